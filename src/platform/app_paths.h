@@ -1,0 +1,30 @@
+#pragma once
+// Where the program's files live. Made once at start-up and handed down;
+// tests point every role into a temporary folder.
+#include <filesystem>
+#include <vector>
+
+namespace tesmiro {
+
+struct AppPaths {
+  std::filesystem::path resources;  // shipped templates, splash picture, help (read-only)
+  std::filesystem::path config;     // tesmiro.ini, _default.tsm, template.txt
+  std::filesystem::path userData;   // the user's own effect templates
+  std::filesystem::path state;      // _autobackup.tmp
+  std::filesystem::path scratch;    // previews and temporary files of this run
+
+  // The usual locations for an executable at `exe`: portable mode when a
+  // writable tesmiro.ini stands beside it, else the XDG folders.
+  static AppPaths ForExecutable(const std::filesystem::path& exe);
+  // Every role in one folder (portable mode, and tests).
+  static AppPaths InFolder(const std::filesystem::path& folder);
+
+  // Effect templates are searched in the user's folder first, then in the
+  // shipped resources.
+  std::vector<std::filesystem::path> effectRoots() const { return {userData / "effect", resources / "effect"}; }
+
+  // Creates the writable folders; false when one cannot be made.
+  bool ensure() const;
+};
+
+}  // namespace tesmiro

@@ -1,0 +1,154 @@
+#pragma once
+// The SWF writer: one movie at a time in module state. Tag writers append to
+// the output buffer of the frame (or definition) being built; the staged file
+// writer moves the buffers into the file and patches lengths and counts.
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "swf/bit_writer.h"
+#include "swf/filter_state.h"
+
+namespace tesmiro::SWFMakeCore {
+
+using Bytes = std::vector<uint8_t>;
+
+constexpr int32_t kMinDepth = -256;
+constexpr int32_t kMaxDepth = 256;
+constexpr int32_t kNoClipDepth = -65536;
+constexpr int32_t kFirstAutoID = 20000;
+// Fixed IDs that automatic IDs must never reach: the event preview's
+// placeholder sprite.
+constexpr int32_t kPreviewSpriteID = 50000;
+constexpr int32_t kMaxFrames = 65535;
+
+// The file being written by the staged writer.
+struct MovieFileState {
+  std::FILE* file = nullptr;
+  std::filesystem::path path;
+  int64_t bytesWritten = 0;
+  int64_t spriteStart = 0;  // 1-based position of the DefineSprite tag being written
+  int64_t frameCountOffset = 19;  // where the header keeps the frame count
+  bool failed = false;
+};
+
+// What the writer last wrote for the character on one depth, so that a move
+// can restore a neutral matrix or colour transform that the tag would omit.
+struct DepthSlot {
+  int16_t occupied = 0;  // -1 occupied
+  bool matrixSet = false;  // the last placement wrote a non-identity matrix
+  bool cxformSet = false;  // the last placement wrote a non-neutral colour transform
+};
+
+struct State {
+  Bytes output;                    // the OutputBuffer
+  std::vector<Bytes> frames{Bytes{}};  // FrameBuffers, index 0..HighestFrame
+  int32_t currentFrame = 0;
+  int32_t highestFrame = 0;
+  int32_t autoID = kFirstAutoID;
+  int version = 6;
+  float frameRate = 12.0f;
+  std::array<DepthSlot, kMaxDepth - kMinDepth + 1> depths{};
+  MovieFileState file;
+  Bytes movieCache;
+  // Problems met while writing (out-of-range depths, IDs or frames, file
+  // errors), in the order they happened; the caller reports them.
+  std::vector<std::string> diagnostics;
+};
+
+State& state();
+// A fresh writer (tests; the program relies on WriteSWFHeader instead).
+void ResetState();
+int GetSWFVersion();
+
+// ---- byte layer -----------------------------------------------------------
+void InitBitTable();
+Bytes& OutputBuffer();
+int32_t Reserve(int32_t n);
+void WriteHex(std::string_view hex);
+void SplitWord(int32_t value, uint8_t& high, uint8_t& low);
+void SplitLong(int32_t value, uint8_t& b1, uint8_t& b2, uint8_t& b3, uint8_t& b4);
+void CopyToOutput(int32_t position, const Bytes& source, int32_t count);
+void WriteU16(int32_t value);  // little-endian, appended
+void WriteU32(int32_t value);
+void PatchU16(size_t at, int32_t value);
+void PatchU32(size_t at, int32_t value);
+// Patches a long tag header's length whose first length byte is at `at`.
+void PatchTagLength(size_t at);
+Bytes LongToBytes(int32_t value);
+Bytes FloatToBytes(float value);
+// Writes the whole buffer as a complete movie (length patched) and empties
+// it. False, with a diagnostic and no file left behind, on an I/O error.
+bool SaveOutput(const std::filesystem::path& path);
+
+// Records of the format.
+Bytes MakeRect16(int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax);
+Bytes MakeRect24(int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax);
+// A RECT with 16-bit fields when every value fits, otherwise the bits needed.
+Bytes MakeRect(int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax);
+Bytes MakeMatrix(float sx, float sy, float r0, float r1, int32_t tx, int32_t ty);
+Bytes MakeCXForm(int32_t mR, int32_t mG, int32_t mB, int32_t mA, int32_t aR, int32_t aG, int32_t aB,
+                 int32_t aA);
+// SWF string bytes for the current version: UTF-8 (+ NUL unless noTerminator)
+// from SWF 5 on, CP932 + NUL always for SWF 4.
+Bytes StringToBytes(std::string_view text, bool noTerminator = false);
+
+// ---- movie buffers and file assembly ---------------------------------------
+bool WriteSWFHeader(int version, int32_t width, int32_t height, float rate);
+void WriteShowFrame();
+void WriteEnd();
+bool NextFrame();
+void GoFrame(int32_t n);
+// One stage of the file writer (1, 2, 3, 4, 5, 6, 7, 99). False when the
+// stage failed; the failure is sticky until the next stage 1, and a failed
+// stage 3 or 7 deletes the partial file.
+bool WriteMovieFile(const std::filesystem::path& path, int32_t stage);
+// Closes and deletes a movie file that is being written (cancel, failure).
+void AbandonMovieFile();
+bool MovieFileFailed();
+void ClearMovieCache();
+bool RestoreMovieCache(bool use);
+
+// ---- display list -----------------------------------------------------------
+struct Placement {
+  int32_t characterId = 0;
+  int32_t x = 0, y = 0;  // twips
+  float scaleX = 1.0f, scaleY = 1.0f;
+  float rotation = 0;  // radians
+  int32_t brightness = 0;
+  int32_t alpha = 256;  // 256 = 1.0
+  int32_t depth = 0;
+  std::string name;
+  std::string clipActions;
+  int32_t clipDepth = kNoClipDepth;
+  float ratio = -1;
+  FilterState filters;
+  int32_t blendMode = 0;
+};
+bool WritePlaceObject(const Placement& p);
+bool WriteRemoveObject2(int32_t depth);
+bool RemoveObjects(std::string_view text);
+int32_t DepthIndex(int32_t depth);
+void ClearDepthTable();
+bool DepthOccupied(int32_t depth);
+
+// ---- buttons, labels, background, actions, sprites, export names ----------
+int32_t NextAutoID();
+void WriteSetBackgroundColor(uint8_t r, uint8_t g, uint8_t b);
+void WriteFrameLabel(std::string_view label);
+int32_t BuildSimpleAction(const std::string& text1, const std::string& text2, int16_t kind);
+void WriteDoAction(const std::string& text1, const std::string& text2, int16_t kind);
+int32_t WriteDefineButton(int32_t up, int32_t down, int32_t over, int32_t hit, int16_t kind,
+                          const std::string& text1, const std::string& text2, int32_t depth);
+int32_t WriteDefineButton2(int32_t up, int32_t down, int32_t over, int32_t hit, int16_t kind,
+                           const std::string& text1, const std::string& script, int32_t depth);
+void WriteSpriteHeader(int32_t id);
+void WriteExportName(int32_t id, std::string_view name);
+// Escapes a text for a double-quoted string literal of a generated script.
+std::string QuoteScriptString(std::string_view text);
+
+}  // namespace tesmiro::SWFMakeCore
