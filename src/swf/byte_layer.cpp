@@ -1,0 +1,226 @@
+// The writer's lowest layer: the output buffer, raw bytes, the bit-packed
+// records of the format and SWF strings.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "platform/encoding.h"
+#include "platform/file_io.h"
+#include "platform/numeric.h"
+#include "swf/swf_writer.h"
+
+namespace tesmiro::SWFMakeCore {
+namespace {
+
+State gState;
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return 0;
+}
+
+// A fixed-point field (16.16 scale and rotation terms): the integer part in
+// n bits and the fraction in 16, so that the whole reads as floor(v * 65536).
+void WriteFixedTerms(BitWriter& w, float a, float b) {
+  // Terms whose integer part needs more than 14 bits would not fit the
+  // 5-bit field count; such scales are far beyond anything drawable.
+  auto clampTerm = [](float v) { return std::clamp(static_cast<double>(v), -8192.0, 8191.99998); };
+  const double va = clampTerm(a), vb = clampTerm(b);
+  const int32_t ia = num::FloorToInt32(va), ib = num::FloorToInt32(vb);
+  const int32_t n = SignedBitsNeeded({ia, ib});
+  WriteBits(w, n + 16, 5);
+  for (double v : {va, vb}) {
+    const int32_t i = num::FloorToInt32(v);
+    WriteBits(w, i, n);
+    WriteBits(w, num::FloorToInt32((v - std::floor(v)) * 65536.0), 16);
+  }
+}
+
+Bytes MakeRectBits(int32_t nbits, int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax) {
+  BitWriter w;
+  WriteBits(w, nbits, 5);
+  for (int32_t v : {xmin, xmax, ymin, ymax}) WriteBits(w, v, nbits);
+  return w.bytes();
+}
+
+}  // namespace
+
+State& state() { return gState; }
+
+void ResetState() {
+  if (gState.file.file) AbandonMovieFile();
+  gState = State{};
+}
+
+int GetSWFVersion() { return gState.version; }
+
+void InitBitTable() {
+  // The table is filled statically; kept as the start-up call other code expects.
+}
+
+Bytes& OutputBuffer() { return gState.output; }
+
+int32_t Reserve(int32_t n) {
+  const auto at = static_cast<int32_t>(gState.output.size());
+  if (n > 0) gState.output.resize(gState.output.size() + static_cast<size_t>(n), 0);
+  return at;
+}
+
+void WriteHex(std::string_view hex) {
+  const int32_t at = Reserve(static_cast<int32_t>(hex.size() / 2));
+  for (size_t i = 0; i + 1 < hex.size(); i += 2)
+    gState.output[at + i / 2] = static_cast<uint8_t>(HexDigit(hex[i]) * 16 + HexDigit(hex[i + 1]));
+}
+
+void SplitWord(int32_t value, uint8_t& high, uint8_t& low) {
+  high = static_cast<uint8_t>((value >> 8) & 255);  // arithmetic shift = floor(value / 256)
+  low = static_cast<uint8_t>(value & 255);
+}
+
+void SplitLong(int32_t value, uint8_t& b1, uint8_t& b2, uint8_t& b3, uint8_t& b4) {
+  b1 = static_cast<uint8_t>((value >> 24) & 255);
+  b2 = static_cast<uint8_t>((value >> 16) & 255);
+  b3 = static_cast<uint8_t>((value >> 8) & 255);
+  b4 = static_cast<uint8_t>(value & 255);
+}
+
+void CopyToOutput(int32_t position, const Bytes& source, int32_t count) {
+  count = std::min<int32_t>(count, static_cast<int32_t>(source.size()));
+  if (position < 0 || count <= 0 || static_cast<size_t>(position) + count > gState.output.size()) return;
+  std::copy_n(source.begin(), count, gState.output.begin() + position);
+}
+
+void WriteU16(int32_t value) {
+  gState.output.push_back(static_cast<uint8_t>(value & 255));
+  gState.output.push_back(static_cast<uint8_t>((value >> 8) & 255));
+}
+
+void WriteU32(int32_t value) {
+  for (int i = 0; i < 4; ++i) gState.output.push_back(static_cast<uint8_t>((value >> (8 * i)) & 255));
+}
+
+void PatchU16(size_t at, int32_t value) {
+  if (at + 2 > gState.output.size()) return;
+  gState.output[at] = static_cast<uint8_t>(value & 255);
+  gState.output[at + 1] = static_cast<uint8_t>((value >> 8) & 255);
+}
+
+void PatchU32(size_t at, int32_t value) {
+  if (at + 4 > gState.output.size()) return;
+  for (int i = 0; i < 4; ++i) gState.output[at + i] = static_cast<uint8_t>((value >> (8 * i)) & 255);
+}
+
+void PatchTagLength(size_t at) {
+  PatchU32(at, static_cast<int32_t>(gState.output.size() - at - 4));
+}
+
+Bytes LongToBytes(int32_t value) {
+  Bytes b(4);
+  for (int i = 0; i < 4; ++i) b[i] = static_cast<uint8_t>((static_cast<uint32_t>(value) >> (8 * i)) & 255);
+  return b;
+}
+
+Bytes FloatToBytes(float value) {
+  int32_t bits;
+  std::memcpy(&bits, &value, 4);
+  return LongToBytes(bits);
+}
+
+bool SaveOutput(const std::filesystem::path& path) {
+  if (gState.output.size() >= 8) PatchU32(4, static_cast<int32_t>(gState.output.size()));
+  std::string error;
+  const bool ok = fileio::WriteAtomic(path, gState.output, &error);
+  if (!ok) gState.diagnostics.push_back(error);
+  gState.output.clear();
+  return ok;
+}
+
+Bytes MakeRect16(int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax) {
+  return MakeRectBits(16, xmin, xmax, ymin, ymax);
+}
+
+Bytes MakeRect24(int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax) {
+  return MakeRectBits(24, xmin, xmax, ymin, ymax);
+}
+
+Bytes MakeRect(int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax) {
+  const int32_t n = SignedBitsNeeded({xmin, xmax, ymin, ymax});
+  // Stages up to 1638 pixels keep the 16-bit layout that older movies had.
+  return MakeRectBits(std::max(16, std::min(n, 30)), xmin, xmax, ymin, ymax);
+}
+
+Bytes MakeMatrix(float sx, float sy, float r0, float r1, int32_t tx, int32_t ty) {
+  BitWriter w;
+  if (sx != 1.0f || sy != 1.0f) {
+    WriteBits(w, 1, 1);
+    WriteFixedTerms(w, sx, sy);
+  } else {
+    WriteBits(w, 0, 1);
+  }
+  if (r0 != 0.0f || r1 != 0.0f) {
+    WriteBits(w, 1, 1);
+    WriteFixedTerms(w, r0, r1);
+  } else {
+    WriteBits(w, 0, 1);
+  }
+  // Translations beyond +-2^29 twips cannot be packed in the 30 bits a field
+  // may take; no stage comes near that.
+  tx = std::clamp(tx, -(1 << 29), (1 << 29) - 1);
+  ty = std::clamp(ty, -(1 << 29), (1 << 29) - 1);
+  const int32_t n = SignedBitsNeeded({tx, ty});
+  WriteBits(w, n, 5);
+  WriteBits(w, tx, n);
+  WriteBits(w, ty, n);
+  return w.bytes();
+}
+
+Bytes MakeCXForm(int32_t mR, int32_t mG, int32_t mB, int32_t mA, int32_t aR, int32_t aG, int32_t aB,
+                 int32_t aA) {
+  // The term width has a 4-bit field: terms are clamped to 15 signed bits
+  // rather than losing their high bits.
+  int32_t terms[8] = {mR, mG, mB, mA, aR, aG, aB, aA};
+  for (int32_t& t : terms) t = std::clamp(t, -16384, 16383);
+  const int32_t n = SignedBitsNeeded(std::vector<int32_t>(std::begin(terms), std::end(terms)));
+  BitWriter w;
+  WriteBits(w, 48 + (n & 15), 6);
+  for (int32_t t : terms) WriteBits(w, t, n);
+  return w.bytes();
+}
+
+Bytes StringToBytes(std::string_view text, bool noTerminator) {
+  Bytes out;
+  if (gState.version != 4) {
+    out.assign(text.begin(), text.end());
+    if (!noTerminator) out.push_back(0);
+    return out;
+  }
+  if (auto sjis = enc::Utf8ToCp932(text)) {
+    out.assign(sjis->begin(), sjis->end());
+  } else {
+    // Character by character, so that one character without a CP932 form
+    // costs only itself; the build reports it.
+    size_t i = 0;
+    while (i < text.size()) {
+      size_t n = 1;
+      const auto c = static_cast<unsigned char>(text[i]);
+      if (c >= 0xF0) n = 4;
+      else if (c >= 0xE0) n = 3;
+      else if (c >= 0xC0) n = 2;
+      n = std::min(n, text.size() - i);
+      if (auto one = enc::Utf8ToCp932(text.substr(i, n))) {
+        out.insert(out.end(), one->begin(), one->end());
+      } else {
+        out.push_back('?');
+        gState.diagnostics.push_back("文字 \"" + std::string(text.substr(i, n)) +
+                                     "\" はSWF4の文字列に使えません");
+      }
+      i += n;
+    }
+  }
+  out.push_back(0);
+  return out;
+}
+
+}  // namespace tesmiro::SWFMakeCore

@@ -1,0 +1,234 @@
+// Background, frame labels, built-in actions, buttons, sprite headers,
+// export names and the automatic character IDs.
+#include <algorithm>
+
+#include "platform/numeric.h"
+#include "swf/script_compiler.h"
+#include "swf/sound_stream.h"
+#include "swf/swf_writer.h"
+
+namespace tesmiro::SWFMakeCore {
+
+using swf::CurrentScriptCompiler;
+using swf::ScriptCompiler;
+namespace {
+
+enum ActionKind : int16_t {
+  kJumpToLabel = 1,
+  kGetURL = 2,
+  kPlay = 3,
+  kStop = 4,
+  kNextFrame = 5,
+  kPreviousFrame = 6,
+  kJumpToFrame = 7,
+  kStopSounds = 8,
+  kScript = 13,
+};
+
+Bytes Compile(const std::string& script) {
+  ScriptCompiler* compiler = CurrentScriptCompiler();
+  if (!compiler) return {};
+  return compiler->compileScript(script, 0, GetSWFVersion());
+}
+
+// The frame of a jump-to-frame action, as the number it must be: the text
+// is never pasted into a script as it stands.
+std::string FrameNumberText(const std::string& text) {
+  return num::CStr(num::RoundHalfEven(num::Val(text)));
+}
+
+struct ButtonRecord {
+  int bits;
+  int32_t id;
+};
+
+// Up, down, over and hit records: a state with its own character takes its
+// bit away from the up record, which always keeps at least "up".
+std::vector<ButtonRecord> ButtonRecords(int32_t up, int32_t down, int32_t over, int32_t hit) {
+  ButtonRecord rUp{15, up}, rDown{0, down}, rOver{0, over}, rHit{0, hit};
+  if (down > 0) rDown.bits = 4, rUp.bits &= ~4;
+  if (over > 0) rOver.bits = 2, rUp.bits &= ~2;
+  if (hit > 0) rHit.bits = 8, rUp.bits &= ~8;
+  std::vector<ButtonRecord> out;
+  for (const ButtonRecord& r : {rUp, rDown, rOver, rHit})
+    if (r.bits != 0) out.push_back(r);
+  return out;
+}
+
+int32_t WriteButtonRecords(int32_t up, int32_t down, int32_t over, int32_t hit, int32_t depth, bool withCxform) {
+  const size_t before = OutputBuffer().size();
+  const Bytes identity = MakeMatrix(1.0f, 1.0f, 0, 0, 0, 0);
+  const Bytes cxform = MakeCXForm(256, 256, 256, 256, 0, 0, 0, 0);
+  for (const ButtonRecord& r : ButtonRecords(up, down, over, hit)) {
+    OutputBuffer().push_back(static_cast<uint8_t>(r.bits));
+    WriteU16(r.id);
+    WriteU16(DepthIndex(depth));
+    OutputBuffer().insert(OutputBuffer().end(), identity.begin(), identity.end());
+    if (withCxform) OutputBuffer().insert(OutputBuffer().end(), cxform.begin(), cxform.end());
+  }
+  return static_cast<int32_t>(OutputBuffer().size() - before);
+}
+
+bool ButtonDepthOk(int32_t depth) {
+  if (depth >= kMinDepth && depth <= kMaxDepth) return true;
+  state().diagnostics.push_back("ボタンの深度 " + std::to_string(depth) + " は -256 から 256 の範囲にありません");
+  return false;
+}
+
+}  // namespace
+
+int32_t NextAutoID() {
+  State& s = state();
+  if (s.autoID >= kPreviewSpriteID) {
+    s.diagnostics.push_back("自動キャラクタIDが足りません（" + std::to_string(kPreviewSpriteID - kFirstAutoID) +
+                            " 個まで）");
+    return 0;
+  }
+  return s.autoID++;
+}
+
+void WriteSetBackgroundColor(uint8_t r, uint8_t g, uint8_t b) {
+  WriteHex("4302");
+  OutputBuffer().insert(OutputBuffer().end(), {r, g, b});
+}
+
+void WriteFrameLabel(std::string_view label) {
+  const Bytes b = StringToBytes(label);
+  WriteHex("FF0A");
+  WriteU32(static_cast<int32_t>(b.size()));
+  OutputBuffer().insert(OutputBuffer().end(), b.begin(), b.end());
+}
+
+std::string QuoteScriptString(std::string_view text) {
+  std::string out = "\"";
+  for (char c : text) {
+    switch (c) {
+      case '\\': out += "\\\\"; break;
+      case '"': out += "\\\""; break;
+      case '\r': out += "\\r"; break;
+      case '\n': out += "\\n"; break;
+      default: out += c;
+    }
+  }
+  return out + "\"";
+}
+
+int32_t BuildSimpleAction(const std::string& text1, const std::string& text2, int16_t kind) {
+  Bytes actions;
+  switch (kind) {
+    case kJumpToLabel:
+      actions = Compile("gotoAndPlay(" + QuoteScriptString(text1) + ");");
+      break;
+    case kGetURL:
+      actions = Compile("getURL(" + QuoteScriptString(text1) + "," + QuoteScriptString(text2) + ");");
+      break;
+    case kPlay: actions = {0x06}; break;
+    case kStop: actions = {0x07}; break;
+    case kNextFrame: actions = {0x04, 0x06}; break;
+    case kPreviousFrame: actions = {0x05, 0x06}; break;
+    case kJumpToFrame:
+      actions = Compile("gotoAndPlay(" + FrameNumberText(text1) + ");");
+      break;
+    case kStopSounds:
+      actions = {0x09};
+      ResetSoundStream();
+      break;
+    case kScript:
+      actions = Compile(text2);
+      break;
+    default:
+      break;
+  }
+  OutputBuffer().insert(OutputBuffer().end(), actions.begin(), actions.end());
+  return static_cast<int32_t>(actions.size());
+}
+
+void WriteDoAction(const std::string& text1, const std::string& text2, int16_t kind) {
+  WriteHex("3F03");
+  const auto lengthAt = static_cast<size_t>(Reserve(4));
+  const int32_t count = BuildSimpleAction(text1, text2, kind);
+  PatchU32(lengthAt, count + 1);
+  WriteHex("00");
+}
+
+int32_t WriteDefineButton(int32_t up, int32_t down, int32_t over, int32_t hit, int16_t kind,
+                          const std::string& text1, const std::string& text2, int32_t depth) {
+  if (!ButtonDepthOk(depth)) return 0;
+  const int32_t id = NextAutoID();
+  if (id == 0) return 0;
+  WriteHex("FF01");
+  const auto lengthAt = static_cast<size_t>(Reserve(4));
+  WriteU16(id);
+  WriteButtonRecords(up, down, over, hit, depth, false);
+  WriteHex("00");
+  BuildSimpleAction(text1, text2, kind);
+  WriteHex("00");
+  PatchTagLength(lengthAt);
+  return id;
+}
+
+int32_t WriteDefineButton2(int32_t up, int32_t down, int32_t over, int32_t hit, int16_t kind,
+                           const std::string& text1, const std::string& script, int32_t depth) {
+  (void)text1;
+  if (!ButtonDepthOk(depth)) return 0;
+  const int32_t id = NextAutoID();
+  if (id == 0) return 0;
+  WriteHex("BF08");
+  const auto lengthAt = static_cast<size_t>(Reserve(4));
+  WriteU16(id);
+  WriteHex("00");
+  const auto offsetAt = static_cast<size_t>(Reserve(2));
+  const int32_t recordBytes = WriteButtonRecords(up, down, over, hit, depth, true);
+  WriteHex("00");
+  const int32_t actionOffset = 3 + recordBytes;
+
+  ScriptCompiler* compiler = CurrentScriptCompiler();
+  bool anyActions = false;
+  if (!script.empty() && kind == kScript && compiler) {
+    std::string rest = compiler->expandFileInclude(script);
+    int32_t line = 0;
+    while (!rest.empty()) {
+      const size_t before = rest.size();
+      int32_t condition = 0;
+      const Bytes actions = compiler->compileButtonHandler(rest, condition, line, GetSWFVersion());
+      if (!actions.empty()) {
+        WriteU16(static_cast<int32_t>(actions.size()) + 5);
+        WriteU16(condition);
+        OutputBuffer().insert(OutputBuffer().end(), actions.begin(), actions.end());
+        WriteHex("00");
+        anyActions = true;
+      }
+      if (rest.size() >= before) break;
+    }
+  }
+  if (anyActions) {
+    WriteHex("0000000000");
+    PatchU16(offsetAt, actionOffset);
+  }
+  PatchTagLength(lengthAt);
+  return id;
+}
+
+void WriteSpriteHeader(int32_t id) {
+  WriteHex("FF09");
+  WriteHex("04000000");
+  WriteU16(id);
+  WriteHex("0000");
+}
+
+void WriteExportName(int32_t id, std::string_view name) {
+  const Bytes b = StringToBytes(name);
+  const auto n = static_cast<int32_t>(b.size());
+  if (GetSWFVersion() == 4) {
+    WriteHex("3F0A");
+    WriteU32(n + 2);
+  } else {
+    WriteHex("3F0E");
+    WriteU32(n + 4);
+    WriteHex("0100");
+  }
+  WriteU16(id);
+  OutputBuffer().insert(OutputBuffer().end(), b.begin(), b.end());
+}
+
+}  // namespace tesmiro::SWFMakeCore

@@ -1,0 +1,309 @@
+// Movie buffers, frames and the staged file writer.
+//
+// The file is written to a temporary file beside the target and renamed over
+// it only when the movie is complete, so a failed or cancelled build never
+// leaves a partial movie (nor destroys the previous one).
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+#include "platform/numeric.h"
+#include "swf/font_cache.h"
+#include "swf/sound_stream.h"
+#include "swf/swf_writer.h"
+
+namespace tesmiro::SWFMakeCore {
+namespace {
+
+std::filesystem::path TempPathFor(const std::filesystem::path& path) {
+  std::filesystem::path dir = path.parent_path();
+  if (dir.empty()) dir = ".";
+  return dir / ("." + path.filename().string() + ".part");
+}
+
+void Fail(const std::string& what) {
+  State& s = state();
+  if (!s.file.failed) {
+    s.diagnostics.push_back("ファイル [" + s.file.path.string() + "] に書き込めません：" + what);
+  }
+  s.file.failed = true;
+}
+
+bool WriteRaw(const Bytes& bytes) {
+  State& s = state();
+  if (s.file.failed || !s.file.file) return false;
+  if (bytes.empty()) return true;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), s.file.file) != bytes.size()) {
+    Fail(std::strerror(errno));
+    return false;
+  }
+  s.file.bytesWritten += static_cast<int64_t>(bytes.size());
+  return true;
+}
+
+bool PatchFile(int64_t offset, uint32_t value, int width) {
+  State& s = state();
+  if (s.file.failed || !s.file.file) return false;
+  uint8_t b[4];
+  for (int i = 0; i < width; ++i) b[i] = static_cast<uint8_t>(value >> (8 * i));
+  if (std::fseek(s.file.file, static_cast<long>(offset), SEEK_SET) != 0 ||
+      std::fwrite(b, 1, static_cast<size_t>(width), s.file.file) != static_cast<size_t>(width) ||
+      std::fseek(s.file.file, 0, SEEK_END) != 0) {
+    Fail(std::strerror(errno));
+    return false;
+  }
+  return true;
+}
+
+void ResetFrames() {
+  State& s = state();
+  s.currentFrame = 0;
+  s.highestFrame = 0;
+  s.frames.assign(1, Bytes{});
+}
+
+// Offset of the frame-count field of a header held in `bytes`: it follows
+// the frame RECT, whose size depends on its bit count.
+int64_t FrameCountOffsetOf(const Bytes& bytes) {
+  if (bytes.size() < 9) return 19;
+  const int nbits = bytes[8] >> 3;
+  return 8 + (5 + 4 * nbits + 7) / 8 + 2;
+}
+
+bool Finish(int32_t frameCount) {
+  State& s = state();
+  if (!s.file.file) return false;
+  if (frameCount > kMaxFrames) {
+    s.diagnostics.push_back("フレーム数が " + std::to_string(kMaxFrames) + " を超えています");
+    s.file.failed = true;
+  }
+  if (s.file.bytesWritten > INT32_MAX) {
+    s.diagnostics.push_back("SWFファイルが大きすぎます");
+    s.file.failed = true;
+  }
+  PatchFile(4, static_cast<uint32_t>(s.file.bytesWritten), 4);
+  PatchFile(s.file.frameCountOffset, static_cast<uint32_t>(frameCount), 2);
+  std::FILE* f = s.file.file;
+  s.file.file = nullptr;
+  const std::filesystem::path tmp = TempPathFor(s.file.path);
+  bool ok = !s.file.failed;
+  if (std::fflush(f) != 0 || ::fsync(fileno(f)) != 0) {
+    if (ok) Fail(std::strerror(errno));
+    ok = false;
+  }
+  if (std::fclose(f) != 0 && ok) {
+    Fail(std::strerror(errno));
+    ok = false;
+  }
+  if (ok && std::rename(tmp.c_str(), s.file.path.c_str()) != 0) {
+    Fail(std::strerror(errno));
+    ok = false;
+  }
+  if (!ok) {
+    std::error_code ec;
+    std::filesystem::remove(tmp, ec);
+    s.file.failed = true;
+  }
+  return ok;
+}
+
+}  // namespace
+
+bool WriteSWFHeader(int version, int32_t width, int32_t height, float rate) {
+  State& s = state();
+  bool ok = true;
+  if (version < 1 || version > 255) {
+    s.diagnostics.push_back("SWFバージョン " + std::to_string(version) + " は使えません");
+    version = 6;
+    ok = false;
+  }
+  if (!(rate >= 0.0f && rate < 256.0f)) {
+    s.diagnostics.push_back("フレームレート " + num::CStr(rate) + " は 0 以上 256 未満にしてください");
+    rate = std::isnan(rate) ? 12.0f : std::clamp(rate, 0.0f, 255.99f);
+    ok = false;
+  }
+  s.output.clear();
+  s.version = version;
+  s.frameRate = rate;
+  WriteHex("465753");
+  s.output.push_back(static_cast<uint8_t>(version));
+  WriteU32(0);
+  const int64_t w = static_cast<int64_t>(width) * 20, h = static_cast<int64_t>(height) * 20;
+  const Bytes rect = MakeRect(0, static_cast<int32_t>(std::clamp<int64_t>(w, 0, 1 << 29)), 0,
+                              static_cast<int32_t>(std::clamp<int64_t>(h, 0, 1 << 29)));
+  s.output.insert(s.output.end(), rect.begin(), rect.end());
+  const double whole = std::floor(static_cast<double>(rate));
+  s.output.push_back(static_cast<uint8_t>(num::FloorToInt32((rate - whole) * 256.0)));
+  s.output.push_back(static_cast<uint8_t>(whole));
+  s.file.frameCountOffset = static_cast<int64_t>(s.output.size());
+  WriteU16(0);
+
+  ResetFrames();
+  s.autoID = kFirstAutoID;
+  ClearDepthTable();
+  ResetSoundStream();
+  ResetFontCache();
+  return ok;
+}
+
+void WriteShowFrame() { WriteHex("4000"); }
+
+void WriteEnd() { WriteHex("0000"); }
+
+bool NextFrame() {
+  State& s = state();
+  if (s.currentFrame + 1 > s.highestFrame && s.currentFrame + 1 > kMaxFrames) {
+    s.diagnostics.push_back("フレーム数が " + std::to_string(kMaxFrames) + " を超えています");
+    return false;
+  }
+  if (s.currentFrame >= 0) s.frames[static_cast<size_t>(s.currentFrame)] = std::move(s.output);
+  s.output.clear();
+  s.currentFrame += 1;
+  if (s.currentFrame <= s.highestFrame) {
+    if (s.currentFrame >= 0) s.output = s.frames[static_cast<size_t>(s.currentFrame)];
+  } else {
+    s.highestFrame = s.currentFrame;
+    s.frames.resize(static_cast<size_t>(s.highestFrame) + 1);
+  }
+  WriteMP3StreamBlock(s.frameRate);
+  return true;
+}
+
+void GoFrame(int32_t n) {
+  State& s = state();
+  if (s.currentFrame >= 0) s.frames[static_cast<size_t>(s.currentFrame)] = std::move(s.output);
+  s.output.clear();
+  int64_t target = static_cast<int64_t>(s.currentFrame) + n;
+  if (target > kMaxFrames) {
+    s.diagnostics.push_back("フレーム数が " + std::to_string(kMaxFrames) + " を超えています");
+    target = kMaxFrames;
+  }
+  s.currentFrame = static_cast<int32_t>(target);
+  // A jump past the last frame makes the frames up to it, empty.
+  if (s.currentFrame > s.highestFrame) {
+    s.highestFrame = s.currentFrame;
+    s.frames.resize(static_cast<size_t>(s.highestFrame) + 1);
+  }
+  if (s.currentFrame >= 0) s.output = s.frames[static_cast<size_t>(s.currentFrame)];
+}
+
+bool WriteMovieFile(const std::filesystem::path& path, int32_t stage) {
+  State& s = state();
+  bool ok = true;
+  switch (stage) {
+    case 1: {
+      if (s.file.file) AbandonMovieFile();
+      s.file.path = path;
+      s.file.failed = false;
+      s.file.bytesWritten = 0;
+      s.file.frameCountOffset = FrameCountOffsetOf(s.output);
+      s.file.file = std::fopen(TempPathFor(path).c_str(), "w+b");
+      if (!s.file.file) {
+        Fail(std::strerror(errno));
+        ok = false;
+        break;
+      }
+      ok = WriteRaw(s.output);
+      break;
+    }
+    case 2:
+      ok = WriteRaw(s.output);
+      break;
+    case 3:
+    case 7:
+      ok = WriteRaw(s.output);
+      ok = Finish(stage == 3 ? s.highestFrame : s.highestFrame + 1) && ok;
+      break;
+    case 4:
+      s.file.spriteStart = s.file.bytesWritten + 1;
+      ResetFrames();
+      ResetSoundStream();
+      break;
+    case 5: {
+      const int64_t start0 = s.file.spriteStart - 1;
+      const int64_t body = s.file.bytesWritten - s.file.spriteStart + 1 - 6;
+      if (s.highestFrame > kMaxFrames) {
+        s.diagnostics.push_back("スプライトのフレーム数が " + std::to_string(kMaxFrames) + " を超えています");
+        s.file.failed = true;
+      }
+      ok = PatchFile(start0 + 2, static_cast<uint32_t>(body), 4) &&
+           PatchFile(start0 + 8, static_cast<uint32_t>(s.highestFrame), 2);
+      ResetFrames();
+      ResetSoundStream();
+      ClearDepthTable();
+      break;
+    }
+    case 6: {
+      // The frame being built goes back to its buffer first, so that every
+      // frame is written once, in order, even when the build last jumped
+      // back to an earlier frame.
+      if (s.currentFrame >= 0 && s.currentFrame <= s.highestFrame) {
+        s.frames[static_cast<size_t>(s.currentFrame)] = std::move(s.output);
+      }
+      s.output.clear();
+      for (int32_t i = 0; i < s.highestFrame && ok; ++i) {
+        Bytes& frame = s.frames[static_cast<size_t>(i)];
+        frame.push_back(0x40);
+        frame.push_back(0x00);
+        ok = WriteRaw(frame);
+        frame.clear();
+      }
+      if (ok) ok = WriteRaw(s.frames[static_cast<size_t>(s.highestFrame)]);
+      s.frames[static_cast<size_t>(s.highestFrame)].clear();
+      // The current frame's buffer was written; the writer goes on with an
+      // empty one as the frame machinery expects after the stage.
+      break;
+    }
+    case 99:
+      if (s.file.file && !s.file.failed) {
+        s.movieCache.assign(static_cast<size_t>(s.file.bytesWritten), 0);
+        std::fflush(s.file.file);
+        if (std::fseek(s.file.file, 0, SEEK_SET) != 0 ||
+            std::fread(s.movieCache.data(), 1, s.movieCache.size(), s.file.file) != s.movieCache.size() ||
+            std::fseek(s.file.file, 0, SEEK_END) != 0) {
+          s.movieCache.clear();
+          Fail(std::strerror(errno));
+          ok = false;
+        }
+      }
+      break;
+    default:
+      break;
+  }
+  s.output.clear();
+  return ok && !s.file.failed;
+}
+
+void AbandonMovieFile() {
+  State& s = state();
+  if (s.file.file) {
+    std::fclose(s.file.file);
+    s.file.file = nullptr;
+    std::error_code ec;
+    std::filesystem::remove(TempPathFor(s.file.path), ec);
+  }
+}
+
+bool MovieFileFailed() { return state().file.failed; }
+
+void ClearMovieCache() { state().movieCache.clear(); }
+
+bool RestoreMovieCache(bool use) {
+  State& s = state();
+  if (!use || s.movieCache.empty()) {
+    s.output.clear();
+    return false;
+  }
+  s.output = s.movieCache;
+  if (s.output.size() > 3) s.version = s.output[3];
+  ResetFrames();
+  s.autoID = kFirstAutoID;
+  ClearDepthTable();
+  ResetSoundStream();
+  return true;
+}
+
+}  // namespace tesmiro::SWFMakeCore

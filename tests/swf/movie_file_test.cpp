@@ -1,0 +1,213 @@
+#include <sys/stat.h>
+
+#include "platform/file_io.h"
+#include "support/temp_dir.h"
+#include "swf_test_util.h"
+
+namespace tesmiro::testing {
+namespace {
+
+using namespace SWFMakeCore;
+
+std::vector<uint8_t> Slice(const std::vector<uint8_t>& b, size_t from, size_t n) {
+  return std::vector<uint8_t>(b.begin() + from, b.begin() + from + n);
+}
+
+TEST_F(WriterTest, HeaderOfTheDefaultMovie) {
+  WriteSWFHeader(6, 320, 320, 12.0f);
+  EXPECT_EQ(OutHex(), "46 57 53 06 00 00 00 00 80 00 00 C8 00 00 00 C8 00 00 0C 00 00");
+  EXPECT_EQ(state().autoID, kFirstAutoID);
+}
+
+TEST_F(WriterTest, FractionalFrameRate) {
+  WriteSWFHeader(8, 1, 1, 29.97f);
+  const auto& b = OutputBuffer();
+  EXPECT_EQ(b[3], 8);
+  EXPECT_EQ(b[b.size() - 4], 248);  // floor(0.97 * 256)
+  EXPECT_EQ(b[b.size() - 3], 29);
+}
+
+TEST_F(WriterTest, FramesAreStoredAndRevisited) {
+  StartMovie(6);
+  WriteHex("AA");
+  NextFrame();
+  WriteHex("BB");
+  NextFrame();
+  NextFrame();
+  EXPECT_EQ(state().highestFrame, 3);
+  GoFrame(-2);
+  EXPECT_EQ(state().currentFrame, 1);
+  EXPECT_EQ(OutHex(), "BB");
+  WriteHex("CC");
+  GoFrame(2);
+  EXPECT_EQ(Hex(state().frames[1]), "BB CC");
+}
+
+TEST_F(WriterTest, TagsWrittenAtANegativeFrameAreDropped) {
+  StartMovie(6);
+  WriteHex("AA");
+  GoFrame(-1);
+  EXPECT_TRUE(OutputBuffer().empty());
+  WriteHex("EE");
+  NextFrame();
+  EXPECT_EQ(state().currentFrame, 0);
+  EXPECT_EQ(OutHex(), "AA");
+}
+
+class MovieFileTest : public WriterTest {
+ protected:
+  TempDir dir;
+  std::vector<uint8_t> Read(const std::string& name) { return *fileio::ReadAll(dir / name); }
+};
+
+TEST_F(MovieFileTest, StagesWriteFramesWithShowFrameAndPatchCounts) {
+  const auto path = dir / "m.swf";
+  WriteSWFHeader(6, 320, 320, 12.0f);
+  WriteSetBackgroundColor(255, 255, 255);
+  ASSERT_TRUE(WriteMovieFile(path, 1));
+  WriteHex("0101");  // stands in for a tag of frame 0
+  NextFrame();
+  NextFrame();
+  NextFrame();
+  WriteHex("0303");
+  ASSERT_TRUE(WriteMovieFile(path, 6));
+  WriteEnd();
+  ASSERT_TRUE(WriteMovieFile(path, 3));
+  const auto b = Read("m.swf");
+  EXPECT_EQ(Hex(Slice(b, 21, b.size() - 21)), "43 02 FF FF FF 01 01 40 00 40 00 40 00 03 03 00 00");
+  EXPECT_EQ(b[4] | b[5] << 8, static_cast<int>(b.size()));
+  EXPECT_EQ(b[19], 3);
+  EXPECT_FALSE(std::filesystem::exists(dir / ".m.swf.part"));
+}
+
+TEST_F(MovieFileTest, StageSevenCountsTheLoadingFrame) {
+  const auto path = dir / "m.swf";
+  WriteSWFHeader(6, 10, 10, 12.0f);
+  WriteMovieFile(path, 1);
+  NextFrame();
+  WriteMovieFile(path, 6);
+  WriteEnd();
+  ASSERT_TRUE(WriteMovieFile(path, 7));
+  EXPECT_EQ(Read("m.swf")[19], 2);
+}
+
+TEST_F(MovieFileTest, WideStageMovesTheFrameCountField) {
+  const auto path = dir / "wide.swf";
+  WriteSWFHeader(6, 2000, 100, 12.0f);  // 40000 twips: a 17-bit RECT
+  WriteMovieFile(path, 1);
+  NextFrame();
+  NextFrame();
+  WriteMovieFile(path, 6);
+  WriteEnd();
+  ASSERT_TRUE(WriteMovieFile(path, 3));
+  const auto b = Read("wide.swf");
+  const size_t rectBytes = (5 + 4 * 17 + 7) / 8;
+  EXPECT_EQ(b[8] >> 3, 17);
+  EXPECT_EQ(b[8 + rectBytes + 2] | b[8 + rectBytes + 3] << 8, 2);
+  EXPECT_EQ(b[8 + rectBytes + 1], 12);  // the rate is untouched by the patch
+}
+
+TEST_F(MovieFileTest, SpriteLengthAndFrameCountArePatched) {
+  const auto path = dir / "s.swf";
+  WriteSWFHeader(6, 10, 10, 12.0f);
+  WriteMovieFile(path, 1);
+  OutputBuffer().assign(979, 0x11);  // definitions up to file offset 1000
+  WriteMovieFile(path, 2);
+  ASSERT_EQ(state().file.bytesWritten, 1000);
+  WriteMovieFile(path, 4);
+  WriteSpriteHeader(8);
+  WriteMovieFile(path, 2);
+  NextFrame();
+  OutputBuffer().assign(286, 0x22);  // the sprite's tags: with End the tag ends at 1300
+  WriteMovieFile(path, 6);
+  WriteEnd();
+  WriteMovieFile(path, 2);
+  ASSERT_EQ(state().file.bytesWritten, 1300);
+  ASSERT_TRUE(WriteMovieFile(path, 5));
+  EXPECT_EQ(state().highestFrame, 0);
+  WriteEnd();
+  ASSERT_TRUE(WriteMovieFile(path, 3));
+  const auto b = Read("s.swf");
+  EXPECT_EQ(Hex(Slice(b, 1000, 10)), "FF 09 26 01 00 00 08 00 01 00");  // body 294, one frame
+}
+
+TEST_F(MovieFileTest, CacheHoldsTheHeaderAndDefinitions) {
+  const auto path = dir / "p.swf";
+  WriteSWFHeader(6, 10, 10, 12.0f);
+  WriteSetBackgroundColor(1, 2, 3);
+  WriteMovieFile(path, 1);
+  WriteHex("ABCD");
+  WriteMovieFile(path, 2);
+  WriteMovieFile(path, 99);
+  EXPECT_EQ(state().movieCache.size(), 21u + 5 + 2);
+  EXPECT_EQ(state().movieCache[4], 0);  // length not patched yet
+  WriteEnd();
+  WriteMovieFile(path, 3);
+  EXPECT_TRUE(RestoreMovieCache(true));
+  EXPECT_EQ(OutputBuffer(), state().movieCache);
+  ClearMovieCache();
+  EXPECT_FALSE(RestoreMovieCache(true));
+  EXPECT_TRUE(OutputBuffer().empty());
+}
+
+TEST_F(MovieFileTest, AnUnwritableFileIsAFailureAndLeavesNothing) {
+  const auto path = dir / "missing-folder" / "m.swf";
+  WriteSWFHeader(6, 10, 10, 12.0f);
+  EXPECT_FALSE(WriteMovieFile(path, 1));
+  EXPECT_TRUE(MovieFileFailed());
+  WriteEnd();
+  EXPECT_FALSE(WriteMovieFile(path, 3));
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_FALSE(state().diagnostics.empty());
+}
+
+TEST_F(MovieFileTest, AFailedFinishKeepsTheOldMovie) {
+  const auto path = dir / "m.swf";
+  const std::vector<uint8_t> old = {1, 2, 3};
+  ASSERT_TRUE(fileio::WriteAtomic(path, old, nullptr));
+  WriteSWFHeader(6, 10, 10, 12.0f);
+  ASSERT_TRUE(WriteMovieFile(path, 1));
+  // The full device stands in for a disk that fills up during the build.
+  std::FILE* full = std::fopen("/dev/full", "wb");
+  if (!full) GTEST_SKIP() << "/dev/full is not available";
+  std::fclose(state().file.file);
+  state().file.file = std::fopen("/dev/full", "r+b");
+  std::fclose(full);
+  OutputBuffer().assign(100000, 7);
+  WriteMovieFile(path, 2);
+  WriteEnd();
+  EXPECT_FALSE(WriteMovieFile(path, 3));
+  EXPECT_EQ(Read("m.swf"), old);
+}
+
+TEST_F(MovieFileTest, CancelledBuildLeavesNoPartialFile) {
+  const auto path = dir / "c.swf";
+  WriteSWFHeader(6, 10, 10, 12.0f);
+  WriteMovieFile(path, 1);
+  AbandonMovieFile();
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+TEST_F(MovieFileTest, SaveOutputReplacesTheFile) {
+  const auto path = dir / "v.swf";
+  ASSERT_TRUE(fileio::WriteAtomic(path, std::vector<uint8_t>(100, 9), nullptr));
+  WriteSWFHeader(6, 10, 10, 12.0f);
+  WriteEnd();
+  ASSERT_TRUE(SaveOutput(path));
+  EXPECT_TRUE(OutputBuffer().empty());
+  const auto b = Read("v.swf");
+  EXPECT_EQ(b.size(), 23u);
+  EXPECT_EQ(b[4], 23);
+}
+
+TEST_F(WriterTest, FrameLimitIsAClearDiagnostic) {
+  StartMovie(6);
+  state().currentFrame = state().highestFrame = kMaxFrames;
+  state().frames.resize(kMaxFrames + 1);
+  EXPECT_FALSE(NextFrame());
+  EXPECT_EQ(state().highestFrame, kMaxFrames);
+  EXPECT_FALSE(state().diagnostics.empty());
+}
+
+}  // namespace
+}  // namespace tesmiro::testing
