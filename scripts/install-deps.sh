@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs what building and testing Tesmiro needs on Debian, skipping what
+# is already there. Run as root.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  zlib1g-dev libjpeg62-turbo-dev libpng-dev libgif-dev libfreetype-dev libfontconfig-dev
+  qt6-base-dev qt6-multimedia-dev qt6-webengine-dev
+  libgtest-dev libbenchmark-dev
+  xvfb xauth chromium fonts-dejavu-core fonts-ipafont-gothic
+  nodejs npm
+)
+if [ "${TESMIRO_WITH_CLANG:-0}" = 1 ]; then packages+=(clang); fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+# A node that the machine already has (from elsewhere than Debian) is fine.
+if command -v node >/dev/null && command -v npm >/dev/null; then
+  missing=("${missing[@]/nodejs}")
+  missing=("${missing[@]/npm}")
+fi
+read -r -a missing <<<"${missing[*]}"
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+cd "$(dirname "$0")/.."
+if [ ! -d node_modules ] || [ package-lock.json -nt node_modules/.package-lock.json ]; then
+  npm ci --no-audit --no-fund --loglevel=error
+fi
