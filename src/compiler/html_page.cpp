@@ -1,0 +1,70 @@
+#include "compiler/html_page.h"
+
+#include "platform/file_io.h"
+#include "platform/ui.h"
+#include "project/model.h"
+
+namespace tesmiro::GUICore {
+namespace {
+
+const char* const kBuiltInPage[] = {
+    "<html><body>",
+    "<object classid=\"clsid:d27cdb6e-ae6d-11cf-96b8-444553540000\" "
+    "codebase=\"http://fpdownload.macromedia.com/pub/shockwave/cabs/flash/swflash.cab#version=7,0,0,0\" "
+    "width=\"<<WIDTH>>\" height=\"<<HEIGHT>>\" align=\"middle\">",
+    "<param name=\"allowScriptAccess\" value=\"sameDomain\" />",
+    "<param name=\"movie\" value=\"<<FILENAME>>\" />",
+    "<param name=\"quality\" value=\"high\" />",
+    "<embed src=\"<<FILENAME>>\" quality=\"high\" width=\"<<WIDTH>>\" height=\"<<HEIGHT>>\" align=\"middle\" "
+    "allowScriptAccess=\"sameDomain\" type=\"application/x-shockwave-flash\" "
+    "pluginspage=\"http://www.macromedia.com/go/getflashplayer\" />",
+    "</object>",
+    "</body></html>",
+};
+
+std::string BuiltInPage() {
+  std::string page;
+  for (const char* line : kBuiltInPage) {
+    if (!page.empty()) page += "\r\n";
+    page += line;
+  }
+  return page;
+}
+
+void ReplaceAll(std::string& text, const std::string& what, const std::string& with) {
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
+    text.replace(at, what.size(), with);
+}
+
+std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+
+}  // namespace
+
+std::string LoadHTMLTemplate() {
+  const std::filesystem::path file = State().paths.config / kHtmlTemplateFile;
+  if (auto bytes = fileio::ReadAll(file, 16u << 20)) return std::string(bytes->begin(), bytes->end());
+  const std::string page = BuiltInPage();
+  if (!fileio::Exists(file)) fileio::WriteAtomic(file, Bytes(page + "\r\n"), nullptr);
+  return page;
+}
+
+std::string FillHTMLTemplate(const std::string& page, int32_t width, int32_t height, const std::string& fileName) {
+  std::string out = page;
+  ReplaceAll(out, "<<WIDTH>>", std::to_string(width));
+  ReplaceAll(out, "<<HEIGHT>>", std::to_string(height));
+  ReplaceAll(out, "<<FILENAME>>", fileName);
+  return out;
+}
+
+bool WriteHTMLPage(const std::filesystem::path& moviePath, int32_t width, int32_t height) {
+  std::filesystem::path page = moviePath;
+  page.replace_extension(".html");
+  const std::string text =
+      FillHTMLTemplate(LoadHTMLTemplate(), width, height, moviePath.filename().string()) + "\r\n";
+  std::string error;
+  if (fileio::WriteAtomic(page, Bytes(text), &error)) return true;
+  ui::Current().messages->message("エラー", error, ui::Icon::Critical);
+  return false;
+}
+
+}  // namespace tesmiro::GUICore

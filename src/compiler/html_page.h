@@ -1,0 +1,23 @@
+#pragma once
+// The HTML page that hosts a movie, from the user's "template.txt" or the
+// built-in page.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace tesmiro::GUICore {
+
+inline constexpr const char* kHtmlTemplateFile = "template.txt";
+
+// The template text: "template.txt" of the config folder as it stands, or
+// the built-in page, which is then written to that file.
+std::string LoadHTMLTemplate();
+
+// The template with "<<WIDTH>>", "<<HEIGHT>>" and "<<FILENAME>>" filled in.
+std::string FillHTMLTemplate(const std::string& page, int32_t width, int32_t height, const std::string& fileName);
+
+// Writes the page for the movie at moviePath beside it (extension "html").
+// False, with the user told, when it cannot be written.
+bool WriteHTMLPage(const std::filesystem::path& moviePath, int32_t width, int32_t height);
+
+}  // namespace tesmiro::GUICore

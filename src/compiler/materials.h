@@ -1,0 +1,30 @@
+#pragma once
+// The movie compiler's calls into the media writers, one function per use,
+// so that the build reads as the rules describe it. Each definition returns
+// false, with `warning` set when the user should hear about it, when the
+// material was left out.
+#include <cstdint>
+#include <string>
+
+#include "project/records.h"
+
+namespace tesmiro::GUICore::materials {
+
+// Definitions (character IDs 2 x ID - 1 and 2 x ID).
+bool DefineRasterImage(const StoreItem& item, std::string& warning);
+bool DefineSound(const StoreItem& item, std::string& warning);
+bool DefineText(const StoreItem& item, int16_t mode, std::string& warning);
+bool DefineVector(const StoreItem& item, int16_t mode, std::string& warning);
+
+// Sound events and the silent synchronisation stream.
+void StartSound(const StoreItem& item, int16_t soundMode, const std::string& volumeText);
+void StartStream(const StoreItem& item, float frameRate);
+void SkipStream(float frameRate, int32_t frames);
+void SilentStreamHead(float frameRate);
+void SilentStreamBlock(float frameRate);
+
+// Video: the stream definition of one event, then one frame per call.
+bool DefineVideoStream(const StoreItem& item, int32_t frames, bool withSound);
+void VideoFrame(const StoreItem& item, int32_t frame);
+
+}  // namespace tesmiro::GUICore::materials

@@ -1,0 +1,414 @@
+#include "compiler/movie_compiler.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
+#include "compiler/event_compiler.h"
+#include "compiler/materials.h"
+#include "platform/file_io.h"
+#include "platform/numeric.h"
+#include "platform/ui.h"
+#include "project/build_lock.h"
+#include "project/gui_core.h"
+#include "project/model.h"
+#include "project/store.h"
+#include "project/timelines.h"
+#include "swf/swf_writer.h"
+
+namespace tesmiro::GUICore {
+namespace {
+
+namespace W = SWFMakeCore;
+namespace fs = std::filesystem;
+
+constexpr int32_t kPreloaderCharacter = 2 * kPreloaderItemId;
+constexpr const char* kPreloaderName = "_PreLoader";
+
+BuildState gBuild;
+
+ui::Services& Ui() { return ui::Current(); }
+
+// Prints one progress line and lets the window run once. Cancel is sticky:
+// once pressed, every later test sees it.
+bool Progress(const std::string& line, bool testCancel) {
+  if (Ui().progress->step(line)) gBuild.cancelBuild = -1;
+  return testCancel && gBuild.cancelBuild != 0;
+}
+
+// The events of a timeline, the working list standing in for the shown one.
+const OneBased<EventRecord>& EventsOf(int32_t timelineIndex) {
+  Model& m = State();
+  if (timelineIndex == m.shownTimeline) return m.events;
+  return m.timelines.at(static_cast<size_t>(timelineIndex)).events;
+}
+
+bool ValidTimeline(int32_t index) {
+  return index >= 0 && index < static_cast<int32_t>(State().timelines.size());
+}
+
+bool IsSprite(int32_t storeIndex) {
+  return State().store.valid(storeIndex) && State().store.at(storeIndex).kind == StoreItemKind::Sprite;
+}
+
+std::string FourDigits(int32_t id) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%04d", id);
+  return buf;
+}
+
+// Everything a build changes outside the writer comes back on every path:
+// cancel button, the dialog's filling flag, the shown timeline, the file.
+class BuildSession {
+ public:
+  BuildSession() : shown_(State().shownTimeline) {
+    Ui().progress->showCancel(true);
+    Ui().windows->setEventDialogFilling(true);
+    gBuild.cancelBuild = 0;
+  }
+  ~BuildSession() {
+    W::AbandonMovieFile();
+    if (State().shownTimeline != shown_ && ValidTimeline(shown_)) SelectTimelineData(shown_, false);
+    Ui().windows->setEventDialogFilling(false);
+    Ui().progress->showCancel(false);
+  }
+  BuildSession(const BuildSession&) = delete;
+  BuildSession& operator=(const BuildSession&) = delete;
+
+ private:
+  int32_t shown_;
+};
+
+bool StageFits(const ProjectSettings& s, std::string& why) {
+  if (s.width < 1 || s.height < 1 || s.width > 0x7FFFFFF / 20 || s.height > 0x7FFFFFF / 20) {
+    why = "ステージサイズ " + std::to_string(s.width) + "×" + std::to_string(s.height) + " はSWFに書けません。";
+    return false;
+  }
+  if (!(s.frameRate >= 0.0f && s.frameRate < 256.0f)) {
+    why = "フレームレート " + num::CStr(s.frameRate) + " はSWFに書けません（0 以上 256 未満）。";
+    return false;
+  }
+  return true;
+}
+
+void EmitSprite(const fs::path& outPath, const StoreItem& item, int16_t mode) {
+  if (!ValidTimeline(item.param) || item.param == 0) {
+    Ui().messages->message("警告", "スプライト [" + item.name + "] のタイムラインがありません。", ui::Icon::Exclamation);
+    return;
+  }
+  W::WriteMovieFile(outPath, 4);
+  W::WriteSpriteHeader(2 * item.id);
+  W::WriteMovieFile(outPath, 2);
+  const int32_t shown = State().shownTimeline;
+  SelectTimelineData(item.param, false);
+  const int16_t sync = CompilerState().musicSyncActive;
+  // The list is read by index on every turn: compiling reads the working
+  // list (labels) but never changes it.
+  for (int32_t i = 1; i <= State().events.count(); ++i) {
+    CompilerState().musicSyncActive = 0;
+    EventRecord e = State().events.at(i);
+    if (e.itemId == item.id) {
+      Ui().messages->message("エラー",
+                             "スプライト [" + item.name + "] (ID:" + FourDigits(item.id) +
+                                 ") 内にこのスプライトが配置されています。\r\n"
+                                 "無限ループを回避するために、スプライトの配置は無視されます。",
+                             ui::Icon::Critical);
+      continue;
+    }
+    e.startX -= item.refX;
+    e.startY -= item.refY;
+    if (e.frameCount > 0) {
+      e.endX -= item.refX;
+      e.endY -= item.refY;
+    }
+    CompileEvent(outPath, e, mode, i);
+  }
+  W::WriteMovieFile(outPath, 6);
+  CompilerState().musicSyncActive = sync;
+  W::WriteEnd();
+  W::WriteMovieFile(outPath, 2);
+  W::WriteMovieFile(outPath, 5);
+  SelectTimelineData(shown, false);
+  W::WriteExportName(2 * item.id, item.name);
+}
+
+// Defines the used items of one usage table: materials first, then sprites,
+// each in store order. False when the build was cancelled.
+bool EmitUsed(const fs::path& outPath, const std::vector<uint8_t>& usage, const std::string& prefix) {
+  const int32_t n = State().store.count();
+  for (uint8_t wanted : {kUsedMaterial, kUsedSprite}) {
+    for (int32_t i = 1; i <= n; ++i) {
+      if (usage[static_cast<size_t>(i)] != wanted) continue;
+      if (Progress(prefix + std::to_string(i) + "/" + std::to_string(n), true)) return false;
+      EmitStoreItem(outPath, State().store.at(i), kEmitMovie);
+      State().store.at(i).mark = -1;
+    }
+  }
+  return true;
+}
+
+// Writes the loading-screen frame; false when there is none.
+bool EmitPreloader(const fs::path& outPath, std::vector<uint8_t>& usage, bool& cancelled) {
+  const int32_t index = FindStoreIndexByID(kPreloaderItemId);
+  if (index == 0 || State().store.at(index).name.empty()) return false;
+  Progress("ロード画面処理中", false);
+  const StoreItem item = State().store.at(index);
+  if (item.kind == StoreItemKind::Sprite && ValidTimeline(item.param) && item.param > 0) {
+    MarkUsedItems(EventsOf(item.param), usage, false);
+    if (!EmitUsed(outPath, usage, "ロード画面処理中:")) {
+      cancelled = true;
+      return false;
+    }
+  }
+  EmitStoreItem(outPath, State().store.at(index), kEmitMovie);
+  State().store.at(index).mark = -1;
+  W::Placement p;
+  p.characterId = kPreloaderCharacter;
+  p.name = kPreloaderName;
+  W::WritePlaceObject(p);
+  W::WriteShowFrame();
+  W::WriteMovieFile(outPath, 2);
+  return true;
+}
+
+void ReportFailure(const std::vector<std::string>& diagnostics) {
+  std::string text;
+  for (const std::string& d : diagnostics) {
+    if (d.find("ファイル [") == 0) text += d + "\r\n";
+  }
+  if (text.empty()) text = "SWFファイルを書き込めませんでした。";
+  Ui().messages->message("エラー", text, ui::Icon::Critical);
+  Ui().messages->status("SWF生成エラー");
+}
+
+// Problems the writer met but the movie survived (values out of range).
+void ReportWarnings(const std::vector<std::string>& diagnostics) {
+  if (diagnostics.empty()) return;
+  std::string text;
+  const size_t shown = std::min<size_t>(diagnostics.size(), 20);
+  for (size_t i = 0; i < shown; ++i) text += diagnostics[i] + "\r\n";
+  if (diagnostics.size() > shown) text += "…ほか " + std::to_string(diagnostics.size() - shown) + " 件";
+  Ui().messages->message("警告", text, ui::Icon::Exclamation);
+}
+
+}  // namespace
+
+BuildState& Build() { return gBuild; }
+
+BuildResult MakeSWF(const fs::path& outPath, bool attachUnusedSprites) {
+  BuildLock lock;
+  if (!lock.acquired()) return BuildResult::Failed;
+  std::string why;
+  if (!StageFits(State().settings, why)) {
+    Ui().messages->message("エラー", why, ui::Icon::Critical);
+    return BuildResult::Failed;
+  }
+  BuildSession session;
+  Model& m = State();
+  std::vector<uint8_t> usage(static_cast<size_t>(m.store.count()) + 1, kUnused);
+  for (StoreItem& item : m.store) item.mark = 0;
+
+  const ProjectSettings& s = m.settings;
+  W::WriteSWFHeader(GetSWFVersion(), s.width, s.height, s.frameRate);
+  W::WriteSetBackgroundColor(s.backgroundRed, s.backgroundGreen, s.backgroundBlue);
+  bool cancelled = false;
+  bool preloaderWritten = false;
+  if (W::WriteMovieFile(outPath, 1)) {
+    if (s.preloader == 1) preloaderWritten = EmitPreloader(outPath, usage, cancelled);
+    if (!cancelled) {
+      MarkUsedItems(m.events, usage, attachUnusedSprites);
+      cancelled = !EmitUsed(outPath, usage, "ファイルチェック中:");
+    }
+    if (!cancelled && s.soundSync == 1) {
+      materials::SilentStreamHead(s.frameRate);
+      W::WriteMovieFile(outPath, 2);
+      CompilerState().musicSyncActive = 0;
+    }
+    const int32_t count = m.events.count();
+    for (int32_t i = 1; i <= count && !cancelled; ++i) {
+      if (Progress("イベント処理中:" + std::to_string(i) + "/" + std::to_string(count), true)) {
+        cancelled = true;
+        break;
+      }
+      CompileEvent(outPath, m.events.at(i), kEmitMovie, i);
+    }
+    if (!cancelled && count >= 1) W::WriteMovieFile(outPath, 6);
+  }
+
+  if (cancelled) {
+    W::AbandonMovieFile();
+    Ui().messages->status("SWF生成キャンセル");
+    return BuildResult::Cancelled;
+  }
+  W::WriteEnd();
+  W::WriteMovieFile(outPath, preloaderWritten ? 7 : 3);
+  if (W::MovieFileFailed()) {
+    ReportFailure(W::state().diagnostics);
+    return BuildResult::Failed;
+  }
+  ReportWarnings(W::state().diagnostics);
+  std::error_code ec;
+  const auto size = fs::file_size(outPath, ec);
+  Ui().messages->status("完了 (" + std::to_string(ec ? 0 : size / 1024) + "KB)");
+  return BuildResult::Done;
+}
+
+void EmitStoreItem(const fs::path& outPath, const StoreItem& item, int16_t mode) {
+  if (item.mark == -1) return;
+  const size_t before = W::OutputBuffer().size();
+  bool ok = true;
+  std::string warning;
+  switch (item.kind) {
+    case StoreItemKind::RasterImage:
+      ok = FileExists(item.name) && materials::DefineRasterImage(item, warning);
+      break;
+    case StoreItemKind::Sound:
+      ok = FileExists(item.name) && materials::DefineSound(item, warning);
+      break;
+    case StoreItemKind::Text:
+      ok = materials::DefineText(item, mode, warning);
+      break;
+    case StoreItemKind::Sprite:
+      EmitSprite(outPath, item, mode);
+      return;
+    case StoreItemKind::VectorImage:
+      ok = FileExists(item.name) && materials::DefineVector(item, mode, warning);
+      break;
+    default:
+      break;
+  }
+  if (!ok) {
+    // Whatever a failed definition began stays out of the movie.
+    W::OutputBuffer().resize(before);
+    if (!warning.empty()) Ui().messages->message("警告", warning, ui::Icon::Exclamation);
+  }
+  W::WriteMovieFile(outPath, 2);
+}
+
+void MarkUsedItems(const OneBased<EventRecord>& events, std::vector<uint8_t>& usage, bool attachUnused) {
+  const Model& m = State();
+  // Sprites still to walk; an entry becomes 4 before its timeline is walked,
+  // so sprites that place each other are walked once.
+  std::vector<int32_t> pending;
+  auto useSprite = [&](int32_t k) {
+    if (usage[static_cast<size_t>(k)] == kUnused) {
+      usage[static_cast<size_t>(k)] = kUsedSprite;
+      pending.push_back(k);
+    }
+    usage[static_cast<size_t>(k)] = kUsedSprite;
+  };
+  auto walk = [&](const OneBased<EventRecord>& list) {
+    for (const EventRecord& e : list) {
+      const int32_t j = FindStoreIndexByID(e.itemId);
+      if (!IsSprite(j)) {
+        const bool streamOnly = m.store.valid(j) && m.store.at(j).kind == StoreItemKind::Sound &&
+                                (e.kind == 3 || e.kind == 4 || e.kind == 99);
+        if (!streamOnly) usage[static_cast<size_t>(j)] = kUsedMaterial;
+        if (e.buttonFlag != 0) {
+          for (int32_t state : {e.downItemId, e.overItemId, e.hitItemId}) {
+            const int32_t k = FindStoreIndexByID(state);
+            if (IsSprite(k)) useSprite(k);
+            else usage[static_cast<size_t>(k)] = kUsedMaterial;
+          }
+        }
+      } else {
+        useSprite(j);
+      }
+    }
+  };
+  auto drain = [&] {
+    while (!pending.empty()) {
+      const int32_t k = pending.back();
+      pending.pop_back();
+      const int32_t t = m.store.at(k).param;
+      if (ValidTimeline(t)) walk(EventsOf(t));
+    }
+  };
+  walk(events);
+  drain();
+  if (attachUnused) {
+    for (int32_t i = 1; i <= m.store.count(); ++i) {
+      if (usage[static_cast<size_t>(i)] == kUnused && IsSprite(i)) useSprite(i);
+      drain();
+    }
+  }
+  usage[0] = kUnused;
+}
+
+bool EventRefsContain(const EventRecord& event, int32_t itemId) {
+  return event.buttonFlag != 0 &&
+         (event.downItemId == itemId || event.overItemId == itemId || event.hitItemId == itemId);
+}
+
+bool EventUsesItem(const EventRecord& event, int32_t itemId) {
+  if (event.itemId != itemId) return false;
+  if (event.kind == 3 || event.kind == 4 || event.kind == 99) {
+    return GetStoreItemByID(itemId).kind != StoreItemKind::Sound;
+  }
+  return true;
+}
+
+int16_t GetStoreItemUsage(const StoreItem& item) {
+  int16_t bits = 0;
+  auto look = [&](const OneBased<EventRecord>& list) {
+    for (const EventRecord& e : list)
+      if (EventRefsContain(e, item.id) || e.itemId == item.id) bits |= e.maskFlag == 1 ? 2 : 1;
+  };
+  look(State().events);
+  for (const Timeline& t : State().timelines) look(t.events);
+  return bits;
+}
+
+bool SpriteContainsItem(int32_t itemId, int32_t timelineIndex, bool includeWorkingList) {
+  if (itemId < 1 || !ValidTimeline(timelineIndex)) return false;
+  const int32_t index = FindStoreIndexByID(itemId);
+  if (index == 0 || State().store.at(index).mark != 0) return false;
+  std::set<int32_t> visited;
+  // Depth-first through the sprites placed in the timeline; each timeline is
+  // looked at once, so sprites that place each other end the walk.
+  std::vector<int32_t> pending{timelineIndex};
+  auto test = [&](const OneBased<EventRecord>& list, int32_t owner) {
+    for (const EventRecord& e : list) {
+      if (EventUsesItem(e, itemId) || EventRefsContain(e, itemId)) return true;
+      const StoreItem placed = GetStoreItemByID(e.itemId);
+      if (placed.kind == StoreItemKind::Sprite && placed.id != owner && ValidTimeline(placed.param) &&
+          !visited.count(placed.param))
+        pending.push_back(placed.param);
+    }
+    return false;
+  };
+  if (includeWorkingList && test(State().events, -1)) return true;
+  while (!pending.empty()) {
+    const int32_t t = pending.back();
+    pending.pop_back();
+    if (!visited.insert(t).second) continue;
+    if (test(State().timelines.at(static_cast<size_t>(t)).events, State().timelines.at(static_cast<size_t>(t)).owner))
+      return true;
+  }
+  return false;
+}
+
+bool CompressSWF(const fs::path& path) {
+  auto fail = [&](const std::string& why) {
+    Ui().messages->message("エラー", "ファイル [" + path.string() + "] を圧縮できません：" + why, ui::Icon::Critical);
+    return false;
+  };
+  const auto data = fileio::ReadAll(path);
+  if (!data) return fail("読み込めません");
+  if (data->size() < 8 || (*data)[0] != 'F' || (*data)[1] != 'W' || (*data)[2] != 'S')
+    return fail("SWFファイルではありません");
+  uLongf packedSize = compressBound(static_cast<uLong>(data->size() - 8));
+  std::vector<uint8_t> out(8 + packedSize);
+  if (compress(out.data() + 8, &packedSize, data->data() + 8, static_cast<uLong>(data->size() - 8)) != Z_OK)
+    return fail("zlib の圧縮に失敗しました");
+  out.resize(8 + packedSize);
+  std::copy_n(data->begin(), 8, out.begin());
+  out[0] = 'C';
+  std::string error;
+  if (!fileio::WriteAtomic(path, out, &error)) return fail(error);
+  return true;
+}
+
+}  // namespace tesmiro::GUICore

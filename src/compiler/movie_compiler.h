@@ -1,0 +1,44 @@
+#pragma once
+// The movie compiler: the whole project becomes one SWF file.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "project/records.h"
+
+namespace tesmiro::GUICore {
+
+enum class BuildResult { Done, Cancelled, Failed };
+
+// Builds the movie of the working event list (the caller shows the main
+// timeline first) into outPath. With attachUnusedSprites every sprite is
+// defined and exported, placed or not. A failure has been reported to the
+// user; a cancelled build leaves no file behind.
+BuildResult MakeSWF(const std::filesystem::path& outPath, bool attachUnusedSprites);
+
+// Compresses a finished movie in place (signature "CWS"). False, with the
+// movie untouched and the user told, when it cannot.
+bool CompressSWF(const std::filesystem::path& path);
+
+// Writes one store item's definition and appends it to the file; nothing
+// for an item already defined in this build (Mark -1).
+void EmitStoreItem(const std::filesystem::path& outPath, const StoreItem& item, int16_t mode);
+
+// Per store index (0..N): 0 unused, 1 used material, 4 used sprite.
+enum ItemUse : uint8_t { kUnused = 0, kUsedMaterial = 1, kUsedSprite = 4 };
+void MarkUsedItems(const OneBased<EventRecord>& events, std::vector<uint8_t>& usage, bool attachUnused);
+
+// Bit 1: used as a normal object somewhere; bit 2: used as a mask.
+int16_t GetStoreItemUsage(const StoreItem& item);
+bool EventRefsContain(const EventRecord& event, int32_t itemId);
+bool EventUsesItem(const EventRecord& event, int32_t itemId);
+bool SpriteContainsItem(int32_t itemId, int32_t timelineIndex, bool includeWorkingList);
+
+// The build's module state: the cancel flag the cancel button sets.
+struct BuildState {
+  int16_t cancelBuild = 0;  // boolean, -1 cancel requested
+};
+BuildState& Build();
+
+}  // namespace tesmiro::GUICore

@@ -1,0 +1,162 @@
+#include "compiler/event_compiler.h"
+#include "compiler_test_util.h"
+
+namespace tesmiro::testing {
+namespace {
+
+namespace W = SWFMakeCore;
+using GUICore::BuildMotionFrames;
+using GUICore::CompileEvent;
+using GUICore::EaseRatio;
+
+class EventCompilerTest : public CompilerTest {
+ protected:
+  void SetUp() override {
+    CompilerTest::SetUp();
+    AddSprite(1, "s");
+    W::WriteSWFHeader(6, 320, 320, 12.0f);
+    W::OutputBuffer().clear();
+  }
+  void Compile(const EventRecord& e, int16_t mode = GUICore::kEmitMovie, int32_t index = 1) {
+    CompileEvent(dir / "x.swf", e, mode, index);
+  }
+  // The placements of frame f (stored or current).
+  static int PlacementsIn(int32_t f) {
+    const auto& bytes = f == W::state().currentFrame ? W::OutputBuffer() : W::state().frames[static_cast<size_t>(f)];
+    int n = 0;
+    ByteReader r(bytes);
+    while (r.has(2)) {
+      const uint16_t head = r.u16();
+      uint32_t len = head & 63;
+      if (len == 63) len = r.u32();
+      r.skip(len);
+      n += (head >> 6) == 26;
+    }
+    return n;
+  }
+};
+
+TEST(EaseTest, LinearAndEasedRatios) {
+  EXPECT_FLOAT_EQ(EaseRatio(0, 0, 10), 0.0f);
+  EXPECT_FLOAT_EQ(EaseRatio(0, 9, 10), 0.9f);
+  EXPECT_FLOAT_EQ(EaseRatio(255, 5, 10), 0.75f);  // 2t - t^2
+  EXPECT_FLOAT_EQ(EaseRatio(-255, 5, 10), 0.25f);  // t^2
+  EXPECT_FLOAT_EQ(EaseRatio(100, 10, 10), 1.0f);
+  EXPECT_FLOAT_EQ(EaseRatio(100, 3, 0), 0.0f);
+}
+
+TEST(MotionTest, StraightAndSegmentedPaths) {
+  float x = 0, y = 0;
+  BuildMotionFrames(0, {GuideAnchor{}}, 0, 0, 100, 50, 0.5f, x, y);
+  EXPECT_FLOAT_EQ(x, 1000.0f);
+  EXPECT_FLOAT_EQ(y, 500.0f);
+  // Anchors on the straight line: the same as no guide.
+  BuildMotionFrames(1, {GuideAnchor{200, 100}, GuideAnchor{1600, 800}}, 0, 0, 100, 50, 0.5f, x, y);
+  EXPECT_NEAR(x, 1000.0f, 0.01f);
+  EXPECT_NEAR(y, 500.0f, 0.01f);
+  // Half of the whole length, not half of the segments: 0..100 then 100..300.
+  BuildMotionFrames(1, {GuideAnchor{2000, 0}}, 0, 0, 300, 0, 0.5f, x, y);
+  EXPECT_NEAR(x, 3000.0f, 0.01f);
+}
+
+TEST(MotionTest, ZeroLengthPathStaysAtTheStart) {
+  float x = -1, y = -1;
+  BuildMotionFrames(1, {GuideAnchor{200, 200}}, 10, 10, 10, 10, 0.7f, x, y);
+  EXPECT_FLOAT_EQ(x, 200.0f);
+  EXPECT_FLOAT_EQ(y, 200.0f);
+  BuildMotionFrames(2, {GuideAnchor{200, 200}}, 10, 10, 10, 10, 0.7f, x, y);
+  EXPECT_FLOAT_EQ(x, 200.0f);
+}
+
+TEST(MotionTest, SmoothCurvePassesThroughItsEnds) {
+  float x = 0, y = 0;
+  const std::vector<GuideAnchor> anchors{GuideAnchor{1000, 2000}};
+  BuildMotionFrames(2, anchors, 0, 0, 100, 0, 0.0f, x, y);
+  EXPECT_NEAR(x, 0.0f, 1.0f);
+  BuildMotionFrames(2, anchors, 0, 0, 100, 0, 1.0f, x, y);
+  EXPECT_NEAR(x, 2000.0f, 1.0f);
+  EXPECT_NEAR(y, 0.0f, 1.0f);
+  BuildMotionFrames(2, anchors, 0, 0, 100, 0, 0.5f, x, y);
+  EXPECT_GT(y, 500.0f);  // the middle of the path bends towards the anchor
+}
+
+TEST_F(EventCompilerTest, FixedEventsShareTheFrameUnlessPreviewing) {
+  Compile(Place(1, 0, 1));
+  Compile(Place(1, 0, 2));
+  EXPECT_EQ(W::state().currentFrame, 0);
+  EXPECT_EQ(PlacementsIn(0), 2);
+  Compile(Place(1, 0, 3), GUICore::kEmitEventPreview);
+  EXPECT_EQ(W::state().currentFrame, 1);
+}
+
+TEST_F(EventCompilerTest, ActionsThatAdvanceAndThoseThatDoNot) {
+  Compile(Action(ActionKind::Play));
+  Compile(Action(ActionKind::GetURL, "u"));
+  EXPECT_EQ(W::state().currentFrame, 0);
+  Compile(Action(ActionKind::Stop));
+  EXPECT_EQ(W::state().currentFrame, 1);
+  Compile(Action(ActionKind::DoNothing, "", 4));
+  EXPECT_EQ(W::state().currentFrame, 5);
+  Compile(Action(ActionKind::Rollback, "", -5));
+  EXPECT_EQ(W::state().currentFrame, 0);
+  Compile(Place(1, 2, 4));
+  EXPECT_EQ(PlacementsIn(0), 1);
+  EXPECT_EQ(PlacementsIn(1), 1);
+  EXPECT_EQ(W::state().highestFrame, 5);  // a rollback never grows the movie
+}
+
+TEST_F(EventCompilerTest, OutOfRangeDepthsAreClampedWithAWarning) {
+  Compile(Place(1, 1, 400));
+  EXPECT_EQ(PlacementsIn(0), 1);
+  EXPECT_TRUE(W::DepthOccupied(256));
+  ASSERT_FALSE(W::state().diagnostics.empty());
+  EXPECT_NE(W::state().diagnostics[0].find("400"), std::string::npos);
+}
+
+TEST_F(EventCompilerTest, RelativeLabelsResolveAroundTheEvent) {
+  auto& events = GUICore::State().events;
+  events.push_back(Action(ActionKind::Label, "a"));
+  events.push_back(Action(ActionKind::JumpToLabel, "_NextLabel"));
+  events.push_back(Action(ActionKind::Label, ""));
+  events.push_back(Action(ActionKind::Label, "b"));
+  EXPECT_EQ(GUICore::ResolveRelativeLabel(2, 1), "b");
+  EXPECT_EQ(GUICore::ResolveRelativeLabel(2, -1), "a");
+  EXPECT_EQ(GUICore::ResolveRelativeLabel(2, 0), "");
+  EXPECT_EQ(GUICore::ResolveRelativeLabel(-3, 1), "");
+}
+
+TEST_F(EventCompilerTest, FiltersTweenOnlyWhenBothStatesAreInUse) {
+  FilterState a, b, out;
+  a.inUse = b.inUse = -1;
+  a.add = {0, 0, 0, 0};
+  b.add = {100, -100, 3, 0};
+  a.glowParams.color1 = static_cast<int32_t>(0xFF000000u);
+  b.glowParams.color1 = 0x000000FF;
+  GUICore::InterpolateFilterState(out, a, b, 0.5f);
+  EXPECT_EQ(out.add[0], 50);
+  EXPECT_EQ(out.add[1], -50);
+  EXPECT_EQ(out.add[2], 2);  // 1.5 to even
+  EXPECT_EQ(static_cast<uint32_t>(out.glowParams.color1), 0x80000080u);  // 127.5 -> 128 both ways
+}
+
+TEST_F(EventCompilerTest, FontKeysAndTheirTexts) {
+  auto& store = GUICore::State().store;
+  StoreItem t;
+  t.kind = StoreItemKind::Text;
+  t.font = "Sans";
+  t.flags = 1 | 0x1000;
+  t.name = "ab";
+  store.push_back(t);
+  t.name = "cd";
+  store.push_back(t);
+  t.flags = 2;
+  t.name = "ef";
+  store.push_back(t);
+  EXPECT_EQ(GUICore::FontKey(store.at(2)), "Sans0Bo");
+  EXPECT_EQ(GUICore::FontKey(store.at(4)), "Sans1It");
+  EXPECT_EQ(GUICore::CollectTextsForFont("Sans0Bo"), "abcd");
+  EXPECT_EQ(GUICore::CollectTextsForFont("none"), "");
+}
+
+}  // namespace
+}  // namespace tesmiro::testing

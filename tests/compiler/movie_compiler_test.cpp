@@ -1,0 +1,183 @@
+#include <zlib.h>
+
+#include "compiler/html_page.h"
+#include "compiler/movie_compiler.h"
+#include "project/build_lock.h"
+#include "compiler_test_util.h"
+
+namespace tesmiro::testing {
+namespace {
+
+using GUICore::BuildResult;
+using GUICore::MakeSWF;
+
+TEST_F(CompilerTest, EmptyProjectIsHeaderBackgroundAndEnd) {
+  ASSERT_EQ(MakeSWF(dir / "out.swf", true), BuildResult::Done);
+  int frames = -1;
+  const auto tags = ReadTags(Movie(), &frames);
+  EXPECT_EQ(frames, 0);
+  ASSERT_EQ(tags.size(), 2u);
+  EXPECT_EQ(tags[0].code, 9);
+  EXPECT_EQ(tags[1].code, 0);
+  EXPECT_EQ(ui.statusLines.back(), "完了 (0KB)");
+  EXPECT_EQ(ui.calls.front(), "showCancel");
+  EXPECT_EQ(ui.calls.back(), "hideCancel");
+}
+
+TEST_F(CompilerTest, SpritesAreDefinedExportedAndPlacedFrameByFrame) {
+  const int32_t t = AddSprite(3, "box");
+  auto& m = GUICore::State();
+  m.timelines[static_cast<size_t>(t)].events.push_back(Action(ActionKind::Stop));
+  m.events.push_back(Action(ActionKind::Label, "intro"));
+  EventRecord e = Place(3, 3, 1);
+  e.endX = 30;
+  m.events.push_back(e);
+  ASSERT_EQ(MakeSWF(dir / "out.swf", true), BuildResult::Done);
+  int frames = 0;
+  const auto tags = ReadTags(Movie(), &frames);
+  EXPECT_EQ(frames, 3);
+  EXPECT_EQ(CountCode(tags, 39), 1);  // DefineSprite
+  EXPECT_EQ(CountCode(tags, 56), 1);  // ExportAssets
+  EXPECT_EQ(CountCode(tags, 43), 1);  // FrameLabel
+  EXPECT_EQ(CountCode(tags, 26), 3);  // one placement per frame
+  EXPECT_EQ(CountCode(tags, 28), 1);  // the depth cleared first
+  EXPECT_EQ(CountCode(tags, 1), 3);
+  // The sprite's character is 2 x ID and its frame count its own.
+  for (const Tag& tag : tags)
+    if (tag.code == 39) {
+      EXPECT_EQ(tag.body[0] | tag.body[1] << 8, 6);
+      EXPECT_EQ(tag.body[2] | tag.body[3] << 8, 1);
+    }
+}
+
+TEST_F(CompilerTest, ASpritePlacedInsideItselfIsReportedAndLeftOut) {
+  const int32_t t = AddSprite(5, "loop");
+  auto& m = GUICore::State();
+  m.timelines[static_cast<size_t>(t)].events.push_back(Place(5, 1));
+  m.events.push_back(Place(5, 1));
+  ASSERT_EQ(MakeSWF(dir / "out.swf", false), BuildResult::Done);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].title, "エラー");
+  EXPECT_EQ(ui.messages[0].text,
+            "スプライト [loop] (ID:0005) 内にこのスプライトが配置されています。\r\n"
+            "無限ループを回避するために、スプライトの配置は無視されます。");
+}
+
+TEST_F(CompilerTest, SpritesThatPlaceEachOtherEndTheWalk) {
+  const int32_t a = AddSprite(1, "a");
+  const int32_t b = AddSprite(2, "b");
+  auto& m = GUICore::State();
+  m.timelines[static_cast<size_t>(a)].events.push_back(Place(2, 1));
+  m.timelines[static_cast<size_t>(b)].events.push_back(Place(1, 1));
+  m.events.push_back(Place(1, 1));
+  ASSERT_EQ(MakeSWF(dir / "out.swf", false), BuildResult::Done);
+  EXPECT_EQ(CountCode(ReadTags(Movie()), 39), 2);
+  for (StoreItem& item : m.store) item.mark = 0;  // the build leaves its marks
+  EXPECT_TRUE(GUICore::SpriteContainsItem(1, a, false));
+  EXPECT_FALSE(GUICore::SpriteContainsItem(7, a, true));
+}
+
+TEST_F(CompilerTest, UnusedSpritesOnlyWithAttach) {
+  AddSprite(1, "used");
+  AddSprite(2, "spare");
+  GUICore::State().events.push_back(Place(1, 1));
+  ASSERT_EQ(MakeSWF(dir / "out.swf", false), BuildResult::Done);
+  EXPECT_EQ(CountCode(ReadTags(Movie()), 39), 1);
+  ASSERT_EQ(MakeSWF(dir / "out.swf", true), BuildResult::Done);
+  EXPECT_EQ(CountCode(ReadTags(Movie()), 39), 2);
+}
+
+TEST_F(CompilerTest, LoadingScreenFrameIsCountedOnlyWhenWritten) {
+  auto& m = GUICore::State();
+  m.settings.preloader = 1;
+  m.events.push_back(Action(ActionKind::DoNothing, "", 2));
+  ASSERT_EQ(MakeSWF(dir / "out.swf", false), BuildResult::Done);
+  int frames = 0;
+  ReadTags(Movie(), &frames);
+  EXPECT_EQ(frames, 2);  // no item 9999: no loading frame
+
+  AddSprite(kPreloaderItemId, "loading");
+  ASSERT_EQ(MakeSWF(dir / "out.swf", false), BuildResult::Done);
+  const auto tags = ReadTags(Movie(), &frames);
+  EXPECT_EQ(frames, 3);
+  EXPECT_EQ(CountCode(tags, 1), 3);
+  EXPECT_NE(std::find(ui.progressLines.begin(), ui.progressLines.end(), "ロード画面処理中"), ui.progressLines.end());
+}
+
+TEST_F(CompilerTest, CancelLeavesNoFileAndTheProjectAsItWas) {
+  AddSprite(1, "s");
+  auto& m = GUICore::State();
+  for (int i = 0; i < 5; ++i) m.events.push_back(Place(1, 2, i));
+  const auto before = m.events.items().size();
+  ui.cancelAtStep = 3;
+  EXPECT_EQ(MakeSWF(dir / "out.swf", true), BuildResult::Cancelled);
+  EXPECT_EQ(ui.statusLines.back(), "SWF生成キャンセル");
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+  EXPECT_EQ(m.events.items().size(), before);
+  EXPECT_EQ(ui.calls.back(), "hideCancel");
+  EXPECT_NE(std::find(ui.calls.begin(), ui.calls.end(), "filling off"), ui.calls.end());
+  EXPECT_FALSE(GUICore::BuildInProgress());
+}
+
+TEST_F(CompilerTest, AnUnwritableFileIsAFailureNotDone) {
+  GUICore::State().events.push_back(Action(ActionKind::Stop));
+  EXPECT_EQ(MakeSWF(dir / "no-such-folder" / "out.swf", true), BuildResult::Failed);
+  ASSERT_FALSE(ui.messages.empty());
+  EXPECT_EQ(ui.messages.back().title, "エラー");
+  for (const auto& line : ui.statusLines) EXPECT_EQ(line.find("完了"), std::string::npos);
+}
+
+TEST_F(CompilerTest, StagesTheHeaderCannotHoldAreRefusedBeforeWriting) {
+  GUICore::State().settings.frameRate = 300.0f;
+  EXPECT_EQ(MakeSWF(dir / "out.swf", true), BuildResult::Failed);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+  GUICore::State().settings.frameRate = 12.0f;
+  GUICore::State().settings.width = 0;
+  EXPECT_EQ(MakeSWF(dir / "out.swf", true), BuildResult::Failed);
+  EXPECT_EQ(ui.messages.size(), 2u);
+}
+
+TEST_F(CompilerTest, WideStagesStillBuild) {
+  GUICore::State().settings.width = 2000;
+  GUICore::State().events.push_back(Action(ActionKind::Stop));
+  ASSERT_EQ(MakeSWF(dir / "out.swf", true), BuildResult::Done);
+  int frames = 0;
+  ReadTags(Movie(), &frames);
+  EXPECT_EQ(frames, 1);
+}
+
+TEST_F(CompilerTest, CompressedMovieInflatesToTheOriginalBody) {
+  GUICore::State().events.push_back(Action(ActionKind::Stop));
+  ASSERT_EQ(MakeSWF(dir / "out.swf", true), BuildResult::Done);
+  const auto plain = Movie();
+  ASSERT_TRUE(GUICore::CompressSWF(dir / "out.swf"));
+  const auto packed = Movie();
+  EXPECT_EQ(packed[0], 'C');
+  EXPECT_EQ(std::vector<uint8_t>(packed.begin() + 1, packed.begin() + 8),
+            std::vector<uint8_t>(plain.begin() + 1, plain.begin() + 8));
+  std::vector<uint8_t> body(plain.size() - 8);
+  uLongf n = body.size();
+  ASSERT_EQ(uncompress(body.data(), &n, packed.data() + 8, packed.size() - 8), Z_OK);
+  EXPECT_EQ(body, std::vector<uint8_t>(plain.begin() + 8, plain.end()));
+  // A file that is not a plain SWF is refused and left as it was.
+  EXPECT_FALSE(GUICore::CompressSWF(dir / "out.swf"));
+  EXPECT_EQ(Movie(), packed);
+}
+
+TEST_F(CompilerTest, HtmlTemplateIsWrittenOnceAndFilled) {
+  const std::string page = GUICore::LoadHTMLTemplate();
+  EXPECT_EQ(page.substr(0, 12), "<html><body>");
+  EXPECT_EQ(std::count(page.begin(), page.end(), '\n'), 7);
+  const auto stored = fileio::ReadAll(dir / "template.txt");
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(std::string(stored->begin(), stored->end()), page + "\r\n");
+  ASSERT_TRUE(fileio::WriteAtomic(dir / "template.txt", std::vector<uint8_t>{'<', '<', 'W', 'I', 'D', 'T', 'H', '>', '>'}, nullptr));
+  EXPECT_EQ(GUICore::LoadHTMLTemplate(), "<<WIDTH>>");
+  EXPECT_EQ(GUICore::FillHTMLTemplate("<<WIDTH>>x<<HEIGHT>> <<FILENAME>><<WIDTH>>", 320, 240, "a.swf"),
+            "320x240 a.swf320");
+  ASSERT_TRUE(GUICore::WriteHTMLPage(dir / "m.swf", 1, 2));
+  EXPECT_TRUE(fileio::Exists(dir / "m.html"));
+}
+
+}  // namespace
+}  // namespace tesmiro::testing
