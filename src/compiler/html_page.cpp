@@ -36,6 +36,23 @@ void ReplaceAll(std::string& text, const std::string& what, const std::string& w
     text.replace(at, what.size(), with);
 }
 
+// The file name goes into attribute values: nothing in it may end the value
+// or start markup.
+std::string EscapeAttribute(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&#39;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
 std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
 
 }  // namespace
@@ -52,7 +69,7 @@ std::string FillHTMLTemplate(const std::string& page, int32_t width, int32_t hei
   std::string out = page;
   ReplaceAll(out, "<<WIDTH>>", std::to_string(width));
   ReplaceAll(out, "<<HEIGHT>>", std::to_string(height));
-  ReplaceAll(out, "<<FILENAME>>", fileName);
+  ReplaceAll(out, "<<FILENAME>>", EscapeAttribute(fileName));
   return out;
 }
 

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "compiler/event_compiler.h"
+#include "compiler/html_page.h"
 #include "compiler/materials.h"
 #include "platform/file_io.h"
 #include "platform/numeric.h"
@@ -409,6 +410,31 @@ bool CompressSWF(const fs::path& path) {
   std::string error;
   if (!fileio::WriteAtomic(path, out, &error)) return fail(error);
   return true;
+}
+
+}  // namespace tesmiro::GUICore
+
+namespace tesmiro::GUICore {
+
+BuildResult MakeMovieFile(const std::filesystem::path& outPath, bool saveHtml) {
+  if (BuildInProgress()) return BuildResult::Failed;
+  ShowTimeline(0, false);
+  const BuildResult result = MakeSWF(outPath, true);
+  if (result != BuildResult::Done) return result;
+  const ProjectSettings& s = State().settings;
+  if (s.option(1) == 'C') {
+    if (GetSWFVersion() == 4) {
+      ui::Current().messages->message("警告", "SWF4ではファイルを圧縮することは出来ません。\r\n圧縮は実施されませんでした。", ui::Icon::Exclamation);
+    } else if (CompressSWF(outPath)) {
+      std::error_code ec;
+      const auto size = std::filesystem::file_size(outPath, ec);
+      ui::Current().messages->status("圧縮 (" + std::to_string(ec ? 0 : size / 1024) + "KB)");
+    } else {
+      return BuildResult::Failed;
+    }
+  }
+  if (saveHtml && !WriteHTMLPage(outPath, s.width, s.height)) return BuildResult::Failed;
+  return BuildResult::Done;
 }
 
 }  // namespace tesmiro::GUICore

@@ -42,3 +42,13 @@ struct BuildState {
 BuildState& Build();
 
 }  // namespace tesmiro::GUICore
+
+namespace tesmiro::GUICore {
+
+// File > Make SWF after the path was chosen: shows the main timeline, builds,
+// then compresses when the "C" option is set (for SWF 4 a warning instead)
+// and writes the HTML page when asked. Neither happens after a cancelled or
+// failed build.
+BuildResult MakeMovieFile(const std::filesystem::path& outPath, bool saveHtml);
+
+}  // namespace tesmiro::GUICore

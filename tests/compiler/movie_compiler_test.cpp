@@ -175,6 +175,7 @@ TEST_F(CompilerTest, HtmlTemplateIsWrittenOnceAndFilled) {
   EXPECT_EQ(GUICore::LoadHTMLTemplate(), "<<WIDTH>>");
   EXPECT_EQ(GUICore::FillHTMLTemplate("<<WIDTH>>x<<HEIGHT>> <<FILENAME>><<WIDTH>>", 320, 240, "a.swf"),
             "320x240 a.swf320");
+  EXPECT_EQ(GUICore::FillHTMLTemplate("<<FILENAME>>", 1, 1, "a\"><b>&.swf"), "a&quot;&gt;&lt;b&gt;&amp;.swf");
   ASSERT_TRUE(GUICore::WriteHTMLPage(dir / "m.swf", 1, 2));
   EXPECT_TRUE(fileio::Exists(dir / "m.html"));
 }

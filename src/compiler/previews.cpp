@@ -1,0 +1,232 @@
+#include "compiler/previews.h"
+
+#include <vector>
+
+#include "compiler/event_compiler.h"
+#include "compiler/html_page.h"
+#include "platform/file_io.h"
+#include "platform/ui.h"
+#include "project/build_lock.h"
+#include "project/gui_core.h"
+#include "project/list_models.h"
+#include "project/model.h"
+#include "project/store.h"
+#include "project/timelines.h"
+#include "swf/swf_writer.h"
+
+namespace tesmiro::GUICore {
+namespace {
+
+namespace W = SWFMakeCore;
+namespace fs = std::filesystem;
+
+PreviewOptions gPreviews;
+
+// A preview changes the settings and the shown timeline's events for one
+// build; this puts them back on every path.
+class PreviewGuard {
+ public:
+  PreviewGuard() : settings_(State().settings), shown_(State().shownTimeline) {
+    ui::Current().windows->setEventDialogFilling(true);
+  }
+  ~PreviewGuard() {
+    if (filtered_) {
+      State().events = std::move(kept_);
+      SelectTimelineData(shown_, false);
+    }
+    State().settings = settings_;
+    ui::Current().windows->setEventDialogFilling(false);
+  }
+  PreviewGuard(const PreviewGuard&) = delete;
+  PreviewGuard& operator=(const PreviewGuard&) = delete;
+
+  // Replaces the shown timeline's events by `events` until the guard ends.
+  void filter(OneBased<EventRecord> events) {
+    kept_ = State().events;
+    filtered_ = true;
+    State().events = std::move(events);
+    SelectTimelineData(shown_, false);
+  }
+  const ProjectSettings& original() const { return settings_; }
+
+ private:
+  ProjectSettings settings_;
+  int32_t shown_;
+  OneBased<EventRecord> kept_;
+  bool filtered_ = false;
+};
+
+// The selected rows' events; a stream started on an earlier unselected row
+// is started too and skipped forward to the first selected row.
+OneBased<EventRecord> SelectedEventsWithStreams() {
+  const auto& rows = EventListModule::Current().rows;
+  const auto& events = State().events;
+  OneBased<EventRecord> out;
+  bool pending = false;
+  EventRecord pendingEvent;
+  int32_t pendingStart = 0, lastStart = 0;
+  for (int32_t i = 1; i <= events.count() && static_cast<size_t>(i - 1) < rows.size(); ++i) {
+    const EventListRow& row = rows[static_cast<size_t>(i - 1)];
+    if (row.startFrame > 0) lastStart = row.startFrame;
+    const EventRecord& e = events.at(i);
+    if (row.selected != 0) {
+      if (pending && row.startFrame > 0) {
+        out.push_back(pendingEvent);
+        EventRecord skip = pendingEvent;
+        skip.kind = static_cast<int16_t>(SoundMode::SkipStreamFrames);
+        skip.text1 = std::to_string(row.startFrame - pendingStart);
+        out.push_back(skip);
+        pending = false;
+      }
+      out.push_back(e);
+    } else if (gPreviews.previewStreamSound == 1 && GetStoreItemByID(e.itemId).kind == StoreItemKind::Sound) {
+      if (e.kind == static_cast<int16_t>(SoundMode::Streaming)) {
+        pending = true;
+        pendingEvent = e;
+        pendingStart = lastStart;
+      } else if (e.kind == static_cast<int16_t>(SoundMode::StopStreaming)) {
+        pending = false;
+      }
+    }
+  }
+  return out;
+}
+
+void ClearMarks() {
+  for (StoreItem& item : State().store) item.mark = 0;
+}
+
+// Defines an event's item for a preview (a sprite's materials first).
+void DefineForPreview(const fs::path& path, int32_t itemId) {
+  const int32_t index = FindStoreIndexByID(itemId);
+  if (index == 0) return;
+  const StoreItem item = State().store.at(index);
+  if (item.kind == StoreItemKind::Sprite) {
+    for (int32_t i = 1; i <= State().store.count(); ++i) {
+      StoreItem& other = State().store.at(i);
+      if (other.kind != StoreItemKind::Sound && SpriteContainsItem(other.id, item.param, false)) {
+        EmitStoreItem(path, other, kEmitLivePreview);
+        other.mark = -1;
+      }
+    }
+  }
+  EmitStoreItem(path, State().store.at(index), kEmitLivePreview);
+  State().store.at(index).mark = -1;
+}
+
+void StartMovie(const fs::path& path) {
+  const ProjectSettings& s = State().settings;
+  W::WriteSWFHeader(GetSWFVersion(), s.width, s.height, s.frameRate);
+  W::WriteSetBackgroundColor(s.backgroundRed, s.backgroundGreen, s.backgroundBlue);
+  W::WriteMovieFile(path, 1);
+}
+
+bool FinishMovie(const fs::path& path) {
+  W::WriteMovieFile(path, 6);
+  W::WriteEnd();
+  return W::WriteMovieFile(path, 3);
+}
+
+void WritePlaceholder(int32_t frame) {
+  // An empty sprite: its header, no frames, its End tag.
+  W::WriteSpriteHeader(kPreviewSpriteCharacter);
+  const size_t lengthAt = W::OutputBuffer().size() - 8;
+  W::WriteEnd();
+  W::PatchTagLength(lengthAt);
+  W::Placement p;
+  p.characterId = kPreviewSpriteCharacter;
+  p.depth = W::kMinDepth;
+  p.name = kPreviewSpriteName;
+  if (W::GetSWFVersion() < 5) {
+    W::WritePlaceObject(p);
+    W::WriteDoAction("", "tellTarget(\"/_SprPictPreview\"){loadMovie(\"_preview.swf\",\"\");};", 13);
+    return;
+  }
+  if (frame != 0) {
+    const std::string go = frame > 0 ? "this.gotoAndStop(" + std::to_string(frame) + ");"
+                                     : "this.gotoAndPlay(" + std::to_string(-static_cast<int64_t>(frame)) + ");";
+    p.clipActions =
+        "onClipEvent (data) {if (this.getBytesTotal()>0 && this.getBytesLoaded()>=this.getBytesTotal()) {" + go +
+        "} else {this.stop();}}";
+  }
+  W::WritePlaceObject(p);
+  W::WriteDoAction("", "_SprPictPreview.loadMovie(\"_preview.swf\");", 13);
+}
+
+}  // namespace
+
+PreviewOptions& Previews() { return gPreviews; }
+
+fs::path GetPreviewFolder() {
+  const std::string& project = State().projectPath;
+  if (!project.empty() && gPreviews.previewFilePath == 1) {
+    const fs::path folder = fs::path(project).parent_path();
+    std::error_code ec;
+    if (fs::is_directory(folder, ec)) return folder;
+  }
+  return State().paths.scratch;
+}
+
+BuildResult RunPreview(int32_t mode, const std::string& name) {
+  if (BuildInProgress() || mode < 1 || mode > 6) return BuildResult::Failed;
+  ui::Current().windows->unloadPreviewWindow();
+  PreviewGuard guard;
+  const fs::path folder = GetPreviewFolder();
+  const ProjectSettings& s = State().settings;
+  const std::string page = FillHTMLTemplate(LoadHTMLTemplate(), s.width, s.height, name) + "\r\n";
+  std::string error;
+  if (!fileio::WriteAtomic(folder / kPreviewPage, std::vector<uint8_t>(page.begin(), page.end()), &error)) {
+    ui::Current().messages->message("エラー", error, ui::Icon::Critical);
+    return BuildResult::Failed;
+  }
+  if (State().shownTimeline > 0) {
+    const StoreItem sprite = GetStoreItemByID(State().timelines[static_cast<size_t>(State().shownTimeline)].owner);
+    State().settings.width = sprite.width;
+    State().settings.height = sprite.height;
+    State().settings.preloader = 0;
+  }
+  BuildResult result;
+  if (mode <= 3) {
+    result = MakeSWF(folder / name, true);
+  } else {
+    guard.filter(SelectedEventsWithStreams());
+    State().settings.preloader = 0;
+    result = MakeSWF(folder / name, gPreviews.previewAttachSprite == 1);
+  }
+  if (result != BuildResult::Done) return result;
+  const int target = (mode - 1) % 3 + 1;
+  ui::Current().windows->showPreview((folder / (target == 2 ? kPreviewPage : name)).string(), target,
+                                     State().settings.width, State().settings.height);
+  return result;
+}
+
+bool BuildEventPreviewSWF(const EventRecord& a, const EventRecord& b, const fs::path& path, bool useCache,
+                          bool placeholder, int32_t frame) {
+  ClearMarks();
+  if (useCache && W::RestoreMovieCache(true)) {
+    W::WriteMovieFile(path, 1);
+  } else {
+    StartMovie(path);
+    if (a.itemId > 0) DefineForPreview(path, a.itemId);
+    if (b.itemId > 0 && b.itemId != a.itemId) DefineForPreview(path, b.itemId);
+    W::WriteMovieFile(path, 2);
+    W::WriteMovieFile(path, 99);
+  }
+  if (a.itemId > 0) CompileEvent(path, a, kEmitLivePreview, 0);
+  if (b.itemId > 0) CompileEvent(path, b, kEmitLivePreview, 0);
+  if (placeholder) WritePlaceholder(frame);
+  W::NextFrame();
+  return FinishMovie(path);
+}
+
+bool BuildSingleEventPreviewSWF(const EventRecord& event, const std::string& name) {
+  const fs::path path = State().paths.scratch / name;
+  ClearMarks();
+  StartMovie(path);
+  DefineForPreview(path, event.itemId);
+  W::WriteMovieFile(path, 2);
+  CompileEvent(path, event, kEmitEventPreview, 0);
+  return FinishMovie(path);
+}
+
+}  // namespace tesmiro::GUICore

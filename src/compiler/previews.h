@@ -1,0 +1,49 @@
+#pragma once
+// Preview movies: the whole movie or the selected events for the preview
+// window, the browser or a player, and the small movies around one or two
+// events for the event property dialog.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "compiler/movie_compiler.h"
+#include "project/records.h"
+
+namespace tesmiro::GUICore {
+
+// The preview preferences the main window keeps.
+struct PreviewOptions {
+  int32_t previewFilePath = 0;    // 1 = preview files beside the saved project
+  int32_t previewStreamSound = 0;  // 1 = start a running stream in a selected-events preview
+  int32_t previewAttachSprite = 0;  // 1 = also define unplaced sprites there
+  int32_t previewSelectedPlayer = 0;  // 0 window, 1 browser, 2 player
+};
+PreviewOptions& Previews();
+
+inline constexpr const char* kPreviewMovie = "_preview.swf";
+inline constexpr const char* kPreviewPage = "_preview.html";
+inline constexpr const char* kPreviewSpriteName = "_SprPictPreview";
+inline constexpr int32_t kPreviewSpriteCharacter = 50000;
+
+// Folder of the preview files: the saved project's folder when asked for and
+// still there, else the program's scratch folder.
+std::filesystem::path GetPreviewFolder();
+
+// Builds "_preview.html" and the movie `name` in the preview folder and
+// hands them to the window layer. Modes 1 window, 2 browser, 3 player with
+// the whole movie (or the shown sprite); 4 to 6 the same with the selected
+// events only. Settings, working list and shown timeline are as before when
+// it returns, on every path.
+BuildResult RunPreview(int32_t mode, const std::string& name);
+
+// The event property dialog's live picture: event A and event B, with the
+// definitions kept in the writer's cache for the next call when useCache is
+// set; with the placeholder the whole preview movie is loaded underneath and
+// held at (frame > 0) or played from (frame < 0) that frame.
+bool BuildEventPreviewSWF(const EventRecord& a, const EventRecord& b, const std::filesystem::path& path,
+                          bool useCache, bool placeholder, int32_t frame);
+
+// One event, each of its frames advancing, in the scratch folder.
+bool BuildSingleEventPreviewSWF(const EventRecord& event, const std::string& name);
+
+}  // namespace tesmiro::GUICore
