@@ -10,7 +10,13 @@
 
 namespace tesmiro::GUICore::materials {
 
-// Definitions (character IDs 2 x ID - 1 and 2 x ID).
+// The file a file material names, found as the project's paths rules say
+// (relative to the project, without regard to case, beside the project);
+// empty when there is none.
+std::string ResolveMaterialPath(const StoreItem& item);
+
+// Definitions (character IDs 2 x ID - 1 and 2 x ID). File materials come
+// with their path already resolved.
 bool DefineRasterImage(const StoreItem& item, std::string& warning);
 bool DefineSound(const StoreItem& item, std::string& warning);
 bool DefineText(const StoreItem& item, int16_t mode, std::string& warning);

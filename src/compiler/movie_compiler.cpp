@@ -9,6 +9,7 @@
 #include "compiler/event_compiler.h"
 #include "compiler/html_page.h"
 #include "compiler/materials.h"
+#include "media/action_compiler.h"
 #include "platform/file_io.h"
 #include "platform/numeric.h"
 #include "platform/ui.h"
@@ -65,6 +66,10 @@ std::string FourDigits(int32_t id) {
 class BuildSession {
  public:
   BuildSession() : shown_(State().shownTimeline) {
+    // Script includes are looked for beside the project, then in the
+    // program's own folder.
+    ActionCompiler::ModuleState().settings.projectPath = State().projectPath;
+    ActionCompiler::ModuleState().settings.programFolder = State().paths.config;
     Ui().progress->showCancel(true);
     Ui().windows->setEventDialogFilling(true);
     gBuild.cancelBuild = 0;
@@ -261,12 +266,17 @@ void EmitStoreItem(const fs::path& outPath, const StoreItem& item, int16_t mode)
   const size_t before = W::OutputBuffer().size();
   bool ok = true;
   std::string warning;
+  // File materials go to their writers with the path resolved; a missing
+  // file is left out without a word.
+  StoreItem resolved = item;
+  if (IsFileKind(item.kind)) resolved.name = materials::ResolveMaterialPath(item);
+  const bool exists = !resolved.name.empty();
   switch (item.kind) {
     case StoreItemKind::RasterImage:
-      ok = FileExists(item.name) && materials::DefineRasterImage(item, warning);
+      ok = exists && materials::DefineRasterImage(resolved, warning);
       break;
     case StoreItemKind::Sound:
-      ok = FileExists(item.name) && materials::DefineSound(item, warning);
+      ok = exists && materials::DefineSound(resolved, warning);
       break;
     case StoreItemKind::Text:
       ok = materials::DefineText(item, mode, warning);
@@ -275,7 +285,7 @@ void EmitStoreItem(const fs::path& outPath, const StoreItem& item, int16_t mode)
       EmitSprite(outPath, item, mode);
       return;
     case StoreItemKind::VectorImage:
-      ok = FileExists(item.name) && materials::DefineVector(item, mode, warning);
+      ok = exists && materials::DefineVector(resolved, mode, warning);
       break;
     default:
       break;

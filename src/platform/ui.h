@@ -49,6 +49,17 @@ class WindowServices {
   virtual void setEventDialogFilling(bool filling) {}
   // A finished preview movie (or page) to show: 1 window, 2 browser, 3 player.
   virtual void showPreview(const std::string& path, int target, int32_t width, int32_t height) {}
+  // The script editor window hides (it shows an event of the working list).
+  virtual void hideScriptEditor() {}
+  // The event list's click handler: views that follow the current event.
+  virtual void eventListClicked() {}
+  // The head line over the event list (text and 0x00BBGGRR background);
+  // the tab strip and column heads are redrawn with it.
+  virtual void setTimelineHeader(const std::string& text, uint32_t color) {}
+  // Repaint the sprite-tab strip and the column heads.
+  virtual void drawTabsAndHeader() {}
+  // Give the keyboard focus to the file list.
+  virtual void focusFileList() {}
 };
 
 // The three, handed to the core together.

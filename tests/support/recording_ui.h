@@ -1,6 +1,7 @@
 #pragma once
 // A recording stand-in for the user interface: keeps every message, status
 // line, progress line and window call, and answers questions from a queue.
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
@@ -44,6 +45,14 @@ class RecordingUi final : public ui::Messages, public ui::BuildProgress, public 
   void unloadPreviewWindow() override { calls.push_back("unloadPreviewWindow"); }
   void setEventDialogFilling(bool f) override { calls.push_back(f ? "filling on" : "filling off"); }
   void showPreview(const std::string& path, int target, int32_t w, int32_t h) override;
+  void hideScriptEditor() override { calls.push_back("hideScriptEditor"); }
+  void eventListClicked() override { calls.push_back("eventListClicked"); }
+  void setTimelineHeader(const std::string& text, uint32_t color) override {
+    timelineHeader = text;
+    timelineHeaderColor = color;
+  }
+  void drawTabsAndHeader() override { calls.push_back("drawTabsAndHeader"); }
+  void focusFileList() override { calls.push_back("focusFileList"); }
 
   std::deque<ui::Answer> answers;  // consumed by questions; Ok/Yes when empty
   std::vector<RecordedMessage> messages;
@@ -51,6 +60,8 @@ class RecordingUi final : public ui::Messages, public ui::BuildProgress, public 
   std::vector<std::string> progressLines;
   std::vector<std::string> calls;
   std::string caption;
+  std::string timelineHeader;
+  uint32_t timelineHeaderColor = 0;
   int cancelAtStep = 0;
 
  private:

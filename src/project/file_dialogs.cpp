@@ -1,0 +1,108 @@
+#include "project/file_dialogs.h"
+
+#include "platform/ui.h"
+#include "project/paths.h"
+
+namespace tesmiro::DialogModule {
+namespace {
+
+FileDialogService* g_service = nullptr;
+
+std::string WithoutTrailingNuls(std::string_view s) {
+  size_t end = s.find_last_not_of('\0');
+  return end == std::string_view::npos ? std::string() : std::string(s.substr(0, end + 1));
+}
+
+std::vector<std::string> SplitOn(std::string_view s, char sep) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= s.size()) {
+    size_t end = s.find(sep, start);
+    if (end == std::string_view::npos) end = s.size();
+    parts.emplace_back(s.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
+}
+
+}  // namespace
+
+void InstallFileDialogs(FileDialogService* service) { g_service = service; }
+
+int32_t SaveFileDialog(FileDialogRecord& record) {
+  auto* windows = ui::Current().windows;
+  windows->unloadEventDialog();
+  windows->unloadScriptEditor();
+  record.flags = kExplorer | kOverwritePrompt;
+  std::string suggested = WithoutTrailingNuls(record.file);
+  // A NUL inside the suggestion ends it, as it ends a C string buffer.
+  suggested = suggested.substr(0, suggested.find('\0'));
+  std::string chosen;
+  if (!g_service || !g_service->saveFile(record.title, ParseFilter(record.filter), record.initialDir, suggested, chosen)) {
+    record.file = suggested;
+    return 0;
+  }
+  if (!chosen.empty() && !record.defaultExt.empty() && GUICore::GetExtensionPart(chosen).empty())
+    chosen += "." + record.defaultExt;
+  record.file = chosen;
+  return 1;
+}
+
+int32_t OpenFileDialog(FileDialogRecord& record) {
+  auto* windows = ui::Current().windows;
+  windows->unloadEventDialog();
+  windows->unloadScriptEditor();
+  windows->unloadPreviewWindow();
+  record.flags |= kExplorer | kHideReadOnly;
+  const bool multi = (record.flags & kAllowMultiSelect) != 0;
+  std::string suggested = WithoutTrailingNuls(record.file);
+  std::vector<std::string> chosen;
+  if (!g_service || !g_service->openFile(record.title, ParseFilter(record.filter), record.initialDir, suggested,
+                                         multi, chosen) ||
+      chosen.empty()) {
+    record.file = suggested;
+    return 0;
+  }
+  if (chosen.size() == 1) {
+    record.file = chosen[0];
+    return 1;
+  }
+  // Several files: the folder of the first, then each name.
+  std::string folder = GUICore::GetFolderPart(chosen[0]);
+  std::string out = folder;
+  for (const std::string& path : chosen) {
+    out += '\0';
+    out += GUICore::GetFolderPart(path) == folder ? GUICore::GetFileNamePart(path) : path;
+  }
+  record.file = out;
+  return 1;
+}
+
+std::vector<FilterEntry> ParseFilter(std::string_view filter) {
+  std::vector<std::string> parts = SplitOn(WithoutTrailingNuls(filter), '\0');
+  std::vector<FilterEntry> entries;
+  for (size_t i = 0; i + 1 < parts.size(); i += 2) {
+    FilterEntry e;
+    e.description = parts[i];
+    for (std::string& p : SplitOn(parts[i + 1], ';'))
+      if (!p.empty()) e.patterns.push_back(std::move(p));
+    entries.push_back(std::move(e));
+  }
+  return entries;
+}
+
+std::vector<std::string> SelectedFiles(std::string_view file) {
+  std::vector<std::string> parts = SplitOn(WithoutTrailingNuls(file), '\0');
+  if (parts.size() == 1) return parts[0].empty() ? std::vector<std::string>{} : parts;
+  std::vector<std::string> paths;
+  const std::string& folder = parts[0];
+  std::string sep = !folder.empty() && PathModule::IsSeparator(folder.back()) ? "" : "/";
+  for (size_t i = 1; i < parts.size(); ++i) {
+    if (parts[i].empty()) continue;
+    // A name that is already a full path (another folder) stays whole.
+    paths.push_back(parts[i][0] == '/' ? parts[i] : folder + sep + parts[i]);
+  }
+  return paths;
+}
+
+}  // namespace tesmiro::DialogModule

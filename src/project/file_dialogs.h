@@ -1,0 +1,70 @@
+#pragma once
+// The open and save dialogs as the core asks for them. The window layer
+// installs the native dialogs behind FileDialogService; the core fills a
+// FileDialogRecord the way the program always has (filter as description
+// NUL pattern NUL pairs, a suggested name, flags) and gets the chosen name
+// back in the record's file string.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tesmiro::DialogModule {
+
+// Flags of the record; the helpers set the style flags themselves.
+inline constexpr uint32_t kOverwritePrompt = 0x2;
+inline constexpr uint32_t kHideReadOnly = 0x4;
+inline constexpr uint32_t kAllowMultiSelect = 0x200;
+inline constexpr uint32_t kExplorer = 0x80000;
+
+struct FileDialogRecord {
+  std::string filter;      // "画像 (*.jpg)" NUL "*.jpg;*.jpeg" NUL ...
+  std::string title;       // "" = the platform's own
+  std::string initialDir;
+  std::string defaultExt;  // without the dot
+  // In: the suggested name (trailing NULs of a padded buffer are ignored).
+  // Out: the chosen path; for several files the folder, then each name,
+  // NUL-separated (see SelectedFiles).
+  std::string file;
+  uint32_t flags = 0;
+};
+
+struct FilterEntry {
+  std::string description;
+  std::vector<std::string> patterns;  // "*.jpg", "*.jpeg"
+};
+
+// The native dialogs. Each returns false when cancelled.
+class FileDialogService {
+ public:
+  virtual ~FileDialogService() = default;
+  // Full paths of the chosen files (one unless multiSelect).
+  virtual bool openFile(const std::string& title, const std::vector<FilterEntry>& filters,
+                        const std::string& initialDir, const std::string& suggested, bool multiSelect,
+                        std::vector<std::string>& chosen) = 0;
+  // The chosen path; the service asks before an existing file is replaced.
+  virtual bool saveFile(const std::string& title, const std::vector<FilterEntry>& filters,
+                        const std::string& initialDir, const std::string& suggested, std::string& chosen) = 0;
+};
+
+// Installed by the window layer (null: every dialog is cancelled).
+void InstallFileDialogs(FileDialogService* service);
+
+// Closes the event property dialog and the script editor, shows the save
+// dialog (overwrite prompt), appends the default extension to a name
+// without one, and stores the result in `record.file`. Nonzero when the
+// user chose a name.
+int32_t SaveFileDialog(FileDialogRecord& record);
+
+// Closes the event property dialog, the script editor and the preview
+// window and shows the open dialog; the caller's kAllowMultiSelect flag is
+// kept. Nonzero when the user chose a file.
+int32_t OpenFileDialog(FileDialogRecord& record);
+
+std::vector<FilterEntry> ParseFilter(std::string_view filter);
+
+// The full paths that an open dialog's file string names: a single path,
+// or the folder followed by NUL-separated names.
+std::vector<std::string> SelectedFiles(std::string_view file);
+
+}  // namespace tesmiro::DialogModule

@@ -1,0 +1,66 @@
+#pragma once
+// The text settings file: "[section]" headings and "key=value" lines, as
+// Windows programs write them. Section and key names match without regard
+// to case, the first occurrence wins, and a write changes the key's line in
+// place so that the user's comments, order and spelling survive.
+//
+// A file is read as UTF-8 when it starts with a byte-order mark or holds
+// valid non-ASCII UTF-8, else as CP932; it is written back in the same
+// encoding (UTF-8 when a value has no CP932 form, and for new files).
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tesmiro {
+
+class IniFile {
+ public:
+  // A missing file gives an empty settings file; nullopt when the file is
+  // there but cannot be read (so that a write does not replace it).
+  static std::optional<IniFile> Read(const std::filesystem::path& path);
+  // For reading only: a missing or unreadable file gives an empty one.
+  static IniFile Load(const std::filesystem::path& path);
+  static IniFile Parse(std::string_view bytes);
+
+  // The value with blanks around it and one pair of enclosing quotes
+  // removed; nullopt when the section or key is missing.
+  std::optional<std::string> get(std::string_view section, std::string_view key) const;
+  // Replaces the key's value, adds the key at the end of its section, or
+  // adds the section at the end of the file. Line breaks inside the value
+  // become blanks, since they would start a new line of the file.
+  void set(std::string_view section, std::string_view key, std::string_view value);
+
+  // The file as bytes in its encoding.
+  std::string encode() const;
+  // Replaces the file atomically; false with a message for the user.
+  bool save(const std::filesystem::path& path, std::string* error) const;
+
+  bool isCp932() const { return cp932_; }
+
+ private:
+  std::vector<std::string> lines_;  // UTF-8, without line ends
+  std::string eol_ = "\n";
+  bool cp932_ = false;
+  bool bom_ = false;
+};
+
+}  // namespace tesmiro
+
+namespace tesmiro::IniFileModule {
+
+// The value, or `defaultText` when the key (or the file) is missing.
+std::string GetIniString(std::string_view section, std::string_view key, std::string_view defaultText,
+                         const std::filesystem::path& iniPath);
+// Writes one key; false when the file cannot be written.
+bool WriteIniString(std::string_view section, std::string_view key, std::string_view value,
+                    const std::filesystem::path& iniPath);
+// The value's leading number ("12px" gives 12, "abc" gives 0).
+double GetIniValue(std::string_view section, std::string_view key, double defaultValue,
+                   const std::filesystem::path& iniPath);
+// Writes the number as plain decimal text.
+bool WriteIniValue(std::string_view section, std::string_view key, double value,
+                   const std::filesystem::path& iniPath);
+
+}  // namespace tesmiro::IniFileModule

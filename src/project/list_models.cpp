@@ -1,0 +1,270 @@
+#include "project/list_models.h"
+
+#include <algorithm>
+
+#include "platform/ui.h"
+#include "project/model.h"
+
+namespace tesmiro {
+namespace {
+
+std::string RightAligned(const std::string& text, size_t width) {
+  return text.size() >= width ? text.substr(text.size() - width) : std::string(width - text.size(), ' ') + text;
+}
+
+// The caption of an item's row (the window may restyle it; the core keeps
+// the texts that searching and tests read).
+std::string RowCaption(const StoreItem& item) {
+  switch (item.kind) {
+    case StoreItemKind::Folder:
+      return item.name + " (" + std::to_string(item.param) + ")";
+    case StoreItemKind::Sprite:
+      return "[" + item.name + "]";
+    case StoreItemKind::Text: {
+      std::string text;
+      for (size_t i = 0; i < item.name.size(); ++i) {
+        if (item.name[i] == '\r' && i + 1 < item.name.size() && item.name[i + 1] == '\n') {
+          ++i;
+          continue;
+        }
+        text += item.name[i];
+      }
+      return "[" + text + "]";
+    }
+    default: {
+      size_t slash = item.name.find_last_of("\\/");
+      return slash == std::string::npos ? item.name : item.name.substr(slash + 1);
+    }
+  }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+namespace FileListModule {
+namespace {
+State gState;
+}  // namespace
+
+State& Current() { return gState; }
+void ResetState() { gState = State{}; }
+
+int32_t RowCount() { return gState.rows.count(); }
+
+void BuildFileRows(bool keepMarks) {
+  const auto& store = GUICore::State().store;
+  gState.rows.clear();
+  // Enclosing folders of the current item: the last position of each
+  // folder's subtree and whether the folder is open.
+  struct Enclosing {
+    int32_t last;
+    bool open;
+  };
+  std::vector<Enclosing> stack;
+  int32_t hiddenBy = 0;  // number of closed folders enclosing the item
+  for (int32_t i = 1; i <= store.count(); ++i) {
+    while (!stack.empty() && stack.back().last < i) {
+      if (!stack.back().open) --hiddenBy;
+      stack.pop_back();
+    }
+    const StoreItem& item = store.at(i);
+    if (hiddenBy == 0) {
+      FileListRow row;
+      row.kind = static_cast<int32_t>(item.kind);
+      row.caption = RowCaption(item);
+      row.id = item.id;
+      row.index = i;
+      row.selected = keepMarks ? static_cast<int16_t>(item.mark != 0 ? -1 : 0) : 0;
+      row.level = static_cast<int32_t>(stack.size());
+      if (item.isFolder()) row.open = item.flags != 0 ? 1 : -1;
+      gState.rows.push_back(std::move(row));
+    }
+    if (item.isFolder() && item.param > 0) {
+      bool open = item.flags != 0;
+      stack.push_back({i + item.param, open});
+      if (!open) ++hiddenBy;
+    }
+  }
+  if (gState.cursorRow > RowCount()) gState.cursorRow = RowCount();
+  if (store.empty()) gState.cursorRow = -1;
+}
+
+void DrawFileList(int32_t markRow, int32_t markMode) {
+  (void)markRow;
+  (void)markMode;
+  gState.selCount = static_cast<int32_t>(
+      std::count_if(gState.rows.begin(), gState.rows.end(), [](const FileListRow& r) { return r.selected != 0; }));
+  ui::Current().windows->storeChanged();
+}
+
+void ResetFileListView() {
+  gState.rows.clear();
+  gState.cursorRow = -1;
+  gState.scrollTop = 1;
+  DrawFileList();
+}
+
+void ClearRowMarks() {
+  for (auto& r : gState.rows) r.selected = 0;
+}
+
+bool EnsureSelectionVisible() {
+  int32_t cursor = gState.cursorRow;
+  if (cursor < 1) return false;
+  int32_t visible = std::max(1, gState.visibleRows);
+  int32_t top = gState.scrollTop;
+  if (cursor < top) {
+    top = cursor;
+  } else if (cursor >= top + visible) {
+    top = cursor - visible + 1;
+  }
+  if (top == gState.scrollTop) return false;
+  gState.scrollTop = top;
+  return true;
+}
+
+int32_t FindRowOfItem(int32_t storeIndex) {
+  for (int32_t r = 1; r <= RowCount(); ++r) {
+    if (gState.rows.at(r).index == storeIndex) return r;
+  }
+  return 0;
+}
+
+int32_t GetJpegListID(int32_t row) { return gState.rows.valid(row) ? gState.rows.at(row).id : 0; }
+
+int32_t GetJpegListIndex(int32_t id) {
+  for (int32_t r = 1; r <= RowCount(); ++r) {
+    if (gState.rows.at(r).id == id) return r;
+  }
+  return 0;
+}
+
+}  // namespace FileListModule
+
+// ---------------------------------------------------------------------------
+namespace EventListModule {
+namespace {
+State gState;
+
+EventListRow EndRow() {
+  EventListRow row;
+  row.itemId = -1;
+  row.startFrame = -1;
+  return row;
+}
+
+void FillRow(EventListRow& row, const EventRecord& event, bool selected) {
+  row.itemId = event.itemId;
+  row.frameCount = event.frameCount;
+  row.depth = event.depth;
+  row.selected = selected ? -1 : 0;
+}
+
+}  // namespace
+
+State& Current() { return gState; }
+void ResetState() { gState = State{}; }
+
+int32_t RowCount() { return static_cast<int32_t>(gState.rows.size()); }
+
+void ResetEventRows() {
+  gState.rows.assign(1, EndRow());
+  gState.currentRow = 0;
+  gState.mouseSelecting = false;
+  RenumberFrames();
+}
+
+void LoadRows() {
+  const auto& events = GUICore::State().events;
+  if (events.empty()) {
+    ResetEventRows();
+  } else {
+    gState.rows.assign(static_cast<size_t>(events.count()) + 1, EventListRow{});
+    for (int32_t i = 1; i <= events.count(); ++i) FillRow(gState.rows[static_cast<size_t>(i - 1)], events.at(i), false);
+    gState.rows.back() = EndRow();
+  }
+  if (gState.currentRow >= RowCount()) gState.currentRow = RowCount() - 1;
+  UpdateEventScrollBars();
+  RenumberFrames();
+  DrawEventList();
+}
+
+void SetRow(const EventRecord& event, int32_t row, bool selected) {
+  if (row < 0 || row >= RowCount()) return;
+  FillRow(gState.rows[static_cast<size_t>(row)], event, selected);
+}
+
+void InsertRow(const EventRecord& event, int32_t row) {
+  if (row < 0 || row >= RowCount()) return;
+  EventListRow r;
+  FillRow(r, event, true);
+  gState.rows.insert(gState.rows.begin() + row, std::move(r));
+  RenumberFrames();
+}
+
+void DeleteRow(int32_t row) {
+  // The end row stays: it stands for the end of the timeline.
+  if (row < 0 || row >= RowCount() - 1) return;
+  gState.rows.erase(gState.rows.begin() + row);
+  RenumberFrames();
+  if (gState.currentRow > RowCount() - 1) gState.currentRow = RowCount() - 1;
+}
+
+void ClearRowSelection() {
+  for (auto& r : gState.rows) r.selected = 0;
+}
+
+void RenumberFrames() {
+  const auto& m = GUICore::State();
+  int32_t frame = (m.settings.preloader == 1 && m.shownTimeline == 0) ? 2 : 1;
+  int32_t previous = -1;
+  for (auto& row : gState.rows) {
+    if (frame == previous) {
+      row.startFrame = -1;
+      row.frameText.clear();
+    } else {
+      row.startFrame = frame;
+      row.frameText = RightAligned(std::to_string(frame), 5);
+    }
+    previous = frame;
+    // The end row's count is 0; widen so that long timelines cannot wrap.
+    int64_t next = static_cast<int64_t>(frame) + row.frameCount;
+    frame = static_cast<int32_t>(std::clamp<int64_t>(next, INT32_MIN, INT32_MAX));
+  }
+}
+
+bool EnsureCurrentVisible() {
+  int32_t visible = std::max(1, gState.visibleRows);
+  int32_t top = gState.scrollTop;
+  if (gState.currentRow < top) {
+    top = gState.currentRow;
+  } else if (gState.currentRow >= top + visible) {
+    top = gState.currentRow - visible + 1;
+  }
+  if (top == gState.scrollTop) return false;
+  gState.scrollTop = std::max(0, top);
+  DrawEventList();
+  return true;
+}
+
+void UpdateEventScrollBars() {
+  int32_t maxTop = std::max(0, RowCount() - std::max(1, gState.visibleRows));
+  gState.scrollTop = std::clamp(gState.scrollTop, 0, maxTop);
+}
+
+void DrawEventList() {
+  gState.selCount = static_cast<int32_t>(
+      std::count_if(gState.rows.begin(), gState.rows.end(), [](const EventListRow& r) { return r.selected != 0; }));
+  ui::Current().windows->eventsChanged();
+}
+
+std::vector<int32_t> SelectedEvents() {
+  std::vector<int32_t> result;
+  for (int32_t r = 0; r + 1 < RowCount(); ++r) {
+    if (gState.rows[static_cast<size_t>(r)].selected != 0) result.push_back(r + 1);
+  }
+  return result;
+}
+
+}  // namespace EventListModule
+}  // namespace tesmiro

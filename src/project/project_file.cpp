@@ -1,0 +1,469 @@
+#include "project/project_file.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "platform/encoding.h"
+#include "platform/file_io.h"
+#include "platform/ui.h"
+#include "project/backup.h"
+#include "project/gui_core.h"
+#include "project/list_models.h"
+#include "project/model.h"
+#include "project/paths.h"
+#include "project/recent_files.h"
+#include "project/record_bytes.h"
+#include "project/store.h"
+#include "project/timelines.h"
+
+namespace tesmiro::TSMModule {
+namespace {
+
+// Depths outside this range have no slot in the movie's depth table.
+constexpr int32_t kMinDepth = -256;
+constexpr int32_t kMaxDepth = 256;
+
+std::string Detail(const std::string& what) { return std::string(kInvalidFileText) + "(" + what + ")"; }
+
+bool ReadAnchors(ByteReader& r, EventRecord& e) {
+  int16_t dims = r.i16();
+  int32_t count = r.i32();
+  int32_t lower = r.i32();
+  // Anchors are always written as one dimension from 0; 8 bytes each.
+  if (!r.ok() || dims != 1 || lower != 0 || count < 0 || static_cast<uint64_t>(count) * 8 > r.remaining()) {
+    r.fail();
+    return false;
+  }
+  e.anchors.resize(static_cast<size_t>(count));
+  for (GuideAnchor& a : e.anchors) {
+    a.x = r.i32();
+    a.y = r.i32();
+  }
+  return r.ok();
+}
+
+FilterParams ReadFilterParams(ByteReader& r) {
+  FilterParams p;
+  p.color1 = r.i32();
+  p.color2 = r.i32();
+  p.blurX = r.f32();
+  p.blurY = r.f32();
+  p.angle = r.f32();
+  p.distance = r.f32();
+  p.strength = r.f32();
+  p.quality = r.i32();
+  p.hideObject = r.i16();
+  p.knockout = r.i16();
+  p.mode = r.i32();
+  return p;
+}
+
+// What an older file leaves out of the filter blocks: nothing in use, and
+// every field zero (multipliers included), as those files never held them.
+FilterState ZeroFilterState() {
+  FilterState f;
+  f.multiply = {0.0f, 0.0f, 0.0f, 0.0f};
+  return f;
+}
+
+size_t MinEventBytes(EventLayout layout) {
+  switch (layout) {
+    case EventLayout::V0A3: return kMinEventBytes0A3;
+    case EventLayout::V0A1: return kMinEventBytes0A1;
+    case EventLayout::V091: return kMinEventBytes091;
+  }
+  return kMinEventBytes0A3;
+}
+
+}  // namespace
+
+bool LoadProjectFile(const std::filesystem::path& path, ProjectData& out, std::string& message) {
+  message = kInvalidFileText;
+  auto bytes = fileio::ReadAll(path);
+  if (!bytes) return false;
+  return ParseProjectFile(*bytes, GUICore::GetFolderPart(path.string()), out, message);
+}
+
+bool ParseProjectFile(std::span<const uint8_t> bytes, std::string_view projectFolder, ProjectData& out,
+                      std::string& message) {
+  message = kInvalidFileText;
+  ByteReader r(bytes);
+  std::string magic = r.str(3);
+  std::string version = r.str(3);
+  if (!r.ok() || magic != kMagic) return false;
+  EventLayout layout;
+  if (version == "0A3") {
+    layout = EventLayout::V0A3;
+  } else if (version == "0A1") {
+    layout = EventLayout::V0A1;
+  } else if (version == "091") {
+    layout = EventLayout::V091;
+  } else {
+    // Each byte stands for one character; a byte that is not text shows as U+FFFD.
+    std::string ver = enc::Cp932ToUtf8(std::string(1, version[0])) + "." + enc::Cp932ToUtf8(std::string(1, version[1])) +
+                      "a" + enc::Cp932ToUtf8(std::string(1, version[2]));
+    message = "はこのバージョンのTesmiroでは開けません。(Ver" + ver + ")";
+    return false;
+  }
+  return ReadProjectBody(r, layout, projectFolder, out, message);
+}
+
+bool ReadProjectBody(ByteReader& r, EventLayout layout, std::string_view projectFolder, ProjectData& out,
+                     std::string& message) {
+  message = kInvalidFileText;
+  ProjectData data;
+  data.settings = ReadSettings(r);
+
+  int32_t n = r.i32();
+  if (!r.ok() || n < 0 || n > kMaxStoreItems) return false;
+  if (static_cast<uint64_t>(n) * kMinStoreItemBytes > r.remaining()) return false;
+  data.store.items().reserve(static_cast<size_t>(n));
+  for (int32_t i = 1; i <= n; ++i) {
+    StoreItem item = ReadStoreItem(r);
+    if (!r.ok()) return false;
+    if (IsFileKind(item.kind)) item.name = PathModule::ResolveRelativePath(item.name, projectFolder);
+    data.store.push_back(std::move(item));
+  }
+
+  int32_t upper = r.i32();
+  // Every timeline but the main one belongs to a sprite item, so there are
+  // at most as many; each needs at least its owner and its event count.
+  if (!r.ok() || upper < 0 || upper > kMaxStoreItems || (static_cast<uint64_t>(upper) + 1) * 8 > r.remaining())
+    return false;
+  data.timelines.assign(static_cast<size_t>(upper) + 1, Timeline{});
+  const size_t minEvent = MinEventBytes(layout);
+  for (Timeline& t : data.timelines) {
+    t.owner = r.i32();
+    int32_t count = r.i32();
+    if (!r.ok() || count < 0 || static_cast<uint64_t>(count) * minEvent > r.remaining()) return false;
+    t.events.items().reserve(static_cast<size_t>(count));
+    for (int32_t j = 1; j <= count; ++j) {
+      EventRecord e = ReadEvent(r, layout);
+      if (!r.ok()) return false;
+      t.events.push_back(std::move(e));
+    }
+  }
+  if (!r.ok() || r.pos() != r.size()) return false;
+  if (!ValidateProject(data, message)) return false;
+  out = std::move(data);
+  return true;
+}
+
+std::string ReadString(ByteReader& r) {
+  uint16_t n = r.u16();
+  std::string raw = r.str(n);
+  return r.ok() ? enc::Cp932ToUtf8(raw) : std::string();
+}
+
+ProjectSettings ReadSettings(ByteReader& r) {
+  ProjectSettings s;
+  s.width = r.i32();
+  s.height = r.i32();
+  s.frameRate = r.f32();
+  s.backgroundRed = r.u8();
+  s.backgroundGreen = r.u8();
+  s.backgroundBlue = r.u8();
+  s.options = ReadString(r);
+  s.soundSync = r.i16();
+  s.preloader = r.i16();
+  s.forceJpegRecompression = r.i16();
+  s.jpegQuality = r.i32();
+  return s;
+}
+
+StoreItem ReadStoreItem(ByteReader& r) {
+  StoreItem it;
+  it.id = r.i32();
+  it.kind = static_cast<StoreItemKind>(r.i16());
+  it.name = ReadString(r);
+  it.flags = r.i16();
+  it.param = r.i32();
+  it.font = ReadString(r);
+  it.size = r.f32();
+  it.lineSpacing = r.f32();
+  it.option = ReadString(r);
+  it.width = r.i32();
+  it.height = r.i32();
+  it.refX = r.i32();
+  it.refY = r.i32();
+  it.mark = r.i16();
+  return it;
+}
+
+FilterState ReadFilterState(ByteReader& r) {
+  FilterState f;
+  f.inUse = r.i16();
+  f.colorTransform = r.i16();
+  for (float& m : f.multiply) m = r.f32();
+  for (int32_t& a : f.add) a = r.i32();
+  f.dropShadow = r.i16();
+  f.dropShadowParams = ReadFilterParams(r);
+  f.blur = r.i16();
+  f.blurParams = ReadFilterParams(r);
+  f.glow = r.i16();
+  f.glowParams = ReadFilterParams(r);
+  f.bevel = r.i16();
+  f.bevelParams = ReadFilterParams(r);
+  f.colorMatrix = r.i16();
+  for (float& m : f.matrix) m = r.f32();
+  return f;
+}
+
+EventRecord ReadEvent(ByteReader& r, EventLayout layout) {
+  EventRecord e;
+  e.itemId = r.i32();
+  e.frameCount = r.i32();
+  e.startX = r.i32();
+  e.startY = r.i32();
+  e.endX = r.i32();
+  e.endY = r.i32();
+  e.centerX = r.i32();
+  e.centerY = r.i32();
+  e.startScaleX = r.f32();
+  e.endScaleX = r.f32();
+  e.startScaleY = r.f32();
+  e.endScaleY = r.f32();
+  e.startAngle = r.f32();
+  e.endAngle = r.f32();
+  e.buttonFlag = r.i16();
+  e.kind = r.i16();
+  e.text1 = ReadString(r);
+  e.text2 = ReadString(r);
+  e.downItemId = r.i32();
+  e.overItemId = r.i32();
+  e.hitItemId = r.i32();
+  e.startBrightness = r.i16();
+  e.endBrightness = r.i16();
+  e.startAlpha = r.i16();
+  e.endAlpha = r.i16();
+  e.easing = r.i32();
+  e.maskFlag = r.i16();
+  e.maskDepth = r.i32();
+  e.depth = r.i32();
+  e.guideMode = 0;
+  e.anchors.assign(1, GuideAnchor{});
+  if (layout == EventLayout::V091) {
+    e.startFilters = ZeroFilterState();
+    e.endFilters = ZeroFilterState();
+    e.blendMode = 0;
+    return e;
+  }
+  e.startFilters = ReadFilterState(r);
+  e.endFilters = ReadFilterState(r);
+  e.blendMode = r.i32();
+  if (layout == EventLayout::V0A1) return e;
+  e.guideMode = r.i16();
+  ReadAnchors(r, e);
+  return e;
+}
+
+// What the rest of the program relies on, checked once here:
+// - item IDs are unique, not 0, and at most 9999 (two SWF characters each,
+//   below the writer's automatic IDs); refused otherwise;
+// - folder subtrees nest: a subtree that runs past the list or past its
+//   parent's subtree is cut back to fit;
+// - each sprite item owns its own timeline: a link to a missing timeline or
+//   to one that another sprite owns is relinked to the timeline its ID
+//   owns, or to a new empty one;
+// - depths and mask depths lie in -256..256 (clamped).
+bool ValidateProject(ProjectData& data, std::string& message) {
+  std::set<int32_t> ids;
+  for (const StoreItem& it : data.store) {
+    if (it.id == 0 || it.id > kMaxStoreItemId) {
+      message = Detail("素材ID " + std::to_string(it.id) + " は使えません");
+      return false;
+    }
+    if (!ids.insert(it.id).second) {
+      message = Detail("素材ID " + std::to_string(it.id) + " が重複しています");
+      return false;
+    }
+  }
+
+  std::vector<int32_t> ends;  // last index of each enclosing folder
+  const int32_t n = data.store.count();
+  for (int32_t i = 1; i <= n; ++i) {
+    while (!ends.empty() && ends.back() < i) ends.pop_back();
+    StoreItem& it = data.store.at(i);
+    if (!it.isFolder()) continue;
+    int32_t limit = ends.empty() ? n : ends.back();
+    int32_t param = std::clamp(it.param, 0, limit - i);
+    it.param = param;
+    ends.push_back(i + param);
+  }
+
+  const int32_t upper = static_cast<int32_t>(data.timelines.size()) - 1;
+  std::map<int32_t, int32_t> ownedTimeline;  // sprite ID -> highest timeline it owns
+  for (int32_t t = 1; t <= upper; ++t) ownedTimeline[data.timelines[static_cast<size_t>(t)].owner] = t;
+  std::set<int32_t> taken;
+  for (StoreItem& it : data.store) {
+    if (it.kind != StoreItemKind::Sprite) continue;
+    int32_t t = it.param;
+    bool good = t >= 1 && t <= upper && data.timelines[static_cast<size_t>(t)].owner == it.id && !taken.count(t);
+    if (!good) {
+      auto owned = ownedTimeline.find(it.id);
+      if (owned != ownedTimeline.end() && !taken.count(owned->second)) {
+        t = owned->second;
+      } else {
+        Timeline fresh;
+        fresh.owner = it.id;
+        data.timelines.push_back(std::move(fresh));
+        t = static_cast<int32_t>(data.timelines.size()) - 1;
+      }
+      it.param = t;
+    }
+    taken.insert(t);
+  }
+
+  data.timelines[0].owner = 0;
+  for (Timeline& t : data.timelines)
+    for (EventRecord& e : t.events) {
+      e.depth = std::clamp(e.depth, kMinDepth, kMaxDepth);
+      e.maskDepth = std::clamp(e.maskDepth, kMinDepth, kMaxDepth);
+    }
+  return true;
+}
+
+// ---- Writing -------------------------------------------------------------
+
+bool WriteProjectBody(ByteWriter& w, const ProjectSettings& settings, const OneBased<StoreItem>& store,
+                      const std::vector<Timeline>& timelines, const std::string* relativeTo, std::string& message) {
+  std::string err;
+  if (!WriteProjectSettings(w, settings, err)) {
+    message = "プロジェクトの設定：" + err;
+    return false;
+  }
+  const bool relative = relativeTo != nullptr && settings.option(4) == 'R';
+  const std::string folder = relative ? GUICore::GetFolderPart(*relativeTo) : std::string();
+  w.i32(store.count());
+  for (const StoreItem& it : store) {
+    // Relative to the folder rather than the file: the file is only created
+    // when the whole project has been written.
+    bool ok;
+    if (relative && IsFileKind(it.kind)) {
+      StoreItem stored = it;
+      stored.name = PathModule::MakeRelativePath(folder, it.name);
+      ok = WriteStoreItem(w, stored, err);
+    } else {
+      ok = WriteStoreItem(w, it, err);
+    }
+    if (!ok) {
+      message = "素材 (ID " + std::to_string(it.id) + ")：" + err;
+      return false;
+    }
+  }
+  w.i32(static_cast<int32_t>(timelines.size()) - 1);
+  for (size_t t = 0; t < timelines.size(); ++t) {
+    w.i32(timelines[t].owner);
+    w.i32(timelines[t].events.count());
+    int32_t j = 0;
+    for (const EventRecord& e : timelines[t].events) {
+      ++j;
+      if (!WriteEventRecord(w, e, err)) {
+        std::string where = t == 0 ? std::string("メイン") : "スプライト (ID " + std::to_string(timelines[t].owner) + ")";
+        message = where + "のイベント " + std::to_string(j) + "：" + err;
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+std::optional<std::vector<uint8_t>> EmptyProjectBytes(const ProjectSettings& settings, std::string& message) {
+  ByteWriter w;
+  w.bytes(kMagic);
+  w.bytes(kCurrentVersion);
+  std::string err;
+  if (!WriteProjectSettings(w, settings, err)) {
+    message = "プロジェクトの設定：" + err;
+    return std::nullopt;
+  }
+  for (int i = 0; i < 4; ++i) w.i32(0);
+  return std::move(w.data());
+}
+
+std::optional<std::vector<uint8_t>> ProjectFileBytes(const std::string& path, std::string& message) {
+  const GUICore::Model& m = GUICore::State();
+  ByteWriter w;
+  // Room for the fixed parts up front: the writer appends byte by byte.
+  size_t estimate = 64 + static_cast<size_t>(m.store.count()) * (kMinStoreItemBytes + 32);
+  for (const Timeline& t : m.timelines) estimate += 8 + static_cast<size_t>(t.events.count()) * (kMinEventBytes0A3 + 32);
+  w.data().reserve(estimate);
+  w.bytes(kMagic);
+  w.bytes(kCurrentVersion);
+  if (!WriteProjectBody(w, m.settings, m.store, m.timelines, &path, message)) return std::nullopt;
+  return std::move(w.data());
+}
+
+}  // namespace tesmiro::TSMModule
+
+namespace tesmiro::GUICore {
+
+bool OpenProject(const std::string& path) {
+  NewProject();
+  Model& m = State();
+  m.projectPath = path;
+  SetCaption("[ " + GetFileNamePart(path) + " ] - Tesmiro");
+  TSMModule::ProjectData data;
+  std::string message;
+  if (!TSMModule::LoadProjectFile(path, data, message)) {
+    ui::Current().messages->message("ファイルオープンエラー", "ファイル [" + GetFileNamePart(path) + "] " + message,
+                                    ui::Icon::Critical);
+    m.projectPath.clear();
+    NewProject();
+    return false;
+  }
+  InstallProject(std::move(data));
+  SetModified(false);
+  AddRecentFile(path);
+  return true;
+}
+
+void InstallProject(TSMModule::ProjectData&& data) {
+  Model& m = State();
+  m.settings = std::move(data.settings);
+  m.store = std::move(data.store);
+  m.timelines = std::move(data.timelines);
+  for (Timeline& t : m.timelines) t.key = NewTimelineKey();
+  m.shownTimeline = 0;
+  m.events = m.timelines[0].events;
+  RefreshFileList();
+  ShowTimeline(0, false);
+  EventListModule::LoadRows();
+}
+
+bool LoadProjectHeader(const std::filesystem::path& path) {
+  if (!FileExists(path.string())) return false;
+  TSMModule::ProjectData data;
+  std::string message;
+  if (!TSMModule::LoadProjectFile(path, data, message)) return false;
+  State().settings = data.settings;
+  return true;
+}
+
+bool SaveProject(const std::string& path) {
+  Model& m = State();
+  SelectTimelineData(m.shownTimeline, false);
+  std::string message;
+  auto bytes = TSMModule::ProjectFileBytes(path, message);
+  if (bytes && fileio::WriteAtomic(path, *bytes, &message)) {
+    ui::Current().messages->status("プロジェクトを保存しました：" + GetFileNamePart(path));
+    SetModified(false);
+    WriteAutoBackup(AutoBackupPath(), true);
+    return true;
+  }
+  // A failed write leaves the old file, the unsaved mark and the backup.
+  if (!bytes) message = "プロジェクトを保存できませんでした。\n" + message;
+  ui::Current().messages->message("エラー", message, ui::Icon::Critical);
+  return false;
+}
+
+bool WriteEmptyProject(const std::filesystem::path& path) {
+  std::string message;
+  auto bytes = TSMModule::EmptyProjectBytes(State().settings, message);
+  if (bytes && fileio::WriteAtomic(path, *bytes, &message)) return true;
+  ui::Current().messages->message("エラー", message, ui::Icon::Critical);
+  return false;
+}
+
+}  // namespace tesmiro::GUICore

@@ -1,0 +1,115 @@
+#pragma once
+// Project files (".tsm"), the default-settings file and the body shared with
+// the automatic backup: packed little-endian records, strings as a 16-bit
+// byte count and CP932 bytes. Version "0A3" is written; "0A1" and "091" are
+// read and converted.
+//
+// A project file is untrusted: it is parsed into a ProjectData of its own,
+// every count is checked against the bytes left before anything is sized,
+// and the cross-references are checked (or repaired where the repair loses
+// nothing) before the caller moves the result into the model.
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/byte_reader.h"
+#include "project/one_based.h"
+#include "project/records.h"
+
+namespace tesmiro::TSMModule {
+
+inline constexpr std::string_view kMagic = "TSM";
+inline constexpr std::string_view kCurrentVersion = "0A3";
+inline constexpr std::string_view kBackupMagic = "TSMBUP";
+inline constexpr const char* kInvalidFileText = "は不正なTesmiroプロジェクトファイルです。";
+
+// How events are laid out in a file of each version.
+enum class EventLayout { V0A3, V0A1, V091 };
+
+// Bytes of an event without its two strings and anchors, by layout.
+inline constexpr size_t kMinEventBytes0A3 = 686;
+inline constexpr size_t kMinEventBytes0A1 = 674;
+inline constexpr size_t kMinEventBytes091 = 98;
+inline constexpr size_t kMinStoreItemBytes = 44;
+
+// A whole project apart from the model.
+struct ProjectData {
+  ProjectSettings settings;
+  OneBased<StoreItem> store;
+  std::vector<Timeline> timelines{Timeline{}};  // from 0; element 0 is the main movie
+};
+
+// Reads the project file at `path`. False with the reason in `message`
+// (shown after "ファイル [" name "] "); `out` is then to be discarded.
+bool LoadProjectFile(const std::filesystem::path& path, ProjectData& out, std::string& message);
+// The same over bytes; relative material paths are resolved against
+// `projectFolder`.
+bool ParseProjectFile(std::span<const uint8_t> bytes, std::string_view projectFolder, ProjectData& out,
+                      std::string& message);
+
+// Reads settings, store items and timelines from the reader's position
+// through the end of the data (shared with the backup); false with a
+// message on any fault.
+bool ReadProjectBody(ByteReader& r, EventLayout layout, std::string_view projectFolder, ProjectData& out,
+                     std::string& message);
+
+// Readers of single records (the reader's error flag tells failure).
+std::string ReadString(ByteReader& r);
+ProjectSettings ReadSettings(ByteReader& r);
+StoreItem ReadStoreItem(ByteReader& r);
+FilterState ReadFilterState(ByteReader& r);
+EventRecord ReadEvent(ByteReader& r, EventLayout layout);
+
+// Writes settings, store items and timelines (events in "0A3" form). With
+// `relativeTo` set (the project file, which must exist), file paths are
+// written relative to it where they can be. False with a message naming the
+// item or event whose text cannot be stored (no CP932 form, or longer than
+// 65,535 bytes).
+bool WriteProjectBody(ByteWriter& w, const ProjectSettings& settings, const OneBased<StoreItem>& store,
+                      const std::vector<Timeline>& timelines, const std::string* relativeTo, std::string& message);
+
+// The file bytes of the open project (its timelines as they stand; the
+// caller commits the working event list first).
+std::optional<std::vector<uint8_t>> ProjectFileBytes(const std::string& path, std::string& message);
+
+// The bytes of an empty project carrying the settings.
+std::optional<std::vector<uint8_t>> EmptyProjectBytes(const ProjectSettings& settings, std::string& message);
+
+// Checks and repairs what records of a project refer to; false with a
+// message when the project cannot be used (see project_file.cpp).
+bool ValidateProject(ProjectData& data, std::string& message);
+
+}  // namespace tesmiro::TSMModule
+
+namespace tesmiro::GUICore {
+
+// When a readable project file exists at the path, copies only its settings
+// into the project's settings and returns true; otherwise changes nothing
+// and returns false. Used with "_default.tsm" by NewProject.
+bool LoadProjectHeader(const std::filesystem::path& path);
+
+// Replaces the current project by the file's content. On failure an
+// "ファイルオープンエラー" box names the reason and an empty new project is
+// left. Result: success.
+bool OpenProject(const std::string& path);
+
+// Moves a parsed project into the model (settings, store, timelines, the
+// working list of the main timeline) and shows it; the caller has called
+// NewProject and sets path, caption and modified state.
+void InstallProject(TSMModule::ProjectData&& data);
+
+// Writes the whole project to the path (atomically). On success the status
+// line shows the saved message, the project is unmodified and the automatic
+// backup is removed; on failure an "エラー" box tells why and nothing else
+// changes. Result: success.
+bool SaveProject(const std::string& path);
+
+// Writes an empty project file carrying the current settings; false (after
+// an "エラー" box) when it cannot be written.
+bool WriteEmptyProject(const std::filesystem::path& path);
+
+}  // namespace tesmiro::GUICore
