@@ -130,7 +130,10 @@ void CompileDisplayable(const EventRecord& e, const StoreItem& item, int k, int1
     p.name = name;
     p.clipActions = clipScript;
     p.clipDepth = clipDepth;
-    if (isSprite || isVideo) p.ratio = static_cast<float>(f + 1) / 65535.0f;
+    // A video shows the VideoFrame whose number equals the ratio, and its
+    // frames are numbered from 0.
+    if (isSprite) p.ratio = static_cast<float>(f + 1) / 65535.0f;
+    else if (isVideo) p.ratio = static_cast<float>(f) / 65535.0f;
     else if (isMorph) p.ratio = r;
     if (tweenFilters) InterpolateFilterState(p.filters, e.startFilters, e.endFilters, r);
     else p.filters = e.startFilters;

@@ -20,11 +20,6 @@ constexpr uint16_t kSilentHead = 0x0484;       // SoundStreamHead, 4 bytes
 constexpr uint16_t kStreamBlockLong = 0x04FF;  // SoundStreamBlock, long form
 constexpr double kSilentRate = 5512.0;
 
-void Append(const std::vector<uint8_t>& tag) {
-  Bytes& out = OutputBuffer();
-  out.insert(out.end(), tag.begin(), tag.end());
-}
-
 int32_t SamplesPerMovieFrame(float frameRate) {
   return num::RoundToInt32(gStream.sampleRate / static_cast<double>(frameRate));
 }
@@ -78,7 +73,7 @@ bool StartMP3Stream(float frameRate, std::string_view path) {
   tag.u8(static_cast<uint8_t>(code * 4 + 0x20 + 2 + f.stereo));
   tag.u16(static_cast<uint16_t>(perFrame));
   tag.u16(0);  // LatencySeek
-  Append(tag.data());
+  AppendTag(tag.data());
 
   gStream.readIndex = 0;
   gStream.samplesPerMP3Frame = samplesPerMP3Frame;
@@ -123,7 +118,7 @@ void WriteMP3StreamBlock(float frameRate) {
   tag.data()[sampleCountAt + 1] = static_cast<uint8_t>((samples >> 8) & 255);
   gStream.carry = perFrame + gStream.carry - samples;
   tag.patchU32(2, static_cast<uint32_t>(tag.size() - 6));
-  Append(tag.data());
+  AppendTag(tag.data());
   if (ended) ResetSoundStream();
 }
 
@@ -158,7 +153,7 @@ void WriteSilentStreamHead(float frameRate) {
   tag.u8(0x12);  // stream: ADPCM, 5.5 kHz, 16-bit, mono
   const int32_t perFrame = frameRate > 0 ? num::FloorToInt32(kSilentRate / frameRate) : 0;
   tag.u16(static_cast<uint16_t>(std::clamp(perFrame, 0, 65535)));
-  Append(tag.data());
+  AppendTag(tag.data());
 }
 
 void WriteSilentStreamBlock(float frameRate) {
@@ -174,7 +169,7 @@ void WriteSilentStreamBlock(float frameRate) {
   tag.u8(0x00);
   tag.u8(0x00);
   for (int32_t i = 0; i < n; ++i) tag.u8(kSilence[i % 5]);
-  Append(tag.data());
+  AppendTag(tag.data());
 }
 
 }  // namespace tesmiro::SWFMakeCore
