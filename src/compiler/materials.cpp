@@ -4,7 +4,9 @@
 #include "compiler/materials.h"
 
 #include "compiler/movie_compiler.h"
+#include "compiler/text_effects.h"
 #include "media/sound/id3.h"
+#include "media/text/text_definitions.h"
 #include "media/sound/sound_writer.h"
 #include "media/vector/kvg.h"
 #include "media/video/flv_video.h"
@@ -14,6 +16,7 @@
 #include "project/store.h"
 #include "swf/sound_stream.h"
 #include "swf/sound_tags.h"
+#include "platform/numeric.h"
 #include "swf/swf_writer.h"
 
 namespace tesmiro::GUICore::materials {
@@ -31,7 +34,41 @@ bool DefineSound(const StoreItem& item, std::string&) {
   if (!item.option.empty()) W::WriteExportName(2 * item.id - 1, item.option);
   return true;
 }
-bool DefineText(const StoreItem&, int16_t, std::string&) { return false; }
+bool DefineText(const std::filesystem::path& outPath, const StoreItem& item, int16_t mode, std::string&) {
+  constexpr int16_t kEditText = 0x1000, kTextEffect = 0x2000;
+  const int32_t size = num::RoundToInt32(item.size * 20.0);
+  const int32_t spacing = num::RoundToInt32(item.lineSpacing * 20.0);
+  const int32_t alignment = (item.flags / 4) & 3;
+  const int32_t inputOptions = (item.flags / 16) & 15, displayOptions = (item.flags / 256) & 15;
+  int32_t width = item.width, height = item.height;
+  if (!item.font.empty() && item.font[0] == '_') {
+    W::WriteDeviceFont(2 * item.id - 1, item.font, static_cast<int16_t>(item.flags & 3));
+    W::WriteDefineEditText(2 * item.id, 2 * item.id - 1, size, spacing, item.name, width, height, alignment,
+                           item.param, item.option, inputOptions, displayOptions, 0);
+    return true;
+  }
+  text::FontSurface surface{item.font, 64, (item.flags & 1) != 0, (item.flags & 2) != 0};
+  int32_t fontId = 2 * item.id - 1;
+  std::string key;
+  const bool edit = (item.flags & kEditText) != 0;
+  W::BuildGlyphTable(surface, item.name, edit ? W::kOriginBaseline : W::kOriginCellTop, fontId, key);
+  if (edit) {
+    if (fontId == 2 * item.id - 1)
+      W::WriteDefineFont2(fontId, key, static_cast<int16_t>((item.flags & 3) + 128), spacing);
+    W::WriteDefineEditText(2 * item.id, fontId, size, spacing, item.name, width, height, alignment, item.param,
+                           item.option, inputOptions, displayOptions, 1);
+    return true;
+  }
+  if (fontId == 2 * item.id - 1) W::WriteDefineFont2(fontId, key, static_cast<int16_t>(item.flags & 3), 0);
+  if ((item.flags & kTextEffect) != 0) {
+    W::WriteMovieFile(outPath, 2);
+    BuildTextEffect(outPath, mode, item.option, 2 * item.id, fontId, size, spacing, item.name, width,
+                    height, alignment, item.param);
+  } else {
+    W::WriteDefineText2(2 * item.id, fontId, size, spacing, item.name, width, height, alignment, item.param);
+  }
+  return true;
+}
 
 bool DefineVector(const StoreItem& item, int16_t mode, std::string&) {
   ShapeModule::VectorItem v;

@@ -4,6 +4,7 @@
 // false, with `warning` set when the user should hear about it, when the
 // material was left out.
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 #include "project/records.h"
@@ -19,7 +20,8 @@ std::string ResolveMaterialPath(const StoreItem& item);
 // with their path already resolved.
 bool DefineRasterImage(const StoreItem& item, std::string& warning);
 bool DefineSound(const StoreItem& item, std::string& warning);
-bool DefineText(const StoreItem& item, int16_t mode, std::string& warning);
+// A text with an effect becomes a sprite, written through the file's stages.
+bool DefineText(const std::filesystem::path& outPath, const StoreItem& item, int16_t mode, std::string& warning);
 bool DefineVector(const StoreItem& item, int16_t mode, std::string& warning);
 
 // Sound events and the silent synchronisation stream.

@@ -10,6 +10,7 @@
 #include "compiler/html_page.h"
 #include "compiler/materials.h"
 #include "media/action_compiler.h"
+#include "media/text/text_definitions.h"
 #include "platform/file_io.h"
 #include "platform/numeric.h"
 #include "platform/ui.h"
@@ -70,6 +71,9 @@ class BuildSession {
     // program's own folder.
     ActionCompiler::ModuleState().settings.projectPath = State().projectPath;
     ActionCompiler::ModuleState().settings.programFolder = State().paths.config;
+    // The first font written for a key carries the letters of every text
+    // that shares it.
+    SWFMakeCore::SetTextCollector(CollectTextsForFont);
     Ui().progress->showCancel(true);
     Ui().windows->setEventDialogFilling(true);
     gBuild.cancelBuild = 0;
@@ -279,7 +283,7 @@ void EmitStoreItem(const fs::path& outPath, const StoreItem& item, int16_t mode)
       ok = exists && materials::DefineSound(resolved, warning);
       break;
     case StoreItemKind::Text:
-      ok = materials::DefineText(item, mode, warning);
+      ok = materials::DefineText(outPath, item, mode, warning);
       break;
     case StoreItemKind::Sprite:
       EmitSprite(outPath, item, mode);

@@ -4,7 +4,11 @@
 #include <cmath>
 #include <cstdint>
 
+#include "compiler/event_compiler.h"
+#include "media/text/glyph_outline.h"
+#include "media/text/text_definitions.h"
 #include "platform/numeric.h"
+#include "swf/swf_writer.h"
 #include "project/model.h"
 #include "project/project_file.h"
 
@@ -74,6 +78,75 @@ class OrderRandom {
  private:
   uint64_t state_ = 0x7E5A1D0ull;
 };
+
+namespace W = SWFMakeCore;
+
+// One distinct letter of an effect text and the sprite that centres it.
+struct GlyphSpriteEntry {
+  int32_t glyph = 0;  // 1-based index in the font's glyph table
+  int32_t width = 0, height = 0;
+  int32_t sprite = 0;
+  int32_t halfWidth = 0, halfHeight = 0;
+};
+
+// A letter of the laid-out text.
+struct PlacedLetter {
+  int32_t character = 0;  // 1-based position among the text's characters
+  int32_t sprite = 0;
+  int32_t x = 0, y = 0;  // centre, pixels from the box's top left
+  int32_t depth = 0;
+};
+
+size_t FindOrAddID(std::vector<GlyphSpriteEntry>& entries, int32_t glyph, bool& added) {
+  for (size_t i = 0; i < entries.size(); ++i)
+    if (entries[i].glyph == glyph) {
+      added = false;
+      return i;
+    }
+  entries.push_back(GlyphSpriteEntry{glyph});
+  added = true;
+  return entries.size() - 1;
+}
+
+// A sprite holding the letter with its centre at the origin.
+bool WriteLetterSprite(const fs::path& outPath, int16_t mode, GlyphSpriteEntry& entry, const std::string& letter,
+                       int32_t fontId, int32_t size, int32_t colour) {
+  const int32_t text = W::NextAutoID();
+  const int32_t sprite = W::NextAutoID();
+  if (text == 0 || sprite == 0) return false;
+  int32_t w = 0, h = 0;
+  W::WriteDefineText2(text, fontId, size, 0, letter, w, h, 0, colour);
+  W::WriteMovieFile(outPath, 2);
+  W::WriteMovieFile(outPath, 4);
+  W::WriteSpriteHeader(sprite);
+  W::WriteMovieFile(outPath, 2);
+  const int16_t sync = CompilerState().musicSyncActive;
+  CompilerState().musicSyncActive = 0;
+  EventRecord place = InitEventRecord();
+  place.itemId = text;
+  place.frameCount = 1;
+  place.startX = -(w / 2);
+  place.startY = -(h / 2);
+  CompileEvent(outPath, place, mode, -1);
+  W::WriteMovieFile(outPath, 6);
+  CompilerState().musicSyncActive = sync;
+  W::WriteEnd();
+  W::WriteMovieFile(outPath, 2);
+  W::WriteMovieFile(outPath, 5);
+  entry.width = w;
+  entry.height = h;
+  entry.sprite = sprite;
+  entry.halfWidth = w / 2;
+  entry.halfHeight = h / 2;
+  return true;
+}
+
+EventRecord ActionEvent(ActionKind kind, int32_t frames) {
+  EventRecord e = InitEventRecord();
+  e.kind = static_cast<int16_t>(kind);
+  e.frameCount = frames;
+  return e;
+}
 
 }  // namespace
 
@@ -266,6 +339,137 @@ void ApplyEffectTemplate(const std::string& name, int half, int32_t frames, int3
     stay.frameCount = 0;
     list.push_back(stay);
   }
+}
+
+void BuildTextEffect(const fs::path& outPath, int16_t mode, const std::string& option, int32_t charId,
+                     int32_t fontId, int32_t size, int32_t lineSpacing, const std::string& rawText, int32_t width,
+                     int32_t height, int32_t alignment, int32_t colour) {
+  (void)height;
+  std::string text = rawText;
+  ReplaceAll(text, "\r\n", "\r");
+  TextEffectSettings settings;
+  if (text.empty() || !ParseTextEffectOption(option, settings)) return;
+  const W::GlyphTable& table = W::fontCache().table;
+  const double scale = size / 1280.0;
+
+  // The characters of the text, and a sprite per distinct letter.
+  std::vector<std::string> characters;
+  std::vector<int32_t> glyphOf;  // per character: glyph index, 0 for none
+  for (std::string_view rest = text; !rest.empty();) {
+    size_t length = 0;
+    const uint32_t code = FOutLine::FirstCodePoint(rest, length);
+    length = std::max<size_t>(length, 1);
+    characters.emplace_back(rest.substr(0, length));
+    rest.remove_prefix(std::min(length, rest.size()));
+    glyphOf.push_back(code == '\r' || code > 0xFFFF ? 0 : W::FindGlyph(static_cast<int32_t>(code)));
+  }
+  std::vector<GlyphSpriteEntry> entries;
+  std::vector<size_t> entryOf(characters.size(), 0);
+  for (size_t i = 0; i < characters.size(); ++i) {
+    if (glyphOf[i] <= 0) continue;
+    bool added = false;
+    entryOf[i] = FindOrAddID(entries, glyphOf[i], added);
+    if (added && !WriteLetterSprite(outPath, mode, entries[entryOf[i]], characters[i], fontId, size, colour)) {
+      glyphOf[i] = 0;  // out of character IDs: the writer has said so
+      entries.pop_back();
+    }
+  }
+
+  // Layout, line by line, in pixels from the box's top left.
+  std::vector<PlacedLetter> letters;
+  std::vector<int32_t> letterOf(characters.size(), -1);
+  bool warned = false;
+  double runX = 0, runY = 0;
+  size_t lineStart = 0;
+  int32_t lastGlyph = 0;
+  auto closeLine = [&] {
+    if (lastGlyph > 0) {
+      const W::GlyphRecord& g = table.glyph(lastGlyph);
+      runX += (g.rightEdge - g.advance) * scale;
+      double shift = 0;
+      if (alignment == 1) shift = width - runX;
+      else if (alignment == 2) shift = (width - runX) / 2;
+      shift = num::RoundHalfEven(shift * 20) / 20;
+      for (size_t k = lineStart; k < letters.size(); ++k)
+        letters[k].x = num::RoundToInt32(letters[k].x + shift);
+    }
+    lineStart = letters.size();
+    lastGlyph = 0;
+    runX = 0;
+    runY += table.height * scale + lineSpacing / 20.0;
+  };
+  for (size_t i = 0; i < characters.size(); ++i) {
+    if (characters[i] == "\r") {
+      closeLine();
+      continue;
+    }
+    if (glyphOf[i] <= 0) continue;
+    if (letters.size() >= static_cast<size_t>(W::kMaxDepth - W::kMinDepth + 1)) {
+      if (!warned) W::state().diagnostics.push_back("テキスト効果の文字が多すぎます（513 文字まで）");
+      warned = true;
+      continue;
+    }
+    const GlyphSpriteEntry& entry = entries[entryOf[i]];
+    PlacedLetter letter;
+    letter.character = static_cast<int32_t>(i) + 1;
+    letter.sprite = entry.sprite;
+    letter.x = num::RoundToInt32(runX + entry.halfWidth);
+    letter.y = num::RoundToInt32(runY + entry.halfHeight);
+    letter.depth = W::kMinDepth + static_cast<int32_t>(letters.size());
+    letterOf[i] = static_cast<int32_t>(letters.size());
+    letters.push_back(letter);
+    runX += table.glyph(glyphOf[i]).advance * scale;
+    lastGlyph = glyphOf[i];
+  }
+  closeLine();
+  const auto count = static_cast<int32_t>(letters.size());
+  if (count < 1) return;
+
+  // The events of every letter, in and out.
+  std::vector<EventRecord> list;
+  const auto n = static_cast<int32_t>(characters.size());
+  for (int half : {0, 1}) {
+    const int32_t total = half == 0 ? settings.inFrames : settings.outFrames;
+    int32_t interval = std::abs(half == 0 ? settings.inInterval : settings.outInterval);
+    const std::string& name = half == 0 ? settings.inTemplate : settings.outTemplate;
+    const auto& params = half == 0 ? settings.inParams : settings.outParams;
+    if (total < 1) {
+      for (const PlacedLetter& l : letters)
+        ApplyEffectTemplate(kNoTemplate, half, 0, l.sprite, l.x, l.y, l.depth, count, params, list);
+    } else {
+      int64_t d = total - static_cast<int64_t>(interval) * count;
+      while (d <= 0 && interval > 0) d = total - static_cast<int64_t>(--interval) * count;
+      bool first = true;
+      for (int32_t k : LetterOrder(half == 0 ? settings.inOrder : settings.outOrder, n)) {
+        const int32_t at = letterOf[static_cast<size_t>(k - 1)];
+        if (at < 0) continue;
+        if (!first) {
+          const int64_t c = interval - d;
+          if (c < 0) list.push_back(ActionEvent(ActionKind::Rollback, static_cast<int32_t>(c)));
+          if (c > 0) list.push_back(ActionEvent(ActionKind::DoNothing, static_cast<int32_t>(c)));
+        }
+        first = false;
+        const PlacedLetter& l = letters[static_cast<size_t>(at)];
+        ApplyEffectTemplate(name, half, static_cast<int32_t>(d), l.sprite, l.x, l.y, l.depth, count, params, list);
+      }
+    }
+    if (half == 0 && settings.holdFrames > 0) list.push_back(ActionEvent(ActionKind::DoNothing, settings.holdFrames));
+  }
+  list.push_back(ActionEvent(ActionKind::Stop, 1));
+
+  W::WriteMovieFile(outPath, 4);
+  W::WriteSpriteHeader(charId);
+  W::WriteMovieFile(outPath, 2);
+  const int16_t sync = CompilerState().musicSyncActive;
+  for (const EventRecord& e : list) {
+    CompilerState().musicSyncActive = 0;
+    CompileEvent(outPath, e, mode, -4);
+  }
+  W::WriteMovieFile(outPath, 6);
+  CompilerState().musicSyncActive = sync;
+  W::WriteEnd();
+  W::WriteMovieFile(outPath, 2);
+  W::WriteMovieFile(outPath, 5);
 }
 
 std::vector<int32_t> LetterOrder(int32_t order, int32_t n) {

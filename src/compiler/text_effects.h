@@ -60,6 +60,14 @@ void ApplyEffectTemplate(const std::string& name, int half, int32_t frames, int3
                          int32_t depth, int32_t letters, const std::vector<EffectParam>& params,
                          std::vector<EventRecord>& list);
 
+// The effect sprite of a text item (character `charId`) whose glyph table
+// is the one installed: a sprite per distinct letter, then the sprite that
+// moves every letter through the in- and out-templates. Sizes in twips, the
+// box in pixels. Writes nothing when the option is no effect.
+void BuildTextEffect(const std::filesystem::path& outPath, int16_t mode, const std::string& option, int32_t charId,
+                     int32_t fontId, int32_t size, int32_t lineSpacing, const std::string& text, int32_t width,
+                     int32_t height, int32_t alignment, int32_t colour);
+
 // The 1-based letter order of n characters for an order code.
 std::vector<int32_t> LetterOrder(int32_t order, int32_t n);
 

@@ -1,3 +1,4 @@
+#include "compiler/movie_compiler.h"
 #include "compiler/text_effects.h"
 #include "compiler_test_util.h"
 #include "project/gui_core.h"
@@ -123,6 +124,41 @@ TEST_F(TextEffectTest, TemplateNamesCannotLeaveTheirFolder) {
   EXPECT_FALSE(EffectTemplatePath("a/b", 0));
   EXPECT_FALSE(EffectTemplatePath("a\\b", 1));
   EXPECT_FALSE(EffectTemplatePath("なし", 0));
+}
+
+}  // namespace
+}  // namespace tesmiro::testing
+
+namespace tesmiro::testing {
+namespace {
+
+using namespace GUICore;
+
+TEST_F(CompilerTest, TextsShareOneEmbeddedFontAndEffectsBecomeSprites) {
+  auto& m = State();
+  StoreItem text = NewStoreItem(StoreItemKind::Text);
+  text.font = "DejaVu Sans";
+  text.size = 24;
+  text.id = 1;
+  text.name = "AB";
+  m.store.push_back(text);
+  text.id = 2;
+  text.name = "BCA";
+  text.flags = 0x2000;
+  TextEffectSettings effect;
+  effect.inFrames = 12;
+  effect.inInterval = 2;
+  effect.outFrames = 6;
+  text.option = BuildTextEffectOption(effect);
+  m.store.push_back(text);
+  m.events.push_back(Place(1, 1));
+  m.events.push_back(Place(2, 1, 1));
+  ASSERT_EQ(MakeSWF(dir / "out.swf", false), BuildResult::Done);
+  const auto tags = ReadTags(Movie());
+  EXPECT_EQ(CountCode(tags, 48), 1);  // DefineFont2, shared
+  EXPECT_EQ(CountCode(tags, 33), 1 + 3);  // the plain text and one per distinct letter
+  EXPECT_EQ(CountCode(tags, 39), 3 + 1);  // a sprite per letter and the effect sprite
+  EXPECT_TRUE(ui.messages.empty());
 }
 
 }  // namespace
