@@ -22,7 +22,7 @@ constexpr int kFramesEach = 100;
 void MakeProject(const std::filesystem::path& folder) {
   GUICore::State().paths = AppPaths::InFolder(folder);
   GUICore::NewProject();
-  Model& m = GUICore::State();
+  GUICore::Model& m = GUICore::State();
   StoreItem square = NewStoreItem(StoreItemKind::VectorImage);
   square.id = 1;
   square.name = (folder / "missing.kvg").string();

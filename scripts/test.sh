@@ -13,4 +13,28 @@ cmake --build "$build" -j "$(nproc)"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export QT_QPA_PLATFORM=offscreen
+
+# The fuzz targets, each for a bounded time on a copy of its corpus (the
+# fuzzer adds what it finds to the folder it runs on).
+fuzz="$root/build-fuzz"
+CC=clang CXX=clang++ cmake -S . -B "$fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESMIRO_FUZZ=ON -DTESMIRO_TESTS=OFF >/dev/null
+cmake --build "$fuzz" -j "$(nproc)" --target script_compiler_fuzz project_reader_fuzz kvg_loader_fuzz
+for target in script_compiler project_reader kvg_loader; do
+  work=$(mktemp -d)
+  cp -r "fuzz/corpus/$target/." "$work/"
+  dict=()
+  [ -f "fuzz/$target.dict" ] && dict=(-dict="fuzz/$target.dict")
+  echo "fuzzing $target for 60 s"
+  set +e
+  "$fuzz/fuzz/${target}_fuzz" -max_total_time=60 "${dict[@]}" "$work" >"$work.log" 2>&1
+  status=$?
+  set -e
+  tail -n 3 "$work.log"
+  rm -f "$work.log"
+  rm -rf "$work"
+  [ "$status" -eq 0 ] || { echo "fuzzing $target found a fault"; exit 1; }
+done
+
+# Last, so that its summary closes the output.
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 600
+
