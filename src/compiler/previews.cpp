@@ -4,6 +4,7 @@
 
 #include "compiler/event_compiler.h"
 #include "compiler/html_page.h"
+#include "compiler/text_effects.h"
 #include "platform/file_io.h"
 #include "platform/ui.h"
 #include "project/build_lock.h"
@@ -226,6 +227,35 @@ bool BuildSingleEventPreviewSWF(const EventRecord& event, const std::string& nam
   DefineForPreview(path, event.itemId);
   W::WriteMovieFile(path, 2);
   CompileEvent(path, event, kEmitEventPreview, 0);
+  return FinishMovie(path);
+}
+
+}  // namespace tesmiro::GUICore
+
+namespace tesmiro::GUICore {
+
+bool BuildTextEffectPreviewSWF(const StoreItem& item, int32_t frames, const fs::path& path) {
+  ClearMarks();
+  const ProjectSettings& s = State().settings;
+  W::WriteSWFHeader(GetSWFVersion(), s.width, s.height, s.frameRate);
+  W::WriteSetBackgroundColor(255, 255, 255);
+  W::WriteMovieFile(path, 1);
+  if (item.kind == StoreItemKind::Text && (item.flags & 0x2000) != 0) {
+    EmitStoreItem(path, item, kEmitLivePreview);
+    W::WriteMovieFile(path, 2);
+  }
+  EventRecord e = InitEventRecord();
+  e.itemId = 2 * item.id;
+  e.frameCount = frames;
+  e.startX = e.endX = s.width / 2;
+  e.startY = e.endY = s.height / 2;
+  e.centerY = item.height / 2;
+  switch (item.flags & 12) {
+    case 0: e.centerX = item.width / 2; break;
+    case 4: e.centerX = -(item.width / 2); break;
+    default: e.centerX = 0; break;
+  }
+  CompileEvent(path, e, kEmitEventPreview, -4);
   return FinishMovie(path);
 }
 

@@ -43,6 +43,10 @@ BuildResult RunPreview(int32_t mode, const std::string& name);
 bool BuildEventPreviewSWF(const EventRecord& a, const EventRecord& b, const std::filesystem::path& path,
                           bool useCache, bool placeholder, int32_t frame);
 
+// The text-effect dialog's preview: the text item's effect over `frames`
+// frames, centred on the stage.
+bool BuildTextEffectPreviewSWF(const StoreItem& item, int32_t frames, const std::filesystem::path& path);
+
 // One event, each of its frames advancing, in the scratch folder.
 bool BuildSingleEventPreviewSWF(const EventRecord& event, const std::string& name);
 

@@ -91,3 +91,27 @@ TEST_F(PreviewTest, PreviewFolderFallsBackToScratch) {
 
 }  // namespace
 }  // namespace tesmiro::testing
+
+namespace tesmiro::testing {
+namespace {
+
+TEST_F(CompilerTest, TextEffectPreviewPlacesTheEffectSprite) {
+  StoreItem text = NewStoreItem(StoreItemKind::Text);
+  text.id = 3;
+  text.font = "DejaVu Sans";
+  text.name = "Hi";
+  text.flags = 0x2000;
+  text.option = "@なし;6;1;0;なし;4;1;1;2";
+  text.width = 100;
+  text.height = 40;
+  GUICore::State().store.push_back(text);
+  ASSERT_TRUE(GUICore::BuildTextEffectPreviewSWF(text, 20, dir / "fx.swf"));
+  int frames = 0;
+  const auto tags = ReadTags(Movie("fx.swf"), &frames);
+  EXPECT_EQ(frames, 20);
+  EXPECT_EQ(CountCode(tags, 39), 3);  // two letters and the effect
+  EXPECT_EQ(CountCode(tags, 26), 20);  // the effect placed in every frame
+}
+
+}  // namespace
+}  // namespace tesmiro::testing
