@@ -4,6 +4,7 @@
 // does not exist, so no media is encoded: the figure is the event compiler,
 // the display-list writer and the file assembly alone.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -50,7 +51,7 @@ void MakeProject(const std::filesystem::path& folder) {
 }
 
 void BM_MakeSWF_10000x100(benchmark::State& state) {
-  const auto folder = std::filesystem::temp_directory_path() / "tesmiro-movie-bench";
+  const auto folder = std::filesystem::temp_directory_path() / ("tesmiro-movie-bench-" + std::to_string(getpid()));
   std::filesystem::create_directories(folder);
   MakeProject(folder);
   const auto out = folder / "bench.swf";

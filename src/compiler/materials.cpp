@@ -5,6 +5,8 @@
 
 #include "compiler/movie_compiler.h"
 #include "compiler/text_effects.h"
+#include "media/image/bitmap_tags.h"
+#include "media/image/get_image.h"
 #include "media/sound/id3.h"
 #include "media/text/text_definitions.h"
 #include "media/sound/sound_writer.h"
@@ -27,7 +29,21 @@ std::string ResolveMaterialPath(const StoreItem& item) {
   return PathModule::LocateFile(item.name, GetFolderPart(State().projectPath)).value_or("");
 }
 
-bool DefineRasterImage(const StoreItem&, std::string&) { return false; }
+bool DefineRasterImage(const StoreItem& item, std::string& warning) {
+  const ProjectSettings& s = State().settings;
+  const W::BitmapResult result = W::WriteBitmap(2 * item.id - 1, item.name, item.flags, item.param, s.jpegQuality,
+                                                s.forceJpegRecompression, num::FloorToInt32(item.size));
+  if (result.jpegError) {
+    warning = "ファイル [" + item.name + "] をJPEGに変換できません：" + result.jpegError->description +
+              "\r\nこの画像は使われません。";
+    return false;
+  }
+  if (!result.written) return false;
+  const GetImage::ImageInfo info = GetImage::GetImageInfo(item.name, GetImage::kByContent);
+  W::WriteBitmapShape(2 * item.id, 2 * item.id - 1, info.width, info.height);
+  if (!item.option.empty()) W::WriteExportName(2 * item.id - 1, item.option);
+  return true;
+}
 // The writer tells the user about a sound it cannot use.
 bool DefineSound(const StoreItem& item, std::string&) {
   if (!W::WriteDefineSound(2 * item.id - 1, item.name)) return false;

@@ -154,6 +154,7 @@ int32_t PasteEventClipboard(int32_t p) {
   auto& clip = State().clipboard.events;
   if (clip.empty()) return 0;
   p = std::clamp(p, 0, EventCount());
+  EventListModule::RenumberBatch batch;
   BeginEventUndoStep();
   for (auto& c : clip) {
     AddEventUndoRecord(p + 1, c, EventUndoStep::kInserted);
@@ -205,8 +206,8 @@ void EventUndo() {
   m.eventUndoPos -= 1;
   EventUndoStep& step = m.eventUndo[static_cast<size_t>(m.eventUndoPos)];
   if (!ShowStepTimeline(step)) return;
-  // ShowTimeline may have changed nothing in the history; re-fetch anyway.
   EventUndoStep& s = m.eventUndo[static_cast<size_t>(m.eventUndoPos)];
+  EventListModule::RenumberBatch batch;
   switch (s.kind) {
     case EventUndoStep::kChanged:
       EventListModule::ClearRowSelection();
@@ -233,6 +234,7 @@ void EventRedo() {
   if (!CanEventRedo()) return;
   if (ShowStepTimeline(m.eventUndo[static_cast<size_t>(m.eventUndoPos)])) {
     EventUndoStep& s = m.eventUndo[static_cast<size_t>(m.eventUndoPos)];
+    EventListModule::RenumberBatch batch;
     switch (s.kind) {
       case EventUndoStep::kChanged:
         EventListModule::ClearRowSelection();

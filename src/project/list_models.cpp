@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/encoding.h"
 #include "platform/ui.h"
 #include "project/model.h"
 
@@ -10,6 +11,16 @@ namespace {
 
 std::string RightAligned(const std::string& text, size_t width) {
   return text.size() >= width ? text.substr(text.size() - width) : std::string(width - text.size(), ' ') + text;
+}
+
+// The first n characters of a UTF-8 text.
+std::string FirstChars(const std::string& text, size_t n) {
+  size_t end = 0;
+  for (size_t chars = 0; end < text.size() && chars < n; ++chars) {
+    unsigned char c = static_cast<unsigned char>(text[end]);
+    end += c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+  }
+  return text.substr(0, std::min(end, text.size()));
 }
 
 // The caption of an item's row (the window may restyle it; the core keeps
@@ -29,7 +40,10 @@ std::string RowCaption(const StoreItem& item) {
         }
         text += item.name[i];
       }
-      return "[" + text + "]";
+      if (enc::CharCount(text) > 50) text = FirstChars(text, 50) + "...";
+      std::string caption = "[" + text + "]";
+      if (!item.option.empty() && item.option[0] != '@') caption = "(" + item.option + ") " + caption;
+      return caption;
     }
     default: {
       size_t slash = item.name.find_last_of("\\/");
@@ -145,6 +159,11 @@ int32_t GetJpegListIndex(int32_t id) {
 namespace EventListModule {
 namespace {
 State gState;
+int gBatchDepth = 0;
+
+void RenumberUnlessBatched() {
+  if (gBatchDepth == 0) RenumberFrames();
+}
 
 EventListRow EndRow() {
   EventListRow row;
@@ -199,14 +218,14 @@ void InsertRow(const EventRecord& event, int32_t row) {
   EventListRow r;
   FillRow(r, event, true);
   gState.rows.insert(gState.rows.begin() + row, std::move(r));
-  RenumberFrames();
+  RenumberUnlessBatched();
 }
 
 void DeleteRow(int32_t row) {
   // The end row stays: it stands for the end of the timeline.
   if (row < 0 || row >= RowCount() - 1) return;
   gState.rows.erase(gState.rows.begin() + row);
-  RenumberFrames();
+  RenumberUnlessBatched();
   if (gState.currentRow > RowCount() - 1) gState.currentRow = RowCount() - 1;
 }
 
@@ -231,6 +250,12 @@ void RenumberFrames() {
     int64_t next = static_cast<int64_t>(frame) + row.frameCount;
     frame = static_cast<int32_t>(std::clamp<int64_t>(next, INT32_MIN, INT32_MAX));
   }
+}
+
+RenumberBatch::RenumberBatch() { ++gBatchDepth; }
+
+RenumberBatch::~RenumberBatch() {
+  if (--gBatchDepth == 0) RenumberFrames();
 }
 
 bool EnsureCurrentVisible() {

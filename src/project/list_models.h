@@ -102,6 +102,16 @@ void ClearRowSelection();
 // Start frames of every row: from 1, or 2 on the main timeline when the
 // loading screen is on; a row starting on the frame of the row above shows none.
 void RenumberFrames();
+// While one of these lives, row insertions and deletions leave the start
+// frames alone; the last one to end renumbers once (commands that insert or
+// delete many events in a row stay linear).
+class RenumberBatch {
+ public:
+  RenumberBatch();
+  ~RenumberBatch();
+  RenumberBatch(const RenumberBatch&) = delete;
+  RenumberBatch& operator=(const RenumberBatch&) = delete;
+};
 // Scrolls so that the current row is visible; true when it scrolled.
 bool EnsureCurrentVisible();
 void UpdateEventScrollBars();

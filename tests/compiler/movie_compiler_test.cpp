@@ -182,3 +182,46 @@ TEST_F(CompilerTest, HtmlTemplateIsWrittenOnceAndFilled) {
 
 }  // namespace
 }  // namespace tesmiro::testing
+
+namespace tesmiro::testing {
+namespace {
+
+// A 2 x 2 24-bit bottom-up BMP, written byte by byte.
+std::vector<uint8_t> TinyBmp() {
+  std::vector<uint8_t> b = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0,
+                            1, 0, 24, 0, 0, 0, 0, 0, 16, 0, 0, 0, 0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0, 0, 0, 0, 0,
+                            0, 0, 0, 0};
+  for (int row = 0; row < 2; ++row) {
+    for (int px = 0; px < 2; ++px) b.insert(b.end(), {0, 0, 255});
+    b.insert(b.end(), {0, 0});  // rows padded to 4 bytes
+  }
+  return b;
+}
+
+TEST_F(CompilerTest, RasterImagesAreDefinedWithTheirShapeAndMissingFilesLeftOut) {
+  ASSERT_TRUE(fileio::WriteAtomic(dir / "red.bmp", TinyBmp(), nullptr));
+  auto& m = GUICore::State();
+  StoreItem image = NewStoreItem(StoreItemKind::RasterImage);
+  image.id = 1;
+  image.name = (dir / "red.bmp").string();
+  m.store.push_back(image);
+  image.id = 2;
+  image.name = (dir / "gone.bmp").string();
+  m.store.push_back(image);
+  m.events.push_back(Place(1, 1));
+  m.events.push_back(Place(2, 1, 1));
+  ASSERT_EQ(GUICore::MakeSWF(dir / "out.swf", false), GUICore::BuildResult::Done);
+  const auto tags = ReadTags(Movie());
+  EXPECT_EQ(CountCode(tags, 21), 1);  // DefineBitsJPEG2, re-encoded
+  int shapes = 0;
+  for (const Tag& t : tags)
+    if (t.code == 2 || t.code == 22 || t.code == 32) {
+      ++shapes;
+      EXPECT_EQ(t.body[0] | t.body[1] << 8, 2);  // the displayable object is 2 x ID
+    }
+  EXPECT_EQ(shapes, 1);
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+}  // namespace
+}  // namespace tesmiro::testing

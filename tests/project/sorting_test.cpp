@@ -209,5 +209,30 @@ TEST_F(SortingTest, EventSearchWrapsFromTheEndRow) {
   EXPECT_EQ(ui.calls.back(), "eventListClicked");
 }
 
+TEST_F(SortingTest, FileRowsNestOpenFoldersAndHideClosedOnes) {
+  // [F-1 open (F-2 closed (a), b), c]
+  Build({{-1, F, 3}, {-2, F, 1}, {1, I, 0}, {2, I, 0}, {3, StoreItemKind::Text, 0}});
+  auto& store = GUICore::State().store;
+  store.at(2).flags = 0;
+  store.at(5).name = std::string(55, 'x') + "\r\n";
+  store.at(5).option = "score";
+  store.at(4).name = "C:\\materials\\b.png";
+  GUICore::RefreshFileList();
+  const auto& rows = FileListModule::Current().rows;
+  ASSERT_EQ(rows.count(), 4);
+  EXPECT_EQ(rows.at(1).caption, "item-1 (3)");
+  EXPECT_EQ(rows.at(2).level, 1);
+  EXPECT_EQ(rows.at(2).open, -1);
+  EXPECT_EQ(rows.at(3).index, 4);  // item 1 hidden in the closed folder
+  EXPECT_EQ(rows.at(3).level, 1);
+  EXPECT_EQ(rows.at(3).caption, "b.png");
+  EXPECT_EQ(rows.at(4).level, 0);
+  EXPECT_EQ(rows.at(4).caption, "(score) [" + std::string(50, 'x') + "...]");
+  FileListModule::Current().cursorRow = 9;
+  GUICore::SetFolderOpen(1, 0);
+  EXPECT_EQ(FileListModule::RowCount(), 2);
+  EXPECT_EQ(FileListModule::Current().cursorRow, 2);
+}
+
 }  // namespace
 }  // namespace tesmiro
