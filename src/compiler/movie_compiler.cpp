@@ -287,7 +287,7 @@ void EmitStoreItem(const fs::path& outPath, const StoreItem& item, int16_t mode)
       break;
     case StoreItemKind::Sprite:
       EmitSprite(outPath, item, mode);
-      return;
+      break;
     case StoreItemKind::VectorImage:
       ok = exists && materials::DefineVector(resolved, mode, warning);
       break;

@@ -162,8 +162,10 @@ bool NextFrame() {
   if (s.currentFrame >= 0) s.frames[static_cast<size_t>(s.currentFrame)] = std::move(s.output);
   s.output.clear();
   s.currentFrame += 1;
+  // The frame's bytes move into the buffer and back when the writer leaves
+  // it: copying them would make overlapping events quadratic.
   if (s.currentFrame <= s.highestFrame) {
-    if (s.currentFrame >= 0) s.output = s.frames[static_cast<size_t>(s.currentFrame)];
+    if (s.currentFrame >= 0) s.output = std::move(s.frames[static_cast<size_t>(s.currentFrame)]);
   } else {
     s.highestFrame = s.currentFrame;
     s.frames.resize(static_cast<size_t>(s.highestFrame) + 1);
@@ -187,7 +189,7 @@ void GoFrame(int32_t n) {
     s.highestFrame = s.currentFrame;
     s.frames.resize(static_cast<size_t>(s.highestFrame) + 1);
   }
-  if (s.currentFrame >= 0) s.output = s.frames[static_cast<size_t>(s.currentFrame)];
+  if (s.currentFrame >= 0) s.output = std::move(s.frames[static_cast<size_t>(s.currentFrame)]);
 }
 
 bool WriteMovieFile(const std::filesystem::path& path, int32_t stage) {

@@ -84,7 +84,9 @@ TEST_F(CompilerTest, UnusedSpritesOnlyWithAttach) {
   ASSERT_EQ(MakeSWF(dir / "out.swf", false), BuildResult::Done);
   EXPECT_EQ(CountCode(ReadTags(Movie()), 39), 1);
   ASSERT_EQ(MakeSWF(dir / "out.swf", true), BuildResult::Done);
-  EXPECT_EQ(CountCode(ReadTags(Movie()), 39), 2);
+  const auto tags = ReadTags(Movie());
+  EXPECT_EQ(CountCode(tags, 39), 2);
+  EXPECT_EQ(CountCode(tags, 56), 2);  // each exported, also when another sprite follows
 }
 
 TEST_F(CompilerTest, LoadingScreenFrameIsCountedOnlyWhenWritten) {

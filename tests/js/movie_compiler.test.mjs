@@ -74,13 +74,38 @@ for (const version of VERSIONS) {
       const labels = swf.tags.filter((tag) => tagName(tag) === "FrameLabel").map((tag) => tag.name);
       assert.deepEqual(labels, ["top", "b", "c", "motion"]);
 
-      // Blend modes and filters only in SWF 8, as PlaceObject3.
+      // Blend modes and filters only in SWF 8: ten frames of the filter tween, one blend.
       const place3 = swf.tags.filter((tag) => tagName(tag) === "PlaceObject" && (tag.blendMode || tag.filters));
-      if (version === 8) assert.ok(place3.length >= 11, `${place3.length} placements with blend mode or filters`);
-      else assert.equal(place3.length, 0);
+      assert.equal(place3.length, version === 8 ? 11 : 0);
+
+      // Sound synchronisation: one silent stream, one block in every frame that a
+      // placement or a wait writes while music sync is on (F2, F5, F8 .. F17).
+      assert.equal(swf.tags.filter((tag) => tagName(tag) === "SoundStreamHead").length, 1);
+      const blocks = [];
+      let frame = 0;
+      for (const tag of swf.tags) {
+        if (tagName(tag) === "ShowFrame") frame++;
+        else if (tagName(tag) === "SoundStreamBlock") blocks.push(frame);
+      }
+      assert.deepEqual(blocks, [2, 5, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17]);
     });
   }
 }
+
+// Every sprite is exported under its name, so that scripts can attach it; SWF 4 names
+// characters with NameCharacter (tag 40), which swf-parser leaves raw.
+test("every sprite is exported under its name", (t) => {
+  if (!toolPath("compile_project")) return t.skip("TESMIRO_BUILD_DIR is not set");
+  for (const version of [4, 8]) {
+    const { movie: swf } = checkSwfFile(movieFor(version, false).movie);
+    const exported = {};
+    for (const tag of swf.tags) {
+      if (tagName(tag) === "ExportAssets") for (const a of tag.assets) exported[a.id] = a.name;
+      if (tag.code === 40) exported[tag.data[0] | (tag.data[1] << 8)] = Buffer.from(tag.data.subarray(2, -1)).toString("latin1");
+    }
+    assert.deepEqual(exported, { 20: "inner", 22: "outer", 19998: "loader" }, `SWF ${version}`);
+  }
+});
 
 test("cancel after three progress lines leaves no movie and says so", (t) => {
   if (!toolPath("compile_project")) return t.skip("TESMIRO_BUILD_DIR is not set");
@@ -104,9 +129,11 @@ function expectedPixels(version) {
     // segments (20,120) -> (80,120) -> (80,140), easing -255: r = 0.25 of 80 px -> (40,120)
     ["guide segments", [42, 122], GREEN],
     ["guide segments, left edge", [37, 140], WHITE],
-    // smooth curve through (280,100), symmetric: half the length is the anchor
-    ["guide curve", [282, 102], BLUE],
-    ["guide curve, far corner", [318, 138], BLUE],
+    // smooth curve (240,120) ~ (280,100) ~ (320,120): one cubic with control points a
+    // third of the way to the anchor; half way it stands at (280,110). A straight path
+    // would give (280,120), a path through the anchor (280,100).
+    ["guide curve", [282, 112], BLUE],
+    ["guide curve, bottom edge", [300, 147], BLUE],
     // 45 degrees about the centre (340,220), scale 1.5: a diamond of half-diagonal 42
     ["rotation and scale", [340, 182], RED],
     ["rotation and scale, square's corner", [365, 195], WHITE],

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "compiler/movie_compiler.h"
+#include "media/action_compiler.h"
 #include "platform/ui.h"
 #include "project/gui_core.h"
 #include "project/model.h"
@@ -49,6 +50,8 @@ int main(int argc, char** argv) {
     if (arg == "--cancel-at" && i + 1 < argc) console.cancelAt = std::atoi(argv[++i]);
   }
   ui::Install({&console, &console, nullptr});
+  // Frame, button and clip scripts compile only through the installed binding.
+  ActionCompiler::InstallBinding();
   GUICore::State().paths = AppPaths::InFolder(std::filesystem::path(argv[2]).parent_path());
   GUICore::NewProject();
   if (!GUICore::OpenProject(argv[1])) return 1;
