@@ -37,24 +37,24 @@ void WriteBits(BitWriter& w, int32_t value, int32_t count) {
     return;
   }
   if (count == 0) return;
-  // Cut the low `count` bits into bytes, most significant first, the last
-  // partial byte left-aligned.
-  BitWriter scratch;
-  scratch.data.assign(8, 0);
-  int32_t j = 0;
-  while (count > 8) {
-    scratch.data[j] = static_cast<uint8_t>((value & (PowersOfTwo[count] - 1)) / PowersOfTwo[count - 8]);
-    ++j;
-    count -= 8;
+  // The same bits and the same position as cutting the value into a
+  // left-aligned record and appending it (AppendBits), without building one:
+  // a full byte (bits 8) first moves the position on, then `count` bits go
+  // in most significant first.
+  if (w.bits == 8) {
+    w.bits = 0;
+    w.index += 1;
   }
-  if (count == 8) {
-    scratch.data[j] = static_cast<uint8_t>(value & 255);
-  } else {
-    scratch.data[j] = static_cast<uint8_t>((value & (PowersOfTwo[count] - 1)) * PowersOfTwo[8 - count]);
-  }
-  scratch.index = j;
-  scratch.bits = count;
-  AppendBits(w, scratch);
+  const int32_t total = w.bits + count;
+  GrowAccumulator(w, w.index + (total + 7) / 8);
+  const auto v = static_cast<uint64_t>(static_cast<uint32_t>(value) & static_cast<uint32_t>(PowersOfTwo[count] - 1));
+  // The field left-aligned in 64 bits after the used bits of the first byte;
+  // at most 7 + 30 bits, so five bytes.
+  const uint64_t chunk = v << (64 - w.bits - count);
+  uint8_t* out = w.data.data() + w.index;
+  for (int32_t k = 0; k < (total + 7) / 8; ++k) out[k] |= static_cast<uint8_t>(chunk >> (56 - 8 * k));
+  w.index += (total - 1) / 8;
+  w.bits = total - 8 * ((total - 1) / 8);
 }
 
 void AppendBits(BitWriter& w, const BitWriter& source) {
@@ -99,16 +99,9 @@ void AppendAccumulator(BitWriter& w, const BitWriter& source, int32_t firstBits)
 int32_t SignedBitsNeeded(const std::vector<int32_t>& values) {
   int32_t best = 0;
   for (int32_t v : values) {
-    int32_t n = 1;
-    for (int32_t bits = 32; bits >= 2; --bits) {
-      // Fits in `bits - 1` bits when it lies in -2^(bits-2) .. 2^(bits-2)-1.
-      const int64_t lo = -(int64_t{1} << (bits - 2));
-      const int64_t hi = (int64_t{1} << (bits - 2)) - 1;
-      if (v < lo || v > hi) {
-        n = bits;
-        break;
-      }
-    }
+    // A negative value needs the bits of its complement, plus the sign.
+    const auto magnitude = static_cast<uint32_t>(v < 0 ? ~v : v);
+    const int32_t n = magnitude == 0 ? 1 : 33 - __builtin_clz(magnitude);
     best = std::max(best, n);
   }
   return best;

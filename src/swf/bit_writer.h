@@ -11,7 +11,8 @@ namespace tesmiro::SWFMakeCore {
 extern int32_t PowersOfTwo[32];
 
 struct BitWriter {
-  std::vector<uint8_t> data = std::vector<uint8_t>(256, 0);
+  // Grown, zero-filled, whenever a write would pass its end.
+  std::vector<uint8_t> data = std::vector<uint8_t>(32, 0);
   int32_t bits = 0;
   int32_t index = 0;
 
