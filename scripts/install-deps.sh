@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   zlib1g-dev libjpeg62-turbo-dev libpng-dev libgif-dev libfreetype-dev libfontconfig-dev
   qt6-base-dev qt6-multimedia-dev qt6-webengine-dev
-  libgtest-dev libbenchmark-dev
+  libgtest-dev libbenchmark-dev libturbojpeg0-dev
   xvfb xauth chromium fonts-dejavu-core fonts-ipafont-gothic
   nodejs npm
 )
