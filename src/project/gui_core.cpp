@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "platform/ui.h"
+#include "project/build_lock.h"
 #include "project/events.h"
 #include "project/list_models.h"
 #include "project/project_file.h"
@@ -22,6 +23,8 @@ bool EndsWith(const std::string& s, std::string_view suffix) {
 }  // namespace
 
 void NewProject() {
+  // A running build reads the model between its progress lines.
+  if (BuildInProgress()) return;
   Model& m = State();
   auto* windows = ui::Current().windows;
   windows->clearScriptPane();

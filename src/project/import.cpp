@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "project/build_lock.h"
 #include "project/events.h"
 #include "project/gui_core.h"
 #include "project/paths.h"
@@ -110,6 +111,7 @@ void SetSpriteTimeline(int32_t spriteId, int32_t timeline) {
 
 std::string ImportProject(const std::string& path, int32_t idOffset, int32_t idLimit, int32_t options,
                           const std::string& spriteName, int32_t spriteId) {
+  if (BuildInProgress()) return "SWF生成中はインポートできません。";
   TSMModule::ProjectData data;
   std::string message;
   if (!TSMModule::LoadProjectFile(path, data, message)) return message;

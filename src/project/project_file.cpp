@@ -8,6 +8,7 @@
 #include "platform/file_io.h"
 #include "platform/ui.h"
 #include "project/backup.h"
+#include "project/build_lock.h"
 #include "project/gui_core.h"
 #include "project/list_models.h"
 #include "project/model.h"
@@ -400,6 +401,7 @@ std::optional<std::vector<uint8_t>> ProjectFileBytes(const std::string& path, st
 namespace tesmiro::GUICore {
 
 bool OpenProject(const std::string& path) {
+  if (BuildInProgress()) return false;  // the build reads the model meanwhile
   NewProject();
   Model& m = State();
   m.projectPath = path;

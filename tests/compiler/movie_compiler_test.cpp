@@ -3,6 +3,9 @@
 #include "compiler/html_page.h"
 #include "compiler/movie_compiler.h"
 #include "project/build_lock.h"
+#include "project/gui_core.h"
+#include "project/import.h"
+#include "project/project_file.h"
 #include "compiler_test_util.h"
 
 namespace tesmiro::testing {
@@ -223,6 +226,22 @@ TEST_F(CompilerTest, RasterImagesAreDefinedWithTheirShapeAndMissingFilesLeftOut)
     }
   EXPECT_EQ(shapes, 1);
   EXPECT_TRUE(ui.messages.empty());
+}
+
+}  // namespace
+}  // namespace tesmiro::testing
+
+namespace tesmiro::testing {
+namespace {
+
+TEST_F(CompilerTest, WhileABuildRunsTheModelIsNotReplaced) {
+  GUICore::State().events.push_back(Action(ActionKind::Stop));
+  GUICore::BuildLock running;
+  EXPECT_EQ(GUICore::MakeSWF(dir / "out.swf", true), GUICore::BuildResult::Failed);
+  EXPECT_FALSE(GUICore::OpenProject((dir / "any.tsm").string()));
+  EXPECT_NE(GUICore::ImportProject((dir / "any.tsm").string(), 0, 10000, 0, "", 0), "OK");
+  GUICore::NewProject();
+  EXPECT_EQ(GUICore::State().events.count(), 1);
 }
 
 }  // namespace
