@@ -23,6 +23,12 @@ bool IsValidUtf8(std::string_view bytes);
 // valid non-ASCII UTF-8 means UTF-8, anything else is CP932. BOM removed.
 std::string DecodeTextFile(std::string_view bytes);
 
+// Appends the UTF-8 form of a code point.
+void AppendUtf8(std::string& out, uint32_t codePoint);
+
+// Equal but for the case of ASCII letters.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
 // Number of characters (code points) of a UTF-8 text.
 std::size_t CharCount(std::string_view utf8);
 

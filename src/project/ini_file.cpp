@@ -10,6 +10,8 @@
 namespace tesmiro {
 namespace {
 
+using enc::EqualsNoCase;
+
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
 std::string_view Trim(std::string_view s) {
@@ -17,15 +19,6 @@ std::string_view Trim(std::string_view s) {
   while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
   while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
   return s.substr(b, e - b);
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
 }
 
 // The section name of a "[name]" line, or nullopt for any other line.

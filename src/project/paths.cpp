@@ -1,4 +1,5 @@
 #include "project/paths.h"
+#include "platform/encoding.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -33,6 +34,7 @@ std::string GetExtensionPart(std::string_view path) {
 
 namespace tesmiro::PathModule {
 namespace fs = std::filesystem;
+using enc::EqualsNoCase;
 
 namespace {
 
@@ -99,15 +101,6 @@ std::string Join(const SplitPath& s) {
     out += s.parts[i];
   }
   return out;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
 }
 
 bool ExistsOnDisk(const std::string& p) {

@@ -17,6 +17,13 @@
 //     ],
 //     screenshotPath: "out.png", // default: <tmp>/tesmiro-screenshots/<movie name>.png
 //     timeoutMs: 60000,          // the whole run; the browser and server always close
+//     fonts: [{ path: "/usr/share/fonts/x.ttf", url: "/fonts/x.ttf" }],  // optional: font files
+//                                // served at `url` and handed to Ruffle as font sources
+//     defaultFonts: { japaneseGothic: ["IPAGothic"] },  // optional: Ruffle's defaultFonts; a
+//                                // device font ("_sans", "_ゴシック", ...) only reaches a supplied
+//                                // font through these (keys sans, serif, typewriter,
+//                                // japaneseGothic, japaneseGothicMono, japaneseMincho)
+//     files: { "/_preview.swf": "/abs/path" },  // optional: more files served by URL path
 //   });
 //   // r = { pixels: [{x, y, r, g, b, a}], traces: ["line", ...],
 //   //       fscommands: [{command, args}], screenshotPath, stage: {width, height, frameRate} }
@@ -117,6 +124,11 @@ async function renderOnPage(page, server, path, options) {
   const bytes = readFileSync(path);
   const stage = stageOf(bytes);
   const movieUrl = server.publish(path);
+  for (const [urlPath, file] of Object.entries(options.files ?? {})) server.serve(urlPath, file);
+  const fontSources = (options.fonts ?? []).map((f) => {
+    server.serve(f.url, f.path);
+    return server.url(f.url);
+  });
   const traces = [];
   const fscommands = [];
   const errors = [];
@@ -140,7 +152,7 @@ async function renderOnPage(page, server, path, options) {
   await page.setViewportSize({ width: Math.max(stage.width, 1), height: Math.max(stage.height, 1) });
   await page.goto(server.url("/index.html"));
   await page.evaluate(
-    async ({ url, width, height }) => {
+    async ({ url, width, height, fontSources, defaultFonts }) => {
       const player = window.RufflePlayer.newest().createPlayer();
       player.id = "player";
       player.style.width = `${width}px`;
@@ -164,13 +176,21 @@ async function renderOnPage(page, server, path, options) {
         warnOnUnsupportedContent: false,
         showSwfDownload: false,
         quality: "high",
+        ...(fontSources.length ? { fontSources } : {}),
+        ...(defaultFonts ? { defaultFonts } : {}),
       });
       await loaded;
       // With a software renderer Ruffle opens a notice about hardware acceleration on the
       // first mouse-over, and that notice would swallow the clicks meant for the movie.
       player.shadowRoot?.getElementById("hardware-acceleration-modal")?.remove();
     },
-    { url: movieUrl, width: stage.width, height: stage.height },
+    {
+      url: movieUrl,
+      width: stage.width,
+      height: stage.height,
+      fontSources,
+      defaultFonts: options.defaultFonts ?? null,
+    },
   );
   if (errors.length) throw new Error(`page error: ${errors.join("; ")}`);
 
@@ -317,9 +337,11 @@ function inflateHead(data) {
   return inflateSync(data, { finishFlush: zlibConstants.Z_SYNC_FLUSH });
 }
 
-// Serves Ruffle's files under /ruffle/, published movies under /movie/<n>.swf and a bare page.
+// Serves Ruffle's files under /ruffle/, published movies under /movie/<n>.swf, files the
+// caller names by URL path (fonts, movies a movie loads) and a bare page.
 async function startServer() {
   const movies = new Map();
+  const extra = new Map();
   const page =
     "<!doctype html><html><head><meta charset=utf-8><link rel=icon href=data:,><style>html,body{margin:0;padding:0;overflow:hidden;background:#fff}</style>" +
     '<script>window.RufflePlayer=window.RufflePlayer||{};</script><script src="/ruffle/ruffle.js"></script></head><body></body></html>';
@@ -333,7 +355,10 @@ async function startServer() {
     if (url.pathname === "/index.html") return send(200, "text/html; charset=utf-8", page);
     let file = null;
     let type = "application/octet-stream";
-    if (url.pathname.startsWith("/movie/")) {
+    if (extra.has(url.pathname)) {
+      file = extra.get(url.pathname);
+      if (/\.swf$/i.test(file)) type = "application/x-shockwave-flash";
+    } else if (url.pathname.startsWith("/movie/")) {
       file = movies.get(url.pathname);
       type = "application/x-shockwave-flash";
     } else if (url.pathname.startsWith("/ruffle/")) {
@@ -366,6 +391,11 @@ async function startServer() {
       const p = `/movie/${movies.size + 1}.swf`;
       movies.set(p, resolve(path));
       return base + p;
+    },
+    serve(urlPath, file) {
+      if (!urlPath.startsWith("/") || urlPath === "/index.html" || /^\/(movie|ruffle)\//.test(urlPath))
+        throw new Error(`cannot serve a file at ${urlPath}`);
+      extra.set(urlPath, resolve(file));
     },
     close: () =>
       new Promise((ok) => {

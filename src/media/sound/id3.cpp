@@ -12,6 +12,8 @@
 namespace tesmiro::ID3Module {
 namespace {
 
+using enc::AppendUtf8;
+
 constexpr size_t kID3v1Size = 128;
 constexpr size_t kID3v2HeaderSize = 10;
 // Tag frames hold text; anything that inflates beyond this is not a frame
@@ -43,24 +45,6 @@ std::string DecodeSingleByte(std::span<const uint8_t> bytes) {
     }
   }
   return latin1;
-}
-
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
 }
 
 // UTF-16 from `index` to a 0x0000 code unit or the end (a last odd byte is
