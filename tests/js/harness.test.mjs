@@ -12,32 +12,9 @@ import { fileURLToPath } from "node:url";
 import { checkSwf, tagName, TagType } from "./check_swf.mjs";
 import { checkActions } from "./check_actions.mjs";
 import { renderSwf, traceLineOf } from "./render_swf.mjs";
+import { u8, u16, u32, cstr, tag, stageRect } from "./swf_bytes.mjs";
 
 // --- a few bytes of SWF by hand ----------------------------------------------------
-
-const u8 = (...v) => Buffer.from(v);
-const u16 = (v) => u8(v & 0xff, (v >> 8) & 0xff);
-const u32 = (v) => {
-  const b = Buffer.alloc(4);
-  b.writeUInt32LE(v >>> 0);
-  return b;
-};
-const cstr = (s) => Buffer.concat([Buffer.from(s, "utf8"), u8(0)]);
-
-function tag(code, ...parts) {
-  const body = Buffer.concat(parts);
-  if (body.length < 63) return Buffer.concat([u16((code << 6) | body.length), body]);
-  return Buffer.concat([u16((code << 6) | 63), u32(body.length), body]);
-}
-
-// Stage rectangle from 0,0 with 15-bit fields (enough for 1638 px).
-function stageRect(widthPx, heightPx) {
-  const n = 15;
-  let bits = n.toString(2).padStart(5, "0");
-  for (const v of [0, widthPx * 20, 0, heightPx * 20]) bits += v.toString(2).padStart(n, "0");
-  while (bits.length % 8) bits += "0";
-  return Buffer.from(bits.match(/.{8}/g).map((b) => parseInt(b, 2)));
-}
 
 function movie({ version = 6, width = 200, height = 100, fps = 12, frames = 1, tags, compress = false }) {
   const body = Buffer.concat([stageRect(width, height), u8(0, fps), u16(frames), ...tags, tag(0)]);

@@ -15,6 +15,7 @@ import { spawnSync } from "node:child_process";
 import { fileURLToPath } from "node:url";
 import { openRenderer } from "./render_swf.mjs";
 import { checkActions } from "./check_actions.mjs";
+import { u8, u16, u32, cstr as cstrOf, tag, stageRect } from "./swf_bytes.mjs";
 
 const HERE = dirname(fileURLToPath(import.meta.url));
 const CASES_FILE = join(HERE, "..", "script", "ruffle_cases.txt");
@@ -63,28 +64,7 @@ function expectedLines(c, version) {
 
 // --- a movie around the compiled bodies --------------------------------------------
 
-const u8 = (...v) => Buffer.from(v);
-const u16 = (v) => u8(v & 0xff, (v >> 8) & 0xff);
-const u32 = (v) => {
-  const b = Buffer.alloc(4);
-  b.writeUInt32LE(v >>> 0);
-  return b;
-};
-const cstr = (s) => Buffer.concat([Buffer.from(s, "latin1"), u8(0)]);
-
-function tag(code, ...parts) {
-  const body = Buffer.concat(parts);
-  if (body.length < 63) return Buffer.concat([u16((code << 6) | body.length), body]);
-  return Buffer.concat([u16((code << 6) | 63), u32(body.length), body]);
-}
-
-function stageRect(widthPx, heightPx) {
-  const n = 15;
-  let bits = n.toString(2).padStart(5, "0");
-  for (const v of [0, widthPx * 20, 0, heightPx * 20]) bits += v.toString(2).padStart(n, "0");
-  while (bits.length % 8) bits += "0";
-  return Buffer.from(bits.match(/.{8}/g).map((b) => parseInt(b, 2)));
-}
+const cstr = (s) => cstrOf(s, "latin1");
 
 // Frame k of the main timeline places clip k (named "c<k>"), whose only frame runs
 // case k; the last frame traces "#done" and stops.
