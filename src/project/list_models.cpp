@@ -169,6 +169,7 @@ EventListRow EndRow() {
   EventListRow row;
   row.itemId = -1;
   row.startFrame = -1;
+  row.text.kind = kEndRowKindText;
   return row;
 }
 
@@ -176,6 +177,7 @@ void FillRow(EventListRow& row, const EventRecord& event, bool selected) {
   row.itemId = event.itemId;
   row.frameCount = event.frameCount;
   row.depth = event.depth;
+  row.text = FormatEventRow(event);
   row.selected = selected ? -1 : 0;
 }
 
@@ -258,28 +260,13 @@ RenumberBatch::~RenumberBatch() {
   if (--gBatchDepth == 0) RenumberFrames();
 }
 
-bool EnsureCurrentVisible() {
-  int32_t visible = std::max(1, gState.visibleRows);
-  int32_t top = gState.scrollTop;
-  if (gState.currentRow < top) {
-    top = gState.currentRow;
-  } else if (gState.currentRow >= top + visible) {
-    top = gState.currentRow - visible + 1;
-  }
-  if (top == gState.scrollTop) return false;
-  gState.scrollTop = std::max(0, top);
-  DrawEventList();
-  return true;
-}
-
-void UpdateEventScrollBars() {
-  int32_t maxTop = std::max(0, RowCount() - std::max(1, gState.visibleRows));
-  gState.scrollTop = std::clamp(gState.scrollTop, 0, maxTop);
-}
-
 void DrawEventList() {
-  gState.selCount = static_cast<int32_t>(
-      std::count_if(gState.rows.begin(), gState.rows.end(), [](const EventListRow& r) { return r.selected != 0; }));
+  // Only a list with events and rows in view has a selection to count.
+  gState.selCount = 0;
+  if (RowCount() > 1 && ScrollValue() <= RowCount()) {
+    gState.selCount = static_cast<int32_t>(
+        std::count_if(gState.rows.begin(), gState.rows.end(), [](const EventListRow& r) { return r.selected != 0; }));
+  }
   ui::Current().windows->eventsChanged();
 }
 
