@@ -107,7 +107,7 @@ std::string RemoveSelected(bool cut) {
         const int32_t r = original - removed;
         if (cut) {
           GUICore::CopyEventToClipboard(r);
-          text += view.rows[static_cast<size_t>(r)].text.detail + "\r\n";
+          text += EventListModule::RowText(r).detail + "\r\n";
         }
         undo.record(r + 1, GUICore::GetEvent(r + 1), EventUndoStep::kDeleted);
         GUICore::DeleteEvent(r);
@@ -195,7 +195,7 @@ std::string Copy() {
   std::string text;
   for (int32_t r : SelectedEventRows()) {
     GUICore::CopyEventToClipboard(r);
-    text += EventListModule::Current().rows[static_cast<size_t>(r)].text.detail + "\r\n";
+    text += EventListModule::RowText(r).detail + "\r\n";
   }
   return text;
 }

@@ -5,6 +5,7 @@
 #include "media/sound/id3.h"
 #include "platform/encoding.h"
 #include "platform/numeric.h"
+#include "project/list_models.h"
 #include "project/model.h"
 #include "project/store.h"
 
@@ -164,6 +165,21 @@ std::string RightChars(std::string_view text, size_t n) {
     --skip;
   }
   return std::string(text.substr(pos));
+}
+
+const EventRowText& RowText(int32_t row) {
+  EventListRow& r = Current().rows.at(static_cast<size_t>(row));
+  if (!r.formatted) {
+    const auto& events = GUICore::State().events;
+    if (events.valid(row + 1)) {
+      r.text = FormatEventRow(events.at(row + 1));
+    } else {
+      r.text = EventRowText{};
+      r.text.kind = kEndRowKindText;
+    }
+    r.formatted = true;
+  }
+  return r.text;
 }
 
 EventRowText FormatEventRow(const EventRecord& event) {

@@ -50,6 +50,10 @@ inline constexpr std::string_view kLabelKindText = "ﾗﾍﾞﾙ";
 // The texts and category of one event (the material looked up in the store).
 EventRowText FormatEventRow(const EventRecord& event);
 
+// The texts of row r of the event list (0 <= r < row count), formatted from
+// its working event on first use.
+const EventRowText& RowText(int32_t row);
+
 // The category of an event's row, as FormatEventRow decides it.
 int16_t EventRowCategory(const EventRecord& event);
 

@@ -97,9 +97,8 @@ int32_t FindNextLabelRow(int32_t row, int32_t step) {
   const int64_t first = static_cast<int64_t>(row) + step;
   if (step == 0 || first < 0 || first >= RowCount()) return row;
   int32_t r = static_cast<int32_t>(first);
-  const auto& rows = Current().rows;
   while (true) {
-    if (rows[static_cast<size_t>(r)].text.kind == kLabelKindText) return r;
+    if (RowText(r).kind == kLabelKindText) return r;
     const int64_t next = static_cast<int64_t>(r) + step;
     if (next < 0 || next >= RowCount()) return r;
     r = static_cast<int32_t>(next);

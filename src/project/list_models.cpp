@@ -170,6 +170,7 @@ EventListRow EndRow() {
   row.itemId = -1;
   row.startFrame = -1;
   row.text.kind = kEndRowKindText;
+  row.formatted = true;
   return row;
 }
 
@@ -177,7 +178,7 @@ void FillRow(EventListRow& row, const EventRecord& event, bool selected) {
   row.itemId = event.itemId;
   row.frameCount = event.frameCount;
   row.depth = event.depth;
-  row.text = FormatEventRow(event);
+  row.formatted = false;
   row.selected = selected ? -1 : 0;
 }
 

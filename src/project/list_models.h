@@ -30,7 +30,11 @@ struct EventListRow {
   int32_t frameCount = 0;
   int32_t depth = 0;
   std::string frameText;  // start frame right-aligned in 5, or empty
-  EventListModule::EventRowText text;  // the other columns and the look
+  // The other columns and the look, made when the row is first shown or
+  // read (EventListModule::RowText), so that loading a long timeline formats
+  // nothing it does not show.
+  EventListModule::EventRowText text;
+  bool formatted = false;
   int16_t selected = 0;  // 0 / -1
 };
 

@@ -99,7 +99,7 @@ TEST_F(EventCommandsTest, StepDepthsAndEraseTargets) {
   EXPECT_EQ(GUICore::GetEvent(3).text1, "ALL");
   EXPECT_EQ(GUICore::GetEvent(4).text1, "999,-400");
   EXPECT_EQ(GUICore::GetEvent(5).depth, 0);
-  EXPECT_EQ(elm::Current().rows[1].text.detail, "対象:[ 4,6 ]");
+  EXPECT_EQ(elm::RowText(1).detail, "対象:[ 4,6 ]");
   EXPECT_EQ(EventCommands::StepTargetList("256", 1), "257");
   EXPECT_EQ(EventCommands::StepTargetList("257", -1), "");
   GUICore::EventUndo();

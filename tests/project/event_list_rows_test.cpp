@@ -28,17 +28,33 @@ class EventRowsTest : public testing::ModelTest {
   }
   static void Append(EventRecord e) { GUICore::InsertEvent(e, GUICore::EventCount()); }
   static const EventListRow& Row(int32_t r) { return EventListModule::Current().rows.at(static_cast<size_t>(r)); }
+  static const EventListModule::EventRowText& Text(int32_t r) { return EventListModule::RowText(r); }
 };
 
 TEST_F(EventRowsTest, EmptyTimelineShowsTheEndRowFromFrameOneOrTwo) {
   ASSERT_EQ(EventListModule::RowCount(), 1);
-  EXPECT_EQ(Row(0).text.kind, "────");
+  EXPECT_EQ(Text(0).kind, "────");
   EXPECT_EQ(Row(0).itemId, -1);
   EXPECT_EQ(Row(0).startFrame, 1);
   GUICore::State().settings.preloader = 1;
   EventListModule::LoadRows();
   EXPECT_EQ(Row(0).startFrame, 2);
   EXPECT_EQ(Row(0).frameText, "    2");
+}
+
+TEST_F(EventRowsTest, RowsAreFormattedWhenFirstRead) {
+  int32_t image = AddItem("jpg", "/a.jpg");
+  for (int i = 0; i < 3; ++i) Append(Material(image));
+  EventListModule::LoadRows();
+  EXPECT_FALSE(Row(1).formatted);
+  EXPECT_EQ(Text(1).kind, "画像  　 ");
+  EXPECT_TRUE(Row(1).formatted);
+  // A changed event is formatted again from the working list.
+  EventRecord e = Action(ActionKind::Play);
+  GUICore::SetEvent(2, e);
+  EventListModule::SetRow(e, 1, false);
+  EXPECT_EQ(Text(1).id, "再生");
+  EXPECT_EQ(Text(3).kind, "────");
 }
 
 TEST_F(EventRowsTest, StartFramesSkipRowsOnTheFrameAbove) {
@@ -51,8 +67,8 @@ TEST_F(EventRowsTest, StartFramesSkipRowsOnTheFrameAbove) {
   EXPECT_EQ(Row(1).startFrame, -1);
   EXPECT_EQ(Row(2).frameText, "    6");
   EXPECT_EQ(Row(3).startFrame, 9);
-  EXPECT_EQ(Row(0).text.count, "");
-  EXPECT_EQ(Row(1).text.count, "   5");
+  EXPECT_EQ(Text(0).count, "");
+  EXPECT_EQ(Text(1).count, "   5");
 }
 
 TEST_F(EventRowsTest, SoundDetailsWithModeAndVolume) {
@@ -168,11 +184,12 @@ TEST_F(EventRowsTest, InsertRowAddsASelectedRowBeforeTheEndRow) {
   Append(Material(image));
   Append(Material(image));
   EventListModule::ClearRowSelection();
-  EventListModule::InsertRow(Action(ActionKind::Stop), 0);
+  EventRecord stop = Action(ActionKind::Stop);
+  GUICore::InsertEvent(stop, 0);
   ASSERT_EQ(EventListModule::RowCount(), 4);
   EXPECT_NE(Row(0).selected, 0);
-  EXPECT_EQ(Row(0).text.id, "停止");
-  EXPECT_EQ(Row(3).text.kind, "────");
+  EXPECT_EQ(Text(0).id, "停止");
+  EXPECT_EQ(Text(3).kind, "────");
 }
 
 }  // namespace
