@@ -9,37 +9,13 @@
 #include "project/model.h"
 #include "project/sorting.h"
 #include "project/store.h"
+#include "project/undo_scopes.h"
 
 namespace tesmiro::EventCommands {
 namespace {
 
 constexpr int32_t kMinDepth = -256;
 constexpr int32_t kMaxDepth = 256;
-
-// An event undo step opened by the first change of a command and committed
-// when the command ends, so that a command that changes nothing records
-// nothing and no path leaves a step open.
-class LazyUndoStep {
- public:
-  LazyUndoStep() = default;
-  LazyUndoStep(const LazyUndoStep&) = delete;
-  LazyUndoStep& operator=(const LazyUndoStep&) = delete;
-  ~LazyUndoStep() { commit(); }
-
-  void record(int32_t index, const EventRecord& record, int16_t kind) {
-    if (!open_) GUICore::BeginEventUndoStep();
-    open_ = true;
-    GUICore::AddEventUndoRecord(index, record, kind);
-  }
-  bool open() const { return open_; }
-  void commit() {
-    if (open_) GUICore::CommitEventUndoStep();
-    open_ = false;
-  }
-
- private:
-  bool open_ = false;
-};
 
 StoreItemKind MaterialKind(int32_t itemId) {
   const int32_t p = GUICore::FindStoreIndexByID(itemId);
@@ -68,17 +44,20 @@ std::vector<int32_t> SelectedEventRows() {
 // altered the copy; only altered events are stored and recorded.
 template <typename Change>
 bool StepSelected(Change change) {
-  if (GUICore::BuildInProgress() || EventListModule::RowCount() < 2) return false;
-  LazyUndoStep undo;
+  if (EventListModule::RowCount() < 2) return false;
+  GUICore::EventUndoScope undo;
+  if (!undo) return false;
+  bool changed = false;
   for (int32_t r : SelectedEventRows()) {
     const EventRecord before = GUICore::GetEvent(r + 1);
     EventRecord e = before;
     if (!change(e, MaterialKind(e.itemId))) continue;
-    undo.record(r + 1, before, EventUndoStep::kChanged);
+    undo.add(r + 1, before, EventUndoStep::kChanged);
     GUICore::SetEvent(r + 1, e);
     EventListModule::SetRow(e, r, true);
+    changed = true;
   }
-  if (!undo.open()) return false;
+  if (!changed) return false;
   EventListModule::RenumberFrames();
   EventListModule::DrawEventList();
   undo.commit();
@@ -93,26 +72,28 @@ std::string Trimmed(const std::string& s) {
 
 std::string RemoveSelected(bool cut) {
   std::string text;
-  if (GUICore::BuildInProgress()) return text;
+  GUICore::EventUndoScope undo;
+  if (!undo) return text;
   auto& view = EventListModule::Current();
   if (cut) GUICore::ClearEventClipboard();
+  bool removed = false;
   if (EventListModule::RowCount() > 1) {
     int32_t c = view.currentRow;
-    LazyUndoStep undo;
     {
       EventListModule::RenumberBatch batch;
-      int32_t removed = 0;
+      int32_t gone = 0;
       for (int32_t original : SelectedEventRows()) {
-        // Rows above it are gone already: it now stands removed rows higher.
-        const int32_t r = original - removed;
+        // Rows above it are gone already: it now stands that many rows higher.
+        const int32_t r = original - gone;
         if (cut) {
           GUICore::CopyEventToClipboard(r);
           text += EventListModule::RowText(r).detail + "\r\n";
         }
-        undo.record(r + 1, GUICore::GetEvent(r + 1), EventUndoStep::kDeleted);
+        undo.add(r + 1, GUICore::GetEvent(r + 1), EventUndoStep::kDeleted);
         GUICore::DeleteEvent(r);
         if (r <= c) --c;
-        ++removed;
+        ++gone;
+        removed = true;
       }
     }
     c += 1;
@@ -120,7 +101,7 @@ std::string RemoveSelected(bool cut) {
       view.currentRow = c;
       view.rows[static_cast<size_t>(c)].selected = -1;
     }
-    if (undo.open()) {
+    if (removed) {
       EventListModule::UpdateEventScrollBars();
       EventListModule::EnsureCurrentVisible();
       EventListModule::DrawEventList();
@@ -248,13 +229,14 @@ bool Sync(bool alwaysSync, bool checked) {
 }
 
 int32_t InsertEvents(std::vector<EventRecord> records, int32_t p) {
-  if (GUICore::BuildInProgress() || records.empty()) return p;
-  LazyUndoStep undo;
+  if (records.empty()) return p;
+  GUICore::EventUndoScope undo;
+  if (!undo) return p;
   EventListModule::RenumberBatch batch;
   for (auto& e : records) {
     const int32_t index = GUICore::InsertEvent(e, p);
     // Recorded as inserted, with the name a label really got.
-    undo.record(index, e, EventUndoStep::kInserted);
+    undo.add(index, e, EventUndoStep::kInserted);
     p = index;
   }
   return p;

@@ -45,7 +45,7 @@ const char* FilterLetter(const FilterState& f) {
 }
 
 void FormatSound(const EventRecord& e, EventRowText& t) {
-  t.category = kCategorySound;
+  t.category = kColorSound;
   t.icon = static_cast<int32_t>(StoreItemKind::Sound);
   t.kind = "ｻｳﾝﾄﾞ";
   t.id = FourDigitId(e.itemId);
@@ -143,12 +143,12 @@ StoreItemKind MaterialKind(int32_t itemId) {
 
 int16_t MaterialCategory(const EventRecord& e, StoreItemKind kind) {
   const int k = static_cast<int>(kind) + 14;
-  int16_t category = (k >= kCategoryRasterImage && k <= kCategoryUnknownMaterial) ? static_cast<int16_t>(k)
-                                                                                   : kCategoryUnknownMaterial;
+  int16_t category = static_cast<int16_t>(kColorUnknownKind);
+  if (k >= kColorRasterImage && k <= kColorUnknownKind) category = static_cast<int16_t>(k);
   // Later marks win: mask over scripted sprite over button over the kind.
-  if (e.buttonFlag == 1) category = kCategoryButton;
-  if (kind == StoreItemKind::Sprite && !e.text2.empty()) category = kCategoryScriptedSprite;
-  if (e.maskFlag == 1) category = kCategoryMask;
+  if (e.buttonFlag == 1) category = kColorButton;
+  if (kind == StoreItemKind::Sprite && !e.text2.empty()) category = kColorSpriteWithScript;
+  if (e.maskFlag == 1) category = kColorMask;
   return category;
 }
 
@@ -201,10 +201,10 @@ EventRowText FormatEventRow(const EventRecord& event) {
 
 int16_t EventRowCategory(const EventRecord& event) {
   if (event.itemId == 0) {
-    return event.kind >= 0 && event.kind <= 14 ? event.kind : int16_t{kCategoryNone};
+    return event.kind >= 0 && event.kind <= 14 ? event.kind : int16_t{kNoColorCategory};
   }
   const StoreItemKind kind = MaterialKind(event.itemId);
-  return kind == StoreItemKind::Sound ? static_cast<int16_t>(kCategorySound) : MaterialCategory(event, kind);
+  return kind == StoreItemKind::Sound ? static_cast<int16_t>(kColorSound) : MaterialCategory(event, kind);
 }
 
 }  // namespace tesmiro::EventListModule

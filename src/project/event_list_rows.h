@@ -5,29 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "project/event_colors.h"
 #include "project/records.h"
 
 namespace tesmiro::EventListModule {
 
-// Display categories: an index into the 25 colour sets of the event list.
-// 0 to 14 are the action kinds; the rest follow.
-enum EventColorCategory : int16_t {
-  kCategoryNone = -1,  // window text on window background, normal weight
-  kCategoryLabel = 0,
-  kCategoryScript = 13,
-  kCategoryRollback = 14,
-  kCategoryRasterImage = 15,
-  kCategorySound = 16,
-  kCategoryText = 17,
-  kCategorySprite = 18,
-  kCategoryVectorImage = 19,
-  kCategoryVideo = 20,
-  kCategoryUnknownMaterial = 21,
-  kCategoryScriptedSprite = 22,
-  kCategoryButton = 23,
-  kCategoryMask = 24,
-};
-inline constexpr int kEventColorCategoryCount = 25;
+// A row painted in window text on window background, in normal weight
+// (the end row, actions of unknown kind): no entry of the colour table.
+inline constexpr int16_t kNoColorCategory = -1;
 
 // The texts of one row, in column order. The start-frame text is kept with
 // the row (it depends on the rows above, not on the event).
@@ -37,10 +22,10 @@ struct EventRowText {
   std::string id;      // " " and four digits, or an action's sub-kind
   std::string depth;   // right-aligned in 4, or empty
   std::string detail;  // the event's parameters in words
-  // Whose colour set paints the row (its colours and whether the detail
-  // column is bold); resolved when painting, so a change of the colour
-  // table needs no rebuild.
-  int16_t category = kCategoryNone;
+  // The EventColorCategory whose colour set paints the row (its colours and
+  // whether the detail column is bold); resolved when painting, so a change
+  // of the colour table needs no rebuild.
+  int16_t category = kNoColorCategory;
   int32_t icon = 0;  // cell 1..8 of the icon strip (the material kind); 0 none
 };
 

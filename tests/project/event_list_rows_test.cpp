@@ -82,7 +82,7 @@ TEST_F(EventRowsTest, SoundDetailsWithModeAndVolume) {
   EXPECT_EQ(t.id, " 0001");
   EXPECT_EQ(t.depth, "");
   EXPECT_EQ(t.icon, 2);
-  EXPECT_EQ(t.category, EventListModule::kCategorySound);
+  EXPECT_EQ(t.category, kColorSound);
   e.text1 = "vol100;100";
   EXPECT_EQ(FormatEventRow(e).detail, "＞[再生] (ループ)");
   e.text1 = "vol80;60";
@@ -115,7 +115,7 @@ TEST_F(EventRowsTest, MaterialStatesInFixedWidthFields) {
   EXPECT_EQ(t.kind, "画像  　 ");
   EXPECT_EQ(t.depth, "  -3");
   EXPECT_EQ(t.icon, 1);
-  EXPECT_EQ(t.category, EventListModule::kCategoryRasterImage);
+  EXPECT_EQ(t.category, kColorRasterImage);
   e.frameCount = 0;
   EXPECT_EQ(FormatEventRow(e).detail, start + " (固定)");
   e.frameCount = 3;
@@ -133,10 +133,10 @@ TEST_F(EventRowsTest, MarksAndTheirCategoriesOverrideInOrder) {
   int32_t sprite = AddItem("sprite");
   EventRecord e = Material(sprite);
   e.buttonFlag = 1;
-  EXPECT_EQ(FormatEventRow(e).category, EventListModule::kCategoryButton);
+  EXPECT_EQ(FormatEventRow(e).category, kColorButton);
   EXPECT_EQ(FormatEventRow(e).kind, "ｽﾌﾟﾗｲﾄ◎ ");
   e.text2 = "stop();";
-  EXPECT_EQ(FormatEventRow(e).category, EventListModule::kCategoryScriptedSprite);
+  EXPECT_EQ(FormatEventRow(e).category, kColorSpriteWithScript);
   e.maskFlag = 1;
   e.maskDepth = 7;
   e.text1 = "clip";
@@ -146,8 +146,8 @@ TEST_F(EventRowsTest, MarksAndTheirCategoriesOverrideInOrder) {
   e.startFilters.blur = 1;
   auto t = FormatEventRow(e);
   EXPECT_EQ(t.kind, "ｽﾌﾟﾗｲﾄ●MB");
-  EXPECT_EQ(t.category, EventListModule::kCategoryMask);
-  EXPECT_EQ(EventListModule::EventRowCategory(e), EventListModule::kCategoryMask);
+  EXPECT_EQ(t.category, kColorMask);
+  EXPECT_EQ(EventListModule::EventRowCategory(e), kColorMask);
   EXPECT_NE(t.detail.find(" ﾏｽｸ(7) [clip]"), std::string::npos);
   e.startFilters.inUse = 0;  // filters of an unused state show no letter
   EXPECT_EQ(FormatEventRow(e).kind, "ｽﾌﾟﾗｲﾄ●M");
@@ -156,7 +156,7 @@ TEST_F(EventRowsTest, MarksAndTheirCategoriesOverrideInOrder) {
 TEST_F(EventRowsTest, MissingMaterialIsUnknown) {
   auto t = FormatEventRow(Material(77));
   EXPECT_EQ(t.kind, " ???? 　 ");
-  EXPECT_EQ(t.category, EventListModule::kCategoryUnknownMaterial);
+  EXPECT_EQ(t.category, kColorUnknownKind);
   EXPECT_EQ(t.icon, 0);
   EXPECT_EQ(t.id, " 0077");
 }
@@ -176,7 +176,7 @@ TEST_F(EventRowsTest, ActionRows) {
   EXPECT_EQ(FormatEventRow(Action(ActionKind::StopSounds)).id, "全停止");
   auto unknown = FormatEventRow(Action(static_cast<ActionKind>(15)));
   EXPECT_EQ(unknown.kind, "未定義");
-  EXPECT_EQ(unknown.category, EventListModule::kCategoryNone);
+  EXPECT_EQ(unknown.category, EventListModule::kNoColorCategory);
 }
 
 TEST_F(EventRowsTest, InsertRowAddsASelectedRowBeforeTheEndRow) {
