@@ -19,17 +19,37 @@ constexpr std::array<std::string_view, 6> kSoundModeTexts = {
 
 std::string Num(int64_t v) { return std::to_string(v); }
 
+// The texts are built by appending: GCC 12 warns falsely about a literal
+// put in front of a temporary string.
 std::string FourDigitId(int32_t id) {
-  std::string digits = "0000" + Num(id);
-  return " " + digits.substr(digits.size() - 4);
+  std::string digits = "0000";
+  digits += Num(id);
+  std::string text = " ";
+  text += digits.substr(digits.size() - 4);
+  return text;
 }
 
 // One motion state: "[ " position, scale and angle in fixed-width fields " ]".
 std::string StateText(int32_t x, int32_t y, float scaleX, float scaleY, float angle) {
-  std::string scale = num::CStr(scaleX);
-  if (scaleX != scaleY) scale += ":" + num::CStr(scaleY);
-  return "[ " + RightChars("(" + Num(x) + "," + Num(y) + ")", 11) + RightChars("x" + scale, 11) +
-         RightChars(num::CStr(angle) + "ﾟ", 6) + " ]";
+  std::string position = "(";
+  position += Num(x);
+  position += ",";
+  position += Num(y);
+  position += ")";
+  std::string scale = "x";
+  scale += num::CStr(scaleX);
+  if (scaleX != scaleY) {
+    scale += ":";
+    scale += num::CStr(scaleY);
+  }
+  std::string turn = num::CStr(angle);
+  turn += "ﾟ";
+  std::string text = "[ ";
+  text += RightChars(position, 11);
+  text += RightChars(scale, 11);
+  text += RightChars(turn, 6);
+  text += " ]";
+  return text;
 }
 
 // First filter of the start state in the order the column shows them.
@@ -169,17 +189,17 @@ std::string RightChars(std::string_view text, size_t n) {
 
 const EventRowText& RowText(int32_t row) {
   EventListRow& r = Current().rows.at(static_cast<size_t>(row));
-  if (!r.formatted) {
+  if (!r.text.ready()) {
     const auto& events = GUICore::State().events;
+    EventRowText text;
     if (events.valid(row + 1)) {
-      r.text = FormatEventRow(events.at(row + 1));
+      text = FormatEventRow(events.at(row + 1));
     } else {
-      r.text = EventRowText{};
-      r.text.kind = kEndRowKindText;
+      text.kind = kEndRowKindText;
     }
-    r.formatted = true;
+    r.text.set(std::move(text));
   }
-  return r.text;
+  return r.text.get();
 }
 
 EventRowText FormatEventRow(const EventRecord& event) {

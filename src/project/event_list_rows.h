@@ -2,6 +2,7 @@
 // The texts and display category of one event-list row, made once when the
 // row is built so that painting formats nothing.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,29 @@ struct EventRowText {
   // of the colour table needs no rebuild.
   int16_t category = kNoColorCategory;
   int32_t icon = 0;  // cell 1..8 of the icon strip (the material kind); 0 none
+};
+
+// Where a row keeps its texts once made. Rows move when events are inserted
+// or deleted above them; the texts move with a pointer, so a long list
+// shifts as fast as it did without them. Copies copy the texts.
+class RowTextSlot {
+ public:
+  RowTextSlot() = default;
+  RowTextSlot(const RowTextSlot& other) { *this = other; }
+  RowTextSlot& operator=(const RowTextSlot& other) {
+    if (this != &other) text_ = other.text_ ? std::make_unique<EventRowText>(*other.text_) : nullptr;
+    return *this;
+  }
+  RowTextSlot(RowTextSlot&&) noexcept = default;
+  RowTextSlot& operator=(RowTextSlot&&) noexcept = default;
+
+  bool ready() const { return text_ != nullptr; }
+  const EventRowText& get() const { return *text_; }
+  void set(EventRowText text) { text_ = std::make_unique<EventRowText>(std::move(text)); }
+  void reset() { text_.reset(); }
+
+ private:
+  std::unique_ptr<EventRowText> text_;
 };
 
 inline constexpr std::string_view kEndRowKindText = "────";

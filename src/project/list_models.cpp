@@ -169,8 +169,9 @@ EventListRow EndRow() {
   EventListRow row;
   row.itemId = -1;
   row.startFrame = -1;
-  row.text.kind = kEndRowKindText;
-  row.formatted = true;
+  EventRowText text;
+  text.kind = kEndRowKindText;
+  row.text.set(std::move(text));
   return row;
 }
 
@@ -178,7 +179,7 @@ void FillRow(EventListRow& row, const EventRecord& event, bool selected) {
   row.itemId = event.itemId;
   row.frameCount = event.frameCount;
   row.depth = event.depth;
-  row.formatted = false;
+  row.text.reset();
   row.selected = selected ? -1 : 0;
 }
 

@@ -33,8 +33,7 @@ struct EventListRow {
   // The other columns and the look, made when the row is first shown or
   // read (EventListModule::RowText), so that loading a long timeline formats
   // nothing it does not show.
-  EventListModule::EventRowText text;
-  bool formatted = false;
+  EventListModule::RowTextSlot text;
   int16_t selected = 0;  // 0 / -1
 };
 

@@ -46,9 +46,9 @@ TEST_F(EventRowsTest, RowsAreFormattedWhenFirstRead) {
   int32_t image = AddItem("jpg", "/a.jpg");
   for (int i = 0; i < 3; ++i) Append(Material(image));
   EventListModule::LoadRows();
-  EXPECT_FALSE(Row(1).formatted);
+  EXPECT_FALSE(Row(1).text.ready());
   EXPECT_EQ(Text(1).kind, "画像  　 ");
-  EXPECT_TRUE(Row(1).formatted);
+  EXPECT_TRUE(Row(1).text.ready());
   // A changed event is formatted again from the working list.
   EventRecord e = Action(ActionKind::Play);
   GUICore::SetEvent(2, e);
