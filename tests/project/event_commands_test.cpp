@@ -6,6 +6,7 @@
 #include "project/event_commands.h"
 #include "project/events.h"
 #include "project/model_fixture.h"
+#include "project/undo_scopes.h"
 
 namespace tesmiro {
 namespace {
@@ -180,7 +181,12 @@ TEST_F(EventCommandsTest, InsertActionSelectAllAndSync) {
 
 TEST_F(EventCommandsTest, InsertEventsIsOneStepAndRefusedDuringABuild) {
   std::vector<EventRecord> records{Event(image, 1), Event(0, 1, 0, "L"), Event(0, 1, 0, "L")};
+  const int32_t before = GUICore::State().eventUndoPos;
   EXPECT_EQ(EventCommands::InsertEvents(records, 0), 3);
+  // The step is closed when the call returns: whatever the caller does next
+  // (let the window run, open a dialog) is outside it.
+  EXPECT_FALSE(GUICore::EventUndoScopeOpen());
+  EXPECT_EQ(GUICore::State().eventUndoPos, before + 1);
   EXPECT_EQ(GUICore::GetEvent(3).text1, "L(2)");
   GUICore::EventUndo();
   EXPECT_EQ(GUICore::EventCount(), 0);

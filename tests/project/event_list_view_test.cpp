@@ -181,6 +181,11 @@ TEST_F(EventListViewTest, TabStripMouseSwitchesMovesAndCloses) {
   elm::TabMouseFinish();
   EXPECT_EQ(GUICore::State().tabs.size(), 3u);
   EXPECT_EQ(GUICore::State().shownTimeline, GUICore::FindTimelineOfSprite(sprites[2]));
+
+  elm::TabDoubleClick(true);  // only while the strip is hidden
+  EXPECT_NE(GUICore::State().shownTimeline, 0);
+  elm::TabDoubleClick(false);
+  EXPECT_EQ(GUICore::State().shownTimeline, 0);
 }
 
 TEST_F(EventListViewTest, FindNextLabelRow) {
