@@ -4,6 +4,7 @@
 
 #include "media/action_compiler.h"
 #include "platform/ui.h"
+#include "project/build_lock.h"
 #include "project/events.h"
 #include "project/gui_core.h"
 #include "project/list_models.h"
@@ -237,6 +238,7 @@ ApplyResult ApplyScript(const std::string& text) {
   Target& t = ModuleState().target;
   if (t.index < 1 || t.kind < kFrameAction) return ApplyResult::NoTarget;
   if (!TargetCurrent(t)) return ApplyResult::Stale;
+  if (GUICore::BuildInProgress()) return ApplyResult::Busy;
 
   EventRecord ev = GUICore::GetEvent(t.index);
   const bool wasEmpty = ev.text2.empty();

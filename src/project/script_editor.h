@@ -113,6 +113,7 @@ enum class ApplyResult {
   Written,
   NoTarget,  // no event targeted, or one that carries no script
   Stale,     // the target is gone or moved: nothing written; renew it
+  Busy,      // a build reads the model: nothing written; renew it
 };
 // Writes the text (model form; lone LF become CR LF) into the target event.
 // The event's row is redrawn when the script turned empty or non-empty.

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "media/action_compiler.h"
+#include "project/build_lock.h"
 #include "project/events.h"
 #include "project/model_fixture.h"
 #include "project/timelines.h"
@@ -200,6 +201,11 @@ TEST_F(ScriptEditorTest, AStaleTargetWritesNothing) {
   EXPECT_EQ(view.text, "typed");
   EXPECT_NE(view.calls.back(), "focusList");  // renewal leaves the focus alone
   EXPECT_EQ(SE::ApplyScript("again"), SE::ApplyResult::Written);
+  EXPECT_EQ(GUICore::GetEvent(3).text2, "again");
+  {
+    GUICore::BuildLock build;  // a build reads the model between its steps
+    EXPECT_EQ(SE::ApplyScript("during"), SE::ApplyResult::Busy);
+  }
   EXPECT_EQ(GUICore::GetEvent(3).text2, "again");
 
   // An undo that removes the target's event.
