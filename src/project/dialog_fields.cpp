@@ -155,6 +155,37 @@ bool StoreDefaultProject(const ProjectDialogFields& fields, int32_t doubleClickP
   return written;
 }
 
+OptionValues OptionValuesFrom(const Preferences& p) {
+  OptionValues v;
+  v.doubleClickProperty = p.doubleClickProperty;
+  v.dispEventProperty = p.dispEventProperty;
+  v.posEventDialog = p.posEventDialog;
+  v.posFilelistWindow = p.posFilelistWindow;
+  v.alwaysEventSync = p.alwaysEventSync;
+  v.filelistMultiSelect = p.filelistMultiSelect;
+  v.useVerticalFont = p.useVerticalFont;
+  v.saveHTML = p.saveHTML;
+  v.filelistHistoryMax = p.filelistHistoryMax;
+  v.mouseWheelScroll = p.mouseWheelScroll;
+  v.windowTopward = p.windowTopward;
+  return v;
+}
+
+void StoreOptionValues(const OptionValues& v, Preferences& p) {
+  p.doubleClickProperty = v.doubleClickProperty;
+  p.dispEventProperty = v.dispEventProperty;
+  p.posEventDialog = v.posEventDialog;
+  p.posFilelistWindow = v.posFilelistWindow;
+  p.alwaysEventSync = v.alwaysEventSync;
+  p.filelistMultiSelect = v.filelistMultiSelect;
+  p.useVerticalFont = v.useVerticalFont;
+  p.saveHTML = v.saveHTML;
+  p.filelistHistoryMax = v.filelistHistoryMax;
+  p.mouseWheelScroll = v.mouseWheelScroll;
+  p.windowTopward = v.windowTopward;
+  State().filelistHistoryMax = v.filelistHistoryMax;
+}
+
 OptionDialogFields OptionFieldsFrom(const OptionValues& v) {
   OptionDialogFields f;
   f.doubleClickProperty = Tick(v.doubleClickProperty);

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "project/preferences.h"
 #include "project/records.h"
 
 namespace tesmiro::GUICore {
@@ -104,6 +105,12 @@ struct OptionDialogFields {
   std::string wheelRows;            // Text2
   std::array<int32_t, 3> topward{};  // Check4(0..2)
 };
+
+// The values from the preferences, and back (the file-list undo depth also
+// into the model, which applies it and is where the preferences take it
+// from when they are saved).
+OptionValues OptionValuesFrom(const Preferences& preferences);
+void StoreOptionValues(const OptionValues& values, Preferences& preferences);
 
 OptionDialogFields OptionFieldsFrom(const OptionValues& values);
 // Text that is no number reads as 0 (its leading number, like every number

@@ -11,6 +11,8 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -127,6 +129,24 @@ class MainGUI : public QMainWindow {
   // bars move into it, objectName and geometry are kept.
   void replaceFileList(QWidget* list);
   void replaceEventList(QWidget* list);
+
+  // ---- script panel and its windows' menu entries (main_gui_script.cpp) ---
+  void Text1_Change();
+  void Text1_GotFocus();
+  void Text1_LostFocus();
+  void Combo1_Change();
+  void Command4_Click();  // find in the script
+  void Command5_Click();  // syntax check
+  void Command6_Click();  // undock
+  void UpdateScriptLineLabel();
+  void mnuProject_Click();
+  void mnuOption_Click();
+  void mnuImportProject_Click();
+  void mnuSearch_Click();
+  void mnuSearchNext_Click();
+  // Set by the event property dialog while it is shown: the script box of
+  // the kind takes every edit of the script editors.
+  std::function<void(int32_t kind, const std::string& text)> eventDialogScript;
 
   // ---- controls -----------------------------------------------------------
   PrintCanvas* Picture1 = nullptr;  // information panel and status line

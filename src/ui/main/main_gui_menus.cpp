@@ -13,6 +13,7 @@
 #include "project/model.h"
 #include "project/preferences.h"
 #include "project/recent_files.h"
+#include "project/script_editor.h"
 #include "project/store_undo.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
@@ -235,9 +236,9 @@ void MainGUI::mnuSelAllEvent_Click() {
 }
 
 void MainGUI::mnuScriptEditor_Click() {
-  // The check toggles by itself (checkable); the script panel shows the
-  // selection's script again when it is built.
-  SizeControlsCall();
+  // The check toggles by itself (checkable); the selection's script is
+  // shown, or the editor hidden, for the new state.
+  ScriptEditorModule::ShowEventScript(0, "");
 }
 
 void MainGUI::mnuDispSpriteTag_Click() {
