@@ -58,6 +58,8 @@ void RenewLater(SE::ApplyResult r) {
 class ScriptPanel final : public QObject, public SE::View {
  public:
   explicit ScriptPanel(MainGUI* w) : QObject(w), w_(w), scoped_(*this) {}
+  // A free-standing editor window would outlive the main window otherwise.
+  ~ScriptPanel() override { delete ScriptEditorWindow::loaded(); }
 
   bool editorOn() const override { return w_->mnuScriptEditor->isChecked(); }
   bool docked() const override { return Prefs::Current().dockScriptEditor != 0; }

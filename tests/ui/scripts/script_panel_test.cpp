@@ -97,6 +97,8 @@ TEST_F(ScriptPanelTest, ASpriteEventShowsItsClipActionAndTypingWritesIt) {
   QTest::keyClicks(w.Text1, "stop();");
   EXPECT_EQ(GUICore::GetEvent(1).text2, "onClipEvent (load) {\r\n}\r\nstop();");
   EXPECT_EQ(w.Label1->text(), QStringLiteral("Line：3"));
+  QTest::keyClick(w.Text1, Qt::Key_A, Qt::ControlModifier);  // the text's, not the event list's
+  EXPECT_EQ(w.Text1->textCursor().selectedText().size(), w.Text1->toPlainText().size());
   EXPECT_TRUE(GUICore::HasUnsavedChanges());
 
   Focus(w.PictEventList);
@@ -172,6 +174,14 @@ TEST_F(ScriptPanelTest, UndockAndDockMoveTheScriptBetweenPanelAndWindow) {
   EXPECT_TRUE(w.scriptPanelShown());
   EXPECT_EQ(w.Text1->toPlainText(), QStringLiteral("a();\nb();"));
   EXPECT_GT(Prefs::Current().seWidth, 0);  // the window kept its rectangle
+
+  // A free-standing editor goes with the main window.
+  w.Command6->click();
+  Settle();
+  ASSERT_TRUE(ScriptEditorWindow::isLoaded());
+  EXPECT_EQ(ScriptEditorWindow::loaded()->parentWidget(), nullptr);
+  destroyWindow();
+  EXPECT_FALSE(ScriptEditorWindow::isLoaded());
 }
 
 TEST_F(ScriptPanelTest, KeepOnTopAlwaysFollowsTheBox) {
