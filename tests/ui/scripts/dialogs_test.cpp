@@ -131,6 +131,28 @@ TEST_F(DialogsTest, ProjectDialogOptionLettersRoundTrip) {
   EXPECT_TRUE(GUICore::HasUnsavedChanges());
 }
 
+TEST_F(DialogsTest, ProjectPropertiesFromTheMenuRenumberTheFrames) {
+  start();
+  EventRecord e;
+  e.itemId = 0;
+  e.kind = static_cast<int16_t>(ActionKind::Stop);
+  GUICore::InsertEvent(e, 0);
+  ASSERT_EQ(EventListModule::Current().rows[0].startFrame, 1);
+  QTimer::singleShot(0, [] {
+    auto* dialog = qobject_cast<gui::ProjectDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    dialog->Check2->setChecked(true);  // the loading screen takes frame 1
+    dialog->Text3->setText(QStringLiteral("24"));
+    dialog->Command2->click();
+  });
+  window().mnuProject->trigger();
+  Settle();
+  EXPECT_EQ(GUICore::State().settings.preloader, 1);
+  EXPECT_FLOAT_EQ(GUICore::State().settings.frameRate, 24.0f);
+  EXPECT_EQ(EventListModule::Current().rows[0].startFrame, 2);
+  EXPECT_TRUE(GUICore::HasUnsavedChanges());
+}
+
 TEST_F(DialogsTest, ProjectDialogRefusesAZeroWidthAndStoresDefaultsOnlyWhenWritten) {
   start();
   gui::ProjectDialog dialog(&window());
@@ -166,7 +188,11 @@ TEST_F(DialogsTest, ImportDialogStaysWithItsEntriesAfterAnError) {
 
   gui::ImportDialog dialog(&window());
   EXPECT_FALSE(dialog.Command2->isEnabled());
-  dialog.Text1->setText(gui::ToQ(bad.string()));
+  desktop.fileDialogs.answer(bad.string());
+  dialog.Command1->click();
+  ASSERT_EQ(desktop.fileDialogs.calls.size(), 1u);
+  EXPECT_EQ(desktop.fileDialogs.calls[0].filters.at(0).patterns.at(0), "*.tsm");
+  EXPECT_TRUE(dialog.Command2->isEnabled());
   EXPECT_EQ(dialog.Text2->text(), QStringLiteral("bad_tsm"));
   dialog.Check2->setChecked(true);
   EXPECT_TRUE(dialog.Check1->isChecked());
@@ -222,6 +248,12 @@ TEST_F(DialogsTest, OptionsClampTheWheelAndReadTextAsItsLeadingNumber) {
   EXPECT_FALSE(dialog.Frame2->isEnabled());
   dialog.Check5->setChecked(true);
   EXPECT_TRUE(dialog.Frame2->isEnabled());
+
+  dialog.Command3->click();  // the template is made when missing, then opened
+  const fs::path html = paths.config / "template.txt";
+  EXPECT_TRUE(fs::exists(html));
+  ASSERT_EQ(desktop.opener.calls.size(), 1u);
+  EXPECT_EQ(desktop.opener.calls[0], "file " + gui::ToQ(html.string()));
 
   dialog.Text2->setText(QStringLiteral("99"));
   dialog.Text1->setText(QStringLiteral("lots"));
