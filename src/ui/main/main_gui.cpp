@@ -330,6 +330,8 @@ void MainGUI::applyWindowPreferences() {
   picSplitter3->move(picSplitter3->x(), static_cast<int>(p.splitter3));
   mnuScriptEditor->setChecked(p.dispScriptEditor != 0);
   mnuDispSpriteTag->setChecked(p.dispSpriteTab == 1);
+  // With AlwaysEventSync the item is a lasting check, toggled by a click.
+  mnuEventSync->setCheckable(p.alwaysEventSync == 1);
   GUICore::State().filelistHistoryMax = p.filelistHistoryMax;
   auto& preview = GUICore::Previews();
   preview.previewFilePath = p.previewFilePath;

@@ -99,6 +99,7 @@ class MainGUI : public QMainWindow {
   void mnuEditRedo_Click();
   void mnuEvent_Click();
   void mnuSelAllEvent_Click();
+  void mnuEventSync_Click();
   void mnuScriptEditor_Click();
   void mnuDispSpriteTag_Click();
   void mnuOpenHelp_Click();
