@@ -23,6 +23,7 @@
 #include "compiler/movie_compiler.h"
 #include "compiler/previews.h"
 #include "media/text/font_list.h"
+#include "platform/numeric.h"
 #include "platform/ui.h"
 #include "project/backup.h"
 #include "project/build_lock.h"
@@ -37,6 +38,7 @@
 #include "project/sorting.h"
 #include "project/timelines.h"
 #include "swf/swf_writer.h"
+#include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
 #include "ui/dialogs/splash_screen.h"
@@ -318,16 +320,22 @@ void MainGUI::applyWindowPreferences() {
     setWindowState(Qt::WindowMinimized);
   } else {
     setWindowState(Qt::WindowNoState);
-    // The stored rectangle is the outer one; resize() sets the inside.
+    // The stored rectangle is the outer one; resize() sets the inside. A
+    // rectangle from another screen is brought wholly onto this one.
     const QSize frame = frameGeometry().size() - geometry().size();
-    const int w = TwipsToPixels(p.width) - frame.width();
-    const int h = TwipsToPixels(p.height) - frame.height();
-    move(TwipsToPixels(p.left), TwipsToPixels(p.top));
-    if (w > 0 && h > 0) resize(w, h);
+    const QRect stored(TwipsToPixels(p.left), TwipsToPixels(p.top), TwipsToPixels(p.width), TwipsToPixels(p.height));
+    if (stored.width() > frame.width() && stored.height() > frame.height()) {
+      const QRect outer = FitInside(stored, Desktop().placement->workArea(stored.topLeft()));
+      move(outer.topLeft());
+      resize(outer.size() - frame);
+    }
   }
-  picSplitter->move(static_cast<int>(p.splitter1), picSplitter->y());
-  picSplitter2->move(picSplitter2->x(), static_cast<int>(p.splitter2));
-  picSplitter3->move(picSplitter3->x(), static_cast<int>(p.splitter3));
+  // The layout clamps the splitters to the window; only keep the numbers
+  // within what a widget position can hold.
+  auto position = [](float v) { return std::clamp(num::RoundToInt32(v), -(1 << 20), 1 << 20); };
+  picSplitter->move(position(p.splitter1), picSplitter->y());
+  picSplitter2->move(picSplitter2->x(), position(p.splitter2));
+  picSplitter3->move(picSplitter3->x(), position(p.splitter3));
   mnuScriptEditor->setChecked(p.dispScriptEditor != 0);
   mnuDispSpriteTag->setChecked(p.dispSpriteTab == 1);
   // With AlwaysEventSync the item is a lasting check, toggled by a click.
