@@ -328,6 +328,9 @@ void MainGUI::applyWindowPreferences() {
       const QRect outer = FitInside(stored, Desktop().placement->workArea(stored.topLeft()));
       move(outer.topLeft());
       resize(outer.size() - frame);
+      // Without a frame yet, the size is corrected once the frame is known,
+      // so that the window does not grow by it at every start.
+      if (frame.isNull()) pendingOuterSize_ = outer.size();
     }
   }
   // The layout clamps the splitters to the window; only keep the numbers
@@ -357,6 +360,7 @@ void MainGUI::applyWindowPreferences() {
 
 void MainGUI::storeWindowPreferences() {
   Preferences& p = P();
+  pendingOuterSize_ = QSize();
   if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
   p.windowState = static_cast<int16_t>(isMaximized() ? 2 : 0);
   const QRect outer = frameGeometry();
@@ -528,7 +532,24 @@ void MainGUI::imgSplitter3_MouseUp(int, int, int, int) {
 
 // ---- events ---------------------------------------------------------------------
 
-void MainGUI::resizeEvent(QResizeEvent* event) { QMainWindow::resizeEvent(event); }
+void MainGUI::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  fitPendingOuterSize();
+}
+
+void MainGUI::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  fitPendingOuterSize();
+}
+
+void MainGUI::fitPendingOuterSize() {
+  if (!pendingOuterSize_.isValid()) return;
+  const QSize frame = frameGeometry().size() - size();
+  if (frame.isNull()) return;
+  const QSize outer = pendingOuterSize_;
+  pendingOuterSize_ = QSize();
+  resize(outer - frame);
+}
 
 void MainGUI::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
