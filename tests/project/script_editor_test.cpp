@@ -301,6 +301,25 @@ TEST_F(ScriptEditorTest, SyntaxCheckSelectsTheErrorLine) {
   EXPECT_EQ(ui.messages[0].title, "スクリプトエラー");
 }
 
+TEST_F(ScriptEditorTest, AnIncludeThatCannotBeReadIsNeverErrorFree) {
+  Append(FrameScript(""));
+  Select(0);
+  SE::ShowEventScript(0, "");
+  ActionCompiler::ModuleState().settings.programFolder = dir.path();
+  int32_t start = -1, length = -1;
+  EXPECT_TRUE(SE::CheckScriptSyntax("#file \"missing.as\"\r\nstop();", start, length));
+  EXPECT_EQ(start, 0);
+  EXPECT_EQ(length, 19);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "ファイルがありません：missing.as");
+
+  ui.messages.clear();
+  WriteFile(dir.path() / "present.as", "play();\n");
+  EXPECT_FALSE(SE::CheckScriptSyntax("#file \"present.as\"", start, length));
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "構文エラーはありません");
+}
+
 TEST_F(ScriptEditorTest, SyntaxCheckWithoutAScriptReportsNothingStale) {
   const int32_t image = AddItem("jpg", "a.jpg");
   Append(Placed(image));
