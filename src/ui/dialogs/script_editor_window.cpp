@@ -90,8 +90,12 @@ ScriptEditorWindow::ScriptEditorWindow(QWidget* owner) : QWidget(owner, Qt::Wind
   if (p.seWidth >= 1 && p.seHeight >= 1) {
     // The stored size is the outer one.
     const QSize frame = frameGeometry().size() - size();
-    resize(QSize(TwipsToPixels(p.seWidth), TwipsToPixels(p.seHeight)) - frame);
+    const QSize outer(TwipsToPixels(p.seWidth), TwipsToPixels(p.seHeight));
+    resize(outer - frame);
     PlaceFromTwips(this, p.seLeft, p.seTop);
+    // Without a frame yet, the size is corrected once it is known, so that
+    // the window does not grow by it every time it opens.
+    if (frame.isNull()) pendingOuter_ = outer;
   }
   Check1->setVisible((p.windowTopward & kTopwardOffered) != 0);
   Check1->setChecked((p.windowTopward & kTopwardTicked) != 0);
@@ -186,6 +190,7 @@ void ScriptEditorWindow::UpdateLineLabel() {
 }
 
 void ScriptEditorWindow::SaveWindowState() {
+  pendingOuter_ = QSize();
   if (!isVisible() || (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) != 0) {
     return;
   }
@@ -207,6 +212,21 @@ void ScriptEditorWindow::Form_Resize() {
 void ScriptEditorWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   Form_Resize();
+  fitPendingOuterSize();
+}
+
+void ScriptEditorWindow::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  fitPendingOuterSize();
+}
+
+void ScriptEditorWindow::fitPendingOuterSize() {
+  if (!pendingOuter_.isValid()) return;
+  const QSize frame = frameGeometry().size() - size();
+  if (frame.isNull()) return;
+  const QSize outer = pendingOuter_;
+  pendingOuter_ = QSize();
+  resize(outer - frame);
 }
 
 void ScriptEditorWindow::closeEvent(QCloseEvent* event) {

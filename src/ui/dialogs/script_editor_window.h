@@ -57,11 +57,15 @@ class ScriptEditorWindow : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
 
  private:
   void Form_Resize();
+  // The stored size is the outer one; before the frame is known it waits here.
+  void fitPendingOuterSize();
+  QSize pendingOuter_;
   bool onTop_ = false;
   bool saved_ = false;
 };

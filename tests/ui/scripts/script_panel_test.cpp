@@ -184,6 +184,30 @@ TEST_F(ScriptPanelTest, UndockAndDockMoveTheScriptBetweenPanelAndWindow) {
   EXPECT_FALSE(ScriptEditorWindow::isLoaded());
 }
 
+TEST_F(ScriptPanelTest, TheEditorWindowOpensWhereItWasLeft) {
+  start();
+  {
+    ScriptEditorWindow first(nullptr);  // first run: the designed size
+    EXPECT_EQ(first.size(), QSize(480, 360));
+  }
+  Preferences& p = Prefs::Current();
+  p.seLeft = 1500;
+  p.seTop = 3000;
+  p.seWidth = 6000;
+  p.seHeight = 4500;
+  auto* editor = new ScriptEditorWindow(nullptr);
+  editor->show();
+  Settle();
+  EXPECT_EQ(editor->frameGeometry(), QRect(100, 200, 400, 300));
+  editor->move(150, 210);
+  Settle();
+  ScriptEditorWindow::unload();
+  Settle();
+  EXPECT_EQ(p.seLeft, 2250);
+  EXPECT_EQ(p.seTop, 3150);
+  EXPECT_EQ(p.seWidth, 6000);
+}
+
 TEST_F(ScriptPanelTest, KeepOnTopAlwaysFollowsTheBox) {
   start();
   Prefs::Current().windowTopward = 63 - 8;  // offered, not ticked
