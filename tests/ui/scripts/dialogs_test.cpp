@@ -10,7 +10,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTest>
 #include <QTimer>
+#include <optional>
+#include <vector>
 #include <filesystem>
 #include <fstream>
 
@@ -171,6 +174,22 @@ TEST_F(DialogsTest, ProjectDialogRefusesAZeroWidthAndStoresDefaultsOnlyWhenWritt
   EXPECT_EQ(ui.messages[0].title, "Tesmiro");
   EXPECT_TRUE(fs::exists(paths.config / "_default.tsm"));
   EXPECT_EQ(GUICore::State().settings.width, 320);  // until OK
+
+  // The swatch opens the colour picker; a cancelled picker changes nothing.
+  std::vector<std::array<int, 3>> asked;
+  std::optional<std::array<int, 3>> answer = std::array<int, 3>{10, 20, 30};
+  dialog.pickColour = [&](QWidget*, std::array<int, 3> rgb) {
+    asked.push_back(rgb);
+    return answer;
+  };
+  QTest::mouseClick(dialog.Picture1, Qt::LeftButton);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0], (std::array<int, 3>{255, 255, 255}));
+  EXPECT_EQ(dialog.fields().background, (std::array<int32_t, 3>{10, 20, 30}));
+  EXPECT_EQ(dialog.Text4[2]->text(), QStringLiteral("30"));
+  answer.reset();
+  QTest::mouseClick(dialog.Picture1, Qt::LeftButton);
+  EXPECT_EQ(dialog.fields().background, (std::array<int32_t, 3>{10, 20, 30}));
 
   // Ticking pseudo-streaming asks first; Cancel leaves it unticked.
   ui.messages.clear();
