@@ -53,7 +53,8 @@ bool ValidTimeline(int32_t index) {
 }
 
 bool IsSprite(int32_t storeIndex) {
-  return State().store.valid(storeIndex) && State().store.at(storeIndex).kind == StoreItemKind::Sprite;
+  const StoreList& store = State().store;
+  return store.valid(storeIndex) && store.at(storeIndex).kind == StoreItemKind::Sprite;
 }
 
 std::string FourDigits(int32_t id) {
@@ -360,7 +361,9 @@ bool EventRefsContain(const EventRecord& event, int32_t itemId) {
 bool EventUsesItem(const EventRecord& event, int32_t itemId) {
   if (event.itemId != itemId) return false;
   if (event.kind == 3 || event.kind == 4 || event.kind == 99) {
-    return GetStoreItemByID(itemId).kind != StoreItemKind::Sound;
+    const StoreList& store = State().store;
+    const int32_t at = store.indexOf(itemId);
+    return at == 0 || store.at(at).kind != StoreItemKind::Sound;
   }
   return true;
 }
@@ -378,8 +381,9 @@ int16_t GetStoreItemUsage(const StoreItem& item) {
 
 bool SpriteContainsItem(int32_t itemId, int32_t timelineIndex, bool includeWorkingList) {
   if (itemId < 1 || !ValidTimeline(timelineIndex)) return false;
-  const int32_t index = FindStoreIndexByID(itemId);
-  if (index == 0 || State().store.at(index).mark != 0) return false;
+  const StoreList& store = State().store;
+  const int32_t index = store.indexOf(itemId);
+  if (index == 0 || store.at(index).mark != 0) return false;
   std::set<int32_t> visited;
   // Depth-first through the sprites placed in the timeline; each timeline is
   // looked at once, so sprites that place each other end the walk.
@@ -387,7 +391,9 @@ bool SpriteContainsItem(int32_t itemId, int32_t timelineIndex, bool includeWorki
   auto test = [&](const OneBased<EventRecord>& list, int32_t owner) {
     for (const EventRecord& e : list) {
       if (EventUsesItem(e, itemId) || EventRefsContain(e, itemId)) return true;
-      const StoreItem placed = GetStoreItemByID(e.itemId);
+      const int32_t at = store.indexOf(e.itemId);
+      if (at == 0) continue;
+      const StoreItem& placed = store.at(at);
       if (placed.kind == StoreItemKind::Sprite && placed.id != owner && ValidTimeline(placed.param) &&
           !visited.count(placed.param))
         pending.push_back(placed.param);
