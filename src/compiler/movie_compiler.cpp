@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <set>
+#include <unordered_map>
 
 #include "compiler/event_compiler.h"
 #include "compiler/html_page.h"
@@ -57,6 +58,30 @@ bool IsSprite(int32_t storeIndex) {
   return store.valid(storeIndex) && store.at(storeIndex).kind == StoreItemKind::Sprite;
 }
 
+// Every event of the project once: the working list, and every timeline but
+// the shown one, for which the working list stands.
+template <typename Visit>
+void ForEachProjectEvent(Visit&& visit) {
+  const Model& m = State();
+  for (const EventRecord& e : m.events) visit(e);
+  for (size_t t = 0; t < m.timelines.size(); ++t) {
+    if (static_cast<int32_t>(t) == m.shownTimeline) continue;
+    for (const EventRecord& e : m.timelines[t].events) visit(e);
+  }
+}
+
+int16_t UsageBit(const EventRecord& e) { return e.maskFlag == 1 ? 2 : 1; }
+
+// How the events use every item, gathered in one pass when a build first
+// asks (it asks for every vector item); the events stay as they are while
+// the build runs, and moving lists between timelines changes no union.
+struct UsageTable {
+  bool active = false;  // inside a build
+  bool ready = false;
+  std::unordered_map<int32_t, int16_t> bits;  // item ID -> usage bits
+};
+UsageTable gUsage;
+
 std::string FourDigits(int32_t id) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "%04d", id);
@@ -78,8 +103,11 @@ class BuildSession {
     Ui().progress->showCancel(true);
     Ui().windows->setEventDialogFilling(true);
     gBuild.cancelBuild = 0;
+    gUsage = UsageTable{};
+    gUsage.active = true;
   }
   ~BuildSession() {
+    gUsage = UsageTable{};
     W::AbandonMovieFile();
     if (State().shownTimeline != shown_ && ValidTimeline(shown_)) SelectTimelineData(shown_, false);
     Ui().windows->setEventDialogFilling(false);
@@ -369,14 +397,25 @@ bool EventUsesItem(const EventRecord& event, int32_t itemId) {
 }
 
 int16_t GetStoreItemUsage(const StoreItem& item) {
-  int16_t bits = 0;
-  auto look = [&](const OneBased<EventRecord>& list) {
-    for (const EventRecord& e : list)
-      if (EventRefsContain(e, item.id) || e.itemId == item.id) bits |= e.maskFlag == 1 ? 2 : 1;
-  };
-  look(State().events);
-  for (const Timeline& t : State().timelines) look(t.events);
-  return bits;
+  if (!gUsage.active) {
+    int16_t bits = 0;
+    ForEachProjectEvent([&](const EventRecord& e) {
+      if (EventRefsContain(e, item.id) || e.itemId == item.id) bits |= UsageBit(e);
+    });
+    return bits;
+  }
+  if (!gUsage.ready) {
+    ForEachProjectEvent([](const EventRecord& e) {
+      const int16_t bit = UsageBit(e);
+      gUsage.bits[e.itemId] |= bit;
+      if (e.buttonFlag != 0) {
+        for (int32_t state : {e.downItemId, e.overItemId, e.hitItemId}) gUsage.bits[state] |= bit;
+      }
+    });
+    gUsage.ready = true;
+  }
+  const auto it = gUsage.bits.find(item.id);
+  return it == gUsage.bits.end() ? 0 : it->second;
 }
 
 bool SpriteContainsItem(int32_t itemId, int32_t timelineIndex, bool includeWorkingList) {
@@ -405,8 +444,7 @@ bool SpriteContainsItem(int32_t itemId, int32_t timelineIndex, bool includeWorki
     const int32_t t = pending.back();
     pending.pop_back();
     if (!visited.insert(t).second) continue;
-    if (test(State().timelines.at(static_cast<size_t>(t)).events, State().timelines.at(static_cast<size_t>(t)).owner))
-      return true;
+    if (test(EventsOf(t), State().timelines.at(static_cast<size_t>(t)).owner)) return true;
   }
   return false;
 }

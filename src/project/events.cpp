@@ -76,6 +76,7 @@ void SetEvent(int32_t index, EventRecord& record) {
   if (record.isLabel()) record.text1 = MakeUniqueEventName(record.text1, index);
   auto& events = State().events;
   if (!events.valid(index)) return;
+  ReleaseShownTimelineCopy();
   events.at(index) = record;
   SetModified(true);
 }
@@ -83,6 +84,7 @@ void SetEvent(int32_t index, EventRecord& record) {
 int32_t InsertEvent(EventRecord& record, int32_t p) {
   auto& events = State().events;
   p = std::clamp(p, 0, events.count());
+  ReleaseShownTimelineCopy();
   events.insert(p + 1, record);
   if (record.isLabel()) {
     record.text1 = MakeUniqueEventName(record.text1, p + 1);
@@ -97,6 +99,7 @@ int32_t InsertEvent(EventRecord& record, int32_t p) {
 void DeleteEvent(int32_t p) {
   auto& events = State().events;
   if (p < 0 || p >= events.count()) return;
+  ReleaseShownTimelineCopy();
   events.erase(p + 1);
   EventListModule::DeleteRow(p);
   SetModified(true);
