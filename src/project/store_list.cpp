@@ -31,14 +31,10 @@ StoreList& StoreList::operator=(OneBased<StoreItem>&& items) {
   return *this;
 }
 
-StoreItem& StoreList::at(int32_t i) {
-  StoreItem& item = items_.at(i);
-  if (index_.current) {
-    index_.handedOut.push_back(i);
-    // A long run of writes without a lookup: one rebuild is cheaper.
-    if (index_.handedOut.size() > 64 + static_cast<size_t>(items_.count())) invalidate();
-  }
-  return item;
+void StoreList::handOut(int32_t position) {
+  index_.handedOut.push_back(position);
+  // A long run of writes without a lookup: one rebuild is cheaper.
+  if (index_.handedOut.size() > 64 + static_cast<size_t>(items_.count())) invalidate();
 }
 
 void StoreList::insert(int32_t i, StoreItem value) {

@@ -36,7 +36,11 @@ class StoreList {
   bool valid(int32_t i) const { return items_.valid(i); }
 
   const StoreItem& at(int32_t i) const { return items_.at(i); }
-  StoreItem& at(int32_t i);
+  StoreItem& at(int32_t i) {
+    StoreItem& item = items_.at(i);
+    if (index_.current) handOut(i);
+    return item;
+  }
 
   void insert(int32_t i, StoreItem value);
   void insertRange(int32_t i, const std::vector<StoreItem>& block);
@@ -66,6 +70,7 @@ class StoreList {
   };
 
   void invalidate() { index_.current = false; }
+  void handOut(int32_t position);
   void rebuild() const;
   void rereadHandedOut() const;
 
