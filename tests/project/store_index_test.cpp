@@ -33,52 +33,7 @@ class StoreIndexTest : public testing::ModelTest {
       ASSERT_EQ(GUICore::FindStoreIndexByID(id), Searched(id)) << "ID " << id << " after " << after;
     }
   }
-
-  static void SelectOnly(int32_t id) {
-    GUICore::RefreshFileList();
-    for (auto& row : FileListModule::Current().rows) row.selected = row.id == id ? -1 : 0;
-  }
 };
-
-TEST_F(StoreIndexTest, UndoAndRedoOfAnIdChange) {
-  int32_t a = AddItem("jpg", "/a.jpg");
-  int32_t b = AddItem("jpg", "/b.jpg");
-  ASSERT_EQ(GUICore::FindStoreIndexByID(b), 2);
-  GUICore::SaveStoreUndoState();
-  int32_t now = GUICore::ChangeStoreItemID(a, 40);
-  GUICore::RecordStoreUndoChange(GUICore::kStoreUndoIdChange, a, now);
-  GUICore::PushStoreUndoState();
-  EXPECT_EQ(GUICore::FindStoreIndexByID(40), 1);
-  EXPECT_EQ(GUICore::FindStoreIndexByID(a), 0);
-
-  GUICore::StoreUndo();
-  EXPECT_EQ(GUICore::FindStoreIndexByID(a), 1);
-  EXPECT_EQ(GUICore::FindStoreIndexByID(40), 0);
-  EXPECT_EQ(GUICore::GetStoreItemByID(a).name, "/a.jpg");
-  GUICore::StoreRedo();
-  EXPECT_EQ(GUICore::FindStoreIndexByID(40), 1);
-  EXPECT_EQ(GUICore::FindStoreIndexByID(a), 0);
-}
-
-TEST_F(StoreIndexTest, SortingAndMovingChangePositions) {
-  for (int32_t id : {3, 1, 2}) {
-    StoreItem item = NewStoreItem(StoreItemKind::Text);
-    item.id = id;
-    GUICore::State().store.push_back(item);
-  }
-  ASSERT_EQ(GUICore::FindStoreIndexByID(1), 2);
-  GUICore::SortStoreItems(1, 3, GUICore::kSortIdAscending);
-  EXPECT_EQ(GUICore::FindStoreIndexByID(1), 1);
-  EXPECT_EQ(GUICore::FindStoreIndexByID(3), 3);
-  GUICore::StoreUndo();
-  EXPECT_EQ(GUICore::FindStoreIndexByID(3), 1);
-
-  SelectOnly(3);
-  int32_t row = FileListModule::RowCount() + 1, mode = 0;
-  ASSERT_TRUE(GUICore::MoveMarkedItems(row, mode));
-  EXPECT_EQ(GUICore::FindStoreIndexByID(3), 3);
-  EXPECT_EQ(GUICore::FindStoreIndexByID(1), 1);
-}
 
 TEST_F(StoreIndexTest, WritesThroughAnElementAreSeen) {
   AddItem("txt");
