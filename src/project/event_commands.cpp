@@ -7,7 +7,6 @@
 #include "project/events.h"
 #include "project/list_models.h"
 #include "project/model.h"
-#include "project/sorting.h"
 #include "project/store.h"
 #include "project/undo_scopes.h"
 
@@ -220,12 +219,6 @@ void SelectAll() {
   auto& rows = EventListModule::Current().rows;
   for (size_t r = 0; r + 1 < rows.size(); ++r) rows[r].selected = -1;
   EventListModule::DrawEventList();
-}
-
-bool Sync(bool alwaysSync, bool checked) {
-  if (alwaysSync) return !checked;
-  GUICore::SelectStoreItemByID(EventListModule::Current().currentRow + 1, false);
-  return checked;
 }
 
 int32_t InsertEvents(std::vector<EventRecord> records, int32_t p) {

@@ -1,8 +1,7 @@
 #pragma once
 // The commands of the event list that change its events: stepping frame
 // counts, depths and erase targets of the selected events, copy, cut, paste
-// and delete, inserting an action event, selecting all and syncing the file
-// list. Each records at most one undo step, and none while a build runs.
+// and delete, inserting an action event, selecting all. Each records at most one undo step, and none while a build runs.
 // They yield to nothing: no step stays open across an event loop.
 //
 // The system clipboard is the window's: Copy and Cut return its text (the
@@ -43,9 +42,6 @@ bool AddAction();
 EventRecord NewActionEvent();
 // Every row but the end row selected.
 void SelectAll();
-// The sync command: without alwaysSync, the file list selects the current
-// event's material once; with it, the command toggles. The new check state.
-bool Sync(bool alwaysSync, bool checked);
 // Inserts the records one after the other from row p as one undo step (the
 // file list adds events for materials this way); the row after the last.
 int32_t InsertEvents(std::vector<EventRecord> records, int32_t p);

@@ -150,7 +150,7 @@ TEST_F(EventCommandsTest, CopyCutPasteAndDelete) {
   EXPECT_EQ(GUICore::State().eventUndoPos, pos);
 }
 
-TEST_F(EventCommandsTest, InsertActionSelectAllAndSync) {
+TEST_F(EventCommandsTest, InsertActionAndSelectAll) {
   Append(Event(image, 1));
   Append(Event(image, 2));
   elm::Current().currentRow = 2;  // the end row: appended
@@ -173,10 +173,6 @@ TEST_F(EventCommandsTest, InsertActionSelectAllAndSync) {
   EventCommands::SelectAll();
   EXPECT_EQ(elm::SelectedEvents(), (Ints{1, 2, 3}));
   EXPECT_EQ(elm::Current().rows.back().selected, 0);
-
-  elm::Current().currentRow = 0;
-  EXPECT_TRUE(EventCommands::Sync(true, false));
-  EXPECT_FALSE(EventCommands::Sync(false, false));
 }
 
 TEST_F(EventCommandsTest, InsertEventsIsOneStepAndRefusedDuringABuild) {

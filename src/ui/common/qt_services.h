@@ -31,6 +31,9 @@ class QtWindowServices : public ui::WindowServices {
   void eventListClicked() override;
   void setTimelineHeader(const std::string& text, uint32_t color) override;
   void focusFileList() override;
+  void clearScriptPane() override;
+  void unloadScriptEditor() override;
+  void hideScriptEditor() override;
 };
 
 // The three for the core, as one value.

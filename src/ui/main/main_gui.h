@@ -11,6 +11,8 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -101,6 +103,7 @@ class MainGUI : public QMainWindow {
   void mnuEditRedo_Click();
   void mnuEvent_Click();
   void mnuSelAllEvent_Click();
+  void mnuEventSync_Click();
   void mnuScriptEditor_Click();
   void mnuDispSpriteTag_Click();
   void mnuOpenHelp_Click();
@@ -153,8 +156,6 @@ class MainGUI : public QMainWindow {
   void ListEventHead_DblClick();
   void mnuSpriteTagClose_Click();
   void mnuEventSelect_Click(int k);
-  // checkedBefore: the item's check before the click.
-  void mnuEventSync_Click(bool checkedBefore);
   void ListEventAddAction();
   void ListEventCopy();
   void ListEventCut();
@@ -166,12 +167,28 @@ class MainGUI : public QMainWindow {
   // The wheel goes to the list that has the focus; the file list joins it.
   WheelHook* wheelHook = nullptr;
 
-  // ---- event property dialog and script panel (their areas' files) -------
+  // ---- event property dialog (its area's file) ----------------------------
   bool eventPropertyVisible() const;
   void ListEventProperty();
   void ListEventPropertyLoad();
-  // The script panel follows the event-list selection.
-  void ShowEventScript();
+
+  // ---- script panel and its windows' menu entries (main_gui_script.cpp) ---
+  void Text1_Change();
+  void Text1_GotFocus();
+  void Text1_LostFocus();
+  void Combo1_Change();
+  void Command4_Click();  // find in the script
+  void Command5_Click();  // syntax check
+  void Command6_Click();  // undock
+  void UpdateScriptLineLabel();
+  void mnuProject_Click();
+  void mnuOption_Click();
+  void mnuImportProject_Click();
+  void mnuSearch_Click();
+  void mnuSearchNext_Click();
+  // Set by the event property dialog while it is shown: the script box of
+  // the kind takes every edit of the script editors.
+  std::function<void(int32_t kind, const std::string& text)> eventDialogScript;
 
   // ---- controls -----------------------------------------------------------
   PrintCanvas* Picture1 = nullptr;  // information panel and status line
@@ -276,6 +293,7 @@ class MainGUI : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -296,6 +314,10 @@ class MainGUI : public QMainWindow {
   bool routeKey(QObject* watched, QKeyEvent* event);
   QWidget* focusedControl() const;
 
+  // The stored outer size, until the window manager has told the frame's
+  // size (the inner size is the outer one less the frame).
+  QSize pendingOuterSize_;
+  void fitPendingOuterSize();
   std::vector<std::string> fontList_;
   std::unique_ptr<GUICore::ScopedRecentFilesHook> recentFilesHook_;
   QPointer<SplashWindow> splash_;

@@ -17,6 +17,7 @@
 #include "project/list_models.h"
 #include "project/model.h"
 #include "project/preferences.h"
+#include "project/script_editor.h"
 #include "project/timelines.h"
 #include "platform/ui.h"
 #include "ui/common/qt_text.h"
@@ -75,15 +76,11 @@ void MainGUI::setupEventListArea() {
   wheelHook = new WheelHook(this);
   wheelHook->addList(BasWheelMouse::kEventList, view, [](int rows) { elm::ScrollEventListBy(rows); });
 
-  mnuEventSync->setCheckable(true);
   connect(mnuCopyEvent, &QAction::triggered, this, [this] { ListEventCopy(); });
   connect(mnuCutEvent, &QAction::triggered, this, [this] { ListEventCut(); });
   connect(mnuPasteEvent, &QAction::triggered, this, [this] { ListEventPaste(); });
   connect(mnuDeleteEvent, &QAction::triggered, this, [this] { ListEventDelete(); });
   connect(mnuInsertAction, &QAction::triggered, this, [this] { ListEventAddAction(); });
-  // A checkable item has turned its check already: the command starts from
-  // the state before.
-  connect(mnuEventSync, &QAction::triggered, this, [this](bool checked) { mnuEventSync_Click(!checked); });
   connect(mnuSpriteTagClose, &QAction::triggered, this, [this] { mnuSpriteTagClose_Click(); });
   connect(mnuEventSelect.front(), &QAction::triggered, this, [this] { mnuEventSelect_Click(0); });
   mnuEventSelect.front()->setData(0);
@@ -159,7 +156,7 @@ void MainGUI::PictEventList_Click() {
   const bool follow = elm::SelectionChanged(mnuEventSync->isChecked());
   FollowCommand(*this);
   if (!follow) return;
-  ShowEventScript();
+  ScriptEditorModule::ShowEventScript(0, "");
   if (eventPropertyVisible()) ListEventPropertyLoad();
 }
 
@@ -232,10 +229,6 @@ void MainGUI::ListEventAddAction() {
   FollowCommand(*this);
   ListEventPropertyLoad();
   ListEventProperty();
-}
-
-void MainGUI::mnuEventSync_Click(bool checkedBefore) {
-  mnuEventSync->setChecked(EventCommands::Sync(P().alwaysEventSync == 1, checkedBefore));
 }
 
 // ---- tab strip -------------------------------------------------------------------------
