@@ -168,7 +168,9 @@ MouseUpResult MouseUp(int32_t button, int32_t shift, int32_t x, int32_t y) {
   MouseUpResult result;
   auto& list = List();
   gDrag.folderToggled = false;
-  if (!(button == 1 && gDrag.dragging)) {
+  const bool completesDoubleClick = gDrag.doubleClicked;
+  gDrag.doubleClicked = false;
+  if (!(button == 1 && gDrag.dragging) && !completesDoubleClick) {
     if (button == 1 && shift == 0) {
       int32_t mode = 0;
       const int32_t row = FileListModule::HitTestRow(gDrag.downY, mode);
@@ -215,7 +217,8 @@ MouseUpResult MouseUp(int32_t button, int32_t shift, int32_t x, int32_t y) {
 
 void Click() { GUICore::ShowItemInfo(FileListModule::GetJpegListID(List().cursorRow)); }
 
-DoubleClickAction DblClick(const Options& options) {
+DoubleClickAction DblClick(const Options& options, bool fromMouse) {
+  gDrag.doubleClicked = fromMouse;
   DoubleClickAction action = DoubleClickAction::None;
   if (!gDrag.folderToggled && RowCount() > 0 && AnySelected()) {
     action = options.doubleClickProperty ? DoubleClickAction::Property : DoubleClickAction::AddEvent;

@@ -21,6 +21,7 @@ struct DragState {
   bool dragging = false;
   int32_t selectMode = 0;  // 0 the drag moves items, 1 selects rows, -1 deselects them
   bool folderToggled = false;  // the last release opened or closed a folder
+  bool doubleClicked = false;  // the next release completes a double click
   int32_t lastDragRow = -1, lastDragMode = -1;  // drop marker of an inner drag
   int32_t lastDropRow = -1, lastDropMode = -1;  // drop marker of a desktop drag
 };
@@ -50,8 +51,10 @@ void Click();
 
 enum class DoubleClickAction { None, Property, AddEvent };
 // What a double click (or Enter) runs: nothing when it completed a click on
-// a folder's expander or when no row is selected.
-DoubleClickAction DblClick(const Options& options);
+// a folder's expander or when no row is selected. The release that follows
+// a double click of the mouse is no click of its own (it would toggle the
+// folder back); the window says which it reports.
+DoubleClickAction DblClick(const Options& options, bool fromMouse = false);
 
 struct KeyResult {
   bool doubleClick = false;  // Enter: run the double-click action

@@ -132,8 +132,14 @@ TEST_F(FileListInputTest, ExpanderClicksToggleFoldersAndSwallowTheDoubleClick) {
   ASSERT_EQ(FileListModule::RowCount(), 2);
   ClickRow(1, 0, 85);  // the expander box at x 80..88
   EXPECT_EQ(FileListModule::RowCount(), 1);
-  EXPECT_EQ(FileListInput::DblClick({}), FileListInput::DoubleClickAction::None);
+  EXPECT_EQ(FileListInput::DblClick({}, true), FileListInput::DoubleClickAction::None);
+  // The release that completes the double click does not close it again.
+  FileListInput::MouseUp(1, 0, 85, Y(1));
+  EXPECT_EQ(FileListModule::RowCount(), 1);
   ClickRow(1, 0, 85 + 20);  // the folder icon
+  EXPECT_EQ(FileListModule::RowCount(), 2);
+  EXPECT_EQ(FileListInput::DblClick({}, true), FileListInput::DoubleClickAction::None);
+  FileListInput::MouseUp(1, 0, 85 + 20, Y(1));
   EXPECT_EQ(FileListModule::RowCount(), 2);
   ClickRow(1, 0, 150);  // the caption does not toggle
   EXPECT_EQ(FileListModule::RowCount(), 2);
