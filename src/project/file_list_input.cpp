@@ -13,6 +13,7 @@
 #include "project/store.h"
 #include "project/store_commands.h"
 #include "project/store_undo.h"
+#include "project/undo_scopes.h"
 
 namespace tesmiro::FileListInput {
 namespace {
@@ -187,14 +188,14 @@ MouseUpResult MouseUp(int32_t button, int32_t shift, int32_t x, int32_t y) {
       }
     }
   }
-  if (button == 1 && gDrag.dragging && gDrag.selectMode == 0 && !GUICore::BuildInProgress()) {
+  if (button == 1 && gDrag.dragging && gDrag.selectMode == 0) {
     int32_t mode = 1;
     int32_t row = FileListModule::HitTestRow(y, mode);
     int32_t into = 1 - mode;
-    GUICore::SaveStoreUndoState();
+    GUICore::StoreUndoScope undo;
     // A refused move (into the moved folders' own subtree) changes nothing
     // and records no step.
-    if (GUICore::MoveMarkedItems(row, into)) GUICore::PushStoreUndoState();
+    if (undo && !GUICore::MoveMarkedItems(row, into)) undo.dismiss();
   }
   if (button == 2) {
     if (!gDrag.dragging) {

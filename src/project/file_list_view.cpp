@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "project/file_list_input.h"
 #include "project/gui_core.h"
 #include "project/list_models.h"
 #include "project/model.h"
@@ -45,7 +46,13 @@ int32_t DefaultTextWidth(std::string_view text) {
 
 View& CurrentView() { return gView; }
 
-void ResetView() { gView = View{}; }
+void ResetView() {
+  // The window's font stays installed: it outlives a reset of the model.
+  TextMeasure measure = std::move(gView.measure);
+  gView = View{};
+  gView.measure = std::move(measure);
+  FileListInput::ResetState();
+}
 
 void SetViewSize(int32_t width, int32_t height, int32_t hBarHeight) {
   gView.width = std::max(0, width);

@@ -14,27 +14,13 @@
 #include "project/paths.h"
 #include "project/store.h"
 #include "project/store_undo.h"
+#include "project/undo_scopes.h"
 
 namespace tesmiro::StoreCommands {
 namespace {
 
 namespace fs = std::filesystem;
 using GUICore::State;
-
-// One store undo step around a command; nothing opens while a build runs.
-class StoreUndoScope {
- public:
-  StoreUndoScope() : open_(!GUICore::BuildInProgress()) {
-    if (open_) GUICore::SaveStoreUndoState();
-  }
-  bool open() const { return open_; }
-  void push() {
-    if (open_) GUICore::PushStoreUndoState();
-  }
-
- private:
-  bool open_;
-};
 
 bool HasRows() { return FileListModule::RowCount() > 0; }
 
@@ -179,20 +165,20 @@ bool ListJpegStoreDelete() {
 
 bool AddFilesAtInsertPosition(const std::vector<std::string>& paths) {
   if (paths.empty()) return false;
-  StoreUndoScope step;
-  if (!step.open()) return false;
+  GUICore::StoreUndoScope undo;
+  if (!undo) return false;
   auto& fl = FileListModule::Current();
   bool grew = ListJpegStoreAddFiles(paths, fl.insertRow, fl.insertMode);
-  if (grew) step.push();
+  if (!grew) undo.dismiss();
   return grew;
 }
 
 bool DeleteSelected() {
   if (!HasRows() || !AnySelected()) return false;
-  StoreUndoScope step;
-  if (!step.open()) return false;
+  GUICore::StoreUndoScope undo;
+  if (!undo) return false;
   bool deleted = ListJpegStoreDelete();
-  if (deleted) step.push();
+  if (!deleted) undo.dismiss();
   return deleted;
 }
 
@@ -236,13 +222,16 @@ bool AddFilesFromDialog() {
 }
 
 int32_t AddNewItem(const std::string& kindKey, const PropertyExchange& properties) {
-  StoreUndoScope step;
-  if (!step.open()) return 0;
+  GUICore::StoreUndoScope undo;
+  if (!undo) return 0;
   auto& fl = FileListModule::Current();
   std::string text;
   int32_t row = fl.cursorRow, mode = 0;
   int32_t id = GUICore::AddStoreItem(text, kindKey, row, mode);
-  if (id == 0) return 0;
+  if (id == 0) {
+    undo.dismiss();
+    return 0;
+  }
   GUICore::RefreshFileList();
   fl.cursorRow = FileListModule::GetJpegListIndex(id);
   if (fl.rows.valid(fl.cursorRow)) fl.rows.at(fl.cursorRow).selected = -1;
@@ -255,9 +244,9 @@ int32_t AddNewItem(const std::string& kindKey, const PropertyExchange& propertie
   if (properties) properties();
   // Recorded after the dialog, so the copy names the sprite's final ID
   // and redo gives the sprite its timeline back.
-  if (timeline >= 1) GUICore::RecordStoreUndoChange(GUICore::kStoreUndoTimelineCopied, timeline, 0);
-  GUICore::RecordStoreUndoChange(GUICore::kStoreUndoClearIdChanges, 0, 0);
-  step.push();
+  if (timeline >= 1) undo.record(GUICore::kStoreUndoTimelineCopied, timeline, 0);
+  undo.record(GUICore::kStoreUndoClearIdChanges, 0, 0);
+  undo.push();
   // The dialog may have renumbered the item: the row's position still holds it.
   const auto& store = State().store;
   if (fl.rows.valid(fl.cursorRow) && store.valid(fl.rows.at(fl.cursorRow).index)) {
@@ -274,12 +263,12 @@ bool ListJpegStoreDuplicate(int32_t& row, int32_t& mode) {
 
 bool DuplicateSelected() {
   if (!HasRows() || !AnySelected()) return false;
-  StoreUndoScope step;
-  if (!step.open()) return false;
+  GUICore::StoreUndoScope undo;
+  if (!undo) return false;
   auto& fl = FileListModule::Current();
   int32_t row = fl.insertRow, mode = fl.insertMode;
   bool copied = ListJpegStoreDuplicate(row, mode);
-  if (copied) step.push();
+  if (!copied) undo.dismiss();
   return copied;
 }
 
@@ -294,36 +283,31 @@ EventRecord EventForMaterial(const StoreItem& item, const MaterialFrames& frames
 }
 
 int32_t ListJpegStoreAddEvent(const MaterialFrames& frames) {
-  if (!HasRows() || GUICore::BuildInProgress()) return 0;
+  if (!HasRows()) return 0;
+  GUICore::EventUndoScope undo;
+  if (!undo) return 0;
   auto& el = EventListModule::Current();
   EventListModule::ClearRowSelection();
   int32_t p = el.currentRow;
   int32_t inserted = 0;
-  // Rows are read up front: inserting events never touches them, but a
-  // copy keeps the loop honest.
-  const std::vector<FileListRow> rows = FileListModule::Current().rows.items();
   {
     EventListModule::RenumberBatch batch;
-    for (const auto& r : rows) {
+    for (const auto& r : FileListModule::Current().rows) {
       if (r.selected == 0 || r.id <= 0) continue;
       const StoreItem* item = ItemOfRow(r);
       if (!item) continue;
       EventRecord e = EventForMaterial(*item, frames);
-      if (inserted == 0) GUICore::BeginEventUndoStep();
-      GUICore::AddEventUndoRecord(p + 1, e, EventUndoStep::kInserted);
+      undo.add(p + 1, e, EventUndoStep::kInserted);
       p = GUICore::InsertEvent(e, p);
       ++inserted;
     }
   }
-  if (inserted == 0) {
-    EventListModule::DrawEventList();
-    return 0;
+  if (inserted > 0) {
+    el.currentRow = std::min(el.currentRow + 1, EventListModule::RowCount() - 1);
+    EventListModule::UpdateEventScrollBars();
+    EventListModule::EnsureCurrentVisible();
   }
-  el.currentRow = std::min(el.currentRow + 1, EventListModule::RowCount() - 1);
-  EventListModule::UpdateEventScrollBars();
-  EventListModule::EnsureCurrentVisible();
   EventListModule::DrawEventList();
-  GUICore::CommitEventUndoStep();
   return inserted;
 }
 

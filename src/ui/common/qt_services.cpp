@@ -105,4 +105,8 @@ void QtWindowServices::focusFileList() {
   if (MainGUI* w = MainGUI::instance()) w->PictFileList->setFocus();
 }
 
+void QtWindowServices::showItemInfo(int32_t itemId) {
+  if (MainGUI* w = MainGUI::instance()) w->ShowItemInfo(itemId);
+}
+
 }  // namespace tesmiro::gui

@@ -30,6 +30,7 @@ class QtWindowServices : public ui::WindowServices {
   void drawTabsAndHeader() override;
   void setTimelineHeader(const std::string& text, uint32_t color) override;
   void focusFileList() override;
+  void showItemInfo(int32_t itemId) override;
 };
 
 // The three for the core, as one value.
