@@ -237,7 +237,6 @@ void MainGUI::mnuAddEvent_Click() { ListJpegStoreAddEvent(); }
 void MainGUI::ListJpegStoreAddEvent() {
   if (StoreCommands::ListJpegStoreAddEvent(GUICore::MaterialEventFrames) == 0) return;
   PictEventList->setFocus();
-  PictEventList_Click();
 }
 
 void MainGUI::mnuAddFile_Click() { StoreCommands::AddFilesFromDialog(); }
