@@ -1,7 +1,7 @@
 // The file list's mouse, keys and drops, driven the way the window drives
-// them: selection, folders toggled by their expander, moves by dragging
-// (one undo step; a folder never into its own subtree), the popup's insert
-// position and entry states, and files dropped from the desktop.
+// them: selection, folders toggled by their expander, the popup's insert
+// position and entry states, and files dropped from the desktop. (Moves by
+// dragging are checked through the window.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -79,51 +79,6 @@ TEST_F(FileListInputTest, ClicksShiftAndCtrlSelect) {
   EXPECT_EQ(SelectedRows(), (std::vector<int32_t>{4}));
   FileListInput::MouseUp(1, 0, 200, 150);
   EXPECT_TRUE(SelectedRows().empty());
-}
-
-TEST_F(FileListInputTest, DraggingIntoAFolderIsOneUndoStep) {
-  Images(3);
-  int32_t folder = AddItem("folder");
-  ClickRow(1);
-  ClickRow(2, 1);
-  GUICore::ClearStoreUndo();
-  // Drag rows 1-2 onto the middle of the folder row (row 4).
-  FileListInput::MouseDown(0, 200, Y(1), {});
-  EXPECT_EQ(FileListInput::MouseMove(0, 200, Y(3)), FileListInput::Cursor::Drag);
-  FileListInput::MouseMove(0, 200, Y(4));
-  EXPECT_EQ(FileListModule::CurrentView().markRow, 4);
-  EXPECT_EQ(FileListModule::CurrentView().markMode, 0);
-  FileListInput::MouseUp(1, 0, 200, Y(4));
-  EXPECT_EQ(Ids(), (std::vector<int32_t>{3, folder, 1, 2}));
-  EXPECT_EQ(GUICore::GetStoreItemByID(folder).param, 2);
-  EXPECT_EQ(FileListModule::CurrentView().markMode, -1);  // the marker is gone
-  ASSERT_TRUE(GUICore::CanStoreUndo());
-  GUICore::StoreUndo();
-  EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2, 3, folder}));
-  EXPECT_FALSE(GUICore::CanStoreUndo());
-}
-
-TEST_F(FileListInputTest, AFolderIsNotDroppedIntoItsOwnSubtree) {
-  int32_t outer = AddItem("folder");
-  int32_t inner = AddIntoFolder(outer, "folder");
-  AddIntoFolder(inner, "png", "/m/a.png");
-  AddItem("png", "/m/b.png");
-  ASSERT_EQ(FileListModule::RowCount(), 4);
-  GUICore::ClearStoreUndo();
-  const auto before = Ids();
-  ClickRow(1);
-  Drag(1, Y(2));  // into the inner folder
-  EXPECT_EQ(Ids(), before);
-  EXPECT_FALSE(GUICore::CanStoreUndo());
-  ClickRow(1);
-  Drag(1, 2 * 16);  // before the image inside the inner folder
-  EXPECT_EQ(Ids(), before);
-  EXPECT_FALSE(GUICore::CanStoreUndo());
-  // Below the last row it moves.
-  ClickRow(1);
-  Drag(1, 4 * 16 + 2);
-  EXPECT_EQ(Ids(), (std::vector<int32_t>{2, -1, -2, 1}));
-  EXPECT_TRUE(GUICore::CanStoreUndo());
 }
 
 TEST_F(FileListInputTest, ExpanderClicksToggleFoldersAndSwallowTheDoubleClick) {

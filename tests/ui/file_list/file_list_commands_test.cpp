@@ -97,6 +97,12 @@ TEST_F(FileListCommandsTest, CommaAndPeriodMoveTheSelectedItems) {
   press(Qt::Key_Period, ".");
   EXPECT_EQ(GUICore::State().store.at(2).name, (temp / "c.png").string());
   EXPECT_EQ(SelectedRows(), (std::vector<int32_t>{2}));
+
+  // Delete goes to the list, not to the Edit menu's event command.
+  GUICore::ClearStoreUndo();
+  press(Qt::Key_Delete, QString());
+  EXPECT_EQ(GUICore::StoreItemCount(), 2);
+  EXPECT_TRUE(GUICore::CanStoreUndo());
 }
 
 TEST_F(FileListCommandsTest, NewItemsAndThePropertyCommandGoThroughTheExchange) {
