@@ -101,6 +101,7 @@ class MainGUI : public QMainWindow {
   void mnuEditRedo_Click();
   void mnuEvent_Click();
   void mnuSelAllEvent_Click();
+  void mnuEventSync_Click();
   void mnuScriptEditor_Click();
   void mnuDispSpriteTag_Click();
   void mnuOpenHelp_Click();
@@ -275,6 +276,7 @@ class MainGUI : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -296,6 +298,10 @@ class MainGUI : public QMainWindow {
   bool routeKey(QObject* watched, QKeyEvent* event);
   QWidget* focusedControl() const;
 
+  // The stored outer size, until the window manager has told the frame's
+  // size (the inner size is the outer one less the frame).
+  QSize pendingOuterSize_;
+  void fitPendingOuterSize();
   std::vector<std::string> fontList_;
   FileListHeader* fileListHeader_ = nullptr;
   std::string infoSoundPath_;  // the sound of the information panel

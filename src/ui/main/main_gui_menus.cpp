@@ -13,6 +13,7 @@
 #include "project/model.h"
 #include "project/preferences.h"
 #include "project/recent_files.h"
+#include "project/sorting.h"
 #include "project/store_undo.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
@@ -152,6 +153,7 @@ void MainGUI::createMenus() {
   connect(mnuEditRedo, &QAction::triggered, this, [this] { mnuEditRedo_Click(); });
   connect(mnuEvent, &QMenu::aboutToShow, this, [this] { mnuEvent_Click(); });
   connect(mnuSelAllEvent, &QAction::triggered, this, [this] { mnuSelAllEvent_Click(); });
+  connect(mnuEventSync, &QAction::triggered, this, [this] { mnuEventSync_Click(); });
   connect(mnuScriptEditor, &QAction::triggered, this, [this] { mnuScriptEditor_Click(); });
   connect(mnuDispSpriteTag, &QAction::triggered, this, [this] { mnuDispSpriteTag_Click(); });
   connect(mnuOpenHelp, &QAction::triggered, this, [this] { mnuOpenHelp_Click(); });
@@ -232,6 +234,13 @@ void MainGUI::mnuSelAllEvent_Click() {
     for (size_t i = 0; i + 1 < rows.size(); ++i) rows[i].selected = -1;
   }
   EventListModule::DrawEventList();
+}
+
+// Once, or (with AlwaysEventSync) a lasting check that the event list's
+// click handler follows.
+void MainGUI::mnuEventSync_Click() {
+  if (buildRunning_ || Prefs::Current().alwaysEventSync == 1) return;
+  GUICore::SelectStoreItemByID(EventListModule::Current().currentRow + 1, false);
 }
 
 void MainGUI::mnuScriptEditor_Click() {

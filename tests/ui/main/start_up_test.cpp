@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <algorithm>
 #include <filesystem>
 
 #include "project/backup.h"
@@ -40,6 +41,11 @@ TEST_F(StartUpTest, WithoutAnArgumentANewProjectAndNoQuestion) {
   EXPECT_TRUE(w.PictEventList->isEnabled());
   EXPECT_EQ(gui::MainGUI::instance(), &w);
   EXPECT_TRUE(w.isVisible());
+  // The installed outline fonts, sorted, without vertical ones.
+  const auto& fonts = w.fontList();
+  EXPECT_TRUE(std::is_sorted(fonts.begin(), fonts.end()));
+  EXPECT_NE(std::find(fonts.begin(), fonts.end(), "IPAGothic"), fonts.end());
+  EXPECT_EQ(std::count_if(fonts.begin(), fonts.end(), [](const std::string& f) { return f[0] == '@'; }), 0);
   destroyWindow();
   EXPECT_EQ(gui::MainGUI::instance(), nullptr);
 }
