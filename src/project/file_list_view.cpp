@@ -1,7 +1,12 @@
 #include "project/file_list_view.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <vector>
 
 #include "project/file_list_input.h"
 #include "project/gui_core.h"
@@ -21,6 +26,26 @@ int32_t FloorDiv(int32_t a, int32_t b) { return static_cast<int32_t>(std::floor(
 void RecomputeVisibleRows() {
   int32_t h = gView.height - (gView.bars.hVisible ? gView.hBarHeight : 0);
   Current().visibleRows = std::max(1, FloorDiv(h, kRowHeight));
+}
+
+std::string AsciiLower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return s;
+}
+
+// The plain files of a folder by their names in lower case; of names that
+// differ only in case, the first in name order.
+std::map<std::string, std::string> FilesByLowerName(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  std::vector<std::filesystem::path> entries;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code typeError;
+    if (it->is_regular_file(typeError)) entries.push_back(it->path());
+  }
+  std::sort(entries.begin(), entries.end());
+  for (const auto& e : entries) files.emplace(AsciiLower(e.filename().string()), e.string());
+  return files;
 }
 
 uint32_t NextCodePoint(std::string_view s, size_t& i) {
@@ -270,10 +295,19 @@ void RepairMissingPaths() {
   auto& m = GUICore::State();
   if (m.projectPath.empty()) return;
   const std::string folder = GUICore::GetFolderPart(m.projectPath);
+  // The project folder is listed once per rebuild, and only when a material
+  // is missing: a project of many missing files stays quick to redraw.
+  std::optional<std::map<std::string, std::string>> beside;
   for (auto& item : m.store) {
     if (!IsFileKind(item.kind) || item.name.empty() || GUICore::FileExists(item.name)) continue;
-    if (auto found = PathModule::FindInFolder(folder, GUICore::GetFileNamePart(item.name))) {
-      if (GUICore::FileExists(*found)) item.name = *found;
+    const std::string name = GUICore::GetFileNamePart(item.name);
+    if (name.empty() || name == "." || name == "..") continue;
+    if (!beside) beside = FilesByLowerName(folder);
+    const std::string exact = (std::filesystem::path(folder) / name).string();
+    if (GUICore::FileExists(exact)) {
+      item.name = exact;
+    } else if (auto it = beside->find(AsciiLower(name)); it != beside->end()) {
+      item.name = it->second;
     }
   }
 }
