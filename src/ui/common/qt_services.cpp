@@ -88,6 +88,7 @@ void QtWindowServices::storeChanged() {
   if (MainGUI* w = MainGUI::instance()) {
     w->PictFileList->update();
     w->ListJpegStoreHead->update();
+    w->refreshStoreEditItems();
   }
 }
 

@@ -172,6 +172,9 @@ class MainGUI : public QMainWindow {
   void Command1_Click();
   void Command2_Click();
   void Command3_Click();
+  // While the file list has the focus, Edit > Undo and Redo follow the
+  // store's history (after every change, not only when the focus arrives).
+  void refreshStoreEditItems();
 
   // ---- controls -----------------------------------------------------------
   PrintCanvas* Picture1 = nullptr;  // information panel and status line

@@ -142,6 +142,7 @@ void MainGUI::PictFileList_MouseMove(int, int shift, int x, int y) {
 void MainGUI::PictFileList_MouseUp(int button, int shift, int x, int y) {
   const auto result = FileListInput::MouseUp(button, shift, x, y);
   PictFileList->unsetCursor();
+  refreshStoreEditItems();
   if (!result.popup) return;
   const auto states = FileListInput::Popup(InputOptions());
   mnuAddEvent->setEnabled(states.addEvent);
@@ -154,6 +155,7 @@ void MainGUI::PictFileList_MouseUp(int button, int shift, int x, int y) {
   mnuStoreProperty->setEnabled(states.property);
   RunPopup(mnuJpegStore, PictFileList->mapToGlobal(QPoint(x, y)),
            states.defaultIsProperty ? mnuStoreProperty : mnuAddEvent);
+  refreshStoreEditItems();
 }
 
 void MainGUI::PictFileList_Click() {
@@ -179,12 +181,21 @@ void MainGUI::PictFileList_KeyDown(int keyCode, int shift) {
 
 void MainGUI::PictFileList_KeyUp(int keyCode, int shift) {
   if (FileListInput::KeyUp(keyCode, shift).cancelledDrag) PictFileList->unsetCursor();
+  // Keys the window handles itself (comma, period, Ctrl+I...) change the
+  // store before their release arrives here.
+  refreshStoreEditItems();
 }
 
 void MainGUI::PictFileList_GotFocus() {
   mnuEditUndo->setEnabled(GUICore::CanStoreUndo());
   mnuEditRedo->setEnabled(GUICore::CanStoreRedo());
   FL::SetFocused(true);
+}
+
+void MainGUI::refreshStoreEditItems() {
+  if (focusedControl() != PictFileList) return;
+  mnuEditUndo->setEnabled(GUICore::CanStoreUndo());
+  mnuEditRedo->setEnabled(GUICore::CanStoreRedo());
 }
 
 void MainGUI::PictFileList_LostFocus() {
@@ -197,6 +208,7 @@ void MainGUI::PictFileList_OLEDragOver(int y) { FileListInput::DropOver(y); }
 
 void MainGUI::PictFileList_OLEDragDrop(int y, const std::vector<std::string>& paths) {
   const auto result = FileListInput::Drop(y, paths);
+  refreshStoreEditItems();
   if (result.kind != FileListInput::DropResult::Kind::OpenProject) return;
   // The question waits until the drop is over: the file manager that
   // started the drag is not kept waiting for the user.
@@ -218,6 +230,7 @@ void MainGUI::ListJpegStoreHead_MouseUp(int, int, double x, int) {
   const QPoint at = ListJpegStoreHead->mapToGlobal(QPoint(static_cast<int>(x), ListJpegStoreHead->height()));
   RunPopup(mnuSort, at, nullptr);
   if (fileListHeader_) fileListHeader_->setSortFrame(std::nullopt);
+  refreshStoreEditItems();
 }
 
 void MainGUI::mnuSortUp_Click() {
@@ -239,7 +252,10 @@ void MainGUI::ListJpegStoreAddEvent() {
   PictEventList->setFocus();
 }
 
-void MainGUI::mnuAddFile_Click() { StoreCommands::AddFilesFromDialog(); }
+void MainGUI::mnuAddFile_Click() {
+  StoreCommands::AddFilesFromDialog();
+  refreshStoreEditItems();
+}
 
 void MainGUI::mnuAddText_Click() { addNewStoreItem("txt"); }
 void MainGUI::mnuAddSprite_Click() { addNewStoreItem("sprite"); }
@@ -252,22 +268,31 @@ void MainGUI::addNewStoreItem(const char* kindKey) {
     return changed != 0;
   });
   if (id != 0) PictFileList_Click();
+  refreshStoreEditItems();
 }
 
-void MainGUI::mnuDeleteStore_Click() { StoreCommands::DeleteSelected(); }
+void MainGUI::mnuDeleteStore_Click() {
+  StoreCommands::DeleteSelected();
+  refreshStoreEditItems();
+}
 
-void MainGUI::mnuDuplicateItem_Click() { StoreCommands::DuplicateSelected(); }
+void MainGUI::mnuDuplicateItem_Click() {
+  StoreCommands::DuplicateSelected();
+  refreshStoreEditItems();
+}
 
 void MainGUI::mnuSelAllStore_Click() { StoreCommands::SelectAllStore(); }
 
 void MainGUI::mnuStoreUndo_Click() {
   GUICore::StoreUndo();
   PictFileList->setFocus();
+  refreshStoreEditItems();
 }
 
 void MainGUI::mnuStoreRedo_Click() {
   GUICore::StoreRedo();
   PictFileList->setFocus();
+  refreshStoreEditItems();
 }
 
 void MainGUI::mnuStoreOpenFile_Click() {
@@ -287,6 +312,8 @@ void MainGUI::mnuStoreProperty_Click() {
   int changed = 0;
   ListJpegStoreProperty(changed);
   if (changed == 0) undo.dismiss();
+  undo.push();
+  refreshStoreEditItems();
 }
 
 void MainGUI::ListJpegStoreProperty(int& changed) {

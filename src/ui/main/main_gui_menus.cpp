@@ -202,6 +202,7 @@ void MainGUI::mnuEditUndo_Click() {
   } else if (f == PictFileList) {
     GUICore::StoreUndo();
     PictFileList->setFocus();
+    refreshStoreEditItems();
   }
 }
 
@@ -214,6 +215,7 @@ void MainGUI::mnuEditRedo_Click() {
   } else if (f == PictFileList) {
     GUICore::StoreRedo();
     PictFileList->setFocus();
+    refreshStoreEditItems();
   }
 }
 

@@ -105,6 +105,23 @@ TEST_F(FileListCommandsTest, CommaAndPeriodMoveTheSelectedItems) {
   EXPECT_TRUE(GUICore::CanStoreUndo());
 }
 
+TEST_F(FileListCommandsTest, EditUndoAndRedoFollowTheStoreWhileTheListHasTheFocus) {
+  MainGUI& w = StartActive();
+  w.PictFileList->setFocus();
+  EXPECT_FALSE(w.mnuEditUndo->isEnabled());
+  DropFiles(w.PictFileList, 5, {SolidPng(temp / "a.png", 4, 4, Qt::red)});
+  ASSERT_EQ(GUICore::StoreItemCount(), 1);
+  EXPECT_TRUE(w.mnuEditUndo->isEnabled());
+  EXPECT_FALSE(w.mnuEditRedo->isEnabled());
+  w.mnuEditUndo->trigger();
+  EXPECT_EQ(GUICore::StoreItemCount(), 0);
+  EXPECT_FALSE(w.mnuEditUndo->isEnabled());
+  EXPECT_TRUE(w.mnuEditRedo->isEnabled());
+  w.mnuEditRedo->trigger();
+  EXPECT_EQ(GUICore::StoreItemCount(), 1);
+  EXPECT_TRUE(w.mnuEditUndo->isEnabled());
+}
+
 TEST_F(FileListCommandsTest, NewItemsAndThePropertyCommandGoThroughTheExchange) {
   MainGUI& w = start();
   // Without a dialog the new text keeps its defaults.
