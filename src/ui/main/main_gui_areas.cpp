@@ -3,22 +3,12 @@
 // main_gui_file_list.cpp, main_gui_script.cpp, main_gui_preview.cpp,
 // main_gui_dialogs.cpp) and deletes them here. Until then the menu items of
 // an area exist and do nothing.
-#include <QAction>
-
-#include "project/store_undo.h"
 #include "ui/main/main_gui.h"
 
 namespace tesmiro::gui {
 
-void MainGUI::setupFileListArea() {}
 void MainGUI::setupPreviewArea() {}
 void MainGUI::setupDialogArea() {}
-
-// Until the file list is built: undo and redo follow the store history.
-void MainGUI::PictFileList_GotFocus() {
-  mnuEditUndo->setEnabled(GUICore::CanStoreUndo());
-  mnuEditRedo->setEnabled(GUICore::CanStoreRedo());
-}
 
 bool MainGUI::eventPropertyVisible() const { return false; }
 void MainGUI::ListEventProperty() {}

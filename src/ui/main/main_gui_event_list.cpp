@@ -177,7 +177,7 @@ void MainGUI::PictEventList_GotFocus() {
     mnuInsertAction->setEnabled(m.insertAction);
   }
   DrawEventList();
-  BasWheelMouse::HookWheel(BasWheelMouse::kEventList);
+  WheelHook::take(BasWheelMouse::kEventList);
 }
 
 void MainGUI::PictEventList_LostFocus() {

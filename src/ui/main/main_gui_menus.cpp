@@ -204,6 +204,7 @@ void MainGUI::mnuEditUndo_Click() {
   } else if (f == PictFileList) {
     GUICore::StoreUndo();
     PictFileList->setFocus();
+    refreshStoreEditItems();
   }
 }
 
@@ -216,6 +217,7 @@ void MainGUI::mnuEditRedo_Click() {
   } else if (f == PictFileList) {
     GUICore::StoreRedo();
     PictFileList->setFocus();
+    refreshStoreEditItems();
   }
 }
 

@@ -18,6 +18,13 @@ void WheelHook::addList(const std::string& name, QWidget* widget, std::function<
   lists_.push_back({name, widget, std::move(scroll)});
 }
 
+void WheelHook::take(const std::string& name) {
+  // Focus can pass from one list to the other while the window is inactive;
+  // the first one then hears of no loss, and its hook would stay.
+  if (BasWheelMouse::HookedControl() != name) BasWheelMouse::UnhookWheel();
+  BasWheelMouse::HookWheel(name);
+}
+
 bool WheelHook::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::Wheel) return false;
   auto* target = qobject_cast<QWidget*>(watched);

@@ -23,6 +23,9 @@ class WheelHook : public QObject {
   // A list by its control name ("PictEventList", "PictFileList"), its widget
   // and what scrolls it by n rows (positive: down).
   void addList(const std::string& name, QWidget* widget, std::function<void(int)> scroll);
+  // Gives the wheel to the named list (the one that just got the focus),
+  // taking it from the other list if that one still holds it.
+  static void take(const std::string& name);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

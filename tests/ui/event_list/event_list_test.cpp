@@ -11,6 +11,7 @@
 
 #include "project/event_colors.h"
 #include "project/event_list_view.h"
+#include "project/event_list_input.h"
 #include "project/events.h"
 #include "project/gui_core.h"
 #include "project/list_models.h"
@@ -216,6 +217,11 @@ TEST_F(EventListTest, WheelScrollsOnlyTheFocusedList) {
   elm::LoadRows();
   Prefs::Current().mouseWheelScroll = 3;
   ASSERT_GE(elm::Current().vBar.max, 10);
+  // The file list still holds the wheel (its loss of focus went unheard
+  // while the window was inactive); the list that gets the focus takes it.
+  BasWheelMouse::UnhookWheel();
+  BasWheelMouse::HookWheel(BasWheelMouse::kFileList);
+  w.PictEventList_GotFocus();
   SendWheel(list, -120);
   EXPECT_EQ(elm::ScrollValue(), 4);
   SendWheel(list, -40);  // a touchpad: whole notches only
@@ -226,11 +232,14 @@ TEST_F(EventListTest, WheelScrollsOnlyTheFocusedList) {
   SendWheel(w.VScroll2, 120);  // over the list's own bar: still by notches
   EXPECT_EQ(elm::ScrollValue(), 4);
   EXPECT_EQ(w.VScroll2->value(), 4);
+  SendWheel(w.PictFileList, -120);  // over the other list: the focused one scrolls
+  EXPECT_EQ(elm::ScrollValue(), 7);
+  EXPECT_EQ(FileListModule::Current().scrollTop, 1);
 
   w.PictFileList->setFocus();
   Settle();
   SendWheel(list, -120);
-  EXPECT_EQ(elm::ScrollValue(), 4);
+  EXPECT_EQ(elm::ScrollValue(), 7);
 }
 
 TEST_F(EventListTest, PaintsLabelColourHighlightAndFocusFrame) {

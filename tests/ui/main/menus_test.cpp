@@ -110,6 +110,7 @@ TEST_F(MenusTest, SyncSelectsTheMaterialOfTheCurrentEvent) {
   GUICore::InsertEvent(e, 0);
   EventListModule::LoadRows();
   EventListModule::Current().currentRow = 0;
+  w.mnuEvent_Click();  // opening the Edit menu sets its items for the current event
   w.mnuEventSync->trigger();
   EXPECT_EQ(FileListModule::GetJpegListID(FileListModule::Current().cursorRow), b);
   EXPECT_FALSE(w.mnuEventSync->isChecked());
