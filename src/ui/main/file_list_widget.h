@@ -3,7 +3,6 @@
 // Both paint what the core planned (FileListModule) and hand their input to
 // the main window's handlers, in the order the handlers expect: press,
 // release, click, double click, release.
-#include <QPixmap>
 #include <QRect>
 #include <QWidget>
 #include <optional>
@@ -28,9 +27,6 @@ class FileListWidget : public QWidget {
   // The client width the rows use (the vertical bar stands at the right).
   int rowsWidth() const;
 
-  // The 128 x 16 strip of kind icons, eight cells.
-  static QPixmap IconStrip();
-
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -53,7 +49,6 @@ class FileListWidget : public QWidget {
   MainGUI* owner_;
   QScrollBar* vertical_ = nullptr;
   QScrollBar* horizontal_ = nullptr;
-  QPixmap icons_;
   bool pressed_ = false;
   bool syncing_ = false;
 };
