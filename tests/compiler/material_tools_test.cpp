@@ -1,7 +1,6 @@
 // What the material dialog asks of the media code: the measured box of a
 // static text (the same box a movie gets, never while a build runs, never
-// touching the writer's state), the key colour of a picture, the morph
-// check, and the text-effect summary.
+// touching the writer's state) and the morph check.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -9,7 +8,6 @@
 #include "compiler_test_util.h"
 #include "compiler/material_tools.h"
 #include "compiler/movie_compiler.h"
-#include "compiler/text_effects.h"
 #include "media/text/text_definitions.h"
 #include "media/vector/kvg_text.h"
 #include "project/build_lock.h"
@@ -99,21 +97,6 @@ TEST_F(CompilerTest, MeasuringLeavesTheWriterAsItWasAndWaitsForBuilds) {
   EXPECT_FALSE(MeasureStaticText(Text("Hello")).has_value());
 }
 
-TEST_F(CompilerTest, KeyColourComesFromTheTopLeftPixelOrNotAtAll) {
-  // A 2 x 1 bitmap, 24 bits, bottom-up: pixel (0, 0) is blue-green-red 10 20 30.
-  std::vector<uint8_t> bmp = {'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 1, 0,
-                              0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                              0, 0, 0, 0, 0, 0, 10, 20, 30, 1, 2, 3, 0, 0};
-  std::ofstream(dir / "k.bmp", std::ios::binary).write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
-  EXPECT_EQ(TopLeftColour((dir / "k.bmp").string()), 0x0A141Eu);
-  State().projectPath = (dir / "p.tsm").string();
-  EXPECT_EQ(TopLeftColour(".\\k.bmp"), 0x0A141Eu);  // relative to the project
-  std::ofstream(dir / "bad.bmp") << "BM not a picture";
-  EXPECT_FALSE(TopLeftColour((dir / "bad.bmp").string()));
-  EXPECT_FALSE(TopLeftColour((dir / "missing.png").string()));
-  EXPECT_FALSE(TopLeftColour(""));
-}
-
 TEST_F(CompilerTest, MorphCheckComparesPathsAndAnchors) {
   auto write = [&](const std::string& name, const std::vector<TestShape>& shapes) {
     std::ofstream(dir / name, std::ios::binary) << KvgText("030", shapes);
@@ -142,17 +125,6 @@ TEST_F(CompilerTest, MorphCheckComparesPathsAndAnchors) {
   EXPECT_EQ(MorphCheckVerdict(1, 6), "Error:ベクタ画像ではない");
   EXPECT_EQ(MorphCheckVerdict(1, 7), "Error:ファイルが存在しない");
   EXPECT_EQ(MorphCheckVerdict(0, 1), "Error:ベクタ画像ではない");
-}
-
-TEST_F(CompilerTest, TextEffectSummaryNamesBothHalvesAndTheTotal) {
-  EXPECT_EQ(TextEffectSummary(""), "設定なし");
-  EXPECT_EQ(TextEffectSummary("plain variable"), "設定なし");
-  TextEffectSettings s;
-  s.inTemplate = "fade";
-  s.inFrames = 12;
-  s.outFrames = 6;
-  s.holdFrames = 30;
-  EXPECT_EQ(TextEffectSummary(BuildTextEffectOption(s)), "IN  :fade (12)\nOUT :なし (6)\n合計: 48 ﾌﾚｰﾑ");
 }
 
 }  // namespace

@@ -33,13 +33,15 @@ TEST_F(ColourPickerTest, HexBoxAndValueBoxesMoveTheBars) {
   EXPECT_EQ(Bars(d), (Rgba{16, 160, 255, 4}));
   d.Text2->setText(QStringLiteral("#00FF8"));  // six characters after all
   EXPECT_EQ(Bars(d), (Rgba{16, 160, 255, 4}));
+  d.Text2->setText(QStringLiteral("#1gあ0ff"));  // a pair reads as far as it is hexadecimal
+  EXPECT_EQ(Bars(d), (Rgba{1, 0, 255, 4}));
   d.Text1[1]->setText(QStringLiteral("999"));
-  EXPECT_EQ(d.HScroll1[1]->value(), 160);
+  EXPECT_EQ(d.HScroll1[1]->value(), 0);
   d.Text1[1]->setText(QStringLiteral("200"));
   EXPECT_EQ(d.HScroll1[1]->value(), 200);
   d.HScroll1[2]->setValue(7);
   EXPECT_EQ(d.Text1[2]->text(), QStringLiteral("7"));
-  EXPECT_EQ(d.Text2->text(), QStringLiteral("#10C807"));
+  EXPECT_EQ(d.Text2->text(), QStringLiteral("#01C807"));
 }
 
 TEST_F(ColourPickerTest, TypingInTheHexBoxIsNotOverwrittenByTheBars) {

@@ -176,6 +176,21 @@ TEST_F(StoreDialogTest, KeyColourComesFromThePictureOrStaysWhenItCannotBeRead) {
   EXPECT_EQ(d.HScroll1[2]->value(), 60);
 }
 
+TEST_F(StoreDialogTest, BrowseOffersTheKindsFilesAndKeepsThePathWhenCancelled) {
+  Add("wav", "/s.wav");
+  GUICore::State().settings.options = "  4 ";
+  StoreDialog d;
+  Load(d);
+  desktop.fileDialogs.answer("/new.mld");
+  desktop.fileDialogs.cancel();
+  d.Command6->click();
+  d.Command6->click();
+  ASSERT_EQ(desktop.fileDialogs.calls.size(), 2u);
+  ASSERT_EQ(desktop.fileDialogs.calls[0].filters.size(), 1u);
+  EXPECT_EQ(desktop.fileDialogs.calls[0].filters[0].patterns.size(), 5u);  // the phone formats in SWF 4
+  EXPECT_EQ(d.Text2->text(), QStringLiteral("/new.mld"));
+}
+
 TEST_F(StoreDialogTest, TextFrameFollowsTheFontAndTheEffectSummary) {
   const int32_t t = Add("txt");
   Edit(t, [](StoreItem& r) { r.name = "a\r\nb"; r.font = "_sans"; });
