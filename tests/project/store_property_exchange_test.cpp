@@ -247,6 +247,12 @@ TEST_F(StorePropertyTest, OwnIdChangesNothingTakenIdGivesNextFreeAndBeyondLimitI
   f.text1 = "2";
   EXPECT_TRUE(SP::ApplyFields(f, Measurer()));
   EXPECT_EQ(Item(3).name, "/a.png");
+  // No free ID from the typed one up to the limit: no change, no undo step.
+  GUICore::ChangeStoreItemID(2, 9999);
+  GUICore::ClearStoreUndo();
+  f.text1 = "9999";
+  EXPECT_FALSE(SP::ApplyFields(f, Measurer()));
+  EXPECT_FALSE(GUICore::CanStoreUndo());
 }
 
 TEST_F(StorePropertyTest, FoldersKeepTheirIdsAndStaySelected) {
