@@ -5,7 +5,9 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include "project/script_editor.h"
 #include "ui/common/qt_text.h"
+#include "ui/dialogs/script_editor_window.h"
 #include "ui/main/main_gui.h"
 #include "ui/main/print_canvas.h"
 
@@ -88,6 +90,7 @@ void QtWindowServices::storeChanged() {
   if (MainGUI* w = MainGUI::instance()) {
     w->PictFileList->update();
     w->ListJpegStoreHead->update();
+    w->refreshStoreEditItems();
   }
 }
 
@@ -101,8 +104,20 @@ void QtWindowServices::drawTabsAndHeader() {
 
 void QtWindowServices::setTimelineHeader(const std::string&, uint32_t) { drawTabsAndHeader(); }
 
+void QtWindowServices::clearScriptPane() { ScriptEditorModule::ClearScriptPane(); }
+
+void QtWindowServices::unloadScriptEditor() { ScriptEditorWindow::unload(); }
+
+void QtWindowServices::hideScriptEditor() {
+  if (ScriptEditorWindow* editor = ScriptEditorWindow::loaded()) editor->hide();
+}
+
 void QtWindowServices::focusFileList() {
   if (MainGUI* w = MainGUI::instance()) w->PictFileList->setFocus();
+}
+
+void QtWindowServices::showItemInfo(int32_t itemId) {
+  if (MainGUI* w = MainGUI::instance()) w->ShowItemInfo(itemId);
 }
 
 }  // namespace tesmiro::gui
