@@ -6,9 +6,23 @@
 #include "ui/common/services.h"
 #include "ui/dialogs/store_dialog.h"
 #include "ui/main/main_gui.h"
+#include "ui/main/material_property.h"
 #include "ui/main/store_property_command.h"
 
 namespace tesmiro::gui {
+namespace {
+
+class StoreDialogExchange final : public MaterialPropertyExchange {
+ public:
+  bool exchange(MainGUI& window) override { return RunStoreProperty(window); }
+};
+
+}  // namespace
+
+MaterialPropertyExchange* StoreDialogProperties() {
+  static StoreDialogExchange exchange;
+  return &exchange;
+}
 
 bool RunStoreProperty(MainGUI& window) {
   // The text measuring and the writes would meet a build between two of

@@ -19,12 +19,15 @@
 #include "project/preferences.h"
 #include "project/store.h"
 #include "project/store_property_exchange.h"
+#include "project/store_undo.h"
 #include "support/main_gui_fixture.h"
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
 #include "ui/dialogs/colour_picker.h"
 #include "ui/dialogs/store_dialog.h"
 #include "ui/dialogs/text_effect_editor.h"
+#include "ui/main/main_gui.h"
+#include "ui/main/material_property.h"
 #include "ui/main/store_property_command.h"
 
 namespace tesmiro::testing {
@@ -355,29 +358,47 @@ TEST_F(StoreDialogTest, EscapeCancelsAndTheDialogRemembersWhereItWas) {
   EXPECT_EQ(Prefs::Current().fwTop, d.frameGeometry().y() * 15);
 }
 
-TEST_F(StoreDialogTest, OkNamesANewTextAndStoresItsMeasuredBox) {
-  start();
-  const int32_t t = Add("txt");
-  Edit(t, [](StoreItem& r) { r.font = "IPAGothic"; });
-  QString caption;
+TEST_F(StoreDialogTest, CtrlTOpensTheTextDialogAndOkNamesTheItemWithItsMeasuredBox) {
+  gui::MainGUI& w = start();
+  QApplication::setActiveWindow(&w);
+  Settle();
+  gui::ScopedMaterialProperties installed(gui::StoreDialogProperties());
+  const int32_t before = Add("png", "/a.png");
+  std::vector<QString> opened;
+  bool ok = true;
   gui::ScopedModalRunner runner([&](QDialog& dialog) {
     auto& d = static_cast<StoreDialog&>(dialog);
-    caption = d.windowTitle();
+    opened.push_back(d.windowTitle() + " " + d.Text3->text() + (Shown(d.Frame2, &d) ? " Frame2" : ""));
     d.Text4->setPlainText(QStringLiteral("Hello\nTesmiro"));
+    d.Combo2->setCurrentIndex(d.Combo2->findText(QStringLiteral("IPAGothic")));
     d.Text5->setText(QStringLiteral("20"));
-    d.Command1->click();
+    (ok ? d.Command1 : d.Command2)->click();
     return dialog.result();
   });
-  EXPECT_TRUE(gui::RunStoreProperty(window()));
-  EXPECT_EQ(caption, QStringLiteral("ファイルのプロパティ"));
-  const StoreItem item = GUICore::GetStoreItemByID(t);
+  GUICore::ClearStoreUndo();
+  w.PictFileList->setFocus();
+  QTest::keyClick(w.PictFileList, Qt::Key_T, Qt::ControlModifier);
+  ASSERT_EQ(opened, std::vector<QString>{QStringLiteral("ファイルのプロパティ テキスト Frame2")});
+  const auto& list = FileListModule::Current();
+  const StoreItem item = GUICore::GetStoreItemByID(list.rows.at(list.cursorRow).id);
+  EXPECT_EQ(item.kind, StoreItemKind::Text);
   EXPECT_EQ(item.name, "Hello\r\nTesmiro");
-  EXPECT_EQ(item.size, 20.0f);
+  EXPECT_EQ(item.font, "IPAGothic");
   // Two lines of 20-point text: a box about two lines high and wider than
   // the longer word's letters at half the size.
   EXPECT_GT(item.width, 7 * 10);
   EXPECT_GT(item.height, 2 * 20);
   EXPECT_LT(item.height, 2 * 20 * 3);
+  GUICore::StoreUndo();  // adding and naming are one step
+  EXPECT_EQ(GUICore::StoreItemCount(), 1);
+
+  // The property command on the image: Cancel changes nothing, no step.
+  SelectOnly(before);
+  ok = false;
+  GUICore::ClearStoreUndo();
+  w.mnuStoreProperty->trigger();
+  EXPECT_EQ(opened.size(), 2u);
+  EXPECT_FALSE(GUICore::CanStoreUndo());
 }
 
 }  // namespace
