@@ -55,7 +55,12 @@ ReplacementFile::ReplacementFile(const fs::path& path) : shown_(path), target_(W
   if (dir.empty()) dir = ".";
   std::random_device rd;
   for (int attempt = 0; attempt < kNameAttempts && fd_ < 0; ++attempt) {
-    temp_ = dir / ("." + target_.filename().string() + "." + std::to_string(rd() % 100000000) + ".tmp");
+    std::string name(".");
+    name += target_.filename().string();
+    name += '.';
+    name += std::to_string(rd() % 100000000);
+    name += ".tmp";
+    temp_ = dir / name;
     // O_EXCL with O_CREAT never follows a link planted under the name.
     fd_ = ::open(temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ < 0 && errno != EEXIST) break;
