@@ -36,21 +36,5 @@ TEST(FileIo, ReplacingThroughALinkKeepsTheLinkAndTheFilesMode) {
   EXPECT_EQ(*fileio::ReadAll(dir / "new.tsm"), Bytes{3});
 }
 
-TEST(FileIo, AnUncommittedReplacementLeavesNothingBehind) {
-  TempDir dir;
-  ASSERT_TRUE(fileio::WriteAtomic(dir / "a", Bytes{1}, nullptr));
-  {
-    fileio::ReplacementFile f(dir / "a");
-    ASSERT_TRUE(f.ok());
-    EXPECT_EQ(f.tempPath().parent_path(), dir.path());
-    EXPECT_TRUE(f.write(Bytes(100, 9)));
-  }
-  EXPECT_EQ(*fileio::ReadAll(dir / "a"), Bytes{1});
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
-  fileio::ReplacementFile nowhere(dir / "missing" / "a");
-  EXPECT_FALSE(nowhere.ok());
-  EXPECT_NE(nowhere.error().find("missing"), std::string::npos);
-}
-
 }  // namespace
 }  // namespace tesmiro

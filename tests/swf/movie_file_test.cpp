@@ -196,23 +196,6 @@ TEST_F(MovieFileTest, ALinkPlantedBesideTheTargetIsNeverWrittenThrough) {
   EXPECT_EQ(Read("m.swf").size(), 23u);
 }
 
-TEST_F(MovieFileTest, AKeptMovieReplacesItsTargetOnlyWhenCommitted) {
-  const auto path = dir / "m.swf";
-  ASSERT_TRUE(fileio::WriteAtomic(path, std::vector<uint8_t>{1, 2, 3}, nullptr));
-  KeepFinishedMovie(true);
-  WriteSWFHeader(6, 10, 10, 12.0f);
-  ASSERT_TRUE(WriteMovieFile(path, 1));
-  WriteEnd();
-  ASSERT_TRUE(WriteMovieFile(path, 3));
-  AbandonMovieFile();  // a build's clean-up leaves a finished movie alone
-  auto movie = TakeFinishedMovie();
-  ASSERT_TRUE(movie);
-  EXPECT_EQ(Read("m.swf"), (std::vector<uint8_t>{1, 2, 3}));
-  ASSERT_TRUE(movie->commit());
-  EXPECT_EQ(Read("m.swf").size(), 23u);
-  EXPECT_FALSE(TakeFinishedMovie());
-}
-
 TEST_F(MovieFileTest, CancelledBuildLeavesNoPartialFile) {
   const auto path = dir / "c.swf";
   WriteSWFHeader(6, 10, 10, 12.0f);
