@@ -59,6 +59,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   const fs::path base = fs::is_directory(shm, ec) ? shm : fs::temp_directory_path();
   gScratch = base / ("tesmiro-project-build-fuzz-" + std::to_string(::getpid()));
   fs::create_directories(gScratch);
+  std::atexit([] {
+    std::error_code ignored;
+    fs::remove_all(gScratch, ignored);
+  });
   ActionCompiler::InstallBinding();
   return 0;
 }
