@@ -102,8 +102,8 @@ QUrl LoopbackServer::url(const QString& path) const {
   return u;
 }
 
-void LoopbackServer::mount(const QString& prefix, const QString& folder, bool cacheable) {
-  mounts_.insert(prefix, Mount{folder, cacheable});
+void LoopbackServer::mount(const QString& prefix, const QString& folder, bool cacheable, Transform transform) {
+  mounts_.insert(prefix, Mount{folder, cacheable, std::move(transform)});
 }
 
 void LoopbackServer::unmount(const QString& prefix) { mounts_.remove(prefix); }
@@ -185,6 +185,7 @@ HttpResponse LoopbackServer::serveFile(const Mount& mount, const QString& rest) 
   QFile file(real);
   if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileBytes) return Status(404);
   r.body = file.readAll();
+  if (mount.transform) r.body = mount.transform(real, r.body);
   if (mount.cacheable) fileCache_.insert(real, r.body);
   return r;
 }

@@ -53,7 +53,9 @@ class LoopbackServer : public QObject {
   // with ".." or "." segments and anything that leads outside the folder
   // (through links too) are refused. `cacheable` lets the browser keep them
   // for the run (files that never change while the program runs).
-  void mount(const QString& prefix, const QString& folder, bool cacheable = false);
+  // `transform` (optional) rewrites a file's bytes before they are sent.
+  using Transform = std::function<QByteArray(const QString& file, const QByteArray& body)>;
+  void mount(const QString& prefix, const QString& folder, bool cacheable = false, Transform transform = {});
   void unmount(const QString& prefix);
   // Answers /<token>/<path> exactly, or with `prefixMatch` every path below
   // it (the handler gets the rest after "<path>/").
@@ -71,6 +73,7 @@ class LoopbackServer : public QObject {
   struct Mount {
     QString folder;
     bool cacheable = false;
+    Transform transform;
   };
   struct Route {
     Handler handler;

@@ -1,7 +1,5 @@
 #include "ui/player/ruffle_flash_view.h"
 
-#include <fontconfig/fontconfig.h>
-
 #include <algorithm>
 
 #include <QCoreApplication>
@@ -19,15 +17,12 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-#endif
-
 #include "compiler/preview_reporter.h"
 #include "platform/windows1252.h"
 #include "project/model.h"
 #include "ui/player/host_page.h"
 #include "ui/player/loopback_server.h"
+#include "ui/player/player_routes.h"
 
 namespace tesmiro::player {
 
@@ -109,99 +104,6 @@ int NextViewId() {
 }
 
 QString Css(uint32_t rgb) { return QStringLiteral("#%1").arg(rgb & 0xFFFFFF, 6, 16, QLatin1Char('0')); }
-
-// Japanese device fonts of the movies ("_ゴシック", "_等幅", "_明朝", and
-// _sans as a Japanese desktop showed it) need font files the player can
-// read; these are the families looked for.
-struct DeviceFont {
-  const char* family;
-  const char* roles[3];
-};
-constexpr DeviceFont kDeviceFonts[] = {
-    {"IPAGothic", {"japaneseGothic", "japaneseGothicMono", "typewriter"}},
-    {"IPAPGothic", {"sans", nullptr, nullptr}},
-    {"IPAMincho", {"japaneseMincho", "serif", nullptr}},
-};
-
-struct FontFile {
-  QString family;
-  QString path;
-};
-
-QList<FontFile> FindDeviceFonts() {
-  QList<FontFile> found;
-#if defined(__SANITIZE_ADDRESS__)
-  // The font configuration lives for the whole program; its parser and
-  // matcher keep a few blocks they never free, which are not ours to report.
-  __lsan::ScopedDisabler configOwnsThese;
-#endif
-  if (!FcInit()) return found;
-  for (const DeviceFont& f : kDeviceFonts) {
-    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(f.family));
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-    FcChar8* family = nullptr;
-    FcChar8* file = nullptr;
-    if (match && FcPatternGetString(match, FC_FAMILY, 0, &family) == FcResultMatch &&
-        FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch &&
-        QString::fromUtf8(reinterpret_cast<const char*>(family)) == QLatin1String(f.family)) {
-      found.push_back({QString::fromLatin1(f.family), QString::fromUtf8(reinterpret_cast<const char*>(file))});
-    }
-    if (match) FcPatternDestroy(match);
-    FcPatternDestroy(pattern);
-  }
-  return found;
-}
-
-const QList<FontFile>& DeviceFontFiles() {
-  static const QList<FontFile> files = FindDeviceFonts();
-  return files;
-}
-
-// The server answers what every view shares once: the page's script and
-// style, the player's files and the device fonts.
-void SetUpSharedRoutes(LoopbackServer& server) {
-  if (server.property("tesmiroPlayerRoutes").toBool()) return;
-  server.setProperty("tesmiroPlayerRoutes", true);
-  server.route(QStringLiteral("host.js"), [](const QString&) {
-    HttpResponse r;
-    r.contentType = "text/javascript; charset=utf-8";
-    r.body = HostPageScript();
-    r.cacheable = true;
-    return r;
-  });
-  server.route(QStringLiteral("host.css"), [](const QString&) {
-    HttpResponse r;
-    r.contentType = "text/css; charset=utf-8";
-    r.body = HostPageStyle();
-    r.cacheable = true;
-    return r;
-  });
-  server.mount(QStringLiteral("ruffle"), RuffleFlashView::ruffleFolder(), true);
-  // Each font file by itself: the folders they lie in hold other files.
-  const QList<FontFile>& fonts = DeviceFontFiles();
-  for (qsizetype i = 0; i < fonts.size(); ++i) {
-    const QString path = fonts[i].path;
-    server.route(QStringLiteral("fonts/%1/%2").arg(i).arg(QFileInfo(path).fileName()), [path](const QString&) {
-      static QHash<QString, QByteArray> cache;
-      HttpResponse r;
-      if (!cache.contains(path)) {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly)) {
-          r.status = 404;
-          return r;
-        }
-        cache.insert(path, f.readAll());
-      }
-      r.contentType = LoopbackServer::contentTypeFor(path);
-      r.body = cache.value(path);
-      r.cacheable = true;
-      return r;
-    });
-  }
-}
 
 bool HasRuffle(const QString& folder) {
   if (folder.isEmpty() || !QFileInfo::exists(folder + QStringLiteral("/ruffle.js"))) return false;
@@ -294,7 +196,7 @@ RuffleFlashView::RuffleFlashView(QWidget* parent) : FlashHost(parent), viewId_(N
 
   server_ = LoopbackServer::shared();
   if (!server_) return;
-  SetUpSharedRoutes(*server_);
+  EnsurePlayerRoutes(*server_);
   const QPointer<RuffleFlashView> self(this);
   server_->route(viewPath(QStringLiteral("page.html")), [](const QString&) {
     HttpResponse r;
@@ -384,21 +286,8 @@ void RuffleFlashView::startLoad() {
   options[QStringLiteral("base")] = server_->url(viewPath(QStringLiteral("movie/"))).toString(QUrl::FullyEncoded);
   options[QStringLiteral("generation")] = generation_;
   options[QStringLiteral("logLevel")] = logLevel_;
-  QJsonArray fontSources;
-  QJsonObject defaultFonts;
-  const QList<FontFile>& fonts = DeviceFontFiles();
-  for (qsizetype i = 0; i < fonts.size(); ++i) {
-    fontSources.append(
-        server_->url(QStringLiteral("fonts/%1/%2").arg(i).arg(QFileInfo(fonts[i].path).fileName())).toString());
-    for (const DeviceFont& f : kDeviceFonts) {
-      if (fonts[i].family != QLatin1String(f.family)) continue;
-      for (const char* role : f.roles) {
-        if (role) defaultFonts[QLatin1String(role)] = QJsonArray{fonts[i].family};
-      }
-    }
-  }
-  options[QStringLiteral("fontSources")] = fontSources;
-  options[QStringLiteral("defaultFonts")] = defaultFonts;
+  const QJsonObject fonts = DeviceFontOptions(*server_);
+  for (auto it = fonts.begin(); it != fonts.end(); ++it) options[it.key()] = it.value();
   const QString json = QString::fromUtf8(QJsonDocument(options).toJson(QJsonDocument::Compact));
   page_->runJavaScript(QStringLiteral("window.tesmiro.load(%1)").arg(json));
 }
