@@ -8,7 +8,7 @@ packages=(
   zlib1g-dev libjpeg62-turbo-dev libpng-dev libgif-dev libfreetype-dev libfontconfig-dev
   qt6-base-dev qt6-multimedia-dev qt6-webengine-dev
   libgtest-dev libbenchmark-dev libturbojpeg0-dev
-  xvfb xauth chromium fonts-dejavu-core fonts-ipafont-gothic
+  xvfb xauth x11-utils chromium fonts-dejavu-core fonts-ipafont-gothic
   nodejs npm
 )
 if [ "${TESMIRO_WITH_CLANG:-0}" = 1 ]; then packages+=(clang); fi

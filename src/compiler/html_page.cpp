@@ -76,6 +76,9 @@ std::string FillHTMLTemplate(const std::string& page, int32_t width, int32_t hei
 bool WriteHTMLPage(const std::filesystem::path& moviePath, int32_t width, int32_t height) {
   std::filesystem::path page = moviePath;
   page.replace_extension(".html");
+  // A movie that is itself named ".html" keeps its bytes: the page goes
+  // beside it under the full name.
+  if (page == moviePath) page += ".html";
   const std::string text =
       FillHTMLTemplate(LoadHTMLTemplate(), width, height, moviePath.filename().string()) + "\r\n";
   std::string error;

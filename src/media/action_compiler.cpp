@@ -245,10 +245,12 @@ std::vector<uint8_t> Binding::compileButtonHandler(std::string& script, int32_t&
   return bytes;
 }
 
-void InstallBinding() {
+swf::ScriptCompiler* BindingInstance() {
   static Binding binding;
-  swf::InstallScriptCompiler(&binding);
+  return &binding;
 }
+
+void InstallBinding() { swf::InstallScriptCompiler(BindingInstance()); }
 
 namespace {
 

@@ -98,5 +98,7 @@ class Binding final : public swf::ScriptCompiler {
 
 // Makes this module the SWF writer's script compiler.
 void InstallBinding();
+// The binding object itself (for a scoped installation).
+swf::ScriptCompiler* BindingInstance();
 
 }  // namespace tesmiro::ActionCompiler

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <algorithm>
 #include <limits>
 
 namespace tesmiro::num {
@@ -19,25 +21,37 @@ T Saturate(double v) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-std::string Trim(std::string s) {
-  // printf leaves "1.5e+10"; the rules write exponents as "1.5E+10".
-  for (char& c : s)
-    if (c == 'e') c = 'E';
-  return s;
-}
 
 std::string General(double v, int digits) {
   if (v == 0) return "0";
   if (std::isnan(v)) return "NaN";
   if (std::isinf(v)) return v > 0 ? "Infinity" : "-Infinity";
   char buf[64];
-  // Shortest text that reads back to the same value at this precision.
-  for (int p = 1; p <= digits; ++p) {
-    std::snprintf(buf, sizeof buf, "%.*g", p, v);
+  // Fewest significant digits that read back to the same value at this
+  // precision.
+  int p = 1;
+  for (; p < digits; ++p) {
+    std::snprintf(buf, sizeof buf, "%.*e", p - 1, v);
     double back = std::strtod(buf, nullptr);
     if (digits <= 7 ? static_cast<float>(back) == static_cast<float>(v) : back == v) break;
   }
-  return Trim(buf);
+  std::snprintf(buf, sizeof buf, "%.*e", p - 1, v);
+  // The exponent of the rounded value decides the form, as it does for the
+  // runtime: plain digits from 0.0001 up to the precision's limit (250 is
+  // "250", not "2.5E+02"), an exponent outside ("1E+10", "1E-05").
+  const int exponent = std::atoi(std::strchr(buf, 'e') + 1);
+  if (exponent < -4 || exponent >= digits) {
+    std::string text = buf;
+    // Two exponent digits at least, no "+0" padding beyond them.
+    const size_t e = text.find('e');
+    std::string mantissa = text.substr(0, e);
+    const char sign = text[e + 1];
+    std::string digitsText = text.substr(e + 2);
+    while (digitsText.size() > 2 && digitsText[0] == '0') digitsText.erase(0, 1);
+    return mantissa + "E" + sign + digitsText;
+  }
+  std::snprintf(buf, sizeof buf, "%.*f", std::max(0, p - 1 - exponent), v);
+  return buf;
 }
 
 }  // namespace

@@ -75,4 +75,16 @@ struct Services {
 Services& Current();
 void Install(const Services& services);
 
+// Installs services for its lifetime; the previous ones come back after.
+class ScopedServices {
+ public:
+  explicit ScopedServices(const Services& services) : previous_(Current()) { Install(services); }
+  ~ScopedServices() { Install(previous_); }
+  ScopedServices(const ScopedServices&) = delete;
+  ScopedServices& operator=(const ScopedServices&) = delete;
+
+ private:
+  Services previous_;
+};
+
 }  // namespace tesmiro::ui

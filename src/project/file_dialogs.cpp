@@ -28,6 +28,7 @@ std::vector<std::string> SplitOn(std::string_view s, char sep) {
 }  // namespace
 
 void InstallFileDialogs(FileDialogService* service) { g_service = service; }
+FileDialogService* CurrentFileDialogs() { return g_service; }
 
 int32_t SaveFileDialog(FileDialogRecord& record) {
   auto* windows = ui::Current().windows;

@@ -49,6 +49,21 @@ class FileDialogService {
 
 // Installed by the window layer (null: every dialog is cancelled).
 void InstallFileDialogs(FileDialogService* service);
+FileDialogService* CurrentFileDialogs();
+
+// Installs a service for its lifetime; the previous one comes back after.
+class ScopedFileDialogs {
+ public:
+  explicit ScopedFileDialogs(FileDialogService* service) : previous_(CurrentFileDialogs()) {
+    InstallFileDialogs(service);
+  }
+  ~ScopedFileDialogs() { InstallFileDialogs(previous_); }
+  ScopedFileDialogs(const ScopedFileDialogs&) = delete;
+  ScopedFileDialogs& operator=(const ScopedFileDialogs&) = delete;
+
+ private:
+  FileDialogService* previous_;
+};
 
 // Closes the event property dialog and the script editor, shows the save
 // dialog (overwrite prompt), appends the default extension to a name

@@ -29,6 +29,21 @@ void AddRecentFile(const std::string& path) {
   if (g_state.changed) g_state.changed();
 }
 
+std::vector<RecentMenuEntry> BuildRecentFilesMenu() {
+  std::vector<RecentMenuEntry> menu;
+  for (const std::string& path : g_state.entries) {
+    if (path.empty()) continue;
+    // Byte offsets of the characters, so that no character is cut in two.
+    std::vector<size_t> starts;
+    for (size_t i = 0; i < path.size(); ++i)
+      if ((static_cast<unsigned char>(path[i]) & 0xC0) != 0x80) starts.push_back(i);
+    std::string shown = path;
+    if (starts.size() > 32) shown = path.substr(0, starts[3]) + "..." + path.substr(starts[starts.size() - 30]);
+    menu.push_back({"&" + std::to_string(menu.size() + 1) + "  " + shown, path});
+  }
+  return menu;
+}
+
 void LoadRecentFiles(const IniFile& ini) {
   for (int i = 1; i <= kRecentFileCount; ++i)
     g_state.entries[static_cast<size_t>(i - 1)] = ini.get(kSection, kKeyPrefix + std::to_string(i)).value_or("");

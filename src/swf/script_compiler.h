@@ -36,4 +36,18 @@ class ScriptCompiler {
 ScriptCompiler* CurrentScriptCompiler();
 void InstallScriptCompiler(ScriptCompiler* compiler);
 
+// Installs a compiler for its lifetime; the previous one comes back after.
+class ScopedScriptCompiler {
+ public:
+  explicit ScopedScriptCompiler(ScriptCompiler* compiler) : previous_(CurrentScriptCompiler()) {
+    InstallScriptCompiler(compiler);
+  }
+  ~ScopedScriptCompiler() { InstallScriptCompiler(previous_); }
+  ScopedScriptCompiler(const ScopedScriptCompiler&) = delete;
+  ScopedScriptCompiler& operator=(const ScopedScriptCompiler&) = delete;
+
+ private:
+  ScriptCompiler* previous_;
+};
+
 }  // namespace tesmiro::swf

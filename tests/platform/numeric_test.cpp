@@ -52,6 +52,15 @@ TEST(NumericTest, CStrIsTheShortestForm) {
   EXPECT_EQ(CStr(1.0f / 3.0f), "0.3333333");
   EXPECT_EQ(CStr(0.0f), "0");
   EXPECT_EQ(CStr(1e10f), "1E+10");
+  // Whole numbers below the precision's limit keep their digits.
+  EXPECT_EQ(CStr(250.0f), "250");
+  EXPECT_EQ(CStr(12060.0f), "12060");
+  EXPECT_EQ(CStr(1234567.0f), "1234567");
+  EXPECT_EQ(CStr(12345678.0f), "1.234568E+07");
+  EXPECT_EQ(CStr(-4500.0f), "-4500");
+  EXPECT_EQ(CStr(0.0001f), "0.0001");
+  EXPECT_EQ(CStr(0.00001f), "1E-05");
+  EXPECT_EQ(CStr(300.0), "300");
   EXPECT_EQ(CStr(int32_t{-42}), "-42");
   EXPECT_EQ(CStr(0.1), "0.1");
 }

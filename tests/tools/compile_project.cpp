@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "compiler/core_setup.h"
 #include "compiler/movie_compiler.h"
-#include "media/action_compiler.h"
 #include "platform/ui.h"
 #include "project/gui_core.h"
 #include "project/model.h"
@@ -49,10 +49,9 @@ int main(int argc, char** argv) {
     if (arg == "--html") html = true;
     if (arg == "--cancel-at" && i + 1 < argc) console.cancelAt = std::atoi(argv[++i]);
   }
-  ui::Install({&console, &console, nullptr});
   // Frame, button and clip scripts compile only through the installed binding.
-  ActionCompiler::InstallBinding();
-  GUICore::State().paths = AppPaths::InFolder(std::filesystem::path(argv[2]).parent_path());
+  core::Installation core({AppPaths::InFolder(std::filesystem::path(argv[2]).parent_path()),
+                           {&console, &console, nullptr}, nullptr});
   GUICore::NewProject();
   if (!GUICore::OpenProject(argv[1])) return 1;
   switch (GUICore::MakeMovieFile(argv[2], html)) {

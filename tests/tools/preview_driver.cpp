@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "compiler/core_setup.h"
 #include "compiler/movie_compiler.h"
 #include "compiler/previews.h"
 #include "compiler/text_effects.h"
@@ -177,10 +178,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   ConsoleUi console;
-  ui::Install({&console, nullptr, &console});
-  ActionCompiler::InstallBinding();
   const std::string command = argv[1];
   const fs::path dir = fs::absolute(argv[2]);
+  AppPaths paths = AppPaths::InFolder(dir);
+  paths.resources = TESMIRO_RESOURCES;
+  core::Installation core({paths, {&console, nullptr, &console}, nullptr});
   NewMovie(dir);
   if (command == "selected") return Selected();
   if (command == "placeholder") return Placeholder(dir);

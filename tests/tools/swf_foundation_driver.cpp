@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/square_shape.h"
+#include "demo/square_shape.h"
 #include "swf/swf_writer.h"
 
 using namespace tesmiro::SWFMakeCore;

@@ -42,6 +42,7 @@ std::string MakeFontKey(std::string_view fontName, int32_t originFlag, bool bold
 }
 
 void SetTextCollector(TextCollector c) { collector() = std::move(c); }
+TextCollector CurrentTextCollector() { return collector(); }
 
 void BuildGlyphTable(const text::FontSurface& surface, const std::string& text, int32_t originFlag,
                      int32_t& fontID, std::string& fontKey) {

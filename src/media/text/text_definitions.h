@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "media/text/font_surface.h"
 #include "media/text/glyph_outline.h"
@@ -28,6 +29,21 @@ std::string MakeFontKey(std::string_view fontName, int32_t originFlag, bool bold
 // the characters of all texts that share it.
 using TextCollector = std::function<std::string(const std::string& key)>;
 void SetTextCollector(TextCollector collector);
+TextCollector CurrentTextCollector();
+
+// Installs a collector for its lifetime; the previous one comes back after.
+class ScopedTextCollector {
+ public:
+  explicit ScopedTextCollector(TextCollector collector) : previous_(CurrentTextCollector()) {
+    SetTextCollector(std::move(collector));
+  }
+  ~ScopedTextCollector() { SetTextCollector(std::move(previous_)); }
+  ScopedTextCollector(const ScopedTextCollector&) = delete;
+  ScopedTextCollector& operator=(const ScopedTextCollector&) = delete;
+
+ private:
+  TextCollector previous_;
+};
 
 // Builds the glyph table for `surface`'s font (read at 64 points) and hands
 // back its key. When the cache already holds the key, its table is installed

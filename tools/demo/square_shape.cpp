@@ -1,4 +1,4 @@
-#include "app/square_shape.h"
+#include "demo/square_shape.h"
 
 #include <utility>
 

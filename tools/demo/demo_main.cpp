@@ -1,10 +1,10 @@
 // Writes a small demonstration movie through the SWF writer: a coloured
 // square in a sprite that slides and fades across the stage, a frame label
-// and a stop at the end. The main window replaces this program's role.
+// and a stop at the end. Kept as a small example of the writer on its own.
 #include <cstdio>
 #include <string>
 
-#include "app/square_shape.h"
+#include "demo/square_shape.h"
 #include "swf/swf_writer.h"
 
 using namespace tesmiro::SWFMakeCore;

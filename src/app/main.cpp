@@ -1,0 +1,48 @@
+// Tesmiro: the program. Makes the application, finds the program's folders,
+// installs the core's host services and opens the main window on the
+// project named on the command line, if any.
+#include <QApplication>
+#include <QStringList>
+#include <cstdio>
+#include <filesystem>
+
+#include "compiler/core_setup.h"
+#include "platform/app_paths.h"
+#include "project/event_colors.h"
+#include "ui/common/qt_services.h"
+#include "ui/common/qt_text.h"
+#include "ui/common/services.h"
+#include "ui/main/main_gui.h"
+
+int main(int argc, char** argv) {
+  using namespace tesmiro;
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Tesmiro"));
+  QApplication::setDesktopFileName(QStringLiteral("tesmiro"));
+
+  const AppPaths paths = AppPaths::ForExecutable(std::filesystem::path(gui::FromQ(QApplication::applicationFilePath())));
+  if (!paths.ensure()) {
+    std::fprintf(stderr, "tesmiro: 設定用のフォルダを作成できません: %s\n", paths.config.c_str());
+    return 1;
+  }
+
+  gui::QtPorts ports;
+  const gui::DesktopServices desktop = gui::QtDesktopServices();
+  core::Installation core({paths, ports.services(), desktop.fileDialogs});
+  EventListModule::ScopedSystemColors palette([](int32_t index) { return gui::SystemColor(index); });
+
+  // The one argument is a project path; a path with blanks that reached us
+  // split into several arguments is joined again.
+  QStringList args = QApplication::arguments();
+  args.removeFirst();
+  gui::MainGUI window;
+  window.Form_Load(args.join(' '));
+  const int status = app.exec();
+  // The private scratch folder of this run; in portable mode scratch files
+  // share the program's folder, which stays.
+  if (paths.scratch != paths.config) {
+    std::error_code ec;
+    std::filesystem::remove_all(paths.scratch, ec);
+  }
+  return status;
+}

@@ -1,0 +1,218 @@
+#include "project/preferences.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+
+#include "platform/numeric.h"
+#include "project/ini_file.h"
+#include "project/recent_files.h"
+
+namespace tesmiro::Prefs {
+namespace {
+
+constexpr const char* kMain = "Tesmiro";
+constexpr const char* kEventList = "EventList";
+// A value was read through a buffer of this many characters.
+constexpr size_t kMaxValueChars = 254;
+
+Preferences gPrefs;
+
+class Reader {
+ public:
+  explicit Reader(const IniFile& ini) : ini_(ini) {}
+  std::optional<std::string> text(const char* section, const std::string& key) const {
+    auto v = ini_.get(section, key);
+    if (v && v->size() > kMaxValueChars) v->resize(kMaxValueChars);
+    return v;
+  }
+  void get(const char* key, int32_t& v) const {
+    if (auto t = text(kMain, key)) v = num::RoundToInt32(num::Val(*t));
+  }
+  void get(const char* key, int16_t& v) const {
+    if (auto t = text(kMain, key)) v = num::RoundToInt16(num::Val(*t));
+  }
+  void get(const char* key, float& v) const {
+    if (auto t = text(kMain, key)) v = static_cast<float>(num::Val(*t));
+  }
+  void get(const char* key, std::string& v) const {
+    if (auto t = text(kMain, key)) v = *t;
+  }
+
+ private:
+  const IniFile& ini_;
+};
+
+class Writer {
+ public:
+  explicit Writer(IniFile& ini) : ini_(ini) {}
+  void put(const char* key, int32_t v) { ini_.set(kMain, key, std::to_string(v)); }
+  void put(const char* key, int16_t v) { ini_.set(kMain, key, std::to_string(v)); }
+  void put(const char* key, float v) { ini_.set(kMain, key, num::CStr(v)); }
+  void put(const char* key, const std::string& v) { ini_.set(kMain, key, v); }
+
+ private:
+  IniFile& ini_;
+};
+
+std::string ColorSetKey(int i) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "ColorSet%02d", i);
+  return buf;
+}
+
+}  // namespace
+
+Preferences& Current() { return gPrefs; }
+void ResetState() { gPrefs = Preferences{}; }
+
+void Load(const IniFile& ini, Preferences& p) {
+  const Reader r(ini);
+  r.get("WindowState", p.windowState);
+  if (p.windowState == 0) {
+    r.get("Left", p.left);
+    r.get("Top", p.top);
+    r.get("Width", p.width);
+    r.get("Height", p.height);
+  }
+  r.get("Splitter1", p.splitter1);
+  r.get("Splitter2", p.splitter2);
+  r.get("Splitter3", p.splitter3);
+  r.get("EPLeft", p.epLeft);
+  r.get("EPTop", p.epTop);
+  r.get("EPWidth", p.epWidth);
+  r.get("EPHeight", p.epHeight);
+  r.get("PWLeft", p.pwLeft);
+  r.get("PWTop", p.pwTop);
+  r.get("FWLeft", p.fwLeft);
+  r.get("FWTop", p.fwTop);
+
+  // Keys with a fixed default take it when missing.
+  auto fixed = [&](const char* key, auto& v, auto def) {
+    v = def;
+    r.get(key, v);
+  };
+  fixed("PosFilelistWindow", p.posFilelistWindow, 0);
+  r.get("SELeft", p.seLeft);
+  r.get("SETop", p.seTop);
+  r.get("SEWidth", p.seWidth);
+  r.get("SEHeight", p.seHeight);
+  fixed("DispScriptEditor", p.dispScriptEditor, int16_t{0});
+  r.get("TWLeft", p.twLeft);
+  r.get("TWTop", p.twTop);
+  r.get("TWWidth", p.twWidth);
+  r.get("TWHeight", p.twHeight);
+  fixed("MouseWheelScroll", p.mouseWheelScroll, 1);
+  p.mouseWheelScroll = std::clamp(p.mouseWheelScroll, 1, 16);
+  fixed("FilelistHistoryMax", p.filelistHistoryMax, 50);
+  fixed("FilelistMultiSelect", p.filelistMultiSelect, 0);
+  fixed("AlwaysEventSync", p.alwaysEventSync, 0);
+  fixed("SortFileList", p.sortFileList, 1);
+  fixed("PictEventPreview", p.pictEventPreview, 0);
+  fixed("DoubleClickProperty", p.doubleClickProperty, 0);
+  fixed("DispEventProperty", p.dispEventProperty, 0);
+  fixed("PosEventDialog", p.posEventDialog, 1);
+  fixed("WindowTopward", p.windowTopward, 63);
+  fixed("UseVerticalFont", p.useVerticalFont, 0);
+  fixed("DockScriptEditor", p.dockScriptEditor, 0);
+  fixed("PreviewFilePath", p.previewFilePath, 0);
+  fixed("AutoBackUpInterval", p.autoBackUpInterval, 1.0f);
+  fixed("DispSpriteTab", p.dispSpriteTab, 0);
+  fixed("PreviewUseIE", p.previewUseIE, 0);
+  fixed("PreviewSAPlayer", p.previewSAPlayer, 0);
+  fixed("SaveHTML", p.saveHTML, 0);
+  fixed("SAPlayerFileName", p.saPlayerFileName, std::string());
+  fixed("PreviewStreamSound", p.previewStreamSound, 1);
+  fixed("PreviewAttachSprite", p.previewAttachSprite, 0);
+  fixed("PreviewSelectedPlayer", p.previewSelectedPlayer, 0);
+  GUICore::LoadRecentFiles(ini);
+
+  auto& colors = EventListModule::EventColors();
+  for (int i = 0; i < kEventColorCount; ++i) {
+    if (auto t = r.text(kEventList, ColorSetKey(i))) EventListModule::ParseColorSet(*t, colors[static_cast<size_t>(i)]);
+  }
+  p.iconFilePath = r.text(kEventList, "IconFilePath").value_or("");
+  p.eventListIcon = 1;
+  if (auto t = r.text(kEventList, "EventListIcon")) p.eventListIcon = num::RoundToInt32(num::Val(*t));
+}
+
+void Save(IniFile& ini, const Preferences& p) {
+  Writer w(ini);
+  w.put("WindowState", p.windowState);
+  w.put("Left", p.left);
+  w.put("Top", p.top);
+  w.put("Width", p.width);
+  w.put("Height", p.height);
+  w.put("Splitter1", p.splitter1);
+  w.put("Splitter2", p.splitter2);
+  w.put("Splitter3", p.splitter3);
+  w.put("PictEventPreview", p.pictEventPreview);
+  w.put("DoubleClickProperty", p.doubleClickProperty);
+  w.put("DispEventProperty", p.dispEventProperty);
+  w.put("PosEventDialog", p.posEventDialog);
+  w.put("WindowTopward", p.windowTopward);
+  w.put("UseVerticalFont", p.useVerticalFont);
+  w.put("DispScriptEditor", static_cast<int16_t>(p.dispScriptEditor != 0 ? -1 : 0));
+  w.put("DockScriptEditor", p.dockScriptEditor);
+  w.put("PreviewFilePath", p.previewFilePath);
+  w.put("AutoBackUpInterval", p.autoBackUpInterval);
+  w.put("AlwaysEventSync", p.alwaysEventSync);
+  w.put("FilelistHistoryMax", p.filelistHistoryMax);
+  w.put("FilelistMultiSelect", p.filelistMultiSelect);
+  w.put("MouseWheelScroll", p.mouseWheelScroll);
+  w.put("DispSpriteTab", p.dispSpriteTab);
+  w.put("EPLeft", p.epLeft);
+  w.put("EPTop", p.epTop);
+  w.put("EPWidth", p.epWidth);
+  w.put("EPHeight", p.epHeight);
+  w.put("PWLeft", p.pwLeft);
+  w.put("PWTop", p.pwTop);
+  w.put("FWLeft", p.fwLeft);
+  w.put("FWTop", p.fwTop);
+  w.put("PosFilelistWindow", p.posFilelistWindow);
+  w.put("SELeft", p.seLeft);
+  w.put("SETop", p.seTop);
+  w.put("SEWidth", p.seWidth);
+  w.put("SEHeight", p.seHeight);
+  w.put("TWLeft", p.twLeft);
+  w.put("TWTop", p.twTop);
+  w.put("TWWidth", p.twWidth);
+  w.put("TWHeight", p.twHeight);
+  w.put("SortFileList", p.sortFileList);
+  w.put("PreviewUseIE", p.previewUseIE);
+  w.put("PreviewSAPlayer", p.previewSAPlayer);
+  w.put("SaveHTML", p.saveHTML);
+  w.put("SAPlayerFileName", p.saPlayerFileName);
+  w.put("PreviewStreamSound", p.previewStreamSound);
+  w.put("PreviewAttachSprite", p.previewAttachSprite);
+  w.put("PreviewSelectedPlayer", p.previewSelectedPlayer);
+  GUICore::SaveRecentFiles(ini);
+
+  const auto& colors = EventListModule::EventColors();
+  for (int i = 0; i < kEventColorCount; ++i)
+    ini.set(kEventList, ColorSetKey(i), EventListModule::FormatColorSet(colors[static_cast<size_t>(i)]));
+  ini.set(kEventList, "IconFilePath", p.iconFilePath);
+  ini.set(kEventList, "EventListIcon", std::to_string(p.eventListIcon));
+}
+
+void LoadFile(const std::filesystem::path& path, Preferences& p) { Load(IniFile::Load(path), p); }
+
+bool SaveFile(const std::filesystem::path& path, const Preferences& p, std::string* error) {
+  std::optional<IniFile> ini = IniFile::Read(path);
+  if (!ini) {
+    if (error) *error = path.string() + " を読み込めないため、設定を保存できませんでした。";
+    return false;
+  }
+  Save(*ini, p);
+  return ini->save(path, error);
+}
+
+int32_t BackupIntervalMs(double minutes) {
+  if (!(minutes > 0)) return 0;
+  const double ms = num::RoundHalfEven(minutes * 60000.0);
+  if (!(ms < kMaxBackupIntervalMs)) return kMaxBackupIntervalMs;
+  // A positive interval below one millisecond still means "on".
+  return std::max<int32_t>(1, static_cast<int32_t>(ms));
+}
+
+}  // namespace tesmiro::Prefs

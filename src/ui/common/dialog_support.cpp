@@ -1,0 +1,67 @@
+#include "ui/common/dialog_support.h"
+
+#include <QAbstractButton>
+#include <QKeyEvent>
+#include <QShortcut>
+#include <QWidget>
+#include <algorithm>
+
+#include "ui/common/qt_text.h"
+#include "ui/common/services.h"
+
+namespace tesmiro::gui {
+
+QRect FitInside(const QRect& window, const QRect& area) {
+  QRect r = window;
+  r.setWidth(std::min(r.width(), area.width()));
+  r.setHeight(std::min(r.height(), area.height()));
+  if (r.right() > area.right()) r.moveRight(area.right());
+  if (r.bottom() > area.bottom()) r.moveBottom(area.bottom());
+  if (r.left() < area.left()) r.moveLeft(area.left());
+  if (r.top() < area.top()) r.moveTop(area.top());
+  return r;
+}
+
+void PlaceFromTwips(QWidget* window, double leftTwips, double topTwips) {
+  const QPoint at(TwipsToPixels(leftTwips), TwipsToPixels(topTwips));
+  const QSize frame = window->frameGeometry().size();
+  const QRect fitted = FitInside(QRect(at, frame), Desktop().placement->workArea(at));
+  window->move(fitted.topLeft());
+  if (fitted.size() != frame) {
+    const QSize margins = frame - window->size();
+    window->resize(fitted.size() - margins);
+  }
+}
+
+void StoreTwips(const QWidget* window, int32_t& leftTwips, int32_t& topTwips) {
+  const QPoint p = window->frameGeometry().topLeft();
+  leftTwips = static_cast<int32_t>(PixelsToTwips(p.x()));
+  topTwips = static_cast<int32_t>(PixelsToTwips(p.y()));
+}
+
+void RouteEscapeTo(QWidget* dialog, QAbstractButton* button) {
+  auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), dialog);
+  esc->setContext(Qt::WindowShortcut);
+  QObject::connect(esc, &QShortcut::activated, button, [button] {
+    if (button->isEnabled()) button->click();
+  });
+}
+
+GreyCheckBox::GreyCheckBox(QWidget* parent) : QCheckBox(parent) { setTristate(true); }
+GreyCheckBox::GreyCheckBox(const QString& text, QWidget* parent) : QCheckBox(text, parent) { setTristate(true); }
+
+int GreyCheckBox::value() const {
+  switch (checkState()) {
+    case Qt::Checked: return 1;
+    case Qt::PartiallyChecked: return 2;
+    default: return 0;
+  }
+}
+
+void GreyCheckBox::setValue(int v) {
+  setCheckState(v == 1 ? Qt::Checked : v == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+}
+
+void GreyCheckBox::nextCheckState() { setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked); }
+
+}  // namespace tesmiro::gui

@@ -1,0 +1,204 @@
+#include "ui/common/services.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QAudioOutput>
+#include <QClipboard>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMediaPlayer>
+#include <QMenu>
+#include <QProcess>
+#include <QScreen>
+#include <QWidget>
+#include <memory>
+
+#include "ui/common/qt_text.h"
+
+namespace tesmiro::gui {
+namespace {
+
+// "画像 (*.jpg)" with patterns "*.jpg" "*.jpeg" -> "画像 (*.jpg) (*.jpg *.jpeg)"
+// unless the description already lists them.
+QString NameFilters(const std::vector<DialogModule::FilterEntry>& filters) {
+  QStringList out;
+  for (const auto& f : filters) {
+    QStringList patterns;
+    for (const auto& p : f.patterns) patterns << ToQ(p);
+    QString description = ToQ(f.description);
+    const QString list = patterns.join(' ');
+    out << (description.contains('(') ? description.section('(', 0, 0).trimmed() : description) + " (" + list + ")";
+  }
+  return out.join(QStringLiteral(";;"));
+}
+
+QString StartPath(const std::string& initialDir, const std::string& suggested) {
+  if (suggested.empty()) return ToQ(initialDir);
+  QFileInfo s(ToQ(suggested));
+  if (s.isAbsolute()) return s.filePath();
+  return initialDir.empty() ? s.filePath() : ToQ(initialDir) + '/' + s.filePath();
+}
+
+class QtFileDialogs final : public DialogModule::FileDialogService {
+ public:
+  bool openFile(const std::string& title, const std::vector<DialogModule::FilterEntry>& filters,
+                const std::string& initialDir, const std::string& suggested, bool multiSelect,
+                std::vector<std::string>& chosen) override {
+    QWidget* parent = QApplication::activeWindow();
+    const QString caption = ToQ(title);
+    const QString start = StartPath(initialDir, suggested);
+    chosen.clear();
+    if (multiSelect) {
+      for (const QString& f : QFileDialog::getOpenFileNames(parent, caption, start, NameFilters(filters)))
+        chosen.push_back(FromQ(f));
+    } else {
+      const QString f = QFileDialog::getOpenFileName(parent, caption, start, NameFilters(filters));
+      if (!f.isEmpty()) chosen.push_back(FromQ(f));
+    }
+    return !chosen.empty();
+  }
+  bool saveFile(const std::string& title, const std::vector<DialogModule::FilterEntry>& filters,
+                const std::string& initialDir, const std::string& suggested, std::string& chosen) override {
+    const QString f = QFileDialog::getSaveFileName(QApplication::activeWindow(), ToQ(title),
+                                                   StartPath(initialDir, suggested), NameFilters(filters));
+    chosen = FromQ(f);
+    return !f.isEmpty();
+  }
+};
+
+class QtPopupMenus final : public PopupMenus {
+ public:
+  QAction* exec(QMenu* menu, const QPoint& globalPos, QAction* defaultAction) override {
+    menu->setDefaultAction(defaultAction);
+    return menu->exec(globalPos);
+  }
+};
+
+class QtWindowPlacement final : public WindowPlacement {
+ public:
+  void setKeepOnTop(QWidget* window, bool onTop) override {
+    if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop) return;
+    const bool visible = window->isVisible();
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    // Changing a window flag hides the window.
+    if (visible) window->show();
+  }
+  QRect workArea(const QPoint& globalPos) const override {
+    QScreen* s = QGuiApplication::screenAt(globalPos);
+    if (!s) s = QGuiApplication::primaryScreen();
+    return s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
+  }
+  QPoint cursorPos() const override { return QCursor::pos(); }
+};
+
+class QtClock final : public Clock {
+ public:
+  QDateTime now() const override { return QDateTime::currentDateTime(); }
+};
+
+class QtOpener final : public Opener {
+ public:
+  bool openUrl(const QUrl& url) override { return QDesktopServices::openUrl(url); }
+  bool openFile(const QString& path) override { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+  bool showInFolder(const QString& path) override {
+    const QString uri = QUrl::fromLocalFile(path).toString();
+    // The freedesktop file-manager interface selects the file; without one
+    // the folder opens.
+    if (QProcess::execute(QStringLiteral("dbus-send"),
+                          {QStringLiteral("--session"), QStringLiteral("--print-reply"),
+                           QStringLiteral("--dest=org.freedesktop.FileManager1"), QStringLiteral("--type=method_call"),
+                           QStringLiteral("/org/freedesktop/FileManager1"),
+                           QStringLiteral("org.freedesktop.FileManager1.ShowItems"), "array:string:" + uri,
+                           QStringLiteral("string:")}) == 0)
+      return true;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+  }
+  bool runProgram(const QString& program, const QStringList& arguments) override {
+    return QProcess::startDetached(program, arguments);
+  }
+};
+
+class QtClipboard final : public Clipboard {
+ public:
+  QString text() const override { return QGuiApplication::clipboard()->text(); }
+  void setText(const QString& text) override { QGuiApplication::clipboard()->setText(text); }
+};
+
+class QtSoundPlayer final : public SoundPlayer {
+ public:
+  bool play(const QString& path) override {
+    if (!player_) {
+      // Made on first use: the media backend is slow to start.
+      output_ = std::make_unique<QAudioOutput>();
+      player_ = std::make_unique<QMediaPlayer>();
+      player_->setAudioOutput(output_.get());
+    }
+    player_->setSource(QUrl::fromLocalFile(path));
+    if (player_->error() != QMediaPlayer::NoError) return false;
+    player_->play();
+    return player_->error() == QMediaPlayer::NoError;
+  }
+  void stop() override {
+    if (!player_) return;
+    player_->stop();
+    player_->setSource(QUrl());
+  }
+  bool isPlaying() const override {
+    return player_ && player_->playbackState() == QMediaPlayer::PlayingState;
+  }
+
+ private:
+  std::unique_ptr<QAudioOutput> output_;
+  std::unique_ptr<QMediaPlayer> player_;
+};
+
+DesktopServices& Defaults() {
+  static QtFileDialogs dialogs;
+  static QtPopupMenus popups;
+  static QtWindowPlacement placement;
+  static QtClock clock;
+  static QtOpener opener;
+  static QtClipboard clipboard;
+  static QtSoundPlayer sound;
+  static DesktopServices d{&dialogs, &popups, &placement, &clock, &opener, &clipboard, &sound};
+  return d;
+}
+
+DesktopServices& Live() {
+  static DesktopServices live = Defaults();
+  return live;
+}
+
+template <class T>
+void Take(T*& into, T* from) {
+  if (from) into = from;
+}
+
+}  // namespace
+
+const DesktopServices& Desktop() { return Live(); }
+
+DesktopServices QtDesktopServices() { return Defaults(); }
+
+ScopedDesktop::ScopedDesktop(const DesktopServices& s)
+    : previous_(Live()), previousCoreDialogs_(DialogModule::CurrentFileDialogs()) {
+  DesktopServices& live = Live();
+  Take(live.fileDialogs, s.fileDialogs);
+  Take(live.popups, s.popups);
+  Take(live.placement, s.placement);
+  Take(live.clock, s.clock);
+  Take(live.opener, s.opener);
+  Take(live.clipboard, s.clipboard);
+  Take(live.sound, s.sound);
+  if (s.fileDialogs) DialogModule::InstallFileDialogs(s.fileDialogs);
+}
+
+ScopedDesktop::~ScopedDesktop() {
+  Live() = previous_;
+  DialogModule::InstallFileDialogs(previousCoreDialogs_);
+}
+
+}  // namespace tesmiro::gui

@@ -1,0 +1,101 @@
+#pragma once
+// The desktop services the windows use, behind small interfaces with Qt
+// defaults: file dialogs, popup menus, window placement, clock, URL and
+// file opener, clipboard and sound player. Tests swap in recording doubles
+// with ScopedDesktop, which restores the previous ones when it ends.
+#include <QDateTime>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <QUrl>
+
+#include "project/file_dialogs.h"
+
+class QAction;
+class QMenu;
+class QWidget;
+
+namespace tesmiro::gui {
+
+// Opens a popup menu at a screen position and returns the chosen entry,
+// or null when the menu was dismissed.
+class PopupMenus {
+ public:
+  virtual ~PopupMenus() = default;
+  virtual QAction* exec(QMenu* menu, const QPoint& globalPos, QAction* defaultAction) = 0;
+};
+
+class WindowPlacement {
+ public:
+  virtual ~WindowPlacement() = default;
+  virtual void setKeepOnTop(QWidget* window, bool onTop) = 0;
+  // The available area of the screen that holds the point.
+  virtual QRect workArea(const QPoint& globalPos) const = 0;
+  virtual QPoint cursorPos() const = 0;
+};
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual QDateTime now() const = 0;
+};
+
+class Opener {
+ public:
+  virtual ~Opener() = default;
+  virtual bool openUrl(const QUrl& url) = 0;          // web pages, mail
+  virtual bool openFile(const QString& path) = 0;     // with its associated program
+  virtual bool showInFolder(const QString& path) = 0; // the file manager, the file selected
+  virtual bool runProgram(const QString& program, const QStringList& arguments) = 0;
+};
+
+class Clipboard {
+ public:
+  virtual ~Clipboard() = default;
+  virtual QString text() const = 0;
+  virtual void setText(const QString& text) = 0;
+};
+
+class SoundPlayer {
+ public:
+  virtual ~SoundPlayer() = default;
+  // False when the file cannot be played here.
+  virtual bool play(const QString& path) = 0;
+  virtual void stop() = 0;
+  virtual bool isPlaying() const = 0;
+};
+
+struct DesktopServices {
+  DialogModule::FileDialogService* fileDialogs = nullptr;
+  PopupMenus* popups = nullptr;
+  WindowPlacement* placement = nullptr;
+  Clock* clock = nullptr;
+  Opener* opener = nullptr;
+  Clipboard* clipboard = nullptr;
+  SoundPlayer* sound = nullptr;
+};
+
+// The current services; never null members (the Qt defaults stand in for
+// anything not installed).
+const DesktopServices& Desktop();
+
+// Installs the non-null members for its lifetime; the previous services come
+// back when it ends. The file-dialog member is also installed as the core's
+// file dialogs.
+class ScopedDesktop {
+ public:
+  explicit ScopedDesktop(const DesktopServices& services);
+  ~ScopedDesktop();
+  ScopedDesktop(const ScopedDesktop&) = delete;
+  ScopedDesktop& operator=(const ScopedDesktop&) = delete;
+
+ private:
+  DesktopServices previous_;
+  DialogModule::FileDialogService* previousCoreDialogs_;
+};
+
+// The Qt implementations (for the composition root and for tests that
+// wrap them).
+DesktopServices QtDesktopServices();
+
+}  // namespace tesmiro::gui

@@ -1,0 +1,79 @@
+#include "ui/dialogs/splash_screen.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QPainter>
+
+#include "project/model.h"
+#include "ui/common/qt_text.h"
+
+namespace tesmiro::gui {
+namespace {
+
+constexpr int kPictureWidth = 299;  // 4485 x 1170 twips
+constexpr int kPictureHeight = 78;
+constexpr const char* kCustomPicture = "tesmiro_splash.jpg";
+
+}  // namespace
+
+QPixmap SplashWindow::BuiltInPicture() {
+  QPixmap pm(kPictureWidth, kPictureHeight);
+  QPainter p(&pm);
+  QLinearGradient g(0, 0, 0, kPictureHeight);
+  g.setColorAt(0, QColor(255, 248, 232));
+  g.setColorAt(1, QColor(236, 214, 176));
+  p.fillRect(pm.rect(), g);
+  p.setPen(QColor(128, 64, 0));
+  p.drawRect(pm.rect().adjusted(0, 0, -1, -1));
+  QFont title = PanelFont(22, true);
+  title.setItalic(true);
+  p.setFont(title);
+  p.drawText(QRect(12, 6, kPictureWidth - 24, 40), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Tesmiro"));
+  return pm;
+}
+
+QPixmap SplashWindow::SplashPicture() {
+  const AppPaths& paths = GUICore::State().paths;
+  for (const auto& folder : {paths.config, paths.resources}) {
+    const QString file = ToQ((folder / kCustomPicture).string());
+    if (!QFileInfo::exists(file)) continue;
+    QPixmap pm(file);
+    if (!pm.isNull()) return pm;
+  }
+  return BuiltInPicture();
+}
+
+void PlaceVersionLabels(QLabel* version, QLabel* build, const QSize& picture) {
+  version->adjustSize();
+  build->adjustSize();
+  build->move(picture.width() - build->width() - 8, picture.height() - build->height() - 4);
+  version->move(picture.width() - version->width() - 8, build->y() - version->height());
+}
+
+SplashWindow::SplashWindow(QWidget* owner)
+    : QWidget(owner, Qt::SplashScreen | Qt::FramelessWindowHint) {
+  setObjectName(QStringLiteral("SplashWindow"));
+  const QPixmap picture = SplashPicture();
+  Picture1 = new QLabel(this);
+  Picture1->setObjectName(QStringLiteral("Picture1"));
+  Picture1->setPixmap(picture);
+  Picture1->setGeometry(0, 0, picture.width(), picture.height());
+  Label1 = new QLabel(QString::fromUtf8(kVersionText), this);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->setFont(PanelFont(18, true));
+  QPalette brown = Label1->palette();
+  brown.setColor(QPalette::WindowText, ToQColor(0x004080));
+  Label1->setPalette(brown);
+  Label2 = new QLabel(QString::fromUtf8(kBuildText), this);
+  Label2->setObjectName(QStringLiteral("Label2"));
+  Label2->setPalette(brown);
+  PlaceVersionLabels(Label1, Label2, picture.size());
+  setFixedSize(picture.size());
+  if (owner) {
+    const QRect o = owner->frameGeometry();
+    move(o.center() - rect().center());
+  }
+}
+
+}  // namespace tesmiro::gui

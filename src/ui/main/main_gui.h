@@ -1,0 +1,268 @@
+#pragma once
+// The main window. Controls and menu items keep the names the rest of the
+// program knows them by (objectName too, so tests find them with
+// findChild); handlers are named after the control and the event.
+//
+// Areas built later add their own section below and their own source file
+// (main_gui_event_list.cpp, main_gui_file_list.cpp, main_gui_script.cpp,
+// main_gui_preview.cpp); until then their setup functions and the handlers
+// that the start-up and the keys call are the empty ones of
+// main_gui_areas.cpp.
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QScrollBar;
+class QTimer;
+
+namespace tesmiro::GUICore {
+class ScopedRecentFilesHook;
+}
+
+namespace tesmiro::gui {
+
+class PrintCanvas;
+class SplitterHandle;
+class SplashWindow;
+
+class MainGUI : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit MainGUI(QWidget* parent = nullptr);
+  ~MainGUI() override;
+  // The window its constructor registered; null before and after.
+  static MainGUI* instance();
+
+  // ---- start-up and shut-down (main_gui.cpp) ------------------------------
+  // The whole start-up; `commandLine` is the argument text (one pair of
+  // enclosing double quotes is removed).
+  void Form_Load(const QString& commandLine);
+  // The shut-down; false when the user cancelled at the save question (the
+  // window stays). Runs once: later calls answer true.
+  bool Form_Unload();
+  void Form_Resize();
+  // Keys seen before the focused control; true when the key was used.
+  bool Form_KeyDown(int keyCode, int shift);
+  bool Form_KeyUp(int keyCode, int shift);
+  // cancel = 1 when the user chose Cancel, or when Yes did not save.
+  void ConfirmSaveProject(int& cancel);
+  void LoadPreference();
+  // False (with the reason) when the settings file could not be written.
+  bool SavePreference(std::string* error = nullptr);
+  void EnumTrueTypeFont();
+  // The installed outline fonts (0-based), for the material dialog.
+  const std::vector<std::string>& fontList() const { return fontList_; }
+
+  // ---- layout and splitters ----------------------------------------------
+  void SizeControls(double& x, double& y2, double& y3);
+  void SizeControlsCall();
+  void imgSplitter_MouseDown(int button, int shift, int x, int y);
+  void imgSplitter_MouseMove(int button, int shift, int x, int y);
+  void imgSplitter_MouseUp(int button, int shift, int x, int y);
+  void imgSplitter2_MouseDown(int button, int shift, int x, int y);
+  void imgSplitter2_MouseMove(int button, int shift, int x, int y);
+  void imgSplitter2_MouseUp(int button, int shift, int x, int y);
+  void imgSplitter3_MouseDown(int button, int shift, int x, int y);
+  void imgSplitter3_MouseMove(int button, int shift, int x, int y);
+  void imgSplitter3_MouseUp(int button, int shift, int x, int y);
+  // Whether the docked script panel takes its place below the event list.
+  bool scriptPanelShown() const;
+  int listEventHeadHeight() const;
+
+  // ---- backup timer, cancel button, status line ---------------------------
+  void Timer1_Timer();
+  void Command7_Click();
+  // Build progress: prints the line, lets the window run once; true when
+  // cancel was pressed since the build started.
+  bool buildStep(const std::string& line);
+  // The build starts (true) or ends: the cancel button shows, and every
+  // command that would change the model or start another build is off.
+  void setBuildRunning(bool running);
+  bool buildRunning() const { return buildRunning_; }
+  // Clears the status line and prints one line.
+  void printStatus(const QString& line);
+
+  // ---- menus (main_gui_menus.cpp) -----------------------------------------
+  void BuildRecentFilesMenu();
+  void mnuEditUndo_Click();
+  void mnuEditRedo_Click();
+  void mnuEvent_Click();
+  void mnuSelAllEvent_Click();
+  void mnuScriptEditor_Click();
+  void mnuDispSpriteTag_Click();
+  void mnuOpenHelp_Click();
+  void mnuVersion_Click();
+
+  // ---- File commands (main_gui_file.cpp) ----------------------------------
+  void mnuCreateNew_Click();
+  void mnuOpenFile_Click();
+  void mnuMostRecent_Click(int k);
+  // True when the project was written.
+  bool mnuSaveOverride_Click();
+  bool mnuSaveAs_Click();
+  void mnuMakeSWF_Click();
+  void mnuQuit_Click();
+  // Opens a project as the command line and drops do (after the question).
+  bool openProjectFile(const std::string& path);
+
+  // ---- handlers of later areas (empty in main_gui_areas.cpp until built) --
+  void PictEventList_Click();
+  void PictEventList_GotFocus();
+  void PictEventList_LostFocus();
+  void PictFileList_GotFocus();
+  void ListEventStepValue(int step);
+  void ListEventStepTargets(int step);
+  // Puts an area's own widget in place of its placeholder: the list's scroll
+  // bars move into it, objectName and geometry are kept.
+  void replaceFileList(QWidget* list);
+  void replaceEventList(QWidget* list);
+
+  // ---- controls -----------------------------------------------------------
+  PrintCanvas* Picture1 = nullptr;  // information panel and status line
+  QWidget* ListJpegStoreHead = nullptr;
+  QWidget* PictFileList = nullptr;
+  QScrollBar* VScroll1 = nullptr;
+  QScrollBar* HScroll1 = nullptr;
+  QWidget* ListEventHead = nullptr;
+  QWidget* PictEventList = nullptr;
+  QScrollBar* VScroll2 = nullptr;
+  QScrollBar* HScroll2 = nullptr;
+  QWidget* Picture4 = nullptr;  // bar of the docked script panel
+  QLabel* Label1 = nullptr;     // "Line：" n
+  QLabel* Label2 = nullptr;     // script target caption
+  QComboBox* Combo1 = nullptr;  // search text
+  QPushButton* Command4 = nullptr;  // search
+  QPushButton* Command5 = nullptr;  // syntax check
+  QPushButton* Command6 = nullptr;  // undock
+  QPlainTextEdit* Text1 = nullptr;  // script text
+  QPushButton* Command1 = nullptr;  // play sound
+  QPushButton* Command2 = nullptr;  // stop sound
+  QPushButton* Command3 = nullptr;  // edit sprite
+  QPushButton* Command7 = nullptr;  // cancel build
+  SplitterHandle* imgSplitter = nullptr;
+  SplitterHandle* imgSplitter2 = nullptr;
+  SplitterHandle* imgSplitter3 = nullptr;
+  QFrame* picSplitter = nullptr;
+  QFrame* picSplitter2 = nullptr;
+  QFrame* picSplitter3 = nullptr;
+  QTimer* Timer1 = nullptr;  // automatic backup
+
+  // ---- menu items ---------------------------------------------------------
+  QMenu* mnuFile = nullptr;
+  QAction* mnuCreateNew = nullptr;
+  QAction* mnuOpenFile = nullptr;
+  QAction* mnuSaveOverride = nullptr;
+  QAction* mnuSaveAs = nullptr;
+  QAction* mnuImportProject = nullptr;
+  QAction* mnuMakeSWF = nullptr;
+  QAction* mnuProject = nullptr;
+  QAction* mnuOption = nullptr;
+  std::vector<QAction*> mnuMostRecent;  // element 0 always exists
+  QAction* mnuQuit = nullptr;
+
+  QMenu* mnuEvent = nullptr;  // Edit
+  QAction* mnuEditUndo = nullptr;
+  QAction* mnuEditRedo = nullptr;
+  QAction* mnuCopyEvent = nullptr;
+  QAction* mnuCutEvent = nullptr;
+  QAction* mnuPasteEvent = nullptr;
+  QAction* mnuSelAllEvent = nullptr;
+  QAction* mnuSearch = nullptr;
+  QAction* mnuSearchNext = nullptr;
+  QAction* mnuEventSync = nullptr;
+  QAction* mnuInsertAction = nullptr;
+  QAction* mnuDeleteEvent = nullptr;
+  QAction* mnuEventProperty = nullptr;
+
+  QMenu* mnuDisplay = nullptr;  // View
+  QAction* mnuScriptEditor = nullptr;
+  QAction* mnuEventlistOption = nullptr;
+  QAction* mnuDispSpriteTag = nullptr;
+
+  QMenu* mnuPreview = nullptr;
+  QAction* mnuPreviewWindow = nullptr;
+  QAction* mnuPreviewWindowSelected = nullptr;
+  QAction* mnuPreviewBrowser = nullptr;
+  QAction* mnuPreviewSAPlayer = nullptr;
+  QAction* mnuPreviewTrace = nullptr;
+  QAction* mnuPreviewOption = nullptr;
+
+  QMenu* mnuHelp = nullptr;
+  QAction* mnuOpenHelp = nullptr;
+  QAction* mnuVersion = nullptr;
+
+  // Hidden popups.
+  QMenu* mnuJpegStore = nullptr;  // file list
+  QAction* mnuAddEvent = nullptr;
+  QAction* mnuStoreUndo = nullptr;
+  QAction* mnuStoreRedo = nullptr;
+  QMenu* mnuStoreOpen = nullptr;
+  QAction* mnuStoreOpenFile = nullptr;
+  QAction* mnuStoreOpenFolder = nullptr;
+  QAction* mnuSelAllStore = nullptr;
+  QAction* mnuDeleteStore = nullptr;
+  QMenu* mnuAdd = nullptr;
+  QAction* mnuAddFile = nullptr;
+  QAction* mnuAddText = nullptr;
+  QAction* mnuAddSprite = nullptr;
+  QAction* mnuAddFolder = nullptr;
+  QAction* mnuDuplicateItem = nullptr;
+  QAction* mnuStoreProperty = nullptr;
+  QMenu* mnuEventSelectRoot = nullptr;
+  std::vector<QAction*> mnuEventSelect;  // element 0 "&0    (メイン)"
+  QMenu* mnuSpriteTag = nullptr;
+  QAction* mnuSpriteTagClose = nullptr;
+  QMenu* mnuSort = nullptr;
+  QAction* mnuSortUp = nullptr;
+  QAction* mnuSortDown = nullptr;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void createControls();
+  void createMenus();  // main_gui_menus.cpp
+  void connectFileMenu();  // main_gui_file.cpp
+  // Area setup, each in its area's file (empty ones in main_gui_areas.cpp).
+  void setupEventListArea();
+  void setupFileListArea();
+  void setupScriptArea();
+  void setupPreviewArea();
+  void setupDialogArea();
+
+  void replaceList(QWidget*& slot, QWidget* list, QScrollBar* v, QScrollBar* h);
+  void applyWindowPreferences();
+  void storeWindowPreferences();
+  bool isTextInput(const QWidget* w) const;
+  bool routeKey(QObject* watched, QKeyEvent* event);
+  QWidget* focusedControl() const;
+
+  std::vector<std::string> fontList_;
+  std::unique_ptr<GUICore::ScopedRecentFilesHook> recentFilesHook_;
+  QPointer<SplashWindow> splash_;
+  int splitterGap_ = 3;
+  bool splitterMoving_[3] = {false, false, false};
+  bool unloaded_ = false;
+  bool loading_ = false;
+  bool buildRunning_ = false;
+  bool cancelPressed_ = false;
+  bool closeAfterBuild_ = false;
+  std::vector<std::pair<QAction*, bool>> actionsBeforeBuild_;
+  std::vector<std::pair<QWidget*, bool>> controlsBeforeBuild_;
+};
+
+}  // namespace tesmiro::gui

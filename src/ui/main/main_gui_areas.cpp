@@ -1,0 +1,23 @@
+// The parts of the main window that later areas build: each area moves its
+// functions from here into its own file (main_gui_event_list.cpp,
+// main_gui_file_list.cpp, main_gui_script.cpp, main_gui_preview.cpp,
+// main_gui_dialogs.cpp) and deletes them here. Until then the menu items of
+// an area exist and do nothing.
+#include "ui/main/main_gui.h"
+
+namespace tesmiro::gui {
+
+void MainGUI::setupEventListArea() {}
+void MainGUI::setupFileListArea() {}
+void MainGUI::setupScriptArea() {}
+void MainGUI::setupPreviewArea() {}
+void MainGUI::setupDialogArea() {}
+
+void MainGUI::PictEventList_Click() {}
+void MainGUI::PictEventList_GotFocus() {}
+void MainGUI::PictEventList_LostFocus() {}
+void MainGUI::PictFileList_GotFocus() {}
+void MainGUI::ListEventStepValue(int) {}
+void MainGUI::ListEventStepTargets(int) {}
+
+}  // namespace tesmiro::gui

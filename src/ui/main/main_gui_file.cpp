@@ -1,0 +1,165 @@
+// The File menu: new, open, recent projects, save, save as, Make SWF and
+// quit.
+#include <QAction>
+#include <QDir>
+#include <QMenu>
+#include <cctype>
+#include <filesystem>
+
+#include "compiler/html_page.h"
+#include "compiler/movie_compiler.h"
+#include "platform/ui.h"
+#include "project/build_lock.h"
+#include "project/file_dialogs.h"
+#include "project/gui_core.h"
+#include "project/model.h"
+#include "project/paths.h"
+#include "project/preferences.h"
+#include "project/project_file.h"
+#include "project/timelines.h"
+#include "ui/common/qt_text.h"
+#include "ui/main/main_gui.h"
+#include "ui/main/print_canvas.h"
+
+namespace tesmiro::gui {
+namespace {
+
+constexpr const char* kProjectFilter = "Tesmiro ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ (*.tsm)\0*.tsm\0";
+constexpr size_t kProjectFilterSize = sizeof("Tesmiro ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ (*.tsm)\0*.tsm\0") - 1;
+constexpr const char* kMovieFilter = "Shockwave Flash オブジェクト (*.swf)\0*.swf\0";
+constexpr size_t kMovieFilterSize = sizeof("Shockwave Flash オブジェクト (*.swf)\0*.swf\0") - 1;
+
+// Where the dialogs start for a project without a file.
+std::string HomeFolder() { return FromQ(QDir::homePath()); }
+
+std::string ProjectFolderOrHome() {
+  const std::string& path = GUICore::State().projectPath;
+  return path.empty() ? HomeFolder() : GUICore::GetFolderPart(path);
+}
+
+bool EndsWithNoCase(const std::string& s, const std::string& tail) {
+  if (s.size() < tail.size()) return false;
+  for (size_t i = 0; i < tail.size(); ++i) {
+    const char a = s[s.size() - tail.size() + i];
+    if (std::tolower(static_cast<unsigned char>(a)) != tail[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void MainGUI::connectFileMenu() {
+  connect(mnuCreateNew, &QAction::triggered, this, [this] { mnuCreateNew_Click(); });
+  connect(mnuOpenFile, &QAction::triggered, this, [this] { mnuOpenFile_Click(); });
+  connect(mnuSaveOverride, &QAction::triggered, this, [this] { mnuSaveOverride_Click(); });
+  connect(mnuSaveAs, &QAction::triggered, this, [this] { mnuSaveAs_Click(); });
+  connect(mnuMakeSWF, &QAction::triggered, this, [this] { mnuMakeSWF_Click(); });
+  connect(mnuQuit, &QAction::triggered, this, [this] { mnuQuit_Click(); });
+  connect(mnuMostRecent.front(), &QAction::triggered, this, [this] { mnuMostRecent_Click(0); });
+}
+
+void MainGUI::mnuCreateNew_Click() {
+  if (buildRunning_) return;
+  int cancel = 0;
+  ConfirmSaveProject(cancel);
+  if (cancel == 1) return;
+  GUICore::NewProject();
+  GUICore::State().projectPath.clear();
+}
+
+void MainGUI::mnuOpenFile_Click() {
+  if (buildRunning_) return;
+  int cancel = 0;
+  ConfirmSaveProject(cancel);
+  if (cancel == 1) return;
+  DialogModule::FileDialogRecord r;
+  r.filter.assign(kProjectFilter, kProjectFilterSize);
+  r.defaultExt = "tsm";
+  r.initialDir = ProjectFolderOrHome();
+  if (DialogModule::OpenFileDialog(r) != 0 && !r.file.empty()) GUICore::OpenProject(r.file);
+  if (GUICore::State().settings.option(2) == 'D') Prefs::Current().doubleClickProperty = 1;
+}
+
+void MainGUI::mnuMostRecent_Click(int k) {
+  if (buildRunning_ || k < 0 || k >= static_cast<int>(mnuMostRecent.size())) return;
+  const std::string path = FromQ(mnuMostRecent[static_cast<size_t>(k)]->data().toString());
+  if (path.empty()) return;
+  int cancel = 0;
+  ConfirmSaveProject(cancel);
+  if (cancel == 1) return;
+  GUICore::OpenProject(path);
+}
+
+bool MainGUI::openProjectFile(const std::string& path) {
+  if (buildRunning_) return false;
+  int cancel = 0;
+  ConfirmSaveProject(cancel);
+  if (cancel == 1) return false;
+  return GUICore::OpenProject(path);
+}
+
+bool MainGUI::mnuSaveOverride_Click() {
+  if (buildRunning_) return false;
+  const std::string path = GUICore::State().projectPath;
+  if (path.empty()) return mnuSaveAs_Click();
+  return GUICore::SaveProject(path);
+}
+
+bool MainGUI::mnuSaveAs_Click() {
+  if (buildRunning_) return false;
+  DialogModule::FileDialogRecord r;
+  r.filter.assign(kProjectFilter, kProjectFilterSize);
+  r.defaultExt = "tsm";
+  r.initialDir = ProjectFolderOrHome();
+  r.file = GUICore::State().projectPath;
+  if (DialogModule::SaveFileDialog(r) == 0 || r.file.empty()) return false;
+  // The project takes the new name only once it is really there.
+  if (!GUICore::SaveProject(r.file)) return false;
+  GUICore::State().projectPath = r.file;
+  GUICore::SetCaption("[ " + GUICore::GetFileNamePart(r.file) + " ] - Tesmiro");
+  return true;
+}
+
+void MainGUI::mnuMakeSWF_Click() {
+  if (buildRunning_ || GUICore::BuildInProgress()) return;
+  DialogModule::FileDialogRecord r;
+  r.filter.assign(kMovieFilter, kMovieFilterSize);
+  r.defaultExt = "swf";
+  r.title = "SWFファイルの生成";
+  const std::string& project = GUICore::State().projectPath;
+  if (!project.empty()) {
+    r.initialDir = GUICore::GetFolderPart(project);
+    if (EndsWithNoCase(project, ".tsm")) r.file = project.substr(0, project.size() - 4);
+  } else {
+    r.initialDir = HomeFolder();
+  }
+  if (DialogModule::SaveFileDialog(r) == 0 || r.file.empty()) return;
+  const std::filesystem::path out(r.file);
+
+  GUICore::ShowTimeline(0, false);
+  if (GUICore::MakeSWF(out, true) != GUICore::BuildResult::Done) return;
+
+  const ProjectSettings& s = GUICore::State().settings;
+  if (s.option(1) == 'C') {
+    if (GUICore::GetSWFVersion() == 4) {
+      ui::Current().messages->message("警告",
+                                      "SWF4ではファイルを圧縮することは出来ません。\r\n"
+                                      "圧縮は実施されませんでした。",
+                                      ui::Icon::Exclamation);
+    } else if (GUICore::CompressSWF(out)) {
+      std::error_code ec;
+      const auto size = std::filesystem::file_size(out, ec);
+      // Below the build's own result line.
+      Picture1->setCurrentX(0);
+      Picture1->setCurrentY(14);
+      Picture1->Print(QStringLiteral("圧縮 (%1KB)").arg(ec ? 0 : size / 1024));
+    } else {
+      return;
+    }
+  }
+  if (Prefs::Current().saveHTML == 1) GUICore::WriteHTMLPage(out, s.width, s.height);
+}
+
+void MainGUI::mnuQuit_Click() { close(); }
+
+}  // namespace tesmiro::gui

@@ -1,0 +1,51 @@
+#!/bin/sh
+# Starts the real program as a user would, with a project argument, on a
+# real (virtual) display, and checks after a few seconds that it still runs
+# and shows the project's window. A picture of the window is kept.
+#   smoke_test.sh TESMIRO GRAB_WINDOW MAKE_PROJECT OUT_DIR
+set -eu
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" sh "$0" "$@"
+fi
+tesmiro=$1 grab=$2 make_project=$3 out=$4
+
+work=$(mktemp -d)
+pid=
+cleanup() {
+  status=$?
+  if [ -n "$pid" ]; then
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+  exit "$status"
+}
+trap cleanup EXIT
+# A first start: no settings, no backup.
+export XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" XDG_DATA_HOME="$work/data"
+export QT_QPA_PLATFORM=xcb
+mkdir -p "$work/my projects"
+"$make_project" "$work/my projects/smoke.tsm" 8 >/dev/null
+
+"$tesmiro" "$work/my projects/smoke.tsm" >"$work/tesmiro.log" 2>&1 &
+pid=$!
+title='"[ smoke.tsm ] - Tesmiro"'
+id=
+for _ in $(seq 1 60); do
+  sleep 0.5
+  if ! kill -0 "$pid" 2>/dev/null; then
+    echo "tesmiro ended early:"; cat "$work/tesmiro.log"; exit 1
+  fi
+  id=$(xwininfo -root -tree | grep -F "$title" | awk '{print $1}' | head -n 1)
+  [ -n "$id" ] && break
+done
+if [ -z "$id" ]; then
+  echo "no window titled $title; windows:"; xwininfo -root -tree | grep '"' | head -n 20
+  cat "$work/tesmiro.log"; exit 1
+fi
+# Still there a few seconds later, not stuck in a question.
+sleep 3
+kill -0 "$pid" 2>/dev/null || { echo "tesmiro ended:"; cat "$work/tesmiro.log"; exit 1; }
+mkdir -p "$out"
+"$grab" "$id" "$out/smoke-main-window.png"
+echo "window $id kept in $out/smoke-main-window.png"

@@ -1,0 +1,178 @@
+// Layout of the main window: the three splitters with their limits, the
+// docked script panel, the tab strip's height, the backup timer from the
+// preferences, and the status line.
+#include <QAction>
+#include <QApplication>
+#include <QFrame>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+
+#include "project/backup.h"
+#include "project/gui_core.h"
+#include "project/model.h"
+#include "project/preferences.h"
+#include "support/main_gui_fixture.h"
+#include "ui/main/print_canvas.h"
+#include "ui/main/splitter_handle.h"
+
+namespace tesmiro::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+void Mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button) {
+  const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
+  QMouseEvent e(type, at, w->mapToGlobal(at), button, held, Qt::NoModifier);
+  QApplication::sendEvent(w, &e);
+}
+
+// A drag that starts on the handle and ends `by` pixels away.
+void Drag(QWidget* handle, QPoint by) {
+  const QPoint start(0, 0);
+  Mouse(handle, QEvent::MouseButtonPress, start, Qt::LeftButton);
+  Mouse(handle, QEvent::MouseMove, start + by / 2, Qt::NoButton);
+  Mouse(handle, QEvent::MouseMove, start + by, Qt::NoButton);
+  Mouse(handle, QEvent::MouseButtonRelease, start + by, Qt::LeftButton);
+}
+
+class LayoutTest : public MainGuiTest {
+ protected:
+  gui::MainGUI& StartSized(int w, int h, const std::string& ini = "") {
+    if (!ini.empty()) std::ofstream(temp / "tesmiro.ini") << ini;
+    gui::MainGUI& win = start();
+    win.setWindowState(Qt::WindowNoState);
+    win.resize(w, h);
+    Settle();
+    return win;
+  }
+  int ClientWidth() { return window().centralWidget()->width(); }
+  int ClientHeight() { return window().centralWidget()->height(); }
+};
+
+TEST_F(LayoutTest, TheVerticalSplitterStopsAHundredPixelsFromEitherSide) {
+  gui::MainGUI& w = StartSized(800, 600);
+  ASSERT_EQ(ClientWidth(), 800);
+  Drag(w.imgSplitter, QPoint(20 - w.imgSplitter->x(), 0));
+  EXPECT_EQ(w.picSplitter->x(), 100);
+  EXPECT_EQ(w.PictFileList->width(), 100);
+  EXPECT_EQ(w.PictEventList->x(), 103);
+  EXPECT_FALSE(w.picSplitter->isVisible());
+  Drag(w.imgSplitter, QPoint(790 - w.imgSplitter->x(), 0));
+  EXPECT_EQ(w.picSplitter->x(), 700);
+  EXPECT_EQ(w.Picture1->width(), 700);
+  EXPECT_EQ(w.PictEventList->width(), 800 - 703);
+}
+
+TEST_F(LayoutTest, TheHorizontalSplittersStaySixtySixPixelsInside) {
+  gui::MainGUI& w = StartSized(800, 600, "[Tesmiro]\nDockScriptEditor=1\nDispScriptEditor=-1\n");
+  const int H = ClientHeight();
+  ASSERT_TRUE(w.scriptPanelShown());
+  Drag(w.imgSplitter2, QPoint(0, 10 - w.imgSplitter2->y()));
+  EXPECT_EQ(w.Picture1->height(), 66);
+  EXPECT_EQ(w.ListJpegStoreHead->y(), 69);
+  Drag(w.imgSplitter2, QPoint(0, H - w.imgSplitter2->y()));
+  EXPECT_EQ(w.Picture1->height(), H - 66);
+  Drag(w.imgSplitter3, QPoint(0, 5 - w.imgSplitter3->y()));
+  EXPECT_EQ(w.imgSplitter3->y(), 66);
+  EXPECT_EQ(w.PictEventList->y() + w.PictEventList->height(), 66);
+  Drag(w.imgSplitter3, QPoint(0, H + 50 - w.imgSplitter3->y()));
+  EXPECT_EQ(w.imgSplitter3->y(), H - 66);
+  EXPECT_TRUE(w.Text1->isVisible());
+  EXPECT_EQ(w.Text1->y() + w.Text1->height(), H);
+}
+
+TEST_F(LayoutTest, WithoutTheDockedPanelTheEventListReachesTheBottom) {
+  gui::MainGUI& w = StartSized(800, 600, "[Tesmiro]\nDockScriptEditor=1\nDispScriptEditor=0\nSplitter3=300\n");
+  EXPECT_FALSE(w.Text1->isVisible());
+  EXPECT_EQ(w.PictEventList->y() + w.PictEventList->height(), ClientHeight());
+  // Switched on, the stored position comes back.
+  w.mnuScriptEditor->trigger();
+  EXPECT_TRUE(w.Text1->isVisible());
+  EXPECT_EQ(w.imgSplitter3->y(), 300);
+}
+
+TEST_F(LayoutTest, TheTabStripMovesTheEventListDownWithTheSameBottom) {
+  gui::MainGUI& w = StartSized(800, 600);
+  EXPECT_EQ(w.ListEventHead->height(), 17);
+  const int bottom = w.PictEventList->y() + w.PictEventList->height();
+  w.mnuDispSpriteTag->trigger();
+  EXPECT_TRUE(w.mnuDispSpriteTag->isChecked());
+  EXPECT_EQ(Prefs::Current().dispSpriteTab, 1);
+  EXPECT_EQ(w.ListEventHead->height(), 41);
+  EXPECT_EQ(w.PictEventList->y(), 41);
+  EXPECT_EQ(w.PictEventList->y() + w.PictEventList->height(), bottom);
+}
+
+TEST_F(LayoutTest, ANarrowWindowPutsTheSplitterAtItsWidthLessAHundred) {
+  gui::MainGUI& w = StartSized(150, 400);
+  const int W = ClientWidth();
+  ASSERT_LT(W, 200);
+  EXPECT_EQ(w.PictFileList->width(), W - 100);
+}
+
+TEST_F(LayoutTest, StoredGeometryAndSplittersComeBack) {
+  gui::MainGUI& w = StartSized(800, 600);
+  Drag(w.imgSplitter, QPoint(250 - w.imgSplitter->x(), 0));
+  const int outerTwips = w.frameGeometry().width() * 15;
+  ASSERT_TRUE(w.close());
+  const std::string ini = [&] {
+    std::ifstream in(temp / "tesmiro.ini");
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }();
+  EXPECT_NE(ini.find("Splitter1=250\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("Width=" + std::to_string(outerTwips) + "\n"), std::string::npos) << ini;
+  destroyWindow();
+  Prefs::ResetState();
+  gui::MainGUI& again = start();
+  EXPECT_EQ(again.width(), 800);
+  EXPECT_EQ(again.PictFileList->width(), 250);
+}
+
+TEST_F(LayoutTest, TheBackupTimerFollowsTheClampedInterval) {
+  EXPECT_TRUE(StartSized(800, 600, "[Tesmiro]\nAutoBackUpInterval=0.5\n").Timer1->isActive());
+  EXPECT_EQ(window().Timer1->interval(), 30000);
+  destroyWindow();
+  for (const char* off : {"0", "-2", "abc"}) {
+    Prefs::ResetState();
+    std::ofstream(temp / "tesmiro.ini") << "[Tesmiro]\nAutoBackUpInterval=" << off << "\n";
+    EXPECT_FALSE(start().Timer1->isActive()) << off;
+    destroyWindow();
+  }
+  Prefs::ResetState();
+  std::ofstream(temp / "tesmiro.ini") << "[Tesmiro]\nAutoBackUpInterval=100000\n";
+  EXPECT_EQ(start().Timer1->interval(), Prefs::kMaxBackupIntervalMs);
+}
+
+TEST_F(LayoutTest, ATimerTickWritesTheBackupOnlyWithUnsavedChanges) {
+  gui::MainGUI& w = start();
+  std::ofstream(GUICore::AutoBackupPath()) << "old";
+  w.Timer1_Timer();
+  EXPECT_FALSE(fs::exists(GUICore::AutoBackupPath()));
+  GUICore::SetModified(true);
+  w.Timer1_Timer();
+  EXPECT_TRUE(fs::exists(GUICore::AutoBackupPath()));
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("(新規) - Tesmiro *"));
+}
+
+TEST_F(LayoutTest, TheStatusLineShowsOneLine) {
+  gui::MainGUI& w = start();
+  w.printStatus(QStringLiteral("完了 (3KB)"));
+  EXPECT_EQ(w.Picture1->printedLines(), QStringList{QStringLiteral("完了 (3KB)")});
+  w.printStatus(QStringLiteral("SWF生成キャンセル"));
+  EXPECT_EQ(w.Picture1->printedLines(), QStringList{QStringLiteral("SWF生成キャンセル")});
+  // Text was drawn into the picture near its left edge, and nothing right
+  // of it.
+  const QImage img = w.Picture1->image();
+  const QColor back = w.Picture1->backColor();
+  bool inked = false;
+  for (int x = 0; x < 60 && !inked; ++x)
+    for (int y = 0; y < w.Picture1->lineHeight() && !inked; ++y) inked = img.pixelColor(x, y) != back;
+  EXPECT_TRUE(inked);
+  EXPECT_EQ(img.pixelColor(img.width() - 2, img.height() - 2), back);
+}
+
+}  // namespace
+}  // namespace tesmiro::testing

@@ -1,0 +1,150 @@
+// Start-up of the main window: a new project, a project named on the command
+// line, the backup offered back, and the menu tree it starts with.
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <filesystem>
+
+#include "project/backup.h"
+#include "project/gui_core.h"
+#include "project/model.h"
+#include "project/project_file.h"
+#include "support/main_gui_fixture.h"
+#include "ui/common/qt_text.h"
+
+namespace tesmiro::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class StartUpTest : public MainGuiTest {
+ protected:
+  // A saved project with one text item, made through the core.
+  fs::path MakeProject(const fs::path& path) {
+    fs::create_directories(path.parent_path());
+    GUICore::NewProject();
+    GUICore::State().settings.width = 123;
+    EXPECT_TRUE(GUICore::SaveProject(path.string()));
+    GUICore::NewProject();
+    ui.messages.clear();
+    return path;
+  }
+};
+
+TEST_F(StartUpTest, WithoutAnArgumentANewProjectAndNoQuestion) {
+  gui::MainGUI& w = start();
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("(新規) - Tesmiro"));
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_TRUE(w.PictFileList->isEnabled());
+  EXPECT_TRUE(w.PictEventList->isEnabled());
+  EXPECT_EQ(gui::MainGUI::instance(), &w);
+  EXPECT_TRUE(w.isVisible());
+  destroyWindow();
+  EXPECT_EQ(gui::MainGUI::instance(), nullptr);
+}
+
+TEST_F(StartUpTest, AQuotedPathWithABlankOpensThatProject) {
+  const fs::path project = MakeProject(temp / "my projects" / "a.tsm");
+  gui::MainGUI& w = start("\"" + gui::ToQ(project.string()) + "\"");
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("[ a.tsm ] - Tesmiro"));
+  EXPECT_EQ(GUICore::State().projectPath, project.string());
+  EXPECT_EQ(GUICore::State().settings.width, 123);
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(StartUpTest, ThePathTakesItsSpellingOnDisk) {
+  const fs::path project = MakeProject(temp / "Folder" / "Movie.tsm");
+  gui::MainGUI& w = start(gui::ToQ((temp / "folder" / "MOVIE.TSM").string()));
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("[ Movie.tsm ] - Tesmiro"));
+  EXPECT_EQ(GUICore::State().projectPath, project.string());
+}
+
+TEST_F(StartUpTest, AMissingProjectIsReportedAndLeavesANewProject) {
+  gui::MainGUI& w = start(gui::ToQ((temp / "gone.tsm").string()));
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("(新規) - Tesmiro"));
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].title, "ファイルオープンエラー");
+  EXPECT_NE(ui.messages[0].text.find("gone.tsm"), std::string::npos);
+  EXPECT_EQ(GUICore::State().projectPath, "");
+}
+
+TEST_F(StartUpTest, TheBackupOfALostSessionIsOfferedBack) {
+  const fs::path project = MakeProject(temp / "b.tsm");
+  GUICore::OpenProject(project.string());
+  GUICore::State().settings.width = 456;
+  GUICore::SetModified(true);
+  GUICore::WriteAutoBackup(GUICore::AutoBackupPath(), false);
+  ASSERT_TRUE(fs::exists(GUICore::AutoBackupPath()));
+  GUICore::NewProject();
+  ui.messages.clear();
+
+  ui.answers.push_back(ui::Answer::Yes);
+  gui::MainGUI& w = start();
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].title, "Tesmiro");
+  EXPECT_EQ(ui.messages[0].buttons, ui::Buttons::YesNo);
+  const std::string& q = ui.messages[0].text;
+  EXPECT_EQ(q.rfind("前回終了時に編集中だったプロジェクト\n [ b.tsm ] (", 0), 0u) << q;
+  EXPECT_NE(q.find(")\nを復元しますか？"), std::string::npos) << q;
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("[ b.tsm ] - Tesmiro *"));
+  EXPECT_EQ(GUICore::State().settings.width, 456);
+}
+
+struct MenuRow {
+  const char* name;
+  const char* caption;
+  QKeySequence shortcut;
+  bool enabled;
+};
+
+TEST_F(StartUpTest, TheMenuTreeWithCaptionsShortcutsAndStates) {
+  gui::MainGUI& w = start();
+  const std::vector<MenuRow> rows = {
+      {"mnuCreateNew", "新規作成(&N)", QKeySequence("Ctrl+N"), true},
+      {"mnuOpenFile", "プロジェクトを開く(&O)...", QKeySequence("Ctrl+O"), true},
+      {"mnuSaveOverride", "上書き保存(&S)", QKeySequence("Ctrl+S"), true},
+      {"mnuSaveAs", "名前を付けて保存(&A)...", {}, true},
+      {"mnuMakeSWF", "SWFファイル生成(&M)...", {}, true},
+      {"mnuMostRecent_0", "(なし)", {}, false},
+      {"mnuQuit", "終了(&Q)", {}, true},
+      {"mnuEditUndo", "元に戻す(&U)", QKeySequence("Ctrl+Z"), true},
+      {"mnuCopyEvent", "コピー(&C)", QKeySequence("Ctrl+C"), false},
+      {"mnuSelAllEvent", "全て選択(&A)", QKeySequence("Ctrl+A"), false},
+      {"mnuSearchNext", "次を検索", QKeySequence("F3"), true},
+      {"mnuInsertAction", "アクションを挿入(&I)", QKeySequence("Ctrl+Ins"), false},
+      {"mnuDeleteEvent", "削除(&D)", QKeySequence("Del"), false},
+      {"mnuEventProperty", "プロパティ(&P)", QKeySequence("Ctrl+P"), false},
+      {"mnuScriptEditor", "スクリプトエディタ(&E)", QKeySequence("Ctrl+E"), true},
+      {"mnuPreviewWindowSelected", "選択イベントのみ(&L)", QKeySequence("Ctrl+F5"), true},
+      {"mnuPreviewTrace", "トレースウインドウを表示(&T)", QKeySequence("F8"), true},
+      {"mnuOpenHelp", "ヘルプ(&H)...", QKeySequence("F1"), true},
+      {"mnuAddFolder", "フォルダ(&L)", QKeySequence("Ctrl+L"), true},
+      {"mnuStoreOpenFolder", "エクスプローラ(&E)", {}, true},
+      {"mnuEventSelect_0", "&0    (メイン)", {}, true},
+      {"mnuSpriteTagClose", "このタブを閉じる(&C)", {}, true},
+      {"mnuSortDown", "下", {}, true},
+  };
+  for (const MenuRow& r : rows) {
+    auto* a = w.findChild<QAction*>(r.name);
+    ASSERT_NE(a, nullptr) << r.name;
+    EXPECT_EQ(a->text(), QString::fromUtf8(r.caption)) << r.name;
+    EXPECT_EQ(a->shortcut(), r.shortcut) << r.name;
+    EXPECT_EQ(a->isEnabled(), r.enabled) << r.name;
+  }
+  QStringList bar;
+  for (QAction* a : w.menuBar()->actions()) bar << a->text();
+  EXPECT_EQ(bar, (QStringList{"ファイル(&F)", "編集(&E)", "表示(&D)", "プレビュー(&P)", "ヘルプ(&H)"}));
+  // The File menu in order, separators included.
+  QStringList file;
+  for (QAction* a : w.mnuFile->actions()) file << (a->isSeparator() ? QStringLiteral("-") : a->text());
+  EXPECT_EQ(file, (QStringList{"新規作成(&N)", "プロジェクトを開く(&O)...", "上書き保存(&S)",
+                               "名前を付けて保存(&A)...", "プロジェクトのインポート(&I)...", "-",
+                               "SWFファイル生成(&M)...", "プロジェクトのプロパティ(&P)...", "詳細設定(&T)...", "-",
+                               "(なし)", "-", "終了(&Q)"}));
+  for (const char* popup : {"mnuJpegStore", "mnuEventSelectRoot", "mnuSpriteTag", "mnuSort"})
+    EXPECT_FALSE(w.menuBar()->actions().contains(w.findChild<QMenu*>(popup)->menuAction())) << popup;
+}
+
+}  // namespace
+}  // namespace tesmiro::testing

@@ -1,0 +1,54 @@
+#pragma once
+// A test with a fresh core in a temporary AppPaths, recording doubles of the
+// messages and the desktop services, the Qt window services, and a main
+// window built by start() and destroyed with the test. A failing test
+// leaves a picture of the window in the build folder.
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <filesystem>
+#include <memory>
+
+#include "compiler/core_setup.h"
+#include "support/recording_desktop.h"
+#include "support/recording_ui.h"
+#include "support/temp_dir.h"
+#include "ui/common/qt_services.h"
+#include "ui/main/main_gui.h"
+
+class QWidget;
+
+namespace tesmiro::testing {
+
+// Saves the widget's picture as PNG under "failed-grabs" in the working
+// folder (the build folder of the tests); returns the file written.
+std::filesystem::path SaveGrab(QWidget* widget, const std::string& name);
+
+// Lets queued events and timers of zero delay run.
+void Settle();
+
+class MainGuiTest : public ::testing::Test {
+ protected:
+  MainGuiTest();
+  ~MainGuiTest() override;
+  void TearDown() override;
+
+  // Builds the main window and runs its start-up with the command line.
+  gui::MainGUI& start(const QString& commandLine = QString());
+  gui::MainGUI& window() { return *window_; }
+  // Destroys the main window (its destructor is part of some tests).
+  void destroyWindow();
+
+  TempDir temp;
+  AppPaths paths;
+  RecordingUi ui;  // messages: answers from ui.answers, records ui.messages
+  gui::QtBuildProgress progress;
+  gui::QtWindowServices windows;
+  RecordingDesktop desktop;
+
+ private:
+  std::unique_ptr<core::Installation> core_;
+  std::unique_ptr<gui::MainGUI> window_;
+};
+
+}  // namespace tesmiro::testing

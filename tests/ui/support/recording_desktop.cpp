@@ -1,0 +1,79 @@
+#include "support/recording_desktop.h"
+
+#include <QWidget>
+
+namespace tesmiro::testing {
+
+bool RecordingFileDialogs::openFile(const std::string& title, const std::vector<DialogModule::FilterEntry>& filters,
+                                    const std::string& initialDir, const std::string& suggested, bool multiSelect,
+                                    std::vector<std::string>& chosen) {
+  calls.push_back({false, title, filters, initialDir, suggested, multiSelect});
+  chosen.clear();
+  if (answers.empty()) return false;
+  auto a = answers.front();
+  answers.pop_front();
+  if (!a) return false;
+  chosen = *a;
+  return !chosen.empty();
+}
+
+bool RecordingFileDialogs::saveFile(const std::string& title, const std::vector<DialogModule::FilterEntry>& filters,
+                                    const std::string& initialDir, const std::string& suggested,
+                                    std::string& chosen) {
+  calls.push_back({true, title, filters, initialDir, suggested, false});
+  chosen.clear();
+  if (answers.empty()) return false;
+  auto a = answers.front();
+  answers.pop_front();
+  if (!a || a->empty()) return false;
+  chosen = a->front();
+  return true;
+}
+
+QAction* RecordingPopups::exec(QMenu* menu, const QPoint&, QAction* defaultAction) {
+  opened.push_back(menu->objectName());
+  defaults.push_back(defaultAction ? defaultAction->objectName() : QString());
+  if (choices.empty()) return nullptr;
+  const QString want = choices.front();
+  choices.pop_front();
+  for (QAction* a : menu->actions())
+    if (!want.isEmpty() && (a->objectName() == want || a->text() == want)) return a;
+  return nullptr;
+}
+
+void RecordingPlacement::setKeepOnTop(QWidget* window, bool onTop) {
+  keepOnTop.emplace_back(window->objectName(), onTop);
+}
+
+bool RecordingOpener::openUrl(const QUrl& url) {
+  calls.push_back("url " + url.toString());
+  return result;
+}
+bool RecordingOpener::openFile(const QString& path) {
+  calls.push_back("file " + path);
+  return result;
+}
+bool RecordingOpener::showInFolder(const QString& path) {
+  calls.push_back("folder " + path);
+  return result;
+}
+bool RecordingOpener::runProgram(const QString& program, const QStringList& arguments) {
+  calls.push_back("run " + program + " " + arguments.join(' '));
+  return result;
+}
+
+bool RecordingSound::play(const QString& path) {
+  calls.push_back("play " + path);
+  playing = playable;
+  return playable;
+}
+
+void RecordingSound::stop() {
+  calls.push_back("stop");
+  playing = false;
+}
+
+RecordingDesktop::RecordingDesktop()
+    : scope_({&fileDialogs, &popups, &placement, &clock, &opener, &clipboard, &sound}) {}
+
+}  // namespace tesmiro::testing
