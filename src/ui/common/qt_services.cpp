@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "ui/common/qt_text.h"
+#include "ui/dialogs/preview_window.h"
 #include "ui/main/main_gui.h"
 #include "ui/main/print_canvas.h"
 
@@ -103,6 +104,12 @@ void QtWindowServices::setTimelineHeader(const std::string&, uint32_t) { drawTab
 
 void QtWindowServices::focusFileList() {
   if (MainGUI* w = MainGUI::instance()) w->PictFileList->setFocus();
+}
+
+void QtWindowServices::unloadPreviewWindow() { PreviewWindow::unload(); }
+
+void QtWindowServices::showPreview(const std::string& path, int target, int32_t width, int32_t height) {
+  if (MainGUI* w = MainGUI::instance()) w->showPreview(ToQ(path), target, width, height);
 }
 
 }  // namespace tesmiro::gui

@@ -30,6 +30,8 @@ class QtWindowServices : public ui::WindowServices {
   void drawTabsAndHeader() override;
   void setTimelineHeader(const std::string& text, uint32_t color) override;
   void focusFileList() override;
+  void unloadPreviewWindow() override;
+  void showPreview(const std::string& path, int target, int32_t width, int32_t height) override;
 };
 
 // The three for the core, as one value.

@@ -10,7 +10,6 @@ namespace tesmiro::gui {
 void MainGUI::setupEventListArea() {}
 void MainGUI::setupFileListArea() {}
 void MainGUI::setupScriptArea() {}
-void MainGUI::setupPreviewArea() {}
 void MainGUI::setupDialogArea() {}
 
 void MainGUI::PictEventList_Click() {}

@@ -75,6 +75,11 @@ void FakeFlashHost::movieStarts() {
   report();
 }
 
+void FakeFlashHost::reportFrame(int frame) {
+  frame_ = frame;
+  report();
+}
+
 void FakeFlashHost::sendFsCommand(const QString& command, const QString& args) { emit fsCommand(command, args); }
 
 void FakeFlashHost::setBackgroundColor(uint32_t rgb) {

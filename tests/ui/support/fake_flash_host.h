@@ -37,6 +37,7 @@ class FakeFlashHost : public player::FlashHost {
   void advance(int frames = 1);  // plays on when playing, looping at the end
   void movieStops();             // the movie's own stop()
   void movieStarts();            // the movie's own play()
+  void reportFrame(int frame);   // the movie reports itself at this frame, range or not
   void sendFsCommand(const QString& command, const QString& args);
 
   void loadMovie(const QString& path) override;
