@@ -1,6 +1,7 @@
 #include "ui/player/ruffle_flash_view.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -347,6 +348,10 @@ void RuffleFlashView::onHostMessage(const QString& kind, const QJsonValue& value
     }
     emit fsCommand(command, args);
   } else if (kind == QLatin1String("painted")) {
+    if (auto waiter = paintWaiters_.take(value.toInt())) {
+      waiter();
+      return;
+    }
     if (grab_ && value.toInt() == grab_->paintId) {
       grab_->paintId = 0;
       grabTimer_.stop();
@@ -471,7 +476,17 @@ void RuffleFlashView::grabPictures(const QList<uint32_t>& backgrounds, std::func
 void RuffleFlashView::markFrameShown() {
   firstFrameTimer_.stop();
   frameShown_ = true;
+  for (auto& waiter : std::exchange(framePaintWaiters_, {})) {
+    const int id = ++paintCounter_;
+    paintWaiters_.insert(id, std::move(waiter));
+    page_->runJavaScript(QStringLiteral("window.tesmiro.afterPaint(%1)").arg(id));
+  }
   startGrabWhenShown();
+}
+
+void RuffleFlashView::whenFramePainted(std::function<void()> done) {
+  framePaintWaiters_.push_back(std::move(done));
+  if (frameShown_ && !moviePath_.isEmpty()) markFrameShown();
 }
 
 void RuffleFlashView::startGrabWhenShown() {

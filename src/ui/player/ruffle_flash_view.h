@@ -8,7 +8,9 @@
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
+#include <QHash>
 #include <QVariant>
+#include <vector>
 
 #include "ui/player/flash_host.h"
 
@@ -50,12 +52,15 @@ class RuffleFlashView : public FlashHost {
   void grabPictures(const QList<uint32_t>& backgrounds, std::function<void(QList<QImage>)> done) override;
   FlashCapabilities capabilities() const override;
 
-  // The player's log level for the next load ("warn" unless changed; the
+  // The player's log level for the next load ("error" unless changed; the
   // tests ask for "info" to read the movie's trace lines).
   void setLogLevel(const QString& level) { logLevel_ = level; }
   bool isPageReady() const { return pageReady_; }
   QUrl pageUrl() const;
   QWebEngineView* webView() const { return view_; }
+  // Calls `done` once the movie's first frame is shown and the page has
+  // painted since (the load-time benchmarks end there).
+  void whenFramePainted(std::function<void()> done);
   // Runs script in the page (tests look at the page with it).
   void runScript(const QString& script, std::function<void(const QVariant&)> done = {});
 
@@ -104,7 +109,7 @@ class RuffleFlashView : public FlashHost {
   int viewId_ = 0;
   bool pageReady_ = false;
   bool pendingLoad_ = false;
-  QString logLevel_ = QStringLiteral("warn");
+  QString logLevel_ = QStringLiteral("error");
 
   QString moviePath_;
   int generation_ = 0;
@@ -126,6 +131,8 @@ class RuffleFlashView : public FlashHost {
   uint32_t movieBackground_ = 0xFFFFFF;
   uint32_t shownBackground_ = 0xFFFFFF;
 
+  std::vector<std::function<void()>> framePaintWaiters_;
+  QHash<int, std::function<void()>> paintWaiters_;
   std::optional<GrabJob> grab_;
   QTimer grabTimer_;
   int paintCounter_ = 0;

@@ -149,6 +149,13 @@ TEST_F(RufflePreview, F5ShowsThePictureWithItsFramesAndTracesAndSeeks) {
       for (int x = 0; x < shots[0].width(); ++x) red += shots[0].pixel(x, y) == qRgb(255, 0, 0);
     EXPECT_GT(red, 1000) << "the square is on the stage";
     if (HasFailure()) SaveGrab(&w, "RufflePreview-" + std::to_string(version));
+
+    // F5 again: a new window, the same player, which starts the movie anew.
+    const QPointer<player::FlashHost> first = host();
+    main.mnuPreviewWindow->trigger();
+    ASSERT_TRUE(PreviewWindow::isShownNow());
+    EXPECT_EQ(host(), first.data()) << "the web player is kept between previews";
+    ASSERT_TRUE(WaitUntil([&] { return host()->totalFrames() == total && host()->frameNum() >= 0; }));
     PreviewWindow::unload();
     TraceWindow::unload();
     destroyWindow();
