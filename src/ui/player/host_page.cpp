@@ -46,6 +46,20 @@ QByteArray HostPageScript() {
 
   let player = null;
   let generation = 0;
+  // Without WebGL the player tries two GL renderers before its canvas one,
+  // on every load; ask for the canvas at once then.
+  let webgl = null;
+  const hasWebGL = () => {
+    if (webgl === null) {
+      try {
+        const canvas = document.createElement("canvas");
+        webgl = !!(canvas.getContext("webgl2") || canvas.getContext("webgl"));
+      } catch (e) {
+        webgl = false;
+      }
+    }
+    return webgl;
+  };
 
   function metadataOf(p) {
     const m = p.ruffle().metadata || {};
@@ -107,6 +121,7 @@ QByteArray HostPageScript() {
     };
     if (options.fontSources && options.fontSources.length) config.fontSources = options.fontSources;
     if (options.defaultFonts) config.defaultFonts = options.defaultFonts;
+    if (!hasWebGL()) config.preferredRenderer = "canvas";
     Promise.resolve()
       .then(() => p.ruffle().load(config))
       .catch((e) => {

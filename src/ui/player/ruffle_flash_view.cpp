@@ -19,6 +19,8 @@
 #include <QWebEngineView>
 
 #include "compiler/preview_reporter.h"
+#include "compiler/previews.h"
+#include "platform/byte_reader.h"
 #include "platform/windows1252.h"
 #include "project/model.h"
 #include "ui/player/host_page.h"
@@ -111,13 +113,47 @@ bool HasRuffle(const QString& folder) {
   return !QDir(folder).entryList({QStringLiteral("*.wasm")}, QDir::Files).isEmpty();
 }
 
-// The version byte of a movie file (0 when it is none).
-int SwfVersionOf(const QString& path) {
+// What the player is told about a movie before it loads it.
+struct MovieFacts {
+  int version = 0;  // 0: not a movie
+  // Device fonts cost every load a few dozen milliseconds, so they go only
+  // to movies with text, and to those that load another movie into the
+  // event preview's placeholder. A compressed movie is not looked into.
+  bool needsFonts = true;
+};
+
+MovieFacts ReadMovieFacts(const QString& path) {
+  MovieFacts facts;
   QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return 0;
-  const QByteArray head = f.read(4);
-  if (head.size() < 4 || head.mid(1, 2) != "WS" || (head[0] != 'F' && head[0] != 'C' && head[0] != 'Z')) return 0;
-  return static_cast<uint8_t>(head[3]);
+  if (!f.open(QIODevice::ReadOnly)) return facts;
+  const QByteArray head = f.peek(4);
+  if (head.size() < 4 || head.mid(1, 2) != "WS" || (head[0] != 'F' && head[0] != 'C' && head[0] != 'Z')) return facts;
+  facts.version = static_cast<uint8_t>(head[3]);
+  if (head[0] != 'F') return facts;
+  const QByteArray data = f.readAll();
+  ByteReader r(std::string_view(data.constData(), static_cast<size_t>(data.size())));
+  r.skip(8);
+  if (!r.has(1)) return facts;
+  r.skip(static_cast<size_t>((5 + 4 * (r.peek() >> 3) + 7) / 8) + 4);
+  while (r.has(2)) {
+    const uint16_t tagHead = r.u16();
+    uint32_t length = tagHead & 63;
+    if (length == 63) length = r.u32();
+    const int code = tagHead >> 6;
+    switch (code) {
+      case 10: case 11: case 13: case 33: case 37: case 48: case 62: case 75: case 91:
+        return facts;
+      case 39:
+        if (r.has(2) && r.u16() == GUICore::kPreviewSpriteCharacter) return facts;
+        length -= std::min<uint32_t>(length, 2);
+        break;
+      default:
+        break;
+    }
+    if (code == 0 || !r.skip(length)) break;
+  }
+  facts.needsFonts = !r.ok();
+  return facts;
 }
 
 }  // namespace
@@ -269,7 +305,9 @@ void RuffleFlashView::loadMovie(const QString& path) {
     return;
   }
   moviePath_ = QFileInfo(path).absoluteFilePath();
-  swfVersion_ = SwfVersionOf(moviePath_);
+  const MovieFacts facts = ReadMovieFacts(moviePath_);
+  swfVersion_ = facts.version;
+  movieNeedsFonts_ = facts.needsFonts;
   server_->mount(viewPath(QStringLiteral("movie")), QFileInfo(moviePath_).absolutePath());
   playing_ = true;  // the player starts every movie playing
   pendingLoad_ = true;
@@ -287,8 +325,10 @@ void RuffleFlashView::startLoad() {
   options[QStringLiteral("base")] = server_->url(viewPath(QStringLiteral("movie/"))).toString(QUrl::FullyEncoded);
   options[QStringLiteral("generation")] = generation_;
   options[QStringLiteral("logLevel")] = logLevel_;
-  const QJsonObject fonts = DeviceFontOptions(*server_);
-  for (auto it = fonts.begin(); it != fonts.end(); ++it) options[it.key()] = it.value();
+  if (movieNeedsFonts_) {
+    const QJsonObject fonts = DeviceFontOptions(*server_);
+    for (auto it = fonts.begin(); it != fonts.end(); ++it) options[it.key()] = it.value();
+  }
   const QString json = QString::fromUtf8(QJsonDocument(options).toJson(QJsonDocument::Compact));
   page_->runJavaScript(QStringLiteral("window.tesmiro.load(%1)").arg(json));
 }

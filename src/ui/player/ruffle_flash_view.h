@@ -114,6 +114,7 @@ class RuffleFlashView : public FlashHost {
   QString moviePath_;
   int generation_ = 0;
   int swfVersion_ = 0;
+  bool movieNeedsFonts_ = true;
   bool movieLoaded_ = false;
   // The player has drawn the movie's first frame: a report came, or two
   // frames' time passed since the load. Holding the player before that

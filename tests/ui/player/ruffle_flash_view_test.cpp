@@ -227,6 +227,40 @@ TEST_F(RufflePlayer, PicturesOverWhiteAndBlackGiveTheAlphaOfTheStage) {
   EXPECT_EQ(v.backgroundColor(), 0xFFFFFFu) << "the movie's own background is kept";
 }
 
+TEST_F(RufflePlayer, DeviceTextIsDrawnWithTheJapaneseFontsWhichOnlyTextMoviesLoad) {
+  RuffleFlashView& v = view(160, 80);
+  auto fontSources = [&] {
+    int count = -1;
+    v.runScript(QStringLiteral("(document.getElementById('player').ruffle().loadedConfig.fontSources || []).length"),
+                [&](const QVariant& r) { count = r.toInt(); });
+    EXPECT_TRUE(WaitUntil([&] { return count >= 0; }));
+    return count;
+  };
+  TestMovie plain;
+  plain.square = 0x0000FF;
+  plain.frames = {"stop();"};
+  load(v, movie(plain, "plain.swf"));
+  EXPECT_EQ(fontSources(), 0) << "a movie without text loads no fonts";
+
+  TestMovie text;
+  text.width = 160;
+  text.deviceText = "日本語の文字";
+  text.frames = {"stop();"};
+  load(v, movie(text, "text.swf"));
+  const int fonts = fontSources();
+  if (fonts == 0) GTEST_SKIP() << "no Japanese font on this machine (fonts-ipafont-gothic)";
+  QTest::qWait(200);
+  const QList<QImage> shot = grab(v, {player::kShownBackground});
+  ASSERT_EQ(shot.size(), 1);
+  QRect ink;
+  for (int y = 0; y < shot[0].height(); ++y)
+    for (int x = 0; x < shot[0].width(); ++x)
+      if (qGray(shot[0].pixel(x, y)) < 100) ink |= QRect(x, y, 1, 1);
+  EXPECT_TRUE(QRect(10, 10, 100, 40).contains(ink)) << "ink only in the box";
+  EXPECT_GT(ink.width(), 60) << "six characters of 24 pixels";
+  EXPECT_GT(ink.height(), 12);
+}
+
 TEST_F(RufflePlayer, AMovieWithoutTheReporterStillStopsAndPlays) {
   TestMovie m = CountingMovie(6, 30);
   m.reporter = false;

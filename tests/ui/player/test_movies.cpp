@@ -71,6 +71,41 @@ Bytes Square(uint32_t rgb) {
   return b;
 }
 
+void String(Bytes& b, const std::string& text) {
+  b.insert(b.end(), text.begin(), text.end());
+  b.push_back(0);
+}
+
+// A device font (no glyphs) and an edit text that uses it.
+void DeviceText(Bytes& out, const std::string& text) {
+  const std::string name = "_ゴシック";
+  Bytes font;
+  U16(font, 2);
+  font.push_back(0);  // no layout, no flags
+  font.push_back(0);  // language
+  font.push_back(static_cast<uint8_t>(name.size()));
+  font.insert(font.end(), name.begin(), name.end());
+  U16(font, 0);  // glyphs
+  U16(font, 2);  // code table offset
+  Tag(out, 48, font);
+  Bytes edit;
+  U16(edit, 3);
+  const Bytes bounds = Rect(200, 2200, 200, 1000);
+  edit.insert(edit.end(), bounds.begin(), bounds.end());
+  edit.push_back(0x80 | 0x08 | 0x04 | 0x01);  // text, read-only, colour, font
+  edit.push_back(0x10);                       // not selectable
+  U16(edit, 2);
+  U16(edit, 24 * 20);
+  edit.insert(edit.end(), {0, 0, 0, 255});
+  String(edit, "");
+  String(edit, text);
+  Tag(out, 37, edit);
+  Bytes place = {0x02};
+  U16(place, 2);
+  U16(place, 3);
+  Tag(out, 26, place);
+}
+
 }  // namespace
 
 bool WriteTestMovie(const TestMovie& movie, const std::filesystem::path& path, std::string* error) {
@@ -90,6 +125,7 @@ bool WriteTestMovie(const TestMovie& movie, const std::filesystem::path& path, s
       U16(place, 1);
       Tag(out, 26, place);
     }
+    if (i == 0 && movie.deviceText) DeviceText(out, *movie.deviceText);
     if (!movie.frames[i].empty()) {
       const script::CompileResult r =
           script::Compile(movie.frames[i], movie.version < 6 ? script::Target::Swf4 : script::Target::Swf6);

@@ -18,6 +18,9 @@ struct TestMovie {
   // A square from (20, 20) to (60, 60) in this colour (0xRRGGBB), placed
   // on the first frame.
   std::optional<uint32_t> square;
+  // A text box from (10, 10) to (110, 50) in the device font "_ゴシック",
+  // 24 pixels high, black, showing this text (SWF 6 and later).
+  std::optional<std::string> deviceText;
   // One entry per frame: its ActionScript ("" for none).
   std::vector<std::string> frames{""};
   bool reporter = true;  // the preview builders' frame reporter
