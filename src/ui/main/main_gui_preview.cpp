@@ -8,6 +8,7 @@
 #include "project/preferences.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
+#include "ui/dialogs/browser_preview_window.h"
 #include "ui/dialogs/preview_options_dialog.h"
 #include "ui/dialogs/preview_window.h"
 #include "ui/dialogs/trace_window.h"
@@ -65,6 +66,8 @@ void MainGUI::showPreview(const QString& path, int target, int width, int height
     const QUrl url = player::PublishBrowserPreview(path);
     if (url.isEmpty()) {
       Desktop().opener->openFile(path);
+    } else if (p.previewUseIE == 1) {
+      BrowserPreviewWindow::open(url, width, height);
     } else {
       Desktop().opener->openUrl(url);
     }

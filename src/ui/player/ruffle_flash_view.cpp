@@ -23,35 +23,20 @@
 #include "platform/byte_reader.h"
 #include "platform/windows1252.h"
 #include "project/model.h"
+#include "ui/player/guarded_page.h"
 #include "ui/player/host_page.h"
 #include "ui/player/loopback_server.h"
 #include "ui/player/player_routes.h"
 
 namespace tesmiro::player {
 
-// The page of one view: it loads the host page and nothing else. Links a
-// movie opens leave for the desktop's opener; script and navigation stay
-// where they are.
-class HostWebPage : public QWebEnginePage {
+// The page of one view: it loads the host page and nothing else, and
+// passes the page script's messages to the view.
+class HostWebPage : public GuardedPage {
  public:
-  HostWebPage(QWebEngineProfile* profile, RuffleFlashView* owner) : QWebEnginePage(profile, owner), owner_(owner) {}
-
-  void allowNext(const QUrl& url) { allowed_ = url; }
+  HostWebPage(QWebEngineProfile* profile, RuffleFlashView* owner) : GuardedPage(profile, owner), owner_(owner) {}
 
  protected:
-  bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
-    if (isMainFrame && !allowed_.isEmpty() && url == allowed_) {
-      allowed_.clear();
-      return true;
-    }
-    HandOver(url, type);
-    return false;
-  }
-
-  // window.open and target="_blank": a page that never shows, only to learn
-  // where the movie wanted to go.
-  QWebEnginePage* createWindow(WebWindowType) override;
-
   void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int,
                                 const QString& sourceId) override {
     static const QString marker = QString::fromLatin1(kHostMessageMarker);
@@ -63,43 +48,11 @@ class HostWebPage : public QWebEnginePage {
     if (owner_) emit owner_->consoleMessage(message);
   }
 
- public:
-  // Links to our own server (the movie's relative links) go nowhere; other
-  // web and mail links go to the desktop, at most one a second so that a
-  // movie calling getURL on every frame cannot flood it.
-  void HandOver(const QUrl& url, NavigationType type) {
-    if (!owner_ || !owner_->server_) return;
-    if (url.scheme() == QLatin1String("http") && url.host() == QLatin1String("127.0.0.1") &&
-        url.port() == owner_->server_->port())
-      return;
-    (void)type;
-    if (lastOpen_.isValid() && lastOpen_.elapsed() < 1000) return;
-    lastOpen_.start();
-    OpenExternalUrl(url);
-  }
-
  private:
   QPointer<RuffleFlashView> owner_;
-  QUrl allowed_;
-  QElapsedTimer lastOpen_;
 };
 
 namespace {
-
-class CatcherPage : public QWebEnginePage {
- public:
-  CatcherPage(QWebEngineProfile* profile, HostWebPage* opener) : QWebEnginePage(profile, opener), opener_(opener) {}
-
- protected:
-  bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool) override {
-    if (opener_ && !url.isEmpty() && url.scheme() != QLatin1String("about")) opener_->HandOver(url, type);
-    deleteLater();
-    return false;
-  }
-
- private:
-  QPointer<HostWebPage> opener_;
-};
 
 int NextViewId() {
   static int next = 0;
@@ -157,8 +110,6 @@ MovieFacts ReadMovieFacts(const QString& path) {
 }
 
 }  // namespace
-
-QWebEnginePage* HostWebPage::createWindow(WebWindowType) { return new CatcherPage(profile(), this); }
 
 // ---------------------------------------------------------------------------
 
@@ -268,7 +219,7 @@ RuffleFlashView::~RuffleFlashView() {
     server_->unroute(viewPath(QStringLiteral("command")));
     server_->unmount(viewPath(QStringLiteral("movie")));
   }
-  // The page goes before the view that shows it.
+  // The view goes before the page it shows.
   delete view_;
   view_ = nullptr;
   delete page_;

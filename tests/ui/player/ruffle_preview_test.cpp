@@ -8,6 +8,8 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 #include <fstream>
 
 #include "compiler/text_effects.h"
@@ -15,6 +17,8 @@
 #include "project/model.h"
 #include "project/project_file.h"
 #include "support/main_gui_fixture.h"
+#include "project/preferences.h"
+#include "ui/dialogs/browser_preview_window.h"
 #include "ui/dialogs/preview_window.h"
 #include "ui/dialogs/trace_window.h"
 #include "ui/player/ruffle_flash_view.h"
@@ -160,6 +164,34 @@ TEST_F(RufflePreview, F5ShowsThePictureWithItsFramesAndTracesAndSeeks) {
     TraceWindow::unload();
     destroyWindow();
   }
+}
+
+TEST_F(RufflePreview, TheBrowserBoxShowsThePageInABareWindowSizedToTheStage) {
+  gui::MainGUI& main = start(QString::fromStdString(makeProject(6).string()));
+  Prefs::Current().previewUseIE = 1;
+  main.mnuPreviewBrowser->trigger();
+  EXPECT_TRUE(desktop.opener.calls.empty()) << "no outside browser";
+  gui::BrowserPreviewWindow* w = gui::BrowserPreviewWindow::instance();
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(w->size(), QSize(160 + 50, 120 + 65));
+  EXPECT_TRUE(WaitUntil([&] { return w->view()->url().path().endsWith(QStringLiteral("/browser/_preview.html")); }))
+      << w->view()->url().toString().toStdString();
+  int frames = 0;
+  ASSERT_TRUE(WaitUntil([&] {
+    bool answered = false;
+    w->view()->page()->runJavaScript(
+        "(() => { const p = document.querySelector('ruffle-object, ruffle-embed');"
+        " const m = p && p.ruffle && p.ruffle().metadata; return m ? m.numFrames : 0; })()",
+        [&](const QVariant& v) {
+          frames = v.toInt();
+          answered = true;
+        });
+    WaitUntil([&] { return answered; }, 5000);
+    return frames > 0;
+  })) << "the page's player never loaded the movie";
+  EXPECT_GE(frames, kFrames);
+  w->close();
 }
 
 }  // namespace
