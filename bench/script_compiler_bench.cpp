@@ -1,12 +1,59 @@
-// Compile throughput of the ActionScript compiler on a large generated
-// script that mixes the constructs frame and handler scripts use.
+// Compile throughput and peak heap of the ActionScript compiler: on a large
+// generated script that mixes the constructs frame and handler scripts use,
+// and on a corpus of ordinary frame scripts (compiled one by one, and joined
+// into one large script).
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
+#include <atomic>
+#include <cstdlib>
+#include <new>
 #include <string>
 
 #include "script/compiler.h"
+#include "script_corpus.h"
+
+// Every heap block of the program is counted, so that a compile's peak can
+// be read as the most bytes it held at once on top of what was live before.
+namespace {
+std::atomic<std::size_t> gLive{0};
+std::atomic<std::size_t> gPeak{0};
+
+void* Counted(void* p) {
+  if (!p) throw std::bad_alloc();
+  std::size_t live = gLive.fetch_add(malloc_usable_size(p), std::memory_order_relaxed) + malloc_usable_size(p);
+  std::size_t peak = gPeak.load(std::memory_order_relaxed);
+  while (live > peak && !gPeak.compare_exchange_weak(peak, live, std::memory_order_relaxed)) {
+  }
+  return p;
+}
+void Uncounted(void* p) {
+  if (!p) return;
+  gLive.fetch_sub(malloc_usable_size(p), std::memory_order_relaxed);
+  std::free(p);
+}
+void* AlignedCounted(std::size_t size, std::align_val_t align) {
+  std::size_t a = static_cast<std::size_t>(align);
+  return Counted(std::aligned_alloc(a, (size + a - 1) / a * a));
+}
+}  // namespace
+
+void* operator new(std::size_t size) { return Counted(std::malloc(size ? size : 1)); }
+void* operator new[](std::size_t size) { return Counted(std::malloc(size ? size : 1)); }
+void* operator new(std::size_t size, std::align_val_t align) { return AlignedCounted(size, align); }
+void* operator new[](std::size_t size, std::align_val_t align) { return AlignedCounted(size, align); }
+void operator delete(void* p) noexcept { Uncounted(p); }
+void operator delete[](void* p) noexcept { Uncounted(p); }
+void operator delete(void* p, std::size_t) noexcept { Uncounted(p); }
+void operator delete[](void* p, std::size_t) noexcept { Uncounted(p); }
+void operator delete(void* p, std::align_val_t) noexcept { Uncounted(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { Uncounted(p); }
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept { Uncounted(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { Uncounted(p); }
 
 namespace {
+
+using tesmiro::script::Target;
 
 std::string GeneratedScript(std::size_t targetBytes, bool swf4) {
   std::string s;
@@ -34,10 +81,30 @@ std::string GeneratedScript(std::size_t targetBytes, bool swf4) {
   return s;
 }
 
-void Compile(benchmark::State& state, tesmiro::script::Target target) {
-  bool swf4 = target == tesmiro::script::Target::Swf4;
-  // Large, yet within the 16-bit limits: everything sits at the top level.
-  std::string source = GeneratedScript(static_cast<std::size_t>(state.range(0)), swf4);
+// The corpus joined again and again, each copy in a block of its own.
+std::string JoinedCorpus(std::size_t targetBytes) {
+  std::string s;
+  while (s.size() < targetBytes)
+    for (std::string_view script : tesmiro::bench::kFrameScripts) {
+      s += "{\n";
+      s += script;
+      s += "}\n";
+    }
+  return s;
+}
+
+// Heap bytes the compile of `source` held at its peak (its result included),
+// per source byte.
+double PeakPerSourceByte(const std::string& source, Target target) {
+  std::size_t before = gLive.load();
+  gPeak.store(before);
+  tesmiro::script::CompileResult r = tesmiro::script::Compile(source, target);
+  benchmark::DoNotOptimize(r.actions.data());
+  return static_cast<double>(gPeak.load() - before) / static_cast<double>(source.size());
+}
+
+void CompileLarge(benchmark::State& state, const std::string& source, Target target) {
+  state.counters["peak_heap_per_source_byte"] = PeakPerSourceByte(source, target);
   for (auto _ : state) {
     tesmiro::script::CompileResult r = tesmiro::script::Compile(source, target);
     if (!r.ok()) {
@@ -49,11 +116,38 @@ void Compile(benchmark::State& state, tesmiro::script::Target target) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(source.size()));
 }
 
-void BM_CompileSwf6(benchmark::State& state) { Compile(state, tesmiro::script::Target::Swf6); }
-void BM_CompileSwf4(benchmark::State& state) { Compile(state, tesmiro::script::Target::Swf4); }
+// Large, yet within the 16-bit limits: everything sits at the top level.
+void BM_CompileSwf6(benchmark::State& state) {
+  CompileLarge(state, GeneratedScript(static_cast<std::size_t>(state.range(0)), false), Target::Swf6);
+}
+void BM_CompileSwf4(benchmark::State& state) {
+  CompileLarge(state, GeneratedScript(static_cast<std::size_t>(state.range(0)), true), Target::Swf4);
+}
+void BM_CompileFrameScriptsJoined(benchmark::State& state) {
+  CompileLarge(state, JoinedCorpus(static_cast<std::size_t>(state.range(0))), Target::Swf6);
+}
+
+// One script at a time, as a movie build compiles them.
+void BM_CompileFrameScripts(benchmark::State& state) {
+  std::size_t bytes = 0;
+  for (std::string_view script : tesmiro::bench::kFrameScripts) bytes += script.size();
+  for (auto _ : state) {
+    for (std::string_view script : tesmiro::bench::kFrameScripts) {
+      tesmiro::script::CompileResult r = tesmiro::script::Compile(script, Target::Swf6);
+      if (!r.ok()) {
+        state.SkipWithError(r.error->message.c_str());
+        return;
+      }
+      benchmark::DoNotOptimize(r.actions.data());
+    }
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes));
+}
 
 }  // namespace
 
 BENCHMARK(BM_CompileSwf6)->Arg(4 << 20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CompileSwf4)->Arg(4 << 20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompileFrameScripts)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CompileFrameScriptsJoined)->Arg(4 << 20)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 #include <optional>
 
 #include "platform/numeric.h"
@@ -33,7 +34,10 @@ class Reader {
     if (auto t = text(kMain, key)) v = num::RoundToInt16(num::Val(*t));
   }
   void get(const char* key, float& v) const {
-    if (auto t = text(kMain, key)) v = static_cast<float>(num::Val(*t));
+    // A number beyond a single's range would not convert; it is kept at the
+    // largest one (the window code then fits it to the screen).
+    constexpr double kMax = std::numeric_limits<float>::max();
+    if (auto t = text(kMain, key)) v = static_cast<float>(std::clamp(num::Val(*t), -kMax, kMax));
   }
   void get(const char* key, std::string& v) const {
     if (auto t = text(kMain, key)) v = *t;

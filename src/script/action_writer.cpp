@@ -54,14 +54,24 @@ std::size_t ActionWriter::action(uint8_t code, std::span<const uint8_t> payload,
 
 int ActionWriter::newLabel() {
   if (dry_) return 0;
-  labels_.push_back(-1);
+  labels_.push_back({});
   return static_cast<int>(labels_.size() - 1);
 }
 
 void ActionWriter::place(int label) {
   if (dry_) return;
   flushPush();
-  labels_[static_cast<std::size_t>(label)] = static_cast<std::ptrdiff_t>(out_.size());
+  Label& l = labels_[static_cast<std::size_t>(label)];
+  l.at = static_cast<std::ptrdiff_t>(out_.size());
+  for (int f = l.waiting; f >= 0;) {
+    Fixup& fixup = fixups_[static_cast<std::size_t>(f)];
+    resolve(fixup.field, fixup.pos, out_.size());
+    int next = fixup.next;
+    fixup.next = freeFixup_;
+    freeFixup_ = f;
+    f = next;
+  }
+  l.waiting = -1;
 }
 
 void ActionWriter::jump(uint8_t code, int label, SourcePos pos) {
@@ -69,9 +79,35 @@ void ActionWriter::jump(uint8_t code, int label, SourcePos pos) {
   flushPush();
   out_.push_back(code);
   append16(2);
-  fixups_.push_back({out_.size(), label, pos});
+  std::size_t field = out_.size();
   append16(0);
   ++actions_;
+  Label& l = labels_[static_cast<std::size_t>(label)];
+  if (l.at >= 0) {
+    resolve(field, pos, static_cast<std::size_t>(l.at));
+    return;
+  }
+  int f = freeFixup_;
+  if (f >= 0) {
+    freeFixup_ = fixups_[static_cast<std::size_t>(f)].next;
+    fixups_[static_cast<std::size_t>(f)] = {field, pos, l.waiting};
+  } else {
+    f = static_cast<int>(fixups_.size());
+    fixups_.push_back({field, pos, l.waiting});
+  }
+  l.waiting = f;
+}
+
+void ActionWriter::resolve(std::size_t field, SourcePos pos, std::size_t target) {
+  std::ptrdiff_t offset = static_cast<std::ptrdiff_t>(target) - static_cast<std::ptrdiff_t>(field + 2);
+  if (offset < -32768 || offset > 32767) {
+    if (field < farJumpField_) {
+      farJumpField_ = field;
+      farJumpPos_ = pos;
+    }
+    return;
+  }
+  put16(field, static_cast<uint32_t>(static_cast<uint16_t>(static_cast<int16_t>(offset))));
 }
 
 std::size_t ActionWriter::openBlock(uint8_t code, std::span<const uint8_t> payloadBeforeSize, SourcePos pos) {
@@ -102,13 +138,7 @@ std::size_t ActionWriter::actionCount() {
 
 std::vector<uint8_t> ActionWriter::finish() {
   flushPush();
-  for (const Fixup& f : fixups_) {
-    std::ptrdiff_t target = labels_[static_cast<std::size_t>(f.label)];
-    std::ptrdiff_t offset = target - static_cast<std::ptrdiff_t>(f.field + 2);
-    if (offset < -32768 || offset > 32767)
-      throw ScriptError{"jump too far: more than 32767 bytes of code to skip", f.pos};
-    put16(f.field, static_cast<uint32_t>(static_cast<uint16_t>(static_cast<int16_t>(offset))));
-  }
+  if (farJumpField_ != SIZE_MAX) throw ScriptError{"jump too far: more than 32767 bytes of code to skip", farJumpPos_};
   return std::move(out_);
 }
 

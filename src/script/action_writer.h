@@ -1,7 +1,8 @@
 #pragma once
 // Byte-level writer of AVM1 action records: merges consecutive pushes into
 // one Push record, resolves jump labels and patches block sizes, refusing
-// any offset or size that does not fit its 16-bit field.
+// any offset or size that does not fit its 16-bit field. A jump is patched
+// as soon as its label is placed, so only jumps still waiting are held.
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -61,6 +62,10 @@ class ActionWriter {
   int newLabel();
   void place(int label);
   void jump(uint8_t code, int label, SourcePos pos);  // Jump or If
+  // Labels made since `mark` (a labelCount()) are all placed and nothing
+  // jumps to them any more: their slots can be used again.
+  std::size_t labelCount() const { return labels_.size(); }
+  void forgetLabels(std::size_t mark) { labels_.resize(mark); }
 
   // An action whose payload ends in a 16-bit size of the code that follows
   // (With, DefineFunction). Returns a handle for closeBlock.
@@ -71,26 +76,37 @@ class ActionWriter {
   std::size_t actionCount();
   std::size_t size() const { return out_.size() + pending_.size(); }
 
+  // Throws the first jump (in code order) that could not reach its label.
   std::vector<uint8_t> finish();
 
  private:
   void flushPush();
   void put16(std::size_t at, uint32_t value);
   void append16(uint32_t value);
+  void resolve(std::size_t field, SourcePos pos, std::size_t target);
 
+  struct Label {
+    std::ptrdiff_t at = -1;  // -1 until placed
+    int waiting = -1;        // first of the jumps waiting for it, in fixups_
+  };
   struct Fixup {
     std::size_t field;  // offset of the 16-bit field
-    int label;
     SourcePos pos;
+    int next;  // next jump waiting for the same label, or next free slot
   };
 
   bool dry_;
   std::vector<uint8_t> out_;
   std::vector<uint8_t> pending_;  // payload of a Push record not yet written
-  SourcePos pendingPos_;
-  std::vector<std::ptrdiff_t> labels_;  // -1 until placed
+  SourcePos pendingPos_ = 0;
+  std::vector<Label> labels_;
   std::vector<Fixup> fixups_;
+  int freeFixup_ = -1;
   std::size_t actions_ = 0;
+  // The first jump too far, reported when the code is complete so that
+  // any other error comes first.
+  std::size_t farJumpField_ = SIZE_MAX;
+  SourcePos farJumpPos_ = 0;
 };
 
 }  // namespace tesmiro::script

@@ -10,6 +10,7 @@
 
 #include "platform/encoding.h"
 #include "script/action_writer.h"
+#include "script/parser.h"
 
 namespace tesmiro::script {
 namespace {
@@ -45,6 +46,13 @@ std::string NumberText(double v) {
   return std::string(buf, r.ptr);
 }
 
+// Most strings are short names: a loop beats a call to memchr.
+bool HasNul(std::string_view s) {
+  for (char c : s)
+    if (c == '\0') return true;
+  return false;
+}
+
 bool IsFrameNumber(const Node* e) {
   return e->kind == NodeKind::Number && e->number >= 1 && e->number <= 65536 && e->number == std::floor(e->number);
 }
@@ -55,29 +63,115 @@ struct Scope {
   int continueLabel = -1;
 };
 
-// The shared strings of the script: names and literals in order of first
-// use, gathered by a first pass and written once as a ConstantPool.
-struct StringPool {
-  std::vector<std::string> order;
-  std::unordered_map<std::string, int> index;
-  void note(const std::string& s) {
-    if (index.find(s) != index.end()) return;
-    index.emplace(s, static_cast<int>(order.size()));
-    order.push_back(s);
+// Distinct strings, each with its number in order of first appearance.
+// Open addressing over views; the caller keeps the text alive.
+class StringIndex {
+ public:
+  std::size_t size() const { return order_.size(); }
+  std::span<const std::string_view> order() const { return order_; }
+  int find(std::string_view s) const {
+    if (slots_.empty()) return -1;
+    for (std::size_t i = Hash(s) & mask_;; i = (i + 1) & mask_) {
+      uint32_t slot = slots_[i];
+      if (slot == 0) return -1;
+      if (order_[slot - 1] == s) return static_cast<int>(slot - 1);
+    }
   }
+  // Adds `s`, which must not be in the index yet.
+  void add(std::string_view s) {
+    if ((order_.size() + 1) * 2 > slots_.size()) rehash(std::max<std::size_t>(64, slots_.size() * 2));
+    order_.push_back(s);
+    place(order_.size() - 1);
+  }
+
+ private:
+  static std::size_t Hash(std::string_view s) {
+    uint64_t h = 14695981039346656037ull;
+    for (char c : s) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    return static_cast<std::size_t>(h ^ (h >> 29));
+  }
+  void place(std::size_t index) {
+    std::size_t i = Hash(order_[index]) & mask_;
+    while (slots_[i] != 0) i = (i + 1) & mask_;
+    slots_[i] = static_cast<uint32_t>(index + 1);
+  }
+  void rehash(std::size_t capacity) {
+    slots_.assign(capacity, 0);
+    mask_ = capacity - 1;
+    for (std::size_t k = 0; k < order_.size(); ++k) place(k);
+  }
+
+  std::vector<std::string_view> order_;
+  std::vector<uint32_t> slots_;  // index + 1 into order_; 0 = empty
+  std::size_t mask_ = 0;
 };
+
+// The strings a dry pass pushes, in order of first use, for the constant
+// pool. The pool record holds a 16-bit count and at most 65535 bytes, so
+// once the strings noted here fill it twice over, no later one can get in
+// (MakePool) and the list stops growing: its memory stays bounded.
+class StringList {
+ public:
+  // Strings that lie in `source` are kept as views into it.
+  explicit StringList(std::string_view source) : source_(source) {}
+  void note(std::string_view s) {
+    if (full_ || index_.find(s) >= 0) return;
+    auto at = reinterpret_cast<std::uintptr_t>(s.data()), from = reinterpret_cast<std::uintptr_t>(source_.data());
+    bool inSource = at >= from && at + s.size() <= from + source_.size();
+    index_.add(inSource ? s : text_.copy(s));
+    bytes_ += s.size() + 1;
+    full_ = bytes_ > 2 * 0xFFFF || index_.size() > 2 * 0xFFFF;
+  }
+  bool contains(std::string_view s) const { return index_.find(s) >= 0; }
+  std::span<const std::string_view> order() const { return index_.order(); }
+
+ private:
+  std::string_view source_;
+  Arena text_{1024};
+  StringIndex index_;
+  std::size_t bytes_ = 0;
+  bool full_ = false;
+};
+
+// The ConstantPool: the strings of the top-level functions (which are
+// written first), then those of the other statements, as many as the record
+// holds, in that order.
+struct StringPool {
+  StringIndex index;
+  std::size_t bytes = 2;  // the record's payload
+};
+
+void MakePool(const StringList& functions, const StringList& others, StringPool& pool) {
+  auto take = [&](std::string_view s) {
+    if (pool.index.size() == 0xFFFF || pool.bytes + s.size() + 1 > 0xFFFF) return false;
+    pool.bytes += s.size() + 1;
+    pool.index.add(s);
+    return true;
+  };
+  for (std::string_view s : functions.order())
+    if (!take(s)) return;
+  for (std::string_view s : others.order())
+    if (!functions.contains(s) && !take(s)) return;
+}
 
 class Generator {
  public:
   // With `collect`, a dry run that only gathers the pushed strings.
-  Generator(Target target, const StringPool* pool, StringPool* collect)
+  Generator(Target target, const StringPool* pool, StringList* collect)
       : target_(target), w_(collect != nullptr), pool_(pool), collect_(collect) {}
 
-  std::vector<uint8_t> run(const Node* program, std::size_t sizeHint) {
+  void begin(std::size_t sizeHint) {
     w_.reserve(sizeHint);
-    if (pool_ && !pool_->order.empty()) constantPool();
+    if (pool_ && pool_->index.size() > 0) constantPool();
     endLabel_ = w_.newLabel();
-    statements(program->kids);
+  }
+  // The caller hoists: the top-level function declarations come first.
+  void topStatement(const Node* s) {
+    std::size_t labels = w_.labelCount();
+    statement(s);
+    w_.forgetLabels(labels);
+  }
+  std::vector<uint8_t> finish() {
     w_.place(endLabel_);
     return w_.finish();
   }
@@ -93,42 +187,44 @@ class Generator {
 
   // --- encoding ---
   // A string as the movie stores it: UTF-8 for target 6, code page 932 for 4.
-  const std::string& movieText(const std::string& utf8, SourcePos pos) {
-    if (utf8.find('\0') != std::string::npos) fail("a string cannot contain the character \\0", pos);
-    if (!swf4()) return utf8;
-    auto it = cp932Cache_.find(utf8);
+  std::string_view movieText(std::string_view utf8, SourcePos pos) {
+    if (HasNul(utf8)) fail("a string cannot contain the character \\0", pos);
+    if (!swf4() || IsAscii(utf8)) return utf8;
+    auto it = cp932Cache_.find(std::string(utf8));
     if (it != cp932Cache_.end()) return it->second;
     std::optional<std::string> sjis = enc::Utf8ToCp932(utf8);
-    if (!sjis) fail("a character in \"" + utf8 + "\" cannot be written in Shift-JIS (SWF 4)", pos);
-    return cp932Cache_.emplace(utf8, std::move(*sjis)).first->second;
+    if (!sjis) fail("a character in \"" + std::string(utf8) + "\" cannot be written in Shift-JIS (SWF 4)", pos);
+    return cp932Cache_.emplace(std::string(utf8), std::move(*sjis)).first->second;
   }
-  void appendText(Bytes& out, const std::string& utf8, SourcePos pos) {
-    const std::string& s = movieText(utf8, pos);
+  static bool IsAscii(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  }
+  void appendText(Bytes& out, std::string_view utf8, SourcePos pos) {
+    std::string_view s = movieText(utf8, pos);
     out.insert(out.end(), s.begin(), s.end());
     out.push_back(0);
   }
-  Bytes textPayload(std::initializer_list<const std::string*> texts, SourcePos pos) {
+  Bytes textPayload(std::initializer_list<std::string_view> texts, SourcePos pos) {
     Bytes out;
-    for (const std::string* t : texts) appendText(out, *t, pos);
+    for (std::string_view t : texts) appendText(out, t, pos);
     return out;
   }
 
   // --- pushes ---
-  void pushString(const std::string& s, SourcePos pos) {
+  void pushString(std::string_view s, SourcePos pos) {
     if (swf4()) {
       w_.pushText(movieText(s, pos), pos);
       return;
     }
-    if (s.find('\0') != std::string::npos) fail("a string cannot contain the character \\0", pos);
+    if (HasNul(s)) fail("a string cannot contain the character \\0", pos);
     if (collect_) {
       collect_->note(s);
       w_.pushText(s, pos);
       return;
     }
     if (pool_) {
-      auto it = pool_->index.find(s);
-      if (it != pool_->index.end()) {
-        int i = it->second;
+      int i = pool_->index.find(s);
+      if (i >= 0) {
         if (i < 256) w_.pushItem({8, static_cast<uint8_t>(i)}, pos);
         else w_.pushItem({9, static_cast<uint8_t>(i & 0xFF), static_cast<uint8_t>(i >> 8)}, pos);
         return;
@@ -174,9 +270,10 @@ class Generator {
 
   void constantPool() {
     Bytes payload;
-    payload.push_back(static_cast<uint8_t>(pool_->order.size() & 0xFF));
-    payload.push_back(static_cast<uint8_t>(pool_->order.size() >> 8));
-    for (const std::string& s : pool_->order) {
+    payload.reserve(pool_->bytes);
+    payload.push_back(static_cast<uint8_t>(pool_->index.size() & 0xFF));
+    payload.push_back(static_cast<uint8_t>(pool_->index.size() >> 8));
+    for (std::string_view s : pool_->index.order()) {
       payload.insert(payload.end(), s.begin(), s.end());
       payload.push_back(0);
     }
@@ -184,7 +281,7 @@ class Generator {
   }
 
   // --- statements ---
-  void statements(const std::pmr::vector<Node*>& list) {
+  void statements(std::span<Node* const> list) {
     // Function declarations are hoisted, so a function may be called above
     // the line that defines it.
     for (const Node* s : list)
@@ -195,20 +292,20 @@ class Generator {
 
   void statement(const Node* s) {
     switch (s->kind) {
-      case NodeKind::Block: statements(s->kids); break;
+      case NodeKind::Block: statements(s->kids()); break;
       case NodeKind::Empty: break;
       case NodeKind::Function: functionNode(s, true); break;
-      case NodeKind::ExprStmt: effect(s->kids[0]); break;
+      case NodeKind::ExprStmt: effect(s->kid(0)); break;
       case NodeKind::Var: varStatement(s); break;
       case NodeKind::If: {
         int elseLabel = w_.newLabel();
-        jumpIfFalse(s->kids[0], elseLabel);
-        statement(s->kids[1]);
-        if (s->kids[2]) {
+        jumpIfFalse(s->kid(0), elseLabel);
+        statement(s->kid(1));
+        if (s->kid(2)) {
           int end = w_.newLabel();
           w_.jump(op::Jump, end, s->pos);
           w_.place(elseLabel);
-          statement(s->kids[2]);
+          statement(s->kid(2));
           w_.place(end);
         } else {
           w_.place(elseLabel);
@@ -218,8 +315,8 @@ class Generator {
       case NodeKind::While: {
         int top = w_.newLabel(), end = w_.newLabel();
         w_.place(top);
-        jumpIfFalse(s->kids[0], end);
-        loopBody(s->kids[1], Scope::Loop, end, top);
+        jumpIfFalse(s->kid(0), end);
+        loopBody(s->kid(1), Scope::Loop, end, top);
         w_.jump(op::Jump, top, s->pos);
         w_.place(end);
         break;
@@ -227,21 +324,21 @@ class Generator {
       case NodeKind::DoWhile: {
         int top = w_.newLabel(), next = w_.newLabel(), end = w_.newLabel();
         w_.place(top);
-        loopBody(s->kids[0], Scope::Loop, end, next);
+        loopBody(s->kid(0), Scope::Loop, end, next);
         w_.place(next);
-        expr(s->kids[1]);
+        expr(s->kid(1));
         w_.jump(op::If, top, s->pos);
         w_.place(end);
         break;
       }
       case NodeKind::For: {
         int top = w_.newLabel(), next = w_.newLabel(), end = w_.newLabel();
-        if (s->kids[0]) statement(s->kids[0]);
+        if (s->kid(0)) statement(s->kid(0));
         w_.place(top);
-        if (s->kids[1]) jumpIfFalse(s->kids[1], end);
-        loopBody(s->kids[3], Scope::Loop, end, next);
+        if (s->kid(1)) jumpIfFalse(s->kid(1), end);
+        loopBody(s->kid(3), Scope::Loop, end, next);
         w_.place(next);
-        if (s->kids[2]) effect(s->kids[2]);
+        if (s->kid(2)) effect(s->kid(2));
         w_.jump(op::Jump, top, s->pos);
         w_.place(end);
         break;
@@ -253,18 +350,18 @@ class Generator {
       case NodeKind::Return: returnStatement(s); break;
       case NodeKind::With: {
         needSwf6(s, "'with'");
-        expr(s->kids[0]);
+        expr(s->kid(0));
         std::size_t block = w_.openBlock(op::With, {}, s->pos);
         scopes_.push_back({Scope::With});
-        statement(s->kids[1]);
+        statement(s->kid(1));
         scopes_.pop_back();
         w_.closeBlock(block, s->pos);
         break;
       }
       case NodeKind::TellTarget: {
-        setTarget(s->kids[0]);
+        setTarget(s->kid(0));
         scopes_.push_back({Scope::TellTarget});
-        statement(s->kids[1]);
+        statement(s->kid(1));
         scopes_.pop_back();
         resetTarget(s->pos);
         break;
@@ -281,16 +378,16 @@ class Generator {
   }
 
   void varStatement(const Node* s) {
-    for (const Node* decl : s->kids) {
-      const Node* init = decl->kids[0];
+    for (const Node* decl : s->kids()) {
+      const Node* init = decl->kid(0);
       if (swf4()) {
         if (!init) continue;
-        pushString(decl->text, decl->pos);
+        pushString(decl->text(), decl->pos);
         expr(init);
         act(op::SetVariable);
         continue;
       }
-      pushString(decl->text, decl->pos);
+      pushString(decl->text(), decl->pos);
       if (init) {
         expr(init);
         act(op::DefineLocal);
@@ -301,8 +398,8 @@ class Generator {
   }
 
   void jumpIfFalse(const Node* cond, int label) {
-    if (cond->kind == NodeKind::Unary && cond->text == "!") {
-      expr(cond->kids[0]);
+    if (cond->kind == NodeKind::Unary && cond->text() == "!") {
+      expr(cond->kid(0));
     } else {
       expr(cond);
       act(op::Not);
@@ -312,7 +409,7 @@ class Generator {
 
   void forIn(const Node* s) {
     needSwf6(s, "'for..in'");
-    expr(s->kids[0]);
+    expr(s->kid(0));
     act(op::Enumerate2);
     int top = w_.newLabel(), cleanup = w_.newLabel(), end = w_.newLabel();
     w_.place(top);
@@ -320,10 +417,10 @@ class Generator {
     pushNull(s->pos);
     act(op::Equals2);
     w_.jump(op::If, end, s->pos);
-    pushString(s->text, s->pos);
+    pushString(s->text(), s->pos);
     pushRegister0(s->pos);
     act(s->flag && inFunction_ ? op::DefineLocal : op::SetVariable);
-    loopBody(s->kids[1], Scope::ForIn, cleanup, top);
+    loopBody(s->kid(1), Scope::ForIn, cleanup, top);
     w_.jump(op::Jump, top, s->pos);
     // Leaving early: drop the names still waiting on the stack.
     w_.place(cleanup);
@@ -342,36 +439,36 @@ class Generator {
 
   void switchStatement(const Node* s) {
     needSwf6(s, "'switch'");
-    expr(s->kids[0]);
-    std::size_t n = s->kids.size() - 1;
+    expr(s->kid(0));
+    std::size_t n = s->kidCount - 1;
     std::vector<int> bodies(n), tramps(n);
     int end = w_.newLabel();
     int defaultBody = -1;
     for (std::size_t i = 0; i < n; ++i) {
-      const Node* c = s->kids[i + 1];
+      const Node* c = s->kid(i + 1);
       bodies[i] = w_.newLabel();
-      if (!c->kids[0]) {
+      if (!c->kid(0)) {
         defaultBody = bodies[i];
         continue;
       }
       tramps[i] = w_.newLabel();
       act(op::PushDuplicate);
-      expr(c->kids[0]);
+      expr(c->kid(0));
       act(op::StrictEquals);
       w_.jump(op::If, tramps[i], c->pos);
     }
     act(op::Pop);
     w_.jump(op::Jump, defaultBody >= 0 ? defaultBody : end, s->pos);
     for (std::size_t i = 0; i < n; ++i) {
-      if (!s->kids[i + 1]->kids[0]) continue;
+      if (!s->kid(i + 1)->kid(0)) continue;
       w_.place(tramps[i]);
       act(op::Pop);
-      w_.jump(op::Jump, bodies[i], s->kids[i + 1]->pos);
+      w_.jump(op::Jump, bodies[i], s->kid(i + 1)->pos);
     }
     scopes_.push_back({Scope::Switch, end, -1});
     for (std::size_t i = 0; i < n; ++i) {
       w_.place(bodies[i]);
-      const auto& kids = s->kids[i + 1]->kids;
+      std::span<Node* const> kids = s->kid(i + 1)->kids();
       for (std::size_t k = 1; k < kids.size(); ++k) statement(kids[k]);
     }
     scopes_.pop_back();
@@ -395,7 +492,7 @@ class Generator {
   }
 
   void returnStatement(const Node* s) {
-    const Node* value = s->kids[0];
+    const Node* value = s->kid(0);
     bool enumerating = std::any_of(scopes_.begin(), scopes_.end(), [](const Scope& sc) { return sc.kind == Scope::ForIn; });
     if (!inFunction_) {
       if (std::any_of(scopes_.begin(), scopes_.end(), [](const Scope& sc) { return sc.kind == Scope::With; }))
@@ -424,12 +521,12 @@ class Generator {
 
   void setTarget(const Node* target) {
     if (target->kind == NodeKind::String) {
-      w_.action(op::SetTarget, textPayload({&target->text}, target->pos), target->pos);
+      w_.action(op::SetTarget, textPayload({target->text()}, target->pos), target->pos);
       return;
     }
     if (swf4()) {
       if (std::optional<std::string> path = clipPath4(target)) {
-        w_.action(op::SetTarget, textPayload({&*path}, target->pos), target->pos);
+        w_.action(op::SetTarget, textPayload({*path}, target->pos), target->pos);
         return;
       }
     }
@@ -439,7 +536,7 @@ class Generator {
   void resetTarget(SourcePos pos) { w_.action(op::SetTarget, {0}, pos); }
 
   void ifFrameLoaded(const Node* s) {
-    const Node* frame = s->kids[0];
+    const Node* frame = s->kid(0);
     std::size_t skipAt;
     if (IsFrameNumber(frame)) {
       uint32_t f = static_cast<uint32_t>(frame->number) - 1;
@@ -450,7 +547,7 @@ class Generator {
     }
     std::size_t before = w_.actionCount();
     scopes_.push_back({Scope::FrameLoaded});
-    statement(s->kids[1]);
+    statement(s->kid(1));
     scopes_.pop_back();
     std::size_t count = w_.actionCount() - before;
     // The skip count is in actions, and one byte holds it.
@@ -461,17 +558,18 @@ class Generator {
   void functionNode(const Node* f, bool declaration) {
     needSwf6(f, "a function");
     Bytes payload;
-    std::string name = declaration ? f->text : std::string();
+    std::string_view name = declaration ? f->text() : std::string_view();
     appendText(payload, name, f->pos);
-    payload.push_back(static_cast<uint8_t>(f->params.size() & 0xFF));
-    payload.push_back(static_cast<uint8_t>(f->params.size() >> 8));
-    for (const std::string& p : f->params) appendText(payload, p, f->pos);
+    std::span<Node* const> params = f->kid(0)->kids();
+    payload.push_back(static_cast<uint8_t>(params.size() & 0xFF));
+    payload.push_back(static_cast<uint8_t>(params.size() >> 8));
+    for (const Node* p : params) appendText(payload, p->text(), f->pos);
     std::size_t block = w_.openBlock(op::DefineFunction, payload, f->pos);
     std::vector<Scope> outer;
     outer.swap(scopes_);
     bool wasInFunction = inFunction_;
     inFunction_ = true;
-    statements(f->kids);
+    statements(f->kids().subspan(1));
     inFunction_ = wasInFunction;
     scopes_.swap(outer);
     w_.closeBlock(block, f->pos);
@@ -485,7 +583,7 @@ class Generator {
       case NodeKind::Update: update(e, false); return;
       case NodeKind::Call: call(e, false); return;
       case NodeKind::Comma:
-        for (const Node* k : e->kids) effect(k);
+        for (const Node* k : e->kids()) effect(k);
         return;
       default:
         expr(e);
@@ -497,7 +595,7 @@ class Generator {
   void expr(const Node* e) {
     switch (e->kind) {
       case NodeKind::Number: pushNumber(e->number, e->pos); return;
-      case NodeKind::String: pushString(e->text, e->pos); return;
+      case NodeKind::String: pushString(e->text(), e->pos); return;
       case NodeKind::True: pushBool(true, e->pos); return;
       case NodeKind::False: pushBool(false, e->pos); return;
       case NodeKind::Null: pushNull(e->pos); return;
@@ -508,9 +606,9 @@ class Generator {
         return;
       case NodeKind::Ident:
         // `newline` is a constant of the language, not a variable.
-        if (e->text == "newline") pushString("\n", e->pos);
+        if (e->text() == "newline") pushString("\n", e->pos);
         else if (swf4()) read4(e);
-        else variable(e->text, e->pos);
+        else variable(e->text(), e->pos);
         return;
       case NodeKind::Member:
       case NodeKind::Index:
@@ -518,7 +616,7 @@ class Generator {
           read4(e);
           return;
         }
-        expr(e->kids[0]);
+        expr(e->kid(0));
         memberKey(e);
         act(op::GetMember);
         return;
@@ -530,33 +628,33 @@ class Generator {
       case NodeKind::Logical: logical(e); return;
       case NodeKind::Conditional: {
         int yes = w_.newLabel(), end = w_.newLabel();
-        expr(e->kids[0]);
+        expr(e->kid(0));
         w_.jump(op::If, yes, e->pos);
-        expr(e->kids[2]);
+        expr(e->kid(2));
         w_.jump(op::Jump, end, e->pos);
         w_.place(yes);
-        expr(e->kids[1]);
+        expr(e->kid(1));
         w_.place(end);
         return;
       }
       case NodeKind::Assign: assign(e, true); return;
       case NodeKind::Comma:
-        for (std::size_t i = 0; i + 1 < e->kids.size(); ++i) effect(e->kids[i]);
-        expr(e->kids.back());
+        for (std::size_t i = 0; i + 1 < e->kidCount; ++i) effect(e->kid(i));
+        expr(e->kid(e->kidCount - 1));
         return;
       case NodeKind::ArrayLit:
         needSwf6(e, "an array literal");
-        for (std::size_t i = e->kids.size(); i-- > 0;) expr(e->kids[i]);
-        pushNumber(static_cast<double>(e->kids.size()), e->pos);
+        for (std::size_t i = e->kidCount; i-- > 0;) expr(e->kid(i));
+        pushNumber(static_cast<double>(e->kidCount), e->pos);
         act(op::InitArray);
         return;
       case NodeKind::ObjectLit:
         needSwf6(e, "an object literal");
-        for (std::size_t i = e->kids.size(); i >= 2; i -= 2) {
-          pushString(e->kids[i - 2]->text, e->kids[i - 2]->pos);
-          expr(e->kids[i - 1]);
+        for (std::size_t i = e->kidCount; i >= 2; i -= 2) {
+          pushString(e->kid(i - 2)->text(), e->kid(i - 2)->pos);
+          expr(e->kid(i - 1));
         }
-        pushNumber(static_cast<double>(e->kids.size() / 2), e->pos);
+        pushNumber(static_cast<double>(e->kidCount / 2), e->pos);
         act(op::InitObject);
         return;
       case NodeKind::Function: functionNode(e, false); return;
@@ -564,19 +662,19 @@ class Generator {
     }
   }
 
-  void variable(const std::string& name, SourcePos pos) {
+  void variable(std::string_view name, SourcePos pos) {
     pushString(name, pos);
     act(op::GetVariable);
   }
 
   void memberKey(const Node* e) {
-    if (e->kind == NodeKind::Member) pushString(e->text, e->pos);
-    else expr(e->kids[1]);
+    if (e->kind == NodeKind::Member) pushString(e->text(), e->pos);
+    else expr(e->kid(1));
   }
 
   void unary(const Node* e) {
-    const std::string& o = e->text;
-    const Node* x = e->kids[0];
+    std::string_view o = e->text();
+    const Node* x = e->kid(0);
     if (o == "!") {
       expr(x);
       act(op::Not);
@@ -602,10 +700,10 @@ class Generator {
     } else {  // delete
       needSwf6(e, "'delete'");
       if (x->kind == NodeKind::Ident) {
-        pushString(x->text, x->pos);
+        pushString(x->text(), x->pos);
         act(op::Delete2);
       } else {
-        expr(x->kids[0]);
+        expr(x->kid(0));
         memberKey(x);
         act(op::Delete);
       }
@@ -617,20 +715,20 @@ class Generator {
   static bool IsStringValued(const Node* e) {
     if (e->kind == NodeKind::String) return true;
     if (e->kind == NodeKind::Binary) {
-      if (e->text == "add") return true;
-      if (e->text == "+") return IsStringValued(e->kids[0]) || IsStringValued(e->kids[1]);
+      if (e->text() == "add") return true;
+      if (e->text() == "+") return IsStringValued(e->kid(0)) || IsStringValued(e->kid(1));
     }
-    if (e->kind == NodeKind::Call && e->kids[0]->kind == NodeKind::Ident) {
-      const std::string& f = e->kids[0]->text;
+    if (e->kind == NodeKind::Call && e->kid(0)->kind == NodeKind::Ident) {
+      std::string_view f = e->kid(0)->text();
       return f == "substring" || f == "mbsubstring" || f == "chr" || f == "mbchr";
     }
     return false;
   }
 
   void binary(const Node* e) {
-    const std::string& o = e->text;
-    const Node* l = e->kids[0];
-    const Node* r = e->kids[1];
+    std::string_view o = e->text();
+    const Node* l = e->kid(0);
+    const Node* r = e->kid(1);
     if (swf4()) {
       binary4(e, o, l, r);
       return;
@@ -665,10 +763,10 @@ class Generator {
       if (entry.negate) act(op::Not);
       return;
     }
-    fail("unknown operator '" + o + "'", e->pos);
+    fail("unknown operator '" + std::string(o) + "'", e->pos);
   }
 
-  void binary4(const Node* e, const std::string& o, const Node* l, const Node* r) {
+  void binary4(const Node* e, std::string_view o, const Node* l, const Node* r) {
     bool text = IsStringValued(l) || IsStringValued(r);
     auto emit = [&](const Node* a, const Node* b, uint8_t code, bool negate) {
       expr(a);
@@ -694,33 +792,33 @@ class Generator {
     else if (o == "gt") emit(r, l, op::StringLess, false);
     else if (o == "le") emit(r, l, op::StringLess, true);
     else if (o == "ge") emit(l, r, op::StringLess, true);
-    else fail("operator '" + o + "' is not available in SWF 4", e->pos);
+    else fail("operator '" + std::string(o) + "' is not available in SWF 4", e->pos);
   }
 
   void logical(const Node* e) {
-    bool isAnd = e->text == "&&";
+    bool isAnd = e->text() == "&&";
     if (swf4()) {
-      expr(e->kids[0]);
-      expr(e->kids[1]);
+      expr(e->kid(0));
+      expr(e->kid(1));
       act(isAnd ? op::And : op::Or);
       return;
     }
     int end = w_.newLabel();
-    expr(e->kids[0]);
+    expr(e->kid(0));
     act(op::PushDuplicate);
     if (isAnd) act(op::Not);
     w_.jump(op::If, end, e->pos);
     act(op::Pop);
-    expr(e->kids[1]);
+    expr(e->kid(1));
     w_.place(end);
   }
 
   // --- assignment ---
   // Assignment and compound assignment; `want` leaves the assigned value.
   void assign(const Node* e, bool want) {
-    const Node* target = e->kids[0];
-    const Node* value = e->kids[1];
-    bool compound = e->text != "=";
+    const Node* target = e->kid(0);
+    const Node* value = e->kid(1);
+    bool compound = e->text() != "=";
     if (swf4()) {
       Ref4 ref = ref4(target);
       ref.pushLocation(*this, target->pos);
@@ -751,11 +849,11 @@ class Generator {
   // with `withValue`, its current value on top of them.
   void pushLocation(const Node* target, bool withValue) {
     if (target->kind == NodeKind::Ident) {
-      pushString(target->text, target->pos);
-      if (withValue) variable(target->text, target->pos);
+      pushString(target->text(), target->pos);
+      if (withValue) variable(target->text(), target->pos);
       return;
     }
-    expr(target->kids[0]);
+    expr(target->kid(0));
     if (!withValue) {
       memberKey(target);
       return;
@@ -771,7 +869,7 @@ class Generator {
   }
 
   void binaryCodeFor(const Node* e) {
-    const std::string& o = e->text;
+    std::string_view o = e->text();
     static const std::pair<std::string_view, uint8_t> kOps[] = {
         {"+", op::Add2},       {"-", op::Subtract},    {"*", op::Multiply},    {"/", op::Divide},
         {"%", op::Modulo},     {"<<", op::BitLShift},  {">>", op::BitRShift},  {">>>", op::BitURShift},
@@ -781,21 +879,21 @@ class Generator {
         act(code);
         return;
       }
-    fail("unknown operator '" + o + "='", e->pos);
+    fail("unknown operator '" + std::string(o) + "='", e->pos);
   }
 
   uint8_t compoundCode4(const Node* e) {
-    const std::string& o = e->text;
-    if (o == "+") return IsStringValued(e->kids[1]) ? op::StringAdd : op::Add;
+    std::string_view o = e->text();
+    if (o == "+") return IsStringValued(e->kid(1)) ? op::StringAdd : op::Add;
     if (o == "-") return op::Subtract;
     if (o == "*") return op::Multiply;
     if (o == "/") return op::Divide;
-    fail("operator '" + o + "=' is not available in SWF 4", e->pos);
+    fail("operator '" + std::string(o) + "=' is not available in SWF 4", e->pos);
   }
 
   void update(const Node* e, bool want) {
-    const Node* target = e->kids[0];
-    bool increment = e->text == "++";
+    const Node* target = e->kid(0);
+    bool increment = e->text() == "++";
     bool prefix = e->flag;
     if (swf4()) {
       Ref4 ref = ref4(target);
@@ -839,25 +937,25 @@ class Generator {
   Ref4 ref4(const Node* e) {
     Ref4 ref;
     if (e->kind == NodeKind::Ident) {
-      int prop = PropertyIndex(e->text);
+      int prop = PropertyIndex(e->text());
       if (prop >= 0) {
         ref.property = true;
         ref.index = prop;
       } else {
-        ref.path = e->text;
+        ref.path = e->text();
       }
       return ref;
     }
     if (e->kind == NodeKind::Member) {
-      std::optional<std::string> clip = clipPath4(e->kids[0]);
+      std::optional<std::string> clip = clipPath4(e->kid(0));
       if (!clip) fail("SWF 4 needs a fixed path here (a.b.c)", e->pos);
-      int prop = PropertyIndex(e->text);
+      int prop = PropertyIndex(e->text());
       if (prop >= 0) {
         ref.property = true;
         ref.index = prop;
         ref.path = *clip;
       } else {
-        ref.path = clip->empty() ? e->text : *clip + ":" + e->text;
+        ref.path = clip->empty() ? std::string(e->text()) : *clip + ":" + std::string(e->text());
       }
       return ref;
     }
@@ -865,7 +963,7 @@ class Generator {
   }
 
   void read4(const Node* e) {
-    if (e->kind == NodeKind::Ident && (e->text == "_root" || e->text == "_parent" || IsLevelName(e->text))) {
+    if (e->kind == NodeKind::Ident && (e->text() == "_root" || e->text() == "_parent" || IsLevelName(e->text()))) {
       pushString(*clipPath4(e), e->pos);
       return;
     }
@@ -876,15 +974,15 @@ class Generator {
   std::optional<std::string> clipPath4(const Node* e) {
     switch (e->kind) {
       case NodeKind::This: return std::string();
-      case NodeKind::String: return e->text;
+      case NodeKind::String: return std::string(e->text());
       case NodeKind::Ident:
-        if (e->text == "_root") return std::string("/");
-        if (e->text == "_parent") return std::string("..");
-        return e->text;
+        if (e->text() == "_root") return std::string("/");
+        if (e->text() == "_parent") return std::string("..");
+        return std::string(e->text());
       case NodeKind::Member: {
-        std::optional<std::string> base = clipPath4(e->kids[0]);
-        if (!base || e->kids[0]->kind == NodeKind::String) return std::nullopt;
-        std::string name = e->text == "_parent" ? ".." : e->text;
+        std::optional<std::string> base = clipPath4(e->kid(0));
+        if (!base || e->kid(0)->kind == NodeKind::String) return std::nullopt;
+        std::string name(e->text() == "_parent" ? std::string_view("..") : e->text());
         if (base->empty()) return name;
         if (*base == "/") return "/" + name;
         return *base + "/" + name;
@@ -906,20 +1004,20 @@ class Generator {
 
   // --- calls ---
   void call(const Node* e, bool want) {
-    const Node* callee = e->kids[0];
-    std::size_t argc = e->kids.size() - 1;
-    if (callee->kind == NodeKind::Ident && globalFunction(e, callee->text, want)) return;
+    const Node* callee = e->kid(0);
+    std::size_t argc = e->kidCount - 1;
+    if (callee->kind == NodeKind::Ident && globalFunction(e, callee->text(), want)) return;
     if (swf4()) {
       if (callee->kind == NodeKind::Member && clipMethod4(e, want)) return;
       fail("calling functions is not available in SWF 4", e->pos);
     }
-    for (std::size_t i = argc; i >= 1; --i) expr(e->kids[i]);
+    for (std::size_t i = argc; i >= 1; --i) expr(e->kid(i));
     pushNumber(static_cast<double>(argc), e->pos);
     if (callee->kind == NodeKind::Ident) {
-      pushString(callee->text, callee->pos);
+      pushString(callee->text(), callee->pos);
       act(op::CallFunction);
     } else if (callee->kind == NodeKind::Member || callee->kind == NodeKind::Index) {
-      expr(callee->kids[0]);
+      expr(callee->kid(0));
       memberKey(callee);
       act(op::CallMethod);
     } else {
@@ -932,15 +1030,15 @@ class Generator {
 
   void newExpr(const Node* e) {
     needSwf6(e, "'new'");
-    const Node* callee = e->kids[0];
-    std::size_t argc = e->kids.size() - 1;
-    for (std::size_t i = argc; i >= 1; --i) expr(e->kids[i]);
+    const Node* callee = e->kid(0);
+    std::size_t argc = e->kidCount - 1;
+    for (std::size_t i = argc; i >= 1; --i) expr(e->kid(i));
     pushNumber(static_cast<double>(argc), e->pos);
     if (callee->kind == NodeKind::Ident) {
-      pushString(callee->text, callee->pos);
+      pushString(callee->text(), callee->pos);
       act(op::NewObject);
     } else if (callee->kind == NodeKind::Member || callee->kind == NodeKind::Index) {
-      expr(callee->kids[0]);
+      expr(callee->kid(0));
       memberKey(callee);
       act(op::NewMethod);
     } else {
@@ -952,50 +1050,57 @@ class Generator {
 
   // mc.play() and the other clip actions as methods, for SWF 4.
   bool clipMethod4(const Node* e, bool want) {
-    const Node* callee = e->kids[0];
-    std::optional<std::string> path = clipPath4(callee->kids[0]);
+    const Node* callee = e->kid(0);
+    std::optional<std::string> path = clipPath4(callee->kid(0));
     if (!path) return false;
-    const std::string& m = callee->text;
+    std::string_view m = callee->text();
     static constexpr std::string_view kTargeted[] = {"play", "stop", "nextFrame", "prevFrame", "gotoAndPlay",
                                                      "gotoAndStop", "stopDrag"};
     if (std::find(std::begin(kTargeted), std::end(kTargeted), m) != std::end(kTargeted)) {
       bool retarget = !path->empty();
-      if (retarget) w_.action(op::SetTarget, textPayload({&*path}, callee->pos), callee->pos);
+      if (retarget) w_.action(op::SetTarget, textPayload({*path}, callee->pos), callee->pos);
       globalFunction(e, m, false);
       if (retarget) resetTarget(e->pos);
       if (want) pushUndefined(e->pos);
       return true;
     }
     // The others take the clip as an argument of the global form.
-    Ast scratch;
-    Node* self = scratch.make(NodeKind::String, callee->pos);
-    self->text = *path;
-    std::vector<Node*> args(e->kids.begin() + 1, e->kids.end());
-    Node* global = scratch.make(NodeKind::Call, e->pos);
-    global->kids.push_back(scratch.make(NodeKind::Ident, callee->pos));
-    global->kids[0]->text = m;
+    std::vector<Node*> args(e->kids().begin() + 1, e->kids().end());
+    Node self;
+    self.kind = NodeKind::String;
+    self.pos = callee->pos;
+    self.setText(*path);
     if (m == "loadMovie" || m == "loadVariables") {
       if (args.empty()) return false;
-      args.insert(args.begin() + 1, self);
+      args.insert(args.begin() + 1, &self);
     } else if (m == "unloadMovie" || m == "removeMovieClip" || m == "startDrag" || m == "duplicateMovieClip") {
-      args.insert(args.begin(), self);
+      args.insert(args.begin(), &self);
     } else {
       return false;
     }
-    global->kids.insert(global->kids.end(), args.begin(), args.end());
-    return globalFunction(global, m, want);
+    Node name;
+    name.kind = NodeKind::Ident;
+    name.pos = callee->pos;
+    name.setText(m);
+    args.insert(args.begin(), &name);
+    Node global;
+    global.kind = NodeKind::Call;
+    global.pos = e->pos;
+    global.kidList = args.data();
+    global.kidCount = static_cast<uint32_t>(args.size());
+    return globalFunction(&global, m, want);
   }
 
-  void argCount(const Node* e, const std::string& name, std::size_t low, std::size_t high) {
-    std::size_t n = e->kids.size() - 1;
-    if (n < low || n > high) fail("wrong number of arguments to " + name, e->pos);
+  void argCount(const Node* e, std::string_view name, std::size_t low, std::size_t high) {
+    std::size_t n = e->kidCount - 1;
+    if (n < low || n > high) fail("wrong number of arguments to " + std::string(name), e->pos);
   }
 
   std::optional<uint8_t> methodFlag(const Node* e, std::size_t argIndex) {
-    if (e->kids.size() <= argIndex) return 0;
-    const Node* m = e->kids[argIndex];
+    if (e->kidCount <= argIndex) return 0;
+    const Node* m = e->kid(argIndex);
     if (m->kind == NodeKind::String) {
-      std::string upper = m->text;
+      std::string upper(m->text());
       for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
       if (upper == "GET") return 1;
       if (upper == "POST") return 2;
@@ -1017,8 +1122,8 @@ class Generator {
 
   // The global functions that are actions of their own. False when `name`
   // is not one of them.
-  bool globalFunction(const Node* e, const std::string& name, bool want) {
-    const auto& a = e->kids;  // a[1] is the first argument
+  bool globalFunction(const Node* e, std::string_view name, bool want) {
+    std::span<Node* const> a = e->kids();  // a[1] is the first argument
     SourcePos pos = e->pos;
     bool value = false;  // the action leaves a result
     auto simple = [&](uint8_t code) {
@@ -1039,7 +1144,7 @@ class Generator {
     else if (name == "toggleHighQuality") simple(op::ToggleQuality);
     else if (name == "stopDrag") simple(op::EndDrag);
     else if (name == "gotoAndPlay" || name == "gotoAndStop") {
-      if (e->kids.size() == 3) fail("scenes are not supported; give only the frame", pos);
+      if (e->kidCount == 3) fail("scenes are not supported; give only the frame", pos);
       argCount(e, name, 1, 1);
       bool play = name == "gotoAndPlay";
       const Node* f = a[1];
@@ -1048,7 +1153,7 @@ class Generator {
         w_.action(op::GotoFrame, {static_cast<uint8_t>(n), static_cast<uint8_t>(n >> 8)}, pos);
         act(play ? op::Play : op::Stop);
       } else if (f->kind == NodeKind::String) {
-        w_.action(op::GoToLabel, textPayload({&f->text}, f->pos), pos);
+        w_.action(op::GoToLabel, textPayload({f->text()}, f->pos), pos);
         act(play ? op::Play : op::Stop);
       } else {
         expr(f);
@@ -1060,10 +1165,9 @@ class Generator {
       act(op::Trace);
     } else if (name == "getURL") {
       argCount(e, name, 1, 3);
-      static const std::string kEmpty;
       bool literal = a[1]->kind == NodeKind::String && (a.size() == 2 || a[2]->kind == NodeKind::String);
       if (literal && a.size() <= 3) {
-        w_.action(op::GetURL, textPayload({&a[1]->text, a.size() == 3 ? &a[2]->text : &kEmpty}, pos), pos);
+        w_.action(op::GetURL, textPayload({a[1]->text(), a.size() == 3 ? a[2]->text() : std::string_view()}, pos), pos);
       } else {
         expr(a[1]);
         if (a.size() >= 3) expr(a[2]);
@@ -1092,11 +1196,10 @@ class Generator {
       getUrl2(0x00, pos);
     } else if (name == "fscommand") {
       argCount(e, name, 1, 2);
-      static const std::string kEmpty;
       bool literal = a[1]->kind == NodeKind::String && (a.size() == 2 || a[2]->kind == NodeKind::String);
       if (literal) {
-        std::string command = "FSCommand:" + a[1]->text;
-        w_.action(op::GetURL, textPayload({&command, a.size() == 3 ? &a[2]->text : &kEmpty}, pos), pos);
+        std::string command = "FSCommand:" + std::string(a[1]->text());
+        w_.action(op::GetURL, textPayload({command, a.size() == 3 ? a[2]->text() : std::string_view()}, pos), pos);
       } else {
         pushString("FSCommand:", pos);
         expr(a[1]);
@@ -1139,8 +1242,8 @@ class Generator {
       bool set = name == "setProperty";
       argCount(e, name, set ? 3 : 2, set ? 3 : 2);
       targetArg(a[1]);
-      int prop = a[2]->kind == NodeKind::Ident ? PropertyIndex(a[2]->text) : -1;
-      if (prop < 0) fail("unknown property in " + name, a[2]->pos);
+      int prop = a[2]->kind == NodeKind::Ident ? PropertyIndex(a[2]->text()) : -1;
+      if (prop < 0) fail("unknown property in " + std::string(name), a[2]->pos);
       pushNumber(prop, a[2]->pos);
       if (set) {
         expr(a[3]);
@@ -1189,30 +1292,117 @@ class Generator {
   Target target_;
   ActionWriter w_;
   const StringPool* pool_;
-  StringPool* collect_;
+  StringList* collect_;
+  // Shift-JIS forms of the non-ASCII strings met so far.
   std::unordered_map<std::string, std::string> cp932Cache_;
   std::vector<Scope> scopes_;
   bool inFunction_ = false;
   int endLabel_ = -1;
 };
 
+
+// The first error of the code generator among the top-level function
+// declarations, and among the other statements. Generation runs as the
+// statements are parsed, but a syntax error anywhere is reported first, and
+// the functions are generated before everything else.
+class FirstErrors {
+ public:
+  template <class F>
+  void run(const Node* s, F&& generate) {
+    bool function = s->kind == NodeKind::Function;
+    if (function_ || (!function && other_)) return;
+    try {
+      generate();
+    } catch (ScriptError& e) {
+      (function ? function_ : other_) = std::move(e);
+    }
+  }
+  void rethrow() {
+    if (function_) throw *function_;
+    if (other_) throw *other_;
+  }
+
+ private:
+  std::optional<ScriptError> function_, other_;
+};
+
+// Scripts up to this size keep their whole tree between the two passes of
+// SWF 6. Larger ones are parsed once more in the second pass, a statement
+// at a time, so that their tree never has to be held whole.
+constexpr std::size_t kKeepTreeBytes = 64 * 1024;
+
 }  // namespace
 
-std::vector<uint8_t> Generate(const Node* program, Target target, std::size_t sizeHint) {
-  if (target == Target::Swf4) return Generator(target, nullptr, nullptr).run(program, sizeHint);
+std::vector<uint8_t> Generate(std::string_view source, Target target) {
+  // A few bytes of nodes per source byte, within sensible chunk sizes.
+  Arena arena(std::clamp<std::size_t>(source.size() * 4, 4096, 256 * 1024));
+  Parser parser(source, arena);
+  FirstErrors errors;
 
-  StringPool used;
-  Generator(target, nullptr, &used).run(program, 0);
-  // The pool record holds a 16-bit count and at most 65535 bytes; strings
-  // that do not fit are pushed inline.
-  StringPool pool;
-  std::size_t bytes = 2;
-  for (const std::string& s : used.order) {
-    if (pool.order.size() == 0xFFFF || bytes + s.size() + 1 > 0xFFFF) break;
-    bytes += s.size() + 1;
-    pool.note(s);
+  if (target == Target::Swf4) {
+    // One pass: no pool, and no functions to hoist (SWF 4 has none).
+    Generator gen(target, nullptr, nullptr);
+    gen.begin(source.size());
+    while (!parser.atEnd()) {
+      const Node* s = parser.statement();
+      errors.run(s, [&] { gen.topStatement(s); });
+      arena.reset();
+    }
+    errors.rethrow();
+    return gen.finish();
   }
-  return Generator(target, &pool, nullptr).run(program, sizeHint + bytes);
+
+  // First pass: the strings for the constant pool, and any error.
+  const bool keep = source.size() <= kKeepTreeBytes;
+  StringList functionStrings(source), otherStrings(source);
+  Generator functionsDry(target, nullptr, &functionStrings), othersDry(target, nullptr, &otherStrings);
+  functionsDry.begin(0);
+  othersDry.begin(0);
+  std::vector<const Node*> kept;
+  struct Span {
+    SourcePos from, to;
+  };
+  std::vector<Span> functions;  // where the top-level declarations are, when not kept
+  while (!parser.atEnd()) {
+    SourcePos from = parser.position();
+    const Node* s = parser.statement();
+    bool function = s->kind == NodeKind::Function;
+    errors.run(s, [&] { (function ? functionsDry : othersDry).topStatement(s); });
+    if (keep) {
+      kept.push_back(s);
+    } else {
+      if (function) functions.push_back({from, parser.position()});
+      arena.reset();
+    }
+  }
+  errors.rethrow();
+
+  StringPool pool;
+  MakePool(functionStrings, otherStrings, pool);
+  Generator gen(target, &pool, nullptr);
+  gen.begin(source.size() + pool.bytes);
+  if (keep) {
+    for (const Node* s : kept)
+      if (s->kind == NodeKind::Function) gen.topStatement(s);
+    for (const Node* s : kept)
+      if (s->kind != NodeKind::Function) gen.topStatement(s);
+    return gen.finish();
+  }
+  for (Span f : functions) {
+    parser.seek(f.from);
+    gen.topStatement(parser.statement());
+    arena.reset();
+  }
+  parser.seek(0);
+  for (std::size_t next = 0; !parser.atEnd();) {
+    if (next < functions.size() && parser.position() == functions[next].from) {
+      parser.seek(functions[next++].to);
+      continue;
+    }
+    gen.topStatement(parser.statement());
+    arena.reset();
+  }
+  return gen.finish();
 }
 
 }  // namespace tesmiro::script

@@ -1,16 +1,15 @@
 #pragma once
-// Turns a parsed script into AVM1 action records for one target.
-#include <cstddef>
+// Turns a script into AVM1 action records for one target, parsing it as it
+// goes: a large script is never held as one whole tree.
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
-#include "script/ast.h"
 #include "script/compiler.h"
 
 namespace tesmiro::script {
 
 // Throws ScriptError with the position of the construct at fault.
-// `sizeHint` is a guess at the output size, to grow the buffer once.
-std::vector<uint8_t> Generate(const Node* program, Target target, std::size_t sizeHint);
+std::vector<uint8_t> Generate(std::string_view source, Target target);
 
 }  // namespace tesmiro::script

@@ -3,7 +3,7 @@
 #include <new>
 
 #include "script/codegen.h"
-#include "script/parser.h"
+#include "script/lexer.h"
 
 namespace tesmiro::script {
 
@@ -14,12 +14,11 @@ CompileResult Compile(std::string_view utf8Source, Target target) {
     return result;
   }
   try {
-    Ast ast;
-    const Node* program = Parse(utf8Source, ast);
-    result.actions = Generate(program, target, utf8Source.size());
+    result.actions = Generate(utf8Source, target);
   } catch (const ScriptError& e) {
     result.actions.clear();
-    result.error = CompileError{e.message, e.pos.line, e.pos.column};
+    LineColumn at = Locate(utf8Source, e.pos);
+    result.error = CompileError{e.message, at.line, at.column};
   } catch (const std::bad_alloc&) {
     result.actions.clear();
     result.error = CompileError{"out of memory while compiling the script", 1, 1};

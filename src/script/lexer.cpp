@@ -3,7 +3,8 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdint>
+#include <cstring>
+#include <iterator>
 
 namespace tesmiro::script {
 namespace {
@@ -23,8 +24,8 @@ int HexValue(char c) {
 
 // Length of the operator or punctuator at the start of `r`, longest match
 // first (">>>=" is not ">>" then ">="); 0 when there is none.
-std::size_t PunctLength(std::string_view r) {
-  auto at = [&](std::size_t i) { return i < r.size() ? r[i] : '\0'; };
+std::size_t PunctLength(const char* r, std::size_t left) {
+  auto at = [&](std::size_t i) { return i < left ? r[i] : '\0'; };
   char d = at(1), e = at(2);
   switch (r[0]) {
     case '{': case '}': case '(': case ')': case '[': case ']':
@@ -50,44 +51,146 @@ std::size_t PunctLength(std::string_view r) {
   }
 }
 
+struct WordEntry {
+  std::string_view text;
+  Word word;
+};
+// By first letter, so that a lookup compares with a handful of words.
+constexpr WordEntry kWords[] = {
+    {"add", Word::Add}, {"and", Word::And},
+    {"break", Word::Break},
+    {"case", Word::Case}, {"continue", Word::Continue}, {"class", Word::Class}, {"catch", Word::Catch},
+    {"default", Word::Default}, {"delete", Word::Delete}, {"do", Word::Do},
+    {"else", Word::Else}, {"eq", Word::Eq}, {"extends", Word::Extends},
+    {"for", Word::For}, {"function", Word::Function}, {"false", Word::False}, {"finally", Word::Finally},
+    {"ge", Word::Ge}, {"gt", Word::Gt},
+    {"if", Word::If}, {"in", Word::In}, {"instanceof", Word::Instanceof}, {"interface", Word::Interface},
+    {"import", Word::Import}, {"implements", Word::Implements}, {"ifFrameLoaded", Word::IfFrameLoaded},
+    {"le", Word::Le}, {"lt", Word::Lt},
+    {"new", Word::New}, {"null", Word::Null}, {"ne", Word::Ne}, {"not", Word::Not},
+    {"or", Word::Or},
+    {"return", Word::Return},
+    {"switch", Word::Switch},
+    {"this", Word::This}, {"typeof", Word::Typeof}, {"true", Word::True}, {"try", Word::Try},
+    {"throw", Word::Throw}, {"tellTarget", Word::TellTarget},
+    {"undefined", Word::Undefined},
+    {"var", Word::Var}, {"void", Word::Void},
+    {"while", Word::While}, {"with", Word::With},
+};
+
+// Where the words of each first letter 'a'..'z' start in kWords.
+struct WordIndex {
+  uint8_t from[27] = {};
+  constexpr WordIndex() {
+    std::size_t i = 0;
+    for (int letter = 0; letter < 26; ++letter) {
+      from[letter] = static_cast<uint8_t>(i);
+      while (i < std::size(kWords) && kWords[i].text[0] == 'a' + letter) ++i;
+    }
+    from[26] = static_cast<uint8_t>(i);
+  }
+};
+constexpr WordIndex kWordIndex;
+static_assert(kWordIndex.from[26] == std::size(kWords), "kWords must be grouped by first letter, in order");
+
+Word Classify(std::string_view s) {
+  if (s.size() < 2 || s.size() > 13 || s[0] < 'a' || s[0] > 'z') return Word::None;
+  int letter = s[0] - 'a';
+  for (std::size_t i = kWordIndex.from[letter]; i < kWordIndex.from[letter + 1]; ++i) {
+    std::string_view w = kWords[i].text;
+    if (w.size() != s.size()) continue;
+    std::size_t k = 1;
+    while (k < w.size() && w[k] == s[k]) ++k;
+    if (k == w.size()) return kWords[i].word;
+  }
+  return Word::None;
+}
+
+// What a byte can start; the lexer looks each one up once.
+enum CharClass : uint8_t { kOther, kBlank, kBreak, kDigit, kWord, kQuote, kDot, kSlash, kHigh };
+struct CharTable {
+  CharClass of[256] = {};
+  bool wordPart[256] = {};  // ASCII letters, digits, '_' and '$'
+  constexpr CharTable() {
+    for (int c = 0; c < 256; ++c) {
+      bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$';
+      bool digit = c >= '0' && c <= '9';
+      wordPart[c] = letter || digit;
+      of[c] = c == ' ' || c == '\t' || c == '\f' || c == '\v' ? kBlank
+              : c == '\n' || c == '\r'                        ? kBreak
+              : digit                                         ? kDigit
+              : letter                                        ? kWord
+              : c == '"' || c == '\''                          ? kQuote
+              : c == '.'                                      ? kDot
+              : c == '/'                                      ? kSlash
+              : c >= 0x80                                     ? kHigh
+                                                              : kOther;
+    }
+  }
+};
+constexpr CharTable kChars;
+CharClass ClassOf(char c) { return kChars.of[static_cast<unsigned char>(c)]; }
+
 }  // namespace
 
+std::string PunctText(uint32_t punct) {
+  std::string s;
+  for (; punct != 0; punct >>= 8) s += static_cast<char>(punct & 0xFF);
+  return s;
+}
+
+LineColumn Locate(std::string_view source, SourcePos pos) {
+  LineColumn lc;
+  std::size_t end = pos < source.size() ? pos : source.size();
+  for (std::size_t i = 0; i < end; ++i) {
+    char c = source[i];
+    if (c == '\r' || (c == '\n' && (i == 0 || source[i - 1] != '\r'))) {
+      ++lc.line;
+      lc.column = 1;
+    } else if (c != '\n' && (static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+      ++lc.column;
+    }
+  }
+  return lc;
+}
+
 Token Lexer::next() {
-  bool newline = false;
-  skipSpaceAndComments(newline);
   Token t;
-  t.newlineBefore = newline;
-  t.pos = {line_, column_};
+  t.newlineBefore = skipSpaceAndComments();
+  t.pos = static_cast<SourcePos>(at_);
   if (at_ >= src_.size()) return t;
-  char c = src_[at_];
-  if (IsDigit(c) || (c == '.' && at_ + 1 < src_.size() && IsDigit(src_[at_ + 1]))) {
-    readNumber(t);
-  } else if (c == '"' || c == '\'') {
-    readString(t, c);
-  } else if (IsIdentStart(static_cast<unsigned char>(c))) {
-    readIdent(t);
-  } else {
-    readPunct(t);
+  switch (ClassOf(src_[at_])) {
+    case kDigit:
+      readNumber(t);
+      break;
+    case kDot:
+      if (at_ + 1 < src_.size() && IsDigit(src_[at_ + 1])) readNumber(t);
+      else readPunct(t);
+      break;
+    case kQuote: {
+      t.kind = Tok::String;
+      std::size_t end = scanString(at_, nullptr, t.escaped);
+      t.text = src_.substr(at_, end - at_);
+      at_ = end;
+      break;
+    }
+    case kWord:
+    case kHigh:
+      readIdent(t);
+      break;
+    default:
+      readPunct(t);
   }
   return t;
 }
 
-void Lexer::advanceChar() {
-  unsigned char c = static_cast<unsigned char>(src_[at_]);
-  if (c == '\n' || c == '\r') {
-    if (c == '\r' && at_ + 1 < src_.size() && src_[at_ + 1] == '\n') ++at_;
-    ++at_;
-    ++line_;
-    column_ = 1;
-    return;
-  }
-  std::size_t n = 1;
-  if (c >= 0x80) {
-    n = utf8Length(at_);
-    if (n == 0) fail("invalid UTF-8 byte in the script");
-  }
-  at_ += n;
-  ++column_;
+std::size_t Lexer::stepChar(std::size_t at) const {
+  unsigned char c = static_cast<unsigned char>(src_[at]);
+  if (c == '\r' && at + 1 < src_.size() && src_[at + 1] == '\n') return at + 2;
+  if (c < 0x80) return at + 1;
+  std::size_t n = utf8Length(at);
+  if (n == 0) throw ScriptError{"invalid UTF-8 byte in the script", static_cast<SourcePos>(at)};
+  return at + n;
 }
 
 std::size_t Lexer::utf8Length(std::size_t at) const {
@@ -111,67 +214,66 @@ std::size_t Lexer::utf8Length(std::size_t at) const {
   return n;
 }
 
-void Lexer::fail(const std::string& message) const { throw ScriptError{message, {line_, column_}}; }
-
-void Lexer::skipSpaceAndComments(bool& sawNewline) {
-  while (at_ < src_.size()) {
-    char c = src_[at_];
-    if (c == '\n' || c == '\r') {
+// Returns whether a line break was passed.
+bool Lexer::skipSpaceAndComments() {
+  // The position lives in a local: stores through the member would alias
+  // the source's chars and be repeated on every step.
+  bool sawNewline = false;
+  const char* src = src_.data();
+  const std::size_t size = src_.size();
+  std::size_t at = at_;
+  while (at < size) {
+    CharClass k = ClassOf(src[at]);
+    if (k == kBlank) {
+      ++at;
+    } else if (k == kBreak) {
       sawNewline = true;
-      advanceChar();
-    } else if (c == ' ' || c == '\t' || c == '\f' || c == '\v') {
-      advanceChar();
-    } else if (c == '/' && at_ + 1 < src_.size() && src_[at_ + 1] == '/') {
-      while (at_ < src_.size() && src_[at_] != '\n' && src_[at_] != '\r') advanceChar();
-    } else if (c == '/' && at_ + 1 < src_.size() && src_[at_ + 1] == '*') {
-      SourcePos start{line_, column_};
-      advanceChar();
-      advanceChar();
+      ++at;
+    } else if (k != kSlash) {
+      break;
+    } else if (at + 1 < size && src[at + 1] == '/') {
+      at += 2;
+      while (at < size && src[at] != '\n' && src[at] != '\r') at = stepChar(at);
+    } else if (at + 1 < size && src[at + 1] == '*') {
+      SourcePos start = static_cast<SourcePos>(at);
+      at += 2;
       while (true) {
-        if (at_ >= src_.size()) throw ScriptError{"unterminated comment", start};
-        if (src_[at_] == '*' && at_ + 1 < src_.size() && src_[at_ + 1] == '/') break;
-        if (src_[at_] == '\n' || src_[at_] == '\r') sawNewline = true;
-        advanceChar();
+        if (at >= size) throw ScriptError{"unterminated comment", start};
+        char d = src[at];
+        if (d == '*' && at + 1 < size && src[at + 1] == '/') break;
+        if (d == '\n' || d == '\r') sawNewline = true;
+        at = stepChar(at);
       }
-      advanceChar();
-      advanceChar();
+      at += 2;
     } else {
-      return;
+      break;
     }
   }
+  at_ = at;
+  return sawNewline;
 }
 
 void Lexer::readNumber(Token& t) {
   t.kind = Tok::Number;
   std::size_t start = at_;
-  SourcePos startPos{line_, column_};
-  if (src_[at_] == '0' && at_ + 1 < src_.size() && (src_[at_ + 1] == 'x' || src_[at_ + 1] == 'X')) {
-    advanceChar();
-    advanceChar();
-    if (at_ >= src_.size() || !IsHexDigit(src_[at_])) throw ScriptError{"malformed hexadecimal number", startPos};
+  const std::size_t size = src_.size();
+  auto digitsFrom = [&](std::size_t i) {
+    while (i < size && IsDigit(src_[i])) ++i;
+    return i;
+  };
+  if (src_[at_] == '0' && at_ + 1 < size && (src_[at_ + 1] == 'x' || src_[at_ + 1] == 'X')) {
+    at_ += 2;
+    if (at_ >= size || !IsHexDigit(src_[at_])) throw ScriptError{"malformed hexadecimal number", t.pos};
     double v = 0;
-    while (at_ < src_.size() && IsHexDigit(src_[at_])) {
-      v = v * 16 + HexValue(src_[at_]);
-      advanceChar();
-    }
+    for (; at_ < size && IsHexDigit(src_[at_]); ++at_) v = v * 16 + HexValue(src_[at_]);
     t.number = v;
   } else {
-    while (at_ < src_.size() && IsDigit(src_[at_])) advanceChar();
-    if (at_ < src_.size() && src_[at_] == '.') {
-      advanceChar();
-      while (at_ < src_.size() && IsDigit(src_[at_])) advanceChar();
-    }
-    if (at_ < src_.size() && (src_[at_] == 'e' || src_[at_] == 'E')) {
-      std::size_t save = at_;
-      int saveCol = column_;
-      advanceChar();
-      if (at_ < src_.size() && (src_[at_] == '+' || src_[at_] == '-')) advanceChar();
-      if (at_ < src_.size() && IsDigit(src_[at_])) {
-        while (at_ < src_.size() && IsDigit(src_[at_])) advanceChar();
-      } else {
-        at_ = save;
-        column_ = saveCol;
-      }
+    at_ = digitsFrom(at_);
+    if (at_ < size && src_[at_] == '.') at_ = digitsFrom(at_ + 1);
+    if (at_ < size && (src_[at_] == 'e' || src_[at_] == 'E')) {
+      std::size_t i = at_ + 1;
+      if (i < size && (src_[i] == '+' || src_[i] == '-')) ++i;
+      if (i < size && IsDigit(src_[i])) at_ = digitsFrom(i);
     }
     double v = 0;
     auto r = std::from_chars(src_.data() + start, src_.data() + at_, v);
@@ -180,91 +282,111 @@ void Lexer::readNumber(Token& t) {
     if (r.ec == std::errc::result_out_of_range) v = HUGE_VAL;
     t.number = v;
   }
-  if (at_ < src_.size() && IsIdentStart(static_cast<unsigned char>(src_[at_])))
-    throw ScriptError{"malformed number", startPos};
+  if (at_ < size && IsIdentStart(static_cast<unsigned char>(src_[at_])))
+    throw ScriptError{"malformed number", t.pos};
   t.text = src_.substr(start, at_ - start);
 }
 
-void Lexer::readString(Token& t, char quote) {
-  t.kind = Tok::String;
-  SourcePos start{line_, column_};
-  advanceChar();
-  std::string& out = t.value;
+std::size_t Lexer::scanString(std::size_t at, std::string* out, bool& escaped) const {
+  const SourcePos start = static_cast<SourcePos>(at);
+  const char quote = src_[at];
+  const std::size_t size = src_.size();
+  ++at;
   while (true) {
-    if (at_ >= src_.size() || src_[at_] == '\n' || src_[at_] == '\r')
-      throw ScriptError{"unterminated string", start};
-    char c = src_[at_];
-    if (c == quote) {
-      advanceChar();
-      break;
-    }
+    if (at >= size || src_[at] == '\n' || src_[at] == '\r') throw ScriptError{"unterminated string", start};
+    char c = src_[at];
+    if (c == quote) return at + 1;
     if (c != '\\') {
-      std::size_t from = at_;
-      advanceChar();
-      out.append(src_.substr(from, at_ - from));
+      // A run of plain characters at once.
+      std::size_t from = at;
+      do at = stepChar(at);
+      while (at < size && src_[at] != quote && src_[at] != '\\' && src_[at] != '\n' && src_[at] != '\r');
+      if (out) out->append(src_.substr(from, at - from));
       continue;
     }
-    advanceChar();
-    if (at_ >= src_.size()) throw ScriptError{"unterminated string", start};
-    char e = src_[at_];
+    escaped = true;
+    ++at;
+    if (at >= size) throw ScriptError{"unterminated string", start};
+    char e = src_[at];
+    char simple = 0;
     switch (e) {
-      case 'n': out += '\n'; advanceChar(); break;
-      case 'r': out += '\r'; advanceChar(); break;
-      case 't': out += '\t'; advanceChar(); break;
-      case 'b': out += '\b'; advanceChar(); break;
-      case 'f': out += '\f'; advanceChar(); break;
-      case '0': out += '\0'; advanceChar(); break;
+      case 'n': simple = '\n'; break;
+      case 'r': simple = '\r'; break;
+      case 't': simple = '\t'; break;
+      case 'b': simple = '\b'; break;
+      case 'f': simple = '\f'; break;
+      case '0': simple = '\0'; break;
       case 'x':
       case 'u': {
         std::size_t digits = e == 'x' ? 2 : 4;
-        advanceChar();
+        ++at;
         uint32_t cp = 0;
-        for (std::size_t i = 0; i < digits; ++i) {
-          if (at_ >= src_.size() || !IsHexDigit(src_[at_])) fail("malformed escape sequence");
-          cp = cp * 16 + static_cast<uint32_t>(HexValue(src_[at_]));
-          advanceChar();
+        for (std::size_t i = 0; i < digits; ++i, ++at) {
+          if (at >= size || !IsHexDigit(src_[at]))
+            throw ScriptError{"malformed escape sequence", static_cast<SourcePos>(at)};
+          cp = cp * 16 + static_cast<uint32_t>(HexValue(src_[at]));
         }
-        if (cp >= 0xD800 && cp <= 0xDFFF) fail("malformed escape sequence");
-        AppendUtf8(out, cp);
-        break;
+        if (cp >= 0xD800 && cp <= 0xDFFF) throw ScriptError{"malformed escape sequence", static_cast<SourcePos>(at)};
+        if (out) AppendUtf8(*out, cp);
+        continue;
       }
       case '\n':
       case '\r':
         // A backslash before a line break continues the string.
-        advanceChar();
-        break;
+        at = stepChar(at);
+        continue;
       default: {
-        std::size_t from = at_;
-        advanceChar();
-        out.append(src_.substr(from, at_ - from));
+        std::size_t from = at;
+        at = stepChar(at);
+        if (out) out->append(src_.substr(from, at - from));
+        continue;
       }
     }
+    if (out) *out += simple;
+    ++at;
   }
-  t.text = "string";
+}
+
+void Lexer::decodeString(const Token& t, std::string& out) const {
+  bool escaped = false;
+  scanString(t.pos, &out, escaped);
 }
 
 void Lexer::readIdent(Token& t) {
   t.kind = Tok::Ident;
-  std::size_t start = at_;
-  while (at_ < src_.size()) {
-    unsigned char c = static_cast<unsigned char>(src_[at_]);
-    if (!IsIdentStart(c) && !IsDigit(static_cast<char>(c))) break;
-    advanceChar();
+  const std::size_t start = at_;
+  const std::size_t size = src_.size();
+  std::size_t at = start;
+  while (at < size) {
+    unsigned char c = static_cast<unsigned char>(src_[at]);
+    if (c < 0x80) {
+      if (!kChars.wordPart[c]) break;
+      ++at;
+    } else {
+      at = stepChar(at);
+    }
   }
-  t.text = src_.substr(start, at_ - start);
+  at_ = at;
+  t.text = src_.substr(start, at - start);
+  t.word = Classify(t.text);
 }
 
 void Lexer::readPunct(Token& t) {
-  std::size_t n = PunctLength(src_.substr(at_));
+  const char* p = src_.data() + at_;
+  std::size_t n = PunctLength(p, src_.size() - at_);
   if (n > 0) {
     t.kind = Tok::Punct;
-    t.text = src_.substr(at_, n);
-    at_ += n;  // all ASCII, on one line
-    column_ += static_cast<int>(n);
+    t.text = {p, n};
+    uint32_t code = 0;
+    for (std::size_t i = n; i-- > 0;) code = (code << 8) | static_cast<unsigned char>(p[i]);
+    t.punct = code;
+    at_ += n;
     return;
   }
-  if (static_cast<unsigned char>(src_[at_]) < 0x20 || src_[at_] == 0x7F) fail("unexpected control character");
-  fail(std::string("unexpected character '") + src_[at_] + "'");
+  SourcePos here = static_cast<SourcePos>(at_);
+  if (static_cast<unsigned char>(src_[at_]) < 0x20 || src_[at_] == 0x7F)
+    throw ScriptError{"unexpected control character", here};
+  throw ScriptError{std::string("unexpected character '") + src_[at_] + "'", here};
 }
 
 }  // namespace tesmiro::script

@@ -476,6 +476,55 @@ TEST(ScriptCompiler, DeepNestingAndHugeInputAreRefusedNotCrashed) {
   EXPECT_EQ(Err(huge).line, 1);
 }
 
+// Past a size, the compiler no longer holds a script's whole tree: it parses
+// it a statement at a time, twice. A long comment at the end takes a script
+// there without changing what it means, so it must give the same bytes, or
+// the same error at the same place.
+TEST(ScriptCompiler, ScriptsTooLargeToHoldWholeCompileAsTheSameScriptHeldWhole) {
+  const std::string padding = "\n/*" + std::string(200000, '-') + "*/\n";
+  const std::string sources[] = {
+      // functions hoisted from between statements; strings pooled; escapes
+      "trace(f(2) + \"\\u3042\\n\" + o.k);\nfunction f(x) { return x * 2; }\n"
+      "var o = {k: 'v\\t', n: [1, \"two\"]};\nfor (var p in o) { if (p == \"n\") break; trace(p); }\n"
+      "function g(a, b) { var s = 'k\\x41'; return f(a) + s; }\ntrace(g(1));",
+      // a return that leaves the frame script from a later statement
+      "switch (a) { case \"x\": trace(1); break; default: trace(2); }\nif (done) return;\n"
+      "tellTarget (\"/mc\") { gotoAndPlay(\"l\"); }\nfunction h() { return; }\nx = 'tail';",
+      "x = 1;\nnextFrame();\ny = x add \"z\";\ntellTarget (\"/a\") { stop(); }\n",
+      // which error comes first: the functions' before the others', syntax before both
+      "x = 1;\nbreak;\nfunction f() { continue; }\ny = 2;",
+      "break;\nfunction f() {}\nx = (1 + ;",
+      "ifFrameLoaded (2) {" + [] {
+        std::string body;
+        for (int i = 0; i < 300; ++i) body += " play();";
+        return body;
+      }() + " }\nfunction f() {}",
+  };
+  for (const std::string& source : sources)
+    for (Target target : {Target::Swf4, Target::Swf6}) {
+      CompileResult whole = Compile(source, target);
+      CompileResult parts = Compile(source + padding, target);
+      EXPECT_EQ(parts.actions, whole.actions) << source;
+      ASSERT_EQ(parts.ok(), whole.ok()) << source;
+      if (whole.ok()) continue;
+      EXPECT_EQ(parts.error->message, whole.error->message) << source;
+      EXPECT_EQ(parts.error->line, whole.error->line) << source;
+      EXPECT_EQ(parts.error->column, whole.error->column) << source;
+    }
+  EXPECT_EQ(Err("x = 1;\nbreak;\nfunction f() { continue; }\ny = 2;" + padding).line, 3);
+  EXPECT_EQ(Err("break;\nfunction f() {}\nx = (1 + ;" + padding).line, 3);
+}
+
+// Of two jumps that cannot reach, the one earlier in the code is reported,
+// even when the later one is found to fail first.
+TEST(ScriptCompiler, TheFirstJumpTooFarInTheCodeIsTheOneReported) {
+  std::string filler;
+  for (int i = 0; i < 5000; ++i) filler += "trace(1);\n";
+  CompileError e = Err("if (a) {\n" + filler + "while (b) {\n" + filler + "}\n}");
+  EXPECT_NE(e.message.find("jump"), std::string::npos);
+  EXPECT_EQ(e.line, 1);
+}
+
 TEST(ScriptCompiler, CompilingTwiceGivesTheSameBytes) {
   std::string source =
       "function f(a) { var t = {}; for (var k in a) t[k] = a[k]; return t; }\n"

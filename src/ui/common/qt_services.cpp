@@ -5,8 +5,10 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include "project/script_editor.h"
 #include "ui/common/qt_text.h"
 #include "ui/dialogs/preview_window.h"
+#include "ui/dialogs/script_editor_window.h"
 #include "ui/main/main_gui.h"
 #include "ui/main/print_canvas.h"
 
@@ -89,21 +91,38 @@ void QtWindowServices::storeChanged() {
   if (MainGUI* w = MainGUI::instance()) {
     w->PictFileList->update();
     w->ListJpegStoreHead->update();
+    w->refreshStoreEditItems();
   }
 }
 
 void QtWindowServices::eventsChanged() {
-  if (MainGUI* w = MainGUI::instance()) w->PictEventList->update();
+  if (MainGUI* w = MainGUI::instance()) w->DrawEventList();
 }
 
 void QtWindowServices::drawTabsAndHeader() {
-  if (MainGUI* w = MainGUI::instance()) w->ListEventHead->update();
+  if (MainGUI* w = MainGUI::instance()) w->DrawTabsAndHeader();
+}
+
+void QtWindowServices::eventListClicked() {
+  if (MainGUI* w = MainGUI::instance()) w->PictEventList_Click();
 }
 
 void QtWindowServices::setTimelineHeader(const std::string&, uint32_t) { drawTabsAndHeader(); }
 
+void QtWindowServices::clearScriptPane() { ScriptEditorModule::ClearScriptPane(); }
+
+void QtWindowServices::unloadScriptEditor() { ScriptEditorWindow::unload(); }
+
+void QtWindowServices::hideScriptEditor() {
+  if (ScriptEditorWindow* editor = ScriptEditorWindow::loaded()) editor->hide();
+}
+
 void QtWindowServices::focusFileList() {
   if (MainGUI* w = MainGUI::instance()) w->PictFileList->setFocus();
+}
+
+void QtWindowServices::showItemInfo(int32_t itemId) {
+  if (MainGUI* w = MainGUI::instance()) w->ShowItemInfo(itemId);
 }
 
 void QtWindowServices::unloadPreviewWindow() { PreviewWindow::unload(); }

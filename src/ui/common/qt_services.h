@@ -28,8 +28,13 @@ class QtWindowServices : public ui::WindowServices {
   void storeChanged() override;
   void eventsChanged() override;
   void drawTabsAndHeader() override;
+  void eventListClicked() override;
   void setTimelineHeader(const std::string& text, uint32_t color) override;
   void focusFileList() override;
+  void clearScriptPane() override;
+  void unloadScriptEditor() override;
+  void hideScriptEditor() override;
+  void showItemInfo(int32_t itemId) override;
   void unloadPreviewWindow() override;
   void showPreview(const std::string& path, int target, int32_t width, int32_t height) override;
 };

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPalette>
+#include <algorithm>
 #include <cmath>
 
 namespace tesmiro::gui {
@@ -48,7 +49,9 @@ uint32_t FromQColor(const QColor& colour) { return Bgr(colour.toRgb()); }
 
 int TwipsToPixels(double twips) {
   if (!std::isfinite(twips)) return 0;
-  return static_cast<int>(std::lround(twips / kTwipsPerPixel));
+  // Far beyond any screen, but never beyond what a widget size can hold.
+  constexpr double kLimit = 1 << 20;
+  return static_cast<int>(std::lround(std::clamp(twips / kTwipsPerPixel, -kLimit, kLimit)));
 }
 
 KeyCode MapKey(const QKeyEvent& e) {

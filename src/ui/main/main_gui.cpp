@@ -23,6 +23,7 @@
 #include "compiler/movie_compiler.h"
 #include "compiler/previews.h"
 #include "media/text/font_list.h"
+#include "platform/numeric.h"
 #include "platform/ui.h"
 #include "project/backup.h"
 #include "project/build_lock.h"
@@ -37,6 +38,7 @@
 #include "project/sorting.h"
 #include "project/timelines.h"
 #include "swf/swf_writer.h"
+#include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
 #include "ui/dialogs/splash_screen.h"
@@ -319,18 +321,29 @@ void MainGUI::applyWindowPreferences() {
     setWindowState(Qt::WindowMinimized);
   } else {
     setWindowState(Qt::WindowNoState);
-    // The stored rectangle is the outer one; resize() sets the inside.
+    // The stored rectangle is the outer one; resize() sets the inside. A
+    // rectangle from another screen is brought wholly onto this one.
     const QSize frame = frameGeometry().size() - geometry().size();
-    const int w = TwipsToPixels(p.width) - frame.width();
-    const int h = TwipsToPixels(p.height) - frame.height();
-    move(TwipsToPixels(p.left), TwipsToPixels(p.top));
-    if (w > 0 && h > 0) resize(w, h);
+    const QRect stored(TwipsToPixels(p.left), TwipsToPixels(p.top), TwipsToPixels(p.width), TwipsToPixels(p.height));
+    if (stored.width() > frame.width() && stored.height() > frame.height()) {
+      const QRect outer = FitInside(stored, Desktop().placement->workArea(stored.topLeft()));
+      move(outer.topLeft());
+      resize(outer.size() - frame);
+      // Without a frame yet, the size is corrected once the frame is known,
+      // so that the window does not grow by it at every start.
+      if (frame.isNull()) pendingOuterSize_ = outer.size();
+    }
   }
-  picSplitter->move(static_cast<int>(p.splitter1), picSplitter->y());
-  picSplitter2->move(picSplitter2->x(), static_cast<int>(p.splitter2));
-  picSplitter3->move(picSplitter3->x(), static_cast<int>(p.splitter3));
+  // The layout clamps the splitters to the window; only keep the numbers
+  // within what a widget position can hold.
+  auto position = [](float v) { return std::clamp(num::RoundToInt32(v), -(1 << 20), 1 << 20); };
+  picSplitter->move(position(p.splitter1), picSplitter->y());
+  picSplitter2->move(picSplitter2->x(), position(p.splitter2));
+  picSplitter3->move(picSplitter3->x(), position(p.splitter3));
   mnuScriptEditor->setChecked(p.dispScriptEditor != 0);
   mnuDispSpriteTag->setChecked(p.dispSpriteTab == 1);
+  // With AlwaysEventSync the item is a lasting check, toggled by a click.
+  mnuEventSync->setCheckable(p.alwaysEventSync == 1);
   GUICore::State().filelistHistoryMax = p.filelistHistoryMax;
   auto& preview = GUICore::Previews();
   preview.previewFilePath = p.previewFilePath;
@@ -348,6 +361,7 @@ void MainGUI::applyWindowPreferences() {
 
 void MainGUI::storeWindowPreferences() {
   Preferences& p = P();
+  pendingOuterSize_ = QSize();
   if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
   p.windowState = static_cast<int16_t>(isMaximized() ? 2 : 0);
   const QRect outer = frameGeometry();
@@ -519,7 +533,24 @@ void MainGUI::imgSplitter3_MouseUp(int, int, int, int) {
 
 // ---- events ---------------------------------------------------------------------
 
-void MainGUI::resizeEvent(QResizeEvent* event) { QMainWindow::resizeEvent(event); }
+void MainGUI::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  fitPendingOuterSize();
+}
+
+void MainGUI::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  fitPendingOuterSize();
+}
+
+void MainGUI::fitPendingOuterSize() {
+  if (!pendingOuterSize_.isValid()) return;
+  const QSize frame = frameGeometry().size() - size();
+  if (frame.isNull()) return;
+  const QSize outer = pendingOuterSize_;
+  pendingOuterSize_ = QSize();
+  resize(outer - frame);
+}
 
 void MainGUI::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);

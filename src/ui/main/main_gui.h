@@ -11,6 +11,8 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,8 +36,11 @@ class ScopedUrlOpener;
 
 namespace tesmiro::gui {
 
+class EventListView;
+class FileListHeader;
 class PrintCanvas;
 class SplitterHandle;
+class WheelHook;
 class SplashWindow;
 
 class MainGUI : public QMainWindow {
@@ -102,6 +107,7 @@ class MainGUI : public QMainWindow {
   void mnuEditRedo_Click();
   void mnuEvent_Click();
   void mnuSelAllEvent_Click();
+  void mnuEventSync_Click();
   void mnuScriptEditor_Click();
   void mnuDispSpriteTag_Click();
   void mnuOpenHelp_Click();
@@ -138,13 +144,114 @@ class MainGUI : public QMainWindow {
   void PictEventList_Click();
   void PictEventList_GotFocus();
   void PictEventList_LostFocus();
-  void PictFileList_GotFocus();
   void ListEventStepValue(int step);
   void ListEventStepTargets(int step);
   // Puts an area's own widget in place of its placeholder: the list's scroll
   // bars move into it, objectName and geometry are kept.
   void replaceFileList(QWidget* list);
   void replaceEventList(QWidget* list);
+
+  // ---- event list (main_gui_event_list.cpp) -------------------------------
+  // The list's widget (PictEventList) once it replaced the placeholder.
+  EventListView* eventListView() const;
+  // Repaint requests of the core: the rows, the tab strip with the heads.
+  void DrawEventList();
+  void DrawTabsAndHeader();
+  void PictEventList_MouseDown(int button, int shift, int x, int y);
+  void PictEventList_MouseMove(int button, int shift, int x, int y);
+  void PictEventList_MouseUp(int button, int shift, int x, int y);
+  void PictEventList_DblClick();
+  // True when the key was a navigation key of the list.
+  bool PictEventList_KeyDown(int keyCode, int shift);
+  void PictEventList_KeyUp(int keyCode, int shift);
+  void PictEventList_KeyPress(int ascii);
+  void PictEventList_Resize();
+  void VScroll2_Change(int value);
+  void HScroll2_Change(int value);
+  void ListEventHead_MouseDown(int button, int shift, int x, int y);
+  void ListEventHead_MouseMove(int button, int shift, int x, int y);
+  void ListEventHead_MouseUp(int button, int shift, int x, int y);
+  void ListEventHead_DblClick();
+  void mnuSpriteTagClose_Click();
+  void mnuEventSelect_Click(int k);
+  void ListEventAddAction();
+  void ListEventCopy();
+  void ListEventCut();
+  void ListEventPaste();
+  void ListEventDelete();
+  // Fills mnuEventSelectRoot with the sprites; the entry of the shown
+  // timeline, or null when the project has no sprite timeline.
+  QAction* BuildSpriteMenu();
+  // The wheel goes to the list that has the focus; the file list joins it.
+  WheelHook* wheelHook = nullptr;
+
+  // ---- event property dialog (its area's file) ----------------------------
+  bool eventPropertyVisible() const;
+  void ListEventProperty();
+  void ListEventPropertyLoad();
+
+  // ---- script panel and its windows' menu entries (main_gui_script.cpp) ---
+  void Text1_Change();
+  void Text1_GotFocus();
+  void Text1_LostFocus();
+  void Combo1_Change();
+  void Command4_Click();  // find in the script
+  void Command5_Click();  // syntax check
+  void Command6_Click();  // undock
+  void UpdateScriptLineLabel();
+  void mnuProject_Click();
+  void mnuOption_Click();
+  void mnuImportProject_Click();
+  void mnuSearch_Click();
+  void mnuSearchNext_Click();
+  // Set by the event property dialog while it is shown: the script box of
+  // the kind takes every edit of the script editors.
+  std::function<void(int32_t kind, const std::string& text)> eventDialogScript;
+  // ---- file list, its popup and the information panel --------------------
+  // (main_gui_file_list.cpp)
+  void PictFileList_MouseDown(int button, int shift, int x, int y);
+  void PictFileList_MouseMove(int button, int shift, int x, int y);
+  void PictFileList_MouseUp(int button, int shift, int x, int y);
+  void PictFileList_Click();
+  // fromMouse: a double click of the mouse (its release is no click).
+  void PictFileList_DblClick(bool fromMouse = false);
+  void PictFileList_KeyDown(int keyCode, int shift);
+  void PictFileList_KeyUp(int keyCode, int shift);
+  void PictFileList_GotFocus();
+  void PictFileList_LostFocus();
+  void PictFileList_OLEDragOver(int y);
+  // Local paths dropped from the desktop at y.
+  void PictFileList_OLEDragDrop(int y, const std::vector<std::string>& paths);
+  void ListJpegStoreHead_MouseUp(int button, int shift, double x, int y);
+  void mnuAddEvent_Click();
+  void mnuAddFile_Click();
+  void mnuAddText_Click();
+  void mnuAddSprite_Click();
+  void mnuAddFolder_Click();
+  void mnuDeleteStore_Click();
+  void mnuDuplicateItem_Click();
+  void mnuSelAllStore_Click();
+  void mnuStoreUndo_Click();
+  void mnuStoreRedo_Click();
+  void mnuStoreOpenFile_Click();
+  void mnuStoreOpenFolder_Click();
+  void mnuStoreProperty_Click();
+  void mnuSortUp_Click();
+  void mnuSortDown_Click();
+  // Events for the selected materials at the event list's current row.
+  void ListJpegStoreAddEvent();
+  // The material property exchange; changed = 1 when an item changed.
+  void ListJpegStoreProperty(int& changed);
+  // The information panel for a store item (0: none), and the sound
+  // preview of the panel's sound: 0 play, 1 stop.
+  void ShowItemInfo(int32_t id);
+  void SoundPreview(int mode);
+  void Command1_Click();
+  void Command2_Click();
+  void Command3_Click();
+  // While the file list has the focus, Edit > Undo and Redo follow the
+  // store's history (after every change, not only when the focus arrives).
+  void refreshStoreEditItems();
 
   // ---- controls -----------------------------------------------------------
   PrintCanvas* Picture1 = nullptr;  // information panel and status line
@@ -249,6 +356,7 @@ class MainGUI : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -263,13 +371,20 @@ class MainGUI : public QMainWindow {
   void setupDialogArea();
 
   void replaceList(QWidget*& slot, QWidget* list, QScrollBar* v, QScrollBar* h);
+  void addNewStoreItem(const char* kindKey);  // main_gui_file_list.cpp
   void applyWindowPreferences();
   void storeWindowPreferences();
   bool isTextInput(const QWidget* w) const;
   bool routeKey(QObject* watched, QKeyEvent* event);
   QWidget* focusedControl() const;
 
+  // The stored outer size, until the window manager has told the frame's
+  // size (the inner size is the outer one less the frame).
+  QSize pendingOuterSize_;
+  void fitPendingOuterSize();
   std::vector<std::string> fontList_;
+  FileListHeader* fileListHeader_ = nullptr;
+  std::string infoSoundPath_;  // the sound of the information panel
   std::unique_ptr<GUICore::ScopedRecentFilesHook> recentFilesHook_;
   QPointer<SplashWindow> splash_;
   int splitterGap_ = 3;

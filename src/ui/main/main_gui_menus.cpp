@@ -8,11 +8,14 @@
 #include <QUrl>
 
 #include "platform/ui.h"
+#include "project/event_commands.h"
 #include "project/events.h"
 #include "project/list_models.h"
 #include "project/model.h"
 #include "project/preferences.h"
 #include "project/recent_files.h"
+#include "project/script_editor.h"
+#include "project/sorting.h"
 #include "project/store_undo.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
@@ -152,6 +155,7 @@ void MainGUI::createMenus() {
   connect(mnuEditRedo, &QAction::triggered, this, [this] { mnuEditRedo_Click(); });
   connect(mnuEvent, &QMenu::aboutToShow, this, [this] { mnuEvent_Click(); });
   connect(mnuSelAllEvent, &QAction::triggered, this, [this] { mnuSelAllEvent_Click(); });
+  connect(mnuEventSync, &QAction::triggered, this, [this] { mnuEventSync_Click(); });
   connect(mnuScriptEditor, &QAction::triggered, this, [this] { mnuScriptEditor_Click(); });
   connect(mnuDispSpriteTag, &QAction::triggered, this, [this] { mnuDispSpriteTag_Click(); });
   connect(mnuOpenHelp, &QAction::triggered, this, [this] { mnuOpenHelp_Click(); });
@@ -200,6 +204,7 @@ void MainGUI::mnuEditUndo_Click() {
   } else if (f == PictFileList) {
     GUICore::StoreUndo();
     PictFileList->setFocus();
+    refreshStoreEditItems();
   }
 }
 
@@ -212,6 +217,7 @@ void MainGUI::mnuEditRedo_Click() {
   } else if (f == PictFileList) {
     GUICore::StoreRedo();
     PictFileList->setFocus();
+    refreshStoreEditItems();
   }
 }
 
@@ -226,18 +232,19 @@ void MainGUI::mnuEvent_Click() {
   }
 }
 
-void MainGUI::mnuSelAllEvent_Click() {
-  auto& rows = EventListModule::Current().rows;
-  if (rows.size() >= 2) {
-    for (size_t i = 0; i + 1 < rows.size(); ++i) rows[i].selected = -1;
-  }
-  EventListModule::DrawEventList();
+void MainGUI::mnuSelAllEvent_Click() { EventCommands::SelectAll(); }
+
+// Once, or (with AlwaysEventSync) a lasting check that the event list's
+// click handler follows.
+void MainGUI::mnuEventSync_Click() {
+  if (buildRunning_ || Prefs::Current().alwaysEventSync == 1) return;
+  GUICore::SelectStoreItemByID(EventListModule::Current().currentRow + 1, false);
 }
 
 void MainGUI::mnuScriptEditor_Click() {
-  // The check toggles by itself (checkable); the script panel shows the
-  // selection's script again when it is built.
-  SizeControlsCall();
+  // The check toggles by itself (checkable); the selection's script is
+  // shown, or the editor hidden, for the new state.
+  ScriptEditorModule::ShowEventScript(0, "");
 }
 
 void MainGUI::mnuDispSpriteTag_Click() {

@@ -131,6 +131,21 @@ TEST_F(LayoutTest, StoredGeometryAndSplittersComeBack) {
   EXPECT_EQ(again.PictFileList->width(), 250);
 }
 
+TEST_F(LayoutTest, AStoredRectangleFromAnotherScreenIsBroughtOntoThisOne) {
+  desktop.placement.area = QRect(0, 0, 1024, 768);
+  std::ofstream(temp / "tesmiro.ini") << "[Tesmiro]\nLeft=30000\nTop=-9000\nWidth=9000\nHeight=6000\n";
+  gui::MainGUI& moved = start();
+  EXPECT_EQ(moved.frameGeometry().topLeft(), QPoint(1024 - 600, 0));
+  destroyWindow();
+  // Numbers no screen has are no harm either.
+  Prefs::ResetState();
+  std::ofstream(temp / "tesmiro.ini")
+      << "[Tesmiro]\nLeft=1e300\nTop=-5e9\nWidth=9e12\nHeight=1e39\nSplitter1=1e38\nSplitter2=-1e30\n";
+  gui::MainGUI& huge = start();
+  EXPECT_TRUE(QRect(0, 0, 1024, 768).contains(huge.frameGeometry()));
+  EXPECT_GE(huge.PictFileList->width(), 100);
+}
+
 TEST_F(LayoutTest, TheBackupTimerFollowsTheClampedInterval) {
   EXPECT_TRUE(StartSized(800, 600, "[Tesmiro]\nAutoBackUpInterval=0.5\n").Timer1->isActive());
   EXPECT_EQ(window().Timer1->interval(), 30000);

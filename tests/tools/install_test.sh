@@ -1,0 +1,19 @@
+#!/bin/sh
+# cmake --install puts the program, its resources, the desktop entry and
+# the project file type where the desktop finds them.
+#   install_test.sh BUILD_DIR
+set -eu
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+cmake --install "$1" --prefix "$prefix" >/dev/null
+fail() { echo "$1"; exit 1; }
+[ -x "$prefix/bin/tesmiro" ] || fail "no program"
+[ -d "$prefix/share/tesmiro/effect/in" ] || fail "no effect templates"
+desktop="$prefix/share/applications/tesmiro.desktop"
+grep -qx 'Exec=tesmiro %f' "$desktop" || fail "desktop entry does not pass the file"
+grep -qx 'MimeType=application/x-tesmiro-project;' "$desktop" || fail "desktop entry without the project type"
+mime="$prefix/share/mime/packages/tesmiro-project.xml"
+grep -q '<mime-type type="application/x-tesmiro-project">' "$mime" || fail "no project type"
+grep -q '<glob pattern="\*.tsm"/>' "$mime" || fail "the type does not claim .tsm"
+[ -f "$prefix/share/icons/hicolor/scalable/apps/tesmiro.svg" ] || fail "no icon"
+echo "installed under $prefix"

@@ -1,0 +1,157 @@
+// Commands of the menus that belong to no list: undo and redo routed to the
+// focused list, select all, sync, help, and what minimising closes.
+#include <QAction>
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <filesystem>
+#include <fstream>
+
+#include "project/events.h"
+#include "project/gui_core.h"
+#include "project/list_models.h"
+#include "project/model.h"
+#include "project/preferences.h"
+#include "project/store.h"
+#include "project/store_undo.h"
+#include "project/undo_scopes.h"
+#include "support/main_gui_fixture.h"
+
+namespace tesmiro::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class MenusTest : public MainGuiTest {
+ protected:
+  gui::MainGUI& StartActive() {
+    gui::MainGUI& w = start();
+    QApplication::setActiveWindow(&w);
+    w.activateWindow();
+    Settle();
+    return w;
+  }
+  static void InsertRecorded(int32_t frames) {
+    GUICore::EventUndoScope undo;
+    EventRecord e{};
+    e.kind = 12;
+    e.frameCount = frames;
+    const int32_t at = GUICore::EventCount();
+    undo.add(at + 1, e, EventUndoStep::kInserted);
+    GUICore::InsertEvent(e, at);
+  }
+  static int32_t AddText(const std::string& name) {
+    GUICore::StoreUndoScope undo;
+    std::string n = name;
+    int32_t row = FileListModule::RowCount() + 1, mode = 0;
+    const int32_t id = GUICore::AddStoreItem(n, "txt", row, mode);
+    GUICore::RefreshFileList();
+    return id;
+  }
+};
+
+TEST_F(MenusTest, UndoAndRedoGoToTheFocusedList) {
+  gui::MainGUI& w = StartActive();
+  InsertRecorded(3);
+  AddText("t");
+  ASSERT_EQ(GUICore::EventCount(), 1);
+  ASSERT_EQ(GUICore::State().store.count(), 1);
+
+  // Neither list has the focus: nothing happens.
+  w.Text1->setEnabled(true);
+  w.Text1->show();
+  w.Text1->setFocus();
+  w.mnuEditUndo->trigger();
+  EXPECT_EQ(GUICore::EventCount(), 1);
+  EXPECT_EQ(GUICore::State().store.count(), 1);
+
+  w.PictEventList->setFocus();
+  w.mnuEditUndo->trigger();
+  EXPECT_EQ(GUICore::EventCount(), 0);
+  EXPECT_EQ(GUICore::State().store.count(), 1);
+  w.mnuEditRedo->trigger();
+  EXPECT_EQ(GUICore::EventCount(), 1);
+
+  // Leaving the event list turned its items off; opening the Edit menu
+  // sets them for the list that has the focus now.
+  w.PictFileList->setFocus();
+  w.mnuEvent_Click();
+  w.mnuEditUndo->trigger();
+  EXPECT_EQ(GUICore::State().store.count(), 0);
+  EXPECT_EQ(GUICore::EventCount(), 1);
+  EXPECT_EQ(QApplication::focusWidget(), w.PictFileList);
+  w.mnuEvent_Click();
+  w.mnuEditRedo->trigger();
+  EXPECT_EQ(GUICore::State().store.count(), 1);
+}
+
+TEST_F(MenusTest, SelectAllLeavesTheEndRowOut) {
+  gui::MainGUI& w = StartActive();
+  w.mnuSelAllEvent->setEnabled(true);
+  w.mnuSelAllEvent->trigger();
+  ASSERT_EQ(EventListModule::Current().rows.size(), 1u);
+  EXPECT_EQ(EventListModule::Current().rows[0].selected, 0);
+  InsertRecorded(1);
+  InsertRecorded(2);
+  EventListModule::LoadRows();
+  w.mnuSelAllEvent->trigger();
+  const auto& rows = EventListModule::Current().rows;
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].selected, -1);
+  EXPECT_EQ(rows[1].selected, -1);
+  EXPECT_EQ(rows[2].selected, 0);
+}
+
+TEST_F(MenusTest, SyncSelectsTheMaterialOfTheCurrentEvent) {
+  gui::MainGUI& w = StartActive();
+  AddText("a");
+  const int32_t b = AddText("b");
+  EventRecord e{};
+  e.itemId = b;
+  GUICore::InsertEvent(e, 0);
+  EventListModule::LoadRows();
+  EventListModule::Current().currentRow = 0;
+  w.mnuEvent_Click();  // opening the Edit menu sets its items for the current event
+  w.mnuEventSync->trigger();
+  EXPECT_EQ(FileListModule::GetJpegListID(FileListModule::Current().cursorRow), b);
+  EXPECT_FALSE(w.mnuEventSync->isChecked());
+}
+
+TEST_F(MenusTest, WithAlwaysSyncTheItemIsALastingCheck) {
+  std::ofstream(temp / "tesmiro.ini") << "[Tesmiro]\nAlwaysEventSync=1\n";
+  gui::MainGUI& w = StartActive();
+  w.mnuEventSync->trigger();
+  EXPECT_TRUE(w.mnuEventSync->isChecked());
+  w.mnuEventSync->trigger();
+  EXPECT_FALSE(w.mnuEventSync->isChecked());
+}
+
+TEST_F(MenusTest, HelpOpensTheShippedPagesOnlyWhenThereAreAny) {
+  gui::MainGUI& w = StartActive();
+  GUICore::State().paths.resources = temp.path();
+  w.mnuOpenHelp->trigger();
+  EXPECT_TRUE(desktop.opener.calls.empty());
+  fs::create_directories(temp / "help");
+  std::ofstream(temp / "help" / "index.html") << "<html></html>";
+  w.mnuOpenHelp->trigger();
+  ASSERT_EQ(desktop.opener.calls.size(), 1u);
+  EXPECT_TRUE(desktop.opener.calls[0].endsWith("help/index.html"));
+}
+
+TEST_F(MenusTest, MinimisingClosesTheScriptEditorAndTheEventDialog) {
+  gui::MainGUI& w = StartActive();
+  ui::ScopedServices recorded({&ui, &progress, &ui});
+  ui.calls.clear();
+  w.showMinimized();
+  Settle();
+  ASSERT_TRUE(w.isMinimized());
+  EXPECT_NE(std::find(ui.calls.begin(), ui.calls.end(), "unloadScriptEditor"), ui.calls.end());
+  EXPECT_NE(std::find(ui.calls.begin(), ui.calls.end(), "unloadEventDialog"), ui.calls.end());
+  // Closing from there stores a normal window.
+  ASSERT_TRUE(w.close());
+  std::ifstream in(temp / "tesmiro.ini");
+  const std::string ini((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_NE(ini.find("WindowState=0\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tesmiro::testing
