@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <fstream>
 
@@ -239,6 +240,30 @@ TEST_F(PreviewWindowTest, TraceCommandsCollectInTheTraceWindowWhileItIsClosed) {
   ASSERT_TRUE(TraceWindow::isLoaded());
   EXPECT_FALSE(TraceWindow::isShownNow());
   EXPECT_EQ(TraceWindow::instance()->text(), QStringLiteral("日本語\r\n二行目\r\n"));
+}
+
+TEST_F(PreviewWindowTest, WithoutFrameReportsTheSliderAndReadoutStandStill) {
+  PreviewWindow* w = PreviewWindow::load();
+  hosts.last()->caps = player::FlashCapability::Playback | player::FlashCapability::Grab;
+  hosts.last()->loadsAtOnce = false;
+  w->showMovie(QString::fromStdString((temp / "_preview.swf").string()));
+  EXPECT_FALSE(w->HScroll1->isEnabled());
+  EXPECT_EQ(w->Label1->text(), QString()) << "no frame to show";
+  QTest::mouseClick(w->Command1, Qt::LeftButton);
+  EXPECT_EQ(hosts.last()->calls.last(), QStringLiteral("stop")) << "play and stop still reach the player";
+}
+
+TEST_F(PreviewWindowTest, TheModalPreviewReturnsWhenClosed) {
+  PreviewWindow* w = PreviewWindow::load();
+  w->setStageSize(100, 80);
+  w->showMovie(QString::fromStdString((temp / "_preview.swf").string()));
+  QTimer::singleShot(0, w, [w] {
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->windowModality(), Qt::ApplicationModal);
+    w->close();
+  });
+  w->showModal();
+  EXPECT_FALSE(PreviewWindow::isLoaded());
 }
 
 TEST_F(PreviewWindowTest, EscapeUnloadsTheWindowAndReleasesTheMovie) {
