@@ -9,6 +9,7 @@
 // that the start-up and the keys call are the empty ones of
 // main_gui_areas.cpp.
 #include <QMainWindow>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <array>
 #include <cstdint>
@@ -395,6 +396,7 @@ class MainGUI : public QMainWindow {
   bool previewRunning_ = false;
   std::unique_ptr<player::ScopedUrlOpener> movieLinks_;
   bool cancelPressed_ = false;
+  QElapsedTimer stepClock_;  // since the build last let the window run
   bool closeAfterBuild_ = false;
   std::vector<std::pair<QAction*, bool>> actionsBeforeBuild_;
   std::vector<std::pair<QWidget*, bool>> controlsBeforeBuild_;
