@@ -98,9 +98,10 @@ void CompileDisplayable(const EventRecord& e, const StoreItem& item, int k, int1
     const std::string action = ActionText(e, index);
     const int32_t down = StateCharacter(e.downItemId), over = StateCharacter(e.overItemId),
                   hit = StateCharacter(e.hitItemId);
-    const int32_t id = e.kind == kEventKindScripted
-                           ? W::WriteDefineButton2(character, down, over, hit, e.kind, action, e.text2, depth)
-                           : W::WriteDefineButton(character, down, over, hit, e.kind, action, e.text2, depth);
+    const auto kind = static_cast<ActionKind>(e.kind);
+    const int32_t id = kind == ActionKind::Script
+                           ? W::WriteDefineButton2(character, down, over, hit, kind, action, e.text2, depth)
+                           : W::WriteDefineButton(character, down, over, hit, kind, action, e.text2, depth);
     if (id == 0) return;  // the writer has said why
     character = id;
   }
@@ -161,12 +162,13 @@ void CompileDisplayable(const EventRecord& e, const StoreItem& item, int k, int1
 }
 
 void CompileAction(const EventRecord& e, int16_t mode, int32_t index) {
-  switch (static_cast<ActionKind>(e.kind)) {
+  const auto kind = static_cast<ActionKind>(e.kind);
+  switch (kind) {
     case ActionKind::Label:
       W::WriteFrameLabel(e.text1);
       break;
     case ActionKind::JumpToLabel:
-      W::WriteDoAction(ActionText(e, index), e.text2, e.kind);
+      W::WriteDoAction(ActionText(e, index), e.text2, kind);
       W::NextFrame();
       break;
     case ActionKind::GetURL:
@@ -174,12 +176,12 @@ void CompileAction(const EventRecord& e, int16_t mode, int32_t index) {
     case ActionKind::NextFrame:
     case ActionKind::PreviousFrame:
     case ActionKind::StopSounds:
-      W::WriteDoAction(e.text1, e.text2, e.kind);
+      W::WriteDoAction(e.text1, e.text2, kind);
       break;
     case ActionKind::Stop:
     case ActionKind::JumpToFrame:
     case ActionKind::Script:
-      W::WriteDoAction(e.text1, e.text2, e.kind);
+      W::WriteDoAction(e.text1, e.text2, kind);
       W::NextFrame();
       break;
     case ActionKind::EraseImages:

@@ -148,7 +148,7 @@ void WritePlaceholder(int32_t frame) {
   p.name = kPreviewSpriteName;
   if (W::GetSWFVersion() < 5) {
     W::WritePlaceObject(p);
-    W::WriteDoAction("", "tellTarget(\"/_SprPictPreview\"){loadMovie(\"_preview.swf\",\"\");};", 13);
+    W::WriteDoAction("", "tellTarget(\"/_SprPictPreview\"){loadMovie(\"_preview.swf\",\"\");};", ActionKind::Script);
     return;
   }
   if (frame != 0) {
@@ -159,7 +159,7 @@ void WritePlaceholder(int32_t frame) {
         "} else {this.stop();}}";
   }
   W::WritePlaceObject(p);
-  W::WriteDoAction("", "_SprPictPreview.loadMovie(\"_preview.swf\");", 13);
+  W::WriteDoAction("", "_SprPictPreview.loadMovie(\"_preview.swf\");", ActionKind::Script);
 }
 
 }  // namespace

@@ -85,6 +85,22 @@ void WriteHex(std::string_view hex) {
     gState.output[at + i / 2] = static_cast<uint8_t>(HexDigit(hex[i]) * 16 + HexDigit(hex[i + 1]));
 }
 
+size_t AppendTagHeader(Bytes& out, TagCode code, int32_t length, TagForm form) {
+  const auto word = static_cast<uint32_t>(code) << 6;
+  const bool isShort = form == TagForm::Shortest && length >= 0 && length < 63;
+  const uint32_t head = word | (isShort ? static_cast<uint32_t>(length) : 63u);
+  out.push_back(static_cast<uint8_t>(head & 255));
+  out.push_back(static_cast<uint8_t>((head >> 8) & 255));
+  const size_t lengthAt = out.size();
+  if (!isShort)
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>((static_cast<uint32_t>(length) >> (8 * i)) & 255));
+  return lengthAt;
+}
+
+size_t WriteTagHeader(TagCode code, int32_t length, TagForm form) {
+  return AppendTagHeader(gState.output, code, length, form);
+}
+
 void SplitWord(int32_t value, uint8_t& high, uint8_t& low) {
   high = static_cast<uint8_t>((value >> 8) & 255);  // arithmetic shift = floor(value / 256)
   low = static_cast<uint8_t>(value & 255);

@@ -156,8 +156,7 @@ bool WritePlaceObject(const Placement& p) {
   const bool hasFilters = version >= 8 && p.filters.anyFilter();
   const bool hasBlend = version >= 8 && p.blendMode >= 1;
   const bool place3 = hasFilters || hasBlend;
-  WriteHex(place3 ? "BF11" : "BF06");
-  const auto lengthAt = static_cast<size_t>(Reserve(4));
+  const size_t lengthAt = WriteTagHeader(place3 ? TagCode::PlaceObject3 : TagCode::PlaceObject2, 0, TagForm::Long);
   const auto flagsAt = static_cast<size_t>(Reserve(1));
   if (place3) OutputBuffer().push_back(static_cast<uint8_t>((hasFilters ? 1 : 0) + (hasBlend ? 2 : 0)));
   int flags = 0;
@@ -255,7 +254,7 @@ bool WriteRemoveObject2(int32_t depth) {
     Diagnose("深度 " + std::to_string(depth) + " は -256 から 256 の範囲にありません");
     return false;
   }
-  WriteHex("0207");
+  WriteTagHeader(TagCode::RemoveObject2, 2);
   WriteU16(DepthIndex(depth));
   Slot(depth) = DepthSlot{};
   return true;

@@ -144,9 +144,9 @@ bool WriteSWFHeader(int version, int32_t width, int32_t height, float rate) {
   return ok;
 }
 
-void WriteShowFrame() { WriteHex("4000"); }
+void WriteShowFrame() { WriteTagHeader(TagCode::ShowFrame, 0); }
 
-void WriteEnd() { WriteHex("0000"); }
+void WriteEnd() { WriteTagHeader(TagCode::End, 0); }
 
 bool NextFrame() {
   State& s = state();

@@ -12,12 +12,15 @@
 #include <vector>
 
 #include "platform/file_io.h"
+#include "swf/action_kind.h"
 #include "swf/bit_writer.h"
 #include "swf/filter_state.h"
+#include "swf/tag_codes.h"
 
 namespace tesmiro::SWFMakeCore {
 
 using Bytes = std::vector<uint8_t>;
+using ::tesmiro::ActionKind;
 
 constexpr int32_t kMinDepth = -256;
 constexpr int32_t kMaxDepth = 256;
@@ -79,6 +82,8 @@ void InitBitTable();
 Bytes& OutputBuffer();
 int32_t Reserve(int32_t n);
 void WriteHex(std::string_view hex);
+// AppendTagHeader on the output buffer.
+size_t WriteTagHeader(TagCode code, int32_t length, TagForm form = TagForm::Shortest);
 void SplitWord(int32_t value, uint8_t& high, uint8_t& low);
 void SplitLong(int32_t value, uint8_t& b1, uint8_t& b2, uint8_t& b3, uint8_t& b4);
 void CopyToOutput(int32_t position, const Bytes& source, int32_t count);
@@ -154,11 +159,11 @@ bool DepthOccupied(int32_t depth);
 int32_t NextAutoID();
 void WriteSetBackgroundColor(uint8_t r, uint8_t g, uint8_t b);
 void WriteFrameLabel(std::string_view label);
-int32_t BuildSimpleAction(const std::string& text1, const std::string& text2, int16_t kind);
-void WriteDoAction(const std::string& text1, const std::string& text2, int16_t kind);
-int32_t WriteDefineButton(int32_t up, int32_t down, int32_t over, int32_t hit, int16_t kind,
+int32_t BuildSimpleAction(const std::string& text1, const std::string& text2, ActionKind kind);
+void WriteDoAction(const std::string& text1, const std::string& text2, ActionKind kind);
+int32_t WriteDefineButton(int32_t up, int32_t down, int32_t over, int32_t hit, ActionKind kind,
                           const std::string& text1, const std::string& text2, int32_t depth);
-int32_t WriteDefineButton2(int32_t up, int32_t down, int32_t over, int32_t hit, int16_t kind,
+int32_t WriteDefineButton2(int32_t up, int32_t down, int32_t over, int32_t hit, ActionKind kind,
                            const std::string& text1, const std::string& script, int32_t depth);
 void WriteSpriteHeader(int32_t id);
 void WriteExportName(int32_t id, std::string_view name);

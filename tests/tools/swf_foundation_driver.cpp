@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
   NextFrame();
   PlaceBox(120, 100, 256);
   WriteFsCommand();
-  WriteDoAction("", "", 4);
+  WriteDoAction("", "", ActionKind::Stop);
   NextFrame();
   WriteMovieFile(path, 6);
   WriteEnd();

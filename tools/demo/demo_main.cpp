@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     p.rotation = static_cast<float>(f) * 0.05f;
     p.alpha = 256 - f * 6;
     WritePlaceObject(p);
-    if (f + 1 == frames) WriteDoAction("", "", 4);  // stop on the last frame
+    if (f + 1 == frames) WriteDoAction("", "", ActionKind::Stop);  // stop on the last frame
     NextFrame();
   }
   WriteMovieFile(path, 6);

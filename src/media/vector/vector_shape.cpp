@@ -64,8 +64,7 @@ VectorElementState& VectorElements() { return gElements; }
 void ResetVectorElements() { gElements = VectorElementState{}; }
 
 void WriteVectorShape(int32_t id, KvgImage& image, const KvgBounds& bounds, bool whole) {
-  WriteHex("3F08");
-  const int32_t lengthAt = Reserve(4);
+  const size_t lengthAt = WriteTagHeader(TagCode::DefineShape3, 0, TagForm::Long);
   WriteU16(id);
   AppendRect(bounds);
   std::vector<uint8_t> data;
@@ -75,7 +74,7 @@ void WriteVectorShape(int32_t id, KvgImage& image, const KvgBounds& bounds, bool
     EncodeVectorPaths(image, data);
   }
   OutputBuffer().insert(OutputBuffer().end(), data.begin(), data.end());
-  PatchTagLength(static_cast<size_t>(lengthAt));
+  PatchTagLength(lengthAt);
 }
 
 int32_t EncodeVectorImage(KvgImage& image, std::vector<uint8_t>& out) {
@@ -273,8 +272,7 @@ MorphResult WriteDefineMorphShape(int32_t id, const KvgImage& start, const KvgIm
     for (size_t e = 0; e < depths[k].size(); ++e) depths[k][e] = std::max(depths[k][e], other[e]);
   }
 
-  WriteHex("BF0B");
-  const int32_t lengthAt = Reserve(4);
+  const size_t lengthAt = WriteTagHeader(TagCode::DefineMorphShape, 0, TagForm::Long);
   WriteU16(id);
   AppendRect(startBounds);
   AppendRect(endBounds);
@@ -306,7 +304,7 @@ MorphResult WriteDefineMorphShape(int32_t id, const KvgImage& start, const KvgIm
   AppendBytes(moves);
 
   PatchU32(static_cast<size_t>(offsetAt), endEdgesAt - (offsetAt + 4));
-  PatchTagLength(static_cast<size_t>(lengthAt));
+  PatchTagLength(lengthAt);
   return MorphResult::Written;
 }
 
