@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "compiler/event_compiler.h"
 #include "project/records.h"
 
 namespace tesmiro::GUICore::materials {
@@ -21,8 +22,8 @@ std::string ResolveMaterialPath(const StoreItem& item);
 bool DefineRasterImage(const StoreItem& item, std::string& warning);
 bool DefineSound(const StoreItem& item, std::string& warning);
 // A text with an effect becomes a sprite, written through the file's stages.
-bool DefineText(const std::filesystem::path& outPath, const StoreItem& item, int16_t mode, std::string& warning);
-bool DefineVector(const StoreItem& item, int16_t mode, std::string& warning);
+bool DefineText(const std::filesystem::path& outPath, const StoreItem& item, EmitMode mode, std::string& warning);
+bool DefineVector(const StoreItem& item, EmitMode mode, std::string& warning);
 
 // Sound events and the silent synchronisation stream.
 void StartSound(const StoreItem& item, int16_t soundMode, const std::string& volumeText);

@@ -143,14 +143,14 @@ int32_t Offset(int32_t position, int32_t ref) {
   return W::ClampWarn(static_cast<double>(position) - ref, INT32_MIN, INT32_MAX, "位置");
 }
 
-bool EmitSprite(const fs::path& outPath, const StoreItem& item, int16_t mode) {
+bool EmitSprite(const fs::path& outPath, const StoreItem& item, EmitMode mode) {
   if (!ValidTimeline(item.param) || item.param == 0) {
     Ui().messages->message("警告", "スプライト [" + item.name + "] のタイムラインがありません。", ui::Icon::Exclamation);
     return false;
   }
-  W::WriteMovieFile(outPath, 4);
+  W::WriteMovieFile(outPath, W::MovieStage::BeginSprite);
   W::WriteSpriteHeader(2 * item.id);
-  W::WriteMovieFile(outPath, 2);
+  W::WriteMovieFile(outPath, W::MovieStage::WriteBuffer);
   const int32_t shown = State().shownTimeline;
   SelectTimelineData(item.param, false);
   const int16_t sync = CompilerState().musicSyncActive;
@@ -175,11 +175,11 @@ bool EmitSprite(const fs::path& outPath, const StoreItem& item, int16_t mode) {
     }
     CompileEvent(outPath, e, mode, i);
   }
-  W::WriteMovieFile(outPath, 6);
+  W::WriteMovieFile(outPath, W::MovieStage::WriteFrames);
   CompilerState().musicSyncActive = sync;
   W::WriteEnd();
-  W::WriteMovieFile(outPath, 2);
-  W::WriteMovieFile(outPath, 5);
+  W::WriteMovieFile(outPath, W::MovieStage::WriteBuffer);
+  W::WriteMovieFile(outPath, W::MovieStage::EndSprite);
   SelectTimelineData(shown, false);
   W::WriteExportName(2 * item.id, item.name);
   return true;
@@ -193,7 +193,7 @@ bool EmitUsed(const fs::path& outPath, const std::vector<uint8_t>& usage, const 
     for (int32_t i = 1; i <= n; ++i) {
       if (usage[static_cast<size_t>(i)] != wanted) continue;
       if (Progress(prefix + std::to_string(i) + "/" + std::to_string(n), true)) return false;
-      EmitStoreItem(outPath, State().store.at(i), kEmitMovie);
+      EmitStoreItem(outPath, State().store.at(i), EmitMode::Movie);
       State().store.at(i).mark = -1;
     }
   }
@@ -213,14 +213,14 @@ bool EmitPreloader(const fs::path& outPath, std::vector<uint8_t>& usage, bool& c
       return false;
     }
   }
-  EmitStoreItem(outPath, State().store.at(index), kEmitMovie);
+  EmitStoreItem(outPath, State().store.at(index), EmitMode::Movie);
   State().store.at(index).mark = -1;
   W::Placement p;
   p.characterId = kPreloaderCharacter;
   p.name = kPreloaderName;
   if (CompilerState().leftOut.count(kPreloaderItemId) == 0) W::WritePlaceObject(p);
   W::WriteShowFrame();
-  W::WriteMovieFile(outPath, 2);
+  W::WriteMovieFile(outPath, W::MovieStage::WriteBuffer);
   return true;
 }
 
@@ -316,7 +316,7 @@ BuildResult MakeSWF(const fs::path& outPath, bool attachUnusedSprites) {
   W::WriteSetBackgroundColor(s.backgroundRed, s.backgroundGreen, s.backgroundBlue);
   bool cancelled = false;
   bool preloaderWritten = false;
-  if (W::WriteMovieFile(outPath, 1)) {
+  if (W::WriteMovieFile(outPath, W::MovieStage::Open)) {
     if (s.preloader == 1) preloaderWritten = EmitPreloader(outPath, usage, cancelled);
     if (!cancelled) {
       MarkUsedItems(m.events, usage, attachUnusedSprites);
@@ -324,7 +324,7 @@ BuildResult MakeSWF(const fs::path& outPath, bool attachUnusedSprites) {
     }
     if (!cancelled && s.soundSync == 1) {
       materials::SilentStreamHead(s.frameRate);
-      W::WriteMovieFile(outPath, 2);
+      W::WriteMovieFile(outPath, W::MovieStage::WriteBuffer);
       CompilerState().musicSyncActive = 0;
     }
     const int32_t count = m.events.count();
@@ -333,9 +333,9 @@ BuildResult MakeSWF(const fs::path& outPath, bool attachUnusedSprites) {
         cancelled = true;
         break;
       }
-      CompileEvent(outPath, m.events.at(i), kEmitMovie, i);
+      CompileEvent(outPath, m.events.at(i), EmitMode::Movie, i);
     }
-    if (!cancelled && count >= 1) W::WriteMovieFile(outPath, 6);
+    if (!cancelled && count >= 1) W::WriteMovieFile(outPath, W::MovieStage::WriteFrames);
   }
 
   if (cancelled) {
@@ -344,7 +344,7 @@ BuildResult MakeSWF(const fs::path& outPath, bool attachUnusedSprites) {
     return BuildResult::Cancelled;
   }
   W::WriteEnd();
-  W::WriteMovieFile(outPath, preloaderWritten ? 7 : 3);
+  W::WriteMovieFile(outPath, preloaderWritten ? W::MovieStage::FinishAfterLoader : W::MovieStage::Finish);
   if (W::MovieFileFailed()) {
     ReportFailure(W::state().diagnostics);
     return BuildResult::Failed;
@@ -354,7 +354,7 @@ BuildResult MakeSWF(const fs::path& outPath, bool attachUnusedSprites) {
   return BuildResult::Done;
 }
 
-void EmitStoreItem(const fs::path& outPath, const StoreItem& item, int16_t mode) {
+void EmitStoreItem(const fs::path& outPath, const StoreItem& item, EmitMode mode) {
   if (item.mark == -1) return;
   const size_t before = W::OutputBuffer().size();
   bool ok = true;
@@ -389,7 +389,7 @@ void EmitStoreItem(const fs::path& outPath, const StoreItem& item, int16_t mode)
     if (!warning.empty()) Ui().messages->message("警告", warning, ui::Icon::Exclamation);
     CompilerState().leftOut.insert(item.id);
   }
-  W::WriteMovieFile(outPath, 2);
+  W::WriteMovieFile(outPath, W::MovieStage::WriteBuffer);
 }
 
 void MarkUsedItems(const OneBased<EventRecord>& events, std::vector<uint8_t>& usage, bool attachUnused) {

@@ -187,11 +187,11 @@ void GoFrame(int32_t n) {
   if (s.currentFrame >= 0) s.output = std::move(s.frames[static_cast<size_t>(s.currentFrame)]);
 }
 
-bool WriteMovieFile(const std::filesystem::path& path, int32_t stage) {
+bool WriteMovieFile(const std::filesystem::path& path, MovieStage stage) {
   State& s = state();
   bool ok = true;
   switch (stage) {
-    case 1: {
+    case MovieStage::Open: {
       if (s.file.file) AbandonMovieFile();
       s.file.replacement.reset();
       s.file.path = path;
@@ -216,20 +216,20 @@ bool WriteMovieFile(const std::filesystem::path& path, int32_t stage) {
       ok = WriteRaw(s.output);
       break;
     }
-    case 2:
+    case MovieStage::WriteBuffer:
       ok = WriteRaw(s.output);
       break;
-    case 3:
-    case 7:
+    case MovieStage::Finish:
+    case MovieStage::FinishAfterLoader:
       ok = WriteRaw(s.output);
-      ok = Finish(stage == 3 ? s.highestFrame : s.highestFrame + 1) && ok;
+      ok = Finish(stage == MovieStage::Finish ? s.highestFrame : s.highestFrame + 1) && ok;
       break;
-    case 4:
+    case MovieStage::BeginSprite:
       s.file.spriteStart = s.file.bytesWritten + 1;
       ResetFrames();
       ResetSoundStream();
       break;
-    case 5: {
+    case MovieStage::EndSprite: {
       const int64_t start0 = s.file.spriteStart - 1;
       const int64_t body = s.file.bytesWritten - s.file.spriteStart + 1 - 6;
       if (s.highestFrame > kMaxFrames) {
@@ -243,7 +243,7 @@ bool WriteMovieFile(const std::filesystem::path& path, int32_t stage) {
       ClearDepthTable();
       break;
     }
-    case 6: {
+    case MovieStage::WriteFrames: {
       // The frame being built goes back to its buffer first, so that every
       // frame is written once, in order, even when the build last jumped
       // back to an earlier frame.
@@ -253,8 +253,7 @@ bool WriteMovieFile(const std::filesystem::path& path, int32_t stage) {
       s.output.clear();
       for (int32_t i = 0; i < s.highestFrame && ok; ++i) {
         Bytes& frame = s.frames[static_cast<size_t>(i)];
-        frame.push_back(0x40);
-        frame.push_back(0x00);
+        AppendTagHeader(frame, TagCode::ShowFrame, 0);
         ok = WriteRaw(frame);
         frame.clear();
       }
@@ -264,7 +263,7 @@ bool WriteMovieFile(const std::filesystem::path& path, int32_t stage) {
       // empty one as the frame machinery expects after the stage.
       break;
     }
-    case 99:
+    case MovieStage::CacheMovie:
       if (s.file.file && !s.file.failed) {
         s.movieCache.assign(static_cast<size_t>(s.file.bytesWritten), 0);
         std::fflush(s.file.file);

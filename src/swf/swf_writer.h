@@ -37,7 +37,7 @@ struct MovieFileState {
   std::filesystem::path path;
   // The new movie, in a file of its own until it is complete.
   std::unique_ptr<fileio::ReplacementFile> replacement;
-  // Stages 3 and 7 leave a complete movie unreplaced for TakeFinishedMovie.
+  // A finished movie is left unreplaced for TakeFinishedMovie.
   bool keepFinished = false;
   int64_t bytesWritten = 0;
   int64_t spriteStart = 0;  // 1-based position of the DefineSprite tag being written
@@ -117,10 +117,20 @@ void WriteShowFrame();
 void WriteEnd();
 bool NextFrame();
 void GoFrame(int32_t n);
-// One stage of the file writer (1, 2, 3, 4, 5, 6, 7, 99). False when the
-// stage failed; the failure is sticky until the next stage 1, and a failed
-// stage 3 or 7 deletes the partial file.
-bool WriteMovieFile(const std::filesystem::path& path, int32_t stage);
+// The steps of writing a movie file, in the order a build takes them.
+enum class MovieStage : int32_t {
+  Open = 1,         // opens the file and writes the buffer (the header)
+  WriteBuffer = 2,  // writes the buffer (definitions) as it stands
+  Finish = 3,       // writes the buffer, sets length and frame count, closes
+  BeginSprite = 4,  // a sprite's frames start; the buffer held its header
+  EndSprite = 5,    // sets the sprite's length and frame count
+  WriteFrames = 6,  // writes every frame buffer, each with its ShowFrame
+  FinishAfterLoader = 7,  // Finish, counting the loading screen's frame too
+  CacheMovie = 99,  // keeps the bytes so far for RestoreMovieCache
+};
+// One stage of the file writer. False when the stage failed; the failure is
+// sticky until the next Open, and a failed Finish deletes the partial file.
+bool WriteMovieFile(const std::filesystem::path& path, MovieStage stage);
 // Closes and deletes a movie file that is being written (cancel, failure).
 void AbandonMovieFile();
 // With `keep`, a finished movie does not replace its target yet: its caller

@@ -20,7 +20,7 @@ class EventCompilerTest : public CompilerTest {
     W::WriteSWFHeader(6, 320, 320, 12.0f);
     W::OutputBuffer().clear();
   }
-  void Compile(const EventRecord& e, int16_t mode = GUICore::kEmitMovie, int32_t index = 1) {
+  void Compile(const EventRecord& e, GUICore::EmitMode mode = GUICore::EmitMode::Movie, int32_t index = 1) {
     CompileEvent(dir / "x.swf", e, mode, index);
   }
   // The placements of frame f (stored or current).
@@ -88,7 +88,7 @@ TEST_F(EventCompilerTest, FixedEventsShareTheFrameUnlessPreviewing) {
   Compile(Place(1, 0, 2));
   EXPECT_EQ(W::state().currentFrame, 0);
   EXPECT_EQ(PlacementsIn(0), 2);
-  Compile(Place(1, 0, 3), GUICore::kEmitEventPreview);
+  Compile(Place(1, 0, 3), GUICore::EmitMode::EventPreview);
   EXPECT_EQ(W::state().currentFrame, 1);
 }
 
