@@ -5,7 +5,9 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include "project/event_property_exchange.h"
 #include "ui/common/qt_text.h"
+#include "ui/dialogs/event_dialog.h"
 #include "ui/main/main_gui.h"
 #include "ui/main/print_canvas.h"
 
@@ -104,5 +106,9 @@ void QtWindowServices::setTimelineHeader(const std::string&, uint32_t) { drawTab
 void QtWindowServices::focusFileList() {
   if (MainGUI* w = MainGUI::instance()) w->PictFileList->setFocus();
 }
+
+void QtWindowServices::unloadEventDialog() { EventDialog::UnloadInstance(); }
+
+void QtWindowServices::setEventDialogFilling(bool filling) { EventProperty::Current().filling = filling; }
 
 }  // namespace tesmiro::gui

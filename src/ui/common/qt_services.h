@@ -30,6 +30,8 @@ class QtWindowServices : public ui::WindowServices {
   void drawTabsAndHeader() override;
   void setTimelineHeader(const std::string& text, uint32_t color) override;
   void focusFileList() override;
+  void unloadEventDialog() override;
+  void setEventDialogFilling(bool filling) override;
 };
 
 // The three for the core, as one value.

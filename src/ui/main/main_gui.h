@@ -129,6 +129,15 @@ class MainGUI : public QMainWindow {
   void replaceFileList(QWidget* list);
   void replaceEventList(QWidget* list);
 
+  // ---- event property dialog (main_gui_event_dialog.cpp) -----------------
+  bool eventPropertyVisible() const;
+  // Places, shows and fills the dialog for the selected events.
+  void ListEventProperty();
+  // Fills the dialog (made when there is none; never shown here).
+  void ListEventPropertyLoad();
+  // The dialog's Apply: its fields into every selected event.
+  void ListEventPropertyApply();
+
   // ---- controls -----------------------------------------------------------
   PrintCanvas* Picture1 = nullptr;  // information panel and status line
   QWidget* ListJpegStoreHead = nullptr;
@@ -245,6 +254,7 @@ class MainGUI : public QMainWindow {
   void setupScriptArea();
   void setupPreviewArea();
   void setupDialogArea();
+  void setupEventDialogArea();
 
   void replaceList(QWidget*& slot, QWidget* list, QScrollBar* v, QScrollBar* h);
   void applyWindowPreferences();
