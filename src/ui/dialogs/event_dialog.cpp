@@ -47,7 +47,7 @@ EventDialog* gInstance = nullptr;
 // Unloaded windows waiting for their deletion.
 std::vector<QPointer<EventDialog>> gUnloaded;
 
-constexpr int kDesignWidth = 520;
+constexpr int kDesignWidth = 570;
 constexpr int kDesignHeight = 512;
 constexpr int kLeftColumn = 8;
 constexpr int kActionFrameTop = 216;
@@ -257,36 +257,36 @@ void EventDialog::createControls() {
   Label2 = MakeLabel("Label2", "ﾌﾚｰﾑｶｳﾝﾄ", w, L, 34, 60);
   Text2 = MakeBox("Text2", w, 70, 32, 60);
   VScroll1 = MakeSpin("VScroll1", w, 131, 32);
-  Command9 = MakeButton("Command9", "固定画面にする", w, 152, 30, 106);
+  Command9 = MakeButton("Command9", "固定画面にする", w, 152, 30, 120);
 
-  Frame5 = MakeFrame("Frame5", "通常画面", w, L, 58, 250, 46);
+  Frame5 = MakeFrame("Frame5", "通常画面", w, L, 58, 300, 46);
   Label24 = MakeLabel("Label24", "深度", Frame5, 8, 20, 30);
   Text15 = MakeBox("Text15", Frame5, 40, 18, 50);
   VScroll2 = MakeSpin("VScroll2", Frame5, 91, 18);
-  Label25 = MakeLabel("Label25", "-256(背面)～256(前面)", Frame5, 112, 20, 134);
+  Label25 = MakeLabel("Label25", "-256(背面)～256(前面)", Frame5, 112, 20, 180);
 
-  Check3 = Named(new GreyCheckBox(QStringLiteral("ﾏｽｸ")), "Check3", w, L, 110, 60, 20);
-  Frame10 = MakeFrame("Frame10", "マスク範囲", w, 70, 104, 188, 62);
+  Check3 = Named(new GreyCheckBox(QStringLiteral("ﾏｽｸ")), "Check3", w, L, 116, 60, 20);
+  Frame10 = MakeFrame("Frame10", "マスク範囲", w, 70, 104, 238, 46);
   Text20 = MakeBox("Text20", Frame10, 8, 18, 44);
   Label29 = MakeLabel("Label29", "～", Frame10, 54, 20, 16);
   Text19 = MakeBox("Text19", Frame10, 70, 18, 44);
-  Label31 = MakeLabel("Label31", "-256(背面)～256(前面)", Frame10, 8, 40, 176, 16);
+  Label31 = MakeLabel("Label31", "-256(背面)～256(前面)", Frame10, 118, 20, 116, 18);
 
-  Label32 = MakeLabel("Label32", "ブレンド", w, L, 172, 50);
-  Combo4 = MakeList("Combo4", w, 60, 170, 130, rules::kBlendModeNames, 15);
-  Check1 = Named(new GreyCheckBox(QStringLiteral("ボタンにする(&B)")), "Check1", w, L, 194, 160, 20);
+  Label32 = MakeLabel("Label32", "ブレンド", w, L, 160, 50);
+  Combo4 = MakeList("Combo4", w, 60, 158, 130, rules::kBlendModeNames, 15);
+  Check1 = Named(new GreyCheckBox(QStringLiteral("ボタンにする(&B)")), "Check1", w, L, 188, 160, 20);
 
-  Frame6 = MakeFrame("Frame6", "アクションの設定", w, L, kActionFrameTop, 250, 128);
+  Frame6 = MakeFrame("Frame6", "アクションの設定", w, L, kActionFrameTop, 300, 128);
   Label16 = MakeLabel("Label16", "アクション", Frame6, 8, 22, 60);
-  Combo2 = MakeList("Combo2", Frame6, 70, 20, 172, rules::kActionNames, 15);
+  Combo2 = MakeList("Combo2", Frame6, 70, 20, 222, rules::kActionNames, 15);
   Label22 = MakeLabel("Label22", "ﾊﾟﾗﾒｰﾀ１", Frame6, 8, 48, 60);
-  Text13 = MakeBox("Text13", Frame6, 70, 46, 172);
-  Label23 = MakeLabel("Label23", "ﾊﾟﾗﾒｰﾀ２", Frame6, 8, 70, 238, 32);
+  Text13 = MakeBox("Text13", Frame6, 70, 46, 222);
+  Label23 = MakeLabel("Label23", "ﾊﾟﾗﾒｰﾀ２", Frame6, 8, 70, 288, 32);
   Label23->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  Text14 = MakeBox("Text14", Frame6, 70, 70, 172);
-  Command7 = MakeButton("Command7", "ｽｸﾘﾌﾟﾄを編集(&E)", Frame6, 122, 98, 120);
+  Text14 = MakeBox("Text14", Frame6, 70, 70, 222);
+  Command7 = MakeButton("Command7", "ｽｸﾘﾌﾟﾄを編集(&E)", Frame6, 172, 98, 120);
 
-  Frame7 = MakeFrame("Frame7", "ボタンの画像ID", w, L, 348, 250, 100);
+  Frame7 = MakeFrame("Frame7", "ボタンの画像ID", w, L, 348, 300, 100);
   Label26 = MakeLabel("Label26", "ﾌｧｲﾙID", Frame7, 134, 16, 60, 16);
   const char* const states[3] = {"ボタンを押下", "ﾏｳｽｶｰｿﾙ通過", "当たり判定"};
   for (int i = 0; i < 3; ++i) {
@@ -295,26 +295,26 @@ void EventDialog::createControls() {
     Text16[i] = MakeBox(text.c_str(), Frame7, 134, 33 + i * 21, 60);
   }
 
-  Frame8 = MakeFrame("Frame8", "スプライトの設定", w, L, kActionFrameTop, 250, 100);
+  Frame8 = MakeFrame("Frame8", "スプライトの設定", w, L, kActionFrameTop, 300, 100);
   Label28 = MakeLabel("Label28", "ｲﾝｽﾀﾝｽ名", Frame8, 8, 22, 60);
-  Text18 = MakeBox("Text18", Frame8, 70, 20, 172);
-  Text17 = MakeBox("Text17", Frame8, 8, 44, 234);
-  Command8 = MakeButton("Command8", "ｽｸﾘﾌﾟﾄを編集(&E)", Frame8, 122, 68, 120);
+  Text18 = MakeBox("Text18", Frame8, 70, 20, 222);
+  Text17 = MakeBox("Text17", Frame8, 8, 44, 284);
+  Command8 = MakeButton("Command8", "ｽｸﾘﾌﾟﾄを編集(&E)", Frame8, 172, 68, 120);
 
-  Frame4 = MakeFrame("Frame4", "サウンドイベントの設定", w, L, 58, 250, 160);
+  Frame4 = MakeFrame("Frame4", "サウンドイベントの設定", w, L, 58, 300, 160);
   Combo1 = MakeList("Combo1", Frame4, 8, 20, 150, rules::kSoundModeNames, 5);
-  Frame11 = MakeFrame("Frame11", "音量", Frame4, 8, 48, 234, 104);
+  Frame11 = MakeFrame("Frame11", "音量", Frame4, 8, 48, 284, 104);
   Check10 = Named(new QCheckBox(QStringLiteral("左右独立")), "Check10", Frame11, 8, 18, 100, 20);
   const char* const sides[2] = {"左", "右"};
   for (int i = 0; i < 2; ++i) {
     const std::string label = "Label17_" + std::to_string(i), text = "Text26_" + std::to_string(i),
                       bar = "VScroll3_" + std::to_string(i);
-    Label17[i] = MakeLabel(label.c_str(), sides[i], Frame11, 8 + i * 110, 52, 20);
-    Text26[i] = MakeBox(text.c_str(), Frame11, 30 + i * 110, 50, 44);
-    VScroll3[i] = MakeBar(bar.c_str(), Qt::Vertical, Frame11, 78 + i * 110, 18, 16, 80, 0, 100, 10);
+    Label17[i] = MakeLabel(label.c_str(), sides[i], Frame11, 8 + i * 120, 62, 20);
+    Text26[i] = MakeBox(text.c_str(), Frame11, 30 + i * 120, 60, 44);
+    VScroll3[i] = MakeBar(bar.c_str(), Qt::Vertical, Frame11, 78 + i * 120, 40, 16, 58, 0, 100, 10);
   }
 
-  const int R = 266;
+  const int R = 316;
   Frame3 = MakeFrame("Frame3", "中心位置", w, R, 4, 246, 72);
   Label13 = MakeLabel("Label13", "X：", Frame3, 8, 22, 22);
   Text11 = MakeBox("Text11", Frame3, 30, 20, 56);
@@ -387,10 +387,10 @@ void EventDialog::createControls() {
   const int buttonTop = kDesignHeight - 30;  // 1.16 button heights above the bottom
   Command4 = MakeButton("Command4", "ｲﾍﾞﾝﾄﾌﾟﾚﾋﾞｭｰ(&P)", w, L, buttonTop, 150, 26);
   Command4->setToolTip(QStringLiteral("このイベントをプレビューする"));
-  Check7 = Named(new QCheckBox(QStringLiteral("前面")), "Check7", w, 214, buttonTop + 2, 64, 22);
-  Command1 = MakeButton("Command1", "適用(&A)", w, 300, buttonTop, 100, 26);
-  Command2 = MakeButton("Command2", "閉じる(&X)", w, 408, buttonTop, 100, 26);
-  Check5 = Named(new QCheckBox(QStringLiteral(">")), "Check5", w, 492, 4, 24, 20);
+  Check7 = Named(new QCheckBox(QStringLiteral("前面")), "Check7", w, 264, buttonTop + 2, 64, 22);
+  Command1 = MakeButton("Command1", "適用(&A)", w, 350, buttonTop, 100, 26);
+  Command2 = MakeButton("Command2", "閉じる(&X)", w, 458, buttonTop, 100, 26);
+  Check5 = Named(new QCheckBox(QStringLiteral(">")), "Check5", w, kDesignWidth - 28, 4, 24, 20);
   Check5->hide();
 
   // The picture pane's tool box lies beyond the collapsed window's edge.
