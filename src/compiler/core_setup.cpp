@@ -14,6 +14,7 @@
 #include "project/model.h"
 #include "project/preferences.h"
 #include "project/recent_files.h"
+#include "project/script_editor.h"
 #include "swf/font_cache.h"
 #include "swf/sound_stream.h"
 #include "swf/swf_writer.h"
@@ -44,6 +45,7 @@ void ResetCoreState() {
   Prefs::ResetState();
   EventListModule::ResetDisplayColors();
   ActionCompiler::ResetState();
+  ScriptEditorModule::ResetState();
   GUICore::Build() = GUICore::BuildState{};
   GUICore::CompilerState() = GUICore::EventCompilerState{};
   GUICore::Previews() = GUICore::PreviewOptions{};

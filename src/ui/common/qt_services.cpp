@@ -6,8 +6,10 @@
 #include <QWidget>
 
 #include "project/event_property_exchange.h"
+#include "project/script_editor.h"
 #include "ui/common/qt_text.h"
 #include "ui/dialogs/event_dialog.h"
+#include "ui/dialogs/script_editor_window.h"
 #include "ui/main/main_gui.h"
 #include "ui/main/print_canvas.h"
 
@@ -90,6 +92,7 @@ void QtWindowServices::storeChanged() {
   if (MainGUI* w = MainGUI::instance()) {
     w->PictFileList->update();
     w->ListJpegStoreHead->update();
+    w->refreshStoreEditItems();
   }
 }
 
@@ -103,8 +106,20 @@ void QtWindowServices::drawTabsAndHeader() {
 
 void QtWindowServices::setTimelineHeader(const std::string&, uint32_t) { drawTabsAndHeader(); }
 
+void QtWindowServices::clearScriptPane() { ScriptEditorModule::ClearScriptPane(); }
+
+void QtWindowServices::unloadScriptEditor() { ScriptEditorWindow::unload(); }
+
+void QtWindowServices::hideScriptEditor() {
+  if (ScriptEditorWindow* editor = ScriptEditorWindow::loaded()) editor->hide();
+}
+
 void QtWindowServices::focusFileList() {
   if (MainGUI* w = MainGUI::instance()) w->PictFileList->setFocus();
+}
+
+void QtWindowServices::showItemInfo(int32_t itemId) {
+  if (MainGUI* w = MainGUI::instance()) w->ShowItemInfo(itemId);
 }
 
 void QtWindowServices::unloadEventDialog() { EventDialog::UnloadInstance(); }

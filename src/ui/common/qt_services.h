@@ -30,6 +30,10 @@ class QtWindowServices : public ui::WindowServices {
   void drawTabsAndHeader() override;
   void setTimelineHeader(const std::string& text, uint32_t color) override;
   void focusFileList() override;
+  void clearScriptPane() override;
+  void unloadScriptEditor() override;
+  void hideScriptEditor() override;
+  void showItemInfo(int32_t itemId) override;
   void unloadEventDialog() override;
   void setEventDialogFilling(bool filling) override;
 };

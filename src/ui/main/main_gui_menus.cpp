@@ -13,6 +13,7 @@
 #include "project/model.h"
 #include "project/preferences.h"
 #include "project/recent_files.h"
+#include "project/script_editor.h"
 #include "project/sorting.h"
 #include "project/store_undo.h"
 #include "ui/common/qt_text.h"
@@ -202,6 +203,7 @@ void MainGUI::mnuEditUndo_Click() {
   } else if (f == PictFileList) {
     GUICore::StoreUndo();
     PictFileList->setFocus();
+    refreshStoreEditItems();
   }
 }
 
@@ -214,6 +216,7 @@ void MainGUI::mnuEditRedo_Click() {
   } else if (f == PictFileList) {
     GUICore::StoreRedo();
     PictFileList->setFocus();
+    refreshStoreEditItems();
   }
 }
 
@@ -244,9 +247,9 @@ void MainGUI::mnuEventSync_Click() {
 }
 
 void MainGUI::mnuScriptEditor_Click() {
-  // The check toggles by itself (checkable); the script panel shows the
-  // selection's script again when it is built.
-  SizeControlsCall();
+  // The check toggles by itself (checkable); the selection's script is
+  // shown, or the editor hidden, for the new state.
+  ScriptEditorModule::ShowEventScript(0, "");
 }
 
 void MainGUI::mnuDispSpriteTag_Click() {

@@ -1,0 +1,299 @@
+// The search, project properties, import and options dialogs, and the menu
+// entries that open them.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <optional>
+#include <vector>
+#include <filesystem>
+#include <fstream>
+
+#include "project/events.h"
+#include "project/gui_core.h"
+#include "project/list_models.h"
+#include "project/model.h"
+#include "project/preferences.h"
+#include "project/project_file.h"
+#include "project/store.h"
+#include "support/main_gui_fixture.h"
+#include "ui/common/qt_text.h"
+#include "ui/dialogs/import_dialog.h"
+#include "ui/dialogs/options_dialog.h"
+#include "ui/dialogs/project_dialog.h"
+#include "ui/dialogs/search_dialog.h"
+
+namespace tesmiro::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class DialogsTest : public MainGuiTest {
+ protected:
+  // Runs the action; the modal dialog it opens is named and closed.
+  QString ModalOpenedBy(QAction* action) {
+    QString seen;
+    QTimer::singleShot(0, [&seen] {
+      if (QWidget* modal = QApplication::activeModalWidget()) {
+        seen = modal->objectName();
+        modal->close();
+      }
+    });
+    action->trigger();
+    Settle();
+    return seen;
+  }
+  static EventRecord Labelled(const std::string& text) {
+    EventRecord e;
+    e.itemId = 0;
+    e.kind = static_cast<int16_t>(ActionKind::Label);
+    e.text1 = text;
+    return e;
+  }
+};
+
+TEST_F(DialogsTest, EachWindowOpensFromItsMenuEntry) {
+  start();
+  EXPECT_EQ(ModalOpenedBy(window().mnuProject), QStringLiteral("ProjectDialog"));
+  EXPECT_EQ(ModalOpenedBy(window().mnuOption), QStringLiteral("OptionDialog"));
+  EXPECT_EQ(ModalOpenedBy(window().mnuImportProject), QStringLiteral("ImportDialog"));
+
+  // Search-next before any search repeats nothing and makes no dialog.
+  window().mnuSearchNext->trigger();
+  EXPECT_FALSE(gui::SearchDialog::isLoaded());
+  window().mnuSearch->trigger();
+  ASSERT_TRUE(gui::SearchDialog::isLoaded());
+  EXPECT_TRUE(gui::SearchDialog::instance()->isVisible());
+
+  EXPECT_FALSE(window().scriptPanelShown());
+  Prefs::Current().dockScriptEditor = 1;
+  window().mnuScriptEditor->trigger();
+  EXPECT_TRUE(window().scriptPanelShown());
+}
+
+TEST_F(DialogsTest, SearchKeepsItsSettingsForSearchNext) {
+  start();
+  for (const char* name : {"intro", "loop", "intro2"}) {
+    EventRecord e = Labelled(name);
+    GUICore::InsertEvent(e, GUICore::EventCount());
+  }
+  EventListModule::Current().currentRow = 0;
+  window().mnuSearch->trigger();
+  gui::SearchDialog* search = gui::SearchDialog::instance();
+
+  search->Command1->click();  // empty: nothing, the dialog stays
+  EXPECT_TRUE(search->isVisible());
+  EXPECT_TRUE(ui.messages.empty());
+
+  search->Option1_1->setChecked(true);
+  search->Text1->setText(QStringLiteral("intro"));
+  search->Command1->click();
+  EXPECT_FALSE(search->isVisible());
+  EXPECT_EQ(EventListModule::Current().currentRow, 2);  // after the current row
+  window().mnuSearchNext->trigger();
+  EXPECT_EQ(EventListModule::Current().currentRow, 0);  // wrapped round
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(DialogsTest, ProjectDialogOptionLettersRoundTrip) {
+  start();
+  Prefs::Current().doubleClickProperty = 0;
+  GUICore::State().settings.options = "C 7RZ";
+  GUICore::SetModified(false);
+
+  gui::ProjectDialog dialog(&window());
+  dialog.fill(GUICore::ProjectFieldsFrom(GUICore::State().settings));
+  EXPECT_TRUE(dialog.Check4->isChecked());
+  EXPECT_EQ(dialog.Combo1->currentText(), QStringLiteral("SWF7"));
+  EXPECT_TRUE(dialog.Check6->isChecked());
+  EXPECT_TRUE(dialog.Label4->text().startsWith(QStringLiteral("MX 2004 相当")));
+  dialog.Command2->click();
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(GUICore::State().settings.options, "C 7RZ");
+  EXPECT_FALSE(GUICore::HasUnsavedChanges());  // nothing changed
+
+  gui::ProjectDialog again(&window());
+  again.fill(GUICore::ProjectFieldsFrom(GUICore::State().settings));
+  again.Combo1->setCurrentIndex(1);  // SWF6 is a blank
+  again.Check4->setChecked(false);
+  again.HScroll1[0]->setValue(0);
+  EXPECT_EQ(again.Text4[0]->text(), QStringLiteral("0"));
+  again.Text4[2]->setText(QStringLiteral("300"));  // outside the bar: ignored
+  EXPECT_EQ(again.HScroll1[2]->value(), 255);
+  again.Command2->click();
+  EXPECT_EQ(GUICore::State().settings.options, "   RZ");
+  EXPECT_EQ(GUICore::State().settings.backgroundRed, 0);
+  EXPECT_TRUE(GUICore::HasUnsavedChanges());
+}
+
+TEST_F(DialogsTest, ProjectPropertiesFromTheMenuRenumberTheFrames) {
+  start();
+  EventRecord e;
+  e.itemId = 0;
+  e.kind = static_cast<int16_t>(ActionKind::Stop);
+  GUICore::InsertEvent(e, 0);
+  ASSERT_EQ(EventListModule::Current().rows[0].startFrame, 1);
+  QTimer::singleShot(0, [] {
+    auto* dialog = qobject_cast<gui::ProjectDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    dialog->Check2->setChecked(true);  // the loading screen takes frame 1
+    dialog->Text3->setText(QStringLiteral("24"));
+    dialog->Command2->click();
+  });
+  window().mnuProject->trigger();
+  Settle();
+  EXPECT_EQ(GUICore::State().settings.preloader, 1);
+  EXPECT_FLOAT_EQ(GUICore::State().settings.frameRate, 24.0f);
+  EXPECT_EQ(EventListModule::Current().rows[0].startFrame, 2);
+  EXPECT_TRUE(GUICore::HasUnsavedChanges());
+}
+
+TEST_F(DialogsTest, ProjectDialogRefusesAZeroWidthAndStoresDefaultsOnlyWhenWritten) {
+  start();
+  gui::ProjectDialog dialog(&window());
+  dialog.fill(GUICore::ProjectFieldsFrom(GUICore::State().settings));
+  dialog.Text1->setText(QStringLiteral("0"));
+  dialog.Command2->click();
+  EXPECT_NE(dialog.result(), QDialog::Accepted);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].title, "エラー");
+  EXPECT_EQ(GUICore::State().settings.width, 320);
+
+  ui.messages.clear();
+  dialog.Text1->setText(QStringLiteral("640"));
+  dialog.Command1->click();
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].title, "Tesmiro");
+  EXPECT_TRUE(fs::exists(paths.config / "_default.tsm"));
+  EXPECT_EQ(GUICore::State().settings.width, 320);  // until OK
+
+  // The swatch opens the colour picker; a cancelled picker changes nothing.
+  std::vector<std::array<int, 3>> asked;
+  std::optional<std::array<int, 3>> answer = std::array<int, 3>{10, 20, 30};
+  dialog.pickColour = [&](QWidget*, std::array<int, 3> rgb) {
+    asked.push_back(rgb);
+    return answer;
+  };
+  QTest::mouseClick(dialog.Picture1, Qt::LeftButton);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0], (std::array<int, 3>{255, 255, 255}));
+  EXPECT_EQ(dialog.fields().background, (std::array<int32_t, 3>{10, 20, 30}));
+  EXPECT_EQ(dialog.Text4[2]->text(), QStringLiteral("30"));
+  answer.reset();
+  QTest::mouseClick(dialog.Picture1, Qt::LeftButton);
+  EXPECT_EQ(dialog.fields().background, (std::array<int32_t, 3>{10, 20, 30}));
+
+  // Ticking pseudo-streaming asks first; Cancel leaves it unticked.
+  ui.messages.clear();
+  ui.answers.push_back(ui::Answer::Cancel);
+  dialog.Check1->click();
+  EXPECT_FALSE(dialog.Check1->isChecked());
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].title, "注意");
+}
+
+TEST_F(DialogsTest, ImportDialogStaysWithItsEntriesAfterAnError) {
+  start();
+  const fs::path bad = temp / "bad.tsm";
+  std::ofstream(bad, std::ios::binary) << "not a project";
+
+  gui::ImportDialog dialog(&window());
+  EXPECT_FALSE(dialog.Command2->isEnabled());
+  desktop.fileDialogs.answer(bad.string());
+  dialog.Command1->click();
+  ASSERT_EQ(desktop.fileDialogs.calls.size(), 1u);
+  EXPECT_EQ(desktop.fileDialogs.calls[0].filters.at(0).patterns.at(0), "*.tsm");
+  EXPECT_TRUE(dialog.Command2->isEnabled());
+  EXPECT_EQ(dialog.Text2->text(), QStringLiteral("bad_tsm"));
+  dialog.Check2->setChecked(true);
+  EXPECT_TRUE(dialog.Check1->isChecked());
+  EXPECT_FALSE(dialog.Check1->isEnabled());
+  dialog.Check2->setChecked(false);
+  EXPECT_TRUE(dialog.Check1->isChecked());
+  EXPECT_TRUE(dialog.Check1->isEnabled());
+  EXPECT_EQ(dialog.Option1[1]->text(), QStringLiteral("ID：0001 以降に追加"));
+
+  bool shownAfterError = false;
+  QTimer::singleShot(0, [&] {
+    dialog.Command2->click();
+    shownAfterError = dialog.isVisible();
+    dialog.reject();
+  });
+  dialog.exec();
+  EXPECT_TRUE(shownAfterError);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].title, "ファイルオープンエラー");
+  EXPECT_EQ(ui.messages[0].text.rfind("ファイル [bad.tsm] ", 0), 0u);
+  EXPECT_EQ(dialog.Text1->text(), gui::ToQ(bad.string()));
+  EXPECT_EQ(dialog.Text2->text(), QStringLiteral("bad_tsm"));
+
+  // A project that reads imports its materials and closes the dialog.
+  GUICore::NewProject();
+  int32_t row = 1, mode = 0;
+  std::string name = "sprite";
+  GUICore::AddStoreItem(name, "sprite", row, mode);
+  const fs::path good = temp / "good.tsm";
+  ASSERT_TRUE(GUICore::SaveProject(good.string()));
+  GUICore::NewProject();
+  gui::ImportDialog importing(&window());
+  importing.Text1->setText(gui::ToQ(good.string()));
+  EXPECT_TRUE(importing.Command2_Click());
+  EXPECT_EQ(importing.result(), QDialog::Accepted);
+  EXPECT_EQ(GUICore::StoreItemCount(), 1);
+}
+
+TEST_F(DialogsTest, OptionsClampTheWheelAndReadTextAsItsLeadingNumber) {
+  start();
+  Preferences& p = Prefs::Current();
+  p.windowTopward = 63;
+  p.mouseWheelScroll = 3;
+  gui::OptionDialog dialog(&window());
+  EXPECT_EQ(dialog.Text2->text(), QStringLiteral("3"));
+  EXPECT_TRUE(dialog.Check4[1]->isChecked());
+
+  dialog.Check2->setChecked(true);  // always shown: the position is kept
+  EXPECT_TRUE(dialog.Check3->isChecked());
+  EXPECT_FALSE(dialog.Check3->isEnabled());
+  dialog.Check2->setChecked(false);
+  EXPECT_TRUE(dialog.Check3->isEnabled());
+  EXPECT_FALSE(dialog.Frame2->isEnabled());
+  dialog.Check5->setChecked(true);
+  EXPECT_TRUE(dialog.Frame2->isEnabled());
+
+  dialog.Command3->click();  // the template is made when missing, then opened
+  const fs::path html = paths.config / "template.txt";
+  EXPECT_TRUE(fs::exists(html));
+  ASSERT_EQ(desktop.opener.calls.size(), 1u);
+  EXPECT_EQ(desktop.opener.calls[0], "file " + gui::ToQ(html.string()));
+
+  dialog.Text2->setText(QStringLiteral("99"));
+  dialog.Text1->setText(QStringLiteral("lots"));
+  dialog.Check4[1]->setChecked(false);
+  dialog.Command1->click();
+  EXPECT_EQ(p.mouseWheelScroll, 16);
+  EXPECT_EQ(p.filelistHistoryMax, 0);
+  EXPECT_EQ(GUICore::State().filelistHistoryMax, 0);
+  EXPECT_EQ(p.windowTopward, 59);
+  EXPECT_EQ(p.saveHTML, 1);
+
+  gui::OptionDialog second(&window());
+  second.Text2->setText(QStringLiteral("0"));
+  second.Command1->click();
+  EXPECT_EQ(p.mouseWheelScroll, 1);
+
+  gui::OptionDialog cancelled(&window());
+  cancelled.Text2->setText(QStringLiteral("8"));
+  cancelled.Command2->click();
+  EXPECT_EQ(p.mouseWheelScroll, 1);
+}
+
+}  // namespace
+}  // namespace tesmiro::testing

@@ -1,0 +1,260 @@
+// The docked script panel and the script editor window: what they show for
+// the selected event, live write-back, find, syntax check, undock and dock,
+// keep-on-top.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "project/events.h"
+#include "project/gui_core.h"
+#include "project/list_models.h"
+#include "project/model.h"
+#include "project/preferences.h"
+#include "project/script_editor.h"
+#include "project/store.h"
+#include "project/timelines.h"
+#include "support/main_gui_fixture.h"
+#include "ui/dialogs/script_editor_window.h"
+
+namespace tesmiro::testing {
+namespace {
+
+namespace SE = ScriptEditorModule;
+using gui::ScriptEditorWindow;
+
+class ScriptPanelTest : public MainGuiTest {
+ protected:
+  // A started window with the editor on, docked or not, and one event
+  // (made after the start-up's new project).
+  gui::MainGUI& StartWith(const EventRecord& event, bool docked = true) {
+    start();
+    Prefs::Current().dockScriptEditor = docked ? 1 : 0;
+    Append(event);
+    return ShowEditor();
+  }
+  gui::MainGUI& ShowEditor() {
+    Select(0);
+    window().mnuScriptEditor->trigger();  // on: shows the selection's script
+    Settle();
+    return window();
+  }
+  static int32_t AddSprite() {
+    int32_t row = 1, mode = 0;
+    std::string name = "sprite";
+    return GUICore::AddStoreItem(name, "sprite", row, mode);
+  }
+  static void Append(EventRecord e) { GUICore::InsertEvent(e, GUICore::EventCount()); }
+  static void Select(int32_t row) {
+    EventListModule::ClearRowSelection();
+    auto& rows = EventListModule::Current();
+    rows.currentRow = row;
+    rows.rows[static_cast<size_t>(row)].selected = -1;
+  }
+  static EventRecord FrameScript(const std::string& script) {
+    EventRecord e;
+    e.itemId = 0;
+    e.kind = kEventKindScripted;
+    e.text2 = script;
+    return e;
+  }
+  static QString Selected(const QPlainTextEdit* text) { return text->textCursor().selectedText(); }
+  void Focus(QWidget* w) {
+    w->window()->activateWindow();
+    QApplication::setActiveWindow(w->window());
+    w->setFocus(Qt::OtherFocusReason);
+    Settle();
+  }
+};
+
+TEST_F(ScriptPanelTest, ASpriteEventShowsItsClipActionAndTypingWritesIt) {
+  start();
+  Prefs::Current().dockScriptEditor = 1;
+  EventRecord placed;
+  placed.itemId = AddSprite();
+  placed.text1 = "mc1";
+  placed.text2 = "onClipEvent (load) {\r\n}";
+  Append(placed);
+  gui::MainGUI& w = ShowEditor();
+
+  EXPECT_TRUE(w.scriptPanelShown());
+  EXPECT_EQ(w.Label2->text(), QStringLiteral("（クリップアクション） - [mc1]"));
+  EXPECT_EQ(w.Text1->toPlainText(), QStringLiteral("onClipEvent (load) {\n}"));
+  EXPECT_TRUE(w.Text1->isEnabled());
+
+  Focus(w.Text1);
+  EXPECT_FALSE(w.mnuEvent->menuAction()->isEnabled());  // its shortcuts reach the text
+  QTextCursor c = w.Text1->textCursor();
+  c.movePosition(QTextCursor::End);
+  w.Text1->setTextCursor(c);
+  QTest::keyClick(w.Text1, Qt::Key_Return);
+  QTest::keyClicks(w.Text1, "stop();");
+  EXPECT_EQ(GUICore::GetEvent(1).text2, "onClipEvent (load) {\r\n}\r\nstop();");
+  EXPECT_EQ(w.Label1->text(), QStringLiteral("Line：3"));
+  QTest::keyClick(w.Text1, Qt::Key_A, Qt::ControlModifier);  // the text's, not the event list's
+  EXPECT_EQ(w.Text1->textCursor().selectedText().size(), w.Text1->toPlainText().size());
+  EXPECT_TRUE(GUICore::HasUnsavedChanges());
+
+  Focus(w.PictEventList);
+  EXPECT_TRUE(w.mnuEvent->menuAction()->isEnabled());
+}
+
+TEST_F(ScriptPanelTest, AnImageEventShowsNothingToEdit) {
+  EventRecord image;
+  image.itemId = 0;
+  image.kind = static_cast<int16_t>(ActionKind::Stop);
+  gui::MainGUI& w = StartWith(image);
+  EXPECT_EQ(w.Label2->text(), QStringLiteral("（なし）"));
+  EXPECT_TRUE(w.Text1->toPlainText().isEmpty());
+  EXPECT_FALSE(w.Text1->isEnabled());
+}
+
+TEST_F(ScriptPanelTest, FindWrapsAndKeepsOneHistoryEntry) {
+  gui::MainGUI& w = StartWith(FrameScript("Stop();\r\nstop();"));
+  w.Combo1->setEditText(QStringLiteral("STOP"));
+  EXPECT_TRUE(w.Command4->isEnabled());
+  w.Command4->click();
+  EXPECT_EQ(w.Text1->textCursor().selectionStart(), 0);
+  EXPECT_EQ(Selected(w.Text1), QStringLiteral("Stop"));
+  w.Command4->click();
+  EXPECT_EQ(w.Text1->textCursor().selectionStart(), 8);
+  EXPECT_EQ(w.Label1->text(), QStringLiteral("Line：2"));
+  w.Command4->click();  // nothing after it: from the start again
+  EXPECT_EQ(w.Text1->textCursor().selectionStart(), 0);
+  EXPECT_EQ(w.Combo1->count(), 1);
+
+  // Enter in an empty box does nothing at all.
+  w.Combo1->setEditText(QString());
+  EXPECT_FALSE(w.Command4->isEnabled());
+  QTest::keyClick(w.Combo1->lineEdit(), Qt::Key_Return);
+  EXPECT_EQ(w.Combo1->count(), 1);
+  EXPECT_EQ(w.Text1->textCursor().selectionStart(), 0);
+  EXPECT_EQ(Selected(w.Text1), QStringLiteral("Stop"));
+}
+
+TEST_F(ScriptPanelTest, SyntaxCheckSelectsTheErrorLine) {
+  gui::MainGUI& w = StartWith(FrameScript("play();\r\nx = ;\r\nstop();"));
+  w.Command5->click();
+  ASSERT_FALSE(ui.messages.empty());
+  EXPECT_EQ(ui.messages.back().title, "スクリプトエラー");
+  EXPECT_EQ(Selected(w.Text1), QStringLiteral("x = ;"));
+  EXPECT_TRUE(w.Command5->isEnabled());
+
+  ui.messages.clear();
+  w.Text1->setPlainText(QStringLiteral("play();"));
+  w.Command5->click();
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "構文エラーはありません");
+}
+
+TEST_F(ScriptPanelTest, UndockAndDockMoveTheScriptBetweenPanelAndWindow) {
+  gui::MainGUI& w = StartWith(FrameScript("a();"));
+  w.Command6->click();
+  Settle();
+  EXPECT_EQ(Prefs::Current().dockScriptEditor, 0);
+  EXPECT_FALSE(w.scriptPanelShown());
+  ASSERT_TRUE(ScriptEditorWindow::isShownNow());
+  ScriptEditorWindow* editor = ScriptEditorWindow::loaded();
+  EXPECT_EQ(editor->windowTitle(), QStringLiteral("（フレームアクション） - []スクリプトエディタ"));
+  EXPECT_EQ(editor->Text1->toPlainText(), QStringLiteral("a();"));
+
+  editor->Text1->setPlainText(QStringLiteral("a();\nb();"));
+  EXPECT_EQ(GUICore::GetEvent(1).text2, "a();\r\nb();");
+
+  editor->Command6->click();
+  Settle();
+  EXPECT_FALSE(ScriptEditorWindow::isLoaded());
+  EXPECT_EQ(Prefs::Current().dockScriptEditor, 1);
+  EXPECT_TRUE(w.scriptPanelShown());
+  EXPECT_EQ(w.Text1->toPlainText(), QStringLiteral("a();\nb();"));
+  EXPECT_GT(Prefs::Current().seWidth, 0);  // the window kept its rectangle
+
+  // A free-standing editor goes with the main window.
+  w.Command6->click();
+  Settle();
+  ASSERT_TRUE(ScriptEditorWindow::isLoaded());
+  EXPECT_EQ(ScriptEditorWindow::loaded()->parentWidget(), nullptr);
+  destroyWindow();
+  EXPECT_FALSE(ScriptEditorWindow::isLoaded());
+}
+
+TEST_F(ScriptPanelTest, TheEditorWindowOpensWhereItWasLeft) {
+  start();
+  {
+    ScriptEditorWindow first(nullptr);  // first run: the designed size
+    EXPECT_EQ(first.size(), QSize(480, 360));
+  }
+  Preferences& p = Prefs::Current();
+  p.seLeft = 1500;
+  p.seTop = 3000;
+  p.seWidth = 6000;
+  p.seHeight = 4500;
+  auto* editor = new ScriptEditorWindow(nullptr);
+  editor->show();
+  Settle();
+  EXPECT_EQ(editor->frameGeometry(), QRect(100, 200, 400, 300));
+  editor->move(150, 210);
+  Settle();
+  ScriptEditorWindow::unload();
+  Settle();
+  EXPECT_EQ(p.seLeft, 2250);
+  EXPECT_EQ(p.seTop, 3150);
+  EXPECT_EQ(p.seWidth, 6000);
+}
+
+TEST_F(ScriptPanelTest, KeepOnTopAlwaysFollowsTheBox) {
+  start();
+  Prefs::Current().windowTopward = 63 - 8;  // offered, not ticked
+  Prefs::Current().dockScriptEditor = 0;
+  Append(FrameScript("a();"));
+  ShowEditor();
+  ScriptEditorWindow* editor = ScriptEditorWindow::loaded();
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->parentWidget(), nullptr);  // free-standing while the box is offered
+  ASSERT_FALSE(editor->Check1->isHidden());
+  editor->Check1->click();
+  editor->Check1->click();  // at once: the window follows all the same
+  EXPECT_FALSE(editor->onTop());
+  ASSERT_FALSE(desktop.placement.keepOnTop.empty());
+  EXPECT_FALSE(desktop.placement.keepOnTop.back().second);
+  editor->Check1->click();
+  EXPECT_TRUE(editor->onTop());
+  EXPECT_TRUE(desktop.placement.keepOnTop.back().second);
+  ScriptEditorWindow::unload();
+  Settle();
+  EXPECT_EQ(Prefs::Current().windowTopward, 63);  // the ticked box is kept
+}
+
+TEST_F(ScriptPanelTest, TypingAfterTheListChangedWritesNothingAndShowsTheListAsItIs) {
+  start();
+  Prefs::Current().dockScriptEditor = 1;
+  Append(FrameScript("first();"));
+  Append(FrameScript("second();"));
+  gui::MainGUI& w = ShowEditor();
+  Select(1);
+  SE::ShowEventScript(0, "");
+  ASSERT_EQ(w.Text1->toPlainText(), QStringLiteral("second();"));
+
+  // A paste before the edited event, with nobody telling the panel.
+  GUICore::CopyEventToClipboard(0);
+  GUICore::PasteEventClipboard(0);
+  w.Text1->setPlainText(QStringLiteral("typed();"));
+  EXPECT_EQ(GUICore::GetEvent(1).text2, "first();");
+  EXPECT_EQ(GUICore::GetEvent(2).text2, "first();");
+  EXPECT_EQ(GUICore::GetEvent(3).text2, "second();");
+  Settle();
+  // The panel shows the list as it is now: the pasted row and the old one
+  // are both selected.
+  EXPECT_EQ(w.Label2->text(), QStringLiteral("（複数選択）"));
+  EXPECT_TRUE(w.Text1->toPlainText().isEmpty());
+  EXPECT_FALSE(w.Text1->isEnabled());
+}
+
+}  // namespace
+}  // namespace tesmiro::testing
