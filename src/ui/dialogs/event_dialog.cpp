@@ -29,6 +29,7 @@
 #include "project/list_models.h"
 #include "project/model.h"
 #include "project/preferences.h"
+#include "project/script_editor.h"
 #include "swf/swf_writer.h"
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
@@ -649,6 +650,8 @@ void EventDialog::Unload() {
   StorePreviewOptions();
   SaveDialogState();
   unloading_ = true;
+  // The script editors no longer write into this window's boxes.
+  if (isVisible()) ScriptEditorModule::ShowEventScript(ScriptEditorModule::kNoScript, "");
   DeleteFile(previewTempPath_);
   hide();
   if (gInstance == this) gInstance = nullptr;
@@ -986,8 +989,18 @@ void EventDialog::CopyMoveToDraw() {
   MakePictPreview(true, false);
 }
 
-void EventDialog::Command7_Click() {}
-void EventDialog::Command8_Click() {}
+void EventDialog::Command7_Click() {
+  // A button's script runs on its events, a frame's on the frame.
+  openScript(LongOf(Text1) != 0 ? ScriptEditorModule::kButtonAction : ScriptEditorModule::kFrameAction, Text14);
+}
+
+void EventDialog::Command8_Click() { openScript(ScriptEditorModule::kClipAction, Text17); }
+
+void EventDialog::openScript(int32_t kind, const QLineEdit* box) {
+  MainGUI* w = MainGUI::instance();
+  if (w && P().dockScriptEditor == 1) w->mnuScriptEditor->setChecked(true);
+  ScriptEditorModule::ShowEventScript(kind, Text(box));
+}
 
 void EventDialog::Command9_Click() {
   const rules::FixedScreenToggle t = rules::ToggleFixedScreen(Text(Text2), Text(Text15));

@@ -272,6 +272,7 @@ class EventDialog : public QDialog {
   void CopyMoveToDraw();
   // Command5 (0 to 1) and Command6 (1 to 0).
   void copyState(int from);
+  void openScript(int32_t kind, const QLineEdit* box);
   void StorePreviewOptions();
   void SaveDialogState();
   void Form_Activate();

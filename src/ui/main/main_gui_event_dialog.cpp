@@ -19,6 +19,11 @@ namespace rules = EventDialogRules;
 
 void MainGUI::setupEventDialogArea() {
   connect(mnuEventProperty, &QAction::triggered, this, [this] { ListEventProperty(); });
+  // Scripts edited in the script editors land in the shown dialog's boxes,
+  // so that its Apply does not write the old script back.
+  eventDialogScript = [](int32_t kind, const std::string& text) {
+    if (EventDialog::isShownNow()) EventDialog::instance()->takeScript(kind, text);
+  };
   // A dialog without an owner would outlive the window.
   connect(this, &QObject::destroyed, [] { EventDialog::DestroyAll(); });
 }

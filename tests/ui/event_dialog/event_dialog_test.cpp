@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -421,6 +422,45 @@ TEST_F(EventDialogTest, TheEventPreviewRestoresTheSettingsWhenItsBuildFails) {
   EXPECT_FALSE(std::filesystem::exists(temp.path() / GUICore::kEventPreviewMovie));
   QTest::mouseClick(d.Command4, Qt::LeftButton);
   EXPECT_TRUE(std::filesystem::exists(temp.path() / GUICore::kEventPreviewMovie));
+}
+
+TEST_F(EventDialogTest, ScriptButtonsOpenTheEditorAndItsEditsComeBackIntoTheBoxes) {
+  Item(4, StoreItemKind::Sprite);
+  EventRecord script;
+  script.itemId = 0;
+  script.kind = static_cast<int16_t>(ActionKind::Script);
+  script.text1 = "note";
+  script.text2 = "stop();\r\nplay();";
+  EventRecord sprite;
+  sprite.itemId = 4;
+  sprite.text2 = "onClipEvent(load){}";
+  Events({script, sprite});
+  Prefs::Current().dockScriptEditor = 1;
+  Prefs::Current().dispEventProperty = 1;
+  Select({0});
+  EventDialog& d = Open();
+  EXPECT_EQ(d.Text14->text(), QStringLiteral("stop();\r\nplay();"));  // the script, kept exactly
+  ASSERT_TRUE(d.Command7->isVisibleTo(&d));
+  ASSERT_TRUE(d.Command7->isEnabled());
+  QTest::mouseClick(d.Command7, Qt::LeftButton);
+  EXPECT_TRUE(window().mnuScriptEditor->isChecked());
+  EXPECT_EQ(window().Text1->toPlainText(), QStringLiteral("stop();\nplay();"));
+
+  // An edit in the panel reaches the event and the dialog's hidden box, so
+  // that Apply does not write the old script back.
+  window().Text1->setPlainText(QStringLiteral("gotoAndPlay(2);"));
+  EXPECT_EQ(GUICore::GetEvent(1).text2, "gotoAndPlay(2);");
+  EXPECT_EQ(d.Text14->text(), QStringLiteral("gotoAndPlay(2);"));
+  Type(d.Text13, "other note");
+  QTest::mouseClick(d.Command1, Qt::LeftButton);
+  EXPECT_EQ(GUICore::GetEvent(1).text1, "other note");
+  EXPECT_EQ(GUICore::GetEvent(1).text2, "gotoAndPlay(2);");
+
+  Select({1});
+  window().ListEventPropertyLoad();
+  ASSERT_TRUE(d.Frame8->isVisibleTo(&d));
+  QTest::mouseClick(d.Command8, Qt::LeftButton);
+  EXPECT_EQ(window().Text1->toPlainText(), QStringLiteral("onClipEvent(load){}"));
 }
 
 }  // namespace
