@@ -314,6 +314,8 @@ int32_t SelectionKind(int32_t subjectRow) {
 }
 
 void Load(EventDialogFields& d) {
+  // A build that runs meanwhile keeps the dialog idle after the load too.
+  const bool wasFilling = gState.filling;
   gState.filling = true;
   d.initialize();
   d.setListIndex(List::Combo1, -1);
@@ -347,7 +349,7 @@ void Load(EventDialogFields& d) {
       }
     }
   }
-  gState.filling = false;
+  gState.filling = wasFilling;
   d.activate();
 }
 

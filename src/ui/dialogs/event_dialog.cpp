@@ -22,6 +22,7 @@
 
 #include "compiler/event_preview.h"
 #include "compiler/previews.h"
+#include "project/build_lock.h"
 #include "platform/numeric.h"
 #include "project/filter_work_area.h"
 #include "project/geometry.h"
@@ -896,6 +897,8 @@ void EventDialog::Combo4_Click() {
 // ---- buttons --------------------------------------------------------------------------------
 
 void EventDialog::Command1_Click() {
+  // A build reads the model: the fields stay here until it has finished.
+  if (GUICore::BuildInProgress()) return;
   const bool closes = P().dispEventProperty == 0;
   QPointer<EventDialog> self(this);
   if (closes) hide();

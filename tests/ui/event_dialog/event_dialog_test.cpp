@@ -144,6 +144,32 @@ TEST_F(EventDialogTest, ApplyClosesTheDialogUnlessItStaysOpen) {
   EXPECT_EQ(EventDialog::instance(), nullptr);
 }
 
+TEST_F(EventDialogTest, ApplyWhileABuildRunsKeepsTheDialogAndItsFields) {
+  Item(1, StoreItemKind::RasterImage);
+  Events({Image(1)});
+  Select({0});
+  EventDialog& d = Open();
+  Type(d.Text15, "9");
+  {
+    // What Make SWF does while it runs.
+    GUICore::BuildLock build;
+    windows.setEventDialogFilling(true);
+    window().ListEventPropertyLoad();  // the list follows its selection meanwhile
+    Type(d.Text15, "9");
+    EXPECT_FALSE(d.Command1->isEnabled());
+    d.Command1_Click();
+    EXPECT_EQ(EventDialog::instance(), &d);
+    EXPECT_EQ(d.Text15->text(), "9");
+    EXPECT_EQ(GUICore::GetEvent(1).depth, 3);
+    windows.setEventDialogFilling(false);
+  }
+  QTest::mouseClick(d.Command1, Qt::LeftButton);  // still disabled: nothing
+  EXPECT_EQ(GUICore::GetEvent(1).depth, 3);
+  Type(d.Text15, "8");
+  QTest::mouseClick(d.Command1, Qt::LeftButton);
+  EXPECT_EQ(GUICore::GetEvent(1).depth, 8);
+}
+
 TEST_F(EventDialogTest, SeveralEventsShowGreyBoxesAndKeepWhatIsNotTyped) {
   Item(1, StoreItemKind::RasterImage);
   Item(2, StoreItemKind::RasterImage);
