@@ -635,9 +635,7 @@ void EventDialog::showOwned(QWidget* owner) {
   setOwner(owner);
   show();
   // The frame is known once shown: the whole window stays on its screen.
-  const QRect frame = frameGeometry();
-  const QRect fitted = FitInside(frame, Desktop().placement->workArea(frame.topLeft()));
-  if (fitted.topLeft() != frame.topLeft()) move(fitted.topLeft());
+  KeepInsideWorkArea(this);
   raise();
   activateWindow();
 }

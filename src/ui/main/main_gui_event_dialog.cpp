@@ -40,8 +40,7 @@ void MainGUI::ListEventProperty() {
   if (plan.place) {
     d->setOwner(owner);
     if (plan.atCursor) {
-      const QPoint cursor = Desktop().placement->cursorPos();
-      d->move(FitInside(QRect(cursor, d->frameGeometry().size()), Desktop().placement->workArea(cursor)).topLeft());
+      PlaceAt(d, Desktop().placement->cursorPos());
     } else {
       PlaceFromTwips(d, p.epLeft, p.epTop);
     }
