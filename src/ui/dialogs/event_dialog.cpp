@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCursor>
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -955,7 +954,7 @@ void EventDialog::copyState(int from) {
     UpdateApplyButton();
     return;
   }
-  QAction* chosen = Desktop().popups->exec(mnuCopyParam, QCursor::pos(), nullptr);
+  QAction* chosen = Desktop().popups->exec(mnuCopyParam, Desktop().placement->cursorPos(), nullptr);
   if (chosen == mnuCopyBasic) {
     plain();
     UpdateApplyButton();
