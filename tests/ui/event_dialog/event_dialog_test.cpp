@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -20,6 +21,7 @@
 #include "project/events.h"
 #include "project/filter_work_area.h"
 #include "project/gui_core.h"
+#include "project/event_list_view.h"
 #include "project/list_models.h"
 #include "project/model.h"
 #include "project/preferences.h"
@@ -130,6 +132,54 @@ TEST_F(EventDialogTest, OpensFilledFromTheEventAndAppliesAnEditedField) {
   EXPECT_TRUE(GUICore::HasUnsavedChanges());
   EXPECT_TRUE(GUICore::CanEventUndo());
   EXPECT_TRUE(EventDialog::isShownNow());
+}
+
+// The list's own mouse and keys, as the user drives them.
+void SendMouse(QWidget* to, QEvent::Type type, QPoint at) {
+  const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
+  QMouseEvent e(type, QPointF(at), QPointF(to->mapToGlobal(at)), Qt::LeftButton, held, Qt::NoModifier);
+  QApplication::sendEvent(to, &e);
+}
+
+void ClickRow(QWidget* list, int32_t row, bool twice) {
+  const QPoint at(60, row * EventListModule::GetRowHeight() + EventListModule::GetRowHeight() / 2);
+  SendMouse(list, QEvent::MouseButtonPress, at);
+  SendMouse(list, QEvent::MouseButtonRelease, at);
+  if (!twice) return;
+  SendMouse(list, QEvent::MouseButtonDblClick, at);
+  SendMouse(list, QEvent::MouseButtonRelease, at);
+}
+
+TEST_F(EventDialogTest, ADoubleClickOnARowOpensItAndItFollowsTheSelection) {
+  Item(1, StoreItemKind::RasterImage);
+  Item(2, StoreItemKind::RasterImage);
+  EventRecord second = Image(2);
+  second.depth = -8;
+  Events({Image(1), second});
+  QApplication::setActiveWindow(&window());
+  QWidget* list = window().PictEventList;
+  list->setFocus();
+  Settle();
+  ClickRow(list, 1, true);
+  Settle();
+  EventDialog* d = EventDialog::instance();
+  ASSERT_NE(d, nullptr);
+  EXPECT_TRUE(d->isVisible());
+  EXPECT_EQ(d->Text1->text(), "2");
+  EXPECT_EQ(d->Text15->text(), "-8");
+
+  // A click on another row while it is shown loads that row.
+  ClickRow(list, 0, false);
+  EXPECT_EQ(d->Text1->text(), "1");
+  EXPECT_EQ(d->Text15->text(), "3");
+
+  // Enter on the list opens it too.
+  d->Unload();
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Return);
+  Settle();
+  ASSERT_NE(EventDialog::instance(), nullptr);
+  EXPECT_EQ(EventDialog::instance()->Text1->text(), "1");
 }
 
 TEST_F(EventDialogTest, ApplyClosesTheDialogUnlessItStaysOpen) {
