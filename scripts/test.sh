@@ -20,8 +20,8 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # fuzzer adds what it finds to the folder it runs on).
 fuzz="$root/build-fuzz"
 CC=clang CXX=clang++ cmake -S . -B "$fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESMIRO_FUZZ=ON -DTESMIRO_TESTS=OFF >/dev/null
-cmake --build "$fuzz" -j "$(nproc)" --target script_compiler_fuzz project_reader_fuzz kvg_loader_fuzz image_decoders_fuzz sound_readers_fuzz
-for target in script_compiler project_reader kvg_loader image_decoders sound_readers; do
+cmake --build "$fuzz" -j "$(nproc)" --target script_compiler_fuzz project_reader_fuzz kvg_loader_fuzz image_decoders_fuzz sound_readers_fuzz project_build_fuzz
+for target in script_compiler project_reader kvg_loader image_decoders sound_readers project_build; do
   work=$(mktemp -d)
   cp -r "fuzz/corpus/$target/." "$work/"
   dict=()

@@ -115,7 +115,10 @@ void DefineForPreview(const fs::path& path, int32_t itemId) {
   State().store.at(index).mark = -1;
 }
 
+// A movie whose definitions are written anew (a cached one keeps what its
+// definitions left out).
 void StartMovie(const fs::path& path) {
+  CompilerState().leftOut.clear();
   const ProjectSettings& s = State().settings;
   W::WriteSWFHeader(GetSWFVersion(), s.width, s.height, s.frameRate);
   W::WriteSetBackgroundColor(s.backgroundRed, s.backgroundGreen, s.backgroundBlue);
@@ -239,6 +242,7 @@ namespace tesmiro::GUICore {
 bool BuildTextEffectPreviewSWF(const StoreItem& item, int32_t frames, const fs::path& path) {
   if (BuildInProgress()) return false;
   ClearMarks();
+  CompilerState().leftOut.clear();
   const ProjectSettings& s = State().settings;
   W::WriteSWFHeader(GetSWFVersion(), s.width, s.height, s.frameRate);
   W::WriteSetBackgroundColor(255, 255, 255);
