@@ -4,6 +4,7 @@
 
 #include "compiler/event_compiler.h"
 #include "compiler/html_page.h"
+#include "compiler/preview_reporter.h"
 #include "compiler/text_effects.h"
 #include "platform/file_io.h"
 #include "platform/ui.h"
@@ -125,10 +126,14 @@ void StartMovie(const fs::path& path) {
   W::WriteMovieFile(path, 1);
 }
 
+// Movies shown inside the program get the frame reporter; one that cannot
+// take it still plays, without frame numbers.
 bool FinishMovie(const fs::path& path) {
   W::WriteMovieFile(path, 6);
   W::WriteEnd();
-  return W::WriteMovieFile(path, 3);
+  if (!W::WriteMovieFile(path, 3)) return false;
+  AddFrameReporter(path);
+  return true;
 }
 
 void WritePlaceholder(int32_t frame) {
@@ -199,6 +204,7 @@ BuildResult RunPreview(int32_t mode, const std::string& name) {
   }
   if (result != BuildResult::Done) return result;
   const int target = (mode - 1) % 3 + 1;
+  if (target == 1) AddFrameReporter(folder / name);
   ui::Current().windows->showPreview((folder / (target == 2 ? kPreviewPage : name)).string(), target,
                                      State().settings.width, State().settings.height);
   return result;

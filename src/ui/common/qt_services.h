@@ -37,6 +37,8 @@ class QtWindowServices : public ui::WindowServices {
   void showItemInfo(int32_t itemId) override;
   void unloadEventDialog() override;
   void setEventDialogFilling(bool filling) override;
+  void unloadPreviewWindow() override;
+  void showPreview(const std::string& path, int target, int32_t width, int32_t height) override;
 };
 
 // The three for the core, as one value.

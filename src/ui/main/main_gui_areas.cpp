@@ -7,7 +7,6 @@
 
 namespace tesmiro::gui {
 
-void MainGUI::setupPreviewArea() {}
 void MainGUI::setupDialogArea() {}
 
 }  // namespace tesmiro::gui
