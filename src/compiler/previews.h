@@ -48,6 +48,9 @@ enum class PreviewMode : int32_t {
 // are as before when it returns, on every path.
 BuildResult RunPreview(PreviewMode mode, const std::string& name);
 
+// The builders below share the one SWF writer with Make SWF: each refuses
+// (false) while a build runs, which would otherwise write into its movie.
+
 // The event property dialog's live picture: event A and event B, with the
 // definitions kept in the writer's cache for the next call when useCache is
 // set; with the placeholder the whole preview movie is loaded underneath and
