@@ -1,6 +1,6 @@
 #pragma once
 // The movie compiler's calls into the media writers, one function per use,
-// so that the build reads as the rules describe it. Each definition returns
+// so that the build reads as a list of what goes into the movie. Each definition returns
 // false, with `warning` set when the user should hear about it, when the
 // material was left out.
 #include <cstdint>
@@ -12,7 +12,7 @@
 
 namespace tesmiro::GUICore::materials {
 
-// The file a file material names, found as the project's paths rules say
+// The file a file material names, found as project paths are resolved
 // (relative to the project, without regard to case, beside the project);
 // empty when there is none.
 std::string ResolveMaterialPath(const StoreItem& item);

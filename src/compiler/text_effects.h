@@ -27,7 +27,7 @@ struct TextEffectSettings {
   int32_t outInterval = 0;
   int32_t inOrder = 0;  // low three bits: 0 left, 1 right, 2 centre, 3 ends, 4 random
   int32_t outOrder = 0;
-  std::vector<EffectParam> inParams;  // the rules number them from 1
+  std::vector<EffectParam> inParams;  // numbered from 1
   std::vector<EffectParam> outParams;
 };
 

@@ -174,7 +174,8 @@ Bytes MakeRect24(int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax) {
 
 Bytes MakeRect(int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax) {
   const int32_t n = SignedBitsNeeded({xmin, xmax, ymin, ymax});
-  // Stages up to 1638 pixels keep the 16-bit layout that older movies had.
+  // Fields stay 16 bits wide up to 1638 pixels, so that small stages keep one
+  // layout whatever their size.
   return MakeRectBits(std::max(16, std::min(n, 30)), xmin, xmax, ymin, ymax);
 }
 
