@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <numbers>
 
 #include "compiler/materials.h"
 #include "platform/numeric.h"
@@ -17,7 +18,6 @@ namespace {
 
 namespace W = SWFMakeCore;
 
-constexpr double kPi = 3.14159265358979;
 constexpr int16_t kTextEffectFlag = 0x2000;
 constexpr int16_t kEditTextFlag = 0x1000;
 
@@ -127,7 +127,7 @@ void CompileDisplayable(const EventRecord& e, const StoreItem& item, StoreItemKi
     const float r = EaseRatio(e.easing, f, count);
     float x = 0, y = 0;
     BuildMotionFrames(e.guideMode, e.anchors, e.startX, e.startY, e.endX, e.endY, r, x, y);
-    const auto a = static_cast<float>(Lerp(e.startAngle, e.endAngle, r) * kPi / 180.0);
+    const auto a = static_cast<float>(Lerp(e.startAngle, e.endAngle, r) * std::numbers::pi / 180.0);
     const float sx = Lerp(e.startScaleX, e.endScaleX, r);
     const float sy = Lerp(e.startScaleY, e.endScaleY, r);
     const double ca = std::cos(static_cast<double>(a)), sa = std::sin(static_cast<double>(a));

@@ -2,6 +2,7 @@
 // occupied depths that decides between placing and moving.
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "platform/numeric.h"
 #include "platform/ui.h"
@@ -38,7 +39,7 @@ int FilterFlags(const FilterParams& f, int qualityMask) {
   return flags;
 }
 
-double Radians(float degrees) { return degrees * 3.14159265358979 / 180.0; }
+double Radians(float degrees) { return degrees * std::numbers::pi / 180.0; }
 
 int WriteFilterList(const FilterState& fs) {
   const int32_t countAt = Reserve(1);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 #include "platform/ui.h"
 #include "swf/swf_writer.h"
@@ -479,7 +480,7 @@ void WriteLineStyle(BitWriter& w, const KvgShape& shape) {
 }
 
 void WriteShapeGradientMatrix(BitWriter& w, const KvgShape& shape) {
-  const double a = static_cast<double>(shape.angle) * 3.14159265358979 / 180.0;
+  const double a = static_cast<double>(shape.angle) * std::numbers::pi / 180.0;
   const double sx = shape.scaleX, sy = shape.scaleY;
   WriteGradientMatrix(w, static_cast<float>(sx * std::cos(a)), static_cast<float>(sy * std::cos(a)),
                       static_cast<float>(sx * std::sin(a)), static_cast<float>(-sy * std::sin(a)), shape.centerX,
