@@ -34,6 +34,12 @@ namespace {
 namespace W = SWFMakeCore;
 namespace fs = std::filesystem;
 
+// Stream starts, stops and skips name their sound without placing it.
+bool IsStreamSoundMode(int16_t kind) {
+  const auto mode = static_cast<SoundMode>(kind);
+  return mode == SoundMode::Streaming || mode == SoundMode::StopStreaming || mode == SoundMode::SkipStreamFrames;
+}
+
 constexpr int32_t kPreloaderCharacter = 2 * kPreloaderItemId;
 constexpr const char* kPreloaderName = "_PreLoader";
 
@@ -409,7 +415,7 @@ void MarkUsedItems(const OneBased<EventRecord>& events, std::vector<uint8_t>& us
       const int32_t j = FindStoreIndexByID(e.itemId);
       if (!IsSprite(j)) {
         const bool streamOnly = m.store.valid(j) && m.store.at(j).kind == StoreItemKind::Sound &&
-                                (e.kind == 3 || e.kind == 4 || e.kind == 99);
+                                IsStreamSoundMode(e.kind);
         if (!streamOnly) usage[static_cast<size_t>(j)] = kUsedMaterial;
         if (e.buttonFlag != 0) {
           for (int32_t state : {e.downItemId, e.overItemId, e.hitItemId}) {
@@ -449,7 +455,7 @@ bool EventRefsContain(const EventRecord& event, int32_t itemId) {
 
 bool EventUsesItem(const EventRecord& event, int32_t itemId) {
   if (event.itemId != itemId) return false;
-  if (event.kind == 3 || event.kind == 4 || event.kind == 99) {
+  if (IsStreamSoundMode(event.kind)) {
     const StoreList& store = State().store;
     const int32_t at = store.indexOf(itemId);
     return at == 0 || store.at(at).kind != StoreItemKind::Sound;
