@@ -352,11 +352,11 @@ BuildResult MakeSWF(const fs::path& outPath, bool attachUnusedSprites) {
   W::WriteEnd();
   W::WriteMovieFile(outPath, preloaderWritten ? W::MovieStage::FinishAfterLoader : W::MovieStage::Finish);
   if (W::MovieFileFailed()) {
-    ReportFailure(W::state().diagnostics);
+    ReportFailure(W::WriterState().diagnostics);
     return BuildResult::Failed;
   }
-  ReportWarnings(W::state().diagnostics);
-  Ui().messages->status("完了 (" + std::to_string(W::state().file.bytesWritten / 1024) + "KB)");
+  ReportWarnings(W::WriterState().diagnostics);
+  Ui().messages->status("完了 (" + std::to_string(W::WriterState().file.bytesWritten / 1024) + "KB)");
   return BuildResult::Done;
 }
 

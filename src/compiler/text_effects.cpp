@@ -349,7 +349,7 @@ void BuildTextEffect(const fs::path& outPath, EmitMode mode, const std::string& 
   ReplaceAll(text, "\r\n", "\r");
   TextEffectSettings settings;
   if (text.empty() || !ParseTextEffectOption(option, settings)) return;
-  const W::GlyphTable& table = W::fontCache().table;
+  const W::GlyphTable& table = W::FontCache().table;
   const double scale = size / 1280.0;
 
   // The characters of the text, and a sprite per distinct letter.
@@ -405,7 +405,7 @@ void BuildTextEffect(const fs::path& outPath, EmitMode mode, const std::string& 
     }
     if (glyphOf[i] <= 0) continue;
     if (letters.size() >= static_cast<size_t>(W::kMaxDepth - W::kMinDepth + 1)) {
-      if (!warned) W::state().diagnostics.push_back("テキスト効果の文字が多すぎます（513 文字まで）");
+      if (!warned) W::WriterState().diagnostics.push_back("テキスト効果の文字が多すぎます（513 文字まで）");
       warned = true;
       continue;
     }

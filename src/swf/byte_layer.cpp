@@ -47,7 +47,7 @@ Bytes MakeRectBits(int32_t nbits, int32_t xmin, int32_t xmax, int32_t ymin, int3
 
 }  // namespace
 
-State& state() { return gState; }
+State& WriterState() { return gState; }
 
 int32_t ClampWarn(double value, int32_t lo, int32_t hi, std::string_view what) {
   const double v = std::isnan(value) ? 0.0 : value;

@@ -62,14 +62,14 @@ constexpr size_t kButtonConditionBytes = 5;
 
 bool ButtonDepthOk(int32_t depth) {
   if (depth >= kMinDepth && depth <= kMaxDepth) return true;
-  state().diagnostics.push_back("ボタンの深度 " + std::to_string(depth) + " は -256 から 256 の範囲にありません");
+  WriterState().diagnostics.push_back("ボタンの深度 " + std::to_string(depth) + " は -256 から 256 の範囲にありません");
   return false;
 }
 
 }  // namespace
 
 int32_t NextAutoID() {
-  State& s = state();
+  State& s = WriterState();
   if (s.autoID >= kPreviewSpriteID) {
     s.diagnostics.push_back("自動キャラクタIDが足りません（" + std::to_string(kPreviewSpriteID - kFirstAutoID) +
                             " 個まで）");
@@ -176,7 +176,7 @@ int32_t WriteDefineButton2(int32_t up, int32_t down, int32_t over, int32_t hit, 
         // The offset to the next handler is a 16-bit field: a longer handler
         // cannot be written, and a wrapped offset would corrupt the movie.
         if (actions.size() + kButtonConditionBytes > 65535) {
-          state().diagnostics.push_back("ボタンのスクリプトが長すぎます（ハンドラ 1 つのアクションが " +
+          WriterState().diagnostics.push_back("ボタンのスクリプトが長すぎます（ハンドラ 1 つのアクションが " +
                                         std::to_string(65535 - kButtonConditionBytes) +
                                         " バイトまで、" + std::to_string(actions.size()) +
                                         " バイトあります）。このボタンは配置されません");

@@ -19,9 +19,9 @@ constexpr int32_t kClipEventKeyPress = 0x20000;
 
 bool InRange(int32_t depth) { return depth >= kMinDepth && depth <= kMaxDepth; }
 
-DepthSlot& Slot(int32_t depth) { return state().depths[static_cast<size_t>(depth - kMinDepth)]; }
+DepthSlot& Slot(int32_t depth) { return WriterState().depths[static_cast<size_t>(depth - kMinDepth)]; }
 
-void Diagnose(const std::string& text) { state().diagnostics.push_back(text); }
+void Diagnose(const std::string& text) { WriterState().diagnostics.push_back(text); }
 
 void WriteFixed(double v) { WriteU32(num::FloorToInt32(v * 65536.0)); }
 // A strength beyond the field's 16 bits stops at its largest value.
@@ -133,7 +133,7 @@ void WriteClipActions(const std::string& clipScript) {
 
 int32_t DepthIndex(int32_t depth) { return depth - kMinDepth + 1; }
 
-void ClearDepthTable() { state().depths.fill(DepthSlot{}); }
+void ClearDepthTable() { WriterState().depths.fill(DepthSlot{}); }
 
 bool DepthOccupied(int32_t depth) { return InRange(depth) && Slot(depth).occupied == -1; }
 

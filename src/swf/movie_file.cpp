@@ -20,7 +20,7 @@ namespace tesmiro::SWFMakeCore {
 namespace {
 
 void Fail(const std::string& what) {
-  State& s = state();
+  State& s = WriterState();
   if (!s.file.failed) {
     s.diagnostics.push_back("ファイル [" + s.file.path.string() + "] に書き込めません：" + what);
   }
@@ -28,7 +28,7 @@ void Fail(const std::string& what) {
 }
 
 bool WriteRaw(const Bytes& bytes) {
-  State& s = state();
+  State& s = WriterState();
   if (s.file.failed || !s.file.file) return false;
   if (bytes.empty()) return true;
   if (std::fwrite(bytes.data(), 1, bytes.size(), s.file.file) != bytes.size()) {
@@ -40,7 +40,7 @@ bool WriteRaw(const Bytes& bytes) {
 }
 
 bool PatchFile(int64_t offset, uint32_t value, int width) {
-  State& s = state();
+  State& s = WriterState();
   if (s.file.failed || !s.file.file) return false;
   uint8_t b[4];
   for (int i = 0; i < width; ++i) b[i] = static_cast<uint8_t>(value >> (8 * i));
@@ -54,7 +54,7 @@ bool PatchFile(int64_t offset, uint32_t value, int width) {
 }
 
 void ResetFrames() {
-  State& s = state();
+  State& s = WriterState();
   s.currentFrame = 0;
   s.highestFrame = 0;
   s.frames.assign(1, Bytes{});
@@ -69,7 +69,7 @@ int64_t FrameCountOffsetOf(const Bytes& bytes) {
 }
 
 bool Finish(int32_t frameCount) {
-  State& s = state();
+  State& s = WriterState();
   if (!s.file.file) return false;
   if (frameCount > kMaxFrames) {
     s.diagnostics.push_back("フレーム数が " + std::to_string(kMaxFrames) + " を超えています");
@@ -108,7 +108,7 @@ bool Finish(int32_t frameCount) {
 }  // namespace
 
 bool WriteSWFHeader(int version, int32_t width, int32_t height, float rate) {
-  State& s = state();
+  State& s = WriterState();
   bool ok = true;
   if (version < 1 || version > 255) {
     s.diagnostics.push_back("SWFバージョン " + std::to_string(version) + " は使えません");
@@ -149,7 +149,7 @@ void WriteShowFrame() { WriteTagHeader(TagCode::ShowFrame, 0); }
 void WriteEnd() { WriteTagHeader(TagCode::End, 0); }
 
 bool NextFrame() {
-  State& s = state();
+  State& s = WriterState();
   if (s.currentFrame + 1 > s.highestFrame && s.currentFrame + 1 > kMaxFrames) {
     s.diagnostics.push_back("フレーム数が " + std::to_string(kMaxFrames) + " を超えています");
     return false;
@@ -170,7 +170,7 @@ bool NextFrame() {
 }
 
 void GoFrame(int32_t n) {
-  State& s = state();
+  State& s = WriterState();
   if (s.currentFrame >= 0) s.frames[static_cast<size_t>(s.currentFrame)] = std::move(s.output);
   s.output.clear();
   int64_t target = static_cast<int64_t>(s.currentFrame) + n;
@@ -188,7 +188,7 @@ void GoFrame(int32_t n) {
 }
 
 bool WriteMovieFile(const std::filesystem::path& path, MovieStage stage) {
-  State& s = state();
+  State& s = WriterState();
   bool ok = true;
   switch (stage) {
     case MovieStage::Open: {
@@ -284,7 +284,7 @@ bool WriteMovieFile(const std::filesystem::path& path, MovieStage stage) {
 }
 
 void AbandonMovieFile() {
-  State& s = state();
+  State& s = WriterState();
   if (s.file.file) {
     std::fclose(s.file.file);
     s.file.file = nullptr;
@@ -292,20 +292,20 @@ void AbandonMovieFile() {
   }
 }
 
-void KeepFinishedMovie(bool keep) { state().file.keepFinished = keep; }
+void KeepFinishedMovie(bool keep) { WriterState().file.keepFinished = keep; }
 
 std::unique_ptr<fileio::ReplacementFile> TakeFinishedMovie() {
-  State& s = state();
+  State& s = WriterState();
   if (s.file.file) return nullptr;  // not finished
   return std::move(s.file.replacement);
 }
 
-bool MovieFileFailed() { return state().file.failed; }
+bool MovieFileFailed() { return WriterState().file.failed; }
 
-void ClearMovieCache() { state().movieCache.clear(); }
+void ClearMovieCache() { WriterState().movieCache.clear(); }
 
 bool RestoreMovieCache(bool use) {
-  State& s = state();
+  State& s = WriterState();
   if (!use || s.movieCache.empty()) {
     s.output.clear();
     return false;

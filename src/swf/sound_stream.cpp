@@ -38,7 +38,7 @@ bool TakeFrame(std::vector<uint8_t>& frame) {
 
 }  // namespace
 
-MP3StreamState& mp3Stream() { return gStream; }
+MP3StreamState& MP3Stream() { return gStream; }
 void ClearMP3StreamState() { gStream = MP3StreamState{}; }
 
 void ResetSoundStream() { gStream.readIndex = -1; }
@@ -78,12 +78,12 @@ bool StartMP3Stream(float frameRate, std::string_view path) {
       num::FloorToInt32(static_cast<double>(samplesPerMP3Frame) * f.rateOrBits / f.sampleRate / 8.0);
   gStream.carry = 0;
   gStream.sampleRate = f.sampleRate;
-  gStream.lastBlockFrame = state().currentFrame;
+  gStream.lastBlockFrame = WriterState().currentFrame;
   return true;
 }
 
 void WriteMP3StreamBlock(float frameRate) {
-  const int32_t current = state().currentFrame;
+  const int32_t current = WriterState().currentFrame;
   if (gStream.readIndex == -1 || current <= gStream.lastBlockFrame || !(frameRate > 0)) return;
   gStream.lastBlockFrame += 1;
   const int32_t perFrame = SamplesPerMovieFrame(frameRate);
@@ -153,7 +153,7 @@ void WriteSilentStreamHead(float frameRate) {
 }
 
 void WriteSilentStreamBlock(float frameRate) {
-  if (state().currentFrame < state().highestFrame || gStream.readIndex >= 0) return;
+  if (WriterState().currentFrame < WriterState().highestFrame || gStream.readIndex >= 0) return;
   if (!(frameRate > 0)) return;
   const int32_t n = num::FloorToInt32(kSilentRate / frameRate / 8.0 * 5.0) + 1;
   static constexpr uint8_t kSilence[5] = {0x08, 0x42, 0x10, 0x84, 0x21};

@@ -69,7 +69,7 @@ struct State {
   std::vector<std::string> diagnostics;
 };
 
-State& state();
+State& WriterState();
 // A value from the project that the movie cannot hold, pulled into lo..hi
 // (NaN counts as 0); out-of-range values are reported with the build.
 int32_t ClampWarn(double value, int32_t lo, int32_t hi, std::string_view what);

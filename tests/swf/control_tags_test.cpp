@@ -99,12 +99,12 @@ TEST_F(WriterTest, LabelsSpritesAndExportNames) {
 
 TEST_F(WriterTest, AutomaticIdsStopBeforeTheFixedIds) {
   StartMovie(6);
-  state().autoID = kPreviewSpriteID - 1;
+  WriterState().autoID = kPreviewSpriteID - 1;
   EXPECT_EQ(NextAutoID(), kPreviewSpriteID - 1);
   EXPECT_EQ(NextAutoID(), 0);
   EXPECT_EQ(WriteDefineButton(1, 0, 0, 0, ActionKind::Play, "", "", 0), 0);
   EXPECT_TRUE(OutputBuffer().empty());
-  EXPECT_FALSE(state().diagnostics.empty());
+  EXPECT_FALSE(WriterState().diagnostics.empty());
 }
 
 TEST_F(WriterTest, QuotingNeutralisesEveryBreakingCharacter) {
@@ -132,8 +132,8 @@ TEST_F(WriterTest, AButtonHandlerTooLongForItsOffsetIsRefused) {
   OutputBuffer().clear();
   EXPECT_EQ(WriteDefineButton2(5, 0, 0, 0, ActionKind::Script, "", "on (press)\r\n-\r\non (release)", 0), 0);
   EXPECT_TRUE(OutputBuffer().empty());
-  ASSERT_EQ(state().diagnostics.size(), 1u);
-  EXPECT_NE(state().diagnostics[0].find("65531"), std::string::npos);
+  ASSERT_EQ(WriterState().diagnostics.size(), 1u);
+  EXPECT_NE(WriterState().diagnostics[0].find("65531"), std::string::npos);
   EXPECT_EQ(NextAutoID(), kFirstAutoID + 1);  // the refused button took no ID
 }
 

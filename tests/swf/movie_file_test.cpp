@@ -16,7 +16,7 @@ std::vector<uint8_t> Slice(const std::vector<uint8_t>& b, size_t from, size_t n)
 TEST_F(WriterTest, HeaderOfTheDefaultMovie) {
   WriteSWFHeader(6, 320, 320, 12.0f);
   EXPECT_EQ(OutHex(), "46 57 53 06 00 00 00 00 80 00 00 C8 00 00 00 C8 00 00 0C 00 00");
-  EXPECT_EQ(state().autoID, kFirstAutoID);
+  EXPECT_EQ(WriterState().autoID, kFirstAutoID);
 }
 
 TEST_F(WriterTest, FractionalFrameRate) {
@@ -34,13 +34,13 @@ TEST_F(WriterTest, FramesAreStoredAndRevisited) {
   WriteHex("BB");
   NextFrame();
   NextFrame();
-  EXPECT_EQ(state().highestFrame, 3);
+  EXPECT_EQ(WriterState().highestFrame, 3);
   GoFrame(-2);
-  EXPECT_EQ(state().currentFrame, 1);
+  EXPECT_EQ(WriterState().currentFrame, 1);
   EXPECT_EQ(OutHex(), "BB");
   WriteHex("CC");
   GoFrame(2);
-  EXPECT_EQ(Hex(state().frames[1]), "BB CC");
+  EXPECT_EQ(Hex(WriterState().frames[1]), "BB CC");
 }
 
 TEST_F(WriterTest, TagsWrittenAtANegativeFrameAreDropped) {
@@ -50,7 +50,7 @@ TEST_F(WriterTest, TagsWrittenAtANegativeFrameAreDropped) {
   EXPECT_TRUE(OutputBuffer().empty());
   WriteHex("EE");
   NextFrame();
-  EXPECT_EQ(state().currentFrame, 0);
+  EXPECT_EQ(WriterState().currentFrame, 0);
   EXPECT_EQ(OutHex(), "AA");
 }
 
@@ -113,7 +113,7 @@ TEST_F(MovieFileTest, SpriteLengthAndFrameCountArePatched) {
   WriteMovieFile(path, MovieStage::Open);
   OutputBuffer().assign(979, 0x11);  // definitions up to file offset 1000
   WriteMovieFile(path, MovieStage::WriteBuffer);
-  ASSERT_EQ(state().file.bytesWritten, 1000);
+  ASSERT_EQ(WriterState().file.bytesWritten, 1000);
   WriteMovieFile(path, MovieStage::BeginSprite);
   WriteSpriteHeader(8);
   WriteMovieFile(path, MovieStage::WriteBuffer);
@@ -122,9 +122,9 @@ TEST_F(MovieFileTest, SpriteLengthAndFrameCountArePatched) {
   WriteMovieFile(path, MovieStage::WriteFrames);
   WriteEnd();
   WriteMovieFile(path, MovieStage::WriteBuffer);
-  ASSERT_EQ(state().file.bytesWritten, 1300);
+  ASSERT_EQ(WriterState().file.bytesWritten, 1300);
   ASSERT_TRUE(WriteMovieFile(path, MovieStage::EndSprite));
-  EXPECT_EQ(state().highestFrame, 0);
+  EXPECT_EQ(WriterState().highestFrame, 0);
   WriteEnd();
   ASSERT_TRUE(WriteMovieFile(path, MovieStage::Finish));
   const auto b = Read("s.swf");
@@ -139,12 +139,12 @@ TEST_F(MovieFileTest, CacheHoldsTheHeaderAndDefinitions) {
   WriteHex("ABCD");
   WriteMovieFile(path, MovieStage::WriteBuffer);
   WriteMovieFile(path, MovieStage::CacheMovie);
-  EXPECT_EQ(state().movieCache.size(), 21u + 5 + 2);
-  EXPECT_EQ(state().movieCache[4], 0);  // length not patched yet
+  EXPECT_EQ(WriterState().movieCache.size(), 21u + 5 + 2);
+  EXPECT_EQ(WriterState().movieCache[4], 0);  // length not patched yet
   WriteEnd();
   WriteMovieFile(path, MovieStage::Finish);
   EXPECT_TRUE(RestoreMovieCache(true));
-  EXPECT_EQ(OutputBuffer(), state().movieCache);
+  EXPECT_EQ(OutputBuffer(), WriterState().movieCache);
   ClearMovieCache();
   EXPECT_FALSE(RestoreMovieCache(true));
   EXPECT_TRUE(OutputBuffer().empty());
@@ -158,7 +158,7 @@ TEST_F(MovieFileTest, AnUnwritableFileIsAFailureAndLeavesNothing) {
   WriteEnd();
   EXPECT_FALSE(WriteMovieFile(path, MovieStage::Finish));
   EXPECT_FALSE(std::filesystem::exists(path));
-  EXPECT_FALSE(state().diagnostics.empty());
+  EXPECT_FALSE(WriterState().diagnostics.empty());
 }
 
 TEST_F(MovieFileTest, AFailedFinishKeepsTheOldMovie) {
@@ -170,8 +170,8 @@ TEST_F(MovieFileTest, AFailedFinishKeepsTheOldMovie) {
   // The full device stands in for a disk that fills up during the build.
   std::FILE* full = std::fopen("/dev/full", "wb");
   if (!full) GTEST_SKIP() << "/dev/full is not available";
-  std::fclose(state().file.file);
-  state().file.file = std::fopen("/dev/full", "r+b");
+  std::fclose(WriterState().file.file);
+  WriterState().file.file = std::fopen("/dev/full", "r+b");
   std::fclose(full);
   OutputBuffer().assign(100000, 7);
   WriteMovieFile(path, MovieStage::WriteBuffer);
@@ -218,11 +218,11 @@ TEST_F(MovieFileTest, SaveOutputReplacesTheFile) {
 
 TEST_F(WriterTest, FrameLimitIsAClearDiagnostic) {
   StartMovie(6);
-  state().currentFrame = state().highestFrame = kMaxFrames;
-  state().frames.resize(kMaxFrames + 1);
+  WriterState().currentFrame = WriterState().highestFrame = kMaxFrames;
+  WriterState().frames.resize(kMaxFrames + 1);
   EXPECT_FALSE(NextFrame());
-  EXPECT_EQ(state().highestFrame, kMaxFrames);
-  EXPECT_FALSE(state().diagnostics.empty());
+  EXPECT_EQ(WriterState().highestFrame, kMaxFrames);
+  EXPECT_FALSE(WriterState().diagnostics.empty());
 }
 
 }  // namespace

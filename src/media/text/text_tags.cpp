@@ -130,7 +130,7 @@ void WriteDeviceFont(int32_t fontID, const std::string& name, int16_t style) {
 }
 
 void WriteDefineFont2(int32_t fontID, const std::string& name, int16_t flags, int32_t leading) {
-  const GlyphTable& table = fontCache().table;
+  const GlyphTable& table = FontCache().table;
   const int32_t n = table.count();
   if (n < 1) return;
   const size_t lengthAt = WriteTagHeader(TagCode::DefineFont2, 0, TagForm::Long);
@@ -162,7 +162,7 @@ void WriteDefineText2(int32_t id, int32_t fontID, int32_t height, int32_t leadin
                       int32_t& width, int32_t& boxHeight, int32_t align, int32_t colour) {
   const std::string lines = CollapseLineBreaks(text);
   if (lines.empty()) return;
-  const GlyphTable& table = fontCache().table;
+  const GlyphTable& table = FontCache().table;
   const bool measure = width == 0 && boxHeight == 0;
 
   const size_t lengthAt = WriteTagHeader(TagCode::DefineText2, 0, TagForm::Long);

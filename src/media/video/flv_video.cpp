@@ -52,7 +52,7 @@ void StopVideo() {
 
 }  // namespace
 
-FLVReadState& flvReadState() { return gFLV; }
+FLVReadState& FLVRead() { return gFLV; }
 
 bool WriteDefineVideoStream(int32_t id, int32_t frameCount, const std::string& path, int32_t startFrame,
                             bool soundWanted) {
@@ -109,8 +109,8 @@ bool WriteDefineVideoStream(int32_t id, int32_t frameCount, const std::string& p
   AppendTag(tag.data());
 
   if (audioState == 2) {
-    mp3Stream().data = std::move(audio);
-    WriteMP3StreamHead(state().frameRate, path, kStreamDataLoaded);
+    MP3Stream().data = std::move(audio);
+    WriteMP3StreamHead(WriterState().frameRate, path, kStreamDataLoaded);
   }
   return true;
 }
