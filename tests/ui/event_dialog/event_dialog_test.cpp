@@ -24,9 +24,13 @@
 #include "project/list_models.h"
 #include "project/model.h"
 #include "project/preferences.h"
+#include "project/script_editor.h"
+#include "support/fake_flash_host.h"
 #include "support/main_gui_fixture.h"
 #include "ui/common/dialog_support.h"
 #include "ui/dialogs/event_dialog.h"
+#include "ui/dialogs/preview_window.h"
+#include "ui/main/main_gui.h"
 
 namespace tesmiro::testing {
 namespace {
@@ -35,6 +39,10 @@ using gui::EventDialog;
 
 class EventDialogTest : public MainGuiTest {
  protected:
+  ~EventDialogTest() override {
+    gui::PreviewWindow::unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
   void SetUp() override {
     start();
     Prefs::Current().windowTopward = 1;  // the box offered, not ticked
@@ -83,6 +91,11 @@ class EventDialogTest : public MainGuiTest {
     Select({0});
     return Open();
   }
+  void FocusList() {
+    QApplication::setActiveWindow(&window());
+    window().PictEventList->setFocus();
+    Settle();
+  }
   EventDialog& Open() {
     window().ListEventProperty();
     Settle();
@@ -93,6 +106,7 @@ class EventDialogTest : public MainGuiTest {
     box->selectAll();
     QTest::keyClicks(box, text);
   }
+  FakeFlashHosts hosts;
 };
 
 // The list's own mouse, as the user drives it.
@@ -394,8 +408,79 @@ TEST_F(EventDialogTest, TheEventPreviewRestoresTheSettingsWhenItsBuildFails) {
     QTest::mouseClick(d.Command4, Qt::LeftButton);
   }
   EXPECT_FALSE(std::filesystem::exists(temp.path() / GUICore::kEventPreviewMovie));
+  EXPECT_FALSE(gui::PreviewWindow::isLoaded());
   QTest::mouseClick(d.Command4, Qt::LeftButton);
-  EXPECT_TRUE(std::filesystem::exists(temp.path() / GUICore::kEventPreviewMovie));
+  const std::filesystem::path movie = temp.path() / GUICore::kEventPreviewMovie;
+  EXPECT_TRUE(std::filesystem::exists(movie));
+  // The movie plays in the preview window, at the stage's size.
+  ASSERT_TRUE(gui::PreviewWindow::isShownNow());
+  ASSERT_NE(hosts.last(), nullptr);
+  EXPECT_EQ(hosts.last()->calls.value(0), QStringLiteral("load ") + QString::fromStdString(movie.string()));
+  EXPECT_EQ(hosts.last()->calls.value(1), QStringLiteral("play"));
+  EXPECT_EQ(gui::PreviewWindow::instance()->ShockwaveFlash1->size(), QSize(320, 320));
+  // A second preview replaces the window that shows the first.
+  const int made = hosts.made();
+  QTest::mouseClick(d.Command4, Qt::LeftButton);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(hosts.made(), made + 1);
+  EXPECT_TRUE(gui::PreviewWindow::isShownNow());
+  EXPECT_EQ(m.settings.preloader, 1);
+}
+
+TEST_F(EventDialogTest, CtrlPAndInsertingAnActionOpenItFromTheList) {
+  Item(1, StoreItemKind::RasterImage);
+  Events({Image(1)});
+  Select({0});
+  FocusList();
+  ASSERT_TRUE(window().mnuEventProperty->isEnabled());
+  QTest::keyClick(window().PictEventList, Qt::Key_P, Qt::ControlModifier);
+  Settle();
+  ASSERT_TRUE(EventDialog::isShownNow());
+  EXPECT_EQ(EventDialog::instance()->Text1->text(), "1");
+  EventDialog::UnloadInstance();
+
+  // A new action event opens the dialog on itself, at its action list.
+  FocusList();
+  window().mnuInsertAction->trigger();
+  Settle();
+  ASSERT_TRUE(EventDialog::isShownNow());
+  EventDialog& d = *EventDialog::instance();
+  EXPECT_EQ(GUICore::GetEvent(1).itemId, 0);
+  EXPECT_TRUE(d.Frame6->isVisibleTo(&d));
+  EXPECT_EQ(d.Combo2->currentIndex(), -1);
+  EXPECT_EQ(d.Label23->text(), QStringLiteral("アクションを選択してください"));
+  EXPECT_EQ(d.focusWidget(), d.Combo2);
+}
+
+TEST_F(EventDialogTest, EventsAddedFromTheFileListRefreshTheDialogAndTheScriptPanel) {
+  Item(1, StoreItemKind::RasterImage);
+  EventRecord script;
+  script.itemId = 0;
+  script.kind = static_cast<int16_t>(ActionKind::Script);
+  script.text2 = "stop();";
+  Events({script});
+  Prefs::Current().dockScriptEditor = 1;
+  Prefs::Current().dispEventProperty = 1;
+  Select({0});
+  window().mnuScriptEditor->trigger();  // the panel shows the selection's script
+  Settle();
+  ASSERT_EQ(ScriptEditorModule::ModuleState().target.index, 1);
+  EventDialog& d = Open();
+  ASSERT_EQ(d.Combo2->currentIndex(), 13);
+
+  FileListModule::BuildFileRows(false);
+  auto& files = FileListModule::Current().rows;
+  for (int32_t r = 1; r <= files.count(); ++r) files.at(r).selected = files.at(r).id == 1 ? -1 : 0;
+  window().mnuAddEvent->trigger();
+  ASSERT_EQ(GUICore::EventCount(), 2);
+  ASSERT_EQ(GUICore::GetEvent(1).itemId, 1);
+  // The dialog shows the new event; the panel follows the script, which
+  // moved one row down.
+  EXPECT_EQ(EventDialog::instance(), &d);
+  EXPECT_EQ(d.Text1->text(), "1");
+  EXPECT_TRUE(d.Frame1->isVisibleTo(&d));
+  EXPECT_EQ(ScriptEditorModule::ModuleState().target.index, 2);
+  EXPECT_EQ(window().Text1->toPlainText(), QStringLiteral("stop();"));
 }
 
 TEST_F(EventDialogTest, ScriptButtonsOpenTheEditorAndItsEditsComeBackIntoTheBoxes) {
