@@ -17,6 +17,7 @@
 #include <QSignalBlocker>
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <vector>
 
 #include "compiler/event_preview.h"
@@ -68,7 +69,11 @@ QLabel* MakeLabel(const char* name, const char* caption, QWidget* parent, int x,
 }
 
 QLineEdit* MakeBox(const char* name, QWidget* parent, int x, int y, int w) {
-  return Named(new QLineEdit, name, parent, x, y, w, 20);
+  auto* box = Named(new QLineEdit, name, parent, x, y, w, 20);
+  // The boxes carry whole scripts: Apply writes back what they hold, so a
+  // box may never cut a long one short.
+  box->setMaxLength(std::numeric_limits<int>::max());
+  return box;
 }
 
 QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent, int x, int y, int w, int h = 24) {

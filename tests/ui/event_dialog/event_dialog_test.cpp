@@ -329,6 +329,15 @@ TEST_F(EventDialogTest, SpinsShortcutsAndCopyButtons) {
   EXPECT_EQ(desktop.popups.opened[0], "mnuCopyParam");
   EXPECT_EQ(GUICore::WorkArea().states[1].glow, 1);
   EXPECT_EQ(d.Text5->text(), "7");  // the filters only
+  // Dismissing the popup copies nothing; "全てコピー" copies both.
+  GUICore::WorkArea().states[0].blur = 1;
+  QTest::mouseClick(d.Command5, Qt::LeftButton);
+  EXPECT_EQ(GUICore::WorkArea().states[1].blur, 0);
+  EXPECT_EQ(d.Text5->text(), "7");
+  desktop.popups.choices.push_back("mnuCopyAll");
+  QTest::mouseClick(d.Command5, Qt::LeftButton);
+  EXPECT_EQ(GUICore::WorkArea().states[1].blur, 1);
+  EXPECT_EQ(d.Text5->text(), "160");
 }
 
 TEST_F(EventDialogTest, OpensWhollyOnTheScreenAtTheStoredPlaceOrAtTheCursor) {
@@ -516,6 +525,16 @@ TEST_F(EventDialogTest, ScriptButtonsOpenTheEditorAndItsEditsComeBackIntoTheBoxe
   window().ListEventPropertyLoad();
   QTest::mouseClick(d.Command8, Qt::LeftButton);
   EXPECT_EQ(window().Text1->toPlainText(), QStringLiteral("onClipEvent(load){}"));
+  // A script far longer than a line box usually takes comes back whole.
+  std::string longScript;
+  while (longScript.size() < 70000) longScript += "trace(\"a line of the script\");\r\n";
+  sprite.text2 = longScript;
+  GUICore::SetEvent(2, sprite);
+  window().ListEventPropertyLoad();
+  Type(d.Text18, "clip");
+  QTest::mouseClick(d.Command1, Qt::LeftButton);
+  EXPECT_EQ(GUICore::GetEvent(2).text1, "clip");
+  EXPECT_EQ(GUICore::GetEvent(2).text2.size(), longScript.size());
 }
 
 }  // namespace
