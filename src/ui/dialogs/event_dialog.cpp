@@ -645,7 +645,11 @@ void EventDialog::showOwned(QWidget* owner) {
 }
 
 void EventDialog::takeScript(int32_t kind, const std::string& text) {
-  (kind == 3 ? Text17 : Text14)->setText(ToQ(text));
+  // Only the one event shown here takes it: with several events shown the
+  // empty box keeps each its own script, and must stay empty.
+  if (ep::Current().loaded != ep::Loaded::One) return;
+  if (ScriptEditorModule::ModuleState().target.index != ep::SubjectRow() + 1) return;
+  (kind == ScriptEditorModule::kClipAction ? Text17 : Text14)->setText(ToQ(text));
 }
 
 void EventDialog::Unload() {

@@ -521,6 +521,23 @@ TEST_F(EventDialogTest, ScriptButtonsOpenTheEditorAndItsEditsComeBackIntoTheBoxe
   EXPECT_EQ(GUICore::GetEvent(1).text1, "note");
   EXPECT_EQ(GUICore::GetEvent(1).text2, "gotoAndPlay(2);");
 
+  // With both scripts selected the dialog shows neither, and an edit in the
+  // panel stays with its own event when the dialog is applied.
+  EventRecord other = script;
+  other.text2 = "nextFrame();";
+  GUICore::SetEvent(2, other);
+  EventListModule::LoadRows();
+  Select({0, 1});
+  window().ListEventPropertyLoad();
+  window().Text1->setPlainText(QStringLiteral("prevFrame();"));
+  EXPECT_EQ(d.Text14->text(), QString());
+  d.Combo2->setCurrentIndex(static_cast<int>(ActionKind::Script));
+  QTest::mouseClick(d.Command1, Qt::LeftButton);
+  EXPECT_EQ(GUICore::GetEvent(1).text2, "prevFrame();");
+  EXPECT_EQ(GUICore::GetEvent(2).text2, "nextFrame();");
+  GUICore::SetEvent(2, sprite);
+  EventListModule::LoadRows();
+
   Select({1});
   window().ListEventPropertyLoad();
   QTest::mouseClick(d.Command8, Qt::LeftButton);
