@@ -612,7 +612,10 @@ void EventDialog::SetPreviewControlsVisible(bool visible) {
 void EventDialog::EventDialogInitialize() {
   DeleteFile(previewTempPath_);
   SWFMakeCore::ClearMovieCache();
-  for (QLineEdit* box : findChildren<QLineEdit*>()) box->setText(QString());
+  for (QLineEdit* box : findChildren<QLineEdit*>()) {
+    // An editable list's own box (the zoom) keeps its text.
+    if (!qobject_cast<QComboBox*>(box->parentWidget())) box->setText(QString());
+  }
   for (GreyCheckBox* c : {Check1, Check2[0], Check2[1], Check2[2], Check3}) c->setValue(2);
   Combo2->setCurrentIndex(-1);
   Combo4->setCurrentIndex(-1);

@@ -223,6 +223,13 @@ TEST_F(EventDialogTest, SeveralEventsShowGreyBoxesAndKeepWhatIsNotTyped) {
   EXPECT_TRUE(d.Frame1->isVisibleTo(&d));  // both are images
   EXPECT_FALSE(d.Command10[0]->isVisibleTo(&d));  // filters: one event at a time
   EXPECT_FALSE(d.Command4->isEnabled());
+  // A new selection empties every box but an editable list's (the zoom).
+  auto* zoom = new QComboBox(&d);
+  zoom->setEditable(true);
+  zoom->setEditText(QStringLiteral("150%"));
+  window().ListEventPropertyLoad();
+  EXPECT_EQ(zoom->currentText(), QStringLiteral("150%"));
+  delete zoom;
   Prefs::Current().dispEventProperty = 1;
   Type(d.Text8, "+0.5");
   QTest::mouseClick(d.Command1, Qt::LeftButton);
