@@ -187,6 +187,35 @@ TEST_F(EventDialogTest, AnEditedFieldIsAppliedToTheEventAndItsRow) {
   EXPECT_EQ(EventDialog::instance(), nullptr);
 }
 
+TEST_F(EventDialogTest, CommandsThatChangeTheSelectedEventsReloadTheShownDialog) {
+  Prefs::Current().dispEventProperty = 1;
+  EventDialog& d = OpenImage();
+  FocusList();
+  window().ListEventStepValue(1);
+  EXPECT_EQ(d.Text2->text(), "11");
+  window().ListEventStepTargets(-1);
+  EXPECT_EQ(d.Text15->text(), "2");
+  Type(d.Text3, "7");
+  QTest::mouseClick(d.Command1, Qt::LeftButton);
+  EXPECT_EQ(GUICore::GetEvent(1).frameCount, 11);
+  EXPECT_EQ(GUICore::GetEvent(1).depth, 2);
+  EXPECT_EQ(GUICore::GetEvent(1).startX, 7);
+
+  // A paste selects the new events: the dialog shows them.
+  Item(2, StoreItemKind::Sound);
+  EventRecord sound = NewEventFor(StoreItemKind::Sound);
+  sound.itemId = 2;
+  GUICore::State().events.push_back(sound);
+  EventListModule::LoadRows();
+  Select({1});
+  window().ListEventCopy();
+  Select({0});
+  window().ListEventPaste();
+  EXPECT_EQ(GUICore::GetEvent(1).itemId, 2);
+  EXPECT_EQ(d.Text1->text(), "2");
+  EXPECT_TRUE(d.Frame4->isVisibleTo(&d));
+}
+
 TEST_F(EventDialogTest, ApplyWhileABuildRunsKeepsTheDialogAndItsFields) {
   EventDialog& d = OpenImage();
   Type(d.Text15, "9");
