@@ -1,0 +1,18 @@
+#include "project/store_item_swap.h"
+
+#include "project/store.h"
+
+namespace tesmiro::GUICore {
+
+ScopedStoreItemSwap::ScopedStoreItemSwap(const StoreItem& stand_in) {
+  if (stand_in.id <= 0 || FindStoreIndexByID(stand_in.id) == 0) return;
+  kept_ = GetStoreItemByID(stand_in.id);
+  SetStoreItem(stand_in.id, stand_in);
+  swapped_ = true;
+}
+
+ScopedStoreItemSwap::~ScopedStoreItemSwap() {
+  if (swapped_) SetStoreItem(kept_.id, kept_);
+}
+
+}  // namespace tesmiro::GUICore
