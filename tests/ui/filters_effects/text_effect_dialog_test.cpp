@@ -1,0 +1,175 @@
+// The text-effect dialog with templates of its own: the lists, stored
+// parameters carried over, counts corrected, OK and Cancel, the preview.
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <filesystem>
+
+#include "compiler/text_effects.h"
+#include "project/gui_core.h"
+#include "project/model.h"
+#include "project/project_file.h"
+#include "project/store.h"
+#include "support/main_gui_fixture.h"
+#include "ui/common/qt_text.h"
+#include "ui/dialogs/text_effect_dialog.h"
+
+namespace tesmiro::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using gui::TextEffectDialog;
+
+class TextEffectDialogTest : public MainGuiTest {
+ protected:
+  TextEffectDialogTest() {
+    GUICore::State().paths.userData = temp.path() / "user";
+    GUICore::State().paths.resources = temp.path() / "shipped";
+    SaveTemplate("user", "in", "fly", "__speed=3; // how fast\n__height=10; // how high", "someone");
+    SaveTemplate("shipped", "in", "Drop", "__height=5;", "");
+    SaveTemplate("shipped", "out", "fade", "", "");
+  }
+
+  void SaveTemplate(const char* root, const char* half, const std::string& name, const std::string& params,
+                    const std::string& author) {
+    auto& m = GUICore::State();
+    const fs::path folder = temp.path() / root / "effect" / half;
+    fs::create_directories(folder);
+    std::vector<EventRecord> events;
+    EventRecord param = GUICore::InitEventRecord();
+    param.kind = static_cast<int16_t>(ActionKind::Script);
+    param.text1 = "param";
+    param.text2 = params;
+    events.push_back(param);
+    EventRecord note = GUICore::InitEventRecord();
+    note.kind = static_cast<int16_t>(ActionKind::DoNothing);
+    note.text1 = "author:" + author;
+    events.push_back(note);
+    EventRecord letter = GUICore::InitEventRecord();
+    letter.itemId = 1;
+    letter.frameCount = 4;
+    events.push_back(letter);
+    m.timelines.assign(1, Timeline{});
+    m.events = OneBased<EventRecord>(events);
+    ASSERT_TRUE(GUICore::SaveProject((folder / (name + ".tsm")).string()));
+    GUICore::NewProject();
+  }
+
+  static QStringList Items(QComboBox* box) {
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
+    return items;
+  }
+};
+
+TEST_F(TextEffectDialogTest, StoredParametersCarryOverAndOkGivesTheString) {
+  TextEffectDialog d;
+  EXPECT_EQ(Items(d.Combo1[0]), (QStringList{"なし", "Drop", "fly"}));
+  EXPECT_EQ(Items(d.Combo1[1]), (QStringList{"なし", "fade"}));
+  EXPECT_EQ(Items(d.Combo2[0]), (QStringList{"左から", "右から", "中から", "端から", "ﾗﾝﾀﾞﾑ"}));
+
+  d.SetParam("@fly;30;2;9;fade;10;1;2;5;0:height=99;0:gone=4");
+  EXPECT_EQ(d.Combo1[0]->currentText(), QStringLiteral("fly"));
+  EXPECT_EQ(d.Combo2[0]->currentIndex(), 1);  // 9 And 7
+  EXPECT_EQ(d.Text1[3]->text(), QStringLiteral("45"));
+  EXPECT_EQ(d.Label13->text(), QStringLiteral("種別：ﾌﾚｰﾑｱｳﾄ"));
+  ASSERT_EQ(Items(d.Combo3[0]), (QStringList{"speed", "height"}));
+  EXPECT_FALSE(d.Label15[0]->isHidden());
+  EXPECT_TRUE(d.Label15[1]->isHidden());  // "fade" declares nothing
+  EXPECT_FALSE(d.Frame1[1]->isEnabled());
+
+  d.Combo3[0]->setCurrentIndex(1);
+  EXPECT_EQ(d.Text4[0]->text(), QStringLiteral("99"));  // stored under its name
+  d.Combo3[0]->setCurrentIndex(0);
+  EXPECT_EQ(d.Text4[0]->text(), QStringLiteral("3"));
+  EXPECT_EQ(d.Label11[0]->text(), QStringLiteral("how fast"));
+  d.Text4[0]->setText(QStringLiteral("7.5"));
+
+  d.ShowTemplateInfo(0);
+  EXPECT_EQ(d.Label12->text(), QStringLiteral("作者：someone"));
+
+  d.Command1->click();
+  EXPECT_EQ(d.result(), "@fly;30;2;1;fade;10;1;2;5;0:height=99;0:speed=7.5");
+
+  // Another template starts from its own defaults; one not in the folders
+  // shows "なし".
+  TextEffectDialog other;
+  other.SetParam("@fly;1;0;0;lost;1;0;0;0;0:height=99");
+  other.Combo1[0]->setCurrentIndex(1);  // Drop
+  other.Combo3[0]->setCurrentIndex(0);
+  EXPECT_EQ(other.Text4[0]->text(), QStringLiteral("5"));
+  EXPECT_EQ(other.Combo1[1]->currentText(), QStringLiteral("なし"));
+}
+
+TEST_F(TextEffectDialogTest, CountsAreNeverNegativeAndSpinsStopAtZero) {
+  TextEffectDialog d;
+  d.SetParam("");
+  EXPECT_EQ(d.Combo1[0]->currentText(), QStringLiteral("なし"));
+  EXPECT_EQ(d.Text1[3]->text(), QStringLiteral("0"));
+
+  d.VScroll1[0]->setValue(1);  // the lower arrow on 0
+  EXPECT_EQ(d.Text1[0]->text(), QStringLiteral("0"));
+  EXPECT_EQ(d.VScroll1[0]->value(), 0);
+  d.Text2[1]->setText(QStringLiteral("2.7"));
+  d.VScroll2[1]->setValue(-1);  // the upper arrow
+  EXPECT_EQ(d.Text2[1]->text(), QStringLiteral("3"));
+
+  d.Text1[0]->setText(QStringLiteral("-4"));
+  d.Text1[2]->setText(QStringLiteral("-2"));
+  d.Text2[0]->setText(QStringLiteral("-1"));
+  EXPECT_EQ(d.Text1[3]->text(), QStringLiteral("-6"));
+  d.Command1->click();
+  EXPECT_EQ(d.Text1[0]->text(), QStringLiteral("0"));
+  EXPECT_EQ(d.Text1[2]->text(), QStringLiteral("0"));
+  EXPECT_EQ(d.Text2[0]->text(), QStringLiteral("0"));
+  EXPECT_EQ(d.result(), "@なし;0;0;0;なし;0;3;0;0");
+
+  // Cancel and Escape give nothing back.
+  QTimer::singleShot(0, [] {
+    auto* modal = qobject_cast<TextEffectDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(modal, nullptr);
+    modal->Command2->click();
+  });
+  EXPECT_FALSE(TextEffectDialog::edit(nullptr, StoreItem{}, "@fly;1;0;0;なし;0;0;0;0").has_value());
+}
+
+TEST_F(TextEffectDialogTest, ThePreviewLeavesTheStoreAndTheSettingsAsTheyWere) {
+  StoreItem stored = NewStoreItem(StoreItemKind::Text);
+  stored.id = 3;
+  stored.name = "before";
+  stored.font = "DejaVu Sans";
+  stored.size = 18;
+  GUICore::State().store.push_back(stored);
+  GUICore::State().settings.preloader = 1;
+
+  TextEffectDialog d;
+  StoreItem shown = stored;
+  shown.name = "AB";
+  d.SetPvJpeg(shown);
+  d.SetParam("@fly;6;1;0;なし;3;0;0;-2");
+  QString shownPath;
+  std::string storedMeanwhile;
+  d.showPreview = [&](const QString& path, int w, int h) {
+    shownPath = path;
+    storedMeanwhile = GUICore::GetStoreItemByID(3).name;
+    EXPECT_EQ(w, 320);
+    EXPECT_EQ(h, 320);
+  };
+  d.Command3->click();
+  ASSERT_FALSE(shownPath.isEmpty());
+  EXPECT_TRUE(fs::exists(gui::FromQ(shownPath)));
+  EXPECT_EQ(fs::path(gui::FromQ(shownPath)).filename(), "_texteffect.swf");
+  EXPECT_EQ(storedMeanwhile, "before");
+  EXPECT_EQ(GUICore::GetStoreItemByID(3).name, "before");
+  EXPECT_EQ(GUICore::State().settings.preloader, 1);
+  EXPECT_EQ(d.Text1[2]->text(), QStringLiteral("0"));  // read as 0 for the preview too
+  EXPECT_EQ(d.result(), "");                            // a preview is no OK
+}
+
+}  // namespace
+}  // namespace tesmiro::testing
