@@ -6,6 +6,7 @@
 
 #include "platform/encoding.h"
 #include "platform/ui.h"
+#include "project/file_list_view.h"
 #include "project/model.h"
 
 namespace tesmiro {
@@ -59,11 +60,15 @@ State gState;
 }  // namespace
 
 State& Current() { return gState; }
-void ResetState() { gState = State{}; }
+void ResetState() {
+  gState = State{};
+  ResetView();
+}
 
 int32_t RowCount() { return gState.rows.count(); }
 
 void BuildFileRows(bool keepMarks) {
+  RepairMissingPaths();
   const auto& store = GUICore::State().store;
   gState.rows.clear();
   // Enclosing folders of the current item: the last position of each
@@ -99,11 +104,11 @@ void BuildFileRows(bool keepMarks) {
   }
   if (gState.cursorRow > RowCount()) gState.cursorRow = RowCount();
   if (store.empty()) gState.cursorRow = -1;
+  AfterRowsRebuilt();
 }
 
 void DrawFileList(int32_t markRow, int32_t markMode) {
-  (void)markRow;
-  (void)markMode;
+  PlanFileList(markRow, markMode);
   gState.selCount = static_cast<int32_t>(
       std::count_if(gState.rows.begin(), gState.rows.end(), [](const FileListRow& r) { return r.selected != 0; }));
   ui::Current().windows->storeChanged();
@@ -113,6 +118,7 @@ void ResetFileListView() {
   gState.rows.clear();
   gState.cursorRow = -1;
   gState.scrollTop = 1;
+  UpdateFileScrollBars();
   DrawFileList();
 }
 
