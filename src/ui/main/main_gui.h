@@ -189,6 +189,10 @@ class MainGUI : public QMainWindow {
   // Set by the event property dialog while it is shown: the script box of
   // the kind takes every edit of the script editors.
   std::function<void(int32_t kind, const std::string& text)> eventDialogScript;
+
+  // ---- dialogs no list owns (main_gui_dialogs.cpp) ------------------------
+  void mnuEventlistOption_Click();
+
   // ---- file list, its popup and the information panel --------------------
   // (main_gui_file_list.cpp)
   void PictFileList_MouseDown(int button, int shift, int x, int y);
