@@ -8,6 +8,10 @@
 
 namespace tesmiro::GUICore {
 
+// Whether a store item is stood in for now: the automatic backup waits
+// meanwhile, so that it never keeps a record the user has not applied.
+bool StoreItemSwapped();
+
 class ScopedStoreItemSwap {
  public:
   // Puts `stand_in` in the place of the stored item with its ID. Without a

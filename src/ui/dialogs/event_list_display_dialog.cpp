@@ -17,6 +17,7 @@
 #include "ui/common/icon_strip.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
+#include "ui/dialogs/colour_picker.h"
 
 namespace tesmiro::gui {
 namespace {
@@ -71,13 +72,18 @@ EventColorDialog::EventColorDialog(QWidget* owner) : QDialog(owner) {
   setObjectName(QStringLiteral("EventColorDialog"));
   setWindowTitle(ToQ(GC::kDisplaySettingsCaption));
   setFont(PanelFont(9));
+  pickColour = [](QWidget* parent, std::array<int, 3> rgb, QPoint at) -> std::optional<std::array<int, 3>> {
+    const auto chosen = ColorDialog::pick(parent, Rgba{rgb[0], rgb[1], rgb[2], 255}, false, at);
+    if (!chosen) return std::nullopt;
+    return std::array<int, 3>{chosen->red, chosen->green, chosen->blue};
+  };
   // A modal window first closes the modeless ones that hold parts of the model.
   auto* windows = ui::Current().windows;
   windows->unloadEventDialog();
   windows->unloadScriptEditor();
   windows->unloadPreviewWindow();
   createControls();
-  if (owner) move(owner->frameGeometry().topLeft());
+  if (owner) PlaceAt(this, owner->frameGeometry().topLeft());
   image1_ = IconStrip();
   filling_ = true;
   Check2->setChecked(editor_.showIcons() == 1);
@@ -135,7 +141,7 @@ void EventColorDialog::createControls() {
 
 bool EventColorDialog::run(QWidget* owner) {
   EventColorDialog dialog(owner);
-  return dialog.exec() == QDialog::Accepted;
+  return gui::Accepted(ExecModal(dialog));
 }
 
 void EventColorDialog::paintRows(QPainter& p) {

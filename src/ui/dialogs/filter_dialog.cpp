@@ -15,6 +15,7 @@
 
 #include "project/gui_core.h"
 #include "ui/common/dialog_support.h"
+#include "ui/dialogs/colour_picker.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
 
@@ -58,6 +59,11 @@ FilterDialog::FilterDialog(const FilterState& edited, int32_t swfVersion, QWidge
   setObjectName(QStringLiteral("FilterDialog"));
   setWindowTitle(ToQ(GC::kFilterDialogCaption));
   setFont(PanelFont(9));
+  pickColour = [](QWidget* parent, std::array<int, 4> rgba, QPoint at) -> std::optional<std::array<int, 4>> {
+    const auto chosen = ColorDialog::pick(parent, Rgba{rgba[0], rgba[1], rgba[2], rgba[3]}, true, at);
+    if (!chosen) return std::nullopt;
+    return std::array<int, 4>{chosen->red, chosen->green, chosen->blue, chosen->alpha};
+  };
   createControls();
   result_ = editor_.cancel();
 
@@ -183,8 +189,8 @@ void FilterDialog::createControls() {
 
 std::optional<FilterState> FilterDialog::edit(QWidget* owner, const FilterState& edited, QPoint at) {
   FilterDialog dialog(edited, GC::GetSWFVersion(), owner);
-  dialog.move(at);
-  dialog.exec();
+  PlaceAt(&dialog, at);
+  ExecModal(dialog);
   if (!dialog.accepted()) return std::nullopt;
   return dialog.result();
 }

@@ -166,8 +166,8 @@ std::optional<std::string> TextEffectDialog::edit(QWidget* owner, const StoreIte
   TextEffectDialog dialog(owner);
   dialog.SetPvJpeg(item);
   dialog.SetParam(settings);
-  if (owner) dialog.move(owner->frameGeometry().topLeft());
-  dialog.exec();
+  if (owner) PlaceAt(&dialog, owner->frameGeometry().topLeft());
+  ExecModal(dialog);
   const std::string out = dialog.result();
   if (out.empty()) return std::nullopt;
   return out;
@@ -291,18 +291,11 @@ void TextEffectDialog::Check1_Click() {
   if (Check1->isChecked()) {
     setFixedSize(Label14->x(), kHeight);
     Check1->setText(QStringLiteral("<<<"));
-    keepInsideWorkArea();
+    KeepInsideWorkArea(this);
   } else {
     setFixedSize(collapsedWidth_, kHeight);
     Check1->setText(QStringLiteral(">>>"));
   }
-}
-
-void TextEffectDialog::keepInsideWorkArea() {
-  const QRect area = Desktop().placement->workArea(frameGeometry().center());
-  if (area.isEmpty()) return;
-  const QRect fitted = FitInside(frameGeometry(), area);
-  if (fitted.topLeft() != frameGeometry().topLeft()) move(fitted.topLeft());
 }
 
 void TextEffectDialog::Command1_Click() {
@@ -346,7 +339,7 @@ bool TextEffectDialog::eventFilter(QObject* watched, QEvent* event) {
 
 void TextEffectDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  keepInsideWorkArea();
+  KeepInsideWorkArea(this);
 }
 
 }  // namespace tesmiro::gui

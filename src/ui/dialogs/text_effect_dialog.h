@@ -104,7 +104,6 @@ class TextEffectDialog : public QDialog {
   void fillControls();
   void showTemplateControls(int half);
   void readFields();
-  void keepInsideWorkArea();
 
   GUICore::TextEffectDialogState state_;
   StoreItem previewItem_;

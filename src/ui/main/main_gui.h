@@ -39,6 +39,8 @@ class PrintCanvas;
 class SplitterHandle;
 class WheelHook;
 class SplashWindow;
+class TextEffectEditor;
+class ScopedTextEffectEditor;
 
 class MainGUI : public QMainWindow {
   Q_OBJECT
@@ -372,6 +374,10 @@ class MainGUI : public QMainWindow {
   FileListHeader* fileListHeader_ = nullptr;
   std::string infoSoundPath_;  // the sound of the information panel
   std::unique_ptr<GUICore::ScopedRecentFilesHook> recentFilesHook_;
+  // The material dialog's text-effect button reaches the text-effect dialog
+  // through this editor while the window lives.
+  std::unique_ptr<TextEffectEditor> textEffectEditor_;
+  std::unique_ptr<ScopedTextEffectEditor> textEffectScope_;
   QPointer<SplashWindow> splash_;
   int splitterGap_ = 3;
   bool splitterMoving_[3] = {false, false, false};

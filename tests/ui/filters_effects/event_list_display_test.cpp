@@ -7,9 +7,9 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <fstream>
 #include <sstream>
 
@@ -23,7 +23,9 @@
 #include "project/preferences.h"
 #include "project/store.h"
 #include "support/main_gui_fixture.h"
+#include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
+#include "ui/dialogs/colour_picker.h"
 #include "ui/dialogs/event_list_display_dialog.h"
 
 namespace tesmiro::testing {
@@ -143,24 +145,35 @@ TEST_F(EventListDisplayTest, OkRecoloursBothListsAndTheColoursAreSavedAtExit) {
   Settle();
   const std::string strip = WriteStrip("strip.bmp", 128, 16);
 
-  // The dialog from the View menu, edited as the user would, then OK.
-  bool opened = false;
-  QTimer::singleShot(0, [&] {
-    auto* d = qobject_cast<EventColorDialog*>(QApplication::activeModalWidget());
-    ASSERT_NE(d, nullptr);
+  // The dialog from the View menu, edited as the user would, then OK; the
+  // swatch opens the program's picker without its opacity row.
+  bool opened = false, picked = false;
+  gui::ScopedModalRunner runner([&](QDialog& dialog) {
+    if (auto* picker = qobject_cast<gui::ColorDialog*>(&dialog)) {
+      picked = true;
+      EXPECT_TRUE(picker->Text1[3]->isHidden());
+      EXPECT_EQ(picker->values(), (gui::Rgba{255, 223, 223, 255}));  // the label's pale red
+      picker->Text1[0]->setText(QStringLiteral("16"));
+      picker->Text1[1]->setText(QStringLiteral("128"));
+      picker->Text1[2]->setText(QStringLiteral("64"));
+      picker->Command1->click();
+      return dialog.result();
+    }
+    auto* d = qobject_cast<EventColorDialog*>(&dialog);
+    EXPECT_NE(d, nullptr);
+    if (!d) return int(QDialog::Rejected);
     opened = true;
-    d->pickColour = [](QWidget*, std::array<int, 3>, QPoint) -> std::optional<std::array<int, 3>> {
-      return std::array<int, 3>{0x10, 0x80, 0x40};
-    };
     QTest::mouseClick(d->Picture1, Qt::LeftButton, {}, QPoint(60, 5));
     QTest::mouseClick(d->Picture2[1], Qt::LeftButton);
     desktop.fileDialogs.answer(strip);
     d->Command5->click();
     d->Command1->click();
+    return dialog.result();
   });
   w.mnuEventlistOption->trigger();
   Settle();
   ASSERT_TRUE(opened);
+  EXPECT_TRUE(picked);
   EXPECT_EQ(elm::EventColors()[0].backColor, 0x408010u);
   EXPECT_EQ(Prefs::Current().iconFilePath, strip);
 

@@ -9,11 +9,12 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 
 #include "project/model.h"
 #include "support/main_gui_fixture.h"
+#include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
+#include "ui/dialogs/colour_picker.h"
 #include "ui/dialogs/filter_dialog.h"
 
 namespace tesmiro::testing {
@@ -27,15 +28,17 @@ class FilterDialogTest : public MainGuiTest {
   static void Check(FilterDialog& d, int item, bool on) {
     d.List1->item(item)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
   }
-  // Runs `edit` with the dialog open, as the user would, then closes it
+  // Runs `edit` on the dialog in place of its modal loop, then closes it
   // with the button.
   static std::optional<FilterState> EditModal(const FilterState& state, std::function<void(FilterDialog&)> edit,
                                               bool ok) {
-    QTimer::singleShot(0, [edit, ok] {
-      auto* d = qobject_cast<FilterDialog*>(QApplication::activeModalWidget());
-      ASSERT_NE(d, nullptr);
+    gui::ScopedModalRunner runner([&](QDialog& dialog) {
+      auto* d = qobject_cast<FilterDialog*>(&dialog);
+      EXPECT_NE(d, nullptr);
+      if (!d) return int(QDialog::Rejected);
       edit(*d);
       (ok ? d->Command2 : d->Command3)->click();
+      return dialog.result();
     });
     return FilterDialog::edit(nullptr, state, QPoint(40, 50));
   }
@@ -144,6 +147,28 @@ TEST_F(FilterDialogTest, FiltersTheMovieCannotShowAreRefused) {
   d.Command2->click();
   EXPECT_EQ(d.result().glow, 0);
   EXPECT_EQ(d.result().inUse, -1);
+}
+
+TEST_F(FilterDialogTest, TheProgramsPickerOpensWithTheOpacityRow) {
+  FilterDialog d(FilterState{}, 8);
+  Check(d, 3, true);  // glow: yellow, opaque
+  bool asked = false;
+  gui::ScopedModalRunner runner([&](QDialog& dialog) {
+    auto* picker = qobject_cast<gui::ColorDialog*>(&dialog);
+    EXPECT_NE(picker, nullptr);
+    if (!picker) return int(QDialog::Rejected);
+    asked = true;
+    EXPECT_FALSE(picker->Text1[3]->isHidden());
+    EXPECT_EQ(picker->values(), (gui::Rgba{255, 255, 0, 255}));
+    picker->Text1[3]->setText(QStringLiteral("64"));
+    picker->Command1->click();
+    return dialog.result();
+  });
+  d.Command1[0]->click();
+  ASSERT_TRUE(asked);
+  EXPECT_EQ(d.Label3[0]->text(), QStringLiteral("64"));
+  d.Command2->click();
+  EXPECT_EQ(static_cast<uint32_t>(d.result().glowParams.color1), 0x4000FFFFu);
 }
 
 TEST_F(FilterDialogTest, ColoursComeFromThePickerWithTheirOpacity) {

@@ -5,19 +5,23 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTimer>
 #include <filesystem>
 
 #include "compiler/text_effects.h"
 #include "project/gui_core.h"
+#include "project/list_models.h"
 #include "project/model.h"
 #include "project/project_file.h"
 #include "project/store.h"
 #include "support/main_gui_fixture.h"
+#include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
+#include "ui/dialogs/store_dialog.h"
 #include "ui/dialogs/text_effect_dialog.h"
+#include "ui/main/store_property_command.h"
 
 namespace tesmiro::testing {
 namespace {
@@ -129,13 +133,17 @@ TEST_F(TextEffectDialogTest, CountsAreNeverNegativeAndSpinsStopAtZero) {
   EXPECT_EQ(d.Text2[0]->text(), QStringLiteral("0"));
   EXPECT_EQ(d.result(), "@なし;0;0;0;なし;0;3;0;0");
 
-  // Cancel and Escape give nothing back.
-  QTimer::singleShot(0, [] {
-    auto* modal = qobject_cast<TextEffectDialog*>(QApplication::activeModalWidget());
-    ASSERT_NE(modal, nullptr);
-    modal->Command2->click();
+  // Cancel gives nothing back; the dialog opens at its owner's corner.
+  QWidget owner;
+  owner.move(30, 40);
+  QPoint at;
+  gui::ScopedModalRunner runner([&](QDialog& dialog) {
+    at = dialog.frameGeometry().topLeft();
+    static_cast<TextEffectDialog&>(dialog).Command2->click();
+    return dialog.result();
   });
-  EXPECT_FALSE(TextEffectDialog::edit(nullptr, StoreItem{}, "@fly;1;0;0;なし;0;0;0;0").has_value());
+  EXPECT_FALSE(TextEffectDialog::edit(&owner, StoreItem{}, "@fly;1;0;0;なし;0;0;0;0").has_value());
+  EXPECT_EQ(at, owner.frameGeometry().topLeft());
 }
 
 TEST_F(TextEffectDialogTest, ThePreviewLeavesTheStoreAndTheSettingsAsTheyWere) {
@@ -169,6 +177,45 @@ TEST_F(TextEffectDialogTest, ThePreviewLeavesTheStoreAndTheSettingsAsTheyWere) {
   EXPECT_EQ(GUICore::State().settings.preloader, 1);
   EXPECT_EQ(d.Text1[2]->text(), QStringLiteral("0"));  // read as 0 for the preview too
   EXPECT_EQ(d.result(), "");                            // a preview is no OK
+}
+
+TEST_F(TextEffectDialogTest, TheMaterialDialogsButtonOpensIt) {
+  start();
+  std::string text = "old";
+  int32_t row = 1, mode = 0;
+  const int32_t id = GUICore::AddStoreItem(text, "txt", row, mode);
+  GUICore::RefreshFileList();
+  auto& list = FileListModule::Current();
+  list.cursorRow = FileListModule::GetJpegListIndex(id);
+  list.rows.at(list.cursorRow).selected = -1;
+
+  std::string storedMeanwhile;
+  QPoint storeCorner, effectCorner;
+  QString settings;
+  gui::ScopedModalRunner runner([&](QDialog& dialog) {
+    if (auto* effect = qobject_cast<TextEffectDialog*>(&dialog)) {
+      effectCorner = effect->frameGeometry().topLeft();
+      storedMeanwhile = GUICore::GetStoreItemByID(id).name;
+      effect->Combo1[0]->setCurrentIndex(effect->Combo1[0]->findText(QStringLiteral("fly")));
+      effect->Text1[0]->setText(QStringLiteral("12"));
+      effect->Command1->click();
+      return dialog.result();
+    }
+    auto* store = qobject_cast<gui::StoreDialog*>(&dialog);
+    EXPECT_NE(store, nullptr);
+    if (!store) return int(QDialog::Rejected);
+    storeCorner = store->frameGeometry().topLeft();
+    store->Text4->setPlainText(QStringLiteral("new"));
+    EXPECT_TRUE(store->Command9->isEnabled());
+    store->Command9->click();
+    settings = store->Text23->text();
+    return int(QDialog::Rejected);
+  });
+  gui::RunStoreProperty(window());
+  EXPECT_EQ(storedMeanwhile, "new");
+  EXPECT_EQ(effectCorner, storeCorner);
+  EXPECT_EQ(settings, QStringLiteral("@fly;12;0;0;なし;0;0;0;0;0:height=10;0:speed=3"));
+  EXPECT_EQ(GUICore::GetStoreItemByID(id).name, "old");
 }
 
 }  // namespace
