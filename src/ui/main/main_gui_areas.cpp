@@ -7,8 +7,6 @@
 
 namespace tesmiro::gui {
 
-void MainGUI::setupPreviewArea() {}
-
 bool MainGUI::eventPropertyVisible() const { return false; }
 void MainGUI::ListEventProperty() {}
 void MainGUI::ListEventPropertyLoad() {}
