@@ -17,6 +17,8 @@
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
+#include "ui/dialogs/preview_window.h"
+#include "ui/player/flash_host.h"
 
 namespace tesmiro::gui {
 namespace {
@@ -61,6 +63,13 @@ TextEffectDialog::TextEffectDialog(QWidget* owner) : QDialog(owner) {
   setObjectName(QStringLiteral("TextEffectDialog"));
   setWindowTitle(ToQ(GC::kTextEffectCaption));
   setFont(PanelFont(9));
+  showPreview = [](const QString& path, int width, int height) {
+    PreviewWindow* window = PreviewWindow::load();
+    window->flash()->release();
+    window->setStageSize(width, height);
+    window->showMovie(path);
+    window->showModal();
+  };
   createControls();
   collapsedWidth_ = kCollapsedWidth;
   setFixedSize(collapsedWidth_, kHeight);

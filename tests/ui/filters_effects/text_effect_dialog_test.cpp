@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <filesystem>
 
 #include "compiler/text_effects.h"
@@ -16,9 +17,11 @@
 #include "project/model.h"
 #include "project/project_file.h"
 #include "project/store.h"
+#include "support/fake_flash_host.h"
 #include "support/main_gui_fixture.h"
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
+#include "ui/dialogs/preview_window.h"
 #include "ui/dialogs/store_dialog.h"
 #include "ui/dialogs/text_effect_dialog.h"
 #include "ui/main/store_property_command.h"
@@ -160,19 +163,29 @@ TEST_F(TextEffectDialogTest, ThePreviewLeavesTheStoreAndTheSettingsAsTheyWere) {
   shown.name = "AB";
   d.SetPvJpeg(shown);
   d.SetParam("@fly;6;1;0;なし;3;0;0;-2");
-  QString shownPath;
+  FakeFlashHosts hosts;
+  QStringList calls;
+  bool modal = false;
   std::string storedMeanwhile;
-  d.showPreview = [&](const QString& path, int w, int h) {
-    shownPath = path;
+  int16_t preloaderMeanwhile = -1;
+  QTimer::singleShot(0, [&] {
+    gui::PreviewWindow* window = gui::PreviewWindow::instance();
+    ASSERT_NE(window, nullptr);
+    modal = window->isVisible() && window->windowModality() == Qt::ApplicationModal;
+    calls = hosts.last()->calls;
     storedMeanwhile = GUICore::GetStoreItemByID(3).name;
-    EXPECT_EQ(w, 320);
-    EXPECT_EQ(h, 320);
-  };
+    preloaderMeanwhile = GUICore::State().settings.preloader;
+    window->close();
+  });
   d.Command3->click();
-  ASSERT_FALSE(shownPath.isEmpty());
-  EXPECT_TRUE(fs::exists(gui::FromQ(shownPath)));
-  EXPECT_EQ(fs::path(gui::FromQ(shownPath)).filename(), "_texteffect.swf");
+  EXPECT_TRUE(modal);
+  const std::string movie = (GUICore::State().paths.scratch / "_texteffect.swf").string();
+  EXPECT_TRUE(fs::exists(movie));
+  EXPECT_TRUE(calls.contains(QStringLiteral("load ") + gui::ToQ(movie))) << calls.join(' ').toStdString();
+  EXPECT_TRUE(calls.contains(QStringLiteral("play")));
+  EXPECT_FALSE(gui::PreviewWindow::isLoaded());
   EXPECT_EQ(storedMeanwhile, "before");
+  EXPECT_EQ(preloaderMeanwhile, 1);
   EXPECT_EQ(GUICore::GetStoreItemByID(3).name, "before");
   EXPECT_EQ(GUICore::State().settings.preloader, 1);
   EXPECT_EQ(d.Text1[2]->text(), QStringLiteral("0"));  // read as 0 for the preview too
