@@ -199,8 +199,9 @@ std::string TemplateKindLine(int half) { return std::string("種別：") + (half
 std::string TemplateAuthorLine(const EffectTemplateInfo& info) { return "作者：" + info.author; }
 
 bool BuildTextEffectPreview(StoreItem item, const TextEffectSettings& settings, const fs::path& path) {
+  // The writer is one: a preview written now would end up in the movie
+  // that a running build is writing.
   if (BuildInProgress()) return false;
-  BuildLock lock;
   PreviewSettings previewSettings;
   item.kind = StoreItemKind::Text;
   item.flags = static_cast<int16_t>(item.flags | kTextEffectFlag);
