@@ -233,3 +233,47 @@ TEST_F(TextEffectDialogTest, TheMaterialDialogsButtonOpensIt) {
 
 }  // namespace
 }  // namespace tesmiro::testing
+
+namespace tesmiro::testing {
+namespace {
+
+// Two texts edited at once show no ID: neither stored item is stood in for
+// while the effect dialog is open, and both are as they were afterwards.
+TEST_F(TextEffectDialogTest, SeveralTextsAtOnceAreNeverStoodIn) {
+  start();
+  std::string one = "one", two = "two";
+  int32_t row = 1, mode = 0;
+  const int32_t first = GUICore::AddStoreItem(one, "txt", row, mode);
+  row = 2;
+  const int32_t second = GUICore::AddStoreItem(two, "txt", row, mode);
+  GUICore::RefreshFileList();
+  auto& list = FileListModule::Current();
+  list.cursorRow = FileListModule::GetJpegListIndex(first);
+  list.rows.at(FileListModule::GetJpegListIndex(first)).selected = -1;
+  list.rows.at(FileListModule::GetJpegListIndex(second)).selected = -1;
+
+  bool effectOpened = false;
+  std::array<std::string, 2> meanwhile;
+  gui::ScopedModalRunner runner([&](QDialog& dialog) {
+    if (auto* effect = qobject_cast<TextEffectDialog*>(&dialog)) {
+      effectOpened = true;
+      meanwhile = {GUICore::GetStoreItemByID(first).name, GUICore::GetStoreItemByID(second).name};
+      effect->Command2->click();
+      return dialog.result();
+    }
+    auto* store = qobject_cast<gui::StoreDialog*>(&dialog);
+    if (!store) return int(QDialog::Rejected);
+    EXPECT_TRUE(store->Text1->text().isEmpty());
+    store->Text4->setPlainText(QStringLiteral("typed"));
+    store->Command9->click();
+    return int(QDialog::Rejected);
+  });
+  gui::RunStoreProperty(window());
+  ASSERT_TRUE(effectOpened);
+  EXPECT_EQ(meanwhile, (std::array<std::string, 2>{"one", "two"}));
+  EXPECT_EQ(GUICore::GetStoreItemByID(first).name, "one");
+  EXPECT_EQ(GUICore::GetStoreItemByID(second).name, "two");
+}
+
+}  // namespace
+}  // namespace tesmiro::testing
