@@ -986,6 +986,8 @@ void EventDialog::Command10_Click(int i) {
     edited = *result;
     GUICore::ApplyFilterResult(edited, work.states[static_cast<size_t>(i)], work.states[static_cast<size_t>(1 - i)]);
     UpdateApplyButton();
+  } else {
+    edited.inUse = 0;
   }
   Check7_Click();
 }

@@ -108,6 +108,7 @@ TEST_F(EventFilterButtonsTest, OkGivesBothEndsTheSameFiltersAndCancelChangesNoth
   QTest::mouseClick(d.Command10[1], Qt::LeftButton);
   EXPECT_EQ(GUICore::WorkArea().states[Work::kStart], before[Work::kStart]);
   EXPECT_EQ(GUICore::WorkArea().states[Work::kEnd], before[Work::kEnd]);
+  EXPECT_EQ(GUICore::WorkArea().states[Work::kEdited].inUse, 0);
   EXPECT_FALSE(d.Command1->isEnabled());
 }
 
