@@ -207,10 +207,18 @@ std::optional<fs::path> EffectTemplatePath(const std::string& name, int half) {
   if (name.empty() || name == kNoTemplate || name.find_first_of("/\\") != std::string::npos ||
       name.find("..") != std::string::npos || name.find('\0') != std::string::npos)
     return std::nullopt;
+  // Templates made on other systems may spell the name or the extension in
+  // another case; the exact spelling wins, then the first folder that has
+  // the name in any case.
+  const std::string wanted = Lower(name + ".tsm");
   for (const fs::path& root : State().paths.effectRoots()) {
-    const fs::path candidate = root / (half == 0 ? "in" : "out") / (name + ".tsm");
+    const fs::path folder = root / (half == 0 ? "in" : "out");
     std::error_code ec;
-    if (fs::is_regular_file(candidate, ec)) return candidate;
+    if (fs::is_regular_file(folder / (name + ".tsm"), ec)) return folder / (name + ".tsm");
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+      std::error_code fileError;
+      if (Lower(it->path().filename().string()) == wanted && it->is_regular_file(fileError)) return it->path();
+    }
   }
   return std::nullopt;
 }

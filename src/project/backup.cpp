@@ -10,6 +10,7 @@
 #include "project/paths.h"
 #include "project/project_file.h"
 #include "project/record_bytes.h"
+#include "project/store_item_swap.h"
 #include "project/timelines.h"
 
 namespace tesmiro::GUICore {
@@ -43,9 +44,9 @@ void WriteAutoBackup(const std::filesystem::path& backupPath, bool skip) {
     std::filesystem::remove(backupPath, ec);
     return;
   }
-  // The build reads the model between its progress lines; the next tick
-  // catches up.
-  if (BuildInProgress()) return;
+  // The build reads the model between its progress lines, and a dialog may
+  // have a store item stood in for; the next tick catches up.
+  if (BuildInProgress() || StoreItemSwapped()) return;
 
   Model& m = State();
   const std::string caption = Caption();

@@ -5,6 +5,7 @@
 #include "model_fixture.h"
 #include "project/build_lock.h"
 #include "project/project_file.h"
+#include "project/store_item_swap.h"
 #include "project/timelines.h"
 #include "tsm_builder.h"
 
@@ -31,6 +32,28 @@ class BackupTest : public testing::ModelTest {
     GUICore::SetModified(true);
   }
 };
+
+TEST_F(BackupTest, NeverKeepsAStoreItemADialogStandsInFor) {
+  MakeSmallProject();
+  GUICore::State().store.at(1).name = "kept";
+  StoreItem shown = GUICore::State().store.at(1);
+  shown.name = "shown";
+  auto holds = [&](const std::string& text) {
+    const auto bytes = ReadBytes(backup());
+    return std::string(bytes.begin(), bytes.end()).find(text) != std::string::npos;
+  };
+  {
+    const GUICore::ScopedStoreItemSwap swap(shown);
+    ASSERT_TRUE(GUICore::StoreItemSwapped());
+    GUICore::WriteAutoBackup(backup(), false);
+    EXPECT_FALSE(fs::exists(backup()));
+  }
+  EXPECT_FALSE(GUICore::StoreItemSwapped());
+  GUICore::WriteAutoBackup(backup(), false);
+  ASSERT_TRUE(fs::exists(backup()));
+  EXPECT_TRUE(holds("kept"));
+  EXPECT_FALSE(holds("shown"));
+}
 
 TEST_F(BackupTest, WrittenOnlyWhileModifiedAndNeverDuringABuild) {
   WriteFile(backup(), "old backup");

@@ -24,6 +24,7 @@
 #include "compiler/previews.h"
 #include "project/build_lock.h"
 #include "platform/numeric.h"
+#include "project/filter_dialog_fields.h"
 #include "project/filter_work_area.h"
 #include "project/geometry.h"
 #include "project/gui_core.h"
@@ -35,6 +36,7 @@
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
+#include "ui/dialogs/filter_dialog.h"
 #include "ui/main/main_gui.h"
 
 namespace tesmiro::gui {
@@ -475,6 +477,9 @@ void EventDialog::connectHandlers() {
   connect(Command7, &QPushButton::clicked, this, [this] { Command7_Click(); });
   connect(Command8, &QPushButton::clicked, this, [this] { Command8_Click(); });
   connect(Command9, &QPushButton::clicked, this, [this] { Command9_Click(); });
+  for (int i = 0; i < 2; ++i) {
+    connect(Command10[static_cast<size_t>(i)], &QPushButton::clicked, this, [this, i] { Command10_Click(i); });
+  }
   for (int i = 0; i < 2; ++i) {
     connect(Option1[i], &QRadioButton::clicked, this, [this, i] { Option1_Click(i); });
   }
@@ -979,6 +984,24 @@ void EventDialog::copyState(int from) {
     plain();
     UpdateApplyButton();
   }
+}
+
+// The filters of one end of the motion. The other end keeps its own
+// values but always carries the same filters with the same switches.
+void EventDialog::Command10_Click(int i) {
+  GUICore::FilterWorkArea& work = GUICore::WorkArea();
+  FilterState& edited = work.states[GUICore::FilterWorkArea::kEdited];
+  // A topmost dialog would hide the filter dialog it owns.
+  dropKeepOnTop();
+  edited = work.states[static_cast<size_t>(i)];
+  if (const auto result = FilterDialog::edit(this, edited, Desktop().placement->cursorPos())) {
+    edited = *result;
+    GUICore::ApplyFilterResult(edited, work.states[static_cast<size_t>(i)], work.states[static_cast<size_t>(1 - i)]);
+    UpdateApplyButton();
+  } else {
+    edited.inUse = 0;
+  }
+  Check7_Click();
 }
 
 void EventDialog::CopyDrawToMove() {

@@ -124,6 +124,7 @@ class EventDialog : public QDialog {
   void Command7_Click();
   void Command8_Click();
   void Command9_Click();
+  void Command10_Click(int i);  // filters: 0 draw position, 1 move target
   void LabelPosition_Click(QLabel* label);  // Label4, Label5, Label7, Label8
   void Label23_MouseDown(int y);
   void Frame_Click(int image);  // Frame1: 0, Frame2: 1

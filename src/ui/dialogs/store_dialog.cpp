@@ -24,6 +24,7 @@
 #include "project/paths.h"
 #include "project/preferences.h"
 #include "project/store.h"
+#include "project/store_item_swap.h"
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
@@ -735,14 +736,7 @@ void StoreDialog::Command9_Click() {
   item.size = static_cast<float>(num::Val(Text(Text5)));
   item.lineSpacing = static_cast<float>(num::Val(Text(Text6)));
 
-  struct Restore {
-    int32_t id;
-    StoreItem kept;
-    ~Restore() {
-      if (kept.id != 0) GUICore::SetStoreItem(id, kept);
-    }
-  } restore{item.id, GUICore::GetStoreItemByID(item.id)};
-  if (restore.kept.id != 0) GUICore::SetStoreItem(item.id, item);
+  const GUICore::ScopedStoreItemSwap swap(item);
   auto settings = editor->edit(this, item, Text(Text23));
   if (settings && !settings->empty()) Text23->setText(ToQ(*settings));
 }

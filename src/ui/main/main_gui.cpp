@@ -26,6 +26,7 @@
 #include "platform/numeric.h"
 #include "platform/ui.h"
 #include "project/backup.h"
+#include "ui/dialogs/text_effect_editor.h"
 #include "project/build_lock.h"
 #include "project/event_colors.h"
 #include "project/gui_core.h"

@@ -3,11 +3,9 @@
 // program knows them by (objectName too, so tests find them with
 // findChild); handlers are named after the control and the event.
 //
-// Areas built later add their own section below and their own source file
+// Each area has its own section below and its own source file
 // (main_gui_event_list.cpp, main_gui_file_list.cpp, main_gui_script.cpp,
-// main_gui_preview.cpp); until then their setup functions and the handlers
-// that the start-up and the keys call are the empty ones of
-// main_gui_areas.cpp.
+// main_gui_preview.cpp, main_gui_dialogs.cpp, main_gui_event_dialog.cpp).
 #include <QMainWindow>
 #include <QElapsedTimer>
 #include <QPointer>
@@ -43,6 +41,8 @@ class PrintCanvas;
 class SplitterHandle;
 class WheelHook;
 class SplashWindow;
+class TextEffectEditor;
+class ScopedTextEffectEditor;
 
 class MainGUI : public QMainWindow {
   Q_OBJECT
@@ -141,7 +141,7 @@ class MainGUI : public QMainWindow {
   // stand-alone player.
   void showPreview(const QString& path, int target, int width, int height);
 
-  // ---- handlers of later areas (empty in main_gui_areas.cpp until built) --
+  // ---- handlers the start-up and the keys call (event list) -------------
   void PictEventList_Click();
   void PictEventList_GotFocus();
   void PictEventList_LostFocus();
@@ -203,6 +203,10 @@ class MainGUI : public QMainWindow {
   // Set by the event property dialog while it is shown: the script box of
   // the kind takes every edit of the script editors.
   std::function<void(int32_t kind, const std::string& text)> eventDialogScript;
+
+  // ---- dialogs no list owns (main_gui_dialogs.cpp) ------------------------
+  void mnuEventlistOption_Click();
+
   // ---- file list, its popup and the information panel --------------------
   // (main_gui_file_list.cpp)
   void PictFileList_MouseDown(int button, int shift, int x, int y);
@@ -368,7 +372,7 @@ class MainGUI : public QMainWindow {
   void createControls();
   void createMenus();  // main_gui_menus.cpp
   void connectFileMenu();  // main_gui_file.cpp
-  // Area setup, each in its area's file (empty ones in main_gui_areas.cpp).
+  // Area setup, each in its area's file.
   void setupEventListArea();
   void setupFileListArea();
   void setupScriptArea();
@@ -392,6 +396,10 @@ class MainGUI : public QMainWindow {
   FileListHeader* fileListHeader_ = nullptr;
   std::string infoSoundPath_;  // the sound of the information panel
   std::unique_ptr<GUICore::ScopedRecentFilesHook> recentFilesHook_;
+  // The material dialog's text-effect button reaches the text-effect dialog
+  // through this editor while the window lives.
+  std::unique_ptr<TextEffectEditor> textEffectEditor_;
+  std::unique_ptr<ScopedTextEffectEditor> textEffectScope_;
   QPointer<SplashWindow> splash_;
   int splitterGap_ = 3;
   bool splitterMoving_[3] = {false, false, false};

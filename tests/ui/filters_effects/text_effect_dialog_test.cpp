@@ -1,0 +1,279 @@
+// The text-effect dialog with templates of its own: the lists, stored
+// parameters carried over, counts corrected, OK and Cancel, the preview.
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <filesystem>
+
+#include "compiler/text_effects.h"
+#include "project/gui_core.h"
+#include "project/list_models.h"
+#include "project/model.h"
+#include "project/project_file.h"
+#include "project/store.h"
+#include "support/fake_flash_host.h"
+#include "support/main_gui_fixture.h"
+#include "ui/common/dialog_support.h"
+#include "ui/common/qt_text.h"
+#include "ui/dialogs/preview_window.h"
+#include "ui/dialogs/store_dialog.h"
+#include "ui/dialogs/text_effect_dialog.h"
+#include "ui/main/store_property_command.h"
+
+namespace tesmiro::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using gui::TextEffectDialog;
+
+class TextEffectDialogTest : public MainGuiTest {
+ protected:
+  TextEffectDialogTest() {
+    GUICore::State().paths.userData = temp.path() / "user";
+    GUICore::State().paths.resources = temp.path() / "shipped";
+    SaveTemplate("user", "in", "fly", "__speed=3; // how fast\n__height=10; // how high", "someone");
+    SaveTemplate("shipped", "in", "Drop", "__height=5;", "");
+    SaveTemplate("shipped", "out", "fade", "", "");
+  }
+
+  void SaveTemplate(const char* root, const char* half, const std::string& name, const std::string& params,
+                    const std::string& author) {
+    auto& m = GUICore::State();
+    const fs::path folder = temp.path() / root / "effect" / half;
+    fs::create_directories(folder);
+    std::vector<EventRecord> events;
+    EventRecord param = GUICore::InitEventRecord();
+    param.kind = static_cast<int16_t>(ActionKind::Script);
+    param.text1 = "param";
+    param.text2 = params;
+    events.push_back(param);
+    EventRecord note = GUICore::InitEventRecord();
+    note.kind = static_cast<int16_t>(ActionKind::DoNothing);
+    note.text1 = "author:" + author;
+    events.push_back(note);
+    EventRecord letter = GUICore::InitEventRecord();
+    letter.itemId = 1;
+    letter.frameCount = 4;
+    events.push_back(letter);
+    m.timelines.assign(1, Timeline{});
+    m.events = OneBased<EventRecord>(events);
+    ASSERT_TRUE(GUICore::SaveProject((folder / (name + ".tsm")).string()));
+    GUICore::NewProject();
+  }
+
+  static QStringList Items(QComboBox* box) {
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
+    return items;
+  }
+};
+
+TEST_F(TextEffectDialogTest, StoredParametersCarryOverAndOkGivesTheString) {
+  TextEffectDialog d;
+  EXPECT_EQ(Items(d.Combo1[0]), (QStringList{"なし", "Drop", "fly"}));
+  EXPECT_EQ(Items(d.Combo1[1]), (QStringList{"なし", "fade"}));
+  EXPECT_EQ(Items(d.Combo2[0]), (QStringList{"左から", "右から", "中から", "端から", "ﾗﾝﾀﾞﾑ"}));
+
+  d.SetParam("@fly;30;2;9;fade;10;1;2;5;0:height=99;0:gone=4");
+  EXPECT_EQ(d.Combo1[0]->currentText(), QStringLiteral("fly"));
+  EXPECT_EQ(d.Combo2[0]->currentIndex(), 1);  // 9 And 7
+  EXPECT_EQ(d.Text1[3]->text(), QStringLiteral("45"));
+  EXPECT_EQ(d.Label13->text(), QStringLiteral("種別：ﾌﾚｰﾑｱｳﾄ"));
+  ASSERT_EQ(Items(d.Combo3[0]), (QStringList{"speed", "height"}));
+  EXPECT_FALSE(d.Label15[0]->isHidden());
+  EXPECT_TRUE(d.Label15[1]->isHidden());  // "fade" declares nothing
+  EXPECT_FALSE(d.Frame1[1]->isEnabled());
+
+  d.Combo3[0]->setCurrentIndex(1);
+  EXPECT_EQ(d.Text4[0]->text(), QStringLiteral("99"));  // stored under its name
+  d.Combo3[0]->setCurrentIndex(0);
+  EXPECT_EQ(d.Text4[0]->text(), QStringLiteral("3"));
+  EXPECT_EQ(d.Label11[0]->text(), QStringLiteral("how fast"));
+  d.Text4[0]->setText(QStringLiteral("7.5"));
+
+  d.ShowTemplateInfo(0);
+  EXPECT_EQ(d.Label12->text(), QStringLiteral("作者：someone"));
+
+  d.Command1->click();
+  EXPECT_EQ(d.result(), "@fly;30;2;1;fade;10;1;2;5;0:height=99;0:speed=7.5");
+
+  // Another template starts from its own defaults; one not in the folders
+  // shows "なし".
+  TextEffectDialog other;
+  other.SetParam("@fly;1;0;0;lost;1;0;0;0;0:height=99");
+  other.Combo1[0]->setCurrentIndex(1);  // Drop
+  other.Combo3[0]->setCurrentIndex(0);
+  EXPECT_EQ(other.Text4[0]->text(), QStringLiteral("5"));
+  EXPECT_EQ(other.Combo1[1]->currentText(), QStringLiteral("なし"));
+}
+
+TEST_F(TextEffectDialogTest, CountsAreNeverNegativeAndSpinsStopAtZero) {
+  TextEffectDialog d;
+  d.SetParam("");
+  EXPECT_EQ(d.Combo1[0]->currentText(), QStringLiteral("なし"));
+  EXPECT_EQ(d.Text1[3]->text(), QStringLiteral("0"));
+
+  d.VScroll1[0]->setValue(1);  // the lower arrow on 0
+  EXPECT_EQ(d.Text1[0]->text(), QStringLiteral("0"));
+  EXPECT_EQ(d.VScroll1[0]->value(), 0);
+  d.Text2[1]->setText(QStringLiteral("2.7"));
+  d.VScroll2[1]->setValue(-1);  // the upper arrow
+  EXPECT_EQ(d.Text2[1]->text(), QStringLiteral("3"));
+
+  d.Text1[0]->setText(QStringLiteral("-4"));
+  d.Text1[2]->setText(QStringLiteral("-2"));
+  d.Text2[0]->setText(QStringLiteral("-1"));
+  EXPECT_EQ(d.Text1[3]->text(), QStringLiteral("-6"));
+  d.Command1->click();
+  EXPECT_EQ(d.Text1[0]->text(), QStringLiteral("0"));
+  EXPECT_EQ(d.Text1[2]->text(), QStringLiteral("0"));
+  EXPECT_EQ(d.Text2[0]->text(), QStringLiteral("0"));
+  EXPECT_EQ(d.result(), "@なし;0;0;0;なし;0;3;0;0");
+
+  // Cancel gives nothing back; the dialog opens at its owner's corner.
+  QWidget owner;
+  owner.move(30, 40);
+  QPoint at;
+  gui::ScopedModalRunner runner([&](QDialog& dialog) {
+    at = dialog.frameGeometry().topLeft();
+    static_cast<TextEffectDialog&>(dialog).Command2->click();
+    return dialog.result();
+  });
+  EXPECT_FALSE(TextEffectDialog::edit(&owner, StoreItem{}, "@fly;1;0;0;なし;0;0;0;0").has_value());
+  EXPECT_EQ(at, owner.frameGeometry().topLeft());
+}
+
+TEST_F(TextEffectDialogTest, ThePreviewLeavesTheStoreAndTheSettingsAsTheyWere) {
+  StoreItem stored = NewStoreItem(StoreItemKind::Text);
+  stored.id = 3;
+  stored.name = "before";
+  stored.font = "DejaVu Sans";
+  stored.size = 18;
+  GUICore::State().store.push_back(stored);
+  GUICore::State().settings.preloader = 1;
+
+  TextEffectDialog d;
+  StoreItem shown = stored;
+  shown.name = "AB";
+  d.SetPvJpeg(shown);
+  d.SetParam("@fly;6;1;0;なし;3;0;0;-2");
+  FakeFlashHosts hosts;
+  QStringList calls;
+  bool modal = false;
+  std::string storedMeanwhile;
+  int16_t preloaderMeanwhile = -1;
+  QTimer::singleShot(0, [&] {
+    gui::PreviewWindow* window = gui::PreviewWindow::instance();
+    ASSERT_NE(window, nullptr);
+    modal = window->isVisible() && window->windowModality() == Qt::ApplicationModal;
+    calls = hosts.last()->calls;
+    storedMeanwhile = GUICore::GetStoreItemByID(3).name;
+    preloaderMeanwhile = GUICore::State().settings.preloader;
+    window->close();
+  });
+  d.Command3->click();
+  EXPECT_TRUE(modal);
+  const std::string movie = (GUICore::State().paths.scratch / "_texteffect.swf").string();
+  EXPECT_TRUE(fs::exists(movie));
+  EXPECT_TRUE(calls.contains(QStringLiteral("load ") + gui::ToQ(movie))) << calls.join(' ').toStdString();
+  EXPECT_TRUE(calls.contains(QStringLiteral("play")));
+  EXPECT_FALSE(gui::PreviewWindow::isLoaded());
+  EXPECT_EQ(storedMeanwhile, "before");
+  EXPECT_EQ(preloaderMeanwhile, 1);
+  EXPECT_EQ(GUICore::GetStoreItemByID(3).name, "before");
+  EXPECT_EQ(GUICore::State().settings.preloader, 1);
+  EXPECT_EQ(d.Text1[2]->text(), QStringLiteral("0"));  // read as 0 for the preview too
+  EXPECT_EQ(d.result(), "");                            // a preview is no OK
+}
+
+TEST_F(TextEffectDialogTest, TheMaterialDialogsButtonOpensIt) {
+  start();
+  std::string text = "old";
+  int32_t row = 1, mode = 0;
+  const int32_t id = GUICore::AddStoreItem(text, "txt", row, mode);
+  GUICore::RefreshFileList();
+  auto& list = FileListModule::Current();
+  list.cursorRow = FileListModule::GetJpegListIndex(id);
+  list.rows.at(list.cursorRow).selected = -1;
+
+  std::string storedMeanwhile;
+  QPoint storeCorner, effectCorner;
+  QString settings;
+  gui::ScopedModalRunner runner([&](QDialog& dialog) {
+    if (auto* effect = qobject_cast<TextEffectDialog*>(&dialog)) {
+      effectCorner = effect->frameGeometry().topLeft();
+      storedMeanwhile = GUICore::GetStoreItemByID(id).name;
+      effect->Combo1[0]->setCurrentIndex(effect->Combo1[0]->findText(QStringLiteral("fly")));
+      effect->Text1[0]->setText(QStringLiteral("12"));
+      effect->Command1->click();
+      return dialog.result();
+    }
+    auto* store = qobject_cast<gui::StoreDialog*>(&dialog);
+    EXPECT_NE(store, nullptr);
+    if (!store) return int(QDialog::Rejected);
+    storeCorner = store->frameGeometry().topLeft();
+    store->Text4->setPlainText(QStringLiteral("new"));
+    EXPECT_TRUE(store->Command9->isEnabled());
+    store->Command9->click();
+    settings = store->Text23->text();
+    return int(QDialog::Rejected);
+  });
+  gui::RunStoreProperty(window());
+  EXPECT_EQ(storedMeanwhile, "new");
+  EXPECT_EQ(effectCorner, storeCorner);
+  EXPECT_EQ(settings, QStringLiteral("@fly;12;0;0;なし;0;0;0;0;0:height=10;0:speed=3"));
+  EXPECT_EQ(GUICore::GetStoreItemByID(id).name, "old");
+}
+
+}  // namespace
+}  // namespace tesmiro::testing
+
+namespace tesmiro::testing {
+namespace {
+
+// Two texts edited at once show no ID: neither stored item is stood in for
+// while the effect dialog is open, and both are as they were afterwards.
+TEST_F(TextEffectDialogTest, SeveralTextsAtOnceAreNeverStoodIn) {
+  start();
+  std::string one = "one", two = "two";
+  int32_t row = 1, mode = 0;
+  const int32_t first = GUICore::AddStoreItem(one, "txt", row, mode);
+  row = 2;
+  const int32_t second = GUICore::AddStoreItem(two, "txt", row, mode);
+  GUICore::RefreshFileList();
+  auto& list = FileListModule::Current();
+  list.cursorRow = FileListModule::GetJpegListIndex(first);
+  list.rows.at(FileListModule::GetJpegListIndex(first)).selected = -1;
+  list.rows.at(FileListModule::GetJpegListIndex(second)).selected = -1;
+
+  bool effectOpened = false;
+  std::array<std::string, 2> meanwhile;
+  gui::ScopedModalRunner runner([&](QDialog& dialog) {
+    if (auto* effect = qobject_cast<TextEffectDialog*>(&dialog)) {
+      effectOpened = true;
+      meanwhile = {GUICore::GetStoreItemByID(first).name, GUICore::GetStoreItemByID(second).name};
+      effect->Command2->click();
+      return dialog.result();
+    }
+    auto* store = qobject_cast<gui::StoreDialog*>(&dialog);
+    if (!store) return int(QDialog::Rejected);
+    EXPECT_TRUE(store->Text1->text().isEmpty());
+    store->Text4->setPlainText(QStringLiteral("typed"));
+    store->Command9->click();
+    return int(QDialog::Rejected);
+  });
+  gui::RunStoreProperty(window());
+  ASSERT_TRUE(effectOpened);
+  EXPECT_EQ(meanwhile, (std::array<std::string, 2>{"one", "two"}));
+  EXPECT_EQ(GUICore::GetStoreItemByID(first).name, "one");
+  EXPECT_EQ(GUICore::GetStoreItemByID(second).name, "two");
+}
+
+}  // namespace
+}  // namespace tesmiro::testing
