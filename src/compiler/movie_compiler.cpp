@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <set>
+#include <unordered_map>
 
 #include "compiler/event_compiler.h"
 #include "compiler/html_page.h"
@@ -53,8 +54,33 @@ bool ValidTimeline(int32_t index) {
 }
 
 bool IsSprite(int32_t storeIndex) {
-  return State().store.valid(storeIndex) && State().store.at(storeIndex).kind == StoreItemKind::Sprite;
+  const StoreList& store = State().store;
+  return store.valid(storeIndex) && store.at(storeIndex).kind == StoreItemKind::Sprite;
 }
+
+// Every event of the project once: the working list, and every timeline but
+// the shown one, for which the working list stands.
+template <typename Visit>
+void ForEachProjectEvent(Visit&& visit) {
+  const Model& m = State();
+  for (const EventRecord& e : m.events) visit(e);
+  for (size_t t = 0; t < m.timelines.size(); ++t) {
+    if (static_cast<int32_t>(t) == m.shownTimeline) continue;
+    for (const EventRecord& e : m.timelines[t].events) visit(e);
+  }
+}
+
+int16_t UsageBit(const EventRecord& e) { return e.maskFlag == 1 ? 2 : 1; }
+
+// How the events use every item, gathered in one pass when a build first
+// asks (it asks for every vector item); the events stay as they are while
+// the build runs, and moving lists between timelines changes no union.
+struct UsageTable {
+  bool active = false;  // inside a build
+  bool ready = false;
+  std::unordered_map<int32_t, int16_t> bits;  // item ID -> usage bits
+};
+UsageTable gUsage;
 
 std::string FourDigits(int32_t id) {
   char buf[16];
@@ -77,8 +103,11 @@ class BuildSession {
     Ui().progress->showCancel(true);
     Ui().windows->setEventDialogFilling(true);
     gBuild.cancelBuild = 0;
+    gUsage = UsageTable{};
+    gUsage.active = true;
   }
   ~BuildSession() {
+    gUsage = UsageTable{};
     W::AbandonMovieFile();
     if (State().shownTimeline != shown_ && ValidTimeline(shown_)) SelectTimelineData(shown_, false);
     Ui().windows->setEventDialogFilling(false);
@@ -360,26 +389,40 @@ bool EventRefsContain(const EventRecord& event, int32_t itemId) {
 bool EventUsesItem(const EventRecord& event, int32_t itemId) {
   if (event.itemId != itemId) return false;
   if (event.kind == 3 || event.kind == 4 || event.kind == 99) {
-    return GetStoreItemByID(itemId).kind != StoreItemKind::Sound;
+    const StoreList& store = State().store;
+    const int32_t at = store.indexOf(itemId);
+    return at == 0 || store.at(at).kind != StoreItemKind::Sound;
   }
   return true;
 }
 
 int16_t GetStoreItemUsage(const StoreItem& item) {
-  int16_t bits = 0;
-  auto look = [&](const OneBased<EventRecord>& list) {
-    for (const EventRecord& e : list)
-      if (EventRefsContain(e, item.id) || e.itemId == item.id) bits |= e.maskFlag == 1 ? 2 : 1;
-  };
-  look(State().events);
-  for (const Timeline& t : State().timelines) look(t.events);
-  return bits;
+  if (!gUsage.active) {
+    int16_t bits = 0;
+    ForEachProjectEvent([&](const EventRecord& e) {
+      if (EventRefsContain(e, item.id) || e.itemId == item.id) bits |= UsageBit(e);
+    });
+    return bits;
+  }
+  if (!gUsage.ready) {
+    ForEachProjectEvent([](const EventRecord& e) {
+      const int16_t bit = UsageBit(e);
+      gUsage.bits[e.itemId] |= bit;
+      if (e.buttonFlag != 0) {
+        for (int32_t state : {e.downItemId, e.overItemId, e.hitItemId}) gUsage.bits[state] |= bit;
+      }
+    });
+    gUsage.ready = true;
+  }
+  const auto it = gUsage.bits.find(item.id);
+  return it == gUsage.bits.end() ? 0 : it->second;
 }
 
 bool SpriteContainsItem(int32_t itemId, int32_t timelineIndex, bool includeWorkingList) {
   if (itemId < 1 || !ValidTimeline(timelineIndex)) return false;
-  const int32_t index = FindStoreIndexByID(itemId);
-  if (index == 0 || State().store.at(index).mark != 0) return false;
+  const StoreList& store = State().store;
+  const int32_t index = store.indexOf(itemId);
+  if (index == 0 || store.at(index).mark != 0) return false;
   std::set<int32_t> visited;
   // Depth-first through the sprites placed in the timeline; each timeline is
   // looked at once, so sprites that place each other end the walk.
@@ -387,7 +430,9 @@ bool SpriteContainsItem(int32_t itemId, int32_t timelineIndex, bool includeWorki
   auto test = [&](const OneBased<EventRecord>& list, int32_t owner) {
     for (const EventRecord& e : list) {
       if (EventUsesItem(e, itemId) || EventRefsContain(e, itemId)) return true;
-      const StoreItem placed = GetStoreItemByID(e.itemId);
+      const int32_t at = store.indexOf(e.itemId);
+      if (at == 0) continue;
+      const StoreItem& placed = store.at(at);
       if (placed.kind == StoreItemKind::Sprite && placed.id != owner && ValidTimeline(placed.param) &&
           !visited.count(placed.param))
         pending.push_back(placed.param);
@@ -399,8 +444,7 @@ bool SpriteContainsItem(int32_t itemId, int32_t timelineIndex, bool includeWorki
     const int32_t t = pending.back();
     pending.pop_back();
     if (!visited.insert(t).second) continue;
-    if (test(State().timelines.at(static_cast<size_t>(t)).events, State().timelines.at(static_cast<size_t>(t)).owner))
-      return true;
+    if (test(EventsOf(t), State().timelines.at(static_cast<size_t>(t)).owner)) return true;
   }
   return false;
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "project/records.h"
 
@@ -24,6 +25,12 @@ void SetEvent(int32_t index, EventRecord& record);
 int32_t InsertEvent(EventRecord& record, int32_t p);
 // Removes event p + 1 when 0 <= p < count.
 void DeleteEvent(int32_t p);
+// What InsertEvent(records[j], positions[j]) for each j in order would do,
+// in one pass over the list (labels renamed in the caller's records too);
+// result the index of the last inserted event, 0 when none.
+int32_t InsertEvents(std::vector<EventRecord>& records, const std::vector<int32_t>& positions);
+// What DeleteEvent(p) for each p of `positions` in order would do, in one pass.
+void DeleteEvents(const std::vector<int32_t>& positions);
 
 // The name itself when free; otherwise "base(n)" with the first n from its
 // own numeric suffix (or 1) upwards that is not taken. A numeric suffix is

@@ -1,6 +1,7 @@
 #include "project/import.h"
 
 #include <set>
+#include <unordered_map>
 
 #include "project/build_lock.h"
 #include "project/events.h"
@@ -124,10 +125,19 @@ std::string ImportProject(const std::string& path, int32_t idOffset, int32_t idL
     State().store.push_back(plan.items[i]);
   }
 
+  // RemapID for every event field, looked up instead of searched.
+  std::unordered_map<int32_t, int32_t> newIds;
+  for (size_t i = 0; i < plan.oldIds.size() && i < plan.items.size(); ++i)
+    newIds.emplace(plan.oldIds[i], plan.items[i].id);
+  auto remap = [&](int32_t& id) {
+    auto it = newIds.find(id);
+    if (it != newIds.end()) id = it->second;
+  };
+
   for (size_t i = 0; i < plan.items.size(); ++i) {
     if (data.store.items()[i].kind != StoreItemKind::VectorImage) continue;
     int32_t target = data.store.items()[i].param;
-    RemapID(target, plan.oldIds, plan.items);
+    remap(target);
     int32_t position = FindStoreIndexByID(plan.items[i].id);
     if (position >= 1) State().store.at(position).param = target;
   }
@@ -135,10 +145,10 @@ std::string ImportProject(const std::string& path, int32_t idOffset, int32_t idL
   for (size_t t = 0; t < data.timelines.size(); ++t) {
     Timeline timeline = std::move(data.timelines[t]);
     for (EventRecord& e : timeline.events) {
-      RemapID(e.itemId, plan.oldIds, plan.items);
-      RemapID(e.downItemId, plan.oldIds, plan.items);
-      RemapID(e.overItemId, plan.oldIds, plan.items);
-      RemapID(e.hitItemId, plan.oldIds, plan.items);
+      remap(e.itemId);
+      remap(e.downItemId);
+      remap(e.overItemId);
+      remap(e.hitItemId);
     }
     Model& m = State();
     if (t == 0 && (options & kImportMainAsSprite) != 0) {

@@ -1,17 +1,16 @@
 #include "project/list_models.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstring>
 
 #include "platform/encoding.h"
 #include "platform/ui.h"
+#include "project/file_list_view.h"
 #include "project/model.h"
 
 namespace tesmiro {
 namespace {
-
-std::string RightAligned(const std::string& text, size_t width) {
-  return text.size() >= width ? text.substr(text.size() - width) : std::string(width - text.size(), ' ') + text;
-}
 
 // The first n characters of a UTF-8 text.
 std::string FirstChars(const std::string& text, size_t n) {
@@ -61,11 +60,15 @@ State gState;
 }  // namespace
 
 State& Current() { return gState; }
-void ResetState() { gState = State{}; }
+void ResetState() {
+  gState = State{};
+  ResetView();
+}
 
 int32_t RowCount() { return gState.rows.count(); }
 
 void BuildFileRows(bool keepMarks) {
+  RepairMissingPaths();
   const auto& store = GUICore::State().store;
   gState.rows.clear();
   // Enclosing folders of the current item: the last position of each
@@ -101,11 +104,11 @@ void BuildFileRows(bool keepMarks) {
   }
   if (gState.cursorRow > RowCount()) gState.cursorRow = RowCount();
   if (store.empty()) gState.cursorRow = -1;
+  AfterRowsRebuilt();
 }
 
 void DrawFileList(int32_t markRow, int32_t markMode) {
-  (void)markRow;
-  (void)markMode;
+  PlanFileList(markRow, markMode);
   gState.selCount = static_cast<int32_t>(
       std::count_if(gState.rows.begin(), gState.rows.end(), [](const FileListRow& r) { return r.selected != 0; }));
   ui::Current().windows->storeChanged();
@@ -115,6 +118,7 @@ void ResetFileListView() {
   gState.rows.clear();
   gState.cursorRow = -1;
   gState.scrollTop = 1;
+  UpdateFileScrollBars();
   DrawFileList();
 }
 
@@ -170,6 +174,23 @@ EventListRow EndRow() {
   row.itemId = -1;
   row.startFrame = -1;
   return row;
+}
+
+// The start frame right-aligned in five characters (its last five when
+// longer). Every edit renumbers every row, so a row whose text stands is
+// left alone.
+void SetFrameText(std::string& text, int32_t frame) {
+  char digits[16];
+  const char* end = std::to_chars(digits, digits + sizeof digits, frame).ptr;
+  const size_t length = static_cast<size_t>(end - digits);
+  char shown[5];
+  if (length >= 5) {
+    std::memcpy(shown, end - 5, 5);
+  } else {
+    std::memset(shown, ' ', 5 - length);
+    std::memcpy(shown + (5 - length), digits, length);
+  }
+  if (text.size() != 5 || std::memcmp(text.data(), shown, 5) != 0) text.assign(shown, 5);
 }
 
 void FillRow(EventListRow& row, const EventRecord& event, bool selected) {
@@ -229,6 +250,51 @@ void DeleteRow(int32_t row) {
   if (gState.currentRow > RowCount() - 1) gState.currentRow = RowCount() - 1;
 }
 
+void InsertRows(const std::vector<int32_t>& rows, const std::vector<const EventRecord*>& events) {
+  if (rows.empty()) return;
+  if (rows.back() - rows.front() + 1 == static_cast<int32_t>(rows.size()) && rows.front() >= 0 &&
+      rows.front() <= RowCount()) {
+    // One block: only the rows after it move.
+    std::vector<EventListRow> block(rows.size());
+    for (size_t k = 0; k < rows.size(); ++k) FillRow(block[k], *events[k], true);
+    gState.rows.insert(gState.rows.begin() + rows.front(), std::make_move_iterator(block.begin()),
+                       std::make_move_iterator(block.end()));
+    RenumberUnlessBatched();
+    return;
+  }
+  std::vector<EventListRow> old = std::move(gState.rows);
+  gState.rows.clear();
+  gState.rows.reserve(old.size() + rows.size());
+  size_t next = 0;  // next old row
+  for (size_t k = 0; k < rows.size(); ++k) {
+    while (static_cast<int32_t>(gState.rows.size()) < rows[k] && next < old.size())
+      gState.rows.push_back(std::move(old[next++]));
+    EventListRow r;
+    FillRow(r, *events[k], true);
+    gState.rows.push_back(std::move(r));
+  }
+  while (next < old.size()) gState.rows.push_back(std::move(old[next++]));
+  RenumberUnlessBatched();
+}
+
+void DeleteRows(const std::vector<char>& removed) {
+  const size_t last = gState.rows.empty() ? 0 : gState.rows.size() - 1;  // the end row stays
+  size_t out = 0;
+  bool any = false;
+  for (size_t r = 0; r < gState.rows.size(); ++r) {
+    if (r < last && r < removed.size() && removed[r] != 0) {
+      any = true;
+      continue;
+    }
+    if (out != r) gState.rows[out] = std::move(gState.rows[r]);
+    ++out;
+  }
+  if (!any) return;
+  gState.rows.resize(out);
+  RenumberUnlessBatched();
+  if (gState.currentRow > RowCount() - 1) gState.currentRow = RowCount() - 1;
+}
+
 void ClearRowSelection() {
   for (auto& r : gState.rows) r.selected = 0;
 }
@@ -243,7 +309,7 @@ void RenumberFrames() {
       row.frameText.clear();
     } else {
       row.startFrame = frame;
-      row.frameText = RightAligned(std::to_string(frame), 5);
+      SetFrameText(row.frameText, frame);
     }
     previous = frame;
     // The end row's count is 0; widen so that long timelines cannot wrap.

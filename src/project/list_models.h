@@ -98,6 +98,12 @@ void SetRow(const EventRecord& event, int32_t row, bool selected);
 void InsertRow(const EventRecord& event, int32_t row);
 // For 0 <= row < count: removes it; the current row stays inside the list.
 void DeleteRow(int32_t row);
+// Many rows at once, as the same InsertRow and DeleteRow calls in a row
+// would leave them, in one pass: new selected rows for `events` at the final
+// row numbers `rows` (ascending, all before the end row), the old rows in
+// their order around them; removing every row r < count whose flag is set.
+void InsertRows(const std::vector<int32_t>& rows, const std::vector<const EventRecord*>& events);
+void DeleteRows(const std::vector<char>& removed);
 void ClearRowSelection();
 // Start frames of every row: from 1, or 2 on the main timeline when the
 // loading screen is on; a row starting on the frame of the row above shows none.

@@ -11,6 +11,7 @@
 #include "platform/app_paths.h"
 #include "project/one_based.h"
 #include "project/records.h"
+#include "project/store_list.h"
 
 namespace tesmiro {
 
@@ -49,7 +50,7 @@ namespace GUICore {
 struct Model {
   ProjectSettings settings;
   std::string projectPath;  // empty for a new project
-  OneBased<StoreItem> store;  // list order; folders flat with their subtree sizes
+  StoreList store;  // list order; folders flat with their subtree sizes; indexed by ID
   std::vector<Timeline> timelines;  // from 0; element 0 is the main movie
   int32_t shownTimeline = 0;  // index, not sprite ID
   OneBased<EventRecord> events;  // working copy of the shown timeline's events

@@ -3,6 +3,7 @@
 // timeline, the clipboard). Element i lives at vector index i - 1; there is
 // no dummy element 0. Out-of-range positions are the caller's to check with
 // valid(); at() asserts through std::vector::at.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -208,17 +208,12 @@ void DeleteStoreItem(int32_t id) {
 }
 
 StoreItem GetStoreItemByID(int32_t id) {
-  int32_t p = FindStoreIndexByID(id);
-  return p ? State().store.at(p) : EmptyStoreItem();
+  const StoreList& store = State().store;
+  int32_t p = store.indexOf(id);
+  return p ? store.at(p) : EmptyStoreItem();
 }
 
-int32_t FindStoreIndexByID(int32_t id) {
-  const auto& store = State().store;
-  for (int32_t i = 1; i <= store.count(); ++i) {
-    if (store.at(i).id == id) return i;
-  }
-  return 0;
-}
+int32_t FindStoreIndexByID(int32_t id) { return State().store.indexOf(id); }
 
 StoreItem GetStoreItem(int32_t position) {
   const auto& store = State().store;

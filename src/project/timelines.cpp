@@ -37,11 +37,26 @@ void MarkActiveTab() {
   ui::Current().windows->drawTabsAndHeader();
 }
 
+// The working list goes back into the shown timeline, by moving it.
+void WriteBackWorkingList() {
+  Model& m = State();
+  if (ValidTimeline(m.shownTimeline)) m.timelines[static_cast<size_t>(m.shownTimeline)].events = std::move(m.events);
+  m.events.clear();
+}
+
+// The target's events become the working list; the timeline keeps none.
+void TakeIntoWorkingList(int32_t target) {
+  Model& m = State();
+  auto& events = m.timelines[static_cast<size_t>(target)].events;
+  m.events = std::move(events);
+  events.clear();
+}
+
 // Loads the target's events into the working list as inserting them one by
 // one would: label names made unique against the labels before them.
 bool LoadWorkingList(int32_t target) {
   Model& m = State();
-  m.events = m.timelines[static_cast<size_t>(target)].events;
+  TakeIntoWorkingList(target);
   std::unordered_set<std::string> labels;
   bool renamed = false;
   for (auto& e : m.events) {
@@ -94,9 +109,20 @@ void DeleteTimeline(int32_t index) {
 void SelectTimelineData(int32_t target, bool byId) {
   Model& m = State();
   target = ResolveTarget(target, byId);
-  if (ValidTimeline(m.shownTimeline)) m.timelines[static_cast<size_t>(m.shownTimeline)].events = m.events;
+  if (target == m.shownTimeline) {
+    m.timelines[static_cast<size_t>(target)].events = m.events;
+    return;
+  }
+  WriteBackWorkingList();
   m.shownTimeline = target;
-  m.events = m.timelines[static_cast<size_t>(target)].events;
+  TakeIntoWorkingList(target);
+}
+
+void ReleaseShownTimelineCopy() {
+  Model& m = State();
+  if (!ValidTimeline(m.shownTimeline)) return;
+  auto& copy = m.timelines[static_cast<size_t>(m.shownTimeline)].events;
+  if (!copy.empty()) copy = OneBased<EventRecord>{};
 }
 
 void ShowTimeline(int32_t target, bool byId) {
@@ -111,7 +137,7 @@ void ShowTimeline(int32_t target, bool byId) {
     }
   }
   target = ResolveTarget(target, byId);
-  if (ValidTimeline(m.shownTimeline)) m.timelines[static_cast<size_t>(m.shownTimeline)].events = m.events;
+  WriteBackWorkingList();
   m.shownTimeline = target;
 
   EventListModule::ResetEventRows();
@@ -168,9 +194,10 @@ void UpdateTimelineHeader() {
 Timeline GetTimeline(int32_t index) {
   const Model& m = State();
   if (!ValidTimeline(index)) return Timeline{};
-  Timeline t = m.timelines[static_cast<size_t>(index)];
-  if (index == m.shownTimeline) t.events = m.events;  // the working list is the live copy
-  return t;
+  const Timeline& stored = m.timelines[static_cast<size_t>(index)];
+  // The working list is the live copy of the shown timeline.
+  if (index == m.shownTimeline) return Timeline{m.events, stored.owner, stored.key};
+  return stored;
 }
 
 int32_t TimelineCount() { return static_cast<int32_t>(State().timelines.size()); }

@@ -23,7 +23,12 @@ void DeleteTimeline(int32_t index);
 // sprite item's ID) with all view work: tabs, rows, header.
 void ShowTimeline(int32_t target, bool byId);
 // The data switch alone: write the working list back, switch, reload.
+// Switching moves the lists, so the shown timeline's events live in the
+// working list alone; writing back onto the shown timeline itself (before
+// saving) leaves a copy in the timeline, for readers of every timeline.
 void SelectTimelineData(int32_t target, bool byId);
+// Drops that copy once the working list has changed: nobody reads it then.
+void ReleaseShownTimelineCopy();
 // The head line over the event list for the shown timeline.
 void UpdateTimelineHeader();
 std::string TimelineHeaderText();

@@ -90,6 +90,7 @@ void QtWindowServices::storeChanged() {
   if (MainGUI* w = MainGUI::instance()) {
     w->PictFileList->update();
     w->ListJpegStoreHead->update();
+    w->refreshStoreEditItems();
   }
 }
 
@@ -113,6 +114,10 @@ void QtWindowServices::hideScriptEditor() {
 
 void QtWindowServices::focusFileList() {
   if (MainGUI* w = MainGUI::instance()) w->PictFileList->setFocus();
+}
+
+void QtWindowServices::showItemInfo(int32_t itemId) {
+  if (MainGUI* w = MainGUI::instance()) w->ShowItemInfo(itemId);
 }
 
 }  // namespace tesmiro::gui

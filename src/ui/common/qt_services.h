@@ -33,6 +33,7 @@ class QtWindowServices : public ui::WindowServices {
   void clearScriptPane() override;
   void unloadScriptEditor() override;
   void hideScriptEditor() override;
+  void showItemInfo(int32_t itemId) override;
 };
 
 // The three for the core, as one value.

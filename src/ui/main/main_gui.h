@@ -33,6 +33,7 @@ class ScopedRecentFilesHook;
 
 namespace tesmiro::gui {
 
+class FileListHeader;
 class PrintCanvas;
 class SplitterHandle;
 class SplashWindow;
@@ -123,7 +124,6 @@ class MainGUI : public QMainWindow {
   void PictEventList_Click();
   void PictEventList_GotFocus();
   void PictEventList_LostFocus();
-  void PictFileList_GotFocus();
   void ListEventStepValue(int step);
   void ListEventStepTargets(int step);
   // Puts an area's own widget in place of its placeholder: the list's scroll
@@ -148,6 +148,51 @@ class MainGUI : public QMainWindow {
   // Set by the event property dialog while it is shown: the script box of
   // the kind takes every edit of the script editors.
   std::function<void(int32_t kind, const std::string& text)> eventDialogScript;
+  // ---- file list, its popup and the information panel --------------------
+  // (main_gui_file_list.cpp)
+  void PictFileList_MouseDown(int button, int shift, int x, int y);
+  void PictFileList_MouseMove(int button, int shift, int x, int y);
+  void PictFileList_MouseUp(int button, int shift, int x, int y);
+  void PictFileList_Click();
+  // fromMouse: a double click of the mouse (its release is no click).
+  void PictFileList_DblClick(bool fromMouse = false);
+  void PictFileList_KeyDown(int keyCode, int shift);
+  void PictFileList_KeyUp(int keyCode, int shift);
+  void PictFileList_GotFocus();
+  void PictFileList_LostFocus();
+  void PictFileList_OLEDragOver(int y);
+  // Local paths dropped from the desktop at y.
+  void PictFileList_OLEDragDrop(int y, const std::vector<std::string>& paths);
+  void ListJpegStoreHead_MouseUp(int button, int shift, double x, int y);
+  void mnuAddEvent_Click();
+  void mnuAddFile_Click();
+  void mnuAddText_Click();
+  void mnuAddSprite_Click();
+  void mnuAddFolder_Click();
+  void mnuDeleteStore_Click();
+  void mnuDuplicateItem_Click();
+  void mnuSelAllStore_Click();
+  void mnuStoreUndo_Click();
+  void mnuStoreRedo_Click();
+  void mnuStoreOpenFile_Click();
+  void mnuStoreOpenFolder_Click();
+  void mnuStoreProperty_Click();
+  void mnuSortUp_Click();
+  void mnuSortDown_Click();
+  // Events for the selected materials at the event list's current row.
+  void ListJpegStoreAddEvent();
+  // The material property exchange; changed = 1 when an item changed.
+  void ListJpegStoreProperty(int& changed);
+  // The information panel for a store item (0: none), and the sound
+  // preview of the panel's sound: 0 play, 1 stop.
+  void ShowItemInfo(int32_t id);
+  void SoundPreview(int mode);
+  void Command1_Click();
+  void Command2_Click();
+  void Command3_Click();
+  // While the file list has the focus, Edit > Undo and Redo follow the
+  // store's history (after every change, not only when the focus arrives).
+  void refreshStoreEditItems();
 
   // ---- controls -----------------------------------------------------------
   PrintCanvas* Picture1 = nullptr;  // information panel and status line
@@ -267,6 +312,7 @@ class MainGUI : public QMainWindow {
   void setupDialogArea();
 
   void replaceList(QWidget*& slot, QWidget* list, QScrollBar* v, QScrollBar* h);
+  void addNewStoreItem(const char* kindKey);  // main_gui_file_list.cpp
   void applyWindowPreferences();
   void storeWindowPreferences();
   bool isTextInput(const QWidget* w) const;
@@ -278,6 +324,8 @@ class MainGUI : public QMainWindow {
   QSize pendingOuterSize_;
   void fitPendingOuterSize();
   std::vector<std::string> fontList_;
+  FileListHeader* fileListHeader_ = nullptr;
+  std::string infoSoundPath_;  // the sound of the information panel
   std::unique_ptr<GUICore::ScopedRecentFilesHook> recentFilesHook_;
   QPointer<SplashWindow> splash_;
   int splitterGap_ = 3;

@@ -8,14 +8,12 @@
 namespace tesmiro::gui {
 
 void MainGUI::setupEventListArea() {}
-void MainGUI::setupFileListArea() {}
 void MainGUI::setupPreviewArea() {}
 void MainGUI::setupDialogArea() {}
 
 void MainGUI::PictEventList_Click() {}
 void MainGUI::PictEventList_GotFocus() {}
 void MainGUI::PictEventList_LostFocus() {}
-void MainGUI::PictFileList_GotFocus() {}
 void MainGUI::ListEventStepValue(int) {}
 void MainGUI::ListEventStepTargets(int) {}
 

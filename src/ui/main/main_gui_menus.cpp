@@ -203,6 +203,7 @@ void MainGUI::mnuEditUndo_Click() {
   } else if (f == PictFileList) {
     GUICore::StoreUndo();
     PictFileList->setFocus();
+    refreshStoreEditItems();
   }
 }
 
@@ -215,6 +216,7 @@ void MainGUI::mnuEditRedo_Click() {
   } else if (f == PictFileList) {
     GUICore::StoreRedo();
     PictFileList->setFocus();
+    refreshStoreEditItems();
   }
 }
 

@@ -1,0 +1,330 @@
+#include "project/store_commands.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <unordered_map>
+
+#include "project/build_lock.h"
+#include "project/events.h"
+#include "project/gui_core.h"
+#include "project/list_models.h"
+#include "project/model.h"
+#include "project/paths.h"
+#include "project/store.h"
+#include "project/store_undo.h"
+#include "project/undo_scopes.h"
+
+namespace tesmiro::StoreCommands {
+namespace {
+
+namespace fs = std::filesystem;
+using GUICore::State;
+
+bool HasRows() { return FileListModule::RowCount() > 0; }
+
+bool AnySelected() {
+  const auto& rows = FileListModule::Current().rows;
+  return std::any_of(rows.begin(), rows.end(), [](const FileListRow& r) { return r.selected != 0; });
+}
+
+// The store item a row shows (rows keep the item's position).
+const StoreItem* ItemOfRow(const FileListRow& row) {
+  const auto& store = State().store;
+  if (store.valid(row.index) && store.at(row.index).id == row.id) return &store.at(row.index);
+  int32_t p = GUICore::FindStoreIndexByID(row.id);
+  return p ? &store.at(p) : nullptr;
+}
+
+void ShowCursorItem() {
+  GUICore::ShowItemInfo(FileListModule::GetJpegListID(FileListModule::Current().cursorRow));
+}
+
+// The plain files of a folder in name order: no subfolders, no hidden files.
+std::vector<std::string> PlainFiles(const fs::path& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    std::error_code typeError;
+    if (name.empty() || name[0] == '.' || !it->is_regular_file(typeError)) continue;
+    names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Adds one path; false once the store is full, so that the caller stops
+// (the user has been told once). An item added before a row gets a row of
+// its own at once: the next path then goes before the same item again, even
+// when the insert row was the last one or a closed folder follows it.
+bool AddOne(std::string path, const std::string& key, int32_t& row, int32_t& mode, bool& full) {
+  if (full) return false;
+  auto& rows = FileListModule::Current().rows;
+  const int32_t count = GUICore::StoreItemCount();
+  const int32_t at = row;
+  const bool beforeRow =
+      rows.valid(at) && !(mode == 1 && rows.at(at).kind == static_cast<int32_t>(StoreItemKind::Folder));
+  const int32_t id = GUICore::AddStoreItem(path, key, row, mode);
+  if (GUICore::StoreItemCount() == count) {
+    full = id == 0 && count >= kMaxStoreItems;
+    return !full;
+  }
+  if (beforeRow) {
+    FileListRow added = rows.at(at);  // same folder, same level, the item's new position
+    added.id = id;
+    added.kind = static_cast<int32_t>(State().store.at(added.index).kind);
+    added.selected = 0;
+    added.open = 0;
+    rows.insert(at, added);
+    for (int32_t k = at + 1; k <= rows.count(); ++k) rows.at(k).index += 1;
+  }
+  return true;
+}
+
+std::string HomeFolder() {
+  const char* home = std::getenv("HOME");
+  return home ? home : "";
+}
+
+}  // namespace
+
+bool ListJpegStoreAddFiles(const std::vector<std::string>& paths, int32_t& row, int32_t& mode) {
+  if (paths.empty()) return false;
+  const int32_t before = GUICore::StoreItemCount();
+  bool full = false;
+  std::error_code ec;
+  if (fs::is_directory(fs::path(paths[0]), ec)) {
+    fs::path folder = fs::path(paths[0]);
+    std::string name = folder.filename().string();
+    if (name.empty() || name == ".") name = folder.parent_path().filename().string();
+    if (mode == 0) {
+      std::string text = name;
+      int32_t id = GUICore::AddStoreItem(text, "folder", row, mode);
+      // A folder that could not be added leaves the files where the drop
+      // put them.
+      full = id == 0 && GUICore::StoreItemCount() >= kMaxStoreItems;
+      if (id != 0) {
+        StoreItem record = GUICore::GetStoreItemByID(id);
+        record.flags = 1;
+        GUICore::UpdateStoreItem(id, record);
+        GUICore::RefreshFileList();
+        row = FileListModule::GetJpegListIndex(id);
+        mode = 1;
+      }
+    }
+    for (const auto& file : PlainFiles(folder)) {
+      if (!AddOne((folder / file).string(), GUICore::GetExtensionPart(file), row, mode, full)) break;
+    }
+  } else {
+    for (const auto& path : paths) {
+      if (!AddOne(path, GUICore::GetExtensionPart(path), row, mode, full)) break;
+    }
+  }
+  const bool grew = GUICore::StoreItemCount() != before;
+
+  GUICore::RefreshFileList();
+  // The rows of the paths end selected, the cursor on the last in path order.
+  std::unordered_map<std::string, size_t> order;
+  for (size_t i = 0; i < paths.size(); ++i) order[paths[i]] = i;
+  auto& fl = FileListModule::Current();
+  size_t bestPath = 0;
+  int32_t bestRow = 0;
+  for (int32_t k = 1; k <= FileListModule::RowCount(); ++k) {
+    FileListRow& r = fl.rows.at(k);
+    const StoreItem* item = ItemOfRow(r);
+    if (!item) continue;
+    auto it = order.find(item->name);
+    if (it == order.end()) continue;
+    r.selected = -1;
+    if (bestRow == 0 || it->second >= bestPath) {
+      bestPath = it->second;
+      bestRow = k;
+    }
+  }
+  if (bestRow != 0) fl.cursorRow = bestRow;
+  FileListModule::DrawFileList();
+  ShowCursorItem();
+  return grew;
+}
+
+bool ListJpegStoreDelete() {
+  std::vector<int32_t> ids;
+  for (const auto& r : FileListModule::Current().rows) {
+    if (r.selected != 0) ids.push_back(r.id);
+  }
+  if (ids.empty()) return false;
+  for (int32_t id : ids) GUICore::DeleteStoreItem(id);
+  GUICore::RefreshFileList();
+  auto& fl = FileListModule::Current();
+  if (fl.rows.valid(fl.cursorRow)) fl.rows.at(fl.cursorRow).selected = -1;
+  FileListModule::DrawFileList();
+  return true;
+}
+
+bool AddFilesAtInsertPosition(const std::vector<std::string>& paths) {
+  if (paths.empty()) return false;
+  GUICore::StoreUndoScope undo;
+  if (!undo) return false;
+  auto& fl = FileListModule::Current();
+  bool grew = ListJpegStoreAddFiles(paths, fl.insertRow, fl.insertMode);
+  if (!grew) undo.dismiss();
+  return grew;
+}
+
+bool DeleteSelected() {
+  if (!HasRows() || !AnySelected()) return false;
+  GUICore::StoreUndoScope undo;
+  if (!undo) return false;
+  bool deleted = ListJpegStoreDelete();
+  if (!deleted) undo.dismiss();
+  return deleted;
+}
+
+std::string AddFileFilter(int16_t swfVersion) {
+  const bool phone = swfVersion == 4;
+  std::string f;
+  auto add = [&f](const std::string& description, const std::string& pattern) {
+    f += description;
+    f += '\0';
+    f += pattern;
+    f += '\0';
+  };
+  if (phone) {
+    add("追加可能なファイル (*.jpg;*.bmp;*.png;*.kvg;*.mp3;*.wav;*.mld;*.mid;*.mmf;*.flv;*.txt)",
+        "*.jpg;*.jpeg;*.bmp;*.png;*.kvg;*.mp3;*.wav;*.mld;*.mid;*.mmf;*.flv;*.txt");
+  } else {
+    add("追加可能なファイル (*.jpg;*.bmp;*.png;*.kvg;*.mp3;*.wav;*.flv;*.txt)",
+        "*.jpg;*.jpeg;*.bmp;*.png;*.kvg;*.mp3;*.wav;*.flv;*.txt");
+  }
+  add("画像ファイル (*.jpg;*.bmp;*.png;*.kvg)", "*.jpg;*.jpeg;*.bmp;*.png;*.kvg");
+  if (phone) {
+    add("サウンドファイル (*.mp3;*.wav;*.mld;*.mid;*.mmf)", "*.mp3;*.wav;*.mld;*.mid;*.mmf");
+  } else {
+    add("サウンドファイル (*.mp3;*.wav)", "*.mp3;*.wav");
+  }
+  add("ビデオファイル (*.flv)", "*.flv");
+  add("テキストファイル (*.txt)", "*.txt");
+  add("全てのファイル (*.*)", "*.*");
+  return f;
+}
+
+bool AddFilesFromDialog() {
+  if (GUICore::BuildInProgress()) return false;
+  DialogModule::FileDialogRecord record;
+  record.filter = AddFileFilter(GUICore::GetSWFVersion());
+  record.flags = DialogModule::kAllowMultiSelect;
+  const std::string& project = State().projectPath;
+  record.initialDir = project.empty() ? HomeFolder() : GUICore::GetFolderPart(project);
+  if (DialogModule::OpenFileDialog(record) == 0 || record.file.empty()) return false;
+  return AddFilesAtInsertPosition(DialogModule::SelectedFiles(record.file));
+}
+
+int32_t AddNewItem(const std::string& kindKey, const PropertyExchange& properties) {
+  GUICore::StoreUndoScope undo;
+  if (!undo) return 0;
+  auto& fl = FileListModule::Current();
+  std::string text;
+  int32_t row = fl.cursorRow, mode = 0;
+  int32_t id = GUICore::AddStoreItem(text, kindKey, row, mode);
+  if (id == 0) {
+    undo.dismiss();
+    return 0;
+  }
+  GUICore::RefreshFileList();
+  fl.cursorRow = FileListModule::GetJpegListIndex(id);
+  if (fl.rows.valid(fl.cursorRow)) fl.rows.at(fl.cursorRow).selected = -1;
+  FileListModule::EnsureSelectionVisible();
+  FileListModule::DrawFileList();
+
+  // The timeline is found now: the dialog may give the sprite another ID.
+  const StoreItem added = GUICore::GetStoreItemByID(id);
+  const int32_t timeline = added.kind == StoreItemKind::Sprite ? added.param : 0;
+  if (properties) properties();
+  // Recorded after the dialog, so the copy names the sprite's final ID
+  // and redo gives the sprite its timeline back.
+  if (timeline >= 1) undo.record(GUICore::kStoreUndoTimelineCopied, timeline, 0);
+  undo.record(GUICore::kStoreUndoClearIdChanges, 0, 0);
+  undo.push();
+  // The dialog may have renumbered the item: the row's position still holds it.
+  const auto& store = State().store;
+  if (fl.rows.valid(fl.cursorRow) && store.valid(fl.rows.at(fl.cursorRow).index)) {
+    return store.at(fl.rows.at(fl.cursorRow).index).id;
+  }
+  return id;
+}
+
+bool ListJpegStoreDuplicate(int32_t& row, int32_t& mode) {
+  bool copied = GUICore::CopyMarkedItems(row, mode);
+  ShowCursorItem();
+  return copied;
+}
+
+bool DuplicateSelected() {
+  if (!HasRows() || !AnySelected()) return false;
+  GUICore::StoreUndoScope undo;
+  if (!undo) return false;
+  auto& fl = FileListModule::Current();
+  int32_t row = fl.insertRow, mode = fl.insertMode;
+  bool copied = ListJpegStoreDuplicate(row, mode);
+  if (!copied) undo.dismiss();
+  return copied;
+}
+
+EventRecord EventForMaterial(const StoreItem& item, const MaterialFrames& frames) {
+  EventRecord e = NewEventFor(item.kind);
+  e.itemId = item.id;
+  if ((item.kind == StoreItemKind::Video || item.kind == StoreItemKind::Text) && frames) {
+    int32_t n = frames(item);
+    if (n > 0) e.frameCount = n;
+  }
+  return e;
+}
+
+int32_t ListJpegStoreAddEvent(const MaterialFrames& frames) {
+  if (!HasRows()) return 0;
+  GUICore::EventUndoScope undo;
+  if (!undo) return 0;
+  auto& el = EventListModule::Current();
+  EventListModule::ClearRowSelection();
+  int32_t p = el.currentRow;
+  int32_t inserted = 0;
+  {
+    EventListModule::RenumberBatch batch;
+    for (const auto& r : FileListModule::Current().rows) {
+      if (r.selected == 0 || r.id <= 0) continue;
+      const StoreItem* item = ItemOfRow(r);
+      if (!item) continue;
+      EventRecord e = EventForMaterial(*item, frames);
+      undo.add(p + 1, e, EventUndoStep::kInserted);
+      p = GUICore::InsertEvent(e, p);
+      ++inserted;
+    }
+  }
+  if (inserted > 0) {
+    el.currentRow = std::min(el.currentRow + 1, EventListModule::RowCount() - 1);
+    EventListModule::UpdateEventScrollBars();
+    EventListModule::EnsureCurrentVisible();
+  }
+  EventListModule::DrawEventList();
+  return inserted;
+}
+
+bool SelectAllStore() {
+  if (!HasRows()) return false;
+  for (auto& r : FileListModule::Current().rows) r.selected = -1;
+  FileListModule::DrawFileList();
+  return true;
+}
+
+std::string CursorMaterialFile() {
+  const auto& fl = FileListModule::Current();
+  if (!fl.rows.valid(fl.cursorRow)) return "";
+  const StoreItem* item = ItemOfRow(fl.rows.at(fl.cursorRow));
+  if (!item || !IsFileKind(item->kind)) return "";
+  auto found = PathModule::LocateFile(item->name, GUICore::GetFolderPart(State().projectPath));
+  return found && GUICore::FileExists(*found) ? *found : "";
+}
+
+}  // namespace tesmiro::StoreCommands

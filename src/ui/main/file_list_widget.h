@@ -1,0 +1,80 @@
+#pragma once
+// The file list (PictFileList) and its column header (ListJpegStoreHead).
+// Both paint what the core planned (FileListModule) and hand their input to
+// the main window's handlers, in the order the handlers expect: press,
+// release, click, double click, release.
+#include <QPixmap>
+#include <QRect>
+#include <QWidget>
+#include <optional>
+
+class QScrollBar;
+
+namespace tesmiro::gui {
+
+class MainGUI;
+
+class FileListWidget : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit FileListWidget(MainGUI* owner, QWidget* parent = nullptr);
+  ~FileListWidget() override;
+
+  // The list's scroll bars (VScroll1, HScroll1), which live inside it.
+  void attachScrollBars(QScrollBar* vertical, QScrollBar* horizontal);
+  // Ranges, values and the horizontal bar's visibility from the core.
+  void syncScrollBars();
+  // The client width the rows use (the vertical bar stands at the right).
+  int rowsWidth() const;
+
+  // The 128 x 16 strip of kind icons, eight cells.
+  static QPixmap IconStrip();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dragLeaveEvent(QDragLeaveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void updateViewSize();
+
+  MainGUI* owner_;
+  QScrollBar* vertical_ = nullptr;
+  QScrollBar* horizontal_ = nullptr;
+  QPixmap icons_;
+  int wheelAngle_ = 0;  // angle not yet turned into whole notches
+  bool pressed_ = false;
+  bool syncing_ = false;
+};
+
+class FileListHeader : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit FileListHeader(MainGUI* owner, QWidget* parent = nullptr);
+  // The frame round the column whose sort menu is open (none: nullopt).
+  void setSortFrame(std::optional<QRect> frame);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  MainGUI* owner_;
+  std::optional<QRect> frame_;
+};
+
+}  // namespace tesmiro::gui

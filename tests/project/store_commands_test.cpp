@@ -1,0 +1,258 @@
+// The file list's commands: adding paths and dropped folders, deleting,
+// new folders, texts and sprites with their property dialog, duplicating,
+// the add-file filter, and events made from the selected materials.
+#include <gtest/gtest.h>
+
+#include "project/events.h"
+#include "project/file_list_view.h"
+#include "project/model_fixture.h"
+#include "project/store_commands.h"
+#include "project/timelines.h"
+
+namespace tesmiro {
+namespace {
+
+class StoreCommandsTest : public testing::ModelTest {
+ protected:
+  static std::vector<int32_t> Ids() {
+    std::vector<int32_t> ids;
+    for (const auto& item : GUICore::State().store) ids.push_back(item.id);
+    return ids;
+  }
+  static std::vector<int32_t> SelectedRows() {
+    std::vector<int32_t> rows;
+    for (int32_t r = 1; r <= FileListModule::RowCount(); ++r) {
+      if (FileListModule::Current().rows.at(r).selected != 0) rows.push_back(r);
+    }
+    return rows;
+  }
+  static void SelectOnly(std::initializer_list<int32_t> rows) {
+    FileListModule::ClearRowMarks();
+    for (int32_t r : rows) FileListModule::Current().rows.at(r).selected = -1;
+  }
+  std::string File(const std::string& name, const std::string& text = "x") {
+    WriteFile(dir.path() / name, text);
+    return (dir.path() / name).string();
+  }
+};
+
+TEST_F(StoreCommandsTest, PathsGoBeforeTheRowInOrderEvenBeforeTheLastRow) {
+  AddItem("png", "/m/a.png");
+  int32_t closed = AddItem("folder");
+  AddIntoFolder(closed, "png", "/m/in.png");
+  GUICore::SetFolderOpen(GUICore::FindStoreIndexByID(closed), 0);
+  AddItem("png", "/m/b.png");
+  ASSERT_EQ(FileListModule::RowCount(), 3);  // a, the closed folder, b
+  const std::vector<std::string> paths = {File("p.png"), File("q.mp3"), File("r.kvg"), File("s.unknown")};
+  int32_t row = 3, mode = 0;
+  EXPECT_TRUE(StoreCommands::ListJpegStoreAddFiles(paths, row, mode));
+  EXPECT_EQ(Ids(), (std::vector<int32_t>{1, -1, 2, 4, 5, 6, 3}));
+  EXPECT_EQ(row, 6);
+  EXPECT_EQ(SelectedRows(), (std::vector<int32_t>{3, 4, 5}));
+  EXPECT_EQ(FileListModule::Current().cursorRow, 5);
+
+  // Before a row that follows a closed folder.
+  row = 2;
+  EXPECT_TRUE(StoreCommands::ListJpegStoreAddFiles({File("t.png"), File("u.png")}, row, mode));
+  EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 7, 8, -1, 2, 4, 5, 6, 3}));
+
+  // A path already in the store is not added again, but its row is selected.
+  row = 1;
+  EXPECT_FALSE(StoreCommands::ListJpegStoreAddFiles({paths[0]}, row, mode));
+  EXPECT_EQ(GUICore::StoreItemCount(), 9);
+  EXPECT_EQ(SelectedRows(), (std::vector<int32_t>{5}));
+}
+
+TEST_F(StoreCommandsTest, ADroppedFolderBecomesAnOpenFolderOfItsPlainFiles) {
+  AddItem("png", "/m/a.png");
+  const auto folder = dir.path() / "Pictures";
+  std::filesystem::create_directories(folder / "sub");
+  WriteFile(folder / "b.png", "x");
+  WriteFile(folder / "a.jpg", "x");
+  WriteFile(folder / ".hidden.png", "x");
+  WriteFile(folder / "sub" / "c.png", "x");
+  int32_t row = 1, mode = 0;
+  EXPECT_TRUE(StoreCommands::ListJpegStoreAddFiles({folder.string(), File("other.png")}, row, mode));
+  const auto& store = GUICore::State().store;
+  ASSERT_EQ(store.count(), 4);
+  EXPECT_EQ(store.at(1).name, "Pictures");
+  EXPECT_EQ(store.at(1).flags, 1);
+  EXPECT_EQ(store.at(1).param, 2);
+  EXPECT_EQ(store.at(2).name, (folder / "a.jpg").string());
+  EXPECT_EQ(store.at(3).name, (folder / "b.png").string());
+  EXPECT_TRUE(SelectedRows().empty());
+
+  // Onto a folder row (mode 1) the files go into that folder.
+  const auto more = dir.path() / "More";
+  std::filesystem::create_directories(more);
+  WriteFile(more / "d.png", "x");
+  row = 1;
+  mode = 1;
+  EXPECT_TRUE(StoreCommands::ListJpegStoreAddFiles({more.string()}, row, mode));
+  EXPECT_EQ(store.count(), 5);
+  EXPECT_EQ(store.at(1).param, 3);
+  EXPECT_EQ(store.at(4).name, (more / "d.png").string());
+}
+
+TEST_F(StoreCommandsTest, AFullStoreRefusesAFolderOnceAndKeepsThePosition) {
+  auto& store = GUICore::State().store;
+  for (int32_t i = 1; i <= kMaxStoreItems; ++i) {
+    StoreItem item = NewStoreItem(StoreItemKind::RasterImage);
+    item.id = i;
+    item.name = "/m/" + std::to_string(i) + ".png";
+    store.push_back(item);
+  }
+  GUICore::RefreshFileList();
+  const auto folder = dir.path() / "Many";
+  std::filesystem::create_directories(folder);
+  for (int i = 0; i < 5; ++i) WriteFile(folder / (std::to_string(i) + ".png"), "x");
+  int32_t row = 2, mode = 0;
+  EXPECT_FALSE(StoreCommands::ListJpegStoreAddFiles({folder.string()}, row, mode));
+  EXPECT_EQ(ui.messages.size(), 1u);  // told once, not once per file
+  EXPECT_EQ(row, 2);
+  EXPECT_EQ(mode, 0);
+  EXPECT_EQ(store.count(), kMaxStoreItems);
+  EXPECT_EQ(store.at(1).flags, 0);
+}
+
+TEST_F(StoreCommandsTest, DeletingAFolderAndItsContentsDeletesThemOnce) {
+  AddItem("png", "/m/a.png");
+  int32_t folder = AddItem("folder");
+  AddIntoFolder(folder, "png", "/m/in.png");
+  AddItem("png", "/m/b.png");
+  ASSERT_EQ(FileListModule::RowCount(), 4);
+  SelectOnly({2, 3, 4});
+  FileListModule::Current().cursorRow = 4;
+  GUICore::ClearStoreUndo();
+  EXPECT_TRUE(StoreCommands::DeleteSelected());
+  EXPECT_EQ(Ids(), (std::vector<int32_t>{1}));
+  EXPECT_EQ(FileListModule::Current().cursorRow, 1);
+  EXPECT_EQ(SelectedRows(), (std::vector<int32_t>{1}));
+  GUICore::StoreUndo();
+  EXPECT_EQ(GUICore::StoreItemCount(), 4);
+
+  GUICore::NewProject();
+  EXPECT_FALSE(StoreCommands::DeleteSelected());
+  EXPECT_FALSE(GUICore::CanStoreUndo());
+}
+
+TEST_F(StoreCommandsTest, ANewFolderInAnEmptyListIsSelectedAndItsDialogOpens) {
+  int dialogs = 0;
+  int32_t id = StoreCommands::AddNewItem("folder", [&] {
+    ++dialogs;
+    EXPECT_EQ(SelectedRows(), (std::vector<int32_t>{1}));
+    return false;
+  });
+  EXPECT_EQ(id, -1);
+  EXPECT_EQ(dialogs, 1);
+  EXPECT_EQ(FileListModule::Current().cursorRow, 1);
+  EXPECT_TRUE(GUICore::CanStoreUndo());
+  // A text goes before the cursor's item.
+  id = StoreCommands::AddNewItem("txt", nullptr);
+  EXPECT_EQ(Ids(), (std::vector<int32_t>{id, -1}));
+}
+
+TEST_F(StoreCommandsTest, ASpriteRenumberedByItsDialogKeepsItsTimelineThroughUndoAndRedo) {
+  GUICore::ClearStoreUndo();
+  const int32_t timelines = GUICore::TimelineCount();
+  int32_t id = StoreCommands::AddNewItem("sprite", [] {
+    int32_t cursorId = FileListModule::GetJpegListID(FileListModule::Current().cursorRow);
+    GUICore::RecordStoreUndoChange(GUICore::kStoreUndoIdChange, cursorId, GUICore::ChangeStoreItemID(cursorId, 50));
+    return true;
+  });
+  ASSERT_EQ(id, 50);
+  ASSERT_EQ(GUICore::TimelineCount(), timelines + 1);
+  const int32_t t = GUICore::FindTimelineOfSprite(50);
+  ASSERT_GE(t, 1);
+
+  GUICore::StoreUndo();
+  EXPECT_EQ(GUICore::StoreItemCount(), 0);
+  EXPECT_EQ(GUICore::TimelineCount(), timelines);
+  GUICore::StoreRedo();
+  ASSERT_EQ(GUICore::StoreItemCount(), 1);
+  const StoreItem sprite = GUICore::GetStoreItemByID(50);
+  EXPECT_EQ(sprite.kind, StoreItemKind::Sprite);
+  EXPECT_EQ(GUICore::TimelineCount(), timelines + 1);
+  EXPECT_GE(GUICore::FindTimelineOfSprite(50), 1);
+  EXPECT_EQ(GUICore::GetTimeline(sprite.param).owner, 50);
+}
+
+TEST_F(StoreCommandsTest, DuplicatesGoToTheInsertPosition) {
+  AddItem("png", "/m/a.png");
+  AddItem("png", "/m/b.png");
+  SelectOnly({1});
+  FileListModule::Current().cursorRow = 1;
+  FileListModule::Current().insertRow = 3;
+  FileListModule::Current().insertMode = 0;
+  GUICore::ClearStoreUndo();
+  EXPECT_TRUE(StoreCommands::DuplicateSelected());
+  EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2, 3}));
+  EXPECT_EQ(GUICore::GetStoreItemByID(3).name, "/m/a.png");
+  GUICore::StoreUndo();
+  EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2}));
+  FileListModule::ClearRowMarks();
+  EXPECT_FALSE(StoreCommands::DuplicateSelected());
+}
+
+TEST_F(StoreCommandsTest, TheAddFileFilterOffersPhoneSoundsForSwf4Only) {
+  const std::string v4 = StoreCommands::AddFileFilter(4);
+  EXPECT_NE(v4.find("*.mp3;*.wav;*.mld;*.mid;*.mmf"), std::string::npos);
+  EXPECT_EQ(StoreCommands::AddFileFilter(6).find("*.mld"), std::string::npos);
+  EXPECT_EQ(DialogModule::ParseFilter(v4).size(), 6u);
+}
+
+TEST_F(StoreCommandsTest, SelectedMaterialsBecomeEventsAtTheCurrentRow) {
+  for (int i = 0; i < 6; ++i) {
+    EventRecord e = NewEventFor(StoreItemKind::RasterImage);
+    e.itemId = 100 + i;
+    GUICore::InsertEvent(e, i);
+  }
+  int32_t image = AddItem("png", "/m/a.png");
+  int32_t folder = AddItem("folder");
+  int32_t sound = AddItem("mp3", "/m/s.mp3");
+  int32_t video = AddItem("flv", "/m/v.flv");
+  SelectOnly({1, 2, 3, 4});
+  auto& el = EventListModule::Current();
+  EventListModule::ClearRowSelection();
+  el.currentRow = 4;  // the fifth event
+  GUICore::ClearEventUndo();
+
+  int32_t inserted = StoreCommands::ListJpegStoreAddEvent([&](const StoreItem& item) { return item.id == video ? 90 : 0; });
+  EXPECT_EQ(inserted, 3);
+  ASSERT_EQ(GUICore::EventCount(), 9);
+  EXPECT_EQ(GUICore::GetEvent(5).itemId, image);
+  EXPECT_EQ(GUICore::GetEvent(5).frameCount, 1);
+  EXPECT_EQ(GUICore::GetEvent(6).itemId, sound);
+  EXPECT_EQ(GUICore::GetEvent(6).kind, 0);
+  EXPECT_EQ(GUICore::GetEvent(6).frameCount, 0);
+  EXPECT_EQ(GUICore::GetEvent(7).itemId, video);
+  EXPECT_EQ(GUICore::GetEvent(7).frameCount, 90);
+  EXPECT_EQ(GUICore::GetEvent(8).itemId, 104);  // the former fifth event
+  EXPECT_EQ(el.currentRow, 7);
+  EXPECT_NE(folder, 0);
+  GUICore::EventUndo();
+  EXPECT_EQ(GUICore::EventCount(), 6);
+  EXPECT_EQ(GUICore::GetEvent(5).itemId, 104);
+
+  // Only folders selected: nothing, and no undo step.
+  GUICore::ClearEventUndo();
+  SelectOnly({2});
+  EXPECT_EQ(StoreCommands::ListJpegStoreAddEvent(nullptr), 0);
+  EXPECT_FALSE(GUICore::CanEventUndo());
+}
+
+TEST_F(StoreCommandsTest, SelectAllAndTheCursorsFile) {
+  EXPECT_FALSE(StoreCommands::SelectAllStore());
+  const std::string real = File("a.png");
+  AddItem("png", real);
+  AddItem("png", "/m/missing.png");
+  EXPECT_TRUE(StoreCommands::SelectAllStore());
+  EXPECT_EQ(SelectedRows(), (std::vector<int32_t>{1, 2}));
+  FileListModule::Current().cursorRow = 1;
+  EXPECT_EQ(StoreCommands::CursorMaterialFile(), real);
+  FileListModule::Current().cursorRow = 2;
+  EXPECT_EQ(StoreCommands::CursorMaterialFile(), "");
+}
+
+}  // namespace
+}  // namespace tesmiro

@@ -1,0 +1,213 @@
+// The file list's commands from the window: the add-file dialog from the
+// form-level key, new items through the material property exchange, the
+// double click adding events, opening a material, and the wheel.
+#include <QAction>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include "file_list_test_util.h"
+#include "project/events.h"
+#include "project/gui_core.h"
+#include "project/model.h"
+#include "project/preferences.h"
+#include "project/store.h"
+#include "project/store_undo.h"
+#include "ui/main/material_property.h"
+
+namespace tesmiro::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FileListCommandsTest : public MainGuiTest {
+ protected:
+  MainGUI& StartActive() {
+    MainGUI& w = start();
+    QApplication::setActiveWindow(&w);
+    w.activateWindow();
+    Settle();
+    return w;
+  }
+  int32_t Add(const fs::path& path, const std::string& key) {
+    std::string p = path.string();
+    int32_t row = FileListModule::RowCount() + 1, mode = 0;
+    int32_t id = GUICore::AddStoreItem(p, key, row, mode);
+    GUICore::RefreshFileList();
+    return id;
+  }
+};
+
+// Records each exchange and renames the item of the cursor row.
+class RenamingExchange final : public gui::MaterialPropertyExchange {
+ public:
+  bool exchange(gui::MainGUI&) override {
+    ++calls;
+    const auto& list = FileListModule::Current();
+    StoreItem item = GUICore::GetStoreItemByID(list.rows.at(list.cursorRow).id);
+    item.name = "名前";
+    return GUICore::UpdateStoreItem(item.id, item);
+  }
+  int calls = 0;
+};
+
+TEST_F(FileListCommandsTest, CtrlIAddsTheChosenFilesBeforeTheCursorRow) {
+  MainGUI& w = StartActive();
+  Add(temp / "first.png", "png");
+  FileListModule::Current().cursorRow = 1;
+  GUICore::ClearStoreUndo();
+  desktop.fileDialogs.answers.push_back(
+      std::vector<std::string>{(temp / "b.mp3").string(), (temp / "a.flv").string()});
+  w.PictFileList->setFocus();
+  QTest::keyClick(w.PictFileList, Qt::Key_I, Qt::ControlModifier);
+  ASSERT_EQ(desktop.fileDialogs.calls.size(), 1u);
+  EXPECT_TRUE(desktop.fileDialogs.calls[0].multiSelect);
+  EXPECT_EQ(desktop.fileDialogs.calls[0].filters.front().description,
+            "追加可能なファイル (*.jpg;*.bmp;*.png;*.kvg;*.mp3;*.wav;*.flv;*.txt)");
+  const auto& store = GUICore::State().store;
+  ASSERT_EQ(store.count(), 3);
+  EXPECT_EQ(store.at(1).name, (temp / "b.mp3").string());
+  EXPECT_EQ(store.at(2).name, (temp / "a.flv").string());
+  GUICore::StoreUndo();
+  EXPECT_EQ(GUICore::StoreItemCount(), 1);
+  EXPECT_FALSE(GUICore::CanStoreUndo());
+
+  // Cancelled: nothing added, no step.
+  desktop.fileDialogs.cancel();
+  QTest::keyClick(w.PictFileList, Qt::Key_I, Qt::ControlModifier);
+  EXPECT_EQ(GUICore::StoreItemCount(), 1);
+  EXPECT_FALSE(GUICore::CanStoreUndo());
+}
+
+TEST_F(FileListCommandsTest, CommaAndPeriodMoveTheSelectedItems) {
+  MainGUI& w = StartActive();
+  for (const char* name : {"a.png", "b.png", "c.png"}) Add(temp / name, "png");
+  QTest::mouseClick(w.PictFileList, Qt::LeftButton, Qt::NoModifier, RowPoint(3));
+  auto press = [&](int key, const QString& text) {
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w.PictFileList, &down);
+    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w.PictFileList, &up);
+  };
+  press(Qt::Key_Comma, ",");
+  EXPECT_EQ(GUICore::State().store.at(2).name, (temp / "c.png").string());
+  press(Qt::Key_Comma, ",");
+  EXPECT_EQ(GUICore::State().store.at(1).name, (temp / "c.png").string());
+  press(Qt::Key_Period, ".");
+  EXPECT_EQ(GUICore::State().store.at(2).name, (temp / "c.png").string());
+  EXPECT_EQ(SelectedRows(), (std::vector<int32_t>{2}));
+
+  // Delete goes to the list, not to the Edit menu's event command.
+  GUICore::ClearStoreUndo();
+  press(Qt::Key_Delete, QString());
+  EXPECT_EQ(GUICore::StoreItemCount(), 2);
+  EXPECT_TRUE(GUICore::CanStoreUndo());
+}
+
+TEST_F(FileListCommandsTest, EditUndoAndRedoFollowTheStoreWhileTheListHasTheFocus) {
+  MainGUI& w = StartActive();
+  w.PictFileList->setFocus();
+  EXPECT_FALSE(w.mnuEditUndo->isEnabled());
+  DropFiles(w.PictFileList, 5, {SolidPng(temp / "a.png", 4, 4, Qt::red)});
+  ASSERT_EQ(GUICore::StoreItemCount(), 1);
+  EXPECT_TRUE(w.mnuEditUndo->isEnabled());
+  EXPECT_FALSE(w.mnuEditRedo->isEnabled());
+  w.mnuEditUndo->trigger();
+  EXPECT_EQ(GUICore::StoreItemCount(), 0);
+  EXPECT_FALSE(w.mnuEditUndo->isEnabled());
+  EXPECT_TRUE(w.mnuEditRedo->isEnabled());
+  w.mnuEditRedo->trigger();
+  EXPECT_EQ(GUICore::StoreItemCount(), 1);
+  EXPECT_TRUE(w.mnuEditUndo->isEnabled());
+}
+
+TEST_F(FileListCommandsTest, NewItemsAndThePropertyCommandGoThroughTheExchange) {
+  MainGUI& w = start();
+  // Without a dialog the new text keeps its defaults.
+  w.mnuAddText->trigger();
+  ASSERT_EQ(GUICore::StoreItemCount(), 1);
+  EXPECT_EQ(GUICore::State().store.at(1).name, "");
+  EXPECT_TRUE(GUICore::CanStoreUndo());
+
+  RenamingExchange exchange;
+  gui::ScopedMaterialProperties installed(&exchange);
+  GUICore::ClearStoreUndo();
+  w.mnuAddSprite->trigger();
+  EXPECT_EQ(exchange.calls, 1);
+  EXPECT_EQ(GUICore::State().store.at(1).name, "名前");
+  GUICore::StoreUndo();
+  EXPECT_EQ(GUICore::StoreItemCount(), 1);
+
+  // The property command is one step, and none when nothing changed.
+  FileListModule::Current().cursorRow = 1;
+  FileListModule::Current().rows.at(1).selected = -1;
+  GUICore::ClearStoreUndo();
+  w.mnuStoreProperty->trigger();
+  EXPECT_EQ(exchange.calls, 2);
+  EXPECT_TRUE(GUICore::CanStoreUndo());
+  GUICore::ClearStoreUndo();
+  w.mnuStoreProperty->trigger();  // the name is already "名前"
+  EXPECT_FALSE(GUICore::CanStoreUndo());
+}
+
+TEST_F(FileListCommandsTest, ADoubleClickAddsEventsOrOpensTheProperties) {
+  MainGUI& w = start();
+  Add(temp / "a.png", "png");
+  Add(temp / "b.png", "png");
+  QTest::mouseClick(w.PictFileList, Qt::LeftButton, Qt::NoModifier, RowPoint(2));
+  QTest::mouseDClick(w.PictFileList, Qt::LeftButton, Qt::NoModifier, RowPoint(2));
+  ASSERT_EQ(GUICore::EventCount(), 1);
+  EXPECT_EQ(GUICore::GetEvent(1).itemId, 2);
+  EXPECT_EQ(EventListModule::Current().currentRow, 1);  // behind the new event
+
+  RenamingExchange exchange;
+  gui::ScopedMaterialProperties installed(&exchange);
+  Prefs::Current().doubleClickProperty = 1;
+  QTest::mouseDClick(w.PictFileList, Qt::LeftButton, Qt::NoModifier, RowPoint(1));
+  EXPECT_EQ(exchange.calls, 1);
+  EXPECT_EQ(GUICore::EventCount(), 1);
+}
+
+TEST_F(FileListCommandsTest, TheMaterialsFileOpensOnlyWhenItExists) {
+  MainGUI& w = start();
+  const fs::path real = SolidPng(temp / "real.png", 4, 4, Qt::red);
+  Add(real, "png");
+  Add(temp / "gone.png", "png");
+  desktop.popups.choices.push_back("");
+  QTest::mouseClick(w.PictFileList, Qt::RightButton, Qt::NoModifier, RowPoint(1));
+  EXPECT_TRUE(w.mnuStoreOpen->menuAction()->isEnabled());
+  w.mnuStoreOpenFile->trigger();
+  w.mnuStoreOpenFolder->trigger();
+  EXPECT_EQ(desktop.opener.calls,
+            (std::vector<QString>{"file " + QString::fromStdString(real.string()),
+                                  "folder " + QString::fromStdString(real.string())}));
+  QTest::mouseClick(w.PictFileList, Qt::LeftButton, Qt::NoModifier, RowPoint(2));
+  w.mnuStoreOpenFile->trigger();
+  EXPECT_EQ(desktop.opener.calls.size(), 2u);
+}
+
+TEST_F(FileListCommandsTest, TheWheelScrollsWholeNotchesOfTheConfiguredRows) {
+  MainGUI& w = start();
+  for (int i = 0; i < 40; ++i) Add(temp / ("p" + std::to_string(i) + ".png"), "png");
+  Prefs::Current().mouseWheelScroll = 3;
+  auto wheel = [&](int angle) {
+    QWheelEvent e(QPointF(20, 20), w.PictFileList->mapToGlobal(QPointF(20, 20)), QPoint(), QPoint(0, angle),
+                  Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w.PictFileList, &e);
+  };
+  wheel(-120);
+  EXPECT_EQ(FileListModule::Current().scrollTop, 4);
+  wheel(-40);  // a touchpad's small steps add up to a notch
+  wheel(-40);
+  EXPECT_EQ(FileListModule::Current().scrollTop, 4);
+  wheel(-40);
+  EXPECT_EQ(FileListModule::Current().scrollTop, 7);
+  wheel(120);
+  EXPECT_EQ(FileListModule::Current().scrollTop, 4);
+  Settle();
+  EXPECT_EQ(w.VScroll1->value(), 4);
+}
+
+}  // namespace
+}  // namespace tesmiro::testing

@@ -1,0 +1,152 @@
+// The information panel drawn in the main window: a scaled picture, a
+// vector material drawn from its file, sound facts with play and stop
+// through the sound player, and the sprite button.
+#include <QPainter>
+#include <QPushButton>
+
+#include "file_list_test_util.h"
+#include "project/gui_core.h"
+#include "project/model.h"
+#include "project/store.h"
+#include "project/timelines.h"
+#include "swf/sound_test_files.h"
+#include "ui/main/kvg_painter.h"
+#include "ui/main/print_canvas.h"
+
+namespace tesmiro::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class InfoPanelWindowTest : public MainGuiTest {
+ protected:
+  int32_t Add(const fs::path& path, const std::string& key) {
+    std::string p = path.string();
+    int32_t row = FileListModule::RowCount() + 1, mode = 0;
+    int32_t id = GUICore::AddStoreItem(p, key, row, mode);
+    GUICore::RefreshFileList();
+    return id;
+  }
+  static bool Near(QColor a, QColor b) {
+    return std::abs(a.red() - b.red()) < 16 && std::abs(a.green() - b.green()) < 16 &&
+           std::abs(a.blue() - b.blue()) < 16;
+  }
+};
+
+TEST_F(InfoPanelWindowTest, APictureIsScaledIntoTheAreaBelowTheBand) {
+  MainGUI& w = start();
+  const int32_t id = Add(SolidPng(temp / "wide.png", 400, 100, QColor(255, 0, 0)), "png");
+  w.Picture1->resize(200, 114);  // a 200 x 100 picture area
+  w.ShowItemInfo(id);
+  const QImage panel = w.Picture1->grab().toImage();
+  const QColor back = w.Picture1->backColor();
+  // 200 x 50 from y 39 to 88.
+  EXPECT_TRUE(Near(panel.pixelColor(100, 45), Qt::red));
+  EXPECT_TRUE(Near(panel.pixelColor(5, 86), Qt::red));
+  EXPECT_TRUE(Near(panel.pixelColor(100, 30), back));
+  EXPECT_TRUE(Near(panel.pixelColor(100, 95), back));
+  EXPECT_TRUE(Near(panel.pixelColor(196, 4), Qt::white));  // the title band
+  EXPECT_EQ(w.Picture1->toolTip().toStdString(), (temp / "wide.png").string());
+  EXPECT_TRUE(w.Picture1->printedLines().first().startsWith(" ( 400 x 100 ) : wide.png"));
+  if (::testing::Test::HasFailure()) SaveGrab(w.Picture1, "info-panel-picture");
+
+  // A panel with no room below the band draws no picture and does not fail.
+  w.Picture1->resize(200, 14);
+  w.ShowItemInfo(id);
+  EXPECT_TRUE(w.Picture1->printedLines().first().startsWith(" ( 400 x 100 )"));
+}
+
+TEST_F(InfoPanelWindowTest, AVectorMaterialIsDrawnFromItsFile) {
+  MainGUI& w = start();
+  // A blue square on the right half of a 100 x 50 image.
+  const int32_t id = Add(SolidKvg(temp / "half.kvg", 100, 50, 50, 0, 100, 50, KvgColor(0, 0, 255)), "kvg");
+  w.Picture1->resize(200, 114);
+  w.ShowItemInfo(id);
+  const QImage panel = w.Picture1->grab().toImage();
+  // Scaled to 200 x 100 at y 14: the square covers x 100..199.
+  EXPECT_TRUE(Near(panel.pixelColor(150, 64), Qt::blue));
+  EXPECT_FALSE(Near(panel.pixelColor(50, 64), Qt::blue));
+  if (::testing::Test::HasFailure()) SaveGrab(w.Picture1, "info-panel-vector");
+}
+
+TEST_F(InfoPanelWindowTest, SoundFactsAndPlayAndStopThroughTheSoundPlayer) {
+  MainGUI& w = start();
+  const fs::path wav = temp / "voice.wav";
+  SaveBytes(wav, sound::Wave(1, 48000, 16, sound::Bytes(400, 0)));
+  const int32_t id = Add(wav, "wav");
+  const int32_t folder = Add({}, "folder");
+  desktop.sound.calls.clear();
+  w.ShowItemInfo(id);
+  const QStringList lines = w.Picture1->printedLines();
+  ASSERT_GE(lines.size(), 6);
+  EXPECT_EQ(lines[0], "サウンド : voice.wav");
+  EXPECT_EQ(lines[1], "[ PCM 16bit 48000Hz モノラル ]");
+  EXPECT_EQ(lines[2], "　※このｻﾝﾌﾟﾘﾝｸﾞﾚｰﾄのサウンドは");
+  EXPECT_FALSE(w.Command1->isHidden());
+  EXPECT_FALSE(w.Command2->isHidden());
+  EXPECT_TRUE(w.Command3->isHidden());
+
+  QTest::mouseClick(w.Command1, Qt::LeftButton);
+  EXPECT_EQ(desktop.sound.calls.back(), "play " + QString::fromStdString(wav.string()));
+  EXPECT_FALSE(w.Command1->isEnabled());  // no second play before stop
+  EXPECT_TRUE(w.Command2->isEnabled());
+  QTest::mouseClick(w.Command2, Qt::LeftButton);
+  EXPECT_EQ(desktop.sound.calls.back(), "stop");
+  EXPECT_TRUE(w.Command1->isEnabled());
+  EXPECT_FALSE(w.Command2->isEnabled());
+
+  // Showing another item while the sound plays stops it.
+  QTest::mouseClick(w.Command1, Qt::LeftButton);
+  ASSERT_TRUE(desktop.sound.playing);
+  w.ShowItemInfo(folder);
+  EXPECT_FALSE(desktop.sound.playing);
+  EXPECT_TRUE(w.Command1->isHidden());
+  EXPECT_TRUE(w.Command1->isEnabled());
+  EXPECT_EQ(w.Picture1->printedLines()[0], "フォルダ : [フォルダ1]");
+}
+
+TEST_F(InfoPanelWindowTest, TheSpriteButtonOpensTheSpritesTimeline) {
+  MainGUI& w = start();
+  const int32_t sprite = Add({}, "sprite");
+  FileListModule::Current().cursorRow = 1;
+  w.PictFileList_Click();
+  ASSERT_FALSE(w.Command3->isHidden());
+  QTest::mouseClick(w.Command3, Qt::LeftButton);
+  EXPECT_EQ(GUICore::State().shownTimeline, GUICore::FindTimelineOfSprite(sprite));
+  w.ShowItemInfo(0);
+  EXPECT_EQ(w.Picture1->printedLines()[0], "No File");
+}
+
+TEST(KvgPainterTest, GradientsAndOutlinesFollowTheFile) {
+  ShapeModule::KvgImage image;
+  image.count = 1;
+  ShapeModule::KvgShape s;
+  for (auto [x, y] : {std::pair{0, 0}, {2000, 0}, {2000, 1000}, {0, 1000}}) s.points.push_back({x, y, 0});
+  s.lastPoint = 3;
+  s.closed = true;
+  s.fillKind = ShapeModule::kFillLinear;
+  s.color1 = KvgColor(255, 0, 0);
+  s.color2 = KvgColor(0, 0, 255);
+  s.centerX = 1000;
+  s.centerY = 500;
+  s.scaleX = s.scaleY = 2000.0f / 32768.0f;
+  s.outline = 1;
+  s.lineWidth = 40;
+  s.lineColor = KvgColor(0, 0, 0);
+  image.shapes.push_back(s);
+  QImage canvas(100, 50, QImage::Format_RGB32);
+  canvas.fill(Qt::white);
+  {
+    QPainter p(&canvas);
+    gui::PaintKvg(p, image, QSizeF(100, 50), QRectF(0, 0, 100, 50));
+  }
+  const QColor left = canvas.pixelColor(8, 25), right = canvas.pixelColor(92, 25);
+  EXPECT_GT(left.red(), 200);
+  EXPECT_LT(left.blue(), 60);
+  EXPECT_GT(right.blue(), 200);
+  EXPECT_LT(right.red(), 60);
+  EXPECT_LT(canvas.pixelColor(50, 0).lightness(), 60);  // the outline
+}
+
+}  // namespace
+}  // namespace tesmiro::testing
