@@ -13,6 +13,8 @@
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
 #include "ui/main/main_gui.h"
+#include "ui/main/material_property.h"
+#include "ui/main/store_property_command.h"
 
 int main(int argc, char** argv) {
   using namespace tesmiro;
@@ -30,6 +32,7 @@ int main(int argc, char** argv) {
   const gui::DesktopServices desktop = gui::QtDesktopServices();
   core::Installation core({paths, ports.services(), desktop.fileDialogs});
   EventListModule::ScopedSystemColors palette([](int32_t index) { return gui::SystemColor(index); });
+  gui::ScopedMaterialProperties materialDialog(gui::StoreDialogProperties());
 
   // The one argument is a project path; a path with blanks that reached us
   // split into several arguments is joined again.

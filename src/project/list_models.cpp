@@ -7,6 +7,8 @@
 #include "platform/encoding.h"
 #include "platform/ui.h"
 #include "project/file_list_view.h"
+#include "project/event_list_input.h"
+#include "project/event_list_tabs.h"
 #include "project/model.h"
 
 namespace tesmiro {
@@ -173,6 +175,9 @@ EventListRow EndRow() {
   EventListRow row;
   row.itemId = -1;
   row.startFrame = -1;
+  EventRowText text;
+  text.kind = kEndRowKindText;
+  row.text.set(std::move(text));
   return row;
 }
 
@@ -197,13 +202,19 @@ void FillRow(EventListRow& row, const EventRecord& event, bool selected) {
   row.itemId = event.itemId;
   row.frameCount = event.frameCount;
   row.depth = event.depth;
+  row.text.reset();
   row.selected = selected ? -1 : 0;
 }
 
 }  // namespace
 
 State& Current() { return gState; }
-void ResetState() { gState = State{}; }
+void ResetState() {
+  gState = State{};
+  // The tab strip's held tab and the wheel's hook and notches go with the view.
+  TabMouseFinish();
+  BasWheelMouse::Reset();
+}
 
 int32_t RowCount() { return static_cast<int32_t>(gState.rows.size()); }
 
@@ -324,28 +335,13 @@ RenumberBatch::~RenumberBatch() {
   if (--gBatchDepth == 0) RenumberFrames();
 }
 
-bool EnsureCurrentVisible() {
-  int32_t visible = std::max(1, gState.visibleRows);
-  int32_t top = gState.scrollTop;
-  if (gState.currentRow < top) {
-    top = gState.currentRow;
-  } else if (gState.currentRow >= top + visible) {
-    top = gState.currentRow - visible + 1;
-  }
-  if (top == gState.scrollTop) return false;
-  gState.scrollTop = std::max(0, top);
-  DrawEventList();
-  return true;
-}
-
-void UpdateEventScrollBars() {
-  int32_t maxTop = std::max(0, RowCount() - std::max(1, gState.visibleRows));
-  gState.scrollTop = std::clamp(gState.scrollTop, 0, maxTop);
-}
-
 void DrawEventList() {
-  gState.selCount = static_cast<int32_t>(
-      std::count_if(gState.rows.begin(), gState.rows.end(), [](const EventListRow& r) { return r.selected != 0; }));
+  // Only a list with events and rows in view has a selection to count.
+  gState.selCount = 0;
+  if (RowCount() > 1 && ScrollValue() <= RowCount()) {
+    gState.selCount = static_cast<int32_t>(
+        std::count_if(gState.rows.begin(), gState.rows.end(), [](const EventListRow& r) { return r.selected != 0; }));
+  }
   ui::Current().windows->eventsChanged();
 }
 

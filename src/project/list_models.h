@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "project/event_list_rows.h"
+#include "project/event_list_view.h"
 #include "project/one_based.h"
 #include "project/records.h"
 
@@ -28,6 +30,10 @@ struct EventListRow {
   int32_t frameCount = 0;
   int32_t depth = 0;
   std::string frameText;  // start frame right-aligned in 5, or empty
+  // The other columns and the look, made when the row is first shown or
+  // read (EventListModule::RowText), so that loading a long timeline formats
+  // nothing it does not show.
+  EventListModule::RowTextSlot text;
   int16_t selected = 0;  // 0 / -1
 };
 
@@ -75,12 +81,16 @@ struct State {
   // Row i shows working event i + 1; the last row is the end row. From 0.
   std::vector<EventListRow> rows;
   int32_t currentRow = 0;
-  int32_t anchorRow = 0;
+  int32_t anchorRow = 0;  // where Shift (keys, mouse) and drags extend from
   int32_t selCount = 0;
-  bool mouseSelecting = false;
-  int32_t scrollTop = 0;  // first visible row (the window sets visibleRows)
-  int32_t visibleRows = 1;
-  int32_t hScroll = 0;
+  bool mouseSelecting = false;  // a button went down on a row and is not up yet
+  bool paintValue = false;  // what a drag writes into the selected flags
+  int32_t lastRow = 0;  // the row under the pointer at the last mouse event
+  int32_t scrollTop = 0;  // first visible row: the vertical bar's value - 1
+  int32_t hScroll = 0;  // the horizontal bar's value (pixels)
+  EventListGeometry geometry;
+  ScrollBarRange vBar;
+  ScrollBarRange hBar{0, 1, false};
 };
 
 State& Current();
@@ -118,8 +128,11 @@ class RenumberBatch {
   RenumberBatch(const RenumberBatch&) = delete;
   RenumberBatch& operator=(const RenumberBatch&) = delete;
 };
-// Scrolls so that the current row is visible; true when it scrolled.
+// Scrolls so that the current row is fully visible; true when it scrolled
+// (and repainted). The scroll rules live in event_list_view.cpp.
 bool EnsureCurrentVisible();
+// The vertical range from the row count and the list's height; the
+// horizontal range shrinks to the bar's value (paints widen it again).
 void UpdateEventScrollBars();
 void DrawEventList();
 // Indices (1-based working events) of the selected rows, end row excluded.

@@ -170,6 +170,8 @@ void ShowTimeline(int32_t target, bool byId) {
   if (found) {
     rows.scrollTop = savedScroll;
     EventListModule::UpdateEventScrollBars();
+    // The rows were painted before the tab's scroll position came back.
+    EventListModule::DrawEventList();
   }
   windows->eventListClicked();
 }

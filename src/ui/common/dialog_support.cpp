@@ -1,6 +1,7 @@
 #include "ui/common/dialog_support.h"
 
 #include <QAbstractButton>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QShortcut>
 #include <QWidget>
@@ -10,6 +11,28 @@
 #include "ui/common/services.h"
 
 namespace tesmiro::gui {
+namespace {
+
+ScopedModalRunner::Runner& ModalRunner() {
+  static ScopedModalRunner::Runner runner;
+  return runner;
+}
+
+// Moves (and, when larger than the area, shrinks) the window so that its
+// outer rectangle, placed at `at`, lies inside the area.
+void FitWindow(QWidget* window, const QPoint& at, const QRect& area) {
+  const QSize frame = window->frameGeometry().size();
+  const QRect fitted = FitInside(QRect(at, frame), area);
+  window->move(fitted.topLeft());
+  if (fitted.size() != frame) {
+    // Even a dialog of fixed size gives way to a smaller screen.
+    const QSize inner = fitted.size() - (frame - window->size());
+    window->setMinimumSize(window->minimumSize().boundedTo(inner));
+    window->resize(inner);
+  }
+}
+
+}  // namespace
 
 QRect FitInside(const QRect& window, const QRect& area) {
   QRect r = window;
@@ -23,14 +46,16 @@ QRect FitInside(const QRect& window, const QRect& area) {
 }
 
 void PlaceFromTwips(QWidget* window, double leftTwips, double topTwips) {
-  const QPoint at(TwipsToPixels(leftTwips), TwipsToPixels(topTwips));
-  const QSize frame = window->frameGeometry().size();
-  const QRect fitted = FitInside(QRect(at, frame), Desktop().placement->workArea(at));
-  window->move(fitted.topLeft());
-  if (fitted.size() != frame) {
-    const QSize margins = frame - window->size();
-    window->resize(fitted.size() - margins);
-  }
+  PlaceAt(window, QPoint(TwipsToPixels(leftTwips), TwipsToPixels(topTwips)));
+}
+
+void PlaceAt(QWidget* window, const QPoint& globalPos) {
+  FitWindow(window, globalPos, Desktop().placement->workArea(globalPos));
+}
+
+void KeepInsideWorkArea(QWidget* window) {
+  const QRect frame = window->frameGeometry();
+  FitWindow(window, frame.topLeft(), Desktop().placement->workArea(frame.center()));
 }
 
 void StoreTwips(const QWidget* window, int32_t& leftTwips, int32_t& topTwips) {
@@ -46,6 +71,19 @@ void RouteEscapeTo(QWidget* dialog, QAbstractButton* button) {
     if (button->isEnabled()) button->click();
   });
 }
+
+int ExecModal(QDialog& dialog) {
+  if (ModalRunner()) return ModalRunner()(dialog);
+  return dialog.exec();
+}
+
+bool Accepted(int resultCode) { return resultCode == QDialog::Accepted; }
+
+ScopedModalRunner::ScopedModalRunner(Runner runner) : previous_(std::move(ModalRunner())) {
+  ModalRunner() = std::move(runner);
+}
+
+ScopedModalRunner::~ScopedModalRunner() { ModalRunner() = std::move(previous_); }
 
 GreyCheckBox::GreyCheckBox(QWidget* parent) : QCheckBox(parent) { setTristate(true); }
 GreyCheckBox::GreyCheckBox(const QString& text, QWidget* parent) : QCheckBox(text, parent) { setTristate(true); }

@@ -1,9 +1,13 @@
 #pragma once
 // Small helpers every dialog uses.
 #include <QCheckBox>
+#include <QPoint>
 #include <QRect>
+#include <functional>
+#include <optional>
 
 class QAbstractButton;
+class QDialog;
 class QWidget;
 
 namespace tesmiro::gui {
@@ -15,12 +19,42 @@ QRect FitInside(const QRect& window, const QRect& area);
 // Moves a window to a stored position (twips of its outer top-left corner),
 // kept wholly inside the work area of the screen that holds that point.
 void PlaceFromTwips(QWidget* window, double leftTwips, double topTwips);
+// Moves a window's outer top-left corner to a screen point (pixels), kept
+// wholly inside the work area of the screen that holds that point.
+void PlaceAt(QWidget* window, const QPoint& globalPos);
+// Brings a shown window back inside the work area of its screen, now that
+// its frame is known (a stored place may predate the frame).
+void KeepInsideWorkArea(QWidget* window);
 // The window's outer top-left corner in twips, for storing.
 void StoreTwips(const QWidget* window, int32_t& leftTwips, int32_t& topTwips);
 
 // Escape in the dialog clicks this button (its Cancel or Close), so that
 // closing with Escape runs the same handler as the button.
 void RouteEscapeTo(QWidget* dialog, QAbstractButton* button);
+
+// Runs a modal dialog and returns its result code. Every modal dialog of
+// the program goes through here, so that tests can act on a dialog (fill
+// it, press its buttons) without entering its event loop.
+int ExecModal(QDialog& dialog);
+// What the dialog hands back after OK (read by `read` while the dialog
+// still exists), or nullopt when it was cancelled.
+template <typename Read>
+auto ModalResult(QDialog& dialog, Read read) -> std::optional<decltype(read())>;
+
+// Replaces ExecModal's event loop for its lifetime (tests): the runner gets
+// each dialog instead and answers its result code. The previous runner
+// comes back when it ends.
+class ScopedModalRunner {
+ public:
+  using Runner = std::function<int(QDialog&)>;
+  explicit ScopedModalRunner(Runner runner);
+  ~ScopedModalRunner();
+  ScopedModalRunner(const ScopedModalRunner&) = delete;
+  ScopedModalRunner& operator=(const ScopedModalRunner&) = delete;
+
+ private:
+  Runner previous_;
+};
 
 // A check box with the "leave unchanged" third state of multiple
 // selections: the program sets 0, 1 or 2 (grey); the user's clicks only
@@ -37,5 +71,13 @@ class GreyCheckBox : public QCheckBox {
  protected:
   void nextCheckState() override;
 };
+
+bool Accepted(int resultCode);
+
+template <typename Read>
+auto ModalResult(QDialog& dialog, Read read) -> std::optional<decltype(read())> {
+  if (!Accepted(ExecModal(dialog))) return std::nullopt;
+  return read();
+}
 
 }  // namespace tesmiro::gui

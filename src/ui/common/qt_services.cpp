@@ -95,11 +95,15 @@ void QtWindowServices::storeChanged() {
 }
 
 void QtWindowServices::eventsChanged() {
-  if (MainGUI* w = MainGUI::instance()) w->PictEventList->update();
+  if (MainGUI* w = MainGUI::instance()) w->DrawEventList();
 }
 
 void QtWindowServices::drawTabsAndHeader() {
-  if (MainGUI* w = MainGUI::instance()) w->ListEventHead->update();
+  if (MainGUI* w = MainGUI::instance()) w->DrawTabsAndHeader();
+}
+
+void QtWindowServices::eventListClicked() {
+  if (MainGUI* w = MainGUI::instance()) w->PictEventList_Click();
 }
 
 void QtWindowServices::setTimelineHeader(const std::string&, uint32_t) { drawTabsAndHeader(); }

@@ -15,6 +15,8 @@
 #include "project/model.h"
 #include "project/preferences.h"
 #include "ui/common/dialog_support.h"
+#include "ui/common/services.h"
+#include "ui/dialogs/colour_picker.h"
 #include "ui/common/qt_text.h"
 
 namespace tesmiro::gui {
@@ -52,6 +54,12 @@ ProjectDialog::ProjectDialog(QWidget* owner) : QDialog(owner) {
   setObjectName(QStringLiteral("ProjectDialog"));
   setWindowTitle(QStringLiteral("プロジェクトのプロパティ"));
   setFont(PanelFont(9));
+  pickColour = [](QWidget* parent, std::array<int, 3> rgb) -> std::optional<std::array<int, 3>> {
+    auto chosen = ColorDialog::pick(parent, Rgba{rgb[0], rgb[1], rgb[2], 255}, false,
+                                    Desktop().placement->cursorPos());
+    if (!chosen) return std::nullopt;
+    return std::array<int, 3>{chosen->red, chosen->green, chosen->blue};
+  };
   // A modal window first closes the modeless ones that hold parts of the model.
   auto* windows = ui::Current().windows;
   windows->unloadEventDialog();

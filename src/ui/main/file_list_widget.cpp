@@ -6,16 +6,15 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QScrollBar>
 #include <QUrl>
-#include <QWheelEvent>
 #include <algorithm>
 
 #include "project/file_list_input.h"
 #include "project/file_list_view.h"
 #include "project/list_models.h"
 #include "project/preferences.h"
+#include "ui/common/icon_strip.h"
 #include "ui/common/qt_text.h"
 #include "ui/main/main_gui.h"
 
@@ -25,7 +24,6 @@ namespace {
 namespace FL = FileListModule;
 
 constexpr int kPointSize = 9;
-constexpr int kWheelNotch = 120;
 
 int Buttons(Qt::MouseButton button) {
   switch (button) {
@@ -51,81 +49,10 @@ void Text(QPainter& p, const QFontMetrics& fm, int x, int top, const std::string
   p.drawText(x, top + fm.ascent(), ToQ(text));
 }
 
-// A picture of the kind in a 16 x 16 cell.
-void DrawIcon(QPainter& p, int cell) {
-  p.save();
-  p.translate(cell * 16, 0);
-  p.setRenderHint(QPainter::Antialiasing);
-  const QPen outline(QColor(60, 60, 60));
-  switch (cell) {
-    case 0:  // picture
-      p.fillRect(2, 3, 12, 10, QColor(150, 200, 255));
-      p.setBrush(QColor(70, 160, 70));
-      p.setPen(Qt::NoPen);
-      p.drawPolygon(QPolygon({QPoint(2, 13), QPoint(7, 7), QPoint(14, 13)}));
-      p.setPen(outline);
-      p.setBrush(Qt::NoBrush);
-      p.drawRect(2, 3, 12, 10);
-      break;
-    case 1:  // sound
-      p.setPen(Qt::NoPen);
-      p.setBrush(QColor(40, 40, 40));
-      p.drawEllipse(QRectF(3, 10, 5, 4));
-      p.drawRect(7, 2, 2, 10);
-      p.drawRect(7, 2, 6, 2);
-      break;
-    case 2:  // text
-      p.setPen(outline);
-      p.setBrush(Qt::white);
-      p.drawRect(2, 2, 12, 12);
-      p.drawLine(5, 5, 11, 5);
-      p.drawLine(5, 8, 11, 8);
-      p.drawLine(5, 11, 9, 11);
-      break;
-    case 3:  // sprite
-      p.setPen(outline);
-      p.setBrush(QColor(255, 190, 90));
-      p.drawRect(2, 3, 12, 10);
-      p.drawLine(6, 3, 6, 13);
-      p.drawLine(10, 3, 10, 13);
-      break;
-    case 4: {  // vector image
-      QPainterPath curve;
-      curve.moveTo(2, 13);
-      curve.cubicTo(4, 0, 12, 16, 14, 3);
-      p.setPen(QPen(QColor(140, 60, 180), 2));
-      p.drawPath(curve);
-      break;
-    }
-    case 5:  // video
-      p.fillRect(2, 3, 12, 10, QColor(50, 50, 50));
-      for (int y : {4, 7, 10}) {
-        p.fillRect(3, y, 2, 2, Qt::white);
-        p.fillRect(11, y, 2, 2, Qt::white);
-      }
-      break;
-    case 6:  // closed folder
-    case 7: {  // open folder
-      p.setPen(outline);
-      p.setBrush(QColor(240, 200, 80));
-      p.drawRect(1, 4, 13, 9);
-      p.drawRect(1, 3, 5, 1);
-      if (cell == 7) {
-        p.setBrush(QColor(255, 225, 130));
-        p.drawPolygon(QPolygon({QPoint(3, 7), QPoint(15, 7), QPoint(13, 13), QPoint(1, 13)}));
-      }
-      break;
-    }
-    default:
-      break;
-  }
-  p.restore();
-}
-
 }  // namespace
 
 FileListWidget::FileListWidget(MainGUI* owner, QWidget* parent)
-    : QWidget(parent), owner_(owner), icons_(IconStrip()) {
+    : QWidget(parent), owner_(owner) {
   setObjectName("PictFileList");
   setFocusPolicy(Qt::StrongFocus);
   setAcceptDrops(true);
@@ -137,14 +64,6 @@ FileListWidget::FileListWidget(MainGUI* owner, QWidget* parent)
 }
 
 FileListWidget::~FileListWidget() { FL::CurrentView().measure = nullptr; }
-
-QPixmap FileListWidget::IconStrip() {
-  QPixmap strip(128, 16);
-  strip.fill(Qt::transparent);
-  QPainter p(&strip);
-  for (int cell = 0; cell < 8; ++cell) DrawIcon(p, cell);
-  return strip;
-}
 
 void FileListWidget::attachScrollBars(QScrollBar* vertical, QScrollBar* horizontal) {
   vertical_ = vertical;
@@ -226,7 +145,8 @@ void FileListWidget::paintEvent(QPaintEvent*) {
       if (row.expander < 0) p.drawLine(x + 4, row.y + 6, x + 4, row.y + 10);
     }
     if (row.iconCell >= 0) {
-      p.drawPixmap(x + FL::kIconOffset, row.y, icons_, row.iconCell * FL::kIconSize, 0, FL::kIconSize,
+      // The strip both lists share (the user's, when the preferences name one).
+      p.drawPixmap(x + FL::kIconOffset, row.y, IconStrip(), row.iconCell * FL::kIconSize, 0, FL::kIconSize,
                    FL::kIconSize);
     }
     Text(p, fm, x + FL::kCaptionOffset, row.y + FL::kTextTop, row.caption);
@@ -284,18 +204,6 @@ void FileListWidget::keyReleaseEvent(QKeyEvent* e) {
   const KeyCode k = MapKey(*e);
   if (k.code == 0 || e->isAutoRepeat()) return QWidget::keyReleaseEvent(e);
   owner_->PictFileList_KeyUp(k.code, k.shift);
-}
-
-void FileListWidget::wheelEvent(QWheelEvent* e) {
-  // Touchpads send small steps: they scroll once they add up to a notch.
-  wheelAngle_ += e->angleDelta().y();
-  const int notches = wheelAngle_ / kWheelNotch;
-  wheelAngle_ -= notches * kWheelNotch;
-  if (notches != 0) {
-    const int rows = std::clamp(Prefs::Current().mouseWheelScroll, 1, 16);
-    FL::ScrollFileListBy(-notches * rows);
-  }
-  e->accept();
 }
 
 void FileListWidget::focusInEvent(QFocusEvent*) { owner_->PictFileList_GotFocus(); }

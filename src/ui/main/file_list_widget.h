@@ -3,7 +3,6 @@
 // Both paint what the core planned (FileListModule) and hand their input to
 // the main window's handlers, in the order the handlers expect: press,
 // release, click, double click, release.
-#include <QPixmap>
 #include <QRect>
 #include <QWidget>
 #include <optional>
@@ -28,9 +27,6 @@ class FileListWidget : public QWidget {
   // The client width the rows use (the vertical bar stands at the right).
   int rowsWidth() const;
 
-  // The 128 x 16 strip of kind icons, eight cells.
-  static QPixmap IconStrip();
-
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -40,7 +36,6 @@ class FileListWidget : public QWidget {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
-  void wheelEvent(QWheelEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -54,8 +49,6 @@ class FileListWidget : public QWidget {
   MainGUI* owner_;
   QScrollBar* vertical_ = nullptr;
   QScrollBar* horizontal_ = nullptr;
-  QPixmap icons_;
-  int wheelAngle_ = 0;  // angle not yet turned into whole notches
   bool pressed_ = false;
   bool syncing_ = false;
 };

@@ -33,9 +33,11 @@ class ScopedRecentFilesHook;
 
 namespace tesmiro::gui {
 
+class EventListView;
 class FileListHeader;
 class PrintCanvas;
 class SplitterHandle;
+class WheelHook;
 class SplashWindow;
 
 class MainGUI : public QMainWindow {
@@ -130,6 +132,45 @@ class MainGUI : public QMainWindow {
   // bars move into it, objectName and geometry are kept.
   void replaceFileList(QWidget* list);
   void replaceEventList(QWidget* list);
+
+  // ---- event list (main_gui_event_list.cpp) -------------------------------
+  // The list's widget (PictEventList) once it replaced the placeholder.
+  EventListView* eventListView() const;
+  // Repaint requests of the core: the rows, the tab strip with the heads.
+  void DrawEventList();
+  void DrawTabsAndHeader();
+  void PictEventList_MouseDown(int button, int shift, int x, int y);
+  void PictEventList_MouseMove(int button, int shift, int x, int y);
+  void PictEventList_MouseUp(int button, int shift, int x, int y);
+  void PictEventList_DblClick();
+  // True when the key was a navigation key of the list.
+  bool PictEventList_KeyDown(int keyCode, int shift);
+  void PictEventList_KeyUp(int keyCode, int shift);
+  void PictEventList_KeyPress(int ascii);
+  void PictEventList_Resize();
+  void VScroll2_Change(int value);
+  void HScroll2_Change(int value);
+  void ListEventHead_MouseDown(int button, int shift, int x, int y);
+  void ListEventHead_MouseMove(int button, int shift, int x, int y);
+  void ListEventHead_MouseUp(int button, int shift, int x, int y);
+  void ListEventHead_DblClick();
+  void mnuSpriteTagClose_Click();
+  void mnuEventSelect_Click(int k);
+  void ListEventAddAction();
+  void ListEventCopy();
+  void ListEventCut();
+  void ListEventPaste();
+  void ListEventDelete();
+  // Fills mnuEventSelectRoot with the sprites; the entry of the shown
+  // timeline, or null when the project has no sprite timeline.
+  QAction* BuildSpriteMenu();
+  // The wheel goes to the list that has the focus; the file list joins it.
+  WheelHook* wheelHook = nullptr;
+
+  // ---- event property dialog (its area's file) ----------------------------
+  bool eventPropertyVisible() const;
+  void ListEventProperty();
+  void ListEventPropertyLoad();
 
   // ---- script panel and its windows' menu entries (main_gui_script.cpp) ---
   void Text1_Change();

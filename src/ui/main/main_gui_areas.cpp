@@ -7,14 +7,11 @@
 
 namespace tesmiro::gui {
 
-void MainGUI::setupEventListArea() {}
 void MainGUI::setupPreviewArea() {}
 void MainGUI::setupDialogArea() {}
 
-void MainGUI::PictEventList_Click() {}
-void MainGUI::PictEventList_GotFocus() {}
-void MainGUI::PictEventList_LostFocus() {}
-void MainGUI::ListEventStepValue(int) {}
-void MainGUI::ListEventStepTargets(int) {}
+bool MainGUI::eventPropertyVisible() const { return false; }
+void MainGUI::ListEventProperty() {}
+void MainGUI::ListEventPropertyLoad() {}
 
 }  // namespace tesmiro::gui

@@ -12,6 +12,7 @@
 #include "media/image/get_image.h"
 #include "media/vector/kvg.h"
 #include "project/build_lock.h"
+#include "project/event_list_input.h"
 #include "project/file_list_input.h"
 #include "project/file_list_view.h"
 #include "project/gui_core.h"
@@ -32,6 +33,7 @@
 #include "ui/main/main_gui.h"
 #include "ui/main/material_property.h"
 #include "ui/main/print_canvas.h"
+#include "ui/main/wheel_hook.h"
 
 namespace tesmiro::gui {
 namespace {
@@ -91,6 +93,8 @@ void MainGUI::setupFileListArea() {
   auto* list = new FileListWidget(this);
   replaceFileList(list);
   list->attachScrollBars(VScroll1, HScroll1);
+  // The wheel scrolls whichever list has the focus.
+  wheelHook->addList(BasWheelMouse::kFileList, list, [](int rows) { FL::ScrollFileListBy(rows); });
 
   auto* header = new FileListHeader(this, ListJpegStoreHead->parentWidget());
   header->setGeometry(ListJpegStoreHead->geometry());
@@ -190,6 +194,7 @@ void MainGUI::PictFileList_GotFocus() {
   mnuEditUndo->setEnabled(GUICore::CanStoreUndo());
   mnuEditRedo->setEnabled(GUICore::CanStoreRedo());
   FL::SetFocused(true);
+  WheelHook::take(BasWheelMouse::kFileList);
 }
 
 void MainGUI::refreshStoreEditItems() {
@@ -202,6 +207,7 @@ void MainGUI::PictFileList_LostFocus() {
   mnuEditUndo->setEnabled(false);
   mnuEditRedo->setEnabled(false);
   FL::SetFocused(false);
+  if (BasWheelMouse::HookedControl() == BasWheelMouse::kFileList) BasWheelMouse::UnhookWheel();
 }
 
 void MainGUI::PictFileList_OLEDragOver(int y) { FileListInput::DropOver(y); }

@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include "platform/ui.h"
+#include "project/event_commands.h"
 #include "project/events.h"
 #include "project/list_models.h"
 #include "project/model.h"
@@ -231,13 +232,7 @@ void MainGUI::mnuEvent_Click() {
   }
 }
 
-void MainGUI::mnuSelAllEvent_Click() {
-  auto& rows = EventListModule::Current().rows;
-  if (rows.size() >= 2) {
-    for (size_t i = 0; i + 1 < rows.size(); ++i) rows[i].selected = -1;
-  }
-  EventListModule::DrawEventList();
-}
+void MainGUI::mnuSelAllEvent_Click() { EventCommands::SelectAll(); }
 
 // Once, or (with AlwaysEventSync) a lasting check that the event list's
 // click handler follows.

@@ -191,6 +191,10 @@ TEST_F(FileListCommandsTest, TheWheelScrollsWholeNotchesOfTheConfiguredRows) {
   MainGUI& w = start();
   for (int i = 0; i < 40; ++i) Add(temp / ("p" + std::to_string(i) + ".png"), "png");
   Prefs::Current().mouseWheelScroll = 3;
+  // The wheel scrolls the list that has the focus.
+  QApplication::setActiveWindow(&w);
+  w.PictFileList->setFocus();
+  Settle();
   auto wheel = [&](int angle) {
     QWheelEvent e(QPointF(20, 20), w.PictFileList->mapToGlobal(QPointF(20, 20)), QPoint(), QPoint(0, angle),
                   Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);

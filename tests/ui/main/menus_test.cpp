@@ -71,11 +71,15 @@ TEST_F(MenusTest, UndoAndRedoGoToTheFocusedList) {
   w.mnuEditRedo->trigger();
   EXPECT_EQ(GUICore::EventCount(), 1);
 
+  // Leaving the event list turned its items off; opening the Edit menu
+  // sets them for the list that has the focus now.
   w.PictFileList->setFocus();
+  w.mnuEvent_Click();
   w.mnuEditUndo->trigger();
   EXPECT_EQ(GUICore::State().store.count(), 0);
   EXPECT_EQ(GUICore::EventCount(), 1);
   EXPECT_EQ(QApplication::focusWidget(), w.PictFileList);
+  w.mnuEvent_Click();
   w.mnuEditRedo->trigger();
   EXPECT_EQ(GUICore::State().store.count(), 1);
 }
@@ -106,6 +110,7 @@ TEST_F(MenusTest, SyncSelectsTheMaterialOfTheCurrentEvent) {
   GUICore::InsertEvent(e, 0);
   EventListModule::LoadRows();
   EventListModule::Current().currentRow = 0;
+  w.mnuEvent_Click();  // opening the Edit menu sets its items for the current event
   w.mnuEventSync->trigger();
   EXPECT_EQ(FileListModule::GetJpegListID(FileListModule::Current().cursorRow), b);
   EXPECT_FALSE(w.mnuEventSync->isChecked());

@@ -36,8 +36,12 @@ QAction* RecordingPopups::exec(QMenu* menu, const QPoint&, QAction* defaultActio
   if (choices.empty()) return nullptr;
   const QString want = choices.front();
   choices.pop_front();
-  for (QAction* a : menu->actions())
-    if (!want.isEmpty() && (a->objectName() == want || a->text() == want)) return a;
+  for (QAction* a : menu->actions()) {
+    if (want.isEmpty() || (a->objectName() != want && a->text() != want)) continue;
+    // As a real menu does: the chosen entry runs (when enabled) before exec returns.
+    a->trigger();
+    return a;
+  }
   return nullptr;
 }
 

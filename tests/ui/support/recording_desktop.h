@@ -39,7 +39,8 @@ class RecordingFileDialogs final : public DialogModule::FileDialogService {
   void cancel() { answers.push_back(std::nullopt); }
 };
 
-// Chooses the entry whose objectName (or text) is queued; "" dismisses.
+// Chooses the entry whose objectName (or text) is queued and triggers it, as
+// QMenu::exec does; "" dismisses.
 class RecordingPopups final : public gui::PopupMenus {
  public:
   QAction* exec(QMenu* menu, const QPoint& globalPos, QAction* defaultAction) override;

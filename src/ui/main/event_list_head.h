@@ -1,0 +1,44 @@
+#pragma once
+// The box over the event list (ListEventHead): the strip of timeline tabs
+// (when shown) and the column heads, scrolled with the list. Mouse events go
+// to the main window's handlers; it holds no model state.
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "project/event_list_tabs.h"
+
+namespace tesmiro::gui {
+
+class EventListHead : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit EventListHead(QWidget* parent = nullptr);
+
+  // Lays the tabs out again (their edges are what the mouse hits) and
+  // repaints.
+  void drawTabsAndHeader();
+  // A caption cut with "..." to fit the width in this box's font.
+  std::string fitText(const std::string& text, int width) const;
+
+  std::function<void(int button, int shift, int x, int y)> onMouseDown;
+  std::function<void(int button, int shift, int x, int y)> onMouseMove;
+  std::function<void(int button, int shift, int x, int y)> onMouseUp;
+  std::function<void()> onDblClick;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  void drawTab(QPainter& p, const EventListModule::TabFace& tab, bool bare);
+
+  EventListModule::TabStripLayout layout_;
+};
+
+}  // namespace tesmiro::gui
