@@ -1,12 +1,13 @@
 // Compiling a large project with MakeSWF: 10,000 placement events of 100
 // frames each, laid over the same 100 frames by rollbacks so that every
-// frame holds 10,000 placements. The material is a vector item whose file
-// does not exist, so no media is encoded: the figure is the event compiler,
-// the display-list writer and the file assembly alone.
+// frame holds 10,000 placements. The material is a vector square of one
+// shape, so next to no media is encoded: the figure is the event compiler,
+// the display-list writer and the file assembly.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "compiler/movie_compiler.h"
@@ -24,9 +25,14 @@ void MakeProject(const std::filesystem::path& folder) {
   GUICore::State().paths = AppPaths::InFolder(folder);
   GUICore::NewProject();
   GUICore::Model& m = GUICore::State();
+  // A material whose file is missing would be left out with its events.
+  const std::string kvg =
+      "KVG030\r\n320\r\n240\r\n1\r\n3,-1,20,1,-16777216,1,-16776961,0,0,0,1,1,-65536,0,0,0,0\r\n0\r\n"
+      "0,0,0\r\n0,200,0\r\n0,200,100\r\n0,0,100\r\n";
+  std::ofstream(folder / "square.kvg", std::ios::binary) << kvg;
   StoreItem square = NewStoreItem(StoreItemKind::VectorImage);
   square.id = 1;
-  square.name = (folder / "missing.kvg").string();
+  square.name = (folder / "square.kvg").string();
   m.store.push_back(square);
   for (int i = 0; i < kPlacements; ++i) {
     EventRecord e;

@@ -1,7 +1,7 @@
 // Any bytes as a project file: the reader must refuse them with a message,
-// or give a project whose cross-references hold (unique IDs up to 9999,
-// folder subtrees inside the list, each sprite linked to a timeline it
-// owns, depths in range).
+// or give a project whose cross-references hold (unique IDs, 1 to 9999 for
+// materials and negative for folders, folder subtrees inside the list, each
+// sprite linked to a timeline it owns, depths in range).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(!d.timelines.empty() && d.timelines[0].owner == 0, "main timeline");
   for (int32_t i = 1; i <= n; ++i) {
     const StoreItem& it = d.store.at(i);
-    Check(ids.insert(it.id).second && it.id != 0 && it.id <= kMaxStoreItemId, "item IDs");
+    Check(ids.insert(it.id).second && (it.isFolder() ? it.id < 0 : it.id >= 1 && it.id <= kMaxStoreItemId),
+          "item IDs");
     if (it.isFolder()) Check(it.param >= 0 && i + it.param <= n, "folder subtree");
     if (it.kind == StoreItemKind::Sprite)
       Check(it.param >= 1 && static_cast<size_t>(it.param) < d.timelines.size() &&

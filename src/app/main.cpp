@@ -1,6 +1,8 @@
 // Tesmiro: the program. Makes the application, finds the program's folders,
 // installs the core's host services and opens the main window on the
 // project named on the command line, if any.
+#include <unistd.h>
+
 #include <QApplication>
 #include <QStringList>
 #include <cstdio>
@@ -18,6 +20,11 @@
 
 int main(int argc, char** argv) {
   using namespace tesmiro;
+  // The preview's web view wants shared GL contexts before the application
+  // exists; as root (containers, CI) the web engine cannot start its
+  // sandbox, and without it would show nothing.
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  if (::geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tesmiro"));
   QApplication::setDesktopFileName(QStringLiteral("tesmiro"));

@@ -32,10 +32,22 @@ bool SyncBlocksWanted(int16_t mode) {
 // Depths and frame counts outside what the writer takes are pulled into
 // range, and the build is told.
 int32_t ClampWarn(int32_t value, int32_t lo, int32_t hi, const char* what) {
-  if (value >= lo && value <= hi) return value;
-  W::state().diagnostics.push_back(std::string(what) + " " + std::to_string(value) + " を " +
-                                   std::to_string(std::clamp(value, lo, hi)) + " にしました");
-  return std::clamp(value, lo, hi);
+  return W::ClampWarn(value, lo, hi, what);
+}
+
+// What a button state places: 0 (the normal item's look) when the state
+// names no item, or one the movie does not define.
+int32_t StateCharacter(int32_t itemId) {
+  if (itemId <= 0 || itemId > kMaxStoreItemId || gCompiler.leftOut.count(itemId) != 0) return 0;
+  switch (GetStoreItemByID(itemId).kind) {
+    case StoreItemKind::RasterImage:
+    case StoreItemKind::Text:
+    case StoreItemKind::Sprite:
+    case StoreItemKind::VectorImage:
+      return 2 * itemId;
+    default:
+      return 0;
+  }
 }
 
 std::string ActionText(const EventRecord& e, int32_t index) {
@@ -78,16 +90,17 @@ void CompileDisplayable(const EventRecord& e, const StoreItem& item, int k, int1
   const bool isVector = k == static_cast<int>(StoreItemKind::VectorImage);
   const bool isMorph = isVector && item.flags == 1;
 
-  bool videoOk = false;
-  if (isVideo) videoOk = materials::DefineVideoStream(item, count, item.flags != 1 && mode == kEmitMovie);
+  // A material the movie left out has no character to place.
+  if (index >= 0 && gCompiler.leftOut.count(e.itemId) != 0) return;
+  if (isVideo && !materials::DefineVideoStream(item, count, item.flags != 1 && mode == kEmitMovie)) return;
 
   if (e.buttonFlag == 1) {
     const std::string action = ActionText(e, index);
+    const int32_t down = StateCharacter(e.downItemId), over = StateCharacter(e.overItemId),
+                  hit = StateCharacter(e.hitItemId);
     const int32_t id = e.kind == kEventKindScripted
-                           ? W::WriteDefineButton2(2 * e.itemId, 2 * e.downItemId, 2 * e.overItemId,
-                                                   2 * e.hitItemId, e.kind, action, e.text2, depth)
-                           : W::WriteDefineButton(2 * e.itemId, 2 * e.downItemId, 2 * e.overItemId,
-                                                  2 * e.hitItemId, e.kind, action, e.text2, depth);
+                           ? W::WriteDefineButton2(character, down, over, hit, e.kind, action, e.text2, depth)
+                           : W::WriteDefineButton(character, down, over, hit, e.kind, action, e.text2, depth);
     if (id == 0) return;  // the writer has said why
     character = id;
   }
@@ -108,7 +121,7 @@ void CompileDisplayable(const EventRecord& e, const StoreItem& item, int k, int1
   const float rate = State().settings.frameRate;
 
   for (int32_t f = 0; f < count; ++f) {
-    if (isVideo && videoOk) materials::VideoFrame(item, f);
+    if (isVideo) materials::VideoFrame(item, f);
     const float r = EaseRatio(e.easing, f, count);
     float x = 0, y = 0;
     BuildMotionFrames(e.guideMode, e.anchors, e.startX, e.startY, e.endX, e.endY, r, x, y);
@@ -141,7 +154,9 @@ void CompileDisplayable(const EventRecord& e, const StoreItem& item, int k, int1
     W::WritePlaceObject(p);
 
     if (SyncBlocksWanted(mode)) materials::SilentStreamBlock(rate);
-    if (mode == kEmitEventPreview || !fixed) W::NextFrame();
+    // Past the movie's last possible frame every further placement would
+    // pile up in that frame; the writer has reported the overflow.
+    if ((mode == kEmitEventPreview || !fixed) && !W::NextFrame()) break;
   }
 }
 
@@ -223,8 +238,8 @@ float EaseRatio(int32_t easing, int32_t frame, int32_t total) {
 void BuildMotionFrames(int16_t guideMode, const std::vector<GuideAnchor>& anchors, int32_t startX,
                        int32_t startY, int32_t endX, int32_t endY, float r, float& x, float& y) {
   if (guideMode == static_cast<int16_t>(GuideMode::Straight) || anchors.empty()) {
-    x = static_cast<float>((static_cast<double>(endX - startX) * r + startX) * 20.0);
-    y = static_cast<float>((static_cast<double>(endY - startY) * r + startY) * 20.0);
+    x = static_cast<float>(((static_cast<double>(endX) - startX) * r + startX) * 20.0);
+    y = static_cast<float>(((static_cast<double>(endY) - startY) * r + startY) * 20.0);
     return;
   }
   if (guideMode != static_cast<int16_t>(GuideMode::Segments) && guideMode != static_cast<int16_t>(GuideMode::Smooth))
@@ -270,7 +285,8 @@ void BuildMotionFrames(int16_t guideMode, const std::vector<GuideAnchor>& anchor
   std::vector<float> total(segments, 0.0f);
   float sum = 0;
   for (size_t s = 0; s < segments; ++s) {
-    const double hx = (c[3 * s + 1].x + c[3 * s + 2].x) / 2.0, hy = (c[3 * s + 1].y + c[3 * s + 2].y) / 2.0;
+    const double hx = (static_cast<double>(c[3 * s + 1].x) + c[3 * s + 2].x) / 2.0,
+                 hy = (static_cast<double>(c[3 * s + 1].y) + c[3 * s + 2].y) / 2.0;
     sum += MathModule::Hypot(c[3 * s].x - hx, c[3 * s].y - hy) +
            MathModule::Hypot(hx - c[3 * s + 3].x, hy - c[3 * s + 3].y);
     total[s] = sum;
@@ -319,7 +335,8 @@ void InterpolateFilterState(FilterState& result, const FilterState& start, const
   result = start;
   for (size_t i = 0; i < 4; ++i) {
     result.multiply[i] = Lerp(start.multiply[i], end.multiply[i], r);
-    result.add[i] = num::RoundToInt32((end.add[i] - start.add[i]) * static_cast<double>(r) + start.add[i]);
+    result.add[i] =
+        num::RoundToInt32((static_cast<double>(end.add[i]) - start.add[i]) * static_cast<double>(r) + start.add[i]);
   }
   for (size_t i = 0; i < result.matrix.size(); ++i) result.matrix[i] = Lerp(start.matrix[i], end.matrix[i], r);
   EncodeFilterValues(result.dropShadowParams, start.dropShadowParams, end.dropShadowParams, r);

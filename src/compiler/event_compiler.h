@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "project/records.h"
@@ -42,6 +43,9 @@ std::string CollectTextsForFont(const std::string& key);
 // The event compiler's module state.
 struct EventCompilerState {
   int16_t musicSyncActive = 0;  // boolean
+  // Items whose definition the movie being written left out (a missing or
+  // unusable file): their events and button states place nothing.
+  std::unordered_set<int32_t> leftOut;
 };
 EventCompilerState& CompilerState();
 

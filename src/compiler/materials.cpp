@@ -52,11 +52,14 @@ bool DefineSound(const StoreItem& item, std::string&) {
 }
 bool DefineText(const std::filesystem::path& outPath, const StoreItem& item, int16_t mode, std::string&) {
   constexpr int16_t kEditText = 0x1000, kTextEffect = 0x2000;
-  const int32_t size = num::RoundToInt32(item.size * 20.0);
-  const int32_t spacing = num::RoundToInt32(item.lineSpacing * 20.0);
+  // The font height is a 16-bit field, the leading a signed one, and the
+  // box edges are 24-bit twips.
+  const int32_t size = W::ClampWarn(num::RoundHalfEven(item.size * 20.0), 0, 65535, "文字サイズ (twips)");
+  const int32_t spacing = W::ClampWarn(num::RoundHalfEven(item.lineSpacing * 20.0), -32768, 32767, "行間 (twips)");
   const int32_t alignment = (item.flags / 4) & 3;
   const int32_t inputOptions = (item.flags / 16) & 15, displayOptions = (item.flags / 256) & 15;
-  int32_t width = item.width, height = item.height;
+  int32_t width = W::ClampWarn(item.width, -W::kMaxTextBoxPixels, W::kMaxTextBoxPixels, "テキストの幅");
+  int32_t height = W::ClampWarn(item.height, -W::kMaxTextBoxPixels, W::kMaxTextBoxPixels, "テキストの高さ");
   if (!item.font.empty() && item.font[0] == '_') {
     W::WriteDeviceFont(2 * item.id - 1, item.font, static_cast<int16_t>(item.flags & 3));
     W::WriteDefineEditText(2 * item.id, 2 * item.id - 1, size, spacing, item.name, width, height, alignment,

@@ -1,11 +1,17 @@
 #include "compiler/movie_compiler.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <memory>
 #include <set>
 #include <unordered_map>
+#include <span>
 
 #include "compiler/event_compiler.h"
 #include "compiler/html_page.h"
@@ -132,10 +138,15 @@ bool StageFits(const ProjectSettings& s, std::string& why) {
   return true;
 }
 
-void EmitSprite(const fs::path& outPath, const StoreItem& item, int16_t mode) {
+// Moves a position by minus the sprite's reference point.
+int32_t Offset(int32_t position, int32_t ref) {
+  return W::ClampWarn(static_cast<double>(position) - ref, INT32_MIN, INT32_MAX, "位置");
+}
+
+bool EmitSprite(const fs::path& outPath, const StoreItem& item, int16_t mode) {
   if (!ValidTimeline(item.param) || item.param == 0) {
     Ui().messages->message("警告", "スプライト [" + item.name + "] のタイムラインがありません。", ui::Icon::Exclamation);
-    return;
+    return false;
   }
   W::WriteMovieFile(outPath, 4);
   W::WriteSpriteHeader(2 * item.id);
@@ -156,11 +167,11 @@ void EmitSprite(const fs::path& outPath, const StoreItem& item, int16_t mode) {
                              ui::Icon::Critical);
       continue;
     }
-    e.startX -= item.refX;
-    e.startY -= item.refY;
+    e.startX = Offset(e.startX, item.refX);
+    e.startY = Offset(e.startY, item.refY);
     if (e.frameCount > 0) {
-      e.endX -= item.refX;
-      e.endY -= item.refY;
+      e.endX = Offset(e.endX, item.refX);
+      e.endY = Offset(e.endY, item.refY);
     }
     CompileEvent(outPath, e, mode, i);
   }
@@ -171,6 +182,7 @@ void EmitSprite(const fs::path& outPath, const StoreItem& item, int16_t mode) {
   W::WriteMovieFile(outPath, 5);
   SelectTimelineData(shown, false);
   W::WriteExportName(2 * item.id, item.name);
+  return true;
 }
 
 // Defines the used items of one usage table: materials first, then sprites,
@@ -206,10 +218,59 @@ bool EmitPreloader(const fs::path& outPath, std::vector<uint8_t>& usage, bool& c
   W::Placement p;
   p.characterId = kPreloaderCharacter;
   p.name = kPreloaderName;
-  W::WritePlaceObject(p);
+  if (CompilerState().leftOut.count(kPreloaderItemId) == 0) W::WritePlaceObject(p);
   W::WriteShowFrame();
   W::WriteMovieFile(outPath, 2);
   return true;
+}
+
+// Reads the movie from `in` in pieces and writes it to `out` compressed: the
+// header with "C" for "F", then the zlib stream of everything after it, so
+// that memory stays the same whatever the movie's size.
+bool DeflateMovie(int in, fileio::ReplacementFile& out, std::string& why) {
+  constexpr size_t kPiece = 256 * 1024;
+  std::vector<uint8_t> input(kPiece), output(kPiece);
+  auto readAt = [&](off_t at, size_t n) -> ssize_t {
+    for (;;) {
+      const ssize_t got = ::pread(in, input.data(), n, at);
+      if (got >= 0 || errno != EINTR) return got;
+    }
+  };
+  if (readAt(0, 8) != 8 || input[0] != 'F' || input[1] != 'W' || input[2] != 'S') {
+    why = "SWFファイルではありません";
+    return false;
+  }
+  input[0] = 'C';
+  if (!out.write(std::span(input.data(), 8))) return false;
+  z_stream z{};
+  if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK) {
+    why = "zlib の圧縮に失敗しました";
+    return false;
+  }
+  off_t at = 8;
+  int flush = Z_NO_FLUSH;
+  int status = Z_OK;
+  while (status == Z_OK) {
+    if (z.avail_in == 0 && flush == Z_NO_FLUSH) {
+      const ssize_t got = readAt(at, kPiece);
+      if (got < 0) {
+        why = "読み込めません";
+        break;
+      }
+      at += got;
+      z.next_in = input.data();
+      z.avail_in = static_cast<uInt>(got);
+      if (got == 0) flush = Z_FINISH;
+    }
+    z.next_out = output.data();
+    z.avail_out = static_cast<uInt>(output.size());
+    status = deflate(&z, flush);
+    if (status == Z_BUF_ERROR) status = Z_OK;  // no progress possible until more input
+    if (!out.write(std::span(output.data(), output.size() - z.avail_out))) break;
+  }
+  deflateEnd(&z);
+  if (status != Z_STREAM_END && why.empty() && out.ok()) why = "zlib の圧縮に失敗しました";
+  return status == Z_STREAM_END && out.ok();
 }
 
 void ReportFailure(const std::vector<std::string>& diagnostics) {
@@ -248,6 +309,7 @@ BuildResult MakeSWF(const fs::path& outPath, bool attachUnusedSprites) {
   Model& m = State();
   std::vector<uint8_t> usage(static_cast<size_t>(m.store.count()) + 1, kUnused);
   for (StoreItem& item : m.store) item.mark = 0;
+  CompilerState().leftOut.clear();
 
   const ProjectSettings& s = m.settings;
   W::WriteSWFHeader(GetSWFVersion(), s.width, s.height, s.frameRate);
@@ -288,9 +350,7 @@ BuildResult MakeSWF(const fs::path& outPath, bool attachUnusedSprites) {
     return BuildResult::Failed;
   }
   ReportWarnings(W::state().diagnostics);
-  std::error_code ec;
-  const auto size = fs::file_size(outPath, ec);
-  Ui().messages->status("完了 (" + std::to_string(ec ? 0 : size / 1024) + "KB)");
+  Ui().messages->status("完了 (" + std::to_string(W::state().file.bytesWritten / 1024) + "KB)");
   return BuildResult::Done;
 }
 
@@ -315,7 +375,7 @@ void EmitStoreItem(const fs::path& outPath, const StoreItem& item, int16_t mode)
       ok = materials::DefineText(outPath, item, mode, warning);
       break;
     case StoreItemKind::Sprite:
-      EmitSprite(outPath, item, mode);
+      ok = EmitSprite(outPath, item, mode);
       break;
     case StoreItemKind::VectorImage:
       ok = exists && materials::DefineVector(resolved, mode, warning);
@@ -327,6 +387,7 @@ void EmitStoreItem(const fs::path& outPath, const StoreItem& item, int16_t mode)
     // Whatever a failed definition began stays out of the movie.
     W::OutputBuffer().resize(before);
     if (!warning.empty()) Ui().messages->message("警告", warning, ui::Icon::Exclamation);
+    CompilerState().leftOut.insert(item.id);
   }
   W::WriteMovieFile(outPath, 2);
 }
@@ -450,24 +511,15 @@ bool SpriteContainsItem(int32_t itemId, int32_t timelineIndex, bool includeWorki
 }
 
 bool CompressSWF(const fs::path& path) {
-  auto fail = [&](const std::string& why) {
-    Ui().messages->message("エラー", "ファイル [" + path.string() + "] を圧縮できません：" + why, ui::Icon::Critical);
-    return false;
-  };
-  const auto data = fileio::ReadAll(path);
-  if (!data) return fail("読み込めません");
-  if (data->size() < 8 || (*data)[0] != 'F' || (*data)[1] != 'W' || (*data)[2] != 'S')
-    return fail("SWFファイルではありません");
-  uLongf packedSize = compressBound(static_cast<uLong>(data->size() - 8));
-  std::vector<uint8_t> out(8 + packedSize);
-  if (compress(out.data() + 8, &packedSize, data->data() + 8, static_cast<uLong>(data->size() - 8)) != Z_OK)
-    return fail("zlib の圧縮に失敗しました");
-  out.resize(8 + packedSize);
-  std::copy_n(data->begin(), 8, out.begin());
-  out[0] = 'C';
-  std::string error;
-  if (!fileio::WriteAtomic(path, out, &error)) return fail(error);
-  return true;
+  fileio::ReplacementFile out(path);
+  const int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  std::string why = in < 0 ? std::string("読み込めません") : std::string();
+  const bool ok = why.empty() && DeflateMovie(in, out, why) && out.commit();
+  if (in >= 0) ::close(in);
+  if (ok) return true;
+  if (why.empty()) why = out.error();
+  Ui().messages->message("エラー", "ファイル [" + path.string() + "] を圧縮できません：" + why, ui::Icon::Critical);
+  return false;
 }
 
 }  // namespace tesmiro::GUICore
@@ -477,21 +529,39 @@ namespace tesmiro::GUICore {
 BuildResult MakeMovieFile(const std::filesystem::path& outPath, bool saveHtml) {
   if (BuildInProgress()) return BuildResult::Failed;
   ShowTimeline(0, false);
+  // The old movie stays until the new one is compressed and its page
+  // written: a failure on the way leaves it as it was.
+  W::KeepFinishedMovie(true);
   const BuildResult result = MakeSWF(outPath, true);
+  W::KeepFinishedMovie(false);
+  std::unique_ptr<fileio::ReplacementFile> movie = W::TakeFinishedMovie();
   if (result != BuildResult::Done) return result;
+  if (!movie) return BuildResult::Failed;
   const ProjectSettings& s = State().settings;
   if (s.option(1) == 'C') {
     if (GetSWFVersion() == 4) {
-      ui::Current().messages->message("警告", "SWF4ではファイルを圧縮することは出来ません。\r\n圧縮は実施されませんでした。", ui::Icon::Exclamation);
-    } else if (CompressSWF(outPath)) {
-      std::error_code ec;
-      const auto size = std::filesystem::file_size(outPath, ec);
-      ui::Current().messages->status("圧縮 (" + std::to_string(ec ? 0 : size / 1024) + "KB)");
+      Ui().messages->message("警告", "SWF4ではファイルを圧縮することは出来ません。\r\n圧縮は実施されませんでした。", ui::Icon::Exclamation);
     } else {
-      return BuildResult::Failed;
+      auto packed = std::make_unique<fileio::ReplacementFile>(outPath);
+      std::string why;
+      if (!DeflateMovie(movie->fd(), *packed, why)) {
+        if (why.empty()) why = packed->error();
+        Ui().messages->message("エラー", "ファイル [" + outPath.string() + "] を圧縮できません：" + why,
+                               ui::Icon::Critical);
+        return BuildResult::Failed;
+      }
+      movie = std::move(packed);
+      struct stat st {};
+      const auto size = ::fstat(movie->fd(), &st) == 0 ? st.st_size : 0;
+      Ui().messages->status("圧縮 (" + std::to_string(size / 1024) + "KB)");
     }
   }
   if (saveHtml && !WriteHTMLPage(outPath, s.width, s.height)) return BuildResult::Failed;
+  if (!movie->commit()) {
+    Ui().messages->message("エラー", movie->error(), ui::Icon::Critical);
+    Ui().messages->status("SWF生成エラー");
+    return BuildResult::Failed;
+  }
   return BuildResult::Done;
 }
 

@@ -4,6 +4,7 @@
 
 #include "compiler/event_compiler.h"
 #include "compiler/html_page.h"
+#include "compiler/preview_reporter.h"
 #include "compiler/text_effects.h"
 #include "platform/file_io.h"
 #include "platform/ui.h"
@@ -115,17 +116,24 @@ void DefineForPreview(const fs::path& path, int32_t itemId) {
   State().store.at(index).mark = -1;
 }
 
+// A movie whose definitions are written anew (a cached one keeps what its
+// definitions left out).
 void StartMovie(const fs::path& path) {
+  CompilerState().leftOut.clear();
   const ProjectSettings& s = State().settings;
   W::WriteSWFHeader(GetSWFVersion(), s.width, s.height, s.frameRate);
   W::WriteSetBackgroundColor(s.backgroundRed, s.backgroundGreen, s.backgroundBlue);
   W::WriteMovieFile(path, 1);
 }
 
+// Movies shown inside the program get the frame reporter; one that cannot
+// take it still plays, without frame numbers.
 bool FinishMovie(const fs::path& path) {
   W::WriteMovieFile(path, 6);
   W::WriteEnd();
-  return W::WriteMovieFile(path, 3);
+  if (!W::WriteMovieFile(path, 3)) return false;
+  AddFrameReporter(path);
+  return true;
 }
 
 void WritePlaceholder(int32_t frame) {
@@ -196,6 +204,7 @@ BuildResult RunPreview(int32_t mode, const std::string& name) {
   }
   if (result != BuildResult::Done) return result;
   const int target = (mode - 1) % 3 + 1;
+  if (target == 1) AddFrameReporter(folder / name);
   ui::Current().windows->showPreview((folder / (target == 2 ? kPreviewPage : name)).string(), target,
                                      State().settings.width, State().settings.height);
   return result;
@@ -236,6 +245,7 @@ namespace tesmiro::GUICore {
 
 bool BuildTextEffectPreviewSWF(const StoreItem& item, int32_t frames, const fs::path& path) {
   ClearMarks();
+  CompilerState().leftOut.clear();
   const ProjectSettings& s = State().settings;
   W::WriteSWFHeader(GetSWFVersion(), s.width, s.height, s.frameRate);
   W::WriteSetBackgroundColor(255, 255, 255);

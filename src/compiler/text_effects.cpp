@@ -430,15 +430,17 @@ void BuildTextEffect(const fs::path& outPath, int16_t mode, const std::string& o
   const auto n = static_cast<int32_t>(characters.size());
   for (int half : {0, 1}) {
     const int32_t total = half == 0 ? settings.inFrames : settings.outFrames;
-    int32_t interval = std::abs(half == 0 ? settings.inInterval : settings.outInterval);
+    int64_t interval = std::abs(static_cast<int64_t>(half == 0 ? settings.inInterval : settings.outInterval));
     const std::string& name = half == 0 ? settings.inTemplate : settings.outTemplate;
     const auto& params = half == 0 ? settings.inParams : settings.outParams;
     if (total < 1) {
       for (const PlacedLetter& l : letters)
         ApplyEffectTemplate(kNoTemplate, half, 0, l.sprite, l.x, l.y, l.depth, count, params, list);
     } else {
-      int64_t d = total - static_cast<int64_t>(interval) * count;
-      while (d <= 0 && interval > 0) d = total - static_cast<int64_t>(--interval) * count;
+      // The interval shrinks until the letters leave each other some frames:
+      // the largest one below total / count.
+      interval = std::min<int64_t>(interval, (total - 1) / count);
+      const int64_t d = total - interval * count;
       bool first = true;
       for (int32_t k : LetterOrder(half == 0 ? settings.inOrder : settings.outOrder, n)) {
         const int32_t at = letterOf[static_cast<size_t>(k - 1)];

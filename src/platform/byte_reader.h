@@ -4,6 +4,7 @@
 // so parsers can read a whole record and test ok() once.
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -111,6 +112,24 @@ class ByteReader {
 // Little-endian appender for the files we write ourselves.
 class ByteWriter {
  public:
+  // Where a writer of a large file sends its bytes as it goes: drain() hands
+  // what has gathered to the sink once it reaches `chunkBytes`, so memory
+  // stays at about one chunk. False from the sink stops further hand-overs.
+  using Sink = std::function<bool(std::span<const uint8_t>)>;
+  void setSink(Sink sink, size_t chunkBytes) {
+    sink_ = std::move(sink);
+    chunk_ = chunkBytes;
+  }
+  // With `everything`, also a last part smaller than a chunk. Without a sink
+  // the bytes stay in data(). False once the sink has failed.
+  bool drain(bool everything = false) {
+    if (!sink_ || failed_) return !failed_;
+    if (data_.empty() || (!everything && data_.size() < chunk_)) return true;
+    failed_ = !sink_(data_);
+    data_.clear();
+    return !failed_;
+  }
+
   std::vector<uint8_t>& data() { return data_; }
   const std::vector<uint8_t>& data() const { return data_; }
   size_t size() const { return data_.size(); }
@@ -140,6 +159,9 @@ class ByteWriter {
     for (int i = 0; i < n; ++i) data_.push_back(static_cast<uint8_t>(v >> (8 * i)));
   }
   std::vector<uint8_t> data_;
+  Sink sink_;
+  size_t chunk_ = 0;
+  bool failed_ = false;
 };
 
 }  // namespace tesmiro

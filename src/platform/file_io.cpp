@@ -1,6 +1,7 @@
 #include "platform/file_io.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,11 +11,24 @@
 #include <random>
 
 namespace tesmiro::fileio {
+namespace {
 
-std::optional<std::vector<uint8_t>> ReadAll(const std::filesystem::path& path, uint64_t maxBytes) {
+namespace fs = std::filesystem;
+
+// More links than this in a row is a loop (the kernel's own limit is 40).
+constexpr int kMaxLinks = 40;
+constexpr int kNameAttempts = 100;
+
+std::string Describe(const fs::path& path, const std::string& what) {
+  return "ファイル [" + path.string() + "] を書き込めません：" + what;
+}
+
+}  // namespace
+
+std::optional<std::vector<uint8_t>> ReadAll(const fs::path& path, uint64_t maxBytes) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-  auto size = std::filesystem::file_size(path, ec);
+  if (!fs::is_regular_file(path, ec)) return std::nullopt;
+  auto size = fs::file_size(path, ec);
   if (ec || size > maxBytes) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
@@ -24,46 +38,96 @@ std::optional<std::vector<uint8_t>> ReadAll(const std::filesystem::path& path, u
   return data;
 }
 
-bool WriteAtomic(const std::filesystem::path& path, std::span<const uint8_t> data, std::string* error) {
-  auto fail = [&](const std::string& what) {
-    if (error) *error = "ファイル [" + path.string() + "] を書き込めません：" + what;
-    return false;
-  };
-  std::filesystem::path dir = path.parent_path();
+fs::path WriteTarget(const fs::path& path) {
+  fs::path p = path;
+  for (int i = 0; i < kMaxLinks; ++i) {
+    std::error_code ec;
+    if (!fs::is_symlink(p, ec)) return p;
+    const fs::path link = fs::read_symlink(p, ec);
+    if (ec) return p;
+    p = link.is_absolute() ? link : p.parent_path() / link;
+  }
+  return p;
+}
+
+ReplacementFile::ReplacementFile(const fs::path& path) : shown_(path), target_(WriteTarget(path)) {
+  fs::path dir = target_.parent_path();
   if (dir.empty()) dir = ".";
   std::random_device rd;
-  std::filesystem::path tmp =
-      dir / ("." + path.filename().string() + "." + std::to_string(rd() % 1000000) + ".tmp");
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) return fail(std::strerror(errno));
+  for (int attempt = 0; attempt < kNameAttempts && fd_ < 0; ++attempt) {
+    std::string name(".");
+    name += target_.filename().string();
+    name += '.';
+    name += std::to_string(rd() % 100000000);
+    name += ".tmp";
+    temp_ = dir / name;
+    // O_EXCL with O_CREAT never follows a link planted under the name.
+    fd_ = ::open(temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd_ < 0 && errno != EEXIST) break;
+  }
+  if (fd_ < 0) {
+    error_ = Describe(shown_, std::strerror(errno));
+    temp_.clear();
+    return;
+  }
+  struct stat old {};
+  if (::stat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd_, old.st_mode & 07777);
+}
+
+ReplacementFile::~ReplacementFile() {
+  if (fd_ >= 0) ::close(fd_);
+  if (!committed_ && !temp_.empty()) ::unlink(temp_.c_str());
+}
+
+void ReplacementFile::fail(const std::string& what) {
+  if (error_.empty()) error_ = Describe(shown_, what);
+}
+
+bool ReplacementFile::write(std::span<const uint8_t> data) {
+  if (!ok()) return false;
   size_t done = 0;
   while (done < data.size()) {
-    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    const ssize_t n = ::write(fd_, data.data() + done, data.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      std::string msg = std::strerror(errno);
-      ::close(fd);
-      ::unlink(tmp.c_str());
-      return fail(msg);
+      fail(std::strerror(errno));
+      return false;
     }
     done += static_cast<size_t>(n);
-  }
-  if (::fsync(fd) != 0 || ::close(fd) != 0) {
-    std::string msg = std::strerror(errno);
-    ::unlink(tmp.c_str());
-    return fail(msg);
-  }
-  if (::rename(tmp.c_str(), path.c_str()) != 0) {
-    std::string msg = std::strerror(errno);
-    ::unlink(tmp.c_str());
-    return fail(msg);
   }
   return true;
 }
 
-bool Exists(const std::filesystem::path& path) {
+bool ReplacementFile::commit() {
+  if (!ok()) return false;
+  if (::fsync(fd_) != 0) {
+    fail(std::strerror(errno));
+    return false;
+  }
+  const int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0) {
+    fail(std::strerror(errno));
+    return false;
+  }
+  if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+    fail(std::strerror(errno));
+    return false;
+  }
+  committed_ = true;
+  return true;
+}
+
+bool WriteAtomic(const fs::path& path, std::span<const uint8_t> data, std::string* error) {
+  ReplacementFile file(path);
+  if (file.write(data) && file.commit()) return true;
+  if (error) *error = file.error();
+  return false;
+}
+
+bool Exists(const fs::path& path) {
   std::error_code ec;
-  return std::filesystem::is_regular_file(path, ec);
+  return fs::is_regular_file(path, ec);
 }
 
 }  // namespace tesmiro::fileio

@@ -14,9 +14,48 @@ namespace tesmiro::fileio {
 std::optional<std::vector<uint8_t>> ReadAll(const std::filesystem::path& path,
                                             uint64_t maxBytes = 1ull << 31);
 
+// The file a write to `path` replaces: a symbolic link is followed (link by
+// link, relative links against their own folder) to the file it names,
+// which need not exist yet. Paths that are no link come back unchanged.
+std::filesystem::path WriteTarget(const std::filesystem::path& path);
+
+// A new file that replaces another when it is complete. It is created
+// exclusively under a fresh name in the folder of the write target of
+// `path` (so a planted file or link is never written through), takes the
+// old file's permission bits, and is removed again unless committed.
+class ReplacementFile {
+ public:
+  explicit ReplacementFile(const std::filesystem::path& path);
+  ~ReplacementFile();
+  ReplacementFile(const ReplacementFile&) = delete;
+  ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+  // False once anything failed; `error()` then tells the user why.
+  bool ok() const { return fd_ >= 0 && error_.empty(); }
+  const std::string& error() const { return error_; }
+  int fd() const { return fd_; }
+  const std::filesystem::path& tempPath() const { return temp_; }
+  const std::filesystem::path& target() const { return target_; }
+
+  bool write(std::span<const uint8_t> data);
+  // Flushes to disk and renames over the target.
+  bool commit();
+  // Records a failure found by a caller that writes through fd().
+  void fail(const std::string& what);
+
+ private:
+  std::filesystem::path shown_;   // the path the user chose, for messages
+  std::filesystem::path target_;  // the file that is replaced
+  std::filesystem::path temp_;
+  int fd_ = -1;
+  bool committed_ = false;
+  std::string error_;
+};
+
 // Writes a temporary file beside `path`, flushes it and renames it over the
-// old one. On failure the old file is untouched, the temporary removed, and
-// the message (in Japanese, for the user) returned in `error`.
+// old one (through a symbolic link, to the file it names, keeping its
+// permission bits). On failure the old file is untouched, the temporary
+// removed, and the message (in Japanese, for the user) returned in `error`.
 bool WriteAtomic(const std::filesystem::path& path, std::span<const uint8_t> data, std::string* error);
 
 bool Exists(const std::filesystem::path& path);

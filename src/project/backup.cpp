@@ -55,14 +55,16 @@ void WriteAutoBackup(const std::filesystem::path& backupPath, bool skip) {
   StoreItem info;  // the record's other fields stay zero and empty
   info.name = m.projectPath;
   info.font = NowText();
+  // Written as it is encoded, a chunk at a time. A project that cannot be
+  // encoded keeps the previous backup, which is older but still loads.
+  fileio::ReplacementFile file(backupPath);
   ByteWriter w;
+  w.setSink([&file](std::span<const uint8_t> bytes) { return file.write(bytes); }, size_t{1} << 20);
   w.bytes(TSMModule::kBackupMagic);
   std::string message;
-  bool encoded = WriteStoreItem(w, info, message) &&
-                 TSMModule::WriteProjectBody(w, m.settings, m.store, m.timelines, nullptr, message);
-  // A project that cannot be encoded keeps the previous backup, which is
-  // older but still loads.
-  if (encoded) fileio::WriteAtomic(backupPath, w.data(), nullptr);
+  if (WriteStoreItem(w, info, message) &&
+      TSMModule::WriteProjectBody(w, m.settings, m.store, m.timelines, nullptr, message))
+    file.commit();
   SetCaption(caption);
 }
 

@@ -1,6 +1,7 @@
 #include "project/event_commands.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/numeric.h"
 #include "project/build_lock.h"
@@ -80,20 +81,21 @@ std::string RemoveSelected(bool cut) {
     int32_t c = view.currentRow;
     {
       EventListModule::RenumberBatch batch;
-      int32_t gone = 0;
+      // Deleted one after the other, each row stands as many rows higher as
+      // rows above it are gone already; the deletions then run in one pass.
+      std::vector<int32_t> positions;
       for (int32_t original : SelectedEventRows()) {
-        // Rows above it are gone already: it now stands that many rows higher.
-        const int32_t r = original - gone;
+        const int32_t r = original - static_cast<int32_t>(positions.size());
         if (cut) {
-          GUICore::CopyEventToClipboard(r);
-          text += EventListModule::RowText(r).detail + "\r\n";
+          GUICore::CopyEventToClipboard(original);
+          text += EventListModule::RowText(original).detail + "\r\n";
         }
-        undo.add(r + 1, GUICore::GetEvent(r + 1), EventUndoStep::kDeleted);
-        GUICore::DeleteEvent(r);
+        undo.add(r + 1, GUICore::GetEvent(original + 1), EventUndoStep::kDeleted);
         if (r <= c) --c;
-        ++gone;
+        positions.push_back(r);
         removed = true;
       }
+      GUICore::DeleteEvents(positions);
     }
     c += 1;
     if (c >= 0 && c <= EventListModule::RowCount() - 1) {
@@ -226,13 +228,15 @@ int32_t InsertEvents(std::vector<EventRecord> records, int32_t p) {
   GUICore::EventUndoScope undo;
   if (!undo) return p;
   EventListModule::RenumberBatch batch;
-  for (auto& e : records) {
-    const int32_t index = GUICore::InsertEvent(e, p);
-    // Recorded as inserted, with the name a label really got.
-    undo.add(index, e, EventUndoStep::kInserted);
-    p = index;
-  }
-  return p;
+  // Each one after the one before, in one pass over the list.
+  p = std::clamp(p, 0, GUICore::EventCount());
+  std::vector<int32_t> positions(records.size());
+  for (size_t j = 0; j < records.size(); ++j) positions[j] = p + static_cast<int32_t>(j);
+  const int32_t last = GUICore::InsertEvents(records, positions);
+  const int32_t first = last - static_cast<int32_t>(records.size()) + 1;
+  // Recorded as inserted, with the names labels really got.
+  for (size_t j = 0; j < records.size(); ++j) undo.add(first + static_cast<int32_t>(j), records[j], EventUndoStep::kInserted);
+  return last;
 }
 
 }  // namespace tesmiro::EventCommands

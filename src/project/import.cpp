@@ -1,5 +1,6 @@
 #include "project/import.h"
 
+#include <cstdint>
 #include <set>
 #include <unordered_map>
 
@@ -55,13 +56,15 @@ bool Plan(TSMModule::ProjectData& data, const std::string& importFolder, int32_t
     int32_t id = item.id;
     bool replaces = false;
     if (id < limit && !duplicate) {
-      id += Sign(id) * offset;
-      // A negative offset must not turn a file into a folder ID or 0.
-      if (Sign(id) != Sign(oldId)) {
+      // A negative offset must not turn a file into a folder ID or 0, nor
+      // may any ID leave the 32-bit range.
+      int64_t moved = int64_t{id} + int64_t{Sign(id)} * offset;
+      while (moved >= INT32_MIN && moved <= INT32_MAX && taken(static_cast<int32_t>(moved))) moved += Sign(id);
+      if (moved < INT32_MIN || moved > INT32_MAX || (moved > 0) != (oldId > 0) || moved == 0) {
         message = "IDのオフセット " + std::to_string(offset) + " は使えません。";
         return false;
       }
-      while (taken(id)) id += Sign(id);
+      id = static_cast<int32_t>(moved);
     } else if (taken(id)) {
       std::erase_if(store, [&](const StoreItem& s) { return s.id == id; });
       replaces = true;

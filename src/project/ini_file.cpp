@@ -72,34 +72,42 @@ IniFile IniFile::Load(const std::filesystem::path& path) {
 
 IniFile IniFile::Parse(std::string_view bytes) {
   IniFile f;
-  std::string text;
+  std::string_view body = bytes;
   if (bytes.substr(0, kBom.size()) == kBom) {
     f.bom_ = true;
-    text = std::string(bytes.substr(kBom.size()));
-  } else if (enc::IsValidUtf8(bytes)) {
-    text = std::string(bytes);
-  } else {
+    body = bytes.substr(kBom.size());
+  } else if (!enc::IsValidUtf8(bytes)) {
     f.cp932_ = true;
-    text = enc::Cp932ToUtf8(bytes);
   }
-  size_t firstLf = text.find('\n');
-  if (firstLf != std::string::npos && firstLf > 0 && text[firstLf - 1] == '\r') f.eol_ = "\r\n";
+  bool eolSeen = false;
   size_t start = 0;
-  while (start < text.size()) {
-    size_t lf = text.find('\n', start);
-    size_t end = lf == std::string::npos ? text.size() : lf;
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  while (start < body.size()) {
+    const size_t lf = body.find('\n', start);
+    const size_t stop = lf == std::string_view::npos ? body.size() : lf;
+    Line line;
+    line.raw = std::string(body.substr(start, stop - start));
+    if (lf != std::string_view::npos) {
+      line.end = "\n";
+      // One CR before the LF belongs to the line end; a CR before that is
+      // part of the value and stays.
+      if (!line.raw.empty() && line.raw.back() == '\r') {
+        line.raw.pop_back();
+        line.end = "\r\n";
+      }
+      if (!eolSeen) f.eol_ = line.end;
+      eolSeen = true;
+    }
+    line.text = f.cp932_ ? enc::Cp932ToUtf8(line.raw) : line.raw;
     f.lines_.push_back(std::move(line));
-    start = end + 1;
+    start = stop + 1;
   }
   return f;
 }
 
 std::optional<std::string> IniFile::get(std::string_view section, std::string_view key) const {
   bool inSection = false, seen = false;
-  for (const std::string& line : lines_) {
-    if (auto s = SectionOf(line)) {
+  for (const Line& line : lines_) {
+    if (auto s = SectionOf(line.text)) {
       // Only the first section of a name counts, as the platform reads it.
       if (inSection) return std::nullopt;
       inSection = !seen && EqualsNoCase(*s, section);
@@ -107,13 +115,36 @@ std::optional<std::string> IniFile::get(std::string_view section, std::string_vi
       continue;
     }
     if (!inSection) continue;
-    auto k = KeyOf(line);
-    if (k && EqualsNoCase(*k, key)) return ValueOf(line);
+    auto k = KeyOf(line.text);
+    if (k && EqualsNoCase(*k, key)) return ValueOf(line.text);
   }
   return std::nullopt;
 }
 
-void IniFile::set(std::string_view section, std::string_view key, std::string_view value) {
+IniFile::Line IniFile::made(std::string text) const {
+  Line line;
+  line.text = std::move(text);
+  line.end = eol_;
+  line.edited = true;
+  return line;
+}
+
+// Whether the file can hold the text: always in UTF-8; in CP932 when the
+// text has a CP932 form, or else by moving the whole file to UTF-8, which
+// is only done when every line converts without loss.
+bool IniFile::representable(const std::string& text) {
+  if (!cp932_ || enc::Utf8ToCp932(text)) return true;
+  for (const Line& line : lines_) {
+    if (line.edited) continue;
+    const auto back = enc::Utf8ToCp932(line.text);
+    if (!back || *back != line.raw) return false;
+  }
+  for (Line& line : lines_) line.edited = true;
+  cp932_ = false;
+  return true;
+}
+
+bool IniFile::set(std::string_view section, std::string_view key, std::string_view value) {
   std::string v(value);
   for (char& c : v)
     if (c == '\r' || c == '\n') c = ' ';
@@ -121,41 +152,59 @@ void IniFile::set(std::string_view section, std::string_view key, std::string_vi
 
   size_t sectionLine = lines_.size();
   for (size_t i = 0; i < lines_.size(); ++i) {
-    auto s = SectionOf(lines_[i]);
+    auto s = SectionOf(lines_[i].text);
     if (s && EqualsNoCase(*s, section)) {
       sectionLine = i;
       break;
     }
   }
+  // A line added after a last line without a line end gives it one.
+  auto endLastLine = [this] {
+    if (!lines_.empty() && lines_.back().end.empty()) lines_.back().end = eol_;
+  };
   if (sectionLine == lines_.size()) {
-    lines_.push_back("[" + std::string(section) + "]");
-    lines_.push_back(newLine);
-    return;
+    const std::string heading = "[" + std::string(section) + "]";
+    if (!representable(heading) || !representable(newLine)) return false;
+    endLastLine();
+    lines_.push_back(made(heading));
+    lines_.push_back(made(newLine));
+    changed_ = true;
+    return true;
   }
   size_t lastContent = sectionLine;
   for (size_t i = sectionLine + 1; i < lines_.size(); ++i) {
-    if (SectionOf(lines_[i])) break;
-    auto k = KeyOf(lines_[i]);
+    const std::string& text = lines_[i].text;
+    if (SectionOf(text)) break;
+    auto k = KeyOf(text);
     if (k && EqualsNoCase(*k, key)) {
+      const std::string current = ValueOf(text);
+      if (current == value || current == v) return true;
       // The key keeps the spelling and indentation the file gave it.
-      size_t eq = lines_[i].find('=');
-      lines_[i] = lines_[i].substr(0, eq + 1) + v;
-      return;
+      std::string replaced = text.substr(0, text.find('=') + 1) + v;
+      if (!representable(replaced)) return false;
+      lines_[i].text = std::move(replaced);
+      lines_[i].edited = true;
+      changed_ = true;
+      return true;
     }
-    if (!Trim(lines_[i]).empty()) lastContent = i;
+    if (!Trim(text).empty()) lastContent = i;
   }
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(lastContent + 1), newLine);
+  if (!representable(newLine)) return false;
+  if (lastContent + 1 == lines_.size()) endLastLine();
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(lastContent + 1), made(newLine));
+  changed_ = true;
+  return true;
 }
 
 std::string IniFile::encode() const {
-  std::string text;
-  for (const std::string& line : lines_) text += line + eol_;
-  if (cp932_) {
-    if (auto bytes = enc::Utf8ToCp932(text)) return *bytes;
-    // A value without a CP932 form: the whole file moves to UTF-8, which
-    // the next reading recognises by its valid non-ASCII bytes.
+  std::string out = bom_ ? std::string(kBom) : std::string();
+  for (const Line& line : lines_) {
+    if (!line.edited) out += line.raw;
+    else if (cp932_) out += enc::Utf8ToCp932(line.text).value_or(line.text);
+    else out += line.text;
+    out += line.end;
   }
-  return bom_ ? std::string(kBom) + text : text;
+  return out;
 }
 
 bool IniFile::save(const std::filesystem::path& path, std::string* error) const {
@@ -176,9 +225,9 @@ std::string GetIniString(std::string_view section, std::string_view key, std::st
 bool WriteIniString(std::string_view section, std::string_view key, std::string_view value,
                     const std::filesystem::path& iniPath) {
   auto f = IniFile::Read(iniPath);
-  if (!f) return false;
-  f->set(section, key, value);
-  return f->save(iniPath, nullptr);
+  if (!f || !f->set(section, key, value)) return false;
+  // A value that is already there leaves the file as it is.
+  return !f->changed() || f->save(iniPath, nullptr);
 }
 
 double GetIniValue(std::string_view section, std::string_view key, double defaultValue,

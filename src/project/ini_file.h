@@ -2,11 +2,13 @@
 // The text settings file: "[section]" headings and "key=value" lines, as
 // Windows programs write them. Section and key names match without regard
 // to case, the first occurrence wins, and a write changes the key's line in
-// place so that the user's comments, order and spelling survive.
+// place so that the user's comments, order and spelling survive. Lines a
+// write does not change keep their bytes, line ends included.
 //
 // A file is read as UTF-8 when it starts with a byte-order mark or holds
 // valid non-ASCII UTF-8, else as CP932; it is written back in the same
-// encoding (UTF-8 when a value has no CP932 form, and for new files).
+// encoding (UTF-8 for new files, and when a value has no CP932 form and
+// every other line converts without loss).
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -29,8 +31,11 @@ class IniFile {
   std::optional<std::string> get(std::string_view section, std::string_view key) const;
   // Replaces the key's value, adds the key at the end of its section, or
   // adds the section at the end of the file. Line breaks inside the value
-  // become blanks, since they would start a new line of the file.
-  void set(std::string_view section, std::string_view key, std::string_view value);
+  // become blanks, since they would start a new line of the file. A value
+  // that reads back as it stands leaves its line alone (quotes and all).
+  // False, with nothing changed, when the file's encoding cannot hold the
+  // value and the file cannot move to UTF-8 without losing bytes.
+  bool set(std::string_view section, std::string_view key, std::string_view value);
 
   // The file as bytes in its encoding.
   std::string encode() const;
@@ -38,10 +43,22 @@ class IniFile {
   bool save(const std::filesystem::path& path, std::string* error) const;
 
   bool isCp932() const { return cp932_; }
+  // Whether a set() has changed anything since the file was read.
+  bool changed() const { return changed_; }
 
  private:
-  std::vector<std::string> lines_;  // UTF-8, without line ends
+  struct Line {
+    std::string text;    // UTF-8, without its line end
+    std::string raw;     // the bytes as read, without the line end
+    std::string end;     // "\r\n", "\n", or "" for a last line without one
+    bool edited = false;  // written from `text` in the file's encoding
+  };
+  Line made(std::string text) const;
+  bool representable(const std::string& text);
+
+  std::vector<Line> lines_;
   std::string eol_ = "\n";
+  bool changed_ = false;
   bool cp932_ = false;
   bool bom_ = false;
 };

@@ -1,6 +1,7 @@
 #include "project/project_file.h"
 
 #include <algorithm>
+#include <fstream>
 #include <map>
 #include <set>
 
@@ -77,23 +78,12 @@ size_t MinEventBytes(EventLayout layout) {
   return kMinEventBytes0A3;
 }
 
-}  // namespace
-
-bool LoadProjectFile(const std::filesystem::path& path, ProjectData& out, std::string& message) {
+// The magic and version; false with the message for anything else.
+bool ReadHeader(ByteReader& r, EventLayout& layout, std::string& message) {
   message = kInvalidFileText;
-  auto bytes = fileio::ReadAll(path);
-  if (!bytes) return false;
-  return ParseProjectFile(*bytes, GUICore::GetFolderPart(path.string()), out, message);
-}
-
-bool ParseProjectFile(std::span<const uint8_t> bytes, std::string_view projectFolder, ProjectData& out,
-                      std::string& message) {
-  message = kInvalidFileText;
-  ByteReader r(bytes);
   std::string magic = r.str(3);
   std::string version = r.str(3);
   if (!r.ok() || magic != kMagic) return false;
-  EventLayout layout;
   if (version == "0A3") {
     layout = EventLayout::V0A3;
   } else if (version == "0A1") {
@@ -107,6 +97,32 @@ bool ParseProjectFile(std::span<const uint8_t> bytes, std::string_view projectFo
     message = "はこのバージョンのTesmiroでは開けません。(Ver" + ver + ")";
     return false;
   }
+  return true;
+}
+
+}  // namespace
+
+bool LoadProjectFile(const std::filesystem::path& path, ProjectData& out, std::string& message) {
+  message = kInvalidFileText;
+  // The header decides before the file is read: a file of another kind or
+  // version, however large, costs six bytes.
+  std::ifstream in(path, std::ios::binary);
+  uint8_t head[6] = {};
+  if (!in.read(reinterpret_cast<char*>(head), sizeof head)) return false;
+  in.close();
+  ByteReader r(head);
+  EventLayout layout;
+  if (!ReadHeader(r, layout, message)) return false;
+  auto bytes = fileio::ReadAll(path, kMaxProjectFileBytes);
+  if (!bytes) return false;
+  return ParseProjectFile(*bytes, GUICore::GetFolderPart(path.string()), out, message);
+}
+
+bool ParseProjectFile(std::span<const uint8_t> bytes, std::string_view projectFolder, ProjectData& out,
+                      std::string& message) {
+  ByteReader r(bytes);
+  EventLayout layout;
+  if (!ReadHeader(r, layout, message)) return false;
   return ReadProjectBody(r, layout, projectFolder, out, message);
 }
 
@@ -260,8 +276,8 @@ EventRecord ReadEvent(ByteReader& r, EventLayout layout) {
 }
 
 // What the rest of the program relies on, checked once here:
-// - item IDs are unique, not 0, and at most 9999 (two SWF characters each,
-//   below the writer's automatic IDs); refused otherwise;
+// - item IDs are unique, from 1 to 9999 (two SWF characters each, below
+//   the writer's automatic IDs), folders' negative; refused otherwise;
 // - folder subtrees nest: a subtree that runs past the list or past its
 //   parent's subtree is cut back to fit;
 // - each sprite item owns its own timeline: a link to a missing timeline or
@@ -271,7 +287,7 @@ EventRecord ReadEvent(ByteReader& r, EventLayout layout) {
 bool ValidateProject(ProjectData& data, std::string& message) {
   std::set<int32_t> ids;
   for (const StoreItem& it : data.store) {
-    if (it.id == 0 || it.id > kMaxStoreItemId) {
+    if (it.isFolder() ? it.id >= 0 : it.id < 1 || it.id > kMaxStoreItemId) {
       message = Detail("素材ID " + std::to_string(it.id) + " は使えません");
       return false;
     }
@@ -352,6 +368,7 @@ bool WriteProjectBody(ByteWriter& w, const ProjectSettings& settings, const OneB
       message = "素材 (ID " + std::to_string(it.id) + ")：" + err;
       return false;
     }
+    if (!w.drain()) return false;
   }
   w.i32(static_cast<int32_t>(timelines.size()) - 1);
   for (size_t t = 0; t < timelines.size(); ++t) {
@@ -365,9 +382,10 @@ bool WriteProjectBody(ByteWriter& w, const ProjectSettings& settings, const OneB
         message = where + "のイベント " + std::to_string(j) + "：" + err;
         return false;
       }
+      if (!w.drain()) return false;
     }
   }
-  return true;
+  return w.drain(true);
 }
 
 std::optional<std::vector<uint8_t>> EmptyProjectBytes(const ProjectSettings& settings, std::string& message) {
@@ -399,9 +417,19 @@ std::optional<std::vector<uint8_t>> ProjectFileBytes(const std::string& path, st
 }  // namespace tesmiro::TSMModule
 
 namespace tesmiro::GUICore {
+namespace {
 
-bool OpenProject(const std::string& path) {
+constexpr size_t kSaveChunkBytes = size_t{1} << 20;
+
+}  // namespace
+
+bool OpenProject(const std::string& givenPath) {
   if (BuildInProgress()) return false;  // the build reads the model meanwhile
+  // Materials and script includes are found relative to the project's
+  // folder long after the working folder may have changed.
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(givenPath, ec);
+  const std::string path = ec ? givenPath : absolute.lexically_normal().string();
   NewProject();
   Model& m = State();
   m.projectPath = path;
@@ -447,15 +475,23 @@ bool SaveProject(const std::string& path) {
   Model& m = State();
   SelectTimelineData(m.shownTimeline, false);
   std::string message;
-  auto bytes = TSMModule::ProjectFileBytes(path, message);
-  if (bytes && fileio::WriteAtomic(path, *bytes, &message)) {
+  // The bytes go to the file as they are made, a chunk at a time, so a large
+  // project is never held twice.
+  fileio::ReplacementFile file(path);
+  ByteWriter w;
+  w.setSink([&file](std::span<const uint8_t> bytes) { return file.write(bytes); }, kSaveChunkBytes);
+  w.bytes(TSMModule::kMagic);
+  w.bytes(TSMModule::kCurrentVersion);
+  const bool encoded = TSMModule::WriteProjectBody(w, m.settings, m.store, m.timelines, &path, message);
+  if (encoded && file.commit()) {
     ui::Current().messages->status("プロジェクトを保存しました：" + GetFileNamePart(path));
     SetModified(false);
     WriteAutoBackup(AutoBackupPath(), true);
     return true;
   }
   // A failed write leaves the old file, the unsaved mark and the backup.
-  if (!bytes) message = "プロジェクトを保存できませんでした。\n" + message;
+  if (!file.ok()) message = file.error();
+  else message = "プロジェクトを保存できませんでした。\n" + message;
   ui::Current().messages->message("エラー", message, ui::Icon::Critical);
   return false;
 }

@@ -35,6 +35,9 @@ inline constexpr size_t kMinEventBytes0A3 = 686;
 inline constexpr size_t kMinEventBytes0A1 = 674;
 inline constexpr size_t kMinEventBytes091 = 98;
 inline constexpr size_t kMinStoreItemBytes = 44;
+// Larger files are refused unread: a project of 9,999 items and 200,000
+// events with their texts takes about 150 MB.
+inline constexpr uint64_t kMaxProjectFileBytes = uint64_t{512} << 20;
 
 // A whole project apart from the model.
 struct ProjectData {

@@ -49,6 +49,17 @@ Bytes MakeRectBits(int32_t nbits, int32_t xmin, int32_t xmax, int32_t ymin, int3
 
 State& state() { return gState; }
 
+int32_t ClampWarn(double value, int32_t lo, int32_t hi, std::string_view what) {
+  const double v = std::isnan(value) ? 0.0 : value;
+  if (v >= lo && v <= hi) return static_cast<int32_t>(v);
+  const int32_t clamped = v < lo ? lo : hi;
+  const std::string shown = std::trunc(value) == value && std::fabs(value) < 1e15
+                                ? std::to_string(static_cast<int64_t>(value))
+                                : num::CStr(value);
+  gState.diagnostics.push_back(std::string(what) + " " + shown + " を " + std::to_string(clamped) + " にしました");
+  return clamped;
+}
+
 void ResetState() {
   if (gState.file.file) AbandonMovieFile();
   gState = State{};

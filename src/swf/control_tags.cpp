@@ -69,6 +69,9 @@ int32_t WriteButtonRecords(int32_t up, int32_t down, int32_t over, int32_t hit, 
   return static_cast<int32_t>(OutputBuffer().size() - before);
 }
 
+// Size, condition and end byte around a button handler's actions.
+constexpr size_t kButtonConditionBytes = 5;
+
 bool ButtonDepthOk(int32_t depth) {
   if (depth >= kMinDepth && depth <= kMaxDepth) return true;
   state().diagnostics.push_back("ボタンの深度 " + std::to_string(depth) + " は -256 から 256 の範囲にありません");
@@ -171,6 +174,34 @@ int32_t WriteDefineButton2(int32_t up, int32_t down, int32_t over, int32_t hit, 
                            const std::string& text1, const std::string& script, int32_t depth) {
   (void)text1;
   if (!ButtonDepthOk(depth)) return 0;
+  struct Handler {
+    int32_t condition;
+    Bytes actions;
+  };
+  std::vector<Handler> handlers;
+  ScriptCompiler* compiler = CurrentScriptCompiler();
+  if (!script.empty() && kind == kScript && compiler) {
+    std::string rest = compiler->expandFileInclude(script);
+    int32_t line = 0;
+    while (!rest.empty()) {
+      const size_t before = rest.size();
+      int32_t condition = 0;
+      Bytes actions = compiler->compileButtonHandler(rest, condition, line, GetSWFVersion());
+      if (!actions.empty()) {
+        // The offset to the next handler is a 16-bit field: a longer handler
+        // cannot be written, and a wrapped offset would corrupt the movie.
+        if (actions.size() + kButtonConditionBytes > 65535) {
+          state().diagnostics.push_back("ボタンのスクリプトが長すぎます（ハンドラ 1 つのアクションが " +
+                                        std::to_string(65535 - kButtonConditionBytes) +
+                                        " バイトまで、" + std::to_string(actions.size()) +
+                                        " バイトあります）。このボタンは配置されません");
+          return 0;
+        }
+        handlers.push_back({condition, std::move(actions)});
+      }
+      if (rest.size() >= before) break;
+    }
+  }
   const int32_t id = NextAutoID();
   if (id == 0) return 0;
   WriteHex("BF08");
@@ -181,25 +212,12 @@ int32_t WriteDefineButton2(int32_t up, int32_t down, int32_t over, int32_t hit, 
   const int32_t recordBytes = WriteButtonRecords(up, down, over, hit, depth, true);
   WriteHex("00");
   const int32_t actionOffset = 3 + recordBytes;
-
-  ScriptCompiler* compiler = CurrentScriptCompiler();
-  bool anyActions = false;
-  if (!script.empty() && kind == kScript && compiler) {
-    std::string rest = compiler->expandFileInclude(script);
-    int32_t line = 0;
-    while (!rest.empty()) {
-      const size_t before = rest.size();
-      int32_t condition = 0;
-      const Bytes actions = compiler->compileButtonHandler(rest, condition, line, GetSWFVersion());
-      if (!actions.empty()) {
-        WriteU16(static_cast<int32_t>(actions.size()) + 5);
-        WriteU16(condition);
-        OutputBuffer().insert(OutputBuffer().end(), actions.begin(), actions.end());
-        WriteHex("00");
-        anyActions = true;
-      }
-      if (rest.size() >= before) break;
-    }
+  const bool anyActions = !handlers.empty();
+  for (const Handler& h : handlers) {
+    WriteU16(static_cast<int32_t>(h.actions.size() + kButtonConditionBytes));
+    WriteU16(h.condition);
+    OutputBuffer().insert(OutputBuffer().end(), h.actions.begin(), h.actions.end());
+    WriteHex("00");
   }
   if (anyActions) {
     WriteHex("0000000000");

@@ -1,5 +1,6 @@
 // The display list: PlaceObject2/3 and RemoveObject2, with the table of
 // occupied depths that decides between placing and moving.
+#include <algorithm>
 #include <cmath>
 
 #include "platform/numeric.h"
@@ -22,7 +23,8 @@ DepthSlot& Slot(int32_t depth) { return state().depths[static_cast<size_t>(depth
 void Diagnose(const std::string& text) { state().diagnostics.push_back(text); }
 
 void WriteFixed(double v) { WriteU32(num::FloorToInt32(v * 65536.0)); }
-void WriteFixed8(double v) { WriteU16(num::FloorToInt32(v * 256.0)); }
+// A strength beyond the field's 16 bits stops at its largest value.
+void WriteFixed8(double v) { WriteU16(std::clamp(num::FloorToInt32(v * 256.0), -32768, 65535)); }
 void WriteColor(int32_t abgr) {
   // &HAABBGGRR stored from its low byte: R, G, B, A.
   WriteU32(abgr);
@@ -58,7 +60,7 @@ int WriteFilterList(const FilterState& fs) {
     WriteHex("01");
     WriteFixed(f.blurX);
     WriteFixed(f.blurY);
-    OutputBuffer().push_back(static_cast<uint8_t>((f.quality * 8) & 248));
+    OutputBuffer().push_back(static_cast<uint8_t>((f.quality & 31) << 3));
     ++count;
   }
   if (fs.glow != 0) {

@@ -1,8 +1,9 @@
 // Movie buffers, frames and the staged file writer.
 //
-// The file is written to a temporary file beside the target and renamed over
-// it only when the movie is complete, so a failed or cancelled build never
-// leaves a partial movie (nor destroys the previous one).
+// The file is written to a new, exclusively created file beside the target
+// and renamed over it only when the movie is complete, so a failed or
+// cancelled build never leaves a partial movie (nor destroys the previous
+// one), and nothing planted beside the target is written through.
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,12 +18,6 @@
 
 namespace tesmiro::SWFMakeCore {
 namespace {
-
-std::filesystem::path TempPathFor(const std::filesystem::path& path) {
-  std::filesystem::path dir = path.parent_path();
-  if (dir.empty()) dir = ".";
-  return dir / ("." + path.filename().string() + ".part");
-}
 
 void Fail(const std::string& what) {
   State& s = state();
@@ -88,9 +83,8 @@ bool Finish(int32_t frameCount) {
   PatchFile(s.file.frameCountOffset, static_cast<uint32_t>(frameCount), 2);
   std::FILE* f = s.file.file;
   s.file.file = nullptr;
-  const std::filesystem::path tmp = TempPathFor(s.file.path);
   bool ok = !s.file.failed;
-  if (std::fflush(f) != 0 || ::fsync(fileno(f)) != 0) {
+  if (std::fflush(f) != 0) {
     if (ok) Fail(std::strerror(errno));
     ok = false;
   }
@@ -98,14 +92,15 @@ bool Finish(int32_t frameCount) {
     Fail(std::strerror(errno));
     ok = false;
   }
-  if (ok && std::rename(tmp.c_str(), s.file.path.c_str()) != 0) {
-    Fail(std::strerror(errno));
+  if (ok && !s.file.keepFinished && !s.file.replacement->commit()) {
+    s.diagnostics.push_back(s.file.replacement->error());
     ok = false;
   }
   if (!ok) {
-    std::error_code ec;
-    std::filesystem::remove(tmp, ec);
+    s.file.replacement.reset();
     s.file.failed = true;
+  } else if (!s.file.keepFinished) {
+    s.file.replacement.reset();
   }
   return ok;
 }
@@ -198,13 +193,23 @@ bool WriteMovieFile(const std::filesystem::path& path, int32_t stage) {
   switch (stage) {
     case 1: {
       if (s.file.file) AbandonMovieFile();
+      s.file.replacement.reset();
       s.file.path = path;
       s.file.failed = false;
       s.file.bytesWritten = 0;
       s.file.frameCountOffset = FrameCountOffsetOf(s.output);
-      s.file.file = std::fopen(TempPathFor(path).c_str(), "w+b");
+      s.file.replacement = std::make_unique<fileio::ReplacementFile>(path);
+      const int fd = s.file.replacement->ok() ? ::dup(s.file.replacement->fd()) : -1;
+      s.file.file = fd >= 0 ? ::fdopen(fd, "w+b") : nullptr;
       if (!s.file.file) {
-        Fail(std::strerror(errno));
+        if (!s.file.replacement->ok()) {
+          s.diagnostics.push_back(s.file.replacement->error());
+          s.file.failed = true;
+        } else {
+          Fail(std::strerror(errno));
+        }
+        if (fd >= 0) ::close(fd);
+        s.file.replacement.reset();
         ok = false;
         break;
       }
@@ -284,9 +289,16 @@ void AbandonMovieFile() {
   if (s.file.file) {
     std::fclose(s.file.file);
     s.file.file = nullptr;
-    std::error_code ec;
-    std::filesystem::remove(TempPathFor(s.file.path), ec);
+    s.file.replacement.reset();
   }
+}
+
+void KeepFinishedMovie(bool keep) { state().file.keepFinished = keep; }
+
+std::unique_ptr<fileio::ReplacementFile> TakeFinishedMovie() {
+  State& s = state();
+  if (s.file.file) return nullptr;  // not finished
+  return std::move(s.file.replacement);
 }
 
 bool MovieFileFailed() { return state().file.failed; }

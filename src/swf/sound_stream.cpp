@@ -62,7 +62,7 @@ bool StartMP3Stream(float frameRate, std::string_view path) {
   // A block's sample count is 16 bits: a frame rate so low that one movie
   // frame needs more samples cannot be streamed.
   if (!(perFrame > 0 && perFrame + samplesPerMP3Frame <= 65535)) {
-    WarnUnusableSound(path);
+    WarnStreamFrameRate(path, frameRate);
     ResetSoundStream();
     return false;
   }

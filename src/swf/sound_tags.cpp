@@ -44,6 +44,9 @@ int32_t SoundRateCode(int32_t sampleRate) {
 
 void WarnUnusableSound(std::string_view path) { Warn(path, "は不正なサウンドファイルです。"); }
 void WarnNotStreamable(std::string_view path) { Warn(path, "はストリーミング再生できません。"); }
+void WarnStreamFrameRate(std::string_view path, float frameRate) {
+  Warn(path, "はフレームレート " + num::CStr(frameRate) + " のムービーではストリーミング再生できません。");
+}
 
 bool WriteDefineSoundData(int32_t id, std::vector<uint8_t> audio, std::string_view path) {
   ID3Module::SoundFormat f;

@@ -24,8 +24,11 @@ void WriteStartSound(int32_t soundId, int16_t kind, int32_t left, int32_t right)
 // failure half-way never leaves part of a tag in the movie.
 void AppendTag(const std::vector<uint8_t>& tag);
 
-// The two warnings of the sound writers.
+// The warnings of the sound writers.
 void WarnUnusableSound(std::string_view path);
 void WarnNotStreamable(std::string_view path);
+// A good MP3 that the movie's frame rate cannot stream (a block would need
+// more samples than its 16-bit count holds).
+void WarnStreamFrameRate(std::string_view path, float frameRate);
 
 }  // namespace tesmiro::SWFMakeCore

@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/file_io.h"
 #include "swf/bit_writer.h"
 #include "swf/filter_state.h"
 
@@ -30,6 +32,10 @@ constexpr int32_t kMaxFrames = 65535;
 struct MovieFileState {
   std::FILE* file = nullptr;
   std::filesystem::path path;
+  // The new movie, in a file of its own until it is complete.
+  std::unique_ptr<fileio::ReplacementFile> replacement;
+  // Stages 3 and 7 leave a complete movie unreplaced for TakeFinishedMovie.
+  bool keepFinished = false;
   int64_t bytesWritten = 0;
   int64_t spriteStart = 0;  // 1-based position of the DefineSprite tag being written
   int64_t frameCountOffset = 19;  // where the header keeps the frame count
@@ -61,6 +67,9 @@ struct State {
 };
 
 State& state();
+// A value from the project that the movie cannot hold, pulled into lo..hi
+// (NaN counts as 0); out-of-range values are reported with the build.
+int32_t ClampWarn(double value, int32_t lo, int32_t hi, std::string_view what);
 // A fresh writer (tests; the program relies on WriteSWFHeader instead).
 void ResetState();
 int GetSWFVersion();
@@ -109,6 +118,11 @@ void GoFrame(int32_t n);
 bool WriteMovieFile(const std::filesystem::path& path, int32_t stage);
 // Closes and deletes a movie file that is being written (cancel, failure).
 void AbandonMovieFile();
+// With `keep`, a finished movie does not replace its target yet: its caller
+// takes it (still open, synced) to compress it or to add the steps that
+// must succeed before the old movie goes.
+void KeepFinishedMovie(bool keep);
+std::unique_ptr<fileio::ReplacementFile> TakeFinishedMovie();
 bool MovieFileFailed();
 void ClearMovieCache();
 bool RestoreMovieCache(bool use);

@@ -1,3 +1,6 @@
+#include <climits>
+#include <cmath>
+
 #include "compiler/event_compiler.h"
 #include "compiler_test_util.h"
 
@@ -156,6 +159,44 @@ TEST_F(EventCompilerTest, FontKeysAndTheirTexts) {
   EXPECT_EQ(GUICore::FontKey(store.at(4)), "Sans1It");
   EXPECT_EQ(GUICore::CollectTextsForFont("Sans0Bo"), "abcd");
   EXPECT_EQ(GUICore::CollectTextsForFont("none"), "");
+}
+
+}  // namespace
+}  // namespace tesmiro::testing
+
+namespace tesmiro::testing {
+namespace {
+
+TEST(MotionTest, PathsBetweenTheEndsOfTheRange) {
+  float x = 0, y = 0;
+  BuildMotionFrames(0, {GuideAnchor{}}, INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN, 0.5f, x, y);
+  EXPECT_NEAR(x, -10.0f, 1.0f);  // halfway from -2^31 to 2^31 - 1 pixels, in twips
+  EXPECT_NEAR(y, -10.0f, 1.0f);
+  const std::vector<GuideAnchor> anchors{GuideAnchor{INT32_MAX, INT32_MIN}, GuideAnchor{INT32_MIN, INT32_MAX}};
+  for (int16_t mode : {1, 2}) {
+    BuildMotionFrames(mode, anchors, INT32_MAX, INT32_MIN, INT32_MIN, INT32_MAX, 0.25f, x, y);
+    EXPECT_TRUE(std::isfinite(x) && std::isfinite(y)) << mode;
+  }
+}
+
+TEST(FilterTweenTest, OffsetsAtTheEndsOfTheRange) {
+  FilterState a, b, out;
+  a.add = {INT32_MIN, INT32_MAX, INT32_MIN, 0};
+  b.add = {INT32_MAX, INT32_MIN, INT32_MIN, INT32_MAX};
+  GUICore::InterpolateFilterState(out, a, b, 0.5f);
+  EXPECT_EQ(out.add[0], 0);  // halfway, half rounded to even
+  EXPECT_EQ(out.add[1], 0);
+  EXPECT_EQ(out.add[2], INT32_MIN);
+  GUICore::InterpolateFilterState(out, a, b, 1.0f);
+  EXPECT_EQ(out.add[3], INT32_MAX);
+}
+
+TEST_F(EventCompilerTest, FramesPastTheMovieDoNotPileUpInItsLastFrame) {
+  Compile(Place(1, W::kMaxFrames, 1));
+  EXPECT_EQ(W::state().currentFrame, W::kMaxFrames);
+  Compile(Place(1, 1000, 2));
+  EXPECT_EQ(PlacementsIn(W::kMaxFrames), 1);
+  EXPECT_FALSE(W::state().diagnostics.empty());
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
+#include "compiler/preview_reporter.h"
 #include "compiler/previews.h"
 #include "compiler_test_util.h"
+#include "project/gui_core.h"
 #include "project/list_models.h"
 #include "project/timelines.h"
 
@@ -15,6 +17,17 @@ class PreviewTest : public CompilerTest {
     GUICore::Previews() = {};
   }
 };
+
+// The reporter's placement in the first frame, before its ShowFrame.
+bool CarriesReporter(const std::vector<Tag>& tags) {
+  const std::string name = GUICore::kReporterName;
+  for (const Tag& t : tags) {
+    if (t.code == 1) return false;
+    if (t.code == 26 && std::search(t.body.begin(), t.body.end(), name.begin(), name.end()) != t.body.end())
+      return t.body[1] == (GUICore::kReporterDepth & 0xFF) && t.body[2] == (GUICore::kReporterDepth >> 8);
+  }
+  return false;
+}
 
 TEST_F(PreviewTest, WholeMoviePreviewWritesPageAndMovieAndShowsThem) {
   GUICore::State().events.push_back(Action(ActionKind::Stop));
@@ -55,6 +68,7 @@ TEST_F(PreviewTest, SelectedEventsOnlyAndTheTimelineRestored) {
   ASSERT_EQ(GUICore::RunPreview(4, "sel.swf"), BuildResult::Done);
   const auto tags = ReadTags(Movie("sel.swf"));
   EXPECT_EQ(CountCode(tags, 43), 1);
+  EXPECT_TRUE(CarriesReporter(tags)) << "the selected events play in the preview window too";
   ASSERT_EQ(m.events.count(), 3);
   EXPECT_EQ(m.events.at(1).text1, "one");
   EXPECT_EQ(GUICore::GetTimeline(0).events.count(), 3);
@@ -65,10 +79,10 @@ TEST_F(PreviewTest, EventPreviewCachesDefinitionsAndLoadsThePlaceholder) {
   EventRecord a = Place(2, 1);
   ASSERT_TRUE(GUICore::BuildEventPreviewSWF(a, EventRecord{0}, dir / "e.swf", true, true, 5));
   const auto first = ReadTags(Movie("e.swf"));
-  EXPECT_EQ(CountCode(first, 39), 2);  // the sprite and the placeholder
+  EXPECT_EQ(CountCode(first, 39), 3);  // the sprite, the placeholder and the reporter
   EXPECT_FALSE(SWFMakeCore::state().movieCache.empty());
   ASSERT_TRUE(GUICore::BuildEventPreviewSWF(a, EventRecord{0}, dir / "e2.swf", true, false, 0));
-  EXPECT_EQ(CountCode(ReadTags(Movie("e2.swf")), 39), 1);  // from the cache, no placeholder
+  EXPECT_EQ(CountCode(ReadTags(Movie("e2.swf")), 39), 2);  // from the cache, no placeholder
 }
 
 TEST_F(PreviewTest, SingleEventPreviewAdvancesEveryFrame) {
@@ -77,6 +91,53 @@ TEST_F(PreviewTest, SingleEventPreviewAdvancesEveryFrame) {
   int frames = 0;
   ReadTags(Movie("one.swf"), &frames);
   EXPECT_EQ(frames, 1);
+}
+
+TEST_F(PreviewTest, OnlyMoviesShownInsideTheProgramCarryTheReporter) {
+  AddSprite(2, "s");
+  GUICore::State().events.push_back(Place(2, 4));
+  int framesWithout = -1;
+  for (int mode : {2, 3, 1}) {
+    SCOPED_TRACE(mode);
+    const std::string name = "m" + std::to_string(mode) + ".swf";
+    ASSERT_EQ(GUICore::RunPreview(mode, name), BuildResult::Done);
+    int frames = 0;
+    const auto tags = ReadTags(Movie(name), &frames);
+    EXPECT_EQ(CarriesReporter(tags), mode == 1);
+    if (framesWithout < 0) framesWithout = frames;
+    EXPECT_EQ(frames, framesWithout) << "the reporter adds no frame";
+    EXPECT_EQ(frames, 4);
+  }
+  ASSERT_EQ(GUICore::MakeSWF(dir / "made.swf", true), BuildResult::Done);
+  EXPECT_FALSE(CarriesReporter(ReadTags(Movie("made.swf"))));
+  AddSprite(2, "s");
+  ASSERT_TRUE(GUICore::BuildSingleEventPreviewSWF(Place(2, 3), "one.swf"));
+  EXPECT_TRUE(CarriesReporter(ReadTags(Movie("one.swf"))));
+}
+
+TEST_F(PreviewTest, TheReporterCompilesForEveryVersionAndKeepsTheFileWhole) {
+  for (int version : {4, 6, 7, 8}) {
+    SCOPED_TRACE(version);
+    GUICore::State().settings.options = "  " + std::to_string(version);
+    ASSERT_EQ(GUICore::GetSWFVersion(), version);
+    ASSERT_TRUE(GUICore::BuildSingleEventPreviewSWF(Place(0, 0), "v.swf"));
+    const auto movie = Movie("v.swf");
+    EXPECT_EQ(movie[3], version);
+    const uint32_t length = movie[4] | movie[5] << 8 | movie[6] << 16 | static_cast<uint32_t>(movie[7]) << 24;
+    EXPECT_EQ(length, movie.size());
+    const auto tags = ReadTags(movie);
+    EXPECT_TRUE(CarriesReporter(tags));
+    EXPECT_EQ(tags.back().code, 0) << "every tag read to the End tag";
+  }
+  // A compressed or foreign file is left alone.
+  const std::vector<uint8_t> cws = {'C', 'W', 'S', 6, 30, 0, 0, 0, 0x78, 0x9C};
+  ASSERT_TRUE(fileio::WriteAtomic(dir / "c.swf", cws, nullptr));
+  EXPECT_FALSE(GUICore::AddFrameReporter(dir / "c.swf"));
+  EXPECT_EQ(Movie("c.swf"), cws);
+  // A DoAction whose length runs past the end of the file.
+  const std::vector<uint8_t> cut = {'F', 'W', 'S', 6, 22, 0, 0, 0, 0x00, 0, 12, 1, 0, 0x3F, 0x03, 0xFF, 0xFF, 0, 0, 1, 2, 3};
+  ASSERT_TRUE(fileio::WriteAtomic(dir / "cut.swf", cut, nullptr));
+  EXPECT_FALSE(GUICore::AddFrameReporter(dir / "cut.swf"));
 }
 
 TEST_F(PreviewTest, PreviewFolderFallsBackToScratch) {
@@ -109,8 +170,8 @@ TEST_F(CompilerTest, TextEffectPreviewPlacesTheEffectSprite) {
   int frames = 0;
   const auto tags = ReadTags(Movie("fx.swf"), &frames);
   EXPECT_EQ(frames, 20);
-  EXPECT_EQ(CountCode(tags, 39), 3);  // two letters and the effect
-  EXPECT_EQ(CountCode(tags, 26), 20);  // the effect placed in every frame
+  EXPECT_EQ(CountCode(tags, 39), 4);  // two letters, the effect and the reporter
+  EXPECT_EQ(CountCode(tags, 26), 21);  // the effect placed in every frame, and the reporter
 }
 
 }  // namespace

@@ -67,7 +67,11 @@ test("preview movies parse, play in Ruffle and show what was asked for", async (
   assert.equal(parsed[0].header.frameCount, 2);
   const firstFrame = parsed[0].tags.slice(0, parsed[0].tags.findIndex((tag) => tagName(tag) === "ShowFrame"));
   // Characters are twice the item ID: green 4, red 2 (blue, 6, stays out).
-  assert.deepEqual(firstFrame.filter((tag) => tag.characterId !== undefined).map((tag) => tag.characterId), [4, 2]);
+  // The preview window's movie also carries the hidden frame reporter, placed last.
+  const placed = firstFrame.filter((tag) => tag.characterId !== undefined);
+  assert.deepEqual(placed.map((tag) => tag.characterId), [4, 2, 50001]);
+  assert.equal(placed[2].name, "__tesmiroReporter");
+  assert.equal(placed[2].depth, 16000);
 
   // The placeholder: an empty sprite named "_SprPictPreview" at the lowest depth whose
   // clip actions react to the data event (bit 8; swf-parser reads these flags as a

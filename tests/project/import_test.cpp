@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "model_fixture.h"
 #include "project/project_file.h"
 #include "project/timelines.h"
@@ -151,6 +153,13 @@ TEST_F(ImportTest, RefusesBeforeChangingAnything) {
   EXPECT_EQ(GUICore::State().timelines.size(), before.timelines.size());
 
   EXPECT_NE(GUICore::ImportProject(ImportFile(), -1, 10000, 0, "", 0), "OK");
+  EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2}));
+
+  // A folder at the end of the 32-bit range cannot move further.
+  TsmBuilder far;
+  far.header().settings().i32(1).item(INT32_MIN, -1, "folder").i32(0).i32(0).i32(0);
+  far.save(dir / "far.tsm");
+  EXPECT_EQ(GUICore::ImportProject((dir / "far.tsm").string(), 5, 10000, 0, "", 0), "IDのオフセット 5 は使えません。");
   EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2}));
 
   WriteFile(dir / "bad.tsm", "TSM0A3");

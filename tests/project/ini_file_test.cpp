@@ -92,3 +92,57 @@ TEST(IniFileModule, ReadsAndWritesFiles) {
 
 }  // namespace
 }  // namespace tesmiro
+
+namespace tesmiro {
+namespace {
+
+TEST(IniFile, LinesAWriteDoesNotChangeKeepTheirBytes) {
+  // A CP932 file written by hand: a value ending in CR, quoted values, a
+  // byte that is not CP932 (0xA0 stands alone), mixed line ends, no end on
+  // the last line.
+  const std::string file =
+      "[Tesmiro]\r\n"
+      "Cr=abc\r\r\n"
+      "Quoted=\"C:\\my docs\\\x95\x5C.tsm\"\n"
+      "Odd=\xA0\x81\r\n"
+      "Width=640\r\n"
+      "Last=1";
+  IniFile f = IniFile::Parse(file);
+  ASSERT_TRUE(f.isCp932());
+  // Values written back as they read leave their lines alone.
+  ASSERT_TRUE(f.set("Tesmiro", "Quoted", *f.get("Tesmiro", "Quoted")));
+  ASSERT_TRUE(f.set("Tesmiro", "Cr", *f.get("Tesmiro", "Cr")));
+  EXPECT_FALSE(f.changed());
+  EXPECT_EQ(f.encode(), file);
+  ASSERT_TRUE(f.set("Tesmiro", "Width", "800"));
+  ASSERT_TRUE(f.set("Tesmiro", "Added", "表"));
+  EXPECT_EQ(f.encode(),
+            "[Tesmiro]\r\n"
+            "Cr=abc\r\r\n"
+            "Quoted=\"C:\\my docs\\\x95\x5C.tsm\"\n"
+            "Odd=\xA0\x81\r\n"
+            "Width=800\r\n"
+            "Last=1\r\n"
+            "Added=\x95\x5C\r\n");
+  // A value CP932 cannot hold would need the whole file in UTF-8, which the
+  // stray bytes cannot follow: the write is refused and nothing changes.
+  const std::string before = f.encode();
+  EXPECT_FALSE(f.set("Tesmiro", "Width", "☃"));
+  EXPECT_EQ(f.encode(), before);
+}
+
+TEST(IniFileModule, WritingAnUnchangedValueLeavesTheFileAlone) {
+  testing::TempDir dir;
+  const auto ini = dir / "tesmiro.ini";
+  {
+    std::ofstream out(ini, std::ios::binary);
+    out << "[Tesmiro]\r\nSAPlayerFileName=\"/opt/player\"\r\n";
+  }
+  const auto written = std::filesystem::last_write_time(ini);
+  ASSERT_TRUE(IniFileModule::WriteIniString("Tesmiro", "SAPlayerFileName", "/opt/player", ini));
+  EXPECT_EQ(FileText(ini), "[Tesmiro]\r\nSAPlayerFileName=\"/opt/player\"\r\n");
+  EXPECT_EQ(std::filesystem::last_write_time(ini), written);
+}
+
+}  // namespace
+}  // namespace tesmiro

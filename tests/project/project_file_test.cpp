@@ -1,7 +1,11 @@
 #include "project/project_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <climits>
 
 #include "model_fixture.h"
 #include "project/backup.h"
@@ -445,6 +449,71 @@ TEST_F(ProjectFileTest, DefaultSettingsSeedNewProjects) {
   GUICore::NewProject();
   EXPECT_EQ(GUICore::State().settings.width, 320);
   EXPECT_TRUE(ui.messages.empty());
+}
+
+}  // namespace
+}  // namespace tesmiro
+
+namespace tesmiro {
+namespace {
+
+// Peak resident memory of this process so far, in bytes.
+int64_t PeakRss() {
+  struct rusage u {};
+  ::getrusage(RUSAGE_SELF, &u);
+  return static_cast<int64_t>(u.ru_maxrss) * 1024;
+}
+
+TEST_F(ProjectFileTest, IdsTheStoreCannotHoldAreRefused) {
+  // Materials go from 1 to 9999 and folders are negative: anything else
+  // would be doubled into character IDs that do not exist or overflow.
+  for (const auto& [id, kind] : std::vector<std::pair<int32_t, int16_t>>{
+           {INT32_MIN, 4}, {-5, 1}, {INT32_MAX, 3}, {7, -1}}) {
+    TsmBuilder b;
+    b.header().settings().i32(1).item(id, kind, "x").i32(0).i32(0).i32(0);
+    Parse(b, false);
+    EXPECT_NE(message.find("素材ID " + std::to_string(id) + " は使えません"), std::string::npos) << message;
+  }
+  TsmBuilder folder;
+  folder.header().settings().i32(1).item(INT32_MIN, -1, "x").i32(0).i32(0).i32(0);
+  Parse(folder);
+}
+
+TEST_F(ProjectFileTest, SavingThroughALinkKeepsTheLinkAndTheFilesMode) {
+  BuildRichProject();
+  const fs::path real = dir / "real.tsm", link = dir / "link.tsm";
+  ASSERT_TRUE(GUICore::SaveProject(real.string()));
+  ::chmod(real.c_str(), 0600);
+  fs::create_symlink(real, link);
+  GUICore::State().settings.width = 123;
+  ASSERT_TRUE(GUICore::SaveProject(link.string()));
+  EXPECT_TRUE(fs::is_symlink(link));
+  struct stat st {};
+  ASSERT_EQ(::stat(real.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  TSMModule::ProjectData data;
+  ASSERT_TRUE(TSMModule::LoadProjectFile(real, data, message));
+  EXPECT_EQ(data.settings.width, 123);
+}
+
+TEST_F(ProjectFileTest, AFileFarLargerThanAnyProjectIsRefusedUnread) {
+  // Sparse files: they take no disk, but reading them would take memory.
+  const int64_t before = PeakRss();
+  for (const char* head : {"NOTTSM", "TSM0A3"}) {
+    const fs::path path = dir / "huge.tsm";
+    WriteFile(path, head);
+    fs::resize_file(path, uint64_t{1} << 30);
+    TSMModule::ProjectData data;
+    EXPECT_FALSE(TSMModule::LoadProjectFile(path, data, message)) << head;
+    EXPECT_EQ(message, TSMModule::kInvalidFileText);
+  }
+  EXPECT_LT(PeakRss() - before, int64_t{64} << 20);
+  // An unknown version is told from its six bytes.
+  WriteFile(dir / "v.tsm", "TSM0B1");
+  fs::resize_file(dir / "v.tsm", uint64_t{1} << 30);
+  TSMModule::ProjectData data;
+  EXPECT_FALSE(TSMModule::LoadProjectFile(dir / "v.tsm", data, message));
+  EXPECT_EQ(message, "はこのバージョンのTesmiroでは開けません。(Ver0.Ba1)");
 }
 
 }  // namespace

@@ -114,3 +114,28 @@ TEST_F(WriterTest, QuotingNeutralisesEveryBreakingCharacter) {
 
 }  // namespace
 }  // namespace tesmiro::testing
+
+namespace tesmiro::testing {
+namespace {
+
+using namespace SWFMakeCore;
+
+TEST_F(WriterTest, AButtonHandlerTooLongForItsOffsetIsRefused) {
+  StartMovie(6);
+  FakeScriptCompiler compiler;
+  compiler.table["on (press)"] = std::vector<uint8_t>(65530, 0x06);  // the longest that fits
+  compiler.table["on (release)"] = std::vector<uint8_t>(65531, 0x06);
+  EXPECT_EQ(WriteDefineButton2(5, 0, 0, 0, 13, "", "on (press)", 0), kFirstAutoID);
+  const auto& b = OutputBuffer();
+  const size_t handler = 9 + static_cast<size_t>(b[9] | b[10] << 8);  // the action offset counts from there
+  EXPECT_EQ(b[handler] | b[handler + 1] << 8, 65535);  // its offset to the next handler
+  OutputBuffer().clear();
+  EXPECT_EQ(WriteDefineButton2(5, 0, 0, 0, 13, "", "on (press)\r\n-\r\non (release)", 0), 0);
+  EXPECT_TRUE(OutputBuffer().empty());
+  ASSERT_EQ(state().diagnostics.size(), 1u);
+  EXPECT_NE(state().diagnostics[0].find("65531"), std::string::npos);
+  EXPECT_EQ(NextAutoID(), kFirstAutoID + 1);  // the refused button took no ID
+}
+
+}  // namespace
+}  // namespace tesmiro::testing

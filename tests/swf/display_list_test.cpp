@@ -1,3 +1,6 @@
+#include <climits>
+#include <limits>
+
 #include "support/recording_ui.h"
 #include "swf_test_util.h"
 
@@ -225,6 +228,35 @@ TEST_F(WriterTest, RemoveObjects) {
   OutputBuffer().clear();
   EXPECT_TRUE(RemoveObjects("all"));
   EXPECT_EQ(OutHex(), "02 07 01 01");
+}
+
+}  // namespace
+}  // namespace tesmiro::testing
+
+namespace tesmiro::testing {
+namespace {
+
+using namespace SWFMakeCore;
+
+// Filter terms straight from a project file, at the ends of their types: the
+// record keeps its size and every field stops at the edge of its own.
+TEST_F(WriterTest, FilterTermsAtTheirLimitsStayInTheirFields) {
+  StartMovie(8);
+  Placement p = At(10);
+  FilterState& f = p.filters;
+  f.blur = f.glow = -1;
+  f.blurParams.quality = INT32_MAX;
+  f.blurParams.blurX = std::numeric_limits<float>::max();
+  f.glowParams.quality = INT32_MIN;
+  f.glowParams.strength = 300.0f;  // 76,800 in 8.8 bits: more than the field holds
+  WritePlaceObject(p);
+  const auto& b = OutputBuffer();
+  ASSERT_EQ(b.size(), 6u + 2 + 2 + 2 + 1 + (1 + 9) + (1 + 15));
+  const size_t blur = 13, glow = blur + 10;
+  EXPECT_EQ(Hex({b[blur + 1], b[blur + 2], b[blur + 3], b[blur + 4]}), "FF FF FF 7F");
+  EXPECT_EQ(b[blur + 9], 31 << 3);  // the low five bits of the pass count
+  EXPECT_EQ(Hex({b[glow + 13], b[glow + 14]}), "FF FF");  // strength
+  EXPECT_EQ(b[glow + 15], 32);  // no passes, composite source
 }
 
 }  // namespace

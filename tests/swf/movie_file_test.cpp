@@ -180,6 +180,22 @@ TEST_F(MovieFileTest, AFailedFinishKeepsTheOldMovie) {
   EXPECT_EQ(Read("m.swf"), old);
 }
 
+TEST_F(MovieFileTest, ALinkPlantedBesideTheTargetIsNeverWrittenThrough) {
+  // Whoever can write to the folder may plant a link under the name a
+  // build once used for its temporary file.
+  const auto victim = dir / "victim.txt";
+  ASSERT_TRUE(fileio::WriteAtomic(victim, std::vector<uint8_t>{'k', 'e', 'e', 'p'}, nullptr));
+  std::filesystem::create_symlink(victim, dir / ".m.swf.part");
+  const auto path = dir / "m.swf";
+  WriteSWFHeader(6, 10, 10, 12.0f);
+  ASSERT_TRUE(WriteMovieFile(path, 1));
+  WriteEnd();
+  ASSERT_TRUE(WriteMovieFile(path, 3));
+  EXPECT_EQ(Read("victim.txt"), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
+  EXPECT_FALSE(std::filesystem::is_symlink(path));
+  EXPECT_EQ(Read("m.swf").size(), 23u);
+}
+
 TEST_F(MovieFileTest, CancelledBuildLeavesNoPartialFile) {
   const auto path = dir / "c.swf";
   WriteSWFHeader(6, 10, 10, 12.0f);

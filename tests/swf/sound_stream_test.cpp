@@ -121,6 +121,13 @@ TEST_F(SoundStreamTest, UnusableStreamsWarnAndStopTheRunningOne) {
             "ファイル [w.wav] はストリーミング再生できません。\r\nファイルを無視して続行します。");
   EXPECT_EQ(ui.messages[1].text,
             "ファイル [x.mp3] は不正なサウンドファイルです。\r\nファイルを無視して続行します。");
+  // A good MP3 is not called invalid for the movie's frame rate.
+  EXPECT_EQ(ui.messages[3].text,
+            "ファイル [slow.mp3] はフレームレート 0.5 のムービーではストリーミング再生できません。\r\n"
+            "ファイルを無視して続行します。");
+  EXPECT_EQ(ui.messages[4].text,
+            "ファイル [zero.mp3] はフレームレート 0 のムービーではストリーミング再生できません。\r\n"
+            "ファイルを無視して続行します。");
 }
 
 TEST_F(SoundStreamTest, ResetEndsTheStreamAndSkipMovesItOn) {

@@ -246,15 +246,10 @@ void TakeFrame(ID3v2Header& tag, std::string_view id, std::span<const uint8_t> d
 
 }  // namespace
 
-bool LoadSoundFile(const std::filesystem::path& path, Bytes& audio, SoundTag& tag) {
-  audio.clear();
-  const auto file = fileio::ReadAll(path);
-  if (!file) return false;
-  LoadSoundBytes(*file, audio, tag);
-  return true;
-}
+namespace {
 
-void LoadSoundBytes(std::span<const uint8_t> file, Bytes& audio, SoundTag& tag) {
+// Reads the file's tags; the index of its first audio byte.
+size_t ReadTags(std::span<const uint8_t> file, SoundTag& tag) {
   size_t first = 0;
   switch (GetTagType(file)) {
     case kTagID3v1:
@@ -273,7 +268,34 @@ void LoadSoundBytes(std::span<const uint8_t> file, Bytes& audio, SoundTag& tag) 
     case kTagNone:
       break;
   }
-  audio = ReadAudioBytes(file, first);
+  return first;
+}
+
+// End of the audio: before an ID3v1 tag when the file is longer than it.
+size_t AudioEnd(std::span<const uint8_t> file) {
+  if (file.size() > kID3v1Size && Matches(file, file.size() - kID3v1Size, "TAG")) return file.size() - kID3v1Size;
+  return file.size();
+}
+
+}  // namespace
+
+bool LoadSoundFile(const std::filesystem::path& path, Bytes& audio, SoundTag& tag) {
+  audio.clear();
+  auto file = fileio::ReadAll(path, kMaxSoundFileBytes);
+  if (!file) return false;
+  // The audio is cut out of the file's own buffer: a copy would hold the
+  // sound twice.
+  const size_t first = ReadTags(*file, tag);
+  const size_t end = AudioEnd(*file);
+  if (first >= end) return true;
+  file->resize(end);
+  file->erase(file->begin(), file->begin() + static_cast<std::ptrdiff_t>(first));
+  audio = std::move(*file);
+  return true;
+}
+
+void LoadSoundBytes(std::span<const uint8_t> file, Bytes& audio, SoundTag& tag) {
+  audio = ReadAudioBytes(file, ReadTags(file, tag));
 }
 
 TagType GetTagType(std::span<const uint8_t> file) {
@@ -283,8 +305,7 @@ TagType GetTagType(std::span<const uint8_t> file) {
 }
 
 Bytes ReadAudioBytes(std::span<const uint8_t> file, size_t first) {
-  size_t end = file.size();
-  if (file.size() > kID3v1Size && Matches(file, file.size() - kID3v1Size, "TAG")) end -= kID3v1Size;
+  const size_t end = AudioEnd(file);
   if (first >= end) return {};
   return Bytes(file.begin() + static_cast<std::ptrdiff_t>(first), file.begin() + static_cast<std::ptrdiff_t>(end));
 }

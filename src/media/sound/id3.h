@@ -52,10 +52,15 @@ struct ID3v2Header {
 // Where a file keeps its tag.
 enum TagType : uint8_t { kTagID3v1 = 0, kTagID3v2 = 2, kTagNone = 4 };
 
+// Sound files beyond this size are refused unread (about four and a half
+// hours of MP3 at 128 kbit/s).
+inline constexpr uint64_t kMaxSoundFileBytes = uint64_t{256} << 20;
+
 // The audio bytes of a sound file, tags removed. An ID3v1 tag replaces the
 // whole `tag`; an ID3v2 tag sets its title, artist and album and leaves the
 // rest as the caller passed it. False (and no audio) when the file cannot be
-// read; an empty file gives true and no audio.
+// read or is larger than kMaxSoundFileBytes; an empty file gives true and no
+// audio.
 bool LoadSoundFile(const std::filesystem::path& path, Bytes& audio, SoundTag& tag);
 // The same on a file's bytes already in memory.
 void LoadSoundBytes(std::span<const uint8_t> file, Bytes& audio, SoundTag& tag);

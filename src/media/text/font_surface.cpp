@@ -15,7 +15,15 @@
 #include <optional>
 #include <tuple>
 
+// GCC says it builds with AddressSanitizer by a macro, clang by a feature.
 #if defined(__SANITIZE_ADDRESS__)
+#define TESMIRO_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TESMIRO_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(TESMIRO_ADDRESS_SANITIZER)
 #include <sanitizer/lsan_interface.h>
 #endif
 
@@ -90,7 +98,7 @@ bool EnsureLibrary() {
   if (s.initFailed) return false;
   bool fontconfigReady;
   {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(TESMIRO_ADDRESS_SANITIZER)
     // The font configuration lives for the whole program; its parser keeps
     // a few blocks it never frees, which are not ours to report.
     __lsan::ScopedDisabler configOwnsThese;

@@ -21,6 +21,9 @@ constexpr int32_t kOriginCellTop = 1;
 
 enum TextAlign : int32_t { kAlignLeft = 0, kAlignRight = 1, kAlignCentre = 2 };
 
+// Text bounds are written with 24-bit twip fields.
+constexpr int32_t kMaxTextBoxPixels = ((1 << 23) - 1) / 20;
+
 // Font name, origin digit, "Bo" when bold, "It" when italic.
 std::string MakeFontKey(std::string_view fontName, int32_t originFlag, bool bold, bool italic);
 

@@ -22,7 +22,8 @@ void AppendU8(int32_t value) { OutputBuffer().push_back(static_cast<uint8_t>(val
 // Text bounds are always written with 24-bit fields so that a measured text
 // can rewrite them in place.
 Bytes BoundsRecord(int32_t widthPx, int32_t heightPx) {
-  Bytes rect = MakeRect24(0, widthPx * 20, 0, heightPx * 20);
+  auto twips = [](int32_t px) { return std::clamp(px, -kMaxTextBoxPixels, kMaxTextBoxPixels) * 20; };
+  Bytes rect = MakeRect24(0, twips(widthPx), 0, twips(heightPx));
   rect.resize(kRect24Bytes);
   return rect;
 }
@@ -82,13 +83,17 @@ struct GlyphEntry {
   int32_t advance = 0;  // twips
 };
 
-void AppendTextRecord(int32_t fontID, int32_t colour, int32_t x, int32_t y, int32_t height,
+// Offsets and advances are signed 16-bit fields: a text laid out beyond
+// them stops at their edge rather than wrapping around.
+int32_t Signed16(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, -32768, 32767)); }
+
+void AppendTextRecord(int32_t fontID, int32_t colour, int64_t x, int32_t y, int32_t height,
                       const GlyphEntry* entries, size_t count) {
   AppendU8(0x8F);  // font, colour, x and y given
   WriteU16(fontID);
   AppendColour(colour);
-  WriteU16(x);
-  WriteU16(y);
+  WriteU16(Signed16(x));
+  WriteU16(Signed16(y));
   WriteU16(height);
   AppendU8(static_cast<int32_t>(count));
   Bytes& out = OutputBuffer();
@@ -96,8 +101,9 @@ void AppendTextRecord(int32_t fontID, int32_t colour, int32_t x, int32_t y, int3
     // Bit-packed fields: the high byte comes first.
     out.push_back(static_cast<uint8_t>((entries[i].index >> 8) & 0xFF));
     out.push_back(static_cast<uint8_t>(entries[i].index & 0xFF));
-    out.push_back(static_cast<uint8_t>((entries[i].advance >> 8) & 0xFF));
-    out.push_back(static_cast<uint8_t>(entries[i].advance & 0xFF));
+    const int32_t advance = Signed16(entries[i].advance);
+    out.push_back(static_cast<uint8_t>((advance >> 8) & 0xFF));
+    out.push_back(static_cast<uint8_t>(advance & 0xFF));
   }
 }
 
@@ -194,7 +200,7 @@ void WriteDefineText2(int32_t id, int32_t fontID, int32_t height, int32_t leadin
       }
       if (last && last->advance < last->rightEdge)
         lineWidth += static_cast<float>(static_cast<double>(last->rightEdge - last->advance) * height / 1280.0);
-      int32_t x = 0;
+      int64_t x = 0;
       if (align == kAlignRight) x = num::RoundToInt32((static_cast<double>(width) - lineWidth) * 20);
       if (align == kAlignCentre) x = num::RoundToInt32((static_cast<double>(width) - lineWidth) * 10);
       widest = std::max(widest, lineWidth);

@@ -7,6 +7,7 @@
 
 #include "project/script_editor.h"
 #include "ui/common/qt_text.h"
+#include "ui/dialogs/preview_window.h"
 #include "ui/dialogs/script_editor_window.h"
 #include "ui/main/main_gui.h"
 #include "ui/main/print_canvas.h"
@@ -122,6 +123,12 @@ void QtWindowServices::focusFileList() {
 
 void QtWindowServices::showItemInfo(int32_t itemId) {
   if (MainGUI* w = MainGUI::instance()) w->ShowItemInfo(itemId);
+}
+
+void QtWindowServices::unloadPreviewWindow() { PreviewWindow::unload(); }
+
+void QtWindowServices::showPreview(const std::string& path, int target, int32_t width, int32_t height) {
+  if (MainGUI* w = MainGUI::instance()) w->showPreview(ToQ(path), target, width, height);
 }
 
 }  // namespace tesmiro::gui

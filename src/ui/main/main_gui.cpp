@@ -44,6 +44,7 @@
 #include "ui/dialogs/splash_screen.h"
 #include "ui/main/print_canvas.h"
 #include "ui/main/splitter_handle.h"
+#include "ui/player/flash_host.h"
 
 namespace tesmiro::gui {
 namespace {

@@ -30,6 +30,9 @@ class QTimer;
 namespace tesmiro::GUICore {
 class ScopedRecentFilesHook;
 }
+namespace tesmiro::player {
+class ScopedUrlOpener;
+}
 
 namespace tesmiro::gui {
 
@@ -121,6 +124,21 @@ class MainGUI : public QMainWindow {
   void mnuQuit_Click();
   // Opens a project as the command line and drops do (after the question).
   bool openProjectFile(const std::string& path);
+
+  // ---- Preview menu (main_gui_preview.cpp) --------------------------------
+  void mnuPreviewWindow_Click();
+  void mnuPreviewWindowSelected_Click();
+  void mnuPreviewBrowser_Click();
+  void mnuPreviewSAPlayer_Click();
+  void mnuPreviewTrace_Click();
+  void mnuPreviewOption_Click();
+  // Builds and shows one preview (modes 1 to 6) with the Preview menu off
+  // until it is done.
+  void runPreview(int mode);
+  bool previewRunning() const { return previewRunning_; }
+  // A finished preview: 1 the preview window, 2 the browser, 3 the
+  // stand-alone player.
+  void showPreview(const QString& path, int target, int width, int height);
 
   // ---- handlers of later areas (empty in main_gui_areas.cpp until built) --
   void PictEventList_Click();
@@ -374,6 +392,8 @@ class MainGUI : public QMainWindow {
   bool unloaded_ = false;
   bool loading_ = false;
   bool buildRunning_ = false;
+  bool previewRunning_ = false;
+  std::unique_ptr<player::ScopedUrlOpener> movieLinks_;
   bool cancelPressed_ = false;
   bool closeAfterBuild_ = false;
   std::vector<std::pair<QAction*, bool>> actionsBeforeBuild_;

@@ -7,7 +7,6 @@
 
 namespace tesmiro::gui {
 
-void MainGUI::setupPreviewArea() {}
 void MainGUI::setupDialogArea() {}
 
 bool MainGUI::eventPropertyVisible() const { return false; }

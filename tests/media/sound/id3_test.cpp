@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <random>
 
@@ -218,6 +219,30 @@ TEST(ID3Tags, LoadSoundFileFromDisk) {
   EXPECT_EQ(audio, MpegFrames({}, 3));
   EXPECT_EQ(tag.title, "Song");
   EXPECT_EQ(tag.track, 2);
+}
+
+TEST(ID3Tags, SoundFilesAreBoundedAndCutInPlace) {
+  testing::TempDir dir;
+  Bytes audio;
+  SoundTag tag;
+  const auto both = dir / "both.mp3";
+  ASSERT_TRUE(fileio::WriteAtomic(
+      both, Join({ID3v2(3, {{"TIT2", Latin("Front")}}, 7), MpegFrames({}, 2), ID3v1("Back", "", "", "", "", 0, 0)}),
+      nullptr));
+  EXPECT_TRUE(LoadSoundFile(both, audio, tag));
+  EXPECT_EQ(audio, MpegFrames({}, 2));
+  EXPECT_EQ(tag.title, "Front");
+  // Far beyond any sound a movie holds: refused before it is read (sparse,
+  // so the file itself takes no disk).
+  const auto huge = dir / "huge.mp3";
+  ASSERT_TRUE(fileio::WriteAtomic(huge, MpegFrames({}, 2), nullptr));
+  std::filesystem::resize_file(huge, kMaxSoundFileBytes + 1);
+  struct rusage before {}, after {};
+  ::getrusage(RUSAGE_SELF, &before);
+  EXPECT_FALSE(LoadSoundFile(huge, audio, tag));
+  ::getrusage(RUSAGE_SELF, &after);
+  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024);  // kilobytes
+  EXPECT_TRUE(audio.empty());
 }
 
 TEST(VolumeParam, Parsing) {

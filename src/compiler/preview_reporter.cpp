@@ -1,0 +1,215 @@
+#include "compiler/preview_reporter.h"
+
+#include <vector>
+
+#include "platform/byte_reader.h"
+#include "platform/file_io.h"
+#include "script/compiler.h"
+
+namespace tesmiro::GUICore {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// SWF 6 to 8. The clip keeps its state in its own variables; `tsmPrev` -1
+// means "no earlier tick", so the first report does not call a playing movie
+// stopped. With more than one frame the timeline plays exactly when its
+// frame moved since the last tick; a one-frame movie keeps what it was told.
+constexpr const char* kScript6 = R"(if (this._parent == _level0) {
+  if (tsmInit != 1) {
+    tsmInit = 1;
+    tsmSeq = 0;
+    tsmPrev = -1;
+    tsmRun = 1;
+    tsmSent = "";
+    tsmPoll = -1000;
+    @INIT@
+  }
+  @POLL@
+  var tsmActed = false;
+  if (Number(tsmS) > tsmSeq) {
+    tsmSeq = Number(tsmS);
+    tsmActed = true;
+    if (tsmO == "play") {
+      tsmRun = 1;
+      _level0.play();
+    } else if (tsmO == "stop") {
+      tsmRun = 0;
+      _level0.stop();
+    } else if (tsmO == "goto") {
+      tsmRun = 0;
+      _level0.gotoAndStop(Number(tsmF));
+    }
+  }
+  var tsmFrame = _level0._currentframe;
+  var tsmTotal = _level0._totalframes;
+  if (!tsmActed && tsmTotal > 1 && tsmPrev != -1) tsmRun = (tsmFrame != tsmPrev) ? 1 : 0;
+  tsmPrev = tsmFrame;
+  var tsmReport = tsmSeq + "," + tsmFrame + "," + tsmRun + "," + tsmTotal;
+  if (tsmReport != tsmSent) {
+    tsmSent = tsmReport;
+    fscommand("TesmiroReport", tsmReport);
+  }
+}
+)";
+
+constexpr const char* kInit8 =
+    R"(flash.external.ExternalInterface.addCallback("tesmiroCommand", this, function (s, o, f) { this.tsmS = s; this.tsmO = o; this.tsmF = f; });)";
+
+constexpr const char* kPollLoadVariables = R"(if (getTimer() - tsmPoll >= 50) {
+    tsmPoll = getTimer();
+    loadVariables("../command", this);
+  })";
+
+// SWF 4: no objects, so the main timeline is "/" and its frame a property;
+// the loaded frame is read by path because tellTarget moves the variable
+// scope to the main timeline. Inside a movie loaded into another clip the
+// path differs and the clip keeps quiet.
+constexpr const char* kScript4 = R"(if (_target eq "/__tesmiroReporter") {
+  if (tsmInit ne "1") {
+    tsmInit = "1";
+    tsmSeq = 0;
+    tsmPrev = -1;
+    tsmRun = 1;
+    tsmSent = "";
+    tsmPoll = -1000;
+  }
+  if (getTimer() - tsmPoll >= 50) {
+    tsmPoll = getTimer();
+    loadVariables("../command", "/__tesmiroReporter");
+  }
+  tsmActed = 0;
+  if (tsmS > tsmSeq) {
+    tsmSeq = tsmS;
+    tsmActed = 1;
+    if (tsmO eq "play") {
+      tsmRun = 1;
+      tellTarget ("/") {
+        play();
+      }
+    } else if (tsmO eq "stop") {
+      tsmRun = 0;
+      tellTarget ("/") {
+        stop();
+      }
+    } else if (tsmO eq "goto") {
+      tsmRun = 0;
+      tellTarget ("/") {
+        gotoAndStop(eval("/__tesmiroReporter:tsmF"));
+      }
+    }
+  }
+  tsmFrame = getProperty("/", _currentframe);
+  tsmTotal = getProperty("/", _totalframes);
+  if (tsmActed == 0 && tsmTotal > 1 && tsmPrev != -1) {
+    if (tsmFrame == tsmPrev) {
+      tsmRun = 0;
+    } else {
+      tsmRun = 1;
+    }
+  }
+  tsmPrev = tsmFrame;
+  tsmReport = tsmSeq add "," add tsmFrame add "," add tsmRun add "," add tsmTotal;
+  if (tsmReport ne tsmSent) {
+    tsmSent = tsmReport;
+    fscommand("TesmiroReport", tsmReport);
+  }
+}
+)";
+
+void Replace(std::string& text, const std::string& key, const std::string& value) {
+  const size_t at = text.find(key);
+  if (at != std::string::npos) text.replace(at, key.size(), value);
+}
+
+void AppendTag(Bytes& out, int code, const Bytes& body) {
+  const uint32_t length = static_cast<uint32_t>(body.size());
+  const uint16_t head = static_cast<uint16_t>(code << 6 | 63);
+  out.push_back(static_cast<uint8_t>(head));
+  out.push_back(static_cast<uint8_t>(head >> 8));
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(length >> (8 * i)));
+  out.insert(out.end(), body.begin(), body.end());
+}
+
+void AppendU16(Bytes& out, uint32_t value) {
+  out.push_back(static_cast<uint8_t>(value));
+  out.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+// DefineSprite with the script on both of its two frames, so that it runs
+// on every tick of the player, and its placement on the first frame.
+bool ReporterTags(int version, Bytes& out) {
+  const script::CompileResult compiled =
+      script::Compile(ReporterScript(version), version < 6 ? script::Target::Swf4 : script::Target::Swf6);
+  if (!compiled.ok()) return false;
+  Bytes doAction = compiled.actions;
+  doAction.push_back(0);
+  Bytes sprite;
+  AppendU16(sprite, kReporterCharacter);
+  AppendU16(sprite, 2);
+  for (int frame = 0; frame < 2; ++frame) {
+    AppendTag(sprite, 12, doAction);
+    sprite.insert(sprite.end(), {0x40, 0x00});
+  }
+  sprite.insert(sprite.end(), {0x00, 0x00});
+  AppendTag(out, 39, sprite);
+
+  Bytes place;
+  place.push_back(0x22);  // has name, has character
+  AppendU16(place, kReporterDepth);
+  AppendU16(place, kReporterCharacter);
+  for (const char* c = kReporterName; *c; ++c) place.push_back(static_cast<uint8_t>(*c));
+  place.push_back(0);
+  AppendTag(out, 26, place);
+  return true;
+}
+
+// Where the first frame ends: its ShowFrame, or the End tag of a movie
+// without frames. 0 when the tags run past the file.
+size_t FirstFrameEnd(const Bytes& movie) {
+  ByteReader r(movie);
+  r.skip(8);
+  if (!r.has(1)) return 0;
+  const int nbits = r.peek() >> 3;
+  r.skip(static_cast<size_t>((5 + 4 * nbits + 7) / 8) + 4);
+  while (r.has(2)) {
+    const size_t at = r.pos();
+    const uint16_t head = r.u16();
+    uint32_t length = head & 63;
+    if (length == 63) length = r.u32();
+    if (!r.skip(length)) return 0;
+    const int code = head >> 6;
+    if (code == 1 || code == 0) return at;
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::string ReporterScript(int swfVersion) {
+  if (swfVersion < 6) return kScript4;
+  std::string text = kScript6;
+  Replace(text, "@INIT@", swfVersion >= 8 ? kInit8 : "");
+  Replace(text, "@POLL@", swfVersion >= 8 ? "" : kPollLoadVariables);
+  return text;
+}
+
+bool AddFrameReporter(const std::filesystem::path& path) {
+  const auto data = fileio::ReadAll(path, 1ull << 30);
+  if (!data || data->size() < 21 || (*data)[0] != 'F' || (*data)[1] != 'W' || (*data)[2] != 'S') return false;
+  const Bytes& movie = *data;
+  const size_t at = FirstFrameEnd(movie);
+  if (at == 0) return false;
+  Bytes reporter;
+  if (!ReporterTags(movie[3], reporter)) return false;
+  Bytes out;
+  out.reserve(movie.size() + reporter.size());
+  out.insert(out.end(), movie.begin(), movie.begin() + static_cast<std::ptrdiff_t>(at));
+  out.insert(out.end(), reporter.begin(), reporter.end());
+  out.insert(out.end(), movie.begin() + static_cast<std::ptrdiff_t>(at), movie.end());
+  const auto length = static_cast<uint32_t>(out.size());
+  for (int i = 0; i < 4; ++i) out[4 + static_cast<size_t>(i)] = static_cast<uint8_t>(length >> (8 * i));
+  return fileio::WriteAtomic(path, out, nullptr);
+}
+
+}  // namespace tesmiro::GUICore

@@ -1,0 +1,35 @@
+#pragma once
+// The browser preview in a bare browser window of the program's own, sized
+// to the stage, without address, menu, tool or status bar: what the first
+// box of the preview options asks for, in place of driving a particular
+// browser. The page is the preview page served with the web player; it
+// cannot navigate away from the preview's folder.
+#include <QPointer>
+#include <QUrl>
+#include <QWidget>
+
+class QWebEngineView;
+
+namespace tesmiro::gui {
+
+class BrowserPreviewWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Shows `url` in the one window (made on first use), `width` + 50 by
+  // `height` + 65 pixels as the stage asks.
+  static BrowserPreviewWindow* open(const QUrl& url, int width, int height);
+  static BrowserPreviewWindow* instance() { return instance_; }
+  QWebEngineView* view() const { return view_; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  explicit BrowserPreviewWindow(QWidget* parent);
+  ~BrowserPreviewWindow() override;
+  static inline BrowserPreviewWindow* instance_ = nullptr;
+  QWebEngineView* view_ = nullptr;
+};
+
+}  // namespace tesmiro::gui

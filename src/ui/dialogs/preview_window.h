@@ -1,0 +1,115 @@
+#pragma once
+// The preview window: the compiled movie in the Flash host, with the play
+// and stop button, the frame slider and readout, the snapshot button and
+// the keep-on-top box. One shared instance, made on first use; the project
+// preview, the event preview and the text-effect preview feed it.
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QScrollBar;
+class QToolButton;
+
+namespace tesmiro::player {
+class FlashHost;
+}
+
+namespace tesmiro::gui {
+
+class PreviewWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  // The row of controls above the movie.
+  static constexpr int kRowHeight = 26;
+  // A second toggle of the keep-on-top box within this time is held back.
+  static constexpr qint64 kTopmostGuardMs = 500;
+
+  // The instance, made (and loaded, not shown) on first use.
+  static PreviewWindow* load();
+  static PreviewWindow* instance() { return instance_; }
+  static bool isLoaded() { return instance_ != nullptr; }
+  static bool isShownNow() { return instance_ && instance_->isVisible(); }
+  // Unloads the instance (position and keep-on-top box kept).
+  static void unload();
+
+  // What a caller does before showing it: the movie's stage size, then the
+  // movie, which starts playing.
+  void setStageSize(int width, int height);
+  void showMovie(const QString& path);
+  // Modeless: without an owner when the keep-on-top box is offered (it may
+  // then stay above every window), else owned by the main window.
+  void showModeless();
+  // Modal, until it is closed (the text-effect preview).
+  void showModal();
+
+  player::FlashHost* flash() const { return ShockwaveFlash1; }
+
+  // The window's handlers.
+  void Form_Load();
+  void Form_Resize();
+  void Form_Activate();
+  void Form_Unload();
+  void Command1_Click();
+  void HScroll1_Change();
+  void Timer1_Timer();
+  void Check1_Click();
+  void Command2_Click();
+  void ShockwaveFlash1_FSCommand(const QString& command, const QString& args);
+  void UpdateFrameLabel();
+  // The play/stop button's mark: "□" while playing, "＞" while stopped.
+  QString command1Tag() const { return command1Tag_; }
+  bool isTopmost() const { return topmost_; }
+
+  // The monotonic clock of the keep-on-top guard, in milliseconds; tests put
+  // in their own for the lifetime of the handle.
+  class ScopedGuardClock {
+   public:
+    explicit ScopedGuardClock(std::function<qint64()> clock);
+    ~ScopedGuardClock();
+    ScopedGuardClock(const ScopedGuardClock&) = delete;
+    ScopedGuardClock& operator=(const ScopedGuardClock&) = delete;
+
+   private:
+    std::function<qint64()> previous_;
+  };
+
+  QToolButton* Command1 = nullptr;
+  QLabel* Label1 = nullptr;
+  QScrollBar* HScroll1 = nullptr;
+  QPushButton* Command2 = nullptr;
+  QCheckBox* Check1 = nullptr;
+  player::FlashHost* ShockwaveFlash1 = nullptr;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  explicit PreviewWindow(QWidget* parent);
+  ~PreviewWindow() override;
+  void setButtonPlaying(bool playing);
+  void applyTopmost();
+  void topmostGuardPassed();
+  void snapshot(const QString& path);
+  void reportWriteError(const QString& text);
+
+  static inline PreviewWindow* instance_ = nullptr;
+  int stageWidth_ = 320;
+  int stageHeight_ = 320;
+  QString command1Tag_;
+  bool topmost_ = false;
+  qint64 lastToggle_ = -1;  // guard clock, -1 before the first toggle
+  QTimer topmostTimer_;
+  bool settingSlider_ = false;
+  bool unloading_ = false;
+};
+
+}  // namespace tesmiro::gui

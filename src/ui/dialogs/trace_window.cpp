@@ -1,0 +1,138 @@
+#include "ui/dialogs/trace_window.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextCursor>
+
+#include "project/preferences.h"
+#include "ui/common/qt_text.h"
+#include "ui/main/main_gui.h"
+
+namespace tesmiro::gui {
+namespace {
+
+constexpr int kF8 = 119;
+
+}  // namespace
+
+TraceWindow* TraceWindow::load() {
+  if (!instance_) {
+    // Owned by the main window, as the menu shows it.
+    instance_ = new TraceWindow(MainGUI::instance());
+  }
+  return instance_;
+}
+
+void TraceWindow::unload() {
+  if (!instance_) return;
+  TraceWindow* w = instance_;
+  w->Form_Unload();
+  w->hide();
+  // Its own key handler may be what unloads it.
+  instance_ = nullptr;
+  w->deleteLater();
+}
+
+TraceWindow::TraceWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+  setObjectName(QStringLiteral("TraceWindow"));
+  setWindowTitle(QStringLiteral("トレース"));
+  setAttribute(Qt::WA_DeleteOnClose, false);
+  Command1 = new QPushButton(QStringLiteral("クリア"), this);
+  Command1->setObjectName(QStringLiteral("Command1"));
+  Command1->setGeometry(0, 0, 73, 25);
+  Command1->setFocusPolicy(Qt::TabFocus);
+  Text1 = new QPlainTextEdit(this);
+  Text1->setObjectName(QStringLiteral("Text1"));
+  Text1->setReadOnly(true);
+  Text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Text1->setMaximumBlockCount(kMaxLines + 1);
+  Text1->setFont(PanelFont(9));
+  Text1->move(0, 26);
+  connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+  resize(320, 240);
+  Form_Resize();
+}
+
+TraceWindow::~TraceWindow() {
+  if (instance_ == this) instance_ = nullptr;
+}
+
+void TraceWindow::appendTrace(const QString& args) {
+  QString line = args;
+  if (line.size() > kMaxLineChars) line = line.left(kMaxLineChars - 1) + QChar(0x2026);
+  // A line of the box ends with CR LF; a line break inside the text starts
+  // a new line of the box, as it did.
+  line.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  line.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  QTextCursor end(Text1->document());
+  end.movePosition(QTextCursor::End);
+  // The document always ends with an empty block: the text "after the
+  // last CR LF".
+  end.insertText(line + QLatin1Char('\n'));
+  Text1->setTextCursor(end);
+  Text1->ensureCursorVisible();
+}
+
+QString TraceWindow::text() const {
+  QString t = Text1->toPlainText();
+  t.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+  return t;
+}
+
+void TraceWindow::SaveWindowPosition() {
+  if (!isVisible() || isMinimized() || isMaximized()) return;
+  Preferences& p = Prefs::Current();
+  const QRect outer = frameGeometry();
+  p.twLeft = static_cast<int32_t>(PixelsToTwips(outer.x()));
+  p.twTop = static_cast<int32_t>(PixelsToTwips(outer.y()));
+  p.twWidth = static_cast<int32_t>(PixelsToTwips(outer.width()));
+  p.twHeight = static_cast<int32_t>(PixelsToTwips(outer.height()));
+}
+
+void TraceWindow::Command1_Click() { Text1->clear(); }
+
+void TraceWindow::Form_KeyDown(int keyCode, int) {
+  if (keyCode == kF8) unload();
+}
+
+void TraceWindow::Form_Resize() {
+  Text1->setGeometry(0, Text1->y(), std::max(width(), 0), std::max(height() - Text1->y(), 0));
+}
+
+void TraceWindow::Form_Unload() {
+  if (unloading_) return;
+  unloading_ = true;
+  SaveWindowPosition();
+  if (MainGUI* main = MainGUI::instance()) main->mnuPreviewTrace->setChecked(false);
+}
+
+void TraceWindow::closeEvent(QCloseEvent* event) {
+  // The close box unloads: the instance and its text go.
+  event->accept();
+  if (instance_ == this) {
+    unload();
+  } else {
+    Form_Unload();
+    deleteLater();
+  }
+}
+
+void TraceWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  Form_Resize();
+}
+
+void TraceWindow::keyPressEvent(QKeyEvent* event) {
+  const KeyCode key = MapKey(*event);
+  if (key.code == kF8) {
+    Form_KeyDown(key.code, key.shift);
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+}  // namespace tesmiro::gui

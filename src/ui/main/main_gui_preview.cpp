@@ -1,0 +1,106 @@
+// The Preview menu: previews in the preview window, the browser and the
+// stand-alone player, the trace window and the preview options.
+#include <QAction>
+#include <QMenu>
+#include <QUrl>
+
+#include "compiler/previews.h"
+#include "project/preferences.h"
+#include "ui/common/qt_text.h"
+#include "ui/common/services.h"
+#include "ui/dialogs/browser_preview_window.h"
+#include "ui/dialogs/preview_options_dialog.h"
+#include "ui/dialogs/preview_window.h"
+#include "ui/dialogs/trace_window.h"
+#include "ui/main/main_gui.h"
+#include "ui/player/flash_host.h"
+#include "ui/player/player_routes.h"
+
+namespace tesmiro::gui {
+
+void MainGUI::setupPreviewArea() {
+  connect(mnuPreviewWindow, &QAction::triggered, this, [this] { mnuPreviewWindow_Click(); });
+  connect(mnuPreviewWindowSelected, &QAction::triggered, this, [this] { mnuPreviewWindowSelected_Click(); });
+  connect(mnuPreviewBrowser, &QAction::triggered, this, [this] { mnuPreviewBrowser_Click(); });
+  connect(mnuPreviewSAPlayer, &QAction::triggered, this, [this] { mnuPreviewSAPlayer_Click(); });
+  connect(mnuPreviewTrace, &QAction::triggered, this, [this] { mnuPreviewTrace_Click(); });
+  connect(mnuPreviewOption, &QAction::triggered, this, [this] { mnuPreviewOption_Click(); });
+  // Links a previewed movie opens go where the desktop's other links go.
+  movieLinks_ = std::make_unique<player::ScopedUrlOpener>([](const QUrl& url) { Desktop().opener->openUrl(url); });
+}
+
+void MainGUI::mnuPreviewWindow_Click() { runPreview(1); }
+
+void MainGUI::mnuPreviewWindowSelected_Click() {
+  runPreview(std::clamp(Prefs::Current().previewSelectedPlayer, 0, 2) + 4);
+}
+
+void MainGUI::mnuPreviewBrowser_Click() { runPreview(2); }
+
+void MainGUI::mnuPreviewSAPlayer_Click() { runPreview(3); }
+
+void MainGUI::runPreview(int mode) {
+  // The build yields to the window: the menu and its keys stay off until
+  // the preview is shown, so that no second preview starts inside it.
+  if (previewRunning_ || buildRunning_) return;
+  previewRunning_ = true;
+  const QList<QAction*> items = mnuPreview->actions();
+  for (QAction* a : items) a->setEnabled(false);
+  GUICore::RunPreview(mode, GUICore::kPreviewMovie);
+  for (QAction* a : items) a->setEnabled(true);
+  previewRunning_ = false;
+}
+
+void MainGUI::showPreview(const QString& path, int target, int width, int height) {
+  const Preferences& p = Prefs::Current();
+  if (target == 1) {
+    PreviewWindow* w = PreviewWindow::load();
+    w->setStageSize(width, height);
+    w->showMovie(path);
+    w->showModeless();
+    return;
+  }
+  if (target == 2) {
+    // The page's plug-in tags become the web player when the page is served
+    // with it; without the player's files the page opens as it is.
+    const QUrl url = player::PublishBrowserPreview(path);
+    if (url.isEmpty()) {
+      Desktop().opener->openFile(path);
+    } else if (p.previewUseIE == 1) {
+      BrowserPreviewWindow::open(url, width, height);
+    } else {
+      Desktop().opener->openUrl(url);
+    }
+    return;
+  }
+  if (p.previewSAPlayer == 1 && !p.saPlayerFileName.empty()) {
+    Desktop().opener->runProgram(ToQ(p.saPlayerFileName), {path});
+  } else {
+    Desktop().opener->openFile(path);
+  }
+}
+
+void MainGUI::mnuPreviewTrace_Click() {
+  // The item's check has already turned (it is a checkable action).
+  if (!mnuPreviewTrace->isChecked()) {
+    TraceWindow::unload();
+    return;
+  }
+  TraceWindow* w = TraceWindow::load();
+  w->show();
+  const Preferences& p = Prefs::Current();
+  if (p.twWidth >= 1 && p.twHeight >= 1) {
+    // The stored rectangle is the outer one.
+    const QSize frame = w->frameGeometry().size() - w->size();
+    w->resize(std::max(TwipsToPixels(p.twWidth) - frame.width(), 1), std::max(TwipsToPixels(p.twHeight) - frame.height(), 1));
+    w->move(TwipsToPixels(p.twLeft), TwipsToPixels(p.twTop));
+  }
+  w->raise();
+}
+
+void MainGUI::mnuPreviewOption_Click() {
+  PreviewOptionDialog dialog(this);
+  dialog.exec();
+}
+
+}  // namespace tesmiro::gui

@@ -1,0 +1,172 @@
+// The Preview menu and the preview options, with the fake host.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "compiler/previews.h"
+#include "project/model.h"
+#include "project/preferences.h"
+#include "support/fake_flash_host.h"
+#include "support/main_gui_fixture.h"
+#include "ui/dialogs/preview_options_dialog.h"
+#include "ui/dialogs/preview_window.h"
+
+namespace tesmiro::testing {
+namespace {
+
+using gui::PreviewOptionDialog;
+using gui::PreviewWindow;
+
+class PreviewMenuTest : public MainGuiTest {
+ protected:
+  ~PreviewMenuTest() override {
+    PreviewWindow::unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  QString scratch(const char* name) const {
+    return QString::fromStdString((GUICore::State().paths.scratch / name).string());
+  }
+  FakeFlashHosts hosts;
+};
+
+TEST_F(PreviewMenuTest, F5BuildsThePreviewAndPlaysItInThePreviewWindow) {
+  gui::MainGUI& main = start();
+  main.show();
+  QTest::keyClick(&main, Qt::Key_F5);
+  ASSERT_TRUE(PreviewWindow::isShownNow());
+  ASSERT_NE(hosts.last(), nullptr);
+  EXPECT_EQ(hosts.last()->calls.value(0), QStringLiteral("load ") + scratch("_preview.swf"));
+  EXPECT_EQ(hosts.last()->calls.value(1), QStringLiteral("play"));
+  EXPECT_EQ(PreviewWindow::instance()->ShockwaveFlash1->size(), QSize(320, 320)) << "the project's stage";
+  EXPECT_TRUE(main.mnuPreviewWindow->isEnabled()) << "the menu is back once the preview shows";
+}
+
+TEST_F(PreviewMenuTest, TheBrowserAndThePlayerOpenOutside) {
+  gui::MainGUI& main = start();
+  main.mnuPreviewBrowser->trigger();
+  ASSERT_EQ(desktop.opener.calls.size(), 1u);
+  EXPECT_TRUE(desktop.opener.calls[0].startsWith(QStringLiteral("url http://127.0.0.1:")));
+  EXPECT_TRUE(desktop.opener.calls[0].endsWith(QStringLiteral("/browser/_preview.html")));
+
+  main.mnuPreviewSAPlayer->trigger();
+  EXPECT_EQ(desktop.opener.calls.back(), QStringLiteral("file ") + scratch("_preview.swf"));
+  Prefs::Current().previewSAPlayer = 1;
+  Prefs::Current().saPlayerFileName = "/opt/player/flashplayer";
+  main.mnuPreviewSAPlayer->trigger();
+  EXPECT_TRUE(desktop.opener.calls.back().startsWith(QStringLiteral("run /opt/player/flashplayer")));
+  EXPECT_TRUE(desktop.opener.calls.back().contains(scratch("_preview.swf")));
+  EXPECT_FALSE(PreviewWindow::isLoaded());
+}
+
+TEST_F(PreviewMenuTest, TheSelectedEventsGoToThePlayerChosenInTheOptions) {
+  gui::MainGUI& main = start();
+  Prefs::Current().previewSelectedPlayer = 1;
+  main.mnuPreviewWindowSelected->trigger();
+  ASSERT_FALSE(desktop.opener.calls.empty());
+  EXPECT_TRUE(desktop.opener.calls.back().startsWith(QStringLiteral("url "))) << "mode 5, the browser";
+}
+
+TEST_F(PreviewMenuTest, ThePreviewCommandsAndTheirKeysAreOffWhileABuildRuns) {
+  gui::MainGUI& main = start();
+  main.show();
+  main.setBuildRunning(true);
+  QTest::keyClick(&main, Qt::Key_F5);
+  QTest::keyClick(&main, Qt::Key_F6);
+  EXPECT_FALSE(PreviewWindow::isLoaded());
+  EXPECT_TRUE(desktop.opener.calls.empty());
+  main.setBuildRunning(false);
+
+  // While the preview itself builds (it lets the window run between its
+  // steps), the menu and F5 are off.
+  EventRecord stop;
+  stop.kind = static_cast<int16_t>(ActionKind::Stop);
+  stop.frameCount = 1;
+  GUICore::State().events.push_back(stop);
+  bool seenEnabled = true;
+  int previewsStarted = 0;
+  QTimer::singleShot(0, &main, [&] {
+    ASSERT_TRUE(main.buildRunning());
+    seenEnabled = main.mnuPreviewWindow->isEnabled() || main.mnuPreviewBrowser->isEnabled();
+    previewsStarted = hosts.made();
+    QTest::keyClick(&main, Qt::Key_F5);
+  });
+  main.mnuPreviewWindow->trigger();
+  EXPECT_FALSE(seenEnabled);
+  EXPECT_EQ(previewsStarted, 0);
+  EXPECT_EQ(hosts.made(), 1) << "one preview, not a second one started inside it";
+  EXPECT_TRUE(main.mnuPreviewWindow->isEnabled());
+}
+
+TEST_F(PreviewMenuTest, TheOptionsDialogFillsFromThePreferencesAndWritesOnlyOnOk) {
+  start();
+  Preferences& p = Prefs::Current();
+  p.previewUseIE = 1;
+  p.previewSAPlayer = 0;
+  p.saPlayerFileName = "/usr/bin/player";
+  p.previewFilePath = 1;
+  p.previewStreamSound = 0;
+  p.previewAttachSprite = 1;
+  p.previewSelectedPlayer = 2;
+  PreviewWindow::load();
+  {
+    PreviewOptionDialog d;
+    EXPECT_FALSE(PreviewWindow::isLoaded()) << "the dialog unloads the preview window";
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("プレビューの設定"));
+    EXPECT_TRUE(d.Check1->isChecked());
+    EXPECT_FALSE(d.Check2->isChecked());
+    EXPECT_TRUE(d.Text1->isHidden()) << "no player path while the box is clear";
+    EXPECT_TRUE(d.Command2->isHidden());
+    EXPECT_EQ(d.Text1->text(), QStringLiteral("/usr/bin/player"));
+    EXPECT_TRUE(d.Check3->isChecked());
+    EXPECT_FALSE(d.Check4->isChecked());
+    EXPECT_TRUE(d.Check5->isChecked());
+    EXPECT_EQ(d.Combo1->currentText(), QStringLiteral("スタンドアロン"));
+    d.Check2->click();
+    EXPECT_FALSE(d.Text1->isHidden());
+    d.Check1->click();
+    d.Combo1->setCurrentIndex(0);
+    d.Command4_Click();
+  }
+  EXPECT_EQ(p.previewUseIE, 1) << "cancel changes nothing";
+  EXPECT_EQ(p.previewSelectedPlayer, 2);
+
+  PreviewOptionDialog d;
+  d.Check2->click();
+  desktop.fileDialogs.answer("/opt/other/player");
+  d.Command2_Click();
+  EXPECT_EQ(d.Text1->text(), QStringLiteral("/opt/other/player"));
+  EXPECT_EQ(desktop.fileDialogs.calls.back().initialDir, "/usr/bin");
+  d.Check3->click();
+  d.Check4->click();
+  d.Combo1->setCurrentIndex(1);
+  d.Command3_Click();
+  EXPECT_EQ(d.result(), QDialog::Accepted);
+  EXPECT_EQ(p.previewSAPlayer, 1);
+  EXPECT_EQ(p.saPlayerFileName, "/opt/other/player");
+  EXPECT_EQ(p.previewFilePath, 0);
+  EXPECT_EQ(p.previewStreamSound, 1);
+  EXPECT_EQ(p.previewSelectedPlayer, 1);
+  EXPECT_EQ(GUICore::Previews().previewFilePath, 0) << "the builders see the new options at once";
+  EXPECT_EQ(GUICore::Previews().previewSelectedPlayer, 1);
+}
+
+TEST_F(PreviewMenuTest, EditingTheTemplateMakesItFirstWhenMissing) {
+  start();
+  PreviewOptionDialog d;
+  const auto path = GUICore::State().paths.config / "template.txt";
+  std::filesystem::remove(path);
+  d.Command1_Click();
+  EXPECT_TRUE(std::filesystem::exists(path));
+  ASSERT_FALSE(desktop.opener.calls.empty());
+  EXPECT_EQ(desktop.opener.calls.back(), QStringLiteral("file ") + QString::fromStdString(path.string()));
+}
+
+}  // namespace
+}  // namespace tesmiro::testing

@@ -1,0 +1,283 @@
+// The web player in a web view: movies written here play, report their
+// frames, obey play, stop and goto, pass their FSCommands on and stay out of
+// the page. Needs the player's files from npm; skipped without them.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
+#include <QWebEngineView>
+
+#include "media/image/mod_png.h"
+#include "support/temp_dir.h"
+#include "test_movies.h"
+#include "ui/player/ruffle_flash_view.h"
+
+namespace tesmiro::testing {
+namespace {
+
+using player::RuffleFlashView;
+
+bool WaitUntil(const std::function<bool()>& done, int ms = 20000) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > ms) return false;
+    QTest::qWait(10);
+  }
+  return true;
+}
+
+QRgb PixelAt(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
+
+class RufflePlayer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const QString reason = RuffleFlashView::unavailableReason();
+    if (!reason.isEmpty()) GTEST_SKIP() << "web player not available: " << reason.toStdString();
+  }
+
+  // A view at the movie's stage size, shown, with its page ready.
+  RuffleFlashView& view(int width = 120, int height = 80) {
+    view_ = std::make_unique<RuffleFlashView>();
+    view_->setLogLevel(QStringLiteral("info"));
+    if (qEnvironmentVariableIsSet("TESMIRO_RENDER_DEBUG"))
+      QObject::connect(view_.get(), &RuffleFlashView::consoleMessage,
+                       [](const QString& line) { std::fprintf(stderr, "[console] %s\n", qPrintable(line)); });
+    view_->setFixedSize(width, height);
+    view_->show();
+    EXPECT_TRUE(WaitUntil([&] { return view_->isPageReady(); })) << "the host page never became ready";
+    return *view_;
+  }
+
+  QString movie(const TestMovie& m, const std::string& name) {
+    std::string error;
+    EXPECT_TRUE(WriteTestMovie(m, dir / name, &error)) << error;
+    return QString::fromStdString((dir / name).string());
+  }
+
+  void load(RuffleFlashView& v, const QString& path) {
+    QSignalSpy loaded(&v, &player::FlashHost::loaded);
+    v.loadMovie(path);
+    ASSERT_TRUE(WaitUntil([&] { return loaded.count() > 0; })) << "the movie never loaded";
+  }
+
+  QList<QImage> grab(RuffleFlashView& v, const QList<uint32_t>& backgrounds) {
+    QList<QImage> pictures;
+    bool done = false;
+    v.grabPictures(backgrounds, [&](QList<QImage> p) {
+      pictures = std::move(p);
+      done = true;
+    });
+    EXPECT_TRUE(WaitUntil([&] { return done; }));
+    // A failing test leaves its pictures in the build folder.
+    if (::testing::Test::HasFailure() || qEnvironmentVariableIsSet("TESMIRO_KEEP_GRABS")) keep(pictures);
+    return pictures;
+  }
+
+  void keep(const QList<QImage>& pictures) {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    for (qsizetype i = 0; i < pictures.size(); ++i)
+      pictures[i].save(QStringLiteral(TESMIRO_BUILD_DIR "/%1-%2.png").arg(QString::fromUtf8(info->name())).arg(i));
+  }
+  void TearDown() override {
+    if (HasFailure() && view_) keep({view_->grab().toImage()});
+  }
+
+  TempDir dir;
+  std::unique_ptr<RuffleFlashView> view_;
+};
+
+TEST_F(RufflePlayer, ShowsTheMovieWithItsFramesAndBackground) {
+  TestMovie m;
+  m.background = 0x3366CC;
+  m.square = 0xFF0000;
+  m.frames.assign(5, "");
+  RuffleFlashView& v = view();
+  load(v, movie(m, "shown.swf"));
+  EXPECT_EQ(v.totalFrames(), 5);
+  EXPECT_EQ(v.backgroundColor(), 0x3366CCu);
+  const QList<QImage> shot = grab(v, {player::kShownBackground});
+  ASSERT_EQ(shot.size(), 1);
+  EXPECT_EQ(shot[0].size(), QSize(120, 80));
+  EXPECT_EQ(PixelAt(shot[0], 40, 40), 0xFF0000u) << "the square";
+  EXPECT_EQ(PixelAt(shot[0], 100, 70), 0x3366CCu) << "the movie's background";
+}
+
+TEST_F(RufflePlayer, TraceCommandsArriveInJapaneseFromSwf6AndSwf4) {
+  RuffleFlashView& v = view();
+  for (int version : {6, 4}) {
+    SCOPED_TRACE(version);
+    TestMovie m;
+    m.version = version;
+    m.frames = {"fscommand(\"TesmiroTrace\", \"日本語\");\nstop();"};
+    QSignalSpy commands(&v, &player::FlashHost::fsCommand);
+    load(v, movie(m, "trace" + std::to_string(version) + ".swf"));
+    ASSERT_TRUE(WaitUntil([&] { return commands.count() > 0; }));
+    EXPECT_EQ(commands.first().at(0).toString(), QStringLiteral("TesmiroTrace"));
+    EXPECT_EQ(commands.first().at(1).toString(), QStringLiteral("日本語"));
+  }
+}
+
+// Each frame tells its number; the movie plays on its own.
+TestMovie CountingMovie(int version, int frames) {
+  TestMovie m;
+  m.version = version;
+  m.frameRate = 12;
+  m.frames.clear();
+  for (int i = 1; i <= frames; ++i) m.frames.push_back("fscommand(\"Frame\", \"" + std::to_string(i) + "\");");
+  return m;
+}
+
+TEST_F(RufflePlayer, StopGotoAndTheFrameReadoutAgreeWithTheMovie) {
+  RuffleFlashView& v = view();
+  for (int version : {4, 6, 7, 8}) {
+    SCOPED_TRACE(version);
+    QString lastFrame;
+    QObject guard;
+    QObject::connect(&v, &player::FlashHost::fsCommand, &guard, [&](const QString& c, const QString& a) {
+      if (c == QLatin1String("Frame")) lastFrame = a;
+    });
+    load(v, movie(CountingMovie(version, 30), "count" + std::to_string(version) + ".swf"));
+    ASSERT_TRUE(WaitUntil([&] { return v.frameNum() >= 2 && v.isPlaying(); })) << "the movie reports itself playing";
+    EXPECT_TRUE(v.capabilities().testFlag(player::FlashCapability::FrameReports));
+
+    v.stop();
+    EXPECT_FALSE(v.isPlaying());
+    QTest::qWait(400);
+    const int held = v.frameNum();
+    EXPECT_EQ(lastFrame.toInt(), held + 1) << "the readout is the movie's own frame";
+    QTest::qWait(300);
+    EXPECT_EQ(v.frameNum(), held) << "stopped";
+    EXPECT_FALSE(v.isPlaying());
+
+    v.gotoFrame(4);
+    ASSERT_TRUE(WaitUntil([&] { return lastFrame == QLatin1String("5"); })) << "the movie went to its frame 5";
+    QTest::qWait(300);
+    EXPECT_EQ(v.frameNum(), 4);
+    EXPECT_EQ(lastFrame, QStringLiteral("5"));
+    EXPECT_FALSE(v.isPlaying());
+
+    v.play();
+    ASSERT_TRUE(WaitUntil([&] { return v.frameNum() > 5; })) << "plays on from there";
+    EXPECT_TRUE(v.isPlaying());
+  }
+}
+
+TEST_F(RufflePlayer, AMovieThatStopsItselfIsReportedStopped) {
+  RuffleFlashView& v = view();
+  TestMovie m = CountingMovie(6, 8);
+  m.frames[3] += "stop();";
+  load(v, movie(m, "stops.swf"));
+  ASSERT_TRUE(WaitUntil([&] { return v.frameNum() == 3 && !v.isPlaying(); }));
+  QTest::qWait(300);
+  EXPECT_EQ(v.frameNum(), 3);
+  EXPECT_FALSE(v.isPlaying());
+}
+
+TEST_F(RufflePlayer, AMovieCannotRunScriptInThePageOrNavigateIt) {
+  QList<QUrl> opened;
+  player::ScopedUrlOpener opener([&](const QUrl& url) { opened << url; });
+  RuffleFlashView& v = view();
+  TestMovie m;
+  m.version = 8;
+  m.frames = {
+      "getURL(\"javascript:document.title='owned';document.body.setAttribute('data-owned','1');\");",
+      "getURL(\"javascript:document.title='owned'\", \"_self\");\n"
+      "flash.external.ExternalInterface.call(\"eval\", \"document.body.setAttribute('data-owned','2')\");",
+      "getURL(\"https://example.com/page\", \"_blank\");",
+      "fscommand(\"Done\", \"\");\nstop();"};
+  QSignalSpy commands(&v, &player::FlashHost::fsCommand);
+  load(v, movie(m, "hostile.swf"));
+  ASSERT_TRUE(WaitUntil([&] { return commands.count() > 0; }));
+  QTest::qWait(300);
+  QString title, owned;
+  bool answered = false;
+  v.runScript(QStringLiteral("[document.title, String(document.body.getAttribute('data-owned'))].join('|')"),
+              [&](const QVariant& r) {
+                const QStringList parts = r.toString().split(QLatin1Char('|'));
+                title = parts.value(0);
+                owned = parts.value(1);
+                answered = true;
+              });
+  ASSERT_TRUE(WaitUntil([&] { return answered; }));
+  EXPECT_EQ(title, QStringLiteral("player"));
+  EXPECT_EQ(owned, QStringLiteral("null"));
+  EXPECT_EQ(v.webView()->url(), v.pageUrl()) << "the page was not navigated";
+  ASSERT_EQ(opened.size(), 1) << "the web link went to the desktop's opener";
+  EXPECT_EQ(opened.first(), QUrl(QStringLiteral("https://example.com/page")));
+}
+
+TEST_F(RufflePlayer, PicturesOverWhiteAndBlackGiveTheAlphaOfTheStage) {
+  TestMovie m;
+  m.square = 0x00C000;
+  m.frames = {"stop();"};
+  RuffleFlashView& v = view();
+  load(v, movie(m, "alpha.swf"));
+  QTest::qWait(200);
+  const QList<QImage> shots = grab(v, {0xFFFFFF, 0x000000});
+  ASSERT_EQ(shots.size(), 2);
+  EXPECT_EQ(PixelAt(shots[0], 100, 70), 0xFFFFFFu);
+  EXPECT_EQ(PixelAt(shots[1], 100, 70), 0x000000u);
+  EXPECT_EQ(PixelAt(shots[0], 40, 40), 0x00C000u);
+  EXPECT_EQ(PixelAt(shots[1], 40, 40), 0x00C000u);
+  EXPECT_EQ(v.backgroundColor(), 0xFFFFFFu) << "the movie's own background is kept";
+}
+
+TEST_F(RufflePlayer, DeviceTextIsDrawnWithTheJapaneseFontsWhichOnlyTextMoviesLoad) {
+  RuffleFlashView& v = view(160, 80);
+  auto fontSources = [&] {
+    int count = -1;
+    v.runScript(QStringLiteral("(document.getElementById('player').ruffle().loadedConfig.fontSources || []).length"),
+                [&](const QVariant& r) { count = r.toInt(); });
+    EXPECT_TRUE(WaitUntil([&] { return count >= 0; }));
+    return count;
+  };
+  TestMovie plain;
+  plain.square = 0x0000FF;
+  plain.frames = {"stop();"};
+  load(v, movie(plain, "plain.swf"));
+  EXPECT_EQ(fontSources(), 0) << "a movie without text loads no fonts";
+
+  TestMovie text;
+  text.width = 160;
+  text.deviceText = "日本語の文字";
+  text.frames = {"stop();"};
+  load(v, movie(text, "text.swf"));
+  const int fonts = fontSources();
+  if (fonts == 0) GTEST_SKIP() << "no Japanese font on this machine (fonts-ipafont-gothic)";
+  QTest::qWait(200);
+  const QList<QImage> shot = grab(v, {player::kShownBackground});
+  ASSERT_EQ(shot.size(), 1);
+  QRect ink;
+  for (int y = 0; y < shot[0].height(); ++y)
+    for (int x = 0; x < shot[0].width(); ++x)
+      if (qGray(shot[0].pixel(x, y)) < 100) ink |= QRect(x, y, 1, 1);
+  EXPECT_TRUE(QRect(10, 10, 100, 40).contains(ink)) << "ink only in the box";
+  EXPECT_GT(ink.width(), 60) << "six characters of 24 pixels";
+  EXPECT_GT(ink.height(), 12);
+}
+
+TEST_F(RufflePlayer, AMovieWithoutTheReporterStillStopsAndPlays) {
+  TestMovie m = CountingMovie(6, 30);
+  m.reporter = false;
+  RuffleFlashView& v = view();
+  QString lastFrame;
+  QObject::connect(&v, &player::FlashHost::fsCommand, &v, [&](const QString&, const QString& a) { lastFrame = a; });
+  load(v, movie(m, "bare.swf"));
+  ASSERT_TRUE(WaitUntil([&] { return lastFrame.toInt() >= 2; }));
+  EXPECT_FALSE(v.capabilities().testFlag(player::FlashCapability::FrameReports));
+  v.stop();
+  QTest::qWait(300);
+  const QString held = lastFrame;
+  QTest::qWait(400);
+  EXPECT_EQ(lastFrame, held) << "the whole player is held";
+  v.play();
+  ASSERT_TRUE(WaitUntil([&] { return lastFrame != held; }));
+}
+
+}  // namespace
+}  // namespace tesmiro::testing

@@ -1,0 +1,198 @@
+// F5 on a project, end to end: the program builds the preview and plays it
+// in the real web player inside the preview window.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QScrollBar>
+#include <QTest>
+#include <QToolButton>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <fstream>
+
+#include "compiler/text_effects.h"
+#include "project/gui_core.h"
+#include "project/model.h"
+#include "project/project_file.h"
+#include "support/main_gui_fixture.h"
+#include "project/preferences.h"
+#include "ui/dialogs/browser_preview_window.h"
+#include "ui/dialogs/preview_window.h"
+#include "ui/dialogs/trace_window.h"
+#include "ui/player/ruffle_flash_view.h"
+
+namespace tesmiro::testing {
+namespace {
+
+using gui::PreviewWindow;
+using gui::TraceWindow;
+namespace fs = std::filesystem;
+
+bool WaitUntil(const std::function<bool()>& done, int ms = 30000) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > ms) return false;
+    QTest::qWait(10);
+  }
+  return true;
+}
+
+// A 40-pixel square in a vector file of the program's own format.
+void WriteSquare(const fs::path& path) {
+  std::ofstream f(path, std::ios::binary);
+  const int32_t red = 255 | (255u << 24);
+  f << "KVG030\r\n40\r\n40\r\n1\r\n";
+  f << "3,#TRUE#,20,0,0,1," << red << ",0,0,0,1,1,0,#FALSE#,0,#FALSE#,0\r\n0\r\n";
+  f << "0,0,0\r\n0,800,0\r\n0,800,800\r\n0,0,800\r\n";
+}
+
+class RufflePreview : public MainGuiTest {
+ protected:
+  void SetUp() override {
+    const QString reason = player::RuffleFlashView::unavailableReason();
+    if (!reason.isEmpty()) GTEST_SKIP() << "web player not available: " << reason.toStdString();
+  }
+  ~RufflePreview() override {
+    PreviewWindow::unload();
+    TraceWindow::unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+
+  // A white 160 x 120 stage: a trace in the first frame, the red square
+  // moving right over twelve frames, then a stop.
+  fs::path makeProject(int version) {
+    const fs::path dir = temp / ("v" + std::to_string(version));
+    fs::create_directories(dir);
+    WriteSquare(dir / "red.kvg");
+    GUICore::NewProject();
+    GUICore::Model& m = GUICore::State();
+    m.settings.width = 160;
+    m.settings.height = 120;
+    m.settings.frameRate = 12.0f;
+    m.settings.options = "  " + std::to_string(version) + " ";
+    StoreItem square = NewStoreItem(StoreItemKind::VectorImage);
+    square.id = 1;
+    square.name = (dir / "red.kvg").string();
+    m.store.push_back(square);
+    EventRecord trace = GUICore::InitEventRecord();
+    trace.kind = static_cast<int16_t>(ActionKind::Script);
+    trace.text2 = "fscommand(\"TesmiroTrace\", \"日本語\");";
+    trace.frameCount = 1;
+    m.events.push_back(trace);
+    EventRecord place = GUICore::InitEventRecord();
+    place.itemId = 1;
+    place.frameCount = kFrames;
+    place.startX = 20;
+    place.endX = 100;
+    place.startY = place.endY = 40;
+    m.events.push_back(place);
+    EventRecord stop = GUICore::InitEventRecord();
+    stop.kind = static_cast<int16_t>(ActionKind::Stop);
+    stop.frameCount = 1;
+    m.events.push_back(stop);
+    m.timelines[0].events = m.events;
+    const fs::path path = dir / "movie.tsm";
+    EXPECT_TRUE(GUICore::SaveProject(path.string()));
+    return path;
+  }
+
+  player::FlashHost* host() {
+    PreviewWindow* w = PreviewWindow::instance();
+    return w ? w->ShockwaveFlash1 : nullptr;
+  }
+
+  static constexpr int kFrames = 12;
+};
+
+TEST_F(RufflePreview, F5ShowsThePictureWithItsFramesAndTracesAndSeeks) {
+  for (int version : {6, 4}) {
+    SCOPED_TRACE(version);
+    gui::MainGUI& main = start(QString::fromStdString(makeProject(version).string()));
+    main.show();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main)) << "the key goes to the active window";
+    QTest::keyClick(&main, Qt::Key_F5);
+    for (const RecordedMessage& m : ui.messages) ADD_FAILURE() << m.title << ": " << m.text;
+    ASSERT_TRUE(PreviewWindow::isShownNow());
+    ASSERT_TRUE(WaitUntil([&] { return host()->totalFrames() > 0; })) << "the movie never loaded";
+    PreviewWindow& w = *PreviewWindow::instance();
+    const int total = host()->totalFrames();
+    EXPECT_GE(total, kFrames);
+    EXPECT_EQ(w.HScroll1->maximum(), total - 1);
+
+    ASSERT_TRUE(WaitUntil([&] { return TraceWindow::isLoaded(); })) << "no trace line came";
+    EXPECT_EQ(TraceWindow::instance()->text(), QStringLiteral("日本語\r\n"));
+    EXPECT_FALSE(TraceWindow::isShownNow());
+
+    // The movie stops itself at its end; the button follows.
+    ASSERT_TRUE(WaitUntil([&] { return w.command1Tag() == QStringLiteral("＞"); }));
+    EXPECT_EQ(host()->frameNum(), total - 1);
+    EXPECT_EQ(w.Label1->text(), QStringLiteral(" %1").arg(total));
+
+    // Back to frame 5 with the slider, while stopped.
+    w.HScroll1->setValue(4);
+    ASSERT_TRUE(WaitUntil([&] { return host()->frameNum() == 4; }));
+    QTest::qWait(300);
+    EXPECT_EQ(host()->frameNum(), 4) << "stays where the slider put it";
+    EXPECT_EQ(w.Label1->text(), QStringLiteral(" 5"));
+    EXPECT_EQ(w.HScroll1->value(), 4);
+
+    QList<QImage> shots;
+    bool done = false;
+    host()->grabPictures({player::kShownBackground}, [&](QList<QImage> p) {
+      shots = std::move(p);
+      done = true;
+    });
+    ASSERT_TRUE(WaitUntil([&] { return done; }));
+    ASSERT_EQ(shots.size(), 1);
+    int red = 0;
+    for (int y = 0; y < shots[0].height(); ++y)
+      for (int x = 0; x < shots[0].width(); ++x) red += shots[0].pixel(x, y) == qRgb(255, 0, 0);
+    EXPECT_GT(red, 1000) << "the square is on the stage";
+    if (HasFailure()) SaveGrab(&w, "RufflePreview-" + std::to_string(version));
+
+    // F5 again: a new window, the same player, which starts the movie anew.
+    const QPointer<player::FlashHost> first = host();
+    main.mnuPreviewWindow->trigger();
+    ASSERT_TRUE(PreviewWindow::isShownNow());
+    EXPECT_EQ(host(), first.data()) << "the web player is kept between previews";
+    ASSERT_TRUE(WaitUntil([&] { return host()->totalFrames() == total && host()->frameNum() >= 0; }));
+    PreviewWindow::unload();
+    TraceWindow::unload();
+    destroyWindow();
+  }
+}
+
+TEST_F(RufflePreview, TheBrowserBoxShowsThePageInABareWindowSizedToTheStage) {
+  gui::MainGUI& main = start(QString::fromStdString(makeProject(6).string()));
+  Prefs::Current().previewUseIE = 1;
+  main.mnuPreviewBrowser->trigger();
+  EXPECT_TRUE(desktop.opener.calls.empty()) << "no outside browser";
+  gui::BrowserPreviewWindow* w = gui::BrowserPreviewWindow::instance();
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(w->size(), QSize(160 + 50, 120 + 65));
+  EXPECT_TRUE(WaitUntil([&] { return w->view()->url().path().endsWith(QStringLiteral("/browser/_preview.html")); }))
+      << w->view()->url().toString().toStdString();
+  int frames = 0;
+  ASSERT_TRUE(WaitUntil([&] {
+    bool answered = false;
+    w->view()->page()->runJavaScript(
+        "(() => { const p = document.querySelector('ruffle-object, ruffle-embed');"
+        " const m = p && p.ruffle && p.ruffle().metadata; return m ? m.numFrames : 0; })()",
+        [&](const QVariant& v) {
+          frames = v.toInt();
+          answered = true;
+        });
+    WaitUntil([&] { return answered; }, 5000);
+    return frames > 0;
+  })) << "the page's player never loaded the movie";
+  EXPECT_GE(frames, kFrames);
+  w->close();
+}
+
+}  // namespace
+}  // namespace tesmiro::testing
