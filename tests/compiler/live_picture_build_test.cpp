@@ -5,9 +5,11 @@
 
 #include "compiler/core_setup.h"
 #include "compiler/live_picture_build.h"
+#include "compiler/preview_reporter.h"
 #include "compiler_test_util.h"
 #include "project/build_lock.h"
 #include "project/record_bytes.h"
+#include "script/compiler.h"
 
 namespace tesmiro::testing {
 namespace {
@@ -135,6 +137,22 @@ TEST_F(LivePictureBuildTest, TheMovieUnderneathHoldsOrPlays) {
   ASSERT_EQ(BuildLivePicture(request).status, BuildStatus::Changed);
   request.frame = 9;
   EXPECT_EQ(BuildLivePicture(request).status, BuildStatus::Unchanged);
+}
+
+TEST_F(LivePictureBuildTest, WithTheMovieUnderneathTheReporterFollowsIt) {
+  for (int version : {4, 6, 7, 8}) {
+    SCOPED_TRACE(version);
+    const std::string text = GUICore::ReporterScript(version, GUICore::ReporterSubject::PreviewSprite);
+    EXPECT_NE(text.find("_SprPictPreview"), std::string::npos);
+    EXPECT_TRUE(script::Compile(text, version < 6 ? script::Target::Swf4 : script::Target::Swf6).ok());
+    request.stage.options = "  " + std::to_string(version) + " ";
+    request.withMovie = true;
+    request.useCache = false;  // the kept prefix holds the last version's header
+    ASSERT_EQ(BuildLivePicture(request).status, BuildStatus::Changed);
+    const auto tags = ReadTags(Movie(LivePicture::kPictureFile));
+    EXPECT_EQ(CountCode(tags, 39), 3);  // the sprite, the placeholder and the reporter
+    EXPECT_EQ(tags.back().code, 0);
+  }
 }
 
 }  // namespace
