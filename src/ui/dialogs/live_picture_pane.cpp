@@ -464,7 +464,11 @@ void LivePicturePane::setTimerEnabled(bool enabled) {
 
 void LivePicturePane::Timer1_Timer() {
   DrawPreview(1);
-  if (!ShockwaveFlash1 || !Check8->isChecked() || !playing()) return;
+  if (!ShockwaveFlash1 || !Check8->isChecked()) return;
+  if (!playing()) {
+    holdUnderneath();
+    return;
+  }
   const int total = ShockwaveFlash1->capabilities().testFlag(player::FlashCapability::FrameReports)
                         ? ShockwaveFlash1->totalFrames()
                         : 0;
@@ -476,6 +480,18 @@ void LivePicturePane::Timer1_Timer() {
     HScroll6->setEnabled(false);
     HScroll6->setValue(1);
   }
+}
+
+void LivePicturePane::holdUnderneath() {
+  // The picture asks the movie underneath to stop at the chosen frame once
+  // it has loaded, which a player may miss (and a SWF 4 picture cannot
+  // ask): the reporter takes it there.
+  const player::FlashCapabilities caps = ShockwaveFlash1->capabilities();
+  if (!caps.testFlag(player::FlashCapability::Seek) || !caps.testFlag(player::FlashCapability::FrameReports)) return;
+  const int frame = ShockwaveFlash1->frameNum();
+  if (loading_ || frame < 0 || ShockwaveFlash1->totalFrames() < 1) return;
+  const int wanted = std::min(HScroll6->value(), ShockwaveFlash1->totalFrames());
+  if (frame + 1 != wanted || ShockwaveFlash1->isPlaying()) ShockwaveFlash1->gotoFrame(wanted - 1);
 }
 
 // ---- the mouse ---------------------------------------------------------------------

@@ -149,6 +149,7 @@ class LivePicturePane : public QObject {
  private:
   player::FlashHost* ensureHost();
   void writePicture();
+  void holdUnderneath();
   void pictureArrived();
   void applyFieldWrites(const LivePicture::FieldWrites& writes);
   LivePicture::MaterialSizeFn sizes() const;

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -227,6 +228,53 @@ TEST_F(LivePicturePaneTest, CollapsingKeepsTheExpandedSizeForNextTime) {
   EXPECT_EQ(Prefs::Current().pictEventPreview & 1, 1);
   // The buttons keep to the bottom edge.
   EXPECT_EQ(dialog->Command1->geometry().bottom(), dialog->height() - 5);
+}
+
+}  // namespace
+}  // namespace tesmiro::testing
+
+namespace tesmiro::testing {
+namespace {
+
+TEST_F(LivePicturePaneTest, TheMovieUnderneathFollowsThePlayButtonAndHoldsAtTheChosenFrame) {
+  pane->Check8->click();
+  Settle();
+  EXPECT_TRUE(pane->PictToolBox3->isVisibleTo(dialog));
+  EXPECT_GT(pane->timerInterval(), 0);  // the movie underneath moves
+  host->framesOnLoad = 30;
+  // Playing: the slider takes the movie's own frame and length.
+  pane->Command14->click();
+  Settle();
+  host->finishLoad();
+  host->reportFrame(11);
+  pane->Timer1_Timer();
+  EXPECT_EQ(pane->HScroll6->maximum(), 30);
+  EXPECT_EQ(pane->HScroll6->value(), 12);
+  EXPECT_EQ(pane->Label14->text(), QStringLiteral("12"));
+  // Stopped: the movie is taken back to the slider's frame when it runs on.
+  pane->Command14->click();
+  Settle();
+  host->finishLoad();
+  host->calls.clear();
+  host->reportFrame(2);
+  pane->Timer1_Timer();
+  EXPECT_EQ(host->calls, QStringList{QStringLiteral("goto 11")});
+  host->calls.clear();
+  pane->Timer1_Timer();
+  EXPECT_TRUE(host->calls.isEmpty()) << "it holds there";
+  // A movie still loading is left alone, and so is the slider.
+  host->loadsAtOnce = false;
+  pane->HScroll6->setValue(5);
+  Settle();
+  host->calls.clear();
+  pane->Timer1_Timer();
+  EXPECT_TRUE(host->calls.filter(QStringLiteral("goto")).isEmpty());
+  EXPECT_EQ(pane->HScroll6->value(), 5);
+  host->finishLoad();
+  Settle();
+  host->calls.clear();
+  pane->Timer1_Timer();
+  EXPECT_EQ(host->calls, QStringList{QStringLiteral("goto 4")});
 }
 
 }  // namespace
