@@ -279,3 +279,46 @@ TEST_F(LivePicturePaneTest, TheMovieUnderneathFollowsThePlayButtonAndHoldsAtTheC
 
 }  // namespace
 }  // namespace tesmiro::testing
+
+namespace tesmiro::testing {
+namespace {
+
+TEST_F(LivePicturePaneTest, UnusableStagesRatesAndZoomsStayInBounds) {
+  Zoom("200%");
+  pane->HScrollPict->setValue(pane->HScrollPict->maximum());
+  Settle();
+  const int hMax = pane->HScrollPict->maximum(), hValue = pane->HScrollPict->value();
+  ProjectSettings& s = GUICore::State().settings;
+
+  // A stage of no width: fitting and the scroll ranges keep what they had.
+  s.width = 0;
+  pane->Command12->click();
+  pane->UpdatePreviewScrollRanges();
+  pane->DrawPreview(0);
+  Settle();
+  EXPECT_EQ(pane->Combo3->currentText(), QStringLiteral("200%"));
+  EXPECT_FLOAT_EQ(pane->zoom(), 2.0f);
+  EXPECT_EQ(pane->HScrollPict->maximum(), hMax);
+  EXPECT_EQ(pane->HScrollPict->value(), hValue);
+
+  // A wide stage: the view stays within 16384 pixels.
+  s.width = 8000;
+  s.height = 100;
+  Zoom("1600%");
+  EXPECT_EQ(pane->Combo3->currentText(), QStringLiteral("204%"));
+  EXPECT_LE(host->width(), LivePicture::kMaxViewPixels);
+  EXPECT_GT(host->width(), 16000);
+
+  // A frame rate of 0 or below ticks at a new project's rate.
+  for (float rate : {0.0f, -5.0f}) {
+    s.frameRate = rate;
+    pane->Check8->click();
+    Settle();
+    if (!pane->Check8->isChecked()) pane->Check8->click();
+    EXPECT_EQ(pane->timerInterval(), 83) << rate;
+    EXPECT_TRUE(pane->timerRunning());
+  }
+}
+
+}  // namespace
+}  // namespace tesmiro::testing
