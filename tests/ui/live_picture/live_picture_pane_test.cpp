@@ -14,6 +14,7 @@
 #include "project/event_list_view.h"
 #include "project/list_models.h"
 #include "project/events.h"
+#include "project/filter_work_area.h"
 #include "project/gui_core.h"
 #include "project/live_picture_view.h"
 #include "project/model.h"
@@ -318,6 +319,61 @@ TEST_F(LivePicturePaneTest, UnusableStagesRatesAndZoomsStayInBounds) {
     EXPECT_EQ(pane->timerInterval(), 83) << rate;
     EXPECT_TRUE(pane->timerRunning());
   }
+}
+
+}  // namespace
+}  // namespace tesmiro::testing
+
+namespace tesmiro::testing {
+namespace {
+
+void RightClick(QWidget* to, QPoint at) {
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), QPointF(to->mapToGlobal(at)), Qt::RightButton,
+                    Qt::RightButton, Qt::NoModifier);
+  QApplication::sendEvent(to, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), QPointF(to->mapToGlobal(at)), Qt::RightButton,
+                      Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(to, &release);
+}
+
+TEST_F(LivePicturePaneTest, GuideAnchorsFromTheMouseAndTheGuideMenu) {
+  Zoom("100%");
+  // A motion from (100, 80) to (200, 80).
+  dialog->Text2->setText(QStringLiteral("10"));
+  dialog->Text5->setText(QStringLiteral("200"));
+  dialog->Text6->setText(QStringLiteral("80"));
+  dialog->Check9->click();
+  Settle();
+  ASSERT_TRUE(dialog->Command13->isVisibleTo(dialog));
+  GUICore::FilterWorkArea& area = GUICore::WorkArea();
+  EXPECT_EQ(area.guideMode, 0);
+  // A red stage, so that the blue anchor shows.
+  GUICore::State().settings.backgroundRed = 255;
+  GUICore::State().settings.backgroundBlue = 0;
+
+  RightClick(pane->overlay, At(150, 81));
+  Settle();
+  ASSERT_EQ(area.anchors.size(), 1u);
+  EXPECT_EQ(area.anchors[0].x, 150 * 20);
+  EXPECT_EQ(area.anchors[0].y, 81 * 20);
+  EXPECT_EQ(area.guideMode, 1);
+  EXPECT_TRUE(dialog->Command1->isEnabled());
+  // The anchor is drawn where it lies.
+  const QImage shot = pane->PictPreview->grab().toImage();
+  EXPECT_EQ(Rgb(shot, At(150, 81)), kBlue);
+  EXPECT_EQ(Rgb(shot, At(150, 90)), 0xFF0000u);
+
+  desktop.popups.choices.push_back(QStringLiteral("mnuGuideCurve"));
+  dialog->Command13->click();
+  EXPECT_EQ(area.guideMode, 2);
+  EXPECT_TRUE(pane->mnuGuideCurve->isChecked());
+  desktop.popups.choices.push_back(QStringLiteral("mnuGuideClear"));
+  dialog->Command13->click();
+  Settle();
+  EXPECT_TRUE(area.anchors.empty());
+  EXPECT_EQ(desktop.popups.opened, (std::vector<QString>{QStringLiteral("mnuGuide"), QStringLiteral("mnuGuide")}));
+  // The move target's boxes are where they were.
+  EXPECT_EQ(dialog->Text5->text(), QStringLiteral("200"));
 }
 
 }  // namespace
