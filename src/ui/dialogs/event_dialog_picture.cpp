@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>
@@ -154,6 +155,10 @@ void EventDialog::Check5_Click() {
     const Preferences& p = Prefs::Current();
     QSize expanded(p.epWidth > 0 ? TwipsToPixels(p.epWidth) - frame.width() : designSize_.width() + kFirstPaneWidth,
                    p.epHeight > 0 ? TwipsToPixels(p.epHeight) - frame.height() : designSize_.height());
+    // A size stored on a larger screen (or a damaged settings file) still
+    // gives a window that fits this one.
+    if (const QScreen* sc = screen(); sc && (p.epWidth > 0 || p.epHeight > 0))
+      expanded = expanded.boundedTo(sc->availableGeometry().size() - frame);
     resize(expanded.expandedTo(designSize_));
     move(at);
     if (isVisible()) KeepInsideWorkArea(this);

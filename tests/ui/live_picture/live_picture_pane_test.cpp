@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
@@ -216,7 +217,7 @@ TEST_F(LivePicturePaneTest, RealTimeRebuildsWaitForThePlayerAndTakeTheLatestFiel
 }
 
 TEST_F(LivePicturePaneTest, CollapsingKeepsTheExpandedSizeForNextTime) {
-  dialog->resize(dialog->designSize() + QSize(500, 100));
+  dialog->resize(dialog->designSize() + QSize(200, 50));
   Settle();
   dialog->Check5->click();
   Settle();
@@ -225,10 +226,20 @@ TEST_F(LivePicturePaneTest, CollapsingKeepsTheExpandedSizeForNextTime) {
   EXPECT_EQ(Prefs::Current().pictEventPreview & 1, 0);
   dialog->Check5->click();
   Settle();
-  EXPECT_EQ(dialog->size(), dialog->designSize() + QSize(500, 100));
+  EXPECT_EQ(dialog->size(), dialog->designSize() + QSize(200, 50));
   EXPECT_EQ(Prefs::Current().pictEventPreview & 1, 1);
   // The buttons keep to the bottom edge.
   EXPECT_EQ(dialog->Command1->geometry().bottom(), dialog->height() - 5);
+
+  // A size from a damaged settings file still fits the screen.
+  dialog->Check5->click();
+  Prefs::Current().epWidth = 2000000000;
+  Prefs::Current().epHeight = 2000000000;
+  dialog->Check5->click();
+  Settle();
+  EXPECT_LE(dialog->width(), dialog->screen()->availableGeometry().width());
+  EXPECT_LE(dialog->height(), dialog->screen()->availableGeometry().height());
+  EXPECT_GE(dialog->width(), dialog->designSize().width());
 }
 
 }  // namespace
