@@ -100,7 +100,7 @@ TEST_F(LivePictureBuildTest, OnlyNewBytesAskForAReload) {
 
 TEST_F(LivePictureBuildTest, AFailedOrRefusedBuildLeavesTheSettingsAsTheyWere) {
   ASSERT_EQ(BuildLivePicture(request).status, BuildStatus::Changed);
-  ASSERT_FALSE(SWFMakeCore::state().movieCache.empty());
+  ASSERT_FALSE(SWFMakeCore::WriterState().movieCache.empty());
 
   BuildRequest lost = request;
   lost.path = dir / "no such folder" / LivePicture::kPictureFile;
@@ -108,7 +108,7 @@ TEST_F(LivePictureBuildTest, AFailedOrRefusedBuildLeavesTheSettingsAsTheyWere) {
   EXPECT_EQ(BuildLivePicture(lost).status, BuildStatus::Failed);
   ExpectProjectSettings();
   // The kept prefix may be another selection's: the next build starts anew.
-  EXPECT_TRUE(SWFMakeCore::state().movieCache.empty());
+  EXPECT_TRUE(SWFMakeCore::WriterState().movieCache.empty());
 
   {
     GUICore::BuildLock lock;

@@ -16,7 +16,7 @@ std::vector<uint8_t> Slice(const std::vector<uint8_t>& b, size_t from, size_t n)
 TEST_F(WriterTest, HeaderOfTheDefaultMovie) {
   WriteSWFHeader(6, 320, 320, 12.0f);
   EXPECT_EQ(OutHex(), "46 57 53 06 00 00 00 00 80 00 00 C8 00 00 00 C8 00 00 0C 00 00");
-  EXPECT_EQ(state().autoID, kFirstAutoID);
+  EXPECT_EQ(WriterState().autoID, kFirstAutoID);
 }
 
 TEST_F(WriterTest, FractionalFrameRate) {
@@ -34,13 +34,13 @@ TEST_F(WriterTest, FramesAreStoredAndRevisited) {
   WriteHex("BB");
   NextFrame();
   NextFrame();
-  EXPECT_EQ(state().highestFrame, 3);
+  EXPECT_EQ(WriterState().highestFrame, 3);
   GoFrame(-2);
-  EXPECT_EQ(state().currentFrame, 1);
+  EXPECT_EQ(WriterState().currentFrame, 1);
   EXPECT_EQ(OutHex(), "BB");
   WriteHex("CC");
   GoFrame(2);
-  EXPECT_EQ(Hex(state().frames[1]), "BB CC");
+  EXPECT_EQ(Hex(WriterState().frames[1]), "BB CC");
 }
 
 TEST_F(WriterTest, TagsWrittenAtANegativeFrameAreDropped) {
@@ -50,7 +50,7 @@ TEST_F(WriterTest, TagsWrittenAtANegativeFrameAreDropped) {
   EXPECT_TRUE(OutputBuffer().empty());
   WriteHex("EE");
   NextFrame();
-  EXPECT_EQ(state().currentFrame, 0);
+  EXPECT_EQ(WriterState().currentFrame, 0);
   EXPECT_EQ(OutHex(), "AA");
 }
 
@@ -64,15 +64,15 @@ TEST_F(MovieFileTest, StagesWriteFramesWithShowFrameAndPatchCounts) {
   const auto path = dir / "m.swf";
   WriteSWFHeader(6, 320, 320, 12.0f);
   WriteSetBackgroundColor(255, 255, 255);
-  ASSERT_TRUE(WriteMovieFile(path, 1));
+  ASSERT_TRUE(WriteMovieFile(path, MovieStage::Open));
   WriteHex("0101");  // stands in for a tag of frame 0
   NextFrame();
   NextFrame();
   NextFrame();
   WriteHex("0303");
-  ASSERT_TRUE(WriteMovieFile(path, 6));
+  ASSERT_TRUE(WriteMovieFile(path, MovieStage::WriteFrames));
   WriteEnd();
-  ASSERT_TRUE(WriteMovieFile(path, 3));
+  ASSERT_TRUE(WriteMovieFile(path, MovieStage::Finish));
   const auto b = Read("m.swf");
   EXPECT_EQ(Hex(Slice(b, 21, b.size() - 21)), "43 02 FF FF FF 01 01 40 00 40 00 40 00 03 03 00 00");
   EXPECT_EQ(b[4] | b[5] << 8, static_cast<int>(b.size()));
@@ -83,23 +83,23 @@ TEST_F(MovieFileTest, StagesWriteFramesWithShowFrameAndPatchCounts) {
 TEST_F(MovieFileTest, StageSevenCountsTheLoadingFrame) {
   const auto path = dir / "m.swf";
   WriteSWFHeader(6, 10, 10, 12.0f);
-  WriteMovieFile(path, 1);
+  WriteMovieFile(path, MovieStage::Open);
   NextFrame();
-  WriteMovieFile(path, 6);
+  WriteMovieFile(path, MovieStage::WriteFrames);
   WriteEnd();
-  ASSERT_TRUE(WriteMovieFile(path, 7));
+  ASSERT_TRUE(WriteMovieFile(path, MovieStage::FinishAfterLoader));
   EXPECT_EQ(Read("m.swf")[19], 2);
 }
 
 TEST_F(MovieFileTest, WideStageMovesTheFrameCountField) {
   const auto path = dir / "wide.swf";
   WriteSWFHeader(6, 2000, 100, 12.0f);  // 40000 twips: a 17-bit RECT
-  WriteMovieFile(path, 1);
+  WriteMovieFile(path, MovieStage::Open);
   NextFrame();
   NextFrame();
-  WriteMovieFile(path, 6);
+  WriteMovieFile(path, MovieStage::WriteFrames);
   WriteEnd();
-  ASSERT_TRUE(WriteMovieFile(path, 3));
+  ASSERT_TRUE(WriteMovieFile(path, MovieStage::Finish));
   const auto b = Read("wide.swf");
   const size_t rectBytes = (5 + 4 * 17 + 7) / 8;
   EXPECT_EQ(b[8] >> 3, 17);
@@ -110,23 +110,23 @@ TEST_F(MovieFileTest, WideStageMovesTheFrameCountField) {
 TEST_F(MovieFileTest, SpriteLengthAndFrameCountArePatched) {
   const auto path = dir / "s.swf";
   WriteSWFHeader(6, 10, 10, 12.0f);
-  WriteMovieFile(path, 1);
+  WriteMovieFile(path, MovieStage::Open);
   OutputBuffer().assign(979, 0x11);  // definitions up to file offset 1000
-  WriteMovieFile(path, 2);
-  ASSERT_EQ(state().file.bytesWritten, 1000);
-  WriteMovieFile(path, 4);
+  WriteMovieFile(path, MovieStage::WriteBuffer);
+  ASSERT_EQ(WriterState().file.bytesWritten, 1000);
+  WriteMovieFile(path, MovieStage::BeginSprite);
   WriteSpriteHeader(8);
-  WriteMovieFile(path, 2);
+  WriteMovieFile(path, MovieStage::WriteBuffer);
   NextFrame();
   OutputBuffer().assign(286, 0x22);  // the sprite's tags: with End the tag ends at 1300
-  WriteMovieFile(path, 6);
+  WriteMovieFile(path, MovieStage::WriteFrames);
   WriteEnd();
-  WriteMovieFile(path, 2);
-  ASSERT_EQ(state().file.bytesWritten, 1300);
-  ASSERT_TRUE(WriteMovieFile(path, 5));
-  EXPECT_EQ(state().highestFrame, 0);
+  WriteMovieFile(path, MovieStage::WriteBuffer);
+  ASSERT_EQ(WriterState().file.bytesWritten, 1300);
+  ASSERT_TRUE(WriteMovieFile(path, MovieStage::EndSprite));
+  EXPECT_EQ(WriterState().highestFrame, 0);
   WriteEnd();
-  ASSERT_TRUE(WriteMovieFile(path, 3));
+  ASSERT_TRUE(WriteMovieFile(path, MovieStage::Finish));
   const auto b = Read("s.swf");
   EXPECT_EQ(Hex(Slice(b, 1000, 10)), "FF 09 26 01 00 00 08 00 01 00");  // body 294, one frame
 }
@@ -135,16 +135,16 @@ TEST_F(MovieFileTest, CacheHoldsTheHeaderAndDefinitions) {
   const auto path = dir / "p.swf";
   WriteSWFHeader(6, 10, 10, 12.0f);
   WriteSetBackgroundColor(1, 2, 3);
-  WriteMovieFile(path, 1);
+  WriteMovieFile(path, MovieStage::Open);
   WriteHex("ABCD");
-  WriteMovieFile(path, 2);
-  WriteMovieFile(path, 99);
-  EXPECT_EQ(state().movieCache.size(), 21u + 5 + 2);
-  EXPECT_EQ(state().movieCache[4], 0);  // length not patched yet
+  WriteMovieFile(path, MovieStage::WriteBuffer);
+  WriteMovieFile(path, MovieStage::CacheMovie);
+  EXPECT_EQ(WriterState().movieCache.size(), 21u + 5 + 2);
+  EXPECT_EQ(WriterState().movieCache[4], 0);  // length not patched yet
   WriteEnd();
-  WriteMovieFile(path, 3);
+  WriteMovieFile(path, MovieStage::Finish);
   EXPECT_TRUE(RestoreMovieCache(true));
-  EXPECT_EQ(OutputBuffer(), state().movieCache);
+  EXPECT_EQ(OutputBuffer(), WriterState().movieCache);
   ClearMovieCache();
   EXPECT_FALSE(RestoreMovieCache(true));
   EXPECT_TRUE(OutputBuffer().empty());
@@ -153,12 +153,12 @@ TEST_F(MovieFileTest, CacheHoldsTheHeaderAndDefinitions) {
 TEST_F(MovieFileTest, AnUnwritableFileIsAFailureAndLeavesNothing) {
   const auto path = dir / "missing-folder" / "m.swf";
   WriteSWFHeader(6, 10, 10, 12.0f);
-  EXPECT_FALSE(WriteMovieFile(path, 1));
+  EXPECT_FALSE(WriteMovieFile(path, MovieStage::Open));
   EXPECT_TRUE(MovieFileFailed());
   WriteEnd();
-  EXPECT_FALSE(WriteMovieFile(path, 3));
+  EXPECT_FALSE(WriteMovieFile(path, MovieStage::Finish));
   EXPECT_FALSE(std::filesystem::exists(path));
-  EXPECT_FALSE(state().diagnostics.empty());
+  EXPECT_FALSE(WriterState().diagnostics.empty());
 }
 
 TEST_F(MovieFileTest, AFailedFinishKeepsTheOldMovie) {
@@ -166,17 +166,17 @@ TEST_F(MovieFileTest, AFailedFinishKeepsTheOldMovie) {
   const std::vector<uint8_t> old = {1, 2, 3};
   ASSERT_TRUE(fileio::WriteAtomic(path, old, nullptr));
   WriteSWFHeader(6, 10, 10, 12.0f);
-  ASSERT_TRUE(WriteMovieFile(path, 1));
+  ASSERT_TRUE(WriteMovieFile(path, MovieStage::Open));
   // The full device stands in for a disk that fills up during the build.
   std::FILE* full = std::fopen("/dev/full", "wb");
   if (!full) GTEST_SKIP() << "/dev/full is not available";
-  std::fclose(state().file.file);
-  state().file.file = std::fopen("/dev/full", "r+b");
+  std::fclose(WriterState().file.file);
+  WriterState().file.file = std::fopen("/dev/full", "r+b");
   std::fclose(full);
   OutputBuffer().assign(100000, 7);
-  WriteMovieFile(path, 2);
+  WriteMovieFile(path, MovieStage::WriteBuffer);
   WriteEnd();
-  EXPECT_FALSE(WriteMovieFile(path, 3));
+  EXPECT_FALSE(WriteMovieFile(path, MovieStage::Finish));
   EXPECT_EQ(Read("m.swf"), old);
 }
 
@@ -188,9 +188,9 @@ TEST_F(MovieFileTest, ALinkPlantedBesideTheTargetIsNeverWrittenThrough) {
   std::filesystem::create_symlink(victim, dir / ".m.swf.part");
   const auto path = dir / "m.swf";
   WriteSWFHeader(6, 10, 10, 12.0f);
-  ASSERT_TRUE(WriteMovieFile(path, 1));
+  ASSERT_TRUE(WriteMovieFile(path, MovieStage::Open));
   WriteEnd();
-  ASSERT_TRUE(WriteMovieFile(path, 3));
+  ASSERT_TRUE(WriteMovieFile(path, MovieStage::Finish));
   EXPECT_EQ(Read("victim.txt"), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
   EXPECT_FALSE(std::filesystem::is_symlink(path));
   EXPECT_EQ(Read("m.swf").size(), 23u);
@@ -199,7 +199,7 @@ TEST_F(MovieFileTest, ALinkPlantedBesideTheTargetIsNeverWrittenThrough) {
 TEST_F(MovieFileTest, CancelledBuildLeavesNoPartialFile) {
   const auto path = dir / "c.swf";
   WriteSWFHeader(6, 10, 10, 12.0f);
-  WriteMovieFile(path, 1);
+  WriteMovieFile(path, MovieStage::Open);
   AbandonMovieFile();
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
@@ -218,11 +218,11 @@ TEST_F(MovieFileTest, SaveOutputReplacesTheFile) {
 
 TEST_F(WriterTest, FrameLimitIsAClearDiagnostic) {
   StartMovie(6);
-  state().currentFrame = state().highestFrame = kMaxFrames;
-  state().frames.resize(kMaxFrames + 1);
+  WriterState().currentFrame = WriterState().highestFrame = kMaxFrames;
+  WriterState().frames.resize(kMaxFrames + 1);
   EXPECT_FALSE(NextFrame());
-  EXPECT_EQ(state().highestFrame, kMaxFrames);
-  EXPECT_FALSE(state().diagnostics.empty());
+  EXPECT_EQ(WriterState().highestFrame, kMaxFrames);
+  EXPECT_FALSE(WriterState().diagnostics.empty());
 }
 
 }  // namespace

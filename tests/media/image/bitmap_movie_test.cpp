@@ -108,7 +108,7 @@ class BitmapMovieTest : public ::testing::Test {
 
     WriteShowFrame();
     WriteEnd();
-    PatchU16(static_cast<size_t>(state().file.frameCountOffset), 1);
+    PatchU16(static_cast<size_t>(WriterState().file.frameCountOffset), 1);
     auto movie = dir_ / "bitmaps.swf";
     EXPECT_TRUE(SaveOutput(movie));
     return movie;

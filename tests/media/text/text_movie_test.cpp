@@ -83,7 +83,7 @@ std::filesystem::path WriteMovie(const std::filesystem::path& path, int version,
   }
   WriteShowFrame();
   WriteEnd();
-  PatchU16(static_cast<size_t>(state().file.frameCountOffset), 1);
+  PatchU16(static_cast<size_t>(WriterState().file.frameCountOffset), 1);
   EXPECT_TRUE(SaveOutput(path));
   return path;
 }
