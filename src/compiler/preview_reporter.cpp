@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "compiler/previews.h"
 #include "platform/byte_reader.h"
 #include "platform/file_io.h"
 #include "script/compiler.h"
@@ -34,17 +35,17 @@ constexpr const char* kScript6 = R"(if (this._parent == _level0) {
     tsmActed = true;
     if (tsmO == "play") {
       tsmRun = 1;
-      _level0.play();
+      @SUBJECT@.play();
     } else if (tsmO == "stop") {
       tsmRun = 0;
-      _level0.stop();
+      @SUBJECT@.stop();
     } else if (tsmO == "goto") {
       tsmRun = 0;
-      _level0.gotoAndStop(Number(tsmF));
+      @SUBJECT@.gotoAndStop(Number(tsmF));
     }
   }
-  var tsmFrame = _level0._currentframe;
-  var tsmTotal = _level0._totalframes;
+  var tsmFrame = @SUBJECT@._currentframe;
+  var tsmTotal = @SUBJECT@._totalframes;
   if (!tsmActed && tsmTotal > 1 && tsmPrev != -1) tsmRun = (tsmFrame != tsmPrev) ? 1 : 0;
   tsmPrev = tsmFrame;
   var tsmReport = tsmSeq + "," + tsmFrame + "," + tsmRun + "," + tsmTotal;
@@ -86,23 +87,23 @@ constexpr const char* kScript4 = R"(if (_target eq "/__tesmiroReporter") {
     tsmActed = 1;
     if (tsmO eq "play") {
       tsmRun = 1;
-      tellTarget ("/") {
+      tellTarget ("@SUBJECT4@") {
         play();
       }
     } else if (tsmO eq "stop") {
       tsmRun = 0;
-      tellTarget ("/") {
+      tellTarget ("@SUBJECT4@") {
         stop();
       }
     } else if (tsmO eq "goto") {
       tsmRun = 0;
-      tellTarget ("/") {
+      tellTarget ("@SUBJECT4@") {
         gotoAndStop(eval("/__tesmiroReporter:tsmF"));
       }
     }
   }
-  tsmFrame = getProperty("/", _currentframe);
-  tsmTotal = getProperty("/", _totalframes);
+  tsmFrame = getProperty("@SUBJECT4@", _currentframe);
+  tsmTotal = getProperty("@SUBJECT4@", _totalframes);
   if (tsmActed == 0 && tsmTotal > 1 && tsmPrev != -1) {
     if (tsmFrame == tsmPrev) {
       tsmRun = 0;
@@ -124,6 +125,11 @@ void Replace(std::string& text, const std::string& key, const std::string& value
   if (at != std::string::npos) text.replace(at, key.size(), value);
 }
 
+void ReplaceAll(std::string& text, const std::string& key, const std::string& value) {
+  for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + value.size()))
+    text.replace(at, key.size(), value);
+}
+
 void AppendTag(Bytes& out, W::TagCode code, const Bytes& body) {
   W::AppendTagHeader(out, code, static_cast<int32_t>(body.size()), W::TagForm::Long);
   out.insert(out.end(), body.begin(), body.end());
@@ -136,9 +142,9 @@ void AppendU16(Bytes& out, uint32_t value) {
 
 // DefineSprite with the script on both of its two frames, so that it runs
 // on every tick of the player, and its placement on the first frame.
-bool ReporterTags(int version, Bytes& out) {
+bool ReporterTags(int version, ReporterSubject subject, Bytes& out) {
   const script::CompileResult compiled =
-      script::Compile(ReporterScript(version), version < 6 ? script::Target::Swf4 : script::Target::Swf6);
+      script::Compile(ReporterScript(version, subject), version < 6 ? script::Target::Swf4 : script::Target::Swf6);
   if (!compiled.ok()) return false;
   Bytes doAction = compiled.actions;
   doAction.push_back(0);
@@ -184,22 +190,28 @@ size_t FirstFrameEnd(const Bytes& movie) {
 
 }  // namespace
 
-std::string ReporterScript(int swfVersion) {
-  if (swfVersion < 6) return kScript4;
+std::string ReporterScript(int swfVersion, ReporterSubject subject) {
+  const bool sprite = subject == ReporterSubject::PreviewSprite;
+  if (swfVersion < 6) {
+    std::string text = kScript4;
+    ReplaceAll(text, "@SUBJECT4@", sprite ? std::string("/") + kPreviewSpriteName : "/");
+    return text;
+  }
   std::string text = kScript6;
+  ReplaceAll(text, "@SUBJECT@", sprite ? std::string("_level0.") + kPreviewSpriteName : "_level0");
   Replace(text, "@INIT@", swfVersion >= 8 ? kInit8 : "");
   Replace(text, "@POLL@", swfVersion >= 8 ? "" : kPollLoadVariables);
   return text;
 }
 
-bool AddFrameReporter(const std::filesystem::path& path) {
+bool AddFrameReporter(const std::filesystem::path& path, ReporterSubject subject) {
   const auto data = fileio::ReadAll(path, 1ull << 30);
   if (!data || data->size() < 21 || (*data)[0] != 'F' || (*data)[1] != 'W' || (*data)[2] != 'S') return false;
   const Bytes& movie = *data;
   const size_t at = FirstFrameEnd(movie);
   if (at == 0) return false;
   Bytes reporter;
-  if (!ReporterTags(movie[3], reporter)) return false;
+  if (!ReporterTags(movie[3], subject, reporter)) return false;
   Bytes out;
   out.reserve(movie.size() + reporter.size());
   out.insert(out.end(), movie.begin(), movie.begin() + static_cast<std::ptrdiff_t>(at));

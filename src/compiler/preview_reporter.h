@@ -30,12 +30,17 @@ inline constexpr const char* kReporterCallback = "tesmiroCommand";
 // above the movies, where no file of the folder can take the name.
 inline constexpr const char* kReporterCommandUrl = "../command";
 
+// The timeline the clip reports and drives: the movie's own, or the whole
+// preview movie that the event property dialog's picture loads into its
+// placeholder clip underneath the event.
+enum class ReporterSubject { MainTimeline, PreviewSprite };
+
 // The clip's frame script for a SWF version (4 and 5: SWF 4 actions).
-std::string ReporterScript(int swfVersion);
+std::string ReporterScript(int swfVersion, ReporterSubject subject = ReporterSubject::MainTimeline);
 
 // Adds the reporter to the first frame of a finished, uncompressed movie
 // file. False (file unchanged) when the file is not such a movie or cannot
 // be rewritten.
-bool AddFrameReporter(const std::filesystem::path& movie);
+bool AddFrameReporter(const std::filesystem::path& movie, ReporterSubject subject = ReporterSubject::MainTimeline);
 
 }  // namespace tesmiro::GUICore

@@ -128,11 +128,11 @@ void StartMovie(const fs::path& path) {
 
 // Movies shown inside the program get the frame reporter; one that cannot
 // take it still plays, without frame numbers.
-bool FinishMovie(const fs::path& path) {
+bool FinishMovie(const fs::path& path, ReporterSubject subject = ReporterSubject::MainTimeline) {
   W::WriteMovieFile(path, W::MovieStage::WriteFrames);
   W::WriteEnd();
   if (!W::WriteMovieFile(path, W::MovieStage::Finish)) return false;
-  AddFrameReporter(path);
+  AddFrameReporter(path, subject);
   return true;
 }
 
@@ -229,7 +229,8 @@ bool BuildEventPreviewSWF(const EventRecord& a, const EventRecord& b, const fs::
   if (b.itemId > 0) CompileEvent(path, b, EmitMode::LivePreview, 0);
   if (placeholder) WritePlaceholder(frame);
   W::NextFrame();
-  return FinishMovie(path);
+  // With the whole movie underneath, its frame is the one the dialog shows.
+  return FinishMovie(path, placeholder ? ReporterSubject::PreviewSprite : ReporterSubject::MainTimeline);
 }
 
 bool BuildSingleEventPreviewSWF(const EventRecord& event, const std::string& name) {

@@ -237,6 +237,7 @@ EventDialog::EventDialog() : QDialog(nullptr), fields_(std::make_unique<EventDia
   // The picture pane is collapsed: the window keeps its design size.
   setFixedSize(designSize_);
   connectHandlers();
+  embedPicturePane();
   RouteEscapeTo(this, Command2);
   // Loading: the selection's kind starts afresh, the scratch path is set.
   setSelectedFileKind(0);
@@ -602,21 +603,27 @@ void EventDialog::ActivateSub() {
   MakePictPreview(true, false);
 }
 
-void EventDialog::LoadingSub() { unloading_ = false; }
+void EventDialog::LoadingSub() {
+  unloading_ = false;
+  if (pane_) pane_->Command12_Click();
+}
 
-void EventDialog::MakePictPreview(bool, bool) {
+void EventDialog::MakePictPreview(bool useCache, bool keepHandles) {
   previewTempPath_ = (GUICore::GetPreviewFolder() / "_picttemp.tmp").string();
-  // The picture is drawn only into a shown pane; this one stays collapsed.
+  if (pane_) pane_->MakePictPreview(useCache, keepHandles);
 }
 
 void EventDialog::SetPreviewControlsVisible(bool visible) {
   previewControls_ = visible;
   PictToolBox->setVisible(visible);
+  if (pane_) pane_->setPaneVisible(visible);
+  ShowPreviewPane();
 }
 
 void EventDialog::EventDialogInitialize() {
   DeleteFile(previewTempPath_);
   SWFMakeCore::ClearMovieCache();
+  if (pane_) pane_->reset();
   for (QLineEdit* box : findChildren<QLineEdit*>()) {
     // An editable list's own box (the zoom) keeps its text.
     if (!qobject_cast<QComboBox*>(box->parentWidget())) box->setText(QString());
@@ -683,6 +690,7 @@ void EventDialog::SaveDialogState() {
   if (!isVisible()) return;
   StoreTwips(this, P().epLeft, P().epTop);
   P().windowTopward = rules::WithKeepOnTopTicked(P().windowTopward, Check7->isChecked());
+  if (Check5->isChecked()) storeExpandedSize();
 }
 
 double EventDialog::secondsSinceMidnight() const {
@@ -690,7 +698,9 @@ double EventDialog::secondsSinceMidnight() const {
 }
 
 void EventDialog::Form_Activate() {
+  readPaneOptions();
   Check7_Click();
+  if (pane_) pane_->Combo3_Click();
   ActivateSub();
 }
 

@@ -17,6 +17,7 @@
 #include "project/event_dialog_rules.h"
 #include "project/event_property_exchange.h"
 #include "swf/filter_state.h"
+#include "ui/dialogs/event_dialog_picture.h"
 
 class QAction;
 class QCheckBox;
@@ -249,6 +250,26 @@ class EventDialog : public QDialog {
   QAction* mnuCopyBasic = nullptr;
   QAction* mnuCopyDetail = nullptr;
   QAction* mnuCopyAll = nullptr;
+
+  // ---- the live picture pane (event_dialog_picture.cpp) ---------------------
+  LivePicturePane* picturePane() const { return pane_.get(); }
+  void Check5_Click();
+  void ShowPreviewPane();
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  friend class EventDialogPicture;
+  void embedPicturePane();
+  void layoutPicturePane();
+  // The pane options are read once, at the first activation after loading.
+  void readPaneOptions();
+  void storeExpandedSize();
+  bool paneOptionsRead_ = false;
+  // The adaptor outlives the pane that reads through it.
+  std::unique_ptr<EventDialogPicture> picture_;
+  std::unique_ptr<LivePicturePane> pane_;
 
  protected:
   bool event(QEvent* event) override;

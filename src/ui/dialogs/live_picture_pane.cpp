@@ -1,0 +1,621 @@
+#include "ui/dialogs/live_picture_pane.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "compiler/live_picture_build.h"
+#include "compiler/previews.h"
+#include "project/filter_work_area.h"
+#include "swf/swf_writer.h"
+#include "ui/common/qt_text.h"
+#include "ui/common/services.h"
+#include "ui/player/flash_host.h"
+
+namespace tesmiro::gui {
+namespace {
+
+using LivePicture::Scene;
+
+constexpr const char* kStopped = "1";
+constexpr const char* kPlaying = "0";
+constexpr const char* kPlayCaption = "＞";
+constexpr const char* kStopCaption = "■";
+// How long a load may stay silent before the next picture goes anyway.
+constexpr int kLoadPatienceMs = 3000;
+// A build of the preview window holds the writer; ask again after this.
+constexpr int kBusyRetryMs = 250;
+
+int ShiftOf(Qt::KeyboardModifiers m) {
+  int shift = 0;
+  if (m & Qt::ShiftModifier) shift |= kShiftMask;
+  if (m & Qt::ControlModifier) shift |= kCtrlMask;
+  if (m & Qt::AltModifier) shift |= kAltMask;
+  return shift;
+}
+
+// Button bits as the mouse handlers take them: 1 left, 2 right, 4 middle.
+int ButtonBits(Qt::MouseButtons b) {
+  int bits = 0;
+  if (b & Qt::LeftButton) bits |= 1;
+  if (b & Qt::RightButton) bits |= 2;
+  if (b & Qt::MiddleButton) bits |= 4;
+  return bits;
+}
+
+void ApplyRange(QScrollBar* bar, const LivePicture::ScrollRange& r) {
+  bar->setRange(r.min, r.max);
+  bar->setValue(r.value);
+  bar->setEnabled(r.enabled);
+}
+
+LivePicture::ScrollRange RangeOf(const QScrollBar* bar) {
+  return {bar->minimum(), bar->maximum(), bar->value(), bar->isEnabled()};
+}
+
+QPoint Q(LivePicture::PanePoint p) { return {p.x, p.y}; }
+
+}  // namespace
+
+LivePicturePane::LivePicturePane(PictureDialog& dialog, QWidget* parent, QWidget* toolBox)
+    : QObject(parent), dialog_(dialog) {
+  PictPreview = new QWidget(parent);
+  PictPreview->setObjectName(QStringLiteral("PictPreview"));
+  PictPreview->setAutoFillBackground(true);
+  QPalette pal = PictPreview->palette();
+  pal.setColor(QPalette::Window, pal.color(QPalette::Dark));
+  PictPreview->setPalette(pal);
+  PictPreview->setFocusPolicy(Qt::ClickFocus);
+
+  overlay = new PictureOverlay(*this, PictPreview);
+  overlay->setObjectName(QStringLiteral("PictOverlay"));
+
+  PictToolBox3 = new QWidget(PictPreview);
+  PictToolBox3->setObjectName(QStringLiteral("PictToolBox3"));
+  PictToolBox3->setAutoFillBackground(true);
+  Command14 = new QPushButton(ToQ(kPlayCaption), PictToolBox3);
+  Command14->setObjectName(QStringLiteral("Command14"));
+  Command14->setProperty("tag", QString::fromLatin1(kStopped));
+  Command14->setGeometry(0, 0, 24, 20);
+  HScroll6 = new QScrollBar(Qt::Horizontal, PictToolBox3);
+  HScroll6->setObjectName(QStringLiteral("HScroll6"));
+  HScroll6->setRange(1, 1);
+  HScroll6->setPageStep(10);
+  HScroll6->setGeometry(26, 2, 120, 16);
+  Label14 = new QLabel(QStringLiteral("1"), PictToolBox3);
+  Label14->setObjectName(QStringLiteral("Label14"));
+  Label14->setGeometry(150, 0, 44, 20);
+  PictToolBox3->resize(196, 20);
+  PictToolBox3->hide();
+
+  HScrollPict = new QScrollBar(Qt::Horizontal, parent);
+  HScrollPict->setObjectName(QStringLiteral("HScrollPict"));
+  VScrollPict = new QScrollBar(Qt::Vertical, parent);
+  VScrollPict->setObjectName(QStringLiteral("VScrollPict"));
+  for (QScrollBar* bar : {HScrollPict, VScrollPict}) {
+    bar->setRange(0, 0);
+    bar->setSingleStep(8);
+    bar->setPageStep(64);
+    bar->setEnabled(false);
+  }
+  Check8 = new QCheckBox(ToQ("下"), parent);
+  Check8->setObjectName(QStringLiteral("Check8"));
+
+  Combo3 = new QComboBox(toolBox);
+  Combo3->setObjectName(QStringLiteral("Combo3"));
+  Combo3->setEditable(true);
+  Combo3->setInsertPolicy(QComboBox::NoInsert);
+  for (const char* z : {"25%", "33%", "50%", "66%", "75%", "100%", "150%", "200%", "300%", "400%"}) Combo3->addItem(z);
+  Combo3->setEditText(QStringLiteral("100%"));
+  Command11 = new QPushButton(ToQ("原寸"), toolBox);
+  Command11->setObjectName(QStringLiteral("Command11"));
+  Command12 = new QPushButton(ToQ("全体"), toolBox);
+  Command12->setObjectName(QStringLiteral("Command12"));
+
+  mnuGuide = new QMenu(ToQ("ガイドメニュー"), parent);
+  mnuGuide->setObjectName(QStringLiteral("mnuGuide"));
+  mnuGuideDispPosition = mnuGuide->addAction(ToQ("アンカーの座標を表示(&P)"));
+  mnuGuideDispPosition->setObjectName(QStringLiteral("mnuGuideDispPosition"));
+  mnuGuideCurve = mnuGuide->addAction(ToQ("ガイドを曲線にする(&C)"));
+  mnuGuideCurve->setObjectName(QStringLiteral("mnuGuideCurve"));
+  mnuGuideClear = mnuGuide->addAction(ToQ("アンカーを全て削除(&D)"));
+  mnuGuideClear->setObjectName(QStringLiteral("mnuGuideClear"));
+  mnuGuideDispPosition->setCheckable(true);
+  mnuGuideCurve->setCheckable(true);
+
+  Timer1.setObjectName(QStringLiteral("Timer1"));
+  connect(&Timer1, &QTimer::timeout, this, &LivePicturePane::Timer1_Timer);
+  writeSoon_.setSingleShot(true);
+  connect(&writeSoon_, &QTimer::timeout, this, &LivePicturePane::writePicture);
+  loadWatch_.setSingleShot(true);
+  connect(&loadWatch_, &QTimer::timeout, this, &LivePicturePane::pictureArrived);
+  busyRetry_.setSingleShot(true);
+  connect(&busyRetry_, &QTimer::timeout, this, &LivePicturePane::writePicture);
+
+  connect(HScrollPict, &QScrollBar::valueChanged, this, [this] { DrawPreview(1); });
+  connect(VScrollPict, &QScrollBar::valueChanged, this, [this] { DrawPreview(1); });
+  connect(HScroll6, &QScrollBar::valueChanged, this, &LivePicturePane::HScroll6_Change);
+  connect(Command14, &QPushButton::clicked, this, &LivePicturePane::Command14_Click);
+  connect(Check8, &QCheckBox::clicked, this, &LivePicturePane::Check8_Click);
+  connect(Combo3, qOverload<int>(&QComboBox::activated), this, &LivePicturePane::Combo3_Click);
+  connect(Combo3->lineEdit(), &QLineEdit::returnPressed, this, &LivePicturePane::Combo3_Click);
+  connect(Command11, &QPushButton::clicked, this, &LivePicturePane::Command11_Click);
+  connect(Command12, &QPushButton::clicked, this, &LivePicturePane::Command12_Click);
+
+  previewTempPath_ = (GUICore::GetPreviewFolder() / LivePicture::kPictureFile).string();
+}
+
+LivePicturePane::~LivePicturePane() = default;
+
+player::FlashHost* LivePicturePane::ensureHost() {
+  // A web player is made the first time the pane shows: a dialog whose pane
+  // stays collapsed starts none.
+  if (ShockwaveFlash1) return ShockwaveFlash1;
+  ShockwaveFlash1 = player::CreateFlashHost(PictPreview);
+  ShockwaveFlash1->setObjectName(QStringLiteral("ShockwaveFlash1"));
+  // The overlay takes every press; the player itself never sees the mouse.
+  ShockwaveFlash1->setAttribute(Qt::WA_TransparentForMouseEvents);
+  ShockwaveFlash1->setGeometry(0, 0, 0, 0);
+  ShockwaveFlash1->show();
+  overlay->raise();
+  PictToolBox3->raise();
+  connect(ShockwaveFlash1, &player::FlashHost::loaded, this, [this](int) {
+    ++loaded_;
+    pictureArrived();
+    emit pictureLoaded();
+  });
+  connect(ShockwaveFlash1, &player::FlashHost::loadFailed, this, [this](const QString&) { pictureArrived(); });
+  return ShockwaveFlash1;
+}
+
+// ---- rebuilding ----------------------------------------------------------------
+
+void LivePicturePane::MakePictPreview(bool useCache, bool keepHandles) {
+  previewTempPath_ = (GUICore::GetPreviewFolder() / LivePicture::kPictureFile).string();
+  if (!paneVisible() || guard_ || dialog_.isFilling()) return;
+  guard_ = true;
+  const int op = dialog_.operatedImage();
+  const GUICore::FilterWorkArea& area = GUICore::WorkArea();
+  const LivePicture::PreviewRecords records =
+      LivePicture::BuildPreviewRecords(dialog_.pictureFields(), area.states[GUICore::FilterWorkArea::kStart],
+                                       area.states[GUICore::FilterWorkArea::kEnd], op, dialog_.onlyOperated());
+  editor_.operated = LivePicture::OperatedRecord(records, op);
+  if (!keepHandles) ComputeHandles();
+  const ProjectSettings stage = dialog_.stageInfo();
+  ensureHost()->setBackgroundColor((uint32_t{stage.backgroundRed} << 16) |
+                                      (uint32_t{stage.backgroundGreen} << 8) | stage.backgroundBlue);
+  timerInterval_ = LivePicture::TimerInterval(LivePicture::PictureMoves(editor_.operated, Check8->isChecked()),
+                                              stage.frameRate);
+  setTimerEnabled(timerEnabled_);
+  // The movie follows when the player is ready for it, with the fields as
+  // they are then.
+  pending_ = true;
+  pendingUseCache_ = pendingUseCache_ && useCache;
+  if (!loading_) writeSoon_.start(0);
+  dialog_.showOperatedImage(op);
+  guard_ = false;
+  DrawPreview(1);
+}
+
+void LivePicturePane::writePicture() {
+  if (!pending_) return;
+  pending_ = false;
+  if (!paneVisible() || dialog_.isFilling()) return;  // the next rebuild writes it
+  ensureHost();
+  const GUICore::FilterWorkArea& area = GUICore::WorkArea();
+  LivePicture::BuildRequest r;
+  r.fields = dialog_.pictureFields();
+  r.startFilters = area.states[GUICore::FilterWorkArea::kStart];
+  r.endFilters = area.states[GUICore::FilterWorkArea::kEnd];
+  r.operatedImage = dialog_.operatedImage();
+  r.onlyOperated = dialog_.onlyOperated();
+  r.withMovie = Check8->isChecked();
+  r.playing = playing();
+  r.frame = HScroll6->value();
+  r.useCache = pendingUseCache_;
+  r.stage = dialog_.stageInfo();
+  r.path = previewTempPath_;
+  pendingUseCache_ = true;
+  const LivePicture::BuildOutcome out = LivePicture::BuildLivePicture(r);
+  switch (out.status) {
+    case LivePicture::BuildStatus::Busy:
+      pending_ = true;
+      pendingUseCache_ = r.useCache;
+      busyRetry_.start(kBusyRetryMs);
+      return;
+    case LivePicture::BuildStatus::Failed:
+      return;  // the last picture stays
+    case LivePicture::BuildStatus::Unchanged:
+      if (QFileInfo(ShockwaveFlash1->moviePath()) == QFileInfo(QString::fromStdString(previewTempPath_))) return;
+      break;
+    case LivePicture::BuildStatus::Changed:
+      break;
+  }
+  ++written_;
+  loading_ = true;
+  loadWatch_.start(kLoadPatienceMs);
+  ShockwaveFlash1->loadMovie(QString::fromStdString(previewTempPath_));
+}
+
+void LivePicturePane::pictureArrived() {
+  loading_ = false;
+  loadWatch_.stop();
+  if (pending_) writeSoon_.start(0);
+}
+
+void LivePicturePane::reset() {
+  std::error_code ec;
+  if (!previewTempPath_.empty()) std::filesystem::remove(previewTempPath_, ec);
+  SWFMakeCore::ClearMovieCache();
+  editor_.Reset();
+  pendingUseCache_ = false;
+}
+
+void LivePicturePane::ComputeHandles() {
+  const LivePicture::PictureFields f = dialog_.pictureFields();
+  const GUICore::FilterWorkArea& area = GUICore::WorkArea();
+  LivePicture::HandleSource s;
+  s.paneVisible = paneVisible();
+  s.text1 = f.text1;
+  s.guideEditing = dialog_.guideEditing();
+  s.motion = dialog_.motionShown();
+  s.guideMode = area.guideMode;
+  s.anchors = area.anchors;
+  s.text3 = f.text3;
+  s.text4 = f.text4;
+  s.text5 = f.text5;
+  s.text6 = f.text6;
+  editor_.ComputeHandles(s, sizes());
+}
+
+LivePicture::MaterialSizeFn LivePicturePane::sizes() const {
+  return [this](int32_t id) { return dialog_.materialSize(id); };
+}
+
+void LivePicturePane::applyFieldWrites(const LivePicture::FieldWrites& writes) {
+  GUICore::FilterWorkArea& area = GUICore::WorkArea();
+  if (writes.guideMode) area.guideMode = *writes.guideMode;
+  if (writes.anchors) area.anchors = *writes.anchors;
+  guard_ = true;
+  for (const auto& [box, text] : writes.texts) dialog_.writeBox(box, text);
+  guard_ = false;
+}
+
+// ---- painting and the view ----------------------------------------------------
+
+LivePicture::PaneView LivePicturePane::paneView() const {
+  const ProjectSettings stage = dialog_.stageInfo();
+  LivePicture::PaneView v;
+  // Another timeline's stage may be larger than the one the zoom was chosen
+  // for: the view stays within its limit all the same.
+  v.zoom = LivePicture::ClampZoom(zoom_, stage.width, stage.height);
+  v.stageWidth = stage.width;
+  v.stageHeight = stage.height;
+  v.paneWidth = PictPreview->width();
+  v.paneHeight = PictPreview->height();
+  v.hScroll = HScrollPict->value();
+  v.vScroll = VScrollPict->value();
+  return v;
+}
+
+LivePicture::TwipPoint LivePicturePane::PosScrToTwip(double x, double y) const {
+  return LivePicture::PosScrToTwip(paneView(), x, y);
+}
+
+LivePicture::PanePoint LivePicturePane::PosTwipToScr(double tx, double ty) const {
+  return LivePicture::PosTwipToScr(paneView(), tx, ty);
+}
+
+void LivePicturePane::DrawPreview(int mode) {
+  (void)mode;  // the player paints the stage, the pane's background the rest
+  if (!paneVisible()) return;
+  ensureHost();
+  const LivePicture::PaneView view = paneView();
+  const LivePicture::StageRect r = LivePicture::StagePlacement(view);
+  const QRect place(r.left, r.top, std::max(0, r.width()), std::max(0, r.height()));
+  if (ShockwaveFlash1->geometry() != place) ShockwaveFlash1->setGeometry(place);
+  scene_ = editor_.DrawGuideAndHandles(view, true, dialog_.guideEditing(), dialog_.motionShown(),
+                                       GUICore::WorkArea().guideMode, mnuGuideDispPosition->isChecked());
+  overlay->raise();
+  PictToolBox3->raise();
+  overlay->update();
+}
+
+void LivePicturePane::UpdatePreviewScrollRanges() {
+  if (!paneVisible()) return;
+  LivePicture::ScrollRange h = RangeOf(HScrollPict), v = RangeOf(VScrollPict);
+  if (!LivePicture::UpdatePreviewScrollRanges(paneView(), h, v)) return;
+  ApplyRange(HScrollPict, h);
+  ApplyRange(VScrollPict, v);
+}
+
+void LivePicturePane::layoutIn(const QRect& area) {
+  const int sb = PictPreview->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  const int w = std::max(0, area.width() - sb), h = std::max(0, area.height() - sb);
+  PictPreview->setGeometry(area.x(), area.y(), w, h);
+  overlay->setGeometry(0, 0, w, h);
+  HScrollPict->setGeometry(area.x(), area.y() + h, w, sb);
+  VScrollPict->setGeometry(area.x() + w, area.y(), sb, h);
+  Check8->setGeometry(area.x() + w, area.y() + h, sb, sb);
+  Check8->setToolTip(Check8->text());
+  PictToolBox3->move(std::max(0, w - PictToolBox3->width()), std::max(0, h - PictToolBox3->height()));
+  HScrollPict->setPageStep(std::max(1, w));
+  VScrollPict->setPageStep(std::max(1, h));
+}
+
+void LivePicturePane::setPaneVisible(bool visible) {
+  for (QWidget* w : {PictPreview, static_cast<QWidget*>(HScrollPict), static_cast<QWidget*>(VScrollPict),
+                     static_cast<QWidget*>(Check8)})
+    w->setVisible(visible);
+  PictToolBox3->setVisible(visible && Check8->isChecked());
+}
+
+bool LivePicturePane::paneVisible() const { return !PictPreview->isHidden(); }
+
+void LivePicturePane::focusPicture() {
+  if (paneVisible()) overlay->setFocus(Qt::OtherFocusReason);
+}
+
+// ---- zoom, playback, guide menu ---------------------------------------------------
+
+void LivePicturePane::Combo3_Click() {
+  const ProjectSettings stage = dialog_.stageInfo();
+  const LivePicture::ZoomChoice c = LivePicture::ZoomFromText(FromQ(Combo3->currentText()), stage.width, stage.height);
+  zoom_ = c.zoom;
+  Combo3->setEditText(ToQ(c.text));
+  UpdatePreviewScrollRanges();
+  DrawPreview(0);
+}
+
+void LivePicturePane::Command11_Click() {
+  Combo3->setEditText(QStringLiteral("100%"));
+  Combo3_Click();
+  if (Combo3->parentWidget() && !Combo3->parentWidget()->isHidden()) Combo3->parentWidget()->setFocus();
+}
+
+void LivePicturePane::Command12_Click() {
+  const ProjectSettings stage = dialog_.stageInfo();
+  const auto text = LivePicture::FitZoomText(PictPreview->width(), PictPreview->height(), stage.width, stage.height);
+  if (text) {
+    Combo3->setEditText(ToQ(*text));
+    Combo3_Click();
+  }
+  if (Combo3->parentWidget() && !Combo3->parentWidget()->isHidden()) Combo3->parentWidget()->setFocus();
+}
+
+bool LivePicturePane::playing() const { return Command14->property("tag").toString() == QLatin1String(kPlaying); }
+
+void LivePicturePane::Command14_Click() {
+  if (!playing()) {
+    Command14->setProperty("tag", QString::fromLatin1(kPlaying));
+    Command14->setText(ToQ(kStopCaption));
+  } else {
+    Command14->setProperty("tag", QString::fromLatin1(kStopped));
+    Command14->setText(ToQ(kPlayCaption));
+  }
+  MakePictPreview(true, false);
+  focusPicture();
+}
+
+void LivePicturePane::HScroll6_Change() {
+  Label14->setText(QString::number(HScroll6->value()));
+  if (!playing()) {
+    MakePictPreview(true, false);
+    focusPicture();
+  }
+}
+
+void LivePicturePane::Check8_Click() {
+  PictToolBox3->setVisible(Check8->isChecked() && paneVisible());
+  MakePictPreview(true, false);
+  focusPicture();
+}
+
+void LivePicturePane::Command13_Click(const QPoint& globalPos) {
+  mnuGuideCurve->setChecked(GUICore::WorkArea().guideMode == 2);
+  const bool showing = mnuGuideDispPosition->isChecked();
+  const bool curve = mnuGuideCurve->isChecked();
+  // A real menu toggles a checkable entry itself, a test's double does
+  // not: the states are set from what they were before.
+  QAction* chosen = Desktop().popups->exec(mnuGuide, globalPos, nullptr);
+  mnuGuideDispPosition->setChecked(showing);
+  mnuGuideCurve->setChecked(curve);
+  if (chosen == mnuGuideDispPosition && paneVisible()) {
+    mnuGuideDispPosition->setChecked(!showing);
+    DrawPreview(1);
+    focusPicture();
+  } else if (chosen == mnuGuideCurve && paneVisible()) {
+    mnuGuideCurve->setChecked(!curve);
+    GUICore::WorkArea().guideMode = curve ? 1 : 2;
+    dialog_.markChanged();
+    DrawPreview(1);
+    focusPicture();
+  } else if (chosen == mnuGuideClear) {
+    if (!editor_.ClearAnchors()) return;
+    applyFieldWrites(editor_.ApplyDragToFields(dialog_.guideEditing(), dialog_.operatedImage(),
+                                               GUICore::WorkArea().guideMode, sizes()));
+    DrawPreview(1);
+    focusPicture();
+    dialog_.markChanged();
+  }
+}
+
+void LivePicturePane::setTimerEnabled(bool enabled) {
+  timerEnabled_ = enabled;
+  if (enabled && timerInterval_ > 0) {
+    if (!Timer1.isActive() || Timer1.interval() != timerInterval_) Timer1.start(timerInterval_);
+  } else {
+    Timer1.stop();
+  }
+}
+
+void LivePicturePane::Timer1_Timer() {
+  DrawPreview(1);
+  if (!ShockwaveFlash1 || !Check8->isChecked()) return;
+  if (!playing()) {
+    holdUnderneath();
+    return;
+  }
+  const int total = ShockwaveFlash1->capabilities().testFlag(player::FlashCapability::FrameReports)
+                        ? ShockwaveFlash1->totalFrames()
+                        : 0;
+  if (total != 0) {
+    if (!HScroll6->isEnabled()) HScroll6->setEnabled(true);
+    if (HScroll6->maximum() != total) HScroll6->setMaximum(total);
+    HScroll6->setValue(ShockwaveFlash1->frameNum() + 1);
+  } else if (HScroll6->isEnabled()) {
+    HScroll6->setEnabled(false);
+    HScroll6->setValue(1);
+  }
+}
+
+void LivePicturePane::holdUnderneath() {
+  // The picture asks the movie underneath to stop at the chosen frame once
+  // it has loaded, which a player may miss (and a SWF 4 picture cannot
+  // ask): the reporter takes it there.
+  const player::FlashCapabilities caps = ShockwaveFlash1->capabilities();
+  if (!caps.testFlag(player::FlashCapability::Seek) || !caps.testFlag(player::FlashCapability::FrameReports)) return;
+  const int frame = ShockwaveFlash1->frameNum();
+  if (loading_ || frame < 0 || ShockwaveFlash1->totalFrames() < 1) return;
+  const int wanted = std::min(HScroll6->value(), ShockwaveFlash1->totalFrames());
+  if (frame + 1 != wanted || ShockwaveFlash1->isPlaying()) ShockwaveFlash1->gotoFrame(wanted - 1);
+}
+
+// ---- the mouse ---------------------------------------------------------------------
+
+void LivePicturePane::PictPreview_MouseDown(int button, int shift, int x, int y) {
+  (void)button;
+  const LivePicture::TwipPoint m = PosScrToTwip(x, y);
+  // A press that no move came before finds its point here.
+  if (!editor_.mouseDown()) editor_.Hover(m, paneView().zoom);
+  editor_.Press(m, dialog_.guideEditing(), shift);
+  setTimerEnabled(false);
+}
+
+void LivePicturePane::PictPreview_MouseMove(int buttons, int shift, int x, int y) {
+  const LivePicture::TwipPoint m = PosScrToTwip(x, y);
+  if (!editor_.mouseDown()) {
+    const int before = editor_.hover();
+    const int hover = editor_.Hover(m, paneView().zoom);
+    overlay->setCursor(hover > 0 ? Qt::SizeAllCursor : Qt::ArrowCursor);
+    // The coordinates follow the point under the pointer.
+    if (hover != before && mnuGuideDispPosition->isChecked()) DrawPreview(1);
+    return;
+  }
+  if (!editor_.DragTo(m, dialog_.guideEditing(), (buttons & 2) != 0, shift)) return;
+  if (dialog_.realTime()) {
+    applyFieldWrites(editor_.ApplyDragToFields(dialog_.guideEditing(), dialog_.operatedImage(),
+                                               GUICore::WorkArea().guideMode, sizes()));
+    MakePictPreview(true, true);
+  }
+  DrawPreview(1);
+  setTimerEnabled(false);
+}
+
+void LivePicturePane::PictPreview_MouseUp(int button, int shift, int x, int y) {
+  if (editor_.mouseDown()) dialog_.markChanged();
+  setTimerEnabled(true);
+  const LivePicture::TwipPoint m = PosScrToTwip(x, y);
+  editor_.Release(m, dialog_.guideEditing(), button == 2, shift);
+  applyFieldWrites(editor_.ApplyDragToFields(dialog_.guideEditing(), dialog_.operatedImage(),
+                                             GUICore::WorkArea().guideMode, sizes()));
+  MakePictPreview(true, false);
+  DrawPreview(0);
+}
+
+void LivePicturePane::PictPreview_DblClick() { MakePictPreview(false, false); }
+
+// ---- the overlay ---------------------------------------------------------------------
+
+PictureOverlay::PictureOverlay(LivePicturePane& pane, QWidget* parent) : QWidget(parent), pane_(pane) {
+  setAttribute(Qt::WA_TranslucentBackground);
+  setAttribute(Qt::WA_NoSystemBackground);
+  setAutoFillBackground(false);
+  setMouseTracking(true);
+  setFocusPolicy(Qt::ClickFocus);
+}
+
+void PictureOverlay::paintEvent(QPaintEvent*) {
+  const Scene& s = pane_.scene();
+  QPainter p(this);
+  // Black over a white halo reads on every picture.
+  const QPen halo(Qt::white, 3, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+  for (const Scene::Line& l : s.lines) {
+    p.setPen(halo);
+    p.drawLine(Q(l.from), Q(l.to));
+  }
+  QPainterPath curve;
+  if (s.bezier.size() >= 4) {
+    curve.moveTo(Q(s.bezier[0]));
+    for (size_t j = 0; j + 3 < s.bezier.size(); j += 3)
+      curve.cubicTo(Q(s.bezier[j + 1]), Q(s.bezier[j + 2]), Q(s.bezier[j + 3]));
+    p.setPen(halo);
+    p.drawPath(curve);
+  }
+  for (const Scene::Line& l : s.lines) {
+    p.setPen(QPen(Qt::black, 1, l.dotted ? Qt::DotLine : Qt::SolidLine));
+    p.drawLine(Q(l.from), Q(l.to));
+  }
+  if (!curve.isEmpty()) {
+    p.setPen(QPen(Qt::black, 1));
+    p.drawPath(curve);
+  }
+  p.setPen(Qt::NoPen);
+  for (const LivePicture::PanePoint& a : s.anchors) {
+    const int r = LivePicture::kAnchorRadius;
+    p.setBrush(Qt::white);
+    p.drawEllipse(Q(a), r + 1, r + 1);
+    p.setBrush(ToQColor(LivePicture::kAnchorColor));
+    p.drawEllipse(Q(a), r, r);
+  }
+  for (const Scene::Box& b : s.handles) {
+    const QRect box(QPoint(b.left, b.top), QPoint(b.right, b.bottom));
+    p.fillRect(box.adjusted(-1, -1, 1, 1), Qt::white);
+    p.fillRect(box, Qt::black);
+  }
+  if (s.label) {
+    const Scene::Box& b = s.label->box;
+    p.fillRect(QRect(QPoint(b.left, b.top), QPoint(b.right, b.bottom)), ToQColor(LivePicture::kLabelColor));
+    p.setPen(Qt::black);
+    p.setFont(PanelFont(8));
+    const QFontMetrics fm(p.font());
+    const QPoint o = Q(s.label->origin);
+    p.drawText(o.x(), o.y() + fm.ascent(), ToQ(s.label->line1));
+    p.drawText(o.x(), o.y() + fm.ascent() + fm.height(), ToQ(s.label->line2));
+  }
+}
+
+void PictureOverlay::mousePressEvent(QMouseEvent* e) {
+  const QPoint at = e->position().toPoint();
+  pane_.PictPreview_MouseDown(ButtonBits(e->button()), ShiftOf(e->modifiers()), at.x(), at.y());
+}
+
+void PictureOverlay::mouseMoveEvent(QMouseEvent* e) {
+  const QPoint at = e->position().toPoint();
+  pane_.PictPreview_MouseMove(ButtonBits(e->buttons()), ShiftOf(e->modifiers()), at.x(), at.y());
+}
+
+void PictureOverlay::mouseReleaseEvent(QMouseEvent* e) {
+  const QPoint at = e->position().toPoint();
+  pane_.PictPreview_MouseUp(ButtonBits(e->button()), ShiftOf(e->modifiers()), at.x(), at.y());
+}
+
+void PictureOverlay::mouseDoubleClickEvent(QMouseEvent*) {
+  // A double click stands in for the second press: the rebuild starts afresh.
+  pane_.PictPreview_DblClick();
+}
+
+}  // namespace tesmiro::gui

@@ -1,0 +1,196 @@
+// The event dialog's live picture in the real web player: a handle dragged
+// with real-time redraw updates the boxes at once while the picture
+// follows, one load at a time; and with the movie underneath, the frame
+// readout agrees with the frame the movie itself reports.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <fstream>
+#include <functional>
+
+#include "compiler/movie_compiler.h"
+#include "compiler/previews.h"
+#include "project/event_list_view.h"
+#include "project/list_models.h"
+#include "project/events.h"
+#include "project/gui_core.h"
+#include "project/live_picture_view.h"
+#include "project/model.h"
+#include "support/main_gui_fixture.h"
+#include "swf/swf_writer.h"
+#include "ui/dialogs/event_dialog.h"
+#include "ui/dialogs/live_picture_pane.h"
+#include "ui/player/ruffle_flash_view.h"
+
+namespace tesmiro::testing {
+namespace {
+
+using gui::EventDialog;
+using gui::LivePicturePane;
+namespace fs = std::filesystem;
+
+bool WaitUntil(const std::function<bool()>& done, int ms = 30000) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > ms) return false;
+    QTest::qWait(10);
+  }
+  return true;
+}
+
+// A red 40-pixel square in a vector file of the program's own format.
+void WriteSquare(const fs::path& path) {
+  std::ofstream f(path, std::ios::binary);
+  const int32_t red = 255 | (255u << 24);
+  f << "KVG030\r\n40\r\n40\r\n1\r\n";
+  f << "3,#TRUE#,20,0,0,1," << red << ",0,0,0,1,1,0,#FALSE#,0,#FALSE#,0\r\n0\r\n";
+  f << "0,0,0\r\n0,800,0\r\n0,800,800\r\n0,0,800\r\n";
+}
+
+void Mouse(QWidget* to, QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+  QMouseEvent e(type, QPointF(at), QPointF(to->mapToGlobal(at)), Qt::LeftButton, held, Qt::NoModifier);
+  QApplication::sendEvent(to, &e);
+}
+
+class RuffleLivePicture : public MainGuiTest {
+ protected:
+  void SetUp() override {
+    const QString reason = player::RuffleFlashView::unavailableReason();
+    if (!reason.isEmpty()) GTEST_SKIP() << "web player not available: " << reason.toStdString();
+    start();
+    window().show();
+    ProjectSettings& s = GUICore::State().settings;
+    s.width = 320;
+    s.height = 240;
+    WriteSquare(temp.path() / "red.kvg");
+    StoreItem square = NewStoreItem(StoreItemKind::VectorImage);
+    square.id = 1;
+    square.name = (temp.path() / "red.kvg").string();
+    GUICore::State().store.push_back(square);
+    // 30 frames of the square moving from (20, 100) to (200, 100).
+    EventRecord e = NewEventFor(StoreItemKind::VectorImage);
+    e.itemId = 1;
+    e.frameCount = 30;
+    e.startX = 20;
+    e.startY = e.endY = 100;
+    e.endX = 200;
+    e.startScaleX = e.startScaleY = e.endScaleX = e.endScaleY = 1.0f;
+    GUICore::State().events.push_back(e);
+    GUICore::State().timelines[0].events = GUICore::State().events;
+    EventListModule::LoadRows();
+    auto& v = EventListModule::Current();
+    v.rows[0].selected = -1;
+    v.currentRow = 0;
+    window().ListEventProperty();
+    Settle();
+    dialog = EventDialog::instance();
+    ASSERT_NE(dialog, nullptr);
+    pane = dialog->picturePane();
+    dialog->Check5->click();
+    pane->Combo3->setEditText(QStringLiteral("100%"));
+    pane->Combo3_Click();
+    ASSERT_TRUE(WaitUntil([&] { return pane->picturesLoaded() > 0 && !pane->rebuildPending(); }))
+        << "the first picture never loaded";
+  }
+  void TearDown() override {
+    if (HasFailure() && dialog) SaveGrab(dialog, "RuffleLivePicture");
+    MainGuiTest::TearDown();
+  }
+  QPoint At(double x, double y) const {
+    const LivePicture::PanePoint p = pane->PosTwipToScr(x * 20, y * 20);
+    return {p.x, p.y};
+  }
+  // The colour of a stage pixel as the player shows it.
+  QRgb StagePixel(int x, int y) const {
+    const QImage shot = pane->ShockwaveFlash1->grab().toImage();
+    return shot.pixel(x, y) & 0xFFFFFF;
+  }
+  // The movie underneath reports itself stopped at this frame (1-based).
+  bool HeldAt(int frame) const {
+    return pane->ShockwaveFlash1->frameNum() + 1 == frame && !pane->ShockwaveFlash1->isPlaying();
+  }
+  void Settled() {
+    ASSERT_TRUE(WaitUntil([&] { return !pane->rebuildPending(); })) << "the picture never caught up";
+  }
+
+  EventDialog* dialog = nullptr;
+  LivePicturePane* pane = nullptr;
+};
+
+TEST_F(RuffleLivePicture, ADraggedHandleMovesTheBoxesAtOnceAndThePictureFollows) {
+  ASSERT_EQ(pane->ShockwaveFlash1->size(), QSize(320, 240));
+  // The player has painted the square at its draw position.
+  ASSERT_TRUE(WaitUntil([&] { return StagePixel(40, 120) == 0xFF0000; })) << "the square never showed";
+  EXPECT_EQ(StagePixel(72, 152), 0xFFFFFFu);
+
+  dialog->Check6->click();  // real-time redraw
+  const int written = pane->picturesWritten();
+  QWidget* o = pane->overlay;
+  Mouse(o, QEvent::MouseMove, At(60, 140), Qt::NoButton);
+  Mouse(o, QEvent::MouseButtonPress, At(60, 140), Qt::LeftButton);
+  constexpr int kSteps = 10;
+  for (int step = 1; step <= kSteps; ++step) {
+    Mouse(o, QEvent::MouseMove, At(60 + 2 * step, 140 + 2 * step), Qt::LeftButton);
+    EXPECT_EQ(dialog->Text8->text(), QString::number(1 + step / 20.0)) << "the boxes follow each step";
+    QTest::qWait(5);
+  }
+  Mouse(o, QEvent::MouseButtonRelease, At(80, 160), Qt::NoButton);
+  EXPECT_EQ(dialog->Text8->text(), QStringLiteral("1.5"));
+  Settled();
+  // Loads took their turns: fewer pictures than steps, the last one current.
+  EXPECT_LT(pane->picturesWritten() - written, kSteps + 1);
+  EXPECT_GT(pane->picturesWritten(), written);
+  ASSERT_TRUE(WaitUntil([&] { return StagePixel(72, 152) == 0xFF0000; })) << "the picture never showed the new size";
+  EXPECT_EQ(StagePixel(85, 165), 0xFFFFFFu);
+}
+
+TEST_F(RuffleLivePicture, TheFrameReadoutIsTheMovieUnderneathsOwnFrame) {
+  for (char version : {'4', '6', '8'}) {
+    SCOPED_TRACE(version);
+    GUICore::State().settings.options[2] = version;
+    if (pane->Check8->isChecked()) {
+      pane->Check8->click();
+      Settled();
+    }
+    // The movie underneath is the project's last preview, in this version.
+    ASSERT_EQ(GUICore::MakeSWF(GUICore::GetPreviewFolder() / GUICore::kPreviewMovie, true), GUICore::BuildResult::Done);
+    // The kept definitions were written for the last version.
+    SWFMakeCore::ClearMovieCache();
+    pane->Check8->click();
+    EXPECT_TRUE(pane->PictToolBox3->isVisible());
+    Settled();
+
+    pane->Command14->click();  // play
+    ASSERT_TRUE(WaitUntil([&] { return pane->HScroll6->maximum() == 30 && pane->HScroll6->value() > 3; }))
+        << "the readout never followed the movie: total " << pane->ShockwaveFlash1->totalFrames() << " frame "
+        << pane->ShockwaveFlash1->frameNum() << " playing " << pane->ShockwaveFlash1->isPlaying() << " timer "
+        << pane->timerInterval() << " " << pane->timerRunning();
+    EXPECT_TRUE(pane->timerRunning());
+    EXPECT_EQ(pane->Label14->text(), QString::number(pane->HScroll6->value()));
+
+    pane->Command14->click();  // stop: the movie underneath holds at the shown frame
+    const int shown = pane->HScroll6->value();
+    Settled();
+    ASSERT_TRUE(WaitUntil([&] { return HeldAt(shown); }, 10000))
+        << "the movie reports frame " << pane->ShockwaveFlash1->frameNum() + 1 << ", the readout " << shown;
+    QTest::qWait(300);
+    EXPECT_EQ(pane->ShockwaveFlash1->frameNum() + 1, shown) << "it holds there";
+    EXPECT_EQ(pane->HScroll6->value(), shown);
+
+    // Another frame chosen while stopped: the movie goes there.
+    pane->HScroll6->setValue(7);
+    Settled();
+    ASSERT_TRUE(WaitUntil([&] { return HeldAt(7); }, 10000));
+    EXPECT_EQ(pane->Label14->text(), QStringLiteral("7"));
+  }
+}
+
+}  // namespace
+}  // namespace tesmiro::testing
