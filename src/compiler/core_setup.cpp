@@ -8,6 +8,8 @@
 #include "media/vector/vector_shape.h"
 #include "media/video/flv_video.h"
 #include "project/event_colors.h"
+#include "project/event_property_exchange.h"
+#include "project/filter_work_area.h"
 #include "project/list_models.h"
 #include "project/model.h"
 #include "project/preferences.h"
@@ -36,6 +38,8 @@ void ResetCoreState() {
   GUICore::ResetState();
   FileListModule::ResetState();
   EventListModule::ResetState();
+  GUICore::ResetWorkArea();
+  EventProperty::ResetState();
   GUICore::ResetRecentFiles();
   GUICore::RecentFiles().changed = std::move(recentHook);
   Prefs::ResetState();

@@ -212,6 +212,7 @@ BuildResult RunPreview(int32_t mode, const std::string& name) {
 
 bool BuildEventPreviewSWF(const EventRecord& a, const EventRecord& b, const fs::path& path, bool useCache,
                           bool placeholder, int32_t frame) {
+  if (BuildInProgress()) return false;
   ClearMarks();
   if (useCache && W::RestoreMovieCache(true)) {
     W::WriteMovieFile(path, 1);
@@ -230,6 +231,7 @@ bool BuildEventPreviewSWF(const EventRecord& a, const EventRecord& b, const fs::
 }
 
 bool BuildSingleEventPreviewSWF(const EventRecord& event, const std::string& name) {
+  if (BuildInProgress()) return false;
   const fs::path path = State().paths.scratch / name;
   ClearMarks();
   StartMovie(path);
@@ -244,6 +246,7 @@ bool BuildSingleEventPreviewSWF(const EventRecord& event, const std::string& nam
 namespace tesmiro::GUICore {
 
 bool BuildTextEffectPreviewSWF(const StoreItem& item, int32_t frames, const fs::path& path) {
+  if (BuildInProgress()) return false;
   ClearMarks();
   CompilerState().leftOut.clear();
   const ProjectSettings& s = State().settings;

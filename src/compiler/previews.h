@@ -36,6 +36,9 @@ std::filesystem::path GetPreviewFolder();
 // it returns, on every path.
 BuildResult RunPreview(int32_t mode, const std::string& name);
 
+// The builders below share the one SWF writer with Make SWF: each refuses
+// (false) while a build runs, which would otherwise write into its movie.
+
 // The event property dialog's live picture: event A and event B, with the
 // definitions kept in the writer's cache for the next call when useCache is
 // set; with the placeholder the whole preview movie is loaded underneath and

@@ -1,5 +1,6 @@
 #include "project/geometry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -10,6 +11,12 @@ namespace tesmiro {
 
 namespace GUICore {
 
+float ToSingle(double v) {
+  if (std::isnan(v)) return 0.0f;
+  constexpr double kMax = std::numeric_limits<float>::max();
+  return static_cast<float>(std::clamp(v, -kMax, kMax));
+}
+
 double ParseRelativeValue(const std::string& text, double base) {
   if (!text.empty() && text[0] == '+') return base + num::Val(std::string_view(text).substr(1));
   return num::Val(text);
@@ -18,11 +25,11 @@ double ParseRelativeValue(const std::string& text, double base) {
 void ParseXYPair(const std::string& text, float& a, float& b) {
   size_t colon = text.find(':');
   if (colon != std::string::npos) {
-    b = static_cast<float>(ParseRelativeValue(text.substr(0, colon), b));
-    a = static_cast<float>(ParseRelativeValue(text.substr(colon + 1), a));
+    b = ToSingle(ParseRelativeValue(text.substr(0, colon), b));
+    a = ToSingle(ParseRelativeValue(text.substr(colon + 1), a));
   } else {
-    a = static_cast<float>(ParseRelativeValue(text, a));
-    b = static_cast<float>(ParseRelativeValue(text, b));
+    a = ToSingle(ParseRelativeValue(text, a));
+    b = ToSingle(ParseRelativeValue(text, b));
   }
 }
 

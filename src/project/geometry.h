@@ -9,6 +9,9 @@ namespace tesmiro {
 
 namespace GUICore {
 
+// A double as a single, saturated at the largest finite singles (NaN 0):
+// boxes accept any number, and a record field cannot hold more.
+float ToSingle(double v);
 // "+" followed by a number adds it to base; any other text is absolute.
 double ParseRelativeValue(const std::string& text, double base);
 // "b:a" sets b from the part before the first ":" and a from the part

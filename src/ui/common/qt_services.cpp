@@ -5,8 +5,10 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include "project/event_property_exchange.h"
 #include "project/script_editor.h"
 #include "ui/common/qt_text.h"
+#include "ui/dialogs/event_dialog.h"
 #include "ui/dialogs/preview_window.h"
 #include "ui/dialogs/script_editor_window.h"
 #include "ui/main/main_gui.h"
@@ -124,6 +126,10 @@ void QtWindowServices::focusFileList() {
 void QtWindowServices::showItemInfo(int32_t itemId) {
   if (MainGUI* w = MainGUI::instance()) w->ShowItemInfo(itemId);
 }
+
+void QtWindowServices::unloadEventDialog() { EventDialog::UnloadInstance(); }
+
+void QtWindowServices::setEventDialogFilling(bool filling) { EventProperty::Current().filling = filling; }
 
 void QtWindowServices::unloadPreviewWindow() { PreviewWindow::unload(); }
 

@@ -35,6 +35,8 @@ class QtWindowServices : public ui::WindowServices {
   void unloadScriptEditor() override;
   void hideScriptEditor() override;
   void showItemInfo(int32_t itemId) override;
+  void unloadEventDialog() override;
+  void setEventDialogFilling(bool filling) override;
   void unloadPreviewWindow() override;
   void showPreview(const std::string& path, int target, int32_t width, int32_t height) override;
 };

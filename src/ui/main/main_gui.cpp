@@ -95,6 +95,7 @@ MainGUI::MainGUI(QWidget* parent) : QMainWindow(parent) {
   setupScriptArea();
   setupPreviewArea();
   setupDialogArea();
+  setupEventDialogArea();
   resize(kDesignWidth, kDesignHeight + menuBar()->sizeHint().height());
   // Opening a project puts it at the top of the recent projects.
   recentFilesHook_ = std::make_unique<GUICore::ScopedRecentFilesHook>([this] { BuildRecentFilesMenu(); });

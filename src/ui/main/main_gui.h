@@ -186,11 +186,6 @@ class MainGUI : public QMainWindow {
   // The wheel goes to the list that has the focus; the file list joins it.
   WheelHook* wheelHook = nullptr;
 
-  // ---- event property dialog (its area's file) ----------------------------
-  bool eventPropertyVisible() const;
-  void ListEventProperty();
-  void ListEventPropertyLoad();
-
   // ---- script panel and its windows' menu entries (main_gui_script.cpp) ---
   void Text1_Change();
   void Text1_GotFocus();
@@ -253,6 +248,15 @@ class MainGUI : public QMainWindow {
   // While the file list has the focus, Edit > Undo and Redo follow the
   // store's history (after every change, not only when the focus arrives).
   void refreshStoreEditItems();
+
+  // ---- event property dialog (main_gui_event_dialog.cpp) -----------------
+  bool eventPropertyVisible() const;
+  // Places, shows and fills the dialog for the selected events.
+  void ListEventProperty();
+  // Fills the dialog (made when there is none; never shown here).
+  void ListEventPropertyLoad();
+  // The dialog's Apply: its fields into every selected event.
+  void ListEventPropertyApply();
 
   // ---- controls -----------------------------------------------------------
   PrintCanvas* Picture1 = nullptr;  // information panel and status line
@@ -370,6 +374,7 @@ class MainGUI : public QMainWindow {
   void setupScriptArea();
   void setupPreviewArea();
   void setupDialogArea();
+  void setupEventDialogArea();
 
   void replaceList(QWidget*& slot, QWidget* list, QScrollBar* v, QScrollBar* h);
   void addNewStoreItem(const char* kindKey);  // main_gui_file_list.cpp

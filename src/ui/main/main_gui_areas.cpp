@@ -9,8 +9,4 @@ namespace tesmiro::gui {
 
 void MainGUI::setupDialogArea() {}
 
-bool MainGUI::eventPropertyVisible() const { return false; }
-void MainGUI::ListEventProperty() {}
-void MainGUI::ListEventPropertyLoad() {}
-
 }  // namespace tesmiro::gui

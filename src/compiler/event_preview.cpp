@@ -1,0 +1,55 @@
+#include "compiler/event_preview.h"
+
+#include <string>
+
+#include "compiler/previews.h"
+#include "platform/ui.h"
+#include "project/build_lock.h"
+#include "project/event_dialog_rules.h"
+#include "project/model.h"
+#include "swf/swf_writer.h"
+
+namespace tesmiro::GUICore {
+namespace {
+
+// The stage settings stand in for the project's for one build.
+class StageSettingsSwap {
+ public:
+  StageSettingsSwap() : kept_(State().settings) { State().settings = EventDialogRules::StageInfo(); }
+  ~StageSettingsSwap() { State().settings = kept_; }
+  StageSettingsSwap(const StageSettingsSwap&) = delete;
+  StageSettingsSwap& operator=(const StageSettingsSwap&) = delete;
+
+ private:
+  ProjectSettings kept_;
+};
+
+void ReportWriteFailure() {
+  std::string text;
+  for (const std::string& d : SWFMakeCore::state().diagnostics) {
+    if (d.rfind("ファイル [", 0) == 0) text += d + "\r\n";
+  }
+  if (text.empty()) text = "SWFファイルを書き込めませんでした。";
+  ui::Current().messages->message("エラー", text, ui::Icon::Critical);
+}
+
+}  // namespace
+
+EventPreviewResult RunEventPreview(const EventRecord& event) {
+  // The writer is one: a preview written now would end up in the movie
+  // that a running build is writing.
+  if (BuildInProgress()) return EventPreviewResult::Busy;
+  ui::WindowServices& windows = *ui::Current().windows;
+  windows.unloadPreviewWindow();
+  StageSettingsSwap swap;
+  if (!BuildSingleEventPreviewSWF(event, kEventPreviewMovie)) {
+    SWFMakeCore::AbandonMovieFile();
+    ReportWriteFailure();
+    return EventPreviewResult::Failed;
+  }
+  const ProjectSettings& stage = State().settings;
+  windows.showPreview((State().paths.scratch / kEventPreviewMovie).string(), 1, stage.width, stage.height);
+  return EventPreviewResult::Shown;
+}
+
+}  // namespace tesmiro::GUICore

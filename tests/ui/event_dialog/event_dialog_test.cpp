@@ -1,0 +1,437 @@
+// The event property dialog in the window: opened from the event list, filled
+// from the events, edited through its controls and applied; its place on
+// the screen, its keep-on-top box, its script buttons and the event preview.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <filesystem>
+
+#include "compiler/event_preview.h"
+#include "project/build_lock.h"
+#include "project/event_list_view.h"
+#include "project/events.h"
+#include "project/filter_work_area.h"
+#include "project/gui_core.h"
+#include "project/list_models.h"
+#include "project/model.h"
+#include "project/preferences.h"
+#include "support/main_gui_fixture.h"
+#include "ui/common/dialog_support.h"
+#include "ui/dialogs/event_dialog.h"
+
+namespace tesmiro::testing {
+namespace {
+
+using gui::EventDialog;
+
+class EventDialogTest : public MainGuiTest {
+ protected:
+  void SetUp() override {
+    start();
+    Prefs::Current().windowTopward = 1;  // the box offered, not ticked
+  }
+  void TearDown() override {
+    if (HasFailure() && EventDialog::instance()) {
+      SaveGrab(EventDialog::instance(),
+               std::string("EventDialog-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    }
+    MainGuiTest::TearDown();
+  }
+
+  static void Item(int32_t id, StoreItemKind kind, int32_t width = 0, int32_t height = 0) {
+    StoreItem item = NewStoreItem(kind);
+    item.id = id;
+    item.width = width;
+    item.height = height;
+    GUICore::State().store.push_back(item);
+  }
+  static void Events(std::initializer_list<EventRecord> events) {
+    for (const EventRecord& e : events) GUICore::State().events.push_back(e);
+    EventListModule::LoadRows();
+  }
+  static void Select(std::initializer_list<int32_t> rows) {
+    auto& v = EventListModule::Current();
+    EventListModule::ClearRowSelection();
+    for (int32_t r : rows) v.rows[static_cast<size_t>(r)].selected = -1;
+    v.currentRow = *rows.begin();
+    EventListModule::DrawEventList();
+  }
+  static EventRecord Image(int32_t id) {
+    EventRecord e = NewEventFor(StoreItemKind::RasterImage);
+    e.itemId = id;
+    e.frameCount = 10;
+    e.startX = 40;
+    e.startScaleX = 0.5f;
+    e.startScaleY = 2.0f;
+    e.depth = 3;
+    e.startAlpha = 80;
+    return e;
+  }
+  // One image event, selected, and the dialog opened on it.
+  EventDialog& OpenImage() {
+    Item(1, StoreItemKind::RasterImage);
+    Events({Image(1)});
+    Select({0});
+    return Open();
+  }
+  EventDialog& Open() {
+    window().ListEventProperty();
+    Settle();
+    EXPECT_NE(EventDialog::instance(), nullptr);
+    return *EventDialog::instance();
+  }
+  static void Type(QLineEdit* box, const QString& text) {
+    box->selectAll();
+    QTest::keyClicks(box, text);
+  }
+};
+
+// The list's own mouse, as the user drives it.
+void SendMouse(QWidget* to, QEvent::Type type, QPoint at) {
+  const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
+  QMouseEvent e(type, QPointF(at), QPointF(to->mapToGlobal(at)), Qt::LeftButton, held, Qt::NoModifier);
+  QApplication::sendEvent(to, &e);
+}
+
+void ClickRow(QWidget* list, int32_t row, bool twice) {
+  const int32_t h = EventListModule::GetRowHeight();
+  const QPoint at(60, row * h + h / 2);
+  SendMouse(list, QEvent::MouseButtonPress, at);
+  SendMouse(list, QEvent::MouseButtonRelease, at);
+  if (!twice) return;
+  SendMouse(list, QEvent::MouseButtonDblClick, at);
+  SendMouse(list, QEvent::MouseButtonRelease, at);
+}
+
+TEST_F(EventDialogTest, ADoubleClickOnARowOpensItFilledAndItFollowsTheSelection) {
+  Item(1, StoreItemKind::RasterImage);
+  Item(2, StoreItemKind::RasterImage);
+  EventRecord second = Image(2);
+  second.depth = -8;
+  Events({Image(1), second});
+  QApplication::setActiveWindow(&window());
+  QWidget* list = window().PictEventList;
+  list->setFocus();
+  Settle();
+  ClickRow(list, 1, true);
+  Settle();
+  EventDialog* d = EventDialog::instance();
+  ASSERT_NE(d, nullptr);
+  EXPECT_TRUE(d->isVisible());
+  EXPECT_EQ(d->windowTitle(), QStringLiteral("イベントのプロパティ"));
+  EXPECT_EQ(d->Text1->text(), "2");
+  EXPECT_EQ(d->Text2->text(), "10");
+  EXPECT_EQ(d->Text8->text(), "2:0.5");
+  EXPECT_EQ(d->Text15->text(), "-8");
+  EXPECT_EQ(d->Text23->text(), "80%");
+  EXPECT_EQ(d->Check1->value(), 0);
+  EXPECT_TRUE(d->Frame2->isVisibleTo(d));  // a motion
+  EXPECT_TRUE(d->Check3->isVisibleTo(d));  // an image can mask
+  EXPECT_FALSE(d->Combo4->isVisibleTo(d));  // SWF 6 has no blend modes
+  EXPECT_FALSE(d->Command1->isEnabled());  // nothing changed yet
+  EXPECT_EQ(d->focusWidget(), d->Text1);
+  EXPECT_EQ(d->Picture1->lines().size(), 10u);
+
+  // A click on another row while it is shown loads that row.
+  ClickRow(list, 0, false);
+  EXPECT_EQ(d->Text1->text(), "1");
+  EXPECT_EQ(d->Text15->text(), "3");
+
+  // Enter on the list opens it too.
+  d->Unload();
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Return);
+  Settle();
+  ASSERT_NE(EventDialog::instance(), nullptr);
+  EXPECT_EQ(EventDialog::instance()->Text1->text(), "1");
+}
+
+TEST_F(EventDialogTest, AnEditedFieldIsAppliedToTheEventAndItsRow) {
+  EventDialog& d = OpenImage();
+  Type(d.Text15, "7");
+  EXPECT_TRUE(d.Command1->isEnabled());
+  Prefs::Current().dispEventProperty = 1;  // stays open
+  QTest::mouseClick(d.Command1, Qt::LeftButton);
+  EXPECT_EQ(GUICore::GetEvent(1).depth, 7);
+  EXPECT_EQ(EventListModule::Current().rows[0].depth, 7);
+  EXPECT_TRUE(GUICore::HasUnsavedChanges());
+  EXPECT_TRUE(EventDialog::isShownNow());
+
+  Prefs::Current().dispEventProperty = 0;  // closes
+  Type(d.Text3, "+5");
+  QTest::mouseClick(d.Command1, Qt::LeftButton);
+  EXPECT_EQ(GUICore::GetEvent(1).startX, 45);
+  EXPECT_EQ(EventDialog::instance(), nullptr);
+}
+
+TEST_F(EventDialogTest, ApplyWhileABuildRunsKeepsTheDialogAndItsFields) {
+  EventDialog& d = OpenImage();
+  Type(d.Text15, "9");
+  {
+    // What Make SWF does while it runs.
+    GUICore::BuildLock build;
+    windows.setEventDialogFilling(true);
+    window().ListEventPropertyLoad();  // the list follows its selection meanwhile
+    Type(d.Text15, "9");
+    EXPECT_FALSE(d.Command1->isEnabled());
+    d.Command1_Click();
+    EXPECT_EQ(EventDialog::instance(), &d);
+    EXPECT_EQ(d.Text15->text(), "9");
+    EXPECT_EQ(GUICore::GetEvent(1).depth, 3);
+    windows.setEventDialogFilling(false);
+  }
+  Type(d.Text15, "8");
+  QTest::mouseClick(d.Command1, Qt::LeftButton);
+  EXPECT_EQ(GUICore::GetEvent(1).depth, 8);
+}
+
+TEST_F(EventDialogTest, SeveralEventsShowGreyBoxesAndKeepWhatIsNotTyped) {
+  Item(1, StoreItemKind::RasterImage);
+  EventRecord b = Image(1);
+  b.depth = -4;
+  b.buttonFlag = 1;
+  Events({Image(1), b});
+  Select({0, 1});
+  EventDialog& d = Open();
+  EXPECT_EQ(d.windowTitle(), QStringLiteral("イベントのプロパティ (複数選択)"));
+  EXPECT_EQ(d.Text1->text(), "");
+  EXPECT_EQ(d.Text23->text(), "");
+  EXPECT_EQ(d.Check1->checkState(), Qt::PartiallyChecked);
+  EXPECT_TRUE(d.Frame1->isVisibleTo(&d));  // both are images
+  EXPECT_FALSE(d.Command10[0]->isVisibleTo(&d));  // filters: one event at a time
+  EXPECT_FALSE(d.Command4->isEnabled());
+  Prefs::Current().dispEventProperty = 1;
+  Type(d.Text8, "+0.5");
+  QTest::mouseClick(d.Command1, Qt::LeftButton);
+  EXPECT_FLOAT_EQ(GUICore::GetEvent(1).startScaleY, 2.5f);
+  EXPECT_FLOAT_EQ(GUICore::GetEvent(2).startScaleX, 1.0f);
+  EXPECT_EQ(GUICore::GetEvent(2).depth, -4);
+  EXPECT_EQ(GUICore::GetEvent(2).buttonFlag, 1);
+}
+
+TEST_F(EventDialogTest, AButtonRefusesActionsItCannotRunWithTheExactHint) {
+  EventDialog& d = OpenImage();
+  QTest::mouseClick(d.Check1, Qt::LeftButton);
+  ASSERT_EQ(d.Check1->value(), 1);
+  EXPECT_TRUE(d.Frame6->isVisibleTo(&d));
+  d.Combo2->setCurrentIndex(12);  // 何もしない
+  EXPECT_EQ(d.Combo2->currentIndex(), -1);
+  EXPECT_TRUE(d.Label23->isVisibleTo(&d));
+  EXPECT_EQ(d.Label23->text(), QStringLiteral("「何もしない」はボタンでは使用できないアクションです"));
+  EXPECT_FALSE(d.Text13->isVisibleTo(&d));
+
+  d.Combo2->setCurrentIndex(2);  // URL: both parameters
+  EXPECT_TRUE(d.Text13->isVisibleTo(&d));
+  EXPECT_TRUE(d.Text14->isVisibleTo(&d));
+
+  // The hint under "jump to label" writes a special label.
+  d.Combo2->setCurrentIndex(1);
+  QTest::mousePress(d.Label23, Qt::LeftButton, {}, QPoint(20, 2));
+  EXPECT_EQ(d.Text13->text(), "_NextLabel");
+  QTest::mousePress(d.Label23, Qt::LeftButton, {}, QPoint(20, d.Label23->height() - 2));
+  EXPECT_EQ(d.Text13->text(), "_PrevLabel");
+}
+
+TEST_F(EventDialogTest, ActionSoundAndTheEndRowEachShowTheirOwnFields) {
+  Item(3, StoreItemKind::Sound);
+  EventRecord action;
+  action.itemId = 0;
+  action.kind = static_cast<int16_t>(ActionKind::GetURL);
+  action.text2 = "_blank";
+  EventRecord sound = NewEventFor(StoreItemKind::Sound);
+  sound.itemId = 3;
+  sound.text1 = "vol80;80";
+  Events({action, sound});
+  Select({0});
+  EventDialog& d = Open();
+  EXPECT_FALSE(d.Text1->isVisibleTo(&d));
+  EXPECT_FALSE(d.Frame1->isVisibleTo(&d));
+  EXPECT_EQ(d.Frame6->y(), 8);  // the action frame alone, at the top
+  EXPECT_EQ(d.Combo2->currentIndex(), 2);
+  EXPECT_EQ(d.Text14->text(), "_blank");
+  EXPECT_EQ(d.focusWidget(), d.Combo2);
+
+  Select({1});
+  window().ListEventPropertyLoad();
+  EXPECT_TRUE(d.Frame4->isVisibleTo(&d));
+  EXPECT_TRUE(d.Frame11->isVisibleTo(&d));
+  EXPECT_FALSE(d.Frame6->isVisibleTo(&d));
+  EXPECT_FALSE(d.Check1->isVisibleTo(&d));
+  EXPECT_EQ(d.VScroll3[0]->value(), 20);
+  // Both sides follow one value until they are made independent.
+  Type(d.Text26[0], "30");
+  EXPECT_EQ(d.Text26[1]->text(), "30");
+  EXPECT_EQ(d.VScroll3[1]->value(), 70);
+  d.Check10->setChecked(true);
+  Type(d.Text26[0], "45");
+  EXPECT_EQ(d.Text26[1]->text(), "30");
+
+  Select({2});
+  window().ListEventPropertyLoad();
+  EXPECT_FALSE(d.Text1->isVisibleTo(&d));
+  EXPECT_FALSE(d.Frame4->isVisibleTo(&d));
+  EXPECT_FALSE(d.Command4->isEnabled());
+}
+
+TEST_F(EventDialogTest, SpinsShortcutsAndCopyButtons) {
+  EventDialog& d = OpenImage();
+  Type(d.Text2, "0");
+  EXPECT_EQ(d.Frame5->title(), QStringLiteral("固定画面"));
+  d.VScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd);  // the lower arrow
+  EXPECT_EQ(d.Text2->text(), "0");
+  d.VScroll1->triggerAction(QAbstractSlider::SliderSingleStepSub);
+  EXPECT_EQ(d.Text2->text(), "1");
+  EXPECT_EQ(d.VScroll1->value(), 0);
+  Type(d.Text15, "300");
+  EXPECT_EQ(d.Text15->text(), "256");
+  d.VScroll2->triggerAction(QAbstractSlider::SliderSingleStepSub);
+  EXPECT_EQ(d.Text15->text(), "256");
+
+  QTest::mouseClick(d.Label4, Qt::LeftButton);
+  EXPECT_EQ(d.Text3->text(), "0");
+  QTest::mouseClick(d.Label4, Qt::LeftButton);
+  EXPECT_EQ(d.Text3->text(), "160");
+
+  // Without filters in use the copy is made at once; with them it asks.
+  QTest::mouseClick(d.Command5, Qt::LeftButton);
+  EXPECT_TRUE(desktop.popups.opened.empty());
+  EXPECT_EQ(d.Text5->text(), "160");
+  EXPECT_EQ(d.HScroll3->value(), 80);
+  GUICore::WorkArea().states[0].inUse = -1;
+  GUICore::WorkArea().states[0].glow = 1;
+  Type(d.Text5, "7");
+  desktop.popups.choices.push_back("mnuCopyDetail");
+  QTest::mouseClick(d.Command5, Qt::LeftButton);
+  ASSERT_EQ(desktop.popups.opened.size(), 1u);
+  EXPECT_EQ(desktop.popups.opened[0], "mnuCopyParam");
+  EXPECT_EQ(GUICore::WorkArea().states[1].glow, 1);
+  EXPECT_EQ(d.Text5->text(), "7");  // the filters only
+}
+
+TEST_F(EventDialogTest, OpensWhollyOnTheScreenAtTheStoredPlaceOrAtTheCursor) {
+  Events({});
+  desktop.placement.area = QRect(50, 40, 1000, 700);
+  const QRect area = desktop.placement.area;
+  Prefs::Current().epLeft = 200000;  // far beyond the right edge
+  Prefs::Current().epTop = -30000;
+  EXPECT_TRUE(area.contains(Open().frameGeometry()));
+  EventDialog::UnloadInstance();
+
+  Prefs::Current().posEventDialog = 0;
+  desktop.placement.cursor = QPoint(1040, 730);  // bottom right
+  EventDialog& near = Open();
+  EXPECT_EQ(near.frameGeometry().bottomRight(), area.bottomRight());
+  near.Unload();
+  desktop.placement.cursor = QPoint(10, 5);  // left of and above the work area
+  EXPECT_EQ(Open().frameGeometry().topLeft(), area.topLeft());
+}
+
+TEST_F(EventDialogTest, EscapeUnloadsAndRemembersThePlace) {
+  Events({});
+  EventDialog& d = Open();
+  d.move(300, 150);
+  const QPoint at = d.frameGeometry().topLeft();
+  QTest::keyClick(&d, Qt::Key_Escape);
+  EXPECT_EQ(EventDialog::instance(), nullptr);
+  EXPECT_EQ(Prefs::Current().epLeft, at.x() * 15);
+  EXPECT_EQ(Prefs::Current().epTop, at.y() * 15);
+}
+
+TEST_F(EventDialogTest, TheKeepOnTopBoxAndTheWindowNeverDisagree) {
+  Events({});
+  EventDialog& d = Open();
+  EXPECT_TRUE(d.Check7->isVisibleTo(&d));
+  desktop.placement.keepOnTop.clear();
+  QTest::mouseClick(d.Check7, Qt::LeftButton);
+  ASSERT_EQ(desktop.placement.keepOnTop.size(), 1u);
+  EXPECT_TRUE(d.keptOnTop());
+  // At once again (the clock stands still): the window follows the box.
+  QTest::mouseClick(d.Check7, Qt::LeftButton);
+  ASSERT_EQ(desktop.placement.keepOnTop.size(), 2u);
+  EXPECT_FALSE(desktop.placement.keepOnTop.back().second);
+  EXPECT_FALSE(d.keptOnTop());
+  // A modal dialog of this window drops it for a while; the box puts it back.
+  QTest::mouseClick(d.Check7, Qt::LeftButton);
+  d.dropKeepOnTop();
+  d.Check7_Click();
+  EXPECT_TRUE(d.keptOnTop());
+  EXPECT_TRUE(desktop.placement.keepOnTop.back().second);
+  d.Unload();
+  EXPECT_EQ(Prefs::Current().windowTopward & 2, 2);
+
+  // Without the option the box is not offered and the main window owns it.
+  Prefs::Current().windowTopward = 2;
+  EventDialog& plain = Open();
+  EXPECT_FALSE(plain.Check7->isVisibleTo(&plain));
+  EXPECT_FALSE(plain.keptOnTop());
+  EXPECT_EQ(plain.parentWidget(), &window());
+}
+
+TEST_F(EventDialogTest, TheEventPreviewRestoresTheSettingsWhenItsBuildFails) {
+  GUICore::State().settings.preloader = 1;
+  EventDialog& d = OpenImage();
+  auto& m = GUICore::State();
+  m.paths.scratch = temp.path() / "no" / "such" / "folder";
+  QTest::mouseClick(d.Command4, Qt::LeftButton);
+  EXPECT_EQ(m.settings.width, 320);
+  EXPECT_EQ(m.settings.preloader, 1);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].title, "エラー");
+
+  // While Make SWF runs, the preview writes nothing.
+  m.paths.scratch = temp.path();
+  {
+    GUICore::BuildLock build;
+    QTest::mouseClick(d.Command4, Qt::LeftButton);
+  }
+  EXPECT_FALSE(std::filesystem::exists(temp.path() / GUICore::kEventPreviewMovie));
+  QTest::mouseClick(d.Command4, Qt::LeftButton);
+  EXPECT_TRUE(std::filesystem::exists(temp.path() / GUICore::kEventPreviewMovie));
+}
+
+TEST_F(EventDialogTest, ScriptButtonsOpenTheEditorAndItsEditsComeBackIntoTheBoxes) {
+  Item(4, StoreItemKind::Sprite);
+  EventRecord script;
+  script.itemId = 0;
+  script.kind = static_cast<int16_t>(ActionKind::Script);
+  script.text2 = "stop();\r\nplay();";
+  EventRecord sprite;
+  sprite.itemId = 4;
+  sprite.text2 = "onClipEvent(load){}";
+  Events({script, sprite});
+  Prefs::Current().dockScriptEditor = 1;
+  Prefs::Current().dispEventProperty = 1;
+  Select({0});
+  EventDialog& d = Open();
+  EXPECT_EQ(d.Text14->text(), QStringLiteral("stop();\r\nplay();"));  // the script, kept exactly
+  ASSERT_TRUE(d.Command7->isVisibleTo(&d));
+  QTest::mouseClick(d.Command7, Qt::LeftButton);
+  EXPECT_TRUE(window().mnuScriptEditor->isChecked());
+  EXPECT_EQ(window().Text1->toPlainText(), QStringLiteral("stop();\nplay();"));
+
+  // An edit in the panel reaches the event and the dialog's hidden box, so
+  // that Apply does not write the old script back.
+  window().Text1->setPlainText(QStringLiteral("gotoAndPlay(2);"));
+  EXPECT_EQ(d.Text14->text(), QStringLiteral("gotoAndPlay(2);"));
+  Type(d.Text13, "note");
+  QTest::mouseClick(d.Command1, Qt::LeftButton);
+  EXPECT_EQ(GUICore::GetEvent(1).text1, "note");
+  EXPECT_EQ(GUICore::GetEvent(1).text2, "gotoAndPlay(2);");
+
+  Select({1});
+  window().ListEventPropertyLoad();
+  QTest::mouseClick(d.Command8, Qt::LeftButton);
+  EXPECT_EQ(window().Text1->toPlainText(), QStringLiteral("onClipEvent(load){}"));
+}
+
+}  // namespace
+}  // namespace tesmiro::testing
