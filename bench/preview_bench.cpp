@@ -63,13 +63,15 @@ void SmallProject() {
 }
 
 // The movie-compiler benchmark's project: 10,000 placements of 100 frames
-// laid over the same frames by rollbacks (its material has no file).
+// laid over the same frames by rollbacks. The material must exist: a
+// missing one is left out with all its events.
 void LargeProject() {
   GUICore::NewProject();
   GUICore::Model& m = GUICore::State();
+  WriteSquare(gFolder / "red.kvg");
   StoreItem square = NewStoreItem(StoreItemKind::VectorImage);
   square.id = 1;
-  square.name = (gFolder / "missing.kvg").string();
+  square.name = (gFolder / "red.kvg").string();
   m.store.push_back(square);
   for (int i = 0; i < 10000; ++i) {
     EventRecord e;
