@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   SWFMakeCore::WriteSWFHeader(6, 100, 100, 12.0f);
   SWFMakeCore::WriteDefineSoundData(1, audio, "fuzz");
-  SWFMakeCore::mp3Stream().data = audio;
+  SWFMakeCore::MP3Stream().data = audio;
   if (SWFMakeCore::StartMP3Stream(12.0f, "fuzz")) {
     for (int i = 0; i < 4; ++i) SWFMakeCore::NextFrame();
     SWFMakeCore::SkipMP3Stream(12.0f, 2);

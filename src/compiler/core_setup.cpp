@@ -53,7 +53,7 @@ void ResetCoreState() {
   SWFMakeCore::ResetFontCache();
   SWFMakeCore::ResetSoundStream();
   SWFMakeCore::ResetVectorElements();
-  SWFMakeCore::flvReadState() = SWFMakeCore::FLVReadState{};
+  SWFMakeCore::FLVRead() = SWFMakeCore::FLVReadState{};
 }
 
 }  // namespace tesmiro::core

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <numbers>
 
 #include "compiler/materials.h"
 #include "platform/numeric.h"
@@ -17,7 +18,6 @@ namespace {
 
 namespace W = SWFMakeCore;
 
-constexpr double kPi = 3.14159265358979;
 constexpr int16_t kTextEffectFlag = 0x2000;
 constexpr int16_t kEditTextFlag = 0x1000;
 
@@ -25,8 +25,8 @@ EventCompilerState gCompiler;
 
 float Lerp(float start, float end, float r) { return (end - start) * r + start; }
 
-bool SyncBlocksWanted(int16_t mode) {
-  return mode == kEmitMovie && State().settings.soundSync == 1 && gCompiler.musicSyncActive != 0;
+bool SyncBlocksWanted(EmitMode mode) {
+  return mode == EmitMode::Movie && State().settings.soundSync == 1 && gCompiler.musicSyncActive != 0;
 }
 
 // Depths and frame counts outside what the writer takes are pulled into
@@ -60,19 +60,19 @@ std::string ActionText(const EventRecord& e, int32_t index) {
 
 void CompileSound(const StoreItem& item, const EventRecord& e) {
   const float rate = State().settings.frameRate;
-  switch (e.kind) {
-    case static_cast<int16_t>(SoundMode::Play):
-    case static_cast<int16_t>(SoundMode::Stop):
-    case static_cast<int16_t>(SoundMode::Loop):
+  switch (static_cast<SoundMode>(e.kind)) {
+    case SoundMode::Play:
+    case SoundMode::Stop:
+    case SoundMode::Loop:
       materials::StartSound(item, e.kind, e.text1);
       break;
-    case static_cast<int16_t>(SoundMode::Streaming):
+    case SoundMode::Streaming:
       materials::StartStream(item, rate);
       break;
-    case static_cast<int16_t>(SoundMode::StopStreaming):
+    case SoundMode::StopStreaming:
       W::ResetSoundStream();
       break;
-    case static_cast<int16_t>(SoundMode::SkipStreamFrames):
+    case SoundMode::SkipStreamFrames:
       materials::SkipStream(rate, num::RoundToInt32(num::Val(e.text1)));
       break;
     default:
@@ -80,27 +80,29 @@ void CompileSound(const StoreItem& item, const EventRecord& e) {
   }
 }
 
-void CompileDisplayable(const EventRecord& e, const StoreItem& item, int k, int16_t mode, int32_t index) {
+void CompileDisplayable(const EventRecord& e, const StoreItem& item, StoreItemKind kind, EmitMode mode,
+                        int32_t index) {
   const bool fixed = e.frameCount == 0;
   const int32_t count = fixed ? 1 : ClampWarn(e.frameCount, 1, W::kMaxFrames, "フレーム数");
   int32_t character = index < 0 ? e.itemId : 2 * e.itemId;
   const int32_t depth = ClampWarn(e.depth, W::kMinDepth, W::kMaxDepth, "深度");
-  const bool isVideo = k == static_cast<int>(StoreItemKind::Video);
-  const bool isSprite = k == static_cast<int>(StoreItemKind::Sprite);
-  const bool isVector = k == static_cast<int>(StoreItemKind::VectorImage);
+  const bool isVideo = kind == StoreItemKind::Video;
+  const bool isSprite = kind == StoreItemKind::Sprite;
+  const bool isVector = kind == StoreItemKind::VectorImage;
   const bool isMorph = isVector && item.flags == 1;
 
   // A material the movie left out has no character to place.
   if (index >= 0 && gCompiler.leftOut.count(e.itemId) != 0) return;
-  if (isVideo && !materials::DefineVideoStream(item, count, item.flags != 1 && mode == kEmitMovie)) return;
+  if (isVideo && !materials::DefineVideoStream(item, count, item.flags != 1 && mode == EmitMode::Movie)) return;
 
   if (e.buttonFlag == 1) {
     const std::string action = ActionText(e, index);
     const int32_t down = StateCharacter(e.downItemId), over = StateCharacter(e.overItemId),
                   hit = StateCharacter(e.hitItemId);
-    const int32_t id = e.kind == kEventKindScripted
-                           ? W::WriteDefineButton2(character, down, over, hit, e.kind, action, e.text2, depth)
-                           : W::WriteDefineButton(character, down, over, hit, e.kind, action, e.text2, depth);
+    const auto onClick = static_cast<ActionKind>(e.kind);
+    const int32_t id = onClick == ActionKind::Script
+                           ? W::WriteDefineButton2(character, down, over, hit, onClick, action, e.text2, depth)
+                           : W::WriteDefineButton(character, down, over, hit, onClick, action, e.text2, depth);
     if (id == 0) return;  // the writer has said why
     character = id;
   }
@@ -114,7 +116,7 @@ void CompileDisplayable(const EventRecord& e, const StoreItem& item, int k, int1
   }
   std::string name;
   if (isSprite) name = e.text1;
-  else if (k == static_cast<int>(StoreItemKind::Text)) name = "ins_" + item.option;
+  else if (kind == StoreItemKind::Text) name = "ins_" + item.option;
   else if (isVideo) name = item.option;
   const std::string clipScript = isSprite ? e.text2 : std::string();
   const bool tweenFilters = e.startFilters.inUse != 0 && e.endFilters.inUse != 0;
@@ -125,7 +127,7 @@ void CompileDisplayable(const EventRecord& e, const StoreItem& item, int k, int1
     const float r = EaseRatio(e.easing, f, count);
     float x = 0, y = 0;
     BuildMotionFrames(e.guideMode, e.anchors, e.startX, e.startY, e.endX, e.endY, r, x, y);
-    const auto a = static_cast<float>(Lerp(e.startAngle, e.endAngle, r) * kPi / 180.0);
+    const auto a = static_cast<float>(Lerp(e.startAngle, e.endAngle, r) * std::numbers::pi / 180.0);
     const float sx = Lerp(e.startScaleX, e.endScaleX, r);
     const float sy = Lerp(e.startScaleY, e.endScaleY, r);
     const double ca = std::cos(static_cast<double>(a)), sa = std::sin(static_cast<double>(a));
@@ -156,17 +158,18 @@ void CompileDisplayable(const EventRecord& e, const StoreItem& item, int k, int1
     if (SyncBlocksWanted(mode)) materials::SilentStreamBlock(rate);
     // Past the movie's last possible frame every further placement would
     // pile up in that frame; the writer has reported the overflow.
-    if ((mode == kEmitEventPreview || !fixed) && !W::NextFrame()) break;
+    if ((mode == EmitMode::EventPreview || !fixed) && !W::NextFrame()) break;
   }
 }
 
-void CompileAction(const EventRecord& e, int16_t mode, int32_t index) {
-  switch (static_cast<ActionKind>(e.kind)) {
+void CompileAction(const EventRecord& e, EmitMode mode, int32_t index) {
+  const auto kind = static_cast<ActionKind>(e.kind);
+  switch (kind) {
     case ActionKind::Label:
       W::WriteFrameLabel(e.text1);
       break;
     case ActionKind::JumpToLabel:
-      W::WriteDoAction(ActionText(e, index), e.text2, e.kind);
+      W::WriteDoAction(ActionText(e, index), e.text2, kind);
       W::NextFrame();
       break;
     case ActionKind::GetURL:
@@ -174,12 +177,12 @@ void CompileAction(const EventRecord& e, int16_t mode, int32_t index) {
     case ActionKind::NextFrame:
     case ActionKind::PreviousFrame:
     case ActionKind::StopSounds:
-      W::WriteDoAction(e.text1, e.text2, e.kind);
+      W::WriteDoAction(e.text1, e.text2, kind);
       break;
     case ActionKind::Stop:
     case ActionKind::JumpToFrame:
     case ActionKind::Script:
-      W::WriteDoAction(e.text1, e.text2, e.kind);
+      W::WriteDoAction(e.text1, e.text2, kind);
       W::NextFrame();
       break;
     case ActionKind::EraseImages:
@@ -211,21 +214,31 @@ void CompileAction(const EventRecord& e, int16_t mode, int32_t index) {
 
 EventCompilerState& CompilerState() { return gCompiler; }
 
-void CompileEvent(const std::filesystem::path& outPath, const EventRecord& event, int16_t mode, int32_t index) {
+void CompileEvent(const std::filesystem::path& outPath, const EventRecord& event, EmitMode mode, int32_t index) {
   (void)outPath;
   if (event.itemId == 0) {
     CompileAction(event, mode, index);
     return;
   }
   const StoreItem item = GetStoreItemByID(event.itemId);
-  int k = static_cast<int>(item.kind);
-  if (item.kind == StoreItemKind::Text && (item.flags & kTextEffectFlag) != 0) k = 4;
-  if (index < 0) k = -index;
-  if (k == static_cast<int>(StoreItemKind::Sound)) {
-    if (mode == kEmitMovie) CompileSound(item, event);
-    return;
+  StoreItemKind kind = item.kind;
+  // A text with an effect was built into a sprite, and is placed as one.
+  if (item.kind == StoreItemKind::Text && (item.flags & kTextEffectFlag) != 0) kind = StoreItemKind::Sprite;
+  if (index < 0) kind = static_cast<StoreItemKind>(-index);
+  switch (kind) {
+    case StoreItemKind::Sound:
+      if (mode == EmitMode::Movie) CompileSound(item, event);
+      break;
+    case StoreItemKind::RasterImage:
+    case StoreItemKind::Text:
+    case StoreItemKind::Sprite:
+    case StoreItemKind::VectorImage:
+    case StoreItemKind::Video:
+      CompileDisplayable(event, item, kind, mode, index);
+      break;
+    default:
+      break;
   }
-  if (k == 1 || k == 3 || k == 4 || k == 5 || k == 6) CompileDisplayable(event, item, k, mode, index);
 }
 
 float EaseRatio(int32_t easing, int32_t frame, int32_t total) {

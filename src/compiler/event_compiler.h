@@ -11,15 +11,15 @@
 
 namespace tesmiro::GUICore {
 
-// What a build compiles for: 0 a movie, 1 one-event previews (every
-// placement frame advances, sounds left out), 2 the event dialog's live
-// preview (sounds left out).
-enum EmitMode : int16_t { kEmitMovie = 0, kEmitEventPreview = 1, kEmitLivePreview = 2 };
+// What a build compiles for: a movie; one-event previews (every placement
+// frame advances, sounds left out); the event dialog's live preview (sounds
+// left out).
+enum class EmitMode : int16_t { Movie = 0, EventPreview = 1, LivePreview = 2 };
 
 // Compiles one event. `index` is its 1-based position in the working event
 // list; a negative value -k forces material kind k and places the event's
 // item ID itself as the character (the previews' own characters).
-void CompileEvent(const std::filesystem::path& outPath, const EventRecord& event, int16_t mode, int32_t index);
+void CompileEvent(const std::filesystem::path& outPath, const EventRecord& event, EmitMode mode, int32_t index);
 
 float EaseRatio(int32_t easing, int32_t frame, int32_t total);
 

@@ -26,7 +26,7 @@ class StageSettingsSwap {
 
 void ReportWriteFailure() {
   std::string text;
-  for (const std::string& d : SWFMakeCore::state().diagnostics) {
+  for (const std::string& d : SWFMakeCore::WriterState().diagnostics) {
     if (d.rfind("ファイル [", 0) == 0) text += d + "\r\n";
   }
   if (text.empty()) text = "SWFファイルを書き込めませんでした。";

@@ -9,7 +9,7 @@
 
 namespace tesmiro::GUICore {
 
-// The facts of the item's file, found as the project's path rules say
+// The facts of the item's file, found as project paths are resolved
 // (relative to the project, without regard to case, beside the project).
 InfoPanel::MaterialFacts ProbeMaterial(const StoreItem& item);
 

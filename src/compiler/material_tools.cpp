@@ -24,12 +24,12 @@ namespace {
 class ScratchWriter {
  public:
   ScratchWriter() {
-    std::swap(saved_, SWFMakeCore::state());
-    std::swap(savedFonts_, SWFMakeCore::fontCache());
+    std::swap(saved_, SWFMakeCore::WriterState());
+    std::swap(savedFonts_, SWFMakeCore::FontCache());
   }
   ~ScratchWriter() {
-    SWFMakeCore::state() = std::move(saved_);
-    SWFMakeCore::fontCache() = std::move(savedFonts_);
+    SWFMakeCore::WriterState() = std::move(saved_);
+    SWFMakeCore::FontCache() = std::move(savedFonts_);
   }
   ScratchWriter(const ScratchWriter&) = delete;
   ScratchWriter& operator=(const ScratchWriter&) = delete;

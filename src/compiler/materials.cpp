@@ -50,7 +50,7 @@ bool DefineSound(const StoreItem& item, std::string&) {
   if (!item.option.empty()) W::WriteExportName(2 * item.id - 1, item.option);
   return true;
 }
-bool DefineText(const std::filesystem::path& outPath, const StoreItem& item, int16_t mode, std::string&) {
+bool DefineText(const std::filesystem::path& outPath, const StoreItem& item, EmitMode mode, std::string&) {
   constexpr int16_t kEditText = 0x1000, kTextEffect = 0x2000;
   // The font height is a 16-bit field, the leading a signed one, and the
   // box edges are 24-bit twips.
@@ -80,7 +80,7 @@ bool DefineText(const std::filesystem::path& outPath, const StoreItem& item, int
   }
   if (fontId == 2 * item.id - 1) W::WriteDefineFont2(fontId, key, static_cast<int16_t>(item.flags & 3), 0);
   if ((item.flags & kTextEffect) != 0) {
-    W::WriteMovieFile(outPath, 2);
+    W::WriteMovieFile(outPath, W::MovieStage::WriteBuffer);
     BuildTextEffect(outPath, mode, item.option, 2 * item.id, fontId, size, spacing, item.name, width,
                     height, alignment, item.param);
   } else {
@@ -89,7 +89,7 @@ bool DefineText(const std::filesystem::path& outPath, const StoreItem& item, int
   return true;
 }
 
-bool DefineVector(const StoreItem& item, int16_t mode, std::string&) {
+bool DefineVector(const StoreItem& item, EmitMode mode, std::string&) {
   ShapeModule::VectorItem v;
   v.id = item.id;
   v.path = item.name;
@@ -98,7 +98,7 @@ bool DefineVector(const StoreItem& item, int16_t mode, std::string&) {
     if (target.kind == StoreItemKind::VectorImage) v.morphTarget = ResolveMaterialPath(target);
   }
   v.usage = GetStoreItemUsage(item);
-  v.mode = mode;
+  v.mode = static_cast<int16_t>(mode);
   v.exportName = item.option;
   return ShapeModule::EmitVectorItem(v);
 }

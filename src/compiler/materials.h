@@ -1,17 +1,18 @@
 #pragma once
 // The movie compiler's calls into the media writers, one function per use,
-// so that the build reads as the rules describe it. Each definition returns
+// so that the build reads as a list of what goes into the movie. Each definition returns
 // false, with `warning` set when the user should hear about it, when the
 // material was left out.
 #include <cstdint>
 #include <filesystem>
 #include <string>
 
+#include "compiler/event_compiler.h"
 #include "project/records.h"
 
 namespace tesmiro::GUICore::materials {
 
-// The file a file material names, found as the project's paths rules say
+// The file a file material names, found as project paths are resolved
 // (relative to the project, without regard to case, beside the project);
 // empty when there is none.
 std::string ResolveMaterialPath(const StoreItem& item);
@@ -21,8 +22,8 @@ std::string ResolveMaterialPath(const StoreItem& item);
 bool DefineRasterImage(const StoreItem& item, std::string& warning);
 bool DefineSound(const StoreItem& item, std::string& warning);
 // A text with an effect becomes a sprite, written through the file's stages.
-bool DefineText(const std::filesystem::path& outPath, const StoreItem& item, int16_t mode, std::string& warning);
-bool DefineVector(const StoreItem& item, int16_t mode, std::string& warning);
+bool DefineText(const std::filesystem::path& outPath, const StoreItem& item, EmitMode mode, std::string& warning);
+bool DefineVector(const StoreItem& item, EmitMode mode, std::string& warning);
 
 // Sound events and the silent synchronisation stream.
 void StartSound(const StoreItem& item, int16_t soundMode, const std::string& volumeText);

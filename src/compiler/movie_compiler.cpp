@@ -34,6 +34,12 @@ namespace {
 namespace W = SWFMakeCore;
 namespace fs = std::filesystem;
 
+// Stream starts, stops and skips name their sound without placing it.
+bool IsStreamSoundMode(int16_t kind) {
+  const auto mode = static_cast<SoundMode>(kind);
+  return mode == SoundMode::Streaming || mode == SoundMode::StopStreaming || mode == SoundMode::SkipStreamFrames;
+}
+
 constexpr int32_t kPreloaderCharacter = 2 * kPreloaderItemId;
 constexpr const char* kPreloaderName = "_PreLoader";
 
@@ -143,14 +149,14 @@ int32_t Offset(int32_t position, int32_t ref) {
   return W::ClampWarn(static_cast<double>(position) - ref, INT32_MIN, INT32_MAX, "位置");
 }
 
-bool EmitSprite(const fs::path& outPath, const StoreItem& item, int16_t mode) {
+bool EmitSprite(const fs::path& outPath, const StoreItem& item, EmitMode mode) {
   if (!ValidTimeline(item.param) || item.param == 0) {
     Ui().messages->message("警告", "スプライト [" + item.name + "] のタイムラインがありません。", ui::Icon::Exclamation);
     return false;
   }
-  W::WriteMovieFile(outPath, 4);
+  W::WriteMovieFile(outPath, W::MovieStage::BeginSprite);
   W::WriteSpriteHeader(2 * item.id);
-  W::WriteMovieFile(outPath, 2);
+  W::WriteMovieFile(outPath, W::MovieStage::WriteBuffer);
   const int32_t shown = State().shownTimeline;
   SelectTimelineData(item.param, false);
   const int16_t sync = CompilerState().musicSyncActive;
@@ -175,11 +181,11 @@ bool EmitSprite(const fs::path& outPath, const StoreItem& item, int16_t mode) {
     }
     CompileEvent(outPath, e, mode, i);
   }
-  W::WriteMovieFile(outPath, 6);
+  W::WriteMovieFile(outPath, W::MovieStage::WriteFrames);
   CompilerState().musicSyncActive = sync;
   W::WriteEnd();
-  W::WriteMovieFile(outPath, 2);
-  W::WriteMovieFile(outPath, 5);
+  W::WriteMovieFile(outPath, W::MovieStage::WriteBuffer);
+  W::WriteMovieFile(outPath, W::MovieStage::EndSprite);
   SelectTimelineData(shown, false);
   W::WriteExportName(2 * item.id, item.name);
   return true;
@@ -193,7 +199,7 @@ bool EmitUsed(const fs::path& outPath, const std::vector<uint8_t>& usage, const 
     for (int32_t i = 1; i <= n; ++i) {
       if (usage[static_cast<size_t>(i)] != wanted) continue;
       if (Progress(prefix + std::to_string(i) + "/" + std::to_string(n), true)) return false;
-      EmitStoreItem(outPath, State().store.at(i), kEmitMovie);
+      EmitStoreItem(outPath, State().store.at(i), EmitMode::Movie);
       State().store.at(i).mark = -1;
     }
   }
@@ -213,14 +219,14 @@ bool EmitPreloader(const fs::path& outPath, std::vector<uint8_t>& usage, bool& c
       return false;
     }
   }
-  EmitStoreItem(outPath, State().store.at(index), kEmitMovie);
+  EmitStoreItem(outPath, State().store.at(index), EmitMode::Movie);
   State().store.at(index).mark = -1;
   W::Placement p;
   p.characterId = kPreloaderCharacter;
   p.name = kPreloaderName;
   if (CompilerState().leftOut.count(kPreloaderItemId) == 0) W::WritePlaceObject(p);
   W::WriteShowFrame();
-  W::WriteMovieFile(outPath, 2);
+  W::WriteMovieFile(outPath, W::MovieStage::WriteBuffer);
   return true;
 }
 
@@ -316,7 +322,7 @@ BuildResult MakeSWF(const fs::path& outPath, bool attachUnusedSprites) {
   W::WriteSetBackgroundColor(s.backgroundRed, s.backgroundGreen, s.backgroundBlue);
   bool cancelled = false;
   bool preloaderWritten = false;
-  if (W::WriteMovieFile(outPath, 1)) {
+  if (W::WriteMovieFile(outPath, W::MovieStage::Open)) {
     if (s.preloader == 1) preloaderWritten = EmitPreloader(outPath, usage, cancelled);
     if (!cancelled) {
       MarkUsedItems(m.events, usage, attachUnusedSprites);
@@ -324,7 +330,7 @@ BuildResult MakeSWF(const fs::path& outPath, bool attachUnusedSprites) {
     }
     if (!cancelled && s.soundSync == 1) {
       materials::SilentStreamHead(s.frameRate);
-      W::WriteMovieFile(outPath, 2);
+      W::WriteMovieFile(outPath, W::MovieStage::WriteBuffer);
       CompilerState().musicSyncActive = 0;
     }
     const int32_t count = m.events.count();
@@ -333,9 +339,9 @@ BuildResult MakeSWF(const fs::path& outPath, bool attachUnusedSprites) {
         cancelled = true;
         break;
       }
-      CompileEvent(outPath, m.events.at(i), kEmitMovie, i);
+      CompileEvent(outPath, m.events.at(i), EmitMode::Movie, i);
     }
-    if (!cancelled && count >= 1) W::WriteMovieFile(outPath, 6);
+    if (!cancelled && count >= 1) W::WriteMovieFile(outPath, W::MovieStage::WriteFrames);
   }
 
   if (cancelled) {
@@ -344,17 +350,17 @@ BuildResult MakeSWF(const fs::path& outPath, bool attachUnusedSprites) {
     return BuildResult::Cancelled;
   }
   W::WriteEnd();
-  W::WriteMovieFile(outPath, preloaderWritten ? 7 : 3);
+  W::WriteMovieFile(outPath, preloaderWritten ? W::MovieStage::FinishAfterLoader : W::MovieStage::Finish);
   if (W::MovieFileFailed()) {
-    ReportFailure(W::state().diagnostics);
+    ReportFailure(W::WriterState().diagnostics);
     return BuildResult::Failed;
   }
-  ReportWarnings(W::state().diagnostics);
-  Ui().messages->status("完了 (" + std::to_string(W::state().file.bytesWritten / 1024) + "KB)");
+  ReportWarnings(W::WriterState().diagnostics);
+  Ui().messages->status("完了 (" + std::to_string(W::WriterState().file.bytesWritten / 1024) + "KB)");
   return BuildResult::Done;
 }
 
-void EmitStoreItem(const fs::path& outPath, const StoreItem& item, int16_t mode) {
+void EmitStoreItem(const fs::path& outPath, const StoreItem& item, EmitMode mode) {
   if (item.mark == -1) return;
   const size_t before = W::OutputBuffer().size();
   bool ok = true;
@@ -389,7 +395,7 @@ void EmitStoreItem(const fs::path& outPath, const StoreItem& item, int16_t mode)
     if (!warning.empty()) Ui().messages->message("警告", warning, ui::Icon::Exclamation);
     CompilerState().leftOut.insert(item.id);
   }
-  W::WriteMovieFile(outPath, 2);
+  W::WriteMovieFile(outPath, W::MovieStage::WriteBuffer);
 }
 
 void MarkUsedItems(const OneBased<EventRecord>& events, std::vector<uint8_t>& usage, bool attachUnused) {
@@ -409,7 +415,7 @@ void MarkUsedItems(const OneBased<EventRecord>& events, std::vector<uint8_t>& us
       const int32_t j = FindStoreIndexByID(e.itemId);
       if (!IsSprite(j)) {
         const bool streamOnly = m.store.valid(j) && m.store.at(j).kind == StoreItemKind::Sound &&
-                                (e.kind == 3 || e.kind == 4 || e.kind == 99);
+                                IsStreamSoundMode(e.kind);
         if (!streamOnly) usage[static_cast<size_t>(j)] = kUsedMaterial;
         if (e.buttonFlag != 0) {
           for (int32_t state : {e.downItemId, e.overItemId, e.hitItemId}) {
@@ -449,7 +455,7 @@ bool EventRefsContain(const EventRecord& event, int32_t itemId) {
 
 bool EventUsesItem(const EventRecord& event, int32_t itemId) {
   if (event.itemId != itemId) return false;
-  if (event.kind == 3 || event.kind == 4 || event.kind == 99) {
+  if (IsStreamSoundMode(event.kind)) {
     const StoreList& store = State().store;
     const int32_t at = store.indexOf(itemId);
     return at == 0 || store.at(at).kind != StoreItemKind::Sound;

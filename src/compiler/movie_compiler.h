@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "compiler/event_compiler.h"
 #include "project/records.h"
 
 namespace tesmiro::GUICore {
@@ -23,7 +24,7 @@ bool CompressSWF(const std::filesystem::path& path);
 
 // Writes one store item's definition and appends it to the file; nothing
 // for an item already defined in this build (Mark -1).
-void EmitStoreItem(const std::filesystem::path& outPath, const StoreItem& item, int16_t mode);
+void EmitStoreItem(const std::filesystem::path& outPath, const StoreItem& item, EmitMode mode);
 
 // Per store index (0..N): 0 unused, 1 used material, 4 used sprite.
 enum ItemUse : uint8_t { kUnused = 0, kUsedMaterial = 1, kUsedSprite = 4 };

@@ -5,10 +5,12 @@
 #include "platform/byte_reader.h"
 #include "platform/file_io.h"
 #include "script/compiler.h"
+#include "swf/tag_codes.h"
 
 namespace tesmiro::GUICore {
 namespace {
 
+namespace W = SWFMakeCore;
 using Bytes = std::vector<uint8_t>;
 
 // SWF 6 to 8. The clip keeps its state in its own variables; `tsmPrev` -1
@@ -122,12 +124,8 @@ void Replace(std::string& text, const std::string& key, const std::string& value
   if (at != std::string::npos) text.replace(at, key.size(), value);
 }
 
-void AppendTag(Bytes& out, int code, const Bytes& body) {
-  const uint32_t length = static_cast<uint32_t>(body.size());
-  const uint16_t head = static_cast<uint16_t>(code << 6 | 63);
-  out.push_back(static_cast<uint8_t>(head));
-  out.push_back(static_cast<uint8_t>(head >> 8));
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(length >> (8 * i)));
+void AppendTag(Bytes& out, W::TagCode code, const Bytes& body) {
+  W::AppendTagHeader(out, code, static_cast<int32_t>(body.size()), W::TagForm::Long);
   out.insert(out.end(), body.begin(), body.end());
 }
 
@@ -148,11 +146,11 @@ bool ReporterTags(int version, Bytes& out) {
   AppendU16(sprite, kReporterCharacter);
   AppendU16(sprite, 2);
   for (int frame = 0; frame < 2; ++frame) {
-    AppendTag(sprite, 12, doAction);
+    AppendTag(sprite, W::TagCode::DoAction, doAction);
     sprite.insert(sprite.end(), {0x40, 0x00});
   }
   sprite.insert(sprite.end(), {0x00, 0x00});
-  AppendTag(out, 39, sprite);
+  AppendTag(out, W::TagCode::DefineSprite, sprite);
 
   Bytes place;
   place.push_back(0x22);  // has name, has character
@@ -160,7 +158,7 @@ bool ReporterTags(int version, Bytes& out) {
   AppendU16(place, kReporterCharacter);
   for (const char* c = kReporterName; *c; ++c) place.push_back(static_cast<uint8_t>(*c));
   place.push_back(0);
-  AppendTag(out, 26, place);
+  AppendTag(out, W::TagCode::PlaceObject2, place);
   return true;
 }
 
@@ -178,8 +176,8 @@ size_t FirstFrameEnd(const Bytes& movie) {
     uint32_t length = head & 63;
     if (length == 63) length = r.u32();
     if (!r.skip(length)) return 0;
-    const int code = head >> 6;
-    if (code == 1 || code == 0) return at;
+    const auto code = static_cast<W::TagCode>(head >> 6);
+    if (code == W::TagCode::ShowFrame || code == W::TagCode::End) return at;
   }
   return 0;
 }

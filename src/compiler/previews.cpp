@@ -107,12 +107,12 @@ void DefineForPreview(const fs::path& path, int32_t itemId) {
     for (int32_t i = 1; i <= State().store.count(); ++i) {
       StoreItem& other = State().store.at(i);
       if (other.kind != StoreItemKind::Sound && SpriteContainsItem(other.id, item.param, false)) {
-        EmitStoreItem(path, other, kEmitLivePreview);
+        EmitStoreItem(path, other, EmitMode::LivePreview);
         other.mark = -1;
       }
     }
   }
-  EmitStoreItem(path, State().store.at(index), kEmitLivePreview);
+  EmitStoreItem(path, State().store.at(index), EmitMode::LivePreview);
   State().store.at(index).mark = -1;
 }
 
@@ -123,15 +123,15 @@ void StartMovie(const fs::path& path) {
   const ProjectSettings& s = State().settings;
   W::WriteSWFHeader(GetSWFVersion(), s.width, s.height, s.frameRate);
   W::WriteSetBackgroundColor(s.backgroundRed, s.backgroundGreen, s.backgroundBlue);
-  W::WriteMovieFile(path, 1);
+  W::WriteMovieFile(path, W::MovieStage::Open);
 }
 
 // Movies shown inside the program get the frame reporter; one that cannot
 // take it still plays, without frame numbers.
 bool FinishMovie(const fs::path& path) {
-  W::WriteMovieFile(path, 6);
+  W::WriteMovieFile(path, W::MovieStage::WriteFrames);
   W::WriteEnd();
-  if (!W::WriteMovieFile(path, 3)) return false;
+  if (!W::WriteMovieFile(path, W::MovieStage::Finish)) return false;
   AddFrameReporter(path);
   return true;
 }
@@ -148,7 +148,7 @@ void WritePlaceholder(int32_t frame) {
   p.name = kPreviewSpriteName;
   if (W::GetSWFVersion() < 5) {
     W::WritePlaceObject(p);
-    W::WriteDoAction("", "tellTarget(\"/_SprPictPreview\"){loadMovie(\"_preview.swf\",\"\");};", 13);
+    W::WriteDoAction("", "tellTarget(\"/_SprPictPreview\"){loadMovie(\"_preview.swf\",\"\");};", ActionKind::Script);
     return;
   }
   if (frame != 0) {
@@ -159,7 +159,7 @@ void WritePlaceholder(int32_t frame) {
         "} else {this.stop();}}";
   }
   W::WritePlaceObject(p);
-  W::WriteDoAction("", "_SprPictPreview.loadMovie(\"_preview.swf\");", 13);
+  W::WriteDoAction("", "_SprPictPreview.loadMovie(\"_preview.swf\");", ActionKind::Script);
 }
 
 }  // namespace
@@ -176,8 +176,9 @@ fs::path GetPreviewFolder() {
   return State().paths.scratch;
 }
 
-BuildResult RunPreview(int32_t mode, const std::string& name) {
-  if (BuildInProgress() || mode < 1 || mode > 6) return BuildResult::Failed;
+BuildResult RunPreview(PreviewMode mode, const std::string& name) {
+  const auto number = static_cast<int32_t>(mode);
+  if (BuildInProgress() || number < 1 || number > 6) return BuildResult::Failed;
   ui::Current().windows->unloadPreviewWindow();
   PreviewGuard guard;
   const fs::path folder = GetPreviewFolder();
@@ -195,7 +196,8 @@ BuildResult RunPreview(int32_t mode, const std::string& name) {
     State().settings.preloader = 0;
   }
   BuildResult result;
-  if (mode <= 3) {
+  const bool selectedOnly = number >= static_cast<int32_t>(PreviewMode::SelectedInWindow);
+  if (!selectedOnly) {
     result = MakeSWF(folder / name, true);
   } else {
     guard.filter(SelectedEventsWithStreams());
@@ -203,10 +205,10 @@ BuildResult RunPreview(int32_t mode, const std::string& name) {
     result = MakeSWF(folder / name, gPreviews.previewAttachSprite == 1);
   }
   if (result != BuildResult::Done) return result;
-  const int target = (mode - 1) % 3 + 1;
-  if (target == 1) AddFrameReporter(folder / name);
-  ui::Current().windows->showPreview((folder / (target == 2 ? kPreviewPage : name)).string(), target,
-                                     State().settings.width, State().settings.height);
+  const auto target = static_cast<PreviewTarget>((number - 1) % 3 + 1);
+  if (target == PreviewTarget::Window) AddFrameReporter(folder / name);
+  ui::Current().windows->showPreview((folder / (target == PreviewTarget::Browser ? kPreviewPage : name)).string(),
+                                     static_cast<int>(target), State().settings.width, State().settings.height);
   return result;
 }
 
@@ -215,16 +217,16 @@ bool BuildEventPreviewSWF(const EventRecord& a, const EventRecord& b, const fs::
   if (BuildInProgress()) return false;
   ClearMarks();
   if (useCache && W::RestoreMovieCache(true)) {
-    W::WriteMovieFile(path, 1);
+    W::WriteMovieFile(path, W::MovieStage::Open);
   } else {
     StartMovie(path);
     if (a.itemId > 0) DefineForPreview(path, a.itemId);
     if (b.itemId > 0 && b.itemId != a.itemId) DefineForPreview(path, b.itemId);
-    W::WriteMovieFile(path, 2);
-    W::WriteMovieFile(path, 99);
+    W::WriteMovieFile(path, W::MovieStage::WriteBuffer);
+    W::WriteMovieFile(path, W::MovieStage::CacheMovie);
   }
-  if (a.itemId > 0) CompileEvent(path, a, kEmitLivePreview, 0);
-  if (b.itemId > 0) CompileEvent(path, b, kEmitLivePreview, 0);
+  if (a.itemId > 0) CompileEvent(path, a, EmitMode::LivePreview, 0);
+  if (b.itemId > 0) CompileEvent(path, b, EmitMode::LivePreview, 0);
   if (placeholder) WritePlaceholder(frame);
   W::NextFrame();
   return FinishMovie(path);
@@ -236,8 +238,8 @@ bool BuildSingleEventPreviewSWF(const EventRecord& event, const std::string& nam
   ClearMarks();
   StartMovie(path);
   DefineForPreview(path, event.itemId);
-  W::WriteMovieFile(path, 2);
-  CompileEvent(path, event, kEmitEventPreview, 0);
+  W::WriteMovieFile(path, W::MovieStage::WriteBuffer);
+  CompileEvent(path, event, EmitMode::EventPreview, 0);
   return FinishMovie(path);
 }
 
@@ -252,10 +254,10 @@ bool BuildTextEffectPreviewSWF(const StoreItem& item, int32_t frames, const fs::
   const ProjectSettings& s = State().settings;
   W::WriteSWFHeader(GetSWFVersion(), s.width, s.height, s.frameRate);
   W::WriteSetBackgroundColor(255, 255, 255);
-  W::WriteMovieFile(path, 1);
+  W::WriteMovieFile(path, W::MovieStage::Open);
   if (item.kind == StoreItemKind::Text && (item.flags & 0x2000) != 0) {
-    EmitStoreItem(path, item, kEmitLivePreview);
-    W::WriteMovieFile(path, 2);
+    EmitStoreItem(path, item, EmitMode::LivePreview);
+    W::WriteMovieFile(path, W::MovieStage::WriteBuffer);
   }
   EventRecord e = InitEventRecord();
   e.itemId = 2 * item.id;
@@ -268,7 +270,7 @@ bool BuildTextEffectPreviewSWF(const StoreItem& item, int32_t frames, const fs::
     case 4: e.centerX = -(item.width / 2); break;
     default: e.centerX = 0; break;
   }
-  CompileEvent(path, e, kEmitEventPreview, -4);
+  CompileEvent(path, e, EmitMode::EventPreview, -4);
   return FinishMovie(path);
 }
 

@@ -29,12 +29,24 @@ inline constexpr int32_t kPreviewSpriteCharacter = 50000;
 // still there, else the program's scratch folder.
 std::filesystem::path GetPreviewFolder();
 
+// Where a preview is shown; the window services take it as its number.
+enum class PreviewTarget : int { Window = 1, Browser = 2, Player = 3 };
+
+// The whole movie (or the shown sprite), or the selected events only, for
+// each target; the number is the menu's.
+enum class PreviewMode : int32_t {
+  Window = 1,
+  Browser = 2,
+  Player = 3,
+  SelectedInWindow = 4,
+  SelectedInBrowser = 5,
+  SelectedInPlayer = 6,
+};
+
 // Builds "_preview.html" and the movie `name` in the preview folder and
-// hands them to the window layer. Modes 1 window, 2 browser, 3 player with
-// the whole movie (or the shown sprite); 4 to 6 the same with the selected
-// events only. Settings, working list and shown timeline are as before when
-// it returns, on every path.
-BuildResult RunPreview(int32_t mode, const std::string& name);
+// hands them to the window layer. Settings, working list and shown timeline
+// are as before when it returns, on every path.
+BuildResult RunPreview(PreviewMode mode, const std::string& name);
 
 // The builders below share the one SWF writer with Make SWF: each refuses
 // (false) while a build runs, which would otherwise write into its movie.

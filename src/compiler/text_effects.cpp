@@ -109,17 +109,17 @@ size_t FindOrAddID(std::vector<GlyphSpriteEntry>& entries, int32_t glyph, bool& 
 }
 
 // A sprite holding the letter with its centre at the origin.
-bool WriteLetterSprite(const fs::path& outPath, int16_t mode, GlyphSpriteEntry& entry, const std::string& letter,
+bool WriteLetterSprite(const fs::path& outPath, EmitMode mode, GlyphSpriteEntry& entry, const std::string& letter,
                        int32_t fontId, int32_t size, int32_t colour) {
   const int32_t text = W::NextAutoID();
   const int32_t sprite = W::NextAutoID();
   if (text == 0 || sprite == 0) return false;
   int32_t w = 0, h = 0;
   W::WriteDefineText2(text, fontId, size, 0, letter, w, h, 0, colour);
-  W::WriteMovieFile(outPath, 2);
-  W::WriteMovieFile(outPath, 4);
+  W::WriteMovieFile(outPath, W::MovieStage::WriteBuffer);
+  W::WriteMovieFile(outPath, W::MovieStage::BeginSprite);
   W::WriteSpriteHeader(sprite);
-  W::WriteMovieFile(outPath, 2);
+  W::WriteMovieFile(outPath, W::MovieStage::WriteBuffer);
   const int16_t sync = CompilerState().musicSyncActive;
   CompilerState().musicSyncActive = 0;
   EventRecord place = InitEventRecord();
@@ -128,11 +128,11 @@ bool WriteLetterSprite(const fs::path& outPath, int16_t mode, GlyphSpriteEntry& 
   place.startX = -(w / 2);
   place.startY = -(h / 2);
   CompileEvent(outPath, place, mode, -1);
-  W::WriteMovieFile(outPath, 6);
+  W::WriteMovieFile(outPath, W::MovieStage::WriteFrames);
   CompilerState().musicSyncActive = sync;
   W::WriteEnd();
-  W::WriteMovieFile(outPath, 2);
-  W::WriteMovieFile(outPath, 5);
+  W::WriteMovieFile(outPath, W::MovieStage::WriteBuffer);
+  W::WriteMovieFile(outPath, W::MovieStage::EndSprite);
   entry.width = w;
   entry.height = h;
   entry.sprite = sprite;
@@ -341,7 +341,7 @@ void ApplyEffectTemplate(const std::string& name, int half, int32_t frames, int3
   }
 }
 
-void BuildTextEffect(const fs::path& outPath, int16_t mode, const std::string& option, int32_t charId,
+void BuildTextEffect(const fs::path& outPath, EmitMode mode, const std::string& option, int32_t charId,
                      int32_t fontId, int32_t size, int32_t lineSpacing, const std::string& rawText, int32_t width,
                      int32_t height, int32_t alignment, int32_t colour) {
   (void)height;
@@ -349,7 +349,7 @@ void BuildTextEffect(const fs::path& outPath, int16_t mode, const std::string& o
   ReplaceAll(text, "\r\n", "\r");
   TextEffectSettings settings;
   if (text.empty() || !ParseTextEffectOption(option, settings)) return;
-  const W::GlyphTable& table = W::fontCache().table;
+  const W::GlyphTable& table = W::FontCache().table;
   const double scale = size / 1280.0;
 
   // The characters of the text, and a sprite per distinct letter.
@@ -405,7 +405,7 @@ void BuildTextEffect(const fs::path& outPath, int16_t mode, const std::string& o
     }
     if (glyphOf[i] <= 0) continue;
     if (letters.size() >= static_cast<size_t>(W::kMaxDepth - W::kMinDepth + 1)) {
-      if (!warned) W::state().diagnostics.push_back("テキスト効果の文字が多すぎます（513 文字まで）");
+      if (!warned) W::WriterState().diagnostics.push_back("テキスト効果の文字が多すぎます（513 文字まで）");
       warned = true;
       continue;
     }
@@ -459,19 +459,19 @@ void BuildTextEffect(const fs::path& outPath, int16_t mode, const std::string& o
   }
   list.push_back(ActionEvent(ActionKind::Stop, 1));
 
-  W::WriteMovieFile(outPath, 4);
+  W::WriteMovieFile(outPath, W::MovieStage::BeginSprite);
   W::WriteSpriteHeader(charId);
-  W::WriteMovieFile(outPath, 2);
+  W::WriteMovieFile(outPath, W::MovieStage::WriteBuffer);
   const int16_t sync = CompilerState().musicSyncActive;
   for (const EventRecord& e : list) {
     CompilerState().musicSyncActive = 0;
     CompileEvent(outPath, e, mode, -4);
   }
-  W::WriteMovieFile(outPath, 6);
+  W::WriteMovieFile(outPath, W::MovieStage::WriteFrames);
   CompilerState().musicSyncActive = sync;
   W::WriteEnd();
-  W::WriteMovieFile(outPath, 2);
-  W::WriteMovieFile(outPath, 5);
+  W::WriteMovieFile(outPath, W::MovieStage::WriteBuffer);
+  W::WriteMovieFile(outPath, W::MovieStage::EndSprite);
 }
 
 std::vector<int32_t> LetterOrder(int32_t order, int32_t n) {

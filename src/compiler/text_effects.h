@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "compiler/event_compiler.h"
 #include "project/records.h"
 
 namespace tesmiro::GUICore {
@@ -26,7 +27,7 @@ struct TextEffectSettings {
   int32_t outInterval = 0;
   int32_t inOrder = 0;  // low three bits: 0 left, 1 right, 2 centre, 3 ends, 4 random
   int32_t outOrder = 0;
-  std::vector<EffectParam> inParams;  // the rules number them from 1
+  std::vector<EffectParam> inParams;  // numbered from 1
   std::vector<EffectParam> outParams;
 };
 
@@ -64,7 +65,7 @@ void ApplyEffectTemplate(const std::string& name, int half, int32_t frames, int3
 // is the one installed: a sprite per distinct letter, then the sprite that
 // moves every letter through the in- and out-templates. Sizes in twips, the
 // box in pixels. Writes nothing when the option is no effect.
-void BuildTextEffect(const std::filesystem::path& outPath, int16_t mode, const std::string& option, int32_t charId,
+void BuildTextEffect(const std::filesystem::path& outPath, EmitMode mode, const std::string& option, int32_t charId,
                      int32_t fontId, int32_t size, int32_t lineSpacing, const std::string& text, int32_t width,
                      int32_t height, int32_t alignment, int32_t colour);
 

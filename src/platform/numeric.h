@@ -7,7 +7,7 @@
 
 namespace tesmiro::num {
 
-// Nearest integer, halves to even (the implicit conversion of the rules).
+// Nearest integer, halves to even: the program's default float-to-integer conversion.
 double RoundHalfEven(double v);
 // Same, saturated into the 32-bit range (NaN gives 0).
 int32_t RoundToInt32(double v);

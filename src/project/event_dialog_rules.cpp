@@ -50,6 +50,9 @@ KindLayout LayoutForKind(int32_t kind, const std::string& text1, bool filling, i
     Show(v, {Ctl::Frame1, Ctl::Frame2, Ctl::Frame3, Ctl::Frame4, Ctl::Frame5}, false);
     v[Ctl::Frame6] = true;
     Show(v, {Ctl::Frame7, Ctl::Frame8, Ctl::Frame9, Ctl::Command9}, false);
+    // An action masks nothing; the mask box would sit inside the action
+    // frame, which moves up to take the place of the frames above.
+    Show(v, {Ctl::Check3, Ctl::Frame10}, false);
     l.actionPlacement = true;
     return l;
   }

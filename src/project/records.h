@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "project/one_based.h"
+#include "swf/action_kind.h"
 #include "swf/filter_state.h"
 
 namespace tesmiro {
@@ -79,24 +80,6 @@ struct StoreItem {
 // The values a freshly added item of the kind starts from (ID, name and the
 // sprite's timeline are filled by the caller).
 StoreItem NewStoreItem(StoreItemKind kind);
-
-enum class ActionKind : int16_t {
-  Label = 0,
-  JumpToLabel = 1,
-  GetURL = 2,
-  Play = 3,
-  Stop = 4,
-  NextFrame = 5,
-  PreviousFrame = 6,
-  JumpToFrame = 7,
-  StopSounds = 8,
-  EraseImages = 9,
-  StartMusicSync = 10,
-  StopMusicSync = 11,
-  DoNothing = 12,
-  Script = 13,
-  Rollback = 14,
-};
 
 enum class SoundMode : int16_t {
   Play = 0,

@@ -47,7 +47,7 @@ Bytes MakeRectBits(int32_t nbits, int32_t xmin, int32_t xmax, int32_t ymin, int3
 
 }  // namespace
 
-State& state() { return gState; }
+State& WriterState() { return gState; }
 
 int32_t ClampWarn(double value, int32_t lo, int32_t hi, std::string_view what) {
   const double v = std::isnan(value) ? 0.0 : value;
@@ -83,6 +83,22 @@ void WriteHex(std::string_view hex) {
   const int32_t at = Reserve(static_cast<int32_t>(hex.size() / 2));
   for (size_t i = 0; i + 1 < hex.size(); i += 2)
     gState.output[at + i / 2] = static_cast<uint8_t>(HexDigit(hex[i]) * 16 + HexDigit(hex[i + 1]));
+}
+
+size_t AppendTagHeader(Bytes& out, TagCode code, int32_t length, TagForm form) {
+  const auto word = static_cast<uint32_t>(code) << 6;
+  const bool isShort = form == TagForm::Shortest && length >= 0 && length < 63;
+  const uint32_t head = word | (isShort ? static_cast<uint32_t>(length) : 63u);
+  out.push_back(static_cast<uint8_t>(head & 255));
+  out.push_back(static_cast<uint8_t>((head >> 8) & 255));
+  const size_t lengthAt = out.size();
+  if (!isShort)
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>((static_cast<uint32_t>(length) >> (8 * i)) & 255));
+  return lengthAt;
+}
+
+size_t WriteTagHeader(TagCode code, int32_t length, TagForm form) {
+  return AppendTagHeader(gState.output, code, length, form);
 }
 
 void SplitWord(int32_t value, uint8_t& high, uint8_t& low) {
@@ -158,7 +174,8 @@ Bytes MakeRect24(int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax) {
 
 Bytes MakeRect(int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax) {
   const int32_t n = SignedBitsNeeded({xmin, xmax, ymin, ymax});
-  // Stages up to 1638 pixels keep the 16-bit layout that older movies had.
+  // Fields stay 16 bits wide up to 1638 pixels, so that small stages keep one
+  // layout whatever their size.
   return MakeRectBits(std::max(16, std::min(n, 30)), xmin, xmax, ymin, ymax);
 }
 

@@ -13,18 +13,6 @@ using swf::CurrentScriptCompiler;
 using swf::ScriptCompiler;
 namespace {
 
-enum ActionKind : int16_t {
-  kJumpToLabel = 1,
-  kGetURL = 2,
-  kPlay = 3,
-  kStop = 4,
-  kNextFrame = 5,
-  kPreviousFrame = 6,
-  kJumpToFrame = 7,
-  kStopSounds = 8,
-  kScript = 13,
-};
-
 Bytes Compile(const std::string& script) {
   ScriptCompiler* compiler = CurrentScriptCompiler();
   if (!compiler) return {};
@@ -74,14 +62,14 @@ constexpr size_t kButtonConditionBytes = 5;
 
 bool ButtonDepthOk(int32_t depth) {
   if (depth >= kMinDepth && depth <= kMaxDepth) return true;
-  state().diagnostics.push_back("ボタンの深度 " + std::to_string(depth) + " は -256 から 256 の範囲にありません");
+  WriterState().diagnostics.push_back("ボタンの深度 " + std::to_string(depth) + " は -256 から 256 の範囲にありません");
   return false;
 }
 
 }  // namespace
 
 int32_t NextAutoID() {
-  State& s = state();
+  State& s = WriterState();
   if (s.autoID >= kPreviewSpriteID) {
     s.diagnostics.push_back("自動キャラクタIDが足りません（" + std::to_string(kPreviewSpriteID - kFirstAutoID) +
                             " 個まで）");
@@ -91,14 +79,13 @@ int32_t NextAutoID() {
 }
 
 void WriteSetBackgroundColor(uint8_t r, uint8_t g, uint8_t b) {
-  WriteHex("4302");
+  WriteTagHeader(TagCode::SetBackgroundColor, 3);
   OutputBuffer().insert(OutputBuffer().end(), {r, g, b});
 }
 
 void WriteFrameLabel(std::string_view label) {
   const Bytes b = StringToBytes(label);
-  WriteHex("FF0A");
-  WriteU32(static_cast<int32_t>(b.size()));
+  WriteTagHeader(TagCode::FrameLabel, static_cast<int32_t>(b.size()), TagForm::Long);
   OutputBuffer().insert(OutputBuffer().end(), b.begin(), b.end());
 }
 
@@ -116,27 +103,27 @@ std::string QuoteScriptString(std::string_view text) {
   return out + "\"";
 }
 
-int32_t BuildSimpleAction(const std::string& text1, const std::string& text2, int16_t kind) {
+int32_t BuildSimpleAction(const std::string& text1, const std::string& text2, ActionKind kind) {
   Bytes actions;
   switch (kind) {
-    case kJumpToLabel:
+    case ActionKind::JumpToLabel:
       actions = Compile("gotoAndPlay(" + QuoteScriptString(text1) + ");");
       break;
-    case kGetURL:
+    case ActionKind::GetURL:
       actions = Compile("getURL(" + QuoteScriptString(text1) + "," + QuoteScriptString(text2) + ");");
       break;
-    case kPlay: actions = {0x06}; break;
-    case kStop: actions = {0x07}; break;
-    case kNextFrame: actions = {0x04, 0x06}; break;
-    case kPreviousFrame: actions = {0x05, 0x06}; break;
-    case kJumpToFrame:
+    case ActionKind::Play: actions = {0x06}; break;
+    case ActionKind::Stop: actions = {0x07}; break;
+    case ActionKind::NextFrame: actions = {0x04, 0x06}; break;
+    case ActionKind::PreviousFrame: actions = {0x05, 0x06}; break;
+    case ActionKind::JumpToFrame:
       actions = Compile("gotoAndPlay(" + FrameNumberText(text1) + ");");
       break;
-    case kStopSounds:
+    case ActionKind::StopSounds:
       actions = {0x09};
       ResetSoundStream();
       break;
-    case kScript:
+    case ActionKind::Script:
       actions = Compile(text2);
       break;
     default:
@@ -146,21 +133,19 @@ int32_t BuildSimpleAction(const std::string& text1, const std::string& text2, in
   return static_cast<int32_t>(actions.size());
 }
 
-void WriteDoAction(const std::string& text1, const std::string& text2, int16_t kind) {
-  WriteHex("3F03");
-  const auto lengthAt = static_cast<size_t>(Reserve(4));
+void WriteDoAction(const std::string& text1, const std::string& text2, ActionKind kind) {
+  const size_t lengthAt = WriteTagHeader(TagCode::DoAction, 0, TagForm::Long);
   const int32_t count = BuildSimpleAction(text1, text2, kind);
   PatchU32(lengthAt, count + 1);
   WriteHex("00");
 }
 
-int32_t WriteDefineButton(int32_t up, int32_t down, int32_t over, int32_t hit, int16_t kind,
+int32_t WriteDefineButton(int32_t up, int32_t down, int32_t over, int32_t hit, ActionKind kind,
                           const std::string& text1, const std::string& text2, int32_t depth) {
   if (!ButtonDepthOk(depth)) return 0;
   const int32_t id = NextAutoID();
   if (id == 0) return 0;
-  WriteHex("FF01");
-  const auto lengthAt = static_cast<size_t>(Reserve(4));
+  const size_t lengthAt = WriteTagHeader(TagCode::DefineButton, 0, TagForm::Long);
   WriteU16(id);
   WriteButtonRecords(up, down, over, hit, depth, false);
   WriteHex("00");
@@ -170,7 +155,7 @@ int32_t WriteDefineButton(int32_t up, int32_t down, int32_t over, int32_t hit, i
   return id;
 }
 
-int32_t WriteDefineButton2(int32_t up, int32_t down, int32_t over, int32_t hit, int16_t kind,
+int32_t WriteDefineButton2(int32_t up, int32_t down, int32_t over, int32_t hit, ActionKind kind,
                            const std::string& text1, const std::string& script, int32_t depth) {
   (void)text1;
   if (!ButtonDepthOk(depth)) return 0;
@@ -180,7 +165,7 @@ int32_t WriteDefineButton2(int32_t up, int32_t down, int32_t over, int32_t hit, 
   };
   std::vector<Handler> handlers;
   ScriptCompiler* compiler = CurrentScriptCompiler();
-  if (!script.empty() && kind == kScript && compiler) {
+  if (!script.empty() && kind == ActionKind::Script && compiler) {
     std::string rest = compiler->expandFileInclude(script);
     int32_t line = 0;
     while (!rest.empty()) {
@@ -191,7 +176,7 @@ int32_t WriteDefineButton2(int32_t up, int32_t down, int32_t over, int32_t hit, 
         // The offset to the next handler is a 16-bit field: a longer handler
         // cannot be written, and a wrapped offset would corrupt the movie.
         if (actions.size() + kButtonConditionBytes > 65535) {
-          state().diagnostics.push_back("ボタンのスクリプトが長すぎます（ハンドラ 1 つのアクションが " +
+          WriterState().diagnostics.push_back("ボタンのスクリプトが長すぎます（ハンドラ 1 つのアクションが " +
                                         std::to_string(65535 - kButtonConditionBytes) +
                                         " バイトまで、" + std::to_string(actions.size()) +
                                         " バイトあります）。このボタンは配置されません");
@@ -204,8 +189,7 @@ int32_t WriteDefineButton2(int32_t up, int32_t down, int32_t over, int32_t hit, 
   }
   const int32_t id = NextAutoID();
   if (id == 0) return 0;
-  WriteHex("BF08");
-  const auto lengthAt = static_cast<size_t>(Reserve(4));
+  const size_t lengthAt = WriteTagHeader(TagCode::DefineButton2, 0, TagForm::Long);
   WriteU16(id);
   WriteHex("00");
   const auto offsetAt = static_cast<size_t>(Reserve(2));
@@ -228,8 +212,8 @@ int32_t WriteDefineButton2(int32_t up, int32_t down, int32_t over, int32_t hit, 
 }
 
 void WriteSpriteHeader(int32_t id) {
-  WriteHex("FF09");
-  WriteHex("04000000");
+  // The length stays a placeholder until the sprite's frames are written.
+  WriteTagHeader(TagCode::DefineSprite, 4, TagForm::Long);
   WriteU16(id);
   WriteHex("0000");
 }
@@ -238,11 +222,9 @@ void WriteExportName(int32_t id, std::string_view name) {
   const Bytes b = StringToBytes(name);
   const auto n = static_cast<int32_t>(b.size());
   if (GetSWFVersion() == 4) {
-    WriteHex("3F0A");
-    WriteU32(n + 2);
+    WriteTagHeader(TagCode::NameCharacter, n + 2, TagForm::Long);
   } else {
-    WriteHex("3F0E");
-    WriteU32(n + 4);
+    WriteTagHeader(TagCode::ExportAssets, n + 4, TagForm::Long);
     WriteHex("0100");
   }
   WriteU16(id);

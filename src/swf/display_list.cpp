@@ -2,6 +2,7 @@
 // occupied depths that decides between placing and moving.
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "platform/numeric.h"
 #include "platform/ui.h"
@@ -18,9 +19,9 @@ constexpr int32_t kClipEventKeyPress = 0x20000;
 
 bool InRange(int32_t depth) { return depth >= kMinDepth && depth <= kMaxDepth; }
 
-DepthSlot& Slot(int32_t depth) { return state().depths[static_cast<size_t>(depth - kMinDepth)]; }
+DepthSlot& Slot(int32_t depth) { return WriterState().depths[static_cast<size_t>(depth - kMinDepth)]; }
 
-void Diagnose(const std::string& text) { state().diagnostics.push_back(text); }
+void Diagnose(const std::string& text) { WriterState().diagnostics.push_back(text); }
 
 void WriteFixed(double v) { WriteU32(num::FloorToInt32(v * 65536.0)); }
 // A strength beyond the field's 16 bits stops at its largest value.
@@ -38,7 +39,7 @@ int FilterFlags(const FilterParams& f, int qualityMask) {
   return flags;
 }
 
-double Radians(float degrees) { return degrees * 3.14159265358979 / 180.0; }
+double Radians(float degrees) { return degrees * std::numbers::pi / 180.0; }
 
 int WriteFilterList(const FilterState& fs) {
   const int32_t countAt = Reserve(1);
@@ -132,7 +133,7 @@ void WriteClipActions(const std::string& clipScript) {
 
 int32_t DepthIndex(int32_t depth) { return depth - kMinDepth + 1; }
 
-void ClearDepthTable() { state().depths.fill(DepthSlot{}); }
+void ClearDepthTable() { WriterState().depths.fill(DepthSlot{}); }
 
 bool DepthOccupied(int32_t depth) { return InRange(depth) && Slot(depth).occupied == -1; }
 
@@ -156,8 +157,7 @@ bool WritePlaceObject(const Placement& p) {
   const bool hasFilters = version >= 8 && p.filters.anyFilter();
   const bool hasBlend = version >= 8 && p.blendMode >= 1;
   const bool place3 = hasFilters || hasBlend;
-  WriteHex(place3 ? "BF11" : "BF06");
-  const auto lengthAt = static_cast<size_t>(Reserve(4));
+  const size_t lengthAt = WriteTagHeader(place3 ? TagCode::PlaceObject3 : TagCode::PlaceObject2, 0, TagForm::Long);
   const auto flagsAt = static_cast<size_t>(Reserve(1));
   if (place3) OutputBuffer().push_back(static_cast<uint8_t>((hasFilters ? 1 : 0) + (hasBlend ? 2 : 0)));
   int flags = 0;
@@ -255,7 +255,7 @@ bool WriteRemoveObject2(int32_t depth) {
     Diagnose("深度 " + std::to_string(depth) + " は -256 から 256 の範囲にありません");
     return false;
   }
-  WriteHex("0207");
+  WriteTagHeader(TagCode::RemoveObject2, 2);
   WriteU16(DepthIndex(depth));
   Slot(depth) = DepthSlot{};
   return true;

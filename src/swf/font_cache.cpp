@@ -2,15 +2,15 @@
 
 namespace tesmiro::SWFMakeCore {
 
-FontCacheState& fontCache() {
+FontCacheState& FontCache() {
   static FontCacheState state;
   return state;
 }
 
-void ResetFontCache() { fontCache().cache.clear(); }
+void ResetFontCache() { FontCache().cache.clear(); }
 
 const FontCacheEntry* FindFontCacheEntry(const std::string& key) {
-  for (const FontCacheEntry& e : fontCache().cache)
+  for (const FontCacheEntry& e : FontCache().cache)
     if (e.key == key) return &e;
   return nullptr;
 }

@@ -44,7 +44,7 @@ struct FontCacheState {
   std::vector<FontCacheEntry> cache;
 };
 
-FontCacheState& fontCache();
+FontCacheState& FontCache();
 
 // Empties the cache for a new movie. The glyph table stays: it is rebuilt or
 // installed before each use.

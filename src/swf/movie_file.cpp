@@ -20,7 +20,7 @@ namespace tesmiro::SWFMakeCore {
 namespace {
 
 void Fail(const std::string& what) {
-  State& s = state();
+  State& s = WriterState();
   if (!s.file.failed) {
     s.diagnostics.push_back("ファイル [" + s.file.path.string() + "] に書き込めません：" + what);
   }
@@ -28,7 +28,7 @@ void Fail(const std::string& what) {
 }
 
 bool WriteRaw(const Bytes& bytes) {
-  State& s = state();
+  State& s = WriterState();
   if (s.file.failed || !s.file.file) return false;
   if (bytes.empty()) return true;
   if (std::fwrite(bytes.data(), 1, bytes.size(), s.file.file) != bytes.size()) {
@@ -40,7 +40,7 @@ bool WriteRaw(const Bytes& bytes) {
 }
 
 bool PatchFile(int64_t offset, uint32_t value, int width) {
-  State& s = state();
+  State& s = WriterState();
   if (s.file.failed || !s.file.file) return false;
   uint8_t b[4];
   for (int i = 0; i < width; ++i) b[i] = static_cast<uint8_t>(value >> (8 * i));
@@ -54,7 +54,7 @@ bool PatchFile(int64_t offset, uint32_t value, int width) {
 }
 
 void ResetFrames() {
-  State& s = state();
+  State& s = WriterState();
   s.currentFrame = 0;
   s.highestFrame = 0;
   s.frames.assign(1, Bytes{});
@@ -69,7 +69,7 @@ int64_t FrameCountOffsetOf(const Bytes& bytes) {
 }
 
 bool Finish(int32_t frameCount) {
-  State& s = state();
+  State& s = WriterState();
   if (!s.file.file) return false;
   if (frameCount > kMaxFrames) {
     s.diagnostics.push_back("フレーム数が " + std::to_string(kMaxFrames) + " を超えています");
@@ -108,7 +108,7 @@ bool Finish(int32_t frameCount) {
 }  // namespace
 
 bool WriteSWFHeader(int version, int32_t width, int32_t height, float rate) {
-  State& s = state();
+  State& s = WriterState();
   bool ok = true;
   if (version < 1 || version > 255) {
     s.diagnostics.push_back("SWFバージョン " + std::to_string(version) + " は使えません");
@@ -144,12 +144,12 @@ bool WriteSWFHeader(int version, int32_t width, int32_t height, float rate) {
   return ok;
 }
 
-void WriteShowFrame() { WriteHex("4000"); }
+void WriteShowFrame() { WriteTagHeader(TagCode::ShowFrame, 0); }
 
-void WriteEnd() { WriteHex("0000"); }
+void WriteEnd() { WriteTagHeader(TagCode::End, 0); }
 
 bool NextFrame() {
-  State& s = state();
+  State& s = WriterState();
   if (s.currentFrame + 1 > s.highestFrame && s.currentFrame + 1 > kMaxFrames) {
     s.diagnostics.push_back("フレーム数が " + std::to_string(kMaxFrames) + " を超えています");
     return false;
@@ -170,7 +170,7 @@ bool NextFrame() {
 }
 
 void GoFrame(int32_t n) {
-  State& s = state();
+  State& s = WriterState();
   if (s.currentFrame >= 0) s.frames[static_cast<size_t>(s.currentFrame)] = std::move(s.output);
   s.output.clear();
   int64_t target = static_cast<int64_t>(s.currentFrame) + n;
@@ -187,11 +187,11 @@ void GoFrame(int32_t n) {
   if (s.currentFrame >= 0) s.output = std::move(s.frames[static_cast<size_t>(s.currentFrame)]);
 }
 
-bool WriteMovieFile(const std::filesystem::path& path, int32_t stage) {
-  State& s = state();
+bool WriteMovieFile(const std::filesystem::path& path, MovieStage stage) {
+  State& s = WriterState();
   bool ok = true;
   switch (stage) {
-    case 1: {
+    case MovieStage::Open: {
       if (s.file.file) AbandonMovieFile();
       s.file.replacement.reset();
       s.file.path = path;
@@ -216,20 +216,20 @@ bool WriteMovieFile(const std::filesystem::path& path, int32_t stage) {
       ok = WriteRaw(s.output);
       break;
     }
-    case 2:
+    case MovieStage::WriteBuffer:
       ok = WriteRaw(s.output);
       break;
-    case 3:
-    case 7:
+    case MovieStage::Finish:
+    case MovieStage::FinishAfterLoader:
       ok = WriteRaw(s.output);
-      ok = Finish(stage == 3 ? s.highestFrame : s.highestFrame + 1) && ok;
+      ok = Finish(stage == MovieStage::Finish ? s.highestFrame : s.highestFrame + 1) && ok;
       break;
-    case 4:
+    case MovieStage::BeginSprite:
       s.file.spriteStart = s.file.bytesWritten + 1;
       ResetFrames();
       ResetSoundStream();
       break;
-    case 5: {
+    case MovieStage::EndSprite: {
       const int64_t start0 = s.file.spriteStart - 1;
       const int64_t body = s.file.bytesWritten - s.file.spriteStart + 1 - 6;
       if (s.highestFrame > kMaxFrames) {
@@ -243,7 +243,7 @@ bool WriteMovieFile(const std::filesystem::path& path, int32_t stage) {
       ClearDepthTable();
       break;
     }
-    case 6: {
+    case MovieStage::WriteFrames: {
       // The frame being built goes back to its buffer first, so that every
       // frame is written once, in order, even when the build last jumped
       // back to an earlier frame.
@@ -253,8 +253,7 @@ bool WriteMovieFile(const std::filesystem::path& path, int32_t stage) {
       s.output.clear();
       for (int32_t i = 0; i < s.highestFrame && ok; ++i) {
         Bytes& frame = s.frames[static_cast<size_t>(i)];
-        frame.push_back(0x40);
-        frame.push_back(0x00);
+        AppendTagHeader(frame, TagCode::ShowFrame, 0);
         ok = WriteRaw(frame);
         frame.clear();
       }
@@ -264,7 +263,7 @@ bool WriteMovieFile(const std::filesystem::path& path, int32_t stage) {
       // empty one as the frame machinery expects after the stage.
       break;
     }
-    case 99:
+    case MovieStage::CacheMovie:
       if (s.file.file && !s.file.failed) {
         s.movieCache.assign(static_cast<size_t>(s.file.bytesWritten), 0);
         std::fflush(s.file.file);
@@ -285,7 +284,7 @@ bool WriteMovieFile(const std::filesystem::path& path, int32_t stage) {
 }
 
 void AbandonMovieFile() {
-  State& s = state();
+  State& s = WriterState();
   if (s.file.file) {
     std::fclose(s.file.file);
     s.file.file = nullptr;
@@ -293,20 +292,20 @@ void AbandonMovieFile() {
   }
 }
 
-void KeepFinishedMovie(bool keep) { state().file.keepFinished = keep; }
+void KeepFinishedMovie(bool keep) { WriterState().file.keepFinished = keep; }
 
 std::unique_ptr<fileio::ReplacementFile> TakeFinishedMovie() {
-  State& s = state();
+  State& s = WriterState();
   if (s.file.file) return nullptr;  // not finished
   return std::move(s.file.replacement);
 }
 
-bool MovieFileFailed() { return state().file.failed; }
+bool MovieFileFailed() { return WriterState().file.failed; }
 
-void ClearMovieCache() { state().movieCache.clear(); }
+void ClearMovieCache() { WriterState().movieCache.clear(); }
 
 bool RestoreMovieCache(bool use) {
-  State& s = state();
+  State& s = WriterState();
   if (!use || s.movieCache.empty()) {
     s.output.clear();
     return false;

@@ -15,9 +15,6 @@ namespace {
 
 MP3StreamState gStream;
 
-constexpr uint16_t kStreamHead = 0x0486;       // SoundStreamHead, 6 bytes
-constexpr uint16_t kSilentHead = 0x0484;       // SoundStreamHead, 4 bytes
-constexpr uint16_t kStreamBlockLong = 0x04FF;  // SoundStreamBlock, long form
 constexpr double kSilentRate = 5512.0;
 
 int32_t SamplesPerMovieFrame(float frameRate) {
@@ -41,7 +38,7 @@ bool TakeFrame(std::vector<uint8_t>& frame) {
 
 }  // namespace
 
-MP3StreamState& mp3Stream() { return gStream; }
+MP3StreamState& MP3Stream() { return gStream; }
 void ClearMP3StreamState() { gStream = MP3StreamState{}; }
 
 void ResetSoundStream() { gStream.readIndex = -1; }
@@ -68,7 +65,7 @@ bool StartMP3Stream(float frameRate, std::string_view path) {
   }
   const int32_t code = SoundRateCode(f.sampleRate);
   ByteWriter tag;
-  tag.u16(kStreamHead);
+  AppendTagHeader(tag.data(), TagCode::SoundStreamHead, 6);
   tag.u8(static_cast<uint8_t>(code * 4 + 2 + f.stereo));
   tag.u8(static_cast<uint8_t>(code * 4 + 0x20 + 2 + f.stereo));
   tag.u16(static_cast<uint16_t>(perFrame));
@@ -81,20 +78,19 @@ bool StartMP3Stream(float frameRate, std::string_view path) {
       num::FloorToInt32(static_cast<double>(samplesPerMP3Frame) * f.rateOrBits / f.sampleRate / 8.0);
   gStream.carry = 0;
   gStream.sampleRate = f.sampleRate;
-  gStream.lastBlockFrame = state().currentFrame;
+  gStream.lastBlockFrame = WriterState().currentFrame;
   return true;
 }
 
 void WriteMP3StreamBlock(float frameRate) {
-  const int32_t current = state().currentFrame;
+  const int32_t current = WriterState().currentFrame;
   if (gStream.readIndex == -1 || current <= gStream.lastBlockFrame || !(frameRate > 0)) return;
   gStream.lastBlockFrame += 1;
   const int32_t perFrame = SamplesPerMovieFrame(frameRate);
   const int32_t need = (perFrame + gStream.carry) / gStream.samplesPerMP3Frame;
 
   ByteWriter tag;
-  tag.u16(kStreamBlockLong);
-  tag.u32(0);
+  AppendTagHeader(tag.data(), TagCode::SoundStreamBlock, 0, TagForm::Long);
   const size_t sampleCountAt = tag.size();
   tag.u16(0);
   int32_t written = 0;
@@ -148,7 +144,7 @@ void SkipMP3Stream(float frameRate, int32_t frames) {
 
 void WriteSilentStreamHead(float frameRate) {
   ByteWriter tag;
-  tag.u16(kSilentHead);
+  AppendTagHeader(tag.data(), TagCode::SoundStreamHead, 4);
   tag.u8(0x02);  // playback: 5.5 kHz, 16-bit, mono
   tag.u8(0x12);  // stream: ADPCM, 5.5 kHz, 16-bit, mono
   const int32_t perFrame = frameRate > 0 ? num::FloorToInt32(kSilentRate / frameRate) : 0;
@@ -157,13 +153,12 @@ void WriteSilentStreamHead(float frameRate) {
 }
 
 void WriteSilentStreamBlock(float frameRate) {
-  if (state().currentFrame < state().highestFrame || gStream.readIndex >= 0) return;
+  if (WriterState().currentFrame < WriterState().highestFrame || gStream.readIndex >= 0) return;
   if (!(frameRate > 0)) return;
   const int32_t n = num::FloorToInt32(kSilentRate / frameRate / 8.0 * 5.0) + 1;
   static constexpr uint8_t kSilence[5] = {0x08, 0x42, 0x10, 0x84, 0x21};
   ByteWriter tag;
-  tag.u16(kStreamBlockLong);
-  tag.u32(static_cast<uint32_t>(n + 3));
+  AppendTagHeader(tag.data(), TagCode::SoundStreamBlock, n + 3, TagForm::Long);
   // ADPCM header: 5-bit codes (2 + 2 bits), first sample 0, step index 0.
   tag.u8(0xC0);
   tag.u8(0x00);

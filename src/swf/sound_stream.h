@@ -19,7 +19,7 @@ struct MP3StreamState {
   int32_t sampleRate = 0;
 };
 
-MP3StreamState& mp3Stream();
+MP3StreamState& MP3Stream();
 // A fresh stream state, data included (tests; the program only resets).
 void ClearMP3StreamState();
 
@@ -27,7 +27,7 @@ void ClearMP3StreamState();
 void ResetSoundStream();
 // Appends the stream block of the frame now current, when a stream runs.
 void WriteMP3StreamBlock(float frameRate);
-// Starts a stream on the data already in mp3Stream(): appends the
+// Starts a stream on the data already in MP3Stream(): appends the
 // SoundStreamHead, or warns (naming `path`), ends any stream and writes
 // nothing. True when the stream started.
 bool StartMP3Stream(float frameRate, std::string_view path);

@@ -14,7 +14,6 @@
 namespace tesmiro::SWFMakeCore {
 namespace {
 
-constexpr uint16_t kDefineSoundHeader = 0x03BF;  // code 14, long form
 constexpr int32_t kMaxTagBody = std::numeric_limits<int32_t>::max() - 16;
 
 void Warn(std::string_view path, std::string_view why) {
@@ -56,9 +55,7 @@ bool WriteDefineSoundData(int32_t id, std::vector<uint8_t> audio, std::string_vi
     return false;
   }
   ByteWriter tag;
-  tag.u16(kDefineSoundHeader);
-  const size_t lengthAt = tag.size();
-  tag.u32(0);
+  const size_t lengthAt = AppendTagHeader(tag.data(), TagCode::DefineSound, 0, TagForm::Long);
   tag.u16(static_cast<uint16_t>(id));
   if (f.kind >= 0) {
     const int32_t code = SoundRateCode(f.sampleRate);
@@ -97,7 +94,7 @@ void WriteStartSound(int32_t soundId, int16_t kind, int32_t left, int32_t right)
   const bool envelope = !(left == 100 && right == 100) && kind != kSoundStop;
   const bool loop = kind == kSoundLoop;
   ByteWriter tag;
-  tag.u16(static_cast<uint16_t>(15 * 64 + (loop ? 5 : 3) + (envelope ? 9 : 0)));
+  AppendTagHeader(tag.data(), TagCode::StartSound, (loop ? 5 : 3) + (envelope ? 9 : 0));
   tag.u16(static_cast<uint16_t>(soundId));
   uint8_t flags = kind == kSoundStop ? 0x20 : loop ? 0x04 : 0;
   if (envelope) flags |= 0x08;

@@ -12,12 +12,15 @@
 #include <vector>
 
 #include "platform/file_io.h"
+#include "swf/action_kind.h"
 #include "swf/bit_writer.h"
 #include "swf/filter_state.h"
+#include "swf/tag_codes.h"
 
 namespace tesmiro::SWFMakeCore {
 
 using Bytes = std::vector<uint8_t>;
+using ::tesmiro::ActionKind;
 
 constexpr int32_t kMinDepth = -256;
 constexpr int32_t kMaxDepth = 256;
@@ -34,7 +37,7 @@ struct MovieFileState {
   std::filesystem::path path;
   // The new movie, in a file of its own until it is complete.
   std::unique_ptr<fileio::ReplacementFile> replacement;
-  // Stages 3 and 7 leave a complete movie unreplaced for TakeFinishedMovie.
+  // A finished movie is left unreplaced for TakeFinishedMovie.
   bool keepFinished = false;
   int64_t bytesWritten = 0;
   int64_t spriteStart = 0;  // 1-based position of the DefineSprite tag being written
@@ -66,7 +69,7 @@ struct State {
   std::vector<std::string> diagnostics;
 };
 
-State& state();
+State& WriterState();
 // A value from the project that the movie cannot hold, pulled into lo..hi
 // (NaN counts as 0); out-of-range values are reported with the build.
 int32_t ClampWarn(double value, int32_t lo, int32_t hi, std::string_view what);
@@ -79,6 +82,8 @@ void InitBitTable();
 Bytes& OutputBuffer();
 int32_t Reserve(int32_t n);
 void WriteHex(std::string_view hex);
+// AppendTagHeader on the output buffer.
+size_t WriteTagHeader(TagCode code, int32_t length, TagForm form = TagForm::Shortest);
 void SplitWord(int32_t value, uint8_t& high, uint8_t& low);
 void SplitLong(int32_t value, uint8_t& b1, uint8_t& b2, uint8_t& b3, uint8_t& b4);
 void CopyToOutput(int32_t position, const Bytes& source, int32_t count);
@@ -112,10 +117,20 @@ void WriteShowFrame();
 void WriteEnd();
 bool NextFrame();
 void GoFrame(int32_t n);
-// One stage of the file writer (1, 2, 3, 4, 5, 6, 7, 99). False when the
-// stage failed; the failure is sticky until the next stage 1, and a failed
-// stage 3 or 7 deletes the partial file.
-bool WriteMovieFile(const std::filesystem::path& path, int32_t stage);
+// The steps of writing a movie file, in the order a build takes them.
+enum class MovieStage : int32_t {
+  Open = 1,         // opens the file and writes the buffer (the header)
+  WriteBuffer = 2,  // writes the buffer (definitions) as it stands
+  Finish = 3,       // writes the buffer, sets length and frame count, closes
+  BeginSprite = 4,  // a sprite's frames start; the buffer held its header
+  EndSprite = 5,    // sets the sprite's length and frame count
+  WriteFrames = 6,  // writes every frame buffer, each with its ShowFrame
+  FinishAfterLoader = 7,  // Finish, counting the loading screen's frame too
+  CacheMovie = 99,  // keeps the bytes so far for RestoreMovieCache
+};
+// One stage of the file writer. False when the stage failed; the failure is
+// sticky until the next Open, and a failed Finish deletes the partial file.
+bool WriteMovieFile(const std::filesystem::path& path, MovieStage stage);
 // Closes and deletes a movie file that is being written (cancel, failure).
 void AbandonMovieFile();
 // With `keep`, a finished movie does not replace its target yet: its caller
@@ -154,11 +169,11 @@ bool DepthOccupied(int32_t depth);
 int32_t NextAutoID();
 void WriteSetBackgroundColor(uint8_t r, uint8_t g, uint8_t b);
 void WriteFrameLabel(std::string_view label);
-int32_t BuildSimpleAction(const std::string& text1, const std::string& text2, int16_t kind);
-void WriteDoAction(const std::string& text1, const std::string& text2, int16_t kind);
-int32_t WriteDefineButton(int32_t up, int32_t down, int32_t over, int32_t hit, int16_t kind,
+int32_t BuildSimpleAction(const std::string& text1, const std::string& text2, ActionKind kind);
+void WriteDoAction(const std::string& text1, const std::string& text2, ActionKind kind);
+int32_t WriteDefineButton(int32_t up, int32_t down, int32_t over, int32_t hit, ActionKind kind,
                           const std::string& text1, const std::string& text2, int32_t depth);
-int32_t WriteDefineButton2(int32_t up, int32_t down, int32_t over, int32_t hit, int16_t kind,
+int32_t WriteDefineButton2(int32_t up, int32_t down, int32_t over, int32_t hit, ActionKind kind,
                            const std::string& text1, const std::string& script, int32_t depth);
 void WriteSpriteHeader(int32_t id);
 void WriteExportName(int32_t id, std::string_view name);

@@ -20,12 +20,12 @@ class EventCompilerTest : public CompilerTest {
     W::WriteSWFHeader(6, 320, 320, 12.0f);
     W::OutputBuffer().clear();
   }
-  void Compile(const EventRecord& e, int16_t mode = GUICore::kEmitMovie, int32_t index = 1) {
+  void Compile(const EventRecord& e, GUICore::EmitMode mode = GUICore::EmitMode::Movie, int32_t index = 1) {
     CompileEvent(dir / "x.swf", e, mode, index);
   }
   // The placements of frame f (stored or current).
   static int PlacementsIn(int32_t f) {
-    const auto& bytes = f == W::state().currentFrame ? W::OutputBuffer() : W::state().frames[static_cast<size_t>(f)];
+    const auto& bytes = f == W::WriterState().currentFrame ? W::OutputBuffer() : W::WriterState().frames[static_cast<size_t>(f)];
     return CountCode(SplitTags(bytes), 26);
   }
 };
@@ -77,34 +77,34 @@ TEST(MotionTest, SmoothCurvePassesThroughItsEnds) {
 TEST_F(EventCompilerTest, FixedEventsShareTheFrameUnlessPreviewing) {
   Compile(Place(1, 0, 1));
   Compile(Place(1, 0, 2));
-  EXPECT_EQ(W::state().currentFrame, 0);
+  EXPECT_EQ(W::WriterState().currentFrame, 0);
   EXPECT_EQ(PlacementsIn(0), 2);
-  Compile(Place(1, 0, 3), GUICore::kEmitEventPreview);
-  EXPECT_EQ(W::state().currentFrame, 1);
+  Compile(Place(1, 0, 3), GUICore::EmitMode::EventPreview);
+  EXPECT_EQ(W::WriterState().currentFrame, 1);
 }
 
 TEST_F(EventCompilerTest, ActionsThatAdvanceAndThoseThatDoNot) {
   Compile(Action(ActionKind::Play));
   Compile(Action(ActionKind::GetURL, "u"));
-  EXPECT_EQ(W::state().currentFrame, 0);
+  EXPECT_EQ(W::WriterState().currentFrame, 0);
   Compile(Action(ActionKind::Stop));
-  EXPECT_EQ(W::state().currentFrame, 1);
+  EXPECT_EQ(W::WriterState().currentFrame, 1);
   Compile(Action(ActionKind::DoNothing, "", 4));
-  EXPECT_EQ(W::state().currentFrame, 5);
+  EXPECT_EQ(W::WriterState().currentFrame, 5);
   Compile(Action(ActionKind::Rollback, "", -5));
-  EXPECT_EQ(W::state().currentFrame, 0);
+  EXPECT_EQ(W::WriterState().currentFrame, 0);
   Compile(Place(1, 2, 4));
   EXPECT_EQ(PlacementsIn(0), 1);
   EXPECT_EQ(PlacementsIn(1), 1);
-  EXPECT_EQ(W::state().highestFrame, 5);  // a rollback never grows the movie
+  EXPECT_EQ(W::WriterState().highestFrame, 5);  // a rollback never grows the movie
 }
 
 TEST_F(EventCompilerTest, OutOfRangeDepthsAreClampedWithAWarning) {
   Compile(Place(1, 1, 400));
   EXPECT_EQ(PlacementsIn(0), 1);
   EXPECT_TRUE(W::DepthOccupied(256));
-  ASSERT_FALSE(W::state().diagnostics.empty());
-  EXPECT_NE(W::state().diagnostics[0].find("400"), std::string::npos);
+  ASSERT_FALSE(W::WriterState().diagnostics.empty());
+  EXPECT_NE(W::WriterState().diagnostics[0].find("400"), std::string::npos);
 }
 
 TEST_F(EventCompilerTest, RelativeLabelsResolveAroundTheEvent) {
@@ -184,10 +184,10 @@ TEST(FilterTweenTest, OffsetsAtTheEndsOfTheRange) {
 
 TEST_F(EventCompilerTest, FramesPastTheMovieDoNotPileUpInItsLastFrame) {
   Compile(Place(1, W::kMaxFrames, 1));
-  EXPECT_EQ(W::state().currentFrame, W::kMaxFrames);
+  EXPECT_EQ(W::WriterState().currentFrame, W::kMaxFrames);
   Compile(Place(1, 1000, 2));
   EXPECT_EQ(PlacementsIn(W::kMaxFrames), 1);
-  EXPECT_FALSE(W::state().diagnostics.empty());
+  EXPECT_FALSE(W::WriterState().diagnostics.empty());
 }
 
 }  // namespace

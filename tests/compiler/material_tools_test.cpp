@@ -78,19 +78,19 @@ TEST_F(CompilerTest, MeasuringLeavesTheWriterAsItWasAndWaitsForBuilds) {
   SWFMakeCore::WriteHex("ABCD");
   SWFMakeCore::NextFrame();
   SWFMakeCore::WriteHex("1234");
-  const auto output = SWFMakeCore::state().output;
-  const auto frames = SWFMakeCore::state().frames;
-  const auto autoID = SWFMakeCore::state().autoID;
-  const auto cacheSize = SWFMakeCore::fontCache().cache.size();
-  const auto tableCount = SWFMakeCore::fontCache().table.count();
+  const auto output = SWFMakeCore::WriterState().output;
+  const auto frames = SWFMakeCore::WriterState().frames;
+  const auto autoID = SWFMakeCore::WriterState().autoID;
+  const auto cacheSize = SWFMakeCore::FontCache().cache.size();
+  const auto tableCount = SWFMakeCore::FontCache().table.count();
 
   ASSERT_TRUE(MeasureStaticText(Text("Hello")).has_value());
-  EXPECT_EQ(SWFMakeCore::state().output, output);
-  EXPECT_EQ(SWFMakeCore::state().frames, frames);
-  EXPECT_EQ(SWFMakeCore::state().autoID, autoID);
-  EXPECT_EQ(SWFMakeCore::state().version, 8);
-  EXPECT_EQ(SWFMakeCore::fontCache().cache.size(), cacheSize);
-  EXPECT_EQ(SWFMakeCore::fontCache().table.count(), tableCount);
+  EXPECT_EQ(SWFMakeCore::WriterState().output, output);
+  EXPECT_EQ(SWFMakeCore::WriterState().frames, frames);
+  EXPECT_EQ(SWFMakeCore::WriterState().autoID, autoID);
+  EXPECT_EQ(SWFMakeCore::WriterState().version, 8);
+  EXPECT_EQ(SWFMakeCore::FontCache().cache.size(), cacheSize);
+  EXPECT_EQ(SWFMakeCore::FontCache().table.count(), tableCount);
   EXPECT_EQ(SWFMakeCore::FindGlyph('H'), 0);
 
   BuildLock build;

@@ -31,7 +31,7 @@ bool CarriesReporter(const std::vector<Tag>& tags) {
 
 TEST_F(PreviewTest, WholeMoviePreviewWritesPageAndMovieAndShowsThem) {
   GUICore::State().events.push_back(Action(ActionKind::Stop));
-  ASSERT_EQ(GUICore::RunPreview(1, "_preview.swf"), BuildResult::Done);
+  ASSERT_EQ(GUICore::RunPreview(GUICore::PreviewMode::Window, "_preview.swf"), BuildResult::Done);
   EXPECT_TRUE(fileio::Exists(dir / "_preview.swf"));
   const auto page = fileio::ReadAll(dir / "_preview.html");
   ASSERT_TRUE(page);
@@ -49,7 +49,7 @@ TEST_F(PreviewTest, ASpriteTimelineUsesTheSpriteStageAndNoLoadingScreen) {
   m.settings.preloader = 1;
   m.timelines[static_cast<size_t>(t)].events.push_back(Action(ActionKind::Stop));
   GUICore::SelectTimelineData(t, false);
-  ASSERT_EQ(GUICore::RunPreview(1, "p.swf"), BuildResult::Done);
+  ASSERT_EQ(GUICore::RunPreview(GUICore::PreviewMode::Window, "p.swf"), BuildResult::Done);
   const auto movie = Movie("p.swf");
   EXPECT_EQ(movie[8] >> 3, 16);
   EXPECT_EQ(m.settings.width, 320);  // restored
@@ -65,7 +65,7 @@ TEST_F(PreviewTest, SelectedEventsOnlyAndTheTimelineRestored) {
   m.events.push_back(Action(ActionKind::Label, "three"));
   EventListModule::LoadRows();
   EventListModule::Current().rows[1].selected = -1;
-  ASSERT_EQ(GUICore::RunPreview(4, "sel.swf"), BuildResult::Done);
+  ASSERT_EQ(GUICore::RunPreview(GUICore::PreviewMode::SelectedInWindow, "sel.swf"), BuildResult::Done);
   const auto tags = ReadTags(Movie("sel.swf"));
   EXPECT_EQ(CountCode(tags, 43), 1);
   EXPECT_TRUE(CarriesReporter(tags)) << "the selected events play in the preview window too";
@@ -80,7 +80,7 @@ TEST_F(PreviewTest, EventPreviewCachesDefinitionsAndLoadsThePlaceholder) {
   ASSERT_TRUE(GUICore::BuildEventPreviewSWF(a, EventRecord{}, dir / "e.swf", true, true, 5));
   const auto first = ReadTags(Movie("e.swf"));
   EXPECT_EQ(CountCode(first, 39), 3);  // the sprite, the placeholder and the reporter
-  EXPECT_FALSE(SWFMakeCore::state().movieCache.empty());
+  EXPECT_FALSE(SWFMakeCore::WriterState().movieCache.empty());
   ASSERT_TRUE(GUICore::BuildEventPreviewSWF(a, EventRecord{}, dir / "e2.swf", true, false, 0));
   EXPECT_EQ(CountCode(ReadTags(Movie("e2.swf")), 39), 2);  // from the cache, no placeholder
 }
@@ -100,7 +100,7 @@ TEST_F(PreviewTest, OnlyMoviesShownInsideTheProgramCarryTheReporter) {
   for (int mode : {2, 3, 1}) {
     SCOPED_TRACE(mode);
     const std::string name = "m" + std::to_string(mode) + ".swf";
-    ASSERT_EQ(GUICore::RunPreview(mode, name), BuildResult::Done);
+    ASSERT_EQ(GUICore::RunPreview(static_cast<GUICore::PreviewMode>(mode), name), BuildResult::Done);
     int frames = 0;
     const auto tags = ReadTags(Movie(name), &frames);
     EXPECT_EQ(CarriesReporter(tags), mode == 1);

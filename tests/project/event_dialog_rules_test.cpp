@@ -55,7 +55,8 @@ TEST(EventDialogLayout, TheActionLayoutIsTheFillersOnly) {
   r::KindLayout filled = r::LayoutForKind(0, "0", true, 1, 8);
   EXPECT_TRUE(filled.actionPlacement);
   EXPECT_TRUE(Shown(filled.visible, Ctl::Frame6));
-  for (Ctl c : {Ctl::Label1, Ctl::Text1, Ctl::Text2, Ctl::Check1, Ctl::Frame1, Ctl::Frame5, Ctl::Frame7, Ctl::Frame9})
+  for (Ctl c : {Ctl::Label1, Ctl::Text1, Ctl::Text2, Ctl::Check1, Ctl::Check3, Ctl::Frame1, Ctl::Frame5, Ctl::Frame7,
+                Ctl::Frame9, Ctl::Frame10})
     EXPECT_FALSE(Shown(filled.visible, c));
   EXPECT_EQ(filled.check1, 0);
   // Several action events: by the selection's kind.

@@ -135,7 +135,7 @@ TEST_F(WriterTest, StringBytesByVersion) {
   EXPECT_EQ(Hex(StringToBytes("表")), "95 5C 00");
   // A character without a CP932 form costs only itself, and is reported.
   EXPECT_EQ(Hex(StringToBytes("A\xF0\x9F\x98\x80" "B")), "41 3F 42 00");
-  EXPECT_EQ(state().diagnostics.size(), 1u);
+  EXPECT_EQ(WriterState().diagnostics.size(), 1u);
 }
 
 }  // namespace

@@ -10,13 +10,13 @@ TEST_F(WriterTest, BackgroundAndBuiltInActions) {
   WriteSetBackgroundColor(255, 255, 255);
   EXPECT_EQ(OutHex(), "43 02 FF FF FF");
   OutputBuffer().clear();
-  WriteDoAction("", "", 4);
+  WriteDoAction("", "", ActionKind::Stop);
   EXPECT_EQ(OutHex(), "3F 03 02 00 00 00 07 00");
   OutputBuffer().clear();
-  WriteDoAction("", "", 5);
+  WriteDoAction("", "", ActionKind::NextFrame);
   EXPECT_EQ(OutHex(), "3F 03 03 00 00 00 04 06 00");
   OutputBuffer().clear();
-  WriteDoAction("", "", 12);
+  WriteDoAction("", "", ActionKind::DoNothing);
   EXPECT_EQ(OutHex(), "3F 03 01 00 00 00 00");
 }
 
@@ -24,11 +24,11 @@ TEST_F(WriterTest, ScriptedActionsGoThroughTheCompilerWithEscapedTexts) {
   StartMovie(7);
   FakeScriptCompiler compiler;
   compiler.table["gotoAndPlay(\"a\\\"b\");"] = {0x8C, 0x04, 0x00, 0x61, 0x22, 0x62, 0x00};
-  WriteDoAction("a\"b", "", 1);
+  WriteDoAction("a\"b", "", ActionKind::JumpToLabel);
   EXPECT_EQ(OutHex(), "3F 03 08 00 00 00 8C 04 00 61 22 62 00 00");
-  BuildSimpleAction("http://x/?a=\\", "_bla\r\nnk", 2);
-  BuildSimpleAction("12px", "", 7);
-  BuildSimpleAction("", "trace(1);", 13);
+  BuildSimpleAction("http://x/?a=\\", "_bla\r\nnk", ActionKind::GetURL);
+  BuildSimpleAction("12px", "", ActionKind::JumpToFrame);
+  BuildSimpleAction("", "trace(1);", ActionKind::Script);
   ASSERT_EQ(compiler.scripts.size(), 4u);
   EXPECT_EQ(compiler.scripts[1], "getURL(\"http://x/?a=\\\\\",\"_bla\\r\\nnk\");");
   EXPECT_EQ(compiler.scripts[2], "gotoAndPlay(12);");
@@ -39,20 +39,20 @@ TEST_F(WriterTest, ScriptedActionsGoThroughTheCompilerWithEscapedTexts) {
 TEST_F(WriterTest, AScriptThatDoesNotCompileLeavesOnlyTheEndByte) {
   StartMovie(6);
   FakeScriptCompiler compiler;
-  WriteDoAction("", "broken(", 13);
+  WriteDoAction("", "broken(", ActionKind::Script);
   EXPECT_EQ(OutHex(), "3F 03 01 00 00 00 00");
 }
 
 TEST_F(WriterTest, ButtonWithOnlyAnUpCharacter) {
   StartMovie(6);
-  EXPECT_EQ(WriteDefineButton(42, 0, 0, 0, 3, "", "", 0), 20000);
+  EXPECT_EQ(WriteDefineButton(42, 0, 0, 0, ActionKind::Play, "", "", 0), 20000);
   EXPECT_EQ(OutHex(), "FF 01 0C 00 00 00 20 4E 0F 2A 00 01 01 02 00 00 06 00");
   EXPECT_EQ(NextAutoID(), 20001);
 }
 
 TEST_F(WriterTest, ButtonStatesTakeTheirBitsFromUp) {
   StartMovie(6);
-  WriteDefineButton(1, 2, 0, 3, 0, "", "", 0);
+  WriteDefineButton(1, 2, 0, 3, ActionKind::Label, "", "", 0);
   const auto& b = OutputBuffer();
   ASSERT_EQ(b.size(), 6u + 2 + 3 * 7 + 1 + 1);
   EXPECT_EQ(b[8], 3);        // up and over
@@ -69,7 +69,7 @@ TEST_F(WriterTest, Button2WithConditionActions) {
   compiler.table["on (release)"] = {0x06, 0x06};
   compiler.conditions["on (release)"] = 0x08;
   const std::string script = "on (press)\r\n-\r\non (release)";
-  WriteDefineButton2(5, 0, 0, 0, 13, "", script, 0);
+  WriteDefineButton2(5, 0, 0, 0, ActionKind::Script, "", script, 0);
   const auto& b = OutputBuffer();
   EXPECT_EQ(Hex({b[9], b[10]}), "15 00");  // ActionOffset 3 + 18
   EXPECT_EQ(Hex(std::vector<uint8_t>(b.end() - 18, b.end())),
@@ -77,7 +77,7 @@ TEST_F(WriterTest, Button2WithConditionActions) {
   EXPECT_EQ(b[2] | b[3] << 8, static_cast<int>(b.size()) - 6);
 
   OutputBuffer().clear();
-  WriteDefineButton2(5, 0, 0, 0, 3, "", script, 0);
+  WriteDefineButton2(5, 0, 0, 0, ActionKind::Play, "", script, 0);
   EXPECT_EQ(Hex({OutputBuffer()[9], OutputBuffer()[10]}), "00 00");
   EXPECT_EQ(OutputBuffer().size(), 6u + 2 + 1 + 2 + 18 + 1);
 }
@@ -99,12 +99,12 @@ TEST_F(WriterTest, LabelsSpritesAndExportNames) {
 
 TEST_F(WriterTest, AutomaticIdsStopBeforeTheFixedIds) {
   StartMovie(6);
-  state().autoID = kPreviewSpriteID - 1;
+  WriterState().autoID = kPreviewSpriteID - 1;
   EXPECT_EQ(NextAutoID(), kPreviewSpriteID - 1);
   EXPECT_EQ(NextAutoID(), 0);
-  EXPECT_EQ(WriteDefineButton(1, 0, 0, 0, 3, "", "", 0), 0);
+  EXPECT_EQ(WriteDefineButton(1, 0, 0, 0, ActionKind::Play, "", "", 0), 0);
   EXPECT_TRUE(OutputBuffer().empty());
-  EXPECT_FALSE(state().diagnostics.empty());
+  EXPECT_FALSE(WriterState().diagnostics.empty());
 }
 
 TEST_F(WriterTest, QuotingNeutralisesEveryBreakingCharacter) {
@@ -125,15 +125,15 @@ TEST_F(WriterTest, AButtonHandlerTooLongForItsOffsetIsRefused) {
   FakeScriptCompiler compiler;
   compiler.table["on (press)"] = std::vector<uint8_t>(65530, 0x06);  // the longest that fits
   compiler.table["on (release)"] = std::vector<uint8_t>(65531, 0x06);
-  EXPECT_EQ(WriteDefineButton2(5, 0, 0, 0, 13, "", "on (press)", 0), kFirstAutoID);
+  EXPECT_EQ(WriteDefineButton2(5, 0, 0, 0, ActionKind::Script, "", "on (press)", 0), kFirstAutoID);
   const auto& b = OutputBuffer();
   const size_t handler = 9 + static_cast<size_t>(b[9] | b[10] << 8);  // the action offset counts from there
   EXPECT_EQ(b[handler] | b[handler + 1] << 8, 65535);  // its offset to the next handler
   OutputBuffer().clear();
-  EXPECT_EQ(WriteDefineButton2(5, 0, 0, 0, 13, "", "on (press)\r\n-\r\non (release)", 0), 0);
+  EXPECT_EQ(WriteDefineButton2(5, 0, 0, 0, ActionKind::Script, "", "on (press)\r\n-\r\non (release)", 0), 0);
   EXPECT_TRUE(OutputBuffer().empty());
-  ASSERT_EQ(state().diagnostics.size(), 1u);
-  EXPECT_NE(state().diagnostics[0].find("65531"), std::string::npos);
+  ASSERT_EQ(WriterState().diagnostics.size(), 1u);
+  EXPECT_NE(WriterState().diagnostics[0].find("65531"), std::string::npos);
   EXPECT_EQ(NextAutoID(), kFirstAutoID + 1);  // the refused button took no ID
 }
 

@@ -171,7 +171,7 @@ TEST_F(WriterTest, DepthsOutsideTheRangeAreRefused) {
   EXPECT_FALSE(WritePlaceObject(p));
   EXPECT_FALSE(WriteRemoveObject2(999));
   EXPECT_TRUE(OutputBuffer().empty());
-  EXPECT_EQ(state().diagnostics.size(), 4u);
+  EXPECT_EQ(WriterState().diagnostics.size(), 4u);
   EXPECT_TRUE(WritePlaceObject(At(10, 256)));
   EXPECT_EQ(OutputBuffer()[7] | OutputBuffer()[8] << 8, 513);
 }

@@ -35,9 +35,9 @@ TEST_F(WriterTest, FramesAreStoredAndRevisited) {
   WriteHex("BB");
   NextFrame();
   NextFrame();
-  EXPECT_EQ(state().highestFrame, 3);
+  EXPECT_EQ(WriterState().highestFrame, 3);
   GoFrame(-2);
-  EXPECT_EQ(state().currentFrame, 1);
+  EXPECT_EQ(WriterState().currentFrame, 1);
   EXPECT_EQ(OutHex(), "BB");
   WriteHex("CC");
   GoFrame(2);
@@ -52,7 +52,7 @@ TEST_F(WriterTest, TagsWrittenAtANegativeFrameAreDropped) {
   EXPECT_TRUE(OutputBuffer().empty());
   WriteHex("EE");
   NextFrame();
-  EXPECT_EQ(state().currentFrame, 0);
+  EXPECT_EQ(WriterState().currentFrame, 0);
   EXPECT_EQ(OutHex(), "AA");
 }
 
@@ -66,15 +66,15 @@ TEST_F(MovieFileTest, StagesWriteFramesWithShowFrameAndPatchCounts) {
   const auto path = dir / "m.swf";
   WriteSWFHeader(6, 320, 320, 12.0f);
   WriteSetBackgroundColor(255, 255, 255);
-  ASSERT_TRUE(WriteMovieFile(path, 1));
+  ASSERT_TRUE(WriteMovieFile(path, MovieStage::Open));
   WriteHex("0101");  // stands in for a tag of frame 0
   NextFrame();
   NextFrame();
   NextFrame();
   WriteHex("0303");
-  ASSERT_TRUE(WriteMovieFile(path, 6));
+  ASSERT_TRUE(WriteMovieFile(path, MovieStage::WriteFrames));
   WriteEnd();
-  ASSERT_TRUE(WriteMovieFile(path, 3));
+  ASSERT_TRUE(WriteMovieFile(path, MovieStage::Finish));
   const auto b = Read("m.swf");
   EXPECT_EQ(Hex(Slice(b, 21, b.size() - 21)), "43 02 FF FF FF 01 01 40 00 40 00 40 00 03 03 00 00");
   EXPECT_EQ(b[4] | b[5] << 8, static_cast<int>(b.size()));
@@ -85,23 +85,23 @@ TEST_F(MovieFileTest, StagesWriteFramesWithShowFrameAndPatchCounts) {
 TEST_F(MovieFileTest, StageSevenCountsTheLoadingFrame) {
   const auto path = dir / "m.swf";
   WriteSWFHeader(6, 10, 10, 12.0f);
-  WriteMovieFile(path, 1);
+  WriteMovieFile(path, MovieStage::Open);
   NextFrame();
-  WriteMovieFile(path, 6);
+  WriteMovieFile(path, MovieStage::WriteFrames);
   WriteEnd();
-  ASSERT_TRUE(WriteMovieFile(path, 7));
+  ASSERT_TRUE(WriteMovieFile(path, MovieStage::FinishAfterLoader));
   EXPECT_EQ(Read("m.swf")[19], 2);
 }
 
 TEST_F(MovieFileTest, WideStageMovesTheFrameCountField) {
   const auto path = dir / "wide.swf";
   WriteSWFHeader(6, 2000, 100, 12.0f);  // 40000 twips: a 17-bit RECT
-  WriteMovieFile(path, 1);
+  WriteMovieFile(path, MovieStage::Open);
   NextFrame();
   NextFrame();
-  WriteMovieFile(path, 6);
+  WriteMovieFile(path, MovieStage::WriteFrames);
   WriteEnd();
-  ASSERT_TRUE(WriteMovieFile(path, 3));
+  ASSERT_TRUE(WriteMovieFile(path, MovieStage::Finish));
   const auto b = Read("wide.swf");
   const size_t rectBytes = (5 + 4 * 17 + 7) / 8;
   EXPECT_EQ(b[8] >> 3, 17);
@@ -112,21 +112,21 @@ TEST_F(MovieFileTest, WideStageMovesTheFrameCountField) {
 TEST_F(MovieFileTest, SpriteLengthAndFrameCountArePatched) {
   const auto path = dir / "s.swf";
   WriteSWFHeader(6, 10, 10, 12.0f);
-  WriteMovieFile(path, 1);
+  WriteMovieFile(path, MovieStage::Open);
   OutputBuffer().assign(979, 0x11);  // definitions up to file offset 1000
-  WriteMovieFile(path, 2);
-  WriteMovieFile(path, 4);
+  WriteMovieFile(path, MovieStage::WriteBuffer);
+  WriteMovieFile(path, MovieStage::BeginSprite);
   WriteSpriteHeader(8);
-  WriteMovieFile(path, 2);
+  WriteMovieFile(path, MovieStage::WriteBuffer);
   NextFrame();
   OutputBuffer().assign(286, 0x22);  // the sprite's tags: with End the tag ends at 1300
-  WriteMovieFile(path, 6);
+  WriteMovieFile(path, MovieStage::WriteFrames);
   WriteEnd();
-  WriteMovieFile(path, 2);
-  ASSERT_TRUE(WriteMovieFile(path, 5));
-  EXPECT_EQ(state().highestFrame, 0);
+  WriteMovieFile(path, MovieStage::WriteBuffer);
+  ASSERT_TRUE(WriteMovieFile(path, MovieStage::EndSprite));
+  EXPECT_EQ(WriterState().highestFrame, 0);
   WriteEnd();
-  ASSERT_TRUE(WriteMovieFile(path, 3));
+  ASSERT_TRUE(WriteMovieFile(path, MovieStage::Finish));
   const auto b = Read("s.swf");
   ASSERT_EQ(b.size(), 1302u);
   EXPECT_EQ(Hex(Slice(b, 1000, 10)), "FF 09 26 01 00 00 08 00 01 00");  // body 294, one frame
@@ -137,12 +137,12 @@ TEST_F(MovieFileTest, CacheHoldsTheHeaderAndDefinitions) {
   const auto path = dir / "p.swf";
   WriteSWFHeader(6, 10, 10, 12.0f);
   WriteSetBackgroundColor(1, 2, 3);
-  WriteMovieFile(path, 1);
+  WriteMovieFile(path, MovieStage::Open);
   WriteHex("ABCD");
-  WriteMovieFile(path, 2);
-  WriteMovieFile(path, 99);
+  WriteMovieFile(path, MovieStage::WriteBuffer);
+  WriteMovieFile(path, MovieStage::CacheMovie);
   WriteEnd();
-  WriteMovieFile(path, 3);
+  WriteMovieFile(path, MovieStage::Finish);
   EXPECT_TRUE(RestoreMovieCache(true));
   const auto cached = OutputBuffer();
   ASSERT_EQ(cached.size(), 21u + 5 + 2);
@@ -156,12 +156,12 @@ TEST_F(MovieFileTest, CacheHoldsTheHeaderAndDefinitions) {
 TEST_F(MovieFileTest, AnUnwritableFileIsAFailureAndLeavesNothing) {
   const auto path = dir / "missing-folder" / "m.swf";
   WriteSWFHeader(6, 10, 10, 12.0f);
-  EXPECT_FALSE(WriteMovieFile(path, 1));
+  EXPECT_FALSE(WriteMovieFile(path, MovieStage::Open));
   EXPECT_TRUE(MovieFileFailed());
   WriteEnd();
-  EXPECT_FALSE(WriteMovieFile(path, 3));
+  EXPECT_FALSE(WriteMovieFile(path, MovieStage::Finish));
   EXPECT_FALSE(std::filesystem::exists(path));
-  EXPECT_FALSE(state().diagnostics.empty());
+  EXPECT_FALSE(WriterState().diagnostics.empty());
 }
 
 TEST_F(MovieFileTest, AFailedFinishKeepsTheOldMovie) {
@@ -169,13 +169,13 @@ TEST_F(MovieFileTest, AFailedFinishKeepsTheOldMovie) {
   const std::vector<uint8_t> old = {1, 2, 3};
   ASSERT_TRUE(fileio::WriteAtomic(path, old, nullptr));
   WriteSWFHeader(6, 10, 10, 12.0f);
-  ASSERT_TRUE(WriteMovieFile(path, 1));
+  ASSERT_TRUE(WriteMovieFile(path, MovieStage::Open));
   {
     ScopedFileSizeLimit diskFull(4096);  // the disk fills up during the build
     OutputBuffer().assign(100000, 7);
-    WriteMovieFile(path, 2);
+    WriteMovieFile(path, MovieStage::WriteBuffer);
     WriteEnd();
-    EXPECT_FALSE(WriteMovieFile(path, 3));
+    EXPECT_FALSE(WriteMovieFile(path, MovieStage::Finish));
   }
   EXPECT_EQ(Read("m.swf"), old);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 1);
@@ -189,9 +189,9 @@ TEST_F(MovieFileTest, ALinkPlantedBesideTheTargetIsNeverWrittenThrough) {
   std::filesystem::create_symlink(victim, dir / ".m.swf.part");
   const auto path = dir / "m.swf";
   WriteSWFHeader(6, 10, 10, 12.0f);
-  ASSERT_TRUE(WriteMovieFile(path, 1));
+  ASSERT_TRUE(WriteMovieFile(path, MovieStage::Open));
   WriteEnd();
-  ASSERT_TRUE(WriteMovieFile(path, 3));
+  ASSERT_TRUE(WriteMovieFile(path, MovieStage::Finish));
   EXPECT_EQ(Read("victim.txt"), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
   EXPECT_FALSE(std::filesystem::is_symlink(path));
   EXPECT_EQ(Read("m.swf").size(), 23u);
@@ -200,7 +200,7 @@ TEST_F(MovieFileTest, ALinkPlantedBesideTheTargetIsNeverWrittenThrough) {
 TEST_F(MovieFileTest, CancelledBuildLeavesNoPartialFile) {
   const auto path = dir / "c.swf";
   WriteSWFHeader(6, 10, 10, 12.0f);
-  WriteMovieFile(path, 1);
+  WriteMovieFile(path, MovieStage::Open);
   AbandonMovieFile();
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
@@ -219,11 +219,11 @@ TEST_F(MovieFileTest, SaveOutputReplacesTheFile) {
 
 TEST_F(WriterTest, FrameLimitIsAClearDiagnostic) {
   StartMovie(6);
-  state().currentFrame = state().highestFrame = kMaxFrames;
-  state().frames.resize(kMaxFrames + 1);
+  WriterState().currentFrame = WriterState().highestFrame = kMaxFrames;
+  WriterState().frames.resize(kMaxFrames + 1);
   EXPECT_FALSE(NextFrame());
-  EXPECT_EQ(state().highestFrame, kMaxFrames);
-  EXPECT_FALSE(state().diagnostics.empty());
+  EXPECT_EQ(WriterState().highestFrame, kMaxFrames);
+  EXPECT_FALSE(WriterState().diagnostics.empty());
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ class SoundStreamTest : public testing::WriterTest {
 };
 
 TEST_F(SoundStreamTest, HeadAndBlocksCarrySamplesForward) {
-  mp3Stream().data = MpegFrames(kCD, 20);
+  MP3Stream().data = MpegFrames(kCD, 20);
   ASSERT_TRUE(StartMP3Stream(12.0f, "s.mp3"));
   // 44 kHz 16-bit stereo; round(44100 / 12) = 3675 samples per frame.
   EXPECT_EQ(testing::OutHex(), "86 04 0F 2F 5B 0E 00 00");
@@ -47,24 +47,24 @@ TEST_F(SoundStreamTest, HeadAndBlocksCarrySamplesForward) {
   EXPECT_EQ(U16(first, 6), 3456);  // three MP3 frames
   EXPECT_EQ(U16(first, 8), 0);
   EXPECT_EQ(first.size(), 10u + 3 * 417);
-  EXPECT_EQ(mp3Stream().carry, 219);
+  EXPECT_EQ(MP3Stream().carry, 219);
 
   const Bytes second = Advance();
   EXPECT_EQ(U16(second, 6), 3456);
   EXPECT_EQ(U16(second, 8), 219);
   // The frames follow on from where the first block stopped.
   EXPECT_EQ(Bytes(second.begin() + 10, second.begin() + 10 + 417), MpegFrame(kCD, 0x13));
-  EXPECT_EQ(mp3Stream().carry, 438);
+  EXPECT_EQ(MP3Stream().carry, 438);
 }
 
 TEST_F(SoundStreamTest, StreamEndsWithTheBlockThatRunsOut) {
-  mp3Stream().data = MpegFrames(kCD, 5);
+  MP3Stream().data = MpegFrames(kCD, 5);
   ASSERT_TRUE(StartMP3Stream(12.0f, "s.mp3"));
   Advance();
   const Bytes last = Advance();
   EXPECT_EQ(U16(last, 6), 2 * 1152);  // the two frames that were left
   EXPECT_EQ(last.size(), 10u + 2 * 417);
-  EXPECT_EQ(mp3Stream().readIndex, -1);
+  EXPECT_EQ(MP3Stream().readIndex, -1);
   EXPECT_TRUE(Advance().empty());
 }
 
@@ -72,8 +72,8 @@ TEST_F(SoundStreamTest, BlocksWithoutFramesAndVaryingBitRates) {
   // MPEG-2.5 at 8 kHz and 30 frames per second: 267 samples per movie frame,
   // so the first two blocks carry no MP3 frame.
   const Mpeg slow{0, 1, 2, false, true};
-  state().frameRate = 30.0f;  // NextFrame writes blocks at the movie's rate
-  mp3Stream().data = MpegFrames(slow, 4);
+  WriterState().frameRate = 30.0f;  // NextFrame writes blocks at the movie's rate
+  MP3Stream().data = MpegFrames(slow, 4);
   ASSERT_TRUE(StartMP3Stream(30.0f, "s.mp3"));
   OutputBuffer().clear();
   EXPECT_EQ(Hex(Advance()), "FF 04 04 00 00 00 00 00 00 00");
@@ -84,13 +84,13 @@ TEST_F(SoundStreamTest, BlocksWithoutFramesAndVaryingBitRates) {
 
   // Each frame's own header decides its length.
   ClearMP3StreamState();
-  state().frameRate = 12.0f;
+  WriterState().frameRate = 12.0f;
   Bytes mixed;
   Put(mixed, MpegFrame({3, 9, 0, false, false}, 0x31));
   Put(mixed, MpegFrame({3, 14, 0, true, false}, 0x32));
   Put(mixed, MpegFrame({3, 5, 0, false, false}, 0x33));
   Put(mixed, MpegFrames(kCD, 3));
-  mp3Stream().data = mixed;
+  MP3Stream().data = mixed;
   ASSERT_TRUE(StartMP3Stream(12.0f, "vbr.mp3"));
   const Bytes block = Advance();
   EXPECT_EQ(block.size(), 10u + 417 + 1045 + 208);
@@ -98,19 +98,19 @@ TEST_F(SoundStreamTest, BlocksWithoutFramesAndVaryingBitRates) {
 }
 
 TEST_F(SoundStreamTest, UnusableStreamsWarnAndStopTheRunningOne) {
-  mp3Stream().data = MpegFrames(kCD, 4);
+  MP3Stream().data = MpegFrames(kCD, 4);
   ASSERT_TRUE(StartMP3Stream(12.0f, "ok.mp3"));
   OutputBuffer().clear();
 
-  mp3Stream().data = Wave(1, 22050, 16, {1, 2, 3, 4});
+  MP3Stream().data = Wave(1, 22050, 16, {1, 2, 3, 4});
   EXPECT_FALSE(StartMP3Stream(12.0f, "w.wav"));
-  EXPECT_EQ(mp3Stream().readIndex, -1);
-  mp3Stream().data = {'n', 'o', 'p', 'e'};
+  EXPECT_EQ(MP3Stream().readIndex, -1);
+  MP3Stream().data = {'n', 'o', 'p', 'e'};
   EXPECT_FALSE(StartMP3Stream(12.0f, "x.mp3"));
-  mp3Stream().data = {};
+  MP3Stream().data = {};
   EXPECT_FALSE(StartMP3Stream(12.0f, "empty.mp3"));
   // A frame rate so low that a block's sample count would not fit 16 bits.
-  mp3Stream().data = MpegFrames(kCD, 4);
+  MP3Stream().data = MpegFrames(kCD, 4);
   EXPECT_FALSE(StartMP3Stream(0.5f, "slow.mp3"));
   EXPECT_FALSE(StartMP3Stream(0.0f, "zero.mp3"));
 
@@ -131,7 +131,7 @@ TEST_F(SoundStreamTest, UnusableStreamsWarnAndStopTheRunningOne) {
 }
 
 TEST_F(SoundStreamTest, ResetEndsTheStreamAndSkipMovesItOn) {
-  mp3Stream().data = MpegFrames(kCD, 10);
+  MP3Stream().data = MpegFrames(kCD, 10);
   ASSERT_TRUE(StartMP3Stream(12.0f, "s.mp3"));
   ResetSoundStream();
   EXPECT_TRUE(Advance().empty());
@@ -140,12 +140,12 @@ TEST_F(SoundStreamTest, ResetEndsTheStreamAndSkipMovesItOn) {
   // after frame n.
   ClearMP3StreamState();
   StartMovie(6);
-  mp3Stream().data = MpegFrames(kCD, 10);
+  MP3Stream().data = MpegFrames(kCD, 10);
   ASSERT_TRUE(StartMP3Stream(12.0f, "s.mp3"));
   SkipMP3Stream(12.0f, 2);
-  EXPECT_EQ(mp3Stream().readIndex, 6 * 417);
-  EXPECT_EQ(mp3Stream().carry, 438);
-  EXPECT_EQ(mp3Stream().lastBlockFrame, 2);
+  EXPECT_EQ(MP3Stream().readIndex, 6 * 417);
+  EXPECT_EQ(MP3Stream().carry, 438);
+  EXPECT_EQ(MP3Stream().lastBlockFrame, 2);
   EXPECT_TRUE(Advance().empty());
   EXPECT_TRUE(Advance().empty());
   const Bytes block = Advance();
@@ -153,7 +153,7 @@ TEST_F(SoundStreamTest, ResetEndsTheStreamAndSkipMovesItOn) {
   EXPECT_EQ(block[10 + 4], 0x16);  // the seventh MP3 frame's fill
 
   SkipMP3Stream(12.0f, 5);  // runs out of data
-  EXPECT_EQ(mp3Stream().readIndex, -1);
+  EXPECT_EQ(MP3Stream().readIndex, -1);
 }
 
 TEST_F(SoundStreamTest, SilentStream) {
@@ -176,7 +176,7 @@ TEST_F(SoundStreamTest, SilentStream) {
   WriteSilentStreamBlock(12.0f);
   EXPECT_TRUE(OutputBuffer().empty());
   GoFrame(1);
-  mp3Stream().data = MpegFrames(kCD, 4);
+  MP3Stream().data = MpegFrames(kCD, 4);
   ASSERT_TRUE(StartMP3Stream(12.0f, "s.mp3"));
   OutputBuffer().clear();
   WriteSilentStreamBlock(12.0f);

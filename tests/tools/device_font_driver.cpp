@@ -21,10 +21,10 @@ int main(int argc, char** argv) {
 
   WriteSWFHeader(8, 400, 120, 12.0f);
   WriteSetBackgroundColor(0xFF, 0xFF, 0xFF);
-  WriteMovieFile(path, 1);
+  WriteMovieFile(path, MovieStage::Open);
   WriteDeviceFont(1, "_ゴシック", 0);
   WriteDefineEditText(2, 1, 32 * 20, 0, "日本語テキスト", kW, kH, kAlignLeft, 0x000000, "", 0, 0, 0);
-  WriteMovieFile(path, 2);
+  WriteMovieFile(path, MovieStage::WriteBuffer);
 
   Placement text;
   text.characterId = 2;
@@ -33,10 +33,10 @@ int main(int argc, char** argv) {
   text.y = kY * 20;
   WritePlaceObject(text);
   NextFrame();
-  WriteMovieFile(path, 6);
+  WriteMovieFile(path, MovieStage::WriteFrames);
   WriteEnd();
-  if (!WriteMovieFile(path, 3)) {
-    for (const auto& d : state().diagnostics) std::fprintf(stderr, "%s\n", d.c_str());
+  if (!WriteMovieFile(path, MovieStage::Finish)) {
+    for (const auto& d : WriterState().diagnostics) std::fprintf(stderr, "%s\n", d.c_str());
     return 1;
   }
   std::printf("{\"box\":[%d,%d,%d,%d]}\n", kX, kY, kW, kH);

@@ -108,7 +108,7 @@ int Selected() {
   ev.push_back(Action(ActionKind::Stop));
   EventListModule::LoadRows();
   for (int row : {1, 3, 4, 5}) EventListModule::Current().rows[static_cast<size_t>(row)].selected = -1;
-  return GUICore::RunPreview(4, "sel.swf") == GUICore::BuildResult::Done ? 0 : 1;
+  return GUICore::RunPreview(GUICore::PreviewMode::SelectedInWindow, "sel.swf") == GUICore::BuildResult::Done ? 0 : 1;
 }
 
 // The whole movie shows green in frames 1-3 and blue in frame 4 at (100, 20),
@@ -121,7 +121,7 @@ int Placeholder(const fs::path& dir) {
   ev.push_back(Place(kBlue, 1, 100, 20, 1));
   ev.push_back(Action(ActionKind::Rollback, "", -1));
   ev.push_back(Action(ActionKind::Script, "trace(\"frame4\"); stop();"));
-  if (GUICore::RunPreview(1, GUICore::kPreviewMovie) != GUICore::BuildResult::Done) return 1;
+  if (GUICore::RunPreview(GUICore::PreviewMode::Window, GUICore::kPreviewMovie) != GUICore::BuildResult::Done) return 1;
   return GUICore::BuildEventPreviewSWF(Place(kRed, 1, 20, 120), Place(kBlue, 2, 180, 120), dir / "event.swf", false,
                                        true, 4)
              ? 0

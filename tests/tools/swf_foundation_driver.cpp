@@ -54,22 +54,22 @@ int main(int argc, char** argv) {
 
   WriteSWFHeader(version, 240, 180, 12.0f);
   WriteSetBackgroundColor(0x20, 0x60, 0xA0);
-  WriteMovieFile(path, 1);
+  WriteMovieFile(path, MovieStage::Open);
   tesmiro::demo::WriteSquareShape(1, 60 * 20, 0xFF, 0x00, 0x00);
-  WriteMovieFile(path, 2);
-  WriteMovieFile(path, 4);
+  WriteMovieFile(path, MovieStage::WriteBuffer);
+  WriteMovieFile(path, MovieStage::BeginSprite);
   WriteSpriteHeader(3);
-  WriteMovieFile(path, 2);
+  WriteMovieFile(path, MovieStage::WriteBuffer);
   Placement square;
   square.characterId = 1;
   WritePlaceObject(square);
   NextFrame();
-  WriteMovieFile(path, 6);
+  WriteMovieFile(path, MovieStage::WriteFrames);
   WriteEnd();
-  WriteMovieFile(path, 2);
-  WriteMovieFile(path, 5);
+  WriteMovieFile(path, MovieStage::WriteBuffer);
+  WriteMovieFile(path, MovieStage::EndSprite);
   WriteExportName(3, "box");
-  WriteMovieFile(path, 2);
+  WriteMovieFile(path, MovieStage::WriteBuffer);
 
   WriteFrameLabel("intro");
   PlaceBox(20, 20, 256);
@@ -78,12 +78,12 @@ int main(int argc, char** argv) {
   NextFrame();
   PlaceBox(120, 100, 256);
   WriteFsCommand();
-  WriteDoAction("", "", 4);
+  WriteDoAction("", "", ActionKind::Stop);
   NextFrame();
-  WriteMovieFile(path, 6);
+  WriteMovieFile(path, MovieStage::WriteFrames);
   WriteEnd();
-  if (!WriteMovieFile(path, 3)) {
-    for (const auto& d : state().diagnostics) std::fprintf(stderr, "%s\n", d.c_str());
+  if (!WriteMovieFile(path, MovieStage::Finish)) {
+    for (const auto& d : WriterState().diagnostics) std::fprintf(stderr, "%s\n", d.c_str());
     return 1;
   }
   return 0;

@@ -14,26 +14,26 @@ int main(int argc, char** argv) {
   const std::string path = argc > 1 ? argv[1] : "demo.swf";
   WriteSWFHeader(8, 320, 240, 12.0f);
   WriteSetBackgroundColor(0xF0, 0xF4, 0xFF);
-  if (!WriteMovieFile(path, 1)) {
-    std::fprintf(stderr, "%s\n", state().diagnostics.back().c_str());
+  if (!WriteMovieFile(path, MovieStage::Open)) {
+    std::fprintf(stderr, "%s\n", WriterState().diagnostics.back().c_str());
     return 1;
   }
   // The square (1) and a sprite (2) that holds it.
   WriteSquareShape(1, 60 * 20, 0x30, 0x80, 0xE0);
-  WriteMovieFile(path, 2);
-  WriteMovieFile(path, 4);
+  WriteMovieFile(path, MovieStage::WriteBuffer);
+  WriteMovieFile(path, MovieStage::BeginSprite);
   WriteSpriteHeader(2);
-  WriteMovieFile(path, 2);
+  WriteMovieFile(path, MovieStage::WriteBuffer);
   Placement inSprite;
   inSprite.characterId = 1;
   WritePlaceObject(inSprite);
   NextFrame();
-  WriteMovieFile(path, 6);
+  WriteMovieFile(path, MovieStage::WriteFrames);
   WriteEnd();
-  WriteMovieFile(path, 2);
-  WriteMovieFile(path, 5);
+  WriteMovieFile(path, MovieStage::WriteBuffer);
+  WriteMovieFile(path, MovieStage::EndSprite);
   WriteExportName(2, "square");
-  WriteMovieFile(path, 2);
+  WriteMovieFile(path, MovieStage::WriteBuffer);
 
   WriteFrameLabel("start");
   const int frames = 24;
@@ -47,13 +47,13 @@ int main(int argc, char** argv) {
     p.rotation = static_cast<float>(f) * 0.05f;
     p.alpha = 256 - f * 6;
     WritePlaceObject(p);
-    if (f + 1 == frames) WriteDoAction("", "", 4);  // stop on the last frame
+    if (f + 1 == frames) WriteDoAction("", "", ActionKind::Stop);  // stop on the last frame
     NextFrame();
   }
-  WriteMovieFile(path, 6);
+  WriteMovieFile(path, MovieStage::WriteFrames);
   WriteEnd();
-  if (!WriteMovieFile(path, 3)) {
-    std::fprintf(stderr, "%s\n", state().diagnostics.back().c_str());
+  if (!WriteMovieFile(path, MovieStage::Finish)) {
+    std::fprintf(stderr, "%s\n", WriterState().diagnostics.back().c_str());
     return 1;
   }
   std::printf("wrote %s\n", path.c_str());

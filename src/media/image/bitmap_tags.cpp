@@ -15,12 +15,9 @@
 namespace tesmiro::SWFMakeCore {
 namespace {
 
-constexpr int32_t kDefineShape = 2, kDefineBitsJPEG2 = 21, kDefineBitsJPEG3 = 35, kDefineBitsLossless2 = 36;
-
-// A long-form tag header (code x 64 + 63 and a 32-bit length) and the body.
-void AppendLongTag(int32_t code, std::span<const uint8_t> body) {
-  WriteU16(code * 64 + 63);
-  WriteU32(static_cast<int32_t>(body.size()));
+// A long-form tag (players expect it on bitmaps, whatever their size) and its body.
+void AppendLongTag(TagCode code, std::span<const uint8_t> body) {
+  WriteTagHeader(code, static_cast<int32_t>(body.size()), TagForm::Long);
   OutputBuffer().insert(OutputBuffer().end(), body.begin(), body.end());
 }
 
@@ -94,7 +91,7 @@ BitmapResult WriteDefineBitsLossless(int32_t id, const std::filesystem::path& pa
   body.u16(static_cast<uint16_t>(width));
   body.u16(static_cast<uint16_t>(height));
   body.bytes(compressed);
-  AppendLongTag(kDefineBitsLossless2, body.data());
+  AppendLongTag(TagCode::DefineBitsLossless2, body.data());
   return {true, std::nullopt};
 }
 
@@ -126,7 +123,7 @@ BitmapResult WriteDefineBitsJPEG(int32_t id, const std::filesystem::path& path, 
     body.bytes(kMarkers);
     TESMIRO_GCC12_COPY_WARNINGS_ON
     body.bytes(jpeg);
-    AppendLongTag(kDefineBitsJPEG2, body.data());
+    AppendLongTag(TagCode::DefineBitsJPEG2, body.data());
     return {true, std::nullopt};
   }
   if (flags & kBitmapKeyColour) {
@@ -139,7 +136,7 @@ BitmapResult WriteDefineBitsJPEG(int32_t id, const std::filesystem::path& path, 
   body.bytes(kMarkers);
   body.bytes(jpeg);
   body.bytes(compressedAlpha);
-  AppendLongTag(kDefineBitsJPEG3, body.data());
+  AppendLongTag(TagCode::DefineBitsJPEG3, body.data());
   return {true, std::nullopt};
 }
 
@@ -261,7 +258,7 @@ void WriteBitmapShape(int32_t shapeId, int32_t bitmapId, int32_t width, int32_t 
   WriteBits(bits, 0, 6);  // end of shape
   AppendBytes(body, bits.bytes());
 
-  AppendLongTag(kDefineShape, body);
+  AppendLongTag(TagCode::DefineShape, body);
 }
 
 }  // namespace tesmiro::SWFMakeCore

@@ -19,7 +19,7 @@ bool WriteDefineSound(int32_t id, const std::string& path) {
 bool WriteMP3StreamHead(float frameRate, const std::string& path, int16_t alreadyLoaded) {
   if (alreadyLoaded == kStreamLoadFile) {
     ID3Module::SoundTag tag;
-    if (!ID3Module::LoadSoundFile(path, mp3Stream().data, tag)) {
+    if (!ID3Module::LoadSoundFile(path, MP3Stream().data, tag)) {
       WarnUnusableSound(path);
       ResetSoundStream();
       return false;

@@ -11,7 +11,7 @@ namespace tesmiro::SWFMakeCore {
 bool WriteDefineSound(int32_t id, const std::string& path);
 
 constexpr int16_t kStreamLoadFile = 0;
-constexpr int16_t kStreamDataLoaded = -1;  // the stream data is already in mp3Stream()
+constexpr int16_t kStreamDataLoaded = -1;  // the stream data is already in MP3Stream()
 // The SoundStreamHead of an MP3 stream and a started stream, or a warning and
 // no stream. True when the stream started.
 bool WriteMP3StreamHead(float frameRate, const std::string& path, int16_t alreadyLoaded);

@@ -47,7 +47,7 @@ TextCollector CurrentTextCollector() { return collector(); }
 void BuildGlyphTable(const text::FontSurface& surface, const std::string& text, int32_t originFlag,
                      int32_t& fontID, std::string& fontKey) {
   fontKey = MakeFontKey(surface.name, originFlag, surface.bold, surface.italic);
-  FontCacheState& state = fontCache();
+  FontCacheState& state = FontCache();
   if (const FontCacheEntry* hit = FindFontCacheEntry(fontKey)) {
     fontID = hit->fontID;
     state.table = hit->glyphs;
@@ -85,14 +85,14 @@ void BuildGlyphTable(const text::FontSurface& surface, const std::string& text, 
 }
 
 int32_t FindGlyph(int32_t code) {
-  const auto& glyphs = fontCache().table.glyphs;
+  const auto& glyphs = FontCache().table.glyphs;
   auto after = std::upper_bound(glyphs.begin(), glyphs.end(), code,
                                 [](int32_t c, const GlyphRecord& g) { return c < g.code; });
   if (after == glyphs.begin() || std::prev(after)->code != code) return 0;
   return static_cast<int32_t>(after - glyphs.begin());
 }
 
-void SetGlyphTable(const GlyphTable& table) { fontCache().table = table; }
+void SetGlyphTable(const GlyphTable& table) { FontCache().table = table; }
 
 int32_t EncodeGlyphShape(const FOutLine::GlyphOutline& outline, GlyphRecord& record) {
   BitWriter w;

@@ -121,8 +121,7 @@ void WriteDeviceFont(int32_t fontID, const std::string& name, int16_t style) {
     flags |= 0x04;  // wide codes
     language = IsPlayerSansName(name) ? 1 : 2;
   }
-  WriteHex("3F0C");
-  WriteU32(static_cast<int32_t>(nameBytes.size()) + 9);
+  WriteTagHeader(TagCode::DefineFont2, static_cast<int32_t>(nameBytes.size()) + 9, TagForm::Long);
   WriteU16(fontID);
   AppendU8(flags);
   AppendU8(language);
@@ -131,11 +130,10 @@ void WriteDeviceFont(int32_t fontID, const std::string& name, int16_t style) {
 }
 
 void WriteDefineFont2(int32_t fontID, const std::string& name, int16_t flags, int32_t leading) {
-  const GlyphTable& table = fontCache().table;
+  const GlyphTable& table = FontCache().table;
   const int32_t n = table.count();
   if (n < 1) return;
-  WriteHex("3F0C");
-  size_t lengthAt = static_cast<size_t>(Reserve(4));
+  const size_t lengthAt = WriteTagHeader(TagCode::DefineFont2, 0, TagForm::Long);
   WriteU16(fontID);
   AppendU8((flags & 0xFF) | 0x0C);  // wide offsets, wide codes
   AppendU8(GetSWFVersion() == 4 ? 0 : 2);
@@ -164,11 +162,10 @@ void WriteDefineText2(int32_t id, int32_t fontID, int32_t height, int32_t leadin
                       int32_t& width, int32_t& boxHeight, int32_t align, int32_t colour) {
   const std::string lines = CollapseLineBreaks(text);
   if (lines.empty()) return;
-  const GlyphTable& table = fontCache().table;
+  const GlyphTable& table = FontCache().table;
   const bool measure = width == 0 && boxHeight == 0;
 
-  WriteHex("7F08");
-  size_t lengthAt = static_cast<size_t>(Reserve(4));
+  const size_t lengthAt = WriteTagHeader(TagCode::DefineText2, 0, TagForm::Long);
   WriteU16(id);
   size_t boundsAt = OutputBuffer().size();
   Append(BoundsRecord(width, boxHeight));
@@ -253,8 +250,8 @@ void WriteDefineEditText(int32_t id, int32_t fontID, int32_t height, int32_t lea
         ui::Icon::Exclamation);
   }
 
-  WriteHex("7F09");
-  WriteU32(kEditTextFixedBytes + static_cast<int32_t>(textBytes.size() + variableBytes.size()));
+  WriteTagHeader(TagCode::DefineEditText,
+                 kEditTextFixedBytes + static_cast<int32_t>(textBytes.size() + variableBytes.size()), TagForm::Long);
   WriteU16(id);
   Append(BoundsRecord(width, boxHeight));
   WriteU16(flags);

@@ -90,7 +90,7 @@ struct KvgBounds {
 // Loads a KVG file. A missing, unreadable or malformed file gives count 0
 // (with the reason in `error`); shapes of fewer than two points are dropped.
 KvgImage LoadKVG(const std::filesystem::path& path);
-// The same on the file's bytes (any encoding the text-file rules accept).
+// The same on the file's bytes (in any encoding the program's text files may have).
 KvgImage LoadKVGFromBytes(std::string_view bytes);
 
 // Reads one shape's style values, stops and points for a version ("010",

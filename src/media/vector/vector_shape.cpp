@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 #include "platform/gcc_quirks.h"
 #include "platform/ui.h"
@@ -65,8 +66,7 @@ VectorElementState& VectorElements() { return gElements; }
 void ResetVectorElements() { gElements = VectorElementState{}; }
 
 void WriteVectorShape(int32_t id, KvgImage& image, const KvgBounds& bounds, bool whole) {
-  WriteHex("3F08");
-  const int32_t lengthAt = Reserve(4);
+  const size_t lengthAt = WriteTagHeader(TagCode::DefineShape3, 0, TagForm::Long);
   WriteU16(id);
   AppendRect(bounds);
   std::vector<uint8_t> data;
@@ -76,7 +76,7 @@ void WriteVectorShape(int32_t id, KvgImage& image, const KvgBounds& bounds, bool
     EncodeVectorPaths(image, data);
   }
   OutputBuffer().insert(OutputBuffer().end(), data.begin(), data.end());
-  PatchTagLength(static_cast<size_t>(lengthAt));
+  PatchTagLength(lengthAt);
 }
 
 int32_t EncodeVectorImage(KvgImage& image, std::vector<uint8_t>& out) {
@@ -278,8 +278,7 @@ MorphResult WriteDefineMorphShape(int32_t id, const KvgImage& start, const KvgIm
     for (size_t e = 0; e < depths[k].size(); ++e) depths[k][e] = std::max(depths[k][e], other[e]);
   }
 
-  WriteHex("BF0B");
-  const int32_t lengthAt = Reserve(4);
+  const size_t lengthAt = WriteTagHeader(TagCode::DefineMorphShape, 0, TagForm::Long);
   WriteU16(id);
   AppendRect(startBounds);
   AppendRect(endBounds);
@@ -311,7 +310,7 @@ MorphResult WriteDefineMorphShape(int32_t id, const KvgImage& start, const KvgIm
   AppendBytes(moves);
 
   PatchU32(static_cast<size_t>(offsetAt), endEdgesAt - (offsetAt + 4));
-  PatchTagLength(static_cast<size_t>(lengthAt));
+  PatchTagLength(lengthAt);
   return MorphResult::Written;
 }
 
@@ -486,7 +485,7 @@ void WriteLineStyle(BitWriter& w, const KvgShape& shape) {
 }
 
 void WriteShapeGradientMatrix(BitWriter& w, const KvgShape& shape) {
-  const double a = static_cast<double>(shape.angle) * 3.14159265358979 / 180.0;
+  const double a = static_cast<double>(shape.angle) * std::numbers::pi / 180.0;
   const double sx = shape.scaleX, sy = shape.scaleY;
   WriteGradientMatrix(w, static_cast<float>(sx * std::cos(a)), static_cast<float>(sy * std::cos(a)),
                       static_cast<float>(sx * std::sin(a)), static_cast<float>(-sy * std::sin(a)), shape.centerX,

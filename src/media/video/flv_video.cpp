@@ -22,8 +22,6 @@ constexpr size_t kTagLead = 15;      // previous-tag size + 11-byte tag header
 constexpr uint8_t kAudioTag = 8, kVideoTag = 9;
 constexpr uint8_t kFLVAudioMP3 = 2;
 constexpr uint8_t kFLVHasAudio = 4;
-constexpr uint16_t kDefineVideoStreamHeader = 0x0F0A;  // code 60, 10 bytes
-constexpr uint16_t kVideoFrameHeader = 0x0F7F;         // code 61, long form
 constexpr int32_t kMaxFrameNumber = 65535;
 constexpr int32_t kCodecScreenVideo = 3;
 
@@ -54,7 +52,7 @@ void StopVideo() {
 
 }  // namespace
 
-FLVReadState& flvReadState() { return gFLV; }
+FLVReadState& FLVRead() { return gFLV; }
 
 bool WriteDefineVideoStream(int32_t id, int32_t frameCount, const std::string& path, int32_t startFrame,
                             bool soundWanted) {
@@ -101,7 +99,7 @@ bool WriteDefineVideoStream(int32_t id, int32_t frameCount, const std::string& p
   }
 
   ByteWriter tag;
-  tag.u16(kDefineVideoStreamHeader);
+  AppendTagHeader(tag.data(), TagCode::DefineVideoStream, 10);
   tag.u16(static_cast<uint16_t>(id));
   tag.u16(static_cast<uint16_t>(std::clamp(frameCount, 0, kMaxFrameNumber)));
   tag.u16(static_cast<uint16_t>(info.width));
@@ -111,8 +109,8 @@ bool WriteDefineVideoStream(int32_t id, int32_t frameCount, const std::string& p
   AppendTag(tag.data());
 
   if (audioState == 2) {
-    mp3Stream().data = std::move(audio);
-    WriteMP3StreamHead(state().frameRate, path, kStreamDataLoaded);
+    MP3Stream().data = std::move(audio);
+    WriteMP3StreamHead(WriterState().frameRate, path, kStreamDataLoaded);
   }
   return true;
 }
@@ -136,8 +134,7 @@ void WriteVideoFrame(int32_t id, int32_t frameNumber, const std::string& path) {
     return;
   }
   ByteWriter tag;
-  tag.u16(kVideoFrameHeader);
-  tag.u32(0);
+  AppendTagHeader(tag.data(), TagCode::VideoFrame, 0, TagForm::Long);
   tag.u16(static_cast<uint16_t>(id));
   tag.u16(static_cast<uint16_t>(frameNumber));
   // An H.263 picture starts right after the FLV header byte (frame type and

@@ -14,7 +14,7 @@ struct FLVReadState {
   int32_t codec = 0;              // 2 Sorenson H.263, 3 Screen Video
 };
 
-FLVReadState& flvReadState();
+FLVReadState& FLVRead();
 
 // DefineVideoStream for the video, and the stream head of its MP3 audio when
 // `soundWanted` and the file has some. `startFrame` counts the file's video

@@ -17,6 +17,7 @@
 #include <QSignalBlocker>
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <vector>
 
 #include "compiler/event_preview.h"
@@ -68,7 +69,11 @@ QLabel* MakeLabel(const char* name, const char* caption, QWidget* parent, int x,
 }
 
 QLineEdit* MakeBox(const char* name, QWidget* parent, int x, int y, int w) {
-  return Named(new QLineEdit, name, parent, x, y, w, 20);
+  auto* box = Named(new QLineEdit, name, parent, x, y, w, 20);
+  // The boxes carry whole scripts: Apply writes back what they hold, so a
+  // box may never cut a long one short.
+  box->setMaxLength(std::numeric_limits<int>::max());
+  return box;
 }
 
 QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent, int x, int y, int w, int h = 24) {
@@ -607,7 +612,10 @@ void EventDialog::SetPreviewControlsVisible(bool visible) {
 void EventDialog::EventDialogInitialize() {
   DeleteFile(previewTempPath_);
   SWFMakeCore::ClearMovieCache();
-  for (QLineEdit* box : findChildren<QLineEdit*>()) box->setText(QString());
+  for (QLineEdit* box : findChildren<QLineEdit*>()) {
+    // An editable list's own box (the zoom) keeps its text.
+    if (!qobject_cast<QComboBox*>(box->parentWidget())) box->setText(QString());
+  }
   for (GreyCheckBox* c : {Check1, Check2[0], Check2[1], Check2[2], Check3}) c->setValue(2);
   Combo2->setCurrentIndex(-1);
   Combo4->setCurrentIndex(-1);
@@ -640,7 +648,11 @@ void EventDialog::showOwned(QWidget* owner) {
 }
 
 void EventDialog::takeScript(int32_t kind, const std::string& text) {
-  (kind == 3 ? Text17 : Text14)->setText(ToQ(text));
+  // Only the one event shown here takes it: with several events shown the
+  // empty box keeps each its own script, and must stay empty.
+  if (ep::Current().loaded != ep::Loaded::One) return;
+  if (ScriptEditorModule::ModuleState().target.index != ep::SubjectRow() + 1) return;
+  (kind == ScriptEditorModule::kClipAction ? Text17 : Text14)->setText(ToQ(text));
 }
 
 void EventDialog::Unload() {

@@ -41,6 +41,12 @@ void FollowCommand(MainGUI& w) {
   if (w.PictEventList->hasFocus()) w.PictEventList_GotFocus();
 }
 
+// A shown property dialog holds every field of its event: left as it was,
+// its Apply would write the old values over what the command just did.
+void EventsChangedUnderDialog(MainGUI& w) {
+  if (w.eventPropertyVisible()) w.ListEventPropertyLoad();
+}
+
 }  // namespace
 
 void MainGUI::setupEventListArea() {
@@ -194,11 +200,15 @@ void MainGUI::PictEventList_LostFocus() {
 // ---- commands ------------------------------------------------------------------------
 
 void MainGUI::ListEventStepValue(int step) {
-  if (!buildRunning_ && EventCommands::StepValue(step)) FollowCommand(*this);
+  if (buildRunning_ || !EventCommands::StepValue(step)) return;
+  FollowCommand(*this);
+  EventsChangedUnderDialog(*this);
 }
 
 void MainGUI::ListEventStepTargets(int step) {
-  if (!buildRunning_ && EventCommands::StepTargets(step)) FollowCommand(*this);
+  if (buildRunning_ || !EventCommands::StepTargets(step)) return;
+  FollowCommand(*this);
+  EventsChangedUnderDialog(*this);
 }
 
 void MainGUI::ListEventCopy() {
@@ -220,8 +230,9 @@ void MainGUI::ListEventDelete() {
 }
 
 void MainGUI::ListEventPaste() {
-  if (buildRunning_) return;
-  if (EventCommands::Paste()) FollowCommand(*this);
+  if (buildRunning_ || !EventCommands::Paste()) return;
+  FollowCommand(*this);
+  EventsChangedUnderDialog(*this);
 }
 
 void MainGUI::ListEventAddAction() {

@@ -19,6 +19,7 @@
 #include "project/info_panel.h"
 #include "project/list_models.h"
 #include "project/preferences.h"
+#include "project/script_editor.h"
 #include "project/sorting.h"
 #include "project/store.h"
 #include "project/store_commands.h"
@@ -255,6 +256,10 @@ void MainGUI::mnuAddEvent_Click() { ListJpegStoreAddEvent(); }
 
 void MainGUI::ListJpegStoreAddEvent() {
   if (StoreCommands::ListJpegStoreAddEvent(GUICore::MaterialEventFrames) == 0) return;
+  // The rows moved under the script panel and the property dialog: both
+  // would otherwise go on editing the event that now sits at their old row.
+  ScriptEditorModule::ShowEventScript(ScriptEditorModule::kNoScript, "");
+  if (eventPropertyVisible()) ListEventPropertyLoad();
   PictEventList->setFocus();
 }
 

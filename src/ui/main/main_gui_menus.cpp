@@ -232,7 +232,11 @@ void MainGUI::mnuEvent_Click() {
   }
 }
 
-void MainGUI::mnuSelAllEvent_Click() { EventCommands::SelectAll(); }
+void MainGUI::mnuSelAllEvent_Click() {
+  EventCommands::SelectAll();
+  // The shown property dialog would apply the one event's fields to all.
+  if (eventPropertyVisible()) ListEventPropertyLoad();
+}
 
 // Once, or (with AlwaysEventSync) a lasting check that the event list's
 // click handler follows.

@@ -46,7 +46,7 @@ void MainGUI::runPreview(int mode) {
   previewRunning_ = true;
   const QList<QAction*> items = mnuPreview->actions();
   for (QAction* a : items) a->setEnabled(false);
-  GUICore::RunPreview(mode, GUICore::kPreviewMovie);
+  GUICore::RunPreview(static_cast<GUICore::PreviewMode>(mode), GUICore::kPreviewMovie);
   for (QAction* a : items) a->setEnabled(true);
   previewRunning_ = false;
 }

@@ -88,10 +88,10 @@ TEST_F(SoundMovieTest, EventSoundsStreamsAndVideo) {
   const auto movie = dir / "sound.swf";
 
   WriteSWFHeader(6, 320, 240, 12.0f);
-  ASSERT_TRUE(WriteMovieFile(movie, 1));
+  ASSERT_TRUE(WriteMovieFile(movie, MovieStage::Open));
   ASSERT_TRUE(WriteDefineSound(1, mp3));
   ASSERT_TRUE(WriteDefineSound(3, wav));
-  WriteMovieFile(movie, 2);
+  WriteMovieFile(movie, MovieStage::WriteBuffer);
   // Main timeline: the streamed song for three frames, then the video
   // with its own audio for four.
   WriteStartSound(1, kSoundPlay, 100, 100);
@@ -110,9 +110,9 @@ TEST_F(SoundMovieTest, EventSoundsStreamsAndVideo) {
     WriteVideoFrame(10, f, video);
     NextFrame();
   }
-  WriteMovieFile(movie, 6);
+  WriteMovieFile(movie, MovieStage::WriteFrames);
   WriteEnd();
-  ASSERT_TRUE(WriteMovieFile(movie, 3));
+  ASSERT_TRUE(WriteMovieFile(movie, MovieStage::Finish));
   EXPECT_TRUE(ui.messages.empty());
 
   std::string out;
@@ -144,17 +144,17 @@ TEST_F(SoundMovieTest, SilentStreamAndPhoneSounds) {
   const std::string ring = Save("ring.mmf", smaf);
   const auto movie = dir / "silent.swf";
   WriteSWFHeader(6, 100, 100, 12.0f);
-  ASSERT_TRUE(WriteMovieFile(movie, 1));
+  ASSERT_TRUE(WriteMovieFile(movie, MovieStage::Open));
   ASSERT_TRUE(WriteDefineSound(5, ring));
-  WriteMovieFile(movie, 2);
+  WriteMovieFile(movie, MovieStage::WriteBuffer);
   WriteSilentStreamHead(12.0f);
   for (int f = 0; f < 3; ++f) {
     WriteSilentStreamBlock(12.0f);
     NextFrame();
   }
-  WriteMovieFile(movie, 6);
+  WriteMovieFile(movie, MovieStage::WriteFrames);
   WriteEnd();
-  ASSERT_TRUE(WriteMovieFile(movie, 3));
+  ASSERT_TRUE(WriteMovieFile(movie, MovieStage::Finish));
 
   std::string out;
   EXPECT_EQ(Summarise(dir, movie, out), 0) << out;

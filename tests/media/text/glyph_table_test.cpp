@@ -97,7 +97,7 @@ TEST_F(GlyphTableTest, BuildsSortedUniqueGlyphsWithTheFontMetrics) {
   std::string key;
   BuildGlyphTable(Surface("DejaVu Sans"), "BAB\r\nA a\t", 1, fontID, key);
   EXPECT_EQ(key, "DejaVu Sans1");
-  const GlyphTable& t = fontCache().table;
+  const GlyphTable& t = FontCache().table;
   std::vector<int32_t> codes;
   for (const auto& g : t.glyphs) codes.push_back(g.code);
   EXPECT_EQ(codes, (std::vector<int32_t>{32, 65, 66, 97}));
@@ -142,7 +142,7 @@ TEST_F(GlyphTableTest, EditTextGlyphsStandOnTheBaseline) {
   std::string key;
   BuildGlyphTable(Surface("DejaVu Sans", true, true), "l", 0, fontID, key);
   EXPECT_EQ(key, "DejaVu Sans0BoIt");
-  DecodedShape d = DecodeGlyphShape(fontCache().table.glyph(1).shape);
+  DecodedShape d = DecodeGlyphShape(FontCache().table.glyph(1).shape);
   ASSERT_TRUE(d.ok);
   int32_t maxY = INT32_MIN, minY = INT32_MAX;
   for (const auto& c : d.contours)
@@ -162,21 +162,21 @@ TEST_F(GlyphTableTest, OneMovieSharesOneFontPerKey) {
   BuildGlyphTable(Surface("DejaVu Sans"), "AB", 1, first, key);
   EXPECT_EQ(first, 7);
   EXPECT_EQ(asked, (std::vector<std::string>{"DejaVu Sans1"}));
-  EXPECT_EQ(fontCache().table.count(), 4);  // the characters of both texts
+  EXPECT_EQ(FontCache().table.count(), 4);  // the characters of both texts
 
   int32_t second = 9;
   BuildGlyphTable(Surface("DejaVu Sans"), "CD", 1, second, key);
   EXPECT_EQ(second, 7);  // written once, by the first text
   EXPECT_EQ(asked.size(), 1u);
-  EXPECT_EQ(fontCache().table.count(), 4);
+  EXPECT_EQ(FontCache().table.count(), 4);
 
   // Edit-text glyphs sit differently: another key, another font.
   int32_t edit = 11;
   BuildGlyphTable(Surface("DejaVu Sans"), "AB", 0, edit, key);
   EXPECT_EQ(edit, 11);
   EXPECT_EQ(key, "DejaVu Sans0");
-  ASSERT_EQ(fontCache().cache.size(), 2u);
-  EXPECT_NE(fontCache().cache[0].glyphs.glyph(1).shape, fontCache().cache[1].glyphs.glyph(1).shape);
+  ASSERT_EQ(FontCache().cache.size(), 2u);
+  EXPECT_NE(FontCache().cache[0].glyphs.glyph(1).shape, FontCache().cache[1].glyphs.glyph(1).shape);
 
   // Bold is its own font too.
   int32_t bold = 13;
@@ -200,7 +200,7 @@ TEST_F(GlyphTableTest, TheCallersTextIsEmbeddedEvenWhenTheProjectLacksIt) {
   EXPECT_NE(FindGlyph('Y'), 0);
 
   // Font ID 0 (measuring a text) asks nobody.
-  fontCache() = {};
+  FontCache() = {};
   bool asked = false;
   SetTextCollector([&](const std::string&) {
     asked = true;
@@ -209,7 +209,7 @@ TEST_F(GlyphTableTest, TheCallersTextIsEmbeddedEvenWhenTheProjectLacksIt) {
   int32_t zero = 0;
   BuildGlyphTable(Surface("DejaVu Sans"), "Z", 1, zero, key);
   EXPECT_FALSE(asked);
-  EXPECT_EQ(fontCache().table.count(), 1);
+  EXPECT_EQ(FontCache().table.count(), 1);
 }
 
 TEST_F(GlyphTableTest, CharactersBeyondSixteenBitsAndControlsGetNoGlyph) {
@@ -217,7 +217,7 @@ TEST_F(GlyphTableTest, CharactersBeyondSixteenBitsAndControlsGetNoGlyph) {
   std::string key;
   BuildGlyphTable(Surface("DejaVu Sans"), "a\xF0\x9F\x98\x80\x01\x7F" "b", 1, id, key);
   std::vector<int32_t> codes;
-  for (const auto& g : fontCache().table.glyphs) codes.push_back(g.code);
+  for (const auto& g : FontCache().table.glyphs) codes.push_back(g.code);
   EXPECT_EQ(codes, (std::vector<int32_t>{97, 98, 127}));
   for (int32_t c : codes) EXPECT_LT(c, 0xD800);
 }
@@ -226,8 +226,8 @@ TEST_F(GlyphTableTest, AnEmptyTextMakesNoTableAndNoCacheEntry) {
   int32_t id = 5;
   std::string key;
   BuildGlyphTable(Surface("DejaVu Sans"), "", 1, id, key);
-  EXPECT_EQ(fontCache().table.count(), 0);
-  EXPECT_TRUE(fontCache().cache.empty());
+  EXPECT_EQ(FontCache().table.count(), 0);
+  EXPECT_TRUE(FontCache().cache.empty());
   EXPECT_EQ(FindGlyph(65), 0);
 }
 

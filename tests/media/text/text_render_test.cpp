@@ -129,7 +129,7 @@ TEST_F(TextRenderTest, StaticAndEditTextInkWhereFreeTypeDrawsIt) {
   std::string key;
   BuildGlyphTable(surface, word, kOriginCellTop, fontID, key);
   WriteDefineFont2(1, key, 0, 0);
-  const GlyphTable staticTable = fontCache().table;
+  const GlyphTable staticTable = FontCache().table;
   int32_t w = 0, h = 0;
   WriteDefineText2(2, 1, size, 0, word, w, h, kAlignLeft, 0);
 
@@ -137,7 +137,7 @@ TEST_F(TextRenderTest, StaticAndEditTextInkWhereFreeTypeDrawsIt) {
   int32_t editFont = 3;
   BuildGlyphTable(surface, "ABC", kOriginBaseline, editFont, key);
   WriteDefineFont2(3, key, 0x80, 0);
-  const GlyphTable editTable = fontCache().table;
+  const GlyphTable editTable = FontCache().table;
   WriteDefineEditText(4, 3, size, 0, "ABC", 360, 80, kAlignLeft, 0, "v", 0, 0, 1);
 
   // A device-font edit text: the player draws it with a font of its own.

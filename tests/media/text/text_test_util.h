@@ -200,7 +200,7 @@ class TextWriterTest : public ::testing::Test {
   void TearDown() override { Fresh(); }
   static void Fresh() {
     SWFMakeCore::ResetState();
-    SWFMakeCore::fontCache() = {};
+    SWFMakeCore::FontCache() = {};
     SWFMakeCore::SetTextCollector(nullptr);
   }
   void StartMovie(int version) {

@@ -21,7 +21,7 @@ class FlvVideoTest : public testing::WriterTest {
   void SetUp() override {
     WriterTest::SetUp();
     ClearMP3StreamState();
-    flvReadState() = {};
+    FLVRead() = {};
     StartMovie(6);
   }
   void TearDown() override {
@@ -117,23 +117,23 @@ TEST_F(FlvVideoTest, Mp3AudioBecomesTheStream) {
   const Bytes& out = OutputBuffer();
   ASSERT_EQ(out.size(), 12u + 8u);
   EXPECT_EQ(Hex(Bytes(out.begin() + 12, out.end())), "86 04 0F 2F 5B 0E 00 00");
-  EXPECT_EQ(mp3Stream().data, expected);
-  EXPECT_EQ(mp3Stream().readIndex, 0);
+  EXPECT_EQ(MP3Stream().data, expected);
+  EXPECT_EQ(MP3Stream().readIndex, 0);
 
   // Without sound wanted, neither head nor gathered audio.
   ClearMP3StreamState();
   OutputBuffer().clear();
   ASSERT_TRUE(WriteDefineVideoStream(6, 4, path, 1, false));
   EXPECT_EQ(OutputBuffer().size(), 12u);
-  EXPECT_TRUE(mp3Stream().data.empty());
-  EXPECT_EQ(mp3Stream().readIndex, -1);
+  EXPECT_TRUE(MP3Stream().data.empty());
+  EXPECT_EQ(MP3Stream().readIndex, -1);
 }
 
 TEST_F(FlvVideoTest, NonMp3AudioLeavesTheVideoSilent) {
   const std::string path = Save("adpcm.flv", Flv(5, {{9, 0, H263Packet(true, 5, 0)}, {8, 0, AudioPacket(1, Bytes(20, 3))}}));
   ASSERT_TRUE(WriteDefineVideoStream(2, 1, path, 1, true));
   EXPECT_EQ(OutputBuffer().size(), 12u);
-  EXPECT_EQ(mp3Stream().readIndex, -1);
+  EXPECT_EQ(MP3Stream().readIndex, -1);
 
   // MP3-tagged audio that holds no MP3 frame: the stream's warning, no sound.
   OutputBuffer().clear();
@@ -172,7 +172,7 @@ TEST_F(FlvVideoTest, FrameNumbersBeyond16BitsStopTheVideo) {
   ASSERT_EQ(ui.messages.size(), 1u);
   WriteVideoFrame(2, 65537, path);
   EXPECT_EQ(ui.messages.size(), 1u);  // one warning; the video has stopped
-  EXPECT_EQ(flvReadState().videoDataSize, 0);
+  EXPECT_EQ(FLVRead().videoDataSize, 0);
 }
 
 TEST_F(FlvVideoTest, TruncatedAndDamagedFiles) {

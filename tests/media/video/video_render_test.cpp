@@ -63,7 +63,7 @@ const uint8_t kColours[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255
 std::filesystem::path VideoMovie(const testing::TempDir& dir, const std::string& flv, int stopAt) {
   const auto movie = dir / ("video" + std::to_string(stopAt) + ".swf");
   WriteSWFHeader(6, kSize, kSize, 12.0f);
-  WriteMovieFile(movie, 1);
+  WriteMovieFile(movie, MovieStage::Open);
   EXPECT_TRUE(WriteDefineVideoStream(2, 4, flv, 1, false));
   for (int f = 0; f < 4; ++f) {
     WriteVideoFrame(2, f, flv);
@@ -75,9 +75,9 @@ std::filesystem::path VideoMovie(const testing::TempDir& dir, const std::string&
     if (f == stopAt) WriteStop();
     NextFrame();
   }
-  WriteMovieFile(movie, 6);
+  WriteMovieFile(movie, MovieStage::WriteFrames);
   WriteEnd();
-  EXPECT_TRUE(WriteMovieFile(movie, 3));
+  EXPECT_TRUE(WriteMovieFile(movie, MovieStage::Finish));
   return movie;
 }
 
@@ -146,15 +146,15 @@ TEST_F(VideoRenderTest, StreamedMovieReachesItsLastFrame) {
   ASSERT_TRUE(fileio::WriteAtomic(mp3, MpegFrames({3, 9, 0, false, false}, 40), nullptr));
   const auto movie = dir / "stream.swf";
   WriteSWFHeader(6, kSize, kSize, 12.0f);
-  WriteMovieFile(movie, 1);
+  WriteMovieFile(movie, MovieStage::Open);
   ASSERT_TRUE(WriteMP3StreamHead(12.0f, mp3.string(), kStreamLoadFile));
   for (int f = 0; f < 12; ++f) NextFrame();
   WriteTrace("last");
   WriteStop();
   NextFrame();  // the frame being built is written without a ShowFrame
-  WriteMovieFile(movie, 6);
+  WriteMovieFile(movie, MovieStage::WriteFrames);
   WriteEnd();
-  ASSERT_TRUE(WriteMovieFile(movie, 3));
+  ASSERT_TRUE(WriteMovieFile(movie, MovieStage::Finish));
   const std::string out = RunPlayer(
       dir, "const r = await renderer.render(\"" + movie.string() +
                "\", { frames: 2, untilTrace: \"last\", untilMs: 20000 });\nconsole.log(JSON.stringify(r.traces));");

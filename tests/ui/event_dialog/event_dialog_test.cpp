@@ -24,9 +24,13 @@
 #include "project/list_models.h"
 #include "project/model.h"
 #include "project/preferences.h"
+#include "project/script_editor.h"
+#include "support/fake_flash_host.h"
 #include "support/main_gui_fixture.h"
 #include "ui/common/dialog_support.h"
 #include "ui/dialogs/event_dialog.h"
+#include "ui/dialogs/preview_window.h"
+#include "ui/main/main_gui.h"
 
 namespace tesmiro::testing {
 namespace {
@@ -35,6 +39,10 @@ using gui::EventDialog;
 
 class EventDialogTest : public MainGuiTest {
  protected:
+  ~EventDialogTest() override {
+    gui::PreviewWindow::unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
   void SetUp() override {
     start();
     Prefs::Current().windowTopward = 1;  // the box offered, not ticked
@@ -83,6 +91,11 @@ class EventDialogTest : public MainGuiTest {
     Select({0});
     return Open();
   }
+  void FocusList() {
+    QApplication::setActiveWindow(&window());
+    window().PictEventList->setFocus();
+    Settle();
+  }
   EventDialog& Open() {
     window().ListEventProperty();
     Settle();
@@ -93,6 +106,7 @@ class EventDialogTest : public MainGuiTest {
     box->selectAll();
     QTest::keyClicks(box, text);
   }
+  FakeFlashHosts hosts;
 };
 
 // The list's own mouse, as the user drives it.
@@ -173,6 +187,38 @@ TEST_F(EventDialogTest, AnEditedFieldIsAppliedToTheEventAndItsRow) {
   EXPECT_EQ(EventDialog::instance(), nullptr);
 }
 
+TEST_F(EventDialogTest, CommandsThatChangeTheSelectedEventsReloadTheShownDialog) {
+  Prefs::Current().dispEventProperty = 1;
+  EventDialog& d = OpenImage();
+  FocusList();
+  window().ListEventStepValue(1);
+  EXPECT_EQ(d.Text2->text(), "11");
+  window().ListEventStepTargets(-1);
+  EXPECT_EQ(d.Text15->text(), "2");
+  Type(d.Text3, "7");
+  QTest::mouseClick(d.Command1, Qt::LeftButton);
+  EXPECT_EQ(GUICore::GetEvent(1).frameCount, 11);
+
+  // Select all: several events shown, so that Apply writes only what is typed.
+  Item(2, StoreItemKind::Sound);
+  EventRecord sound = NewEventFor(StoreItemKind::Sound);
+  sound.itemId = 2;
+  GUICore::State().events.push_back(sound);
+  EventListModule::LoadRows();
+  window().mnuSelAllEvent->trigger();
+  EXPECT_EQ(d.windowTitle(), QStringLiteral("イベントのプロパティ (複数選択)"));
+  EXPECT_EQ(d.Text1->text(), "");
+
+  // A paste selects the new events: the dialog shows them.
+  Select({1});
+  window().ListEventCopy();
+  Select({0});
+  window().ListEventPaste();
+  EXPECT_EQ(GUICore::GetEvent(1).itemId, 2);
+  EXPECT_EQ(d.Text1->text(), "2");
+  EXPECT_TRUE(d.Frame4->isVisibleTo(&d));
+}
+
 TEST_F(EventDialogTest, ApplyWhileABuildRunsKeepsTheDialogAndItsFields) {
   EventDialog& d = OpenImage();
   Type(d.Text15, "9");
@@ -209,6 +255,13 @@ TEST_F(EventDialogTest, SeveralEventsShowGreyBoxesAndKeepWhatIsNotTyped) {
   EXPECT_TRUE(d.Frame1->isVisibleTo(&d));  // both are images
   EXPECT_FALSE(d.Command10[0]->isVisibleTo(&d));  // filters: one event at a time
   EXPECT_FALSE(d.Command4->isEnabled());
+  // A new selection empties every box but an editable list's (the zoom).
+  auto* zoom = new QComboBox(&d);
+  zoom->setEditable(true);
+  zoom->setEditText(QStringLiteral("150%"));
+  window().ListEventPropertyLoad();
+  EXPECT_EQ(zoom->currentText(), QStringLiteral("150%"));
+  delete zoom;
   Prefs::Current().dispEventProperty = 1;
   Type(d.Text8, "+0.5");
   QTest::mouseClick(d.Command1, Qt::LeftButton);
@@ -315,6 +368,15 @@ TEST_F(EventDialogTest, SpinsShortcutsAndCopyButtons) {
   EXPECT_EQ(desktop.popups.opened[0], "mnuCopyParam");
   EXPECT_EQ(GUICore::WorkArea().states[1].glow, 1);
   EXPECT_EQ(d.Text5->text(), "7");  // the filters only
+  // Dismissing the popup copies nothing; "全てコピー" copies both.
+  GUICore::WorkArea().states[0].blur = 1;
+  QTest::mouseClick(d.Command5, Qt::LeftButton);
+  EXPECT_EQ(GUICore::WorkArea().states[1].blur, 0);
+  EXPECT_EQ(d.Text5->text(), "7");
+  desktop.popups.choices.push_back("mnuCopyAll");
+  QTest::mouseClick(d.Command5, Qt::LeftButton);
+  EXPECT_EQ(GUICore::WorkArea().states[1].blur, 1);
+  EXPECT_EQ(d.Text5->text(), "160");
 }
 
 TEST_F(EventDialogTest, OpensWhollyOnTheScreenAtTheStoredPlaceOrAtTheCursor) {
@@ -394,8 +456,79 @@ TEST_F(EventDialogTest, TheEventPreviewRestoresTheSettingsWhenItsBuildFails) {
     QTest::mouseClick(d.Command4, Qt::LeftButton);
   }
   EXPECT_FALSE(std::filesystem::exists(temp.path() / GUICore::kEventPreviewMovie));
+  EXPECT_FALSE(gui::PreviewWindow::isLoaded());
   QTest::mouseClick(d.Command4, Qt::LeftButton);
-  EXPECT_TRUE(std::filesystem::exists(temp.path() / GUICore::kEventPreviewMovie));
+  const std::filesystem::path movie = temp.path() / GUICore::kEventPreviewMovie;
+  EXPECT_TRUE(std::filesystem::exists(movie));
+  // The movie plays in the preview window, at the stage's size.
+  ASSERT_TRUE(gui::PreviewWindow::isShownNow());
+  ASSERT_NE(hosts.last(), nullptr);
+  EXPECT_EQ(hosts.last()->calls.value(0), QStringLiteral("load ") + QString::fromStdString(movie.string()));
+  EXPECT_EQ(hosts.last()->calls.value(1), QStringLiteral("play"));
+  EXPECT_EQ(gui::PreviewWindow::instance()->ShockwaveFlash1->size(), QSize(320, 320));
+  // A second preview replaces the window that shows the first.
+  const int made = hosts.made();
+  QTest::mouseClick(d.Command4, Qt::LeftButton);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(hosts.made(), made + 1);
+  EXPECT_TRUE(gui::PreviewWindow::isShownNow());
+  EXPECT_EQ(m.settings.preloader, 1);
+}
+
+TEST_F(EventDialogTest, CtrlPAndInsertingAnActionOpenItFromTheList) {
+  Item(1, StoreItemKind::RasterImage);
+  Events({Image(1)});
+  Select({0});
+  FocusList();
+  ASSERT_TRUE(window().mnuEventProperty->isEnabled());
+  QTest::keyClick(window().PictEventList, Qt::Key_P, Qt::ControlModifier);
+  Settle();
+  ASSERT_TRUE(EventDialog::isShownNow());
+  EXPECT_EQ(EventDialog::instance()->Text1->text(), "1");
+  EventDialog::UnloadInstance();
+
+  // A new action event opens the dialog on itself, at its action list.
+  FocusList();
+  window().mnuInsertAction->trigger();
+  Settle();
+  ASSERT_TRUE(EventDialog::isShownNow());
+  EventDialog& d = *EventDialog::instance();
+  EXPECT_EQ(GUICore::GetEvent(1).itemId, 0);
+  EXPECT_TRUE(d.Frame6->isVisibleTo(&d));
+  EXPECT_EQ(d.Combo2->currentIndex(), -1);
+  EXPECT_EQ(d.Label23->text(), QStringLiteral("アクションを選択してください"));
+  EXPECT_EQ(d.focusWidget(), d.Combo2);
+}
+
+TEST_F(EventDialogTest, EventsAddedFromTheFileListRefreshTheDialogAndTheScriptPanel) {
+  Item(1, StoreItemKind::RasterImage);
+  EventRecord script;
+  script.itemId = 0;
+  script.kind = static_cast<int16_t>(ActionKind::Script);
+  script.text2 = "stop();";
+  Events({script});
+  Prefs::Current().dockScriptEditor = 1;
+  Prefs::Current().dispEventProperty = 1;
+  Select({0});
+  window().mnuScriptEditor->trigger();  // the panel shows the selection's script
+  Settle();
+  ASSERT_EQ(ScriptEditorModule::ModuleState().target.index, 1);
+  EventDialog& d = Open();
+  ASSERT_EQ(d.Combo2->currentIndex(), 13);
+
+  FileListModule::BuildFileRows(false);
+  auto& files = FileListModule::Current().rows;
+  for (int32_t r = 1; r <= files.count(); ++r) files.at(r).selected = files.at(r).id == 1 ? -1 : 0;
+  window().mnuAddEvent->trigger();
+  ASSERT_EQ(GUICore::EventCount(), 2);
+  ASSERT_EQ(GUICore::GetEvent(1).itemId, 1);
+  // The dialog shows the new event; the panel follows the script, which
+  // moved one row down.
+  EXPECT_EQ(EventDialog::instance(), &d);
+  EXPECT_EQ(d.Text1->text(), "1");
+  EXPECT_TRUE(d.Frame1->isVisibleTo(&d));
+  EXPECT_EQ(ScriptEditorModule::ModuleState().target.index, 2);
+  EXPECT_EQ(window().Text1->toPlainText(), QStringLiteral("stop();"));
 }
 
 TEST_F(EventDialogTest, ScriptButtonsOpenTheEditorAndItsEditsComeBackIntoTheBoxes) {
@@ -427,10 +560,37 @@ TEST_F(EventDialogTest, ScriptButtonsOpenTheEditorAndItsEditsComeBackIntoTheBoxe
   EXPECT_EQ(GUICore::GetEvent(1).text1, "note");
   EXPECT_EQ(GUICore::GetEvent(1).text2, "gotoAndPlay(2);");
 
+  // With both scripts selected the dialog shows neither, and an edit in the
+  // panel stays with its own event when the dialog is applied.
+  EventRecord other = script;
+  other.text2 = "nextFrame();";
+  GUICore::SetEvent(2, other);
+  EventListModule::LoadRows();
+  Select({0, 1});
+  window().ListEventPropertyLoad();
+  window().Text1->setPlainText(QStringLiteral("prevFrame();"));
+  EXPECT_EQ(d.Text14->text(), QString());
+  d.Combo2->setCurrentIndex(static_cast<int>(ActionKind::Script));
+  QTest::mouseClick(d.Command1, Qt::LeftButton);
+  EXPECT_EQ(GUICore::GetEvent(1).text2, "prevFrame();");
+  EXPECT_EQ(GUICore::GetEvent(2).text2, "nextFrame();");
+  GUICore::SetEvent(2, sprite);
+  EventListModule::LoadRows();
+
   Select({1});
   window().ListEventPropertyLoad();
   QTest::mouseClick(d.Command8, Qt::LeftButton);
   EXPECT_EQ(window().Text1->toPlainText(), QStringLiteral("onClipEvent(load){}"));
+  // A script far longer than a line box usually takes comes back whole.
+  std::string longScript;
+  while (longScript.size() < 70000) longScript += "trace(\"a line of the script\");\r\n";
+  sprite.text2 = longScript;
+  GUICore::SetEvent(2, sprite);
+  window().ListEventPropertyLoad();
+  Type(d.Text18, "clip");
+  QTest::mouseClick(d.Command1, Qt::LeftButton);
+  EXPECT_EQ(GUICore::GetEvent(2).text1, "clip");
+  EXPECT_EQ(GUICore::GetEvent(2).text2.size(), longScript.size());
 }
 
 }  // namespace
