@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libbenchmark-dev libturbojpeg0-dev
   xvfb xauth x11-utils chromium fonts-dejavu-core fonts-ipafont-gothic
   nodejs npm
+  imagemagick  # reads the test pictures independently of our decoders
 )
 if [ "${TESMIRO_WITH_CLANG:-0}" = 1 ]; then packages+=(clang); fi
 

@@ -7,6 +7,7 @@
 
 #include "platform/encoding.h"
 #include "platform/file_io.h"
+#include "platform/gcc_quirks.h"
 #include "platform/ui.h"
 
 namespace tesmiro::ActionCompiler {
@@ -100,7 +101,9 @@ std::string ExpandFileInclude(const std::string& script) {
 
   std::string relative = written;
   if (!relative.empty() && relative[0] == '\\') {
+    TESMIRO_GCC12_COPY_WARNINGS_OFF
     relative.insert(0, ".");
+    TESMIRO_GCC12_COPY_WARNINGS_ON
   } else if (relative.empty() || relative[0] != '.') {
     relative.insert(0, ".\\");
   }

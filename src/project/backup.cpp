@@ -4,6 +4,7 @@
 
 #include "platform/byte_reader.h"
 #include "platform/file_io.h"
+#include "platform/gcc_quirks.h"
 #include "platform/ui.h"
 #include "project/build_lock.h"
 #include "project/gui_core.h"
@@ -61,7 +62,9 @@ void WriteAutoBackup(const std::filesystem::path& backupPath, bool skip) {
   fileio::ReplacementFile file(backupPath);
   ByteWriter w;
   w.setSink([&file](std::span<const uint8_t> bytes) { return file.write(bytes); }, size_t{1} << 20);
+  TESMIRO_GCC12_COPY_WARNINGS_OFF
   w.bytes(TSMModule::kBackupMagic);
+  TESMIRO_GCC12_COPY_WARNINGS_ON
   std::string message;
   if (WriteStoreItem(w, info, message) &&
       TSMModule::WriteProjectBody(w, m.settings, m.store, m.timelines, nullptr, message))

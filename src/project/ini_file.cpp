@@ -5,6 +5,7 @@
 
 #include "platform/encoding.h"
 #include "platform/file_io.h"
+#include "platform/gcc_quirks.h"
 #include "platform/numeric.h"
 
 namespace tesmiro {
@@ -87,7 +88,9 @@ IniFile IniFile::Parse(std::string_view bytes) {
     Line line;
     line.raw = std::string(body.substr(start, stop - start));
     if (lf != std::string_view::npos) {
+      TESMIRO_GCC12_COPY_WARNINGS_OFF
       line.end = "\n";
+      TESMIRO_GCC12_COPY_WARNINGS_ON
       // One CR before the LF belongs to the line end; a CR before that is
       // part of the value and stays.
       if (!line.raw.empty() && line.raw.back() == '\r') {
@@ -163,7 +166,9 @@ bool IniFile::set(std::string_view section, std::string_view key, std::string_vi
     if (!lines_.empty() && lines_.back().end.empty()) lines_.back().end = eol_;
   };
   if (sectionLine == lines_.size()) {
+    TESMIRO_GCC12_COPY_WARNINGS_OFF
     const std::string heading = "[" + std::string(section) + "]";
+    TESMIRO_GCC12_COPY_WARNINGS_ON
     if (!representable(heading) || !representable(newLine)) return false;
     endLastLine();
     lines_.push_back(made(heading));

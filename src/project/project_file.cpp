@@ -7,6 +7,7 @@
 
 #include "platform/encoding.h"
 #include "platform/file_io.h"
+#include "platform/gcc_quirks.h"
 #include "platform/ui.h"
 #include "project/backup.h"
 #include "project/build_lock.h"
@@ -390,7 +391,9 @@ bool WriteProjectBody(ByteWriter& w, const ProjectSettings& settings, const OneB
 
 std::optional<std::vector<uint8_t>> EmptyProjectBytes(const ProjectSettings& settings, std::string& message) {
   ByteWriter w;
+  TESMIRO_GCC12_COPY_WARNINGS_OFF
   w.bytes(kMagic);
+  TESMIRO_GCC12_COPY_WARNINGS_ON
   w.bytes(kCurrentVersion);
   std::string err;
   if (!WriteProjectSettings(w, settings, err)) {
@@ -408,7 +411,9 @@ std::optional<std::vector<uint8_t>> ProjectFileBytes(const std::string& path, st
   size_t estimate = 64 + static_cast<size_t>(m.store.count()) * (kMinStoreItemBytes + 32);
   for (const Timeline& t : m.timelines) estimate += 8 + static_cast<size_t>(t.events.count()) * (kMinEventBytes0A3 + 32);
   w.data().reserve(estimate);
+  TESMIRO_GCC12_COPY_WARNINGS_OFF
   w.bytes(kMagic);
+  TESMIRO_GCC12_COPY_WARNINGS_ON
   w.bytes(kCurrentVersion);
   if (!WriteProjectBody(w, m.settings, m.store, m.timelines, &path, message)) return std::nullopt;
   return std::move(w.data());
@@ -480,7 +485,9 @@ bool SaveProject(const std::string& path) {
   fileio::ReplacementFile file(path);
   ByteWriter w;
   w.setSink([&file](std::span<const uint8_t> bytes) { return file.write(bytes); }, kSaveChunkBytes);
+  TESMIRO_GCC12_COPY_WARNINGS_OFF
   w.bytes(TSMModule::kMagic);
+  TESMIRO_GCC12_COPY_WARNINGS_ON
   w.bytes(TSMModule::kCurrentVersion);
   const bool encoded = TSMModule::WriteProjectBody(w, m.settings, m.store, m.timelines, &path, message);
   if (encoded && file.commit()) {

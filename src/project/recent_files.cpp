@@ -1,5 +1,6 @@
 #include "project/recent_files.h"
 
+#include "platform/gcc_quirks.h"
 #include "project/ini_file.h"
 
 namespace tesmiro::GUICore {
@@ -39,7 +40,9 @@ std::vector<RecentMenuEntry> BuildRecentFilesMenu() {
       if ((static_cast<unsigned char>(path[i]) & 0xC0) != 0x80) starts.push_back(i);
     std::string shown = path;
     if (starts.size() > 32) shown = path.substr(0, starts[3]) + "..." + path.substr(starts[starts.size() - 30]);
+    TESMIRO_GCC12_COPY_WARNINGS_OFF
     menu.push_back({"&" + std::to_string(menu.size() + 1) + "  " + shown, path});
+    TESMIRO_GCC12_COPY_WARNINGS_ON
   }
   return menu;
 }

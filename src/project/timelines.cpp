@@ -2,6 +2,7 @@
 
 #include <unordered_set>
 
+#include "platform/gcc_quirks.h"
 #include "platform/numeric.h"
 #include "platform/ui.h"
 #include "project/events.h"
@@ -180,7 +181,9 @@ std::string TimelineHeaderText() {
   const Model& m = State();
   if (m.shownTimeline != 0 && ValidTimeline(m.shownTimeline)) {
     int32_t owner = m.timelines[static_cast<size_t>(m.shownTimeline)].owner;
+    TESMIRO_GCC12_COPY_WARNINGS_OFF
     return "[" + GetStoreItemByID(owner).name + "] (ID:" + std::to_string(owner) + ")";
+    TESMIRO_GCC12_COPY_WARNINGS_ON
   }
   return "(メイン)  " + std::to_string(m.settings.width) + "×" + std::to_string(m.settings.height) + "  " +
          num::CStr(m.settings.frameRate) + "fps  SWF" + std::to_string(GetSWFVersion());

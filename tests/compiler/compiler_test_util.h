@@ -3,62 +3,39 @@
 // movies they write.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/byte_reader.h"
+#include "compiler/core_setup.h"
 #include "platform/file_io.h"
 #include "project/model.h"
 #include "support/recording_ui.h"
+#include "support/swf_tags.h"
 #include "support/temp_dir.h"
 #include "swf/swf_writer.h"
 
 namespace tesmiro::testing {
 
-// One tag of a written movie.
-struct Tag {
-  int code;
-  std::vector<uint8_t> body;
-};
-
-// The tags of an uncompressed movie, top level only; sprites keep their body.
+// The top-level tags of a written (uncompressed) movie; sprites keep their body.
+using Tag = SwfTag;
 inline std::vector<Tag> ReadTags(const std::vector<uint8_t>& movie, int* frameCount = nullptr) {
-  std::vector<Tag> tags;
-  ByteReader r(movie);
-  r.skip(8);
-  const int nbits = r.peek() >> 3;
-  r.skip(static_cast<size_t>((5 + 4 * nbits + 7) / 8) + 2);
-  const int frames = r.u16();
-  if (frameCount) *frameCount = frames;
-  while (r.has(2)) {
-    const uint16_t head = r.u16();
-    uint32_t len = head & 63;
-    if (len == 63) len = r.u32();
-    auto body = r.bytes(len);
-    if (!r.ok()) break;
-    tags.push_back({head >> 6, std::vector<uint8_t>(body.begin(), body.end())});
-    if ((head >> 6) == 0) break;
-  }
-  return tags;
+  return MovieTags(movie, frameCount);
 }
 
-inline int CountCode(const std::vector<Tag>& tags, int code) {
-  int n = 0;
-  for (const Tag& t : tags) n += t.code == code;
-  return n;
-}
-
+// The core as the program installs it (the script compiler included, so
+// scripted events compile to their actions), in a fresh state, with the
+// program's folders in a temporary folder.
 class CompilerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    GUICore::ResetState();
-    SWFMakeCore::ResetState();
-    GUICore::State().paths = AppPaths::InFolder(dir.path());
+    core::ResetCoreState();
+    core_.emplace(core::Host{AppPaths::InFolder(dir.path()), ui::Services{&ui, &ui, &ui}, nullptr});
     GUICore::State().timelines.assign(1, Timeline{});
   }
   void TearDown() override {
-    GUICore::ResetState();
-    SWFMakeCore::ResetState();
+    core_.reset();
+    core::ResetCoreState();
   }
 
   // A sprite item with its own (empty) timeline; returns the timeline index.
@@ -94,6 +71,7 @@ class CompilerTest : public ::testing::Test {
 
   TempDir dir;
   RecordingUi ui;
+  std::optional<core::Installation> core_;
 };
 
 }  // namespace tesmiro::testing

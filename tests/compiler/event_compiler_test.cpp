@@ -26,16 +26,7 @@ class EventCompilerTest : public CompilerTest {
   // The placements of frame f (stored or current).
   static int PlacementsIn(int32_t f) {
     const auto& bytes = f == W::WriterState().currentFrame ? W::OutputBuffer() : W::WriterState().frames[static_cast<size_t>(f)];
-    int n = 0;
-    ByteReader r(bytes);
-    while (r.has(2)) {
-      const uint16_t head = r.u16();
-      uint32_t len = head & 63;
-      if (len == 63) len = r.u32();
-      r.skip(len);
-      n += (head >> 6) == 26;
-    }
-    return n;
+    return CountCode(SplitTags(bytes), 26);
   }
 };
 

@@ -164,7 +164,7 @@ TEST_F(HostileProjectTest, TextEffectIntervalsAtTheirLimitsBuild) {
   text.name = "ab";
   text.font = "DejaVu Sans";
   text.flags = 0x2000;
-  for (const std::string& interval : {"-2147483648", "2147483647"}) {
+  for (const std::string interval : {"-2147483648", "2147483647"}) {
     text.option = "@;5;" + interval + ";0;;5;" + interval + ";1;3";
     GUICore::State().store.items().assign(1, text);
     GUICore::State().events.items().assign(1, Place(1, 1));

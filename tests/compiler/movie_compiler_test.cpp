@@ -254,5 +254,30 @@ TEST_F(CompilerTest, WhileABuildRunsTheModelIsNotReplaced) {
   EXPECT_EQ(GUICore::State().events.count(), 1);
 }
 
+// Scripts, jumps to labels and links go through the script compiler; each
+// frame's DoAction holds what it made.
+TEST_F(CompilerTest, ScriptedEventsCompileToTheirActions) {
+  auto& m = GUICore::State();
+  EventRecord script = Action(ActionKind::Script);
+  script.text2 = "trace(\"s\");";
+  m.events.push_back(script);
+  m.events.push_back(Action(ActionKind::JumpToLabel, "_NextLabel"));
+  m.events.push_back(Action(ActionKind::Label, "b"));
+  EventRecord link = Action(ActionKind::GetURL, "u");
+  link.text2 = "_top";
+  m.events.push_back(link);
+  ASSERT_EQ(MakeSWF(dir / "out.swf", true), BuildResult::Done);
+  std::vector<std::vector<uint8_t>> actions;
+  for (const Tag& tag : ReadTags(Movie()))
+    if (tag.code == 12) actions.push_back(tag.body);
+  EXPECT_EQ(actions, (std::vector<std::vector<uint8_t>>{
+                         // constant pool "s", push constant 0, trace
+                         {0x88, 0x04, 0x00, 0x01, 0x00, 's', 0x00, 0x96, 0x02, 0x00, 0x08, 0x00, 0x26, 0x00},
+                         {0x8C, 0x02, 0x00, 'b', 0x00, 0x06, 0x00},        // go to label "b", play
+                         {0x83, 0x07, 0x00, 'u', 0x00, '_', 't', 'o', 'p', 0x00, 0x00},  // get URL
+                     }));
+  EXPECT_TRUE(ui.messages.empty());
+}
+
 }  // namespace
 }  // namespace tesmiro::testing

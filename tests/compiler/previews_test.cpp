@@ -77,11 +77,11 @@ TEST_F(PreviewTest, SelectedEventsOnlyAndTheTimelineRestored) {
 TEST_F(PreviewTest, EventPreviewCachesDefinitionsAndLoadsThePlaceholder) {
   AddSprite(2, "s");
   EventRecord a = Place(2, 1);
-  ASSERT_TRUE(GUICore::BuildEventPreviewSWF(a, EventRecord{0}, dir / "e.swf", true, true, 5));
+  ASSERT_TRUE(GUICore::BuildEventPreviewSWF(a, EventRecord{}, dir / "e.swf", true, true, 5));
   const auto first = ReadTags(Movie("e.swf"));
   EXPECT_EQ(CountCode(first, 39), 3);  // the sprite, the placeholder and the reporter
   EXPECT_FALSE(SWFMakeCore::WriterState().movieCache.empty());
-  ASSERT_TRUE(GUICore::BuildEventPreviewSWF(a, EventRecord{0}, dir / "e2.swf", true, false, 0));
+  ASSERT_TRUE(GUICore::BuildEventPreviewSWF(a, EventRecord{}, dir / "e2.swf", true, false, 0));
   EXPECT_EQ(CountCode(ReadTags(Movie("e2.swf")), 39), 2);  // from the cache, no placeholder
 }
 

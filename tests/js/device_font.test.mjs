@@ -8,15 +8,15 @@ import { existsSync, mkdtempSync, rmSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { renderSwf } from "./render_swf.mjs";
-import { toolPath, runTool } from "./tools.mjs";
+import { toolPath, runTool, skipOrFail } from "./tools.mjs";
 
 const IPA_GOTHIC = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
 const root = mkdtempSync(join(tmpdir(), "tesmiro-device-font-"));
 after(() => rmSync(root, { recursive: true, force: true }));
 
 test("a device-font Japanese edit text draws its characters inside its box", async (t) => {
-  if (!toolPath("device_font_driver")) return t.skip("TESMIRO_BUILD_DIR is not set");
-  if (!existsSync(IPA_GOTHIC)) return t.skip(`${IPA_GOTHIC} is missing (fonts-ipafont-gothic)`);
+  if (!toolPath("device_font_driver")) return skipOrFail(t, "TESMIRO_BUILD_DIR is not set");
+  if (!existsSync(IPA_GOTHIC)) return skipOrFail(t, `${IPA_GOTHIC} is missing (fonts-ipafont-gothic)`);
   const movie = join(root, "device_font.swf");
   const r = runTool("device_font_driver", [movie]);
   assert.equal(r.status, 0, r.stderr);

@@ -16,7 +16,7 @@ std::vector<std::string> List() {
 TEST(RecentFiles, MovesToTopShiftsAndDrops) {
   GUICore::ResetRecentFiles();
   int changes = 0;
-  GUICore::RecentFiles().changed = [&] { ++changes; };
+  GUICore::ScopedRecentFilesHook hook([&] { ++changes; });
   for (const char* p : {"e", "d", "c", "b", "a"}) GUICore::AddRecentFile(p);
   EXPECT_EQ(List(), (std::vector<std::string>{"a", "b", "c", "d", "e"}));
   GUICore::AddRecentFile("a");

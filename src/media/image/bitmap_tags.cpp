@@ -7,6 +7,7 @@
 #include "media/sound/zlib_module.h"
 #include "platform/byte_reader.h"
 #include "platform/file_io.h"
+#include "platform/gcc_quirks.h"
 #include "platform/numeric.h"
 #include "swf/bit_writer.h"
 #include "swf/swf_writer.h"
@@ -118,7 +119,9 @@ BitmapResult WriteDefineBitsJPEG(int32_t id, const std::filesystem::path& path, 
   ByteWriter body;
   body.u16(static_cast<uint16_t>(id));
   if (!image::HasAlpha(alpha) && !(flags & kBitmapKeyColour)) {
+    TESMIRO_GCC12_COPY_WARNINGS_OFF
     body.bytes(kMarkers);
+    TESMIRO_GCC12_COPY_WARNINGS_ON
     body.bytes(jpeg);
     AppendLongTag(TagCode::DefineBitsJPEG2, body.data());
     return {true, std::nullopt};

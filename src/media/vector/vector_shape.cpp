@@ -11,6 +11,7 @@
 #include <limits>
 #include <numbers>
 
+#include "platform/gcc_quirks.h"
 #include "platform/ui.h"
 #include "swf/swf_writer.h"
 
@@ -103,7 +104,9 @@ int32_t EncodeVectorImage(KvgImage& image, std::vector<uint8_t>& out) {
     EncodeVectorElement(element, first, 2);
     first.cachedEncoding = element;
     first.cachedLineBits = ElementLineBits(gElements.lineCount);
+    TESMIRO_GCC12_COPY_WARNINGS_OFF
     first.encodingState = "1";
+    TESMIRO_GCC12_COPY_WARNINGS_ON
   }
 
   int32_t previousStyleBits = 16;
@@ -115,7 +118,9 @@ int32_t EncodeVectorImage(KvgImage& image, std::vector<uint8_t>& out) {
       EncodeVectorElement(element, shape, 0);
       shape.cachedEncoding = element;
       shape.cachedLineBits = ElementLineBits(gElements.lineCount);
+      TESMIRO_GCC12_COPY_WARNINGS_OFF
       shape.encodingState = "1";
+      TESMIRO_GCC12_COPY_WARNINGS_ON
     }
     AppendElement(w, shape, previousStyleBits);
     previousStyleBits = kElementFillBits + shape.cachedLineBits;

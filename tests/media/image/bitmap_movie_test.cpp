@@ -9,6 +9,8 @@
 
 #include "image_fixtures.h"
 #include "media/image/bitmap_tags.h"
+#include "support/checkers.h"
+#include "support/swf_tags.h"
 #include "support/temp_dir.h"
 #include "swf/swf_writer.h"
 
@@ -17,18 +19,6 @@ namespace {
 
 using image_test::Bytes;
 using namespace SWFMakeCore;
-
-const std::filesystem::path kRoot = TESMIRO_SOURCE_ROOT;
-
-bool NodeAvailable() { return std::system("node --version > /dev/null 2>&1") == 0; }
-bool ParserAvailable() {
-  return NodeAvailable() && std::filesystem::exists(kRoot / "node_modules/swf-parser/package.json");
-}
-bool RendererAvailable() {
-  return NodeAvailable() && std::filesystem::exists(kRoot / "node_modules/@ruffle-rs/ruffle/package.json") &&
-         std::filesystem::exists(kRoot / "node_modules/playwright-core/package.json") &&
-         std::filesystem::exists("/usr/bin/chromium");
-}
 
 std::string ReadText(const std::filesystem::path& path) {
   std::ifstream in(path);
@@ -108,7 +98,7 @@ class BitmapMovieTest : public ::testing::Test {
 
     WriteShowFrame();
     WriteEnd();
-    PatchU16(static_cast<size_t>(WriterState().file.frameCountOffset), 1);
+    PatchU16(testing::FrameCountOffset(OutputBuffer()), 1);
     auto movie = dir_ / "bitmaps.swf";
     EXPECT_TRUE(SaveOutput(movie));
     return movie;
@@ -118,7 +108,7 @@ class BitmapMovieTest : public ::testing::Test {
 };
 
 TEST_F(BitmapMovieTest, SwfParserReadsEveryBitmapTag) {
-  if (!ParserAvailable()) GTEST_SKIP() << "node or swf-parser not installed";
+  REQUIRE_CHECKER(testing::MissingSwfParser());
   auto movie = buildMovie();
   auto script = dir_ / "summary.mjs";
   std::ofstream(script) << R"JS(
@@ -155,7 +145,7 @@ bool ReadPng(const std::filesystem::path& path, Bytes& rgb, int& w, int& h) {
 }
 
 TEST_F(BitmapMovieTest, RuffleShowsEachBitmapInItsPlace) {
-  if (!RendererAvailable()) GTEST_SKIP() << "node, Ruffle or Chromium not installed";
+  REQUIRE_CHECKER(testing::MissingRuffle());
   auto movie = buildMovie();
   auto shot = dir_ / "bitmaps.png";
   std::string command = "node " + std::string(TESMIRO_TEST_JS_DIR) + "/render_swf.mjs " + movie.string() +

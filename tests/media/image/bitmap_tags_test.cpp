@@ -7,6 +7,7 @@
 #include <random>
 
 #include "image_fixtures.h"
+#include "support/swf_tags.h"
 #include "support/temp_dir.h"
 #include "swf/swf_writer.h"
 
@@ -14,7 +15,7 @@ namespace tesmiro {
 namespace {
 
 using image_test::Bytes;
-using image_test::ParsedTag;
+using testing::SwfTag;
 
 image::Picture PictureOf(int32_t width, int32_t height, const std::vector<uint32_t>& colours) {
   image::Picture p = image::MakeOpaquePicture(width, height);
@@ -92,7 +93,7 @@ class BitmapTagTest : public ::testing::Test {
     image_test::WriteFile(path, bytes);
     return path;
   }
-  std::vector<ParsedTag> tags() { return image_test::SplitTags(SWFMakeCore::OutputBuffer()); }
+  std::vector<SwfTag> tags() { return testing::SplitTags(SWFMakeCore::OutputBuffer()); }
   SWFMakeCore::BitmapResult bitmap(const std::filesystem::path& path, int16_t flags, int32_t key = 0, int16_t force = 0,
                                    int32_t softening = 0) {
     return SWFMakeCore::WriteBitmap(7, path, flags, key, 80, force, softening);

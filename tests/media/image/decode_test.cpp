@@ -9,6 +9,7 @@
 #include "media/image/decoders.h"
 #include "media/image/get_image.h"
 #include "media/image/mod_png.h"
+#include "support/checkers.h"
 #include "support/temp_dir.h"
 
 namespace tesmiro {
@@ -373,7 +374,7 @@ TEST_F(PictureFileTest, LoadImagePictureGoesByContent) {
 
 // Where ImageMagick is installed, it decodes the same BMPs to the same pixels.
 TEST_F(PictureFileTest, BmpPixelsAgreeWithImageMagick) {
-  if (std::system("convert -version > /dev/null 2>&1") != 0) GTEST_SKIP() << "ImageMagick not installed";
+  REQUIRE_CHECKER(testing::MissingImageMagick());
   const std::vector<uint32_t> palette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0x808080, 0xFFFFFF};
   std::vector<image_test::BmpLayout> layouts;
   layouts.push_back(

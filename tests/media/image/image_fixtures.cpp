@@ -10,7 +10,6 @@
 
 #include <fstream>
 #include <iterator>
-#include <stdexcept>
 
 namespace tesmiro::image_test {
 namespace {
@@ -323,29 +322,6 @@ Bytes MakeFlv(const std::vector<FlvTag>& tags, uint8_t flags) {
     Append(out, tag.data);
     Be32(out, static_cast<uint32_t>(11 + tag.data.size()));
   }
-  return out;
-}
-
-// ---- SWF tags ----------------------------------------------------------------
-
-std::vector<ParsedTag> SplitTags(const Bytes& tags) {
-  std::vector<ParsedTag> out;
-  size_t p = 0;
-  while (p + 2 <= tags.size()) {
-    uint32_t head = tags[p] | (tags[p + 1] << 8);
-    p += 2;
-    uint32_t length = head & 63;
-    if (length == 63) {
-      if (p + 4 > tags.size()) throw std::runtime_error("cut long header");
-      length = tags[p] | (tags[p + 1] << 8) | (tags[p + 2] << 16) | (static_cast<uint32_t>(tags[p + 3]) << 24);
-      p += 4;
-    }
-    if (p + length > tags.size()) throw std::runtime_error("tag body past the end");
-    out.push_back({static_cast<int>(head >> 6),
-                   Bytes(tags.begin() + static_cast<long>(p), tags.begin() + static_cast<long>(p + length))});
-    p += length;
-  }
-  if (p != tags.size()) throw std::runtime_error("trailing bytes");
   return out;
 }
 

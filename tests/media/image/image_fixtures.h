@@ -77,13 +77,6 @@ struct FlvTag {
 };
 Bytes MakeFlv(const std::vector<FlvTag>& tags, uint8_t flags = 5);
 
-// ---- SWF tags as the product wrote them -------------------------------------
-struct ParsedTag {
-  int code = 0;
-  Bytes body{};
-};
-// Splits a tag sequence (no file header) into tags.
-std::vector<ParsedTag> SplitTags(const Bytes& tags);
 // Inflates a zlib stream (empty on failure).
 Bytes Inflate(const Bytes& stream, size_t expected);
 

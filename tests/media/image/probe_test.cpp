@@ -7,6 +7,7 @@
 
 #include "image_fixtures.h"
 #include "media/image/get_image.h"
+#include "support/checkers.h"
 #include "support/temp_dir.h"
 
 namespace tesmiro {
@@ -251,7 +252,7 @@ TEST_F(ProbeTest, FindFlvKeyFrame) {
 
 // Where ImageMagick is installed, its reading of the same files agrees.
 TEST_F(ProbeTest, SizesAgreeWithImageMagick) {
-  if (std::system("identify -version > /dev/null 2>&1") != 0) GTEST_SKIP() << "ImageMagick not installed";
+  REQUIRE_CHECKER(testing::MissingImageMagick());
   image_test::PngLayout png{.width = 9, .height = 7, .depth = 8, .colourType = 2, .interlaced = true};
   png.rows.assign(7, Bytes(27, 1));
   image_test::GifLayout gif{.screenWidth = 5,

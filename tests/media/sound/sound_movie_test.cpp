@@ -7,6 +7,7 @@
 #include "media/sound/sound_writer.h"
 #include "media/video/flv_video.h"
 #include "platform/file_io.h"
+#include "support/checkers.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 #include "swf/sound_stream.h"
@@ -20,12 +21,6 @@ namespace tesmiro::SWFMakeCore {
 namespace {
 
 using namespace testing::sound;
-
-bool HarnessAvailable() {
-  const std::filesystem::path root = TESMIRO_SOURCE_ROOT;
-  return std::filesystem::exists(root / "node_modules/swf-parser/package.json") &&
-         std::system("node --version > /dev/null 2>&1") == 0;
-}
 
 // Prints one line per tag with the fields that matter here.
 int Summarise(const testing::TempDir& dir, const std::filesystem::path& movie, std::string& output) {
@@ -76,7 +71,7 @@ class SoundMovieTest : public ::testing::Test {
 };
 
 TEST_F(SoundMovieTest, EventSoundsStreamsAndVideo) {
-  if (!HarnessAvailable()) GTEST_SKIP() << "node or swf-parser not installed";
+  REQUIRE_CHECKER(testing::MissingSwfParser());
   const Mpeg m{3, 9, 0, false, false};
   const std::string mp3 = Save("song.mp3", [&] {
     Bytes b = ID3v2(3, {{"TIT2", Latin("song")}});
@@ -142,7 +137,7 @@ TEST_F(SoundMovieTest, EventSoundsStreamsAndVideo) {
 }
 
 TEST_F(SoundMovieTest, SilentStreamAndPhoneSounds) {
-  if (!HarnessAvailable()) GTEST_SKIP() << "node or swf-parser not installed";
+  REQUIRE_CHECKER(testing::MissingSwfParser());
   Bytes smaf;
   Put(smaf, "MMMD");
   Put(smaf, Bytes{0, 0, 0, 4, 1, 2, 3, 4});

@@ -13,6 +13,7 @@
 #include <filesystem>
 
 #include "media/text/text_definitions.h"
+#include "support/checkers.h"
 #include "support/temp_dir.h"
 #include "text_test_util.h"
 
@@ -87,13 +88,6 @@ Box RasterBox(const std::string& file, double emPx, const std::string& s, const 
   return b;
 }
 
-bool RendererAvailable() {
-  const std::filesystem::path root = TESMIRO_SOURCE_ROOT;
-  return std::filesystem::exists(root / "node_modules/@ruffle-rs/ruffle/package.json") &&
-         std::filesystem::exists(root / "node_modules/playwright-core/package.json") &&
-         std::filesystem::exists("/usr/bin/chromium") && std::system("node --version > /dev/null 2>&1") == 0;
-}
-
 void Place(int32_t id, int32_t depth, int32_t xPx, int32_t yPx) {
   Placement p;
   p.characterId = id;
@@ -118,7 +112,7 @@ void SetVariableAction() {
 class TextRenderTest : public TextWriterTest {};
 
 TEST_F(TextRenderTest, StaticAndEditTextInkWhereFreeTypeDrawsIt) {
-  if (!RendererAvailable()) GTEST_SKIP() << "node, Ruffle or Chromium not installed";
+  REQUIRE_CHECKER(MissingRuffle());
   const std::string dejavu = FontFile("DejaVu Sans");
   ASSERT_FALSE(dejavu.empty());
   TempDir dir;
@@ -156,7 +150,7 @@ TEST_F(TextRenderTest, StaticAndEditTextInkWhereFreeTypeDrawsIt) {
   SetVariableAction();
   WriteShowFrame();
   WriteEnd();
-  PatchU16(static_cast<size_t>(WriterState().file.frameCountOffset), 1);
+  PatchU16(FrameCountOffset(OutputBuffer()), 1);
   const std::filesystem::path movie = dir / "texts.swf", shot = dir / "texts.png";
   ASSERT_TRUE(SaveOutput(movie));
 

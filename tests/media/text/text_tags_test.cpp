@@ -35,10 +35,7 @@ TEST_F(FontTagTest, DeviceFontFlagsAndLanguageFollowTheVersionAndName) {
     WriteDeviceFont(1, c.name, c.style);
     std::vector<uint8_t> out = Out();
     EXPECT_EQ(out, c.expected) << c.version << " " << c.name;
-    Cursor r(out);
-    TagHeader h = ReadTagHeader(r);
-    EXPECT_EQ(h.code, 48u);
-    EXPECT_EQ(r.pos() + h.length, out.size()) << c.name;
+    EXPECT_EQ(OnlyTag(out).code, 48) << c.name;
   }
 }
 
@@ -51,10 +48,9 @@ TEST_F(FontTagTest, DefineFont2LaysOutOffsetsCodesAndLayout) {
   SetGlyphTable(t);
   WriteDefineFont2(3, "DejaVu Sans1Bo", 0x80 + 1, 40);
   std::vector<uint8_t> out = Out();
-  Cursor r(out);
-  TagHeader h = ReadTagHeader(r);
-  EXPECT_EQ(h.code, 48u);
-  EXPECT_EQ(r.pos() + h.length, out.size());
+  const SwfTag tag = OnlyTag(out);
+  EXPECT_EQ(tag.code, 48);
+  Cursor r(tag.body);
   EXPECT_EQ(r.u16(), 3u);
   EXPECT_EQ(r.u8(), 0x8Du);  // layout, wide offsets, wide codes, bold
   EXPECT_EQ(r.u8(), 2u);
@@ -87,9 +83,8 @@ TEST_F(FontTagTest, DefineFont2WithoutLayoutEndsAfterTheCodesAndSwf4UsesLanguage
   SetGlyphTable(MakeTable(99, {{65, 50, 48}}));
   WriteDefineFont2(1, "F1", 0, 0);
   std::vector<uint8_t> out = Out();
-  Cursor r(out);
-  TagHeader h = ReadTagHeader(r);
-  EXPECT_EQ(r.pos() + h.length, out.size());
+  const SwfTag tag = OnlyTag(out);
+  Cursor r(tag.body);
   r.u16();
   EXPECT_EQ(r.u8(), 0x0Cu);
   EXPECT_EQ(r.u8(), 0u);
@@ -113,9 +108,8 @@ TEST_F(FontTagTest, NoGlyphsNoFontAndOverlongNamesAreCutAtACharacter) {
   for (int i = 0; i < 100; ++i) longName += "あ";  // 300 bytes of UTF-8
   WriteDeviceFont(1, longName, 0);
   std::vector<uint8_t> out = Out();
-  Cursor r(out);
-  TagHeader h = ReadTagHeader(r);
-  EXPECT_EQ(r.pos() + h.length, out.size());
+  const SwfTag tag = OnlyTag(out);
+  Cursor r(tag.body);
   r.bytes(4);
   EXPECT_EQ(r.u8(), 255u);  // 85 whole characters
 }
@@ -137,12 +131,11 @@ struct ParsedText {
 
 ParsedText ParseDefineText2(const std::vector<uint8_t>& out) {
   ParsedText t;
-  Cursor r(out);
-  TagHeader h = ReadTagHeader(r);
-  EXPECT_EQ(h.code, 33u);
-  EXPECT_EQ(r.pos() + h.length, out.size());
+  const SwfTag tag = OnlyTag(out);
+  EXPECT_EQ(tag.code, 33);
+  Cursor r(tag.body);
   t.id = r.u16();
-  Bits rect(out, r.pos());
+  Bits rect(tag.body, r.pos());
   EXPECT_EQ(rect.u(5), 24u);
   EXPECT_EQ(rect.s(24), 0);
   t.xmax = rect.s(24);
@@ -309,12 +302,11 @@ struct ParsedEdit {
 
 ParsedEdit ParseEditText(const std::vector<uint8_t>& out) {
   ParsedEdit e;
-  Cursor r(out);
-  TagHeader h = ReadTagHeader(r);
-  EXPECT_EQ(h.code, 37u);
-  EXPECT_EQ(r.pos() + h.length, out.size());
+  const SwfTag tag = OnlyTag(out);
+  EXPECT_EQ(tag.code, 37);
+  Cursor r(tag.body);
   e.id = r.u16();
-  Bits rect(out, r.pos());
+  Bits rect(tag.body, r.pos());
   rect.u(5);
   rect.s(24);
   e.xmax = rect.s(24);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "media/text/text_definitions.h"
+#include "support/swf_tags.h"
 #include "swf/swf_writer.h"
 
 namespace tesmiro::testing {
@@ -172,18 +173,6 @@ class Cursor {
   const std::vector<uint8_t>& d_;
   size_t p_;
 };
-
-// A tag header at the cursor: code and body length.
-struct TagHeader {
-  uint32_t code = 0;
-  uint32_t length = 0;
-};
-inline TagHeader ReadTagHeader(Cursor& c) {
-  uint32_t word = c.u16();
-  TagHeader h{word >> 6, word & 63};
-  if (h.length == 63) h.length = c.u32();
-  return h;
-}
 
 // A glyph table of hand-made glyphs (no shapes beyond the empty one), for
 // layout tests that must not depend on a font.

@@ -1,6 +1,5 @@
 // Movies with vector shapes, masks and morphs, read back by swf-parser and
-// played by Ruffle through the Node harness of tests/js. Skipped when Node or
-// the npm tools are not installed.
+// played by Ruffle through the Node harness of tests/js.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,6 +11,7 @@
 #include "kvg_text.h"
 #include "media/vector/kvg.h"
 #include "media/vector/vector_shape.h"
+#include "support/checkers.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 #include "swf/swf_writer.h"
@@ -27,18 +27,6 @@ using testing::Rectangle;
 using testing::TestShape;
 
 const std::filesystem::path kRoot = TESMIRO_SOURCE_ROOT;
-
-bool HarnessMissing() {
-  if (std::system("node --version > /dev/null 2>&1") != 0) return true;
-  for (const char* p : {"node_modules/swf-parser/package.json", "tests/js/check_swf.mjs"})
-    if (!std::filesystem::exists(kRoot / p)) return true;
-  return false;
-}
-
-bool RendererMissing() {
-  return HarnessMissing() || !std::filesystem::exists(kRoot / "node_modules/@ruffle-rs/ruffle/package.json") ||
-         !std::filesystem::exists(kRoot / "tests/js/render_swf.mjs");
-}
 
 // Runs a Node script (written beside the movies) and returns what it printed.
 std::string RunNode(const testing::TempDir& dir, const std::string& script, const std::string& args) {
@@ -190,7 +178,7 @@ class IndependentCheck : public ::testing::Test {
 };
 
 TEST_F(IndependentCheck, SwfParserReadsShapesMasksAndMorphs) {
-  if (HarnessMissing()) GTEST_SKIP() << "node or the npm tools are missing";
+  REQUIRE_CHECKER(testing::MissingSwfParser());
   KvgImage drawing = Image(Drawing());
   TestShape far = Rectangle(-100000, -100000, 300000, 200000);  // widened moves, split edges
   far.fillKind = 4;
@@ -248,7 +236,8 @@ TEST_F(IndependentCheck, SwfParserReadsShapesMasksAndMorphs) {
 }
 
 TEST_F(IndependentCheck, RufflePaintsShapesMasksAndMorphs) {
-  if (RendererMissing()) GTEST_SKIP() << "node, Ruffle or the npm tools are missing";
+  REQUIRE_CHECKER(testing::MissingSwfParser());
+  REQUIRE_CHECKER(testing::MissingRuffle());
   KvgImage drawing = Image(Drawing());
   KvgImage maskImage = Image({Rectangle(0, 0, 1000, 1000)});
   TestShape green = Rectangle(0, 0, 4000, 4000);

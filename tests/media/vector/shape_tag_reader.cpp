@@ -290,31 +290,4 @@ std::optional<ReadShape> ReadDefineMorphShape(const std::vector<uint8_t>& body, 
   return Done(b, shape, body.size(), error);
 }
 
-std::optional<std::vector<ReadTag>> ReadTags(const std::vector<uint8_t>& bytes, size_t from, std::string* error) {
-  std::vector<ReadTag> tags;
-  size_t p = from;
-  while (p + 2 <= bytes.size()) {
-    const uint32_t head = bytes[p] | (bytes[p + 1] << 8);
-    p += 2;
-    ReadTag tag;
-    tag.code = static_cast<int>(head >> 6);
-    uint64_t length = head & 63;
-    if (length == 63) {
-      if (p + 4 > bytes.size()) break;
-      length = bytes[p] | (bytes[p + 1] << 8) | (bytes[p + 2] << 16) | (static_cast<uint64_t>(bytes[p + 3]) << 24);
-      p += 4;
-    }
-    if (p + length > bytes.size()) {
-      if (error) *error = "tag " + std::to_string(tag.code) + " runs past the end";
-      return std::nullopt;
-    }
-    tag.body.assign(bytes.begin() + static_cast<ptrdiff_t>(p), bytes.begin() + static_cast<ptrdiff_t>(p + length));
-    p += length;
-    tags.push_back(tag);
-    if (tag.code == 0) return tags;
-  }
-  if (error) *error = "no End tag";
-  return std::nullopt;
-}
-
 }  // namespace tesmiro::testing

@@ -80,11 +80,4 @@ std::optional<ReadShape> ReadDefineMorphShape(const std::vector<uint8_t>& body, 
 // SHAPE when withStyles is false).
 std::optional<ReadShape> ReadShapeData(const std::vector<uint8_t>& data, std::string* error);
 
-struct ReadTag {
-  int code = 0;
-  std::vector<uint8_t> body;
-};
-// Splits a run of tags; stops at an End tag or at the end of the bytes.
-std::optional<std::vector<ReadTag>> ReadTags(const std::vector<uint8_t>& bytes, size_t from, std::string* error);
-
 }  // namespace tesmiro::testing

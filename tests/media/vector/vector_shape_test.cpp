@@ -8,6 +8,7 @@
 #include "media/vector/vector_shape.h"
 #include "shape_tag_reader.h"
 #include "support/recording_ui.h"
+#include "support/swf_tags.h"
 #include "support/temp_dir.h"
 #include "swf/swf_writer.h"
 
@@ -18,7 +19,7 @@ using ShapeModule::LoadKVGFromBytes;
 using testing::KvgColor;
 using testing::KvgText;
 using testing::ReadShape;
-using testing::ReadTag;
+using testing::SwfTag;
 using testing::Rectangle;
 using testing::TestShape;
 
@@ -34,16 +35,7 @@ std::vector<uint8_t> TakeOutput() {
   return bytes;
 }
 
-std::vector<ReadTag> Tags(std::vector<uint8_t> bytes) {
-  bytes.push_back(0);
-  bytes.push_back(0);
-  std::string error;
-  auto tags = testing::ReadTags(bytes, 0, &error);
-  EXPECT_TRUE(tags) << error;
-  if (!tags) return {};
-  tags->pop_back();  // the End added above
-  return *tags;
-}
+std::vector<SwfTag> Tags(const std::vector<uint8_t>& bytes) { return testing::SplitTags(bytes); }
 
 ReadShape ParseData(const std::vector<uint8_t>& data) {
   std::string error;
@@ -52,7 +44,7 @@ ReadShape ParseData(const std::vector<uint8_t>& data) {
   return shape.value_or(ReadShape{});
 }
 
-ReadShape ParseShapeTag(const ReadTag& tag) {
+ReadShape ParseShapeTag(const SwfTag& tag) {
   EXPECT_EQ(tag.code, 32);
   std::string error;
   auto shape = testing::ReadDefineShape3(tag.body, &error);
@@ -60,7 +52,7 @@ ReadShape ParseShapeTag(const ReadTag& tag) {
   return shape.value_or(ReadShape{});
 }
 
-ReadShape ParseMorphTag(const ReadTag& tag) {
+ReadShape ParseMorphTag(const SwfTag& tag) {
   EXPECT_EQ(tag.code, 46);
   std::string error;
   auto shape = testing::ReadDefineMorphShape(tag.body, &error);
@@ -535,13 +527,11 @@ TEST_F(VectorShapeTest, PreviewMovieGoesToTheScratchFolderUnderAFreshName) {
   EXPECT_EQ(movie[3], 6);
   EXPECT_EQ(movie[4] | (movie[5] << 8) | (movie[6] << 16), static_cast<int>(movie.size()));
   EXPECT_EQ(movie[19] | (movie[20] << 8), 1);  // one frame
-  std::string error;
-  const auto tags = testing::ReadTags(movie, 21, &error);
-  ASSERT_TRUE(tags) << error;
+  const auto tags = testing::MovieTags(movie);
   std::vector<int> codes;
-  for (const auto& t : *tags) codes.push_back(t.code);
-  EXPECT_EQ(codes, (std::vector<int>{32, 26, 1, 0}));
-  EXPECT_EQ(ParseShapeTag((*tags)[0]).id, 1);
+  for (const auto& t : tags) codes.push_back(t.code);
+  ASSERT_EQ(codes, (std::vector<int>{32, 26, 1, 0}));
+  EXPECT_EQ(ParseShapeTag(tags[0]).id, 1);
 
   // A file that is not a KVG file gives an empty movie.
   const auto bad = dir / "bad.kvg";
@@ -549,10 +539,10 @@ TEST_F(VectorShapeTest, PreviewMovieGoesToTheScratchFolderUnderAFreshName) {
   const auto empty = ShapeModule::MakeKVGPreviewSWF(bad, paths);
   std::ifstream in2(empty, std::ios::binary);
   const std::vector<uint8_t> blank((std::istreambuf_iterator<char>(in2)), std::istreambuf_iterator<char>());
-  const auto blankTags = testing::ReadTags(blank, 21, &error);
-  ASSERT_TRUE(blankTags) << error;
-  ASSERT_EQ(blankTags->size(), 2u);
-  EXPECT_EQ((*blankTags)[0].code, 1);
+  const auto blankTags = testing::MovieTags(blank);
+  ASSERT_EQ(blankTags.size(), 2u);
+  EXPECT_EQ(blankTags[0].code, 1);
+  EXPECT_EQ(blankTags[1].code, 0);
 }
 
 }  // namespace

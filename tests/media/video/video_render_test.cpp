@@ -8,6 +8,7 @@
 #include "media/sound/sound_writer.h"
 #include "media/video/flv_video.h"
 #include "platform/file_io.h"
+#include "support/checkers.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 #include "swf/sound_stream.h"
@@ -22,12 +23,6 @@ using namespace testing::sound;
 
 const std::filesystem::path kRoot = TESMIRO_SOURCE_ROOT;
 constexpr int kSize = 32;  // the video and the stage, in pixels
-
-bool PlayerAvailable() {
-  return std::filesystem::exists(kRoot / "node_modules/@ruffle-rs/ruffle/package.json") &&
-         std::filesystem::exists(kRoot / "node_modules/playwright-core/package.json") &&
-         std::filesystem::exists("/usr/bin/chromium") && std::system("node --version > /dev/null 2>&1") == 0;
-}
 
 // A Screen Video key frame of one solid colour: one 32x32 block of zlib
 // compressed BGR rows, bottom row first.
@@ -115,7 +110,7 @@ class VideoRenderTest : public ::testing::Test {
 };
 
 TEST_F(VideoRenderTest, EachFrameShowsItsPacket) {
-  if (!PlayerAvailable()) GTEST_SKIP() << "Ruffle, Chromium or node not installed";
+  REQUIRE_CHECKER(testing::MissingRuffle());
   std::vector<FlvTag> tags;
   for (int i = 0; i < 4; ++i)
     tags.push_back({9, static_cast<uint32_t>(i * 83), ScreenVideoFrame(kColours[i][0], kColours[i][1], kColours[i][2])});
@@ -146,7 +141,7 @@ TEST_F(VideoRenderTest, EachFrameShowsItsPacket) {
 }
 
 TEST_F(VideoRenderTest, StreamedMovieReachesItsLastFrame) {
-  if (!PlayerAvailable()) GTEST_SKIP() << "Ruffle, Chromium or node not installed";
+  REQUIRE_CHECKER(testing::MissingRuffle());
   const auto mp3 = dir / "song.mp3";
   ASSERT_TRUE(fileio::WriteAtomic(mp3, MpegFrames({3, 9, 0, false, false}, 40), nullptr));
   const auto movie = dir / "stream.swf";

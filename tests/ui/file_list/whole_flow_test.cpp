@@ -13,18 +13,12 @@
 #include "project/model.h"
 #include "project/store.h"
 #include "project/store_undo.h"
+#include "support/checkers.h"
 
 namespace tesmiro::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool RendererAvailable() {
-  const fs::path root(TESMIRO_SOURCE_ROOT);
-  return fs::exists(root / "node_modules/swf-parser/package.json") &&
-         fs::exists(root / "node_modules/@ruffle-rs/ruffle") && fs::exists("/usr/bin/chromium") &&
-         std::system("node --version > /dev/null 2>&1") == 0;
-}
 
 std::string ReadText(const fs::path& p) {
   std::ifstream in(p);
@@ -34,7 +28,8 @@ std::string ReadText(const fs::path& p) {
 class WholeFlowTest : public MainGuiTest {};
 
 TEST_F(WholeFlowTest, DropAddEventsAndMakeAMovieThatShowsTheMaterials) {
-  if (!RendererAvailable()) GTEST_SKIP() << "node, swf-parser, Ruffle or Chromium is not installed";
+  REQUIRE_CHECKER(MissingSwfParser());
+  REQUIRE_CHECKER(MissingRuffle());
   MainGUI& w = start();
   const fs::path red = SolidPng(temp / "red.png", 40, 30, QColor(255, 0, 0));
   const fs::path green = SolidPng(temp / "green.png", 40, 30, QColor(0, 160, 0));

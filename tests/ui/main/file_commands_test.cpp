@@ -14,6 +14,7 @@
 #include "project/preferences.h"
 #include "project/project_file.h"
 #include "project/recent_files.h"
+#include "support/checkers.h"
 #include "support/main_gui_fixture.h"
 #include "ui/common/qt_text.h"
 #include "ui/main/print_canvas.h"
@@ -22,11 +23,6 @@ namespace tesmiro::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool SwfParserAvailable() {
-  return fs::exists(fs::path(TESMIRO_SOURCE_ROOT) / "node_modules/swf-parser/package.json") &&
-         std::system("node --version > /dev/null 2>&1") == 0;
-}
 
 // swf-parser and the checks of tests/js accept the movie.
 bool ParserAccepts(const fs::path& movie) {
@@ -91,7 +87,7 @@ TEST_F(FileCommandTest, MakeSwfWritesAMovieThePlayersAccept) {
   EXPECT_FALSE(fs::exists(temp / "out" / "a.html"));
   ASSERT_FALSE(ui.statusLines.empty());
   EXPECT_EQ(ui.statusLines.back().rfind("完了 (", 0), 0u);
-  if (!SwfParserAvailable()) GTEST_SKIP() << "node or swf-parser not installed; the movie was not checked";
+  REQUIRE_CHECKER(MissingSwfParser());
   EXPECT_TRUE(ParserAccepts(movie));
 }
 
@@ -113,7 +109,7 @@ TEST_F(FileCommandTest, TheCOptionCompressesAndTheHtmlPageLiesBeside) {
   EXPECT_NE(page.find("width=\"200\""), std::string::npos);
   EXPECT_NE(page.find("height=\"150\""), std::string::npos);
   EXPECT_TRUE(ui.messages.empty());
-  if (!SwfParserAvailable()) GTEST_SKIP() << "node or swf-parser not installed; the movie was not checked";
+  REQUIRE_CHECKER(MissingSwfParser());
   EXPECT_TRUE(ParserAccepts(movie));
 }
 

@@ -12,6 +12,7 @@
 #include <QWebEngineView>
 
 #include "media/image/mod_png.h"
+#include "support/checkers.h"
 #include "support/temp_dir.h"
 #include "test_movies.h"
 #include "ui/player/ruffle_flash_view.h"
@@ -37,7 +38,7 @@ class RufflePlayer : public ::testing::Test {
  protected:
   void SetUp() override {
     const QString reason = RuffleFlashView::unavailableReason();
-    if (!reason.isEmpty()) GTEST_SKIP() << "web player not available: " << reason.toStdString();
+    REQUIRE_CHECKER(reason.isEmpty() ? "" : "web player not available: " + reason.toStdString());
   }
 
   // A view at the movie's stage size, shown, with its page ready.
@@ -248,7 +249,7 @@ TEST_F(RufflePlayer, DeviceTextIsDrawnWithTheJapaneseFontsWhichOnlyTextMoviesLoa
   text.frames = {"stop();"};
   load(v, movie(text, "text.swf"));
   const int fonts = fontSources();
-  if (fonts == 0) GTEST_SKIP() << "no Japanese font on this machine (fonts-ipafont-gothic)";
+  REQUIRE_CHECKER(fonts > 0 ? "" : "no Japanese font on this machine (fonts-ipafont-gothic)");
   QTest::qWait(200);
   const QList<QImage> shot = grab(v, {player::kShownBackground});
   ASSERT_EQ(shot.size(), 1);

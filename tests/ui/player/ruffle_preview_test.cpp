@@ -16,6 +16,7 @@
 #include "project/gui_core.h"
 #include "project/model.h"
 #include "project/project_file.h"
+#include "support/checkers.h"
 #include "support/main_gui_fixture.h"
 #include "project/preferences.h"
 #include "ui/dialogs/browser_preview_window.h"
@@ -53,7 +54,7 @@ class RufflePreview : public MainGuiTest {
  protected:
   void SetUp() override {
     const QString reason = player::RuffleFlashView::unavailableReason();
-    if (!reason.isEmpty()) GTEST_SKIP() << "web player not available: " << reason.toStdString();
+    REQUIRE_CHECKER(reason.isEmpty() ? "" : "web player not available: " + reason.toStdString());
   }
   ~RufflePreview() override {
     PreviewWindow::unload();

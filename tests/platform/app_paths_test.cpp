@@ -1,0 +1,126 @@
+// Where the program keeps its files: beside the program in portable mode,
+// else in the XDG folders (or their usual places under the home folder).
+#include "platform/app_paths.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <fstream>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace tesmiro {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempDir;
+
+// Sets (or with nullopt removes) environment variables for one test.
+class ScopedEnv {
+ public:
+  ~ScopedEnv() {
+    for (const auto& [name, value] : saved_) {
+      if (value)
+        ::setenv(name.c_str(), value->c_str(), 1);
+      else
+        ::unsetenv(name.c_str());
+    }
+  }
+  void set(const std::string& name, std::optional<std::string> value) {
+    if (!saved_.count(name)) {
+      const char* old = std::getenv(name.c_str());
+      saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
+    }
+    if (value)
+      ::setenv(name.c_str(), value->c_str(), 1);
+    else
+      ::unsetenv(name.c_str());
+  }
+
+ private:
+  std::map<std::string, std::optional<std::string>> saved_;
+};
+
+class AppPathsTest : public ::testing::Test {
+ protected:
+  // Paths for a program installed at <dir>/bin/tesmiro; the scratch folder
+  // each call makes is removed with the test.
+  AppPaths ForProgram() {
+    AppPaths p = AppPaths::ForExecutable(dir / "bin" / "tesmiro");
+    scratches_.push_back(p.scratch);
+    return p;
+  }
+  void TearDown() override {
+    for (const fs::path& s : scratches_) {
+      std::error_code ec;
+      if (s.parent_path() == fs::temp_directory_path() && s != fs::temp_directory_path()) fs::remove_all(s, ec);
+    }
+  }
+
+  TempDir dir;
+  ScopedEnv env;
+
+ private:
+  std::vector<fs::path> scratches_;
+};
+
+TEST_F(AppPathsTest, AWritableSettingsFileBesideTheProgramMeansPortable) {
+  fs::create_directories(dir / "bin");
+  EXPECT_NE(ForProgram().config, dir / "bin");
+  std::ofstream(dir / "bin" / "tesmiro.ini") << "[x]\n";
+  const AppPaths p = ForProgram();
+  for (const fs::path* role : {&p.resources, &p.config, &p.userData, &p.state, &p.scratch})
+    EXPECT_EQ(*role, dir / "bin");
+  // A folder of that name is no settings file.
+  fs::remove(dir / "bin" / "tesmiro.ini");
+  fs::create_directory(dir / "bin" / "tesmiro.ini");
+  EXPECT_NE(ForProgram().config, dir / "bin");
+}
+
+TEST_F(AppPathsTest, XdgFoldersWhenSetAndAbsolute) {
+  env.set("HOME", (dir / "home").string());
+  env.set("XDG_CONFIG_HOME", (dir / "cfg").string());
+  env.set("XDG_DATA_HOME", (dir / "data").string());
+  env.set("XDG_STATE_HOME", (dir / "state").string());
+  AppPaths p = ForProgram();
+  EXPECT_EQ(p.config, dir / "cfg" / "tesmiro");
+  EXPECT_EQ(p.userData, dir / "data" / "tesmiro");
+  EXPECT_EQ(p.state, dir / "state" / "tesmiro");
+  EXPECT_EQ(p.resources, dir / "bin" / "resources");  // the build tree
+  EXPECT_EQ(p.effectRoots(), (std::vector<fs::path>{dir / "data" / "tesmiro" / "effect",
+                                                    dir / "bin" / "resources" / "effect"}));
+
+  // Relative or empty values are ignored, as the XDG rules say.
+  env.set("XDG_CONFIG_HOME", "relative/cfg");
+  env.set("XDG_DATA_HOME", "");
+  env.set("XDG_STATE_HOME", std::nullopt);
+  fs::create_directories(dir / "share" / "tesmiro");  // installed under a prefix
+  p = ForProgram();
+  EXPECT_EQ(p.config, dir / "home" / ".config" / "tesmiro");
+  EXPECT_EQ(p.userData, dir / "home" / ".local" / "share" / "tesmiro");
+  EXPECT_EQ(p.state, dir / "home" / ".local" / "state" / "tesmiro");
+  EXPECT_EQ(p.resources, dir / "share" / "tesmiro");
+}
+
+TEST_F(AppPathsTest, EachRunGetsItsOwnScratchFolderAndEnsureMakesTheRest) {
+  env.set("HOME", (dir / "home").string());
+  env.set("XDG_CONFIG_HOME", std::nullopt);
+  env.set("XDG_DATA_HOME", std::nullopt);
+  env.set("XDG_STATE_HOME", std::nullopt);
+  const AppPaths a = ForProgram(), b = ForProgram();
+  EXPECT_NE(a.scratch, b.scratch);
+  EXPECT_TRUE(fs::is_directory(a.scratch));
+  EXPECT_TRUE(a.ensure());
+  for (const fs::path* role : {&a.config, &a.userData, &a.state}) EXPECT_TRUE(fs::is_directory(*role)) << *role;
+  // A folder that cannot be made is reported.
+  std::ofstream(dir / "home" / "file") << "";
+  AppPaths bad = a;
+  bad.state = dir / "home" / "file" / "tesmiro";
+  EXPECT_FALSE(bad.ensure());
+}
+
+}  // namespace
+}  // namespace tesmiro

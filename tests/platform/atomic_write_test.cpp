@@ -1,0 +1,69 @@
+// What an atomic replacement leaves when it cannot finish: the old file as it
+// was, no temporary file beside it, and a message that names the file.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/file_io.h"
+#include "support/file_size_limit.h"
+#include "support/temp_dir.h"
+
+namespace tesmiro {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+using testing::TempDir;
+
+size_t Entries(const fs::path& folder) {
+  return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+TEST(AtomicWriteTest, AFolderThatCannotHoldFilesIsAFailureThatNamesTheFile) {
+  TempDir dir;
+  ASSERT_TRUE(fileio::WriteAtomic(dir / "plain", Bytes{1}, nullptr));
+  // Not even root can create files under a regular file or in /proc.
+  for (const fs::path& path : {dir / "plain" / "m.swf", fs::path("/proc/tesmiro-test.swf")}) {
+    std::string error;
+    EXPECT_FALSE(fileio::WriteAtomic(path, Bytes{1, 2}, &error)) << path;
+    EXPECT_NE(error.find("[" + path.string() + "]"), std::string::npos) << error;
+    EXPECT_FALSE(fs::exists(path));
+  }
+  EXPECT_EQ(*fileio::ReadAll(dir / "plain"), Bytes{1});
+  EXPECT_EQ(Entries(dir.path()), 1u);
+}
+
+TEST(AtomicWriteTest, AFullDiskKeepsTheOldFile) {
+  TempDir dir;
+  const fs::path path = dir / "project.tsm";
+  ASSERT_TRUE(fileio::WriteAtomic(path, Bytes{1, 2, 3}, nullptr));
+  std::string error;
+  {
+    testing::ScopedFileSizeLimit diskFull(4096);
+    EXPECT_FALSE(fileio::WriteAtomic(path, Bytes(100000, 7), &error));
+  }
+  EXPECT_NE(error.find(path.string()), std::string::npos) << error;
+  EXPECT_EQ(*fileio::ReadAll(path), (Bytes{1, 2, 3}));
+  EXPECT_EQ(Entries(dir.path()), 1u);
+  // With room again the same write goes through.
+  EXPECT_TRUE(fileio::WriteAtomic(path, Bytes(100000, 7), nullptr));
+  EXPECT_EQ(fileio::ReadAll(path)->size(), 100000u);
+}
+
+TEST(AtomicWriteTest, AFailedRenameLeavesWhatWasThere) {
+  TempDir dir;
+  // A folder under the chosen name cannot be replaced by a file.
+  const fs::path path = dir / "movie.swf";
+  fs::create_directory(path);
+  std::ofstream(path / "keep") << "k";
+  std::string error;
+  EXPECT_FALSE(fileio::WriteAtomic(path, Bytes(10, 1), &error));
+  EXPECT_NE(error.find(path.string()), std::string::npos) << error;
+  EXPECT_TRUE(fs::is_directory(path));
+  EXPECT_EQ(*fileio::ReadAll(path / "keep"), Bytes{'k'});
+  EXPECT_EQ(Entries(dir.path()), 1u);
+}
+
+}  // namespace
+}  // namespace tesmiro
