@@ -230,17 +230,18 @@ FilterState FilterEditor::cancel() const {
 
 std::array<std::string, 20> ApplyMatrixPreset(MatrixPreset preset, const std::array<std::string, 20>& current) {
   std::array<std::string, 20> m = current;
+  const std::string zero = "0", one = "1";
   switch (preset) {
     case MatrixPreset::Normal:
-      for (size_t i = 0; i < 20; ++i) m[i] = (i % 6 == 0) ? "1" : "0";
+      for (size_t i = 0; i < 20; ++i) m[i] = (i % 6 == 0) ? one : zero;
       break;
     case MatrixPreset::Mono:
       for (size_t row = 0; row < 3; ++row) {
         m[5 * row + 0] = num::CStr(0.3f);
         m[5 * row + 1] = num::CStr(0.59f);
         m[5 * row + 2] = num::CStr(0.11f);
-        m[5 * row + 3] = "0";
-        m[5 * row + 4] = "0";
+        m[5 * row + 3] = zero;
+        m[5 * row + 4] = zero;
       }
       break;
     case MatrixPreset::Sepia: {
@@ -252,8 +253,8 @@ std::array<std::string, 20> ApplyMatrixPreset(MatrixPreset preset, const std::ar
         m[5 * row + 0] = num::CStr(f * 0.3);
         m[5 * row + 1] = num::CStr(f * 0.59);
         m[5 * row + 2] = num::CStr(f * 0.11);
-        m[5 * row + 3] = "0";
-        m[5 * row + 4] = "0";
+        m[5 * row + 3] = zero;
+        m[5 * row + 4] = zero;
       }
       break;
     }
