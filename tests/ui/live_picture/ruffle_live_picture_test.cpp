@@ -23,6 +23,7 @@
 #include "project/live_picture_view.h"
 #include "project/model.h"
 #include "support/main_gui_fixture.h"
+#include "support/wait_and_files.h"
 #include "swf/swf_writer.h"
 #include "ui/dialogs/event_dialog.h"
 #include "ui/dialogs/live_picture_pane.h"
@@ -34,25 +35,6 @@ namespace {
 using gui::EventDialog;
 using gui::LivePicturePane;
 namespace fs = std::filesystem;
-
-bool WaitUntil(const std::function<bool()>& done, int ms = 30000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > ms) return false;
-    QTest::qWait(10);
-  }
-  return true;
-}
-
-// A red 40-pixel square in a vector file of the program's own format.
-void WriteSquare(const fs::path& path) {
-  std::ofstream f(path, std::ios::binary);
-  const int32_t red = 255 | (255u << 24);
-  f << "KVG030\r\n40\r\n40\r\n1\r\n";
-  f << "3,#TRUE#,20,0,0,1," << red << ",0,0,0,1,1,0,#FALSE#,0,#FALSE#,0\r\n0\r\n";
-  f << "0,0,0\r\n0,800,0\r\n0,800,800\r\n0,0,800\r\n";
-}
 
 void Mouse(QWidget* to, QEvent::Type type, QPoint at, Qt::MouseButtons held) {
   QMouseEvent e(type, QPointF(at), QPointF(to->mapToGlobal(at)), Qt::LeftButton, held, Qt::NoModifier);
@@ -69,7 +51,7 @@ class RuffleLivePicture : public MainGuiTest {
     ProjectSettings& s = GUICore::State().settings;
     s.width = 320;
     s.height = 240;
-    WriteSquare(temp.path() / "red.kvg");
+    WriteRedSquareKvg(temp.path() / "red.kvg");
     StoreItem square = NewStoreItem(StoreItemKind::VectorImage);
     square.id = 1;
     square.name = (temp.path() / "red.kvg").string();

@@ -14,6 +14,7 @@
 #include "media/image/mod_png.h"
 #include "support/checkers.h"
 #include "support/temp_dir.h"
+#include "support/wait_and_files.h"
 #include "test_movies.h"
 #include "ui/player/ruffle_flash_view.h"
 
@@ -21,16 +22,6 @@ namespace tesmiro::testing {
 namespace {
 
 using player::RuffleFlashView;
-
-bool WaitUntil(const std::function<bool()>& done, int ms = 20000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > ms) return false;
-    QTest::qWait(10);
-  }
-  return true;
-}
 
 QRgb PixelAt(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
 

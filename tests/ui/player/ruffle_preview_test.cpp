@@ -18,6 +18,7 @@
 #include "project/project_file.h"
 #include "support/checkers.h"
 #include "support/main_gui_fixture.h"
+#include "support/wait_and_files.h"
 #include "project/preferences.h"
 #include "ui/dialogs/browser_preview_window.h"
 #include "ui/dialogs/preview_window.h"
@@ -30,25 +31,6 @@ namespace {
 using gui::PreviewWindow;
 using gui::TraceWindow;
 namespace fs = std::filesystem;
-
-bool WaitUntil(const std::function<bool()>& done, int ms = 30000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > ms) return false;
-    QTest::qWait(10);
-  }
-  return true;
-}
-
-// A 40-pixel square in a vector file of the program's own format.
-void WriteSquare(const fs::path& path) {
-  std::ofstream f(path, std::ios::binary);
-  const int32_t red = 255 | (255u << 24);
-  f << "KVG030\r\n40\r\n40\r\n1\r\n";
-  f << "3,#TRUE#,20,0,0,1," << red << ",0,0,0,1,1,0,#FALSE#,0,#FALSE#,0\r\n0\r\n";
-  f << "0,0,0\r\n0,800,0\r\n0,800,800\r\n0,0,800\r\n";
-}
 
 class RufflePreview : public MainGuiTest {
  protected:
@@ -67,7 +49,7 @@ class RufflePreview : public MainGuiTest {
   fs::path makeProject(int version) {
     const fs::path dir = temp / ("v" + std::to_string(version));
     fs::create_directories(dir);
-    WriteSquare(dir / "red.kvg");
+    WriteRedSquareKvg(dir / "red.kvg");
     GUICore::NewProject();
     GUICore::Model& m = GUICore::State();
     m.settings.width = 160;
