@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "media/action_compiler.h"
+#include "platform/encoding.h"
 #include "platform/ui.h"
 #include "project/build_lock.h"
 #include "project/events.h"
@@ -117,24 +118,6 @@ void AppendUtf16(std::u16string& out, char32_t cp) {
     out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
   } else {
     out += static_cast<char16_t>(cp);
-  }
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
   }
 }
 
@@ -340,7 +323,7 @@ std::string ModelText(const std::u16string& editor) {
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
       cp = 0xFFFD;  // an unpaired surrogate has no UTF-8 form
     }
-    AppendUtf8(out, cp);
+    enc::AppendUtf8(out, cp);
   }
   return out;
 }
