@@ -16,6 +16,7 @@
 #include "project/script_editor.h"
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
+#include "ui/common/script_text.h"
 #include "ui/common/services.h"
 
 namespace tesmiro::gui {
@@ -36,14 +37,6 @@ W* Named(W* w, const char* name) {
   return w;
 }
 
-std::u16string EditorString(const QPlainTextEdit* text) { return text->toPlainText().toStdU16String(); }
-
-void Select(QPlainTextEdit* text, int start, int length) {
-  QTextCursor c = text->textCursor();
-  c.setPosition(start);
-  c.setPosition(start + length, QTextCursor::KeepAnchor);
-  text->setTextCursor(c);
-}
 
 }  // namespace
 
@@ -144,22 +137,7 @@ void ScriptEditorWindow::Command1_Click() {
 }
 
 void ScriptEditorWindow::Command2_Click() {
-  const QString term = Combo1->currentText();
-  // Enter in an empty box searches nothing and keeps no empty entry.
-  if (term.isEmpty()) return;
-  const QTextCursor c = Text1->textCursor();
-  const int found = SE::FindInEditorText(EditorString(Text1), term.toStdU16String(), c.selectionEnd());
-  if (found >= 0) {
-    Select(Text1, found, static_cast<int>(term.size()));
-    Text1->setFocus();
-  }
-  UpdateLineLabel();
-  std::vector<std::string> history;
-  for (int i = 0; i < Combo1->count(); ++i) history.push_back(FromQ(Combo1->itemText(i)));
-  if (SE::RememberSearchTerm(history, FromQ(term))) {
-    Combo1->addItem(term);
-    Combo1->setEditText(term);
-  }
+  if (FindNextAndRemember(Text1, Combo1)) UpdateLineLabel();
 }
 
 void ScriptEditorWindow::Command6_Click() {

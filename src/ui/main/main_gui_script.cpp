@@ -18,6 +18,7 @@
 #include "project/store.h"
 #include "project/timelines.h"
 #include "ui/common/qt_text.h"
+#include "ui/common/script_text.h"
 #include "ui/dialogs/import_dialog.h"
 #include "ui/dialogs/options_dialog.h"
 #include "ui/dialogs/project_dialog.h"
@@ -30,14 +31,6 @@ namespace {
 
 namespace SE = ScriptEditorModule;
 
-std::u16string EditorString(const QPlainTextEdit* text) { return text->toPlainText().toStdU16String(); }
-
-void Select(QPlainTextEdit* text, int start, int length) {
-  QTextCursor c = text->textCursor();
-  c.setPosition(start);
-  c.setPosition(start + length, QTextCursor::KeepAnchor);
-  text->setTextCursor(c);
-}
 
 // Takes a control out of the tab order, or puts it back; clicks still focus it.
 void SetTabStop(QWidget* w, bool on) {
@@ -173,22 +166,7 @@ void MainGUI::Text1_LostFocus() {
 void MainGUI::Combo1_Change() { Command4->setEnabled(!Combo1->currentText().isEmpty()); }
 
 void MainGUI::Command4_Click() {
-  const QString term = Combo1->currentText();
-  // Enter in an empty box searches nothing and keeps no empty entry.
-  if (term.isEmpty()) return;
-  const QTextCursor c = Text1->textCursor();
-  const int found = SE::FindInEditorText(EditorString(Text1), term.toStdU16String(), c.selectionEnd());
-  if (found >= 0) {
-    Select(Text1, found, static_cast<int>(term.size()));
-    Text1->setFocus();
-  }
-  UpdateScriptLineLabel();
-  std::vector<std::string> history;
-  for (int i = 0; i < Combo1->count(); ++i) history.push_back(FromQ(Combo1->itemText(i)));
-  if (SE::RememberSearchTerm(history, FromQ(term))) {
-    Combo1->addItem(term);
-    Combo1->setEditText(term);
-  }
+  if (FindNextAndRemember(Text1, Combo1)) UpdateScriptLineLabel();
 }
 
 void MainGUI::Command5_Click() {
