@@ -24,6 +24,8 @@ trap cleanup EXIT
 # A first start: no settings, no backup.
 export XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" XDG_DATA_HOME="$work/data"
 export QT_QPA_PLATFORM=xcb
+# No session bus to start: D-Bus would fork the sanitised program for one.
+export DBUS_SESSION_BUS_ADDRESS="${DBUS_SESSION_BUS_ADDRESS:-unix:path=/nonexistent/tesmiro-test-bus}"
 mkdir -p "$work/my projects"
 "$make_project" "$work/my projects/smoke.tsm" 8 >/dev/null
 
