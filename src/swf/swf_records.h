@@ -23,7 +23,6 @@ class Twips {
     return Twips(static_cast<int32_t>(twips));
   }
   constexpr int32_t count() const { return count_; }
-  friend constexpr bool operator==(Twips, Twips) = default;
 
  private:
   int32_t count_ = 0;
@@ -47,7 +46,6 @@ class Fixed16 {
   constexpr int32_t raw() const { return raw_; }
   constexpr int32_t whole() const { return raw_ >> 16; }  // floor of the value
   constexpr int32_t fraction() const { return raw_ & 0xFFFF; }
-  friend constexpr bool operator==(Fixed16, Fixed16) = default;
 
  private:
   int32_t raw_ = 0;
