@@ -7,6 +7,7 @@
 #include "platform/encoding.h"
 #include "platform/file_io.h"
 #include "platform/numeric.h"
+#include "swf/swf_records.h"
 #include "swf/swf_writer.h"
 
 namespace tesmiro::SWFMakeCore {
@@ -21,27 +22,9 @@ int HexDigit(char c) {
   return 0;
 }
 
-// A fixed-point field (16.16 scale and rotation terms): the integer part in
-// n bits and the fraction in 16, so that the whole reads as floor(v * 65536).
-void WriteFixedTerms(BitWriter& w, float a, float b) {
-  // Terms whose integer part needs more than 14 bits would not fit the
-  // 5-bit field count; such scales are far beyond anything drawable.
-  auto clampTerm = [](float v) { return std::clamp(static_cast<double>(v), -8192.0, 8191.99998); };
-  const double va = clampTerm(a), vb = clampTerm(b);
-  const int32_t ia = num::FloorToInt32(va), ib = num::FloorToInt32(vb);
-  const int32_t n = SignedBitsNeeded({ia, ib});
-  WriteBits(w, n + 16, 5);
-  for (double v : {va, vb}) {
-    const int32_t i = num::FloorToInt32(v);
-    WriteBits(w, i, n);
-    WriteBits(w, num::FloorToInt32((v - std::floor(v)) * 65536.0), 16);
-  }
-}
-
-Bytes MakeRectBits(int32_t nbits, int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax) {
+Bytes RectBytes(RectLayout layout, int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax) {
   BitWriter w;
-  WriteBits(w, nbits, 5);
-  for (int32_t v : {xmin, xmax, ymin, ymax}) WriteBits(w, v, nbits);
+  WriteRect(w, Rect{Twips(xmin), Twips(xmax), Twips(ymin), Twips(ymax)}, layout);
   return w.bytes();
 }
 
@@ -165,55 +148,42 @@ bool SaveOutput(const std::filesystem::path& path) {
 }
 
 Bytes MakeRect16(int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax) {
-  return MakeRectBits(16, xmin, xmax, ymin, ymax);
+  return RectBytes({16, 16}, xmin, xmax, ymin, ymax);
 }
 
 Bytes MakeRect24(int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax) {
-  return MakeRectBits(24, xmin, xmax, ymin, ymax);
+  return RectBytes({24, 24}, xmin, xmax, ymin, ymax);
 }
 
 Bytes MakeRect(int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax) {
-  const int32_t n = SignedBitsNeeded({xmin, xmax, ymin, ymax});
   // Fields stay 16 bits wide up to 1638 pixels, so that small stages keep one
   // layout whatever their size.
-  return MakeRectBits(std::max(16, std::min(n, 30)), xmin, xmax, ymin, ymax);
+  return RectBytes({16, 31}, xmin, xmax, ymin, ymax);
 }
 
 Bytes MakeMatrix(float sx, float sy, float r0, float r1, int32_t tx, int32_t ty) {
+  Matrix m;
+  m.scaleX = Fixed16(sx);
+  m.scaleY = Fixed16(sy);
+  m.rotateSkew0 = Fixed16(r0);
+  m.rotateSkew1 = Fixed16(r1);
+  // Decided on the terms as given, so that a term that only rounds to 1 or 0
+  // is still written.
+  m.hasScale = sx != 1.0f || sy != 1.0f;
+  m.hasRotate = r0 != 0.0f || r1 != 0.0f;
+  // Placements keep their translation within +-2^29 twips, the range they
+  // have always been written in; no stage comes near it.
+  m.translateX = Twips(std::clamp(tx, -(1 << 29), (1 << 29) - 1));
+  m.translateY = Twips(std::clamp(ty, -(1 << 29), (1 << 29) - 1));
   BitWriter w;
-  if (sx != 1.0f || sy != 1.0f) {
-    WriteBits(w, 1, 1);
-    WriteFixedTerms(w, sx, sy);
-  } else {
-    WriteBits(w, 0, 1);
-  }
-  if (r0 != 0.0f || r1 != 0.0f) {
-    WriteBits(w, 1, 1);
-    WriteFixedTerms(w, r0, r1);
-  } else {
-    WriteBits(w, 0, 1);
-  }
-  // Translations beyond +-2^29 twips cannot be packed in the 30 bits a field
-  // may take; no stage comes near that.
-  tx = std::clamp(tx, -(1 << 29), (1 << 29) - 1);
-  ty = std::clamp(ty, -(1 << 29), (1 << 29) - 1);
-  const int32_t n = SignedBitsNeeded({tx, ty});
-  WriteBits(w, n, 5);
-  WriteBits(w, tx, n);
-  WriteBits(w, ty, n);
+  WriteMatrix(w, m);
   return w.bytes();
 }
 
 Bytes MakeCXForm(int32_t mR, int32_t mG, int32_t mB, int32_t mA, int32_t aR, int32_t aG, int32_t aB,
                  int32_t aA) {
-  // The term width has a 4-bit field: terms are clamped to 15 signed bits
-  // rather than losing their high bits.
-  int32_t terms[8] = {mR, mG, mB, mA, aR, aG, aB, aA};
-  for (int32_t& t : terms) t = std::clamp(t, -16384, 16383);
-  const int32_t n = SignedBitsNeeded(std::vector<int32_t>(std::begin(terms), std::end(terms)));
   BitWriter w;
-  WriteBits(w, 48 + (n & 15), 6);
-  for (int32_t t : terms) WriteBits(w, t, n);
+  WriteColorTransform(w, ColorTransform{{mR, mG, mB, mA}, {aR, aG, aB, aA}});
   return w.bytes();
 }
 

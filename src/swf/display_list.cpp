@@ -7,6 +7,7 @@
 #include "platform/numeric.h"
 #include "platform/ui.h"
 #include "swf/script_compiler.h"
+#include "swf/swf_records.h"
 #include "swf/swf_writer.h"
 
 namespace tesmiro::SWFMakeCore {
@@ -22,6 +23,13 @@ bool InRange(int32_t depth) { return depth >= kMinDepth && depth <= kMaxDepth; }
 DepthSlot& Slot(int32_t depth) { return WriterState().depths[static_cast<size_t>(depth - kMinDepth)]; }
 
 void Diagnose(const std::string& text) { WriterState().diagnostics.push_back(text); }
+
+void AppendColorTransform(const ColorTransform& cx) {
+  BitWriter w;
+  WriteColorTransform(w, cx);
+  const Bytes bytes = w.bytes();
+  OutputBuffer().insert(OutputBuffer().end(), bytes.begin(), bytes.end());
+}
 
 void WriteFixed(double v) { WriteU32(num::FloorToInt32(v * 65536.0)); }
 // A strength beyond the field's 16 bits stops at its largest value.
@@ -192,21 +200,19 @@ bool WritePlaceObject(const Placement& p) {
     const bool wanted = p.brightness != 0 || p.alpha != 256 || p.filters.colorTransform == -1;
     if (wanted) {
       flags |= 8;
-      Bytes cx;
+      ColorTransform cx;
       if (p.filters.colorTransform != 0) {
-        const auto& m = p.filters.multiply;
-        const auto& a = p.filters.add;
-        cx = MakeCXForm(num::RoundToInt32(m[0] * 256.0), num::RoundToInt32(m[1] * 256.0),
-                        num::RoundToInt32(m[2] * 256.0), num::RoundToInt32(m[3] * 256.0), a[0], a[1], a[2], a[3]);
+        for (size_t k = 0; k < 4; ++k) cx.multiply[k] = num::RoundToInt32(p.filters.multiply[k] * 256.0);
+        cx.add = p.filters.add;
       } else {
-        cx = MakeCXForm(256, 256, 256, p.alpha, p.brightness, p.brightness, p.brightness, 0);
+        cx.multiply[3] = p.alpha;
+        cx.add = {p.brightness, p.brightness, p.brightness, 0};
       }
-      OutputBuffer().insert(OutputBuffer().end(), cx.begin(), cx.end());
+      AppendColorTransform(cx);
       cxformSet = true;
     } else if (move && slot.cxformSet) {
       flags |= 8;
-      const Bytes cx = MakeCXForm(256, 256, 256, 256, 0, 0, 0, 0);
-      OutputBuffer().insert(OutputBuffer().end(), cx.begin(), cx.end());
+      AppendColorTransform(ColorTransform{});
       cxformSet = false;
     } else if (!move) {
       cxformSet = false;

@@ -99,11 +99,13 @@ Bytes FloatToBytes(float value);
 // it. False, with a diagnostic and no file left behind, on an I/O error.
 bool SaveOutput(const std::filesystem::path& path);
 
-// Records of the format.
+// Records of the format as bytes, over the typed records of swf_records.h.
 Bytes MakeRect16(int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax);
 Bytes MakeRect24(int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax);
 // A RECT with 16-bit fields when every value fits, otherwise the bits needed.
 Bytes MakeRect(int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax);
+// A placement's matrix: a scale of exactly 1 and a rotation of exactly 0 are
+// left out; translations stay within +-2^29 twips.
 Bytes MakeMatrix(float sx, float sy, float r0, float r1, int32_t tx, int32_t ty);
 Bytes MakeCXForm(int32_t mR, int32_t mG, int32_t mB, int32_t mA, int32_t aR, int32_t aG, int32_t aB,
                  int32_t aA);

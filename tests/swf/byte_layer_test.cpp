@@ -1,3 +1,7 @@
+#include <climits>
+#include <cmath>
+
+#include "support/swf_tags.h"
 #include "swf/bit_writer.h"
 #include "swf_test_util.h"
 
@@ -112,6 +116,56 @@ TEST(RecordTest, NegativeScaleIsFloorFixedPoint) {
   // HasScale 1, NScaleBits 18 (n = 2 for {-2, 1}).
   EXPECT_EQ(m[0] >> 7, 1);
   EXPECT_EQ((m[0] >> 2) & 31, 18);
+}
+
+TEST_F(WriterTest, PlacementTermsKeepTheirValuesUpToTheFieldLimit) {
+  StartMovie(6);
+  Placement p;
+  p.characterId = 10;
+  p.scaleX = 10000.0f;
+  p.scaleY = 20000.0f;
+  ASSERT_TRUE(WritePlaceObject(p));
+  const SwfTag big = OnlyTag(OutputBuffer());
+  BitFields m(big.body, 5);  // after the flags, depth and character
+  ASSERT_EQ(m.u(1), 1u);     // scale
+  const int n = static_cast<int>(m.u(5));
+  EXPECT_EQ(n, 31);
+  EXPECT_EQ(m.s(n), int64_t{10000} * 65536);
+  EXPECT_EQ(m.s(n), (int64_t{1} << 30) - 1);  // 16384 - 1/65536
+  EXPECT_EQ(m.u(1), 0u);                      // no rotation
+
+  // Beyond the negative end, and NaN (read as 0), which also makes the
+  // rotate pair appear through NaN * sin 0.
+  OutputBuffer().clear();
+  p.depth = 1;
+  p.scaleX = -1e9f;
+  p.scaleY = std::nanf("");
+  ASSERT_TRUE(WritePlaceObject(p));
+  const SwfTag small = OnlyTag(OutputBuffer());
+  BitFields k(small.body, 5);
+  ASSERT_EQ(k.u(1), 1u);
+  const int ns = static_cast<int>(k.u(5));
+  EXPECT_EQ(ns, 31);
+  EXPECT_EQ(k.s(ns), -(int64_t{1} << 30));
+  EXPECT_EQ(k.s(ns), 0);
+  ASSERT_EQ(k.u(1), 1u);
+  const int nr = static_cast<int>(k.u(5));
+  EXPECT_EQ(k.s(nr), 0);
+  EXPECT_EQ(k.s(nr), 0);
+}
+
+TEST_F(WriterTest, TheWidestStageKeepsItsSizeInThirtyOneBitFields) {
+  // 2^29 twips needs 31 signed bits; in 30 it would read as -2^29.
+  WriteSWFHeader(6, INT32_MAX, 240, 12.0f);
+  BitFields r(OutputBuffer(), 8);
+  const int n = static_cast<int>(r.u(5));
+  EXPECT_EQ(n, 31);
+  EXPECT_EQ(r.s(n), 0);
+  EXPECT_EQ(r.s(n), int64_t{1} << 29);
+  EXPECT_EQ(r.s(n), 0);
+  EXPECT_EQ(r.s(n), 4800);
+  // Fixed-width rectangles hold a value that does not fit at the field's end.
+  EXPECT_EQ(Hex(MakeRect16(0, 40000, -40000, 0)), Hex(MakeRect16(0, 32767, -32768, 0)));
 }
 
 TEST(RecordTest, ColourTransformIdentityAndClamping) {

@@ -25,6 +25,32 @@ inline std::string Hex(const std::vector<uint8_t>& bytes) {
 
 inline std::string OutHex() { return Hex(SWFMakeCore::OutputBuffer()); }
 
+// Reads the bit fields of a record, most significant bit first, from a byte
+// offset; reading past the end fails the test and gives 0.
+class BitFields {
+ public:
+  BitFields(const std::vector<uint8_t>& bytes, size_t at) : bytes_(bytes), bit_(at * 8) {}
+  uint32_t u(int n) {
+    uint32_t v = 0;
+    for (int i = 0; i < n; ++i, ++bit_) {
+      if (bit_ / 8 >= bytes_.size()) {
+        ADD_FAILURE() << "record ends after " << bytes_.size() << " bytes";
+        return 0;
+      }
+      v = v << 1 | ((bytes_[bit_ / 8] >> (7 - bit_ % 8)) & 1);
+    }
+    return v;
+  }
+  int64_t s(int n) {
+    const int64_t v = u(n);
+    return n > 0 && (v >> (n - 1)) & 1 ? v - (int64_t{1} << n) : v;
+  }
+
+ private:
+  const std::vector<uint8_t>& bytes_;
+  size_t bit_;
+};
+
 // Scripts map to fixed action bytes; handler scripts are cut at "\r\n-\r\n"
 // and each block's text is looked up the same way.
 class FakeScriptCompiler final : public swf::ScriptCompiler {

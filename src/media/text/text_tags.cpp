@@ -3,6 +3,7 @@
 #include "media/text/text_definitions.h"
 #include "platform/numeric.h"
 #include "platform/ui.h"
+#include "swf/swf_records.h"
 #include "swf/swf_writer.h"
 
 namespace tesmiro::SWFMakeCore {
@@ -22,8 +23,10 @@ void AppendU8(int32_t value) { OutputBuffer().push_back(static_cast<uint8_t>(val
 // Text bounds are always written with 24-bit fields so that a measured text
 // can rewrite them in place.
 Bytes BoundsRecord(int32_t widthPx, int32_t heightPx) {
-  auto twips = [](int32_t px) { return std::clamp(px, -kMaxTextBoxPixels, kMaxTextBoxPixels) * 20; };
-  Bytes rect = MakeRect24(0, twips(widthPx), 0, twips(heightPx));
+  auto twips = [](int32_t px) { return Twips::FromPixels(std::clamp(px, -kMaxTextBoxPixels, kMaxTextBoxPixels)); };
+  BitWriter w;
+  WriteRect(w, Rect{Twips(0), twips(widthPx), Twips(0), twips(heightPx)}, {.minBits = 24, .maxBits = 24});
+  Bytes rect = w.bytes();
   rect.resize(kRect24Bytes);
   return rect;
 }
@@ -169,7 +172,7 @@ void WriteDefineText2(int32_t id, int32_t fontID, int32_t height, int32_t leadin
   WriteU16(id);
   size_t boundsAt = OutputBuffer().size();
   Append(BoundsRecord(width, boxHeight));
-  WriteHex("0200");  // identity matrix
+  Append(MakeMatrix(1.0f, 1.0f, 0, 0, 0, 0));
   WriteHex("1010");  // 16 bits per glyph index and per advance
 
   const float lineStep = static_cast<float>(static_cast<double>(table.height) * height / 1280.0 + leading / 20.0);

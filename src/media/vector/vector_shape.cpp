@@ -13,6 +13,7 @@
 
 #include "platform/gcc_quirks.h"
 #include "platform/ui.h"
+#include "swf/swf_records.h"
 #include "swf/swf_writer.h"
 
 namespace tesmiro::SWFMakeCore {
@@ -214,36 +215,18 @@ void WriteColorBits(BitWriter& w, int32_t color) {
 }
 
 void WriteGradientMatrix(BitWriter& w, float sx, float sy, float r0, float r1, int32_t tx, int32_t ty) {
-  // 16.16 terms; the integer part keeps 8 bits unless it needs more (at most
-  // 15, the widest a 5-bit count allows with the fraction).
-  auto writeTerms = [&w](float a, float b) {
-    int32_t whole[2], frac[2];
-    const float terms[2] = {a, b};
-    for (int k = 0; k < 2; ++k) {
-      double v = std::isnan(terms[k]) ? 0.0 : std::clamp(static_cast<double>(terms[k]), -16384.0, 16384.0 - 1.0 / 65536);
-      whole[k] = static_cast<int32_t>(std::floor(v));
-      frac[k] = static_cast<int32_t>(std::floor((v - std::floor(v)) * 65536.0));
-      if (frac[k] >= 65536) {
-        frac[k] = 0;
-        whole[k] += 1;
-      }
-    }
-    const int32_t n = std::max(8, SignedBitsNeeded({whole[0], whole[1]}));
-    WriteBits(w, 1, 1);
-    WriteBits(w, n + 16, 5);
-    for (int k = 0; k < 2; ++k) {
-      WriteBits(w, whole[k], n);
-      WriteBits(w, frac[k], 16);
-    }
-  };
-  writeTerms(sx, sy);
-  writeTerms(r0, r1);
-  const int32_t cx = std::clamp(tx, -((1 << 30) - 1), (1 << 30) - 1);
-  const int32_t cy = std::clamp(ty, -((1 << 30) - 1), (1 << 30) - 1);
-  const int32_t n = std::max(kTranslateBits, SignedBitsNeeded({cx, cy}));
-  WriteBits(w, n, 5);
-  WriteSigned(w, cx, n);
-  WriteSigned(w, cy, n);
+  // Both pairs of terms always, their integer parts 8 bits wide unless they
+  // need more.
+  Matrix m;
+  m.hasScale = true;
+  m.scaleX = Fixed16(sx);
+  m.scaleY = Fixed16(sy);
+  m.hasRotate = true;
+  m.rotateSkew0 = Fixed16(r0);
+  m.rotateSkew1 = Fixed16(r1);
+  m.translateX = Twips(tx);
+  m.translateY = Twips(ty);
+  WriteMatrix(w, m, {.minTermBits = 8, .minTranslateBits = kTranslateBits});
   if (w.bits > 0 && w.bits < 8) w.bits = 8;  // what follows starts on a byte boundary
 }
 
@@ -441,12 +424,9 @@ void AppendBytes(const BitWriter& w) {
 // A RECT with 24-bit fields, wider when a bound needs it.
 void AppendRect(const KvgBounds& b) {
   constexpr int32_t limit = (1 << 30) - 1;
-  const int32_t v[4] = {std::clamp(b.minX, -limit, limit), std::clamp(b.maxX, -limit, limit),
-                        std::clamp(b.minY, -limit, limit), std::clamp(b.maxY, -limit, limit)};
-  const int32_t n = std::max(kRectBits, SignedBitsNeeded({v[0], v[1], v[2], v[3]}));
+  auto bound = [&](int32_t v) { return Twips(std::clamp(v, -limit, limit)); };
   BitWriter w;
-  WriteBits(w, n, 5);
-  for (int32_t x : v) WriteSigned(w, x, n);
+  WriteRect(w, Rect{bound(b.minX), bound(b.maxX), bound(b.minY), bound(b.maxY)}, {.minBits = kRectBits, .maxBits = 31});
   AppendBytes(w);
 }
 
