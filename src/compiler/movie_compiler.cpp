@@ -357,7 +357,7 @@ BuildResult MakeSWF(const fs::path& outPath, bool attachUnusedSprites) {
     return BuildResult::Failed;
   }
   ReportWarnings(W::WriterState().diagnostics);
-  Ui().messages->status("完了 (" + std::to_string(W::WriterState().file.bytesWritten / 1024) + "KB)");
+  Ui().messages->status("完了 (" + std::to_string(W::MovieFileSize() / 1024) + "KB)");
   return BuildResult::Done;
 }
 
