@@ -6,6 +6,7 @@
 
 #include "compiler/previews.h"
 #include "project/preferences.h"
+#include "project/window_services.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
 #include "ui/dialogs/browser_preview_window.h"
