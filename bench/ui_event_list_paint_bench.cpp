@@ -20,6 +20,7 @@
 #include "project/list_models.h"
 #include "project/model.h"
 #include "project/store.h"
+#include "project/window_services.h"
 #include "ui/main/event_list_view.h"
 
 namespace {

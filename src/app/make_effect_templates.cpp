@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "compiler/text_effects.h"
-#include "platform/ui.h"
 #include "project/gui_core.h"
 #include "project/model.h"
 #include "project/project_file.h"

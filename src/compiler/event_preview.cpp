@@ -7,6 +7,7 @@
 #include "project/build_lock.h"
 #include "project/event_dialog_rules.h"
 #include "project/model.h"
+#include "project/window_services.h"
 #include "swf/swf_writer.h"
 
 namespace tesmiro::GUICore {
@@ -39,7 +40,7 @@ EventPreviewResult RunEventPreview(const EventRecord& event) {
   // The writer is one: a preview written now would end up in the movie
   // that a running build is writing.
   if (BuildInProgress()) return EventPreviewResult::Busy;
-  ui::WindowServices& windows = *ui::Current().windows;
+  ui::WindowServices& windows = ui::Windows();
   windows.unloadPreviewWindow();
   StageSettingsSwap swap;
   if (!BuildSingleEventPreviewSWF(event, kEventPreviewMovie)) {
@@ -48,7 +49,8 @@ EventPreviewResult RunEventPreview(const EventRecord& event) {
     return EventPreviewResult::Failed;
   }
   const ProjectSettings& stage = State().settings;
-  windows.showPreview((State().paths.scratch / kEventPreviewMovie).string(), 1, stage.width, stage.height);
+  windows.showPreview((State().paths.scratch / kEventPreviewMovie).string(), ui::PreviewTarget::Window, stage.width,
+                      stage.height);
   return EventPreviewResult::Shown;
 }
 

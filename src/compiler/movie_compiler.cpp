@@ -26,6 +26,7 @@
 #include "project/model.h"
 #include "project/store.h"
 #include "project/timelines.h"
+#include "project/window_services.h"
 #include "swf/swf_writer.h"
 
 namespace tesmiro::GUICore {
@@ -113,7 +114,7 @@ class BuildSession {
     // that shares it.
     SWFMakeCore::SetTextCollector(CollectTextsForFont);
     Ui().progress->showCancel(true);
-    Ui().windows->setEventDialogFilling(true);
+    ui::Windows().setEventDialogFilling(true);
     gBuild.cancelBuild = 0;
     gUsage = UsageTable{};
     gUsage.active = true;
@@ -122,7 +123,7 @@ class BuildSession {
     gUsage = UsageTable{};
     W::AbandonMovieFile();
     if (State().shownTimeline != shown_ && ValidTimeline(shown_)) SelectTimelineData(shown_, false);
-    Ui().windows->setEventDialogFilling(false);
+    ui::Windows().setEventDialogFilling(false);
     Ui().progress->showCancel(false);
   }
   BuildSession(const BuildSession&) = delete;
@@ -356,7 +357,7 @@ BuildResult MakeSWF(const fs::path& outPath, bool attachUnusedSprites) {
     return BuildResult::Failed;
   }
   ReportWarnings(W::WriterState().diagnostics);
-  Ui().messages->status("完了 (" + std::to_string(W::WriterState().file.bytesWritten / 1024) + "KB)");
+  Ui().messages->status("完了 (" + std::to_string(W::MovieFileSize() / 1024) + "KB)");
   return BuildResult::Done;
 }
 

@@ -14,6 +14,7 @@
 #include "project/model.h"
 #include "project/store.h"
 #include "project/timelines.h"
+#include "project/window_services.h"
 #include "swf/swf_writer.h"
 
 namespace tesmiro::GUICore {
@@ -29,7 +30,7 @@ PreviewOptions gPreviews;
 class PreviewGuard {
  public:
   PreviewGuard() : settings_(State().settings), shown_(State().shownTimeline) {
-    ui::Current().windows->setEventDialogFilling(true);
+    ui::Windows().setEventDialogFilling(true);
   }
   ~PreviewGuard() {
     if (filtered_) {
@@ -37,7 +38,7 @@ class PreviewGuard {
       SelectTimelineData(shown_, false);
     }
     State().settings = settings_;
-    ui::Current().windows->setEventDialogFilling(false);
+    ui::Windows().setEventDialogFilling(false);
   }
   PreviewGuard(const PreviewGuard&) = delete;
   PreviewGuard& operator=(const PreviewGuard&) = delete;
@@ -179,7 +180,7 @@ fs::path GetPreviewFolder() {
 BuildResult RunPreview(PreviewMode mode, const std::string& name) {
   const auto number = static_cast<int32_t>(mode);
   if (BuildInProgress() || number < 1 || number > 6) return BuildResult::Failed;
-  ui::Current().windows->unloadPreviewWindow();
+  ui::Windows().unloadPreviewWindow();
   PreviewGuard guard;
   const fs::path folder = GetPreviewFolder();
   const ProjectSettings& s = State().settings;
@@ -207,8 +208,8 @@ BuildResult RunPreview(PreviewMode mode, const std::string& name) {
   if (result != BuildResult::Done) return result;
   const auto target = static_cast<PreviewTarget>((number - 1) % 3 + 1);
   if (target == PreviewTarget::Window) AddFrameReporter(folder / name);
-  ui::Current().windows->showPreview((folder / (target == PreviewTarget::Browser ? kPreviewPage : name)).string(),
-                                     static_cast<int>(target), State().settings.width, State().settings.height);
+  ui::Windows().showPreview((folder / (target == PreviewTarget::Browser ? kPreviewPage : name)).string(), target,
+                            State().settings.width, State().settings.height);
   return result;
 }
 

@@ -8,6 +8,7 @@
 
 #include "compiler/movie_compiler.h"
 #include "project/records.h"
+#include "project/window_services.h"
 
 namespace tesmiro::GUICore {
 
@@ -29,8 +30,8 @@ inline constexpr int32_t kPreviewSpriteCharacter = 50000;
 // still there, else the program's scratch folder.
 std::filesystem::path GetPreviewFolder();
 
-// Where a preview is shown; the window services take it as its number.
-enum class PreviewTarget : int { Window = 1, Browser = 2, Player = 3 };
+// Where a preview is shown: the window services' own.
+using ui::PreviewTarget;
 
 // The whole movie (or the shown sprite), or the selected events only, for
 // each target; the number is the menu's.

@@ -25,8 +25,7 @@ class SilentProgress final : public BuildProgress {
 
 SilentMessages gSilentMessages;
 SilentProgress gSilentProgress;
-WindowServices gSilentWindows;
-Services gCurrent{&gSilentMessages, &gSilentProgress, &gSilentWindows};
+Services gCurrent{&gSilentMessages, &gSilentProgress, nullptr};
 
 }  // namespace
 
@@ -35,7 +34,7 @@ Services& Current() { return gCurrent; }
 void Install(const Services& services) {
   gCurrent.messages = services.messages ? services.messages : &gSilentMessages;
   gCurrent.progress = services.progress ? services.progress : &gSilentProgress;
-  gCurrent.windows = services.windows ? services.windows : &gSilentWindows;
+  gCurrent.windows = services.windows;
 }
 
 }  // namespace tesmiro::ui

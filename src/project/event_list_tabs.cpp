@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/ui.h"
 #include "project/list_models.h"
 #include "project/model.h"
 #include "project/store.h"
 #include "project/timelines.h"
+#include "project/window_services.h"
 
 namespace tesmiro::EventListModule {
 namespace {
@@ -128,7 +128,7 @@ TabPopup TabMouseUp(bool rightButton, int32_t x, int32_t y, bool tabsShown) {
     if (q >= 2) {
       MoveSpriteTab(p, q);
       gTabMouse.pressedTab = q;
-      ui::Current().windows->drawTabsAndHeader();
+      ui::Windows().drawTabsAndHeader();
     }
   }
   if (!rightButton) return TabPopup::None;

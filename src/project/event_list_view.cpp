@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/ui.h"
 #include "project/list_models.h"
+#include "project/window_services.h"
 
 namespace tesmiro::EventListModule {
 namespace {
@@ -87,7 +87,7 @@ void SetHorizontalScroll(int32_t value) {
   const int32_t v = std::clamp(value, 0, std::max(0, s.hBar.max));
   if (v == s.hScroll) return;
   s.hScroll = v;
-  ui::Current().windows->drawTabsAndHeader();
+  ui::Windows().drawTabsAndHeader();
   DrawEventList();
 }
 

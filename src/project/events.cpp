@@ -5,7 +5,6 @@
 #include <optional>
 #include <unordered_map>
 
-#include "platform/ui.h"
 #include "project/gui_core.h"
 #include "project/list_models.h"
 #include "project/model.h"

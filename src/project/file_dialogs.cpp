@@ -1,7 +1,7 @@
 #include "project/file_dialogs.h"
 
-#include "platform/ui.h"
 #include "project/paths.h"
+#include "project/window_services.h"
 
 namespace tesmiro::DialogModule {
 namespace {
@@ -31,9 +31,9 @@ void InstallFileDialogs(FileDialogService* service) { g_service = service; }
 FileDialogService* CurrentFileDialogs() { return g_service; }
 
 int32_t SaveFileDialog(FileDialogRecord& record) {
-  auto* windows = ui::Current().windows;
-  windows->unloadEventDialog();
-  windows->unloadScriptEditor();
+  auto& windows = ui::Windows();
+  windows.unloadEventDialog();
+  windows.unloadScriptEditor();
   record.flags = kExplorer | kOverwritePrompt;
   std::string suggested = WithoutTrailingNuls(record.file);
   // A NUL inside the suggestion ends it, as it ends a C string buffer.
@@ -50,10 +50,10 @@ int32_t SaveFileDialog(FileDialogRecord& record) {
 }
 
 int32_t OpenFileDialog(FileDialogRecord& record) {
-  auto* windows = ui::Current().windows;
-  windows->unloadEventDialog();
-  windows->unloadScriptEditor();
-  windows->unloadPreviewWindow();
+  auto& windows = ui::Windows();
+  windows.unloadEventDialog();
+  windows.unloadScriptEditor();
+  windows.unloadPreviewWindow();
   record.flags |= kExplorer | kHideReadOnly;
   const bool multi = (record.flags & kAllowMultiSelect) != 0;
   std::string suggested = WithoutTrailingNuls(record.file);

@@ -3,13 +3,13 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/ui.h"
 #include "project/build_lock.h"
 #include "project/events.h"
 #include "project/list_models.h"
 #include "project/project_file.h"
 #include "project/store_undo.h"
 #include "project/timelines.h"
+#include "project/window_services.h"
 
 namespace tesmiro::GUICore {
 namespace {
@@ -26,10 +26,10 @@ void NewProject() {
   // A running build reads the model between its progress lines.
   if (BuildInProgress()) return;
   Model& m = State();
-  auto* windows = ui::Current().windows;
-  windows->clearScriptPane();
-  windows->unloadScriptEditor();
-  windows->unloadEventDialog();
+  auto& windows = ui::Windows();
+  windows.clearScriptPane();
+  windows.unloadScriptEditor();
+  windows.unloadEventDialog();
 
   m.store.clear();
   FileListModule::ResetFileListView();
@@ -81,7 +81,7 @@ const std::string& Caption() { return State().caption; }
 
 void SetCaption(const std::string& caption) {
   State().caption = caption;
-  ui::Current().windows->setCaption(caption);
+  ui::Windows().setCaption(caption);
 }
 
 bool FileExists(const std::string& path) {
@@ -92,7 +92,7 @@ bool FileExists(const std::string& path) {
 
 void ShowItemInfo(int32_t itemId) {
   State().infoItemId = itemId;
-  ui::Current().windows->showItemInfo(itemId);
+  ui::Windows().showItemInfo(itemId);
 }
 
 void RefreshItemInfo() { ShowItemInfo(State().infoItemId); }

@@ -5,11 +5,11 @@
 #include <cstring>
 
 #include "platform/encoding.h"
-#include "platform/ui.h"
-#include "project/file_list_view.h"
 #include "project/event_list_input.h"
 #include "project/event_list_tabs.h"
+#include "project/file_list_view.h"
 #include "project/model.h"
+#include "project/window_services.h"
 
 namespace tesmiro {
 namespace {
@@ -113,7 +113,7 @@ void DrawFileList(int32_t markRow, int32_t markMode) {
   PlanFileList(markRow, markMode);
   gState.selCount = static_cast<int32_t>(
       std::count_if(gState.rows.begin(), gState.rows.end(), [](const FileListRow& r) { return r.selected != 0; }));
-  ui::Current().windows->storeChanged();
+  ui::Windows().storeChanged();
 }
 
 void ResetFileListView() {
@@ -342,7 +342,7 @@ void DrawEventList() {
     gState.selCount = static_cast<int32_t>(
         std::count_if(gState.rows.begin(), gState.rows.end(), [](const EventListRow& r) { return r.selected != 0; }));
   }
-  ui::Current().windows->eventsChanged();
+  ui::Windows().eventsChanged();
 }
 
 std::vector<int32_t> SelectedEvents() {

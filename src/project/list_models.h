@@ -2,7 +2,7 @@
 // The state of the two owner-drawn lists that the core reads and sets: rows,
 // selection, cursor, insert position and start-frame numbering. The windows
 // paint from these models and turn input into calls; the core tells them to
-// repaint through ui::Current().windows.
+// repaint through ui::Windows().
 #include <cstdint>
 #include <string>
 #include <vector>

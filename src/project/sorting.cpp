@@ -9,6 +9,7 @@
 #include "project/model.h"
 #include "project/store.h"
 #include "project/store_undo.h"
+#include "project/window_services.h"
 
 namespace tesmiro::GUICore {
 namespace {
@@ -292,7 +293,7 @@ bool SearchEventList(const std::string& text, bool byText) {
   rows.anchorRow = rows.currentRow = found - 1;
   rows.rows[static_cast<size_t>(found - 1)].selected = -1;
   if (!EventListModule::EnsureCurrentVisible()) EventListModule::DrawEventList();
-  ui::Current().windows->eventListClicked();
+  ui::Windows().eventListClicked();
   return true;
 }
 

@@ -14,6 +14,7 @@
 #include "project/model.h"
 #include "project/store_undo.h"
 #include "project/timelines.h"
+#include "project/window_services.h"
 
 namespace tesmiro::GUICore {
 namespace {
@@ -185,7 +186,7 @@ void DeleteStoreItem(int32_t id) {
   if (item.kind == StoreItemKind::Sprite) {
     if (m.shownTimeline != 0) {
       ShowTimeline(0, false);
-      ui::Current().windows->focusFileList();
+      ui::Windows().focusFileList();
     }
     DeleteSpriteTimeline(item);
   }

@@ -4,12 +4,12 @@
 
 #include "platform/gcc_quirks.h"
 #include "platform/numeric.h"
-#include "platform/ui.h"
 #include "project/events.h"
 #include "project/gui_core.h"
 #include "project/list_models.h"
 #include "project/model.h"
 #include "project/store.h"
+#include "project/window_services.h"
 
 namespace tesmiro::GUICore {
 namespace {
@@ -35,7 +35,7 @@ void MarkActiveTab() {
     tab.active = (!found && tab.spriteId == owner) ? -1 : 0;
     if (tab.active) found = true;
   }
-  ui::Current().windows->drawTabsAndHeader();
+  ui::Windows().drawTabsAndHeader();
 }
 
 // The working list goes back into the shown timeline, by moving it.
@@ -98,7 +98,7 @@ void DeleteTimeline(int32_t index) {
     for (size_t t = 1; t < m.tabs.size(); ++t) {
       if (m.tabs[t].spriteId == owner) {
         m.tabs.erase(m.tabs.begin() + static_cast<std::ptrdiff_t>(t));
-        ui::Current().windows->drawTabsAndHeader();
+        ui::Windows().drawTabsAndHeader();
         break;
       }
     }
@@ -128,9 +128,9 @@ void ReleaseShownTimelineCopy() {
 
 void ShowTimeline(int32_t target, bool byId) {
   Model& m = State();
-  auto* windows = ui::Current().windows;
+  auto& windows = ui::Windows();
   auto& rows = EventListModule::Current();
-  windows->hideScriptEditor();
+  windows.hideScriptEditor();
   for (auto& tab : m.tabs) {
     if (tab.active != 0) {
       tab.savedRow = rows.currentRow;
@@ -174,7 +174,7 @@ void ShowTimeline(int32_t target, bool byId) {
     // The rows were painted before the tab's scroll position came back.
     EventListModule::DrawEventList();
   }
-  windows->eventListClicked();
+  windows.eventListClicked();
 }
 
 std::string TimelineHeaderText() {
@@ -192,7 +192,7 @@ std::string TimelineHeaderText() {
 uint32_t TimelineHeaderColor() { return State().shownTimeline != 0 ? kSpriteHeaderColor : kMainHeaderColor; }
 
 void UpdateTimelineHeader() {
-  ui::Current().windows->setTimelineHeader(TimelineHeaderText(), TimelineHeaderColor());
+  ui::Windows().setTimelineHeader(TimelineHeaderText(), TimelineHeaderColor());
   MarkActiveTab();
 }
 

@@ -44,7 +44,7 @@ int32_t ClampWarn(double value, int32_t lo, int32_t hi, std::string_view what) {
 }
 
 void ResetState() {
-  if (gState.file.file) AbandonMovieFile();
+  ResetMovieFile();
   gState = State{};
 }
 

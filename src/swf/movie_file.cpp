@@ -9,7 +9,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <memory>
 
 #include "platform/numeric.h"
 #include "swf/font_cache.h"
@@ -19,34 +22,50 @@
 namespace tesmiro::SWFMakeCore {
 namespace {
 
+// The file being written by the staged writer.
+struct MovieFileState {
+  std::FILE* file = nullptr;
+  std::filesystem::path path;
+  // The new movie, in a file of its own until it is complete.
+  std::unique_ptr<fileio::ReplacementFile> replacement;
+  // A finished movie is left unreplaced for TakeFinishedMovie.
+  bool keepFinished = false;
+  int64_t bytesWritten = 0;
+  int64_t spriteStart = 0;  // 1-based position of the DefineSprite tag being written
+  int64_t frameCountOffset = 19;  // where the header keeps the frame count
+  bool failed = false;
+  // The movie's bytes up to CacheMovie, for RestoreMovieCache.
+  Bytes movieCache;
+};
+
+MovieFileState gFile;
+
 void Fail(const std::string& what) {
   State& s = WriterState();
-  if (!s.file.failed) {
-    s.diagnostics.push_back("ファイル [" + s.file.path.string() + "] に書き込めません：" + what);
+  if (!gFile.failed) {
+    s.diagnostics.push_back("ファイル [" + gFile.path.string() + "] に書き込めません：" + what);
   }
-  s.file.failed = true;
+  gFile.failed = true;
 }
 
 bool WriteRaw(const Bytes& bytes) {
-  State& s = WriterState();
-  if (s.file.failed || !s.file.file) return false;
+  if (gFile.failed || !gFile.file) return false;
   if (bytes.empty()) return true;
-  if (std::fwrite(bytes.data(), 1, bytes.size(), s.file.file) != bytes.size()) {
+  if (std::fwrite(bytes.data(), 1, bytes.size(), gFile.file) != bytes.size()) {
     Fail(std::strerror(errno));
     return false;
   }
-  s.file.bytesWritten += static_cast<int64_t>(bytes.size());
+  gFile.bytesWritten += static_cast<int64_t>(bytes.size());
   return true;
 }
 
 bool PatchFile(int64_t offset, uint32_t value, int width) {
-  State& s = WriterState();
-  if (s.file.failed || !s.file.file) return false;
+  if (gFile.failed || !gFile.file) return false;
   uint8_t b[4];
   for (int i = 0; i < width; ++i) b[i] = static_cast<uint8_t>(value >> (8 * i));
-  if (std::fseek(s.file.file, static_cast<long>(offset), SEEK_SET) != 0 ||
-      std::fwrite(b, 1, static_cast<size_t>(width), s.file.file) != static_cast<size_t>(width) ||
-      std::fseek(s.file.file, 0, SEEK_END) != 0) {
+  if (std::fseek(gFile.file, static_cast<long>(offset), SEEK_SET) != 0 ||
+      std::fwrite(b, 1, static_cast<size_t>(width), gFile.file) != static_cast<size_t>(width) ||
+      std::fseek(gFile.file, 0, SEEK_END) != 0) {
     Fail(std::strerror(errno));
     return false;
   }
@@ -70,20 +89,20 @@ int64_t FrameCountOffsetOf(const Bytes& bytes) {
 
 bool Finish(int32_t frameCount) {
   State& s = WriterState();
-  if (!s.file.file) return false;
+  if (!gFile.file) return false;
   if (frameCount > kMaxFrames) {
     s.diagnostics.push_back("フレーム数が " + std::to_string(kMaxFrames) + " を超えています");
-    s.file.failed = true;
+    gFile.failed = true;
   }
-  if (s.file.bytesWritten > INT32_MAX) {
+  if (gFile.bytesWritten > INT32_MAX) {
     s.diagnostics.push_back("SWFファイルが大きすぎます");
-    s.file.failed = true;
+    gFile.failed = true;
   }
-  PatchFile(4, static_cast<uint32_t>(s.file.bytesWritten), 4);
-  PatchFile(s.file.frameCountOffset, static_cast<uint32_t>(frameCount), 2);
-  std::FILE* f = s.file.file;
-  s.file.file = nullptr;
-  bool ok = !s.file.failed;
+  PatchFile(4, static_cast<uint32_t>(gFile.bytesWritten), 4);
+  PatchFile(gFile.frameCountOffset, static_cast<uint32_t>(frameCount), 2);
+  std::FILE* f = gFile.file;
+  gFile.file = nullptr;
+  bool ok = !gFile.failed;
   if (std::fflush(f) != 0) {
     if (ok) Fail(std::strerror(errno));
     ok = false;
@@ -92,15 +111,15 @@ bool Finish(int32_t frameCount) {
     Fail(std::strerror(errno));
     ok = false;
   }
-  if (ok && !s.file.keepFinished && !s.file.replacement->commit()) {
-    s.diagnostics.push_back(s.file.replacement->error());
+  if (ok && !gFile.keepFinished && !gFile.replacement->commit()) {
+    s.diagnostics.push_back(gFile.replacement->error());
     ok = false;
   }
   if (!ok) {
-    s.file.replacement.reset();
-    s.file.failed = true;
-  } else if (!s.file.keepFinished) {
-    s.file.replacement.reset();
+    gFile.replacement.reset();
+    gFile.failed = true;
+  } else if (!gFile.keepFinished) {
+    gFile.replacement.reset();
   }
   return ok;
 }
@@ -133,7 +152,7 @@ bool WriteSWFHeader(int version, int32_t width, int32_t height, float rate) {
   const double whole = std::floor(static_cast<double>(rate));
   s.output.push_back(static_cast<uint8_t>(num::FloorToInt32((rate - whole) * 256.0)));
   s.output.push_back(static_cast<uint8_t>(whole));
-  s.file.frameCountOffset = static_cast<int64_t>(s.output.size());
+  gFile.frameCountOffset = static_cast<int64_t>(s.output.size());
   WriteU16(0);
 
   ResetFrames();
@@ -192,24 +211,24 @@ bool WriteMovieFile(const std::filesystem::path& path, MovieStage stage) {
   bool ok = true;
   switch (stage) {
     case MovieStage::Open: {
-      if (s.file.file) AbandonMovieFile();
-      s.file.replacement.reset();
-      s.file.path = path;
-      s.file.failed = false;
-      s.file.bytesWritten = 0;
-      s.file.frameCountOffset = FrameCountOffsetOf(s.output);
-      s.file.replacement = std::make_unique<fileio::ReplacementFile>(path);
-      const int fd = s.file.replacement->ok() ? ::dup(s.file.replacement->fd()) : -1;
-      s.file.file = fd >= 0 ? ::fdopen(fd, "w+b") : nullptr;
-      if (!s.file.file) {
-        if (!s.file.replacement->ok()) {
-          s.diagnostics.push_back(s.file.replacement->error());
-          s.file.failed = true;
+      if (gFile.file) AbandonMovieFile();
+      gFile.replacement.reset();
+      gFile.path = path;
+      gFile.failed = false;
+      gFile.bytesWritten = 0;
+      gFile.frameCountOffset = FrameCountOffsetOf(s.output);
+      gFile.replacement = std::make_unique<fileio::ReplacementFile>(path);
+      const int fd = gFile.replacement->ok() ? ::dup(gFile.replacement->fd()) : -1;
+      gFile.file = fd >= 0 ? ::fdopen(fd, "w+b") : nullptr;
+      if (!gFile.file) {
+        if (!gFile.replacement->ok()) {
+          s.diagnostics.push_back(gFile.replacement->error());
+          gFile.failed = true;
         } else {
           Fail(std::strerror(errno));
         }
         if (fd >= 0) ::close(fd);
-        s.file.replacement.reset();
+        gFile.replacement.reset();
         ok = false;
         break;
       }
@@ -225,16 +244,16 @@ bool WriteMovieFile(const std::filesystem::path& path, MovieStage stage) {
       ok = Finish(stage == MovieStage::Finish ? s.highestFrame : s.highestFrame + 1) && ok;
       break;
     case MovieStage::BeginSprite:
-      s.file.spriteStart = s.file.bytesWritten + 1;
+      gFile.spriteStart = gFile.bytesWritten + 1;
       ResetFrames();
       ResetSoundStream();
       break;
     case MovieStage::EndSprite: {
-      const int64_t start0 = s.file.spriteStart - 1;
-      const int64_t body = s.file.bytesWritten - s.file.spriteStart + 1 - 6;
+      const int64_t start0 = gFile.spriteStart - 1;
+      const int64_t body = gFile.bytesWritten - gFile.spriteStart + 1 - 6;
       if (s.highestFrame > kMaxFrames) {
         s.diagnostics.push_back("スプライトのフレーム数が " + std::to_string(kMaxFrames) + " を超えています");
-        s.file.failed = true;
+        gFile.failed = true;
       }
       ok = PatchFile(start0 + 2, static_cast<uint32_t>(body), 4) &&
            PatchFile(start0 + 8, static_cast<uint32_t>(s.highestFrame), 2);
@@ -264,13 +283,13 @@ bool WriteMovieFile(const std::filesystem::path& path, MovieStage stage) {
       break;
     }
     case MovieStage::CacheMovie:
-      if (s.file.file && !s.file.failed) {
-        s.movieCache.assign(static_cast<size_t>(s.file.bytesWritten), 0);
-        std::fflush(s.file.file);
-        if (std::fseek(s.file.file, 0, SEEK_SET) != 0 ||
-            std::fread(s.movieCache.data(), 1, s.movieCache.size(), s.file.file) != s.movieCache.size() ||
-            std::fseek(s.file.file, 0, SEEK_END) != 0) {
-          s.movieCache.clear();
+      if (gFile.file && !gFile.failed) {
+        gFile.movieCache.assign(static_cast<size_t>(gFile.bytesWritten), 0);
+        std::fflush(gFile.file);
+        if (std::fseek(gFile.file, 0, SEEK_SET) != 0 ||
+            std::fread(gFile.movieCache.data(), 1, gFile.movieCache.size(), gFile.file) != gFile.movieCache.size() ||
+            std::fseek(gFile.file, 0, SEEK_END) != 0) {
+          gFile.movieCache.clear();
           Fail(std::strerror(errno));
           ok = false;
         }
@@ -280,37 +299,42 @@ bool WriteMovieFile(const std::filesystem::path& path, MovieStage stage) {
       break;
   }
   s.output.clear();
-  return ok && !s.file.failed;
+  return ok && !gFile.failed;
 }
 
 void AbandonMovieFile() {
-  State& s = WriterState();
-  if (s.file.file) {
-    std::fclose(s.file.file);
-    s.file.file = nullptr;
-    s.file.replacement.reset();
+  if (gFile.file) {
+    std::fclose(gFile.file);
+    gFile.file = nullptr;
+    gFile.replacement.reset();
   }
 }
 
-void KeepFinishedMovie(bool keep) { WriterState().file.keepFinished = keep; }
-
-std::unique_ptr<fileio::ReplacementFile> TakeFinishedMovie() {
-  State& s = WriterState();
-  if (s.file.file) return nullptr;  // not finished
-  return std::move(s.file.replacement);
+void ResetMovieFile() {
+  AbandonMovieFile();
+  gFile = MovieFileState{};
 }
 
-bool MovieFileFailed() { return WriterState().file.failed; }
+void KeepFinishedMovie(bool keep) { gFile.keepFinished = keep; }
 
-void ClearMovieCache() { WriterState().movieCache.clear(); }
+std::unique_ptr<fileio::ReplacementFile> TakeFinishedMovie() {
+  if (gFile.file) return nullptr;  // not finished
+  return std::move(gFile.replacement);
+}
+
+bool MovieFileFailed() { return gFile.failed; }
+
+int64_t MovieFileSize() { return gFile.bytesWritten; }
+
+void ClearMovieCache() { gFile.movieCache.clear(); }
 
 bool RestoreMovieCache(bool use) {
   State& s = WriterState();
-  if (!use || s.movieCache.empty()) {
+  if (!use || gFile.movieCache.empty()) {
     s.output.clear();
     return false;
   }
-  s.output = s.movieCache;
+  s.output = gFile.movieCache;
   if (s.output.size() > 3) s.version = s.output[3];
   ResetFrames();
   s.autoID = kFirstAutoID;

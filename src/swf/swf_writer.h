@@ -31,20 +31,6 @@ constexpr int32_t kFirstAutoID = 20000;
 constexpr int32_t kPreviewSpriteID = 50000;
 constexpr int32_t kMaxFrames = 65535;
 
-// The file being written by the staged writer.
-struct MovieFileState {
-  std::FILE* file = nullptr;
-  std::filesystem::path path;
-  // The new movie, in a file of its own until it is complete.
-  std::unique_ptr<fileio::ReplacementFile> replacement;
-  // A finished movie is left unreplaced for TakeFinishedMovie.
-  bool keepFinished = false;
-  int64_t bytesWritten = 0;
-  int64_t spriteStart = 0;  // 1-based position of the DefineSprite tag being written
-  int64_t frameCountOffset = 19;  // where the header keeps the frame count
-  bool failed = false;
-};
-
 // What the writer last wrote for the character on one depth, so that a move
 // can restore a neutral matrix or colour transform that the tag would omit.
 struct DepthSlot {
@@ -62,8 +48,6 @@ struct State {
   int version = 6;
   float frameRate = 12.0f;
   std::array<DepthSlot, kMaxDepth - kMinDepth + 1> depths{};
-  MovieFileState file;
-  Bytes movieCache;
   // Problems met while writing (out-of-range depths, IDs or frames, file
   // errors), in the order they happened; the caller reports them.
   std::vector<std::string> diagnostics;
@@ -135,12 +119,17 @@ enum class MovieStage : int32_t {
 bool WriteMovieFile(const std::filesystem::path& path, MovieStage stage);
 // Closes and deletes a movie file that is being written (cancel, failure).
 void AbandonMovieFile();
+// AbandonMovieFile, and forgets a finished movie not yet taken, a failure
+// and the cached movie: the file writer as at start-up.
+void ResetMovieFile();
 // With `keep`, a finished movie does not replace its target yet: its caller
 // takes it (still open, synced) to compress it or to add the steps that
 // must succeed before the old movie goes.
 void KeepFinishedMovie(bool keep);
 std::unique_ptr<fileio::ReplacementFile> TakeFinishedMovie();
 bool MovieFileFailed();
+// Bytes written to the movie file since it was opened.
+int64_t MovieFileSize();
 void ClearMovieCache();
 bool RestoreMovieCache(bool use);
 

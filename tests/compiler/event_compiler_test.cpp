@@ -18,15 +18,40 @@ class EventCompilerTest : public CompilerTest {
     CompilerTest::SetUp();
     AddSprite(1, "s");
     W::WriteSWFHeader(6, 320, 320, 12.0f);
-    W::OutputBuffer().clear();
+    // The movie goes to its file as a build writes it, so that its frames
+    // can be read back.
+    ASSERT_TRUE(W::WriteMovieFile(dir / "x.swf", W::MovieStage::Open));
   }
   void Compile(const EventRecord& e, GUICore::EmitMode mode = GUICore::EmitMode::Movie, int32_t index = 1) {
     CompileEvent(dir / "x.swf", e, mode, index);
   }
-  // The placements of frame f (stored or current).
-  static int PlacementsIn(int32_t f) {
-    const auto& bytes = f == W::WriterState().currentFrame ? W::OutputBuffer() : W::WriterState().frames[static_cast<size_t>(f)];
-    return CountCode(SplitTags(bytes), 26);
+  // Labels the frame the writer stands on, for FrameOf.
+  static void Mark(const std::string& name) { W::WriteFrameLabel(name); }
+  // The movie finished and read back: the tags of each frame.
+  std::vector<std::vector<Tag>> Frames(int* frameCount = nullptr) {
+    W::WriteMovieFile(dir / "x.swf", W::MovieStage::WriteFrames);
+    W::WriteEnd();
+    EXPECT_TRUE(W::WriteMovieFile(dir / "x.swf", W::MovieStage::Finish));
+    std::vector<std::vector<Tag>> frames(1);
+    for (Tag& t : ReadTags(Movie("x.swf"), frameCount)) {
+      if (t.code == 1) {
+        frames.emplace_back();
+      } else if (t.code != 0) {
+        frames.back().push_back(std::move(t));
+      }
+    }
+    return frames;
+  }
+  static int Placements(const std::vector<Tag>& frame) { return CountCode(frame, 26); }
+  static int FrameOf(const std::vector<std::vector<Tag>>& frames, const std::string& mark) {
+    std::vector<uint8_t> body(mark.begin(), mark.end());
+    body.push_back(0);
+    for (size_t f = 0; f < frames.size(); ++f) {
+      for (const Tag& t : frames[f]) {
+        if (t.code == 43 && t.body == body) return static_cast<int>(f);
+      }
+    }
+    return -1;
   }
 };
 
@@ -77,34 +102,43 @@ TEST(MotionTest, SmoothCurvePassesThroughItsEnds) {
 TEST_F(EventCompilerTest, FixedEventsShareTheFrameUnlessPreviewing) {
   Compile(Place(1, 0, 1));
   Compile(Place(1, 0, 2));
-  EXPECT_EQ(W::WriterState().currentFrame, 0);
-  EXPECT_EQ(PlacementsIn(0), 2);
+  Mark("fixed");
   Compile(Place(1, 0, 3), GUICore::EmitMode::EventPreview);
-  EXPECT_EQ(W::WriterState().currentFrame, 1);
+  Mark("previewed");
+  const auto frames = Frames();
+  EXPECT_EQ(FrameOf(frames, "fixed"), 0);
+  EXPECT_EQ(Placements(frames[0]), 3);
+  EXPECT_EQ(FrameOf(frames, "previewed"), 1);
 }
 
 TEST_F(EventCompilerTest, ActionsThatAdvanceAndThoseThatDoNot) {
   Compile(Action(ActionKind::Play));
   Compile(Action(ActionKind::GetURL, "u"));
-  EXPECT_EQ(W::WriterState().currentFrame, 0);
+  Mark("play, get");
   Compile(Action(ActionKind::Stop));
-  EXPECT_EQ(W::WriterState().currentFrame, 1);
+  Mark("stop");
   Compile(Action(ActionKind::DoNothing, "", 4));
-  EXPECT_EQ(W::WriterState().currentFrame, 5);
+  Mark("wait");
   Compile(Action(ActionKind::Rollback, "", -5));
-  EXPECT_EQ(W::WriterState().currentFrame, 0);
+  Mark("rollback");
   Compile(Place(1, 2, 4));
-  EXPECT_EQ(PlacementsIn(0), 1);
-  EXPECT_EQ(PlacementsIn(1), 1);
-  EXPECT_EQ(W::WriterState().highestFrame, 5);  // a rollback never grows the movie
+  int frameCount = 0;
+  const auto frames = Frames(&frameCount);
+  EXPECT_EQ(FrameOf(frames, "play, get"), 0);
+  EXPECT_EQ(FrameOf(frames, "stop"), 1);
+  EXPECT_EQ(FrameOf(frames, "wait"), 5);
+  EXPECT_EQ(FrameOf(frames, "rollback"), 0);
+  EXPECT_EQ(Placements(frames[0]), 1);
+  EXPECT_EQ(Placements(frames[1]), 1);
+  EXPECT_EQ(frameCount, 5);  // a rollback never grows the movie
 }
 
 TEST_F(EventCompilerTest, OutOfRangeDepthsAreClampedWithAWarning) {
   Compile(Place(1, 1, 400));
-  EXPECT_EQ(PlacementsIn(0), 1);
   EXPECT_TRUE(W::DepthOccupied(256));
   ASSERT_FALSE(W::WriterState().diagnostics.empty());
   EXPECT_NE(W::WriterState().diagnostics[0].find("400"), std::string::npos);
+  EXPECT_EQ(Placements(Frames()[0]), 1);
 }
 
 TEST_F(EventCompilerTest, RelativeLabelsResolveAroundTheEvent) {
@@ -184,10 +218,12 @@ TEST(FilterTweenTest, OffsetsAtTheEndsOfTheRange) {
 
 TEST_F(EventCompilerTest, FramesPastTheMovieDoNotPileUpInItsLastFrame) {
   Compile(Place(1, W::kMaxFrames, 1));
-  EXPECT_EQ(W::WriterState().currentFrame, W::kMaxFrames);
+  Mark("end");
   Compile(Place(1, 1000, 2));
-  EXPECT_EQ(PlacementsIn(W::kMaxFrames), 1);
   EXPECT_FALSE(W::WriterState().diagnostics.empty());
+  const auto frames = Frames();
+  EXPECT_EQ(FrameOf(frames, "end"), W::kMaxFrames);
+  EXPECT_EQ(Placements(frames.at(W::kMaxFrames)), 1);
 }
 
 }  // namespace

@@ -78,20 +78,23 @@ TEST_F(CompilerTest, MeasuringLeavesTheWriterAsItWasAndWaitsForBuilds) {
   SWFMakeCore::WriteHex("ABCD");
   SWFMakeCore::NextFrame();
   SWFMakeCore::WriteHex("1234");
-  const auto output = SWFMakeCore::WriterState().output;
-  const auto frames = SWFMakeCore::WriterState().frames;
-  const auto autoID = SWFMakeCore::WriterState().autoID;
+  const auto frame1 = SWFMakeCore::OutputBuffer();
+  SWFMakeCore::GoFrame(-1);
+  const auto frame0 = SWFMakeCore::OutputBuffer();
+  SWFMakeCore::GoFrame(1);
+  const int32_t id = SWFMakeCore::NextAutoID();
   const auto cacheSize = SWFMakeCore::FontCache().cache.size();
   const auto tableCount = SWFMakeCore::FontCache().table.count();
 
   ASSERT_TRUE(MeasureStaticText(Text("Hello")).has_value());
-  EXPECT_EQ(SWFMakeCore::WriterState().output, output);
-  EXPECT_EQ(SWFMakeCore::WriterState().frames, frames);
-  EXPECT_EQ(SWFMakeCore::WriterState().autoID, autoID);
-  EXPECT_EQ(SWFMakeCore::WriterState().version, 8);
+  EXPECT_EQ(SWFMakeCore::OutputBuffer(), frame1);
+  EXPECT_EQ(SWFMakeCore::GetSWFVersion(), 8);
+  EXPECT_EQ(SWFMakeCore::NextAutoID(), id + 1);
   EXPECT_EQ(SWFMakeCore::FontCache().cache.size(), cacheSize);
   EXPECT_EQ(SWFMakeCore::FontCache().table.count(), tableCount);
   EXPECT_EQ(SWFMakeCore::FindGlyph('H'), 0);
+  SWFMakeCore::GoFrame(-1);
+  EXPECT_EQ(SWFMakeCore::OutputBuffer(), frame0);
 
   BuildLock build;
   EXPECT_FALSE(MeasureStaticText(Text("Hello")).has_value());

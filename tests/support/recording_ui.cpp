@@ -23,9 +23,9 @@ bool RecordingUi::step(const std::string& line) {
   return cancelAtStep > 0 && static_cast<int>(progressLines.size()) >= cancelAtStep;
 }
 
-void RecordingUi::showPreview(const std::string& path, int target, int32_t w, int32_t h) {
-  calls.push_back("showPreview " + path + " " + std::to_string(target) + " " + std::to_string(w) + "x" +
-                  std::to_string(h));
+void RecordingUi::showPreview(const std::string& path, ui::PreviewTarget target, int32_t w, int32_t h) {
+  calls.push_back("showPreview " + path + " " + std::to_string(static_cast<int>(target)) + " " + std::to_string(w) +
+                  "x" + std::to_string(h));
 }
 
 }  // namespace tesmiro::testing

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/ui.h"
+#include "project/window_services.h"
 
 namespace tesmiro::testing {
 
@@ -44,7 +45,7 @@ class RecordingUi final : public ui::Messages, public ui::BuildProgress, public 
   void unloadEventDialog() override { calls.push_back("unloadEventDialog"); }
   void unloadPreviewWindow() override { calls.push_back("unloadPreviewWindow"); }
   void setEventDialogFilling(bool f) override { calls.push_back(f ? "filling on" : "filling off"); }
-  void showPreview(const std::string& path, int target, int32_t w, int32_t h) override;
+  void showPreview(const std::string& path, ui::PreviewTarget target, int32_t w, int32_t h) override;
   void hideScriptEditor() override { calls.push_back("hideScriptEditor"); }
   void eventListClicked() override { calls.push_back("eventListClicked"); }
   void setTimelineHeader(const std::string& text, uint32_t color) override {

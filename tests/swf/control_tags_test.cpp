@@ -99,8 +99,14 @@ TEST_F(WriterTest, LabelsSpritesAndExportNames) {
 
 TEST_F(WriterTest, AutomaticIdsStopBeforeTheFixedIds) {
   StartMovie(6);
-  WriterState().autoID = kPreviewSpriteID - 1;
-  EXPECT_EQ(NextAutoID(), kPreviewSpriteID - 1);
+  // Each ID is handed out once, in order, up to the last one below the fixed IDs.
+  int32_t last = NextAutoID();
+  for (int32_t id = NextAutoID(); id != 0; id = NextAutoID()) {
+    ASSERT_EQ(id, last + 1);
+    ASSERT_LT(id, kPreviewSpriteID);
+    last = id;
+  }
+  EXPECT_EQ(last, kPreviewSpriteID - 1);
   EXPECT_EQ(NextAutoID(), 0);
   EXPECT_EQ(WriteDefineButton(1, 0, 0, 0, ActionKind::Play, "", "", 0), 0);
   EXPECT_TRUE(OutputBuffer().empty());
@@ -125,8 +131,10 @@ TEST_F(WriterTest, AButtonHandlerTooLongForItsOffsetIsRefused) {
   FakeScriptCompiler compiler;
   compiler.table["on (press)"] = std::vector<uint8_t>(65530, 0x06);  // the longest that fits
   compiler.table["on (release)"] = std::vector<uint8_t>(65531, 0x06);
-  EXPECT_EQ(WriteDefineButton2(5, 0, 0, 0, ActionKind::Script, "", "on (press)", 0), kFirstAutoID);
+  const int32_t id = WriteDefineButton2(5, 0, 0, 0, ActionKind::Script, "", "on (press)", 0);
   const auto& b = OutputBuffer();
+  ASSERT_GT(b.size(), 10u);
+  EXPECT_EQ(b[6] | b[7] << 8, id);  // the tag defines the ID it returned
   const size_t handler = 9 + static_cast<size_t>(b[9] | b[10] << 8);  // the action offset counts from there
   EXPECT_EQ(b[handler] | b[handler + 1] << 8, 65535);  // its offset to the next handler
   OutputBuffer().clear();
@@ -134,7 +142,7 @@ TEST_F(WriterTest, AButtonHandlerTooLongForItsOffsetIsRefused) {
   EXPECT_TRUE(OutputBuffer().empty());
   ASSERT_EQ(WriterState().diagnostics.size(), 1u);
   EXPECT_NE(WriterState().diagnostics[0].find("65531"), std::string::npos);
-  EXPECT_EQ(NextAutoID(), kFirstAutoID + 1);  // the refused button took no ID
+  EXPECT_EQ(NextAutoID(), id + 1);  // the refused button took no ID
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "platform/file_io.h"
 #include "support/file_size_limit.h"
+#include "support/swf_tags.h"
 #include "support/temp_dir.h"
 #include "swf_test_util.h"
 
@@ -28,23 +29,6 @@ TEST_F(WriterTest, FractionalFrameRate) {
   EXPECT_EQ(b[b.size() - 3], 29);
 }
 
-TEST_F(WriterTest, FramesAreStoredAndRevisited) {
-  StartMovie(6);
-  WriteHex("AA");
-  NextFrame();
-  WriteHex("BB");
-  NextFrame();
-  NextFrame();
-  EXPECT_EQ(WriterState().highestFrame, 3);
-  GoFrame(-2);
-  EXPECT_EQ(WriterState().currentFrame, 1);
-  EXPECT_EQ(OutHex(), "BB");
-  WriteHex("CC");
-  GoFrame(2);
-  GoFrame(-2);
-  EXPECT_EQ(OutHex(), "BB CC");
-}
-
 TEST_F(WriterTest, TagsWrittenAtANegativeFrameAreDropped) {
   StartMovie(6);
   WriteHex("AA");
@@ -52,7 +36,6 @@ TEST_F(WriterTest, TagsWrittenAtANegativeFrameAreDropped) {
   EXPECT_TRUE(OutputBuffer().empty());
   WriteHex("EE");
   NextFrame();
-  EXPECT_EQ(WriterState().currentFrame, 0);
   EXPECT_EQ(OutHex(), "AA");
 }
 
@@ -61,6 +44,30 @@ class MovieFileTest : public WriterTest {
   TempDir dir;
   std::vector<uint8_t> Read(const std::string& name) { return *fileio::ReadAll(dir / name); }
 };
+
+TEST_F(MovieFileTest, FramesAreStoredAndRevisited) {
+  const auto path = dir / "f.swf";
+  WriteSWFHeader(6, 10, 10, 12.0f);
+  ASSERT_TRUE(WriteMovieFile(path, MovieStage::Open));
+  WriteHex("AA");
+  NextFrame();
+  WriteHex("BB");
+  NextFrame();
+  NextFrame();
+  GoFrame(-2);
+  EXPECT_EQ(OutHex(), "BB");
+  WriteHex("CC");
+  GoFrame(2);
+  GoFrame(-2);
+  EXPECT_EQ(OutHex(), "BB CC");
+  ASSERT_TRUE(WriteMovieFile(path, MovieStage::WriteFrames));
+  WriteEnd();
+  ASSERT_TRUE(WriteMovieFile(path, MovieStage::Finish));
+  const auto b = Read("f.swf");
+  const size_t count = FrameCountOffset(b);
+  EXPECT_EQ(b[count], 3);  // going back and forth added no frame
+  EXPECT_EQ(Hex(Slice(b, count + 2, b.size() - count - 2)), "AA 40 00 BB CC 40 00 40 00 00 00");
+}
 
 TEST_F(MovieFileTest, StagesWriteFramesWithShowFrameAndPatchCounts) {
   const auto path = dir / "m.swf";
@@ -124,10 +131,10 @@ TEST_F(MovieFileTest, SpriteLengthAndFrameCountArePatched) {
   WriteEnd();
   WriteMovieFile(path, MovieStage::WriteBuffer);
   ASSERT_TRUE(WriteMovieFile(path, MovieStage::EndSprite));
-  EXPECT_EQ(WriterState().highestFrame, 0);
   WriteEnd();
   ASSERT_TRUE(WriteMovieFile(path, MovieStage::Finish));
   const auto b = Read("s.swf");
+  EXPECT_EQ(b[FrameCountOffset(b)], 0);  // the sprite's frames are not the movie's
   ASSERT_EQ(b.size(), 1302u);
   EXPECT_EQ(Hex(Slice(b, 1000, 10)), "FF 09 26 01 00 00 08 00 01 00");  // body 294, one frame
   EXPECT_EQ(Hex(Slice(b, 1300, 2)), "00 00");  // the movie's End right after the sprite
@@ -219,10 +226,10 @@ TEST_F(MovieFileTest, SaveOutputReplacesTheFile) {
 
 TEST_F(WriterTest, FrameLimitIsAClearDiagnostic) {
   StartMovie(6);
-  WriterState().currentFrame = WriterState().highestFrame = kMaxFrames;
-  WriterState().frames.resize(kMaxFrames + 1);
+  GoFrame(kMaxFrames);
+  WriteHex("AB");
   EXPECT_FALSE(NextFrame());
-  EXPECT_EQ(WriterState().highestFrame, kMaxFrames);
+  EXPECT_EQ(OutHex(), "AB");  // still on the last frame
   EXPECT_FALSE(WriterState().diagnostics.empty());
 }
 

@@ -72,7 +72,7 @@ TEST_F(SoundStreamTest, BlocksWithoutFramesAndVaryingBitRates) {
   // MPEG-2.5 at 8 kHz and 30 frames per second: 267 samples per movie frame,
   // so the first two blocks carry no MP3 frame.
   const Mpeg slow{0, 1, 2, false, true};
-  WriterState().frameRate = 30.0f;  // NextFrame writes blocks at the movie's rate
+  WriteSWFHeader(6, 320, 320, 30.0f);  // NextFrame writes blocks at the movie's rate
   MP3Stream().data = MpegFrames(slow, 4);
   ASSERT_TRUE(StartMP3Stream(30.0f, "s.mp3"));
   OutputBuffer().clear();
@@ -84,7 +84,7 @@ TEST_F(SoundStreamTest, BlocksWithoutFramesAndVaryingBitRates) {
 
   // Each frame's own header decides its length.
   ClearMP3StreamState();
-  WriterState().frameRate = 12.0f;
+  WriteSWFHeader(6, 320, 320, 12.0f);
   Bytes mixed;
   Put(mixed, MpegFrame({3, 9, 0, false, false}, 0x31));
   Put(mixed, MpegFrame({3, 14, 0, true, false}, 0x32));

@@ -25,7 +25,6 @@
 #include <vector>
 
 #include "platform/app_paths.h"
-#include "platform/ui.h"
 #include "project/gui_core.h"
 #include "project/model.h"
 #include "project/project_file.h"

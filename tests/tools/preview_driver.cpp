@@ -20,6 +20,7 @@
 #include "project/gui_core.h"
 #include "project/list_models.h"
 #include "project/model.h"
+#include "project/window_services.h"
 
 namespace {
 
@@ -33,8 +34,8 @@ class ConsoleUi final : public ui::Messages, public ui::WindowServices {
     return ui::Answer::Ok;
   }
   void status(const std::string&) override {}
-  void showPreview(const std::string& path, int target, int32_t width, int32_t height) override {
-    std::printf("showPreview %s %d %dx%d\n", path.c_str(), target, width, height);
+  void showPreview(const std::string& path, ui::PreviewTarget target, int32_t width, int32_t height) override {
+    std::printf("showPreview %s %d %dx%d\n", path.c_str(), static_cast<int>(target), width, height);
   }
 };
 

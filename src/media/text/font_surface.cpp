@@ -87,13 +87,13 @@ struct FontSystem {
   }
 };
 
-FontSystem& system() {
+FontSystem& Fonts() {
   static FontSystem s;
   return s;
 }
 
 bool EnsureLibrary() {
-  FontSystem& s = system();
+  FontSystem& s = Fonts();
   if (s.library) return true;
   if (s.initFailed) return false;
   bool fontconfigReady;
@@ -166,7 +166,7 @@ std::optional<ResolvedFont> Match(const FontSurface& surface) {
 }
 
 const std::optional<ResolvedFont>& Resolve(const FontSurface& surface) {
-  FontSystem& s = system();
+  FontSystem& s = Fonts();
   auto key = std::make_tuple(surface.name, surface.bold, surface.italic);
   auto it = s.resolved.find(key);
   if (it == s.resolved.end()) it = s.resolved.emplace(key, Match(surface)).first;
@@ -178,7 +178,7 @@ FT_Face SizedFace(const FontSurface& surface, const ResolvedFont** fontOut) {
   if (!EnsureLibrary()) return nullptr;
   const std::optional<ResolvedFont>& font = Resolve(surface);
   if (!font) return nullptr;
-  FontSystem& s = system();
+  FontSystem& s = Fonts();
   auto key = std::make_pair(font->file, font->index);
   auto it = s.faces.find(key);
   if (it == s.faces.end()) {
@@ -419,7 +419,7 @@ int32_t GetGlyphOutlineNative(const FontSurface& surface, uint32_t codePoint, Gl
 }
 
 void ResetFontSystem() {
-  FontSystem& s = system();
+  FontSystem& s = Fonts();
   s.resolved.clear();
   s.faces.clear();
 }

@@ -8,7 +8,7 @@ namespace tesmiro::SWFMakeCore {
 
 namespace {
 
-TextCollector& collector() {
+TextCollector& Collector() {
   static TextCollector c;
   return c;
 }
@@ -41,8 +41,8 @@ std::string MakeFontKey(std::string_view fontName, int32_t originFlag, bool bold
   return key;
 }
 
-void SetTextCollector(TextCollector c) { collector() = std::move(c); }
-TextCollector CurrentTextCollector() { return collector(); }
+void SetTextCollector(TextCollector c) { Collector() = std::move(c); }
+TextCollector CurrentTextCollector() { return Collector(); }
 
 void BuildGlyphTable(const text::FontSurface& surface, const std::string& text, int32_t originFlag,
                      int32_t& fontID, std::string& fontKey) {
@@ -57,7 +57,7 @@ void BuildGlyphTable(const text::FontSurface& surface, const std::string& text, 
   // that will share it. The caller's own text is always included, so that a
   // text the project does not (yet) hold still gets its glyphs.
   std::string characters;
-  if (fontID != 0 && collector()) characters = collector()(fontKey);
+  if (fontID != 0 && Collector()) characters = Collector()(fontKey);
   characters += text;
 
   GlyphTable& table = state.table;

@@ -133,7 +133,7 @@ void QtWindowServices::setEventDialogFilling(bool filling) { EventProperty::Curr
 
 void QtWindowServices::unloadPreviewWindow() { PreviewWindow::unload(); }
 
-void QtWindowServices::showPreview(const std::string& path, int target, int32_t width, int32_t height) {
+void QtWindowServices::showPreview(const std::string& path, ui::PreviewTarget target, int32_t width, int32_t height) {
   if (MainGUI* w = MainGUI::instance()) w->showPreview(ToQ(path), target, width, height);
 }
 

@@ -3,6 +3,7 @@
 // status line with the cancel button, and the window services forwarded to
 // the windows. None of them calls back into the core while the core waits.
 #include "platform/ui.h"
+#include "project/window_services.h"
 
 namespace tesmiro::gui {
 
@@ -38,7 +39,7 @@ class QtWindowServices : public ui::WindowServices {
   void unloadEventDialog() override;
   void setEventDialogFilling(bool filling) override;
   void unloadPreviewWindow() override;
-  void showPreview(const std::string& path, int target, int32_t width, int32_t height) override;
+  void showPreview(const std::string& path, ui::PreviewTarget target, int32_t width, int32_t height) override;
 };
 
 // The three for the core, as one value.

@@ -11,8 +11,8 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include "platform/ui.h"
 #include "project/file_dialogs.h"
+#include "project/window_services.h"
 #include "ui/common/dialog_support.h"
 #include "ui/common/icon_strip.h"
 #include "ui/common/qt_text.h"
@@ -78,10 +78,10 @@ EventColorDialog::EventColorDialog(QWidget* owner) : QDialog(owner) {
     return std::array<int, 3>{chosen->red, chosen->green, chosen->blue};
   };
   // A modal window first closes the modeless ones that hold parts of the model.
-  auto* windows = ui::Current().windows;
-  windows->unloadEventDialog();
-  windows->unloadScriptEditor();
-  windows->unloadPreviewWindow();
+  auto& windows = ui::Windows();
+  windows.unloadEventDialog();
+  windows.unloadScriptEditor();
+  windows.unloadPreviewWindow();
   createControls();
   if (owner) PlaceAt(this, owner->frameGeometry().topLeft());
   image1_ = IconStrip();

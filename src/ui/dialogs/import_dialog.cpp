@@ -13,6 +13,7 @@
 #include "project/import.h"
 #include "project/model.h"
 #include "project/paths.h"
+#include "project/window_services.h"
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
 
@@ -33,10 +34,10 @@ ImportDialog::ImportDialog(QWidget* owner) : QDialog(owner) {
   setObjectName(QStringLiteral("ImportDialog"));
   setWindowTitle(QStringLiteral("プロジェクトのインポート"));
   setFont(PanelFont(9));
-  auto* windows = ui::Current().windows;
-  windows->unloadEventDialog();
-  windows->unloadScriptEditor();
-  windows->unloadPreviewWindow();
+  auto& windows = ui::Windows();
+  windows.unloadEventDialog();
+  windows.unloadScriptEditor();
+  windows.unloadPreviewWindow();
 
   auto* label2 = Named(new QLabel(QStringLiteral("ファイル名"), this), QStringLiteral("Label2"));
   label2->setGeometry(8, 10, 70, 20);

@@ -7,9 +7,9 @@
 #include <QPushButton>
 
 #include "compiler/html_page.h"
-#include "platform/ui.h"
 #include "project/model.h"
 #include "project/preferences.h"
+#include "project/window_services.h"
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
@@ -31,10 +31,10 @@ OptionDialog::OptionDialog(QWidget* owner) : QDialog(owner) {
   setObjectName(QStringLiteral("OptionDialog"));
   setWindowTitle(QStringLiteral("詳細設定"));
   setFont(PanelFont(9));
-  auto* windows = ui::Current().windows;
-  windows->unloadEventDialog();
-  windows->unloadScriptEditor();
-  windows->unloadPreviewWindow();
+  auto& windows = ui::Windows();
+  windows.unloadEventDialog();
+  windows.unloadScriptEditor();
+  windows.unloadPreviewWindow();
 
   int y = 8;
   auto tick = [&](const char* name, const char* text) {

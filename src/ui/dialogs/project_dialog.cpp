@@ -14,10 +14,11 @@
 #include "platform/ui.h"
 #include "project/model.h"
 #include "project/preferences.h"
+#include "project/window_services.h"
 #include "ui/common/dialog_support.h"
+#include "ui/common/qt_text.h"
 #include "ui/common/services.h"
 #include "ui/dialogs/colour_picker.h"
-#include "ui/common/qt_text.h"
 
 namespace tesmiro::gui {
 namespace {
@@ -61,9 +62,9 @@ ProjectDialog::ProjectDialog(QWidget* owner) : QDialog(owner) {
     return std::array<int, 3>{chosen->red, chosen->green, chosen->blue};
   };
   // A modal window first closes the modeless ones that hold parts of the model.
-  auto* windows = ui::Current().windows;
-  windows->unloadEventDialog();
-  windows->unloadScriptEditor();
+  auto& windows = ui::Windows();
+  windows.unloadEventDialog();
+  windows.unloadScriptEditor();
 
   Frame2 = Named(new QGroupBox(QStringLiteral("基本設定"), this), QStringLiteral("Frame2"));
   Frame2->setGeometry(8, 8, 200, 110);

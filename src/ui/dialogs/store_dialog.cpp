@@ -25,6 +25,7 @@
 #include "project/preferences.h"
 #include "project/store.h"
 #include "project/store_item_swap.h"
+#include "project/window_services.h"
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
@@ -154,10 +155,10 @@ StoreDialog::StoreDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QString::fromUtf8(SP::kDesignCaption));
   setFont(PanelFont(9));
   // A modal window first closes the modeless ones.
-  auto* windows = ui::Current().windows;
-  windows->unloadEventDialog();
-  windows->unloadScriptEditor();
-  windows->unloadPreviewWindow();
+  auto& windows = ui::Windows();
+  windows.unloadEventDialog();
+  windows.unloadScriptEditor();
+  windows.unloadPreviewWindow();
 
   Label3 = MakeLabel(this, "Label3", QStringLiteral("ID"), 8, 10, 26);
   Text1 = MakeEdit(this, "Text1", 36, 8, 70);

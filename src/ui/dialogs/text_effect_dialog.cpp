@@ -10,10 +10,10 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 
-#include "platform/ui.h"
 #include "project/event_colors.h"
 #include "project/gui_core.h"
 #include "project/model.h"
+#include "project/window_services.h"
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
@@ -324,7 +324,7 @@ void TextEffectDialog::Command2_Click() {
 
 void TextEffectDialog::Command3_Click() {
   const auto path = GC::State().paths.scratch / GC::kTextEffectPreviewMovie;
-  ui::Current().windows->unloadPreviewWindow();
+  ui::Windows().unloadPreviewWindow();
   readFields();
   const GC::TextEffectSettings s = state_.readControls();
   for (size_t i = 0; i < 3; ++i) Text1[i]->setText(ToQ(state_.fields().frames[i]));

@@ -6,8 +6,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
-#include "platform/ui.h"
 #include "project/model.h"
+#include "project/window_services.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
 #include "ui/dialogs/splash_screen.h"
@@ -18,10 +18,10 @@ VersionInfo::VersionInfo(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("VersionInfo"));
   setWindowTitle(QStringLiteral("Tesmiro バージョン情報"));
   // A modal window first closes the modeless ones.
-  auto* windows = ui::Current().windows;
-  windows->unloadEventDialog();
-  windows->unloadScriptEditor();
-  windows->unloadPreviewWindow();
+  auto& windows = ui::Windows();
+  windows.unloadEventDialog();
+  windows.unloadScriptEditor();
+  windows.unloadPreviewWindow();
 
   const QPixmap picture = SplashWindow::SplashPicture();
   Picture1 = new QLabel(this);

@@ -26,7 +26,6 @@
 #include "platform/numeric.h"
 #include "platform/ui.h"
 #include "project/backup.h"
-#include "ui/dialogs/text_effect_editor.h"
 #include "project/build_lock.h"
 #include "project/event_colors.h"
 #include "project/gui_core.h"
@@ -34,15 +33,17 @@
 #include "project/model.h"
 #include "project/paths.h"
 #include "project/preferences.h"
-#include "project/recent_files.h"
 #include "project/project_file.h"
+#include "project/recent_files.h"
 #include "project/sorting.h"
 #include "project/timelines.h"
+#include "project/window_services.h"
 #include "swf/swf_writer.h"
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
 #include "ui/dialogs/splash_screen.h"
+#include "ui/dialogs/text_effect_editor.h"
 #include "ui/main/print_canvas.h"
 #include "ui/main/splitter_handle.h"
 #include "ui/player/flash_host.h"
@@ -220,7 +221,7 @@ void MainGUI::Form_Load(const QString& commandLine) {
   EnumTrueTypeFont();
   mnuCreateNew_Click();
   ListEventHead->setPalette(QPalette(ToQColor(0xE0E0E0)));
-  ui::Current().windows->drawTabsAndHeader();
+  ui::Windows().drawTabsAndHeader();
 
   QString text = commandLine;
   if (text.size() >= 2 && text.startsWith('"') && text.endsWith('"')) text = text.mid(1, text.size() - 2);
@@ -265,10 +266,10 @@ bool MainGUI::Form_Unload() {
   int cancel = 0;
   ConfirmSaveProject(cancel);
   if (cancel == 1) return false;
-  auto* windows = ui::Current().windows;
-  windows->unloadEventDialog();
-  windows->unloadScriptEditor();
-  windows->unloadPreviewWindow();
+  auto& windows = ui::Windows();
+  windows.unloadEventDialog();
+  windows.unloadScriptEditor();
+  windows.unloadPreviewWindow();
   std::string error;
   if (!SavePreference(&error)) {
     std::replace(error.begin(), error.end(), '\n', ' ');
@@ -396,9 +397,9 @@ int MainGUI::listEventHeadHeight() const { return P().dispSpriteTab == 1 ? 41 : 
 
 void MainGUI::Form_Resize() {
   if (isMinimized()) {
-    auto* windows = ui::Current().windows;
-    windows->unloadScriptEditor();
-    windows->unloadEventDialog();
+    auto& windows = ui::Windows();
+    windows.unloadScriptEditor();
+    windows.unloadEventDialog();
     return;
   }
   SizeControlsCall();
@@ -454,7 +455,7 @@ void MainGUI::SizeControls(double& x, double& y2, double& y3) {
   for (QWidget* w : {static_cast<QWidget*>(imgSplitter), static_cast<QWidget*>(imgSplitter2),
                      static_cast<QWidget*>(imgSplitter3)})
     w->raise();
-  ui::Current().windows->drawTabsAndHeader();
+  ui::Windows().drawTabsAndHeader();
 }
 
 // ---- splitters ------------------------------------------------------------------

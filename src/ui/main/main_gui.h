@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "project/window_services.h"
+
 class QAction;
 class QComboBox;
 class QFrame;
@@ -139,7 +141,7 @@ class MainGUI : public QMainWindow {
   bool previewRunning() const { return previewRunning_; }
   // A finished preview: 1 the preview window, 2 the browser, 3 the
   // stand-alone player.
-  void showPreview(const QString& path, int target, int width, int height);
+  void showPreview(const QString& path, ui::PreviewTarget target, int width, int height);
 
   // ---- handlers the start-up and the keys call (event list) -------------
   void PictEventList_Click();

@@ -19,7 +19,7 @@
 #include "project/preferences.h"
 #include "project/script_editor.h"
 #include "project/timelines.h"
-#include "platform/ui.h"
+#include "project/window_services.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
 #include "ui/main/event_list_head.h"
@@ -263,7 +263,7 @@ void MainGUI::ListEventHead_MouseUp(int button, int, int x, int y) {
   } else if (popup == elm::TabPopup::SpriteMenu) {
     if (QAction* shown = BuildSpriteMenu()) Desktop().popups->exec(mnuEventSelectRoot, at, shown);
   }
-  if (P().dispEventProperty != 1) ui::Current().windows->unloadEventDialog();
+  if (P().dispEventProperty != 1) ui::Windows().unloadEventDialog();
   ListEventHead->unsetCursor();
   elm::TabMouseFinish();
 }

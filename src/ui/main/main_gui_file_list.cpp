@@ -26,7 +26,7 @@
 #include "project/store_undo.h"
 #include "project/timelines.h"
 #include "project/undo_scopes.h"
-#include "platform/ui.h"
+#include "project/window_services.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
 #include "ui/main/file_list_widget.h"
@@ -391,7 +391,7 @@ void MainGUI::Command2_Click() { SoundPreview(1); }
 
 void MainGUI::Command3_Click() {
   GUICore::ShowTimeline(GUICore::State().infoItemId, true);
-  if (Prefs::Current().dispEventProperty != 1) ui::Current().windows->unloadEventDialog();
+  if (Prefs::Current().dispEventProperty != 1) ui::Windows().unloadEventDialog();
 }
 
 }  // namespace tesmiro::gui

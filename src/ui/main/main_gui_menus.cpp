@@ -7,7 +7,6 @@
 #include <QMenuBar>
 #include <QUrl>
 
-#include "platform/ui.h"
 #include "project/event_commands.h"
 #include "project/events.h"
 #include "project/list_models.h"

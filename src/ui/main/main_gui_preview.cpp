@@ -6,6 +6,7 @@
 
 #include "compiler/previews.h"
 #include "project/preferences.h"
+#include "project/window_services.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
 #include "ui/dialogs/browser_preview_window.h"
@@ -51,16 +52,16 @@ void MainGUI::runPreview(int mode) {
   previewRunning_ = false;
 }
 
-void MainGUI::showPreview(const QString& path, int target, int width, int height) {
+void MainGUI::showPreview(const QString& path, ui::PreviewTarget target, int width, int height) {
   const Preferences& p = Prefs::Current();
-  if (target == 1) {
+  if (target == ui::PreviewTarget::Window) {
     PreviewWindow* w = PreviewWindow::load();
     w->setStageSize(width, height);
     w->showMovie(path);
     w->showModeless();
     return;
   }
-  if (target == 2) {
+  if (target == ui::PreviewTarget::Browser) {
     // The page's plug-in tags become the web player when the page is served
     // with it; without the player's files the page opens as it is.
     const QUrl url = player::PublishBrowserPreview(path);

@@ -12,6 +12,7 @@
 #include "project/project_file.h"
 #include "project/store.h"
 #include "project/store_undo.h"
+#include "ui/common/qt_text.h"
 #include "ui/main/file_list_widget.h"
 
 namespace tesmiro::testing {
@@ -60,7 +61,12 @@ TEST_F(FileListWindowTest, DraggingIntoAFolderIsOneUndoStepAndNeverIntoItsOwnSub
   QTest::mouseMove(list, RowPoint(4));  // the middle of the folder row
   EXPECT_EQ(FileListModule::CurrentView().markRow, 4);
   EXPECT_EQ(FileListModule::CurrentView().markMode, 0);
+  // The folder a drop would go into is painted highlighted (right of its caption).
+  const QPoint beside(FileListModule::CurrentView().width - 4, 3 * 16 + 8);
+  EXPECT_EQ(list->grab().toImage().pixelColor(beside), gui::ToQColor(FileListModule::kSysHighlight));
   QTest::mouseRelease(list, Qt::LeftButton, Qt::NoModifier, RowPoint(4));
+  EXPECT_EQ(FileListModule::CurrentView().markMode, -1);
+  EXPECT_EQ(list->grab().toImage().pixelColor(beside), gui::ToQColor(FileListModule::kSysWindow));
   EXPECT_EQ(Ids(), (std::vector<int32_t>{3, folder, 1, 2}));
   EXPECT_TRUE(GUICore::CanStoreUndo());
   w.mnuEditUndo->setEnabled(true);
@@ -77,7 +83,12 @@ TEST_F(FileListWindowTest, DraggingIntoAFolderIsOneUndoStepAndNeverIntoItsOwnSub
   Press(list, RowPoint(2));
   QTest::mouseMove(list, RowPoint(3));
   QTest::mouseMove(list, QPoint(150, 3 * 16));  // the boundary above row 4, inside the folder
+  // The insertion line runs to the list's right edge.
+  EXPECT_TRUE(FileListModule::CurrentView().paint.marker);
+  EXPECT_EQ(list->grab().toImage().pixelColor(FileListModule::CurrentView().width - 4, 3 * 16 - 1),
+            gui::ToQColor(FileListModule::kSysWindowText));
   QTest::mouseRelease(list, Qt::LeftButton, Qt::NoModifier, QPoint(150, 3 * 16));
+  EXPECT_FALSE(FileListModule::CurrentView().paint.marker);
   EXPECT_EQ(Ids(), before);
   EXPECT_FALSE(GUICore::CanStoreUndo());
 }

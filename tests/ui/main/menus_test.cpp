@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/ui.h"
 #include "project/events.h"
 #include "project/gui_core.h"
 #include "project/list_models.h"

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "platform/ui.h"
 #include "support/main_gui_fixture.h"
 #include "ui/dialogs/splash_screen.h"
 #include "ui/dialogs/version_dialog.h"
