@@ -129,6 +129,7 @@ void StartMovie(const fs::path& path) {
 // Movies shown inside the program get the frame reporter; one that cannot
 // take it still plays, without frame numbers.
 bool FinishMovie(const fs::path& path, ReporterSubject subject = ReporterSubject::MainTimeline) {
+  ShowWriterMessages();
   W::WriteMovieFile(path, W::MovieStage::WriteFrames);
   W::WriteEnd();
   if (!W::WriteMovieFile(path, W::MovieStage::Finish)) return false;

@@ -104,7 +104,7 @@ TEST_F(EventCompilerTest, OutOfRangeDepthsAreClampedWithAWarning) {
   EXPECT_EQ(PlacementsIn(0), 1);
   EXPECT_TRUE(W::DepthOccupied(256));
   ASSERT_FALSE(W::WriterState().diagnostics.empty());
-  EXPECT_NE(W::WriterState().diagnostics[0].find("400"), std::string::npos);
+  EXPECT_NE(W::WriterState().diagnostics[0].text.find("400"), std::string::npos);
 }
 
 TEST_F(EventCompilerTest, RelativeLabelsResolveAroundTheEvent) {
