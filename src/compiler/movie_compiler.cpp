@@ -112,6 +112,8 @@ class BuildSession {
     // The first font written for a key carries the letters of every text
     // that shares it.
     SWFMakeCore::SetTextCollector(CollectTextsForFont);
+    // The list shown at the end is this build's alone.
+    W::WriterState().diagnostics.clear();
     Ui().progress->showCancel(true);
     Ui().windows->setEventDialogFilling(true);
     gBuild.cancelBuild = 0;

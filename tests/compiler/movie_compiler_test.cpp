@@ -307,14 +307,11 @@ TEST_F(CompilerTest, WriterMessagesAreShownInTheOrderTheyHappened) {
   EXPECT_EQ(ui.messages[2].text, "マスク深度 999 を 256 にしました\r\n");
   EXPECT_EQ(ui.statusLines.back().rfind("完了", 0), 0u);
 
-  // Told once: the next build does not repeat them.
+  // Told once: the next build shows nothing of them.
   m.events.clear();
   ui.messages.clear();
   ASSERT_EQ(MakeSWF(dir / "out.swf", false), BuildResult::Done);
-  for (const RecordedMessage& shown : ui.messages) {
-    EXPECT_NE(shown.title, "スクリプトエラー");
-    EXPECT_EQ(shown.text.find("クリップアクション"), std::string::npos);
-  }
+  EXPECT_TRUE(ui.messages.empty());
 }
 
 }  // namespace
