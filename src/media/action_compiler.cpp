@@ -117,14 +117,14 @@ std::string ExpandFileInclude(const std::string& script) {
   }
   if (!found && !settings.programFolder.empty()) found = ResolveInFolder(settings.programFolder, relative);
 
-  std::optional<std::vector<uint8_t>> content;
-  if (found) content = fileio::ReadAll(*found, script::kMaxSourceBytes);
-  if (!content) {
-    RecordError("ファイルがありません：" + written);
-    return "";
+  if (found) {
+    if (const auto content = fileio::ReadAll(*found, script::kMaxSourceBytes)) {
+      const std::string_view raw(reinterpret_cast<const char*>(content->data()), content->size());
+      return NormalizeLineBreaks(enc::DecodeTextFile(raw));
+    }
   }
-  const std::string_view raw(reinterpret_cast<const char*>(content->data()), content->size());
-  return NormalizeLineBreaks(enc::DecodeTextFile(raw));
+  RecordError("ファイルがありません：" + written);
+  return "";
 }
 
 std::string CutHandlerBlock(std::string& script) { return CutBlock(script).block; }

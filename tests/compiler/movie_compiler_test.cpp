@@ -189,7 +189,7 @@ TEST_F(CompilerTest, TheHtmlPageNeverReplacesTheMovieItself) {
   const std::vector<uint8_t> movie = {'F', 'W', 'S', 8};
   ASSERT_TRUE(fileio::WriteAtomic(dir / "p.html", movie, nullptr));
   ASSERT_TRUE(GUICore::WriteHTMLPage(dir / "p.html", 1, 2));
-  EXPECT_EQ(fileio::ReadAll(dir / "p.html"), movie);
+  EXPECT_EQ(fileio::ReadAll(dir / "p.html").value(), movie);
   const auto page = fileio::ReadAll(dir / "p.html.html");
   ASSERT_TRUE(page);
   EXPECT_NE(std::string(page->begin(), page->end()).find("p.html"), std::string::npos);
