@@ -15,11 +15,11 @@ constexpr int16_t kTextEffectFlag = 0x2000;
 
 InfoPanel::SoundFacts ProbeSound(const std::string& path) {
   InfoPanel::SoundFacts facts;
-  ID3Module::Bytes audio;
-  ID3Module::SoundTag tag;
-  if (!ID3Module::LoadSoundFile(path, audio, tag)) return facts;
+  Result<ID3Module::SoundFile> sound = ID3Module::LoadSoundFile(path);
+  if (!sound) return facts;
+  const ID3Module::SoundTag& tag = sound->tag;
   ID3Module::SoundFormat format;
-  facts.ok = ID3Module::GetSoundFormat(audio, format);
+  facts.ok = ID3Module::GetSoundFormat(sound->audio, format);
   facts.kind = format.kind;
   facts.rateOrBits = format.rateOrBits;
   facts.sampleRate = format.sampleRate;
