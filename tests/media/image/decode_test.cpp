@@ -456,7 +456,8 @@ TEST(ImageDecoders, SurviveCutAndCorruptedFiles) {
     check(image::DecodeBMP(b));
     check(image::DecodeGIF(b));
     auto decodedPng = image::DecodePNG(b);
-    check(decodedPng ? Result<image::Picture>(decodedPng->picture) : Result<image::Picture>(Failure{decodedPng.message()}));
+    check(decodedPng ? Result<image::Picture>(decodedPng->picture)
+                     : Result<image::Picture>(Failure{decodedPng.message()}));
     check(image::DecodeJPEG(b));
     GetImage::ImageInfo jpeg = GetImage::ProbeJPEG(b);
     EXPECT_TRUE(jpeg.kind == GetImage::kNone || jpeg.kind == GetImage::kJPEG);

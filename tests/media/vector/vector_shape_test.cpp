@@ -24,8 +24,10 @@ using testing::Rectangle;
 using testing::TestShape;
 
 KvgImage Image(const std::vector<TestShape>& shapes, const std::string& version = "030") {
-  KvgImage image = LoadKVGFromBytes(KvgText(version, shapes));
-  EXPECT_EQ(image.count, static_cast<int32_t>(shapes.size())) << image.error;
+  Result<KvgImage> loaded = LoadKVGFromBytes(KvgText(version, shapes));
+  EXPECT_TRUE(loaded) << loaded.message();
+  KvgImage image = std::move(loaded).value_or(KvgImage{});
+  EXPECT_EQ(image.count, static_cast<int32_t>(shapes.size()));
   return image;
 }
 
