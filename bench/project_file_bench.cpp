@@ -50,11 +50,7 @@ void BM_LoadProjectFile(benchmark::State& state) {
   BuildLargeProject();
   const fs::path path = BenchFolder() / "large.tsm";
   GUICore::SaveProject(path.string());
-  for (auto _ : state) {
-    TSMModule::ProjectData data;
-    std::string message;
-    benchmark::DoNotOptimize(TSMModule::LoadProjectFile(path, data, message));
-  }
+  for (auto _ : state) benchmark::DoNotOptimize(TSMModule::LoadProjectFile(path));
 }
 BENCHMARK(BM_LoadProjectFile)->Unit(benchmark::kMillisecond);
 

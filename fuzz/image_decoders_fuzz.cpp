@@ -16,8 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)GetImage::ProbePNG(bytes);
   (void)GetImage::ProbeKVG(bytes);
   (void)GetImage::ProbeFLV(bytes);
-  GetImage::FLVDetails details;
-  (void)GetImage::GetFLVDetails(bytes, details);
+  (void)GetImage::GetFLVDetails(bytes);
   (void)GetImage::FindFLVKeyFrame(bytes, 3, -1);
   (void)image::DecodeBMP(bytes);
   (void)image::DecodeGIF(bytes);

@@ -11,7 +11,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tesmiro;
   ShapeModule::KvgImage image =
-      ShapeModule::LoadKVGFromBytes(std::string_view(reinterpret_cast<const char*>(data), size));
+      ShapeModule::LoadKVGFromBytes(std::string_view(reinterpret_cast<const char*>(data), size))
+          .value_or(ShapeModule::KvgImage{});
   if (image.count > 0) {
     const auto bounds = ShapeModule::GetKVGBounds(image);
     SWFMakeCore::WriteVectorShape(1, image, bounds, true);

@@ -77,13 +77,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   GUICore::NewProject();
 
   const fs::path media = TESMIRO_FUZZ_MEDIA;
-  TSMModule::ProjectData project;
-  std::string message;
-  if (!TSMModule::ParseProjectFile(std::span(data, size), media.string(), project, message)) {
-    Check(!message.empty(), "refused without a message");
+  Result<TSMModule::ProjectData> project = TSMModule::ParseProjectFile(std::span(data, size), media.string());
+  if (!project) {
+    Check(!project.message().empty(), "refused without a message");
     return 0;
   }
-  GUICore::InstallProject(std::move(project));
+  GUICore::InstallProject(std::move(*project));
   GUICore::State().projectPath = (media / "fuzz.tsm").string();
 
   const fs::path out = gScratch / "fuzz.swf";

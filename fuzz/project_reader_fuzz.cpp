@@ -23,13 +23,14 @@ void Check(bool ok, const char* what) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tesmiro;
-  TSMModule::ProjectData d;
-  std::string message;
   // A folder that does not exist: relative paths stay as they are.
-  if (!TSMModule::ParseProjectFile(std::span(data, size), "/nonexistent-tesmiro-fuzz", d, message)) {
-    Check(!message.empty(), "refused without a message");
+  const Result<TSMModule::ProjectData> parsed =
+      TSMModule::ParseProjectFile(std::span(data, size), "/nonexistent-tesmiro-fuzz");
+  if (!parsed) {
+    Check(!parsed.message().empty(), "refused without a message");
     return 0;
   }
+  const TSMModule::ProjectData& d = *parsed;
   std::set<int32_t> ids;
   const int32_t n = d.store.count();
   Check(n <= kMaxStoreItems, "too many items");

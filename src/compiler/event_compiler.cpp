@@ -6,7 +6,9 @@
 #include <numbers>
 
 #include "compiler/materials.h"
+#include "media/action_compiler.h"
 #include "platform/numeric.h"
+#include "platform/ui.h"
 #include "project/geometry.h"
 #include "project/model.h"
 #include "project/store.h"
@@ -214,10 +216,30 @@ void CompileAction(const EventRecord& e, EmitMode mode, int32_t index) {
 
 EventCompilerState& CompilerState() { return gCompiler; }
 
+void ShowWriterMessages() {
+  using Kind = W::Diagnostic::Kind;
+  // Taken off the list before the first message: a message box lets the
+  // user interface run, which must not find them pending still.
+  std::vector<W::Diagnostic> told;
+  std::vector<W::Diagnostic> listed;
+  for (W::Diagnostic& d : W::WriterState().diagnostics) {
+    (d.kind == Kind::Listed ? listed : told).push_back(std::move(d));
+  }
+  W::WriterState().diagnostics = std::move(listed);
+  for (const W::Diagnostic& d : told) {
+    if (d.kind == Kind::ScriptError) {
+      ui::Current().messages->message(ActionCompiler::kErrorTitle, d.text, ui::Icon::Critical);
+    } else {
+      ui::Current().messages->message("警告", d.text, ui::Icon::Exclamation);
+    }
+  }
+}
+
 void CompileEvent(const std::filesystem::path& outPath, const EventRecord& event, EmitMode mode, int32_t index) {
   (void)outPath;
   if (event.itemId == 0) {
     CompileAction(event, mode, index);
+    ShowWriterMessages();
     return;
   }
   const StoreItem item = GetStoreItemByID(event.itemId);
@@ -239,6 +261,7 @@ void CompileEvent(const std::filesystem::path& outPath, const EventRecord& event
     default:
       break;
   }
+  ShowWriterMessages();
 }
 
 float EaseRatio(int32_t easing, int32_t frame, int32_t total) {

@@ -19,7 +19,13 @@ enum class EmitMode : int16_t { Movie = 0, EventPreview = 1, LivePreview = 2 };
 // Compiles one event. `index` is its 1-based position in the working event
 // list; a negative value -k forces material kind k and places the event's
 // item ID itself as the character (the previews' own characters).
+// The writer's messages are told before it returns.
 void CompileEvent(const std::filesystem::path& outPath, const EventRecord& event, EmitMode mode, int32_t index);
+
+// Tells the user, in the order they happened, what the writer recorded to be
+// told at once (parts left out, scripts that did not compile) and takes them
+// off its list; the listed diagnostics stay for the end of the build.
+void ShowWriterMessages();
 
 float EaseRatio(int32_t easing, int32_t frame, int32_t total);
 

@@ -27,8 +27,8 @@ class StageSettingsSwap {
 
 void ReportWriteFailure() {
   std::string text;
-  for (const std::string& d : SWFMakeCore::WriterState().diagnostics) {
-    if (d.rfind("ファイル [", 0) == 0) text += d + "\r\n";
+  for (const SWFMakeCore::Diagnostic& d : SWFMakeCore::WriterState().diagnostics) {
+    if (d.text.rfind("ファイル [", 0) == 0) text += d.text + "\r\n";
   }
   if (text.empty()) text = "SWFファイルを書き込めませんでした。";
   ui::Current().messages->message("エラー", text, ui::Icon::Critical);

@@ -15,11 +15,11 @@ constexpr int16_t kTextEffectFlag = 0x2000;
 
 InfoPanel::SoundFacts ProbeSound(const std::string& path) {
   InfoPanel::SoundFacts facts;
-  ID3Module::Bytes audio;
-  ID3Module::SoundTag tag;
-  if (!ID3Module::LoadSoundFile(path, audio, tag)) return facts;
+  Result<ID3Module::SoundFile> sound = ID3Module::LoadSoundFile(path);
+  if (!sound) return facts;
+  const ID3Module::SoundTag& tag = sound->tag;
   ID3Module::SoundFormat format;
-  facts.ok = ID3Module::GetSoundFormat(audio, format);
+  facts.ok = ID3Module::GetSoundFormat(sound->audio, format);
   facts.kind = format.kind;
   facts.rateOrBits = format.rateOrBits;
   facts.sampleRate = format.sampleRate;
@@ -42,8 +42,9 @@ InfoPanel::MaterialFacts ProbeMaterial(const StoreItem& item) {
       facts.sound = ProbeSound(facts.path);
       break;
     case StoreItemKind::Video: {
-      GetImage::FLVDetails d;
-      facts.video.ok = GetImage::GetFLVDetails(facts.path, d);
+      const Result<GetImage::FLVDetails> details = GetImage::GetFLVDetails(facts.path);
+      const GetImage::FLVDetails d = details ? *details : GetImage::FLVDetails{};
+      facts.video.ok = details.ok();
       facts.video.version = d.version;
       facts.video.typeFlags = d.typeFlags;
       facts.video.frameRate = d.frameRate;
@@ -65,9 +66,9 @@ InfoPanel::MaterialFacts ProbeMaterial(const StoreItem& item) {
 int32_t MaterialEventFrames(const StoreItem& item) {
   if (item.kind == StoreItemKind::Video) {
     const std::string path = materials::ResolveMaterialPath(item);
-    GetImage::FLVDetails d;
-    if (!path.empty() && GetImage::GetFLVDetails(path, d)) return d.videoFrameCount;
-    return 0;
+    if (path.empty()) return 0;
+    const Result<GetImage::FLVDetails> details = GetImage::GetFLVDetails(path);
+    return details ? details->videoFrameCount : 0;
   }
   if (item.kind == StoreItemKind::Text && (item.flags & kTextEffectFlag) != 0) {
     TextEffectSettings settings;

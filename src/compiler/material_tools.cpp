@@ -86,8 +86,8 @@ std::string MorphCheckVerdict(int32_t id, int32_t targetId) {
   const std::string toPath = verdict.empty() ? materials::ResolveMaterialPath(to) : "";
   if (verdict.empty() && (fromPath.empty() || toPath.empty())) verdict = "ファイルが存在しない";
   if (verdict.empty()) {
-    const ShapeModule::KvgImage a = ShapeModule::LoadKVG(fromPath);
-    const ShapeModule::KvgImage b = ShapeModule::LoadKVG(toPath);
+    const ShapeModule::KvgImage a = ShapeModule::LoadKVG(fromPath).value_or(ShapeModule::KvgImage{});
+    const ShapeModule::KvgImage b = ShapeModule::LoadKVG(toPath).value_or(ShapeModule::KvgImage{});
     if (a.count == 0 || a.count != b.count) {
       verdict = "パスの数が違う";
     } else {

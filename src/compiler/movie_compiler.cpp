@@ -113,6 +113,8 @@ class BuildSession {
     // The first font written for a key carries the letters of every text
     // that shares it.
     SWFMakeCore::SetTextCollector(CollectTextsForFont);
+    // The list shown at the end is this build's alone.
+    W::WriterState().diagnostics.clear();
     Ui().progress->showCancel(true);
     ui::Windows().setEventDialogFilling(true);
     gBuild.cancelBuild = 0;
@@ -280,10 +282,10 @@ bool DeflateMovie(int in, fileio::ReplacementFile& out, std::string& why) {
   return status == Z_STREAM_END && out.ok();
 }
 
-void ReportFailure(const std::vector<std::string>& diagnostics) {
+void ReportFailure(const std::vector<W::Diagnostic>& diagnostics) {
   std::string text;
-  for (const std::string& d : diagnostics) {
-    if (d.find("ファイル [") == 0) text += d + "\r\n";
+  for (const W::Diagnostic& d : diagnostics) {
+    if (d.text.find("ファイル [") == 0) text += d.text + "\r\n";
   }
   if (text.empty()) text = "SWFファイルを書き込めませんでした。";
   Ui().messages->message("エラー", text, ui::Icon::Critical);
@@ -291,11 +293,11 @@ void ReportFailure(const std::vector<std::string>& diagnostics) {
 }
 
 // Problems the writer met but the movie survived (values out of range).
-void ReportWarnings(const std::vector<std::string>& diagnostics) {
+void ReportWarnings(const std::vector<W::Diagnostic>& diagnostics) {
   if (diagnostics.empty()) return;
   std::string text;
   const size_t shown = std::min<size_t>(diagnostics.size(), 20);
-  for (size_t i = 0; i < shown; ++i) text += diagnostics[i] + "\r\n";
+  for (size_t i = 0; i < shown; ++i) text += diagnostics[i].text + "\r\n";
   if (diagnostics.size() > shown) text += "…ほか " + std::to_string(diagnostics.size() - shown) + " 件";
   Ui().messages->message("警告", text, ui::Icon::Exclamation);
 }
@@ -344,6 +346,7 @@ BuildResult MakeSWF(const fs::path& outPath, bool attachUnusedSprites) {
     }
     if (!cancelled && count >= 1) W::WriteMovieFile(outPath, W::MovieStage::WriteFrames);
   }
+  ShowWriterMessages();
 
   if (cancelled) {
     W::AbandonMovieFile();
@@ -390,6 +393,7 @@ void EmitStoreItem(const fs::path& outPath, const StoreItem& item, EmitMode mode
     default:
       break;
   }
+  ShowWriterMessages();
   if (!ok) {
     // Whatever a failed definition began stays out of the movie.
     W::OutputBuffer().resize(before);

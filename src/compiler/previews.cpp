@@ -130,6 +130,7 @@ void StartMovie(const fs::path& path) {
 // Movies shown inside the program get the frame reporter; one that cannot
 // take it still plays, without frame numbers.
 bool FinishMovie(const fs::path& path, ReporterSubject subject = ReporterSubject::MainTimeline) {
+  ShowWriterMessages();
   W::WriteMovieFile(path, W::MovieStage::WriteFrames);
   W::WriteEnd();
   if (!W::WriteMovieFile(path, W::MovieStage::Finish)) return false;
@@ -217,6 +218,7 @@ bool BuildEventPreviewSWF(const EventRecord& a, const EventRecord& b, const fs::
                           bool placeholder, int32_t frame) {
   if (BuildInProgress()) return false;
   ClearMarks();
+  W::WriterState().diagnostics.clear();
   if (useCache && W::RestoreMovieCache(true)) {
     W::WriteMovieFile(path, W::MovieStage::Open);
   } else {
@@ -238,6 +240,7 @@ bool BuildSingleEventPreviewSWF(const EventRecord& event, const std::string& nam
   if (BuildInProgress()) return false;
   const fs::path path = State().paths.scratch / name;
   ClearMarks();
+  W::WriterState().diagnostics.clear();
   StartMovie(path);
   DefineForPreview(path, event.itemId);
   W::WriteMovieFile(path, W::MovieStage::WriteBuffer);
@@ -252,6 +255,7 @@ namespace tesmiro::GUICore {
 bool BuildTextEffectPreviewSWF(const StoreItem& item, int32_t frames, const fs::path& path) {
   if (BuildInProgress()) return false;
   ClearMarks();
+  W::WriterState().diagnostics.clear();
   CompilerState().leftOut.clear();
   const ProjectSettings& s = State().settings;
   W::WriteSWFHeader(GetSWFVersion(), s.width, s.height, s.frameRate);

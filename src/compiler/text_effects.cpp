@@ -53,10 +53,9 @@ void ReplaceAll(std::string& text, const std::string& what, const std::string& w
 std::vector<EventRecord> TemplateEvents(const std::string& name, int half) {
   const auto path = EffectTemplatePath(name, half);
   if (!path) return {};
-  TSMModule::ProjectData data;
-  std::string message;
-  if (!TSMModule::LoadProjectFile(*path, data, message) || data.timelines.empty()) return {};
-  return data.timelines[0].events.items();
+  const Result<TSMModule::ProjectData> data = TSMModule::LoadProjectFile(*path);
+  if (!data || data->timelines.empty()) return {};
+  return data->timelines[0].events.items();
 }
 
 // Names longest first; names of one length keep their order.

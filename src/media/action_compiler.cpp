@@ -8,12 +8,11 @@
 #include "platform/encoding.h"
 #include "platform/file_io.h"
 #include "platform/gcc_quirks.h"
-#include "platform/ui.h"
+#include "swf/swf_writer.h"
 
 namespace tesmiro::ActionCompiler {
 namespace {
 
-constexpr char kTitle[] = "スクリプトエラー";
 constexpr char kSeparator[] = "\r\n-\r\n";
 constexpr size_t kSeparatorLength = 5;
 
@@ -32,7 +31,10 @@ int32_t CompileHandler(HandlerKind kind, std::string& script, std::vector<uint8_
                        int32_t& line, int32_t& keyCode, int swfVersion);
 BlockCut CutBlock(std::string& script);
 std::optional<HeaderError> ParseHeader(HandlerKind kind, std::string& rest, int32_t& bits, int32_t& keyCode);
-void ShowError(const std::string& text);
+void RecordError(std::string text);
+// Errors of a compile the writer asked for go into its diagnostics, in order
+// with its own.
+void PassErrorsToWriter();
 script::CompileResult RunCompiler(std::string_view source, script::Target target);
 std::optional<std::filesystem::path> ResolveInFolder(const std::filesystem::path& folder,
                                                      std::string_view relative);
@@ -62,7 +64,7 @@ int32_t CompileScript(const std::string& script, std::vector<uint8_t>& bytes, in
   if (result.error) {
     const int64_t line = static_cast<int64_t>(result.error->line) + lineBase;
     const int32_t clamped = line > INT32_MAX ? INT32_MAX : line < INT32_MIN ? INT32_MIN : static_cast<int32_t>(line);
-    ShowError("文法に誤りがあります：Line " + std::to_string(clamped));
+    RecordError("文法に誤りがあります：Line " + std::to_string(clamped));
     state.errorLine = clamped;
     return 0;
   }
@@ -93,7 +95,7 @@ std::string ExpandFileInclude(const std::string& script) {
 
   const size_t close = rest.find('"', 1);
   if (close == std::string::npos) {
-    ShowError("ファイルがありません：");
+    RecordError("ファイルがありません：");
     return "";
   }
   std::string written = rest.substr(1, close - 1);
@@ -115,14 +117,14 @@ std::string ExpandFileInclude(const std::string& script) {
   }
   if (!found && !settings.programFolder.empty()) found = ResolveInFolder(settings.programFolder, relative);
 
-  std::optional<std::vector<uint8_t>> content;
-  if (found) content = fileio::ReadAll(*found, script::kMaxSourceBytes);
-  if (!content) {
-    ShowError("ファイルがありません：" + written);
-    return "";
+  if (found) {
+    if (const auto content = fileio::ReadAll(*found, script::kMaxSourceBytes)) {
+      const std::string_view raw(reinterpret_cast<const char*>(content->data()), content->size());
+      return NormalizeLineBreaks(enc::DecodeTextFile(raw));
+    }
   }
-  const std::string_view raw(reinterpret_cast<const char*>(content->data()), content->size());
-  return NormalizeLineBreaks(enc::DecodeTextFile(raw));
+  RecordError("ファイルがありません：" + written);
+  return "";
 }
 
 std::string CutHandlerBlock(std::string& script) { return CutBlock(script).block; }
@@ -229,15 +231,21 @@ std::string NormalizeLineBreaks(std::string_view text) {
 std::vector<uint8_t> Binding::compileScript(const std::string& script, int32_t lineBase, int swfVersion) {
   std::vector<uint8_t> bytes;
   CompileScript(script, bytes, lineBase, swfVersion);
+  PassErrorsToWriter();
   return bytes;
 }
 
-std::string Binding::expandFileInclude(const std::string& script) { return ExpandFileInclude(script); }
+std::string Binding::expandFileInclude(const std::string& script) {
+  std::string text = ExpandFileInclude(script);
+  PassErrorsToWriter();
+  return text;
+}
 
 std::vector<uint8_t> Binding::compileClipEventHandler(std::string& script, int32_t& flags, int32_t& line,
                                                       int32_t& keyCode, int swfVersion) {
   std::vector<uint8_t> bytes;
   CompileClipEventHandler(script, bytes, flags, line, keyCode, swfVersion);
+  PassErrorsToWriter();
   return bytes;
 }
 
@@ -245,6 +253,7 @@ std::vector<uint8_t> Binding::compileButtonHandler(std::string& script, int32_t&
                                                    int swfVersion) {
   std::vector<uint8_t> bytes;
   CompileButtonHandler(script, bytes, condition, line, swfVersion);
+  PassErrorsToWriter();
   return bytes;
 }
 
@@ -274,7 +283,7 @@ int32_t CompileHandler(HandlerKind kind, std::string& script, std::vector<uint8_
   if (std::optional<HeaderError> error = ParseHeader(kind, rest, bits, keyCode)) {
     const int32_t errorLine = line + 1 + leadingLines;
     state.errorLine = errorLine;
-    ShowError(std::string(error->text) + "：Line " + std::to_string(errorLine));
+    RecordError(std::string(error->text) + "：Line " + std::to_string(errorLine));
     bits = 0;
     line += CountLineBreaks(block) + 2 + cut.skippedLines;
     return 0;
@@ -383,8 +392,13 @@ std::optional<HeaderError> ParseHeader(HandlerKind kind, std::string& rest, int3
   }
 }
 
-void ShowError(const std::string& text) {
-  if (ui::Messages* messages = ui::Current().messages) messages->message(kTitle, text, ui::Icon::Critical);
+void RecordError(std::string text) { ModuleState().errors.push_back(std::move(text)); }
+
+void PassErrorsToWriter() {
+  std::vector<std::string>& errors = ModuleState().errors;
+  auto& diagnostics = SWFMakeCore::WriterState().diagnostics;
+  for (std::string& text : errors) diagnostics.push_back({SWFMakeCore::Diagnostic::Kind::ScriptError, std::move(text)});
+  errors.clear();
 }
 
 script::CompileResult RunCompiler(std::string_view source, script::Target target) {

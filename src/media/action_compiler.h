@@ -2,8 +2,8 @@
 // The script preprocessor between the events' ActionScript text and the
 // compiler: #file includes, handler blocks ("on (...)", "onClipEvent (...)")
 // cut apart and their headers turned into SWF event bits, line numbers kept
-// for the whole script, and every error shown to the user as
-// "スクリプトエラー".
+// for the whole script, and every error recorded for the caller to show as
+// kErrorTitle.
 //
 // Script text counts lines by CR LF. Text arriving with LF alone (files from
 // Linux, pasted text) is brought to CR LF at the entry points, so blocks
@@ -30,18 +30,24 @@ struct Settings {
 
 using CompileFunction = std::function<script::CompileResult(std::string_view, script::Target)>;
 
+// The title under which callers show the errors.
+inline constexpr char kErrorTitle[] = "スクリプトエラー";
+
 struct State {
   Settings settings;
   int32_t errorLine = 0;     // 1-based line of the last error in the whole script; 0 = none
   CompileFunction compile;   // empty: script::Compile
+  // Errors not yet shown, in order. Compiles through the Binding hand theirs
+  // to the SWF writer's diagnostics instead.
+  std::vector<std::string> errors;
 };
 
 State& ModuleState();
 void ResetState();
 
 // A frame script: its action records (without the closing 0x00) in `bytes`
-// and their count, or 0 when it gives none or does not compile (the user
-// has been told, with `lineBase` added to the compiler's line). SWF 4
+// and their count, or 0 when it gives none or does not compile (the error,
+// with `lineBase` added to the compiler's line, is in `errors`). SWF 4
 // movies compile for target 4, all later versions for target 6.
 int32_t CompileScript(const std::string& script, std::vector<uint8_t>& bytes, int32_t lineBase,
                       int swfVersion);
@@ -58,7 +64,7 @@ int32_t CompileButtonHandler(std::string& script, std::vector<uint8_t>& bytes, i
                              int32_t& line, int swfVersion);
 
 // A script beginning with `#file "path"` becomes that file's text (CR LF
-// line ends); "" after telling the user when the file cannot be read. Any
+// line ends); "" with an error recorded when the file cannot be read. Any
 // other script comes back unchanged except for its line ends.
 std::string ExpandFileInclude(const std::string& script);
 

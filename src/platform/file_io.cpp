@@ -25,16 +25,18 @@ std::string Describe(const fs::path& path, const std::string& what) {
 
 }  // namespace
 
-std::optional<std::vector<uint8_t>> ReadAll(const fs::path& path, uint64_t maxBytes) {
+Result<std::vector<uint8_t>> ReadAll(const fs::path& path, uint64_t maxBytes) {
+  const std::string named = "ファイル [" + path.string() + "] ";
   std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return std::nullopt;
+  if (!fs::is_regular_file(path, ec)) return Failure{named + "がありません"};
   auto size = fs::file_size(path, ec);
-  if (ec || size > maxBytes) return std::nullopt;
+  if (ec) return Failure{named + "を読み込めません：" + ec.message()};
+  if (size > maxBytes) return Failure{named + "が大きすぎます"};
   std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
+  if (!in) return Failure{named + "を読み込めません"};
   std::vector<uint8_t> data(static_cast<size_t>(size));
   if (size > 0 && !in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(size)))
-    return std::nullopt;
+    return Failure{named + "を読み込めません"};
   return data;
 }
 

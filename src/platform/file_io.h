@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace tesmiro::fileio {
 
-// The whole file, or an empty optional (missing, unreadable, or larger than
+// The whole file, or why not (missing, unreadable, or larger than
 // `maxBytes`).
-std::optional<std::vector<uint8_t>> ReadAll(const std::filesystem::path& path,
-                                            uint64_t maxBytes = 1ull << 31);
+Result<std::vector<uint8_t>> ReadAll(const std::filesystem::path& path, uint64_t maxBytes = 1ull << 31);
 
 // The file a write to `path` replaces: a symbolic link is followed (link by
 // link, relative links against their own folder) to the file it names,

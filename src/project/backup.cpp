@@ -87,16 +87,14 @@ bool RestoreAutoBackup(const std::filesystem::path& backupPath) {
       ui::Icon::Question, ui::Buttons::YesNo);
   if (answer != ui::Answer::Yes) return RestoreFailed();
 
-  TSMModule::ProjectData data;
-  std::string message;
-  if (!TSMModule::ReadProjectBody(r, TSMModule::EventLayout::V0A3, GetFolderPart(backupPath.string()), data,
-                                  message))
-    return RestoreFailed();
+  Result<TSMModule::ProjectData> data =
+      TSMModule::ReadProjectBody(r, TSMModule::EventLayout::V0A3, GetFolderPart(backupPath.string()));
+  if (!data) return RestoreFailed();
 
   NewProject();
   State().projectPath = info.name;
   SetCaption(info.name.empty() ? std::string(kNewProjectCaption) : "[ " + name + " ] - Tesmiro");
-  InstallProject(std::move(data));
+  InstallProject(std::move(*data));
   SetModified(true);
   ui::Current().messages->status("プロジェクトを復元しました：" + GetFileNamePart(info.name));
   return true;

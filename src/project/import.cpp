@@ -116,9 +116,10 @@ void SetSpriteTimeline(int32_t spriteId, int32_t timeline) {
 std::string ImportProject(const std::string& path, int32_t idOffset, int32_t idLimit, int32_t options,
                           const std::string& spriteName, int32_t spriteId) {
   if (BuildInProgress()) return "SWF生成中はインポートできません。";
-  TSMModule::ProjectData data;
+  Result<TSMModule::ProjectData> loaded = TSMModule::LoadProjectFile(path);
+  if (!loaded) return loaded.message();
+  TSMModule::ProjectData& data = *loaded;
   std::string message;
-  if (!TSMModule::LoadProjectFile(path, data, message)) return message;
   ImportPlan plan;
   if (!Plan(data, GetFolderPart(path), idOffset, idLimit, options, spriteId, plan, message)) return message;
 

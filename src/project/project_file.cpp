@@ -79,67 +79,56 @@ size_t MinEventBytes(EventLayout layout) {
   return kMinEventBytes0A3;
 }
 
-// The magic and version; false with the message for anything else.
-bool ReadHeader(ByteReader& r, EventLayout& layout, std::string& message) {
-  message = kInvalidFileText;
+// The layout the magic and version announce, or the message for anything else.
+Result<EventLayout> ReadHeader(ByteReader& r) {
   std::string magic = r.str(3);
   std::string version = r.str(3);
-  if (!r.ok() || magic != kMagic) return false;
-  if (version == "0A3") {
-    layout = EventLayout::V0A3;
-  } else if (version == "0A1") {
-    layout = EventLayout::V0A1;
-  } else if (version == "091") {
-    layout = EventLayout::V091;
-  } else {
-    // Each byte stands for one character; a byte that is not text shows as U+FFFD.
-    std::string ver = enc::Cp932ToUtf8(std::string(1, version[0])) + "." + enc::Cp932ToUtf8(std::string(1, version[1])) +
-                      "a" + enc::Cp932ToUtf8(std::string(1, version[2]));
-    message = "はこのバージョンのTesmiroでは開けません。(Ver" + ver + ")";
-    return false;
-  }
-  return true;
+  if (!r.ok() || magic != kMagic) return Failure{kInvalidFileText};
+  if (version == "0A3") return EventLayout::V0A3;
+  if (version == "0A1") return EventLayout::V0A1;
+  if (version == "091") return EventLayout::V091;
+  // Each byte stands for one character; a byte that is not text shows as U+FFFD.
+  std::string ver = enc::Cp932ToUtf8(std::string(1, version[0])) + "." + enc::Cp932ToUtf8(std::string(1, version[1])) +
+                    "a" + enc::Cp932ToUtf8(std::string(1, version[2]));
+  return Failure{"はこのバージョンのTesmiroでは開けません。(Ver" + ver + ")"};
 }
 
 }  // namespace
 
-bool LoadProjectFile(const std::filesystem::path& path, ProjectData& out, std::string& message) {
-  message = kInvalidFileText;
+Result<ProjectData> LoadProjectFile(const std::filesystem::path& path) {
   // The header decides before the file is read: a file of another kind or
   // version, however large, costs six bytes.
   std::ifstream in(path, std::ios::binary);
   uint8_t head[6] = {};
-  if (!in.read(reinterpret_cast<char*>(head), sizeof head)) return false;
+  if (!in.read(reinterpret_cast<char*>(head), sizeof head)) return Failure{kInvalidFileText};
   in.close();
   ByteReader r(head);
-  EventLayout layout;
-  if (!ReadHeader(r, layout, message)) return false;
+  if (const Result<EventLayout> layout = ReadHeader(r); !layout) return Failure{layout.message()};
+  // A file that cannot be read whole is not a usable project either.
   auto bytes = fileio::ReadAll(path, kMaxProjectFileBytes);
-  if (!bytes) return false;
-  return ParseProjectFile(*bytes, GUICore::GetFolderPart(path.string()), out, message);
+  if (!bytes) return Failure{kInvalidFileText};
+  return ParseProjectFile(*bytes, GUICore::GetFolderPart(path.string()));
 }
 
-bool ParseProjectFile(std::span<const uint8_t> bytes, std::string_view projectFolder, ProjectData& out,
-                      std::string& message) {
+Result<ProjectData> ParseProjectFile(std::span<const uint8_t> bytes, std::string_view projectFolder) {
   ByteReader r(bytes);
-  EventLayout layout;
-  if (!ReadHeader(r, layout, message)) return false;
-  return ReadProjectBody(r, layout, projectFolder, out, message);
+  const Result<EventLayout> layout = ReadHeader(r);
+  if (!layout) return Failure{layout.message()};
+  return ReadProjectBody(r, *layout, projectFolder);
 }
 
-bool ReadProjectBody(ByteReader& r, EventLayout layout, std::string_view projectFolder, ProjectData& out,
-                     std::string& message) {
-  message = kInvalidFileText;
+Result<ProjectData> ReadProjectBody(ByteReader& r, EventLayout layout, std::string_view projectFolder) {
+  const Failure invalid{kInvalidFileText};
   ProjectData data;
   data.settings = ReadSettings(r);
 
   int32_t n = r.i32();
-  if (!r.ok() || n < 0 || n > kMaxStoreItems) return false;
-  if (static_cast<uint64_t>(n) * kMinStoreItemBytes > r.remaining()) return false;
+  if (!r.ok() || n < 0 || n > kMaxStoreItems) return invalid;
+  if (static_cast<uint64_t>(n) * kMinStoreItemBytes > r.remaining()) return invalid;
   data.store.items().reserve(static_cast<size_t>(n));
   for (int32_t i = 1; i <= n; ++i) {
     StoreItem item = ReadStoreItem(r);
-    if (!r.ok()) return false;
+    if (!r.ok()) return invalid;
     if (IsFileKind(item.kind)) item.name = PathModule::ResolveRelativePath(item.name, projectFolder);
     data.store.push_back(std::move(item));
   }
@@ -148,24 +137,24 @@ bool ReadProjectBody(ByteReader& r, EventLayout layout, std::string_view project
   // Every timeline but the main one belongs to a sprite item, so there are
   // at most as many; each needs at least its owner and its event count.
   if (!r.ok() || upper < 0 || upper > kMaxStoreItems || (static_cast<uint64_t>(upper) + 1) * 8 > r.remaining())
-    return false;
+    return invalid;
   data.timelines.assign(static_cast<size_t>(upper) + 1, Timeline{});
   const size_t minEvent = MinEventBytes(layout);
   for (Timeline& t : data.timelines) {
     t.owner = r.i32();
     int32_t count = r.i32();
-    if (!r.ok() || count < 0 || static_cast<uint64_t>(count) * minEvent > r.remaining()) return false;
+    if (!r.ok() || count < 0 || static_cast<uint64_t>(count) * minEvent > r.remaining()) return invalid;
     t.events.items().reserve(static_cast<size_t>(count));
     for (int32_t j = 1; j <= count; ++j) {
       EventRecord e = ReadEvent(r, layout);
-      if (!r.ok()) return false;
+      if (!r.ok()) return invalid;
       t.events.push_back(std::move(e));
     }
   }
-  if (!r.ok() || r.pos() != r.size()) return false;
-  if (!ValidateProject(data, message)) return false;
-  out = std::move(data);
-  return true;
+  if (!r.ok() || r.pos() != r.size()) return invalid;
+  std::string message = kInvalidFileText;
+  if (!ValidateProject(data, message)) return Failure{message};
+  return data;
 }
 
 std::string ReadString(ByteReader& r) {
@@ -439,16 +428,15 @@ bool OpenProject(const std::string& givenPath) {
   Model& m = State();
   m.projectPath = path;
   SetCaption("[ " + GetFileNamePart(path) + " ] - Tesmiro");
-  TSMModule::ProjectData data;
-  std::string message;
-  if (!TSMModule::LoadProjectFile(path, data, message)) {
-    ui::Current().messages->message("ファイルオープンエラー", "ファイル [" + GetFileNamePart(path) + "] " + message,
+  Result<TSMModule::ProjectData> data = TSMModule::LoadProjectFile(path);
+  if (!data) {
+    ui::Current().messages->message("ファイルオープンエラー", "ファイル [" + GetFileNamePart(path) + "] " + data.message(),
                                     ui::Icon::Critical);
     m.projectPath.clear();
     NewProject();
     return false;
   }
-  InstallProject(std::move(data));
+  InstallProject(std::move(*data));
   SetModified(false);
   AddRecentFile(path);
   return true;
@@ -469,10 +457,9 @@ void InstallProject(TSMModule::ProjectData&& data) {
 
 bool LoadProjectHeader(const std::filesystem::path& path) {
   if (!FileExists(path.string())) return false;
-  TSMModule::ProjectData data;
-  std::string message;
-  if (!TSMModule::LoadProjectFile(path, data, message)) return false;
-  State().settings = data.settings;
+  const Result<TSMModule::ProjectData> data = TSMModule::LoadProjectFile(path);
+  if (!data) return false;
+  State().settings = data->settings;
   return true;
 }
 

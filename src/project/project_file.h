@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/byte_reader.h"
+#include "platform/result.h"
 #include "project/one_based.h"
 #include "project/records.h"
 
@@ -46,19 +47,16 @@ struct ProjectData {
   std::vector<Timeline> timelines{Timeline{}};  // from 0; element 0 is the main movie
 };
 
-// Reads the project file at `path`. False with the reason in `message`
-// (shown after "ファイル [" name "] "); `out` is then to be discarded.
-bool LoadProjectFile(const std::filesystem::path& path, ProjectData& out, std::string& message);
+// Reads the project file at `path`, or the reason it cannot be used (shown
+// after "ファイル [" name "] ").
+Result<ProjectData> LoadProjectFile(const std::filesystem::path& path);
 // The same over bytes; relative material paths are resolved against
 // `projectFolder`.
-bool ParseProjectFile(std::span<const uint8_t> bytes, std::string_view projectFolder, ProjectData& out,
-                      std::string& message);
+Result<ProjectData> ParseProjectFile(std::span<const uint8_t> bytes, std::string_view projectFolder);
 
 // Reads settings, store items and timelines from the reader's position
-// through the end of the data (shared with the backup); false with a
-// message on any fault.
-bool ReadProjectBody(ByteReader& r, EventLayout layout, std::string_view projectFolder, ProjectData& out,
-                     std::string& message);
+// through the end of the data (shared with the backup), or the fault.
+Result<ProjectData> ReadProjectBody(ByteReader& r, EventLayout layout, std::string_view projectFolder);
 
 // Readers of single records (the reader's error flag tells failure).
 std::string ReadString(ByteReader& r);

@@ -148,6 +148,15 @@ int32_t FindFrom(const std::u16string& text, const std::u16string& term, size_t 
   return -1;
 }
 
+// The check's errors, shown the way a build shows them.
+void ShowScriptErrors() {
+  std::vector<std::string>& errors = ActionCompiler::ModuleState().errors;
+  for (const std::string& text : errors) {
+    ui::Current().messages->message(ActionCompiler::kErrorTitle, text, ui::Icon::Critical);
+  }
+  errors.clear();
+}
+
 }  // namespace
 
 View& CurrentView() { return *gView; }
@@ -244,6 +253,7 @@ bool CheckScriptSyntax(const std::string& text, int32_t& selStart, int32_t& selL
   compiler.errorLine = 0;
   const int version = GUICore::GetSWFVersion();
   std::string source = ActionCompiler::ExpandFileInclude(text);
+  ShowScriptErrors();
   if (source.empty() && !text.empty()) {
     // An include that could not be read (the user has been told): its
     // line is the error, never "no errors".
@@ -268,6 +278,7 @@ bool CheckScriptSyntax(const std::string& text, int32_t& selStart, int32_t& selL
       if (source.size() >= before) break;
     }
   }
+  ShowScriptErrors();
   const int32_t line = ActionCompiler::GetScriptErrorLine();
   if (line < 1) {
     ui::Current().messages->message(kEditorTitle, kNoSyntaxErrorText, ui::Icon::Information);

@@ -5,7 +5,6 @@
 #include <numbers>
 
 #include "platform/numeric.h"
-#include "platform/ui.h"
 #include "swf/script_compiler.h"
 #include "swf/swf_records.h"
 #include "swf/swf_writer.h"
@@ -239,9 +238,9 @@ bool WritePlaceObject(const Placement& p) {
 
   if (!p.clipActions.empty() && !move) {
     if (version == 4) {
-      ui::Current().messages->message(
-          "警告", "クリップアクションはSWF4では使用できません。 [" + p.name + "]\r\n無視して続行します。",
-          ui::Icon::Exclamation, ui::Buttons::Ok);
+      WriterState().diagnostics.push_back(
+          {Diagnostic::Kind::Warning,
+           "クリップアクションはSWF4では使用できません。 [" + p.name + "]\r\n無視して続行します。"});
     } else {
       flags |= 128;
       WriteClipActions(p.clipActions);

@@ -14,12 +14,13 @@ class ScriptCompiler {
 
   // Action records of a frame script for a movie of `swfVersion`, without the
   // closing 0x00. Empty when the script gives no actions or does not compile;
-  // the compiler has then told the user, with `lineBase` added to the line.
+  // the compiler has then recorded the error in the writer's diagnostics,
+  // with `lineBase` added to the line.
   virtual std::vector<uint8_t> compileScript(const std::string& script, int32_t lineBase,
                                              int swfVersion) = 0;
 
   // A script that begins with a #file include becomes that file's text; ""
-  // (after telling the user) when the file cannot be read.
+  // (with the error in the writer's diagnostics) when the file cannot be read.
   virtual std::string expandFileInclude(const std::string& script) = 0;
 
   // Cut the next handler block off `script` and compile it. `flags`

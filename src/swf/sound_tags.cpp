@@ -7,7 +7,6 @@
 
 #include "platform/byte_reader.h"
 #include "platform/numeric.h"
-#include "platform/ui.h"
 #include "swf/sound_format.h"
 #include "swf/swf_writer.h"
 
@@ -17,10 +16,9 @@ namespace {
 constexpr int32_t kMaxTagBody = std::numeric_limits<int32_t>::max() - 16;
 
 void Warn(std::string_view path, std::string_view why) {
-  ui::Current().messages->message("警告",
-                                  "ファイル [" + std::string(path) + "] " + std::string(why) +
-                                      "\r\nファイルを無視して続行します。",
-                                  ui::Icon::Exclamation);
+  WriterState().diagnostics.push_back(
+      {Diagnostic::Kind::Warning,
+       "ファイル [" + std::string(path) + "] " + std::string(why) + "\r\nファイルを無視して続行します。"});
 }
 
 }  // namespace

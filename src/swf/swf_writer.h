@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/file_io.h"
@@ -39,6 +40,29 @@ struct DepthSlot {
   bool cxformSet = false;  // the last placement wrote a non-neutral colour transform
 };
 
+// One problem met while writing, for the caller to show; the writer itself
+// never talks to the user.
+struct Diagnostic {
+  enum class Kind : uint8_t {
+    // A value pulled into range, a limit met, a file error: the caller lists
+    // these together once the movie is done.
+    Listed,
+    // A part left out of the movie or incomplete ("警告"): told on its own,
+    // as soon as the caller gets control back.
+    Warning,
+    // A script that did not compile, so its actions are missing: told on its
+    // own like a warning, as an error.
+    ScriptError,
+  };
+  // Most diagnostics are listed ones, recorded by their text alone.
+  Diagnostic(std::string listed) : text(std::move(listed)) {}  // NOLINT(google-explicit-constructor)
+  Diagnostic(const char* listed) : text(listed) {}              // NOLINT(google-explicit-constructor)
+  Diagnostic(Kind told, std::string message) : kind(told), text(std::move(message)) {}
+
+  Kind kind = Kind::Listed;
+  std::string text;
+};
+
 struct State {
   Bytes output;                    // the OutputBuffer
   std::vector<Bytes> frames{Bytes{}};  // FrameBuffers, index 0..HighestFrame
@@ -49,8 +73,9 @@ struct State {
   float frameRate = 12.0f;
   std::array<DepthSlot, kMaxDepth - kMinDepth + 1> depths{};
   // Problems met while writing (out-of-range depths, IDs or frames, file
-  // errors), in the order they happened; the caller reports them.
-  std::vector<std::string> diagnostics;
+  // errors, parts left out, scripts that did not compile), in the order they
+  // happened; the caller reports them.
+  std::vector<Diagnostic> diagnostics;
 };
 
 State& WriterState();

@@ -137,7 +137,7 @@ TEST_F(EventCompilerTest, OutOfRangeDepthsAreClampedWithAWarning) {
   Compile(Place(1, 1, 400));
   EXPECT_TRUE(W::DepthOccupied(256));
   ASSERT_FALSE(W::WriterState().diagnostics.empty());
-  EXPECT_NE(W::WriterState().diagnostics[0].find("400"), std::string::npos);
+  EXPECT_NE(W::WriterState().diagnostics[0].text.find("400"), std::string::npos);
   EXPECT_EQ(Placements(Frames()[0]), 1);
 }
 

@@ -189,7 +189,7 @@ TEST_F(CompilerTest, TheHtmlPageNeverReplacesTheMovieItself) {
   const std::vector<uint8_t> movie = {'F', 'W', 'S', 8};
   ASSERT_TRUE(fileio::WriteAtomic(dir / "p.html", movie, nullptr));
   ASSERT_TRUE(GUICore::WriteHTMLPage(dir / "p.html", 1, 2));
-  EXPECT_EQ(fileio::ReadAll(dir / "p.html"), movie);
+  EXPECT_EQ(fileio::ReadAll(dir / "p.html").value(), movie);
   const auto page = fileio::ReadAll(dir / "p.html.html");
   ASSERT_TRUE(page);
   EXPECT_NE(std::string(page->begin(), page->end()).find("p.html"), std::string::npos);
@@ -276,6 +276,41 @@ TEST_F(CompilerTest, ScriptedEventsCompileToTheirActions) {
                          {0x8C, 0x02, 0x00, 'b', 0x00, 0x06, 0x00},        // go to label "b", play
                          {0x83, 0x07, 0x00, 'u', 0x00, '_', 't', 'o', 'p', 0x00, 0x00},  // get URL
                      }));
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+// What the writer records to be told is shown as the build goes, each under
+// its own title; values it adjusted are listed once the movie is done.
+TEST_F(CompilerTest, WriterMessagesAreShownInTheOrderTheyHappened) {
+  auto& m = GUICore::State();
+  m.settings.options = "  4";
+  AddSprite(1, "mc");
+  EventRecord script = Action(ActionKind::Script);
+  script.text2 = "x = ;";
+  m.events.push_back(script);
+  EventRecord placed = Place(1, 1);
+  placed.text1 = "mc";
+  placed.text2 = "onClipEvent (load) { }";
+  placed.maskFlag = 1;
+  placed.maskDepth = 999;
+  m.events.push_back(placed);
+  ASSERT_EQ(MakeSWF(dir / "out.swf", false), BuildResult::Done);
+
+  ASSERT_EQ(ui.messages.size(), 3u);
+  EXPECT_EQ(ui.messages[0].title, "スクリプトエラー");
+  EXPECT_EQ(ui.messages[0].icon, ui::Icon::Critical);
+  EXPECT_EQ(ui.messages[0].text.rfind("文法に誤りがあります：Line ", 0), 0u) << ui.messages[0].text;
+  EXPECT_EQ(ui.messages[1].title, "警告");
+  EXPECT_EQ(ui.messages[1].icon, ui::Icon::Exclamation);
+  EXPECT_EQ(ui.messages[1].text, "クリップアクションはSWF4では使用できません。 [mc]\r\n無視して続行します。");
+  EXPECT_EQ(ui.messages[2].title, "警告");
+  EXPECT_EQ(ui.messages[2].text, "マスク深度 999 を 256 にしました\r\n");
+  EXPECT_EQ(ui.statusLines.back().rfind("完了", 0), 0u);
+
+  // Told once: the next build shows nothing of them.
+  m.events.clear();
+  ui.messages.clear();
+  ASSERT_EQ(MakeSWF(dir / "out.swf", false), BuildResult::Done);
   EXPECT_TRUE(ui.messages.empty());
 }
 

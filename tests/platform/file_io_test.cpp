@@ -36,5 +36,39 @@ TEST(FileIo, ReplacingThroughALinkKeepsTheLinkAndTheFilesMode) {
   EXPECT_EQ(*fileio::ReadAll(dir / "new.tsm"), Bytes{3});
 }
 
+TEST(FileIo, ReadAllSaysWhyThereAreNoBytes) {
+  TempDir dir;
+  const fs::path file = dir / "three.bin";
+  ASSERT_TRUE(fileio::WriteAtomic(file, Bytes{1, 2, 3}, nullptr));
+  EXPECT_EQ(*fileio::ReadAll(file, 3), (Bytes{1, 2, 3}));
+  const auto large = fileio::ReadAll(file, 2);
+  ASSERT_FALSE(large);
+  EXPECT_EQ(large.message(), "ファイル [" + file.string() + "] が大きすぎます");
+  for (const fs::path& none : {dir / "missing.bin", dir.path()}) {
+    const auto read = fileio::ReadAll(none);
+    ASSERT_FALSE(read);
+    EXPECT_EQ(read.message(), "ファイル [" + none.string() + "] がありません");
+  }
+  ASSERT_TRUE(fileio::WriteAtomic(dir / "empty.bin", Bytes{}, nullptr));
+  const auto empty = fileio::ReadAll(dir / "empty.bin");
+  ASSERT_TRUE(empty);
+  EXPECT_TRUE(empty->empty());
+  EXPECT_EQ(empty.message(), "");
+}
+
+// A string value and a message are told apart by how they were made.
+TEST(Result, AStringValueIsNoFailure) {
+  Result<std::string> value = std::string("text");
+  ASSERT_TRUE(value);
+  EXPECT_EQ(*value, "text");
+  EXPECT_EQ(value.message(), "");
+  Result<std::string> failure = Failure{"why"};
+  EXPECT_FALSE(failure);
+  EXPECT_EQ(failure.message(), "why");
+  EXPECT_THROW((void)failure.value(), std::bad_variant_access);
+  const std::string taken = *std::move(value);
+  EXPECT_EQ(taken, "text");
+}
+
 }  // namespace
 }  // namespace tesmiro

@@ -34,11 +34,10 @@ class ProjectFileTest : public testing::ModelTest {
   }
 
   TSMModule::ProjectData Parse(const TsmBuilder& b, bool expectOk = true) {
-    TSMModule::ProjectData data;
-    message.clear();
-    bool ok = TSMModule::ParseProjectFile(b.bytes, dir.path().string(), data, message);
-    EXPECT_EQ(ok, expectOk) << message;
-    return data;
+    Result<TSMModule::ProjectData> data = TSMModule::ParseProjectFile(b.bytes, dir.path().string());
+    message = data.message();
+    EXPECT_EQ(data.ok(), expectOk) << message;
+    return data ? std::move(*data) : TSMModule::ProjectData{};
   }
 
   fs::path Touch(const fs::path& p) {
@@ -267,9 +266,9 @@ TEST_F(ProjectFileTest, RefusesEveryTruncationAndTrailingBytes) {
   for (size_t n = 0; n < b.bytes.size(); ++n) {
     TsmBuilder cut;
     cut.bytes.assign(b.bytes.begin(), b.bytes.begin() + static_cast<std::ptrdiff_t>(n));
-    TSMModule::ProjectData d;
-    std::string msg;
-    EXPECT_FALSE(TSMModule::ParseProjectFile(cut.bytes, "", d, msg)) << "length " << n;
+    const auto d = TSMModule::ParseProjectFile(cut.bytes, "");
+    EXPECT_FALSE(d) << "length " << n;
+    EXPECT_FALSE(d.message().empty());
   }
   TsmBuilder extra = b;
   extra.u8(0);
@@ -491,9 +490,9 @@ TEST_F(ProjectFileTest, SavingThroughALinkKeepsTheLinkAndTheFilesMode) {
   struct stat st {};
   ASSERT_EQ(::stat(real.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0600u);
-  TSMModule::ProjectData data;
-  ASSERT_TRUE(TSMModule::LoadProjectFile(real, data, message));
-  EXPECT_EQ(data.settings.width, 123);
+  const auto data = TSMModule::LoadProjectFile(real);
+  ASSERT_TRUE(data) << data.message();
+  EXPECT_EQ(data->settings.width, 123);
 }
 
 TEST_F(ProjectFileTest, AFileFarLargerThanAnyProjectIsRefusedUnread) {
@@ -503,17 +502,17 @@ TEST_F(ProjectFileTest, AFileFarLargerThanAnyProjectIsRefusedUnread) {
     const fs::path path = dir / "huge.tsm";
     WriteFile(path, head);
     fs::resize_file(path, uint64_t{1} << 30);
-    TSMModule::ProjectData data;
-    EXPECT_FALSE(TSMModule::LoadProjectFile(path, data, message)) << head;
-    EXPECT_EQ(message, TSMModule::kInvalidFileText);
+    const auto data = TSMModule::LoadProjectFile(path);
+    EXPECT_FALSE(data) << head;
+    EXPECT_EQ(data.message(), TSMModule::kInvalidFileText);
   }
   EXPECT_LT(PeakRss() - before, int64_t{64} << 20);
   // An unknown version is told from its six bytes.
   WriteFile(dir / "v.tsm", "TSM0B1");
   fs::resize_file(dir / "v.tsm", uint64_t{1} << 30);
-  TSMModule::ProjectData data;
-  EXPECT_FALSE(TSMModule::LoadProjectFile(dir / "v.tsm", data, message));
-  EXPECT_EQ(message, "はこのバージョンのTesmiroでは開けません。(Ver0.Ba1)");
+  const auto data = TSMModule::LoadProjectFile(dir / "v.tsm");
+  EXPECT_FALSE(data);
+  EXPECT_EQ(data.message(), "はこのバージョンのTesmiroでは開けません。(Ver0.Ba1)");
 }
 
 }  // namespace

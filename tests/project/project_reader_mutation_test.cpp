@@ -55,10 +55,9 @@ void ExpectConsistent(const TSMModule::ProjectData& d) {
 TEST(ProjectReaderDamage, RefusesOrRepairsEveryMutation) {
   const TsmBuilder sample = Sample();
   {
-    TSMModule::ProjectData d;
-    std::string msg;
-    ASSERT_TRUE(TSMModule::ParseProjectFile(sample.bytes, "/nonexistent", d, msg)) << msg;
-    ExpectConsistent(d);
+    const auto d = TSMModule::ParseProjectFile(sample.bytes, "/nonexistent");
+    ASSERT_TRUE(d) << d.message();
+    ExpectConsistent(*d);
   }
   std::mt19937 rng(12345);
   int accepted = 0;
@@ -77,13 +76,12 @@ TEST(ProjectReaderDamage, RefusesOrRepairsEveryMutation) {
           break;
       }
     }
-    TSMModule::ProjectData d;
-    std::string msg;
-    if (TSMModule::ParseProjectFile(bytes, "/nonexistent", d, msg)) {
+    const auto d = TSMModule::ParseProjectFile(bytes, "/nonexistent");
+    if (d) {
       ++accepted;
-      ExpectConsistent(d);
+      ExpectConsistent(*d);
     } else {
-      EXPECT_FALSE(msg.empty());
+      EXPECT_FALSE(d.message().empty());
     }
     if (::testing::Test::HasFailure()) FAIL() << "round " << round;
   }

@@ -141,7 +141,7 @@ TEST_F(WriterTest, AButtonHandlerTooLongForItsOffsetIsRefused) {
   EXPECT_EQ(WriteDefineButton2(5, 0, 0, 0, ActionKind::Script, "", "on (press)\r\n-\r\non (release)", 0), 0);
   EXPECT_TRUE(OutputBuffer().empty());
   ASSERT_EQ(WriterState().diagnostics.size(), 1u);
-  EXPECT_NE(WriterState().diagnostics[0].find("65531"), std::string::npos);
+  EXPECT_NE(WriterState().diagnostics[0].text.find("65531"), std::string::npos);
   EXPECT_EQ(NextAutoID(), id + 1);  // the refused button took no ID
 }
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "support/recording_ui.h"
+#include "support/writer_messages.h"
 #include "swf/sound_stream.h"
 #include "swf/sound_test_files.h"
 #include "swf/swf_test_util.h"
@@ -31,7 +31,6 @@ class SoundStreamTest : public testing::WriterTest {
   }
   static uint16_t U16(const Bytes& b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
   static uint32_t U32(const Bytes& b, size_t at) { return U16(b, at) | (static_cast<uint32_t>(U16(b, at + 2)) << 16); }
-  testing::RecordingUi ui;
 };
 
 TEST_F(SoundStreamTest, HeadAndBlocksCarrySamplesForward) {
@@ -116,16 +115,17 @@ TEST_F(SoundStreamTest, UnusableStreamsWarnAndStopTheRunningOne) {
 
   EXPECT_TRUE(OutputBuffer().empty());
   EXPECT_TRUE(Advance().empty());
-  ASSERT_EQ(ui.messages.size(), 5u);
-  EXPECT_EQ(ui.messages[0].text,
+  const std::vector<std::string> warnings = testing::WriterMessages();
+  ASSERT_EQ(warnings.size(), 5u);
+  EXPECT_EQ(warnings[0],
             "ファイル [w.wav] はストリーミング再生できません。\r\nファイルを無視して続行します。");
-  EXPECT_EQ(ui.messages[1].text,
+  EXPECT_EQ(warnings[1],
             "ファイル [x.mp3] は不正なサウンドファイルです。\r\nファイルを無視して続行します。");
   // A good MP3 is not called invalid for the movie's frame rate.
-  EXPECT_EQ(ui.messages[3].text,
+  EXPECT_EQ(warnings[3],
             "ファイル [slow.mp3] はフレームレート 0.5 のムービーではストリーミング再生できません。\r\n"
             "ファイルを無視して続行します。");
-  EXPECT_EQ(ui.messages[4].text,
+  EXPECT_EQ(warnings[4],
             "ファイル [zero.mp3] はフレームレート 0 のムービーではストリーミング再生できません。\r\n"
             "ファイルを無視して続行します。");
 }

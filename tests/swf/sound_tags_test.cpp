@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "support/recording_ui.h"
+#include "support/writer_messages.h"
 #include "swf/sound_format.h"
 #include "swf/sound_tags.h"
 #include "swf/sound_test_files.h"
@@ -19,7 +19,6 @@ class SoundTagsTest : public testing::WriterTest {
     WriterTest::SetUp();
     StartMovie(6);
   }
-  testing::RecordingUi ui;
 };
 
 TEST(SoundRateCode, Thresholds) {
@@ -42,7 +41,7 @@ TEST_F(SoundTagsTest, DefineSoundForMp3) {
   // 1251 bytes / 128 kbit/s * 44100 * 8 = 3448.08 samples, SeekSamples 0.
   EXPECT_EQ(Hex(Bytes(out.begin(), out.begin() + 15)), "BF 03 EC 04 00 00 07 00 2F 78 0D 00 00 00 00");
   EXPECT_TRUE(std::equal(audio.begin(), audio.end(), out.begin() + 15));
-  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_TRUE(WriterState().diagnostics.empty());
 
   OutputBuffer().clear();
   ASSERT_TRUE(WriteDefineSoundData(1, MpegFrames({0, 1, 2, false, true}, 2), "low.mp3"));
@@ -65,7 +64,7 @@ TEST_F(SoundTagsTest, DefineSoundForWave) {
   OutputBuffer().clear();
   ASSERT_TRUE(WriteDefineSoundData(3, Wave(1, 5512, 16, samples), "slow.wav"));
   EXPECT_EQ(OutputBuffer()[8], 0x02);
-  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_TRUE(WriterState().diagnostics.empty());
 }
 
 TEST_F(SoundTagsTest, DefineSoundForMobilePhoneFormats) {
@@ -88,10 +87,10 @@ TEST_F(SoundTagsTest, UnusableSoundsWarnAndWriteNothing) {
     EXPECT_FALSE(WriteDefineSoundData(4, bytes, path)) << path;
   }
   EXPECT_TRUE(OutputBuffer().empty());
-  ASSERT_EQ(ui.messages.size(), bad.size());
-  EXPECT_EQ(ui.messages[0].title, "警告");
-  EXPECT_EQ(ui.messages[0].icon, ui::Icon::Exclamation);
-  EXPECT_EQ(ui.messages[3].text,
+  const std::vector<std::string> warnings = testing::WriterMessages();
+  ASSERT_EQ(warnings.size(), bad.size());
+  EXPECT_EQ(WriterState().diagnostics.size(), bad.size());
+  EXPECT_EQ(warnings[3],
             "ファイル [fast.wav] は不正なサウンドファイルです。\r\nファイルを無視して続行します。");
 }
 

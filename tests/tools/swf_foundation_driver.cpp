@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
   WriteMovieFile(path, MovieStage::WriteFrames);
   WriteEnd();
   if (!WriteMovieFile(path, MovieStage::Finish)) {
-    for (const auto& d : WriterState().diagnostics) std::fprintf(stderr, "%s\n", d.c_str());
+    for (const auto& d : WriterState().diagnostics) std::fprintf(stderr, "%s\n", d.text.c_str());
     return 1;
   }
   return 0;

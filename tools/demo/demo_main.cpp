@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
   WriteSWFHeader(8, 320, 240, 12.0f);
   WriteSetBackgroundColor(0xF0, 0xF4, 0xFF);
   if (!WriteMovieFile(path, MovieStage::Open)) {
-    std::fprintf(stderr, "%s\n", WriterState().diagnostics.back().c_str());
+    std::fprintf(stderr, "%s\n", WriterState().diagnostics.back().text.c_str());
     return 1;
   }
   // The square (1) and a sprite (2) that holds it.
@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
   WriteMovieFile(path, MovieStage::WriteFrames);
   WriteEnd();
   if (!WriteMovieFile(path, MovieStage::Finish)) {
-    std::fprintf(stderr, "%s\n", WriterState().diagnostics.back().c_str());
+    std::fprintf(stderr, "%s\n", WriterState().diagnostics.back().text.c_str());
     return 1;
   }
   std::printf("wrote %s\n", path.c_str());

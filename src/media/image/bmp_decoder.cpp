@@ -2,6 +2,7 @@
 // the bounds-checked byte reader only.
 #include <array>
 #include <bit>
+#include <optional>
 
 #include "media/image/decoders.h"
 #include "platform/byte_reader.h"
@@ -41,6 +42,9 @@ struct Channel {
     return static_cast<uint8_t>((value * 255 + maxValue / 2) / maxValue);
   }
 };
+
+constexpr char kBroken[] = "不正なBMPファイルです";
+constexpr char kBadSize[] = "BMP画像の大きさが扱える範囲にありません";
 
 std::optional<BmpHeader> ReadHeader(ByteReader& r) {
   BmpHeader h;
@@ -227,31 +231,31 @@ bool DecodeRunLength(ByteReader& r, const BmpHeader& h, const Palette& palette, 
 
 }  // namespace
 
-std::optional<Picture> DecodeBMP(std::span<const uint8_t> file) {
+Result<Picture> DecodeBMP(std::span<const uint8_t> file) {
   ByteReader r(file);
   r.skip(10);
   uint32_t dataAt = r.u32();
   r.seek(0);
   auto header = ReadHeader(r);
-  if (!header || !PixelFormatKnown(*header)) return std::nullopt;
+  if (!header || !PixelFormatKnown(*header)) return Failure{kBroken};
   const BmpHeader& h = *header;
   int64_t rows = h.height < 0 ? -h.height : h.height;
   if (!PictureSizeAllowed(static_cast<uint64_t>(h.width < 0 ? 0 : h.width), static_cast<uint64_t>(rows)))
-    return std::nullopt;
+    return Failure{kBadSize};
 
   auto palette = ReadPalette(r, h);
-  if (!palette) return std::nullopt;
+  if (!palette) return Failure{kBroken};
   // Some writers leave the data offset 0 or point it into the header; the
   // pixels then follow the palette.
   size_t paletteEnd = h.paletteAt + palette->size() * (h.core ? 3 : 4);
   if (h.bits > 8) paletteEnd = h.paletteAt;
-  if (!r.seek(dataAt >= paletteEnd ? dataAt : paletteEnd)) return std::nullopt;
+  if (!r.seek(dataAt >= paletteEnd ? dataAt : paletteEnd)) return Failure{kBroken};
 
   Picture picture = MakeOpaquePicture(static_cast<int32_t>(h.width), static_cast<int32_t>(rows));
   PixelSink sink(picture, h.height < 0);
   bool ok = (h.compression == kRLE8 || h.compression == kRLE4) ? DecodeRunLength(r, h, *palette, sink)
                                                                : DecodeUncompressed(r, h, *palette, sink);
-  if (!ok) return std::nullopt;
+  if (!ok) return Failure{kBroken};
   return picture;
 }
 

@@ -1,24 +1,24 @@
 #pragma once
 // Decoders for the raster formats a material can be in. Each takes the whole
-// file and gives a picture, or nothing when the file is broken, truncated or
+// file and gives a picture, or why not: the file is broken, truncated or
 // larger than the picture limits.
-#include <optional>
 #include <span>
 
 #include "media/image/picture.h"
+#include "platform/result.h"
 
 namespace tesmiro::image {
 
 // BMP of 1, 4, 8, 16, 24 or 32 bits, bottom-up or top-down, RLE4/RLE8 and
 // bit fields. Always opaque: a fourth byte in a BMP is not taken as alpha.
-std::optional<Picture> DecodeBMP(std::span<const uint8_t> file);
+Result<Picture> DecodeBMP(std::span<const uint8_t> file);
 
 // The first image of a GIF on its logical screen. Transparent pixels keep
 // their palette colour; transparency of GIFs comes from the key colour.
-std::optional<Picture> DecodeGIF(std::span<const uint8_t> file);
+Result<Picture> DecodeGIF(std::span<const uint8_t> file);
 
 // Baseline and progressive JPEG (grey, colour, CMYK). Always opaque.
-std::optional<Picture> DecodeJPEG(std::span<const uint8_t> file);
+Result<Picture> DecodeJPEG(std::span<const uint8_t> file);
 
 // PNG of any colour type and depth. `hasAlpha` is set when the file carries
 // transparency (an alpha channel or a tRNS chunk); the fourth byte of each
@@ -27,6 +27,6 @@ struct DecodedPNG {
   Picture picture;
   bool hasAlpha = false;
 };
-std::optional<DecodedPNG> DecodePNG(std::span<const uint8_t> file);
+Result<DecodedPNG> DecodePNG(std::span<const uint8_t> file);
 
 }  // namespace tesmiro::image

@@ -207,15 +207,20 @@ ImageInfo ProbeFLV(std::span<const uint8_t> file) {
   return ProbeFLVSource(source);
 }
 
-bool GetFLVDetails(const std::filesystem::path& path, FLVDetails& details) {
-  if (!FileExists(path)) return false;
-  image::FileSource source(path);
-  return source.ok() && DetailsFromSource(source, details);
+Result<FLVDetails> GetFLVDetails(const std::filesystem::path& path) {
+  FLVDetails details;
+  if (FileExists(path)) {
+    image::FileSource source(path);
+    if (source.ok() && DetailsFromSource(source, details)) return details;
+  }
+  return Failure{"ファイル [" + path.string() + "] はFLVビデオではありません"};
 }
 
-bool GetFLVDetails(std::span<const uint8_t> file, FLVDetails& details) {
+Result<FLVDetails> GetFLVDetails(std::span<const uint8_t> file) {
   image::SpanSource source(file);
-  return DetailsFromSource(source, details);
+  FLVDetails details;
+  if (!DetailsFromSource(source, details)) return Failure{"FLVビデオではありません"};
+  return details;
 }
 
 int32_t FindFLVKeyFrame(const std::filesystem::path& path, int32_t frame, int32_t direction) {

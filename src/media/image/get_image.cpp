@@ -242,11 +242,11 @@ ImageInfo ProbeKVG(std::span<const uint8_t> head) {
   return {kKVG, num::RoundToInt32(num::Val(values[0])), num::RoundToInt32(num::Val(values[1])), 0};
 }
 
-std::optional<image::Picture> LoadImagePicture(const std::filesystem::path& path, image::AlphaPlane& alpha) {
+Result<image::Picture> LoadImagePicture(const std::filesystem::path& path, image::AlphaPlane& alpha) {
   if (ReadPNGInfo(path).kind == kPNG) return ModPNG::LoadPNGPicture(path, alpha);
-  if (!FileExists(path)) return std::nullopt;
+  if (!FileExists(path)) return Failure{"ファイル [" + path.string() + "] は画像ファイルではありません"};
   auto file = fileio::ReadAll(path, image::kMaxImageFileBytes);
-  if (!file) return std::nullopt;
+  if (!file) return Failure{file.message()};
   switch (KindByContent(*file)) {
     case kBMP:
       return image::DecodeBMP(*file);
@@ -255,7 +255,7 @@ std::optional<image::Picture> LoadImagePicture(const std::filesystem::path& path
     case kJPEG:
       return image::DecodeJPEG(*file);
     default:
-      return std::nullopt;
+      return Failure{"ファイル [" + path.string() + "] は画像ファイルではありません"};
   }
 }
 

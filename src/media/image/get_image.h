@@ -9,6 +9,7 @@
 #include <string>
 
 #include "media/image/picture.h"
+#include "platform/result.h"
 
 namespace tesmiro::GetImage {
 
@@ -57,10 +58,10 @@ struct FLVDetails {
   std::string audioCodec;  // "MP3", ...
 };
 
-// True when the file is an FLV file; its tags are walked as far as the file
-// holds complete tag headers.
-bool GetFLVDetails(const std::filesystem::path& path, FLVDetails& details);
-bool GetFLVDetails(std::span<const uint8_t> file, FLVDetails& details);
+// What an FLV file holds, its tags walked as far as the file holds complete
+// tag headers; a failure for any other file.
+Result<FLVDetails> GetFLVDetails(const std::filesystem::path& path);
+Result<FLVDetails> GetFLVDetails(std::span<const uint8_t> file);
 
 // The key frame after `frame` (direction >= 1) or before it (direction < 0),
 // frames numbered from 1 in video-tag order; `frame` itself otherwise, and
@@ -70,7 +71,8 @@ int32_t FindFLVKeyFrame(std::span<const uint8_t> file, int32_t frame, int32_t di
 
 // The file as a picture, by its content. A PNG with transparency also fills
 // `alpha` and comes back with premultiplied colours; every other picture
-// leaves `alpha` as it was.
-std::optional<image::Picture> LoadImagePicture(const std::filesystem::path& path, image::AlphaPlane& alpha);
+// leaves `alpha` as it was. Why not when the file is missing, not a
+// picture or broken.
+Result<image::Picture> LoadImagePicture(const std::filesystem::path& path, image::AlphaPlane& alpha);
 
 }  // namespace tesmiro::GetImage

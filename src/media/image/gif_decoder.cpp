@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "media/image/decoders.h"
 #include "platform/byte_reader.h"
@@ -54,6 +55,8 @@ std::vector<int> RowOrder(int height, bool interlaced) {
   return order;
 }
 
+constexpr char kBroken[] = "不正なGIFファイルです";
+
 std::optional<Picture> DecodeFirstImage(GifFileType* gif) {
   if (DGifGetImageDesc(gif) != GIF_OK) return std::nullopt;
   const GifImageDesc& desc = gif->Image;
@@ -100,22 +103,23 @@ std::optional<Picture> DecodeFirstImage(GifFileType* gif) {
 
 }  // namespace
 
-std::optional<Picture> DecodeGIF(std::span<const uint8_t> file) {
+Result<Picture> DecodeGIF(std::span<const uint8_t> file) {
   ByteReader reader(file);
   int error = 0;
   std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&reader, ReadFromReader, &error));
-  if (!gif) return std::nullopt;
+  if (!gif) return Failure{kBroken};
   for (;;) {
     GifRecordType type = UNDEFINED_RECORD_TYPE;
-    if (DGifGetRecordType(gif.get(), &type) != GIF_OK) return std::nullopt;
+    if (DGifGetRecordType(gif.get(), &type) != GIF_OK) return Failure{kBroken};
     switch (type) {
       case IMAGE_DESC_RECORD_TYPE:
-        return DecodeFirstImage(gif.get());
+        if (std::optional<Picture> picture = DecodeFirstImage(gif.get())) return std::move(*picture);
+        return Failure{kBroken};
       case EXTENSION_RECORD_TYPE:
-        if (!SkipExtension(gif.get())) return std::nullopt;
+        if (!SkipExtension(gif.get())) return Failure{kBroken};
         break;
       default:
-        return std::nullopt;  // end of file without an image
+        return Failure{kBroken};  // end of file without an image
     }
   }
 }

@@ -74,10 +74,11 @@ bool Decode(std::span<const uint8_t> file, Picture& picture) {
 
 }  // namespace
 
-std::optional<Picture> DecodeJPEG(std::span<const uint8_t> file) {
-  if (file.size() < 4) return std::nullopt;
+Result<Picture> DecodeJPEG(std::span<const uint8_t> file) {
+  constexpr char kBroken[] = "不正なJPEGファイルです";
+  if (file.size() < 4) return Failure{kBroken};
   Picture picture;
-  if (!Decode(file, picture)) return std::nullopt;
+  if (!Decode(file, picture)) return Failure{kBroken};
   return picture;
 }
 

@@ -47,11 +47,11 @@ bool EncodePNG(std::span<const uint8_t> bgra, uint32_t width, uint32_t height, i
 
 }  // namespace
 
-std::optional<image::Picture> LoadPNGPicture(const std::filesystem::path& path, image::AlphaPlane& alpha) {
+Result<image::Picture> LoadPNGPicture(const std::filesystem::path& path, image::AlphaPlane& alpha) {
   auto file = fileio::ReadAll(path, image::kMaxImageFileBytes);
-  if (!file) return std::nullopt;
+  if (!file) return Failure{file.message()};
   auto decoded = image::DecodePNG(*file);
-  if (!decoded) return std::nullopt;
+  if (!decoded) return Failure{decoded.message()};
   image::Picture& picture = decoded->picture;
   if (decoded->hasAlpha) {
     alpha.resize(picture.pixelCount());

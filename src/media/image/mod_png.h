@@ -8,6 +8,7 @@
 #include <string>
 
 #include "media/image/picture.h"
+#include "platform/result.h"
 
 namespace tesmiro::ModPNG {
 
@@ -23,8 +24,8 @@ struct BitmapInfoHeader {
 // A PNG as a picture. With transparency (alpha channel or tRNS) the alpha
 // plane gets one entry per pixel and the colours are premultiplied
 // (value * alpha / 255, truncated); the fourth byte keeps the alpha. Without
-// it the plane is left as it was. Nothing for a broken file.
-std::optional<image::Picture> LoadPNGPicture(const std::filesystem::path& path, image::AlphaPlane& alpha);
+// it the plane is left as it was. Why not for a missing or broken file.
+Result<image::Picture> LoadPNGPicture(const std::filesystem::path& path, image::AlphaPlane& alpha);
 
 // Writes 32-bit pixels (blue, green, red, alpha; top row first) as a PNG,
 // replacing any old file atomically. A negative height counts by its size.

@@ -67,11 +67,11 @@ bool Decode(ByteReader& reader, DecodedPNG& out, std::vector<png_bytep>& rows) {
 
 }  // namespace
 
-std::optional<DecodedPNG> DecodePNG(std::span<const uint8_t> file) {
+Result<DecodedPNG> DecodePNG(std::span<const uint8_t> file) {
   ByteReader reader(file);
   DecodedPNG out;
   std::vector<png_bytep> rows;
-  if (!Decode(reader, out, rows)) return std::nullopt;
+  if (!Decode(reader, out, rows)) return Failure{"不正なPNGファイルです"};
   return out;
 }
 

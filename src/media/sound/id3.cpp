@@ -279,19 +279,19 @@ size_t AudioEnd(std::span<const uint8_t> file) {
 
 }  // namespace
 
-bool LoadSoundFile(const std::filesystem::path& path, Bytes& audio, SoundTag& tag) {
-  audio.clear();
+Result<SoundFile> LoadSoundFile(const std::filesystem::path& path) {
   auto file = fileio::ReadAll(path, kMaxSoundFileBytes);
-  if (!file) return false;
+  if (!file) return Failure{file.message()};
+  SoundFile sound;
   // The audio is cut out of the file's own buffer: a copy would hold the
   // sound twice.
-  const size_t first = ReadTags(*file, tag);
+  const size_t first = ReadTags(*file, sound.tag);
   const size_t end = AudioEnd(*file);
-  if (first >= end) return true;
+  if (first >= end) return sound;
   file->resize(end);
   file->erase(file->begin(), file->begin() + static_cast<std::ptrdiff_t>(first));
-  audio = std::move(*file);
-  return true;
+  sound.audio = std::move(*file);
+  return sound;
 }
 
 void LoadSoundBytes(std::span<const uint8_t> file, Bytes& audio, SoundTag& tag) {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/result.h"
 #include "swf/sound_format.h"
 
 namespace tesmiro::ID3Module {
@@ -56,12 +57,15 @@ enum TagType : uint8_t { kTagID3v1 = 0, kTagID3v2 = 2, kTagNone = 4 };
 // hours of MP3 at 128 kbit/s).
 inline constexpr uint64_t kMaxSoundFileBytes = uint64_t{256} << 20;
 
-// The audio bytes of a sound file, tags removed. An ID3v1 tag replaces the
-// whole `tag`; an ID3v2 tag sets its title, artist and album and leaves the
-// rest as the caller passed it. False (and no audio) when the file cannot be
-// read or is larger than kMaxSoundFileBytes; an empty file gives true and no
-// audio.
-bool LoadSoundFile(const std::filesystem::path& path, Bytes& audio, SoundTag& tag);
+// A sound file's audio bytes, tags removed, and what its tag says (an
+// ID3v2 tag gives title, artist and album only). A failure when the file
+// cannot be read or is larger than kMaxSoundFileBytes; an empty file gives
+// no audio.
+struct SoundFile {
+  Bytes audio;
+  SoundTag tag;
+};
+Result<SoundFile> LoadSoundFile(const std::filesystem::path& path);
 // The same on a file's bytes already in memory.
 void LoadSoundBytes(std::span<const uint8_t> file, Bytes& audio, SoundTag& tag);
 

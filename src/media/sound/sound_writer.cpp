@@ -7,23 +7,24 @@
 namespace tesmiro::SWFMakeCore {
 
 bool WriteDefineSound(int32_t id, const std::string& path) {
-  ID3Module::Bytes audio;
-  ID3Module::SoundTag tag;
-  if (!ID3Module::LoadSoundFile(path, audio, tag)) {
+  Result<ID3Module::SoundFile> sound = ID3Module::LoadSoundFile(path);
+  if (!sound) {
     WarnUnusableSound(path);
     return false;
   }
-  return WriteDefineSoundData(id, std::move(audio), path);
+  return WriteDefineSoundData(id, std::move(sound->audio), path);
 }
 
 bool WriteMP3StreamHead(float frameRate, const std::string& path, int16_t alreadyLoaded) {
   if (alreadyLoaded == kStreamLoadFile) {
-    ID3Module::SoundTag tag;
-    if (!ID3Module::LoadSoundFile(path, MP3Stream().data, tag)) {
+    Result<ID3Module::SoundFile> sound = ID3Module::LoadSoundFile(path);
+    if (!sound) {
+      MP3Stream().data.clear();
       WarnUnusableSound(path);
       ResetSoundStream();
       return false;
     }
+    MP3Stream().data = std::move(sound->audio);
   }
   return StartMP3Stream(frameRate, path);
 }

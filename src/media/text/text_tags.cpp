@@ -2,7 +2,6 @@
 
 #include "media/text/text_definitions.h"
 #include "platform/numeric.h"
-#include "platform/ui.h"
 #include "swf/swf_records.h"
 #include "swf/swf_writer.h"
 
@@ -245,12 +244,10 @@ void WriteDefineEditText(int32_t id, int32_t fontID, int32_t height, int32_t lea
   if (autoSize) flags += 0x4000;
   flags += ((inputOptions & 15) ^ 5) * 8 + ((displayOptions & 15) ^ 8) * 512;
   if (autoSize && GetSWFVersion() == 4) {
-    ui::Current().messages->message(
-        "警告",
-        "SWF4ではデバイステキストに自動サイズは使用できません。\r\n"
-        "テキストが正しく表示されない可能性があります：\r\n\r\n" +
-            initial,
-        ui::Icon::Exclamation);
+    WriterState().diagnostics.push_back({Diagnostic::Kind::Warning,
+                                         "SWF4ではデバイステキストに自動サイズは使用できません。\r\n"
+                                         "テキストが正しく表示されない可能性があります：\r\n\r\n" +
+                                             initial});
   }
 
   WriteTagHeader(TagCode::DefineEditText,

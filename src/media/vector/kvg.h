@@ -9,6 +9,7 @@
 
 #include "media/vector/kvg_text_reader.h"
 #include "platform/app_paths.h"
+#include "platform/result.h"
 #include "swf/bit_writer.h"
 
 namespace tesmiro::ShapeModule {
@@ -74,8 +75,6 @@ struct KvgShape {
 struct KvgImage {
   int32_t count = 0;
   std::vector<KvgShape> shapes;  // shape(1)..shape(count)
-  // Why the file was refused (count is then 0); empty when it loaded.
-  std::string error;
 
   KvgShape& shape(int32_t i) { return shapes.at(static_cast<size_t>(i - 1)); }
   const KvgShape& shape(int32_t i) const { return shapes.at(static_cast<size_t>(i - 1)); }
@@ -87,11 +86,12 @@ struct KvgBounds {
   bool operator==(const KvgBounds&) const = default;
 };
 
-// Loads a KVG file. A missing, unreadable or malformed file gives count 0
-// (with the reason in `error`); shapes of fewer than two points are dropped.
-KvgImage LoadKVG(const std::filesystem::path& path);
+// Loads a KVG file, or why not (missing, unreadable or malformed); shapes of
+// fewer than two points are dropped. Callers that draw what they can take a
+// refused file as an empty image.
+Result<KvgImage> LoadKVG(const std::filesystem::path& path);
 // The same on the file's bytes (in any encoding the program's text files may have).
-KvgImage LoadKVGFromBytes(std::string_view bytes);
+Result<KvgImage> LoadKVGFromBytes(std::string_view bytes);
 
 // Reads one shape's style values, stops and points for a version ("010",
 // "020", "030"; any other reads a single point). False on a read error.

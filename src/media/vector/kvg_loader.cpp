@@ -32,11 +32,7 @@ int32_t StyleValueCount(std::string_view version) {
   return 0;
 }
 
-KvgImage BadFile(std::string reason) {
-  KvgImage image;
-  image.error = std::move(reason);
-  return image;
-}
+Failure BadFile(std::string reason) { return Failure{std::move(reason)}; }
 
 std::string VersionOf(std::string_view firstLine) {
   return std::string(firstLine.size() <= 3 ? firstLine : firstLine.substr(firstLine.size() - 3));
@@ -44,13 +40,13 @@ std::string VersionOf(std::string_view firstLine) {
 
 }  // namespace
 
-KvgImage LoadKVG(const std::filesystem::path& path) {
+Result<KvgImage> LoadKVG(const std::filesystem::path& path) {
   auto bytes = fileio::ReadAll(path, kMaxFileBytes);
   if (!bytes) return BadFile("ファイルを読み込めません: " + path.string());
   return LoadKVGFromBytes(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
 }
 
-KvgImage LoadKVGFromBytes(std::string_view bytes) {
+Result<KvgImage> LoadKVGFromBytes(std::string_view bytes) {
   const std::string text = enc::DecodeTextFile(bytes);
   KvgTextReader file(text);
 

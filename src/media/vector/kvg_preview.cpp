@@ -20,7 +20,7 @@ std::filesystem::path ReservePreviewPath(const std::filesystem::path& folder);
 
 std::filesystem::path MakeKVGPreviewSWF(const std::filesystem::path& path, const AppPaths& paths) {
   const KvgDeclaredSize size = ReadKVGDeclaredSize(path);
-  KvgImage image = LoadKVG(path);
+  KvgImage image = LoadKVG(path).value_or(KvgImage{});
 
   SWFMakeCore::WriteSWFHeader(6, size.width, size.height, 12.0f);
   if (image.count >= 1) {
@@ -52,11 +52,11 @@ std::filesystem::path MakeKVGPreviewSWF(const std::filesystem::path& path, const
 bool EmitVectorItem(const VectorItem& item) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(item.path, ec)) return false;
-  KvgImage image = LoadKVG(item.path);
+  KvgImage image = LoadKVG(item.path).value_or(KvgImage{});
   const KvgBounds bounds = GetKVGBounds(image);
 
   if (!item.morphTarget.empty()) {
-    const KvgImage target = LoadKVG(item.morphTarget);
+    const KvgImage target = LoadKVG(item.morphTarget).value_or(KvgImage{});
     return SWFMakeCore::WriteDefineMorphShape(2 * item.id, image, target, bounds, GetKVGBounds(target)) ==
            SWFMakeCore::MorphResult::Written;
   }

@@ -12,7 +12,6 @@
 #include <numbers>
 
 #include "platform/gcc_quirks.h"
-#include "platform/ui.h"
 #include "swf/swf_records.h"
 #include "swf/swf_writer.h"
 
@@ -235,9 +234,9 @@ MorphResult WriteDefineMorphShape(int32_t id, const KvgImage& start, const KvgIm
   const int32_t count = UsableShapes(start);
   if (count == 0 || UsableShapes(end) == 0) return MorphResult::Empty;
   auto refuse = [](MorphResult why, const std::string& detail) {
-    ui::Current().messages->message(
-        "警告", "モーフィングの開始と終了のベクタ画像が対応していないため、モーフィング図形を作成できません。\r\n" + detail,
-        ui::Icon::Exclamation);
+    WriterState().diagnostics.push_back(
+        {Diagnostic::Kind::Warning,
+         "モーフィングの開始と終了のベクタ画像が対応していないため、モーフィング図形を作成できません。\r\n" + detail});
     return why;
   };
   if (UsableShapes(end) != count)

@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <optional>
+#include <string>
+#include <utility>
 
 #include "media/image/byte_source.h"
 #include "media/image/get_image.h"
 #include "media/sound/sound_writer.h"
 #include "platform/byte_reader.h"
-#include "platform/ui.h"
 #include "swf/sound_stream.h"
 #include "swf/sound_tags.h"
 #include "swf/swf_writer.h"
@@ -45,6 +46,8 @@ std::optional<TagLead> ReadTagLead(image::ByteSource& file, uint64_t at) {
   return t;
 }
 
+void Warn(std::string text) { WriterState().diagnostics.push_back({Diagnostic::Kind::Warning, std::move(text)}); }
+
 void StopVideo() {
   gFLV.videoDataPosition = 0;
   gFLV.videoDataSize = 0;
@@ -58,7 +61,7 @@ bool WriteDefineVideoStream(int32_t id, int32_t frameCount, const std::string& p
                             bool soundWanted) {
   gFLV = FLVReadState{};
   if (GetSWFVersion() == 4) {
-    ui::Current().messages->message("警告", "SWF4ではFLVビデオは使用できません。", ui::Icon::Exclamation);
+    Warn("SWF4ではFLVビデオは使用できません。");
     return false;
   }
   const GetImage::ImageInfo info = GetImage::GetImageInfo(path, GetImage::kByContent);
@@ -118,11 +121,8 @@ bool WriteDefineVideoStream(int32_t id, int32_t frameCount, const std::string& p
 void WriteVideoFrame(int32_t id, int32_t frameNumber, const std::string& path) {
   if (GetSWFVersion() == 4 || gFLV.videoDataSize == 0) return;
   if (frameNumber < 0 || frameNumber > kMaxFrameNumber) {
-    ui::Current().messages->message(
-        "警告",
-        "ビデオ [" + path + "] のフレーム番号が " + std::to_string(kMaxFrameNumber) +
-            " を超えたため、以降のフレームは出力されません。",
-        ui::Icon::Exclamation);
+    Warn("ビデオ [" + path + "] のフレーム番号が " + std::to_string(kMaxFrameNumber) +
+         " を超えたため、以降のフレームは出力されません。");
     StopVideo();
     return;
   }

@@ -72,7 +72,7 @@ void PaintRaster(QPainter& p, const std::string& path, const QRect& target) {
 
 void PaintVector(QPainter& p, const std::string& path, const QRect& target, const QColor& background) {
   const auto declared = ShapeModule::ReadKVGDeclaredSize(path);
-  const auto image = ShapeModule::LoadKVG(path);
+  const auto image = ShapeModule::LoadKVG(path).value_or(ShapeModule::KvgImage{});
   p.fillRect(target, background);
   PaintKvg(p, image, QSizeF(declared.width, declared.height), QRectF(target));
 }

@@ -156,12 +156,14 @@ TEST(BmpDecoder, BrokenAndHostileHeaders) {
   layout.pixelData = Bytes(24, 0);
   Bytes good = image_test::MakeBmp(layout);
   ASSERT_TRUE(image::DecodeBMP(good).has_value());
-  EXPECT_FALSE(image::DecodeBMP(Bytes(good.begin(), good.end() - 1)).has_value()) << "pixel rows cut short";
+  EXPECT_EQ(image::DecodeBMP(Bytes(good.begin(), good.end() - 1)).message(), "不正なBMPファイルです")
+      << "pixel rows cut short";
 
   for (auto [width, height] : {std::pair{100000, 1}, {1, -100000}, {30000, 30000}, {0, 5}, {-3, 2}, {3, 0}}) {
     layout.width = width;
     layout.height = height;
-    EXPECT_FALSE(image::DecodeBMP(image_test::MakeBmp(layout)).has_value()) << width << "x" << height;
+    EXPECT_EQ(image::DecodeBMP(image_test::MakeBmp(layout)).message(), "BMP画像の大きさが扱える範囲にありません")
+        << width << "x" << height;
   }
   layout = {.width = 3, .height = 2, .bits = 24, .compression = 4};  // embedded JPEG
   layout.pixelData = Bytes(24, 0);
@@ -441,8 +443,11 @@ TEST(ImageDecoders, SurviveCutAndCorruptedFiles) {
                                       image_test::MakeGif(gif), image_test::MakeJpeg(9, 9, Gradient, 80)};
   // Whatever comes back is a whole picture within the limits.
   int pictures = 0;
-  auto check = [&](const std::optional<image::Picture>& p) {
-    if (!p) return;
+  auto check = [&](const Result<image::Picture>& p) {
+    if (!p) {
+      EXPECT_FALSE(p.message().empty());
+      return;
+    }
     ++pictures;
     EXPECT_TRUE(image::PictureSizeAllowed(static_cast<uint64_t>(p->width), static_cast<uint64_t>(p->height)));
     EXPECT_EQ(p->bgra.size(), p->pixelCount() * 4);
@@ -451,7 +456,8 @@ TEST(ImageDecoders, SurviveCutAndCorruptedFiles) {
     check(image::DecodeBMP(b));
     check(image::DecodeGIF(b));
     auto decodedPng = image::DecodePNG(b);
-    check(decodedPng ? std::optional<image::Picture>(decodedPng->picture) : std::nullopt);
+    check(decodedPng ? Result<image::Picture>(decodedPng->picture)
+                     : Result<image::Picture>(Failure{decodedPng.message()}));
     check(image::DecodeJPEG(b));
     GetImage::ImageInfo jpeg = GetImage::ProbeJPEG(b);
     EXPECT_TRUE(jpeg.kind == GetImage::kNone || jpeg.kind == GetImage::kJPEG);

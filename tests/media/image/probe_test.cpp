@@ -207,8 +207,9 @@ TEST_F(ProbeTest, FlvDetailsAndCodecNames) {
   using image_test::FlvTag;
   Bytes flv = image_test::MakeFlv(
       {{9, 0, {0x12, 0}}, {8, 0, {0x2F}}, {9, 100, {0x22}}, {9, 200, {0x22}}, {8, 250, {0x5F}}, {9, 300, {0x22}}});
-  GetImage::FLVDetails details;
-  ASSERT_TRUE(GetImage::GetFLVDetails(write("d.flv", flv), details));
+  auto read = GetImage::GetFLVDetails(write("d.flv", flv));
+  ASSERT_TRUE(read);
+  GetImage::FLVDetails details = *read;
   EXPECT_EQ(details.version, 1);
   EXPECT_EQ(details.typeFlags, 5);
   EXPECT_EQ(details.videoFrameCount, 4);
@@ -216,18 +217,23 @@ TEST_F(ProbeTest, FlvDetailsAndCodecNames) {
   EXPECT_EQ(details.videoCodec, "H.263");
   EXPECT_EQ(details.audioCodec, "MP3");
 
-  ASSERT_TRUE(GetImage::GetFLVDetails(image_test::MakeFlv({{9, 0, {0x15}}, {8, 0, {0x5F}}, {9, 40, {0x25}}}), details));
-  EXPECT_EQ(details.videoCodec, "On2 Vp6 /w α");
-  EXPECT_EQ(details.audioCodec, "Nellymoser 8kHz");
-  ASSERT_TRUE(GetImage::GetFLVDetails(image_test::MakeFlv({{9, 0, {0x10}}, {8, 0, {0x3F}}}), details));
-  EXPECT_EQ(details.videoCodec, "不明");
-  EXPECT_EQ(details.audioCodec, "不明");
+  read = GetImage::GetFLVDetails(image_test::MakeFlv({{9, 0, {0x15}}, {8, 0, {0x5F}}, {9, 40, {0x25}}}));
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->videoCodec, "On2 Vp6 /w α");
+  EXPECT_EQ(read->audioCodec, "Nellymoser 8kHz");
+  read = GetImage::GetFLVDetails(image_test::MakeFlv({{9, 0, {0x10}}, {8, 0, {0x3F}}}));
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->videoCodec, "不明");
+  EXPECT_EQ(read->audioCodec, "不明");
 
-  EXPECT_FALSE(GetImage::GetFLVDetails(write("x.flv", {'F', 'L', 'X', 1, 1, 0, 0, 0, 9}), details));
-  EXPECT_FALSE(GetImage::GetFLVDetails(dir_ / "none.flv", details));
+  const auto notFlv = GetImage::GetFLVDetails(write("x.flv", {'F', 'L', 'X', 1, 1, 0, 0, 0, 9}));
+  EXPECT_FALSE(notFlv);
+  EXPECT_NE(notFlv.message().find("x.flv"), std::string::npos);
+  EXPECT_FALSE(GetImage::GetFLVDetails(dir_ / "none.flv"));
   // A file cut inside a tag header reports the tags before the cut.
-  ASSERT_TRUE(GetImage::GetFLVDetails(Bytes(flv.begin(), flv.end() - 12), details));
-  EXPECT_EQ(details.videoFrameCount, 3);
+  read = GetImage::GetFLVDetails(Bytes(flv.begin(), flv.end() - 12));
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->videoFrameCount, 3);
 }
 
 TEST_F(ProbeTest, FindFlvKeyFrame) {

@@ -206,32 +206,31 @@ TEST(ID3Tags, HostileBytesNeverCrash) {
 
 TEST(ID3Tags, LoadSoundFileFromDisk) {
   testing::TempDir dir;
-  Bytes audio;
-  SoundTag tag;
-  EXPECT_FALSE(LoadSoundFile(dir / "missing.mp3", audio, tag));
+  EXPECT_FALSE(LoadSoundFile(dir / "missing.mp3"));
   const auto empty = dir / "empty.mp3";
   ASSERT_TRUE(fileio::WriteAtomic(empty, Bytes{}, nullptr));
-  EXPECT_TRUE(LoadSoundFile(empty, audio, tag));
-  EXPECT_TRUE(audio.empty());
+  auto sound = LoadSoundFile(empty);
+  ASSERT_TRUE(sound);
+  EXPECT_TRUE(sound->audio.empty());
   const auto full = dir / "song.mp3";
   ASSERT_TRUE(fileio::WriteAtomic(full, Join({MpegFrames({}, 3), ID3v1("Song", "", "", "", "", 2, 0)}), nullptr));
-  EXPECT_TRUE(LoadSoundFile(full, audio, tag));
-  EXPECT_EQ(audio, MpegFrames({}, 3));
-  EXPECT_EQ(tag.title, "Song");
-  EXPECT_EQ(tag.track, 2);
+  sound = LoadSoundFile(full);
+  ASSERT_TRUE(sound);
+  EXPECT_EQ(sound->audio, MpegFrames({}, 3));
+  EXPECT_EQ(sound->tag.title, "Song");
+  EXPECT_EQ(sound->tag.track, 2);
 }
 
 TEST(ID3Tags, SoundFilesAreBoundedAndCutInPlace) {
   testing::TempDir dir;
-  Bytes audio;
-  SoundTag tag;
   const auto both = dir / "both.mp3";
   ASSERT_TRUE(fileio::WriteAtomic(
       both, Join({ID3v2(3, {{"TIT2", Latin("Front")}}, 7), MpegFrames({}, 2), ID3v1("Back", "", "", "", "", 0, 0)}),
       nullptr));
-  EXPECT_TRUE(LoadSoundFile(both, audio, tag));
-  EXPECT_EQ(audio, MpegFrames({}, 2));
-  EXPECT_EQ(tag.title, "Front");
+  auto sound = LoadSoundFile(both);
+  ASSERT_TRUE(sound);
+  EXPECT_EQ(sound->audio, MpegFrames({}, 2));
+  EXPECT_EQ(sound->tag.title, "Front");
   // Far beyond any sound a movie holds: refused before it is read (sparse,
   // so the file itself takes no disk).
   const auto huge = dir / "huge.mp3";
@@ -239,10 +238,11 @@ TEST(ID3Tags, SoundFilesAreBoundedAndCutInPlace) {
   std::filesystem::resize_file(huge, kMaxSoundFileBytes + 1);
   struct rusage before {}, after {};
   ::getrusage(RUSAGE_SELF, &before);
-  EXPECT_FALSE(LoadSoundFile(huge, audio, tag));
+  sound = LoadSoundFile(huge);
   ::getrusage(RUSAGE_SELF, &after);
   EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024);  // kilobytes
-  EXPECT_TRUE(audio.empty());
+  ASSERT_FALSE(sound);
+  EXPECT_NE(sound.message().find("大きすぎます"), std::string::npos);
 }
 
 TEST(VolumeParam, Parsing) {

@@ -8,8 +8,8 @@
 #include "media/video/flv_video.h"
 #include "platform/file_io.h"
 #include "support/checkers.h"
-#include "support/recording_ui.h"
 #include "support/temp_dir.h"
+#include "support/writer_messages.h"
 #include "swf/sound_stream.h"
 #include "swf/sound_tags.h"
 #include "swf/sound_test_files.h"
@@ -67,7 +67,6 @@ class SoundMovieTest : public ::testing::Test {
     return path.string();
   }
   testing::TempDir dir;
-  testing::RecordingUi ui;
 };
 
 TEST_F(SoundMovieTest, EventSoundsStreamsAndVideo) {
@@ -113,7 +112,7 @@ TEST_F(SoundMovieTest, EventSoundsStreamsAndVideo) {
   WriteMovieFile(movie, MovieStage::WriteFrames);
   WriteEnd();
   ASSERT_TRUE(WriteMovieFile(movie, MovieStage::Finish));
-  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_TRUE(testing::WriterMessages().empty());
 
   std::string out;
   EXPECT_EQ(Summarise(dir, movie, out), 0) << out;

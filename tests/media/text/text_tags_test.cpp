@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "media/text/text_definitions.h"
-#include "support/recording_ui.h"
+#include "support/writer_messages.h"
 #include "text_test_util.h"
 
 namespace tesmiro::testing {
@@ -368,13 +368,10 @@ TEST_F(EditTextTest, LineBreaksCollapseAndTheLengthCountsBothStrings) {
 }
 
 TEST_F(EditTextTest, AutoSizeInSwf4IsWrittenButWarnedAbout) {
-  RecordingUi ui;
   StartMovie(4);
   WriteDefineEditText(4, 3, 240, 0, "あ\r\nい", 0, 0, 0, 0, "v", 0, 0, 0);
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].title, "警告");
-  EXPECT_EQ(ui.messages[0].icon, ui::Icon::Exclamation);
-  EXPECT_EQ(ui.messages[0].text,
+  ASSERT_EQ(WriterMessages().size(), 1u);
+  EXPECT_EQ(WriterMessages()[0],
             "SWF4ではデバイステキストに自動サイズは使用できません。\r\n"
             "テキストが正しく表示されない可能性があります：\r\n\r\nあ\rい");
   ParsedEdit e = ParseEditText(Out());
@@ -386,7 +383,7 @@ TEST_F(EditTextTest, AutoSizeInSwf4IsWrittenButWarnedAbout) {
   WriteDefineEditText(4, 3, 240, 0, "x", 0, 5, 0, 0, "v", 0, 0, 0);
   StartMovie(4);
   WriteDefineEditText(4, 3, 240, 0, "x", 0, 5, 0, 0, "v", 0, 0, 0);
-  EXPECT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(WriterState().diagnostics.size(), 1u);
 }
 
 }  // namespace

@@ -107,8 +107,10 @@ try {
 }
 
 KvgImage Image(const std::vector<TestShape>& shapes) {
-  KvgImage image = LoadKVGFromBytes(KvgText("030", shapes));
-  EXPECT_EQ(image.count, static_cast<int32_t>(shapes.size())) << image.error;
+  Result<KvgImage> loaded = LoadKVGFromBytes(KvgText("030", shapes));
+  EXPECT_TRUE(loaded) << loaded.message();
+  KvgImage image = std::move(loaded).value_or(KvgImage{});
+  EXPECT_EQ(image.count, static_cast<int32_t>(shapes.size()));
   return image;
 }
 

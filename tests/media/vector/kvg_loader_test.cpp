@@ -18,7 +18,17 @@ using testing::KvgTextOptions;
 using testing::Rectangle;
 using testing::TestShape;
 
-KvgImage Load(const std::string& text) { return LoadKVGFromBytes(text); }
+// The image, or an empty one with the loader's reason in `error`.
+struct Loaded : KvgImage {
+  std::string error;
+};
+Loaded Load(const std::string& text) {
+  Result<KvgImage> read = LoadKVGFromBytes(text);
+  Loaded loaded;
+  if (read) static_cast<KvgImage&>(loaded) = std::move(*read);
+  else loaded.error = read.message();
+  return loaded;
+}
 
 TEST(KvgLoader, Version010ReadsFourteenValuesAndCopiesScaleX) {
   TestShape s = Rectangle(0, 0, 2000, 1000);
@@ -33,7 +43,7 @@ TEST(KvgLoader, Version010ReadsFourteenValuesAndCopiesScaleX) {
   s.color2 = KvgColor(0, 128, 0);
   s.spareFlag = true;
   s.spareNumber = 7;
-  const KvgImage image = Load(KvgText("010", {s}));
+  const Loaded image = Load(KvgText("010", {s}));
   ASSERT_EQ(image.count, 1) << image.error;
   const KvgShape& k = image.shape(1);
   EXPECT_EQ(k.lastPoint, 3);
@@ -61,7 +71,7 @@ TEST(KvgLoader, Version020AddsCompoundGroupAnd030AddsScaleYAndStops) {
   a.compound = true;
   a.group = 3;
   a.scaleX = 2;
-  const KvgImage v020 = Load(KvgText("020", {a}));
+  const Loaded v020 = Load(KvgText("020", {a}));
   ASSERT_EQ(v020.count, 1) << v020.error;
   EXPECT_TRUE(v020.shape(1).compound);
   EXPECT_EQ(v020.shape(1).group, 3);
@@ -70,7 +80,7 @@ TEST(KvgLoader, Version020AddsCompoundGroupAnd030AddsScaleYAndStops) {
   a.scaleY = 0.5;
   a.stops = {{64, KvgColor(10, 20, 30)}, {200, KvgColor(40, 50, 60, 70)}};
   TestShape b = Rectangle(10, 10, 20, 20);
-  const KvgImage v030 = Load(KvgText("030", {a, b}));
+  const Loaded v030 = Load(KvgText("030", {a, b}));
   ASSERT_EQ(v030.count, 2) << v030.error;
   const KvgShape& k = v030.shape(1);
   EXPECT_FLOAT_EQ(k.scaleX, 2.0f);
@@ -95,7 +105,7 @@ TEST(KvgLoader, AcceptsTheLayoutsATextEditorMayLeave) {
   spaced += "3, 0 ,20,1,0,1,255,0,0,0.0,1,1,0,\"0\",0,False,0\r\n0\r\n";
   spaced += "0,-5,-6\r\n0,7,-6\r\n0,7,8\r\n0,-5,8";  // no line end at the very end
   for (const std::string& text : {crlf, lf, spaced}) {
-    const KvgImage image = Load(text);
+    const Loaded image = Load(text);
     ASSERT_EQ(image.count, 1) << image.error;
     EXPECT_FALSE(image.shape(1).closed);
     EXPECT_EQ(image.shape(1).points[3].x, -5);
@@ -116,7 +126,7 @@ TEST(KvgLoader, ShapesOfFewerThanTwoPointsAreDropped) {
   TestShape two = keep;
   two.points.resize(2);
   two.color1 = KvgColor(2, 2, 2);
-  const KvgImage image = Load(KvgText("020", {one, one, keep, one, two}));
+  const Loaded image = Load(KvgText("020", {one, one, keep, one, two}));
   ASSERT_EQ(image.count, 2) << image.error;
   EXPECT_EQ(image.shape(1).color1, KvgColor(1, 1, 1));
   EXPECT_EQ(image.shape(2).color1, KvgColor(2, 2, 2));
@@ -130,7 +140,7 @@ TEST(KvgLoader, ShapesOfFewerThanTwoPointsAreDropped) {
 
 TEST(KvgLoader, AnUnknownVersionReadsEveryShapeAsOnePoint) {
   // Three values per shape, and so nothing is left.
-  const KvgImage image = Load("KVG040\r\n1\r\n1\r\n2\r\n0,5,5\r\n0,6,6\r\n");
+  const Loaded image = Load("KVG040\r\n1\r\n1\r\n2\r\n0,5,5\r\n0,6,6\r\n");
   EXPECT_EQ(image.count, 0);
   EXPECT_TRUE(image.error.empty());
   EXPECT_FALSE(Load("KVG040\r\n1\r\n1\r\n2\r\n0,5,5\r\n").error.empty());
@@ -163,7 +173,7 @@ TEST(KvgLoader, BrokenFilesLoadAsEmptyImages) {
       {"unclosed quote", replaced("0,10,10", "0,\"10,10")},
   };
   for (const auto& [name, text] : cases) {
-    const KvgImage image = Load(text);
+    const Loaded image = Load(text);
     EXPECT_EQ(image.count, 0) << name;
     EXPECT_TRUE(image.shapes.empty()) << name;
     EXPECT_FALSE(image.error.empty()) << name;
@@ -180,7 +190,7 @@ TEST(KvgLoader, FarFlungPointsBeyondTheEdgeBudgetAreRefused) {
   TestShape s;
   s.closed = false;
   for (int i = 0; i < 2000; ++i) s.points.push_back({0, (i % 2) ? 2000000000 : -2000000000, 0});
-  const KvgImage image = Load(KvgText("010", {s}));
+  const Loaded image = Load(KvgText("010", {s}));
   EXPECT_EQ(image.count, 0);
   EXPECT_FALSE(image.error.empty());
   // A few such edges are fine.
@@ -195,13 +205,14 @@ TEST(KvgLoader, LoadsFromAFileAndReadsTheDeclaredSize) {
   o.width = 640;
   o.height = 480;
   std::ofstream(path, std::ios::binary) << KvgText("020", {Rectangle(0, 0, 10, 10)}, o);
-  EXPECT_EQ(LoadKVG(path).count, 1);
+  EXPECT_EQ(LoadKVG(path)->count, 1);
   const KvgDeclaredSize size = ReadKVGDeclaredSize(path);
   EXPECT_EQ(size.width, 640);
   EXPECT_EQ(size.height, 480);
 
-  EXPECT_EQ(LoadKVG(dir / "missing.kvg").count, 0);
-  EXPECT_FALSE(LoadKVG(dir / "missing.kvg").error.empty());
+  const Result<KvgImage> missing = LoadKVG(dir / "missing.kvg");
+  ASSERT_FALSE(missing);
+  EXPECT_NE(missing.message().find("missing.kvg"), std::string::npos);
   EXPECT_EQ(ReadKVGDeclaredSize(dir / "missing.kvg").width, 0);
 }
 
@@ -209,13 +220,13 @@ TEST(KvgBounds, WidenByTheWholeLineWidth) {
   TestShape s;
   s.points = {{0, 100, 100}, {0, 300, 200}};
   s.lineWidth = 20;
-  const KvgImage image = Load(KvgText("010", {s}));
+  const Loaded image = Load(KvgText("010", {s}));
   EXPECT_EQ(GetKVGBounds(image), (KvgBounds{80, 80, 320, 220}));
 
   TestShape t;
   t.points = {{0, -50, 500}, {1, 0, 0}};
   t.lineWidth = 0;
-  const KvgImage two = Load(KvgText("010", {s, t}));
+  const Loaded two = Load(KvgText("010", {s, t}));
   EXPECT_EQ(GetKVGBounds(two), (KvgBounds{-50, 0, 320, 500}));
   EXPECT_EQ(GetKVGBounds(KvgImage{}), (KvgBounds{0, 0, 0, 0}));
 
@@ -252,7 +263,7 @@ TEST(KvgLoader, DamagedFilesNeverCrashTheLoaderOrTheEncoder) {
         default: text.insert(at, 1, alphabet[random() % alphabet.size()]); break;
       }
     }
-    KvgImage image = Load(text);
+    Loaded image = Load(text);
     ASSERT_EQ(image.count, static_cast<int32_t>(image.shapes.size()));
     if (image.count == 0) continue;
     ++accepted;

@@ -7,9 +7,9 @@
 #include "media/vector/kvg.h"
 #include "media/vector/vector_shape.h"
 #include "shape_tag_reader.h"
-#include "support/recording_ui.h"
 #include "support/swf_tags.h"
 #include "support/temp_dir.h"
+#include "support/writer_messages.h"
 #include "swf/swf_writer.h"
 
 namespace tesmiro::SWFMakeCore {
@@ -24,8 +24,10 @@ using testing::Rectangle;
 using testing::TestShape;
 
 KvgImage Image(const std::vector<TestShape>& shapes, const std::string& version = "030") {
-  KvgImage image = LoadKVGFromBytes(KvgText(version, shapes));
-  EXPECT_EQ(image.count, static_cast<int32_t>(shapes.size())) << image.error;
+  Result<KvgImage> loaded = LoadKVGFromBytes(KvgText(version, shapes));
+  EXPECT_TRUE(loaded) << loaded.message();
+  KvgImage image = std::move(loaded).value_or(KvgImage{});
+  EXPECT_EQ(image.count, static_cast<int32_t>(shapes.size()));
   return image;
 }
 
@@ -67,7 +69,6 @@ class VectorShapeTest : public ::testing::Test {
     ResetVectorElements();
   }
   void TearDown() override { OutputBuffer().clear(); }
-  testing::RecordingUi ui;
 };
 
 TEST_F(VectorShapeTest, FilledOutlinedRectangleIsOneElement) {
@@ -401,7 +402,7 @@ TEST_F(VectorShapeTest, MorphPairsStartAndEndEdges) {
   const KvgImage end = Image({a2, b2, c2});
   ASSERT_EQ(WriteDefineMorphShape(9, start, end, ShapeModule::GetKVGBounds(start), ShapeModule::GetKVGBounds(end)),
             MorphResult::Written);
-  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_TRUE(testing::WriterMessages().empty());
   const auto tags = Tags(TakeOutput());
   ASSERT_EQ(tags.size(), 1u);
   const ReadShape m = ParseMorphTag(tags[0]);
@@ -457,13 +458,11 @@ TEST_F(VectorShapeTest, MorphOfUnmatchedImagesIsRefusedWithAWarning) {
   EXPECT_EQ(WriteDefineMorphShape(2, one, two, b, b), MorphResult::ShapeCountDiffers);
   EXPECT_EQ(WriteDefineMorphShape(2, one, triangle, b, b), MorphResult::EdgesDiffer);
   EXPECT_TRUE(OutputBuffer().empty());
-  ASSERT_EQ(ui.messages.size(), 2u);
-  EXPECT_EQ(ui.messages[0].title, "警告");
-  EXPECT_EQ(ui.messages[1].icon, ui::Icon::Exclamation);
+  ASSERT_EQ(testing::WriterMessages().size(), 2u);
 
   EXPECT_EQ(WriteDefineMorphShape(2, KvgImage{}, one, b, b), MorphResult::Empty);
   EXPECT_TRUE(OutputBuffer().empty());
-  EXPECT_EQ(ui.messages.size(), 2u);  // an empty image says nothing
+  EXPECT_EQ(testing::WriterMessages().size(), 2u);  // an empty image says nothing
 }
 
 TEST_F(VectorShapeTest, VectorItemDefinitionsByUse) {

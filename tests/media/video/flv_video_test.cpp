@@ -4,8 +4,8 @@
 
 #include "media/video/flv_video.h"
 #include "platform/file_io.h"
-#include "support/recording_ui.h"
 #include "support/temp_dir.h"
+#include "support/writer_messages.h"
 #include "swf/sound_stream.h"
 #include "swf/sound_test_files.h"
 #include "swf/swf_test_util.h"
@@ -54,7 +54,6 @@ class FlvVideoTest : public testing::WriterTest {
     return t;
   }
   testing::TempDir dir;
-  testing::RecordingUi ui;
 };
 
 TEST_F(FlvVideoTest, DefineVideoStreamFields) {
@@ -67,7 +66,7 @@ TEST_F(FlvVideoTest, DefineVideoStreamFields) {
   ASSERT_TRUE(WriteDefineVideoStream(3, 70000, screen, 1, true));
   // The frame count is a 16-bit field.
   EXPECT_EQ(testing::OutHex(), "0A 0F 03 00 FF FF F4 01 04 01 00 03");
-  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_TRUE(testing::WriterMessages().empty());
 }
 
 TEST_F(FlvVideoTest, OneVideoFramePerPacketUntilTheFileEnds) {
@@ -140,8 +139,8 @@ TEST_F(FlvVideoTest, NonMp3AudioLeavesTheVideoSilent) {
   const std::string junk = Save("junk.flv", Flv(5, {{9, 0, H263Packet(true, 5, 0)}, {8, 0, AudioPacket(2, Bytes(20, 3))}}));
   ASSERT_TRUE(WriteDefineVideoStream(2, 1, junk, 1, true));
   EXPECT_EQ(OutputBuffer().size(), 12u);
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_NE(ui.messages[0].text.find("不正なサウンドファイル"), std::string::npos);
+  ASSERT_EQ(testing::WriterMessages().size(), 1u);
+  EXPECT_NE(testing::WriterMessages()[0].find("不正なサウンドファイル"), std::string::npos);
 }
 
 TEST_F(FlvVideoTest, Swf4AndFilesThatAreNoVideo) {
@@ -150,9 +149,8 @@ TEST_F(FlvVideoTest, Swf4AndFilesThatAreNoVideo) {
   EXPECT_FALSE(WriteDefineVideoStream(2, 1, path, 1, true));
   WriteVideoFrame(2, 0, path);
   EXPECT_TRUE(OutputBuffer().empty());
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].title, "警告");
-  EXPECT_EQ(ui.messages[0].text, "SWF4ではFLVビデオは使用できません。");
+  ASSERT_EQ(testing::WriterMessages().size(), 1u);
+  EXPECT_EQ(testing::WriterMessages()[0], "SWF4ではFLVビデオは使用できません。");
 
   StartMovie(6);
   const std::string notFlv = Save("n.flv", Bytes{'F', 'L', 'X', 1, 1, 0, 0, 0, 9});
@@ -160,7 +158,7 @@ TEST_F(FlvVideoTest, Swf4AndFilesThatAreNoVideo) {
   EXPECT_FALSE(WriteDefineVideoStream(2, 1, (dir / "missing.flv").string(), 1, true));
   WriteVideoFrame(2, 0, notFlv);
   EXPECT_TRUE(OutputBuffer().empty());
-  EXPECT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(testing::WriterMessages().size(), 1u);
 }
 
 TEST_F(FlvVideoTest, FrameNumbersBeyond16BitsStopTheVideo) {
@@ -169,9 +167,9 @@ TEST_F(FlvVideoTest, FrameNumbersBeyond16BitsStopTheVideo) {
   OutputBuffer().clear();
   WriteVideoFrame(2, 65536, path);
   EXPECT_TRUE(OutputBuffer().empty());
-  ASSERT_EQ(ui.messages.size(), 1u);
+  ASSERT_EQ(testing::WriterMessages().size(), 1u);
   WriteVideoFrame(2, 65537, path);
-  EXPECT_EQ(ui.messages.size(), 1u);  // one warning; the video has stopped
+  EXPECT_EQ(testing::WriterMessages().size(), 1u);  // one warning; the video has stopped
   EXPECT_EQ(FLVRead().videoDataSize, 0);
 }
 
