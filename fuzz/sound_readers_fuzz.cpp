@@ -31,8 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   SWFMakeCore::ResetState();
 
-  GetImage::FLVDetails details;
-  GetImage::GetFLVDetails(file, details);
+  (void)GetImage::GetFLVDetails(file);
   GetImage::FindFLVKeyFrame(file, 3, 1);
   GetImage::FindFLVKeyFrame(file, 3, -1);
   return 0;
