@@ -46,4 +46,22 @@ class Result {
   std::variant<T, std::string> state_;
 };
 
+// A step that gives nothing back but may fail: `return {};` when it worked.
+template <>
+class Result<void> {
+ public:
+  Result() = default;
+  Result(Failure failure)  // NOLINT(google-explicit-constructor)
+      : message_(std::move(failure.message)), ok_(false) {}
+
+  bool ok() const { return ok_; }
+  explicit operator bool() const { return ok_; }
+  // Why it failed; "" when it worked.
+  const std::string& message() const { return message_; }
+
+ private:
+  std::string message_;
+  bool ok_ = true;
+};
+
 }  // namespace tesmiro

@@ -113,15 +113,15 @@ void SetSpriteTimeline(int32_t spriteId, int32_t timeline) {
 
 }  // namespace
 
-std::string ImportProject(const std::string& path, int32_t idOffset, int32_t idLimit, int32_t options,
+Result<void> ImportProject(const std::string& path, int32_t idOffset, int32_t idLimit, int32_t options,
                           const std::string& spriteName, int32_t spriteId) {
-  if (BuildInProgress()) return "SWF生成中はインポートできません。";
+  if (BuildInProgress()) return Failure{"SWF生成中はインポートできません。"};
   Result<TSMModule::ProjectData> loaded = TSMModule::LoadProjectFile(path);
-  if (!loaded) return loaded.message();
+  if (!loaded) return Failure{loaded.message()};
   TSMModule::ProjectData& data = *loaded;
   std::string message;
   ImportPlan plan;
-  if (!Plan(data, GetFolderPart(path), idOffset, idLimit, options, spriteId, plan, message)) return message;
+  if (!Plan(data, GetFolderPart(path), idOffset, idLimit, options, spriteId, plan, message)) return Failure{message};
 
   ClearStoreUndo();
   for (size_t i = 0; i < plan.items.size(); ++i) {
@@ -179,7 +179,7 @@ std::string ImportProject(const std::string& path, int32_t idOffset, int32_t idL
     }
   }
   SetModified(true);
-  return kImportOk;
+  return {};
 }
 
 void RemapID(int32_t& id, const std::vector<int32_t>& oldIds, const std::vector<StoreItem>& imported) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
 #include "project/records.h"
 
 namespace tesmiro::GUICore {
@@ -17,16 +18,14 @@ inline constexpr int32_t kImportSkipMainEvents = 1;
 inline constexpr int32_t kImportMainAsSprite = 2;  // wins over kImportSkipMainEvents
 inline constexpr int32_t kImportReuseDuplicates = 4;
 
-inline constexpr const char* kImportOk = "OK";
-
 // Imported IDs below `idLimit` are shifted by `idOffset` (and further up, or
 // down for folders, until free); IDs at or above it keep their value and
 // replace the store item that has it. The final IDs are worked out before
 // anything changes: when one would exceed 9999, or the store would
 // overflow, nothing is imported and the result is a message saying so.
-// Result: "OK", or the reader's failure text (the caller puts "ファイル ["
-// name "] " in front), or that message.
-std::string ImportProject(const std::string& path, int32_t idOffset, int32_t idLimit, int32_t options,
+// A failure carries the reader's text (the caller puts "ファイル [" name
+// "] " in front) or that message.
+Result<void> ImportProject(const std::string& path, int32_t idOffset, int32_t idLimit, int32_t options,
                           const std::string& spriteName, int32_t spriteId);
 
 // Replaces `id` by the new ID of the first imported item whose old ID it

@@ -249,7 +249,7 @@ TEST_F(CompilerTest, WhileABuildRunsTheModelIsNotReplaced) {
   GUICore::BuildLock running;
   EXPECT_EQ(GUICore::MakeSWF(dir / "out.swf", true), GUICore::BuildResult::Failed);
   EXPECT_FALSE(GUICore::OpenProject((dir / "any.tsm").string()));
-  EXPECT_NE(GUICore::ImportProject((dir / "any.tsm").string(), 0, 10000, 0, "", 0), "OK");
+  EXPECT_FALSE(GUICore::ImportProject((dir / "any.tsm").string(), 0, 10000, 0, "", 0).ok());
   GUICore::NewProject();
   EXPECT_EQ(GUICore::State().events.count(), 1);
 }

@@ -56,7 +56,7 @@ class ImportTest : public testing::ModelTest {
 
 TEST_F(ImportTest, ShiftsIdsAndRewritesReferences) {
   Store({1, 2, 3, 4, 5});
-  EXPECT_EQ(GUICore::ImportProject(ImportFile(), 5, 10000, 0, "", 0), "OK");
+  EXPECT_TRUE(GUICore::ImportProject(ImportFile(), 5, 10000, 0, "", 0).ok());
   EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2, 3, 4, 5, 6, 7, 8, -6}));
   const auto& m = GUICore::State();
   ASSERT_EQ(m.events.count(), 3);
@@ -73,13 +73,13 @@ TEST_F(ImportTest, ShiftsIdsAndRewritesReferences) {
 
 TEST_F(ImportTest, CollidingIdsAreRaisedUntilFree) {
   Store({1, 2, 3, 4, 5, 7, 9});
-  EXPECT_EQ(GUICore::ImportProject(ImportFile(), 5, 10000, 0, "", 0), "OK");
+  EXPECT_TRUE(GUICore::ImportProject(ImportFile(), 5, 10000, 0, "", 0).ok());
   EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2, 3, 4, 5, 7, 9, 6, 8, 10, -6}));
 }
 
 TEST_F(ImportTest, IdsAtTheLimitReplaceTheStoreItem) {
   Store({9999, 1});
-  EXPECT_EQ(GUICore::ImportProject(ImportFile(9999), 1, 9999, 0, "", 0), "OK");
+  EXPECT_TRUE(GUICore::ImportProject(ImportFile(9999), 1, 9999, 0, "", 0).ok());
   const auto& m = GUICore::State();
   EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 9999, 3, 4, -2}));
   EXPECT_EQ(m.store.at(2).name, "imported");
@@ -100,7 +100,7 @@ TEST_F(ImportTest, ReusesIdenticalFiles) {
   GUICore::State().store.push_back(GUICore::State().store.at(1));
   GUICore::State().store.at(3).id = 41;
   std::string file = ImportFile(1, 2, pic.string());
-  EXPECT_EQ(GUICore::ImportProject(file, 100, 10000, GUICore::kImportReuseDuplicates, "", 0), "OK");
+  EXPECT_TRUE(GUICore::ImportProject(file, 100, 10000, GUICore::kImportReuseDuplicates, "", 0).ok());
   // The existing item moved to the end of the list under its own ID.
   EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 41, 101, 40, 103, -101}));
   EXPECT_EQ(GUICore::State().events.at(3).itemId, 40);
@@ -108,9 +108,9 @@ TEST_F(ImportTest, ReusesIdenticalFiles) {
 
 TEST_F(ImportTest, MainTimelineAsSpriteOrLeftOut) {
   Store({1});
-  EXPECT_EQ(GUICore::ImportProject(ImportFile(), 10, 10000, GUICore::kImportMainAsSprite | GUICore::kImportSkipMainEvents,
-                                   "取り込み", 0),
-            "OK");
+  EXPECT_TRUE(GUICore::ImportProject(ImportFile(), 10, 10000, GUICore::kImportMainAsSprite | GUICore::kImportSkipMainEvents,
+                                     "取り込み", 0)
+                  .ok());
   const auto& m = GUICore::State();
   EXPECT_EQ(m.events.count(), 1);
   ASSERT_EQ(m.timelines.size(), 3u);
@@ -129,7 +129,7 @@ TEST_F(ImportTest, MainTimelineAsSpriteOrLeftOut) {
 
   GUICore::NewProject();
   Store({1});
-  EXPECT_EQ(GUICore::ImportProject(ImportFile(), 10, 10000, GUICore::kImportSkipMainEvents, "", 0), "OK");
+  EXPECT_TRUE(GUICore::ImportProject(ImportFile(), 10, 10000, GUICore::kImportSkipMainEvents, "", 0).ok());
   EXPECT_EQ(GUICore::State().events.count(), 1);
   EXPECT_EQ(GUICore::State().timelines.size(), 2u);
 }
@@ -138,32 +138,33 @@ TEST_F(ImportTest, MissingMaterialIsTakenFromBesideTheImportedFile) {
   Store({1});
   std::string file = ImportFile();
   WriteFile(dir / "in" / "pic.JPG", "jpeg");
-  EXPECT_EQ(GUICore::ImportProject(file, 1, 10000, 0, "", 0), "OK");
+  EXPECT_TRUE(GUICore::ImportProject(file, 1, 10000, 0, "", 0).ok());
   EXPECT_EQ(GUICore::State().store.at(3).name, (dir / "in" / "pic.JPG").string());
 }
 
 TEST_F(ImportTest, RefusesBeforeChangingAnything) {
   Store({1, 2});
   const auto before = GUICore::State();
-  std::string result = GUICore::ImportProject(ImportFile(), 9998, 10000, 0, "", 0);
-  EXPECT_NE(result, "OK");
+  const Result<void> imported = GUICore::ImportProject(ImportFile(), 9998, 10000, 0, "", 0);
+  ASSERT_FALSE(imported.ok());
+  const std::string& result = imported.message();
   EXPECT_NE(result.find("9999"), std::string::npos) << result;
   EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2}));
   EXPECT_EQ(GUICore::State().events.count(), before.events.count());
   EXPECT_EQ(GUICore::State().timelines.size(), before.timelines.size());
 
-  EXPECT_NE(GUICore::ImportProject(ImportFile(), -1, 10000, 0, "", 0), "OK");
+  EXPECT_FALSE(GUICore::ImportProject(ImportFile(), -1, 10000, 0, "", 0).ok());
   EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2}));
 
   // A folder at the end of the 32-bit range cannot move further.
   TsmBuilder far;
   far.header().settings().i32(1).item(INT32_MIN, -1, "folder").i32(0).i32(0).i32(0);
   far.save(dir / "far.tsm");
-  EXPECT_EQ(GUICore::ImportProject((dir / "far.tsm").string(), 5, 10000, 0, "", 0), "IDのオフセット 5 は使えません。");
+  EXPECT_EQ(GUICore::ImportProject((dir / "far.tsm").string(), 5, 10000, 0, "", 0).message(), "IDのオフセット 5 は使えません。");
   EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2}));
 
   WriteFile(dir / "bad.tsm", "TSM0A3");
-  EXPECT_EQ(GUICore::ImportProject((dir / "bad.tsm").string(), 5, 10000, 0, "", 0), TSMModule::kInvalidFileText);
+  EXPECT_EQ(GUICore::ImportProject((dir / "bad.tsm").string(), 5, 10000, 0, "", 0).message(), TSMModule::kInvalidFileText);
   EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2}));
 }
 

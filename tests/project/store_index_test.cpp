@@ -91,7 +91,7 @@ TEST_F(StoreIndexTest, OpeningAndImportingReplaceTheList) {
   b.save(path);
 
   // Imported with their IDs shifted by 10, after the own items.
-  ASSERT_EQ(GUICore::ImportProject(path.string(), 10, 10000, 0, "", 0), GUICore::kImportOk);
+  ASSERT_TRUE(GUICore::ImportProject(path.string(), 10, 10000, 0, "", 0).ok());
   EXPECT_EQ(GUICore::FindStoreIndexByID(17), 4);
   EXPECT_EQ(GUICore::FindStoreIndexByID(15), 6);
   EXPECT_EQ(GUICore::GetStoreItemByID(12).name, "two");

@@ -183,14 +183,14 @@ bool ImportDialog::Command2_Click() {
   const GUICore::ImportDialogFields f = fields();
   if (f.path.empty() || !GUICore::FileExists(f.path)) return false;
   const GUICore::ImportRequest r = GUICore::MakeImportRequest(f);
-  const std::string answer =
+  const Result<void> imported =
       GUICore::ImportProject(r.path, r.idBase, r.rangeStart, r.flags, r.spriteName, r.spriteId);
-  if (answer == GUICore::kImportOk) {
+  if (imported) {
     accept();
     return true;
   }
   ui::Current().messages->message("ファイルオープンエラー",
-                                  "ファイル [" + GUICore::GetFileNamePart(r.path) + "] " + answer,
+                                  "ファイル [" + GUICore::GetFileNamePart(r.path) + "] " + imported.message(),
                                   ui::Icon::Critical);
   return false;
 }
