@@ -58,11 +58,11 @@ std::string PlainNumber(double v) {
 
 }  // namespace
 
-std::optional<IniFile> IniFile::Read(const std::filesystem::path& path) {
+Result<IniFile> IniFile::Read(const std::filesystem::path& path) {
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) return IniFile{};
   auto data = fileio::ReadAll(path, 16u << 20);
-  if (!data) return std::nullopt;
+  if (!data) return Failure{data.message()};
   return Parse(std::string_view(reinterpret_cast<const char*>(data->data()), data->size()));
 }
 

@@ -15,13 +15,15 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace tesmiro {
 
 class IniFile {
  public:
   // A missing file gives an empty settings file; nullopt when the file is
   // there but cannot be read (so that a write does not replace it).
-  static std::optional<IniFile> Read(const std::filesystem::path& path);
+  static Result<IniFile> Read(const std::filesystem::path& path);
   // For reading only: a missing or unreadable file gives an empty one.
   static IniFile Load(const std::filesystem::path& path);
   static IniFile Parse(std::string_view bytes);

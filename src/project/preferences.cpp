@@ -202,7 +202,7 @@ void Save(IniFile& ini, const Preferences& p) {
 void LoadFile(const std::filesystem::path& path, Preferences& p) { Load(IniFile::Load(path), p); }
 
 bool SaveFile(const std::filesystem::path& path, const Preferences& p, std::string* error) {
-  std::optional<IniFile> ini = IniFile::Read(path);
+  Result<IniFile> ini = IniFile::Read(path);
   if (!ini) {
     if (error) *error = path.string() + " を読み込めないため、設定を保存できませんでした。";
     return false;
