@@ -47,13 +47,14 @@ void WriteAxisEdges(BitWriter& w, int64_t delta, bool vertical) {
 
 bool LosslessPixels(const std::filesystem::path& path, int16_t flags, int32_t keyColour, int32_t softening,
                     image::Bytes& pixels, int32_t& width, int32_t& height) {
-  image::AlphaPlane alpha;
-  ModPNG::BitmapInfoHeader header;
-  if (!ModPNG::LoadPictureDIB(path, pixels, alpha, header)) return false;
+  Result<ModPNG::DIBPicture> dib = ModPNG::LoadPictureDIB(path);
+  if (!dib) return false;
+  pixels = std::move(dib->pixels);
+  image::AlphaPlane& alpha = dib->alpha;
   // The size of the pixels actually decoded, never the probe's, so that the
   // tag's width and height always describe the rows that follow.
-  width = header.width;
-  height = header.height < 0 ? -header.height : header.height;
+  width = dib->header.width;
+  height = dib->header.height < 0 ? -dib->header.height : dib->header.height;
   const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
 
   bool premultiply = !image::HasAlpha(alpha);

@@ -77,11 +77,12 @@ bool SavePNG(std::span<const uint8_t> bytes, int32_t width, int32_t height, cons
   return fileio::WriteAtomic(path, encoded, error);
 }
 
-bool LoadPictureDIB(const std::filesystem::path& path, image::Bytes& pixels, image::AlphaPlane& alpha,
-                    BitmapInfoHeader& header) {
-  auto picture = GetImage::LoadImagePicture(path, alpha);
-  if (!picture) return false;
-  return PictureToDIBBytes(*picture, pixels, header, 32);
+Result<DIBPicture> LoadPictureDIB(const std::filesystem::path& path) {
+  DIBPicture dib;
+  auto picture = GetImage::LoadImagePicture(path, dib.alpha);
+  if (!picture) return Failure{picture.message()};
+  if (!PictureToDIBBytes(*picture, dib.pixels, dib.header, 32)) return Failure{"画像の大きさが扱えません。"};
+  return dib;
 }
 
 bool PictureToDIBBytes(const image::Picture& picture, image::Bytes& pixels, BitmapInfoHeader& header,

@@ -37,8 +37,12 @@ bool SavePNG(std::span<const uint8_t> bytes, int32_t width, int32_t height, cons
 // The picture of a file as 32-bit top-down entries (blue, green, red, fourth
 // byte), plus the header that says its size; a PNG with transparency fills
 // `alpha` and comes back premultiplied.
-bool LoadPictureDIB(const std::filesystem::path& path, image::Bytes& pixels, image::AlphaPlane& alpha,
-                    BitmapInfoHeader& header);
+struct DIBPicture {
+  image::Bytes pixels;
+  image::AlphaPlane alpha;
+  BitmapInfoHeader header;
+};
+Result<DIBPicture> LoadPictureDIB(const std::filesystem::path& path);
 
 // A picture as a top-down pixel array of 24 or 32 bits per pixel (0 chooses
 // 24). Rows are padded to 4 bytes and the array has one spare byte at its

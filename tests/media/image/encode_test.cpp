@@ -204,15 +204,13 @@ TEST(PixelArrays, LoadPictureDibGivesTheDecodedSize) {
   image_test::BmpLayout layout{.width = 2, .height = -3, .bits = 24};
   layout.pixelData = image_test::PadRows({{1, 1, 1, 2, 2, 2}, {3, 3, 3, 4, 4, 4}, {5, 5, 5, 6, 6, 6}});
   image_test::WriteFile(dir / "td.bmp", image_test::MakeBmp(layout));
-  Bytes pixels;
-  image::AlphaPlane alpha;
-  ModPNG::BitmapInfoHeader header;
-  ASSERT_TRUE(ModPNG::LoadPictureDIB(dir / "td.bmp", pixels, alpha, header));
-  EXPECT_EQ(header.width, 2);
-  EXPECT_EQ(header.height, -3);
-  EXPECT_EQ(pixels[0], 1);
-  EXPECT_EQ(pixels[4 * 5], 6);
-  EXPECT_FALSE(ModPNG::LoadPictureDIB(dir / "none.bmp", pixels, alpha, header));
+  auto dib = ModPNG::LoadPictureDIB(dir / "td.bmp");
+  ASSERT_TRUE(dib);
+  EXPECT_EQ(dib->header.width, 2);
+  EXPECT_EQ(dib->header.height, -3);
+  EXPECT_EQ(dib->pixels[0], 1);
+  EXPECT_EQ(dib->pixels[4 * 5], 6);
+  EXPECT_FALSE(ModPNG::LoadPictureDIB(dir / "none.bmp"));
 }
 
 image::Picture Solid(std::initializer_list<uint32_t> colours) {
