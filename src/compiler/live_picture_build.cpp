@@ -1,11 +1,7 @@
 #include "compiler/live_picture_build.h"
 
-#include <fstream>
-#include <iterator>
-#include <optional>
-#include <vector>
-
 #include "compiler/previews.h"
+#include "platform/file_io.h"
 #include "project/build_lock.h"
 #include "project/live_picture_view.h"
 #include "project/model.h"
@@ -31,14 +27,6 @@ class StageSwap {
   ProjectSettings kept_;
 };
 
-std::optional<std::vector<char>> ReadAll(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
-  return bytes;
-}
-
 }  // namespace
 
 BuildOutcome BuildLivePicture(const BuildRequest& r) {
@@ -54,7 +42,7 @@ BuildOutcome BuildLivePicture(const BuildRequest& r) {
     out.status = BuildStatus::Busy;
     return out;
   }
-  const std::optional<std::vector<char>> before = ReadAll(r.path);
+  const auto before = fileio::ReadAll(r.path);
   int32_t frame = r.frame;
   if (r.withMovie && r.playing) frame = -frame;
   bool written = false;
@@ -73,7 +61,7 @@ BuildOutcome BuildLivePicture(const BuildRequest& r) {
     out.status = BuildStatus::Failed;
     return out;
   }
-  const std::optional<std::vector<char>> after = ReadAll(r.path);
+  const auto after = fileio::ReadAll(r.path);
   out.status = before && after && *before == *after ? BuildStatus::Unchanged : BuildStatus::Changed;
   return out;
 }
