@@ -282,11 +282,12 @@ TEST_F(LivePicturePaneTest, TheMovieUnderneathFollowsThePlayButtonAndHoldsAtTheC
   pane->Timer1_Timer();
   EXPECT_TRUE(host->calls.filter(QStringLiteral("goto")).isEmpty());
   EXPECT_EQ(pane->HScroll6->value(), 5);
+  host->calls.clear();
   host->finishLoad();
   Settle();
-  host->calls.clear();
   pane->Timer1_Timer();
-  EXPECT_EQ(host->calls, QStringList{QStringLiteral("goto 4")});
+  // The pane's own timer may have ticked while events ran: one goto either way.
+  EXPECT_EQ(host->calls.filter(QStringLiteral("goto")), QStringList{QStringLiteral("goto 4")});
 }
 
 }  // namespace
