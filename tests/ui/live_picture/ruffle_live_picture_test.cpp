@@ -160,7 +160,7 @@ TEST_F(RuffleLivePicture, TheFrameReadoutIsTheMovieUnderneathsOwnFrame) {
     pane->Command14->click();  // stop: the movie underneath holds at the shown frame
     const int shown = pane->HScroll6->value();
     Settled();
-    ASSERT_TRUE(WaitUntil([&] { return HeldAt(shown); }, 10000))
+    ASSERT_TRUE(WaitUntil([&] { return HeldAt(shown); }))
         << "the movie reports frame " << pane->ShockwaveFlash1->frameNum() + 1 << ", the readout " << shown;
     QTest::qWait(300);
     EXPECT_EQ(pane->ShockwaveFlash1->frameNum() + 1, shown) << "it holds there";
@@ -169,7 +169,7 @@ TEST_F(RuffleLivePicture, TheFrameReadoutIsTheMovieUnderneathsOwnFrame) {
     // Another frame chosen while stopped: the movie goes there.
     pane->HScroll6->setValue(7);
     Settled();
-    ASSERT_TRUE(WaitUntil([&] { return HeldAt(7); }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return HeldAt(7); }));
     EXPECT_EQ(pane->Label14->text(), QStringLiteral("7"));
   }
 }

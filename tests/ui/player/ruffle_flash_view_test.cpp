@@ -124,6 +124,21 @@ TestMovie CountingMovie(int version, int frames) {
   return m;
 }
 
+// The frame the player holds: the same, and the one the movie last told,
+// over a second; -1 when it still moves after 30 seconds.
+int SettledFrame(RuffleFlashView& v, const QString& lastFrame) {
+  QElapsedTimer clock;
+  clock.start();
+  int before = v.frameNum();
+  while (clock.elapsed() < 30000) {
+    QTest::qWait(1000);
+    const int now = v.frameNum();
+    if (now == before && lastFrame.toInt() == now + 1) return now;
+    before = now;
+  }
+  return -1;
+}
+
 TEST_F(RufflePlayer, StopGotoAndTheFrameReadoutAgreeWithTheMovie) {
   RuffleFlashView& v = view();
   for (int version : {4, 6, 7, 8}) {
@@ -139,17 +154,17 @@ TEST_F(RufflePlayer, StopGotoAndTheFrameReadoutAgreeWithTheMovie) {
 
     v.stop();
     EXPECT_FALSE(v.isPlaying());
-    QTest::qWait(400);
-    const int held = v.frameNum();
-    EXPECT_EQ(lastFrame.toInt(), held + 1) << "the readout is the movie's own frame";
+    // The page runs the request when it gets to it; on a busy machine
+    // reports already sent still come in for a while.
+    const int held = SettledFrame(v, lastFrame);
+    ASSERT_GE(held, 0) << "the movie never stopped, or the readout is not the movie's own frame";
     QTest::qWait(300);
     EXPECT_EQ(v.frameNum(), held) << "stopped";
     EXPECT_FALSE(v.isPlaying());
 
     v.gotoFrame(4);
     ASSERT_TRUE(WaitUntil([&] { return lastFrame == QLatin1String("5"); })) << "the movie went to its frame 5";
-    QTest::qWait(300);
-    EXPECT_EQ(v.frameNum(), 4);
+    EXPECT_EQ(SettledFrame(v, lastFrame), 4);
     EXPECT_EQ(lastFrame, QStringLiteral("5"));
     EXPECT_FALSE(v.isPlaying());
 

@@ -96,7 +96,7 @@ TEST_F(RufflePreview, F5ShowsThePictureWithItsFramesAndTracesAndSeeks) {
     gui::MainGUI& main = start(QString::fromStdString(makeProject(version).string()));
     main.show();
     main.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&main)) << "the key goes to the active window";
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main, 30000)) << "the key goes to the active window";
     QTest::keyClick(&main, Qt::Key_F5);
     for (const RecordedMessage& m : ui.messages) ADD_FAILURE() << m.title << ": " << m.text;
     ASSERT_TRUE(PreviewWindow::isShownNow());
