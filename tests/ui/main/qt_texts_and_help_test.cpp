@@ -1,6 +1,6 @@
 // Texts the user reads that the program does not write itself: Qt's own
 // (buttons, the file dialog, the text boxes' menu), in Japanese whatever the
-// machine's locale.
+// machine's locale, and the help page that Help > ヘルプ (F1) opens.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -70,6 +70,59 @@ TEST(QtJapaneseTextsTest, QtsOwnTextsAreJapanese) {
   EXPECT_EQ(seen.fileName, QStringLiteral("ファイル名(&N):"));
   EXPECT_EQ(seen.accept, QStringLiteral("保存(&S)"));
   EXPECT_EQ(seen.cancel, QStringLiteral("キャンセル"));
+}
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class HelpPageTest : public MainGuiTest {
+ protected:
+  gui::MainGUI& StartActive() {
+    gui::MainGUI& w = start();
+    QApplication::setActiveWindow(&w);
+    w.activateWindow();
+    Settle();
+    return w;
+  }
+  fs::path page() const { return paths.resources / "help" / "index.html"; }
+};
+
+TEST_F(HelpPageTest, F1OpensTheShippedPage) {
+  gui::MainGUI& w = StartActive();
+  QTest::keyClick(&w, Qt::Key_F1);
+  ASSERT_EQ(desktop.opener.calls.size(), 1u);
+  EXPECT_EQ(desktop.opener.calls[0], "file " + gui::ToQ(page().string()));
+  const std::string html = ReadAll(page());
+  EXPECT_NE(html.find("<html lang=\"ja\">"), std::string::npos);
+  EXPECT_EQ(html.find("<script"), std::string::npos);
+}
+
+// Every command of the menu bar and of the lists' popup menus is explained,
+// under its caption and with its key.
+TEST_F(HelpPageTest, ThePageNamesEveryMenuCommandAndItsKey) {
+  gui::MainGUI& w = start();
+  const QString html = QString::fromStdString(ReadAll(page()));
+  ASSERT_FALSE(html.isEmpty());
+  const QRegularExpression accessKey(QStringLiteral("\\(&.\\)|\\.\\.\\.$|&"));
+  int checked = 0;
+  for (const QMenu* menu : w.findChildren<QMenu*>()) {
+    // Their entries are made while the program runs: sort keys, sprites.
+    if (menu->objectName() == QLatin1String("mnuSort") || menu->objectName() == QLatin1String("mnuEventSelectRoot"))
+      continue;
+    for (const QAction* a : menu->actions()) {
+      if (a->isSeparator() || a->objectName().startsWith(QLatin1String("mnuMostRecent"))) continue;
+      const QString caption = QString(a->text()).remove(accessKey);
+      EXPECT_TRUE(html.contains(caption)) << caption.toStdString();
+      const QString key = a->shortcut().toString(QKeySequence::PortableText);
+      if (!key.isEmpty()) {
+        EXPECT_TRUE(html.contains("<kbd>" + key + "</kbd>")) << key.toStdString();
+      }
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 50);
 }
 
 }  // namespace
