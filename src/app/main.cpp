@@ -13,6 +13,7 @@
 #include "project/event_colors.h"
 #include "ui/common/qt_services.h"
 #include "ui/common/qt_text.h"
+#include "ui/common/qt_translations.h"
 #include "ui/common/services.h"
 #include "ui/main/main_gui.h"
 #include "ui/main/material_property.h"
@@ -28,6 +29,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tesmiro"));
   QApplication::setDesktopFileName(QStringLiteral("tesmiro"));
+  const gui::QtJapaneseTexts qtTexts;
+  if (!qtTexts.loaded()) std::fprintf(stderr, "tesmiro: Qt の日本語訳が見つかりません (qt6-translations-l10n)\n");
 
   const AppPaths paths = AppPaths::ForExecutable(std::filesystem::path(gui::FromQ(QApplication::applicationFilePath())));
   if (!paths.ensure()) {
