@@ -10,6 +10,7 @@
 #include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QUrlQuery>
 #include <algorithm>
 #include <deque>
 
@@ -27,6 +28,7 @@ constexpr int kAcceptRetryMs = 250;
 // More descriptors than this buy nothing, and programs started from here
 // inherit the limit.
 constexpr rlim_t kDescriptorsWanted = 65536;
+constexpr char kCookieName[] = "tesmiro";
 
 QByteArray ReasonOf(int status) {
   switch (status) {
@@ -75,6 +77,24 @@ bool SafeSegments(const QStringList& segments) {
     if (s == QLatin1String("..") || s == QLatin1String(".") || s.contains(QChar(0))) return false;
   }
   return true;
+}
+
+// Compares secrets in a time that does not tell how much of them matched.
+bool SameSecret(const QByteArray& a, const QByteArray& b) {
+  if (a.size() != b.size() || a.isEmpty()) return false;
+  unsigned char diff = 0;
+  for (qsizetype i = 0; i < a.size(); ++i) diff |= static_cast<unsigned char>(a[i] ^ b[i]);
+  return diff == 0;
+}
+
+bool HoldsCookie(const QByteArray& header, const QByteArray& secret) {
+  bool found = false;
+  for (const QByteArray& pair : header.split(';')) {
+    const QByteArray p = pair.trimmed();
+    const qsizetype eq = p.indexOf('=');
+    if (eq > 0 && p.left(eq) == kCookieName && SameSecret(p.mid(eq + 1), secret)) found = true;
+  }
+  return found;
 }
 
 }  // namespace
@@ -136,9 +156,9 @@ quint16 LoopbackServer::port() const { return server_->serverPort(); }
 
 QString LoopbackServer::origin() const { return QStringLiteral("http://127.0.0.1:%1").arg(port()); }
 
-QUrl LoopbackServer::url(const QString& path) const {
+QUrl LoopbackServer::scopeUrl(const QString& id, const QString& path) const {
   QUrl u(origin());
-  u.setPath(QLatin1Char('/') + token_ + QLatin1Char('/') + path, QUrl::DecodedMode);
+  u.setPath(QLatin1Char('/') + id + QLatin1Char('/') + path, QUrl::DecodedMode);
   return u;
 }
 
@@ -161,6 +181,24 @@ void LoopbackServer::route(const QString& path, Handler handler, bool prefixMatc
 
 void LoopbackServer::unroute(const QString& path) { routes_.remove(path); }
 
+QString LoopbackServer::openScope(Handler handler) {
+  QString id = NewToken();
+  while (id == token_ || scopes_.contains(id)) id = NewToken();
+  scopes_.insert(id, Scope{std::move(handler), NewToken().toLatin1(), {}});
+  return id;
+}
+
+void LoopbackServer::closeScope(const QString& id) { scopes_.remove(id); }
+
+QUrl LoopbackServer::ticketUrl(const QString& id, const QString& path) {
+  const auto scope = scopes_.find(id);
+  if (scope == scopes_.end()) return {};
+  scope->ticket = NewToken().toLatin1();
+  QUrl u = scopeUrl(id, path);
+  u.setQuery(QStringLiteral("ticket=") + QString::fromLatin1(scope->ticket));
+  return u;
+}
+
 QByteArray LoopbackServer::contentTypeFor(const QString& fileName) {
   const QString ext = QFileInfo(fileName).suffix().toLower();
   static const QHash<QString, QByteArray> types = {
@@ -179,7 +217,7 @@ QByteArray LoopbackServer::contentTypeFor(const QString& fileName) {
 }
 
 HttpResponse LoopbackServer::respond(const QByteArray& method, const QByteArray& target) {
-  return respond(HttpRequest{method, target, "127.0.0.1:" + QByteArray::number(port())});
+  return respond(HttpRequest{method, target, "127.0.0.1:" + QByteArray::number(port()), {}});
 }
 
 HttpResponse LoopbackServer::respond(const HttpRequest& request) {
@@ -188,14 +226,45 @@ HttpResponse LoopbackServer::respond(const HttpRequest& request) {
   if (!hostIsOurs(request.host)) return Status(421);
   if (request.method != "GET" && request.method != "HEAD") return Status(405);
   QByteArray pathPart = request.target;
+  QByteArray query;
   const qsizetype cut = pathPart.indexOf('?');
-  if (cut >= 0) pathPart.truncate(cut);
+  if (cut >= 0) {
+    query = pathPart.mid(cut + 1);
+    pathPart.truncate(cut);
+  }
   if (!pathPart.startsWith('/')) return Status(400);
   const QString decoded = QUrl::fromPercentEncoding(pathPart.mid(1));
   QStringList segments = decoded.split(QLatin1Char('/'));
-  if (token_.isEmpty() || segments.takeFirst() != token_) return Status(404);
+  const QString first = segments.takeFirst();
+  const bool inToken = !token_.isEmpty() && first == token_;
+  const auto scope = inToken ? scopes_.end() : scopes_.find(first);
+  if (!inToken && scope == scopes_.end()) return Status(404);
   if (!SafeSegments(segments)) return Status(403);
-  return respondInToken(segments.join(QLatin1Char('/')));
+  const QString rest = segments.join(QLatin1Char('/'));
+  return inToken ? respondInToken(rest) : respondInScope(first, *scope, rest, query, request.cookie);
+}
+
+HttpResponse LoopbackServer::respondInScope(const QString& id, Scope& scope, const QString& rest,
+                                            const QByteArray& query, const QByteArray& cookie) {
+  const QByteArray ticket = QUrlQuery(QString::fromLatin1(query)).queryItemValue(QStringLiteral("ticket")).toLatin1();
+  if (SameSecret(ticket, scope.ticket)) {
+    // The cookie, and on to the page: a redirect would not do, as a browser
+    // sends no strict cookie along a chain of redirects that another place
+    // (the file that sent it here) began.
+    scope.ticket.clear();
+    QByteArray target = "/" + id.toLatin1();
+    for (const QString& s : rest.split(QLatin1Char('/'))) target += "/" + QUrl::toPercentEncoding(s);
+    HttpResponse r;
+    r.contentType = "text/html; charset=utf-8";
+    r.body = "<!doctype html><meta charset=\"utf-8\"><meta http-equiv=\"refresh\" content=\"0;url=" + target +
+             "\"><title></title>\n";
+    r.headers.push_back({"Set-Cookie", QByteArray(kCookieName) + "=" + scope.cookie + "; Path=/" + id.toLatin1() +
+                                           "/; HttpOnly; SameSite=Strict"});
+    r.headers.push_back({"Referrer-Policy", "no-referrer"});
+    return r;
+  }
+  if (!HoldsCookie(cookie, scope.cookie)) return Status(403);
+  return scope.handler(rest);
 }
 
 HttpResponse LoopbackServer::respondInToken(const QString& rest) {
@@ -369,6 +438,8 @@ bool LoopbackServer::takeRequest(Connection& c) {
         bad = bad || hostSeen;  // two hosts: which one is meant?
         hostSeen = true;
         request.host = value;
+      } else if (name == "cookie") {
+        request.cookie += (request.cookie.isEmpty() ? "" : "; ") + value;
       } else if (name == "connection" && value.toLower().contains("close")) {
         keepAlive = false;
       } else if ((name == "content-length" && value != "0") || name == "transfer-encoding") {

@@ -33,6 +33,7 @@ struct HttpRequest {
   QByteArray method = "GET";
   QByteArray target;  // as in the request line
   QByteArray host;    // the Host header
+  QByteArray cookie;  // the Cookie header
 };
 
 struct HttpResponse {
@@ -77,7 +78,7 @@ class LoopbackServer : public QObject {
   quint16 port() const;
   QString token() const { return token_; }
   // http://127.0.0.1:<port>/<token>/<path> (path unencoded, "/"-separated).
-  QUrl url(const QString& path) const;
+  QUrl url(const QString& path) const { return scopeUrl(token_, path); }
   QString origin() const;
 
   void setLimits(const Limits& limits) { limits_ = limits; }
@@ -98,6 +99,17 @@ class LoopbackServer : public QObject {
   // it (the handler gets the rest after "<path>/").
   void route(const QString& path, Handler handler, bool prefixMatch = false);
   void unroute(const QString& path);
+
+  // A namespace of its own, /<id>/..., answered by `handler` only to a
+  // browser that holds the scope's cookie. The cookie is handed out once,
+  // for a ticket, so an address read elsewhere (a command line, a history)
+  // opens nothing, and a page of one scope cannot reach another's files.
+  QString openScope(Handler handler);
+  void closeScope(const QString& id);
+  QUrl scopeUrl(const QString& id, const QString& path) const;
+  // `path` of the scope with a new one-time ticket (the one before is void):
+  // its first request gets the cookie and goes on to `path`.
+  QUrl ticketUrl(const QString& id, const QString& path);
 
   // The answer for the file `rest` below `folder`, under the rules of mount().
   HttpResponse serveFile(const QString& folder, const QString& rest, bool cacheable = false,
@@ -121,8 +133,15 @@ class LoopbackServer : public QObject {
     Handler handler;
     bool prefixMatch = false;
   };
+  struct Scope {
+    Handler handler;
+    QByteArray cookie;
+    QByteArray ticket;
+  };
   struct Connection;
   HttpResponse respondInToken(const QString& rest);
+  HttpResponse respondInScope(const QString& id, Scope& scope, const QString& rest, const QByteArray& query,
+                              const QByteArray& cookie);
   bool hostIsOurs(const QByteArray& host) const;
   void onNewConnection();
   void onAcceptError();
@@ -136,6 +155,7 @@ class LoopbackServer : public QObject {
   Limits limits_;
   QHash<QString, Mount> mounts_;
   QHash<QString, Route> routes_;
+  QHash<QString, Scope> scopes_;
   // Cacheable files are read once: the wasm is fetched by every new page.
   QHash<QString, QByteArray> fileCache_;
   QHash<QTcpSocket*, std::shared_ptr<Connection>> connections_;

@@ -99,10 +99,11 @@ TEST_F(LoopbackServerTest, RefusesEverythingOutsideTheMountsAndTheToken) {
 TEST_F(LoopbackServerTest, OnlyRequestsForThePortsOwnAddressAreAnswered) {
   const QByteArray port = ":" + QByteArray::number(server.port());
   const QByteArray target = path("view1/movie/a.swf");
-  EXPECT_EQ(server.respond(HttpRequest{"GET", target, "LOCALHOST" + port}).status, 200);
-  for (const QByteArray& wrong : {"rebound.example" + port, QByteArray("127.0.0.1"), "127.0.0.2" + port, QByteArray()})
-    EXPECT_EQ(server.respond(HttpRequest{"GET", target, wrong}).status, 421) << wrong.toStdString();
-  EXPECT_EQ(server.respond(HttpRequest{"GET", "/nothing", "rebound.example"}).status, 421) << "before the token";
+  EXPECT_EQ(server.respond(HttpRequest{"GET", target, "LOCALHOST" + port, {}}).status, 200);
+  for (const QByteArray& wrong :
+       {"rebound.example" + port, QByteArray("127.0.0.1"), "127.0.0.2" + port, QByteArray()})
+    EXPECT_EQ(server.respond(HttpRequest{"GET", target, wrong, {}}).status, 421) << wrong.toStdString();
+  EXPECT_EQ(server.respond(HttpRequest{"GET", "/nothing", "rebound.example", {}}).status, 421) << "before the token";
   auto socket = connectClient();
   socket->write("GET " + target + " HTTP/1.1\r\nHost: rebound.example" + port + "\r\n\r\n");
   EXPECT_TRUE(Answers(*socket).startsWith("HTTP/1.1 421"));
@@ -134,6 +135,35 @@ TEST_F(LoopbackServerTest, RoutesAnswerExactlyOrBelowTheirPath) {
   EXPECT_EQ(get("view1/command").status, 404);
   server.unmount("view1/movie");
   EXPECT_EQ(get("view1/movie/a.swf").status, 404);
+}
+
+TEST_F(LoopbackServerTest, AScopeAnswersOnlyTheBrowserThatTookItsTicket) {
+  const QString id = server.openScope([](const QString& rest) {
+    HttpResponse r;
+    r.body = "in scope: " + rest.toUtf8();
+    return r;
+  });
+  const QString other = server.openScope([](const QString&) { return HttpResponse{}; });
+  const auto at = [&](const QUrl& url, const QByteArray& cookie = {}) {
+    const QByteArray target = url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority);
+    return server.respond(HttpRequest{"GET", target, host(), cookie});
+  };
+  EXPECT_EQ(at(server.scopeUrl(id, "page.html")).status, 403) << "no cookie";
+  const QUrl ticket = server.ticketUrl(id, "browser/a b.html");
+  const HttpResponse handed = at(ticket);
+  ASSERT_EQ(handed.status, 200);
+  EXPECT_TRUE(handed.body.contains("url=/" + id.toLatin1() + "/browser/a%20b.html\"")) << handed.body.toStdString();
+  ASSERT_EQ(handed.headers.value(0).first, "Set-Cookie");
+  QByteArray cookie = handed.headers.value(0).second;
+  EXPECT_TRUE(cookie.endsWith("; Path=/" + id.toLatin1() + "/; HttpOnly; SameSite=Strict")) << cookie.toStdString();
+  cookie.truncate(cookie.indexOf(';'));
+
+  EXPECT_EQ(at(ticket).status, 403) << "a ticket is good once";
+  EXPECT_EQ(at(server.scopeUrl(id, "page.html"), "x=1; " + cookie).body, "in scope: page.html");
+  EXPECT_EQ(at(server.scopeUrl(other, "page.html"), cookie).status, 403) << "another scope's cookie";
+  EXPECT_EQ(at(server.scopeUrl(id, "page.html"), cookie + "0").status, 403);
+  server.closeScope(id);
+  EXPECT_EQ(at(server.scopeUrl(id, "page.html"), cookie).status, 404);
 }
 
 TEST_F(LoopbackServerTest, AnswersOverTheSocketAndKeepsTheConnection) {
@@ -175,7 +205,9 @@ TEST_F(LoopbackServerTest, AFloodOfConnectionsLeavesItAnsweringWithFewHeld) {
   // Every one taken in, all but the last few let go again.
   EXPECT_TRUE(WaitUntil([&] {
     mostHeld = std::max(mostHeld, server.connectionCount());
-    return std::count_if(flood.begin(), flood.end(), [](const auto& s) { return s->state() == QAbstractSocket::UnconnectedState; }) >= 192;
+    return std::count_if(flood.begin(), flood.end(), [](const auto& s) {
+             return s->state() == QAbstractSocket::UnconnectedState;
+           }) >= 192;
   }, 20000));
   EXPECT_LE(mostHeld, 8);
   auto socket = connectClient();
@@ -189,7 +221,8 @@ TEST_F(LoopbackServerTest, AnIdleConnectionIsClosed) {
   auto served = connectClient();
   served->write(request("view1/movie/a.swf"));
   EXPECT_TRUE(Answers(*served).contains("FWS-movie"));
-  EXPECT_TRUE(WaitUntil([&] { return server.connectionCount() == 0 && silent->state() == QAbstractSocket::UnconnectedState; }, 10000));
+  EXPECT_TRUE(WaitUntil(
+      [&] { return server.connectionCount() == 0 && silent->state() == QAbstractSocket::UnconnectedState; }, 10000));
 }
 
 TEST_F(LoopbackServerTest, AnUnreadPipelineKeepsLittleAndALargeFileStillComesWhole) {
