@@ -18,6 +18,7 @@
 #include "ui/main/main_gui.h"
 #include "ui/main/material_property.h"
 #include "ui/main/store_property_command.h"
+#include "ui/player/loopback_server.h"
 
 int main(int argc, char** argv) {
   using namespace tesmiro;
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
   // sandbox, and without it would show nothing.
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   if (::geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+  player::LoopbackServer::raiseDescriptorLimit();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tesmiro"));
   QApplication::setDesktopFileName(QStringLiteral("tesmiro"));
