@@ -14,6 +14,7 @@
 #include "project/paths.h"
 #include "project/store.h"
 #include "project/store_undo.h"
+#include "project/timelines.h"
 #include "project/undo_scopes.h"
 
 namespace tesmiro::StoreCommands {
@@ -155,7 +156,14 @@ bool AddFilesAtInsertPosition(const std::vector<std::string>& paths) {
   GUICore::StoreUndoScope undo;
   if (!undo) return false;
   auto& fl = FileListModule::Current();
+  const int32_t timelines = GUICore::TimelineCount();
   bool grew = ListJpegStoreAddFiles(paths, fl.insertRow, fl.insertMode);
+  // Each sprite file made a sprite with a timeline of its own, which the
+  // store's snapshot cannot take back: left behind, it would stay shown and
+  // saved, and a sprite given its ID later could be relinked to it.
+  for (int32_t t = timelines; t < GUICore::TimelineCount(); ++t) {
+    undo.record(GUICore::kStoreUndoTimelineCopied, t, 0);
+  }
   if (!grew) undo.dismiss();
   return grew;
 }

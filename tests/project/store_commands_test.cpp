@@ -8,6 +8,7 @@
 #include "project/events.h"
 #include "project/file_list_view.h"
 #include "project/model_fixture.h"
+#include "project/project_file.h"
 #include "project/store_commands.h"
 #include "project/timelines.h"
 
@@ -236,6 +237,36 @@ TEST_F(StoreCommandsTest, ASpriteRenumberedByItsDialogKeepsItsTimelineThroughUnd
   EXPECT_EQ(GUICore::TimelineCount(), timelines + 1);
   EXPECT_GE(GUICore::FindTimelineOfSprite(50), 1);
   EXPECT_EQ(GUICore::GetTimeline(sprite.param).owner, 50);
+}
+
+// Undoing a drop takes a dropped sprite's timeline and tab away with it, as
+// for a sprite made from the menu, so that none of it stays shown or saved.
+TEST_F(StoreCommandsTest, UndoingADroppedSpriteTakesItsTimelineAway) {
+  GUICore::ClearStoreUndo();
+  ASSERT_TRUE(StoreCommands::AddFilesAtInsertPosition({File("a.png"), File("x.sprite")}));
+  const StoreItem sprite = GUICore::GetStoreItem(2);
+  ASSERT_EQ(sprite.kind, StoreItemKind::Sprite);
+  GUICore::ShowTimeline(sprite.id, true);
+  EventRecord placed = NewEventFor(StoreItemKind::RasterImage);
+  placed.itemId = 1;
+  GUICore::InsertEvent(placed, 0);
+  ASSERT_EQ(GUICore::State().tabs.size(), 2u);
+  GUICore::StoreUndo();
+  EXPECT_EQ(GUICore::StoreItemCount(), 0);
+  EXPECT_EQ(GUICore::TimelineCount(), 1);
+  EXPECT_EQ(GUICore::State().shownTimeline, 0);
+  EXPECT_EQ(GUICore::State().tabs.size(), 1u);
+  const std::string path = (dir.path() / "p.tsm").string();
+  ASSERT_TRUE(GUICore::SaveProject(path));
+  auto saved = TSMModule::LoadProjectFile(path);
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(saved->timelines.size(), 1u);
+
+  GUICore::StoreRedo();
+  const StoreItem back = GUICore::GetStoreItemByID(sprite.id);
+  ASSERT_EQ(back.kind, StoreItemKind::Sprite);
+  EXPECT_EQ(GUICore::TimelineCount(), 2);
+  EXPECT_EQ(GUICore::GetTimeline(back.param).owner, sprite.id);
 }
 
 TEST_F(StoreCommandsTest, DuplicatesGoToTheInsertPosition) {
