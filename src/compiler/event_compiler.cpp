@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <numbers>
 
 #include "compiler/materials.h"
@@ -225,13 +226,16 @@ EventCompilerState& CompilerState() { return gCompiler; }
 void ShowWriterMessages() {
   using Kind = W::Diagnostic::Kind;
   // Taken off the list before the first message: a message box lets the
-  // user interface run, which must not find them pending still.
-  std::vector<W::Diagnostic> told;
-  std::vector<W::Diagnostic> listed;
-  for (W::Diagnostic& d : W::WriterState().diagnostics) {
-    (d.kind == Kind::Listed ? listed : told).push_back(std::move(d));
-  }
-  W::WriterState().diagnostics = std::move(listed);
+  // user interface run, which must not find them pending still. Only what
+  // came since the last call is looked at: this runs after every event.
+  W::State& writer = W::WriterState();
+  std::vector<W::Diagnostic>& list = writer.diagnostics;
+  const auto fresh = list.begin() + static_cast<std::ptrdiff_t>(std::min(writer.diagnosticsSeen, list.size()));
+  const auto toTell =
+      std::stable_partition(fresh, list.end(), [](const W::Diagnostic& d) { return d.kind == Kind::Listed; });
+  std::vector<W::Diagnostic> told(std::make_move_iterator(toTell), std::make_move_iterator(list.end()));
+  list.erase(toTell, list.end());
+  writer.diagnosticsSeen = list.size();
   for (const W::Diagnostic& d : told) {
     if (d.kind == Kind::ScriptError) {
       ui::Current().messages->message(ActionCompiler::kErrorTitle, d.text, ui::Icon::Critical);

@@ -114,7 +114,7 @@ class BuildSession {
     // that shares it.
     SWFMakeCore::SetTextCollector(CollectTextsForFont);
     // The list shown at the end is this build's alone.
-    W::WriterState().diagnostics.clear();
+    W::ClearDiagnostics();
     Ui().progress->showCancel(true);
     ui::Windows().setEventDialogFilling(true);
     gBuild.cancelBuild = 0;

@@ -79,6 +79,13 @@ void ResetFrames() {
   s.frames.assign(1, Bytes{});
 }
 
+void ReportFrameLimit() {
+  State& s = WriterState();
+  if (s.frameLimitReported) return;
+  s.frameLimitReported = true;
+  s.diagnostics.push_back("フレーム数が " + std::to_string(kMaxFrames) + " を超えています");
+}
+
 // Offset of the frame-count field of a header held in `bytes`: it follows
 // the frame RECT, whose size depends on its bit count.
 int64_t FrameCountOffsetOf(const Bytes& bytes) {
@@ -170,7 +177,7 @@ void WriteEnd() { WriteTagHeader(TagCode::End, 0); }
 bool NextFrame() {
   State& s = WriterState();
   if (s.currentFrame + 1 > s.highestFrame && s.currentFrame + 1 > kMaxFrames) {
-    s.diagnostics.push_back("フレーム数が " + std::to_string(kMaxFrames) + " を超えています");
+    ReportFrameLimit();
     return false;
   }
   if (s.currentFrame >= 0) s.frames[static_cast<size_t>(s.currentFrame)] = std::move(s.output);
@@ -194,7 +201,7 @@ void GoFrame(int32_t n) {
   s.output.clear();
   int64_t target = static_cast<int64_t>(s.currentFrame) + n;
   if (target > kMaxFrames) {
-    s.diagnostics.push_back("フレーム数が " + std::to_string(kMaxFrames) + " を超えています");
+    ReportFrameLimit();
     target = kMaxFrames;
   }
   s.currentFrame = static_cast<int32_t>(target);

@@ -226,6 +226,19 @@ TEST_F(EventCompilerTest, FramesPastTheMovieDoNotPileUpInItsLastFrame) {
   EXPECT_EQ(Placements(frames.at(W::kMaxFrames)), 1);
 }
 
+TEST_F(EventCompilerTest, AnOverflowIsReportedOnceHoweverManyEventsFollow) {
+  Compile(Place(1, W::kMaxFrames - 1, 1));
+  for (int i = 0; i < 3; ++i) {
+    Compile(Place(1, 5, 1));
+    Compile(Action(ActionKind::DoNothing, "", 2));
+    Compile(Action(ActionKind::Stop));
+    Compile(Action(ActionKind::Rollback, "", 10));
+  }
+  int reports = 0;
+  for (const W::Diagnostic& d : W::WriterState().diagnostics) reports += d.text == "フレーム数が 65535 を超えています";
+  EXPECT_EQ(reports, 1);
+}
+
 // An event with nothing to place, its material left out of the movie or its
 // button not made, keeps its frames: later events keep their timing.
 TEST_F(EventCompilerTest, EventsWithNothingToPlaceKeepTheirFrames) {
