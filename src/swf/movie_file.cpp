@@ -77,7 +77,10 @@ void ResetFrames() {
   s.currentFrame = 0;
   s.highestFrame = 0;
   s.frames.assign(1, Bytes{});
+  s.framesBefore = 0;
 }
+
+int32_t LastFrame() { return kMaxFrames - WriterState().framesBefore; }
 
 void ReportFrameLimit() {
   State& s = WriterState();
@@ -176,7 +179,7 @@ void WriteEnd() { WriteTagHeader(TagCode::End, 0); }
 
 bool NextFrame() {
   State& s = WriterState();
-  if (s.currentFrame + 1 > s.highestFrame && s.currentFrame + 1 > kMaxFrames) {
+  if (s.currentFrame + 1 > s.highestFrame && s.currentFrame + 1 > LastFrame()) {
     ReportFrameLimit();
     return false;
   }
@@ -200,9 +203,9 @@ void GoFrame(int32_t n) {
   if (s.currentFrame >= 0) s.frames[static_cast<size_t>(s.currentFrame)] = std::move(s.output);
   s.output.clear();
   int64_t target = static_cast<int64_t>(s.currentFrame) + n;
-  if (target > kMaxFrames) {
+  if (target > LastFrame()) {
     ReportFrameLimit();
-    target = kMaxFrames;
+    target = LastFrame();
   }
   s.currentFrame = static_cast<int32_t>(target);
   // A jump past the last frame makes the frames up to it, empty.

@@ -79,6 +79,9 @@ struct State {
   // The diagnostics before this index are listed ones the caller has looked
   // through already, so that a long build looks at each only once.
   size_t diagnosticsSeen = 0;
+  // Frames the movie holds before the timeline being written (the loading
+  // screen's), for which that timeline leaves room below the limit.
+  int32_t framesBefore = 0;
   // The diagnostics tell already that the movie went past the last frame:
   // once is enough, however many events and timelines go on past it.
   bool frameLimitReported = false;
