@@ -77,6 +77,16 @@ void ResetFrames() {
   s.currentFrame = 0;
   s.highestFrame = 0;
   s.frames.assign(1, Bytes{});
+  s.framesBefore = 0;
+}
+
+int32_t LastFrame() { return kMaxFrames - WriterState().framesBefore; }
+
+void ReportFrameLimit() {
+  State& s = WriterState();
+  if (s.frameLimitReported) return;
+  s.frameLimitReported = true;
+  s.diagnostics.push_back("フレーム数が " + std::to_string(kMaxFrames) + " を超えています");
 }
 
 // Offset of the frame-count field of a header held in `bytes`: it follows
@@ -169,8 +179,8 @@ void WriteEnd() { WriteTagHeader(TagCode::End, 0); }
 
 bool NextFrame() {
   State& s = WriterState();
-  if (s.currentFrame + 1 > s.highestFrame && s.currentFrame + 1 > kMaxFrames) {
-    s.diagnostics.push_back("フレーム数が " + std::to_string(kMaxFrames) + " を超えています");
+  if (s.currentFrame + 1 > s.highestFrame && s.currentFrame + 1 > LastFrame()) {
+    ReportFrameLimit();
     return false;
   }
   if (s.currentFrame >= 0) s.frames[static_cast<size_t>(s.currentFrame)] = std::move(s.output);
@@ -193,9 +203,9 @@ void GoFrame(int32_t n) {
   if (s.currentFrame >= 0) s.frames[static_cast<size_t>(s.currentFrame)] = std::move(s.output);
   s.output.clear();
   int64_t target = static_cast<int64_t>(s.currentFrame) + n;
-  if (target > kMaxFrames) {
-    s.diagnostics.push_back("フレーム数が " + std::to_string(kMaxFrames) + " を超えています");
-    target = kMaxFrames;
+  if (target > LastFrame()) {
+    ReportFrameLimit();
+    target = LastFrame();
   }
   s.currentFrame = static_cast<int32_t>(target);
   // A jump past the last frame makes the frames up to it, empty.
