@@ -19,18 +19,16 @@ namespace fs = std::filesystem;
 constexpr int kMaxLinks = 40;
 constexpr int kNameAttempts = 100;
 
-std::string Describe(const fs::path& path, const std::string& what) {
-  return "ファイル [" + path.string() + "] を書き込めません：" + what;
-}
+std::string Named(const fs::path& path) { return "ファイル [" + path.string() + "] "; }
 
 }  // namespace
 
 Result<std::vector<uint8_t>> ReadAll(const fs::path& path, uint64_t maxBytes) {
-  const std::string named = "ファイル [" + path.string() + "] ";
+  const std::string named = Named(path);
   std::error_code ec;
   if (!fs::is_regular_file(path, ec)) return Failure{named + "がありません"};
   auto size = fs::file_size(path, ec);
-  if (ec) return Failure{named + "を読み込めません：" + ec.message()};
+  if (ec) return Failure{named + "を読み込めません：" + ReasonText(ec.value())};
   if (size > maxBytes) return Failure{named + "が大きすぎます"};
   std::ifstream in(path, std::ios::binary);
   if (!in) return Failure{named + "を読み込めません"};
@@ -38,6 +36,24 @@ Result<std::vector<uint8_t>> ReadAll(const fs::path& path, uint64_t maxBytes) {
   if (size > 0 && !in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(size)))
     return Failure{named + "を読み込めません"};
   return data;
+}
+
+std::string ReasonText(int errnum) {
+  switch (errnum) {
+    case ENOENT: return "フォルダがありません";
+    case ENOTDIR: return "フォルダではありません";
+    case EACCES:
+    case EPERM: return "アクセスが拒否されました";
+    case ENOSPC:
+    case EDQUOT: return "ディスクの空き容量が足りません";
+    case EROFS: return "読み取り専用のファイルシステムです";
+    case EFBIG: return "ファイルが大きすぎます";
+    default: return std::strerror(errnum);
+  }
+}
+
+std::string WriteFailureText(const fs::path& path, const std::string& reason) {
+  return Named(path) + "を書き込めません：" + reason;
 }
 
 fs::path WriteTarget(const fs::path& path) {
@@ -68,7 +84,7 @@ ReplacementFile::ReplacementFile(const fs::path& path) : shown_(path), target_(W
     if (fd_ < 0 && errno != EEXIST) break;
   }
   if (fd_ < 0) {
-    error_ = Describe(shown_, std::strerror(errno));
+    fail(errno);
     temp_.clear();
     return;
   }
@@ -81,8 +97,10 @@ ReplacementFile::~ReplacementFile() {
   if (!committed_ && !temp_.empty()) ::unlink(temp_.c_str());
 }
 
-void ReplacementFile::fail(const std::string& what) {
-  if (error_.empty()) error_ = Describe(shown_, what);
+void ReplacementFile::fail(int errnum) { failWith(ReasonText(errnum)); }
+
+void ReplacementFile::failWith(const std::string& reason) {
+  if (error_.empty()) error_ = WriteFailureText(shown_, reason);
 }
 
 bool ReplacementFile::write(std::span<const uint8_t> data) {
@@ -92,7 +110,7 @@ bool ReplacementFile::write(std::span<const uint8_t> data) {
     const ssize_t n = ::write(fd_, data.data() + done, data.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      fail(std::strerror(errno));
+      fail(errno);
       return false;
     }
     done += static_cast<size_t>(n);
@@ -103,17 +121,17 @@ bool ReplacementFile::write(std::span<const uint8_t> data) {
 bool ReplacementFile::commit() {
   if (!ok()) return false;
   if (::fsync(fd_) != 0) {
-    fail(std::strerror(errno));
+    fail(errno);
     return false;
   }
   const int fd = fd_;
   fd_ = -1;
   if (::close(fd) != 0) {
-    fail(std::strerror(errno));
+    fail(errno);
     return false;
   }
   if (::rename(temp_.c_str(), target_.c_str()) != 0) {
-    fail(std::strerror(errno));
+    fail(errno);
     return false;
   }
   committed_ = true;

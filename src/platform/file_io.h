@@ -15,6 +15,12 @@ namespace tesmiro::fileio {
 // `maxBytes`).
 Result<std::vector<uint8_t>> ReadAll(const std::filesystem::path& path, uint64_t maxBytes = 1ull << 31);
 
+// Why a file operation failed, for the user: the common reasons in
+// Japanese, the rest as the system words them.
+std::string ReasonText(int errnum);
+// "ファイル [path] を書き込めません：reason", the message of every failed write.
+std::string WriteFailureText(const std::filesystem::path& path, const std::string& reason);
+
 // The file a write to `path` replaces: a symbolic link is followed (link by
 // link, relative links against their own folder) to the file it names,
 // which need not exist yet. Paths that are no link come back unchanged.
@@ -41,10 +47,12 @@ class ReplacementFile {
   bool write(std::span<const uint8_t> data);
   // Flushes to disk and renames over the target.
   bool commit();
-  // Records a failure found by a caller that writes through fd().
-  void fail(const std::string& what);
+  // Records a failure (an errno value) met by a caller that writes through fd().
+  void fail(int errnum);
 
  private:
+  void failWith(const std::string& reason);
+
   std::filesystem::path shown_;   // the path the user chose, for messages
   std::filesystem::path target_;  // the file that is replaced
   std::filesystem::path temp_;
