@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <random>
 
 namespace tesmiro::fileio {
@@ -21,20 +20,59 @@ constexpr int kNameAttempts = 100;
 
 std::string Named(const fs::path& path) { return "ファイル [" + path.string() + "] "; }
 
+// The file is looked at before it is opened and again after: a FIFO or a
+// device is never read (and, opened without blocking, never waited on, even
+// when it takes the file's place in between).
+Result<int> OpenRegular(const fs::path& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return Failure{Named(path) + "がありません"};
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return Failure{Named(path) + "を読み込めません：" + ReasonText(errno)};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return Failure{Named(path) + "がありません"};
+  }
+  return fd;
+}
+
+// Up to `n` bytes from the start of `fd`; fewer only at the end of the file.
+Result<std::vector<uint8_t>> ReadUpTo(int fd, const fs::path& path, size_t n) {
+  std::vector<uint8_t> data(n);
+  size_t done = 0;
+  while (done < n) {
+    const ssize_t got = ::read(fd, data.data() + done, n - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return Failure{Named(path) + "を読み込めません：" + ReasonText(errno)};
+    if (got == 0) break;
+    done += static_cast<size_t>(got);
+  }
+  data.resize(done);
+  return data;
+}
+
 }  // namespace
 
 Result<std::vector<uint8_t>> ReadAll(const fs::path& path, uint64_t maxBytes) {
-  const std::string named = Named(path);
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return Failure{named + "がありません"};
-  auto size = fs::file_size(path, ec);
-  if (ec) return Failure{named + "を読み込めません：" + ReasonText(ec.value())};
-  if (size > maxBytes) return Failure{named + "が大きすぎます"};
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Failure{named + "を読み込めません"};
-  std::vector<uint8_t> data(static_cast<size_t>(size));
-  if (size > 0 && !in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(size)))
-    return Failure{named + "を読み込めません"};
+  const Result<int> fd = OpenRegular(path);
+  if (!fd) return Failure{fd.message()};
+  struct stat st {};
+  const bool sized = ::fstat(*fd, &st) == 0;
+  Result<std::vector<uint8_t>> data = Failure{Named(path) + "を読み込めません"};
+  if (sized && static_cast<uint64_t>(st.st_size) > maxBytes)
+    data = Failure{Named(path) + "が大きすぎます"};
+  else if (sized)
+    data = ReadUpTo(*fd, path, static_cast<size_t>(st.st_size));
+  ::close(*fd);
+  // A file that shrank meanwhile is not whole.
+  if (data && data->size() != static_cast<size_t>(st.st_size)) return Failure{Named(path) + "を読み込めません"};
+  return data;
+}
+
+Result<std::vector<uint8_t>> ReadHead(const fs::path& path, size_t n) {
+  const Result<int> fd = OpenRegular(path);
+  if (!fd) return Failure{fd.message()};
+  Result<std::vector<uint8_t>> data = ReadUpTo(*fd, path, n);
+  ::close(*fd);
   return data;
 }
 

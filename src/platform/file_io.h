@@ -11,9 +11,13 @@
 
 namespace tesmiro::fileio {
 
-// The whole file, or why not (missing, unreadable, or larger than
-// `maxBytes`).
+// The whole file, or why not (missing, no regular file, unreadable, or
+// larger than `maxBytes`). Anything but a regular file (a folder, a FIFO, a
+// device) is refused at once, never waited on.
 Result<std::vector<uint8_t>> ReadAll(const std::filesystem::path& path, uint64_t maxBytes = 1ull << 31);
+// The first `n` bytes of a regular file (fewer when it is shorter), refused
+// as ReadAll refuses.
+Result<std::vector<uint8_t>> ReadHead(const std::filesystem::path& path, size_t n);
 
 // Why a file operation failed, for the user: the common reasons in
 // Japanese, the rest as the system words them.
