@@ -20,6 +20,11 @@ constexpr int kNameAttempts = 100;
 
 std::string Named(const fs::path& path) { return "ファイル [" + path.string() + "] "; }
 
+fs::path FolderOf(const fs::path& path) {
+  fs::path dir = path.parent_path();
+  return dir.empty() ? fs::path(".") : dir;
+}
+
 // The file is looked at before it is opened and again after: a FIFO or a
 // device is never read (and, opened without blocking, never waited on, even
 // when it takes the file's place in between).
@@ -94,21 +99,32 @@ std::string WriteFailureText(const fs::path& path, const std::string& reason) {
   return Named(path) + "を書き込めません：" + reason;
 }
 
-fs::path WriteTarget(const fs::path& path) {
+Result<fs::path> WriteTarget(const fs::path& path) {
   fs::path p = path;
   for (int i = 0; i < kMaxLinks; ++i) {
+    struct stat link {};
+    if (::lstat(p.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return p;
+    struct stat folder {};
+    const bool shared = ::stat(FolderOf(p).c_str(), &folder) == 0 &&
+                        (folder.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH);
+    if (shared && link.st_uid != ::geteuid() && link.st_uid != folder.st_uid)
+      return Failure{WriteFailureText(path, "共有フォルダにある他のユーザーのシンボリックリンクです")};
     std::error_code ec;
-    if (!fs::is_symlink(p, ec)) return p;
-    const fs::path link = fs::read_symlink(p, ec);
+    const fs::path next = fs::read_symlink(p, ec);
     if (ec) return p;
-    p = link.is_absolute() ? link : p.parent_path() / link;
+    p = next.is_absolute() ? next : p.parent_path() / next;
   }
   return p;
 }
 
-ReplacementFile::ReplacementFile(const fs::path& path) : shown_(path), target_(WriteTarget(path)) {
-  fs::path dir = target_.parent_path();
-  if (dir.empty()) dir = ".";
+ReplacementFile::ReplacementFile(const fs::path& path) : shown_(path) {
+  Result<fs::path> target = WriteTarget(path);
+  if (!target) {
+    error_ = target.message();
+    return;
+  }
+  target_ = *std::move(target);
+  const fs::path dir = FolderOf(target_);
   std::random_device rd;
   for (int attempt = 0; attempt < kNameAttempts && fd_ < 0; ++attempt) {
     std::string name(".");

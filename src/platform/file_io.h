@@ -27,8 +27,11 @@ std::string WriteFailureText(const std::filesystem::path& path, const std::strin
 
 // The file a write to `path` replaces: a symbolic link is followed (link by
 // link, relative links against their own folder) to the file it names,
-// which need not exist yet. Paths that are no link come back unchanged.
-std::filesystem::path WriteTarget(const std::filesystem::path& path);
+// which need not exist yet. Paths that are no link come back unchanged. In
+// a sticky folder that everyone may write to (/tmp), a link is followed
+// only when it belongs to the user or to the folder's owner, as the kernel
+// does when it opens a path: anyone could have planted it.
+Result<std::filesystem::path> WriteTarget(const std::filesystem::path& path);
 
 // A new file that replaces another when it is complete. It is created
 // exclusively under a fresh name in the folder of the write target of
