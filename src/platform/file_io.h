@@ -33,10 +33,14 @@ std::string WriteFailureText(const std::filesystem::path& path, const std::strin
 // does when it opens a path: anyone could have planted it.
 Result<std::filesystem::path> WriteTarget(const std::filesystem::path& path);
 
-// A new file that replaces another when it is complete. It is created
-// exclusively under a fresh name in the folder of the write target of
-// `path` (so a planted file or link is never written through), takes the
-// old file's permission bits, and is removed again unless committed.
+// A new file that replaces another when it is complete. It is made in the
+// folder of the write target of `path` without a name where the file system
+// allows, so that an interrupted write leaves nothing behind, and gets its
+// name only just before it is renamed over the target; elsewhere it is
+// created exclusively under a fresh name (so a planted file or link is never
+// written through). Named temporaries of the same target that an
+// interrupted run of the user's left are removed when the next one is made.
+// It takes the old file's permission bits, and is removed unless committed.
 class ReplacementFile {
  public:
   explicit ReplacementFile(const std::filesystem::path& path);
@@ -48,7 +52,6 @@ class ReplacementFile {
   bool ok() const { return fd_ >= 0 && error_.empty(); }
   const std::string& error() const { return error_; }
   int fd() const { return fd_; }
-  const std::filesystem::path& tempPath() const { return temp_; }
   const std::filesystem::path& target() const { return target_; }
 
   bool write(std::span<const uint8_t> data);
@@ -59,10 +62,11 @@ class ReplacementFile {
 
  private:
   void failWith(const std::string& reason);
+  bool nameTemporary();
 
   std::filesystem::path shown_;   // the path the user chose, for messages
   std::filesystem::path target_;  // the file that is replaced
-  std::filesystem::path temp_;
+  std::filesystem::path temp_;    // empty while the file has no name
   int fd_ = -1;
   bool committed_ = false;
   std::string error_;
@@ -73,6 +77,19 @@ class ReplacementFile {
 // permission bits). On failure the old file is untouched, the temporary
 // removed, and the message (in Japanese, for the user) returned in `error`.
 bool WriteAtomic(const std::filesystem::path& path, std::span<const uint8_t> data, std::string* error);
+
+// For tests of the named temporaries that file systems without unnamed ones
+// get: while an instance lives, replacements are made under a name.
+class ScopedNamedTemporaries {
+ public:
+  ScopedNamedTemporaries();
+  ~ScopedNamedTemporaries();
+  ScopedNamedTemporaries(const ScopedNamedTemporaries&) = delete;
+  ScopedNamedTemporaries& operator=(const ScopedNamedTemporaries&) = delete;
+
+ private:
+  bool previous_;
+};
 
 bool Exists(const std::filesystem::path& path);
 
