@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QStringList>
-#include <cstdio>
 #include <filesystem>
 
 #include "compiler/core_setup.h"
@@ -35,10 +35,9 @@ int main(int argc, char** argv) {
   if (!qtTexts.loaded()) std::fprintf(stderr, "tesmiro: Qt の日本語訳が見つかりません (qt6-translations-l10n)\n");
 
   const AppPaths paths = AppPaths::ForExecutable(std::filesystem::path(gui::FromQ(QApplication::applicationFilePath())));
-  if (!paths.ensure()) {
-    std::fprintf(stderr, "tesmiro: 設定用のフォルダを作成できません: %s\n", paths.config.c_str());
-    return 1;
-  }
+  // The program runs without what cannot be made, once the user was told.
+  for (const std::string& problem : paths.ensure())
+    QMessageBox::warning(nullptr, QStringLiteral("Tesmiro"), gui::ToQ(problem));
 
   gui::QtPorts ports;
   const gui::DesktopServices desktop = gui::QtDesktopServices();

@@ -21,8 +21,8 @@ cleanup() {
   exit "$status"
 }
 trap cleanup EXIT
-# A first start: no settings, no backup.
-export XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" XDG_DATA_HOME="$work/data"
+# A first start: no settings, no backup, and a TMPDIR that names no folder.
+export XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" XDG_DATA_HOME="$work/data" TMPDIR="$work/gone"
 export QT_QPA_PLATFORM=xcb
 # No session bus to start: D-Bus would fork the sanitised program for one.
 export DBUS_SESSION_BUS_ADDRESS="${DBUS_SESSION_BUS_ADDRESS:-unix:path=/nonexistent/tesmiro-test-bus}"
