@@ -240,7 +240,8 @@ void MainGUI::mnuSelAllEvent_Click() {
 // Once, or (with AlwaysEventSync) a lasting check that the event list's
 // click handler follows.
 void MainGUI::mnuEventSync_Click() {
-  if (buildRunning_ || Prefs::Current().alwaysEventSync == 1) return;
+  // A lasting check has toggled itself already.
+  if (buildRunning_ || mnuEventSync->isCheckable()) return;
   GUICore::SelectStoreItemByID(EventListModule::Current().currentRow + 1, false);
 }
 
