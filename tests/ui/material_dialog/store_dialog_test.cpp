@@ -100,8 +100,8 @@ TEST_F(StoreDialogTest, EachKindShowsItsOwnFrameAndControls) {
     EXPECT_EQ(Shown(d.Check1, &d), c.check1);
     EXPECT_EQ(Shown(d.Text1, &d), c.idShown);
     EXPECT_EQ(Shown(d.Check14, &d), std::string(c.key) == "kvg");
-    // Video files are not browsed for.
-    EXPECT_EQ(d.Command6->isEnabled(), c.path && std::string(c.key) != "flv");
+    // Every material with a file can have it replaced.
+    EXPECT_EQ(d.Command6->isEnabled(), c.path);
     // The kind frame sits above the buttons, inside the dialog.
     auto* frame = d.findChild<QGroupBox*>(QString::fromLatin1(c.frame));
     EXPECT_LT(frame->geometry().bottom(), d.Command1->y());
