@@ -693,10 +693,6 @@ void EventDialog::SaveDialogState() {
   if (Check5->isChecked()) storeExpandedSize();
 }
 
-double EventDialog::secondsSinceMidnight() const {
-  return Desktop().clock->now().time().msecsSinceStartOfDay() / 1000.0;
-}
-
 void EventDialog::Form_Activate() {
   readPaneOptions();
   Check7_Click();
@@ -861,28 +857,10 @@ void EventDialog::Check3_Click() {
 }
 
 void EventDialog::Check7_Click() {
-  const double now = secondsSinceMidnight();
-  switch (rules::DecideKeepOnTop(rules::KeepOnTopOffered(P().windowTopward), Check7->isChecked(), topmost_, now,
-                                 lastTopmost_)) {
-    case rules::KeepOnTop::MakeTopmost:
-      Desktop().placement->setKeepOnTop(this, true);
-      topmost_ = true;
-      lastTopmost_ = now;
-      break;
-    case rules::KeepOnTop::DropTopmost:
-      Desktop().placement->setKeepOnTop(this, false);
-      topmost_ = false;
-      break;
-    case rules::KeepOnTop::Leave:
-      break;
-  }
+  keepOnTop_.follow(rules::KeepOnTopOffered(P().windowTopward) && Check7->isChecked());
 }
 
-void EventDialog::dropKeepOnTop() {
-  if (!topmost_) return;
-  Desktop().placement->setKeepOnTop(this, false);
-  topmost_ = false;
-}
+void EventDialog::dropKeepOnTop() { keepOnTop_.drop(); }
 
 void EventDialog::Check10_Click() {
   if (!Check10->isChecked()) Text26[1]->setText(Text26[0]->text());

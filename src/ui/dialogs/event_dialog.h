@@ -17,6 +17,7 @@
 #include "project/event_dialog_rules.h"
 #include "project/event_property_exchange.h"
 #include "swf/filter_state.h"
+#include "ui/common/keep_on_top.h"
 #include "ui/dialogs/event_dialog_picture.h"
 
 class QAction;
@@ -136,7 +137,7 @@ class EventDialog : public QDialog {
 
   // The image the handles act on: 0 draw position, 1 move target.
   int operatedImage() const { return operatedImage_; }
-  bool keptOnTop() const { return topmost_; }
+  bool keptOnTop() const { return keepOnTop_.onTop(); }
   // Whether the picture pane's controls would be shown (the pane itself is
   // collapsed).
   bool previewControlsShown() const { return previewControls_; }
@@ -298,13 +299,11 @@ class EventDialog : public QDialog {
   void StorePreviewOptions();
   void SaveDialogState();
   void Form_Activate();
-  double secondsSinceMidnight() const;
 
   int operatedImage_ = 0;
   bool previewControls_ = false;
   bool unloading_ = false;
-  bool topmost_ = false;
-  double lastTopmost_ = -1e9;
+  KeepOnTop keepOnTop_{this};
   QSize designSize_;
   std::string previewTempPath_;
   std::unique_ptr<EventDialogFieldsAdaptor> fields_;
