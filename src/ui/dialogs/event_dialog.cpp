@@ -694,7 +694,6 @@ void EventDialog::SaveDialogState() {
 }
 
 void EventDialog::Form_Activate() {
-  readPaneOptions();
   Check7_Click();
   if (pane_) pane_->Combo3_Click();
   ActivateSub();

@@ -3,7 +3,7 @@
 // events of the event list are edited. The main window fills it and reads
 // it back through the core's exchange (EventDialogFields); its own handlers
 // only lay the fields out and keep them consistent, asking the core's
-// dialog rules for every decision. The picture pane stays collapsed.
+// dialog rules for every decision.
 //
 // One shared instance, made on first use: instance() never creates it,
 // load() does. Unload() stores its place and options and deletes it later.
@@ -79,8 +79,8 @@ class EventDialog : public QDialog {
   void LoadingSub();
   void EventDialogInitialize();
   void UpdateScrolls();
-  // The live picture (a later pane): only remembers its scratch file while
-  // the pane is collapsed.
+  // The live picture: only remembers its scratch file while the pane is
+  // collapsed.
   void MakePictPreview(bool useCache, bool keepHandles);
   // The window the dialog belongs to (null: a window of its own); set
   // before placing it.
@@ -238,7 +238,7 @@ class EventDialog : public QDialog {
   QPushButton* Command1 = nullptr;  // Apply
   QPushButton* Command2 = nullptr;  // Close
   QCheckBox* Check7 = nullptr;  // keep on top
-  QCheckBox* Check5 = nullptr;  // the pane expander (the pane comes later)
+  QCheckBox* Check5 = nullptr;  // the pane expander
   // The picture pane's tool box, collapsed with the pane.
   QWidget* PictToolBox = nullptr;
   std::array<QRadioButton*, 2> Option1{};
@@ -256,6 +256,8 @@ class EventDialog : public QDialog {
   LivePicturePane* picturePane() const { return pane_.get(); }
   void Check5_Click();
   void ShowPreviewPane();
+  // The pane expanded or collapsed, and its real-time box, as stored.
+  void restorePaneOptions();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -264,10 +266,7 @@ class EventDialog : public QDialog {
   friend class EventDialogPicture;
   void embedPicturePane();
   void layoutPicturePane();
-  // The pane options are read once, at the first activation after loading.
-  void readPaneOptions();
   void storeExpandedSize();
-  bool paneOptionsRead_ = false;
   // The adaptor outlives the pane that reads through it.
   std::unique_ptr<EventDialogPicture> picture_;
   std::unique_ptr<LivePicturePane> pane_;

@@ -130,20 +130,16 @@ void EventDialog::embedPicturePane() {
   layoutPicturePane();
 }
 
-void EventDialog::readPaneOptions() {
-  if (paneOptionsRead_) return;
-  paneOptionsRead_ = true;
-  if (Prefs::Current().dispEventProperty != 0) return;
+void EventDialog::restorePaneOptions() {
   const int32_t options = Prefs::Current().pictEventPreview;
-  Check6->setChecked((options & 2) != 0);
-  if (((options & 1) != 0) != Check5->isChecked()) {
-    Check5->setChecked((options & 1) != 0);
+  Check6->setChecked(EventDialogRules::RealTimeRedraw(options));
+  if (EventDialogRules::PaneExpanded(options) != Check5->isChecked()) {
+    Check5->setChecked(EventDialogRules::PaneExpanded(options));
     Check5_Click();
   }
 }
 
 void EventDialog::Check5_Click() {
-  paneOptionsRead_ = true;
   const QPoint at = pos();
   if (Check5->isChecked()) {
     Check5->setText(QStringLiteral("<"));
