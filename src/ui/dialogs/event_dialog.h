@@ -138,7 +138,7 @@ class EventDialog : public QDialog {
   // The image the handles act on: 0 draw position, 1 move target.
   int operatedImage() const { return operatedImage_; }
   bool keptOnTop() const { return keepOnTop_.onTop(); }
-  // Whether the picture pane's controls would be shown (the pane itself is
+  // Whether the picture pane's controls are offered (the pane itself may be
   // collapsed).
   bool previewControlsShown() const { return previewControls_; }
   // The scratch file of the live picture.
@@ -300,7 +300,7 @@ class EventDialog : public QDialog {
   void Form_Activate();
 
   int operatedImage_ = 0;
-  bool previewControls_ = false;
+  bool previewControls_ = true;  // as designed, until a kind says otherwise
   bool unloading_ = false;
   KeepOnTop keepOnTop_{this};
   QSize designSize_;

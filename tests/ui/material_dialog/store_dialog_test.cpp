@@ -42,18 +42,9 @@ class StoreDialogTest : public MainGuiTest {
  protected:
   // Adds an item at the end and makes it the only selected, cursor row.
   static int32_t Add(const std::string& key, std::string name = "") {
-    int32_t row = FileListModule::RowCount() + 1, mode = 0;
-    const int32_t id = GUICore::AddStoreItem(name, key, row, mode);
-    GUICore::RefreshFileList();
-    SelectOnly(id);
+    const int32_t id = AddMaterialAtEnd(key, std::move(name));
+    SelectOnlyItem(id);
     return id;
-  }
-  static void SelectOnly(int32_t id) {
-    auto& list = FileListModule::Current();
-    FileListModule::ClearRowMarks();
-    list.cursorRow = FileListModule::GetJpegListIndex(id);
-    list.rows.at(list.cursorRow).selected = -1;
-    FileListModule::DrawFileList();
   }
   static void Edit(int32_t id, const std::function<void(StoreItem&)>& change) {
     StoreItem r = GUICore::GetStoreItemByID(id);
@@ -393,7 +384,7 @@ TEST_F(StoreDialogTest, CtrlTOpensTheTextDialogAndOkNamesTheItemWithItsMeasuredB
   EXPECT_EQ(GUICore::StoreItemCount(), 1);
 
   // The property command on the image: Cancel changes nothing, no step.
-  SelectOnly(before);
+  SelectOnlyItem(before);
   ok = false;
   GUICore::ClearStoreUndo();
   w.mnuStoreProperty->trigger();
