@@ -619,10 +619,9 @@ bool MainGUI::Form_KeyDown(int keyCode, int shift) {
   if (!mnuEvent->menuAction()->isEnabled()) return false;
   switch (keyCode) {
     case 188:
-      GUICore::ShiftSelectedStoreItems(-1);
-      return true;
     case 190:
-      GUICore::ShiftSelectedStoreItems(1);
+      GUICore::ShiftSelectedStoreItems(keyCode == 188 ? -1 : 1);
+      followFileListCursor();
       return true;
     case 186:
     case 187: {

@@ -384,6 +384,7 @@ class MainGUI : public QMainWindow {
 
   void replaceList(QWidget*& slot, QWidget* list, QScrollBar* v, QScrollBar* h);
   void addNewStoreItem(const char* kindKey);  // main_gui_file_list.cpp
+  void followFileListCursor();
   void applyWindowPreferences();
   void followEventSyncOption();
   void storeWindowPreferences();

@@ -201,9 +201,7 @@ void MainGUI::mnuEditUndo_Click() {
     GUICore::EventUndo();
     PictEventList_Click();
   } else if (f == PictFileList) {
-    GUICore::StoreUndo();
-    PictFileList->setFocus();
-    refreshStoreEditItems();
+    mnuStoreUndo_Click();
   }
 }
 
@@ -214,9 +212,7 @@ void MainGUI::mnuEditRedo_Click() {
     GUICore::EventRedo();
     PictEventList_Click();
   } else if (f == PictFileList) {
-    GUICore::StoreRedo();
-    PictFileList->setFocus();
-    refreshStoreEditItems();
+    mnuStoreRedo_Click();
   }
 }
 
