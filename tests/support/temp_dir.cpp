@@ -21,6 +21,9 @@ std::filesystem::path KeptFolder() {
   std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "outside-tests";
   for (char& c : name)
     if (c == '/') c = '_';
+  // The whole-program shuffled runs go beside the single tests, which may
+  // run at the same time.
+  if (::testing::GTEST_FLAG(shuffle)) name = "shuffled." + name;
   static std::map<std::string, int> made;
   const std::filesystem::path path = std::filesystem::path(keep) / (name + "." + std::to_string(made[name]++));
   std::error_code ec;
