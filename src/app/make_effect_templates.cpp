@@ -134,7 +134,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s RESOURCES_FOLDER\n", argv[0]);
     return 2;
   }
-  GUICore::State().paths = AppPaths::InFolder(std::filesystem::temp_directory_path());
+  // TMPDIR may name a folder that is gone; the templates need only a
+  // place for the project's side files.
+  std::error_code ec;
+  std::filesystem::path scratch = std::filesystem::temp_directory_path(ec);
+  if (ec) scratch = "/tmp";
+  GUICore::State().paths = AppPaths::InFolder(scratch);
   for (const Template& t : Templates()) {
     if (!Write(t, argv[1])) {
       std::fprintf(stderr, "could not write %s/%s\n", t.half.c_str(), t.name.c_str());

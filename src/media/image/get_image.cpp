@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <fstream>
 
 #include "media/image/byte_source.h"
 #include "media/image/decoders.h"
@@ -14,14 +13,11 @@
 namespace tesmiro::GetImage {
 namespace {
 
-// The first n bytes of a file (fewer when it is shorter).
+// The first n bytes of a regular file (fewer when it is shorter), none when
+// it cannot be read.
 image::Bytes ReadHead(const std::filesystem::path& path, size_t n) {
-  image::Bytes head(n);
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(n));
-  head.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
-  return head;
+  Result<std::vector<uint8_t>> head = fileio::ReadHead(path, n);
+  return head ? std::move(*head) : image::Bytes{};
 }
 
 bool StartsWith(std::span<const uint8_t> data, std::string_view prefix) {
