@@ -228,7 +228,7 @@ TEST_F(ControlsInsideTest, TheColourPickerNarrowAndWide) {
 TEST_F(ControlsInsideTest, TheSettingsDialogs) {
   gui::TextEffectDialog effect(&window());
   expectInside(&effect, "new");
-  effect.Check1->click();
+  Control<QPushButton>(effect, "parametersButton")->click();
   expectInside(&effect, "wide");
   gui::ProjectDialog project(&window());
   expectInside(&project, "new project");
