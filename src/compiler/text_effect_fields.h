@@ -27,10 +27,10 @@ std::vector<std::string> ListEffectTemplates(int half);
 
 // The controls of the dialog, as it fills them and as the user leaves them.
 struct TextEffectDialogFields {
-  std::array<std::string, 3> frames;      // Text1(0..2): in, out, display
-  std::array<std::string, 2> names;       // Combo1(i).Text
-  std::array<std::string, 2> intervals;   // Text2(i)
-  std::array<int32_t, 2> orders{};        // Combo2(i) list index
+  std::array<std::string, 3> frames;      // frame counts: in, out, display
+  std::array<std::string, 2> names;       // template of each half (in, out)
+  std::array<std::string, 2> intervals;   // of each half
+  std::array<int32_t, 2> orders{};        // order list index of each half
 };
 
 // The settings of a settings string; one that is not an effect ("@...")

@@ -36,22 +36,22 @@ const std::array<std::string, kFilterPageCount>& FilterPageNames();
 // The texts and switches of the page controls, as the dialog fills them and
 // as the user leaves them. Only the fields of the shown page matter.
 struct FilterPageFields {
-  std::array<std::string, 4> multipliers;  // Text1(0..3): R, G, B, A
-  std::array<std::string, 4> offsets;      // Text2(0..3)
-  std::string blurX, blurY;                // Text3, Text4
-  std::string angle, distance;             // Text5, Text6
-  std::string quality, strength;           // Text7, Text8
-  int32_t hideObject = 0;                  // Check1, 0 or 1
-  int32_t knockout = 0;                    // Check2
-  int32_t mode = -1;                       // Option1 index; -1 none set
-  std::array<std::string, 20> matrix;      // Text9(0..19), row r column k at 5r + k
+  std::array<std::string, 4> multipliers;  // colour transform: R, G, B, A
+  std::array<std::string, 4> offsets;      // colour transform: R, G, B, A
+  std::string blurX, blurY;
+  std::string angle, distance;
+  std::string quality, strength;
+  int32_t hideObject = 0;                  // 0 or 1
+  int32_t knockout = 0;                    // 0 or 1
+  int32_t mode = -1;                       // 0 outer, 1 inner, 2 both; -1 none set
+  std::array<std::string, 20> matrix;      // row r column k at 5r + k
 };
 
 // What a page shows besides its texts.
 struct FilterPageLayout {
   int32_t page = 0;
-  std::string caption;  // Frame2's caption for pages 1 to 4
-  std::string note;     // Label13
+  std::string caption;  // the bitmap filter page's caption, pages 1 to 4
+  std::string note;     // the line under the pages
   bool enabled = false;  // the page's frame (greyed while its filter is off)
   // Colour rows (pages 1, 3, 4): caption, swatch 0x00BBGGRR, opacity text.
   std::array<bool, 2> colorShown{};

@@ -84,58 +84,58 @@ EventColorDialog::EventColorDialog(QWidget* owner) : QDialog(owner) {
   windows.unloadPreviewWindow();
   createControls();
   if (owner) PlaceAt(this, owner->frameGeometry().topLeft());
-  image1_ = IconStrip();
+  iconStrip_ = IconStrip();
   filling_ = true;
-  Check2->setChecked(editor_.showIcons() == 1);
+  showIconsCheck->setChecked(editor_.showIcons() == 1);
   filling_ = false;
   DrawPreview();
 }
 
 void EventColorDialog::createControls() {
-  Picture1 = Named(new CategoryPreview(this), QStringLiteral("Picture1"));
-  Picture1->setGeometry(8, 8, kPreviewWidth, kPreviewHeight);
-  Picture1->paintRows = [this](QPainter& p) { paintRows(p); };
-  Picture1->onMouseDown = [this](int y) { Picture1_MouseDown(y); };
-  Picture1->onKeyDown = [this](int key) { Picture1_KeyDown(key); };
+  categoryPreview = Named(new CategoryPreview(this), QStringLiteral("categoryPreview"));
+  categoryPreview->setGeometry(8, 8, kPreviewWidth, kPreviewHeight);
+  categoryPreview->paintRows = [this](QPainter& p) { paintRows(p); };
+  categoryPreview->onMouseDown = [this](int y) { onPreviewPressed(y); };
+  categoryPreview->onKeyDown = [this](int key) { onPreviewKey(key); };
 
-  Frame1 = Named(new QGroupBox(QStringLiteral("項目設定"), this), QStringLiteral("Frame1"));
-  Frame1->setGeometry(276, 8, 176, 132);
+  categoryGroup = Named(new QGroupBox(QStringLiteral("項目設定"), this), QStringLiteral("categoryGroup"));
+  categoryGroup->setGeometry(276, 8, 176, 132);
   const char* captions[] = {"文字色", "背景色"};
-  for (int k = 0; k < 2; ++k) {
-    const auto i = static_cast<size_t>(k);
-    Label1[i] = Named(new QLabel(QString::fromUtf8(captions[k]), Frame1), Indexed("Label1", k));
-    Label1[i]->setGeometry(10, 22 + 28 * k, 60, 20);
-    Picture2[i] = Named(new QLabel(Frame1), Indexed("Picture2", k));
-    Picture2[i]->setGeometry(76, 22 + 28 * k, 48, 20);
-    Picture2[i]->setFrameShape(QFrame::Box);
-    Picture2[i]->setAutoFillBackground(true);
-    Picture2[i]->setCursor(Qt::PointingHandCursor);
-    Picture2[i]->installEventFilter(this);
+  for (const RowColour k : {TextColour, BackColour}) {
+    colourLabels[k] = Named(new QLabel(QString::fromUtf8(captions[k]), categoryGroup), Indexed("colourLabels", k));
+    colourLabels[k]->setGeometry(10, 22 + 28 * k, 60, 20);
+    colourSwatches[k] = Named(new QLabel(categoryGroup), Indexed("colourSwatches", k));
+    colourSwatches[k]->setGeometry(76, 22 + 28 * k, 48, 20);
+    colourSwatches[k]->setFrameShape(QFrame::Box);
+    colourSwatches[k]->setAutoFillBackground(true);
+    colourSwatches[k]->setCursor(Qt::PointingHandCursor);
+    colourSwatches[k]->installEventFilter(this);
   }
-  Check1 = Named(new QCheckBox(QStringLiteral("太字"), Frame1), QStringLiteral("Check1"));
-  Check1->setGeometry(10, 78, 80, 20);
-  connect(Check1, &QCheckBox::stateChanged, this, [this] { Check1_Click(); });
-  Command4 = Button(QStringLiteral("Command4"), QStringLiteral("リセット"), Frame1, 10, 100, 80);
-  connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+  boldCheck = Named(new QCheckBox(QStringLiteral("太字"), categoryGroup), QStringLiteral("boldCheck"));
+  boldCheck->setGeometry(10, 78, 80, 20);
+  connect(boldCheck, &QCheckBox::stateChanged, this, [this] { onBoldToggled(); });
+  resetCategoryButton =
+      Button(QStringLiteral("resetCategoryButton"), QStringLiteral("リセット"), categoryGroup, 10, 100, 80);
+  connect(resetCategoryButton, &QPushButton::clicked, this, [this] { resetCategory(); });
 
-  Frame2 = Named(new QGroupBox(QStringLiteral("アイコン"), this), QStringLiteral("Frame2"));
-  Frame2->setGeometry(276, 148, 176, 110);
-  Check2 = Named(new QCheckBox(QStringLiteral("ｱｲｺﾝを表示"), Frame2), QStringLiteral("Check2"));
-  Check2->setGeometry(10, 20, 150, 20);
-  connect(Check2, &QCheckBox::stateChanged, this, [this] { Check2_Click(); });
-  Command5 = Button(QStringLiteral("Command5"), QStringLiteral("ｱｲｺﾝ読込..."), Frame2, 10, 44, 120);
-  Command6 = Button(QStringLiteral("Command6"), QStringLiteral("ｱｲｺﾝ初期化"), Frame2, 10, 74, 120);
-  connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
-  connect(Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
+  iconGroup = Named(new QGroupBox(QStringLiteral("アイコン"), this), QStringLiteral("iconGroup"));
+  iconGroup->setGeometry(276, 148, 176, 110);
+  showIconsCheck = Named(new QCheckBox(QStringLiteral("ｱｲｺﾝを表示"), iconGroup), QStringLiteral("showIconsCheck"));
+  showIconsCheck->setGeometry(10, 20, 150, 20);
+  connect(showIconsCheck, &QCheckBox::stateChanged, this, [this] { onShowIconsToggled(); });
+  loadIconsButton = Button(QStringLiteral("loadIconsButton"), QStringLiteral("ｱｲｺﾝ読込..."), iconGroup, 10, 44, 120);
+  builtInIconsButton = Button(QStringLiteral("builtInIconsButton"), QStringLiteral("ｱｲｺﾝ初期化"), iconGroup, 10, 74, 120);
+  connect(loadIconsButton, &QPushButton::clicked, this, [this] { loadIcons(); });
+  connect(builtInIconsButton, &QPushButton::clicked, this, [this] { useBuiltInIcons(); });
 
-  Command3 = Button(QStringLiteral("Command3"), QStringLiteral("初期設定に戻す"), this, 276, 266, 176);
-  Command1 = Button(QStringLiteral("Command1"), QStringLiteral("OK"), this, 276, 382, 84);
-  Command2 = Button(QStringLiteral("Command2"), QStringLiteral("キャンセル(&C)"), this, 368, 382, 84);
-  Command1->setDefault(true);
-  connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
-  connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-  connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-  RouteEscapeTo(this, Command2);
+  allDefaultsButton = Button(QStringLiteral("allDefaultsButton"), QStringLiteral("初期設定に戻す"), this, 276, 266, 176);
+  okButton = Button(QStringLiteral("okButton"), QStringLiteral("OK"), this, 276, 382, 84);
+  cancelButton = Button(QStringLiteral("cancelButton"), QStringLiteral("キャンセル(&C)"), this, 368, 382, 84);
+  okButton->setDefault(true);
+  connect(allDefaultsButton, &QPushButton::clicked, this, [this] { restoreAllDefaults(); });
+  connect(okButton, &QPushButton::clicked, this, [this] { onOk(); });
+  connect(cancelButton, &QPushButton::clicked, this, [this] { onCancel(); });
+  RouteEscapeTo(this, cancelButton);
   setFixedSize(460, kPreviewHeight + 16);
 }
 
@@ -145,8 +145,8 @@ bool EventColorDialog::run(QWidget* owner) {
 }
 
 void EventColorDialog::paintRows(QPainter& p) {
-  const int width = Picture1->width();
-  const bool icons = Check2->isChecked();
+  const int width = categoryPreview->width();
+  const bool icons = showIconsCheck->isChecked();
   const auto& names = GC::EventCategoryNames();
   for (int32_t i = 0; i < kEventColorCount; ++i) {
     const EventColorSet& set = editor_.colors()[static_cast<size_t>(i)];
@@ -159,8 +159,8 @@ void EventColorDialog::paintRows(QPainter& p) {
     p.setPen(ToQColor(set.textColor));
     p.drawText(QRect(row.textX, row.textY, width - row.textX, GC::kCategoryRowHeight - 1),
                Qt::AlignLeft | Qt::AlignTop, ToQ(names[static_cast<size_t>(i)]));
-    if (row.iconCell > 0 && !image1_.isNull())
-      p.drawPixmap(row.iconX, row.iconY, image1_, IconCell(row.iconCell).x(), 0, kIconSize, kIconSize);
+    if (row.iconCell > 0 && !iconStrip_.isNull())
+      p.drawPixmap(row.iconX, row.iconY, iconStrip_, IconCell(row.iconCell).x(), 0, kIconSize, kIconSize);
   }
   p.setCompositionMode(QPainter::RasterOp_NotDestination);
   p.setPen(ToQColor(kSysWindowText));
@@ -170,34 +170,34 @@ void EventColorDialog::paintRows(QPainter& p) {
 }
 
 void EventColorDialog::DrawPreview() {
-  Picture1->update();
+  categoryPreview->update();
   const EventColorSet& set = editor_.selectedSet();
   const uint32_t colours[2] = {set.textColor, set.backColor};
-  for (size_t k = 0; k < 2; ++k) {
-    QPalette palette = Picture2[k]->palette();
+  for (const RowColour k : {TextColour, BackColour}) {
+    QPalette palette = colourSwatches[k]->palette();
     palette.setColor(QPalette::Window, ToQColor(colours[k]));
-    Picture2[k]->setPalette(palette);
+    colourSwatches[k]->setPalette(palette);
   }
   filling_ = true;
-  Check1->setChecked(set.bold == 1);
+  boldCheck->setChecked(set.bold == 1);
   filling_ = false;
 }
 
-void EventColorDialog::Picture1_MouseDown(int y) {
+void EventColorDialog::onPreviewPressed(int y) {
   const int32_t category = GC::CategoryAt(y);
   if (category < 0) return;
   editor_.select(category);
   DrawPreview();
 }
 
-void EventColorDialog::Picture1_KeyDown(int keyCode) {
+void EventColorDialog::onPreviewKey(int keyCode) {
   int32_t selected = editor_.selected();
   if (!GC::StepCategory(keyCode, selected)) return;
   editor_.select(selected);
   DrawPreview();
 }
 
-void EventColorDialog::Picture2_Click(int which) {
+void EventColorDialog::pickRowColour(RowColour which) {
   if (!pickColour) return;
   const uint32_t shown = editor_.shownColor(which);
   const std::array<int, 3> rgb{static_cast<int>(shown & 0xFF), static_cast<int>((shown >> 8) & 0xFF),
@@ -208,60 +208,60 @@ void EventColorDialog::Picture2_Click(int which) {
   DrawPreview();
 }
 
-void EventColorDialog::Check1_Click() {
+void EventColorDialog::onBoldToggled() {
   if (filling_) return;
-  editor_.setBold(Check1->isChecked() ? 1 : 0);
+  editor_.setBold(boldCheck->isChecked() ? 1 : 0);
   DrawPreview();
 }
 
-void EventColorDialog::Check2_Click() {
-  if (!filling_) editor_.setShowIcons(Check2->isChecked() ? 1 : 0);
+void EventColorDialog::onShowIconsToggled() {
+  if (!filling_) editor_.setShowIcons(showIconsCheck->isChecked() ? 1 : 0);
   DrawPreview();
 }
 
-void EventColorDialog::Command4_Click() {
+void EventColorDialog::resetCategory() {
   editor_.resetSelected();
   DrawPreview();
 }
 
-void EventColorDialog::Command3_Click() {
+void EventColorDialog::restoreAllDefaults() {
   if (!editor_.resetAll()) return;
-  image1_ = BuiltInIconStrip();
+  iconStrip_ = BuiltInIconStrip();
   DrawPreview();
 }
 
-void EventColorDialog::Command5_Click() {
+void EventColorDialog::loadIcons() {
   DialogModule::FileDialogRecord record;
   record.filter = std::string(GC::kIconFileFilter) + '\0' + GC::kIconFilePattern + '\0';
   record.initialDir = FromQ(QCoreApplication::applicationDirPath());
   if (DialogModule::OpenFileDialog(record) == 0) return;
   const std::string path = record.file;
   if (path.empty() || !editor_.loadIconStrip(path)) return;
-  image1_ = LoadIconStrip(path);
+  iconStrip_ = LoadIconStrip(path);
   // A file that probes right but does not decode shows the built-in icons,
   // as the event list does with it.
-  if (image1_.isNull()) image1_ = BuiltInIconStrip();
+  if (iconStrip_.isNull()) iconStrip_ = BuiltInIconStrip();
   DrawPreview();
 }
 
-void EventColorDialog::Command6_Click() {
+void EventColorDialog::useBuiltInIcons() {
   editor_.useBuiltInIcons();
-  image1_ = BuiltInIconStrip();
+  iconStrip_ = BuiltInIconStrip();
   DrawPreview();
 }
 
-void EventColorDialog::Command1_Click() {
+void EventColorDialog::onOk() {
   editor_.commit();
   accept();
 }
 
-void EventColorDialog::Command2_Click() { reject(); }
+void EventColorDialog::onCancel() { reject(); }
 
 bool EventColorDialog::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-    for (int k = 0; k < 2; ++k) {
-      if (watched == Picture2[static_cast<size_t>(k)]) {
-        Picture2_Click(k);
+    for (const RowColour k : {TextColour, BackColour}) {
+      if (watched == colourSwatches[k]) {
+        pickRowColour(k);
         return true;
       }
     }

@@ -51,47 +51,48 @@ class EventColorDialog : public QDialog {
   ColourPick pickColour;
 
   const GUICore::DisplaySettingsEditor& editor() const { return editor_; }
-  // The strip being edited (Image1).
-  const QPixmap& iconStrip() const { return image1_; }
-
-  // ---- handlers ------------------------------------------------------------
-  void DrawPreview();
-  void Picture1_MouseDown(int y);
-  void Picture1_KeyDown(int keyCode);
-  void Picture2_Click(int which);
-  void Check1_Click();
-  void Check2_Click();
-  void Command1_Click();  // OK
-  void Command2_Click();  // Cancel
-  void Command3_Click();  // all defaults
-  void Command4_Click();  // reset the selected category
-  void Command5_Click();  // load an icon strip
-  void Command6_Click();  // the built-in icons
-
-  // ---- controls --------------------------------------------------------------
-  CategoryPreview* Picture1 = nullptr;
-  QGroupBox* Frame1 = nullptr;
-  std::array<QLabel*, 2> Label1{};
-  std::array<QLabel*, 2> Picture2{};
-  QCheckBox* Check1 = nullptr;
-  QPushButton* Command4 = nullptr;
-  QGroupBox* Frame2 = nullptr;
-  QCheckBox* Check2 = nullptr;
-  QPushButton* Command5 = nullptr;
-  QPushButton* Command6 = nullptr;
-  QPushButton* Command3 = nullptr;
-  QPushButton* Command1 = nullptr;
-  QPushButton* Command2 = nullptr;
+  // The strip being edited.
+  const QPixmap& iconStrip() const { return iconStrip_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The two colours of a row, as the swatches show them.
+  enum RowColour { TextColour, BackColour };
+
+  void DrawPreview();
+  void onPreviewPressed(int y);
+  void onPreviewKey(int keyCode);
+  void pickRowColour(RowColour which);
+  void onBoldToggled();
+  void onShowIconsToggled();
+  void onOk();
+  void onCancel();
+  void restoreAllDefaults();
+  void resetCategory();  // the selected one
+  void loadIcons();
+  void useBuiltInIcons();
+
   void createControls();
   void paintRows(QPainter& p);
 
+  CategoryPreview* categoryPreview = nullptr;
+  QGroupBox* categoryGroup = nullptr;
+  std::array<QLabel*, 2> colourLabels{};    // by RowColour
+  std::array<QLabel*, 2> colourSwatches{};  // by RowColour
+  QCheckBox* boldCheck = nullptr;
+  QPushButton* resetCategoryButton = nullptr;
+  QGroupBox* iconGroup = nullptr;
+  QCheckBox* showIconsCheck = nullptr;
+  QPushButton* loadIconsButton = nullptr;
+  QPushButton* builtInIconsButton = nullptr;
+  QPushButton* allDefaultsButton = nullptr;
+  QPushButton* okButton = nullptr;
+  QPushButton* cancelButton = nullptr;
+
   GUICore::DisplaySettingsEditor editor_;
-  QPixmap image1_;
+  QPixmap iconStrip_;
   bool filling_ = false;
 };
 

@@ -69,121 +69,126 @@ FilterDialog::FilterDialog(const FilterState& edited, int32_t swfVersion, QWidge
 
   filling_ = true;
   setChecks(editor_.initialChecks());
-  List1->setCurrentRow(0);
+  filterList->setCurrentRow(0);
   filling_ = false;
-  List1_Click();
+  showFilterPage();
 }
 
 void FilterDialog::createControls() {
-  List1 = Named(new QListWidget(this), QStringLiteral("List1"));
-  List1->setGeometry(8, 8, 150, 140);
+  filterList = Named(new QListWidget(this), QStringLiteral("filterList"));
+  filterList->setGeometry(8, 8, 150, 140);
   for (const std::string& name : GC::FilterPageNames()) {
-    auto* item = new QListWidgetItem(ToQ(name), List1);
+    auto* item = new QListWidgetItem(ToQ(name), filterList);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setCheckState(Qt::Unchecked);
   }
-  connect(List1, &QListWidget::currentRowChanged, this, [this] { List1_Click(); });
-  connect(List1, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) { List1_ItemCheck(List1->row(item)); });
+  connect(filterList, &QListWidget::currentRowChanged, this, [this] { showFilterPage(); });
+  connect(filterList, &QListWidget::itemChanged, this,
+          [this](QListWidgetItem* item) { onFilterTicked(filterList->row(item)); });
 
   const QRect page(166, 8, 350, 250);
 
   // Colour transform.
-  Frame1 = Named(new QGroupBox(QStringLiteral("カラーの変化"), this), QStringLiteral("Frame1"));
-  Frame1->setGeometry(page);
+  QGroupBox* transform = Named(new QGroupBox(QStringLiteral("カラーの変化"), this), QStringLiteral("colourTransformGroup"));
+  colourTransformGroup = transform;
+  transform->setGeometry(page);
   const char* rowTitles[] = {"R= (", "G= (", "B= (", "ｱﾙﾌｧ= ("};
   const char* times[] = {"×R) +", "×G) +", "×B) +", "×A) +"};
   const char* channels[] = {"R", "G", "B", "A"};
-  for (int i = 0; i < 4; ++i) {
-    const int y = 24 + 30 * i;
-    Label11[static_cast<size_t>(i)] = Caption(Indexed("Label11", i), QString::fromLatin1(channels[i]), Frame1, 10, y, 16);
-    Label1[static_cast<size_t>(i)] = Caption(Indexed("Label1", i), QString::fromUtf8(rowTitles[i]), Frame1, 30, y, 60);
-    Text1[static_cast<size_t>(i)] = Box(Indexed("Text1", i), Frame1, 92, y, 64);
-    Label1[static_cast<size_t>(4 + i)] = Caption(Indexed("Label1", 4 + i), QString::fromUtf8(times[i]), Frame1, 160, y, 50);
-    Text2[static_cast<size_t>(i)] = Box(Indexed("Text2", i), Frame1, 212, y, 64);
-    connect(Text1[static_cast<size_t>(i)], &QLineEdit::textChanged, this, [this] { Text1_Change(); });
-    connect(Text2[static_cast<size_t>(i)], &QLineEdit::textChanged, this, [this] { Text1_Change(); });
+  for (const Channel c : {Red, Green, Blue, Alpha}) {
+    const int y = 24 + 30 * c;
+    channelLabels[c] = Caption(Indexed("channelLabels", c), QString::fromLatin1(channels[c]), transform, 10, y, 16);
+    transformLabels[c] = Caption(Indexed("transformLabels", c), QString::fromUtf8(rowTitles[c]), transform, 30, y, 60);
+    multiplierBoxes[c] = Box(Indexed("multiplierBoxes", c), transform, 92, y, 64);
+    transformLabels[4 + c] =
+        Caption(Indexed("transformLabels", 4 + c), QString::fromUtf8(times[c]), transform, 160, y, 50);
+    offsetBoxes[c] = Box(Indexed("offsetBoxes", c), transform, 212, y, 64);
+    connect(multiplierBoxes[c], &QLineEdit::textChanged, this, [this] { onColourTransformChanged(); });
+    connect(offsetBoxes[c], &QLineEdit::textChanged, this, [this] { onColourTransformChanged(); });
   }
-  PictColorbar = Named(new QLabel(Frame1), QStringLiteral("PictColorbar"));
-  PictColorbar->setGeometry(10, 150, GC::kPreviewBarWidth, 17);
+  transformColourBar = Named(new QLabel(transform), QStringLiteral("transformColourBar"));
+  transformColourBar->setGeometry(10, 150, GC::kPreviewBarWidth, 17);
 
   // The four bitmap filters share one page.
-  Frame2 = Named(new QGroupBox(this), QStringLiteral("Frame2"));
-  Frame2->setGeometry(page);
-  for (int row = 0; row < 2; ++row) {
+  QGroupBox* filter = Named(new QGroupBox(this), QStringLiteral("bitmapFilterGroup"));
+  bitmapFilterGroup = filter;
+  filter->setGeometry(page);
+  for (const ColourRow row : {Primary, Secondary}) {
     const int y = 22 + 26 * row;
-    const auto r = static_cast<size_t>(row);
-    Label2[r] = Caption(Indexed("Label2", row), QString(), Frame2, 10, y, 80);
-    Picture1[r] = Named(new QLabel(Frame2), Indexed("Picture1", row));
-    Picture1[r]->setGeometry(92, y + 2, 32, 16);
-    Picture1[r]->setFrameShape(QFrame::Box);
-    Picture1[r]->setAutoFillBackground(true);
-    Label2[r + 2] = Caption(Indexed("Label2", row + 2), QStringLiteral("不透明度："), Frame2, 132, y, 70);
-    Label3[r] = Caption(Indexed("Label3", row), QString(), Frame2, 204, y, 36);
-    Command1[r] = Named(new QPushButton(QStringLiteral("・・・"), Frame2), Indexed("Command1", row));
-    Command1[r]->setGeometry(246, y, 40, 22);
-    connect(Command1[r], &QPushButton::clicked, this, [this, row] { Command1_Click(row); });
+    colourRowLabels[row] = Caption(Indexed("colourRowLabels", row), QString(), filter, 10, y, 80);
+    colourSwatches[row] = Named(new QLabel(filter), Indexed("colourSwatches", row));
+    colourSwatches[row]->setGeometry(92, y + 2, 32, 16);
+    colourSwatches[row]->setFrameShape(QFrame::Box);
+    colourSwatches[row]->setAutoFillBackground(true);
+    colourRowLabels[row + 2] =
+        Caption(Indexed("colourRowLabels", row + 2), QStringLiteral("不透明度："), filter, 132, y, 70);
+    opacityValueLabels[row] = Caption(Indexed("opacityValueLabels", row), QString(), filter, 204, y, 36);
+    colourButtons[row] = Named(new QPushButton(QStringLiteral("・・・"), filter), Indexed("colourButtons", row));
+    colourButtons[row]->setGeometry(246, y, 40, 22);
+    connect(colourButtons[row], &QPushButton::clicked, this, [this, row] { pickFilterColour(row); });
   }
-  Label4 = Caption(QStringLiteral("Label4"), QStringLiteral("ぼかし"), Frame2, 10, 80, 50);
-  Label5 = Caption(QStringLiteral("Label5"), QStringLiteral("X："), Frame2, 62, 80, 24);
-  Text3 = Box(QStringLiteral("Text3"), Frame2, 86, 80, 56);
-  Label6 = Caption(QStringLiteral("Label6"), QStringLiteral("Y："), Frame2, 150, 80, 24);
-  Text4 = Box(QStringLiteral("Text4"), Frame2, 174, 80, 56);
-  Label7 = Caption(QStringLiteral("Label7"), QStringLiteral("角度"), Frame2, 10, 108, 50);
-  Text5 = Box(QStringLiteral("Text5"), Frame2, 62, 108, 56);
-  Label8 = Caption(QStringLiteral("Label8"), QStringLiteral("距離"), Frame2, 150, 108, 40);
-  Text6 = Box(QStringLiteral("Text6"), Frame2, 194, 108, 56);
-  Label9 = Caption(QStringLiteral("Label9"), QStringLiteral("品質"), Frame2, 10, 136, 50);
-  Text7 = Box(QStringLiteral("Text7"), Frame2, 62, 136, 56);
-  Label10 = Caption(QStringLiteral("Label10"), QStringLiteral("強さ"), Frame2, 150, 136, 40);
-  Text8 = Box(QStringLiteral("Text8"), Frame2, 194, 136, 56);
-  Check1 = Named(new QCheckBox(QStringLiteral("ｵﾌﾞｼﾞｪｸﾄ非表示"), Frame2), QStringLiteral("Check1"));
-  Check1->setGeometry(10, 166, 150, 20);
-  Check2 = Named(new QCheckBox(QStringLiteral("ノックアウト効果"), Frame2), QStringLiteral("Check2"));
-  Check2->setGeometry(170, 166, 150, 20);
+  blurLabel = Caption(QStringLiteral("blurLabel"), QStringLiteral("ぼかし"), filter, 10, 80, 50);
+  blurXLabel = Caption(QStringLiteral("blurXLabel"), QStringLiteral("X："), filter, 62, 80, 24);
+  blurXBox = Box(QStringLiteral("blurXBox"), filter, 86, 80, 56);
+  blurYLabel = Caption(QStringLiteral("blurYLabel"), QStringLiteral("Y："), filter, 150, 80, 24);
+  blurYBox = Box(QStringLiteral("blurYBox"), filter, 174, 80, 56);
+  angleLabel = Caption(QStringLiteral("angleLabel"), QStringLiteral("角度"), filter, 10, 108, 50);
+  angleBox = Box(QStringLiteral("angleBox"), filter, 62, 108, 56);
+  distanceLabel = Caption(QStringLiteral("distanceLabel"), QStringLiteral("距離"), filter, 150, 108, 40);
+  distanceBox = Box(QStringLiteral("distanceBox"), filter, 194, 108, 56);
+  qualityLabel = Caption(QStringLiteral("qualityLabel"), QStringLiteral("品質"), filter, 10, 136, 50);
+  qualityBox = Box(QStringLiteral("qualityBox"), filter, 62, 136, 56);
+  strengthLabel = Caption(QStringLiteral("strengthLabel"), QStringLiteral("強さ"), filter, 150, 136, 40);
+  strengthBox = Box(QStringLiteral("strengthBox"), filter, 194, 136, 56);
+  hideObjectCheck = Named(new QCheckBox(QStringLiteral("ｵﾌﾞｼﾞｪｸﾄ非表示"), filter), QStringLiteral("hideObjectCheck"));
+  hideObjectCheck->setGeometry(10, 166, 150, 20);
+  knockoutCheck = Named(new QCheckBox(QStringLiteral("ノックアウト効果"), filter), QStringLiteral("knockoutCheck"));
+  knockoutCheck->setGeometry(170, 166, 150, 20);
   const char* modes[] = {"外側", "内側", "両方"};
-  for (int i = 0; i < 3; ++i) {
-    Option1[static_cast<size_t>(i)] = Named(new QRadioButton(QString::fromUtf8(modes[i]), Frame2), Indexed("Option1", i));
-    Option1[static_cast<size_t>(i)]->setGeometry(10 + 80 * i, 194, 76, 20);
+  for (const Mode m : {Outer, Inner, Both}) {
+    modeOptions[m] = Named(new QRadioButton(QString::fromUtf8(modes[m]), filter), Indexed("modeOptions", m));
+    modeOptions[m]->setGeometry(10 + 80 * m, 194, 76, 20);
   }
 
   // Colour matrix.
-  Frame3 = Named(new QGroupBox(QStringLiteral("カラーマトリクス"), this), QStringLiteral("Frame3"));
-  Frame3->setGeometry(page);
+  QGroupBox* matrix = Named(new QGroupBox(QStringLiteral("カラーマトリクス"), this), QStringLiteral("colourMatrixGroup"));
+  colourMatrixGroup = matrix;
+  matrix->setGeometry(page);
   const char* heads[] = {"R", "G", "B", "Alpha", "加算値"};
   for (int k = 0; k < 5; ++k)
-    Label12[static_cast<size_t>(k)] = Caption(Indexed("Label12", k), QString::fromUtf8(heads[k]), Frame3, 30 + 62 * k, 18, 58);
-  const char* rows[] = {"R", "G", "B", "A"};
-  for (int r = 0; r < 4; ++r) {
-    Caption(QString(), QString::fromLatin1(rows[r]), Frame3, 10, 40 + 28 * r, 16);
+    matrixHeadLabels[static_cast<size_t>(k)] =
+        Caption(Indexed("matrixHeadLabels", k), QString::fromUtf8(heads[k]), matrix, 30 + 62 * k, 18, 58);
+  for (const Channel r : {Red, Green, Blue, Alpha}) {
+    Caption(QString(), QString::fromLatin1(channels[r]), matrix, 10, 40 + 28 * r, 16);
     for (int k = 0; k < 5; ++k) {
-      const int i = 5 * r + k;
-      Text9[static_cast<size_t>(i)] = Box(Indexed("Text9", i), Frame3, 30 + 62 * k, 40 + 28 * r, 58);
-      connect(Text9[static_cast<size_t>(i)], &QLineEdit::textChanged, this, [this] { Text9_Change(); });
+      const auto i = static_cast<size_t>(5 * r + k);
+      matrixBoxes[i] = Box(Indexed("matrixBoxes", static_cast<int>(i)), matrix, 30 + 62 * k, 40 + 28 * r, 58);
+      connect(matrixBoxes[i], &QLineEdit::textChanged, this, [this] { onMatrixChanged(); });
     }
   }
-  Command4 = Named(new QPushButton(QStringLiteral("ﾌﾟﾘｾｯﾄ"), Frame3), QStringLiteral("Command4"));
-  Command4->setGeometry(30, 160, 80, 24);
-  connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
-  PictColorbar2 = Named(new QLabel(Frame3), QStringLiteral("PictColorbar2"));
-  PictColorbar2->setGeometry(30, 196, GC::kPreviewBarWidth, 17);
-  PictColorbar2->setFocusPolicy(Qt::ClickFocus);
-  mnuColormatrix = Named(new QMenu(QStringLiteral("カラーマトリクス"), this), QStringLiteral("mnuColormatrix"));
-  mnuColorNormal = mnuColormatrix->addAction(QStringLiteral("&1 ノーマル"));
-  mnuColorNormal->setObjectName(QStringLiteral("mnuColorNormal"));
-  mnuColorMono = mnuColormatrix->addAction(QStringLiteral("&2 モノクロ"));
-  mnuColorMono->setObjectName(QStringLiteral("mnuColorMono"));
-  mnuColorSepia = mnuColormatrix->addAction(QStringLiteral("&3 セピア"));
-  mnuColorSepia->setObjectName(QStringLiteral("mnuColorSepia"));
+  presetButton = Named(new QPushButton(QStringLiteral("ﾌﾟﾘｾｯﾄ"), matrix), QStringLiteral("presetButton"));
+  presetButton->setGeometry(30, 160, 80, 24);
+  connect(presetButton, &QPushButton::clicked, this, [this] { popUpPresets(); });
+  matrixColourBar = Named(new QLabel(matrix), QStringLiteral("matrixColourBar"));
+  matrixColourBar->setGeometry(30, 196, GC::kPreviewBarWidth, 17);
+  matrixColourBar->setFocusPolicy(Qt::ClickFocus);
+  matrixPresetMenu = Named(new QMenu(QStringLiteral("カラーマトリクス"), this), QStringLiteral("matrixPresetMenu"));
+  normalPresetAction = matrixPresetMenu->addAction(QStringLiteral("&1 ノーマル"));
+  normalPresetAction->setObjectName(QStringLiteral("normalPresetAction"));
+  monochromePresetAction = matrixPresetMenu->addAction(QStringLiteral("&2 モノクロ"));
+  monochromePresetAction->setObjectName(QStringLiteral("monochromePresetAction"));
+  sepiaPresetAction = matrixPresetMenu->addAction(QStringLiteral("&3 セピア"));
+  sepiaPresetAction->setObjectName(QStringLiteral("sepiaPresetAction"));
 
-  Label13 = Caption(QStringLiteral("Label13"), QString(), this, 8, 266, 508);
-  Command2 = Named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("Command2"));
-  Command3 = Named(new QPushButton(QStringLiteral("キャンセル"), this), QStringLiteral("Command3"));
-  Command2->setGeometry(348, 294, 80, 26);
-  Command3->setGeometry(436, 294, 80, 26);
-  Command2->setDefault(true);
-  connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-  connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
-  RouteEscapeTo(this, Command3);
+  noteLabel = Caption(QStringLiteral("noteLabel"), QString(), this, 8, 266, 508);
+  okButton = Named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("okButton"));
+  cancelButton = Named(new QPushButton(QStringLiteral("キャンセル"), this), QStringLiteral("cancelButton"));
+  okButton->setGeometry(348, 294, 80, 26);
+  cancelButton->setGeometry(436, 294, 80, 26);
+  okButton->setDefault(true);
+  connect(okButton, &QPushButton::clicked, this, [this] { onOk(); });
+  connect(cancelButton, &QPushButton::clicked, this, [this] { onCancel(); });
+  RouteEscapeTo(this, cancelButton);
   setFixedSize(524, 328);
 }
 
@@ -198,173 +203,175 @@ std::optional<FilterState> FilterDialog::edit(QWidget* owner, const FilterState&
 GC::FilterPageFields FilterDialog::pageFields() const {
   GC::FilterPageFields f;
   for (size_t i = 0; i < 4; ++i) {
-    f.multipliers[i] = Text(Text1[i]);
-    f.offsets[i] = Text(Text2[i]);
+    f.multipliers[i] = Text(multiplierBoxes[i]);
+    f.offsets[i] = Text(offsetBoxes[i]);
   }
-  f.blurX = Text(Text3);
-  f.blurY = Text(Text4);
-  f.angle = Text(Text5);
-  f.distance = Text(Text6);
-  f.quality = Text(Text7);
-  f.strength = Text(Text8);
-  f.hideObject = Check1->isChecked() ? 1 : 0;
-  f.knockout = Check2->isChecked() ? 1 : 0;
+  f.blurX = Text(blurXBox);
+  f.blurY = Text(blurYBox);
+  f.angle = Text(angleBox);
+  f.distance = Text(distanceBox);
+  f.quality = Text(qualityBox);
+  f.strength = Text(strengthBox);
+  f.hideObject = hideObjectCheck->isChecked() ? 1 : 0;
+  f.knockout = knockoutCheck->isChecked() ? 1 : 0;
   f.mode = -1;
-  for (int i = 0; i < 3; ++i)
-    if (Option1[static_cast<size_t>(i)]->isChecked()) f.mode = i;
-  for (size_t i = 0; i < 20; ++i) f.matrix[i] = Text(Text9[i]);
+  for (const Mode m : {Outer, Inner, Both})
+    if (modeOptions[m]->isChecked()) f.mode = m;
+  for (size_t i = 0; i < 20; ++i) f.matrix[i] = Text(matrixBoxes[i]);
   return f;
 }
 
 std::array<bool, GC::kFilterPageCount> FilterDialog::checks() const {
   std::array<bool, GC::kFilterPageCount> c{};
-  for (int i = 0; i < GC::kFilterPageCount; ++i) c[static_cast<size_t>(i)] = List1->item(i)->checkState() == Qt::Checked;
+  for (int i = 0; i < GC::kFilterPageCount; ++i)
+    c[static_cast<size_t>(i)] = filterList->item(i)->checkState() == Qt::Checked;
   return c;
 }
 
 void FilterDialog::setChecks(const std::array<bool, GC::kFilterPageCount>& c) {
-  const QSignalBlocker block(List1);
+  const QSignalBlocker block(filterList);
   for (int i = 0; i < GC::kFilterPageCount; ++i)
-    List1->item(i)->setCheckState(c[static_cast<size_t>(i)] ? Qt::Checked : Qt::Unchecked);
+    filterList->item(i)->setCheckState(c[static_cast<size_t>(i)] ? Qt::Checked : Qt::Unchecked);
 }
 
-void FilterDialog::List1_Click() {
+void FilterDialog::showFilterPage() {
   if (filling_) return;
   std::array<bool, GC::kFilterPageCount> c = checks();
   GC::FilterPageFields fill;
-  const GC::FilterPageLayout layout = editor_.showPage(std::max(0, List1->currentRow()), pageFields(), c, fill);
+  const GC::FilterPageLayout layout = editor_.showPage(std::max(0, filterList->currentRow()), pageFields(), c, fill);
   setChecks(c);
   showLayout(layout, fill);
 }
 
-void FilterDialog::List1_ItemCheck(int item) {
+void FilterDialog::onFilterTicked(int item) {
   if (filling_ || item < 0) return;
   // A check mark set on another item shows that item's page, so that a
   // filter the movie cannot show is refused wherever it was ticked.
-  if (List1->currentRow() != item) {
-    const QSignalBlocker block(List1);
-    List1->setCurrentRow(item);
+  if (filterList->currentRow() != item) {
+    const QSignalBlocker block(filterList);
+    filterList->setCurrentRow(item);
   }
-  List1_Click();
+  showFilterPage();
 }
 
 void FilterDialog::showLayout(const GC::FilterPageLayout& layout, const GC::FilterPageFields& fill) {
   filling_ = true;
-  for (QGroupBox* frame : {Frame1, Frame2, Frame3}) {
+  for (QGroupBox* frame : {colourTransformGroup, bitmapFilterGroup, colourMatrixGroup}) {
     frame->hide();
     frame->setEnabled(false);
   }
-  Label13->setText(ToQ(layout.note));
+  noteLabel->setText(ToQ(layout.note));
   QGroupBox* shown = nullptr;
   if (layout.page == GC::kPageColorTransform) {
-    shown = Frame1;
+    shown = colourTransformGroup;
     for (size_t i = 0; i < 4; ++i) {
-      Text1[i]->setText(ToQ(fill.multipliers[i]));
-      Text2[i]->setText(ToQ(fill.offsets[i]));
+      multiplierBoxes[i]->setText(ToQ(fill.multipliers[i]));
+      offsetBoxes[i]->setText(ToQ(fill.offsets[i]));
     }
   } else if (layout.page == GC::kPageColorMatrix) {
-    shown = Frame3;
+    shown = colourMatrixGroup;
     setMatrixTexts(fill.matrix);
   } else {
-    shown = Frame2;
-    Frame2->setTitle(ToQ(layout.caption));
-    for (size_t row = 0; row < 2; ++row) {
-      for (QWidget* w : {static_cast<QWidget*>(Label2[row]), static_cast<QWidget*>(Picture1[row]),
-                         static_cast<QWidget*>(Label2[row + 2]), static_cast<QWidget*>(Label3[row]),
-                         static_cast<QWidget*>(Command1[row])})
+    shown = bitmapFilterGroup;
+    bitmapFilterGroup->setTitle(ToQ(layout.caption));
+    for (const ColourRow row : {Primary, Secondary}) {
+      for (QWidget* w : {static_cast<QWidget*>(colourRowLabels[row]), static_cast<QWidget*>(colourSwatches[row]),
+                         static_cast<QWidget*>(colourRowLabels[row + 2]),
+                         static_cast<QWidget*>(opacityValueLabels[row]), static_cast<QWidget*>(colourButtons[row])})
         w->setVisible(layout.colorShown[row]);
-      Label2[row]->setText(ToQ(layout.colorCaption[row]));
-      SetSwatch(Picture1[row], layout.swatch[row]);
-      Label3[row]->setText(ToQ(layout.opacity[row]));
+      colourRowLabels[row]->setText(ToQ(layout.colorCaption[row]));
+      SetSwatch(colourSwatches[row], layout.swatch[row]);
+      opacityValueLabels[row]->setText(ToQ(layout.opacity[row]));
     }
-    Label7->setVisible(layout.angleShown);
-    Text5->setVisible(layout.angleShown);
-    Label8->setVisible(layout.distanceShown);
-    Text6->setVisible(layout.distanceShown);
-    Label10->setVisible(layout.strengthShown);
-    Text8->setVisible(layout.strengthShown);
-    Check1->setVisible(layout.switchesShown);
-    Check2->setVisible(layout.switchesShown);
-    for (size_t i = 0; i < 3; ++i) Option1[i]->setVisible(layout.modeShown[i]);
-    Text3->setText(ToQ(fill.blurX));
-    Text4->setText(ToQ(fill.blurY));
-    Text5->setText(ToQ(fill.angle));
-    Text6->setText(ToQ(fill.distance));
-    Text7->setText(ToQ(fill.quality));
-    Text8->setText(ToQ(fill.strength));
-    Check1->setChecked(fill.hideObject == 1);
-    Check2->setChecked(fill.knockout == 1);
+    angleLabel->setVisible(layout.angleShown);
+    angleBox->setVisible(layout.angleShown);
+    distanceLabel->setVisible(layout.distanceShown);
+    distanceBox->setVisible(layout.distanceShown);
+    strengthLabel->setVisible(layout.strengthShown);
+    strengthBox->setVisible(layout.strengthShown);
+    hideObjectCheck->setVisible(layout.switchesShown);
+    knockoutCheck->setVisible(layout.switchesShown);
+    for (const Mode m : {Outer, Inner, Both}) modeOptions[m]->setVisible(layout.modeShown[m]);
+    blurXBox->setText(ToQ(fill.blurX));
+    blurYBox->setText(ToQ(fill.blurY));
+    angleBox->setText(ToQ(fill.angle));
+    distanceBox->setText(ToQ(fill.distance));
+    qualityBox->setText(ToQ(fill.quality));
+    strengthBox->setText(ToQ(fill.strength));
+    hideObjectCheck->setChecked(fill.hideObject == 1);
+    knockoutCheck->setChecked(fill.knockout == 1);
     // Radio buttons of one group: clearing them all needs the group off.
-    for (QRadioButton* o : Option1) o->setAutoExclusive(false);
-    for (size_t i = 0; i < 3; ++i) Option1[i]->setChecked(static_cast<int32_t>(i) == fill.mode);
-    for (QRadioButton* o : Option1) o->setAutoExclusive(true);
+    for (QRadioButton* o : modeOptions) o->setAutoExclusive(false);
+    for (const Mode m : {Outer, Inner, Both}) modeOptions[m]->setChecked(m == fill.mode);
+    for (QRadioButton* o : modeOptions) o->setAutoExclusive(true);
   }
   shown->show();
   shown->setEnabled(layout.enabled);
   filling_ = false;
-  if (shown == Frame1) Text1_Change();
-  if (shown == Frame3) Text9_Change();
+  if (shown == colourTransformGroup) onColourTransformChanged();
+  if (shown == colourMatrixGroup) onMatrixChanged();
 }
 
 void FilterDialog::setMatrixTexts(const std::array<std::string, 20>& texts) {
   const bool wasFilling = filling_;
   filling_ = true;
-  for (size_t i = 0; i < 20; ++i) Text9[i]->setText(ToQ(texts[i]));
+  for (size_t i = 0; i < 20; ++i) matrixBoxes[i]->setText(ToQ(texts[i]));
   filling_ = wasFilling;
 }
 
-void FilterDialog::Command1_Click(int index) {
+void FilterDialog::pickFilterColour(ColourRow row) {
   if (!pickColour) return;
-  const std::array<int32_t, 4> start = editor_.colorForPicker(index);
+  const std::array<int32_t, 4> start = editor_.colorForPicker(row);
   const auto chosen = pickColour(this, {start[0], start[1], start[2], start[3]}, Desktop().placement->cursorPos());
   if (!chosen) return;
-  if (editor_.setColor(index, (*chosen)[0], (*chosen)[1], (*chosen)[2], (*chosen)[3])) List1_Click();
+  if (editor_.setColor(row, (*chosen)[0], (*chosen)[1], (*chosen)[2], (*chosen)[3])) showFilterPage();
 }
 
-void FilterDialog::Command2_Click() {
+void FilterDialog::onOk() {
   result_ = editor_.ok(pageFields(), checks());
   accepted_ = true;
   accept();
 }
 
-void FilterDialog::Command3_Click() {
+void FilterDialog::onCancel() {
   result_ = editor_.cancel();
   accepted_ = false;
   reject();
 }
 
-void FilterDialog::Command4_Click() {
-  QAction* chosen = Desktop().popups->exec(mnuColormatrix, Command4->mapToGlobal(QPoint(0, Command4->height())), nullptr);
-  if (chosen == mnuColorNormal) mnuColorNormal_Click();
-  else if (chosen == mnuColorMono) mnuColorMono_Click();
-  else if (chosen == mnuColorSepia) mnuColorSepia_Click();
-  PictColorbar2->setFocus();
+void FilterDialog::popUpPresets() {
+  QAction* chosen =
+      Desktop().popups->exec(matrixPresetMenu, presetButton->mapToGlobal(QPoint(0, presetButton->height())), nullptr);
+  if (chosen == normalPresetAction) applyNormalPreset();
+  else if (chosen == monochromePresetAction) applyMonochromePreset();
+  else if (chosen == sepiaPresetAction) applySepiaPreset();
+  matrixColourBar->setFocus();
 }
 
-void FilterDialog::mnuColorNormal_Click() {
+void FilterDialog::applyNormalPreset() {
   setMatrixTexts(GC::ApplyMatrixPreset(GC::MatrixPreset::Normal, pageFields().matrix));
-  Text9_Change();
+  onMatrixChanged();
 }
 
-void FilterDialog::mnuColorMono_Click() {
+void FilterDialog::applyMonochromePreset() {
   setMatrixTexts(GC::ApplyMatrixPreset(GC::MatrixPreset::Mono, pageFields().matrix));
-  Text9_Change();
+  onMatrixChanged();
 }
 
-void FilterDialog::mnuColorSepia_Click() {
+void FilterDialog::applySepiaPreset() {
   setMatrixTexts(GC::ApplyMatrixPreset(GC::MatrixPreset::Sepia, pageFields().matrix));
-  Text9_Change();
+  onMatrixChanged();
 }
 
-void FilterDialog::Text1_Change() {
+void FilterDialog::onColourTransformChanged() {
   if (filling_) return;
   const GC::FilterPageFields f = pageFields();
-  drawBar(PictColorbar, GC::ColorTransformBar(f.multipliers, f.offsets));
+  drawBar(transformColourBar, GC::ColorTransformBar(f.multipliers, f.offsets));
 }
 
-void FilterDialog::Text9_Change() {
+void FilterDialog::onMatrixChanged() {
   if (filling_) return;
-  drawBar(PictColorbar2, GC::ColorMatrixBar(pageFields().matrix));
+  drawBar(matrixColourBar, GC::ColorMatrixBar(pageFields().matrix));
 }
 
 void FilterDialog::drawBar(QLabel* bar, const std::array<uint32_t, GC::kPreviewBarWidth>& mapped) {

@@ -44,62 +44,67 @@ class FilterDialog : public QDialog {
       std::function<std::optional<std::array<int, 4>>(QWidget* owner, std::array<int, 4> rgba, QPoint at)>;
   ColourPick pickColour;
 
-  // ---- handlers ------------------------------------------------------------
-  void List1_Click();
-  void List1_ItemCheck(int item);
-  void Command1_Click(int index);  // colour buttons
-  void Command2_Click();           // OK
-  void Command3_Click();           // Cancel
-  void Command4_Click();           // presets popup
-  void mnuColorNormal_Click();
-  void mnuColorMono_Click();
-  void mnuColorSepia_Click();
-  void Text1_Change();  // and Text2: the colour transform preview
-  void Text9_Change();  // the matrix preview
-
-  // ---- controls --------------------------------------------------------------
-  QListWidget* List1 = nullptr;
-  QGroupBox* Frame1 = nullptr;
-  std::array<QLineEdit*, 4> Text1{};
-  std::array<QLineEdit*, 4> Text2{};
-  std::array<QLabel*, 8> Label1{};
-  std::array<QLabel*, 4> Label11{};
-  QLabel* PictColorbar = nullptr;
-  QGroupBox* Frame2 = nullptr;
-  std::array<QLabel*, 4> Label2{};
-  std::array<QLabel*, 2> Picture1{};
-  std::array<QLabel*, 2> Label3{};
-  std::array<QPushButton*, 2> Command1{};
-  QLabel* Label4 = nullptr;
-  QLabel* Label5 = nullptr;
-  QLabel* Label6 = nullptr;
-  QLabel* Label7 = nullptr;
-  QLabel* Label8 = nullptr;
-  QLabel* Label9 = nullptr;
-  QLabel* Label10 = nullptr;
-  QLineEdit* Text3 = nullptr;
-  QLineEdit* Text4 = nullptr;
-  QLineEdit* Text5 = nullptr;
-  QLineEdit* Text6 = nullptr;
-  QLineEdit* Text7 = nullptr;
-  QLineEdit* Text8 = nullptr;
-  QCheckBox* Check1 = nullptr;
-  QCheckBox* Check2 = nullptr;
-  std::array<QRadioButton*, 3> Option1{};
-  QGroupBox* Frame3 = nullptr;
-  std::array<QLineEdit*, 20> Text9{};
-  std::array<QLabel*, 5> Label12{};
-  QPushButton* Command4 = nullptr;
-  QLabel* PictColorbar2 = nullptr;
-  QMenu* mnuColormatrix = nullptr;
-  QAction* mnuColorNormal = nullptr;
-  QAction* mnuColorMono = nullptr;
-  QAction* mnuColorSepia = nullptr;
-  QLabel* Label13 = nullptr;
-  QPushButton* Command2 = nullptr;
-  QPushButton* Command3 = nullptr;
-
  private:
+  // The colour transform's and the matrix's rows and columns.
+  enum Channel { Red, Green, Blue, Alpha };
+  // The colour rows of the bitmap filter page: colour 2 is the bevel's alone.
+  enum ColourRow { Primary, Secondary };
+  // Where a drop shadow, glow or bevel is drawn.
+  enum Mode { Outer, Inner, Both };
+
+  void showFilterPage();
+  void onFilterTicked(int item);
+  void pickFilterColour(ColourRow row);
+  void onOk();
+  void onCancel();
+  void popUpPresets();
+  void applyNormalPreset();
+  void applyMonochromePreset();
+  void applySepiaPreset();
+  void onColourTransformChanged();  // a multiplier or an offset
+  void onMatrixChanged();
+
+  QListWidget* filterList = nullptr;
+  QGroupBox* colourTransformGroup = nullptr;
+  std::array<QLineEdit*, 4> multiplierBoxes{};  // by Channel
+  std::array<QLineEdit*, 4> offsetBoxes{};      // by Channel
+  std::array<QLabel*, 8> transformLabels{};     // "R= (" … then "×R) +" …
+  std::array<QLabel*, 4> channelLabels{};       // by Channel
+  QLabel* transformColourBar = nullptr;
+  QGroupBox* bitmapFilterGroup = nullptr;
+  std::array<QLabel*, 4> colourRowLabels{};  // the colour captions, then "不透明度："
+  std::array<QLabel*, 2> colourSwatches{};   // by ColourRow
+  std::array<QLabel*, 2> opacityValueLabels{};
+  std::array<QPushButton*, 2> colourButtons{};
+  QLabel* blurLabel = nullptr;
+  QLabel* blurXLabel = nullptr;
+  QLabel* blurYLabel = nullptr;
+  QLabel* angleLabel = nullptr;
+  QLabel* distanceLabel = nullptr;
+  QLabel* qualityLabel = nullptr;
+  QLabel* strengthLabel = nullptr;
+  QLineEdit* blurXBox = nullptr;
+  QLineEdit* blurYBox = nullptr;
+  QLineEdit* angleBox = nullptr;
+  QLineEdit* distanceBox = nullptr;
+  QLineEdit* qualityBox = nullptr;
+  QLineEdit* strengthBox = nullptr;
+  QCheckBox* hideObjectCheck = nullptr;
+  QCheckBox* knockoutCheck = nullptr;
+  std::array<QRadioButton*, 3> modeOptions{};  // by Mode
+  QGroupBox* colourMatrixGroup = nullptr;
+  std::array<QLineEdit*, 20> matrixBoxes{};  // row r, column k at 5r + k
+  std::array<QLabel*, 5> matrixHeadLabels{};
+  QPushButton* presetButton = nullptr;
+  QLabel* matrixColourBar = nullptr;
+  QMenu* matrixPresetMenu = nullptr;
+  QAction* normalPresetAction = nullptr;
+  QAction* monochromePresetAction = nullptr;
+  QAction* sepiaPresetAction = nullptr;
+  QLabel* noteLabel = nullptr;
+  QPushButton* okButton = nullptr;
+  QPushButton* cancelButton = nullptr;
+
   void createControls();
   GUICore::FilterPageFields pageFields() const;
   std::array<bool, GUICore::kFilterPageCount> checks() const;

@@ -47,63 +47,67 @@ class TextEffectDialog : public QDialog {
   using PreviewShow = std::function<void(const QString& path, int width, int height)>;
   PreviewShow showPreview;
 
-  // ---- handlers ------------------------------------------------------------
-  void Combo1_Change(int half);
-  void Combo3_Change(int half);
-  void Text4_Change(int half);
-  void Text1_Change();
-  void VScroll1_Change(int i);
-  void VScroll2_Change(int i);
-  void Check1_Click();
-  void Command1_Click();  // OK
-  void Command2_Click();  // Cancel
-  void Command3_Click();  // preview
-  // The template information of the half, as shown when one of its
-  // controls gets the focus.
+  // The template information of the half (0 in, 1 out), as shown when one
+  // of its controls gets the focus.
   void ShowTemplateInfo(int half);
-
-  // ---- controls --------------------------------------------------------------
-  QLabel* Label1 = nullptr;
-  QLabel* Label2 = nullptr;
-  QLabel* Label3 = nullptr;
-  QLabel* Label4 = nullptr;
-  QLabel* Label5 = nullptr;
-  QLabel* Label6 = nullptr;
-  QLabel* Label7 = nullptr;
-  QLabel* Label8 = nullptr;
-  QLabel* Label9 = nullptr;
-  std::array<QLineEdit*, 4> Text1{};
-  std::array<QScrollBar*, 3> VScroll1{};
-  std::array<QComboBox*, 2> Combo1{};
-  std::array<QLineEdit*, 2> Text2{};
-  std::array<QScrollBar*, 2> VScroll2{};
-  std::array<QComboBox*, 2> Combo2{};
-  std::array<QLabel*, 2> Label15{};
-  QPushButton* Check1 = nullptr;
-  std::array<QGroupBox*, 2> Frame1{};
-  std::array<QComboBox*, 2> Combo3{};
-  std::array<QLabel*, 2> Label10{};
-  std::array<QLineEdit*, 2> Text4{};
-  std::array<QLabel*, 2> Label11{};
-  QGroupBox* Frame2 = nullptr;
-  QLabel* Label12 = nullptr;
-  QLabel* Label13 = nullptr;
-  QPlainTextEdit* Text5 = nullptr;
-  QPushButton* Command1 = nullptr;
-  QPushButton* Command2 = nullptr;
-  QPushButton* Command3 = nullptr;
-  QLineEdit* Text3 = nullptr;  // hidden: the result
-  QLabel* Label14 = nullptr;   // its left edge is the widened width
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
  private:
+  // The rows of the dialog: In and Out also index its two halves; Hold is
+  // the letters shown between them.
+  enum Phase { In, Out, Hold, Total };
+
+  void onTemplateChosen(Phase half);
+  void onParameterChosen(Phase half);
+  void onParameterValueChanged(Phase half);
+  void onFrameCountChanged();
+  void onFrameCountSpin(Phase row);
+  void onIntervalSpin(Phase half);
+  void toggleParameters();
+  void onOk();
+  void onCancel();
+  void previewEffect();
+
   void createControls();
   void fillControls();
-  void showTemplateControls(int half);
+  void showTemplateControls(Phase half);
   void readFields();
+
+  QLabel* frameInLabel = nullptr;
+  QLabel* frameOutLabel = nullptr;
+  QLabel* holdLabel = nullptr;
+  QLabel* frameCountHeadLabel = nullptr;
+  QLabel* effectKindHeadLabel = nullptr;
+  QLabel* intervalHeadLabel = nullptr;
+  QLabel* totalLabel = nullptr;
+  QLabel* holdKindLabel = nullptr;
+  QLabel* orderHeadLabel = nullptr;
+  std::array<QLineEdit*, 4> frameCountBoxes{};   // by Phase
+  std::array<QScrollBar*, 3> frameCountSpins{};  // In, Out, Hold
+  // The halves, by Phase In and Out.
+  std::array<QComboBox*, 2> templateLists{};
+  std::array<QLineEdit*, 2> intervalBoxes{};
+  std::array<QScrollBar*, 2> intervalSpins{};
+  std::array<QComboBox*, 2> orderLists{};
+  std::array<QLabel*, 2> parameterMarkLabels{};
+  std::array<QGroupBox*, 2> parameterGroups{};
+  std::array<QComboBox*, 2> parameterLists{};
+  std::array<QLabel*, 2> parameterValueLabels{};
+  std::array<QLineEdit*, 2> parameterValueBoxes{};
+  std::array<QLabel*, 2> parameterDescriptionLabels{};
+  QPushButton* parametersButton = nullptr;
+  QGroupBox* effectInfoGroup = nullptr;
+  QLabel* templateAuthorLabel = nullptr;
+  QLabel* templateKindLabel = nullptr;
+  QPlainTextEdit* templateCommentEdit = nullptr;
+  QPushButton* okButton = nullptr;
+  QPushButton* cancelButton = nullptr;
+  QPushButton* previewButton = nullptr;
+  QLineEdit* resultBox = nullptr;     // hidden: the result
+  QLabel* widenedEdgeLabel = nullptr;  // its left edge is the widened width
 
   GUICore::TextEffectDialogState state_;
   StoreItem previewItem_;

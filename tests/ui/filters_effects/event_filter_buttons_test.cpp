@@ -12,6 +12,7 @@
 #include "project/list_models.h"
 #include "project/model.h"
 #include "project/preferences.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "ui/common/dialog_support.h"
 #include "ui/dialogs/event_dialog.h"
@@ -71,10 +72,10 @@ TEST_F(EventFilterButtonsTest, OkGivesBothEndsTheSameFiltersAndCancelChangesNoth
     ++opened;
     owner = f->parentWidget();
     corner = f->frameGeometry().topLeft();
-    f->List1->item(2)->setCheckState(Qt::Checked);  // blur
-    f->Text3->setText(QStringLiteral("9"));
-    f->Check2->setChecked(true);  // knockout
-    f->Command2->click();
+    Control<QListWidget>(f, "filterList")->item(2)->setCheckState(Qt::Checked);  // blur
+    Control<QLineEdit>(f, "blurXBox")->setText(QStringLiteral("9"));
+    Control<QCheckBox>(f, "knockoutCheck")->setChecked(true);
+    Control<QPushButton>(f, "okButton")->click();
     return dialog.result();
   });
   QTest::mouseClick(d.Command10[0], Qt::LeftButton);
@@ -101,8 +102,8 @@ TEST_F(EventFilterButtonsTest, OkGivesBothEndsTheSameFiltersAndCancelChangesNoth
   gui::ScopedModalRunner cancel([&](QDialog& dialog) {
     auto* f = qobject_cast<FilterDialog*>(&dialog);
     if (!f) return int(QDialog::Rejected);
-    f->List1->item(0)->setCheckState(Qt::Checked);
-    f->Command3->click();
+    Control<QListWidget>(f, "filterList")->item(0)->setCheckState(Qt::Checked);
+    Control<QPushButton>(f, "cancelButton")->click();
     return dialog.result();
   });
   QTest::mouseClick(d.Command10[1], Qt::LeftButton);
@@ -123,9 +124,9 @@ TEST_F(EventFilterButtonsTest, AnEndNeverEditedTakesAWholeCopyAndTheWindowIsOnTo
     auto* f = qobject_cast<FilterDialog*>(&dialog);
     if (!f) return int(QDialog::Rejected);
     onTopMeanwhile = d.keptOnTop();
-    f->List1->item(3)->setCheckState(Qt::Checked);  // glow
-    f->Text3->setText(QStringLiteral("12"));
-    f->Command2->click();
+    Control<QListWidget>(f, "filterList")->item(3)->setCheckState(Qt::Checked);  // glow
+    Control<QLineEdit>(f, "blurXBox")->setText(QStringLiteral("12"));
+    Control<QPushButton>(f, "okButton")->click();
     return dialog.result();
   });
   QTest::mouseClick(d.Command10[1], Qt::LeftButton);

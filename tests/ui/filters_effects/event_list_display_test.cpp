@@ -22,6 +22,7 @@
 #include "project/model.h"
 #include "project/preferences.h"
 #include "project/store.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
@@ -45,14 +46,16 @@ class EventListDisplayTest : public MainGuiTest {
     EXPECT_TRUE(strip.save(gui::ToQ(path), "BMP"));
     return path;
   }
-  static QImage Preview(EventColorDialog& d) { return d.Picture1->grab().toImage(); }
+  static QWidget* Rows(EventColorDialog& d) { return Control<gui::CategoryPreview>(d, "categoryPreview"); }
+  static QImage Preview(EventColorDialog& d) { return Rows(d)->grab().toImage(); }
+  static void Click(EventColorDialog& d, const char* button) { Control<QPushButton>(d, button)->click(); }
 };
 
 TEST_F(EventListDisplayTest, RowsArePaintedFromTheCopyAndClicksBelowThemSelectNothing) {
   elm::EventColors()[kColorUnknownKind] = {0xFFFFFF, 0x0000DF, 0};
   EventColorDialog d;
   EXPECT_EQ(d.windowTitle(), QStringLiteral("イベントリスト表示設定"));
-  const int x = d.Picture1->width() - 12;  // right of every name
+  const int x = Rows(d)->width() - 12;  // right of every name
   QImage p = Preview(d);
   EXPECT_EQ(p.pixelColor(x, 8), QColor(255, 223, 223));               // label: pale red
   EXPECT_EQ(p.pixelColor(x, 16 * 21 + 8), QColor(223, 0, 0));         // unknown kind: dark red
@@ -61,45 +64,45 @@ TEST_F(EventListDisplayTest, RowsArePaintedFromTheCopyAndClicksBelowThemSelectNo
   EXPECT_EQ(p.pixelColor(0, 8), QColor(0, 32, 32));
   EXPECT_EQ(p.pixelColor(0, 16 * 5 + 8), gui::ToQColor(kSysWindowBackground));
 
-  QTest::mouseClick(d.Picture1, Qt::LeftButton, {}, QPoint(100, 16 * 21 + 3));
+  QTest::mouseClick(Rows(d), Qt::LeftButton, {}, QPoint(100, 16 * 21 + 3));
   EXPECT_EQ(d.editor().selected(), 21);
-  EXPECT_EQ(d.Picture2[1]->palette().color(QPalette::Window), QColor(223, 0, 0));
-  EXPECT_EQ(d.Picture2[0]->palette().color(QPalette::Window), QColor(255, 255, 255));
+  EXPECT_EQ(Control<QLabel>(d, "colourSwatches_1")->palette().color(QPalette::Window), QColor(223, 0, 0));
+  EXPECT_EQ(Control<QLabel>(d, "colourSwatches_0")->palette().color(QPalette::Window), QColor(255, 255, 255));
   p = Preview(d);
   EXPECT_EQ(p.pixelColor(0, 16 * 21 + 8), QColor(32, 255, 255));
 
   // Below the last row: nothing changes and nothing breaks.
-  ASSERT_GT(d.Picture1->height(), 16 * 25);
-  QTest::mouseClick(d.Picture1, Qt::LeftButton, {}, QPoint(100, 16 * 25 + 2));
+  ASSERT_GT(Rows(d)->height(), 16 * 25);
+  QTest::mouseClick(Rows(d), Qt::LeftButton, {}, QPoint(100, 16 * 25 + 2));
   EXPECT_EQ(d.editor().selected(), 21);
 
-  QTest::keyClick(d.Picture1, Qt::Key_Down);
+  QTest::keyClick(Rows(d), Qt::Key_Down);
   EXPECT_EQ(d.editor().selected(), 22);
-  QTest::keyClick(d.Picture1, Qt::Key_Down);
-  QTest::keyClick(d.Picture1, Qt::Key_Down);
-  QTest::keyClick(d.Picture1, Qt::Key_Down);
+  QTest::keyClick(Rows(d), Qt::Key_Down);
+  QTest::keyClick(Rows(d), Qt::Key_Down);
+  QTest::keyClick(Rows(d), Qt::Key_Down);
   EXPECT_EQ(d.editor().selected(), 24);
 
   // Bold and reset act on the selected row of the copy alone.
-  d.Check1->setChecked(true);
+  Control<QCheckBox>(d, "boldCheck")->setChecked(true);
   EXPECT_EQ(d.editor().colors()[24].bold, 1);
-  QTest::mouseClick(d.Picture1, Qt::LeftButton, {}, QPoint(100, 4));
-  d.Command4->click();
+  QTest::mouseClick(Rows(d), Qt::LeftButton, {}, QPoint(100, 4));
+  Click(d, "resetCategoryButton");
   EXPECT_EQ(d.editor().colors()[0].backColor, kSysWindowBackground);
   EXPECT_EQ(Preview(d).pixelColor(x, 8), gui::ToQColor(kSysWindowBackground));
   EXPECT_EQ(elm::EventColors()[0].backColor, 0xDFDFFFu);
-  d.Command2->click();
+  Click(d, "cancelButton");
   EXPECT_EQ(elm::EventColors()[24].bold, 0);
 }
 
 TEST_F(EventListDisplayTest, A128By16StripIsTakenAndA16By16OneRefused) {
   EventColorDialog d;
-  ASSERT_TRUE(d.Check2->isChecked());
+  ASSERT_TRUE(Control<QCheckBox>(d, "showIconsCheck")->isChecked());
   const std::string good = WriteStrip("strip.bmp", 128, 16);
   const std::string small = WriteStrip("small.bmp", 16, 16);
 
   desktop.fileDialogs.answer(small);
-  d.Command5->click();
+  Click(d, "loadIconsButton");
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].text, "アイコンファイルは 128x16ドットの画像ファイルである必要があります");
   EXPECT_EQ(ui.messages[0].icon, ui::Icon::Exclamation);
@@ -109,7 +112,7 @@ TEST_F(EventListDisplayTest, A128By16StripIsTakenAndA16By16OneRefused) {
   EXPECT_EQ(desktop.fileDialogs.calls[0].filters[0].description, "画像ファイル (*.jpg;*.bmp)");
 
   desktop.fileDialogs.answer(good);
-  d.Command5->click();
+  Click(d, "loadIconsButton");
   EXPECT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(d.editor().iconPath(), good);
   // Row 15 (raster images) carries cell 1, row 20 (videos) cell 6, one
@@ -119,14 +122,14 @@ TEST_F(EventListDisplayTest, A128By16StripIsTakenAndA16By16OneRefused) {
   EXPECT_EQ(p.pixelColor(9, 16 * 20 + 7), QColor(180, 0, 0));
   EXPECT_NE(p.pixelColor(9, 16 * 14 + 7), QColor(30, 0, 0));
 
-  d.Check2->setChecked(false);
+  Control<QCheckBox>(d, "showIconsCheck")->setChecked(false);
   p = Preview(d);
   EXPECT_EQ(p.pixelColor(9, 16 * 15 + 7), gui::ToQColor(kSysWindowBackground));
 
   desktop.fileDialogs.cancel();
-  d.Command5->click();
+  Click(d, "loadIconsButton");
   EXPECT_EQ(d.editor().iconPath(), good);
-  d.Command6->click();
+  Click(d, "builtInIconsButton");
   EXPECT_EQ(d.editor().iconPath(), "");
 }
 
@@ -163,11 +166,11 @@ TEST_F(EventListDisplayTest, OkRecoloursBothListsAndTheColoursAreSavedAtExit) {
     EXPECT_NE(d, nullptr);
     if (!d) return int(QDialog::Rejected);
     opened = true;
-    QTest::mouseClick(d->Picture1, Qt::LeftButton, {}, QPoint(60, 5));
-    QTest::mouseClick(d->Picture2[1], Qt::LeftButton);
+    QTest::mouseClick(Rows(*d), Qt::LeftButton, {}, QPoint(60, 5));
+    QTest::mouseClick(Control<QLabel>(d, "colourSwatches_1"), Qt::LeftButton);
     desktop.fileDialogs.answer(strip);
-    d->Command5->click();
-    d->Command1->click();
+    Click(*d, "loadIconsButton");
+    Click(*d, "okButton");
     return dialog.result();
   });
   w.mnuEventlistOption->trigger();

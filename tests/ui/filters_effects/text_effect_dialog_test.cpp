@@ -18,6 +18,7 @@
 #include "project/project_file.h"
 #include "project/store.h"
 #include "support/fake_flash_host.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
@@ -67,6 +68,19 @@ class TextEffectDialogTest : public MainGuiTest {
     GUICore::NewProject();
   }
 
+  template <class W>
+  static W* Indexed(TextEffectDialog& d, const char* name, int i) {
+    return Control<W>(d, (std::string(name) + "_" + std::to_string(i)).c_str());
+  }
+  // The controls of a half (0 in, 1 out) and of a frame-count row (0 in,
+  // 1 out, 2 display, 3 the total).
+  static QComboBox* Templates(TextEffectDialog& d, int half) { return Indexed<QComboBox>(d, "templateLists", half); }
+  static QComboBox* Parameters(TextEffectDialog& d, int half) { return Indexed<QComboBox>(d, "parameterLists", half); }
+  static QLineEdit* Value(TextEffectDialog& d, int half) { return Indexed<QLineEdit>(d, "parameterValueBoxes", half); }
+  static QLineEdit* Interval(TextEffectDialog& d, int half) { return Indexed<QLineEdit>(d, "intervalBoxes", half); }
+  static QLineEdit* Frames(TextEffectDialog& d, int row) { return Indexed<QLineEdit>(d, "frameCountBoxes", row); }
+  static void Click(TextEffectDialog& d, const char* button) { Control<QPushButton>(d, button)->click(); }
+
   static QStringList Items(QComboBox* box) {
     QStringList items;
     for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
@@ -76,64 +90,64 @@ class TextEffectDialogTest : public MainGuiTest {
 
 TEST_F(TextEffectDialogTest, StoredParametersCarryOverAndOkGivesTheString) {
   TextEffectDialog d;
-  EXPECT_EQ(Items(d.Combo1[0]), (QStringList{"なし", "Drop", "fly"}));
-  EXPECT_EQ(Items(d.Combo1[1]), (QStringList{"なし", "fade"}));
-  EXPECT_EQ(Items(d.Combo2[0]), (QStringList{"左から", "右から", "中から", "端から", "ﾗﾝﾀﾞﾑ"}));
+  EXPECT_EQ(Items(Templates(d, 0)), (QStringList{"なし", "Drop", "fly"}));
+  EXPECT_EQ(Items(Templates(d, 1)), (QStringList{"なし", "fade"}));
+  EXPECT_EQ(Items(Control<QComboBox>(d, "orderLists_0")), (QStringList{"左から", "右から", "中から", "端から", "ﾗﾝﾀﾞﾑ"}));
 
   d.SetParam("@fly;30;2;9;fade;10;1;2;5;0:height=99;0:gone=4");
-  EXPECT_EQ(d.Combo1[0]->currentText(), QStringLiteral("fly"));
-  EXPECT_EQ(d.Combo2[0]->currentIndex(), 1);  // 9 And 7
-  EXPECT_EQ(d.Text1[3]->text(), QStringLiteral("45"));
-  EXPECT_EQ(d.Label13->text(), QStringLiteral("種別：ﾌﾚｰﾑｱｳﾄ"));
-  ASSERT_EQ(Items(d.Combo3[0]), (QStringList{"speed", "height"}));
-  EXPECT_FALSE(d.Label15[0]->isHidden());
-  EXPECT_TRUE(d.Label15[1]->isHidden());  // "fade" declares nothing
-  EXPECT_FALSE(d.Frame1[1]->isEnabled());
+  EXPECT_EQ(Templates(d, 0)->currentText(), QStringLiteral("fly"));
+  EXPECT_EQ(Control<QComboBox>(d, "orderLists_0")->currentIndex(), 1);  // 9 And 7
+  EXPECT_EQ(Frames(d, 3)->text(), QStringLiteral("45"));
+  EXPECT_EQ(Control<QLabel>(d, "templateKindLabel")->text(), QStringLiteral("種別：ﾌﾚｰﾑｱｳﾄ"));
+  ASSERT_EQ(Items(Parameters(d, 0)), (QStringList{"speed", "height"}));
+  EXPECT_FALSE(Control<QLabel>(d, "parameterMarkLabels_0")->isHidden());
+  EXPECT_TRUE(Control<QLabel>(d, "parameterMarkLabels_1")->isHidden());  // "fade" declares nothing
+  EXPECT_FALSE(Control<QGroupBox>(d, "parameterGroups_1")->isEnabled());
 
-  d.Combo3[0]->setCurrentIndex(1);
-  EXPECT_EQ(d.Text4[0]->text(), QStringLiteral("99"));  // stored under its name
-  d.Combo3[0]->setCurrentIndex(0);
-  EXPECT_EQ(d.Text4[0]->text(), QStringLiteral("3"));
-  EXPECT_EQ(d.Label11[0]->text(), QStringLiteral("how fast"));
-  d.Text4[0]->setText(QStringLiteral("7.5"));
+  Parameters(d, 0)->setCurrentIndex(1);
+  EXPECT_EQ(Value(d, 0)->text(), QStringLiteral("99"));  // stored under its name
+  Parameters(d, 0)->setCurrentIndex(0);
+  EXPECT_EQ(Value(d, 0)->text(), QStringLiteral("3"));
+  EXPECT_EQ(Control<QLabel>(d, "parameterDescriptionLabels_0")->text(), QStringLiteral("how fast"));
+  Value(d, 0)->setText(QStringLiteral("7.5"));
 
   d.ShowTemplateInfo(0);
-  EXPECT_EQ(d.Label12->text(), QStringLiteral("作者：someone"));
+  EXPECT_EQ(Control<QLabel>(d, "templateAuthorLabel")->text(), QStringLiteral("作者：someone"));
 
-  d.Command1->click();
+  Click(d, "okButton");
   EXPECT_EQ(d.result(), "@fly;30;2;1;fade;10;1;2;5;0:height=99;0:speed=7.5");
 
   // Another template starts from its own defaults; one not in the folders
   // shows "なし".
   TextEffectDialog other;
   other.SetParam("@fly;1;0;0;lost;1;0;0;0;0:height=99");
-  other.Combo1[0]->setCurrentIndex(1);  // Drop
-  other.Combo3[0]->setCurrentIndex(0);
-  EXPECT_EQ(other.Text4[0]->text(), QStringLiteral("5"));
-  EXPECT_EQ(other.Combo1[1]->currentText(), QStringLiteral("なし"));
+  Templates(other, 0)->setCurrentIndex(1);  // Drop
+  Parameters(other, 0)->setCurrentIndex(0);
+  EXPECT_EQ(Value(other, 0)->text(), QStringLiteral("5"));
+  EXPECT_EQ(Templates(other, 1)->currentText(), QStringLiteral("なし"));
 }
 
 TEST_F(TextEffectDialogTest, CountsAreNeverNegativeAndSpinsStopAtZero) {
   TextEffectDialog d;
   d.SetParam("");
-  EXPECT_EQ(d.Combo1[0]->currentText(), QStringLiteral("なし"));
-  EXPECT_EQ(d.Text1[3]->text(), QStringLiteral("0"));
+  EXPECT_EQ(Templates(d, 0)->currentText(), QStringLiteral("なし"));
+  EXPECT_EQ(Frames(d, 3)->text(), QStringLiteral("0"));
 
-  d.VScroll1[0]->setValue(1);  // the lower arrow on 0
-  EXPECT_EQ(d.Text1[0]->text(), QStringLiteral("0"));
-  EXPECT_EQ(d.VScroll1[0]->value(), 0);
-  d.Text2[1]->setText(QStringLiteral("2.7"));
-  d.VScroll2[1]->setValue(-1);  // the upper arrow
-  EXPECT_EQ(d.Text2[1]->text(), QStringLiteral("3"));
+  Control<QScrollBar>(d, "frameCountSpins_0")->setValue(1);  // the lower arrow on 0
+  EXPECT_EQ(Frames(d, 0)->text(), QStringLiteral("0"));
+  EXPECT_EQ(Control<QScrollBar>(d, "frameCountSpins_0")->value(), 0);
+  Interval(d, 1)->setText(QStringLiteral("2.7"));
+  Control<QScrollBar>(d, "intervalSpins_1")->setValue(-1);  // the upper arrow
+  EXPECT_EQ(Interval(d, 1)->text(), QStringLiteral("3"));
 
-  d.Text1[0]->setText(QStringLiteral("-4"));
-  d.Text1[2]->setText(QStringLiteral("-2"));
-  d.Text2[0]->setText(QStringLiteral("-1"));
-  EXPECT_EQ(d.Text1[3]->text(), QStringLiteral("-6"));
-  d.Command1->click();
-  EXPECT_EQ(d.Text1[0]->text(), QStringLiteral("0"));
-  EXPECT_EQ(d.Text1[2]->text(), QStringLiteral("0"));
-  EXPECT_EQ(d.Text2[0]->text(), QStringLiteral("0"));
+  Frames(d, 0)->setText(QStringLiteral("-4"));
+  Frames(d, 2)->setText(QStringLiteral("-2"));
+  Interval(d, 0)->setText(QStringLiteral("-1"));
+  EXPECT_EQ(Frames(d, 3)->text(), QStringLiteral("-6"));
+  Click(d, "okButton");
+  EXPECT_EQ(Frames(d, 0)->text(), QStringLiteral("0"));
+  EXPECT_EQ(Frames(d, 2)->text(), QStringLiteral("0"));
+  EXPECT_EQ(Interval(d, 0)->text(), QStringLiteral("0"));
   EXPECT_EQ(d.result(), "@なし;0;0;0;なし;0;3;0;0");
 
   // Cancel gives nothing back; the dialog opens at its owner's corner.
@@ -142,7 +156,7 @@ TEST_F(TextEffectDialogTest, CountsAreNeverNegativeAndSpinsStopAtZero) {
   QPoint at;
   gui::ScopedModalRunner runner([&](QDialog& dialog) {
     at = dialog.frameGeometry().topLeft();
-    static_cast<TextEffectDialog&>(dialog).Command2->click();
+    Click(static_cast<TextEffectDialog&>(dialog), "cancelButton");
     return dialog.result();
   });
   EXPECT_FALSE(TextEffectDialog::edit(&owner, StoreItem{}, "@fly;1;0;0;なし;0;0;0;0").has_value());
@@ -177,7 +191,7 @@ TEST_F(TextEffectDialogTest, ThePreviewLeavesTheStoreAndTheSettingsAsTheyWere) {
     preloaderMeanwhile = GUICore::State().settings.preloader;
     window->close();
   });
-  d.Command3->click();
+  Click(d, "previewButton");
   EXPECT_TRUE(modal);
   const std::string movie = (GUICore::State().paths.scratch / "_texteffect.swf").string();
   EXPECT_TRUE(fs::exists(movie));
@@ -188,7 +202,7 @@ TEST_F(TextEffectDialogTest, ThePreviewLeavesTheStoreAndTheSettingsAsTheyWere) {
   EXPECT_EQ(preloaderMeanwhile, 1);
   EXPECT_EQ(GUICore::GetStoreItemByID(3).name, "before");
   EXPECT_EQ(GUICore::State().settings.preloader, 1);
-  EXPECT_EQ(d.Text1[2]->text(), QStringLiteral("0"));  // read as 0 for the preview too
+  EXPECT_EQ(Frames(d, 2)->text(), QStringLiteral("0"));  // read as 0 for the preview too
   EXPECT_EQ(d.result(), "");                            // a preview is no OK
 }
 
@@ -209,9 +223,9 @@ TEST_F(TextEffectDialogTest, TheMaterialDialogsButtonOpensIt) {
     if (auto* effect = qobject_cast<TextEffectDialog*>(&dialog)) {
       effectCorner = effect->frameGeometry().topLeft();
       storedMeanwhile = GUICore::GetStoreItemByID(id).name;
-      effect->Combo1[0]->setCurrentIndex(effect->Combo1[0]->findText(QStringLiteral("fly")));
-      effect->Text1[0]->setText(QStringLiteral("12"));
-      effect->Command1->click();
+      Templates(*effect, 0)->setCurrentIndex(Templates(*effect, 0)->findText(QStringLiteral("fly")));
+      Frames(*effect, 0)->setText(QStringLiteral("12"));
+      Click(*effect, "okButton");
       return dialog.result();
     }
     auto* store = qobject_cast<gui::StoreDialog*>(&dialog);
@@ -258,7 +272,7 @@ TEST_F(TextEffectDialogTest, SeveralTextsAtOnceAreNeverStoodIn) {
     if (auto* effect = qobject_cast<TextEffectDialog*>(&dialog)) {
       effectOpened = true;
       meanwhile = {GUICore::GetStoreItemByID(first).name, GUICore::GetStoreItemByID(second).name};
-      effect->Command2->click();
+      Click(*effect, "cancelButton");
       return dialog.result();
     }
     auto* store = qobject_cast<gui::StoreDialog*>(&dialog);

@@ -25,6 +25,7 @@
 #include "project/preferences.h"
 #include "project/store_property_exchange.h"
 #include "support/fake_flash_host.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "ui/common/dialog_support.h"
 #include "ui/dialogs/colour_picker.h"
@@ -209,9 +210,9 @@ TEST_F(ControlsInsideTest, TheMaterialDialogForEachKindOfMaterial) {
 
 TEST_F(ControlsInsideTest, TheFilterDialogOnEachPage) {
   gui::FilterDialog d(FilterState{}, 8, &window());
-  for (int row = 0; row < d.List1->count(); ++row) {
-    d.List1->setCurrentRow(row);
-    d.List1_Click();
+  auto* filters = Control<QListWidget>(d, "filterList");
+  for (int row = 0; row < filters->count(); ++row) {
+    filters->setCurrentRow(row);
     expectInside(&d, "page " + std::to_string(row));
   }
 }
@@ -227,7 +228,7 @@ TEST_F(ControlsInsideTest, TheColourPickerNarrowAndWide) {
 TEST_F(ControlsInsideTest, TheSettingsDialogs) {
   gui::TextEffectDialog effect(&window());
   expectInside(&effect, "new");
-  effect.Check1->click();
+  Control<QPushButton>(effect, "parametersButton")->click();
   expectInside(&effect, "wide");
   gui::ProjectDialog project(&window());
   expectInside(&project, "new project");
