@@ -161,7 +161,7 @@ StoreDialog::StoreDialog(QWidget* parent) : QDialog(parent) {
   windows.unloadPreviewWindow();
 
   Label3 = MakeLabel(this, "Label3", QStringLiteral("ID"), 8, 10, 26);
-  Text1 = MakeEdit(this, "Text1", 36, 8, 70);
+  Text1 = MakeEdit(this, "itemIdBox", 36, 8, 70);
   Label1 = MakeLabel(this, "Label1", QStringLiteral("ﾀｲﾌﾟ"), 120, 10, 40);
   Text3 = MakeEdit(this, "Text3", 162, 8, 110);
   Text3->setReadOnly(true);
@@ -226,7 +226,7 @@ void StoreDialog::buildImageFrame() {
   Combo3->setCurrentIndex(-1);
   Combo3->setGeometry(8, 12, 120, 22);
   Label15 = MakeLabel(Frame3, "Label15", QStringLiteral("ぼかし強度"), 136, 14, 80);
-  Text7 = MakeEdit(Frame3, "Text7", 220, 12, 50);
+  Text7 = MakeEdit(Frame3, "softeningAmountBox", 220, 12, 50);
 
   connect(Check1, &QCheckBox::stateChanged, this, [this] { Check1_Click(); });
   connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
@@ -248,7 +248,7 @@ void StoreDialog::buildTextFrame() {
   Combo2->setObjectName(QStringLiteral("Combo2"));
   Combo2->setGeometry(62, 106, 200, 22);
   MakeLabel(Frame2, "Label12", QStringLiteral("サイズ"), 272, 108, 40);
-  Text5 = MakeEdit(Frame2, "Text5", 314, 106, 50);
+  Text5 = MakeEdit(Frame2, "fontSizeBox", 314, 106, 50);
   MakeLabel(Frame2, "Label13", QStringLiteral("配置"), 10, 136, 50);
   Combo1 = new QComboBox(Frame2);
   Combo1->setObjectName(QStringLiteral("Combo1"));
@@ -256,7 +256,7 @@ void StoreDialog::buildTextFrame() {
   Combo1->setCurrentIndex(-1);
   Combo1->setGeometry(62, 134, 100, 22);
   MakeLabel(Frame2, "Label14", QStringLiteral("行間"), 170, 136, 32);
-  Text6 = MakeEdit(Frame2, "Text6", 204, 134, 50);
+  Text6 = MakeEdit(Frame2, "lineSpacingBox", 204, 134, 50);
   Check2 = MakeCheck(Frame2, "Check2", QStringLiteral("太字"), 266, 134, 64);
   Check3 = MakeCheck(Frame2, "Check3", QStringLiteral("斜体"), 334, 134, 64);
 
@@ -267,9 +267,9 @@ void StoreDialog::buildTextFrame() {
 
   Check5 = MakeCheck(Frame2, "Check5", QStringLiteral("自動サイズ"), 10, 238, 100);
   Label20 = MakeLabel(Frame2, "Label20", QStringLiteral("幅"), 116, 240, 18);
-  Text14 = MakeEdit(Frame2, "Text14", 136, 238, 50);
+  Text14 = MakeEdit(Frame2, "boxWidthBox", 136, 238, 50);
   Label21 = MakeLabel(Frame2, "Label21", QStringLiteral("高さ"), 194, 240, 30);
-  Text15 = MakeEdit(Frame2, "Text15", 226, 238, 50);
+  Text15 = MakeEdit(Frame2, "boxHeightBox", 226, 238, 50);
   Check6 = MakeCheck(Frame2, "Check6", QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"), 300, 238, 100);
   Check16 = MakeCheck(Frame2, "Check16", QStringLiteral("ﾀﾞｲﾅﾐｯｸﾃｷｽﾄ"), 10, 264, 140);
 
@@ -312,7 +312,7 @@ void StoreDialog::buildOtherFrames() {
 
   Frame10 = MakeGroup(this, "Frame10", QStringLiteral("ビデオの設定"), 8, kFramesTop, kFrameWidth, 106);
   Check17 = MakeCheck(Frame10, "Check17", QStringLiteral("音声を使用しない"), 10, 20, 200);
-  Text18 = MakeEdit(Frame10, "Text18", 10, 48, 60);
+  Text18 = MakeEdit(Frame10, "startFrameBox", 10, 48, 60);
   MakeLabel(Frame10, "Label27", QStringLiteral("フレーム目から開始する"), 74, 50, 150);
   Command7 = MakeButton(Frame10, "Command7", QStringLiteral("<<"), 230, 47, 32);
   Command7->setToolTip(QStringLiteral("前のキーフレーム"));
@@ -326,14 +326,14 @@ void StoreDialog::buildOtherFrames() {
   Text8 = MakeEdit(Frame4, "Text8", 92, 20, 240);
   QGroupBox* frame5 = MakeGroup(Frame4, "Frame5", QStringLiteral("サイズ"), 10, 52, 150, 88);
   MakeLabel(frame5, "Label17", QStringLiteral("幅"), 10, 24, 36);
-  Text9 = MakeEdit(frame5, "Text9", 50, 22, 80);
+  Text9 = MakeEdit(frame5, "spriteWidthBox", 50, 22, 80);
   MakeLabel(frame5, "Label18", QStringLiteral("高さ"), 10, 52, 36);
-  Text10 = MakeEdit(frame5, "Text10", 50, 50, 80);
+  Text10 = MakeEdit(frame5, "spriteHeightBox", 50, 50, 80);
   QGroupBox* frame6 = MakeGroup(Frame4, "Frame6", QStringLiteral("基準点"), 168, 52, 254, 88);
   MakeLabel(frame6, "Label23", QStringLiteral("X："), 10, 24, 24);
-  Text12 = MakeEdit(frame6, "Text12", 36, 22, 70);
+  Text12 = MakeEdit(frame6, "referenceXBox", 36, 22, 70);
   MakeLabel(frame6, "Label22", QStringLiteral("Y："), 10, 52, 24);
-  Text13 = MakeEdit(frame6, "Text13", 36, 50, 70);
+  Text13 = MakeEdit(frame6, "referenceYBox", 36, 50, 70);
   Command4 = MakeButton(frame6, "Command4", QStringLiteral("ｽﾌﾟﾗｲﾄの中央に設定(&C)"), 112, 35, 136);
 
   Frame12 = MakeGroup(this, "Frame12", QStringLiteral("フォルダ"), 8, kFramesTop, kFrameWidth, 52);
@@ -346,7 +346,7 @@ void StoreDialog::buildOtherFrames() {
   Frame8 = MakeBox(this, "Frame8", 8, kFramesTop + 70, kFrameWidth, 80);
   Check14 = MakeTitleCheck(this, "Check14", QStringLiteral("モーフィングする"), 16, kFramesTop + 60);
   MakeLabel(Frame8, "Label24", QStringLiteral("モーフィング終了時の画像（ファイルID）"), 10, 18, 250);
-  Text16 = MakeEdit(Frame8, "Text16", 264, 16, 60);
+  Text16 = MakeEdit(Frame8, "morphTargetBox", 264, 16, 60);
   Command5 = MakeButton(Frame8, "Command5", QStringLiteral("正当性チェック"), 10, 46, 110);
   Label25 = MakeLabel(Frame8, "Label25", QString(), 128, 48, 290);
 
@@ -364,68 +364,68 @@ void StoreDialog::load(const SP::Fields& f) {
   loading_ = true;
   loaded_ = f;
   setWindowTitle(ToQ(f.caption));
-  Text1->setText(ToQ(f.text1));
-  Text1->setEnabled(f.text1Enabled);
-  Text3->setText(ToQ(f.text3));
-  Text2->setText(ToQ(f.text2));
-  Text2->setEnabled(f.text2Enabled);
-  Command6->setEnabled(f.command6Enabled);
+  Text1->setText(ToQ(f.itemId));
+  Text1->setEnabled(f.itemIdEnabled);
+  Text3->setText(ToQ(f.kindName));
+  Text2->setText(ToQ(f.path));
+  Text2->setEnabled(f.pathEnabled);
+  Command6->setEnabled(f.browseEnabled);
   for (QWidget* w : std::initializer_list<QWidget*>{Label3, Text1}) w->setVisible(f.idVisible);
   for (QWidget* w : std::initializer_list<QWidget*>{Label2, Text2, Command6}) w->setVisible(f.pathVisible);
 
-  Check1->setValue(f.check1);
-  Check1->setVisible(f.check1Visible);
-  for (int i = 0; i < 6; ++i) HScroll1[i]->setValue(f.hscroll1[static_cast<size_t>(i)]);
-  for (int i = 0; i < 6; ++i) Text21[i]->setText(ToQ(f.text21[static_cast<size_t>(i)]));
-  Check4->setValue(f.check4);
-  Combo3->setCurrentIndex(f.combo3);
-  Text7->setText(ToQ(f.text7));
-  Check15->setValue(f.check15);
-  Check15->setVisible(f.check15Visible);
-  Text20->setText(ToQ(f.text20));
-  Text17->setText(ToQ(f.text17));
+  Check1->setValue(f.keyColour);
+  Check1->setVisible(f.keyColourVisible);
+  for (int i = 0; i < 6; ++i) HScroll1[i]->setValue(f.colourSliders[static_cast<size_t>(i)]);
+  for (int i = 0; i < 6; ++i) Text21[i]->setText(ToQ(f.colourBoxes[static_cast<size_t>(i)]));
+  Check4->setValue(f.softenEdges);
+  Combo3->setCurrentIndex(f.softeningModeIndex);
+  Text7->setText(ToQ(f.softeningAmount));
+  Check15->setValue(f.lossless);
+  Check15->setVisible(f.losslessVisible);
+  Text20->setText(ToQ(f.imageName));
+  Text17->setText(ToQ(f.soundName));
 
-  Text4->setPlainText(ToEditorText(f.text4));
-  Check2->setValue(f.check2);
-  Check3->setValue(f.check3);
+  Text4->setPlainText(ToEditorText(f.text));
+  Check2->setValue(f.bold);
+  Check3->setValue(f.italic);
   Combo2->clear();
   for (const std::string& font : f.fonts) Combo2->addItem(ToQ(font));
-  Combo2->setCurrentIndex(f.combo2);
-  Text5->setText(ToQ(f.text5));
-  Text6->setText(ToQ(f.text6));
-  Combo1->setCurrentIndex(f.combo1);
-  Check5->setValue(f.check5);
-  Text14->setText(ToQ(f.text14));
-  Text15->setText(ToQ(f.text15));
-  Check7->setValue(f.check7);
-  Check8->setValue(f.check8);
-  Check9->setValue(f.check9);
-  Check10->setValue(f.check10);
-  Check11->setValue(f.check11);
-  Check12->setValue(f.check12);
-  Check13->setValue(f.check13);
-  Check16->setValue(f.check16);
-  Check18->setValue(f.check18);
-  Text11->setText(ToQ(f.text11));
-  Text23->setText(ToQ(f.text23));
+  Combo2->setCurrentIndex(f.fontIndex);
+  Text5->setText(ToQ(f.fontSize));
+  Text6->setText(ToQ(f.lineSpacing));
+  Combo1->setCurrentIndex(f.alignmentIndex);
+  Check5->setValue(f.autoSize);
+  Text14->setText(ToQ(f.boxWidth));
+  Text15->setText(ToQ(f.boxHeight));
+  Check7->setValue(f.textInput);
+  Check8->setValue(f.password);
+  Check9->setValue(f.multiline);
+  Check10->setValue(f.wrap);
+  Check11->setValue(f.html);
+  Check12->setValue(f.border);
+  Check13->setValue(f.selectable);
+  Check16->setValue(f.dynamicText);
+  Check18->setValue(f.textEffect);
+  Text11->setText(ToQ(f.variableName));
+  Text23->setText(ToQ(f.textEffectSettings));
 
-  Text8->setText(ToQ(f.text8));
-  Text9->setText(ToQ(f.text9));
-  Text10->setText(ToQ(f.text10));
-  Text12->setText(ToQ(f.text12));
-  Text13->setText(ToQ(f.text13));
-  Check14->setValue(f.check14);
-  Text16->setText(ToQ(f.text16));
-  Text22->setText(ToQ(f.text22));
-  Check17->setValue(f.check17);
-  Text18->setText(ToQ(f.text18));
-  Text19->setText(ToQ(f.text19));
-  Text26->setText(ToQ(f.text26));
+  Text8->setText(ToQ(f.spriteName));
+  Text9->setText(ToQ(f.spriteWidth));
+  Text10->setText(ToQ(f.spriteHeight));
+  Text12->setText(ToQ(f.referenceX));
+  Text13->setText(ToQ(f.referenceY));
+  Check14->setValue(f.morph);
+  Text16->setText(ToQ(f.morphTarget));
+  Text22->setText(ToQ(f.vectorName));
+  Check17->setValue(f.noSound);
+  Text18->setText(ToQ(f.startFrame));
+  Text19->setText(ToQ(f.videoName));
+  Text26->setText(ToQ(f.folderName));
   loading_ = false;
 
   showFrame(f.frame);
-  Check14->setVisible(f.check14Visible);
-  Frame8->setVisible(f.check14Visible);
+  Check14->setVisible(f.morphVisible);
+  Frame8->setVisible(f.morphVisible);
   Check1_Click();
   Frame3->setVisible(Check4->value() == SP::kOn);
   Text7->setVisible(Combo3->currentIndex() >= 0);
@@ -441,54 +441,54 @@ void StoreDialog::load(const SP::Fields& f) {
 
 SP::Fields StoreDialog::read() const {
   SP::Fields f = loaded_;
-  f.text1 = Text(Text1);
-  f.text2 = Text(Text2);
-  f.check1 = Check1->value();
+  f.itemId = Text(Text1);
+  f.path = Text(Text2);
+  f.keyColour = Check1->value();
   for (int i = 0; i < 6; ++i) {
-    f.hscroll1[static_cast<size_t>(i)] = HScroll1[i]->value();
-    f.text21[static_cast<size_t>(i)] = Text(Text21[i]);
+    f.colourSliders[static_cast<size_t>(i)] = HScroll1[i]->value();
+    f.colourBoxes[static_cast<size_t>(i)] = Text(Text21[i]);
   }
-  f.check4 = Check4->value();
-  f.combo3 = Combo3->currentIndex();
-  f.text7 = Text(Text7);
-  f.check15 = Check15->value();
-  f.text20 = Text(Text20);
-  f.text17 = Text(Text17);
+  f.softenEdges = Check4->value();
+  f.softeningModeIndex = Combo3->currentIndex();
+  f.softeningAmount = Text(Text7);
+  f.lossless = Check15->value();
+  f.imageName = Text(Text20);
+  f.soundName = Text(Text17);
   // An untouched text keeps its line breaks exactly as they were stored.
   const QString typed = Text4->toPlainText();
-  f.text4 = typed == ToEditorText(loaded_.text4) ? loaded_.text4 : FromEditorText(typed);
-  f.check2 = Check2->value();
-  f.check3 = Check3->value();
-  f.combo2 = Combo2->currentIndex();
-  f.text5 = Text(Text5);
-  f.text6 = Text(Text6);
-  f.combo1 = Combo1->currentIndex();
-  f.check5 = Check5->value();
-  f.text14 = Text(Text14);
-  f.text15 = Text(Text15);
-  f.check7 = Check7->value();
-  f.check8 = Check8->value();
-  f.check9 = Check9->value();
-  f.check10 = Check10->value();
-  f.check11 = Check11->value();
-  f.check12 = Check12->value();
-  f.check13 = Check13->value();
-  f.check16 = Check16->value();
-  f.check18 = Check18->value();
-  f.text11 = Text(Text11);
-  f.text23 = Text(Text23);
-  f.text8 = Text(Text8);
-  f.text9 = Text(Text9);
-  f.text10 = Text(Text10);
-  f.text12 = Text(Text12);
-  f.text13 = Text(Text13);
-  f.check14 = Check14->value();
-  f.text16 = Text(Text16);
-  f.text22 = Text(Text22);
-  f.check17 = Check17->value();
-  f.text18 = Text(Text18);
-  f.text19 = Text(Text19);
-  f.text26 = Text(Text26);
+  f.text = typed == ToEditorText(loaded_.text) ? loaded_.text : FromEditorText(typed);
+  f.bold = Check2->value();
+  f.italic = Check3->value();
+  f.fontIndex = Combo2->currentIndex();
+  f.fontSize = Text(Text5);
+  f.lineSpacing = Text(Text6);
+  f.alignmentIndex = Combo1->currentIndex();
+  f.autoSize = Check5->value();
+  f.boxWidth = Text(Text14);
+  f.boxHeight = Text(Text15);
+  f.textInput = Check7->value();
+  f.password = Check8->value();
+  f.multiline = Check9->value();
+  f.wrap = Check10->value();
+  f.html = Check11->value();
+  f.border = Check12->value();
+  f.selectable = Check13->value();
+  f.dynamicText = Check16->value();
+  f.textEffect = Check18->value();
+  f.variableName = Text(Text11);
+  f.textEffectSettings = Text(Text23);
+  f.spriteName = Text(Text8);
+  f.spriteWidth = Text(Text9);
+  f.spriteHeight = Text(Text10);
+  f.referenceX = Text(Text12);
+  f.referenceY = Text(Text13);
+  f.morph = Check14->value();
+  f.morphTarget = Text(Text16);
+  f.vectorName = Text(Text22);
+  f.noSound = Check17->value();
+  f.startFrame = Text(Text18);
+  f.videoName = Text(Text19);
+  f.folderName = Text(Text26);
   return f;
 }
 
@@ -517,16 +517,16 @@ void StoreDialog::setTextFrameFlags(const SP::Fields& f) {
   if (f.frame != Frame::Text) return;
   const bool was = loading_;
   loading_ = true;
-  Check5->setValue(f.check5);
-  Check18->setValue(f.check18);
+  Check5->setValue(f.autoSize);
+  Check18->setValue(f.textEffect);
   loading_ = was;
-  Check16->setVisible(f.check16Visible);
-  Frame7->setVisible(f.frame7Visible);
-  Check5->setVisible(f.check5Visible);
+  Check16->setVisible(f.dynamicTextVisible);
+  Frame7->setVisible(f.inputOptionsVisible);
+  Check5->setVisible(f.autoSizeVisible);
   Text14->setEnabled(f.boxSizeEnabled);
   Text15->setEnabled(f.boxSizeEnabled);
-  Check18->setVisible(f.check18Visible);
-  Frame14->setVisible(f.frame14Visible);
+  Check18->setVisible(f.textEffectVisible);
+  Frame14->setVisible(f.textEffectPanelVisible);
 }
 
 // ---- closing -------------------------------------------------------------------
@@ -729,7 +729,7 @@ void StoreDialog::Command9_Click() {
   // sees the current text, font and style.
   StoreItem item = NewStoreItem(StoreItemKind::Text);
   item.id = Whole(Text1);
-  item.name = read().text4;
+  item.name = read().text;
   item.flags = static_cast<int16_t>((Check2->value() == SP::kOn ? 1 : 0) | (Check3->value() == SP::kOn ? 2 : 0) |
                                     (std::max(0, Combo1->currentIndex()) << 2) | 0x2000);
   item.param = 0;

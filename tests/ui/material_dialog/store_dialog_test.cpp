@@ -65,7 +65,7 @@ TEST_F(StoreDialogTest, EachKindShowsItsOwnFrameAndControls) {
     const char* key;
     const char* frame;
     const char* kindName;
-    bool path, check1, idShown;
+    bool path, keyColourShown, idShown;
   };
   const Case cases[] = {
       {"png", "Frame11", "画像", true, true, true},        {"wav", "Frame9", "サウンド", true, false, true},
@@ -88,7 +88,7 @@ TEST_F(StoreDialogTest, EachKindShowsItsOwnFrameAndControls) {
     }
     EXPECT_EQ(Shown(d.Text2, &d), c.path);
     EXPECT_EQ(Shown(d.Command6, &d), c.path);
-    EXPECT_EQ(Shown(d.Check1, &d), c.check1);
+    EXPECT_EQ(Shown(d.Check1, &d), c.keyColourShown);
     EXPECT_EQ(Shown(d.Text1, &d), c.idShown);
     EXPECT_EQ(Shown(d.Check14, &d), std::string(c.key) == "kvg");
     // Every material with a file can have it replaced.
@@ -133,12 +133,12 @@ TEST_F(StoreDialogTest, ImageSofteningAndColourBoxesFollowTheirRules) {
   // Fill, change one field, read back.
   d.Text20->setText(QStringLiteral("objName"));
   const SP::Fields back = d.read();
-  EXPECT_EQ(back.check1, SP::kOn);
-  EXPECT_EQ(back.check4, SP::kOn);
-  EXPECT_EQ(back.combo3, 1);
-  EXPECT_EQ(back.hscroll1[0], 200);
-  EXPECT_EQ(back.text20, "objName");
-  EXPECT_EQ(back.text2, "/a.png");
+  EXPECT_EQ(back.keyColour, SP::kOn);
+  EXPECT_EQ(back.softenEdges, SP::kOn);
+  EXPECT_EQ(back.softeningModeIndex, 1);
+  EXPECT_EQ(back.colourSliders[SP::KeyRed], 200);
+  EXPECT_EQ(back.imageName, "objName");
+  EXPECT_EQ(back.path, "/a.png");
 }
 
 TEST_F(StoreDialogTest, KeyColourComesFromThePictureOrStaysWhenItCannotBeRead) {
@@ -212,7 +212,7 @@ TEST_F(StoreDialogTest, TextFrameFollowsTheFontAndTheEffectSummary) {
   EXPECT_FALSE(Shown(d.Check18, &d));
   // Lines come back with the line breaks a text material keeps.
   d.Text4->setPlainText(QStringLiteral("x\ny"));
-  EXPECT_EQ(d.read().text4, "x\r\ny");
+  EXPECT_EQ(d.read().text, "x\r\ny");
 }
 
 TEST_F(StoreDialogTest, OkRefusesNumbersThatDoNotFitAndNamesTheBox) {
