@@ -22,6 +22,7 @@
 #include "project/model.h"
 #include "project/preferences.h"
 #include "project/store.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
@@ -151,12 +152,12 @@ TEST_F(EventListDisplayTest, OkRecoloursBothListsAndTheColoursAreSavedAtExit) {
   gui::ScopedModalRunner runner([&](QDialog& dialog) {
     if (auto* picker = qobject_cast<gui::ColorDialog*>(&dialog)) {
       picked = true;
-      EXPECT_TRUE(picker->Text1[3]->isHidden());
+      EXPECT_TRUE(Control<QLineEdit>(picker, "channelBoxes_3")->isHidden());
       EXPECT_EQ(picker->values(), (gui::Rgba{255, 223, 223, 255}));  // the label's pale red
-      picker->Text1[0]->setText(QStringLiteral("16"));
-      picker->Text1[1]->setText(QStringLiteral("128"));
-      picker->Text1[2]->setText(QStringLiteral("64"));
-      picker->Command1->click();
+      Control<QLineEdit>(picker, "channelBoxes_0")->setText(QStringLiteral("16"));
+      Control<QLineEdit>(picker, "channelBoxes_1")->setText(QStringLiteral("128"));
+      Control<QLineEdit>(picker, "channelBoxes_2")->setText(QStringLiteral("64"));
+      Control<QPushButton>(picker, "okButton")->click();
       return dialog.result();
     }
     auto* d = qobject_cast<EventColorDialog*>(&dialog);

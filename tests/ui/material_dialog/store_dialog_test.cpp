@@ -20,6 +20,7 @@
 #include "project/store.h"
 #include "project/store_property_exchange.h"
 #include "project/store_undo.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
@@ -242,11 +243,11 @@ TEST_F(StoreDialogTest, CancelledColourPickLeavesTheSlidersAndOkSetsThem) {
   d.HScroll1[3]->setValue(5);
   bool accept = false;
   gui::ScopedModalRunner runner([&](QDialog& dialog) {
-    auto& picker = static_cast<gui::ColorDialog&>(dialog);
-    EXPECT_EQ(picker.Text1[0]->text(), QStringLiteral("5"));
-    EXPECT_TRUE(picker.HScroll1[3]->isHidden());
-    picker.Text2->setText(QStringLiteral("#102030"));
-    (accept ? picker.Command1 : picker.Command2)->click();
+    EXPECT_NE(qobject_cast<gui::ColorDialog*>(&dialog), nullptr);
+    EXPECT_EQ(Control<QLineEdit>(dialog, "channelBoxes_0")->text(), QStringLiteral("5"));
+    EXPECT_TRUE(Control<QScrollBar>(dialog, "channelSliders_3")->isHidden());
+    Control<QLineEdit>(dialog, "hexBox")->setText(QStringLiteral("#102030"));
+    Control<QPushButton>(dialog, accept ? "okButton" : "cancelButton")->click();
     return dialog.result();
   });
   QTest::mouseClick(d.Picture2, Qt::LeftButton);

@@ -25,6 +25,7 @@
 #include "project/preferences.h"
 #include "project/store_property_exchange.h"
 #include "support/fake_flash_host.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "ui/common/dialog_support.h"
 #include "ui/dialogs/colour_picker.h"
@@ -220,7 +221,7 @@ TEST_F(ControlsInsideTest, TheColourPickerNarrowAndWide) {
   gui::ColorDialog d(&window());
   d.setValues({10, 20, 30, 255}, true);
   expectInside(&d, "narrow");
-  d.Check1->click();
+  Control<QPushButton>(d, "paletteButton")->click();
   expectInside(&d, "wide");
 }
 
