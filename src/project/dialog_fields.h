@@ -93,17 +93,17 @@ inline constexpr int32_t kMaxWheelRows = 16;
 // Check boxes 0/1; the two numbers as the user typed them; the three "前面"
 // boxes (event property dialog, script editor, preview window).
 struct OptionDialogFields {
-  int32_t doubleClickProperty = 0;  // Check1
-  int32_t dispEventProperty = 0;    // Check2
-  int32_t posEventDialog = 0;       // Check3
-  int32_t posFilelistWindow = 0;    // Check9
-  int32_t alwaysEventSync = 0;      // Check7
-  int32_t filelistMultiSelect = 0;  // Check8
-  int32_t useVerticalFont = 0;      // Check6
-  int32_t saveHTML = 0;             // Check5
-  std::string historyMax;           // Text1
-  std::string wheelRows;            // Text2
-  std::array<int32_t, 3> topward{};  // Check4(0..2)
+  int32_t doubleClickProperty = 0;  // propertyOnDoubleClickCheck
+  int32_t dispEventProperty = 0;    // eventPropertyAlwaysShownCheck
+  int32_t posEventDialog = 0;       // eventDialogPositionCheck
+  int32_t posFilelistWindow = 0;    // propertyDialogPositionCheck
+  int32_t alwaysEventSync = 0;      // syncToggleCheck
+  int32_t filelistMultiSelect = 0;  // dragMultiSelectCheck
+  int32_t useVerticalFont = 0;      // verticalFontCheck
+  int32_t saveHTML = 0;             // saveHtmlCheck
+  std::string historyMax;           // undoDepthBox
+  std::string wheelRows;            // wheelRowsBox
+  std::array<int32_t, 3> topward{};  // keepOnTopChecks
 };
 
 // The values from the preferences, and back (the file-list undo depth also
@@ -126,16 +126,16 @@ inline constexpr int32_t kImportRangeDefault = 9000;
 inline constexpr int32_t kImportNoRange = 10000;  // above every store ID
 
 struct ImportDialogFields {
-  std::string path;        // Text1
-  int32_t skipEvents = 0;  // Check1
-  int32_t asSprite = 0;    // Check2
-  int32_t reuseFiles = 0;  // Check4
-  int32_t idMode = 0;      // Option1: 0 automatic, 1 after an ID, 2 add a value
-  std::string addValue;    // Text5
-  std::string rangeStart = "9000";  // Text4
-  int32_t overwrite = 0;   // Check3
-  std::string spriteName;  // Text2
-  std::string spriteId;    // Text3
+  std::string path;        // projectFileBox
+  int32_t skipEvents = 0;  // skipEventsCheck
+  int32_t asSprite = 0;    // asSpriteCheck
+  int32_t reuseFiles = 0;  // reuseFilesCheck
+  int32_t idMode = 0;      // idModeOptions: 0 automatic, 1 after an ID, 2 add a value
+  std::string addValue;    // addValueBox
+  std::string rangeStart = "9000";  // rangeStartBox
+  int32_t overwrite = 0;   // overwriteRangeCheck
+  std::string spriteName;  // spriteNameBox
+  std::string spriteId;    // spriteIdBox
 };
 
 struct ImportRequest {
@@ -163,9 +163,9 @@ ImportRequest MakeImportRequest(const ImportDialogFields& fields);
 // ---- search ----------------------------------------------------------------
 
 struct SearchSettings {
-  std::string text;     // Text1
-  bool inFileList = true;  // Option1(0); else the event list
-  bool byText = true;      // Option2(0); else by ID
+  std::string text;     // searchTextBox
+  bool inFileList = true;  // fileListOption; else the event list
+  bool byText = true;      // byTextOption; else by ID
 };
 
 // Searches with the settings; an empty text does nothing (false).

@@ -33,9 +33,9 @@ struct TextOption {
   int16_t bit;
 };
 constexpr TextOption kTextOptions[] = {
-    {&Fields::check7, 0x10},   {&Fields::check8, 0x20},    {&Fields::check10, 0x80},
-    {&Fields::check11, 0x100}, {&Fields::check12, 0x400},  {&Fields::check13, 0x800},
-    {&Fields::check16, kDynamic}, {&Fields::check18, kTextEffect},
+    {&Fields::textInput, 0x10},       {&Fields::password, 0x20},          {&Fields::wrap, 0x80},
+    {&Fields::html, 0x100},           {&Fields::border, 0x400},           {&Fields::selectable, 0x800},
+    {&Fields::dynamicText, kDynamic}, {&Fields::textEffect, kTextEffect},
 };
 
 int Check(bool on) { return on ? kOn : kOff; }
@@ -50,19 +50,20 @@ std::string Number(float v) { return num::CStr(v); }
 int32_t Whole(const std::string& text) { return num::RoundToInt32(num::Val(text)); }
 float Single(const std::string& text) { return static_cast<float>(num::Val(text)); }
 
-void SetColour(Fields& f, int first, int32_t param) {
+// `red` is the first of a colour's three channels (KeyRed or TextRed).
+void SetColour(Fields& f, ColourChannel red, int32_t param) {
   for (int k = 0; k < 3; ++k) {
-    f.hscroll1[first + k] = (param >> (8 * k)) & 255;
-    f.text21[first + k] = Number(f.hscroll1[first + k]);
+    f.colourSliders[red + k] = (param >> (8 * k)) & 255;
+    f.colourBoxes[red + k] = Number(f.colourSliders[red + k]);
   }
 }
 
-bool AnyColourText(const Fields& f, int first) {
-  return !f.text21[first].empty() || !f.text21[first + 1].empty() || !f.text21[first + 2].empty();
+bool AnyColourText(const Fields& f, ColourChannel red) {
+  return !f.colourBoxes[red].empty() || !f.colourBoxes[red + 1].empty() || !f.colourBoxes[red + 2].empty();
 }
 
-int32_t Colour(const Fields& f, int first) {
-  return ColourValue(f.hscroll1[first], f.hscroll1[first + 1], f.hscroll1[first + 2]);
+int32_t Colour(const Fields& f, ColourChannel red) {
+  return ColourValue(f.colourSliders[red], f.colourSliders[red + 1], f.colourSliders[red + 2]);
 }
 
 // A 16-bit switch shown in a check box: values other than 0 and 1 cannot be
@@ -84,57 +85,57 @@ std::vector<int32_t> WorkRows() {
 void FillImage(Fields& f, const StoreItem& r) {
   f.frame = Frame::Image;
   if (!f.single) {
-    for (int k = 0; k < 3; ++k) f.text21[k].clear();
+    for (int k = KeyRed; k <= KeyBlue; ++k) f.colourBoxes[k].clear();
     return;
   }
-  f.text2 = r.name;
-  f.text2Enabled = f.command6Enabled = true;
-  f.check1 = Check((r.flags & kKeyColour) != 0);
-  SetColour(f, 0, r.param);
+  f.path = r.name;
+  f.pathEnabled = f.browseEnabled = true;
+  f.keyColour = Check((r.flags & kKeyColour) != 0);
+  SetColour(f, KeyRed, r.param);
   const int mode = (r.flags & kSoftening) / 2;
-  f.check4 = Check(mode != 0);
-  f.combo3 = mode >= 1 && mode <= static_cast<int>(kSofteningModes.size()) ? mode - 1 : -1;
-  f.text7 = Number(r.size);
-  if (auto clamped = ClampSoftening(f.text7)) f.text7 = *clamped;
-  f.check15 = Check((r.flags & kLossless) != 0);
-  f.text20 = r.option;
+  f.softenEdges = Check(mode != 0);
+  f.softeningModeIndex = mode >= 1 && mode <= static_cast<int>(kSofteningModes.size()) ? mode - 1 : -1;
+  f.softeningAmount = Number(r.size);
+  if (auto clamped = ClampSoftening(f.softeningAmount)) f.softeningAmount = *clamped;
+  f.lossless = Check((r.flags & kLossless) != 0);
+  f.imageName = r.option;
 }
 
 void FillText(Fields& f, const StoreItem& r) {
   f.frame = Frame::Text;
   f.pathVisible = false;
   if (!f.single) {
-    for (int k = 3; k < 6; ++k) f.text21[k].clear();
+    for (int k = TextRed; k <= TextBlue; ++k) f.colourBoxes[k].clear();
     return;
   }
-  f.text4 = r.name;
-  SetColour(f, 3, r.param);
-  f.check2 = Check((r.flags & kBold) != 0);
-  f.check3 = Check((r.flags & kItalic) != 0);
+  f.text = r.name;
+  SetColour(f, TextRed, r.param);
+  f.bold = Check((r.flags & kBold) != 0);
+  f.italic = Check((r.flags & kItalic) != 0);
   for (size_t i = 0; i < f.fonts.size(); ++i) {
     if (f.fonts[i] == r.font) {
-      f.combo2 = static_cast<int>(i);
+      f.fontIndex = static_cast<int>(i);
       break;
     }
   }
-  f.text5 = Number(r.size);
-  f.text6 = Number(r.lineSpacing);
+  f.fontSize = Number(r.size);
+  f.lineSpacing = Number(r.lineSpacing);
   const int align = (r.flags >> 2) & 3;
-  f.combo1 = align < static_cast<int>(kAlignments.size()) ? align : -1;
+  f.alignmentIndex = align < static_cast<int>(kAlignments.size()) ? align : -1;
   if (r.option.empty() || r.option[0] != '@') {
-    f.text11 = r.option;
+    f.variableName = r.option;
   } else {
-    f.text23 = r.option;
+    f.textEffectSettings = r.option;
   }
   if (r.width == 0 && r.height == 0) {
-    f.check5 = kOn;
+    f.autoSize = kOn;
   } else {
-    f.check5 = kOff;
-    f.text14 = Number(r.width);
-    f.text15 = Number(r.height);
+    f.autoSize = kOff;
+    f.boxWidth = Number(r.width);
+    f.boxHeight = Number(r.height);
   }
   for (const TextOption& o : kTextOptions) f.*o.check = Check((r.flags & o.bit) != 0);
-  f.check9 = Check((r.flags & kSingleLine) == 0);
+  f.multiline = Check((r.flags & kSingleLine) == 0);
   // Setting the font, dynamic-text and text-effect boxes runs their handler.
   ApplyFontRule(f);
 }
@@ -149,38 +150,38 @@ bool WriteFields(const Fields& f, StoreItem& r) {
   const bool single = f.single;
   switch (r.kind) {
     case StoreItemKind::RasterImage: {
-      if (!f.text2.empty()) write(r.name, f.text2);
-      if (f.check1 != kGrey) {
+      if (!f.path.empty()) write(r.name, f.path);
+      if (f.keyColour != kGrey) {
         int16_t flags = r.flags;
-        SetBits(flags, kKeyColour, f.check1 == kOn ? kKeyColour : 0);
-        if (AnyColourText(f, 0)) write(r.param, Colour(f, 0));
-        if (f.check4 == kOn) {
+        SetBits(flags, kKeyColour, f.keyColour == kOn ? kKeyColour : 0);
+        if (AnyColourText(f, KeyRed)) write(r.param, Colour(f, KeyRed));
+        if (f.softenEdges == kOn) {
           // Softening on with no mode chosen keeps the item's mode (or takes
           // the first one): it never means "off".
-          int mode = f.combo3 >= 0 ? f.combo3 + 1 : (r.flags & kSoftening) / 2;
+          int mode = f.softeningModeIndex >= 0 ? f.softeningModeIndex + 1 : (r.flags & kSoftening) / 2;
           if (mode == 0) mode = 1;
           SetBits(flags, kSoftening, static_cast<int16_t>(mode * 2));
-          if (!f.text7.empty()) write(r.size, Single(f.text7));
-        } else if (f.check4 == kOff) {
+          if (!f.softeningAmount.empty()) write(r.size, Single(f.softeningAmount));
+        } else if (f.softenEdges == kOff) {
           SetBits(flags, kSoftening, 0);
         }
         write(r.flags, flags);
       }
-      if (f.check15 != kGrey) {
+      if (f.lossless != kGrey) {
         int16_t flags = r.flags;
-        SetBits(flags, kLossless, f.check15 == kOn ? kLossless : 0);
+        SetBits(flags, kLossless, f.lossless == kOn ? kLossless : 0);
         write(r.flags, flags);
       }
-      if (!f.text20.empty() || single) write(r.option, f.text20);
+      if (!f.imageName.empty() || single) write(r.option, f.imageName);
       break;
     }
     case StoreItemKind::Sound:
-      if (!f.text2.empty()) write(r.name, f.text2);
-      if (!f.text17.empty() || single) write(r.option, f.text17);
+      if (!f.path.empty()) write(r.name, f.path);
+      if (!f.soundName.empty() || single) write(r.option, f.soundName);
       break;
     case StoreItemKind::Text: {
-      if (!f.text4.empty() || single) write(r.name, f.text4);
-      if (AnyColourText(f, 3)) write(r.param, Colour(f, 3));
+      if (!f.text.empty() || single) write(r.name, f.text);
+      if (AnyColourText(f, TextRed)) write(r.param, Colour(f, TextRed));
       int16_t flags = r.flags;
       bool flagsWritten = false;
       auto setFlag = [&](int check, int16_t bit, bool inverse = false) {
@@ -188,52 +189,52 @@ bool WriteFields(const Fields& f, StoreItem& r) {
         SetBits(flags, bit, (check == kOn) != inverse ? bit : 0);
         flagsWritten = true;
       };
-      setFlag(f.check2, kBold);
-      setFlag(f.check3, kItalic);
+      setFlag(f.bold, kBold);
+      setFlag(f.italic, kItalic);
       const std::string font = f.fontText();
-      if (f.combo2 >= 0 && f.combo2 < static_cast<int>(f.fonts.size())) write(r.font, font);
-      if (!f.text5.empty()) write(r.size, Single(f.text5));
-      if (!f.text6.empty()) write(r.lineSpacing, Single(f.text6));
-      if (f.combo1 >= 0 && f.combo1 < static_cast<int>(kAlignments.size())) {
-        SetBits(flags, kAlignMask, static_cast<int16_t>(f.combo1 << 2));
+      if (f.fontIndex >= 0 && f.fontIndex < static_cast<int>(f.fonts.size())) write(r.font, font);
+      if (!f.fontSize.empty()) write(r.size, Single(f.fontSize));
+      if (!f.lineSpacing.empty()) write(r.lineSpacing, Single(f.lineSpacing));
+      if (f.alignmentIndex >= 0 && f.alignmentIndex < static_cast<int>(kAlignments.size())) {
+        SetBits(flags, kAlignMask, static_cast<int16_t>(f.alignmentIndex << 2));
         flagsWritten = true;
       }
-      if (!f.text11.empty() || single) write(r.option, f.text11);
-      if (f.check5 == kOn) {
+      if (!f.variableName.empty() || single) write(r.option, f.variableName);
+      if (f.autoSize == kOn) {
         write(r.width, 0);
         write(r.height, 0);
-      } else if (f.check5 == kOff) {
-        if (!f.text14.empty()) write(r.width, Whole(f.text14));
-        if (!f.text15.empty()) write(r.height, Whole(f.text15));
+      } else if (f.autoSize == kOff) {
+        if (!f.boxWidth.empty()) write(r.width, Whole(f.boxWidth));
+        if (!f.boxHeight.empty()) write(r.height, Whole(f.boxHeight));
       }
       for (const TextOption& o : kTextOptions) setFlag(f.*o.check, o.bit);
-      setFlag(f.check9, kSingleLine, true);
+      setFlag(f.multiline, kSingleLine, true);
       if (flagsWritten) write(r.flags, flags);
-      if (f.check18 == kOn && !f.text23.empty()) write(r.option, f.text23);
+      if (f.textEffect == kOn && !f.textEffectSettings.empty()) write(r.option, f.textEffectSettings);
       break;
     }
     case StoreItemKind::Sprite:
-      if (!f.text8.empty() || single) write(r.name, f.text8);
-      if (!f.text9.empty()) write(r.width, Whole(f.text9));
-      if (!f.text10.empty()) write(r.height, Whole(f.text10));
-      if (!f.text12.empty()) write(r.refX, Whole(f.text12));
-      if (!f.text13.empty()) write(r.refY, Whole(f.text13));
+      if (!f.spriteName.empty() || single) write(r.name, f.spriteName);
+      if (!f.spriteWidth.empty()) write(r.width, Whole(f.spriteWidth));
+      if (!f.spriteHeight.empty()) write(r.height, Whole(f.spriteHeight));
+      if (!f.referenceX.empty()) write(r.refX, Whole(f.referenceX));
+      if (!f.referenceY.empty()) write(r.refY, Whole(f.referenceY));
       break;
     case StoreItemKind::VectorImage:
-      if (!f.text2.empty()) write(r.name, f.text2);
-      if (f.check14 != kGrey) write(r.flags, static_cast<int16_t>(f.check14));
-      if (!f.text16.empty()) write(r.param, Whole(f.text16));
-      if (!f.text22.empty() || single) write(r.option, f.text22);
+      if (!f.path.empty()) write(r.name, f.path);
+      if (f.morph != kGrey) write(r.flags, static_cast<int16_t>(f.morph));
+      if (!f.morphTarget.empty()) write(r.param, Whole(f.morphTarget));
+      if (!f.vectorName.empty() || single) write(r.option, f.vectorName);
       break;
     case StoreItemKind::Video:
-      if (!f.text2.empty()) write(r.name, f.text2);
-      if (f.check17 != kGrey) write(r.flags, static_cast<int16_t>(f.check17));
-      if (!f.text19.empty() || single) write(r.option, f.text19);
+      if (!f.path.empty()) write(r.name, f.path);
+      if (f.noSound != kGrey) write(r.flags, static_cast<int16_t>(f.noSound));
+      if (!f.videoName.empty() || single) write(r.option, f.videoName);
       // Frames count from 1: a start of 0 or no number at all is the first.
-      if (!f.text18.empty()) write(r.param, std::max(1, Whole(f.text18)));
+      if (!f.startFrame.empty()) write(r.param, std::max(1, Whole(f.startFrame)));
       break;
     case StoreItemKind::Folder:
-      if (!f.text26.empty()) write(r.name, f.text26);
+      if (!f.folderName.empty()) write(r.name, f.folderName);
       break;
     case StoreItemKind::Clone:
       break;
@@ -272,32 +273,32 @@ std::string KindName(int32_t kind) {
 }
 
 std::string Fields::fontText() const {
-  return combo2 >= 0 && combo2 < static_cast<int>(fonts.size()) ? fonts[static_cast<size_t>(combo2)] : "";
+  return fontIndex >= 0 && fontIndex < static_cast<int>(fonts.size()) ? fonts[static_cast<size_t>(fontIndex)] : "";
 }
 
 void ApplyFontRule(Fields& f) {
   const std::string font = f.fontText();
   const bool deviceFont = !font.empty() && font[0] == '_';
   // A device font always makes a dynamic text field.
-  const bool editField = deviceFont || f.check16 == kOn;
+  const bool editField = deviceFont || f.dynamicText == kOn;
   if (editField) {
-    f.check16Visible = !deviceFont;
-    f.frame7Visible = true;
-    f.check5 = Check(num::Val(f.text14) == 0 || num::Val(f.text15) == 0);
-    f.check5Visible = true;
+    f.dynamicTextVisible = !deviceFont;
+    f.inputOptionsVisible = true;
+    f.autoSize = Check(num::Val(f.boxWidth) == 0 || num::Val(f.boxHeight) == 0);
+    f.autoSizeVisible = true;
     f.boxSizeEnabled = true;
-    f.check18 = kGrey;
-    f.check18Visible = false;
-    f.frame14Visible = false;
+    f.textEffect = kGrey;
+    f.textEffectVisible = false;
+    f.textEffectPanelVisible = false;
   } else {
-    f.frame7Visible = false;
-    f.check5 = kGrey;
-    f.check5Visible = false;
+    f.inputOptionsVisible = false;
+    f.autoSize = kGrey;
+    f.autoSizeVisible = false;
     f.boxSizeEnabled = false;
-    if (f.check18 == kGrey) f.check18 = kOff;
-    f.check18Visible = true;
-    f.frame14Visible = f.check18 == kOn;
-    f.check16Visible = f.check18 != kOn;
+    if (f.textEffect == kGrey) f.textEffect = kOff;
+    f.textEffectVisible = true;
+    f.textEffectPanelVisible = f.textEffect == kOn;
+    f.dynamicTextVisible = f.textEffect != kOn;
   }
 }
 
@@ -317,78 +318,78 @@ bool FillFields(Fields& f, const std::vector<std::string>& installedFonts) {
   }
   f.kind = kind;
   f.single = rows.size() == 1;
-  f.text1 = Number(id0);
-  f.text3 = KindName(kind);
+  f.itemId = Number(id0);
+  f.kindName = KindName(kind);
   f.caption = kCaption;
   if (rows.size() > 1) {
     f.caption += kMultipleSuffix;
-    f.text1.clear();
+    f.itemId.clear();
   }
 
   switch (kind) {
     case 0:
-      f.check1Visible = false;
-      f.check14Visible = false;
-      f.check15Visible = false;
+      f.keyColourVisible = false;
+      f.morphVisible = false;
+      f.losslessVisible = false;
       break;
     case 1:
       FillImage(f, r);
       break;
     case 2:
-      f.check1Visible = false;
+      f.keyColourVisible = false;
       f.frame = Frame::Sound;
       if (f.single) {
-        f.text2 = r.name;
-        f.text2Enabled = f.command6Enabled = true;
-        f.text17 = r.option;
+        f.path = r.name;
+        f.pathEnabled = f.browseEnabled = true;
+        f.soundName = r.option;
       }
       break;
     case 3:
-      f.check1Visible = false;
+      f.keyColourVisible = false;
       FillText(f, r);
       break;
     case 4:
-      f.check1Visible = false;
+      f.keyColourVisible = false;
       f.pathVisible = false;
       f.frame = Frame::Sprite;
       if (f.single) {
-        f.text8 = r.name;
-        f.text9 = Number(r.width);
-        f.text10 = Number(r.height);
-        f.text12 = Number(r.refX);
-        f.text13 = Number(r.refY);
+        f.spriteName = r.name;
+        f.spriteWidth = Number(r.width);
+        f.spriteHeight = Number(r.height);
+        f.referenceX = Number(r.refX);
+        f.referenceY = Number(r.refY);
       }
       break;
     case 5:
-      f.check1Visible = false;
-      f.check14Visible = true;
+      f.keyColourVisible = false;
+      f.morphVisible = true;
       f.frame = Frame::Vector;
       if (f.single) {
-        f.text2 = r.name;
-        f.text2Enabled = f.command6Enabled = true;
-        f.check14 = SwitchCheck(r.flags);
-        f.text16 = Number(r.param);
-        f.text22 = r.option;
+        f.path = r.name;
+        f.pathEnabled = f.browseEnabled = true;
+        f.morph = SwitchCheck(r.flags);
+        f.morphTarget = Number(r.param);
+        f.vectorName = r.option;
       }
       break;
     case 6:
-      f.check1Visible = false;
+      f.keyColourVisible = false;
       f.frame = Frame::Video;
       if (f.single) {
-        f.text2 = r.name;
-        f.text2Enabled = f.command6Enabled = true;
-        f.check17 = SwitchCheck(r.flags);
-        f.text18 = Number(r.param);
-        f.text19 = r.option;
+        f.path = r.name;
+        f.pathEnabled = f.browseEnabled = true;
+        f.noSound = SwitchCheck(r.flags);
+        f.startFrame = Number(r.param);
+        f.videoName = r.option;
       }
       break;
     case -1:
-      f.check1Visible = false;
+      f.keyColourVisible = false;
       f.pathVisible = false;
       f.idVisible = false;
-      f.text1Enabled = false;
+      f.itemIdEnabled = false;
       f.frame = Frame::Folder;
-      if (f.single) f.text26 = r.name;
+      if (f.single) f.folderName = r.name;
       break;
     default:
       break;
@@ -403,28 +404,28 @@ std::optional<NumberProblem> CheckNumbers(const Fields& f) {
     const std::string* text;
     bool whole;
   };
-  std::vector<Box> boxes = {{"Text1", "ID", &f.text1, true}};
+  std::vector<Box> boxes = {{"itemIdBox", "ID", &f.itemId, true}};
   switch (f.frame) {
     case Frame::Text:
-      boxes.insert(boxes.end(), {{"Text5", "サイズ", &f.text5, false},
-                                 {"Text6", "行間", &f.text6, false},
-                                 {"Text14", "幅", &f.text14, true},
-                                 {"Text15", "高さ", &f.text15, true}});
+      boxes.insert(boxes.end(), {{"fontSizeBox", "サイズ", &f.fontSize, false},
+                                 {"lineSpacingBox", "行間", &f.lineSpacing, false},
+                                 {"boxWidthBox", "幅", &f.boxWidth, true},
+                                 {"boxHeightBox", "高さ", &f.boxHeight, true}});
       break;
     case Frame::Image:
-      boxes.push_back({"Text7", "ぼかし強度", &f.text7, false});
+      boxes.push_back({"softeningAmountBox", "ぼかし強度", &f.softeningAmount, false});
       break;
     case Frame::Sprite:
-      boxes.insert(boxes.end(), {{"Text9", "幅", &f.text9, true},
-                                 {"Text10", "高さ", &f.text10, true},
-                                 {"Text12", "基準点 X", &f.text12, true},
-                                 {"Text13", "基準点 Y", &f.text13, true}});
+      boxes.insert(boxes.end(), {{"spriteWidthBox", "幅", &f.spriteWidth, true},
+                                 {"spriteHeightBox", "高さ", &f.spriteHeight, true},
+                                 {"referenceXBox", "基準点 X", &f.referenceX, true},
+                                 {"referenceYBox", "基準点 Y", &f.referenceY, true}});
       break;
     case Frame::Vector:
-      boxes.push_back({"Text16", "モーフィング終了時の画像（ファイルID）", &f.text16, true});
+      boxes.push_back({"morphTargetBox", "モーフィング終了時の画像（ファイルID）", &f.morphTarget, true});
       break;
     case Frame::Video:
-      boxes.push_back({"Text18", "開始フレーム", &f.text18, true});
+      boxes.push_back({"startFrameBox", "開始フレーム", &f.startFrame, true});
       break;
     default:
       break;
@@ -444,7 +445,7 @@ bool ApplyFields(const Fields& f, const TextMeasurer& measure) {
   if (!undo) return false;
 
   bool changed = false;
-  int64_t wanted = f.text1.empty() ? 0 : Whole(f.text1);
+  int64_t wanted = f.itemId.empty() ? 0 : Whole(f.itemId);
   std::vector<int32_t> ids;  // the items, under their final IDs
   for (int32_t k : WorkRows()) {
     const int32_t id = FL::GetJpegListID(k);
@@ -504,9 +505,9 @@ std::optional<std::string> ClampSoftening(const std::string& text) {
   return std::nullopt;
 }
 
-std::optional<SofteningDefaults> SofteningModeDefaults(int combo3) {
-  if (combo3 == 0) return SofteningDefaults{"1", "にじみ強度"};
-  if (combo3 == 1) return SofteningDefaults{"30", "色の範囲"};
+std::optional<SofteningDefaults> SofteningModeDefaults(int softeningModeIndex) {
+  if (softeningModeIndex == 0) return SofteningDefaults{"1", "にじみ強度"};
+  if (softeningModeIndex == 1) return SofteningDefaults{"30", "色の範囲"};
   return std::nullopt;
 }
 

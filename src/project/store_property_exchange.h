@@ -6,8 +6,8 @@
 // selected items from that ID upwards; a static text with an embedded font
 // gets the box size its text measures.
 //
-// The fields are named after the dialog's controls, so that the window maps
-// them one to one; the window shows and reads them, this module decides.
+// Each field is what one of the dialog's controls holds, so that the window
+// maps them one to one; the window shows and reads them, this module decides.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -37,6 +37,10 @@ inline constexpr std::array<const char*, 2> kSofteningModes = {"にじみ", "ｱ
 // The name the type box shows for a selection kind (0: mixed or clone).
 std::string KindName(int32_t kind);
 
+// The six colour sliders: red, green and blue of an image's key colour and
+// of a text's colour.
+enum ColourChannel : int { KeyRed, KeyGreen, KeyBlue, TextRed, TextGreen, TextBlue };
+
 // Everything the exchange reads and writes of the dialog, in its loaded
 // state: check boxes grey, boxes empty (the colour boxes show their
 // sliders' 0), nothing chosen in the lists, kind frames hidden.
@@ -46,75 +50,75 @@ struct Fields {
   bool single = false;  // exactly one row selected
   Frame frame = Frame::None;
 
-  std::string text1;  // ID
-  bool idVisible = true;  // Label3 and Text1
-  bool text1Enabled = true;
-  std::string text3;  // kind name
-  std::string text2;  // file path
-  bool pathVisible = true;  // Label2, Text2, Command6
-  bool text2Enabled = false;
-  bool command6Enabled = false;  // browse
+  std::string itemId;
+  bool idVisible = true;  // the ID box and its caption
+  bool itemIdEnabled = true;
+  std::string kindName;
+  std::string path;  // of the material's file
+  bool pathVisible = true;  // the path box, its caption and the browse button
+  bool pathEnabled = false;
+  bool browseEnabled = false;
 
-  int check1 = kGrey;  // key colour
-  bool check1Visible = true;
-  std::array<int32_t, 6> hscroll1{};  // 0-2 key colour, 3-5 text colour: R, G, B
-  std::array<std::string, 6> text21{"0", "0", "0", "0", "0", "0"};  // their value boxes
+  int keyColour = kGrey;
+  bool keyColourVisible = true;
+  std::array<int32_t, 6> colourSliders{};  // by ColourChannel
+  std::array<std::string, 6> colourBoxes{"0", "0", "0", "0", "0", "0"};  // their value boxes
 
   // Image frame.
-  int check4 = kGrey;  // edge softening
-  int combo3 = -1;     // softening mode, list position
-  std::string text7;   // softening amount
-  int check15 = kGrey;  // lossless
-  bool check15Visible = true;
-  std::string text20;  // object name
+  int softenEdges = kGrey;
+  int softeningModeIndex = -1;  // list position
+  std::string softeningAmount;
+  int lossless = kGrey;
+  bool losslessVisible = true;
+  std::string imageName;  // export name
 
   // Sound frame.
-  std::string text17;  // object name
+  std::string soundName;  // export name
 
   // Text frame.
-  std::string text4;  // the text
-  int check2 = kGrey, check3 = kGrey;  // bold, italic
+  std::string text;
+  int bold = kGrey, italic = kGrey;
   std::vector<std::string> fonts;  // the font box's list: device fonts, then installed ones
-  int combo2 = -1;  // chosen font, list position
-  std::string text5, text6;  // size, line spacing
-  int combo1 = -1;  // alignment, list position
-  int check5 = kGrey;  // auto size
-  std::string text14, text15;  // width, height
-  int check7 = kGrey;   // text input
-  int check8 = kGrey;   // password
-  int check9 = kGrey;   // multiline
-  int check10 = kGrey;  // wrap
-  int check11 = kGrey;  // HTML
-  int check12 = kGrey;  // border
-  int check13 = kGrey;  // selectable
-  int check16 = kGrey;  // dynamic text
-  int check18 = kGrey;  // text effect
-  std::string text11;  // variable name
-  std::string text23;  // text-effect settings
+  int fontIndex = -1;  // chosen font, list position
+  std::string fontSize, lineSpacing;
+  int alignmentIndex = -1;  // list position
+  int autoSize = kGrey;
+  std::string boxWidth, boxHeight;
+  int textInput = kGrey;
+  int password = kGrey;
+  int multiline = kGrey;
+  int wrap = kGrey;
+  int html = kGrey;
+  int border = kGrey;
+  int selectable = kGrey;
+  int dynamicText = kGrey;
+  int textEffect = kGrey;
+  std::string variableName;
+  std::string textEffectSettings;
   // Set by ApplyFontRule.
-  bool check16Visible = true;
-  bool frame7Visible = true;  // input options and the variable name
-  bool check5Visible = true;
-  bool boxSizeEnabled = true;  // Text14, Text15
-  bool check18Visible = false;
-  bool frame14Visible = false;  // text-effect settings
+  bool dynamicTextVisible = true;
+  bool inputOptionsVisible = true;  // input options and the variable name
+  bool autoSizeVisible = true;
+  bool boxSizeEnabled = true;  // the box width and height
+  bool textEffectVisible = false;
+  bool textEffectPanelVisible = false;  // text-effect settings
 
   // Sprite frame.
-  std::string text8, text9, text10, text12, text13;  // name, width, height, reference X, Y
+  std::string spriteName, spriteWidth, spriteHeight, referenceX, referenceY;
 
   // Vector frame.
-  int check14 = kGrey;  // morph
-  bool check14Visible = false;
-  std::string text16;  // morph target ID
-  std::string text22;  // object name
+  int morph = kGrey;
+  bool morphVisible = false;
+  std::string morphTarget;  // ID of the picture the morph ends with
+  std::string vectorName;   // export name
 
   // Video frame.
-  int check17 = kGrey;  // without sound
-  std::string text18;   // start frame
-  std::string text19;   // object name
+  int noSound = kGrey;
+  std::string startFrame;
+  std::string videoName;  // instance name
 
   // Folder frame.
-  std::string text26;  // folder name
+  std::string folderName;
 
   // The chosen font's name, "" when none is chosen.
   std::string fontText() const;
@@ -127,7 +131,7 @@ struct Fields {
 // box, the dynamic-text box and the text-effect box do when they change.
 void ApplyFontRule(Fields& fields);
 // Whether the width and height boxes show (auto size not ticked).
-inline bool BoxSizeVisible(const Fields& fields) { return fields.check5 != kOn; }
+inline bool BoxSizeVisible(const Fields& fields) { return fields.autoSize != kOn; }
 
 // Fills the fields from the item on the file list's cursor row (and the
 // kinds of the other selected rows). `installedFonts` follow the device
@@ -171,7 +175,7 @@ struct SofteningDefaults {
   std::string amount;
   std::string label;
 };
-std::optional<SofteningDefaults> SofteningModeDefaults(int combo3);
+std::optional<SofteningDefaults> SofteningModeDefaults(int softeningModeIndex);
 // The browse dialog's filter ("description" NUL "patterns" NUL) for the
 // kind the type box names; empty for kinds without one.
 std::string BrowseFilter(const std::string& kindName, int16_t swfVersion);

@@ -45,9 +45,9 @@ class StorePropertyTest : public testing::ModelTest {
 
 TEST_F(StorePropertyTest, CursorRowWithoutItemShowsNothingAndChangesNothing) {
   SP::Fields f;
-  f.text1 = "untouched";
+  f.itemId = "untouched";
   EXPECT_FALSE(SP::FillFields(f, {}));
-  EXPECT_EQ(f.text1, "untouched");
+  EXPECT_EQ(f.itemId, "untouched");
   EXPECT_FALSE(SP::ApplyFields(f, Measurer()));
   EXPECT_FALSE(GUICore::CanStoreUndo());
 }
@@ -59,8 +59,8 @@ TEST_F(StorePropertyTest, SeveralImagesKeepWhatTheUserLeftGreyOrEmpty) {
   Select({a, b});
   SP::Fields f = Filled();
   EXPECT_EQ(f.caption, "ファイルのプロパティ (複数選択)");
-  EXPECT_EQ(f.text1 + f.text21[0] + f.text20, "");
-  EXPECT_EQ(f.check1 + f.check4 + f.check15, 3 * SP::kGrey);
+  EXPECT_EQ(f.itemId + f.colourBoxes[SP::KeyRed] + f.imageName, "");
+  EXPECT_EQ(f.keyColour + f.softenEdges + f.lossless, 3 * SP::kGrey);
 
   // Nothing touched: nothing changes, no undo step.
   EXPECT_FALSE(SP::ApplyFields(f, Measurer()));
@@ -71,10 +71,10 @@ TEST_F(StorePropertyTest, SeveralImagesKeepWhatTheUserLeftGreyOrEmpty) {
   // The key colour box ticked and only the red slider moved: both get
   // the red and the other two sliders' values; the softening and lossless
   // bits of each stay where the boxes say (softening off, lossless grey).
-  f.check1 = SP::kOn;
-  f.check4 = SP::kOff;
-  f.hscroll1[0] = 200;
-  f.text21[0] = "200";
+  f.keyColour = SP::kOn;
+  f.softenEdges = SP::kOff;
+  f.colourSliders[SP::KeyRed] = 200;
+  f.colourBoxes[SP::KeyRed] = "200";
   EXPECT_TRUE(SP::ApplyFields(f, Measurer()));
   EXPECT_EQ(Item(a).param, 200);
   EXPECT_EQ(Item(b).param, 200);
@@ -90,11 +90,11 @@ TEST_F(StorePropertyTest, OneImageRoundTripsAndAnEmptyNameClearsIt) {
   Edit(a, [](StoreItem& r) { r.flags = 1 | 4 | 8; r.param = 0x112233; r.size = 30; r.option = "obj"; });
   Select({a});
   SP::Fields f = Filled();
-  EXPECT_EQ(f.text1 + " " + f.text2 + " " + f.text21[2] + " " + f.text7, "1 /a.jpg 17 30");
-  EXPECT_EQ(f.combo3, 1);
+  EXPECT_EQ(f.itemId + " " + f.path + " " + f.colourBoxes[SP::KeyBlue] + " " + f.softeningAmount, "1 /a.jpg 17 30");
+  EXPECT_EQ(f.softeningModeIndex, 1);
   // Read back unchanged: the record is the same.
   EXPECT_FALSE(SP::ApplyFields(f, Measurer()));
-  f.text20.clear();
+  f.imageName.clear();
   EXPECT_TRUE(SP::ApplyFields(f, Measurer()));
   EXPECT_EQ(Item(a).option, "");
 }
@@ -105,13 +105,13 @@ TEST_F(StorePropertyTest, SofteningTickedWithoutAModeNeverTurnsItOff) {
   Edit(b, [](StoreItem& r) { r.flags = 1; });      // no softening
   Select({a, b});
   SP::Fields f = Filled();
-  f.check1 = SP::kOn;
-  f.check4 = SP::kOn;
-  ASSERT_EQ(f.combo3, -1);
+  f.keyColour = SP::kOn;
+  f.softenEdges = SP::kOn;
+  ASSERT_EQ(f.softeningModeIndex, -1);
   SP::ApplyFields(f, Measurer());
   EXPECT_EQ(Item(a).flags & 6, 4);  // its own mode kept
   EXPECT_EQ(Item(b).flags & 6, 2);  // the first mode, not off
-  f.combo3 = 1;
+  f.softeningModeIndex = 1;
   SP::ApplyFields(f, Measurer());
   EXPECT_EQ(Item(b).flags & 6, 4);
 }
@@ -122,13 +122,13 @@ TEST_F(StorePropertyTest, TwoTextsStartGreyAndOneTickedBoxSetsOnlyItsBit) {
   Edit(b, [](StoreItem& r) { r.name = "B"; r.flags = 0x1000 | 0x8; r.font = "_sans"; });
   Select({a, b});
   SP::Fields f = Filled();
-  for (int c : {f.check2, f.check3, f.check5, f.check7, f.check8, f.check9, f.check10, f.check11, f.check12,
-                f.check13, f.check16, f.check18})
+  for (int c : {f.bold, f.italic, f.autoSize, f.textInput, f.password, f.multiline, f.wrap, f.html, f.border,
+                f.selectable, f.dynamicText, f.textEffect})
     EXPECT_EQ(c, SP::kGrey);
-  EXPECT_EQ(f.text21[3], "");
-  EXPECT_EQ(f.combo2, -1);
+  EXPECT_EQ(f.colourBoxes[SP::TextRed], "");
+  EXPECT_EQ(f.fontIndex, -1);
   EXPECT_FALSE(f.pathVisible);
-  f.check2 = SP::kOn;
+  f.bold = SP::kOn;
   EXPECT_TRUE(SP::ApplyFields(f, Measurer()));
   EXPECT_EQ(Item(a).flags, 0x10 | 0x2 | 0x1);
   EXPECT_EQ(Item(b).flags, 0x1000 | 0x8 | 0x1);
@@ -152,21 +152,21 @@ TEST_F(StorePropertyTest, OneTextFillsEveryBoxAndTheFontRuleFollows) {
   Select({t});
   SP::Fields f = Filled();
   EXPECT_EQ(f.fontText(), "_等幅");
-  EXPECT_EQ(f.combo1, 2);
-  EXPECT_EQ(f.check9, SP::kOff);  // single line
-  EXPECT_EQ(f.text5 + " " + f.text11 + " " + f.text14, "10.5 var 100");
+  EXPECT_EQ(f.alignmentIndex, 2);
+  EXPECT_EQ(f.multiline, SP::kOff);  // single line
+  EXPECT_EQ(f.fontSize + " " + f.variableName + " " + f.boxWidth, "10.5 var 100");
   // A device font makes an edit field: auto size from the empty height,
   // no text effect (its bit is kept).
-  EXPECT_EQ(f.check5, SP::kOn);
-  EXPECT_EQ(f.check18, SP::kGrey);
+  EXPECT_EQ(f.autoSize, SP::kOn);
+  EXPECT_EQ(f.textEffect, SP::kGrey);
 
   // An embedded font that is not installed: nothing chosen, the font kept;
   // a static text shows its effect settings and no box size.
   Edit(t, [](StoreItem& r) { r.font = "ＭＳ 明朝"; r.option = "@1,2"; r.flags = 0x2000; });
   SP::Fields g = Filled();
-  EXPECT_EQ(g.combo2, -1);
-  EXPECT_EQ(g.text23, "@1,2");
-  EXPECT_EQ(g.check18, SP::kOn);
+  EXPECT_EQ(g.fontIndex, -1);
+  EXPECT_EQ(g.textEffectSettings, "@1,2");
+  EXPECT_EQ(g.textEffect, SP::kOn);
   SP::ApplyFields(g, Measurer());
   EXPECT_EQ(Item(t).font, "ＭＳ 明朝");
   EXPECT_EQ(Item(t).option, "@1,2");
@@ -177,9 +177,9 @@ TEST_F(StorePropertyTest, StaticTextsWithEmbeddedFontsGetTheMeasuredBox) {
   Edit(t, [](StoreItem& r) { r.name = "abc"; r.font = "IPAGothic"; });
   Select({t});
   SP::Fields f = Filled();
-  f.check5 = SP::kOff;  // a typed box does not count for a static text
-  f.text14 = "10";
-  f.text15 = "10";
+  f.autoSize = SP::kOff;  // a typed box does not count for a static text
+  f.boxWidth = "10";
+  f.boxHeight = "10";
   EXPECT_TRUE(SP::ApplyFields(f, Measurer({123, 45})));
   EXPECT_EQ(measured, std::vector<std::string>{"abc"});
   EXPECT_EQ(Item(t).width, 123);
@@ -187,22 +187,22 @@ TEST_F(StorePropertyTest, StaticTextsWithEmbeddedFontsGetTheMeasuredBox) {
 
   // Dynamic text and device fonts keep the typed size, or 0 x 0.
   measured.clear();
-  f.check16 = SP::kOn;
-  f.check5 = SP::kOff;
+  f.dynamicText = SP::kOn;
+  f.autoSize = SP::kOff;
   SP::ApplyFields(f, Measurer());
   EXPECT_TRUE(measured.empty());
   EXPECT_EQ(Item(t).width, 10);
-  f.combo2 = 0;  // "_sans"
-  f.check16 = SP::kOff;
-  f.check5 = SP::kOn;
+  f.fontIndex = 0;  // "_sans"
+  f.dynamicText = SP::kOff;
+  f.autoSize = SP::kOn;
   SP::ApplyFields(f, Measurer());
   EXPECT_TRUE(measured.empty());
   EXPECT_EQ(Item(t).width, 0);
   EXPECT_EQ(Item(t).height, 0);
 
   // A measurer that cannot measure now leaves the box the dialog gave.
-  f.combo2 = 6;  // "IPAGothic"
-  f.check5 = SP::kOff;
+  f.fontIndex = 6;  // "IPAGothic"
+  f.autoSize = SP::kOff;
   SP::ApplyFields(f, [](const StoreItem&) { return std::optional<SP::TextBox>(); });
   EXPECT_EQ(Item(t).font, "IPAGothic");
   EXPECT_EQ(Item(t).width, 10);
@@ -214,11 +214,11 @@ TEST_F(StorePropertyTest, TypedIdRenumbersFromItSkippingTakenOnes) {
   GUICore::ChangeStoreItemID(taken, 51);
   Select({a, s, c});
   SP::Fields f = Filled();
-  EXPECT_EQ(f.text3, "(複数)");
+  EXPECT_EQ(f.kindName, "(複数)");
   EXPECT_EQ(f.frame, SP::Frame::None);
-  EXPECT_FALSE(f.check1Visible);
-  EXPECT_FALSE(f.check15Visible);
-  f.text1 = "50";
+  EXPECT_FALSE(f.keyColourVisible);
+  EXPECT_FALSE(f.losslessVisible);
+  f.itemId = "50";
   EXPECT_TRUE(SP::ApplyFields(f, Measurer()));
   EXPECT_EQ(Item(50).name, "/a.png");
   EXPECT_EQ(Item(52).name, "/s.wav");
@@ -241,16 +241,16 @@ TEST_F(StorePropertyTest, OwnIdChangesNothingTakenIdGivesNextFreeAndBeyondLimitI
   SP::Fields f = Filled();
   EXPECT_FALSE(SP::ApplyFields(f, Measurer()));
   EXPECT_FALSE(GUICore::CanStoreUndo());
-  f.text1 = "10000";
+  f.itemId = "10000";
   EXPECT_FALSE(SP::ApplyFields(f, Measurer()));
   EXPECT_EQ(Item(1).name, "/a.png");
-  f.text1 = "2";
+  f.itemId = "2";
   EXPECT_TRUE(SP::ApplyFields(f, Measurer()));
   EXPECT_EQ(Item(3).name, "/a.png");
   // No free ID from the typed one up to the limit: no change, no undo step.
   GUICore::ChangeStoreItemID(2, 9999);
   GUICore::ClearStoreUndo();
-  f.text1 = "9999";
+  f.itemId = "9999";
   EXPECT_FALSE(SP::ApplyFields(f, Measurer()));
   EXPECT_FALSE(GUICore::CanStoreUndo());
 }
@@ -260,7 +260,7 @@ TEST_F(StorePropertyTest, FoldersKeepTheirIdsAndStaySelected) {
   Select({folder, a});
   SP::Fields f = Filled();
   EXPECT_EQ(f.kind, 0);
-  f.text1 = "7";
+  f.itemId = "7";
   EXPECT_TRUE(SP::ApplyFields(f, Measurer()));
   EXPECT_EQ(Item(-1).kind, StoreItemKind::Folder);
   EXPECT_EQ(Item(7).name, "/a.png");
@@ -270,9 +270,9 @@ TEST_F(StorePropertyTest, FoldersKeepTheirIdsAndStaySelected) {
   Select({folder});
   SP::Fields g = Filled();
   EXPECT_FALSE(g.idVisible);
-  EXPECT_FALSE(g.text1Enabled);
-  EXPECT_EQ(g.text26, "フォルダ1");
-  g.text26 = "素材";
+  EXPECT_FALSE(g.itemIdEnabled);
+  EXPECT_EQ(g.folderName, "フォルダ1");
+  g.folderName = "素材";
   EXPECT_TRUE(SP::ApplyFields(g, Measurer()));
   EXPECT_EQ(Item(-1).name, "素材");
 }
@@ -282,13 +282,13 @@ TEST_F(StorePropertyTest, VideoStartFrameIsAtLeastOne) {
   Select({v});
   for (const char* text : {"0", "abc", "-3"}) {
     SP::Fields f = Filled();
-    f.text18 = text;
+    f.startFrame = text;
     SP::ApplyFields(f, Measurer());
     EXPECT_EQ(Item(v).param, 1) << text;
   }
   SP::Fields f = Filled();
-  f.text18 = "25";
-  f.check17 = SP::kOn;
+  f.startFrame = "25";
+  f.noSound = SP::kOn;
   SP::ApplyFields(f, Measurer());
   EXPECT_EQ(Item(v).param, 25);
   EXPECT_EQ(Item(v).flags, 1);
@@ -296,7 +296,7 @@ TEST_F(StorePropertyTest, VideoStartFrameIsAtLeastOne) {
 
 TEST_F(StorePropertyTest, AVideoIsBrowsedForAmongVideoFiles) {
   Select({AddItem("flv", "/v.flv")});
-  EXPECT_TRUE(Filled().command6Enabled);
+  EXPECT_TRUE(Filled().browseEnabled);
   EXPECT_EQ(SP::BrowseFilter(SP::KindName(6), 8), std::string("ビデオファイル (*.flv)\0*.flv\0", 36));
 }
 
@@ -304,24 +304,24 @@ TEST_F(StorePropertyTest, NumbersThatDoNotFitAreRefusedAndNothingWraps) {
   const int32_t s = AddItem("sprite"), v = AddItem("kvg", "/v.kvg");
   Select({s});
   SP::Fields f = Filled();
-  f.text9 = "4294967396";  // would wrap to 100
-  EXPECT_EQ(SP::CheckNumbers(f).value_or(SP::NumberProblem{}).box, "Text9");
+  f.spriteWidth = "4294967396";  // would wrap to 100
+  EXPECT_EQ(SP::CheckNumbers(f).value_or(SP::NumberProblem{}).box, "spriteWidthBox");
   EXPECT_FALSE(SP::ApplyFields(f, Measurer()));
   EXPECT_EQ(Item(s).width, 320);
-  f.text9 = "2147483647";
-  f.text12 = "-2147483649";
-  EXPECT_EQ(SP::CheckNumbers(f)->box, "Text12");
-  f.text12 = "-2147483648";
+  f.spriteWidth = "2147483647";
+  f.referenceX = "-2147483649";
+  EXPECT_EQ(SP::CheckNumbers(f)->box, "referenceXBox");
+  f.referenceX = "-2147483648";
   EXPECT_TRUE(SP::ApplyFields(f, Measurer()));
   EXPECT_EQ(Item(s).width, 2147483647);
   EXPECT_EQ(Item(s).refX, INT32_MIN);
 
-  f.text1 = "99999999999";
-  EXPECT_EQ(SP::CheckNumbers(f)->box, "Text1");
+  f.itemId = "99999999999";
+  EXPECT_EQ(SP::CheckNumbers(f)->box, "itemIdBox");
   Select({v});
   SP::Fields g = Filled();
-  g.text16 = "1e12";
-  EXPECT_EQ(SP::CheckNumbers(g)->box, "Text16");
+  g.morphTarget = "1e12";
+  EXPECT_EQ(SP::CheckNumbers(g)->box, "morphTargetBox");
   EXPECT_FALSE(SP::ApplyFields(g, Measurer()));
   EXPECT_EQ(Item(v).param, 0);
 }
@@ -330,8 +330,8 @@ TEST_F(StorePropertyTest, NothingIsWrittenWhileABuildRuns) {
   const int32_t a = AddItem("png", "/a.png");
   Select({a});
   SP::Fields f = Filled();
-  f.text20 = "name";
-  f.text1 = "9";
+  f.imageName = "name";
+  f.itemId = "9";
   {
     GUICore::BuildLock build;
     EXPECT_FALSE(SP::ApplyFields(f, Measurer()));

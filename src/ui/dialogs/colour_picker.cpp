@@ -42,49 +42,49 @@ ColorDialog::ColorDialog(QWidget* parent) : QDialog(parent) {
   setFont(PanelFont(9));
 
   const char* titles[] = {"R", "G", "B", "不透明度"};
-  for (int i = 0; i < 4; ++i) {
-    const int y = 8 + i * kRowHeight;
-    Label1[i] = new QLabel(QString::fromUtf8(titles[i]), this);
-    Label1[i]->setObjectName(QStringLiteral("Label1_%1").arg(i));
-    Label1[i]->setGeometry(8, y, 56, 22);
-    HScroll1[i] = new QScrollBar(Qt::Horizontal, this);
-    HScroll1[i]->setObjectName(QStringLiteral("HScroll1_%1").arg(i));
-    HScroll1[i]->setRange(0, 255);
-    HScroll1[i]->setPageStep(16);
-    HScroll1[i]->setGeometry(66, y + 2, 150, 18);
-    Text1[i] = new QLineEdit(this);
-    Text1[i]->setObjectName(QStringLiteral("Text1_%1").arg(i));
-    Text1[i]->setGeometry(222, y, 40, 22);
-    connect(HScroll1[i], &QScrollBar::valueChanged, this, [this, i] { HScroll1_Change(i); });
-    connect(Text1[i], &QLineEdit::textChanged, this, [this, i] { Text1_Change(i); });
+  for (Channel c : {Red, Green, Blue, Alpha}) {
+    const int y = 8 + c * kRowHeight;
+    channelLabels[c] = new QLabel(QString::fromUtf8(titles[c]), this);
+    channelLabels[c]->setObjectName(QStringLiteral("channelLabels_%1").arg(c));
+    channelLabels[c]->setGeometry(8, y, 56, 22);
+    channelSliders[c] = new QScrollBar(Qt::Horizontal, this);
+    channelSliders[c]->setObjectName(QStringLiteral("channelSliders_%1").arg(c));
+    channelSliders[c]->setRange(0, 255);
+    channelSliders[c]->setPageStep(16);
+    channelSliders[c]->setGeometry(66, y + 2, 150, 18);
+    channelBoxes[c] = new QLineEdit(this);
+    channelBoxes[c]->setObjectName(QStringLiteral("channelBoxes_%1").arg(c));
+    channelBoxes[c]->setGeometry(222, y, 40, 22);
+    connect(channelSliders[c], &QScrollBar::valueChanged, this, [this, c] { onChannelSliderChanged(c); });
+    connect(channelBoxes[c], &QLineEdit::textChanged, this, [this, c] { onChannelBoxChanged(c); });
   }
   const int below = 8 + 4 * kRowHeight;
-  Picture1 = new QLabel(this);
-  Picture1->setObjectName(QStringLiteral("Picture1"));
-  Picture1->setAutoFillBackground(true);
-  Picture1->setFrameShape(QFrame::Box);
-  Picture1->setGeometry(8, below, 56, 36);
-  Picture1->setFocusPolicy(Qt::StrongFocus);
-  Text2 = new QLineEdit(this);
-  Text2->setObjectName(QStringLiteral("Text2"));
-  Text2->setGeometry(72, below, 80, 22);
-  Text2->installEventFilter(this);
-  connect(Text2, &QLineEdit::textChanged, this, [this] { Text2_Change(); });
-  Check1 = new QPushButton(QStringLiteral(">>>"), this);
-  Check1->setObjectName(QStringLiteral("Check1"));
-  Check1->setCheckable(true);
-  Check1->setGeometry(222, below, 40, 24);
-  connect(Check1, &QPushButton::toggled, this, [this] { Check1_Click(); });
-  Command1 = new QPushButton(QStringLiteral("OK"), this);
-  Command1->setObjectName(QStringLiteral("Command1"));
-  Command1->setDefault(true);
-  Command1->setGeometry(102, below + 44, 76, 26);
-  connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-  Command2 = new QPushButton(QStringLiteral("キャンセル"), this);
-  Command2->setObjectName(QStringLiteral("Command2"));
-  Command2->setGeometry(186, below + 44, 76, 26);
-  connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-  RouteEscapeTo(this, Command2);
+  colourSwatch = new QLabel(this);
+  colourSwatch->setObjectName(QStringLiteral("colourSwatch"));
+  colourSwatch->setAutoFillBackground(true);
+  colourSwatch->setFrameShape(QFrame::Box);
+  colourSwatch->setGeometry(8, below, 56, 36);
+  colourSwatch->setFocusPolicy(Qt::StrongFocus);
+  hexBox = new QLineEdit(this);
+  hexBox->setObjectName(QStringLiteral("hexBox"));
+  hexBox->setGeometry(72, below, 80, 22);
+  hexBox->installEventFilter(this);
+  connect(hexBox, &QLineEdit::textChanged, this, [this] { onHexChanged(); });
+  paletteButton = new QPushButton(QStringLiteral(">>>"), this);
+  paletteButton->setObjectName(QStringLiteral("paletteButton"));
+  paletteButton->setCheckable(true);
+  paletteButton->setGeometry(222, below, 40, 24);
+  connect(paletteButton, &QPushButton::toggled, this, [this] { togglePalette(); });
+  okButton = new QPushButton(QStringLiteral("OK"), this);
+  okButton->setObjectName(QStringLiteral("okButton"));
+  okButton->setDefault(true);
+  okButton->setGeometry(102, below + 44, 76, 26);
+  connect(okButton, &QPushButton::clicked, this, [this] { onOk(); });
+  cancelButton = new QPushButton(QStringLiteral("キャンセル"), this);
+  cancelButton->setObjectName(QStringLiteral("cancelButton"));
+  cancelButton->setGeometry(186, below + 44, 76, 26);
+  connect(cancelButton, &QPushButton::clicked, this, [this] { onCancel(); });
+  RouteEscapeTo(this, cancelButton);
 
   PictColorpicker = new QLabel(this);
   PictColorpicker->setObjectName(QStringLiteral("PictColorpicker"));
@@ -92,16 +92,16 @@ ColorDialog::ColorDialog(QWidget* parent) : QDialog(parent) {
   PictColorpicker->setGeometry(276, 8, ColourRules::kPaletteWidth, ColourRules::kPaletteHeight);
   PictColorpicker->setCursor(Qt::CrossCursor);
   PictColorpicker->installEventFilter(this);
-  Label2 = new QLabel(this);
-  Label2->setObjectName(QStringLiteral("Label2"));
+  widenedEdgeLabel = new QLabel(this);
+  widenedEdgeLabel->setObjectName(QStringLiteral("widenedEdgeLabel"));
   // Only a mark of the wide window's right edge.
-  Label2->setGeometry(276 + ColourRules::kPaletteWidth + 8, 0, 0, 0);
-  Label2->hide();
+  widenedEdgeLabel->setGeometry(276 + ColourRules::kPaletteWidth + 8, 0, 0, 0);
+  widenedEdgeLabel->hide();
 
   collapsedWidth_ = 270;
   setFixedSize(collapsedWidth_, below + 78);
   PictColorpicker->hide();
-  for (int i = 0; i < 4; ++i) HScroll1_Change(i);
+  for (Channel c : {Red, Green, Blue, Alpha}) onChannelSliderChanged(c);
 }
 
 std::optional<Rgba> ColorDialog::pick(QWidget* owner, const Rgba& start, bool withOpacity, std::optional<QPoint> at) {
@@ -113,81 +113,84 @@ std::optional<Rgba> ColorDialog::pick(QWidget* owner, const Rgba& start, bool wi
 
 void ColorDialog::setValues(const Rgba& start, bool withOpacity) {
   const int v[] = {start.red, start.green, start.blue, withOpacity ? start.alpha : 255};
-  for (int i = 0; i < 4; ++i) Text1[i]->setText(QString::number(v[i]));
-  Text1[3]->setVisible(withOpacity);
-  HScroll1[3]->setVisible(withOpacity);
-  Label1[3]->setVisible(withOpacity);
+  for (Channel c : {Red, Green, Blue, Alpha}) channelBoxes[c]->setText(QString::number(v[c]));
+  channelBoxes[Alpha]->setVisible(withOpacity);
+  channelSliders[Alpha]->setVisible(withOpacity);
+  channelLabels[Alpha]->setVisible(withOpacity);
 }
 
 Rgba ColorDialog::values() const {
-  return {HScroll1[0]->value(), HScroll1[1]->value(), HScroll1[2]->value(), HScroll1[3]->value()};
+  return {channelSliders[Red]->value(), channelSliders[Green]->value(), channelSliders[Blue]->value(),
+          channelSliders[Alpha]->value()};
 }
 
-void ColorDialog::HScroll1_Change(int i) {
-  SetSwatch(Picture1, QColor(HScroll1[0]->value(), HScroll1[1]->value(), HScroll1[2]->value()));
-  const QString value = QString::number(HScroll1[i]->value());
-  if (Text1[i]->text() != value) Text1[i]->setText(value);
-  RefreshHex();
+void ColorDialog::onChannelSliderChanged(Channel channel) {
+  SetSwatch(colourSwatch,
+            QColor(channelSliders[Red]->value(), channelSliders[Green]->value(), channelSliders[Blue]->value()));
+  const QString value = QString::number(channelSliders[channel]->value());
+  if (channelBoxes[channel]->text() != value) channelBoxes[channel]->setText(value);
+  refreshHex();
 }
 
-void ColorDialog::Text1_Change(int i) {
-  if (auto v = ColourRules::ChannelValue(FromQ(Text1[i]->text()))) HScroll1[i]->setValue(*v);
+void ColorDialog::onChannelBoxChanged(Channel channel) {
+  if (auto v = ColourRules::ChannelValue(FromQ(channelBoxes[channel]->text()))) channelSliders[channel]->setValue(*v);
 }
 
-void ColorDialog::RefreshHex() {
+void ColorDialog::refreshHex() {
   // The box the user is typing in is left alone.
-  if (typingHex_ || Text2->hasFocus()) return;
-  Text2->setText(ToQ(ColourRules::HexText(HScroll1[0]->value(), HScroll1[1]->value(), HScroll1[2]->value())));
+  if (typingHex_ || hexBox->hasFocus()) return;
+  hexBox->setText(ToQ(ColourRules::HexText(channelSliders[Red]->value(), channelSliders[Green]->value(),
+                                           channelSliders[Blue]->value())));
 }
 
-void ColorDialog::Text2_Change() {
-  auto rgb = ColourRules::ParseHexText(FromQ(Text2->text()));
+void ColorDialog::onHexChanged() {
+  auto rgb = ColourRules::ParseHexText(FromQ(hexBox->text()));
   if (!rgb) return;
   typingHex_ = true;
-  for (int k = 0; k < 3; ++k) HScroll1[k]->setValue((*rgb)[static_cast<size_t>(k)]);
+  for (Channel c : {Red, Green, Blue}) channelSliders[c]->setValue((*rgb)[static_cast<size_t>(c)]);
   typingHex_ = false;
 }
 
-void ColorDialog::PictColorpicker_MouseDown(int x, int y) {
+void ColorDialog::onPalettePressed(int x, int y) {
   auto colour = ColourRules::PaletteClick(x, y);
   if (!colour) return;
-  HScroll1[0]->setValue(static_cast<int>(*colour & 255));
-  HScroll1[1]->setValue(static_cast<int>((*colour >> 8) & 255));
-  HScroll1[2]->setValue(static_cast<int>((*colour >> 16) & 255));
+  channelSliders[Red]->setValue(static_cast<int>(*colour & 255));
+  channelSliders[Green]->setValue(static_cast<int>((*colour >> 8) & 255));
+  channelSliders[Blue]->setValue(static_cast<int>((*colour >> 16) & 255));
 }
 
-void ColorDialog::Check1_Click() {
-  const bool wide = Check1->isChecked();
-  setFixedWidth(wide ? Label2->x() : collapsedWidth_);
+void ColorDialog::togglePalette() {
+  const bool wide = paletteButton->isChecked();
+  setFixedWidth(wide ? widenedEdgeLabel->x() : collapsedWidth_);
   // Beyond the narrow window's edge the palette is hidden, not just cut off.
   PictColorpicker->setVisible(wide);
-  Check1->setText(wide ? QStringLiteral("<<<") : QStringLiteral(">>>"));
-  Picture1->setFocus();
+  paletteButton->setText(wide ? QStringLiteral("<<<") : QStringLiteral(">>>"));
+  colourSwatch->setFocus();
 }
 
-void ColorDialog::Command1_Click() {
-  HScroll1[0]->setFocus();
-  for (int i = 0; i < 4; ++i) Text1[i]->setText(QString::number(HScroll1[i]->value()));
+void ColorDialog::onOk() {
+  channelSliders[Red]->setFocus();
+  for (Channel c : {Red, Green, Blue, Alpha}) channelBoxes[c]->setText(QString::number(channelSliders[c]->value()));
   accept();
 }
 
-void ColorDialog::Command2_Click() { reject(); }
+void ColorDialog::onCancel() { reject(); }
 
 void ColorDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  RefreshHex();
-  Text2->setFocus();
-  Text2->selectAll();
+  refreshHex();
+  hexBox->setFocus();
+  hexBox->selectAll();
   QTimer::singleShot(0, this, [this] { KeepInsideWorkArea(this); });
 }
 
 bool ColorDialog::eventFilter(QObject* watched, QEvent* event) {
   if (watched == PictColorpicker && event->type() == QEvent::MouseButtonPress) {
     const QPoint p = static_cast<QMouseEvent*>(event)->position().toPoint();
-    PictColorpicker_MouseDown(p.x(), p.y());
+    onPalettePressed(p.x(), p.y());
     return true;
   }
-  if (watched == Text2 && event->type() == QEvent::FocusOut) RefreshHex();
+  if (watched == hexBox && event->type() == QEvent::FocusOut) refreshHex();
   return QDialog::eventFilter(watched, event);
 }
 

@@ -1,13 +1,13 @@
 #pragma once
 // The program's one colour picker: red, green, blue and (for filters)
 // opacity sliders with value boxes, a hexadecimal box, and a palette of 216
-// colours shown by widening the window.
+// colours shown by widening the window. Each control's objectName is its
+// member's name.
 #include <QDialog>
 #include <QPoint>
 #include <array>
 #include <optional>
 
-class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -40,31 +40,33 @@ class ColorDialog : public QDialog {
   // The sliders' values.
   Rgba values() const;
 
-  void HScroll1_Change(int i);
-  void Text1_Change(int i);
-  void Text2_Change();
-  void RefreshHex();
-  void PictColorpicker_MouseDown(int x, int y);
-  void Check1_Click();
-  void Command1_Click();
-  void Command2_Click();
-
-  std::array<QScrollBar*, 4> HScroll1{};
-  std::array<QLineEdit*, 4> Text1{};
-  std::array<QLabel*, 4> Label1{};
-  QLabel* Picture1 = nullptr;  // swatch
-  QLineEdit* Text2 = nullptr;  // "#RRGGBB"
-  QPushButton* Check1 = nullptr;  // ">>>" / "<<<"
-  QLabel* PictColorpicker = nullptr;
-  QPushButton* Command1 = nullptr;
-  QPushButton* Command2 = nullptr;
-  QLabel* Label2 = nullptr;  // its left edge is the widened width
-
  protected:
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  enum Channel { Red, Green, Blue, Alpha };
+
+  void onChannelSliderChanged(Channel channel);
+  void onChannelBoxChanged(Channel channel);
+  void onHexChanged();
+  void refreshHex();
+  void onPalettePressed(int x, int y);
+  void togglePalette();
+  void onOk();
+  void onCancel();
+
+  std::array<QScrollBar*, 4> channelSliders{};  // by Channel
+  std::array<QLineEdit*, 4> channelBoxes{};
+  std::array<QLabel*, 4> channelLabels{};
+  QLabel* colourSwatch = nullptr;
+  QLineEdit* hexBox = nullptr;  // "#RRGGBB"
+  QPushButton* paletteButton = nullptr;  // ">>>" / "<<<"
+  QLabel* PictColorpicker = nullptr;
+  QPushButton* okButton = nullptr;
+  QPushButton* cancelButton = nullptr;
+  QLabel* widenedEdgeLabel = nullptr;  // its left edge is the widened width
+
   int collapsedWidth_ = 0;
   bool typingHex_ = false;
 };

@@ -130,21 +130,24 @@ std::string FromEditorText(const QString& text) {
 std::string Text(const QLineEdit* e) { return FromQ(e->text()); }
 int32_t Whole(const QLineEdit* e) { return num::RoundToInt32(num::Val(Text(e))); }
 
-// The colour rows of the key colour (0-2) and the text colour (3-5).
-void BuildColourRows(QWidget* parent, std::array<QScrollBar*, 6>& bars, std::array<QLineEdit*, 6>& boxes, int first,
-                     const char* const labels[3], int x, int y) {
+constexpr SP::ColourChannel kColourChannels[] = {SP::KeyRed,  SP::KeyGreen,  SP::KeyBlue,
+                                                 SP::TextRed, SP::TextGreen, SP::TextBlue};
+
+// The red, green and blue rows of the key colour or of the text colour.
+void BuildColourRows(QWidget* parent, std::array<QScrollBar*, 6>& bars, std::array<QLineEdit*, 6>& boxes,
+                     SP::ColourChannel red, const char* const labels[3], int x, int y) {
   static const char* const kRgb[] = {"R", "G", "B"};
   for (int k = 0; k < 3; ++k) {
-    const int i = first + k;
+    const int i = red + k;
     const int row = y + k * 24;
     MakeLabel(parent, labels[k], QString::fromLatin1(kRgb[k]), x, row + 1, 16);
     bars[i] = new QScrollBar(Qt::Horizontal, parent);
-    bars[i]->setObjectName(QStringLiteral("HScroll1_%1").arg(i));
+    bars[i]->setObjectName(QStringLiteral("colourSliders_%1").arg(i));
     bars[i]->setRange(0, 255);
     bars[i]->setPageStep(16);
     bars[i]->setGeometry(x + 18, row + 2, 200, 18);
     boxes[i] = MakeEdit(parent, "", x + 224, row, 40);
-    boxes[i]->setObjectName(QStringLiteral("Text21_%1").arg(i));
+    boxes[i]->setObjectName(QStringLiteral("colourBoxes_%1").arg(i));
   }
 }
 
@@ -160,202 +163,206 @@ StoreDialog::StoreDialog(QWidget* parent) : QDialog(parent) {
   windows.unloadScriptEditor();
   windows.unloadPreviewWindow();
 
-  Label3 = MakeLabel(this, "Label3", QStringLiteral("ID"), 8, 10, 26);
-  Text1 = MakeEdit(this, "Text1", 36, 8, 70);
-  Label1 = MakeLabel(this, "Label1", QStringLiteral("ﾀｲﾌﾟ"), 120, 10, 40);
-  Text3 = MakeEdit(this, "Text3", 162, 8, 110);
-  Text3->setReadOnly(true);
-  Text3->setFocusPolicy(Qt::NoFocus);
-  SetBackground(Text3, ToQColor(SystemColor(15)));
-  Label2 = MakeLabel(this, "Label2", QStringLiteral("ﾌｧｲﾙ"), 8, 38, 40);
-  Text2 = MakeEdit(this, "Text2", 52, 36, 352);
-  Command6 = MakeButton(this, "Command6", QStringLiteral("･･･"), 408, 35, 32);
+  itemIdLabel = MakeLabel(this, "itemIdLabel", QStringLiteral("ID"), 8, 10, 26);
+  itemIdBox = MakeEdit(this, "itemIdBox", 36, 8, 70);
+  kindLabel = MakeLabel(this, "kindLabel", QStringLiteral("ﾀｲﾌﾟ"), 120, 10, 40);
+  kindBox = MakeEdit(this, "kindBox", 162, 8, 110);
+  kindBox->setReadOnly(true);
+  kindBox->setFocusPolicy(Qt::NoFocus);
+  SetBackground(kindBox, ToQColor(SystemColor(15)));
+  pathLabel = MakeLabel(this, "pathLabel", QStringLiteral("ﾌｧｲﾙ"), 8, 38, 40);
+  pathBox = MakeEdit(this, "pathBox", 52, 36, 352);
+  browseButton = MakeButton(this, "browseButton", QStringLiteral("･･･"), 408, 35, 32);
 
   buildImageFrame();
   buildTextFrame();
   buildOtherFrames();
 
-  Command1 = MakeButton(this, "Command1", QStringLiteral("&OK"), kWidth - 184, 0, 84);
-  Command1->setDefault(true);
-  Command2 = MakeButton(this, "Command2", QStringLiteral("キャンセル"), kWidth - 92, 0, 84);
+  okButton = MakeButton(this, "okButton", QStringLiteral("&OK"), kWidth - 184, 0, 84);
+  okButton->setDefault(true);
+  cancelButton = MakeButton(this, "cancelButton", QStringLiteral("キャンセル"), kWidth - 92, 0, 84);
 
-  for (int i = 0; i < 6; ++i) {
-    connect(HScroll1[i], &QScrollBar::valueChanged, this, [this, i] { HScroll1_Change(i); });
-    connect(Text21[i], &QLineEdit::textChanged, this, [this, i] { Text21_Change(i); });
+  for (SP::ColourChannel c : kColourChannels) {
+    connect(colourSliders[c], &QScrollBar::valueChanged, this, [this, c] { onColourSliderChanged(c); });
+    connect(colourBoxes[c], &QLineEdit::textChanged, this, [this, c] { onColourBoxChanged(c); });
   }
-  connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-  connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-  connect(Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
-  RouteEscapeTo(this, Command2);
+  connect(okButton, &QPushButton::clicked, this, [this] { onOk(); });
+  connect(cancelButton, &QPushButton::clicked, this, [this] { onCancel(); });
+  connect(browseButton, &QPushButton::clicked, this, [this] { browse(); });
+  RouteEscapeTo(this, cancelButton);
 
-  for (GreyCheckBox* c : {Check1, Check2, Check3, Check4, Check5, Check7, Check8, Check9, Check10, Check11, Check12,
-                          Check13, Check14, Check15, Check16, Check17, Check18}) {
+  for (GreyCheckBox* c : {keyColourCheck, boldCheck, italicCheck, softenEdgesCheck, autoSizeCheck, textInputCheck,
+                          passwordCheck, multilineCheck, wrapCheck, htmlCheck, borderCheck, selectableCheck, morphCheck,
+                          losslessCheck, dynamicTextCheck, noSoundCheck, textEffectCheck}) {
     c->setValue(SP::kGrey);
   }
-  Check6->setValue(SP::kOff);
-  for (QWidget* w : std::initializer_list<QWidget*>{Check14, Frame8, Check18, Frame14}) w->hide();
-  Text2->setEnabled(false);
-  Command6->setEnabled(false);
+  fontPreviewCheck->setValue(SP::kOff);
+  for (QWidget* w : std::initializer_list<QWidget*>{morphCheck, morphPanel, textEffectCheck, textEffectPanel})
+    w->hide();
+  pathBox->setEnabled(false);
+  browseButton->setEnabled(false);
   showFrame(Frame::None);
-  Check1_Click();
-  for (QLineEdit* box : Text21) box->setText(QStringLiteral("0"));
+  onKeyColourToggled();
+  for (QLineEdit* box : colourBoxes) box->setText(QStringLiteral("0"));
   paintSwatches();
 }
 
 StoreDialog::~StoreDialog() = default;
 
 void StoreDialog::buildImageFrame() {
-  Frame11 = MakeGroup(this, "Frame11", QStringLiteral("ビットマップの設定"), 8, kFramesTop, kFrameWidth, 76);
-  Label29 = MakeLabel(Frame11, "Label29", QStringLiteral("オブジェクト名"), 10, 22, 92);
-  Text20 = MakeEdit(Frame11, "Text20", 104, 20, 220);
-  Check15 = MakeCheck(Frame11, "Check15", QStringLiteral("JPEG圧縮しない"), 10, 48, 200);
+  imageGroup = MakeGroup(this, "imageGroup", QStringLiteral("ビットマップの設定"), 8, kFramesTop, kFrameWidth, 76);
+  imageNameLabel = MakeLabel(imageGroup, "imageNameLabel", QStringLiteral("オブジェクト名"), 10, 22, 92);
+  imageNameBox = MakeEdit(imageGroup, "imageNameBox", 104, 20, 220);
+  losslessCheck = MakeCheck(imageGroup, "losslessCheck", QStringLiteral("JPEG圧縮しない"), 10, 48, 200);
 
   const int top = kFramesTop + 84;
-  Frame1 = MakeBox(this, "Frame1", 8, top + 10, kFrameWidth, 152);
-  Check1 = MakeTitleCheck(this, "Check1", QStringLiteral("透過色を使用する"), 16, top);
-  static const char* const kLabels[] = {"Label5", "Label6", "Label7"};
-  BuildColourRows(Frame1, HScroll1, Text21, 0, kLabels, 10, 18);
-  Picture1 = MakeSwatch(Frame1, "Picture1", 290, 18, 48, 48);
-  Picture1->installEventFilter(this);
-  Command3 = MakeButton(Frame1, "Command3", QStringLiteral("左上のドット"), 344, 18, 80);
-  Frame3 = MakeBox(Frame1, "Frame3", 10, 104, 412, 40);
-  Check4 = MakeTitleCheck(Frame1, "Check4", QStringLiteral("エッジをぼかす"), 18, 94);
-  Combo3 = new QComboBox(Frame3);
-  Combo3->setObjectName(QStringLiteral("Combo3"));
-  for (const char* mode : SP::kSofteningModes) Combo3->addItem(QString::fromUtf8(mode));
-  Combo3->setCurrentIndex(-1);
-  Combo3->setGeometry(8, 12, 120, 22);
-  Label15 = MakeLabel(Frame3, "Label15", QStringLiteral("ぼかし強度"), 136, 14, 80);
-  Text7 = MakeEdit(Frame3, "Text7", 220, 12, 50);
+  keyColourPanel = MakeBox(this, "keyColourPanel", 8, top + 10, kFrameWidth, 152);
+  keyColourCheck = MakeTitleCheck(this, "keyColourCheck", QStringLiteral("透過色を使用する"), 16, top);
+  static const char* const kLabels[] = {"keyRedLabel", "keyGreenLabel", "keyBlueLabel"};
+  BuildColourRows(keyColourPanel, colourSliders, colourBoxes, SP::KeyRed, kLabels, 10, 18);
+  keyColourSwatch = MakeSwatch(keyColourPanel, "keyColourSwatch", 290, 18, 48, 48);
+  keyColourSwatch->installEventFilter(this);
+  topLeftColourButton = MakeButton(keyColourPanel, "topLeftColourButton", QStringLiteral("左上のドット"), 344, 18, 80);
+  softeningPanel = MakeBox(keyColourPanel, "softeningPanel", 10, 104, 412, 40);
+  softenEdgesCheck = MakeTitleCheck(keyColourPanel, "softenEdgesCheck", QStringLiteral("エッジをぼかす"), 18, 94);
+  softeningModeList = new QComboBox(softeningPanel);
+  softeningModeList->setObjectName(QStringLiteral("softeningModeList"));
+  for (const char* mode : SP::kSofteningModes) softeningModeList->addItem(QString::fromUtf8(mode));
+  softeningModeList->setCurrentIndex(-1);
+  softeningModeList->setGeometry(8, 12, 120, 22);
+  softeningAmountLabel = MakeLabel(softeningPanel, "softeningAmountLabel", QStringLiteral("ぼかし強度"), 136, 14, 80);
+  softeningAmountBox = MakeEdit(softeningPanel, "softeningAmountBox", 220, 12, 50);
 
-  connect(Check1, &QCheckBox::stateChanged, this, [this] { Check1_Click(); });
-  connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
-  connect(Check4, &QCheckBox::stateChanged, this, [this] { Check4_Click(); });
-  connect(Combo3, &QComboBox::currentIndexChanged, this, [this] { Combo3_Click(); });
-  connect(Text7, &QLineEdit::textChanged, this, [this] { Text7_Change(); });
+  connect(keyColourCheck, &QCheckBox::stateChanged, this, [this] { onKeyColourToggled(); });
+  connect(topLeftColourButton, &QPushButton::clicked, this, [this] { takeTopLeftColour(); });
+  connect(softenEdgesCheck, &QCheckBox::stateChanged, this, [this] { onSoftenEdgesToggled(); });
+  connect(softeningModeList, &QComboBox::currentIndexChanged, this, [this] { onSofteningModeChanged(); });
+  connect(softeningAmountBox, &QLineEdit::textChanged, this, [this] { onSofteningAmountChanged(); });
 }
 
 void StoreDialog::buildTextFrame() {
-  Frame2 = MakeGroup(this, "Frame2", QStringLiteral("テキストの設定"), 8, kFramesTop, kFrameWidth, 380);
-  Text4 = new QPlainTextEdit(Frame2);
-  Text4->setObjectName(QStringLiteral("Text4"));
-  Text4->setGeometry(10, 20, 412, 80);
-  Text4->setLineWrapMode(QPlainTextEdit::NoWrap);
-  Text4->installEventFilter(this);
+  textGroup = MakeGroup(this, "textGroup", QStringLiteral("テキストの設定"), 8, kFramesTop, kFrameWidth, 380);
+  textEdit = new QPlainTextEdit(textGroup);
+  textEdit->setObjectName(QStringLiteral("textEdit"));
+  textEdit->setGeometry(10, 20, 412, 80);
+  textEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
+  textEdit->installEventFilter(this);
 
-  MakeLabel(Frame2, "Label11", QStringLiteral("フォント"), 10, 108, 50);
-  Combo2 = new QComboBox(Frame2);
-  Combo2->setObjectName(QStringLiteral("Combo2"));
-  Combo2->setGeometry(62, 106, 200, 22);
-  MakeLabel(Frame2, "Label12", QStringLiteral("サイズ"), 272, 108, 40);
-  Text5 = MakeEdit(Frame2, "Text5", 314, 106, 50);
-  MakeLabel(Frame2, "Label13", QStringLiteral("配置"), 10, 136, 50);
-  Combo1 = new QComboBox(Frame2);
-  Combo1->setObjectName(QStringLiteral("Combo1"));
-  for (const char* align : SP::kAlignments) Combo1->addItem(QString::fromUtf8(align));
-  Combo1->setCurrentIndex(-1);
-  Combo1->setGeometry(62, 134, 100, 22);
-  MakeLabel(Frame2, "Label14", QStringLiteral("行間"), 170, 136, 32);
-  Text6 = MakeEdit(Frame2, "Text6", 204, 134, 50);
-  Check2 = MakeCheck(Frame2, "Check2", QStringLiteral("太字"), 266, 134, 64);
-  Check3 = MakeCheck(Frame2, "Check3", QStringLiteral("斜体"), 334, 134, 64);
+  MakeLabel(textGroup, "fontLabel", QStringLiteral("フォント"), 10, 108, 50);
+  fontList = new QComboBox(textGroup);
+  fontList->setObjectName(QStringLiteral("fontList"));
+  fontList->setGeometry(62, 106, 200, 22);
+  MakeLabel(textGroup, "fontSizeLabel", QStringLiteral("サイズ"), 272, 108, 40);
+  fontSizeBox = MakeEdit(textGroup, "fontSizeBox", 314, 106, 50);
+  MakeLabel(textGroup, "alignmentLabel", QStringLiteral("配置"), 10, 136, 50);
+  alignmentList = new QComboBox(textGroup);
+  alignmentList->setObjectName(QStringLiteral("alignmentList"));
+  for (const char* align : SP::kAlignments) alignmentList->addItem(QString::fromUtf8(align));
+  alignmentList->setCurrentIndex(-1);
+  alignmentList->setGeometry(62, 134, 100, 22);
+  MakeLabel(textGroup, "lineSpacingLabel", QStringLiteral("行間"), 170, 136, 32);
+  lineSpacingBox = MakeEdit(textGroup, "lineSpacingBox", 204, 134, 50);
+  boldCheck = MakeCheck(textGroup, "boldCheck", QStringLiteral("太字"), 266, 134, 64);
+  italicCheck = MakeCheck(textGroup, "italicCheck", QStringLiteral("斜体"), 334, 134, 64);
 
-  static const char* const kLabels[] = {"Label4", "Label9", "Label10"};
-  BuildColourRows(Frame2, HScroll1, Text21, 3, kLabels, 10, 162);
-  Picture2 = MakeSwatch(Frame2, "Picture2", 290, 162, 48, 66);
-  Picture2->installEventFilter(this);
+  static const char* const kLabels[] = {"textRedLabel", "textGreenLabel", "textBlueLabel"};
+  BuildColourRows(textGroup, colourSliders, colourBoxes, SP::TextRed, kLabels, 10, 162);
+  textColourSwatch = MakeSwatch(textGroup, "textColourSwatch", 290, 162, 48, 66);
+  textColourSwatch->installEventFilter(this);
 
-  Check5 = MakeCheck(Frame2, "Check5", QStringLiteral("自動サイズ"), 10, 238, 100);
-  Label20 = MakeLabel(Frame2, "Label20", QStringLiteral("幅"), 116, 240, 18);
-  Text14 = MakeEdit(Frame2, "Text14", 136, 238, 50);
-  Label21 = MakeLabel(Frame2, "Label21", QStringLiteral("高さ"), 194, 240, 30);
-  Text15 = MakeEdit(Frame2, "Text15", 226, 238, 50);
-  Check6 = MakeCheck(Frame2, "Check6", QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"), 300, 238, 100);
-  Check16 = MakeCheck(Frame2, "Check16", QStringLiteral("ﾀﾞｲﾅﾐｯｸﾃｷｽﾄ"), 10, 264, 140);
+  autoSizeCheck = MakeCheck(textGroup, "autoSizeCheck", QStringLiteral("自動サイズ"), 10, 238, 100);
+  boxWidthLabel = MakeLabel(textGroup, "boxWidthLabel", QStringLiteral("幅"), 116, 240, 18);
+  boxWidthBox = MakeEdit(textGroup, "boxWidthBox", 136, 238, 50);
+  boxHeightLabel = MakeLabel(textGroup, "boxHeightLabel", QStringLiteral("高さ"), 194, 240, 30);
+  boxHeightBox = MakeEdit(textGroup, "boxHeightBox", 226, 238, 50);
+  fontPreviewCheck = MakeCheck(textGroup, "fontPreviewCheck", QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"), 300, 238, 100);
+  dynamicTextCheck = MakeCheck(textGroup, "dynamicTextCheck", QStringLiteral("ﾀﾞｲﾅﾐｯｸﾃｷｽﾄ"), 10, 264, 140);
 
-  Frame7 = MakeBox(Frame2, "Frame7", 10, 292, 412, 80);
-  Check7 = MakeCheck(Frame7, "Check7", QStringLiteral("テキスト入力"), 6, 4, 100);
-  Check8 = MakeCheck(Frame7, "Check8", QStringLiteral("パスワード"), 108, 4, 100);
-  Check9 = MakeCheck(Frame7, "Check9", QStringLiteral("複数行"), 210, 4, 96);
-  Check10 = MakeCheck(Frame7, "Check10", QStringLiteral("折り返し"), 308, 4, 100);
-  Check11 = MakeCheck(Frame7, "Check11", QStringLiteral("HTML"), 6, 28, 100);
-  Check12 = MakeCheck(Frame7, "Check12", QStringLiteral("枠線"), 108, 28, 100);
-  Check13 = MakeCheck(Frame7, "Check13", QStringLiteral("選択可能"), 210, 28, 96);
-  MakeLabel(Frame7, "Label19", QStringLiteral("変数名"), 6, 54, 50);
-  Text11 = MakeEdit(Frame7, "Text11", 60, 52, 220);
+  inputOptionsPanel = MakeBox(textGroup, "inputOptionsPanel", 10, 292, 412, 80);
+  textInputCheck = MakeCheck(inputOptionsPanel, "textInputCheck", QStringLiteral("テキスト入力"), 6, 4, 100);
+  passwordCheck = MakeCheck(inputOptionsPanel, "passwordCheck", QStringLiteral("パスワード"), 108, 4, 100);
+  multilineCheck = MakeCheck(inputOptionsPanel, "multilineCheck", QStringLiteral("複数行"), 210, 4, 96);
+  wrapCheck = MakeCheck(inputOptionsPanel, "wrapCheck", QStringLiteral("折り返し"), 308, 4, 100);
+  htmlCheck = MakeCheck(inputOptionsPanel, "htmlCheck", QStringLiteral("HTML"), 6, 28, 100);
+  borderCheck = MakeCheck(inputOptionsPanel, "borderCheck", QStringLiteral("枠線"), 108, 28, 100);
+  selectableCheck = MakeCheck(inputOptionsPanel, "selectableCheck", QStringLiteral("選択可能"), 210, 28, 96);
+  MakeLabel(inputOptionsPanel, "variableNameLabel", QStringLiteral("変数名"), 6, 54, 50);
+  variableNameBox = MakeEdit(inputOptionsPanel, "variableNameBox", 60, 52, 220);
 
-  Frame14 = MakeBox(Frame2, "Frame14", 10, 302, 412, 70);
-  Check18 = MakeTitleCheck(Frame2, "Check18", QStringLiteral("テキストエフェクト"), 18, 292);
-  Text23 = MakeEdit(Frame14, "Text23", 0, 0, 10);
-  Text23->hide();
-  Command9 = MakeButton(Frame14, "Command9", QStringLiteral("設定"), 8, 18, 60);
-  Command9->setEnabled(TextEffects() != nullptr);
-  Label30 = MakeLabel(Frame14, "Label30", QString(), 76, 14, 330, 52);
-  Label30->setFont(ListFont(9));
+  textEffectPanel = MakeBox(textGroup, "textEffectPanel", 10, 302, 412, 70);
+  textEffectCheck = MakeTitleCheck(textGroup, "textEffectCheck", QStringLiteral("テキストエフェクト"), 18, 292);
+  textEffectSettingsBox = MakeEdit(textEffectPanel, "textEffectSettingsBox", 0, 0, 10);
+  textEffectSettingsBox->hide();
+  textEffectButton = MakeButton(textEffectPanel, "textEffectButton", QStringLiteral("設定"), 8, 18, 60);
+  textEffectButton->setEnabled(TextEffects() != nullptr);
+  textEffectSummaryLabel = MakeLabel(textEffectPanel, "textEffectSummaryLabel", QString(), 76, 14, 330, 52);
+  textEffectSummaryLabel->setFont(ListFont(9));
 
-  connect(Combo2, &QComboBox::currentIndexChanged, this, [this] { Combo2_Click(); });
-  connect(Check16, &QCheckBox::stateChanged, this, [this] { Combo2_Click(); });
-  connect(Check18, &QCheckBox::stateChanged, this, [this] { Combo2_Click(); });
-  connect(Check5, &QCheckBox::stateChanged, this, [this] { Check5_Click(); });
-  for (GreyCheckBox* c : {Check6, Check2, Check3})
-    connect(c, &QCheckBox::stateChanged, this, [this] { Check6_Click(); });
-  connect(Combo1, &QComboBox::currentIndexChanged, this, [this] { Check6_Click(); });
-  connect(Text5, &QLineEdit::textChanged, this, [this] { Check6_Click(); });
-  connect(Text23, &QLineEdit::textChanged, this, [this] { Text23_Change(); });
-  connect(Command9, &QPushButton::clicked, this, [this] { Command9_Click(); });
+  connect(fontList, &QComboBox::currentIndexChanged, this, [this] { applyFontRule(); });
+  connect(dynamicTextCheck, &QCheckBox::stateChanged, this, [this] { applyFontRule(); });
+  connect(textEffectCheck, &QCheckBox::stateChanged, this, [this] { applyFontRule(); });
+  connect(autoSizeCheck, &QCheckBox::stateChanged, this, [this] { onAutoSizeToggled(); });
+  for (GreyCheckBox* c : {fontPreviewCheck, boldCheck, italicCheck})
+    connect(c, &QCheckBox::stateChanged, this, [this] { updateFontPreview(); });
+  connect(alignmentList, &QComboBox::currentIndexChanged, this, [this] { updateFontPreview(); });
+  connect(fontSizeBox, &QLineEdit::textChanged, this, [this] { updateFontPreview(); });
+  connect(textEffectSettingsBox, &QLineEdit::textChanged, this, [this] { onTextEffectSettingsChanged(); });
+  connect(textEffectButton, &QPushButton::clicked, this, [this] { editTextEffect(); });
 }
 
 void StoreDialog::buildOtherFrames() {
-  Frame9 = MakeGroup(this, "Frame9", QStringLiteral("サウンドの設定"), 8, kFramesTop, kFrameWidth, 52);
-  MakeLabel(Frame9, "Label26", QStringLiteral("オブジェクト名"), 10, 22, 92);
-  Text17 = MakeEdit(Frame9, "Text17", 104, 20, 220);
+  soundGroup = MakeGroup(this, "soundGroup", QStringLiteral("サウンドの設定"), 8, kFramesTop, kFrameWidth, 52);
+  MakeLabel(soundGroup, "soundNameLabel", QStringLiteral("オブジェクト名"), 10, 22, 92);
+  soundNameBox = MakeEdit(soundGroup, "soundNameBox", 104, 20, 220);
 
-  Frame10 = MakeGroup(this, "Frame10", QStringLiteral("ビデオの設定"), 8, kFramesTop, kFrameWidth, 106);
-  Check17 = MakeCheck(Frame10, "Check17", QStringLiteral("音声を使用しない"), 10, 20, 200);
-  Text18 = MakeEdit(Frame10, "Text18", 10, 48, 60);
-  MakeLabel(Frame10, "Label27", QStringLiteral("フレーム目から開始する"), 74, 50, 150);
-  Command7 = MakeButton(Frame10, "Command7", QStringLiteral("<<"), 230, 47, 32);
-  Command7->setToolTip(QStringLiteral("前のキーフレーム"));
-  Command8 = MakeButton(Frame10, "Command8", QStringLiteral(">>"), 266, 47, 32);
-  Command8->setToolTip(QStringLiteral("次のキーフレーム"));
-  MakeLabel(Frame10, "Label28", QStringLiteral("オブジェクト名"), 10, 78, 92);
-  Text19 = MakeEdit(Frame10, "Text19", 104, 76, 220);
+  videoGroup = MakeGroup(this, "videoGroup", QStringLiteral("ビデオの設定"), 8, kFramesTop, kFrameWidth, 106);
+  noSoundCheck = MakeCheck(videoGroup, "noSoundCheck", QStringLiteral("音声を使用しない"), 10, 20, 200);
+  startFrameBox = MakeEdit(videoGroup, "startFrameBox", 10, 48, 60);
+  MakeLabel(videoGroup, "startFrameLabel", QStringLiteral("フレーム目から開始する"), 74, 50, 150);
+  previousKeyFrameButton = MakeButton(videoGroup, "previousKeyFrameButton", QStringLiteral("<<"), 230, 47, 32);
+  previousKeyFrameButton->setToolTip(QStringLiteral("前のキーフレーム"));
+  nextKeyFrameButton = MakeButton(videoGroup, "nextKeyFrameButton", QStringLiteral(">>"), 266, 47, 32);
+  nextKeyFrameButton->setToolTip(QStringLiteral("次のキーフレーム"));
+  MakeLabel(videoGroup, "videoNameLabel", QStringLiteral("オブジェクト名"), 10, 78, 92);
+  videoNameBox = MakeEdit(videoGroup, "videoNameBox", 104, 76, 220);
 
-  Frame4 = MakeGroup(this, "Frame4", QStringLiteral("スプライト"), 8, kFramesTop, kFrameWidth, 150);
-  MakeLabel(Frame4, "Label16", QStringLiteral("ｽﾌﾟﾗｲﾄ名"), 10, 22, 80);
-  Text8 = MakeEdit(Frame4, "Text8", 92, 20, 240);
-  QGroupBox* frame5 = MakeGroup(Frame4, "Frame5", QStringLiteral("サイズ"), 10, 52, 150, 88);
-  MakeLabel(frame5, "Label17", QStringLiteral("幅"), 10, 24, 36);
-  Text9 = MakeEdit(frame5, "Text9", 50, 22, 80);
-  MakeLabel(frame5, "Label18", QStringLiteral("高さ"), 10, 52, 36);
-  Text10 = MakeEdit(frame5, "Text10", 50, 50, 80);
-  QGroupBox* frame6 = MakeGroup(Frame4, "Frame6", QStringLiteral("基準点"), 168, 52, 254, 88);
-  MakeLabel(frame6, "Label23", QStringLiteral("X："), 10, 24, 24);
-  Text12 = MakeEdit(frame6, "Text12", 36, 22, 70);
-  MakeLabel(frame6, "Label22", QStringLiteral("Y："), 10, 52, 24);
-  Text13 = MakeEdit(frame6, "Text13", 36, 50, 70);
-  Command4 = MakeButton(frame6, "Command4", QStringLiteral("ｽﾌﾟﾗｲﾄの中央に設定(&C)"), 112, 35, 136);
+  spriteGroup = MakeGroup(this, "spriteGroup", QStringLiteral("スプライト"), 8, kFramesTop, kFrameWidth, 150);
+  MakeLabel(spriteGroup, "spriteNameLabel", QStringLiteral("ｽﾌﾟﾗｲﾄ名"), 10, 22, 80);
+  spriteNameBox = MakeEdit(spriteGroup, "spriteNameBox", 92, 20, 240);
+  QGroupBox* spriteSizeGroup = MakeGroup(spriteGroup, "spriteSizeGroup", QStringLiteral("サイズ"), 10, 52, 150, 88);
+  MakeLabel(spriteSizeGroup, "spriteWidthLabel", QStringLiteral("幅"), 10, 24, 36);
+  spriteWidthBox = MakeEdit(spriteSizeGroup, "spriteWidthBox", 50, 22, 80);
+  MakeLabel(spriteSizeGroup, "spriteHeightLabel", QStringLiteral("高さ"), 10, 52, 36);
+  spriteHeightBox = MakeEdit(spriteSizeGroup, "spriteHeightBox", 50, 50, 80);
+  QGroupBox* referencePointGroup =
+      MakeGroup(spriteGroup, "referencePointGroup", QStringLiteral("基準点"), 168, 52, 254, 88);
+  MakeLabel(referencePointGroup, "referenceXLabel", QStringLiteral("X："), 10, 24, 24);
+  referenceXBox = MakeEdit(referencePointGroup, "referenceXBox", 36, 22, 70);
+  MakeLabel(referencePointGroup, "referenceYLabel", QStringLiteral("Y："), 10, 52, 24);
+  referenceYBox = MakeEdit(referencePointGroup, "referenceYBox", 36, 50, 70);
+  spriteCentreButton =
+      MakeButton(referencePointGroup, "spriteCentreButton", QStringLiteral("ｽﾌﾟﾗｲﾄの中央に設定(&C)"), 112, 35, 136);
 
-  Frame12 = MakeGroup(this, "Frame12", QStringLiteral("フォルダ"), 8, kFramesTop, kFrameWidth, 52);
-  MakeLabel(Frame12, "Label33", QStringLiteral("フォルダ名"), 10, 22, 92);
-  Text26 = MakeEdit(Frame12, "Text26", 104, 20, 220);
+  folderGroup = MakeGroup(this, "folderGroup", QStringLiteral("フォルダ"), 8, kFramesTop, kFrameWidth, 52);
+  MakeLabel(folderGroup, "folderNameLabel", QStringLiteral("フォルダ名"), 10, 22, 92);
+  folderNameBox = MakeEdit(folderGroup, "folderNameBox", 104, 20, 220);
 
-  Frame13 = MakeGroup(this, "Frame13", QStringLiteral("ベクタ画像の設定"), 8, kFramesTop, kFrameWidth, 52);
-  MakeLabel(Frame13, "Label8", QStringLiteral("オブジェクト名"), 10, 22, 92);
-  Text22 = MakeEdit(Frame13, "Text22", 104, 20, 220);
-  Frame8 = MakeBox(this, "Frame8", 8, kFramesTop + 70, kFrameWidth, 80);
-  Check14 = MakeTitleCheck(this, "Check14", QStringLiteral("モーフィングする"), 16, kFramesTop + 60);
-  MakeLabel(Frame8, "Label24", QStringLiteral("モーフィング終了時の画像（ファイルID）"), 10, 18, 250);
-  Text16 = MakeEdit(Frame8, "Text16", 264, 16, 60);
-  Command5 = MakeButton(Frame8, "Command5", QStringLiteral("正当性チェック"), 10, 46, 110);
-  Label25 = MakeLabel(Frame8, "Label25", QString(), 128, 48, 290);
+  vectorGroup = MakeGroup(this, "vectorGroup", QStringLiteral("ベクタ画像の設定"), 8, kFramesTop, kFrameWidth, 52);
+  MakeLabel(vectorGroup, "vectorNameLabel", QStringLiteral("オブジェクト名"), 10, 22, 92);
+  vectorNameBox = MakeEdit(vectorGroup, "vectorNameBox", 104, 20, 220);
+  morphPanel = MakeBox(this, "morphPanel", 8, kFramesTop + 70, kFrameWidth, 80);
+  morphCheck = MakeTitleCheck(this, "morphCheck", QStringLiteral("モーフィングする"), 16, kFramesTop + 60);
+  MakeLabel(morphPanel, "morphTargetLabel", QStringLiteral("モーフィング終了時の画像（ファイルID）"), 10, 18, 250);
+  morphTargetBox = MakeEdit(morphPanel, "morphTargetBox", 264, 16, 60);
+  checkMorphButton = MakeButton(morphPanel, "checkMorphButton", QStringLiteral("正当性チェック"), 10, 46, 110);
+  morphVerdictLabel = MakeLabel(morphPanel, "morphVerdictLabel", QString(), 128, 48, 290);
 
-  connect(Command7, &QPushButton::clicked, this, [this] { Command7_Click(); });
-  connect(Command8, &QPushButton::clicked, this, [this] { Command8_Click(); });
-  connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
-  connect(Text16, &QLineEdit::textChanged, this, [this] { Text16_Change(); });
-  connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
-  Text16_Change();
+  connect(previousKeyFrameButton, &QPushButton::clicked, this, [this] { previousKeyFrame(); });
+  connect(nextKeyFrameButton, &QPushButton::clicked, this, [this] { nextKeyFrame(); });
+  connect(spriteCentreButton, &QPushButton::clicked, this, [this] { centreSprite(); });
+  connect(morphTargetBox, &QLineEdit::textChanged, this, [this] { onMorphTargetChanged(); });
+  connect(checkMorphButton, &QPushButton::clicked, this, [this] { checkMorph(); });
+  onMorphTargetChanged();
 }
 
 // ---- filling and reading back ------------------------------------------------
@@ -364,139 +371,140 @@ void StoreDialog::load(const SP::Fields& f) {
   loading_ = true;
   loaded_ = f;
   setWindowTitle(ToQ(f.caption));
-  Text1->setText(ToQ(f.text1));
-  Text1->setEnabled(f.text1Enabled);
-  Text3->setText(ToQ(f.text3));
-  Text2->setText(ToQ(f.text2));
-  Text2->setEnabled(f.text2Enabled);
-  Command6->setEnabled(f.command6Enabled);
-  for (QWidget* w : std::initializer_list<QWidget*>{Label3, Text1}) w->setVisible(f.idVisible);
-  for (QWidget* w : std::initializer_list<QWidget*>{Label2, Text2, Command6}) w->setVisible(f.pathVisible);
+  itemIdBox->setText(ToQ(f.itemId));
+  itemIdBox->setEnabled(f.itemIdEnabled);
+  kindBox->setText(ToQ(f.kindName));
+  pathBox->setText(ToQ(f.path));
+  pathBox->setEnabled(f.pathEnabled);
+  browseButton->setEnabled(f.browseEnabled);
+  for (QWidget* w : std::initializer_list<QWidget*>{itemIdLabel, itemIdBox}) w->setVisible(f.idVisible);
+  for (QWidget* w : std::initializer_list<QWidget*>{pathLabel, pathBox, browseButton}) w->setVisible(f.pathVisible);
 
-  Check1->setValue(f.check1);
-  Check1->setVisible(f.check1Visible);
-  for (int i = 0; i < 6; ++i) HScroll1[i]->setValue(f.hscroll1[static_cast<size_t>(i)]);
-  for (int i = 0; i < 6; ++i) Text21[i]->setText(ToQ(f.text21[static_cast<size_t>(i)]));
-  Check4->setValue(f.check4);
-  Combo3->setCurrentIndex(f.combo3);
-  Text7->setText(ToQ(f.text7));
-  Check15->setValue(f.check15);
-  Check15->setVisible(f.check15Visible);
-  Text20->setText(ToQ(f.text20));
-  Text17->setText(ToQ(f.text17));
+  keyColourCheck->setValue(f.keyColour);
+  keyColourCheck->setVisible(f.keyColourVisible);
+  for (SP::ColourChannel c : kColourChannels) colourSliders[c]->setValue(f.colourSliders[c]);
+  for (SP::ColourChannel c : kColourChannels) colourBoxes[c]->setText(ToQ(f.colourBoxes[c]));
+  softenEdgesCheck->setValue(f.softenEdges);
+  softeningModeList->setCurrentIndex(f.softeningModeIndex);
+  softeningAmountBox->setText(ToQ(f.softeningAmount));
+  losslessCheck->setValue(f.lossless);
+  losslessCheck->setVisible(f.losslessVisible);
+  imageNameBox->setText(ToQ(f.imageName));
+  soundNameBox->setText(ToQ(f.soundName));
 
-  Text4->setPlainText(ToEditorText(f.text4));
-  Check2->setValue(f.check2);
-  Check3->setValue(f.check3);
-  Combo2->clear();
-  for (const std::string& font : f.fonts) Combo2->addItem(ToQ(font));
-  Combo2->setCurrentIndex(f.combo2);
-  Text5->setText(ToQ(f.text5));
-  Text6->setText(ToQ(f.text6));
-  Combo1->setCurrentIndex(f.combo1);
-  Check5->setValue(f.check5);
-  Text14->setText(ToQ(f.text14));
-  Text15->setText(ToQ(f.text15));
-  Check7->setValue(f.check7);
-  Check8->setValue(f.check8);
-  Check9->setValue(f.check9);
-  Check10->setValue(f.check10);
-  Check11->setValue(f.check11);
-  Check12->setValue(f.check12);
-  Check13->setValue(f.check13);
-  Check16->setValue(f.check16);
-  Check18->setValue(f.check18);
-  Text11->setText(ToQ(f.text11));
-  Text23->setText(ToQ(f.text23));
+  textEdit->setPlainText(ToEditorText(f.text));
+  boldCheck->setValue(f.bold);
+  italicCheck->setValue(f.italic);
+  fontList->clear();
+  for (const std::string& font : f.fonts) fontList->addItem(ToQ(font));
+  fontList->setCurrentIndex(f.fontIndex);
+  fontSizeBox->setText(ToQ(f.fontSize));
+  lineSpacingBox->setText(ToQ(f.lineSpacing));
+  alignmentList->setCurrentIndex(f.alignmentIndex);
+  autoSizeCheck->setValue(f.autoSize);
+  boxWidthBox->setText(ToQ(f.boxWidth));
+  boxHeightBox->setText(ToQ(f.boxHeight));
+  textInputCheck->setValue(f.textInput);
+  passwordCheck->setValue(f.password);
+  multilineCheck->setValue(f.multiline);
+  wrapCheck->setValue(f.wrap);
+  htmlCheck->setValue(f.html);
+  borderCheck->setValue(f.border);
+  selectableCheck->setValue(f.selectable);
+  dynamicTextCheck->setValue(f.dynamicText);
+  textEffectCheck->setValue(f.textEffect);
+  variableNameBox->setText(ToQ(f.variableName));
+  textEffectSettingsBox->setText(ToQ(f.textEffectSettings));
 
-  Text8->setText(ToQ(f.text8));
-  Text9->setText(ToQ(f.text9));
-  Text10->setText(ToQ(f.text10));
-  Text12->setText(ToQ(f.text12));
-  Text13->setText(ToQ(f.text13));
-  Check14->setValue(f.check14);
-  Text16->setText(ToQ(f.text16));
-  Text22->setText(ToQ(f.text22));
-  Check17->setValue(f.check17);
-  Text18->setText(ToQ(f.text18));
-  Text19->setText(ToQ(f.text19));
-  Text26->setText(ToQ(f.text26));
+  spriteNameBox->setText(ToQ(f.spriteName));
+  spriteWidthBox->setText(ToQ(f.spriteWidth));
+  spriteHeightBox->setText(ToQ(f.spriteHeight));
+  referenceXBox->setText(ToQ(f.referenceX));
+  referenceYBox->setText(ToQ(f.referenceY));
+  morphCheck->setValue(f.morph);
+  morphTargetBox->setText(ToQ(f.morphTarget));
+  vectorNameBox->setText(ToQ(f.vectorName));
+  noSoundCheck->setValue(f.noSound);
+  startFrameBox->setText(ToQ(f.startFrame));
+  videoNameBox->setText(ToQ(f.videoName));
+  folderNameBox->setText(ToQ(f.folderName));
   loading_ = false;
 
   showFrame(f.frame);
-  Check14->setVisible(f.check14Visible);
-  Frame8->setVisible(f.check14Visible);
-  Check1_Click();
-  Frame3->setVisible(Check4->value() == SP::kOn);
-  Text7->setVisible(Combo3->currentIndex() >= 0);
-  Label15->setVisible(Combo3->currentIndex() >= 0);
-  if (auto defaults = SP::SofteningModeDefaults(Combo3->currentIndex())) Label15->setText(ToQ(defaults->label));
+  morphCheck->setVisible(f.morphVisible);
+  morphPanel->setVisible(f.morphVisible);
+  onKeyColourToggled();
+  softeningPanel->setVisible(softenEdgesCheck->value() == SP::kOn);
+  softeningAmountBox->setVisible(softeningModeList->currentIndex() >= 0);
+  softeningAmountLabel->setVisible(softeningModeList->currentIndex() >= 0);
+  if (auto defaults = SP::SofteningModeDefaults(softeningModeList->currentIndex()))
+    softeningAmountLabel->setText(ToQ(defaults->label));
   setTextFrameFlags(f);
-  Check5_Click();
-  Check6_Click();
-  Text16_Change();
-  Text23_Change();
+  onAutoSizeToggled();
+  updateFontPreview();
+  onMorphTargetChanged();
+  onTextEffectSettingsChanged();
   paintSwatches();
 }
 
 SP::Fields StoreDialog::read() const {
   SP::Fields f = loaded_;
-  f.text1 = Text(Text1);
-  f.text2 = Text(Text2);
-  f.check1 = Check1->value();
-  for (int i = 0; i < 6; ++i) {
-    f.hscroll1[static_cast<size_t>(i)] = HScroll1[i]->value();
-    f.text21[static_cast<size_t>(i)] = Text(Text21[i]);
+  f.itemId = Text(itemIdBox);
+  f.path = Text(pathBox);
+  f.keyColour = keyColourCheck->value();
+  for (SP::ColourChannel c : kColourChannels) {
+    f.colourSliders[c] = colourSliders[c]->value();
+    f.colourBoxes[c] = Text(colourBoxes[c]);
   }
-  f.check4 = Check4->value();
-  f.combo3 = Combo3->currentIndex();
-  f.text7 = Text(Text7);
-  f.check15 = Check15->value();
-  f.text20 = Text(Text20);
-  f.text17 = Text(Text17);
+  f.softenEdges = softenEdgesCheck->value();
+  f.softeningModeIndex = softeningModeList->currentIndex();
+  f.softeningAmount = Text(softeningAmountBox);
+  f.lossless = losslessCheck->value();
+  f.imageName = Text(imageNameBox);
+  f.soundName = Text(soundNameBox);
   // An untouched text keeps its line breaks exactly as they were stored.
-  const QString typed = Text4->toPlainText();
-  f.text4 = typed == ToEditorText(loaded_.text4) ? loaded_.text4 : FromEditorText(typed);
-  f.check2 = Check2->value();
-  f.check3 = Check3->value();
-  f.combo2 = Combo2->currentIndex();
-  f.text5 = Text(Text5);
-  f.text6 = Text(Text6);
-  f.combo1 = Combo1->currentIndex();
-  f.check5 = Check5->value();
-  f.text14 = Text(Text14);
-  f.text15 = Text(Text15);
-  f.check7 = Check7->value();
-  f.check8 = Check8->value();
-  f.check9 = Check9->value();
-  f.check10 = Check10->value();
-  f.check11 = Check11->value();
-  f.check12 = Check12->value();
-  f.check13 = Check13->value();
-  f.check16 = Check16->value();
-  f.check18 = Check18->value();
-  f.text11 = Text(Text11);
-  f.text23 = Text(Text23);
-  f.text8 = Text(Text8);
-  f.text9 = Text(Text9);
-  f.text10 = Text(Text10);
-  f.text12 = Text(Text12);
-  f.text13 = Text(Text13);
-  f.check14 = Check14->value();
-  f.text16 = Text(Text16);
-  f.text22 = Text(Text22);
-  f.check17 = Check17->value();
-  f.text18 = Text(Text18);
-  f.text19 = Text(Text19);
-  f.text26 = Text(Text26);
+  const QString typed = textEdit->toPlainText();
+  f.text = typed == ToEditorText(loaded_.text) ? loaded_.text : FromEditorText(typed);
+  f.bold = boldCheck->value();
+  f.italic = italicCheck->value();
+  f.fontIndex = fontList->currentIndex();
+  f.fontSize = Text(fontSizeBox);
+  f.lineSpacing = Text(lineSpacingBox);
+  f.alignmentIndex = alignmentList->currentIndex();
+  f.autoSize = autoSizeCheck->value();
+  f.boxWidth = Text(boxWidthBox);
+  f.boxHeight = Text(boxHeightBox);
+  f.textInput = textInputCheck->value();
+  f.password = passwordCheck->value();
+  f.multiline = multilineCheck->value();
+  f.wrap = wrapCheck->value();
+  f.html = htmlCheck->value();
+  f.border = borderCheck->value();
+  f.selectable = selectableCheck->value();
+  f.dynamicText = dynamicTextCheck->value();
+  f.textEffect = textEffectCheck->value();
+  f.variableName = Text(variableNameBox);
+  f.textEffectSettings = Text(textEffectSettingsBox);
+  f.spriteName = Text(spriteNameBox);
+  f.spriteWidth = Text(spriteWidthBox);
+  f.spriteHeight = Text(spriteHeightBox);
+  f.referenceX = Text(referenceXBox);
+  f.referenceY = Text(referenceYBox);
+  f.morph = morphCheck->value();
+  f.morphTarget = Text(morphTargetBox);
+  f.vectorName = Text(vectorNameBox);
+  f.noSound = noSoundCheck->value();
+  f.startFrame = Text(startFrameBox);
+  f.videoName = Text(videoNameBox);
+  f.folderName = Text(folderNameBox);
   return f;
 }
 
 void StoreDialog::showFrame(Frame frame) {
-  const std::pair<QWidget*, Frame> frames[] = {{Frame2, Frame::Text},   {Frame4, Frame::Sprite}, {Frame9, Frame::Sound},
-                                               {Frame10, Frame::Video}, {Frame11, Frame::Image}, {Frame12, Frame::Folder},
-                                               {Frame13, Frame::Vector}};
-  const int top = Label2->isHidden() ? kFramesTopNoPath : kFramesTop;
+  const std::pair<QWidget*, Frame> frames[] = {
+      {textGroup, Frame::Text},   {spriteGroup, Frame::Sprite}, {soundGroup, Frame::Sound},  {videoGroup, Frame::Video},
+      {imageGroup, Frame::Image}, {folderGroup, Frame::Folder}, {vectorGroup, Frame::Vector}};
+  const int top = pathLabel->isHidden() ? kFramesTopNoPath : kFramesTop;
   int bottom = top;
   for (const auto& [widget, kind] : frames) {
     widget->setVisible(kind == frame);
@@ -505,11 +513,11 @@ void StoreDialog::showFrame(Frame frame) {
     bottom = widget->geometry().bottom() + 1;
   }
   // The key colour and morph parts hang below their kind's frame.
-  if (frame == Frame::Image) bottom = Frame1->geometry().bottom() + 1;
-  if (frame == Frame::Vector) bottom = Frame8->geometry().bottom() + 1;
+  if (frame == Frame::Image) bottom = keyColourPanel->geometry().bottom() + 1;
+  if (frame == Frame::Vector) bottom = morphPanel->geometry().bottom() + 1;
   const int buttons = bottom + 10;
-  Command1->move(Command1->x(), buttons);
-  Command2->move(Command2->x(), buttons);
+  okButton->move(okButton->x(), buttons);
+  cancelButton->move(cancelButton->x(), buttons);
   setFixedSize(kWidth, buttons + 34);
 }
 
@@ -517,21 +525,21 @@ void StoreDialog::setTextFrameFlags(const SP::Fields& f) {
   if (f.frame != Frame::Text) return;
   const bool was = loading_;
   loading_ = true;
-  Check5->setValue(f.check5);
-  Check18->setValue(f.check18);
+  autoSizeCheck->setValue(f.autoSize);
+  textEffectCheck->setValue(f.textEffect);
   loading_ = was;
-  Check16->setVisible(f.check16Visible);
-  Frame7->setVisible(f.frame7Visible);
-  Check5->setVisible(f.check5Visible);
-  Text14->setEnabled(f.boxSizeEnabled);
-  Text15->setEnabled(f.boxSizeEnabled);
-  Check18->setVisible(f.check18Visible);
-  Frame14->setVisible(f.frame14Visible);
+  dynamicTextCheck->setVisible(f.dynamicTextVisible);
+  inputOptionsPanel->setVisible(f.inputOptionsVisible);
+  autoSizeCheck->setVisible(f.autoSizeVisible);
+  boxWidthBox->setEnabled(f.boxSizeEnabled);
+  boxHeightBox->setEnabled(f.boxSizeEnabled);
+  textEffectCheck->setVisible(f.textEffectVisible);
+  textEffectPanel->setVisible(f.textEffectPanelVisible);
 }
 
 // ---- closing -------------------------------------------------------------------
 
-void StoreDialog::Command1_Click() {
+void StoreDialog::onOk() {
   if (auto problem = SP::CheckNumbers(read())) {
     ui::Current().messages->message(FromQ(windowTitle()), problem->message, ui::Icon::Exclamation);
     if (auto* box = findChild<QWidget*>(ToQ(problem->box))) {
@@ -540,20 +548,20 @@ void StoreDialog::Command1_Click() {
     }
     return;
   }
-  SaveDialogPosition();
+  saveDialogPosition();
   ok_ = true;
   accept();
 }
 
-void StoreDialog::Command2_Click() { reject(); }
+void StoreDialog::onCancel() { reject(); }
 
 void StoreDialog::reject() {
   // Escape, Cancel and the window's close button all end here.
-  SaveDialogPosition();
+  saveDialogPosition();
   QDialog::reject();
 }
 
-void StoreDialog::SaveDialogPosition() {
+void StoreDialog::saveDialogPosition() {
   if (!isVisible()) return;
   auto& prefs = Prefs::Current();
   StoreTwips(this, prefs.fwLeft, prefs.fwTop);
@@ -566,180 +574,190 @@ void StoreDialog::showEvent(QShowEvent* event) {
 
 bool StoreDialog::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonRelease) {
-    if (watched == Picture1) Picture1_Click();
-    if (watched == Picture2) Picture2_Click();
+    if (watched == keyColourSwatch) pickKeyColour();
+    if (watched == textColourSwatch) pickTextColour();
   }
   // Enter makes a new line in the text, not OK.
-  if (watched == Text4 && event->type() == QEvent::FocusIn) Command1->setDefault(false);
-  if (watched == Text4 && event->type() == QEvent::FocusOut) Command1->setDefault(true);
+  if (watched == textEdit && event->type() == QEvent::FocusIn) okButton->setDefault(false);
+  if (watched == textEdit && event->type() == QEvent::FocusOut) okButton->setDefault(true);
   return QDialog::eventFilter(watched, event);
 }
 
 // ---- colours --------------------------------------------------------------------
 
-void StoreDialog::HScroll1_Change(int i) {
+void StoreDialog::onColourSliderChanged(ColourChannel channel) {
   // The box keeps what the user is typing while it says the same value.
-  const int value = HScroll1[i]->value();
-  if (!loading_ && ColourRules::ChannelValue(Text(Text21[i])) != value) Text21[i]->setText(QString::number(value));
+  const int value = colourSliders[channel]->value();
+  if (!loading_ && ColourRules::ChannelValue(Text(colourBoxes[channel])) != value)
+    colourBoxes[channel]->setText(QString::number(value));
   paintSwatches();
 }
 
 void StoreDialog::paintSwatches() {
-  SetBackground(Picture1, QColor(HScroll1[0]->value(), HScroll1[1]->value(), HScroll1[2]->value()));
-  SetBackground(Picture2, QColor(HScroll1[3]->value(), HScroll1[4]->value(), HScroll1[5]->value()));
+  const auto colour = [this](ColourChannel red) {
+    return QColor(colourSliders[red]->value(), colourSliders[red + 1]->value(), colourSliders[red + 2]->value());
+  };
+  SetBackground(keyColourSwatch, colour(SP::KeyRed));
+  SetBackground(textColourSwatch, colour(SP::TextRed));
 }
 
-void StoreDialog::Text21_Change(int i) {
+void StoreDialog::onColourBoxChanged(ColourChannel channel) {
   if (loading_) return;
-  if (auto v = ColourRules::ChannelValue(Text(Text21[i]))) HScroll1[i]->setValue(*v);
+  if (auto v = ColourRules::ChannelValue(Text(colourBoxes[channel]))) colourSliders[channel]->setValue(*v);
 }
 
-void StoreDialog::Picture1_Click() { pickColour(0); }
-void StoreDialog::Picture2_Click() { pickColour(3); }
+void StoreDialog::pickKeyColour() { pickColour(SP::KeyRed); }
+void StoreDialog::pickTextColour() { pickColour(SP::TextRed); }
 
-void StoreDialog::pickColour(int first) {
-  const Rgba start{HScroll1[first]->value(), HScroll1[first + 1]->value(), HScroll1[first + 2]->value(), 255};
+void StoreDialog::pickColour(ColourChannel red) {
+  const Rgba start{colourSliders[red]->value(), colourSliders[red + 1]->value(), colourSliders[red + 2]->value(), 255};
   auto chosen = ColorDialog::pick(this, start, false, Desktop().placement->cursorPos());
   if (!chosen) return;
   const int values[] = {chosen->red, chosen->green, chosen->blue};
   for (int k = 0; k < 3; ++k) {
-    HScroll1[first + k]->setValue(values[k]);
+    colourSliders[red + k]->setValue(values[k]);
     // A colour picked for several items counts even where a slider kept
     // its value (its box may have been empty).
-    Text21[first + k]->setText(QString::number(values[k]));
+    colourBoxes[red + k]->setText(QString::number(values[k]));
   }
 }
 
-void StoreDialog::Command3_Click() {
+void StoreDialog::takeTopLeftColour() {
   // A file that cannot be read as a picture leaves the key colour alone.
-  auto colour = GUICore::TopLeftColour(Text(Text2));
+  auto colour = GUICore::TopLeftColour(Text(pathBox));
   if (!colour) return;
   for (int k = 0; k < 3; ++k) {
     const int value = static_cast<int>((*colour >> (8 * k)) & 255);
-    HScroll1[k]->setValue(value);
-    Text21[k]->setText(QString::number(value));
+    colourSliders[SP::KeyRed + k]->setValue(value);
+    colourBoxes[SP::KeyRed + k]->setText(QString::number(value));
   }
 }
 
-void StoreDialog::Check1_Click() { Frame1->setVisible(!Check1->isHidden() && Check1->value() == SP::kOn); }
+void StoreDialog::onKeyColourToggled() {
+  keyColourPanel->setVisible(!keyColourCheck->isHidden() && keyColourCheck->value() == SP::kOn);
+}
 
 // ---- edge softening ----------------------------------------------------------------
 
-void StoreDialog::Check4_Click() {
+void StoreDialog::onSoftenEdgesToggled() {
   if (loading_) return;
-  const bool on = Check4->value() == SP::kOn;
-  Frame3->setVisible(on);
-  if (on && num::Val(Text(Text7)) == 0) Text7->setText(QStringLiteral("1"));
+  const bool on = softenEdgesCheck->value() == SP::kOn;
+  softeningPanel->setVisible(on);
+  if (on && num::Val(Text(softeningAmountBox)) == 0) softeningAmountBox->setText(QStringLiteral("1"));
 }
 
-void StoreDialog::Combo3_Click() {
+void StoreDialog::onSofteningModeChanged() {
   if (loading_) return;
-  auto defaults = SP::SofteningModeDefaults(Combo3->currentIndex());
-  Text7->setVisible(defaults.has_value());
-  Label15->setVisible(defaults.has_value());
+  auto defaults = SP::SofteningModeDefaults(softeningModeList->currentIndex());
+  softeningAmountBox->setVisible(defaults.has_value());
+  softeningAmountLabel->setVisible(defaults.has_value());
   if (!defaults) return;
-  Label15->setText(ToQ(defaults->label));
-  Text7->setText(ToQ(defaults->amount));
+  softeningAmountLabel->setText(ToQ(defaults->label));
+  softeningAmountBox->setText(ToQ(defaults->amount));
 }
 
-void StoreDialog::Text7_Change() {
+void StoreDialog::onSofteningAmountChanged() {
   if (loading_) return;
-  if (auto clamped = SP::ClampSoftening(Text(Text7))) Text7->setText(ToQ(*clamped));
+  if (auto clamped = SP::ClampSoftening(Text(softeningAmountBox))) softeningAmountBox->setText(ToQ(*clamped));
 }
 
 // ---- vector, browse, video, sprite ---------------------------------------------------
 
-void StoreDialog::Text16_Change() { Command5->setEnabled(num::Val(Text(Text16)) > 0); }
+void StoreDialog::onMorphTargetChanged() { checkMorphButton->setEnabled(num::Val(Text(morphTargetBox)) > 0); }
 
-void StoreDialog::Command5_Click() {
-  Label25->setText(ToQ(GUICore::MorphCheckVerdict(Whole(Text1), Whole(Text16))));
+void StoreDialog::checkMorph() {
+  morphVerdictLabel->setText(ToQ(GUICore::MorphCheckVerdict(Whole(itemIdBox), Whole(morphTargetBox))));
 }
 
-void StoreDialog::Command6_Click() {
+void StoreDialog::browse() {
   DialogModule::FileDialogRecord record;
-  record.filter = SP::BrowseFilter(Text(Text3), GUICore::GetSWFVersion());
-  const std::string path = Text(Text2);
+  record.filter = SP::BrowseFilter(Text(kindBox), GUICore::GetSWFVersion());
+  const std::string path = Text(pathBox);
   const std::string projectFolder = GUICore::GetFolderPart(GUICore::State().projectPath);
   if (auto found = PathModule::LocateFile(path, projectFolder)) {
     record.initialDir = GUICore::GetFolderPart(*found);
   } else {
     record.initialDir = path.empty() ? projectFolder : GUICore::GetFolderPart(path);
   }
-  if (DialogModule::OpenFileDialog(record) != 0 && !record.file.empty()) Text2->setText(ToQ(record.file));
+  if (DialogModule::OpenFileDialog(record) != 0 && !record.file.empty()) pathBox->setText(ToQ(record.file));
 }
 
-void StoreDialog::Command7_Click() {
-  Text18->setText(QString::number(GUICore::FindKeyFrame(Text(Text2), Whole(Text18), -1)));
+void StoreDialog::previousKeyFrame() {
+  startFrameBox->setText(QString::number(GUICore::FindKeyFrame(Text(pathBox), Whole(startFrameBox), -1)));
 }
 
-void StoreDialog::Command8_Click() {
-  Text18->setText(QString::number(GUICore::FindKeyFrame(Text(Text2), Whole(Text18), 1)));
+void StoreDialog::nextKeyFrame() {
+  startFrameBox->setText(QString::number(GUICore::FindKeyFrame(Text(pathBox), Whole(startFrameBox), 1)));
 }
 
-void StoreDialog::Command4_Click() {
-  const auto [x, y] = SP::SpriteCentre(Text(Text9), Text(Text10));
-  Text12->setText(ToQ(x));
-  Text13->setText(ToQ(y));
+void StoreDialog::centreSprite() {
+  const auto [x, y] = SP::SpriteCentre(Text(spriteWidthBox), Text(spriteHeightBox));
+  referenceXBox->setText(ToQ(x));
+  referenceYBox->setText(ToQ(y));
 }
 
 // ---- text ----------------------------------------------------------------------------
 
-void StoreDialog::Combo2_Click() {
+void StoreDialog::applyFontRule() {
   if (loading_ || fontRuleRunning_) return;
   fontRuleRunning_ = true;
   SP::Fields f = read();
   SP::ApplyFontRule(f);
   setTextFrameFlags(f);
   fontRuleRunning_ = false;
-  Check5_Click();
-  Check6_Click();
+  onAutoSizeToggled();
+  updateFontPreview();
 }
 
-void StoreDialog::Check5_Click() {
-  const bool visible = Check5->value() != SP::kOn;
-  for (QWidget* w : std::initializer_list<QWidget*>{Text14, Text15, Label20, Label21}) w->setVisible(visible);
+void StoreDialog::onAutoSizeToggled() {
+  const bool visible = autoSizeCheck->value() != SP::kOn;
+  for (QWidget* w : std::initializer_list<QWidget*>{boxWidthBox, boxHeightBox, boxWidthLabel, boxHeightLabel})
+    w->setVisible(visible);
 }
 
-void StoreDialog::Check6_Click() {
+void StoreDialog::updateFontPreview() {
   if (loading_) return;
   QFont font = PanelFont(9);
   Qt::Alignment align = Qt::AlignLeft;
-  if (Check6->value() == SP::kOn) {
+  if (fontPreviewCheck->value() == SP::kOn) {
     bool japanese = false;
-    const std::string family = text::FamilyForName(FromQ(Combo2->currentText()), japanese);
+    const std::string family = text::FamilyForName(FromQ(fontList->currentText()), japanese);
     font.setFamilies({ToQ(family)});
-    font.setPointSizeF(std::clamp(num::Val(Text(Text5)), 1.0, 200.0));
-    font.setBold(Check2->value() == SP::kOn);
-    font.setItalic(Check3->value() == SP::kOn);
-    if (Combo1->currentIndex() == 1) align = Qt::AlignRight;
-    if (Combo1->currentIndex() == 2) align = Qt::AlignHCenter;
+    font.setPointSizeF(std::clamp(num::Val(Text(fontSizeBox)), 1.0, 200.0));
+    font.setBold(boldCheck->value() == SP::kOn);
+    font.setItalic(italicCheck->value() == SP::kOn);
+    if (alignmentList->currentIndex() == 1) align = Qt::AlignRight;
+    if (alignmentList->currentIndex() == 2) align = Qt::AlignHCenter;
   }
-  Text4->setFont(font);
-  QTextOption option = Text4->document()->defaultTextOption();
+  textEdit->setFont(font);
+  QTextOption option = textEdit->document()->defaultTextOption();
   option.setAlignment(align);
-  Text4->document()->setDefaultTextOption(option);
+  textEdit->document()->setDefaultTextOption(option);
 }
 
-void StoreDialog::Text23_Change() { Label30->setText(ToQ(GUICore::TextEffectSummary(Text(Text23)))); }
+void StoreDialog::onTextEffectSettingsChanged() {
+  textEffectSummaryLabel->setText(ToQ(GUICore::TextEffectSummary(Text(textEffectSettingsBox))));
+}
 
-void StoreDialog::Command9_Click() {
+void StoreDialog::editTextEffect() {
   TextEffectEditor* editor = TextEffects();
   if (!editor) return;
   // The item as the dialog shows it, so that a preview built from the store
   // sees the current text, font and style.
   StoreItem item = NewStoreItem(StoreItemKind::Text);
-  item.id = Whole(Text1);
-  item.name = read().text4;
-  item.flags = static_cast<int16_t>((Check2->value() == SP::kOn ? 1 : 0) | (Check3->value() == SP::kOn ? 2 : 0) |
-                                    (std::max(0, Combo1->currentIndex()) << 2) | 0x2000);
+  item.id = Whole(itemIdBox);
+  item.name = read().text;
+  item.flags =
+      static_cast<int16_t>((boldCheck->value() == SP::kOn ? 1 : 0) | (italicCheck->value() == SP::kOn ? 2 : 0) |
+                           (std::max(0, alignmentList->currentIndex()) << 2) | 0x2000);
   item.param = 0;
-  item.font = FromQ(Combo2->currentText());
-  item.size = static_cast<float>(num::Val(Text(Text5)));
-  item.lineSpacing = static_cast<float>(num::Val(Text(Text6)));
+  item.font = FromQ(fontList->currentText());
+  item.size = static_cast<float>(num::Val(Text(fontSizeBox)));
+  item.lineSpacing = static_cast<float>(num::Val(Text(lineSpacingBox)));
 
   const GUICore::ScopedStoreItemSwap swap(item);
-  auto settings = editor->edit(this, item, Text(Text23));
-  if (settings && !settings->empty()) Text23->setText(ToQ(*settings));
+  auto settings = editor->edit(this, item, Text(textEffectSettingsBox));
+  if (settings && !settings->empty()) textEffectSettingsBox->setText(ToQ(*settings));
 }
 
 }  // namespace tesmiro::gui

@@ -3,7 +3,7 @@
 // material, filled from the exchange's fields and read back into them. The
 // dialog changes no model data itself: it reacts inside its own controls,
 // picks colours, checks a morph target, browses for a file and opens the
-// text-effect editor.
+// text-effect editor. Each control's objectName is its member's name.
 #include <QDialog>
 #include <array>
 
@@ -37,139 +37,141 @@ class StoreDialog : public QDialog {
   // True once the dialog was closed with OK.
   bool ok() const { return ok_; }
 
-  // ---- handlers -------------------------------------------------------------
-  void Command1_Click();  // OK
-  void Command2_Click();  // Cancel
-  void SaveDialogPosition();
-  void Check1_Click();
-  void HScroll1_Change(int i);
-  void Text21_Change(int i);
-  void Picture1_Click();
-  void Picture2_Click();
-  void Command3_Click();  // key colour from the picture's top-left pixel
-  void Check4_Click();
-  void Combo3_Click();
-  void Text7_Change();
-  void Text16_Change();
-  void Command5_Click();  // morph check
-  void Command6_Click();  // browse
-  void Command7_Click();  // previous key frame
-  void Command8_Click();  // next key frame
-  void Command4_Click();  // sprite centre
-  void Combo2_Click();
-  void Check5_Click();
-  void Check6_Click();
-  void Text23_Change();
-  void Command9_Click();  // text-effect settings
-
-  // ---- controls -------------------------------------------------------------
-  QLabel* Label3 = nullptr;  // "ID"
-  QLineEdit* Text1 = nullptr;
-  QLabel* Label1 = nullptr;  // "ﾀｲﾌﾟ"
-  QLineEdit* Text3 = nullptr;
-  QLabel* Label2 = nullptr;  // "ﾌｧｲﾙ"
-  QLineEdit* Text2 = nullptr;
-  QPushButton* Command6 = nullptr;
-  QPushButton* Command1 = nullptr;
-  QPushButton* Command2 = nullptr;
-
-  std::array<QScrollBar*, 6> HScroll1{};
-  std::array<QLineEdit*, 6> Text21{};
-
-  // Image.
-  QGroupBox* Frame11 = nullptr;
-  QLabel* Label29 = nullptr;
-  QLineEdit* Text20 = nullptr;
-  GreyCheckBox* Check15 = nullptr;
-  GreyCheckBox* Check1 = nullptr;
-  QFrame* Frame1 = nullptr;
-  QLabel* Picture1 = nullptr;  // key colour swatch
-  QPushButton* Command3 = nullptr;
-  GreyCheckBox* Check4 = nullptr;
-  QFrame* Frame3 = nullptr;
-  QComboBox* Combo3 = nullptr;
-  QLabel* Label15 = nullptr;
-  QLineEdit* Text7 = nullptr;
-
-  // Sound.
-  QGroupBox* Frame9 = nullptr;
-  QLineEdit* Text17 = nullptr;
-
-  // Video.
-  QGroupBox* Frame10 = nullptr;
-  GreyCheckBox* Check17 = nullptr;
-  QLineEdit* Text18 = nullptr;
-  QPushButton* Command7 = nullptr;
-  QPushButton* Command8 = nullptr;
-  QLineEdit* Text19 = nullptr;
-
-  // Sprite.
-  QGroupBox* Frame4 = nullptr;
-  QLineEdit* Text8 = nullptr;
-  QLineEdit* Text9 = nullptr;
-  QLineEdit* Text10 = nullptr;
-  QLineEdit* Text12 = nullptr;
-  QLineEdit* Text13 = nullptr;
-  QPushButton* Command4 = nullptr;
-
-  // Folder.
-  QGroupBox* Frame12 = nullptr;
-  QLineEdit* Text26 = nullptr;
-
-  // Vector.
-  QGroupBox* Frame13 = nullptr;
-  QLineEdit* Text22 = nullptr;
-  GreyCheckBox* Check14 = nullptr;
-  QFrame* Frame8 = nullptr;
-  QLineEdit* Text16 = nullptr;
-  QPushButton* Command5 = nullptr;
-  QLabel* Label25 = nullptr;
-
-  // Text.
-  QGroupBox* Frame2 = nullptr;
-  QPlainTextEdit* Text4 = nullptr;
-  QComboBox* Combo2 = nullptr;
-  QLineEdit* Text5 = nullptr;
-  QComboBox* Combo1 = nullptr;
-  QLineEdit* Text6 = nullptr;
-  GreyCheckBox* Check2 = nullptr;
-  GreyCheckBox* Check3 = nullptr;
-  QLabel* Picture2 = nullptr;  // text colour swatch
-  GreyCheckBox* Check5 = nullptr;
-  QLabel* Label20 = nullptr;
-  QLineEdit* Text14 = nullptr;
-  QLabel* Label21 = nullptr;
-  QLineEdit* Text15 = nullptr;
-  GreyCheckBox* Check6 = nullptr;  // sample view
-  GreyCheckBox* Check16 = nullptr;
-  QFrame* Frame7 = nullptr;
-  GreyCheckBox* Check7 = nullptr;
-  GreyCheckBox* Check8 = nullptr;
-  GreyCheckBox* Check9 = nullptr;
-  GreyCheckBox* Check10 = nullptr;
-  GreyCheckBox* Check11 = nullptr;
-  GreyCheckBox* Check12 = nullptr;
-  GreyCheckBox* Check13 = nullptr;
-  QLineEdit* Text11 = nullptr;
-  GreyCheckBox* Check18 = nullptr;
-  QFrame* Frame14 = nullptr;
-  QLineEdit* Text23 = nullptr;  // hidden: the settings string
-  QPushButton* Command9 = nullptr;
-  QLabel* Label30 = nullptr;
-
  protected:
   void reject() override;
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  using ColourChannel = StoreProperty::ColourChannel;
+
   void buildImageFrame();
   void buildTextFrame();
   void buildOtherFrames();
   void showFrame(StoreProperty::Frame frame);
-  void pickColour(int first);
+  void pickColour(ColourChannel red);
   void paintSwatches();
   void setTextFrameFlags(const StoreProperty::Fields& fields);
+  void saveDialogPosition();
+
+  // ---- handlers -------------------------------------------------------------
+  void onOk();
+  void onCancel();
+  void onKeyColourToggled();
+  void onColourSliderChanged(ColourChannel channel);
+  void onColourBoxChanged(ColourChannel channel);
+  void pickKeyColour();
+  void pickTextColour();
+  void takeTopLeftColour();
+  void onSoftenEdgesToggled();
+  void onSofteningModeChanged();
+  void onSofteningAmountChanged();
+  void onMorphTargetChanged();
+  void checkMorph();
+  void browse();
+  void previousKeyFrame();
+  void nextKeyFrame();
+  void centreSprite();
+  void applyFontRule();  // the font, dynamic-text or text-effect box changed
+  void onAutoSizeToggled();
+  void updateFontPreview();
+  void onTextEffectSettingsChanged();
+  void editTextEffect();
+
+  // ---- controls -------------------------------------------------------------
+  QLabel* itemIdLabel = nullptr;
+  QLineEdit* itemIdBox = nullptr;
+  QLabel* kindLabel = nullptr;
+  QLineEdit* kindBox = nullptr;
+  QLabel* pathLabel = nullptr;
+  QLineEdit* pathBox = nullptr;
+  QPushButton* browseButton = nullptr;
+  QPushButton* okButton = nullptr;
+  QPushButton* cancelButton = nullptr;
+
+  std::array<QScrollBar*, 6> colourSliders{};  // by ColourChannel
+  std::array<QLineEdit*, 6> colourBoxes{};
+
+  // Image.
+  QGroupBox* imageGroup = nullptr;
+  QLabel* imageNameLabel = nullptr;
+  QLineEdit* imageNameBox = nullptr;
+  GreyCheckBox* losslessCheck = nullptr;
+  GreyCheckBox* keyColourCheck = nullptr;
+  QFrame* keyColourPanel = nullptr;
+  QLabel* keyColourSwatch = nullptr;
+  QPushButton* topLeftColourButton = nullptr;
+  GreyCheckBox* softenEdgesCheck = nullptr;
+  QFrame* softeningPanel = nullptr;
+  QComboBox* softeningModeList = nullptr;
+  QLabel* softeningAmountLabel = nullptr;
+  QLineEdit* softeningAmountBox = nullptr;
+
+  // Sound.
+  QGroupBox* soundGroup = nullptr;
+  QLineEdit* soundNameBox = nullptr;
+
+  // Video.
+  QGroupBox* videoGroup = nullptr;
+  GreyCheckBox* noSoundCheck = nullptr;
+  QLineEdit* startFrameBox = nullptr;
+  QPushButton* previousKeyFrameButton = nullptr;
+  QPushButton* nextKeyFrameButton = nullptr;
+  QLineEdit* videoNameBox = nullptr;
+
+  // Sprite.
+  QGroupBox* spriteGroup = nullptr;
+  QLineEdit* spriteNameBox = nullptr;
+  QLineEdit* spriteWidthBox = nullptr;
+  QLineEdit* spriteHeightBox = nullptr;
+  QLineEdit* referenceXBox = nullptr;
+  QLineEdit* referenceYBox = nullptr;
+  QPushButton* spriteCentreButton = nullptr;
+
+  // Folder.
+  QGroupBox* folderGroup = nullptr;
+  QLineEdit* folderNameBox = nullptr;
+
+  // Vector.
+  QGroupBox* vectorGroup = nullptr;
+  QLineEdit* vectorNameBox = nullptr;
+  GreyCheckBox* morphCheck = nullptr;
+  QFrame* morphPanel = nullptr;
+  QLineEdit* morphTargetBox = nullptr;
+  QPushButton* checkMorphButton = nullptr;
+  QLabel* morphVerdictLabel = nullptr;
+
+  // Text.
+  QGroupBox* textGroup = nullptr;
+  QPlainTextEdit* textEdit = nullptr;
+  QComboBox* fontList = nullptr;
+  QLineEdit* fontSizeBox = nullptr;
+  QComboBox* alignmentList = nullptr;
+  QLineEdit* lineSpacingBox = nullptr;
+  GreyCheckBox* boldCheck = nullptr;
+  GreyCheckBox* italicCheck = nullptr;
+  QLabel* textColourSwatch = nullptr;
+  GreyCheckBox* autoSizeCheck = nullptr;
+  QLabel* boxWidthLabel = nullptr;
+  QLineEdit* boxWidthBox = nullptr;
+  QLabel* boxHeightLabel = nullptr;
+  QLineEdit* boxHeightBox = nullptr;
+  GreyCheckBox* fontPreviewCheck = nullptr;  // the text box shows the chosen font
+  GreyCheckBox* dynamicTextCheck = nullptr;
+  QFrame* inputOptionsPanel = nullptr;
+  GreyCheckBox* textInputCheck = nullptr;
+  GreyCheckBox* passwordCheck = nullptr;
+  GreyCheckBox* multilineCheck = nullptr;
+  GreyCheckBox* wrapCheck = nullptr;
+  GreyCheckBox* htmlCheck = nullptr;
+  GreyCheckBox* borderCheck = nullptr;
+  GreyCheckBox* selectableCheck = nullptr;
+  QLineEdit* variableNameBox = nullptr;
+  GreyCheckBox* textEffectCheck = nullptr;
+  QFrame* textEffectPanel = nullptr;
+  QLineEdit* textEffectSettingsBox = nullptr;  // hidden: the settings string
+  QPushButton* textEffectButton = nullptr;
+  QLabel* textEffectSummaryLabel = nullptr;
 
   StoreProperty::Fields loaded_;  // lists and visibility the controls do not hold
   bool ok_ = false;

@@ -154,12 +154,12 @@ TEST_F(EventListDisplayTest, OkRecoloursBothListsAndTheColoursAreSavedAtExit) {
   gui::ScopedModalRunner runner([&](QDialog& dialog) {
     if (auto* picker = qobject_cast<gui::ColorDialog*>(&dialog)) {
       picked = true;
-      EXPECT_TRUE(picker->Text1[3]->isHidden());
+      EXPECT_TRUE(Control<QLineEdit>(picker, "channelBoxes_3")->isHidden());
       EXPECT_EQ(picker->values(), (gui::Rgba{255, 223, 223, 255}));  // the label's pale red
-      picker->Text1[0]->setText(QStringLiteral("16"));
-      picker->Text1[1]->setText(QStringLiteral("128"));
-      picker->Text1[2]->setText(QStringLiteral("64"));
-      picker->Command1->click();
+      Control<QLineEdit>(picker, "channelBoxes_0")->setText(QStringLiteral("16"));
+      Control<QLineEdit>(picker, "channelBoxes_1")->setText(QStringLiteral("128"));
+      Control<QLineEdit>(picker, "channelBoxes_2")->setText(QStringLiteral("64"));
+      Control<QPushButton>(picker, "okButton")->click();
       return dialog.result();
     }
     auto* d = qobject_cast<EventColorDialog*>(&dialog);

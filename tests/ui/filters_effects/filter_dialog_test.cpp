@@ -170,10 +170,10 @@ TEST_F(FilterDialogTest, TheProgramsPickerOpensWithTheOpacityRow) {
     EXPECT_NE(picker, nullptr);
     if (!picker) return int(QDialog::Rejected);
     asked = true;
-    EXPECT_FALSE(picker->Text1[3]->isHidden());
+    EXPECT_FALSE(Control<QLineEdit>(picker, "channelBoxes_3")->isHidden());
     EXPECT_EQ(picker->values(), (gui::Rgba{255, 255, 0, 255}));
-    picker->Text1[3]->setText(QStringLiteral("64"));
-    picker->Command1->click();
+    Control<QLineEdit>(picker, "channelBoxes_3")->setText(QStringLiteral("64"));
+    Control<QPushButton>(picker, "okButton")->click();
     return dialog.result();
   });
   Click(d, "colourButtons_0");

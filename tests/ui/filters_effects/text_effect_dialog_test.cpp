@@ -232,10 +232,10 @@ TEST_F(TextEffectDialogTest, TheMaterialDialogsButtonOpensIt) {
     EXPECT_NE(store, nullptr);
     if (!store) return int(QDialog::Rejected);
     storeCorner = store->frameGeometry().topLeft();
-    store->Text4->setPlainText(QStringLiteral("new"));
-    EXPECT_TRUE(store->Command9->isEnabled());
-    store->Command9->click();
-    settings = store->Text23->text();
+    Control<QPlainTextEdit>(store, "textEdit")->setPlainText(QStringLiteral("new"));
+    EXPECT_TRUE(Control<QPushButton>(store, "textEffectButton")->isEnabled());
+    Control<QPushButton>(store, "textEffectButton")->click();
+    settings = Control<QLineEdit>(store, "textEffectSettingsBox")->text();
     return int(QDialog::Rejected);
   });
   gui::RunStoreProperty(window());
@@ -277,9 +277,9 @@ TEST_F(TextEffectDialogTest, SeveralTextsAtOnceAreNeverStoodIn) {
     }
     auto* store = qobject_cast<gui::StoreDialog*>(&dialog);
     if (!store) return int(QDialog::Rejected);
-    EXPECT_TRUE(store->Text1->text().isEmpty());
-    store->Text4->setPlainText(QStringLiteral("typed"));
-    store->Command9->click();
+    EXPECT_TRUE(Control<QLineEdit>(store, "itemIdBox")->text().isEmpty());
+    Control<QPlainTextEdit>(store, "textEdit")->setPlainText(QStringLiteral("typed"));
+    Control<QPushButton>(store, "textEffectButton")->click();
     return int(QDialog::Rejected);
   });
   gui::RunStoreProperty(window());

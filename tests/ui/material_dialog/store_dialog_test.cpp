@@ -20,6 +20,7 @@
 #include "project/store.h"
 #include "project/store_property_exchange.h"
 #include "project/store_undo.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
@@ -57,7 +58,8 @@ class StoreDialogTest : public MainGuiTest {
     ASSERT_TRUE(SP::FillFields(f, fonts));
     d.load(f);
   }
-  static bool Shown(const QWidget* w, const QWidget* dialog) { return w->isVisibleTo(dialog); }
+  // Whether the dialog's control of that name shows when the dialog does.
+  static bool Shown(const StoreDialog& d, const char* name) { return Control<QWidget>(d, name)->isVisibleTo(&d); }
 };
 
 TEST_F(StoreDialogTest, EachKindShowsItsOwnFrameAndControls) {
@@ -65,38 +67,43 @@ TEST_F(StoreDialogTest, EachKindShowsItsOwnFrameAndControls) {
     const char* key;
     const char* frame;
     const char* kindName;
-    bool path, check1, idShown;
+    bool path, keyColourShown, idShown;
   };
   const Case cases[] = {
-      {"png", "Frame11", "画像", true, true, true},        {"wav", "Frame9", "サウンド", true, false, true},
-      {"txt", "Frame2", "テキスト", false, false, true},    {"sprite", "Frame4", "スプライト", false, false, true},
-      {"kvg", "Frame13", "ベクタ画像", true, false, true}, {"flv", "Frame10", "ビデオ", true, false, true},
-      {"folder", "Frame12", "フォルダ", false, false, false},
+      {"png", "imageGroup", "画像", true, true, true},
+      {"wav", "soundGroup", "サウンド", true, false, true},
+      {"txt", "textGroup", "テキスト", false, false, true},
+      {"sprite", "spriteGroup", "スプライト", false, false, true},
+      {"kvg", "vectorGroup", "ベクタ画像", true, false, true},
+      {"flv", "videoGroup", "ビデオ", true, false, true},
+      {"folder", "folderGroup", "フォルダ", false, false, false},
   };
-  const char* frames[] = {"Frame2", "Frame4", "Frame9", "Frame10", "Frame11", "Frame12", "Frame13"};
+  const char* frames[] = {"textGroup",  "spriteGroup", "soundGroup", "videoGroup",
+                          "imageGroup", "folderGroup", "vectorGroup"};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.key);
     Add(c.key, std::string("/m.") + c.key);
     StoreDialog d;
     Load(d);
     EXPECT_EQ(d.windowTitle(), QStringLiteral("ファイルのプロパティ"));
-    EXPECT_EQ(d.Text3->text(), QString::fromUtf8(c.kindName));
+    EXPECT_EQ(Control<QLineEdit>(d, "kindBox")->text(), QString::fromUtf8(c.kindName));
     for (const char* name : frames) {
       auto* frame = d.findChild<QGroupBox*>(QString::fromLatin1(name));
       ASSERT_NE(frame, nullptr) << name;
-      EXPECT_EQ(Shown(frame, &d), std::string(name) == c.frame) << name;
+      EXPECT_EQ(frame->isVisibleTo(&d), std::string(name) == c.frame) << name;
     }
-    EXPECT_EQ(Shown(d.Text2, &d), c.path);
-    EXPECT_EQ(Shown(d.Command6, &d), c.path);
-    EXPECT_EQ(Shown(d.Check1, &d), c.check1);
-    EXPECT_EQ(Shown(d.Text1, &d), c.idShown);
-    EXPECT_EQ(Shown(d.Check14, &d), std::string(c.key) == "kvg");
+    EXPECT_EQ(Shown(d, "pathBox"), c.path);
+    EXPECT_EQ(Shown(d, "browseButton"), c.path);
+    EXPECT_EQ(Shown(d, "keyColourCheck"), c.keyColourShown);
+    EXPECT_EQ(Shown(d, "itemIdBox"), c.idShown);
+    EXPECT_EQ(Shown(d, "morphCheck"), std::string(c.key) == "kvg");
     // Every material with a file can have it replaced.
-    EXPECT_EQ(d.Command6->isEnabled(), c.path);
+    EXPECT_EQ(Control<QPushButton>(d, "browseButton")->isEnabled(), c.path);
     // The kind frame sits above the buttons, inside the dialog.
     auto* frame = d.findChild<QGroupBox*>(QString::fromLatin1(c.frame));
-    EXPECT_LT(frame->geometry().bottom(), d.Command1->y());
-    EXPECT_LE(d.Command1->geometry().bottom(), d.height());
+    auto* ok = Control<QPushButton>(d, "okButton");
+    EXPECT_LT(frame->geometry().bottom(), ok->y());
+    EXPECT_LE(ok->geometry().bottom(), d.height());
   }
 }
 
@@ -106,62 +113,71 @@ TEST_F(StoreDialogTest, ImageSofteningAndColourBoxesFollowTheirRules) {
   StoreDialog d;
   Load(d);
   d.show();
-  EXPECT_EQ(d.Check1->value(), 0);
-  EXPECT_FALSE(Shown(d.Frame1, &d));
-  d.Check1->click();
-  EXPECT_TRUE(Shown(d.Frame1, &d));
-  EXPECT_FALSE(Shown(d.Frame3, &d));
-  d.Check4->click();
-  EXPECT_TRUE(Shown(d.Frame3, &d));
-  EXPECT_EQ(d.Text7->text(), QStringLiteral("1"));
-  d.Combo3->setCurrentIndex(1);
-  EXPECT_EQ(d.Text7->text(), QStringLiteral("30"));
-  EXPECT_EQ(d.Label15->text(), QStringLiteral("色の範囲"));
-  d.Text7->setText(QStringLiteral("999"));
-  EXPECT_EQ(d.Text7->text(), QStringLiteral("255"));
+  auto* keyColour = Control<gui::GreyCheckBox>(d, "keyColourCheck");
+  auto* amount = Control<QLineEdit>(d, "softeningAmountBox");
+  EXPECT_EQ(keyColour->value(), 0);
+  EXPECT_FALSE(Shown(d, "keyColourPanel"));
+  keyColour->click();
+  EXPECT_TRUE(Shown(d, "keyColourPanel"));
+  EXPECT_FALSE(Shown(d, "softeningPanel"));
+  Control<gui::GreyCheckBox>(d, "softenEdgesCheck")->click();
+  EXPECT_TRUE(Shown(d, "softeningPanel"));
+  EXPECT_EQ(amount->text(), QStringLiteral("1"));
+  Control<QComboBox>(d, "softeningModeList")->setCurrentIndex(1);
+  EXPECT_EQ(amount->text(), QStringLiteral("30"));
+  EXPECT_EQ(Control<QLabel>(d, "softeningAmountLabel")->text(), QStringLiteral("色の範囲"));
+  amount->setText(QStringLiteral("999"));
+  EXPECT_EQ(amount->text(), QStringLiteral("255"));
 
-  d.Text21[0]->setText(QStringLiteral("300"));
-  EXPECT_EQ(d.HScroll1[0]->value(), 0);
-  d.Text21[0]->setText(QStringLiteral("200"));
-  EXPECT_EQ(d.HScroll1[0]->value(), 200);
-  d.HScroll1[1]->setValue(17);
-  EXPECT_EQ(d.Text21[1]->text(), QStringLiteral("17"));
+  auto* redBox = Control<QLineEdit>(d, "colourBoxes_0");
+  auto* redSlider = Control<QScrollBar>(d, "colourSliders_0");
+  redBox->setText(QStringLiteral("300"));
+  EXPECT_EQ(redSlider->value(), 0);
+  redBox->setText(QStringLiteral("200"));
+  EXPECT_EQ(redSlider->value(), 200);
+  Control<QScrollBar>(d, "colourSliders_1")->setValue(17);
+  EXPECT_EQ(Control<QLineEdit>(d, "colourBoxes_1")->text(), QStringLiteral("17"));
   // The swatch shows the key colour (probed away from its frame).
-  const QImage swatch = d.Picture1->grab().toImage();
+  const QImage swatch = Control<QLabel>(d, "keyColourSwatch")->grab().toImage();
   EXPECT_EQ(swatch.pixelColor(swatch.width() / 2, swatch.height() / 2), QColor(200, 17, 0));
 
   // Fill, change one field, read back.
-  d.Text20->setText(QStringLiteral("objName"));
+  Control<QLineEdit>(d, "imageNameBox")->setText(QStringLiteral("objName"));
   const SP::Fields back = d.read();
-  EXPECT_EQ(back.check1, SP::kOn);
-  EXPECT_EQ(back.check4, SP::kOn);
-  EXPECT_EQ(back.combo3, 1);
-  EXPECT_EQ(back.hscroll1[0], 200);
-  EXPECT_EQ(back.text20, "objName");
-  EXPECT_EQ(back.text2, "/a.png");
+  EXPECT_EQ(back.keyColour, SP::kOn);
+  EXPECT_EQ(back.softenEdges, SP::kOn);
+  EXPECT_EQ(back.softeningModeIndex, 1);
+  EXPECT_EQ(back.colourSliders[SP::KeyRed], 200);
+  EXPECT_EQ(back.imageName, "objName");
+  EXPECT_EQ(back.path, "/a.png");
 }
 
 TEST_F(StoreDialogTest, KeyColourComesFromThePictureOrStaysWhenItCannotBeRead) {
   Add("bmp", "/a.bmp");
   StoreDialog d;
   Load(d);
-  d.HScroll1[0]->setValue(1);
-  d.HScroll1[1]->setValue(2);
-  d.HScroll1[2]->setValue(3);
+  auto* red = Control<QScrollBar>(d, "colourSliders_0");
+  auto* green = Control<QScrollBar>(d, "colourSliders_1");
+  auto* blue = Control<QScrollBar>(d, "colourSliders_2");
+  auto* path = Control<QLineEdit>(d, "pathBox");
+  auto* topLeft = Control<QPushButton>(d, "topLeftColourButton");
+  red->setValue(1);
+  green->setValue(2);
+  blue->setValue(3);
   std::ofstream(temp / "broken.bmp") << "BM but nothing else";
-  d.Text2->setText(ToQ((temp / "broken.bmp").string()));
-  d.Command3->click();
-  EXPECT_EQ(d.HScroll1[0]->value(), 1);
-  EXPECT_EQ(d.HScroll1[2]->value(), 3);
+  path->setText(ToQ((temp / "broken.bmp").string()));
+  topLeft->click();
+  EXPECT_EQ(red->value(), 1);
+  EXPECT_EQ(blue->value(), 3);
 
   QImage picture(4, 4, QImage::Format_RGB32);
   picture.fill(QColor(40, 50, 60));
   ASSERT_TRUE(picture.save(ToQ((temp / "key.png").string()), "PNG"));
-  d.Text2->setText(ToQ((temp / "key.png").string()));
-  d.Command3->click();
-  EXPECT_EQ(d.HScroll1[0]->value(), 40);
-  EXPECT_EQ(d.HScroll1[1]->value(), 50);
-  EXPECT_EQ(d.HScroll1[2]->value(), 60);
+  path->setText(ToQ((temp / "key.png").string()));
+  topLeft->click();
+  EXPECT_EQ(red->value(), 40);
+  EXPECT_EQ(green->value(), 50);
+  EXPECT_EQ(blue->value(), 60);
 }
 
 TEST_F(StoreDialogTest, BrowseOffersTheKindsFilesAndKeepsThePathWhenCancelled) {
@@ -171,12 +187,13 @@ TEST_F(StoreDialogTest, BrowseOffersTheKindsFilesAndKeepsThePathWhenCancelled) {
   Load(d);
   desktop.fileDialogs.answer("/new.mld");
   desktop.fileDialogs.cancel();
-  d.Command6->click();
-  d.Command6->click();
+  auto* browse = Control<QPushButton>(d, "browseButton");
+  browse->click();
+  browse->click();
   ASSERT_EQ(desktop.fileDialogs.calls.size(), 2u);
   ASSERT_EQ(desktop.fileDialogs.calls[0].filters.size(), 1u);
   EXPECT_EQ(desktop.fileDialogs.calls[0].filters[0].patterns.size(), 5u);  // the phone formats in SWF 4
-  EXPECT_EQ(d.Text2->text(), QStringLiteral("/new.mld"));
+  EXPECT_EQ(Control<QLineEdit>(d, "pathBox")->text(), QStringLiteral("/new.mld"));
 }
 
 TEST_F(StoreDialogTest, TextFrameFollowsTheFontAndTheEffectSummary) {
@@ -184,35 +201,37 @@ TEST_F(StoreDialogTest, TextFrameFollowsTheFontAndTheEffectSummary) {
   Edit(t, [](StoreItem& r) { r.name = "a\r\nb"; r.font = "_sans"; });
   StoreDialog d;
   Load(d, {"IPAGothic"});
-  EXPECT_EQ(d.Text4->toPlainText(), QStringLiteral("a\nb"));
+  EXPECT_EQ(Control<QPlainTextEdit>(d, "textEdit")->toPlainText(), QStringLiteral("a\nb"));
   // A device font: an edit field without the dynamic-text and effect boxes.
-  EXPECT_FALSE(Shown(d.Check16, &d));
-  EXPECT_FALSE(Shown(d.Check18, &d));
-  EXPECT_TRUE(Shown(d.Frame7, &d));
-  EXPECT_TRUE(Shown(d.Check5, &d));
-  EXPECT_EQ(d.Check5->value(), 1);
-  EXPECT_FALSE(Shown(d.Text14, &d));
+  EXPECT_FALSE(Shown(d, "dynamicTextCheck"));
+  EXPECT_FALSE(Shown(d, "textEffectCheck"));
+  EXPECT_TRUE(Shown(d, "inputOptionsPanel"));
+  EXPECT_TRUE(Shown(d, "autoSizeCheck"));
+  EXPECT_EQ(Control<gui::GreyCheckBox>(d, "autoSizeCheck")->value(), 1);
+  EXPECT_FALSE(Shown(d, "boxWidthBox"));
   // An embedded font: a static text with its effect box, no typed size.
-  d.Combo2->setCurrentIndex(d.Combo2->findText(QStringLiteral("IPAGothic")));
-  EXPECT_TRUE(Shown(d.Check16, &d));
-  EXPECT_TRUE(Shown(d.Check18, &d));
-  EXPECT_EQ(d.Check18->value(), 0);
-  EXPECT_FALSE(Shown(d.Frame7, &d));
-  EXPECT_FALSE(Shown(d.Check5, &d));
-  EXPECT_EQ(d.Check5->value(), 2);
-  EXPECT_FALSE(Shown(d.Frame14, &d));
-  d.Check18->click();
-  EXPECT_TRUE(Shown(d.Frame14, &d));
-  EXPECT_FALSE(Shown(d.Check16, &d));
-  EXPECT_EQ(d.Label30->text(), QStringLiteral("設定なし"));
+  auto* fonts = Control<QComboBox>(d, "fontList");
+  auto* textEffect = Control<gui::GreyCheckBox>(d, "textEffectCheck");
+  fonts->setCurrentIndex(fonts->findText(QStringLiteral("IPAGothic")));
+  EXPECT_TRUE(Shown(d, "dynamicTextCheck"));
+  EXPECT_TRUE(Shown(d, "textEffectCheck"));
+  EXPECT_EQ(textEffect->value(), 0);
+  EXPECT_FALSE(Shown(d, "inputOptionsPanel"));
+  EXPECT_FALSE(Shown(d, "autoSizeCheck"));
+  EXPECT_EQ(Control<gui::GreyCheckBox>(d, "autoSizeCheck")->value(), 2);
+  EXPECT_FALSE(Shown(d, "textEffectPanel"));
+  textEffect->click();
+  EXPECT_TRUE(Shown(d, "textEffectPanel"));
+  EXPECT_FALSE(Shown(d, "dynamicTextCheck"));
+  EXPECT_EQ(Control<QLabel>(d, "textEffectSummaryLabel")->text(), QStringLiteral("設定なし"));
   // Dynamic text makes it an edit field again.
-  d.Check18->click();
-  d.Check16->click();
-  EXPECT_TRUE(Shown(d.Frame7, &d));
-  EXPECT_FALSE(Shown(d.Check18, &d));
+  textEffect->click();
+  Control<gui::GreyCheckBox>(d, "dynamicTextCheck")->click();
+  EXPECT_TRUE(Shown(d, "inputOptionsPanel"));
+  EXPECT_FALSE(Shown(d, "textEffectCheck"));
   // Lines come back with the line breaks a text material keeps.
-  d.Text4->setPlainText(QStringLiteral("x\ny"));
-  EXPECT_EQ(d.read().text4, "x\r\ny");
+  Control<QPlainTextEdit>(d, "textEdit")->setPlainText(QStringLiteral("x\ny"));
+  EXPECT_EQ(d.read().text, "x\r\ny");
 }
 
 TEST_F(StoreDialogTest, OkRefusesNumbersThatDoNotFitAndNamesTheBox) {
@@ -220,16 +239,18 @@ TEST_F(StoreDialogTest, OkRefusesNumbersThatDoNotFitAndNamesTheBox) {
   StoreDialog d;
   Load(d);
   d.show();
-  d.Text9->setText(QStringLiteral("99999999999"));
-  d.Command1->click();
+  auto* width = Control<QLineEdit>(d, "spriteWidthBox");
+  auto* ok = Control<QPushButton>(d, "okButton");
+  width->setText(QStringLiteral("99999999999"));
+  ok->click();
   EXPECT_FALSE(d.ok());
   EXPECT_TRUE(d.isVisible());
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_NE(ui.messages[0].text.find("幅"), std::string::npos);
-  d.Text9->setText(QStringLiteral("640"));
-  d.Command4->click();
-  EXPECT_EQ(d.Text12->text(), QStringLiteral("320"));
-  d.Command1->click();
+  width->setText(QStringLiteral("640"));
+  Control<QPushButton>(d, "spriteCentreButton")->click();
+  EXPECT_EQ(Control<QLineEdit>(d, "referenceXBox")->text(), QStringLiteral("320"));
+  ok->click();
   EXPECT_TRUE(d.ok());
   EXPECT_FALSE(d.isVisible());
 }
@@ -239,24 +260,26 @@ TEST_F(StoreDialogTest, CancelledColourPickLeavesTheSlidersAndOkSetsThem) {
   StoreDialog d;
   Load(d);
   d.show();
-  d.HScroll1[3]->setValue(5);
+  auto* textRed = Control<QScrollBar>(d, "colourSliders_3");
+  auto* swatch = Control<QLabel>(d, "textColourSwatch");
+  textRed->setValue(5);
   bool accept = false;
   gui::ScopedModalRunner runner([&](QDialog& dialog) {
-    auto& picker = static_cast<gui::ColorDialog&>(dialog);
-    EXPECT_EQ(picker.Text1[0]->text(), QStringLiteral("5"));
-    EXPECT_TRUE(picker.HScroll1[3]->isHidden());
-    picker.Text2->setText(QStringLiteral("#102030"));
-    (accept ? picker.Command1 : picker.Command2)->click();
+    EXPECT_NE(qobject_cast<gui::ColorDialog*>(&dialog), nullptr);
+    EXPECT_EQ(Control<QLineEdit>(dialog, "channelBoxes_0")->text(), QStringLiteral("5"));
+    EXPECT_TRUE(Control<QScrollBar>(dialog, "channelSliders_3")->isHidden());
+    Control<QLineEdit>(dialog, "hexBox")->setText(QStringLiteral("#102030"));
+    Control<QPushButton>(dialog, accept ? "okButton" : "cancelButton")->click();
     return dialog.result();
   });
-  QTest::mouseClick(d.Picture2, Qt::LeftButton);
-  EXPECT_EQ(d.HScroll1[3]->value(), 5);
-  EXPECT_EQ(d.HScroll1[4]->value(), 0);
+  QTest::mouseClick(swatch, Qt::LeftButton);
+  EXPECT_EQ(textRed->value(), 5);
+  EXPECT_EQ(Control<QScrollBar>(d, "colourSliders_4")->value(), 0);
   accept = true;
-  QTest::mouseClick(d.Picture2, Qt::LeftButton);
-  EXPECT_EQ(d.HScroll1[3]->value(), 0x10);
-  EXPECT_EQ(d.HScroll1[5]->value(), 0x30);
-  EXPECT_EQ(d.Text21[4]->text(), QStringLiteral("32"));
+  QTest::mouseClick(swatch, Qt::LeftButton);
+  EXPECT_EQ(textRed->value(), 0x10);
+  EXPECT_EQ(Control<QScrollBar>(d, "colourSliders_5")->value(), 0x30);
+  EXPECT_EQ(Control<QLineEdit>(d, "colourBoxes_4")->text(), QStringLiteral("32"));
 }
 
 class RecordingEffects final : public gui::TextEffectEditor {
@@ -278,30 +301,32 @@ TEST_F(StoreDialogTest, TextEffectButtonWaitsForTheEditorAndRestoresTheStore) {
   {
     StoreDialog d;
     Load(d, {"IPAGothic"});
-    EXPECT_FALSE(d.Command9->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(d, "textEffectButton")->isEnabled());
   }
   RecordingEffects effects;
   gui::ScopedTextEffectEditor installed(&effects);
   StoreDialog d;
   Load(d, {"IPAGothic"});
-  ASSERT_TRUE(d.Command9->isEnabled());
-  d.Text4->setPlainText(QStringLiteral("new"));
-  d.Check2->click();
+  auto* effectButton = Control<QPushButton>(d, "textEffectButton");
+  auto* settingsBox = Control<QLineEdit>(d, "textEffectSettingsBox");
+  ASSERT_TRUE(effectButton->isEnabled());
+  Control<QPlainTextEdit>(d, "textEdit")->setPlainText(QStringLiteral("new"));
+  Control<gui::GreyCheckBox>(d, "boldCheck")->click();
   effects.answer = "";
-  d.Command9->click();
-  EXPECT_EQ(d.Text23->text(), QString());  // an empty answer changes nothing
+  effectButton->click();
+  EXPECT_EQ(settingsBox->text(), QString());  // an empty answer changes nothing
   GUICore::TextEffectSettings settings;
   settings.inFrames = 3;
   effects.answer = GUICore::BuildTextEffectOption(settings);
-  d.Command9->click();
+  effectButton->click();
   ASSERT_EQ(effects.items.size(), 2u);
   EXPECT_EQ(effects.items[1].name, "new");
   EXPECT_EQ(effects.items[1].flags, 0x2001);
   EXPECT_EQ(effects.items[1].font, "IPAGothic");
   EXPECT_EQ(effects.stored[1].name, "new");  // the store held the dialog's text meanwhile
   EXPECT_EQ(GUICore::GetStoreItemByID(t).name, "old");  // and has its own back
-  EXPECT_EQ(FromQ(d.Text23->text()), *effects.answer);
-  EXPECT_NE(d.Label30->text().indexOf(QStringLiteral("合計: 3")), -1);
+  EXPECT_EQ(FromQ(settingsBox->text()), *effects.answer);
+  EXPECT_NE(Control<QLabel>(d, "textEffectSummaryLabel")->text().indexOf(QStringLiteral("合計: 3")), -1);
 }
 
 TEST_F(StoreDialogTest, CommandPlacesTheDialogFullyInsideTheWorkArea) {
@@ -359,17 +384,19 @@ TEST_F(StoreDialogTest, CtrlTOpensTheTextDialogAndOkNamesTheItemWithItsMeasuredB
   bool ok = true;
   gui::ScopedModalRunner runner([&](QDialog& dialog) {
     auto& d = static_cast<StoreDialog&>(dialog);
-    opened.push_back(d.windowTitle() + " " + d.Text3->text() + (Shown(d.Frame2, &d) ? " Frame2" : ""));
-    d.Text4->setPlainText(QStringLiteral("Hello\nTesmiro"));
-    d.Combo2->setCurrentIndex(d.Combo2->findText(QStringLiteral("IPAGothic")));
-    d.Text5->setText(QStringLiteral("20"));
-    (ok ? d.Command1 : d.Command2)->click();
+    opened.push_back(d.windowTitle() + " " + Control<QLineEdit>(d, "kindBox")->text() +
+                     (Shown(d, "textGroup") ? " textGroup" : ""));
+    Control<QPlainTextEdit>(d, "textEdit")->setPlainText(QStringLiteral("Hello\nTesmiro"));
+    auto* fonts = Control<QComboBox>(d, "fontList");
+    fonts->setCurrentIndex(fonts->findText(QStringLiteral("IPAGothic")));
+    Control<QLineEdit>(d, "fontSizeBox")->setText(QStringLiteral("20"));
+    Control<QPushButton>(d, ok ? "okButton" : "cancelButton")->click();
     return dialog.result();
   });
   GUICore::ClearStoreUndo();
   w.PictFileList->setFocus();
   QTest::keyClick(w.PictFileList, Qt::Key_T, Qt::ControlModifier);
-  ASSERT_EQ(opened, std::vector<QString>{QStringLiteral("ファイルのプロパティ テキスト Frame2")});
+  ASSERT_EQ(opened, std::vector<QString>{QStringLiteral("ファイルのプロパティ テキスト textGroup")});
   const auto& list = FileListModule::Current();
   const StoreItem item = GUICore::GetStoreItemByID(list.rows.at(list.cursorRow).id);
   EXPECT_EQ(item.kind, StoreItemKind::Text);

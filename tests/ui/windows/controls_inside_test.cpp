@@ -221,7 +221,7 @@ TEST_F(ControlsInsideTest, TheColourPickerNarrowAndWide) {
   gui::ColorDialog d(&window());
   d.setValues({10, 20, 30, 255}, true);
   expectInside(&d, "narrow");
-  d.Check1->click();
+  Control<QPushButton>(d, "paletteButton")->click();
   expectInside(&d, "wide");
 }
 
