@@ -50,7 +50,10 @@ void BM_LoadProjectFile(benchmark::State& state) {
   BuildLargeProject();
   const fs::path path = BenchFolder() / "large.tsm";
   GUICore::SaveProject(path.string());
-  for (auto _ : state) benchmark::DoNotOptimize(TSMModule::LoadProjectFile(path));
+  for (auto _ : state) {
+    const auto loaded = TSMModule::LoadProjectFile(path);
+    if (!loaded || loaded->timelines[0].events.count() != 20000) state.SkipWithError("the project was not read whole");
+  }
 }
 BENCHMARK(BM_LoadProjectFile)->Unit(benchmark::kMillisecond);
 
@@ -58,7 +61,9 @@ void BM_OpenProject(benchmark::State& state) {
   BuildLargeProject();
   const std::string path = (BenchFolder() / "large.tsm").string();
   GUICore::SaveProject(path);
-  for (auto _ : state) benchmark::DoNotOptimize(GUICore::OpenProject(path));
+  for (auto _ : state)
+    if (!GUICore::OpenProject(path) || GUICore::State().events.count() != 20000)
+      state.SkipWithError("the project was not opened whole");
 }
 BENCHMARK(BM_OpenProject)->Unit(benchmark::kMillisecond);
 
