@@ -55,20 +55,20 @@ SplashWindow::SplashWindow(QWidget* owner)
     : QWidget(owner, Qt::SplashScreen | Qt::FramelessWindowHint) {
   setObjectName(QStringLiteral("SplashWindow"));
   const QPixmap picture = SplashPicture();
-  Picture1 = new QLabel(this);
-  Picture1->setObjectName(QStringLiteral("Picture1"));
-  Picture1->setPixmap(picture);
-  Picture1->setGeometry(0, 0, picture.width(), picture.height());
-  Label1 = new QLabel(QString::fromUtf8(kVersionText), this);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  Label1->setFont(PanelFont(18, true));
-  QPalette brown = Label1->palette();
+  pictureLabel = new QLabel(this);
+  pictureLabel->setObjectName(QStringLiteral("pictureLabel"));
+  pictureLabel->setPixmap(picture);
+  pictureLabel->setGeometry(0, 0, picture.width(), picture.height());
+  versionLabel = new QLabel(QString::fromUtf8(kVersionText), this);
+  versionLabel->setObjectName(QStringLiteral("versionLabel"));
+  versionLabel->setFont(PanelFont(18, true));
+  QPalette brown = versionLabel->palette();
   brown.setColor(QPalette::WindowText, ToQColor(0x004080));
-  Label1->setPalette(brown);
-  Label2 = new QLabel(QString::fromUtf8(kBuildText), this);
-  Label2->setObjectName(QStringLiteral("Label2"));
-  Label2->setPalette(brown);
-  PlaceVersionLabels(Label1, Label2, picture.size());
+  versionLabel->setPalette(brown);
+  buildLabel = new QLabel(QString::fromUtf8(kBuildText), this);
+  buildLabel->setObjectName(QStringLiteral("buildLabel"));
+  buildLabel->setPalette(brown);
+  PlaceVersionLabels(versionLabel, buildLabel, picture.size());
   setFixedSize(picture.size());
   if (owner) {
     const QRect o = owner->frameGeometry();

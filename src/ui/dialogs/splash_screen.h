@@ -22,9 +22,10 @@ class SplashWindow : public QWidget {
   static QPixmap SplashPicture();
   static QPixmap BuiltInPicture();
 
-  QLabel* Picture1 = nullptr;
-  QLabel* Label1 = nullptr;
-  QLabel* Label2 = nullptr;
+ private:
+  QLabel* pictureLabel = nullptr;
+  QLabel* versionLabel = nullptr;
+  QLabel* buildLabel = nullptr;
 };
 
 // The two version labels over a picture of the splash's size.
