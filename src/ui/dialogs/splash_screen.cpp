@@ -44,31 +44,37 @@ QPixmap SplashWindow::SplashPicture() {
   return BuiltInPicture();
 }
 
-void PlaceVersionLabels(QLabel* version, QLabel* build, const QSize& picture) {
-  version->adjustSize();
-  build->adjustSize();
-  build->move(picture.width() - build->width() - 8, picture.height() - build->height() - 4);
-  version->move(picture.width() - version->width() - 8, build->y() - version->height());
+SplashLabels AddSplashLabels(QWidget* parent, const QPixmap& picture) {
+  SplashLabels labels;
+  labels.picture = new QLabel(parent);
+  labels.picture->setObjectName(QStringLiteral("pictureLabel"));
+  labels.picture->setPixmap(picture);
+  labels.picture->setGeometry(0, 0, picture.width(), picture.height());
+  labels.version = new QLabel(QString::fromUtf8(kVersionText), parent);
+  labels.version->setObjectName(QStringLiteral("versionLabel"));
+  labels.version->setFont(PanelFont(18, true));
+  QPalette brown = labels.version->palette();
+  brown.setColor(QPalette::WindowText, ToQColor(0x004080));
+  labels.version->setPalette(brown);
+  labels.build = new QLabel(QString::fromUtf8(kBuildText), parent);
+  labels.build->setObjectName(QStringLiteral("buildLabel"));
+  labels.build->setPalette(brown);
+  // Both texts right-aligned in the picture's lower right corner.
+  labels.version->adjustSize();
+  labels.build->adjustSize();
+  labels.build->move(picture.width() - labels.build->width() - 8, picture.height() - labels.build->height() - 4);
+  labels.version->move(picture.width() - labels.version->width() - 8, labels.build->y() - labels.version->height());
+  return labels;
 }
 
 SplashWindow::SplashWindow(QWidget* owner)
     : QWidget(owner, Qt::SplashScreen | Qt::FramelessWindowHint) {
   setObjectName(QStringLiteral("SplashWindow"));
   const QPixmap picture = SplashPicture();
-  pictureLabel = new QLabel(this);
-  pictureLabel->setObjectName(QStringLiteral("pictureLabel"));
-  pictureLabel->setPixmap(picture);
-  pictureLabel->setGeometry(0, 0, picture.width(), picture.height());
-  versionLabel = new QLabel(QString::fromUtf8(kVersionText), this);
-  versionLabel->setObjectName(QStringLiteral("versionLabel"));
-  versionLabel->setFont(PanelFont(18, true));
-  QPalette brown = versionLabel->palette();
-  brown.setColor(QPalette::WindowText, ToQColor(0x004080));
-  versionLabel->setPalette(brown);
-  buildLabel = new QLabel(QString::fromUtf8(kBuildText), this);
-  buildLabel->setObjectName(QStringLiteral("buildLabel"));
-  buildLabel->setPalette(brown);
-  PlaceVersionLabels(versionLabel, buildLabel, picture.size());
+  const SplashLabels labels = AddSplashLabels(this, picture);
+  pictureLabel = labels.picture;
+  versionLabel = labels.version;
+  buildLabel = labels.build;
   setFixedSize(picture.size());
   if (owner) {
     const QRect o = owner->frameGeometry();

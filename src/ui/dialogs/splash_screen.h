@@ -28,7 +28,13 @@ class SplashWindow : public QWidget {
   QLabel* buildLabel = nullptr;
 };
 
-// The two version labels over a picture of the splash's size.
-void PlaceVersionLabels(QLabel* version, QLabel* build, const QSize& picture);
+// The picture with the version texts over it, made as children of `parent`
+// (the splash and the version dialog show the same).
+struct SplashLabels {
+  QLabel* picture = nullptr;
+  QLabel* version = nullptr;
+  QLabel* build = nullptr;
+};
+SplashLabels AddSplashLabels(QWidget* parent, const QPixmap& picture);
 
 }  // namespace tesmiro::gui

@@ -25,20 +25,10 @@ VersionInfo::VersionInfo(QWidget* parent) : QDialog(parent) {
   windows.unloadPreviewWindow();
 
   const QPixmap picture = SplashWindow::SplashPicture();
-  pictureLabel = new QLabel(this);
-  pictureLabel->setObjectName(QStringLiteral("pictureLabel"));
-  pictureLabel->setPixmap(picture);
-  pictureLabel->setGeometry(0, 0, picture.width(), picture.height());
-  versionLabel = new QLabel(QString::fromUtf8(kVersionText), this);
-  versionLabel->setObjectName(QStringLiteral("versionLabel"));
-  versionLabel->setFont(PanelFont(18, true));
-  QPalette brown = versionLabel->palette();
-  brown.setColor(QPalette::WindowText, ToQColor(0x004080));
-  versionLabel->setPalette(brown);
-  buildLabel = new QLabel(QString::fromUtf8(kBuildText), this);
-  buildLabel->setObjectName(QStringLiteral("buildLabel"));
-  buildLabel->setPalette(brown);
-  PlaceVersionLabels(versionLabel, buildLabel, picture.size());
+  const SplashLabels labels = AddSplashLabels(this, picture);
+  pictureLabel = labels.picture;
+  versionLabel = labels.version;
+  buildLabel = labels.build;
 
   descriptionLabel = new QLabel(QStringLiteral("イベントベースの Flash (SWF) ムービー作成ツール"), this);
   descriptionLabel->setObjectName(QStringLiteral("descriptionLabel"));
