@@ -27,33 +27,39 @@ class ImportDialog : public QDialog {
   void fill(const GUICore::ImportDialogFields& fields);
   GUICore::ImportDialogFields fields() const;
 
-  void Text1_Change();
-  void Text4_Change();
-  void Check2_Click();
-  void Option1_Click(int index);
-  void Command1_Click();  // browse
   // Import: false when nothing happened or the import failed (the dialog
   // then stays with its entries).
-  bool Command2_Click();
-  void Command3_Click();
+  bool importProject();
 
-  QLineEdit* Text1 = nullptr;  // project file
-  QPushButton* Command1 = nullptr;
-  QCheckBox* Check1 = nullptr;  // no events
-  QCheckBox* Check2 = nullptr;  // events as a sprite
-  QGroupBox* Frame1 = nullptr;
-  QLineEdit* Text2 = nullptr;  // sprite name
-  QLineEdit* Text3 = nullptr;  // sprite ID
-  QCheckBox* Check4 = nullptr;  // reuse files the project has
-  QGroupBox* Frame2 = nullptr;
-  std::array<QRadioButton*, 3> Option1{};
-  QLabel* Label4 = nullptr;
-  QLineEdit* Text5 = nullptr;  // value to add
-  QLineEdit* Text4 = nullptr;  // range start
-  QLabel* Label1 = nullptr;
-  QCheckBox* Check3 = nullptr;  // overwrite the range
-  QPushButton* Command2 = nullptr;
-  QPushButton* Command3 = nullptr;
+  // How the imported materials get their IDs (the order of the options).
+  enum IdMode { Automatic, AfterId, AddValue };
+
+ private:
+  void onProjectFileChanged();
+  // The range start or the overwrite box changed.
+  void updateImportIds();
+  void onAsSpriteToggled();
+  void onIdModeChosen(IdMode mode);
+  void browse();
+  void onCancel();
+
+  QLineEdit* projectFileBox = nullptr;
+  QPushButton* browseButton = nullptr;
+  QCheckBox* skipEventsCheck = nullptr;
+  QCheckBox* asSpriteCheck = nullptr;
+  QGroupBox* spriteGroup = nullptr;
+  QLineEdit* spriteNameBox = nullptr;
+  QLineEdit* spriteIdBox = nullptr;
+  QCheckBox* reuseFilesCheck = nullptr;  // reuse files the project has
+  QGroupBox* idModeGroup = nullptr;
+  std::array<QRadioButton*, 3> idModeOptions{};
+  QLabel* addValueLabel = nullptr;
+  QLineEdit* addValueBox = nullptr;
+  QLineEdit* rangeStartBox = nullptr;
+  QLabel* rangeEndLabel = nullptr;
+  QCheckBox* overwriteRangeCheck = nullptr;
+  QPushButton* importButton = nullptr;
+  QPushButton* cancelButton = nullptr;
 };
 
 }  // namespace tesmiro::gui

@@ -26,29 +26,33 @@ class OptionDialog : public QDialog {
   void fill(const GUICore::OptionDialogFields& fields);
   GUICore::OptionDialogFields fields() const;
 
-  void Check2_Click();
-  void Check5_Click();
-  void Command3_Click();  // edit the HTML template
-  void Command1_Click();  // OK: into the preferences
-  void Command2_Click();  // cancel
+  // The windows whose "前面" button the options offer (the order of the boxes).
+  enum TopWindow { EventDialogTop, ScriptEditorTop, PreviewWindowTop };
 
-  QCheckBox* Check1 = nullptr;
-  QCheckBox* Check2 = nullptr;
-  QCheckBox* Check3 = nullptr;
-  QCheckBox* Check9 = nullptr;
-  QCheckBox* Check7 = nullptr;
-  QCheckBox* Check8 = nullptr;
-  QCheckBox* Check6 = nullptr;
-  QCheckBox* Check5 = nullptr;
-  QLineEdit* Text1 = nullptr;  // file-list undo depth
-  QLineEdit* Text2 = nullptr;  // wheel rows
-  QGroupBox* Frame1 = nullptr;
-  std::array<QCheckBox*, 3> Check4{};
-  QGroupBox* Frame2 = nullptr;
-  QPushButton* Command3 = nullptr;
-  QLabel* Label1 = nullptr;
-  QPushButton* Command1 = nullptr;
-  QPushButton* Command2 = nullptr;
+ private:
+  void onAlwaysShownToggled();
+  void onSaveHtmlToggled();
+  void editHtmlTemplate();
+  void onOk();  // into the preferences
+  void onCancel();
+
+  QCheckBox* propertyOnDoubleClickCheck = nullptr;
+  QCheckBox* eventPropertyAlwaysShownCheck = nullptr;
+  QCheckBox* eventDialogPositionCheck = nullptr;
+  QCheckBox* propertyDialogPositionCheck = nullptr;
+  QCheckBox* syncToggleCheck = nullptr;
+  QCheckBox* dragMultiSelectCheck = nullptr;
+  QCheckBox* verticalFontCheck = nullptr;
+  QCheckBox* saveHtmlCheck = nullptr;
+  QLineEdit* undoDepthBox = nullptr;  // file-list undo depth
+  QLineEdit* wheelRowsBox = nullptr;
+  QGroupBox* keepOnTopGroup = nullptr;
+  std::array<QCheckBox*, 3> keepOnTopChecks{};
+  QGroupBox* htmlGroup = nullptr;
+  QPushButton* editHtmlButton = nullptr;
+  QLabel* htmlPlaceholdersLabel = nullptr;
+  QPushButton* okButton = nullptr;
+  QPushButton* cancelButton = nullptr;
 };
 
 }  // namespace tesmiro::gui

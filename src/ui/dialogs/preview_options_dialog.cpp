@@ -44,101 +44,105 @@ PreviewOptionDialog::PreviewOptionDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("プレビューの設定"));
   setFont(PanelFont(9));
 
-  Frame1 = new QGroupBox(QStringLiteral("ブラウザの設定"), this);
-  Frame1->setObjectName(QStringLiteral("Frame1"));
-  Frame1->setGeometry(8, 8, 344, 100);
-  Check1 = Box(Frame1, "Check1", "インターネットエクスプローラを使用する", 12, 22, 320);
-  Command1 = Button(Frame1, "Command1", "HTMLを編集", QRect(12, 48, 96, 25));
-  Label1 = new QLabel(QStringLiteral("幅・・・<<WIDTH>>\r\n高さ・・・<<HEIGHT>>\r\nﾌｧｲﾙ名・・・<<FILENAME>>"), Frame1);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  Label1->setGeometry(120, 44, 216, 50);
+  browserGroup = new QGroupBox(QStringLiteral("ブラウザの設定"), this);
+  browserGroup->setObjectName(QStringLiteral("browserGroup"));
+  browserGroup->setGeometry(8, 8, 344, 100);
+  useIeCheck = Box(browserGroup, "useIeCheck", "インターネットエクスプローラを使用する", 12, 22, 320);
+  editHtmlButton = Button(browserGroup, "editHtmlButton", "HTMLを編集", QRect(12, 48, 96, 25));
+  htmlPlaceholdersLabel =
+      new QLabel(QStringLiteral("幅・・・<<WIDTH>>\r\n高さ・・・<<HEIGHT>>\r\nﾌｧｲﾙ名・・・<<FILENAME>>"), browserGroup);
+  htmlPlaceholdersLabel->setObjectName(QStringLiteral("htmlPlaceholdersLabel"));
+  htmlPlaceholdersLabel->setGeometry(120, 44, 216, 50);
 
-  Frame2 = new QGroupBox(QStringLiteral("スタンドアロンプレイヤーの設定"), this);
-  Frame2->setObjectName(QStringLiteral("Frame2"));
-  Frame2->setGeometry(8, 114, 344, 78);
-  Check2 = Box(Frame2, "Check2", "プレイヤーの実行ファイルを指定する", 12, 22, 320);
-  Text1 = new QLineEdit(Frame2);
-  Text1->setObjectName(QStringLiteral("Text1"));
-  Text1->setGeometry(12, 46, 288, 22);
-  Command2 = Button(Frame2, "Command2", "･･･", QRect(304, 45, 28, 24));
+  standalonePlayerGroup = new QGroupBox(QStringLiteral("スタンドアロンプレイヤーの設定"), this);
+  standalonePlayerGroup->setObjectName(QStringLiteral("standalonePlayerGroup"));
+  standalonePlayerGroup->setGeometry(8, 114, 344, 78);
+  playerProgramCheck =
+      Box(standalonePlayerGroup, "playerProgramCheck", "プレイヤーの実行ファイルを指定する", 12, 22, 320);
+  playerProgramBox = new QLineEdit(standalonePlayerGroup);
+  playerProgramBox->setObjectName(QStringLiteral("playerProgramBox"));
+  playerProgramBox->setGeometry(12, 46, 288, 22);
+  browseButton = Button(standalonePlayerGroup, "browseButton", "･･･", QRect(304, 45, 28, 24));
 
-  Check3 = Box(this, "Check3", "プレビューファイルをプロジェクトのフォルダに作成", 16, 198, 336);
-  Check4 = Box(this, "Check4", "ストリーミング音声を途中から再生", 16, 220, 336);
-  Check5 = Box(this, "Check5", "配置されていないスプライトも全て書き出す", 16, 242, 336);
+  previewInProjectFolderCheck =
+      Box(this, "previewInProjectFolderCheck", "プレビューファイルをプロジェクトのフォルダに作成", 16, 198, 336);
+  streamFromMiddleCheck = Box(this, "streamFromMiddleCheck", "ストリーミング音声を途中から再生", 16, 220, 336);
+  attachAllSpritesCheck = Box(this, "attachAllSpritesCheck", "配置されていないスプライトも全て書き出す", 16, 242, 336);
 
-  Frame3 = new QGroupBox(QStringLiteral("選択プレビューの設定"), this);
-  Frame3->setObjectName(QStringLiteral("Frame3"));
-  Frame3->setGeometry(8, 268, 344, 56);
-  Label2 = new QLabel(QStringLiteral("使用するプレイヤー"), Frame3);
-  Label2->setObjectName(QStringLiteral("Label2"));
-  Label2->setGeometry(12, 22, 120, 22);
-  Combo1 = new QComboBox(Frame3);
-  Combo1->setObjectName(QStringLiteral("Combo1"));
-  Combo1->addItems({QStringLiteral("内蔵プレイヤー"), QStringLiteral("ブラウザ"), QStringLiteral("スタンドアロン")});
-  Combo1->setGeometry(140, 22, 190, 22);
+  selectedPreviewGroup = new QGroupBox(QStringLiteral("選択プレビューの設定"), this);
+  selectedPreviewGroup->setObjectName(QStringLiteral("selectedPreviewGroup"));
+  selectedPreviewGroup->setGeometry(8, 268, 344, 56);
+  selectedPlayerLabel = new QLabel(QStringLiteral("使用するプレイヤー"), selectedPreviewGroup);
+  selectedPlayerLabel->setObjectName(QStringLiteral("selectedPlayerLabel"));
+  selectedPlayerLabel->setGeometry(12, 22, 120, 22);
+  selectedPlayerList = new QComboBox(selectedPreviewGroup);
+  selectedPlayerList->setObjectName(QStringLiteral("selectedPlayerList"));
+  selectedPlayerList->addItems(
+      {QStringLiteral("内蔵プレイヤー"), QStringLiteral("ブラウザ"), QStringLiteral("スタンドアロン")});
+  selectedPlayerList->setGeometry(140, 22, 190, 22);
 
-  Command3 = Button(this, "Command3", "&OK", QRect(176, 334, 84, 25));
-  Command4 = Button(this, "Command4", "キャンセル(&C)", QRect(268, 334, 84, 25));
-  Command3->setDefault(true);
+  okButton = Button(this, "okButton", "&OK", QRect(176, 334, 84, 25));
+  cancelButton = Button(this, "cancelButton", "キャンセル(&C)", QRect(268, 334, 84, 25));
+  okButton->setDefault(true);
   setFixedSize(360, 368);
 
-  connect(Check2, &QCheckBox::stateChanged, this, [this] { Check2_Click(); });
-  connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-  connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-  connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
-  connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
-  RouteEscapeTo(this, Command4);
-  Form_Load();
+  connect(playerProgramCheck, &QCheckBox::stateChanged, this, [this] { onPlayerProgramToggled(); });
+  connect(editHtmlButton, &QPushButton::clicked, this, [this] { editHtmlTemplate(); });
+  connect(browseButton, &QPushButton::clicked, this, [this] { browse(); });
+  connect(okButton, &QPushButton::clicked, this, [this] { onOk(); });
+  connect(cancelButton, &QPushButton::clicked, this, [this] { onCancel(); });
+  RouteEscapeTo(this, cancelButton);
+  loadSettings();
 }
 
-void PreviewOptionDialog::Form_Load() {
+void PreviewOptionDialog::loadSettings() {
   PreviewWindow::unload();
   if (MainGUI* main = MainGUI::instance()) move(main->frameGeometry().topLeft());
   const Preferences& p = Prefs::Current();
-  Check1->setChecked(p.previewUseIE == 1);
-  Check2->setChecked(p.previewSAPlayer == 1);
-  Text1->setText(ToQ(p.saPlayerFileName));
-  Check3->setChecked(p.previewFilePath == 1);
-  Check4->setChecked(p.previewStreamSound == 1);
-  Check5->setChecked(p.previewAttachSprite == 1);
-  Combo1->setCurrentIndex(std::clamp(p.previewSelectedPlayer, 0, 2));
-  Check2_Click();
+  useIeCheck->setChecked(p.previewUseIE == 1);
+  playerProgramCheck->setChecked(p.previewSAPlayer == 1);
+  playerProgramBox->setText(ToQ(p.saPlayerFileName));
+  previewInProjectFolderCheck->setChecked(p.previewFilePath == 1);
+  streamFromMiddleCheck->setChecked(p.previewStreamSound == 1);
+  attachAllSpritesCheck->setChecked(p.previewAttachSprite == 1);
+  selectedPlayerList->setCurrentIndex(std::clamp(p.previewSelectedPlayer, 0, 2));
+  onPlayerProgramToggled();
 }
 
-void PreviewOptionDialog::Check2_Click() {
-  const bool on = Check2->isChecked();
-  Text1->setVisible(on);
-  Command2->setVisible(on);
+void PreviewOptionDialog::onPlayerProgramToggled() {
+  const bool on = playerProgramCheck->isChecked();
+  playerProgramBox->setVisible(on);
+  browseButton->setVisible(on);
 }
 
-void PreviewOptionDialog::Command1_Click() {
+void PreviewOptionDialog::editHtmlTemplate() {
   // The template is made first when it is missing, so there is a file to open.
   GUICore::LoadHTMLTemplate();
   const auto path = GUICore::State().paths.config / GUICore::kHtmlTemplateFile;
   Desktop().opener->openFile(ToQ(path.string()));
 }
 
-void PreviewOptionDialog::Command2_Click() {
+void PreviewOptionDialog::browse() {
   DialogModule::FileDialogRecord r;
   // Programs here have no ".exe": every file is offered, the name stays.
   static const char kFilter[] = "実行可能ファイル (*)\0*\0";
   r.filter.assign(kFilter, sizeof kFilter - 1);
-  const std::string current = FromQ(Text1->text());
+  const std::string current = FromQ(playerProgramBox->text());
   r.initialDir = current.empty() ? FromQ(QDir::homePath()) : GUICore::GetFolderPart(current);
   if (DialogModule::OpenFileDialog(r) == 0) return;
   const std::vector<std::string> chosen = DialogModule::SelectedFiles(r.file);
-  if (!chosen.empty() && !chosen.front().empty()) Text1->setText(ToQ(chosen.front()));
+  if (!chosen.empty() && !chosen.front().empty()) playerProgramBox->setText(ToQ(chosen.front()));
 }
 
-void PreviewOptionDialog::Command3_Click() {
+void PreviewOptionDialog::onOk() {
   Preferences& p = Prefs::Current();
-  p.previewUseIE = Check1->isChecked() ? 1 : 0;
-  p.previewSAPlayer = Check2->isChecked() ? 1 : 0;
-  p.saPlayerFileName = FromQ(Text1->text());
-  p.previewFilePath = Check3->isChecked() ? 1 : 0;
-  p.previewStreamSound = Check4->isChecked() ? 1 : 0;
-  p.previewAttachSprite = Check5->isChecked() ? 1 : 0;
-  p.previewSelectedPlayer = std::max(Combo1->currentIndex(), 0);
+  p.previewUseIE = useIeCheck->isChecked() ? 1 : 0;
+  p.previewSAPlayer = playerProgramCheck->isChecked() ? 1 : 0;
+  p.saPlayerFileName = FromQ(playerProgramBox->text());
+  p.previewFilePath = previewInProjectFolderCheck->isChecked() ? 1 : 0;
+  p.previewStreamSound = streamFromMiddleCheck->isChecked() ? 1 : 0;
+  p.previewAttachSprite = attachAllSpritesCheck->isChecked() ? 1 : 0;
+  p.previewSelectedPlayer = std::max(selectedPlayerList->currentIndex(), 0);
   // The preview builders read their copy of these.
   GUICore::PreviewOptions& core = GUICore::Previews();
   core.previewFilePath = p.previewFilePath;
@@ -148,6 +152,6 @@ void PreviewOptionDialog::Command3_Click() {
   accept();
 }
 
-void PreviewOptionDialog::Command4_Click() { reject(); }
+void PreviewOptionDialog::onCancel() { reject(); }
 
 }  // namespace tesmiro::gui

@@ -20,29 +20,30 @@ class PreviewOptionDialog : public QDialog {
  public:
   explicit PreviewOptionDialog(QWidget* parent = nullptr);
 
-  void Form_Load();
-  void Check2_Click();
-  void Command1_Click();
-  void Command2_Click();
-  void Command3_Click();
-  void Command4_Click();
+ private:
+  void loadSettings();
+  void onPlayerProgramToggled();
+  void editHtmlTemplate();
+  void browse();
+  void onOk();
+  void onCancel();
 
-  QGroupBox* Frame1 = nullptr;
-  QCheckBox* Check1 = nullptr;
-  QPushButton* Command1 = nullptr;
-  QLabel* Label1 = nullptr;
-  QGroupBox* Frame2 = nullptr;
-  QCheckBox* Check2 = nullptr;
-  QLineEdit* Text1 = nullptr;
-  QPushButton* Command2 = nullptr;
-  QCheckBox* Check3 = nullptr;
-  QCheckBox* Check4 = nullptr;
-  QCheckBox* Check5 = nullptr;
-  QGroupBox* Frame3 = nullptr;
-  QLabel* Label2 = nullptr;
-  QComboBox* Combo1 = nullptr;
-  QPushButton* Command3 = nullptr;
-  QPushButton* Command4 = nullptr;
+  QGroupBox* browserGroup = nullptr;
+  QCheckBox* useIeCheck = nullptr;
+  QPushButton* editHtmlButton = nullptr;
+  QLabel* htmlPlaceholdersLabel = nullptr;
+  QGroupBox* standalonePlayerGroup = nullptr;
+  QCheckBox* playerProgramCheck = nullptr;
+  QLineEdit* playerProgramBox = nullptr;
+  QPushButton* browseButton = nullptr;
+  QCheckBox* previewInProjectFolderCheck = nullptr;
+  QCheckBox* streamFromMiddleCheck = nullptr;
+  QCheckBox* attachAllSpritesCheck = nullptr;
+  QGroupBox* selectedPreviewGroup = nullptr;
+  QLabel* selectedPlayerLabel = nullptr;
+  QComboBox* selectedPlayerList = nullptr;
+  QPushButton* okButton = nullptr;
+  QPushButton* cancelButton = nullptr;
 };
 
 }  // namespace tesmiro::gui

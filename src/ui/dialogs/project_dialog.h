@@ -37,46 +37,48 @@ class ProjectDialog : public QDialog {
   using ColourPick = std::function<std::optional<std::array<int, 3>>(QWidget* owner, std::array<int, 3> rgb)>;
   ColourPick pickColour;
 
-  void HScroll1_Change(int index);
-  void Text4_Change(int index);
-  void HScroll2_Change();
-  void Combo1_Click();
-  void Check1_Clicked();
-  void Picture1_Click();
-  void Command1_Click();  // store as defaults
-  void Command2_Click();  // OK
-  void Command3_Click();  // cancel
-
-  QGroupBox* Frame2 = nullptr;
-  QLineEdit* Text1 = nullptr;  // width
-  QLineEdit* Text2 = nullptr;  // height
-  QLineEdit* Text3 = nullptr;  // frames per second
-  QGroupBox* Frame1 = nullptr;
-  std::array<QScrollBar*, 3> HScroll1{};
-  std::array<QLineEdit*, 3> Text4{};
-  QLabel* Picture1 = nullptr;  // background swatch
-  QCheckBox* Check1 = nullptr;  // pseudo-streaming sound sync
-  QCheckBox* Check2 = nullptr;  // loading screen
-  QGroupBox* Frame3 = nullptr;
-  QCheckBox* Check4 = nullptr;  // compress
-  QCheckBox* Check6 = nullptr;  // relative paths
-  QGroupBox* Frame4 = nullptr;
-  QComboBox* Combo1 = nullptr;  // SWF version
-  QLabel* Label4 = nullptr;     // version hint
-  QGroupBox* Frame5 = nullptr;
-  QCheckBox* Check3 = nullptr;  // force JPEG re-compression
-  QScrollBar* HScroll2 = nullptr;  // JPEG quality
-  QLabel* Label10 = nullptr;
-  QPushButton* Command1 = nullptr;
-  QPushButton* Command2 = nullptr;
-  QPushButton* Command3 = nullptr;
+  // The background colour's three sliders and boxes, in this order.
+  enum Channel { Red, Green, Blue };
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void onBackgroundSliderChanged(Channel channel);
+  void onBackgroundBoxChanged(Channel channel);
+  void onJpegQualityChanged();
+  void onSwfVersionChanged();
+  void onSoundSyncClicked();
+  void pickBackground();
+  void storeAsDefaults();
+  void onOk();
+  void onCancel();
   // Selects the box of a refused value so the user can correct it.
   void focusRefused(const GUICore::ProjectDialogFields& fields);
+
+  QGroupBox* basicGroup = nullptr;
+  QLineEdit* stageWidthBox = nullptr;
+  QLineEdit* stageHeightBox = nullptr;
+  QLineEdit* frameRateBox = nullptr;
+  QGroupBox* backgroundGroup = nullptr;
+  std::array<QScrollBar*, 3> backgroundSliders{};
+  std::array<QLineEdit*, 3> backgroundBoxes{};
+  QLabel* backgroundSwatch = nullptr;
+  QCheckBox* soundSyncCheck = nullptr;  // pseudo-streaming sound sync
+  QCheckBox* loadingScreenCheck = nullptr;
+  QGroupBox* detailGroup = nullptr;
+  QCheckBox* compressCheck = nullptr;
+  QCheckBox* relativePathsCheck = nullptr;
+  QGroupBox* swfVersionGroup = nullptr;
+  QComboBox* swfVersionList = nullptr;
+  QLabel* versionHintLabel = nullptr;
+  QGroupBox* imageGroup = nullptr;
+  QCheckBox* recompressJpegCheck = nullptr;
+  QScrollBar* jpegQualitySlider = nullptr;
+  QLabel* jpegQualityLabel = nullptr;
+  QPushButton* storeDefaultsButton = nullptr;
+  QPushButton* okButton = nullptr;
+  QPushButton* cancelButton = nullptr;
   bool updatingBars_ = false;
 };
 

@@ -46,36 +46,36 @@ ScriptEditorWindow::ScriptEditorWindow(QWidget* owner) : QWidget(owner, Qt::Wind
   setWindowTitle(QString::fromUtf8(SE::kEditorTitle));
   setFont(PanelFont(9));
 
-  Command6 = Named(new QPushButton(QStringLiteral("<<"), this), "Command6");
-  Combo1 = Named(new QComboBox(this), "Combo1");
-  Combo1->setEditable(true);
-  Combo1->setInsertPolicy(QComboBox::NoInsert);  // the find adds its terms itself
-  Command2 = Named(new QPushButton(QStringLiteral("検索"), this), "Command2");
-  Command2->setEnabled(false);
-  Command1 = Named(new QPushButton(QStringLiteral("構文チェック(&E)"), this), "Command1");
-  Check1 = Named(new QCheckBox(QStringLiteral("前面"), this), "Check1");
-  Label1 = Named(new QLabel(QString::fromUtf8(SE::kLineLabelPrefix) + QStringLiteral("1"), this), "Label1");
-  Text1 = Named(new QPlainTextEdit(this), "Text1");
-  Text1->setFont(ListFont(9));
-  Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  dockButton = Named(new QPushButton(QStringLiteral("<<"), this), "dockButton");
+  findTextList = Named(new QComboBox(this), "findTextList");
+  findTextList->setEditable(true);
+  findTextList->setInsertPolicy(QComboBox::NoInsert);  // the find adds its terms itself
+  findButton = Named(new QPushButton(QStringLiteral("検索"), this), "findButton");
+  findButton->setEnabled(false);
+  syntaxCheckButton = Named(new QPushButton(QStringLiteral("構文チェック(&E)"), this), "syntaxCheckButton");
+  keepOnTopCheck = Named(new QCheckBox(QStringLiteral("前面"), this), "keepOnTopCheck");
+  lineLabel = Named(new QLabel(QString::fromUtf8(SE::kLineLabelPrefix) + QStringLiteral("1"), this), "lineLabel");
+  scriptEdit = Named(new QPlainTextEdit(this), "scriptEdit");
+  scriptEdit->setFont(ListFont(9));
+  scriptEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
 
-  Command6->setGeometry(0, 0, 28, kBarHeight);
-  Combo1->setGeometry(30, 0, 130, kBarHeight);
-  Command2->setGeometry(162, 0, 44, kBarHeight);
-  Command1->setGeometry(208, 0, 110, kBarHeight);
-  Check1->resize(52, kBarHeight);
-  Label1->resize(72, kBarHeight);
-  Text1->move(0, kTextTop);
+  dockButton->setGeometry(0, 0, 28, kBarHeight);
+  findTextList->setGeometry(30, 0, 130, kBarHeight);
+  findButton->setGeometry(162, 0, 44, kBarHeight);
+  syntaxCheckButton->setGeometry(208, 0, 110, kBarHeight);
+  keepOnTopCheck->resize(52, kBarHeight);
+  lineLabel->resize(72, kBarHeight);
+  scriptEdit->move(0, kTextTop);
 
-  connect(Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
-  connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-  connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-  connect(Combo1, &QComboBox::editTextChanged, this, [this] { Combo1_Change(); });
-  connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Change(); });
-  connect(Combo1->lineEdit(), &QLineEdit::returnPressed, this, [this] { Command2_Click(); });
-  connect(Check1, &QCheckBox::toggled, this, [this] { Check1_Click(); });
-  connect(Text1, &QPlainTextEdit::textChanged, this, [this] { Text1_Change(); });
-  connect(Text1, &QPlainTextEdit::cursorPositionChanged, this, [this] { UpdateLineLabel(); });
+  connect(dockButton, &QPushButton::clicked, this, [this] { dock(); });
+  connect(findButton, &QPushButton::clicked, this, [this] { findText(); });
+  connect(syntaxCheckButton, &QPushButton::clicked, this, [this] { checkSyntax(); });
+  connect(findTextList, &QComboBox::editTextChanged, this, [this] { onFindTextChanged(); });
+  connect(findTextList, &QComboBox::activated, this, [this] { onFindTextChanged(); });
+  connect(findTextList->lineEdit(), &QLineEdit::returnPressed, this, [this] { findText(); });
+  connect(keepOnTopCheck, &QCheckBox::toggled, this, [this] { onKeepOnTopToggled(); });
+  connect(scriptEdit, &QPlainTextEdit::textChanged, this, [this] { onScriptChanged(); });
+  connect(scriptEdit, &QPlainTextEdit::cursorPositionChanged, this, [this] { UpdateLineLabel(); });
 
   resize(480, 360);
   const Preferences& p = Prefs::Current();
@@ -89,9 +89,9 @@ ScriptEditorWindow::ScriptEditorWindow(QWidget* owner) : QWidget(owner, Qt::Wind
     // the window does not grow by it every time it opens.
     if (frame.isNull()) pendingOuter_ = outer;
   }
-  Check1->setVisible((p.windowTopward & kTopwardOffered) != 0);
-  Check1->setChecked((p.windowTopward & kTopwardTicked) != 0);
-  Form_Resize();
+  keepOnTopCheck->setVisible((p.windowTopward & kTopwardOffered) != 0);
+  keepOnTopCheck->setChecked((p.windowTopward & kTopwardTicked) != 0);
+  layoutControls();
 }
 
 ScriptEditorWindow::~ScriptEditorWindow() {
@@ -114,42 +114,44 @@ void ScriptEditorWindow::unload() {
 void ScriptEditorWindow::fill(const QString& caption, const std::string& script, bool enabled) {
   setWindowTitle(caption);
   const QString text = QString::fromStdU16String(SE::EditorText(script));
-  if (Text1->toPlainText() != text) Text1->setPlainText(text);
-  Text1->setEnabled(enabled);
+  if (scriptEdit->toPlainText() != text) scriptEdit->setPlainText(text);
+  scriptEdit->setEnabled(enabled);
 }
 
-std::string ScriptEditorWindow::script() const { return SE::ModelText(EditorString(Text1)); }
+void ScriptEditorWindow::focusScript() { scriptEdit->setFocus(); }
 
-void ScriptEditorWindow::Combo1_Change() { Command2->setEnabled(!Combo1->currentText().isEmpty()); }
+std::string ScriptEditorWindow::script() const { return SE::ModelText(EditorString(scriptEdit)); }
 
-void ScriptEditorWindow::Command1_Click() {
-  Command1->setEnabled(false);
+void ScriptEditorWindow::onFindTextChanged() { findButton->setEnabled(!findTextList->currentText().isEmpty()); }
+
+void ScriptEditorWindow::checkSyntax() {
+  syntaxCheckButton->setEnabled(false);
   const std::string model = script();
   int32_t start = 0, length = 0;
   if (SE::CheckScriptSyntax(model, start, length)) {
     const SE::Span span = SE::EditorSpan(model, {start, length});
-    Select(Text1, span.start, span.length);
-    Text1->setFocus();
+    Select(scriptEdit, span.start, span.length);
+    scriptEdit->setFocus();
   }
   UpdateLineLabel();
-  Command1->setEnabled(true);
+  syntaxCheckButton->setEnabled(true);
 }
 
-void ScriptEditorWindow::Command2_Click() {
-  if (FindNextAndRemember(Text1, Combo1)) UpdateLineLabel();
+void ScriptEditorWindow::findText() {
+  if (FindNextAndRemember(scriptEdit, findTextList)) UpdateLineLabel();
 }
 
-void ScriptEditorWindow::Command6_Click() {
+void ScriptEditorWindow::dock() {
   Prefs::Current().dockScriptEditor = 1;
   SE::ShowEventScript(SE::GetScriptKind(), script());
   unload();
 }
 
-void ScriptEditorWindow::Check1_Click() {
-  keepOnTop_.follow((Prefs::Current().windowTopward & kTopwardOffered) != 0 && Check1->isChecked());
+void ScriptEditorWindow::onKeepOnTopToggled() {
+  keepOnTop_.follow((Prefs::Current().windowTopward & kTopwardOffered) != 0 && keepOnTopCheck->isChecked());
 }
 
-void ScriptEditorWindow::Text1_Change() {
+void ScriptEditorWindow::onScriptChanged() {
   const SE::ApplyResult r = SE::ApplyScript(script());
   if (r == SE::ApplyResult::Stale || r == SE::ApplyResult::Busy) {
     // The event moved or went away under the editor: show what is current.
@@ -158,7 +160,7 @@ void ScriptEditorWindow::Text1_Change() {
 }
 
 void ScriptEditorWindow::UpdateLineLabel() {
-  Label1->setText(ToQ(SE::LineLabel(EditorString(Text1), Text1->textCursor().position())));
+  lineLabel->setText(ToQ(SE::LineLabel(EditorString(scriptEdit), scriptEdit->textCursor().position())));
 }
 
 void ScriptEditorWindow::SaveWindowState() {
@@ -171,19 +173,19 @@ void ScriptEditorWindow::SaveWindowState() {
   const QSize outer = frameGeometry().size();
   p.seWidth = static_cast<int32_t>(PixelsToTwips(outer.width()));
   p.seHeight = static_cast<int32_t>(PixelsToTwips(outer.height()));
-  p.windowTopward = (p.windowTopward & 247) + (Check1->isChecked() ? kTopwardTicked : 0);
+  p.windowTopward = (p.windowTopward & 247) + (keepOnTopCheck->isChecked() ? kTopwardTicked : 0);
 }
 
-void ScriptEditorWindow::Form_Resize() {
+void ScriptEditorWindow::layoutControls() {
   const int w = width(), h = height();
-  Text1->resize(w, std::max(0, h - kTextTop));
-  Label1->move(std::max(0, w - Label1->width()), 0);
-  Check1->move(std::max(0, Label1->x() - Check1->width() - 1), 0);
+  scriptEdit->resize(w, std::max(0, h - kTextTop));
+  lineLabel->move(std::max(0, w - lineLabel->width()), 0);
+  keepOnTopCheck->move(std::max(0, lineLabel->x() - keepOnTopCheck->width() - 1), 0);
 }
 
 void ScriptEditorWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  Form_Resize();
+  layoutControls();
   fitPendingOuterSize();
 }
 
@@ -210,7 +212,7 @@ void ScriptEditorWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool ScriptEditorWindow::event(QEvent* event) {
-  if (event->type() == QEvent::WindowActivate) Check1_Click();
+  if (event->type() == QEvent::WindowActivate) onKeepOnTopToggled();
   return QWidget::event(event);
 }
 

@@ -40,22 +40,8 @@ class ScriptEditorWindow : public QWidget {
   // Whether the window is kept on top now.
   bool onTop() const { return keepOnTop_.onTop(); }
 
-  void Combo1_Change();
-  void Command1_Click();  // syntax check
-  void Command2_Click();  // find
-  void Command6_Click();  // dock
-  void Check1_Click();    // keep on top
-  void Text1_Change();
-  void UpdateLineLabel();
-  void SaveWindowState();
-
-  QPushButton* Command6 = nullptr;
-  QComboBox* Combo1 = nullptr;
-  QPushButton* Command2 = nullptr;
-  QPushButton* Command1 = nullptr;
-  QCheckBox* Check1 = nullptr;
-  QLabel* Label1 = nullptr;
-  QPlainTextEdit* Text1 = nullptr;
+  // Puts the caret in the script (the window is activated by the caller).
+  void focusScript();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -64,12 +50,28 @@ class ScriptEditorWindow : public QWidget {
   bool event(QEvent* event) override;
 
  private:
-  void Form_Resize();
+  void onFindTextChanged();
+  void checkSyntax();
+  void findText();
+  void dock();  // back into the main window's script panel
+  void onKeepOnTopToggled();
+  void onScriptChanged();
+  void UpdateLineLabel();
+  void SaveWindowState();
+  void layoutControls();
   // The stored size is the outer one; before the frame is known it waits here.
   void fitPendingOuterSize();
   QSize pendingOuter_;
   KeepOnTop keepOnTop_{this};
   bool saved_ = false;
+
+  QPushButton* dockButton = nullptr;
+  QComboBox* findTextList = nullptr;
+  QPushButton* findButton = nullptr;
+  QPushButton* syntaxCheckButton = nullptr;
+  QCheckBox* keepOnTopCheck = nullptr;
+  QLabel* lineLabel = nullptr;
+  QPlainTextEdit* scriptEdit = nullptr;
 };
 
 }  // namespace tesmiro::gui

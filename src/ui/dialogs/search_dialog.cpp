@@ -27,35 +27,35 @@ SearchDialog::SearchDialog(QWidget* owner) : QDialog(owner) {
   setWindowTitle(QStringLiteral("検索"));
   setFont(PanelFont(9));
 
-  Text1 = Named(new QLineEdit(this), "Text1");
-  Text1->setGeometry(8, 8, 264, 22);
+  searchTextBox = Named(new QLineEdit(this), "searchTextBox");
+  searchTextBox->setGeometry(8, 8, 264, 22);
 
-  Frame1 = Named(new QGroupBox(QStringLiteral("検索場所"), this), "Frame1");
-  Frame1->setGeometry(8, 38, 128, 70);
-  Option1_0 = Named(new QRadioButton(QStringLiteral("ファイルリスト"), Frame1), "Option1_0");
-  Option1_1 = Named(new QRadioButton(QStringLiteral("イベントリスト"), Frame1), "Option1_1");
-  Option1_0->setGeometry(8, 20, 114, 20);
-  Option1_1->setGeometry(8, 44, 114, 20);
-  Option1_0->setChecked(true);
+  searchInGroup = Named(new QGroupBox(QStringLiteral("検索場所"), this), "searchInGroup");
+  searchInGroup->setGeometry(8, 38, 128, 70);
+  fileListOption = Named(new QRadioButton(QStringLiteral("ファイルリスト"), searchInGroup), "fileListOption");
+  eventListOption = Named(new QRadioButton(QStringLiteral("イベントリスト"), searchInGroup), "eventListOption");
+  fileListOption->setGeometry(8, 20, 114, 20);
+  eventListOption->setGeometry(8, 44, 114, 20);
+  fileListOption->setChecked(true);
 
-  Frame2 = Named(new QGroupBox(QStringLiteral("検索対象"), this), "Frame2");
-  Frame2->setGeometry(144, 38, 128, 70);
-  Option2_0 = Named(new QRadioButton(QStringLiteral("文字列"), Frame2), "Option2_0");
-  Option2_1 = Named(new QRadioButton(QStringLiteral("ID"), Frame2), "Option2_1");
-  Option2_0->setGeometry(8, 20, 114, 20);
-  Option2_1->setGeometry(8, 44, 114, 20);
-  Option2_0->setChecked(true);
+  searchByGroup = Named(new QGroupBox(QStringLiteral("検索対象"), this), "searchByGroup");
+  searchByGroup->setGeometry(144, 38, 128, 70);
+  byTextOption = Named(new QRadioButton(QStringLiteral("文字列"), searchByGroup), "byTextOption");
+  byIdOption = Named(new QRadioButton(QStringLiteral("ID"), searchByGroup), "byIdOption");
+  byTextOption->setGeometry(8, 20, 114, 20);
+  byIdOption->setGeometry(8, 44, 114, 20);
+  byTextOption->setChecked(true);
 
-  Command1 = Named(new QPushButton(QStringLiteral("検索"), this), "Command1");
-  Command2 = Named(new QPushButton(QStringLiteral("キャンセル"), this), "Command2");
-  Command1->setGeometry(112, 116, 76, 26);
-  Command2->setGeometry(196, 116, 76, 26);
-  Command1->setDefault(true);
-  Command1->setAutoDefault(true);
-  Command2->setAutoDefault(false);
-  connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-  connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-  RouteEscapeTo(this, Command2);
+  searchButton = Named(new QPushButton(QStringLiteral("検索"), this), "searchButton");
+  cancelButton = Named(new QPushButton(QStringLiteral("キャンセル"), this), "cancelButton");
+  searchButton->setGeometry(112, 116, 76, 26);
+  cancelButton->setGeometry(196, 116, 76, 26);
+  searchButton->setDefault(true);
+  searchButton->setAutoDefault(true);
+  cancelButton->setAutoDefault(false);
+  connect(searchButton, &QPushButton::clicked, this, [this] { onSearch(); });
+  connect(cancelButton, &QPushButton::clicked, this, [this] { onCancel(); });
+  RouteEscapeTo(this, cancelButton);
   setFixedSize(280, 150);
 }
 
@@ -71,18 +71,18 @@ SearchDialog* SearchDialog::instance(QWidget* owner) {
 bool SearchDialog::isLoaded() { return !gInstance.isNull(); }
 
 GUICore::SearchSettings SearchDialog::settings() const {
-  return {FromQ(Text1->text()), Option1_0->isChecked(), Option2_0->isChecked()};
+  return {FromQ(searchTextBox->text()), fileListOption->isChecked(), byTextOption->isChecked()};
 }
 
 void SearchDialog::SearchItem() { GUICore::SearchItem(settings()); }
 
-void SearchDialog::Command1_Click() {
+void SearchDialog::onSearch() {
   // An empty text searches nothing, and the dialog stays for one.
-  if (Text1->text().isEmpty()) return;
+  if (searchTextBox->text().isEmpty()) return;
   SearchItem();
   hide();
 }
 
-void SearchDialog::Command2_Click() { hide(); }
+void SearchDialog::onCancel() { hide(); }
 
 }  // namespace tesmiro::gui

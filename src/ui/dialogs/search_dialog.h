@@ -28,18 +28,19 @@ class SearchDialog : public QDialog {
   void SearchItem();
   GUICore::SearchSettings settings() const;
 
-  void Command1_Click();
-  void Command2_Click();
+ private:
+  void onSearch();
+  void onCancel();
 
-  QLineEdit* Text1 = nullptr;
-  QGroupBox* Frame1 = nullptr;
-  QRadioButton* Option1_0 = nullptr;  // file list
-  QRadioButton* Option1_1 = nullptr;  // event list
-  QGroupBox* Frame2 = nullptr;
-  QRadioButton* Option2_0 = nullptr;  // by text
-  QRadioButton* Option2_1 = nullptr;  // by ID
-  QPushButton* Command1 = nullptr;
-  QPushButton* Command2 = nullptr;
+  QLineEdit* searchTextBox = nullptr;
+  QGroupBox* searchInGroup = nullptr;
+  QRadioButton* fileListOption = nullptr;
+  QRadioButton* eventListOption = nullptr;
+  QGroupBox* searchByGroup = nullptr;
+  QRadioButton* byTextOption = nullptr;
+  QRadioButton* byIdOption = nullptr;
+  QPushButton* searchButton = nullptr;
+  QPushButton* cancelButton = nullptr;
 };
 
 }  // namespace tesmiro::gui

@@ -44,31 +44,37 @@ QPixmap SplashWindow::SplashPicture() {
   return BuiltInPicture();
 }
 
-void PlaceVersionLabels(QLabel* version, QLabel* build, const QSize& picture) {
-  version->adjustSize();
-  build->adjustSize();
-  build->move(picture.width() - build->width() - 8, picture.height() - build->height() - 4);
-  version->move(picture.width() - version->width() - 8, build->y() - version->height());
+SplashLabels AddSplashLabels(QWidget* parent, const QPixmap& picture) {
+  SplashLabels labels;
+  labels.picture = new QLabel(parent);
+  labels.picture->setObjectName(QStringLiteral("pictureLabel"));
+  labels.picture->setPixmap(picture);
+  labels.picture->setGeometry(0, 0, picture.width(), picture.height());
+  labels.version = new QLabel(QString::fromUtf8(kVersionText), parent);
+  labels.version->setObjectName(QStringLiteral("versionLabel"));
+  labels.version->setFont(PanelFont(18, true));
+  QPalette brown = labels.version->palette();
+  brown.setColor(QPalette::WindowText, ToQColor(0x004080));
+  labels.version->setPalette(brown);
+  labels.build = new QLabel(QString::fromUtf8(kBuildText), parent);
+  labels.build->setObjectName(QStringLiteral("buildLabel"));
+  labels.build->setPalette(brown);
+  // Both texts right-aligned in the picture's lower right corner.
+  labels.version->adjustSize();
+  labels.build->adjustSize();
+  labels.build->move(picture.width() - labels.build->width() - 8, picture.height() - labels.build->height() - 4);
+  labels.version->move(picture.width() - labels.version->width() - 8, labels.build->y() - labels.version->height());
+  return labels;
 }
 
 SplashWindow::SplashWindow(QWidget* owner)
     : QWidget(owner, Qt::SplashScreen | Qt::FramelessWindowHint) {
   setObjectName(QStringLiteral("SplashWindow"));
   const QPixmap picture = SplashPicture();
-  Picture1 = new QLabel(this);
-  Picture1->setObjectName(QStringLiteral("Picture1"));
-  Picture1->setPixmap(picture);
-  Picture1->setGeometry(0, 0, picture.width(), picture.height());
-  Label1 = new QLabel(QString::fromUtf8(kVersionText), this);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  Label1->setFont(PanelFont(18, true));
-  QPalette brown = Label1->palette();
-  brown.setColor(QPalette::WindowText, ToQColor(0x004080));
-  Label1->setPalette(brown);
-  Label2 = new QLabel(QString::fromUtf8(kBuildText), this);
-  Label2->setObjectName(QStringLiteral("Label2"));
-  Label2->setPalette(brown);
-  PlaceVersionLabels(Label1, Label2, picture.size());
+  const SplashLabels labels = AddSplashLabels(this, picture);
+  pictureLabel = labels.picture;
+  versionLabel = labels.version;
+  buildLabel = labels.build;
   setFixedSize(picture.size());
   if (owner) {
     const QRect o = owner->frameGeometry();

@@ -22,12 +22,19 @@ class SplashWindow : public QWidget {
   static QPixmap SplashPicture();
   static QPixmap BuiltInPicture();
 
-  QLabel* Picture1 = nullptr;
-  QLabel* Label1 = nullptr;
-  QLabel* Label2 = nullptr;
+ private:
+  QLabel* pictureLabel = nullptr;
+  QLabel* versionLabel = nullptr;
+  QLabel* buildLabel = nullptr;
 };
 
-// The two version labels over a picture of the splash's size.
-void PlaceVersionLabels(QLabel* version, QLabel* build, const QSize& picture);
+// The picture with the version texts over it, made as children of `parent`
+// (the splash and the version dialog show the same).
+struct SplashLabels {
+  QLabel* picture = nullptr;
+  QLabel* version = nullptr;
+  QLabel* build = nullptr;
+};
+SplashLabels AddSplashLabels(QWidget* parent, const QPixmap& picture);
 
 }  // namespace tesmiro::gui

@@ -29,7 +29,7 @@ TraceWindow* TraceWindow::load() {
 void TraceWindow::unload() {
   if (!instance_) return;
   TraceWindow* w = instance_;
-  w->Form_Unload();
+  w->onUnload();
   w->hide();
   // Its own key handler may be what unloads it.
   instance_ = nullptr;
@@ -40,21 +40,21 @@ TraceWindow::TraceWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName(QStringLiteral("TraceWindow"));
   setWindowTitle(QStringLiteral("トレース"));
   setAttribute(Qt::WA_DeleteOnClose, false);
-  Command1 = new QPushButton(QStringLiteral("クリア"), this);
-  Command1->setObjectName(QStringLiteral("Command1"));
-  Command1->setGeometry(0, 0, 73, 25);
-  Command1->setFocusPolicy(Qt::TabFocus);
-  Text1 = new QPlainTextEdit(this);
-  Text1->setObjectName(QStringLiteral("Text1"));
-  Text1->setReadOnly(true);
-  Text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-  Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
-  Text1->setMaximumBlockCount(kMaxLines + 1);
-  Text1->setFont(PanelFont(9));
-  Text1->move(0, 26);
-  connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+  clearButton = new QPushButton(QStringLiteral("クリア"), this);
+  clearButton->setObjectName(QStringLiteral("clearButton"));
+  clearButton->setGeometry(0, 0, 73, 25);
+  clearButton->setFocusPolicy(Qt::TabFocus);
+  traceEdit = new QPlainTextEdit(this);
+  traceEdit->setObjectName(QStringLiteral("traceEdit"));
+  traceEdit->setReadOnly(true);
+  traceEdit->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  traceEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
+  traceEdit->setMaximumBlockCount(kMaxLines + 1);
+  traceEdit->setFont(PanelFont(9));
+  traceEdit->move(0, 26);
+  connect(clearButton, &QPushButton::clicked, this, [this] { clearTrace(); });
   resize(320, 240);
-  Form_Resize();
+  layoutControls();
 }
 
 TraceWindow::~TraceWindow() {
@@ -68,17 +68,17 @@ void TraceWindow::appendTrace(const QString& args) {
   // a new line of the box, as it did.
   line.replace(QLatin1String("\r\n"), QLatin1String("\n"));
   line.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  QTextCursor end(Text1->document());
+  QTextCursor end(traceEdit->document());
   end.movePosition(QTextCursor::End);
   // The document always ends with an empty block: the text "after the
   // last CR LF".
   end.insertText(line + QLatin1Char('\n'));
-  Text1->setTextCursor(end);
-  Text1->ensureCursorVisible();
+  traceEdit->setTextCursor(end);
+  traceEdit->ensureCursorVisible();
 }
 
 QString TraceWindow::text() const {
-  QString t = Text1->toPlainText();
+  QString t = traceEdit->toPlainText();
   t.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
   return t;
 }
@@ -93,17 +93,17 @@ void TraceWindow::SaveWindowPosition() {
   p.twHeight = static_cast<int32_t>(PixelsToTwips(outer.height()));
 }
 
-void TraceWindow::Command1_Click() { Text1->clear(); }
+void TraceWindow::clearTrace() { traceEdit->clear(); }
 
-void TraceWindow::Form_KeyDown(int keyCode, int) {
+void TraceWindow::onKeyDown(int keyCode, int) {
   if (keyCode == kF8) unload();
 }
 
-void TraceWindow::Form_Resize() {
-  Text1->setGeometry(0, Text1->y(), std::max(width(), 0), std::max(height() - Text1->y(), 0));
+void TraceWindow::layoutControls() {
+  traceEdit->setGeometry(0, traceEdit->y(), std::max(width(), 0), std::max(height() - traceEdit->y(), 0));
 }
 
-void TraceWindow::Form_Unload() {
+void TraceWindow::onUnload() {
   if (unloading_) return;
   unloading_ = true;
   SaveWindowPosition();
@@ -116,20 +116,20 @@ void TraceWindow::closeEvent(QCloseEvent* event) {
   if (instance_ == this) {
     unload();
   } else {
-    Form_Unload();
+    onUnload();
     deleteLater();
   }
 }
 
 void TraceWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  Form_Resize();
+  layoutControls();
 }
 
 void TraceWindow::keyPressEvent(QKeyEvent* event) {
   const KeyCode key = MapKey(*event);
   if (key.code == kF8) {
-    Form_KeyDown(key.code, key.shift);
+    onKeyDown(key.code, key.shift);
     return;
   }
   QWidget::keyPressEvent(event);

@@ -34,15 +34,6 @@ class TraceWindow : public QWidget {
   // The text as the box holds it, each line ended by CR LF.
   QString text() const;
 
-  void SaveWindowPosition();
-  void Command1_Click();
-  void Form_KeyDown(int keyCode, int shift);
-  void Form_Resize();
-  void Form_Unload();
-
-  QPlainTextEdit* Text1 = nullptr;
-  QPushButton* Command1 = nullptr;
-
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -51,6 +42,15 @@ class TraceWindow : public QWidget {
  private:
   explicit TraceWindow(QWidget* parent);
   ~TraceWindow() override;
+  void SaveWindowPosition();
+  void clearTrace();
+  void onKeyDown(int keyCode, int shift);
+  void layoutControls();  // the text fills the window under the button
+  // Stores the place and unticks the menu item.
+  void onUnload();
+
+  QPlainTextEdit* traceEdit = nullptr;
+  QPushButton* clearButton = nullptr;
   static inline TraceWindow* instance_ = nullptr;
   bool unloading_ = false;
 };

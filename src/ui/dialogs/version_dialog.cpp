@@ -25,50 +25,40 @@ VersionInfo::VersionInfo(QWidget* parent) : QDialog(parent) {
   windows.unloadPreviewWindow();
 
   const QPixmap picture = SplashWindow::SplashPicture();
-  Picture1 = new QLabel(this);
-  Picture1->setObjectName(QStringLiteral("Picture1"));
-  Picture1->setPixmap(picture);
-  Picture1->setGeometry(0, 0, picture.width(), picture.height());
-  Label1 = new QLabel(QString::fromUtf8(kVersionText), this);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  Label1->setFont(PanelFont(18, true));
-  QPalette brown = Label1->palette();
-  brown.setColor(QPalette::WindowText, ToQColor(0x004080));
-  Label1->setPalette(brown);
-  Label2 = new QLabel(QString::fromUtf8(kBuildText), this);
-  Label2->setObjectName(QStringLiteral("Label2"));
-  Label2->setPalette(brown);
-  PlaceVersionLabels(Label1, Label2, picture.size());
+  const SplashLabels labels = AddSplashLabels(this, picture);
+  pictureLabel = labels.picture;
+  versionLabel = labels.version;
+  buildLabel = labels.build;
 
-  Label3 = new QLabel(QStringLiteral("イベントベースの Flash (SWF) ムービー作成ツール"), this);
-  Label3->setObjectName(QStringLiteral("Label3"));
-  const int w = std::max({picture.width(), 300, Label3->sizeHint().width() + 16});
-  Label3->setGeometry(8, picture.height() + 8, w - 16, 18);
-  Label4 = new QLabel(QStringLiteral("Tesmiro について"), this);
-  Label4->setObjectName(QStringLiteral("Label4"));
+  descriptionLabel = new QLabel(QStringLiteral("イベントベースの Flash (SWF) ムービー作成ツール"), this);
+  descriptionLabel->setObjectName(QStringLiteral("descriptionLabel"));
+  const int w = std::max({picture.width(), 300, descriptionLabel->sizeHint().width() + 16});
+  descriptionLabel->setGeometry(8, picture.height() + 8, w - 16, 18);
+  aboutLinkLabel = new QLabel(QStringLiteral("Tesmiro について"), this);
+  aboutLinkLabel->setObjectName(QStringLiteral("aboutLinkLabel"));
   QFont link = PanelFont(9);
   link.setUnderline(true);
-  Label4->setFont(link);
-  Label4->setCursor(Qt::PointingHandCursor);
-  Label4->setGeometry(8, picture.height() + 30, w - 16, 18);
-  Label4->installEventFilter(this);
+  aboutLinkLabel->setFont(link);
+  aboutLinkLabel->setCursor(Qt::PointingHandCursor);
+  aboutLinkLabel->setGeometry(8, picture.height() + 30, w - 16, 18);
+  aboutLinkLabel->installEventFilter(this);
   setLinkColor(QColor(0, 0, 255));
-  Command1 = new QPushButton(QStringLiteral("OK"), this);
-  Command1->setObjectName(QStringLiteral("Command1"));
-  Command1->setDefault(true);
-  Command1->setGeometry(w - 88, picture.height() + 54, 80, 26);
-  connect(Command1, &QPushButton::clicked, this, &QDialog::accept);
+  okButton = new QPushButton(QStringLiteral("OK"), this);
+  okButton->setObjectName(QStringLiteral("okButton"));
+  okButton->setDefault(true);
+  okButton->setGeometry(w - 88, picture.height() + 54, 80, 26);
+  connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
   setFixedSize(w, picture.height() + 88);
 }
 
 void VersionInfo::setLinkColor(const QColor& c) {
-  QPalette p = Label4->palette();
+  QPalette p = aboutLinkLabel->palette();
   p.setColor(QPalette::WindowText, c);
-  Label4->setPalette(p);
-  Label4->repaint();
+  aboutLinkLabel->setPalette(p);
+  aboutLinkLabel->repaint();
 }
 
-void VersionInfo::Label4_Click() {
+void VersionInfo::openAboutNotes() {
   setLinkColor(QColor(255, 0, 0));
   // The notes shipped with the program.
   const auto notes = GUICore::State().paths.resources / "README.md";
@@ -77,9 +67,9 @@ void VersionInfo::Label4_Click() {
 }
 
 bool VersionInfo::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == Label4 && event->type() == QEvent::MouseButtonRelease &&
+  if (watched == aboutLinkLabel && event->type() == QEvent::MouseButtonRelease &&
       static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-    Label4_Click();
+    openAboutNotes();
     return true;
   }
   return QDialog::eventFilter(watched, event);

@@ -14,20 +14,20 @@ class VersionInfo : public QDialog {
  public:
   explicit VersionInfo(QWidget* parent = nullptr);
 
-  void Label4_Click();
-
-  QLabel* Picture1 = nullptr;
-  QLabel* Label1 = nullptr;
-  QLabel* Label2 = nullptr;
-  QLabel* Label3 = nullptr;
-  QLabel* Label4 = nullptr;
-  QPushButton* Command1 = nullptr;
-
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // A click on "Tesmiro について".
+  void openAboutNotes();
   void setLinkColor(const QColor& c);
+
+  QLabel* pictureLabel = nullptr;
+  QLabel* versionLabel = nullptr;
+  QLabel* buildLabel = nullptr;
+  QLabel* descriptionLabel = nullptr;
+  QLabel* aboutLinkLabel = nullptr;
+  QPushButton* okButton = nullptr;
 };
 
 }  // namespace tesmiro::gui

@@ -91,7 +91,7 @@ class ScriptPanel final : public QObject, public SE::View {
       w_->Text1->setFocus();
     } else if (ScriptEditorWindow* editor = ScriptEditorWindow::loaded()) {
       editor->activateWindow();
-      editor->Text1->setFocus();
+      editor->focusScript();
     }
   }
 

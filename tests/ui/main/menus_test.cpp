@@ -18,6 +18,7 @@
 #include "project/store.h"
 #include "project/store_undo.h"
 #include "project/undo_scopes.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "ui/dialogs/options_dialog.h"
 
@@ -143,8 +144,8 @@ TEST_F(MenusTest, TheSyncItemFollowsTheOptionAsSoonAsTheOptionsDialogCloses) {
     QTimer::singleShot(0, [lasting] {
       auto* dialog = qobject_cast<gui::OptionDialog*>(QApplication::activeModalWidget());
       ASSERT_NE(dialog, nullptr);
-      dialog->Check7->setChecked(lasting);
-      dialog->Command1->click();
+      Control<QCheckBox>(dialog, "syncToggleCheck")->setChecked(lasting);
+      Control<QPushButton>(dialog, "okButton")->click();
     });
     w.mnuOption->trigger();
     Settle();

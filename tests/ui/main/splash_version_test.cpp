@@ -3,10 +3,12 @@
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <algorithm>
 #include <filesystem>
 
 #include "platform/ui.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "ui/dialogs/splash_screen.h"
 #include "ui/dialogs/version_dialog.h"
@@ -19,9 +21,10 @@ class SplashTest : public MainGuiTest {};
 TEST_F(SplashTest, BuiltInPictureAndVersionTexts) {
   gui::SplashWindow splash;
   EXPECT_EQ(splash.size(), QSize(299, 78));
-  EXPECT_EQ(splash.Label1->text(), QStringLiteral("Ver1.00"));
-  EXPECT_EQ(splash.Label2->text(), QStringLiteral("Build: 20261208"));
-  EXPECT_EQ(splash.Label1->palette().color(QPalette::WindowText), QColor(0x80, 0x40, 0x00));
+  auto* versionLabel = Control<QLabel>(splash, "versionLabel");
+  EXPECT_EQ(versionLabel->text(), QStringLiteral("Ver1.00"));
+  EXPECT_EQ(Control<QLabel>(splash, "buildLabel")->text(), QStringLiteral("Build: 20261208"));
+  EXPECT_EQ(versionLabel->palette().color(QPalette::WindowText), QColor(0x80, 0x40, 0x00));
   EXPECT_TRUE(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
 }
 
@@ -39,9 +42,9 @@ TEST_F(SplashTest, AUserPictureSetsTheSizeOfBothWindows) {
 
   gui::VersionInfo dialog;
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Tesmiro バージョン情報"));
-  EXPECT_EQ(dialog.Picture1->pixmap().size(), QSize(200, 120));
-  EXPECT_EQ(dialog.Label1->text(), QStringLiteral("Ver1.00"));
-  EXPECT_EQ(dialog.Label2->text(), QStringLiteral("Build: 20261208"));
+  EXPECT_EQ(Control<QLabel>(dialog, "pictureLabel")->pixmap().size(), QSize(200, 120));
+  EXPECT_EQ(Control<QLabel>(dialog, "versionLabel")->text(), QStringLiteral("Ver1.00"));
+  EXPECT_EQ(Control<QLabel>(dialog, "buildLabel")->text(), QStringLiteral("Build: 20261208"));
 }
 
 TEST_F(SplashTest, TheVersionDialogClosesOtherWindowsAndItsLinkOpens) {
@@ -49,12 +52,13 @@ TEST_F(SplashTest, TheVersionDialogClosesOtherWindowsAndItsLinkOpens) {
   gui::VersionInfo dialog;
   EXPECT_NE(std::find(ui.calls.begin(), ui.calls.end(), "unloadEventDialog"), ui.calls.end());
   EXPECT_NE(std::find(ui.calls.begin(), ui.calls.end(), "unloadPreviewWindow"), ui.calls.end());
-  dialog.Label4_Click();
+  auto* aboutLinkLabel = Control<QLabel>(dialog, "aboutLinkLabel");
+  QTest::mouseClick(aboutLinkLabel, Qt::LeftButton);
   ASSERT_EQ(desktop.opener.calls.size(), 1u);
   EXPECT_TRUE(desktop.opener.calls[0].startsWith("url file://"));
-  EXPECT_EQ(dialog.Label4->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+  EXPECT_EQ(aboutLinkLabel->palette().color(QPalette::WindowText), QColor(0, 0, 255));
   dialog.show();
-  dialog.Command1->click();
+  Control<QPushButton>(dialog, "okButton")->click();
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }

@@ -14,6 +14,7 @@
 #include "project/model.h"
 #include "project/preferences.h"
 #include "support/fake_flash_host.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "ui/dialogs/preview_options_dialog.h"
 #include "ui/dialogs/preview_window.h"
@@ -119,36 +120,38 @@ TEST_F(PreviewMenuTest, TheOptionsDialogFillsFromThePreferencesAndWritesOnlyOnOk
   PreviewWindow::load();
   {
     PreviewOptionDialog d;
+    auto* playerProgramBox = Control<QLineEdit>(d, "playerProgramBox");
+    auto* selectedPlayerList = Control<QComboBox>(d, "selectedPlayerList");
     EXPECT_FALSE(PreviewWindow::isLoaded()) << "the dialog unloads the preview window";
     EXPECT_EQ(d.windowTitle(), QStringLiteral("プレビューの設定"));
-    EXPECT_TRUE(d.Check1->isChecked());
-    EXPECT_FALSE(d.Check2->isChecked());
-    EXPECT_TRUE(d.Text1->isHidden()) << "no player path while the box is clear";
-    EXPECT_TRUE(d.Command2->isHidden());
-    EXPECT_EQ(d.Text1->text(), QStringLiteral("/usr/bin/player"));
-    EXPECT_TRUE(d.Check3->isChecked());
-    EXPECT_FALSE(d.Check4->isChecked());
-    EXPECT_TRUE(d.Check5->isChecked());
-    EXPECT_EQ(d.Combo1->currentText(), QStringLiteral("スタンドアロン"));
-    d.Check2->click();
-    EXPECT_FALSE(d.Text1->isHidden());
-    d.Check1->click();
-    d.Combo1->setCurrentIndex(0);
-    d.Command4_Click();
+    EXPECT_TRUE(Control<QCheckBox>(d, "useIeCheck")->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>(d, "playerProgramCheck")->isChecked());
+    EXPECT_TRUE(playerProgramBox->isHidden()) << "no player path while the box is clear";
+    EXPECT_TRUE(Control<QPushButton>(d, "browseButton")->isHidden());
+    EXPECT_EQ(playerProgramBox->text(), QStringLiteral("/usr/bin/player"));
+    EXPECT_TRUE(Control<QCheckBox>(d, "previewInProjectFolderCheck")->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>(d, "streamFromMiddleCheck")->isChecked());
+    EXPECT_TRUE(Control<QCheckBox>(d, "attachAllSpritesCheck")->isChecked());
+    EXPECT_EQ(selectedPlayerList->currentText(), QStringLiteral("スタンドアロン"));
+    Control<QCheckBox>(d, "playerProgramCheck")->click();
+    EXPECT_FALSE(playerProgramBox->isHidden());
+    Control<QCheckBox>(d, "useIeCheck")->click();
+    selectedPlayerList->setCurrentIndex(0);
+    Control<QPushButton>(d, "cancelButton")->click();
   }
   EXPECT_EQ(p.previewUseIE, 1) << "cancel changes nothing";
   EXPECT_EQ(p.previewSelectedPlayer, 2);
 
   PreviewOptionDialog d;
-  d.Check2->click();
+  Control<QCheckBox>(d, "playerProgramCheck")->click();
   desktop.fileDialogs.answer("/opt/other/player");
-  d.Command2_Click();
-  EXPECT_EQ(d.Text1->text(), QStringLiteral("/opt/other/player"));
+  Control<QPushButton>(d, "browseButton")->click();
+  EXPECT_EQ(Control<QLineEdit>(d, "playerProgramBox")->text(), QStringLiteral("/opt/other/player"));
   EXPECT_EQ(desktop.fileDialogs.calls.back().initialDir, "/usr/bin");
-  d.Check3->click();
-  d.Check4->click();
-  d.Combo1->setCurrentIndex(1);
-  d.Command3_Click();
+  Control<QCheckBox>(d, "previewInProjectFolderCheck")->click();
+  Control<QCheckBox>(d, "streamFromMiddleCheck")->click();
+  Control<QComboBox>(d, "selectedPlayerList")->setCurrentIndex(1);
+  Control<QPushButton>(d, "okButton")->click();
   EXPECT_EQ(d.result(), QDialog::Accepted);
   EXPECT_EQ(p.previewSAPlayer, 1);
   EXPECT_EQ(p.saPlayerFileName, "/opt/other/player");
@@ -164,7 +167,7 @@ TEST_F(PreviewMenuTest, EditingTheTemplateMakesItFirstWhenMissing) {
   PreviewOptionDialog d;
   const auto path = GUICore::State().paths.config / "template.txt";
   std::filesystem::remove(path);
-  d.Command1_Click();
+  Control<QPushButton>(d, "editHtmlButton")->click();
   EXPECT_TRUE(std::filesystem::exists(path));
   ASSERT_FALSE(desktop.opener.calls.empty());
   EXPECT_EQ(desktop.opener.calls.back(), QStringLiteral("file ") + QString::fromStdString(path.string()));

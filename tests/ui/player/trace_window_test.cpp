@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "project/preferences.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "ui/dialogs/trace_window.h"
 
@@ -29,8 +30,9 @@ TEST_F(TraceWindowTest, LinesEndWithCrLfAndClearStartsAtTheTop) {
   w->appendTrace(QStringLiteral("one"));
   w->appendTrace(QStringLiteral("two"));
   EXPECT_EQ(w->text(), QStringLiteral("one\r\ntwo\r\n"));
-  EXPECT_EQ(w->Text1->textCursor().position(), w->Text1->toPlainText().size()) << "the caret after the last line";
-  QTest::mouseClick(w->Command1, Qt::LeftButton);
+  auto* traceEdit = Control<QPlainTextEdit>(w, "traceEdit");
+  EXPECT_EQ(traceEdit->textCursor().position(), traceEdit->toPlainText().size()) << "the caret after the last line";
+  QTest::mouseClick(Control<QPushButton>(w, "clearButton"), Qt::LeftButton);
   EXPECT_EQ(w->text(), QString());
   w->appendTrace(QStringLiteral("three"));
   EXPECT_EQ(w->text(), QStringLiteral("three\r\n"));
@@ -39,11 +41,12 @@ TEST_F(TraceWindowTest, LinesEndWithCrLfAndClearStartsAtTheTop) {
 TEST_F(TraceWindowTest, ALoopingTraceKeepsTheTextBounded) {
   TraceWindow* w = TraceWindow::load();
   for (int i = 0; i < TraceWindow::kMaxLines + 200; ++i) w->appendTrace(QStringLiteral("line %1").arg(i));
-  const QStringList lines = w->Text1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  auto* traceEdit = Control<QPlainTextEdit>(w, "traceEdit");
+  const QStringList lines = traceEdit->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
   EXPECT_EQ(lines.size(), TraceWindow::kMaxLines);
   EXPECT_EQ(lines.last(), QStringLiteral("line %1").arg(TraceWindow::kMaxLines + 199)) << "the newest lines stay";
   w->appendTrace(QString(TraceWindow::kMaxLineChars * 3, QLatin1Char('x')));
-  const QStringList after = w->Text1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  const QStringList after = traceEdit->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
   EXPECT_EQ(after.last().size(), TraceWindow::kMaxLineChars);
 }
 
@@ -60,10 +63,11 @@ TEST_F(TraceWindowTest, TheMenuShowsTheCollectedLinesAndF8UnloadsTheWindow) {
   TraceWindow* w = TraceWindow::instance();
   EXPECT_EQ(w->text(), QStringLiteral("before\r\n"));
   EXPECT_EQ(w->frameGeometry(), QRect(300, 200, 400, 250));
-  EXPECT_EQ(w->Text1->geometry().bottom(), w->height() - 1) << "the text fills the window";
+  auto* traceEdit = Control<QPlainTextEdit>(w, "traceEdit");
+  EXPECT_EQ(traceEdit->geometry().bottom(), w->height() - 1) << "the text fills the window";
 
   w->move(310, 210);
-  QTest::keyClick(w->Text1, Qt::Key_F8);
+  QTest::keyClick(traceEdit, Qt::Key_F8);
   EXPECT_FALSE(TraceWindow::isLoaded());
   EXPECT_FALSE(main.mnuPreviewTrace->isChecked());
   EXPECT_EQ(Prefs::Current().twLeft, 310 * 15);

@@ -24,6 +24,7 @@
 #include "project/preferences.h"
 #include "project/project_file.h"
 #include "project/store.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "ui/common/qt_text.h"
 #include "ui/dialogs/import_dialog.h"
@@ -88,14 +89,15 @@ TEST_F(DialogsTest, SearchKeepsItsSettingsForSearchNext) {
   EventListModule::Current().currentRow = 0;
   window().mnuSearch->trigger();
   gui::SearchDialog* search = gui::SearchDialog::instance();
+  auto* searchButton = Control<QPushButton>(search, "searchButton");
 
-  search->Command1->click();  // empty: nothing, the dialog stays
+  searchButton->click();  // empty: nothing, the dialog stays
   EXPECT_TRUE(search->isVisible());
   EXPECT_TRUE(ui.messages.empty());
 
-  search->Option1_1->setChecked(true);
-  search->Text1->setText(QStringLiteral("intro"));
-  search->Command1->click();
+  Control<QRadioButton>(search, "eventListOption")->setChecked(true);
+  Control<QLineEdit>(search, "searchTextBox")->setText(QStringLiteral("intro"));
+  searchButton->click();
   EXPECT_FALSE(search->isVisible());
   EXPECT_EQ(EventListModule::Current().currentRow, 2);  // after the current row
   window().mnuSearchNext->trigger();
@@ -111,24 +113,24 @@ TEST_F(DialogsTest, ProjectDialogOptionLettersRoundTrip) {
 
   gui::ProjectDialog dialog(&window());
   dialog.fill(GUICore::ProjectFieldsFrom(GUICore::State().settings));
-  EXPECT_TRUE(dialog.Check4->isChecked());
-  EXPECT_EQ(dialog.Combo1->currentText(), QStringLiteral("SWF7"));
-  EXPECT_TRUE(dialog.Check6->isChecked());
-  EXPECT_TRUE(dialog.Label4->text().startsWith(QStringLiteral("MX 2004 相当")));
-  dialog.Command2->click();
+  EXPECT_TRUE(Control<QCheckBox>(dialog, "compressCheck")->isChecked());
+  EXPECT_EQ(Control<QComboBox>(dialog, "swfVersionList")->currentText(), QStringLiteral("SWF7"));
+  EXPECT_TRUE(Control<QCheckBox>(dialog, "relativePathsCheck")->isChecked());
+  EXPECT_TRUE(Control<QLabel>(dialog, "versionHintLabel")->text().startsWith(QStringLiteral("MX 2004 相当")));
+  Control<QPushButton>(dialog, "okButton")->click();
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_EQ(GUICore::State().settings.options, "C 7RZ");
   EXPECT_FALSE(GUICore::HasUnsavedChanges());  // nothing changed
 
   gui::ProjectDialog again(&window());
   again.fill(GUICore::ProjectFieldsFrom(GUICore::State().settings));
-  again.Combo1->setCurrentIndex(1);  // SWF6 is a blank
-  again.Check4->setChecked(false);
-  again.HScroll1[0]->setValue(0);
-  EXPECT_EQ(again.Text4[0]->text(), QStringLiteral("0"));
-  again.Text4[2]->setText(QStringLiteral("300"));  // outside the bar: ignored
-  EXPECT_EQ(again.HScroll1[2]->value(), 255);
-  again.Command2->click();
+  Control<QComboBox>(again, "swfVersionList")->setCurrentIndex(1);  // SWF6 is a blank
+  Control<QCheckBox>(again, "compressCheck")->setChecked(false);
+  Control<QScrollBar>(again, "backgroundSliders_0")->setValue(0);
+  EXPECT_EQ(Control<QLineEdit>(again, "backgroundBoxes_0")->text(), QStringLiteral("0"));
+  Control<QLineEdit>(again, "backgroundBoxes_2")->setText(QStringLiteral("300"));  // outside the bar: ignored
+  EXPECT_EQ(Control<QScrollBar>(again, "backgroundSliders_2")->value(), 255);
+  Control<QPushButton>(again, "okButton")->click();
   EXPECT_EQ(GUICore::State().settings.options, "   RZ");
   EXPECT_EQ(GUICore::State().settings.backgroundRed, 0);
   EXPECT_TRUE(GUICore::HasUnsavedChanges());
@@ -144,9 +146,9 @@ TEST_F(DialogsTest, ProjectPropertiesFromTheMenuRenumberTheFrames) {
   QTimer::singleShot(0, [] {
     auto* dialog = qobject_cast<gui::ProjectDialog*>(QApplication::activeModalWidget());
     ASSERT_NE(dialog, nullptr);
-    dialog->Check2->setChecked(true);  // the loading screen takes frame 1
-    dialog->Text3->setText(QStringLiteral("24"));
-    dialog->Command2->click();
+    Control<QCheckBox>(dialog, "loadingScreenCheck")->setChecked(true);  // the loading screen takes frame 1
+    Control<QLineEdit>(dialog, "frameRateBox")->setText(QStringLiteral("24"));
+    Control<QPushButton>(dialog, "okButton")->click();
   });
   window().mnuProject->trigger();
   Settle();
@@ -160,16 +162,17 @@ TEST_F(DialogsTest, ProjectDialogRefusesAZeroWidthAndStoresDefaultsOnlyWhenWritt
   start();
   gui::ProjectDialog dialog(&window());
   dialog.fill(GUICore::ProjectFieldsFrom(GUICore::State().settings));
-  dialog.Text1->setText(QStringLiteral("0"));
-  dialog.Command2->click();
+  auto* stageWidthBox = Control<QLineEdit>(dialog, "stageWidthBox");
+  stageWidthBox->setText(QStringLiteral("0"));
+  Control<QPushButton>(dialog, "okButton")->click();
   EXPECT_NE(dialog.result(), QDialog::Accepted);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].title, "エラー");
   EXPECT_EQ(GUICore::State().settings.width, 320);
 
   ui.messages.clear();
-  dialog.Text1->setText(QStringLiteral("640"));
-  dialog.Command1->click();
+  stageWidthBox->setText(QStringLiteral("640"));
+  Control<QPushButton>(dialog, "storeDefaultsButton")->click();
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].title, "Tesmiro");
   EXPECT_TRUE(fs::exists(paths.config / "_default.tsm"));
@@ -182,20 +185,22 @@ TEST_F(DialogsTest, ProjectDialogRefusesAZeroWidthAndStoresDefaultsOnlyWhenWritt
     asked.push_back(rgb);
     return answer;
   };
-  QTest::mouseClick(dialog.Picture1, Qt::LeftButton);
+  auto* backgroundSwatch = Control<QLabel>(dialog, "backgroundSwatch");
+  QTest::mouseClick(backgroundSwatch, Qt::LeftButton);
   ASSERT_EQ(asked.size(), 1u);
   EXPECT_EQ(asked[0], (std::array<int, 3>{255, 255, 255}));
   EXPECT_EQ(dialog.fields().background, (std::array<int32_t, 3>{10, 20, 30}));
-  EXPECT_EQ(dialog.Text4[2]->text(), QStringLiteral("30"));
+  EXPECT_EQ(Control<QLineEdit>(dialog, "backgroundBoxes_2")->text(), QStringLiteral("30"));
   answer.reset();
-  QTest::mouseClick(dialog.Picture1, Qt::LeftButton);
+  QTest::mouseClick(backgroundSwatch, Qt::LeftButton);
   EXPECT_EQ(dialog.fields().background, (std::array<int32_t, 3>{10, 20, 30}));
 
   // Ticking pseudo-streaming asks first; Cancel leaves it unticked.
   ui.messages.clear();
   ui.answers.push_back(ui::Answer::Cancel);
-  dialog.Check1->click();
-  EXPECT_FALSE(dialog.Check1->isChecked());
+  auto* soundSyncCheck = Control<QCheckBox>(dialog, "soundSyncCheck");
+  soundSyncCheck->click();
+  EXPECT_FALSE(soundSyncCheck->isChecked());
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].title, "注意");
 }
@@ -206,24 +211,28 @@ TEST_F(DialogsTest, ImportDialogStaysWithItsEntriesAfterAnError) {
   std::ofstream(bad, std::ios::binary) << "not a project";
 
   gui::ImportDialog dialog(&window());
-  EXPECT_FALSE(dialog.Command2->isEnabled());
+  auto* importButton = Control<QPushButton>(dialog, "importButton");
+  auto* spriteNameBox = Control<QLineEdit>(dialog, "spriteNameBox");
+  auto* asSpriteCheck = Control<QCheckBox>(dialog, "asSpriteCheck");
+  auto* skipEventsCheck = Control<QCheckBox>(dialog, "skipEventsCheck");
+  EXPECT_FALSE(importButton->isEnabled());
   desktop.fileDialogs.answer(bad.string());
-  dialog.Command1->click();
+  Control<QPushButton>(dialog, "browseButton")->click();
   ASSERT_EQ(desktop.fileDialogs.calls.size(), 1u);
   EXPECT_EQ(desktop.fileDialogs.calls[0].filters.at(0).patterns.at(0), "*.tsm");
-  EXPECT_TRUE(dialog.Command2->isEnabled());
-  EXPECT_EQ(dialog.Text2->text(), QStringLiteral("bad_tsm"));
-  dialog.Check2->setChecked(true);
-  EXPECT_TRUE(dialog.Check1->isChecked());
-  EXPECT_FALSE(dialog.Check1->isEnabled());
-  dialog.Check2->setChecked(false);
-  EXPECT_TRUE(dialog.Check1->isChecked());
-  EXPECT_TRUE(dialog.Check1->isEnabled());
-  EXPECT_EQ(dialog.Option1[1]->text(), QStringLiteral("ID：0001 以降に追加"));
+  EXPECT_TRUE(importButton->isEnabled());
+  EXPECT_EQ(spriteNameBox->text(), QStringLiteral("bad_tsm"));
+  asSpriteCheck->setChecked(true);
+  EXPECT_TRUE(skipEventsCheck->isChecked());
+  EXPECT_FALSE(skipEventsCheck->isEnabled());
+  asSpriteCheck->setChecked(false);
+  EXPECT_TRUE(skipEventsCheck->isChecked());
+  EXPECT_TRUE(skipEventsCheck->isEnabled());
+  EXPECT_EQ(Control<QRadioButton>(dialog, "idModeOptions_1")->text(), QStringLiteral("ID：0001 以降に追加"));
 
   bool shownAfterError = false;
   QTimer::singleShot(0, [&] {
-    dialog.Command2->click();
+    importButton->click();
     shownAfterError = dialog.isVisible();
     dialog.reject();
   });
@@ -232,8 +241,8 @@ TEST_F(DialogsTest, ImportDialogStaysWithItsEntriesAfterAnError) {
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].title, "ファイルオープンエラー");
   EXPECT_EQ(ui.messages[0].text.rfind("ファイル [bad.tsm] ", 0), 0u);
-  EXPECT_EQ(dialog.Text1->text(), gui::ToQ(bad.string()));
-  EXPECT_EQ(dialog.Text2->text(), QStringLiteral("bad_tsm"));
+  EXPECT_EQ(Control<QLineEdit>(dialog, "projectFileBox")->text(), gui::ToQ(bad.string()));
+  EXPECT_EQ(spriteNameBox->text(), QStringLiteral("bad_tsm"));
 
   // A project that reads imports its materials and closes the dialog.
   GUICore::NewProject();
@@ -244,8 +253,8 @@ TEST_F(DialogsTest, ImportDialogStaysWithItsEntriesAfterAnError) {
   ASSERT_TRUE(GUICore::SaveProject(good.string()));
   GUICore::NewProject();
   gui::ImportDialog importing(&window());
-  importing.Text1->setText(gui::ToQ(good.string()));
-  EXPECT_TRUE(importing.Command2_Click());
+  Control<QLineEdit>(importing, "projectFileBox")->setText(gui::ToQ(good.string()));
+  EXPECT_TRUE(importing.importProject());
   EXPECT_EQ(importing.result(), QDialog::Accepted);
   EXPECT_EQ(GUICore::StoreItemCount(), 1);
 }
@@ -256,28 +265,33 @@ TEST_F(DialogsTest, OptionsClampTheWheelAndReadTextAsItsLeadingNumber) {
   p.windowTopward = 63;
   p.mouseWheelScroll = 3;
   gui::OptionDialog dialog(&window());
-  EXPECT_EQ(dialog.Text2->text(), QStringLiteral("3"));
-  EXPECT_TRUE(dialog.Check4[1]->isChecked());
+  auto* wheelRowsBox = Control<QLineEdit>(dialog, "wheelRowsBox");
+  auto* scriptEditorTopCheck = Control<QCheckBox>(dialog, "keepOnTopChecks_1");
+  auto* alwaysShownCheck = Control<QCheckBox>(dialog, "eventPropertyAlwaysShownCheck");
+  auto* positionCheck = Control<QCheckBox>(dialog, "eventDialogPositionCheck");
+  auto* htmlGroup = Control<QGroupBox>(dialog, "htmlGroup");
+  EXPECT_EQ(wheelRowsBox->text(), QStringLiteral("3"));
+  EXPECT_TRUE(scriptEditorTopCheck->isChecked());
 
-  dialog.Check2->setChecked(true);  // always shown: the position is kept
-  EXPECT_TRUE(dialog.Check3->isChecked());
-  EXPECT_FALSE(dialog.Check3->isEnabled());
-  dialog.Check2->setChecked(false);
-  EXPECT_TRUE(dialog.Check3->isEnabled());
-  EXPECT_FALSE(dialog.Frame2->isEnabled());
-  dialog.Check5->setChecked(true);
-  EXPECT_TRUE(dialog.Frame2->isEnabled());
+  alwaysShownCheck->setChecked(true);  // always shown: the position is kept
+  EXPECT_TRUE(positionCheck->isChecked());
+  EXPECT_FALSE(positionCheck->isEnabled());
+  alwaysShownCheck->setChecked(false);
+  EXPECT_TRUE(positionCheck->isEnabled());
+  EXPECT_FALSE(htmlGroup->isEnabled());
+  Control<QCheckBox>(dialog, "saveHtmlCheck")->setChecked(true);
+  EXPECT_TRUE(htmlGroup->isEnabled());
 
-  dialog.Command3->click();  // the template is made when missing, then opened
+  Control<QPushButton>(dialog, "editHtmlButton")->click();  // the template is made when missing, then opened
   const fs::path html = paths.config / "template.txt";
   EXPECT_TRUE(fs::exists(html));
   ASSERT_EQ(desktop.opener.calls.size(), 1u);
   EXPECT_EQ(desktop.opener.calls[0], "file " + gui::ToQ(html.string()));
 
-  dialog.Text2->setText(QStringLiteral("99"));
-  dialog.Text1->setText(QStringLiteral("lots"));
-  dialog.Check4[1]->setChecked(false);
-  dialog.Command1->click();
+  wheelRowsBox->setText(QStringLiteral("99"));
+  Control<QLineEdit>(dialog, "undoDepthBox")->setText(QStringLiteral("lots"));
+  scriptEditorTopCheck->setChecked(false);
+  Control<QPushButton>(dialog, "okButton")->click();
   EXPECT_EQ(p.mouseWheelScroll, 16);
   EXPECT_EQ(p.filelistHistoryMax, 0);
   EXPECT_EQ(GUICore::State().filelistHistoryMax, 0);
@@ -285,13 +299,13 @@ TEST_F(DialogsTest, OptionsClampTheWheelAndReadTextAsItsLeadingNumber) {
   EXPECT_EQ(p.saveHTML, 1);
 
   gui::OptionDialog second(&window());
-  second.Text2->setText(QStringLiteral("0"));
-  second.Command1->click();
+  Control<QLineEdit>(second, "wheelRowsBox")->setText(QStringLiteral("0"));
+  Control<QPushButton>(second, "okButton")->click();
   EXPECT_EQ(p.mouseWheelScroll, 1);
 
   gui::OptionDialog cancelled(&window());
-  cancelled.Text2->setText(QStringLiteral("8"));
-  cancelled.Command2->click();
+  Control<QLineEdit>(cancelled, "wheelRowsBox")->setText(QStringLiteral("8"));
+  Control<QPushButton>(cancelled, "cancelButton")->click();
   EXPECT_EQ(p.mouseWheelScroll, 1);
 }
 

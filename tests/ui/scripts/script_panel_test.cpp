@@ -20,6 +20,7 @@
 #include "project/script_editor.h"
 #include "project/store.h"
 #include "project/timelines.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "ui/dialogs/script_editor_window.h"
 
@@ -162,12 +163,13 @@ TEST_F(ScriptPanelTest, UndockAndDockMoveTheScriptBetweenPanelAndWindow) {
   ASSERT_TRUE(ScriptEditorWindow::isShownNow());
   ScriptEditorWindow* editor = ScriptEditorWindow::loaded();
   EXPECT_EQ(editor->windowTitle(), QStringLiteral("（フレームアクション） - []スクリプトエディタ"));
-  EXPECT_EQ(editor->Text1->toPlainText(), QStringLiteral("a();"));
+  auto* editorScript = Control<QPlainTextEdit>(editor, "scriptEdit");
+  EXPECT_EQ(editorScript->toPlainText(), QStringLiteral("a();"));
 
-  editor->Text1->setPlainText(QStringLiteral("a();\nb();"));
+  editorScript->setPlainText(QStringLiteral("a();\nb();"));
   EXPECT_EQ(GUICore::GetEvent(1).text2, "a();\r\nb();");
 
-  editor->Command6->click();
+  Control<QPushButton>(editor, "dockButton")->click();
   Settle();
   EXPECT_FALSE(ScriptEditorWindow::isLoaded());
   EXPECT_EQ(Prefs::Current().dockScriptEditor, 1);
@@ -217,13 +219,14 @@ TEST_F(ScriptPanelTest, KeepOnTopAlwaysFollowsTheBox) {
   ScriptEditorWindow* editor = ScriptEditorWindow::loaded();
   ASSERT_NE(editor, nullptr);
   EXPECT_EQ(editor->parentWidget(), nullptr);  // free-standing while the box is offered
-  ASSERT_FALSE(editor->Check1->isHidden());
-  editor->Check1->click();
-  editor->Check1->click();  // at once: the window follows all the same
+  auto* keepOnTopCheck = Control<QCheckBox>(editor, "keepOnTopCheck");
+  ASSERT_FALSE(keepOnTopCheck->isHidden());
+  keepOnTopCheck->click();
+  keepOnTopCheck->click();  // at once: the window follows all the same
   EXPECT_FALSE(editor->onTop());
   ASSERT_FALSE(desktop.placement.keepOnTop.empty());
   EXPECT_FALSE(desktop.placement.keepOnTop.back().second);
-  editor->Check1->click();
+  keepOnTopCheck->click();
   EXPECT_TRUE(editor->onTop());
   EXPECT_TRUE(desktop.placement.keepOnTop.back().second);
   ScriptEditorWindow::unload();

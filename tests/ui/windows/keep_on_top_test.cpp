@@ -10,6 +10,7 @@
 
 #include "project/preferences.h"
 #include "support/fake_flash_host.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "ui/dialogs/event_dialog.h"
 #include "ui/dialogs/preview_window.h"
@@ -96,7 +97,7 @@ TEST_F(KeepOnTopTest, ThePreviewWindow) {
 TEST_F(KeepOnTopTest, TheScriptEditor) {
   ScriptEditorWindow* editor = ScriptEditorWindow::instance(nullptr);
   editor->show();
-  checkGuard(editor, editor->Check1, [editor] { return editor->onTop(); });
+  checkGuard(editor, Control<QCheckBox>(editor, "keepOnTopCheck"), [editor] { return editor->onTop(); });
 }
 
 }  // namespace
