@@ -106,7 +106,7 @@ void QtWindowServices::drawTabsAndHeader() {
 }
 
 void QtWindowServices::eventListClicked() {
-  if (MainGUI* w = MainGUI::instance()) w->PictEventList_Click();
+  if (MainGUI* w = MainGUI::instance()) w->onEventListClicked();
 }
 
 void QtWindowServices::setTimelineHeader(const std::string&, uint32_t) { drawTabsAndHeader(); }

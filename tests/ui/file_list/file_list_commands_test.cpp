@@ -108,24 +108,24 @@ TEST_F(FileListCommandsTest, CommaAndPeriodMoveTheSelectedItems) {
 TEST_F(FileListCommandsTest, EditUndoAndRedoFollowTheStoreWhileTheListHasTheFocus) {
   MainGUI& w = StartActive();
   w.PictFileList->setFocus();
-  EXPECT_FALSE(w.mnuEditUndo->isEnabled());
+  EXPECT_FALSE(w.undoAction->isEnabled());
   DropFiles(w.PictFileList, 5, {SolidPng(temp / "a.png", 4, 4, Qt::red)});
   ASSERT_EQ(GUICore::StoreItemCount(), 1);
-  EXPECT_TRUE(w.mnuEditUndo->isEnabled());
-  EXPECT_FALSE(w.mnuEditRedo->isEnabled());
-  w.mnuEditUndo->trigger();
+  EXPECT_TRUE(w.undoAction->isEnabled());
+  EXPECT_FALSE(w.redoAction->isEnabled());
+  w.undoAction->trigger();
   EXPECT_EQ(GUICore::StoreItemCount(), 0);
-  EXPECT_FALSE(w.mnuEditUndo->isEnabled());
-  EXPECT_TRUE(w.mnuEditRedo->isEnabled());
-  w.mnuEditRedo->trigger();
+  EXPECT_FALSE(w.undoAction->isEnabled());
+  EXPECT_TRUE(w.redoAction->isEnabled());
+  w.redoAction->trigger();
   EXPECT_EQ(GUICore::StoreItemCount(), 1);
-  EXPECT_TRUE(w.mnuEditUndo->isEnabled());
+  EXPECT_TRUE(w.undoAction->isEnabled());
 }
 
 TEST_F(FileListCommandsTest, NewItemsAndThePropertyCommandGoThroughTheExchange) {
   MainGUI& w = start();
   // Without a dialog the new text keeps its defaults.
-  w.mnuAddText->trigger();
+  w.addTextAction->trigger();
   ASSERT_EQ(GUICore::StoreItemCount(), 1);
   EXPECT_EQ(GUICore::State().store.at(1).name, "");
   EXPECT_TRUE(GUICore::CanStoreUndo());
@@ -133,7 +133,7 @@ TEST_F(FileListCommandsTest, NewItemsAndThePropertyCommandGoThroughTheExchange) 
   RenamingExchange exchange;
   gui::ScopedMaterialProperties installed(&exchange);
   GUICore::ClearStoreUndo();
-  w.mnuAddSprite->trigger();
+  w.addSpriteAction->trigger();
   EXPECT_EQ(exchange.calls, 1);
   EXPECT_EQ(GUICore::State().store.at(1).name, "名前");
   GUICore::StoreUndo();
@@ -143,11 +143,11 @@ TEST_F(FileListCommandsTest, NewItemsAndThePropertyCommandGoThroughTheExchange) 
   FileListModule::Current().cursorRow = 1;
   FileListModule::Current().rows.at(1).selected = -1;
   GUICore::ClearStoreUndo();
-  w.mnuStoreProperty->trigger();
+  w.itemPropertiesAction->trigger();
   EXPECT_EQ(exchange.calls, 2);
   EXPECT_TRUE(GUICore::CanStoreUndo());
   GUICore::ClearStoreUndo();
-  w.mnuStoreProperty->trigger();  // the name is already "名前"
+  w.itemPropertiesAction->trigger();  // the name is already "名前"
   EXPECT_FALSE(GUICore::CanStoreUndo());
 }
 
@@ -176,14 +176,14 @@ TEST_F(FileListCommandsTest, TheMaterialsFileOpensOnlyWhenItExists) {
   Add(temp / "gone.png", "png");
   desktop.popups.choices.push_back("");
   QTest::mouseClick(w.PictFileList, Qt::RightButton, Qt::NoModifier, RowPoint(1));
-  EXPECT_TRUE(w.mnuStoreOpen->menuAction()->isEnabled());
-  w.mnuStoreOpenFile->trigger();
-  w.mnuStoreOpenFolder->trigger();
+  EXPECT_TRUE(w.openFileMenu->menuAction()->isEnabled());
+  w.openWithAppAction->trigger();
+  w.showInFolderAction->trigger();
   EXPECT_EQ(desktop.opener.calls,
             (std::vector<QString>{"file " + QString::fromStdString(real.string()),
                                   "folder " + QString::fromStdString(real.string())}));
   QTest::mouseClick(w.PictFileList, Qt::LeftButton, Qt::NoModifier, RowPoint(2));
-  w.mnuStoreOpenFile->trigger();
+  w.openWithAppAction->trigger();
   EXPECT_EQ(desktop.opener.calls.size(), 2u);
 }
 
@@ -210,7 +210,7 @@ TEST_F(FileListCommandsTest, TheWheelScrollsWholeNotchesOfTheConfiguredRows) {
   wheel(120);
   EXPECT_EQ(FileListModule::Current().scrollTop, 4);
   Settle();
-  EXPECT_EQ(w.VScroll1->value(), 4);
+  EXPECT_EQ(w.fileListVScrollBar->value(), 4);
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ TEST_F(FileListWindowTest, DraggingIntoAFolderIsOneUndoStepAndNeverIntoItsOwnSub
   EXPECT_EQ(list->grab().toImage().pixelColor(beside), gui::ToQColor(FileListModule::kSysWindow));
   EXPECT_EQ(Ids(), (std::vector<int32_t>{3, folder, 1, 2}));
   EXPECT_TRUE(GUICore::CanStoreUndo());
-  w.mnuEditUndo->setEnabled(true);
+  w.undoAction->setEnabled(true);
   list->setFocus();
   GUICore::StoreUndo();
   EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2, 3, folder}));
@@ -102,21 +102,21 @@ TEST_F(FileListWindowTest, TheHeaderOffersTheSortOfTheClickedColumn) {
   QWidget* head = w.ListJpegStoreHead;
   ASSERT_NE(qobject_cast<gui::FileListHeader*>(head), nullptr);
 
-  desktop.popups.choices.push_back("mnuSortDown");
+  desktop.popups.choices.push_back("sortDownAction");
   QTest::mouseClick(head, Qt::LeftButton, Qt::NoModifier, QPoint(31, 5));
-  EXPECT_EQ(w.mnuSortUp->text(), "ID昇順で並び替え(&U)");
+  EXPECT_EQ(w.sortUpAction->text(), "ID昇順で並び替え(&U)");
   EXPECT_EQ(Ids(), (std::vector<int32_t>{-1, 3, 2, 1}));  // the folder stays, the rest by ID descending
 
   desktop.popups.choices.push_back("");  // dismissed
   QTest::mouseClick(head, Qt::LeftButton, Qt::NoModifier, QPoint(32, 5));
-  EXPECT_EQ(w.mnuSortDown->text(), "種別降順で並び替え(&D)");
+  EXPECT_EQ(w.sortDownAction->text(), "種別降順で並び替え(&D)");
   EXPECT_EQ(desktop.popups.defaults.back(), "");
 
-  desktop.popups.choices.push_back("mnuSortDown");
+  desktop.popups.choices.push_back("sortDownAction");
   QTest::mouseClick(head, Qt::LeftButton, Qt::NoModifier, QPoint(76, 5));
-  EXPECT_EQ(w.mnuSortDown->text(), "フォルダを下に集める(&D)");
+  EXPECT_EQ(w.sortDownAction->text(), "フォルダを下に集める(&D)");
   EXPECT_EQ(Ids(), (std::vector<int32_t>{3, 2, 1, -1}));
-  EXPECT_EQ(desktop.popups.opened, (std::vector<QString>{"mnuSort", "mnuSort", "mnuSort"}));
+  EXPECT_EQ(desktop.popups.opened, (std::vector<QString>{"sortMenu", "sortMenu", "sortMenu"}));
 
   // One item: nothing to sort, no popup.
   GUICore::NewProject();
@@ -131,17 +131,17 @@ TEST_F(FileListWindowTest, KeysAndPopupEntriesOfAnEmptyListDoNothing) {
   for (int key : {Qt::Key_Down, Qt::Key_End, Qt::Key_PageDown, Qt::Key_Return, Qt::Key_Delete, Qt::Key_Right})
     QTest::keyClick(list, static_cast<Qt::Key>(key));
   EXPECT_EQ(FileListModule::Current().cursorRow, -1);
-  desktop.popups.choices.push_back("mnuSelAllStore");
+  desktop.popups.choices.push_back("selectAllItemsAction");
   QTest::mouseClick(list, Qt::RightButton, Qt::NoModifier, QPoint(50, 50));
   ASSERT_EQ(desktop.popups.opened.size(), 1u);
-  EXPECT_FALSE(w.mnuSelAllStore->isEnabled());
-  EXPECT_FALSE(w.mnuDeleteStore->isEnabled());
-  EXPECT_FALSE(w.mnuAddEvent->isEnabled());
-  EXPECT_TRUE(w.mnuAddFolder->isEnabled());
+  EXPECT_FALSE(w.selectAllItemsAction->isEnabled());
+  EXPECT_FALSE(w.deleteItemsAction->isEnabled());
+  EXPECT_FALSE(w.addToEventsAction->isEnabled());
+  EXPECT_TRUE(w.addFolderAction->isEnabled());
   EXPECT_EQ(GUICore::StoreItemCount(), 0);
 
   // The Add submenu stays: a folder added now is the first, selected row.
-  w.mnuAddFolder->trigger();
+  w.addFolderAction->trigger();
   EXPECT_EQ(GUICore::StoreItemCount(), 1);
   EXPECT_EQ(SelectedRows(), (std::vector<int32_t>{1}));
   EXPECT_EQ(FileListModule::Current().cursorRow, 1);

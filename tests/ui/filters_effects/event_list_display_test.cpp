@@ -170,7 +170,7 @@ TEST_F(EventListDisplayTest, OkRecoloursBothListsAndTheColoursAreSavedAtExit) {
     d->Command1->click();
     return dialog.result();
   });
-  w.mnuEventlistOption->trigger();
+  w.eventListDisplayAction->trigger();
   Settle();
   ASSERT_TRUE(opened);
   EXPECT_TRUE(picked);

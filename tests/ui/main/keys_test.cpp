@@ -72,13 +72,13 @@ TEST_F(KeysTest, DigitsSwitchTabsButNotWhileTypingInTheScriptText) {
   EXPECT_EQ(GUICore::State().shownTimeline, second);
 
   // The same key typed into the script text is text.
-  w.Text1->setEnabled(true);
-  w.Text1->show();
-  w.Text1->setFocus();
-  ASSERT_EQ(QApplication::focusWidget(), w.Text1);
-  Press(w.Text1, Qt::Key_1, Qt::NoModifier, "1");
+  w.scriptEdit->setEnabled(true);
+  w.scriptEdit->show();
+  w.scriptEdit->setFocus();
+  ASSERT_EQ(QApplication::focusWidget(), w.scriptEdit);
+  Press(w.scriptEdit, Qt::Key_1, Qt::NoModifier, "1");
   EXPECT_EQ(GUICore::State().shownTimeline, second);
-  EXPECT_EQ(w.Text1->toPlainText(), QStringLiteral("1"));
+  EXPECT_EQ(w.scriptEdit->toPlainText(), QStringLiteral("1"));
 }
 
 TEST_F(KeysTest, PunctuationKeysAreToldByTheirCharacter) {
@@ -97,8 +97,8 @@ TEST_F(KeysTest, PunctuationKeysAreToldByTheirCharacter) {
 
 TEST_F(KeysTest, ControlLettersRunTheAddCommandsAtTheCursorRow) {
   gui::MainGUI& w = StartActive();
-  QSignalSpy text(w.mnuAddText, &QAction::triggered);
-  QSignalSpy folder(w.mnuAddFolder, &QAction::triggered);
+  QSignalSpy text(w.addTextAction, &QAction::triggered);
+  QSignalSpy folder(w.addFolderAction, &QAction::triggered);
   FileListModule::Current().cursorRow = 4;
   FileListModule::Current().insertMode = 1;
   w.PictFileList->setFocus();
@@ -126,9 +126,9 @@ TEST_F(KeysTest, CommaMovesSelectedItemsButNotFromTheSearchBox) {
   for (int32_t r = 1; r <= rows.count(); ++r) rows.at(r).selected = rows.at(r).id == idB ? -1 : 0;
   ASSERT_EQ(GUICore::State().store.at(2).id, idB);
 
-  w.Picture4->show();
-  w.Combo1->setFocus();
-  Press(w.Combo1, Qt::Key_Comma, Qt::NoModifier, ",");
+  w.scriptBar->show();
+  w.findTextList->setFocus();
+  Press(w.findTextList, Qt::Key_Comma, Qt::NoModifier, ",");
   EXPECT_EQ(GUICore::State().store.at(2).id, idB);
 
   w.PictFileList->setFocus();
@@ -153,29 +153,29 @@ TEST_F(KeysTest, DuringABuildOnlyCancelActsAndClosingCancelsFirst) {
   QTimer::singleShot(0, &w, [&] {
     sawBuild = GUICore::BuildInProgress();
     EXPECT_TRUE(w.buildRunning());
-    EXPECT_TRUE(w.Command7->isVisible());
-    EXPECT_FALSE(w.mnuCreateNew->isEnabled());
-    EXPECT_FALSE(w.mnuOpenFile->isEnabled());
-    EXPECT_FALSE(w.mnuMakeSWF->isEnabled());
+    EXPECT_TRUE(w.cancelBuildButton->isVisible());
+    EXPECT_FALSE(w.newProjectAction->isEnabled());
+    EXPECT_FALSE(w.openProjectAction->isEnabled());
+    EXPECT_FALSE(w.makeSwfAction->isEnabled());
     EXPECT_FALSE(w.mnuPreviewWindow->isEnabled());
     EXPECT_FALSE(w.PictFileList->isEnabled());
     // Commands reached some other way are refused too.
-    w.mnuCreateNew_Click();
+    w.newProject();
     EXPECT_EQ(GUICore::EventCount(), 5);
-    EXPECT_FALSE(w.mnuSaveOverride_Click());
-    EXPECT_FALSE(w.Form_KeyUp(49, 0));
+    EXPECT_FALSE(w.save());
+    EXPECT_FALSE(w.onKeyUp(49, 0));
     // Closing cancels the build; the window closes when it has ended.
     EXPECT_FALSE(w.close());
     EXPECT_TRUE(w.isVisible());
   });
-  w.mnuMakeSWF->trigger();
+  w.makeSwfAction->trigger();
   EXPECT_TRUE(sawBuild);
   EXPECT_FALSE(w.buildRunning());
   EXPECT_FALSE(fs::exists(movie));  // cancelled: no partial file
   ASSERT_FALSE(ui.statusLines.empty());
   EXPECT_EQ(ui.statusLines.back(), "SWF生成キャンセル");
-  EXPECT_TRUE(w.mnuCreateNew->isEnabled());
-  EXPECT_FALSE(w.Command7->isVisible());
+  EXPECT_TRUE(w.newProjectAction->isEnabled());
+  EXPECT_FALSE(w.cancelBuildButton->isVisible());
   Settle();
   EXPECT_FALSE(w.isVisible());
 }
@@ -190,11 +190,11 @@ TEST_F(KeysTest, TheCancelButtonStopsTheBuild) {
   }
   const fs::path movie = temp / "y.swf";
   desktop.fileDialogs.answer(movie.string());
-  QTimer::singleShot(0, &w, [&] { w.Command7->click(); });
-  w.mnuMakeSWF->trigger();
+  QTimer::singleShot(0, &w, [&] { w.cancelBuildButton->click(); });
+  w.makeSwfAction->trigger();
   EXPECT_FALSE(fs::exists(movie));
   EXPECT_TRUE(w.isVisible());
-  EXPECT_TRUE(w.mnuMakeSWF->isEnabled());
+  EXPECT_TRUE(w.makeSwfAction->isEnabled());
 }
 
 }  // namespace

@@ -55,14 +55,14 @@ class LayoutTest : public MainGuiTest {
 TEST_F(LayoutTest, TheVerticalSplitterStopsAHundredPixelsFromEitherSide) {
   gui::MainGUI& w = StartSized(800, 600);
   ASSERT_EQ(ClientWidth(), 800);
-  Drag(w.imgSplitter, QPoint(20 - w.imgSplitter->x(), 0));
-  EXPECT_EQ(w.picSplitter->x(), 100);
+  Drag(w.columnSplitter, QPoint(20 - w.columnSplitter->x(), 0));
+  EXPECT_EQ(w.columnSplitterBar->x(), 100);
   EXPECT_EQ(w.PictFileList->width(), 100);
   EXPECT_EQ(w.PictEventList->x(), 103);
-  EXPECT_FALSE(w.picSplitter->isVisible());
-  Drag(w.imgSplitter, QPoint(790 - w.imgSplitter->x(), 0));
-  EXPECT_EQ(w.picSplitter->x(), 700);
-  EXPECT_EQ(w.Picture1->width(), 700);
+  EXPECT_FALSE(w.columnSplitterBar->isVisible());
+  Drag(w.columnSplitter, QPoint(790 - w.columnSplitter->x(), 0));
+  EXPECT_EQ(w.columnSplitterBar->x(), 700);
+  EXPECT_EQ(w.infoPanel->width(), 700);
   EXPECT_EQ(w.PictEventList->width(), 800 - 703);
 }
 
@@ -70,36 +70,36 @@ TEST_F(LayoutTest, TheHorizontalSplittersStaySixtySixPixelsInside) {
   gui::MainGUI& w = StartSized(800, 600, "[Tesmiro]\nDockScriptEditor=1\nDispScriptEditor=-1\n");
   const int H = ClientHeight();
   ASSERT_TRUE(w.scriptPanelShown());
-  Drag(w.imgSplitter2, QPoint(0, 10 - w.imgSplitter2->y()));
-  EXPECT_EQ(w.Picture1->height(), 66);
+  Drag(w.infoPanelSplitter, QPoint(0, 10 - w.infoPanelSplitter->y()));
+  EXPECT_EQ(w.infoPanel->height(), 66);
   EXPECT_EQ(w.ListJpegStoreHead->y(), 69);
-  Drag(w.imgSplitter2, QPoint(0, H - w.imgSplitter2->y()));
-  EXPECT_EQ(w.Picture1->height(), H - 66);
-  Drag(w.imgSplitter3, QPoint(0, 5 - w.imgSplitter3->y()));
-  EXPECT_EQ(w.imgSplitter3->y(), 66);
+  Drag(w.infoPanelSplitter, QPoint(0, H - w.infoPanelSplitter->y()));
+  EXPECT_EQ(w.infoPanel->height(), H - 66);
+  Drag(w.scriptPanelSplitter, QPoint(0, 5 - w.scriptPanelSplitter->y()));
+  EXPECT_EQ(w.scriptPanelSplitter->y(), 66);
   EXPECT_EQ(w.PictEventList->y() + w.PictEventList->height(), 66);
-  Drag(w.imgSplitter3, QPoint(0, H + 50 - w.imgSplitter3->y()));
-  EXPECT_EQ(w.imgSplitter3->y(), H - 66);
-  EXPECT_TRUE(w.Text1->isVisible());
-  EXPECT_EQ(w.Text1->y() + w.Text1->height(), H);
+  Drag(w.scriptPanelSplitter, QPoint(0, H + 50 - w.scriptPanelSplitter->y()));
+  EXPECT_EQ(w.scriptPanelSplitter->y(), H - 66);
+  EXPECT_TRUE(w.scriptEdit->isVisible());
+  EXPECT_EQ(w.scriptEdit->y() + w.scriptEdit->height(), H);
 }
 
 TEST_F(LayoutTest, WithoutTheDockedPanelTheEventListReachesTheBottom) {
   gui::MainGUI& w = StartSized(800, 600, "[Tesmiro]\nDockScriptEditor=1\nDispScriptEditor=0\nSplitter3=300\n");
-  EXPECT_FALSE(w.Text1->isVisible());
+  EXPECT_FALSE(w.scriptEdit->isVisible());
   EXPECT_EQ(w.PictEventList->y() + w.PictEventList->height(), ClientHeight());
   // Switched on, the stored position comes back.
-  w.mnuScriptEditor->trigger();
-  EXPECT_TRUE(w.Text1->isVisible());
-  EXPECT_EQ(w.imgSplitter3->y(), 300);
+  w.scriptEditorAction->trigger();
+  EXPECT_TRUE(w.scriptEdit->isVisible());
+  EXPECT_EQ(w.scriptPanelSplitter->y(), 300);
 }
 
 TEST_F(LayoutTest, TheTabStripMovesTheEventListDownWithTheSameBottom) {
   gui::MainGUI& w = StartSized(800, 600);
   EXPECT_EQ(w.ListEventHead->height(), 17);
   const int bottom = w.PictEventList->y() + w.PictEventList->height();
-  w.mnuDispSpriteTag->trigger();
-  EXPECT_TRUE(w.mnuDispSpriteTag->isChecked());
+  w.spriteTabsAction->trigger();
+  EXPECT_TRUE(w.spriteTabsAction->isChecked());
   EXPECT_EQ(Prefs::Current().dispSpriteTab, 1);
   EXPECT_EQ(w.ListEventHead->height(), 41);
   EXPECT_EQ(w.PictEventList->y(), 41);
@@ -115,7 +115,7 @@ TEST_F(LayoutTest, ANarrowWindowPutsTheSplitterAtItsWidthLessAHundred) {
 
 TEST_F(LayoutTest, StoredGeometryAndSplittersComeBack) {
   gui::MainGUI& w = StartSized(800, 600);
-  Drag(w.imgSplitter, QPoint(250 - w.imgSplitter->x(), 0));
+  Drag(w.columnSplitter, QPoint(250 - w.columnSplitter->x(), 0));
   const int outerTwips = w.frameGeometry().width() * 15;
   ASSERT_TRUE(w.close());
   const std::string ini = [&] {
@@ -147,27 +147,27 @@ TEST_F(LayoutTest, AStoredRectangleFromAnotherScreenIsBroughtOntoThisOne) {
 }
 
 TEST_F(LayoutTest, TheBackupTimerFollowsTheClampedInterval) {
-  EXPECT_TRUE(StartSized(800, 600, "[Tesmiro]\nAutoBackUpInterval=0.5\n").Timer1->isActive());
-  EXPECT_EQ(window().Timer1->interval(), 30000);
+  EXPECT_TRUE(StartSized(800, 600, "[Tesmiro]\nAutoBackUpInterval=0.5\n").backupTimer->isActive());
+  EXPECT_EQ(window().backupTimer->interval(), 30000);
   destroyWindow();
   for (const char* off : {"0", "-2", "abc"}) {
     Prefs::ResetState();
     std::ofstream(temp / "tesmiro.ini") << "[Tesmiro]\nAutoBackUpInterval=" << off << "\n";
-    EXPECT_FALSE(start().Timer1->isActive()) << off;
+    EXPECT_FALSE(start().backupTimer->isActive()) << off;
     destroyWindow();
   }
   Prefs::ResetState();
   std::ofstream(temp / "tesmiro.ini") << "[Tesmiro]\nAutoBackUpInterval=100000\n";
-  EXPECT_EQ(start().Timer1->interval(), Prefs::kMaxBackupIntervalMs);
+  EXPECT_EQ(start().backupTimer->interval(), Prefs::kMaxBackupIntervalMs);
 }
 
 TEST_F(LayoutTest, ATimerTickWritesTheBackupOnlyWithUnsavedChanges) {
   gui::MainGUI& w = start();
   std::ofstream(GUICore::AutoBackupPath()) << "old";
-  w.Timer1_Timer();
+  w.writeAutoBackup();
   EXPECT_FALSE(fs::exists(GUICore::AutoBackupPath()));
   GUICore::SetModified(true);
-  w.Timer1_Timer();
+  w.writeAutoBackup();
   EXPECT_TRUE(fs::exists(GUICore::AutoBackupPath()));
   EXPECT_EQ(w.windowTitle(), QStringLiteral("(新規) - Tesmiro *"));
 }
@@ -175,16 +175,16 @@ TEST_F(LayoutTest, ATimerTickWritesTheBackupOnlyWithUnsavedChanges) {
 TEST_F(LayoutTest, TheStatusLineShowsOneLine) {
   gui::MainGUI& w = start();
   w.printStatus(QStringLiteral("完了 (3KB)"));
-  EXPECT_EQ(w.Picture1->printedLines(), QStringList{QStringLiteral("完了 (3KB)")});
+  EXPECT_EQ(w.infoPanel->printedLines(), QStringList{QStringLiteral("完了 (3KB)")});
   w.printStatus(QStringLiteral("SWF生成キャンセル"));
-  EXPECT_EQ(w.Picture1->printedLines(), QStringList{QStringLiteral("SWF生成キャンセル")});
+  EXPECT_EQ(w.infoPanel->printedLines(), QStringList{QStringLiteral("SWF生成キャンセル")});
   // Text was drawn into the picture near its left edge, and nothing right
   // of it.
-  const QImage img = w.Picture1->image();
-  const QColor back = w.Picture1->backColor();
+  const QImage img = w.infoPanel->image();
+  const QColor back = w.infoPanel->backColor();
   bool inked = false;
   for (int x = 0; x < 60 && !inked; ++x)
-    for (int y = 0; y < w.Picture1->lineHeight() && !inked; ++y) inked = img.pixelColor(x, y) != back;
+    for (int y = 0; y < w.infoPanel->lineHeight() && !inked; ++y) inked = img.pixelColor(x, y) != back;
   EXPECT_TRUE(inked);
   EXPECT_EQ(img.pixelColor(img.width() - 2, img.height() - 2), back);
 }

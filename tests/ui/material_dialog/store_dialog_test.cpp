@@ -387,7 +387,7 @@ TEST_F(StoreDialogTest, CtrlTOpensTheTextDialogAndOkNamesTheItemWithItsMeasuredB
   SelectOnlyItem(before);
   ok = false;
   GUICore::ClearStoreUndo();
-  w.mnuStoreProperty->trigger();
+  w.itemPropertiesAction->trigger();
   EXPECT_EQ(opened.size(), 2u);
   EXPECT_FALSE(GUICore::CanStoreUndo());
 }
