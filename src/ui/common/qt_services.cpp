@@ -90,11 +90,7 @@ void QtWindowServices::setCaption(const std::string& caption) {
 }
 
 void QtWindowServices::storeChanged() {
-  if (MainGUI* w = MainGUI::instance()) {
-    w->PictFileList->update();
-    w->ListJpegStoreHead->update();
-    w->refreshStoreEditItems();
-  }
+  if (MainGUI* w = MainGUI::instance()) w->refreshFileList();
 }
 
 void QtWindowServices::eventsChanged() {
@@ -120,7 +116,7 @@ void QtWindowServices::hideScriptEditor() {
 }
 
 void QtWindowServices::focusFileList() {
-  if (MainGUI* w = MainGUI::instance()) w->PictFileList->setFocus();
+  if (MainGUI* w = MainGUI::instance()) w->focusFileList();
 }
 
 void QtWindowServices::showItemInfo(int32_t itemId) {

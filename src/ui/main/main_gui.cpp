@@ -670,6 +670,14 @@ void MainGUI::printStatus(const QString& line) {
   infoPanel->Print(line);
 }
 
+void MainGUI::focusFileList() { PictFileList->setFocus(); }
+
+void MainGUI::refreshFileList() {
+  PictFileList->update();
+  ListJpegStoreHead->update();
+  refreshStoreEditItems();
+}
+
 bool MainGUI::buildStep(const std::string& line) {
   // A build reports a line per event; painting and yielding for each of them
   // costs more than the build itself. The window runs at most every 30 ms,

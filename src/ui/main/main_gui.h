@@ -1,7 +1,7 @@
 #pragma once
-// The main window. Controls and menu items keep the names the rest of the
-// program knows them by (objectName too, so tests find them with
-// findChild); handlers are named after the control and the event.
+// The main window. Its controls and menu items are its own: other windows
+// reach it through the commands and accessors below, tests find a control by
+// its objectName, which is the member's name.
 //
 // Each area has its own section below and its own source file
 // (main_gui_event_list.cpp, main_gui_file_list.cpp, main_gui_script.cpp,
@@ -45,6 +45,7 @@ class WheelHook;
 class SplashWindow;
 class TextEffectEditor;
 class ScopedTextEffectEditor;
+class ScriptPanel;
 
 class MainGUI : public QMainWindow {
   Q_OBJECT
@@ -103,6 +104,13 @@ class MainGUI : public QMainWindow {
   bool buildRunning() const { return buildRunning_; }
   // Clears the status line and prints one line.
   void printStatus(const QString& line);
+  // The focus goes to the file list.
+  void focusFileList();
+  // The store changed: the file list and its header repaint, Undo and Redo
+  // follow.
+  void refreshFileList();
+  // Checks View > Script editor without running its command.
+  void setScriptEditorChecked(bool checked);
 
   // ---- menus (main_gui_menus.cpp) -----------------------------------------
   void BuildRecentFilesMenu();
@@ -193,9 +201,10 @@ class MainGUI : public QMainWindow {
   void onScriptFocusIn();
   void onScriptFocusOut();
   void onFindTextChanged();
-  void findText();  // find in the script
-  void checkSyntax();  // syntax check
-  void undock();  // undock
+  void findText();
+  void checkSyntax();
+  // The panel becomes the script editor window.
+  void undock();
   void UpdateScriptLineLabel();
   void editProjectProperties();
   void editOptions();
@@ -264,68 +273,8 @@ class MainGUI : public QMainWindow {
   // The dialog's Apply: its fields into every selected event.
   void ListEventPropertyApply();
 
-  // ---- controls -----------------------------------------------------------
-  PrintCanvas* infoPanel = nullptr;  // information panel and status line
-  QWidget* ListJpegStoreHead = nullptr;
-  QWidget* PictFileList = nullptr;
-  QScrollBar* fileListVScrollBar = nullptr;
-  QScrollBar* fileListHScrollBar = nullptr;
-  QWidget* ListEventHead = nullptr;
-  QWidget* PictEventList = nullptr;
-  QScrollBar* eventListVScrollBar = nullptr;
-  QScrollBar* eventListHScrollBar = nullptr;
-  QWidget* scriptBar = nullptr;  // bar of the docked script panel
-  QLabel* lineLabel = nullptr;     // "Line：" n
-  QLabel* scriptTargetLabel = nullptr;     // script target caption
-  QComboBox* findTextList = nullptr;  // search text
-  QPushButton* findButton = nullptr;  // search
-  QPushButton* syntaxCheckButton = nullptr;  // syntax check
-  QPushButton* undockButton = nullptr;  // undock
-  QPlainTextEdit* scriptEdit = nullptr;  // script text
-  QPushButton* playSoundButton = nullptr;  // play sound
-  QPushButton* stopSoundButton = nullptr;  // stop sound
-  QPushButton* editSpriteButton = nullptr;  // edit sprite
-  QPushButton* cancelBuildButton = nullptr;  // cancel build
-  SplitterHandle* columnSplitter = nullptr;
-  SplitterHandle* infoPanelSplitter = nullptr;
-  SplitterHandle* scriptPanelSplitter = nullptr;
-  QFrame* columnSplitterBar = nullptr;
-  QFrame* infoPanelSplitterBar = nullptr;
-  QFrame* scriptPanelSplitterBar = nullptr;
-  QTimer* backupTimer = nullptr;  // automatic backup
-
-  // ---- menu items ---------------------------------------------------------
-  QMenu* fileMenu = nullptr;
-  QAction* newProjectAction = nullptr;
-  QAction* openProjectAction = nullptr;
-  QAction* saveAction = nullptr;
-  QAction* saveAsAction = nullptr;
-  QAction* importProjectAction = nullptr;
-  QAction* makeSwfAction = nullptr;
-  QAction* projectPropertiesAction = nullptr;
-  QAction* optionsAction = nullptr;
-  std::vector<QAction*> recentProjectActions;  // element 0 always exists
-  QAction* quitAction = nullptr;
-
-  QMenu* editMenu = nullptr;  // Edit
-  QAction* undoAction = nullptr;
-  QAction* redoAction = nullptr;
-  QAction* copyEventsAction = nullptr;
-  QAction* cutEventsAction = nullptr;
-  QAction* pasteEventsAction = nullptr;
-  QAction* selectAllEventsAction = nullptr;
-  QAction* findAction = nullptr;
-  QAction* findNextAction = nullptr;
-  QAction* syncWithFileListAction = nullptr;
-  QAction* insertActionEventAction = nullptr;
-  QAction* deleteEventsAction = nullptr;
-  QAction* eventPropertiesAction = nullptr;
-
-  QMenu* viewMenu = nullptr;  // View
-  QAction* scriptEditorAction = nullptr;
-  QAction* eventListDisplayAction = nullptr;
-  QAction* spriteTabsAction = nullptr;
-
+  // ---- the Preview menu ---------------------------------------------------
+  // Public until the preview's own files take the names of the rest.
   QMenu* mnuPreview = nullptr;
   QAction* mnuPreviewWindow = nullptr;
   QAction* mnuPreviewWindowSelected = nullptr;
@@ -333,35 +282,6 @@ class MainGUI : public QMainWindow {
   QAction* mnuPreviewSAPlayer = nullptr;
   QAction* mnuPreviewTrace = nullptr;
   QAction* mnuPreviewOption = nullptr;
-
-  QMenu* helpMenu = nullptr;
-  QAction* openHelpAction = nullptr;
-  QAction* versionAction = nullptr;
-
-  // Hidden popups.
-  QMenu* fileListMenu = nullptr;  // file list
-  QAction* addToEventsAction = nullptr;
-  QAction* storeUndoAction = nullptr;
-  QAction* storeRedoAction = nullptr;
-  QMenu* openFileMenu = nullptr;
-  QAction* openWithAppAction = nullptr;
-  QAction* showInFolderAction = nullptr;
-  QAction* selectAllItemsAction = nullptr;
-  QAction* deleteItemsAction = nullptr;
-  QMenu* addItemMenu = nullptr;
-  QAction* addFileAction = nullptr;
-  QAction* addTextAction = nullptr;
-  QAction* addSpriteAction = nullptr;
-  QAction* addFolderAction = nullptr;
-  QAction* duplicateItemAction = nullptr;
-  QAction* itemPropertiesAction = nullptr;
-  QMenu* timelineMenu = nullptr;
-  std::vector<QAction*> timelineActions;  // element 0 "&0    (メイン)"
-  QMenu* spriteTabMenu = nullptr;
-  QAction* closeSpriteTabAction = nullptr;
-  QMenu* sortMenu = nullptr;
-  QAction* sortUpAction = nullptr;
-  QAction* sortDownAction = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -371,6 +291,9 @@ class MainGUI : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // What the script editor module asks of the window (main_gui_script.cpp).
+  friend class ScriptPanel;
+
   void createControls();
   void createMenus();  // main_gui_menus.cpp
   void connectFileMenu();  // main_gui_file.cpp
@@ -417,6 +340,97 @@ class MainGUI : public QMainWindow {
   bool closeAfterBuild_ = false;
   std::vector<std::pair<QAction*, bool>> actionsBeforeBuild_;
   std::vector<std::pair<QWidget*, bool>> controlsBeforeBuild_;
+
+  // ---- controls -----------------------------------------------------------
+  PrintCanvas* infoPanel = nullptr;  // information panel and status line
+  QWidget* ListJpegStoreHead = nullptr;
+  QWidget* PictFileList = nullptr;
+  QScrollBar* fileListVScrollBar = nullptr;
+  QScrollBar* fileListHScrollBar = nullptr;
+  QWidget* ListEventHead = nullptr;
+  QWidget* PictEventList = nullptr;
+  QScrollBar* eventListVScrollBar = nullptr;
+  QScrollBar* eventListHScrollBar = nullptr;
+  QWidget* scriptBar = nullptr;  // bar of the docked script panel
+  QLabel* lineLabel = nullptr;  // "Line：" n
+  QLabel* scriptTargetLabel = nullptr;
+  QComboBox* findTextList = nullptr;
+  QPushButton* findButton = nullptr;
+  QPushButton* syntaxCheckButton = nullptr;
+  QPushButton* undockButton = nullptr;  // the panel becomes the script editor window
+  QPlainTextEdit* scriptEdit = nullptr;
+  QPushButton* playSoundButton = nullptr;
+  QPushButton* stopSoundButton = nullptr;
+  QPushButton* editSpriteButton = nullptr;
+  QPushButton* cancelBuildButton = nullptr;
+  SplitterHandle* columnSplitter = nullptr;
+  SplitterHandle* infoPanelSplitter = nullptr;
+  SplitterHandle* scriptPanelSplitter = nullptr;
+  QFrame* columnSplitterBar = nullptr;
+  QFrame* infoPanelSplitterBar = nullptr;
+  QFrame* scriptPanelSplitterBar = nullptr;
+  QTimer* backupTimer = nullptr;
+
+  // ---- menu items ---------------------------------------------------------
+  QMenu* fileMenu = nullptr;
+  QAction* newProjectAction = nullptr;
+  QAction* openProjectAction = nullptr;
+  QAction* saveAction = nullptr;
+  QAction* saveAsAction = nullptr;
+  QAction* importProjectAction = nullptr;
+  QAction* makeSwfAction = nullptr;
+  QAction* projectPropertiesAction = nullptr;
+  QAction* optionsAction = nullptr;
+  std::vector<QAction*> recentProjectActions;  // element 0 always exists
+  QAction* quitAction = nullptr;
+
+  QMenu* editMenu = nullptr;
+  QAction* undoAction = nullptr;
+  QAction* redoAction = nullptr;
+  QAction* copyEventsAction = nullptr;
+  QAction* cutEventsAction = nullptr;
+  QAction* pasteEventsAction = nullptr;
+  QAction* selectAllEventsAction = nullptr;
+  QAction* findAction = nullptr;
+  QAction* findNextAction = nullptr;
+  QAction* syncWithFileListAction = nullptr;
+  QAction* insertActionEventAction = nullptr;
+  QAction* deleteEventsAction = nullptr;
+  QAction* eventPropertiesAction = nullptr;
+
+  QMenu* viewMenu = nullptr;
+  QAction* scriptEditorAction = nullptr;
+  QAction* eventListDisplayAction = nullptr;
+  QAction* spriteTabsAction = nullptr;
+
+  QMenu* helpMenu = nullptr;
+  QAction* openHelpAction = nullptr;
+  QAction* versionAction = nullptr;
+
+  // Hidden popups.
+  QMenu* fileListMenu = nullptr;
+  QAction* addToEventsAction = nullptr;
+  QAction* storeUndoAction = nullptr;
+  QAction* storeRedoAction = nullptr;
+  QMenu* openFileMenu = nullptr;
+  QAction* openWithAppAction = nullptr;
+  QAction* showInFolderAction = nullptr;
+  QAction* selectAllItemsAction = nullptr;
+  QAction* deleteItemsAction = nullptr;
+  QMenu* addItemMenu = nullptr;
+  QAction* addFileAction = nullptr;
+  QAction* addTextAction = nullptr;
+  QAction* addSpriteAction = nullptr;
+  QAction* addFolderAction = nullptr;
+  QAction* duplicateItemAction = nullptr;
+  QAction* itemPropertiesAction = nullptr;
+  QMenu* timelineMenu = nullptr;
+  std::vector<QAction*> timelineActions;  // element 0 "&0    (メイン)"
+  QMenu* spriteTabMenu = nullptr;
+  QAction* closeSpriteTabAction = nullptr;
+  QMenu* sortMenu = nullptr;
+  QAction* sortUpAction = nullptr;
+  QAction* sortDownAction = nullptr;
 };
 
 }  // namespace tesmiro::gui

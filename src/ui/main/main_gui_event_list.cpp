@@ -38,7 +38,7 @@ bool TabsShown() { return P().dispSpriteTab == 1; }
 // The Edit menu's states follow each command while the list has the focus,
 // so that a shortcut right after Copy pastes and one after Delete undoes.
 void FollowCommand(MainGUI& w) {
-  if (w.PictEventList->hasFocus()) w.onEventListFocusIn();
+  if (w.eventListView() && w.eventListView()->hasFocus()) w.onEventListFocusIn();
 }
 
 // A shown property dialog holds every field of its event: left as it was,

@@ -241,6 +241,8 @@ void MainGUI::syncWithFileList() {
   GUICore::SelectStoreItemByID(EventListModule::Current().currentRow + 1, false);
 }
 
+void MainGUI::setScriptEditorChecked(bool checked) { scriptEditorAction->setChecked(checked); }
+
 void MainGUI::toggleScriptEditor() {
   // The check toggles by itself (checkable); the selection's script is
   // shown, or the editor hidden, for the new state.

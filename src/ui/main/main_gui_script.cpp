@@ -46,6 +46,8 @@ void RenewLater(SE::ApplyResult r) {
   }
 }
 
+}  // namespace
+
 // What ScriptEditorModule asks of the windows, for as long as the main
 // window lives (a child object of it).
 class ScriptPanel final : public QObject, public SE::View {
@@ -122,8 +124,6 @@ class ScriptPanel final : public QObject, public SE::View {
   MainGUI* w_;
   SE::ScopedView scoped_;
 };
-
-}  // namespace
 
 void MainGUI::setupScriptArea() {
   auto* panel = new ScriptPanel(this);

@@ -37,7 +37,7 @@ TEST_F(WholeFlowTest, DropAddEventsAndMakeAMovieThatShowsTheMaterials) {
 
   // The drop: one undo step, the three new rows selected.
   GUICore::ClearStoreUndo();
-  DropFiles(w.PictFileList, 5, {red, green, blue});
+  DropFiles(Control<QWidget>(w, "PictFileList"), 5, {red, green, blue});
   Settle();
   ASSERT_EQ(GUICore::StoreItemCount(), 3);
   EXPECT_EQ(SelectedRows(), (std::vector<int32_t>{1, 2, 3}));
@@ -52,7 +52,7 @@ TEST_F(WholeFlowTest, DropAddEventsAndMakeAMovieThatShowsTheMaterials) {
 
   // The popup's "add events" on the selection (a right click keeps it).
   desktop.popups.choices.push_back("addToEventsAction");
-  QTest::mouseClick(w.PictFileList, Qt::RightButton, Qt::NoModifier, RowPoint(2));
+  QTest::mouseClick(Control<QWidget>(w, "PictFileList"), Qt::RightButton, Qt::NoModifier, RowPoint(2));
   Settle();
   ASSERT_EQ(desktop.popups.opened.size(), 1u);
   EXPECT_EQ(desktop.popups.opened[0], "fileListMenu");
@@ -73,7 +73,7 @@ TEST_F(WholeFlowTest, DropAddEventsAndMakeAMovieThatShowsTheMaterials) {
 
   const fs::path movie = temp / "flow.swf";
   desktop.fileDialogs.answer(movie.string());
-  w.makeSwfAction->trigger();
+  Control<QAction>(w, "makeSwfAction")->trigger();
   Settle();
   ASSERT_TRUE(fs::exists(movie));
 

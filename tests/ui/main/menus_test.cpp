@@ -62,43 +62,43 @@ TEST_F(MenusTest, UndoAndRedoGoToTheFocusedList) {
   ASSERT_EQ(GUICore::State().store.count(), 1);
 
   // Neither list has the focus: nothing happens.
-  w.scriptEdit->setEnabled(true);
-  w.scriptEdit->show();
-  w.scriptEdit->setFocus();
-  w.undoAction->trigger();
+  Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit")->setEnabled(true);
+  Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit")->show();
+  Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit")->setFocus();
+  Control<QAction>(w, "undoAction")->trigger();
   EXPECT_EQ(GUICore::EventCount(), 1);
   EXPECT_EQ(GUICore::State().store.count(), 1);
 
-  w.PictEventList->setFocus();
-  w.undoAction->trigger();
+  Control<QWidget>(w, "PictEventList")->setFocus();
+  Control<QAction>(w, "undoAction")->trigger();
   EXPECT_EQ(GUICore::EventCount(), 0);
   EXPECT_EQ(GUICore::State().store.count(), 1);
-  w.redoAction->trigger();
+  Control<QAction>(w, "redoAction")->trigger();
   EXPECT_EQ(GUICore::EventCount(), 1);
 
   // Leaving the event list turned its items off; opening the Edit menu
   // sets them for the list that has the focus now.
-  w.PictFileList->setFocus();
+  Control<QWidget>(w, "PictFileList")->setFocus();
   w.refreshEditMenu();
-  w.undoAction->trigger();
+  Control<QAction>(w, "undoAction")->trigger();
   EXPECT_EQ(GUICore::State().store.count(), 0);
   EXPECT_EQ(GUICore::EventCount(), 1);
-  EXPECT_EQ(QApplication::focusWidget(), w.PictFileList);
+  EXPECT_EQ(QApplication::focusWidget(), Control<QWidget>(w, "PictFileList"));
   w.refreshEditMenu();
-  w.redoAction->trigger();
+  Control<QAction>(w, "redoAction")->trigger();
   EXPECT_EQ(GUICore::State().store.count(), 1);
 }
 
 TEST_F(MenusTest, SelectAllLeavesTheEndRowOut) {
   gui::MainGUI& w = StartActive();
-  w.selectAllEventsAction->setEnabled(true);
-  w.selectAllEventsAction->trigger();
+  Control<QAction>(w, "selectAllEventsAction")->setEnabled(true);
+  Control<QAction>(w, "selectAllEventsAction")->trigger();
   ASSERT_EQ(EventListModule::Current().rows.size(), 1u);
   EXPECT_EQ(EventListModule::Current().rows[0].selected, 0);
   InsertRecorded(1);
   InsertRecorded(2);
   EventListModule::LoadRows();
-  w.selectAllEventsAction->trigger();
+  Control<QAction>(w, "selectAllEventsAction")->trigger();
   const auto& rows = EventListModule::Current().rows;
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0].selected, -1);
@@ -116,18 +116,18 @@ TEST_F(MenusTest, SyncSelectsTheMaterialOfTheCurrentEvent) {
   EventListModule::LoadRows();
   EventListModule::Current().currentRow = 0;
   w.refreshEditMenu();  // opening the Edit menu sets its items for the current event
-  w.syncWithFileListAction->trigger();
+  Control<QAction>(w, "syncWithFileListAction")->trigger();
   EXPECT_EQ(FileListModule::GetJpegListID(FileListModule::Current().cursorRow), b);
-  EXPECT_FALSE(w.syncWithFileListAction->isChecked());
+  EXPECT_FALSE(Control<QAction>(w, "syncWithFileListAction")->isChecked());
 }
 
 TEST_F(MenusTest, WithAlwaysSyncTheItemIsALastingCheck) {
   std::ofstream(temp / "tesmiro.ini") << "[Tesmiro]\nAlwaysEventSync=1\n";
   gui::MainGUI& w = StartActive();
-  w.syncWithFileListAction->trigger();
-  EXPECT_TRUE(w.syncWithFileListAction->isChecked());
-  w.syncWithFileListAction->trigger();
-  EXPECT_FALSE(w.syncWithFileListAction->isChecked());
+  Control<QAction>(w, "syncWithFileListAction")->trigger();
+  EXPECT_TRUE(Control<QAction>(w, "syncWithFileListAction")->isChecked());
+  Control<QAction>(w, "syncWithFileListAction")->trigger();
+  EXPECT_FALSE(Control<QAction>(w, "syncWithFileListAction")->isChecked());
 }
 
 TEST_F(MenusTest, TheSyncItemFollowsTheOptionAsSoonAsTheOptionsDialogCloses) {
@@ -146,40 +146,40 @@ TEST_F(MenusTest, TheSyncItemFollowsTheOptionAsSoonAsTheOptionsDialogCloses) {
       dialog->Check7->setChecked(lasting);
       dialog->Command1->click();
     });
-    w.optionsAction->trigger();
+    Control<QAction>(w, "optionsAction")->trigger();
     Settle();
     // The user opens the Edit menu with the event list focused.
     QApplication::setActiveWindow(&w);
-    w.PictEventList->setFocus();
+    Control<QWidget>(w, "PictEventList")->setFocus();
     w.refreshEditMenu();
   };
 
   setOption(true);
   ASSERT_EQ(Prefs::Current().alwaysEventSync, 1);
-  w.syncWithFileListAction->trigger();
-  EXPECT_TRUE(w.syncWithFileListAction->isChecked());
-  w.syncWithFileListAction->trigger();
-  EXPECT_FALSE(w.syncWithFileListAction->isChecked());
-  w.syncWithFileListAction->trigger();
+  Control<QAction>(w, "syncWithFileListAction")->trigger();
+  EXPECT_TRUE(Control<QAction>(w, "syncWithFileListAction")->isChecked());
+  Control<QAction>(w, "syncWithFileListAction")->trigger();
+  EXPECT_FALSE(Control<QAction>(w, "syncWithFileListAction")->isChecked());
+  Control<QAction>(w, "syncWithFileListAction")->trigger();
 
   // Back to a one-time sync: the check goes, and a click selects the event's
   // material again.
   setOption(false);
-  EXPECT_FALSE(w.syncWithFileListAction->isChecked());
+  EXPECT_FALSE(Control<QAction>(w, "syncWithFileListAction")->isChecked());
   FileListModule::Current().cursorRow = 2;
-  w.syncWithFileListAction->trigger();
-  EXPECT_FALSE(w.syncWithFileListAction->isChecked());
+  Control<QAction>(w, "syncWithFileListAction")->trigger();
+  EXPECT_FALSE(Control<QAction>(w, "syncWithFileListAction")->isChecked());
   EXPECT_EQ(FileListModule::GetJpegListID(FileListModule::Current().cursorRow), a);
 }
 
 TEST_F(MenusTest, HelpOpensTheShippedPagesOnlyWhenThereAreAny) {
   gui::MainGUI& w = StartActive();
   GUICore::State().paths.resources = temp.path();
-  w.openHelpAction->trigger();
+  Control<QAction>(w, "openHelpAction")->trigger();
   EXPECT_TRUE(desktop.opener.calls.empty());
   fs::create_directories(temp / "help");
   std::ofstream(temp / "help" / "index.html") << "<html></html>";
-  w.openHelpAction->trigger();
+  Control<QAction>(w, "openHelpAction")->trigger();
   ASSERT_EQ(desktop.opener.calls.size(), 1u);
   EXPECT_TRUE(desktop.opener.calls[0].endsWith("help/index.html"));
 }

@@ -38,8 +38,8 @@ TEST_F(StartUpTest, WithoutAnArgumentANewProjectAndNoQuestion) {
   gui::MainGUI& w = start();
   EXPECT_EQ(w.windowTitle(), QStringLiteral("(新規) - Tesmiro"));
   EXPECT_TRUE(ui.messages.empty());
-  EXPECT_TRUE(w.PictFileList->isEnabled());
-  EXPECT_TRUE(w.PictEventList->isEnabled());
+  EXPECT_TRUE(Control<QWidget>(w, "PictFileList")->isEnabled());
+  EXPECT_TRUE(Control<QWidget>(w, "PictEventList")->isEnabled());
   EXPECT_EQ(gui::MainGUI::instance(), &w);
   EXPECT_TRUE(w.isVisible());
   // The installed outline fonts, sorted, without vertical ones.
@@ -109,7 +109,7 @@ TEST_F(StartUpTest, TheMenuTreeWithCaptionsShortcutsAndStates) {
   gui::MainGUI& w = start();
   // Start-up leaves the focus on the event list, which sets the Edit menu's
   // event items: on, but undo with no history yet.
-  ASSERT_EQ(QApplication::focusWidget(), w.PictEventList);
+  ASSERT_EQ(QApplication::focusWidget(), Control<QWidget>(w, "PictEventList"));
   const std::vector<MenuRow> rows = {
       {"newProjectAction", "新規作成(&N)", QKeySequence("Ctrl+N"), true},
       {"openProjectAction", "プロジェクトを開く(&O)...", QKeySequence("Ctrl+O"), true},
@@ -147,7 +147,7 @@ TEST_F(StartUpTest, TheMenuTreeWithCaptionsShortcutsAndStates) {
   EXPECT_EQ(bar, (QStringList{"ファイル(&F)", "編集(&E)", "表示(&D)", "プレビュー(&P)", "ヘルプ(&H)"}));
   // The File menu in order, separators included.
   QStringList file;
-  for (QAction* a : w.fileMenu->actions()) file << (a->isSeparator() ? QStringLiteral("-") : a->text());
+  for (QAction* a : Control<QMenu>(w, "fileMenu")->actions()) file << (a->isSeparator() ? QStringLiteral("-") : a->text());
   EXPECT_EQ(file, (QStringList{"新規作成(&N)", "プロジェクトを開く(&O)...", "上書き保存(&S)",
                                "名前を付けて保存(&A)...", "プロジェクトのインポート(&I)...", "-",
                                "SWFファイル生成(&M)...", "プロジェクトのプロパティ(&P)...", "詳細設定(&T)...", "-",

@@ -367,8 +367,8 @@ TEST_F(StoreDialogTest, CtrlTOpensTheTextDialogAndOkNamesTheItemWithItsMeasuredB
     return dialog.result();
   });
   GUICore::ClearStoreUndo();
-  w.PictFileList->setFocus();
-  QTest::keyClick(w.PictFileList, Qt::Key_T, Qt::ControlModifier);
+  Control<QWidget>(w, "PictFileList")->setFocus();
+  QTest::keyClick(Control<QWidget>(w, "PictFileList"), Qt::Key_T, Qt::ControlModifier);
   ASSERT_EQ(opened, std::vector<QString>{QStringLiteral("ファイルのプロパティ テキスト Frame2")});
   const auto& list = FileListModule::Current();
   const StoreItem item = GUICore::GetStoreItemByID(list.rows.at(list.cursorRow).id);
@@ -387,7 +387,7 @@ TEST_F(StoreDialogTest, CtrlTOpensTheTextDialogAndOkNamesTheItemWithItsMeasuredB
   SelectOnlyItem(before);
   ok = false;
   GUICore::ClearStoreUndo();
-  w.itemPropertiesAction->trigger();
+  Control<QAction>(w, "itemPropertiesAction")->trigger();
   EXPECT_EQ(opened.size(), 2u);
   EXPECT_FALSE(GUICore::CanStoreUndo());
 }

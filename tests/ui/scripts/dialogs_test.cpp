@@ -62,20 +62,20 @@ class DialogsTest : public MainGuiTest {
 
 TEST_F(DialogsTest, EachWindowOpensFromItsMenuEntry) {
   start();
-  EXPECT_EQ(ModalOpenedBy(window().projectPropertiesAction), QStringLiteral("ProjectDialog"));
-  EXPECT_EQ(ModalOpenedBy(window().optionsAction), QStringLiteral("OptionDialog"));
-  EXPECT_EQ(ModalOpenedBy(window().importProjectAction), QStringLiteral("ImportDialog"));
+  EXPECT_EQ(ModalOpenedBy(Control<QAction>(window(), "projectPropertiesAction")), QStringLiteral("ProjectDialog"));
+  EXPECT_EQ(ModalOpenedBy(Control<QAction>(window(), "optionsAction")), QStringLiteral("OptionDialog"));
+  EXPECT_EQ(ModalOpenedBy(Control<QAction>(window(), "importProjectAction")), QStringLiteral("ImportDialog"));
 
   // Search-next before any search repeats nothing and makes no dialog.
-  window().findNextAction->trigger();
+  Control<QAction>(window(), "findNextAction")->trigger();
   EXPECT_FALSE(gui::SearchDialog::isLoaded());
-  window().findAction->trigger();
+  Control<QAction>(window(), "findAction")->trigger();
   ASSERT_TRUE(gui::SearchDialog::isLoaded());
   EXPECT_TRUE(gui::SearchDialog::instance()->isVisible());
 
   EXPECT_FALSE(window().scriptPanelShown());
   Prefs::Current().dockScriptEditor = 1;
-  window().scriptEditorAction->trigger();
+  Control<QAction>(window(), "scriptEditorAction")->trigger();
   EXPECT_TRUE(window().scriptPanelShown());
 }
 
@@ -86,7 +86,7 @@ TEST_F(DialogsTest, SearchKeepsItsSettingsForSearchNext) {
     GUICore::InsertEvent(e, GUICore::EventCount());
   }
   EventListModule::Current().currentRow = 0;
-  window().findAction->trigger();
+  Control<QAction>(window(), "findAction")->trigger();
   gui::SearchDialog* search = gui::SearchDialog::instance();
 
   search->Command1->click();  // empty: nothing, the dialog stays
@@ -98,7 +98,7 @@ TEST_F(DialogsTest, SearchKeepsItsSettingsForSearchNext) {
   search->Command1->click();
   EXPECT_FALSE(search->isVisible());
   EXPECT_EQ(EventListModule::Current().currentRow, 2);  // after the current row
-  window().findNextAction->trigger();
+  Control<QAction>(window(), "findNextAction")->trigger();
   EXPECT_EQ(EventListModule::Current().currentRow, 0);  // wrapped round
   EXPECT_TRUE(ui.messages.empty());
 }
@@ -148,7 +148,7 @@ TEST_F(DialogsTest, ProjectPropertiesFromTheMenuRenumberTheFrames) {
     dialog->Text3->setText(QStringLiteral("24"));
     dialog->Command2->click();
   });
-  window().projectPropertiesAction->trigger();
+  Control<QAction>(window(), "projectPropertiesAction")->trigger();
   Settle();
   EXPECT_EQ(GUICore::State().settings.preloader, 1);
   EXPECT_FLOAT_EQ(GUICore::State().settings.frameRate, 24.0f);
