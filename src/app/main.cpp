@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
   QStringList args = QApplication::arguments();
   args.removeFirst();
   gui::MainGUI window;
-  window.Form_Load(args.join(' '));
+  window.startUp(args.join(' '));
   const int status = app.exec();
   // The private scratch folder of this run; in portable mode scratch files
   // share the program's folder, which stays.

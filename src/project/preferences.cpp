@@ -80,9 +80,9 @@ void Load(const IniFile& ini, Preferences& p) {
     r.get("Width", p.width);
     r.get("Height", p.height);
   }
-  r.get("Splitter1", p.splitter1);
-  r.get("Splitter2", p.splitter2);
-  r.get("Splitter3", p.splitter3);
+  r.get("Splitter1", p.columnSplit);
+  r.get("Splitter2", p.infoPanelSplit);
+  r.get("Splitter3", p.scriptPanelSplit);
   r.get("EPLeft", p.epLeft);
   r.get("EPTop", p.epTop);
   r.get("EPWidth", p.epWidth);
@@ -148,9 +148,9 @@ void Save(IniFile& ini, const Preferences& p) {
   w.put("Top", p.top);
   w.put("Width", p.width);
   w.put("Height", p.height);
-  w.put("Splitter1", p.splitter1);
-  w.put("Splitter2", p.splitter2);
-  w.put("Splitter3", p.splitter3);
+  w.put("Splitter1", p.columnSplit);
+  w.put("Splitter2", p.infoPanelSplit);
+  w.put("Splitter3", p.scriptPanelSplit);
   w.put("PictEventPreview", p.pictEventPreview);
   w.put("DoubleClickProperty", p.doubleClickProperty);
   w.put("DispEventProperty", p.dispEventProperty);

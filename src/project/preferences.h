@@ -18,7 +18,7 @@ struct Preferences {
   // before loading (the windows' current values).
   int16_t windowState = 0;  // 0 normal, 1 minimised, 2 maximised
   float left = 0, top = 0, width = 0, height = 0;  // outer rectangle, twips
-  float splitter1 = 0, splitter2 = 0, splitter3 = 0;  // pixels
+  float columnSplit = 0, infoPanelSplit = 0, scriptPanelSplit = 0;  // pixels
   int32_t epLeft = 0, epTop = 0, epWidth = 0, epHeight = 0;  // event property dialog
   int32_t pwLeft = 0, pwTop = 0;  // preview window
   int32_t fwLeft = 0, fwTop = 0;  // material property dialog

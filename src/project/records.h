@@ -121,7 +121,7 @@ struct GuideAnchor {
   int32_t y = 0;
 };
 
-// The kind value of a material event whose Text2 is the script of a button or
+// The kind value of a material event whose text2 is the script of a button or
 // placed sprite.
 inline constexpr int16_t kEventKindScripted = 13;
 inline constexpr int16_t kEventKindNone = -1;

@@ -35,7 +35,7 @@ TEST_F(PreferencesTest, MissingKeysKeepTheCurrentWindowsAndTakeFixedDefaults) {
   current.left = 150;
   current.width = 9000;
   current.epLeft = 1234;
-  current.splitter2 = 180;
+  current.infoPanelSplit = 180;
   current.posEventDialog = 0;  // fixed default 1 wins over the current value
   current.mouseWheelScroll = 7;
   current.windowTopward = 0;
@@ -43,7 +43,7 @@ TEST_F(PreferencesTest, MissingKeysKeepTheCurrentWindowsAndTakeFixedDefaults) {
   EXPECT_EQ(p.left, 150);
   EXPECT_EQ(p.width, 9000);
   EXPECT_EQ(p.epLeft, 1234);
-  EXPECT_EQ(p.splitter2, 180);
+  EXPECT_EQ(p.infoPanelSplit, 180);
   EXPECT_EQ(p.posEventDialog, 1);
   EXPECT_EQ(p.mouseWheelScroll, 1);
   EXPECT_EQ(p.windowTopward, 63);

@@ -90,11 +90,7 @@ void QtWindowServices::setCaption(const std::string& caption) {
 }
 
 void QtWindowServices::storeChanged() {
-  if (MainGUI* w = MainGUI::instance()) {
-    w->PictFileList->update();
-    w->ListJpegStoreHead->update();
-    w->refreshStoreEditItems();
-  }
+  if (MainGUI* w = MainGUI::instance()) w->refreshFileList();
 }
 
 void QtWindowServices::eventsChanged() {
@@ -106,7 +102,7 @@ void QtWindowServices::drawTabsAndHeader() {
 }
 
 void QtWindowServices::eventListClicked() {
-  if (MainGUI* w = MainGUI::instance()) w->PictEventList_Click();
+  if (MainGUI* w = MainGUI::instance()) w->onEventListClicked();
 }
 
 void QtWindowServices::setTimelineHeader(const std::string&, uint32_t) { drawTabsAndHeader(); }
@@ -120,7 +116,7 @@ void QtWindowServices::hideScriptEditor() {
 }
 
 void QtWindowServices::focusFileList() {
-  if (MainGUI* w = MainGUI::instance()) w->PictFileList->setFocus();
+  if (MainGUI* w = MainGUI::instance()) w->focusFileList();
 }
 
 void QtWindowServices::showItemInfo(int32_t itemId) {

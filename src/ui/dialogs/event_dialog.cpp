@@ -1024,7 +1024,7 @@ void EventDialog::Command8_Click() { openScript(ScriptEditorModule::kClipAction,
 
 void EventDialog::openScript(int32_t kind, const QLineEdit* box) {
   MainGUI* w = MainGUI::instance();
-  if (w && P().dockScriptEditor == 1) w->mnuScriptEditor->setChecked(true);
+  if (w && P().dockScriptEditor == 1) w->setScriptEditorChecked(true);
   ScriptEditorModule::ShowEventScript(kind, Text(box));
 }
 

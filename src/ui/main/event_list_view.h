@@ -16,7 +16,7 @@ class EventListView : public QWidget {
  public:
   explicit EventListView(QWidget* parent = nullptr);
 
-  // The bars laid inside the list (VScroll2, HScroll2); their sizes count in
+  // The bars laid inside the list (eventListVScrollBar, eventListHScrollBar); their sizes count in
   // the scroll rules.
   void setScrollBars(QScrollBar* vertical, QScrollBar* horizontal);
   // The model changed: measures the rows in view, sets the bars and repaints.

@@ -169,26 +169,26 @@ void FileListWidget::resizeEvent(QResizeEvent*) { updateViewSize(); }
 void FileListWidget::mousePressEvent(QMouseEvent* e) {
   pressed_ = true;
   const QPoint p = Pos(e);
-  owner_->PictFileList_MouseDown(Buttons(e->button()), Shift(e->modifiers()), p.x(), p.y());
+  owner_->onFileListMouseDown(Buttons(e->button()), Shift(e->modifiers()), p.x(), p.y());
 }
 
 void FileListWidget::mouseMoveEvent(QMouseEvent* e) {
   const QPoint p = Pos(e);
-  owner_->PictFileList_MouseMove(Buttons(e->buttons()), Shift(e->modifiers()), p.x(), p.y());
+  owner_->onFileListMouseMove(Buttons(e->buttons()), Shift(e->modifiers()), p.x(), p.y());
 }
 
 void FileListWidget::mouseReleaseEvent(QMouseEvent* e) {
   const QPoint p = Pos(e);
-  owner_->PictFileList_MouseUp(Buttons(e->button()), Shift(e->modifiers()), p.x(), p.y());
+  owner_->onFileListMouseUp(Buttons(e->button()), Shift(e->modifiers()), p.x(), p.y());
   // The release that completes a double click makes no click of its own.
-  if (pressed_) owner_->PictFileList_Click();
+  if (pressed_) owner_->onFileListClicked();
   pressed_ = false;
 }
 
 void FileListWidget::mouseDoubleClickEvent(QMouseEvent* e) {
   pressed_ = false;
   if (e->button() == Qt::LeftButton) {
-    owner_->PictFileList_DblClick(true);
+    owner_->onFileListDoubleClick(true);
   } else {
     mousePressEvent(e);
   }
@@ -197,22 +197,22 @@ void FileListWidget::mouseDoubleClickEvent(QMouseEvent* e) {
 void FileListWidget::keyPressEvent(QKeyEvent* e) {
   const KeyCode k = MapKey(*e);
   if (k.code == 0) return QWidget::keyPressEvent(e);
-  owner_->PictFileList_KeyDown(k.code, k.shift);
+  owner_->onFileListKeyDown(k.code, k.shift);
 }
 
 void FileListWidget::keyReleaseEvent(QKeyEvent* e) {
   const KeyCode k = MapKey(*e);
   if (k.code == 0 || e->isAutoRepeat()) return QWidget::keyReleaseEvent(e);
-  owner_->PictFileList_KeyUp(k.code, k.shift);
+  owner_->onFileListKeyUp(k.code, k.shift);
 }
 
-void FileListWidget::focusInEvent(QFocusEvent*) { owner_->PictFileList_GotFocus(); }
+void FileListWidget::focusInEvent(QFocusEvent*) { owner_->onFileListFocusIn(); }
 
 void FileListWidget::focusOutEvent(QFocusEvent* e) {
   // Opening a menu or another window is no loss of focus.
   const Qt::FocusReason r = e->reason();
   if (r == Qt::PopupFocusReason || r == Qt::MenuBarFocusReason || r == Qt::ActiveWindowFocusReason) return;
-  owner_->PictFileList_LostFocus();
+  owner_->onFileListFocusOut();
 }
 
 void FileListWidget::dragEnterEvent(QDragEnterEvent* e) {
@@ -221,7 +221,7 @@ void FileListWidget::dragEnterEvent(QDragEnterEvent* e) {
 
 void FileListWidget::dragMoveEvent(QDragMoveEvent* e) {
   if (!e->mimeData()->hasUrls()) return;
-  owner_->PictFileList_OLEDragOver(e->position().toPoint().y());
+  owner_->onFileListDragOver(e->position().toPoint().y());
   e->acceptProposedAction();
 }
 
@@ -234,7 +234,7 @@ void FileListWidget::dropEvent(QDropEvent* e) {
     if (url.isLocalFile() && !url.toLocalFile().isEmpty()) paths.push_back(FromQ(url.toLocalFile()));
   }
   e->acceptProposedAction();
-  owner_->PictFileList_OLEDragDrop(e->position().toPoint().y(), paths);
+  owner_->onFileListDrop(e->position().toPoint().y(), paths);
 }
 
 // ---------------------------------------------------------------------------
@@ -266,7 +266,7 @@ void FileListHeader::paintEvent(QPaintEvent*) {
 }
 
 void FileListHeader::mouseReleaseEvent(QMouseEvent* e) {
-  owner_->ListJpegStoreHead_MouseUp(Buttons(e->button()), Shift(e->modifiers()), e->position().x(),
+  owner_->onFileListHeadMouseUp(Buttons(e->button()), Shift(e->modifiers()), e->position().x(),
                                     static_cast<int>(e->position().y()));
 }
 

@@ -20,7 +20,7 @@ class FileListWidget : public QWidget {
   explicit FileListWidget(MainGUI* owner, QWidget* parent = nullptr);
   ~FileListWidget() override;
 
-  // The list's scroll bars (VScroll1, HScroll1), which live inside it.
+  // The list's scroll bars (fileListVScrollBar, fileListHScrollBar), which live inside it.
   void attachScrollBars(QScrollBar* vertical, QScrollBar* horizontal);
   // Ranges, values and the horizontal bar's visibility from the core.
   void syncScrollBars();

@@ -61,9 +61,9 @@ constexpr int kMinRow = 66;
 // The designed window: client size and splitter positions of a first start.
 constexpr int kDesignWidth = 900;
 constexpr int kDesignHeight = 640;
-constexpr int kDesignSplitter1 = 300;
-constexpr int kDesignSplitter2 = 180;
-constexpr int kDesignSplitter3 = 440;
+constexpr int kDesignColumnSplit = 300;
+constexpr int kDesignInfoPanelSplit = 180;
+constexpr int kDesignScriptPanelSplit = 440;
 
 template <class W>
 W* Named(W* w, const char* name) {
@@ -117,20 +117,20 @@ void MainGUI::createControls() {
   setCentralWidget(central);
   central->installEventFilter(this);
 
-  Picture1 = Named(new PrintCanvas(central), "Picture1");
-  Picture1->setFont(PanelFont(9, true));
-  Picture1->setBackColor(palette().color(QPalette::Window));
-  Command1 = Named(new QPushButton(QStringLiteral("再生"), Picture1), "Command1");
-  Command2 = Named(new QPushButton(QStringLiteral("停止"), Picture1), "Command2");
-  Command3 = Named(new QPushButton(QStringLiteral("ｽﾌﾟﾗｲﾄを編集(&S)"), Picture1), "Command3");
-  Command1->setGeometry(2, 14, 60, 20);
-  Command2->setGeometry(64, 14, 60, 20);
-  Command3->setGeometry(2, 34, 120, 22);
-  for (QPushButton* b : {Command1, Command2, Command3}) b->hide();
-  Command7 = Named(new QPushButton(QStringLiteral("キャンセル"), Picture1), "Command7");
-  Command7->setGeometry(2, 32, 90, 24);
-  Command7->hide();
-  connect(Command7, &QPushButton::clicked, this, [this] { Command7_Click(); });
+  infoPanel = Named(new PrintCanvas(central), "infoPanel");
+  infoPanel->setFont(PanelFont(9, true));
+  infoPanel->setBackColor(palette().color(QPalette::Window));
+  playSoundButton = Named(new QPushButton(QStringLiteral("再生"), infoPanel), "playSoundButton");
+  stopSoundButton = Named(new QPushButton(QStringLiteral("停止"), infoPanel), "stopSoundButton");
+  editSpriteButton = Named(new QPushButton(QStringLiteral("ｽﾌﾟﾗｲﾄを編集(&S)"), infoPanel), "editSpriteButton");
+  playSoundButton->setGeometry(2, 14, 60, 20);
+  stopSoundButton->setGeometry(64, 14, 60, 20);
+  editSpriteButton->setGeometry(2, 34, 120, 22);
+  for (QPushButton* b : {playSoundButton, stopSoundButton, editSpriteButton}) b->hide();
+  cancelBuildButton = Named(new QPushButton(QStringLiteral("キャンセル"), infoPanel), "cancelBuildButton");
+  cancelBuildButton->setGeometry(2, 32, 90, 24);
+  cancelBuildButton->hide();
+  connect(cancelBuildButton, &QPushButton::clicked, this, [this] { cancelBuild(); });
 
   ListJpegStoreHead = Named(new QWidget(central), "ListJpegStoreHead");
   ListJpegStoreHead->setAutoFillBackground(true);
@@ -138,8 +138,8 @@ void MainGUI::createControls() {
   PictFileList->setFocusPolicy(Qt::StrongFocus);
   PictFileList->setAutoFillBackground(true);
   PictFileList->setBackgroundRole(QPalette::Base);
-  VScroll1 = Named(new QScrollBar(Qt::Vertical, PictFileList), "VScroll1");
-  HScroll1 = Named(new QScrollBar(Qt::Horizontal, PictFileList), "HScroll1");
+  fileListVScrollBar = Named(new QScrollBar(Qt::Vertical, PictFileList), "fileListVScrollBar");
+  fileListHScrollBar = Named(new QScrollBar(Qt::Horizontal, PictFileList), "fileListHScrollBar");
 
   ListEventHead = Named(new QWidget(central), "ListEventHead");
   ListEventHead->setAutoFillBackground(true);
@@ -147,41 +147,41 @@ void MainGUI::createControls() {
   PictEventList->setFocusPolicy(Qt::StrongFocus);
   PictEventList->setAutoFillBackground(true);
   PictEventList->setBackgroundRole(QPalette::Base);
-  VScroll2 = Named(new QScrollBar(Qt::Vertical, PictEventList), "VScroll2");
-  HScroll2 = Named(new QScrollBar(Qt::Horizontal, PictEventList), "HScroll2");
+  eventListVScrollBar = Named(new QScrollBar(Qt::Vertical, PictEventList), "eventListVScrollBar");
+  eventListHScrollBar = Named(new QScrollBar(Qt::Horizontal, PictEventList), "eventListHScrollBar");
 
-  Picture4 = Named(new QWidget(central), "Picture4");
-  Command6 = Named(new QPushButton(QStringLiteral(">>"), Picture4), "Command6");
-  Combo1 = Named(new QComboBox(Picture4), "Combo1");
-  Combo1->setEditable(true);
-  Command4 = Named(new QPushButton(QStringLiteral("検索"), Picture4), "Command4");
-  Command4->setEnabled(false);
-  Command5 = Named(new QPushButton(QStringLiteral("構文チェック"), Picture4), "Command5");
-  Label2 = Named(new QLabel(Picture4), "Label2");
-  Label1 = Named(new QLabel(QStringLiteral("Line："), Picture4), "Label1");
-  Command6->setGeometry(0, 1, 28, kScriptBarHeight - 2);
-  Combo1->setGeometry(30, 1, 130, kScriptBarHeight - 2);
-  Command4->setGeometry(162, 1, 44, kScriptBarHeight - 2);
-  Command5->setGeometry(208, 1, 88, kScriptBarHeight - 2);
-  Label2->move(300, 0);
-  Label1->resize(80, kScriptBarHeight);
-  Label2->resize(10, kScriptBarHeight);
-  Text1 = Named(new QPlainTextEdit(central), "Text1");
-  Text1->setEnabled(false);
-  Text1->setFont(ListFont(10));
+  scriptBar = Named(new QWidget(central), "scriptBar");
+  undockButton = Named(new QPushButton(QStringLiteral(">>"), scriptBar), "undockButton");
+  findTextList = Named(new QComboBox(scriptBar), "findTextList");
+  findTextList->setEditable(true);
+  findButton = Named(new QPushButton(QStringLiteral("検索"), scriptBar), "findButton");
+  findButton->setEnabled(false);
+  syntaxCheckButton = Named(new QPushButton(QStringLiteral("構文チェック"), scriptBar), "syntaxCheckButton");
+  scriptTargetLabel = Named(new QLabel(scriptBar), "scriptTargetLabel");
+  lineLabel = Named(new QLabel(QStringLiteral("Line："), scriptBar), "lineLabel");
+  undockButton->setGeometry(0, 1, 28, kScriptBarHeight - 2);
+  findTextList->setGeometry(30, 1, 130, kScriptBarHeight - 2);
+  findButton->setGeometry(162, 1, 44, kScriptBarHeight - 2);
+  syntaxCheckButton->setGeometry(208, 1, 88, kScriptBarHeight - 2);
+  scriptTargetLabel->move(300, 0);
+  lineLabel->resize(80, kScriptBarHeight);
+  scriptTargetLabel->resize(10, kScriptBarHeight);
+  scriptEdit = Named(new QPlainTextEdit(central), "scriptEdit");
+  scriptEdit->setEnabled(false);
+  scriptEdit->setFont(ListFont(10));
 
-  imgSplitter = Named(new SplitterHandle(Qt::Vertical, central), "imgSplitter");
-  imgSplitter2 = Named(new SplitterHandle(Qt::Horizontal, central), "imgSplitter2");
-  imgSplitter3 = Named(new SplitterHandle(Qt::Horizontal, central), "imgSplitter3");
-  imgSplitter->onMouseDown = [this](int b, int s, int x, int y) { imgSplitter_MouseDown(b, s, x, y); };
-  imgSplitter->onMouseMove = [this](int b, int s, int x, int y) { imgSplitter_MouseMove(b, s, x, y); };
-  imgSplitter->onMouseUp = [this](int b, int s, int x, int y) { imgSplitter_MouseUp(b, s, x, y); };
-  imgSplitter2->onMouseDown = [this](int b, int s, int x, int y) { imgSplitter2_MouseDown(b, s, x, y); };
-  imgSplitter2->onMouseMove = [this](int b, int s, int x, int y) { imgSplitter2_MouseMove(b, s, x, y); };
-  imgSplitter2->onMouseUp = [this](int b, int s, int x, int y) { imgSplitter2_MouseUp(b, s, x, y); };
-  imgSplitter3->onMouseDown = [this](int b, int s, int x, int y) { imgSplitter3_MouseDown(b, s, x, y); };
-  imgSplitter3->onMouseMove = [this](int b, int s, int x, int y) { imgSplitter3_MouseMove(b, s, x, y); };
-  imgSplitter3->onMouseUp = [this](int b, int s, int x, int y) { imgSplitter3_MouseUp(b, s, x, y); };
+  columnSplitter = Named(new SplitterHandle(Qt::Vertical, central), "columnSplitter");
+  infoPanelSplitter = Named(new SplitterHandle(Qt::Horizontal, central), "infoPanelSplitter");
+  scriptPanelSplitter = Named(new SplitterHandle(Qt::Horizontal, central), "scriptPanelSplitter");
+  columnSplitter->onMouseDown = [this](int b, int s, int x, int y) { onColumnSplitterPressed(b, s, x, y); };
+  columnSplitter->onMouseMove = [this](int b, int s, int x, int y) { onColumnSplitterDragged(b, s, x, y); };
+  columnSplitter->onMouseUp = [this](int b, int s, int x, int y) { onColumnSplitterReleased(b, s, x, y); };
+  infoPanelSplitter->onMouseDown = [this](int b, int s, int x, int y) { onInfoPanelSplitterPressed(b, s, x, y); };
+  infoPanelSplitter->onMouseMove = [this](int b, int s, int x, int y) { onInfoPanelSplitterDragged(b, s, x, y); };
+  infoPanelSplitter->onMouseUp = [this](int b, int s, int x, int y) { onInfoPanelSplitterReleased(b, s, x, y); };
+  scriptPanelSplitter->onMouseDown = [this](int b, int s, int x, int y) { onScriptPanelSplitterPressed(b, s, x, y); };
+  scriptPanelSplitter->onMouseMove = [this](int b, int s, int x, int y) { onScriptPanelSplitterDragged(b, s, x, y); };
+  scriptPanelSplitter->onMouseUp = [this](int b, int s, int x, int y) { onScriptPanelSplitterReleased(b, s, x, y); };
 
   // The bars hold the splitter positions; they show only while dragged.
   auto bar = [central](const char* name) {
@@ -191,21 +191,21 @@ void MainGUI::createControls() {
     f->hide();
     return f;
   };
-  picSplitter = bar("picSplitter");
-  picSplitter2 = bar("picSplitter2");
-  picSplitter3 = bar("picSplitter3");
-  picSplitter->setGeometry(kDesignSplitter1, 0, 1, 1);
-  picSplitter2->setGeometry(0, kDesignSplitter2, 1, 1);
-  picSplitter3->setGeometry(0, kDesignSplitter3, 1, 1);
+  columnSplitterBar = bar("columnSplitterBar");
+  infoPanelSplitterBar = bar("infoPanelSplitterBar");
+  scriptPanelSplitterBar = bar("scriptPanelSplitterBar");
+  columnSplitterBar->setGeometry(kDesignColumnSplit, 0, 1, 1);
+  infoPanelSplitterBar->setGeometry(0, kDesignInfoPanelSplit, 1, 1);
+  scriptPanelSplitterBar->setGeometry(0, kDesignScriptPanelSplit, 1, 1);
 
-  Timer1 = new QTimer(this);
-  Timer1->setObjectName(QStringLiteral("Timer1"));
-  connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+  backupTimer = new QTimer(this);
+  backupTimer->setObjectName(QStringLiteral("backupTimer"));
+  connect(backupTimer, &QTimer::timeout, this, [this] { writeAutoBackup(); });
 }
 
 // ---- start-up ---------------------------------------------------------------
 
-void MainGUI::Form_Load(const QString& commandLine) {
+void MainGUI::startUp(const QString& commandLine) {
   loading_ = true;
   splash_ = new SplashWindow(this);
   splash_->show();
@@ -217,9 +217,9 @@ void MainGUI::Form_Load(const QString& commandLine) {
   show();
   EventListModule::ResetDisplayColors();
   LoadPreference();
-  Form_Resize();
+  layoutControls();
   EnumTrueTypeFont();
-  mnuCreateNew_Click();
+  newProject();
   ListEventHead->setPalette(QPalette(ToQColor(0xE0E0E0)));
   ui::Windows().drawTabsAndHeader();
 
@@ -256,11 +256,11 @@ void MainGUI::ConfirmSaveProject(int& cancel) {
   } else if (a == ui::Answer::Yes) {
     // A save that did not happen (Save As cancelled, write failed) must not
     // let the caller throw the changes away.
-    if (!mnuSaveOverride_Click()) cancel = 1;
+    if (!save()) cancel = 1;
   }
 }
 
-bool MainGUI::Form_Unload() {
+bool MainGUI::shutDown() {
   if (unloaded_) return true;
   Desktop().sound->stop();
   int cancel = 0;
@@ -277,7 +277,7 @@ bool MainGUI::Form_Unload() {
     std::fprintf(stderr, "tesmiro: 設定を保存できませんでした: %s\n", error.c_str());
   }
   GUICore::WriteAutoBackup(GUICore::AutoBackupPath(), true);
-  Timer1->stop();
+  backupTimer->stop();
   unloaded_ = true;
   return true;
 }
@@ -287,11 +287,11 @@ void MainGUI::closeEvent(QCloseEvent* event) {
     // The build yields to this loop; it ends at its next step, then the
     // window closes.
     closeAfterBuild_ = true;
-    Command7_Click();
+    cancelBuild();
     event->ignore();
     return;
   }
-  if (Form_Unload()) {
+  if (shutDown()) {
     event->accept();
   } else {
     event->ignore();
@@ -309,9 +309,9 @@ void MainGUI::LoadPreference() {
   p.top = static_cast<float>(PixelsToTwips(outer.y()));
   p.width = static_cast<float>(PixelsToTwips(outer.width()));
   p.height = static_cast<float>(PixelsToTwips(outer.height()));
-  p.splitter1 = static_cast<float>(picSplitter->x());
-  p.splitter2 = static_cast<float>(picSplitter2->y());
-  p.splitter3 = static_cast<float>(picSplitter3->y());
+  p.columnSplit = static_cast<float>(columnSplitterBar->x());
+  p.infoPanelSplit = static_cast<float>(infoPanelSplitterBar->y());
+  p.scriptPanelSplit = static_cast<float>(scriptPanelSplitterBar->y());
   Prefs::LoadFile(GUICore::State().paths.config / Prefs::kPreferenceFile, p);
   applyWindowPreferences();
 }
@@ -340,11 +340,11 @@ void MainGUI::applyWindowPreferences() {
   // The layout clamps the splitters to the window; only keep the numbers
   // within what a widget position can hold.
   auto position = [](float v) { return std::clamp(num::RoundToInt32(v), -(1 << 20), 1 << 20); };
-  picSplitter->move(position(p.splitter1), picSplitter->y());
-  picSplitter2->move(picSplitter2->x(), position(p.splitter2));
-  picSplitter3->move(picSplitter3->x(), position(p.splitter3));
-  mnuScriptEditor->setChecked(p.dispScriptEditor != 0);
-  mnuDispSpriteTag->setChecked(p.dispSpriteTab == 1);
+  columnSplitterBar->move(position(p.columnSplit), columnSplitterBar->y());
+  infoPanelSplitterBar->move(infoPanelSplitterBar->x(), position(p.infoPanelSplit));
+  scriptPanelSplitterBar->move(scriptPanelSplitterBar->x(), position(p.scriptPanelSplit));
+  scriptEditorAction->setChecked(p.dispScriptEditor != 0);
+  spriteTabsAction->setChecked(p.dispSpriteTab == 1);
   followEventSyncOption();
   GUICore::State().filelistHistoryMax = p.filelistHistoryMax;
   auto& preview = GUICore::Previews();
@@ -354,9 +354,9 @@ void MainGUI::applyWindowPreferences() {
   preview.previewSelectedPlayer = p.previewSelectedPlayer;
   const int ms = Prefs::BackupIntervalMs(p.autoBackUpInterval);
   if (ms > 0) {
-    Timer1->start(ms);
+    backupTimer->start(ms);
   } else {
-    Timer1->stop();
+    backupTimer->stop();
   }
   BuildRecentFilesMenu();
 }
@@ -365,8 +365,8 @@ void MainGUI::applyWindowPreferences() {
 // without it a click syncs once and the item never shows a check.
 void MainGUI::followEventSyncOption() {
   const bool lasting = P().alwaysEventSync == 1;
-  if (!lasting) mnuEventSync->setChecked(false);
-  mnuEventSync->setCheckable(lasting);
+  if (!lasting) syncWithFileListAction->setChecked(false);
+  syncWithFileListAction->setCheckable(lasting);
 }
 
 void MainGUI::storeWindowPreferences() {
@@ -379,10 +379,10 @@ void MainGUI::storeWindowPreferences() {
   p.top = static_cast<float>(PixelsToTwips(outer.y()));
   p.width = static_cast<float>(PixelsToTwips(outer.width()));
   p.height = static_cast<float>(PixelsToTwips(outer.height()));
-  p.splitter1 = static_cast<float>(picSplitter->x());
-  p.splitter2 = static_cast<float>(picSplitter2->y());
-  p.splitter3 = static_cast<float>(picSplitter3->y());
-  p.dispScriptEditor = static_cast<int16_t>(mnuScriptEditor->isChecked() ? -1 : 0);
+  p.columnSplit = static_cast<float>(columnSplitterBar->x());
+  p.infoPanelSplit = static_cast<float>(infoPanelSplitterBar->y());
+  p.scriptPanelSplit = static_cast<float>(scriptPanelSplitterBar->y());
+  p.dispScriptEditor = static_cast<int16_t>(scriptEditorAction->isChecked() ? -1 : 0);
   p.filelistHistoryMax = GUICore::State().filelistHistoryMax;
 }
 
@@ -398,11 +398,11 @@ void MainGUI::EnumTrueTypeFont() { fontList_ = text::EnumTrueTypeFont(P().useVer
 
 // ---- layout -------------------------------------------------------------------
 
-bool MainGUI::scriptPanelShown() const { return P().dockScriptEditor == 1 && mnuScriptEditor->isChecked(); }
+bool MainGUI::scriptPanelShown() const { return P().dockScriptEditor == 1 && scriptEditorAction->isChecked(); }
 
 int MainGUI::listEventHeadHeight() const { return P().dispSpriteTab == 1 ? 41 : 17; }
 
-void MainGUI::Form_Resize() {
+void MainGUI::layoutControls() {
   if (isMinimized()) {
     auto& windows = ui::Windows();
     windows.unloadScriptEditor();
@@ -413,7 +413,7 @@ void MainGUI::Form_Resize() {
 }
 
 void MainGUI::SizeControlsCall() {
-  double x = picSplitter->x(), y2 = picSplitter2->y(), y3 = picSplitter3->y();
+  double x = columnSplitterBar->x(), y2 = infoPanelSplitterBar->y(), y3 = scriptPanelSplitterBar->y();
   SizeControls(x, y2, y3);
 }
 
@@ -429,13 +429,13 @@ void MainGUI::SizeControls(double& x, double& y2, double& y3) {
 
   y2 = std::min<double>(std::max<double>(y2, kMinRow), H - kMinRow);
   const int iy2 = static_cast<int>(y2);
-  Place(Picture1, 0, 0, ix, iy2);
+  Place(infoPanel, 0, 0, ix, iy2);
   Place(ListJpegStoreHead, 0, iy2 + gap, ix, kFileHeadHeight);
   Place(PictFileList, 0, iy2 + gap + kFileHeadHeight, ix, H - (iy2 + gap) - kFileHeadHeight);
-  const int vw = VScroll1->sizeHint().width();
-  const int hh = HScroll1->sizeHint().height();
-  Place(VScroll1, PictFileList->width() - vw, 0, vw, PictFileList->height());
-  Place(HScroll1, 0, PictFileList->height() - hh, PictFileList->width() - vw, hh);
+  const int vw = fileListVScrollBar->sizeHint().width();
+  const int hh = fileListHScrollBar->sizeHint().height();
+  Place(fileListVScrollBar, PictFileList->width() - vw, 0, vw, PictFileList->height());
+  Place(fileListHScrollBar, 0, PictFileList->height() - hh, PictFileList->width() - vw, hh);
 
   const bool docked = scriptPanelShown();
   y3 = std::min<double>(std::max<double>(y3, kMinRow), H - kMinRow);
@@ -444,99 +444,99 @@ void MainGUI::SizeControls(double& x, double& y2, double& y3) {
   const int headH = listEventHeadHeight();
   Place(ListEventHead, right, 0, W - right, headH);
   Place(PictEventList, right, headH, W - right, iy3 - headH);
-  Place(VScroll2, PictEventList->width() - vw, 0, vw, PictEventList->height());
-  Place(HScroll2, 0, PictEventList->height() - hh, PictEventList->width() - vw, hh);
+  Place(eventListVScrollBar, PictEventList->width() - vw, 0, vw, PictEventList->height());
+  Place(eventListHScrollBar, 0, PictEventList->height() - hh, PictEventList->width() - vw, hh);
 
-  Picture4->setVisible(docked);
-  Text1->setVisible(docked);
-  imgSplitter3->setVisible(docked);
+  scriptBar->setVisible(docked);
+  scriptEdit->setVisible(docked);
+  scriptPanelSplitter->setVisible(docked);
   if (docked) {
-    Place(Picture4, right, iy3 + gap, W - right, kScriptBarHeight);
-    Label1->move(Picture4->width() - Label1->width(), 0);
-    Label2->resize(std::max(0, Picture4->width() - Label2->x() - Label1->width()), kScriptBarHeight);
-    Place(Text1, right, iy3 + gap + kScriptBarHeight, W - right, H - (iy3 + gap) - kScriptBarHeight);
-    Place(imgSplitter3, right, iy3, W - right, gap);
+    Place(scriptBar, right, iy3 + gap, W - right, kScriptBarHeight);
+    lineLabel->move(scriptBar->width() - lineLabel->width(), 0);
+    scriptTargetLabel->resize(std::max(0, scriptBar->width() - scriptTargetLabel->x() - lineLabel->width()), kScriptBarHeight);
+    Place(scriptEdit, right, iy3 + gap + kScriptBarHeight, W - right, H - (iy3 + gap) - kScriptBarHeight);
+    Place(scriptPanelSplitter, right, iy3, W - right, gap);
   }
-  Place(imgSplitter, ix, 0, gap, H);
-  Place(imgSplitter2, 0, iy2, ix, gap);
-  for (QWidget* w : {static_cast<QWidget*>(imgSplitter), static_cast<QWidget*>(imgSplitter2),
-                     static_cast<QWidget*>(imgSplitter3)})
+  Place(columnSplitter, ix, 0, gap, H);
+  Place(infoPanelSplitter, 0, iy2, ix, gap);
+  for (QWidget* w : {static_cast<QWidget*>(columnSplitter), static_cast<QWidget*>(infoPanelSplitter),
+                     static_cast<QWidget*>(scriptPanelSplitter)})
     w->raise();
   ui::Windows().drawTabsAndHeader();
 }
 
 // ---- splitters ------------------------------------------------------------------
 
-void MainGUI::imgSplitter_MouseDown(int, int, int, int) {
-  picSplitter->setGeometry(imgSplitter->x(), imgSplitter->y(), std::max(1, imgSplitter->width() / 2),
-                           imgSplitter->height());
-  picSplitter->show();
-  picSplitter->raise();
+void MainGUI::onColumnSplitterPressed(int, int, int, int) {
+  columnSplitterBar->setGeometry(columnSplitter->x(), columnSplitter->y(), std::max(1, columnSplitter->width() / 2),
+                           columnSplitter->height());
+  columnSplitterBar->show();
+  columnSplitterBar->raise();
   splitterMoving_[0] = true;
 }
 
-void MainGUI::imgSplitter_MouseMove(int, int, int x, int) {
+void MainGUI::onColumnSplitterDragged(int, int, int x, int) {
   if (!splitterMoving_[0]) return;
   const int W = centralWidget()->width();
-  int p = x + imgSplitter->x();
+  int p = x + columnSplitter->x();
   if (p < kMinColumn) {
     p = kMinColumn;
   } else if (p > W - kMinColumn) {
     p = W - kMinColumn;
   }
-  picSplitter->move(p, picSplitter->y());
+  columnSplitterBar->move(p, columnSplitterBar->y());
 }
 
-void MainGUI::imgSplitter_MouseUp(int, int, int, int) {
+void MainGUI::onColumnSplitterReleased(int, int, int, int) {
   if (!splitterMoving_[0]) return;
   SizeControlsCall();
-  picSplitter->hide();
+  columnSplitterBar->hide();
   splitterMoving_[0] = false;
   GUICore::RefreshItemInfo();
 }
 
-void MainGUI::imgSplitter2_MouseDown(int, int, int, int) {
-  picSplitter2->setGeometry(imgSplitter2->x(), imgSplitter2->y(), imgSplitter2->width(),
-                            std::max(1, imgSplitter2->height() / 2));
-  picSplitter2->show();
-  picSplitter2->raise();
+void MainGUI::onInfoPanelSplitterPressed(int, int, int, int) {
+  infoPanelSplitterBar->setGeometry(infoPanelSplitter->x(), infoPanelSplitter->y(), infoPanelSplitter->width(),
+                            std::max(1, infoPanelSplitter->height() / 2));
+  infoPanelSplitterBar->show();
+  infoPanelSplitterBar->raise();
   splitterMoving_[1] = true;
 }
 
-void MainGUI::imgSplitter2_MouseMove(int, int, int, int y) {
+void MainGUI::onInfoPanelSplitterDragged(int, int, int, int y) {
   if (!splitterMoving_[1]) return;
   const int H = centralWidget()->height();
-  const int p = std::min(std::max(y + imgSplitter2->y(), kMinRow), H - kMinRow);
-  picSplitter2->move(picSplitter2->x(), p);
+  const int p = std::min(std::max(y + infoPanelSplitter->y(), kMinRow), H - kMinRow);
+  infoPanelSplitterBar->move(infoPanelSplitterBar->x(), p);
 }
 
-void MainGUI::imgSplitter2_MouseUp(int, int, int, int) {
+void MainGUI::onInfoPanelSplitterReleased(int, int, int, int) {
   if (!splitterMoving_[1]) return;
   SizeControlsCall();
-  picSplitter2->hide();
+  infoPanelSplitterBar->hide();
   splitterMoving_[1] = false;
   GUICore::RefreshItemInfo();
 }
 
-void MainGUI::imgSplitter3_MouseDown(int, int, int, int) {
-  picSplitter3->setGeometry(imgSplitter3->x(), imgSplitter3->y(), imgSplitter3->width(),
-                            std::max(1, imgSplitter3->height() / 2));
-  picSplitter3->show();
-  picSplitter3->raise();
+void MainGUI::onScriptPanelSplitterPressed(int, int, int, int) {
+  scriptPanelSplitterBar->setGeometry(scriptPanelSplitter->x(), scriptPanelSplitter->y(), scriptPanelSplitter->width(),
+                            std::max(1, scriptPanelSplitter->height() / 2));
+  scriptPanelSplitterBar->show();
+  scriptPanelSplitterBar->raise();
   splitterMoving_[2] = true;
 }
 
-void MainGUI::imgSplitter3_MouseMove(int, int, int, int y) {
+void MainGUI::onScriptPanelSplitterDragged(int, int, int, int y) {
   if (!splitterMoving_[2]) return;
   const int H = centralWidget()->height();
-  const int p = std::min(std::max(y + imgSplitter3->y(), kMinRow), H - kMinRow);
-  picSplitter3->move(picSplitter3->x(), p);
+  const int p = std::min(std::max(y + scriptPanelSplitter->y(), kMinRow), H - kMinRow);
+  scriptPanelSplitterBar->move(scriptPanelSplitterBar->x(), p);
 }
 
-void MainGUI::imgSplitter3_MouseUp(int, int, int, int) {
+void MainGUI::onScriptPanelSplitterReleased(int, int, int, int) {
   if (!splitterMoving_[2]) return;
   SizeControlsCall();
-  picSplitter3->hide();
+  scriptPanelSplitterBar->hide();
   splitterMoving_[2] = false;
   GUICore::RefreshItemInfo();
 }
@@ -564,12 +564,12 @@ void MainGUI::fitPendingOuterSize() {
 
 void MainGUI::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
-  if (event->type() == QEvent::WindowStateChange && isMinimized()) Form_Resize();
+  if (event->type() == QEvent::WindowStateChange && isMinimized()) layoutControls();
 }
 
 bool MainGUI::eventFilter(QObject* watched, QEvent* event) {
   if (watched == centralWidget() && event->type() == QEvent::Resize) {
-    Form_Resize();
+    layoutControls();
     return false;
   }
   if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
@@ -595,18 +595,18 @@ bool MainGUI::routeKey(QObject* watched, QKeyEvent* event) {
   if (buildRunning_ || loading_ || isTextInput(QApplication::focusWidget())) return false;
   const KeyCode k = MapKey(*event);
   if (k.code == 0) return false;
-  if (event->type() == QEvent::KeyPress) return Form_KeyDown(k.code, k.shift);
+  if (event->type() == QEvent::KeyPress) return onKeyDown(k.code, k.shift);
   if (event->isAutoRepeat()) return false;
-  return Form_KeyUp(k.code, k.shift);
+  return onKeyUp(k.code, k.shift);
 }
 
-bool MainGUI::Form_KeyDown(int keyCode, int shift) {
+bool MainGUI::onKeyDown(int keyCode, int shift) {
   if (buildRunning_) return false;
   if ((shift & kCtrlMask) && PictFileList->isEnabled()) {
-    QAction* add = keyCode == 84 ? mnuAddText
-                   : keyCode == 82 ? mnuAddSprite
-                   : keyCode == 73 ? mnuAddFile
-                   : keyCode == 76 ? mnuAddFolder
+    QAction* add = keyCode == 84 ? addTextAction
+                   : keyCode == 82 ? addSpriteAction
+                   : keyCode == 73 ? addFileAction
+                   : keyCode == 76 ? addFolderAction
                                    : nullptr;
     if (add) {
       auto& list = FileListModule::Current();
@@ -616,7 +616,7 @@ bool MainGUI::Form_KeyDown(int keyCode, int shift) {
       return true;
     }
   }
-  if (!mnuEvent->menuAction()->isEnabled()) return false;
+  if (!editMenu->menuAction()->isEnabled()) return false;
   switch (keyCode) {
     case 188:
     case 190:
@@ -642,8 +642,8 @@ bool MainGUI::Form_KeyDown(int keyCode, int shift) {
   }
 }
 
-bool MainGUI::Form_KeyUp(int keyCode, int) {
-  if (buildRunning_ || !mnuEvent->menuAction()->isEnabled()) return false;
+bool MainGUI::onKeyUp(int keyCode, int) {
+  if (buildRunning_ || !editMenu->menuAction()->isEnabled()) return false;
   if (keyCode < 49 || keyCode > 57) return false;
   const int k = keyCode - 48;
   const auto& tabs = GUICore::State().tabs;
@@ -658,16 +658,24 @@ bool MainGUI::Form_KeyUp(int keyCode, int) {
 
 // ---- backup timer, build ------------------------------------------------------------
 
-void MainGUI::Timer1_Timer() { GUICore::WriteAutoBackup(GUICore::AutoBackupPath(), false); }
+void MainGUI::writeAutoBackup() { GUICore::WriteAutoBackup(GUICore::AutoBackupPath(), false); }
 
-void MainGUI::Command7_Click() {
+void MainGUI::cancelBuild() {
   cancelPressed_ = true;
   GUICore::Build().cancelBuild = -1;
 }
 
 void MainGUI::printStatus(const QString& line) {
-  Picture1->Cls();
-  Picture1->Print(line);
+  infoPanel->Cls();
+  infoPanel->Print(line);
+}
+
+void MainGUI::focusFileList() { PictFileList->setFocus(); }
+
+void MainGUI::refreshFileList() {
+  PictFileList->update();
+  ListJpegStoreHead->update();
+  refreshStoreEditItems();
 }
 
 bool MainGUI::buildStep(const std::string& line) {
@@ -696,20 +704,20 @@ void MainGUI::setBuildRunning(bool running) {
       actionsBeforeBuild_.emplace_back(a, a->isEnabled());
       a->setEnabled(false);
     }
-    for (QWidget* w : {PictFileList, PictEventList, static_cast<QWidget*>(Text1), static_cast<QWidget*>(Picture4),
+    for (QWidget* w : {PictFileList, PictEventList, static_cast<QWidget*>(scriptEdit), static_cast<QWidget*>(scriptBar),
                        ListEventHead, ListJpegStoreHead}) {
       controlsBeforeBuild_.emplace_back(w, w->isEnabled());
       w->setEnabled(false);
     }
-    Command7->show();
-    Command7->raise();
+    cancelBuildButton->show();
+    cancelBuildButton->raise();
     return;
   }
   for (auto& [a, enabled] : actionsBeforeBuild_) a->setEnabled(enabled);
   for (auto& [w, enabled] : controlsBeforeBuild_) w->setEnabled(enabled);
   actionsBeforeBuild_.clear();
   controlsBeforeBuild_.clear();
-  Command7->hide();
+  cancelBuildButton->hide();
   if (closeAfterBuild_) {
     closeAfterBuild_ = false;
     QTimer::singleShot(0, this, [this] { close(); });
@@ -718,8 +726,8 @@ void MainGUI::setBuildRunning(bool running) {
 
 // ---- areas ---------------------------------------------------------------------------
 
-void MainGUI::replaceFileList(QWidget* list) { replaceList(PictFileList, list, VScroll1, HScroll1); }
-void MainGUI::replaceEventList(QWidget* list) { replaceList(PictEventList, list, VScroll2, HScroll2); }
+void MainGUI::replaceFileList(QWidget* list) { replaceList(PictFileList, list, fileListVScrollBar, fileListHScrollBar); }
+void MainGUI::replaceEventList(QWidget* list) { replaceList(PictEventList, list, eventListVScrollBar, eventListHScrollBar); }
 
 void MainGUI::replaceList(QWidget*& slot, QWidget* list, QScrollBar* v, QScrollBar* h) {
   QWidget* old = slot;

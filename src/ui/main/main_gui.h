@@ -1,7 +1,7 @@
 #pragma once
-// The main window. Controls and menu items keep the names the rest of the
-// program knows them by (objectName too, so tests find them with
-// findChild); handlers are named after the control and the event.
+// The main window. Its controls and menu items are its own: other windows
+// reach it through the commands and accessors below, tests find a control by
+// its objectName, which is the member's name.
 //
 // Each area has its own section below and its own source file
 // (main_gui_event_list.cpp, main_gui_file_list.cpp, main_gui_script.cpp,
@@ -45,6 +45,7 @@ class WheelHook;
 class SplashWindow;
 class TextEffectEditor;
 class ScopedTextEffectEditor;
+class ScriptPanel;
 
 class MainGUI : public QMainWindow {
   Q_OBJECT
@@ -58,14 +59,14 @@ class MainGUI : public QMainWindow {
   // ---- start-up and shut-down (main_gui.cpp) ------------------------------
   // The whole start-up; `commandLine` is the argument text (one pair of
   // enclosing double quotes is removed).
-  void Form_Load(const QString& commandLine);
+  void startUp(const QString& commandLine);
   // The shut-down; false when the user cancelled at the save question (the
   // window stays). Runs once: later calls answer true.
-  bool Form_Unload();
-  void Form_Resize();
+  bool shutDown();
+  void layoutControls();
   // Keys seen before the focused control; true when the key was used.
-  bool Form_KeyDown(int keyCode, int shift);
-  bool Form_KeyUp(int keyCode, int shift);
+  bool onKeyDown(int keyCode, int shift);
+  bool onKeyUp(int keyCode, int shift);
   // cancel = 1 when the user chose Cancel, or when Yes did not save.
   void ConfirmSaveProject(int& cancel);
   void LoadPreference();
@@ -78,22 +79,22 @@ class MainGUI : public QMainWindow {
   // ---- layout and splitters ----------------------------------------------
   void SizeControls(double& x, double& y2, double& y3);
   void SizeControlsCall();
-  void imgSplitter_MouseDown(int button, int shift, int x, int y);
-  void imgSplitter_MouseMove(int button, int shift, int x, int y);
-  void imgSplitter_MouseUp(int button, int shift, int x, int y);
-  void imgSplitter2_MouseDown(int button, int shift, int x, int y);
-  void imgSplitter2_MouseMove(int button, int shift, int x, int y);
-  void imgSplitter2_MouseUp(int button, int shift, int x, int y);
-  void imgSplitter3_MouseDown(int button, int shift, int x, int y);
-  void imgSplitter3_MouseMove(int button, int shift, int x, int y);
-  void imgSplitter3_MouseUp(int button, int shift, int x, int y);
+  void onColumnSplitterPressed(int button, int shift, int x, int y);
+  void onColumnSplitterDragged(int button, int shift, int x, int y);
+  void onColumnSplitterReleased(int button, int shift, int x, int y);
+  void onInfoPanelSplitterPressed(int button, int shift, int x, int y);
+  void onInfoPanelSplitterDragged(int button, int shift, int x, int y);
+  void onInfoPanelSplitterReleased(int button, int shift, int x, int y);
+  void onScriptPanelSplitterPressed(int button, int shift, int x, int y);
+  void onScriptPanelSplitterDragged(int button, int shift, int x, int y);
+  void onScriptPanelSplitterReleased(int button, int shift, int x, int y);
   // Whether the docked script panel takes its place below the event list.
   bool scriptPanelShown() const;
   int listEventHeadHeight() const;
 
   // ---- backup timer, cancel button, status line ---------------------------
-  void Timer1_Timer();
-  void Command7_Click();
+  void writeAutoBackup();
+  void cancelBuild();
   // Build progress: prints the line, lets the window run once; true when
   // cancel was pressed since the build started.
   bool buildStep(const std::string& line);
@@ -103,28 +104,35 @@ class MainGUI : public QMainWindow {
   bool buildRunning() const { return buildRunning_; }
   // Clears the status line and prints one line.
   void printStatus(const QString& line);
+  // The focus goes to the file list.
+  void focusFileList();
+  // The store changed: the file list and its header repaint, Undo and Redo
+  // follow.
+  void refreshFileList();
+  // Checks View > Script editor without running its command.
+  void setScriptEditorChecked(bool checked);
 
   // ---- menus (main_gui_menus.cpp) -----------------------------------------
   void BuildRecentFilesMenu();
-  void mnuEditUndo_Click();
-  void mnuEditRedo_Click();
-  void mnuEvent_Click();
-  void mnuSelAllEvent_Click();
-  void mnuEventSync_Click();
-  void mnuScriptEditor_Click();
-  void mnuDispSpriteTag_Click();
-  void mnuOpenHelp_Click();
-  void mnuVersion_Click();
+  void undo();
+  void redo();
+  void refreshEditMenu();
+  void selectAllEvents();
+  void syncWithFileList();
+  void toggleScriptEditor();
+  void toggleSpriteTabs();
+  void openHelp();
+  void showVersion();
 
   // ---- File commands (main_gui_file.cpp) ----------------------------------
-  void mnuCreateNew_Click();
-  void mnuOpenFile_Click();
-  void mnuMostRecent_Click(int k);
+  void newProject();
+  void openProject();
+  void openRecentProject(int k);
   // True when the project was written.
-  bool mnuSaveOverride_Click();
-  bool mnuSaveAs_Click();
-  void mnuMakeSWF_Click();
-  void mnuQuit_Click();
+  bool save();
+  bool saveAs();
+  void makeSwf();
+  void quit();
   // Opens a project as the command line and drops do (after the question).
   bool openProjectFile(const std::string& path);
 
@@ -144,9 +152,9 @@ class MainGUI : public QMainWindow {
   void showPreview(const QString& path, ui::PreviewTarget target, int width, int height);
 
   // ---- handlers the start-up and the keys call (event list) -------------
-  void PictEventList_Click();
-  void PictEventList_GotFocus();
-  void PictEventList_LostFocus();
+  void onEventListClicked();
+  void onEventListFocusIn();
+  void onEventListFocusOut();
   void ListEventStepValue(int step);
   void ListEventStepTargets(int step);
   // Puts an area's own widget in place of its placeholder: the list's scroll
@@ -160,86 +168,87 @@ class MainGUI : public QMainWindow {
   // Repaint requests of the core: the rows, the tab strip with the heads.
   void DrawEventList();
   void DrawTabsAndHeader();
-  void PictEventList_MouseDown(int button, int shift, int x, int y);
-  void PictEventList_MouseMove(int button, int shift, int x, int y);
-  void PictEventList_MouseUp(int button, int shift, int x, int y);
-  void PictEventList_DblClick();
+  void onEventListMouseDown(int button, int shift, int x, int y);
+  void onEventListMouseMove(int button, int shift, int x, int y);
+  void onEventListMouseUp(int button, int shift, int x, int y);
+  void onEventListDoubleClick();
   // True when the key was a navigation key of the list.
-  bool PictEventList_KeyDown(int keyCode, int shift);
-  void PictEventList_KeyUp(int keyCode, int shift);
-  void PictEventList_KeyPress(int ascii);
-  void PictEventList_Resize();
-  void VScroll2_Change(int value);
-  void HScroll2_Change(int value);
-  void ListEventHead_MouseDown(int button, int shift, int x, int y);
-  void ListEventHead_MouseMove(int button, int shift, int x, int y);
-  void ListEventHead_MouseUp(int button, int shift, int x, int y);
-  void ListEventHead_DblClick();
-  void mnuSpriteTagClose_Click();
-  void mnuEventSelect_Click(int k);
+  bool onEventListKeyDown(int keyCode, int shift);
+  void onEventListKeyUp(int keyCode, int shift);
+  void onEventListKeyPress(int ascii);
+  void onEventListResized();
+  void onEventListVScroll(int value);
+  void onEventListHScroll(int value);
+  void onEventListHeadMouseDown(int button, int shift, int x, int y);
+  void onEventListHeadMouseMove(int button, int shift, int x, int y);
+  void onEventListHeadMouseUp(int button, int shift, int x, int y);
+  void onEventListHeadDoubleClick();
+  void closeSpriteTab();
+  void showTimeline(int k);
   void ListEventAddAction();
   void ListEventCopy();
   void ListEventCut();
   void ListEventPaste();
   void ListEventDelete();
-  // Fills mnuEventSelectRoot with the sprites; the entry of the shown
+  // Fills timelineMenu with the sprites; the entry of the shown
   // timeline, or null when the project has no sprite timeline.
   QAction* BuildSpriteMenu();
   // The wheel goes to the list that has the focus; the file list joins it.
   WheelHook* wheelHook = nullptr;
 
   // ---- script panel and its windows' menu entries (main_gui_script.cpp) ---
-  void Text1_Change();
-  void Text1_GotFocus();
-  void Text1_LostFocus();
-  void Combo1_Change();
-  void Command4_Click();  // find in the script
-  void Command5_Click();  // syntax check
-  void Command6_Click();  // undock
+  void onScriptChanged();
+  void onScriptFocusIn();
+  void onScriptFocusOut();
+  void onFindTextChanged();
+  void findText();
+  void checkSyntax();
+  // The panel becomes the script editor window.
+  void undock();
   void UpdateScriptLineLabel();
-  void mnuProject_Click();
-  void mnuOption_Click();
-  void mnuImportProject_Click();
-  void mnuSearch_Click();
-  void mnuSearchNext_Click();
+  void editProjectProperties();
+  void editOptions();
+  void importProject();
+  void openSearch();
+  void findNext();
   // Set by the event property dialog while it is shown: the script box of
   // the kind takes every edit of the script editors.
   std::function<void(int32_t kind, const std::string& text)> eventDialogScript;
 
   // ---- dialogs no list owns (main_gui_dialogs.cpp) ------------------------
-  void mnuEventlistOption_Click();
+  void editEventListDisplay();
 
   // ---- file list, its popup and the information panel --------------------
   // (main_gui_file_list.cpp)
-  void PictFileList_MouseDown(int button, int shift, int x, int y);
-  void PictFileList_MouseMove(int button, int shift, int x, int y);
-  void PictFileList_MouseUp(int button, int shift, int x, int y);
-  void PictFileList_Click();
+  void onFileListMouseDown(int button, int shift, int x, int y);
+  void onFileListMouseMove(int button, int shift, int x, int y);
+  void onFileListMouseUp(int button, int shift, int x, int y);
+  void onFileListClicked();
   // fromMouse: a double click of the mouse (its release is no click).
-  void PictFileList_DblClick(bool fromMouse = false);
-  void PictFileList_KeyDown(int keyCode, int shift);
-  void PictFileList_KeyUp(int keyCode, int shift);
-  void PictFileList_GotFocus();
-  void PictFileList_LostFocus();
-  void PictFileList_OLEDragOver(int y);
+  void onFileListDoubleClick(bool fromMouse = false);
+  void onFileListKeyDown(int keyCode, int shift);
+  void onFileListKeyUp(int keyCode, int shift);
+  void onFileListFocusIn();
+  void onFileListFocusOut();
+  void onFileListDragOver(int y);
   // Local paths dropped from the desktop at y.
-  void PictFileList_OLEDragDrop(int y, const std::vector<std::string>& paths);
-  void ListJpegStoreHead_MouseUp(int button, int shift, double x, int y);
-  void mnuAddEvent_Click();
-  void mnuAddFile_Click();
-  void mnuAddText_Click();
-  void mnuAddSprite_Click();
-  void mnuAddFolder_Click();
-  void mnuDeleteStore_Click();
-  void mnuDuplicateItem_Click();
-  void mnuSelAllStore_Click();
-  void mnuStoreUndo_Click();
-  void mnuStoreRedo_Click();
-  void mnuStoreOpenFile_Click();
-  void mnuStoreOpenFolder_Click();
-  void mnuStoreProperty_Click();
-  void mnuSortUp_Click();
-  void mnuSortDown_Click();
+  void onFileListDrop(int y, const std::vector<std::string>& paths);
+  void onFileListHeadMouseUp(int button, int shift, double x, int y);
+  void addToEvents();
+  void addFiles();
+  void addText();
+  void addSprite();
+  void addFolder();
+  void deleteItems();
+  void duplicateItem();
+  void selectAllItems();
+  void undoStore();
+  void redoStore();
+  void openWithApp();
+  void showInFolder();
+  void editItemProperties();
+  void sortUp();
+  void sortDown();
   // Events for the selected materials at the event list's current row.
   void ListJpegStoreAddEvent();
   // The material property exchange; changed = 1 when an item changed.
@@ -248,9 +257,9 @@ class MainGUI : public QMainWindow {
   // preview of the panel's sound: 0 play, 1 stop.
   void ShowItemInfo(int32_t id);
   void SoundPreview(int mode);
-  void Command1_Click();
-  void Command2_Click();
-  void Command3_Click();
+  void playSound();
+  void stopSound();
+  void editSprite();
   // While the file list has the focus, Edit > Undo and Redo follow the
   // store's history (after every change, not only when the focus arrives).
   void refreshStoreEditItems();
@@ -264,68 +273,8 @@ class MainGUI : public QMainWindow {
   // The dialog's Apply: its fields into every selected event.
   void ListEventPropertyApply();
 
-  // ---- controls -----------------------------------------------------------
-  PrintCanvas* Picture1 = nullptr;  // information panel and status line
-  QWidget* ListJpegStoreHead = nullptr;
-  QWidget* PictFileList = nullptr;
-  QScrollBar* VScroll1 = nullptr;
-  QScrollBar* HScroll1 = nullptr;
-  QWidget* ListEventHead = nullptr;
-  QWidget* PictEventList = nullptr;
-  QScrollBar* VScroll2 = nullptr;
-  QScrollBar* HScroll2 = nullptr;
-  QWidget* Picture4 = nullptr;  // bar of the docked script panel
-  QLabel* Label1 = nullptr;     // "Line：" n
-  QLabel* Label2 = nullptr;     // script target caption
-  QComboBox* Combo1 = nullptr;  // search text
-  QPushButton* Command4 = nullptr;  // search
-  QPushButton* Command5 = nullptr;  // syntax check
-  QPushButton* Command6 = nullptr;  // undock
-  QPlainTextEdit* Text1 = nullptr;  // script text
-  QPushButton* Command1 = nullptr;  // play sound
-  QPushButton* Command2 = nullptr;  // stop sound
-  QPushButton* Command3 = nullptr;  // edit sprite
-  QPushButton* Command7 = nullptr;  // cancel build
-  SplitterHandle* imgSplitter = nullptr;
-  SplitterHandle* imgSplitter2 = nullptr;
-  SplitterHandle* imgSplitter3 = nullptr;
-  QFrame* picSplitter = nullptr;
-  QFrame* picSplitter2 = nullptr;
-  QFrame* picSplitter3 = nullptr;
-  QTimer* Timer1 = nullptr;  // automatic backup
-
-  // ---- menu items ---------------------------------------------------------
-  QMenu* mnuFile = nullptr;
-  QAction* mnuCreateNew = nullptr;
-  QAction* mnuOpenFile = nullptr;
-  QAction* mnuSaveOverride = nullptr;
-  QAction* mnuSaveAs = nullptr;
-  QAction* mnuImportProject = nullptr;
-  QAction* mnuMakeSWF = nullptr;
-  QAction* mnuProject = nullptr;
-  QAction* mnuOption = nullptr;
-  std::vector<QAction*> mnuMostRecent;  // element 0 always exists
-  QAction* mnuQuit = nullptr;
-
-  QMenu* mnuEvent = nullptr;  // Edit
-  QAction* mnuEditUndo = nullptr;
-  QAction* mnuEditRedo = nullptr;
-  QAction* mnuCopyEvent = nullptr;
-  QAction* mnuCutEvent = nullptr;
-  QAction* mnuPasteEvent = nullptr;
-  QAction* mnuSelAllEvent = nullptr;
-  QAction* mnuSearch = nullptr;
-  QAction* mnuSearchNext = nullptr;
-  QAction* mnuEventSync = nullptr;
-  QAction* mnuInsertAction = nullptr;
-  QAction* mnuDeleteEvent = nullptr;
-  QAction* mnuEventProperty = nullptr;
-
-  QMenu* mnuDisplay = nullptr;  // View
-  QAction* mnuScriptEditor = nullptr;
-  QAction* mnuEventlistOption = nullptr;
-  QAction* mnuDispSpriteTag = nullptr;
-
+  // ---- the Preview menu ---------------------------------------------------
+  // Public until the preview's own files take the names of the rest.
   QMenu* mnuPreview = nullptr;
   QAction* mnuPreviewWindow = nullptr;
   QAction* mnuPreviewWindowSelected = nullptr;
@@ -333,35 +282,6 @@ class MainGUI : public QMainWindow {
   QAction* mnuPreviewSAPlayer = nullptr;
   QAction* mnuPreviewTrace = nullptr;
   QAction* mnuPreviewOption = nullptr;
-
-  QMenu* mnuHelp = nullptr;
-  QAction* mnuOpenHelp = nullptr;
-  QAction* mnuVersion = nullptr;
-
-  // Hidden popups.
-  QMenu* mnuJpegStore = nullptr;  // file list
-  QAction* mnuAddEvent = nullptr;
-  QAction* mnuStoreUndo = nullptr;
-  QAction* mnuStoreRedo = nullptr;
-  QMenu* mnuStoreOpen = nullptr;
-  QAction* mnuStoreOpenFile = nullptr;
-  QAction* mnuStoreOpenFolder = nullptr;
-  QAction* mnuSelAllStore = nullptr;
-  QAction* mnuDeleteStore = nullptr;
-  QMenu* mnuAdd = nullptr;
-  QAction* mnuAddFile = nullptr;
-  QAction* mnuAddText = nullptr;
-  QAction* mnuAddSprite = nullptr;
-  QAction* mnuAddFolder = nullptr;
-  QAction* mnuDuplicateItem = nullptr;
-  QAction* mnuStoreProperty = nullptr;
-  QMenu* mnuEventSelectRoot = nullptr;
-  std::vector<QAction*> mnuEventSelect;  // element 0 "&0    (メイン)"
-  QMenu* mnuSpriteTag = nullptr;
-  QAction* mnuSpriteTagClose = nullptr;
-  QMenu* mnuSort = nullptr;
-  QAction* mnuSortUp = nullptr;
-  QAction* mnuSortDown = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -371,6 +291,9 @@ class MainGUI : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // What the script editor module asks of the window (main_gui_script.cpp).
+  friend class ScriptPanel;
+
   void createControls();
   void createMenus();  // main_gui_menus.cpp
   void connectFileMenu();  // main_gui_file.cpp
@@ -417,6 +340,97 @@ class MainGUI : public QMainWindow {
   bool closeAfterBuild_ = false;
   std::vector<std::pair<QAction*, bool>> actionsBeforeBuild_;
   std::vector<std::pair<QWidget*, bool>> controlsBeforeBuild_;
+
+  // ---- controls -----------------------------------------------------------
+  PrintCanvas* infoPanel = nullptr;  // information panel and status line
+  QWidget* ListJpegStoreHead = nullptr;
+  QWidget* PictFileList = nullptr;
+  QScrollBar* fileListVScrollBar = nullptr;
+  QScrollBar* fileListHScrollBar = nullptr;
+  QWidget* ListEventHead = nullptr;
+  QWidget* PictEventList = nullptr;
+  QScrollBar* eventListVScrollBar = nullptr;
+  QScrollBar* eventListHScrollBar = nullptr;
+  QWidget* scriptBar = nullptr;  // bar of the docked script panel
+  QLabel* lineLabel = nullptr;  // "Line：" n
+  QLabel* scriptTargetLabel = nullptr;
+  QComboBox* findTextList = nullptr;
+  QPushButton* findButton = nullptr;
+  QPushButton* syntaxCheckButton = nullptr;
+  QPushButton* undockButton = nullptr;  // the panel becomes the script editor window
+  QPlainTextEdit* scriptEdit = nullptr;
+  QPushButton* playSoundButton = nullptr;
+  QPushButton* stopSoundButton = nullptr;
+  QPushButton* editSpriteButton = nullptr;
+  QPushButton* cancelBuildButton = nullptr;
+  SplitterHandle* columnSplitter = nullptr;
+  SplitterHandle* infoPanelSplitter = nullptr;
+  SplitterHandle* scriptPanelSplitter = nullptr;
+  QFrame* columnSplitterBar = nullptr;
+  QFrame* infoPanelSplitterBar = nullptr;
+  QFrame* scriptPanelSplitterBar = nullptr;
+  QTimer* backupTimer = nullptr;
+
+  // ---- menu items ---------------------------------------------------------
+  QMenu* fileMenu = nullptr;
+  QAction* newProjectAction = nullptr;
+  QAction* openProjectAction = nullptr;
+  QAction* saveAction = nullptr;
+  QAction* saveAsAction = nullptr;
+  QAction* importProjectAction = nullptr;
+  QAction* makeSwfAction = nullptr;
+  QAction* projectPropertiesAction = nullptr;
+  QAction* optionsAction = nullptr;
+  std::vector<QAction*> recentProjectActions;  // element 0 always exists
+  QAction* quitAction = nullptr;
+
+  QMenu* editMenu = nullptr;
+  QAction* undoAction = nullptr;
+  QAction* redoAction = nullptr;
+  QAction* copyEventsAction = nullptr;
+  QAction* cutEventsAction = nullptr;
+  QAction* pasteEventsAction = nullptr;
+  QAction* selectAllEventsAction = nullptr;
+  QAction* findAction = nullptr;
+  QAction* findNextAction = nullptr;
+  QAction* syncWithFileListAction = nullptr;
+  QAction* insertActionEventAction = nullptr;
+  QAction* deleteEventsAction = nullptr;
+  QAction* eventPropertiesAction = nullptr;
+
+  QMenu* viewMenu = nullptr;
+  QAction* scriptEditorAction = nullptr;
+  QAction* eventListDisplayAction = nullptr;
+  QAction* spriteTabsAction = nullptr;
+
+  QMenu* helpMenu = nullptr;
+  QAction* openHelpAction = nullptr;
+  QAction* versionAction = nullptr;
+
+  // Hidden popups.
+  QMenu* fileListMenu = nullptr;
+  QAction* addToEventsAction = nullptr;
+  QAction* storeUndoAction = nullptr;
+  QAction* storeRedoAction = nullptr;
+  QMenu* openFileMenu = nullptr;
+  QAction* openWithAppAction = nullptr;
+  QAction* showInFolderAction = nullptr;
+  QAction* selectAllItemsAction = nullptr;
+  QAction* deleteItemsAction = nullptr;
+  QMenu* addItemMenu = nullptr;
+  QAction* addFileAction = nullptr;
+  QAction* addTextAction = nullptr;
+  QAction* addSpriteAction = nullptr;
+  QAction* addFolderAction = nullptr;
+  QAction* duplicateItemAction = nullptr;
+  QAction* itemPropertiesAction = nullptr;
+  QMenu* timelineMenu = nullptr;
+  std::vector<QAction*> timelineActions;  // element 0 "&0    (メイン)"
+  QMenu* spriteTabMenu = nullptr;
+  QAction* closeSpriteTabAction = nullptr;
+  QMenu* sortMenu = nullptr;
+  QAction* sortUpAction = nullptr;
+  QAction* sortDownAction = nullptr;
 };
 
 }  // namespace tesmiro::gui

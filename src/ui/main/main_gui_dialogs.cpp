@@ -23,9 +23,9 @@ class TextEffectDialogEditor final : public TextEffectEditor {
 void MainGUI::setupDialogArea() {
   textEffectEditor_ = std::make_unique<TextEffectDialogEditor>();
   textEffectScope_ = std::make_unique<ScopedTextEffectEditor>(textEffectEditor_.get());
-  connect(mnuEventlistOption, &QAction::triggered, this, [this] { mnuEventlistOption_Click(); });
+  connect(eventListDisplayAction, &QAction::triggered, this, [this] { editEventListDisplay(); });
 }
 
-void MainGUI::mnuEventlistOption_Click() { EventColorDialog::run(this); }
+void MainGUI::editEventListDisplay() { EventColorDialog::run(this); }
 
 }  // namespace tesmiro::gui

@@ -18,7 +18,7 @@ namespace tesmiro::gui {
 namespace rules = EventDialogRules;
 
 void MainGUI::setupEventDialogArea() {
-  connect(mnuEventProperty, &QAction::triggered, this, [this] { ListEventProperty(); });
+  connect(eventPropertiesAction, &QAction::triggered, this, [this] { ListEventProperty(); });
   // Scripts edited in the script editors land in the shown dialog's boxes,
   // so that its Apply does not write the old script back.
   eventDialogScript = [](int32_t kind, const std::string& text) {
@@ -61,7 +61,7 @@ void MainGUI::ListEventPropertyLoad() { EventProperty::Load(EventDialog::load()-
 void MainGUI::ListEventPropertyApply() {
   if (EventDialog* d = EventDialog::instance()) EventProperty::Apply(d->fields());
   PictEventList->setFocus();
-  PictEventList_Click();
+  onEventListClicked();
 }
 
 }  // namespace tesmiro::gui

@@ -38,7 +38,7 @@ bool TabsShown() { return P().dispSpriteTab == 1; }
 // The Edit menu's states follow each command while the list has the focus,
 // so that a shortcut right after Copy pastes and one after Delete undoes.
 void FollowCommand(MainGUI& w) {
-  if (w.PictEventList->hasFocus()) w.PictEventList_GotFocus();
+  if (w.eventListView() && w.eventListView()->hasFocus()) w.onEventListFocusIn();
 }
 
 // A shown property dialog holds every field of its event: left as it was,
@@ -52,20 +52,20 @@ void EventsChangedUnderDialog(MainGUI& w) {
 void MainGUI::setupEventListArea() {
   auto* view = new EventListView;
   replaceEventList(view);
-  view->setScrollBars(VScroll2, HScroll2);
-  view->onMouseDown = [this](int b, int s, int x, int y) { PictEventList_MouseDown(b, s, x, y); };
-  view->onMouseMove = [this](int b, int s, int x, int y) { PictEventList_MouseMove(b, s, x, y); };
-  view->onMouseUp = [this](int b, int s, int x, int y) { PictEventList_MouseUp(b, s, x, y); };
-  view->onClick = [this] { PictEventList_Click(); };
-  view->onDblClick = [this] { PictEventList_DblClick(); };
-  view->onGotFocus = [this] { PictEventList_GotFocus(); };
-  view->onLostFocus = [this] { PictEventList_LostFocus(); };
-  view->onKeyDown = [this](int k, int s) { return PictEventList_KeyDown(k, s); };
-  view->onKeyUp = [this](int k, int s) { PictEventList_KeyUp(k, s); };
-  view->onKeyPress = [this](int ascii) { PictEventList_KeyPress(ascii); };
-  view->onResize = [this] { PictEventList_Resize(); };
-  connect(VScroll2, &QScrollBar::valueChanged, this, [this](int v) { VScroll2_Change(v); });
-  connect(HScroll2, &QScrollBar::valueChanged, this, [this](int v) { HScroll2_Change(v); });
+  view->setScrollBars(eventListVScrollBar, eventListHScrollBar);
+  view->onMouseDown = [this](int b, int s, int x, int y) { onEventListMouseDown(b, s, x, y); };
+  view->onMouseMove = [this](int b, int s, int x, int y) { onEventListMouseMove(b, s, x, y); };
+  view->onMouseUp = [this](int b, int s, int x, int y) { onEventListMouseUp(b, s, x, y); };
+  view->onClick = [this] { onEventListClicked(); };
+  view->onDblClick = [this] { onEventListDoubleClick(); };
+  view->onGotFocus = [this] { onEventListFocusIn(); };
+  view->onLostFocus = [this] { onEventListFocusOut(); };
+  view->onKeyDown = [this](int k, int s) { return onEventListKeyDown(k, s); };
+  view->onKeyUp = [this](int k, int s) { onEventListKeyUp(k, s); };
+  view->onKeyPress = [this](int ascii) { onEventListKeyPress(ascii); };
+  view->onResize = [this] { onEventListResized(); };
+  connect(eventListVScrollBar, &QScrollBar::valueChanged, this, [this](int v) { onEventListVScroll(v); });
+  connect(eventListHScrollBar, &QScrollBar::valueChanged, this, [this](int v) { onEventListHScroll(v); });
 
   auto* head = new EventListHead(ListEventHead->parentWidget());
   head->setObjectName(ListEventHead->objectName());
@@ -74,22 +74,22 @@ void MainGUI::setupEventListArea() {
   head->show();
   delete ListEventHead;
   ListEventHead = head;
-  head->onMouseDown = [this](int b, int s, int x, int y) { ListEventHead_MouseDown(b, s, x, y); };
-  head->onMouseMove = [this](int b, int s, int x, int y) { ListEventHead_MouseMove(b, s, x, y); };
-  head->onMouseUp = [this](int b, int s, int x, int y) { ListEventHead_MouseUp(b, s, x, y); };
-  head->onDblClick = [this] { ListEventHead_DblClick(); };
+  head->onMouseDown = [this](int b, int s, int x, int y) { onEventListHeadMouseDown(b, s, x, y); };
+  head->onMouseMove = [this](int b, int s, int x, int y) { onEventListHeadMouseMove(b, s, x, y); };
+  head->onMouseUp = [this](int b, int s, int x, int y) { onEventListHeadMouseUp(b, s, x, y); };
+  head->onDblClick = [this] { onEventListHeadDoubleClick(); };
 
   wheelHook = new WheelHook(this);
   wheelHook->addList(BasWheelMouse::kEventList, view, [](int rows) { elm::ScrollEventListBy(rows); });
 
-  connect(mnuCopyEvent, &QAction::triggered, this, [this] { ListEventCopy(); });
-  connect(mnuCutEvent, &QAction::triggered, this, [this] { ListEventCut(); });
-  connect(mnuPasteEvent, &QAction::triggered, this, [this] { ListEventPaste(); });
-  connect(mnuDeleteEvent, &QAction::triggered, this, [this] { ListEventDelete(); });
-  connect(mnuInsertAction, &QAction::triggered, this, [this] { ListEventAddAction(); });
-  connect(mnuSpriteTagClose, &QAction::triggered, this, [this] { mnuSpriteTagClose_Click(); });
-  connect(mnuEventSelect.front(), &QAction::triggered, this, [this] { mnuEventSelect_Click(0); });
-  mnuEventSelect.front()->setData(0);
+  connect(copyEventsAction, &QAction::triggered, this, [this] { ListEventCopy(); });
+  connect(cutEventsAction, &QAction::triggered, this, [this] { ListEventCut(); });
+  connect(pasteEventsAction, &QAction::triggered, this, [this] { ListEventPaste(); });
+  connect(deleteEventsAction, &QAction::triggered, this, [this] { ListEventDelete(); });
+  connect(insertActionEventAction, &QAction::triggered, this, [this] { ListEventAddAction(); });
+  connect(closeSpriteTabAction, &QAction::triggered, this, [this] { closeSpriteTab(); });
+  connect(timelineActions.front(), &QAction::triggered, this, [this] { showTimeline(0); });
+  timelineActions.front()->setData(0);
 }
 
 EventListView* MainGUI::eventListView() const { return qobject_cast<EventListView*>(PictEventList); }
@@ -108,92 +108,92 @@ void MainGUI::DrawTabsAndHeader() {
   }
 }
 
-void MainGUI::PictEventList_Resize() {
+void MainGUI::onEventListResized() {
   if (EventListView* v = eventListView()) v->reportGeometry();
 }
 
-void MainGUI::VScroll2_Change(int value) { elm::SetScrollValue(value); }
+void MainGUI::onEventListVScroll(int value) { elm::SetScrollValue(value); }
 
-void MainGUI::HScroll2_Change(int value) { elm::SetHorizontalScroll(value); }
+void MainGUI::onEventListHScroll(int value) { elm::SetHorizontalScroll(value); }
 
 // ---- mouse ----------------------------------------------------------------------
 
-void MainGUI::PictEventList_MouseDown(int button, int shift, int, int y) {
+void MainGUI::onEventListMouseDown(int button, int shift, int, int y) {
   if (buildRunning_) return;
   elm::MouseDown(button, shift, y);
 }
 
-void MainGUI::PictEventList_MouseMove(int button, int shift, int x, int y) {
+void MainGUI::onEventListMouseMove(int button, int shift, int x, int y) {
   if (buildRunning_) return;
   elm::MouseMove(button, shift, x, y);
 }
 
-void MainGUI::PictEventList_MouseUp(int button, int shift, int x, int y) {
+void MainGUI::onEventListMouseUp(int button, int shift, int x, int y) {
   if (buildRunning_) return;
   const bool menu = elm::MouseUp(button, shift, x, y);
-  PictEventList_GotFocus();
-  if (menu) Desktop().popups->exec(mnuEvent, PictEventList->mapToGlobal(QPoint(x, y)), nullptr);
+  onEventListFocusIn();
+  if (menu) Desktop().popups->exec(editMenu, PictEventList->mapToGlobal(QPoint(x, y)), nullptr);
 }
 
-void MainGUI::PictEventList_DblClick() {
+void MainGUI::onEventListDoubleClick() {
   if (buildRunning_ || eventPropertyVisible()) return;
   ListEventProperty();
 }
 
 // ---- keys -------------------------------------------------------------------------
 
-bool MainGUI::PictEventList_KeyDown(int keyCode, int shift) {
+bool MainGUI::onEventListKeyDown(int keyCode, int shift) {
   if (buildRunning_) return false;
   return elm::KeyDown(keyCode, shift);
 }
 
-void MainGUI::PictEventList_KeyUp(int keyCode, int) {
-  if (!buildRunning_ && elm::IsNavigationKey(keyCode) && elm::RowCount() > 0) PictEventList_Click();
+void MainGUI::onEventListKeyUp(int keyCode, int) {
+  if (!buildRunning_ && elm::IsNavigationKey(keyCode) && elm::RowCount() > 0) onEventListClicked();
 }
 
-void MainGUI::PictEventList_KeyPress(int ascii) {
-  if (ascii == 13) PictEventList_DblClick();
+void MainGUI::onEventListKeyPress(int ascii) {
+  if (ascii == 13) onEventListDoubleClick();
 }
 
 // ---- selection and focus ---------------------------------------------------------------
 
-void MainGUI::PictEventList_Click() {
+void MainGUI::onEventListClicked() {
   if (elm::RowCount() == 0) return;
-  const bool follow = elm::SelectionChanged(mnuEventSync->isChecked());
+  const bool follow = elm::SelectionChanged(syncWithFileListAction->isChecked());
   FollowCommand(*this);
   if (!follow) return;
   ScriptEditorModule::ShowEventScript(0, "");
   if (eventPropertyVisible()) ListEventPropertyLoad();
 }
 
-void MainGUI::PictEventList_GotFocus() {
+void MainGUI::onEventListFocusIn() {
   if (!buildRunning_) {
-    const elm::EventEditMenu m = elm::FocusMenuState(P().alwaysEventSync == 1, mnuEventSync->isChecked(),
-                                                     mnuInsertAction->isEnabled(), PictEventList->isEnabled());
-    mnuEditUndo->setEnabled(m.undo);
-    mnuEditRedo->setEnabled(m.redo);
-    mnuCopyEvent->setEnabled(m.copy);
-    mnuCutEvent->setEnabled(m.cut);
-    mnuDeleteEvent->setEnabled(m.remove);
-    mnuSelAllEvent->setEnabled(m.selectAll);
-    mnuPasteEvent->setEnabled(m.paste);
-    mnuEventProperty->setEnabled(m.property);
-    mnuEventSync->setChecked(m.syncChecked);
-    mnuEventSync->setEnabled(m.syncEnabled);
-    mnuInsertAction->setEnabled(m.insertAction);
+    const elm::EventEditMenu m = elm::FocusMenuState(P().alwaysEventSync == 1, syncWithFileListAction->isChecked(),
+                                                     insertActionEventAction->isEnabled(), PictEventList->isEnabled());
+    undoAction->setEnabled(m.undo);
+    redoAction->setEnabled(m.redo);
+    copyEventsAction->setEnabled(m.copy);
+    cutEventsAction->setEnabled(m.cut);
+    deleteEventsAction->setEnabled(m.remove);
+    selectAllEventsAction->setEnabled(m.selectAll);
+    pasteEventsAction->setEnabled(m.paste);
+    eventPropertiesAction->setEnabled(m.property);
+    syncWithFileListAction->setChecked(m.syncChecked);
+    syncWithFileListAction->setEnabled(m.syncEnabled);
+    insertActionEventAction->setEnabled(m.insertAction);
   }
   DrawEventList();
   WheelHook::take(BasWheelMouse::kEventList);
 }
 
-void MainGUI::PictEventList_LostFocus() {
+void MainGUI::onEventListFocusOut() {
   // Only the list's own hook: the file list may hold the wheel already.
   if (BasWheelMouse::HookedControl() == BasWheelMouse::kEventList) BasWheelMouse::UnhookWheel();
-  const elm::EventEditMenu m = elm::BlurMenuState(mnuEventSync->isChecked());
-  for (QAction* a : {mnuEditUndo, mnuEditRedo, mnuCopyEvent, mnuCutEvent, mnuDeleteEvent, mnuSelAllEvent,
-                     mnuPasteEvent, mnuEventProperty, mnuEventSync, mnuInsertAction})
+  const elm::EventEditMenu m = elm::BlurMenuState(syncWithFileListAction->isChecked());
+  for (QAction* a : {undoAction, redoAction, copyEventsAction, cutEventsAction, deleteEventsAction, selectAllEventsAction,
+                     pasteEventsAction, eventPropertiesAction, syncWithFileListAction, insertActionEventAction})
     a->setEnabled(false);
-  mnuEventSync->setChecked(m.syncChecked);
+  syncWithFileListAction->setChecked(m.syncChecked);
   DrawEventList();
 }
 
@@ -220,13 +220,13 @@ void MainGUI::ListEventCopy() {
 void MainGUI::ListEventCut() {
   if (buildRunning_) return;
   Desktop().clipboard->setText(ToQ(EventCommands::Cut()));
-  PictEventList_Click();
+  onEventListClicked();
 }
 
 void MainGUI::ListEventDelete() {
   if (buildRunning_) return;
   EventCommands::Delete();
-  PictEventList_Click();
+  onEventListClicked();
 }
 
 void MainGUI::ListEventPaste() {
@@ -244,64 +244,64 @@ void MainGUI::ListEventAddAction() {
 
 // ---- tab strip -------------------------------------------------------------------------
 
-void MainGUI::ListEventHead_MouseDown(int, int, int x, int y) {
+void MainGUI::onEventListHeadMouseDown(int, int, int x, int y) {
   if (buildRunning_) return;
   elm::TabMouseDown(x, y, TabsShown());
 }
 
-void MainGUI::ListEventHead_MouseMove(int, int, int x, int) {
+void MainGUI::onEventListHeadMouseMove(int, int, int x, int) {
   if (elm::TabMouseMove(x)) ListEventHead->setCursor(Qt::DragMoveCursor);
 }
 
-void MainGUI::ListEventHead_MouseUp(int button, int, int x, int y) {
+void MainGUI::onEventListHeadMouseUp(int button, int, int x, int y) {
   if (buildRunning_) return;
   const elm::TabPopup popup = elm::TabMouseUp(button == elm::kRightButton, x, y, TabsShown());
   DrawTabsAndHeader();
   const QPoint at = ListEventHead->mapToGlobal(QPoint(x, y));
   if (popup == elm::TabPopup::TabMenu) {
-    Desktop().popups->exec(mnuSpriteTag, at, nullptr);
+    Desktop().popups->exec(spriteTabMenu, at, nullptr);
   } else if (popup == elm::TabPopup::SpriteMenu) {
-    if (QAction* shown = BuildSpriteMenu()) Desktop().popups->exec(mnuEventSelectRoot, at, shown);
+    if (QAction* shown = BuildSpriteMenu()) Desktop().popups->exec(timelineMenu, at, shown);
   }
   if (P().dispEventProperty != 1) ui::Windows().unloadEventDialog();
   ListEventHead->unsetCursor();
   elm::TabMouseFinish();
 }
 
-void MainGUI::ListEventHead_DblClick() {
+void MainGUI::onEventListHeadDoubleClick() {
   if (!buildRunning_) elm::TabDoubleClick(TabsShown());
 }
 
-void MainGUI::mnuSpriteTagClose_Click() {
+void MainGUI::closeSpriteTab() {
   elm::CloseHeldTab();
   DrawTabsAndHeader();
 }
 
 QAction* MainGUI::BuildSpriteMenu() {
-  while (mnuEventSelect.size() > 1) {
-    delete mnuEventSelect.back();
-    mnuEventSelect.pop_back();
+  while (timelineActions.size() > 1) {
+    delete timelineActions.back();
+    timelineActions.pop_back();
   }
   std::vector<GUICore::SpriteMenuEntry> entries;
   int32_t position = 0;
   if (!GUICore::BuildSpriteMenu(entries, position)) return nullptr;
   for (size_t k = 0; k < entries.size(); ++k) {
-    auto* a = new QAction(ToQ(entries[k].caption), mnuEventSelectRoot);
-    a->setObjectName(QStringLiteral("mnuEventSelect_%1").arg(k + 1));
+    auto* a = new QAction(ToQ(entries[k].caption), timelineMenu);
+    a->setObjectName(QStringLiteral("timelineActions_%1").arg(k + 1));
     a->setData(entries[k].timeline);
-    mnuEventSelectRoot->addAction(a);
+    timelineMenu->addAction(a);
     const int index = static_cast<int>(k + 1);
-    connect(a, &QAction::triggered, this, [this, index] { mnuEventSelect_Click(index); });
-    mnuEventSelect.push_back(a);
+    connect(a, &QAction::triggered, this, [this, index] { showTimeline(index); });
+    timelineActions.push_back(a);
   }
   // The entry of the shown timeline is the default; the main timeline's
   // entry when a sprite's is not listed.
-  return mnuEventSelect[static_cast<size_t>(position) < mnuEventSelect.size() ? static_cast<size_t>(position) : 0];
+  return timelineActions[static_cast<size_t>(position) < timelineActions.size() ? static_cast<size_t>(position) : 0];
 }
 
-void MainGUI::mnuEventSelect_Click(int k) {
-  if (buildRunning_ || k < 0 || static_cast<size_t>(k) >= mnuEventSelect.size()) return;
-  GUICore::ShowTimeline(mnuEventSelect[static_cast<size_t>(k)]->data().toInt(), false);
+void MainGUI::showTimeline(int k) {
+  if (buildRunning_ || k < 0 || static_cast<size_t>(k) >= timelineActions.size()) return;
+  GUICore::ShowTimeline(timelineActions[static_cast<size_t>(k)]->data().toInt(), false);
 }
 
 }  // namespace tesmiro::gui

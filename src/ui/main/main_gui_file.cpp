@@ -49,16 +49,16 @@ bool EndsWithNoCase(const std::string& s, const std::string& tail) {
 }  // namespace
 
 void MainGUI::connectFileMenu() {
-  connect(mnuCreateNew, &QAction::triggered, this, [this] { mnuCreateNew_Click(); });
-  connect(mnuOpenFile, &QAction::triggered, this, [this] { mnuOpenFile_Click(); });
-  connect(mnuSaveOverride, &QAction::triggered, this, [this] { mnuSaveOverride_Click(); });
-  connect(mnuSaveAs, &QAction::triggered, this, [this] { mnuSaveAs_Click(); });
-  connect(mnuMakeSWF, &QAction::triggered, this, [this] { mnuMakeSWF_Click(); });
-  connect(mnuQuit, &QAction::triggered, this, [this] { mnuQuit_Click(); });
-  connect(mnuMostRecent.front(), &QAction::triggered, this, [this] { mnuMostRecent_Click(0); });
+  connect(newProjectAction, &QAction::triggered, this, [this] { newProject(); });
+  connect(openProjectAction, &QAction::triggered, this, [this] { openProject(); });
+  connect(saveAction, &QAction::triggered, this, [this] { save(); });
+  connect(saveAsAction, &QAction::triggered, this, [this] { saveAs(); });
+  connect(makeSwfAction, &QAction::triggered, this, [this] { makeSwf(); });
+  connect(quitAction, &QAction::triggered, this, [this] { quit(); });
+  connect(recentProjectActions.front(), &QAction::triggered, this, [this] { openRecentProject(0); });
 }
 
-void MainGUI::mnuCreateNew_Click() {
+void MainGUI::newProject() {
   if (buildRunning_) return;
   int cancel = 0;
   ConfirmSaveProject(cancel);
@@ -67,7 +67,7 @@ void MainGUI::mnuCreateNew_Click() {
   GUICore::State().projectPath.clear();
 }
 
-void MainGUI::mnuOpenFile_Click() {
+void MainGUI::openProject() {
   if (buildRunning_) return;
   int cancel = 0;
   ConfirmSaveProject(cancel);
@@ -80,9 +80,9 @@ void MainGUI::mnuOpenFile_Click() {
   if (GUICore::State().settings.option(2) == 'D') Prefs::Current().doubleClickProperty = 1;
 }
 
-void MainGUI::mnuMostRecent_Click(int k) {
-  if (buildRunning_ || k < 0 || k >= static_cast<int>(mnuMostRecent.size())) return;
-  const std::string path = FromQ(mnuMostRecent[static_cast<size_t>(k)]->data().toString());
+void MainGUI::openRecentProject(int k) {
+  if (buildRunning_ || k < 0 || k >= static_cast<int>(recentProjectActions.size())) return;
+  const std::string path = FromQ(recentProjectActions[static_cast<size_t>(k)]->data().toString());
   if (path.empty()) return;
   int cancel = 0;
   ConfirmSaveProject(cancel);
@@ -98,14 +98,14 @@ bool MainGUI::openProjectFile(const std::string& path) {
   return GUICore::OpenProject(path);
 }
 
-bool MainGUI::mnuSaveOverride_Click() {
+bool MainGUI::save() {
   if (buildRunning_) return false;
   const std::string path = GUICore::State().projectPath;
-  if (path.empty()) return mnuSaveAs_Click();
+  if (path.empty()) return saveAs();
   return GUICore::SaveProject(path);
 }
 
-bool MainGUI::mnuSaveAs_Click() {
+bool MainGUI::saveAs() {
   if (buildRunning_) return false;
   DialogModule::FileDialogRecord r;
   r.filter.assign(kProjectFilter, kProjectFilterSize);
@@ -120,7 +120,7 @@ bool MainGUI::mnuSaveAs_Click() {
   return true;
 }
 
-void MainGUI::mnuMakeSWF_Click() {
+void MainGUI::makeSwf() {
   if (buildRunning_ || GUICore::BuildInProgress()) return;
   DialogModule::FileDialogRecord r;
   r.filter.assign(kMovieFilter, kMovieFilterSize);
@@ -150,9 +150,9 @@ void MainGUI::mnuMakeSWF_Click() {
       std::error_code ec;
       const auto size = std::filesystem::file_size(out, ec);
       // Below the build's own result line.
-      Picture1->setCurrentX(0);
-      Picture1->setCurrentY(14);
-      Picture1->Print(QStringLiteral("圧縮 (%1KB)").arg(ec ? 0 : size / 1024));
+      infoPanel->setCurrentX(0);
+      infoPanel->setCurrentY(14);
+      infoPanel->Print(QStringLiteral("圧縮 (%1KB)").arg(ec ? 0 : size / 1024));
     } else {
       return;
     }
@@ -160,6 +160,6 @@ void MainGUI::mnuMakeSWF_Click() {
   if (Prefs::Current().saveHTML == 1) GUICore::WriteHTMLPage(out, s.width, s.height);
 }
 
-void MainGUI::mnuQuit_Click() { close(); }
+void MainGUI::quit() { close(); }
 
 }  // namespace tesmiro::gui

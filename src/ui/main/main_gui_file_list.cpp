@@ -95,7 +95,7 @@ ScopedMaterialProperties::~ScopedMaterialProperties() { gMaterialProperties = pr
 void MainGUI::setupFileListArea() {
   auto* list = new FileListWidget(this);
   replaceFileList(list);
-  list->attachScrollBars(VScroll1, HScroll1);
+  list->attachScrollBars(fileListVScrollBar, fileListHScrollBar);
   // The wheel scrolls whichever list has the focus.
   wheelHook->addList(BasWheelMouse::kFileList, list, [](int rows) { FL::ScrollFileListBy(rows); });
 
@@ -106,34 +106,34 @@ void MainGUI::setupFileListArea() {
   ListJpegStoreHead = header;
   fileListHeader_ = header;
 
-  connect(HScroll1, &QScrollBar::valueChanged, header, [header] { header->update(); });
-  connect(mnuAddEvent, &QAction::triggered, this, [this] { mnuAddEvent_Click(); });
-  connect(mnuStoreUndo, &QAction::triggered, this, [this] { mnuStoreUndo_Click(); });
-  connect(mnuStoreRedo, &QAction::triggered, this, [this] { mnuStoreRedo_Click(); });
-  connect(mnuStoreOpenFile, &QAction::triggered, this, [this] { mnuStoreOpenFile_Click(); });
-  connect(mnuStoreOpenFolder, &QAction::triggered, this, [this] { mnuStoreOpenFolder_Click(); });
-  connect(mnuSelAllStore, &QAction::triggered, this, [this] { mnuSelAllStore_Click(); });
-  connect(mnuDeleteStore, &QAction::triggered, this, [this] { mnuDeleteStore_Click(); });
-  connect(mnuAddFile, &QAction::triggered, this, [this] { mnuAddFile_Click(); });
-  connect(mnuAddText, &QAction::triggered, this, [this] { mnuAddText_Click(); });
-  connect(mnuAddSprite, &QAction::triggered, this, [this] { mnuAddSprite_Click(); });
-  connect(mnuAddFolder, &QAction::triggered, this, [this] { mnuAddFolder_Click(); });
-  connect(mnuDuplicateItem, &QAction::triggered, this, [this] { mnuDuplicateItem_Click(); });
-  connect(mnuStoreProperty, &QAction::triggered, this, [this] { mnuStoreProperty_Click(); });
-  connect(mnuSortUp, &QAction::triggered, this, [this] { mnuSortUp_Click(); });
-  connect(mnuSortDown, &QAction::triggered, this, [this] { mnuSortDown_Click(); });
-  connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-  connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-  connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+  connect(fileListHScrollBar, &QScrollBar::valueChanged, header, [header] { header->update(); });
+  connect(addToEventsAction, &QAction::triggered, this, [this] { addToEvents(); });
+  connect(storeUndoAction, &QAction::triggered, this, [this] { undoStore(); });
+  connect(storeRedoAction, &QAction::triggered, this, [this] { redoStore(); });
+  connect(openWithAppAction, &QAction::triggered, this, [this] { openWithApp(); });
+  connect(showInFolderAction, &QAction::triggered, this, [this] { showInFolder(); });
+  connect(selectAllItemsAction, &QAction::triggered, this, [this] { selectAllItems(); });
+  connect(deleteItemsAction, &QAction::triggered, this, [this] { deleteItems(); });
+  connect(addFileAction, &QAction::triggered, this, [this] { addFiles(); });
+  connect(addTextAction, &QAction::triggered, this, [this] { addText(); });
+  connect(addSpriteAction, &QAction::triggered, this, [this] { addSprite(); });
+  connect(addFolderAction, &QAction::triggered, this, [this] { addFolder(); });
+  connect(duplicateItemAction, &QAction::triggered, this, [this] { duplicateItem(); });
+  connect(itemPropertiesAction, &QAction::triggered, this, [this] { editItemProperties(); });
+  connect(sortUpAction, &QAction::triggered, this, [this] { sortUp(); });
+  connect(sortDownAction, &QAction::triggered, this, [this] { sortDown(); });
+  connect(playSoundButton, &QPushButton::clicked, this, [this] { playSound(); });
+  connect(stopSoundButton, &QPushButton::clicked, this, [this] { stopSound(); });
+  connect(editSpriteButton, &QPushButton::clicked, this, [this] { editSprite(); });
 }
 
 // ---- the list's events ----------------------------------------------------
 
-void MainGUI::PictFileList_MouseDown(int, int shift, int x, int y) {
+void MainGUI::onFileListMouseDown(int, int shift, int x, int y) {
   FileListInput::MouseDown(shift, x, y, InputOptions());
 }
 
-void MainGUI::PictFileList_MouseMove(int, int shift, int x, int y) {
+void MainGUI::onFileListMouseMove(int, int shift, int x, int y) {
   switch (FileListInput::MouseMove(shift, x, y)) {
     case FileListInput::Cursor::Drag:
       PictFileList->setCursor(Qt::DragMoveCursor);
@@ -146,49 +146,49 @@ void MainGUI::PictFileList_MouseMove(int, int shift, int x, int y) {
   }
 }
 
-void MainGUI::PictFileList_MouseUp(int button, int shift, int x, int y) {
+void MainGUI::onFileListMouseUp(int button, int shift, int x, int y) {
   const auto result = FileListInput::MouseUp(button, shift, x, y);
   PictFileList->unsetCursor();
   refreshStoreEditItems();
   if (!result.popup) return;
   const auto states = FileListInput::Popup(InputOptions());
-  mnuAddEvent->setEnabled(states.addEvent);
-  mnuStoreUndo->setEnabled(states.undo);
-  mnuStoreRedo->setEnabled(states.redo);
-  mnuStoreOpen->menuAction()->setEnabled(states.open);
-  mnuSelAllStore->setEnabled(states.selectAll);
-  mnuDeleteStore->setEnabled(states.deleteItems);
-  mnuDuplicateItem->setEnabled(states.duplicate);
-  mnuStoreProperty->setEnabled(states.property);
-  RunPopup(mnuJpegStore, PictFileList->mapToGlobal(QPoint(x, y)),
-           states.defaultIsProperty ? mnuStoreProperty : mnuAddEvent);
+  addToEventsAction->setEnabled(states.addEvent);
+  storeUndoAction->setEnabled(states.undo);
+  storeRedoAction->setEnabled(states.redo);
+  openFileMenu->menuAction()->setEnabled(states.open);
+  selectAllItemsAction->setEnabled(states.selectAll);
+  deleteItemsAction->setEnabled(states.deleteItems);
+  duplicateItemAction->setEnabled(states.duplicate);
+  itemPropertiesAction->setEnabled(states.property);
+  RunPopup(fileListMenu, PictFileList->mapToGlobal(QPoint(x, y)),
+           states.defaultIsProperty ? itemPropertiesAction : addToEventsAction);
   refreshStoreEditItems();
 }
 
-void MainGUI::PictFileList_Click() { followFileListCursor(); }
+void MainGUI::onFileListClicked() { followFileListCursor(); }
 
 // After a command the panel shows the cursor row, which may now hold
 // another item, or none, than the one shown before.
 void MainGUI::followFileListCursor() { ShowItemInfo(FL::GetJpegListID(FL::Current().cursorRow)); }
 
-void MainGUI::PictFileList_DblClick(bool fromMouse) {
+void MainGUI::onFileListDoubleClick(bool fromMouse) {
   switch (FileListInput::DblClick(InputOptions(), fromMouse)) {
     case FileListInput::DoubleClickAction::Property:
-      mnuStoreProperty_Click();
+      editItemProperties();
       break;
     case FileListInput::DoubleClickAction::AddEvent:
-      mnuAddEvent_Click();
+      addToEvents();
       break;
     case FileListInput::DoubleClickAction::None:
       break;
   }
 }
 
-void MainGUI::PictFileList_KeyDown(int keyCode, int shift) {
-  if (FileListInput::KeyDown(keyCode, shift).doubleClick) PictFileList_DblClick(false);
+void MainGUI::onFileListKeyDown(int keyCode, int shift) {
+  if (FileListInput::KeyDown(keyCode, shift).doubleClick) onFileListDoubleClick(false);
 }
 
-void MainGUI::PictFileList_KeyUp(int keyCode, int shift) {
+void MainGUI::onFileListKeyUp(int keyCode, int shift) {
   if (FileListInput::KeyUp(keyCode, shift).cancelledDrag) PictFileList->unsetCursor();
   if (keyCode == kDeleteKey) followFileListCursor();
   // Keys the window handles itself (comma, period, Ctrl+I...) change the
@@ -196,29 +196,29 @@ void MainGUI::PictFileList_KeyUp(int keyCode, int shift) {
   refreshStoreEditItems();
 }
 
-void MainGUI::PictFileList_GotFocus() {
-  mnuEditUndo->setEnabled(GUICore::CanStoreUndo());
-  mnuEditRedo->setEnabled(GUICore::CanStoreRedo());
+void MainGUI::onFileListFocusIn() {
+  undoAction->setEnabled(GUICore::CanStoreUndo());
+  redoAction->setEnabled(GUICore::CanStoreRedo());
   FL::SetFocused(true);
   WheelHook::take(BasWheelMouse::kFileList);
 }
 
 void MainGUI::refreshStoreEditItems() {
   if (focusedControl() != PictFileList) return;
-  mnuEditUndo->setEnabled(GUICore::CanStoreUndo());
-  mnuEditRedo->setEnabled(GUICore::CanStoreRedo());
+  undoAction->setEnabled(GUICore::CanStoreUndo());
+  redoAction->setEnabled(GUICore::CanStoreRedo());
 }
 
-void MainGUI::PictFileList_LostFocus() {
-  mnuEditUndo->setEnabled(false);
-  mnuEditRedo->setEnabled(false);
+void MainGUI::onFileListFocusOut() {
+  undoAction->setEnabled(false);
+  redoAction->setEnabled(false);
   FL::SetFocused(false);
   if (BasWheelMouse::HookedControl() == BasWheelMouse::kFileList) BasWheelMouse::UnhookWheel();
 }
 
-void MainGUI::PictFileList_OLEDragOver(int y) { FileListInput::DropOver(y); }
+void MainGUI::onFileListDragOver(int y) { FileListInput::DropOver(y); }
 
-void MainGUI::PictFileList_OLEDragDrop(int y, const std::vector<std::string>& paths) {
+void MainGUI::onFileListDrop(int y, const std::vector<std::string>& paths) {
   const auto result = FileListInput::Drop(y, paths);
   if (result.kind == FileListInput::DropResult::Kind::Added) followFileListCursor();
   refreshStoreEditItems();
@@ -231,36 +231,36 @@ void MainGUI::PictFileList_OLEDragDrop(int y, const std::vector<std::string>& pa
 
 // ---- header and sort popup ------------------------------------------------
 
-void MainGUI::ListJpegStoreHead_MouseUp(int, int, double x, int) {
+void MainGUI::onFileListHeadMouseUp(int, int, double x, int) {
   if (!FL::HeaderSortAvailable() || GUICore::BuildInProgress()) return;
   const auto zone = FL::HeaderSortZone(x, FL::Current().hScroll, ListJpegStoreHead->width(),
                                        ListJpegStoreHead->height());
-  mnuSortUp->setText(ToQ(zone.upCaption));
-  mnuSortUp->setData(zone.upKey);
-  mnuSortDown->setText(ToQ(zone.downCaption));
-  mnuSortDown->setData(zone.downKey);
+  sortUpAction->setText(ToQ(zone.upCaption));
+  sortUpAction->setData(zone.upKey);
+  sortDownAction->setText(ToQ(zone.downCaption));
+  sortDownAction->setData(zone.downKey);
   fileListHeader_->setSortFrame(QRect(QPoint(zone.left, zone.top), QPoint(zone.right, zone.bottom)));
   const QPoint at = ListJpegStoreHead->mapToGlobal(QPoint(static_cast<int>(x), ListJpegStoreHead->height()));
-  RunPopup(mnuSort, at, nullptr);
+  RunPopup(sortMenu, at, nullptr);
   if (fileListHeader_) fileListHeader_->setSortFrame(std::nullopt);
   refreshStoreEditItems();
 }
 
-void MainGUI::mnuSortUp_Click() {
+void MainGUI::sortUp() {
   if (GUICore::BuildInProgress()) return;
-  GUICore::SortStoreItems(1, GUICore::StoreItemCount(), mnuSortUp->data().toInt());
+  GUICore::SortStoreItems(1, GUICore::StoreItemCount(), sortUpAction->data().toInt());
   followFileListCursor();
 }
 
-void MainGUI::mnuSortDown_Click() {
+void MainGUI::sortDown() {
   if (GUICore::BuildInProgress()) return;
-  GUICore::SortStoreItems(1, GUICore::StoreItemCount(), mnuSortDown->data().toInt());
+  GUICore::SortStoreItems(1, GUICore::StoreItemCount(), sortDownAction->data().toInt());
   followFileListCursor();
 }
 
 // ---- store commands -------------------------------------------------------
 
-void MainGUI::mnuAddEvent_Click() { ListJpegStoreAddEvent(); }
+void MainGUI::addToEvents() { ListJpegStoreAddEvent(); }
 
 void MainGUI::ListJpegStoreAddEvent() {
   if (StoreCommands::ListJpegStoreAddEvent(GUICore::MaterialEventFrames) == 0) return;
@@ -271,14 +271,14 @@ void MainGUI::ListJpegStoreAddEvent() {
   PictEventList->setFocus();
 }
 
-void MainGUI::mnuAddFile_Click() {
+void MainGUI::addFiles() {
   StoreCommands::AddFilesFromDialog();
   refreshStoreEditItems();
 }
 
-void MainGUI::mnuAddText_Click() { addNewStoreItem("txt"); }
-void MainGUI::mnuAddSprite_Click() { addNewStoreItem("sprite"); }
-void MainGUI::mnuAddFolder_Click() { addNewStoreItem("folder"); }
+void MainGUI::addText() { addNewStoreItem("txt"); }
+void MainGUI::addSprite() { addNewStoreItem("sprite"); }
+void MainGUI::addFolder() { addNewStoreItem("folder"); }
 
 void MainGUI::addNewStoreItem(const char* kindKey) {
   const int32_t id = StoreCommands::AddNewItem(kindKey, [this] {
@@ -288,49 +288,49 @@ void MainGUI::addNewStoreItem(const char* kindKey) {
     ListJpegStoreProperty(changed);
     return changed != 0;
   });
-  if (id != 0) PictFileList_Click();
+  if (id != 0) onFileListClicked();
   refreshStoreEditItems();
 }
 
-void MainGUI::mnuDeleteStore_Click() {
+void MainGUI::deleteItems() {
   StoreCommands::DeleteSelected();
   followFileListCursor();
   refreshStoreEditItems();
 }
 
-void MainGUI::mnuDuplicateItem_Click() {
+void MainGUI::duplicateItem() {
   StoreCommands::DuplicateSelected();
   followFileListCursor();
   refreshStoreEditItems();
 }
 
-void MainGUI::mnuSelAllStore_Click() { StoreCommands::SelectAllStore(); }
+void MainGUI::selectAllItems() { StoreCommands::SelectAllStore(); }
 
-void MainGUI::mnuStoreUndo_Click() {
+void MainGUI::undoStore() {
   GUICore::StoreUndo();
   followFileListCursor();
   PictFileList->setFocus();
   refreshStoreEditItems();
 }
 
-void MainGUI::mnuStoreRedo_Click() {
+void MainGUI::redoStore() {
   GUICore::StoreRedo();
   followFileListCursor();
   PictFileList->setFocus();
   refreshStoreEditItems();
 }
 
-void MainGUI::mnuStoreOpenFile_Click() {
+void MainGUI::openWithApp() {
   const std::string path = StoreCommands::CursorMaterialFile();
   if (!path.empty()) Desktop().opener->openFile(ToQ(path));
 }
 
-void MainGUI::mnuStoreOpenFolder_Click() {
+void MainGUI::showInFolder() {
   const std::string path = StoreCommands::CursorMaterialFile();
   if (!path.empty()) Desktop().opener->showInFolder(ToQ(path));
 }
 
-void MainGUI::mnuStoreProperty_Click() {
+void MainGUI::editItemProperties() {
   if (FL::RowCount() == 0) return;
   GUICore::StoreUndoScope undo;
   if (!undo) return;
@@ -352,58 +352,58 @@ void MainGUI::ShowItemInfo(int32_t id) {
   SoundPreview(1);
   GUICore::State().infoItemId = id;
   const StoreItem item = GUICore::GetStoreItemByID(id);
-  Command1->hide();
-  Command2->hide();
-  Command3->hide();
-  Picture1->setToolTip(QString());
-  Picture1->Cls();
+  playSoundButton->hide();
+  stopSoundButton->hide();
+  editSpriteButton->hide();
+  infoPanel->setToolTip(QString());
+  infoPanel->Cls();
 
-  const int w = Picture1->width(), h = Picture1->height();
+  const int w = infoPanel->width(), h = infoPanel->height();
   const auto facts = GUICore::ProbeMaterial(item);
   const auto layout = InfoPanel::LayoutItemInfo(item, facts, w, h, GUICore::GetSWFVersion());
   {
-    QPainter p(&Picture1->image());
+    QPainter p(&infoPanel->image());
     p.fillRect(0, 0, w, InfoPanel::kBandHeight + 1, ToQColor(InfoPanel::kBandColour));
     const QRect target(layout.pictureLeft, layout.pictureTop, layout.pictureWidth, layout.pictureHeight);
     if (layout.picture == InfoPanel::Picture::Raster) PaintRaster(p, facts.path, target);
-    if (layout.picture == InfoPanel::Picture::Vector) PaintVector(p, facts.path, target, Picture1->backColor());
+    if (layout.picture == InfoPanel::Picture::Vector) PaintVector(p, facts.path, target, infoPanel->backColor());
   }
-  Picture1->setCurrentX(0);
-  Picture1->setCurrentY(InfoPanel::kTitleY);
-  Picture1->Print(ToQ(layout.title));
-  if (!layout.titleExtra.empty()) Picture1->Print(ToQ(layout.titleExtra));
+  infoPanel->setCurrentX(0);
+  infoPanel->setCurrentY(InfoPanel::kTitleY);
+  infoPanel->Print(ToQ(layout.title));
+  if (!layout.titleExtra.empty()) infoPanel->Print(ToQ(layout.titleExtra));
   // Each line after the first starts again at the left edge.
-  Picture1->setCurrentX(layout.linesX);
-  Picture1->setCurrentY(layout.linesY);
-  for (const auto& line : layout.lines) Picture1->Print(ToQ(line));
+  infoPanel->setCurrentX(layout.linesX);
+  infoPanel->setCurrentY(layout.linesY);
+  for (const auto& line : layout.lines) infoPanel->Print(ToQ(line));
 
   infoSoundPath_ = layout.soundPath;
   if (layout.soundButtons) {
-    Command1->show();
-    Command2->show();
+    playSoundButton->show();
+    stopSoundButton->show();
   }
-  if (layout.spriteButton) Command3->show();
-  Picture1->setToolTip(ToQ(layout.tooltip));
-  Picture1->update();
+  if (layout.spriteButton) editSpriteButton->show();
+  infoPanel->setToolTip(ToQ(layout.tooltip));
+  infoPanel->update();
 }
 
 void MainGUI::SoundPreview(int mode) {
   SoundPlayer* sound = Desktop().sound;
   if (mode == 0) {
     if (!infoSoundPath_.empty()) sound->play(ToQ(infoSoundPath_));
-    Command1->setEnabled(false);
-    Command2->setEnabled(true);
+    playSoundButton->setEnabled(false);
+    stopSoundButton->setEnabled(true);
   } else {
     sound->stop();
-    Command2->setEnabled(false);
-    Command1->setEnabled(true);
+    stopSoundButton->setEnabled(false);
+    playSoundButton->setEnabled(true);
   }
 }
 
-void MainGUI::Command1_Click() { SoundPreview(0); }
-void MainGUI::Command2_Click() { SoundPreview(1); }
+void MainGUI::playSound() { SoundPreview(0); }
+void MainGUI::stopSound() { SoundPreview(1); }
 
-void MainGUI::Command3_Click() {
+void MainGUI::editSprite() {
   GUICore::ShowTimeline(GUICore::State().infoItemId, true);
   if (Prefs::Current().dispEventProperty != 1) ui::Windows().unloadEventDialog();
 }

@@ -49,51 +49,51 @@ constexpr bool kOff = false;
 void MainGUI::createMenus() {
   QMenuBar* bar = menuBar();
 
-  mnuFile = Menu(this, "mnuFile", "ファイル(&F)");
-  mnuCreateNew = Item(mnuFile, "mnuCreateNew", "新規作成(&N)", QKeySequence(Qt::CTRL | Qt::Key_N));
-  mnuOpenFile = Item(mnuFile, "mnuOpenFile", "プロジェクトを開く(&O)...", QKeySequence(Qt::CTRL | Qt::Key_O));
-  mnuSaveOverride = Item(mnuFile, "mnuSaveOverride", "上書き保存(&S)", QKeySequence(Qt::CTRL | Qt::Key_S));
-  mnuSaveAs = Item(mnuFile, "mnuSaveAs", "名前を付けて保存(&A)...");
-  mnuImportProject = Item(mnuFile, "mnuImportProject", "プロジェクトのインポート(&I)...");
-  Separator(mnuFile, "mnuMinus4");
-  mnuMakeSWF = Item(mnuFile, "mnuMakeSWF", "SWFファイル生成(&M)...");
-  mnuProject = Item(mnuFile, "mnuProject", "プロジェクトのプロパティ(&P)...");
-  mnuOption = Item(mnuFile, "mnuOption", "詳細設定(&T)...");
-  Separator(mnuFile, "mnuMinus15");
-  mnuMostRecent.push_back(Item(mnuFile, "mnuMostRecent_0", "(なし)", {}, kOff));
-  Separator(mnuFile, "mnuMinus5");
-  mnuQuit = Item(mnuFile, "mnuQuit", "終了(&Q)");
-  bar->addMenu(mnuFile);
+  fileMenu = Menu(this, "fileMenu", "ファイル(&F)");
+  newProjectAction = Item(fileMenu, "newProjectAction", "新規作成(&N)", QKeySequence(Qt::CTRL | Qt::Key_N));
+  openProjectAction = Item(fileMenu, "openProjectAction", "プロジェクトを開く(&O)...", QKeySequence(Qt::CTRL | Qt::Key_O));
+  saveAction = Item(fileMenu, "saveAction", "上書き保存(&S)", QKeySequence(Qt::CTRL | Qt::Key_S));
+  saveAsAction = Item(fileMenu, "saveAsAction", "名前を付けて保存(&A)...");
+  importProjectAction = Item(fileMenu, "importProjectAction", "プロジェクトのインポート(&I)...");
+  Separator(fileMenu, "afterImportSeparator");
+  makeSwfAction = Item(fileMenu, "makeSwfAction", "SWFファイル生成(&M)...");
+  projectPropertiesAction = Item(fileMenu, "projectPropertiesAction", "プロジェクトのプロパティ(&P)...");
+  optionsAction = Item(fileMenu, "optionsAction", "詳細設定(&T)...");
+  Separator(fileMenu, "beforeRecentSeparator");
+  recentProjectActions.push_back(Item(fileMenu, "recentProjectActions_0", "(なし)", {}, kOff));
+  Separator(fileMenu, "afterRecentSeparator");
+  quitAction = Item(fileMenu, "quitAction", "終了(&Q)");
+  bar->addMenu(fileMenu);
 
-  mnuEvent = Menu(this, "mnuEvent", "編集(&E)");
-  mnuEditUndo = Item(mnuEvent, "mnuEditUndo", "元に戻す(&U)", QKeySequence(Qt::CTRL | Qt::Key_Z));
-  mnuEditRedo = Item(mnuEvent, "mnuEditRedo", "やりなおす(&Y)", QKeySequence(Qt::CTRL | Qt::Key_Y));
-  Separator(mnuEvent, "mnuMinus6");
-  mnuCopyEvent = Item(mnuEvent, "mnuCopyEvent", "コピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C), kOff);
-  mnuCutEvent = Item(mnuEvent, "mnuCutEvent", "切り取り(&X)", QKeySequence(Qt::CTRL | Qt::Key_X), kOff);
-  mnuPasteEvent = Item(mnuEvent, "mnuPasteEvent", "貼り付け(&V)", QKeySequence(Qt::CTRL | Qt::Key_V), kOff);
-  mnuSelAllEvent = Item(mnuEvent, "mnuSelAllEvent", "全て選択(&A)", QKeySequence(Qt::CTRL | Qt::Key_A), kOff);
-  Separator(mnuEvent, "mnuMinus2");
-  mnuSearch = Item(mnuEvent, "mnuSearch", "検索(&F)", QKeySequence(Qt::CTRL | Qt::Key_F));
-  mnuSearchNext = Item(mnuEvent, "mnuSearchNext", "次を検索", QKeySequence(Qt::Key_F3));
-  Separator(mnuEvent, "mnuMinus7");
-  mnuEventSync = Item(mnuEvent, "mnuEventSync", "ファイルリストと同期(&S)");
-  mnuInsertAction =
-      Item(mnuEvent, "mnuInsertAction", "アクションを挿入(&I)", QKeySequence(Qt::CTRL | Qt::Key_Insert), kOff);
-  mnuDeleteEvent = Item(mnuEvent, "mnuDeleteEvent", "削除(&D)", QKeySequence(Qt::Key_Delete), kOff);
-  Separator(mnuEvent, "mnuMinus3");
-  mnuEventProperty =
-      Item(mnuEvent, "mnuEventProperty", "プロパティ(&P)", QKeySequence(Qt::CTRL | Qt::Key_P), kOff);
-  bar->addMenu(mnuEvent);
+  editMenu = Menu(this, "editMenu", "編集(&E)");
+  undoAction = Item(editMenu, "undoAction", "元に戻す(&U)", QKeySequence(Qt::CTRL | Qt::Key_Z));
+  redoAction = Item(editMenu, "redoAction", "やりなおす(&Y)", QKeySequence(Qt::CTRL | Qt::Key_Y));
+  Separator(editMenu, "afterRedoSeparator");
+  copyEventsAction = Item(editMenu, "copyEventsAction", "コピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C), kOff);
+  cutEventsAction = Item(editMenu, "cutEventsAction", "切り取り(&X)", QKeySequence(Qt::CTRL | Qt::Key_X), kOff);
+  pasteEventsAction = Item(editMenu, "pasteEventsAction", "貼り付け(&V)", QKeySequence(Qt::CTRL | Qt::Key_V), kOff);
+  selectAllEventsAction = Item(editMenu, "selectAllEventsAction", "全て選択(&A)", QKeySequence(Qt::CTRL | Qt::Key_A), kOff);
+  Separator(editMenu, "afterSelectAllSeparator");
+  findAction = Item(editMenu, "findAction", "検索(&F)", QKeySequence(Qt::CTRL | Qt::Key_F));
+  findNextAction = Item(editMenu, "findNextAction", "次を検索", QKeySequence(Qt::Key_F3));
+  Separator(editMenu, "afterFindNextSeparator");
+  syncWithFileListAction = Item(editMenu, "syncWithFileListAction", "ファイルリストと同期(&S)");
+  insertActionEventAction =
+      Item(editMenu, "insertActionEventAction", "アクションを挿入(&I)", QKeySequence(Qt::CTRL | Qt::Key_Insert), kOff);
+  deleteEventsAction = Item(editMenu, "deleteEventsAction", "削除(&D)", QKeySequence(Qt::Key_Delete), kOff);
+  Separator(editMenu, "beforePropertiesSeparator");
+  eventPropertiesAction =
+      Item(editMenu, "eventPropertiesAction", "プロパティ(&P)", QKeySequence(Qt::CTRL | Qt::Key_P), kOff);
+  bar->addMenu(editMenu);
 
-  mnuDisplay = Menu(this, "mnuDisplay", "表示(&D)");
-  mnuScriptEditor =
-      Item(mnuDisplay, "mnuScriptEditor", "スクリプトエディタ(&E)", QKeySequence(Qt::CTRL | Qt::Key_E));
-  mnuScriptEditor->setCheckable(true);
-  mnuEventlistOption = Item(mnuDisplay, "mnuEventlistOption", "イベントリスト表示設定(&D)...");
-  mnuDispSpriteTag = Item(mnuDisplay, "mnuDispSpriteTag", "スプライトタブ(&S)");
-  mnuDispSpriteTag->setCheckable(true);
-  bar->addMenu(mnuDisplay);
+  viewMenu = Menu(this, "viewMenu", "表示(&D)");
+  scriptEditorAction =
+      Item(viewMenu, "scriptEditorAction", "スクリプトエディタ(&E)", QKeySequence(Qt::CTRL | Qt::Key_E));
+  scriptEditorAction->setCheckable(true);
+  eventListDisplayAction = Item(viewMenu, "eventListDisplayAction", "イベントリスト表示設定(&D)...");
+  spriteTabsAction = Item(viewMenu, "spriteTabsAction", "スプライトタブ(&S)");
+  spriteTabsAction->setCheckable(true);
+  bar->addMenu(viewMenu);
 
   mnuPreview = Menu(this, "mnuPreview", "プレビュー(&P)");
   mnuPreviewWindow = Item(mnuPreview, "mnuPreviewWindow", "プレビューウインドウ(&P)", QKeySequence(Qt::Key_F5));
@@ -102,88 +102,88 @@ void MainGUI::createMenus() {
   mnuPreviewBrowser = Item(mnuPreview, "mnuPreviewBrowser", "ブラウザ(&B)", QKeySequence(Qt::Key_F6));
   mnuPreviewSAPlayer =
       Item(mnuPreview, "mnuPreviewSAPlayer", "スタンドアロンプレイヤー(&S)", QKeySequence(Qt::Key_F7));
-  Separator(mnuPreview, "mnuMinus14");
+  Separator(mnuPreview, "beforeTraceSeparator");
   mnuPreviewTrace =
       Item(mnuPreview, "mnuPreviewTrace", "トレースウインドウを表示(&T)", QKeySequence(Qt::Key_F8));
   mnuPreviewTrace->setCheckable(true);
   mnuPreviewOption = Item(mnuPreview, "mnuPreviewOption", "プレビューの設定(&O)...");
   bar->addMenu(mnuPreview);
 
-  mnuHelp = Menu(this, "mnuHelp", "ヘルプ(&H)");
-  mnuOpenHelp = Item(mnuHelp, "mnuOpenHelp", "ヘルプ(&H)...", QKeySequence(Qt::Key_F1));
-  mnuVersion = Item(mnuHelp, "mnuVersion", "バージョン情報(&V)");
-  bar->addMenu(mnuHelp);
+  helpMenu = Menu(this, "helpMenu", "ヘルプ(&H)");
+  openHelpAction = Item(helpMenu, "openHelpAction", "ヘルプ(&H)...", QKeySequence(Qt::Key_F1));
+  versionAction = Item(helpMenu, "versionAction", "バージョン情報(&V)");
+  bar->addMenu(helpMenu);
 
   // Hidden popups: never in the menu bar, so their shortcuts only show; the
   // form-level keys run the Add commands.
-  mnuJpegStore = Menu(this, "mnuJpegStore", "ファイルリスト");
-  mnuAddEvent = Item(mnuJpegStore, "mnuAddEvent", "イベントに追加(&E)");
-  Separator(mnuJpegStore, "mnuMinus21");
-  mnuStoreUndo = Item(mnuJpegStore, "mnuStoreUndo", "元に戻す(&U)");
-  mnuStoreRedo = Item(mnuJpegStore, "mnuStoreRedo", "やりなおす(&Y)");
-  Separator(mnuJpegStore, "mnuMinus22");
-  mnuStoreOpen = Menu(mnuJpegStore, "mnuStoreOpen", "ファイルを開く(&O)");
-  mnuStoreOpenFile = Item(mnuStoreOpen, "mnuStoreOpenFile", "関連付け起動(&R)");
-  mnuStoreOpenFolder = Item(mnuStoreOpen, "mnuStoreOpenFolder", "エクスプローラ(&E)");
-  mnuJpegStore->addMenu(mnuStoreOpen);
-  mnuSelAllStore = Item(mnuJpegStore, "mnuSelAllStore", "全て選択(&A)");
-  mnuDeleteStore = Item(mnuJpegStore, "mnuDeleteStore", "削除(&D)");
-  Separator(mnuJpegStore, "mnuMinus0");
-  mnuAdd = Menu(mnuJpegStore, "mnuAdd", "アイテムを追加(&I)");
-  mnuAddFile = Item(mnuAdd, "mnuAddFile", "ファイル(&F)", QKeySequence(Qt::CTRL | Qt::Key_I));
-  mnuAddText = Item(mnuAdd, "mnuAddText", "テキスト(&T)", QKeySequence(Qt::CTRL | Qt::Key_T));
-  mnuAddSprite = Item(mnuAdd, "mnuAddSprite", "スプライト(&S)", QKeySequence(Qt::CTRL | Qt::Key_R));
-  mnuAddFolder = Item(mnuAdd, "mnuAddFolder", "フォルダ(&L)", QKeySequence(Qt::CTRL | Qt::Key_L));
-  mnuJpegStore->addMenu(mnuAdd);
-  mnuDuplicateItem = Item(mnuJpegStore, "mnuDuplicateItem", "アイテムを複製(&C)");
-  Separator(mnuJpegStore, "mnuMinus1");
-  mnuStoreProperty = Item(mnuJpegStore, "mnuStoreProperty", "プロパティ(&R)");
+  fileListMenu = Menu(this, "fileListMenu", "ファイルリスト");
+  addToEventsAction = Item(fileListMenu, "addToEventsAction", "イベントに追加(&E)");
+  Separator(fileListMenu, "afterAddToEventsSeparator");
+  storeUndoAction = Item(fileListMenu, "storeUndoAction", "元に戻す(&U)");
+  storeRedoAction = Item(fileListMenu, "storeRedoAction", "やりなおす(&Y)");
+  Separator(fileListMenu, "afterStoreRedoSeparator");
+  openFileMenu = Menu(fileListMenu, "openFileMenu", "ファイルを開く(&O)");
+  openWithAppAction = Item(openFileMenu, "openWithAppAction", "関連付け起動(&R)");
+  showInFolderAction = Item(openFileMenu, "showInFolderAction", "エクスプローラ(&E)");
+  fileListMenu->addMenu(openFileMenu);
+  selectAllItemsAction = Item(fileListMenu, "selectAllItemsAction", "全て選択(&A)");
+  deleteItemsAction = Item(fileListMenu, "deleteItemsAction", "削除(&D)");
+  Separator(fileListMenu, "beforeAddItemSeparator");
+  addItemMenu = Menu(fileListMenu, "addItemMenu", "アイテムを追加(&I)");
+  addFileAction = Item(addItemMenu, "addFileAction", "ファイル(&F)", QKeySequence(Qt::CTRL | Qt::Key_I));
+  addTextAction = Item(addItemMenu, "addTextAction", "テキスト(&T)", QKeySequence(Qt::CTRL | Qt::Key_T));
+  addSpriteAction = Item(addItemMenu, "addSpriteAction", "スプライト(&S)", QKeySequence(Qt::CTRL | Qt::Key_R));
+  addFolderAction = Item(addItemMenu, "addFolderAction", "フォルダ(&L)", QKeySequence(Qt::CTRL | Qt::Key_L));
+  fileListMenu->addMenu(addItemMenu);
+  duplicateItemAction = Item(fileListMenu, "duplicateItemAction", "アイテムを複製(&C)");
+  Separator(fileListMenu, "beforeItemPropertiesSeparator");
+  itemPropertiesAction = Item(fileListMenu, "itemPropertiesAction", "プロパティ(&R)");
   // A hidden popup's shortcut would otherwise fire while its menu is open
   // and also from the menu's own window.
-  for (QAction* a : mnuAdd->actions()) a->setShortcutContext(Qt::WidgetShortcut);
+  for (QAction* a : addItemMenu->actions()) a->setShortcutContext(Qt::WidgetShortcut);
 
-  mnuEventSelectRoot = Menu(this, "mnuEventSelectRoot", "イベントリスト選択");
-  mnuEventSelect.push_back(Item(mnuEventSelectRoot, "mnuEventSelect_0", "&0    (メイン)"));
-  mnuSpriteTag = Menu(this, "mnuSpriteTag", "タブ操作");
-  mnuSpriteTagClose = Item(mnuSpriteTag, "mnuSpriteTagClose", "このタブを閉じる(&C)");
-  mnuSort = Menu(this, "mnuSort", "ソート");
-  mnuSortUp = Item(mnuSort, "mnuSortUp", "上");
-  mnuSortDown = Item(mnuSort, "mnuSortDown", "下");
+  timelineMenu = Menu(this, "timelineMenu", "イベントリスト選択");
+  timelineActions.push_back(Item(timelineMenu, "timelineActions_0", "&0    (メイン)"));
+  spriteTabMenu = Menu(this, "spriteTabMenu", "タブ操作");
+  closeSpriteTabAction = Item(spriteTabMenu, "closeSpriteTabAction", "このタブを閉じる(&C)");
+  sortMenu = Menu(this, "sortMenu", "ソート");
+  sortUpAction = Item(sortMenu, "sortUpAction", "上");
+  sortDownAction = Item(sortMenu, "sortDownAction", "下");
 
-  connect(mnuEditUndo, &QAction::triggered, this, [this] { mnuEditUndo_Click(); });
-  connect(mnuEditRedo, &QAction::triggered, this, [this] { mnuEditRedo_Click(); });
-  connect(mnuEvent, &QMenu::aboutToShow, this, [this] { mnuEvent_Click(); });
-  connect(mnuSelAllEvent, &QAction::triggered, this, [this] { mnuSelAllEvent_Click(); });
-  connect(mnuEventSync, &QAction::triggered, this, [this] { mnuEventSync_Click(); });
-  connect(mnuScriptEditor, &QAction::triggered, this, [this] { mnuScriptEditor_Click(); });
-  connect(mnuDispSpriteTag, &QAction::triggered, this, [this] { mnuDispSpriteTag_Click(); });
-  connect(mnuOpenHelp, &QAction::triggered, this, [this] { mnuOpenHelp_Click(); });
-  connect(mnuVersion, &QAction::triggered, this, [this] { mnuVersion_Click(); });
+  connect(undoAction, &QAction::triggered, this, [this] { undo(); });
+  connect(redoAction, &QAction::triggered, this, [this] { redo(); });
+  connect(editMenu, &QMenu::aboutToShow, this, [this] { refreshEditMenu(); });
+  connect(selectAllEventsAction, &QAction::triggered, this, [this] { selectAllEvents(); });
+  connect(syncWithFileListAction, &QAction::triggered, this, [this] { syncWithFileList(); });
+  connect(scriptEditorAction, &QAction::triggered, this, [this] { toggleScriptEditor(); });
+  connect(spriteTabsAction, &QAction::triggered, this, [this] { toggleSpriteTabs(); });
+  connect(openHelpAction, &QAction::triggered, this, [this] { openHelp(); });
+  connect(versionAction, &QAction::triggered, this, [this] { showVersion(); });
 }
 
 void MainGUI::BuildRecentFilesMenu() {
   // Element 0 stays; the others are made again from the list.
-  while (mnuMostRecent.size() > 1) {
-    delete mnuMostRecent.back();
-    mnuMostRecent.pop_back();
+  while (recentProjectActions.size() > 1) {
+    delete recentProjectActions.back();
+    recentProjectActions.pop_back();
   }
-  QAction* first = mnuMostRecent.front();
+  QAction* first = recentProjectActions.front();
   first->setText(QStringLiteral("(なし)"));
   first->setEnabled(false);
   first->setData(QVariant());
   const auto entries = GUICore::BuildRecentFilesMenu();
-  QAction* after = mnuMostRecent.front();
+  QAction* after = recentProjectActions.front();
   for (size_t k = 0; k < entries.size(); ++k) {
     QAction* a = first;
     if (k > 0) {
-      a = new QAction(mnuFile);
-      a->setObjectName(QStringLiteral("mnuMostRecent_%1").arg(k));
+      a = new QAction(fileMenu);
+      a->setObjectName(QStringLiteral("recentProjectActions_%1").arg(k));
       // After the previous entry, before the separator that follows them.
-      const QList<QAction*> all = mnuFile->actions();
+      const QList<QAction*> all = fileMenu->actions();
       const qsizetype at = all.indexOf(after);
-      mnuFile->insertAction(at + 1 < all.size() ? all[at + 1] : nullptr, a);
-      connect(a, &QAction::triggered, this, [this, k] { mnuMostRecent_Click(static_cast<int>(k)); });
-      mnuMostRecent.push_back(a);
+      fileMenu->insertAction(at + 1 < all.size() ? all[at + 1] : nullptr, a);
+      connect(a, &QAction::triggered, this, [this, k] { openRecentProject(static_cast<int>(k)); });
+      recentProjectActions.push_back(a);
     }
     a->setText(ToQ(entries[k].caption));
     a->setData(ToQ(entries[k].path));
@@ -194,40 +194,40 @@ void MainGUI::BuildRecentFilesMenu() {
 
 // Undo and redo go to the list that has the focus; elsewhere (the script
 // text, no focus) they do nothing.
-void MainGUI::mnuEditUndo_Click() {
+void MainGUI::undo() {
   if (buildRunning_) return;
   QWidget* f = focusedControl();
   if (f == PictEventList) {
     GUICore::EventUndo();
-    PictEventList_Click();
+    onEventListClicked();
   } else if (f == PictFileList) {
-    mnuStoreUndo_Click();
+    undoStore();
   }
 }
 
-void MainGUI::mnuEditRedo_Click() {
+void MainGUI::redo() {
   if (buildRunning_) return;
   QWidget* f = focusedControl();
   if (f == PictEventList) {
     GUICore::EventRedo();
-    PictEventList_Click();
+    onEventListClicked();
   } else if (f == PictFileList) {
-    mnuStoreRedo_Click();
+    redoStore();
   }
 }
 
-void MainGUI::mnuEvent_Click() {
+void MainGUI::refreshEditMenu() {
   QWidget* f = focusedControl();
   if (f == PictEventList) {
-    PictEventList_GotFocus();
+    onEventListFocusIn();
   } else if (f == PictFileList) {
-    PictFileList_GotFocus();
+    onFileListFocusIn();
   } else {
-    PictEventList_LostFocus();
+    onEventListFocusOut();
   }
 }
 
-void MainGUI::mnuSelAllEvent_Click() {
+void MainGUI::selectAllEvents() {
   EventCommands::SelectAll();
   // The shown property dialog would apply the one event's fields to all.
   if (eventPropertyVisible()) ListEventPropertyLoad();
@@ -235,31 +235,33 @@ void MainGUI::mnuSelAllEvent_Click() {
 
 // Once, or (with AlwaysEventSync) a lasting check that the event list's
 // click handler follows.
-void MainGUI::mnuEventSync_Click() {
+void MainGUI::syncWithFileList() {
   // A lasting check has toggled itself already.
-  if (buildRunning_ || mnuEventSync->isCheckable()) return;
+  if (buildRunning_ || syncWithFileListAction->isCheckable()) return;
   GUICore::SelectStoreItemByID(EventListModule::Current().currentRow + 1, false);
 }
 
-void MainGUI::mnuScriptEditor_Click() {
+void MainGUI::setScriptEditorChecked(bool checked) { scriptEditorAction->setChecked(checked); }
+
+void MainGUI::toggleScriptEditor() {
   // The check toggles by itself (checkable); the selection's script is
   // shown, or the editor hidden, for the new state.
   ScriptEditorModule::ShowEventScript(0, "");
 }
 
-void MainGUI::mnuDispSpriteTag_Click() {
+void MainGUI::toggleSpriteTabs() {
   Preferences& p = Prefs::Current();
   p.dispSpriteTab = 1 - p.dispSpriteTab;
-  mnuDispSpriteTag->setChecked(p.dispSpriteTab == 1);
+  spriteTabsAction->setChecked(p.dispSpriteTab == 1);
   SizeControlsCall();
 }
 
-void MainGUI::mnuOpenHelp_Click() {
+void MainGUI::openHelp() {
   const auto help = GUICore::State().paths.resources / "help" / "index.html";
   if (QFileInfo::exists(ToQ(help.string()))) Desktop().opener->openFile(ToQ(help.string()));
 }
 
-void MainGUI::mnuVersion_Click() {
+void MainGUI::showVersion() {
   VersionInfo dialog(this);
   dialog.exec();
 }

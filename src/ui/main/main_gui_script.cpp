@@ -46,6 +46,8 @@ void RenewLater(SE::ApplyResult r) {
   }
 }
 
+}  // namespace
+
 // What ScriptEditorModule asks of the windows, for as long as the main
 // window lives (a child object of it).
 class ScriptPanel final : public QObject, public SE::View {
@@ -54,14 +56,14 @@ class ScriptPanel final : public QObject, public SE::View {
   // A free-standing editor window would outlive the main window otherwise.
   ~ScriptPanel() override { delete ScriptEditorWindow::loaded(); }
 
-  bool editorOn() const override { return w_->mnuScriptEditor->isChecked(); }
+  bool editorOn() const override { return w_->scriptEditorAction->isChecked(); }
   bool docked() const override { return Prefs::Current().dockScriptEditor != 0; }
 
   void fillPanel(const std::string& caption, const std::string& text, bool enabled) override {
-    w_->Label2->setText(ToQ(caption));
+    w_->scriptTargetLabel->setText(ToQ(caption));
     const QString shown = QString::fromStdU16String(SE::EditorText(text));
-    if (w_->Text1->toPlainText() != shown) w_->Text1->setPlainText(shown);
-    w_->Text1->setEnabled(enabled);
+    if (w_->scriptEdit->toPlainText() != shown) w_->scriptEdit->setPlainText(shown);
+    w_->scriptEdit->setEnabled(enabled);
     w_->SizeControlsCall();
   }
 
@@ -80,15 +82,15 @@ class ScriptPanel final : public QObject, public SE::View {
   }
 
   void clearPanel() override {
-    w_->Text1->clear();
-    w_->Text1->setEnabled(false);
-    w_->Label1->clear();
-    w_->Label2->clear();
+    w_->scriptEdit->clear();
+    w_->scriptEdit->setEnabled(false);
+    w_->lineLabel->clear();
+    w_->scriptTargetLabel->clear();
   }
 
   void focusEditor() override {
     if (docked()) {
-      w_->Text1->setFocus();
+      w_->scriptEdit->setFocus();
     } else if (ScriptEditorWindow* editor = ScriptEditorWindow::loaded()) {
       editor->activateWindow();
       editor->focusScript();
@@ -108,11 +110,11 @@ class ScriptPanel final : public QObject, public SE::View {
   // real loss of focus counts (opening a menu or another window does not).
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::FocusIn) {
-      w_->Text1_GotFocus();
+      w_->onScriptFocusIn();
     } else if (event->type() == QEvent::FocusOut) {
       const Qt::FocusReason why = static_cast<QFocusEvent*>(event)->reason();
       if (why != Qt::PopupFocusReason && why != Qt::MenuBarFocusReason && why != Qt::ActiveWindowFocusReason) {
-        w_->Text1_LostFocus();
+        w_->onScriptFocusOut();
       }
     }
     return QObject::eventFilter(watched, event);
@@ -123,78 +125,76 @@ class ScriptPanel final : public QObject, public SE::View {
   SE::ScopedView scoped_;
 };
 
-}  // namespace
-
 void MainGUI::setupScriptArea() {
   auto* panel = new ScriptPanel(this);
-  Text1->installEventFilter(panel);
-  Combo1->installEventFilter(panel);
-  Combo1->setInsertPolicy(QComboBox::NoInsert);  // the search adds its terms itself
+  scriptEdit->installEventFilter(panel);
+  findTextList->installEventFilter(panel);
+  findTextList->setInsertPolicy(QComboBox::NoInsert);  // the search adds its terms itself
 
-  connect(Text1, &QPlainTextEdit::textChanged, this, [this] { Text1_Change(); });
-  connect(Text1, &QPlainTextEdit::cursorPositionChanged, this, [this] { UpdateScriptLineLabel(); });
-  connect(Combo1, &QComboBox::editTextChanged, this, [this] { Combo1_Change(); });
-  connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Change(); });
-  connect(Combo1->lineEdit(), &QLineEdit::returnPressed, this, [this] { Command4_Click(); });
-  connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
-  connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
-  connect(Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
+  connect(scriptEdit, &QPlainTextEdit::textChanged, this, [this] { onScriptChanged(); });
+  connect(scriptEdit, &QPlainTextEdit::cursorPositionChanged, this, [this] { UpdateScriptLineLabel(); });
+  connect(findTextList, &QComboBox::editTextChanged, this, [this] { onFindTextChanged(); });
+  connect(findTextList, &QComboBox::activated, this, [this] { onFindTextChanged(); });
+  connect(findTextList->lineEdit(), &QLineEdit::returnPressed, this, [this] { findText(); });
+  connect(findButton, &QPushButton::clicked, this, [this] { findText(); });
+  connect(syntaxCheckButton, &QPushButton::clicked, this, [this] { checkSyntax(); });
+  connect(undockButton, &QPushButton::clicked, this, [this] { undock(); });
 
-  connect(mnuProject, &QAction::triggered, this, [this] { mnuProject_Click(); });
-  connect(mnuOption, &QAction::triggered, this, [this] { mnuOption_Click(); });
-  connect(mnuImportProject, &QAction::triggered, this, [this] { mnuImportProject_Click(); });
-  connect(mnuSearch, &QAction::triggered, this, [this] { mnuSearch_Click(); });
-  connect(mnuSearchNext, &QAction::triggered, this, [this] { mnuSearchNext_Click(); });
+  connect(projectPropertiesAction, &QAction::triggered, this, [this] { editProjectProperties(); });
+  connect(optionsAction, &QAction::triggered, this, [this] { editOptions(); });
+  connect(importProjectAction, &QAction::triggered, this, [this] { importProject(); });
+  connect(findAction, &QAction::triggered, this, [this] { openSearch(); });
+  connect(findNextAction, &QAction::triggered, this, [this] { findNext(); });
 }
 
 // ---- the docked panel ------------------------------------------------------
 
-void MainGUI::Text1_Change() { RenewLater(SE::ApplyScript(SE::ModelText(EditorString(Text1)))); }
+void MainGUI::onScriptChanged() { RenewLater(SE::ApplyScript(SE::ModelText(EditorString(scriptEdit)))); }
 
-void MainGUI::Text1_GotFocus() {
+void MainGUI::onScriptFocusIn() {
   // The Edit menu's shortcuts (copy, paste, undo, select all) belong to the
   // text while it has the focus; the lists leave the tab order.
-  mnuEvent->menuAction()->setEnabled(false);
+  editMenu->menuAction()->setEnabled(false);
   for (QWidget* list : {PictEventList, PictFileList}) SetTabStop(list, false);
 }
 
-void MainGUI::Text1_LostFocus() {
-  mnuEvent->menuAction()->setEnabled(true);
+void MainGUI::onScriptFocusOut() {
+  editMenu->menuAction()->setEnabled(true);
   for (QWidget* list : {PictEventList, PictFileList}) SetTabStop(list, true);
 }
 
-void MainGUI::Combo1_Change() { Command4->setEnabled(!Combo1->currentText().isEmpty()); }
+void MainGUI::onFindTextChanged() { findButton->setEnabled(!findTextList->currentText().isEmpty()); }
 
-void MainGUI::Command4_Click() {
-  if (FindNextAndRemember(Text1, Combo1)) UpdateScriptLineLabel();
+void MainGUI::findText() {
+  if (FindNextAndRemember(scriptEdit, findTextList)) UpdateScriptLineLabel();
 }
 
-void MainGUI::Command5_Click() {
-  Command5->setEnabled(false);
-  const std::string model = SE::ModelText(EditorString(Text1));
+void MainGUI::checkSyntax() {
+  syntaxCheckButton->setEnabled(false);
+  const std::string model = SE::ModelText(EditorString(scriptEdit));
   int32_t start = 0, length = 0;
   if (SE::CheckScriptSyntax(model, start, length)) {
     const SE::Span span = SE::EditorSpan(model, {start, length});
-    Select(Text1, span.start, span.length);
-    Text1->setFocus();
+    Select(scriptEdit, span.start, span.length);
+    scriptEdit->setFocus();
   }
   UpdateScriptLineLabel();
-  Command5->setEnabled(true);
+  syntaxCheckButton->setEnabled(true);
 }
 
-void MainGUI::Command6_Click() {
+void MainGUI::undock() {
   Prefs::Current().dockScriptEditor = 0;
-  SE::ShowEventScript(SE::GetScriptKind(), SE::ModelText(EditorString(Text1)));
+  SE::ShowEventScript(SE::GetScriptKind(), SE::ModelText(EditorString(scriptEdit)));
   SizeControlsCall();
 }
 
 void MainGUI::UpdateScriptLineLabel() {
-  Label1->setText(ToQ(SE::LineLabel(EditorString(Text1), Text1->textCursor().position())));
+  lineLabel->setText(ToQ(SE::LineLabel(EditorString(scriptEdit), scriptEdit->textCursor().position())));
 }
 
 // ---- menu entries ----------------------------------------------------------
 
-void MainGUI::mnuProject_Click() {
+void MainGUI::editProjectProperties() {
   ProjectDialog::run(this);
   // The loading screen moves the first frame; the header shows size and rate.
   EventListModule::RenumberFrames();
@@ -202,25 +202,25 @@ void MainGUI::mnuProject_Click() {
   GUICore::UpdateTimelineHeader();
 }
 
-void MainGUI::mnuOption_Click() {
+void MainGUI::editOptions() {
   if (OptionDialog::run(this)) followEventSyncOption();
 }
 
-void MainGUI::mnuImportProject_Click() {
+void MainGUI::importProject() {
   GUICore::ShowTimeline(0, false);
   ImportDialog::run(this);
   GUICore::RefreshFileList();
   GUICore::ShowTimeline(0, false);
 }
 
-void MainGUI::mnuSearch_Click() {
+void MainGUI::openSearch() {
   SearchDialog* dialog = SearchDialog::instance(this);
   dialog->show();
   dialog->raise();
   dialog->activateWindow();
 }
 
-void MainGUI::mnuSearchNext_Click() {
+void MainGUI::findNext() {
   // Before the dialog was ever shown there is nothing to repeat.
   if (SearchDialog::isLoaded()) SearchDialog::instance(this)->SearchItem();
 }

@@ -93,7 +93,7 @@ class EventDialogTest : public MainGuiTest {
   }
   void FocusList() {
     QApplication::setActiveWindow(&window());
-    window().PictEventList->setFocus();
+    Control<QWidget>(window(), "PictEventList")->setFocus();
     Settle();
   }
   EventDialog& Open() {
@@ -133,7 +133,7 @@ TEST_F(EventDialogTest, ADoubleClickOnARowOpensItFilledAndItFollowsTheSelection)
   second.depth = -8;
   Events({Image(1), second});
   QApplication::setActiveWindow(&window());
-  QWidget* list = window().PictEventList;
+  QWidget* list = Control<QWidget>(window(), "PictEventList");
   list->setFocus();
   Settle();
   ClickRow(list, 1, true);
@@ -205,7 +205,7 @@ TEST_F(EventDialogTest, CommandsThatChangeTheSelectedEventsReloadTheShownDialog)
   sound.itemId = 2;
   GUICore::State().events.push_back(sound);
   EventListModule::LoadRows();
-  window().mnuSelAllEvent->trigger();
+  Control<QAction>(window(), "selectAllEventsAction")->trigger();
   EXPECT_EQ(d.windowTitle(), QStringLiteral("イベントのプロパティ (複数選択)"));
   EXPECT_EQ(d.Text1->text(), "");
 
@@ -480,8 +480,8 @@ TEST_F(EventDialogTest, CtrlPAndInsertingAnActionOpenItFromTheList) {
   Events({Image(1)});
   Select({0});
   FocusList();
-  ASSERT_TRUE(window().mnuEventProperty->isEnabled());
-  QTest::keyClick(window().PictEventList, Qt::Key_P, Qt::ControlModifier);
+  ASSERT_TRUE(Control<QAction>(window(), "eventPropertiesAction")->isEnabled());
+  QTest::keyClick(Control<QWidget>(window(), "PictEventList"), Qt::Key_P, Qt::ControlModifier);
   Settle();
   ASSERT_TRUE(EventDialog::isShownNow());
   EXPECT_EQ(EventDialog::instance()->Text1->text(), "1");
@@ -489,7 +489,7 @@ TEST_F(EventDialogTest, CtrlPAndInsertingAnActionOpenItFromTheList) {
 
   // A new action event opens the dialog on itself, at its action list.
   FocusList();
-  window().mnuInsertAction->trigger();
+  Control<QAction>(window(), "insertActionEventAction")->trigger();
   Settle();
   ASSERT_TRUE(EventDialog::isShownNow());
   EventDialog& d = *EventDialog::instance();
@@ -510,7 +510,7 @@ TEST_F(EventDialogTest, EventsAddedFromTheFileListRefreshTheDialogAndTheScriptPa
   Prefs::Current().dockScriptEditor = 1;
   Prefs::Current().dispEventProperty = 1;
   Select({0});
-  window().mnuScriptEditor->trigger();  // the panel shows the selection's script
+  Control<QAction>(window(), "scriptEditorAction")->trigger();  // the panel shows the selection's script
   Settle();
   ASSERT_EQ(ScriptEditorModule::ModuleState().target.index, 1);
   EventDialog& d = Open();
@@ -519,7 +519,7 @@ TEST_F(EventDialogTest, EventsAddedFromTheFileListRefreshTheDialogAndTheScriptPa
   FileListModule::BuildFileRows(false);
   auto& files = FileListModule::Current().rows;
   for (int32_t r = 1; r <= files.count(); ++r) files.at(r).selected = files.at(r).id == 1 ? -1 : 0;
-  window().mnuAddEvent->trigger();
+  Control<QAction>(window(), "addToEventsAction")->trigger();
   ASSERT_EQ(GUICore::EventCount(), 2);
   ASSERT_EQ(GUICore::GetEvent(1).itemId, 1);
   // The dialog shows the new event; the panel follows the script, which
@@ -528,7 +528,7 @@ TEST_F(EventDialogTest, EventsAddedFromTheFileListRefreshTheDialogAndTheScriptPa
   EXPECT_EQ(d.Text1->text(), "1");
   EXPECT_TRUE(d.Frame1->isVisibleTo(&d));
   EXPECT_EQ(ScriptEditorModule::ModuleState().target.index, 2);
-  EXPECT_EQ(window().Text1->toPlainText(), QStringLiteral("stop();"));
+  EXPECT_EQ(Control<QPlainTextEdit>(window().centralWidget(), "scriptEdit")->toPlainText(), QStringLiteral("stop();"));
 }
 
 TEST_F(EventDialogTest, ScriptButtonsOpenTheEditorAndItsEditsComeBackIntoTheBoxes) {
@@ -548,12 +548,12 @@ TEST_F(EventDialogTest, ScriptButtonsOpenTheEditorAndItsEditsComeBackIntoTheBoxe
   EXPECT_EQ(d.Text14->text(), QStringLiteral("stop();\r\nplay();"));  // the script, kept exactly
   ASSERT_TRUE(d.Command7->isVisibleTo(&d));
   QTest::mouseClick(d.Command7, Qt::LeftButton);
-  EXPECT_TRUE(window().mnuScriptEditor->isChecked());
-  EXPECT_EQ(window().Text1->toPlainText(), QStringLiteral("stop();\nplay();"));
+  EXPECT_TRUE(Control<QAction>(window(), "scriptEditorAction")->isChecked());
+  EXPECT_EQ(Control<QPlainTextEdit>(window().centralWidget(), "scriptEdit")->toPlainText(), QStringLiteral("stop();\nplay();"));
 
   // An edit in the panel reaches the event and the dialog's hidden box, so
   // that Apply does not write the old script back.
-  window().Text1->setPlainText(QStringLiteral("gotoAndPlay(2);"));
+  Control<QPlainTextEdit>(window().centralWidget(), "scriptEdit")->setPlainText(QStringLiteral("gotoAndPlay(2);"));
   EXPECT_EQ(d.Text14->text(), QStringLiteral("gotoAndPlay(2);"));
   Type(d.Text13, "note");
   QTest::mouseClick(d.Command1, Qt::LeftButton);
@@ -568,7 +568,7 @@ TEST_F(EventDialogTest, ScriptButtonsOpenTheEditorAndItsEditsComeBackIntoTheBoxe
   EventListModule::LoadRows();
   Select({0, 1});
   window().ListEventPropertyLoad();
-  window().Text1->setPlainText(QStringLiteral("prevFrame();"));
+  Control<QPlainTextEdit>(window().centralWidget(), "scriptEdit")->setPlainText(QStringLiteral("prevFrame();"));
   EXPECT_EQ(d.Text14->text(), QString());
   d.Combo2->setCurrentIndex(static_cast<int>(ActionKind::Script));
   QTest::mouseClick(d.Command1, Qt::LeftButton);
@@ -580,7 +580,7 @@ TEST_F(EventDialogTest, ScriptButtonsOpenTheEditorAndItsEditsComeBackIntoTheBoxe
   Select({1});
   window().ListEventPropertyLoad();
   QTest::mouseClick(d.Command8, Qt::LeftButton);
-  EXPECT_EQ(window().Text1->toPlainText(), QStringLiteral("onClipEvent(load){}"));
+  EXPECT_EQ(Control<QPlainTextEdit>(window().centralWidget(), "scriptEdit")->toPlainText(), QStringLiteral("onClipEvent(load){}"));
   // A script far longer than a line box usually takes comes back whole.
   std::string longScript;
   while (longScript.size() < 70000) longScript += "trace(\"a line of the script\");\r\n";

@@ -73,7 +73,7 @@ class EventListTest : public MainGuiTest {
     }
     elm::LoadRows();
     elm::Current().currentRow = 0;
-    list = w.PictEventList;
+    list = Control<QWidget>(w, "PictEventList");
     list->setFocus();
     Settle();
     return w;
@@ -146,12 +146,12 @@ TEST_F(EventListTest, MouseSelectsAndOpensTheEditMenu) {
 
   // A right click inside the selection keeps it and opens the Edit menu,
   // whose Delete runs on all of it.
-  desktop.popups.choices.push_back("mnuDeleteEvent");
+  desktop.popups.choices.push_back("deleteEventsAction");
   Click(5, Qt::NoModifier, Qt::RightButton);
   ASSERT_EQ(desktop.popups.opened.size(), 1u);
-  EXPECT_EQ(desktop.popups.opened[0], "mnuEvent");
+  EXPECT_EQ(desktop.popups.opened[0], "editMenu");
   EXPECT_EQ(Counts(), (std::vector<int32_t>{1, 4, 5, 8}));
-  w.mnuEditUndo->trigger();
+  Control<QAction>(w, "undoAction")->trigger();
   EXPECT_EQ(Counts(), (std::vector<int32_t>{1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
@@ -159,37 +159,37 @@ TEST_F(EventListTest, EditCommandsGoThroughTheClipboardAndUndoInOneStep) {
   gui::MainGUI& w = StartWithEvents();
   Click(1);
   Click(2, Qt::ShiftModifier);
-  ASSERT_TRUE(w.mnuCopyEvent->isEnabled());
-  w.mnuCopyEvent->trigger();
+  ASSERT_TRUE(Control<QAction>(w, "copyEventsAction")->isEnabled());
+  Control<QAction>(w, "copyEventsAction")->trigger();
   const QString copied = desktop.clipboard.content;
   EXPECT_EQ(copied.count(QStringLiteral("\r\n")), 2);
   EXPECT_TRUE(copied.endsWith(QStringLiteral("\r\n")));
 
-  w.mnuCutEvent->trigger();
+  Control<QAction>(w, "cutEventsAction")->trigger();
   EXPECT_EQ(desktop.clipboard.content, copied);
   EXPECT_EQ(Counts(), (std::vector<int32_t>{1, 4, 5, 6, 7, 8}));
   SendKey(list, Qt::Key_End);
-  w.mnuPasteEvent->trigger();
+  Control<QAction>(w, "pasteEventsAction")->trigger();
   EXPECT_EQ(Counts(), (std::vector<int32_t>{1, 4, 5, 6, 7, 8, 2, 3}));
-  w.mnuEditUndo->trigger();
+  Control<QAction>(w, "undoAction")->trigger();
   EXPECT_EQ(Counts(), (std::vector<int32_t>{1, 4, 5, 6, 7, 8}));
-  w.mnuEditUndo->trigger();
+  Control<QAction>(w, "undoAction")->trigger();
   EXPECT_EQ(Counts(), (std::vector<int32_t>{1, 2, 3, 4, 5, 6, 7, 8}));
 
   Click(0);
-  w.mnuInsertAction->trigger();
+  Control<QAction>(w, "insertActionEventAction")->trigger();
   EXPECT_EQ(GUICore::GetEvent(1).itemId, 0);
   EXPECT_EQ(GUICore::EventCount(), 9);
-  w.mnuEditUndo->trigger();
+  Control<QAction>(w, "undoAction")->trigger();
   EXPECT_EQ(GUICore::EventCount(), 8);
-  w.mnuEditRedo->trigger();
+  Control<QAction>(w, "redoAction")->trigger();
   EXPECT_EQ(GUICore::EventCount(), 9);
 
   // Leaving the list turns the commands off.
-  w.PictFileList->setFocus();
+  Control<QWidget>(w, "PictFileList")->setFocus();
   Settle();
-  EXPECT_FALSE(w.mnuCopyEvent->isEnabled());
-  EXPECT_FALSE(w.mnuEditUndo->isEnabled());
+  EXPECT_FALSE(Control<QAction>(w, "copyEventsAction")->isEnabled());
+  EXPECT_FALSE(Control<QAction>(w, "undoAction")->isEnabled());
 }
 
 TEST_F(EventListTest, StepKeysChangeOnlyWhatTheyCan) {
@@ -221,7 +221,7 @@ TEST_F(EventListTest, WheelScrollsOnlyTheFocusedList) {
   // while the window was inactive); the list that gets the focus takes it.
   BasWheelMouse::UnhookWheel();
   BasWheelMouse::HookWheel(BasWheelMouse::kFileList);
-  w.PictEventList_GotFocus();
+  w.onEventListFocusIn();
   SendWheel(list, -120);
   EXPECT_EQ(elm::ScrollValue(), 4);
   SendWheel(list, -40);  // a touchpad: whole notches only
@@ -229,14 +229,14 @@ TEST_F(EventListTest, WheelScrollsOnlyTheFocusedList) {
   EXPECT_EQ(elm::ScrollValue(), 4);
   SendWheel(list, -40);
   EXPECT_EQ(elm::ScrollValue(), 7);
-  SendWheel(w.VScroll2, 120);  // over the list's own bar: still by notches
+  SendWheel(Control<QScrollBar>(w, "eventListVScrollBar"), 120);  // over the list's own bar: still by notches
   EXPECT_EQ(elm::ScrollValue(), 4);
-  EXPECT_EQ(w.VScroll2->value(), 4);
-  SendWheel(w.PictFileList, -120);  // over the other list: the focused one scrolls
+  EXPECT_EQ(Control<QScrollBar>(w, "eventListVScrollBar")->value(), 4);
+  SendWheel(Control<QWidget>(w, "PictFileList"), -120);  // over the other list: the focused one scrolls
   EXPECT_EQ(elm::ScrollValue(), 7);
   EXPECT_EQ(FileListModule::Current().scrollTop, 1);
 
-  w.PictFileList->setFocus();
+  Control<QWidget>(w, "PictFileList")->setFocus();
   Settle();
   SendWheel(list, -120);
   EXPECT_EQ(elm::ScrollValue(), 7);
@@ -262,7 +262,7 @@ TEST_F(EventListTest, PaintsLabelColourHighlightAndFocusFrame) {
     return n;
   };
   const int withFocus = framePixels(picture);
-  w.PictFileList->setFocus();
+  Control<QWidget>(w, "PictFileList")->setFocus();
   Settle();
   // Without the focus only the column lines cross the row's top edge.
   EXPECT_GT(withFocus, framePixels(Grab()) + 10);
@@ -282,7 +282,7 @@ TEST_F(EventListTest, TabStripSwitchesAndClosesThroughItsPopups) {
   w.DrawTabsAndHeader();
   const auto& tabs = GUICore::State().tabs;
   ASSERT_EQ(tabs.size(), 3u);
-  QWidget* head = w.ListEventHead;
+  QWidget* head = Control<QWidget>(w, "ListEventHead");
   const QPoint main((tabs[0].left + tabs[0].right) / 2, 10);
   const QPoint second((tabs[1].left + tabs[1].right) / 2, 10);
 
@@ -293,13 +293,13 @@ TEST_F(EventListTest, TabStripSwitchesAndClosesThroughItsPopups) {
   // The main tab's popup lists the sprites with the shown timeline first.
   SendMouse(head, QEvent::MouseButtonPress, main, Qt::RightButton);
   SendMouse(head, QEvent::MouseButtonRelease, main, Qt::RightButton);
-  ASSERT_EQ(desktop.popups.opened.back(), "mnuEventSelectRoot");
-  EXPECT_EQ(desktop.popups.defaults.back(), "mnuEventSelect_0");
+  ASSERT_EQ(desktop.popups.opened.back(), "timelineMenu");
+  EXPECT_EQ(desktop.popups.defaults.back(), "timelineActions_0");
 
-  desktop.popups.choices.push_back("mnuSpriteTagClose");
+  desktop.popups.choices.push_back("closeSpriteTabAction");
   SendMouse(head, QEvent::MouseButtonPress, second, Qt::RightButton);
   SendMouse(head, QEvent::MouseButtonRelease, second, Qt::RightButton);
-  EXPECT_EQ(desktop.popups.opened.back(), "mnuSpriteTag");
+  EXPECT_EQ(desktop.popups.opened.back(), "spriteTabMenu");
   EXPECT_EQ(GUICore::State().tabs.size(), 2u);
   EXPECT_EQ(GUICore::State().shownTimeline, GUICore::FindTimelineOfSprite(sprites[0]));
 }
@@ -313,16 +313,16 @@ TEST_F(EventListTest, ATabComesBackAtItsScrollPosition) {
   }
   elm::LoadRows();
   elm::SetScrollValue(10);
-  w.PictFileList->setFocus();  // nothing else repaints the list
+  Control<QWidget>(w, "PictFileList")->setFocus();  // nothing else repaints the list
   Settle();
   std::string name;
   int32_t row = FileListModule::RowCount() + 1, mode = 0;
   const int32_t sprite = GUICore::AddStoreItem(name, "sprite", row, mode);
   GUICore::ShowTimeline(sprite, true);
-  EXPECT_EQ(w.VScroll2->value(), 1);
+  EXPECT_EQ(Control<QScrollBar>(w, "eventListVScrollBar")->value(), 1);
   GUICore::ShowTimeline(0, false);
   EXPECT_EQ(elm::ScrollValue(), 10);
-  EXPECT_EQ(w.VScroll2->value(), 10);
+  EXPECT_EQ(Control<QScrollBar>(w, "eventListVScrollBar")->value(), 10);
 }
 
 }  // namespace

@@ -59,8 +59,8 @@ TEST_F(FileListCommandsTest, CtrlIAddsTheChosenFilesBeforeTheCursorRow) {
   GUICore::ClearStoreUndo();
   desktop.fileDialogs.answers.push_back(
       std::vector<std::string>{(temp / "b.mp3").string(), (temp / "a.flv").string()});
-  w.PictFileList->setFocus();
-  QTest::keyClick(w.PictFileList, Qt::Key_I, Qt::ControlModifier);
+  Control<QWidget>(w, "PictFileList")->setFocus();
+  QTest::keyClick(Control<QWidget>(w, "PictFileList"), Qt::Key_I, Qt::ControlModifier);
   ASSERT_EQ(desktop.fileDialogs.calls.size(), 1u);
   EXPECT_TRUE(desktop.fileDialogs.calls[0].multiSelect);
   EXPECT_EQ(desktop.fileDialogs.calls[0].filters.front().description,
@@ -75,7 +75,7 @@ TEST_F(FileListCommandsTest, CtrlIAddsTheChosenFilesBeforeTheCursorRow) {
 
   // Cancelled: nothing added, no step.
   desktop.fileDialogs.cancel();
-  QTest::keyClick(w.PictFileList, Qt::Key_I, Qt::ControlModifier);
+  QTest::keyClick(Control<QWidget>(w, "PictFileList"), Qt::Key_I, Qt::ControlModifier);
   EXPECT_EQ(GUICore::StoreItemCount(), 1);
   EXPECT_FALSE(GUICore::CanStoreUndo());
 }
@@ -83,12 +83,12 @@ TEST_F(FileListCommandsTest, CtrlIAddsTheChosenFilesBeforeTheCursorRow) {
 TEST_F(FileListCommandsTest, CommaAndPeriodMoveTheSelectedItems) {
   MainGUI& w = StartActive();
   for (const char* name : {"a.png", "b.png", "c.png"}) Add(temp / name, "png");
-  QTest::mouseClick(w.PictFileList, Qt::LeftButton, Qt::NoModifier, RowPoint(3));
+  QTest::mouseClick(Control<QWidget>(w, "PictFileList"), Qt::LeftButton, Qt::NoModifier, RowPoint(3));
   auto press = [&](int key, const QString& text) {
     QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QApplication::sendEvent(w.PictFileList, &down);
+    QApplication::sendEvent(Control<QWidget>(w, "PictFileList"), &down);
     QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QApplication::sendEvent(w.PictFileList, &up);
+    QApplication::sendEvent(Control<QWidget>(w, "PictFileList"), &up);
   };
   press(Qt::Key_Comma, ",");
   EXPECT_EQ(GUICore::State().store.at(2).name, (temp / "c.png").string());
@@ -107,25 +107,25 @@ TEST_F(FileListCommandsTest, CommaAndPeriodMoveTheSelectedItems) {
 
 TEST_F(FileListCommandsTest, EditUndoAndRedoFollowTheStoreWhileTheListHasTheFocus) {
   MainGUI& w = StartActive();
-  w.PictFileList->setFocus();
-  EXPECT_FALSE(w.mnuEditUndo->isEnabled());
-  DropFiles(w.PictFileList, 5, {SolidPng(temp / "a.png", 4, 4, Qt::red)});
+  Control<QWidget>(w, "PictFileList")->setFocus();
+  EXPECT_FALSE(Control<QAction>(w, "undoAction")->isEnabled());
+  DropFiles(Control<QWidget>(w, "PictFileList"), 5, {SolidPng(temp / "a.png", 4, 4, Qt::red)});
   ASSERT_EQ(GUICore::StoreItemCount(), 1);
-  EXPECT_TRUE(w.mnuEditUndo->isEnabled());
-  EXPECT_FALSE(w.mnuEditRedo->isEnabled());
-  w.mnuEditUndo->trigger();
+  EXPECT_TRUE(Control<QAction>(w, "undoAction")->isEnabled());
+  EXPECT_FALSE(Control<QAction>(w, "redoAction")->isEnabled());
+  Control<QAction>(w, "undoAction")->trigger();
   EXPECT_EQ(GUICore::StoreItemCount(), 0);
-  EXPECT_FALSE(w.mnuEditUndo->isEnabled());
-  EXPECT_TRUE(w.mnuEditRedo->isEnabled());
-  w.mnuEditRedo->trigger();
+  EXPECT_FALSE(Control<QAction>(w, "undoAction")->isEnabled());
+  EXPECT_TRUE(Control<QAction>(w, "redoAction")->isEnabled());
+  Control<QAction>(w, "redoAction")->trigger();
   EXPECT_EQ(GUICore::StoreItemCount(), 1);
-  EXPECT_TRUE(w.mnuEditUndo->isEnabled());
+  EXPECT_TRUE(Control<QAction>(w, "undoAction")->isEnabled());
 }
 
 TEST_F(FileListCommandsTest, NewItemsAndThePropertyCommandGoThroughTheExchange) {
   MainGUI& w = start();
   // Without a dialog the new text keeps its defaults.
-  w.mnuAddText->trigger();
+  Control<QAction>(w, "addTextAction")->trigger();
   ASSERT_EQ(GUICore::StoreItemCount(), 1);
   EXPECT_EQ(GUICore::State().store.at(1).name, "");
   EXPECT_TRUE(GUICore::CanStoreUndo());
@@ -133,7 +133,7 @@ TEST_F(FileListCommandsTest, NewItemsAndThePropertyCommandGoThroughTheExchange) 
   RenamingExchange exchange;
   gui::ScopedMaterialProperties installed(&exchange);
   GUICore::ClearStoreUndo();
-  w.mnuAddSprite->trigger();
+  Control<QAction>(w, "addSpriteAction")->trigger();
   EXPECT_EQ(exchange.calls, 1);
   EXPECT_EQ(GUICore::State().store.at(1).name, "名前");
   GUICore::StoreUndo();
@@ -143,11 +143,11 @@ TEST_F(FileListCommandsTest, NewItemsAndThePropertyCommandGoThroughTheExchange) 
   FileListModule::Current().cursorRow = 1;
   FileListModule::Current().rows.at(1).selected = -1;
   GUICore::ClearStoreUndo();
-  w.mnuStoreProperty->trigger();
+  Control<QAction>(w, "itemPropertiesAction")->trigger();
   EXPECT_EQ(exchange.calls, 2);
   EXPECT_TRUE(GUICore::CanStoreUndo());
   GUICore::ClearStoreUndo();
-  w.mnuStoreProperty->trigger();  // the name is already "名前"
+  Control<QAction>(w, "itemPropertiesAction")->trigger();  // the name is already "名前"
   EXPECT_FALSE(GUICore::CanStoreUndo());
 }
 
@@ -155,8 +155,8 @@ TEST_F(FileListCommandsTest, ADoubleClickAddsEventsOrOpensTheProperties) {
   MainGUI& w = start();
   Add(temp / "a.png", "png");
   Add(temp / "b.png", "png");
-  QTest::mouseClick(w.PictFileList, Qt::LeftButton, Qt::NoModifier, RowPoint(2));
-  QTest::mouseDClick(w.PictFileList, Qt::LeftButton, Qt::NoModifier, RowPoint(2));
+  QTest::mouseClick(Control<QWidget>(w, "PictFileList"), Qt::LeftButton, Qt::NoModifier, RowPoint(2));
+  QTest::mouseDClick(Control<QWidget>(w, "PictFileList"), Qt::LeftButton, Qt::NoModifier, RowPoint(2));
   ASSERT_EQ(GUICore::EventCount(), 1);
   EXPECT_EQ(GUICore::GetEvent(1).itemId, 2);
   EXPECT_EQ(EventListModule::Current().currentRow, 1);  // behind the new event
@@ -164,7 +164,7 @@ TEST_F(FileListCommandsTest, ADoubleClickAddsEventsOrOpensTheProperties) {
   RenamingExchange exchange;
   gui::ScopedMaterialProperties installed(&exchange);
   Prefs::Current().doubleClickProperty = 1;
-  QTest::mouseDClick(w.PictFileList, Qt::LeftButton, Qt::NoModifier, RowPoint(1));
+  QTest::mouseDClick(Control<QWidget>(w, "PictFileList"), Qt::LeftButton, Qt::NoModifier, RowPoint(1));
   EXPECT_EQ(exchange.calls, 1);
   EXPECT_EQ(GUICore::EventCount(), 1);
 }
@@ -175,15 +175,15 @@ TEST_F(FileListCommandsTest, TheMaterialsFileOpensOnlyWhenItExists) {
   Add(real, "png");
   Add(temp / "gone.png", "png");
   desktop.popups.choices.push_back("");
-  QTest::mouseClick(w.PictFileList, Qt::RightButton, Qt::NoModifier, RowPoint(1));
-  EXPECT_TRUE(w.mnuStoreOpen->menuAction()->isEnabled());
-  w.mnuStoreOpenFile->trigger();
-  w.mnuStoreOpenFolder->trigger();
+  QTest::mouseClick(Control<QWidget>(w, "PictFileList"), Qt::RightButton, Qt::NoModifier, RowPoint(1));
+  EXPECT_TRUE(Control<QMenu>(w, "openFileMenu")->menuAction()->isEnabled());
+  Control<QAction>(w, "openWithAppAction")->trigger();
+  Control<QAction>(w, "showInFolderAction")->trigger();
   EXPECT_EQ(desktop.opener.calls,
             (std::vector<QString>{"file " + QString::fromStdString(real.string()),
                                   "folder " + QString::fromStdString(real.string())}));
-  QTest::mouseClick(w.PictFileList, Qt::LeftButton, Qt::NoModifier, RowPoint(2));
-  w.mnuStoreOpenFile->trigger();
+  QTest::mouseClick(Control<QWidget>(w, "PictFileList"), Qt::LeftButton, Qt::NoModifier, RowPoint(2));
+  Control<QAction>(w, "openWithAppAction")->trigger();
   EXPECT_EQ(desktop.opener.calls.size(), 2u);
 }
 
@@ -193,12 +193,12 @@ TEST_F(FileListCommandsTest, TheWheelScrollsWholeNotchesOfTheConfiguredRows) {
   Prefs::Current().mouseWheelScroll = 3;
   // The wheel scrolls the list that has the focus.
   QApplication::setActiveWindow(&w);
-  w.PictFileList->setFocus();
+  Control<QWidget>(w, "PictFileList")->setFocus();
   Settle();
   auto wheel = [&](int angle) {
-    QWheelEvent e(QPointF(20, 20), w.PictFileList->mapToGlobal(QPointF(20, 20)), QPoint(), QPoint(0, angle),
+    QWheelEvent e(QPointF(20, 20), Control<QWidget>(w, "PictFileList")->mapToGlobal(QPointF(20, 20)), QPoint(), QPoint(0, angle),
                   Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(w.PictFileList, &e);
+    QApplication::sendEvent(Control<QWidget>(w, "PictFileList"), &e);
   };
   wheel(-120);
   EXPECT_EQ(FileListModule::Current().scrollTop, 4);
@@ -210,7 +210,7 @@ TEST_F(FileListCommandsTest, TheWheelScrollsWholeNotchesOfTheConfiguredRows) {
   wheel(120);
   EXPECT_EQ(FileListModule::Current().scrollTop, 4);
   Settle();
-  EXPECT_EQ(w.VScroll1->value(), 4);
+  EXPECT_EQ(Control<QScrollBar>(w, "fileListVScrollBar")->value(), 4);
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ TEST_F(FileListWindowTest, DraggingIntoAFolderIsOneUndoStepAndNeverIntoItsOwnSub
   const int32_t folder = GUICore::AddStoreItem(none, "folder", row, mode);
   GUICore::RefreshFileList();
   GUICore::ClearStoreUndo();
-  QWidget* list = w.PictFileList;
+  QWidget* list = Control<QWidget>(w, "PictFileList");
 
   QTest::mouseClick(list, Qt::LeftButton, Qt::NoModifier, RowPoint(1));
   QTest::mouseClick(list, Qt::LeftButton, Qt::ShiftModifier, RowPoint(2));
@@ -69,7 +69,7 @@ TEST_F(FileListWindowTest, DraggingIntoAFolderIsOneUndoStepAndNeverIntoItsOwnSub
   EXPECT_EQ(list->grab().toImage().pixelColor(beside), gui::ToQColor(FileListModule::kSysWindow));
   EXPECT_EQ(Ids(), (std::vector<int32_t>{3, folder, 1, 2}));
   EXPECT_TRUE(GUICore::CanStoreUndo());
-  w.mnuEditUndo->setEnabled(true);
+  Control<QAction>(w, "undoAction")->setEnabled(true);
   list->setFocus();
   GUICore::StoreUndo();
   EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2, 3, folder}));
@@ -99,24 +99,24 @@ TEST_F(FileListWindowTest, TheHeaderOffersTheSortOfTheClickedColumn) {
   int32_t row = 1, mode = 0;
   GUICore::AddStoreItem(none, "folder", row, mode);  // a folder at the top
   GUICore::RefreshFileList();
-  QWidget* head = w.ListJpegStoreHead;
+  QWidget* head = Control<QWidget>(w, "ListJpegStoreHead");
   ASSERT_NE(qobject_cast<gui::FileListHeader*>(head), nullptr);
 
-  desktop.popups.choices.push_back("mnuSortDown");
+  desktop.popups.choices.push_back("sortDownAction");
   QTest::mouseClick(head, Qt::LeftButton, Qt::NoModifier, QPoint(31, 5));
-  EXPECT_EQ(w.mnuSortUp->text(), "ID昇順で並び替え(&U)");
+  EXPECT_EQ(Control<QAction>(w, "sortUpAction")->text(), "ID昇順で並び替え(&U)");
   EXPECT_EQ(Ids(), (std::vector<int32_t>{-1, 3, 2, 1}));  // the folder stays, the rest by ID descending
 
   desktop.popups.choices.push_back("");  // dismissed
   QTest::mouseClick(head, Qt::LeftButton, Qt::NoModifier, QPoint(32, 5));
-  EXPECT_EQ(w.mnuSortDown->text(), "種別降順で並び替え(&D)");
+  EXPECT_EQ(Control<QAction>(w, "sortDownAction")->text(), "種別降順で並び替え(&D)");
   EXPECT_EQ(desktop.popups.defaults.back(), "");
 
-  desktop.popups.choices.push_back("mnuSortDown");
+  desktop.popups.choices.push_back("sortDownAction");
   QTest::mouseClick(head, Qt::LeftButton, Qt::NoModifier, QPoint(76, 5));
-  EXPECT_EQ(w.mnuSortDown->text(), "フォルダを下に集める(&D)");
+  EXPECT_EQ(Control<QAction>(w, "sortDownAction")->text(), "フォルダを下に集める(&D)");
   EXPECT_EQ(Ids(), (std::vector<int32_t>{3, 2, 1, -1}));
-  EXPECT_EQ(desktop.popups.opened, (std::vector<QString>{"mnuSort", "mnuSort", "mnuSort"}));
+  EXPECT_EQ(desktop.popups.opened, (std::vector<QString>{"sortMenu", "sortMenu", "sortMenu"}));
 
   // One item: nothing to sort, no popup.
   GUICore::NewProject();
@@ -126,22 +126,22 @@ TEST_F(FileListWindowTest, TheHeaderOffersTheSortOfTheClickedColumn) {
 
 TEST_F(FileListWindowTest, KeysAndPopupEntriesOfAnEmptyListDoNothing) {
   MainGUI& w = StartWith(0);
-  QWidget* list = w.PictFileList;
+  QWidget* list = Control<QWidget>(w, "PictFileList");
   list->setFocus();
   for (int key : {Qt::Key_Down, Qt::Key_End, Qt::Key_PageDown, Qt::Key_Return, Qt::Key_Delete, Qt::Key_Right})
     QTest::keyClick(list, static_cast<Qt::Key>(key));
   EXPECT_EQ(FileListModule::Current().cursorRow, -1);
-  desktop.popups.choices.push_back("mnuSelAllStore");
+  desktop.popups.choices.push_back("selectAllItemsAction");
   QTest::mouseClick(list, Qt::RightButton, Qt::NoModifier, QPoint(50, 50));
   ASSERT_EQ(desktop.popups.opened.size(), 1u);
-  EXPECT_FALSE(w.mnuSelAllStore->isEnabled());
-  EXPECT_FALSE(w.mnuDeleteStore->isEnabled());
-  EXPECT_FALSE(w.mnuAddEvent->isEnabled());
-  EXPECT_TRUE(w.mnuAddFolder->isEnabled());
+  EXPECT_FALSE(Control<QAction>(w, "selectAllItemsAction")->isEnabled());
+  EXPECT_FALSE(Control<QAction>(w, "deleteItemsAction")->isEnabled());
+  EXPECT_FALSE(Control<QAction>(w, "addToEventsAction")->isEnabled());
+  EXPECT_TRUE(Control<QAction>(w, "addFolderAction")->isEnabled());
   EXPECT_EQ(GUICore::StoreItemCount(), 0);
 
   // The Add submenu stays: a folder added now is the first, selected row.
-  w.mnuAddFolder->trigger();
+  Control<QAction>(w, "addFolderAction")->trigger();
   EXPECT_EQ(GUICore::StoreItemCount(), 1);
   EXPECT_EQ(SelectedRows(), (std::vector<int32_t>{1}));
   EXPECT_EQ(FileListModule::Current().cursorRow, 1);
@@ -150,7 +150,7 @@ TEST_F(FileListWindowTest, KeysAndPopupEntriesOfAnEmptyListDoNothing) {
 
 TEST_F(FileListWindowTest, DropsOfNothingLocalAreIgnoredAndAProjectIsAskedForAfterTheDrop) {
   MainGUI& w = StartWith(2);
-  DropFiles(w.PictFileList, 5, {}, {QUrl("https://example.com/a.png")});
+  DropFiles(Control<QWidget>(w, "PictFileList"), 5, {}, {QUrl("https://example.com/a.png")});
   Settle();
   EXPECT_EQ(GUICore::StoreItemCount(), 2);
   EXPECT_FALSE(GUICore::CanStoreUndo());
@@ -161,7 +161,7 @@ TEST_F(FileListWindowTest, DropsOfNothingLocalAreIgnoredAndAProjectIsAskedForAft
   GUICore::SaveProject(project.string());
   GUICore::SetModified(true);
   ui.answers.push_back(ui::Answer::No);
-  DropFiles(w.PictFileList, 5, {project, temp / "p9.png"});
+  DropFiles(Control<QWidget>(w, "PictFileList"), 5, {project, temp / "p9.png"});
   EXPECT_TRUE(ui.messages.empty());
   Settle();
   ASSERT_EQ(ui.messages.size(), 1u);
@@ -171,7 +171,7 @@ TEST_F(FileListWindowTest, DropsOfNothingLocalAreIgnoredAndAProjectIsAskedForAft
 
 TEST_F(FileListWindowTest, AListTooLowForOneRowStillScrollsItsCursorIntoView) {
   MainGUI& w = StartWith(30);
-  QWidget* list = w.PictFileList;
+  QWidget* list = Control<QWidget>(w, "PictFileList");
   list->resize(list->width(), 10);
   Settle();
   list->setFocus();

@@ -39,37 +39,37 @@ class InfoPanelWindowTest : public MainGuiTest {
 TEST_F(InfoPanelWindowTest, APictureIsScaledIntoTheAreaBelowTheBand) {
   MainGUI& w = start();
   const int32_t id = Add(SolidPng(temp / "wide.png", 400, 100, QColor(255, 0, 0)), "png");
-  w.Picture1->resize(200, 114);  // a 200 x 100 picture area
+  Control<gui::PrintCanvas>(w, "infoPanel")->resize(200, 114);  // a 200 x 100 picture area
   w.ShowItemInfo(id);
-  const QImage panel = w.Picture1->grab().toImage();
-  const QColor back = w.Picture1->backColor();
+  const QImage panel = Control<gui::PrintCanvas>(w, "infoPanel")->grab().toImage();
+  const QColor back = Control<gui::PrintCanvas>(w, "infoPanel")->backColor();
   // 200 x 50 from y 39 to 88.
   EXPECT_TRUE(Near(panel.pixelColor(100, 45), Qt::red));
   EXPECT_TRUE(Near(panel.pixelColor(5, 86), Qt::red));
   EXPECT_TRUE(Near(panel.pixelColor(100, 30), back));
   EXPECT_TRUE(Near(panel.pixelColor(100, 95), back));
   EXPECT_TRUE(Near(panel.pixelColor(196, 4), Qt::white));  // the title band
-  EXPECT_EQ(w.Picture1->toolTip().toStdString(), (temp / "wide.png").string());
-  EXPECT_TRUE(w.Picture1->printedLines().first().startsWith(" ( 400 x 100 ) : wide.png"));
-  if (::testing::Test::HasFailure()) SaveGrab(w.Picture1, "info-panel-picture");
+  EXPECT_EQ(Control<gui::PrintCanvas>(w, "infoPanel")->toolTip().toStdString(), (temp / "wide.png").string());
+  EXPECT_TRUE(Control<gui::PrintCanvas>(w, "infoPanel")->printedLines().first().startsWith(" ( 400 x 100 ) : wide.png"));
+  if (::testing::Test::HasFailure()) SaveGrab(Control<gui::PrintCanvas>(w, "infoPanel"), "info-panel-picture");
 
   // A panel with no room below the band draws no picture and does not fail.
-  w.Picture1->resize(200, 14);
+  Control<gui::PrintCanvas>(w, "infoPanel")->resize(200, 14);
   w.ShowItemInfo(id);
-  EXPECT_TRUE(w.Picture1->printedLines().first().startsWith(" ( 400 x 100 )"));
+  EXPECT_TRUE(Control<gui::PrintCanvas>(w, "infoPanel")->printedLines().first().startsWith(" ( 400 x 100 )"));
 }
 
 TEST_F(InfoPanelWindowTest, AVectorMaterialIsDrawnFromItsFile) {
   MainGUI& w = start();
   // A blue square on the right half of a 100 x 50 image.
   const int32_t id = Add(SolidKvg(temp / "half.kvg", 100, 50, 50, 0, 100, 50, KvgColor(0, 0, 255)), "kvg");
-  w.Picture1->resize(200, 114);
+  Control<gui::PrintCanvas>(w, "infoPanel")->resize(200, 114);
   w.ShowItemInfo(id);
-  const QImage panel = w.Picture1->grab().toImage();
+  const QImage panel = Control<gui::PrintCanvas>(w, "infoPanel")->grab().toImage();
   // Scaled to 200 x 100 at y 14: the square covers x 100..199.
   EXPECT_TRUE(Near(panel.pixelColor(150, 64), Qt::blue));
   EXPECT_FALSE(Near(panel.pixelColor(50, 64), Qt::blue));
-  if (::testing::Test::HasFailure()) SaveGrab(w.Picture1, "info-panel-vector");
+  if (::testing::Test::HasFailure()) SaveGrab(Control<gui::PrintCanvas>(w, "infoPanel"), "info-panel-vector");
 }
 
 TEST_F(InfoPanelWindowTest, SoundFactsAndPlayAndStopThroughTheSoundPlayer) {
@@ -80,44 +80,44 @@ TEST_F(InfoPanelWindowTest, SoundFactsAndPlayAndStopThroughTheSoundPlayer) {
   const int32_t folder = Add({}, "folder");
   desktop.sound.calls.clear();
   w.ShowItemInfo(id);
-  const QStringList lines = w.Picture1->printedLines();
+  const QStringList lines = Control<gui::PrintCanvas>(w, "infoPanel")->printedLines();
   ASSERT_GE(lines.size(), 6);
   EXPECT_EQ(lines[0], "サウンド : voice.wav");
   EXPECT_EQ(lines[1], "[ PCM 16bit 48000Hz モノラル ]");
   EXPECT_EQ(lines[2], "　※このｻﾝﾌﾟﾘﾝｸﾞﾚｰﾄのサウンドは");
-  EXPECT_FALSE(w.Command1->isHidden());
-  EXPECT_FALSE(w.Command2->isHidden());
-  EXPECT_TRUE(w.Command3->isHidden());
+  EXPECT_FALSE(Control<QPushButton>(w, "playSoundButton")->isHidden());
+  EXPECT_FALSE(Control<QPushButton>(w, "stopSoundButton")->isHidden());
+  EXPECT_TRUE(Control<QPushButton>(w, "editSpriteButton")->isHidden());
 
-  QTest::mouseClick(w.Command1, Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(w, "playSoundButton"), Qt::LeftButton);
   EXPECT_EQ(desktop.sound.calls.back(), "play " + QString::fromStdString(wav.string()));
-  EXPECT_FALSE(w.Command1->isEnabled());  // no second play before stop
-  EXPECT_TRUE(w.Command2->isEnabled());
-  QTest::mouseClick(w.Command2, Qt::LeftButton);
+  EXPECT_FALSE(Control<QPushButton>(w, "playSoundButton")->isEnabled());  // no second play before stop
+  EXPECT_TRUE(Control<QPushButton>(w, "stopSoundButton")->isEnabled());
+  QTest::mouseClick(Control<QPushButton>(w, "stopSoundButton"), Qt::LeftButton);
   EXPECT_EQ(desktop.sound.calls.back(), "stop");
-  EXPECT_TRUE(w.Command1->isEnabled());
-  EXPECT_FALSE(w.Command2->isEnabled());
+  EXPECT_TRUE(Control<QPushButton>(w, "playSoundButton")->isEnabled());
+  EXPECT_FALSE(Control<QPushButton>(w, "stopSoundButton")->isEnabled());
 
   // Showing another item while the sound plays stops it.
-  QTest::mouseClick(w.Command1, Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(w, "playSoundButton"), Qt::LeftButton);
   ASSERT_TRUE(desktop.sound.playing);
   w.ShowItemInfo(folder);
   EXPECT_FALSE(desktop.sound.playing);
-  EXPECT_TRUE(w.Command1->isHidden());
-  EXPECT_TRUE(w.Command1->isEnabled());
-  EXPECT_EQ(w.Picture1->printedLines()[0], "フォルダ : [フォルダ1]");
+  EXPECT_TRUE(Control<QPushButton>(w, "playSoundButton")->isHidden());
+  EXPECT_TRUE(Control<QPushButton>(w, "playSoundButton")->isEnabled());
+  EXPECT_EQ(Control<gui::PrintCanvas>(w, "infoPanel")->printedLines()[0], "フォルダ : [フォルダ1]");
 }
 
 TEST_F(InfoPanelWindowTest, TheSpriteButtonOpensTheSpritesTimeline) {
   MainGUI& w = start();
   const int32_t sprite = Add({}, "sprite");
   FileListModule::Current().cursorRow = 1;
-  w.PictFileList_Click();
-  ASSERT_FALSE(w.Command3->isHidden());
-  QTest::mouseClick(w.Command3, Qt::LeftButton);
+  w.onFileListClicked();
+  ASSERT_FALSE(Control<QPushButton>(w, "editSpriteButton")->isHidden());
+  QTest::mouseClick(Control<QPushButton>(w, "editSpriteButton"), Qt::LeftButton);
   EXPECT_EQ(GUICore::State().shownTimeline, GUICore::FindTimelineOfSprite(sprite));
   w.ShowItemInfo(0);
-  EXPECT_EQ(w.Picture1->printedLines()[0], "No File");
+  EXPECT_EQ(Control<gui::PrintCanvas>(w, "infoPanel")->printedLines()[0], "No File");
 }
 
 // The material dialog of a new item, as a double: what the panel showed
@@ -125,7 +125,7 @@ TEST_F(InfoPanelWindowTest, TheSpriteButtonOpensTheSpritesTimeline) {
 class PanelWhileOpen final : public gui::MaterialPropertyExchange {
  public:
   bool exchange(MainGUI& w) override {
-    seen = w.Picture1->printedLines().value(0);
+    seen = Control<gui::PrintCanvas>(w, "infoPanel")->printedLines().value(0);
     return false;
   }
   QString seen;
@@ -138,29 +138,29 @@ TEST_F(InfoPanelWindowTest, ThePanelFollowsTheCursorRowAfterEveryCommand) {
   const int32_t blue = Add(SolidPng(temp / "blue.png", 4, 8, QColor(0, 0, 255)), "png");
   const int32_t folder = Add({}, "folder");
   GUICore::ClearStoreUndo();
-  QWidget* list = w.PictFileList;
+  QWidget* list = Control<QWidget>(w, "PictFileList");
   list->setFocus();
   // The panel shows what a click on the highlighted row would show.
   auto showsCursorRow = [&w] {
-    const QStringList shown = w.Picture1->printedLines();
+    const QStringList shown = Control<gui::PrintCanvas>(w, "infoPanel")->printedLines();
     w.ShowItemInfo(FileListModule::GetJpegListID(FileListModule::Current().cursorRow));
-    return shown == w.Picture1->printedLines() ? ::testing::AssertionSuccess()
+    return shown == Control<gui::PrintCanvas>(w, "infoPanel")->printedLines() ? ::testing::AssertionSuccess()
                                                 : ::testing::AssertionFailure() << shown.value(0).toStdString();
   };
 
   QTest::mouseClick(list, Qt::LeftButton, Qt::NoModifier, RowPoint(3));
   ASSERT_EQ(FileListModule::GetJpegListID(FileListModule::Current().cursorRow), folder);
-  ASSERT_TRUE(w.Picture1->printedLines().value(0).startsWith(QStringLiteral("フォルダ")));
+  ASSERT_TRUE(Control<gui::PrintCanvas>(w, "infoPanel")->printedLines().value(0).startsWith(QStringLiteral("フォルダ")));
   QTest::keyClick(list, Qt::Key_Delete);
   ASSERT_EQ(GUICore::GetStoreItemByID(folder).id, 0);
   EXPECT_TRUE(showsCursorRow()) << "delete";
-  EXPECT_FALSE(w.Picture1->printedLines().value(0).startsWith(QStringLiteral("フォルダ")));
+  EXPECT_FALSE(Control<gui::PrintCanvas>(w, "infoPanel")->printedLines().value(0).startsWith(QStringLiteral("フォルダ")));
 
-  w.mnuEditUndo_Click();  // Ctrl+Z
+  w.undo();  // Ctrl+Z
   ASSERT_NE(GUICore::GetStoreItemByID(folder).id, 0);
   EXPECT_TRUE(showsCursorRow()) << "undo";
   w.ShowItemInfo(0);
-  w.mnuEditRedo_Click();
+  w.redo();
   ASSERT_EQ(GUICore::GetStoreItemByID(folder).id, 0);
   EXPECT_TRUE(showsCursorRow()) << "redo";
 
@@ -171,12 +171,12 @@ TEST_F(InfoPanelWindowTest, ThePanelFollowsTheCursorRowAfterEveryCommand) {
   ASSERT_EQ(FileListModule::GetJpegListID(2), red);
   EXPECT_TRUE(showsCursorRow()) << "move";
   w.ShowItemInfo(0);
-  w.mnuSortUp->setData(2);  // by ID, descending
-  w.mnuSortUp_Click();
+  Control<QAction>(w, "sortUpAction")->setData(2);  // by ID, descending
+  w.sortUp();
   EXPECT_TRUE(showsCursorRow()) << "sort";
   QTest::mouseClick(list, Qt::LeftButton, Qt::NoModifier, RowPoint(2));
   w.ShowItemInfo(0);
-  w.mnuDuplicateItem_Click();
+  w.duplicateItem();
   EXPECT_EQ(GUICore::StoreItemCount(), 3);
   EXPECT_TRUE(showsCursorRow()) << "duplicate";
 

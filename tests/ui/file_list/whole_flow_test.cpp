@@ -37,7 +37,7 @@ TEST_F(WholeFlowTest, DropAddEventsAndMakeAMovieThatShowsTheMaterials) {
 
   // The drop: one undo step, the three new rows selected.
   GUICore::ClearStoreUndo();
-  DropFiles(w.PictFileList, 5, {red, green, blue});
+  DropFiles(Control<QWidget>(w, "PictFileList"), 5, {red, green, blue});
   Settle();
   ASSERT_EQ(GUICore::StoreItemCount(), 3);
   EXPECT_EQ(SelectedRows(), (std::vector<int32_t>{1, 2, 3}));
@@ -51,12 +51,12 @@ TEST_F(WholeFlowTest, DropAddEventsAndMakeAMovieThatShowsTheMaterials) {
   for (int32_t r = 1; r <= 3; ++r) FileListModule::Current().rows.at(r).selected = -1;
 
   // The popup's "add events" on the selection (a right click keeps it).
-  desktop.popups.choices.push_back("mnuAddEvent");
-  QTest::mouseClick(w.PictFileList, Qt::RightButton, Qt::NoModifier, RowPoint(2));
+  desktop.popups.choices.push_back("addToEventsAction");
+  QTest::mouseClick(Control<QWidget>(w, "PictFileList"), Qt::RightButton, Qt::NoModifier, RowPoint(2));
   Settle();
   ASSERT_EQ(desktop.popups.opened.size(), 1u);
-  EXPECT_EQ(desktop.popups.opened[0], "mnuJpegStore");
-  EXPECT_EQ(desktop.popups.defaults[0], "mnuAddEvent");
+  EXPECT_EQ(desktop.popups.opened[0], "fileListMenu");
+  EXPECT_EQ(desktop.popups.defaults[0], "addToEventsAction");
   ASSERT_EQ(GUICore::EventCount(), 3);
 
   // Where the event dialog would put them: side by side, all on frame 1.
@@ -73,7 +73,7 @@ TEST_F(WholeFlowTest, DropAddEventsAndMakeAMovieThatShowsTheMaterials) {
 
   const fs::path movie = temp / "flow.swf";
   desktop.fileDialogs.answer(movie.string());
-  w.mnuMakeSWF->trigger();
+  Control<QAction>(w, "makeSwfAction")->trigger();
   Settle();
   ASSERT_TRUE(fs::exists(movie));
 

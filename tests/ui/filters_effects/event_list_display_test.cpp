@@ -173,18 +173,18 @@ TEST_F(EventListDisplayTest, OkRecoloursBothListsAndTheColoursAreSavedAtExit) {
     Click(*d, "okButton");
     return dialog.result();
   });
-  w.mnuEventlistOption->trigger();
+  Control<QAction>(w, "eventListDisplayAction")->trigger();
   Settle();
   ASSERT_TRUE(opened);
   EXPECT_TRUE(picked);
   EXPECT_EQ(elm::EventColors()[0].backColor, 0x408010u);
   EXPECT_EQ(Prefs::Current().iconFilePath, strip);
 
-  const QImage events = w.PictEventList->grab().toImage();
+  const QImage events = Control<QWidget>(w, "PictEventList")->grab().toImage();
   const int rh = elm::GetRowHeight();
-  EXPECT_EQ(events.pixelColor(w.PictEventList->width() - 30, rh / 2), QColor(0x10, 0x80, 0x40));
+  EXPECT_EQ(events.pixelColor(Control<QWidget>(w, "PictEventList")->width() - 30, rh / 2), QColor(0x10, 0x80, 0x40));
   // The file list draws its icon from the new strip: cell 1, the image.
-  const QImage files = w.PictFileList->grab().toImage();
+  const QImage files = Control<QWidget>(w, "PictFileList")->grab().toImage();
   bool stripPixel = false;
   for (int x = 0; x < files.width() && !stripPixel; ++x)
     for (int y = 0; y < 16 && !stripPixel; ++y) stripPixel = files.pixelColor(x, y) == QColor(30, 0, 0);

@@ -2,6 +2,7 @@
 // save, save as, open, recent projects, and closing with unsaved changes.
 #include <QAction>
 #include <QMenu>
+#include <QRegularExpression>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -73,7 +74,7 @@ TEST_F(FileCommandTest, MakeSwfWritesAMovieThePlayersAccept) {
   const fs::path movie = temp / "out" / "a.swf";
   fs::create_directories(movie.parent_path());
   desktop.fileDialogs.answer(movie.string());
-  window().mnuMakeSWF->trigger();
+  Control<QAction>(window(), "makeSwfAction")->trigger();
   ASSERT_EQ(desktop.fileDialogs.calls.size(), 1u);
   const FileDialogCall& call = desktop.fileDialogs.calls[0];
   EXPECT_TRUE(call.save);
@@ -96,12 +97,12 @@ TEST_F(FileCommandTest, TheCOptionCompressesAndTheHtmlPageLiesBeside) {
   Prefs::Current().saveHTML = 1;
   const fs::path movie = temp / "b.swf";
   desktop.fileDialogs.answer(movie.string());
-  window().mnuMakeSWF->trigger();
+  Control<QAction>(window(), "makeSwfAction")->trigger();
   EXPECT_EQ(Head(movie, 3), "CWS");
   ASSERT_FALSE(ui.statusLines.empty());
   EXPECT_EQ(ui.statusLines.back().rfind("完了 (", 0), 0u);
   // The compressed size goes on the line below the build's result.
-  const QStringList lines = window().Picture1->printedLines();
+  const QStringList lines = Control<gui::PrintCanvas>(window(), "infoPanel")->printedLines();
   ASSERT_FALSE(lines.isEmpty());
   EXPECT_TRUE(lines.last().startsWith("圧縮 (") && lines.last().endsWith("KB)")) << lines.join("|").toStdString();
   const std::string page = Text(temp / "b.html");
@@ -117,7 +118,7 @@ TEST_F(FileCommandTest, Swf4CannotBeCompressedAndSaysSo) {
   StartWithProject("c.tsm", "C 4 ");
   const fs::path movie = temp / "c.swf";
   desktop.fileDialogs.answer(movie.string());
-  window().mnuMakeSWF->trigger();
+  Control<QAction>(window(), "makeSwfAction")->trigger();
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].title, "警告");
   EXPECT_EQ(ui.messages[0].text, "SWF4ではファイルを圧縮することは出来ません。\r\n圧縮は実施されませんでした。");
@@ -128,12 +129,12 @@ TEST_F(FileCommandTest, Swf4CannotBeCompressedAndSaysSo) {
 TEST_F(FileCommandTest, ACancelledDialogWritesNothingAndAMovieNamedHtmlKeepsItsBytes) {
   StartWithProject("d.tsm", "  8 ");
   desktop.fileDialogs.cancel();
-  window().mnuMakeSWF->trigger();
+  Control<QAction>(window(), "makeSwfAction")->trigger();
   for (const auto& entry : fs::directory_iterator(temp.path())) EXPECT_NE(entry.path().extension(), ".swf");
   Prefs::Current().saveHTML = 1;
   const fs::path movie = temp / "p.html";
   desktop.fileDialogs.answer(movie.string());
-  window().mnuMakeSWF->trigger();
+  Control<QAction>(window(), "makeSwfAction")->trigger();
   EXPECT_EQ(Head(movie, 3), "FWS");
   EXPECT_NE(Text(temp / "p.html.html").find("p.html"), std::string::npos);
 }
@@ -200,13 +201,13 @@ TEST_F(FileCommandTest, YesThatSavesQuitsAndRemovesTheBackup) {
 TEST_F(FileCommandTest, SaveAsTakesTheNewNameOnlyWhenTheSaveSucceeded) {
   const fs::path project = StartWithProject("i.tsm", "  8 ");
   desktop.fileDialogs.answer((temp / "gone" / "j.tsm").string());
-  EXPECT_FALSE(window().mnuSaveAs_Click());
+  EXPECT_FALSE(window().saveAs());
   EXPECT_EQ(GUICore::State().projectPath, project.string());
   EXPECT_EQ(window().windowTitle(), QStringLiteral("[ i.tsm ] - Tesmiro"));
 
   GUICore::SetModified(true);
   desktop.fileDialogs.answer((temp / "k.tsm").string());
-  window().mnuSaveAs->trigger();
+  Control<QAction>(window(), "saveAsAction")->trigger();
   EXPECT_EQ(GUICore::State().projectPath, (temp / "k.tsm").string());
   EXPECT_EQ(window().windowTitle(), QStringLiteral("[ k.tsm ] - Tesmiro"));
   EXPECT_TRUE(fs::exists(temp / "k.tsm"));
@@ -219,24 +220,24 @@ TEST_F(FileCommandTest, OpenAndRecentProjects) {
   GUICore::State().settings.options = " D8 ";
   ASSERT_TRUE(GUICore::SaveProject((temp / "m.tsm").string()));
   desktop.fileDialogs.answer((temp / "m.tsm").string());
-  window().mnuOpenFile->trigger();
+  Control<QAction>(window(), "openProjectAction")->trigger();
   EXPECT_EQ(window().windowTitle(), QStringLiteral("[ m.tsm ] - Tesmiro"));
   EXPECT_EQ(desktop.fileDialogs.calls.back().initialDir, temp.path().string());
   EXPECT_EQ(Prefs::Current().doubleClickProperty, 1);
 
   // Both projects stand in the File menu, the latest first.
-  ASSERT_EQ(window().mnuMostRecent.size(), 2u);
-  EXPECT_EQ(window().mnuMostRecent[0]->text().left(4), QStringLiteral("&1  "));
-  EXPECT_TRUE(window().mnuMostRecent[1]->text().endsWith(QStringLiteral("l.tsm")));
-  EXPECT_TRUE(window().mnuMostRecent[1]->isEnabled());
-  window().mnuMostRecent[1]->trigger();
+  ASSERT_EQ(window().findChildren<QAction*>(QRegularExpression(QStringLiteral("^recentProjectActions_[0-9]+$"))).size(), 2);
+  EXPECT_EQ(Control<QAction>(window(), "recentProjectActions_0")->text().left(4), QStringLiteral("&1  "));
+  EXPECT_TRUE(Control<QAction>(window(), "recentProjectActions_1")->text().endsWith(QStringLiteral("l.tsm")));
+  EXPECT_TRUE(Control<QAction>(window(), "recentProjectActions_1")->isEnabled());
+  Control<QAction>(window(), "recentProjectActions_1")->trigger();
   EXPECT_EQ(window().windowTitle(), QStringLiteral("[ l.tsm ] - Tesmiro"));
   EXPECT_EQ(GUICore::State().projectPath, first.string());
 
   // A question answered Cancel opens nothing.
   GUICore::SetModified(true);
   ui.answers.push_back(ui::Answer::Cancel);
-  window().mnuMostRecent[1]->trigger();
+  Control<QAction>(window(), "recentProjectActions_1")->trigger();
   EXPECT_EQ(GUICore::State().projectPath, first.string());
 }
 
@@ -244,7 +245,7 @@ TEST_F(FileCommandTest, NewAfterTheQuestion) {
   StartWithProject("n.tsm", "  8 ");
   GUICore::SetModified(true);
   ui.answers.push_back(ui::Answer::No);
-  window().mnuCreateNew->trigger();
+  Control<QAction>(window(), "newProjectAction")->trigger();
   EXPECT_EQ(window().windowTitle(), QStringLiteral("(新規) - Tesmiro"));
   EXPECT_EQ(GUICore::State().projectPath, "");
   EXPECT_EQ(GUICore::EventCount(), 0);

@@ -63,22 +63,22 @@ TEST_F(KeysTest, DigitsSwitchTabsButNotWhileTypingInTheScriptText) {
   AddSpriteWithTab("s2");
   ASSERT_EQ(GUICore::State().tabs.size(), 3u);
   const int32_t second = GUICore::State().shownTimeline;
-  w.PictEventList->setFocus();
-  Press(w.PictEventList, Qt::Key_1, Qt::NoModifier, "1");
+  Control<QWidget>(w, "PictEventList")->setFocus();
+  Press(Control<QWidget>(w, "PictEventList"), Qt::Key_1, Qt::NoModifier, "1");
   EXPECT_EQ(GUICore::State().shownTimeline, 0);
-  Press(w.PictEventList, Qt::Key_5, Qt::NoModifier, "5");  // no fifth tab
+  Press(Control<QWidget>(w, "PictEventList"), Qt::Key_5, Qt::NoModifier, "5");  // no fifth tab
   EXPECT_EQ(GUICore::State().shownTimeline, 0);
-  Press(w.PictEventList, Qt::Key_3, Qt::NoModifier, "3");
+  Press(Control<QWidget>(w, "PictEventList"), Qt::Key_3, Qt::NoModifier, "3");
   EXPECT_EQ(GUICore::State().shownTimeline, second);
 
   // The same key typed into the script text is text.
-  w.Text1->setEnabled(true);
-  w.Text1->show();
-  w.Text1->setFocus();
-  ASSERT_EQ(QApplication::focusWidget(), w.Text1);
-  Press(w.Text1, Qt::Key_1, Qt::NoModifier, "1");
+  Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit")->setEnabled(true);
+  Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit")->show();
+  Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit")->setFocus();
+  ASSERT_EQ(QApplication::focusWidget(), Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit"));
+  Press(Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit"), Qt::Key_1, Qt::NoModifier, "1");
   EXPECT_EQ(GUICore::State().shownTimeline, second);
-  EXPECT_EQ(w.Text1->toPlainText(), QStringLiteral("1"));
+  EXPECT_EQ(Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit")->toPlainText(), QStringLiteral("1"));
 }
 
 TEST_F(KeysTest, PunctuationKeysAreToldByTheirCharacter) {
@@ -97,20 +97,20 @@ TEST_F(KeysTest, PunctuationKeysAreToldByTheirCharacter) {
 
 TEST_F(KeysTest, ControlLettersRunTheAddCommandsAtTheCursorRow) {
   gui::MainGUI& w = StartActive();
-  QSignalSpy text(w.mnuAddText, &QAction::triggered);
-  QSignalSpy folder(w.mnuAddFolder, &QAction::triggered);
+  QSignalSpy text(Control<QAction>(w, "addTextAction"), &QAction::triggered);
+  QSignalSpy folder(Control<QAction>(w, "addFolderAction"), &QAction::triggered);
   FileListModule::Current().cursorRow = 4;
   FileListModule::Current().insertMode = 1;
-  w.PictFileList->setFocus();
-  Press(w.PictFileList, Qt::Key_T, Qt::ControlModifier);
+  Control<QWidget>(w, "PictFileList")->setFocus();
+  Press(Control<QWidget>(w, "PictFileList"), Qt::Key_T, Qt::ControlModifier);
   EXPECT_EQ(text.count(), 1);
   EXPECT_EQ(FileListModule::Current().insertRow, 4);
   EXPECT_EQ(FileListModule::Current().insertMode, 0);
-  Press(w.PictFileList, Qt::Key_L, Qt::ControlModifier);
+  Press(Control<QWidget>(w, "PictFileList"), Qt::Key_L, Qt::ControlModifier);
   EXPECT_EQ(folder.count(), 1);
   // Not while the file list is off.
-  w.PictFileList->setEnabled(false);
-  Press(w.PictEventList, Qt::Key_T, Qt::ControlModifier);
+  Control<QWidget>(w, "PictFileList")->setEnabled(false);
+  Press(Control<QWidget>(w, "PictEventList"), Qt::Key_T, Qt::ControlModifier);
   EXPECT_EQ(text.count(), 1);
 }
 
@@ -126,13 +126,13 @@ TEST_F(KeysTest, CommaMovesSelectedItemsButNotFromTheSearchBox) {
   for (int32_t r = 1; r <= rows.count(); ++r) rows.at(r).selected = rows.at(r).id == idB ? -1 : 0;
   ASSERT_EQ(GUICore::State().store.at(2).id, idB);
 
-  w.Picture4->show();
-  w.Combo1->setFocus();
-  Press(w.Combo1, Qt::Key_Comma, Qt::NoModifier, ",");
+  Control<QWidget>(w, "scriptBar")->show();
+  Control<QComboBox>(w.centralWidget(), "findTextList")->setFocus();
+  Press(Control<QComboBox>(w.centralWidget(), "findTextList"), Qt::Key_Comma, Qt::NoModifier, ",");
   EXPECT_EQ(GUICore::State().store.at(2).id, idB);
 
-  w.PictFileList->setFocus();
-  Press(w.PictFileList, Qt::Key_Comma, Qt::NoModifier, ",");
+  Control<QWidget>(w, "PictFileList")->setFocus();
+  Press(Control<QWidget>(w, "PictFileList"), Qt::Key_Comma, Qt::NoModifier, ",");
   EXPECT_EQ(GUICore::State().store.at(1).id, idB);
 }
 
@@ -153,29 +153,29 @@ TEST_F(KeysTest, DuringABuildOnlyCancelActsAndClosingCancelsFirst) {
   QTimer::singleShot(0, &w, [&] {
     sawBuild = GUICore::BuildInProgress();
     EXPECT_TRUE(w.buildRunning());
-    EXPECT_TRUE(w.Command7->isVisible());
-    EXPECT_FALSE(w.mnuCreateNew->isEnabled());
-    EXPECT_FALSE(w.mnuOpenFile->isEnabled());
-    EXPECT_FALSE(w.mnuMakeSWF->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(w, "cancelBuildButton")->isVisible());
+    EXPECT_FALSE(Control<QAction>(w, "newProjectAction")->isEnabled());
+    EXPECT_FALSE(Control<QAction>(w, "openProjectAction")->isEnabled());
+    EXPECT_FALSE(Control<QAction>(w, "makeSwfAction")->isEnabled());
     EXPECT_FALSE(w.mnuPreviewWindow->isEnabled());
-    EXPECT_FALSE(w.PictFileList->isEnabled());
+    EXPECT_FALSE(Control<QWidget>(w, "PictFileList")->isEnabled());
     // Commands reached some other way are refused too.
-    w.mnuCreateNew_Click();
+    w.newProject();
     EXPECT_EQ(GUICore::EventCount(), 5);
-    EXPECT_FALSE(w.mnuSaveOverride_Click());
-    EXPECT_FALSE(w.Form_KeyUp(49, 0));
+    EXPECT_FALSE(w.save());
+    EXPECT_FALSE(w.onKeyUp(49, 0));
     // Closing cancels the build; the window closes when it has ended.
     EXPECT_FALSE(w.close());
     EXPECT_TRUE(w.isVisible());
   });
-  w.mnuMakeSWF->trigger();
+  Control<QAction>(w, "makeSwfAction")->trigger();
   EXPECT_TRUE(sawBuild);
   EXPECT_FALSE(w.buildRunning());
   EXPECT_FALSE(fs::exists(movie));  // cancelled: no partial file
   ASSERT_FALSE(ui.statusLines.empty());
   EXPECT_EQ(ui.statusLines.back(), "SWF生成キャンセル");
-  EXPECT_TRUE(w.mnuCreateNew->isEnabled());
-  EXPECT_FALSE(w.Command7->isVisible());
+  EXPECT_TRUE(Control<QAction>(w, "newProjectAction")->isEnabled());
+  EXPECT_FALSE(Control<QPushButton>(w, "cancelBuildButton")->isVisible());
   Settle();
   EXPECT_FALSE(w.isVisible());
 }
@@ -190,11 +190,11 @@ TEST_F(KeysTest, TheCancelButtonStopsTheBuild) {
   }
   const fs::path movie = temp / "y.swf";
   desktop.fileDialogs.answer(movie.string());
-  QTimer::singleShot(0, &w, [&] { w.Command7->click(); });
-  w.mnuMakeSWF->trigger();
+  QTimer::singleShot(0, &w, [&] { Control<QPushButton>(w, "cancelBuildButton")->click(); });
+  Control<QAction>(w, "makeSwfAction")->trigger();
   EXPECT_FALSE(fs::exists(movie));
   EXPECT_TRUE(w.isVisible());
-  EXPECT_TRUE(w.mnuMakeSWF->isEnabled());
+  EXPECT_TRUE(Control<QAction>(w, "makeSwfAction")->isEnabled());
 }
 
 }  // namespace

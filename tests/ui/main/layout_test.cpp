@@ -23,6 +23,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+gui::SplitterHandle* Splitter(gui::MainGUI& w, const char* name) { return Control<gui::SplitterHandle>(w, name); }
+
+// The docked script panel's text (the script editor window has one of its own).
+QPlainTextEdit* ScriptEdit(gui::MainGUI& w) { return Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit"); }
+
 void Mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button) {
   const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
   QMouseEvent e(type, at, w->mapToGlobal(at), button, held, Qt::NoModifier);
@@ -55,67 +60,67 @@ class LayoutTest : public MainGuiTest {
 TEST_F(LayoutTest, TheVerticalSplitterStopsAHundredPixelsFromEitherSide) {
   gui::MainGUI& w = StartSized(800, 600);
   ASSERT_EQ(ClientWidth(), 800);
-  Drag(w.imgSplitter, QPoint(20 - w.imgSplitter->x(), 0));
-  EXPECT_EQ(w.picSplitter->x(), 100);
-  EXPECT_EQ(w.PictFileList->width(), 100);
-  EXPECT_EQ(w.PictEventList->x(), 103);
-  EXPECT_FALSE(w.picSplitter->isVisible());
-  Drag(w.imgSplitter, QPoint(790 - w.imgSplitter->x(), 0));
-  EXPECT_EQ(w.picSplitter->x(), 700);
-  EXPECT_EQ(w.Picture1->width(), 700);
-  EXPECT_EQ(w.PictEventList->width(), 800 - 703);
+  Drag(Splitter(w, "columnSplitter"), QPoint(20 - Splitter(w, "columnSplitter")->x(), 0));
+  EXPECT_EQ(Control<QFrame>(w, "columnSplitterBar")->x(), 100);
+  EXPECT_EQ(Control<QWidget>(w, "PictFileList")->width(), 100);
+  EXPECT_EQ(Control<QWidget>(w, "PictEventList")->x(), 103);
+  EXPECT_FALSE(Control<QFrame>(w, "columnSplitterBar")->isVisible());
+  Drag(Splitter(w, "columnSplitter"), QPoint(790 - Splitter(w, "columnSplitter")->x(), 0));
+  EXPECT_EQ(Control<QFrame>(w, "columnSplitterBar")->x(), 700);
+  EXPECT_EQ(Control<gui::PrintCanvas>(w, "infoPanel")->width(), 700);
+  EXPECT_EQ(Control<QWidget>(w, "PictEventList")->width(), 800 - 703);
 }
 
 TEST_F(LayoutTest, TheHorizontalSplittersStaySixtySixPixelsInside) {
   gui::MainGUI& w = StartSized(800, 600, "[Tesmiro]\nDockScriptEditor=1\nDispScriptEditor=-1\n");
   const int H = ClientHeight();
   ASSERT_TRUE(w.scriptPanelShown());
-  Drag(w.imgSplitter2, QPoint(0, 10 - w.imgSplitter2->y()));
-  EXPECT_EQ(w.Picture1->height(), 66);
-  EXPECT_EQ(w.ListJpegStoreHead->y(), 69);
-  Drag(w.imgSplitter2, QPoint(0, H - w.imgSplitter2->y()));
-  EXPECT_EQ(w.Picture1->height(), H - 66);
-  Drag(w.imgSplitter3, QPoint(0, 5 - w.imgSplitter3->y()));
-  EXPECT_EQ(w.imgSplitter3->y(), 66);
-  EXPECT_EQ(w.PictEventList->y() + w.PictEventList->height(), 66);
-  Drag(w.imgSplitter3, QPoint(0, H + 50 - w.imgSplitter3->y()));
-  EXPECT_EQ(w.imgSplitter3->y(), H - 66);
-  EXPECT_TRUE(w.Text1->isVisible());
-  EXPECT_EQ(w.Text1->y() + w.Text1->height(), H);
+  Drag(Splitter(w, "infoPanelSplitter"), QPoint(0, 10 - Splitter(w, "infoPanelSplitter")->y()));
+  EXPECT_EQ(Control<gui::PrintCanvas>(w, "infoPanel")->height(), 66);
+  EXPECT_EQ(Control<QWidget>(w, "ListJpegStoreHead")->y(), 69);
+  Drag(Splitter(w, "infoPanelSplitter"), QPoint(0, H - Splitter(w, "infoPanelSplitter")->y()));
+  EXPECT_EQ(Control<gui::PrintCanvas>(w, "infoPanel")->height(), H - 66);
+  Drag(Splitter(w, "scriptPanelSplitter"), QPoint(0, 5 - Splitter(w, "scriptPanelSplitter")->y()));
+  EXPECT_EQ(Splitter(w, "scriptPanelSplitter")->y(), 66);
+  EXPECT_EQ(Control<QWidget>(w, "PictEventList")->y() + Control<QWidget>(w, "PictEventList")->height(), 66);
+  Drag(Splitter(w, "scriptPanelSplitter"), QPoint(0, H + 50 - Splitter(w, "scriptPanelSplitter")->y()));
+  EXPECT_EQ(Splitter(w, "scriptPanelSplitter")->y(), H - 66);
+  EXPECT_TRUE(ScriptEdit(w)->isVisible());
+  EXPECT_EQ(ScriptEdit(w)->y() + ScriptEdit(w)->height(), H);
 }
 
 TEST_F(LayoutTest, WithoutTheDockedPanelTheEventListReachesTheBottom) {
   gui::MainGUI& w = StartSized(800, 600, "[Tesmiro]\nDockScriptEditor=1\nDispScriptEditor=0\nSplitter3=300\n");
-  EXPECT_FALSE(w.Text1->isVisible());
-  EXPECT_EQ(w.PictEventList->y() + w.PictEventList->height(), ClientHeight());
+  EXPECT_FALSE(ScriptEdit(w)->isVisible());
+  EXPECT_EQ(Control<QWidget>(w, "PictEventList")->y() + Control<QWidget>(w, "PictEventList")->height(), ClientHeight());
   // Switched on, the stored position comes back.
-  w.mnuScriptEditor->trigger();
-  EXPECT_TRUE(w.Text1->isVisible());
-  EXPECT_EQ(w.imgSplitter3->y(), 300);
+  Control<QAction>(w, "scriptEditorAction")->trigger();
+  EXPECT_TRUE(ScriptEdit(w)->isVisible());
+  EXPECT_EQ(Splitter(w, "scriptPanelSplitter")->y(), 300);
 }
 
 TEST_F(LayoutTest, TheTabStripMovesTheEventListDownWithTheSameBottom) {
   gui::MainGUI& w = StartSized(800, 600);
-  EXPECT_EQ(w.ListEventHead->height(), 17);
-  const int bottom = w.PictEventList->y() + w.PictEventList->height();
-  w.mnuDispSpriteTag->trigger();
-  EXPECT_TRUE(w.mnuDispSpriteTag->isChecked());
+  EXPECT_EQ(Control<QWidget>(w, "ListEventHead")->height(), 17);
+  const int bottom = Control<QWidget>(w, "PictEventList")->y() + Control<QWidget>(w, "PictEventList")->height();
+  Control<QAction>(w, "spriteTabsAction")->trigger();
+  EXPECT_TRUE(Control<QAction>(w, "spriteTabsAction")->isChecked());
   EXPECT_EQ(Prefs::Current().dispSpriteTab, 1);
-  EXPECT_EQ(w.ListEventHead->height(), 41);
-  EXPECT_EQ(w.PictEventList->y(), 41);
-  EXPECT_EQ(w.PictEventList->y() + w.PictEventList->height(), bottom);
+  EXPECT_EQ(Control<QWidget>(w, "ListEventHead")->height(), 41);
+  EXPECT_EQ(Control<QWidget>(w, "PictEventList")->y(), 41);
+  EXPECT_EQ(Control<QWidget>(w, "PictEventList")->y() + Control<QWidget>(w, "PictEventList")->height(), bottom);
 }
 
 TEST_F(LayoutTest, ANarrowWindowPutsTheSplitterAtItsWidthLessAHundred) {
   gui::MainGUI& w = StartSized(150, 400);
   const int W = ClientWidth();
   ASSERT_LT(W, 200);
-  EXPECT_EQ(w.PictFileList->width(), W - 100);
+  EXPECT_EQ(Control<QWidget>(w, "PictFileList")->width(), W - 100);
 }
 
 TEST_F(LayoutTest, StoredGeometryAndSplittersComeBack) {
   gui::MainGUI& w = StartSized(800, 600);
-  Drag(w.imgSplitter, QPoint(250 - w.imgSplitter->x(), 0));
+  Drag(Splitter(w, "columnSplitter"), QPoint(250 - Splitter(w, "columnSplitter")->x(), 0));
   const int outerTwips = w.frameGeometry().width() * 15;
   ASSERT_TRUE(w.close());
   const std::string ini = [&] {
@@ -128,7 +133,7 @@ TEST_F(LayoutTest, StoredGeometryAndSplittersComeBack) {
   Prefs::ResetState();
   gui::MainGUI& again = start();
   EXPECT_EQ(again.width(), 800);
-  EXPECT_EQ(again.PictFileList->width(), 250);
+  EXPECT_EQ(Control<QWidget>(again, "PictFileList")->width(), 250);
 }
 
 TEST_F(LayoutTest, AStoredRectangleFromAnotherScreenIsBroughtOntoThisOne) {
@@ -143,31 +148,31 @@ TEST_F(LayoutTest, AStoredRectangleFromAnotherScreenIsBroughtOntoThisOne) {
       << "[Tesmiro]\nLeft=1e300\nTop=-5e9\nWidth=9e12\nHeight=1e39\nSplitter1=1e38\nSplitter2=-1e30\n";
   gui::MainGUI& huge = start();
   EXPECT_TRUE(QRect(0, 0, 1024, 768).contains(huge.frameGeometry()));
-  EXPECT_GE(huge.PictFileList->width(), 100);
+  EXPECT_GE(Control<QWidget>(huge, "PictFileList")->width(), 100);
 }
 
 TEST_F(LayoutTest, TheBackupTimerFollowsTheClampedInterval) {
-  EXPECT_TRUE(StartSized(800, 600, "[Tesmiro]\nAutoBackUpInterval=0.5\n").Timer1->isActive());
-  EXPECT_EQ(window().Timer1->interval(), 30000);
+  EXPECT_TRUE(Control<QTimer>(StartSized(800, 600, "[Tesmiro]\nAutoBackUpInterval=0.5\n"), "backupTimer")->isActive());
+  EXPECT_EQ(Control<QTimer>(window(), "backupTimer")->interval(), 30000);
   destroyWindow();
   for (const char* off : {"0", "-2", "abc"}) {
     Prefs::ResetState();
     std::ofstream(temp / "tesmiro.ini") << "[Tesmiro]\nAutoBackUpInterval=" << off << "\n";
-    EXPECT_FALSE(start().Timer1->isActive()) << off;
+    EXPECT_FALSE(Control<QTimer>(start(), "backupTimer")->isActive()) << off;
     destroyWindow();
   }
   Prefs::ResetState();
   std::ofstream(temp / "tesmiro.ini") << "[Tesmiro]\nAutoBackUpInterval=100000\n";
-  EXPECT_EQ(start().Timer1->interval(), Prefs::kMaxBackupIntervalMs);
+  EXPECT_EQ(Control<QTimer>(start(), "backupTimer")->interval(), Prefs::kMaxBackupIntervalMs);
 }
 
 TEST_F(LayoutTest, ATimerTickWritesTheBackupOnlyWithUnsavedChanges) {
   gui::MainGUI& w = start();
   std::ofstream(GUICore::AutoBackupPath()) << "old";
-  w.Timer1_Timer();
+  w.writeAutoBackup();
   EXPECT_FALSE(fs::exists(GUICore::AutoBackupPath()));
   GUICore::SetModified(true);
-  w.Timer1_Timer();
+  w.writeAutoBackup();
   EXPECT_TRUE(fs::exists(GUICore::AutoBackupPath()));
   EXPECT_EQ(w.windowTitle(), QStringLiteral("(新規) - Tesmiro *"));
 }
@@ -175,16 +180,16 @@ TEST_F(LayoutTest, ATimerTickWritesTheBackupOnlyWithUnsavedChanges) {
 TEST_F(LayoutTest, TheStatusLineShowsOneLine) {
   gui::MainGUI& w = start();
   w.printStatus(QStringLiteral("完了 (3KB)"));
-  EXPECT_EQ(w.Picture1->printedLines(), QStringList{QStringLiteral("完了 (3KB)")});
+  EXPECT_EQ(Control<gui::PrintCanvas>(w, "infoPanel")->printedLines(), QStringList{QStringLiteral("完了 (3KB)")});
   w.printStatus(QStringLiteral("SWF生成キャンセル"));
-  EXPECT_EQ(w.Picture1->printedLines(), QStringList{QStringLiteral("SWF生成キャンセル")});
+  EXPECT_EQ(Control<gui::PrintCanvas>(w, "infoPanel")->printedLines(), QStringList{QStringLiteral("SWF生成キャンセル")});
   // Text was drawn into the picture near its left edge, and nothing right
   // of it.
-  const QImage img = w.Picture1->image();
-  const QColor back = w.Picture1->backColor();
+  const QImage img = Control<gui::PrintCanvas>(w, "infoPanel")->image();
+  const QColor back = Control<gui::PrintCanvas>(w, "infoPanel")->backColor();
   bool inked = false;
   for (int x = 0; x < 60 && !inked; ++x)
-    for (int y = 0; y < w.Picture1->lineHeight() && !inked; ++y) inked = img.pixelColor(x, y) != back;
+    for (int y = 0; y < Control<gui::PrintCanvas>(w, "infoPanel")->lineHeight() && !inked; ++y) inked = img.pixelColor(x, y) != back;
   EXPECT_TRUE(inked);
   EXPECT_EQ(img.pixelColor(img.width() - 2, img.height() - 2), back);
 }

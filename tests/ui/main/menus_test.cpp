@@ -63,43 +63,43 @@ TEST_F(MenusTest, UndoAndRedoGoToTheFocusedList) {
   ASSERT_EQ(GUICore::State().store.count(), 1);
 
   // Neither list has the focus: nothing happens.
-  w.Text1->setEnabled(true);
-  w.Text1->show();
-  w.Text1->setFocus();
-  w.mnuEditUndo->trigger();
+  Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit")->setEnabled(true);
+  Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit")->show();
+  Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit")->setFocus();
+  Control<QAction>(w, "undoAction")->trigger();
   EXPECT_EQ(GUICore::EventCount(), 1);
   EXPECT_EQ(GUICore::State().store.count(), 1);
 
-  w.PictEventList->setFocus();
-  w.mnuEditUndo->trigger();
+  Control<QWidget>(w, "PictEventList")->setFocus();
+  Control<QAction>(w, "undoAction")->trigger();
   EXPECT_EQ(GUICore::EventCount(), 0);
   EXPECT_EQ(GUICore::State().store.count(), 1);
-  w.mnuEditRedo->trigger();
+  Control<QAction>(w, "redoAction")->trigger();
   EXPECT_EQ(GUICore::EventCount(), 1);
 
   // Leaving the event list turned its items off; opening the Edit menu
   // sets them for the list that has the focus now.
-  w.PictFileList->setFocus();
-  w.mnuEvent_Click();
-  w.mnuEditUndo->trigger();
+  Control<QWidget>(w, "PictFileList")->setFocus();
+  w.refreshEditMenu();
+  Control<QAction>(w, "undoAction")->trigger();
   EXPECT_EQ(GUICore::State().store.count(), 0);
   EXPECT_EQ(GUICore::EventCount(), 1);
-  EXPECT_EQ(QApplication::focusWidget(), w.PictFileList);
-  w.mnuEvent_Click();
-  w.mnuEditRedo->trigger();
+  EXPECT_EQ(QApplication::focusWidget(), Control<QWidget>(w, "PictFileList"));
+  w.refreshEditMenu();
+  Control<QAction>(w, "redoAction")->trigger();
   EXPECT_EQ(GUICore::State().store.count(), 1);
 }
 
 TEST_F(MenusTest, SelectAllLeavesTheEndRowOut) {
   gui::MainGUI& w = StartActive();
-  w.mnuSelAllEvent->setEnabled(true);
-  w.mnuSelAllEvent->trigger();
+  Control<QAction>(w, "selectAllEventsAction")->setEnabled(true);
+  Control<QAction>(w, "selectAllEventsAction")->trigger();
   ASSERT_EQ(EventListModule::Current().rows.size(), 1u);
   EXPECT_EQ(EventListModule::Current().rows[0].selected, 0);
   InsertRecorded(1);
   InsertRecorded(2);
   EventListModule::LoadRows();
-  w.mnuSelAllEvent->trigger();
+  Control<QAction>(w, "selectAllEventsAction")->trigger();
   const auto& rows = EventListModule::Current().rows;
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0].selected, -1);
@@ -116,19 +116,19 @@ TEST_F(MenusTest, SyncSelectsTheMaterialOfTheCurrentEvent) {
   GUICore::InsertEvent(e, 0);
   EventListModule::LoadRows();
   EventListModule::Current().currentRow = 0;
-  w.mnuEvent_Click();  // opening the Edit menu sets its items for the current event
-  w.mnuEventSync->trigger();
+  w.refreshEditMenu();  // opening the Edit menu sets its items for the current event
+  Control<QAction>(w, "syncWithFileListAction")->trigger();
   EXPECT_EQ(FileListModule::GetJpegListID(FileListModule::Current().cursorRow), b);
-  EXPECT_FALSE(w.mnuEventSync->isChecked());
+  EXPECT_FALSE(Control<QAction>(w, "syncWithFileListAction")->isChecked());
 }
 
 TEST_F(MenusTest, WithAlwaysSyncTheItemIsALastingCheck) {
   std::ofstream(temp / "tesmiro.ini") << "[Tesmiro]\nAlwaysEventSync=1\n";
   gui::MainGUI& w = StartActive();
-  w.mnuEventSync->trigger();
-  EXPECT_TRUE(w.mnuEventSync->isChecked());
-  w.mnuEventSync->trigger();
-  EXPECT_FALSE(w.mnuEventSync->isChecked());
+  Control<QAction>(w, "syncWithFileListAction")->trigger();
+  EXPECT_TRUE(Control<QAction>(w, "syncWithFileListAction")->isChecked());
+  Control<QAction>(w, "syncWithFileListAction")->trigger();
+  EXPECT_FALSE(Control<QAction>(w, "syncWithFileListAction")->isChecked());
 }
 
 TEST_F(MenusTest, TheSyncItemFollowsTheOptionAsSoonAsTheOptionsDialogCloses) {
@@ -147,40 +147,40 @@ TEST_F(MenusTest, TheSyncItemFollowsTheOptionAsSoonAsTheOptionsDialogCloses) {
       Control<QCheckBox>(dialog, "syncToggleCheck")->setChecked(lasting);
       Control<QPushButton>(dialog, "okButton")->click();
     });
-    w.mnuOption->trigger();
+    Control<QAction>(w, "optionsAction")->trigger();
     Settle();
     // The user opens the Edit menu with the event list focused.
     QApplication::setActiveWindow(&w);
-    w.PictEventList->setFocus();
-    w.mnuEvent_Click();
+    Control<QWidget>(w, "PictEventList")->setFocus();
+    w.refreshEditMenu();
   };
 
   setOption(true);
   ASSERT_EQ(Prefs::Current().alwaysEventSync, 1);
-  w.mnuEventSync->trigger();
-  EXPECT_TRUE(w.mnuEventSync->isChecked());
-  w.mnuEventSync->trigger();
-  EXPECT_FALSE(w.mnuEventSync->isChecked());
-  w.mnuEventSync->trigger();
+  Control<QAction>(w, "syncWithFileListAction")->trigger();
+  EXPECT_TRUE(Control<QAction>(w, "syncWithFileListAction")->isChecked());
+  Control<QAction>(w, "syncWithFileListAction")->trigger();
+  EXPECT_FALSE(Control<QAction>(w, "syncWithFileListAction")->isChecked());
+  Control<QAction>(w, "syncWithFileListAction")->trigger();
 
   // Back to a one-time sync: the check goes, and a click selects the event's
   // material again.
   setOption(false);
-  EXPECT_FALSE(w.mnuEventSync->isChecked());
+  EXPECT_FALSE(Control<QAction>(w, "syncWithFileListAction")->isChecked());
   FileListModule::Current().cursorRow = 2;
-  w.mnuEventSync->trigger();
-  EXPECT_FALSE(w.mnuEventSync->isChecked());
+  Control<QAction>(w, "syncWithFileListAction")->trigger();
+  EXPECT_FALSE(Control<QAction>(w, "syncWithFileListAction")->isChecked());
   EXPECT_EQ(FileListModule::GetJpegListID(FileListModule::Current().cursorRow), a);
 }
 
 TEST_F(MenusTest, HelpOpensTheShippedPagesOnlyWhenThereAreAny) {
   gui::MainGUI& w = StartActive();
   GUICore::State().paths.resources = temp.path();
-  w.mnuOpenHelp->trigger();
+  Control<QAction>(w, "openHelpAction")->trigger();
   EXPECT_TRUE(desktop.opener.calls.empty());
   fs::create_directories(temp / "help");
   std::ofstream(temp / "help" / "index.html") << "<html></html>";
-  w.mnuOpenHelp->trigger();
+  Control<QAction>(w, "openHelpAction")->trigger();
   ASSERT_EQ(desktop.opener.calls.size(), 1u);
   EXPECT_TRUE(desktop.opener.calls[0].endsWith("help/index.html"));
 }

@@ -38,8 +38,8 @@ TEST_F(StartUpTest, WithoutAnArgumentANewProjectAndNoQuestion) {
   gui::MainGUI& w = start();
   EXPECT_EQ(w.windowTitle(), QStringLiteral("(新規) - Tesmiro"));
   EXPECT_TRUE(ui.messages.empty());
-  EXPECT_TRUE(w.PictFileList->isEnabled());
-  EXPECT_TRUE(w.PictEventList->isEnabled());
+  EXPECT_TRUE(Control<QWidget>(w, "PictFileList")->isEnabled());
+  EXPECT_TRUE(Control<QWidget>(w, "PictEventList")->isEnabled());
   EXPECT_EQ(gui::MainGUI::instance(), &w);
   EXPECT_TRUE(w.isVisible());
   // The installed outline fonts, sorted, without vertical ones.
@@ -109,31 +109,31 @@ TEST_F(StartUpTest, TheMenuTreeWithCaptionsShortcutsAndStates) {
   gui::MainGUI& w = start();
   // Start-up leaves the focus on the event list, which sets the Edit menu's
   // event items: on, but undo with no history yet.
-  ASSERT_EQ(QApplication::focusWidget(), w.PictEventList);
+  ASSERT_EQ(QApplication::focusWidget(), Control<QWidget>(w, "PictEventList"));
   const std::vector<MenuRow> rows = {
-      {"mnuCreateNew", "新規作成(&N)", QKeySequence("Ctrl+N"), true},
-      {"mnuOpenFile", "プロジェクトを開く(&O)...", QKeySequence("Ctrl+O"), true},
-      {"mnuSaveOverride", "上書き保存(&S)", QKeySequence("Ctrl+S"), true},
-      {"mnuSaveAs", "名前を付けて保存(&A)...", {}, true},
-      {"mnuMakeSWF", "SWFファイル生成(&M)...", {}, true},
-      {"mnuMostRecent_0", "(なし)", {}, false},
-      {"mnuQuit", "終了(&Q)", {}, true},
-      {"mnuEditUndo", "元に戻す(&U)", QKeySequence("Ctrl+Z"), false},
-      {"mnuCopyEvent", "コピー(&C)", QKeySequence("Ctrl+C"), true},
-      {"mnuSelAllEvent", "全て選択(&A)", QKeySequence("Ctrl+A"), true},
-      {"mnuSearchNext", "次を検索", QKeySequence("F3"), true},
-      {"mnuInsertAction", "アクションを挿入(&I)", QKeySequence("Ctrl+Ins"), true},
-      {"mnuDeleteEvent", "削除(&D)", QKeySequence("Del"), true},
-      {"mnuEventProperty", "プロパティ(&P)", QKeySequence("Ctrl+P"), true},
-      {"mnuScriptEditor", "スクリプトエディタ(&E)", QKeySequence("Ctrl+E"), true},
+      {"newProjectAction", "新規作成(&N)", QKeySequence("Ctrl+N"), true},
+      {"openProjectAction", "プロジェクトを開く(&O)...", QKeySequence("Ctrl+O"), true},
+      {"saveAction", "上書き保存(&S)", QKeySequence("Ctrl+S"), true},
+      {"saveAsAction", "名前を付けて保存(&A)...", {}, true},
+      {"makeSwfAction", "SWFファイル生成(&M)...", {}, true},
+      {"recentProjectActions_0", "(なし)", {}, false},
+      {"quitAction", "終了(&Q)", {}, true},
+      {"undoAction", "元に戻す(&U)", QKeySequence("Ctrl+Z"), false},
+      {"copyEventsAction", "コピー(&C)", QKeySequence("Ctrl+C"), true},
+      {"selectAllEventsAction", "全て選択(&A)", QKeySequence("Ctrl+A"), true},
+      {"findNextAction", "次を検索", QKeySequence("F3"), true},
+      {"insertActionEventAction", "アクションを挿入(&I)", QKeySequence("Ctrl+Ins"), true},
+      {"deleteEventsAction", "削除(&D)", QKeySequence("Del"), true},
+      {"eventPropertiesAction", "プロパティ(&P)", QKeySequence("Ctrl+P"), true},
+      {"scriptEditorAction", "スクリプトエディタ(&E)", QKeySequence("Ctrl+E"), true},
       {"mnuPreviewWindowSelected", "選択イベントのみ(&L)", QKeySequence("Ctrl+F5"), true},
       {"mnuPreviewTrace", "トレースウインドウを表示(&T)", QKeySequence("F8"), true},
-      {"mnuOpenHelp", "ヘルプ(&H)...", QKeySequence("F1"), true},
-      {"mnuAddFolder", "フォルダ(&L)", QKeySequence("Ctrl+L"), true},
-      {"mnuStoreOpenFolder", "エクスプローラ(&E)", {}, true},
-      {"mnuEventSelect_0", "&0    (メイン)", {}, true},
-      {"mnuSpriteTagClose", "このタブを閉じる(&C)", {}, true},
-      {"mnuSortDown", "下", {}, true},
+      {"openHelpAction", "ヘルプ(&H)...", QKeySequence("F1"), true},
+      {"addFolderAction", "フォルダ(&L)", QKeySequence("Ctrl+L"), true},
+      {"showInFolderAction", "エクスプローラ(&E)", {}, true},
+      {"timelineActions_0", "&0    (メイン)", {}, true},
+      {"closeSpriteTabAction", "このタブを閉じる(&C)", {}, true},
+      {"sortDownAction", "下", {}, true},
   };
   for (const MenuRow& r : rows) {
     auto* a = w.findChild<QAction*>(r.name);
@@ -147,12 +147,12 @@ TEST_F(StartUpTest, TheMenuTreeWithCaptionsShortcutsAndStates) {
   EXPECT_EQ(bar, (QStringList{"ファイル(&F)", "編集(&E)", "表示(&D)", "プレビュー(&P)", "ヘルプ(&H)"}));
   // The File menu in order, separators included.
   QStringList file;
-  for (QAction* a : w.mnuFile->actions()) file << (a->isSeparator() ? QStringLiteral("-") : a->text());
+  for (QAction* a : Control<QMenu>(w, "fileMenu")->actions()) file << (a->isSeparator() ? QStringLiteral("-") : a->text());
   EXPECT_EQ(file, (QStringList{"新規作成(&N)", "プロジェクトを開く(&O)...", "上書き保存(&S)",
                                "名前を付けて保存(&A)...", "プロジェクトのインポート(&I)...", "-",
                                "SWFファイル生成(&M)...", "プロジェクトのプロパティ(&P)...", "詳細設定(&T)...", "-",
                                "(なし)", "-", "終了(&Q)"}));
-  for (const char* popup : {"mnuJpegStore", "mnuEventSelectRoot", "mnuSpriteTag", "mnuSort"})
+  for (const char* popup : {"fileListMenu", "timelineMenu", "spriteTabMenu", "sortMenu"})
     EXPECT_FALSE(w.menuBar()->actions().contains(w.findChild<QMenu*>(popup)->menuAction())) << popup;
 }
 

@@ -394,8 +394,8 @@ TEST_F(StoreDialogTest, CtrlTOpensTheTextDialogAndOkNamesTheItemWithItsMeasuredB
     return dialog.result();
   });
   GUICore::ClearStoreUndo();
-  w.PictFileList->setFocus();
-  QTest::keyClick(w.PictFileList, Qt::Key_T, Qt::ControlModifier);
+  Control<QWidget>(w, "PictFileList")->setFocus();
+  QTest::keyClick(Control<QWidget>(w, "PictFileList"), Qt::Key_T, Qt::ControlModifier);
   ASSERT_EQ(opened, std::vector<QString>{QStringLiteral("ファイルのプロパティ テキスト textGroup")});
   const auto& list = FileListModule::Current();
   const StoreItem item = GUICore::GetStoreItemByID(list.rows.at(list.cursorRow).id);
@@ -414,7 +414,7 @@ TEST_F(StoreDialogTest, CtrlTOpensTheTextDialogAndOkNamesTheItemWithItsMeasuredB
   SelectOnlyItem(before);
   ok = false;
   GUICore::ClearStoreUndo();
-  w.mnuStoreProperty->trigger();
+  Control<QAction>(w, "itemPropertiesAction")->trigger();
   EXPECT_EQ(opened.size(), 2u);
   EXPECT_FALSE(GUICore::CanStoreUndo());
 }

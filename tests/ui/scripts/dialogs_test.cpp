@@ -63,20 +63,20 @@ class DialogsTest : public MainGuiTest {
 
 TEST_F(DialogsTest, EachWindowOpensFromItsMenuEntry) {
   start();
-  EXPECT_EQ(ModalOpenedBy(window().mnuProject), QStringLiteral("ProjectDialog"));
-  EXPECT_EQ(ModalOpenedBy(window().mnuOption), QStringLiteral("OptionDialog"));
-  EXPECT_EQ(ModalOpenedBy(window().mnuImportProject), QStringLiteral("ImportDialog"));
+  EXPECT_EQ(ModalOpenedBy(Control<QAction>(window(), "projectPropertiesAction")), QStringLiteral("ProjectDialog"));
+  EXPECT_EQ(ModalOpenedBy(Control<QAction>(window(), "optionsAction")), QStringLiteral("OptionDialog"));
+  EXPECT_EQ(ModalOpenedBy(Control<QAction>(window(), "importProjectAction")), QStringLiteral("ImportDialog"));
 
   // Search-next before any search repeats nothing and makes no dialog.
-  window().mnuSearchNext->trigger();
+  Control<QAction>(window(), "findNextAction")->trigger();
   EXPECT_FALSE(gui::SearchDialog::isLoaded());
-  window().mnuSearch->trigger();
+  Control<QAction>(window(), "findAction")->trigger();
   ASSERT_TRUE(gui::SearchDialog::isLoaded());
   EXPECT_TRUE(gui::SearchDialog::instance()->isVisible());
 
   EXPECT_FALSE(window().scriptPanelShown());
   Prefs::Current().dockScriptEditor = 1;
-  window().mnuScriptEditor->trigger();
+  Control<QAction>(window(), "scriptEditorAction")->trigger();
   EXPECT_TRUE(window().scriptPanelShown());
 }
 
@@ -87,7 +87,7 @@ TEST_F(DialogsTest, SearchKeepsItsSettingsForSearchNext) {
     GUICore::InsertEvent(e, GUICore::EventCount());
   }
   EventListModule::Current().currentRow = 0;
-  window().mnuSearch->trigger();
+  Control<QAction>(window(), "findAction")->trigger();
   gui::SearchDialog* search = gui::SearchDialog::instance();
   auto* searchButton = Control<QPushButton>(search, "searchButton");
 
@@ -100,7 +100,7 @@ TEST_F(DialogsTest, SearchKeepsItsSettingsForSearchNext) {
   searchButton->click();
   EXPECT_FALSE(search->isVisible());
   EXPECT_EQ(EventListModule::Current().currentRow, 2);  // after the current row
-  window().mnuSearchNext->trigger();
+  Control<QAction>(window(), "findNextAction")->trigger();
   EXPECT_EQ(EventListModule::Current().currentRow, 0);  // wrapped round
   EXPECT_TRUE(ui.messages.empty());
 }
@@ -150,7 +150,7 @@ TEST_F(DialogsTest, ProjectPropertiesFromTheMenuRenumberTheFrames) {
     Control<QLineEdit>(dialog, "frameRateBox")->setText(QStringLiteral("24"));
     Control<QPushButton>(dialog, "okButton")->click();
   });
-  window().mnuProject->trigger();
+  Control<QAction>(window(), "projectPropertiesAction")->trigger();
   Settle();
   EXPECT_EQ(GUICore::State().settings.preloader, 1);
   EXPECT_FLOAT_EQ(GUICore::State().settings.frameRate, 24.0f);

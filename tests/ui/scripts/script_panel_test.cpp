@@ -28,6 +28,10 @@ namespace tesmiro::testing {
 namespace {
 
 namespace SE = ScriptEditorModule;
+
+// The docked script panel's text (the script editor window has one of its own).
+QPlainTextEdit* ScriptEdit(gui::MainGUI& w) { return Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit"); }
+
 using gui::ScriptEditorWindow;
 
 class ScriptPanelTest : public MainGuiTest {
@@ -42,7 +46,7 @@ class ScriptPanelTest : public MainGuiTest {
   }
   gui::MainGUI& ShowEditor() {
     Select(0);
-    window().mnuScriptEditor->trigger();  // on: shows the selection's script
+    Control<QAction>(window(), "scriptEditorAction")->trigger();  // on: shows the selection's script
     Settle();
     return window();
   }
@@ -85,25 +89,25 @@ TEST_F(ScriptPanelTest, ASpriteEventShowsItsClipActionAndTypingWritesIt) {
   gui::MainGUI& w = ShowEditor();
 
   EXPECT_TRUE(w.scriptPanelShown());
-  EXPECT_EQ(w.Label2->text(), QStringLiteral("（クリップアクション） - [mc1]"));
-  EXPECT_EQ(w.Text1->toPlainText(), QStringLiteral("onClipEvent (load) {\n}"));
-  EXPECT_TRUE(w.Text1->isEnabled());
+  EXPECT_EQ(Control<QLabel>(w, "scriptTargetLabel")->text(), QStringLiteral("（クリップアクション） - [mc1]"));
+  EXPECT_EQ(ScriptEdit(w)->toPlainText(), QStringLiteral("onClipEvent (load) {\n}"));
+  EXPECT_TRUE(ScriptEdit(w)->isEnabled());
 
-  Focus(w.Text1);
-  EXPECT_FALSE(w.mnuEvent->menuAction()->isEnabled());  // its shortcuts reach the text
-  QTextCursor c = w.Text1->textCursor();
+  Focus(ScriptEdit(w));
+  EXPECT_FALSE(Control<QMenu>(w, "editMenu")->menuAction()->isEnabled());  // its shortcuts reach the text
+  QTextCursor c = ScriptEdit(w)->textCursor();
   c.movePosition(QTextCursor::End);
-  w.Text1->setTextCursor(c);
-  QTest::keyClick(w.Text1, Qt::Key_Return);
-  QTest::keyClicks(w.Text1, "stop();");
+  ScriptEdit(w)->setTextCursor(c);
+  QTest::keyClick(ScriptEdit(w), Qt::Key_Return);
+  QTest::keyClicks(ScriptEdit(w), "stop();");
   EXPECT_EQ(GUICore::GetEvent(1).text2, "onClipEvent (load) {\r\n}\r\nstop();");
-  EXPECT_EQ(w.Label1->text(), QStringLiteral("Line：3"));
-  QTest::keyClick(w.Text1, Qt::Key_A, Qt::ControlModifier);  // the text's, not the event list's
-  EXPECT_EQ(w.Text1->textCursor().selectedText().size(), w.Text1->toPlainText().size());
+  EXPECT_EQ(Control<QLabel>(w.centralWidget(), "lineLabel")->text(), QStringLiteral("Line：3"));
+  QTest::keyClick(ScriptEdit(w), Qt::Key_A, Qt::ControlModifier);  // the text's, not the event list's
+  EXPECT_EQ(ScriptEdit(w)->textCursor().selectedText().size(), ScriptEdit(w)->toPlainText().size());
   EXPECT_TRUE(GUICore::HasUnsavedChanges());
 
-  Focus(w.PictEventList);
-  EXPECT_TRUE(w.mnuEvent->menuAction()->isEnabled());
+  Focus(Control<QWidget>(w, "PictEventList"));
+  EXPECT_TRUE(Control<QMenu>(w, "editMenu")->menuAction()->isEnabled());
 }
 
 TEST_F(ScriptPanelTest, AnImageEventShowsNothingToEdit) {
@@ -111,52 +115,52 @@ TEST_F(ScriptPanelTest, AnImageEventShowsNothingToEdit) {
   image.itemId = 0;
   image.kind = static_cast<int16_t>(ActionKind::Stop);
   gui::MainGUI& w = StartWith(image);
-  EXPECT_EQ(w.Label2->text(), QStringLiteral("（なし）"));
-  EXPECT_TRUE(w.Text1->toPlainText().isEmpty());
-  EXPECT_FALSE(w.Text1->isEnabled());
+  EXPECT_EQ(Control<QLabel>(w, "scriptTargetLabel")->text(), QStringLiteral("（なし）"));
+  EXPECT_TRUE(ScriptEdit(w)->toPlainText().isEmpty());
+  EXPECT_FALSE(ScriptEdit(w)->isEnabled());
 }
 
 TEST_F(ScriptPanelTest, FindWrapsAndKeepsOneHistoryEntry) {
   gui::MainGUI& w = StartWith(FrameScript("Stop();\r\nstop();"));
-  w.Combo1->setEditText(QStringLiteral("STOP"));
-  EXPECT_TRUE(w.Command4->isEnabled());
-  w.Command4->click();
-  EXPECT_EQ(w.Text1->textCursor().selectionStart(), 0);
-  EXPECT_EQ(Selected(w.Text1), QStringLiteral("Stop"));
-  w.Command4->click();
-  EXPECT_EQ(w.Text1->textCursor().selectionStart(), 8);
-  EXPECT_EQ(w.Label1->text(), QStringLiteral("Line：2"));
-  w.Command4->click();  // nothing after it: from the start again
-  EXPECT_EQ(w.Text1->textCursor().selectionStart(), 0);
-  EXPECT_EQ(w.Combo1->count(), 1);
+  Control<QComboBox>(w.centralWidget(), "findTextList")->setEditText(QStringLiteral("STOP"));
+  EXPECT_TRUE(Control<QPushButton>(w.centralWidget(), "findButton")->isEnabled());
+  Control<QPushButton>(w.centralWidget(), "findButton")->click();
+  EXPECT_EQ(ScriptEdit(w)->textCursor().selectionStart(), 0);
+  EXPECT_EQ(Selected(ScriptEdit(w)), QStringLiteral("Stop"));
+  Control<QPushButton>(w.centralWidget(), "findButton")->click();
+  EXPECT_EQ(ScriptEdit(w)->textCursor().selectionStart(), 8);
+  EXPECT_EQ(Control<QLabel>(w.centralWidget(), "lineLabel")->text(), QStringLiteral("Line：2"));
+  Control<QPushButton>(w.centralWidget(), "findButton")->click();  // nothing after it: from the start again
+  EXPECT_EQ(ScriptEdit(w)->textCursor().selectionStart(), 0);
+  EXPECT_EQ(Control<QComboBox>(w.centralWidget(), "findTextList")->count(), 1);
 
   // Enter in an empty box does nothing at all.
-  w.Combo1->setEditText(QString());
-  EXPECT_FALSE(w.Command4->isEnabled());
-  QTest::keyClick(w.Combo1->lineEdit(), Qt::Key_Return);
-  EXPECT_EQ(w.Combo1->count(), 1);
-  EXPECT_EQ(w.Text1->textCursor().selectionStart(), 0);
-  EXPECT_EQ(Selected(w.Text1), QStringLiteral("Stop"));
+  Control<QComboBox>(w.centralWidget(), "findTextList")->setEditText(QString());
+  EXPECT_FALSE(Control<QPushButton>(w.centralWidget(), "findButton")->isEnabled());
+  QTest::keyClick(Control<QComboBox>(w.centralWidget(), "findTextList")->lineEdit(), Qt::Key_Return);
+  EXPECT_EQ(Control<QComboBox>(w.centralWidget(), "findTextList")->count(), 1);
+  EXPECT_EQ(ScriptEdit(w)->textCursor().selectionStart(), 0);
+  EXPECT_EQ(Selected(ScriptEdit(w)), QStringLiteral("Stop"));
 }
 
 TEST_F(ScriptPanelTest, SyntaxCheckSelectsTheErrorLine) {
   gui::MainGUI& w = StartWith(FrameScript("play();\r\nx = ;\r\nstop();"));
-  w.Command5->click();
+  Control<QPushButton>(w.centralWidget(), "syntaxCheckButton")->click();
   ASSERT_FALSE(ui.messages.empty());
   EXPECT_EQ(ui.messages.back().title, "スクリプトエラー");
-  EXPECT_EQ(Selected(w.Text1), QStringLiteral("x = ;"));
-  EXPECT_TRUE(w.Command5->isEnabled());
+  EXPECT_EQ(Selected(ScriptEdit(w)), QStringLiteral("x = ;"));
+  EXPECT_TRUE(Control<QPushButton>(w.centralWidget(), "syntaxCheckButton")->isEnabled());
 
   ui.messages.clear();
-  w.Text1->setPlainText(QStringLiteral("play();"));
-  w.Command5->click();
+  ScriptEdit(w)->setPlainText(QStringLiteral("play();"));
+  Control<QPushButton>(w.centralWidget(), "syntaxCheckButton")->click();
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].text, "構文エラーはありません");
 }
 
 TEST_F(ScriptPanelTest, UndockAndDockMoveTheScriptBetweenPanelAndWindow) {
   gui::MainGUI& w = StartWith(FrameScript("a();"));
-  w.Command6->click();
+  Control<QPushButton>(w, "undockButton")->click();
   Settle();
   EXPECT_EQ(Prefs::Current().dockScriptEditor, 0);
   EXPECT_FALSE(w.scriptPanelShown());
@@ -174,11 +178,11 @@ TEST_F(ScriptPanelTest, UndockAndDockMoveTheScriptBetweenPanelAndWindow) {
   EXPECT_FALSE(ScriptEditorWindow::isLoaded());
   EXPECT_EQ(Prefs::Current().dockScriptEditor, 1);
   EXPECT_TRUE(w.scriptPanelShown());
-  EXPECT_EQ(w.Text1->toPlainText(), QStringLiteral("a();\nb();"));
+  EXPECT_EQ(ScriptEdit(w)->toPlainText(), QStringLiteral("a();\nb();"));
   EXPECT_GT(Prefs::Current().seWidth, 0);  // the window kept its rectangle
 
   // A free-standing editor goes with the main window.
-  w.Command6->click();
+  Control<QPushButton>(w, "undockButton")->click();
   Settle();
   ASSERT_TRUE(ScriptEditorWindow::isLoaded());
   EXPECT_EQ(ScriptEditorWindow::loaded()->parentWidget(), nullptr);
@@ -242,21 +246,21 @@ TEST_F(ScriptPanelTest, TypingAfterTheListChangedWritesNothingAndShowsTheListAsI
   gui::MainGUI& w = ShowEditor();
   Select(1);
   SE::ShowEventScript(0, "");
-  ASSERT_EQ(w.Text1->toPlainText(), QStringLiteral("second();"));
+  ASSERT_EQ(ScriptEdit(w)->toPlainText(), QStringLiteral("second();"));
 
   // A paste before the edited event, with nobody telling the panel.
   GUICore::CopyEventToClipboard(0);
   GUICore::PasteEventClipboard(0);
-  w.Text1->setPlainText(QStringLiteral("typed();"));
+  ScriptEdit(w)->setPlainText(QStringLiteral("typed();"));
   EXPECT_EQ(GUICore::GetEvent(1).text2, "first();");
   EXPECT_EQ(GUICore::GetEvent(2).text2, "first();");
   EXPECT_EQ(GUICore::GetEvent(3).text2, "second();");
   Settle();
   // The panel shows the list as it is now: the pasted row and the old one
   // are both selected.
-  EXPECT_EQ(w.Label2->text(), QStringLiteral("（複数選択）"));
-  EXPECT_TRUE(w.Text1->toPlainText().isEmpty());
-  EXPECT_FALSE(w.Text1->isEnabled());
+  EXPECT_EQ(Control<QLabel>(w, "scriptTargetLabel")->text(), QStringLiteral("（複数選択）"));
+  EXPECT_TRUE(ScriptEdit(w)->toPlainText().isEmpty());
+  EXPECT_FALSE(ScriptEdit(w)->isEnabled());
 }
 
 }  // namespace

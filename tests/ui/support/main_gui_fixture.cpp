@@ -63,7 +63,7 @@ void MainGuiTest::TearDown() {
 
 gui::MainGUI& MainGuiTest::start(const QString& commandLine) {
   window_ = std::make_unique<gui::MainGUI>();
-  window_->Form_Load(commandLine);
+  window_->startUp(commandLine);
   Settle();
   return *window_;
 }

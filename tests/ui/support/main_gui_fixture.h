@@ -10,11 +10,14 @@
 #include <memory>
 
 #include "compiler/core_setup.h"
+#include "support/find_control.h"
 #include "support/recording_desktop.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 #include "ui/common/qt_services.h"
 #include "ui/main/main_gui.h"
+#include "ui/main/print_canvas.h"
+#include "ui/main/splitter_handle.h"
 
 class QWidget;
 
