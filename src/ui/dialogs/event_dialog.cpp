@@ -159,23 +159,23 @@ class EventDialogFieldsAdaptor final : public ep::EventDialogFields {
   void setText(ep::Box b, const std::string& t) override { d_.box(b)->setText(ToQ(t)); }
   int check(ep::Tick t) const override {
     switch (t) {
-      case ep::Tick::Check1: return d_.Check1->value();
-      case ep::Tick::Check2_0: return d_.Check2[0]->value();
-      case ep::Tick::Check2_1: return d_.Check2[1]->value();
-      case ep::Tick::Check2_2: return d_.Check2[2]->value();
-      case ep::Tick::Check3: return d_.Check3->value();
-      case ep::Tick::Check10: return d_.Check10->isChecked() ? 1 : 0;
+      case ep::Tick::Button: return d_.Check1->value();
+      case ep::Tick::ButtonDown: return d_.Check2[0]->value();
+      case ep::Tick::ButtonOver: return d_.Check2[1]->value();
+      case ep::Tick::ButtonHit: return d_.Check2[2]->value();
+      case ep::Tick::Mask: return d_.Check3->value();
+      case ep::Tick::SeparateVolumes: return d_.Check10->isChecked() ? 1 : 0;
     }
     return 2;
   }
   void setCheck(ep::Tick t, int v) override {
     switch (t) {
-      case ep::Tick::Check1: d_.Check1->setValue(v); break;
-      case ep::Tick::Check2_0: d_.Check2[0]->setValue(v); break;
-      case ep::Tick::Check2_1: d_.Check2[1]->setValue(v); break;
-      case ep::Tick::Check2_2: d_.Check2[2]->setValue(v); break;
-      case ep::Tick::Check3: d_.Check3->setValue(v); break;
-      case ep::Tick::Check10: d_.Check10->setChecked(v == 1); break;
+      case ep::Tick::Button: d_.Check1->setValue(v); break;
+      case ep::Tick::ButtonDown: d_.Check2[0]->setValue(v); break;
+      case ep::Tick::ButtonOver: d_.Check2[1]->setValue(v); break;
+      case ep::Tick::ButtonHit: d_.Check2[2]->setValue(v); break;
+      case ep::Tick::Mask: d_.Check3->setValue(v); break;
+      case ep::Tick::SeparateVolumes: d_.Check10->setChecked(v == 1); break;
     }
   }
   int listIndex(ep::List l) const override { return list(l)->currentIndex(); }
@@ -196,9 +196,9 @@ class EventDialogFieldsAdaptor final : public ep::EventDialogFields {
  private:
   QComboBox* list(ep::List l) const {
     switch (l) {
-      case ep::List::Combo1: return d_.Combo1;
-      case ep::List::Combo2: return d_.Combo2;
-      case ep::List::Combo4: return d_.Combo4;
+      case ep::List::SoundMode: return d_.Combo1;
+      case ep::List::Action: return d_.Combo2;
+      case ep::List::BlendMode: return d_.Combo4;
     }
     return d_.Combo1;
   }
@@ -496,100 +496,100 @@ void EventDialog::connectHandlers() {
 
 QWidget* EventDialog::widget(Ctl c) const {
   switch (c) {
-    case Ctl::Label1: return Label1;
-    case Ctl::Text1: return Text1;
-    case Ctl::Label2: return Label2;
-    case Ctl::Text2: return Text2;
-    case Ctl::VScroll1: return VScroll1;
-    case Ctl::Check1: return Check1;
-    case Ctl::Check3: return Check3;
-    case Ctl::Check9: return Check9;
-    case Ctl::Combo4: return Combo4;
-    case Ctl::Label32: return Label32;
-    case Ctl::Command5: return Command5;
-    case Ctl::Command9: return Command9;
-    case Ctl::Command10_0: return Command10[0];
-    case Ctl::Command10_1: return Command10[1];
-    case Ctl::Command13: return Command13;
-    case Ctl::Option1_1: return Option1[1];
-    case Ctl::Frame1: return Frame1;
-    case Ctl::Frame2: return Frame2;
-    case Ctl::Frame3: return Frame3;
-    case Ctl::Frame4: return Frame4;
-    case Ctl::Frame5: return Frame5;
-    case Ctl::Frame6: return Frame6;
-    case Ctl::Frame7: return Frame7;
-    case Ctl::Frame8: return Frame8;
-    case Ctl::Frame9: return Frame9;
-    case Ctl::Frame10: return Frame10;
+    case Ctl::ItemIdLabel: return Label1;
+    case Ctl::ItemIdBox: return Text1;
+    case Ctl::FrameCountLabel: return Label2;
+    case Ctl::FrameCountBox: return Text2;
+    case Ctl::FrameCountSpin: return VScroll1;
+    case Ctl::ButtonCheck: return Check1;
+    case Ctl::MaskCheck: return Check3;
+    case Ctl::GuideCheck: return Check9;
+    case Ctl::BlendModeList: return Combo4;
+    case Ctl::BlendModeLabel: return Label32;
+    case Ctl::CopyToMoveButton: return Command5;
+    case Ctl::FixedScreenButton: return Command9;
+    case Ctl::DrawFilterButton: return Command10[0];
+    case Ctl::MoveFilterButton: return Command10[1];
+    case Ctl::GuideMenuButton: return Command13;
+    case Ctl::MoveTargetOption: return Option1[1];
+    case Ctl::DrawPositionGroup: return Frame1;
+    case Ctl::MoveTargetGroup: return Frame2;
+    case Ctl::CentreGroup: return Frame3;
+    case Ctl::SoundGroup: return Frame4;
+    case Ctl::DepthGroup: return Frame5;
+    case Ctl::ActionGroup: return Frame6;
+    case Ctl::ButtonImagesGroup: return Frame7;
+    case Ctl::SpriteGroup: return Frame8;
+    case Ctl::EasingGroup: return Frame9;
+    case Ctl::MaskRangeGroup: return Frame10;
   }
   return nullptr;
 }
 
 QLineEdit* EventDialog::box(ep::Box b) const {
   switch (b) {
-    case ep::Box::Text1: return Text1;
-    case ep::Box::Text2: return Text2;
-    case ep::Box::Text3: return Text3;
-    case ep::Box::Text4: return Text4;
-    case ep::Box::Text5: return Text5;
-    case ep::Box::Text6: return Text6;
-    case ep::Box::Text7: return Text7;
-    case ep::Box::Text8: return Text8;
-    case ep::Box::Text9: return Text9;
-    case ep::Box::Text10: return Text10;
-    case ep::Box::Text11: return Text11;
-    case ep::Box::Text12: return Text12;
-    case ep::Box::Text13: return Text13;
-    case ep::Box::Text14: return Text14;
-    case ep::Box::Text15: return Text15;
-    case ep::Box::Text16_0: return Text16[0];
-    case ep::Box::Text16_1: return Text16[1];
-    case ep::Box::Text16_2: return Text16[2];
-    case ep::Box::Text17: return Text17;
-    case ep::Box::Text18: return Text18;
-    case ep::Box::Text19: return Text19;
-    case ep::Box::Text21: return Text21;
-    case ep::Box::Text22: return Text22;
-    case ep::Box::Text23: return Text23;
-    case ep::Box::Text24: return Text24;
-    case ep::Box::Text25: return Text25;
-    case ep::Box::Text26_0: return Text26[0];
-    case ep::Box::Text26_1: return Text26[1];
+    case ep::Box::ItemId: return Text1;
+    case ep::Box::FrameCount: return Text2;
+    case ep::Box::DrawX: return Text3;
+    case ep::Box::DrawY: return Text4;
+    case ep::Box::MoveX: return Text5;
+    case ep::Box::MoveY: return Text6;
+    case ep::Box::DrawAngle: return Text7;
+    case ep::Box::DrawSize: return Text8;
+    case ep::Box::MoveAngle: return Text9;
+    case ep::Box::MoveSize: return Text10;
+    case ep::Box::CentreX: return Text11;
+    case ep::Box::CentreY: return Text12;
+    case ep::Box::FirstParameter: return Text13;
+    case ep::Box::SecondParameter: return Text14;
+    case ep::Box::Depth: return Text15;
+    case ep::Box::ButtonDownId: return Text16[0];
+    case ep::Box::ButtonOverId: return Text16[1];
+    case ep::Box::ButtonHitId: return Text16[2];
+    case ep::Box::ClipScript: return Text17;
+    case ep::Box::InstanceName: return Text18;
+    case ep::Box::MaskTo: return Text19;
+    case ep::Box::Easing: return Text21;
+    case ep::Box::DrawBrightness: return Text22;
+    case ep::Box::DrawOpacity: return Text23;
+    case ep::Box::MoveBrightness: return Text24;
+    case ep::Box::MoveOpacity: return Text25;
+    case ep::Box::LeftVolume: return Text26[0];
+    case ep::Box::RightVolume: return Text26[1];
   }
   return Text1;
 }
 
 QScrollBar* EventDialog::slider(ep::Slider s) const {
   switch (s) {
-    case ep::Slider::HScroll1: return HScroll1;
-    case ep::Slider::HScroll2: return HScroll2;
-    case ep::Slider::HScroll3: return HScroll3;
-    case ep::Slider::HScroll4: return HScroll4;
-    case ep::Slider::HScroll5: return HScroll5;
+    case ep::Slider::DrawBrightness: return HScroll1;
+    case ep::Slider::DrawOpacity: return HScroll2;
+    case ep::Slider::MoveOpacity: return HScroll3;
+    case ep::Slider::MoveBrightness: return HScroll4;
+    case ep::Slider::Easing: return HScroll5;
   }
   return HScroll1;
 }
 
 QWidget* EventDialog::part(ep::Part p) const {
   switch (p) {
-    case ep::Part::Label1: return Label1;
-    case ep::Part::Text1: return Text1;
-    case ep::Part::Label2: return Label2;
-    case ep::Part::Text2: return Text2;
-    case ep::Part::Frame1: return Frame1;
-    case ep::Part::Frame2: return Frame2;
-    case ep::Part::Frame3: return Frame3;
-    case ep::Part::Frame4: return Frame4;
-    case ep::Part::Frame5: return Frame5;
-    case ep::Part::Frame6: return Frame6;
-    case ep::Part::Frame7: return Frame7;
-    case ep::Part::Frame8: return Frame8;
-    case ep::Part::Frame9: return Frame9;
-    case ep::Part::Command3: return Command3;
-    case ep::Part::Command4: return Command4;
-    case ep::Part::Command7: return Command7;
-    case ep::Part::Command8: return Command8;
+    case ep::Part::ItemIdLabel: return Label1;
+    case ep::Part::ItemIdBox: return Text1;
+    case ep::Part::FrameCountLabel: return Label2;
+    case ep::Part::FrameCountBox: return Text2;
+    case ep::Part::DrawPositionGroup: return Frame1;
+    case ep::Part::MoveTargetGroup: return Frame2;
+    case ep::Part::CentreGroup: return Frame3;
+    case ep::Part::SoundGroup: return Frame4;
+    case ep::Part::DepthGroup: return Frame5;
+    case ep::Part::ActionGroup: return Frame6;
+    case ep::Part::ButtonImagesGroup: return Frame7;
+    case ep::Part::SpriteGroup: return Frame8;
+    case ep::Part::EasingGroup: return Frame9;
+    case ep::Part::CentreButton: return Command3;
+    case ep::Part::EventPreviewButton: return Command4;
+    case ep::Part::ActionScriptButton: return Command7;
+    case ep::Part::ClipScriptButton: return Command8;
   }
   return Label1;
 }
@@ -733,14 +733,14 @@ void EventDialog::closeEvent(QCloseEvent* e) {
 
 void EventDialog::Text1_Change() {
   UpdateApplyButton();
-  const std::string text1 = Text(Text1);
-  const int32_t kind = rules::FileKind(text1, SelectedFileKind());
-  const rules::KindLayout l = rules::LayoutForKind(kind, text1, IsFilling(), EventListModule::Current().selCount,
+  const std::string itemIdText = Text(Text1);
+  const int32_t kind = rules::FileKind(itemIdText, SelectedFileKind());
+  const rules::KindLayout l = rules::LayoutForKind(kind, itemIdText, IsFilling(), EventListModule::Current().selCount,
                                                    GUICore::GetSWFVersion());
   if (l.previewControls) SetPreviewControlsVisible(*l.previewControls);
   // The check boxes first: their handlers show and hide frames too.
-  if (l.check1) Check1->setValue(*l.check1);
-  if (l.check3) Check3->setValue(*l.check3);
+  if (l.buttonTick) Check1->setValue(*l.buttonTick);
+  if (l.maskTick) Check3->setValue(*l.maskTick);
   applyVisibility(l.visible);
   placeActionFrame(l.actionPlacement);
   if (l.frameCountLayout) Text2_Change();
@@ -750,9 +750,9 @@ void EventDialog::Text2_Change() {
   const rules::FrameCountLayout l =
       rules::LayoutForFrameCount(Text(Text1), Text(Text2), Check9->isChecked(), Text(Text15));
   if (l.skip) return;
-  Command9->setText(QString::fromUtf8(l.command9Caption));
-  Frame5->setTitle(QString::fromUtf8(l.frame5Caption));
-  if (l.check9) Check9->setChecked(*l.check9 == 1);
+  Command9->setText(QString::fromUtf8(l.fixedScreenCaption));
+  Frame5->setTitle(QString::fromUtf8(l.depthGroupCaption));
+  if (l.guideTick) Check9->setChecked(*l.guideTick == 1);
   applyVisibility(l.visible);
   if (l.operatedImage) operatedImage_ = *l.operatedImage;
   if (l.depthText) Text15->setText(ToQ(*l.depthText));
@@ -885,13 +885,13 @@ void EventDialog::Combo2_Click() {
     Combo2->setCurrentIndex(-1);
   }
   Command7->hide();
-  Label22->setText(QString::fromUtf8(l.label22Caption));
-  Label22->setVisible(l.label22Shown);
-  Text13->setVisible(l.text13Shown);
-  Label23->setText(QString::fromUtf8(l.label23Caption));
-  Label23->setVisible(l.label23Shown);
-  Text14->setVisible(l.text14Shown);
-  Command7->setVisible(l.command7Shown);
+  Label22->setText(QString::fromUtf8(l.firstParameterCaption));
+  Label22->setVisible(l.firstParameterCaptionShown);
+  Text13->setVisible(l.firstParameterShown);
+  Label23->setText(QString::fromUtf8(l.parameterHint));
+  Label23->setVisible(l.parameterHintShown);
+  Text14->setVisible(l.secondParameterShown);
+  Command7->setVisible(l.scriptButtonShown);
 }
 
 void EventDialog::Combo4_Click() {

@@ -34,18 +34,18 @@ constexpr int kToolBoxHeight = 48;
 
 LivePicture::PictureFields EventDialogPicture::pictureFields() const {
   LivePicture::PictureFields f;
-  f.text1 = Text(d_.Text1);
-  f.text2 = Text(d_.Text2);
-  f.text3 = Text(d_.Text3);
-  f.text4 = Text(d_.Text4);
-  f.text5 = Text(d_.Text5);
-  f.text6 = Text(d_.Text6);
-  f.text7 = Text(d_.Text7);
-  f.text8 = Text(d_.Text8);
-  f.text9 = Text(d_.Text9);
-  f.text10 = Text(d_.Text10);
-  f.text11 = Text(d_.Text11);
-  f.text12 = Text(d_.Text12);
+  f.itemId = Text(d_.Text1);
+  f.frameCount = Text(d_.Text2);
+  f.drawX = Text(d_.Text3);
+  f.drawY = Text(d_.Text4);
+  f.moveX = Text(d_.Text5);
+  f.moveY = Text(d_.Text6);
+  f.drawAngle = Text(d_.Text7);
+  f.drawSize = Text(d_.Text8);
+  f.moveAngle = Text(d_.Text9);
+  f.moveSize = Text(d_.Text10);
+  f.centreX = Text(d_.Text11);
+  f.centreY = Text(d_.Text12);
   f.startBrightness = d_.HScroll1->value();
   f.startOpacity = d_.HScroll2->value();
   f.endBrightness = d_.HScroll4->value();
@@ -71,16 +71,16 @@ bool EventDialogPicture::isFilling() const { return d_.IsFilling(); }
 void EventDialogPicture::writeBox(LivePicture::Box box, const std::string& text) {
   QLineEdit* target = nullptr;
   switch (box) {
-    case LivePicture::Box::Text3: target = d_.Text3; break;
-    case LivePicture::Box::Text4: target = d_.Text4; break;
-    case LivePicture::Box::Text5: target = d_.Text5; break;
-    case LivePicture::Box::Text6: target = d_.Text6; break;
-    case LivePicture::Box::Text7: target = d_.Text7; break;
-    case LivePicture::Box::Text8: target = d_.Text8; break;
-    case LivePicture::Box::Text9: target = d_.Text9; break;
-    case LivePicture::Box::Text10: target = d_.Text10; break;
-    case LivePicture::Box::Text11: target = d_.Text11; break;
-    case LivePicture::Box::Text12: target = d_.Text12; break;
+    case LivePicture::Box::DrawX: target = d_.Text3; break;
+    case LivePicture::Box::DrawY: target = d_.Text4; break;
+    case LivePicture::Box::MoveX: target = d_.Text5; break;
+    case LivePicture::Box::MoveY: target = d_.Text6; break;
+    case LivePicture::Box::DrawAngle: target = d_.Text7; break;
+    case LivePicture::Box::DrawSize: target = d_.Text8; break;
+    case LivePicture::Box::MoveAngle: target = d_.Text9; break;
+    case LivePicture::Box::MoveSize: target = d_.Text10; break;
+    case LivePicture::Box::CentreX: target = d_.Text11; break;
+    case LivePicture::Box::CentreY: target = d_.Text12; break;
   }
   if (target) target->setText(ToQ(text));
 }

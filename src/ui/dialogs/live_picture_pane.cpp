@@ -273,15 +273,15 @@ void LivePicturePane::ComputeHandles() {
   const GUICore::FilterWorkArea& area = GUICore::WorkArea();
   LivePicture::HandleSource s;
   s.paneVisible = paneVisible();
-  s.text1 = f.text1;
+  s.itemId = f.itemId;
   s.guideEditing = dialog_.guideEditing();
   s.motion = dialog_.motionShown();
   s.guideMode = area.guideMode;
   s.anchors = area.anchors;
-  s.text3 = f.text3;
-  s.text4 = f.text4;
-  s.text5 = f.text5;
-  s.text6 = f.text6;
+  s.drawX = f.drawX;
+  s.drawY = f.drawY;
+  s.moveX = f.moveX;
+  s.moveY = f.moveY;
   editor_.ComputeHandles(s, sizes());
 }
 
@@ -596,8 +596,8 @@ void PictureOverlay::paintEvent(QPaintEvent*) {
     p.setFont(PanelFont(8));
     const QFontMetrics fm(p.font());
     const QPoint o = Q(s.label->origin);
-    p.drawText(o.x(), o.y() + fm.ascent(), ToQ(s.label->line1));
-    p.drawText(o.x(), o.y() + fm.ascent() + fm.height(), ToQ(s.label->line2));
+    p.drawText(o.x(), o.y() + fm.ascent(), ToQ(s.label->xLine));
+    p.drawText(o.x(), o.y() + fm.ascent() + fm.height(), ToQ(s.label->yLine));
   }
 }
 
