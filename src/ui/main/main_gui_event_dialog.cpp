@@ -52,8 +52,8 @@ void MainGUI::ListEventProperty() {
   }
   d->restorePaneOptions();
   d->LoadingSub();
-  if (d->Combo2->isVisibleTo(d)) d->Combo2->setFocus();
-  if (d->Text1->isVisibleTo(d)) d->Text1->setFocus();
+  if (d->actionList->isVisibleTo(d)) d->actionList->setFocus();
+  if (d->itemIdBox->isVisibleTo(d)) d->itemIdBox->setFocus();
 }
 
 void MainGUI::ListEventPropertyLoad() { EventProperty::Load(EventDialog::load()->fields()); }

@@ -58,7 +58,7 @@ TEST_F(EventFilterButtonsTest, OkGivesBothEndsTheSameFiltersAndCancelChangesNoth
   end.glowParams.blurX = 30;
   end.blurParams.blurX = 2;
   end.blurParams.knockout = 0;
-  d.Command1->setEnabled(false);
+  d.applyButton->setEnabled(false);
   desktop.placement.cursor = QPoint(120, 90);
 
   QWidget* owner = nullptr;
@@ -77,7 +77,7 @@ TEST_F(EventFilterButtonsTest, OkGivesBothEndsTheSameFiltersAndCancelChangesNoth
     f->Command2->click();
     return dialog.result();
   });
-  QTest::mouseClick(d.Command10[0], Qt::LeftButton);
+  QTest::mouseClick(d.filterButtons[EventDialog::DrawImage], Qt::LeftButton);
   ASSERT_EQ(opened, 1);
   EXPECT_EQ(owner, &d);
   EXPECT_EQ(corner, QPoint(120, 90));
@@ -93,11 +93,11 @@ TEST_F(EventFilterButtonsTest, OkGivesBothEndsTheSameFiltersAndCancelChangesNoth
   EXPECT_EQ(end.blurParams.blurX, 2.0f);
   EXPECT_EQ(end.glowParams.blurX, 30.0f);
   EXPECT_EQ(end.blurParams.knockout, start.blurParams.knockout);
-  EXPECT_TRUE(d.Command1->isEnabled());  // changed
+  EXPECT_TRUE(d.applyButton->isEnabled());  // changed
 
   // Cancel on the move target: nothing moves, nothing is marked changed.
   const auto before = GUICore::WorkArea().states;
-  d.Command1->setEnabled(false);
+  d.applyButton->setEnabled(false);
   gui::ScopedModalRunner cancel([&](QDialog& dialog) {
     auto* f = qobject_cast<FilterDialog*>(&dialog);
     if (!f) return int(QDialog::Rejected);
@@ -105,16 +105,16 @@ TEST_F(EventFilterButtonsTest, OkGivesBothEndsTheSameFiltersAndCancelChangesNoth
     f->Command3->click();
     return dialog.result();
   });
-  QTest::mouseClick(d.Command10[1], Qt::LeftButton);
+  QTest::mouseClick(d.filterButtons[EventDialog::MoveImage], Qt::LeftButton);
   EXPECT_EQ(GUICore::WorkArea().states[Work::kStart], before[Work::kStart]);
   EXPECT_EQ(GUICore::WorkArea().states[Work::kEnd], before[Work::kEnd]);
   EXPECT_EQ(GUICore::WorkArea().states[Work::kEdited].inUse, 0);
-  EXPECT_FALSE(d.Command1->isEnabled());
+  EXPECT_FALSE(d.applyButton->isEnabled());
 }
 
 TEST_F(EventFilterButtonsTest, AnEndNeverEditedTakesAWholeCopyAndTheWindowIsOnTopAgain) {
   EventDialog& d = Dialog();
-  QTest::mouseClick(d.Check7, Qt::LeftButton);
+  QTest::mouseClick(d.keepOnTopCheck, Qt::LeftButton);
   ASSERT_TRUE(d.keptOnTop());
   desktop.placement.keepOnTop.clear();
 
@@ -128,7 +128,7 @@ TEST_F(EventFilterButtonsTest, AnEndNeverEditedTakesAWholeCopyAndTheWindowIsOnTo
     f->Command2->click();
     return dialog.result();
   });
-  QTest::mouseClick(d.Command10[1], Qt::LeftButton);
+  QTest::mouseClick(d.filterButtons[EventDialog::MoveImage], Qt::LeftButton);
   EXPECT_FALSE(onTopMeanwhile);
   EXPECT_TRUE(d.keptOnTop());
   ASSERT_FALSE(desktop.placement.keepOnTop.empty());

@@ -176,11 +176,11 @@ TEST_F(ControlsInsideTest, TheEventDialogForEachKindOfEvent) {
   gui::EventDialog* d = open(image);
   ASSERT_NE(d, nullptr);
   expectInside(d, "picture");
-  d->Check5->click();
+  d->expandPaneCheck->click();
   expectInside(d, "picture, pane expanded");
-  d->Check5->click();
-  d->Check1->click();
-  d->Check3->click();
+  d->expandPaneCheck->click();
+  d->buttonCheck->click();
+  d->maskCheck->click();
   expectInside(d, "picture as a masking button");
 
   EventRecord music = NewEventFor(StoreItemKind::Sound);
