@@ -253,6 +253,11 @@ EventDialog::~EventDialog() {
 
 EventProperty::EventDialogFields& EventDialog::fields() { return *fields_; }
 
+void EventDialog::focusFirstField() {
+  if (actionList->isVisibleTo(this)) actionList->setFocus();
+  if (itemIdBox->isVisibleTo(this)) itemIdBox->setFocus();
+}
+
 int32_t EventDialog::SelectedFileKind() const { return ep::Current().selectedFileKind; }
 void EventDialog::setSelectedFileKind(int32_t kind) { ep::Current().selectedFileKind = kind; }
 bool EventDialog::IsFilling() const { return ep::Current().filling; }

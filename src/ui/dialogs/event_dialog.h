@@ -94,6 +94,8 @@ class EventDialog : public QDialog {
 
   // The fields as the core's exchange reads and writes them.
   EventProperty::EventDialogFields& fields();
+  // The keys go to the first field shown: the ID box, else the action list.
+  void focusFirstField();
 
   // The button states, the two images of a motion and the two volume sides:
   // the indexes of the control arrays.
@@ -152,7 +154,62 @@ class EventDialog : public QDialog {
   // The window's size as designed (the collapsed size).
   QSize designSize() const { return designSize_; }
 
-  // ---- controls -------------------------------------------------------------
+  // ---- the live picture pane (event_dialog_picture.cpp) ---------------------
+  LivePicturePane* picturePane() const { return pane_.get(); }
+  void onExpandPaneToggled();
+  void ShowPreviewPane();
+  // The pane expanded or collapsed, and its real-time box, as stored.
+  void restorePaneOptions();
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  friend class EventDialogPicture;
+  void embedPicturePane();
+  void layoutPicturePane();
+  void storeExpandedSize();
+  // The adaptor outlives the pane that reads through it.
+  std::unique_ptr<EventDialogPicture> picture_;
+  std::unique_ptr<LivePicturePane> pane_;
+
+ protected:
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void reject() override;
+
+ private:
+  friend class EventDialogFieldsAdaptor;
+  EventDialog();
+  void createControls();
+  void connectHandlers();
+  QWidget* widget(EventDialogRules::Ctl c) const;
+  QLineEdit* box(EventProperty::Box b) const;
+  QScrollBar* slider(EventProperty::Slider s) const;
+  QWidget* part(EventProperty::Part p) const;
+  void applyVisibility(const EventDialogRules::Visibility& v);
+  void placeActionFrame(bool top);
+  void UpdateApplyButton();
+  void SetPreviewControlsVisible(bool visible);
+  void CopyDrawToMove();
+  void CopyMoveToDraw();
+  // copyToMoveButton (0 to 1) and copyToDrawButton (1 to 0).
+  void copyState(int from);
+  void openScript(int32_t kind, const QLineEdit* box);
+  void StorePreviewOptions();
+  void SaveDialogState();
+  void onActivated();
+
+  int operatedImage_ = 0;
+  bool previewControls_ = true;  // as designed, until a kind says otherwise
+  bool unloading_ = false;
+  KeepOnTop keepOnTop_{this};
+  QSize designSize_;
+  std::string previewTempPath_;
+  std::unique_ptr<EventDialogFieldsAdaptor> fields_;
+
+  // ---- controls (objectName: the member's name; array elements name_<index>) ---
   QLabel* itemIdLabel = nullptr;
   QLineEdit* itemIdBox = nullptr;
   QLabel* frameCountLabel = nullptr;
@@ -257,61 +314,6 @@ class EventDialog : public QDialog {
   QAction* copyBasicAction = nullptr;
   QAction* copyDetailAction = nullptr;
   QAction* copyAllAction = nullptr;
-
-  // ---- the live picture pane (event_dialog_picture.cpp) ---------------------
-  LivePicturePane* picturePane() const { return pane_.get(); }
-  void onExpandPaneToggled();
-  void ShowPreviewPane();
-  // The pane expanded or collapsed, and its real-time box, as stored.
-  void restorePaneOptions();
-
- protected:
-  void resizeEvent(QResizeEvent* event) override;
-
- private:
-  friend class EventDialogPicture;
-  void embedPicturePane();
-  void layoutPicturePane();
-  void storeExpandedSize();
-  // The adaptor outlives the pane that reads through it.
-  std::unique_ptr<EventDialogPicture> picture_;
-  std::unique_ptr<LivePicturePane> pane_;
-
- protected:
-  bool event(QEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-  void reject() override;
-
- private:
-  friend class EventDialogFieldsAdaptor;
-  EventDialog();
-  void createControls();
-  void connectHandlers();
-  QWidget* widget(EventDialogRules::Ctl c) const;
-  QLineEdit* box(EventProperty::Box b) const;
-  QScrollBar* slider(EventProperty::Slider s) const;
-  QWidget* part(EventProperty::Part p) const;
-  void applyVisibility(const EventDialogRules::Visibility& v);
-  void placeActionFrame(bool top);
-  void UpdateApplyButton();
-  void SetPreviewControlsVisible(bool visible);
-  void CopyDrawToMove();
-  void CopyMoveToDraw();
-  // copyToMoveButton (0 to 1) and copyToDrawButton (1 to 0).
-  void copyState(int from);
-  void openScript(int32_t kind, const QLineEdit* box);
-  void StorePreviewOptions();
-  void SaveDialogState();
-  void onActivated();
-
-  int operatedImage_ = 0;
-  bool previewControls_ = true;  // as designed, until a kind says otherwise
-  bool unloading_ = false;
-  KeepOnTop keepOnTop_{this};
-  QSize designSize_;
-  std::string previewTempPath_;
-  std::unique_ptr<EventDialogFieldsAdaptor> fields_;
 };
 
 }  // namespace tesmiro::gui

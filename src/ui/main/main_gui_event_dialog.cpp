@@ -52,8 +52,7 @@ void MainGUI::ListEventProperty() {
   }
   d->restorePaneOptions();
   d->LoadingSub();
-  if (d->actionList->isVisibleTo(d)) d->actionList->setFocus();
-  if (d->itemIdBox->isVisibleTo(d)) d->itemIdBox->setFocus();
+  d->focusFirstField();
 }
 
 void MainGUI::ListEventPropertyLoad() { EventProperty::Load(EventDialog::load()->fields()); }

@@ -26,6 +26,7 @@
 #include "project/preferences.h"
 #include "project/script_editor.h"
 #include "support/fake_flash_host.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "ui/common/dialog_support.h"
 #include "ui/dialogs/event_dialog.h"
@@ -142,23 +143,23 @@ TEST_F(EventDialogTest, ADoubleClickOnARowOpensItFilledAndItFollowsTheSelection)
   ASSERT_NE(d, nullptr);
   EXPECT_TRUE(d->isVisible());
   EXPECT_EQ(d->windowTitle(), QStringLiteral("イベントのプロパティ"));
-  EXPECT_EQ(d->itemIdBox->text(), "2");
-  EXPECT_EQ(d->frameCountBox->text(), "10");
-  EXPECT_EQ(d->drawSizeBox->text(), "2:0.5");
-  EXPECT_EQ(d->depthBox->text(), "-8");
-  EXPECT_EQ(d->drawOpacityBox->text(), "80%");
-  EXPECT_EQ(d->buttonCheck->value(), 0);
-  EXPECT_TRUE(d->moveTargetGroup->isVisibleTo(d));  // a motion
-  EXPECT_TRUE(d->maskCheck->isVisibleTo(d));  // an image can mask
-  EXPECT_FALSE(d->blendModeList->isVisibleTo(d));  // SWF 6 has no blend modes
-  EXPECT_FALSE(d->applyButton->isEnabled());  // nothing changed yet
-  EXPECT_EQ(d->focusWidget(), d->itemIdBox);
-  EXPECT_EQ(d->easingCurve->lines().size(), 10u);
+  EXPECT_EQ(Control<QLineEdit>(d, "itemIdBox")->text(), "2");
+  EXPECT_EQ(Control<QLineEdit>(d, "frameCountBox")->text(), "10");
+  EXPECT_EQ(Control<QLineEdit>(d, "drawSizeBox")->text(), "2:0.5");
+  EXPECT_EQ(Control<QLineEdit>(d, "depthBox")->text(), "-8");
+  EXPECT_EQ(Control<QLineEdit>(d, "drawOpacityBox")->text(), "80%");
+  EXPECT_EQ(Control<gui::GreyCheckBox>(d, "buttonCheck")->value(), 0);
+  EXPECT_TRUE(Control<QGroupBox>(d, "moveTargetGroup")->isVisibleTo(d));  // a motion
+  EXPECT_TRUE(Control<gui::GreyCheckBox>(d, "maskCheck")->isVisibleTo(d));  // an image can mask
+  EXPECT_FALSE(Control<QComboBox>(d, "blendModeList")->isVisibleTo(d));  // SWF 6 has no blend modes
+  EXPECT_FALSE(Control<QPushButton>(d, "applyButton")->isEnabled());  // nothing changed yet
+  EXPECT_EQ(d->focusWidget(), Control<QLineEdit>(d, "itemIdBox"));
+  EXPECT_EQ(Control<gui::EasingCurve>(d, "easingCurve")->lines().size(), 10u);
 
   // A click on another row while it is shown loads that row.
   ClickRow(list, 0, false);
-  EXPECT_EQ(d->itemIdBox->text(), "1");
-  EXPECT_EQ(d->depthBox->text(), "3");
+  EXPECT_EQ(Control<QLineEdit>(d, "itemIdBox")->text(), "1");
+  EXPECT_EQ(Control<QLineEdit>(d, "depthBox")->text(), "3");
 
   // Enter on the list opens it too.
   d->Unload();
@@ -166,23 +167,23 @@ TEST_F(EventDialogTest, ADoubleClickOnARowOpensItFilledAndItFollowsTheSelection)
   QTest::keyClick(list, Qt::Key_Return);
   Settle();
   ASSERT_NE(EventDialog::instance(), nullptr);
-  EXPECT_EQ(EventDialog::instance()->itemIdBox->text(), "1");
+  EXPECT_EQ(Control<QLineEdit>(EventDialog::instance(), "itemIdBox")->text(), "1");
 }
 
 TEST_F(EventDialogTest, AnEditedFieldIsAppliedToTheEventAndItsRow) {
   EventDialog& d = OpenImage();
-  Type(d.depthBox, "7");
-  EXPECT_TRUE(d.applyButton->isEnabled());
+  Type(Control<QLineEdit>(d, "depthBox"), "7");
+  EXPECT_TRUE(Control<QPushButton>(d, "applyButton")->isEnabled());
   Prefs::Current().dispEventProperty = 1;  // stays open
-  QTest::mouseClick(d.applyButton, Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(d, "applyButton"), Qt::LeftButton);
   EXPECT_EQ(GUICore::GetEvent(1).depth, 7);
   EXPECT_EQ(EventListModule::Current().rows[0].depth, 7);
   EXPECT_TRUE(GUICore::HasUnsavedChanges());
   EXPECT_TRUE(EventDialog::isShownNow());
 
   Prefs::Current().dispEventProperty = 0;  // closes
-  Type(d.drawXBox, "+5");
-  QTest::mouseClick(d.applyButton, Qt::LeftButton);
+  Type(Control<QLineEdit>(d, "drawXBox"), "+5");
+  QTest::mouseClick(Control<QPushButton>(d, "applyButton"), Qt::LeftButton);
   EXPECT_EQ(GUICore::GetEvent(1).startX, 45);
   EXPECT_EQ(EventDialog::instance(), nullptr);
 }
@@ -192,11 +193,11 @@ TEST_F(EventDialogTest, CommandsThatChangeTheSelectedEventsReloadTheShownDialog)
   EventDialog& d = OpenImage();
   FocusList();
   window().ListEventStepValue(1);
-  EXPECT_EQ(d.frameCountBox->text(), "11");
+  EXPECT_EQ(Control<QLineEdit>(d, "frameCountBox")->text(), "11");
   window().ListEventStepTargets(-1);
-  EXPECT_EQ(d.depthBox->text(), "2");
-  Type(d.drawXBox, "7");
-  QTest::mouseClick(d.applyButton, Qt::LeftButton);
+  EXPECT_EQ(Control<QLineEdit>(d, "depthBox")->text(), "2");
+  Type(Control<QLineEdit>(d, "drawXBox"), "7");
+  QTest::mouseClick(Control<QPushButton>(d, "applyButton"), Qt::LeftButton);
   EXPECT_EQ(GUICore::GetEvent(1).frameCount, 11);
 
   // Select all: several events shown, so that Apply writes only what is typed.
@@ -207,7 +208,7 @@ TEST_F(EventDialogTest, CommandsThatChangeTheSelectedEventsReloadTheShownDialog)
   EventListModule::LoadRows();
   window().mnuSelAllEvent->trigger();
   EXPECT_EQ(d.windowTitle(), QStringLiteral("イベントのプロパティ (複数選択)"));
-  EXPECT_EQ(d.itemIdBox->text(), "");
+  EXPECT_EQ(Control<QLineEdit>(d, "itemIdBox")->text(), "");
 
   // A paste selects the new events: the dialog shows them.
   Select({1});
@@ -215,28 +216,28 @@ TEST_F(EventDialogTest, CommandsThatChangeTheSelectedEventsReloadTheShownDialog)
   Select({0});
   window().ListEventPaste();
   EXPECT_EQ(GUICore::GetEvent(1).itemId, 2);
-  EXPECT_EQ(d.itemIdBox->text(), "2");
-  EXPECT_TRUE(d.soundGroup->isVisibleTo(&d));
+  EXPECT_EQ(Control<QLineEdit>(d, "itemIdBox")->text(), "2");
+  EXPECT_TRUE(Control<QGroupBox>(d, "soundGroup")->isVisibleTo(&d));
 }
 
 TEST_F(EventDialogTest, ApplyWhileABuildRunsKeepsTheDialogAndItsFields) {
   EventDialog& d = OpenImage();
-  Type(d.depthBox, "9");
+  Type(Control<QLineEdit>(d, "depthBox"), "9");
   {
     // What Make SWF does while it runs.
     GUICore::BuildLock build;
     windows.setEventDialogFilling(true);
     window().ListEventPropertyLoad();  // the list follows its selection meanwhile
-    Type(d.depthBox, "9");
-    EXPECT_FALSE(d.applyButton->isEnabled());
+    Type(Control<QLineEdit>(d, "depthBox"), "9");
+    EXPECT_FALSE(Control<QPushButton>(d, "applyButton")->isEnabled());
     d.applyChanges();
     EXPECT_EQ(EventDialog::instance(), &d);
-    EXPECT_EQ(d.depthBox->text(), "9");
+    EXPECT_EQ(Control<QLineEdit>(d, "depthBox")->text(), "9");
     EXPECT_EQ(GUICore::GetEvent(1).depth, 3);
     windows.setEventDialogFilling(false);
   }
-  Type(d.depthBox, "8");
-  QTest::mouseClick(d.applyButton, Qt::LeftButton);
+  Type(Control<QLineEdit>(d, "depthBox"), "8");
+  QTest::mouseClick(Control<QPushButton>(d, "applyButton"), Qt::LeftButton);
   EXPECT_EQ(GUICore::GetEvent(1).depth, 8);
 }
 
@@ -249,12 +250,12 @@ TEST_F(EventDialogTest, SeveralEventsShowGreyBoxesAndKeepWhatIsNotTyped) {
   Select({0, 1});
   EventDialog& d = Open();
   EXPECT_EQ(d.windowTitle(), QStringLiteral("イベントのプロパティ (複数選択)"));
-  EXPECT_EQ(d.itemIdBox->text(), "");
-  EXPECT_EQ(d.drawOpacityBox->text(), "");
-  EXPECT_EQ(d.buttonCheck->checkState(), Qt::PartiallyChecked);
-  EXPECT_TRUE(d.drawPositionGroup->isVisibleTo(&d));  // both are images
-  EXPECT_FALSE(d.filterButtons[0]->isVisibleTo(&d));  // filters: one event at a time
-  EXPECT_FALSE(d.eventPreviewButton->isEnabled());
+  EXPECT_EQ(Control<QLineEdit>(d, "itemIdBox")->text(), "");
+  EXPECT_EQ(Control<QLineEdit>(d, "drawOpacityBox")->text(), "");
+  EXPECT_EQ(Control<gui::GreyCheckBox>(d, "buttonCheck")->checkState(), Qt::PartiallyChecked);
+  EXPECT_TRUE(Control<QGroupBox>(d, "drawPositionGroup")->isVisibleTo(&d));  // both are images
+  EXPECT_FALSE(Control<QPushButton>(d, "filterButtons_0")->isVisibleTo(&d));  // filters: one event at a time
+  EXPECT_FALSE(Control<QPushButton>(d, "eventPreviewButton")->isEnabled());
   // A new selection empties every box but an editable list's (the zoom).
   auto* zoom = new QComboBox(&d);
   zoom->setEditable(true);
@@ -263,8 +264,8 @@ TEST_F(EventDialogTest, SeveralEventsShowGreyBoxesAndKeepWhatIsNotTyped) {
   EXPECT_EQ(zoom->currentText(), QStringLiteral("150%"));
   delete zoom;
   Prefs::Current().dispEventProperty = 1;
-  Type(d.drawSizeBox, "+0.5");
-  QTest::mouseClick(d.applyButton, Qt::LeftButton);
+  Type(Control<QLineEdit>(d, "drawSizeBox"), "+0.5");
+  QTest::mouseClick(Control<QPushButton>(d, "applyButton"), Qt::LeftButton);
   EXPECT_FLOAT_EQ(GUICore::GetEvent(1).startScaleY, 2.5f);
   EXPECT_FLOAT_EQ(GUICore::GetEvent(2).startScaleX, 1.0f);
   EXPECT_EQ(GUICore::GetEvent(2).depth, -4);
@@ -273,25 +274,25 @@ TEST_F(EventDialogTest, SeveralEventsShowGreyBoxesAndKeepWhatIsNotTyped) {
 
 TEST_F(EventDialogTest, AButtonRefusesActionsItCannotRunWithTheExactHint) {
   EventDialog& d = OpenImage();
-  QTest::mouseClick(d.buttonCheck, Qt::LeftButton);
-  ASSERT_EQ(d.buttonCheck->value(), 1);
-  EXPECT_TRUE(d.actionGroup->isVisibleTo(&d));
-  d.actionList->setCurrentIndex(12);  // 何もしない
-  EXPECT_EQ(d.actionList->currentIndex(), -1);
-  EXPECT_TRUE(d.parameterHintLabel->isVisibleTo(&d));
-  EXPECT_EQ(d.parameterHintLabel->text(), QStringLiteral("「何もしない」はボタンでは使用できないアクションです"));
-  EXPECT_FALSE(d.firstParameterBox->isVisibleTo(&d));
+  QTest::mouseClick(Control<gui::GreyCheckBox>(d, "buttonCheck"), Qt::LeftButton);
+  ASSERT_EQ(Control<gui::GreyCheckBox>(d, "buttonCheck")->value(), 1);
+  EXPECT_TRUE(Control<QGroupBox>(d, "actionGroup")->isVisibleTo(&d));
+  Control<QComboBox>(d, "actionList")->setCurrentIndex(12);  // 何もしない
+  EXPECT_EQ(Control<QComboBox>(d, "actionList")->currentIndex(), -1);
+  EXPECT_TRUE(Control<QLabel>(d, "parameterHintLabel")->isVisibleTo(&d));
+  EXPECT_EQ(Control<QLabel>(d, "parameterHintLabel")->text(), QStringLiteral("「何もしない」はボタンでは使用できないアクションです"));
+  EXPECT_FALSE(Control<QLineEdit>(d, "firstParameterBox")->isVisibleTo(&d));
 
-  d.actionList->setCurrentIndex(2);  // URL: both parameters
-  EXPECT_TRUE(d.firstParameterBox->isVisibleTo(&d));
-  EXPECT_TRUE(d.secondParameterBox->isVisibleTo(&d));
+  Control<QComboBox>(d, "actionList")->setCurrentIndex(2);  // URL: both parameters
+  EXPECT_TRUE(Control<QLineEdit>(d, "firstParameterBox")->isVisibleTo(&d));
+  EXPECT_TRUE(Control<QLineEdit>(d, "secondParameterBox")->isVisibleTo(&d));
 
   // The hint under "jump to label" writes a special label.
-  d.actionList->setCurrentIndex(1);
-  QTest::mousePress(d.parameterHintLabel, Qt::LeftButton, {}, QPoint(20, 2));
-  EXPECT_EQ(d.firstParameterBox->text(), "_NextLabel");
-  QTest::mousePress(d.parameterHintLabel, Qt::LeftButton, {}, QPoint(20, d.parameterHintLabel->height() - 2));
-  EXPECT_EQ(d.firstParameterBox->text(), "_PrevLabel");
+  Control<QComboBox>(d, "actionList")->setCurrentIndex(1);
+  QTest::mousePress(Control<QLabel>(d, "parameterHintLabel"), Qt::LeftButton, {}, QPoint(20, 2));
+  EXPECT_EQ(Control<QLineEdit>(d, "firstParameterBox")->text(), "_NextLabel");
+  QTest::mousePress(Control<QLabel>(d, "parameterHintLabel"), Qt::LeftButton, {}, QPoint(20, Control<QLabel>(d, "parameterHintLabel")->height() - 2));
+  EXPECT_EQ(Control<QLineEdit>(d, "firstParameterBox")->text(), "_PrevLabel");
 }
 
 TEST_F(EventDialogTest, ActionSoundAndTheEndRowEachShowTheirOwnFields) {
@@ -306,77 +307,77 @@ TEST_F(EventDialogTest, ActionSoundAndTheEndRowEachShowTheirOwnFields) {
   Events({action, sound});
   Select({0});
   EventDialog& d = Open();
-  EXPECT_FALSE(d.itemIdBox->isVisibleTo(&d));
-  EXPECT_FALSE(d.drawPositionGroup->isVisibleTo(&d));
-  EXPECT_EQ(d.actionGroup->y(), 8);  // the action frame alone, at the top
-  EXPECT_EQ(d.actionList->currentIndex(), 2);
-  EXPECT_EQ(d.secondParameterBox->text(), "_blank");
-  EXPECT_EQ(d.focusWidget(), d.actionList);
+  EXPECT_FALSE(Control<QLineEdit>(d, "itemIdBox")->isVisibleTo(&d));
+  EXPECT_FALSE(Control<QGroupBox>(d, "drawPositionGroup")->isVisibleTo(&d));
+  EXPECT_EQ(Control<QGroupBox>(d, "actionGroup")->y(), 8);  // the action frame alone, at the top
+  EXPECT_EQ(Control<QComboBox>(d, "actionList")->currentIndex(), 2);
+  EXPECT_EQ(Control<QLineEdit>(d, "secondParameterBox")->text(), "_blank");
+  EXPECT_EQ(d.focusWidget(), Control<QComboBox>(d, "actionList"));
 
   Select({1});
   window().ListEventPropertyLoad();
-  EXPECT_TRUE(d.soundGroup->isVisibleTo(&d));
-  EXPECT_TRUE(d.volumeGroup->isVisibleTo(&d));
-  EXPECT_FALSE(d.actionGroup->isVisibleTo(&d));
-  EXPECT_FALSE(d.buttonCheck->isVisibleTo(&d));
-  EXPECT_EQ(d.volumeSliders[0]->value(), 20);
+  EXPECT_TRUE(Control<QGroupBox>(d, "soundGroup")->isVisibleTo(&d));
+  EXPECT_TRUE(Control<QGroupBox>(d, "volumeGroup")->isVisibleTo(&d));
+  EXPECT_FALSE(Control<QGroupBox>(d, "actionGroup")->isVisibleTo(&d));
+  EXPECT_FALSE(Control<gui::GreyCheckBox>(d, "buttonCheck")->isVisibleTo(&d));
+  EXPECT_EQ(Control<QScrollBar>(d, "volumeSliders_0")->value(), 20);
   // Both sides follow one value until they are made independent.
-  Type(d.volumeBoxes[0], "30");
-  EXPECT_EQ(d.volumeBoxes[1]->text(), "30");
-  EXPECT_EQ(d.volumeSliders[1]->value(), 70);
-  d.separateVolumesCheck->setChecked(true);
-  Type(d.volumeBoxes[0], "45");
-  EXPECT_EQ(d.volumeBoxes[1]->text(), "30");
+  Type(Control<QLineEdit>(d, "volumeBoxes_0"), "30");
+  EXPECT_EQ(Control<QLineEdit>(d, "volumeBoxes_1")->text(), "30");
+  EXPECT_EQ(Control<QScrollBar>(d, "volumeSliders_1")->value(), 70);
+  Control<QCheckBox>(d, "separateVolumesCheck")->setChecked(true);
+  Type(Control<QLineEdit>(d, "volumeBoxes_0"), "45");
+  EXPECT_EQ(Control<QLineEdit>(d, "volumeBoxes_1")->text(), "30");
 
   Select({2});
   window().ListEventPropertyLoad();
-  EXPECT_FALSE(d.itemIdBox->isVisibleTo(&d));
-  EXPECT_FALSE(d.soundGroup->isVisibleTo(&d));
-  EXPECT_FALSE(d.eventPreviewButton->isEnabled());
+  EXPECT_FALSE(Control<QLineEdit>(d, "itemIdBox")->isVisibleTo(&d));
+  EXPECT_FALSE(Control<QGroupBox>(d, "soundGroup")->isVisibleTo(&d));
+  EXPECT_FALSE(Control<QPushButton>(d, "eventPreviewButton")->isEnabled());
 }
 
 TEST_F(EventDialogTest, SpinsShortcutsAndCopyButtons) {
   EventDialog& d = OpenImage();
-  Type(d.frameCountBox, "0");
-  EXPECT_EQ(d.depthGroup->title(), QStringLiteral("固定画面"));
-  d.frameCountSpin->triggerAction(QAbstractSlider::SliderSingleStepAdd);  // the lower arrow
-  EXPECT_EQ(d.frameCountBox->text(), "0");
-  d.frameCountSpin->triggerAction(QAbstractSlider::SliderSingleStepSub);
-  EXPECT_EQ(d.frameCountBox->text(), "1");
-  EXPECT_EQ(d.frameCountSpin->value(), 0);
-  Type(d.depthBox, "300");
-  EXPECT_EQ(d.depthBox->text(), "256");
-  d.depthSpin->triggerAction(QAbstractSlider::SliderSingleStepSub);
-  EXPECT_EQ(d.depthBox->text(), "256");
+  Type(Control<QLineEdit>(d, "frameCountBox"), "0");
+  EXPECT_EQ(Control<QGroupBox>(d, "depthGroup")->title(), QStringLiteral("固定画面"));
+  Control<QScrollBar>(d, "frameCountSpin")->triggerAction(QAbstractSlider::SliderSingleStepAdd);  // the lower arrow
+  EXPECT_EQ(Control<QLineEdit>(d, "frameCountBox")->text(), "0");
+  Control<QScrollBar>(d, "frameCountSpin")->triggerAction(QAbstractSlider::SliderSingleStepSub);
+  EXPECT_EQ(Control<QLineEdit>(d, "frameCountBox")->text(), "1");
+  EXPECT_EQ(Control<QScrollBar>(d, "frameCountSpin")->value(), 0);
+  Type(Control<QLineEdit>(d, "depthBox"), "300");
+  EXPECT_EQ(Control<QLineEdit>(d, "depthBox")->text(), "256");
+  Control<QScrollBar>(d, "depthSpin")->triggerAction(QAbstractSlider::SliderSingleStepSub);
+  EXPECT_EQ(Control<QLineEdit>(d, "depthBox")->text(), "256");
 
-  QTest::mouseClick(d.drawXLabel, Qt::LeftButton);
-  EXPECT_EQ(d.drawXBox->text(), "0");
-  QTest::mouseClick(d.drawXLabel, Qt::LeftButton);
-  EXPECT_EQ(d.drawXBox->text(), "160");
+  QTest::mouseClick(Control<QLabel>(d, "drawXLabel"), Qt::LeftButton);
+  EXPECT_EQ(Control<QLineEdit>(d, "drawXBox")->text(), "0");
+  QTest::mouseClick(Control<QLabel>(d, "drawXLabel"), Qt::LeftButton);
+  EXPECT_EQ(Control<QLineEdit>(d, "drawXBox")->text(), "160");
 
   // Without filters in use the copy is made at once; with them it asks.
-  QTest::mouseClick(d.copyToMoveButton, Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(d, "copyToMoveButton"), Qt::LeftButton);
   EXPECT_TRUE(desktop.popups.opened.empty());
-  EXPECT_EQ(d.moveXBox->text(), "160");
-  EXPECT_EQ(d.moveOpacitySlider->value(), 80);
+  EXPECT_EQ(Control<QLineEdit>(d, "moveXBox")->text(), "160");
+  EXPECT_EQ(Control<QScrollBar>(d, "moveOpacitySlider")->value(), 80);
   GUICore::WorkArea().states[0].inUse = -1;
   GUICore::WorkArea().states[0].glow = 1;
-  Type(d.moveXBox, "7");
+  Type(Control<QLineEdit>(d, "moveXBox"), "7");
   desktop.popups.choices.push_back("copyDetailAction");
-  QTest::mouseClick(d.copyToMoveButton, Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(d, "copyToMoveButton"), Qt::LeftButton);
   ASSERT_EQ(desktop.popups.opened.size(), 1u);
   EXPECT_EQ(desktop.popups.opened[0], "copyParametersMenu");
   EXPECT_EQ(GUICore::WorkArea().states[1].glow, 1);
-  EXPECT_EQ(d.moveXBox->text(), "7");  // the filters only
+  EXPECT_EQ(Control<QLineEdit>(d, "moveXBox")->text(), "7");  // the filters only
   // Dismissing the popup copies nothing; "全てコピー" copies both.
   GUICore::WorkArea().states[0].blur = 1;
-  QTest::mouseClick(d.copyToMoveButton, Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(d, "copyToMoveButton"), Qt::LeftButton);
   EXPECT_EQ(GUICore::WorkArea().states[1].blur, 0);
-  EXPECT_EQ(d.moveXBox->text(), "7");
+  EXPECT_EQ(Control<QLineEdit>(d, "moveXBox")->text(), "7");
   desktop.popups.choices.push_back("copyAllAction");
-  QTest::mouseClick(d.copyToMoveButton, Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(d, "copyToMoveButton"), Qt::LeftButton);
   EXPECT_EQ(GUICore::WorkArea().states[1].blur, 1);
-  EXPECT_EQ(d.moveXBox->text(), "160");
+  EXPECT_EQ(Control<QLineEdit>(d, "moveXBox")->text(), "160");
 }
 
 TEST_F(EventDialogTest, OpensWhollyOnTheScreenAtTheStoredPlaceOrAtTheCursor) {
@@ -411,18 +412,18 @@ TEST_F(EventDialogTest, EscapeUnloadsAndRemembersThePlace) {
 TEST_F(EventDialogTest, TheKeepOnTopBoxAndTheWindowNeverDisagree) {
   Events({});
   EventDialog& d = Open();
-  EXPECT_TRUE(d.keepOnTopCheck->isVisibleTo(&d));
+  EXPECT_TRUE(Control<QCheckBox>(d, "keepOnTopCheck")->isVisibleTo(&d));
   desktop.placement.keepOnTop.clear();
-  QTest::mouseClick(d.keepOnTopCheck, Qt::LeftButton);
+  QTest::mouseClick(Control<QCheckBox>(d, "keepOnTopCheck"), Qt::LeftButton);
   ASSERT_EQ(desktop.placement.keepOnTop.size(), 1u);
   EXPECT_TRUE(d.keptOnTop());
   // At once again (the clock stands still): the window follows the box.
-  QTest::mouseClick(d.keepOnTopCheck, Qt::LeftButton);
+  QTest::mouseClick(Control<QCheckBox>(d, "keepOnTopCheck"), Qt::LeftButton);
   ASSERT_EQ(desktop.placement.keepOnTop.size(), 2u);
   EXPECT_FALSE(desktop.placement.keepOnTop.back().second);
   EXPECT_FALSE(d.keptOnTop());
   // A modal dialog of this window drops it for a while; the box puts it back.
-  QTest::mouseClick(d.keepOnTopCheck, Qt::LeftButton);
+  QTest::mouseClick(Control<QCheckBox>(d, "keepOnTopCheck"), Qt::LeftButton);
   d.dropKeepOnTop();
   d.onKeepOnTopToggled();
   EXPECT_TRUE(d.keptOnTop());
@@ -433,7 +434,7 @@ TEST_F(EventDialogTest, TheKeepOnTopBoxAndTheWindowNeverDisagree) {
   // Without the option the box is not offered and the main window owns it.
   Prefs::Current().windowTopward = 2;
   EventDialog& plain = Open();
-  EXPECT_FALSE(plain.keepOnTopCheck->isVisibleTo(&plain));
+  EXPECT_FALSE(Control<QCheckBox>(plain, "keepOnTopCheck")->isVisibleTo(&plain));
   EXPECT_FALSE(plain.keptOnTop());
   EXPECT_EQ(plain.parentWidget(), &window());
 }
@@ -443,7 +444,7 @@ TEST_F(EventDialogTest, TheEventPreviewRestoresTheSettingsWhenItsBuildFails) {
   EventDialog& d = OpenImage();
   auto& m = GUICore::State();
   m.paths.scratch = temp.path() / "no" / "such" / "folder";
-  QTest::mouseClick(d.eventPreviewButton, Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(d, "eventPreviewButton"), Qt::LeftButton);
   EXPECT_EQ(m.settings.width, 320);
   EXPECT_EQ(m.settings.preloader, 1);
   ASSERT_EQ(ui.messages.size(), 1u);
@@ -453,11 +454,11 @@ TEST_F(EventDialogTest, TheEventPreviewRestoresTheSettingsWhenItsBuildFails) {
   m.paths.scratch = temp.path();
   {
     GUICore::BuildLock build;
-    QTest::mouseClick(d.eventPreviewButton, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(d, "eventPreviewButton"), Qt::LeftButton);
   }
   EXPECT_FALSE(std::filesystem::exists(temp.path() / GUICore::kEventPreviewMovie));
   EXPECT_FALSE(gui::PreviewWindow::isLoaded());
-  QTest::mouseClick(d.eventPreviewButton, Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(d, "eventPreviewButton"), Qt::LeftButton);
   const std::filesystem::path movie = temp.path() / GUICore::kEventPreviewMovie;
   EXPECT_TRUE(std::filesystem::exists(movie));
   // The movie plays in the preview window, at the stage's size.
@@ -468,7 +469,7 @@ TEST_F(EventDialogTest, TheEventPreviewRestoresTheSettingsWhenItsBuildFails) {
   EXPECT_EQ(gui::PreviewWindow::instance()->ShockwaveFlash1->size(), QSize(320, 320));
   // A second preview replaces the window that shows the first.
   const int made = hosts.made();
-  QTest::mouseClick(d.eventPreviewButton, Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(d, "eventPreviewButton"), Qt::LeftButton);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(hosts.made(), made + 1);
   EXPECT_TRUE(gui::PreviewWindow::isShownNow());
@@ -484,7 +485,7 @@ TEST_F(EventDialogTest, CtrlPAndInsertingAnActionOpenItFromTheList) {
   QTest::keyClick(window().PictEventList, Qt::Key_P, Qt::ControlModifier);
   Settle();
   ASSERT_TRUE(EventDialog::isShownNow());
-  EXPECT_EQ(EventDialog::instance()->itemIdBox->text(), "1");
+  EXPECT_EQ(Control<QLineEdit>(EventDialog::instance(), "itemIdBox")->text(), "1");
   EventDialog::UnloadInstance();
 
   // A new action event opens the dialog on itself, at its action list.
@@ -494,10 +495,10 @@ TEST_F(EventDialogTest, CtrlPAndInsertingAnActionOpenItFromTheList) {
   ASSERT_TRUE(EventDialog::isShownNow());
   EventDialog& d = *EventDialog::instance();
   EXPECT_EQ(GUICore::GetEvent(1).itemId, 0);
-  EXPECT_TRUE(d.actionGroup->isVisibleTo(&d));
-  EXPECT_EQ(d.actionList->currentIndex(), -1);
-  EXPECT_EQ(d.parameterHintLabel->text(), QStringLiteral("アクションを選択してください"));
-  EXPECT_EQ(d.focusWidget(), d.actionList);
+  EXPECT_TRUE(Control<QGroupBox>(d, "actionGroup")->isVisibleTo(&d));
+  EXPECT_EQ(Control<QComboBox>(d, "actionList")->currentIndex(), -1);
+  EXPECT_EQ(Control<QLabel>(d, "parameterHintLabel")->text(), QStringLiteral("アクションを選択してください"));
+  EXPECT_EQ(d.focusWidget(), Control<QComboBox>(d, "actionList"));
 }
 
 TEST_F(EventDialogTest, EventsAddedFromTheFileListRefreshTheDialogAndTheScriptPanel) {
@@ -514,7 +515,7 @@ TEST_F(EventDialogTest, EventsAddedFromTheFileListRefreshTheDialogAndTheScriptPa
   Settle();
   ASSERT_EQ(ScriptEditorModule::ModuleState().target.index, 1);
   EventDialog& d = Open();
-  ASSERT_EQ(d.actionList->currentIndex(), 13);
+  ASSERT_EQ(Control<QComboBox>(d, "actionList")->currentIndex(), 13);
 
   FileListModule::BuildFileRows(false);
   auto& files = FileListModule::Current().rows;
@@ -525,8 +526,8 @@ TEST_F(EventDialogTest, EventsAddedFromTheFileListRefreshTheDialogAndTheScriptPa
   // The dialog shows the new event; the panel follows the script, which
   // moved one row down.
   EXPECT_EQ(EventDialog::instance(), &d);
-  EXPECT_EQ(d.itemIdBox->text(), "1");
-  EXPECT_TRUE(d.drawPositionGroup->isVisibleTo(&d));
+  EXPECT_EQ(Control<QLineEdit>(d, "itemIdBox")->text(), "1");
+  EXPECT_TRUE(Control<QGroupBox>(d, "drawPositionGroup")->isVisibleTo(&d));
   EXPECT_EQ(ScriptEditorModule::ModuleState().target.index, 2);
   EXPECT_EQ(window().Text1->toPlainText(), QStringLiteral("stop();"));
 }
@@ -545,18 +546,18 @@ TEST_F(EventDialogTest, ScriptButtonsOpenTheEditorAndItsEditsComeBackIntoTheBoxe
   Prefs::Current().dispEventProperty = 1;
   Select({0});
   EventDialog& d = Open();
-  EXPECT_EQ(d.secondParameterBox->text(), QStringLiteral("stop();\r\nplay();"));  // the script, kept exactly
-  ASSERT_TRUE(d.actionScriptButton->isVisibleTo(&d));
-  QTest::mouseClick(d.actionScriptButton, Qt::LeftButton);
+  EXPECT_EQ(Control<QLineEdit>(d, "secondParameterBox")->text(), QStringLiteral("stop();\r\nplay();"));  // the script, kept exactly
+  ASSERT_TRUE(Control<QPushButton>(d, "actionScriptButton")->isVisibleTo(&d));
+  QTest::mouseClick(Control<QPushButton>(d, "actionScriptButton"), Qt::LeftButton);
   EXPECT_TRUE(window().mnuScriptEditor->isChecked());
   EXPECT_EQ(window().Text1->toPlainText(), QStringLiteral("stop();\nplay();"));
 
   // An edit in the panel reaches the event and the dialog's hidden box, so
   // that Apply does not write the old script back.
   window().Text1->setPlainText(QStringLiteral("gotoAndPlay(2);"));
-  EXPECT_EQ(d.secondParameterBox->text(), QStringLiteral("gotoAndPlay(2);"));
-  Type(d.firstParameterBox, "note");
-  QTest::mouseClick(d.applyButton, Qt::LeftButton);
+  EXPECT_EQ(Control<QLineEdit>(d, "secondParameterBox")->text(), QStringLiteral("gotoAndPlay(2);"));
+  Type(Control<QLineEdit>(d, "firstParameterBox"), "note");
+  QTest::mouseClick(Control<QPushButton>(d, "applyButton"), Qt::LeftButton);
   EXPECT_EQ(GUICore::GetEvent(1).text1, "note");
   EXPECT_EQ(GUICore::GetEvent(1).text2, "gotoAndPlay(2);");
 
@@ -569,9 +570,9 @@ TEST_F(EventDialogTest, ScriptButtonsOpenTheEditorAndItsEditsComeBackIntoTheBoxe
   Select({0, 1});
   window().ListEventPropertyLoad();
   window().Text1->setPlainText(QStringLiteral("prevFrame();"));
-  EXPECT_EQ(d.secondParameterBox->text(), QString());
-  d.actionList->setCurrentIndex(static_cast<int>(ActionKind::Script));
-  QTest::mouseClick(d.applyButton, Qt::LeftButton);
+  EXPECT_EQ(Control<QLineEdit>(d, "secondParameterBox")->text(), QString());
+  Control<QComboBox>(d, "actionList")->setCurrentIndex(static_cast<int>(ActionKind::Script));
+  QTest::mouseClick(Control<QPushButton>(d, "applyButton"), Qt::LeftButton);
   EXPECT_EQ(GUICore::GetEvent(1).text2, "prevFrame();");
   EXPECT_EQ(GUICore::GetEvent(2).text2, "nextFrame();");
   GUICore::SetEvent(2, sprite);
@@ -579,7 +580,7 @@ TEST_F(EventDialogTest, ScriptButtonsOpenTheEditorAndItsEditsComeBackIntoTheBoxe
 
   Select({1});
   window().ListEventPropertyLoad();
-  QTest::mouseClick(d.clipScriptButton, Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(d, "clipScriptButton"), Qt::LeftButton);
   EXPECT_EQ(window().Text1->toPlainText(), QStringLiteral("onClipEvent(load){}"));
   // A script far longer than a line box usually takes comes back whole.
   std::string longScript;
@@ -587,8 +588,8 @@ TEST_F(EventDialogTest, ScriptButtonsOpenTheEditorAndItsEditsComeBackIntoTheBoxe
   sprite.text2 = longScript;
   GUICore::SetEvent(2, sprite);
   window().ListEventPropertyLoad();
-  Type(d.instanceNameBox, "clip");
-  QTest::mouseClick(d.applyButton, Qt::LeftButton);
+  Type(Control<QLineEdit>(d, "instanceNameBox"), "clip");
+  QTest::mouseClick(Control<QPushButton>(d, "applyButton"), Qt::LeftButton);
   EXPECT_EQ(GUICore::GetEvent(2).text1, "clip");
   EXPECT_EQ(GUICore::GetEvent(2).text2.size(), longScript.size());
 }

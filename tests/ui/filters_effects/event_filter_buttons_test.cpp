@@ -12,6 +12,7 @@
 #include "project/list_models.h"
 #include "project/model.h"
 #include "project/preferences.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "ui/common/dialog_support.h"
 #include "ui/dialogs/event_dialog.h"
@@ -58,7 +59,7 @@ TEST_F(EventFilterButtonsTest, OkGivesBothEndsTheSameFiltersAndCancelChangesNoth
   end.glowParams.blurX = 30;
   end.blurParams.blurX = 2;
   end.blurParams.knockout = 0;
-  d.applyButton->setEnabled(false);
+  Control<QPushButton>(d, "applyButton")->setEnabled(false);
   desktop.placement.cursor = QPoint(120, 90);
 
   QWidget* owner = nullptr;
@@ -77,7 +78,7 @@ TEST_F(EventFilterButtonsTest, OkGivesBothEndsTheSameFiltersAndCancelChangesNoth
     f->Command2->click();
     return dialog.result();
   });
-  QTest::mouseClick(d.filterButtons[EventDialog::DrawImage], Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(d, "filterButtons_0"), Qt::LeftButton);
   ASSERT_EQ(opened, 1);
   EXPECT_EQ(owner, &d);
   EXPECT_EQ(corner, QPoint(120, 90));
@@ -93,11 +94,11 @@ TEST_F(EventFilterButtonsTest, OkGivesBothEndsTheSameFiltersAndCancelChangesNoth
   EXPECT_EQ(end.blurParams.blurX, 2.0f);
   EXPECT_EQ(end.glowParams.blurX, 30.0f);
   EXPECT_EQ(end.blurParams.knockout, start.blurParams.knockout);
-  EXPECT_TRUE(d.applyButton->isEnabled());  // changed
+  EXPECT_TRUE(Control<QPushButton>(d, "applyButton")->isEnabled());  // changed
 
   // Cancel on the move target: nothing moves, nothing is marked changed.
   const auto before = GUICore::WorkArea().states;
-  d.applyButton->setEnabled(false);
+  Control<QPushButton>(d, "applyButton")->setEnabled(false);
   gui::ScopedModalRunner cancel([&](QDialog& dialog) {
     auto* f = qobject_cast<FilterDialog*>(&dialog);
     if (!f) return int(QDialog::Rejected);
@@ -105,16 +106,16 @@ TEST_F(EventFilterButtonsTest, OkGivesBothEndsTheSameFiltersAndCancelChangesNoth
     f->Command3->click();
     return dialog.result();
   });
-  QTest::mouseClick(d.filterButtons[EventDialog::MoveImage], Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(d, "filterButtons_1"), Qt::LeftButton);
   EXPECT_EQ(GUICore::WorkArea().states[Work::kStart], before[Work::kStart]);
   EXPECT_EQ(GUICore::WorkArea().states[Work::kEnd], before[Work::kEnd]);
   EXPECT_EQ(GUICore::WorkArea().states[Work::kEdited].inUse, 0);
-  EXPECT_FALSE(d.applyButton->isEnabled());
+  EXPECT_FALSE(Control<QPushButton>(d, "applyButton")->isEnabled());
 }
 
 TEST_F(EventFilterButtonsTest, AnEndNeverEditedTakesAWholeCopyAndTheWindowIsOnTopAgain) {
   EventDialog& d = Dialog();
-  QTest::mouseClick(d.keepOnTopCheck, Qt::LeftButton);
+  QTest::mouseClick(Control<QCheckBox>(d, "keepOnTopCheck"), Qt::LeftButton);
   ASSERT_TRUE(d.keptOnTop());
   desktop.placement.keepOnTop.clear();
 
@@ -128,7 +129,7 @@ TEST_F(EventFilterButtonsTest, AnEndNeverEditedTakesAWholeCopyAndTheWindowIsOnTo
     f->Command2->click();
     return dialog.result();
   });
-  QTest::mouseClick(d.filterButtons[EventDialog::MoveImage], Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(d, "filterButtons_1"), Qt::LeftButton);
   EXPECT_FALSE(onTopMeanwhile);
   EXPECT_TRUE(d.keptOnTop());
   ASSERT_FALSE(desktop.placement.keepOnTop.empty());

@@ -21,6 +21,7 @@
 #include "project/model.h"
 #include "project/preferences.h"
 #include "support/fake_flash_host.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "ui/dialogs/event_dialog.h"
 #include "ui/dialogs/live_picture_pane.h"
@@ -77,7 +78,7 @@ class LivePicturePaneTest : public MainGuiTest {
     pane = dialog->picturePane();
     ASSERT_NE(pane, nullptr);
     EXPECT_EQ(pane->flashHost, nullptr);  // a collapsed pane starts no player
-    dialog->expandPaneCheck->click();
+    Control<QCheckBox>(dialog, "expandPaneCheck")->click();
     Settle();
     host = qobject_cast<FakeFlashHost*>(pane->flashHost);
     ASSERT_NE(host, nullptr);
@@ -114,7 +115,7 @@ class LivePicturePaneTest : public MainGuiTest {
 };
 
 TEST_F(LivePicturePaneTest, TheExpandedPaneShowsTheStageAtItsZoomAndScroll) {
-  EXPECT_EQ(dialog->expandPaneCheck->text(), QStringLiteral("<"));
+  EXPECT_EQ(Control<QCheckBox>(dialog, "expandPaneCheck")->text(), QStringLiteral("<"));
   EXPECT_GT(dialog->width(), dialog->designSize().width());
   EXPECT_TRUE(pane->PictPreview->isVisibleTo(dialog));
   EXPECT_EQ(host->calls.filter(QStringLiteral("load ")).size(), 1);
@@ -168,28 +169,28 @@ TEST_F(LivePicturePaneTest, TheExpandedPaneShowsTheStageAtItsZoomAndScroll) {
 
 TEST_F(LivePicturePaneTest, DraggingACornerScalesIntoTheBoxes) {
   Zoom("100%");
-  EXPECT_FALSE(dialog->applyButton->isEnabled());
+  EXPECT_FALSE(Control<QPushButton>(dialog, "applyButton")->isEnabled());
   // Without real-time redraw the boxes follow on the release.
   Drag({200, 130}, {250, 155}, false);
-  EXPECT_EQ(dialog->drawSizeBox->text(), QStringLiteral("1"));
+  EXPECT_EQ(Control<QLineEdit>(dialog, "drawSizeBox")->text(), QStringLiteral("1"));
   Mouse(pane->overlay, QEvent::MouseButtonRelease, At(250, 155), Qt::NoButton);
   Settle();
-  EXPECT_EQ(dialog->drawSizeBox->text(), QStringLiteral("1.5"));
-  EXPECT_EQ(dialog->drawXBox->text(), QStringLiteral("100"));
-  EXPECT_TRUE(dialog->applyButton->isEnabled());
+  EXPECT_EQ(Control<QLineEdit>(dialog, "drawSizeBox")->text(), QStringLiteral("1.5"));
+  EXPECT_EQ(Control<QLineEdit>(dialog, "drawXBox")->text(), QStringLiteral("100"));
+  EXPECT_TRUE(Control<QPushButton>(dialog, "applyButton")->isEnabled());
   // The handles were computed afresh from the boxes.
   EXPECT_EQ(Rgb(pane->PictPreview->grab().toImage(), At(250, 155)), kBlack);
 
   // Dragging the middle moves the picture.
   Drag({175, 117.5}, {185, 127.5}, true);
   Settle();
-  EXPECT_EQ(dialog->drawXBox->text(), QStringLiteral("110"));
-  EXPECT_EQ(dialog->drawYBox->text(), QStringLiteral("90"));
+  EXPECT_EQ(Control<QLineEdit>(dialog, "drawXBox")->text(), QStringLiteral("110"));
+  EXPECT_EQ(Control<QLineEdit>(dialog, "drawYBox")->text(), QStringLiteral("90"));
 }
 
 TEST_F(LivePicturePaneTest, RealTimeRebuildsWaitForThePlayerAndTakeTheLatestFields) {
   Zoom("100%");
-  dialog->realTimeCheck->click();
+  Control<QCheckBox>(dialog, "realTimeCheck")->click();
   host->loadsAtOnce = false;
   const int written = pane->picturesWritten();
   QWidget* o = pane->overlay;
@@ -199,7 +200,7 @@ TEST_F(LivePicturePaneTest, RealTimeRebuildsWaitForThePlayerAndTakeTheLatestFiel
     Mouse(o, QEvent::MouseMove, At(200 + step * 4, 130 + step * 2), Qt::LeftButton);
     Settle();
     // The boxes follow every step at once.
-    EXPECT_EQ(dialog->drawSizeBox->text(), QString::number(1 + step * 0.04)) << step;
+    EXPECT_EQ(Control<QLineEdit>(dialog, "drawSizeBox")->text(), QString::number(1 + step * 0.04)) << step;
   }
   // One picture went to the player; the rest wait for it to load.
   EXPECT_EQ(pane->picturesWritten(), written + 1);
@@ -213,7 +214,7 @@ TEST_F(LivePicturePaneTest, RealTimeRebuildsWaitForThePlayerAndTakeTheLatestFiel
   EXPECT_EQ(pane->picturesWritten(), written + 2);
   Mouse(o, QEvent::MouseButtonRelease, At(240, 150), Qt::NoButton);
   Settle();
-  EXPECT_EQ(dialog->drawSizeBox->text(), QStringLiteral("1.4"));
+  EXPECT_EQ(Control<QLineEdit>(dialog, "drawSizeBox")->text(), QStringLiteral("1.4"));
 }
 
 TEST_F(LivePicturePaneTest, ThePaneComesBackAsItWasLeftWhenTheDialogOpensAgain) {
@@ -224,24 +225,24 @@ TEST_F(LivePicturePaneTest, ThePaneComesBackAsItWasLeftWhenTheDialogOpensAgain) 
     window().ListEventProperty();  // Ctrl+P
     Settle();
     dialog = EventDialog::instance();
-    return dialog != nullptr && dialog->expandPaneCheck->isChecked() && dialog->picturePane()->PictPreview->isVisibleTo(dialog);
+    return dialog != nullptr && Control<QCheckBox>(dialog, "expandPaneCheck")->isChecked() && dialog->picturePane()->PictPreview->isVisibleTo(dialog);
   };
-  dialog->closeButton->click();
+  Control<QPushButton>(dialog, "closeButton")->click();
   Settle();
   EXPECT_TRUE(reopen()) << "closed";
   EXPECT_EQ(dialog->size(), expanded);
 
   // Kept open after Apply: closed and opened again, and opened while shown.
   Prefs::Current().dispEventProperty = 1;
-  dialog->closeButton->click();
+  Control<QPushButton>(dialog, "closeButton")->click();
   Settle();
   EXPECT_TRUE(reopen()) << "kept open, closed";
   EXPECT_TRUE(reopen()) << "kept open, shown";
   EXPECT_EQ(dialog->size(), expanded);
 
   // Collapsed, it comes back collapsed.
-  dialog->expandPaneCheck->click();
-  dialog->closeButton->click();
+  Control<QCheckBox>(dialog, "expandPaneCheck")->click();
+  Control<QPushButton>(dialog, "closeButton")->click();
   Settle();
   EXPECT_FALSE(reopen());
   ASSERT_NE(dialog, nullptr);
@@ -251,23 +252,23 @@ TEST_F(LivePicturePaneTest, ThePaneComesBackAsItWasLeftWhenTheDialogOpensAgain) 
 TEST_F(LivePicturePaneTest, CollapsingKeepsTheExpandedSizeForNextTime) {
   dialog->resize(dialog->designSize() + QSize(200, 50));
   Settle();
-  dialog->expandPaneCheck->click();
+  Control<QCheckBox>(dialog, "expandPaneCheck")->click();
   Settle();
   EXPECT_EQ(dialog->size(), dialog->designSize());
   EXPECT_FALSE(pane->PictPreview->isVisibleTo(dialog));
   EXPECT_EQ(Prefs::Current().pictEventPreview & 1, 0);
-  dialog->expandPaneCheck->click();
+  Control<QCheckBox>(dialog, "expandPaneCheck")->click();
   Settle();
   EXPECT_EQ(dialog->size(), dialog->designSize() + QSize(200, 50));
   EXPECT_EQ(Prefs::Current().pictEventPreview & 1, 1);
   // The buttons keep to the bottom edge.
-  EXPECT_EQ(dialog->applyButton->geometry().bottom(), dialog->height() - 5);
+  EXPECT_EQ(Control<QPushButton>(dialog, "applyButton")->geometry().bottom(), dialog->height() - 5);
 
   // A size from a damaged settings file still fits the screen.
-  dialog->expandPaneCheck->click();
+  Control<QCheckBox>(dialog, "expandPaneCheck")->click();
   Prefs::Current().epWidth = 2000000000;
   Prefs::Current().epHeight = 2000000000;
-  dialog->expandPaneCheck->click();
+  Control<QCheckBox>(dialog, "expandPaneCheck")->click();
   Settle();
   EXPECT_LE(dialog->width(), dialog->screen()->availableGeometry().width());
   EXPECT_LE(dialog->height(), dialog->screen()->availableGeometry().height());
@@ -383,12 +384,12 @@ void RightClick(QWidget* to, QPoint at) {
 TEST_F(LivePicturePaneTest, GuideAnchorsFromTheMouseAndTheGuideMenu) {
   Zoom("100%");
   // A motion from (100, 80) to (200, 80).
-  dialog->frameCountBox->setText(QStringLiteral("10"));
-  dialog->moveXBox->setText(QStringLiteral("200"));
-  dialog->moveYBox->setText(QStringLiteral("80"));
-  dialog->guideCheck->click();
+  Control<QLineEdit>(dialog, "frameCountBox")->setText(QStringLiteral("10"));
+  Control<QLineEdit>(dialog, "moveXBox")->setText(QStringLiteral("200"));
+  Control<QLineEdit>(dialog, "moveYBox")->setText(QStringLiteral("80"));
+  Control<QCheckBox>(dialog, "guideCheck")->click();
   Settle();
-  ASSERT_TRUE(dialog->guideMenuButton->isVisibleTo(dialog));
+  ASSERT_TRUE(Control<QPushButton>(dialog, "guideMenuButton")->isVisibleTo(dialog));
   GUICore::FilterWorkArea& area = GUICore::WorkArea();
   EXPECT_EQ(area.guideMode, 0);
   // A red stage, so that the blue anchor shows.
@@ -401,23 +402,23 @@ TEST_F(LivePicturePaneTest, GuideAnchorsFromTheMouseAndTheGuideMenu) {
   EXPECT_EQ(area.anchors[0].x, 150 * 20);
   EXPECT_EQ(area.anchors[0].y, 81 * 20);
   EXPECT_EQ(area.guideMode, 1);
-  EXPECT_TRUE(dialog->applyButton->isEnabled());
+  EXPECT_TRUE(Control<QPushButton>(dialog, "applyButton")->isEnabled());
   // The anchor is drawn where it lies.
   const QImage shot = pane->PictPreview->grab().toImage();
   EXPECT_EQ(Rgb(shot, At(150, 81)), kBlue);
   EXPECT_EQ(Rgb(shot, At(150, 90)), 0xFF0000u);
 
   desktop.popups.choices.push_back(QStringLiteral("curvedGuideAction"));
-  dialog->guideMenuButton->click();
+  Control<QPushButton>(dialog, "guideMenuButton")->click();
   EXPECT_EQ(area.guideMode, 2);
   EXPECT_TRUE(pane->curvedGuideAction->isChecked());
   desktop.popups.choices.push_back(QStringLiteral("clearAnchorsAction"));
-  dialog->guideMenuButton->click();
+  Control<QPushButton>(dialog, "guideMenuButton")->click();
   Settle();
   EXPECT_TRUE(area.anchors.empty());
   EXPECT_EQ(desktop.popups.opened, (std::vector<QString>{QStringLiteral("guideMenu"), QStringLiteral("guideMenu")}));
   // The move target's boxes are where they were.
-  EXPECT_EQ(dialog->moveXBox->text(), QStringLiteral("200"));
+  EXPECT_EQ(Control<QLineEdit>(dialog, "moveXBox")->text(), QStringLiteral("200"));
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "project/gui_core.h"
 #include "project/live_picture_view.h"
 #include "project/model.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "support/wait_and_files.h"
 #include "swf/swf_writer.h"
@@ -75,7 +76,7 @@ class RuffleLivePicture : public MainGuiTest {
     dialog = EventDialog::instance();
     ASSERT_NE(dialog, nullptr);
     pane = dialog->picturePane();
-    dialog->expandPaneCheck->click();
+    Control<QCheckBox>(dialog, "expandPaneCheck")->click();
     pane->zoomList->setEditText(QStringLiteral("100%"));
     pane->applyZoom();
     ASSERT_TRUE(WaitUntil([&] { return pane->picturesLoaded() > 0 && !pane->rebuildPending(); }))
@@ -112,7 +113,7 @@ TEST_F(RuffleLivePicture, ADraggedHandleMovesTheBoxesAtOnceAndThePictureFollows)
   ASSERT_TRUE(WaitUntil([&] { return StagePixel(40, 120) == 0xFF0000; })) << "the square never showed";
   EXPECT_EQ(StagePixel(72, 152), 0xFFFFFFu);
 
-  dialog->realTimeCheck->click();  // real-time redraw
+  Control<QCheckBox>(dialog, "realTimeCheck")->click();  // real-time redraw
   const int written = pane->picturesWritten();
   QWidget* o = pane->overlay;
   Mouse(o, QEvent::MouseMove, At(60, 140), Qt::NoButton);
@@ -120,11 +121,11 @@ TEST_F(RuffleLivePicture, ADraggedHandleMovesTheBoxesAtOnceAndThePictureFollows)
   constexpr int kSteps = 10;
   for (int step = 1; step <= kSteps; ++step) {
     Mouse(o, QEvent::MouseMove, At(60 + 2 * step, 140 + 2 * step), Qt::LeftButton);
-    EXPECT_EQ(dialog->drawSizeBox->text(), QString::number(1 + step / 20.0)) << "the boxes follow each step";
+    EXPECT_EQ(Control<QLineEdit>(dialog, "drawSizeBox")->text(), QString::number(1 + step / 20.0)) << "the boxes follow each step";
     QTest::qWait(5);
   }
   Mouse(o, QEvent::MouseButtonRelease, At(80, 160), Qt::NoButton);
-  EXPECT_EQ(dialog->drawSizeBox->text(), QStringLiteral("1.5"));
+  EXPECT_EQ(Control<QLineEdit>(dialog, "drawSizeBox")->text(), QStringLiteral("1.5"));
   Settled();
   // Loads took their turns: fewer pictures than steps, the last one current.
   EXPECT_LT(pane->picturesWritten() - written, kSteps + 1);

@@ -25,6 +25,7 @@
 #include "project/preferences.h"
 #include "project/store_property_exchange.h"
 #include "support/fake_flash_host.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "ui/common/dialog_support.h"
 #include "ui/dialogs/colour_picker.h"
@@ -176,11 +177,11 @@ TEST_F(ControlsInsideTest, TheEventDialogForEachKindOfEvent) {
   gui::EventDialog* d = open(image);
   ASSERT_NE(d, nullptr);
   expectInside(d, "picture");
-  d->expandPaneCheck->click();
+  Control<QCheckBox>(d, "expandPaneCheck")->click();
   expectInside(d, "picture, pane expanded");
-  d->expandPaneCheck->click();
-  d->buttonCheck->click();
-  d->maskCheck->click();
+  Control<QCheckBox>(d, "expandPaneCheck")->click();
+  Control<gui::GreyCheckBox>(d, "buttonCheck")->click();
+  Control<gui::GreyCheckBox>(d, "maskCheck")->click();
   expectInside(d, "picture as a masking button");
 
   EventRecord music = NewEventFor(StoreItemKind::Sound);

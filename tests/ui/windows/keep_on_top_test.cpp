@@ -10,6 +10,7 @@
 
 #include "project/preferences.h"
 #include "support/fake_flash_host.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "ui/dialogs/event_dialog.h"
 #include "ui/dialogs/preview_window.h"
@@ -78,7 +79,7 @@ class KeepOnTopTest : public MainGuiTest {
 TEST_F(KeepOnTopTest, TheEventDialog) {
   EventDialog* d = EventDialog::load();
   d->show();
-  checkGuard(d, d->keepOnTopCheck, [d] { return d->keptOnTop(); });
+  checkGuard(d, Control<QCheckBox>(d, "keepOnTopCheck"), [d] { return d->keptOnTop(); });
 }
 
 TEST_F(KeepOnTopTest, ThePreviewWindow) {
