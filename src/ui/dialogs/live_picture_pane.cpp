@@ -81,7 +81,7 @@ LivePicturePane::LivePicturePane(PictureDialog& dialog, QWidget* parent, QWidget
   PictPreview->setFocusPolicy(Qt::ClickFocus);
 
   overlay = new PictureOverlay(*this, PictPreview);
-  overlay->setObjectName(QStringLiteral("PictOverlay"));
+  overlay->setObjectName(QStringLiteral("overlay"));
 
   playbackBar = new QWidget(PictPreview);
   playbackBar->setObjectName(QStringLiteral("playbackBar"));

@@ -123,7 +123,14 @@ class LivePicturePane : public QObject {
   // True while a written picture is loading or a rebuild is waiting.
   bool rebuildPending() const { return pending_ || loading_; }
 
-  // ---- controls (objectName as named here) ----------------------------------
+ signals:
+  // A picture reached the player (tests and the benchmark wait for it).
+  void pictureLoaded();
+
+ private:
+  // The dialog places the zoom controls in its tool box.
+  friend class EventDialog;
+  // ---- controls (objectName: the member's name) -----------------------------
   QWidget* PictPreview = nullptr;
   player::FlashHost* flashHost = nullptr;
   PictureOverlay* overlay = nullptr;
@@ -143,11 +150,6 @@ class LivePicturePane : public QObject {
   QAction* curvedGuideAction = nullptr;
   QAction* clearAnchorsAction = nullptr;
 
- signals:
-  // A picture reached the player (tests and the benchmark wait for it).
-  void pictureLoaded();
-
- private:
   player::FlashHost* ensureHost();
   void writePicture();
   void holdUnderneath();

@@ -77,10 +77,10 @@ class LivePicturePaneTest : public MainGuiTest {
     ASSERT_NE(dialog, nullptr);
     pane = dialog->picturePane();
     ASSERT_NE(pane, nullptr);
-    EXPECT_EQ(pane->flashHost, nullptr);  // a collapsed pane starts no player
+    EXPECT_EQ(dialog->findChild<player::FlashHost*>(QStringLiteral("flashHost")), nullptr);  // a collapsed pane starts no player
     Control<QCheckBox>(dialog, "expandPaneCheck")->click();
     Settle();
-    host = qobject_cast<FakeFlashHost*>(pane->flashHost);
+    host = qobject_cast<FakeFlashHost*>(Control<player::FlashHost>(dialog, "flashHost"));
     ASSERT_NE(host, nullptr);
     host->picture = QImage(1, 1, QImage::Format_ARGB32);
     host->picture.fill(Qt::transparent);
@@ -90,7 +90,7 @@ class LivePicturePaneTest : public MainGuiTest {
     MainGuiTest::TearDown();
   }
   void Zoom(const char* text) {
-    pane->zoomList->setEditText(QString::fromLatin1(text));
+    Control<QComboBox>(dialog, "zoomList")->setEditText(QString::fromLatin1(text));
     pane->applyZoom();
     Settle();
   }
@@ -101,7 +101,7 @@ class LivePicturePaneTest : public MainGuiTest {
   }
   // Presses at one stage point, moves to another, and optionally releases.
   void Drag(QPointF from, QPointF to, bool release) {
-    QWidget* o = pane->overlay;
+    QWidget* o = Control<gui::PictureOverlay>(dialog, "overlay");
     Mouse(o, QEvent::MouseMove, At(from.x(), from.y()), Qt::NoButton);
     Mouse(o, QEvent::MouseButtonPress, At(from.x(), from.y()), Qt::LeftButton);
     Mouse(o, QEvent::MouseMove, At(to.x(), to.y()), Qt::LeftButton);
@@ -117,18 +117,18 @@ class LivePicturePaneTest : public MainGuiTest {
 TEST_F(LivePicturePaneTest, TheExpandedPaneShowsTheStageAtItsZoomAndScroll) {
   EXPECT_EQ(Control<QCheckBox>(dialog, "expandPaneCheck")->text(), QStringLiteral("<"));
   EXPECT_GT(dialog->width(), dialog->designSize().width());
-  EXPECT_TRUE(pane->PictPreview->isVisibleTo(dialog));
+  EXPECT_TRUE(Control<QWidget>(dialog, "PictPreview")->isVisibleTo(dialog));
   EXPECT_EQ(host->calls.filter(QStringLiteral("load ")).size(), 1);
   EXPECT_EQ(host->backgroundColor(), 0x0000FFu);
 
   // 100 %: the whole stage, centred, with the pane's own colour around it.
   Zoom("100%");
-  const QColor around = pane->PictPreview->palette().color(QPalette::Window);
-  QImage shot = pane->PictPreview->grab().toImage();
+  const QColor around = Control<QWidget>(dialog, "PictPreview")->palette().color(QPalette::Window);
+  QImage shot = Control<QWidget>(dialog, "PictPreview")->grab().toImage();
   LivePicture::StageRect r = LivePicture::StagePlacement(pane->paneView());
   EXPECT_EQ(host->geometry(), QRect(r.left, r.top, r.width(), r.height()));
   EXPECT_EQ(r.width(), 320);
-  EXPECT_FALSE(pane->HScrollPict->isEnabled());
+  EXPECT_FALSE(Control<QScrollBar>(dialog, "HScrollPict")->isEnabled());
   EXPECT_EQ(Rgb(shot, QPoint(r.left + 20, r.top + 200)), kBlue);
   EXPECT_EQ(Rgb(shot, QPoint(r.left - 3, r.top + 200)), Rgb(around));
   // The corner handles: black, ringed in white.
@@ -139,14 +139,14 @@ TEST_F(LivePicturePaneTest, TheExpandedPaneShowsTheStageAtItsZoomAndScroll) {
 
   // 200 % scrolled: the stage outgrows the pane, the handles follow it.
   Zoom("200%");
-  EXPECT_EQ(pane->zoomList->currentText(), QStringLiteral("200%"));
-  ASSERT_TRUE(pane->HScrollPict->isEnabled());
+  EXPECT_EQ(Control<QComboBox>(dialog, "zoomList")->currentText(), QStringLiteral("200%"));
+  ASSERT_TRUE(Control<QScrollBar>(dialog, "HScrollPict")->isEnabled());
   const QPoint before = At(200, 130);
-  pane->HScrollPict->setValue(pane->HScrollPict->maximum());
+  Control<QScrollBar>(dialog, "HScrollPict")->setValue(Control<QScrollBar>(dialog, "HScrollPict")->maximum());
   Settle();
   const QPoint after = At(200, 130);
   EXPECT_NE(after.x(), before.x());
-  shot = pane->PictPreview->grab().toImage();
+  shot = Control<QWidget>(dialog, "PictPreview")->grab().toImage();
   r = LivePicture::StagePlacement(pane->paneView());
   EXPECT_EQ(host->geometry(), QRect(r.left, r.top, r.width(), r.height()));
   EXPECT_EQ(r.width(), 640);
@@ -156,15 +156,15 @@ TEST_F(LivePicturePaneTest, TheExpandedPaneShowsTheStageAtItsZoomAndScroll) {
 
   // Beyond the limits the zoom box says what it shows.
   Zoom("5000%");
-  EXPECT_EQ(pane->zoomList->currentText(), QStringLiteral("1600%"));
+  EXPECT_EQ(Control<QComboBox>(dialog, "zoomList")->currentText(), QStringLiteral("1600%"));
   EXPECT_FLOAT_EQ(pane->zoom(), LivePicture::kMaxZoom);
   // "全体" fits the stage into the pane.
-  pane->fitButton->click();
+  Control<QPushButton>(dialog, "fitButton")->click();
   Settle();
   r = LivePicture::StagePlacement(pane->paneView());
-  EXPECT_LE(r.width(), pane->PictPreview->width());
-  EXPECT_LE(r.height(), pane->PictPreview->height());
-  EXPECT_GT(r.width(), pane->PictPreview->width() * 9 / 10);
+  EXPECT_LE(r.width(), Control<QWidget>(dialog, "PictPreview")->width());
+  EXPECT_LE(r.height(), Control<QWidget>(dialog, "PictPreview")->height());
+  EXPECT_GT(r.width(), Control<QWidget>(dialog, "PictPreview")->width() * 9 / 10);
 }
 
 TEST_F(LivePicturePaneTest, DraggingACornerScalesIntoTheBoxes) {
@@ -173,13 +173,13 @@ TEST_F(LivePicturePaneTest, DraggingACornerScalesIntoTheBoxes) {
   // Without real-time redraw the boxes follow on the release.
   Drag({200, 130}, {250, 155}, false);
   EXPECT_EQ(Control<QLineEdit>(dialog, "drawSizeBox")->text(), QStringLiteral("1"));
-  Mouse(pane->overlay, QEvent::MouseButtonRelease, At(250, 155), Qt::NoButton);
+  Mouse(Control<gui::PictureOverlay>(dialog, "overlay"), QEvent::MouseButtonRelease, At(250, 155), Qt::NoButton);
   Settle();
   EXPECT_EQ(Control<QLineEdit>(dialog, "drawSizeBox")->text(), QStringLiteral("1.5"));
   EXPECT_EQ(Control<QLineEdit>(dialog, "drawXBox")->text(), QStringLiteral("100"));
   EXPECT_TRUE(Control<QPushButton>(dialog, "applyButton")->isEnabled());
   // The handles were computed afresh from the boxes.
-  EXPECT_EQ(Rgb(pane->PictPreview->grab().toImage(), At(250, 155)), kBlack);
+  EXPECT_EQ(Rgb(Control<QWidget>(dialog, "PictPreview")->grab().toImage(), At(250, 155)), kBlack);
 
   // Dragging the middle moves the picture.
   Drag({175, 117.5}, {185, 127.5}, true);
@@ -193,7 +193,7 @@ TEST_F(LivePicturePaneTest, RealTimeRebuildsWaitForThePlayerAndTakeTheLatestFiel
   Control<QCheckBox>(dialog, "realTimeCheck")->click();
   host->loadsAtOnce = false;
   const int written = pane->picturesWritten();
-  QWidget* o = pane->overlay;
+  QWidget* o = Control<gui::PictureOverlay>(dialog, "overlay");
   Mouse(o, QEvent::MouseMove, At(200, 130), Qt::NoButton);
   Mouse(o, QEvent::MouseButtonPress, At(200, 130), Qt::LeftButton);
   for (int step = 1; step <= 10; ++step) {
@@ -225,7 +225,8 @@ TEST_F(LivePicturePaneTest, ThePaneComesBackAsItWasLeftWhenTheDialogOpensAgain) 
     window().ListEventProperty();  // Ctrl+P
     Settle();
     dialog = EventDialog::instance();
-    return dialog != nullptr && Control<QCheckBox>(dialog, "expandPaneCheck")->isChecked() && dialog->picturePane()->PictPreview->isVisibleTo(dialog);
+    return dialog != nullptr && Control<QCheckBox>(dialog, "expandPaneCheck")->isChecked() &&
+           Control<QWidget>(dialog, "PictPreview")->isVisibleTo(dialog);
   };
   Control<QPushButton>(dialog, "closeButton")->click();
   Settle();
@@ -255,7 +256,7 @@ TEST_F(LivePicturePaneTest, CollapsingKeepsTheExpandedSizeForNextTime) {
   Control<QCheckBox>(dialog, "expandPaneCheck")->click();
   Settle();
   EXPECT_EQ(dialog->size(), dialog->designSize());
-  EXPECT_FALSE(pane->PictPreview->isVisibleTo(dialog));
+  EXPECT_FALSE(Control<QWidget>(dialog, "PictPreview")->isVisibleTo(dialog));
   EXPECT_EQ(Prefs::Current().pictEventPreview & 1, 0);
   Control<QCheckBox>(dialog, "expandPaneCheck")->click();
   Settle();
@@ -282,22 +283,22 @@ namespace tesmiro::testing {
 namespace {
 
 TEST_F(LivePicturePaneTest, TheMovieUnderneathFollowsThePlayButtonAndHoldsAtTheChosenFrame) {
-  pane->movieUnderneathCheck->click();
+  Control<QCheckBox>(dialog, "movieUnderneathCheck")->click();
   Settle();
-  EXPECT_TRUE(pane->playbackBar->isVisibleTo(dialog));
+  EXPECT_TRUE(Control<QWidget>(dialog, "playbackBar")->isVisibleTo(dialog));
   EXPECT_GT(pane->timerInterval(), 0);  // the movie underneath moves
   host->framesOnLoad = 30;
   // Playing: the slider takes the movie's own frame and length.
-  pane->playButton->click();
+  Control<QPushButton>(dialog, "playButton")->click();
   Settle();
   host->finishLoad();
   host->reportFrame(11);
   pane->onPlaybackTick();
-  EXPECT_EQ(pane->frameSlider->maximum(), 30);
-  EXPECT_EQ(pane->frameSlider->value(), 12);
-  EXPECT_EQ(pane->frameLabel->text(), QStringLiteral("12"));
+  EXPECT_EQ(Control<QScrollBar>(dialog, "frameSlider")->maximum(), 30);
+  EXPECT_EQ(Control<QScrollBar>(dialog, "frameSlider")->value(), 12);
+  EXPECT_EQ(Control<QLabel>(dialog, "frameLabel")->text(), QStringLiteral("12"));
   // Stopped: the movie is taken back to the slider's frame when it runs on.
-  pane->playButton->click();
+  Control<QPushButton>(dialog, "playButton")->click();
   Settle();
   host->finishLoad();
   host->calls.clear();
@@ -309,12 +310,12 @@ TEST_F(LivePicturePaneTest, TheMovieUnderneathFollowsThePlayButtonAndHoldsAtTheC
   EXPECT_TRUE(host->calls.isEmpty()) << "it holds there";
   // A movie still loading is left alone, and so is the slider.
   host->loadsAtOnce = false;
-  pane->frameSlider->setValue(5);
+  Control<QScrollBar>(dialog, "frameSlider")->setValue(5);
   Settle();
   host->calls.clear();
   pane->onPlaybackTick();
   EXPECT_TRUE(host->calls.filter(QStringLiteral("goto")).isEmpty());
-  EXPECT_EQ(pane->frameSlider->value(), 5);
+  EXPECT_EQ(Control<QScrollBar>(dialog, "frameSlider")->value(), 5);
   host->calls.clear();
   host->finishLoad();
   Settle();
@@ -331,36 +332,36 @@ namespace {
 
 TEST_F(LivePicturePaneTest, UnusableStagesRatesAndZoomsStayInBounds) {
   Zoom("200%");
-  pane->HScrollPict->setValue(pane->HScrollPict->maximum());
+  Control<QScrollBar>(dialog, "HScrollPict")->setValue(Control<QScrollBar>(dialog, "HScrollPict")->maximum());
   Settle();
-  const int hMax = pane->HScrollPict->maximum(), hValue = pane->HScrollPict->value();
+  const int hMax = Control<QScrollBar>(dialog, "HScrollPict")->maximum(), hValue = Control<QScrollBar>(dialog, "HScrollPict")->value();
   ProjectSettings& s = GUICore::State().settings;
 
   // A stage of no width: fitting and the scroll ranges keep what they had.
   s.width = 0;
-  pane->fitButton->click();
+  Control<QPushButton>(dialog, "fitButton")->click();
   pane->UpdatePreviewScrollRanges();
   pane->DrawPreview(0);
   Settle();
-  EXPECT_EQ(pane->zoomList->currentText(), QStringLiteral("200%"));
+  EXPECT_EQ(Control<QComboBox>(dialog, "zoomList")->currentText(), QStringLiteral("200%"));
   EXPECT_FLOAT_EQ(pane->zoom(), 2.0f);
-  EXPECT_EQ(pane->HScrollPict->maximum(), hMax);
-  EXPECT_EQ(pane->HScrollPict->value(), hValue);
+  EXPECT_EQ(Control<QScrollBar>(dialog, "HScrollPict")->maximum(), hMax);
+  EXPECT_EQ(Control<QScrollBar>(dialog, "HScrollPict")->value(), hValue);
 
   // A wide stage: the view stays within 16384 pixels.
   s.width = 8000;
   s.height = 100;
   Zoom("1600%");
-  EXPECT_EQ(pane->zoomList->currentText(), QStringLiteral("204%"));
+  EXPECT_EQ(Control<QComboBox>(dialog, "zoomList")->currentText(), QStringLiteral("204%"));
   EXPECT_LE(host->width(), LivePicture::kMaxViewPixels);
   EXPECT_GT(host->width(), 16000);
 
   // A frame rate of 0 or below ticks at a new project's rate.
   for (float rate : {0.0f, -5.0f}) {
     s.frameRate = rate;
-    pane->movieUnderneathCheck->click();
+    Control<QCheckBox>(dialog, "movieUnderneathCheck")->click();
     Settle();
-    if (!pane->movieUnderneathCheck->isChecked()) pane->movieUnderneathCheck->click();
+    if (!Control<QCheckBox>(dialog, "movieUnderneathCheck")->isChecked()) Control<QCheckBox>(dialog, "movieUnderneathCheck")->click();
     EXPECT_EQ(pane->timerInterval(), 83) << rate;
     EXPECT_TRUE(pane->timerRunning());
   }
@@ -396,7 +397,7 @@ TEST_F(LivePicturePaneTest, GuideAnchorsFromTheMouseAndTheGuideMenu) {
   GUICore::State().settings.backgroundRed = 255;
   GUICore::State().settings.backgroundBlue = 0;
 
-  RightClick(pane->overlay, At(150, 81));
+  RightClick(Control<gui::PictureOverlay>(dialog, "overlay"), At(150, 81));
   Settle();
   ASSERT_EQ(area.anchors.size(), 1u);
   EXPECT_EQ(area.anchors[0].x, 150 * 20);
@@ -404,14 +405,14 @@ TEST_F(LivePicturePaneTest, GuideAnchorsFromTheMouseAndTheGuideMenu) {
   EXPECT_EQ(area.guideMode, 1);
   EXPECT_TRUE(Control<QPushButton>(dialog, "applyButton")->isEnabled());
   // The anchor is drawn where it lies.
-  const QImage shot = pane->PictPreview->grab().toImage();
+  const QImage shot = Control<QWidget>(dialog, "PictPreview")->grab().toImage();
   EXPECT_EQ(Rgb(shot, At(150, 81)), kBlue);
   EXPECT_EQ(Rgb(shot, At(150, 90)), 0xFF0000u);
 
   desktop.popups.choices.push_back(QStringLiteral("curvedGuideAction"));
   Control<QPushButton>(dialog, "guideMenuButton")->click();
   EXPECT_EQ(area.guideMode, 2);
-  EXPECT_TRUE(pane->curvedGuideAction->isChecked());
+  EXPECT_TRUE(Control<QAction>(dialog, "curvedGuideAction")->isChecked());
   desktop.popups.choices.push_back(QStringLiteral("clearAnchorsAction"));
   Control<QPushButton>(dialog, "guideMenuButton")->click();
   Settle();

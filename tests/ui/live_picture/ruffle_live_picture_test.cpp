@@ -77,7 +77,7 @@ class RuffleLivePicture : public MainGuiTest {
     ASSERT_NE(dialog, nullptr);
     pane = dialog->picturePane();
     Control<QCheckBox>(dialog, "expandPaneCheck")->click();
-    pane->zoomList->setEditText(QStringLiteral("100%"));
+    Control<QComboBox>(dialog, "zoomList")->setEditText(QStringLiteral("100%"));
     pane->applyZoom();
     ASSERT_TRUE(WaitUntil([&] { return pane->picturesLoaded() > 0 && !pane->rebuildPending(); }))
         << "the first picture never loaded";
@@ -92,12 +92,13 @@ class RuffleLivePicture : public MainGuiTest {
   }
   // The colour of a stage pixel as the player shows it.
   QRgb StagePixel(int x, int y) const {
-    const QImage shot = pane->flashHost->grab().toImage();
+    const QImage shot = Control<player::FlashHost>(dialog, "flashHost")->grab().toImage();
     return shot.pixel(x, y) & 0xFFFFFF;
   }
   // The movie underneath reports itself stopped at this frame (1-based).
   bool HeldAt(int frame) const {
-    return pane->flashHost->frameNum() + 1 == frame && !pane->flashHost->isPlaying();
+    const player::FlashHost* host = Control<player::FlashHost>(dialog, "flashHost");
+    return host->frameNum() + 1 == frame && !host->isPlaying();
   }
   void Settled() {
     ASSERT_TRUE(WaitUntil([&] { return !pane->rebuildPending(); })) << "the picture never caught up";
@@ -108,14 +109,14 @@ class RuffleLivePicture : public MainGuiTest {
 };
 
 TEST_F(RuffleLivePicture, ADraggedHandleMovesTheBoxesAtOnceAndThePictureFollows) {
-  ASSERT_EQ(pane->flashHost->size(), QSize(320, 240));
+  ASSERT_EQ(Control<player::FlashHost>(dialog, "flashHost")->size(), QSize(320, 240));
   // The player has painted the square at its draw position.
   ASSERT_TRUE(WaitUntil([&] { return StagePixel(40, 120) == 0xFF0000; })) << "the square never showed";
   EXPECT_EQ(StagePixel(72, 152), 0xFFFFFFu);
 
   Control<QCheckBox>(dialog, "realTimeCheck")->click();  // real-time redraw
   const int written = pane->picturesWritten();
-  QWidget* o = pane->overlay;
+  QWidget* o = Control<gui::PictureOverlay>(dialog, "overlay");
   Mouse(o, QEvent::MouseMove, At(60, 140), Qt::NoButton);
   Mouse(o, QEvent::MouseButtonPress, At(60, 140), Qt::LeftButton);
   constexpr int kSteps = 10;
@@ -135,43 +136,48 @@ TEST_F(RuffleLivePicture, ADraggedHandleMovesTheBoxesAtOnceAndThePictureFollows)
 }
 
 TEST_F(RuffleLivePicture, TheFrameReadoutIsTheMovieUnderneathsOwnFrame) {
+  auto* underneath = Control<QCheckBox>(dialog, "movieUnderneathCheck");
+  auto* playButton = Control<QPushButton>(dialog, "playButton");
+  auto* frameSlider = Control<QScrollBar>(dialog, "frameSlider");
+  auto* frameLabel = Control<QLabel>(dialog, "frameLabel");
+  player::FlashHost* host = Control<player::FlashHost>(dialog, "flashHost");
   for (char version : {'4', '6', '8'}) {
     SCOPED_TRACE(version);
     GUICore::State().settings.options[2] = version;
-    if (pane->movieUnderneathCheck->isChecked()) {
-      pane->movieUnderneathCheck->click();
+    if (underneath->isChecked()) {
+      underneath->click();
       Settled();
     }
     // The movie underneath is the project's last preview, in this version.
     ASSERT_EQ(GUICore::MakeSWF(GUICore::GetPreviewFolder() / GUICore::kPreviewMovie, true), GUICore::BuildResult::Done);
     // The kept definitions were written for the last version.
     SWFMakeCore::ClearMovieCache();
-    pane->movieUnderneathCheck->click();
-    EXPECT_TRUE(pane->playbackBar->isVisible());
+    underneath->click();
+    EXPECT_TRUE(Control<QWidget>(dialog, "playbackBar")->isVisible());
     Settled();
 
-    pane->playButton->click();  // play
-    ASSERT_TRUE(WaitUntil([&] { return pane->frameSlider->maximum() == 30 && pane->frameSlider->value() > 3; }))
-        << "the readout never followed the movie: total " << pane->flashHost->totalFrames() << " frame "
-        << pane->flashHost->frameNum() << " playing " << pane->flashHost->isPlaying() << " timer "
+    playButton->click();  // play
+    ASSERT_TRUE(WaitUntil([&] { return frameSlider->maximum() == 30 && frameSlider->value() > 3; }))
+        << "the readout never followed the movie: total " << host->totalFrames() << " frame "
+        << host->frameNum() << " playing " << host->isPlaying() << " timer "
         << pane->timerInterval() << " " << pane->timerRunning();
     EXPECT_TRUE(pane->timerRunning());
-    EXPECT_EQ(pane->frameLabel->text(), QString::number(pane->frameSlider->value()));
+    EXPECT_EQ(frameLabel->text(), QString::number(frameSlider->value()));
 
-    pane->playButton->click();  // stop: the movie underneath holds at the shown frame
-    const int shown = pane->frameSlider->value();
+    playButton->click();  // stop: the movie underneath holds at the shown frame
+    const int shown = frameSlider->value();
     Settled();
     ASSERT_TRUE(WaitUntil([&] { return HeldAt(shown); }))
-        << "the movie reports frame " << pane->flashHost->frameNum() + 1 << ", the readout " << shown;
+        << "the movie reports frame " << host->frameNum() + 1 << ", the readout " << shown;
     QTest::qWait(300);
-    EXPECT_EQ(pane->flashHost->frameNum() + 1, shown) << "it holds there";
-    EXPECT_EQ(pane->frameSlider->value(), shown);
+    EXPECT_EQ(host->frameNum() + 1, shown) << "it holds there";
+    EXPECT_EQ(frameSlider->value(), shown);
 
     // Another frame chosen while stopped: the movie goes there.
-    pane->frameSlider->setValue(7);
+    frameSlider->setValue(7);
     Settled();
     ASSERT_TRUE(WaitUntil([&] { return HeldAt(7); }));
-    EXPECT_EQ(pane->frameLabel->text(), QStringLiteral("7"));
+    EXPECT_EQ(frameLabel->text(), QStringLiteral("7"));
   }
 }
 
