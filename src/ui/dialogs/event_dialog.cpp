@@ -308,7 +308,8 @@ void EventDialog::createControls() {
   const char* const states[3] = {"ボタンを押下", "ﾏｳｽｶｰｿﾙ通過", "当たり判定"};
   for (int i = 0; i < 3; ++i) {
     const std::string check = "buttonStateChecks_" + std::to_string(i), text = "buttonStateBoxes_" + std::to_string(i);
-    buttonStateChecks[i] = Named(new GreyCheckBox(QString::fromUtf8(states[i])), check.c_str(), buttonImagesGroup, 8, 34 + i * 21, 124, 19);
+    buttonStateChecks[i] = Named(new GreyCheckBox(QString::fromUtf8(states[i])), check.c_str(), buttonImagesGroup, 8,
+                                 34 + i * 21, 124, 19);
     buttonStateBoxes[i] = MakeBox(text.c_str(), buttonImagesGroup, 134, 33 + i * 21, 60);
   }
 
@@ -321,7 +322,8 @@ void EventDialog::createControls() {
   soundGroup = MakeFrame("soundGroup", "サウンドイベントの設定", w, L, 58, 300, 160);
   soundModeList = MakeList("soundModeList", soundGroup, 8, 20, 150, rules::kSoundModeNames, 5);
   volumeGroup = MakeFrame("volumeGroup", "音量", soundGroup, 8, 48, 284, 104);
-  separateVolumesCheck = Named(new QCheckBox(QStringLiteral("左右独立")), "separateVolumesCheck", volumeGroup, 8, 18, 100, 20);
+  separateVolumesCheck =
+      Named(new QCheckBox(QStringLiteral("左右独立")), "separateVolumesCheck", volumeGroup, 8, 18, 100, 20);
   const char* const sides[2] = {"左", "右"};
   for (int i = 0; i < 2; ++i) {
     const std::string label = "volumeLabels_" + std::to_string(i), text = "volumeBoxes_" + std::to_string(i),
@@ -360,15 +362,19 @@ void EventDialog::createControls() {
     QPushButton*& copy;
   };
   const char* const names[2][16] = {
-      {"drawPositionGroup", "drawXLabel", "drawXBox", "drawYLabel", "drawYBox", "drawAngleLabel", "drawAngleBox", "drawSizeLabel", "drawSizeBox", "drawBrightnessLabel", "drawBrightnessSlider",
-       "drawBrightnessBox", "drawOpacityLabel", "drawOpacitySlider", "drawOpacityBox", "copyToMoveButton"},
-      {"moveTargetGroup", "moveXLabel", "moveXBox", "moveYLabel", "moveYBox", "moveAngleLabel", "moveAngleBox", "moveSizeLabel", "moveSizeBox", "moveBrightnessLabel", "moveBrightnessSlider",
-       "moveBrightnessBox", "moveOpacityLabel", "moveOpacitySlider", "moveOpacityBox", "copyToDrawButton"}};
+      {"drawPositionGroup", "drawXLabel", "drawXBox", "drawYLabel", "drawYBox", "drawAngleLabel", "drawAngleBox",
+       "drawSizeLabel", "drawSizeBox", "drawBrightnessLabel", "drawBrightnessSlider", "drawBrightnessBox",
+       "drawOpacityLabel", "drawOpacitySlider", "drawOpacityBox", "copyToMoveButton"},
+      {"moveTargetGroup", "moveXLabel", "moveXBox", "moveYLabel", "moveYBox", "moveAngleLabel", "moveAngleBox",
+       "moveSizeLabel", "moveSizeBox", "moveBrightnessLabel", "moveBrightnessSlider", "moveBrightnessBox",
+       "moveOpacityLabel", "moveOpacitySlider", "moveOpacityBox", "copyToDrawButton"}};
   StateControls states2[2] = {
-      {drawPositionGroup, drawXLabel, drawXBox, drawYLabel, drawYBox, drawAngleLabel, drawAngleBox, drawSizeLabel, drawSizeBox, drawBrightnessLabel, drawBrightnessSlider, drawBrightnessBox, drawOpacityLabel, drawOpacitySlider,
+      {drawPositionGroup, drawXLabel, drawXBox, drawYLabel, drawYBox, drawAngleLabel, drawAngleBox, drawSizeLabel,
+       drawSizeBox, drawBrightnessLabel, drawBrightnessSlider, drawBrightnessBox, drawOpacityLabel, drawOpacitySlider,
        drawOpacityBox, copyToMoveButton},
-      {moveTargetGroup, moveXLabel, moveXBox, moveYLabel, moveYBox, moveAngleLabel, moveAngleBox, moveSizeLabel, moveSizeBox, moveBrightnessLabel, moveBrightnessSlider, moveBrightnessBox, moveOpacityLabel,
-       moveOpacitySlider, moveOpacityBox, copyToDrawButton}};
+      {moveTargetGroup, moveXLabel, moveXBox, moveYLabel, moveYBox, moveAngleLabel, moveAngleBox, moveSizeLabel,
+       moveSizeBox, moveBrightnessLabel, moveBrightnessSlider, moveBrightnessBox, moveOpacityLabel, moveOpacitySlider,
+       moveOpacityBox, copyToDrawButton}};
   const char* const frameCaptions[2] = {"描画位置", "移動先"};
   const char* const copyCaptions[2] = {"→", "←"};
   const char* const copyTips[2] = {"描画位置のﾊﾟﾗﾒｰﾀを移動先にｺﾋﾟｰ", "移動先のﾊﾟﾗﾒｰﾀを描画位置にｺﾋﾟｰ"};
@@ -415,8 +421,10 @@ void EventDialog::createControls() {
 
   // The picture pane's tool box lies beyond the collapsed window's edge.
   PictToolBox = Named(new QWidget, "PictToolBox", w, kDesignWidth + 8, 4, 300, 48);
-  operatedImageOptions[DrawImage] = Named(new QRadioButton(QStringLiteral("描画位置")), "operatedImageOptions_0", PictToolBox, 0, 0, 80, 20);
-  operatedImageOptions[MoveImage] = Named(new QRadioButton(QStringLiteral("移動先")), "operatedImageOptions_1", PictToolBox, 80, 0, 70, 20);
+  operatedImageOptions[DrawImage] =
+      Named(new QRadioButton(QStringLiteral("描画位置")), "operatedImageOptions_0", PictToolBox, 0, 0, 80, 20);
+  operatedImageOptions[MoveImage] =
+      Named(new QRadioButton(QStringLiteral("移動先")), "operatedImageOptions_1", PictToolBox, 80, 0, 70, 20);
   operatedImageOptions[DrawImage]->setToolTip(QStringLiteral("描画位置の画像を操作"));
   operatedImageOptions[MoveImage]->setToolTip(QStringLiteral("移動先の画像を操作"));
   guideCheck = Named(new QCheckBox(QStringLiteral("ｶﾞｲﾄﾞ")), "guideCheck", PictToolBox, 150, 0, 60, 20);
@@ -638,11 +646,14 @@ void EventDialog::EventDialogInitialize() {
     // An editable list's own box (the zoom) keeps its text.
     if (!qobject_cast<QComboBox*>(box->parentWidget())) box->setText(QString());
   }
-  for (GreyCheckBox* c : {buttonCheck, buttonStateChecks[Down], buttonStateChecks[Over], buttonStateChecks[Hit], maskCheck}) c->setValue(2);
+  for (GreyCheckBox* c :
+       {buttonCheck, buttonStateChecks[Down], buttonStateChecks[Over], buttonStateChecks[Hit], maskCheck})
+    c->setValue(2);
   actionList->setCurrentIndex(-1);
   blendModeList->setCurrentIndex(-1);
   // Emptying a box moved its slider, which wrote the box again.
-  for (QLineEdit* box : {drawBrightnessBox, drawOpacityBox, moveBrightnessBox, moveOpacityBox, easingBox}) box->setText(QString());
+  for (QLineEdit* box : {drawBrightnessBox, drawOpacityBox, moveBrightnessBox, moveOpacityBox, easingBox})
+    box->setText(QString());
 }
 
 void EventDialog::UpdateScrolls() {
@@ -693,7 +704,8 @@ void EventDialog::Unload() {
 
 void EventDialog::StorePreviewOptions() {
   if (expandPaneCheck->isHidden()) return;
-  P().pictEventPreview = (P().pictEventPreview & ~3) | (expandPaneCheck->isChecked() ? 1 : 0) | (realTimeCheck->isChecked() ? 2 : 0);
+  P().pictEventPreview =
+      (P().pictEventPreview & ~3) | (expandPaneCheck->isChecked() ? 1 : 0) | (realTimeCheck->isChecked() ? 2 : 0);
 }
 
 void EventDialog::SaveDialogState() {
@@ -826,7 +838,8 @@ void EventDialog::onStateSliderChanged(int n) {
 }
 
 void EventDialog::onPercentBoxChanged(int n) {
-  QScrollBar* bars[6] = {nullptr, drawBrightnessSlider, drawOpacitySlider, moveOpacitySlider, moveBrightnessSlider, easingSlider};
+  QScrollBar* bars[6] = {nullptr, drawBrightnessSlider, drawOpacitySlider, moveOpacitySlider, moveBrightnessSlider,
+                         easingSlider};
   QLineEdit* boxes[6] = {nullptr, drawBrightnessBox, drawOpacityBox, moveOpacityBox, moveBrightnessBox, easingBox};
   QScrollBar* bar = bars[n];
   if (const auto v = rules::SliderValueFromBox(Text(boxes[n]), bar->minimum(), bar->maximum())) bar->setValue(*v);
@@ -834,8 +847,8 @@ void EventDialog::onPercentBoxChanged(int n) {
 
 void EventDialog::onEasingChanged() {
   easingBox->setText(QString::number(easingSlider->value()));
-  easingCurve->setLines(
-      rules::EasingLines(rules::EasingFrameCount(Text(frameCountBox)), easingSlider->value(), easingCurve->drawingWidth()));
+  easingCurve->setLines(rules::EasingLines(rules::EasingFrameCount(Text(frameCountBox)), easingSlider->value(),
+                                           easingCurve->drawingWidth()));
   UpdateApplyButton();
 }
 
@@ -1027,7 +1040,8 @@ void EventDialog::CopyMoveToDraw() {
 
 void EventDialog::editActionScript() {
   // A button's script runs on its events, a frame's on the frame.
-  openScript(LongOf(itemIdBox) != 0 ? ScriptEditorModule::kButtonAction : ScriptEditorModule::kFrameAction, secondParameterBox);
+  openScript(LongOf(itemIdBox) != 0 ? ScriptEditorModule::kButtonAction : ScriptEditorModule::kFrameAction,
+             secondParameterBox);
 }
 
 void EventDialog::editClipScript() { openScript(ScriptEditorModule::kClipAction, clipScriptBox); }
@@ -1047,7 +1061,10 @@ void EventDialog::toggleFixedScreen() {
 void EventDialog::onPositionCaptionClicked(QLabel* label) {
   // Half the movie's own stage, also while a sprite is edited.
   const ProjectSettings& s = GUICore::State().settings;
-  QLineEdit* box = label == drawXLabel ? drawXBox : label == drawYLabel ? drawYBox : label == moveXLabel ? moveXBox : moveYBox;
+  QLineEdit* box = label == drawXLabel   ? drawXBox
+                   : label == drawYLabel ? drawYBox
+                   : label == moveXLabel ? moveXBox
+                                         : moveYBox;
   const bool horizontal = label == drawXLabel || label == moveXLabel;
   box->setText(ToQ(rules::TogglePosition(Text(box), horizontal ? s.width : s.height)));
 }

@@ -59,7 +59,8 @@ int EventDialogPicture::operatedImage() const { return d_.operatedImage(); }
 void EventDialogPicture::showOperatedImage(int image) {
   // The option's click handler would ask for a rebuild; only the user's
   // click runs it.
-  d_.operatedImageOptions[image == EventDialog::MoveImage ? EventDialog::MoveImage : EventDialog::DrawImage]->setChecked(true);
+  d_.operatedImageOptions[image == EventDialog::MoveImage ? EventDialog::MoveImage : EventDialog::DrawImage]
+      ->setChecked(true);
 }
 
 bool EventDialogPicture::onlyOperated() const { return d_.onlyOperatedCheck->isChecked(); }

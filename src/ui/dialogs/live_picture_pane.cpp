@@ -122,7 +122,8 @@ LivePicturePane::LivePicturePane(PictureDialog& dialog, QWidget* parent, QWidget
   zoomList->setObjectName(QStringLiteral("zoomList"));
   zoomList->setEditable(true);
   zoomList->setInsertPolicy(QComboBox::NoInsert);
-  for (const char* z : {"25%", "33%", "50%", "66%", "75%", "100%", "150%", "200%", "300%", "400%"}) zoomList->addItem(z);
+  for (const char* z : {"25%", "33%", "50%", "66%", "75%", "100%", "150%", "200%", "300%", "400%"})
+    zoomList->addItem(z);
   zoomList->setEditText(QStringLiteral("100%"));
   actualSizeButton = new QPushButton(ToQ("原寸"), toolBox);
   actualSizeButton->setObjectName(QStringLiteral("actualSizeButton"));
@@ -201,8 +202,8 @@ void LivePicturePane::MakePictPreview(bool useCache, bool keepHandles) {
   const ProjectSettings stage = dialog_.stageInfo();
   ensureHost()->setBackgroundColor((uint32_t{stage.backgroundRed} << 16) |
                                       (uint32_t{stage.backgroundGreen} << 8) | stage.backgroundBlue);
-  timerInterval_ = LivePicture::TimerInterval(LivePicture::PictureMoves(editor_.operated, movieUnderneathCheck->isChecked()),
-                                              stage.frameRate);
+  timerInterval_ = LivePicture::TimerInterval(
+      LivePicture::PictureMoves(editor_.operated, movieUnderneathCheck->isChecked()), stage.frameRate);
   setTimerEnabled(timerEnabled_);
   // The movie follows when the player is ready for it, with the fields as
   // they are then.
@@ -376,7 +377,8 @@ void LivePicturePane::focusPicture() {
 
 void LivePicturePane::applyZoom() {
   const ProjectSettings stage = dialog_.stageInfo();
-  const LivePicture::ZoomChoice c = LivePicture::ZoomFromText(FromQ(zoomList->currentText()), stage.width, stage.height);
+  const LivePicture::ZoomChoice c =
+      LivePicture::ZoomFromText(FromQ(zoomList->currentText()), stage.width, stage.height);
   zoom_ = c.zoom;
   zoomList->setEditText(ToQ(c.text));
   UpdatePreviewScrollRanges();

@@ -280,7 +280,8 @@ TEST_F(EventDialogTest, AButtonRefusesActionsItCannotRunWithTheExactHint) {
   Control<QComboBox>(d, "actionList")->setCurrentIndex(12);  // 何もしない
   EXPECT_EQ(Control<QComboBox>(d, "actionList")->currentIndex(), -1);
   EXPECT_TRUE(Control<QLabel>(d, "parameterHintLabel")->isVisibleTo(&d));
-  EXPECT_EQ(Control<QLabel>(d, "parameterHintLabel")->text(), QStringLiteral("「何もしない」はボタンでは使用できないアクションです"));
+  EXPECT_EQ(Control<QLabel>(d, "parameterHintLabel")->text(),
+            QStringLiteral("「何もしない」はボタンでは使用できないアクションです"));
   EXPECT_FALSE(Control<QLineEdit>(d, "firstParameterBox")->isVisibleTo(&d));
 
   Control<QComboBox>(d, "actionList")->setCurrentIndex(2);  // URL: both parameters
@@ -291,7 +292,8 @@ TEST_F(EventDialogTest, AButtonRefusesActionsItCannotRunWithTheExactHint) {
   Control<QComboBox>(d, "actionList")->setCurrentIndex(1);
   QTest::mousePress(Control<QLabel>(d, "parameterHintLabel"), Qt::LeftButton, {}, QPoint(20, 2));
   EXPECT_EQ(Control<QLineEdit>(d, "firstParameterBox")->text(), "_NextLabel");
-  QTest::mousePress(Control<QLabel>(d, "parameterHintLabel"), Qt::LeftButton, {}, QPoint(20, Control<QLabel>(d, "parameterHintLabel")->height() - 2));
+  QTest::mousePress(Control<QLabel>(d, "parameterHintLabel"), Qt::LeftButton, {},
+                    QPoint(20, Control<QLabel>(d, "parameterHintLabel")->height() - 2));
   EXPECT_EQ(Control<QLineEdit>(d, "firstParameterBox")->text(), "_PrevLabel");
 }
 
@@ -546,7 +548,8 @@ TEST_F(EventDialogTest, ScriptButtonsOpenTheEditorAndItsEditsComeBackIntoTheBoxe
   Prefs::Current().dispEventProperty = 1;
   Select({0});
   EventDialog& d = Open();
-  EXPECT_EQ(Control<QLineEdit>(d, "secondParameterBox")->text(), QStringLiteral("stop();\r\nplay();"));  // the script, kept exactly
+  EXPECT_EQ(Control<QLineEdit>(d, "secondParameterBox")->text(),
+            QStringLiteral("stop();\r\nplay();"));  // the script, kept exactly
   ASSERT_TRUE(Control<QPushButton>(d, "actionScriptButton")->isVisibleTo(&d));
   QTest::mouseClick(Control<QPushButton>(d, "actionScriptButton"), Qt::LeftButton);
   EXPECT_TRUE(window().mnuScriptEditor->isChecked());

@@ -77,7 +77,8 @@ class LivePicturePaneTest : public MainGuiTest {
     ASSERT_NE(dialog, nullptr);
     pane = dialog->picturePane();
     ASSERT_NE(pane, nullptr);
-    EXPECT_EQ(dialog->findChild<player::FlashHost*>(QStringLiteral("flashHost")), nullptr);  // a collapsed pane starts no player
+    // A collapsed pane starts no player.
+    EXPECT_EQ(dialog->findChild<player::FlashHost*>(QStringLiteral("flashHost")), nullptr);
     Control<QCheckBox>(dialog, "expandPaneCheck")->click();
     Settle();
     host = qobject_cast<FakeFlashHost*>(Control<player::FlashHost>(dialog, "flashHost"));
@@ -334,7 +335,8 @@ TEST_F(LivePicturePaneTest, UnusableStagesRatesAndZoomsStayInBounds) {
   Zoom("200%");
   Control<QScrollBar>(dialog, "HScrollPict")->setValue(Control<QScrollBar>(dialog, "HScrollPict")->maximum());
   Settle();
-  const int hMax = Control<QScrollBar>(dialog, "HScrollPict")->maximum(), hValue = Control<QScrollBar>(dialog, "HScrollPict")->value();
+  const int hMax = Control<QScrollBar>(dialog, "HScrollPict")->maximum(),
+            hValue = Control<QScrollBar>(dialog, "HScrollPict")->value();
   ProjectSettings& s = GUICore::State().settings;
 
   // A stage of no width: fitting and the scroll ranges keep what they had.
@@ -361,7 +363,8 @@ TEST_F(LivePicturePaneTest, UnusableStagesRatesAndZoomsStayInBounds) {
     s.frameRate = rate;
     Control<QCheckBox>(dialog, "movieUnderneathCheck")->click();
     Settle();
-    if (!Control<QCheckBox>(dialog, "movieUnderneathCheck")->isChecked()) Control<QCheckBox>(dialog, "movieUnderneathCheck")->click();
+    if (!Control<QCheckBox>(dialog, "movieUnderneathCheck")->isChecked())
+      Control<QCheckBox>(dialog, "movieUnderneathCheck")->click();
     EXPECT_EQ(pane->timerInterval(), 83) << rate;
     EXPECT_TRUE(pane->timerRunning());
   }

@@ -122,7 +122,8 @@ TEST_F(RuffleLivePicture, ADraggedHandleMovesTheBoxesAtOnceAndThePictureFollows)
   constexpr int kSteps = 10;
   for (int step = 1; step <= kSteps; ++step) {
     Mouse(o, QEvent::MouseMove, At(60 + 2 * step, 140 + 2 * step), Qt::LeftButton);
-    EXPECT_EQ(Control<QLineEdit>(dialog, "drawSizeBox")->text(), QString::number(1 + step / 20.0)) << "the boxes follow each step";
+    EXPECT_EQ(Control<QLineEdit>(dialog, "drawSizeBox")->text(), QString::number(1 + step / 20.0))
+        << "the boxes follow each step";
     QTest::qWait(5);
   }
   Mouse(o, QEvent::MouseButtonRelease, At(80, 160), Qt::NoButton);
