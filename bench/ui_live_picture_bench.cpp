@@ -125,15 +125,17 @@ void DragFor(benchmark::State& state, bool movieUnderneath) {
   gui::MainGUI::instance()->ListEventProperty();
   gui::EventDialog* dialog = gui::EventDialog::instance();
   gui::LivePicturePane* pane = dialog->picturePane();
-  dialog->Check5->click();
-  pane->Combo3->setEditText(QStringLiteral("100%"));
-  pane->Combo3_Click();
-  dialog->Check6->setChecked(true);
+  // The dialog's controls, by their names.
+  dialog->findChild<QCheckBox*>(QStringLiteral("expandPaneCheck"))->click();
+  dialog->findChild<QComboBox*>(QStringLiteral("zoomList"))->setEditText(QStringLiteral("100%"));
+  pane->applyZoom();
+  dialog->findChild<QCheckBox*>(QStringLiteral("realTimeCheck"))->setChecked(true);
   if (movieUnderneath) {
-    pane->Check8->click();
+    dialog->findChild<QCheckBox*>(QStringLiteral("movieUnderneathCheck"))->click();
     // Every placement of the project is on the stage at frame 50.
-    pane->HScroll6->setMaximum(100);
-    pane->HScroll6->setValue(50);
+    auto* frameSlider = dialog->findChild<QScrollBar*>(QStringLiteral("frameSlider"));
+    frameSlider->setMaximum(100);
+    frameSlider->setValue(50);
   }
   if (!WaitFor([&] { return pane->picturesLoaded() > 0 && !pane->rebuildPending(); }, 120000)) {
     state.SkipWithError("the first picture never loaded");
@@ -143,7 +145,7 @@ void DragFor(benchmark::State& state, bool movieUnderneath) {
     const LivePicture::PanePoint p = pane->PosTwipToScr(x * 20, y * 20);
     return QPoint(p.x, p.y);
   };
-  QWidget* o = pane->overlay;
+  QWidget* o = dialog->findChild<QWidget*>(QStringLiteral("overlay"));
   for (auto _ : state) {
     const int before = pane->picturesLoaded(), writtenBefore = pane->picturesWritten();
     Mouse(o, QEvent::MouseMove, at(140, 140), Qt::NoButton);

@@ -38,87 +38,97 @@ const char* const kBlendModeNames[15] = {
     "加算", "減算",     "反転",       "アルファ", "消去", "ｵｰﾊﾞｰﾚｲ", "ﾊｰﾄﾞﾗｲﾄ",
 };
 
-KindLayout LayoutForKind(int32_t kind, const std::string& text1, bool filling, int32_t selCount,
+KindLayout LayoutForKind(int32_t kind, const std::string& itemIdText, bool filling, int32_t selCount,
                          int16_t swfVersion) {
   KindLayout l;
   Visibility& v = l.visible;
-  Show(v, {Ctl::Combo4, Ctl::Label32}, false);
-  if (filling && (text1 == "0" || kind == -1)) {
+  Show(v, {Ctl::BlendModeList, Ctl::BlendModeLabel}, false);
+  if (filling && (itemIdText == "0" || kind == -1)) {
     l.previewControls = false;
-    Show(v, {Ctl::Label1, Ctl::Text1, Ctl::Label2, Ctl::Text2, Ctl::VScroll1, Ctl::Check1}, false);
-    l.check1 = 0;
-    Show(v, {Ctl::Frame1, Ctl::Frame2, Ctl::Frame3, Ctl::Frame4, Ctl::Frame5}, false);
-    v[Ctl::Frame6] = true;
-    Show(v, {Ctl::Frame7, Ctl::Frame8, Ctl::Frame9, Ctl::Command9}, false);
+    Show(v,
+         {Ctl::ItemIdLabel, Ctl::ItemIdBox, Ctl::FrameCountLabel, Ctl::FrameCountBox, Ctl::FrameCountSpin,
+          Ctl::ButtonCheck},
+         false);
+    l.buttonTick = 0;
+    Show(v, {Ctl::DrawPositionGroup, Ctl::MoveTargetGroup, Ctl::CentreGroup, Ctl::SoundGroup, Ctl::DepthGroup}, false);
+    v[Ctl::ActionGroup] = true;
+    Show(v, {Ctl::ButtonImagesGroup, Ctl::SpriteGroup, Ctl::EasingGroup, Ctl::FixedScreenButton}, false);
     // An action masks nothing; the mask box would sit inside the action
     // frame, which moves up to take the place of the frames above.
-    Show(v, {Ctl::Check3, Ctl::Frame10}, false);
+    Show(v, {Ctl::MaskCheck, Ctl::MaskRangeGroup}, false);
     l.actionPlacement = true;
     return l;
   }
-  Show(v, {Ctl::Frame8, Ctl::Frame7, Ctl::Frame9, Ctl::Frame10, Ctl::Frame6}, false);
-  Show(v, {Ctl::Label1, Ctl::Text1, Ctl::Check1}, true);
-  Show(v, {Ctl::Command9, Ctl::Check3, Ctl::Command10_0, Ctl::Command10_1}, false);
+  Show(v, {Ctl::SpriteGroup, Ctl::ButtonImagesGroup, Ctl::EasingGroup, Ctl::MaskRangeGroup, Ctl::ActionGroup}, false);
+  Show(v, {Ctl::ItemIdLabel, Ctl::ItemIdBox, Ctl::ButtonCheck}, true);
+  Show(v, {Ctl::FixedScreenButton, Ctl::MaskCheck, Ctl::DrawFilterButton, Ctl::MoveFilterButton}, false);
   switch (kind) {
     case static_cast<int32_t>(StoreItemKind::Sound):
       l.previewControls = false;
-      Show(v, {Ctl::Label2, Ctl::Text2, Ctl::VScroll1}, false);
-      l.check1 = 0;
-      Show(v, {Ctl::Check1, Ctl::Frame1, Ctl::Frame2, Ctl::Frame3}, false);
-      v[Ctl::Frame4] = true;
-      v[Ctl::Frame5] = false;
+      Show(v, {Ctl::FrameCountLabel, Ctl::FrameCountBox, Ctl::FrameCountSpin}, false);
+      l.buttonTick = 0;
+      Show(v, {Ctl::ButtonCheck, Ctl::DrawPositionGroup, Ctl::MoveTargetGroup, Ctl::CentreGroup}, false);
+      v[Ctl::SoundGroup] = true;
+      v[Ctl::DepthGroup] = false;
       break;
     case static_cast<int32_t>(StoreItemKind::Clone):
       break;
     default:
       l.previewControls = true;
-      Show(v, {Ctl::Label2, Ctl::Text2, Ctl::VScroll1, Ctl::Frame1, Ctl::Frame2, Ctl::Frame3}, true);
-      v[Ctl::Frame4] = false;
-      Show(v, {Ctl::Frame5, Ctl::Frame9, Ctl::Command9}, true);
+      Show(v,
+           {Ctl::FrameCountLabel, Ctl::FrameCountBox, Ctl::FrameCountSpin, Ctl::DrawPositionGroup, Ctl::MoveTargetGroup,
+            Ctl::CentreGroup},
+           true);
+      v[Ctl::SoundGroup] = false;
+      Show(v, {Ctl::DepthGroup, Ctl::EasingGroup, Ctl::FixedScreenButton}, true);
       // Filters are edited for one event at a time.
-      if (selCount == 1) Show(v, {Ctl::Command10_0, Ctl::Command10_1}, true);
+      if (selCount == 1) Show(v, {Ctl::DrawFilterButton, Ctl::MoveFilterButton}, true);
       if (kind == static_cast<int32_t>(StoreItemKind::Sprite)) {
-        l.check1 = 0;
-        v[Ctl::Check1] = false;
-        v[Ctl::Frame8] = true;
+        l.buttonTick = 0;
+        v[Ctl::ButtonCheck] = false;
+        v[Ctl::SpriteGroup] = true;
       }
       if (kind == static_cast<int32_t>(StoreItemKind::RasterImage) ||
           kind == static_cast<int32_t>(StoreItemKind::Text) ||
           kind == static_cast<int32_t>(StoreItemKind::VectorImage)) {
-        v[Ctl::Check3] = true;
+        v[Ctl::MaskCheck] = true;
       } else {
-        l.check3 = 0;
+        l.maskTick = 0;
       }
-      if (swfVersion >= 8) Show(v, {Ctl::Combo4, Ctl::Label32}, true);
+      if (swfVersion >= 8) Show(v, {Ctl::BlendModeList, Ctl::BlendModeLabel}, true);
       l.frameCountLayout = true;
       break;
   }
   return l;
 }
 
-FrameCountLayout LayoutForFrameCount(const std::string& text1, const std::string& text2, bool guideTicked,
+FrameCountLayout LayoutForFrameCount(const std::string& itemIdText, const std::string& frameCountText, bool guideTicked,
                                      const std::string& depthText) {
   FrameCountLayout l;
-  if (text1 == "0") {
+  if (itemIdText == "0") {
     l.skip = true;
     return l;
   }
   Visibility& v = l.visible;
-  l.command9Caption = "固定画面にする";
-  l.frame5Caption = "通常画面";
+  l.fixedScreenCaption = "固定画面にする";
+  l.depthGroupCaption = "通常画面";
   // The texts are compared, not their numbers: "00" is a motion.
-  if (text2 != "0" && text2 != "1") {
-    Show(v, {Ctl::Frame2, Ctl::Frame9, Ctl::Command5, Ctl::Option1_1, Ctl::Check9}, true);
-    v[Ctl::Command13] = guideTicked;
+  if (frameCountText != "0" && frameCountText != "1") {
+    Show(v, {Ctl::MoveTargetGroup, Ctl::EasingGroup, Ctl::CopyToMoveButton, Ctl::MoveTargetOption, Ctl::GuideCheck},
+         true);
+    v[Ctl::GuideMenuButton] = guideTicked;
     return l;
   }
-  Show(v, {Ctl::Frame2, Ctl::Frame9, Ctl::Command5, Ctl::Option1_1, Ctl::Check9, Ctl::Command13}, false);
-  l.check9 = 0;
+  Show(v,
+       {Ctl::MoveTargetGroup, Ctl::EasingGroup, Ctl::CopyToMoveButton, Ctl::MoveTargetOption, Ctl::GuideCheck,
+        Ctl::GuideMenuButton},
+       false);
+  l.guideTick = 0;
   l.operatedImage = 0;
-  if (text2 == "0") {
-    l.frame5Caption = "固定画面";
+  if (frameCountText == "0") {
+    l.depthGroupCaption = "固定画面";
     if (depthText.empty()) l.depthText = "-1";
-    l.command9Caption = "通常画面にする";
+    l.fixedScreenCaption = "通常画面にする";
   }
   return l;
 }
@@ -135,52 +145,52 @@ ActionLayout LayoutForAction(int listIndex, int button, int16_t soundSync) {
   }
   switch (listIndex) {
     case 0:
-      l.label22Shown = l.text13Shown = true;
-      l.label22Caption = "ラベル名";
+      l.firstParameterCaptionShown = l.firstParameterShown = true;
+      l.firstParameterCaption = "ラベル名";
       break;
     case 1:
-      l.label22Shown = l.text13Shown = l.label23Shown = true;
-      l.label22Caption = "ラベル名";
-      l.label23Caption = "特殊ラベル：　_NextLabel(次のラベル)\n" + IdeographicSpaces(9) + "_PrevLabel(前のラベル)";
+      l.firstParameterCaptionShown = l.firstParameterShown = l.parameterHintShown = true;
+      l.firstParameterCaption = "ラベル名";
+      l.parameterHint = "特殊ラベル：　_NextLabel(次のラベル)\n" + IdeographicSpaces(9) + "_PrevLabel(前のラベル)";
       break;
     case 2:
-      l.label22Shown = l.text13Shown = l.label23Shown = l.text14Shown = true;
-      l.label22Caption = "URL";
-      l.label23Caption = "ﾀｰｹﾞｯﾄ";
+      l.firstParameterCaptionShown = l.firstParameterShown = l.parameterHintShown = l.secondParameterShown = true;
+      l.firstParameterCaption = "URL";
+      l.parameterHint = "ﾀｰｹﾞｯﾄ";
       break;
     case 7:
-      l.label22Shown = l.text13Shown = true;
-      l.label22Caption = "フレーム";
+      l.firstParameterCaptionShown = l.firstParameterShown = true;
+      l.firstParameterCaption = "フレーム";
       break;
     case 9:
-      l.label22Shown = l.text13Shown = l.label23Shown = true;
-      l.label22Caption = "消去対象";
-      l.label23Caption = std::string(14, ' ') + "深度を指定して下さい\n" + IdeographicSpaces(7) +
+      l.firstParameterCaptionShown = l.firstParameterShown = l.parameterHintShown = true;
+      l.firstParameterCaption = "消去対象";
+      l.parameterHint = std::string(14, ' ') + "深度を指定して下さい\n" + IdeographicSpaces(7) +
                          "カンマで複数選択・ALLで全て消去";
       break;
     case 10:
     case 11:
       if (soundSync != 1) {
-        l.label23Shown = true;
-        l.label23Caption = "このｱｸｼｮﾝは無視されます。ｽﾄﾘｰﾐﾝｸﾞ再生は\nｻｳﾝﾄﾞのｲﾍﾞﾝﾄから設定してください";
+        l.parameterHintShown = true;
+        l.parameterHint = "このｱｸｼｮﾝは無視されます。ｽﾄﾘｰﾐﾝｸﾞ再生は\nｻｳﾝﾄﾞのｲﾍﾞﾝﾄから設定してください";
       }
       break;
     case 12:
-      l.label22Shown = l.text13Shown = true;
-      l.label22Caption = "ﾌﾚｰﾑｶｳﾝﾄ";
+      l.firstParameterCaptionShown = l.firstParameterShown = true;
+      l.firstParameterCaption = "ﾌﾚｰﾑｶｳﾝﾄ";
       break;
     case 13:
-      l.label22Shown = l.text13Shown = l.command7Shown = true;
-      l.label22Caption = "コメント";
+      l.firstParameterCaptionShown = l.firstParameterShown = l.scriptButtonShown = true;
+      l.firstParameterCaption = "コメント";
       break;
     case 14:
-      l.label22Shown = l.text13Shown = l.label23Shown = true;
-      l.label22Caption = "ﾌﾚｰﾑｶｳﾝﾄ";
-      l.label23Caption = std::string(14, ' ') + "マイナス値を入力してください";
+      l.firstParameterCaptionShown = l.firstParameterShown = l.parameterHintShown = true;
+      l.firstParameterCaption = "ﾌﾚｰﾑｶｳﾝﾄ";
+      l.parameterHint = std::string(14, ' ') + "マイナス値を入力してください";
       break;
     case -1:
-      l.label23Shown = true;
-      l.label23Caption = hint;
+      l.parameterHintShown = true;
+      l.parameterHint = hint;
       break;
     default:  // play, stop, next, previous, stop sounds: no parameter
       break;
@@ -254,7 +264,7 @@ std::vector<int32_t> EasingLines(int32_t frameCount, int32_t easing, int32_t wid
   return lines;
 }
 
-int32_t EasingFrameCount(const std::string& text2) { return num::RoundToInt32(num::Val(text2)); }
+int32_t EasingFrameCount(const std::string& frameCountText) { return num::RoundToInt32(num::Val(frameCountText)); }
 
 std::string TogglePosition(const std::string& text, int32_t stageEdge) {
   if (num::Val(text) != 0) return "0";
@@ -271,13 +281,13 @@ std::string CentreCaption(const std::string& x, const std::string& y) {
   return x == "0" && y == "0" ? kCentreToMiddle : kCentreToTopLeft;
 }
 
-FixedScreenToggle ToggleFixedScreen(const std::string& text2, const std::string& depthText) {
-  if (text2 != "0") return {"0", std::nullopt};
+FixedScreenToggle ToggleFixedScreen(const std::string& frameCountText, const std::string& depthText) {
+  if (frameCountText != "0") return {"0", std::nullopt};
   return {"1", depthText.empty() ? std::optional<std::string>("0") : std::nullopt};
 }
 
-int32_t FileKind(const std::string& text1, int32_t selectedFileKind) {
-  const double v = num::Val(text1);
+int32_t FileKind(const std::string& itemIdText, int32_t selectedFileKind) {
+  const double v = num::Val(itemIdText);
   if (v > 0) return static_cast<int32_t>(GUICore::GetStoreItemByID(num::RoundToInt32(v)).kind);
   return selectedFileKind;
 }

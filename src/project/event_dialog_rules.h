@@ -16,9 +16,10 @@ namespace tesmiro::EventDialogRules {
 
 // Controls whose visibility the layouts decide.
 enum class Ctl {
-  Label1, Text1, Label2, Text2, VScroll1, Check1, Check3, Check9, Combo4, Label32,
-  Command5, Command9, Command10_0, Command10_1, Command13, Option1_1,
-  Frame1, Frame2, Frame3, Frame4, Frame5, Frame6, Frame7, Frame8, Frame9, Frame10,
+  ItemIdLabel, ItemIdBox, FrameCountLabel, FrameCountBox, FrameCountSpin, ButtonCheck, MaskCheck, GuideCheck,
+  BlendModeList, BlendModeLabel, CopyToMoveButton, FixedScreenButton, DrawFilterButton, MoveFilterButton,
+  GuideMenuButton, MoveTargetOption, DrawPositionGroup, MoveTargetGroup, CentreGroup, SoundGroup, DepthGroup,
+  ActionGroup, ButtonImagesGroup, SpriteGroup, EasingGroup, MaskRangeGroup,
 };
 // The final visibility of every control a layout touches.
 using Visibility = std::map<Ctl, bool>;
@@ -26,40 +27,40 @@ using Visibility = std::map<Ctl, bool>;
 // What the file-ID box shows, by the kind of its material.
 struct KindLayout {
   Visibility visible;
-  std::optional<int> check1;  // the button box is set to this
-  std::optional<int> check3;  // the mask box
+  std::optional<int> buttonTick;  // the button box is set to this
+  std::optional<int> maskTick;  // the mask box
   std::optional<bool> previewControls;  // the picture pane's controls shown or hidden
   bool frameCountLayout = false;  // run the frame-count layout afterwards
   bool actionPlacement = false;  // the action frame alone, at the top
 };
 // kind: of the material whose ID is in the box, else the selection's kind.
 // The action layout is chosen only while the program fills the fields.
-KindLayout LayoutForKind(int32_t kind, const std::string& text1, bool filling, int32_t selCount,
+KindLayout LayoutForKind(int32_t kind, const std::string& itemIdText, bool filling, int32_t selCount,
                          int16_t swfVersion);
 
 // What the frame-count box shows: a motion, one frame or a fixed screen.
 struct FrameCountLayout {
   bool skip = false;  // an action event: nothing changes
   Visibility visible;
-  std::string command9Caption;
-  std::string frame5Caption;
-  std::optional<int> check9;  // guide editing unticked
+  std::string fixedScreenCaption;
+  std::string depthGroupCaption;
+  std::optional<int> guideTick;  // guide editing unticked
   std::optional<int> operatedImage;  // 0: the draw position
   std::optional<std::string> depthText;  // an empty depth box becomes this
 };
-FrameCountLayout LayoutForFrameCount(const std::string& text1, const std::string& text2, bool guideTicked,
+FrameCountLayout LayoutForFrameCount(const std::string& itemIdText, const std::string& frameCountText, bool guideTicked,
                                      const std::string& depthText);
 
 // What the action list shows for its selection.
 struct ActionLayout {
   bool refused = false;  // the action is no button's: clear the selection
-  bool label22Shown = false;
-  std::string label22Caption;
-  bool text13Shown = false;
-  bool label23Shown = false;
-  std::string label23Caption;
-  bool text14Shown = false;
-  bool command7Shown = false;
+  bool firstParameterCaptionShown = false;
+  std::string firstParameterCaption;
+  bool firstParameterShown = false;
+  bool parameterHintShown = false;
+  std::string parameterHint;
+  bool secondParameterShown = false;
+  bool scriptButtonShown = false;
 };
 inline constexpr const char* kChooseActionHint = "アクションを選択してください";
 // The action captions of the list, by ActionKind.
@@ -97,7 +98,7 @@ std::optional<int> SliderValueFromBox(const std::string& text, int min, int max)
 // that fall on one column give one line.
 std::vector<int32_t> EasingLines(int32_t frameCount, int32_t easing, int32_t width);
 // The frame count the curve is drawn for: the box's leading number.
-int32_t EasingFrameCount(const std::string& text2);
+int32_t EasingFrameCount(const std::string& frameCountText);
 
 // A click on a position caption: "0" unless the box is 0, then half the
 // stage edge (rounded down).
@@ -116,11 +117,11 @@ struct FixedScreenToggle {
   std::string frameCount;
   std::optional<std::string> depthText;
 };
-FixedScreenToggle ToggleFixedScreen(const std::string& text2, const std::string& depthText);
+FixedScreenToggle ToggleFixedScreen(const std::string& frameCountText, const std::string& depthText);
 
 // The material kind for the ID box: its item's when the number is above 0,
 // else the selection's kind.
-int32_t FileKind(const std::string& text1, int32_t selectedFileKind);
+int32_t FileKind(const std::string& itemIdText, int32_t selectedFileKind);
 
 // The movie settings as the dialog's previews see them: a sprite's stage
 // while its timeline is shown, without the loading screen.

@@ -42,70 +42,71 @@ int32_t LongOf(const std::string& text) { return num::RoundToInt32(num::Val(text
 
 void LoadNoEvent(EventDialogFields& d) {
   d.setCaption(kCaption);
-  d.setText(Box::Text1, "0");
-  for (Part p : {Part::Text1, Part::Text2, Part::Label1, Part::Label2, Part::Frame1, Part::Frame2, Part::Frame3,
-                 Part::Frame4, Part::Frame5, Part::Frame6, Part::Frame7, Part::Frame8, Part::Frame9}) {
+  d.setText(Box::ItemId, "0");
+  for (Part p : {Part::ItemIdBox, Part::FrameCountBox, Part::ItemIdLabel, Part::FrameCountLabel,
+                 Part::DrawPositionGroup, Part::MoveTargetGroup, Part::CentreGroup, Part::SoundGroup, Part::DepthGroup,
+                 Part::ActionGroup, Part::ButtonImagesGroup, Part::SpriteGroup, Part::EasingGroup}) {
     d.setShown(p, false);
   }
-  d.setEnabled(Part::Command4, false);
+  d.setEnabled(Part::EventPreviewButton, false);
   gState.loaded = Loaded::NoEvent;
 }
 
 void LoadAction(EventDialogFields& d, const EventRecord& e) {
-  d.setText(Box::Text1, "0");
-  d.setListIndex(List::Combo1, -1);
-  d.setListIndex(List::Combo2, e.kind);
-  d.setText(Box::Text13, e.text1);
-  d.setText(Box::Text14, e.text2);
+  d.setText(Box::ItemId, "0");
+  d.setListIndex(List::SoundMode, -1);
+  d.setListIndex(List::Action, e.kind);
+  d.setText(Box::FirstParameter, e.text1);
+  d.setText(Box::SecondParameter, e.text2);
 }
 
 void LoadSound(EventDialogFields& d, const EventRecord& e) {
-  d.setText(Box::Text1, LongText(e.itemId));
-  d.setListIndex(List::Combo1, e.kind);
-  d.setListIndex(List::Combo2, -1);
+  d.setText(Box::ItemId, LongText(e.itemId));
+  d.setListIndex(List::SoundMode, e.kind);
+  d.setListIndex(List::Action, -1);
   int32_t left = 100, right = 100;
   ID3Module::ParseVolumeParam(e.text1, left, right);
-  d.setCheck(Tick::Check10, left != right ? 1 : 0);
-  d.setText(Box::Text26_0, LongText(left));
-  d.setText(Box::Text26_1, LongText(right));
+  d.setCheck(Tick::SeparateVolumes, left != right ? 1 : 0);
+  d.setText(Box::LeftVolume, LongText(left));
+  d.setText(Box::RightVolume, LongText(right));
 }
 
 void LoadMaterial(EventDialogFields& d, const EventRecord& e, StoreItemKind kind) {
-  d.setText(Box::Text1, LongText(e.itemId));
-  d.setText(Box::Text2, LongText(e.frameCount));
-  d.setText(Box::Text3, LongText(e.startX));
-  d.setText(Box::Text4, LongText(e.startY));
-  d.setText(Box::Text5, LongText(e.endX));
-  d.setText(Box::Text6, LongText(e.endY));
-  d.setText(Box::Text7, SingleText(e.startAngle));
-  d.setText(Box::Text8, ScaleText(e.startScaleX, e.startScaleY));
-  d.setText(Box::Text9, SingleText(e.endAngle));
-  d.setText(Box::Text10, ScaleText(e.endScaleX, e.endScaleY));
-  d.setText(Box::Text11, LongText(e.centerX));
-  d.setText(Box::Text12, LongText(e.centerY));
-  d.setEnabled(Part::Command3, true);
-  d.setEnabled(Part::Command4, true);
-  d.setScroll(Slider::HScroll1, e.startBrightness);
-  d.setScroll(Slider::HScroll2, e.startAlpha);
-  d.setScroll(Slider::HScroll4, e.endBrightness);
-  d.setScroll(Slider::HScroll3, e.endAlpha);
-  d.setScroll(Slider::HScroll5, e.easing);
-  d.setText(Box::Text15, LongText(e.depth));
+  d.setText(Box::ItemId, LongText(e.itemId));
+  d.setText(Box::FrameCount, LongText(e.frameCount));
+  d.setText(Box::DrawX, LongText(e.startX));
+  d.setText(Box::DrawY, LongText(e.startY));
+  d.setText(Box::MoveX, LongText(e.endX));
+  d.setText(Box::MoveY, LongText(e.endY));
+  d.setText(Box::DrawAngle, SingleText(e.startAngle));
+  d.setText(Box::DrawSize, ScaleText(e.startScaleX, e.startScaleY));
+  d.setText(Box::MoveAngle, SingleText(e.endAngle));
+  d.setText(Box::MoveSize, ScaleText(e.endScaleX, e.endScaleY));
+  d.setText(Box::CentreX, LongText(e.centerX));
+  d.setText(Box::CentreY, LongText(e.centerY));
+  d.setEnabled(Part::CentreButton, true);
+  d.setEnabled(Part::EventPreviewButton, true);
+  d.setScroll(Slider::DrawBrightness, e.startBrightness);
+  d.setScroll(Slider::DrawOpacity, e.startAlpha);
+  d.setScroll(Slider::MoveBrightness, e.endBrightness);
+  d.setScroll(Slider::MoveOpacity, e.endAlpha);
+  d.setScroll(Slider::Easing, e.easing);
+  d.setText(Box::Depth, LongText(e.depth));
   d.updateScrolls();
   const bool sprite = kind == StoreItemKind::Sprite;
-  if (!sprite) d.setCheck(Tick::Check1, e.buttonFlag);
-  d.setListIndex(List::Combo1, -1);
-  d.setListIndex(List::Combo2, e.kind);
+  if (!sprite) d.setCheck(Tick::Button, e.buttonFlag);
+  d.setListIndex(List::SoundMode, -1);
+  d.setListIndex(List::Action, e.kind);
   if (sprite) {
-    d.setText(Box::Text18, e.text1);
-    d.setText(Box::Text17, e.text2);
+    d.setText(Box::InstanceName, e.text1);
+    d.setText(Box::ClipScript, e.text2);
   } else {
-    d.setText(Box::Text13, e.text1);
-    d.setText(Box::Text14, e.text2);
+    d.setText(Box::FirstParameter, e.text1);
+    d.setText(Box::SecondParameter, e.text2);
   }
   const int32_t states[3] = {e.downItemId, e.overItemId, e.hitItemId};
-  constexpr Tick kChecks[3] = {Tick::Check2_0, Tick::Check2_1, Tick::Check2_2};
-  constexpr Box kBoxes[3] = {Box::Text16_0, Box::Text16_1, Box::Text16_2};
+  constexpr Tick kChecks[3] = {Tick::ButtonDown, Tick::ButtonOver, Tick::ButtonHit};
+  constexpr Box kBoxes[3] = {Box::ButtonDownId, Box::ButtonOverId, Box::ButtonHitId};
   for (int i = 0; i < 3; ++i) {
     if (states[i] > 0) {
       d.setCheck(kChecks[i], 1);
@@ -115,10 +116,10 @@ void LoadMaterial(EventDialogFields& d, const EventRecord& e, StoreItemKind kind
     }
   }
   if (kind == StoreItemKind::RasterImage || kind == StoreItemKind::Text || kind == StoreItemKind::VectorImage) {
-    d.setText(Box::Text19, LongText(e.maskDepth));
-    d.setCheck(Tick::Check3, e.maskFlag);
+    d.setText(Box::MaskTo, LongText(e.maskDepth));
+    d.setCheck(Tick::Mask, e.maskFlag);
   }
-  d.setListIndex(List::Combo4, e.blendMode);
+  d.setListIndex(List::BlendMode, e.blendMode);
   GUICore::FilterWorkArea& work = GUICore::WorkArea();
   work.states[GUICore::FilterWorkArea::kStart] = e.startFilters;
   work.states[GUICore::FilterWorkArea::kEnd] = e.endFilters;
@@ -140,19 +141,19 @@ class FieldReader {
     idAndSprite(n);
     frameCount(n);
     positions(n);
-    angleAndScale(Box::Text7, Box::Text8, n.startAngle, n.startScaleX, n.startScaleY);
-    angleAndScale(Box::Text9, Box::Text10, n.endAngle, n.endScaleX, n.endScaleY);
-    longBox(Box::Text11, n.centerX);
-    longBox(Box::Text12, n.centerY);
+    angleAndScale(Box::DrawAngle, Box::DrawSize, n.startAngle, n.startScaleX, n.startScaleY);
+    angleAndScale(Box::MoveAngle, Box::MoveSize, n.endAngle, n.endScaleX, n.endScaleY);
+    longBox(Box::CentreX, n.centerX);
+    longBox(Box::CentreY, n.centerY);
     sliders(n);
-    longBox(Box::Text15, n.depth);
-    if (const int i = d_.listIndex(List::Combo1); i >= 0) set(n.kind, static_cast<int16_t>(i));
-    if (const int c = d_.check(Tick::Check1); c == 0 || c == 1) set(n.buttonFlag, static_cast<int16_t>(c));
+    longBox(Box::Depth, n.depth);
+    if (const int i = d_.listIndex(List::SoundMode); i >= 0) set(n.kind, static_cast<int16_t>(i));
+    if (const int c = d_.check(Tick::Button); c == 0 || c == 1) set(n.buttonFlag, static_cast<int16_t>(c));
     action(n);
     buttonStates(n);
-    if (const int c = d_.check(Tick::Check3); c == 0 || c == 1) set(n.maskFlag, static_cast<int16_t>(c));
-    longBox(Box::Text19, n.maskDepth);
-    if (const int i = d_.listIndex(List::Combo4); i >= 0) set(n.blendMode, i);
+    if (const int c = d_.check(Tick::Mask); c == 0 || c == 1) set(n.maskFlag, static_cast<int16_t>(c));
+    longBox(Box::MaskTo, n.maskDepth);
+    if (const int i = d_.listIndex(List::BlendMode); i >= 0) set(n.blendMode, i);
     workArea(n);
     volume(n);
     frameCountByKind(n);
@@ -173,25 +174,25 @@ class FieldReader {
   }
 
   void idAndSprite(EventRecord& n) {
-    if (!has(Box::Text1)) return;
-    set(n.itemId, LongOf(d_.text(Box::Text1)));
+    if (!has(Box::ItemId)) return;
+    set(n.itemId, LongOf(d_.text(Box::ItemId)));
     if (KindOf(n.itemId) == StoreItemKind::Sprite) {
-      n.text1 = d_.text(Box::Text18);
-      n.text2 = d_.text(Box::Text17);
+      n.text1 = d_.text(Box::InstanceName);
+      n.text2 = d_.text(Box::ClipScript);
     }
   }
 
-  void frameCount(EventRecord& n) { longBox(Box::Text2, n.frameCount); }
+  void frameCount(EventRecord& n) { longBox(Box::FrameCount, n.frameCount); }
 
   void relativeLong(Box b, int32_t& field) {
     if (has(b)) set(field, num::RoundToInt32(GUICore::ParseRelativeValue(d_.text(b), field)));
   }
 
   void positions(EventRecord& n) {
-    relativeLong(Box::Text3, n.startX);
-    relativeLong(Box::Text4, n.startY);
-    relativeLong(Box::Text5, n.endX);
-    relativeLong(Box::Text6, n.endY);
+    relativeLong(Box::DrawX, n.startX);
+    relativeLong(Box::DrawY, n.startY);
+    relativeLong(Box::MoveX, n.endX);
+    relativeLong(Box::MoveY, n.endY);
   }
 
   // A box that still shows the field as a load writes it keeps the field's
@@ -209,25 +210,25 @@ class FieldReader {
   }
 
   void sliders(EventRecord& n) {
-    if (has(Box::Text22)) set(n.startBrightness, static_cast<int16_t>(d_.scroll(Slider::HScroll1)));
-    if (has(Box::Text23)) set(n.startAlpha, static_cast<int16_t>(d_.scroll(Slider::HScroll2)));
-    if (has(Box::Text24)) set(n.endBrightness, static_cast<int16_t>(d_.scroll(Slider::HScroll4)));
-    if (has(Box::Text25)) set(n.endAlpha, static_cast<int16_t>(d_.scroll(Slider::HScroll3)));
-    if (has(Box::Text21)) set(n.easing, d_.scroll(Slider::HScroll5));
+    if (has(Box::DrawBrightness)) set(n.startBrightness, static_cast<int16_t>(d_.scroll(Slider::DrawBrightness)));
+    if (has(Box::DrawOpacity)) set(n.startAlpha, static_cast<int16_t>(d_.scroll(Slider::DrawOpacity)));
+    if (has(Box::MoveBrightness)) set(n.endBrightness, static_cast<int16_t>(d_.scroll(Slider::MoveBrightness)));
+    if (has(Box::MoveOpacity)) set(n.endAlpha, static_cast<int16_t>(d_.scroll(Slider::MoveOpacity)));
+    if (has(Box::Easing)) set(n.easing, d_.scroll(Slider::Easing));
   }
 
   void action(EventRecord& n) {
-    const int i = d_.listIndex(List::Combo2);
+    const int i = d_.listIndex(List::Action);
     if (i < 0 || KindOf(n.itemId) == StoreItemKind::Sprite) return;
     set(n.kind, static_cast<int16_t>(i));
-    if (has(Box::Text13) || single_) n.text1 = d_.text(Box::Text13);
-    if (has(Box::Text14) || single_) n.text2 = d_.text(Box::Text14);
+    if (has(Box::FirstParameter) || single_) n.text1 = d_.text(Box::FirstParameter);
+    if (has(Box::SecondParameter) || single_) n.text2 = d_.text(Box::SecondParameter);
   }
 
   void buttonStates(EventRecord& n) {
     int32_t* fields[3] = {&n.downItemId, &n.overItemId, &n.hitItemId};
-    constexpr Tick kChecks[3] = {Tick::Check2_0, Tick::Check2_1, Tick::Check2_2};
-    constexpr Box kBoxes[3] = {Box::Text16_0, Box::Text16_1, Box::Text16_2};
+    constexpr Tick kChecks[3] = {Tick::ButtonDown, Tick::ButtonOver, Tick::ButtonHit};
+    constexpr Box kBoxes[3] = {Box::ButtonDownId, Box::ButtonOverId, Box::ButtonHitId};
     for (int i = 0; i < 3; ++i) {
       const int c = d_.check(kChecks[i]);
       if (c == 1 && has(kBoxes[i])) {
@@ -249,8 +250,9 @@ class FieldReader {
   }
 
   void volume(EventRecord& n) {
-    if (!has(Box::Text26_0) || !has(Box::Text26_1)) return;
-    set(n.text1, "vol" + LongText(LongOf(d_.text(Box::Text26_0))) + ";" + LongText(LongOf(d_.text(Box::Text26_1))));
+    if (!has(Box::LeftVolume) || !has(Box::RightVolume)) return;
+    set(n.text1,
+        "vol" + LongText(LongOf(d_.text(Box::LeftVolume))) + ";" + LongText(LongOf(d_.text(Box::RightVolume))));
   }
 
   static void frameCountByKind(EventRecord& n) {
@@ -318,13 +320,14 @@ void Load(EventDialogFields& d) {
   const bool wasFilling = gState.filling;
   gState.filling = true;
   d.initialize();
-  d.setListIndex(List::Combo1, -1);
+  d.setListIndex(List::SoundMode, -1);
   const int32_t subject = SubjectRow();
   if (subject < 0 || subject >= elm::RowCount() - 1) {
     LoadNoEvent(d);
   } else {
     d.setCaption(kCaption);
-    for (Part p : {Part::Command3, Part::Command7, Part::Command8, Part::Command4}) d.setEnabled(p, false);
+    for (Part p : {Part::CentreButton, Part::ActionScriptButton, Part::ClipScriptButton, Part::EventPreviewButton})
+      d.setEnabled(p, false);
     gState.selectedFileKind = SelectionKind(subject);
     gState.workAreaLoaded = false;
     if (elm::Current().selCount > 1) {
@@ -332,12 +335,12 @@ void Load(EventDialogFields& d) {
       d.setCaption(std::string(kCaption) + kSeveralSuffix);
       // Through a change, so that the ID box's handler lays the frames out
       // by the selection's kind.
-      d.setText(Box::Text1, " ");
-      d.setText(Box::Text1, "");
+      d.setText(Box::ItemId, " ");
+      d.setText(Box::ItemId, "");
     } else {
       gState.loaded = Loaded::One;
-      d.setEnabled(Part::Command7, true);
-      d.setEnabled(Part::Command8, true);
+      d.setEnabled(Part::ActionScriptButton, true);
+      d.setEnabled(Part::ClipScriptButton, true);
       const EventRecord e = GUICore::GetEvent(subject + 1);
       const StoreItemKind kind = KindOf(e.itemId);
       if (e.itemId == 0) {

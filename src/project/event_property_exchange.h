@@ -22,22 +22,23 @@ inline constexpr const char* kCaption = "イベントのプロパティ";
 inline constexpr const char* kSeveralSuffix = " (複数選択)";
 inline constexpr const char* kNewLabelName = "新しいラベル";
 
-// The boxes the exchange reads or writes (Text16_i, Text26_i: the control
-// arrays). Text20 only mirrors the depth and is never read back.
+// The boxes the exchange reads or writes. The first masked depth only
+// mirrors the depth and is never read back.
 enum class Box {
-  Text1, Text2, Text3, Text4, Text5, Text6, Text7, Text8, Text9, Text10, Text11, Text12, Text13, Text14,
-  Text15, Text16_0, Text16_1, Text16_2, Text17, Text18, Text19, Text21, Text22, Text23, Text24, Text25,
-  Text26_0, Text26_1,
+  ItemId, FrameCount, DrawX, DrawY, MoveX, MoveY, DrawAngle, DrawSize, MoveAngle, MoveSize, CentreX, CentreY,
+  FirstParameter, SecondParameter, Depth, ButtonDownId, ButtonOverId, ButtonHitId, ClipScript, InstanceName, MaskTo,
+  Easing, DrawBrightness, DrawOpacity, MoveBrightness, MoveOpacity, LeftVolume, RightVolume,
 };
 // Check boxes hold 0, 1 or 2 (grey: leave unchanged).
-enum class Tick { Check1, Check2_0, Check2_1, Check2_2, Check3, Check10 };
+enum class Tick { Button, ButtonDown, ButtonOver, ButtonHit, Mask, SeparateVolumes };
 // List index, -1 for no selection.
-enum class List { Combo1, Combo2, Combo4 };
-enum class Slider { HScroll1, HScroll2, HScroll3, HScroll4, HScroll5 };
+enum class List { SoundMode, Action, BlendMode };
+enum class Slider { DrawBrightness, DrawOpacity, MoveOpacity, MoveBrightness, Easing };
 // Controls that a load shows, hides, enables or disables.
 enum class Part {
-  Label1, Text1, Label2, Text2, Frame1, Frame2, Frame3, Frame4, Frame5, Frame6, Frame7, Frame8, Frame9,
-  Command3, Command4, Command7, Command8,
+  ItemIdLabel, ItemIdBox, FrameCountLabel, FrameCountBox, DrawPositionGroup, MoveTargetGroup, CentreGroup,
+  SoundGroup, DepthGroup, ActionGroup, ButtonImagesGroup, SpriteGroup, EasingGroup, CentreButton,
+  EventPreviewButton, ActionScriptButton, ClipScriptButton,
 };
 
 class EventDialogFields {

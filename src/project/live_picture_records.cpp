@@ -31,14 +31,14 @@ PreviewRecords BuildPreviewRecords(const PictureFields& f, const FilterState& st
   PreviewRecords r;
   EventRecord& d = r.draw;
   d = ZeroEvent();
-  d.itemId = LongOf(f.text1);
+  d.itemId = LongOf(f.itemId);
   d.frameCount = 0;
-  d.startX = LongOf(f.text3);
-  d.startY = LongOf(f.text4);
-  d.startAngle = SingleOf(f.text7);
-  GUICore::ParseXYPair(f.text8, d.startScaleX, d.startScaleY);
-  d.centerX = LongOf(f.text11);
-  d.centerY = LongOf(f.text12);
+  d.startX = LongOf(f.drawX);
+  d.startY = LongOf(f.drawY);
+  d.startAngle = SingleOf(f.drawAngle);
+  GUICore::ParseXYPair(f.drawSize, d.startScaleX, d.startScaleY);
+  d.centerX = LongOf(f.centreX);
+  d.centerY = LongOf(f.centreY);
   d.startBrightness = Percent(f.startBrightness);
   d.startAlpha = Percent(f.startOpacity);
   d.maskFlag = 0;
@@ -48,16 +48,16 @@ PreviewRecords BuildPreviewRecords(const PictureFields& f, const FilterState& st
   // A mixed selection shows no blend mode.
   d.blendMode = std::max(f.blendMode, 0);
 
-  r.motion = num::Val(f.text2) > 1;
+  r.motion = num::Val(f.frameCount) > 1;
   EventRecord& m = r.move;
   m = d;
   if (r.motion) {
     const StoreItem item = GUICore::GetStoreItemByID(d.itemId);
     if (item.flags == kMorphFlag && item.kind == StoreItemKind::VectorImage) m.itemId = item.param;
-    m.startX = LongOf(f.text5);
-    m.startY = LongOf(f.text6);
-    m.startAngle = SingleOf(f.text9);
-    GUICore::ParseXYPair(f.text10, m.startScaleX, m.startScaleY);
+    m.startX = LongOf(f.moveX);
+    m.startY = LongOf(f.moveY);
+    m.startAngle = SingleOf(f.moveAngle);
+    GUICore::ParseXYPair(f.moveSize, m.startScaleX, m.startScaleY);
     m.startBrightness = Percent(f.endBrightness);
     m.startAlpha = Percent(f.endOpacity);
     m.depth = operatedImage == 1 ? 0 : -1;

@@ -12,17 +12,19 @@ namespace tesmiro::LivePicture {
 
 // The fields of the event property dialog the picture is made of.
 struct PictureFields {
-  std::string text1;  // file ID
-  std::string text2;  // frame count
-  std::string text3, text4;  // draw position X, Y
-  std::string text5, text6;  // move target X, Y
-  std::string text7, text8;  // draw angle, size ("y:x" or one value)
-  std::string text9, text10;  // move-target angle, size
-  std::string text11, text12;  // centre X, Y
-  int32_t startBrightness = 0;  // HScroll1
-  int32_t startOpacity = 100;  // HScroll2
-  int32_t endBrightness = 0;  // HScroll4
-  int32_t endOpacity = 100;  // HScroll3
+  // The boxes' texts as typed.
+  std::string itemId;
+  std::string frameCount;
+  std::string drawX, drawY;
+  std::string moveX, moveY;
+  std::string drawAngle, drawSize;  // size: "y:x" or one value
+  std::string moveAngle, moveSize;
+  std::string centreX, centreY;
+  // The sliders' values.
+  int32_t startBrightness = 0;
+  int32_t startOpacity = 100;
+  int32_t endBrightness = 0;
+  int32_t endOpacity = 100;
   int32_t blendMode = 0;  // list index of the blend list, -1 for none
 };
 

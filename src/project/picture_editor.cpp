@@ -62,7 +62,7 @@ std::string FormatCoordinate(double twips) {
 // ---- the point list --------------------------------------------------------
 
 void PictureEditor::ComputeHandles(const HandleSource& source, const MaterialSizeFn& sizeOf) {
-  const double fileId = num::Val(source.text1);
+  const double fileId = num::Val(source.itemId);
   if (!source.paneVisible || !(fileId > 0)) return;
   if (source.guideEditing) {
     guideList_ = true;
@@ -75,8 +75,8 @@ void PictureEditor::ComputeHandles(const HandleSource& source, const MaterialSiz
       for (size_t i = 0; i < source.anchors.size(); ++i)
         points_[i + 1] = {static_cast<double>(source.anchors[i].x), static_cast<double>(source.anchors[i].y)};
     }
-    points_.back() = {num::Val(source.text5) * kTwipsPerPixel, num::Val(source.text6) * kTwipsPerPixel};
-    points_.front() = {num::Val(source.text3) * kTwipsPerPixel, num::Val(source.text4) * kTwipsPerPixel};
+    points_.back() = {num::Val(source.moveX) * kTwipsPerPixel, num::Val(source.moveY) * kTwipsPerPixel};
+    points_.front() = {num::Val(source.drawX) * kTwipsPerPixel, num::Val(source.drawY) * kTwipsPerPixel};
     saved_.assign(points_.size(), TwipPoint{});
     return;
   }
@@ -293,11 +293,11 @@ FieldWrites PictureEditor::ApplyDragToFields(bool guideEditing, int operatedImag
       if (anchorsDeleted_ && upper == 1) w.anchors = std::vector<GuideAnchor>{};
     }
     anchorsDeleted_ = false;
-    w.texts.push_back({Box::Text3, PixelText(points_.front().x)});
-    w.texts.push_back({Box::Text4, PixelText(points_.front().y)});
+    w.texts.push_back({Box::DrawX, PixelText(points_.front().x)});
+    w.texts.push_back({Box::DrawY, PixelText(points_.front().y)});
     if (points_.size() > 1) {
-      w.texts.push_back({Box::Text5, PixelText(points_.back().x)});
-      w.texts.push_back({Box::Text6, PixelText(points_.back().y)});
+      w.texts.push_back({Box::MoveX, PixelText(points_.back().x)});
+      w.texts.push_back({Box::MoveY, PixelText(points_.back().y)});
     }
     return w;
   }
@@ -332,12 +332,12 @@ FieldWrites PictureEditor::ApplyDragToFields(bool guideEditing, int operatedImag
   if ((changed_ & kChangedAngle) != 0) operated.startAngle = static_cast<float>(num::Mod(operated.startAngle, 360));
 
   const bool target = operatedImage == 1;
-  w.texts.push_back({target ? Box::Text5 : Box::Text3, num::CStr(operated.startX)});
-  w.texts.push_back({target ? Box::Text6 : Box::Text4, num::CStr(operated.startY)});
-  w.texts.push_back({Box::Text11, num::CStr(operated.centerX)});
-  w.texts.push_back({Box::Text12, num::CStr(operated.centerY)});
-  w.texts.push_back({target ? Box::Text9 : Box::Text7, num::CStr(operated.startAngle)});
-  w.texts.push_back({target ? Box::Text10 : Box::Text8, SizeText(operated.startScaleX, operated.startScaleY)});
+  w.texts.push_back({target ? Box::MoveX : Box::DrawX, num::CStr(operated.startX)});
+  w.texts.push_back({target ? Box::MoveY : Box::DrawY, num::CStr(operated.startY)});
+  w.texts.push_back({Box::CentreX, num::CStr(operated.centerX)});
+  w.texts.push_back({Box::CentreY, num::CStr(operated.centerY)});
+  w.texts.push_back({target ? Box::MoveAngle : Box::DrawAngle, num::CStr(operated.startAngle)});
+  w.texts.push_back({target ? Box::MoveSize : Box::DrawSize, SizeText(operated.startScaleX, operated.startScaleY)});
   return w;
 }
 
@@ -369,8 +369,8 @@ Scene PictureEditor::DrawGuideAndHandles(const PaneView& view, bool paneVisible,
         Scene::Label label;
         label.box = {c.x - 51, c.y - 25, c.x - 3, c.y - 3};
         label.origin = {c.x - 51, c.y - 25};
-        label.line1 = "X:" + FormatCoordinate(points_[i].x);
-        label.line2 = "Y:" + FormatCoordinate(points_[i].y);
+        label.xLine = "X:" + FormatCoordinate(points_[i].x);
+        label.yLine = "Y:" + FormatCoordinate(points_[i].y);
         s.label = label;
       }
     }

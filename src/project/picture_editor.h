@@ -41,7 +41,7 @@ enum ChangedField : int32_t {
 enum class DragMode : int32_t { None = 0, MoveOrScale = 1, Rotate = 2 };
 
 // The boxes a write-back fills.
-enum class Box { Text3, Text4, Text5, Text6, Text7, Text8, Text9, Text10, Text11, Text12 };
+enum class Box { DrawX, DrawY, MoveX, MoveY, DrawAngle, DrawSize, MoveAngle, MoveSize, CentreX, CentreY };
 
 // What the write-back puts into the dialog: boxes in writing order, and
 // the guide of the event when guide editing wrote it.
@@ -56,12 +56,12 @@ struct FieldWrites {
 // What the point list is computed from.
 struct HandleSource {
   bool paneVisible = true;
-  std::string text1;  // the file ID box
+  std::string itemId;  // the file ID box
   bool guideEditing = false;  // "ｶﾞｲﾄﾞ" ticked
   bool motion = false;  // the move target can be chosen (a motion event)
   int16_t guideMode = 0;  // of the event being edited
   std::vector<GuideAnchor> anchors;
-  std::string text3, text4, text5, text6;  // draw and move-target positions
+  std::string drawX, drawY, moveX, moveY;  // draw and move-target positions
 };
 
 // Modifier bits as the mouse handlers receive them.
@@ -81,7 +81,7 @@ struct Scene {
   struct Label {
     Box box;  // filled with the label colour
     PanePoint origin;  // where the first line of text starts
-    std::string line1, line2;
+    std::string xLine, yLine;
   };
   std::vector<Line> lines;
   // A smooth guide: the first point, then three per cubic segment.

@@ -48,12 +48,12 @@ class LivePictureBuildTest : public CompilerTest {
     s.options = "  8 ";
     project = s;
     AddSprite(2, "spr");
-    request.fields.text1 = "2";
-    request.fields.text2 = "10";
-    request.fields.text3 = "10";
-    request.fields.text5 = "50";
-    request.fields.text8 = "1";
-    request.fields.text10 = "1";
+    request.fields.itemId = "2";
+    request.fields.frameCount = "10";
+    request.fields.drawX = "10";
+    request.fields.moveX = "50";
+    request.fields.drawSize = "1";
+    request.fields.moveSize = "1";
     request.stage = project;
     request.stage.width = 100;  // a sprite's stage
     request.stage.height = 80;
@@ -91,7 +91,7 @@ TEST_F(LivePictureBuildTest, OnlyNewBytesAskForAReload) {
   EXPECT_EQ(BuildLivePicture(request).status, BuildStatus::Unchanged);
   request.useCache = false;
   EXPECT_EQ(BuildLivePicture(request).status, BuildStatus::Unchanged);
-  request.fields.text3 = "11";
+  request.fields.drawX = "11";
   EXPECT_EQ(BuildLivePicture(request).status, BuildStatus::Changed);
   std::filesystem::remove(request.path);
   EXPECT_EQ(BuildLivePicture(request).status, BuildStatus::Changed);
@@ -112,7 +112,7 @@ TEST_F(LivePictureBuildTest, AFailedOrRefusedBuildLeavesTheSettingsAsTheyWere) {
 
   {
     GUICore::BuildLock lock;
-    request.fields.text3 = "99";
+    request.fields.drawX = "99";
     const LivePicture::BuildOutcome out = BuildLivePicture(request);
     EXPECT_EQ(out.status, BuildStatus::Busy);
     EXPECT_EQ(out.operated.startX, 99);  // the handles still follow the fields

@@ -17,57 +17,59 @@ bool Shown(const r::Visibility& v, Ctl c) {
 TEST(EventDialogLayout, EachMaterialKindOffersItsOwnFields) {
   // A sound: its frame only, no button, no picture.
   r::KindLayout sound = r::LayoutForKind(2, "3", true, 1, 8);
-  EXPECT_TRUE(Shown(sound.visible, Ctl::Frame4));
-  for (Ctl c : {Ctl::Check1, Ctl::Text2, Ctl::Frame1, Ctl::Frame2, Ctl::Frame5, Ctl::Frame6, Ctl::Combo4})
+  EXPECT_TRUE(Shown(sound.visible, Ctl::SoundGroup));
+  for (Ctl c : {Ctl::ButtonCheck, Ctl::FrameCountBox, Ctl::DrawPositionGroup, Ctl::MoveTargetGroup, Ctl::DepthGroup,
+                Ctl::ActionGroup, Ctl::BlendModeList})
     EXPECT_FALSE(Shown(sound.visible, c));
-  EXPECT_EQ(sound.check1, 0);
+  EXPECT_EQ(sound.buttonTick, 0);
   EXPECT_EQ(sound.previewControls, false);
 
   // A sprite: never a button, its own frame, no mask.
   r::KindLayout sprite = r::LayoutForKind(4, "4", false, 1, 6);
-  EXPECT_FALSE(Shown(sprite.visible, Ctl::Check1));
-  EXPECT_EQ(sprite.check1, 0);
-  EXPECT_TRUE(Shown(sprite.visible, Ctl::Frame8));
-  EXPECT_FALSE(Shown(sprite.visible, Ctl::Check3));
-  EXPECT_EQ(sprite.check3, 0);
-  EXPECT_FALSE(Shown(sprite.visible, Ctl::Combo4));  // SWF 6: no blend modes
+  EXPECT_FALSE(Shown(sprite.visible, Ctl::ButtonCheck));
+  EXPECT_EQ(sprite.buttonTick, 0);
+  EXPECT_TRUE(Shown(sprite.visible, Ctl::SpriteGroup));
+  EXPECT_FALSE(Shown(sprite.visible, Ctl::MaskCheck));
+  EXPECT_EQ(sprite.maskTick, 0);
+  EXPECT_FALSE(Shown(sprite.visible, Ctl::BlendModeList));  // SWF 6: no blend modes
   EXPECT_TRUE(sprite.frameCountLayout);
 
   // Images, texts and vector images can mask; videos cannot.
   for (int kind : {1, 3, 5}) {
     r::KindLayout l = r::LayoutForKind(kind, "1", false, 1, 8);
-    for (Ctl c : {Ctl::Check3, Ctl::Check1, Ctl::Combo4, Ctl::Frame1, Ctl::Frame2, Ctl::Frame5, Ctl::Command10_0})
+    for (Ctl c : {Ctl::MaskCheck, Ctl::ButtonCheck, Ctl::BlendModeList, Ctl::DrawPositionGroup, Ctl::MoveTargetGroup,
+                  Ctl::DepthGroup, Ctl::DrawFilterButton})
       EXPECT_TRUE(Shown(l.visible, c)) << kind;
-    EXPECT_FALSE(Shown(l.visible, Ctl::Frame4));
-    EXPECT_FALSE(Shown(l.visible, Ctl::Frame8));
+    EXPECT_FALSE(Shown(l.visible, Ctl::SoundGroup));
+    EXPECT_FALSE(Shown(l.visible, Ctl::SpriteGroup));
   }
   r::KindLayout video = r::LayoutForKind(6, "6", false, 1, 8);
-  EXPECT_FALSE(Shown(video.visible, Ctl::Check3));
-  EXPECT_EQ(video.check3, 0);
+  EXPECT_FALSE(Shown(video.visible, Ctl::MaskCheck));
+  EXPECT_EQ(video.maskTick, 0);
 
   // Filters are edited for one event only.
   r::KindLayout two = r::LayoutForKind(1, "", false, 2, 8);
-  EXPECT_FALSE(Shown(two.visible, Ctl::Command10_0));
-  EXPECT_FALSE(Shown(two.visible, Ctl::Command10_1));
+  EXPECT_FALSE(Shown(two.visible, Ctl::DrawFilterButton));
+  EXPECT_FALSE(Shown(two.visible, Ctl::MoveFilterButton));
 }
 
 TEST(EventDialogLayout, TheActionLayoutIsTheFillersOnly) {
   r::KindLayout filled = r::LayoutForKind(0, "0", true, 1, 8);
   EXPECT_TRUE(filled.actionPlacement);
-  EXPECT_TRUE(Shown(filled.visible, Ctl::Frame6));
-  for (Ctl c : {Ctl::Label1, Ctl::Text1, Ctl::Text2, Ctl::Check1, Ctl::Check3, Ctl::Frame1, Ctl::Frame5, Ctl::Frame7,
-                Ctl::Frame9, Ctl::Frame10})
+  EXPECT_TRUE(Shown(filled.visible, Ctl::ActionGroup));
+  for (Ctl c : {Ctl::ItemIdLabel, Ctl::ItemIdBox, Ctl::FrameCountBox, Ctl::ButtonCheck, Ctl::MaskCheck,
+                Ctl::DrawPositionGroup, Ctl::DepthGroup, Ctl::ButtonImagesGroup, Ctl::EasingGroup, Ctl::MaskRangeGroup})
     EXPECT_FALSE(Shown(filled.visible, c));
-  EXPECT_EQ(filled.check1, 0);
+  EXPECT_EQ(filled.buttonTick, 0);
   // Several action events: by the selection's kind.
   EXPECT_TRUE(r::LayoutForKind(-1, "", true, 3, 8).actionPlacement);
 
   // Typed by the author: the common part only, nothing else changes.
   r::KindLayout typed = r::LayoutForKind(0, "0", false, 1, 8);
   EXPECT_FALSE(typed.actionPlacement);
-  EXPECT_TRUE(Shown(typed.visible, Ctl::Text1));
-  EXPECT_FALSE(Shown(typed.visible, Ctl::Frame6));
-  EXPECT_EQ(typed.visible.count(Ctl::Frame1), 0u);
+  EXPECT_TRUE(Shown(typed.visible, Ctl::ItemIdBox));
+  EXPECT_FALSE(Shown(typed.visible, Ctl::ActionGroup));
+  EXPECT_EQ(typed.visible.count(Ctl::DrawPositionGroup), 0u);
   EXPECT_FALSE(typed.previewControls.has_value());
   EXPECT_FALSE(typed.frameCountLayout);
 }
@@ -75,49 +77,49 @@ TEST(EventDialogLayout, TheActionLayoutIsTheFillersOnly) {
 TEST(EventDialogLayout, FrameCountChoosesMotionOneFrameOrFixedScreen) {
   r::FrameCountLayout fixed = r::LayoutForFrameCount("1", "0", true, "");
   EXPECT_EQ(fixed.depthText, "-1");
-  EXPECT_EQ(fixed.frame5Caption, "固定画面");
-  EXPECT_EQ(fixed.command9Caption, "通常画面にする");
-  EXPECT_FALSE(Shown(fixed.visible, Ctl::Frame2));
-  EXPECT_FALSE(Shown(fixed.visible, Ctl::Command13));
-  EXPECT_EQ(fixed.check9, 0);
+  EXPECT_EQ(fixed.depthGroupCaption, "固定画面");
+  EXPECT_EQ(fixed.fixedScreenCaption, "通常画面にする");
+  EXPECT_FALSE(Shown(fixed.visible, Ctl::MoveTargetGroup));
+  EXPECT_FALSE(Shown(fixed.visible, Ctl::GuideMenuButton));
+  EXPECT_EQ(fixed.guideTick, 0);
   EXPECT_FALSE(r::LayoutForFrameCount("1", "0", false, "3").depthText.has_value());
 
   r::FrameCountLayout one = r::LayoutForFrameCount("1", "1", true, "");
-  EXPECT_FALSE(Shown(one.visible, Ctl::Frame2));
-  EXPECT_EQ(one.check9, 0);
+  EXPECT_FALSE(Shown(one.visible, Ctl::MoveTargetGroup));
+  EXPECT_EQ(one.guideTick, 0);
   EXPECT_EQ(one.operatedImage, 0);
-  EXPECT_EQ(one.command9Caption, "固定画面にする");
+  EXPECT_EQ(one.fixedScreenCaption, "固定画面にする");
 
   for (const char* motion : {"10", "00", "2.0", "abc"}) {
     r::FrameCountLayout l = r::LayoutForFrameCount("1", motion, true, "");
-    EXPECT_TRUE(Shown(l.visible, Ctl::Frame2)) << motion;
-    EXPECT_TRUE(Shown(l.visible, Ctl::Command13));
+    EXPECT_TRUE(Shown(l.visible, Ctl::MoveTargetGroup)) << motion;
+    EXPECT_TRUE(Shown(l.visible, Ctl::GuideMenuButton));
     EXPECT_FALSE(l.operatedImage.has_value());
   }
-  EXPECT_FALSE(Shown(r::LayoutForFrameCount("1", "10", false, "").visible, Ctl::Command13));
+  EXPECT_FALSE(Shown(r::LayoutForFrameCount("1", "10", false, "").visible, Ctl::GuideMenuButton));
   EXPECT_TRUE(r::LayoutForFrameCount("0", "10", true, "").skip);
 }
 
 TEST(EventDialogLayout, ActionsThatNoButtonCanRunAreRefusedWithTheirName) {
   r::ActionLayout refused = r::LayoutForAction(12, 1, 0);
   EXPECT_TRUE(refused.refused);
-  EXPECT_TRUE(refused.label23Shown);
-  EXPECT_EQ(refused.label23Caption, "「何もしない」はボタンでは使用できないアクションです");
-  EXPECT_FALSE(refused.text13Shown);
+  EXPECT_TRUE(refused.parameterHintShown);
+  EXPECT_EQ(refused.parameterHint, "「何もしない」はボタンでは使用できないアクションです");
+  EXPECT_FALSE(refused.firstParameterShown);
   for (int i : {0, 9, 10, 11, 14}) EXPECT_TRUE(r::LayoutForAction(i, 1, 0).refused) << i;
   for (int i : {1, 2, 3, 4, 5, 6, 7, 8, 13}) EXPECT_FALSE(r::LayoutForAction(i, 1, 0).refused) << i;
   // Grey is no button yet.
   EXPECT_FALSE(r::LayoutForAction(12, 2, 0).refused);
 
   r::ActionLayout url = r::LayoutForAction(2, 1, 0);
-  EXPECT_TRUE(url.text13Shown && url.text14Shown);
-  EXPECT_EQ(url.label23Caption, "ﾀｰｹﾞｯﾄ");
-  EXPECT_TRUE(r::LayoutForAction(13, 0, 0).command7Shown);
-  EXPECT_EQ(r::LayoutForAction(-1, 0, 0).label23Caption, "アクションを選択してください");
-  EXPECT_FALSE(r::LayoutForAction(10, 0, 1).label23Shown);
-  EXPECT_EQ(r::LayoutForAction(11, 0, 0).label23Caption,
+  EXPECT_TRUE(url.firstParameterShown && url.secondParameterShown);
+  EXPECT_EQ(url.parameterHint, "ﾀｰｹﾞｯﾄ");
+  EXPECT_TRUE(r::LayoutForAction(13, 0, 0).scriptButtonShown);
+  EXPECT_EQ(r::LayoutForAction(-1, 0, 0).parameterHint, "アクションを選択してください");
+  EXPECT_FALSE(r::LayoutForAction(10, 0, 1).parameterHintShown);
+  EXPECT_EQ(r::LayoutForAction(11, 0, 0).parameterHint,
             "このｱｸｼｮﾝは無視されます。ｽﾄﾘｰﾐﾝｸﾞ再生は\nｻｳﾝﾄﾞのｲﾍﾞﾝﾄから設定してください");
-  EXPECT_EQ(r::LayoutForAction(1, 0, 0).label23Caption,
+  EXPECT_EQ(r::LayoutForAction(1, 0, 0).parameterHint,
             "特殊ラベル：　_NextLabel(次のラベル)\n　　　　　　　　　_PrevLabel(前のラベル)");
 
   EXPECT_EQ(r::ParameterShortcut(9, 11, 20), "ALL");

@@ -26,7 +26,7 @@ class FakeDialog final : public ep::EventDialogFields {
   std::string text(Box b) const override { return texts.count(b) ? texts.at(b) : ""; }
   void setText(Box b, const std::string& t) override {
     texts[b] = t;
-    if (b == Box::Text1) text1Writes.push_back(t);
+    if (b == Box::ItemId) itemIdWrites.push_back(t);
   }
   int check(Tick t) const override { return checks.count(t) ? checks.at(t) : 2; }
   void setCheck(Tick t, int v) override { checks[t] = v; }
@@ -40,14 +40,16 @@ class FakeDialog final : public ep::EventDialogFields {
   void initialize() override {
     texts.clear();
     checks.clear();
-    lists.erase(List::Combo2);
-    lists.erase(List::Combo4);
+    lists.erase(List::Action);
+    lists.erase(List::BlendMode);
   }
   void updateScrolls() override {
-    const std::pair<Box, Slider> boxes[] = {{Box::Text22, Slider::HScroll1}, {Box::Text23, Slider::HScroll2},
-                                            {Box::Text24, Slider::HScroll4}, {Box::Text25, Slider::HScroll3}};
+    const std::pair<Box, Slider> boxes[] = {{Box::DrawBrightness, Slider::DrawBrightness},
+                                            {Box::DrawOpacity, Slider::DrawOpacity},
+                                            {Box::MoveBrightness, Slider::MoveBrightness},
+                                            {Box::MoveOpacity, Slider::MoveOpacity}};
     for (const auto& [box, slider] : boxes) texts[box] = std::to_string(scroll(slider)) + "%";
-    texts[Box::Text21] = std::to_string(scroll(Slider::HScroll5));
+    texts[Box::Easing] = std::to_string(scroll(Slider::Easing));
   }
   void activate() override { fillingWhenActivated = ep::Current().filling; }
 
@@ -57,7 +59,7 @@ class FakeDialog final : public ep::EventDialogFields {
   std::map<Slider, int> scrolls;
   std::map<Part, bool> shown;
   std::map<Part, bool> enabled;
-  std::vector<std::string> text1Writes;
+  std::vector<std::string> itemIdWrites;
   std::string caption;
   bool fillingWhenActivated = true;
 };
@@ -119,11 +121,11 @@ TEST_F(ExchangeTest, TwoImagesTakeARelativeSizeEachFromItsOwnAsOneUndoStep) {
   Select({0, 1});
   ep::Load(dialog);
   EXPECT_EQ(dialog.caption, "イベントのプロパティ (複数選択)");
-  EXPECT_EQ(dialog.text1Writes, (std::vector<std::string>{" ", ""}));
+  EXPECT_EQ(dialog.itemIdWrites, (std::vector<std::string>{" ", ""}));
   for (const auto& [box, text] : dialog.texts) EXPECT_EQ(text, "") << static_cast<int>(box);
   EXPECT_EQ(ep::Current().selectedFileKind, 1);
 
-  dialog.texts[Box::Text8] = "+0.5";
+  dialog.texts[Box::DrawSize] = "+0.5";
   EXPECT_EQ(ep::Apply(dialog).stored, 2);
   EXPECT_FLOAT_EQ(Ev(1).startScaleY, 2.5f);
   EXPECT_FLOAT_EQ(Ev(1).startScaleX, 1.5f);
@@ -156,8 +158,8 @@ TEST_F(ExchangeTest, AnApplyThatChangesNothingStoresNothing) {
   Select({0});
   ep::Load(dialog);
   EXPECT_EQ(dialog.caption, "イベントのプロパティ");
-  EXPECT_EQ(dialog.texts[Box::Text3], "-12");
-  EXPECT_TRUE(dialog.enabled[Part::Command4]);
+  EXPECT_EQ(dialog.texts[Box::DrawX], "-12");
+  EXPECT_TRUE(dialog.enabled[Part::EventPreviewButton]);
   EXPECT_FALSE(dialog.fillingWhenActivated);
 
   EXPECT_EQ(ep::Apply(dialog).stored, 0);
@@ -167,7 +169,7 @@ TEST_F(ExchangeTest, AnApplyThatChangesNothingStoresNothing) {
 
   // Typing over the seven digits does change the value.
   ep::Load(dialog);
-  dialog.texts[Box::Text7] = "1.2345";
+  dialog.texts[Box::DrawAngle] = "1.2345";
   EXPECT_EQ(ep::Apply(dialog).stored, 1);
   EXPECT_FLOAT_EQ(Ev(1).startAngle, 1.2345f);
 }
@@ -187,8 +189,8 @@ TEST_F(ExchangeTest, OnlyTheLoadedMaterialGetsTheWorkAreaBack) {
   // The action event shows nothing of the work area and gets none of it.
   Select({1});
   ep::Load(dialog);
-  EXPECT_EQ(dialog.texts[Box::Text1], "0");
-  EXPECT_EQ(dialog.lists[List::Combo2], 4);
+  EXPECT_EQ(dialog.texts[Box::ItemId], "0");
+  EXPECT_EQ(dialog.lists[List::Action], 4);
   EXPECT_EQ(ep::Apply(dialog).stored, 0);
   EXPECT_EQ(Ev(2).startFilters.bevel, 0);
   EXPECT_EQ(Ev(2).guideMode, 0);
@@ -205,11 +207,12 @@ TEST_F(ExchangeTest, OnlyTheLoadedMaterialGetsTheWorkAreaBack) {
 TEST_F(ExchangeTest, TheEndRowShowsNoEventAndTakesNothing) {
   ep::Load(dialog);
   EXPECT_EQ(dialog.caption, "イベントのプロパティ");
-  EXPECT_EQ(dialog.texts[Box::Text1], "0");
-  for (Part p : {Part::Text1, Part::Text2, Part::Label1, Part::Label2, Part::Frame1, Part::Frame5, Part::Frame9}) {
+  EXPECT_EQ(dialog.texts[Box::ItemId], "0");
+  for (Part p : {Part::ItemIdBox, Part::FrameCountBox, Part::ItemIdLabel, Part::FrameCountLabel,
+                 Part::DrawPositionGroup, Part::DepthGroup, Part::EasingGroup}) {
     EXPECT_FALSE(dialog.shown.at(p));
   }
-  EXPECT_FALSE(dialog.enabled.at(Part::Command4));
+  EXPECT_FALSE(dialog.enabled.at(Part::EventPreviewButton));
   EXPECT_EQ(ep::Current().loaded, ep::Loaded::NoEvent);
   EXPECT_EQ(ep::Apply(dialog).stored, 0);
 
@@ -227,7 +230,7 @@ TEST_F(ExchangeTest, TheEndRowShowsNoEventAndTakesNothing) {
   Select({0, 1, 2});
   ep::Load(dialog);
   EXPECT_EQ(ep::Current().selectedFileKind, 0);  // the end row counts as an action
-  dialog.texts[Box::Text15] = "5";
+  dialog.texts[Box::Depth] = "5";
   EXPECT_EQ(ep::Apply(dialog).stored, 2);
   EXPECT_EQ(Ev(2).depth, 5);
   EXPECT_EQ(EventListModule::Current().rows[2].itemId, -1);
@@ -240,7 +243,7 @@ TEST_F(ExchangeTest, ActionFrameCountsFollowTheirParameters) {
     Select({row});
     ep::Load(dialog);
     EXPECT_EQ(ep::Current().selectedFileKind, -1);
-    dialog.texts[Box::Text13] = p1;
+    dialog.texts[Box::FirstParameter] = p1;
     ep::Apply(dialog);
     return Ev(row + 1);
   };
@@ -266,16 +269,16 @@ TEST_F(ExchangeTest, SoundVolumesLoadAndComeBackUnchanged) {
   Events({s, t});
   Select({0});
   ep::Load(dialog);
-  EXPECT_EQ(dialog.texts[Box::Text26_1], "80");
-  EXPECT_EQ(dialog.checks[Tick::Check10], 0);
-  EXPECT_EQ(dialog.lists[List::Combo1], 0);
+  EXPECT_EQ(dialog.texts[Box::RightVolume], "80");
+  EXPECT_EQ(dialog.checks[Tick::SeparateVolumes], 0);
+  EXPECT_EQ(dialog.lists[List::SoundMode], 0);
   EXPECT_EQ(ep::Apply(dialog).stored, 0);
 
   Select({1});
   ep::Load(dialog);
-  EXPECT_EQ(dialog.checks[Tick::Check10], 1);
-  dialog.texts[Box::Text26_1] = "55";
-  dialog.texts[Box::Text2] = "12";  // a sound keeps no frame count
+  EXPECT_EQ(dialog.checks[Tick::SeparateVolumes], 1);
+  dialog.texts[Box::RightVolume] = "55";
+  dialog.texts[Box::FrameCount] = "12";  // a sound keeps no frame count
   ASSERT_EQ(ep::Apply(dialog).stored, 1);
   EXPECT_EQ(Ev(2).text1, "vol30;55");
   EXPECT_EQ(Ev(2).frameCount, 0);
@@ -292,10 +295,10 @@ TEST_F(ExchangeTest, ButtonStatesOfSeveralEventsFollowTheirCheckBoxes) {
   Events({a, b});
   Select({0, 1});
   ep::Load(dialog);
-  dialog.checks[Tick::Check2_0] = 2;  // grey: each keeps its own
-  dialog.checks[Tick::Check2_1] = 1;  // ticked, empty box: kept
-  dialog.checks[Tick::Check2_2] = 0;  // cleared: none
-  dialog.texts[Box::Text15] = "1";
+  dialog.checks[Tick::ButtonDown] = 2;  // grey: each keeps its own
+  dialog.checks[Tick::ButtonOver] = 1;  // ticked, empty box: kept
+  dialog.checks[Tick::ButtonHit] = 0;  // cleared: none
+  dialog.texts[Box::Depth] = "1";
   ASSERT_EQ(ep::Apply(dialog).stored, 2);
   EXPECT_EQ(Ev(1).downItemId, 7);
   EXPECT_EQ(Ev(2).downItemId, 8);
@@ -313,18 +316,18 @@ TEST_F(ExchangeTest, SpriteNamesAreWrittenForOneSpriteOnly) {
   Events({a, a});
   Select({0});
   ep::Load(dialog);
-  EXPECT_EQ(dialog.texts[Box::Text18], "clip");
-  EXPECT_EQ(dialog.texts.count(Box::Text13), 0u);
-  EXPECT_EQ(dialog.checks.count(Tick::Check1), 0u);  // a sprite is never a button
-  dialog.texts[Box::Text18] = "";
+  EXPECT_EQ(dialog.texts[Box::InstanceName], "clip");
+  EXPECT_EQ(dialog.texts.count(Box::FirstParameter), 0u);
+  EXPECT_EQ(dialog.checks.count(Tick::Button), 0u);  // a sprite is never a button
+  dialog.texts[Box::InstanceName] = "";
   ep::Apply(dialog);
   EXPECT_EQ(Ev(1).text1, "");
   EXPECT_EQ(Ev(1).text2, "onClipEvent(load){}");
 
   Select({0, 1});
   ep::Load(dialog);
-  dialog.texts[Box::Text18] = "other";
-  dialog.texts[Box::Text15] = "3";
+  dialog.texts[Box::InstanceName] = "other";
+  dialog.texts[Box::Depth] = "3";
   ep::Apply(dialog);
   EXPECT_EQ(Ev(2).text1, "clip");
   EXPECT_EQ(Ev(2).depth, 3);
@@ -351,7 +354,7 @@ TEST_F(ExchangeTest, ApplyWaitsWhileABuildReadsTheModel) {
   Events({Image(1, 1, 1)});
   Select({0});
   ep::Load(dialog);
-  dialog.texts[Box::Text15] = "9";
+  dialog.texts[Box::Depth] = "9";
   {
     GUICore::BuildLock build;
     EXPECT_TRUE(ep::Apply(dialog).refused);
@@ -365,24 +368,24 @@ TEST_F(ExchangeTest, SizesAndPositionsReadRelativeFormsAndSaturate) {
   Events({Image(1, 1.5f, 1.5f), Image(1, 0.5f, 2.0f)});
   Select({0});
   ep::Load(dialog);
-  EXPECT_EQ(dialog.texts[Box::Text8], "1.5");
+  EXPECT_EQ(dialog.texts[Box::DrawSize], "1.5");
   Select({1});
   ep::Load(dialog);
-  EXPECT_EQ(dialog.texts[Box::Text8], "2:0.5");
+  EXPECT_EQ(dialog.texts[Box::DrawSize], "2:0.5");
   // +1:0.5 adds to Y and sets X; +5 moves, -5 is absolute.
-  dialog.texts[Box::Text8] = "+1:0.5";
-  dialog.texts[Box::Text3] = "+5";
-  dialog.texts[Box::Text4] = "-5";
+  dialog.texts[Box::DrawSize] = "+1:0.5";
+  dialog.texts[Box::DrawX] = "+5";
+  dialog.texts[Box::DrawY] = "-5";
   ASSERT_EQ(ep::Apply(dialog).stored, 1);
   EXPECT_FLOAT_EQ(Ev(2).startScaleY, 3.0f);
   EXPECT_FLOAT_EQ(Ev(2).startScaleX, 0.5f);
   EXPECT_EQ(Ev(2).startX, 5);
   EXPECT_EQ(Ev(2).startY, -5);
 
-  dialog.texts[Box::Text3] = "1e30";
-  dialog.texts[Box::Text5] = "+1e30";
-  dialog.texts[Box::Text7] = "-1e300";
-  dialog.texts[Box::Text10] = "1e300:-1e300";
+  dialog.texts[Box::DrawX] = "1e30";
+  dialog.texts[Box::MoveX] = "+1e30";
+  dialog.texts[Box::DrawAngle] = "-1e300";
+  dialog.texts[Box::MoveSize] = "1e300:-1e300";
   ASSERT_EQ(ep::Apply(dialog).stored, 1);
   EXPECT_EQ(Ev(2).startX, INT32_MAX);
   EXPECT_EQ(Ev(2).endX, INT32_MAX);

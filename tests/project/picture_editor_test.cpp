@@ -29,7 +29,7 @@ struct Handles {
   }
   void recompute() {
     HandleSource s;
-    s.text1 = "7";
+    s.itemId = "7";
     editor.ComputeHandles(s, sizeOf());
   }
   MaterialSizeFn sizeOf() const {
@@ -86,35 +86,35 @@ TEST(PictureEditorTest, ReachIsThreePanePixelsAtAnyZoom) {
 TEST(PictureEditorTest, CornerAndEdgeHandlesScaleFromTheOppositeHandle) {
   Handles h(100, 50);
   FieldWrites w = h.drag(Px(100, 50), Px(150, 75));
-  EXPECT_EQ(w.text(Box::Text8), "1.5");
-  EXPECT_EQ(w.text(Box::Text3), "0");
-  EXPECT_EQ(w.text(Box::Text4), "0");
+  EXPECT_EQ(w.text(Box::DrawSize), "1.5");
+  EXPECT_EQ(w.text(Box::DrawX), "0");
+  EXPECT_EQ(w.text(Box::DrawY), "0");
   EXPECT_EQ(h.editor.changedFields(), kChangedPosition | kChangedScaleX | kChangedScaleY);
 
   // The top edge changes the height only; the position point rises with it.
   Handles top(100, 50);
   w = top.drag(Px(50, 0), Px(50, -50));
-  EXPECT_EQ(w.text(Box::Text8), "2:1");
-  EXPECT_EQ(w.text(Box::Text4), "-50");
+  EXPECT_EQ(w.text(Box::DrawSize), "2:1");
+  EXPECT_EQ(w.text(Box::DrawY), "-50");
   EXPECT_EQ(top.editor.changedFields(), kChangedPosition | kChangedScaleY);
 
   // Ctrl keeps the proportions with the larger factor.
   Handles ctrl(100, 50);
   w = ctrl.drag(Px(100, 50), Px(120, 80), kCtrlKey);
-  EXPECT_EQ(w.text(Box::Text8), "1.6");
+  EXPECT_EQ(w.text(Box::DrawSize), "1.6");
 
   // With the right button the position point is the pivot and stays.
   Handles right(100, 50, 10, 10);
   w = right.drag(Px(110, 60), Px(210, 60), 0, true);
-  EXPECT_EQ(w.text(Box::Text8), "1:2");
-  EXPECT_EQ(w.text(Box::Text3), "10");
+  EXPECT_EQ(w.text(Box::DrawSize), "1:2");
+  EXPECT_EQ(w.text(Box::DrawX), "10");
 }
 
 TEST(PictureEditorTest, ScalingAZeroSizedImageDividesByNothing) {
   Handles h(0, 50);
   // Every handle lies on the pivot's vertical line: the X factor stays 1.
   const FieldWrites w = h.drag(Px(0, 50), Px(40, 100));
-  EXPECT_EQ(w.text(Box::Text8), "2:1");
+  EXPECT_EQ(w.text(Box::DrawSize), "2:1");
   for (const TwipPoint& p : h.editor.points()) {
     EXPECT_TRUE(std::isfinite(p.x));
     EXPECT_TRUE(std::isfinite(p.y));
@@ -124,34 +124,34 @@ TEST(PictureEditorTest, ScalingAZeroSizedImageDividesByNothing) {
   flat.editor.operated.startScaleX = 0;
   flat.recompute();
   const FieldWrites moved = flat.drag(Px(0, 0), Px(5, 5));
-  EXPECT_EQ(moved.text(Box::Text8), "1:0");
-  EXPECT_EQ(moved.text(Box::Text11), "5");
+  EXPECT_EQ(moved.text(Box::DrawSize), "1:0");
+  EXPECT_EQ(moved.text(Box::CentreX), "5");
 }
 
 TEST(PictureEditorTest, ShiftTurnsTheImageAboutItsMiddleOrItsPositionPoint) {
   Handles h(100, 100);
   FieldWrites w = h.drag(Px(100, 0), Px(100, 100), kShiftKey);
-  EXPECT_EQ(w.text(Box::Text7), "90");
-  EXPECT_EQ(w.text(Box::Text3), "100");  // the position point turned about the middle
-  EXPECT_EQ(w.text(Box::Text4), "0");
+  EXPECT_EQ(w.text(Box::DrawAngle), "90");
+  EXPECT_EQ(w.text(Box::DrawX), "100");  // the position point turned about the middle
+  EXPECT_EQ(w.text(Box::DrawY), "0");
 
   Handles right(100, 100);
   w = right.drag(Px(100, 0), Px(100, 100), kShiftKey, true);
-  EXPECT_EQ(w.text(Box::Text7), "45");
-  EXPECT_EQ(w.text(Box::Text3), "0");
-  EXPECT_EQ(w.text(Box::Text4), "0");
+  EXPECT_EQ(w.text(Box::DrawAngle), "45");
+  EXPECT_EQ(w.text(Box::DrawX), "0");
+  EXPECT_EQ(w.text(Box::DrawY), "0");
 
   // The angle is written back as a whole number of degrees below one turn.
   Handles turned(100, 100);
   turned.editor.operated.startAngle = 370.4f;
   turned.recompute();
   const TwipPoint corner = turned.editor.points()[8];
-  EXPECT_EQ(turned.drag(corner, corner, kShiftKey, true).text(Box::Text7), "10");
+  EXPECT_EQ(turned.drag(corner, corner, kShiftKey, true).text(Box::DrawAngle), "10");
   Handles back(100, 100);
   back.editor.operated.startAngle = -30;
   back.recompute();
   const TwipPoint other = back.editor.points()[8];
-  EXPECT_EQ(back.drag(other, other, kShiftKey, true).text(Box::Text7), "-30");
+  EXPECT_EQ(back.drag(other, other, kShiftKey, true).text(Box::DrawAngle), "-30");
 }
 
 TEST(PictureEditorTest, PositionPointMovesWithoutMovingThePicture) {
@@ -159,10 +159,10 @@ TEST(PictureEditorTest, PositionPointMovesWithoutMovingThePicture) {
     Handles h(100, 50, 100, 50, ref);
     const TwipPoint corner = h.editor.points()[0];
     const FieldWrites w = h.drag(Px(100, 50), Px(110, 55));
-    EXPECT_EQ(w.text(Box::Text3), "110");
-    EXPECT_EQ(w.text(Box::Text4), "55");
-    EXPECT_EQ(w.text(Box::Text11), "10");
-    EXPECT_EQ(w.text(Box::Text12), "5");
+    EXPECT_EQ(w.text(Box::DrawX), "110");
+    EXPECT_EQ(w.text(Box::DrawY), "55");
+    EXPECT_EQ(w.text(Box::CentreX), "10");
+    EXPECT_EQ(w.text(Box::CentreY), "5");
     // The handles made from the written values lie where they were.
     h.recompute();
     EXPECT_EQ(h.editor.points()[0], corner);
@@ -173,15 +173,15 @@ TEST(PictureEditorTest, PositionPointMovesWithoutMovingThePicture) {
   h.editor.Press(Px(300, 300), false, 0);
   h.editor.DragTo(Px(310, 290), false, false, 0);
   const FieldWrites w = h.editor.ApplyDragToFields(false, 1, 0, h.sizeOf());
-  EXPECT_EQ(w.text(Box::Text5), "110");
-  EXPECT_EQ(w.text(Box::Text6), "40");
-  EXPECT_FALSE(w.text(Box::Text3));
+  EXPECT_EQ(w.text(Box::MoveX), "110");
+  EXPECT_EQ(w.text(Box::MoveY), "40");
+  EXPECT_FALSE(w.text(Box::DrawX));
 }
 
 TEST(PictureEditorTest, HandleModeWithoutHandlesChangesNothing) {
   PictureEditor e;
   HandleSource s;
-  s.text1 = "0";  // an action event: no list
+  s.itemId = "0";  // an action event: no list
   e.ComputeHandles(s, {});
   e.Press(Px(1, 1), false, 0);
   EXPECT_FALSE(e.DragTo(Px(5, 5), false, false, 0));
@@ -192,15 +192,15 @@ TEST(PictureEditorTest, HandleModeWithoutHandlesChangesNothing) {
 // An editor in guide mode from (0, 0) to (100, 0) pixels.
 struct Guide {
   explicit Guide(int16_t mode = 0, std::vector<GuideAnchor> anchors = {}) {
-    source.text1 = "3";
+    source.itemId = "3";
     source.guideEditing = true;
     source.motion = true;
     source.guideMode = mode;
     source.anchors = std::move(anchors);
-    source.text3 = "0";
-    source.text4 = "0";
-    source.text5 = "100";
-    source.text6 = "0";
+    source.drawX = "0";
+    source.drawY = "0";
+    source.moveX = "100";
+    source.moveY = "0";
     editor.ComputeHandles(source, {});
   }
   void click(TwipPoint at, bool right, int32_t shift = 0) {
@@ -238,7 +238,7 @@ TEST(PictureEditorTest, RightButtonInsertsAndDeletesAnchors) {
   // a curve again cannot bring it back.
   ASSERT_TRUE(w.anchors);
   EXPECT_TRUE(w.anchors->empty());
-  EXPECT_EQ(w.text(Box::Text5), "100");
+  EXPECT_EQ(w.text(Box::MoveX), "100");
 
   // A one-point list has no segment to insert into.
   Guide still;
@@ -270,10 +270,10 @@ TEST(PictureEditorTest, AnchorsDragSnapAndTheWholePathMoves) {
   g.editor.DragTo(Px(50, 45), true, false, 0);
   g.editor.Release(Px(50, 45), true, false, 0);
   const FieldWrites w = g.writeBack();
-  EXPECT_EQ(w.text(Box::Text3), "10");
-  EXPECT_EQ(w.text(Box::Text4), "5");
-  EXPECT_EQ(w.text(Box::Text5), "110");
-  EXPECT_EQ(w.text(Box::Text6), "5");
+  EXPECT_EQ(w.text(Box::DrawX), "10");
+  EXPECT_EQ(w.text(Box::DrawY), "5");
+  EXPECT_EQ(w.text(Box::MoveX), "110");
+  EXPECT_EQ(w.text(Box::MoveY), "5");
   ASSERT_EQ(w.anchors->size(), 2u);
   EXPECT_EQ((*w.anchors)[0].x, 300);
   EXPECT_EQ(w.guideMode, 1);
@@ -315,8 +315,8 @@ TEST(PictureEditorTest, DrawingGuidesAndHandles) {
   labelled.editor.Hover({1234, -5}, kZoom);
   s = labelled.editor.DrawGuideAndHandles(view, true, true, true, 1, true);
   ASSERT_TRUE(s.label);
-  EXPECT_EQ(s.label->line1, "X:061.70");
-  EXPECT_EQ(s.label->line2, "Y:-000.25");
+  EXPECT_EQ(s.label->xLine, "X:061.70");
+  EXPECT_EQ(s.label->yLine, "Y:-000.25");
   EXPECT_EQ(s.label->box.right - s.label->box.left, 48);
   EXPECT_EQ(s.label->box.bottom - s.label->box.top, 22);
 
@@ -334,18 +334,18 @@ class PreviewRecordsTest : public testing::ModelTest {};
 
 PictureFields Fields() {
   PictureFields f;
-  f.text1 = "1";
-  f.text2 = "10";
-  f.text3 = "10";
-  f.text4 = "20";
-  f.text5 = "110";
-  f.text6 = "120";
-  f.text7 = "15";
-  f.text8 = "2";
-  f.text9 = "30";
-  f.text10 = "+0.5";
-  f.text11 = "5";
-  f.text12 = "6";
+  f.itemId = "1";
+  f.frameCount = "10";
+  f.drawX = "10";
+  f.drawY = "20";
+  f.moveX = "110";
+  f.moveY = "120";
+  f.drawAngle = "15";
+  f.drawSize = "2";
+  f.moveAngle = "30";
+  f.moveSize = "+0.5";
+  f.centreX = "5";
+  f.centreY = "6";
   f.startOpacity = 40;
   f.endOpacity = 80;
   f.blendMode = -1;
@@ -374,7 +374,7 @@ TEST_F(PreviewRecordsTest, DrawPositionAndMoveTarget) {
 
   PictureFields fixed = Fields();
   for (const char* count : {"1", "0", "abc"}) {
-    fixed.text2 = count;
+    fixed.frameCount = count;
     r = BuildPreviewRecords(fixed, {}, {}, 0, false);
     EXPECT_FALSE(r.motion);
     EXPECT_EQ(r.move.itemId, 0) << count;
@@ -390,9 +390,9 @@ TEST_F(PreviewRecordsTest, MorphTargetAndMovingPictures) {
   item.param = target;
   GUICore::SetStoreItem(shape, item);
   PictureFields f = Fields();
-  f.text1 = std::to_string(shape);
+  f.itemId = std::to_string(shape);
   EXPECT_EQ(BuildPreviewRecords(f, {}, {}, 0, false).move.itemId, target);
-  f.text2 = "1";
+  f.frameCount = "1";
   EXPECT_EQ(BuildPreviewRecords(f, {}, {}, 0, false).move.itemId, 0);
 
   EventRecord e = ZeroEvent();

@@ -159,23 +159,23 @@ class EventDialogFieldsAdaptor final : public ep::EventDialogFields {
   void setText(ep::Box b, const std::string& t) override { d_.box(b)->setText(ToQ(t)); }
   int check(ep::Tick t) const override {
     switch (t) {
-      case ep::Tick::Check1: return d_.Check1->value();
-      case ep::Tick::Check2_0: return d_.Check2[0]->value();
-      case ep::Tick::Check2_1: return d_.Check2[1]->value();
-      case ep::Tick::Check2_2: return d_.Check2[2]->value();
-      case ep::Tick::Check3: return d_.Check3->value();
-      case ep::Tick::Check10: return d_.Check10->isChecked() ? 1 : 0;
+      case ep::Tick::Button: return d_.buttonCheck->value();
+      case ep::Tick::ButtonDown: return d_.buttonStateChecks[EventDialog::Down]->value();
+      case ep::Tick::ButtonOver: return d_.buttonStateChecks[EventDialog::Over]->value();
+      case ep::Tick::ButtonHit: return d_.buttonStateChecks[EventDialog::Hit]->value();
+      case ep::Tick::Mask: return d_.maskCheck->value();
+      case ep::Tick::SeparateVolumes: return d_.separateVolumesCheck->isChecked() ? 1 : 0;
     }
     return 2;
   }
   void setCheck(ep::Tick t, int v) override {
     switch (t) {
-      case ep::Tick::Check1: d_.Check1->setValue(v); break;
-      case ep::Tick::Check2_0: d_.Check2[0]->setValue(v); break;
-      case ep::Tick::Check2_1: d_.Check2[1]->setValue(v); break;
-      case ep::Tick::Check2_2: d_.Check2[2]->setValue(v); break;
-      case ep::Tick::Check3: d_.Check3->setValue(v); break;
-      case ep::Tick::Check10: d_.Check10->setChecked(v == 1); break;
+      case ep::Tick::Button: d_.buttonCheck->setValue(v); break;
+      case ep::Tick::ButtonDown: d_.buttonStateChecks[EventDialog::Down]->setValue(v); break;
+      case ep::Tick::ButtonOver: d_.buttonStateChecks[EventDialog::Over]->setValue(v); break;
+      case ep::Tick::ButtonHit: d_.buttonStateChecks[EventDialog::Hit]->setValue(v); break;
+      case ep::Tick::Mask: d_.maskCheck->setValue(v); break;
+      case ep::Tick::SeparateVolumes: d_.separateVolumesCheck->setChecked(v == 1); break;
     }
   }
   int listIndex(ep::List l) const override { return list(l)->currentIndex(); }
@@ -196,11 +196,11 @@ class EventDialogFieldsAdaptor final : public ep::EventDialogFields {
  private:
   QComboBox* list(ep::List l) const {
     switch (l) {
-      case ep::List::Combo1: return d_.Combo1;
-      case ep::List::Combo2: return d_.Combo2;
-      case ep::List::Combo4: return d_.Combo4;
+      case ep::List::SoundMode: return d_.soundModeList;
+      case ep::List::Action: return d_.actionList;
+      case ep::List::BlendMode: return d_.blendModeList;
     }
-    return d_.Combo1;
+    return d_.soundModeList;
   }
   EventDialog& d_;
 };
@@ -238,13 +238,13 @@ EventDialog::EventDialog() : QDialog(nullptr), fields_(std::make_unique<EventDia
   setFixedSize(designSize_);
   connectHandlers();
   embedPicturePane();
-  RouteEscapeTo(this, Command2);
+  RouteEscapeTo(this, closeButton);
   // Loading: the selection's kind starts afresh, the scratch path is set.
   setSelectedFileKind(0);
   MakePictPreview(true, false);
   const int32_t topward = P().windowTopward;
-  Check7->setVisible(rules::KeepOnTopOffered(topward));
-  Check7->setChecked(rules::KeepOnTopTicked(topward));
+  keepOnTopCheck->setVisible(rules::KeepOnTopOffered(topward));
+  keepOnTopCheck->setChecked(rules::KeepOnTopTicked(topward));
 }
 
 EventDialog::~EventDialog() {
@@ -252,6 +252,11 @@ EventDialog::~EventDialog() {
 }
 
 EventProperty::EventDialogFields& EventDialog::fields() { return *fields_; }
+
+void EventDialog::focusFirstField() {
+  if (actionList->isVisibleTo(this)) actionList->setFocus();
+  if (itemIdBox->isVisibleTo(this)) itemIdBox->setFocus();
+}
 
 int32_t EventDialog::SelectedFileKind() const { return ep::Current().selectedFileKind; }
 void EventDialog::setSelectedFileKind(int32_t kind) { ep::Current().selectedFileKind = kind; }
@@ -261,79 +266,81 @@ void EventDialog::setIsFilling(bool filling) { ep::Current().filling = filling; 
 void EventDialog::createControls() {
   QWidget* w = this;
   const int L = kLeftColumn;
-  Label1 = MakeLabel("Label1", "ファイルID", w, L, 10, 60);
-  Text1 = MakeBox("Text1", w, 70, 8, 60);
-  Label2 = MakeLabel("Label2", "ﾌﾚｰﾑｶｳﾝﾄ", w, L, 34, 60);
-  Text2 = MakeBox("Text2", w, 70, 32, 60);
-  VScroll1 = MakeSpin("VScroll1", w, 131, 32);
-  Command9 = MakeButton("Command9", "固定画面にする", w, 152, 30, 120);
+  itemIdLabel = MakeLabel("itemIdLabel", "ファイルID", w, L, 10, 60);
+  itemIdBox = MakeBox("itemIdBox", w, 70, 8, 60);
+  frameCountLabel = MakeLabel("frameCountLabel", "ﾌﾚｰﾑｶｳﾝﾄ", w, L, 34, 60);
+  frameCountBox = MakeBox("frameCountBox", w, 70, 32, 60);
+  frameCountSpin = MakeSpin("frameCountSpin", w, 131, 32);
+  fixedScreenButton = MakeButton("fixedScreenButton", "固定画面にする", w, 152, 30, 120);
 
-  Frame5 = MakeFrame("Frame5", "通常画面", w, L, 58, 300, 46);
-  Label24 = MakeLabel("Label24", "深度", Frame5, 8, 20, 30);
-  Text15 = MakeBox("Text15", Frame5, 40, 18, 50);
-  VScroll2 = MakeSpin("VScroll2", Frame5, 91, 18);
-  Label25 = MakeLabel("Label25", "-256(背面)～256(前面)", Frame5, 112, 20, 180);
+  depthGroup = MakeFrame("depthGroup", "通常画面", w, L, 58, 300, 46);
+  depthLabel = MakeLabel("depthLabel", "深度", depthGroup, 8, 20, 30);
+  depthBox = MakeBox("depthBox", depthGroup, 40, 18, 50);
+  depthSpin = MakeSpin("depthSpin", depthGroup, 91, 18);
+  depthHintLabel = MakeLabel("depthHintLabel", "-256(背面)～256(前面)", depthGroup, 112, 20, 180);
 
-  Check3 = Named(new GreyCheckBox(QStringLiteral("ﾏｽｸ")), "Check3", w, L, 116, 60, 20);
-  Frame10 = MakeFrame("Frame10", "マスク範囲", w, 70, 104, 238, 46);
-  Text20 = MakeBox("Text20", Frame10, 8, 18, 40);
-  Label29 = MakeLabel("Label29", "～", Frame10, 50, 20, 16);
-  Text19 = MakeBox("Text19", Frame10, 66, 18, 40);
-  Label31 = MakeLabel("Label31", "-256(背面)～256(前面)", Frame10, 110, 20, 0, 18);
+  maskCheck = Named(new GreyCheckBox(QStringLiteral("ﾏｽｸ")), "maskCheck", w, L, 116, 60, 20);
+  maskRangeGroup = MakeFrame("maskRangeGroup", "マスク範囲", w, 70, 104, 238, 46);
+  maskFromBox = MakeBox("maskFromBox", maskRangeGroup, 8, 18, 40);
+  maskRangeDashLabel = MakeLabel("maskRangeDashLabel", "～", maskRangeGroup, 50, 20, 16);
+  maskToBox = MakeBox("maskToBox", maskRangeGroup, 66, 18, 40);
+  maskRangeHintLabel = MakeLabel("maskRangeHintLabel", "-256(背面)～256(前面)", maskRangeGroup, 110, 20, 0, 18);
   // The range's caption whole, the frame around it short of the right column.
-  Label31->resize(Label31->sizeHint().width(), Label31->height());
-  Frame10->resize(Label31->geometry().right() + 7, Frame10->height());
+  maskRangeHintLabel->resize(maskRangeHintLabel->sizeHint().width(), maskRangeHintLabel->height());
+  maskRangeGroup->resize(maskRangeHintLabel->geometry().right() + 7, maskRangeGroup->height());
 
-  Label32 = MakeLabel("Label32", "ブレンド", w, L, 160, 50);
-  Combo4 = MakeList("Combo4", w, 60, 158, 130, rules::kBlendModeNames, 15);
-  Check1 = Named(new GreyCheckBox(QStringLiteral("ボタンにする(&B)")), "Check1", w, L, 188, 160, 20);
+  blendModeLabel = MakeLabel("blendModeLabel", "ブレンド", w, L, 160, 50);
+  blendModeList = MakeList("blendModeList", w, 60, 158, 130, rules::kBlendModeNames, 15);
+  buttonCheck = Named(new GreyCheckBox(QStringLiteral("ボタンにする(&B)")), "buttonCheck", w, L, 188, 160, 20);
 
-  Frame6 = MakeFrame("Frame6", "アクションの設定", w, L, kActionFrameTop, 300, 128);
-  Label16 = MakeLabel("Label16", "アクション", Frame6, 8, 22, 60);
-  Combo2 = MakeList("Combo2", Frame6, 70, 20, 222, rules::kActionNames, 15);
-  Label22 = MakeLabel("Label22", "ﾊﾟﾗﾒｰﾀ１", Frame6, 8, 48, 60);
-  Text13 = MakeBox("Text13", Frame6, 70, 46, 222);
-  Label23 = MakeLabel("Label23", "ﾊﾟﾗﾒｰﾀ２", Frame6, 8, 70, 288, 32);
-  Label23->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  Text14 = MakeBox("Text14", Frame6, 70, 70, 222);
-  Command7 = MakeButton("Command7", "ｽｸﾘﾌﾟﾄを編集(&E)", Frame6, 172, 98, 120);
+  actionGroup = MakeFrame("actionGroup", "アクションの設定", w, L, kActionFrameTop, 300, 128);
+  actionLabel = MakeLabel("actionLabel", "アクション", actionGroup, 8, 22, 60);
+  actionList = MakeList("actionList", actionGroup, 70, 20, 222, rules::kActionNames, 15);
+  firstParameterLabel = MakeLabel("firstParameterLabel", "ﾊﾟﾗﾒｰﾀ１", actionGroup, 8, 48, 60);
+  firstParameterBox = MakeBox("firstParameterBox", actionGroup, 70, 46, 222);
+  parameterHintLabel = MakeLabel("parameterHintLabel", "ﾊﾟﾗﾒｰﾀ２", actionGroup, 8, 70, 288, 32);
+  parameterHintLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  secondParameterBox = MakeBox("secondParameterBox", actionGroup, 70, 70, 222);
+  actionScriptButton = MakeButton("actionScriptButton", "ｽｸﾘﾌﾟﾄを編集(&E)", actionGroup, 172, 98, 120);
 
-  Frame7 = MakeFrame("Frame7", "ボタンの画像ID", w, L, 348, 300, 100);
-  Label26 = MakeLabel("Label26", "ﾌｧｲﾙID", Frame7, 134, 16, 60, 16);
+  buttonImagesGroup = MakeFrame("buttonImagesGroup", "ボタンの画像ID", w, L, 348, 300, 100);
+  buttonStateIdLabel = MakeLabel("buttonStateIdLabel", "ﾌｧｲﾙID", buttonImagesGroup, 134, 16, 60, 16);
   const char* const states[3] = {"ボタンを押下", "ﾏｳｽｶｰｿﾙ通過", "当たり判定"};
   for (int i = 0; i < 3; ++i) {
-    const std::string check = "Check2_" + std::to_string(i), text = "Text16_" + std::to_string(i);
-    Check2[i] = Named(new GreyCheckBox(QString::fromUtf8(states[i])), check.c_str(), Frame7, 8, 34 + i * 21, 124, 19);
-    Text16[i] = MakeBox(text.c_str(), Frame7, 134, 33 + i * 21, 60);
+    const std::string check = "buttonStateChecks_" + std::to_string(i), text = "buttonStateBoxes_" + std::to_string(i);
+    buttonStateChecks[i] = Named(new GreyCheckBox(QString::fromUtf8(states[i])), check.c_str(), buttonImagesGroup, 8,
+                                 34 + i * 21, 124, 19);
+    buttonStateBoxes[i] = MakeBox(text.c_str(), buttonImagesGroup, 134, 33 + i * 21, 60);
   }
 
-  Frame8 = MakeFrame("Frame8", "スプライトの設定", w, L, kActionFrameTop, 300, 100);
-  Label28 = MakeLabel("Label28", "ｲﾝｽﾀﾝｽ名", Frame8, 8, 22, 60);
-  Text18 = MakeBox("Text18", Frame8, 70, 20, 222);
-  Text17 = MakeBox("Text17", Frame8, 8, 44, 284);
-  Command8 = MakeButton("Command8", "ｽｸﾘﾌﾟﾄを編集(&E)", Frame8, 172, 68, 120);
+  spriteGroup = MakeFrame("spriteGroup", "スプライトの設定", w, L, kActionFrameTop, 300, 100);
+  instanceNameLabel = MakeLabel("instanceNameLabel", "ｲﾝｽﾀﾝｽ名", spriteGroup, 8, 22, 60);
+  instanceNameBox = MakeBox("instanceNameBox", spriteGroup, 70, 20, 222);
+  clipScriptBox = MakeBox("clipScriptBox", spriteGroup, 8, 44, 284);
+  clipScriptButton = MakeButton("clipScriptButton", "ｽｸﾘﾌﾟﾄを編集(&E)", spriteGroup, 172, 68, 120);
 
-  Frame4 = MakeFrame("Frame4", "サウンドイベントの設定", w, L, 58, 300, 160);
-  Combo1 = MakeList("Combo1", Frame4, 8, 20, 150, rules::kSoundModeNames, 5);
-  Frame11 = MakeFrame("Frame11", "音量", Frame4, 8, 48, 284, 104);
-  Check10 = Named(new QCheckBox(QStringLiteral("左右独立")), "Check10", Frame11, 8, 18, 100, 20);
+  soundGroup = MakeFrame("soundGroup", "サウンドイベントの設定", w, L, 58, 300, 160);
+  soundModeList = MakeList("soundModeList", soundGroup, 8, 20, 150, rules::kSoundModeNames, 5);
+  volumeGroup = MakeFrame("volumeGroup", "音量", soundGroup, 8, 48, 284, 104);
+  separateVolumesCheck =
+      Named(new QCheckBox(QStringLiteral("左右独立")), "separateVolumesCheck", volumeGroup, 8, 18, 100, 20);
   const char* const sides[2] = {"左", "右"};
   for (int i = 0; i < 2; ++i) {
-    const std::string label = "Label17_" + std::to_string(i), text = "Text26_" + std::to_string(i),
-                      bar = "VScroll3_" + std::to_string(i);
-    Label17[i] = MakeLabel(label.c_str(), sides[i], Frame11, 8 + i * 120, 62, 20);
-    Text26[i] = MakeBox(text.c_str(), Frame11, 30 + i * 120, 60, 44);
-    VScroll3[i] = MakeBar(bar.c_str(), Qt::Vertical, Frame11, 78 + i * 120, 40, 16, 58, 0, 100, 10);
+    const std::string label = "volumeLabels_" + std::to_string(i), text = "volumeBoxes_" + std::to_string(i),
+                      bar = "volumeSliders_" + std::to_string(i);
+    volumeLabels[i] = MakeLabel(label.c_str(), sides[i], volumeGroup, 8 + i * 120, 62, 20);
+    volumeBoxes[i] = MakeBox(text.c_str(), volumeGroup, 30 + i * 120, 60, 44);
+    volumeSliders[i] = MakeBar(bar.c_str(), Qt::Vertical, volumeGroup, 78 + i * 120, 40, 16, 58, 0, 100, 10);
   }
 
   const int R = 316;
   // Narrower than the frames below it: the pane's expander sits beside it.
-  Frame3 = MakeFrame("Frame3", "中心位置", w, R, 4, 206, 72);
-  Label13 = MakeLabel("Label13", "X：", Frame3, 8, 22, 22);
-  Text11 = MakeBox("Text11", Frame3, 30, 20, 56);
-  Label15 = MakeLabel("Label15", "Y：", Frame3, 96, 22, 22);
-  Text12 = MakeBox("Text12", Frame3, 118, 20, 56);
-  Command3 = MakeButton("Command3", rules::kCentreToMiddle, Frame3, 8, 44, 166);
+  centreGroup = MakeFrame("centreGroup", "中心位置", w, R, 4, 206, 72);
+  centreXLabel = MakeLabel("centreXLabel", "X：", centreGroup, 8, 22, 22);
+  centreXBox = MakeBox("centreXBox", centreGroup, 30, 20, 56);
+  centreYLabel = MakeLabel("centreYLabel", "Y：", centreGroup, 96, 22, 22);
+  centreYBox = MakeBox("centreYBox", centreGroup, 118, 20, 56);
+  centreButton = MakeButton("centreButton", rules::kCentreToMiddle, centreGroup, 8, 44, 166);
 
   // The two states share one layout.
   struct StateControls {
@@ -355,15 +362,19 @@ void EventDialog::createControls() {
     QPushButton*& copy;
   };
   const char* const names[2][16] = {
-      {"Frame1", "Label4", "Text3", "Label5", "Text4", "Label9", "Text7", "Label10", "Text8", "Label3", "HScroll1",
-       "Text22", "Label6", "HScroll2", "Text23", "Command5"},
-      {"Frame2", "Label7", "Text5", "Label8", "Text6", "Label11", "Text9", "Label12", "Text10", "Label21", "HScroll4",
-       "Text24", "Label20", "HScroll3", "Text25", "Command6"}};
+      {"drawPositionGroup", "drawXLabel", "drawXBox", "drawYLabel", "drawYBox", "drawAngleLabel", "drawAngleBox",
+       "drawSizeLabel", "drawSizeBox", "drawBrightnessLabel", "drawBrightnessSlider", "drawBrightnessBox",
+       "drawOpacityLabel", "drawOpacitySlider", "drawOpacityBox", "copyToMoveButton"},
+      {"moveTargetGroup", "moveXLabel", "moveXBox", "moveYLabel", "moveYBox", "moveAngleLabel", "moveAngleBox",
+       "moveSizeLabel", "moveSizeBox", "moveBrightnessLabel", "moveBrightnessSlider", "moveBrightnessBox",
+       "moveOpacityLabel", "moveOpacitySlider", "moveOpacityBox", "copyToDrawButton"}};
   StateControls states2[2] = {
-      {Frame1, Label4, Text3, Label5, Text4, Label9, Text7, Label10, Text8, Label3, HScroll1, Text22, Label6, HScroll2,
-       Text23, Command5},
-      {Frame2, Label7, Text5, Label8, Text6, Label11, Text9, Label12, Text10, Label21, HScroll4, Text24, Label20,
-       HScroll3, Text25, Command6}};
+      {drawPositionGroup, drawXLabel, drawXBox, drawYLabel, drawYBox, drawAngleLabel, drawAngleBox, drawSizeLabel,
+       drawSizeBox, drawBrightnessLabel, drawBrightnessSlider, drawBrightnessBox, drawOpacityLabel, drawOpacitySlider,
+       drawOpacityBox, copyToMoveButton},
+      {moveTargetGroup, moveXLabel, moveXBox, moveYLabel, moveYBox, moveAngleLabel, moveAngleBox, moveSizeLabel,
+       moveSizeBox, moveBrightnessLabel, moveBrightnessSlider, moveBrightnessBox, moveOpacityLabel, moveOpacitySlider,
+       moveOpacityBox, copyToDrawButton}};
   const char* const frameCaptions[2] = {"描画位置", "移動先"};
   const char* const copyCaptions[2] = {"→", "←"};
   const char* const copyTips[2] = {"描画位置のﾊﾟﾗﾒｰﾀを移動先にｺﾋﾟｰ", "移動先のﾊﾟﾗﾒｰﾀを描画位置にｺﾋﾟｰ"};
@@ -388,107 +399,110 @@ void EventDialog::createControls() {
     c.oBox = MakeBox(n[14], c.frame, 184, 94, 50);
     c.copy = MakeButton(n[15], copyCaptions[s], c.frame, 196, 120, 38);
     c.copy->setToolTip(QString::fromUtf8(copyTips[s]));
-    const std::string detail = "Command10_" + std::to_string(s);
-    Command10[s] = MakeButton(detail.c_str(), "詳", c.frame, 8, 120, 30);
+    const std::string detail = "filterButtons_" + std::to_string(s);
+    filterButtons[s] = MakeButton(detail.c_str(), "詳", c.frame, 8, 120, 30);
   }
 
-  Frame9 = MakeFrame("Frame9", "速度変化", w, R, 388, 246, 82);
-  HScroll5 = MakeBar("HScroll5", Qt::Horizontal, Frame9, 8, 22, 172, 18, -255, 255, 10);
-  Text21 = MakeBox("Text21", Frame9, 184, 20, 50);
-  Picture1 = Named(new EasingCurve, "Picture1", Frame9, 8, 46, 226, 28);
+  easingGroup = MakeFrame("easingGroup", "速度変化", w, R, 388, 246, 82);
+  easingSlider = MakeBar("easingSlider", Qt::Horizontal, easingGroup, 8, 22, 172, 18, -255, 255, 10);
+  easingBox = MakeBox("easingBox", easingGroup, 184, 20, 50);
+  easingCurve = Named(new EasingCurve, "easingCurve", easingGroup, 8, 46, 226, 28);
 
   const int buttonTop = kDesignHeight - 30;  // 1.16 button heights above the bottom
-  Command4 = MakeButton("Command4", "ｲﾍﾞﾝﾄﾌﾟﾚﾋﾞｭｰ(&P)", w, L, buttonTop, 150, 26);
-  Command4->setToolTip(QStringLiteral("このイベントをプレビューする"));
-  Check7 = Named(new QCheckBox(QStringLiteral("前面")), "Check7", w, 264, buttonTop + 2, 64, 22);
-  Command1 = MakeButton("Command1", "適用(&A)", w, 350, buttonTop, 100, 26);
-  Command2 = MakeButton("Command2", "閉じる(&X)", w, 458, buttonTop, 100, 26);
-  Check5 = Named(new QCheckBox(QStringLiteral(">")), "Check5", w, 0, 4, 0, 20);
-  const int expanderWidth = Check5->sizeHint().width();
-  Check5->setGeometry(kDesignWidth - 4 - expanderWidth, 4, expanderWidth, 20);
-  Check5->hide();
+  eventPreviewButton = MakeButton("eventPreviewButton", "ｲﾍﾞﾝﾄﾌﾟﾚﾋﾞｭｰ(&P)", w, L, buttonTop, 150, 26);
+  eventPreviewButton->setToolTip(QStringLiteral("このイベントをプレビューする"));
+  keepOnTopCheck = Named(new QCheckBox(QStringLiteral("前面")), "keepOnTopCheck", w, 264, buttonTop + 2, 64, 22);
+  applyButton = MakeButton("applyButton", "適用(&A)", w, 350, buttonTop, 100, 26);
+  closeButton = MakeButton("closeButton", "閉じる(&X)", w, 458, buttonTop, 100, 26);
+  expandPaneCheck = Named(new QCheckBox(QStringLiteral(">")), "expandPaneCheck", w, 0, 4, 0, 20);
+  const int expanderWidth = expandPaneCheck->sizeHint().width();
+  expandPaneCheck->setGeometry(kDesignWidth - 4 - expanderWidth, 4, expanderWidth, 20);
+  expandPaneCheck->hide();
 
   // The picture pane's tool box lies beyond the collapsed window's edge.
   PictToolBox = Named(new QWidget, "PictToolBox", w, kDesignWidth + 8, 4, 300, 48);
-  Option1[0] = Named(new QRadioButton(QStringLiteral("描画位置")), "Option1_0", PictToolBox, 0, 0, 80, 20);
-  Option1[1] = Named(new QRadioButton(QStringLiteral("移動先")), "Option1_1", PictToolBox, 80, 0, 70, 20);
-  Option1[0]->setToolTip(QStringLiteral("描画位置の画像を操作"));
-  Option1[1]->setToolTip(QStringLiteral("移動先の画像を操作"));
-  Check9 = Named(new QCheckBox(QStringLiteral("ｶﾞｲﾄﾞ")), "Check9", PictToolBox, 150, 0, 60, 20);
-  Check9->setToolTip(QStringLiteral("ガイドパスの表示・編集"));
-  Command13 = MakeButton("Command13", "▼", PictToolBox, 210, 0, 24, 20);
-  Command13->hide();
-  Check6 = Named(new QCheckBox(QStringLiteral("ﾘｱﾙﾀｲﾑ")), "Check6", PictToolBox, 0, 24, 80, 20);
-  Check6->setToolTip(QStringLiteral("画面をリアルタイムに更新"));
-  Check4 = Named(new QCheckBox(QStringLiteral("ｱｸﾃｨﾌﾞ")), "Check4", PictToolBox, 80, 24, 80, 20);
-  Check4->setToolTip(QStringLiteral("操作中の画像のみを表示"));
+  operatedImageOptions[DrawImage] =
+      Named(new QRadioButton(QStringLiteral("描画位置")), "operatedImageOptions_0", PictToolBox, 0, 0, 80, 20);
+  operatedImageOptions[MoveImage] =
+      Named(new QRadioButton(QStringLiteral("移動先")), "operatedImageOptions_1", PictToolBox, 80, 0, 70, 20);
+  operatedImageOptions[DrawImage]->setToolTip(QStringLiteral("描画位置の画像を操作"));
+  operatedImageOptions[MoveImage]->setToolTip(QStringLiteral("移動先の画像を操作"));
+  guideCheck = Named(new QCheckBox(QStringLiteral("ｶﾞｲﾄﾞ")), "guideCheck", PictToolBox, 150, 0, 60, 20);
+  guideCheck->setToolTip(QStringLiteral("ガイドパスの表示・編集"));
+  guideMenuButton = MakeButton("guideMenuButton", "▼", PictToolBox, 210, 0, 24, 20);
+  guideMenuButton->hide();
+  realTimeCheck = Named(new QCheckBox(QStringLiteral("ﾘｱﾙﾀｲﾑ")), "realTimeCheck", PictToolBox, 0, 24, 80, 20);
+  realTimeCheck->setToolTip(QStringLiteral("画面をリアルタイムに更新"));
+  onlyOperatedCheck = Named(new QCheckBox(QStringLiteral("ｱｸﾃｨﾌﾞ")), "onlyOperatedCheck", PictToolBox, 80, 24, 80, 20);
+  onlyOperatedCheck->setToolTip(QStringLiteral("操作中の画像のみを表示"));
 
-  mnuCopyParam = new QMenu(QStringLiteral("パラメータコピー"), this);
-  mnuCopyParam->setObjectName(QStringLiteral("mnuCopyParam"));
+  copyParametersMenu = new QMenu(QStringLiteral("パラメータコピー"), this);
+  copyParametersMenu->setObjectName(QStringLiteral("copyParametersMenu"));
   auto item = [&](const char* name, const char* caption) {
-    QAction* a = mnuCopyParam->addAction(QString::fromUtf8(caption));
+    QAction* a = copyParametersMenu->addAction(QString::fromUtf8(caption));
     a->setObjectName(QString::fromLatin1(name));
     return a;
   };
-  mnuCopyBasic = item("mnuCopyBasic", "基本設定をコピー");
-  mnuCopyDetail = item("mnuCopyDetail", "詳細設定をコピー");
-  mnuCopyAll = item("mnuCopyAll", "全てコピー");
+  copyBasicAction = item("copyBasicAction", "基本設定をコピー");
+  copyDetailAction = item("copyDetailAction", "詳細設定をコピー");
+  copyAllAction = item("copyAllAction", "全てコピー");
 
-  for (QLabel* l : {Label4, Label5, Label7, Label8, Label23}) l->installEventFilter(this);
-  for (QGroupBox* f : {Frame1, Frame2}) f->installEventFilter(this);
+  for (QLabel* l : {drawXLabel, drawYLabel, moveXLabel, moveYLabel, parameterHintLabel}) l->installEventFilter(this);
+  for (QGroupBox* f : {drawPositionGroup, moveTargetGroup}) f->installEventFilter(this);
 }
 
 void EventDialog::connectHandlers() {
   auto onText = [this](QLineEdit* box, auto handler) {
     connect(box, &QLineEdit::textChanged, this, handler);
   };
-  onText(Text1, [this] { Text1_Change(); });
-  onText(Text2, [this] { Text2_Change(); });
-  for (QLineEdit* b : {Text3, Text4, Text7, Text8}) onText(b, [this] { Text3_Change(); });
-  for (QLineEdit* b : {Text5, Text6, Text9, Text10}) onText(b, [this] { Text5_Change(); });
-  for (QLineEdit* b : {Text11, Text12}) onText(b, [this] { Text11_Change(); });
-  for (QLineEdit* b : {Text13, Text14, Text16[0], Text16[1], Text16[2], Text17, Text18, Text19})
+  onText(itemIdBox, [this] { onItemIdChanged(); });
+  onText(frameCountBox, [this] { onFrameCountChanged(); });
+  for (QLineEdit* b : {drawXBox, drawYBox, drawAngleBox, drawSizeBox}) onText(b, [this] { onDrawPositionChanged(); });
+  for (QLineEdit* b : {moveXBox, moveYBox, moveAngleBox, moveSizeBox}) onText(b, [this] { onMoveTargetChanged(); });
+  for (QLineEdit* b : {centreXBox, centreYBox}) onText(b, [this] { onCentreChanged(); });
+  for (QLineEdit* b : {firstParameterBox, secondParameterBox, buttonStateBoxes[Down], buttonStateBoxes[Over],
+                        buttonStateBoxes[Hit], clipScriptBox, instanceNameBox, maskToBox})
     onText(b, [this] { UpdateApplyButton(); });
-  onText(Text15, [this] { Text15_Change(); });
-  for (int i = 0; i < 2; ++i) {
-    onText(Text26[i], [this, i] { Text26_Change(i); });
-    connect(VScroll3[i], &QScrollBar::valueChanged, this, [this, i] { VScroll3_Change(i); });
+  onText(depthBox, [this] { onDepthChanged(); });
+  for (Side side : {Left, Right}) {
+    onText(volumeBoxes[side], [this, side] { onVolumeChanged(side); });
+    connect(volumeSliders[side], &QScrollBar::valueChanged, this, [this, side] { onVolumeSliderChanged(side); });
   }
-  connect(VScroll1, &QScrollBar::valueChanged, this, [this] { VScroll1_Change(); });
-  connect(VScroll2, &QScrollBar::valueChanged, this, [this] { VScroll2_Change(); });
-  connect(HScroll1, &QScrollBar::valueChanged, this, [this] { HScroll_Change(1); });
-  connect(HScroll2, &QScrollBar::valueChanged, this, [this] { HScroll_Change(2); });
-  connect(HScroll3, &QScrollBar::valueChanged, this, [this] { HScroll_Change(3); });
-  connect(HScroll4, &QScrollBar::valueChanged, this, [this] { HScroll_Change(4); });
-  connect(HScroll5, &QScrollBar::valueChanged, this, [this] { HScroll5_Change(); });
-  onText(Text22, [this] { PercentBox_Change(1); });
-  onText(Text23, [this] { PercentBox_Change(2); });
-  onText(Text25, [this] { PercentBox_Change(3); });
-  onText(Text24, [this] { PercentBox_Change(4); });
-  onText(Text21, [this] { PercentBox_Change(5); });
-  connect(Check1, &QCheckBox::stateChanged, this, [this] { Check1_Click(); });
-  for (int i = 0; i < 3; ++i) connect(Check2[i], &QCheckBox::stateChanged, this, [this, i] { Check2_Click(i); });
-  connect(Check3, &QCheckBox::stateChanged, this, [this] { Check3_Click(); });
-  connect(Check7, &QCheckBox::stateChanged, this, [this] { Check7_Click(); });
-  connect(Check10, &QCheckBox::stateChanged, this, [this] { Check10_Click(); });
-  connect(Check9, &QCheckBox::stateChanged, this, [this] { Command13->setVisible(Check9->isChecked()); });
-  connect(Combo1, &QComboBox::currentIndexChanged, this, [this] { Combo1_Click(); });
-  connect(Combo2, &QComboBox::currentIndexChanged, this, [this] { Combo2_Click(); });
-  connect(Combo4, &QComboBox::currentIndexChanged, this, [this] { Combo4_Click(); });
-  connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-  connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-  connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
-  connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
-  connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
-  connect(Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
-  connect(Command7, &QPushButton::clicked, this, [this] { Command7_Click(); });
-  connect(Command8, &QPushButton::clicked, this, [this] { Command8_Click(); });
-  connect(Command9, &QPushButton::clicked, this, [this] { Command9_Click(); });
-  for (int i = 0; i < 2; ++i) {
-    connect(Command10[static_cast<size_t>(i)], &QPushButton::clicked, this, [this, i] { Command10_Click(i); });
+  connect(frameCountSpin, &QScrollBar::valueChanged, this, [this] { onFrameCountSpin(); });
+  connect(depthSpin, &QScrollBar::valueChanged, this, [this] { onDepthSpin(); });
+  connect(drawBrightnessSlider, &QScrollBar::valueChanged, this, [this] { onStateSliderChanged(1); });
+  connect(drawOpacitySlider, &QScrollBar::valueChanged, this, [this] { onStateSliderChanged(2); });
+  connect(moveOpacitySlider, &QScrollBar::valueChanged, this, [this] { onStateSliderChanged(3); });
+  connect(moveBrightnessSlider, &QScrollBar::valueChanged, this, [this] { onStateSliderChanged(4); });
+  connect(easingSlider, &QScrollBar::valueChanged, this, [this] { onEasingChanged(); });
+  onText(drawBrightnessBox, [this] { onPercentBoxChanged(1); });
+  onText(drawOpacityBox, [this] { onPercentBoxChanged(2); });
+  onText(moveOpacityBox, [this] { onPercentBoxChanged(3); });
+  onText(moveBrightnessBox, [this] { onPercentBoxChanged(4); });
+  onText(easingBox, [this] { onPercentBoxChanged(5); });
+  connect(buttonCheck, &QCheckBox::stateChanged, this, [this] { onButtonToggled(); });
+  for (ButtonState s : {Down, Over, Hit}) {
+    connect(buttonStateChecks[s], &QCheckBox::stateChanged, this, [this, s] { onButtonStateToggled(s); });
   }
-  for (int i = 0; i < 2; ++i) {
-    connect(Option1[i], &QRadioButton::clicked, this, [this, i] { Option1_Click(i); });
+  connect(maskCheck, &QCheckBox::stateChanged, this, [this] { onMaskToggled(); });
+  connect(keepOnTopCheck, &QCheckBox::stateChanged, this, [this] { onKeepOnTopToggled(); });
+  connect(separateVolumesCheck, &QCheckBox::stateChanged, this, [this] { onSeparateVolumesToggled(); });
+  connect(guideCheck, &QCheckBox::stateChanged, this, [this] { guideMenuButton->setVisible(guideCheck->isChecked()); });
+  connect(soundModeList, &QComboBox::currentIndexChanged, this, [this] { onSoundModeChanged(); });
+  connect(actionList, &QComboBox::currentIndexChanged, this, [this] { onActionChanged(); });
+  connect(blendModeList, &QComboBox::currentIndexChanged, this, [this] { onBlendModeChanged(); });
+  connect(applyButton, &QPushButton::clicked, this, [this] { applyChanges(); });
+  connect(closeButton, &QPushButton::clicked, this, [this] { onClose(); });
+  connect(centreButton, &QPushButton::clicked, this, [this] { toggleCentre(); });
+  connect(eventPreviewButton, &QPushButton::clicked, this, [this] { previewEvent(); });
+  connect(copyToMoveButton, &QPushButton::clicked, this, [this] { copyToMoveTarget(); });
+  connect(copyToDrawButton, &QPushButton::clicked, this, [this] { copyToDrawPosition(); });
+  connect(actionScriptButton, &QPushButton::clicked, this, [this] { editActionScript(); });
+  connect(clipScriptButton, &QPushButton::clicked, this, [this] { editClipScript(); });
+  connect(fixedScreenButton, &QPushButton::clicked, this, [this] { toggleFixedScreen(); });
+  for (Image image : {DrawImage, MoveImage}) {
+    connect(filterButtons[image], &QPushButton::clicked, this, [this, image] { editFilters(image); });
+    connect(operatedImageOptions[image], &QRadioButton::clicked, this, [this, image] { onOperatedImageChosen(image); });
   }
 }
 
@@ -496,113 +510,113 @@ void EventDialog::connectHandlers() {
 
 QWidget* EventDialog::widget(Ctl c) const {
   switch (c) {
-    case Ctl::Label1: return Label1;
-    case Ctl::Text1: return Text1;
-    case Ctl::Label2: return Label2;
-    case Ctl::Text2: return Text2;
-    case Ctl::VScroll1: return VScroll1;
-    case Ctl::Check1: return Check1;
-    case Ctl::Check3: return Check3;
-    case Ctl::Check9: return Check9;
-    case Ctl::Combo4: return Combo4;
-    case Ctl::Label32: return Label32;
-    case Ctl::Command5: return Command5;
-    case Ctl::Command9: return Command9;
-    case Ctl::Command10_0: return Command10[0];
-    case Ctl::Command10_1: return Command10[1];
-    case Ctl::Command13: return Command13;
-    case Ctl::Option1_1: return Option1[1];
-    case Ctl::Frame1: return Frame1;
-    case Ctl::Frame2: return Frame2;
-    case Ctl::Frame3: return Frame3;
-    case Ctl::Frame4: return Frame4;
-    case Ctl::Frame5: return Frame5;
-    case Ctl::Frame6: return Frame6;
-    case Ctl::Frame7: return Frame7;
-    case Ctl::Frame8: return Frame8;
-    case Ctl::Frame9: return Frame9;
-    case Ctl::Frame10: return Frame10;
+    case Ctl::ItemIdLabel: return itemIdLabel;
+    case Ctl::ItemIdBox: return itemIdBox;
+    case Ctl::FrameCountLabel: return frameCountLabel;
+    case Ctl::FrameCountBox: return frameCountBox;
+    case Ctl::FrameCountSpin: return frameCountSpin;
+    case Ctl::ButtonCheck: return buttonCheck;
+    case Ctl::MaskCheck: return maskCheck;
+    case Ctl::GuideCheck: return guideCheck;
+    case Ctl::BlendModeList: return blendModeList;
+    case Ctl::BlendModeLabel: return blendModeLabel;
+    case Ctl::CopyToMoveButton: return copyToMoveButton;
+    case Ctl::FixedScreenButton: return fixedScreenButton;
+    case Ctl::DrawFilterButton: return filterButtons[DrawImage];
+    case Ctl::MoveFilterButton: return filterButtons[MoveImage];
+    case Ctl::GuideMenuButton: return guideMenuButton;
+    case Ctl::MoveTargetOption: return operatedImageOptions[MoveImage];
+    case Ctl::DrawPositionGroup: return drawPositionGroup;
+    case Ctl::MoveTargetGroup: return moveTargetGroup;
+    case Ctl::CentreGroup: return centreGroup;
+    case Ctl::SoundGroup: return soundGroup;
+    case Ctl::DepthGroup: return depthGroup;
+    case Ctl::ActionGroup: return actionGroup;
+    case Ctl::ButtonImagesGroup: return buttonImagesGroup;
+    case Ctl::SpriteGroup: return spriteGroup;
+    case Ctl::EasingGroup: return easingGroup;
+    case Ctl::MaskRangeGroup: return maskRangeGroup;
   }
   return nullptr;
 }
 
 QLineEdit* EventDialog::box(ep::Box b) const {
   switch (b) {
-    case ep::Box::Text1: return Text1;
-    case ep::Box::Text2: return Text2;
-    case ep::Box::Text3: return Text3;
-    case ep::Box::Text4: return Text4;
-    case ep::Box::Text5: return Text5;
-    case ep::Box::Text6: return Text6;
-    case ep::Box::Text7: return Text7;
-    case ep::Box::Text8: return Text8;
-    case ep::Box::Text9: return Text9;
-    case ep::Box::Text10: return Text10;
-    case ep::Box::Text11: return Text11;
-    case ep::Box::Text12: return Text12;
-    case ep::Box::Text13: return Text13;
-    case ep::Box::Text14: return Text14;
-    case ep::Box::Text15: return Text15;
-    case ep::Box::Text16_0: return Text16[0];
-    case ep::Box::Text16_1: return Text16[1];
-    case ep::Box::Text16_2: return Text16[2];
-    case ep::Box::Text17: return Text17;
-    case ep::Box::Text18: return Text18;
-    case ep::Box::Text19: return Text19;
-    case ep::Box::Text21: return Text21;
-    case ep::Box::Text22: return Text22;
-    case ep::Box::Text23: return Text23;
-    case ep::Box::Text24: return Text24;
-    case ep::Box::Text25: return Text25;
-    case ep::Box::Text26_0: return Text26[0];
-    case ep::Box::Text26_1: return Text26[1];
+    case ep::Box::ItemId: return itemIdBox;
+    case ep::Box::FrameCount: return frameCountBox;
+    case ep::Box::DrawX: return drawXBox;
+    case ep::Box::DrawY: return drawYBox;
+    case ep::Box::MoveX: return moveXBox;
+    case ep::Box::MoveY: return moveYBox;
+    case ep::Box::DrawAngle: return drawAngleBox;
+    case ep::Box::DrawSize: return drawSizeBox;
+    case ep::Box::MoveAngle: return moveAngleBox;
+    case ep::Box::MoveSize: return moveSizeBox;
+    case ep::Box::CentreX: return centreXBox;
+    case ep::Box::CentreY: return centreYBox;
+    case ep::Box::FirstParameter: return firstParameterBox;
+    case ep::Box::SecondParameter: return secondParameterBox;
+    case ep::Box::Depth: return depthBox;
+    case ep::Box::ButtonDownId: return buttonStateBoxes[Down];
+    case ep::Box::ButtonOverId: return buttonStateBoxes[Over];
+    case ep::Box::ButtonHitId: return buttonStateBoxes[Hit];
+    case ep::Box::ClipScript: return clipScriptBox;
+    case ep::Box::InstanceName: return instanceNameBox;
+    case ep::Box::MaskTo: return maskToBox;
+    case ep::Box::Easing: return easingBox;
+    case ep::Box::DrawBrightness: return drawBrightnessBox;
+    case ep::Box::DrawOpacity: return drawOpacityBox;
+    case ep::Box::MoveBrightness: return moveBrightnessBox;
+    case ep::Box::MoveOpacity: return moveOpacityBox;
+    case ep::Box::LeftVolume: return volumeBoxes[Left];
+    case ep::Box::RightVolume: return volumeBoxes[Right];
   }
-  return Text1;
+  return itemIdBox;
 }
 
 QScrollBar* EventDialog::slider(ep::Slider s) const {
   switch (s) {
-    case ep::Slider::HScroll1: return HScroll1;
-    case ep::Slider::HScroll2: return HScroll2;
-    case ep::Slider::HScroll3: return HScroll3;
-    case ep::Slider::HScroll4: return HScroll4;
-    case ep::Slider::HScroll5: return HScroll5;
+    case ep::Slider::DrawBrightness: return drawBrightnessSlider;
+    case ep::Slider::DrawOpacity: return drawOpacitySlider;
+    case ep::Slider::MoveOpacity: return moveOpacitySlider;
+    case ep::Slider::MoveBrightness: return moveBrightnessSlider;
+    case ep::Slider::Easing: return easingSlider;
   }
-  return HScroll1;
+  return drawBrightnessSlider;
 }
 
 QWidget* EventDialog::part(ep::Part p) const {
   switch (p) {
-    case ep::Part::Label1: return Label1;
-    case ep::Part::Text1: return Text1;
-    case ep::Part::Label2: return Label2;
-    case ep::Part::Text2: return Text2;
-    case ep::Part::Frame1: return Frame1;
-    case ep::Part::Frame2: return Frame2;
-    case ep::Part::Frame3: return Frame3;
-    case ep::Part::Frame4: return Frame4;
-    case ep::Part::Frame5: return Frame5;
-    case ep::Part::Frame6: return Frame6;
-    case ep::Part::Frame7: return Frame7;
-    case ep::Part::Frame8: return Frame8;
-    case ep::Part::Frame9: return Frame9;
-    case ep::Part::Command3: return Command3;
-    case ep::Part::Command4: return Command4;
-    case ep::Part::Command7: return Command7;
-    case ep::Part::Command8: return Command8;
+    case ep::Part::ItemIdLabel: return itemIdLabel;
+    case ep::Part::ItemIdBox: return itemIdBox;
+    case ep::Part::FrameCountLabel: return frameCountLabel;
+    case ep::Part::FrameCountBox: return frameCountBox;
+    case ep::Part::DrawPositionGroup: return drawPositionGroup;
+    case ep::Part::MoveTargetGroup: return moveTargetGroup;
+    case ep::Part::CentreGroup: return centreGroup;
+    case ep::Part::SoundGroup: return soundGroup;
+    case ep::Part::DepthGroup: return depthGroup;
+    case ep::Part::ActionGroup: return actionGroup;
+    case ep::Part::ButtonImagesGroup: return buttonImagesGroup;
+    case ep::Part::SpriteGroup: return spriteGroup;
+    case ep::Part::EasingGroup: return easingGroup;
+    case ep::Part::CentreButton: return centreButton;
+    case ep::Part::EventPreviewButton: return eventPreviewButton;
+    case ep::Part::ActionScriptButton: return actionScriptButton;
+    case ep::Part::ClipScriptButton: return clipScriptButton;
   }
-  return Label1;
+  return itemIdLabel;
 }
 
 void EventDialog::applyVisibility(const rules::Visibility& v) {
   for (const auto& [c, shown] : v) widget(c)->setVisible(shown);
 }
 
-void EventDialog::placeActionFrame(bool top) { Frame6->move(kLeftColumn, top ? 8 : kActionFrameTop); }
+void EventDialog::placeActionFrame(bool top) { actionGroup->move(kLeftColumn, top ? 8 : kActionFrameTop); }
 
 // ---- members the main window uses --------------------------------------------------------
 
-void EventDialog::UpdateApplyButton() { Command1->setEnabled(!IsFilling()); }
+void EventDialog::UpdateApplyButton() { applyButton->setEnabled(!IsFilling()); }
 
 void EventDialog::ActivateSub() {
   operatedImage_ = 0;
@@ -611,7 +625,7 @@ void EventDialog::ActivateSub() {
 
 void EventDialog::LoadingSub() {
   unloading_ = false;
-  if (pane_) pane_->Command12_Click();
+  if (pane_) pane_->fitToPane();
 }
 
 void EventDialog::MakePictPreview(bool useCache, bool keepHandles) {
@@ -632,19 +646,22 @@ void EventDialog::EventDialogInitialize() {
     // An editable list's own box (the zoom) keeps its text.
     if (!qobject_cast<QComboBox*>(box->parentWidget())) box->setText(QString());
   }
-  for (GreyCheckBox* c : {Check1, Check2[0], Check2[1], Check2[2], Check3}) c->setValue(2);
-  Combo2->setCurrentIndex(-1);
-  Combo4->setCurrentIndex(-1);
+  for (GreyCheckBox* c :
+       {buttonCheck, buttonStateChecks[Down], buttonStateChecks[Over], buttonStateChecks[Hit], maskCheck})
+    c->setValue(2);
+  actionList->setCurrentIndex(-1);
+  blendModeList->setCurrentIndex(-1);
   // Emptying a box moved its slider, which wrote the box again.
-  for (QLineEdit* box : {Text22, Text23, Text24, Text25, Text21}) box->setText(QString());
+  for (QLineEdit* box : {drawBrightnessBox, drawOpacityBox, moveBrightnessBox, moveOpacityBox, easingBox})
+    box->setText(QString());
 }
 
 void EventDialog::UpdateScrolls() {
-  HScroll_Change(1);
-  HScroll_Change(2);
-  HScroll_Change(4);
-  HScroll_Change(3);
-  HScroll5_Change();
+  onStateSliderChanged(1);
+  onStateSliderChanged(2);
+  onStateSliderChanged(4);
+  onStateSliderChanged(3);
+  onEasingChanged();
 }
 
 void EventDialog::setOwner(QWidget* owner) {
@@ -668,7 +685,7 @@ void EventDialog::takeScript(int32_t kind, const std::string& text) {
   // empty box keeps each its own script, and must stay empty.
   if (ep::Current().loaded != ep::Loaded::One) return;
   if (ScriptEditorModule::ModuleState().target.index != ep::SubjectRow() + 1) return;
-  (kind == ScriptEditorModule::kClipAction ? Text17 : Text14)->setText(ToQ(text));
+  (kind == ScriptEditorModule::kClipAction ? clipScriptBox : secondParameterBox)->setText(ToQ(text));
 }
 
 void EventDialog::Unload() {
@@ -686,222 +703,227 @@ void EventDialog::Unload() {
 }
 
 void EventDialog::StorePreviewOptions() {
-  if (Check5->isHidden()) return;
-  P().pictEventPreview = (P().pictEventPreview & ~3) | (Check5->isChecked() ? 1 : 0) | (Check6->isChecked() ? 2 : 0);
+  if (expandPaneCheck->isHidden()) return;
+  P().pictEventPreview =
+      (P().pictEventPreview & ~3) | (expandPaneCheck->isChecked() ? 1 : 0) | (realTimeCheck->isChecked() ? 2 : 0);
 }
 
 void EventDialog::SaveDialogState() {
   if (!isVisible()) return;
   StoreTwips(this, P().epLeft, P().epTop);
-  P().windowTopward = rules::WithKeepOnTopTicked(P().windowTopward, Check7->isChecked());
-  if (Check5->isChecked()) storeExpandedSize();
+  P().windowTopward = rules::WithKeepOnTopTicked(P().windowTopward, keepOnTopCheck->isChecked());
+  if (expandPaneCheck->isChecked()) storeExpandedSize();
 }
 
-void EventDialog::Form_Activate() {
-  Check7_Click();
-  if (pane_) pane_->Combo3_Click();
+void EventDialog::onActivated() {
+  onKeepOnTopToggled();
+  if (pane_) pane_->applyZoom();
   ActivateSub();
 }
 
 bool EventDialog::event(QEvent* e) {
-  if (e->type() == QEvent::WindowActivate && isVisible()) Form_Activate();
+  if (e->type() == QEvent::WindowActivate && isVisible()) onActivated();
   return QDialog::event(e);
 }
 
 bool EventDialog::eventFilter(QObject* watched, QEvent* e) {
-  if (e->type() == QEvent::MouseButtonPress && watched == Label23) {
-    Label23_MouseDown(static_cast<int>(static_cast<QMouseEvent*>(e)->position().y()));
+  if (e->type() == QEvent::MouseButtonPress && watched == parameterHintLabel) {
+    onParameterHintPressed(static_cast<int>(static_cast<QMouseEvent*>(e)->position().y()));
   } else if (e->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
-    if (watched == Frame1) Frame_Click(0);
-    if (watched == Frame2) Frame_Click(1);
-    for (QLabel* l : {Label4, Label5, Label7, Label8}) {
-      if (watched == l) LabelPosition_Click(l);
+    if (watched == drawPositionGroup) onStateGroupClicked(DrawImage);
+    if (watched == moveTargetGroup) onStateGroupClicked(MoveImage);
+    for (QLabel* l : {drawXLabel, drawYLabel, moveXLabel, moveYLabel}) {
+      if (watched == l) onPositionCaptionClicked(l);
     }
   }
   return QDialog::eventFilter(watched, e);
 }
 
-void EventDialog::reject() { Command2_Click(); }
+void EventDialog::reject() { onClose(); }
 
 void EventDialog::closeEvent(QCloseEvent* e) {
   // The title bar's close is the Close button.
   e->ignore();
-  Command2_Click();
+  onClose();
 }
 
 // ---- change handlers ----------------------------------------------------------------------
 
-void EventDialog::Text1_Change() {
+void EventDialog::onItemIdChanged() {
   UpdateApplyButton();
-  const std::string text1 = Text(Text1);
-  const int32_t kind = rules::FileKind(text1, SelectedFileKind());
-  const rules::KindLayout l = rules::LayoutForKind(kind, text1, IsFilling(), EventListModule::Current().selCount,
+  const std::string itemIdText = Text(itemIdBox);
+  const int32_t kind = rules::FileKind(itemIdText, SelectedFileKind());
+  const rules::KindLayout l = rules::LayoutForKind(kind, itemIdText, IsFilling(), EventListModule::Current().selCount,
                                                    GUICore::GetSWFVersion());
   if (l.previewControls) SetPreviewControlsVisible(*l.previewControls);
   // The check boxes first: their handlers show and hide frames too.
-  if (l.check1) Check1->setValue(*l.check1);
-  if (l.check3) Check3->setValue(*l.check3);
+  if (l.buttonTick) buttonCheck->setValue(*l.buttonTick);
+  if (l.maskTick) maskCheck->setValue(*l.maskTick);
   applyVisibility(l.visible);
   placeActionFrame(l.actionPlacement);
-  if (l.frameCountLayout) Text2_Change();
+  if (l.frameCountLayout) onFrameCountChanged();
 }
 
-void EventDialog::Text2_Change() {
+void EventDialog::onFrameCountChanged() {
   const rules::FrameCountLayout l =
-      rules::LayoutForFrameCount(Text(Text1), Text(Text2), Check9->isChecked(), Text(Text15));
+      rules::LayoutForFrameCount(Text(itemIdBox), Text(frameCountBox), guideCheck->isChecked(), Text(depthBox));
   if (l.skip) return;
-  Command9->setText(QString::fromUtf8(l.command9Caption));
-  Frame5->setTitle(QString::fromUtf8(l.frame5Caption));
-  if (l.check9) Check9->setChecked(*l.check9 == 1);
+  fixedScreenButton->setText(QString::fromUtf8(l.fixedScreenCaption));
+  depthGroup->setTitle(QString::fromUtf8(l.depthGroupCaption));
+  if (l.guideTick) guideCheck->setChecked(*l.guideTick == 1);
   applyVisibility(l.visible);
   if (l.operatedImage) operatedImage_ = *l.operatedImage;
-  if (l.depthText) Text15->setText(ToQ(*l.depthText));
-  Check3_Click();
+  if (l.depthText) depthBox->setText(ToQ(*l.depthText));
+  onMaskToggled();
   MakePictPreview(true, false);
 }
 
-void EventDialog::Text3_Change() {
+void EventDialog::onDrawPositionChanged() {
   UpdateApplyButton();
   operatedImage_ = 0;
   MakePictPreview(true, false);
 }
 
-void EventDialog::Text5_Change() {
+void EventDialog::onMoveTargetChanged() {
   UpdateApplyButton();
   operatedImage_ = 1;
   MakePictPreview(true, false);
 }
 
-void EventDialog::Text11_Change() {
+void EventDialog::onCentreChanged() {
   UpdateApplyButton();
-  Command3->setText(QString::fromUtf8(rules::CentreCaption(Text(Text11), Text(Text12))));
+  centreButton->setText(QString::fromUtf8(rules::CentreCaption(Text(centreXBox), Text(centreYBox))));
   MakePictPreview(true, false);
 }
 
-void EventDialog::Text15_Change() {
+void EventDialog::onDepthChanged() {
   UpdateApplyButton();
-  if (const auto clamped = rules::ClampDepthText(Text(Text15))) Text15->setText(ToQ(*clamped));
-  Check3_Click();
+  if (const auto clamped = rules::ClampDepthText(Text(depthBox))) depthBox->setText(ToQ(*clamped));
+  onMaskToggled();
 }
 
-void EventDialog::Text26_Change(int i) {
+void EventDialog::onVolumeChanged(Side side) {
   UpdateApplyButton();
-  if (const auto bar = rules::VolumeBarValue(Text(Text26[i]))) VScroll3[i]->setValue(*bar);
-  if (!Check10->isChecked()) Text26[1 - i]->setText(Text26[i]->text());
+  if (const auto bar = rules::VolumeBarValue(Text(volumeBoxes[side]))) volumeSliders[side]->setValue(*bar);
+  if (!separateVolumesCheck->isChecked()) volumeBoxes[side == Left ? Right : Left]->setText(volumeBoxes[side]->text());
 }
 
-void EventDialog::VScroll3_Change(int i) { Text26[i]->setText(ToQ(rules::VolumeText(VScroll3[i]->value()))); }
+void EventDialog::onVolumeSliderChanged(Side side) {
+  volumeBoxes[side]->setText(ToQ(rules::VolumeText(volumeSliders[side]->value())));
+}
 
-void EventDialog::VScroll1_Change() {
-  const int v = VScroll1->value();
+void EventDialog::onFrameCountSpin() {
+  const int v = frameCountSpin->value();
   if (v == 0) return;
-  Text2->setText(ToQ(rules::SpinFrameCount(Text(Text2), v)));
-  Text2->setFocus();
-  VScroll1->setValue(0);
+  frameCountBox->setText(ToQ(rules::SpinFrameCount(Text(frameCountBox), v)));
+  frameCountBox->setFocus();
+  frameCountSpin->setValue(0);
 }
 
-void EventDialog::VScroll2_Change() {
-  const int v = VScroll2->value();
+void EventDialog::onDepthSpin() {
+  const int v = depthSpin->value();
   if (v == 0) return;
-  Text15->setText(ToQ(rules::SpinDepth(Text(Text15), v)));
-  Text15->setFocus();
-  VScroll2->setValue(0);
+  depthBox->setText(ToQ(rules::SpinDepth(Text(depthBox), v)));
+  depthBox->setFocus();
+  depthSpin->setValue(0);
 }
 
-void EventDialog::HScroll_Change(int n) {
+void EventDialog::onStateSliderChanged(int n) {
   UpdateApplyButton();
-  QScrollBar* bars[5] = {nullptr, HScroll1, HScroll2, HScroll3, HScroll4};
-  QLineEdit* boxes[5] = {nullptr, Text22, Text23, Text25, Text24};
+  QScrollBar* bars[5] = {nullptr, drawBrightnessSlider, drawOpacitySlider, moveOpacitySlider, moveBrightnessSlider};
+  QLineEdit* boxes[5] = {nullptr, drawBrightnessBox, drawOpacityBox, moveOpacityBox, moveBrightnessBox};
   boxes[n]->setText(QString::number(bars[n]->value()) + QStringLiteral("%"));
   operatedImage_ = n <= 2 ? 0 : 1;
   MakePictPreview(true, false);
 }
 
-void EventDialog::PercentBox_Change(int n) {
-  QScrollBar* bars[6] = {nullptr, HScroll1, HScroll2, HScroll3, HScroll4, HScroll5};
-  QLineEdit* boxes[6] = {nullptr, Text22, Text23, Text25, Text24, Text21};
+void EventDialog::onPercentBoxChanged(int n) {
+  QScrollBar* bars[6] = {nullptr, drawBrightnessSlider, drawOpacitySlider, moveOpacitySlider, moveBrightnessSlider,
+                         easingSlider};
+  QLineEdit* boxes[6] = {nullptr, drawBrightnessBox, drawOpacityBox, moveOpacityBox, moveBrightnessBox, easingBox};
   QScrollBar* bar = bars[n];
   if (const auto v = rules::SliderValueFromBox(Text(boxes[n]), bar->minimum(), bar->maximum())) bar->setValue(*v);
 }
 
-void EventDialog::HScroll5_Change() {
-  Text21->setText(QString::number(HScroll5->value()));
-  Picture1->setLines(
-      rules::EasingLines(rules::EasingFrameCount(Text(Text2)), HScroll5->value(), Picture1->drawingWidth()));
+void EventDialog::onEasingChanged() {
+  easingBox->setText(QString::number(easingSlider->value()));
+  easingCurve->setLines(rules::EasingLines(rules::EasingFrameCount(Text(frameCountBox)), easingSlider->value(),
+                                           easingCurve->drawingWidth()));
   UpdateApplyButton();
 }
 
-void EventDialog::Check1_Click() {
+void EventDialog::onButtonToggled() {
   UpdateApplyButton();
-  const bool shown = Check1->value() != 0;
-  Frame6->setVisible(shown);
-  Frame7->setVisible(shown);
+  const bool shown = buttonCheck->value() != 0;
+  actionGroup->setVisible(shown);
+  buttonImagesGroup->setVisible(shown);
 }
 
-void EventDialog::Check2_Click(int i) {
+void EventDialog::onButtonStateToggled(ButtonState state) {
   UpdateApplyButton();
-  if (Check2[i]->value() == 1) {
-    Text16[i]->show();
+  if (buttonStateChecks[state]->value() == 1) {
+    buttonStateBoxes[state]->show();
   } else {
-    Text16[i]->hide();
-    Text16[i]->clear();
+    buttonStateBoxes[state]->hide();
+    buttonStateBoxes[state]->clear();
   }
-  Label26->setVisible(std::any_of(Check2.begin(), Check2.end(), [](GreyCheckBox* c) { return c->value() == 1; }));
+  buttonStateIdLabel->setVisible(std::any_of(buttonStateChecks.begin(), buttonStateChecks.end(),
+                                             [](GreyCheckBox* c) { return c->value() == 1; }));
 }
 
-void EventDialog::Check3_Click() {
+void EventDialog::onMaskToggled() {
   UpdateApplyButton();
-  if (Check3->value() == 1) {
-    Frame10->show();
-    Text20->setText(Text15->text());
+  if (maskCheck->value() == 1) {
+    maskRangeGroup->show();
+    maskFromBox->setText(depthBox->text());
   } else {
-    Frame10->hide();
+    maskRangeGroup->hide();
   }
 }
 
-void EventDialog::Check7_Click() {
-  keepOnTop_.follow(rules::KeepOnTopOffered(P().windowTopward) && Check7->isChecked());
+void EventDialog::onKeepOnTopToggled() {
+  keepOnTop_.follow(rules::KeepOnTopOffered(P().windowTopward) && keepOnTopCheck->isChecked());
 }
 
 void EventDialog::dropKeepOnTop() { keepOnTop_.drop(); }
 
-void EventDialog::Check10_Click() {
-  if (!Check10->isChecked()) Text26[1]->setText(Text26[0]->text());
+void EventDialog::onSeparateVolumesToggled() {
+  if (!separateVolumesCheck->isChecked()) volumeBoxes[Right]->setText(volumeBoxes[Left]->text());
 }
 
-void EventDialog::Combo1_Click() {
+void EventDialog::onSoundModeChanged() {
   UpdateApplyButton();
-  const int i = Combo1->currentIndex();
-  Frame11->setVisible(i == static_cast<int>(SoundMode::Play) || i == static_cast<int>(SoundMode::Loop));
+  const int i = soundModeList->currentIndex();
+  volumeGroup->setVisible(i == static_cast<int>(SoundMode::Play) || i == static_cast<int>(SoundMode::Loop));
 }
 
-void EventDialog::Combo2_Click() {
+void EventDialog::onActionChanged() {
   UpdateApplyButton();
   const rules::ActionLayout l =
-      rules::LayoutForAction(Combo2->currentIndex(), Check1->value(), GUICore::State().settings.soundSync);
+      rules::LayoutForAction(actionList->currentIndex(), buttonCheck->value(), GUICore::State().settings.soundSync);
   if (l.refused) {
     // The refusal itself is the hint: the cleared list must not replace it.
-    const QSignalBlocker quiet(Combo2);
-    Combo2->setCurrentIndex(-1);
+    const QSignalBlocker quiet(actionList);
+    actionList->setCurrentIndex(-1);
   }
-  Command7->hide();
-  Label22->setText(QString::fromUtf8(l.label22Caption));
-  Label22->setVisible(l.label22Shown);
-  Text13->setVisible(l.text13Shown);
-  Label23->setText(QString::fromUtf8(l.label23Caption));
-  Label23->setVisible(l.label23Shown);
-  Text14->setVisible(l.text14Shown);
-  Command7->setVisible(l.command7Shown);
+  actionScriptButton->hide();
+  firstParameterLabel->setText(QString::fromUtf8(l.firstParameterCaption));
+  firstParameterLabel->setVisible(l.firstParameterCaptionShown);
+  firstParameterBox->setVisible(l.firstParameterShown);
+  parameterHintLabel->setText(QString::fromUtf8(l.parameterHint));
+  parameterHintLabel->setVisible(l.parameterHintShown);
+  secondParameterBox->setVisible(l.secondParameterShown);
+  actionScriptButton->setVisible(l.scriptButtonShown);
 }
 
-void EventDialog::Combo4_Click() {
+void EventDialog::onBlendModeChanged() {
   UpdateApplyButton();
   MakePictPreview(true, false);
 }
 
 // ---- buttons --------------------------------------------------------------------------------
 
-void EventDialog::Command1_Click() {
+void EventDialog::applyChanges() {
   // A build reads the model: the fields stay here until it has finished.
   if (GUICore::BuildInProgress()) return;
   const bool closes = P().dispEventProperty == 0;
@@ -911,47 +933,47 @@ void EventDialog::Command1_Click() {
   if (closes && self) self->Unload();
 }
 
-void EventDialog::Command2_Click() { Unload(); }
+void EventDialog::onClose() { Unload(); }
 
-void EventDialog::Command3_Click() {
-  const rules::ImageSize size = rules::GetImageSize(LongOf(Text1));
-  const auto [x, y] = rules::ToggleCentre(Text(Text11), Text(Text12), size.width, size.height);
-  Text11->setText(ToQ(x));
-  Text12->setText(ToQ(y));
+void EventDialog::toggleCentre() {
+  const rules::ImageSize size = rules::GetImageSize(LongOf(itemIdBox));
+  const auto [x, y] = rules::ToggleCentre(Text(centreXBox), Text(centreYBox), size.width, size.height);
+  centreXBox->setText(ToQ(x));
+  centreYBox->setText(ToQ(y));
   MakePictPreview(true, false);
 }
 
-void EventDialog::Command4_Click() {
+void EventDialog::previewEvent() {
   EventRecord e = ZeroEvent();
-  e.itemId = LongOf(Text1);
-  e.frameCount = LongOf(Text2);
-  e.startX = LongOf(Text3);
-  e.startY = LongOf(Text4);
-  e.endX = LongOf(Text5);
-  e.endY = LongOf(Text6);
-  e.startAngle = GUICore::ToSingle(num::Val(Text(Text7)));
-  GUICore::ParseXYPair(Text(Text8), e.startScaleX, e.startScaleY);
-  e.endAngle = GUICore::ToSingle(num::Val(Text(Text9)));
-  GUICore::ParseXYPair(Text(Text10), e.endScaleX, e.endScaleY);
-  e.centerX = LongOf(Text11);
-  e.centerY = LongOf(Text12);
-  e.startBrightness = static_cast<int16_t>(HScroll1->value());
-  e.startAlpha = static_cast<int16_t>(HScroll2->value());
-  e.endBrightness = static_cast<int16_t>(HScroll4->value());
-  e.endAlpha = static_cast<int16_t>(HScroll3->value());
-  e.easing = HScroll5->value();
+  e.itemId = LongOf(itemIdBox);
+  e.frameCount = LongOf(frameCountBox);
+  e.startX = LongOf(drawXBox);
+  e.startY = LongOf(drawYBox);
+  e.endX = LongOf(moveXBox);
+  e.endY = LongOf(moveYBox);
+  e.startAngle = GUICore::ToSingle(num::Val(Text(drawAngleBox)));
+  GUICore::ParseXYPair(Text(drawSizeBox), e.startScaleX, e.startScaleY);
+  e.endAngle = GUICore::ToSingle(num::Val(Text(moveAngleBox)));
+  GUICore::ParseXYPair(Text(moveSizeBox), e.endScaleX, e.endScaleY);
+  e.centerX = LongOf(centreXBox);
+  e.centerY = LongOf(centreYBox);
+  e.startBrightness = static_cast<int16_t>(drawBrightnessSlider->value());
+  e.startAlpha = static_cast<int16_t>(drawOpacitySlider->value());
+  e.endBrightness = static_cast<int16_t>(moveBrightnessSlider->value());
+  e.endAlpha = static_cast<int16_t>(moveOpacitySlider->value());
+  e.easing = easingSlider->value();
   e.depth = 1;
   const GUICore::FilterWorkArea& work = GUICore::WorkArea();
   e.startFilters = work.states[GUICore::FilterWorkArea::kStart];
   e.endFilters = work.states[GUICore::FilterWorkArea::kEnd];
-  e.blendMode = std::max(0, Combo4->currentIndex());
+  e.blendMode = std::max(0, blendModeList->currentIndex());
   e.guideMode = work.guideMode;
   e.anchors = work.anchors;
   GUICore::RunEventPreview(e);
 }
 
-void EventDialog::Command5_Click() { copyState(0); }
-void EventDialog::Command6_Click() { copyState(1); }
+void EventDialog::copyToMoveTarget() { copyState(0); }
+void EventDialog::copyToDrawPosition() { copyState(1); }
 
 void EventDialog::copyState(int from) {
   GUICore::FilterWorkArea& work = GUICore::WorkArea();
@@ -962,15 +984,15 @@ void EventDialog::copyState(int from) {
     UpdateApplyButton();
     return;
   }
-  QAction* chosen = Desktop().popups->exec(mnuCopyParam, Desktop().placement->cursorPos(), nullptr);
-  if (chosen == mnuCopyBasic) {
+  QAction* chosen = Desktop().popups->exec(copyParametersMenu, Desktop().placement->cursorPos(), nullptr);
+  if (chosen == copyBasicAction) {
     plain();
     UpdateApplyButton();
-  } else if (chosen == mnuCopyDetail) {
+  } else if (chosen == copyDetailAction) {
     work.states[static_cast<size_t>(to)] = work.states[static_cast<size_t>(from)];
     UpdateApplyButton();
     MakePictPreview(true, false);
-  } else if (chosen == mnuCopyAll) {
+  } else if (chosen == copyAllAction) {
     work.states[static_cast<size_t>(to)] = work.states[static_cast<size_t>(from)];
     plain();
     UpdateApplyButton();
@@ -979,48 +1001,50 @@ void EventDialog::copyState(int from) {
 
 // The filters of one end of the motion. The other end keeps its own
 // values but always carries the same filters with the same switches.
-void EventDialog::Command10_Click(int i) {
+void EventDialog::editFilters(Image image) {
   GUICore::FilterWorkArea& work = GUICore::WorkArea();
   FilterState& edited = work.states[GUICore::FilterWorkArea::kEdited];
   // A topmost dialog would hide the filter dialog it owns.
   dropKeepOnTop();
-  edited = work.states[static_cast<size_t>(i)];
+  edited = work.states[static_cast<size_t>(image)];
   if (const auto result = FilterDialog::edit(this, edited, Desktop().placement->cursorPos())) {
     edited = *result;
-    GUICore::ApplyFilterResult(edited, work.states[static_cast<size_t>(i)], work.states[static_cast<size_t>(1 - i)]);
+    GUICore::ApplyFilterResult(edited, work.states[static_cast<size_t>(image)],
+                               work.states[static_cast<size_t>(image == DrawImage ? MoveImage : DrawImage)]);
     UpdateApplyButton();
   } else {
     edited.inUse = 0;
   }
-  Check7_Click();
+  onKeepOnTopToggled();
 }
 
 void EventDialog::CopyDrawToMove() {
-  Text5->setText(Text3->text());
-  Text6->setText(Text4->text());
-  Text9->setText(Text7->text());
-  Text10->setText(Text8->text());
-  HScroll4->setValue(HScroll1->value());
-  HScroll3->setValue(HScroll2->value());
+  moveXBox->setText(drawXBox->text());
+  moveYBox->setText(drawYBox->text());
+  moveAngleBox->setText(drawAngleBox->text());
+  moveSizeBox->setText(drawSizeBox->text());
+  moveBrightnessSlider->setValue(drawBrightnessSlider->value());
+  moveOpacitySlider->setValue(drawOpacitySlider->value());
   MakePictPreview(true, false);
 }
 
 void EventDialog::CopyMoveToDraw() {
-  Text3->setText(Text5->text());
-  Text4->setText(Text6->text());
-  Text7->setText(Text9->text());
-  Text8->setText(Text10->text());
-  HScroll1->setValue(HScroll4->value());
-  HScroll2->setValue(HScroll3->value());
+  drawXBox->setText(moveXBox->text());
+  drawYBox->setText(moveYBox->text());
+  drawAngleBox->setText(moveAngleBox->text());
+  drawSizeBox->setText(moveSizeBox->text());
+  drawBrightnessSlider->setValue(moveBrightnessSlider->value());
+  drawOpacitySlider->setValue(moveOpacitySlider->value());
   MakePictPreview(true, false);
 }
 
-void EventDialog::Command7_Click() {
+void EventDialog::editActionScript() {
   // A button's script runs on its events, a frame's on the frame.
-  openScript(LongOf(Text1) != 0 ? ScriptEditorModule::kButtonAction : ScriptEditorModule::kFrameAction, Text14);
+  openScript(LongOf(itemIdBox) != 0 ? ScriptEditorModule::kButtonAction : ScriptEditorModule::kFrameAction,
+             secondParameterBox);
 }
 
-void EventDialog::Command8_Click() { openScript(ScriptEditorModule::kClipAction, Text17); }
+void EventDialog::editClipScript() { openScript(ScriptEditorModule::kClipAction, clipScriptBox); }
 
 void EventDialog::openScript(int32_t kind, const QLineEdit* box) {
   MainGUI* w = MainGUI::instance();
@@ -1028,33 +1052,36 @@ void EventDialog::openScript(int32_t kind, const QLineEdit* box) {
   ScriptEditorModule::ShowEventScript(kind, Text(box));
 }
 
-void EventDialog::Command9_Click() {
-  const rules::FixedScreenToggle t = rules::ToggleFixedScreen(Text(Text2), Text(Text15));
-  Text2->setText(ToQ(t.frameCount));
-  if (t.depthText) Text15->setText(ToQ(*t.depthText));
+void EventDialog::toggleFixedScreen() {
+  const rules::FixedScreenToggle t = rules::ToggleFixedScreen(Text(frameCountBox), Text(depthBox));
+  frameCountBox->setText(ToQ(t.frameCount));
+  if (t.depthText) depthBox->setText(ToQ(*t.depthText));
 }
 
-void EventDialog::LabelPosition_Click(QLabel* label) {
+void EventDialog::onPositionCaptionClicked(QLabel* label) {
   // Half the movie's own stage, also while a sprite is edited.
   const ProjectSettings& s = GUICore::State().settings;
-  QLineEdit* box = label == Label4 ? Text3 : label == Label5 ? Text4 : label == Label7 ? Text5 : Text6;
-  const bool horizontal = label == Label4 || label == Label7;
+  QLineEdit* box = label == drawXLabel   ? drawXBox
+                   : label == drawYLabel ? drawYBox
+                   : label == moveXLabel ? moveXBox
+                                         : moveYBox;
+  const bool horizontal = label == drawXLabel || label == moveXLabel;
   box->setText(ToQ(rules::TogglePosition(Text(box), horizontal ? s.width : s.height)));
 }
 
-void EventDialog::Label23_MouseDown(int y) {
-  if (const auto text = rules::ParameterShortcut(Combo2->currentIndex(), y, Label23->height())) {
-    Text13->setText(ToQ(*text));
+void EventDialog::onParameterHintPressed(int y) {
+  if (const auto text = rules::ParameterShortcut(actionList->currentIndex(), y, parameterHintLabel->height())) {
+    firstParameterBox->setText(ToQ(*text));
   }
 }
 
-void EventDialog::Frame_Click(int image) {
+void EventDialog::onStateGroupClicked(Image image) {
   operatedImage_ = image;
   MakePictPreview(true, false);
 }
 
-void EventDialog::Option1_Click(int i) {
-  operatedImage_ = i;
+void EventDialog::onOperatedImageChosen(Image image) {
+  operatedImage_ = image;
   MakePictPreview(true, false);
 }
 

@@ -94,45 +94,53 @@ class EventDialog : public QDialog {
 
   // The fields as the core's exchange reads and writes them.
   EventProperty::EventDialogFields& fields();
+  // The keys go to the first field shown: the ID box, else the action list.
+  void focusFirstField();
+
+  // The button states, the two images of a motion and the two volume sides:
+  // the indexes of the control arrays.
+  enum ButtonState { Down, Over, Hit };
+  enum Image { DrawImage, MoveImage };
+  enum Side { Left, Right };
 
   // ---- handlers -------------------------------------------------------------
-  void Text1_Change();
-  void Text2_Change();
-  void Text3_Change();  // and Text4, Text7, Text8: the draw position
-  void Text5_Change();  // and Text6, Text9, Text10: the move target
-  void Text11_Change();
-  void Text15_Change();
-  void Text26_Change(int i);
-  void VScroll3_Change(int i);
-  void VScroll1_Change();
-  void VScroll2_Change();
-  void HScroll_Change(int slider);  // 1 to 4: brightness and opacity
-  void PercentBox_Change(int slider);  // Text22..Text25 for HScroll1..4, Text21 for 5
-  void HScroll5_Change();
-  void Check1_Click();
-  void Check2_Click(int i);
-  void Check3_Click();
-  void Check7_Click();
-  void Check10_Click();
-  void Combo1_Click();
-  void Combo2_Click();
-  void Combo4_Click();
-  void Command1_Click();
-  void Command2_Click();
-  void Command3_Click();
-  void Command4_Click();
-  void Command5_Click();
-  void Command6_Click();
-  void Command7_Click();
-  void Command8_Click();
-  void Command9_Click();
-  void Command10_Click(int i);  // filters: 0 draw position, 1 move target
-  void LabelPosition_Click(QLabel* label);  // Label4, Label5, Label7, Label8
-  void Label23_MouseDown(int y);
-  void Frame_Click(int image);  // Frame1: 0, Frame2: 1
-  void Option1_Click(int i);
+  void onItemIdChanged();
+  void onFrameCountChanged();
+  void onDrawPositionChanged();  // X, Y, angle or size of the draw position
+  void onMoveTargetChanged();  // X, Y, angle or size of the move target
+  void onCentreChanged();
+  void onDepthChanged();
+  void onVolumeChanged(Side side);
+  void onVolumeSliderChanged(Side side);
+  void onFrameCountSpin();
+  void onDepthSpin();
+  void onStateSliderChanged(int slider);  // 1 to 4: brightness and opacity
+  void onPercentBoxChanged(int slider);  // the box beside slider 1 to 4, 5: the easing box
+  void onEasingChanged();
+  void onButtonToggled();
+  void onButtonStateToggled(ButtonState state);
+  void onMaskToggled();
+  void onKeepOnTopToggled();
+  void onSeparateVolumesToggled();
+  void onSoundModeChanged();
+  void onActionChanged();
+  void onBlendModeChanged();
+  void applyChanges();
+  void onClose();
+  void toggleCentre();
+  void previewEvent();
+  void copyToMoveTarget();
+  void copyToDrawPosition();
+  void editActionScript();
+  void editClipScript();
+  void toggleFixedScreen();
+  void editFilters(Image image);
+  void onPositionCaptionClicked(QLabel* label);  // an X or Y caption of either state
+  void onParameterHintPressed(int y);
+  void onStateGroupClicked(Image image);
+  void onOperatedImageChosen(Image image);
   // The temporary drop of the keep-on-top state while a modal dialog of
-  // this window is open; Check7_Click puts it back.
+  // this window is open; onKeepOnTopToggled puts it back.
   void dropKeepOnTop();
 
   // The image the handles act on: 0 draw position, 1 move target.
@@ -146,115 +154,9 @@ class EventDialog : public QDialog {
   // The window's size as designed (the collapsed size).
   QSize designSize() const { return designSize_; }
 
-  // ---- controls -------------------------------------------------------------
-  QLabel* Label1 = nullptr;
-  QLineEdit* Text1 = nullptr;
-  QLabel* Label2 = nullptr;
-  QLineEdit* Text2 = nullptr;
-  QScrollBar* VScroll1 = nullptr;
-  QPushButton* Command9 = nullptr;
-  QGroupBox* Frame5 = nullptr;  // depth
-  QLabel* Label24 = nullptr;
-  QLineEdit* Text15 = nullptr;
-  QScrollBar* VScroll2 = nullptr;
-  QLabel* Label25 = nullptr;
-  GreyCheckBox* Check3 = nullptr;  // mask
-  QGroupBox* Frame10 = nullptr;
-  QLineEdit* Text20 = nullptr;
-  QLabel* Label29 = nullptr;
-  QLineEdit* Text19 = nullptr;
-  QLabel* Label31 = nullptr;
-  QLabel* Label32 = nullptr;
-  QComboBox* Combo4 = nullptr;  // blend mode
-  GreyCheckBox* Check1 = nullptr;  // button
-  QGroupBox* Frame6 = nullptr;  // action
-  QLabel* Label16 = nullptr;
-  QComboBox* Combo2 = nullptr;
-  QLabel* Label22 = nullptr;
-  QLineEdit* Text13 = nullptr;
-  QLabel* Label23 = nullptr;
-  QLineEdit* Text14 = nullptr;
-  QPushButton* Command7 = nullptr;
-  QGroupBox* Frame7 = nullptr;  // button images
-  std::array<GreyCheckBox*, 3> Check2{};
-  std::array<QLineEdit*, 3> Text16{};
-  QLabel* Label26 = nullptr;
-  QGroupBox* Frame8 = nullptr;  // sprite
-  QLabel* Label28 = nullptr;
-  QLineEdit* Text18 = nullptr;
-  QLineEdit* Text17 = nullptr;
-  QPushButton* Command8 = nullptr;
-  QGroupBox* Frame4 = nullptr;  // sound
-  QComboBox* Combo1 = nullptr;
-  QGroupBox* Frame11 = nullptr;  // volume
-  QCheckBox* Check10 = nullptr;
-  std::array<QLineEdit*, 2> Text26{};
-  std::array<QScrollBar*, 2> VScroll3{};
-  std::array<QLabel*, 2> Label17{};
-  QGroupBox* Frame3 = nullptr;  // centre
-  QLabel* Label13 = nullptr;
-  QLineEdit* Text11 = nullptr;
-  QLabel* Label15 = nullptr;
-  QLineEdit* Text12 = nullptr;
-  QPushButton* Command3 = nullptr;
-  QGroupBox* Frame1 = nullptr;  // draw position
-  QLabel* Label4 = nullptr;
-  QLineEdit* Text3 = nullptr;
-  QLabel* Label5 = nullptr;
-  QLineEdit* Text4 = nullptr;
-  QLabel* Label9 = nullptr;
-  QLineEdit* Text7 = nullptr;
-  QLabel* Label10 = nullptr;
-  QLineEdit* Text8 = nullptr;
-  QLabel* Label3 = nullptr;
-  QScrollBar* HScroll1 = nullptr;
-  QLineEdit* Text22 = nullptr;
-  QLabel* Label6 = nullptr;
-  QScrollBar* HScroll2 = nullptr;
-  QLineEdit* Text23 = nullptr;
-  std::array<QPushButton*, 2> Command10{};
-  QPushButton* Command5 = nullptr;
-  QGroupBox* Frame2 = nullptr;  // move target
-  QLabel* Label7 = nullptr;
-  QLineEdit* Text5 = nullptr;
-  QLabel* Label8 = nullptr;
-  QLineEdit* Text6 = nullptr;
-  QLabel* Label11 = nullptr;
-  QLineEdit* Text9 = nullptr;
-  QLabel* Label12 = nullptr;
-  QLineEdit* Text10 = nullptr;
-  QLabel* Label21 = nullptr;
-  QScrollBar* HScroll4 = nullptr;
-  QLineEdit* Text24 = nullptr;
-  QLabel* Label20 = nullptr;
-  QScrollBar* HScroll3 = nullptr;
-  QLineEdit* Text25 = nullptr;
-  QPushButton* Command6 = nullptr;
-  QGroupBox* Frame9 = nullptr;  // easing
-  QScrollBar* HScroll5 = nullptr;
-  QLineEdit* Text21 = nullptr;
-  EasingCurve* Picture1 = nullptr;
-  QPushButton* Command4 = nullptr;  // event preview
-  QPushButton* Command1 = nullptr;  // Apply
-  QPushButton* Command2 = nullptr;  // Close
-  QCheckBox* Check7 = nullptr;  // keep on top
-  QCheckBox* Check5 = nullptr;  // the pane expander
-  // The picture pane's tool box, collapsed with the pane.
-  QWidget* PictToolBox = nullptr;
-  std::array<QRadioButton*, 2> Option1{};
-  QCheckBox* Check9 = nullptr;  // guide editing
-  QPushButton* Command13 = nullptr;  // guide menu
-  QCheckBox* Check6 = nullptr;  // real-time redraw
-  QCheckBox* Check4 = nullptr;  // only the operated image
-
-  QMenu* mnuCopyParam = nullptr;
-  QAction* mnuCopyBasic = nullptr;
-  QAction* mnuCopyDetail = nullptr;
-  QAction* mnuCopyAll = nullptr;
-
   // ---- the live picture pane (event_dialog_picture.cpp) ---------------------
   LivePicturePane* picturePane() const { return pane_.get(); }
-  void Check5_Click();
+  void onExpandPaneToggled();
   void ShowPreviewPane();
   // The pane expanded or collapsed, and its real-time box, as stored.
   void restorePaneOptions();
@@ -292,12 +194,12 @@ class EventDialog : public QDialog {
   void SetPreviewControlsVisible(bool visible);
   void CopyDrawToMove();
   void CopyMoveToDraw();
-  // Command5 (0 to 1) and Command6 (1 to 0).
+  // copyToMoveButton (0 to 1) and copyToDrawButton (1 to 0).
   void copyState(int from);
   void openScript(int32_t kind, const QLineEdit* box);
   void StorePreviewOptions();
   void SaveDialogState();
-  void Form_Activate();
+  void onActivated();
 
   int operatedImage_ = 0;
   bool previewControls_ = true;  // as designed, until a kind says otherwise
@@ -306,6 +208,112 @@ class EventDialog : public QDialog {
   QSize designSize_;
   std::string previewTempPath_;
   std::unique_ptr<EventDialogFieldsAdaptor> fields_;
+
+  // ---- controls (objectName: the member's name; array elements name_<index>) ---
+  QLabel* itemIdLabel = nullptr;
+  QLineEdit* itemIdBox = nullptr;
+  QLabel* frameCountLabel = nullptr;
+  QLineEdit* frameCountBox = nullptr;
+  QScrollBar* frameCountSpin = nullptr;
+  QPushButton* fixedScreenButton = nullptr;
+  QGroupBox* depthGroup = nullptr;  // depth
+  QLabel* depthLabel = nullptr;
+  QLineEdit* depthBox = nullptr;
+  QScrollBar* depthSpin = nullptr;
+  QLabel* depthHintLabel = nullptr;
+  GreyCheckBox* maskCheck = nullptr;  // mask
+  QGroupBox* maskRangeGroup = nullptr;
+  QLineEdit* maskFromBox = nullptr;
+  QLabel* maskRangeDashLabel = nullptr;
+  QLineEdit* maskToBox = nullptr;
+  QLabel* maskRangeHintLabel = nullptr;
+  QLabel* blendModeLabel = nullptr;
+  QComboBox* blendModeList = nullptr;  // blend mode
+  GreyCheckBox* buttonCheck = nullptr;  // button
+  QGroupBox* actionGroup = nullptr;  // action
+  QLabel* actionLabel = nullptr;
+  QComboBox* actionList = nullptr;
+  QLabel* firstParameterLabel = nullptr;
+  QLineEdit* firstParameterBox = nullptr;
+  QLabel* parameterHintLabel = nullptr;
+  QLineEdit* secondParameterBox = nullptr;
+  QPushButton* actionScriptButton = nullptr;
+  QGroupBox* buttonImagesGroup = nullptr;  // button images
+  std::array<GreyCheckBox*, 3> buttonStateChecks{};
+  std::array<QLineEdit*, 3> buttonStateBoxes{};
+  QLabel* buttonStateIdLabel = nullptr;
+  QGroupBox* spriteGroup = nullptr;  // sprite
+  QLabel* instanceNameLabel = nullptr;
+  QLineEdit* instanceNameBox = nullptr;
+  QLineEdit* clipScriptBox = nullptr;
+  QPushButton* clipScriptButton = nullptr;
+  QGroupBox* soundGroup = nullptr;  // sound
+  QComboBox* soundModeList = nullptr;
+  QGroupBox* volumeGroup = nullptr;  // volume
+  QCheckBox* separateVolumesCheck = nullptr;
+  std::array<QLineEdit*, 2> volumeBoxes{};
+  std::array<QScrollBar*, 2> volumeSliders{};
+  std::array<QLabel*, 2> volumeLabels{};
+  QGroupBox* centreGroup = nullptr;  // centre
+  QLabel* centreXLabel = nullptr;
+  QLineEdit* centreXBox = nullptr;
+  QLabel* centreYLabel = nullptr;
+  QLineEdit* centreYBox = nullptr;
+  QPushButton* centreButton = nullptr;
+  QGroupBox* drawPositionGroup = nullptr;  // draw position
+  QLabel* drawXLabel = nullptr;
+  QLineEdit* drawXBox = nullptr;
+  QLabel* drawYLabel = nullptr;
+  QLineEdit* drawYBox = nullptr;
+  QLabel* drawAngleLabel = nullptr;
+  QLineEdit* drawAngleBox = nullptr;
+  QLabel* drawSizeLabel = nullptr;
+  QLineEdit* drawSizeBox = nullptr;
+  QLabel* drawBrightnessLabel = nullptr;
+  QScrollBar* drawBrightnessSlider = nullptr;
+  QLineEdit* drawBrightnessBox = nullptr;
+  QLabel* drawOpacityLabel = nullptr;
+  QScrollBar* drawOpacitySlider = nullptr;
+  QLineEdit* drawOpacityBox = nullptr;
+  std::array<QPushButton*, 2> filterButtons{};
+  QPushButton* copyToMoveButton = nullptr;
+  QGroupBox* moveTargetGroup = nullptr;  // move target
+  QLabel* moveXLabel = nullptr;
+  QLineEdit* moveXBox = nullptr;
+  QLabel* moveYLabel = nullptr;
+  QLineEdit* moveYBox = nullptr;
+  QLabel* moveAngleLabel = nullptr;
+  QLineEdit* moveAngleBox = nullptr;
+  QLabel* moveSizeLabel = nullptr;
+  QLineEdit* moveSizeBox = nullptr;
+  QLabel* moveBrightnessLabel = nullptr;
+  QScrollBar* moveBrightnessSlider = nullptr;
+  QLineEdit* moveBrightnessBox = nullptr;
+  QLabel* moveOpacityLabel = nullptr;
+  QScrollBar* moveOpacitySlider = nullptr;
+  QLineEdit* moveOpacityBox = nullptr;
+  QPushButton* copyToDrawButton = nullptr;
+  QGroupBox* easingGroup = nullptr;  // easing
+  QScrollBar* easingSlider = nullptr;
+  QLineEdit* easingBox = nullptr;
+  EasingCurve* easingCurve = nullptr;
+  QPushButton* eventPreviewButton = nullptr;  // event preview
+  QPushButton* applyButton = nullptr;  // Apply
+  QPushButton* closeButton = nullptr;  // Close
+  QCheckBox* keepOnTopCheck = nullptr;  // keep on top
+  QCheckBox* expandPaneCheck = nullptr;  // the pane expander
+  // The picture pane's tool box, collapsed with the pane.
+  QWidget* PictToolBox = nullptr;
+  std::array<QRadioButton*, 2> operatedImageOptions{};
+  QCheckBox* guideCheck = nullptr;  // guide editing
+  QPushButton* guideMenuButton = nullptr;  // guide menu
+  QCheckBox* realTimeCheck = nullptr;  // real-time redraw
+  QCheckBox* onlyOperatedCheck = nullptr;  // only the operated image
+
+  QMenu* copyParametersMenu = nullptr;
+  QAction* copyBasicAction = nullptr;
+  QAction* copyDetailAction = nullptr;
+  QAction* copyAllAction = nullptr;
 };
 
 }  // namespace tesmiro::gui

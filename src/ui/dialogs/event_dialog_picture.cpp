@@ -34,23 +34,23 @@ constexpr int kToolBoxHeight = 48;
 
 LivePicture::PictureFields EventDialogPicture::pictureFields() const {
   LivePicture::PictureFields f;
-  f.text1 = Text(d_.Text1);
-  f.text2 = Text(d_.Text2);
-  f.text3 = Text(d_.Text3);
-  f.text4 = Text(d_.Text4);
-  f.text5 = Text(d_.Text5);
-  f.text6 = Text(d_.Text6);
-  f.text7 = Text(d_.Text7);
-  f.text8 = Text(d_.Text8);
-  f.text9 = Text(d_.Text9);
-  f.text10 = Text(d_.Text10);
-  f.text11 = Text(d_.Text11);
-  f.text12 = Text(d_.Text12);
-  f.startBrightness = d_.HScroll1->value();
-  f.startOpacity = d_.HScroll2->value();
-  f.endBrightness = d_.HScroll4->value();
-  f.endOpacity = d_.HScroll3->value();
-  f.blendMode = d_.Combo4->currentIndex();
+  f.itemId = Text(d_.itemIdBox);
+  f.frameCount = Text(d_.frameCountBox);
+  f.drawX = Text(d_.drawXBox);
+  f.drawY = Text(d_.drawYBox);
+  f.moveX = Text(d_.moveXBox);
+  f.moveY = Text(d_.moveYBox);
+  f.drawAngle = Text(d_.drawAngleBox);
+  f.drawSize = Text(d_.drawSizeBox);
+  f.moveAngle = Text(d_.moveAngleBox);
+  f.moveSize = Text(d_.moveSizeBox);
+  f.centreX = Text(d_.centreXBox);
+  f.centreY = Text(d_.centreYBox);
+  f.startBrightness = d_.drawBrightnessSlider->value();
+  f.startOpacity = d_.drawOpacitySlider->value();
+  f.endBrightness = d_.moveBrightnessSlider->value();
+  f.endOpacity = d_.moveOpacitySlider->value();
+  f.blendMode = d_.blendModeList->currentIndex();
   return f;
 }
 
@@ -59,28 +59,29 @@ int EventDialogPicture::operatedImage() const { return d_.operatedImage(); }
 void EventDialogPicture::showOperatedImage(int image) {
   // The option's click handler would ask for a rebuild; only the user's
   // click runs it.
-  d_.Option1[image == 1 ? 1 : 0]->setChecked(true);
+  d_.operatedImageOptions[image == EventDialog::MoveImage ? EventDialog::MoveImage : EventDialog::DrawImage]
+      ->setChecked(true);
 }
 
-bool EventDialogPicture::onlyOperated() const { return d_.Check4->isChecked(); }
-bool EventDialogPicture::realTime() const { return d_.Check6->isChecked(); }
-bool EventDialogPicture::guideEditing() const { return d_.Check9->isChecked(); }
-bool EventDialogPicture::motionShown() const { return !d_.Option1[1]->isHidden(); }
+bool EventDialogPicture::onlyOperated() const { return d_.onlyOperatedCheck->isChecked(); }
+bool EventDialogPicture::realTime() const { return d_.realTimeCheck->isChecked(); }
+bool EventDialogPicture::guideEditing() const { return d_.guideCheck->isChecked(); }
+bool EventDialogPicture::motionShown() const { return !d_.operatedImageOptions[EventDialog::MoveImage]->isHidden(); }
 bool EventDialogPicture::isFilling() const { return d_.IsFilling(); }
 
 void EventDialogPicture::writeBox(LivePicture::Box box, const std::string& text) {
   QLineEdit* target = nullptr;
   switch (box) {
-    case LivePicture::Box::Text3: target = d_.Text3; break;
-    case LivePicture::Box::Text4: target = d_.Text4; break;
-    case LivePicture::Box::Text5: target = d_.Text5; break;
-    case LivePicture::Box::Text6: target = d_.Text6; break;
-    case LivePicture::Box::Text7: target = d_.Text7; break;
-    case LivePicture::Box::Text8: target = d_.Text8; break;
-    case LivePicture::Box::Text9: target = d_.Text9; break;
-    case LivePicture::Box::Text10: target = d_.Text10; break;
-    case LivePicture::Box::Text11: target = d_.Text11; break;
-    case LivePicture::Box::Text12: target = d_.Text12; break;
+    case LivePicture::Box::DrawX: target = d_.drawXBox; break;
+    case LivePicture::Box::DrawY: target = d_.drawYBox; break;
+    case LivePicture::Box::MoveX: target = d_.moveXBox; break;
+    case LivePicture::Box::MoveY: target = d_.moveYBox; break;
+    case LivePicture::Box::DrawAngle: target = d_.drawAngleBox; break;
+    case LivePicture::Box::DrawSize: target = d_.drawSizeBox; break;
+    case LivePicture::Box::MoveAngle: target = d_.moveAngleBox; break;
+    case LivePicture::Box::MoveSize: target = d_.moveSizeBox; break;
+    case LivePicture::Box::CentreX: target = d_.centreXBox; break;
+    case LivePicture::Box::CentreY: target = d_.centreYBox; break;
   }
   if (target) target->setText(ToQ(text));
 }
@@ -101,48 +102,48 @@ void EventDialog::embedPicturePane() {
   pane_ = std::make_unique<LivePicturePane>(*picture_, this, PictToolBox);
   // The zoom controls share the tool box's second row with the two options.
   PictToolBox->resize(312, kToolBoxHeight);
-  pane_->Combo3->setGeometry(164, 24, 72, 20);
-  pane_->Command11->setGeometry(240, 24, 34, 20);
-  pane_->Command12->setGeometry(276, 24, 34, 20);
+  pane_->zoomList->setGeometry(164, 24, 72, 20);
+  pane_->actualSizeButton->setGeometry(240, 24, 34, 20);
+  pane_->fitButton->setGeometry(276, 24, 34, 20);
   ShowPreviewPane();
-  Check5->show();
-  Check5->setToolTip(QString());
+  expandPaneCheck->show();
+  expandPaneCheck->setToolTip(QString());
 
-  connect(Check5, &QCheckBox::clicked, this, [this] { Check5_Click(); });
-  connect(Check4, &QCheckBox::clicked, this, [this] {
+  connect(expandPaneCheck, &QCheckBox::clicked, this, [this] { onExpandPaneToggled(); });
+  connect(onlyOperatedCheck, &QCheckBox::clicked, this, [this] {
     MakePictPreview(true, false);
     pane_->focusPicture();
   });
-  connect(Check6, &QCheckBox::clicked, this, [this] {
+  connect(realTimeCheck, &QCheckBox::clicked, this, [this] {
     StorePreviewOptions();
     pane_->focusPicture();
   });
-  connect(Check9, &QCheckBox::stateChanged, this, [this] {
+  connect(guideCheck, &QCheckBox::stateChanged, this, [this] {
     if (pane_->paneVisible()) {
       pane_->ComputeHandles();
       pane_->DrawPreview(1);
     }
     pane_->focusPicture();
   });
-  connect(Command13, &QPushButton::clicked, this,
-          [this] { pane_->Command13_Click(Command13->mapToGlobal(QPoint(0, Command13->height()))); });
+  connect(guideMenuButton, &QPushButton::clicked, this,
+          [this] { pane_->popUpGuideMenu(guideMenuButton->mapToGlobal(QPoint(0, guideMenuButton->height()))); });
   // The scroll bars sit beyond the collapsed window's edge from the start.
   layoutPicturePane();
 }
 
 void EventDialog::restorePaneOptions() {
   const int32_t options = Prefs::Current().pictEventPreview;
-  Check6->setChecked(EventDialogRules::RealTimeRedraw(options));
-  if (EventDialogRules::PaneExpanded(options) != Check5->isChecked()) {
-    Check5->setChecked(EventDialogRules::PaneExpanded(options));
-    Check5_Click();
+  realTimeCheck->setChecked(EventDialogRules::RealTimeRedraw(options));
+  if (EventDialogRules::PaneExpanded(options) != expandPaneCheck->isChecked()) {
+    expandPaneCheck->setChecked(EventDialogRules::PaneExpanded(options));
+    onExpandPaneToggled();
   }
 }
 
-void EventDialog::Check5_Click() {
+void EventDialog::onExpandPaneToggled() {
   const QPoint at = pos();
-  if (Check5->isChecked()) {
-    Check5->setText(QStringLiteral("<"));
+  if (expandPaneCheck->isChecked()) {
+    expandPaneCheck->setText(QStringLiteral("<"));
     setMinimumSize(designSize_);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     ShowPreviewPane();
@@ -160,7 +161,7 @@ void EventDialog::Check5_Click() {
     if (isVisible()) KeepInsideWorkArea(this);
   } else {
     if (size() != designSize_) storeExpandedSize();
-    Check5->setText(QStringLiteral(">"));
+    expandPaneCheck->setText(QStringLiteral(">"));
     ShowPreviewPane();
     setFixedSize(designSize_);
     move(at);
@@ -177,10 +178,10 @@ void EventDialog::storeExpandedSize() {
 void EventDialog::ShowPreviewPane() {
   // Collapsed, the pane's controls lie beyond the window's edge: hidden, so
   // that the keyboard cannot reach them either.
-  const bool shown = previewControls_ && Check5->isChecked();
+  const bool shown = previewControls_ && expandPaneCheck->isChecked();
   PictToolBox->setVisible(shown);
   pane_->setPaneVisible(shown);
-  if (Check5->isChecked()) {
+  if (expandPaneCheck->isChecked()) {
     layoutPicturePane();
     MakePictPreview(true, false);
     pane_->DrawPreview(0);
@@ -196,11 +197,11 @@ void EventDialog::layoutPicturePane() {
   const int left = designSize_.width(), top = kToolBoxHeight + 8;
   pane_->layoutIn(QRect(left, top, std::max(0, width() - left), std::max(0, height() - top)));
   // The buttons keep to the bottom edge, 1.16 times their height above it.
-  const int buttonTop = height() - static_cast<int>(std::lround(1.16 * Command1->height()));
-  for (QWidget* w : {static_cast<QWidget*>(Command1), static_cast<QWidget*>(Command2),
-                     static_cast<QWidget*>(Command4)})
+  const int buttonTop = height() - static_cast<int>(std::lround(1.16 * applyButton->height()));
+  for (QWidget* w : {static_cast<QWidget*>(applyButton), static_cast<QWidget*>(closeButton),
+                     static_cast<QWidget*>(eventPreviewButton)})
     w->move(w->x(), buttonTop);
-  Check7->move(Check7->x(), buttonTop + 2);
+  keepOnTopCheck->move(keepOnTopCheck->x(), buttonTop + 2);
   pane_->UpdatePreviewScrollRanges();
   pane_->DrawPreview(0);
 }

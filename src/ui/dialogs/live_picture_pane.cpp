@@ -81,25 +81,25 @@ LivePicturePane::LivePicturePane(PictureDialog& dialog, QWidget* parent, QWidget
   PictPreview->setFocusPolicy(Qt::ClickFocus);
 
   overlay = new PictureOverlay(*this, PictPreview);
-  overlay->setObjectName(QStringLiteral("PictOverlay"));
+  overlay->setObjectName(QStringLiteral("overlay"));
 
-  PictToolBox3 = new QWidget(PictPreview);
-  PictToolBox3->setObjectName(QStringLiteral("PictToolBox3"));
-  PictToolBox3->setAutoFillBackground(true);
-  Command14 = new QPushButton(ToQ(kPlayCaption), PictToolBox3);
-  Command14->setObjectName(QStringLiteral("Command14"));
-  Command14->setProperty("tag", QString::fromLatin1(kStopped));
-  Command14->setGeometry(0, 0, 24, 20);
-  HScroll6 = new QScrollBar(Qt::Horizontal, PictToolBox3);
-  HScroll6->setObjectName(QStringLiteral("HScroll6"));
-  HScroll6->setRange(1, 1);
-  HScroll6->setPageStep(10);
-  HScroll6->setGeometry(26, 2, 120, 16);
-  Label14 = new QLabel(QStringLiteral("1"), PictToolBox3);
-  Label14->setObjectName(QStringLiteral("Label14"));
-  Label14->setGeometry(150, 0, 44, 20);
-  PictToolBox3->resize(196, 20);
-  PictToolBox3->hide();
+  playbackBar = new QWidget(PictPreview);
+  playbackBar->setObjectName(QStringLiteral("playbackBar"));
+  playbackBar->setAutoFillBackground(true);
+  playButton = new QPushButton(ToQ(kPlayCaption), playbackBar);
+  playButton->setObjectName(QStringLiteral("playButton"));
+  playButton->setProperty("tag", QString::fromLatin1(kStopped));
+  playButton->setGeometry(0, 0, 24, 20);
+  frameSlider = new QScrollBar(Qt::Horizontal, playbackBar);
+  frameSlider->setObjectName(QStringLiteral("frameSlider"));
+  frameSlider->setRange(1, 1);
+  frameSlider->setPageStep(10);
+  frameSlider->setGeometry(26, 2, 120, 16);
+  frameLabel = new QLabel(QStringLiteral("1"), playbackBar);
+  frameLabel->setObjectName(QStringLiteral("frameLabel"));
+  frameLabel->setGeometry(150, 0, 44, 20);
+  playbackBar->resize(196, 20);
+  playbackBar->hide();
 
   HScrollPict = new QScrollBar(Qt::Horizontal, parent);
   HScrollPict->setObjectName(QStringLiteral("HScrollPict"));
@@ -113,35 +113,36 @@ LivePicturePane::LivePicturePane(PictureDialog& dialog, QWidget* parent, QWidget
   }
   // The corner between the scroll bars holds the box alone; its caption
   // is its tip.
-  Check8 = new QCheckBox(parent);
-  Check8->setObjectName(QStringLiteral("Check8"));
-  Check8->setToolTip(ToQ("下"));
-  Check8->setAccessibleName(Check8->toolTip());
+  movieUnderneathCheck = new QCheckBox(parent);
+  movieUnderneathCheck->setObjectName(QStringLiteral("movieUnderneathCheck"));
+  movieUnderneathCheck->setToolTip(ToQ("下"));
+  movieUnderneathCheck->setAccessibleName(movieUnderneathCheck->toolTip());
 
-  Combo3 = new QComboBox(toolBox);
-  Combo3->setObjectName(QStringLiteral("Combo3"));
-  Combo3->setEditable(true);
-  Combo3->setInsertPolicy(QComboBox::NoInsert);
-  for (const char* z : {"25%", "33%", "50%", "66%", "75%", "100%", "150%", "200%", "300%", "400%"}) Combo3->addItem(z);
-  Combo3->setEditText(QStringLiteral("100%"));
-  Command11 = new QPushButton(ToQ("原寸"), toolBox);
-  Command11->setObjectName(QStringLiteral("Command11"));
-  Command12 = new QPushButton(ToQ("全体"), toolBox);
-  Command12->setObjectName(QStringLiteral("Command12"));
+  zoomList = new QComboBox(toolBox);
+  zoomList->setObjectName(QStringLiteral("zoomList"));
+  zoomList->setEditable(true);
+  zoomList->setInsertPolicy(QComboBox::NoInsert);
+  for (const char* z : {"25%", "33%", "50%", "66%", "75%", "100%", "150%", "200%", "300%", "400%"})
+    zoomList->addItem(z);
+  zoomList->setEditText(QStringLiteral("100%"));
+  actualSizeButton = new QPushButton(ToQ("原寸"), toolBox);
+  actualSizeButton->setObjectName(QStringLiteral("actualSizeButton"));
+  fitButton = new QPushButton(ToQ("全体"), toolBox);
+  fitButton->setObjectName(QStringLiteral("fitButton"));
 
-  mnuGuide = new QMenu(ToQ("ガイドメニュー"), parent);
-  mnuGuide->setObjectName(QStringLiteral("mnuGuide"));
-  mnuGuideDispPosition = mnuGuide->addAction(ToQ("アンカーの座標を表示(&P)"));
-  mnuGuideDispPosition->setObjectName(QStringLiteral("mnuGuideDispPosition"));
-  mnuGuideCurve = mnuGuide->addAction(ToQ("ガイドを曲線にする(&C)"));
-  mnuGuideCurve->setObjectName(QStringLiteral("mnuGuideCurve"));
-  mnuGuideClear = mnuGuide->addAction(ToQ("アンカーを全て削除(&D)"));
-  mnuGuideClear->setObjectName(QStringLiteral("mnuGuideClear"));
-  mnuGuideDispPosition->setCheckable(true);
-  mnuGuideCurve->setCheckable(true);
+  guideMenu = new QMenu(ToQ("ガイドメニュー"), parent);
+  guideMenu->setObjectName(QStringLiteral("guideMenu"));
+  showAnchorPositionsAction = guideMenu->addAction(ToQ("アンカーの座標を表示(&P)"));
+  showAnchorPositionsAction->setObjectName(QStringLiteral("showAnchorPositionsAction"));
+  curvedGuideAction = guideMenu->addAction(ToQ("ガイドを曲線にする(&C)"));
+  curvedGuideAction->setObjectName(QStringLiteral("curvedGuideAction"));
+  clearAnchorsAction = guideMenu->addAction(ToQ("アンカーを全て削除(&D)"));
+  clearAnchorsAction->setObjectName(QStringLiteral("clearAnchorsAction"));
+  showAnchorPositionsAction->setCheckable(true);
+  curvedGuideAction->setCheckable(true);
 
-  Timer1.setObjectName(QStringLiteral("Timer1"));
-  connect(&Timer1, &QTimer::timeout, this, &LivePicturePane::Timer1_Timer);
+  playbackTimer.setObjectName(QStringLiteral("playbackTimer"));
+  connect(&playbackTimer, &QTimer::timeout, this, &LivePicturePane::onPlaybackTick);
   writeSoon_.setSingleShot(true);
   connect(&writeSoon_, &QTimer::timeout, this, &LivePicturePane::writePicture);
   loadWatch_.setSingleShot(true);
@@ -151,13 +152,13 @@ LivePicturePane::LivePicturePane(PictureDialog& dialog, QWidget* parent, QWidget
 
   connect(HScrollPict, &QScrollBar::valueChanged, this, [this] { DrawPreview(1); });
   connect(VScrollPict, &QScrollBar::valueChanged, this, [this] { DrawPreview(1); });
-  connect(HScroll6, &QScrollBar::valueChanged, this, &LivePicturePane::HScroll6_Change);
-  connect(Command14, &QPushButton::clicked, this, &LivePicturePane::Command14_Click);
-  connect(Check8, &QCheckBox::clicked, this, &LivePicturePane::Check8_Click);
-  connect(Combo3, qOverload<int>(&QComboBox::activated), this, &LivePicturePane::Combo3_Click);
-  connect(Combo3->lineEdit(), &QLineEdit::returnPressed, this, &LivePicturePane::Combo3_Click);
-  connect(Command11, &QPushButton::clicked, this, &LivePicturePane::Command11_Click);
-  connect(Command12, &QPushButton::clicked, this, &LivePicturePane::Command12_Click);
+  connect(frameSlider, &QScrollBar::valueChanged, this, &LivePicturePane::onFrameSliderChanged);
+  connect(playButton, &QPushButton::clicked, this, &LivePicturePane::togglePlayback);
+  connect(movieUnderneathCheck, &QCheckBox::clicked, this, &LivePicturePane::onMovieUnderneathToggled);
+  connect(zoomList, qOverload<int>(&QComboBox::activated), this, &LivePicturePane::applyZoom);
+  connect(zoomList->lineEdit(), &QLineEdit::returnPressed, this, &LivePicturePane::applyZoom);
+  connect(actualSizeButton, &QPushButton::clicked, this, &LivePicturePane::zoomToActualSize);
+  connect(fitButton, &QPushButton::clicked, this, &LivePicturePane::fitToPane);
 
   previewTempPath_ = (GUICore::GetPreviewFolder() / LivePicture::kPictureFile).string();
 }
@@ -167,22 +168,22 @@ LivePicturePane::~LivePicturePane() = default;
 player::FlashHost* LivePicturePane::ensureHost() {
   // A web player is made the first time the pane shows: a dialog whose pane
   // stays collapsed starts none.
-  if (ShockwaveFlash1) return ShockwaveFlash1;
-  ShockwaveFlash1 = player::CreateFlashHost(PictPreview);
-  ShockwaveFlash1->setObjectName(QStringLiteral("ShockwaveFlash1"));
+  if (flashHost) return flashHost;
+  flashHost = player::CreateFlashHost(PictPreview);
+  flashHost->setObjectName(QStringLiteral("flashHost"));
   // The overlay takes every press; the player itself never sees the mouse.
-  ShockwaveFlash1->setAttribute(Qt::WA_TransparentForMouseEvents);
-  ShockwaveFlash1->setGeometry(0, 0, 0, 0);
-  ShockwaveFlash1->show();
+  flashHost->setAttribute(Qt::WA_TransparentForMouseEvents);
+  flashHost->setGeometry(0, 0, 0, 0);
+  flashHost->show();
   overlay->raise();
-  PictToolBox3->raise();
-  connect(ShockwaveFlash1, &player::FlashHost::loaded, this, [this](int) {
+  playbackBar->raise();
+  connect(flashHost, &player::FlashHost::loaded, this, [this](int) {
     ++loaded_;
     pictureArrived();
     emit pictureLoaded();
   });
-  connect(ShockwaveFlash1, &player::FlashHost::loadFailed, this, [this](const QString&) { pictureArrived(); });
-  return ShockwaveFlash1;
+  connect(flashHost, &player::FlashHost::loadFailed, this, [this](const QString&) { pictureArrived(); });
+  return flashHost;
 }
 
 // ---- rebuilding ----------------------------------------------------------------
@@ -201,8 +202,8 @@ void LivePicturePane::MakePictPreview(bool useCache, bool keepHandles) {
   const ProjectSettings stage = dialog_.stageInfo();
   ensureHost()->setBackgroundColor((uint32_t{stage.backgroundRed} << 16) |
                                       (uint32_t{stage.backgroundGreen} << 8) | stage.backgroundBlue);
-  timerInterval_ = LivePicture::TimerInterval(LivePicture::PictureMoves(editor_.operated, Check8->isChecked()),
-                                              stage.frameRate);
+  timerInterval_ = LivePicture::TimerInterval(
+      LivePicture::PictureMoves(editor_.operated, movieUnderneathCheck->isChecked()), stage.frameRate);
   setTimerEnabled(timerEnabled_);
   // The movie follows when the player is ready for it, with the fields as
   // they are then.
@@ -226,9 +227,9 @@ void LivePicturePane::writePicture() {
   r.endFilters = area.states[GUICore::FilterWorkArea::kEnd];
   r.operatedImage = dialog_.operatedImage();
   r.onlyOperated = dialog_.onlyOperated();
-  r.withMovie = Check8->isChecked();
+  r.withMovie = movieUnderneathCheck->isChecked();
   r.playing = playing();
-  r.frame = HScroll6->value();
+  r.frame = frameSlider->value();
   r.useCache = pendingUseCache_;
   r.stage = dialog_.stageInfo();
   r.path = previewTempPath_;
@@ -243,7 +244,7 @@ void LivePicturePane::writePicture() {
     case LivePicture::BuildStatus::Failed:
       return;  // the last picture stays
     case LivePicture::BuildStatus::Unchanged:
-      if (QFileInfo(ShockwaveFlash1->moviePath()) == QFileInfo(QString::fromStdString(previewTempPath_))) return;
+      if (QFileInfo(flashHost->moviePath()) == QFileInfo(QString::fromStdString(previewTempPath_))) return;
       break;
     case LivePicture::BuildStatus::Changed:
       break;
@@ -251,7 +252,7 @@ void LivePicturePane::writePicture() {
   ++written_;
   loading_ = true;
   loadWatch_.start(kLoadPatienceMs);
-  ShockwaveFlash1->loadMovie(QString::fromStdString(previewTempPath_));
+  flashHost->loadMovie(QString::fromStdString(previewTempPath_));
 }
 
 void LivePicturePane::pictureArrived() {
@@ -273,15 +274,15 @@ void LivePicturePane::ComputeHandles() {
   const GUICore::FilterWorkArea& area = GUICore::WorkArea();
   LivePicture::HandleSource s;
   s.paneVisible = paneVisible();
-  s.text1 = f.text1;
+  s.itemId = f.itemId;
   s.guideEditing = dialog_.guideEditing();
   s.motion = dialog_.motionShown();
   s.guideMode = area.guideMode;
   s.anchors = area.anchors;
-  s.text3 = f.text3;
-  s.text4 = f.text4;
-  s.text5 = f.text5;
-  s.text6 = f.text6;
+  s.drawX = f.drawX;
+  s.drawY = f.drawY;
+  s.moveX = f.moveX;
+  s.moveY = f.moveY;
   editor_.ComputeHandles(s, sizes());
 }
 
@@ -330,11 +331,11 @@ void LivePicturePane::DrawPreview(int mode) {
   const LivePicture::PaneView view = paneView();
   const LivePicture::StageRect r = LivePicture::StagePlacement(view);
   const QRect place(r.left, r.top, std::max(0, r.width()), std::max(0, r.height()));
-  if (ShockwaveFlash1->geometry() != place) ShockwaveFlash1->setGeometry(place);
+  if (flashHost->geometry() != place) flashHost->setGeometry(place);
   scene_ = editor_.DrawGuideAndHandles(view, true, dialog_.guideEditing(), dialog_.motionShown(),
-                                       GUICore::WorkArea().guideMode, mnuGuideDispPosition->isChecked());
+                                       GUICore::WorkArea().guideMode, showAnchorPositionsAction->isChecked());
   overlay->raise();
-  PictToolBox3->raise();
+  playbackBar->raise();
   overlay->update();
 }
 
@@ -353,17 +354,17 @@ void LivePicturePane::layoutIn(const QRect& area) {
   overlay->setGeometry(0, 0, w, h);
   HScrollPict->setGeometry(area.x(), area.y() + h, w, sb);
   VScrollPict->setGeometry(area.x() + w, area.y(), sb, h);
-  Check8->setGeometry(area.x() + w, area.y() + h, sb, sb);
-  PictToolBox3->move(std::max(0, w - PictToolBox3->width()), std::max(0, h - PictToolBox3->height()));
+  movieUnderneathCheck->setGeometry(area.x() + w, area.y() + h, sb, sb);
+  playbackBar->move(std::max(0, w - playbackBar->width()), std::max(0, h - playbackBar->height()));
   HScrollPict->setPageStep(std::max(1, w));
   VScrollPict->setPageStep(std::max(1, h));
 }
 
 void LivePicturePane::setPaneVisible(bool visible) {
   for (QWidget* w : {PictPreview, static_cast<QWidget*>(HScrollPict), static_cast<QWidget*>(VScrollPict),
-                     static_cast<QWidget*>(Check8)})
+                     static_cast<QWidget*>(movieUnderneathCheck)})
     w->setVisible(visible);
-  PictToolBox3->setVisible(visible && Check8->isChecked());
+  playbackBar->setVisible(visible && movieUnderneathCheck->isChecked());
 }
 
 bool LivePicturePane::paneVisible() const { return !PictPreview->isHidden(); }
@@ -374,79 +375,80 @@ void LivePicturePane::focusPicture() {
 
 // ---- zoom, playback, guide menu ---------------------------------------------------
 
-void LivePicturePane::Combo3_Click() {
+void LivePicturePane::applyZoom() {
   const ProjectSettings stage = dialog_.stageInfo();
-  const LivePicture::ZoomChoice c = LivePicture::ZoomFromText(FromQ(Combo3->currentText()), stage.width, stage.height);
+  const LivePicture::ZoomChoice c =
+      LivePicture::ZoomFromText(FromQ(zoomList->currentText()), stage.width, stage.height);
   zoom_ = c.zoom;
-  Combo3->setEditText(ToQ(c.text));
+  zoomList->setEditText(ToQ(c.text));
   UpdatePreviewScrollRanges();
   DrawPreview(0);
 }
 
-void LivePicturePane::Command11_Click() {
-  Combo3->setEditText(QStringLiteral("100%"));
-  Combo3_Click();
-  if (Combo3->parentWidget() && !Combo3->parentWidget()->isHidden()) Combo3->parentWidget()->setFocus();
+void LivePicturePane::zoomToActualSize() {
+  zoomList->setEditText(QStringLiteral("100%"));
+  applyZoom();
+  if (zoomList->parentWidget() && !zoomList->parentWidget()->isHidden()) zoomList->parentWidget()->setFocus();
 }
 
-void LivePicturePane::Command12_Click() {
+void LivePicturePane::fitToPane() {
   const ProjectSettings stage = dialog_.stageInfo();
   const auto text = LivePicture::FitZoomText(PictPreview->width(), PictPreview->height(), stage.width, stage.height);
   if (text) {
-    Combo3->setEditText(ToQ(*text));
-    Combo3_Click();
+    zoomList->setEditText(ToQ(*text));
+    applyZoom();
   }
-  if (Combo3->parentWidget() && !Combo3->parentWidget()->isHidden()) Combo3->parentWidget()->setFocus();
+  if (zoomList->parentWidget() && !zoomList->parentWidget()->isHidden()) zoomList->parentWidget()->setFocus();
 }
 
-bool LivePicturePane::playing() const { return Command14->property("tag").toString() == QLatin1String(kPlaying); }
+bool LivePicturePane::playing() const { return playButton->property("tag").toString() == QLatin1String(kPlaying); }
 
-void LivePicturePane::Command14_Click() {
+void LivePicturePane::togglePlayback() {
   if (!playing()) {
-    Command14->setProperty("tag", QString::fromLatin1(kPlaying));
-    Command14->setText(ToQ(kStopCaption));
+    playButton->setProperty("tag", QString::fromLatin1(kPlaying));
+    playButton->setText(ToQ(kStopCaption));
   } else {
-    Command14->setProperty("tag", QString::fromLatin1(kStopped));
-    Command14->setText(ToQ(kPlayCaption));
+    playButton->setProperty("tag", QString::fromLatin1(kStopped));
+    playButton->setText(ToQ(kPlayCaption));
   }
   MakePictPreview(true, false);
   focusPicture();
 }
 
-void LivePicturePane::HScroll6_Change() {
-  Label14->setText(QString::number(HScroll6->value()));
+void LivePicturePane::onFrameSliderChanged() {
+  frameLabel->setText(QString::number(frameSlider->value()));
   if (!playing()) {
     MakePictPreview(true, false);
     focusPicture();
   }
 }
 
-void LivePicturePane::Check8_Click() {
-  PictToolBox3->setVisible(Check8->isChecked() && paneVisible());
+void LivePicturePane::onMovieUnderneathToggled() {
+  playbackBar->setVisible(movieUnderneathCheck->isChecked() && paneVisible());
   MakePictPreview(true, false);
   focusPicture();
 }
 
-void LivePicturePane::Command13_Click(const QPoint& globalPos) {
-  mnuGuideCurve->setChecked(GUICore::WorkArea().guideMode == 2);
-  const bool showing = mnuGuideDispPosition->isChecked();
-  const bool curve = mnuGuideCurve->isChecked();
+void LivePicturePane::popUpGuideMenu(const QPoint& globalPos) {
+  curvedGuideAction->setChecked(GUICore::WorkArea().guideMode == 2);
+  const bool showing = showAnchorPositionsAction->isChecked();
+  const bool curve = curvedGuideAction->isChecked();
   // A real menu toggles a checkable entry itself, a test's double does
   // not: the states are set from what they were before.
-  QAction* chosen = Desktop().popups->exec(mnuGuide, globalPos, nullptr);
-  mnuGuideDispPosition->setChecked(showing);
-  mnuGuideCurve->setChecked(curve);
-  if (chosen == mnuGuideDispPosition && paneVisible()) {
-    mnuGuideDispPosition->setChecked(!showing);
+  QAction* chosen = Desktop().popups->exec(guideMenu, globalPos, nullptr);
+  showAnchorPositionsAction->setChecked(showing);
+  curvedGuideAction->setChecked(curve);
+  if (chosen == showAnchorPositionsAction && paneVisible()) {
+    showAnchorPositionsAction->setChecked(!showing);
     DrawPreview(1);
     focusPicture();
-  } else if (chosen == mnuGuideCurve && paneVisible()) {
-    mnuGuideCurve->setChecked(!curve);
+  } else if (chosen == curvedGuideAction && paneVisible()) {
+    curvedGuideAction->setChecked(!curve);
     GUICore::WorkArea().guideMode = curve ? 1 : 2;
     dialog_.markChanged();
     DrawPreview(1);
     focusPicture();
-  } else if (chosen == mnuGuideClear) {
+  } else if (chosen == clearAnchorsAction) {
     if (!editor_.ClearAnchors()) return;
     applyFieldWrites(editor_.ApplyDragToFields(dialog_.guideEditing(), dialog_.operatedImage(),
                                                GUICore::WorkArea().guideMode, sizes()));
@@ -459,29 +461,29 @@ void LivePicturePane::Command13_Click(const QPoint& globalPos) {
 void LivePicturePane::setTimerEnabled(bool enabled) {
   timerEnabled_ = enabled;
   if (enabled && timerInterval_ > 0) {
-    if (!Timer1.isActive() || Timer1.interval() != timerInterval_) Timer1.start(timerInterval_);
+    if (!playbackTimer.isActive() || playbackTimer.interval() != timerInterval_) playbackTimer.start(timerInterval_);
   } else {
-    Timer1.stop();
+    playbackTimer.stop();
   }
 }
 
-void LivePicturePane::Timer1_Timer() {
+void LivePicturePane::onPlaybackTick() {
   DrawPreview(1);
-  if (!ShockwaveFlash1 || !Check8->isChecked()) return;
+  if (!flashHost || !movieUnderneathCheck->isChecked()) return;
   if (!playing()) {
     holdUnderneath();
     return;
   }
-  const int total = ShockwaveFlash1->capabilities().testFlag(player::FlashCapability::FrameReports)
-                        ? ShockwaveFlash1->totalFrames()
+  const int total = flashHost->capabilities().testFlag(player::FlashCapability::FrameReports)
+                        ? flashHost->totalFrames()
                         : 0;
   if (total != 0) {
-    if (!HScroll6->isEnabled()) HScroll6->setEnabled(true);
-    if (HScroll6->maximum() != total) HScroll6->setMaximum(total);
-    HScroll6->setValue(ShockwaveFlash1->frameNum() + 1);
-  } else if (HScroll6->isEnabled()) {
-    HScroll6->setEnabled(false);
-    HScroll6->setValue(1);
+    if (!frameSlider->isEnabled()) frameSlider->setEnabled(true);
+    if (frameSlider->maximum() != total) frameSlider->setMaximum(total);
+    frameSlider->setValue(flashHost->frameNum() + 1);
+  } else if (frameSlider->isEnabled()) {
+    frameSlider->setEnabled(false);
+    frameSlider->setValue(1);
   }
 }
 
@@ -489,17 +491,17 @@ void LivePicturePane::holdUnderneath() {
   // The picture asks the movie underneath to stop at the chosen frame once
   // it has loaded, which a player may miss (and a SWF 4 picture cannot
   // ask): the reporter takes it there.
-  const player::FlashCapabilities caps = ShockwaveFlash1->capabilities();
+  const player::FlashCapabilities caps = flashHost->capabilities();
   if (!caps.testFlag(player::FlashCapability::Seek) || !caps.testFlag(player::FlashCapability::FrameReports)) return;
-  const int frame = ShockwaveFlash1->frameNum();
-  if (loading_ || frame < 0 || ShockwaveFlash1->totalFrames() < 1) return;
-  const int wanted = std::min(HScroll6->value(), ShockwaveFlash1->totalFrames());
-  if (frame + 1 != wanted || ShockwaveFlash1->isPlaying()) ShockwaveFlash1->gotoFrame(wanted - 1);
+  const int frame = flashHost->frameNum();
+  if (loading_ || frame < 0 || flashHost->totalFrames() < 1) return;
+  const int wanted = std::min(frameSlider->value(), flashHost->totalFrames());
+  if (frame + 1 != wanted || flashHost->isPlaying()) flashHost->gotoFrame(wanted - 1);
 }
 
 // ---- the mouse ---------------------------------------------------------------------
 
-void LivePicturePane::PictPreview_MouseDown(int button, int shift, int x, int y) {
+void LivePicturePane::onPictureMouseDown(int button, int shift, int x, int y) {
   (void)button;
   const LivePicture::TwipPoint m = PosScrToTwip(x, y);
   // A press that no move came before finds its point here.
@@ -508,14 +510,14 @@ void LivePicturePane::PictPreview_MouseDown(int button, int shift, int x, int y)
   setTimerEnabled(false);
 }
 
-void LivePicturePane::PictPreview_MouseMove(int buttons, int shift, int x, int y) {
+void LivePicturePane::onPictureMouseMove(int buttons, int shift, int x, int y) {
   const LivePicture::TwipPoint m = PosScrToTwip(x, y);
   if (!editor_.mouseDown()) {
     const int before = editor_.hover();
     const int hover = editor_.Hover(m, paneView().zoom);
     overlay->setCursor(hover > 0 ? Qt::SizeAllCursor : Qt::ArrowCursor);
     // The coordinates follow the point under the pointer.
-    if (hover != before && mnuGuideDispPosition->isChecked()) DrawPreview(1);
+    if (hover != before && showAnchorPositionsAction->isChecked()) DrawPreview(1);
     return;
   }
   if (!editor_.DragTo(m, dialog_.guideEditing(), (buttons & 2) != 0, shift)) return;
@@ -528,7 +530,7 @@ void LivePicturePane::PictPreview_MouseMove(int buttons, int shift, int x, int y
   setTimerEnabled(false);
 }
 
-void LivePicturePane::PictPreview_MouseUp(int button, int shift, int x, int y) {
+void LivePicturePane::onPictureMouseUp(int button, int shift, int x, int y) {
   if (editor_.mouseDown()) dialog_.markChanged();
   setTimerEnabled(true);
   const LivePicture::TwipPoint m = PosScrToTwip(x, y);
@@ -539,7 +541,7 @@ void LivePicturePane::PictPreview_MouseUp(int button, int shift, int x, int y) {
   DrawPreview(0);
 }
 
-void LivePicturePane::PictPreview_DblClick() { MakePictPreview(false, false); }
+void LivePicturePane::onPictureDoubleClick() { MakePictPreview(false, false); }
 
 // ---- the overlay ---------------------------------------------------------------------
 
@@ -596,29 +598,29 @@ void PictureOverlay::paintEvent(QPaintEvent*) {
     p.setFont(PanelFont(8));
     const QFontMetrics fm(p.font());
     const QPoint o = Q(s.label->origin);
-    p.drawText(o.x(), o.y() + fm.ascent(), ToQ(s.label->line1));
-    p.drawText(o.x(), o.y() + fm.ascent() + fm.height(), ToQ(s.label->line2));
+    p.drawText(o.x(), o.y() + fm.ascent(), ToQ(s.label->xLine));
+    p.drawText(o.x(), o.y() + fm.ascent() + fm.height(), ToQ(s.label->yLine));
   }
 }
 
 void PictureOverlay::mousePressEvent(QMouseEvent* e) {
   const QPoint at = e->position().toPoint();
-  pane_.PictPreview_MouseDown(ButtonBits(e->button()), ShiftOf(e->modifiers()), at.x(), at.y());
+  pane_.onPictureMouseDown(ButtonBits(e->button()), ShiftOf(e->modifiers()), at.x(), at.y());
 }
 
 void PictureOverlay::mouseMoveEvent(QMouseEvent* e) {
   const QPoint at = e->position().toPoint();
-  pane_.PictPreview_MouseMove(ButtonBits(e->buttons()), ShiftOf(e->modifiers()), at.x(), at.y());
+  pane_.onPictureMouseMove(ButtonBits(e->buttons()), ShiftOf(e->modifiers()), at.x(), at.y());
 }
 
 void PictureOverlay::mouseReleaseEvent(QMouseEvent* e) {
   const QPoint at = e->position().toPoint();
-  pane_.PictPreview_MouseUp(ButtonBits(e->button()), ShiftOf(e->modifiers()), at.x(), at.y());
+  pane_.onPictureMouseUp(ButtonBits(e->button()), ShiftOf(e->modifiers()), at.x(), at.y());
 }
 
 void PictureOverlay::mouseDoubleClickEvent(QMouseEvent*) {
   // A double click stands in for the second press: the rebuild starts afresh.
-  pane_.PictPreview_DblClick();
+  pane_.onPictureDoubleClick();
 }
 
 }  // namespace tesmiro::gui

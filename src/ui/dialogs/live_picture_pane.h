@@ -47,7 +47,8 @@ class PictureDialog {
   virtual ~PictureDialog() = default;
   virtual LivePicture::PictureFields pictureFields() const = 0;
   virtual int operatedImage() const = 0;
-  // Option1(image) chosen; its handler finds the pane's guard set.
+  // The operated-image option of `image` chosen; its handler finds the
+  // pane's guard set.
   virtual void showOperatedImage(int image) = 0;
   virtual bool onlyOperated() const = 0;  // "ｱｸﾃｨﾌﾞ"
   virtual bool realTime() const = 0;  // "ﾘｱﾙﾀｲﾑ"
@@ -86,24 +87,24 @@ class LivePicturePane : public QObject {
   // A new selection: the picture file goes, the editor forgets its list.
   void reset();
   // The guide menu, popped up at the guide button.
-  void Command13_Click(const QPoint& globalPos);
-  void Combo3_Click();
-  void Command11_Click();
-  void Command12_Click();
-  void Command14_Click();
-  void HScroll6_Change();
-  void Check8_Click();
+  void popUpGuideMenu(const QPoint& globalPos);
+  void applyZoom();
+  void zoomToActualSize();
+  void fitToPane();
+  void togglePlayback();
+  void onFrameSliderChanged();
+  void onMovieUnderneathToggled();
   // The preview window took the writer: the tick pauses meanwhile.
   void setTimerEnabled(bool enabled);
   // The picture takes the keys (when it is shown).
   void focusPicture();
 
   // ---- handlers of the picture ------------------------------------------------
-  void PictPreview_MouseDown(int button, int shift, int x, int y);
-  void PictPreview_MouseMove(int buttons, int shift, int x, int y);
-  void PictPreview_MouseUp(int button, int shift, int x, int y);
-  void PictPreview_DblClick();
-  void Timer1_Timer();
+  void onPictureMouseDown(int button, int shift, int x, int y);
+  void onPictureMouseMove(int buttons, int shift, int x, int y);
+  void onPictureMouseUp(int button, int shift, int x, int y);
+  void onPictureDoubleClick();
+  void onPlaybackTick();
 
   // ---- state ------------------------------------------------------------------
   float zoom() const { return zoom_; }
@@ -115,38 +116,40 @@ class LivePicturePane : public QObject {
   std::string previewTempPath() const { return previewTempPath_; }
   bool playing() const;
   int timerInterval() const { return timerInterval_; }
-  bool timerRunning() const { return Timer1.isActive(); }
+  bool timerRunning() const { return playbackTimer.isActive(); }
   // Pictures written and handed to the player; loads it finished.
   int picturesWritten() const { return written_; }
   int picturesLoaded() const { return loaded_; }
   // True while a written picture is loading or a rebuild is waiting.
   bool rebuildPending() const { return pending_ || loading_; }
 
-  // ---- controls (objectName as named here) ----------------------------------
-  QWidget* PictPreview = nullptr;
-  player::FlashHost* ShockwaveFlash1 = nullptr;
-  PictureOverlay* overlay = nullptr;
-  QScrollBar* HScrollPict = nullptr;
-  QScrollBar* VScrollPict = nullptr;
-  QCheckBox* Check8 = nullptr;  // "下": the whole movie underneath
-  QWidget* PictToolBox3 = nullptr;  // the playback bar
-  QPushButton* Command14 = nullptr;
-  QScrollBar* HScroll6 = nullptr;
-  QLabel* Label14 = nullptr;
-  QComboBox* Combo3 = nullptr;
-  QPushButton* Command11 = nullptr;  // "原寸"
-  QPushButton* Command12 = nullptr;  // "全体"
-  QTimer Timer1;
-  QMenu* mnuGuide = nullptr;
-  QAction* mnuGuideDispPosition = nullptr;
-  QAction* mnuGuideCurve = nullptr;
-  QAction* mnuGuideClear = nullptr;
-
  signals:
   // A picture reached the player (tests and the benchmark wait for it).
   void pictureLoaded();
 
  private:
+  // The dialog places the zoom controls in its tool box.
+  friend class EventDialog;
+  // ---- controls (objectName: the member's name) -----------------------------
+  QWidget* PictPreview = nullptr;
+  player::FlashHost* flashHost = nullptr;
+  PictureOverlay* overlay = nullptr;
+  QScrollBar* HScrollPict = nullptr;
+  QScrollBar* VScrollPict = nullptr;
+  QCheckBox* movieUnderneathCheck = nullptr;  // "下": the whole movie underneath
+  QWidget* playbackBar = nullptr;  // the playback bar
+  QPushButton* playButton = nullptr;
+  QScrollBar* frameSlider = nullptr;
+  QLabel* frameLabel = nullptr;
+  QComboBox* zoomList = nullptr;
+  QPushButton* actualSizeButton = nullptr;  // "原寸"
+  QPushButton* fitButton = nullptr;  // "全体"
+  QTimer playbackTimer;
+  QMenu* guideMenu = nullptr;
+  QAction* showAnchorPositionsAction = nullptr;
+  QAction* curvedGuideAction = nullptr;
+  QAction* clearAnchorsAction = nullptr;
+
   player::FlashHost* ensureHost();
   void writePicture();
   void holdUnderneath();

@@ -52,8 +52,7 @@ void MainGUI::ListEventProperty() {
   }
   d->restorePaneOptions();
   d->LoadingSub();
-  if (d->Combo2->isVisibleTo(d)) d->Combo2->setFocus();
-  if (d->Text1->isVisibleTo(d)) d->Text1->setFocus();
+  d->focusFirstField();
 }
 
 void MainGUI::ListEventPropertyLoad() { EventProperty::Load(EventDialog::load()->fields()); }

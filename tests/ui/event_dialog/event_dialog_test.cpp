@@ -26,6 +26,7 @@
 #include "project/preferences.h"
 #include "project/script_editor.h"
 #include "support/fake_flash_host.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "ui/common/dialog_support.h"
 #include "ui/dialogs/event_dialog.h"
@@ -142,23 +143,23 @@ TEST_F(EventDialogTest, ADoubleClickOnARowOpensItFilledAndItFollowsTheSelection)
   ASSERT_NE(d, nullptr);
   EXPECT_TRUE(d->isVisible());
   EXPECT_EQ(d->windowTitle(), QStringLiteral("イベントのプロパティ"));
-  EXPECT_EQ(d->Text1->text(), "2");
-  EXPECT_EQ(d->Text2->text(), "10");
-  EXPECT_EQ(d->Text8->text(), "2:0.5");
-  EXPECT_EQ(d->Text15->text(), "-8");
-  EXPECT_EQ(d->Text23->text(), "80%");
-  EXPECT_EQ(d->Check1->value(), 0);
-  EXPECT_TRUE(d->Frame2->isVisibleTo(d));  // a motion
-  EXPECT_TRUE(d->Check3->isVisibleTo(d));  // an image can mask
-  EXPECT_FALSE(d->Combo4->isVisibleTo(d));  // SWF 6 has no blend modes
-  EXPECT_FALSE(d->Command1->isEnabled());  // nothing changed yet
-  EXPECT_EQ(d->focusWidget(), d->Text1);
-  EXPECT_EQ(d->Picture1->lines().size(), 10u);
+  EXPECT_EQ(Control<QLineEdit>(d, "itemIdBox")->text(), "2");
+  EXPECT_EQ(Control<QLineEdit>(d, "frameCountBox")->text(), "10");
+  EXPECT_EQ(Control<QLineEdit>(d, "drawSizeBox")->text(), "2:0.5");
+  EXPECT_EQ(Control<QLineEdit>(d, "depthBox")->text(), "-8");
+  EXPECT_EQ(Control<QLineEdit>(d, "drawOpacityBox")->text(), "80%");
+  EXPECT_EQ(Control<gui::GreyCheckBox>(d, "buttonCheck")->value(), 0);
+  EXPECT_TRUE(Control<QGroupBox>(d, "moveTargetGroup")->isVisibleTo(d));  // a motion
+  EXPECT_TRUE(Control<gui::GreyCheckBox>(d, "maskCheck")->isVisibleTo(d));  // an image can mask
+  EXPECT_FALSE(Control<QComboBox>(d, "blendModeList")->isVisibleTo(d));  // SWF 6 has no blend modes
+  EXPECT_FALSE(Control<QPushButton>(d, "applyButton")->isEnabled());  // nothing changed yet
+  EXPECT_EQ(d->focusWidget(), Control<QLineEdit>(d, "itemIdBox"));
+  EXPECT_EQ(Control<gui::EasingCurve>(d, "easingCurve")->lines().size(), 10u);
 
   // A click on another row while it is shown loads that row.
   ClickRow(list, 0, false);
-  EXPECT_EQ(d->Text1->text(), "1");
-  EXPECT_EQ(d->Text15->text(), "3");
+  EXPECT_EQ(Control<QLineEdit>(d, "itemIdBox")->text(), "1");
+  EXPECT_EQ(Control<QLineEdit>(d, "depthBox")->text(), "3");
 
   // Enter on the list opens it too.
   d->Unload();
@@ -166,23 +167,23 @@ TEST_F(EventDialogTest, ADoubleClickOnARowOpensItFilledAndItFollowsTheSelection)
   QTest::keyClick(list, Qt::Key_Return);
   Settle();
   ASSERT_NE(EventDialog::instance(), nullptr);
-  EXPECT_EQ(EventDialog::instance()->Text1->text(), "1");
+  EXPECT_EQ(Control<QLineEdit>(EventDialog::instance(), "itemIdBox")->text(), "1");
 }
 
 TEST_F(EventDialogTest, AnEditedFieldIsAppliedToTheEventAndItsRow) {
   EventDialog& d = OpenImage();
-  Type(d.Text15, "7");
-  EXPECT_TRUE(d.Command1->isEnabled());
+  Type(Control<QLineEdit>(d, "depthBox"), "7");
+  EXPECT_TRUE(Control<QPushButton>(d, "applyButton")->isEnabled());
   Prefs::Current().dispEventProperty = 1;  // stays open
-  QTest::mouseClick(d.Command1, Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(d, "applyButton"), Qt::LeftButton);
   EXPECT_EQ(GUICore::GetEvent(1).depth, 7);
   EXPECT_EQ(EventListModule::Current().rows[0].depth, 7);
   EXPECT_TRUE(GUICore::HasUnsavedChanges());
   EXPECT_TRUE(EventDialog::isShownNow());
 
   Prefs::Current().dispEventProperty = 0;  // closes
-  Type(d.Text3, "+5");
-  QTest::mouseClick(d.Command1, Qt::LeftButton);
+  Type(Control<QLineEdit>(d, "drawXBox"), "+5");
+  QTest::mouseClick(Control<QPushButton>(d, "applyButton"), Qt::LeftButton);
   EXPECT_EQ(GUICore::GetEvent(1).startX, 45);
   EXPECT_EQ(EventDialog::instance(), nullptr);
 }
@@ -192,11 +193,11 @@ TEST_F(EventDialogTest, CommandsThatChangeTheSelectedEventsReloadTheShownDialog)
   EventDialog& d = OpenImage();
   FocusList();
   window().ListEventStepValue(1);
-  EXPECT_EQ(d.Text2->text(), "11");
+  EXPECT_EQ(Control<QLineEdit>(d, "frameCountBox")->text(), "11");
   window().ListEventStepTargets(-1);
-  EXPECT_EQ(d.Text15->text(), "2");
-  Type(d.Text3, "7");
-  QTest::mouseClick(d.Command1, Qt::LeftButton);
+  EXPECT_EQ(Control<QLineEdit>(d, "depthBox")->text(), "2");
+  Type(Control<QLineEdit>(d, "drawXBox"), "7");
+  QTest::mouseClick(Control<QPushButton>(d, "applyButton"), Qt::LeftButton);
   EXPECT_EQ(GUICore::GetEvent(1).frameCount, 11);
 
   // Select all: several events shown, so that Apply writes only what is typed.
@@ -207,7 +208,7 @@ TEST_F(EventDialogTest, CommandsThatChangeTheSelectedEventsReloadTheShownDialog)
   EventListModule::LoadRows();
   Control<QAction>(window(), "selectAllEventsAction")->trigger();
   EXPECT_EQ(d.windowTitle(), QStringLiteral("イベントのプロパティ (複数選択)"));
-  EXPECT_EQ(d.Text1->text(), "");
+  EXPECT_EQ(Control<QLineEdit>(d, "itemIdBox")->text(), "");
 
   // A paste selects the new events: the dialog shows them.
   Select({1});
@@ -215,28 +216,28 @@ TEST_F(EventDialogTest, CommandsThatChangeTheSelectedEventsReloadTheShownDialog)
   Select({0});
   window().ListEventPaste();
   EXPECT_EQ(GUICore::GetEvent(1).itemId, 2);
-  EXPECT_EQ(d.Text1->text(), "2");
-  EXPECT_TRUE(d.Frame4->isVisibleTo(&d));
+  EXPECT_EQ(Control<QLineEdit>(d, "itemIdBox")->text(), "2");
+  EXPECT_TRUE(Control<QGroupBox>(d, "soundGroup")->isVisibleTo(&d));
 }
 
 TEST_F(EventDialogTest, ApplyWhileABuildRunsKeepsTheDialogAndItsFields) {
   EventDialog& d = OpenImage();
-  Type(d.Text15, "9");
+  Type(Control<QLineEdit>(d, "depthBox"), "9");
   {
     // What Make SWF does while it runs.
     GUICore::BuildLock build;
     windows.setEventDialogFilling(true);
     window().ListEventPropertyLoad();  // the list follows its selection meanwhile
-    Type(d.Text15, "9");
-    EXPECT_FALSE(d.Command1->isEnabled());
-    d.Command1_Click();
+    Type(Control<QLineEdit>(d, "depthBox"), "9");
+    EXPECT_FALSE(Control<QPushButton>(d, "applyButton")->isEnabled());
+    d.applyChanges();
     EXPECT_EQ(EventDialog::instance(), &d);
-    EXPECT_EQ(d.Text15->text(), "9");
+    EXPECT_EQ(Control<QLineEdit>(d, "depthBox")->text(), "9");
     EXPECT_EQ(GUICore::GetEvent(1).depth, 3);
     windows.setEventDialogFilling(false);
   }
-  Type(d.Text15, "8");
-  QTest::mouseClick(d.Command1, Qt::LeftButton);
+  Type(Control<QLineEdit>(d, "depthBox"), "8");
+  QTest::mouseClick(Control<QPushButton>(d, "applyButton"), Qt::LeftButton);
   EXPECT_EQ(GUICore::GetEvent(1).depth, 8);
 }
 
@@ -249,12 +250,12 @@ TEST_F(EventDialogTest, SeveralEventsShowGreyBoxesAndKeepWhatIsNotTyped) {
   Select({0, 1});
   EventDialog& d = Open();
   EXPECT_EQ(d.windowTitle(), QStringLiteral("イベントのプロパティ (複数選択)"));
-  EXPECT_EQ(d.Text1->text(), "");
-  EXPECT_EQ(d.Text23->text(), "");
-  EXPECT_EQ(d.Check1->checkState(), Qt::PartiallyChecked);
-  EXPECT_TRUE(d.Frame1->isVisibleTo(&d));  // both are images
-  EXPECT_FALSE(d.Command10[0]->isVisibleTo(&d));  // filters: one event at a time
-  EXPECT_FALSE(d.Command4->isEnabled());
+  EXPECT_EQ(Control<QLineEdit>(d, "itemIdBox")->text(), "");
+  EXPECT_EQ(Control<QLineEdit>(d, "drawOpacityBox")->text(), "");
+  EXPECT_EQ(Control<gui::GreyCheckBox>(d, "buttonCheck")->checkState(), Qt::PartiallyChecked);
+  EXPECT_TRUE(Control<QGroupBox>(d, "drawPositionGroup")->isVisibleTo(&d));  // both are images
+  EXPECT_FALSE(Control<QPushButton>(d, "filterButtons_0")->isVisibleTo(&d));  // filters: one event at a time
+  EXPECT_FALSE(Control<QPushButton>(d, "eventPreviewButton")->isEnabled());
   // A new selection empties every box but an editable list's (the zoom).
   auto* zoom = new QComboBox(&d);
   zoom->setEditable(true);
@@ -263,8 +264,8 @@ TEST_F(EventDialogTest, SeveralEventsShowGreyBoxesAndKeepWhatIsNotTyped) {
   EXPECT_EQ(zoom->currentText(), QStringLiteral("150%"));
   delete zoom;
   Prefs::Current().dispEventProperty = 1;
-  Type(d.Text8, "+0.5");
-  QTest::mouseClick(d.Command1, Qt::LeftButton);
+  Type(Control<QLineEdit>(d, "drawSizeBox"), "+0.5");
+  QTest::mouseClick(Control<QPushButton>(d, "applyButton"), Qt::LeftButton);
   EXPECT_FLOAT_EQ(GUICore::GetEvent(1).startScaleY, 2.5f);
   EXPECT_FLOAT_EQ(GUICore::GetEvent(2).startScaleX, 1.0f);
   EXPECT_EQ(GUICore::GetEvent(2).depth, -4);
@@ -273,25 +274,27 @@ TEST_F(EventDialogTest, SeveralEventsShowGreyBoxesAndKeepWhatIsNotTyped) {
 
 TEST_F(EventDialogTest, AButtonRefusesActionsItCannotRunWithTheExactHint) {
   EventDialog& d = OpenImage();
-  QTest::mouseClick(d.Check1, Qt::LeftButton);
-  ASSERT_EQ(d.Check1->value(), 1);
-  EXPECT_TRUE(d.Frame6->isVisibleTo(&d));
-  d.Combo2->setCurrentIndex(12);  // 何もしない
-  EXPECT_EQ(d.Combo2->currentIndex(), -1);
-  EXPECT_TRUE(d.Label23->isVisibleTo(&d));
-  EXPECT_EQ(d.Label23->text(), QStringLiteral("「何もしない」はボタンでは使用できないアクションです"));
-  EXPECT_FALSE(d.Text13->isVisibleTo(&d));
+  QTest::mouseClick(Control<gui::GreyCheckBox>(d, "buttonCheck"), Qt::LeftButton);
+  ASSERT_EQ(Control<gui::GreyCheckBox>(d, "buttonCheck")->value(), 1);
+  EXPECT_TRUE(Control<QGroupBox>(d, "actionGroup")->isVisibleTo(&d));
+  Control<QComboBox>(d, "actionList")->setCurrentIndex(12);  // 何もしない
+  EXPECT_EQ(Control<QComboBox>(d, "actionList")->currentIndex(), -1);
+  EXPECT_TRUE(Control<QLabel>(d, "parameterHintLabel")->isVisibleTo(&d));
+  EXPECT_EQ(Control<QLabel>(d, "parameterHintLabel")->text(),
+            QStringLiteral("「何もしない」はボタンでは使用できないアクションです"));
+  EXPECT_FALSE(Control<QLineEdit>(d, "firstParameterBox")->isVisibleTo(&d));
 
-  d.Combo2->setCurrentIndex(2);  // URL: both parameters
-  EXPECT_TRUE(d.Text13->isVisibleTo(&d));
-  EXPECT_TRUE(d.Text14->isVisibleTo(&d));
+  Control<QComboBox>(d, "actionList")->setCurrentIndex(2);  // URL: both parameters
+  EXPECT_TRUE(Control<QLineEdit>(d, "firstParameterBox")->isVisibleTo(&d));
+  EXPECT_TRUE(Control<QLineEdit>(d, "secondParameterBox")->isVisibleTo(&d));
 
   // The hint under "jump to label" writes a special label.
-  d.Combo2->setCurrentIndex(1);
-  QTest::mousePress(d.Label23, Qt::LeftButton, {}, QPoint(20, 2));
-  EXPECT_EQ(d.Text13->text(), "_NextLabel");
-  QTest::mousePress(d.Label23, Qt::LeftButton, {}, QPoint(20, d.Label23->height() - 2));
-  EXPECT_EQ(d.Text13->text(), "_PrevLabel");
+  Control<QComboBox>(d, "actionList")->setCurrentIndex(1);
+  QTest::mousePress(Control<QLabel>(d, "parameterHintLabel"), Qt::LeftButton, {}, QPoint(20, 2));
+  EXPECT_EQ(Control<QLineEdit>(d, "firstParameterBox")->text(), "_NextLabel");
+  QTest::mousePress(Control<QLabel>(d, "parameterHintLabel"), Qt::LeftButton, {},
+                    QPoint(20, Control<QLabel>(d, "parameterHintLabel")->height() - 2));
+  EXPECT_EQ(Control<QLineEdit>(d, "firstParameterBox")->text(), "_PrevLabel");
 }
 
 TEST_F(EventDialogTest, ActionSoundAndTheEndRowEachShowTheirOwnFields) {
@@ -306,77 +309,77 @@ TEST_F(EventDialogTest, ActionSoundAndTheEndRowEachShowTheirOwnFields) {
   Events({action, sound});
   Select({0});
   EventDialog& d = Open();
-  EXPECT_FALSE(d.Text1->isVisibleTo(&d));
-  EXPECT_FALSE(d.Frame1->isVisibleTo(&d));
-  EXPECT_EQ(d.Frame6->y(), 8);  // the action frame alone, at the top
-  EXPECT_EQ(d.Combo2->currentIndex(), 2);
-  EXPECT_EQ(d.Text14->text(), "_blank");
-  EXPECT_EQ(d.focusWidget(), d.Combo2);
+  EXPECT_FALSE(Control<QLineEdit>(d, "itemIdBox")->isVisibleTo(&d));
+  EXPECT_FALSE(Control<QGroupBox>(d, "drawPositionGroup")->isVisibleTo(&d));
+  EXPECT_EQ(Control<QGroupBox>(d, "actionGroup")->y(), 8);  // the action frame alone, at the top
+  EXPECT_EQ(Control<QComboBox>(d, "actionList")->currentIndex(), 2);
+  EXPECT_EQ(Control<QLineEdit>(d, "secondParameterBox")->text(), "_blank");
+  EXPECT_EQ(d.focusWidget(), Control<QComboBox>(d, "actionList"));
 
   Select({1});
   window().ListEventPropertyLoad();
-  EXPECT_TRUE(d.Frame4->isVisibleTo(&d));
-  EXPECT_TRUE(d.Frame11->isVisibleTo(&d));
-  EXPECT_FALSE(d.Frame6->isVisibleTo(&d));
-  EXPECT_FALSE(d.Check1->isVisibleTo(&d));
-  EXPECT_EQ(d.VScroll3[0]->value(), 20);
+  EXPECT_TRUE(Control<QGroupBox>(d, "soundGroup")->isVisibleTo(&d));
+  EXPECT_TRUE(Control<QGroupBox>(d, "volumeGroup")->isVisibleTo(&d));
+  EXPECT_FALSE(Control<QGroupBox>(d, "actionGroup")->isVisibleTo(&d));
+  EXPECT_FALSE(Control<gui::GreyCheckBox>(d, "buttonCheck")->isVisibleTo(&d));
+  EXPECT_EQ(Control<QScrollBar>(d, "volumeSliders_0")->value(), 20);
   // Both sides follow one value until they are made independent.
-  Type(d.Text26[0], "30");
-  EXPECT_EQ(d.Text26[1]->text(), "30");
-  EXPECT_EQ(d.VScroll3[1]->value(), 70);
-  d.Check10->setChecked(true);
-  Type(d.Text26[0], "45");
-  EXPECT_EQ(d.Text26[1]->text(), "30");
+  Type(Control<QLineEdit>(d, "volumeBoxes_0"), "30");
+  EXPECT_EQ(Control<QLineEdit>(d, "volumeBoxes_1")->text(), "30");
+  EXPECT_EQ(Control<QScrollBar>(d, "volumeSliders_1")->value(), 70);
+  Control<QCheckBox>(d, "separateVolumesCheck")->setChecked(true);
+  Type(Control<QLineEdit>(d, "volumeBoxes_0"), "45");
+  EXPECT_EQ(Control<QLineEdit>(d, "volumeBoxes_1")->text(), "30");
 
   Select({2});
   window().ListEventPropertyLoad();
-  EXPECT_FALSE(d.Text1->isVisibleTo(&d));
-  EXPECT_FALSE(d.Frame4->isVisibleTo(&d));
-  EXPECT_FALSE(d.Command4->isEnabled());
+  EXPECT_FALSE(Control<QLineEdit>(d, "itemIdBox")->isVisibleTo(&d));
+  EXPECT_FALSE(Control<QGroupBox>(d, "soundGroup")->isVisibleTo(&d));
+  EXPECT_FALSE(Control<QPushButton>(d, "eventPreviewButton")->isEnabled());
 }
 
 TEST_F(EventDialogTest, SpinsShortcutsAndCopyButtons) {
   EventDialog& d = OpenImage();
-  Type(d.Text2, "0");
-  EXPECT_EQ(d.Frame5->title(), QStringLiteral("固定画面"));
-  d.VScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd);  // the lower arrow
-  EXPECT_EQ(d.Text2->text(), "0");
-  d.VScroll1->triggerAction(QAbstractSlider::SliderSingleStepSub);
-  EXPECT_EQ(d.Text2->text(), "1");
-  EXPECT_EQ(d.VScroll1->value(), 0);
-  Type(d.Text15, "300");
-  EXPECT_EQ(d.Text15->text(), "256");
-  d.VScroll2->triggerAction(QAbstractSlider::SliderSingleStepSub);
-  EXPECT_EQ(d.Text15->text(), "256");
+  Type(Control<QLineEdit>(d, "frameCountBox"), "0");
+  EXPECT_EQ(Control<QGroupBox>(d, "depthGroup")->title(), QStringLiteral("固定画面"));
+  Control<QScrollBar>(d, "frameCountSpin")->triggerAction(QAbstractSlider::SliderSingleStepAdd);  // the lower arrow
+  EXPECT_EQ(Control<QLineEdit>(d, "frameCountBox")->text(), "0");
+  Control<QScrollBar>(d, "frameCountSpin")->triggerAction(QAbstractSlider::SliderSingleStepSub);
+  EXPECT_EQ(Control<QLineEdit>(d, "frameCountBox")->text(), "1");
+  EXPECT_EQ(Control<QScrollBar>(d, "frameCountSpin")->value(), 0);
+  Type(Control<QLineEdit>(d, "depthBox"), "300");
+  EXPECT_EQ(Control<QLineEdit>(d, "depthBox")->text(), "256");
+  Control<QScrollBar>(d, "depthSpin")->triggerAction(QAbstractSlider::SliderSingleStepSub);
+  EXPECT_EQ(Control<QLineEdit>(d, "depthBox")->text(), "256");
 
-  QTest::mouseClick(d.Label4, Qt::LeftButton);
-  EXPECT_EQ(d.Text3->text(), "0");
-  QTest::mouseClick(d.Label4, Qt::LeftButton);
-  EXPECT_EQ(d.Text3->text(), "160");
+  QTest::mouseClick(Control<QLabel>(d, "drawXLabel"), Qt::LeftButton);
+  EXPECT_EQ(Control<QLineEdit>(d, "drawXBox")->text(), "0");
+  QTest::mouseClick(Control<QLabel>(d, "drawXLabel"), Qt::LeftButton);
+  EXPECT_EQ(Control<QLineEdit>(d, "drawXBox")->text(), "160");
 
   // Without filters in use the copy is made at once; with them it asks.
-  QTest::mouseClick(d.Command5, Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(d, "copyToMoveButton"), Qt::LeftButton);
   EXPECT_TRUE(desktop.popups.opened.empty());
-  EXPECT_EQ(d.Text5->text(), "160");
-  EXPECT_EQ(d.HScroll3->value(), 80);
+  EXPECT_EQ(Control<QLineEdit>(d, "moveXBox")->text(), "160");
+  EXPECT_EQ(Control<QScrollBar>(d, "moveOpacitySlider")->value(), 80);
   GUICore::WorkArea().states[0].inUse = -1;
   GUICore::WorkArea().states[0].glow = 1;
-  Type(d.Text5, "7");
-  desktop.popups.choices.push_back("mnuCopyDetail");
-  QTest::mouseClick(d.Command5, Qt::LeftButton);
+  Type(Control<QLineEdit>(d, "moveXBox"), "7");
+  desktop.popups.choices.push_back("copyDetailAction");
+  QTest::mouseClick(Control<QPushButton>(d, "copyToMoveButton"), Qt::LeftButton);
   ASSERT_EQ(desktop.popups.opened.size(), 1u);
-  EXPECT_EQ(desktop.popups.opened[0], "mnuCopyParam");
+  EXPECT_EQ(desktop.popups.opened[0], "copyParametersMenu");
   EXPECT_EQ(GUICore::WorkArea().states[1].glow, 1);
-  EXPECT_EQ(d.Text5->text(), "7");  // the filters only
+  EXPECT_EQ(Control<QLineEdit>(d, "moveXBox")->text(), "7");  // the filters only
   // Dismissing the popup copies nothing; "全てコピー" copies both.
   GUICore::WorkArea().states[0].blur = 1;
-  QTest::mouseClick(d.Command5, Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(d, "copyToMoveButton"), Qt::LeftButton);
   EXPECT_EQ(GUICore::WorkArea().states[1].blur, 0);
-  EXPECT_EQ(d.Text5->text(), "7");
-  desktop.popups.choices.push_back("mnuCopyAll");
-  QTest::mouseClick(d.Command5, Qt::LeftButton);
+  EXPECT_EQ(Control<QLineEdit>(d, "moveXBox")->text(), "7");
+  desktop.popups.choices.push_back("copyAllAction");
+  QTest::mouseClick(Control<QPushButton>(d, "copyToMoveButton"), Qt::LeftButton);
   EXPECT_EQ(GUICore::WorkArea().states[1].blur, 1);
-  EXPECT_EQ(d.Text5->text(), "160");
+  EXPECT_EQ(Control<QLineEdit>(d, "moveXBox")->text(), "160");
 }
 
 TEST_F(EventDialogTest, OpensWhollyOnTheScreenAtTheStoredPlaceOrAtTheCursor) {
@@ -411,20 +414,20 @@ TEST_F(EventDialogTest, EscapeUnloadsAndRemembersThePlace) {
 TEST_F(EventDialogTest, TheKeepOnTopBoxAndTheWindowNeverDisagree) {
   Events({});
   EventDialog& d = Open();
-  EXPECT_TRUE(d.Check7->isVisibleTo(&d));
+  EXPECT_TRUE(Control<QCheckBox>(d, "keepOnTopCheck")->isVisibleTo(&d));
   desktop.placement.keepOnTop.clear();
-  QTest::mouseClick(d.Check7, Qt::LeftButton);
+  QTest::mouseClick(Control<QCheckBox>(d, "keepOnTopCheck"), Qt::LeftButton);
   ASSERT_EQ(desktop.placement.keepOnTop.size(), 1u);
   EXPECT_TRUE(d.keptOnTop());
   // At once again (the clock stands still): the window follows the box.
-  QTest::mouseClick(d.Check7, Qt::LeftButton);
+  QTest::mouseClick(Control<QCheckBox>(d, "keepOnTopCheck"), Qt::LeftButton);
   ASSERT_EQ(desktop.placement.keepOnTop.size(), 2u);
   EXPECT_FALSE(desktop.placement.keepOnTop.back().second);
   EXPECT_FALSE(d.keptOnTop());
   // A modal dialog of this window drops it for a while; the box puts it back.
-  QTest::mouseClick(d.Check7, Qt::LeftButton);
+  QTest::mouseClick(Control<QCheckBox>(d, "keepOnTopCheck"), Qt::LeftButton);
   d.dropKeepOnTop();
-  d.Check7_Click();
+  d.onKeepOnTopToggled();
   EXPECT_TRUE(d.keptOnTop());
   EXPECT_TRUE(desktop.placement.keepOnTop.back().second);
   d.Unload();
@@ -433,7 +436,7 @@ TEST_F(EventDialogTest, TheKeepOnTopBoxAndTheWindowNeverDisagree) {
   // Without the option the box is not offered and the main window owns it.
   Prefs::Current().windowTopward = 2;
   EventDialog& plain = Open();
-  EXPECT_FALSE(plain.Check7->isVisibleTo(&plain));
+  EXPECT_FALSE(Control<QCheckBox>(plain, "keepOnTopCheck")->isVisibleTo(&plain));
   EXPECT_FALSE(plain.keptOnTop());
   EXPECT_EQ(plain.parentWidget(), &window());
 }
@@ -443,7 +446,7 @@ TEST_F(EventDialogTest, TheEventPreviewRestoresTheSettingsWhenItsBuildFails) {
   EventDialog& d = OpenImage();
   auto& m = GUICore::State();
   m.paths.scratch = temp.path() / "no" / "such" / "folder";
-  QTest::mouseClick(d.Command4, Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(d, "eventPreviewButton"), Qt::LeftButton);
   EXPECT_EQ(m.settings.width, 320);
   EXPECT_EQ(m.settings.preloader, 1);
   ASSERT_EQ(ui.messages.size(), 1u);
@@ -453,11 +456,11 @@ TEST_F(EventDialogTest, TheEventPreviewRestoresTheSettingsWhenItsBuildFails) {
   m.paths.scratch = temp.path();
   {
     GUICore::BuildLock build;
-    QTest::mouseClick(d.Command4, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(d, "eventPreviewButton"), Qt::LeftButton);
   }
   EXPECT_FALSE(std::filesystem::exists(temp.path() / GUICore::kEventPreviewMovie));
   EXPECT_FALSE(gui::PreviewWindow::isLoaded());
-  QTest::mouseClick(d.Command4, Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(d, "eventPreviewButton"), Qt::LeftButton);
   const std::filesystem::path movie = temp.path() / GUICore::kEventPreviewMovie;
   EXPECT_TRUE(std::filesystem::exists(movie));
   // The movie plays in the preview window, at the stage's size.
@@ -468,7 +471,7 @@ TEST_F(EventDialogTest, TheEventPreviewRestoresTheSettingsWhenItsBuildFails) {
   EXPECT_EQ(gui::PreviewWindow::instance()->ShockwaveFlash1->size(), QSize(320, 320));
   // A second preview replaces the window that shows the first.
   const int made = hosts.made();
-  QTest::mouseClick(d.Command4, Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(d, "eventPreviewButton"), Qt::LeftButton);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(hosts.made(), made + 1);
   EXPECT_TRUE(gui::PreviewWindow::isShownNow());
@@ -484,7 +487,7 @@ TEST_F(EventDialogTest, CtrlPAndInsertingAnActionOpenItFromTheList) {
   QTest::keyClick(Control<QWidget>(window(), "PictEventList"), Qt::Key_P, Qt::ControlModifier);
   Settle();
   ASSERT_TRUE(EventDialog::isShownNow());
-  EXPECT_EQ(EventDialog::instance()->Text1->text(), "1");
+  EXPECT_EQ(Control<QLineEdit>(EventDialog::instance(), "itemIdBox")->text(), "1");
   EventDialog::UnloadInstance();
 
   // A new action event opens the dialog on itself, at its action list.
@@ -494,10 +497,10 @@ TEST_F(EventDialogTest, CtrlPAndInsertingAnActionOpenItFromTheList) {
   ASSERT_TRUE(EventDialog::isShownNow());
   EventDialog& d = *EventDialog::instance();
   EXPECT_EQ(GUICore::GetEvent(1).itemId, 0);
-  EXPECT_TRUE(d.Frame6->isVisibleTo(&d));
-  EXPECT_EQ(d.Combo2->currentIndex(), -1);
-  EXPECT_EQ(d.Label23->text(), QStringLiteral("アクションを選択してください"));
-  EXPECT_EQ(d.focusWidget(), d.Combo2);
+  EXPECT_TRUE(Control<QGroupBox>(d, "actionGroup")->isVisibleTo(&d));
+  EXPECT_EQ(Control<QComboBox>(d, "actionList")->currentIndex(), -1);
+  EXPECT_EQ(Control<QLabel>(d, "parameterHintLabel")->text(), QStringLiteral("アクションを選択してください"));
+  EXPECT_EQ(d.focusWidget(), Control<QComboBox>(d, "actionList"));
 }
 
 TEST_F(EventDialogTest, EventsAddedFromTheFileListRefreshTheDialogAndTheScriptPanel) {
@@ -514,7 +517,7 @@ TEST_F(EventDialogTest, EventsAddedFromTheFileListRefreshTheDialogAndTheScriptPa
   Settle();
   ASSERT_EQ(ScriptEditorModule::ModuleState().target.index, 1);
   EventDialog& d = Open();
-  ASSERT_EQ(d.Combo2->currentIndex(), 13);
+  ASSERT_EQ(Control<QComboBox>(d, "actionList")->currentIndex(), 13);
 
   FileListModule::BuildFileRows(false);
   auto& files = FileListModule::Current().rows;
@@ -525,8 +528,8 @@ TEST_F(EventDialogTest, EventsAddedFromTheFileListRefreshTheDialogAndTheScriptPa
   // The dialog shows the new event; the panel follows the script, which
   // moved one row down.
   EXPECT_EQ(EventDialog::instance(), &d);
-  EXPECT_EQ(d.Text1->text(), "1");
-  EXPECT_TRUE(d.Frame1->isVisibleTo(&d));
+  EXPECT_EQ(Control<QLineEdit>(d, "itemIdBox")->text(), "1");
+  EXPECT_TRUE(Control<QGroupBox>(d, "drawPositionGroup")->isVisibleTo(&d));
   EXPECT_EQ(ScriptEditorModule::ModuleState().target.index, 2);
   EXPECT_EQ(Control<QPlainTextEdit>(window().centralWidget(), "scriptEdit")->toPlainText(), QStringLiteral("stop();"));
 }
@@ -545,18 +548,20 @@ TEST_F(EventDialogTest, ScriptButtonsOpenTheEditorAndItsEditsComeBackIntoTheBoxe
   Prefs::Current().dispEventProperty = 1;
   Select({0});
   EventDialog& d = Open();
-  EXPECT_EQ(d.Text14->text(), QStringLiteral("stop();\r\nplay();"));  // the script, kept exactly
-  ASSERT_TRUE(d.Command7->isVisibleTo(&d));
-  QTest::mouseClick(d.Command7, Qt::LeftButton);
+  EXPECT_EQ(Control<QLineEdit>(d, "secondParameterBox")->text(),
+            QStringLiteral("stop();\r\nplay();"));  // the script, kept exactly
+  ASSERT_TRUE(Control<QPushButton>(d, "actionScriptButton")->isVisibleTo(&d));
+  QTest::mouseClick(Control<QPushButton>(d, "actionScriptButton"), Qt::LeftButton);
   EXPECT_TRUE(Control<QAction>(window(), "scriptEditorAction")->isChecked());
-  EXPECT_EQ(Control<QPlainTextEdit>(window().centralWidget(), "scriptEdit")->toPlainText(), QStringLiteral("stop();\nplay();"));
+  QPlainTextEdit* const panel = Control<QPlainTextEdit>(window().centralWidget(), "scriptEdit");
+  EXPECT_EQ(panel->toPlainText(), QStringLiteral("stop();\nplay();"));
 
   // An edit in the panel reaches the event and the dialog's hidden box, so
   // that Apply does not write the old script back.
-  Control<QPlainTextEdit>(window().centralWidget(), "scriptEdit")->setPlainText(QStringLiteral("gotoAndPlay(2);"));
-  EXPECT_EQ(d.Text14->text(), QStringLiteral("gotoAndPlay(2);"));
-  Type(d.Text13, "note");
-  QTest::mouseClick(d.Command1, Qt::LeftButton);
+  panel->setPlainText(QStringLiteral("gotoAndPlay(2);"));
+  EXPECT_EQ(Control<QLineEdit>(d, "secondParameterBox")->text(), QStringLiteral("gotoAndPlay(2);"));
+  Type(Control<QLineEdit>(d, "firstParameterBox"), "note");
+  QTest::mouseClick(Control<QPushButton>(d, "applyButton"), Qt::LeftButton);
   EXPECT_EQ(GUICore::GetEvent(1).text1, "note");
   EXPECT_EQ(GUICore::GetEvent(1).text2, "gotoAndPlay(2);");
 
@@ -568,10 +573,10 @@ TEST_F(EventDialogTest, ScriptButtonsOpenTheEditorAndItsEditsComeBackIntoTheBoxe
   EventListModule::LoadRows();
   Select({0, 1});
   window().ListEventPropertyLoad();
-  Control<QPlainTextEdit>(window().centralWidget(), "scriptEdit")->setPlainText(QStringLiteral("prevFrame();"));
-  EXPECT_EQ(d.Text14->text(), QString());
-  d.Combo2->setCurrentIndex(static_cast<int>(ActionKind::Script));
-  QTest::mouseClick(d.Command1, Qt::LeftButton);
+  panel->setPlainText(QStringLiteral("prevFrame();"));
+  EXPECT_EQ(Control<QLineEdit>(d, "secondParameterBox")->text(), QString());
+  Control<QComboBox>(d, "actionList")->setCurrentIndex(static_cast<int>(ActionKind::Script));
+  QTest::mouseClick(Control<QPushButton>(d, "applyButton"), Qt::LeftButton);
   EXPECT_EQ(GUICore::GetEvent(1).text2, "prevFrame();");
   EXPECT_EQ(GUICore::GetEvent(2).text2, "nextFrame();");
   GUICore::SetEvent(2, sprite);
@@ -579,16 +584,16 @@ TEST_F(EventDialogTest, ScriptButtonsOpenTheEditorAndItsEditsComeBackIntoTheBoxe
 
   Select({1});
   window().ListEventPropertyLoad();
-  QTest::mouseClick(d.Command8, Qt::LeftButton);
-  EXPECT_EQ(Control<QPlainTextEdit>(window().centralWidget(), "scriptEdit")->toPlainText(), QStringLiteral("onClipEvent(load){}"));
+  QTest::mouseClick(Control<QPushButton>(d, "clipScriptButton"), Qt::LeftButton);
+  EXPECT_EQ(panel->toPlainText(), QStringLiteral("onClipEvent(load){}"));
   // A script far longer than a line box usually takes comes back whole.
   std::string longScript;
   while (longScript.size() < 70000) longScript += "trace(\"a line of the script\");\r\n";
   sprite.text2 = longScript;
   GUICore::SetEvent(2, sprite);
   window().ListEventPropertyLoad();
-  Type(d.Text18, "clip");
-  QTest::mouseClick(d.Command1, Qt::LeftButton);
+  Type(Control<QLineEdit>(d, "instanceNameBox"), "clip");
+  QTest::mouseClick(Control<QPushButton>(d, "applyButton"), Qt::LeftButton);
   EXPECT_EQ(GUICore::GetEvent(2).text1, "clip");
   EXPECT_EQ(GUICore::GetEvent(2).text2.size(), longScript.size());
 }

@@ -59,7 +59,7 @@ TEST_F(EventFilterButtonsTest, OkGivesBothEndsTheSameFiltersAndCancelChangesNoth
   end.glowParams.blurX = 30;
   end.blurParams.blurX = 2;
   end.blurParams.knockout = 0;
-  d.Command1->setEnabled(false);
+  Control<QPushButton>(d, "applyButton")->setEnabled(false);
   desktop.placement.cursor = QPoint(120, 90);
 
   QWidget* owner = nullptr;
@@ -78,7 +78,7 @@ TEST_F(EventFilterButtonsTest, OkGivesBothEndsTheSameFiltersAndCancelChangesNoth
     Control<QPushButton>(f, "okButton")->click();
     return dialog.result();
   });
-  QTest::mouseClick(d.Command10[0], Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(d, "filterButtons_0"), Qt::LeftButton);
   ASSERT_EQ(opened, 1);
   EXPECT_EQ(owner, &d);
   EXPECT_EQ(corner, QPoint(120, 90));
@@ -94,11 +94,11 @@ TEST_F(EventFilterButtonsTest, OkGivesBothEndsTheSameFiltersAndCancelChangesNoth
   EXPECT_EQ(end.blurParams.blurX, 2.0f);
   EXPECT_EQ(end.glowParams.blurX, 30.0f);
   EXPECT_EQ(end.blurParams.knockout, start.blurParams.knockout);
-  EXPECT_TRUE(d.Command1->isEnabled());  // changed
+  EXPECT_TRUE(Control<QPushButton>(d, "applyButton")->isEnabled());  // changed
 
   // Cancel on the move target: nothing moves, nothing is marked changed.
   const auto before = GUICore::WorkArea().states;
-  d.Command1->setEnabled(false);
+  Control<QPushButton>(d, "applyButton")->setEnabled(false);
   gui::ScopedModalRunner cancel([&](QDialog& dialog) {
     auto* f = qobject_cast<FilterDialog*>(&dialog);
     if (!f) return int(QDialog::Rejected);
@@ -106,16 +106,16 @@ TEST_F(EventFilterButtonsTest, OkGivesBothEndsTheSameFiltersAndCancelChangesNoth
     Control<QPushButton>(f, "cancelButton")->click();
     return dialog.result();
   });
-  QTest::mouseClick(d.Command10[1], Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(d, "filterButtons_1"), Qt::LeftButton);
   EXPECT_EQ(GUICore::WorkArea().states[Work::kStart], before[Work::kStart]);
   EXPECT_EQ(GUICore::WorkArea().states[Work::kEnd], before[Work::kEnd]);
   EXPECT_EQ(GUICore::WorkArea().states[Work::kEdited].inUse, 0);
-  EXPECT_FALSE(d.Command1->isEnabled());
+  EXPECT_FALSE(Control<QPushButton>(d, "applyButton")->isEnabled());
 }
 
 TEST_F(EventFilterButtonsTest, AnEndNeverEditedTakesAWholeCopyAndTheWindowIsOnTopAgain) {
   EventDialog& d = Dialog();
-  QTest::mouseClick(d.Check7, Qt::LeftButton);
+  QTest::mouseClick(Control<QCheckBox>(d, "keepOnTopCheck"), Qt::LeftButton);
   ASSERT_TRUE(d.keptOnTop());
   desktop.placement.keepOnTop.clear();
 
@@ -129,7 +129,7 @@ TEST_F(EventFilterButtonsTest, AnEndNeverEditedTakesAWholeCopyAndTheWindowIsOnTo
     Control<QPushButton>(f, "okButton")->click();
     return dialog.result();
   });
-  QTest::mouseClick(d.Command10[1], Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(d, "filterButtons_1"), Qt::LeftButton);
   EXPECT_FALSE(onTopMeanwhile);
   EXPECT_TRUE(d.keptOnTop());
   ASSERT_FALSE(desktop.placement.keepOnTop.empty());

@@ -21,6 +21,7 @@
 #include "project/model.h"
 #include "project/preferences.h"
 #include "support/fake_flash_host.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "ui/dialogs/event_dialog.h"
 #include "ui/dialogs/live_picture_pane.h"
@@ -76,10 +77,11 @@ class LivePicturePaneTest : public MainGuiTest {
     ASSERT_NE(dialog, nullptr);
     pane = dialog->picturePane();
     ASSERT_NE(pane, nullptr);
-    EXPECT_EQ(pane->ShockwaveFlash1, nullptr);  // a collapsed pane starts no player
-    dialog->Check5->click();
+    // A collapsed pane starts no player.
+    EXPECT_EQ(dialog->findChild<player::FlashHost*>(QStringLiteral("flashHost")), nullptr);
+    Control<QCheckBox>(dialog, "expandPaneCheck")->click();
     Settle();
-    host = qobject_cast<FakeFlashHost*>(pane->ShockwaveFlash1);
+    host = qobject_cast<FakeFlashHost*>(Control<player::FlashHost>(dialog, "flashHost"));
     ASSERT_NE(host, nullptr);
     host->picture = QImage(1, 1, QImage::Format_ARGB32);
     host->picture.fill(Qt::transparent);
@@ -89,8 +91,8 @@ class LivePicturePaneTest : public MainGuiTest {
     MainGuiTest::TearDown();
   }
   void Zoom(const char* text) {
-    pane->Combo3->setEditText(QString::fromLatin1(text));
-    pane->Combo3_Click();
+    Control<QComboBox>(dialog, "zoomList")->setEditText(QString::fromLatin1(text));
+    pane->applyZoom();
     Settle();
   }
   // Where a point of the stage (pixels) lies in the pane.
@@ -100,7 +102,7 @@ class LivePicturePaneTest : public MainGuiTest {
   }
   // Presses at one stage point, moves to another, and optionally releases.
   void Drag(QPointF from, QPointF to, bool release) {
-    QWidget* o = pane->overlay;
+    QWidget* o = Control<gui::PictureOverlay>(dialog, "overlay");
     Mouse(o, QEvent::MouseMove, At(from.x(), from.y()), Qt::NoButton);
     Mouse(o, QEvent::MouseButtonPress, At(from.x(), from.y()), Qt::LeftButton);
     Mouse(o, QEvent::MouseMove, At(to.x(), to.y()), Qt::LeftButton);
@@ -114,20 +116,20 @@ class LivePicturePaneTest : public MainGuiTest {
 };
 
 TEST_F(LivePicturePaneTest, TheExpandedPaneShowsTheStageAtItsZoomAndScroll) {
-  EXPECT_EQ(dialog->Check5->text(), QStringLiteral("<"));
+  EXPECT_EQ(Control<QCheckBox>(dialog, "expandPaneCheck")->text(), QStringLiteral("<"));
   EXPECT_GT(dialog->width(), dialog->designSize().width());
-  EXPECT_TRUE(pane->PictPreview->isVisibleTo(dialog));
+  EXPECT_TRUE(Control<QWidget>(dialog, "PictPreview")->isVisibleTo(dialog));
   EXPECT_EQ(host->calls.filter(QStringLiteral("load ")).size(), 1);
   EXPECT_EQ(host->backgroundColor(), 0x0000FFu);
 
   // 100 %: the whole stage, centred, with the pane's own colour around it.
   Zoom("100%");
-  const QColor around = pane->PictPreview->palette().color(QPalette::Window);
-  QImage shot = pane->PictPreview->grab().toImage();
+  const QColor around = Control<QWidget>(dialog, "PictPreview")->palette().color(QPalette::Window);
+  QImage shot = Control<QWidget>(dialog, "PictPreview")->grab().toImage();
   LivePicture::StageRect r = LivePicture::StagePlacement(pane->paneView());
   EXPECT_EQ(host->geometry(), QRect(r.left, r.top, r.width(), r.height()));
   EXPECT_EQ(r.width(), 320);
-  EXPECT_FALSE(pane->HScrollPict->isEnabled());
+  EXPECT_FALSE(Control<QScrollBar>(dialog, "HScrollPict")->isEnabled());
   EXPECT_EQ(Rgb(shot, QPoint(r.left + 20, r.top + 200)), kBlue);
   EXPECT_EQ(Rgb(shot, QPoint(r.left - 3, r.top + 200)), Rgb(around));
   // The corner handles: black, ringed in white.
@@ -138,14 +140,14 @@ TEST_F(LivePicturePaneTest, TheExpandedPaneShowsTheStageAtItsZoomAndScroll) {
 
   // 200 % scrolled: the stage outgrows the pane, the handles follow it.
   Zoom("200%");
-  EXPECT_EQ(pane->Combo3->currentText(), QStringLiteral("200%"));
-  ASSERT_TRUE(pane->HScrollPict->isEnabled());
+  EXPECT_EQ(Control<QComboBox>(dialog, "zoomList")->currentText(), QStringLiteral("200%"));
+  ASSERT_TRUE(Control<QScrollBar>(dialog, "HScrollPict")->isEnabled());
   const QPoint before = At(200, 130);
-  pane->HScrollPict->setValue(pane->HScrollPict->maximum());
+  Control<QScrollBar>(dialog, "HScrollPict")->setValue(Control<QScrollBar>(dialog, "HScrollPict")->maximum());
   Settle();
   const QPoint after = At(200, 130);
   EXPECT_NE(after.x(), before.x());
-  shot = pane->PictPreview->grab().toImage();
+  shot = Control<QWidget>(dialog, "PictPreview")->grab().toImage();
   r = LivePicture::StagePlacement(pane->paneView());
   EXPECT_EQ(host->geometry(), QRect(r.left, r.top, r.width(), r.height()));
   EXPECT_EQ(r.width(), 640);
@@ -155,51 +157,51 @@ TEST_F(LivePicturePaneTest, TheExpandedPaneShowsTheStageAtItsZoomAndScroll) {
 
   // Beyond the limits the zoom box says what it shows.
   Zoom("5000%");
-  EXPECT_EQ(pane->Combo3->currentText(), QStringLiteral("1600%"));
+  EXPECT_EQ(Control<QComboBox>(dialog, "zoomList")->currentText(), QStringLiteral("1600%"));
   EXPECT_FLOAT_EQ(pane->zoom(), LivePicture::kMaxZoom);
   // "全体" fits the stage into the pane.
-  pane->Command12->click();
+  Control<QPushButton>(dialog, "fitButton")->click();
   Settle();
   r = LivePicture::StagePlacement(pane->paneView());
-  EXPECT_LE(r.width(), pane->PictPreview->width());
-  EXPECT_LE(r.height(), pane->PictPreview->height());
-  EXPECT_GT(r.width(), pane->PictPreview->width() * 9 / 10);
+  EXPECT_LE(r.width(), Control<QWidget>(dialog, "PictPreview")->width());
+  EXPECT_LE(r.height(), Control<QWidget>(dialog, "PictPreview")->height());
+  EXPECT_GT(r.width(), Control<QWidget>(dialog, "PictPreview")->width() * 9 / 10);
 }
 
 TEST_F(LivePicturePaneTest, DraggingACornerScalesIntoTheBoxes) {
   Zoom("100%");
-  EXPECT_FALSE(dialog->Command1->isEnabled());
+  EXPECT_FALSE(Control<QPushButton>(dialog, "applyButton")->isEnabled());
   // Without real-time redraw the boxes follow on the release.
   Drag({200, 130}, {250, 155}, false);
-  EXPECT_EQ(dialog->Text8->text(), QStringLiteral("1"));
-  Mouse(pane->overlay, QEvent::MouseButtonRelease, At(250, 155), Qt::NoButton);
+  EXPECT_EQ(Control<QLineEdit>(dialog, "drawSizeBox")->text(), QStringLiteral("1"));
+  Mouse(Control<gui::PictureOverlay>(dialog, "overlay"), QEvent::MouseButtonRelease, At(250, 155), Qt::NoButton);
   Settle();
-  EXPECT_EQ(dialog->Text8->text(), QStringLiteral("1.5"));
-  EXPECT_EQ(dialog->Text3->text(), QStringLiteral("100"));
-  EXPECT_TRUE(dialog->Command1->isEnabled());
+  EXPECT_EQ(Control<QLineEdit>(dialog, "drawSizeBox")->text(), QStringLiteral("1.5"));
+  EXPECT_EQ(Control<QLineEdit>(dialog, "drawXBox")->text(), QStringLiteral("100"));
+  EXPECT_TRUE(Control<QPushButton>(dialog, "applyButton")->isEnabled());
   // The handles were computed afresh from the boxes.
-  EXPECT_EQ(Rgb(pane->PictPreview->grab().toImage(), At(250, 155)), kBlack);
+  EXPECT_EQ(Rgb(Control<QWidget>(dialog, "PictPreview")->grab().toImage(), At(250, 155)), kBlack);
 
   // Dragging the middle moves the picture.
   Drag({175, 117.5}, {185, 127.5}, true);
   Settle();
-  EXPECT_EQ(dialog->Text3->text(), QStringLiteral("110"));
-  EXPECT_EQ(dialog->Text4->text(), QStringLiteral("90"));
+  EXPECT_EQ(Control<QLineEdit>(dialog, "drawXBox")->text(), QStringLiteral("110"));
+  EXPECT_EQ(Control<QLineEdit>(dialog, "drawYBox")->text(), QStringLiteral("90"));
 }
 
 TEST_F(LivePicturePaneTest, RealTimeRebuildsWaitForThePlayerAndTakeTheLatestFields) {
   Zoom("100%");
-  dialog->Check6->click();
+  Control<QCheckBox>(dialog, "realTimeCheck")->click();
   host->loadsAtOnce = false;
   const int written = pane->picturesWritten();
-  QWidget* o = pane->overlay;
+  QWidget* o = Control<gui::PictureOverlay>(dialog, "overlay");
   Mouse(o, QEvent::MouseMove, At(200, 130), Qt::NoButton);
   Mouse(o, QEvent::MouseButtonPress, At(200, 130), Qt::LeftButton);
   for (int step = 1; step <= 10; ++step) {
     Mouse(o, QEvent::MouseMove, At(200 + step * 4, 130 + step * 2), Qt::LeftButton);
     Settle();
     // The boxes follow every step at once.
-    EXPECT_EQ(dialog->Text8->text(), QString::number(1 + step * 0.04)) << step;
+    EXPECT_EQ(Control<QLineEdit>(dialog, "drawSizeBox")->text(), QString::number(1 + step * 0.04)) << step;
   }
   // One picture went to the player; the rest wait for it to load.
   EXPECT_EQ(pane->picturesWritten(), written + 1);
@@ -213,7 +215,7 @@ TEST_F(LivePicturePaneTest, RealTimeRebuildsWaitForThePlayerAndTakeTheLatestFiel
   EXPECT_EQ(pane->picturesWritten(), written + 2);
   Mouse(o, QEvent::MouseButtonRelease, At(240, 150), Qt::NoButton);
   Settle();
-  EXPECT_EQ(dialog->Text8->text(), QStringLiteral("1.4"));
+  EXPECT_EQ(Control<QLineEdit>(dialog, "drawSizeBox")->text(), QStringLiteral("1.4"));
 }
 
 TEST_F(LivePicturePaneTest, ThePaneComesBackAsItWasLeftWhenTheDialogOpensAgain) {
@@ -224,24 +226,25 @@ TEST_F(LivePicturePaneTest, ThePaneComesBackAsItWasLeftWhenTheDialogOpensAgain) 
     window().ListEventProperty();  // Ctrl+P
     Settle();
     dialog = EventDialog::instance();
-    return dialog != nullptr && dialog->Check5->isChecked() && dialog->picturePane()->PictPreview->isVisibleTo(dialog);
+    return dialog != nullptr && Control<QCheckBox>(dialog, "expandPaneCheck")->isChecked() &&
+           Control<QWidget>(dialog, "PictPreview")->isVisibleTo(dialog);
   };
-  dialog->Command2->click();
+  Control<QPushButton>(dialog, "closeButton")->click();
   Settle();
   EXPECT_TRUE(reopen()) << "closed";
   EXPECT_EQ(dialog->size(), expanded);
 
   // Kept open after Apply: closed and opened again, and opened while shown.
   Prefs::Current().dispEventProperty = 1;
-  dialog->Command2->click();
+  Control<QPushButton>(dialog, "closeButton")->click();
   Settle();
   EXPECT_TRUE(reopen()) << "kept open, closed";
   EXPECT_TRUE(reopen()) << "kept open, shown";
   EXPECT_EQ(dialog->size(), expanded);
 
   // Collapsed, it comes back collapsed.
-  dialog->Check5->click();
-  dialog->Command2->click();
+  Control<QCheckBox>(dialog, "expandPaneCheck")->click();
+  Control<QPushButton>(dialog, "closeButton")->click();
   Settle();
   EXPECT_FALSE(reopen());
   ASSERT_NE(dialog, nullptr);
@@ -251,23 +254,23 @@ TEST_F(LivePicturePaneTest, ThePaneComesBackAsItWasLeftWhenTheDialogOpensAgain) 
 TEST_F(LivePicturePaneTest, CollapsingKeepsTheExpandedSizeForNextTime) {
   dialog->resize(dialog->designSize() + QSize(200, 50));
   Settle();
-  dialog->Check5->click();
+  Control<QCheckBox>(dialog, "expandPaneCheck")->click();
   Settle();
   EXPECT_EQ(dialog->size(), dialog->designSize());
-  EXPECT_FALSE(pane->PictPreview->isVisibleTo(dialog));
+  EXPECT_FALSE(Control<QWidget>(dialog, "PictPreview")->isVisibleTo(dialog));
   EXPECT_EQ(Prefs::Current().pictEventPreview & 1, 0);
-  dialog->Check5->click();
+  Control<QCheckBox>(dialog, "expandPaneCheck")->click();
   Settle();
   EXPECT_EQ(dialog->size(), dialog->designSize() + QSize(200, 50));
   EXPECT_EQ(Prefs::Current().pictEventPreview & 1, 1);
   // The buttons keep to the bottom edge.
-  EXPECT_EQ(dialog->Command1->geometry().bottom(), dialog->height() - 5);
+  EXPECT_EQ(Control<QPushButton>(dialog, "applyButton")->geometry().bottom(), dialog->height() - 5);
 
   // A size from a damaged settings file still fits the screen.
-  dialog->Check5->click();
+  Control<QCheckBox>(dialog, "expandPaneCheck")->click();
   Prefs::Current().epWidth = 2000000000;
   Prefs::Current().epHeight = 2000000000;
-  dialog->Check5->click();
+  Control<QCheckBox>(dialog, "expandPaneCheck")->click();
   Settle();
   EXPECT_LE(dialog->width(), dialog->screen()->availableGeometry().width());
   EXPECT_LE(dialog->height(), dialog->screen()->availableGeometry().height());
@@ -281,43 +284,43 @@ namespace tesmiro::testing {
 namespace {
 
 TEST_F(LivePicturePaneTest, TheMovieUnderneathFollowsThePlayButtonAndHoldsAtTheChosenFrame) {
-  pane->Check8->click();
+  Control<QCheckBox>(dialog, "movieUnderneathCheck")->click();
   Settle();
-  EXPECT_TRUE(pane->PictToolBox3->isVisibleTo(dialog));
+  EXPECT_TRUE(Control<QWidget>(dialog, "playbackBar")->isVisibleTo(dialog));
   EXPECT_GT(pane->timerInterval(), 0);  // the movie underneath moves
   host->framesOnLoad = 30;
   // Playing: the slider takes the movie's own frame and length.
-  pane->Command14->click();
+  Control<QPushButton>(dialog, "playButton")->click();
   Settle();
   host->finishLoad();
   host->reportFrame(11);
-  pane->Timer1_Timer();
-  EXPECT_EQ(pane->HScroll6->maximum(), 30);
-  EXPECT_EQ(pane->HScroll6->value(), 12);
-  EXPECT_EQ(pane->Label14->text(), QStringLiteral("12"));
+  pane->onPlaybackTick();
+  EXPECT_EQ(Control<QScrollBar>(dialog, "frameSlider")->maximum(), 30);
+  EXPECT_EQ(Control<QScrollBar>(dialog, "frameSlider")->value(), 12);
+  EXPECT_EQ(Control<QLabel>(dialog, "frameLabel")->text(), QStringLiteral("12"));
   // Stopped: the movie is taken back to the slider's frame when it runs on.
-  pane->Command14->click();
+  Control<QPushButton>(dialog, "playButton")->click();
   Settle();
   host->finishLoad();
   host->calls.clear();
   host->reportFrame(2);
-  pane->Timer1_Timer();
+  pane->onPlaybackTick();
   EXPECT_EQ(host->calls, QStringList{QStringLiteral("goto 11")});
   host->calls.clear();
-  pane->Timer1_Timer();
+  pane->onPlaybackTick();
   EXPECT_TRUE(host->calls.isEmpty()) << "it holds there";
   // A movie still loading is left alone, and so is the slider.
   host->loadsAtOnce = false;
-  pane->HScroll6->setValue(5);
+  Control<QScrollBar>(dialog, "frameSlider")->setValue(5);
   Settle();
   host->calls.clear();
-  pane->Timer1_Timer();
+  pane->onPlaybackTick();
   EXPECT_TRUE(host->calls.filter(QStringLiteral("goto")).isEmpty());
-  EXPECT_EQ(pane->HScroll6->value(), 5);
+  EXPECT_EQ(Control<QScrollBar>(dialog, "frameSlider")->value(), 5);
   host->calls.clear();
   host->finishLoad();
   Settle();
-  pane->Timer1_Timer();
+  pane->onPlaybackTick();
   // The pane's own timer may have ticked while events ran: one goto either way.
   EXPECT_EQ(host->calls.filter(QStringLiteral("goto")), QStringList{QStringLiteral("goto 4")});
 }
@@ -330,36 +333,38 @@ namespace {
 
 TEST_F(LivePicturePaneTest, UnusableStagesRatesAndZoomsStayInBounds) {
   Zoom("200%");
-  pane->HScrollPict->setValue(pane->HScrollPict->maximum());
+  Control<QScrollBar>(dialog, "HScrollPict")->setValue(Control<QScrollBar>(dialog, "HScrollPict")->maximum());
   Settle();
-  const int hMax = pane->HScrollPict->maximum(), hValue = pane->HScrollPict->value();
+  const int hMax = Control<QScrollBar>(dialog, "HScrollPict")->maximum(),
+            hValue = Control<QScrollBar>(dialog, "HScrollPict")->value();
   ProjectSettings& s = GUICore::State().settings;
 
   // A stage of no width: fitting and the scroll ranges keep what they had.
   s.width = 0;
-  pane->Command12->click();
+  Control<QPushButton>(dialog, "fitButton")->click();
   pane->UpdatePreviewScrollRanges();
   pane->DrawPreview(0);
   Settle();
-  EXPECT_EQ(pane->Combo3->currentText(), QStringLiteral("200%"));
+  EXPECT_EQ(Control<QComboBox>(dialog, "zoomList")->currentText(), QStringLiteral("200%"));
   EXPECT_FLOAT_EQ(pane->zoom(), 2.0f);
-  EXPECT_EQ(pane->HScrollPict->maximum(), hMax);
-  EXPECT_EQ(pane->HScrollPict->value(), hValue);
+  EXPECT_EQ(Control<QScrollBar>(dialog, "HScrollPict")->maximum(), hMax);
+  EXPECT_EQ(Control<QScrollBar>(dialog, "HScrollPict")->value(), hValue);
 
   // A wide stage: the view stays within 16384 pixels.
   s.width = 8000;
   s.height = 100;
   Zoom("1600%");
-  EXPECT_EQ(pane->Combo3->currentText(), QStringLiteral("204%"));
+  EXPECT_EQ(Control<QComboBox>(dialog, "zoomList")->currentText(), QStringLiteral("204%"));
   EXPECT_LE(host->width(), LivePicture::kMaxViewPixels);
   EXPECT_GT(host->width(), 16000);
 
   // A frame rate of 0 or below ticks at a new project's rate.
   for (float rate : {0.0f, -5.0f}) {
     s.frameRate = rate;
-    pane->Check8->click();
+    Control<QCheckBox>(dialog, "movieUnderneathCheck")->click();
     Settle();
-    if (!pane->Check8->isChecked()) pane->Check8->click();
+    if (!Control<QCheckBox>(dialog, "movieUnderneathCheck")->isChecked())
+      Control<QCheckBox>(dialog, "movieUnderneathCheck")->click();
     EXPECT_EQ(pane->timerInterval(), 83) << rate;
     EXPECT_TRUE(pane->timerRunning());
   }
@@ -383,41 +388,41 @@ void RightClick(QWidget* to, QPoint at) {
 TEST_F(LivePicturePaneTest, GuideAnchorsFromTheMouseAndTheGuideMenu) {
   Zoom("100%");
   // A motion from (100, 80) to (200, 80).
-  dialog->Text2->setText(QStringLiteral("10"));
-  dialog->Text5->setText(QStringLiteral("200"));
-  dialog->Text6->setText(QStringLiteral("80"));
-  dialog->Check9->click();
+  Control<QLineEdit>(dialog, "frameCountBox")->setText(QStringLiteral("10"));
+  Control<QLineEdit>(dialog, "moveXBox")->setText(QStringLiteral("200"));
+  Control<QLineEdit>(dialog, "moveYBox")->setText(QStringLiteral("80"));
+  Control<QCheckBox>(dialog, "guideCheck")->click();
   Settle();
-  ASSERT_TRUE(dialog->Command13->isVisibleTo(dialog));
+  ASSERT_TRUE(Control<QPushButton>(dialog, "guideMenuButton")->isVisibleTo(dialog));
   GUICore::FilterWorkArea& area = GUICore::WorkArea();
   EXPECT_EQ(area.guideMode, 0);
   // A red stage, so that the blue anchor shows.
   GUICore::State().settings.backgroundRed = 255;
   GUICore::State().settings.backgroundBlue = 0;
 
-  RightClick(pane->overlay, At(150, 81));
+  RightClick(Control<gui::PictureOverlay>(dialog, "overlay"), At(150, 81));
   Settle();
   ASSERT_EQ(area.anchors.size(), 1u);
   EXPECT_EQ(area.anchors[0].x, 150 * 20);
   EXPECT_EQ(area.anchors[0].y, 81 * 20);
   EXPECT_EQ(area.guideMode, 1);
-  EXPECT_TRUE(dialog->Command1->isEnabled());
+  EXPECT_TRUE(Control<QPushButton>(dialog, "applyButton")->isEnabled());
   // The anchor is drawn where it lies.
-  const QImage shot = pane->PictPreview->grab().toImage();
+  const QImage shot = Control<QWidget>(dialog, "PictPreview")->grab().toImage();
   EXPECT_EQ(Rgb(shot, At(150, 81)), kBlue);
   EXPECT_EQ(Rgb(shot, At(150, 90)), 0xFF0000u);
 
-  desktop.popups.choices.push_back(QStringLiteral("mnuGuideCurve"));
-  dialog->Command13->click();
+  desktop.popups.choices.push_back(QStringLiteral("curvedGuideAction"));
+  Control<QPushButton>(dialog, "guideMenuButton")->click();
   EXPECT_EQ(area.guideMode, 2);
-  EXPECT_TRUE(pane->mnuGuideCurve->isChecked());
-  desktop.popups.choices.push_back(QStringLiteral("mnuGuideClear"));
-  dialog->Command13->click();
+  EXPECT_TRUE(Control<QAction>(dialog, "curvedGuideAction")->isChecked());
+  desktop.popups.choices.push_back(QStringLiteral("clearAnchorsAction"));
+  Control<QPushButton>(dialog, "guideMenuButton")->click();
   Settle();
   EXPECT_TRUE(area.anchors.empty());
-  EXPECT_EQ(desktop.popups.opened, (std::vector<QString>{QStringLiteral("mnuGuide"), QStringLiteral("mnuGuide")}));
+  EXPECT_EQ(desktop.popups.opened, (std::vector<QString>{QStringLiteral("guideMenu"), QStringLiteral("guideMenu")}));
   // The move target's boxes are where they were.
-  EXPECT_EQ(dialog->Text5->text(), QStringLiteral("200"));
+  EXPECT_EQ(Control<QLineEdit>(dialog, "moveXBox")->text(), QStringLiteral("200"));
 }
 
 }  // namespace

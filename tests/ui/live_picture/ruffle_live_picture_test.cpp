@@ -22,6 +22,7 @@
 #include "project/gui_core.h"
 #include "project/live_picture_view.h"
 #include "project/model.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "support/wait_and_files.h"
 #include "swf/swf_writer.h"
@@ -75,9 +76,9 @@ class RuffleLivePicture : public MainGuiTest {
     dialog = EventDialog::instance();
     ASSERT_NE(dialog, nullptr);
     pane = dialog->picturePane();
-    dialog->Check5->click();
-    pane->Combo3->setEditText(QStringLiteral("100%"));
-    pane->Combo3_Click();
+    Control<QCheckBox>(dialog, "expandPaneCheck")->click();
+    Control<QComboBox>(dialog, "zoomList")->setEditText(QStringLiteral("100%"));
+    pane->applyZoom();
     ASSERT_TRUE(WaitUntil([&] { return pane->picturesLoaded() > 0 && !pane->rebuildPending(); }))
         << "the first picture never loaded";
   }
@@ -91,12 +92,13 @@ class RuffleLivePicture : public MainGuiTest {
   }
   // The colour of a stage pixel as the player shows it.
   QRgb StagePixel(int x, int y) const {
-    const QImage shot = pane->ShockwaveFlash1->grab().toImage();
+    const QImage shot = Control<player::FlashHost>(dialog, "flashHost")->grab().toImage();
     return shot.pixel(x, y) & 0xFFFFFF;
   }
   // The movie underneath reports itself stopped at this frame (1-based).
   bool HeldAt(int frame) const {
-    return pane->ShockwaveFlash1->frameNum() + 1 == frame && !pane->ShockwaveFlash1->isPlaying();
+    const player::FlashHost* host = Control<player::FlashHost>(dialog, "flashHost");
+    return host->frameNum() + 1 == frame && !host->isPlaying();
   }
   void Settled() {
     ASSERT_TRUE(WaitUntil([&] { return !pane->rebuildPending(); })) << "the picture never caught up";
@@ -107,24 +109,25 @@ class RuffleLivePicture : public MainGuiTest {
 };
 
 TEST_F(RuffleLivePicture, ADraggedHandleMovesTheBoxesAtOnceAndThePictureFollows) {
-  ASSERT_EQ(pane->ShockwaveFlash1->size(), QSize(320, 240));
+  ASSERT_EQ(Control<player::FlashHost>(dialog, "flashHost")->size(), QSize(320, 240));
   // The player has painted the square at its draw position.
   ASSERT_TRUE(WaitUntil([&] { return StagePixel(40, 120) == 0xFF0000; })) << "the square never showed";
   EXPECT_EQ(StagePixel(72, 152), 0xFFFFFFu);
 
-  dialog->Check6->click();  // real-time redraw
+  Control<QCheckBox>(dialog, "realTimeCheck")->click();  // real-time redraw
   const int written = pane->picturesWritten();
-  QWidget* o = pane->overlay;
+  QWidget* o = Control<gui::PictureOverlay>(dialog, "overlay");
   Mouse(o, QEvent::MouseMove, At(60, 140), Qt::NoButton);
   Mouse(o, QEvent::MouseButtonPress, At(60, 140), Qt::LeftButton);
   constexpr int kSteps = 10;
   for (int step = 1; step <= kSteps; ++step) {
     Mouse(o, QEvent::MouseMove, At(60 + 2 * step, 140 + 2 * step), Qt::LeftButton);
-    EXPECT_EQ(dialog->Text8->text(), QString::number(1 + step / 20.0)) << "the boxes follow each step";
+    EXPECT_EQ(Control<QLineEdit>(dialog, "drawSizeBox")->text(), QString::number(1 + step / 20.0))
+        << "the boxes follow each step";
     QTest::qWait(5);
   }
   Mouse(o, QEvent::MouseButtonRelease, At(80, 160), Qt::NoButton);
-  EXPECT_EQ(dialog->Text8->text(), QStringLiteral("1.5"));
+  EXPECT_EQ(Control<QLineEdit>(dialog, "drawSizeBox")->text(), QStringLiteral("1.5"));
   Settled();
   // Loads took their turns: fewer pictures than steps, the last one current.
   EXPECT_LT(pane->picturesWritten() - written, kSteps + 1);
@@ -134,43 +137,48 @@ TEST_F(RuffleLivePicture, ADraggedHandleMovesTheBoxesAtOnceAndThePictureFollows)
 }
 
 TEST_F(RuffleLivePicture, TheFrameReadoutIsTheMovieUnderneathsOwnFrame) {
+  auto* underneath = Control<QCheckBox>(dialog, "movieUnderneathCheck");
+  auto* playButton = Control<QPushButton>(dialog, "playButton");
+  auto* frameSlider = Control<QScrollBar>(dialog, "frameSlider");
+  auto* frameLabel = Control<QLabel>(dialog, "frameLabel");
+  player::FlashHost* host = Control<player::FlashHost>(dialog, "flashHost");
   for (char version : {'4', '6', '8'}) {
     SCOPED_TRACE(version);
     GUICore::State().settings.options[2] = version;
-    if (pane->Check8->isChecked()) {
-      pane->Check8->click();
+    if (underneath->isChecked()) {
+      underneath->click();
       Settled();
     }
     // The movie underneath is the project's last preview, in this version.
     ASSERT_EQ(GUICore::MakeSWF(GUICore::GetPreviewFolder() / GUICore::kPreviewMovie, true), GUICore::BuildResult::Done);
     // The kept definitions were written for the last version.
     SWFMakeCore::ClearMovieCache();
-    pane->Check8->click();
-    EXPECT_TRUE(pane->PictToolBox3->isVisible());
+    underneath->click();
+    EXPECT_TRUE(Control<QWidget>(dialog, "playbackBar")->isVisible());
     Settled();
 
-    pane->Command14->click();  // play
-    ASSERT_TRUE(WaitUntil([&] { return pane->HScroll6->maximum() == 30 && pane->HScroll6->value() > 3; }))
-        << "the readout never followed the movie: total " << pane->ShockwaveFlash1->totalFrames() << " frame "
-        << pane->ShockwaveFlash1->frameNum() << " playing " << pane->ShockwaveFlash1->isPlaying() << " timer "
+    playButton->click();  // play
+    ASSERT_TRUE(WaitUntil([&] { return frameSlider->maximum() == 30 && frameSlider->value() > 3; }))
+        << "the readout never followed the movie: total " << host->totalFrames() << " frame "
+        << host->frameNum() << " playing " << host->isPlaying() << " timer "
         << pane->timerInterval() << " " << pane->timerRunning();
     EXPECT_TRUE(pane->timerRunning());
-    EXPECT_EQ(pane->Label14->text(), QString::number(pane->HScroll6->value()));
+    EXPECT_EQ(frameLabel->text(), QString::number(frameSlider->value()));
 
-    pane->Command14->click();  // stop: the movie underneath holds at the shown frame
-    const int shown = pane->HScroll6->value();
+    playButton->click();  // stop: the movie underneath holds at the shown frame
+    const int shown = frameSlider->value();
     Settled();
     ASSERT_TRUE(WaitUntil([&] { return HeldAt(shown); }))
-        << "the movie reports frame " << pane->ShockwaveFlash1->frameNum() + 1 << ", the readout " << shown;
+        << "the movie reports frame " << host->frameNum() + 1 << ", the readout " << shown;
     QTest::qWait(300);
-    EXPECT_EQ(pane->ShockwaveFlash1->frameNum() + 1, shown) << "it holds there";
-    EXPECT_EQ(pane->HScroll6->value(), shown);
+    EXPECT_EQ(host->frameNum() + 1, shown) << "it holds there";
+    EXPECT_EQ(frameSlider->value(), shown);
 
     // Another frame chosen while stopped: the movie goes there.
-    pane->HScroll6->setValue(7);
+    frameSlider->setValue(7);
     Settled();
     ASSERT_TRUE(WaitUntil([&] { return HeldAt(7); }));
-    EXPECT_EQ(pane->Label14->text(), QStringLiteral("7"));
+    EXPECT_EQ(frameLabel->text(), QStringLiteral("7"));
   }
 }
 

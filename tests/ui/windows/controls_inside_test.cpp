@@ -177,11 +177,11 @@ TEST_F(ControlsInsideTest, TheEventDialogForEachKindOfEvent) {
   gui::EventDialog* d = open(image);
   ASSERT_NE(d, nullptr);
   expectInside(d, "picture");
-  d->Check5->click();
+  Control<QCheckBox>(d, "expandPaneCheck")->click();
   expectInside(d, "picture, pane expanded");
-  d->Check5->click();
-  d->Check1->click();
-  d->Check3->click();
+  Control<QCheckBox>(d, "expandPaneCheck")->click();
+  Control<gui::GreyCheckBox>(d, "buttonCheck")->click();
+  Control<gui::GreyCheckBox>(d, "maskCheck")->click();
   expectInside(d, "picture as a masking button");
 
   EventRecord music = NewEventFor(StoreItemKind::Sound);

@@ -79,7 +79,7 @@ class KeepOnTopTest : public MainGuiTest {
 TEST_F(KeepOnTopTest, TheEventDialog) {
   EventDialog* d = EventDialog::load();
   d->show();
-  checkGuard(d, d->Check7, [d] { return d->keptOnTop(); });
+  checkGuard(d, Control<QCheckBox>(d, "keepOnTopCheck"), [d] { return d->keptOnTop(); });
 }
 
 TEST_F(KeepOnTopTest, ThePreviewWindow) {
