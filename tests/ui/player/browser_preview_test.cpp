@@ -3,9 +3,8 @@
 
 #include <QElapsedTimer>
 #include <QTest>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 #include <fstream>
+#include <memory>
 
 #include "support/checkers.h"
 #include "support/temp_dir.h"
@@ -13,6 +12,8 @@
 #include "ui/player/loopback_server.h"
 #include "ui/player/player_routes.h"
 #include "ui/player/ruffle_flash_view.h"
+#include "ui/player/web_engine_loader.h"
+#include "ui/player/web_page.h"
 
 namespace tesmiro::testing {
 namespace {
@@ -57,16 +58,17 @@ TEST(RuffleBrowserPreview, TheTemplatesEmbedBecomesAPlayingMovie) {
          "type=\"application/x-shockwave-flash\" /></object></body></html>";
   const QUrl url = player::PublishBrowserPreview(QString::fromStdString((dir / "_preview.html").string()));
   ASSERT_FALSE(url.isEmpty());
-  QWebEngineView browser;
-  browser.resize(300, 200);
-  browser.show();
-  browser.load(url);
+  const std::unique_ptr<player::WebPage> browser(
+      player::LoadedWebEngine()->createPage(nullptr, player::WebPageKind::Browser, {}));
+  browser->widget()->resize(300, 200);
+  browser->widget()->show();
+  browser->load(url);
   int frames = 0;
   QElapsedTimer clock;
   clock.start();
   while (frames == 0 && clock.elapsed() < 30000) {
     bool answered = false;
-    browser.page()->runJavaScript(
+    browser->runJavaScript(
         "(() => { const p = document.querySelector('ruffle-object, ruffle-embed');"
         " const m = p && p.ruffle && p.ruffle().metadata; return m ? m.numFrames : 0; })()",
         [&](const QVariant& v) {
