@@ -46,9 +46,11 @@ class PlayerWarmUp : public QObject {
     if (!painted_ || GUICore::State().projectPath.empty()) return;
     window_->removeEventFilter(this);
     QTimer::singleShot(afterPaintMs_, this, [this] {
-      // A preview shown meanwhile has started its own player.
-      if (!PreviewWindow::isLoaded()) player::WarmUpFlashHost(window_);
-      deleteLater();
+      player::PrepareFlashHosts(this, [this] {
+        // A preview shown meanwhile has started its own player.
+        if (!PreviewWindow::isLoaded()) player::WarmUpFlashHost(window_);
+        deleteLater();
+      });
     });
   }
 

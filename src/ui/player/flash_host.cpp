@@ -121,6 +121,15 @@ FlashHost* TakeOrCreateFlashHost(QWidget* parent) {
   return host;
 }
 
+void PrepareFlashHosts(QObject* receiver, std::function<void()> ready) {
+  if (!Factory()) {
+    PrepareWebEngine(receiver, std::move(ready));
+    return;
+  }
+  // A test's hosts need no web engine.
+  QMetaObject::invokeMethod(receiver, std::move(ready), Qt::QueuedConnection);
+}
+
 void WarmUpFlashHost(QObject* lifetime) {
   if (KeptFlashHost()) return;
   FlashHost* host = CreateFlashHost(nullptr);

@@ -104,6 +104,9 @@ QString FlashHostUnavailableReason();
 bool KeepFlashHost(FlashHost* host, QObject* lifetime);
 // The kept host, taken out of keeping and given to `parent`; else a new one.
 FlashHost* TakeOrCreateFlashHost(QWidget* parent);
+// Does ahead, without holding the GUI thread, what the first host would
+// wait for, then calls `ready` on the GUI thread unless `receiver` is gone.
+void PrepareFlashHosts(QObject* receiver, std::function<void()> ready);
 // Makes the host the next window will take and starts it, hidden, unless
 // one is kept already.
 void WarmUpFlashHost(QObject* lifetime);

@@ -4,7 +4,12 @@
 #include <QFileInfo>
 #include <QOpenGLContext>
 #include <QPluginLoader>
+#include <QPointer>
 #include <QStringList>
+#include <QThread>
+#include <algorithm>
+#include <thread>
+#include <utility>
 
 #include "ui/player/web_page.h"
 
@@ -22,6 +27,19 @@ QOpenGLContext*& OwnShareContext() {
   return context;
 }
 
+// The shared context, made ahead on a worker thread where the platform
+// allows it: with a software GL its driver takes a good while to come in.
+struct SharePreparation {
+  std::thread worker;
+  QOpenGLContext* made = nullptr;  // belongs to the GUI thread once made
+  bool started = false;
+};
+
+SharePreparation& Preparation() {
+  static SharePreparation preparation;
+  return preparation;
+}
+
 // Qt WebEngine draws through OpenGL contexts shared with the windows' (its
 // views move between windows). A program that links it gets the shared
 // context as the application starts, at a cost to every start: the GL
@@ -29,8 +47,13 @@ QOpenGLContext*& OwnShareContext() {
 // library, before the library looks for it.
 void ShareOpenGLContexts() {
   if (QOpenGLContext::globalShareContext()) return;
-  auto* context = new QOpenGLContext;
-  context->create();
+  SharePreparation& preparation = Preparation();
+  if (preparation.worker.joinable()) preparation.worker.join();
+  QOpenGLContext* context = std::exchange(preparation.made, nullptr);
+  if (!context) {
+    context = new QOpenGLContext;
+    context->create();
+  }
   qt_gl_set_global_share_context(context);
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   OwnShareContext() = context;
@@ -91,5 +114,36 @@ const Loaded& Library() {
 WebEngine* LoadedWebEngine() { return Library().engine; }
 
 QString WebEngineLoadError() { return Library().error; }
+
+void PrepareWebEngine(QObject* receiver, std::function<void()> ready) {
+  QPointer<QObject> target(receiver);
+  auto callReady = [target, ready = std::move(ready)] {
+    if (target) ready();
+  };
+  SharePreparation& preparation = Preparation();
+  const QStringList candidates = Candidates();
+  const bool libraryThere =
+      std::any_of(candidates.begin(), candidates.end(), [](const QString& path) { return QFileInfo(path).isFile(); });
+  if (preparation.started || !libraryThere || QOpenGLContext::globalShareContext() ||
+      !QOpenGLContext::supportsThreadedOpenGL()) {
+    QMetaObject::invokeMethod(QCoreApplication::instance(), callReady, Qt::QueuedConnection);
+    return;
+  }
+  preparation.started = true;
+  QThread* gui = QCoreApplication::instance()->thread();
+  preparation.worker = std::thread([gui, callReady] {
+    auto* context = new QOpenGLContext;
+    context->create();
+    context->moveToThread(gui);
+    Preparation().made = context;
+    QMetaObject::invokeMethod(QCoreApplication::instance(), callReady, Qt::QueuedConnection);
+  });
+  // A program that ends meanwhile waits for the worker.
+  qAddPostRoutine([] {
+    SharePreparation& p = Preparation();
+    if (p.worker.joinable()) p.worker.join();
+    delete std::exchange(p.made, nullptr);
+  });
+}
 
 }  // namespace tesmiro::player

@@ -5,6 +5,9 @@
 // leaves the program without previews), else beside the installed program
 // (<prefix>/lib/tesmiro), else in the build tree.
 #include <QString>
+#include <functional>
+
+class QObject;
 
 namespace tesmiro::player {
 
@@ -14,5 +17,10 @@ class WebEngine;
 WebEngine* LoadedWebEngine();
 // Why LoadedWebEngine() is null, in one line for a log; empty when it is not.
 QString WebEngineLoadError();
+// Starts, on a worker thread, the part of loading that does not need the
+// GUI thread, and calls `ready` on the GUI thread when it is done, unless
+// `receiver` is gone by then. LoadedWebEngine() may be called at any time
+// before; it then waits for that part.
+void PrepareWebEngine(QObject* receiver, std::function<void()> ready);
 
 }  // namespace tesmiro::player
