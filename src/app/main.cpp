@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QStringList>
-#include <cstdio>
 #include <filesystem>
 
 #include "compiler/core_setup.h"
@@ -13,25 +13,29 @@
 #include "project/event_colors.h"
 #include "ui/common/qt_services.h"
 #include "ui/common/qt_text.h"
+#include "ui/common/qt_translations.h"
 #include "ui/common/services.h"
 #include "ui/main/main_gui.h"
 #include "ui/main/material_property.h"
 #include "ui/main/store_property_command.h"
+#include "ui/player/loopback_server.h"
 
 int main(int argc, char** argv) {
   using namespace tesmiro;
   // As root (containers, CI) the web engine of the previews cannot start its
   // sandbox, and without it would show nothing.
   if (::geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+  player::LoopbackServer::raiseDescriptorLimit();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tesmiro"));
   QApplication::setDesktopFileName(QStringLiteral("tesmiro"));
+  const gui::QtJapaneseTexts qtTexts;
+  if (!qtTexts.loaded()) std::fprintf(stderr, "tesmiro: Qt の日本語訳が見つかりません (qt6-translations-l10n)\n");
 
   const AppPaths paths = AppPaths::ForExecutable(std::filesystem::path(gui::FromQ(QApplication::applicationFilePath())));
-  if (!paths.ensure()) {
-    std::fprintf(stderr, "tesmiro: 設定用のフォルダを作成できません: %s\n", paths.config.c_str());
-    return 1;
-  }
+  // The program runs without what cannot be made, once the user was told.
+  for (const std::string& problem : paths.ensure())
+    QMessageBox::warning(nullptr, QStringLiteral("Tesmiro"), gui::ToQ(problem));
 
   gui::QtPorts ports;
   const gui::DesktopServices desktop = gui::QtDesktopServices();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <numbers>
 
 #include "compiler/materials.h"
@@ -93,20 +94,24 @@ void CompileDisplayable(const EventRecord& e, const StoreItem& item, StoreItemKi
   const bool isVector = kind == StoreItemKind::VectorImage;
   const bool isMorph = isVector && item.flags == 1;
 
-  // A material the movie left out has no character to place.
-  if (index >= 0 && gCompiler.leftOut.count(e.itemId) != 0) return;
-  if (isVideo && !materials::DefineVideoStream(item, count, item.flags != 1 && mode == EmitMode::Movie)) return;
+  // A material the movie left out, or a button the writer could not make
+  // (it has said why), leaves the event nothing to place (character 0). The
+  // event keeps its frames all the same, so that the events after it start
+  // where they would with it.
+  if (index >= 0 && gCompiler.leftOut.count(e.itemId) != 0) character = 0;
+  if (character != 0 && isVideo &&
+      !materials::DefineVideoStream(item, count, item.flags != 1 && mode == EmitMode::Movie)) {
+    character = 0;
+  }
 
-  if (e.buttonFlag == 1) {
+  if (character != 0 && e.buttonFlag == 1) {
     const std::string action = ActionText(e, index);
     const int32_t down = StateCharacter(e.downItemId), over = StateCharacter(e.overItemId),
                   hit = StateCharacter(e.hitItemId);
     const auto onClick = static_cast<ActionKind>(e.kind);
-    const int32_t id = onClick == ActionKind::Script
-                           ? W::WriteDefineButton2(character, down, over, hit, onClick, action, e.text2, depth)
-                           : W::WriteDefineButton(character, down, over, hit, onClick, action, e.text2, depth);
-    if (id == 0) return;  // the writer has said why
-    character = id;
+    character = onClick == ActionKind::Script
+                    ? W::WriteDefineButton2(character, down, over, hit, onClick, action, e.text2, depth)
+                    : W::WriteDefineButton(character, down, over, hit, onClick, action, e.text2, depth);
   }
 
   W::WriteRemoveObject2(depth);
@@ -114,7 +119,7 @@ void CompileDisplayable(const EventRecord& e, const StoreItem& item, StoreItemKi
   int32_t clipDepth = W::kNoClipDepth;
   if (e.maskFlag == 1) {
     clipDepth = ClampWarn(e.maskDepth, W::kMinDepth, W::kMaxDepth, "マスク深度");
-    if (isVector && !isMorph && index >= 0) character = 2 * e.itemId - 1;
+    if (character != 0 && isVector && !isMorph && index >= 0) character = 2 * e.itemId - 1;
   }
   std::string name;
   if (isSprite) name = e.text1;
@@ -125,37 +130,39 @@ void CompileDisplayable(const EventRecord& e, const StoreItem& item, StoreItemKi
   const float rate = State().settings.frameRate;
 
   for (int32_t f = 0; f < count; ++f) {
-    if (isVideo) materials::VideoFrame(item, f);
-    const float r = EaseRatio(e.easing, f, count);
-    float x = 0, y = 0;
-    BuildMotionFrames(e.guideMode, e.anchors, e.startX, e.startY, e.endX, e.endY, r, x, y);
-    const auto a = static_cast<float>(Lerp(e.startAngle, e.endAngle, r) * std::numbers::pi / 180.0);
-    const float sx = Lerp(e.startScaleX, e.endScaleX, r);
-    const float sy = Lerp(e.startScaleY, e.endScaleY, r);
-    const double ca = std::cos(static_cast<double>(a)), sa = std::sin(static_cast<double>(a));
+    if (character != 0) {
+      if (isVideo) materials::VideoFrame(item, f);
+      const float r = EaseRatio(e.easing, f, count);
+      float x = 0, y = 0;
+      BuildMotionFrames(e.guideMode, e.anchors, e.startX, e.startY, e.endX, e.endY, r, x, y);
+      const auto a = static_cast<float>(Lerp(e.startAngle, e.endAngle, r) * std::numbers::pi / 180.0);
+      const float sx = Lerp(e.startScaleX, e.endScaleX, r);
+      const float sy = Lerp(e.startScaleY, e.endScaleY, r);
+      const double ca = std::cos(static_cast<double>(a)), sa = std::sin(static_cast<double>(a));
 
-    W::Placement p;
-    p.characterId = character;
-    p.x = num::FloorToInt32(x - 20.0 * (ca * sx * e.centerX - sa * sy * e.centerY));
-    p.y = num::FloorToInt32(y - 20.0 * (sa * sx * e.centerX + ca * sy * e.centerY));
-    p.scaleX = sx;
-    p.scaleY = sy;
-    p.rotation = a;
-    p.brightness = num::RoundToInt32(Lerp(e.startBrightness, e.endBrightness, r) * 2.56);
-    p.alpha = num::RoundToInt32(Lerp(e.startAlpha, e.endAlpha, r) * 2.56);
-    p.depth = depth;
-    p.name = name;
-    p.clipActions = clipScript;
-    p.clipDepth = clipDepth;
-    // A video shows the VideoFrame whose number equals the ratio, and its
-    // frames are numbered from 0.
-    if (isSprite) p.ratio = static_cast<float>(f + 1) / 65535.0f;
-    else if (isVideo) p.ratio = static_cast<float>(f) / 65535.0f;
-    else if (isMorph) p.ratio = r;
-    if (tweenFilters) InterpolateFilterState(p.filters, e.startFilters, e.endFilters, r);
-    else p.filters = e.startFilters;
-    p.blendMode = e.blendMode;
-    W::WritePlaceObject(p);
+      W::Placement p;
+      p.characterId = character;
+      p.x = num::FloorToInt32(x - 20.0 * (ca * sx * e.centerX - sa * sy * e.centerY));
+      p.y = num::FloorToInt32(y - 20.0 * (sa * sx * e.centerX + ca * sy * e.centerY));
+      p.scaleX = sx;
+      p.scaleY = sy;
+      p.rotation = a;
+      p.brightness = num::RoundToInt32(Lerp(e.startBrightness, e.endBrightness, r) * 2.56);
+      p.alpha = num::RoundToInt32(Lerp(e.startAlpha, e.endAlpha, r) * 2.56);
+      p.depth = depth;
+      p.name = name;
+      p.clipActions = clipScript;
+      p.clipDepth = clipDepth;
+      // A video shows the VideoFrame whose number equals the ratio, and its
+      // frames are numbered from 0.
+      if (isSprite) p.ratio = static_cast<float>(f + 1) / 65535.0f;
+      else if (isVideo) p.ratio = static_cast<float>(f) / 65535.0f;
+      else if (isMorph) p.ratio = r;
+      if (tweenFilters) InterpolateFilterState(p.filters, e.startFilters, e.endFilters, r);
+      else p.filters = e.startFilters;
+      p.blendMode = e.blendMode;
+      W::WritePlaceObject(p);
+    }
 
     if (SyncBlocksWanted(mode)) materials::SilentStreamBlock(rate);
     // Past the movie's last possible frame every further placement would
@@ -219,13 +226,16 @@ EventCompilerState& CompilerState() { return gCompiler; }
 void ShowWriterMessages() {
   using Kind = W::Diagnostic::Kind;
   // Taken off the list before the first message: a message box lets the
-  // user interface run, which must not find them pending still.
-  std::vector<W::Diagnostic> told;
-  std::vector<W::Diagnostic> listed;
-  for (W::Diagnostic& d : W::WriterState().diagnostics) {
-    (d.kind == Kind::Listed ? listed : told).push_back(std::move(d));
-  }
-  W::WriterState().diagnostics = std::move(listed);
+  // user interface run, which must not find them pending still. Only what
+  // came since the last call is looked at: this runs after every event.
+  W::State& writer = W::WriterState();
+  std::vector<W::Diagnostic>& list = writer.diagnostics;
+  const auto fresh = list.begin() + static_cast<std::ptrdiff_t>(std::min(writer.diagnosticsSeen, list.size()));
+  const auto toTell =
+      std::stable_partition(fresh, list.end(), [](const W::Diagnostic& d) { return d.kind == Kind::Listed; });
+  std::vector<W::Diagnostic> told(std::make_move_iterator(toTell), std::make_move_iterator(list.end()));
+  list.erase(toTell, list.end());
+  writer.diagnosticsSeen = list.size();
   for (const W::Diagnostic& d : told) {
     if (d.kind == Kind::ScriptError) {
       ui::Current().messages->message(ActionCompiler::kErrorTitle, d.text, ui::Icon::Critical);

@@ -114,7 +114,7 @@ class BuildSession {
     // that shares it.
     SWFMakeCore::SetTextCollector(CollectTextsForFont);
     // The list shown at the end is this build's alone.
-    W::WriterState().diagnostics.clear();
+    W::ClearDiagnostics();
     Ui().progress->showCancel(true);
     ui::Windows().setEventDialogFilling(true);
     gBuild.cancelBuild = 0;
@@ -336,6 +336,8 @@ BuildResult MakeSWF(const fs::path& outPath, bool attachUnusedSprites) {
       W::WriteMovieFile(outPath, W::MovieStage::WriteBuffer);
       CompilerState().musicSyncActive = 0;
     }
+    // Set only now: the sprites written among the definitions reset it.
+    if (preloaderWritten) W::WriterState().framesBefore = 1;
     const int32_t count = m.events.count();
     for (int32_t i = 1; i <= count && !cancelled; ++i) {
       if (Progress("イベント処理中:" + std::to_string(i) + "/" + std::to_string(count), true)) {

@@ -218,7 +218,7 @@ bool BuildEventPreviewSWF(const EventRecord& a, const EventRecord& b, const fs::
                           bool placeholder, int32_t frame) {
   if (BuildInProgress()) return false;
   ClearMarks();
-  W::WriterState().diagnostics.clear();
+  W::ClearDiagnostics();
   if (useCache && W::RestoreMovieCache(true)) {
     W::WriteMovieFile(path, W::MovieStage::Open);
   } else {
@@ -240,7 +240,7 @@ bool BuildSingleEventPreviewSWF(const EventRecord& event, const std::string& nam
   if (BuildInProgress()) return false;
   const fs::path path = State().paths.scratch / name;
   ClearMarks();
-  W::WriterState().diagnostics.clear();
+  W::ClearDiagnostics();
   StartMovie(path);
   DefineForPreview(path, event.itemId);
   W::WriteMovieFile(path, W::MovieStage::WriteBuffer);
@@ -255,7 +255,7 @@ namespace tesmiro::GUICore {
 bool BuildTextEffectPreviewSWF(const StoreItem& item, int32_t frames, const fs::path& path) {
   if (BuildInProgress()) return false;
   ClearMarks();
-  W::WriterState().diagnostics.clear();
+  W::ClearDiagnostics();
   CompilerState().leftOut.clear();
   const ProjectSettings& s = State().settings;
   W::WriteSWFHeader(GetSWFVersion(), s.width, s.height, s.frameRate);

@@ -2,8 +2,11 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <string>
+
+#include "platform/file_io.h"
 
 namespace tesmiro {
 namespace fs = std::filesystem;
@@ -18,13 +21,20 @@ fs::path EnvOr(const char* var, const fs::path& fallback) {
 
 fs::path Home() {
   const char* h = std::getenv("HOME");
-  return h && *h ? fs::path(h) : fs::temp_directory_path();
+  return h && *h ? fs::path(h) : fs::path("/tmp");
 }
 
+// A private folder under TMPDIR, or under /tmp when TMPDIR names no usable
+// folder.
 fs::path MakeScratch() {
-  std::string tmpl = (fs::temp_directory_path() / "tesmiro-XXXXXX").string();
-  if (char* made = ::mkdtemp(tmpl.data())) return fs::path(made);
-  return fs::temp_directory_path();
+  std::vector<fs::path> bases;
+  if (const char* t = std::getenv("TMPDIR"); t && *t) bases.emplace_back(t);
+  bases.emplace_back("/tmp");
+  for (const fs::path& base : bases) {
+    std::string tmpl = (base / "tesmiro-XXXXXX").string();
+    if (char* made = ::mkdtemp(tmpl.data())) return fs::path(made);
+  }
+  return AppPaths::kNoScratch;
 }
 
 }  // namespace
@@ -51,13 +61,27 @@ AppPaths AppPaths::ForExecutable(const fs::path& exe) {
   return p;
 }
 
-bool AppPaths::ensure() const {
-  std::error_code ec;
-  for (const fs::path* d : {&config, &userData, &state, &scratch}) {
-    fs::create_directories(*d, ec);
-    if (!fs::is_directory(*d, ec)) return false;
+std::vector<std::string> AppPaths::ensure() const {
+  struct Role {
+    const fs::path* folder;
+    const char* name;
+    const char* consequence;
+  };
+  const Role roles[] = {{&config, "設定用のフォルダ", "\n既定の設定で続けます。設定は保存されません。"},
+                        {&userData, "ユーザー用のフォルダ", ""},
+                        {&state, "自動バックアップ用のフォルダ", "\n自動バックアップは保存されません。"}};
+  std::vector<std::string> problems;
+  for (const Role& role : roles) {
+    std::error_code ec;
+    fs::create_directories(*role.folder, ec);
+    if (!ec && fs::is_directory(*role.folder, ec)) continue;
+    const std::string reason = fileio::ReasonText(ec ? ec.value() : ENOTDIR);
+    problems.push_back(std::string(role.name) + " [" + role.folder->string() + "] を作成できません：" + reason +
+                       role.consequence);
   }
-  return true;
+  if (scratch == kNoScratch)
+    problems.emplace_back("一時ファイル用のフォルダを作成できません（TMPDIR と /tmp）。\nプレビューは表示できません。");
+  return problems;
 }
 
 }  // namespace tesmiro

@@ -2,6 +2,7 @@
 // Where the program's files live. Made once at start-up and handed down;
 // tests point every role into a temporary folder.
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace tesmiro {
@@ -23,8 +24,14 @@ struct AppPaths {
   // shipped resources.
   std::vector<std::filesystem::path> effectRoots() const { return {userData / "effect", resources / "effect"}; }
 
-  // Creates the writable folders; false when one cannot be made.
-  bool ensure() const;
+  // Stands for `scratch` when no folder could be made for it (neither under
+  // TMPDIR nor under /tmp): nothing can be created below it, so a preview
+  // fails with a message instead of landing in the working folder.
+  static inline const std::filesystem::path kNoScratch{"/dev/null/tesmiro"};
+
+  // Creates the writable folders. What could not be made, as messages for
+  // the user (empty when all is well); the program goes on without them.
+  std::vector<std::string> ensure() const;
 };
 
 }  // namespace tesmiro

@@ -1,13 +1,15 @@
 #include "platform/file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <random>
 
 namespace tesmiro::fileio {
@@ -18,58 +20,191 @@ namespace fs = std::filesystem;
 // More links than this in a row is a loop (the kernel's own limit is 40).
 constexpr int kMaxLinks = 40;
 constexpr int kNameAttempts = 100;
+constexpr const char* kTempSuffix = ".tmp";
 
-std::string Describe(const fs::path& path, const std::string& what) {
-  return "ファイル [" + path.string() + "] を書き込めません：" + what;
+bool gUnnamedTemporaries = true;
+
+std::string Named(const fs::path& path) { return "ファイル [" + path.string() + "] "; }
+
+fs::path FolderOf(const fs::path& path) {
+  fs::path dir = path.parent_path();
+  return dir.empty() ? fs::path(".") : dir;
+}
+
+// The file is looked at before it is opened and again after: a FIFO or a
+// device is never read (and, opened without blocking, never waited on, even
+// when it takes the file's place in between).
+Result<int> OpenRegular(const fs::path& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return Failure{Named(path) + "がありません"};
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return Failure{Named(path) + "を読み込めません：" + ReasonText(errno)};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return Failure{Named(path) + "がありません"};
+  }
+  return fd;
+}
+
+// Up to `n` bytes from the start of `fd`; fewer only at the end of the file.
+Result<std::vector<uint8_t>> ReadUpTo(int fd, const fs::path& path, size_t n) {
+  std::vector<uint8_t> data(n);
+  size_t done = 0;
+  while (done < n) {
+    const ssize_t got = ::read(fd, data.data() + done, n - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return Failure{Named(path) + "を読み込めません：" + ReasonText(errno)};
+    if (got == 0) break;
+    done += static_cast<size_t>(got);
+  }
+  data.resize(done);
+  return data;
+}
+
+std::string TempPrefix(const std::string& target) { return "." + target + "."; }
+
+bool IsTemporaryOf(std::string_view name, const std::string& target) {
+  const std::string prefix = TempPrefix(target);
+  const std::string_view suffix = kTempSuffix;
+  if (name.size() <= prefix.size() + suffix.size() || !name.starts_with(prefix) || !name.ends_with(suffix)) return false;
+  const std::string_view number = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+  return std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+fs::path FreshTempName(const fs::path& dir, const std::string& target) {
+  thread_local std::mt19937 random{std::random_device{}()};
+  return dir / (TempPrefix(target) + std::to_string(random() % 100000000) + kTempSuffix);
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Every writer holds its temporary locked until it is renamed or removed, so
+// one that can be locked was left by an interrupted run. Only the user's own
+// regular files under this target's temporary names are touched.
+void RemoveStaleTemporaries(const fs::path& dir, const std::string& target) {
+  DIR* folder = ::opendir(dir.c_str());
+  if (!folder) return;
+  const int dirFd = ::dirfd(folder);
+  while (const dirent* entry = ::readdir(folder)) {
+    const char* name = entry->d_name;
+    if (!IsTemporaryOf(name, target)) continue;
+    struct stat seen {};
+    if (::fstatat(dirFd, name, &seen, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(seen.st_mode) ||
+        seen.st_uid != ::geteuid())
+      continue;
+    const int fd = ::openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) continue;
+    struct stat held {}, now {};
+    if (::fstat(fd, &held) == 0 && SameFile(held, seen) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+        ::fstatat(dirFd, name, &now, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(now, held))
+      ::unlinkat(dirFd, name, 0);
+    ::close(fd);
+  }
+  ::closedir(folder);
+}
+
+// A file without a name in `dir`, or -1 where the file system has none (or
+// /proc, through which it gets its name, is missing).
+int OpenUnnamed(const fs::path& dir) {
+  if (!gUnnamedTemporaries || ::access("/proc/self/fd", X_OK) != 0) return -1;
+  const int fd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+  if (fd >= 0) ::flock(fd, LOCK_EX);
+  return fd;
+}
+
+// A new file under a fresh temporary name in `dir`, locked; -1 with errno.
+int CreateNamed(const fs::path& dir, const std::string& target, fs::path& name) {
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    name = FreshTempName(dir, target);
+    // O_EXCL with O_CREAT never follows a link planted under the name.
+    const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EEXIST) continue;
+    if (fd < 0) break;
+    // Another writer's clean-up may have removed it before the lock held.
+    struct stat st {};
+    if (::flock(fd, LOCK_EX) != 0 || (::fstat(fd, &st) == 0 && st.st_nlink > 0)) return fd;
+    ::close(fd);
+  }
+  name.clear();
+  return -1;
 }
 
 }  // namespace
 
 Result<std::vector<uint8_t>> ReadAll(const fs::path& path, uint64_t maxBytes) {
-  const std::string named = "ファイル [" + path.string() + "] ";
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return Failure{named + "がありません"};
-  auto size = fs::file_size(path, ec);
-  if (ec) return Failure{named + "を読み込めません：" + ec.message()};
-  if (size > maxBytes) return Failure{named + "が大きすぎます"};
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Failure{named + "を読み込めません"};
-  std::vector<uint8_t> data(static_cast<size_t>(size));
-  if (size > 0 && !in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(size)))
-    return Failure{named + "を読み込めません"};
+  const Result<int> fd = OpenRegular(path);
+  if (!fd) return Failure{fd.message()};
+  struct stat st {};
+  const bool sized = ::fstat(*fd, &st) == 0;
+  Result<std::vector<uint8_t>> data = Failure{Named(path) + "を読み込めません"};
+  if (sized && static_cast<uint64_t>(st.st_size) > maxBytes)
+    data = Failure{Named(path) + "が大きすぎます"};
+  else if (sized)
+    data = ReadUpTo(*fd, path, static_cast<size_t>(st.st_size));
+  ::close(*fd);
+  // A file that shrank meanwhile is not whole.
+  if (data && data->size() != static_cast<size_t>(st.st_size)) return Failure{Named(path) + "を読み込めません"};
   return data;
 }
 
-fs::path WriteTarget(const fs::path& path) {
+Result<std::vector<uint8_t>> ReadHead(const fs::path& path, size_t n) {
+  const Result<int> fd = OpenRegular(path);
+  if (!fd) return Failure{fd.message()};
+  Result<std::vector<uint8_t>> data = ReadUpTo(*fd, path, n);
+  ::close(*fd);
+  return data;
+}
+
+std::string ReasonText(int errnum) {
+  switch (errnum) {
+    case ENOENT: return "フォルダがありません";
+    case ENOTDIR: return "フォルダではありません";
+    case EACCES:
+    case EPERM: return "アクセスが拒否されました";
+    case ENOSPC:
+    case EDQUOT: return "ディスクの空き容量が足りません";
+    case EROFS: return "読み取り専用のファイルシステムです";
+    case EFBIG: return "ファイルが大きすぎます";
+    default: return std::strerror(errnum);
+  }
+}
+
+std::string WriteFailureText(const fs::path& path, const std::string& reason) {
+  return Named(path) + "を書き込めません：" + reason;
+}
+
+Result<fs::path> WriteTarget(const fs::path& path) {
   fs::path p = path;
   for (int i = 0; i < kMaxLinks; ++i) {
+    struct stat link {};
+    if (::lstat(p.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return p;
+    struct stat folder {};
+    const bool shared = ::stat(FolderOf(p).c_str(), &folder) == 0 &&
+                        (folder.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH);
+    if (shared && link.st_uid != ::geteuid() && link.st_uid != folder.st_uid)
+      return Failure{WriteFailureText(path, "共有フォルダにある他のユーザーのシンボリックリンクです")};
     std::error_code ec;
-    if (!fs::is_symlink(p, ec)) return p;
-    const fs::path link = fs::read_symlink(p, ec);
+    const fs::path next = fs::read_symlink(p, ec);
     if (ec) return p;
-    p = link.is_absolute() ? link : p.parent_path() / link;
+    p = next.is_absolute() ? next : p.parent_path() / next;
   }
   return p;
 }
 
-ReplacementFile::ReplacementFile(const fs::path& path) : shown_(path), target_(WriteTarget(path)) {
-  fs::path dir = target_.parent_path();
-  if (dir.empty()) dir = ".";
-  std::random_device rd;
-  for (int attempt = 0; attempt < kNameAttempts && fd_ < 0; ++attempt) {
-    std::string name(".");
-    name += target_.filename().string();
-    name += '.';
-    name += std::to_string(rd() % 100000000);
-    name += ".tmp";
-    temp_ = dir / name;
-    // O_EXCL with O_CREAT never follows a link planted under the name.
-    fd_ = ::open(temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd_ < 0 && errno != EEXIST) break;
+ReplacementFile::ReplacementFile(const fs::path& path) : shown_(path) {
+  Result<fs::path> target = WriteTarget(path);
+  if (!target) {
+    error_ = target.message();
+    return;
   }
+  target_ = *std::move(target);
+  const fs::path dir = FolderOf(target_);
+  const std::string name = target_.filename().string();
+  RemoveStaleTemporaries(dir, name);
+  fd_ = OpenUnnamed(dir);
+  if (fd_ < 0) fd_ = CreateNamed(dir, name, temp_);
   if (fd_ < 0) {
-    error_ = Describe(shown_, std::strerror(errno));
-    temp_.clear();
+    fail(errno);
     return;
   }
   struct stat old {};
@@ -77,12 +212,15 @@ ReplacementFile::ReplacementFile(const fs::path& path) : shown_(path), target_(W
 }
 
 ReplacementFile::~ReplacementFile() {
-  if (fd_ >= 0) ::close(fd_);
+  // Removed while still locked, so no other writer mistakes it for stale.
   if (!committed_ && !temp_.empty()) ::unlink(temp_.c_str());
+  if (fd_ >= 0) ::close(fd_);
 }
 
-void ReplacementFile::fail(const std::string& what) {
-  if (error_.empty()) error_ = Describe(shown_, what);
+void ReplacementFile::fail(int errnum) { failWith(ReasonText(errnum)); }
+
+void ReplacementFile::failWith(const std::string& reason) {
+  if (error_.empty()) error_ = WriteFailureText(shown_, reason);
 }
 
 bool ReplacementFile::write(std::span<const uint8_t> data) {
@@ -92,7 +230,7 @@ bool ReplacementFile::write(std::span<const uint8_t> data) {
     const ssize_t n = ::write(fd_, data.data() + done, data.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      fail(std::strerror(errno));
+      fail(errno);
       return false;
     }
     done += static_cast<size_t>(n);
@@ -100,23 +238,38 @@ bool ReplacementFile::write(std::span<const uint8_t> data) {
   return true;
 }
 
+// An unnamed file is linked under a fresh temporary name and that name
+// renamed over the target: a link cannot replace a file.
+bool ReplacementFile::nameTemporary() {
+  if (!temp_.empty()) return true;
+  const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    const fs::path name = FreshTempName(FolderOf(target_), target_.filename().string());
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      temp_ = name;
+      return true;
+    }
+    if (errno != EEXIST) break;
+  }
+  fail(errno);
+  return false;
+}
+
 bool ReplacementFile::commit() {
   if (!ok()) return false;
   if (::fsync(fd_) != 0) {
-    fail(std::strerror(errno));
+    fail(errno);
     return false;
   }
-  const int fd = fd_;
-  fd_ = -1;
-  if (::close(fd) != 0) {
-    fail(std::strerror(errno));
-    return false;
-  }
+  if (!nameTemporary()) return false;
   if (::rename(temp_.c_str(), target_.c_str()) != 0) {
-    fail(std::strerror(errno));
+    fail(errno);
     return false;
   }
   committed_ = true;
+  // The bytes are on disk since the fsync; closing releases the lock.
+  ::close(fd_);
+  fd_ = -1;
   return true;
 }
 
@@ -126,6 +279,9 @@ bool WriteAtomic(const fs::path& path, std::span<const uint8_t> data, std::strin
   if (error) *error = file.error();
   return false;
 }
+
+ScopedNamedTemporaries::ScopedNamedTemporaries() : previous_(gUnnamedTemporaries) { gUnnamedTemporaries = false; }
+ScopedNamedTemporaries::~ScopedNamedTemporaries() { gUnnamedTemporaries = previous_; }
 
 bool Exists(const fs::path& path) {
   std::error_code ec;

@@ -11,19 +11,36 @@
 
 namespace tesmiro::fileio {
 
-// The whole file, or why not (missing, unreadable, or larger than
-// `maxBytes`).
+// The whole file, or why not (missing, no regular file, unreadable, or
+// larger than `maxBytes`). Anything but a regular file (a folder, a FIFO, a
+// device) is refused at once, never waited on.
 Result<std::vector<uint8_t>> ReadAll(const std::filesystem::path& path, uint64_t maxBytes = 1ull << 31);
+// The first `n` bytes of a regular file (fewer when it is shorter), refused
+// as ReadAll refuses.
+Result<std::vector<uint8_t>> ReadHead(const std::filesystem::path& path, size_t n);
+
+// Why a file operation failed, for the user: the common reasons in
+// Japanese, the rest as the system words them.
+std::string ReasonText(int errnum);
+// "ファイル [path] を書き込めません：reason", the message of every failed write.
+std::string WriteFailureText(const std::filesystem::path& path, const std::string& reason);
 
 // The file a write to `path` replaces: a symbolic link is followed (link by
 // link, relative links against their own folder) to the file it names,
-// which need not exist yet. Paths that are no link come back unchanged.
-std::filesystem::path WriteTarget(const std::filesystem::path& path);
+// which need not exist yet. Paths that are no link come back unchanged. In
+// a sticky folder that everyone may write to (/tmp), a link is followed
+// only when it belongs to the user or to the folder's owner, as the kernel
+// does when it opens a path: anyone could have planted it.
+Result<std::filesystem::path> WriteTarget(const std::filesystem::path& path);
 
-// A new file that replaces another when it is complete. It is created
-// exclusively under a fresh name in the folder of the write target of
-// `path` (so a planted file or link is never written through), takes the
-// old file's permission bits, and is removed again unless committed.
+// A new file that replaces another when it is complete. It is made in the
+// folder of the write target of `path` without a name where the file system
+// allows, so that an interrupted write leaves nothing behind, and gets its
+// name only just before it is renamed over the target; elsewhere it is
+// created exclusively under a fresh name (so a planted file or link is never
+// written through). Named temporaries of the same target that an
+// interrupted run of the user's left are removed when the next one is made.
+// It takes the old file's permission bits, and is removed unless committed.
 class ReplacementFile {
  public:
   explicit ReplacementFile(const std::filesystem::path& path);
@@ -35,19 +52,21 @@ class ReplacementFile {
   bool ok() const { return fd_ >= 0 && error_.empty(); }
   const std::string& error() const { return error_; }
   int fd() const { return fd_; }
-  const std::filesystem::path& tempPath() const { return temp_; }
   const std::filesystem::path& target() const { return target_; }
 
   bool write(std::span<const uint8_t> data);
   // Flushes to disk and renames over the target.
   bool commit();
-  // Records a failure found by a caller that writes through fd().
-  void fail(const std::string& what);
+  // Records a failure (an errno value) met by a caller that writes through fd().
+  void fail(int errnum);
 
  private:
+  void failWith(const std::string& reason);
+  bool nameTemporary();
+
   std::filesystem::path shown_;   // the path the user chose, for messages
   std::filesystem::path target_;  // the file that is replaced
-  std::filesystem::path temp_;
+  std::filesystem::path temp_;    // empty while the file has no name
   int fd_ = -1;
   bool committed_ = false;
   std::string error_;
@@ -58,6 +77,19 @@ class ReplacementFile {
 // permission bits). On failure the old file is untouched, the temporary
 // removed, and the message (in Japanese, for the user) returned in `error`.
 bool WriteAtomic(const std::filesystem::path& path, std::span<const uint8_t> data, std::string* error);
+
+// For tests of the named temporaries that file systems without unnamed ones
+// get: while an instance lives, replacements are made under a name.
+class ScopedNamedTemporaries {
+ public:
+  ScopedNamedTemporaries();
+  ~ScopedNamedTemporaries();
+  ScopedNamedTemporaries(const ScopedNamedTemporaries&) = delete;
+  ScopedNamedTemporaries& operator=(const ScopedNamedTemporaries&) = delete;
+
+ private:
+  bool previous_;
+};
 
 bool Exists(const std::filesystem::path& path);
 

@@ -320,16 +320,6 @@ ImageSize GetImageSize(int32_t itemId) {
   return size;
 }
 
-KeepOnTop DecideKeepOnTop(bool offered, bool ticked, bool topmost, double nowSeconds, double lastMadeSeconds) {
-  const bool wanted = offered && ticked;
-  if (!wanted) return topmost ? KeepOnTop::DropTopmost : KeepOnTop::Leave;
-  if (!topmost) return KeepOnTop::MakeTopmost;
-  // Already on top: made again (another window may have taken the top),
-  // unless that was just done. Time runs back at midnight: long ago then.
-  const double elapsed = nowSeconds - lastMadeSeconds;
-  return elapsed >= 0 && elapsed <= 0.5 ? KeepOnTop::Leave : KeepOnTop::MakeTopmost;
-}
-
 OpenPlan PlanOpen(int32_t currentRow, int32_t rowCount, int32_t dispEventProperty, int32_t posEventDialog,
                   bool visible) {
   OpenPlan plan;

@@ -136,12 +136,6 @@ struct ImageSize {
 };
 ImageSize GetImageSize(int32_t itemId);
 
-// The keep-on-top box. Making the window topmost is not repeated within
-// half a second (showing a topmost window activates it again); dropping it
-// always follows the box at once, so the two never disagree.
-enum class KeepOnTop { Leave, MakeTopmost, DropTopmost };
-KeepOnTop DecideKeepOnTop(bool offered, bool ticked, bool topmost, double nowSeconds, double lastMadeSeconds);
-
 // Opening the dialog from the event list.
 struct OpenPlan {
   bool open = false;      // the current row lies in the list

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/numeric.h"
+#include "platform/ui.h"
 #include "project/ini_file.h"
 #include "project/recent_files.h"
 
@@ -202,13 +203,18 @@ void Save(IniFile& ini, const Preferences& p) {
 void LoadFile(const std::filesystem::path& path, Preferences& p) { Load(IniFile::Load(path), p); }
 
 bool SaveFile(const std::filesystem::path& path, const Preferences& p, std::string* error) {
+  // A file that cannot be read (or is too large to be settings) is kept, as
+  // a write would lose what it holds.
   Result<IniFile> ini = IniFile::Read(path);
-  if (!ini) {
-    if (error) *error = path.string() + " を読み込めないため、設定を保存できませんでした。";
-    return false;
+  std::string why = ini ? std::string() : "設定ファイルを読み込めないため、設定を保存できませんでした。\n" + ini.message();
+  if (ini) {
+    Save(*ini, p);
+    if (ini->save(path, &why)) return true;
+    why = "設定を保存できませんでした。\n" + why;
   }
-  Save(*ini, p);
-  return ini->save(path, error);
+  ui::Current().messages->message("エラー", why, ui::Icon::Critical);
+  if (error) *error = why;
+  return false;
 }
 
 int32_t BackupIntervalMs(double minutes) {

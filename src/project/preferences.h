@@ -74,8 +74,9 @@ void Load(const IniFile& ini, Preferences& p);
 void Save(IniFile& ini, const Preferences& p);
 
 // The settings file of the config folder: missing or unreadable gives the
-// values as they are. Save keeps every other line of the file; false with a
-// message when it cannot be written (the old file stays).
+// values as they are. Save keeps every other line of the file; when it
+// cannot be written (the old file stays) the user is told why, and the
+// message is also put in `error`.
 void LoadFile(const std::filesystem::path& path, Preferences& p);
 bool SaveFile(const std::filesystem::path& path, const Preferences& p, std::string* error);
 

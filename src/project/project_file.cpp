@@ -1,7 +1,6 @@
 #include "project/project_file.h"
 
 #include <algorithm>
-#include <fstream>
 #include <map>
 #include <set>
 
@@ -97,12 +96,11 @@ Result<EventLayout> ReadHeader(ByteReader& r) {
 
 Result<ProjectData> LoadProjectFile(const std::filesystem::path& path) {
   // The header decides before the file is read: a file of another kind or
-  // version, however large, costs six bytes.
-  std::ifstream in(path, std::ios::binary);
-  uint8_t head[6] = {};
-  if (!in.read(reinterpret_cast<char*>(head), sizeof head)) return Failure{kInvalidFileText};
-  in.close();
-  ByteReader r(head);
+  // version, however large, costs six bytes. Anything but a regular file
+  // (a FIFO would wait for a writer for good) is refused at once.
+  const auto head = fileio::ReadHead(path, 6);
+  if (!head || head->size() < 6) return Failure{kInvalidFileText};
+  ByteReader r(*head);
   if (const Result<EventLayout> layout = ReadHeader(r); !layout) return Failure{layout.message()};
   // A file that cannot be read whole is not a usable project either.
   auto bytes = fileio::ReadAll(path, kMaxProjectFileBytes);

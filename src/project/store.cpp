@@ -136,7 +136,63 @@ void MarkRange(int32_t first, int32_t count) {
 }  // namespace
 
 int32_t AddStoreItem(std::string& pathOrText, const std::string& kindKey, int32_t& row, int32_t& mode) {
+  StoreItemBatch batch(row, mode);
+  const int32_t id = batch.add(pathOrText, kindKey);
+  batch.end();
+  return id;
+}
+
+int32_t StoreItemBatch::count() const {
+  return State().store.count() + static_cast<int32_t>(pending_.items.size());
+}
+
+int32_t StoreItemBatch::freeId(bool folder) {
+  Pending& p = pending_;
+  if (p.takenUp.empty()) {
+    p.takenUp.assign(kMaxStoreItemId + 1, false);
+    p.takenDown.assign(kMaxStoreItemId + 1, false);
+    for (const auto& item : State().store) {
+      if (item.id >= 1 && item.id <= kMaxStoreItemId) p.takenUp[static_cast<size_t>(item.id)] = true;
+      if (item.id <= -1 && item.id >= -kMaxStoreItemId) p.takenDown[static_cast<size_t>(-item.id)] = true;
+    }
+  }
+  // Past 9999 nothing is free: the store is full then (IDs beyond it are
+  // refused, and 9999 folders fill it).
+  const auto& taken = folder ? p.takenDown : p.takenUp;
+  int32_t& next = folder ? p.nextDown : p.nextUp;
+  while (next <= kMaxStoreItemId && taken[static_cast<size_t>(next)]) ++next;
+  return folder ? -next : next;
+}
+
+int32_t StoreItemBatch::positionOfName(const std::string& name) {
+  Pending& p = pending_;
+  const StoreList& store = State().store;
+  int32_t inStore = 0;
+  if (p.nameLookups++ == 0) {
+    // A single add looks once, and a scan costs less than an index.
+    for (int32_t i = 1; i <= store.count() && inStore == 0; ++i) {
+      if (store.at(i).name == name) inStore = i;
+    }
+  } else {
+    if (p.storeNames.empty()) {
+      p.storeNames.reserve(static_cast<size_t>(store.count()));
+      for (int32_t i = 1; i <= store.count(); ++i) p.storeNames.emplace(store.at(i).name, i);
+    }
+    auto it = p.storeNames.find(name);
+    if (it != p.storeNames.end()) inStore = it->second;
+  }
+  // Where it would be with the added items in the store: they stand
+  // together at p.position, before the items that were there.
+  const int32_t added = static_cast<int32_t>(p.items.size());
+  if (inStore != 0 && (added == 0 || inStore < p.position)) return inStore;
+  auto it = p.addedNames.find(name);
+  if (it != p.addedNames.end()) return p.position + it->second;
+  return inStore == 0 ? 0 : inStore + added;
+}
+
+int32_t StoreItemBatch::add(std::string& pathOrText, const std::string& kindKey) {
   Model& m = State();
+  Pending& p = pending_;
   StoreItemKind kind;
   if (!KindFromKey(kindKey, kind)) return 0;
 
@@ -146,20 +202,27 @@ int32_t AddStoreItem(std::string& pathOrText, const std::string& kindKey, int32_
     }
   }
   if (IsFileKind(kind)) {
-    for (int32_t i = 1; i <= m.store.count(); ++i) {
-      if (m.store.at(i).name == pathOrText) return i;
-    }
+    if (int32_t at = positionOfName(pathOrText)) return at;
   }
 
-  auto taken = TakenIds();
-  int32_t id = kind == StoreItemKind::Folder ? FreeId(taken, -1, -1) : FreeId(taken, 1, 1);
-  if (m.store.count() >= kMaxStoreItems || id > kMaxStoreItemId) {
+  const bool folder = kind == StoreItemKind::Folder;
+  const int32_t id = freeId(folder);
+  if (count() >= kMaxStoreItems || id > kMaxStoreItemId) {
     StoreFull();
     return 0;
   }
 
-  int32_t position = 0, folder = 0;
-  ResolveTarget(row, mode, position, folder, true);
+  // Each item would go in right behind the one added before it (the target
+  // row's item, or the folder's end, moves on with them), so only the first
+  // position needs resolving.
+  if (p.items.empty()) {
+    const int32_t rowBefore = row_;
+    ResolveTarget(row_, mode_, p.position, p.folder, true);
+    p.rowStep = row_ - rowBefore;
+    SetModified(true);
+  } else {
+    row_ += p.rowStep;
+  }
 
   StoreItem item = NewStoreItem(kind);
   item.id = id;
@@ -169,13 +232,26 @@ int32_t AddStoreItem(std::string& pathOrText, const std::string& kindKey, int32_
     item.height = m.settings.height;
     item.param = NewTimeline(id);
     item.name = "スプライト(" + std::to_string(item.param) + ")";
-  } else if (kind == StoreItemKind::Folder && item.name.empty()) {
+  } else if (folder && item.name.empty()) {
     item.name = "フォルダ" + std::to_string(-id);
   }
-  m.store.insert(position, std::move(item));
-  AddToEnclosing(folder, 1);
-  SetModified(true);
+  if (folder) {
+    p.takenDown[static_cast<size_t>(-id)] = true;
+  } else {
+    p.takenUp[static_cast<size_t>(id)] = true;
+  }
+  p.addedNames.emplace(item.name, static_cast<int32_t>(p.items.size()));
+  p.items.push_back(std::move(item));
   return id;
+}
+
+void StoreItemBatch::end() {
+  Pending& p = pending_;
+  if (!p.items.empty()) {
+    State().store.insertRange(p.position, p.items);
+    AddToEnclosing(p.folder, static_cast<int32_t>(p.items.size()));
+  }
+  p = Pending{};
 }
 
 void DeleteStoreItem(int32_t id) {

@@ -8,6 +8,9 @@
 // item on that row; a row beyond the row count means the end of the list.
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "project/records.h"
 
@@ -21,6 +24,47 @@ inline constexpr const char* kStoreFullText = "素材の数が上限 (9999) に�
 // file. A text key with a path reads the file and hands its text back.
 int32_t AddStoreItem(std::string& pathOrText, const std::string& kindKey, int32_t& row, int32_t& mode);
 void DeleteStoreItem(int32_t id);
+
+// Adds items one after another at one insert position, each as AddStoreItem
+// would (the same results, IDs, names, positions, row, mode and message),
+// but gathers the taken IDs and names once and puts the items into the store
+// together when the batch ends: many items cost one pass over the store, not
+// one pass each.
+class StoreItemBatch {
+ public:
+  StoreItemBatch(int32_t& row, int32_t& mode) : row_(row), mode_(mode) {}
+  ~StoreItemBatch() { end(); }
+  StoreItemBatch(const StoreItemBatch&) = delete;
+  StoreItemBatch& operator=(const StoreItemBatch&) = delete;
+
+  // As AddStoreItem, with the items added before counted as in the store.
+  int32_t add(std::string& pathOrText, const std::string& kindKey);
+  // The store's item count with the items added so far.
+  int32_t count() const;
+  // Puts the items added so far into the store; a later add starts afresh.
+  void end();
+
+ private:
+  int32_t positionOfName(const std::string& name);
+  int32_t freeId(bool folder);
+
+  struct Pending {
+    std::vector<StoreItem> items;
+    int32_t position = 0;  // where the first goes; each next one behind the one before
+    int32_t folder = 0;    // the folder that encloses them, 0 at top level
+    int32_t rowStep = 0;   // how far the row moves on per item
+    // Taken IDs 1..9999 and, by magnitude, -1..-9999; the first free one
+    // can only move on while items are added.
+    std::vector<bool> takenUp, takenDown;
+    int32_t nextUp = 1, nextDown = 1;
+    int32_t nameLookups = 0;
+    std::unordered_map<std::string_view, int32_t> storeNames;  // name -> first position
+    std::unordered_map<std::string, int32_t> addedNames;       // name -> first of the items
+  };
+  int32_t& row_;
+  int32_t& mode_;
+  Pending pending_;
+};
 
 StoreItem GetStoreItemByID(int32_t id);
 int32_t FindStoreIndexByID(int32_t id);

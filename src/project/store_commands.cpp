@@ -14,6 +14,7 @@
 #include "project/paths.h"
 #include "project/store.h"
 #include "project/store_undo.h"
+#include "project/timelines.h"
 #include "project/undo_scopes.h"
 
 namespace tesmiro::StoreCommands {
@@ -56,29 +57,14 @@ std::vector<std::string> PlainFiles(const fs::path& folder) {
 }
 
 // Adds one path; false once the store is full, so that the caller stops
-// (the user has been told once). An item added before a row gets a row of
-// its own at once: the next path then goes before the same item again, even
-// when the insert row was the last one or a closed folder follows it.
-bool AddOne(std::string path, const std::string& key, int32_t& row, int32_t& mode, bool& full) {
+// (the user has been told once).
+bool AddOne(GUICore::StoreItemBatch& batch, std::string path, bool& full) {
   if (full) return false;
-  auto& rows = FileListModule::Current().rows;
-  const int32_t count = GUICore::StoreItemCount();
-  const int32_t at = row;
-  const bool beforeRow =
-      rows.valid(at) && !(mode == 1 && rows.at(at).kind == static_cast<int32_t>(StoreItemKind::Folder));
-  const int32_t id = GUICore::AddStoreItem(path, key, row, mode);
-  if (GUICore::StoreItemCount() == count) {
+  const int32_t count = batch.count();
+  const int32_t id = batch.add(path, GUICore::GetExtensionPart(path));
+  if (batch.count() == count) {
     full = id == 0 && count >= kMaxStoreItems;
     return !full;
-  }
-  if (beforeRow) {
-    FileListRow added = rows.at(at);  // same folder, same level, the item's new position
-    added.id = id;
-    added.kind = static_cast<int32_t>(State().store.at(added.index).kind);
-    added.selected = 0;
-    added.open = 0;
-    rows.insert(at, added);
-    for (int32_t k = at + 1; k <= rows.count(); ++k) rows.at(k).index += 1;
   }
   return true;
 }
@@ -94,6 +80,8 @@ bool ListJpegStoreAddFiles(const std::vector<std::string>& paths, int32_t& row, 
   if (paths.empty()) return false;
   const int32_t before = GUICore::StoreItemCount();
   bool full = false;
+  std::vector<std::string> folderFiles;
+  const std::vector<std::string>* files = &paths;
   std::error_code ec;
   if (fs::is_directory(fs::path(paths[0]), ec)) {
     fs::path folder = fs::path(paths[0]);
@@ -114,14 +102,14 @@ bool ListJpegStoreAddFiles(const std::vector<std::string>& paths, int32_t& row, 
         mode = 1;
       }
     }
-    for (const auto& file : PlainFiles(folder)) {
-      if (!AddOne((folder / file).string(), GUICore::GetExtensionPart(file), row, mode, full)) break;
-    }
-  } else {
-    for (const auto& path : paths) {
-      if (!AddOne(path, GUICore::GetExtensionPart(path), row, mode, full)) break;
-    }
+    for (const auto& file : PlainFiles(folder)) folderFiles.push_back((folder / file).string());
+    files = &folderFiles;
   }
+  GUICore::StoreItemBatch batch(row, mode);
+  for (const auto& file : *files) {
+    if (!AddOne(batch, file, full)) break;
+  }
+  batch.end();
   const bool grew = GUICore::StoreItemCount() != before;
 
   GUICore::RefreshFileList();
@@ -168,7 +156,14 @@ bool AddFilesAtInsertPosition(const std::vector<std::string>& paths) {
   GUICore::StoreUndoScope undo;
   if (!undo) return false;
   auto& fl = FileListModule::Current();
+  const int32_t timelines = GUICore::TimelineCount();
   bool grew = ListJpegStoreAddFiles(paths, fl.insertRow, fl.insertMode);
+  // Each sprite file made a sprite with a timeline of its own, which the
+  // store's snapshot cannot take back: left behind, it would stay shown and
+  // saved, and a sprite given its ID later could be relinked to it.
+  for (int32_t t = timelines; t < GUICore::TimelineCount(); ++t) {
+    undo.record(GUICore::kStoreUndoTimelineCopied, t, 0);
+  }
   if (!grew) undo.dismiss();
   return grew;
 }

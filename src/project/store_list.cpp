@@ -47,6 +47,10 @@ void StoreList::insert(int32_t i, StoreItem value) {
 }
 
 void StoreList::insertRange(int32_t i, const std::vector<StoreItem>& block) {
+  if (i == count() + 1) {
+    for (const auto& item : block) push_back(item);
+    return;
+  }
   items_.insertRange(i, block);
   invalidate();
 }

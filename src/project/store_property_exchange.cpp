@@ -376,7 +376,7 @@ bool FillFields(Fields& f, const std::vector<std::string>& installedFonts) {
       f.frame = Frame::Video;
       if (f.single) {
         f.text2 = r.name;
-        f.text2Enabled = true;  // a video is not browsed for
+        f.text2Enabled = f.command6Enabled = true;
         f.check17 = SwitchCheck(r.flags);
         f.text18 = Number(r.param);
         f.text19 = r.option;
@@ -521,6 +521,7 @@ std::string BrowseFilter(const std::string& kindName, int16_t swfVersion) {
     return filter("サウンドファイル (*.mp3;*.wav;*.mld;*.mid;*.mmf)", "*.mp3;*.wav;*.mld;*.mid;*.mmf");
   }
   if (kindName == KindName(5)) return filter("ベクタ画像ファイル (*.kvg)", "*.kvg");
+  if (kindName == KindName(6)) return filter("ビデオファイル (*.flv)", "*.flv");
   return {};
 }
 

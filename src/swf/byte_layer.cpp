@@ -48,6 +48,12 @@ void ResetState() {
   gState = State{};
 }
 
+void ClearDiagnostics() {
+  gState.diagnostics.clear();
+  gState.diagnosticsSeen = 0;
+  gState.frameLimitReported = false;
+}
+
 int GetSWFVersion() { return gState.version; }
 
 void InitBitTable() {

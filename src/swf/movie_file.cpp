@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -40,11 +39,9 @@ struct MovieFileState {
 
 MovieFileState gFile;
 
-void Fail(const std::string& what) {
+void Fail(int errnum) {
   State& s = WriterState();
-  if (!gFile.failed) {
-    s.diagnostics.push_back("ファイル [" + gFile.path.string() + "] に書き込めません：" + what);
-  }
+  if (!gFile.failed) s.diagnostics.push_back(fileio::WriteFailureText(gFile.path, fileio::ReasonText(errnum)));
   gFile.failed = true;
 }
 
@@ -52,7 +49,7 @@ bool WriteRaw(const Bytes& bytes) {
   if (gFile.failed || !gFile.file) return false;
   if (bytes.empty()) return true;
   if (std::fwrite(bytes.data(), 1, bytes.size(), gFile.file) != bytes.size()) {
-    Fail(std::strerror(errno));
+    Fail(errno);
     return false;
   }
   gFile.bytesWritten += static_cast<int64_t>(bytes.size());
@@ -66,7 +63,7 @@ bool PatchFile(int64_t offset, uint32_t value, int width) {
   if (std::fseek(gFile.file, static_cast<long>(offset), SEEK_SET) != 0 ||
       std::fwrite(b, 1, static_cast<size_t>(width), gFile.file) != static_cast<size_t>(width) ||
       std::fseek(gFile.file, 0, SEEK_END) != 0) {
-    Fail(std::strerror(errno));
+    Fail(errno);
     return false;
   }
   return true;
@@ -77,6 +74,16 @@ void ResetFrames() {
   s.currentFrame = 0;
   s.highestFrame = 0;
   s.frames.assign(1, Bytes{});
+  s.framesBefore = 0;
+}
+
+int32_t LastFrame() { return kMaxFrames - WriterState().framesBefore; }
+
+void ReportFrameLimit() {
+  State& s = WriterState();
+  if (s.frameLimitReported) return;
+  s.frameLimitReported = true;
+  s.diagnostics.push_back("フレーム数が " + std::to_string(kMaxFrames) + " を超えています");
 }
 
 // Offset of the frame-count field of a header held in `bytes`: it follows
@@ -104,11 +111,11 @@ bool Finish(int32_t frameCount) {
   gFile.file = nullptr;
   bool ok = !gFile.failed;
   if (std::fflush(f) != 0) {
-    if (ok) Fail(std::strerror(errno));
+    if (ok) Fail(errno);
     ok = false;
   }
   if (std::fclose(f) != 0 && ok) {
-    Fail(std::strerror(errno));
+    Fail(errno);
     ok = false;
   }
   if (ok && !gFile.keepFinished && !gFile.replacement->commit()) {
@@ -169,8 +176,8 @@ void WriteEnd() { WriteTagHeader(TagCode::End, 0); }
 
 bool NextFrame() {
   State& s = WriterState();
-  if (s.currentFrame + 1 > s.highestFrame && s.currentFrame + 1 > kMaxFrames) {
-    s.diagnostics.push_back("フレーム数が " + std::to_string(kMaxFrames) + " を超えています");
+  if (s.currentFrame + 1 > s.highestFrame && s.currentFrame + 1 > LastFrame()) {
+    ReportFrameLimit();
     return false;
   }
   if (s.currentFrame >= 0) s.frames[static_cast<size_t>(s.currentFrame)] = std::move(s.output);
@@ -193,9 +200,9 @@ void GoFrame(int32_t n) {
   if (s.currentFrame >= 0) s.frames[static_cast<size_t>(s.currentFrame)] = std::move(s.output);
   s.output.clear();
   int64_t target = static_cast<int64_t>(s.currentFrame) + n;
-  if (target > kMaxFrames) {
-    s.diagnostics.push_back("フレーム数が " + std::to_string(kMaxFrames) + " を超えています");
-    target = kMaxFrames;
+  if (target > LastFrame()) {
+    ReportFrameLimit();
+    target = LastFrame();
   }
   s.currentFrame = static_cast<int32_t>(target);
   // A jump past the last frame makes the frames up to it, empty.
@@ -225,7 +232,7 @@ bool WriteMovieFile(const std::filesystem::path& path, MovieStage stage) {
           s.diagnostics.push_back(gFile.replacement->error());
           gFile.failed = true;
         } else {
-          Fail(std::strerror(errno));
+          Fail(errno);
         }
         if (fd >= 0) ::close(fd);
         gFile.replacement.reset();
@@ -290,7 +297,7 @@ bool WriteMovieFile(const std::filesystem::path& path, MovieStage stage) {
             std::fread(gFile.movieCache.data(), 1, gFile.movieCache.size(), gFile.file) != gFile.movieCache.size() ||
             std::fseek(gFile.file, 0, SEEK_END) != 0) {
           gFile.movieCache.clear();
-          Fail(std::strerror(errno));
+          Fail(errno);
           ok = false;
         }
       }

@@ -76,6 +76,15 @@ struct State {
   // errors, parts left out, scripts that did not compile), in the order they
   // happened; the caller reports them.
   std::vector<Diagnostic> diagnostics;
+  // The diagnostics before this index are listed ones the caller has looked
+  // through already, so that a long build looks at each only once.
+  size_t diagnosticsSeen = 0;
+  // Frames the movie holds before the timeline being written (the loading
+  // screen's), for which that timeline leaves room below the limit.
+  int32_t framesBefore = 0;
+  // The diagnostics tell already that the movie went past the last frame:
+  // once is enough, however many events and timelines go on past it.
+  bool frameLimitReported = false;
 };
 
 State& WriterState();
@@ -84,6 +93,8 @@ State& WriterState();
 int32_t ClampWarn(double value, int32_t lo, int32_t hi, std::string_view what);
 // A fresh writer (tests; the program relies on WriteSWFHeader instead).
 void ResetState();
+// Empties the diagnostics for a new build or preview.
+void ClearDiagnostics();
 int GetSWFVersion();
 
 // ---- byte layer -----------------------------------------------------------

@@ -226,5 +226,36 @@ TEST_F(EventCompilerTest, FramesPastTheMovieDoNotPileUpInItsLastFrame) {
   EXPECT_EQ(Placements(frames.at(W::kMaxFrames)), 1);
 }
 
+TEST_F(EventCompilerTest, AnOverflowIsReportedOnceHoweverManyEventsFollow) {
+  Compile(Place(1, W::kMaxFrames - 1, 1));
+  for (int i = 0; i < 3; ++i) {
+    Compile(Place(1, 5, 1));
+    Compile(Action(ActionKind::DoNothing, "", 2));
+    Compile(Action(ActionKind::Stop));
+    Compile(Action(ActionKind::Rollback, "", 10));
+  }
+  int reports = 0;
+  for (const W::Diagnostic& d : W::WriterState().diagnostics) reports += d.text == "フレーム数が 65535 を超えています";
+  EXPECT_EQ(reports, 1);
+}
+
+// An event with nothing to place, its material left out of the movie or its
+// button not made, keeps its frames: later events keep their timing.
+TEST_F(EventCompilerTest, EventsWithNothingToPlaceKeepTheirFrames) {
+  GUICore::CompilerState().leftOut.insert(1);
+  Compile(Place(1, 3, 1));
+  Mark("after the left-out material");
+  GUICore::CompilerState().leftOut.clear();
+  W::WriterState().autoID = W::kPreviewSpriteID;  // no ID left for the button
+  EventRecord button = Place(1, 2, 2);
+  button.buttonFlag = 1;
+  Compile(button);
+  Mark("after the button");
+  const auto frames = Frames();
+  EXPECT_EQ(FrameOf(frames, "after the left-out material"), 3);
+  EXPECT_EQ(FrameOf(frames, "after the button"), 5);
+  for (const auto& frame : frames) EXPECT_EQ(Placements(frame), 0);
+}
+
 }  // namespace
 }  // namespace tesmiro::testing

@@ -13,6 +13,7 @@
 #include "project/gui_core.h"
 #include "project/project_file.h"
 #include "project/tsm_builder.h"
+#include "swf/sound_test_files.h"
 
 namespace tesmiro::testing {
 namespace {
@@ -100,6 +101,28 @@ TEST_F(HostileProjectTest, EventsOfALeftOutMaterialPlaceNothing) {
   events.push_back(Place(1, 2, 3));
   ASSERT_EQ(GUICore::MakeSWF(dir / "out.swf", false), BuildResult::Done);
   EXPECT_EQ(PlacedCharacters(ReadTags(Movie())), std::vector<int>{2});
+}
+
+// The movie's timing is the same with or without a material it leaves out.
+TEST_F(HostileProjectTest, ALeftOutVideoKeepsItsFrames) {
+  GUICore::State().settings.options = "  4";  // SWF 4, which holds no video
+  std::vector<sound::FlvTag> tags;
+  for (int i = 0; i < 3; ++i) tags.push_back({9, static_cast<uint32_t>(i * 100), sound::H263Packet(i == 0, 5, 1)});
+  ASSERT_TRUE(fileio::WriteAtomic(dir / "clip.flv", sound::Flv(1, tags), nullptr));
+  StoreItem video = NewStoreItem(StoreItemKind::Video);
+  video.id = 1;
+  video.name = (dir / "clip.flv").string();
+  GUICore::State().store.push_back(video);
+  GUICore::State().events.push_back(Place(1, 3, 1));
+  GUICore::State().events.push_back(Action(ActionKind::Stop));
+  ASSERT_EQ(GUICore::MakeSWF(dir / "out.swf", false), BuildResult::Done);
+  ASSERT_FALSE(ui.messages.empty());
+  EXPECT_EQ(ui.messages[0].text, "SWF4ではFLVビデオは使用できません。");
+  int frames = 0;
+  const auto movie = ReadTags(Movie(), &frames);
+  EXPECT_EQ(frames, 4);  // the video's three and the stop's
+  EXPECT_EQ(CountCode(movie, 12), 1);
+  EXPECT_TRUE(PlacedCharacters(movie).empty());
 }
 
 TEST_F(HostileProjectTest, ASpritesReferencePointMovesEventsWithoutOverflow) {

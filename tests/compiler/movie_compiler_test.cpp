@@ -109,6 +109,25 @@ TEST_F(CompilerTest, LoadingScreenFrameIsCountedOnlyWhenWritten) {
   EXPECT_NE(std::find(ui.progressLines.begin(), ui.progressLines.end(), "ロード画面処理中"), ui.progressLines.end());
 }
 
+// A movie past the frame limit is cut at its last frame, with one warning
+// however many timelines go past it; the loading screen's frame counts.
+TEST_F(CompilerTest, TheFrameLimitIsOneWarningForTheMovie) {
+  auto& m = GUICore::State();
+  m.settings.preloader = 1;
+  AddSprite(kPreloaderItemId, "loading");
+  const int32_t sprite = AddSprite(1, "long");
+  for (auto* events : {&m.timelines[static_cast<size_t>(sprite)].events, &m.events}) {
+    events->push_back(Action(ActionKind::DoNothing, "", SWFMakeCore::kMaxFrames));
+    events->push_back(Action(ActionKind::Stop));
+  }
+  ASSERT_EQ(MakeSWF(dir / "out.swf", true), BuildResult::Done);
+  int frames = 0;
+  ReadTags(Movie(), &frames);
+  EXPECT_EQ(frames, SWFMakeCore::kMaxFrames);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "フレーム数が 65535 を超えています\r\n");
+}
+
 TEST_F(CompilerTest, CancelLeavesNoFileAndTheProjectAsItWas) {
   AddSprite(1, "s");
   auto& m = GUICore::State();

@@ -56,7 +56,7 @@ class AppPathsTest : public ::testing::Test {
   void TearDown() override {
     for (const fs::path& s : scratches_) {
       std::error_code ec;
-      if (s.parent_path() == fs::temp_directory_path() && s != fs::temp_directory_path()) fs::remove_all(s, ec);
+      if (s.filename().string().starts_with("tesmiro-")) fs::remove_all(s, ec);
     }
   }
 
@@ -113,13 +113,31 @@ TEST_F(AppPathsTest, EachRunGetsItsOwnScratchFolderAndEnsureMakesTheRest) {
   const AppPaths a = ForProgram(), b = ForProgram();
   EXPECT_NE(a.scratch, b.scratch);
   EXPECT_TRUE(fs::is_directory(a.scratch));
-  EXPECT_TRUE(a.ensure());
+  EXPECT_EQ(a.ensure(), std::vector<std::string>{});
   for (const fs::path* role : {&a.config, &a.userData, &a.state}) EXPECT_TRUE(fs::is_directory(*role)) << *role;
-  // A folder that cannot be made is reported.
+  // A folder that cannot be made is reported, in words, and the others are
+  // still made.
   std::ofstream(dir / "home" / "file") << "";
   AppPaths bad = a;
-  bad.state = dir / "home" / "file" / "tesmiro";
-  EXPECT_FALSE(bad.ensure());
+  bad.config = dir / "home" / "file" / "tesmiro";
+  bad.state = dir / "home" / "new-state";
+  EXPECT_EQ(bad.ensure(), std::vector<std::string>{"設定用のフォルダ [" + bad.config.string() +
+                                                   "] を作成できません：フォルダではありません\n"
+                                                   "既定の設定で続けます。設定は保存されません。"});
+  EXPECT_TRUE(fs::is_directory(bad.state));
+}
+
+TEST_F(AppPathsTest, AMissingTemporaryFolderFallsBackToTmpAndNoneAtAllIsReported) {
+  env.set("HOME", std::nullopt);
+  env.set("TMPDIR", (dir / "missing").string());
+  AppPaths p;
+  ASSERT_NO_THROW(p = ForProgram());
+  EXPECT_EQ(p.scratch.parent_path(), fs::path("/tmp"));
+  EXPECT_TRUE(fs::is_directory(p.scratch));
+  // Where none could be made, previews have nowhere to go, and say so.
+  p.scratch = AppPaths::kNoScratch;
+  EXPECT_EQ(p.ensure(), std::vector<std::string>{"一時ファイル用のフォルダを作成できません（TMPDIR と /tmp）。\n"
+                                                 "プレビューは表示できません。"});
 }
 
 }  // namespace

@@ -20,14 +20,18 @@ size_t Entries(const fs::path& folder) {
   return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
-TEST(AtomicWriteTest, AFolderThatCannotHoldFilesIsAFailureThatNamesTheFile) {
+TEST(AtomicWriteTest, AFolderThatCannotHoldFilesIsAFailureThatNamesTheFileAndWhyInJapanese) {
   TempDir dir;
   ASSERT_TRUE(fileio::WriteAtomic(dir / "plain", Bytes{1}, nullptr));
-  // Not even root can create files under a regular file or in /proc.
-  for (const fs::path& path : {dir / "plain" / "m.swf", fs::path("/proc/tesmiro-test.swf")}) {
+  // Not even root can create files under a regular file or in a missing
+  // folder (/proc takes no new files either).
+  for (const auto& [path, reason] : std::vector<std::pair<fs::path, std::string>>{
+           {dir / "plain" / "m.swf", "フォルダではありません"},
+           {dir / "missing" / "m.swf", "フォルダがありません"},
+           {"/proc/tesmiro-test.swf", "フォルダがありません"}}) {
     std::string error;
     EXPECT_FALSE(fileio::WriteAtomic(path, Bytes{1, 2}, &error)) << path;
-    EXPECT_NE(error.find("[" + path.string() + "]"), std::string::npos) << error;
+    EXPECT_EQ(error, "ファイル [" + path.string() + "] を書き込めません：" + reason);
     EXPECT_FALSE(fs::exists(path));
   }
   EXPECT_EQ(*fileio::ReadAll(dir / "plain"), Bytes{1});
@@ -43,7 +47,7 @@ TEST(AtomicWriteTest, AFullDiskKeepsTheOldFile) {
     testing::ScopedFileSizeLimit diskFull(4096);
     EXPECT_FALSE(fileio::WriteAtomic(path, Bytes(100000, 7), &error));
   }
-  EXPECT_NE(error.find(path.string()), std::string::npos) << error;
+  EXPECT_EQ(error, "ファイル [" + path.string() + "] を書き込めません：ファイルが大きすぎます");
   EXPECT_EQ(*fileio::ReadAll(path), (Bytes{1, 2, 3}));
   EXPECT_EQ(Entries(dir.path()), 1u);
   // With room again the same write goes through.

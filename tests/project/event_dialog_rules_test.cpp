@@ -168,17 +168,6 @@ TEST(EventDialogNumbers, CentreAndFixedScreenToggle) {
   EXPECT_FALSE(r::ToggleFixedScreen("0", "-1").depthText.has_value());
 }
 
-TEST(EventDialogWindow, KeepOnTopNeverDisagreesWithTheBox) {
-  using K = r::KeepOnTop;
-  EXPECT_EQ(r::DecideKeepOnTop(true, true, false, 100.0, 99.9), K::MakeTopmost);
-  // Unticked right after it was made topmost: dropped all the same.
-  EXPECT_EQ(r::DecideKeepOnTop(true, false, true, 100.0, 99.9), K::DropTopmost);
-  EXPECT_EQ(r::DecideKeepOnTop(false, true, true, 100.0, 99.9), K::DropTopmost);
-  // Made again only when that was not just done; past midnight is long ago.
-  EXPECT_EQ(r::DecideKeepOnTop(true, true, true, 100.0, 99.6), K::Leave);
-  EXPECT_EQ(r::DecideKeepOnTop(true, true, true, 1.0, 86399.0), K::MakeTopmost);
-}
-
 TEST(EventDialogWindow, OpeningFollowsTheStayOpenOption) {
   EXPECT_FALSE(r::PlanOpen(3, 3, 0, 1, false).open);
   r::OpenPlan end = r::PlanOpen(2, 3, 0, 1, false);  // the end row opens too

@@ -8,10 +8,13 @@
 
 #include "project/ini_file.h"
 #include "project/recent_files.h"
+#include "support/recording_ui.h"
 #include "support/temp_dir.h"
 
 namespace tesmiro {
 namespace {
+
+namespace fs = std::filesystem;
 
 class PreferencesTest : public ::testing::Test {
  protected:
@@ -152,11 +155,23 @@ TEST_F(PreferencesTest, ANewFileListsEveryKeyInWriteOrder) {
   EXPECT_EQ(back.dispScriptEditor, -1);
 }
 
-TEST_F(PreferencesTest, AnUnwritableFileIsReportedAndTheOldOneStays) {
+TEST_F(PreferencesTest, AnUnwritableOrOversizedFileIsReportedToTheUserAndTheOldOneStays) {
   testing::TempDir dir;
+  testing::RecordingUi ui;
   std::string error;
-  EXPECT_FALSE(Prefs::SaveFile(dir / "no-such-folder" / "tesmiro.ini", Preferences{}, &error));
-  EXPECT_FALSE(error.empty());
+  const fs::path missing = dir / "no-such-folder" / "tesmiro.ini";
+  EXPECT_FALSE(Prefs::SaveFile(missing, Preferences{}, &error));
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "設定を保存できませんでした。\nファイル [" + missing.string() +
+                                     "] を書き込めません：フォルダがありません");
+  EXPECT_EQ(error, ui.messages[0].text);
+  // A file too large to be settings is not read, so not replaced either.
+  const fs::path large = dir / "tesmiro.ini";
+  std::ofstream(large) << "[Tesmiro]\n";
+  fs::resize_file(large, (16u << 20) + 1);
+  EXPECT_FALSE(Prefs::SaveFile(large, Preferences{}, nullptr));
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_NE(ui.messages[1].text.find("が大きすぎます"), std::string::npos) << ui.messages[1].text;
 }
 
 TEST_F(PreferencesTest, BackupIntervalIsClampedToWhatATimerCanDo) {

@@ -1,11 +1,13 @@
 #include "project/project_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
+#include <future>
 
 #include "model_fixture.h"
 #include "project/backup.h"
@@ -493,6 +495,19 @@ TEST_F(ProjectFileTest, SavingThroughALinkKeepsTheLinkAndTheFilesMode) {
   const auto data = TSMModule::LoadProjectFile(real);
   ASSERT_TRUE(data) << data.message();
   EXPECT_EQ(data->settings.width, 123);
+}
+
+TEST_F(ProjectFileTest, AProjectPathThatIsNoRegularFileIsRefusedAtOnce) {
+  const fs::path fifo = dir / "fifo.tsm";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // Loaded aside: a load that waits for a writer fails the test, and
+  // writers that come and go then let it end.
+  auto load = std::async(std::launch::async, [&] { return TSMModule::LoadProjectFile(fifo).message(); });
+  EXPECT_EQ(load.wait_for(std::chrono::seconds(20)), std::future_status::ready) << "a FIFO was waited on";
+  while (load.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready)
+    ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+  EXPECT_EQ(load.get(), TSMModule::kInvalidFileText);
+  EXPECT_EQ(TSMModule::LoadProjectFile(dir.path()).message(), TSMModule::kInvalidFileText);
 }
 
 TEST_F(ProjectFileTest, AFileFarLargerThanAnyProjectIsRefusedUnread) {

@@ -3,9 +3,12 @@
 // the add-file filter, and events made from the selected materials.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "project/events.h"
 #include "project/file_list_view.h"
 #include "project/model_fixture.h"
+#include "project/project_file.h"
 #include "project/store_commands.h"
 #include "project/timelines.h"
 
@@ -115,6 +118,65 @@ TEST_F(StoreCommandsTest, AFullStoreRefusesAFolderOnceAndKeepsThePosition) {
   EXPECT_EQ(store.at(1).flags, 0);
 }
 
+// Many files dropped at once: each takes the first free ID as it comes, a
+// file already in the list (or earlier in the same drop) is not added again,
+// and all of it is one undo step.
+TEST_F(StoreCommandsTest, DroppedFilesIntoAFolderFillIdGapsAndSkipDuplicates) {
+  auto& store = GUICore::State().store;
+  const std::string known = File("known.png");
+  for (auto [id, name, size] : std::vector<std::tuple<int32_t, std::string, int32_t>>{
+           {1, "/m/a.png", 0}, {-1, "F", 2}, {3, known, 0}, {4, "/m/in.png", 0}, {-3, "G", 0}, {7, "/m/b.png", 0}}) {
+    StoreItem item = NewStoreItem(id < 0 ? StoreItemKind::Folder : StoreItemKind::RasterImage);
+    std::tie(item.id, item.name, item.param, item.flags) = std::tuple(id, name, size, int16_t{id < 0});
+    store.push_back(item);
+  }
+  GUICore::RefreshFileList();
+  GUICore::ClearStoreUndo();
+  const std::vector<std::string> paths = {File("p.png"), File("q.mp3"),   File("p.png"),      known,
+                                          File("r.xyz"), File("s.folder"), File("t.txt", "hi"), File("u.sprite"),
+                                          File("v.kvg")};
+  auto& fl = FileListModule::Current();
+  fl.insertRow = 2;  // into the folder F, at its end
+  fl.insertMode = 1;
+  EXPECT_TRUE(StoreCommands::AddFilesAtInsertPosition(paths));
+  EXPECT_EQ(Ids(), (std::vector<int32_t>{1, -1, 3, 4, 2, 5, -2, 6, 8, 9, -3, 7}));
+  EXPECT_EQ(store.at(2).param, 8);
+  EXPECT_EQ(store.at(8).name, "hi");
+  EXPECT_EQ(store.at(9).name, "スプライト(" + std::to_string(store.at(9).param) + ")");
+  EXPECT_EQ(std::pair(fl.insertRow, fl.insertMode), std::pair(2, 1));
+  EXPECT_EQ(SelectedRows(), (std::vector<int32_t>{3, 5, 6, 7, 10}));
+  EXPECT_EQ(fl.cursorRow, 10);
+  EXPECT_TRUE(ui.messages.empty());
+  GUICore::StoreUndo();
+  EXPECT_EQ(Ids(), (std::vector<int32_t>{1, -1, 3, 4, -3, 7}));
+  EXPECT_FALSE(GUICore::CanStoreUndo());
+}
+
+TEST_F(StoreCommandsTest, ADropThatFillsTheStoreStopsThereWithOneMessage) {
+  auto& store = GUICore::State().store;
+  for (int32_t id = 1; id < kMaxStoreItems; ++id) {
+    StoreItem item = NewStoreItem(StoreItemKind::RasterImage);
+    std::tie(item.id, item.name) = std::tuple(id, "/m/" + std::to_string(id) + ".png");
+    if (id != 5000) store.push_back(item);  // one gap: 9,997 items
+  }
+  GUICore::RefreshFileList();
+  GUICore::ClearStoreUndo();
+  auto& fl = FileListModule::Current();
+  fl.insertRow = 2;  // before the second item
+  fl.insertMode = 0;
+  // The repeated path is passed over once the store is full; the next new one is refused.
+  EXPECT_TRUE(StoreCommands::AddFilesAtInsertPosition(
+      {File("a.png"), File("b.png"), File("a.png"), File("c.png"), File("d.png")}));
+  const auto ids = Ids();
+  EXPECT_EQ(ids.size(), size_t{kMaxStoreItems});
+  EXPECT_EQ(std::vector<int32_t>(ids.begin(), ids.begin() + 4), (std::vector<int32_t>{1, 5000, 9999, 2}));
+  EXPECT_EQ(fl.insertRow, 4);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, GUICore::kStoreFullText);
+  GUICore::StoreUndo();
+  EXPECT_EQ(store.count(), kMaxStoreItems - 2);
+}
+
 TEST_F(StoreCommandsTest, DeletingAFolderAndItsContentsDeletesThemOnce) {
   AddItem("png", "/m/a.png");
   int32_t folder = AddItem("folder");
@@ -175,6 +237,36 @@ TEST_F(StoreCommandsTest, ASpriteRenumberedByItsDialogKeepsItsTimelineThroughUnd
   EXPECT_EQ(GUICore::TimelineCount(), timelines + 1);
   EXPECT_GE(GUICore::FindTimelineOfSprite(50), 1);
   EXPECT_EQ(GUICore::GetTimeline(sprite.param).owner, 50);
+}
+
+// Undoing a drop takes a dropped sprite's timeline and tab away with it, as
+// for a sprite made from the menu, so that none of it stays shown or saved.
+TEST_F(StoreCommandsTest, UndoingADroppedSpriteTakesItsTimelineAway) {
+  GUICore::ClearStoreUndo();
+  ASSERT_TRUE(StoreCommands::AddFilesAtInsertPosition({File("a.png"), File("x.sprite")}));
+  const StoreItem sprite = GUICore::GetStoreItem(2);
+  ASSERT_EQ(sprite.kind, StoreItemKind::Sprite);
+  GUICore::ShowTimeline(sprite.id, true);
+  EventRecord placed = NewEventFor(StoreItemKind::RasterImage);
+  placed.itemId = 1;
+  GUICore::InsertEvent(placed, 0);
+  ASSERT_EQ(GUICore::State().tabs.size(), 2u);
+  GUICore::StoreUndo();
+  EXPECT_EQ(GUICore::StoreItemCount(), 0);
+  EXPECT_EQ(GUICore::TimelineCount(), 1);
+  EXPECT_EQ(GUICore::State().shownTimeline, 0);
+  EXPECT_EQ(GUICore::State().tabs.size(), 1u);
+  const std::string path = (dir.path() / "p.tsm").string();
+  ASSERT_TRUE(GUICore::SaveProject(path));
+  auto saved = TSMModule::LoadProjectFile(path);
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(saved->timelines.size(), 1u);
+
+  GUICore::StoreRedo();
+  const StoreItem back = GUICore::GetStoreItemByID(sprite.id);
+  ASSERT_EQ(back.kind, StoreItemKind::Sprite);
+  EXPECT_EQ(GUICore::TimelineCount(), 2);
+  EXPECT_EQ(GUICore::GetTimeline(back.param).owner, sprite.id);
 }
 
 TEST_F(StoreCommandsTest, DuplicatesGoToTheInsertPosition) {

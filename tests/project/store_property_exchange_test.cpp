@@ -294,6 +294,12 @@ TEST_F(StorePropertyTest, VideoStartFrameIsAtLeastOne) {
   EXPECT_EQ(Item(v).flags, 1);
 }
 
+TEST_F(StorePropertyTest, AVideoIsBrowsedForAmongVideoFiles) {
+  Select({AddItem("flv", "/v.flv")});
+  EXPECT_TRUE(Filled().command6Enabled);
+  EXPECT_EQ(SP::BrowseFilter(SP::KindName(6), 8), std::string("ビデオファイル (*.flv)\0*.flv\0", 36));
+}
+
 TEST_F(StorePropertyTest, NumbersThatDoNotFitAreRefusedAndNothingWraps) {
   const int32_t s = AddItem("sprite"), v = AddItem("kvg", "/v.kvg");
   Select({s});

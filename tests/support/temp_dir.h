@@ -15,6 +15,7 @@ class TempDir {
 
  private:
   std::filesystem::path path_;
+  bool keep_;
 };
 
 }  // namespace tesmiro::testing

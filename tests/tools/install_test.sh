@@ -11,6 +11,13 @@ fail() { echo "$1"; exit 1; }
 # The web engine plugin in <prefix>/<libdir>/tesmiro, where the program looks.
 find "$prefix" -path "$prefix/lib*/tesmiro/tesmiro-web-engine.so" | grep -q . || fail "no web engine plugin"
 [ -d "$prefix/share/tesmiro/effect/in" ] || fail "no effect templates"
+# The help page, where Help > ヘルプ (F1) looks for it, with every page and
+# style sheet it links to.
+help="$prefix/share/tesmiro/help"
+[ -f "$help/index.html" ] || fail "no help page"
+for link in $(grep -o 'href="[^"#:]*"' "$help/index.html" | sed 's/^href="//; s/"$//'); do
+  [ -f "$help/$link" ] || fail "the help page links to $link, which is not installed"
+done
 desktop="$prefix/share/applications/tesmiro.desktop"
 grep -qx 'Exec=tesmiro %f' "$desktop" || fail "desktop entry does not pass the file"
 grep -qx 'MimeType=application/x-tesmiro-project;' "$desktop" || fail "desktop entry without the project type"

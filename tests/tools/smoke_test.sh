@@ -24,8 +24,8 @@ cleanup() {
   exit "$status"
 }
 trap cleanup EXIT
-# A first start: no settings, no backup.
-export XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" XDG_DATA_HOME="$work/data"
+# A first start: no settings, no backup, and a TMPDIR that names no folder.
+export XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" XDG_DATA_HOME="$work/data" TMPDIR="$work/gone"
 export QT_QPA_PLATFORM=xcb
 # No session bus to start: D-Bus would fork the sanitised program for one.
 export DBUS_SESSION_BUS_ADDRESS="${DBUS_SESSION_BUS_ADDRESS:-unix:path=/nonexistent/tesmiro-test-bus}"
@@ -52,7 +52,13 @@ fi
 sleep 3
 kill -0 "$pid" 2>/dev/null || { echo "tesmiro ended:"; cat "$work/tesmiro.log"; exit 1; }
 case "${TESMIRO_SMOKE_WEB_ENGINE:-}" in
-  loaded) grep -q 'tesmiro-web-engine.so' "/proc/$pid/maps" || { echo "the player was not started ahead"; exit 1; } ;;
+  loaded)
+    # On a busy machine the player may start some seconds after the window.
+    for _ in $(seq 1 60); do
+      grep -q 'tesmiro-web-engine.so' "/proc/$pid/maps" && break
+      sleep 0.5
+    done
+    grep -q 'tesmiro-web-engine.so' "/proc/$pid/maps" || { echo "the player was not started ahead"; exit 1; } ;;
   absent) if grep -q 'libQt6WebEngine' "/proc/$pid/maps"; then echo "Qt WebEngine was loaded"; exit 1; fi ;;
 esac
 mkdir -p "$out"

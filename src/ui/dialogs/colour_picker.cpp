@@ -94,10 +94,13 @@ ColorDialog::ColorDialog(QWidget* parent) : QDialog(parent) {
   PictColorpicker->installEventFilter(this);
   Label2 = new QLabel(this);
   Label2->setObjectName(QStringLiteral("Label2"));
+  // Only a mark of the wide window's right edge.
   Label2->setGeometry(276 + ColourRules::kPaletteWidth + 8, 0, 0, 0);
+  Label2->hide();
 
   collapsedWidth_ = 270;
   setFixedSize(collapsedWidth_, below + 78);
+  PictColorpicker->hide();
   for (int i = 0; i < 4; ++i) HScroll1_Change(i);
 }
 
@@ -156,6 +159,8 @@ void ColorDialog::PictColorpicker_MouseDown(int x, int y) {
 void ColorDialog::Check1_Click() {
   const bool wide = Check1->isChecked();
   setFixedWidth(wide ? Label2->x() : collapsedWidth_);
+  // Beyond the narrow window's edge the palette is hidden, not just cut off.
+  PictColorpicker->setVisible(wide);
   Check1->setText(wide ? QStringLiteral("<<<") : QStringLiteral(">>>"));
   Picture1->setFocus();
 }

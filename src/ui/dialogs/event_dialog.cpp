@@ -276,10 +276,13 @@ void EventDialog::createControls() {
 
   Check3 = Named(new GreyCheckBox(QStringLiteral("ﾏｽｸ")), "Check3", w, L, 116, 60, 20);
   Frame10 = MakeFrame("Frame10", "マスク範囲", w, 70, 104, 238, 46);
-  Text20 = MakeBox("Text20", Frame10, 8, 18, 44);
-  Label29 = MakeLabel("Label29", "～", Frame10, 54, 20, 16);
-  Text19 = MakeBox("Text19", Frame10, 70, 18, 44);
-  Label31 = MakeLabel("Label31", "-256(背面)～256(前面)", Frame10, 118, 20, 116, 18);
+  Text20 = MakeBox("Text20", Frame10, 8, 18, 40);
+  Label29 = MakeLabel("Label29", "～", Frame10, 50, 20, 16);
+  Text19 = MakeBox("Text19", Frame10, 66, 18, 40);
+  Label31 = MakeLabel("Label31", "-256(背面)～256(前面)", Frame10, 110, 20, 0, 18);
+  // The range's caption whole, the frame around it short of the right column.
+  Label31->resize(Label31->sizeHint().width(), Label31->height());
+  Frame10->resize(Label31->geometry().right() + 7, Frame10->height());
 
   Label32 = MakeLabel("Label32", "ブレンド", w, L, 160, 50);
   Combo4 = MakeList("Combo4", w, 60, 158, 130, rules::kBlendModeNames, 15);
@@ -324,7 +327,8 @@ void EventDialog::createControls() {
   }
 
   const int R = 316;
-  Frame3 = MakeFrame("Frame3", "中心位置", w, R, 4, 246, 72);
+  // Narrower than the frames below it: the pane's expander sits beside it.
+  Frame3 = MakeFrame("Frame3", "中心位置", w, R, 4, 206, 72);
   Label13 = MakeLabel("Label13", "X：", Frame3, 8, 22, 22);
   Text11 = MakeBox("Text11", Frame3, 30, 20, 56);
   Label15 = MakeLabel("Label15", "Y：", Frame3, 96, 22, 22);
@@ -399,7 +403,9 @@ void EventDialog::createControls() {
   Check7 = Named(new QCheckBox(QStringLiteral("前面")), "Check7", w, 264, buttonTop + 2, 64, 22);
   Command1 = MakeButton("Command1", "適用(&A)", w, 350, buttonTop, 100, 26);
   Command2 = MakeButton("Command2", "閉じる(&X)", w, 458, buttonTop, 100, 26);
-  Check5 = Named(new QCheckBox(QStringLiteral(">")), "Check5", w, kDesignWidth - 28, 4, 24, 20);
+  Check5 = Named(new QCheckBox(QStringLiteral(">")), "Check5", w, 0, 4, 0, 20);
+  const int expanderWidth = Check5->sizeHint().width();
+  Check5->setGeometry(kDesignWidth - 4 - expanderWidth, 4, expanderWidth, 20);
   Check5->hide();
 
   // The picture pane's tool box lies beyond the collapsed window's edge.
@@ -615,8 +621,6 @@ void EventDialog::MakePictPreview(bool useCache, bool keepHandles) {
 
 void EventDialog::SetPreviewControlsVisible(bool visible) {
   previewControls_ = visible;
-  PictToolBox->setVisible(visible);
-  if (pane_) pane_->setPaneVisible(visible);
   ShowPreviewPane();
 }
 
@@ -693,12 +697,7 @@ void EventDialog::SaveDialogState() {
   if (Check5->isChecked()) storeExpandedSize();
 }
 
-double EventDialog::secondsSinceMidnight() const {
-  return Desktop().clock->now().time().msecsSinceStartOfDay() / 1000.0;
-}
-
 void EventDialog::Form_Activate() {
-  readPaneOptions();
   Check7_Click();
   if (pane_) pane_->Combo3_Click();
   ActivateSub();
@@ -861,28 +860,10 @@ void EventDialog::Check3_Click() {
 }
 
 void EventDialog::Check7_Click() {
-  const double now = secondsSinceMidnight();
-  switch (rules::DecideKeepOnTop(rules::KeepOnTopOffered(P().windowTopward), Check7->isChecked(), topmost_, now,
-                                 lastTopmost_)) {
-    case rules::KeepOnTop::MakeTopmost:
-      Desktop().placement->setKeepOnTop(this, true);
-      topmost_ = true;
-      lastTopmost_ = now;
-      break;
-    case rules::KeepOnTop::DropTopmost:
-      Desktop().placement->setKeepOnTop(this, false);
-      topmost_ = false;
-      break;
-    case rules::KeepOnTop::Leave:
-      break;
-  }
+  keepOnTop_.follow(rules::KeepOnTopOffered(P().windowTopward) && Check7->isChecked());
 }
 
-void EventDialog::dropKeepOnTop() {
-  if (!topmost_) return;
-  Desktop().placement->setKeepOnTop(this, false);
-  topmost_ = false;
-}
+void EventDialog::dropKeepOnTop() { keepOnTop_.drop(); }
 
 void EventDialog::Check10_Click() {
   if (!Check10->isChecked()) Text26[1]->setText(Text26[0]->text());

@@ -3,7 +3,7 @@
 // events of the event list are edited. The main window fills it and reads
 // it back through the core's exchange (EventDialogFields); its own handlers
 // only lay the fields out and keep them consistent, asking the core's
-// dialog rules for every decision. The picture pane stays collapsed.
+// dialog rules for every decision.
 //
 // One shared instance, made on first use: instance() never creates it,
 // load() does. Unload() stores its place and options and deletes it later.
@@ -17,6 +17,7 @@
 #include "project/event_dialog_rules.h"
 #include "project/event_property_exchange.h"
 #include "swf/filter_state.h"
+#include "ui/common/keep_on_top.h"
 #include "ui/dialogs/event_dialog_picture.h"
 
 class QAction;
@@ -78,8 +79,8 @@ class EventDialog : public QDialog {
   void LoadingSub();
   void EventDialogInitialize();
   void UpdateScrolls();
-  // The live picture (a later pane): only remembers its scratch file while
-  // the pane is collapsed.
+  // The live picture: only remembers its scratch file while the pane is
+  // collapsed.
   void MakePictPreview(bool useCache, bool keepHandles);
   // The window the dialog belongs to (null: a window of its own); set
   // before placing it.
@@ -136,8 +137,8 @@ class EventDialog : public QDialog {
 
   // The image the handles act on: 0 draw position, 1 move target.
   int operatedImage() const { return operatedImage_; }
-  bool keptOnTop() const { return topmost_; }
-  // Whether the picture pane's controls would be shown (the pane itself is
+  bool keptOnTop() const { return keepOnTop_.onTop(); }
+  // Whether the picture pane's controls are offered (the pane itself may be
   // collapsed).
   bool previewControlsShown() const { return previewControls_; }
   // The scratch file of the live picture.
@@ -237,7 +238,7 @@ class EventDialog : public QDialog {
   QPushButton* Command1 = nullptr;  // Apply
   QPushButton* Command2 = nullptr;  // Close
   QCheckBox* Check7 = nullptr;  // keep on top
-  QCheckBox* Check5 = nullptr;  // the pane expander (the pane comes later)
+  QCheckBox* Check5 = nullptr;  // the pane expander
   // The picture pane's tool box, collapsed with the pane.
   QWidget* PictToolBox = nullptr;
   std::array<QRadioButton*, 2> Option1{};
@@ -255,6 +256,8 @@ class EventDialog : public QDialog {
   LivePicturePane* picturePane() const { return pane_.get(); }
   void Check5_Click();
   void ShowPreviewPane();
+  // The pane expanded or collapsed, and its real-time box, as stored.
+  void restorePaneOptions();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -263,10 +266,7 @@ class EventDialog : public QDialog {
   friend class EventDialogPicture;
   void embedPicturePane();
   void layoutPicturePane();
-  // The pane options are read once, at the first activation after loading.
-  void readPaneOptions();
   void storeExpandedSize();
-  bool paneOptionsRead_ = false;
   // The adaptor outlives the pane that reads through it.
   std::unique_ptr<EventDialogPicture> picture_;
   std::unique_ptr<LivePicturePane> pane_;
@@ -298,13 +298,11 @@ class EventDialog : public QDialog {
   void StorePreviewOptions();
   void SaveDialogState();
   void Form_Activate();
-  double secondsSinceMidnight() const;
 
   int operatedImage_ = 0;
-  bool previewControls_ = false;
+  bool previewControls_ = true;  // as designed, until a kind says otherwise
   bool unloading_ = false;
-  bool topmost_ = false;
-  double lastTopmost_ = -1e9;
+  KeepOnTop keepOnTop_{this};
   QSize designSize_;
   std::string previewTempPath_;
   std::unique_ptr<EventDialogFieldsAdaptor> fields_;

@@ -104,7 +104,7 @@ void EventDialog::embedPicturePane() {
   pane_->Combo3->setGeometry(164, 24, 72, 20);
   pane_->Command11->setGeometry(240, 24, 34, 20);
   pane_->Command12->setGeometry(276, 24, 34, 20);
-  pane_->setPaneVisible(false);
+  ShowPreviewPane();
   Check5->show();
   Check5->setToolTip(QString());
 
@@ -130,20 +130,16 @@ void EventDialog::embedPicturePane() {
   layoutPicturePane();
 }
 
-void EventDialog::readPaneOptions() {
-  if (paneOptionsRead_) return;
-  paneOptionsRead_ = true;
-  if (Prefs::Current().dispEventProperty != 0) return;
+void EventDialog::restorePaneOptions() {
   const int32_t options = Prefs::Current().pictEventPreview;
-  Check6->setChecked((options & 2) != 0);
-  if (((options & 1) != 0) != Check5->isChecked()) {
-    Check5->setChecked((options & 1) != 0);
+  Check6->setChecked(EventDialogRules::RealTimeRedraw(options));
+  if (EventDialogRules::PaneExpanded(options) != Check5->isChecked()) {
+    Check5->setChecked(EventDialogRules::PaneExpanded(options));
     Check5_Click();
   }
 }
 
 void EventDialog::Check5_Click() {
-  paneOptionsRead_ = true;
   const QPoint at = pos();
   if (Check5->isChecked()) {
     Check5->setText(QStringLiteral("<"));
@@ -179,13 +175,15 @@ void EventDialog::storeExpandedSize() {
 }
 
 void EventDialog::ShowPreviewPane() {
+  // Collapsed, the pane's controls lie beyond the window's edge: hidden, so
+  // that the keyboard cannot reach them either.
+  const bool shown = previewControls_ && Check5->isChecked();
+  PictToolBox->setVisible(shown);
+  pane_->setPaneVisible(shown);
   if (Check5->isChecked()) {
-    pane_->PictPreview->setVisible(!PictToolBox->isHidden());
     layoutPicturePane();
     MakePictPreview(true, false);
     pane_->DrawPreview(0);
-  } else {
-    pane_->PictPreview->hide();
   }
 }
 

@@ -111,8 +111,12 @@ LivePicturePane::LivePicturePane(PictureDialog& dialog, QWidget* parent, QWidget
     bar->setPageStep(64);
     bar->setEnabled(false);
   }
-  Check8 = new QCheckBox(ToQ("下"), parent);
+  // The corner between the scroll bars holds the box alone; its caption
+  // is its tip.
+  Check8 = new QCheckBox(parent);
   Check8->setObjectName(QStringLiteral("Check8"));
+  Check8->setToolTip(ToQ("下"));
+  Check8->setAccessibleName(Check8->toolTip());
 
   Combo3 = new QComboBox(toolBox);
   Combo3->setObjectName(QStringLiteral("Combo3"));
@@ -350,7 +354,6 @@ void LivePicturePane::layoutIn(const QRect& area) {
   HScrollPict->setGeometry(area.x(), area.y() + h, w, sb);
   VScrollPict->setGeometry(area.x() + w, area.y(), sb, h);
   Check8->setGeometry(area.x() + w, area.y() + h, sb, sb);
-  Check8->setToolTip(Check8->text());
   PictToolBox3->move(std::max(0, w - PictToolBox3->width()), std::max(0, h - PictToolBox3->height()));
   HScrollPict->setPageStep(std::max(1, w));
   VScrollPict->setPageStep(std::max(1, h));

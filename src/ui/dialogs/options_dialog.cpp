@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "compiler/html_page.h"
 #include "project/model.h"
@@ -70,9 +71,17 @@ OptionDialog::OptionDialog(QWidget* owner) : QDialog(owner) {
   Frame1->setGeometry(8, y, 392, 50);
   const QString windowsNames[] = {QStringLiteral("イベントのプロパティ"), QStringLiteral("スクリプトエディタ"),
                                   QStringLiteral("プレビューウインドウ")};
+  // Each box as wide as its caption, the room left spread between them.
+  int captions = 0;
   for (int i = 0; i < 3; ++i) {
     Check4[i] = Named(new QCheckBox(windowsNames[i], Frame1), QStringLiteral("Check4_%1").arg(i));
-    Check4[i]->setGeometry(10 + 128 * i, 22, 124, 20);
+    captions += Check4[i]->sizeHint().width();
+  }
+  const int gap = std::max(0, (Frame1->width() - 16 - captions) / 2);
+  for (int i = 0, x = 8; i < 3; ++i) {
+    const int width = Check4[i]->sizeHint().width();
+    Check4[i]->setGeometry(x, 22, width, 20);
+    x += width + gap;
   }
   y += 58;
 

@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QImageWriter>
 #include <QKeyEvent>
@@ -27,7 +26,6 @@
 #include "project/preferences.h"
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
-#include "ui/common/services.h"
 #include "ui/dialogs/trace_window.h"
 #include "ui/main/main_gui.h"
 #include "ui/player/flash_host.h"
@@ -43,18 +41,6 @@ constexpr uint32_t kOfferTopmost = 16;  // WindowTopward: the box is offered
 constexpr uint32_t kTopmostTicked = 32;  // WindowTopward: the box is ticked
 const QString kPlayingTag = QStringLiteral("□");
 const QString kStoppedTag = QStringLiteral("＞");
-
-std::function<qint64()>& GuardClock() {
-  static std::function<qint64()> clock;
-  return clock;
-}
-
-qint64 GuardNow() {
-  if (GuardClock()) return GuardClock()();
-  static QElapsedTimer timer;
-  if (!timer.isValid()) timer.start();
-  return timer.elapsed();
-}
 
 // The two button pictures: a square while the movie plays (pressing stops
 // it), a triangle while it is stopped.
@@ -120,12 +106,6 @@ void PreviewWindow::unload() {
   w->deleteLater();
 }
 
-PreviewWindow::ScopedGuardClock::ScopedGuardClock(std::function<qint64()> clock) : previous_(std::move(GuardClock())) {
-  GuardClock() = std::move(clock);
-}
-
-PreviewWindow::ScopedGuardClock::~ScopedGuardClock() { GuardClock() = std::move(previous_); }
-
 PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   instance_ = this;
   setObjectName(QStringLiteral("PreviewWindow"));
@@ -164,8 +144,6 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   });
   connect(ShockwaveFlash1, &player::FlashHost::fsCommand, this,
           [this](const QString& c, const QString& a) { ShockwaveFlash1_FSCommand(c, a); });
-  topmostTimer_.setSingleShot(true);
-  connect(&topmostTimer_, &QTimer::timeout, this, [this] { topmostGuardPassed(); });
   setStageSize(stageWidth_, stageHeight_);
 }
 
@@ -251,7 +229,6 @@ void PreviewWindow::Form_Activate() {
 void PreviewWindow::Form_Unload() {
   if (unloading_) return;
   unloading_ = true;
-  topmostTimer_.stop();
   setWindowState(Qt::WindowNoState);
   if (isVisible()) {
     Preferences& p = Prefs::Current();
@@ -310,35 +287,7 @@ void PreviewWindow::setButtonPlaying(bool playing) {
 // ---- keep on top ------------------------------------------------------------------
 
 void PreviewWindow::Check1_Click() {
-  const qint64 t = GuardNow();
-  const qint64 d = lastToggle_ < 0 ? kTopmostGuardMs + 1 : t - lastToggle_;
-  lastToggle_ = t;
-  if (d >= 0 && d <= kTopmostGuardMs) {
-    // A second toggle this soon is held back (re-showing a window on top
-    // activates it again); the box's final state follows once the guard
-    // has passed, so that box and window never stay apart.
-    topmostTimer_.start(static_cast<int>(kTopmostGuardMs) + 1);
-    return;
-  }
-  applyTopmost();
-}
-
-void PreviewWindow::topmostGuardPassed() {
-  const qint64 d = GuardNow() - lastToggle_;
-  if (d >= 0 && d <= kTopmostGuardMs) {
-    // Toggled again meanwhile: wait for the guard of that toggle.
-    topmostTimer_.start(static_cast<int>(kTopmostGuardMs - d) + 1);
-    return;
-  }
-  applyTopmost();
-}
-
-void PreviewWindow::applyTopmost() {
-  const bool offered = (Prefs::Current().windowTopward & kOfferTopmost) != 0;
-  const bool wanted = offered && Check1->isChecked();
-  if (wanted == topmost_) return;
-  Desktop().placement->setKeepOnTop(this, wanted);
-  topmost_ = wanted;
+  keepOnTop_.follow((Prefs::Current().windowTopward & kOfferTopmost) != 0 && Check1->isChecked());
 }
 
 // ---- trace ------------------------------------------------------------------------

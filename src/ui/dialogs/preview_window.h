@@ -5,9 +5,9 @@
 // preview, the event preview and the text-effect preview feed it.
 #include <QPointer>
 #include <QString>
-#include <QTimer>
 #include <QWidget>
-#include <functional>
+
+#include "ui/common/keep_on_top.h"
 
 class QCheckBox;
 class QLabel;
@@ -27,8 +27,6 @@ class PreviewWindow : public QWidget {
  public:
   // The row of controls above the movie.
   static constexpr int kRowHeight = 26;
-  // A second toggle of the keep-on-top box within this time is held back.
-  static constexpr qint64 kTopmostGuardMs = 500;
 
   // The instance, made (and loaded, not shown) on first use.
   static PreviewWindow* load();
@@ -64,20 +62,7 @@ class PreviewWindow : public QWidget {
   void UpdateFrameLabel();
   // The play/stop button's mark: "□" while playing, "＞" while stopped.
   QString command1Tag() const { return command1Tag_; }
-  bool isTopmost() const { return topmost_; }
-
-  // The monotonic clock of the keep-on-top guard, in milliseconds; tests put
-  // in their own for the lifetime of the handle.
-  class ScopedGuardClock {
-   public:
-    explicit ScopedGuardClock(std::function<qint64()> clock);
-    ~ScopedGuardClock();
-    ScopedGuardClock(const ScopedGuardClock&) = delete;
-    ScopedGuardClock& operator=(const ScopedGuardClock&) = delete;
-
-   private:
-    std::function<qint64()> previous_;
-  };
+  bool isTopmost() const { return keepOnTop_.onTop(); }
 
   QToolButton* Command1 = nullptr;
   QLabel* Label1 = nullptr;
@@ -96,8 +81,6 @@ class PreviewWindow : public QWidget {
   explicit PreviewWindow(QWidget* parent);
   ~PreviewWindow() override;
   void setButtonPlaying(bool playing);
-  void applyTopmost();
-  void topmostGuardPassed();
   void snapshot(const QString& path);
   void reportWriteError(const QString& text);
 
@@ -105,9 +88,7 @@ class PreviewWindow : public QWidget {
   int stageWidth_ = 320;
   int stageHeight_ = 320;
   QString command1Tag_;
-  bool topmost_ = false;
-  qint64 lastToggle_ = -1;  // guard clock, -1 before the first toggle
-  QTimer topmostTimer_;
+  KeepOnTop keepOnTop_{this};
   bool settingSlider_ = false;
   bool unloading_ = false;
 };

@@ -17,7 +17,6 @@
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/script_text.h"
-#include "ui/common/services.h"
 
 namespace tesmiro::gui {
 namespace {
@@ -147,12 +146,7 @@ void ScriptEditorWindow::Command6_Click() {
 }
 
 void ScriptEditorWindow::Check1_Click() {
-  // The window always follows the box (when the box is offered): a quick
-  // second click never leaves them disagreeing.
-  const bool wanted = (Prefs::Current().windowTopward & kTopwardOffered) != 0 && Check1->isChecked();
-  if (wanted == onTop_) return;
-  onTop_ = wanted;
-  Desktop().placement->setKeepOnTop(this, wanted);
+  keepOnTop_.follow((Prefs::Current().windowTopward & kTopwardOffered) != 0 && Check1->isChecked());
 }
 
 void ScriptEditorWindow::Text1_Change() {

@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "ui/common/keep_on_top.h"
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -36,7 +38,7 @@ class ScriptEditorWindow : public QWidget {
   // The script as the model keeps it (CR LF).
   std::string script() const;
   // Whether the window is kept on top now.
-  bool onTop() const { return onTop_; }
+  bool onTop() const { return keepOnTop_.onTop(); }
 
   void Combo1_Change();
   void Command1_Click();  // syntax check
@@ -66,7 +68,7 @@ class ScriptEditorWindow : public QWidget {
   // The stored size is the outer one; before the frame is known it waits here.
   void fitPendingOuterSize();
   QSize pendingOuter_;
-  bool onTop_ = false;
+  KeepOnTop keepOnTop_{this};
   bool saved_ = false;
 };
 

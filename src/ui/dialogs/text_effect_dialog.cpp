@@ -72,7 +72,7 @@ TextEffectDialog::TextEffectDialog(QWidget* owner) : QDialog(owner) {
   };
   createControls();
   collapsedWidth_ = kCollapsedWidth;
-  setFixedSize(collapsedWidth_, kHeight);
+  Check1_Click();
   filling_ = true;
   for (int half = 0; half < 2; ++half)
     for (const std::string& name : GC::ListEffectTemplates(half)) Combo1[static_cast<size_t>(half)]->addItem(ToQ(name));
@@ -159,8 +159,10 @@ void TextEffectDialog::createControls() {
 
   Text3 = Named(new QLineEdit(this), QStringLiteral("Text3"));
   Text3->hide();
+  // Only a mark of the wide window's right edge.
   Label14 = Named(new QLabel(this), QStringLiteral("Label14"));
   Label14->setGeometry(kWidenedWidth, 0, 1, 1);
+  Label14->hide();
 
   for (int half = 0; half < 2; ++half) {
     const auto h = static_cast<size_t>(half);
@@ -297,6 +299,10 @@ void TextEffectDialog::VScroll2_Change(int i) {
 }
 
 void TextEffectDialog::Check1_Click() {
+  // Beyond the narrow window's edge the frames are hidden, not just cut off.
+  for (QWidget* w : {static_cast<QWidget*>(Frame1[0]), static_cast<QWidget*>(Frame1[1]),
+                     static_cast<QWidget*>(Frame2)})
+    w->setVisible(Check1->isChecked());
   if (Check1->isChecked()) {
     setFixedSize(Label14->x(), kHeight);
     Check1->setText(QStringLiteral("<<<"));

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <algorithm>
 
 #include "project/model.h"
 #include "project/window_services.h"
@@ -39,9 +40,9 @@ VersionInfo::VersionInfo(QWidget* parent) : QDialog(parent) {
   Label2->setPalette(brown);
   PlaceVersionLabels(Label1, Label2, picture.size());
 
-  const int w = std::max(picture.width(), 300);
   Label3 = new QLabel(QStringLiteral("イベントベースの Flash (SWF) ムービー作成ツール"), this);
   Label3->setObjectName(QStringLiteral("Label3"));
+  const int w = std::max({picture.width(), 300, Label3->sizeHint().width() + 16});
   Label3->setGeometry(8, picture.height() + 8, w - 16, 18);
   Label4 = new QLabel(QStringLiteral("Tesmiro について"), this);
   Label4->setObjectName(QStringLiteral("Label4"));

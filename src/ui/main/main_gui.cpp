@@ -345,8 +345,7 @@ void MainGUI::applyWindowPreferences() {
   picSplitter3->move(picSplitter3->x(), position(p.splitter3));
   mnuScriptEditor->setChecked(p.dispScriptEditor != 0);
   mnuDispSpriteTag->setChecked(p.dispSpriteTab == 1);
-  // With AlwaysEventSync the item is a lasting check, toggled by a click.
-  mnuEventSync->setCheckable(p.alwaysEventSync == 1);
+  followEventSyncOption();
   GUICore::State().filelistHistoryMax = p.filelistHistoryMax;
   auto& preview = GUICore::Previews();
   preview.previewFilePath = p.previewFilePath;
@@ -360,6 +359,14 @@ void MainGUI::applyWindowPreferences() {
     Timer1->stop();
   }
   BuildRecentFilesMenu();
+}
+
+// With AlwaysEventSync the sync item is a lasting check that a click toggles;
+// without it a click syncs once and the item never shows a check.
+void MainGUI::followEventSyncOption() {
+  const bool lasting = P().alwaysEventSync == 1;
+  if (!lasting) mnuEventSync->setChecked(false);
+  mnuEventSync->setCheckable(lasting);
 }
 
 void MainGUI::storeWindowPreferences() {
@@ -612,10 +619,9 @@ bool MainGUI::Form_KeyDown(int keyCode, int shift) {
   if (!mnuEvent->menuAction()->isEnabled()) return false;
   switch (keyCode) {
     case 188:
-      GUICore::ShiftSelectedStoreItems(-1);
-      return true;
     case 190:
-      GUICore::ShiftSelectedStoreItems(1);
+      GUICore::ShiftSelectedStoreItems(keyCode == 188 ? -1 : 1);
+      followFileListCursor();
       return true;
     case 186:
     case 187: {

@@ -388,7 +388,9 @@ class MainGUI : public QMainWindow {
 
   void replaceList(QWidget*& slot, QWidget* list, QScrollBar* v, QScrollBar* h);
   void addNewStoreItem(const char* kindKey);  // main_gui_file_list.cpp
+  void followFileListCursor();
   void applyWindowPreferences();
+  void followEventSyncOption();
   void storeWindowPreferences();
   bool isTextInput(const QWidget* w) const;
   bool routeKey(QObject* watched, QKeyEvent* event);

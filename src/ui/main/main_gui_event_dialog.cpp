@@ -50,8 +50,7 @@ void MainGUI::ListEventProperty() {
     d->showOwned(owner);
     ListEventPropertyLoad();
   }
-  // The picture pane stays collapsed; its real-time box follows the option.
-  d->Check6->setChecked(rules::RealTimeRedraw(p.pictEventPreview));
+  d->restorePaneOptions();
   d->LoadingSub();
   if (d->Combo2->isVisibleTo(d)) d->Combo2->setFocus();
   if (d->Text1->isVisibleTo(d)) d->Text1->setFocus();

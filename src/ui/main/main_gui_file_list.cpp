@@ -43,6 +43,8 @@ namespace FL = FileListModule;
 
 MaterialPropertyExchange* gMaterialProperties = nullptr;
 
+constexpr int kDeleteKey = 46;
+
 FileListInput::Options InputOptions() {
   const auto& prefs = Prefs::Current();
   return {prefs.filelistMultiSelect == 1, prefs.doubleClickProperty == 1};
@@ -163,9 +165,11 @@ void MainGUI::PictFileList_MouseUp(int button, int shift, int x, int y) {
   refreshStoreEditItems();
 }
 
-void MainGUI::PictFileList_Click() {
-  ShowItemInfo(FL::GetJpegListID(FL::Current().cursorRow));
-}
+void MainGUI::PictFileList_Click() { followFileListCursor(); }
+
+// After a command the panel shows the cursor row, which may now hold
+// another item, or none, than the one shown before.
+void MainGUI::followFileListCursor() { ShowItemInfo(FL::GetJpegListID(FL::Current().cursorRow)); }
 
 void MainGUI::PictFileList_DblClick(bool fromMouse) {
   switch (FileListInput::DblClick(InputOptions(), fromMouse)) {
@@ -186,6 +190,7 @@ void MainGUI::PictFileList_KeyDown(int keyCode, int shift) {
 
 void MainGUI::PictFileList_KeyUp(int keyCode, int shift) {
   if (FileListInput::KeyUp(keyCode, shift).cancelledDrag) PictFileList->unsetCursor();
+  if (keyCode == kDeleteKey) followFileListCursor();
   // Keys the window handles itself (comma, period, Ctrl+I...) change the
   // store before their release arrives here.
   refreshStoreEditItems();
@@ -215,6 +220,7 @@ void MainGUI::PictFileList_OLEDragOver(int y) { FileListInput::DropOver(y); }
 
 void MainGUI::PictFileList_OLEDragDrop(int y, const std::vector<std::string>& paths) {
   const auto result = FileListInput::Drop(y, paths);
+  if (result.kind == FileListInput::DropResult::Kind::Added) followFileListCursor();
   refreshStoreEditItems();
   if (result.kind != FileListInput::DropResult::Kind::OpenProject) return;
   // The question waits until the drop is over: the file manager that
@@ -243,11 +249,13 @@ void MainGUI::ListJpegStoreHead_MouseUp(int, int, double x, int) {
 void MainGUI::mnuSortUp_Click() {
   if (GUICore::BuildInProgress()) return;
   GUICore::SortStoreItems(1, GUICore::StoreItemCount(), mnuSortUp->data().toInt());
+  followFileListCursor();
 }
 
 void MainGUI::mnuSortDown_Click() {
   if (GUICore::BuildInProgress()) return;
   GUICore::SortStoreItems(1, GUICore::StoreItemCount(), mnuSortDown->data().toInt());
+  followFileListCursor();
 }
 
 // ---- store commands -------------------------------------------------------
@@ -274,6 +282,8 @@ void MainGUI::mnuAddFolder_Click() { addNewStoreItem("folder"); }
 
 void MainGUI::addNewStoreItem(const char* kindKey) {
   const int32_t id = StoreCommands::AddNewItem(kindKey, [this] {
+    // The new item is the cursor row while its dialog is open.
+    followFileListCursor();
     int changed = 0;
     ListJpegStoreProperty(changed);
     return changed != 0;
@@ -284,11 +294,13 @@ void MainGUI::addNewStoreItem(const char* kindKey) {
 
 void MainGUI::mnuDeleteStore_Click() {
   StoreCommands::DeleteSelected();
+  followFileListCursor();
   refreshStoreEditItems();
 }
 
 void MainGUI::mnuDuplicateItem_Click() {
   StoreCommands::DuplicateSelected();
+  followFileListCursor();
   refreshStoreEditItems();
 }
 
@@ -296,12 +308,14 @@ void MainGUI::mnuSelAllStore_Click() { StoreCommands::SelectAllStore(); }
 
 void MainGUI::mnuStoreUndo_Click() {
   GUICore::StoreUndo();
+  followFileListCursor();
   PictFileList->setFocus();
   refreshStoreEditItems();
 }
 
 void MainGUI::mnuStoreRedo_Click() {
   GUICore::StoreRedo();
+  followFileListCursor();
   PictFileList->setFocus();
   refreshStoreEditItems();
 }

@@ -201,9 +201,7 @@ void MainGUI::mnuEditUndo_Click() {
     GUICore::EventUndo();
     PictEventList_Click();
   } else if (f == PictFileList) {
-    GUICore::StoreUndo();
-    PictFileList->setFocus();
-    refreshStoreEditItems();
+    mnuStoreUndo_Click();
   }
 }
 
@@ -214,9 +212,7 @@ void MainGUI::mnuEditRedo_Click() {
     GUICore::EventRedo();
     PictEventList_Click();
   } else if (f == PictFileList) {
-    GUICore::StoreRedo();
-    PictFileList->setFocus();
-    refreshStoreEditItems();
+    mnuStoreRedo_Click();
   }
 }
 
@@ -240,7 +236,8 @@ void MainGUI::mnuSelAllEvent_Click() {
 // Once, or (with AlwaysEventSync) a lasting check that the event list's
 // click handler follows.
 void MainGUI::mnuEventSync_Click() {
-  if (buildRunning_ || Prefs::Current().alwaysEventSync == 1) return;
+  // A lasting check has toggled itself already.
+  if (buildRunning_ || mnuEventSync->isCheckable()) return;
   GUICore::SelectStoreItemByID(EventListModule::Current().currentRow + 1, false);
 }
 

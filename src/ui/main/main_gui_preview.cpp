@@ -114,14 +114,23 @@ void MainGUI::showPreview(const QString& path, ui::PreviewTarget target, int wid
   }
   if (target == ui::PreviewTarget::Browser) {
     // The page's plug-in tags become the web player when the page is served
-    // with it; without the player's files the page opens as it is.
-    const QUrl url = player::PublishBrowserPreview(path);
-    if (url.isEmpty()) {
-      Desktop().opener->openFile(path);
-    } else if (p.previewUseIE != 1 || !BrowserPreviewWindow::open(url, width, height)) {
+    // with it; without the player's files the page opens as it is. The
+    // desktop's browser is handed a private file that leads it on, never the
+    // page's address: every user can read the opener's command line.
+    bool shown = false;
+    if (!player::HasBrowserPlayer()) {
+      shown = Desktop().opener->openFile(path);
+    } else if (const QUrl url = player::PublishBrowserPreview(path); !url.isEmpty()) {
       // Without the web engine library the desktop's browser shows it.
-      Desktop().opener->openUrl(url);
+      if (p.previewUseIE == 1 && BrowserPreviewWindow::open(url, width, height)) {
+        shown = true;
+      } else {
+        const QString forwarding = player::WriteForwardingPage(url);
+        shown = !forwarding.isEmpty() && Desktop().opener->openFile(forwarding);
+      }
     }
+    if (!shown)
+      ui::Current().messages->message("エラー", "ブラウザでプレビューを開けませんでした。", ui::Icon::Critical);
     return;
   }
   if (p.previewSAPlayer == 1 && !p.saPlayerFileName.empty()) {

@@ -202,7 +202,9 @@ void MainGUI::mnuProject_Click() {
   GUICore::UpdateTimelineHeader();
 }
 
-void MainGUI::mnuOption_Click() { OptionDialog::run(this); }
+void MainGUI::mnuOption_Click() {
+  if (OptionDialog::run(this)) followEventSyncOption();
+}
 
 void MainGUI::mnuImportProject_Click() {
   GUICore::ShowTimeline(0, false);

@@ -1,5 +1,7 @@
 #include "ui/player/loopback_server.h"
 
+#include <sys/resource.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,13 +10,25 @@
 #include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QUrlQuery>
+#include <algorithm>
+#include <deque>
 
 namespace tesmiro::player {
 namespace {
 
 // A request head larger than this is not a request of our player.
-constexpr qsizetype kMaxHeadBytes = 32 * 1024;
-constexpr qint64 kMaxFileBytes = qint64{1} << 30;
+constexpr qint64 kMaxHeadBytes = 32 * 1024;
+// Files that are read whole: kept for the run, or rewritten before sending.
+constexpr qint64 kMaxWholeFileBytes = qint64{64} << 20;
+// An answer goes to the socket in pieces of this size.
+constexpr qint64 kWriteChunk = 64 * 1024;
+// After an accept failed (no descriptor left), the next try waits this long.
+constexpr int kAcceptRetryMs = 250;
+// More descriptors than this buy nothing, and programs started from here
+// inherit the limit.
+constexpr rlim_t kDescriptorsWanted = 65536;
+constexpr char kCookieName[] = "tesmiro";
 
 QByteArray ReasonOf(int status) {
   switch (status) {
@@ -23,6 +37,7 @@ QByteArray ReasonOf(int status) {
     case 403: return "Forbidden";
     case 404: return "Not Found";
     case 405: return "Method Not Allowed";
+    case 421: return "Misdirected Request";
     case 431: return "Request Header Fields Too Large";
     default: return "Error";
   }
@@ -35,15 +50,15 @@ HttpResponse Status(int status) {
   return r;
 }
 
-QByteArray Frame(const HttpResponse& r, bool head, bool keepAlive) {
+QByteArray FrameHead(const HttpResponse& r, bool keepAlive) {
+  const qint64 length = r.file ? r.fileSize : r.body.size();
   QByteArray out = "HTTP/1.1 " + QByteArray::number(r.status) + " " + ReasonOf(r.status) + "\r\n";
   out += "Content-Type: " + r.contentType + "\r\n";
-  out += "Content-Length: " + QByteArray::number(r.body.size()) + "\r\n";
+  out += "Content-Length: " + QByteArray::number(length) + "\r\n";
   out += r.cacheable ? "Cache-Control: max-age=86400\r\n" : "Cache-Control: no-store\r\n";
   out += "X-Content-Type-Options: nosniff\r\n";
   for (const auto& [name, value] : r.headers) out += name + ": " + value + "\r\n";
   out += keepAlive ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
-  if (!head) out += r.body;
   return out;
 }
 
@@ -64,13 +79,49 @@ bool SafeSegments(const QStringList& segments) {
   return true;
 }
 
+// Compares secrets in a time that does not tell how much of them matched.
+bool SameSecret(const QByteArray& a, const QByteArray& b) {
+  if (a.size() != b.size() || a.isEmpty()) return false;
+  unsigned char diff = 0;
+  for (qsizetype i = 0; i < a.size(); ++i) diff |= static_cast<unsigned char>(a[i] ^ b[i]);
+  return diff == 0;
+}
+
+bool HoldsCookie(const QByteArray& header, const QByteArray& secret) {
+  bool found = false;
+  for (const QByteArray& pair : header.split(';')) {
+    const QByteArray p = pair.trimmed();
+    const qsizetype eq = p.indexOf('=');
+    if (eq > 0 && p.left(eq) == kCookieName && SameSecret(p.mid(eq + 1), secret)) found = true;
+  }
+  return found;
+}
+
 }  // namespace
+
+// One client connection: the answer it is being sent, one at a time.
+struct LoopbackServer::Connection {
+  QTcpSocket* socket = nullptr;
+  QElapsedTimer lastActive;
+  std::deque<QByteArray> parts;  // the head and an in-memory body
+  qsizetype partPos = 0;
+  std::shared_ptr<QFile> file;  // then this much of the file
+  qint64 fileLeft = 0;
+  bool closeAfter = false;
+
+  bool unsent() const { return !parts.empty() || fileLeft > 0; }
+};
 
 LoopbackServer::LoopbackServer(QObject* parent) : QObject(parent), server_(std::make_unique<QTcpServer>()) {
   connect(server_.get(), &QTcpServer::newConnection, this, &LoopbackServer::onNewConnection);
+  connect(server_.get(), &QTcpServer::acceptError, this, &LoopbackServer::onAcceptError);
+  connect(&idleTimer_, &QTimer::timeout, this, &LoopbackServer::closeIdle);
 }
 
-LoopbackServer::~LoopbackServer() = default;
+LoopbackServer::~LoopbackServer() {
+  const QList<QTcpSocket*> sockets = connections_.keys();
+  for (QTcpSocket* s : sockets) drop(s, true);
+}
 
 LoopbackServer* LoopbackServer::shared() {
   static QPointer<LoopbackServer> instance;
@@ -82,6 +133,15 @@ LoopbackServer* LoopbackServer::shared() {
     }
   }
   return instance;
+}
+
+void LoopbackServer::raiseDescriptorLimit() {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return;
+  const rlim_t wanted = std::min(limit.rlim_max, kDescriptorsWanted);
+  if (limit.rlim_cur >= wanted) return;
+  limit.rlim_cur = wanted;
+  ::setrlimit(RLIMIT_NOFILE, &limit);
 }
 
 bool LoopbackServer::listen() {
@@ -96,10 +156,17 @@ quint16 LoopbackServer::port() const { return server_->serverPort(); }
 
 QString LoopbackServer::origin() const { return QStringLiteral("http://127.0.0.1:%1").arg(port()); }
 
-QUrl LoopbackServer::url(const QString& path) const {
+QUrl LoopbackServer::scopeUrl(const QString& id, const QString& path) const {
   QUrl u(origin());
-  u.setPath(QLatin1Char('/') + token_ + QLatin1Char('/') + path, QUrl::DecodedMode);
+  u.setPath(QLatin1Char('/') + id + QLatin1Char('/') + path, QUrl::DecodedMode);
   return u;
+}
+
+qint64 LoopbackServer::bufferedBytes() const {
+  qint64 total = 0;
+  for (auto it = connections_.constBegin(); it != connections_.constEnd(); ++it)
+    total += it.key()->bytesToWrite() + it.key()->bytesAvailable();
+  return total;
 }
 
 void LoopbackServer::mount(const QString& prefix, const QString& folder, bool cacheable, Transform transform) {
@@ -113,6 +180,24 @@ void LoopbackServer::route(const QString& path, Handler handler, bool prefixMatc
 }
 
 void LoopbackServer::unroute(const QString& path) { routes_.remove(path); }
+
+QString LoopbackServer::openScope(Handler handler) {
+  QString id = NewToken();
+  while (id == token_ || scopes_.contains(id)) id = NewToken();
+  scopes_.insert(id, Scope{std::move(handler), NewToken().toLatin1(), {}});
+  return id;
+}
+
+void LoopbackServer::closeScope(const QString& id) { scopes_.remove(id); }
+
+QUrl LoopbackServer::ticketUrl(const QString& id, const QString& path) {
+  const auto scope = scopes_.find(id);
+  if (scope == scopes_.end()) return {};
+  scope->ticket = NewToken().toLatin1();
+  QUrl u = scopeUrl(id, path);
+  u.setQuery(QStringLiteral("ticket=") + QString::fromLatin1(scope->ticket));
+  return u;
+}
 
 QByteArray LoopbackServer::contentTypeFor(const QString& fileName) {
   const QString ext = QFileInfo(fileName).suffix().toLower();
@@ -132,18 +217,57 @@ QByteArray LoopbackServer::contentTypeFor(const QString& fileName) {
 }
 
 HttpResponse LoopbackServer::respond(const QByteArray& method, const QByteArray& target) {
-  if (method != "GET" && method != "HEAD") return Status(405);
-  QByteArray pathPart = target;
+  return respond(HttpRequest{method, target, "127.0.0.1:" + QByteArray::number(port()), {}});
+}
+
+HttpResponse LoopbackServer::respond(const HttpRequest& request) {
+  // A page of another site whose name was made to point here (DNS
+  // rebinding) sends its own name; it does not get as far as the token.
+  if (!hostIsOurs(request.host)) return Status(421);
+  if (request.method != "GET" && request.method != "HEAD") return Status(405);
+  QByteArray pathPart = request.target;
+  QByteArray query;
   const qsizetype cut = pathPart.indexOf('?');
-  if (cut >= 0) pathPart.truncate(cut);
+  if (cut >= 0) {
+    query = pathPart.mid(cut + 1);
+    pathPart.truncate(cut);
+  }
   if (!pathPart.startsWith('/')) return Status(400);
   const QString decoded = QUrl::fromPercentEncoding(pathPart.mid(1));
   QStringList segments = decoded.split(QLatin1Char('/'));
-  if (segments.isEmpty() || token_.isEmpty() || segments.first() != token_) return Status(404);
-  segments.removeFirst();
+  const QString first = segments.takeFirst();
+  const bool inToken = !token_.isEmpty() && first == token_;
+  const auto scope = inToken ? scopes_.end() : scopes_.find(first);
+  if (!inToken && scope == scopes_.end()) return Status(404);
   if (!SafeSegments(segments)) return Status(403);
   const QString rest = segments.join(QLatin1Char('/'));
+  return inToken ? respondInToken(rest) : respondInScope(first, *scope, rest, query, request.cookie);
+}
 
+HttpResponse LoopbackServer::respondInScope(const QString& id, Scope& scope, const QString& rest,
+                                            const QByteArray& query, const QByteArray& cookie) {
+  const QByteArray ticket = QUrlQuery(QString::fromLatin1(query)).queryItemValue(QStringLiteral("ticket")).toLatin1();
+  if (SameSecret(ticket, scope.ticket)) {
+    // The cookie, and on to the page: a redirect would not do, as a browser
+    // sends no strict cookie along a chain of redirects that another place
+    // (the file that sent it here) began.
+    scope.ticket.clear();
+    QByteArray target = "/" + id.toLatin1();
+    for (const QString& s : rest.split(QLatin1Char('/'))) target += "/" + QUrl::toPercentEncoding(s);
+    HttpResponse r;
+    r.contentType = "text/html; charset=utf-8";
+    r.body = "<!doctype html><meta charset=\"utf-8\"><meta http-equiv=\"refresh\" content=\"0;url=" + target +
+             "\"><title></title>\n";
+    r.headers.push_back({"Set-Cookie", QByteArray(kCookieName) + "=" + scope.cookie + "; Path=/" + id.toLatin1() +
+                                           "/; HttpOnly; SameSite=Strict"});
+    r.headers.push_back({"Referrer-Policy", "no-referrer"});
+    return r;
+  }
+  if (!HoldsCookie(cookie, scope.cookie)) return Status(403);
+  return scope.handler(rest);
+}
+
+HttpResponse LoopbackServer::respondInToken(const QString& rest) {
   const auto exact = routes_.constFind(rest);
   if (exact != routes_.constEnd() && !exact->prefixMatch) return exact->handler(rest);
   for (auto it = routes_.constBegin(); it != routes_.constEnd(); ++it) {
@@ -160,12 +284,19 @@ HttpResponse LoopbackServer::respond(const QByteArray& method, const QByteArray&
     }
   }
   if (!best) return Status(404);
-  return serveFile(*best, rest.mid(bestLength + 1));
+  return serveFile(best->folder, rest.mid(bestLength + 1), best->cacheable, best->transform);
 }
 
-HttpResponse LoopbackServer::serveFile(const Mount& mount, const QString& rest) {
+bool LoopbackServer::hostIsOurs(const QByteArray& host) const {
+  const QByteArray port = ":" + QByteArray::number(this->port());
+  const QByteArray h = host.toLower();
+  return h == "127.0.0.1" + port || h == "localhost" + port;
+}
+
+HttpResponse LoopbackServer::serveFile(const QString& folder, const QString& rest, bool cacheable,
+                                       const Transform& transform) {
   if (rest.isEmpty()) return Status(404);
-  const QString root = QFileInfo(mount.folder).canonicalFilePath();
+  const QString root = QFileInfo(folder).canonicalFilePath();
   if (root.isEmpty()) return Status(404);
   const QFileInfo info(QDir(root).filePath(rest));
   const QString real = info.canonicalFilePath();
@@ -174,19 +305,25 @@ HttpResponse LoopbackServer::serveFile(const Mount& mount, const QString& rest) 
   if (!QFileInfo(real).isFile()) return Status(404);
   HttpResponse r;
   r.contentType = contentTypeFor(real);
-  r.cacheable = mount.cacheable;
-  if (mount.cacheable) {
+  r.cacheable = cacheable;
+  if (cacheable) {
     const auto cached = fileCache_.constFind(real);
     if (cached != fileCache_.constEnd()) {
       r.body = *cached;
       return r;
     }
   }
-  QFile file(real);
-  if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileBytes) return Status(404);
-  r.body = file.readAll();
-  if (mount.transform) r.body = mount.transform(real, r.body);
-  if (mount.cacheable) fileCache_.insert(real, r.body);
+  auto file = std::make_shared<QFile>(real);
+  if (!file->open(QIODevice::ReadOnly)) return Status(404);
+  if (!cacheable && !transform) {
+    r.file = std::move(file);
+    r.fileSize = r.file->size();
+    return r;
+  }
+  if (file->size() > kMaxWholeFileBytes) return Status(404);
+  r.body = file->readAll();
+  if (transform) r.body = transform(real, r.body);
+  if (cacheable) fileCache_.insert(real, r.body);
   return r;
 }
 
@@ -199,53 +336,156 @@ void LoopbackServer::onNewConnection() {
       socket->deleteLater();
       continue;
     }
-    connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
-    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    // Full: the connection quiet longest makes room. A browser opens
+    // another when it needs one; a flood only pushes out its own.
+    if (connections_.size() >= std::max(1, limits_.connections)) {
+      const auto oldest = std::max_element(connections_.constBegin(), connections_.constEnd(),
+                                           [](const auto& a, const auto& b) {
+                                             return a->lastActive.elapsed() < b->lastActive.elapsed();
+                                           });
+      drop(oldest.key(), true);
+    }
+    // The socket reads no more than one request head ahead; the rest
+    // waits in the system's buffers, which hold the sender back.
+    socket->setReadBufferSize(kMaxHeadBytes);
+    auto c = std::make_shared<Connection>();
+    c->socket = socket;
+    c->lastActive.start();
+    connections_.insert(socket, c);
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket] { serve(socket); });
+    connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { serve(socket); });
+    connect(socket, &QTcpSocket::disconnected, this, [this, socket] { drop(socket, false); });
+    if (!idleTimer_.isActive()) idleTimer_.start(std::max(50, limits_.idleMs / 4));
   }
 }
 
-void LoopbackServer::onReadyRead(QTcpSocket* socket) {
-  QByteArray buffer = socket->property("tesmiroBuffer").toByteArray() + socket->readAll();
+void LoopbackServer::onAcceptError() {
+  // The server has stopped accepting (no descriptor left, most likely);
+  // the waiting connections stay queued in the system until it tries again.
+  QTimer::singleShot(kAcceptRetryMs, this, [this] {
+    if (server_->isListening()) server_->resumeAccepting();
+  });
+}
+
+void LoopbackServer::serve(QTcpSocket* socket) {
+  const auto found = connections_.constFind(socket);
+  if (found == connections_.constEnd()) return;
+  const std::shared_ptr<Connection> keep = *found;
+  Connection& c = *keep;
+  c.lastActive.restart();
+  const qint64 room = std::max(limits_.unsentBytes, kWriteChunk);
   for (;;) {
-    const qsizetype end = buffer.indexOf("\r\n\r\n");
-    if (end < 0) {
-      if (buffer.size() > kMaxHeadBytes) {
-        socket->write(Frame(Status(431), false, false));
-        socket->disconnectFromHost();
+    if (socket->state() != QAbstractSocket::ConnectedState) return;
+    // The answer goes to the socket a piece at a time, while the socket
+    // holds little, so a client that does not read holds little here.
+    while (c.unsent() && socket->bytesToWrite() + kWriteChunk <= room) {
+      if (!c.parts.empty()) {
+        const QByteArray& part = c.parts.front();
+        const qint64 n = std::min<qint64>(kWriteChunk, part.size() - c.partPos);
+        socket->write(part.constData() + c.partPos, n);
+        c.partPos += n;
+        if (c.partPos == part.size()) {
+          c.parts.pop_front();
+          c.partPos = 0;
+        }
+        continue;
+      }
+      const QByteArray piece = c.file->read(std::min(kWriteChunk, c.fileLeft));
+      if (piece.isEmpty()) {
+        // The file ended before the length already sent.
+        drop(socket, true);
         return;
       }
-      break;
+      socket->write(piece);
+      c.fileLeft -= piece.size();
+      if (c.fileLeft == 0) c.file.reset();
     }
-    const QByteArray head = buffer.left(end);
-    buffer.remove(0, end + 4);
-    const QList<QByteArray> lines = head.split('\n');
-    const QList<QByteArray> request = lines.first().trimmed().split(' ');
-    bool keepAlive = true;
-    bool hasBody = false;
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-      const QByteArray line = lines[i].trimmed().toLower();
-      if (line.startsWith("connection:") && line.contains("close")) keepAlive = false;
-      if (line.startsWith("content-length:") && line.mid(15).trimmed() != "0") hasBody = true;
-      if (line.startsWith("transfer-encoding:")) hasBody = true;
-    }
-    HttpResponse response;
-    if (request.size() != 3 || !request[2].startsWith("HTTP/1.")) {
-      response = Status(400);
-      keepAlive = false;
-    } else if (hasBody) {
-      // The player only fetches; a body would have to be skipped unread.
-      response = Status(400);
-      keepAlive = false;
-    } else {
-      response = respond(request[0], request[1]);
-    }
-    socket->write(Frame(response, request.value(0) == "HEAD", keepAlive));
-    if (!keepAlive) {
+    if (c.unsent()) return;  // more when the socket has drained
+    if (c.closeAfter) {
       socket->disconnectFromHost();
       return;
     }
+    if (!takeRequest(c)) return;
   }
-  socket->setProperty("tesmiroBuffer", buffer);
+}
+
+bool LoopbackServer::takeRequest(Connection& c) {
+  QTcpSocket* socket = c.socket;
+  const QByteArray seen = socket->peek(kMaxHeadBytes);
+  const qsizetype end = seen.indexOf("\r\n\r\n");
+  if (end < 0 && seen.size() < kMaxHeadBytes) return false;  // the head is still coming
+  HttpResponse response;
+  bool keepAlive = true;
+  bool headOnly = false;
+  if (end < 0) {
+    // The limit holds for the whole head, however it arrived.
+    response = Status(431);
+    keepAlive = false;
+  } else {
+    const QByteArray head = socket->read(end + 4).left(end);
+    const QList<QByteArray> lines = head.split('\n');
+    const QList<QByteArray> requestLine = lines.first().trimmed().split(' ');
+    HttpRequest request;
+    bool bad = requestLine.size() != 3 || !requestLine[2].startsWith("HTTP/1.");
+    bool hostSeen = false;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+      const QByteArray line = lines[i].trimmed();
+      const qsizetype colon = line.indexOf(':');
+      if (colon <= 0) continue;
+      const QByteArray name = line.left(colon).trimmed().toLower();
+      const QByteArray value = line.mid(colon + 1).trimmed();
+      if (name == "host") {
+        bad = bad || hostSeen;  // two hosts: which one is meant?
+        hostSeen = true;
+        request.host = value;
+      } else if (name == "cookie") {
+        request.cookie += (request.cookie.isEmpty() ? "" : "; ") + value;
+      } else if (name == "connection" && value.toLower().contains("close")) {
+        keepAlive = false;
+      } else if ((name == "content-length" && value != "0") || name == "transfer-encoding") {
+        // The player only fetches; a body would have to be skipped unread.
+        bad = true;
+      }
+    }
+    if (bad) {
+      response = Status(400);
+      keepAlive = false;
+    } else {
+      request.method = requestLine[0];
+      request.target = requestLine[1];
+      response = respond(request);
+      headOnly = request.method == "HEAD";
+      if (response.status == 421) keepAlive = false;
+    }
+  }
+  c.parts.push_back(FrameHead(response, keepAlive));
+  if (!headOnly && response.file) {
+    c.file = response.file;
+    c.fileLeft = response.fileSize;
+  } else if (!headOnly && !response.body.isEmpty()) {
+    c.parts.push_back(response.body);
+  }
+  c.closeAfter = !keepAlive;
+  return true;
+}
+
+void LoopbackServer::drop(QTcpSocket* socket, bool abort) {
+  if (!connections_.remove(socket)) return;
+  socket->disconnect(this);
+  if (abort) socket->abort();
+  socket->deleteLater();
+  if (connections_.isEmpty()) idleTimer_.stop();
+}
+
+void LoopbackServer::closeIdle() {
+  QList<QTcpSocket*> idle;
+  for (auto it = connections_.constBegin(); it != connections_.constEnd(); ++it) {
+    // A busy page may leave a fetch unread for a while; a connection that
+    // asked for nothing is let go sooner.
+    const int limit = (*it)->unsent() ? std::max(limits_.idleMs, limits_.stalledMs) : limits_.idleMs;
+    if ((*it)->lastActive.elapsed() >= limit) idle.push_back(it.key());
+  }
+  for (QTcpSocket* s : idle) drop(s, true);
 }
 
 }  // namespace tesmiro::player

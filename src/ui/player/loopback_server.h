@@ -5,25 +5,45 @@
 // program on the machine can read through it, and only what was mounted or
 // routed is served: the player's resources, the folder of a movie being
 // shown, and a few answers made in memory.
+//
+// Any program on the machine can connect, so the server holds little for
+// anyone: a few connections, each closed when idle, each with a small
+// buffer (a file is read as the socket drains, and the next request waits
+// while the answers before it are still unsent), and only requests made for
+// this port's own address.
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPair>
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 #include <functional>
 #include <memory>
 
+class QFile;
 class QTcpServer;
 class QTcpSocket;
 
 namespace tesmiro::player {
 
+struct HttpRequest {
+  QByteArray method = "GET";
+  QByteArray target;  // as in the request line
+  QByteArray host;    // the Host header
+  QByteArray cookie;  // the Cookie header
+};
+
 struct HttpResponse {
   int status = 200;
   QByteArray contentType = "text/plain; charset=utf-8";
   QByteArray body;
+  // When set, the body is this open file's first `fileSize` bytes, sent as
+  // the connection drains rather than held whole.
+  std::shared_ptr<QFile> file;
+  qint64 fileSize = 0;
   QList<QPair<QByteArray, QByteArray>> headers;  // extra header lines
   bool cacheable = false;                        // else "no-store"
 };
@@ -33,6 +53,13 @@ class LoopbackServer : public QObject {
  public:
   using Handler = std::function<HttpResponse(const QString& path)>;
 
+  struct Limits {
+    int connections = 24;  // a page fetches over a handful at a time
+    int idleMs = 5000;     // with no request
+    int stalledMs = 30000;  // with an answer the client stopped reading
+    qint64 unsentBytes = 256 * 1024;  // per connection
+  };
+
   explicit LoopbackServer(QObject* parent = nullptr);
   ~LoopbackServer() override;
 
@@ -40,14 +67,25 @@ class LoopbackServer : public QObject {
   // it cannot listen.
   static LoopbackServer* shared();
 
+  // A soft limit of 1024 descriptors is soon reached by the web engine, a
+  // big project and the preview's connections together; running out aborts
+  // the program deep inside the libraries. Takes what the system allows.
+  static void raiseDescriptorLimit();
+
   // Listens on 127.0.0.1 on a port the system chooses, under a new token.
   bool listen();
   bool isListening() const;
   quint16 port() const;
   QString token() const { return token_; }
   // http://127.0.0.1:<port>/<token>/<path> (path unencoded, "/"-separated).
-  QUrl url(const QString& path) const;
+  QUrl url(const QString& path) const { return scopeUrl(token_, path); }
   QString origin() const;
+
+  void setLimits(const Limits& limits) { limits_ = limits; }
+  int connectionCount() const { return static_cast<int>(connections_.size()); }
+  // What the open connections hold in memory: unread requests and unsent
+  // answers.
+  qint64 bufferedBytes() const;
 
   // Serves the regular files below `folder` at /<token>/<prefix>/...; names
   // with ".." or "." segments and anything that leads outside the folder
@@ -62,11 +100,27 @@ class LoopbackServer : public QObject {
   void route(const QString& path, Handler handler, bool prefixMatch = false);
   void unroute(const QString& path);
 
+  // A namespace of its own, /<id>/..., answered by `handler` only to a
+  // browser that holds the scope's cookie. The cookie is handed out once,
+  // for a ticket, so an address read elsewhere (a command line, a history)
+  // opens nothing, and a page of one scope cannot reach another's files.
+  QString openScope(Handler handler);
+  void closeScope(const QString& id);
+  QUrl scopeUrl(const QString& id, const QString& path) const;
+  // `path` of the scope with a new one-time ticket (the one before is void):
+  // its first request gets the cookie and goes on to `path`.
+  QUrl ticketUrl(const QString& id, const QString& path);
+
+  // The answer for the file `rest` below `folder`, under the rules of mount().
+  HttpResponse serveFile(const QString& folder, const QString& rest, bool cacheable = false,
+                         const Transform& transform = {});
+
   // The type a file is served with, by its extension.
   static QByteArray contentTypeFor(const QString& fileName);
 
-  // What a request for `target` (the raw request target) is answered with;
-  // the socket side only frames it. Public for the tests.
+  // What a request is answered with; the socket side only frames it.
+  // Public for the tests; the short form is a request as the player makes it.
+  HttpResponse respond(const HttpRequest& request);
   HttpResponse respond(const QByteArray& method, const QByteArray& target);
 
  private:
@@ -79,16 +133,33 @@ class LoopbackServer : public QObject {
     Handler handler;
     bool prefixMatch = false;
   };
+  struct Scope {
+    Handler handler;
+    QByteArray cookie;
+    QByteArray ticket;
+  };
+  struct Connection;
+  HttpResponse respondInToken(const QString& rest);
+  HttpResponse respondInScope(const QString& id, Scope& scope, const QString& rest, const QByteArray& query,
+                              const QByteArray& cookie);
+  bool hostIsOurs(const QByteArray& host) const;
   void onNewConnection();
-  void onReadyRead(QTcpSocket* socket);
-  HttpResponse serveFile(const Mount& mount, const QString& rest);
+  void onAcceptError();
+  void serve(QTcpSocket* socket);
+  bool takeRequest(Connection& c);
+  void drop(QTcpSocket* socket, bool abort);
+  void closeIdle();
 
   std::unique_ptr<QTcpServer> server_;
   QString token_;
+  Limits limits_;
   QHash<QString, Mount> mounts_;
   QHash<QString, Route> routes_;
+  QHash<QString, Scope> scopes_;
   // Cacheable files are read once: the wasm is fetched by every new page.
   QHash<QString, QByteArray> fileCache_;
+  QHash<QTcpSocket*, std::shared_ptr<Connection>> connections_;
+  QTimer idleTimer_;
 };
 
 }  // namespace tesmiro::player

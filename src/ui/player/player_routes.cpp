@@ -9,13 +9,18 @@
 #include <QJsonDocument>
 #include <QList>
 #include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryFile>
+#include <memory>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
 #endif
 
+#include "project/model.h"
 #include "ui/player/host_page.h"
 #include "ui/player/loopback_server.h"
+#include "ui/player/preview_files.h"
 #include "ui/player/ruffle_flash_view.h"
 
 namespace tesmiro::player {
@@ -71,6 +76,77 @@ const QList<FontFile>& DeviceFontFiles() {
   return files;
 }
 
+QString FontPath(qsizetype index) {
+  return QStringLiteral("fonts/%1/%2").arg(index).arg(QFileInfo(DeviceFontFiles()[index].path).fileName());
+}
+
+HttpResponse NotFound() {
+  HttpResponse r;
+  r.status = 404;
+  return r;
+}
+
+// "<index>/<file name>" of fonts/: each font file by itself, as the
+// folders they lie in hold other files.
+HttpResponse DeviceFontAnswer(const QString& rest) {
+  static QHash<QString, QByteArray> cache;
+  const QList<FontFile>& fonts = DeviceFontFiles();
+  bool ok = false;
+  const qsizetype index = rest.section(QLatin1Char('/'), 0, 0).toInt(&ok);
+  if (!ok || index < 0 || index >= fonts.size() || QStringLiteral("fonts/") + rest != FontPath(index))
+    return NotFound();
+  const QString path = fonts[index].path;
+  if (!cache.contains(path)) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return NotFound();
+    cache.insert(path, f.readAll());
+  }
+  HttpResponse r;
+  r.contentType = LoopbackServer::contentTypeFor(path);
+  r.body = cache.value(path);
+  r.cacheable = true;
+  return r;
+}
+
+// A browser preview's page reads the player's settings from here.
+HttpResponse BrowserConfig(const LoopbackServer& server, const QString& scope) {
+  QJsonObject config = DeviceFontOptions(server, scope);
+  config[QStringLiteral("autoplay")] = QStringLiteral("on");
+  config[QStringLiteral("unmuteOverlay")] = QStringLiteral("hidden");
+  config[QStringLiteral("splashScreen")] = false;
+  config[QStringLiteral("letterbox")] = QStringLiteral("off");
+  HttpResponse r;
+  r.contentType = "text/javascript; charset=utf-8";
+  r.body = "window.RufflePlayer = window.RufflePlayer || {};\nwindow.RufflePlayer.config = " +
+           QJsonDocument(config).toJson(QJsonDocument::Compact) + ";\n";
+  return r;
+}
+
+QByteArray InjectIntoPages(const QString& file, const QByteArray& body) {
+  const QString suffix = QFileInfo(file).suffix().toLower();
+  return suffix == QLatin1String("html") || suffix == QLatin1String("htm") ? InjectPlayer(body) : body;
+}
+
+// What one browser preview serves, below /<id>/.
+struct BrowserScope {
+  QString id;
+  QString folder;  // the page's
+  QString ruffle;
+  QSet<QString> files;  // below the folder
+};
+
+HttpResponse BrowserScopeAnswer(LoopbackServer& server, const BrowserScope& scope, const QString& path) {
+  static const QString browser = QStringLiteral("browser/");
+  static const QString ruffle = QStringLiteral("ruffle/");
+  static const QString fonts = QStringLiteral("fonts/");
+  if (path == QLatin1String("browser-config.js")) return BrowserConfig(server, scope.id);
+  if (path.startsWith(ruffle)) return server.serveFile(scope.ruffle, path.mid(ruffle.size()), true);
+  if (path.startsWith(fonts)) return DeviceFontAnswer(path.mid(fonts.size()));
+  if (path.startsWith(browser) && scope.files.contains(path.mid(browser.size())))
+    return server.serveFile(scope.folder, path.mid(browser.size()), false, InjectIntoPages);
+  return NotFound();
+}
+
 }  // namespace
 
 void EnsurePlayerRoutes(LoopbackServer& server) {
@@ -91,49 +167,15 @@ void EnsurePlayerRoutes(LoopbackServer& server) {
     return r;
   });
   server.mount(QStringLiteral("ruffle"), RuffleFlashView::ruffleFolder(), true);
-  // Each font file by itself: the folders they lie in hold other files.
-  const QList<FontFile>& fonts = DeviceFontFiles();
-  for (qsizetype i = 0; i < fonts.size(); ++i) {
-    const QString path = fonts[i].path;
-    server.route(QStringLiteral("fonts/%1/%2").arg(i).arg(QFileInfo(path).fileName()), [path](const QString&) {
-      static QHash<QString, QByteArray> cache;
-      HttpResponse r;
-      if (!cache.contains(path)) {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly)) {
-          r.status = 404;
-          return r;
-        }
-        cache.insert(path, f.readAll());
-      }
-      r.contentType = LoopbackServer::contentTypeFor(path);
-      r.body = cache.value(path);
-      r.cacheable = true;
-      return r;
-    });
-  }
-  // A browser preview's page reads the player's settings from here.
-  server.route(QStringLiteral("browser-config.js"), [&server](const QString&) {
-    QJsonObject config = DeviceFontOptions(server);
-    config[QStringLiteral("autoplay")] = QStringLiteral("on");
-    config[QStringLiteral("unmuteOverlay")] = QStringLiteral("hidden");
-    config[QStringLiteral("splashScreen")] = false;
-    config[QStringLiteral("letterbox")] = QStringLiteral("off");
-    HttpResponse r;
-    r.contentType = "text/javascript; charset=utf-8";
-    r.body = "window.RufflePlayer = window.RufflePlayer || {};\nwindow.RufflePlayer.config = " +
-             QJsonDocument(config).toJson(QJsonDocument::Compact) + ";\n";
-    return r;
-  });
+  server.route(QStringLiteral("fonts"), DeviceFontAnswer, true);
 }
 
-QJsonObject DeviceFontOptions(const LoopbackServer& server) {
+QJsonObject DeviceFontOptions(const LoopbackServer& server, const QString& scope) {
   QJsonArray fontSources;
   QJsonObject defaultFonts;
   const QList<FontFile>& fonts = DeviceFontFiles();
   for (qsizetype i = 0; i < fonts.size(); ++i) {
-    fontSources.append(
-        server.url(QStringLiteral("fonts/%1/%2").arg(i).arg(QFileInfo(fonts[i].path).fileName())).toString());
+    fontSources.append((scope.isEmpty() ? server.url(FontPath(i)) : server.scopeUrl(scope, FontPath(i))).toString());
     for (const DeviceFont& f : kDeviceFonts) {
       if (fonts[i].family != QLatin1String(f.family)) continue;
       for (const char* role : f.roles) {
@@ -159,16 +201,41 @@ QByteArray InjectPlayer(const QByteArray& html) {
   return scripts + html;
 }
 
+bool HasBrowserPlayer() { return !RuffleFlashView::ruffleFolder().isEmpty(); }
+
 QUrl PublishBrowserPreview(const QString& pagePath) {
+  static QString previous;
   LoopbackServer* server = LoopbackServer::shared();
-  if (!server || RuffleFlashView::ruffleFolder().isEmpty()) return {};
-  EnsurePlayerRoutes(*server);
+  const QString ruffle = RuffleFlashView::ruffleFolder();
+  if (!server || ruffle.isEmpty()) return {};
+  server->closeScope(previous);
   const QFileInfo page(pagePath);
-  server->mount(QStringLiteral("browser"), page.absolutePath(), false, [](const QString& file, const QByteArray& body) {
-    const QString suffix = QFileInfo(file).suffix().toLower();
-    return suffix == QLatin1String("html") || suffix == QLatin1String("htm") ? InjectPlayer(body) : body;
-  });
-  return server->url(QStringLiteral("browser/") + page.fileName());
+  auto scope = std::make_shared<BrowserScope>();
+  scope->folder = page.absolutePath();
+  scope->ruffle = ruffle;
+  scope->files = PreviewPageFiles(pagePath);
+  scope->id = server->openScope(
+      [server, scope](const QString& path) { return BrowserScopeAnswer(*server, *scope, path); });
+  previous = scope->id;
+  return server->ticketUrl(scope->id, QStringLiteral("browser/") + page.fileName());
+}
+
+QString WriteForwardingPage(const QUrl& url) {
+  static std::unique_ptr<QTemporaryFile> previous;
+  previous.reset();
+  const QString folder = QString::fromStdString(GUICore::State().paths.scratch.string());
+  auto file = std::make_unique<QTemporaryFile>(folder + QStringLiteral("/browser-XXXXXX.html"));
+  // Made with the owner's permissions only, and a name no one else chose.
+  if (folder.isEmpty() || !file->open()) return {};
+  const QByteArray address = url.toString(QUrl::FullyEncoded).toHtmlEscaped().toUtf8();
+  const QByteArray page =
+      "<!doctype html>\n<html><head><meta charset=\"utf-8\"><meta name=\"referrer\" content=\"no-referrer\">"
+      "<meta http-equiv=\"refresh\" content=\"0;url=" + address + "\"><title></title></head>\n<body><a href=\"" +
+      address + "\">" + url.fileName().toHtmlEscaped().toUtf8() + "</a></body></html>\n";
+  if (file->write(page) != page.size() || !file->flush()) return {};
+  file->close();
+  previous = std::move(file);
+  return previous->fileName();
 }
 
 }  // namespace tesmiro::player

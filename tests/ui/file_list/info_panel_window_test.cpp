@@ -1,6 +1,7 @@
 // The information panel drawn in the main window: a scaled picture, a
 // vector material drawn from its file, sound facts with play and stop
 // through the sound player, and the sprite button.
+#include <QAction>
 #include <QPainter>
 #include <QPushButton>
 
@@ -8,9 +9,11 @@
 #include "project/gui_core.h"
 #include "project/model.h"
 #include "project/store.h"
+#include "project/store_undo.h"
 #include "project/timelines.h"
 #include "swf/sound_test_files.h"
 #include "ui/main/kvg_painter.h"
+#include "ui/main/material_property.h"
 #include "ui/main/print_canvas.h"
 
 namespace tesmiro::testing {
@@ -115,6 +118,76 @@ TEST_F(InfoPanelWindowTest, TheSpriteButtonOpensTheSpritesTimeline) {
   EXPECT_EQ(GUICore::State().shownTimeline, GUICore::FindTimelineOfSprite(sprite));
   w.ShowItemInfo(0);
   EXPECT_EQ(w.Picture1->printedLines()[0], "No File");
+}
+
+// The material dialog of a new item, as a double: what the panel showed
+// while it was open.
+class PanelWhileOpen final : public gui::MaterialPropertyExchange {
+ public:
+  bool exchange(MainGUI& w) override {
+    seen = w.Picture1->printedLines().value(0);
+    return false;
+  }
+  QString seen;
+};
+
+TEST_F(InfoPanelWindowTest, ThePanelFollowsTheCursorRowAfterEveryCommand) {
+  MainGUI& w = start();
+  QApplication::setActiveWindow(&w);
+  const int32_t red = Add(SolidPng(temp / "red.png", 8, 4, QColor(255, 0, 0)), "png");
+  const int32_t blue = Add(SolidPng(temp / "blue.png", 4, 8, QColor(0, 0, 255)), "png");
+  const int32_t folder = Add({}, "folder");
+  GUICore::ClearStoreUndo();
+  QWidget* list = w.PictFileList;
+  list->setFocus();
+  // The panel shows what a click on the highlighted row would show.
+  auto showsCursorRow = [&w] {
+    const QStringList shown = w.Picture1->printedLines();
+    w.ShowItemInfo(FileListModule::GetJpegListID(FileListModule::Current().cursorRow));
+    return shown == w.Picture1->printedLines() ? ::testing::AssertionSuccess()
+                                                : ::testing::AssertionFailure() << shown.value(0).toStdString();
+  };
+
+  QTest::mouseClick(list, Qt::LeftButton, Qt::NoModifier, RowPoint(3));
+  ASSERT_EQ(FileListModule::GetJpegListID(FileListModule::Current().cursorRow), folder);
+  ASSERT_TRUE(w.Picture1->printedLines().value(0).startsWith(QStringLiteral("フォルダ")));
+  QTest::keyClick(list, Qt::Key_Delete);
+  ASSERT_EQ(GUICore::GetStoreItemByID(folder).id, 0);
+  EXPECT_TRUE(showsCursorRow()) << "delete";
+  EXPECT_FALSE(w.Picture1->printedLines().value(0).startsWith(QStringLiteral("フォルダ")));
+
+  w.mnuEditUndo_Click();  // Ctrl+Z
+  ASSERT_NE(GUICore::GetStoreItemByID(folder).id, 0);
+  EXPECT_TRUE(showsCursorRow()) << "undo";
+  w.ShowItemInfo(0);
+  w.mnuEditRedo_Click();
+  ASSERT_EQ(GUICore::GetStoreItemByID(folder).id, 0);
+  EXPECT_TRUE(showsCursorRow()) << "redo";
+
+  // The first row moved down, then the list sorted.
+  QTest::mouseClick(list, Qt::LeftButton, Qt::NoModifier, RowPoint(1));
+  w.ShowItemInfo(0);
+  QTest::keyClick(list, Qt::Key_Period);
+  ASSERT_EQ(FileListModule::GetJpegListID(2), red);
+  EXPECT_TRUE(showsCursorRow()) << "move";
+  w.ShowItemInfo(0);
+  w.mnuSortUp->setData(2);  // by ID, descending
+  w.mnuSortUp_Click();
+  EXPECT_TRUE(showsCursorRow()) << "sort";
+  QTest::mouseClick(list, Qt::LeftButton, Qt::NoModifier, RowPoint(2));
+  w.ShowItemInfo(0);
+  w.mnuDuplicateItem_Click();
+  EXPECT_EQ(GUICore::StoreItemCount(), 3);
+  EXPECT_TRUE(showsCursorRow()) << "duplicate";
+
+  // While the new folder's dialog is open the panel shows the new folder.
+  QTest::mouseClick(list, Qt::LeftButton, Qt::NoModifier, RowPoint(1));
+  ASSERT_EQ(FileListModule::GetJpegListID(1), blue);
+  PanelWhileOpen dialog;
+  gui::ScopedMaterialProperties installed(&dialog);
+  QTest::keyClick(list, Qt::Key_L, Qt::ControlModifier);
+  EXPECT_TRUE(dialog.seen.startsWith(QStringLiteral("フォルダ"))) << dialog.seen.toStdString();
+  EXPECT_TRUE(showsCursorRow()) << "new folder";
 }
 
 TEST(KvgPainterTest, GradientsAndOutlinesFollowTheFile) {

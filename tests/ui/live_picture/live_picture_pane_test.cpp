@@ -216,6 +216,38 @@ TEST_F(LivePicturePaneTest, RealTimeRebuildsWaitForThePlayerAndTakeTheLatestFiel
   EXPECT_EQ(dialog->Text8->text(), QStringLiteral("1.4"));
 }
 
+TEST_F(LivePicturePaneTest, ThePaneComesBackAsItWasLeftWhenTheDialogOpensAgain) {
+  dialog->resize(dialog->designSize() + QSize(150, 20));
+  Settle();
+  const QSize expanded = dialog->size();
+  auto reopen = [this] {
+    window().ListEventProperty();  // Ctrl+P
+    Settle();
+    dialog = EventDialog::instance();
+    return dialog != nullptr && dialog->Check5->isChecked() && dialog->picturePane()->PictPreview->isVisibleTo(dialog);
+  };
+  dialog->Command2->click();
+  Settle();
+  EXPECT_TRUE(reopen()) << "closed";
+  EXPECT_EQ(dialog->size(), expanded);
+
+  // Kept open after Apply: closed and opened again, and opened while shown.
+  Prefs::Current().dispEventProperty = 1;
+  dialog->Command2->click();
+  Settle();
+  EXPECT_TRUE(reopen()) << "kept open, closed";
+  EXPECT_TRUE(reopen()) << "kept open, shown";
+  EXPECT_EQ(dialog->size(), expanded);
+
+  // Collapsed, it comes back collapsed.
+  dialog->Check5->click();
+  dialog->Command2->click();
+  Settle();
+  EXPECT_FALSE(reopen());
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(dialog->size(), dialog->designSize());
+}
+
 TEST_F(LivePicturePaneTest, CollapsingKeepsTheExpandedSizeForNextTime) {
   dialog->resize(dialog->designSize() + QSize(200, 50));
   Settle();

@@ -2,7 +2,10 @@
 // focused list, select all, sync, help, and what minimising closes.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 
@@ -16,6 +19,7 @@
 #include "project/store_undo.h"
 #include "project/undo_scopes.h"
 #include "support/main_gui_fixture.h"
+#include "ui/dialogs/options_dialog.h"
 
 namespace tesmiro::testing {
 namespace {
@@ -124,6 +128,48 @@ TEST_F(MenusTest, WithAlwaysSyncTheItemIsALastingCheck) {
   EXPECT_TRUE(w.mnuEventSync->isChecked());
   w.mnuEventSync->trigger();
   EXPECT_FALSE(w.mnuEventSync->isChecked());
+}
+
+TEST_F(MenusTest, TheSyncItemFollowsTheOptionAsSoonAsTheOptionsDialogCloses) {
+  gui::MainGUI& w = StartActive();
+  const int32_t a = AddText("a");
+  AddText("b");
+  EventRecord e{};
+  e.itemId = a;
+  GUICore::InsertEvent(e, 0);
+  EventListModule::LoadRows();
+  EventListModule::Current().currentRow = 0;
+  auto setOption = [&w](bool lasting) {
+    QTimer::singleShot(0, [lasting] {
+      auto* dialog = qobject_cast<gui::OptionDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      dialog->Check7->setChecked(lasting);
+      dialog->Command1->click();
+    });
+    w.mnuOption->trigger();
+    Settle();
+    // The user opens the Edit menu with the event list focused.
+    QApplication::setActiveWindow(&w);
+    w.PictEventList->setFocus();
+    w.mnuEvent_Click();
+  };
+
+  setOption(true);
+  ASSERT_EQ(Prefs::Current().alwaysEventSync, 1);
+  w.mnuEventSync->trigger();
+  EXPECT_TRUE(w.mnuEventSync->isChecked());
+  w.mnuEventSync->trigger();
+  EXPECT_FALSE(w.mnuEventSync->isChecked());
+  w.mnuEventSync->trigger();
+
+  // Back to a one-time sync: the check goes, and a click selects the event's
+  // material again.
+  setOption(false);
+  EXPECT_FALSE(w.mnuEventSync->isChecked());
+  FileListModule::Current().cursorRow = 2;
+  w.mnuEventSync->trigger();
+  EXPECT_FALSE(w.mnuEventSync->isChecked());
+  EXPECT_EQ(FileListModule::GetJpegListID(FileListModule::Current().cursorRow), a);
 }
 
 TEST_F(MenusTest, HelpOpensTheShippedPagesOnlyWhenThereAreAny) {

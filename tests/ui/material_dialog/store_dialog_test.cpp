@@ -42,18 +42,9 @@ class StoreDialogTest : public MainGuiTest {
  protected:
   // Adds an item at the end and makes it the only selected, cursor row.
   static int32_t Add(const std::string& key, std::string name = "") {
-    int32_t row = FileListModule::RowCount() + 1, mode = 0;
-    const int32_t id = GUICore::AddStoreItem(name, key, row, mode);
-    GUICore::RefreshFileList();
-    SelectOnly(id);
+    const int32_t id = AddMaterialAtEnd(key, std::move(name));
+    SelectOnlyItem(id);
     return id;
-  }
-  static void SelectOnly(int32_t id) {
-    auto& list = FileListModule::Current();
-    FileListModule::ClearRowMarks();
-    list.cursorRow = FileListModule::GetJpegListIndex(id);
-    list.rows.at(list.cursorRow).selected = -1;
-    FileListModule::DrawFileList();
   }
   static void Edit(int32_t id, const std::function<void(StoreItem&)>& change) {
     StoreItem r = GUICore::GetStoreItemByID(id);
@@ -100,8 +91,8 @@ TEST_F(StoreDialogTest, EachKindShowsItsOwnFrameAndControls) {
     EXPECT_EQ(Shown(d.Check1, &d), c.check1);
     EXPECT_EQ(Shown(d.Text1, &d), c.idShown);
     EXPECT_EQ(Shown(d.Check14, &d), std::string(c.key) == "kvg");
-    // Video files are not browsed for.
-    EXPECT_EQ(d.Command6->isEnabled(), c.path && std::string(c.key) != "flv");
+    // Every material with a file can have it replaced.
+    EXPECT_EQ(d.Command6->isEnabled(), c.path);
     // The kind frame sits above the buttons, inside the dialog.
     auto* frame = d.findChild<QGroupBox*>(QString::fromLatin1(c.frame));
     EXPECT_LT(frame->geometry().bottom(), d.Command1->y());
@@ -393,7 +384,7 @@ TEST_F(StoreDialogTest, CtrlTOpensTheTextDialogAndOkNamesTheItemWithItsMeasuredB
   EXPECT_EQ(GUICore::StoreItemCount(), 1);
 
   // The property command on the image: Cancel changes nothing, no step.
-  SelectOnly(before);
+  SelectOnlyItem(before);
   ok = false;
   GUICore::ClearStoreUndo();
   w.mnuStoreProperty->trigger();

@@ -1,22 +1,65 @@
-// The browser preview: the page is served with the web player put in.
+// The browser preview: the page is served with the web player put in, with
+// the files it needs and no others, to the one browser it was handed to.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
-#include <QElapsedTimer>
-#include <QTest>
+#include <QFile>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 
+#include "project/model.h"
 #include "support/checkers.h"
+#include "support/main_gui_fixture.h"
 #include "support/temp_dir.h"
+#include "support/wait_and_files.h"
 #include "test_movies.h"
 #include "ui/player/loopback_server.h"
 #include "ui/player/player_routes.h"
+#include "ui/player/preview_files.h"
 #include "ui/player/ruffle_flash_view.h"
 #include "ui/player/web_engine_loader.h"
 #include "ui/player/web_page.h"
 
 namespace tesmiro::testing {
 namespace {
+
+using player::HttpRequest;
+using player::HttpResponse;
+using player::LoopbackServer;
+
+QString Q(const std::filesystem::path& p) { return QString::fromStdString(p.string()); }
+
+void Write(const std::filesystem::path& path, const std::string& text) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+QByteArray ReadAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A folder as the preview leaves it beside a project: the page, its movie,
+// and much that no preview needs.
+struct PreviewFolder {
+  PreviewFolder() {
+    Write(dir / "_preview.html", "<html><body><object><param name=\"movie\" value=\"_preview.swf\" />"
+                                 "<embed src='_preview.swf'></object><img src=pics/a%20b.png>"
+                                 "<a href=\"more.html?x=1\">more</a><a href=\"http://example.com/x.html\">web</a>");
+    Write(dir / "more.html", "<embed src=\"clips/more.swf\">");
+    TestMovie m;
+    m.frames = {"loadMovie(\"clips/b.swf\", 1); loadVariables(\"data\\\\vars.txt\", \"_root\");"
+                "loadMovie(\"../outside.txt\", 2); loadMovie(\"pics/\" + n + \".png\", 3);"};
+    std::string error;
+    EXPECT_TRUE(WriteTestMovie(m, dir / "_preview.swf", &error)) << error;
+    for (const char* name : {"clips/b.swf", "clips/more.swf", "data/vars.txt", "pics/a b.png", "pics/unnamed.png",
+                             "project.tsm", ".../deep.txt"})
+      Write(dir / name, name);
+  }
+  QString page() const { return Q(dir / "_preview.html"); }
+  TempDir dir;
+};
 
 TEST(BrowserPreviewPage, ThePlayerComesBeforeEverythingThePageLoads) {
   const QByteArray scripts =
@@ -28,20 +71,69 @@ TEST(BrowserPreviewPage, ThePlayerComesBeforeEverythingThePageLoads) {
   EXPECT_EQ(player::InjectPlayer("<embed src=\"m.swf\">"), scripts + "<embed src=\"m.swf\">");
 }
 
-TEST(BrowserPreviewPage, OnlyHtmlFilesOfThePagesFolderAreChanged) {
-  TempDir dir;
-  std::ofstream(dir / "_preview.html") << "<html><body></body></html>";
-  std::ofstream(dir / "_preview.swf") << "FWS";
-  const QUrl url = player::PublishBrowserPreview(QString::fromStdString((dir / "_preview.html").string()));
-  if (url.isEmpty())
+TEST(BrowserPreviewPage, OnlyTheFilesThePagesAndMoviesNameAreServed) {
+  PreviewFolder folder;
+  const QSet<QString> named{"_preview.html", "_preview.swf", "pics/a b.png", "more.html",
+                            "clips/more.swf", "clips/b.swf", "data/vars.txt"};
+  EXPECT_EQ(player::PreviewPageFiles(folder.page()), named);
+  // A compressed movie is looked into as well.
+  const QByteArray plain = ReadAll(Q(folder.dir / "_preview.swf"));
+  const QByteArray compressed = "CWS" + plain.mid(3, 5) + qCompress(plain.mid(8)).mid(4);
+  EXPECT_TRUE(player::MovieScriptStrings(compressed).contains("clips/b.swf"));
+}
+
+TEST(BrowserPreviewPage, ThePreviewIsServedOnlyToTheBrowserThatTookItsTicket) {
+  if (!player::HasBrowserPlayer() || !LoopbackServer::shared())
     REQUIRE_CHECKER("web player not available: " + player::RuffleFlashView::unavailableReason().toStdString());
-  player::LoopbackServer* server = player::LoopbackServer::shared();
-  const QByteArray path = url.path(QUrl::FullyEncoded).toUtf8();
-  EXPECT_TRUE(server->respond("GET", path).body.contains("ruffle/ruffle.js"));
-  const QByteArray movie = path.left(path.lastIndexOf('/') + 1) + "_preview.swf";
-  EXPECT_EQ(server->respond("GET", movie).body, "FWS");
-  const QByteArray config = server->respond("GET", "/" + server->token().toUtf8() + "/browser-config.js").body;
+  PreviewFolder folder;
+  const QUrl ticket = player::PublishBrowserPreview(folder.page());
+  LoopbackServer* server = LoopbackServer::shared();
+  EXPECT_FALSE(ticket.toString().contains(server->token())) << "the run's token stays in the program";
+  const QByteArray scope = ticket.path(QUrl::FullyEncoded).section(QLatin1Char('/'), 0, 1).toUtf8() + "/";
+  const auto get = [&](const QByteArray& path, const QByteArray& cookie) {
+    const QByteArray host = "127.0.0.1:" + QByteArray::number(server->port());
+    HttpResponse r = server->respond(HttpRequest{"GET", path, host, cookie});
+    return r.file ? r.file->readAll() : r.status == 200 ? r.body : QByteArray::number(r.status);
+  };
+  const HttpResponse handed = server->respond("GET", ticket.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority));
+  const QByteArray cookie = handed.headers.value(0).second.split(';').value(0);
+  EXPECT_TRUE(get(scope + "browser/more.html", cookie).contains("ruffle/ruffle.js"));
+  EXPECT_EQ(get(scope + "browser/clips/b.swf", cookie), "clips/b.swf") << "the movie loads it";
+  EXPECT_EQ(get(scope + "browser/pics/unnamed.png", cookie), "404");
+  EXPECT_EQ(get(scope + "browser/project.tsm", cookie), "404");
+  const QByteArray config = get(scope + "browser-config.js", cookie);
   EXPECT_TRUE(config.contains("\"autoplay\":\"on\"")) << config.toStdString();
+  EXPECT_FALSE(config.contains(server->token().toUtf8()));
+  // The next preview has a scope of its own; this one is closed.
+  ASSERT_FALSE(player::PublishBrowserPreview(folder.page()).isEmpty());
+  EXPECT_EQ(get(scope + "browser/clips/b.swf", cookie), "404");
+}
+
+class BrowserPreviewMenuTest : public MainGuiTest {};
+
+TEST_F(BrowserPreviewMenuTest, TheDesktopsBrowserIsHandedAPrivateFileNotTheAddress) {
+  if (!player::HasBrowserPlayer() || !LoopbackServer::shared())
+    REQUIRE_CHECKER("web player not available: " + player::RuffleFlashView::unavailableReason().toStdString());
+  gui::MainGUI& main = start();
+  main.mnuPreviewBrowser->trigger();
+  ASSERT_EQ(desktop.opener.calls.size(), 1u);
+  const QString call = desktop.opener.calls[0];
+  ASSERT_TRUE(call.startsWith("file " + Q(GUICore::State().paths.scratch) + "/browser-")) << call.toStdString();
+  EXPECT_FALSE(call.contains(LoopbackServer::shared()->token()) || call.contains("ticket") || call.contains("http"));
+  const QString forwarding = call.mid(5);
+  struct stat st {};
+  ASSERT_EQ(::stat(forwarding.toLocal8Bit().constData(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u) << "no one else reads the ticket";
+  EXPECT_TRUE(ReadAll(forwarding).contains("content=\"0;url=http://127.0.0.1:"));
+  EXPECT_TRUE(ReadAll(forwarding).contains("/browser/_preview.html?ticket="));
+
+  main.mnuPreviewBrowser->trigger();
+  EXPECT_FALSE(QFile::exists(forwarding)) << "the file of the preview before goes";
+  EXPECT_TRUE(ui.messages.empty());
+  desktop.opener.result = false;
+  main.mnuPreviewBrowser->trigger();
+  ASSERT_EQ(ui.messages.size(), 1u) << "a preview that did not open says so";
+  EXPECT_EQ(ui.messages[0].text, "ブラウザでプレビューを開けませんでした。");
 }
 
 TEST(RuffleBrowserPreview, TheTemplatesEmbedBecomesAPlayingMovie) {
@@ -56,29 +148,53 @@ TEST(RuffleBrowserPreview, TheTemplatesEmbedBecomesAPlayingMovie) {
       << "<html><body><object classid=\"clsid:d27cdb6e-ae6d-11cf-96b8-444553540000\" width=\"120\" height=\"80\">"
          "<param name=\"movie\" value=\"_preview.swf\" /><embed src=\"_preview.swf\" width=\"120\" height=\"80\" "
          "type=\"application/x-shockwave-flash\" /></object></body></html>";
-  const QUrl url = player::PublishBrowserPreview(QString::fromStdString((dir / "_preview.html").string()));
+  const QUrl url = player::PublishBrowserPreview(Q(dir / "_preview.html"));
   ASSERT_FALSE(url.isEmpty());
-  const std::unique_ptr<player::WebPage> browser(
-      player::LoadedWebEngine()->createPage(nullptr, player::WebPageKind::Browser, {}));
+  // As the desktop's browser opens it: the private file, then the ticket.
+  const std::filesystem::path scratch = GUICore::State().paths.scratch;
+  GUICore::State().paths.scratch = dir.path();
+  const QString forwarding = player::WriteForwardingPage(url);
+  GUICore::State().paths.scratch = scratch;
+  ASSERT_FALSE(forwarding.isEmpty());
+  player::WebEngine* engine = player::LoadedWebEngine();
+  ASSERT_NE(engine, nullptr) << player::WebEngineLoadError().toStdString();
+  const std::unique_ptr<player::WebPage> browser(engine->createPage(nullptr, player::WebPageKind::Browser, {}));
   browser->widget()->resize(300, 200);
   browser->widget()->show();
-  browser->load(url);
+  const auto ask = [&](const QString& script) {
+    auto answer = std::make_shared<QVariant>();
+    auto answered = std::make_shared<bool>(false);
+    browser->runJavaScript(script, [answer, answered](const QVariant& v) {
+      *answer = v;
+      *answered = true;
+    });
+    WaitUntil([&] { return *answered; }, 10000);
+    return *answer;
+  };
+  // The program's pages never follow a local file on to the web, as a
+  // desktop browser does: the engine reads the file, and the test follows
+  // its refresh.
+  browser->load(QUrl::fromLocalFile(forwarding));
+  QString refresh;
+  EXPECT_TRUE(WaitUntil([&] {
+    refresh = ask(QStringLiteral("(() => { const m = document.querySelector('meta[http-equiv=refresh]');"
+                                 " return m ? m.content : ''; })()")).toString();
+    return !refresh.isEmpty();
+  }, 30000));
+  ASSERT_TRUE(refresh.startsWith(QStringLiteral("0;url="))) << refresh.toStdString();
+  const QUrl next(refresh.mid(6));
+  EXPECT_EQ(next, url) << next.toString().toStdString();
+  browser->allowBelow(url.adjusted(QUrl::RemoveFilename | QUrl::RemoveQuery | QUrl::RemoveFragment));
+  browser->load(next);
   int frames = 0;
-  QElapsedTimer clock;
-  clock.start();
-  while (frames == 0 && clock.elapsed() < 30000) {
-    bool answered = false;
-    browser->runJavaScript(
-        "(() => { const p = document.querySelector('ruffle-object, ruffle-embed');"
-        " const m = p && p.ruffle && p.ruffle().metadata; return m ? m.numFrames : 0; })()",
-        [&](const QVariant& v) {
-          frames = v.toInt();
-          answered = true;
-        });
-    while (!answered && clock.elapsed() < 30000) QTest::qWait(20);
-    if (frames == 0) QTest::qWait(100);
-  }
+  EXPECT_TRUE(WaitUntil([&] {
+    frames = ask(QStringLiteral("(() => { const p = document.querySelector('ruffle-object, ruffle-embed');"
+                                " const m = p && p.ruffle && p.ruffle().metadata; return m ? m.numFrames : 0; })()"))
+                 .toInt();
+    return frames != 0;
+  }, 90000));
   EXPECT_EQ(frames, 7) << "the page's player loaded the movie beside it";
+  EXPECT_TRUE(browser->url().toString().endsWith("/browser/_preview.html")) << browser->url().toString().toStdString();
 }
 
 }  // namespace

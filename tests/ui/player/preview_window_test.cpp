@@ -1,5 +1,5 @@
 // The preview window over the fake host: the button, the slider and the
-// readout follow the movie; the keep-on-top guard; snapshots; trace lines.
+// readout follow the movie; the keep-on-top box; snapshots; trace lines.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -111,33 +111,6 @@ TEST_F(PreviewWindowTest, TheSliderEndsAtTheLastFrameAndWidensForAFrameBeyond) {
   hosts.last()->framesOnLoad = 1;
   second->showMovie(QString::fromStdString((temp / "_preview.swf").string()));
   EXPECT_EQ(second->HScroll1->maximum(), 0) << "a one-frame movie has nowhere to slide";
-}
-
-TEST_F(PreviewWindowTest, KeepOnTopHoldsBackASecondToggleThenFollowsTheBox) {
-  qint64 now = 10'000;
-  PreviewWindow::ScopedGuardClock clock([&] { return now; });
-  Prefs::Current().windowTopward = 16;  // offered, not ticked
-  PreviewWindow& w = show();
-  EXPECT_TRUE(w.Check1->isVisible());
-  EXPECT_FALSE(w.isTopmost());
-  now += 1000;  // the user clicks a while after the window came up
-  QTest::mouseClick(w.Check1, Qt::LeftButton);
-  ASSERT_TRUE(w.Check1->isChecked());
-  EXPECT_TRUE(w.isTopmost());
-  now += 200;
-  QTest::mouseClick(w.Check1, Qt::LeftButton);
-  EXPECT_FALSE(w.Check1->isChecked());
-  EXPECT_TRUE(w.isTopmost()) << "held back within half a second";
-  const auto calls = desktop.placement.keepOnTop.size();
-  now += 600;
-  QTest::qWait(PreviewWindow::kTopmostGuardMs + 100);
-  EXPECT_FALSE(w.isTopmost()) << "the box's final state once the guard passed";
-  ASSERT_EQ(desktop.placement.keepOnTop.size(), calls + 1);
-  EXPECT_EQ(desktop.placement.keepOnTop.back(), std::make_pair(QStringLiteral("PreviewWindow"), false));
-
-  now += 2000;
-  w.Form_Activate();
-  EXPECT_EQ(desktop.placement.keepOnTop.size(), calls + 1) << "activation re-applies nothing new";
 }
 
 TEST_F(PreviewWindowTest, WithoutTheOfferTheBoxIsHiddenAndTheWindowNeverOnTop) {

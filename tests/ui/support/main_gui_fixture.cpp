@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <QWidget>
 
+#include "project/list_models.h"
+#include "project/store.h"
+
 namespace tesmiro::testing {
 
 std::filesystem::path SaveGrab(QWidget* widget, const std::string& name) {
@@ -20,6 +23,21 @@ std::filesystem::path SaveGrab(QWidget* widget, const std::string& name) {
 
 void Settle() {
   for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+}
+
+int32_t AddMaterialAtEnd(const std::string& key, std::string pathOrText) {
+  int32_t row = FileListModule::RowCount() + 1, mode = 0;
+  const int32_t id = GUICore::AddStoreItem(pathOrText, key, row, mode);
+  GUICore::RefreshFileList();
+  return id;
+}
+
+void SelectOnlyItem(int32_t id) {
+  auto& list = FileListModule::Current();
+  FileListModule::ClearRowMarks();
+  list.cursorRow = FileListModule::GetJpegListIndex(id);
+  list.rows.at(list.cursorRow).selected = -1;
+  FileListModule::DrawFileList();
 }
 
 MainGuiTest::MainGuiTest() : paths(AppPaths::InFolder(temp.path())) {

@@ -27,6 +27,12 @@ std::filesystem::path SaveGrab(QWidget* widget, const std::string& name);
 // Lets queued events and timers of zero delay run.
 void Settle();
 
+// Adds a material at the end of the file list (its file, or a text's text;
+// nothing for sprites and folders) and returns its ID.
+int32_t AddMaterialAtEnd(const std::string& key, std::string pathOrText = "");
+// Makes the item's row the only selected one and the cursor row.
+void SelectOnlyItem(int32_t id);
+
 class MainGuiTest : public ::testing::Test {
  protected:
   MainGuiTest();
