@@ -29,7 +29,6 @@
 #include "ui/dialogs/trace_window.h"
 #include "ui/main/main_gui.h"
 #include "ui/player/flash_host.h"
-#include "ui/player/ruffle_flash_view.h"
 
 namespace tesmiro::gui {
 namespace {
@@ -75,45 +74,6 @@ image::Picture ToPicture(const QImage& source) {
   return picture;
 }
 
-// The web player of the last preview window, kept hidden with no movie
-// while the main window lives: a new page would start the player's wasm
-// again, and every F5 makes a new window. It waits as a window of its own:
-// inside the main window it would have every repaint of that window go
-// through the web view's GL composition.
-QPointer<player::FlashHost>& ParkedHost() {
-  static QPointer<player::FlashHost> parked;
-  return parked;
-}
-
-class ParkedHostKeeper : public QObject {
- public:
-  using QObject::QObject;
-  ~ParkedHostKeeper() override { delete ParkedHost().data(); }
-};
-
-player::FlashHost* TakeParkedHost(QWidget* window) {
-  player::FlashHost* host = ParkedHost().data();
-  ParkedHost().clear();
-  if (host) {
-    host->setParent(window);
-    host->show();
-  }
-  return host;
-}
-
-void ParkHost(player::FlashHost* host) {
-  MainGUI* main = MainGUI::instance();
-  if (!main || !qobject_cast<player::RuffleFlashView*>(host)) return;
-  delete ParkedHost().data();
-  host->release();
-  host->disconnect();
-  host->hide();
-  host->setParent(nullptr);
-  ParkedHost() = host;
-  static QPointer<QObject> keeper;
-  if (!keeper || keeper->parent() != main) keeper = new ParkedHostKeeper(main);
-}
-
 }  // namespace
 
 // ---- the instance --------------------------------------------------------------
@@ -136,9 +96,12 @@ void PreviewWindow::unload() {
   w->hide();
   instance_ = nullptr;
   // The movie stops with the window; its own handlers may be what unloads it.
+  // The web player waits, hidden, for the next window while the main window
+  // lives: a new page would start its wasm again, and every F5 makes a new
+  // window.
   if (w->ShockwaveFlash1) {
     w->ShockwaveFlash1->release();
-    ParkHost(w->ShockwaveFlash1);
+    player::KeepFlashHost(w->ShockwaveFlash1, MainGUI::instance());
   }
   w->deleteLater();
 }
@@ -163,8 +126,7 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   Check1 = new QCheckBox(QStringLiteral("前"), this);
   Check1->setObjectName(QStringLiteral("Check1"));
   Check1->setFocusPolicy(Qt::TabFocus);
-  ShockwaveFlash1 = TakeParkedHost(this);
-  if (!ShockwaveFlash1) ShockwaveFlash1 = player::CreateFlashHost(this);
+  ShockwaveFlash1 = player::TakeOrCreateFlashHost(this);
   ShockwaveFlash1->setObjectName(QStringLiteral("ShockwaveFlash1"));
 
   connect(Command1, &QToolButton::clicked, this, [this] { Command1_Click(); });

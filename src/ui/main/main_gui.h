@@ -150,6 +150,10 @@ class MainGUI : public QMainWindow {
   // A finished preview: 1 the preview window, 2 the browser, 3 the
   // stand-alone player.
   void showPreview(const QString& path, ui::PreviewTarget target, int width, int height);
+  // From now on, starts the web player hidden `afterPaintMs` after the
+  // window has painted with a project open, so that the first preview is as
+  // quick as later ones (the program asks for it; tests mostly do not).
+  void warmUpPlayerWhenIdle(int afterPaintMs = 200);
 
   // ---- handlers the start-up and the keys call (event list) -------------
   void onEventListClicked();

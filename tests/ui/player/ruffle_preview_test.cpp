@@ -8,8 +8,6 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 #include <fstream>
 
 #include "compiler/text_effects.h"
@@ -24,6 +22,7 @@
 #include "ui/dialogs/preview_window.h"
 #include "ui/dialogs/trace_window.h"
 #include "ui/player/ruffle_flash_view.h"
+#include "ui/player/web_page.h"
 
 namespace tesmiro::testing {
 namespace {
@@ -149,6 +148,34 @@ TEST_F(RufflePreview, F5ShowsThePictureWithItsFramesAndTracesAndSeeks) {
   }
 }
 
+// The warm-up loads the player's code into a hidden page, which lets its
+// own movie go again, and the first F5 plays in that page.
+TEST_F(RufflePreview, TheWarmUpStartsThePlayerHiddenAndTheFirstF5UsesIt) {
+  gui::MainGUI& main = start(QString::fromStdString(makeProject(6).string()));
+  main.warmUpPlayerWhenIdle(0);
+  main.repaint();
+  ASSERT_TRUE(WaitUntil([] { return player::KeptFlashHost() != nullptr; }));
+  auto* warm = qobject_cast<player::RuffleFlashView*>(player::KeptFlashHost());
+  ASSERT_NE(warm, nullptr);
+  EXPECT_FALSE(warm->isVisible());
+  ASSERT_TRUE(WaitUntil([&] { return warm->playerStarted(); })) << "the hidden page never started the player";
+  bool answered = false;
+  bool fetchedAndLetGo = false;
+  warm->runScript(QStringLiteral("performance.getEntriesByType('resource').some(e => e.name.endsWith('.wasm'))"
+                                 " && !document.getElementById('player')"),
+                  [&](const QVariant& v) {
+                    fetchedAndLetGo = v.toBool();
+                    answered = true;
+                  });
+  ASSERT_TRUE(WaitUntil([&] { return answered; }));
+  EXPECT_TRUE(fetchedAndLetGo) << "the wasm was fetched and the warm-up's movie let go";
+  main.mnuPreviewWindow->trigger();
+  for (const RecordedMessage& m : ui.messages) ADD_FAILURE() << m.title << ": " << m.text;
+  ASSERT_TRUE(PreviewWindow::isShownNow());
+  EXPECT_EQ(host(), warm);
+  EXPECT_TRUE(WaitUntil([&] { return host()->totalFrames() >= kFrames; })) << "the movie never loaded";
+}
+
 TEST_F(RufflePreview, TheBrowserBoxShowsThePageInABareWindowSizedToTheStage) {
   gui::MainGUI& main = start(QString::fromStdString(makeProject(6).string()));
   Prefs::Current().previewUseIE = 1;
@@ -158,12 +185,12 @@ TEST_F(RufflePreview, TheBrowserBoxShowsThePageInABareWindowSizedToTheStage) {
   ASSERT_NE(w, nullptr);
   EXPECT_TRUE(w->isVisible());
   EXPECT_EQ(w->size(), QSize(160 + 50, 120 + 65));
-  EXPECT_TRUE(WaitUntil([&] { return w->view()->url().path().endsWith(QStringLiteral("/browser/_preview.html")); }))
-      << w->view()->url().toString().toStdString();
+  EXPECT_TRUE(WaitUntil([&] { return w->page()->url().path().endsWith(QStringLiteral("/browser/_preview.html")); }))
+      << w->page()->url().toString().toStdString();
   int frames = 0;
   ASSERT_TRUE(WaitUntil([&] {
     bool answered = false;
-    w->view()->page()->runJavaScript(
+    w->page()->runJavaScript(
         "(() => { const p = document.querySelector('ruffle-object, ruffle-embed');"
         " const m = p && p.ruffle && p.ruffle().metadata; return m ? m.numFrames : 0; })()",
         [&](const QVariant& v) {
