@@ -193,7 +193,7 @@ int Child(bool warm) {
   gui::MainGUI window;
   if (warm) window.warmUpPlayerWhenIdle();
   const auto start = std::chrono::steady_clock::now();
-  window.Form_Load(QString::fromStdString(project.string()));
+  window.startUp(QString::fromStdString(project.string()));
   bool ready = false;
   QElapsedTimer clock;
   clock.start();
@@ -331,7 +331,7 @@ int main(int argc, char** argv) {
       status = Child(mode == "--child-warm");
     } else {
       gui::MainGUI window;
-      window.Form_Load(QString());
+      window.startUp(QString());
       benchmark::Initialize(&argc, argv);
       benchmark::RunSpecifiedBenchmarks();
       benchmark::Shutdown();

@@ -93,7 +93,7 @@ int Child(int argc, char** argv, const char* project) {
   window.warmUpPlayerWhenIdle();
   FirstPaint watch;
   window.installEventFilter(&watch);
-  window.Form_Load(QString::fromUtf8(project));
+  window.startUp(QString::fromUtf8(project));
   return app.exec();
 }
 

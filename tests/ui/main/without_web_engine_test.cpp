@@ -13,6 +13,7 @@
 #include "project/model.h"
 #include "project/preferences.h"
 #include "project/project_file.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "support/wait_and_files.h"
 #include "ui/common/qt_text.h"
@@ -61,18 +62,20 @@ TEST_F(WithoutWebEngineTest, TheWindowOpensEditsAndMakesTheMovieWhileThePreviewS
   QApplication::setActiveWindow(&main);
   main.activateWindow();
   Settle();
-  main.PictEventList->setFocus();
-  main.mnuSelAllEvent->setEnabled(true);
-  main.mnuSelAllEvent->trigger();
-  main.mnuDeleteEvent->setEnabled(true);
-  main.mnuDeleteEvent->trigger();
+  Control<QWidget>(main, "PictEventList")->setFocus();
+  QAction* selectAll = Control<QAction>(main, "selectAllEventsAction");
+  selectAll->setEnabled(true);
+  selectAll->trigger();
+  QAction* deleteEvents = Control<QAction>(main, "deleteEventsAction");
+  deleteEvents->setEnabled(true);
+  deleteEvents->trigger();
   EXPECT_EQ(GUICore::EventCount(), 0);
-  main.mnuEditUndo->trigger();
+  Control<QAction>(main, "undoAction")->trigger();
   EXPECT_EQ(GUICore::EventCount(), 1);
 
   const fs::path movie = temp / "p.swf";
   desktop.fileDialogs.answer(movie.string());
-  main.mnuMakeSWF->trigger();
+  Control<QAction>(main, "makeSwfAction")->trigger();
   const auto bytes = fileio::ReadAll(movie);
   ASSERT_TRUE(bytes.has_value());
   EXPECT_EQ(std::string(bytes->begin(), bytes->begin() + 3), "FWS");
