@@ -122,9 +122,9 @@ double PressF5() {
   gui::MainGUI* main = gui::MainGUI::instance();
   bool painted = false;
   const auto start = std::chrono::steady_clock::now();
-  main->mnuPreviewWindow->trigger();
+  main->previewInWindow();
   if (!gui::PreviewWindow::instance()) return -1;
-  auto* view = dynamic_cast<player::RuffleFlashView*>(gui::PreviewWindow::instance()->ShockwaveFlash1);
+  auto* view = dynamic_cast<player::RuffleFlashView*>(gui::PreviewWindow::instance()->flash());
   if (!view) return -1;
   view->whenFramePainted([&] { painted = true; });
   const bool ok = WaitFor(painted, 120000);

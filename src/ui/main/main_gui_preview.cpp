@@ -64,32 +64,32 @@ class PlayerWarmUp : public QObject {
 void MainGUI::warmUpPlayerWhenIdle(int afterPaintMs) { new PlayerWarmUp(this, afterPaintMs); }
 
 void MainGUI::setupPreviewArea() {
-  connect(mnuPreviewWindow, &QAction::triggered, this, [this] { mnuPreviewWindow_Click(); });
-  connect(mnuPreviewWindowSelected, &QAction::triggered, this, [this] { mnuPreviewWindowSelected_Click(); });
-  connect(mnuPreviewBrowser, &QAction::triggered, this, [this] { mnuPreviewBrowser_Click(); });
-  connect(mnuPreviewSAPlayer, &QAction::triggered, this, [this] { mnuPreviewSAPlayer_Click(); });
-  connect(mnuPreviewTrace, &QAction::triggered, this, [this] { mnuPreviewTrace_Click(); });
-  connect(mnuPreviewOption, &QAction::triggered, this, [this] { mnuPreviewOption_Click(); });
+  connect(previewWindowAction, &QAction::triggered, this, [this] { previewInWindow(); });
+  connect(previewSelectedAction, &QAction::triggered, this, [this] { previewSelected(); });
+  connect(previewInBrowserAction, &QAction::triggered, this, [this] { previewInBrowser(); });
+  connect(previewInPlayerAction, &QAction::triggered, this, [this] { previewInPlayer(); });
+  connect(traceWindowAction, &QAction::triggered, this, [this] { toggleTraceWindow(); });
+  connect(previewOptionsAction, &QAction::triggered, this, [this] { editPreviewOptions(); });
   // Links a previewed movie opens go where the desktop's other links go.
   movieLinks_ = std::make_unique<player::ScopedUrlOpener>([](const QUrl& url) { Desktop().opener->openUrl(url); });
 }
 
-void MainGUI::mnuPreviewWindow_Click() { runPreview(1); }
+void MainGUI::previewInWindow() { runPreview(1); }
 
-void MainGUI::mnuPreviewWindowSelected_Click() {
+void MainGUI::previewSelected() {
   runPreview(std::clamp(Prefs::Current().previewSelectedPlayer, 0, 2) + 4);
 }
 
-void MainGUI::mnuPreviewBrowser_Click() { runPreview(2); }
+void MainGUI::previewInBrowser() { runPreview(2); }
 
-void MainGUI::mnuPreviewSAPlayer_Click() { runPreview(3); }
+void MainGUI::previewInPlayer() { runPreview(3); }
 
 void MainGUI::runPreview(int mode) {
   // The build yields to the window: the menu and its keys stay off until
   // the preview is shown, so that no second preview starts inside it.
   if (previewRunning_ || buildRunning_) return;
   previewRunning_ = true;
-  const QList<QAction*> items = mnuPreview->actions();
+  const QList<QAction*> items = previewMenu->actions();
   for (QAction* a : items) a->setEnabled(false);
   GUICore::RunPreview(static_cast<GUICore::PreviewMode>(mode), GUICore::kPreviewMovie);
   for (QAction* a : items) a->setEnabled(true);
@@ -140,9 +140,9 @@ void MainGUI::showPreview(const QString& path, ui::PreviewTarget target, int wid
   }
 }
 
-void MainGUI::mnuPreviewTrace_Click() {
+void MainGUI::toggleTraceWindow() {
   // The item's check has already turned (it is a checkable action).
-  if (!mnuPreviewTrace->isChecked()) {
+  if (!traceWindowAction->isChecked()) {
     TraceWindow::unload();
     return;
   }
@@ -158,7 +158,9 @@ void MainGUI::mnuPreviewTrace_Click() {
   w->raise();
 }
 
-void MainGUI::mnuPreviewOption_Click() {
+void MainGUI::setTraceWindowChecked(bool checked) { traceWindowAction->setChecked(checked); }
+
+void MainGUI::editPreviewOptions() {
   PreviewOptionDialog dialog(this);
   dialog.exec();
 }

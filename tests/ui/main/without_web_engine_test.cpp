@@ -81,17 +81,17 @@ TEST_F(WithoutWebEngineTest, TheWindowOpensEditsAndMakesTheMovieWhileThePreviewS
   EXPECT_EQ(std::string(bytes->begin(), bytes->begin() + 3), "FWS");
 
   ui.messages.clear();
-  main.mnuPreviewWindow->trigger();
+  Control<QAction>(main, "previewWindowAction")->trigger();
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].title, "プレビュー");
   EXPECT_EQ(ui.messages[0].text.rfind("プレビュー用のプレイヤーを読み込めないため、プレビューできません。\r\n", 0), 0u)
       << ui.messages[0].text;
   EXPECT_FALSE(gui::PreviewWindow::isLoaded());
-  EXPECT_TRUE(main.mnuPreviewWindow->isEnabled()) << "the menu is back after the message";
+  EXPECT_TRUE(Control<QAction>(main, "previewWindowAction")->isEnabled()) << "the menu is back after the message";
 
   ui.messages.clear();
   Prefs::Current().previewUseIE = 1;
-  main.mnuPreviewBrowser->trigger();
+  Control<QAction>(main, "previewInBrowserAction")->trigger();
   ASSERT_EQ(desktop.opener.calls.size(), 1u);
   // The desktop's browser, led on by the private file as when it is chosen.
   const QString forwarding = "file " + gui::ToQ(GUICore::State().paths.scratch.string()) + "/browser-";

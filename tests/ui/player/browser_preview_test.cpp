@@ -115,7 +115,8 @@ TEST_F(BrowserPreviewMenuTest, TheDesktopsBrowserIsHandedAPrivateFileNotTheAddre
   if (!player::HasBrowserPlayer() || !LoopbackServer::shared())
     REQUIRE_CHECKER("web player not available: " + player::RuffleFlashView::unavailableReason().toStdString());
   gui::MainGUI& main = start();
-  main.mnuPreviewBrowser->trigger();
+  QAction* inBrowser = Control<QAction>(main, "previewInBrowserAction");
+  inBrowser->trigger();
   ASSERT_EQ(desktop.opener.calls.size(), 1u);
   const QString call = desktop.opener.calls[0];
   ASSERT_TRUE(call.startsWith("file " + Q(GUICore::State().paths.scratch) + "/browser-")) << call.toStdString();
@@ -127,11 +128,11 @@ TEST_F(BrowserPreviewMenuTest, TheDesktopsBrowserIsHandedAPrivateFileNotTheAddre
   EXPECT_TRUE(ReadAll(forwarding).contains("content=\"0;url=http://127.0.0.1:"));
   EXPECT_TRUE(ReadAll(forwarding).contains("/browser/_preview.html?ticket="));
 
-  main.mnuPreviewBrowser->trigger();
+  inBrowser->trigger();
   EXPECT_FALSE(QFile::exists(forwarding)) << "the file of the preview before goes";
   EXPECT_TRUE(ui.messages.empty());
   desktop.opener.result = false;
-  main.mnuPreviewBrowser->trigger();
+  inBrowser->trigger();
   ASSERT_EQ(ui.messages.size(), 1u) << "a preview that did not open says so";
   EXPECT_EQ(ui.messages[0].text, "ブラウザでプレビューを開けませんでした。");
 }

@@ -54,7 +54,7 @@ TEST_F(PlayerWarmUpTest, AnOpenedProjectStartsOneHiddenHostThatTheFirstF5Takes) 
   Settle();
   EXPECT_EQ(hosts.made(), 1) << "one warm-up a window";
 
-  main.mnuPreviewWindow->trigger();
+  Control<QAction>(main, "previewWindowAction")->trigger();
   ASSERT_TRUE(PreviewWindow::isShownNow());
   EXPECT_EQ(PreviewWindow::instance()->flash(), warm);
   EXPECT_EQ(hosts.made(), 1);

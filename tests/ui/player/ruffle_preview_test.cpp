@@ -83,7 +83,7 @@ class RufflePreview : public MainGuiTest {
 
   player::FlashHost* host() {
     PreviewWindow* w = PreviewWindow::instance();
-    return w ? w->ShockwaveFlash1 : nullptr;
+    return w ? w->flash() : nullptr;
   }
 
   static constexpr int kFrames = 12;
@@ -101,26 +101,28 @@ TEST_F(RufflePreview, F5ShowsThePictureWithItsFramesAndTracesAndSeeks) {
     ASSERT_TRUE(PreviewWindow::isShownNow());
     ASSERT_TRUE(WaitUntil([&] { return host()->totalFrames() > 0; })) << "the movie never loaded";
     PreviewWindow& w = *PreviewWindow::instance();
+    auto* frameSlider = Control<QScrollBar>(w, "frameSlider");
+    auto* frameLabel = Control<QLabel>(w, "frameLabel");
     const int total = host()->totalFrames();
     EXPECT_GE(total, kFrames);
-    EXPECT_EQ(w.HScroll1->maximum(), total - 1);
+    EXPECT_EQ(frameSlider->maximum(), total - 1);
 
     ASSERT_TRUE(WaitUntil([&] { return TraceWindow::isLoaded(); })) << "no trace line came";
     EXPECT_EQ(TraceWindow::instance()->text(), QStringLiteral("日本語\r\n"));
     EXPECT_FALSE(TraceWindow::isShownNow());
 
     // The movie stops itself at its end; the button follows.
-    ASSERT_TRUE(WaitUntil([&] { return w.command1Tag() == QStringLiteral("＞"); }));
+    ASSERT_TRUE(WaitUntil([&] { return w.playMark() == QStringLiteral("＞"); }));
     EXPECT_EQ(host()->frameNum(), total - 1);
-    EXPECT_EQ(w.Label1->text(), QStringLiteral(" %1").arg(total));
+    EXPECT_EQ(frameLabel->text(), QStringLiteral(" %1").arg(total));
 
     // Back to frame 5 with the slider, while stopped.
-    w.HScroll1->setValue(4);
+    frameSlider->setValue(4);
     ASSERT_TRUE(WaitUntil([&] { return host()->frameNum() == 4; }));
     QTest::qWait(300);
     EXPECT_EQ(host()->frameNum(), 4) << "stays where the slider put it";
-    EXPECT_EQ(w.Label1->text(), QStringLiteral(" 5"));
-    EXPECT_EQ(w.HScroll1->value(), 4);
+    EXPECT_EQ(frameLabel->text(), QStringLiteral(" 5"));
+    EXPECT_EQ(frameSlider->value(), 4);
 
     QList<QImage> shots;
     bool done = false;
@@ -138,7 +140,7 @@ TEST_F(RufflePreview, F5ShowsThePictureWithItsFramesAndTracesAndSeeks) {
 
     // F5 again: a new window, the same player, which starts the movie anew.
     const QPointer<player::FlashHost> first = host();
-    main.mnuPreviewWindow->trigger();
+    Control<QAction>(main, "previewWindowAction")->trigger();
     ASSERT_TRUE(PreviewWindow::isShownNow());
     EXPECT_EQ(host(), first.data()) << "the web player is kept between previews";
     ASSERT_TRUE(WaitUntil([&] { return host()->totalFrames() == total && host()->frameNum() >= 0; }));
@@ -169,7 +171,7 @@ TEST_F(RufflePreview, TheWarmUpStartsThePlayerHiddenAndTheFirstF5UsesIt) {
                   });
   ASSERT_TRUE(WaitUntil([&] { return answered; }));
   EXPECT_TRUE(fetchedAndLetGo) << "the wasm was fetched and the warm-up's movie let go";
-  main.mnuPreviewWindow->trigger();
+  Control<QAction>(main, "previewWindowAction")->trigger();
   for (const RecordedMessage& m : ui.messages) ADD_FAILURE() << m.title << ": " << m.text;
   ASSERT_TRUE(PreviewWindow::isShownNow());
   EXPECT_EQ(host(), warm);
@@ -179,7 +181,7 @@ TEST_F(RufflePreview, TheWarmUpStartsThePlayerHiddenAndTheFirstF5UsesIt) {
 TEST_F(RufflePreview, TheBrowserBoxShowsThePageInABareWindowSizedToTheStage) {
   gui::MainGUI& main = start(QString::fromStdString(makeProject(6).string()));
   Prefs::Current().previewUseIE = 1;
-  main.mnuPreviewBrowser->trigger();
+  Control<QAction>(main, "previewInBrowserAction")->trigger();
   EXPECT_TRUE(desktop.opener.calls.empty()) << "no outside browser";
   gui::BrowserPreviewWindow* w = gui::BrowserPreviewWindow::instance();
   ASSERT_NE(w, nullptr);
