@@ -27,6 +27,7 @@
 #include "project/model.h"
 #include "project/project_file.h"
 #include "ui/common/qt_services.h"
+#include "ui/common/qt_translations.h"
 #include "ui/main/main_gui.h"
 #include "child_process.h"
 
@@ -84,6 +85,8 @@ class FirstPaint : public QObject {
 
 int Child(int argc, char** argv, const char* project) {
   QApplication app(argc, argv);
+  // As the program's main() does.
+  const gui::QtJapaneseTexts qtTexts;
   const fs::path folder = BenchFolder() / "child";
   fs::remove_all(folder);
   fs::create_directories(folder);

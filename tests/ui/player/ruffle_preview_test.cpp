@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <fstream>
+#include <memory>
 
 #include "compiler/text_effects.h"
 #include "project/gui_core.h"
@@ -189,20 +190,22 @@ TEST_F(RufflePreview, TheBrowserBoxShowsThePageInABareWindowSizedToTheStage) {
   EXPECT_EQ(w->size(), QSize(160 + 50, 120 + 65));
   EXPECT_TRUE(WaitUntil([&] { return w->page()->url().path().endsWith(QStringLiteral("/browser/_preview.html")); }))
       << w->page()->url().toString().toStdString();
-  int frames = 0;
+  // An answer that comes after its wait has given up still has somewhere
+  // to go.
+  auto frames = std::make_shared<int>(0);
   ASSERT_TRUE(WaitUntil([&] {
-    bool answered = false;
+    auto answered = std::make_shared<bool>(false);
     w->page()->runJavaScript(
         "(() => { const p = document.querySelector('ruffle-object, ruffle-embed');"
         " const m = p && p.ruffle && p.ruffle().metadata; return m ? m.numFrames : 0; })()",
-        [&](const QVariant& v) {
-          frames = v.toInt();
-          answered = true;
+        [frames, answered](const QVariant& v) {
+          *frames = v.toInt();
+          *answered = true;
         });
-    WaitUntil([&] { return answered; }, 5000);
-    return frames > 0;
-  })) << "the page's player never loaded the movie";
-  EXPECT_GE(frames, kFrames);
+    WaitUntil([&] { return *answered; }, 10000);
+    return *frames > 0;
+  }, 90000)) << "the page's player never loaded the movie";
+  EXPECT_GE(*frames, kFrames);
   w->close();
 }
 
