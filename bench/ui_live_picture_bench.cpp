@@ -205,7 +205,7 @@ int main(int argc, char** argv) {
     const gui::DesktopServices desktop = gui::QtDesktopServices();
     core::Installation core({AppPaths::InFolder(gFolder), ports.services(), desktop.fileDialogs});
     gui::MainGUI window;
-    window.Form_Load(QString());
+    window.startUp(QString());
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

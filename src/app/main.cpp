@@ -22,10 +22,8 @@
 
 int main(int argc, char** argv) {
   using namespace tesmiro;
-  // The preview's web view wants shared GL contexts before the application
-  // exists; as root (containers, CI) the web engine cannot start its
+  // As root (containers, CI) the web engine of the previews cannot start its
   // sandbox, and without it would show nothing.
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   if (::geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
   player::LoopbackServer::raiseDescriptorLimit();
   QApplication app(argc, argv);
@@ -50,6 +48,7 @@ int main(int argc, char** argv) {
   QStringList args = QApplication::arguments();
   args.removeFirst();
   gui::MainGUI window;
+  window.warmUpPlayerWhenIdle();
   window.startUp(args.join(' '));
   const int status = app.exec();
   // The private scratch folder of this run; in portable mode scratch files

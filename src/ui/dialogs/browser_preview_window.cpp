@@ -1,25 +1,35 @@
 #include "ui/dialogs/browser_preview_window.h"
 
 #include <QResizeEvent>
-#include <QWebEngineSettings>
-#include <QWebEngineView>
 #include <algorithm>
 
 #include "ui/main/main_gui.h"
-#include "ui/player/guarded_page.h"
-#include "ui/player/ruffle_flash_view.h"
+#include "ui/player/flash_host.h"
+#include "ui/player/loopback_server.h"
+#include "ui/player/web_engine_loader.h"
+#include "ui/player/web_page.h"
 
 namespace tesmiro::gui {
 
 BrowserPreviewWindow* BrowserPreviewWindow::open(const QUrl& url, int width, int height) {
-  if (!instance_) instance_ = new BrowserPreviewWindow(MainGUI::instance());
+  if (!instance_) {
+    player::WebEngine* engine = player::LoadedWebEngine();
+    if (!engine) return nullptr;
+    auto* w = new BrowserPreviewWindow(MainGUI::instance());
+    player::WebPageHooks hooks;
+    hooks.titleChanged = [w](const QString& title) { w->setWindowTitle(title); };
+    hooks.openLink = [](const QUrl& link) { player::OpenExternalUrl(link); };
+    if (const player::LoopbackServer* server = player::LoopbackServer::shared())
+      hooks.ownServer = server->url(QString()).adjusted(QUrl::RemovePath);
+    w->page_ = engine->createPage(w, player::WebPageKind::Browser, std::move(hooks));
+    instance_ = w;
+  }
   BrowserPreviewWindow* w = instance_;
-  auto* page = static_cast<player::GuardedPage*>(w->view_->page());
   // The pages of the preview's folder may link to each other.
   QUrl folder = url.adjusted(QUrl::RemoveFilename | QUrl::RemoveQuery | QUrl::RemoveFragment);
-  page->allowBelow(folder);
+  w->page_->allowBelow(folder);
   w->resize(std::clamp(width, 1, 8192) + 50, std::clamp(height, 1, 8192) + 65);
-  w->view_->load(url);
+  w->page_->load(url);
   w->show();
   w->raise();
   return w;
@@ -28,26 +38,16 @@ BrowserPreviewWindow* BrowserPreviewWindow::open(const QUrl& url, int width, int
 BrowserPreviewWindow::BrowserPreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName(QStringLiteral("BrowserPreviewWindow"));
   setAttribute(Qt::WA_DeleteOnClose);
-  view_ = new QWebEngineView(this);
-  auto* page = new player::GuardedPage(player::RuffleFlashView::sharedProfile(), this);
-  page->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
-  page->settings()->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
-  view_->setPage(page);
-  view_->setContextMenuPolicy(Qt::NoContextMenu);
-  connect(view_, &QWebEngineView::titleChanged, this, &QWidget::setWindowTitle);
 }
 
 BrowserPreviewWindow::~BrowserPreviewWindow() {
   if (instance_ == this) instance_ = nullptr;
-  // The view goes before the page it shows.
-  QWebEnginePage* page = view_->page();
-  delete view_;
-  delete page;
+  delete page_;
 }
 
 void BrowserPreviewWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  view_->setGeometry(rect());
+  if (page_) page_->widget()->setGeometry(rect());
 }
 
 }  // namespace tesmiro::gui

@@ -8,7 +8,9 @@
 #include <QUrl>
 #include <QWidget>
 
-class QWebEngineView;
+namespace tesmiro::player {
+class WebPage;
+}
 
 namespace tesmiro::gui {
 
@@ -17,10 +19,11 @@ class BrowserPreviewWindow : public QWidget {
 
  public:
   // Shows `url` in the one window (made on first use), `width` + 50 by
-  // `height` + 65 pixels as the stage asks.
+  // `height` + 65 pixels as the stage asks. Null when the web engine
+  // library cannot be loaded.
   static BrowserPreviewWindow* open(const QUrl& url, int width, int height);
   static BrowserPreviewWindow* instance() { return instance_; }
-  QWebEngineView* view() const { return view_; }
+  player::WebPage* page() const { return page_; }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -29,7 +32,7 @@ class BrowserPreviewWindow : public QWidget {
   explicit BrowserPreviewWindow(QWidget* parent);
   ~BrowserPreviewWindow() override;
   static inline BrowserPreviewWindow* instance_ = nullptr;
-  QWebEngineView* view_ = nullptr;
+  player::WebPage* page_ = nullptr;
 };
 
 }  // namespace tesmiro::gui

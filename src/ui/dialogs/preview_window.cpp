@@ -29,7 +29,6 @@
 #include "ui/dialogs/trace_window.h"
 #include "ui/main/main_gui.h"
 #include "ui/player/flash_host.h"
-#include "ui/player/ruffle_flash_view.h"
 
 namespace tesmiro::gui {
 namespace {
@@ -75,45 +74,6 @@ image::Picture ToPicture(const QImage& source) {
   return picture;
 }
 
-// The web player of the last preview window, kept hidden with no movie
-// while the main window lives: a new page would start the player's wasm
-// again, and every F5 makes a new window. It waits as a window of its own:
-// inside the main window it would have every repaint of that window go
-// through the web view's GL composition.
-QPointer<player::FlashHost>& ParkedHost() {
-  static QPointer<player::FlashHost> parked;
-  return parked;
-}
-
-class ParkedHostKeeper : public QObject {
- public:
-  using QObject::QObject;
-  ~ParkedHostKeeper() override { delete ParkedHost().data(); }
-};
-
-player::FlashHost* TakeParkedHost(QWidget* window) {
-  player::FlashHost* host = ParkedHost().data();
-  ParkedHost().clear();
-  if (host) {
-    host->setParent(window);
-    host->show();
-  }
-  return host;
-}
-
-void ParkHost(player::FlashHost* host) {
-  MainGUI* main = MainGUI::instance();
-  if (!main || !qobject_cast<player::RuffleFlashView*>(host)) return;
-  delete ParkedHost().data();
-  host->release();
-  host->disconnect();
-  host->hide();
-  host->setParent(nullptr);
-  ParkedHost() = host;
-  static QPointer<QObject> keeper;
-  if (!keeper || keeper->parent() != main) keeper = new ParkedHostKeeper(main);
-}
-
 }  // namespace
 
 // ---- the instance --------------------------------------------------------------
@@ -124,7 +84,7 @@ PreviewWindow* PreviewWindow::load() {
     // owned window cannot stay above the others on its own.
     const bool free = (Prefs::Current().windowTopward & kOfferTopmost) != 0;
     auto* w = new PreviewWindow(free ? nullptr : MainGUI::instance());
-    w->Form_Load();
+    w->onLoad();
   }
   return instance_;
 }
@@ -132,13 +92,16 @@ PreviewWindow* PreviewWindow::load() {
 void PreviewWindow::unload() {
   if (!instance_) return;
   PreviewWindow* w = instance_;
-  w->Form_Unload();
+  w->onUnload();
   w->hide();
   instance_ = nullptr;
   // The movie stops with the window; its own handlers may be what unloads it.
-  if (w->ShockwaveFlash1) {
-    w->ShockwaveFlash1->release();
-    ParkHost(w->ShockwaveFlash1);
+  // The web player waits, hidden, for the next window while the main window
+  // lives: a new page would start its wasm again, and every F5 makes a new
+  // window.
+  if (w->flashHost) {
+    w->flashHost->release();
+    player::KeepFlashHost(w->flashHost, MainGUI::instance());
   }
   w->deleteLater();
 }
@@ -147,41 +110,40 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   instance_ = this;
   setObjectName(QStringLiteral("PreviewWindow"));
   setWindowTitle(QStringLiteral("プレビュー"));
-  Command1 = new QToolButton(this);
-  Command1->setObjectName(QStringLiteral("Command1"));
-  Command1->setAutoRaise(false);
-  Command1->setFocusPolicy(Qt::TabFocus);
-  Label1 = new QLabel(this);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  Label1->setFont(PanelFont(9));
-  HScroll1 = new QScrollBar(Qt::Horizontal, this);
-  HScroll1->setObjectName(QStringLiteral("HScroll1"));
-  Command2 = new QPushButton(QStringLiteral("撮"), this);
-  Command2->setObjectName(QStringLiteral("Command2"));
-  Command2->setFocusPolicy(Qt::TabFocus);
-  Check1 = new QCheckBox(QStringLiteral("前"), this);
-  Check1->setObjectName(QStringLiteral("Check1"));
-  Check1->setFocusPolicy(Qt::TabFocus);
-  ShockwaveFlash1 = TakeParkedHost(this);
-  if (!ShockwaveFlash1) ShockwaveFlash1 = player::CreateFlashHost(this);
-  ShockwaveFlash1->setObjectName(QStringLiteral("ShockwaveFlash1"));
+  playButton = new QToolButton(this);
+  playButton->setObjectName(QStringLiteral("playButton"));
+  playButton->setAutoRaise(false);
+  playButton->setFocusPolicy(Qt::TabFocus);
+  frameLabel = new QLabel(this);
+  frameLabel->setObjectName(QStringLiteral("frameLabel"));
+  frameLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  frameLabel->setFont(PanelFont(9));
+  frameSlider = new QScrollBar(Qt::Horizontal, this);
+  frameSlider->setObjectName(QStringLiteral("frameSlider"));
+  snapshotButton = new QPushButton(QStringLiteral("撮"), this);
+  snapshotButton->setObjectName(QStringLiteral("snapshotButton"));
+  snapshotButton->setFocusPolicy(Qt::TabFocus);
+  keepOnTopCheck = new QCheckBox(QStringLiteral("前"), this);
+  keepOnTopCheck->setObjectName(QStringLiteral("keepOnTopCheck"));
+  keepOnTopCheck->setFocusPolicy(Qt::TabFocus);
+  flashHost = player::TakeOrCreateFlashHost(this);
+  flashHost->setObjectName(QStringLiteral("flashHost"));
 
-  connect(Command1, &QToolButton::clicked, this, [this] { Command1_Click(); });
-  connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-  connect(Check1, &QCheckBox::clicked, this, [this] { Check1_Click(); });
-  connect(HScroll1, &QScrollBar::valueChanged, this, [this] {
-    if (!settingSlider_) HScroll1_Change();
+  connect(playButton, &QToolButton::clicked, this, [this] { togglePlayback(); });
+  connect(snapshotButton, &QPushButton::clicked, this, [this] { takeSnapshot(); });
+  connect(keepOnTopCheck, &QCheckBox::clicked, this, [this] { onKeepOnTopToggled(); });
+  connect(frameSlider, &QScrollBar::valueChanged, this, [this] {
+    if (!settingSlider_) onFrameSliderChanged();
   });
   // The host reports the movie's frames as they change; the window follows
   // them as it followed its polling timer.
-  connect(ShockwaveFlash1, &player::FlashHost::frameReported, this, [this] { Timer1_Timer(); });
-  connect(ShockwaveFlash1, &player::FlashHost::loaded, this, [this] {
-    Form_Resize();
-    Timer1_Timer();
+  connect(flashHost, &player::FlashHost::frameReported, this, [this] { onPlaybackTick(); });
+  connect(flashHost, &player::FlashHost::loaded, this, [this] {
+    layoutControls();
+    onPlaybackTick();
   });
-  connect(ShockwaveFlash1, &player::FlashHost::fsCommand, this,
-          [this](const QString& c, const QString& a) { ShockwaveFlash1_FSCommand(c, a); });
+  connect(flashHost, &player::FlashHost::fsCommand, this,
+          [this](const QString& c, const QString& a) { onFsCommand(c, a); });
   setStageSize(stageWidth_, stageHeight_);
 }
 
@@ -195,14 +157,14 @@ void PreviewWindow::setStageSize(int width, int height) {
   stageHeight_ = std::clamp(height, 1, 8192);
   const int minWidth = kSliderLeft + kMinSlider + kButton + kCheckWidth;
   setFixedSize(std::max(stageWidth_, minWidth), stageHeight_ + kRowHeight);
-  Form_Resize();
+  layoutControls();
 }
 
 void PreviewWindow::showMovie(const QString& path) {
-  ShockwaveFlash1->loadMovie(path);
-  ShockwaveFlash1->play();
+  flashHost->loadMovie(path);
+  flashHost->play();
   setButtonPlaying(true);
-  Form_Resize();
+  layoutControls();
 }
 
 void PreviewWindow::showModeless() {
@@ -224,120 +186,120 @@ void PreviewWindow::showModal() {
 
 // ---- handlers -------------------------------------------------------------------
 
-void PreviewWindow::Form_Load() {
-  HScroll1->setMinimum(0);
-  HScroll1->setMaximum(0);
+void PreviewWindow::onLoad() {
+  frameSlider->setMinimum(0);
+  frameSlider->setMaximum(0);
   const Preferences& p = Prefs::Current();
   PlaceFromTwips(this, p.pwLeft, p.pwTop);
-  Check1->setVisible((p.windowTopward & kOfferTopmost) != 0);
+  keepOnTopCheck->setVisible((p.windowTopward & kOfferTopmost) != 0);
   // Ticking the box when the window loads applies it, as a click would.
   if ((p.windowTopward & kTopmostTicked) != 0) {
-    Check1->setChecked(true);
-    Check1_Click();
+    keepOnTopCheck->setChecked(true);
+    onKeepOnTopToggled();
   }
   setButtonPlaying(true);
-  Form_Resize();
+  layoutControls();
 }
 
-void PreviewWindow::Form_Resize() {
+void PreviewWindow::layoutControls() {
   if (isMinimized()) return;
   const int w = width();
   const bool offered = (Prefs::Current().windowTopward & kOfferTopmost) != 0;
-  Command1->setGeometry(0, 0, kButton, kButton);
-  Label1->setGeometry(kButton, 0, kSliderLeft - kButton - 2, kButton);
+  playButton->setGeometry(0, 0, kButton, kButton);
+  frameLabel->setGeometry(kButton, 0, kSliderLeft - kButton - 2, kButton);
   const int slider = std::max(w - kSliderLeft - (offered ? kCheckWidth : 0) - kButton, 0);
-  const int barHeight = std::min(HScroll1->sizeHint().height(), kButton);
-  HScroll1->setGeometry(kSliderLeft, (kButton - barHeight) / 2, slider, barHeight);
-  Command2->setGeometry(kSliderLeft + slider, 0, kButton, kButton);
-  Check1->setGeometry(w - kCheckWidth, 0, kCheckWidth, kButton);
-  ShockwaveFlash1->setGeometry(0, kRowHeight, stageWidth_, stageHeight_);
+  const int barHeight = std::min(frameSlider->sizeHint().height(), kButton);
+  frameSlider->setGeometry(kSliderLeft, (kButton - barHeight) / 2, slider, barHeight);
+  snapshotButton->setGeometry(kSliderLeft + slider, 0, kButton, kButton);
+  keepOnTopCheck->setGeometry(w - kCheckWidth, 0, kCheckWidth, kButton);
+  flashHost->setGeometry(0, kRowHeight, stageWidth_, stageHeight_);
   // The last frame is the slider's end: it counts from 0.
-  const int total = ShockwaveFlash1->totalFrames();
+  const int total = flashHost->totalFrames();
   settingSlider_ = true;
-  HScroll1->setMaximum(std::max(total - 1, 0));
+  frameSlider->setMaximum(std::max(total - 1, 0));
   settingSlider_ = false;
-  const bool frames = ShockwaveFlash1->capabilities().testFlag(player::FlashCapability::FrameReports);
-  HScroll1->setEnabled(frames && ShockwaveFlash1->capabilities().testFlag(player::FlashCapability::Seek));
+  const bool frames = flashHost->capabilities().testFlag(player::FlashCapability::FrameReports);
+  frameSlider->setEnabled(frames && flashHost->capabilities().testFlag(player::FlashCapability::Seek));
 }
 
-void PreviewWindow::Form_Activate() {
-  if (isVisible()) Check1_Click();
+void PreviewWindow::onActivated() {
+  if (isVisible()) onKeepOnTopToggled();
 }
 
-void PreviewWindow::Form_Unload() {
+void PreviewWindow::onUnload() {
   if (unloading_) return;
   unloading_ = true;
   setWindowState(Qt::WindowNoState);
   if (isVisible()) {
     Preferences& p = Prefs::Current();
     StoreTwips(this, p.pwLeft, p.pwTop);
-    p.windowTopward = (p.windowTopward & 223) + (Check1->isChecked() ? 32 : 0);
+    p.windowTopward = (p.windowTopward & 223) + (keepOnTopCheck->isChecked() ? 32 : 0);
   }
 }
 
-void PreviewWindow::Command1_Click() {
-  if (ShockwaveFlash1->isPlaying()) {
-    ShockwaveFlash1->stop();
+void PreviewWindow::togglePlayback() {
+  if (flashHost->isPlaying()) {
+    flashHost->stop();
     setButtonPlaying(false);
   } else {
-    ShockwaveFlash1->play();
+    flashHost->play();
     setButtonPlaying(true);
   }
 }
 
-void PreviewWindow::HScroll1_Change() {
+void PreviewWindow::onFrameSliderChanged() {
   // While the movie plays the slider only shows where it is.
-  if (ShockwaveFlash1->isPlaying()) return;
-  ShockwaveFlash1->gotoFrame(HScroll1->value());
+  if (flashHost->isPlaying()) return;
+  flashHost->gotoFrame(frameSlider->value());
   UpdateFrameLabel();
 }
 
-void PreviewWindow::Timer1_Timer() {
-  const int f = ShockwaveFlash1->frameNum();
+void PreviewWindow::onPlaybackTick() {
+  const int f = flashHost->frameNum();
   settingSlider_ = true;
-  if (f > HScroll1->maximum()) HScroll1->setMaximum(f);
-  if (f >= 0) HScroll1->setValue(f);
+  if (f > frameSlider->maximum()) frameSlider->setMaximum(f);
+  if (f >= 0) frameSlider->setValue(f);
   settingSlider_ = false;
   UpdateFrameLabel();
   // The button follows a movie that stops or starts itself.
-  const bool playing = ShockwaveFlash1->isPlaying();
-  if (playing && command1Tag_ == kStoppedTag) {
+  const bool playing = flashHost->isPlaying();
+  if (playing && playMark_ == kStoppedTag) {
     setButtonPlaying(true);
-  } else if (!playing && command1Tag_ == kPlayingTag) {
+  } else if (!playing && playMark_ == kPlayingTag) {
     setButtonPlaying(false);
   }
-  const bool frames = ShockwaveFlash1->capabilities().testFlag(player::FlashCapability::FrameReports);
-  HScroll1->setEnabled(frames && ShockwaveFlash1->capabilities().testFlag(player::FlashCapability::Seek));
+  const bool frames = flashHost->capabilities().testFlag(player::FlashCapability::FrameReports);
+  frameSlider->setEnabled(frames && flashHost->capabilities().testFlag(player::FlashCapability::Seek));
 }
 
 void PreviewWindow::UpdateFrameLabel() {
-  const int f = ShockwaveFlash1->frameNum();
+  const int f = flashHost->frameNum();
   // Str() of a number that is not negative: a leading blank.
-  Label1->setText(f >= 0 ? QStringLiteral(" %1").arg(f + 1) : QString());
+  frameLabel->setText(f >= 0 ? QStringLiteral(" %1").arg(f + 1) : QString());
 }
 
 void PreviewWindow::setButtonPlaying(bool playing) {
-  Command1->setIcon(ButtonPicture(playing));
-  command1Tag_ = playing ? kPlayingTag : kStoppedTag;
-  Command1->setAccessibleName(command1Tag_);
+  playButton->setIcon(ButtonPicture(playing));
+  playMark_ = playing ? kPlayingTag : kStoppedTag;
+  playButton->setAccessibleName(playMark_);
 }
 
 // ---- keep on top ------------------------------------------------------------------
 
-void PreviewWindow::Check1_Click() {
-  keepOnTop_.follow((Prefs::Current().windowTopward & kOfferTopmost) != 0 && Check1->isChecked());
+void PreviewWindow::onKeepOnTopToggled() {
+  keepOnTop_.follow((Prefs::Current().windowTopward & kOfferTopmost) != 0 && keepOnTopCheck->isChecked());
 }
 
 // ---- trace ------------------------------------------------------------------------
 
-void PreviewWindow::ShockwaveFlash1_FSCommand(const QString& command, const QString& args) {
+void PreviewWindow::onFsCommand(const QString& command, const QString& args) {
   if (command != QLatin1String("TesmiroTrace")) return;
   TraceWindow::load()->appendTrace(args);
 }
 
 // ---- snapshot ---------------------------------------------------------------------
 
-void PreviewWindow::Command2_Click() {
+void PreviewWindow::takeSnapshot() {
   DialogModule::FileDialogRecord r;
   static const char kFilter[] = "ﾋﾞｯﾄﾏｯﾌﾟ画像 (*.bmp)\0*.bmp\0JPEG画像 (*.jpg)\0*.jpg\0PNG画像 (*.png)\0*.png\0";
   r.filter.assign(kFilter, sizeof kFilter - 1);
@@ -363,7 +325,7 @@ void PreviewWindow::snapshot(const QString& path) {
   QPointer<PreviewWindow> self(this);
   if (ending == QLatin1String("png")) {
     // Alpha from two drawings, over white and over black.
-    ShockwaveFlash1->grabPictures({0xFFFFFF, 0x000000}, [self, path](QList<QImage> shots) {
+    flashHost->grabPictures({0xFFFFFF, 0x000000}, [self, path](QList<QImage> shots) {
       if (!self) return;
       if (shots.size() != 2) {
         self->reportWriteError(path);
@@ -379,7 +341,7 @@ void PreviewWindow::snapshot(const QString& path) {
     return;
   }
   if (ending != QLatin1String("bmp") && ending != QLatin1String("jpg")) return;
-  ShockwaveFlash1->grabPictures({player::kShownBackground}, [self, path, ending](QList<QImage> shots) {
+  flashHost->grabPictures({player::kShownBackground}, [self, path, ending](QList<QImage> shots) {
     if (!self) return;
     if (shots.size() != 1) {
       self->reportWriteError(path);
@@ -415,14 +377,14 @@ void PreviewWindow::closeEvent(QCloseEvent* event) {
   if (instance_ == this) {
     unload();
   } else {
-    Form_Unload();
+    onUnload();
     deleteLater();
   }
 }
 
 void PreviewWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  Form_Resize();
+  layoutControls();
 }
 
 void PreviewWindow::keyPressEvent(QKeyEvent* event) {
@@ -435,7 +397,7 @@ void PreviewWindow::keyPressEvent(QKeyEvent* event) {
 
 void PreviewWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) Form_Activate();
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) onActivated();
 }
 
 }  // namespace tesmiro::gui

@@ -46,30 +46,10 @@ class PreviewWindow : public QWidget {
   // Modal, until it is closed (the text-effect preview).
   void showModal();
 
-  player::FlashHost* flash() const { return ShockwaveFlash1; }
-
-  // The window's handlers.
-  void Form_Load();
-  void Form_Resize();
-  void Form_Activate();
-  void Form_Unload();
-  void Command1_Click();
-  void HScroll1_Change();
-  void Timer1_Timer();
-  void Check1_Click();
-  void Command2_Click();
-  void ShockwaveFlash1_FSCommand(const QString& command, const QString& args);
-  void UpdateFrameLabel();
+  player::FlashHost* flash() const { return flashHost; }
   // The play/stop button's mark: "□" while playing, "＞" while stopped.
-  QString command1Tag() const { return command1Tag_; }
+  QString playMark() const { return playMark_; }
   bool isTopmost() const { return keepOnTop_.onTop(); }
-
-  QToolButton* Command1 = nullptr;
-  QLabel* Label1 = nullptr;
-  QScrollBar* HScroll1 = nullptr;
-  QPushButton* Command2 = nullptr;
-  QCheckBox* Check1 = nullptr;
-  player::FlashHost* ShockwaveFlash1 = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -80,14 +60,38 @@ class PreviewWindow : public QWidget {
  private:
   explicit PreviewWindow(QWidget* parent);
   ~PreviewWindow() override;
+  // Place, keep-on-top box and play mark from the preferences.
+  void onLoad();
+  // The row of controls above the player, the player below it.
+  void layoutControls();
+  void onActivated();
+  // Stores the place and the keep-on-top box.
+  void onUnload();
+  void togglePlayback();
+  void onFrameSliderChanged();
+  // The player reported a frame: the slider, the readout and the button
+  // follow it.
+  void onPlaybackTick();
+  void onKeepOnTopToggled();
+  // Saves the shown frame as a picture.
+  void takeSnapshot();
+  // The movie's FSCommands: trace lines go to the trace window.
+  void onFsCommand(const QString& command, const QString& args);
+  void UpdateFrameLabel();
   void setButtonPlaying(bool playing);
   void snapshot(const QString& path);
   void reportWriteError(const QString& text);
 
+  QToolButton* playButton = nullptr;
+  QLabel* frameLabel = nullptr;
+  QScrollBar* frameSlider = nullptr;
+  QPushButton* snapshotButton = nullptr;  // "撮"
+  QCheckBox* keepOnTopCheck = nullptr;  // "前"
+  player::FlashHost* flashHost = nullptr;
   static inline PreviewWindow* instance_ = nullptr;
   int stageWidth_ = 320;
   int stageHeight_ = 320;
-  QString command1Tag_;
+  QString playMark_;
   KeepOnTop keepOnTop_{this};
   bool settingSlider_ = false;
   bool unloading_ = false;

@@ -107,7 +107,7 @@ void TraceWindow::onUnload() {
   if (unloading_) return;
   unloading_ = true;
   SaveWindowPosition();
-  if (MainGUI* main = MainGUI::instance()) main->mnuPreviewTrace->setChecked(false);
+  if (MainGUI* main = MainGUI::instance()) main->setTraceWindowChecked(false);
 }
 
 void TraceWindow::closeEvent(QCloseEvent* event) {

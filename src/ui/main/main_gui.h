@@ -137,12 +137,14 @@ class MainGUI : public QMainWindow {
   bool openProjectFile(const std::string& path);
 
   // ---- Preview menu (main_gui_preview.cpp) --------------------------------
-  void mnuPreviewWindow_Click();
-  void mnuPreviewWindowSelected_Click();
-  void mnuPreviewBrowser_Click();
-  void mnuPreviewSAPlayer_Click();
-  void mnuPreviewTrace_Click();
-  void mnuPreviewOption_Click();
+  void previewInWindow();
+  void previewSelected();
+  void previewInBrowser();
+  void previewInPlayer();
+  void toggleTraceWindow();
+  void editPreviewOptions();
+  // Checks Preview > Trace window without running its command.
+  void setTraceWindowChecked(bool checked);
   // Builds and shows one preview (modes 1 to 6) with the Preview menu off
   // until it is done.
   void runPreview(int mode);
@@ -150,6 +152,10 @@ class MainGUI : public QMainWindow {
   // A finished preview: 1 the preview window, 2 the browser, 3 the
   // stand-alone player.
   void showPreview(const QString& path, ui::PreviewTarget target, int width, int height);
+  // From now on, starts the web player hidden `afterPaintMs` after the
+  // window has painted with a project open, so that the first preview is as
+  // quick as later ones (the program asks for it; tests mostly do not).
+  void warmUpPlayerWhenIdle(int afterPaintMs = 200);
 
   // ---- handlers the start-up and the keys call (event list) -------------
   void onEventListClicked();
@@ -273,16 +279,6 @@ class MainGUI : public QMainWindow {
   // The dialog's Apply: its fields into every selected event.
   void ListEventPropertyApply();
 
-  // ---- the Preview menu ---------------------------------------------------
-  // Public until the preview's own files take the names of the rest.
-  QMenu* mnuPreview = nullptr;
-  QAction* mnuPreviewWindow = nullptr;
-  QAction* mnuPreviewWindowSelected = nullptr;
-  QAction* mnuPreviewBrowser = nullptr;
-  QAction* mnuPreviewSAPlayer = nullptr;
-  QAction* mnuPreviewTrace = nullptr;
-  QAction* mnuPreviewOption = nullptr;
-
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -402,6 +398,14 @@ class MainGUI : public QMainWindow {
   QAction* scriptEditorAction = nullptr;
   QAction* eventListDisplayAction = nullptr;
   QAction* spriteTabsAction = nullptr;
+
+  QMenu* previewMenu = nullptr;
+  QAction* previewWindowAction = nullptr;
+  QAction* previewSelectedAction = nullptr;
+  QAction* previewInBrowserAction = nullptr;
+  QAction* previewInPlayerAction = nullptr;
+  QAction* traceWindowAction = nullptr;
+  QAction* previewOptionsAction = nullptr;
 
   QMenu* helpMenu = nullptr;
   QAction* openHelpAction = nullptr;

@@ -95,19 +95,20 @@ void MainGUI::createMenus() {
   spriteTabsAction->setCheckable(true);
   bar->addMenu(viewMenu);
 
-  mnuPreview = Menu(this, "mnuPreview", "プレビュー(&P)");
-  mnuPreviewWindow = Item(mnuPreview, "mnuPreviewWindow", "プレビューウインドウ(&P)", QKeySequence(Qt::Key_F5));
-  mnuPreviewWindowSelected =
-      Item(mnuPreview, "mnuPreviewWindowSelected", "選択イベントのみ(&L)", QKeySequence(Qt::CTRL | Qt::Key_F5));
-  mnuPreviewBrowser = Item(mnuPreview, "mnuPreviewBrowser", "ブラウザ(&B)", QKeySequence(Qt::Key_F6));
-  mnuPreviewSAPlayer =
-      Item(mnuPreview, "mnuPreviewSAPlayer", "スタンドアロンプレイヤー(&S)", QKeySequence(Qt::Key_F7));
-  Separator(mnuPreview, "beforeTraceSeparator");
-  mnuPreviewTrace =
-      Item(mnuPreview, "mnuPreviewTrace", "トレースウインドウを表示(&T)", QKeySequence(Qt::Key_F8));
-  mnuPreviewTrace->setCheckable(true);
-  mnuPreviewOption = Item(mnuPreview, "mnuPreviewOption", "プレビューの設定(&O)...");
-  bar->addMenu(mnuPreview);
+  previewMenu = Menu(this, "previewMenu", "プレビュー(&P)");
+  previewWindowAction =
+      Item(previewMenu, "previewWindowAction", "プレビューウインドウ(&P)", QKeySequence(Qt::Key_F5));
+  previewSelectedAction =
+      Item(previewMenu, "previewSelectedAction", "選択イベントのみ(&L)", QKeySequence(Qt::CTRL | Qt::Key_F5));
+  previewInBrowserAction = Item(previewMenu, "previewInBrowserAction", "ブラウザ(&B)", QKeySequence(Qt::Key_F6));
+  previewInPlayerAction =
+      Item(previewMenu, "previewInPlayerAction", "スタンドアロンプレイヤー(&S)", QKeySequence(Qt::Key_F7));
+  Separator(previewMenu, "beforeTraceSeparator");
+  traceWindowAction =
+      Item(previewMenu, "traceWindowAction", "トレースウインドウを表示(&T)", QKeySequence(Qt::Key_F8));
+  traceWindowAction->setCheckable(true);
+  previewOptionsAction = Item(previewMenu, "previewOptionsAction", "プレビューの設定(&O)...");
+  bar->addMenu(previewMenu);
 
   helpMenu = Menu(this, "helpMenu", "ヘルプ(&H)");
   openHelpAction = Item(helpMenu, "openHelpAction", "ヘルプ(&H)...", QKeySequence(Qt::Key_F1));

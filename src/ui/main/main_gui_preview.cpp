@@ -1,11 +1,14 @@
 // The Preview menu: previews in the preview window, the browser and the
 // stand-alone player, the trace window and the preview options.
 #include <QAction>
+#include <QEvent>
 #include <QMenu>
+#include <QTimer>
 #include <QUrl>
 
 #include "compiler/previews.h"
 #include "platform/ui.h"
+#include "project/model.h"
 #include "project/preferences.h"
 #include "project/window_services.h"
 #include "ui/common/qt_text.h"
@@ -19,34 +22,74 @@
 #include "ui/player/player_routes.h"
 
 namespace tesmiro::gui {
+namespace {
+
+// Starts the web player ahead of the first preview, so that the first F5
+// costs what later ones do: once the window has painted and a project has
+// been opened, a moment later, when the start-up's own work is done. A
+// program started with no project to look at starts nothing.
+class PlayerWarmUp : public QObject {
+ public:
+  PlayerWarmUp(MainGUI* window, int afterPaintMs) : QObject(window), window_(window), afterPaintMs_(afterPaintMs) {
+    window->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) painted_ = true;
+    if (event->type() == QEvent::Paint || event->type() == QEvent::WindowTitleChange) consider();
+    return false;
+  }
+
+ private:
+  void consider() {
+    if (!painted_ || GUICore::State().projectPath.empty()) return;
+    window_->removeEventFilter(this);
+    QTimer::singleShot(afterPaintMs_, this, [this] {
+      player::PrepareFlashHosts(this, [this] {
+        // A preview shown meanwhile has started its own player.
+        if (!PreviewWindow::isLoaded()) player::WarmUpFlashHost(window_);
+        deleteLater();
+      });
+    });
+  }
+
+  MainGUI* window_;
+  int afterPaintMs_;
+  bool painted_ = false;
+};
+
+}  // namespace
+
+void MainGUI::warmUpPlayerWhenIdle(int afterPaintMs) { new PlayerWarmUp(this, afterPaintMs); }
 
 void MainGUI::setupPreviewArea() {
-  connect(mnuPreviewWindow, &QAction::triggered, this, [this] { mnuPreviewWindow_Click(); });
-  connect(mnuPreviewWindowSelected, &QAction::triggered, this, [this] { mnuPreviewWindowSelected_Click(); });
-  connect(mnuPreviewBrowser, &QAction::triggered, this, [this] { mnuPreviewBrowser_Click(); });
-  connect(mnuPreviewSAPlayer, &QAction::triggered, this, [this] { mnuPreviewSAPlayer_Click(); });
-  connect(mnuPreviewTrace, &QAction::triggered, this, [this] { mnuPreviewTrace_Click(); });
-  connect(mnuPreviewOption, &QAction::triggered, this, [this] { mnuPreviewOption_Click(); });
+  connect(previewWindowAction, &QAction::triggered, this, [this] { previewInWindow(); });
+  connect(previewSelectedAction, &QAction::triggered, this, [this] { previewSelected(); });
+  connect(previewInBrowserAction, &QAction::triggered, this, [this] { previewInBrowser(); });
+  connect(previewInPlayerAction, &QAction::triggered, this, [this] { previewInPlayer(); });
+  connect(traceWindowAction, &QAction::triggered, this, [this] { toggleTraceWindow(); });
+  connect(previewOptionsAction, &QAction::triggered, this, [this] { editPreviewOptions(); });
   // Links a previewed movie opens go where the desktop's other links go.
   movieLinks_ = std::make_unique<player::ScopedUrlOpener>([](const QUrl& url) { Desktop().opener->openUrl(url); });
 }
 
-void MainGUI::mnuPreviewWindow_Click() { runPreview(1); }
+void MainGUI::previewInWindow() { runPreview(1); }
 
-void MainGUI::mnuPreviewWindowSelected_Click() {
+void MainGUI::previewSelected() {
   runPreview(std::clamp(Prefs::Current().previewSelectedPlayer, 0, 2) + 4);
 }
 
-void MainGUI::mnuPreviewBrowser_Click() { runPreview(2); }
+void MainGUI::previewInBrowser() { runPreview(2); }
 
-void MainGUI::mnuPreviewSAPlayer_Click() { runPreview(3); }
+void MainGUI::previewInPlayer() { runPreview(3); }
 
 void MainGUI::runPreview(int mode) {
   // The build yields to the window: the menu and its keys stay off until
   // the preview is shown, so that no second preview starts inside it.
   if (previewRunning_ || buildRunning_) return;
   previewRunning_ = true;
-  const QList<QAction*> items = mnuPreview->actions();
+  const QList<QAction*> items = previewMenu->actions();
   for (QAction* a : items) a->setEnabled(false);
   GUICore::RunPreview(static_cast<GUICore::PreviewMode>(mode), GUICore::kPreviewMovie);
   for (QAction* a : items) a->setEnabled(true);
@@ -56,6 +99,13 @@ void MainGUI::runPreview(int mode) {
 void MainGUI::showPreview(const QString& path, ui::PreviewTarget target, int width, int height) {
   const Preferences& p = Prefs::Current();
   if (target == ui::PreviewTarget::Window) {
+    if (const QString reason = player::FlashHostUnavailableReason(); !reason.isEmpty()) {
+      ui::Current().messages->message("プレビュー",
+                                      "プレビュー用のプレイヤーを読み込めないため、プレビューできません。\r\n" +
+                                          FromQ(reason),
+                                      ui::Icon::Exclamation);
+      return;
+    }
     PreviewWindow* w = PreviewWindow::load();
     w->setStageSize(width, height);
     w->showMovie(path);
@@ -71,8 +121,8 @@ void MainGUI::showPreview(const QString& path, ui::PreviewTarget target, int wid
     if (!player::HasBrowserPlayer()) {
       shown = Desktop().opener->openFile(path);
     } else if (const QUrl url = player::PublishBrowserPreview(path); !url.isEmpty()) {
-      if (p.previewUseIE == 1) {
-        BrowserPreviewWindow::open(url, width, height);
+      // Without the web engine library the desktop's browser shows it.
+      if (p.previewUseIE == 1 && BrowserPreviewWindow::open(url, width, height)) {
         shown = true;
       } else {
         const QString forwarding = player::WriteForwardingPage(url);
@@ -90,9 +140,9 @@ void MainGUI::showPreview(const QString& path, ui::PreviewTarget target, int wid
   }
 }
 
-void MainGUI::mnuPreviewTrace_Click() {
+void MainGUI::toggleTraceWindow() {
   // The item's check has already turned (it is a checkable action).
-  if (!mnuPreviewTrace->isChecked()) {
+  if (!traceWindowAction->isChecked()) {
     TraceWindow::unload();
     return;
   }
@@ -108,7 +158,9 @@ void MainGUI::mnuPreviewTrace_Click() {
   w->raise();
 }
 
-void MainGUI::mnuPreviewOption_Click() {
+void MainGUI::setTraceWindowChecked(bool checked) { traceWindowAction->setChecked(checked); }
+
+void MainGUI::editPreviewOptions() {
   PreviewOptionDialog dialog(this);
   dialog.exec();
 }

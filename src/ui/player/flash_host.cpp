@@ -1,9 +1,12 @@
 #include "ui/player/flash_host.h"
 
 #include <QDesktopServices>
+#include <QPainter>
+#include <QPointer>
 #include <QUrl>
 
 #include "ui/player/ruffle_flash_view.h"
+#include "ui/player/web_engine_loader.h"
 
 namespace tesmiro::player {
 namespace {
@@ -18,12 +21,126 @@ UrlOpener& Opener() {
   return opener;
 }
 
+// Stands in for the player when the web engine library cannot be loaded:
+// the windows work on around it, and it says that there is no preview.
+class MissingPlayerHost : public FlashHost {
+ public:
+  using FlashHost::FlashHost;
+
+  void loadMovie(const QString& path) override {
+    if (path.isEmpty()) return;
+    QMetaObject::invokeMethod(
+        this, [this] { emit loadFailed(WebEngineLoadError()); }, Qt::QueuedConnection);
+  }
+  void release() override {}
+  QString moviePath() const override { return {}; }
+  void play() override {}
+  void stop() override {}
+  void gotoFrame(int) override {}
+  int frameNum() const override { return -1; }
+  int totalFrames() const override { return 0; }
+  bool isPlaying() const override { return false; }
+  uint32_t backgroundColor() const override { return background_; }
+  void setBackgroundColor(uint32_t rgb) override {
+    background_ = rgb & 0xFFFFFF;
+    update();
+  }
+  std::optional<QString> variable(const QString&) const override { return std::nullopt; }
+  void grabPictures(const QList<uint32_t>&, std::function<void(QList<QImage>)> done) override { done({}); }
+  FlashCapabilities capabilities() const override { return {}; }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.fillRect(rect(), QColor::fromRgb(background_));
+    p.setPen(qGray(background_) < 128 ? Qt::white : Qt::black);
+    p.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, QString::fromUtf8(kPlayerMissingText));
+  }
+
+ private:
+  uint32_t background_ = 0xFFFFFF;
+};
+
+// Owns the kept host for as long as the object it hangs on lives.
+class Keeper : public QObject {
+ public:
+  Keeper(QObject* lifetime, FlashHost* host) : QObject(lifetime), host_(host) {}
+  ~Keeper() override { delete host_.data(); }
+  FlashHost* take() {
+    FlashHost* host = host_.data();
+    host_.clear();
+    return host;
+  }
+  FlashHost* host() const { return host_.data(); }
+
+ private:
+  QPointer<FlashHost> host_;
+};
+
+QPointer<Keeper>& CurrentKeeper() {
+  static QPointer<Keeper> keeper;
+  return keeper;
+}
+
+FlashHost* TakeKept() {
+  Keeper* keeper = CurrentKeeper().data();
+  if (!keeper) return nullptr;
+  FlashHost* host = keeper->take();
+  delete keeper;
+  return host;
+}
+
 }  // namespace
 
 FlashHost* CreateFlashHost(QWidget* parent) {
   if (Factory()) return Factory()(parent);
+  if (!LoadedWebEngine()) return new MissingPlayerHost(parent);
   return new RuffleFlashView(parent);
 }
+
+QString FlashHostUnavailableReason() { return Factory() ? QString() : RuffleFlashView::unavailableReason(); }
+
+bool KeepFlashHost(FlashHost* host, QObject* lifetime) {
+  if (!host || !lifetime || !host->worthKeeping()) return false;
+  if (FlashHost* previous = TakeKept(); previous != host) delete previous;
+  host->release();
+  host->disconnect();
+  host->hide();
+  // It waits as a window of its own: inside another window it would have
+  // every repaint of that window go through the web view's composition.
+  host->setParent(nullptr);
+  CurrentKeeper() = new Keeper(lifetime, host);
+  return true;
+}
+
+FlashHost* TakeOrCreateFlashHost(QWidget* parent) {
+  FlashHost* host = TakeKept();
+  if (!host) return CreateFlashHost(parent);
+  host->setParent(parent);
+  host->show();
+  return host;
+}
+
+void PrepareFlashHosts(QObject* receiver, std::function<void()> ready) {
+  if (!Factory()) {
+    PrepareWebEngine(receiver, std::move(ready));
+    return;
+  }
+  // A test's hosts need no web engine.
+  QMetaObject::invokeMethod(receiver, std::move(ready), Qt::QueuedConnection);
+}
+
+void WarmUpFlashHost(QObject* lifetime) {
+  if (KeptFlashHost()) return;
+  FlashHost* host = CreateFlashHost(nullptr);
+  if (!KeepFlashHost(host, lifetime)) {
+    delete host;
+    return;
+  }
+  host->warmUp();
+}
+
+FlashHost* KeptFlashHost() { return CurrentKeeper() ? CurrentKeeper()->host() : nullptr; }
 
 ScopedFlashHostFactory::ScopedFlashHostFactory(FlashHostFactory factory) : previous_(std::move(Factory())) {
   Factory() = std::move(factory);

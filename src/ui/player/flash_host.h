@@ -71,6 +71,12 @@ class FlashHost : public QWidget {
 
   virtual FlashCapabilities capabilities() const = 0;
 
+  // A host whose start costs (the web player starts its engine and compiles
+  // its code) is kept between previews, and may be started ahead of them.
+  virtual bool worthKeeping() const { return false; }
+  // Starts what the first movie would start, with nothing shown.
+  virtual void warmUp() {}
+
  signals:
   // The movie is known: its frame count (0 when unknown).
   void loaded(int totalFrames);
@@ -81,10 +87,31 @@ class FlashHost : public QWidget {
   void fsCommand(const QString& command, const QString& args);
 };
 
-// Makes the hosts the windows use. The program makes RuffleFlashView; tests
-// install a factory of fakes for as long as the returned handle lives.
+// Makes the hosts the windows use. The program makes RuffleFlashView, or,
+// when the web engine library cannot be loaded, a host that shows
+// kPlayerMissingText and loads nothing; tests install a factory of fakes for
+// as long as the returned handle lives.
 using FlashHostFactory = std::function<FlashHost*(QWidget* parent)>;
 FlashHost* CreateFlashHost(QWidget* parent);
+inline constexpr const char* kPlayerMissingText = "プレビューできません";
+// Why the hosts CreateFlashHost makes cannot show movies here, in one line
+// for a log; empty when they can (always while a test's factory is in).
+QString FlashHostUnavailableReason();
+
+// A host worth keeping waits hidden, with no movie, for the next window
+// that shows a movie, for as long as `lifetime` lives; it replaces the one
+// kept before. False (and nothing done) for a host not worth keeping.
+bool KeepFlashHost(FlashHost* host, QObject* lifetime);
+// The kept host, taken out of keeping and given to `parent`; else a new one.
+FlashHost* TakeOrCreateFlashHost(QWidget* parent);
+// Does ahead, without holding the GUI thread, what the first host would
+// wait for, then calls `ready` on the GUI thread unless `receiver` is gone.
+void PrepareFlashHosts(QObject* receiver, std::function<void()> ready);
+// Makes the host the next window will take and starts it, hidden, unless
+// one is kept already.
+void WarmUpFlashHost(QObject* lifetime);
+// The kept host, still kept; null when there is none.
+FlashHost* KeptFlashHost();
 
 class ScopedFlashHostFactory {
  public:

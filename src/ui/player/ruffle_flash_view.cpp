@@ -13,45 +13,19 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QResizeEvent>
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
-#include <QWebEngineSettings>
-#include <QWebEngineView>
 
 #include "compiler/preview_reporter.h"
 #include "compiler/previews.h"
 #include "platform/byte_reader.h"
 #include "platform/windows1252.h"
 #include "project/model.h"
-#include "ui/player/guarded_page.h"
 #include "ui/player/host_page.h"
 #include "ui/player/loopback_server.h"
 #include "ui/player/player_routes.h"
+#include "ui/player/web_engine_loader.h"
+#include "ui/player/web_page.h"
 
 namespace tesmiro::player {
-
-// The page of one view: it loads the host page and nothing else, and
-// passes the page script's messages to the view.
-class HostWebPage : public GuardedPage {
- public:
-  HostWebPage(QWebEngineProfile* profile, RuffleFlashView* owner) : GuardedPage(profile, owner), owner_(owner) {}
-
- protected:
-  void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int,
-                                const QString& sourceId) override {
-    static const QString marker = QString::fromLatin1(kHostMessageMarker);
-    if (owner_ && message.startsWith(marker) && sourceId == owner_->server_->url(QStringLiteral("host.js")).toString()) {
-      const QJsonObject m = QJsonDocument::fromJson(message.mid(marker.size()).toUtf8()).object();
-      owner_->onHostMessage(m.value(QStringLiteral("kind")).toString(), m.value(QStringLiteral("data")));
-      return;
-    }
-    if (owner_) emit owner_->consoleMessage(message);
-  }
-
- private:
-  QPointer<RuffleFlashView> owner_;
-};
-
 namespace {
 
 int NextViewId() {
@@ -134,36 +108,12 @@ QString RuffleFlashView::unavailableReason() {
   if (ruffleFolder().isEmpty())
     return QStringLiteral(
         "the web player's files (ruffle.js and its wasm, from the npm package @ruffle-rs/ruffle) were not found");
+  if (!LoadedWebEngine()) return QStringLiteral("the web engine library cannot be loaded: ") + WebEngineLoadError();
   if (!LoopbackServer::shared()) return QStringLiteral("the loopback server cannot listen on 127.0.0.1");
   return {};
 }
 
-QWebEngineProfile* RuffleFlashView::sharedProfile() {
-  static QPointer<QWebEngineProfile> profile;
-  if (!profile) {
-    // No storage name: off the record, so the profile writes nothing to disk.
-    profile = new QWebEngineProfile(QCoreApplication::instance());
-    profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
-    profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-  }
-  return profile;
-}
-
 RuffleFlashView::RuffleFlashView(QWidget* parent) : FlashHost(parent), viewId_(NextViewId()) {
-  view_ = new QWebEngineView(this);
-  view_->setContextMenuPolicy(Qt::NoContextMenu);
-  view_->setAcceptDrops(false);
-  page_ = new HostWebPage(sharedProfile(), this);
-  page_->setBackgroundColor(Qt::white);
-  QWebEngineSettings* s = page_->settings();
-  s->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
-  s->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
-  s->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-  s->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
-  s->setAttribute(QWebEngineSettings::ShowScrollBars, false);
-  s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
-  s->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
-  view_->setPage(page_);
   firstFrameTimer_.setSingleShot(true);
   connect(&firstFrameTimer_, &QTimer::timeout, this, &RuffleFlashView::markFrameShown);
   grabTimer_.setSingleShot(true);
@@ -183,9 +133,17 @@ RuffleFlashView::RuffleFlashView(QWidget* parent) : FlashHost(parent), viewId_(N
   });
 
   server_ = LoopbackServer::shared();
-  if (!server_) return;
-  EnsurePlayerRoutes(*server_);
+  WebEngine* engine = LoadedWebEngine();
+  if (!server_ || !engine) return;
   const QPointer<RuffleFlashView> self(this);
+  WebPageHooks hooks;
+  hooks.console = [self](const QString& text, const QString& source) {
+    if (self) self->onConsole(text, source);
+  };
+  hooks.openLink = [](const QUrl& url) { OpenExternalUrl(url); };
+  hooks.ownServer = server_->url(QString()).adjusted(QUrl::RemovePath);
+  page_ = engine->createPage(this, WebPageKind::Player, std::move(hooks));
+  EnsurePlayerRoutes(*server_);
   server_->route(viewPath(QStringLiteral("page.html")), [](const QString&) {
     HttpResponse r;
     r.contentType = "text/html; charset=utf-8";
@@ -209,7 +167,6 @@ RuffleFlashView::RuffleFlashView(QWidget* parent) : FlashHost(parent), viewId_(N
     }
     return r;
   });
-  page_->allowNext(pageUrl());
   page_->load(pageUrl());
 }
 
@@ -219,9 +176,6 @@ RuffleFlashView::~RuffleFlashView() {
     server_->unroute(viewPath(QStringLiteral("command")));
     server_->unmount(viewPath(QStringLiteral("movie")));
   }
-  // The view goes before the page it shows.
-  delete view_;
-  view_ = nullptr;
   delete page_;
   page_ = nullptr;
 }
@@ -231,13 +185,28 @@ QString RuffleFlashView::viewPath(const QString& rest) const { return QStringLit
 QUrl RuffleFlashView::pageUrl() const { return server_ ? server_->url(viewPath(QStringLiteral("page.html"))) : QUrl(); }
 
 void RuffleFlashView::resizeEvent(QResizeEvent* event) {
-  view_->setGeometry(0, 0, event->size().width(), event->size().height());
+  if (page_) page_->widget()->setGeometry(0, 0, event->size().width(), event->size().height());
   FlashHost::resizeEvent(event);
 }
 
 void RuffleFlashView::runScript(const QString& script, std::function<void(const QVariant&)> done) {
-  if (done) page_->runJavaScript(script, std::move(done));
-  else page_->runJavaScript(script);
+  if (page_) page_->runJavaScript(script, std::move(done));
+}
+
+void RuffleFlashView::run(const QString& script) {
+  if (page_ && pageReady_) page_->runJavaScript(script);
+}
+
+// The page's script speaks through console lines from its own file; every
+// other line is the page's own log.
+void RuffleFlashView::onConsole(const QString& text, const QString& source) {
+  static const QString marker = QString::fromLatin1(kHostMessageMarker);
+  if (server_ && text.startsWith(marker) && source == server_->url(QStringLiteral("host.js")).toString()) {
+    const QJsonObject m = QJsonDocument::fromJson(text.mid(marker.size()).toUtf8()).object();
+    onHostMessage(m.value(QStringLiteral("kind")).toString(), m.value(QStringLiteral("data")));
+    return;
+  }
+  emit consoleMessage(text);
 }
 
 void RuffleFlashView::loadMovie(const QString& path) {
@@ -251,7 +220,8 @@ void RuffleFlashView::loadMovie(const QString& path) {
   reporterSeen_ = false;
   heldByHost_ = false;
   pending_.reset();
-  if (path.isEmpty() || !QFileInfo(path).isFile() || !server_) {
+  warming_ = false;
+  if (path.isEmpty() || !QFileInfo(path).isFile() || !server_ || !page_) {
     release();
     return;
   }
@@ -267,8 +237,8 @@ void RuffleFlashView::loadMovie(const QString& path) {
 
 void RuffleFlashView::startLoad() {
   pendingLoad_ = false;
-  const QString name = QFileInfo(moviePath_).fileName();
-  QUrl url = server_->url(viewPath(QStringLiteral("movie/") + name));
+  const QString name = warming_ ? QStringLiteral("warm-up.swf") : QFileInfo(moviePath_).fileName();
+  QUrl url = server_->url(warming_ ? name : viewPath(QStringLiteral("movie/") + name));
   // A rebuilt movie keeps its name; the query keeps every load its own.
   url.setQuery(QStringLiteral("g=%1").arg(generation_));
   QJsonObject options;
@@ -281,7 +251,25 @@ void RuffleFlashView::startLoad() {
     for (auto it = fonts.begin(); it != fonts.end(); ++it) options[it.key()] = it.value();
   }
   const QString json = QString::fromUtf8(QJsonDocument(options).toJson(QJsonDocument::Compact));
-  page_->runJavaScript(QStringLiteral("window.tesmiro.load(%1)").arg(json));
+  run(QStringLiteral("window.tesmiro.load(%1)").arg(json));
+}
+
+// The smallest movie (one empty frame on a 1 x 1 stage): loading it starts
+// the player's code, which the page then keeps for the movies to come.
+void RuffleFlashView::warmUp() {
+  if (!page_ || !moviePath_.isEmpty()) return;
+  static const QByteArray movie("FWS\x06\x14\x00\x00\x00\x30\x0A\x00\xA0\x00\x0C\x01\x00\x40\x00\x00\x00", 20);
+  server_->route(QStringLiteral("warm-up.swf"), [](const QString&) {
+    HttpResponse r;
+    r.contentType = "application/x-shockwave-flash";
+    r.body = movie;
+    return r;
+  });
+  ++generation_;
+  warming_ = true;
+  movieNeedsFonts_ = false;
+  pendingLoad_ = true;
+  if (pageReady_) startLoad();
 }
 
 void RuffleFlashView::release() {
@@ -297,8 +285,9 @@ void RuffleFlashView::release() {
   reporterSeen_ = false;
   heldByHost_ = false;
   pending_.reset();
+  warming_ = false;
   if (server_) server_->unmount(viewPath(QStringLiteral("movie")));
-  if (pageReady_) page_->runJavaScript(QStringLiteral("window.tesmiro.release()"));
+  run(QStringLiteral("window.tesmiro.release()"));
 }
 
 void RuffleFlashView::onHostMessage(const QString& kind, const QJsonValue& value) {
@@ -310,6 +299,15 @@ void RuffleFlashView::onHostMessage(const QString& kind, const QJsonValue& value
   } else if (kind == QLatin1String("loaded")) {
     const QJsonObject m = value.toObject();
     if (m.value(QStringLiteral("generation")).toInt() != generation_) return;
+    playerStarted_ = true;
+    if (warming_) {
+      release();
+      // Drawn once now, the hidden view has the GL pipeline build what it
+      // needs (a software GL compiles its shaders on the first drawing),
+      // which the first preview window would otherwise wait for.
+      page_->widget()->grab();
+      return;
+    }
     movieLoaded_ = true;
     total_ = m.value(QStringLiteral("numFrames")).toInt();
     const QString bg = m.value(QStringLiteral("backgroundColor")).toString();
@@ -323,6 +321,11 @@ void RuffleFlashView::onHostMessage(const QString& kind, const QJsonValue& value
   } else if (kind == QLatin1String("error")) {
     const QJsonObject m = value.toObject();
     if (m.value(QStringLiteral("generation")).toInt() != generation_) return;
+    playerStarted_ = true;
+    if (warming_) {
+      release();
+      return;
+    }
     markFrameShown();
     emit loadFailed(m.value(QStringLiteral("text")).toString());
   } else if (kind == QLatin1String("fscommand")) {
@@ -383,8 +386,8 @@ void RuffleFlashView::sendCommand(const QString& op, int frame1) {
 }
 
 void RuffleFlashView::pushCommandToMovie() {
-  if (!pending_ || !pageReady_) return;
-  page_->runJavaScript(QStringLiteral("window.tesmiro.command(%1, \"%2\", %3)")
+  if (!pending_) return;
+  run(QStringLiteral("window.tesmiro.command(%1, \"%2\", %3)")
                            .arg(pending_->seq)
                            .arg(pending_->op)
                            .arg(pending_->frame));
@@ -394,7 +397,7 @@ void RuffleFlashView::play() {
   if (moviePath_.isEmpty()) return;
   if (heldByHost_) {
     heldByHost_ = false;
-    page_->runJavaScript(QStringLiteral("window.tesmiro.resume()"));
+    run(QStringLiteral("window.tesmiro.resume()"));
   }
   sendCommand(QStringLiteral("play"), 0);
   if (!playing_) {
@@ -408,7 +411,7 @@ void RuffleFlashView::stop() {
   if (!reporterSeen_) {
     // Nothing in the movie listens: hold the whole player.
     heldByHost_ = true;
-    page_->runJavaScript(QStringLiteral("window.tesmiro.suspend()"));
+    run(QStringLiteral("window.tesmiro.suspend()"));
   }
   sendCommand(QStringLiteral("stop"), 0);
   if (playing_) {
@@ -436,7 +439,7 @@ void RuffleFlashView::setBackgroundColor(uint32_t rgb) {
 
 void RuffleFlashView::applyBackground(uint32_t rgb) {
   shownBackground_ = rgb & 0xFFFFFF;
-  if (pageReady_) page_->runJavaScript(QStringLiteral("window.tesmiro.background(\"%1\")").arg(Css(rgb)));
+  run(QStringLiteral("window.tesmiro.background(\"%1\")").arg(Css(rgb)));
 }
 
 std::optional<QString> RuffleFlashView::variable(const QString&) const { return std::nullopt; }
@@ -470,7 +473,7 @@ void RuffleFlashView::markFrameShown() {
   for (auto& waiter : std::exchange(framePaintWaiters_, {})) {
     const int id = ++paintCounter_;
     paintWaiters_.insert(id, std::move(waiter));
-    page_->runJavaScript(QStringLiteral("window.tesmiro.afterPaint(%1)").arg(id));
+    run(QStringLiteral("window.tesmiro.afterPaint(%1)").arg(id));
   }
   startGrabWhenShown();
 }
@@ -484,7 +487,7 @@ void RuffleFlashView::startGrabWhenShown() {
   if (!grab_ || grab_->started || !frameShown_) return;
   grab_->started = true;
   grab_->resumeAfter = !moviePath_.isEmpty() && !heldByHost_;
-  if (grab_->resumeAfter) page_->runJavaScript(QStringLiteral("window.tesmiro.suspend()"));
+  if (grab_->resumeAfter) run(QStringLiteral("window.tesmiro.suspend()"));
   grabNext();
 }
 
@@ -494,9 +497,9 @@ void RuffleFlashView::grabNext() {
   grab_->tries = 0;
   grab_->previous = QImage();
   if (pageReady_) {
-    page_->runJavaScript(QStringLiteral("window.tesmiro.background(\"%1\")").arg(Css(rgb)));
+    run(QStringLiteral("window.tesmiro.background(\"%1\")").arg(Css(rgb)));
     grab_->paintId = ++paintCounter_;
-    page_->runJavaScript(QStringLiteral("window.tesmiro.afterPaint(%1)").arg(grab_->paintId));
+    run(QStringLiteral("window.tesmiro.afterPaint(%1)").arg(grab_->paintId));
   }
   grabTimer_.start(1000);
 }
@@ -504,7 +507,7 @@ void RuffleFlashView::grabNext() {
 // Grabs until two grabs in a row agree: the movie is held, so a picture
 // that still changes has not reached the widget yet.
 void RuffleFlashView::grabWhenPainted() {
-  QImage picture = view_->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  QImage picture = page_->widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
   if (picture.size() != size()) picture = picture.scaled(size());
   ++grab_->tries;
   if (picture != grab_->previous && grab_->tries < 12) {
@@ -524,10 +527,8 @@ void RuffleFlashView::finishGrab(bool ok) {
   GrabJob job = std::move(*grab_);
   grab_.reset();
   grabTimer_.stop();
-  if (pageReady_) {
-    page_->runJavaScript(QStringLiteral("window.tesmiro.background(\"%1\")").arg(Css(backgroundColor())));
-    if (job.resumeAfter && !heldByHost_) page_->runJavaScript(QStringLiteral("window.tesmiro.resume()"));
-  }
+  run(QStringLiteral("window.tesmiro.background(\"%1\")").arg(Css(backgroundColor())));
+  if (job.resumeAfter && !heldByHost_) run(QStringLiteral("window.tesmiro.resume()"));
   job.done(ok ? job.pictures : QList<QImage>{});
 }
 

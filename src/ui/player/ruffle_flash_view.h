@@ -1,7 +1,8 @@
 #pragma once
-// The web player (Ruffle, from its npm package) in a web view. One page per
-// view, served with the player's files by the loopback server; the movie's
-// folder is served beside it for as long as the movie is shown. Frame
+// The web player (Ruffle, from its npm package) in a web page of the web
+// engine library (web_page.h). One page per view, served with the player's
+// files by the loopback server; the movie's folder is served beside it for
+// as long as the movie is shown. Frame
 // numbers, seeking and the playing state come from the reporter clip that
 // the preview builders put into their movies; a movie without it still
 // plays and stops (the whole player is held), but reports no frames.
@@ -14,13 +15,10 @@
 
 #include "ui/player/flash_host.h"
 
-class QWebEngineView;
-class QWebEngineProfile;
-
 namespace tesmiro::player {
 
-class HostWebPage;
 class LoopbackServer;
+class WebPage;
 
 class RuffleFlashView : public FlashHost {
   Q_OBJECT
@@ -28,14 +26,12 @@ class RuffleFlashView : public FlashHost {
   explicit RuffleFlashView(QWidget* parent = nullptr);
   ~RuffleFlashView() override;
 
-  // Why the web player cannot run here, in one line for the user or a test
-  // log; empty when it can.
+  // Why the web player cannot run here, in one line for a log; empty when
+  // it can. The first call loads the web engine library.
   static QString unavailableReason();
   // The folder holding ruffle.js and its wasm: TESMIRO_RUFFLE_DIR, then the
   // installed resources, then the build tree's copy. Empty when none has it.
   static QString ruffleFolder();
-  // The profile every view shares: nothing of it is written to disk.
-  static QWebEngineProfile* sharedProfile();
 
   void loadMovie(const QString& path) override;
   void release() override;
@@ -51,13 +47,19 @@ class RuffleFlashView : public FlashHost {
   std::optional<QString> variable(const QString& name) const override;
   void grabPictures(const QList<uint32_t>& backgrounds, std::function<void(QList<QImage>)> done) override;
   FlashCapabilities capabilities() const override;
+  bool worthKeeping() const override { return true; }
+  void warmUp() override;
 
   // The player's log level for the next load ("error" unless changed; the
   // tests ask for "info" to read the movie's trace lines).
   void setLogLevel(const QString& level) { logLevel_ = level; }
   bool isPageReady() const { return pageReady_; }
+  // The page has the player's code: a movie, or the warm-up's, has loaded
+  // (or failed to) in it.
+  bool playerStarted() const { return playerStarted_; }
   QUrl pageUrl() const;
-  QWebEngineView* webView() const { return view_; }
+  // Null when the web engine library could not be loaded.
+  WebPage* webPage() const { return page_; }
   // Calls `done` once the movie's first frame is shown and the page has
   // painted since (the load-time benchmarks end there).
   void whenFramePainted(std::function<void()> done);
@@ -73,7 +75,6 @@ class RuffleFlashView : public FlashHost {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  friend class HostWebPage;
   struct Command {
     int seq = 0;
     QString op;
@@ -90,8 +91,11 @@ class RuffleFlashView : public FlashHost {
     bool started = false;
   };
 
+  void onConsole(const QString& text, const QString& source);
   void onHostMessage(const QString& kind, const QJsonValue& value);
   void startLoad();
+  // Runs script in the page once it is there.
+  void run(const QString& script);
   void handleReport(const QString& args);
   void sendCommand(const QString& op, int frame1);
   void pushCommandToMovie();
@@ -103,8 +107,7 @@ class RuffleFlashView : public FlashHost {
   void finishGrab(bool ok);
   QString viewPath(const QString& rest) const;
 
-  QWebEngineView* view_ = nullptr;
-  HostWebPage* page_ = nullptr;
+  WebPage* page_ = nullptr;
   QPointer<LoopbackServer> server_;
   int viewId_ = 0;
   bool pageReady_ = false;
@@ -112,6 +115,8 @@ class RuffleFlashView : public FlashHost {
   QString logLevel_ = QStringLiteral("error");
 
   QString moviePath_;
+  bool warming_ = false;  // the load is the warm-up's, not a movie's
+  bool playerStarted_ = false;
   int generation_ = 0;
   int swfVersion_ = 0;
   bool movieNeedsFonts_ = true;

@@ -468,7 +468,7 @@ TEST_F(EventDialogTest, TheEventPreviewRestoresTheSettingsWhenItsBuildFails) {
   ASSERT_NE(hosts.last(), nullptr);
   EXPECT_EQ(hosts.last()->calls.value(0), QStringLiteral("load ") + QString::fromStdString(movie.string()));
   EXPECT_EQ(hosts.last()->calls.value(1), QStringLiteral("play"));
-  EXPECT_EQ(gui::PreviewWindow::instance()->ShockwaveFlash1->size(), QSize(320, 320));
+  EXPECT_EQ(gui::PreviewWindow::instance()->flash()->size(), QSize(320, 320));
   // A second preview replaces the window that shows the first.
   const int made = hosts.made();
   QTest::mouseClick(Control<QPushButton>(d, "eventPreviewButton"), Qt::LeftButton);

@@ -157,7 +157,7 @@ TEST_F(KeysTest, DuringABuildOnlyCancelActsAndClosingCancelsFirst) {
     EXPECT_FALSE(Control<QAction>(w, "newProjectAction")->isEnabled());
     EXPECT_FALSE(Control<QAction>(w, "openProjectAction")->isEnabled());
     EXPECT_FALSE(Control<QAction>(w, "makeSwfAction")->isEnabled());
-    EXPECT_FALSE(w.mnuPreviewWindow->isEnabled());
+    EXPECT_FALSE(Control<QAction>(w, "previewWindowAction")->isEnabled());
     EXPECT_FALSE(Control<QWidget>(w, "PictFileList")->isEnabled());
     // Commands reached some other way are refused too.
     w.newProject();

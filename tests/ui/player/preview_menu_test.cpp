@@ -45,23 +45,24 @@ TEST_F(PreviewMenuTest, F5BuildsThePreviewAndPlaysItInThePreviewWindow) {
   ASSERT_NE(hosts.last(), nullptr);
   EXPECT_EQ(hosts.last()->calls.value(0), QStringLiteral("load ") + scratch("_preview.swf"));
   EXPECT_EQ(hosts.last()->calls.value(1), QStringLiteral("play"));
-  EXPECT_EQ(PreviewWindow::instance()->ShockwaveFlash1->size(), QSize(320, 320)) << "the project's stage";
-  EXPECT_TRUE(main.mnuPreviewWindow->isEnabled()) << "the menu is back once the preview shows";
+  EXPECT_EQ(PreviewWindow::instance()->flash()->size(), QSize(320, 320)) << "the project's stage";
+  EXPECT_TRUE(Control<QAction>(main, "previewWindowAction")->isEnabled()) << "the menu is back once the preview shows";
 }
 
 TEST_F(PreviewMenuTest, TheBrowserAndThePlayerOpenOutside) {
   gui::MainGUI& main = start();
-  main.mnuPreviewBrowser->trigger();
+  Control<QAction>(main, "previewInBrowserAction")->trigger();
   ASSERT_EQ(desktop.opener.calls.size(), 1u);
   // The page's address goes through a private file (see browser_preview_test).
   EXPECT_TRUE(desktop.opener.calls[0].startsWith(QStringLiteral("file ") + scratch("browser-")));
   EXPECT_TRUE(desktop.opener.calls[0].endsWith(QStringLiteral(".html")));
 
-  main.mnuPreviewSAPlayer->trigger();
+  QAction* inPlayer = Control<QAction>(main, "previewInPlayerAction");
+  inPlayer->trigger();
   EXPECT_EQ(desktop.opener.calls.back(), QStringLiteral("file ") + scratch("_preview.swf"));
   Prefs::Current().previewSAPlayer = 1;
   Prefs::Current().saPlayerFileName = "/opt/player/flashplayer";
-  main.mnuPreviewSAPlayer->trigger();
+  inPlayer->trigger();
   EXPECT_TRUE(desktop.opener.calls.back().startsWith(QStringLiteral("run /opt/player/flashplayer")));
   EXPECT_TRUE(desktop.opener.calls.back().contains(scratch("_preview.swf")));
   EXPECT_FALSE(PreviewWindow::isLoaded());
@@ -70,7 +71,7 @@ TEST_F(PreviewMenuTest, TheBrowserAndThePlayerOpenOutside) {
 TEST_F(PreviewMenuTest, TheSelectedEventsGoToThePlayerChosenInTheOptions) {
   gui::MainGUI& main = start();
   Prefs::Current().previewSelectedPlayer = 1;
-  main.mnuPreviewWindowSelected->trigger();
+  Control<QAction>(main, "previewSelectedAction")->trigger();
   ASSERT_FALSE(desktop.opener.calls.empty());
   EXPECT_TRUE(desktop.opener.calls.back().startsWith(QStringLiteral("file ") + scratch("browser-")))
       << "mode 5, the browser";
@@ -92,19 +93,21 @@ TEST_F(PreviewMenuTest, ThePreviewCommandsAndTheirKeysAreOffWhileABuildRuns) {
   stop.kind = static_cast<int16_t>(ActionKind::Stop);
   stop.frameCount = 1;
   GUICore::State().events.push_back(stop);
+  QAction* inWindow = Control<QAction>(main, "previewWindowAction");
+  QAction* inBrowser = Control<QAction>(main, "previewInBrowserAction");
   bool seenEnabled = true;
   int previewsStarted = 0;
   QTimer::singleShot(0, &main, [&] {
     ASSERT_TRUE(main.buildRunning());
-    seenEnabled = main.mnuPreviewWindow->isEnabled() || main.mnuPreviewBrowser->isEnabled();
+    seenEnabled = inWindow->isEnabled() || inBrowser->isEnabled();
     previewsStarted = hosts.made();
     QTest::keyClick(&main, Qt::Key_F5);
   });
-  main.mnuPreviewWindow->trigger();
+  inWindow->trigger();
   EXPECT_FALSE(seenEnabled);
   EXPECT_EQ(previewsStarted, 0);
   EXPECT_EQ(hosts.made(), 1) << "one preview, not a second one started inside it";
-  EXPECT_TRUE(main.mnuPreviewWindow->isEnabled());
+  EXPECT_TRUE(inWindow->isEnabled());
 }
 
 TEST_F(PreviewMenuTest, TheOptionsDialogFillsFromThePreferencesAndWritesOnlyOnOk) {

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QImage>
 #include <QLabel>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
@@ -14,6 +15,7 @@
 #include "project/model.h"
 #include "project/preferences.h"
 #include "support/fake_flash_host.h"
+#include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "ui/dialogs/preview_window.h"
 #include "ui/dialogs/trace_window.h"
@@ -44,11 +46,18 @@ class PreviewWindowTest : public MainGuiTest {
     return *w;
   }
   FakeFlashHost& host() { return *hosts.last(); }
+  // The window's controls, by name.
+  static QToolButton* playButton(const QObject& w) { return Control<QToolButton>(w, "playButton"); }
+  static QLabel* frameLabel(const QObject& w) { return Control<QLabel>(w, "frameLabel"); }
+  static QScrollBar* frameSlider(const QObject& w) { return Control<QScrollBar>(w, "frameSlider"); }
+  static QPushButton* snapshotButton(const QObject& w) { return Control<QPushButton>(w, "snapshotButton"); }
+  static QCheckBox* keepOnTopCheck(const QObject& w) { return Control<QCheckBox>(w, "keepOnTopCheck"); }
   // The slider moved by the user.
   static void drag(PreviewWindow& w, int value) {
-    w.HScroll1->setSliderDown(true);
-    w.HScroll1->setValue(value);
-    w.HScroll1->setSliderDown(false);
+    QScrollBar* slider = frameSlider(w);
+    slider->setSliderDown(true);
+    slider->setValue(value);
+    slider->setSliderDown(false);
   }
 
   FakeFlashHosts hosts;
@@ -61,64 +70,67 @@ TEST_F(PreviewWindowTest, ShowsTheMovieBelowOneRowOfControls) {
             (QStringList{QStringLiteral("load ") + QString::fromStdString((temp / "_preview.swf").string()),
                          QStringLiteral("play")}));
   EXPECT_EQ(w.size(), QSize(200, 176));
-  EXPECT_EQ(w.ShockwaveFlash1->geometry(), QRect(0, 26, 200, 150));
-  EXPECT_EQ(w.HScroll1->x(), 64);
-  EXPECT_EQ(w.Check1->geometry().right(), 199) << "the box at the right edge";
-  EXPECT_EQ(w.HScroll1->maximum(), 9) << "the last of 10 frames, counted from 0";
-  EXPECT_EQ(w.Label1->text(), QStringLiteral(" 1"));
-  EXPECT_EQ(w.command1Tag(), QStringLiteral("□"));
+  EXPECT_EQ(w.flash()->geometry(), QRect(0, 26, 200, 150));
+  EXPECT_EQ(frameSlider(w)->x(), 64);
+  EXPECT_EQ(keepOnTopCheck(w)->geometry().right(), 199) << "the box at the right edge";
+  EXPECT_EQ(frameSlider(w)->maximum(), 9) << "the last of 10 frames, counted from 0";
+  EXPECT_EQ(frameLabel(w)->text(), QStringLiteral(" 1"));
+  EXPECT_EQ(w.playMark(), QStringLiteral("□"));
 }
 
 TEST_F(PreviewWindowTest, TheButtonFollowsAMovieThatStopsOrStartsItself) {
   PreviewWindow& w = show();
   host().movieStops();
-  EXPECT_EQ(w.command1Tag(), QStringLiteral("＞"));
+  EXPECT_EQ(w.playMark(), QStringLiteral("＞"));
   host().movieStarts();
-  EXPECT_EQ(w.command1Tag(), QStringLiteral("□"));
-  QTest::mouseClick(w.Command1, Qt::LeftButton);
+  EXPECT_EQ(w.playMark(), QStringLiteral("□"));
+  QTest::mouseClick(playButton(w), Qt::LeftButton);
   EXPECT_EQ(host().calls.last(), QStringLiteral("stop"));
-  EXPECT_EQ(w.command1Tag(), QStringLiteral("＞"));
-  QTest::mouseClick(w.Command1, Qt::LeftButton);
+  EXPECT_EQ(w.playMark(), QStringLiteral("＞"));
+  QTest::mouseClick(playButton(w), Qt::LeftButton);
   EXPECT_EQ(host().calls.last(), QStringLiteral("play"));
-  EXPECT_EQ(w.command1Tag(), QStringLiteral("□"));
+  EXPECT_EQ(w.playMark(), QStringLiteral("□"));
 }
 
 TEST_F(PreviewWindowTest, TheSliderSeeksOnlyWhileTheMovieIsStopped) {
   PreviewWindow& w = show();
   host().advance(3);
-  EXPECT_EQ(w.HScroll1->value(), 3);
-  EXPECT_EQ(w.Label1->text(), QStringLiteral(" 4"));
+  EXPECT_EQ(frameSlider(w)->value(), 3);
+  EXPECT_EQ(frameLabel(w)->text(), QStringLiteral(" 4"));
   drag(w, 7);
   EXPECT_FALSE(host().calls.join(',').contains(QStringLiteral("goto"))) << "no seek while playing";
   host().advance();
-  EXPECT_EQ(w.HScroll1->value(), 4) << "the movie puts the slider back where it plays";
+  EXPECT_EQ(frameSlider(w)->value(), 4) << "the movie puts the slider back where it plays";
 
-  QTest::mouseClick(w.Command1, Qt::LeftButton);
+  QTest::mouseClick(playButton(w), Qt::LeftButton);
   drag(w, 6);
   EXPECT_EQ(host().calls.last(), QStringLiteral("goto 6"));
-  EXPECT_EQ(w.Label1->text(), QStringLiteral(" 7"));
+  EXPECT_EQ(frameLabel(w)->text(), QStringLiteral(" 7"));
   EXPECT_EQ(host().calls.filter(QStringLiteral("goto")).size(), 1) << "the report of the seek does not seek again";
 }
 
 TEST_F(PreviewWindowTest, TheSliderEndsAtTheLastFrameAndWidensForAFrameBeyond) {
   PreviewWindow& w = show();
   host().reportFrame(14);
-  EXPECT_EQ(w.HScroll1->maximum(), 14);
-  EXPECT_EQ(w.HScroll1->value(), 14);
+  EXPECT_EQ(frameSlider(w)->maximum(), 14);
+  EXPECT_EQ(frameSlider(w)->value(), 14);
   PreviewWindow::unload();
   Settle();
   PreviewWindow* second = PreviewWindow::load();
   hosts.last()->framesOnLoad = 1;
   second->showMovie(QString::fromStdString((temp / "_preview.swf").string()));
-  EXPECT_EQ(second->HScroll1->maximum(), 0) << "a one-frame movie has nowhere to slide";
+  EXPECT_EQ(frameSlider(*second)->maximum(), 0) << "a one-frame movie has nowhere to slide";
 }
 
 TEST_F(PreviewWindowTest, WithoutTheOfferTheBoxIsHiddenAndTheWindowNeverOnTop) {
   Prefs::Current().windowTopward = 32;  // ticked, but not offered
   PreviewWindow& w = show(300, 100);
-  EXPECT_FALSE(w.Check1->isVisible());
-  EXPECT_EQ(w.HScroll1->width(), 300 - 64 - 25) << "the slider takes the box's place";
-  w.Check1_Click();
+  EXPECT_FALSE(keepOnTopCheck(w)->isVisible());
+  EXPECT_EQ(frameSlider(w)->width(), 300 - 64 - 25) << "the slider takes the box's place";
+  QCheckBox* box = keepOnTopCheck(w);
+  box->setChecked(false);
+  box->click();  // ticked again by the click, whose handler runs
+  ASSERT_TRUE(box->isChecked());
   EXPECT_FALSE(w.isTopmost());
   EXPECT_TRUE(desktop.placement.keepOnTop.empty());
 }
@@ -127,9 +139,9 @@ TEST_F(PreviewWindowTest, LoadingWithTheTickedBoxPutsTheWindowOnTopAndUnloadKeep
   Prefs::Current().pwLeft = 150 * 15;
   Prefs::Current().pwTop = 90 * 15;
   PreviewWindow& w = show();
-  EXPECT_TRUE(w.Check1->isChecked());
+  EXPECT_TRUE(keepOnTopCheck(w)->isChecked());
   EXPECT_TRUE(w.isTopmost());
-  w.Check1->setChecked(false);
+  keepOnTopCheck(w)->setChecked(false);
   PreviewWindow::unload();
   EXPECT_EQ(Prefs::Current().windowTopward, 63 - 32) << "the ticked bit follows the box";
   EXPECT_EQ(Prefs::Current().pwLeft, 150 * 15);
@@ -146,7 +158,7 @@ TEST_F(PreviewWindowTest, APngSnapshotTakesItsAlphaFromDrawingsOverWhiteAndBlack
   host().picture = picture;
   GUICore::State().projectPath = (temp / "my.TSM").string();
   desktop.fileDialogs.answer((temp / "shot.png").string());
-  w.Command2_Click();
+  snapshotButton(w)->click();
   ASSERT_EQ(desktop.fileDialogs.calls.size(), 1u);
   const FileDialogCall& call = desktop.fileDialogs.calls[0];
   EXPECT_TRUE(call.save);
@@ -172,35 +184,35 @@ TEST_F(PreviewWindowTest, BitmapAndJpegSnapshotsAndTheirFailures) {
   PreviewWindow& w = show(40, 30);
   host().setBackgroundColor(0x00FF00);
   desktop.fileDialogs.answer((temp / "shot.bmp").string());
-  w.Command2_Click();
+  snapshotButton(w)->click();
   const QImage bmp(QString::fromStdString((temp / "shot.bmp").string()));
   ASSERT_FALSE(bmp.isNull());
   EXPECT_EQ(bmp.size(), QSize(40, 30));
   EXPECT_EQ(bmp.pixelColor(30, 20), QColor(0, 255, 0));
 
   desktop.fileDialogs.answer((temp / "shot.jpg").string());
-  w.Command2_Click();
+  snapshotButton(w)->click();
   EXPECT_FALSE(QImage(QString::fromStdString((temp / "shot.jpg").string())).isNull());
   EXPECT_TRUE(ui.messages.empty());
 
   desktop.fileDialogs.answer((temp / "no folder" / "shot.jpg").string());
-  w.Command2_Click();
+  snapshotButton(w)->click();
   ASSERT_EQ(ui.messages.size(), 1u) << "a JPEG that cannot be written is reported";
   EXPECT_EQ(ui.messages[0].title, "エラー");
   EXPECT_TRUE(PreviewWindow::isLoaded()) << "and the program goes on";
 
   host().grabFails = true;
   desktop.fileDialogs.answer((temp / "again.png").string());
-  w.Command2_Click();
+  snapshotButton(w)->click();
   EXPECT_EQ(ui.messages.size(), 2u) << "a picture the player could not give";
 
   host().grabFails = false;
   desktop.fileDialogs.answer((temp / "shot.gif").string());
-  w.Command2_Click();
+  snapshotButton(w)->click();
   EXPECT_FALSE(std::filesystem::exists(temp / "shot.gif")) << "another ending writes nothing";
   desktop.fileDialogs.cancel();
   const auto grabs = host().calls.filter(QStringLiteral("grab")).size();
-  w.Command2_Click();
+  snapshotButton(w)->click();
   EXPECT_EQ(host().calls.filter(QStringLiteral("grab")).size(), grabs);
 }
 
@@ -220,9 +232,9 @@ TEST_F(PreviewWindowTest, WithoutFrameReportsTheSliderAndReadoutStandStill) {
   hosts.last()->caps = player::FlashCapability::Playback | player::FlashCapability::Grab;
   hosts.last()->loadsAtOnce = false;
   w->showMovie(QString::fromStdString((temp / "_preview.swf").string()));
-  EXPECT_FALSE(w->HScroll1->isEnabled());
-  EXPECT_EQ(w->Label1->text(), QString()) << "no frame to show";
-  QTest::mouseClick(w->Command1, Qt::LeftButton);
+  EXPECT_FALSE(frameSlider(*w)->isEnabled());
+  EXPECT_EQ(frameLabel(*w)->text(), QString()) << "no frame to show";
+  QTest::mouseClick(playButton(*w), Qt::LeftButton);
   EXPECT_EQ(hosts.last()->calls.last(), QStringLiteral("stop")) << "play and stop still reach the player";
 }
 

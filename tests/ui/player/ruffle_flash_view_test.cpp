@@ -9,7 +9,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
-#include <QWebEngineView>
 
 #include "media/image/mod_png.h"
 #include "support/checkers.h"
@@ -17,6 +16,7 @@
 #include "support/wait_and_files.h"
 #include "test_movies.h"
 #include "ui/player/ruffle_flash_view.h"
+#include "ui/player/web_page.h"
 
 namespace tesmiro::testing {
 namespace {
@@ -213,7 +213,7 @@ TEST_F(RufflePlayer, AMovieCannotRunScriptInThePageOrNavigateIt) {
   ASSERT_TRUE(WaitUntil([&] { return answered; }));
   EXPECT_EQ(title, QStringLiteral("player"));
   EXPECT_EQ(owned, QStringLiteral("null"));
-  EXPECT_EQ(v.webView()->url(), v.pageUrl()) << "the page was not navigated";
+  EXPECT_EQ(v.webPage()->url(), v.pageUrl()) << "the page was not navigated";
   ASSERT_EQ(opened.size(), 1) << "the web link went to the desktop's opener";
   EXPECT_EQ(opened.first(), QUrl(QStringLiteral("https://example.com/page")));
 }

@@ -8,9 +8,8 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 #include <fstream>
+#include <memory>
 
 #include "compiler/text_effects.h"
 #include "project/gui_core.h"
@@ -24,6 +23,7 @@
 #include "ui/dialogs/preview_window.h"
 #include "ui/dialogs/trace_window.h"
 #include "ui/player/ruffle_flash_view.h"
+#include "ui/player/web_page.h"
 
 namespace tesmiro::testing {
 namespace {
@@ -84,7 +84,7 @@ class RufflePreview : public MainGuiTest {
 
   player::FlashHost* host() {
     PreviewWindow* w = PreviewWindow::instance();
-    return w ? w->ShockwaveFlash1 : nullptr;
+    return w ? w->flash() : nullptr;
   }
 
   static constexpr int kFrames = 12;
@@ -102,26 +102,28 @@ TEST_F(RufflePreview, F5ShowsThePictureWithItsFramesAndTracesAndSeeks) {
     ASSERT_TRUE(PreviewWindow::isShownNow());
     ASSERT_TRUE(WaitUntil([&] { return host()->totalFrames() > 0; })) << "the movie never loaded";
     PreviewWindow& w = *PreviewWindow::instance();
+    auto* frameSlider = Control<QScrollBar>(w, "frameSlider");
+    auto* frameLabel = Control<QLabel>(w, "frameLabel");
     const int total = host()->totalFrames();
     EXPECT_GE(total, kFrames);
-    EXPECT_EQ(w.HScroll1->maximum(), total - 1);
+    EXPECT_EQ(frameSlider->maximum(), total - 1);
 
     ASSERT_TRUE(WaitUntil([&] { return TraceWindow::isLoaded(); })) << "no trace line came";
     EXPECT_EQ(TraceWindow::instance()->text(), QStringLiteral("日本語\r\n"));
     EXPECT_FALSE(TraceWindow::isShownNow());
 
     // The movie stops itself at its end; the button follows.
-    ASSERT_TRUE(WaitUntil([&] { return w.command1Tag() == QStringLiteral("＞"); }));
+    ASSERT_TRUE(WaitUntil([&] { return w.playMark() == QStringLiteral("＞"); }));
     EXPECT_EQ(host()->frameNum(), total - 1);
-    EXPECT_EQ(w.Label1->text(), QStringLiteral(" %1").arg(total));
+    EXPECT_EQ(frameLabel->text(), QStringLiteral(" %1").arg(total));
 
     // Back to frame 5 with the slider, while stopped.
-    w.HScroll1->setValue(4);
+    frameSlider->setValue(4);
     ASSERT_TRUE(WaitUntil([&] { return host()->frameNum() == 4; }));
     QTest::qWait(300);
     EXPECT_EQ(host()->frameNum(), 4) << "stays where the slider put it";
-    EXPECT_EQ(w.Label1->text(), QStringLiteral(" 5"));
-    EXPECT_EQ(w.HScroll1->value(), 4);
+    EXPECT_EQ(frameLabel->text(), QStringLiteral(" 5"));
+    EXPECT_EQ(frameSlider->value(), 4);
 
     QList<QImage> shots;
     bool done = false;
@@ -139,7 +141,7 @@ TEST_F(RufflePreview, F5ShowsThePictureWithItsFramesAndTracesAndSeeks) {
 
     // F5 again: a new window, the same player, which starts the movie anew.
     const QPointer<player::FlashHost> first = host();
-    main.mnuPreviewWindow->trigger();
+    Control<QAction>(main, "previewWindowAction")->trigger();
     ASSERT_TRUE(PreviewWindow::isShownNow());
     EXPECT_EQ(host(), first.data()) << "the web player is kept between previews";
     ASSERT_TRUE(WaitUntil([&] { return host()->totalFrames() == total && host()->frameNum() >= 0; }));
@@ -149,31 +151,61 @@ TEST_F(RufflePreview, F5ShowsThePictureWithItsFramesAndTracesAndSeeks) {
   }
 }
 
+// The warm-up loads the player's code into a hidden page, which lets its
+// own movie go again, and the first F5 plays in that page.
+TEST_F(RufflePreview, TheWarmUpStartsThePlayerHiddenAndTheFirstF5UsesIt) {
+  gui::MainGUI& main = start(QString::fromStdString(makeProject(6).string()));
+  main.warmUpPlayerWhenIdle(0);
+  main.repaint();
+  ASSERT_TRUE(WaitUntil([] { return player::KeptFlashHost() != nullptr; }));
+  auto* warm = qobject_cast<player::RuffleFlashView*>(player::KeptFlashHost());
+  ASSERT_NE(warm, nullptr);
+  EXPECT_FALSE(warm->isVisible());
+  ASSERT_TRUE(WaitUntil([&] { return warm->playerStarted(); })) << "the hidden page never started the player";
+  bool answered = false;
+  bool fetchedAndLetGo = false;
+  warm->runScript(QStringLiteral("performance.getEntriesByType('resource').some(e => e.name.endsWith('.wasm'))"
+                                 " && !document.getElementById('player')"),
+                  [&](const QVariant& v) {
+                    fetchedAndLetGo = v.toBool();
+                    answered = true;
+                  });
+  ASSERT_TRUE(WaitUntil([&] { return answered; }));
+  EXPECT_TRUE(fetchedAndLetGo) << "the wasm was fetched and the warm-up's movie let go";
+  Control<QAction>(main, "previewWindowAction")->trigger();
+  for (const RecordedMessage& m : ui.messages) ADD_FAILURE() << m.title << ": " << m.text;
+  ASSERT_TRUE(PreviewWindow::isShownNow());
+  EXPECT_EQ(host(), warm);
+  EXPECT_TRUE(WaitUntil([&] { return host()->totalFrames() >= kFrames; })) << "the movie never loaded";
+}
+
 TEST_F(RufflePreview, TheBrowserBoxShowsThePageInABareWindowSizedToTheStage) {
   gui::MainGUI& main = start(QString::fromStdString(makeProject(6).string()));
   Prefs::Current().previewUseIE = 1;
-  main.mnuPreviewBrowser->trigger();
+  Control<QAction>(main, "previewInBrowserAction")->trigger();
   EXPECT_TRUE(desktop.opener.calls.empty()) << "no outside browser";
   gui::BrowserPreviewWindow* w = gui::BrowserPreviewWindow::instance();
   ASSERT_NE(w, nullptr);
   EXPECT_TRUE(w->isVisible());
   EXPECT_EQ(w->size(), QSize(160 + 50, 120 + 65));
-  EXPECT_TRUE(WaitUntil([&] { return w->view()->url().path().endsWith(QStringLiteral("/browser/_preview.html")); }))
-      << w->view()->url().toString().toStdString();
-  int frames = 0;
+  EXPECT_TRUE(WaitUntil([&] { return w->page()->url().path().endsWith(QStringLiteral("/browser/_preview.html")); }))
+      << w->page()->url().toString().toStdString();
+  // An answer that comes after its wait has given up still has somewhere
+  // to go.
+  auto frames = std::make_shared<int>(0);
   ASSERT_TRUE(WaitUntil([&] {
-    bool answered = false;
-    w->view()->page()->runJavaScript(
+    auto answered = std::make_shared<bool>(false);
+    w->page()->runJavaScript(
         "(() => { const p = document.querySelector('ruffle-object, ruffle-embed');"
         " const m = p && p.ruffle && p.ruffle().metadata; return m ? m.numFrames : 0; })()",
-        [&](const QVariant& v) {
-          frames = v.toInt();
-          answered = true;
+        [frames, answered](const QVariant& v) {
+          *frames = v.toInt();
+          *answered = true;
         });
-    WaitUntil([&] { return answered; }, 5000);
-    return frames > 0;
-  })) << "the page's player never loaded the movie";
-  EXPECT_GE(frames, kFrames);
+    WaitUntil([&] { return *answered; }, 10000);
+    return *frames > 0;
+  }, 90000)) << "the page's player never loaded the movie";
+  EXPECT_GE(*frames, kFrames);
   w->close();
 }
 

@@ -57,9 +57,10 @@ TEST_F(TraceWindowTest, TheMenuShowsTheCollectedLinesAndF8UnloadsTheWindow) {
   Prefs::Current().twTop = 200 * 15;
   Prefs::Current().twWidth = 400 * 15;
   Prefs::Current().twHeight = 250 * 15;
-  main.mnuPreviewTrace->trigger();
+  QAction* traceItem = Control<QAction>(main, "traceWindowAction");
+  traceItem->trigger();
   ASSERT_TRUE(TraceWindow::isShownNow());
-  EXPECT_TRUE(main.mnuPreviewTrace->isChecked());
+  EXPECT_TRUE(traceItem->isChecked());
   TraceWindow* w = TraceWindow::instance();
   EXPECT_EQ(w->text(), QStringLiteral("before\r\n"));
   EXPECT_EQ(w->frameGeometry(), QRect(300, 200, 400, 250));
@@ -69,25 +70,26 @@ TEST_F(TraceWindowTest, TheMenuShowsTheCollectedLinesAndF8UnloadsTheWindow) {
   w->move(310, 210);
   QTest::keyClick(traceEdit, Qt::Key_F8);
   EXPECT_FALSE(TraceWindow::isLoaded());
-  EXPECT_FALSE(main.mnuPreviewTrace->isChecked());
+  EXPECT_FALSE(traceItem->isChecked());
   EXPECT_EQ(Prefs::Current().twLeft, 310 * 15);
 
-  main.mnuPreviewTrace->trigger();
+  traceItem->trigger();
   EXPECT_EQ(TraceWindow::instance()->text(), QString()) << "the text went with the instance";
-  main.mnuPreviewTrace->trigger();
+  traceItem->trigger();
   EXPECT_FALSE(TraceWindow::isLoaded());
 }
 
 TEST_F(TraceWindowTest, ClosingAMinimisedWindowKeepsTheStoredPosition) {
   gui::MainGUI& main = start();
   Prefs::Current().twLeft = 1500;
-  main.mnuPreviewTrace->trigger();
+  QAction* traceItem = Control<QAction>(main, "traceWindowAction");
+  traceItem->trigger();
   TraceWindow* w = TraceWindow::instance();
   w->move(500, 400);
   w->showMinimized();
   w->close();
   EXPECT_FALSE(TraceWindow::isLoaded());
-  EXPECT_FALSE(main.mnuPreviewTrace->isChecked());
+  EXPECT_FALSE(traceItem->isChecked());
   EXPECT_EQ(Prefs::Current().twLeft, 1500);
 }
 

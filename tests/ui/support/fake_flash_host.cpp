@@ -123,9 +123,10 @@ void FakeFlashHost::report() {
   update();
 }
 
-FakeFlashHosts::FakeFlashHosts()
-    : scope_([this](QWidget* parent) {
+FakeFlashHosts::FakeFlashHosts(bool keepable)
+    : scope_([this, keepable](QWidget* parent) {
         auto* host = new FakeFlashHost(parent);
+        host->keepable = keepable;
         hosts_.emplace_back(host);
         return host;
       }) {}

@@ -31,6 +31,8 @@ class FakeFlashHost : public player::FlashHost {
   QImage picture;
   // Grabs answer with nothing (a player that cannot draw).
   bool grabFails = false;
+  // Kept between previews and started ahead, as the web player is.
+  bool keepable = false;
 
   // The test as the movie.
   void finishLoad();
@@ -54,6 +56,8 @@ class FakeFlashHost : public player::FlashHost {
   std::optional<QString> variable(const QString& name) const override;
   void grabPictures(const QList<uint32_t>& backgrounds, std::function<void(QList<QImage>)> done) override;
   player::FlashCapabilities capabilities() const override { return caps; }
+  bool worthKeeping() const override { return keepable; }
+  void warmUp() override { calls << QStringLiteral("warm up"); }
 
   // The movie drawn over `rgb` (0x00RRGGBB) at the host's size.
   QImage render(uint32_t rgb) const;
@@ -74,7 +78,8 @@ class FakeFlashHost : public player::FlashHost {
 // (the windows own them; entries become null when they are deleted).
 class FakeFlashHosts {
  public:
-  FakeFlashHosts();
+  // `keepable`: the fakes are kept and started ahead, as the web player is.
+  explicit FakeFlashHosts(bool keepable = false);
   FakeFlashHost* last() const;
   int made() const { return static_cast<int>(hosts_.size()); }
 

@@ -89,7 +89,7 @@ TEST_F(KeepOnTopTest, ThePreviewWindow) {
   w->setStageSize(200, 150);
   w->showMovie(QString::fromStdString((temp / "_preview.swf").string()));
   w->showModeless();
-  checkGuard(w, w->Check1, [w] { return w->isTopmost(); });
+  checkGuard(w, Control<QCheckBox>(w, "keepOnTopCheck"), [w] { return w->isTopmost(); });
   PreviewWindow::unload();
   Settle();
 }

@@ -1,18 +1,20 @@
 #pragma once
 // A web page that goes only where it is told. A movie's links (getURL,
-// window.open, a link in the page) never navigate it: web and mail links
-// go to the desktop's opener, at most one a second so that a movie calling
-// getURL on every frame cannot flood it; links to the program's own server
-// and every other scheme go nowhere.
+// window.open, a link in the page) never navigate it: they go to the
+// owner's link hook, at most one a second so that a movie calling getURL on
+// every frame cannot flood it; links to the program's own server go
+// nowhere.
 #include <QElapsedTimer>
 #include <QUrl>
 #include <QWebEnginePage>
+#include <functional>
 
 namespace tesmiro::player {
 
 class GuardedPage : public QWebEnginePage {
  public:
-  GuardedPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent) {}
+  GuardedPage(QWebEngineProfile* profile, QObject* parent, std::function<void(const QUrl&)> openLink, QUrl ownServer)
+      : QWebEnginePage(profile, parent), openLink_(std::move(openLink)), ownServer_(std::move(ownServer)) {}
 
   // The next load of exactly this address in the main frame goes ahead.
   void allowNext(const QUrl& url) { allowed_ = url; }
@@ -28,6 +30,8 @@ class GuardedPage : public QWebEnginePage {
   QWebEnginePage* createWindow(WebWindowType type) override;
 
  private:
+  std::function<void(const QUrl&)> openLink_;
+  QUrl ownServer_;
   QUrl allowed_;
   QUrl folder_;
   QElapsedTimer lastOpen_;

@@ -1,9 +1,6 @@
-#include "ui/player/guarded_page.h"
+#include "ui/player/web_engine/guarded_page.h"
 
 #include <QPointer>
-
-#include "ui/player/flash_host.h"
-#include "ui/player/loopback_server.h"
 
 namespace tesmiro::player {
 namespace {
@@ -23,12 +20,6 @@ class CatcherPage : public QWebEnginePage {
   QPointer<GuardedPage> opener_;
 };
 
-bool OwnServer(const QUrl& url) {
-  const LoopbackServer* server = LoopbackServer::shared();
-  return server && url.scheme() == QLatin1String("http") && url.host() == QLatin1String("127.0.0.1") &&
-         url.port() == server->port();
-}
-
 }  // namespace
 
 bool GuardedPage::acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) {
@@ -44,10 +35,12 @@ bool GuardedPage::acceptNavigationRequest(const QUrl& url, NavigationType, bool 
 QWebEnginePage* GuardedPage::createWindow(WebWindowType) { return new CatcherPage(profile(), this); }
 
 void GuardedPage::handOver(const QUrl& url) {
-  if (OwnServer(url)) return;
+  if (ownServer_.isValid() && url.scheme() == ownServer_.scheme() && url.host() == ownServer_.host() &&
+      url.port() == ownServer_.port())
+    return;
   if (lastOpen_.isValid() && lastOpen_.elapsed() < 1000) return;
   lastOpen_.start();
-  OpenExternalUrl(url);
+  if (openLink_) openLink_(url);
 }
 
 }  // namespace tesmiro::player

@@ -1,0 +1,149 @@
+#include "ui/player/web_engine_loader.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QOpenGLContext>
+#include <QPluginLoader>
+#include <QPointer>
+#include <QStringList>
+#include <QThread>
+#include <algorithm>
+#include <thread>
+#include <utility>
+
+#include "ui/player/web_page.h"
+
+QT_BEGIN_NAMESPACE
+// Qt's hand-over of the context every other OpenGL context of the program
+// shares with; Qt WebEngine takes it from there (and declares it so too).
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
+QT_END_NAMESPACE
+
+namespace tesmiro::player {
+namespace {
+
+QOpenGLContext*& OwnShareContext() {
+  static QOpenGLContext* context = nullptr;
+  return context;
+}
+
+// The shared context, made ahead on a worker thread where the platform
+// allows it: with a software GL its driver takes a good while to come in.
+struct SharePreparation {
+  std::thread worker;
+  QOpenGLContext* made = nullptr;  // belongs to the GUI thread once made
+  bool started = false;
+};
+
+SharePreparation& Preparation() {
+  static SharePreparation preparation;
+  return preparation;
+}
+
+// Qt WebEngine draws through OpenGL contexts shared with the windows' (its
+// views move between windows). A program that links it gets the shared
+// context as the application starts, at a cost to every start: the GL
+// driver comes in with it. This program makes it when it loads the
+// library, before the library looks for it.
+void ShareOpenGLContexts() {
+  if (QOpenGLContext::globalShareContext()) return;
+  SharePreparation& preparation = Preparation();
+  if (preparation.worker.joinable()) preparation.worker.join();
+  QOpenGLContext* context = std::exchange(preparation.made, nullptr);
+  if (!context) {
+    context = new QOpenGLContext;
+    context->create();
+  }
+  qt_gl_set_global_share_context(context);
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  OwnShareContext() = context;
+  // Run after the web engine's own clean-up, which was added later.
+  qAddPostRoutine([] {
+    qt_gl_set_global_share_context(nullptr);
+    delete OwnShareContext();
+    OwnShareContext() = nullptr;
+  });
+}
+
+struct Loaded {
+  WebEngine* engine = nullptr;
+  QString error;
+};
+
+QStringList Candidates() {
+  const QString file = QStringLiteral(TESMIRO_WEB_ENGINE_FILE);
+  if (qEnvironmentVariableIsSet("TESMIRO_WEB_ENGINE_LIBRARY"))
+    return {qEnvironmentVariable("TESMIRO_WEB_ENGINE_LIBRARY")};
+  return {QCoreApplication::applicationDirPath() + QStringLiteral("/../" TESMIRO_WEB_ENGINE_INSTALL_DIR "/") + file,
+          QStringLiteral(TESMIRO_WEB_ENGINE_BUILD_DIR "/") + file};
+}
+
+Loaded Load() {
+  Loaded result;
+  QStringList tried;
+  for (const QString& path : Candidates()) {
+    if (!QFileInfo(path).isFile()) {
+      tried << path;
+      continue;
+    }
+    ShareOpenGLContexts();
+    // Kept loaded for the rest of the run: its pages may live until the end.
+    QPluginLoader loader(QFileInfo(path).absoluteFilePath());
+    QObject* instance = loader.instance();
+    if (auto* engine = qobject_cast<WebEngine*>(instance)) {
+      result.engine = engine;
+      return result;
+    }
+    result.error = instance ? path + QStringLiteral(" is not the web engine library") : loader.errorString();
+    return result;
+  }
+  result.error = QStringLiteral("the web engine library was not found (looked for %1)").arg(tried.join(QStringLiteral(", ")));
+  return result;
+}
+
+// A library that loaded stays; one that did not is looked for again at the
+// next call, so that a library installed meanwhile is found.
+const Loaded& Library() {
+  static Loaded loaded;
+  if (!loaded.engine) loaded = Load();
+  return loaded;
+}
+
+}  // namespace
+
+WebEngine* LoadedWebEngine() { return Library().engine; }
+
+QString WebEngineLoadError() { return Library().error; }
+
+void PrepareWebEngine(QObject* receiver, std::function<void()> ready) {
+  QPointer<QObject> target(receiver);
+  auto callReady = [target, ready = std::move(ready)] {
+    if (target) ready();
+  };
+  SharePreparation& preparation = Preparation();
+  const QStringList candidates = Candidates();
+  const bool libraryThere =
+      std::any_of(candidates.begin(), candidates.end(), [](const QString& path) { return QFileInfo(path).isFile(); });
+  if (preparation.started || !libraryThere || QOpenGLContext::globalShareContext() ||
+      !QOpenGLContext::supportsThreadedOpenGL()) {
+    QMetaObject::invokeMethod(QCoreApplication::instance(), callReady, Qt::QueuedConnection);
+    return;
+  }
+  preparation.started = true;
+  QThread* gui = QCoreApplication::instance()->thread();
+  preparation.worker = std::thread([gui, callReady] {
+    auto* context = new QOpenGLContext;
+    context->create();
+    context->moveToThread(gui);
+    Preparation().made = context;
+    QMetaObject::invokeMethod(QCoreApplication::instance(), callReady, Qt::QueuedConnection);
+  });
+  // A program that ends meanwhile waits for the worker.
+  qAddPostRoutine([] {
+    SharePreparation& p = Preparation();
+    if (p.worker.joinable()) p.worker.join();
+    delete std::exchange(p.made, nullptr);
+  });
+}
+
+}  // namespace tesmiro::player

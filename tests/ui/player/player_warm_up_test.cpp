@@ -1,0 +1,71 @@
+// The player started ahead of the first preview, with fakes that are kept
+// as the web player is: nothing while no project is open, then one hidden
+// host that the first F5 takes; the focus stays where it was.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <filesystem>
+
+#include "project/events.h"
+#include "project/gui_core.h"
+#include "project/model.h"
+#include "project/project_file.h"
+#include "support/fake_flash_host.h"
+#include "support/main_gui_fixture.h"
+#include "support/wait_and_files.h"
+#include "ui/dialogs/preview_window.h"
+
+namespace tesmiro::testing {
+namespace {
+
+using gui::PreviewWindow;
+
+class PlayerWarmUpTest : public MainGuiTest {
+ protected:
+  ~PlayerWarmUpTest() override {
+    PreviewWindow::unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  FakeFlashHosts hosts{true};
+};
+
+TEST_F(PlayerWarmUpTest, AnOpenedProjectStartsOneHiddenHostThatTheFirstF5Takes) {
+  const std::filesystem::path project = temp / "w.tsm";
+  GUICore::NewProject();
+  ASSERT_TRUE(GUICore::SaveProject(project.string()));
+  GUICore::NewProject();
+
+  gui::MainGUI& main = start();
+  QApplication::setActiveWindow(&main);
+  main.warmUpPlayerWhenIdle(0);
+  main.repaint();
+  Settle();
+  EXPECT_EQ(hosts.made(), 0) << "a program with nothing to look at starts nothing";
+
+  QWidget* const active = QApplication::activeWindow();
+  ASSERT_TRUE(GUICore::OpenProject(project.string()));
+  ASSERT_TRUE(WaitUntil([&] { return hosts.made() == 1; }));
+  FakeFlashHost* warm = hosts.last();
+  EXPECT_TRUE(warm->calls.contains(QStringLiteral("warm up")));
+  EXPECT_EQ(player::KeptFlashHost(), warm);
+  EXPECT_FALSE(warm->isVisible());
+  EXPECT_EQ(QApplication::activeWindow(), active) << "the warm-up took the focus";
+  Settle();
+  EXPECT_EQ(hosts.made(), 1) << "one warm-up a window";
+
+  Control<QAction>(main, "previewWindowAction")->trigger();
+  ASSERT_TRUE(PreviewWindow::isShownNow());
+  EXPECT_EQ(PreviewWindow::instance()->flash(), warm);
+  EXPECT_EQ(hosts.made(), 1);
+  EXPECT_EQ(player::KeptFlashHost(), nullptr);
+
+  // Closed, the window leaves its host for the next one.
+  PreviewWindow::unload();
+  EXPECT_EQ(player::KeptFlashHost(), warm);
+  destroyWindow();
+  EXPECT_TRUE(WaitUntil([&] { return hosts.last() == nullptr; })) << "the kept host goes with the main window";
+}
+
+}  // namespace
+}  // namespace tesmiro::testing
