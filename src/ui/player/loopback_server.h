@@ -3,8 +3,8 @@
 // its code, its wasm and the movies, which neither file:// URLs nor custom
 // schemes allow. Every URL starts with a random token, so that no other
 // program on the machine can read through it, and only what was mounted or
-// routed is served: the player's resources, the folder of a movie being
-// shown, and a few answers made in memory.
+// routed is served: the player's resources, a movie being shown with the
+// files it names, and a few answers made in memory.
 //
 // Any program on the machine can connect, so the server holds little for
 // anyone: a few connections, each closed when idle, each with a small

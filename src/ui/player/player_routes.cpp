@@ -12,6 +12,7 @@
 #include <QSet>
 #include <QTemporaryFile>
 #include <memory>
+#include <optional>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -148,6 +149,22 @@ HttpResponse BrowserScopeAnswer(LoopbackServer& server, const BrowserScope& scop
 }
 
 }  // namespace
+
+void RouteMovie(LoopbackServer& server, const QString& prefix, const QString& moviePath) {
+  const QFileInfo movie(moviePath);
+  auto named = std::make_shared<std::optional<QSet<QString>>>();
+  server.route(
+      prefix,
+      [&server, folder = movie.absolutePath(), name = movie.fileName(), path = movie.absoluteFilePath(),
+       named](const QString& rest) {
+        if (rest != name) {
+          if (!*named) *named = PreviewPageFiles(path);
+          if (!(*named)->contains(rest)) return NotFound();
+        }
+        return server.serveFile(folder, rest);
+      },
+      true);
+}
 
 void EnsurePlayerRoutes(LoopbackServer& server) {
   if (server.property("tesmiroPlayerRoutes").toBool()) return;

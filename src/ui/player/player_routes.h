@@ -30,6 +30,13 @@ bool HasBrowserPlayer();
 // the player's files are missing.
 QUrl PublishBrowserPreview(const QString& pagePath);
 
+// Serves the movie at `moviePath` at /<token>/<prefix>/<its name>, and of
+// its folder only the files the movie names (see PreviewPageFiles), never
+// the rest: with the preview files kept beside the project that folder is
+// the project's own. The names are looked for when the first file other
+// than the movie is asked for, so a movie that loads nothing costs nothing.
+void RouteMovie(LoopbackServer& server, const QString& prefix, const QString& moviePath);
+
 // A file of the user's own (0600) in the scratch folder that sends the
 // desktop's browser on to `url`: the opener's command line, which every user
 // can read, then names only the file. Empty when it cannot be written. The

@@ -174,7 +174,7 @@ RuffleFlashView::~RuffleFlashView() {
   if (server_) {
     server_->unroute(viewPath(QStringLiteral("page.html")));
     server_->unroute(viewPath(QStringLiteral("command")));
-    server_->unmount(viewPath(QStringLiteral("movie")));
+    server_->unroute(viewPath(QStringLiteral("movie")));
   }
   delete page_;
   page_ = nullptr;
@@ -229,7 +229,7 @@ void RuffleFlashView::loadMovie(const QString& path) {
   const MovieFacts facts = ReadMovieFacts(moviePath_);
   swfVersion_ = facts.version;
   movieNeedsFonts_ = facts.needsFonts;
-  server_->mount(viewPath(QStringLiteral("movie")), QFileInfo(moviePath_).absolutePath());
+  RouteMovie(*server_, viewPath(QStringLiteral("movie")), moviePath_);
   playing_ = true;  // the player starts every movie playing
   pendingLoad_ = true;
   if (pageReady_) startLoad();
@@ -286,7 +286,7 @@ void RuffleFlashView::release() {
   heldByHost_ = false;
   pending_.reset();
   warming_ = false;
-  if (server_) server_->unmount(viewPath(QStringLiteral("movie")));
+  if (server_) server_->unroute(viewPath(QStringLiteral("movie")));
   run(QStringLiteral("window.tesmiro.release()"));
 }
 

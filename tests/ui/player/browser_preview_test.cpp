@@ -82,6 +82,24 @@ TEST(BrowserPreviewPage, OnlyTheFilesThePagesAndMoviesNameAreServed) {
   EXPECT_TRUE(player::MovieScriptStrings(compressed).contains("clips/b.swf"));
 }
 
+TEST(BrowserPreviewPage, APlayerViewServesItsMovieAndOnlyTheFilesTheMovieNames) {
+  PreviewFolder folder;
+  LoopbackServer server;
+  ASSERT_TRUE(server.listen());
+  player::RouteMovie(server, QStringLiteral("view7/movie"), Q(folder.dir / "_preview.swf"));
+  const auto status = [&](const QByteArray& rest) {
+    return server.respond("GET", "/" + server.token().toUtf8() + "/view7/movie/" + rest).status;
+  };
+  EXPECT_EQ(status("_preview.swf?g=2"), 200);
+  EXPECT_EQ(status("clips/b.swf"), 200);
+  EXPECT_EQ(status("data/vars.txt"), 200);
+  for (const QByteArray& other : {QByteArray("project.tsm"), QByteArray("pics/unnamed.png"),
+                                  QByteArray("_preview.html")})
+    EXPECT_EQ(status(other), 404) << other.toStdString();
+  server.unroute(QStringLiteral("view7/movie"));
+  EXPECT_EQ(status("_preview.swf"), 404);
+}
+
 TEST(BrowserPreviewPage, ThePreviewIsServedOnlyToTheBrowserThatTookItsTicket) {
   if (!player::HasBrowserPlayer() || !LoopbackServer::shared())
     REQUIRE_CHECKER("web player not available: " + player::RuffleFlashView::unavailableReason().toStdString());
