@@ -159,7 +159,9 @@ QSet<QString> PreviewPageFiles(const QString& pagePath) {
     const QString suffix = QFileInfo(current).suffix().toLower();
     QList<QByteArray> names;
     if (suffix == QLatin1String("html") || suffix == QLatin1String("htm")) names = PageReferences(f.readAll());
-    else if (suffix == QLatin1String("swf")) names = MovieScriptStrings(f.readAll());
+    // A movie is known by its signature, not its name: a view's own
+    // pictures are movies under another extension.
+    else if (const QByteArray sig = f.peek(3); sig == "FWS" || sig == "CWS") names = MovieScriptStrings(f.readAll());
     // A name is read from the file's own folder and from the page's: the
     // player resolves a movie's names against either, as it is told.
     QString base = QFileInfo(current).path();

@@ -98,6 +98,10 @@ TEST(BrowserPreviewPage, APlayerViewServesItsMovieAndOnlyTheFilesTheMovieNames) 
     EXPECT_EQ(status(other), 404) << other.toStdString();
   server.unroute(QStringLiteral("view7/movie"));
   EXPECT_EQ(status("_preview.swf"), 404);
+  // A movie under another name (the live picture's) names its files too.
+  std::filesystem::copy_file(folder.dir / "_preview.swf", folder.dir / "_picture.tmp");
+  player::RouteMovie(server, QStringLiteral("view7/movie"), Q(folder.dir / "_picture.tmp"));
+  EXPECT_EQ(status("clips/b.swf"), 200);
 }
 
 TEST(BrowserPreviewPage, ThePreviewIsServedOnlyToTheBrowserThatTookItsTicket) {
