@@ -170,19 +170,6 @@ void MainGUI::createControls() {
   scriptEdit->setEnabled(false);
   scriptEdit->setFont(ListFont(10));
 
-  columnSplitter = Named(new SplitterHandle(Qt::Vertical, central), "columnSplitter");
-  infoPanelSplitter = Named(new SplitterHandle(Qt::Horizontal, central), "infoPanelSplitter");
-  scriptPanelSplitter = Named(new SplitterHandle(Qt::Horizontal, central), "scriptPanelSplitter");
-  columnSplitter->onMouseDown = [this](int b, int s, int x, int y) { onColumnSplitterPressed(b, s, x, y); };
-  columnSplitter->onMouseMove = [this](int b, int s, int x, int y) { onColumnSplitterDragged(b, s, x, y); };
-  columnSplitter->onMouseUp = [this](int b, int s, int x, int y) { onColumnSplitterReleased(b, s, x, y); };
-  infoPanelSplitter->onMouseDown = [this](int b, int s, int x, int y) { onInfoPanelSplitterPressed(b, s, x, y); };
-  infoPanelSplitter->onMouseMove = [this](int b, int s, int x, int y) { onInfoPanelSplitterDragged(b, s, x, y); };
-  infoPanelSplitter->onMouseUp = [this](int b, int s, int x, int y) { onInfoPanelSplitterReleased(b, s, x, y); };
-  scriptPanelSplitter->onMouseDown = [this](int b, int s, int x, int y) { onScriptPanelSplitterPressed(b, s, x, y); };
-  scriptPanelSplitter->onMouseMove = [this](int b, int s, int x, int y) { onScriptPanelSplitterDragged(b, s, x, y); };
-  scriptPanelSplitter->onMouseUp = [this](int b, int s, int x, int y) { onScriptPanelSplitterReleased(b, s, x, y); };
-
   // The bars hold the splitter positions; they show only while dragged.
   auto bar = [central](const char* name) {
     auto* f = Named(new QFrame(central), name);
@@ -194,6 +181,12 @@ void MainGUI::createControls() {
   columnSplitterBar = bar("columnSplitterBar");
   infoPanelSplitterBar = bar("infoPanelSplitterBar");
   scriptPanelSplitterBar = bar("scriptPanelSplitterBar");
+  columnSplitter = Named(new SplitterHandle(Qt::Vertical, columnSplitterBar, kMinColumn, central), "columnSplitter");
+  infoPanelSplitter = Named(new SplitterHandle(Qt::Horizontal, infoPanelSplitterBar, kMinRow, central), "infoPanelSplitter");
+  scriptPanelSplitter =
+      Named(new SplitterHandle(Qt::Horizontal, scriptPanelSplitterBar, kMinRow, central), "scriptPanelSplitter");
+  for (SplitterHandle* s : {columnSplitter, infoPanelSplitter, scriptPanelSplitter})
+    s->onMoved = [this] { onSplitterMoved(); };
   columnSplitterBar->setGeometry(kDesignColumnSplit, 0, 1, 1);
   infoPanelSplitterBar->setGeometry(0, kDesignInfoPanelSplit, 1, 1);
   scriptPanelSplitterBar->setGeometry(0, kDesignScriptPanelSplit, 1, 1);
@@ -467,77 +460,8 @@ void MainGUI::SizeControls(double& x, double& y2, double& y3) {
 
 // ---- splitters ------------------------------------------------------------------
 
-void MainGUI::onColumnSplitterPressed(int, int, int, int) {
-  columnSplitterBar->setGeometry(columnSplitter->x(), columnSplitter->y(), std::max(1, columnSplitter->width() / 2),
-                           columnSplitter->height());
-  columnSplitterBar->show();
-  columnSplitterBar->raise();
-  splitterMoving_[0] = true;
-}
-
-void MainGUI::onColumnSplitterDragged(int, int, int x, int) {
-  if (!splitterMoving_[0]) return;
-  const int W = centralWidget()->width();
-  int p = x + columnSplitter->x();
-  if (p < kMinColumn) {
-    p = kMinColumn;
-  } else if (p > W - kMinColumn) {
-    p = W - kMinColumn;
-  }
-  columnSplitterBar->move(p, columnSplitterBar->y());
-}
-
-void MainGUI::onColumnSplitterReleased(int, int, int, int) {
-  if (!splitterMoving_[0]) return;
+void MainGUI::onSplitterMoved() {
   SizeControlsCall();
-  columnSplitterBar->hide();
-  splitterMoving_[0] = false;
-  GUICore::RefreshItemInfo();
-}
-
-void MainGUI::onInfoPanelSplitterPressed(int, int, int, int) {
-  infoPanelSplitterBar->setGeometry(infoPanelSplitter->x(), infoPanelSplitter->y(), infoPanelSplitter->width(),
-                            std::max(1, infoPanelSplitter->height() / 2));
-  infoPanelSplitterBar->show();
-  infoPanelSplitterBar->raise();
-  splitterMoving_[1] = true;
-}
-
-void MainGUI::onInfoPanelSplitterDragged(int, int, int, int y) {
-  if (!splitterMoving_[1]) return;
-  const int H = centralWidget()->height();
-  const int p = std::min(std::max(y + infoPanelSplitter->y(), kMinRow), H - kMinRow);
-  infoPanelSplitterBar->move(infoPanelSplitterBar->x(), p);
-}
-
-void MainGUI::onInfoPanelSplitterReleased(int, int, int, int) {
-  if (!splitterMoving_[1]) return;
-  SizeControlsCall();
-  infoPanelSplitterBar->hide();
-  splitterMoving_[1] = false;
-  GUICore::RefreshItemInfo();
-}
-
-void MainGUI::onScriptPanelSplitterPressed(int, int, int, int) {
-  scriptPanelSplitterBar->setGeometry(scriptPanelSplitter->x(), scriptPanelSplitter->y(), scriptPanelSplitter->width(),
-                            std::max(1, scriptPanelSplitter->height() / 2));
-  scriptPanelSplitterBar->show();
-  scriptPanelSplitterBar->raise();
-  splitterMoving_[2] = true;
-}
-
-void MainGUI::onScriptPanelSplitterDragged(int, int, int, int y) {
-  if (!splitterMoving_[2]) return;
-  const int H = centralWidget()->height();
-  const int p = std::min(std::max(y + scriptPanelSplitter->y(), kMinRow), H - kMinRow);
-  scriptPanelSplitterBar->move(scriptPanelSplitterBar->x(), p);
-}
-
-void MainGUI::onScriptPanelSplitterReleased(int, int, int, int) {
-  if (!splitterMoving_[2]) return;
-  SizeControlsCall();
-  scriptPanelSplitterBar->hide();
-  splitterMoving_[2] = false;
   GUICore::RefreshItemInfo();
 }
 

@@ -79,15 +79,8 @@ class MainGUI : public QMainWindow {
   // ---- layout and splitters ----------------------------------------------
   void SizeControls(double& x, double& y2, double& y3);
   void SizeControlsCall();
-  void onColumnSplitterPressed(int button, int shift, int x, int y);
-  void onColumnSplitterDragged(int button, int shift, int x, int y);
-  void onColumnSplitterReleased(int button, int shift, int x, int y);
-  void onInfoPanelSplitterPressed(int button, int shift, int x, int y);
-  void onInfoPanelSplitterDragged(int button, int shift, int x, int y);
-  void onInfoPanelSplitterReleased(int button, int shift, int x, int y);
-  void onScriptPanelSplitterPressed(int button, int shift, int x, int y);
-  void onScriptPanelSplitterDragged(int button, int shift, int x, int y);
-  void onScriptPanelSplitterReleased(int button, int shift, int x, int y);
+  // After a splitter's drag: the areas take their new sizes.
+  void onSplitterMoved();
   // Whether the docked script panel takes its place below the event list.
   bool scriptPanelShown() const;
   int listEventHeadHeight() const;
@@ -325,7 +318,6 @@ class MainGUI : public QMainWindow {
   std::unique_ptr<ScopedTextEffectEditor> textEffectScope_;
   QPointer<SplashWindow> splash_;
   int splitterGap_ = 3;
-  bool splitterMoving_[3] = {false, false, false};
   bool unloaded_ = false;
   bool loading_ = false;
   bool buildRunning_ = false;
