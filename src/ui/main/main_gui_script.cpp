@@ -25,6 +25,7 @@
 #include "ui/dialogs/script_editor_window.h"
 #include "ui/dialogs/search_dialog.h"
 #include "ui/main/main_gui.h"
+#include "ui/main/on_demand_window.h"
 
 namespace tesmiro::gui {
 namespace {
@@ -54,7 +55,7 @@ class ScriptPanel final : public QObject, public SE::View {
  public:
   explicit ScriptPanel(MainGUI* w) : QObject(w), w_(w), scoped_(*this) {}
   // A free-standing editor window would outlive the main window otherwise.
-  ~ScriptPanel() override { delete ScriptEditorWindow::loaded(); }
+  ~ScriptPanel() override { delete kScriptEditor.loaded(); }
 
   bool editorOn() const override { return w_->scriptEditorAction->isChecked(); }
   bool docked() const override { return Prefs::Current().dockScriptEditor != 0; }
@@ -71,14 +72,14 @@ class ScriptPanel final : public QObject, public SE::View {
     // Kept on top by its own box, the window cannot stay owned by the main
     // window (it would always be above it anyway).
     const bool freeStanding = (Prefs::Current().windowTopward & 4) != 0;
-    ScriptEditorWindow* editor = ScriptEditorWindow::instance(freeStanding ? nullptr : w_);
+    ScriptEditorWindow* editor = kScriptEditor.load(freeStanding ? nullptr : w_);
     editor->fill(ToQ(caption), text, enabled);
     if (!editor->isVisible()) editor->show();
   }
 
   void hideEditor() override {
     w_->SizeControlsCall();
-    if (ScriptEditorWindow::isShownNow()) ScriptEditorWindow::unload();
+    if (kScriptEditor.isShownNow()) kScriptEditor.unload();
   }
 
   void clearPanel() override {
@@ -91,7 +92,7 @@ class ScriptPanel final : public QObject, public SE::View {
   void focusEditor() override {
     if (docked()) {
       w_->scriptEdit->setFocus();
-    } else if (ScriptEditorWindow* editor = ScriptEditorWindow::loaded()) {
+    } else if (ScriptEditorWindow* editor = kScriptEditor.loaded()) {
       editor->activateWindow();
       editor->focusScript();
     }
@@ -214,15 +215,12 @@ void MainGUI::importProject() {
 }
 
 void MainGUI::openSearch() {
-  SearchDialog* dialog = SearchDialog::instance(this);
-  dialog->show();
-  dialog->raise();
-  dialog->activateWindow();
+  kSearchDialog.present(this, true);
 }
 
 void MainGUI::findNext() {
   // Before the dialog was ever shown there is nothing to repeat.
-  if (SearchDialog::isLoaded()) SearchDialog::instance(this)->SearchItem();
+  if (SearchDialog* dialog = kSearchDialog.loaded()) dialog->SearchItem();
 }
 
 }  // namespace tesmiro::gui
