@@ -45,6 +45,8 @@
 #include "ui/dialogs/splash_screen.h"
 #include "ui/dialogs/text_effect_editor.h"
 #include "ui/main/print_canvas.h"
+#include "ui/main/area_geometry.h"
+#include "ui/main/script_panel.h"
 #include "ui/main/splitter_handle.h"
 #include "ui/player/flash_host.h"
 
@@ -54,7 +56,6 @@ namespace {
 MainGUI* gInstance = nullptr;
 
 constexpr int kFileHeadHeight = 17;
-constexpr int kScriptBarHeight = 24;
 constexpr int kMinColumn = 100;
 constexpr int kMinRow = 66;
 
@@ -64,18 +65,6 @@ constexpr int kDesignHeight = 640;
 constexpr int kDesignColumnSplit = 300;
 constexpr int kDesignInfoPanelSplit = 180;
 constexpr int kDesignScriptPanelSplit = 440;
-
-template <class W>
-W* Named(W* w, const char* name) {
-  w->setObjectName(QString::fromLatin1(name));
-  return w;
-}
-
-// Geometry that a negative size would make invalid is clamped to empty, as
-// failed assignments of a tiny window leave a control as it was.
-void Place(QWidget* w, int x, int y, int width, int height) {
-  w->setGeometry(x, y, std::max(0, width), std::max(0, height));
-}
 
 Preferences& P() { return Prefs::Current(); }
 
@@ -150,25 +139,7 @@ void MainGUI::createControls() {
   eventListVScrollBar = Named(new QScrollBar(Qt::Vertical, PictEventList), "eventListVScrollBar");
   eventListHScrollBar = Named(new QScrollBar(Qt::Horizontal, PictEventList), "eventListHScrollBar");
 
-  scriptBar = Named(new QWidget(central), "scriptBar");
-  undockButton = Named(new QPushButton(QStringLiteral(">>"), scriptBar), "undockButton");
-  findTextList = Named(new QComboBox(scriptBar), "findTextList");
-  findTextList->setEditable(true);
-  findButton = Named(new QPushButton(QStringLiteral("検索"), scriptBar), "findButton");
-  findButton->setEnabled(false);
-  syntaxCheckButton = Named(new QPushButton(QStringLiteral("構文チェック"), scriptBar), "syntaxCheckButton");
-  scriptTargetLabel = Named(new QLabel(scriptBar), "scriptTargetLabel");
-  lineLabel = Named(new QLabel(QStringLiteral("Line："), scriptBar), "lineLabel");
-  undockButton->setGeometry(0, 1, 28, kScriptBarHeight - 2);
-  findTextList->setGeometry(30, 1, 130, kScriptBarHeight - 2);
-  findButton->setGeometry(162, 1, 44, kScriptBarHeight - 2);
-  syntaxCheckButton->setGeometry(208, 1, 88, kScriptBarHeight - 2);
-  scriptTargetLabel->move(300, 0);
-  lineLabel->resize(80, kScriptBarHeight);
-  scriptTargetLabel->resize(10, kScriptBarHeight);
-  scriptEdit = Named(new QPlainTextEdit(central), "scriptEdit");
-  scriptEdit->setEnabled(false);
-  scriptEdit->setFont(ListFont(10));
+  scriptPanel_ = new ScriptPanel(this, central);
 
   // The bars hold the splitter positions; they show only while dragged.
   auto bar = [central](const char* name) {
@@ -440,14 +411,9 @@ void MainGUI::SizeControls(double& x, double& y2, double& y3) {
   Place(eventListVScrollBar, PictEventList->width() - vw, 0, vw, PictEventList->height());
   Place(eventListHScrollBar, 0, PictEventList->height() - hh, PictEventList->width() - vw, hh);
 
-  scriptBar->setVisible(docked);
-  scriptEdit->setVisible(docked);
+  scriptPanel_->place(docked, right, iy3 + gap, W - right, H - (iy3 + gap));
   scriptPanelSplitter->setVisible(docked);
   if (docked) {
-    Place(scriptBar, right, iy3 + gap, W - right, kScriptBarHeight);
-    lineLabel->move(scriptBar->width() - lineLabel->width(), 0);
-    scriptTargetLabel->resize(std::max(0, scriptBar->width() - scriptTargetLabel->x() - lineLabel->width()), kScriptBarHeight);
-    Place(scriptEdit, right, iy3 + gap + kScriptBarHeight, W - right, H - (iy3 + gap) - kScriptBarHeight);
     Place(scriptPanelSplitter, right, iy3, W - right, gap);
   }
   Place(columnSplitter, ix, 0, gap, H);
@@ -628,7 +594,7 @@ void MainGUI::setBuildRunning(bool running) {
       actionsBeforeBuild_.emplace_back(a, a->isEnabled());
       a->setEnabled(false);
     }
-    for (QWidget* w : {PictFileList, PictEventList, static_cast<QWidget*>(scriptEdit), static_cast<QWidget*>(scriptBar),
+    for (QWidget* w : {PictFileList, PictEventList, scriptPanel_->text(), scriptPanel_->bar(),
                        ListEventHead, ListJpegStoreHead}) {
       controlsBeforeBuild_.emplace_back(w, w->isEnabled());
       w->setEnabled(false);

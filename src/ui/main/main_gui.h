@@ -195,16 +195,7 @@ class MainGUI : public QMainWindow {
   // The wheel goes to the list that has the focus; the file list joins it.
   WheelHook* wheelHook = nullptr;
 
-  // ---- script panel and its windows' menu entries (main_gui_script.cpp) ---
-  void onScriptChanged();
-  void onScriptFocusIn();
-  void onScriptFocusOut();
-  void onFindTextChanged();
-  void findText();
-  void checkSyntax();
-  // The panel becomes the script editor window.
-  void undock();
-  void UpdateScriptLineLabel();
+  // ---- menu entries of the script area's windows (main_gui_script.cpp) ----
   void editProjectProperties();
   void editOptions();
   void importProject();
@@ -330,6 +321,7 @@ class MainGUI : public QMainWindow {
   std::vector<std::pair<QWidget*, bool>> controlsBeforeBuild_;
 
   // ---- controls -----------------------------------------------------------
+  ScriptPanel* scriptPanel_ = nullptr;  // the docked panel and the script editor
   PrintCanvas* infoPanel = nullptr;  // information panel and status line
   QWidget* ListJpegStoreHead = nullptr;
   QWidget* PictFileList = nullptr;
@@ -339,14 +331,6 @@ class MainGUI : public QMainWindow {
   QWidget* PictEventList = nullptr;
   QScrollBar* eventListVScrollBar = nullptr;
   QScrollBar* eventListHScrollBar = nullptr;
-  QWidget* scriptBar = nullptr;  // bar of the docked script panel
-  QLabel* lineLabel = nullptr;  // "Line：" n
-  QLabel* scriptTargetLabel = nullptr;
-  QComboBox* findTextList = nullptr;
-  QPushButton* findButton = nullptr;
-  QPushButton* syntaxCheckButton = nullptr;
-  QPushButton* undockButton = nullptr;  // the panel becomes the script editor window
-  QPlainTextEdit* scriptEdit = nullptr;
   QPushButton* playSoundButton = nullptr;
   QPushButton* stopSoundButton = nullptr;
   QPushButton* editSpriteButton = nullptr;
