@@ -45,6 +45,8 @@
 #include "ui/dialogs/splash_screen.h"
 #include "ui/dialogs/text_effect_editor.h"
 #include "ui/main/print_canvas.h"
+#include "ui/main/area_geometry.h"
+#include "ui/main/script_panel.h"
 #include "ui/main/splitter_handle.h"
 #include "ui/player/flash_host.h"
 
@@ -54,7 +56,6 @@ namespace {
 MainGUI* gInstance = nullptr;
 
 constexpr int kFileHeadHeight = 17;
-constexpr int kScriptBarHeight = 24;
 constexpr int kMinColumn = 100;
 constexpr int kMinRow = 66;
 
@@ -64,18 +65,6 @@ constexpr int kDesignHeight = 640;
 constexpr int kDesignColumnSplit = 300;
 constexpr int kDesignInfoPanelSplit = 180;
 constexpr int kDesignScriptPanelSplit = 440;
-
-template <class W>
-W* Named(W* w, const char* name) {
-  w->setObjectName(QString::fromLatin1(name));
-  return w;
-}
-
-// Geometry that a negative size would make invalid is clamped to empty, as
-// failed assignments of a tiny window leave a control as it was.
-void Place(QWidget* w, int x, int y, int width, int height) {
-  w->setGeometry(x, y, std::max(0, width), std::max(0, height));
-}
 
 Preferences& P() { return Prefs::Current(); }
 
@@ -150,38 +139,7 @@ void MainGUI::createControls() {
   eventListVScrollBar = Named(new QScrollBar(Qt::Vertical, PictEventList), "eventListVScrollBar");
   eventListHScrollBar = Named(new QScrollBar(Qt::Horizontal, PictEventList), "eventListHScrollBar");
 
-  scriptBar = Named(new QWidget(central), "scriptBar");
-  undockButton = Named(new QPushButton(QStringLiteral(">>"), scriptBar), "undockButton");
-  findTextList = Named(new QComboBox(scriptBar), "findTextList");
-  findTextList->setEditable(true);
-  findButton = Named(new QPushButton(QStringLiteral("検索"), scriptBar), "findButton");
-  findButton->setEnabled(false);
-  syntaxCheckButton = Named(new QPushButton(QStringLiteral("構文チェック"), scriptBar), "syntaxCheckButton");
-  scriptTargetLabel = Named(new QLabel(scriptBar), "scriptTargetLabel");
-  lineLabel = Named(new QLabel(QStringLiteral("Line："), scriptBar), "lineLabel");
-  undockButton->setGeometry(0, 1, 28, kScriptBarHeight - 2);
-  findTextList->setGeometry(30, 1, 130, kScriptBarHeight - 2);
-  findButton->setGeometry(162, 1, 44, kScriptBarHeight - 2);
-  syntaxCheckButton->setGeometry(208, 1, 88, kScriptBarHeight - 2);
-  scriptTargetLabel->move(300, 0);
-  lineLabel->resize(80, kScriptBarHeight);
-  scriptTargetLabel->resize(10, kScriptBarHeight);
-  scriptEdit = Named(new QPlainTextEdit(central), "scriptEdit");
-  scriptEdit->setEnabled(false);
-  scriptEdit->setFont(ListFont(10));
-
-  columnSplitter = Named(new SplitterHandle(Qt::Vertical, central), "columnSplitter");
-  infoPanelSplitter = Named(new SplitterHandle(Qt::Horizontal, central), "infoPanelSplitter");
-  scriptPanelSplitter = Named(new SplitterHandle(Qt::Horizontal, central), "scriptPanelSplitter");
-  columnSplitter->onMouseDown = [this](int b, int s, int x, int y) { onColumnSplitterPressed(b, s, x, y); };
-  columnSplitter->onMouseMove = [this](int b, int s, int x, int y) { onColumnSplitterDragged(b, s, x, y); };
-  columnSplitter->onMouseUp = [this](int b, int s, int x, int y) { onColumnSplitterReleased(b, s, x, y); };
-  infoPanelSplitter->onMouseDown = [this](int b, int s, int x, int y) { onInfoPanelSplitterPressed(b, s, x, y); };
-  infoPanelSplitter->onMouseMove = [this](int b, int s, int x, int y) { onInfoPanelSplitterDragged(b, s, x, y); };
-  infoPanelSplitter->onMouseUp = [this](int b, int s, int x, int y) { onInfoPanelSplitterReleased(b, s, x, y); };
-  scriptPanelSplitter->onMouseDown = [this](int b, int s, int x, int y) { onScriptPanelSplitterPressed(b, s, x, y); };
-  scriptPanelSplitter->onMouseMove = [this](int b, int s, int x, int y) { onScriptPanelSplitterDragged(b, s, x, y); };
-  scriptPanelSplitter->onMouseUp = [this](int b, int s, int x, int y) { onScriptPanelSplitterReleased(b, s, x, y); };
+  scriptPanel_ = new ScriptPanel(this, central);
 
   // The bars hold the splitter positions; they show only while dragged.
   auto bar = [central](const char* name) {
@@ -194,6 +152,12 @@ void MainGUI::createControls() {
   columnSplitterBar = bar("columnSplitterBar");
   infoPanelSplitterBar = bar("infoPanelSplitterBar");
   scriptPanelSplitterBar = bar("scriptPanelSplitterBar");
+  columnSplitter = Named(new SplitterHandle(Qt::Vertical, columnSplitterBar, kMinColumn, central), "columnSplitter");
+  infoPanelSplitter = Named(new SplitterHandle(Qt::Horizontal, infoPanelSplitterBar, kMinRow, central), "infoPanelSplitter");
+  scriptPanelSplitter =
+      Named(new SplitterHandle(Qt::Horizontal, scriptPanelSplitterBar, kMinRow, central), "scriptPanelSplitter");
+  for (SplitterHandle* s : {columnSplitter, infoPanelSplitter, scriptPanelSplitter})
+    s->onMoved = [this] { onSplitterMoved(); };
   columnSplitterBar->setGeometry(kDesignColumnSplit, 0, 1, 1);
   infoPanelSplitterBar->setGeometry(0, kDesignInfoPanelSplit, 1, 1);
   scriptPanelSplitterBar->setGeometry(0, kDesignScriptPanelSplit, 1, 1);
@@ -447,14 +411,9 @@ void MainGUI::SizeControls(double& x, double& y2, double& y3) {
   Place(eventListVScrollBar, PictEventList->width() - vw, 0, vw, PictEventList->height());
   Place(eventListHScrollBar, 0, PictEventList->height() - hh, PictEventList->width() - vw, hh);
 
-  scriptBar->setVisible(docked);
-  scriptEdit->setVisible(docked);
+  scriptPanel_->place(docked, right, iy3 + gap, W - right, H - (iy3 + gap));
   scriptPanelSplitter->setVisible(docked);
   if (docked) {
-    Place(scriptBar, right, iy3 + gap, W - right, kScriptBarHeight);
-    lineLabel->move(scriptBar->width() - lineLabel->width(), 0);
-    scriptTargetLabel->resize(std::max(0, scriptBar->width() - scriptTargetLabel->x() - lineLabel->width()), kScriptBarHeight);
-    Place(scriptEdit, right, iy3 + gap + kScriptBarHeight, W - right, H - (iy3 + gap) - kScriptBarHeight);
     Place(scriptPanelSplitter, right, iy3, W - right, gap);
   }
   Place(columnSplitter, ix, 0, gap, H);
@@ -467,77 +426,8 @@ void MainGUI::SizeControls(double& x, double& y2, double& y3) {
 
 // ---- splitters ------------------------------------------------------------------
 
-void MainGUI::onColumnSplitterPressed(int, int, int, int) {
-  columnSplitterBar->setGeometry(columnSplitter->x(), columnSplitter->y(), std::max(1, columnSplitter->width() / 2),
-                           columnSplitter->height());
-  columnSplitterBar->show();
-  columnSplitterBar->raise();
-  splitterMoving_[0] = true;
-}
-
-void MainGUI::onColumnSplitterDragged(int, int, int x, int) {
-  if (!splitterMoving_[0]) return;
-  const int W = centralWidget()->width();
-  int p = x + columnSplitter->x();
-  if (p < kMinColumn) {
-    p = kMinColumn;
-  } else if (p > W - kMinColumn) {
-    p = W - kMinColumn;
-  }
-  columnSplitterBar->move(p, columnSplitterBar->y());
-}
-
-void MainGUI::onColumnSplitterReleased(int, int, int, int) {
-  if (!splitterMoving_[0]) return;
+void MainGUI::onSplitterMoved() {
   SizeControlsCall();
-  columnSplitterBar->hide();
-  splitterMoving_[0] = false;
-  GUICore::RefreshItemInfo();
-}
-
-void MainGUI::onInfoPanelSplitterPressed(int, int, int, int) {
-  infoPanelSplitterBar->setGeometry(infoPanelSplitter->x(), infoPanelSplitter->y(), infoPanelSplitter->width(),
-                            std::max(1, infoPanelSplitter->height() / 2));
-  infoPanelSplitterBar->show();
-  infoPanelSplitterBar->raise();
-  splitterMoving_[1] = true;
-}
-
-void MainGUI::onInfoPanelSplitterDragged(int, int, int, int y) {
-  if (!splitterMoving_[1]) return;
-  const int H = centralWidget()->height();
-  const int p = std::min(std::max(y + infoPanelSplitter->y(), kMinRow), H - kMinRow);
-  infoPanelSplitterBar->move(infoPanelSplitterBar->x(), p);
-}
-
-void MainGUI::onInfoPanelSplitterReleased(int, int, int, int) {
-  if (!splitterMoving_[1]) return;
-  SizeControlsCall();
-  infoPanelSplitterBar->hide();
-  splitterMoving_[1] = false;
-  GUICore::RefreshItemInfo();
-}
-
-void MainGUI::onScriptPanelSplitterPressed(int, int, int, int) {
-  scriptPanelSplitterBar->setGeometry(scriptPanelSplitter->x(), scriptPanelSplitter->y(), scriptPanelSplitter->width(),
-                            std::max(1, scriptPanelSplitter->height() / 2));
-  scriptPanelSplitterBar->show();
-  scriptPanelSplitterBar->raise();
-  splitterMoving_[2] = true;
-}
-
-void MainGUI::onScriptPanelSplitterDragged(int, int, int, int y) {
-  if (!splitterMoving_[2]) return;
-  const int H = centralWidget()->height();
-  const int p = std::min(std::max(y + scriptPanelSplitter->y(), kMinRow), H - kMinRow);
-  scriptPanelSplitterBar->move(scriptPanelSplitterBar->x(), p);
-}
-
-void MainGUI::onScriptPanelSplitterReleased(int, int, int, int) {
-  if (!splitterMoving_[2]) return;
-  SizeControlsCall();
-  scriptPanelSplitterBar->hide();
-  splitterMoving_[2] = false;
   GUICore::RefreshItemInfo();
 }
 
@@ -704,7 +594,7 @@ void MainGUI::setBuildRunning(bool running) {
       actionsBeforeBuild_.emplace_back(a, a->isEnabled());
       a->setEnabled(false);
     }
-    for (QWidget* w : {PictFileList, PictEventList, static_cast<QWidget*>(scriptEdit), static_cast<QWidget*>(scriptBar),
+    for (QWidget* w : {PictFileList, PictEventList, scriptPanel_->text(), scriptPanel_->bar(),
                        ListEventHead, ListJpegStoreHead}) {
       controlsBeforeBuild_.emplace_back(w, w->isEnabled());
       w->setEnabled(false);

@@ -79,15 +79,8 @@ class MainGUI : public QMainWindow {
   // ---- layout and splitters ----------------------------------------------
   void SizeControls(double& x, double& y2, double& y3);
   void SizeControlsCall();
-  void onColumnSplitterPressed(int button, int shift, int x, int y);
-  void onColumnSplitterDragged(int button, int shift, int x, int y);
-  void onColumnSplitterReleased(int button, int shift, int x, int y);
-  void onInfoPanelSplitterPressed(int button, int shift, int x, int y);
-  void onInfoPanelSplitterDragged(int button, int shift, int x, int y);
-  void onInfoPanelSplitterReleased(int button, int shift, int x, int y);
-  void onScriptPanelSplitterPressed(int button, int shift, int x, int y);
-  void onScriptPanelSplitterDragged(int button, int shift, int x, int y);
-  void onScriptPanelSplitterReleased(int button, int shift, int x, int y);
+  // After a splitter's drag: the areas take their new sizes.
+  void onSplitterMoved();
   // Whether the docked script panel takes its place below the event list.
   bool scriptPanelShown() const;
   int listEventHeadHeight() const;
@@ -202,16 +195,7 @@ class MainGUI : public QMainWindow {
   // The wheel goes to the list that has the focus; the file list joins it.
   WheelHook* wheelHook = nullptr;
 
-  // ---- script panel and its windows' menu entries (main_gui_script.cpp) ---
-  void onScriptChanged();
-  void onScriptFocusIn();
-  void onScriptFocusOut();
-  void onFindTextChanged();
-  void findText();
-  void checkSyntax();
-  // The panel becomes the script editor window.
-  void undock();
-  void UpdateScriptLineLabel();
+  // ---- menu entries of the script area's windows (main_gui_script.cpp) ----
   void editProjectProperties();
   void editOptions();
   void importProject();
@@ -325,7 +309,6 @@ class MainGUI : public QMainWindow {
   std::unique_ptr<ScopedTextEffectEditor> textEffectScope_;
   QPointer<SplashWindow> splash_;
   int splitterGap_ = 3;
-  bool splitterMoving_[3] = {false, false, false};
   bool unloaded_ = false;
   bool loading_ = false;
   bool buildRunning_ = false;
@@ -338,6 +321,7 @@ class MainGUI : public QMainWindow {
   std::vector<std::pair<QWidget*, bool>> controlsBeforeBuild_;
 
   // ---- controls -----------------------------------------------------------
+  ScriptPanel* scriptPanel_ = nullptr;  // the docked panel and the script editor
   PrintCanvas* infoPanel = nullptr;  // information panel and status line
   QWidget* ListJpegStoreHead = nullptr;
   QWidget* PictFileList = nullptr;
@@ -347,14 +331,6 @@ class MainGUI : public QMainWindow {
   QWidget* PictEventList = nullptr;
   QScrollBar* eventListVScrollBar = nullptr;
   QScrollBar* eventListHScrollBar = nullptr;
-  QWidget* scriptBar = nullptr;  // bar of the docked script panel
-  QLabel* lineLabel = nullptr;  // "Line：" n
-  QLabel* scriptTargetLabel = nullptr;
-  QComboBox* findTextList = nullptr;
-  QPushButton* findButton = nullptr;
-  QPushButton* syntaxCheckButton = nullptr;
-  QPushButton* undockButton = nullptr;  // the panel becomes the script editor window
-  QPlainTextEdit* scriptEdit = nullptr;
   QPushButton* playSoundButton = nullptr;
   QPushButton* stopSoundButton = nullptr;
   QPushButton* editSpriteButton = nullptr;

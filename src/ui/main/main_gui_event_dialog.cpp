@@ -10,8 +10,8 @@
 #include "project/preferences.h"
 #include "ui/common/dialog_support.h"
 #include "ui/common/services.h"
-#include "ui/dialogs/event_dialog.h"
 #include "ui/main/main_gui.h"
+#include "ui/main/on_demand_window.h"
 
 namespace tesmiro::gui {
 
@@ -22,20 +22,20 @@ void MainGUI::setupEventDialogArea() {
   // Scripts edited in the script editors land in the shown dialog's boxes,
   // so that its Apply does not write the old script back.
   eventDialogScript = [](int32_t kind, const std::string& text) {
-    if (EventDialog::isShownNow()) EventDialog::instance()->takeScript(kind, text);
+    if (kEventDialog.isShownNow()) kEventDialog.loaded()->takeScript(kind, text);
   };
   // A dialog without an owner would outlive the window.
   connect(this, &QObject::destroyed, [] { EventDialog::DestroyAll(); });
 }
 
-bool MainGUI::eventPropertyVisible() const { return EventDialog::isShownNow(); }
+bool MainGUI::eventPropertyVisible() const { return kEventDialog.isShownNow(); }
 
 void MainGUI::ListEventProperty() {
   const Preferences& p = Prefs::Current();
   const rules::OpenPlan plan = rules::PlanOpen(EventListModule::Current().currentRow, EventListModule::RowCount(),
-                                               p.dispEventProperty, p.posEventDialog, EventDialog::isShownNow());
+                                               p.dispEventProperty, p.posEventDialog, kEventDialog.isShownNow());
   if (!plan.open) return;
-  EventDialog* d = EventDialog::load();
+  EventDialog* d = kEventDialog.load(this);
   QWidget* owner = rules::KeepOnTopOffered(p.windowTopward) ? nullptr : this;
   if (plan.place) {
     d->setOwner(owner);
@@ -55,10 +55,10 @@ void MainGUI::ListEventProperty() {
   d->focusFirstField();
 }
 
-void MainGUI::ListEventPropertyLoad() { EventProperty::Load(EventDialog::load()->fields()); }
+void MainGUI::ListEventPropertyLoad() { EventProperty::Load(kEventDialog.load(this)->fields()); }
 
 void MainGUI::ListEventPropertyApply() {
-  if (EventDialog* d = EventDialog::instance()) EventProperty::Apply(d->fields());
+  if (EventDialog* d = kEventDialog.loaded()) EventProperty::Apply(d->fields());
   PictEventList->setFocus();
   onEventListClicked();
 }

@@ -15,9 +15,8 @@
 #include "ui/common/services.h"
 #include "ui/dialogs/browser_preview_window.h"
 #include "ui/dialogs/preview_options_dialog.h"
-#include "ui/dialogs/preview_window.h"
-#include "ui/dialogs/trace_window.h"
 #include "ui/main/main_gui.h"
+#include "ui/main/on_demand_window.h"
 #include "ui/player/flash_host.h"
 #include "ui/player/player_routes.h"
 
@@ -48,7 +47,7 @@ class PlayerWarmUp : public QObject {
     QTimer::singleShot(afterPaintMs_, this, [this] {
       player::PrepareFlashHosts(this, [this] {
         // A preview shown meanwhile has started its own player.
-        if (!PreviewWindow::isLoaded()) player::WarmUpFlashHost(window_);
+        if (!kPreviewWindow.isLoaded()) player::WarmUpFlashHost(window_);
         deleteLater();
       });
     });
@@ -106,7 +105,7 @@ void MainGUI::showPreview(const QString& path, ui::PreviewTarget target, int wid
                                       ui::Icon::Exclamation);
       return;
     }
-    PreviewWindow* w = PreviewWindow::load();
+    PreviewWindow* w = kPreviewWindow.load(this);
     w->setStageSize(width, height);
     w->showMovie(path);
     w->showModeless();
@@ -143,11 +142,10 @@ void MainGUI::showPreview(const QString& path, ui::PreviewTarget target, int wid
 void MainGUI::toggleTraceWindow() {
   // The item's check has already turned (it is a checkable action).
   if (!traceWindowAction->isChecked()) {
-    TraceWindow::unload();
+    kTraceWindow.unload();
     return;
   }
-  TraceWindow* w = TraceWindow::load();
-  w->show();
+  TraceWindow* w = kTraceWindow.present(this);
   const Preferences& p = Prefs::Current();
   if (p.twWidth >= 1 && p.twHeight >= 1) {
     // The stored rectangle is the outer one.
@@ -155,7 +153,6 @@ void MainGUI::toggleTraceWindow() {
     w->resize(std::max(TwipsToPixels(p.twWidth) - frame.width(), 1), std::max(TwipsToPixels(p.twHeight) - frame.height(), 1));
     w->move(TwipsToPixels(p.twLeft), TwipsToPixels(p.twTop));
   }
-  w->raise();
 }
 
 void MainGUI::setTraceWindowChecked(bool checked) { traceWindowAction->setChecked(checked); }

@@ -1,0 +1,202 @@
+#include "ui/main/script_panel.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include "project/preferences.h"
+#include "ui/common/qt_text.h"
+#include "ui/common/script_text.h"
+#include "ui/main/area_geometry.h"
+#include "ui/main/main_gui.h"
+#include "ui/main/on_demand_window.h"
+
+namespace tesmiro::gui {
+namespace {
+
+namespace SE = ScriptEditorModule;
+
+constexpr int kScriptBarHeight = 24;
+
+// Takes a control out of the tab order, or puts it back; clicks still focus it.
+void SetTabStop(QWidget* w, bool on) {
+  const int policy = w->focusPolicy();
+  w->setFocusPolicy(static_cast<Qt::FocusPolicy>(on ? policy | Qt::TabFocus : policy & ~Qt::TabFocus));
+}
+
+// A write that found its event moved or the model busy: the editor shows
+// what the model holds again, once the current handler has returned.
+void RenewLater(SE::ApplyResult r) {
+  if (r == SE::ApplyResult::Stale || r == SE::ApplyResult::Busy) {
+    QTimer::singleShot(0, [] { SE::RenewScriptTarget(); });
+  }
+}
+
+}  // namespace
+
+ScriptPanel::ScriptPanel(MainGUI* w, QWidget* central) : QObject(w), w_(w), scoped_(*this) {
+  scriptBar = Named(new QWidget(central), "scriptBar");
+  undockButton = Named(new QPushButton(QStringLiteral(">>"), scriptBar), "undockButton");
+  findTextList = Named(new QComboBox(scriptBar), "findTextList");
+  findTextList->setEditable(true);
+  findButton = Named(new QPushButton(QStringLiteral("検索"), scriptBar), "findButton");
+  findButton->setEnabled(false);
+  syntaxCheckButton = Named(new QPushButton(QStringLiteral("構文チェック"), scriptBar), "syntaxCheckButton");
+  scriptTargetLabel = Named(new QLabel(scriptBar), "scriptTargetLabel");
+  lineLabel = Named(new QLabel(QStringLiteral("Line："), scriptBar), "lineLabel");
+  undockButton->setGeometry(0, 1, 28, kScriptBarHeight - 2);
+  findTextList->setGeometry(30, 1, 130, kScriptBarHeight - 2);
+  findButton->setGeometry(162, 1, 44, kScriptBarHeight - 2);
+  syntaxCheckButton->setGeometry(208, 1, 88, kScriptBarHeight - 2);
+  scriptTargetLabel->move(300, 0);
+  lineLabel->resize(80, kScriptBarHeight);
+  scriptTargetLabel->resize(10, kScriptBarHeight);
+  scriptEdit = Named(new QPlainTextEdit(central), "scriptEdit");
+  scriptEdit->setEnabled(false);
+  scriptEdit->setFont(ListFont(10));
+  scriptEdit->installEventFilter(this);
+  findTextList->installEventFilter(this);
+  findTextList->setInsertPolicy(QComboBox::NoInsert);  // the search adds its terms itself
+
+  connect(scriptEdit, &QPlainTextEdit::textChanged, this, [this] { onScriptChanged(); });
+  connect(scriptEdit, &QPlainTextEdit::cursorPositionChanged, this, [this] { UpdateScriptLineLabel(); });
+  connect(findTextList, &QComboBox::editTextChanged, this, [this] { onFindTextChanged(); });
+  connect(findTextList, &QComboBox::activated, this, [this] { onFindTextChanged(); });
+  connect(findTextList->lineEdit(), &QLineEdit::returnPressed, this, [this] { findText(); });
+  connect(findButton, &QPushButton::clicked, this, [this] { findText(); });
+  connect(syntaxCheckButton, &QPushButton::clicked, this, [this] { checkSyntax(); });
+  connect(undockButton, &QPushButton::clicked, this, [this] { undock(); });
+}
+
+ScriptPanel::~ScriptPanel() { delete kScriptEditor.loaded(); }
+
+void ScriptPanel::place(bool docked, int x, int y, int width, int height) {
+  scriptBar->setVisible(docked);
+  scriptEdit->setVisible(docked);
+  if (!docked) return;
+  Place(scriptBar, x, y, width, kScriptBarHeight);
+  lineLabel->move(scriptBar->width() - lineLabel->width(), 0);
+  scriptTargetLabel->resize(std::max(0, scriptBar->width() - scriptTargetLabel->x() - lineLabel->width()), kScriptBarHeight);
+  Place(scriptEdit, x, y + kScriptBarHeight, width, height - kScriptBarHeight);
+}
+
+QWidget* ScriptPanel::bar() const { return scriptBar; }
+QWidget* ScriptPanel::text() const { return scriptEdit; }
+
+// ---- what the script editor module asks of the windows ---------------------
+
+bool ScriptPanel::editorOn() const { return w_->scriptEditorAction->isChecked(); }
+bool ScriptPanel::docked() const { return Prefs::Current().dockScriptEditor != 0; }
+
+void ScriptPanel::fillPanel(const std::string& caption, const std::string& text, bool enabled) {
+  scriptTargetLabel->setText(ToQ(caption));
+  const QString shown = QString::fromStdU16String(SE::EditorText(text));
+  if (scriptEdit->toPlainText() != shown) scriptEdit->setPlainText(shown);
+  scriptEdit->setEnabled(enabled);
+  w_->SizeControlsCall();
+}
+
+void ScriptPanel::fillWindow(const std::string& caption, const std::string& text, bool enabled) {
+  // Kept on top by its own box, the window cannot stay owned by the main
+  // window (it would always be above it anyway).
+  const bool freeStanding = (Prefs::Current().windowTopward & 4) != 0;
+  ScriptEditorWindow* editor = kScriptEditor.load(freeStanding ? nullptr : w_);
+  editor->fill(ToQ(caption), text, enabled);
+  if (!editor->isVisible()) editor->show();
+}
+
+void ScriptPanel::hideEditor() {
+  w_->SizeControlsCall();
+  if (kScriptEditor.isShownNow()) kScriptEditor.unload();
+}
+
+void ScriptPanel::clearPanel() {
+  scriptEdit->clear();
+  scriptEdit->setEnabled(false);
+  lineLabel->clear();
+  scriptTargetLabel->clear();
+}
+
+void ScriptPanel::focusEditor() {
+  if (docked()) {
+    scriptEdit->setFocus();
+  } else if (ScriptEditorWindow* editor = kScriptEditor.loaded()) {
+    editor->activateWindow();
+    editor->focusScript();
+  }
+}
+
+void ScriptPanel::focusEventList() {
+  if (w_->PictEventList->isEnabled()) w_->PictEventList->setFocus();
+}
+
+void ScriptPanel::setEventDialogScript(int32_t kind, const std::string& text) {
+  if (w_->eventDialogScript) w_->eventDialogScript(kind, text);
+}
+
+// The panel's text and find box behave as one unit for the focus: only a
+// real loss of focus counts (opening a menu or another window does not).
+bool ScriptPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn) {
+    onScriptFocusIn();
+  } else if (event->type() == QEvent::FocusOut) {
+    const Qt::FocusReason why = static_cast<QFocusEvent*>(event)->reason();
+    if (why != Qt::PopupFocusReason && why != Qt::MenuBarFocusReason && why != Qt::ActiveWindowFocusReason) {
+      onScriptFocusOut();
+    }
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+// ---- the docked panel ------------------------------------------------------
+
+void ScriptPanel::onScriptChanged() { RenewLater(SE::ApplyScript(SE::ModelText(EditorString(scriptEdit)))); }
+
+void ScriptPanel::onScriptFocusIn() {
+  // The Edit menu's shortcuts (copy, paste, undo, select all) belong to the
+  // text while it has the focus; the lists leave the tab order.
+  w_->editMenu->menuAction()->setEnabled(false);
+  for (QWidget* list : {w_->PictEventList, w_->PictFileList}) SetTabStop(list, false);
+}
+
+void ScriptPanel::onScriptFocusOut() {
+  w_->editMenu->menuAction()->setEnabled(true);
+  for (QWidget* list : {w_->PictEventList, w_->PictFileList}) SetTabStop(list, true);
+}
+
+void ScriptPanel::onFindTextChanged() { findButton->setEnabled(!findTextList->currentText().isEmpty()); }
+
+void ScriptPanel::findText() {
+  if (FindNextAndRemember(scriptEdit, findTextList)) UpdateScriptLineLabel();
+}
+
+void ScriptPanel::checkSyntax() {
+  syntaxCheckButton->setEnabled(false);
+  const std::string model = SE::ModelText(EditorString(scriptEdit));
+  int32_t start = 0, length = 0;
+  if (SE::CheckScriptSyntax(model, start, length)) {
+    const SE::Span span = SE::EditorSpan(model, {start, length});
+    Select(scriptEdit, span.start, span.length);
+    scriptEdit->setFocus();
+  }
+  UpdateScriptLineLabel();
+  syntaxCheckButton->setEnabled(true);
+}
+
+void ScriptPanel::undock() {
+  Prefs::Current().dockScriptEditor = 0;
+  SE::ShowEventScript(SE::GetScriptKind(), SE::ModelText(EditorString(scriptEdit)));
+  w_->SizeControlsCall();
+}
+
+void ScriptPanel::UpdateScriptLineLabel() {
+  lineLabel->setText(ToQ(SE::LineLabel(EditorString(scriptEdit), scriptEdit->textCursor().position())));
+}
+
+}  // namespace tesmiro::gui
