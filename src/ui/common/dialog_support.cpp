@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
 #include <QKeyEvent>
 #include <QShortcut>
 #include <QWidget>
@@ -75,6 +77,29 @@ void RouteEscapeTo(QWidget* dialog, QAbstractButton* button) {
 int ExecModal(QDialog& dialog) {
   if (ModalRunner()) return ModalRunner()(dialog);
   return dialog.exec();
+}
+
+void ShowAsSwatch(QLabel* swatch) {
+  swatch->setFrameShape(QFrame::Box);
+  swatch->setAutoFillBackground(true);
+  swatch->setCursor(Qt::PointingHandCursor);
+}
+
+void PlaceControls(QWidget* dialog, const std::vector<ControlRow>& rows, const std::function<void(QWidget*)>& finish) {
+  for (const ControlRow& row : rows) {
+    QWidget* parent = row.parent.isEmpty() ? dialog : dialog->findChild<QWidget*>(row.parent);
+    Q_ASSERT(parent);
+    QWidget* w = row.make();
+    w->setParent(parent);
+    w->setObjectName(row.name);
+    w->setGeometry(row.rect);
+    if (!row.caption.isEmpty()) {
+      if (auto* label = qobject_cast<QLabel*>(w)) label->setText(row.caption);
+      if (auto* button = qobject_cast<QAbstractButton*>(w)) button->setText(row.caption);
+      if (auto* group = qobject_cast<QGroupBox*>(w)) group->setTitle(row.caption);
+    }
+    if (finish) finish(w);
+  }
 }
 
 bool Accepted(int resultCode) { return resultCode == QDialog::Accepted; }

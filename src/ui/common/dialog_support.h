@@ -3,11 +3,15 @@
 #include <QCheckBox>
 #include <QPoint>
 #include <QRect>
+#include <QString>
 #include <functional>
+#include <initializer_list>
 #include <optional>
+#include <vector>
 
 class QAbstractButton;
 class QDialog;
+class QLabel;
 class QWidget;
 
 namespace tesmiro::gui {
@@ -73,6 +77,32 @@ class GreyCheckBox : public QCheckBox {
 };
 
 bool Accepted(int resultCode);
+
+// A colour swatch: a framed, filled box that is clicked to pick its colour.
+void ShowAsSwatch(QLabel* swatch);
+
+// One control of a dialog declared as data: the member it goes into (whose
+// type is its kind), its objectName, the control it sits in (by objectName;
+// empty: the dialog itself), its rectangle and its caption.
+struct ControlRow {
+  std::function<QWidget*()> make;
+  QString name;
+  QString parent;
+  QRect rect;
+  QString caption;
+};
+
+template <class W>
+ControlRow Row(W*& member, const QString& name, const QString& parent, const QRect& rect,
+               const QString& caption = QString()) {
+  return {[&member] { return member = new W; }, name, parent, rect, caption};
+}
+
+// Creates the rows' controls in the rows' order (which is their tab order),
+// names, places and captions each, and hands each to `finish` (the dialog's
+// own settings for a kind of control).
+void PlaceControls(QWidget* dialog, const std::vector<ControlRow>& rows,
+                   const std::function<void(QWidget*)>& finish = {});
 
 template <typename Read>
 auto ModalResult(QDialog& dialog, Read read) -> std::optional<decltype(read())> {

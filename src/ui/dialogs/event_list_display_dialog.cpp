@@ -29,19 +29,9 @@ constexpr int kPreviewWidth = 260;
 // nothing.
 constexpr int kPreviewHeight = GC::kCategoryRowHeight * kEventColorCount + 4;
 
-template <typename W>
-W* Named(W* w, const QString& name) {
-  w->setObjectName(name);
-  return w;
-}
-
 QString Indexed(const char* name, int i) { return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i); }
 
-QPushButton* Button(const QString& name, const QString& text, QWidget* parent, int x, int y, int w) {
-  auto* b = Named(new QPushButton(text, parent), name);
-  b->setGeometry(x, y, w, 26);
-  return b;
-}
+QString U(const char* text) { return QString::fromUtf8(text); }
 
 }  // namespace
 
@@ -92,46 +82,42 @@ EventColorDialog::EventColorDialog(QWidget* owner) : QDialog(owner) {
 }
 
 void EventColorDialog::createControls() {
-  categoryPreview = Named(new CategoryPreview(this), QStringLiteral("categoryPreview"));
-  categoryPreview->setGeometry(8, 8, kPreviewWidth, kPreviewHeight);
+  const QString category = "categoryGroup", icons = "iconGroup";
+  std::vector<ControlRow> rows = {
+      Row(categoryPreview, "categoryPreview", {}, {8, 8, kPreviewWidth, kPreviewHeight}),
+      Row(categoryGroup, category, {}, {276, 8, 176, 132}, U("項目設定")),
+  };
+  const char* captions[] = {"文字色", "背景色"};
+  for (const RowColour k : {TextColour, BackColour}) {
+    rows.push_back(Row(colourLabels[k], Indexed("colourLabels", k), category, {10, 22 + 28 * k, 60, 20}, U(captions[k])));
+    rows.push_back(Row(colourSwatches[k], Indexed("colourSwatches", k), category, {76, 22 + 28 * k, 48, 20}));
+  }
+  rows.insert(rows.end(), {
+      Row(boldCheck, "boldCheck", category, {10, 78, 80, 20}, U("太字")),
+      Row(resetCategoryButton, "resetCategoryButton", category, {10, 100, 80, 26}, U("リセット")),
+      Row(iconGroup, icons, {}, {276, 148, 176, 110}, U("アイコン")),
+      Row(showIconsCheck, "showIconsCheck", icons, {10, 20, 150, 20}, U("ｱｲｺﾝを表示")),
+      Row(loadIconsButton, "loadIconsButton", icons, {10, 44, 120, 26}, U("ｱｲｺﾝ読込...")),
+      Row(builtInIconsButton, "builtInIconsButton", icons, {10, 74, 120, 26}, U("ｱｲｺﾝ初期化")),
+      Row(allDefaultsButton, "allDefaultsButton", {}, {276, 266, 176, 26}, U("初期設定に戻す")),
+      Row(okButton, "okButton", {}, {276, 382, 84, 26}, "OK"),
+      Row(cancelButton, "cancelButton", {}, {368, 382, 84, 26}, U("キャンセル(&C)")),
+  });
+  PlaceControls(this, rows);
+
   categoryPreview->paintRows = [this](QPainter& p) { paintRows(p); };
   categoryPreview->onMouseDown = [this](int y) { onPreviewPressed(y); };
   categoryPreview->onKeyDown = [this](int key) { onPreviewKey(key); };
-
-  categoryGroup = Named(new QGroupBox(QStringLiteral("項目設定"), this), QStringLiteral("categoryGroup"));
-  categoryGroup->setGeometry(276, 8, 176, 132);
-  const char* captions[] = {"文字色", "背景色"};
-  for (const RowColour k : {TextColour, BackColour}) {
-    colourLabels[k] = Named(new QLabel(QString::fromUtf8(captions[k]), categoryGroup), Indexed("colourLabels", k));
-    colourLabels[k]->setGeometry(10, 22 + 28 * k, 60, 20);
-    colourSwatches[k] = Named(new QLabel(categoryGroup), Indexed("colourSwatches", k));
-    colourSwatches[k]->setGeometry(76, 22 + 28 * k, 48, 20);
-    colourSwatches[k]->setFrameShape(QFrame::Box);
-    colourSwatches[k]->setAutoFillBackground(true);
-    colourSwatches[k]->setCursor(Qt::PointingHandCursor);
-    colourSwatches[k]->installEventFilter(this);
+  for (QLabel* swatch : colourSwatches) {
+    ShowAsSwatch(swatch);
+    swatch->installEventFilter(this);
   }
-  boldCheck = Named(new QCheckBox(QStringLiteral("太字"), categoryGroup), QStringLiteral("boldCheck"));
-  boldCheck->setGeometry(10, 78, 80, 20);
+  okButton->setDefault(true);
   connect(boldCheck, &QCheckBox::stateChanged, this, [this] { onBoldToggled(); });
-  resetCategoryButton =
-      Button(QStringLiteral("resetCategoryButton"), QStringLiteral("リセット"), categoryGroup, 10, 100, 80);
   connect(resetCategoryButton, &QPushButton::clicked, this, [this] { resetCategory(); });
-
-  iconGroup = Named(new QGroupBox(QStringLiteral("アイコン"), this), QStringLiteral("iconGroup"));
-  iconGroup->setGeometry(276, 148, 176, 110);
-  showIconsCheck = Named(new QCheckBox(QStringLiteral("ｱｲｺﾝを表示"), iconGroup), QStringLiteral("showIconsCheck"));
-  showIconsCheck->setGeometry(10, 20, 150, 20);
   connect(showIconsCheck, &QCheckBox::stateChanged, this, [this] { onShowIconsToggled(); });
-  loadIconsButton = Button(QStringLiteral("loadIconsButton"), QStringLiteral("ｱｲｺﾝ読込..."), iconGroup, 10, 44, 120);
-  builtInIconsButton = Button(QStringLiteral("builtInIconsButton"), QStringLiteral("ｱｲｺﾝ初期化"), iconGroup, 10, 74, 120);
   connect(loadIconsButton, &QPushButton::clicked, this, [this] { loadIcons(); });
   connect(builtInIconsButton, &QPushButton::clicked, this, [this] { useBuiltInIcons(); });
-
-  allDefaultsButton = Button(QStringLiteral("allDefaultsButton"), QStringLiteral("初期設定に戻す"), this, 276, 266, 176);
-  okButton = Button(QStringLiteral("okButton"), QStringLiteral("OK"), this, 276, 382, 84);
-  cancelButton = Button(QStringLiteral("cancelButton"), QStringLiteral("キャンセル(&C)"), this, 368, 382, 84);
-  okButton->setDefault(true);
   connect(allDefaultsButton, &QPushButton::clicked, this, [this] { restoreAllDefaults(); });
   connect(okButton, &QPushButton::clicked, this, [this] { onOk(); });
   connect(cancelButton, &QPushButton::clicked, this, [this] { onCancel(); });

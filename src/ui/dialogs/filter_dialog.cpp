@@ -30,17 +30,7 @@ W* Named(W* w, const QString& name) {
   return w;
 }
 
-QLabel* Caption(const QString& name, const QString& text, QWidget* parent, int x, int y, int w) {
-  auto* label = Named(new QLabel(text, parent), name);
-  label->setGeometry(x, y, w, 20);
-  return label;
-}
-
-QLineEdit* Box(const QString& name, QWidget* parent, int x, int y, int w) {
-  auto* box = Named(new QLineEdit(parent), name);
-  box->setGeometry(x, y, w, 22);
-  return box;
-}
+QString U(const char* text) { return QString::fromUtf8(text); }
 
 QString Indexed(const char* name, int i) { return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i); }
 
@@ -75,102 +65,93 @@ FilterDialog::FilterDialog(const FilterState& edited, int32_t swfVersion, QWidge
 }
 
 void FilterDialog::createControls() {
-  filterList = Named(new QListWidget(this), QStringLiteral("filterList"));
-  filterList->setGeometry(8, 8, 150, 140);
+  const QRect page(166, 8, 350, 250);
+  const QString transform = "colourTransformGroup", filter = "bitmapFilterGroup", matrix = "colourMatrixGroup";
+  const char* rowTitles[] = {"R= (", "G= (", "B= (", "ｱﾙﾌｧ= ("};
+  const char* times[] = {"×R) +", "×G) +", "×B) +", "×A) +"};
+  const char* channels[] = {"R", "G", "B", "A"};
+  std::vector<ControlRow> rows = {
+      Row(filterList, "filterList", {}, {8, 8, 150, 140}),
+      Row(colourTransformGroup, transform, {}, page, U("カラーの変化")),
+  };
+  for (const Channel c : {Red, Green, Blue, Alpha}) {
+    const int y = 24 + 30 * c;
+    rows.insert(rows.end(), {
+        Row(channelLabels[c], Indexed("channelLabels", c), transform, {10, y, 16, 20}, channels[c]),
+        Row(transformLabels[c], Indexed("transformLabels", c), transform, {30, y, 60, 20}, U(rowTitles[c])),
+        Row(multiplierBoxes[c], Indexed("multiplierBoxes", c), transform, {92, y, 64, 22}),
+        Row(transformLabels[4 + c], Indexed("transformLabels", 4 + c), transform, {160, y, 50, 20}, U(times[c])),
+        Row(offsetBoxes[c], Indexed("offsetBoxes", c), transform, {212, y, 64, 22}),
+    });
+  }
+  rows.insert(rows.end(), {
+      Row(transformColourBar, "transformColourBar", transform, {10, 150, GC::kPreviewBarWidth, 17}),
+      // The four bitmap filters share one page.
+      Row(bitmapFilterGroup, filter, {}, page),
+  });
+  for (const ColourRow row : {Primary, Secondary}) {
+    const int y = 22 + 26 * row;
+    rows.insert(rows.end(), {
+        Row(colourRowLabels[row], Indexed("colourRowLabels", row), filter, {10, y, 80, 20}),
+        Row(colourSwatches[row], Indexed("colourSwatches", row), filter, {92, y + 2, 32, 16}),
+        Row(colourRowLabels[row + 2], Indexed("colourRowLabels", row + 2), filter, {132, y, 70, 20}, U("不透明度：")),
+        Row(opacityValueLabels[row], Indexed("opacityValueLabels", row), filter, {204, y, 36, 20}),
+        Row(colourButtons[row], Indexed("colourButtons", row), filter, {246, y, 40, 22}, U("・・・")),
+    });
+  }
+  rows.insert(rows.end(), {
+      Row(blurLabel, "blurLabel", filter, {10, 80, 50, 20}, U("ぼかし")),
+      Row(blurXLabel, "blurXLabel", filter, {62, 80, 24, 20}, U("X：")),
+      Row(blurXBox, "blurXBox", filter, {86, 80, 56, 22}),
+      Row(blurYLabel, "blurYLabel", filter, {150, 80, 24, 20}, U("Y：")),
+      Row(blurYBox, "blurYBox", filter, {174, 80, 56, 22}),
+      Row(angleLabel, "angleLabel", filter, {10, 108, 50, 20}, U("角度")),
+      Row(angleBox, "angleBox", filter, {62, 108, 56, 22}),
+      Row(distanceLabel, "distanceLabel", filter, {150, 108, 40, 20}, U("距離")),
+      Row(distanceBox, "distanceBox", filter, {194, 108, 56, 22}),
+      Row(qualityLabel, "qualityLabel", filter, {10, 136, 50, 20}, U("品質")),
+      Row(qualityBox, "qualityBox", filter, {62, 136, 56, 22}),
+      Row(strengthLabel, "strengthLabel", filter, {150, 136, 40, 20}, U("強さ")),
+      Row(strengthBox, "strengthBox", filter, {194, 136, 56, 22}),
+      Row(hideObjectCheck, "hideObjectCheck", filter, {10, 166, 150, 20}, U("ｵﾌﾞｼﾞｪｸﾄ非表示")),
+      Row(knockoutCheck, "knockoutCheck", filter, {170, 166, 150, 20}, U("ノックアウト効果")),
+  });
+  const char* modes[] = {"外側", "内側", "両方"};
+  for (const Mode m : {Outer, Inner, Both})
+    rows.push_back(Row(modeOptions[m], Indexed("modeOptions", m), filter, {10 + 80 * m, 194, 76, 20}, U(modes[m])));
+  rows.push_back(Row(colourMatrixGroup, matrix, {}, page, U("カラーマトリクス")));
+  const char* heads[] = {"R", "G", "B", "Alpha", "加算値"};
+  for (int k = 0; k < 5; ++k) {
+    rows.push_back(Row(matrixHeadLabels[static_cast<size_t>(k)], Indexed("matrixHeadLabels", k), matrix,
+                       {30 + 62 * k, 18, 58, 20}, U(heads[k])));
+  }
+  QLabel* channelLabel = nullptr;
+  for (const Channel r : {Red, Green, Blue, Alpha}) {
+    rows.push_back(Row(channelLabel, QString(), matrix, {10, 40 + 28 * r, 16, 20}, channels[r]));
+    for (int k = 0; k < 5; ++k) {
+      const auto i = static_cast<size_t>(5 * r + k);
+      rows.push_back(
+          Row(matrixBoxes[i], Indexed("matrixBoxes", static_cast<int>(i)), matrix, {30 + 62 * k, 40 + 28 * r, 58, 22}));
+    }
+  }
+  rows.insert(rows.end(), {
+      Row(presetButton, "presetButton", matrix, {30, 160, 80, 24}, U("ﾌﾟﾘｾｯﾄ")),
+      Row(matrixColourBar, "matrixColourBar", matrix, {30, 196, GC::kPreviewBarWidth, 17}),
+      Row(noteLabel, "noteLabel", {}, {8, 266, 508, 20}),
+      Row(okButton, "okButton", {}, {348, 294, 80, 26}, "OK"),
+      Row(cancelButton, "cancelButton", {}, {436, 294, 80, 26}, U("キャンセル")),
+  });
+  PlaceControls(this, rows);
+
   for (const std::string& name : GC::FilterPageNames()) {
     auto* item = new QListWidgetItem(ToQ(name), filterList);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setCheckState(Qt::Unchecked);
   }
-  connect(filterList, &QListWidget::currentRowChanged, this, [this] { showFilterPage(); });
-  connect(filterList, &QListWidget::itemChanged, this,
-          [this](QListWidgetItem* item) { onFilterTicked(filterList->row(item)); });
-
-  const QRect page(166, 8, 350, 250);
-
-  // Colour transform.
-  QGroupBox* transform = Named(new QGroupBox(QStringLiteral("カラーの変化"), this), QStringLiteral("colourTransformGroup"));
-  colourTransformGroup = transform;
-  transform->setGeometry(page);
-  const char* rowTitles[] = {"R= (", "G= (", "B= (", "ｱﾙﾌｧ= ("};
-  const char* times[] = {"×R) +", "×G) +", "×B) +", "×A) +"};
-  const char* channels[] = {"R", "G", "B", "A"};
-  for (const Channel c : {Red, Green, Blue, Alpha}) {
-    const int y = 24 + 30 * c;
-    channelLabels[c] = Caption(Indexed("channelLabels", c), QString::fromLatin1(channels[c]), transform, 10, y, 16);
-    transformLabels[c] = Caption(Indexed("transformLabels", c), QString::fromUtf8(rowTitles[c]), transform, 30, y, 60);
-    multiplierBoxes[c] = Box(Indexed("multiplierBoxes", c), transform, 92, y, 64);
-    transformLabels[4 + c] =
-        Caption(Indexed("transformLabels", 4 + c), QString::fromUtf8(times[c]), transform, 160, y, 50);
-    offsetBoxes[c] = Box(Indexed("offsetBoxes", c), transform, 212, y, 64);
-    connect(multiplierBoxes[c], &QLineEdit::textChanged, this, [this] { onColourTransformChanged(); });
-    connect(offsetBoxes[c], &QLineEdit::textChanged, this, [this] { onColourTransformChanged(); });
+  for (QLabel* swatch : colourSwatches) {
+    swatch->setFrameShape(QFrame::Box);
+    swatch->setAutoFillBackground(true);
   }
-  transformColourBar = Named(new QLabel(transform), QStringLiteral("transformColourBar"));
-  transformColourBar->setGeometry(10, 150, GC::kPreviewBarWidth, 17);
-
-  // The four bitmap filters share one page.
-  QGroupBox* filter = Named(new QGroupBox(this), QStringLiteral("bitmapFilterGroup"));
-  bitmapFilterGroup = filter;
-  filter->setGeometry(page);
-  for (const ColourRow row : {Primary, Secondary}) {
-    const int y = 22 + 26 * row;
-    colourRowLabels[row] = Caption(Indexed("colourRowLabels", row), QString(), filter, 10, y, 80);
-    colourSwatches[row] = Named(new QLabel(filter), Indexed("colourSwatches", row));
-    colourSwatches[row]->setGeometry(92, y + 2, 32, 16);
-    colourSwatches[row]->setFrameShape(QFrame::Box);
-    colourSwatches[row]->setAutoFillBackground(true);
-    colourRowLabels[row + 2] =
-        Caption(Indexed("colourRowLabels", row + 2), QStringLiteral("不透明度："), filter, 132, y, 70);
-    opacityValueLabels[row] = Caption(Indexed("opacityValueLabels", row), QString(), filter, 204, y, 36);
-    colourButtons[row] = Named(new QPushButton(QStringLiteral("・・・"), filter), Indexed("colourButtons", row));
-    colourButtons[row]->setGeometry(246, y, 40, 22);
-    connect(colourButtons[row], &QPushButton::clicked, this, [this, row] { pickFilterColour(row); });
-  }
-  blurLabel = Caption(QStringLiteral("blurLabel"), QStringLiteral("ぼかし"), filter, 10, 80, 50);
-  blurXLabel = Caption(QStringLiteral("blurXLabel"), QStringLiteral("X："), filter, 62, 80, 24);
-  blurXBox = Box(QStringLiteral("blurXBox"), filter, 86, 80, 56);
-  blurYLabel = Caption(QStringLiteral("blurYLabel"), QStringLiteral("Y："), filter, 150, 80, 24);
-  blurYBox = Box(QStringLiteral("blurYBox"), filter, 174, 80, 56);
-  angleLabel = Caption(QStringLiteral("angleLabel"), QStringLiteral("角度"), filter, 10, 108, 50);
-  angleBox = Box(QStringLiteral("angleBox"), filter, 62, 108, 56);
-  distanceLabel = Caption(QStringLiteral("distanceLabel"), QStringLiteral("距離"), filter, 150, 108, 40);
-  distanceBox = Box(QStringLiteral("distanceBox"), filter, 194, 108, 56);
-  qualityLabel = Caption(QStringLiteral("qualityLabel"), QStringLiteral("品質"), filter, 10, 136, 50);
-  qualityBox = Box(QStringLiteral("qualityBox"), filter, 62, 136, 56);
-  strengthLabel = Caption(QStringLiteral("strengthLabel"), QStringLiteral("強さ"), filter, 150, 136, 40);
-  strengthBox = Box(QStringLiteral("strengthBox"), filter, 194, 136, 56);
-  hideObjectCheck = Named(new QCheckBox(QStringLiteral("ｵﾌﾞｼﾞｪｸﾄ非表示"), filter), QStringLiteral("hideObjectCheck"));
-  hideObjectCheck->setGeometry(10, 166, 150, 20);
-  knockoutCheck = Named(new QCheckBox(QStringLiteral("ノックアウト効果"), filter), QStringLiteral("knockoutCheck"));
-  knockoutCheck->setGeometry(170, 166, 150, 20);
-  const char* modes[] = {"外側", "内側", "両方"};
-  for (const Mode m : {Outer, Inner, Both}) {
-    modeOptions[m] = Named(new QRadioButton(QString::fromUtf8(modes[m]), filter), Indexed("modeOptions", m));
-    modeOptions[m]->setGeometry(10 + 80 * m, 194, 76, 20);
-  }
-
-  // Colour matrix.
-  QGroupBox* matrix = Named(new QGroupBox(QStringLiteral("カラーマトリクス"), this), QStringLiteral("colourMatrixGroup"));
-  colourMatrixGroup = matrix;
-  matrix->setGeometry(page);
-  const char* heads[] = {"R", "G", "B", "Alpha", "加算値"};
-  for (int k = 0; k < 5; ++k)
-    matrixHeadLabels[static_cast<size_t>(k)] =
-        Caption(Indexed("matrixHeadLabels", k), QString::fromUtf8(heads[k]), matrix, 30 + 62 * k, 18, 58);
-  for (const Channel r : {Red, Green, Blue, Alpha}) {
-    Caption(QString(), QString::fromLatin1(channels[r]), matrix, 10, 40 + 28 * r, 16);
-    for (int k = 0; k < 5; ++k) {
-      const auto i = static_cast<size_t>(5 * r + k);
-      matrixBoxes[i] = Box(Indexed("matrixBoxes", static_cast<int>(i)), matrix, 30 + 62 * k, 40 + 28 * r, 58);
-      connect(matrixBoxes[i], &QLineEdit::textChanged, this, [this] { onMatrixChanged(); });
-    }
-  }
-  presetButton = Named(new QPushButton(QStringLiteral("ﾌﾟﾘｾｯﾄ"), matrix), QStringLiteral("presetButton"));
-  presetButton->setGeometry(30, 160, 80, 24);
-  connect(presetButton, &QPushButton::clicked, this, [this] { popUpPresets(); });
-  matrixColourBar = Named(new QLabel(matrix), QStringLiteral("matrixColourBar"));
-  matrixColourBar->setGeometry(30, 196, GC::kPreviewBarWidth, 17);
   matrixColourBar->setFocusPolicy(Qt::ClickFocus);
   matrixPresetMenu = Named(new QMenu(QStringLiteral("カラーマトリクス"), this), QStringLiteral("matrixPresetMenu"));
   normalPresetAction = matrixPresetMenu->addAction(QStringLiteral("&1 ノーマル"));
@@ -179,13 +160,19 @@ void FilterDialog::createControls() {
   monochromePresetAction->setObjectName(QStringLiteral("monochromePresetAction"));
   sepiaPresetAction = matrixPresetMenu->addAction(QStringLiteral("&3 セピア"));
   sepiaPresetAction->setObjectName(QStringLiteral("sepiaPresetAction"));
-
-  noteLabel = Caption(QStringLiteral("noteLabel"), QString(), this, 8, 266, 508);
-  okButton = Named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("okButton"));
-  cancelButton = Named(new QPushButton(QStringLiteral("キャンセル"), this), QStringLiteral("cancelButton"));
-  okButton->setGeometry(348, 294, 80, 26);
-  cancelButton->setGeometry(436, 294, 80, 26);
   okButton->setDefault(true);
+
+  connect(filterList, &QListWidget::currentRowChanged, this, [this] { showFilterPage(); });
+  connect(filterList, &QListWidget::itemChanged, this,
+          [this](QListWidgetItem* item) { onFilterTicked(filterList->row(item)); });
+  for (const Channel c : {Red, Green, Blue, Alpha}) {
+    connect(multiplierBoxes[c], &QLineEdit::textChanged, this, [this] { onColourTransformChanged(); });
+    connect(offsetBoxes[c], &QLineEdit::textChanged, this, [this] { onColourTransformChanged(); });
+  }
+  for (const ColourRow row : {Primary, Secondary})
+    connect(colourButtons[row], &QPushButton::clicked, this, [this, row] { pickFilterColour(row); });
+  for (QLineEdit* box : matrixBoxes) connect(box, &QLineEdit::textChanged, this, [this] { onMatrixChanged(); });
+  connect(presetButton, &QPushButton::clicked, this, [this] { popUpPresets(); });
   connect(okButton, &QPushButton::clicked, this, [this] { onOk(); });
   connect(cancelButton, &QPushButton::clicked, this, [this] { onCancel(); });
   RouteEscapeTo(this, cancelButton);

@@ -20,11 +20,7 @@
 namespace tesmiro::gui {
 namespace {
 
-template <typename W>
-W* Named(W* w, const QString& name) {
-  w->setObjectName(name);
-  return w;
-}
+QString U(const char* text) { return QString::fromUtf8(text); }
 
 int Checked(const QCheckBox* box) { return box->isChecked() ? 1 : 0; }
 
@@ -39,72 +35,53 @@ ImportDialog::ImportDialog(QWidget* owner) : QDialog(owner) {
   windows.unloadScriptEditor();
   windows.unloadPreviewWindow();
 
-  auto* fileLabel = Named(new QLabel(QStringLiteral("ファイル名"), this), QStringLiteral("fileLabel"));
-  fileLabel->setGeometry(8, 10, 70, 20);
-  projectFileBox = Named(new QLineEdit(this), QStringLiteral("projectFileBox"));
-  projectFileBox->setGeometry(80, 8, 300, 22);
-  browseButton = Named(new QPushButton(QStringLiteral("･･･"), this), QStringLiteral("browseButton"));
-  browseButton->setGeometry(384, 8, 32, 22);
-  connect(projectFileBox, &QLineEdit::textChanged, this, [this] { onProjectFileChanged(); });
-  connect(browseButton, &QPushButton::clicked, this, [this] { browse(); });
-
-  skipEventsCheck =
-      Named(new QCheckBox(QStringLiteral("イベントをインポートしない"), this), QStringLiteral("skipEventsCheck"));
-  asSpriteCheck =
-      Named(new QCheckBox(QStringLiteral("イベントをスプライトとして読み込む"), this), QStringLiteral("asSpriteCheck"));
-  skipEventsCheck->setGeometry(8, 38, 260, 20);
-  asSpriteCheck->setGeometry(8, 60, 260, 20);
-  connect(asSpriteCheck, &QCheckBox::toggled, this, [this] { onAsSpriteToggled(); });
-
-  spriteGroup = Named(new QGroupBox(this), QStringLiteral("spriteGroup"));
-  spriteGroup->setGeometry(24, 82, 392, 48);
-  auto* spriteNameLabel = Named(new QLabel(QStringLiteral("スプライト名"), spriteGroup), QStringLiteral("spriteNameLabel"));
-  spriteNameLabel->setGeometry(8, 16, 76, 20);
-  spriteNameBox = Named(new QLineEdit(spriteGroup), QStringLiteral("spriteNameBox"));
-  spriteNameBox->setGeometry(86, 14, 180, 22);
-  auto* spriteIdLabel = Named(new QLabel(QStringLiteral("ID"), spriteGroup), QStringLiteral("spriteIdLabel"));
-  spriteIdLabel->setGeometry(276, 16, 20, 20);
-  spriteIdBox = Named(new QLineEdit(spriteGroup), QStringLiteral("spriteIdBox"));
-  spriteIdBox->setGeometry(300, 14, 80, 22);
-  spriteGroup->setVisible(false);
-
-  reuseFilesCheck =
-      Named(new QCheckBox(QStringLiteral("重複するファイルはインポートしない"), this), QStringLiteral("reuseFilesCheck"));
-  reuseFilesCheck->setGeometry(8, 136, 300, 20);
-
-  idModeGroup = Named(new QGroupBox(QStringLiteral("ファイルIDの処理方法"), this), QStringLiteral("idModeGroup"));
-  idModeGroup->setGeometry(8, 162, 408, 126);
-  const QString captions[] = {QStringLiteral("自動"), QStringLiteral("ID：????以降に追加"),
-                              QStringLiteral("IDに指定の値を加算")};
+  const QString sprite = "spriteGroup", idMode = "idModeGroup";
+  QLabel* label = nullptr;
+  std::vector<ControlRow> rows = {
+      Row(label, "fileLabel", {}, {8, 10, 70, 20}, U("ファイル名")),
+      Row(projectFileBox, "projectFileBox", {}, {80, 8, 300, 22}),
+      Row(browseButton, "browseButton", {}, {384, 8, 32, 22}, U("･･･")),
+      Row(skipEventsCheck, "skipEventsCheck", {}, {8, 38, 260, 20}, U("イベントをインポートしない")),
+      Row(asSpriteCheck, "asSpriteCheck", {}, {8, 60, 260, 20}, U("イベントをスプライトとして読み込む")),
+      Row(spriteGroup, sprite, {}, {24, 82, 392, 48}),
+      Row(label, "spriteNameLabel", sprite, {8, 16, 76, 20}, U("スプライト名")),
+      Row(spriteNameBox, "spriteNameBox", sprite, {86, 14, 180, 22}),
+      Row(label, "spriteIdLabel", sprite, {276, 16, 20, 20}, "ID"),
+      Row(spriteIdBox, "spriteIdBox", sprite, {300, 14, 80, 22}),
+      Row(reuseFilesCheck, "reuseFilesCheck", {}, {8, 136, 300, 20}, U("重複するファイルはインポートしない")),
+      Row(idModeGroup, idMode, {}, {8, 162, 408, 126}, U("ファイルIDの処理方法")),
+  };
+  const char* captions[] = {"自動", "ID：????以降に追加", "IDに指定の値を加算"};
   for (IdMode mode : {Automatic, AfterId, AddValue}) {
     const int row = mode;
-    idModeOptions[mode] =
-        Named(new QRadioButton(captions[mode], idModeGroup), QStringLiteral("idModeOptions_%1").arg(row));
-    idModeOptions[mode]->setGeometry(10, 20 + 24 * row, 200, 20);
+    rows.push_back(Row(idModeOptions[mode], QStringLiteral("idModeOptions_%1").arg(row), idMode,
+                       {10, 20 + 24 * row, 200, 20}, U(captions[mode])));
+  }
+  rows.insert(rows.end(), {
+      Row(addValueLabel, "addValueLabel", idMode, {216, 68, 50, 20}, U("加算値")),
+      Row(addValueBox, "addValueBox", idMode, {270, 66, 80, 22}),
+      Row(rangeStartBox, "rangeStartBox", idMode, {10, 96, 60, 22}),
+      Row(rangeEndLabel, "rangeEndLabel", idMode, {76, 98, 50, 20}, U("～ 9999")),
+      Row(overwriteRangeCheck, "overwriteRangeCheck", idMode, {136, 98, 200, 20}, U("この範囲のIDは上書き")),
+      Row(importButton, "importButton", {}, {248, 296, 80, 26}, U("インポート")),
+      Row(cancelButton, "cancelButton", {}, {336, 296, 80, 26}, U("キャンセル")),
+  });
+  PlaceControls(this, rows);
+  spriteGroup->setVisible(false);
+  rangeStartBox->setText(QStringLiteral("9000"));
+  importButton->setDefault(true);
+  importButton->setEnabled(false);
+
+  connect(projectFileBox, &QLineEdit::textChanged, this, [this] { onProjectFileChanged(); });
+  connect(browseButton, &QPushButton::clicked, this, [this] { browse(); });
+  connect(asSpriteCheck, &QCheckBox::toggled, this, [this] { onAsSpriteToggled(); });
+  for (IdMode mode : {Automatic, AfterId, AddValue}) {
     connect(idModeOptions[mode], &QRadioButton::toggled, this, [this, mode](bool on) {
       if (on) onIdModeChosen(mode);
     });
   }
-  addValueLabel = Named(new QLabel(QStringLiteral("加算値"), idModeGroup), QStringLiteral("addValueLabel"));
-  addValueLabel->setGeometry(216, 68, 50, 20);
-  addValueBox = Named(new QLineEdit(idModeGroup), QStringLiteral("addValueBox"));
-  addValueBox->setGeometry(270, 66, 80, 22);
-  rangeStartBox = Named(new QLineEdit(QStringLiteral("9000"), idModeGroup), QStringLiteral("rangeStartBox"));
-  rangeStartBox->setGeometry(10, 96, 60, 22);
-  rangeEndLabel = Named(new QLabel(QStringLiteral("～ 9999"), idModeGroup), QStringLiteral("rangeEndLabel"));
-  rangeEndLabel->setGeometry(76, 98, 50, 20);
-  overwriteRangeCheck =
-      Named(new QCheckBox(QStringLiteral("この範囲のIDは上書き"), idModeGroup), QStringLiteral("overwriteRangeCheck"));
-  overwriteRangeCheck->setGeometry(136, 98, 200, 20);
   connect(rangeStartBox, &QLineEdit::textChanged, this, [this] { updateImportIds(); });
   connect(overwriteRangeCheck, &QCheckBox::toggled, this, [this] { updateImportIds(); });
-
-  importButton = Named(new QPushButton(QStringLiteral("インポート"), this), QStringLiteral("importButton"));
-  cancelButton = Named(new QPushButton(QStringLiteral("キャンセル"), this), QStringLiteral("cancelButton"));
-  importButton->setGeometry(248, 296, 80, 26);
-  cancelButton->setGeometry(336, 296, 80, 26);
-  importButton->setDefault(true);
-  importButton->setEnabled(false);
   connect(importButton, &QPushButton::clicked, this, [this] { importProject(); });
   connect(cancelButton, &QPushButton::clicked, this, [this] { onCancel(); });
   RouteEscapeTo(this, cancelButton);

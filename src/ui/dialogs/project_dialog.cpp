@@ -29,23 +29,7 @@ constexpr const char* kSoundSyncWarning =
     "特別な理由が無い場合はこのチェックボックスをONにする必要はありません。\r\n"
     "擬似ストリーミングを使用する場合は「OK」をクリックしてください";
 
-template <typename W>
-W* Named(W* w, const QString& name) {
-  w->setObjectName(name);
-  return w;
-}
-
-QLabel* Caption(const QString& text, QWidget* parent, int x, int y, int w) {
-  auto* label = new QLabel(text, parent);
-  label->setGeometry(x, y, w, 20);
-  return label;
-}
-
-QCheckBox* Tick(const QString& name, const QString& text, QWidget* parent, int x, int y, int w) {
-  auto* box = Named(new QCheckBox(text, parent), name);
-  box->setGeometry(x, y, w, 20);
-  return box;
-}
+QString U(const char* text) { return QString::fromUtf8(text); }
 
 int Checked(const QCheckBox* box) { return box->isChecked() ? 1 : 0; }
 
@@ -66,86 +50,73 @@ ProjectDialog::ProjectDialog(QWidget* owner) : QDialog(owner) {
   windows.unloadEventDialog();
   windows.unloadScriptEditor();
 
-  basicGroup = Named(new QGroupBox(QStringLiteral("基本設定"), this), QStringLiteral("basicGroup"));
-  basicGroup->setGeometry(8, 8, 200, 110);
-  Caption(QStringLiteral("幅"), basicGroup, 10, 22, 60);
-  Caption(QStringLiteral("高さ"), basicGroup, 10, 50, 60);
-  Caption(QStringLiteral("FPS"), basicGroup, 10, 78, 60);
-  stageWidthBox = Named(new QLineEdit(basicGroup), QStringLiteral("stageWidthBox"));
-  stageHeightBox = Named(new QLineEdit(basicGroup), QStringLiteral("stageHeightBox"));
-  frameRateBox = Named(new QLineEdit(basicGroup), QStringLiteral("frameRateBox"));
-  stageWidthBox->setGeometry(76, 20, 110, 22);
-  stageHeightBox->setGeometry(76, 48, 110, 22);
-  frameRateBox->setGeometry(76, 76, 110, 22);
-
-  backgroundGroup = Named(new QGroupBox(QStringLiteral("背景色"), this), QStringLiteral("backgroundGroup"));
-  backgroundGroup->setGeometry(216, 8, 236, 110);
+  const QString basic = "basicGroup", background = "backgroundGroup", detail = "detailGroup",
+                version = "swfVersionGroup", image = "imageGroup";
+  QLabel* label = nullptr;
+  std::vector<ControlRow> rows = {
+      Row(basicGroup, basic, {}, {8, 8, 200, 110}, U("基本設定")),
+      Row(label, {}, basic, {10, 22, 60, 20}, U("幅")),
+      Row(label, {}, basic, {10, 50, 60, 20}, U("高さ")),
+      Row(label, {}, basic, {10, 78, 60, 20}, "FPS"),
+      Row(stageWidthBox, "stageWidthBox", basic, {76, 20, 110, 22}),
+      Row(stageHeightBox, "stageHeightBox", basic, {76, 48, 110, 22}),
+      Row(frameRateBox, "frameRateBox", basic, {76, 76, 110, 22}),
+      Row(backgroundGroup, background, {}, {216, 8, 236, 110}, U("背景色")),
+  };
   const char* rgb[] = {"R", "G", "B"};
   for (Channel c : {Red, Green, Blue}) {
     const int row = c;
-    Caption(QString::fromLatin1(rgb[c]), backgroundGroup, 10, 22 + 28 * row, 16);
-    backgroundSliders[c] =
-        Named(new QScrollBar(Qt::Horizontal, backgroundGroup), QStringLiteral("backgroundSliders_%1").arg(row));
-    backgroundSliders[c]->setRange(0, 255);
-    backgroundSliders[c]->setPageStep(16);
-    backgroundSliders[c]->setGeometry(28, 24 + 28 * row, 110, 18);
-    backgroundBoxes[c] = Named(new QLineEdit(backgroundGroup), QStringLiteral("backgroundBoxes_%1").arg(row));
-    backgroundBoxes[c]->setGeometry(144, 22 + 28 * row, 36, 22);
+    rows.insert(rows.end(), {
+        Row(label, {}, background, {10, 22 + 28 * row, 16, 20}, rgb[c]),
+        Row(backgroundSliders[c], QStringLiteral("backgroundSliders_%1").arg(row), background,
+            {28, 24 + 28 * row, 110, 18}),
+        Row(backgroundBoxes[c], QStringLiteral("backgroundBoxes_%1").arg(row), background, {144, 22 + 28 * row, 36, 22}),
+    });
+  }
+  rows.insert(rows.end(), {
+      Row(backgroundSwatch, "backgroundSwatch", background, {188, 22, 38, 78}),
+      Row(soundSyncCheck, "soundSyncCheck", {}, {12, 124, 300, 20}, U("擬似ｽﾄﾘｰﾐﾝｸﾞでｻｳﾝﾄﾞを同期させる")),
+      Row(loadingScreenCheck, "loadingScreenCheck", {}, {12, 146, 300, 20}, U("ID：9999の画像ﾌｧｲﾙをﾛｰﾄﾞ画面にする")),
+      Row(detailGroup, detail, {}, {8, 172, 200, 70}, U("詳細設定")),
+      Row(compressCheck, "compressCheck", detail, {10, 20, 184, 20}, U("SWFファイルを圧縮する")),
+      Row(relativePathsCheck, "relativePathsCheck", detail, {10, 44, 184, 20}, U("ﾌｧｲﾙﾘｽﾄを相対パスで保存する")),
+      Row(swfVersionGroup, version, {}, {216, 172, 236, 70}, U("SWFﾊﾞｰｼﾞｮﾝ")),
+      Row(swfVersionList, "swfVersionList", version, {10, 20, 70, 22}),
+      Row(versionHintLabel, "versionHintLabel", version, {86, 16, 144, 48}),
+      Row(imageGroup, image, {}, {8, 248, 444, 70}, U("画像")),
+      Row(recompressJpegCheck, "recompressJpegCheck", image, {10, 20, 300, 20}, U("JPEG画像を強制的に再圧縮する")),
+      Row(label, {}, image, {10, 44, 40, 20}, U("画質")),
+      Row(jpegQualitySlider, "jpegQualitySlider", image, {52, 46, 300, 18}),
+      Row(jpegQualityLabel, "jpegQualityLabel", image, {360, 44, 40, 20}),
+      Row(storeDefaultsButton, "storeDefaultsButton", {}, {8, 326, 120, 26}, U("デフォルトに設定")),
+      Row(okButton, "okButton", {}, {284, 326, 80, 26}, "&OK"),
+      Row(cancelButton, "cancelButton", {}, {372, 326, 80, 26}, U("キャンセル")),
+  });
+  PlaceControls(this, rows);
+
+  for (QScrollBar* bar : backgroundSliders) {
+    bar->setOrientation(Qt::Horizontal);
+    bar->setRange(0, 255);
+    bar->setPageStep(16);
+  }
+  ShowAsSwatch(backgroundSwatch);
+  backgroundSwatch->installEventFilter(this);
+  swfVersionList->addItems(
+      {QStringLiteral("SWF4"), QStringLiteral("SWF6"), QStringLiteral("SWF7"), QStringLiteral("SWF8")});
+  versionHintLabel->setWordWrap(true);
+  jpegQualitySlider->setOrientation(Qt::Horizontal);
+  jpegQualitySlider->setRange(1, 100);
+  jpegQualitySlider->setPageStep(10);
+  okButton->setDefault(true);
+
+  for (Channel c : {Red, Green, Blue}) {
     connect(backgroundSliders[c], &QScrollBar::valueChanged, this, [this, c] { onBackgroundSliderChanged(c); });
     connect(backgroundBoxes[c], &QLineEdit::textChanged, this, [this, c] { onBackgroundBoxChanged(c); });
   }
-  backgroundSwatch = Named(new QLabel(backgroundGroup), QStringLiteral("backgroundSwatch"));
-  backgroundSwatch->setGeometry(188, 22, 38, 78);
-  backgroundSwatch->setFrameShape(QFrame::Box);
-  backgroundSwatch->setAutoFillBackground(true);
-  backgroundSwatch->setCursor(Qt::PointingHandCursor);
-  backgroundSwatch->installEventFilter(this);
-
-  soundSyncCheck = Tick(QStringLiteral("soundSyncCheck"), QStringLiteral("擬似ｽﾄﾘｰﾐﾝｸﾞでｻｳﾝﾄﾞを同期させる"), this, 12,
-                        124, 300);
-  loadingScreenCheck = Tick(QStringLiteral("loadingScreenCheck"), QStringLiteral("ID：9999の画像ﾌｧｲﾙをﾛｰﾄﾞ画面にする"),
-                            this, 12, 146, 300);
   // Only the user's tick asks; filling the box from the project does not.
   connect(soundSyncCheck, &QCheckBox::clicked, this, [this] { onSoundSyncClicked(); });
-
-  detailGroup = Named(new QGroupBox(QStringLiteral("詳細設定"), this), QStringLiteral("detailGroup"));
-  detailGroup->setGeometry(8, 172, 200, 70);
-  compressCheck = Tick(QStringLiteral("compressCheck"), QStringLiteral("SWFファイルを圧縮する"), detailGroup, 10, 20, 184);
-  relativePathsCheck = Tick(QStringLiteral("relativePathsCheck"), QStringLiteral("ﾌｧｲﾙﾘｽﾄを相対パスで保存する"),
-                            detailGroup, 10, 44, 184);
-
-  swfVersionGroup = Named(new QGroupBox(QStringLiteral("SWFﾊﾞｰｼﾞｮﾝ"), this), QStringLiteral("swfVersionGroup"));
-  swfVersionGroup->setGeometry(216, 172, 236, 70);
-  swfVersionList = Named(new QComboBox(swfVersionGroup), QStringLiteral("swfVersionList"));
-  swfVersionList->addItems(
-      {QStringLiteral("SWF4"), QStringLiteral("SWF6"), QStringLiteral("SWF7"), QStringLiteral("SWF8")});
-  swfVersionList->setGeometry(10, 20, 70, 22);
-  versionHintLabel = Named(new QLabel(swfVersionGroup), QStringLiteral("versionHintLabel"));
-  versionHintLabel->setGeometry(86, 16, 144, 48);
-  versionHintLabel->setWordWrap(true);
   connect(swfVersionList, &QComboBox::currentIndexChanged, this, [this] { onSwfVersionChanged(); });
-
-  imageGroup = Named(new QGroupBox(QStringLiteral("画像"), this), QStringLiteral("imageGroup"));
-  imageGroup->setGeometry(8, 248, 444, 70);
-  recompressJpegCheck =
-      Tick(QStringLiteral("recompressJpegCheck"), QStringLiteral("JPEG画像を強制的に再圧縮する"), imageGroup, 10, 20, 300);
-  Caption(QStringLiteral("画質"), imageGroup, 10, 44, 40);
-  jpegQualitySlider = Named(new QScrollBar(Qt::Horizontal, imageGroup), QStringLiteral("jpegQualitySlider"));
-  jpegQualitySlider->setRange(1, 100);
-  jpegQualitySlider->setPageStep(10);
-  jpegQualitySlider->setGeometry(52, 46, 300, 18);
-  jpegQualityLabel = Named(new QLabel(imageGroup), QStringLiteral("jpegQualityLabel"));
-  jpegQualityLabel->setGeometry(360, 44, 40, 20);
   connect(jpegQualitySlider, &QScrollBar::valueChanged, this, [this] { onJpegQualityChanged(); });
-
-  storeDefaultsButton =
-      Named(new QPushButton(QStringLiteral("デフォルトに設定"), this), QStringLiteral("storeDefaultsButton"));
-  okButton = Named(new QPushButton(QStringLiteral("&OK"), this), QStringLiteral("okButton"));
-  cancelButton = Named(new QPushButton(QStringLiteral("キャンセル"), this), QStringLiteral("cancelButton"));
-  storeDefaultsButton->setGeometry(8, 326, 120, 26);
-  okButton->setGeometry(284, 326, 80, 26);
-  cancelButton->setGeometry(372, 326, 80, 26);
-  okButton->setDefault(true);
   connect(storeDefaultsButton, &QPushButton::clicked, this, [this] { storeAsDefaults(); });
   connect(okButton, &QPushButton::clicked, this, [this] { onOk(); });
   connect(cancelButton, &QPushButton::clicked, this, [this] { onCancel(); });

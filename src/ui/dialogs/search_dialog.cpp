@@ -13,11 +13,7 @@ namespace {
 
 QPointer<SearchDialog> gInstance;
 
-template <typename W>
-W* Named(W* w, const char* name) {
-  w->setObjectName(QString::fromLatin1(name));
-  return w;
-}
+QString U(const char* text) { return QString::fromUtf8(text); }
 
 }  // namespace
 
@@ -27,29 +23,20 @@ SearchDialog::SearchDialog(QWidget* owner) : QDialog(owner) {
   setWindowTitle(QStringLiteral("検索"));
   setFont(PanelFont(9));
 
-  searchTextBox = Named(new QLineEdit(this), "searchTextBox");
-  searchTextBox->setGeometry(8, 8, 264, 22);
-
-  searchInGroup = Named(new QGroupBox(QStringLiteral("検索場所"), this), "searchInGroup");
-  searchInGroup->setGeometry(8, 38, 128, 70);
-  fileListOption = Named(new QRadioButton(QStringLiteral("ファイルリスト"), searchInGroup), "fileListOption");
-  eventListOption = Named(new QRadioButton(QStringLiteral("イベントリスト"), searchInGroup), "eventListOption");
-  fileListOption->setGeometry(8, 20, 114, 20);
-  eventListOption->setGeometry(8, 44, 114, 20);
+  const QString searchIn = "searchInGroup", searchBy = "searchByGroup";
+  PlaceControls(this, {
+                          Row(searchTextBox, "searchTextBox", {}, {8, 8, 264, 22}),
+                          Row(searchInGroup, searchIn, {}, {8, 38, 128, 70}, U("検索場所")),
+                          Row(fileListOption, "fileListOption", searchIn, {8, 20, 114, 20}, U("ファイルリスト")),
+                          Row(eventListOption, "eventListOption", searchIn, {8, 44, 114, 20}, U("イベントリスト")),
+                          Row(searchByGroup, searchBy, {}, {144, 38, 128, 70}, U("検索対象")),
+                          Row(byTextOption, "byTextOption", searchBy, {8, 20, 114, 20}, U("文字列")),
+                          Row(byIdOption, "byIdOption", searchBy, {8, 44, 114, 20}, "ID"),
+                          Row(searchButton, "searchButton", {}, {112, 116, 76, 26}, U("検索")),
+                          Row(cancelButton, "cancelButton", {}, {196, 116, 76, 26}, U("キャンセル")),
+                      });
   fileListOption->setChecked(true);
-
-  searchByGroup = Named(new QGroupBox(QStringLiteral("検索対象"), this), "searchByGroup");
-  searchByGroup->setGeometry(144, 38, 128, 70);
-  byTextOption = Named(new QRadioButton(QStringLiteral("文字列"), searchByGroup), "byTextOption");
-  byIdOption = Named(new QRadioButton(QStringLiteral("ID"), searchByGroup), "byIdOption");
-  byTextOption->setGeometry(8, 20, 114, 20);
-  byIdOption->setGeometry(8, 44, 114, 20);
   byTextOption->setChecked(true);
-
-  searchButton = Named(new QPushButton(QStringLiteral("検索"), this), "searchButton");
-  cancelButton = Named(new QPushButton(QStringLiteral("キャンセル"), this), "cancelButton");
-  searchButton->setGeometry(112, 116, 76, 26);
-  cancelButton->setGeometry(196, 116, 76, 26);
   searchButton->setDefault(true);
   searchButton->setAutoDefault(true);
   cancelButton->setAutoDefault(false);

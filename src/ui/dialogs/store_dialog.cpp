@@ -38,72 +38,7 @@ namespace {
 namespace SP = StoreProperty;
 using SP::Frame;
 
-constexpr int kWidth = 448;
-constexpr int kFrameWidth = kWidth - 16;
-constexpr int kFramesTop = 66;  // below the path row
 constexpr int kFramesTopNoPath = 36;
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x, int y, int w, int h = 20) {
-  auto* l = new QLabel(text, parent);
-  l->setObjectName(QString::fromLatin1(name));
-  l->setGeometry(x, y, w, h);
-  return l;
-}
-
-QLineEdit* MakeEdit(QWidget* parent, const char* name, int x, int y, int w) {
-  auto* e = new QLineEdit(parent);
-  e->setObjectName(QString::fromLatin1(name));
-  e->setGeometry(x, y, w, 22);
-  return e;
-}
-
-GreyCheckBox* MakeCheck(QWidget* parent, const char* name, const QString& text, int x, int y, int w) {
-  auto* c = new GreyCheckBox(text, parent);
-  c->setObjectName(QString::fromLatin1(name));
-  c->setGeometry(x, y, w, 22);
-  c->setValue(SP::kGrey);
-  return c;
-}
-
-// A check box that titles a frame: drawn over the frame's top edge.
-GreyCheckBox* MakeTitleCheck(QWidget* parent, const char* name, const QString& text, int x, int y) {
-  GreyCheckBox* c = MakeCheck(parent, name, text, x, y, 10);
-  c->adjustSize();
-  c->setAutoFillBackground(true);
-  c->raise();
-  return c;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, int x, int y, int w) {
-  auto* b = new QPushButton(text, parent);
-  b->setObjectName(QString::fromLatin1(name));
-  b->setGeometry(x, y, w, 24);
-  b->setAutoDefault(false);
-  return b;
-}
-
-QGroupBox* MakeGroup(QWidget* parent, const char* name, const QString& title, int x, int y, int w, int h) {
-  auto* g = new QGroupBox(title, parent);
-  g->setObjectName(QString::fromLatin1(name));
-  g->setGeometry(x, y, w, h);
-  return g;
-}
-
-QFrame* MakeBox(QWidget* parent, const char* name, int x, int y, int w, int h) {
-  auto* f = new QFrame(parent);
-  f->setObjectName(QString::fromLatin1(name));
-  f->setFrameShape(QFrame::StyledPanel);
-  f->setGeometry(x, y, w, h);
-  return f;
-}
-
-QLabel* MakeSwatch(QWidget* parent, const char* name, int x, int y, int w, int h) {
-  QLabel* s = MakeLabel(parent, name, QString(), x, y, w, h);
-  s->setAutoFillBackground(true);
-  s->setFrameShape(QFrame::Box);
-  s->setCursor(Qt::PointingHandCursor);
-  return s;
-}
 
 void SetBackground(QWidget* w, const QColor& colour) {
   QPalette p = w->palette();
@@ -133,24 +68,6 @@ int32_t Whole(const QLineEdit* e) { return num::RoundToInt32(num::Val(Text(e)));
 constexpr SP::ColourChannel kColourChannels[] = {SP::KeyRed,  SP::KeyGreen,  SP::KeyBlue,
                                                  SP::TextRed, SP::TextGreen, SP::TextBlue};
 
-// The red, green and blue rows of the key colour or of the text colour.
-void BuildColourRows(QWidget* parent, std::array<QScrollBar*, 6>& bars, std::array<QLineEdit*, 6>& boxes,
-                     SP::ColourChannel red, const char* const labels[3], int x, int y) {
-  static const char* const kRgb[] = {"R", "G", "B"};
-  for (int k = 0; k < 3; ++k) {
-    const int i = red + k;
-    const int row = y + k * 24;
-    MakeLabel(parent, labels[k], QString::fromLatin1(kRgb[k]), x, row + 1, 16);
-    bars[i] = new QScrollBar(Qt::Horizontal, parent);
-    bars[i]->setObjectName(QStringLiteral("colourSliders_%1").arg(i));
-    bars[i]->setRange(0, 255);
-    bars[i]->setPageStep(16);
-    bars[i]->setGeometry(x + 18, row + 2, 200, 18);
-    boxes[i] = MakeEdit(parent, "", x + 224, row, 40);
-    boxes[i]->setObjectName(QStringLiteral("colourBoxes_%1").arg(i));
-  }
-}
-
 }  // namespace
 
 StoreDialog::StoreDialog(QWidget* parent) : QDialog(parent) {
@@ -163,24 +80,12 @@ StoreDialog::StoreDialog(QWidget* parent) : QDialog(parent) {
   windows.unloadScriptEditor();
   windows.unloadPreviewWindow();
 
-  itemIdLabel = MakeLabel(this, "itemIdLabel", QStringLiteral("ID"), 8, 10, 26);
-  itemIdBox = MakeEdit(this, "itemIdBox", 36, 8, 70);
-  kindLabel = MakeLabel(this, "kindLabel", QStringLiteral("ﾀｲﾌﾟ"), 120, 10, 40);
-  kindBox = MakeEdit(this, "kindBox", 162, 8, 110);
+  createControls();
   kindBox->setReadOnly(true);
   kindBox->setFocusPolicy(Qt::NoFocus);
   SetBackground(kindBox, ToQColor(SystemColor(15)));
-  pathLabel = MakeLabel(this, "pathLabel", QStringLiteral("ﾌｧｲﾙ"), 8, 38, 40);
-  pathBox = MakeEdit(this, "pathBox", 52, 36, 352);
-  browseButton = MakeButton(this, "browseButton", QStringLiteral("･･･"), 408, 35, 32);
 
-  buildImageFrame();
-  buildTextFrame();
-  buildOtherFrames();
-
-  okButton = MakeButton(this, "okButton", QStringLiteral("&OK"), kWidth - 184, 0, 84);
   okButton->setDefault(true);
-  cancelButton = MakeButton(this, "cancelButton", QStringLiteral("キャンセル"), kWidth - 92, 0, 84);
 
   for (SP::ColourChannel c : kColourChannels) {
     connect(colourSliders[c], &QScrollBar::valueChanged, this, [this, c] { onColourSliderChanged(c); });
@@ -208,162 +113,6 @@ StoreDialog::StoreDialog(QWidget* parent) : QDialog(parent) {
 }
 
 StoreDialog::~StoreDialog() = default;
-
-void StoreDialog::buildImageFrame() {
-  imageGroup = MakeGroup(this, "imageGroup", QStringLiteral("ビットマップの設定"), 8, kFramesTop, kFrameWidth, 76);
-  imageNameLabel = MakeLabel(imageGroup, "imageNameLabel", QStringLiteral("オブジェクト名"), 10, 22, 92);
-  imageNameBox = MakeEdit(imageGroup, "imageNameBox", 104, 20, 220);
-  losslessCheck = MakeCheck(imageGroup, "losslessCheck", QStringLiteral("JPEG圧縮しない"), 10, 48, 200);
-
-  const int top = kFramesTop + 84;
-  keyColourPanel = MakeBox(this, "keyColourPanel", 8, top + 10, kFrameWidth, 152);
-  keyColourCheck = MakeTitleCheck(this, "keyColourCheck", QStringLiteral("透過色を使用する"), 16, top);
-  static const char* const kLabels[] = {"keyRedLabel", "keyGreenLabel", "keyBlueLabel"};
-  BuildColourRows(keyColourPanel, colourSliders, colourBoxes, SP::KeyRed, kLabels, 10, 18);
-  keyColourSwatch = MakeSwatch(keyColourPanel, "keyColourSwatch", 290, 18, 48, 48);
-  keyColourSwatch->installEventFilter(this);
-  topLeftColourButton = MakeButton(keyColourPanel, "topLeftColourButton", QStringLiteral("左上のドット"), 344, 18, 80);
-  softeningPanel = MakeBox(keyColourPanel, "softeningPanel", 10, 104, 412, 40);
-  softenEdgesCheck = MakeTitleCheck(keyColourPanel, "softenEdgesCheck", QStringLiteral("エッジをぼかす"), 18, 94);
-  softeningModeList = new QComboBox(softeningPanel);
-  softeningModeList->setObjectName(QStringLiteral("softeningModeList"));
-  for (const char* mode : SP::kSofteningModes) softeningModeList->addItem(QString::fromUtf8(mode));
-  softeningModeList->setCurrentIndex(-1);
-  softeningModeList->setGeometry(8, 12, 120, 22);
-  softeningAmountLabel = MakeLabel(softeningPanel, "softeningAmountLabel", QStringLiteral("ぼかし強度"), 136, 14, 80);
-  softeningAmountBox = MakeEdit(softeningPanel, "softeningAmountBox", 220, 12, 50);
-
-  connect(keyColourCheck, &QCheckBox::stateChanged, this, [this] { onKeyColourToggled(); });
-  connect(topLeftColourButton, &QPushButton::clicked, this, [this] { takeTopLeftColour(); });
-  connect(softenEdgesCheck, &QCheckBox::stateChanged, this, [this] { onSoftenEdgesToggled(); });
-  connect(softeningModeList, &QComboBox::currentIndexChanged, this, [this] { onSofteningModeChanged(); });
-  connect(softeningAmountBox, &QLineEdit::textChanged, this, [this] { onSofteningAmountChanged(); });
-}
-
-void StoreDialog::buildTextFrame() {
-  textGroup = MakeGroup(this, "textGroup", QStringLiteral("テキストの設定"), 8, kFramesTop, kFrameWidth, 380);
-  textEdit = new QPlainTextEdit(textGroup);
-  textEdit->setObjectName(QStringLiteral("textEdit"));
-  textEdit->setGeometry(10, 20, 412, 80);
-  textEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
-  textEdit->installEventFilter(this);
-
-  MakeLabel(textGroup, "fontLabel", QStringLiteral("フォント"), 10, 108, 50);
-  fontList = new QComboBox(textGroup);
-  fontList->setObjectName(QStringLiteral("fontList"));
-  fontList->setGeometry(62, 106, 200, 22);
-  MakeLabel(textGroup, "fontSizeLabel", QStringLiteral("サイズ"), 272, 108, 40);
-  fontSizeBox = MakeEdit(textGroup, "fontSizeBox", 314, 106, 50);
-  MakeLabel(textGroup, "alignmentLabel", QStringLiteral("配置"), 10, 136, 50);
-  alignmentList = new QComboBox(textGroup);
-  alignmentList->setObjectName(QStringLiteral("alignmentList"));
-  for (const char* align : SP::kAlignments) alignmentList->addItem(QString::fromUtf8(align));
-  alignmentList->setCurrentIndex(-1);
-  alignmentList->setGeometry(62, 134, 100, 22);
-  MakeLabel(textGroup, "lineSpacingLabel", QStringLiteral("行間"), 170, 136, 32);
-  lineSpacingBox = MakeEdit(textGroup, "lineSpacingBox", 204, 134, 50);
-  boldCheck = MakeCheck(textGroup, "boldCheck", QStringLiteral("太字"), 266, 134, 64);
-  italicCheck = MakeCheck(textGroup, "italicCheck", QStringLiteral("斜体"), 334, 134, 64);
-
-  static const char* const kLabels[] = {"textRedLabel", "textGreenLabel", "textBlueLabel"};
-  BuildColourRows(textGroup, colourSliders, colourBoxes, SP::TextRed, kLabels, 10, 162);
-  textColourSwatch = MakeSwatch(textGroup, "textColourSwatch", 290, 162, 48, 66);
-  textColourSwatch->installEventFilter(this);
-
-  autoSizeCheck = MakeCheck(textGroup, "autoSizeCheck", QStringLiteral("自動サイズ"), 10, 238, 100);
-  boxWidthLabel = MakeLabel(textGroup, "boxWidthLabel", QStringLiteral("幅"), 116, 240, 18);
-  boxWidthBox = MakeEdit(textGroup, "boxWidthBox", 136, 238, 50);
-  boxHeightLabel = MakeLabel(textGroup, "boxHeightLabel", QStringLiteral("高さ"), 194, 240, 30);
-  boxHeightBox = MakeEdit(textGroup, "boxHeightBox", 226, 238, 50);
-  fontPreviewCheck = MakeCheck(textGroup, "fontPreviewCheck", QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"), 300, 238, 100);
-  dynamicTextCheck = MakeCheck(textGroup, "dynamicTextCheck", QStringLiteral("ﾀﾞｲﾅﾐｯｸﾃｷｽﾄ"), 10, 264, 140);
-
-  inputOptionsPanel = MakeBox(textGroup, "inputOptionsPanel", 10, 292, 412, 80);
-  textInputCheck = MakeCheck(inputOptionsPanel, "textInputCheck", QStringLiteral("テキスト入力"), 6, 4, 100);
-  passwordCheck = MakeCheck(inputOptionsPanel, "passwordCheck", QStringLiteral("パスワード"), 108, 4, 100);
-  multilineCheck = MakeCheck(inputOptionsPanel, "multilineCheck", QStringLiteral("複数行"), 210, 4, 96);
-  wrapCheck = MakeCheck(inputOptionsPanel, "wrapCheck", QStringLiteral("折り返し"), 308, 4, 100);
-  htmlCheck = MakeCheck(inputOptionsPanel, "htmlCheck", QStringLiteral("HTML"), 6, 28, 100);
-  borderCheck = MakeCheck(inputOptionsPanel, "borderCheck", QStringLiteral("枠線"), 108, 28, 100);
-  selectableCheck = MakeCheck(inputOptionsPanel, "selectableCheck", QStringLiteral("選択可能"), 210, 28, 96);
-  MakeLabel(inputOptionsPanel, "variableNameLabel", QStringLiteral("変数名"), 6, 54, 50);
-  variableNameBox = MakeEdit(inputOptionsPanel, "variableNameBox", 60, 52, 220);
-
-  textEffectPanel = MakeBox(textGroup, "textEffectPanel", 10, 302, 412, 70);
-  textEffectCheck = MakeTitleCheck(textGroup, "textEffectCheck", QStringLiteral("テキストエフェクト"), 18, 292);
-  textEffectSettingsBox = MakeEdit(textEffectPanel, "textEffectSettingsBox", 0, 0, 10);
-  textEffectSettingsBox->hide();
-  textEffectButton = MakeButton(textEffectPanel, "textEffectButton", QStringLiteral("設定"), 8, 18, 60);
-  textEffectButton->setEnabled(TextEffects() != nullptr);
-  textEffectSummaryLabel = MakeLabel(textEffectPanel, "textEffectSummaryLabel", QString(), 76, 14, 330, 52);
-  textEffectSummaryLabel->setFont(ListFont(9));
-
-  connect(fontList, &QComboBox::currentIndexChanged, this, [this] { applyFontRule(); });
-  connect(dynamicTextCheck, &QCheckBox::stateChanged, this, [this] { applyFontRule(); });
-  connect(textEffectCheck, &QCheckBox::stateChanged, this, [this] { applyFontRule(); });
-  connect(autoSizeCheck, &QCheckBox::stateChanged, this, [this] { onAutoSizeToggled(); });
-  for (GreyCheckBox* c : {fontPreviewCheck, boldCheck, italicCheck})
-    connect(c, &QCheckBox::stateChanged, this, [this] { updateFontPreview(); });
-  connect(alignmentList, &QComboBox::currentIndexChanged, this, [this] { updateFontPreview(); });
-  connect(fontSizeBox, &QLineEdit::textChanged, this, [this] { updateFontPreview(); });
-  connect(textEffectSettingsBox, &QLineEdit::textChanged, this, [this] { onTextEffectSettingsChanged(); });
-  connect(textEffectButton, &QPushButton::clicked, this, [this] { editTextEffect(); });
-}
-
-void StoreDialog::buildOtherFrames() {
-  soundGroup = MakeGroup(this, "soundGroup", QStringLiteral("サウンドの設定"), 8, kFramesTop, kFrameWidth, 52);
-  MakeLabel(soundGroup, "soundNameLabel", QStringLiteral("オブジェクト名"), 10, 22, 92);
-  soundNameBox = MakeEdit(soundGroup, "soundNameBox", 104, 20, 220);
-
-  videoGroup = MakeGroup(this, "videoGroup", QStringLiteral("ビデオの設定"), 8, kFramesTop, kFrameWidth, 106);
-  noSoundCheck = MakeCheck(videoGroup, "noSoundCheck", QStringLiteral("音声を使用しない"), 10, 20, 200);
-  startFrameBox = MakeEdit(videoGroup, "startFrameBox", 10, 48, 60);
-  MakeLabel(videoGroup, "startFrameLabel", QStringLiteral("フレーム目から開始する"), 74, 50, 150);
-  previousKeyFrameButton = MakeButton(videoGroup, "previousKeyFrameButton", QStringLiteral("<<"), 230, 47, 32);
-  previousKeyFrameButton->setToolTip(QStringLiteral("前のキーフレーム"));
-  nextKeyFrameButton = MakeButton(videoGroup, "nextKeyFrameButton", QStringLiteral(">>"), 266, 47, 32);
-  nextKeyFrameButton->setToolTip(QStringLiteral("次のキーフレーム"));
-  MakeLabel(videoGroup, "videoNameLabel", QStringLiteral("オブジェクト名"), 10, 78, 92);
-  videoNameBox = MakeEdit(videoGroup, "videoNameBox", 104, 76, 220);
-
-  spriteGroup = MakeGroup(this, "spriteGroup", QStringLiteral("スプライト"), 8, kFramesTop, kFrameWidth, 150);
-  MakeLabel(spriteGroup, "spriteNameLabel", QStringLiteral("ｽﾌﾟﾗｲﾄ名"), 10, 22, 80);
-  spriteNameBox = MakeEdit(spriteGroup, "spriteNameBox", 92, 20, 240);
-  QGroupBox* spriteSizeGroup = MakeGroup(spriteGroup, "spriteSizeGroup", QStringLiteral("サイズ"), 10, 52, 150, 88);
-  MakeLabel(spriteSizeGroup, "spriteWidthLabel", QStringLiteral("幅"), 10, 24, 36);
-  spriteWidthBox = MakeEdit(spriteSizeGroup, "spriteWidthBox", 50, 22, 80);
-  MakeLabel(spriteSizeGroup, "spriteHeightLabel", QStringLiteral("高さ"), 10, 52, 36);
-  spriteHeightBox = MakeEdit(spriteSizeGroup, "spriteHeightBox", 50, 50, 80);
-  QGroupBox* referencePointGroup =
-      MakeGroup(spriteGroup, "referencePointGroup", QStringLiteral("基準点"), 168, 52, 254, 88);
-  MakeLabel(referencePointGroup, "referenceXLabel", QStringLiteral("X："), 10, 24, 24);
-  referenceXBox = MakeEdit(referencePointGroup, "referenceXBox", 36, 22, 70);
-  MakeLabel(referencePointGroup, "referenceYLabel", QStringLiteral("Y："), 10, 52, 24);
-  referenceYBox = MakeEdit(referencePointGroup, "referenceYBox", 36, 50, 70);
-  spriteCentreButton =
-      MakeButton(referencePointGroup, "spriteCentreButton", QStringLiteral("ｽﾌﾟﾗｲﾄの中央に設定(&C)"), 112, 35, 136);
-
-  folderGroup = MakeGroup(this, "folderGroup", QStringLiteral("フォルダ"), 8, kFramesTop, kFrameWidth, 52);
-  MakeLabel(folderGroup, "folderNameLabel", QStringLiteral("フォルダ名"), 10, 22, 92);
-  folderNameBox = MakeEdit(folderGroup, "folderNameBox", 104, 20, 220);
-
-  vectorGroup = MakeGroup(this, "vectorGroup", QStringLiteral("ベクタ画像の設定"), 8, kFramesTop, kFrameWidth, 52);
-  MakeLabel(vectorGroup, "vectorNameLabel", QStringLiteral("オブジェクト名"), 10, 22, 92);
-  vectorNameBox = MakeEdit(vectorGroup, "vectorNameBox", 104, 20, 220);
-  morphPanel = MakeBox(this, "morphPanel", 8, kFramesTop + 70, kFrameWidth, 80);
-  morphCheck = MakeTitleCheck(this, "morphCheck", QStringLiteral("モーフィングする"), 16, kFramesTop + 60);
-  MakeLabel(morphPanel, "morphTargetLabel", QStringLiteral("モーフィング終了時の画像（ファイルID）"), 10, 18, 250);
-  morphTargetBox = MakeEdit(morphPanel, "morphTargetBox", 264, 16, 60);
-  checkMorphButton = MakeButton(morphPanel, "checkMorphButton", QStringLiteral("正当性チェック"), 10, 46, 110);
-  morphVerdictLabel = MakeLabel(morphPanel, "morphVerdictLabel", QString(), 128, 48, 290);
-
-  connect(previousKeyFrameButton, &QPushButton::clicked, this, [this] { previousKeyFrame(); });
-  connect(nextKeyFrameButton, &QPushButton::clicked, this, [this] { nextKeyFrame(); });
-  connect(spriteCentreButton, &QPushButton::clicked, this, [this] { centreSprite(); });
-  connect(morphTargetBox, &QLineEdit::textChanged, this, [this] { onMorphTargetChanged(); });
-  connect(checkMorphButton, &QPushButton::clicked, this, [this] { checkMorph(); });
-  onMorphTargetChanged();
-}
 
 // ---- filling and reading back ------------------------------------------------
 

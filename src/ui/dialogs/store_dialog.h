@@ -44,7 +44,11 @@ class StoreDialog : public QDialog {
 
  private:
   using ColourChannel = StoreProperty::ColourChannel;
+  static constexpr int kWidth = 448;
+  static constexpr int kFrameWidth = kWidth - 16;
+  static constexpr int kFramesTop = 66;  // below the path row
 
+  void createControls();
   void buildImageFrame();
   void buildTextFrame();
   void buildOtherFrames();

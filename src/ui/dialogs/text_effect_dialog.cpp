@@ -37,25 +37,7 @@ W* Named(W* w, const QString& name) {
 
 QString Indexed(const char* name, int i) { return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i); }
 
-QLabel* Caption(const QString& name, const QString& text, QWidget* parent, int x, int y, int w) {
-  auto* label = Named(new QLabel(text, parent), name);
-  label->setGeometry(x, y, w, 20);
-  return label;
-}
-
-QLineEdit* Box(const QString& name, QWidget* parent, int x, int y, int w) {
-  auto* box = Named(new QLineEdit(parent), name);
-  box->setGeometry(x, y, w, 22);
-  return box;
-}
-
-QScrollBar* Spin(const QString& name, QWidget* parent, int x, int y) {
-  auto* bar = Named(new QScrollBar(Qt::Vertical, parent), name);
-  bar->setRange(-1, 1);
-  bar->setValue(0);
-  bar->setGeometry(x, y, 16, 22);
-  return bar;
-}
+QString U(const char* text) { return QString::fromUtf8(text); }
 
 }  // namespace
 
@@ -81,80 +63,83 @@ TextEffectDialog::TextEffectDialog(QWidget* owner) : QDialog(owner) {
 }
 
 void TextEffectDialog::createControls() {
-  frameCountHeadLabel = Caption(QStringLiteral("frameCountHeadLabel"), QStringLiteral("ﾌﾚｰﾑｶｳﾝﾄ"), this, 70, 8, 76);
-  effectKindHeadLabel = Caption(QStringLiteral("effectKindHeadLabel"), QStringLiteral("エフェクト種別"), this, 150, 8, 110);
-  intervalHeadLabel = Caption(QStringLiteral("intervalHeadLabel"), QStringLiteral("間隔"), this, 270, 8, 50);
-  orderHeadLabel = Caption(QStringLiteral("orderHeadLabel"), QStringLiteral("順序"), this, 330, 8, 80);
-  frameInLabel = Caption(QStringLiteral("frameInLabel"), QStringLiteral("ﾌﾚｰﾑｲﾝ"), this, 8, 32, 60);
-  frameOutLabel = Caption(QStringLiteral("frameOutLabel"), QStringLiteral("ﾌﾚｰﾑｱｳﾄ"), this, 8, 62, 60);
-  holdLabel = Caption(QStringLiteral("holdLabel"), QStringLiteral("表示"), this, 8, 92, 60);
-  totalLabel = Caption(QStringLiteral("totalLabel"), QStringLiteral("合計"), this, 8, 122, 60);
-  holdKindLabel = Caption(QStringLiteral("holdKindLabel"), QStringLiteral("なにもしない"), this, 150, 92, 110);
-
+  std::vector<ControlRow> rows = {
+      Row(frameCountHeadLabel, "frameCountHeadLabel", {}, {70, 8, 76, 20}, U("ﾌﾚｰﾑｶｳﾝﾄ")),
+      Row(effectKindHeadLabel, "effectKindHeadLabel", {}, {150, 8, 110, 20}, U("エフェクト種別")),
+      Row(intervalHeadLabel, "intervalHeadLabel", {}, {270, 8, 50, 20}, U("間隔")),
+      Row(orderHeadLabel, "orderHeadLabel", {}, {330, 8, 80, 20}, U("順序")),
+      Row(frameInLabel, "frameInLabel", {}, {8, 32, 60, 20}, U("ﾌﾚｰﾑｲﾝ")),
+      Row(frameOutLabel, "frameOutLabel", {}, {8, 62, 60, 20}, U("ﾌﾚｰﾑｱｳﾄ")),
+      Row(holdLabel, "holdLabel", {}, {8, 92, 60, 20}, U("表示")),
+      Row(totalLabel, "totalLabel", {}, {8, 122, 60, 20}, U("合計")),
+      Row(holdKindLabel, "holdKindLabel", {}, {150, 92, 110, 20}, U("なにもしない")),
+  };
   for (const Phase row : {In, Out, Hold, Total}) {
-    frameCountBoxes[row] = Box(Indexed("frameCountBoxes", row), this, 70, 32 + 30 * row, 50);
-    connect(frameCountBoxes[row], &QLineEdit::textChanged, this, [this] { onFrameCountChanged(); });
-    if (row != Total) {
-      frameCountSpins[row] = Spin(Indexed("frameCountSpins", row), this, 122, 32 + 30 * row);
-      connect(frameCountSpins[row], &QScrollBar::valueChanged, this, [this, row] { onFrameCountSpin(row); });
-    }
+    rows.push_back(Row(frameCountBoxes[row], Indexed("frameCountBoxes", row), {}, {70, 32 + 30 * row, 50, 22}));
+    if (row != Total)
+      rows.push_back(Row(frameCountSpins[row], Indexed("frameCountSpins", row), {}, {122, 32 + 30 * row, 16, 22}));
+  }
+  for (const Phase half : {In, Out}) {
+    const int y = 32 + 30 * half;
+    const QString group = Indexed("parameterGroups", half);
+    rows.insert(rows.end(), {
+        Row(templateLists[half], Indexed("templateLists", half), {}, {150, y, 110, 22}),
+        Row(intervalBoxes[half], Indexed("intervalBoxes", half), {}, {270, y, 40, 22}),
+        Row(intervalSpins[half], Indexed("intervalSpins", half), {}, {312, y, 16, 22}),
+        Row(orderLists[half], Indexed("orderLists", half), {}, {330, y, 80, 22}),
+        Row(parameterMarkLabels[half], Indexed("parameterMarkLabels", half), {}, {416, y, 92, 20}, U("パラメータ有⇒")),
+        Row(parameterGroups[half], group, {}, {516, 8 + 74 * half, 262, 70}, U("パラメータ")),
+        Row(parameterLists[half], Indexed("parameterLists", half), group, {8, 18, 120, 22}),
+        Row(parameterValueLabels[half], Indexed("parameterValueLabels", half), group, {134, 18, 20, 20}, U("値")),
+        Row(parameterValueBoxes[half], Indexed("parameterValueBoxes", half), group, {156, 18, 96, 22}),
+        Row(parameterDescriptionLabels[half], Indexed("parameterDescriptionLabels", half), group, {8, 44, 246, 20}),
+    });
+  }
+  const QString info = "effectInfoGroup";
+  rows.insert(rows.end(), {
+      Row(parametersButton, "parametersButton", {}, {416, 122, 60, 24}, ">>>"),
+      Row(effectInfoGroup, info, {}, {516, 156, 262, 76}, U("エフェクト情報")),
+      Row(templateKindLabel, "templateKindLabel", info, {8, 16, 120, 20}),
+      Row(templateAuthorLabel, "templateAuthorLabel", info, {130, 16, 124, 20}),
+      Row(templateCommentEdit, "templateCommentEdit", info, {8, 38, 246, 32}),
+      Row(previewButton, "previewButton", {}, {8, 200, 110, 26}, U("プレビュー(&P)")),
+      Row(okButton, "okButton", {}, {330, 200, 80, 26}, "OK"),
+      Row(cancelButton, "cancelButton", {}, {416, 200, 80, 26}, U("キャンセル")),
+  });
+  PlaceControls(this, rows);
+
+  // A spin button: a bar that rests at 0 and is clicked to -1 or 1.
+  for (QScrollBar* spin : {frameCountSpins[In], frameCountSpins[Out], frameCountSpins[Hold], intervalSpins[In],
+                           intervalSpins[Out]}) {
+    spin->setRange(-1, 1);
+    spin->setValue(0);
   }
   // The total is shown, not typed.
   frameCountBoxes[Total]->setReadOnly(true);
   QPalette face = frameCountBoxes[Total]->palette();
   face.setColor(QPalette::Base, ToQColor(kSysButtonFace));
   frameCountBoxes[Total]->setPalette(face);
-
   for (const Phase half : {In, Out}) {
-    const int y = 32 + 30 * half;
-    templateLists[half] = Named(new QComboBox(this), Indexed("templateLists", half));
-    templateLists[half]->setGeometry(150, y, 110, 22);
-    connect(templateLists[half], &QComboBox::currentIndexChanged, this, [this, half] { onTemplateChosen(half); });
-    intervalBoxes[half] = Box(Indexed("intervalBoxes", half), this, 270, y, 40);
-    intervalSpins[half] = Spin(Indexed("intervalSpins", half), this, 312, y);
-    connect(intervalSpins[half], &QScrollBar::valueChanged, this, [this, half] { onIntervalSpin(half); });
-    orderLists[half] = Named(new QComboBox(this), Indexed("orderLists", half));
-    orderLists[half]->setGeometry(330, y, 80, 22);
     for (const std::string& name : GC::EffectOrderNames()) orderLists[half]->addItem(ToQ(name));
-    parameterMarkLabels[half] =
-        Caption(Indexed("parameterMarkLabels", half), QStringLiteral("パラメータ有⇒"), this, 416, y, 92);
     parameterMarkLabels[half]->hide();
+  }
+  parametersButton->setCheckable(true);
+  templateCommentEdit->setReadOnly(true);
+  okButton->setDefault(true);
 
-    QGroupBox* group = Named(new QGroupBox(QStringLiteral("パラメータ"), this), Indexed("parameterGroups", half));
-    parameterGroups[half] = group;
-    group->setGeometry(516, 8 + 74 * half, 262, 70);
-    parameterLists[half] = Named(new QComboBox(group), Indexed("parameterLists", half));
-    parameterLists[half]->setGeometry(8, 18, 120, 22);
+  for (const Phase row : {In, Out, Hold, Total}) {
+    connect(frameCountBoxes[row], &QLineEdit::textChanged, this, [this] { onFrameCountChanged(); });
+    if (row != Total)
+      connect(frameCountSpins[row], &QScrollBar::valueChanged, this, [this, row] { onFrameCountSpin(row); });
+  }
+  for (const Phase half : {In, Out}) {
+    connect(templateLists[half], &QComboBox::currentIndexChanged, this, [this, half] { onTemplateChosen(half); });
+    connect(intervalSpins[half], &QScrollBar::valueChanged, this, [this, half] { onIntervalSpin(half); });
     connect(parameterLists[half], &QComboBox::currentIndexChanged, this, [this, half] { onParameterChosen(half); });
-    parameterValueLabels[half] =
-        Caption(Indexed("parameterValueLabels", half), QStringLiteral("値"), group, 134, 18, 20);
-    parameterValueBoxes[half] = Box(Indexed("parameterValueBoxes", half), group, 156, 18, 96);
     connect(parameterValueBoxes[half], &QLineEdit::textChanged, this,
             [this, half] { onParameterValueChanged(half); });
-    parameterDescriptionLabels[half] =
-        Caption(Indexed("parameterDescriptionLabels", half), QString(), group, 8, 44, 246);
   }
-
-  parametersButton = Named(new QPushButton(QStringLiteral(">>>"), this), QStringLiteral("parametersButton"));
-  parametersButton->setCheckable(true);
-  parametersButton->setGeometry(416, 122, 60, 24);
   connect(parametersButton, &QPushButton::toggled, this, [this] { toggleParameters(); });
-
-  effectInfoGroup = Named(new QGroupBox(QStringLiteral("エフェクト情報"), this), QStringLiteral("effectInfoGroup"));
-  effectInfoGroup->setGeometry(516, 156, 262, 76);
-  templateKindLabel = Caption(QStringLiteral("templateKindLabel"), QString(), effectInfoGroup, 8, 16, 120);
-  templateAuthorLabel = Caption(QStringLiteral("templateAuthorLabel"), QString(), effectInfoGroup, 130, 16, 124);
-  templateCommentEdit = Named(new QPlainTextEdit(effectInfoGroup), QStringLiteral("templateCommentEdit"));
-  templateCommentEdit->setGeometry(8, 38, 246, 32);
-  templateCommentEdit->setReadOnly(true);
-
-  previewButton = Named(new QPushButton(QStringLiteral("プレビュー(&P)"), this), QStringLiteral("previewButton"));
-  previewButton->setGeometry(8, 200, 110, 26);
-  okButton = Named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("okButton"));
-  okButton->setGeometry(330, 200, 80, 26);
-  okButton->setDefault(true);
-  cancelButton = Named(new QPushButton(QStringLiteral("キャンセル"), this), QStringLiteral("cancelButton"));
-  cancelButton->setGeometry(416, 200, 80, 26);
   connect(okButton, &QPushButton::clicked, this, [this] { onOk(); });
   connect(cancelButton, &QPushButton::clicked, this, [this] { onCancel(); });
   connect(previewButton, &QPushButton::clicked, this, [this] { previewEffect(); });
