@@ -11,7 +11,7 @@
 #include "compiler/core_setup.h"
 #include "platform/app_paths.h"
 #include "project/event_colors.h"
-#include "ui/common/qt_services.h"
+#include "ui/main/qt_services.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/qt_translations.h"
 #include "ui/common/services.h"

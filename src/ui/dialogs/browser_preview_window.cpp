@@ -3,7 +3,6 @@
 #include <QResizeEvent>
 #include <algorithm>
 
-#include "ui/main/main_gui.h"
 #include "ui/player/flash_host.h"
 #include "ui/player/loopback_server.h"
 #include "ui/player/web_engine_loader.h"
@@ -11,11 +10,11 @@
 
 namespace tesmiro::gui {
 
-BrowserPreviewWindow* BrowserPreviewWindow::open(const QUrl& url, int width, int height) {
+BrowserPreviewWindow* BrowserPreviewWindow::open(QWidget* owner, const QUrl& url, int width, int height) {
   if (!instance_) {
     player::WebEngine* engine = player::LoadedWebEngine();
     if (!engine) return nullptr;
-    auto* w = new BrowserPreviewWindow(MainGUI::instance());
+    auto* w = new BrowserPreviewWindow(owner);
     player::WebPageHooks hooks;
     hooks.titleChanged = [w](const QString& title) { w->setWindowTitle(title); };
     hooks.openLink = [](const QUrl& link) { player::OpenExternalUrl(link); };

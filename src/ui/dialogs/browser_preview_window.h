@@ -18,10 +18,10 @@ class BrowserPreviewWindow : public QWidget {
   Q_OBJECT
 
  public:
-  // Shows `url` in the one window (made on first use), `width` + 50 by
-  // `height` + 65 pixels as the stage asks. Null when the web engine
-  // library cannot be loaded.
-  static BrowserPreviewWindow* open(const QUrl& url, int width, int height);
+  // Shows `url` in the one window (made on first use, belonging to
+  // `owner`), `width` + 50 by `height` + 65 pixels as the stage asks. Null
+  // when the web engine library cannot be loaded.
+  static BrowserPreviewWindow* open(QWidget* owner, const QUrl& url, int width, int height);
   static BrowserPreviewWindow* instance() { return instance_; }
   player::WebPage* page() const { return page_; }
 

@@ -36,8 +36,8 @@
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
+#include "ui/dialogs/dialog_owner.h"
 #include "ui/dialogs/filter_dialog.h"
-#include "ui/main/main_gui.h"
 
 namespace tesmiro::gui {
 
@@ -521,7 +521,7 @@ void EventDialog::applyChanges() {
   const bool closes = P().dispEventProperty == 0;
   QPointer<EventDialog> self(this);
   if (closes) hide();
-  if (MainGUI* w = MainGUI::instance()) w->ListEventPropertyApply();
+  if (DialogOwner* owner = DialogOwner::current()) owner->applyEventDialog();
   if (closes && self) self->Unload();
 }
 
@@ -639,8 +639,8 @@ void EventDialog::editActionScript() {
 void EventDialog::editClipScript() { openScript(ScriptEditorModule::kClipAction, clipScriptBox); }
 
 void EventDialog::openScript(int32_t kind, const QLineEdit* box) {
-  MainGUI* w = MainGUI::instance();
-  if (w && P().dockScriptEditor == 1) w->setScriptEditorChecked(true);
+  DialogOwner* owner = DialogOwner::current();
+  if (owner && P().dockScriptEditor == 1) owner->showDockedScriptEditor();
   ScriptEditorModule::ShowEventScript(kind, Text(box));
 }
 

@@ -18,7 +18,6 @@
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
 #include "ui/dialogs/preview_window.h"
-#include "ui/main/main_gui.h"
 
 namespace tesmiro::gui {
 namespace {
@@ -97,7 +96,7 @@ PreviewOptionDialog::PreviewOptionDialog(QWidget* parent) : QDialog(parent) {
 
 void PreviewOptionDialog::loadSettings() {
   PreviewWindow::unload();
-  if (MainGUI* main = MainGUI::instance()) move(main->frameGeometry().topLeft());
+  if (QWidget* owner = parentWidget()) move(owner->frameGeometry().topLeft());
   const Preferences& p = Prefs::Current();
   useIeCheck->setChecked(p.previewUseIE == 1);
   playerProgramCheck->setChecked(p.previewSAPlayer == 1);

@@ -26,8 +26,8 @@
 #include "project/preferences.h"
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
+#include "ui/dialogs/dialog_owner.h"
 #include "ui/dialogs/trace_window.h"
-#include "ui/main/main_gui.h"
 #include "ui/player/flash_host.h"
 
 namespace tesmiro::gui {
@@ -83,7 +83,8 @@ PreviewWindow* PreviewWindow::load() {
     // Owned by the main window, unless the keep-on-top box is offered: an
     // owned window cannot stay above the others on its own.
     const bool free = (Prefs::Current().windowTopward & kOfferTopmost) != 0;
-    auto* w = new PreviewWindow(free ? nullptr : MainGUI::instance());
+    DialogOwner* owner = DialogOwner::current();
+    auto* w = new PreviewWindow(free || !owner ? nullptr : owner->ownerWindow());
     w->onLoad();
   }
   return instance_;
@@ -101,7 +102,8 @@ void PreviewWindow::unload() {
   // window.
   if (w->flashHost) {
     w->flashHost->release();
-    player::KeepFlashHost(w->flashHost, MainGUI::instance());
+    DialogOwner* owner = DialogOwner::current();
+    player::KeepFlashHost(w->flashHost, owner ? owner->ownerWindow() : nullptr);
   }
   w->deleteLater();
 }

@@ -9,7 +9,7 @@
 
 #include "project/preferences.h"
 #include "ui/common/qt_text.h"
-#include "ui/main/main_gui.h"
+#include "ui/dialogs/dialog_owner.h"
 
 namespace tesmiro::gui {
 namespace {
@@ -21,7 +21,8 @@ constexpr int kF8 = 119;
 TraceWindow* TraceWindow::load() {
   if (!instance_) {
     // Owned by the main window, as the menu shows it.
-    instance_ = new TraceWindow(MainGUI::instance());
+    DialogOwner* owner = DialogOwner::current();
+    instance_ = new TraceWindow(owner ? owner->ownerWindow() : nullptr);
   }
   return instance_;
 }
@@ -107,7 +108,7 @@ void TraceWindow::onUnload() {
   if (unloading_) return;
   unloading_ = true;
   SaveWindowPosition();
-  if (MainGUI* main = MainGUI::instance()) main->setTraceWindowChecked(false);
+  if (DialogOwner* owner = DialogOwner::current()) owner->traceWindowUnloaded();
 }
 
 void TraceWindow::closeEvent(QCloseEvent* event) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "project/window_services.h"
+#include "ui/dialogs/dialog_owner.h"
 
 class QAction;
 class QComboBox;
@@ -47,7 +48,7 @@ class TextEffectEditor;
 class ScopedTextEffectEditor;
 class ScriptPanel;
 
-class MainGUI : public QMainWindow {
+class MainGUI : public QMainWindow, public DialogOwner {
   Q_OBJECT
 
  public:
@@ -55,6 +56,12 @@ class MainGUI : public QMainWindow {
   ~MainGUI() override;
   // The window its constructor registered; null before and after.
   static MainGUI* instance();
+
+  // What the windows made on demand ask of the window they belong to.
+  QWidget* ownerWindow() override { return this; }
+  void traceWindowUnloaded() override { setTraceWindowChecked(false); }
+  void applyEventDialog() override { ListEventPropertyApply(); }
+  void showDockedScriptEditor() override { setScriptEditorChecked(true); }
 
   // ---- start-up and shut-down (main_gui.cpp) ------------------------------
   // The whole start-up; `commandLine` is the argument text (one pair of

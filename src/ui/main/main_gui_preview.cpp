@@ -121,7 +121,7 @@ void MainGUI::showPreview(const QString& path, ui::PreviewTarget target, int wid
       shown = Desktop().opener->openFile(path);
     } else if (const QUrl url = player::PublishBrowserPreview(path); !url.isEmpty()) {
       // Without the web engine library the desktop's browser shows it.
-      if (p.previewUseIE == 1 && BrowserPreviewWindow::open(url, width, height)) {
+      if (p.previewUseIE == 1 && BrowserPreviewWindow::open(this, url, width, height)) {
         shown = true;
       } else {
         const QString forwarding = player::WriteForwardingPage(url);

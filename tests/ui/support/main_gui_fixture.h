@@ -14,7 +14,7 @@
 #include "support/recording_desktop.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
-#include "ui/common/qt_services.h"
+#include "ui/main/qt_services.h"
 #include "ui/main/main_gui.h"
 #include "ui/main/print_canvas.h"
 #include "ui/main/splitter_handle.h"

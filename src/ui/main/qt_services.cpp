@@ -1,4 +1,4 @@
-#include "ui/common/qt_services.h"
+#include "ui/main/qt_services.h"
 
 #include <QApplication>
 #include <QMessageBox>
