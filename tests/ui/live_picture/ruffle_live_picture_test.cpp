@@ -118,7 +118,7 @@ TEST_F(RuffleLivePicture, ADraggedHandleMovesTheBoxesAtOnceAndThePictureFollows)
     MouseMove(o, At(60 + 2 * step, 140 + 2 * step), Qt::LeftButton);
     EXPECT_EQ(Control<QLineEdit>(dialog, "drawSizeBox")->text(), QString::number(1 + step / 20.0))
         << "the boxes follow each step";
-    QTest::qWait(5);
+    Settle();  // the step's picture is written while the last one still loads
   }
   MouseRelease(o, At(80, 160));
   EXPECT_EQ(Control<QLineEdit>(dialog, "drawSizeBox")->text(), QStringLiteral("1.5"));
@@ -164,7 +164,7 @@ TEST_F(RuffleLivePicture, TheFrameReadoutIsTheMovieUnderneathsOwnFrame) {
     Settled();
     ASSERT_TRUE(WaitUntil([&] { return HeldAt(shown); }))
         << "the movie reports frame " << host->frameNum() + 1 << ", the readout " << shown;
-    QTest::qWait(300);
+    ASSERT_TRUE(WaitForPlayerTime(*host, 300)) << "the player never ran on";
     EXPECT_EQ(host->frameNum() + 1, shown) << "it holds there";
     EXPECT_EQ(frameSlider->value(), shown);
 
