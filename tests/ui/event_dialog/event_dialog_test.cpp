@@ -8,7 +8,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -111,20 +110,13 @@ class EventDialogTest : public MainGuiTest {
 };
 
 // The list's own mouse, as the user drives it.
-void SendMouse(QWidget* to, QEvent::Type type, QPoint at) {
-  const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
-  QMouseEvent e(type, QPointF(at), QPointF(to->mapToGlobal(at)), Qt::LeftButton, held, Qt::NoModifier);
-  QApplication::sendEvent(to, &e);
-}
-
 void ClickRow(QWidget* list, int32_t row, bool twice) {
   const int32_t h = EventListModule::GetRowHeight();
   const QPoint at(60, row * h + h / 2);
-  SendMouse(list, QEvent::MouseButtonPress, at);
-  SendMouse(list, QEvent::MouseButtonRelease, at);
-  if (!twice) return;
-  SendMouse(list, QEvent::MouseButtonDblClick, at);
-  SendMouse(list, QEvent::MouseButtonRelease, at);
+  if (twice)
+    DoubleClick(list, at);
+  else
+    Click(list, at);
 }
 
 TEST_F(EventDialogTest, ADoubleClickOnARowOpensItFilledAndItFollowsTheSelection) {

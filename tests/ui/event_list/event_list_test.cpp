@@ -4,10 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QImage>
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QScrollBar>
-#include <QWheelEvent>
 
 #include "project/event_colors.h"
 #include "project/event_list_view.h"
@@ -27,36 +24,12 @@ namespace {
 
 namespace elm = EventListModule;
 
-void SendKey(QWidget* to, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {}) {
-  QKeyEvent press(QEvent::KeyPress, key, mods, text);
-  QApplication::sendEvent(to, &press);
-  QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-  QApplication::sendEvent(to, &release);
-}
-
-void SendMouse(QWidget* to, QEvent::Type type, QPoint at, Qt::MouseButton button,
-               Qt::KeyboardModifiers mods = Qt::NoModifier) {
-  const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-  QMouseEvent e(type, QPointF(at), QPointF(to->mapToGlobal(at)), type == QEvent::MouseMove ? Qt::NoButton : button,
-                held, mods);
-  QApplication::sendEvent(to, &e);
-}
-
-void SendWheel(QWidget* to, int delta) {
-  const QPoint at(20, 20);
-  QWheelEvent e(QPointF(at), QPointF(to->mapToGlobal(at)), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
-                Qt::NoScrollPhase, false);
-  QApplication::sendEvent(to, &e);
-}
-
 class EventListTest : public MainGuiTest {
  protected:
   // Eight events: rows 0-2 images, row 3 the label "top", rows 4-7 images,
   // row 8 the end row. The list has the focus.
   gui::MainGUI& StartWithEvents() {
-    gui::MainGUI& w = start();
-    QApplication::setActiveWindow(&w);
-    w.activateWindow();
+    gui::MainGUI& w = startActive();
     std::string path = "/a.jpg";
     int32_t row = 1, mode = 0;
     image = GUICore::AddStoreItem(path, "jpg", row, mode);
@@ -82,8 +55,7 @@ class EventListTest : public MainGuiTest {
     return QPoint(120, (row - elm::ScrollValue() + 1) * elm::GetRowHeight() + elm::GetRowHeight() / 2);
   }
   void Click(int32_t row, Qt::KeyboardModifiers mods = Qt::NoModifier, Qt::MouseButton b = Qt::LeftButton) {
-    SendMouse(list, QEvent::MouseButtonPress, At(row), b, mods);
-    SendMouse(list, QEvent::MouseButtonRelease, At(row), b, mods);
+    tesmiro::testing::Click(list, At(row), b, mods);
   }
   static std::vector<int32_t> Selected() {
     std::vector<int32_t> rows;
@@ -135,13 +107,9 @@ TEST_F(EventListTest, MouseSelectsAndOpensTheEditMenu) {
   EXPECT_EQ(Selected(), (Rows{2, 3, 4, 5}));
 
   // A band drag, then a Ctrl drag that takes rows out of it.
-  SendMouse(list, QEvent::MouseButtonPress, At(1), Qt::LeftButton);
-  SendMouse(list, QEvent::MouseMove, At(6), Qt::LeftButton);
-  SendMouse(list, QEvent::MouseButtonRelease, At(6), Qt::LeftButton);
+  Drag(list, {At(1), At(6)});
   EXPECT_EQ(Selected(), (Rows{1, 2, 3, 4, 5, 6}));
-  SendMouse(list, QEvent::MouseButtonPress, At(3), Qt::LeftButton, Qt::ControlModifier);
-  SendMouse(list, QEvent::MouseMove, At(4), Qt::LeftButton, Qt::ControlModifier);
-  SendMouse(list, QEvent::MouseButtonRelease, At(4), Qt::LeftButton, Qt::ControlModifier);
+  Drag(list, {At(3), At(4)}, Qt::ControlModifier);
   EXPECT_EQ(Selected(), (Rows{1, 2, 5, 6}));
 
   // A right click inside the selection keeps it and opens the Edit menu,
@@ -286,19 +254,16 @@ TEST_F(EventListTest, TabStripSwitchesAndClosesThroughItsPopups) {
   const QPoint main((tabs[0].left + tabs[0].right) / 2, 10);
   const QPoint second((tabs[1].left + tabs[1].right) / 2, 10);
 
-  SendMouse(head, QEvent::MouseButtonPress, main, Qt::LeftButton);
-  SendMouse(head, QEvent::MouseButtonRelease, main, Qt::LeftButton);
+  tesmiro::testing::Click(head, main);
   EXPECT_EQ(GUICore::State().shownTimeline, 0);
 
   // The main tab's popup lists the sprites with the shown timeline first.
-  SendMouse(head, QEvent::MouseButtonPress, main, Qt::RightButton);
-  SendMouse(head, QEvent::MouseButtonRelease, main, Qt::RightButton);
+  tesmiro::testing::Click(head, main, Qt::RightButton);
   ASSERT_EQ(desktop.popups.opened.back(), "timelineMenu");
   EXPECT_EQ(desktop.popups.defaults.back(), "timelineActions_0");
 
   desktop.popups.choices.push_back("closeSpriteTabAction");
-  SendMouse(head, QEvent::MouseButtonPress, second, Qt::RightButton);
-  SendMouse(head, QEvent::MouseButtonRelease, second, Qt::RightButton);
+  tesmiro::testing::Click(head, second, Qt::RightButton);
   EXPECT_EQ(desktop.popups.opened.back(), "spriteTabMenu");
   EXPECT_EQ(GUICore::State().tabs.size(), 2u);
   EXPECT_EQ(GUICore::State().shownTimeline, GUICore::FindTimelineOfSprite(sprites[0]));

@@ -2,10 +2,8 @@
 // form-level key, new items through the material property exchange, the
 // double click adding events, opening a material, and the wheel.
 #include <QAction>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QScrollBar>
-#include <QWheelEvent>
 
 #include "file_list_test_util.h"
 #include "project/events.h"
@@ -23,13 +21,6 @@ namespace fs = std::filesystem;
 
 class FileListCommandsTest : public MainGuiTest {
  protected:
-  MainGUI& StartActive() {
-    MainGUI& w = start();
-    QApplication::setActiveWindow(&w);
-    w.activateWindow();
-    Settle();
-    return w;
-  }
   int32_t Add(const fs::path& path, const std::string& key) {
     std::string p = path.string();
     int32_t row = FileListModule::RowCount() + 1, mode = 0;
@@ -53,7 +44,7 @@ class RenamingExchange final : public gui::MaterialPropertyExchange {
 };
 
 TEST_F(FileListCommandsTest, CtrlIAddsTheChosenFilesBeforeTheCursorRow) {
-  MainGUI& w = StartActive();
+  MainGUI& w = startActive();
   Add(temp / "first.png", "png");
   FileListModule::Current().cursorRow = 1;
   GUICore::ClearStoreUndo();
@@ -81,32 +72,27 @@ TEST_F(FileListCommandsTest, CtrlIAddsTheChosenFilesBeforeTheCursorRow) {
 }
 
 TEST_F(FileListCommandsTest, CommaAndPeriodMoveTheSelectedItems) {
-  MainGUI& w = StartActive();
+  MainGUI& w = startActive();
   for (const char* name : {"a.png", "b.png", "c.png"}) Add(temp / name, "png");
-  QTest::mouseClick(Control<QWidget>(w, "PictFileList"), Qt::LeftButton, Qt::NoModifier, RowPoint(3));
-  auto press = [&](int key, const QString& text) {
-    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QApplication::sendEvent(Control<QWidget>(w, "PictFileList"), &down);
-    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QApplication::sendEvent(Control<QWidget>(w, "PictFileList"), &up);
-  };
-  press(Qt::Key_Comma, ",");
+  QWidget* list = Control<QWidget>(w, "PictFileList");
+  QTest::mouseClick(list, Qt::LeftButton, Qt::NoModifier, RowPoint(3));
+  SendKey(list, Qt::Key_Comma, Qt::NoModifier, ",");
   EXPECT_EQ(GUICore::State().store.at(2).name, (temp / "c.png").string());
-  press(Qt::Key_Comma, ",");
+  SendKey(list, Qt::Key_Comma, Qt::NoModifier, ",");
   EXPECT_EQ(GUICore::State().store.at(1).name, (temp / "c.png").string());
-  press(Qt::Key_Period, ".");
+  SendKey(list, Qt::Key_Period, Qt::NoModifier, ".");
   EXPECT_EQ(GUICore::State().store.at(2).name, (temp / "c.png").string());
   EXPECT_EQ(SelectedRows(), (std::vector<int32_t>{2}));
 
   // Delete goes to the list, not to the Edit menu's event command.
   GUICore::ClearStoreUndo();
-  press(Qt::Key_Delete, QString());
+  SendKey(list, Qt::Key_Delete);
   EXPECT_EQ(GUICore::StoreItemCount(), 2);
   EXPECT_TRUE(GUICore::CanStoreUndo());
 }
 
 TEST_F(FileListCommandsTest, EditUndoAndRedoFollowTheStoreWhileTheListHasTheFocus) {
-  MainGUI& w = StartActive();
+  MainGUI& w = startActive();
   Control<QWidget>(w, "PictFileList")->setFocus();
   EXPECT_FALSE(Control<QAction>(w, "undoAction")->isEnabled());
   DropFiles(Control<QWidget>(w, "PictFileList"), 5, {SolidPng(temp / "a.png", 4, 4, Qt::red)});
@@ -195,19 +181,15 @@ TEST_F(FileListCommandsTest, TheWheelScrollsWholeNotchesOfTheConfiguredRows) {
   QApplication::setActiveWindow(&w);
   Control<QWidget>(w, "PictFileList")->setFocus();
   Settle();
-  auto wheel = [&](int angle) {
-    QWheelEvent e(QPointF(20, 20), Control<QWidget>(w, "PictFileList")->mapToGlobal(QPointF(20, 20)), QPoint(), QPoint(0, angle),
-                  Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(Control<QWidget>(w, "PictFileList"), &e);
-  };
-  wheel(-120);
+  QWidget* list = Control<QWidget>(w, "PictFileList");
+  SendWheel(list, -120);
   EXPECT_EQ(FileListModule::Current().scrollTop, 4);
-  wheel(-40);  // a touchpad's small steps add up to a notch
-  wheel(-40);
+  SendWheel(list, -40);  // a touchpad's small steps add up to a notch
+  SendWheel(list, -40);
   EXPECT_EQ(FileListModule::Current().scrollTop, 4);
-  wheel(-40);
+  SendWheel(list, -40);
   EXPECT_EQ(FileListModule::Current().scrollTop, 7);
-  wheel(120);
+  SendWheel(list, 120);
   EXPECT_EQ(FileListModule::Current().scrollTop, 4);
   Settle();
   EXPECT_EQ(Control<QScrollBar>(w, "fileListVScrollBar")->value(), 4);

@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -35,11 +34,6 @@ using gui::LivePicturePane;
 QRgb Rgb(const QImage& shot, QPoint at) { return shot.pixel(at) & 0xFFFFFF; }
 QRgb Rgb(const QColor& c) { return c.rgb() & 0xFFFFFF; }
 constexpr QRgb kBlack = 0x000000, kWhite = 0xFFFFFF, kBlue = 0x0000FF;
-
-void Mouse(QWidget* to, QEvent::Type type, QPoint at, Qt::MouseButtons held) {
-  QMouseEvent e(type, QPointF(at), QPointF(to->mapToGlobal(at)), Qt::LeftButton, held, Qt::NoModifier);
-  QApplication::sendEvent(to, &e);
-}
 
 class LivePicturePaneTest : public MainGuiTest {
  protected:
@@ -103,10 +97,10 @@ class LivePicturePaneTest : public MainGuiTest {
   // Presses at one stage point, moves to another, and optionally releases.
   void Drag(QPointF from, QPointF to, bool release) {
     QWidget* o = Control<gui::PictureOverlay>(dialog, "overlay");
-    Mouse(o, QEvent::MouseMove, At(from.x(), from.y()), Qt::NoButton);
-    Mouse(o, QEvent::MouseButtonPress, At(from.x(), from.y()), Qt::LeftButton);
-    Mouse(o, QEvent::MouseMove, At(to.x(), to.y()), Qt::LeftButton);
-    if (release) Mouse(o, QEvent::MouseButtonRelease, At(to.x(), to.y()), Qt::NoButton);
+    MouseMove(o, At(from.x(), from.y()));
+    MousePress(o, At(from.x(), from.y()));
+    MouseMove(o, At(to.x(), to.y()), Qt::LeftButton);
+    if (release) MouseRelease(o, At(to.x(), to.y()));
   }
 
   FakeFlashHosts hosts;
@@ -174,7 +168,7 @@ TEST_F(LivePicturePaneTest, DraggingACornerScalesIntoTheBoxes) {
   // Without real-time redraw the boxes follow on the release.
   Drag({200, 130}, {250, 155}, false);
   EXPECT_EQ(Control<QLineEdit>(dialog, "drawSizeBox")->text(), QStringLiteral("1"));
-  Mouse(Control<gui::PictureOverlay>(dialog, "overlay"), QEvent::MouseButtonRelease, At(250, 155), Qt::NoButton);
+  MouseRelease(Control<gui::PictureOverlay>(dialog, "overlay"), At(250, 155));
   Settle();
   EXPECT_EQ(Control<QLineEdit>(dialog, "drawSizeBox")->text(), QStringLiteral("1.5"));
   EXPECT_EQ(Control<QLineEdit>(dialog, "drawXBox")->text(), QStringLiteral("100"));
@@ -195,10 +189,10 @@ TEST_F(LivePicturePaneTest, RealTimeRebuildsWaitForThePlayerAndTakeTheLatestFiel
   host->loadsAtOnce = false;
   const int written = pane->picturesWritten();
   QWidget* o = Control<gui::PictureOverlay>(dialog, "overlay");
-  Mouse(o, QEvent::MouseMove, At(200, 130), Qt::NoButton);
-  Mouse(o, QEvent::MouseButtonPress, At(200, 130), Qt::LeftButton);
+  MouseMove(o, At(200, 130));
+  MousePress(o, At(200, 130));
   for (int step = 1; step <= 10; ++step) {
-    Mouse(o, QEvent::MouseMove, At(200 + step * 4, 130 + step * 2), Qt::LeftButton);
+    MouseMove(o, At(200 + step * 4, 130 + step * 2), Qt::LeftButton);
     Settle();
     // The boxes follow every step at once.
     EXPECT_EQ(Control<QLineEdit>(dialog, "drawSizeBox")->text(), QString::number(1 + step * 0.04)) << step;
@@ -213,7 +207,7 @@ TEST_F(LivePicturePaneTest, RealTimeRebuildsWaitForThePlayerAndTakeTheLatestFiel
   Settle();
   EXPECT_FALSE(pane->rebuildPending());
   EXPECT_EQ(pane->picturesWritten(), written + 2);
-  Mouse(o, QEvent::MouseButtonRelease, At(240, 150), Qt::NoButton);
+  MouseRelease(o, At(240, 150));
   Settle();
   EXPECT_EQ(Control<QLineEdit>(dialog, "drawSizeBox")->text(), QStringLiteral("1.4"));
 }
@@ -376,15 +370,6 @@ TEST_F(LivePicturePaneTest, UnusableStagesRatesAndZoomsStayInBounds) {
 namespace tesmiro::testing {
 namespace {
 
-void RightClick(QWidget* to, QPoint at) {
-  QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), QPointF(to->mapToGlobal(at)), Qt::RightButton,
-                    Qt::RightButton, Qt::NoModifier);
-  QApplication::sendEvent(to, &press);
-  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), QPointF(to->mapToGlobal(at)), Qt::RightButton,
-                      Qt::NoButton, Qt::NoModifier);
-  QApplication::sendEvent(to, &release);
-}
-
 TEST_F(LivePicturePaneTest, GuideAnchorsFromTheMouseAndTheGuideMenu) {
   Zoom("100%");
   // A motion from (100, 80) to (200, 80).
@@ -400,7 +385,7 @@ TEST_F(LivePicturePaneTest, GuideAnchorsFromTheMouseAndTheGuideMenu) {
   GUICore::State().settings.backgroundRed = 255;
   GUICore::State().settings.backgroundBlue = 0;
 
-  RightClick(Control<gui::PictureOverlay>(dialog, "overlay"), At(150, 81));
+  Click(Control<gui::PictureOverlay>(dialog, "overlay"), At(150, 81), Qt::RightButton);
   Settle();
   ASSERT_EQ(area.anchors.size(), 1u);
   EXPECT_EQ(area.anchors[0].x, 150 * 20);

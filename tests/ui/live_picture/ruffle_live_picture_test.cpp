@@ -7,7 +7,6 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -36,11 +35,6 @@ namespace {
 using gui::EventDialog;
 using gui::LivePicturePane;
 namespace fs = std::filesystem;
-
-void Mouse(QWidget* to, QEvent::Type type, QPoint at, Qt::MouseButtons held) {
-  QMouseEvent e(type, QPointF(at), QPointF(to->mapToGlobal(at)), Qt::LeftButton, held, Qt::NoModifier);
-  QApplication::sendEvent(to, &e);
-}
 
 class RuffleLivePicture : public MainGuiTest {
  protected:
@@ -117,16 +111,16 @@ TEST_F(RuffleLivePicture, ADraggedHandleMovesTheBoxesAtOnceAndThePictureFollows)
   Control<QCheckBox>(dialog, "realTimeCheck")->click();  // real-time redraw
   const int written = pane->picturesWritten();
   QWidget* o = Control<gui::PictureOverlay>(dialog, "overlay");
-  Mouse(o, QEvent::MouseMove, At(60, 140), Qt::NoButton);
-  Mouse(o, QEvent::MouseButtonPress, At(60, 140), Qt::LeftButton);
+  MouseMove(o, At(60, 140));
+  MousePress(o, At(60, 140));
   constexpr int kSteps = 10;
   for (int step = 1; step <= kSteps; ++step) {
-    Mouse(o, QEvent::MouseMove, At(60 + 2 * step, 140 + 2 * step), Qt::LeftButton);
+    MouseMove(o, At(60 + 2 * step, 140 + 2 * step), Qt::LeftButton);
     EXPECT_EQ(Control<QLineEdit>(dialog, "drawSizeBox")->text(), QString::number(1 + step / 20.0))
         << "the boxes follow each step";
-    QTest::qWait(5);
+    Settle();  // the step's picture is written while the last one still loads
   }
-  Mouse(o, QEvent::MouseButtonRelease, At(80, 160), Qt::NoButton);
+  MouseRelease(o, At(80, 160));
   EXPECT_EQ(Control<QLineEdit>(dialog, "drawSizeBox")->text(), QStringLiteral("1.5"));
   Settled();
   // Loads took their turns: fewer pictures than steps, the last one current.
@@ -170,7 +164,7 @@ TEST_F(RuffleLivePicture, TheFrameReadoutIsTheMovieUnderneathsOwnFrame) {
     Settled();
     ASSERT_TRUE(WaitUntil([&] { return HeldAt(shown); }))
         << "the movie reports frame " << host->frameNum() + 1 << ", the readout " << shown;
-    QTest::qWait(300);
+    ASSERT_TRUE(WaitForPlayerTime(*host, 300)) << "the player never ran on";
     EXPECT_EQ(host->frameNum() + 1, shown) << "it holds there";
     EXPECT_EQ(frameSlider->value(), shown);
 

@@ -27,25 +27,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void Key(QWidget* to, QEvent::Type type, int key, Qt::KeyboardModifiers mods, const QString& text) {
-  QKeyEvent e(type, key, mods, text);
-  QApplication::sendEvent(to, &e);
-}
-
-void Press(QWidget* to, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {}) {
-  Key(to, QEvent::KeyPress, key, mods, text);
-  Key(to, QEvent::KeyRelease, key, mods, text);
-}
-
 class KeysTest : public MainGuiTest {
  protected:
-  gui::MainGUI& StartActive() {
-    gui::MainGUI& w = start();
-    QApplication::setActiveWindow(&w);
-    w.activateWindow();
-    Settle();
-    return w;
-  }
   // A sprite item with its own timeline, shown once so that it has a tab.
   int32_t AddSpriteWithTab(const std::string& name) {
     std::string n = name;
@@ -58,17 +41,17 @@ class KeysTest : public MainGuiTest {
 };
 
 TEST_F(KeysTest, DigitsSwitchTabsButNotWhileTypingInTheScriptText) {
-  gui::MainGUI& w = StartActive();
+  gui::MainGUI& w = startActive();
   AddSpriteWithTab("s1");
   AddSpriteWithTab("s2");
   ASSERT_EQ(GUICore::State().tabs.size(), 3u);
   const int32_t second = GUICore::State().shownTimeline;
   Control<QWidget>(w, "PictEventList")->setFocus();
-  Press(Control<QWidget>(w, "PictEventList"), Qt::Key_1, Qt::NoModifier, "1");
+  SendKey(Control<QWidget>(w, "PictEventList"), Qt::Key_1, Qt::NoModifier, "1");
   EXPECT_EQ(GUICore::State().shownTimeline, 0);
-  Press(Control<QWidget>(w, "PictEventList"), Qt::Key_5, Qt::NoModifier, "5");  // no fifth tab
+  SendKey(Control<QWidget>(w, "PictEventList"), Qt::Key_5, Qt::NoModifier, "5");  // no fifth tab
   EXPECT_EQ(GUICore::State().shownTimeline, 0);
-  Press(Control<QWidget>(w, "PictEventList"), Qt::Key_3, Qt::NoModifier, "3");
+  SendKey(Control<QWidget>(w, "PictEventList"), Qt::Key_3, Qt::NoModifier, "3");
   EXPECT_EQ(GUICore::State().shownTimeline, second);
 
   // The same key typed into the script text is text.
@@ -76,7 +59,7 @@ TEST_F(KeysTest, DigitsSwitchTabsButNotWhileTypingInTheScriptText) {
   Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit")->show();
   Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit")->setFocus();
   ASSERT_EQ(QApplication::focusWidget(), Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit"));
-  Press(Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit"), Qt::Key_1, Qt::NoModifier, "1");
+  SendKey(Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit"), Qt::Key_1, Qt::NoModifier, "1");
   EXPECT_EQ(GUICore::State().shownTimeline, second);
   EXPECT_EQ(Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit")->toPlainText(), QStringLiteral("1"));
 }
@@ -96,26 +79,26 @@ TEST_F(KeysTest, PunctuationKeysAreToldByTheirCharacter) {
 }
 
 TEST_F(KeysTest, ControlLettersRunTheAddCommandsAtTheCursorRow) {
-  gui::MainGUI& w = StartActive();
+  gui::MainGUI& w = startActive();
   QSignalSpy text(Control<QAction>(w, "addTextAction"), &QAction::triggered);
   QSignalSpy folder(Control<QAction>(w, "addFolderAction"), &QAction::triggered);
   FileListModule::Current().cursorRow = 4;
   FileListModule::Current().insertMode = 1;
   Control<QWidget>(w, "PictFileList")->setFocus();
-  Press(Control<QWidget>(w, "PictFileList"), Qt::Key_T, Qt::ControlModifier);
+  SendKey(Control<QWidget>(w, "PictFileList"), Qt::Key_T, Qt::ControlModifier);
   EXPECT_EQ(text.count(), 1);
   EXPECT_EQ(FileListModule::Current().insertRow, 4);
   EXPECT_EQ(FileListModule::Current().insertMode, 0);
-  Press(Control<QWidget>(w, "PictFileList"), Qt::Key_L, Qt::ControlModifier);
+  SendKey(Control<QWidget>(w, "PictFileList"), Qt::Key_L, Qt::ControlModifier);
   EXPECT_EQ(folder.count(), 1);
   // Not while the file list is off.
   Control<QWidget>(w, "PictFileList")->setEnabled(false);
-  Press(Control<QWidget>(w, "PictEventList"), Qt::Key_T, Qt::ControlModifier);
+  SendKey(Control<QWidget>(w, "PictEventList"), Qt::Key_T, Qt::ControlModifier);
   EXPECT_EQ(text.count(), 1);
 }
 
 TEST_F(KeysTest, CommaMovesSelectedItemsButNotFromTheSearchBox) {
-  gui::MainGUI& w = StartActive();
+  gui::MainGUI& w = startActive();
   std::string a = "a", b = "b";
   int32_t row = 1, mode = 0;
   GUICore::AddStoreItem(a, "txt", row, mode);
@@ -128,18 +111,18 @@ TEST_F(KeysTest, CommaMovesSelectedItemsButNotFromTheSearchBox) {
 
   Control<QWidget>(w, "scriptBar")->show();
   Control<QComboBox>(w.centralWidget(), "findTextList")->setFocus();
-  Press(Control<QComboBox>(w.centralWidget(), "findTextList"), Qt::Key_Comma, Qt::NoModifier, ",");
+  SendKey(Control<QComboBox>(w.centralWidget(), "findTextList"), Qt::Key_Comma, Qt::NoModifier, ",");
   EXPECT_EQ(GUICore::State().store.at(2).id, idB);
 
   Control<QWidget>(w, "PictFileList")->setFocus();
-  Press(Control<QWidget>(w, "PictFileList"), Qt::Key_Comma, Qt::NoModifier, ",");
+  SendKey(Control<QWidget>(w, "PictFileList"), Qt::Key_Comma, Qt::NoModifier, ",");
   EXPECT_EQ(GUICore::State().store.at(1).id, idB);
 }
 
 // A build yields to the window after each line; meanwhile only the cancel
 // button acts, and closing the window cancels the build first.
 TEST_F(KeysTest, DuringABuildOnlyCancelActsAndClosingCancelsFirst) {
-  gui::MainGUI& w = StartActive();
+  gui::MainGUI& w = startActive();
   for (int i = 0; i < 5; ++i) {
     EventRecord e{};
     e.kind = 12;
@@ -181,7 +164,7 @@ TEST_F(KeysTest, DuringABuildOnlyCancelActsAndClosingCancelsFirst) {
 }
 
 TEST_F(KeysTest, TheCancelButtonStopsTheBuild) {
-  gui::MainGUI& w = StartActive();
+  gui::MainGUI& w = startActive();
   for (int i = 0; i < 5; ++i) {
     EventRecord e{};
     e.kind = 12;

@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QFrame>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <filesystem>
@@ -28,20 +27,8 @@ gui::SplitterHandle* Splitter(gui::MainGUI& w, const char* name) { return Contro
 // The docked script panel's text (the script editor window has one of its own).
 QPlainTextEdit* ScriptEdit(gui::MainGUI& w) { return Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit"); }
 
-void Mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button) {
-  const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
-  QMouseEvent e(type, at, w->mapToGlobal(at), button, held, Qt::NoModifier);
-  QApplication::sendEvent(w, &e);
-}
-
 // A drag that starts on the handle and ends `by` pixels away.
-void Drag(QWidget* handle, QPoint by) {
-  const QPoint start(0, 0);
-  Mouse(handle, QEvent::MouseButtonPress, start, Qt::LeftButton);
-  Mouse(handle, QEvent::MouseMove, start + by / 2, Qt::NoButton);
-  Mouse(handle, QEvent::MouseMove, start + by, Qt::NoButton);
-  Mouse(handle, QEvent::MouseButtonRelease, start + by, Qt::LeftButton);
-}
+void DragHandle(QWidget* handle, QPoint by) { Drag(handle, {QPoint(0, 0), by / 2, by}); }
 
 class LayoutTest : public MainGuiTest {
  protected:
@@ -60,12 +47,12 @@ class LayoutTest : public MainGuiTest {
 TEST_F(LayoutTest, TheVerticalSplitterStopsAHundredPixelsFromEitherSide) {
   gui::MainGUI& w = StartSized(800, 600);
   ASSERT_EQ(ClientWidth(), 800);
-  Drag(Splitter(w, "columnSplitter"), QPoint(20 - Splitter(w, "columnSplitter")->x(), 0));
+  DragHandle(Splitter(w, "columnSplitter"), QPoint(20 - Splitter(w, "columnSplitter")->x(), 0));
   EXPECT_EQ(Control<QFrame>(w, "columnSplitterBar")->x(), 100);
   EXPECT_EQ(Control<QWidget>(w, "PictFileList")->width(), 100);
   EXPECT_EQ(Control<QWidget>(w, "PictEventList")->x(), 103);
   EXPECT_FALSE(Control<QFrame>(w, "columnSplitterBar")->isVisible());
-  Drag(Splitter(w, "columnSplitter"), QPoint(790 - Splitter(w, "columnSplitter")->x(), 0));
+  DragHandle(Splitter(w, "columnSplitter"), QPoint(790 - Splitter(w, "columnSplitter")->x(), 0));
   EXPECT_EQ(Control<QFrame>(w, "columnSplitterBar")->x(), 700);
   EXPECT_EQ(Control<gui::PrintCanvas>(w, "infoPanel")->width(), 700);
   EXPECT_EQ(Control<QWidget>(w, "PictEventList")->width(), 800 - 703);
@@ -75,15 +62,15 @@ TEST_F(LayoutTest, TheHorizontalSplittersStaySixtySixPixelsInside) {
   gui::MainGUI& w = StartSized(800, 600, "[Tesmiro]\nDockScriptEditor=1\nDispScriptEditor=-1\n");
   const int H = ClientHeight();
   ASSERT_TRUE(w.scriptPanelShown());
-  Drag(Splitter(w, "infoPanelSplitter"), QPoint(0, 10 - Splitter(w, "infoPanelSplitter")->y()));
+  DragHandle(Splitter(w, "infoPanelSplitter"), QPoint(0, 10 - Splitter(w, "infoPanelSplitter")->y()));
   EXPECT_EQ(Control<gui::PrintCanvas>(w, "infoPanel")->height(), 66);
   EXPECT_EQ(Control<QWidget>(w, "ListJpegStoreHead")->y(), 69);
-  Drag(Splitter(w, "infoPanelSplitter"), QPoint(0, H - Splitter(w, "infoPanelSplitter")->y()));
+  DragHandle(Splitter(w, "infoPanelSplitter"), QPoint(0, H - Splitter(w, "infoPanelSplitter")->y()));
   EXPECT_EQ(Control<gui::PrintCanvas>(w, "infoPanel")->height(), H - 66);
-  Drag(Splitter(w, "scriptPanelSplitter"), QPoint(0, 5 - Splitter(w, "scriptPanelSplitter")->y()));
+  DragHandle(Splitter(w, "scriptPanelSplitter"), QPoint(0, 5 - Splitter(w, "scriptPanelSplitter")->y()));
   EXPECT_EQ(Splitter(w, "scriptPanelSplitter")->y(), 66);
   EXPECT_EQ(Control<QWidget>(w, "PictEventList")->y() + Control<QWidget>(w, "PictEventList")->height(), 66);
-  Drag(Splitter(w, "scriptPanelSplitter"), QPoint(0, H + 50 - Splitter(w, "scriptPanelSplitter")->y()));
+  DragHandle(Splitter(w, "scriptPanelSplitter"), QPoint(0, H + 50 - Splitter(w, "scriptPanelSplitter")->y()));
   EXPECT_EQ(Splitter(w, "scriptPanelSplitter")->y(), H - 66);
   EXPECT_TRUE(ScriptEdit(w)->isVisible());
   EXPECT_EQ(ScriptEdit(w)->y() + ScriptEdit(w)->height(), H);
@@ -120,7 +107,7 @@ TEST_F(LayoutTest, ANarrowWindowPutsTheSplitterAtItsWidthLessAHundred) {
 
 TEST_F(LayoutTest, StoredGeometryAndSplittersComeBack) {
   gui::MainGUI& w = StartSized(800, 600);
-  Drag(Splitter(w, "columnSplitter"), QPoint(250 - Splitter(w, "columnSplitter")->x(), 0));
+  DragHandle(Splitter(w, "columnSplitter"), QPoint(250 - Splitter(w, "columnSplitter")->x(), 0));
   const int outerTwips = w.frameGeometry().width() * 15;
   ASSERT_TRUE(w.close());
   const std::string ini = [&] {

@@ -29,13 +29,6 @@ namespace fs = std::filesystem;
 
 class MenusTest : public MainGuiTest {
  protected:
-  gui::MainGUI& StartActive() {
-    gui::MainGUI& w = start();
-    QApplication::setActiveWindow(&w);
-    w.activateWindow();
-    Settle();
-    return w;
-  }
   static void InsertRecorded(int32_t frames) {
     GUICore::EventUndoScope undo;
     EventRecord e{};
@@ -56,7 +49,7 @@ class MenusTest : public MainGuiTest {
 };
 
 TEST_F(MenusTest, UndoAndRedoGoToTheFocusedList) {
-  gui::MainGUI& w = StartActive();
+  gui::MainGUI& w = startActive();
   InsertRecorded(3);
   AddText("t");
   ASSERT_EQ(GUICore::EventCount(), 1);
@@ -91,7 +84,7 @@ TEST_F(MenusTest, UndoAndRedoGoToTheFocusedList) {
 }
 
 TEST_F(MenusTest, SelectAllLeavesTheEndRowOut) {
-  gui::MainGUI& w = StartActive();
+  gui::MainGUI& w = startActive();
   Control<QAction>(w, "selectAllEventsAction")->setEnabled(true);
   Control<QAction>(w, "selectAllEventsAction")->trigger();
   ASSERT_EQ(EventListModule::Current().rows.size(), 1u);
@@ -108,7 +101,7 @@ TEST_F(MenusTest, SelectAllLeavesTheEndRowOut) {
 }
 
 TEST_F(MenusTest, SyncSelectsTheMaterialOfTheCurrentEvent) {
-  gui::MainGUI& w = StartActive();
+  gui::MainGUI& w = startActive();
   AddText("a");
   const int32_t b = AddText("b");
   EventRecord e{};
@@ -124,7 +117,7 @@ TEST_F(MenusTest, SyncSelectsTheMaterialOfTheCurrentEvent) {
 
 TEST_F(MenusTest, WithAlwaysSyncTheItemIsALastingCheck) {
   std::ofstream(temp / "tesmiro.ini") << "[Tesmiro]\nAlwaysEventSync=1\n";
-  gui::MainGUI& w = StartActive();
+  gui::MainGUI& w = startActive();
   Control<QAction>(w, "syncWithFileListAction")->trigger();
   EXPECT_TRUE(Control<QAction>(w, "syncWithFileListAction")->isChecked());
   Control<QAction>(w, "syncWithFileListAction")->trigger();
@@ -132,7 +125,7 @@ TEST_F(MenusTest, WithAlwaysSyncTheItemIsALastingCheck) {
 }
 
 TEST_F(MenusTest, TheSyncItemFollowsTheOptionAsSoonAsTheOptionsDialogCloses) {
-  gui::MainGUI& w = StartActive();
+  gui::MainGUI& w = startActive();
   const int32_t a = AddText("a");
   AddText("b");
   EventRecord e{};
@@ -174,7 +167,7 @@ TEST_F(MenusTest, TheSyncItemFollowsTheOptionAsSoonAsTheOptionsDialogCloses) {
 }
 
 TEST_F(MenusTest, HelpOpensTheShippedPagesOnlyWhenThereAreAny) {
-  gui::MainGUI& w = StartActive();
+  gui::MainGUI& w = startActive();
   GUICore::State().paths.resources = temp.path();
   Control<QAction>(w, "openHelpAction")->trigger();
   EXPECT_TRUE(desktop.opener.calls.empty());
@@ -186,7 +179,7 @@ TEST_F(MenusTest, HelpOpensTheShippedPagesOnlyWhenThereAreAny) {
 }
 
 TEST_F(MenusTest, MinimisingClosesTheScriptEditorAndTheEventDialog) {
-  gui::MainGUI& w = StartActive();
+  gui::MainGUI& w = startActive();
   ui::ScopedServices recorded({&ui, &progress, &ui});
   ui.calls.clear();
   w.showMinimized();

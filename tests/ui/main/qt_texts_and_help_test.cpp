@@ -79,18 +79,11 @@ std::string ReadAll(const fs::path& path) {
 
 class HelpPageTest : public MainGuiTest {
  protected:
-  gui::MainGUI& StartActive() {
-    gui::MainGUI& w = start();
-    QApplication::setActiveWindow(&w);
-    w.activateWindow();
-    Settle();
-    return w;
-  }
   fs::path page() const { return paths.resources / "help" / "index.html"; }
 };
 
 TEST_F(HelpPageTest, F1OpensTheShippedPage) {
-  gui::MainGUI& w = StartActive();
+  gui::MainGUI& w = startActive();
   QTest::keyClick(&w, Qt::Key_F1);
   ASSERT_EQ(desktop.opener.calls.size(), 1u);
   EXPECT_EQ(desktop.opener.calls[0], "file " + gui::ToQ(page().string()));

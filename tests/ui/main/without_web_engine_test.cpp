@@ -59,9 +59,7 @@ TEST_F(WithoutWebEngineTest, TheWindowOpensEditsAndMakesTheMovieWhileThePreviewS
 
   // An edit through the window: every event deleted from the Edit menu,
   // and the deletion undone.
-  QApplication::setActiveWindow(&main);
-  main.activateWindow();
-  Settle();
+  ActivateWindow(main);
   Control<QWidget>(main, "PictEventList")->setFocus();
   QAction* selectAll = Control<QAction>(main, "selectAllEventsAction");
   selectAll->setEnabled(true);

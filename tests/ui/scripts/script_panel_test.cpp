@@ -71,8 +71,7 @@ class ScriptPanelTest : public MainGuiTest {
   }
   static QString Selected(const QPlainTextEdit* text) { return text->textCursor().selectedText(); }
   void Focus(QWidget* w) {
-    w->window()->activateWindow();
-    QApplication::setActiveWindow(w->window());
+    ActivateWindow(*w->window());
     w->setFocus(Qt::OtherFocusReason);
     Settle();
   }

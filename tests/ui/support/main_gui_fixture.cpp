@@ -68,6 +68,12 @@ gui::MainGUI& MainGuiTest::start(const QString& commandLine) {
   return *window_;
 }
 
+gui::MainGUI& MainGuiTest::startActive(const QString& commandLine) {
+  gui::MainGUI& w = start(commandLine);
+  ActivateWindow(w);
+  return w;
+}
+
 void MainGuiTest::destroyWindow() {
   window_.reset();
   Settle();

@@ -11,6 +11,7 @@
 
 #include "compiler/core_setup.h"
 #include "support/find_control.h"
+#include "support/input_helpers.h"
 #include "support/recording_desktop.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
@@ -44,6 +45,8 @@ class MainGuiTest : public ::testing::Test {
 
   // Builds the main window and runs its start-up with the command line.
   gui::MainGUI& start(const QString& commandLine = QString());
+  // start(), then the window made the active one (keys go to it).
+  gui::MainGUI& startActive(const QString& commandLine = QString());
   gui::MainGUI& window() { return *window_; }
   // Destroys the main window (its destructor is part of some tests).
   void destroyWindow();
