@@ -302,10 +302,7 @@ void RuffleFlashView::onHostMessage(const QString& kind, const QJsonValue& value
     playerStarted_ = true;
     if (warming_) {
       release();
-      // Drawn once now, the hidden view has the GL pipeline build what it
-      // needs (a software GL compiles its shaders on the first drawing),
-      // which the first preview window would otherwise wait for.
-      page_->widget()->grab();
+      drawOnceUnseen();
       return;
     }
     movieLoaded_ = true;
@@ -352,6 +349,24 @@ void RuffleFlashView::onHostMessage(const QString& kind, const QJsonValue& value
       // The picture reaches the widget a little after the page drew it.
       grabTimer_.start(30);
     }
+  }
+}
+
+void RuffleFlashView::drawOnceUnseen() {
+  // The first showing of a web view costs the first F5 about 100 ms (its
+  // window, the GL pipeline behind it, and a software GL's shaders compiled
+  // on the first drawing). A kept view goes through it now, shown where
+  // nothing reaches the screen, so nothing appears and nothing takes the
+  // focus; later windows only reparent it.
+  const bool unseen = isWindow() && !isVisible();
+  if (unseen) {
+    setAttribute(Qt::WA_DontShowOnScreen, true);
+    show();
+  }
+  page_->widget()->grab();
+  if (unseen) {
+    hide();
+    setAttribute(Qt::WA_DontShowOnScreen, false);
   }
 }
 

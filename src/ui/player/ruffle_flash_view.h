@@ -97,6 +97,9 @@ class RuffleFlashView : public FlashHost {
   // Runs script in the page once it is there.
   void run(const QString& script);
   void handleReport(const QString& args);
+  // Shows the view once where nothing reaches the screen, when it is a
+  // hidden window of its own, and draws it.
+  void drawOnceUnseen();
   void sendCommand(const QString& op, int frame1);
   void pushCommandToMovie();
   void applyBackground(uint32_t rgb);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QScrollBar>
@@ -155,6 +156,8 @@ TEST_F(RufflePreview, F5ShowsThePictureWithItsFramesAndTracesAndSeeks) {
 // own movie go again, and the first F5 plays in that page.
 TEST_F(RufflePreview, TheWarmUpStartsThePlayerHiddenAndTheFirstF5UsesIt) {
   gui::MainGUI& main = start(QString::fromStdString(makeProject(6).string()));
+  QApplication::setActiveWindow(&main);
+  QWidget* const active = QApplication::activeWindow();
   main.warmUpPlayerWhenIdle(0);
   main.repaint();
   ASSERT_TRUE(WaitUntil([] { return player::KeptFlashHost() != nullptr; }));
@@ -162,6 +165,12 @@ TEST_F(RufflePreview, TheWarmUpStartsThePlayerHiddenAndTheFirstF5UsesIt) {
   ASSERT_NE(warm, nullptr);
   EXPECT_FALSE(warm->isVisible());
   ASSERT_TRUE(WaitUntil([&] { return warm->playerStarted(); })) << "the hidden page never started the player";
+  // Its first showing is done, where nothing reached the screen: the F5
+  // only moves it into the preview window.
+  EXPECT_NE(warm->windowHandle(), nullptr) << "the view was never shown ahead of the F5";
+  EXPECT_FALSE(warm->isVisible());
+  EXPECT_FALSE(warm->testAttribute(Qt::WA_DontShowOnScreen)) << "the preview window would not show it";
+  EXPECT_EQ(QApplication::activeWindow(), active) << "the warm-up took the focus";
   bool answered = false;
   bool fetchedAndLetGo = false;
   warm->runScript(QStringLiteral("performance.getEntriesByType('resource').some(e => e.name.endsWith('.wasm'))"
