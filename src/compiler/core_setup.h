@@ -34,10 +34,9 @@ class Installation {
   SWFMakeCore::ScopedTextCollector textCollector_;
 };
 
-// Every module's state back to the start of a run: the model and its
-// paths, both list models, recent files, preferences, event colours, the
-// build, compiler and preview state and the SWF writer. Installed hooks
-// stay as they are.
+// Every module's state back to the start of a run: the project's and its
+// media's (GUICore::ResetProjectState) and the build, compiler and preview
+// state. Installed hooks stay as they are.
 void ResetCoreState();
 
 }  // namespace tesmiro::core

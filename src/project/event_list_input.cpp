@@ -1,7 +1,6 @@
 #include "project/event_list_input.h"
 
 #include <algorithm>
-#include <map>
 
 #include "project/event_list_tabs.h"
 #include "project/events.h"
@@ -202,29 +201,21 @@ namespace {
 
 constexpr int32_t kNotch = 120;
 
-struct WheelState {
-  std::string hooked;
-  std::map<std::string, int64_t> rest;  // part of a notch not yet scrolled, per list
-};
-WheelState gWheel;
-
 }  // namespace
 
-void HookWheel(const std::string& control) {
-  if (!gWheel.hooked.empty()) return;
-  gWheel.hooked = control;
+void HookWheel(WheelState& wheel, const std::string& control) {
+  if (!wheel.hooked.empty()) return;
+  wheel.hooked = control;
 }
 
-void UnhookWheel() {
-  if (gWheel.hooked.empty()) return;
-  gWheel.rest.erase(gWheel.hooked);
-  gWheel.hooked.clear();
+void UnhookWheel(WheelState& wheel) {
+  if (wheel.hooked.empty()) return;
+  wheel.rest.erase(wheel.hooked);
+  wheel.hooked.clear();
 }
 
-const std::string& HookedControl() { return gWheel.hooked; }
-
-int32_t WheelRows(const std::string& control, int32_t delta, int32_t rowsPerNotch) {
-  int64_t& rest = gWheel.rest[control];
+int32_t WheelRows(WheelState& wheel, const std::string& control, int32_t delta, int32_t rowsPerNotch) {
+  int64_t& rest = wheel.rest[control];
   if ((rest > 0 && delta < 0) || (rest < 0 && delta > 0)) rest = 0;
   rest += delta;
   const int64_t notches = rest / kNotch;  // toward zero: the same either way
@@ -233,7 +224,5 @@ int32_t WheelRows(const std::string& control, int32_t delta, int32_t rowsPerNotc
   const int64_t rows = -notches * rowsPerNotch;
   return static_cast<int32_t>(std::clamp<int64_t>(rows, INT32_MIN, INT32_MAX));
 }
-
-void Reset() { gWheel = WheelState{}; }
 
 }  // namespace tesmiro::BasWheelMouse

@@ -4,6 +4,7 @@
 // change of the selection, the Edit menu's states while the list has the
 // focus, and the mouse wheel of the two lists.
 #include <cstdint>
+#include <map>
 #include <string>
 
 namespace tesmiro::EventListModule {
@@ -69,16 +70,19 @@ namespace tesmiro::BasWheelMouse {
 inline constexpr const char* kEventList = "PictEventList";
 inline constexpr const char* kFileList = "PictFileList";
 
+// The wheel as its owner (the window's wheel hook) keeps it between inputs.
+struct WheelState {
+  std::string hooked;                    // the hooked list's name, "" when none
+  std::map<std::string, int64_t> rest;  // part of a notch not yet scrolled, per list
+};
+
 // Only one list takes the wheel at a time: the one that got the focus first
 // keeps it until it loses the focus.
-void HookWheel(const std::string& control);
-void UnhookWheel();
-// The hooked list's name, "" when none.
-const std::string& HookedControl();
+void HookWheel(WheelState& wheel, const std::string& control);
+void UnhookWheel(WheelState& wheel);
 // Rows by which one wheel input scrolls the named list (positive: down).
 // Input is summed per list into whole notches of 120, so small touchpad
 // steps scroll as far up as down; a turn of direction drops the rest.
-int32_t WheelRows(const std::string& control, int32_t delta, int32_t rowsPerNotch);
-void Reset();
+int32_t WheelRows(WheelState& wheel, const std::string& control, int32_t delta, int32_t rowsPerNotch);
 
 }  // namespace tesmiro::BasWheelMouse

@@ -12,8 +12,6 @@
 namespace tesmiro::EventListModule {
 namespace {
 
-TabStripMouse gTabMouse;
-
 bool IsSpriteItem(int32_t id) {
   const int32_t p = GUICore::FindStoreIndexByID(id);
   return p != 0 && GUICore::State().store.at(p).kind == StoreItemKind::Sprite;
@@ -105,41 +103,39 @@ int32_t FindNextLabelRow(int32_t row, int32_t step) {
   }
 }
 
-TabStripMouse& TabMouse() { return gTabMouse; }
-
-void TabMouseDown(int32_t x, int32_t y, bool tabsShown) {
-  gTabMouse.pressedTab = HitTestTab(x, y, tabsShown);
-  if (gTabMouse.pressedTab < 1) return;
-  gTabMouse.pressX = x;
-  const int32_t spriteId = GUICore::State().tabs[static_cast<size_t>(gTabMouse.pressedTab - 1)].spriteId;
+void TabMouseDown(TabStripMouse& mouse, int32_t x, int32_t y, bool tabsShown) {
+  mouse.pressedTab = HitTestTab(x, y, tabsShown);
+  if (mouse.pressedTab < 1) return;
+  mouse.pressX = x;
+  const int32_t spriteId = GUICore::State().tabs[static_cast<size_t>(mouse.pressedTab - 1)].spriteId;
   GUICore::ShowTimeline(spriteId == 0 ? 0 : GUICore::FindTimelineOfSprite(spriteId), false);
   // The main tab can be neither dragged nor closed.
-  if (gTabMouse.pressedTab == 1) gTabMouse.pressedTab = 0;
+  if (mouse.pressedTab == 1) mouse.pressedTab = 0;
 }
 
-bool TabMouseMove(int32_t x) {
-  return gTabMouse.pressedTab >= 1 && std::abs(static_cast<int64_t>(x) - gTabMouse.pressX) > 3;
+bool TabMouseMove(const TabStripMouse& mouse, int32_t x) {
+  return mouse.pressedTab >= 1 && std::abs(static_cast<int64_t>(x) - mouse.pressX) > 3;
 }
 
-TabPopup TabMouseUp(bool rightButton, int32_t x, int32_t y, bool tabsShown) {
-  const int32_t p = gTabMouse.pressedTab;
+TabPopup TabMouseUp(TabStripMouse& mouse, bool rightButton, int32_t x, int32_t y, bool tabsShown) {
+  const int32_t p = mouse.pressedTab;
   if (p >= 1) {
     const int32_t q = HitTestTab(x, y, tabsShown);
     if (q >= 2) {
       MoveSpriteTab(p, q);
-      gTabMouse.pressedTab = q;
+      mouse.pressedTab = q;
       ui::Windows().drawTabsAndHeader();
     }
   }
   if (!rightButton) return TabPopup::None;
-  return gTabMouse.pressedTab >= 2 ? TabPopup::TabMenu : TabPopup::SpriteMenu;
+  return mouse.pressedTab >= 2 ? TabPopup::TabMenu : TabPopup::SpriteMenu;
 }
 
-void TabMouseFinish() { gTabMouse = TabStripMouse{}; }
+void TabMouseFinish(TabStripMouse& mouse) { mouse = TabStripMouse{}; }
 
-void CloseHeldTab() {
-  if (gTabMouse.pressedTab < 2) return;
-  GUICore::CloseSpriteTab(gTabMouse.pressedTab - 1);
+void CloseHeldTab(const TabStripMouse& mouse) {
+  if (mouse.pressedTab < 2) return;
+  GUICore::CloseSpriteTab(mouse.pressedTab - 1);
 }
 
 void TabDoubleClick(bool tabsShown) {

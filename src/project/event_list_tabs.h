@@ -56,23 +56,22 @@ int32_t FindNextLabelRow(int32_t row, int32_t step);
 
 // The tab strip's mouse: a press switches to the tab's timeline, a drag
 // onto another tab moves it there, a right release offers the tab's popup
-// or the timeline menu.
+// or the timeline menu. The strip keeps the held tab between the calls.
 enum class TabPopup { None, TabMenu, SpriteMenu };
 struct TabStripMouse {
   int32_t pressedTab = 0;  // 1-based; 0 none (the main tab is never held)
   int32_t pressX = 0;
 };
-TabStripMouse& TabMouse();
-void TabMouseDown(int32_t x, int32_t y, bool tabsShown);
+void TabMouseDown(TabStripMouse& mouse, int32_t x, int32_t y, bool tabsShown);
 // True while a held tab has moved far enough to show the drag pointer.
-bool TabMouseMove(int32_t x);
+bool TabMouseMove(const TabStripMouse& mouse, int32_t x);
 // Moves a held tab dropped on another sprite tab; which popup to open for a
 // right release. The caller opens it (closing the held tab on request) and
 // then calls TabMouseFinish.
-TabPopup TabMouseUp(bool rightButton, int32_t x, int32_t y, bool tabsShown);
-void TabMouseFinish();
+TabPopup TabMouseUp(TabStripMouse& mouse, bool rightButton, int32_t x, int32_t y, bool tabsShown);
+void TabMouseFinish(TabStripMouse& mouse);
 // Closes the held tab (the tab popup's command); the shown timeline stays.
-void CloseHeldTab();
+void CloseHeldTab(const TabStripMouse& mouse);
 // Double-click on the heads while the strip is hidden: the main timeline.
 void TabDoubleClick(bool tabsShown);
 // Moves tab element from (1-based position) to position to; the main tab

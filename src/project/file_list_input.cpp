@@ -18,8 +18,6 @@
 namespace tesmiro::FileListInput {
 namespace {
 
-DragState gDrag;
-
 constexpr int32_t kShift = 1;
 constexpr int32_t kCtrl = 2;
 
@@ -89,41 +87,38 @@ bool AnySelected() {
 
 }  // namespace
 
-DragState& Current() { return gDrag; }
-void ResetState() { gDrag = DragState{}; }
-
-void MouseDown(int32_t shift, int32_t x, int32_t y, const Options& options) {
+void MouseDown(DragState& drag, int32_t shift, int32_t x, int32_t y, const Options& options) {
   int32_t mode = 0;
   const int32_t row = FileListModule::HitTestRow(y, mode);
   if (row > RowCount()) {
     // Below the last row: the selection stays and no drag can start.
-    gDrag.downX = x;
-    gDrag.downY = y;
+    drag.downX = x;
+    drag.downY = y;
     return;
   }
-  gDrag.buttonDown = true;
-  gDrag.dragging = false;
-  gDrag.selectMode = 0;
+  drag.buttonDown = true;
+  drag.dragging = false;
+  drag.selectMode = 0;
   auto& list = List();
   const bool selected = list.rows.at(row).selected != 0;
   switch (shift) {
     case 0:
       // A press on a selected row keeps the selection, so it can be dragged.
       if (!selected) {
-        if (options.multiSelect) gDrag.selectMode = 1;
+        if (options.multiSelect) drag.selectMode = 1;
         FileListModule::ClearRowMarks();
         Select(row, true);
       }
       break;
     case kShift:
-      if (!selected && options.multiSelect) gDrag.selectMode = 1;
+      if (!selected && options.multiSelect) drag.selectMode = 1;
       if (row != list.cursorRow) {
         FileListModule::ClearRowMarks();
         SelectRange(list.cursorRow, row, true);
       }
       break;
     case kCtrl:
-      if (options.multiSelect) gDrag.selectMode = selected ? -1 : 1;
+      if (options.multiSelect) drag.selectMode = selected ? -1 : 1;
       Select(row, !selected);
       break;
     default:
@@ -131,64 +126,64 @@ void MouseDown(int32_t shift, int32_t x, int32_t y, const Options& options) {
   }
   list.cursorRow = row;
   FileListModule::DrawFileList();
-  gDrag.downX = x;
-  gDrag.downY = y;
+  drag.downX = x;
+  drag.downY = y;
 }
 
-Cursor MouseMove(int32_t shift, int32_t x, int32_t y) {
-  if (!gDrag.buttonDown) return Cursor::Unchanged;
+Cursor MouseMove(DragState& drag, int32_t shift, int32_t x, int32_t y) {
+  if (!drag.buttonDown) return Cursor::Unchanged;
   Cursor cursor = Cursor::Unchanged;
-  if (!gDrag.dragging) {
-    if (std::abs(x - gDrag.downX) <= kDragSlop && std::abs(y - gDrag.downY) <= kDragSlop) return cursor;
-    gDrag.dragging = true;
-    cursor = gDrag.selectMode != 0 ? Cursor::Default : Cursor::Drag;
+  if (!drag.dragging) {
+    if (std::abs(x - drag.downX) <= kDragSlop && std::abs(y - drag.downY) <= kDragSlop) return cursor;
+    drag.dragging = true;
+    cursor = drag.selectMode != 0 ? Cursor::Default : Cursor::Drag;
   }
   // Auto-scroll moves one step per mouse event.
   bool scrolled = AutoScrollVertical(y, 2);
   scrolled = AutoScrollHorizontal(x) || scrolled;
 
-  if (gDrag.selectMode == 0) {
+  if (drag.selectMode == 0) {
     int32_t mode = 1;
     const int32_t row = FileListModule::HitTestRow(y, mode);
     // A scroll repainted without the marker: draw it again even if unchanged.
-    if (scrolled || row != gDrag.lastDragRow || mode != gDrag.lastDragMode) FileListModule::DrawFileList(row, mode);
-    gDrag.lastDragRow = row;
-    gDrag.lastDragMode = mode;
+    if (scrolled || row != drag.lastDragRow || mode != drag.lastDragMode) FileListModule::DrawFileList(row, mode);
+    drag.lastDragRow = row;
+    drag.lastDragMode = mode;
     return cursor;
   }
   int32_t mode = 0;
   const int32_t row = FileListModule::HitTestRow(y, mode);
   if (row < 1 || row > RowCount()) return cursor;
   if (shift == 0) FileListModule::ClearRowMarks();
-  SelectRange(List().cursorRow, row, gDrag.selectMode == 1);
+  SelectRange(List().cursorRow, row, drag.selectMode == 1);
   FileListModule::DrawFileList();
   return cursor;
 }
 
-MouseUpResult MouseUp(int32_t button, int32_t shift, int32_t x, int32_t y) {
+MouseUpResult MouseUp(DragState& drag, int32_t button, int32_t shift, int32_t x, int32_t y) {
   MouseUpResult result;
   auto& list = List();
-  gDrag.folderToggled = false;
-  const bool completesDoubleClick = gDrag.doubleClicked;
-  gDrag.doubleClicked = false;
-  if (!(button == 1 && gDrag.dragging) && !completesDoubleClick) {
+  drag.folderToggled = false;
+  const bool completesDoubleClick = drag.doubleClicked;
+  drag.doubleClicked = false;
+  if (!(button == 1 && drag.dragging) && !completesDoubleClick) {
     if (button == 1 && shift == 0) {
       int32_t mode = 0;
-      const int32_t row = FileListModule::HitTestRow(gDrag.downY, mode);
+      const int32_t row = FileListModule::HitTestRow(drag.downY, mode);
       FileListModule::ClearRowMarks();
       if (row <= RowCount()) {
         const FileListRow& r = list.rows.at(row);
         const int32_t left = 80 + FileListModule::kIndent * r.level - list.hScroll;
         // The expander box and the folder icon open and close the folder.
-        if (IsFolderRow(row) && gDrag.downX >= left && gDrag.downX <= left + 27 && !GUICore::BuildInProgress()) {
+        if (IsFolderRow(row) && drag.downX >= left && drag.downX <= left + 27 && !GUICore::BuildInProgress()) {
           GUICore::SetFolderOpen(r.index, r.open == 1 ? 0 : 1);
-          gDrag.folderToggled = true;
+          drag.folderToggled = true;
         }
         Select(row, true);
       }
     }
   }
-  if (button == 1 && gDrag.dragging && gDrag.selectMode == 0) {
+  if (button == 1 && drag.dragging && drag.selectMode == 0) {
     int32_t mode = 1;
     int32_t row = FileListModule::HitTestRow(y, mode);
     int32_t into = 1 - mode;
@@ -198,7 +193,7 @@ MouseUpResult MouseUp(int32_t button, int32_t shift, int32_t x, int32_t y) {
     if (undo && !GUICore::MoveMarkedItems(row, into)) undo.dismiss();
   }
   if (button == 2) {
-    if (!gDrag.dragging) {
+    if (!drag.dragging) {
       list.insertRow = list.cursorRow;
       list.insertMode = 0;
     } else {
@@ -208,23 +203,23 @@ MouseUpResult MouseUp(int32_t button, int32_t shift, int32_t x, int32_t y) {
     }
     result.popup = true;
   }
-  gDrag.buttonDown = false;
-  gDrag.dragging = false;
-  gDrag.selectMode = 0;
-  gDrag.lastDragRow = gDrag.lastDragMode = -1;
+  drag.buttonDown = false;
+  drag.dragging = false;
+  drag.selectMode = 0;
+  drag.lastDragRow = drag.lastDragMode = -1;
   FileListModule::DrawFileList();
   return result;
 }
 
 void Click() { GUICore::ShowItemInfo(FileListModule::GetJpegListID(List().cursorRow)); }
 
-DoubleClickAction DblClick(const Options& options, bool fromMouse) {
-  gDrag.doubleClicked = fromMouse;
+DoubleClickAction DblClick(DragState& drag, const Options& options, bool fromMouse) {
+  drag.doubleClicked = fromMouse;
   DoubleClickAction action = DoubleClickAction::None;
-  if (!gDrag.folderToggled && RowCount() > 0 && AnySelected()) {
+  if (!drag.folderToggled && RowCount() > 0 && AnySelected()) {
     action = options.doubleClickProperty ? DoubleClickAction::Property : DoubleClickAction::AddEvent;
   }
-  gDrag.folderToggled = false;
+  drag.folderToggled = false;
   return action;
 }
 
@@ -257,7 +252,7 @@ KeyResult KeyDown(int32_t key, int32_t shift) {
   return result;
 }
 
-KeyResult KeyUp(int32_t key, int32_t shift) {
+KeyResult KeyUp(DragState& drag, int32_t key, int32_t shift) {
   KeyResult result;
   auto& list = List();
   switch (key) {
@@ -280,9 +275,9 @@ KeyResult KeyUp(int32_t key, int32_t shift) {
       break;
     }
     case kKeyEscape:
-      if (gDrag.buttonDown) {
-        gDrag.dragging = false;
-        MouseUp(-1, -1, 0, 0);
+      if (drag.buttonDown) {
+        drag.dragging = false;
+        MouseUp(drag, -1, -1, 0, 0);
         result.cancelledDrag = true;
       }
       break;
@@ -313,25 +308,25 @@ PopupStates Popup(const Options& options) {
   return p;
 }
 
-void DropOver(int32_t y) {
+void DropOver(DragState& drag, int32_t y) {
   AutoScrollVertical(y, 2);
   int32_t mode = 1;
   const int32_t row = FileListModule::HitTestRow(y, mode);
-  if (row != gDrag.lastDropRow || mode != gDrag.lastDropMode || FileListModule::CurrentView().markMode != mode) {
+  if (row != drag.lastDropRow || mode != drag.lastDropMode || FileListModule::CurrentView().markMode != mode) {
     FileListModule::DrawFileList(row, mode);
   }
-  gDrag.lastDropRow = row;
-  gDrag.lastDropMode = mode;
+  drag.lastDropRow = row;
+  drag.lastDropMode = mode;
 }
 
-void DropLeave() {
-  gDrag.lastDropRow = gDrag.lastDropMode = -1;
+void DropLeave(DragState& drag) {
+  drag.lastDropRow = drag.lastDropMode = -1;
   FileListModule::DrawFileList();
 }
 
-DropResult Drop(int32_t y, const std::vector<std::string>& paths) {
+DropResult Drop(DragState& drag, int32_t y, const std::vector<std::string>& paths) {
   DropResult result;
-  gDrag.lastDropRow = gDrag.lastDropMode = -1;
+  drag.lastDropRow = drag.lastDropMode = -1;
   if (paths.empty()) {
     FileListModule::DrawFileList();
     return result;

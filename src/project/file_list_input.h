@@ -14,6 +14,8 @@
 
 namespace tesmiro::FileListInput {
 
+// The gesture in progress, kept by the list between its events and handed
+// to every call that reads or moves it.
 struct DragState {
   int32_t downX = 0;
   int32_t downY = 0;
@@ -26,9 +28,6 @@ struct DragState {
   int32_t lastDropRow = -1, lastDropMode = -1;  // drop marker of a desktop drag
 };
 
-DragState& Current();
-void ResetState();
-
 // Preferences the handlers read.
 struct Options {
   bool multiSelect = false;          // a drag from an unselected row selects rows
@@ -37,14 +36,14 @@ struct Options {
 
 enum class Cursor { Unchanged, Drag, Default };
 
-void MouseDown(int32_t shift, int32_t x, int32_t y, const Options& options);
-Cursor MouseMove(int32_t shift, int32_t x, int32_t y);
+void MouseDown(DragState& drag, int32_t shift, int32_t x, int32_t y, const Options& options);
+Cursor MouseMove(DragState& drag, int32_t shift, int32_t x, int32_t y);
 
 struct MouseUpResult {
   bool popup = false;  // show the file list's popup (entries: PopupStates)
   Cursor cursor = Cursor::Default;
 };
-MouseUpResult MouseUp(int32_t button, int32_t shift, int32_t x, int32_t y);
+MouseUpResult MouseUp(DragState& drag, int32_t button, int32_t shift, int32_t x, int32_t y);
 
 // The item of the cursor row into the information panel.
 void Click();
@@ -54,14 +53,14 @@ enum class DoubleClickAction { None, Property, AddEvent };
 // a folder's expander or when no row is selected. The release that follows
 // a double click of the mouse is no click of its own (it would toggle the
 // folder back); the window says which it reports.
-DoubleClickAction DblClick(const Options& options, bool fromMouse = false);
+DoubleClickAction DblClick(DragState& drag, const Options& options, bool fromMouse = false);
 
 struct KeyResult {
   bool doubleClick = false;  // Enter: run the double-click action
   bool cancelledDrag = false;
 };
 KeyResult KeyDown(int32_t key, int32_t shift);
-KeyResult KeyUp(int32_t key, int32_t shift);
+KeyResult KeyUp(DragState& drag, int32_t key, int32_t shift);
 
 // The popup's entry states, as the cursor row and selection allow.
 struct PopupStates {
@@ -79,8 +78,8 @@ PopupStates Popup(const Options& options);
 
 // Desktop drags: the marker follows the mouse (with vertical auto-scroll);
 // leaving the list removes it.
-void DropOver(int32_t y);
-void DropLeave();
+void DropOver(DragState& drag, int32_t y);
+void DropLeave(DragState& drag);
 
 struct DropResult {
   enum class Kind { Ignored, Added, NothingAdded, OpenProject };
@@ -90,6 +89,6 @@ struct DropResult {
 // Local paths dropped at y: a project file first in the list is to be
 // opened (after the drop, by the window); anything else is added at the
 // drop position as one undo step. An empty list is ignored.
-DropResult Drop(int32_t y, const std::vector<std::string>& paths);
+DropResult Drop(DragState& drag, int32_t y, const std::vector<std::string>& paths);
 
 }  // namespace tesmiro::FileListInput

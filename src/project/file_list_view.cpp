@@ -8,7 +8,6 @@
 #include <optional>
 #include <vector>
 
-#include "project/file_list_input.h"
 #include "project/gui_core.h"
 #include "project/list_models.h"
 #include "project/model.h"
@@ -17,14 +16,16 @@
 namespace tesmiro::FileListModule {
 namespace {
 
-View gView;
+View gUnshownView;
+View* gCurrentView = &gUnshownView;
 
 int32_t FloorDiv(int32_t a, int32_t b) { return static_cast<int32_t>(std::floor(static_cast<double>(a) / b)); }
 
 // Rows that fit above the horizontal bar (when it shows); at least one, so
 // that scrolling a list too low for a whole row still ends.
 void RecomputeVisibleRows() {
-  int32_t h = gView.height - (gView.bars.hVisible ? gView.hBarHeight : 0);
+  View& view = CurrentView();
+  int32_t h = view.height - (view.bars.hVisible ? view.hBarHeight : 0);
   Current().visibleRows = std::max(1, FloorDiv(h, kRowHeight));
 }
 
@@ -69,33 +70,38 @@ int32_t DefaultTextWidth(std::string_view text) {
   return width;
 }
 
-View& CurrentView() { return gView; }
+View& CurrentView() { return *gCurrentView; }
 
 void ResetView() {
   // The window's font stays installed: it outlives a reset of the model.
-  TextMeasure measure = std::move(gView.measure);
-  gView = View{};
-  gView.measure = std::move(measure);
-  FileListInput::ResetState();
+  TextMeasure measure = std::move(gCurrentView->measure);
+  *gCurrentView = View{};
+  gCurrentView->measure = std::move(measure);
 }
 
+ScopedView::ScopedView(View& view) : previous_(gCurrentView) { gCurrentView = &view; }
+ScopedView::~ScopedView() { gCurrentView = previous_; }
+
 void SetViewSize(int32_t width, int32_t height, int32_t hBarHeight) {
-  gView.width = std::max(0, width);
-  gView.height = std::max(0, height);
-  gView.hBarHeight = std::max(0, hBarHeight);
+  View& view = CurrentView();
+  view.width = std::max(0, width);
+  view.height = std::max(0, height);
+  view.hBarHeight = std::max(0, hBarHeight);
   UpdateFileScrollBars();
   DrawFileList();
 }
 
 void SetFocused(bool focused) {
-  if (gView.focused == focused) return;
-  gView.focused = focused;
+  View& view = CurrentView();
+  if (view.focused == focused) return;
+  view.focused = focused;
   DrawFileList();
 }
 
 void UpdateFileScrollBars() {
-  ScrollBars& bars = gView.bars;
-  const int32_t visible = gView.height - gView.hBarHeight;
+  View& view = CurrentView();
+  ScrollBars& bars = view.bars;
+  const int32_t visible = view.height - view.hBarHeight;
   // One row more than the last full page, so the last row can scroll fully
   // into view.
   int32_t max = FloorDiv(RowCount() * kRowHeight - visible, kRowHeight) + 2;
@@ -108,28 +114,32 @@ void UpdateFileScrollBars() {
 }
 
 void AfterRowsRebuilt() {
+  View& view = CurrentView();
   UpdateFileScrollBars();
   // The next paint may shrink the horizontal range down to the offset.
-  gView.bars.hMax = Current().hScroll;
+  view.bars.hMax = Current().hScroll;
 }
 
 void SetScrollTop(int32_t value) {
-  value = std::clamp(value, 1, gView.bars.vMax);
+  View& view = CurrentView();
+  value = std::clamp(value, 1, view.bars.vMax);
   if (value == Current().scrollTop) return;
   Current().scrollTop = value;
   DrawFileList();
 }
 
 void SetHScroll(int32_t value) {
-  value = std::clamp(value, 0, std::max(0, gView.bars.hMax));
+  View& view = CurrentView();
+  value = std::clamp(value, 0, std::max(0, view.bars.hMax));
   if (value == Current().hScroll) return;
   Current().hScroll = value;
   DrawFileList();
 }
 
 void ScrollFileListBy(int32_t n) {
+  View& view = CurrentView();
   int64_t v = static_cast<int64_t>(Current().scrollTop) + n;
-  SetScrollTop(static_cast<int32_t>(std::clamp<int64_t>(v, 1, gView.bars.vMax)));
+  SetScrollTop(static_cast<int32_t>(std::clamp<int64_t>(v, 1, view.bars.vMax)));
 }
 
 int32_t HitTestRow(int32_t y, int32_t& mode) {
@@ -176,11 +186,12 @@ int32_t IconCell(int32_t kind, int32_t open) {
 }
 
 void PlanFileList(int32_t markRow, int32_t markMode) {
+  View& view = CurrentView();
   auto& s = Current();
-  ScrollBars& bars = gView.bars;
-  FileListPaint& paint = gView.paint;
-  gView.markRow = markRow;
-  gView.markMode = markMode;
+  ScrollBars& bars = view.bars;
+  FileListPaint& paint = view.paint;
+  view.markRow = markRow;
+  view.markMode = markMode;
   paint = FileListPaint{};
 
   const int32_t count = RowCount();
@@ -192,10 +203,10 @@ void PlanFileList(int32_t markRow, int32_t markMode) {
     return;
   }
   paint.content = FileListPaint::Content::Rows;
-  const TextMeasure& measure = gView.measure;
+  const TextMeasure& measure = view.measure;
   const int32_t hScroll = s.hScroll;
   const int32_t x0 = kLeftMargin - hScroll;
-  int32_t h = gView.height;
+  int32_t h = view.height;
   int32_t y = 0;
   int32_t maxRight = 0;
   for (int32_t row = top; row <= count; ++row) {
@@ -217,7 +228,7 @@ void PlanFileList(int32_t markRow, int32_t markMode) {
     p.caption = r.caption;
     int32_t captionWidth = measure ? measure(r.caption) : DefaultTextWidth(r.caption);
     maxRight = std::max(maxRight, p.treeX + kCaptionOffset + captionWidth + hScroll);
-    p.focusFrame = row == s.cursorRow && gView.focused;
+    p.focusFrame = row == s.cursorRow && view.focused;
     paint.rows.push_back(std::move(p));
     y += kRowHeight;
     if (y >= h) break;
@@ -231,7 +242,7 @@ void PlanFileList(int32_t markRow, int32_t markMode) {
     paint.markerY = (markRow - top) * kRowHeight;
   }
 
-  const int32_t width = gView.width;
+  const int32_t width = view.width;
   if (width >= maxRight) {
     // A list scrolled to the side keeps its bar, so the user can scroll back.
     bars.hVisible = hScroll != 0;
@@ -240,7 +251,7 @@ void PlanFileList(int32_t markRow, int32_t markMode) {
     bars.hMax = std::max(bars.hMax, maxRight - width);
     bars.hLargeChange = std::max(1, width / 2);
   }
-  if (bars.hVisible) h -= gView.hBarHeight;
+  if (bars.hVisible) h -= view.hBarHeight;
   if (y < h || bars.hVisible) {
     paint.fillTop = y;
     paint.fillBottom = std::max(y, h);

@@ -102,8 +102,23 @@ struct View {
   TextMeasure measure;
 };
 
+// The view in use: the list window's own while it lives, else one that
+// is never shown (no size, nothing focused).
 View& CurrentView();
+// Back to a fresh view; the installed font measure stays.
 void ResetView();
+// Installs the window's view for its lifetime; the previous one comes back
+// after.
+class ScopedView {
+ public:
+  explicit ScopedView(View& view);
+  ~ScopedView();
+  ScopedView(const ScopedView&) = delete;
+  ScopedView& operator=(const ScopedView&) = delete;
+
+ private:
+  View* previous_;
+};
 
 // The window's size changed: scroll ranges follow, then a repaint.
 void SetViewSize(int32_t width, int32_t height, int32_t hBarHeight);

@@ -211,9 +211,6 @@ void FillRow(EventListRow& row, const EventRecord& event, bool selected) {
 State& Current() { return gState; }
 void ResetState() {
   gState = State{};
-  // The tab strip's held tab and the wheel's hook and notches go with the view.
-  TabMouseFinish();
-  BasWheelMouse::Reset();
 }
 
 int32_t RowCount() { return static_cast<int32_t>(gState.rows.size()); }

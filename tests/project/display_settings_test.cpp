@@ -48,15 +48,7 @@ std::string Bmp(int32_t width, int32_t height) {
 
 class DisplaySettingsTest : public testing::ModelTest {
  protected:
-  void SetUp() override {
-    ModelTest::SetUp();
-    Prefs::ResetState();
-    EventListModule::ResetDisplayColors();
-  }
-  void TearDown() override {
-    Prefs::ResetState();
-    EventListModule::ResetDisplayColors();
-  }
+  void TearDown() override { GUICore::ResetProjectState(); }
 };
 
 TEST_F(DisplaySettingsTest, RowsOfSixteenPixelsAndClicksBelowTheLastSelectNothing) {

@@ -138,29 +138,29 @@ TEST_F(EventListInputTest, FocusMenuStates) {
 }
 
 TEST(WheelTest, WholeNotchesPerListTheSameBothWays) {
-  BasWheelMouse::Reset();
-  BasWheelMouse::HookWheel(BasWheelMouse::kFileList);
-  BasWheelMouse::HookWheel(BasWheelMouse::kEventList);  // the file list keeps it
-  EXPECT_EQ(BasWheelMouse::HookedControl(), BasWheelMouse::kFileList);
-  BasWheelMouse::UnhookWheel();
-  EXPECT_EQ(BasWheelMouse::HookedControl(), "");
+  BasWheelMouse::WheelState wheel;
+  BasWheelMouse::HookWheel(wheel, BasWheelMouse::kFileList);
+  BasWheelMouse::HookWheel(wheel, BasWheelMouse::kEventList);  // the file list keeps it
+  EXPECT_EQ(wheel.hooked, BasWheelMouse::kFileList);
+  BasWheelMouse::UnhookWheel(wheel);
+  EXPECT_EQ(wheel.hooked, "");
 
   const std::string list = BasWheelMouse::kEventList;
-  EXPECT_EQ(BasWheelMouse::WheelRows(list, -120, 3), 3);
-  EXPECT_EQ(BasWheelMouse::WheelRows(list, 120, 3), -3);
-  EXPECT_EQ(BasWheelMouse::WheelRows(list, 40, 1), 0);
-  EXPECT_EQ(BasWheelMouse::WheelRows(list, 40, 1), 0);
-  EXPECT_EQ(BasWheelMouse::WheelRows(list, 40, 1), -1);
-  EXPECT_EQ(BasWheelMouse::WheelRows(list, -40, 1), 0);
-  EXPECT_EQ(BasWheelMouse::WheelRows(list, -40, 1), 0);
-  EXPECT_EQ(BasWheelMouse::WheelRows(list, -40, 1), 1);
+  EXPECT_EQ(BasWheelMouse::WheelRows(wheel, list, -120, 3), 3);
+  EXPECT_EQ(BasWheelMouse::WheelRows(wheel, list, 120, 3), -3);
+  EXPECT_EQ(BasWheelMouse::WheelRows(wheel, list, 40, 1), 0);
+  EXPECT_EQ(BasWheelMouse::WheelRows(wheel, list, 40, 1), 0);
+  EXPECT_EQ(BasWheelMouse::WheelRows(wheel, list, 40, 1), -1);
+  EXPECT_EQ(BasWheelMouse::WheelRows(wheel, list, -40, 1), 0);
+  EXPECT_EQ(BasWheelMouse::WheelRows(wheel, list, -40, 1), 0);
+  EXPECT_EQ(BasWheelMouse::WheelRows(wheel, list, -40, 1), 1);
   // A turn drops the part notch; the other list sums on its own.
-  EXPECT_EQ(BasWheelMouse::WheelRows(list, 100, 1), 0);
-  EXPECT_EQ(BasWheelMouse::WheelRows(BasWheelMouse::kFileList, 100, 1), 0);
-  EXPECT_EQ(BasWheelMouse::WheelRows(list, -100, 1), 0);
-  EXPECT_EQ(BasWheelMouse::WheelRows(list, -20, 1), 1);
-  EXPECT_EQ(BasWheelMouse::WheelRows(BasWheelMouse::kFileList, 20, 1), -1);
-  EXPECT_EQ(BasWheelMouse::WheelRows(list, 2147483647, 16), -286331152);
+  EXPECT_EQ(BasWheelMouse::WheelRows(wheel, list, 100, 1), 0);
+  EXPECT_EQ(BasWheelMouse::WheelRows(wheel, BasWheelMouse::kFileList, 100, 1), 0);
+  EXPECT_EQ(BasWheelMouse::WheelRows(wheel, list, -100, 1), 0);
+  EXPECT_EQ(BasWheelMouse::WheelRows(wheel, list, -20, 1), 1);
+  EXPECT_EQ(BasWheelMouse::WheelRows(wheel, BasWheelMouse::kFileList, 20, 1), -1);
+  EXPECT_EQ(BasWheelMouse::WheelRows(wheel, list, 2147483647, 16), -286331152);
 }
 
 }  // namespace

@@ -158,27 +158,28 @@ TEST_F(EventListViewTest, TabStripMouseSwitchesMovesAndCloses) {
   for (int i = 0; i < 3; ++i) sprites.push_back(AddItem("sprite"));
   for (int32_t s : sprites) GUICore::ShowTimeline(s, true);
   elm::LayoutTabs(402, true);  // tabs 100 pixels wide
+  elm::TabStripMouse mouse;
 
-  elm::TabMouseDown(50, 5, true);  // the main tab: shown, never held
+  elm::TabMouseDown(mouse, 50, 5, true);  // the main tab: shown, never held
   EXPECT_EQ(GUICore::State().shownTimeline, 0);
-  EXPECT_EQ(elm::TabMouse().pressedTab, 0);
-  EXPECT_FALSE(elm::TabMouseMove(80));
-  EXPECT_EQ(elm::TabMouseUp(true, 50, 5, true), elm::TabPopup::SpriteMenu);
-  elm::TabMouseFinish();
+  EXPECT_EQ(mouse.pressedTab, 0);
+  EXPECT_FALSE(elm::TabMouseMove(mouse, 80));
+  EXPECT_EQ(elm::TabMouseUp(mouse, true, 50, 5, true), elm::TabPopup::SpriteMenu);
+  elm::TabMouseFinish(mouse);
 
-  elm::TabMouseDown(250, 5, true);  // third tab dragged onto the second
+  elm::TabMouseDown(mouse, 250, 5, true);  // third tab dragged onto the second
   EXPECT_EQ(GUICore::State().shownTimeline, GUICore::FindTimelineOfSprite(sprites[1]));
-  EXPECT_FALSE(elm::TabMouseMove(253));
-  EXPECT_TRUE(elm::TabMouseMove(254));
-  EXPECT_EQ(elm::TabMouseUp(false, 150, 5, true), elm::TabPopup::None);
+  EXPECT_FALSE(elm::TabMouseMove(mouse, 253));
+  EXPECT_TRUE(elm::TabMouseMove(mouse, 254));
+  EXPECT_EQ(elm::TabMouseUp(mouse, false, 150, 5, true), elm::TabPopup::None);
   EXPECT_EQ(GUICore::State().tabs[1].spriteId, sprites[1]);
   EXPECT_EQ(GUICore::State().tabs[2].spriteId, sprites[0]);
-  elm::TabMouseFinish();
+  elm::TabMouseFinish(mouse);
 
-  elm::TabMouseDown(350, 5, true);
-  EXPECT_EQ(elm::TabMouseUp(true, 350, 5, true), elm::TabPopup::TabMenu);
-  elm::CloseHeldTab();
-  elm::TabMouseFinish();
+  elm::TabMouseDown(mouse, 350, 5, true);
+  EXPECT_EQ(elm::TabMouseUp(mouse, true, 350, 5, true), elm::TabPopup::TabMenu);
+  elm::CloseHeldTab(mouse);
+  elm::TabMouseFinish(mouse);
   EXPECT_EQ(GUICore::State().tabs.size(), 3u);
   EXPECT_EQ(GUICore::State().shownTimeline, GUICore::FindTimelineOfSprite(sprites[2]));
 

@@ -68,8 +68,6 @@ class ExchangeTest : public ModelTest {
  protected:
   void SetUp() override {
     ModelTest::SetUp();
-    ep::ResetState();
-    GUICore::ResetWorkArea();
     GUICore::SetCaption("[ a ] - Tesmiro");
   }
 

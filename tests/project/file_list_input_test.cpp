@@ -20,7 +20,6 @@ class FileListInputTest : public testing::ModelTest {
  protected:
   void SetUp() override {
     ModelTest::SetUp();
-    FileListInput::ResetState();
     FileListModule::SetViewSize(300, 200, 16);
   }
   static std::vector<int32_t> Ids() {
@@ -37,19 +36,20 @@ class FileListInputTest : public testing::ModelTest {
   }
   static int32_t Y(int32_t row) { return (row - 1) * 16 + 8; }  // middle of a row (not scrolled)
   // A left-button click on a row, as the window reports it.
-  static void ClickRow(int32_t row, int32_t shift = 0, int32_t x = 200, const Options& o = {}) {
-    FileListInput::MouseDown(shift, x, Y(row), o);
-    FileListInput::MouseUp(1, shift, x, Y(row));
+  void ClickRow(int32_t row, int32_t shift = 0, int32_t x = 200, const Options& o = {}) {
+    FileListInput::MouseDown(drag, shift, x, Y(row), o);
+    FileListInput::MouseUp(drag, 1, shift, x, Y(row));
     FileListInput::Click();
   }
-  static void Drag(int32_t fromRow, int32_t toY, int32_t button = 1, const Options& o = {}) {
-    FileListInput::MouseDown(0, 200, Y(fromRow), o);
-    FileListInput::MouseMove(0, 200, toY);
-    FileListInput::MouseUp(button, 0, 200, toY);
+  void Drag(int32_t fromRow, int32_t toY, int32_t button = 1, const Options& o = {}) {
+    FileListInput::MouseDown(drag, 0, 200, Y(fromRow), o);
+    FileListInput::MouseMove(drag, 0, 200, toY);
+    FileListInput::MouseUp(drag, button, 0, 200, toY);
   }
   static void Images(int n) {
     for (int i = 1; i <= n; ++i) AddItem("png", "/m/p" + std::to_string(i) + ".png");
   }
+  FileListInput::DragState drag;  // the list's, between its events
 };
 
 TEST_F(FileListInputTest, ClicksShiftAndCtrlSelect) {
@@ -66,18 +66,18 @@ TEST_F(FileListInputTest, ClicksShiftAndCtrlSelect) {
 
   // A press on a row of the selection keeps it while the button is down;
   // the release without a drag leaves that row alone.
-  FileListInput::MouseDown(0, 200, Y(4), {});
+  FileListInput::MouseDown(drag, 0, 200, Y(4), {});
   EXPECT_EQ(SelectedRows(), (std::vector<int32_t>{2, 4, 6}));
-  FileListInput::MouseMove(0, 202, Y(4) + 2);  // two pixels are still a click
-  FileListInput::MouseUp(1, 0, 202, Y(4) + 2);
+  FileListInput::MouseMove(drag, 0, 202, Y(4) + 2);  // two pixels are still a click
+  FileListInput::MouseUp(drag, 1, 0, 202, Y(4) + 2);
   EXPECT_EQ(SelectedRows(), (std::vector<int32_t>{4}));
   EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2, 3, 4, 5, 6}));
 
   // Below the last row: nothing selected, nothing to drag.
-  FileListInput::MouseDown(0, 200, 150, {});
-  EXPECT_FALSE(FileListInput::Current().buttonDown);
+  FileListInput::MouseDown(drag, 0, 200, 150, {});
+  EXPECT_FALSE(drag.buttonDown);
   EXPECT_EQ(SelectedRows(), (std::vector<int32_t>{4}));
-  FileListInput::MouseUp(1, 0, 200, 150);
+  FileListInput::MouseUp(drag, 1, 0, 200, 150);
   EXPECT_TRUE(SelectedRows().empty());
 }
 
@@ -87,24 +87,24 @@ TEST_F(FileListInputTest, ExpanderClicksToggleFoldersAndSwallowTheDoubleClick) {
   ASSERT_EQ(FileListModule::RowCount(), 2);
   ClickRow(1, 0, 85);  // the expander box at x 80..88
   EXPECT_EQ(FileListModule::RowCount(), 1);
-  EXPECT_EQ(FileListInput::DblClick({}, true), FileListInput::DoubleClickAction::None);
+  EXPECT_EQ(FileListInput::DblClick(drag, {}, true), FileListInput::DoubleClickAction::None);
   // The release that completes the double click does not close it again.
-  FileListInput::MouseUp(1, 0, 85, Y(1));
+  FileListInput::MouseUp(drag, 1, 0, 85, Y(1));
   EXPECT_EQ(FileListModule::RowCount(), 1);
   ClickRow(1, 0, 85 + 20);  // the folder icon
   EXPECT_EQ(FileListModule::RowCount(), 2);
-  EXPECT_EQ(FileListInput::DblClick({}, true), FileListInput::DoubleClickAction::None);
-  FileListInput::MouseUp(1, 0, 85 + 20, Y(1));
+  EXPECT_EQ(FileListInput::DblClick(drag, {}, true), FileListInput::DoubleClickAction::None);
+  FileListInput::MouseUp(drag, 1, 0, 85 + 20, Y(1));
   EXPECT_EQ(FileListModule::RowCount(), 2);
   ClickRow(1, 0, 150);  // the caption does not toggle
   EXPECT_EQ(FileListModule::RowCount(), 2);
-  EXPECT_EQ(FileListInput::DblClick({}), FileListInput::DoubleClickAction::AddEvent);
-  EXPECT_EQ(FileListInput::DblClick({false, true}), FileListInput::DoubleClickAction::Property);
+  EXPECT_EQ(FileListInput::DblClick(drag, {}), FileListInput::DoubleClickAction::AddEvent);
+  EXPECT_EQ(FileListInput::DblClick(drag, {false, true}), FileListInput::DoubleClickAction::Property);
   // Keys: Left closes the cursor's folder, Shift+Right opens every folder.
-  FileListInput::KeyUp(37, 0);
+  FileListInput::KeyUp(drag, 37, 0);
   EXPECT_EQ(FileListModule::RowCount(), 1);
   EXPECT_EQ(SelectedRows(), (std::vector<int32_t>{1}));
-  FileListInput::KeyUp(39, 1);
+  FileListInput::KeyUp(drag, 39, 1);
   EXPECT_EQ(FileListModule::RowCount(), 2);
 }
 
@@ -131,14 +131,14 @@ TEST_F(FileListInputTest, KeysAndPopupsWithNoRowsDoNothing) {
   ui.calls.clear();
   for (int32_t key : {38, 40, 33, 34, 35, 36, 13}) {
     EXPECT_FALSE(FileListInput::KeyDown(key, 0).doubleClick);
-    FileListInput::KeyUp(key, 0);
+    FileListInput::KeyUp(drag, key, 0);
   }
-  FileListInput::KeyUp(46, 0);
-  FileListInput::KeyUp(37, 1);
+  FileListInput::KeyUp(drag, 46, 0);
+  FileListInput::KeyUp(drag, 37, 1);
   EXPECT_EQ(FileListModule::Current().cursorRow, -1);
   EXPECT_TRUE(std::none_of(ui.calls.begin(), ui.calls.end(), [](const std::string& c) { return c.rfind("showItemInfo", 0) == 0; }));
-  EXPECT_EQ(FileListInput::DblClick({}), FileListInput::DoubleClickAction::None);
-  auto result = FileListInput::MouseUp(2, 0, 10, 10);
+  EXPECT_EQ(FileListInput::DblClick(drag, {}), FileListInput::DoubleClickAction::None);
+  auto result = FileListInput::MouseUp(drag, 2, 0, 10, 10);
   EXPECT_TRUE(result.popup);
   auto popup = FileListInput::Popup({});
   EXPECT_FALSE(popup.selectAll || popup.addEvent || popup.deleteItems || popup.property || popup.duplicate || popup.open);
@@ -147,8 +147,8 @@ TEST_F(FileListInputTest, KeysAndPopupsWithNoRowsDoNothing) {
 TEST_F(FileListInputTest, RightButtonSetsTheInsertPositionAndPopupStates) {
   Images(2);
   int32_t folder = AddItem("folder");
-  FileListInput::MouseDown(0, 200, Y(2), {});
-  auto result = FileListInput::MouseUp(2, 0, 200, Y(2));
+  FileListInput::MouseDown(drag, 0, 200, Y(2), {});
+  auto result = FileListInput::MouseUp(drag, 2, 0, 200, Y(2));
   EXPECT_TRUE(result.popup);
   EXPECT_EQ(FileListModule::Current().insertRow, 2);
   EXPECT_EQ(FileListModule::Current().insertMode, 0);
@@ -178,12 +178,12 @@ TEST_F(FileListInputTest, MultiSelectDragSelectsAndEscapeCancelsAMove) {
   EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2, 3, 4, 5}));
 
   ClickRow(1);
-  FileListInput::MouseDown(0, 200, Y(1), {});
-  FileListInput::MouseMove(0, 200, Y(4));
+  FileListInput::MouseDown(drag, 0, 200, Y(1), {});
+  FileListInput::MouseMove(drag, 0, 200, Y(4));
   EXPECT_EQ(FileListModule::CurrentView().markMode, 1);
-  EXPECT_TRUE(FileListInput::KeyUp(27, 0).cancelledDrag);
+  EXPECT_TRUE(FileListInput::KeyUp(drag, 27, 0).cancelledDrag);
   EXPECT_EQ(FileListModule::CurrentView().markMode, -1);
-  FileListInput::MouseUp(1, 0, 200, Y(4));
+  FileListInput::MouseUp(drag, 1, 0, 200, Y(4));
   EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2, 3, 4, 5}));
 }
 
@@ -191,21 +191,21 @@ TEST_F(FileListInputTest, DropsAddFilesAsOneStepOrAskForTheProject) {
   Images(2);
   for (const char* name : {"a.png", "b.mp3", "c.kvg"}) WriteFile(dir.path() / name, "x");
   GUICore::ClearStoreUndo();
-  auto ignored = FileListInput::Drop(Y(1), {});
+  auto ignored = FileListInput::Drop(drag, Y(1), {});
   EXPECT_EQ(ignored.kind, FileListInput::DropResult::Kind::Ignored);
   EXPECT_FALSE(GUICore::CanStoreUndo());
 
-  auto project = FileListInput::Drop(Y(1), {(dir.path() / "x.TSM").string(), (dir.path() / "a.png").string()});
+  auto project = FileListInput::Drop(drag, Y(1), {(dir.path() / "x.TSM").string(), (dir.path() / "a.png").string()});
   EXPECT_EQ(project.kind, FileListInput::DropResult::Kind::OpenProject);
   EXPECT_EQ(project.project, (dir.path() / "x.TSM").string());
   EXPECT_EQ(GUICore::StoreItemCount(), 2);
 
-  FileListInput::DropOver(16);  // the boundary above row 2
+  FileListInput::DropOver(drag, 16);  // the boundary above row 2
   EXPECT_EQ(FileListModule::CurrentView().markRow, 2);
   EXPECT_EQ(FileListModule::CurrentView().markMode, 1);
   std::vector<std::string> files;
   for (const char* name : {"a.png", "b.mp3", "c.kvg"}) files.push_back((dir.path() / name).string());
-  auto added = FileListInput::Drop(16, files);
+  auto added = FileListInput::Drop(drag, 16, files);
   EXPECT_EQ(added.kind, FileListInput::DropResult::Kind::Added);
   EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 3, 4, 5, 2}));
   EXPECT_EQ(SelectedRows(), (std::vector<int32_t>{2, 3, 4}));

@@ -156,6 +156,23 @@ TEST_F(FileListViewTest, PaintPlanOfRowsFoldersAndMarker) {
   EXPECT_TRUE(Paint().rows.empty());
 }
 
+TEST_F(FileListViewTest, AWindowsViewTakesThePlanWhileInstalled) {
+  Size(300, 100);
+  const FileListModule::View& before = CurrentView();
+  {
+    FileListModule::View window;
+    FileListModule::ScopedView installed(window);
+    Size(200, 40);
+    Images(3);
+    EXPECT_EQ(window.height, 56);
+    EXPECT_EQ(window.paint.content, Content::Rows);
+    EXPECT_EQ(window.bars.vMax, 2);
+  }
+  EXPECT_EQ(&CurrentView(), &before);
+  EXPECT_EQ(before.height, 116);
+  EXPECT_EQ(before.paint.content, Content::EmptyHint);
+}
+
 TEST_F(FileListViewTest, HorizontalBarFollowsTheVisibleCaptions) {
   Size(200, 100);
   AddItem("png", "/m/" + std::string(40, 'x') + ".png");  // 44 characters: 264 pixels

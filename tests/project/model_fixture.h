@@ -1,5 +1,5 @@
 #pragma once
-// A fresh project for each test: the model and both list models reset, a
+// A fresh project for each test: every module reset, a
 // recording user interface installed, settings files looked for in a
 // private temporary folder.
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include "project/gui_core.h"
 #include "project/list_models.h"
 #include "project/model.h"
+#include "project/project_state.h"
 #include "project/store.h"
 #include "project/store_undo.h"
 #include "support/recording_ui.h"
@@ -20,9 +21,7 @@ namespace tesmiro::testing {
 class ModelTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    GUICore::ResetState();
-    FileListModule::ResetState();
-    EventListModule::ResetState();
+    GUICore::ResetProjectState();
     GUICore::State().paths = AppPaths::InFolder(dir.path());
     GUICore::NewProject();
     ui.calls.clear();

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "project/ini_file.h"
+#include "project/project_state.h"
 #include "project/recent_files.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
@@ -18,11 +19,7 @@ namespace fs = std::filesystem;
 
 class PreferencesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    Prefs::ResetState();
-    GUICore::ResetRecentFiles();
-    EventListModule::ResetDisplayColors();
-  }
+  void SetUp() override { GUICore::ResetProjectState(); }
   void TearDown() override { SetUp(); }
   static Preferences Loaded(const std::string& text, Preferences p = {}) {
     Prefs::Load(IniFile::Parse(text), p);

@@ -30,11 +30,6 @@ const std::string kSo = "\x83\x5C";
 
 class ProjectFileTest : public testing::ModelTest {
  protected:
-  void SetUp() override {
-    ModelTest::SetUp();
-    GUICore::ResetRecentFiles();
-  }
-
   TSMModule::ProjectData Parse(const TsmBuilder& b, bool expectOk = true) {
     Result<TSMModule::ProjectData> data = TSMModule::ParseProjectFile(b.bytes, dir.path().string());
     message = data.message();

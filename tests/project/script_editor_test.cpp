@@ -51,12 +51,7 @@ struct RecordingView : SE::View {
 
 class ScriptEditorTest : public testing::ModelTest {
  protected:
-  void SetUp() override {
-    ModelTest::SetUp();
-    SE::ResetState();
-    ActionCompiler::ResetState();
-  }
-  void TearDown() override { ActionCompiler::ResetState(); }
+  void TearDown() override { GUICore::ResetProjectState(); }
 
   static EventRecord Placed(int32_t id, const std::string& name = "", const std::string& script = "") {
     EventRecord e;

@@ -1,7 +1,8 @@
 #pragma once
 // The box over the event list (ListEventHead): the strip of timeline tabs
 // (when shown) and the column heads, scrolled with the list. Mouse events go
-// to the main window's handlers; it holds no model state.
+// to the main window's handlers; it holds no model state, only the tab held
+// by the mouse between a press and its release.
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -21,6 +22,8 @@ class EventListHead : public QWidget {
   void drawTabsAndHeader();
   // A caption cut with "..." to fit the width in this box's font.
   std::string fitText(const std::string& text, int width) const;
+  // The tab the mouse holds, for the strip's mouse rules.
+  EventListModule::TabStripMouse& tabMouse() { return tabMouse_; }
 
   std::function<void(int button, int shift, int x, int y)> onMouseDown;
   std::function<void(int button, int shift, int x, int y)> onMouseMove;
@@ -39,6 +42,7 @@ class EventListHead : public QWidget {
   void drawTab(QPainter& p, const EventListModule::TabFace& tab, bool bare);
 
   EventListModule::TabStripLayout layout_;
+  EventListModule::TabStripMouse tabMouse_;
 };
 
 }  // namespace tesmiro::gui

@@ -10,7 +10,6 @@
 #include <QUrl>
 #include <algorithm>
 
-#include "project/file_list_input.h"
 #include "project/file_list_view.h"
 #include "project/list_models.h"
 #include "project/preferences.h"
@@ -51,19 +50,18 @@ void Text(QPainter& p, const QFontMetrics& fm, int x, int top, const std::string
 
 }  // namespace
 
+// The list takes over the view as the core left it before the window.
 FileListWidget::FileListWidget(MainGUI* owner, QWidget* parent)
-    : QWidget(parent), owner_(owner) {
+    : QWidget(parent), owner_(owner), view_(FL::CurrentView()), viewInstalled_(view_) {
   setObjectName("PictFileList");
   setFocusPolicy(Qt::StrongFocus);
   setAcceptDrops(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFont(ListFont(kPointSize));
-  FL::CurrentView().measure = [fm = QFontMetrics(font())](std::string_view text) {
-    return fm.horizontalAdvance(ToQ(text));
-  };
+  view_.measure = [fm = QFontMetrics(font())](std::string_view text) { return fm.horizontalAdvance(ToQ(text)); };
 }
 
-FileListWidget::~FileListWidget() { FL::CurrentView().measure = nullptr; }
+FileListWidget::~FileListWidget() = default;
 
 void FileListWidget::attachScrollBars(QScrollBar* vertical, QScrollBar* horizontal) {
   vertical_ = vertical;
@@ -90,7 +88,7 @@ void FileListWidget::updateViewSize() {
 
 void FileListWidget::syncScrollBars() {
   if (!vertical_ || !horizontal_) return;
-  const auto& bars = FL::CurrentView().bars;
+  const auto& bars = view_.bars;
   const auto& list = FL::Current();
   syncing_ = true;
   vertical_->setRange(1, bars.vMax);
@@ -106,7 +104,7 @@ void FileListWidget::syncScrollBars() {
 
 void FileListWidget::paintEvent(QPaintEvent*) {
   syncScrollBars();
-  const auto& paint = FL::CurrentView().paint;
+  const auto& paint = view_.paint;
   const int w = rowsWidth();
   QPainter p(this);
   const QFontMetrics fm(font());
@@ -225,7 +223,7 @@ void FileListWidget::dragMoveEvent(QDragMoveEvent* e) {
   e->acceptProposedAction();
 }
 
-void FileListWidget::dragLeaveEvent(QDragLeaveEvent*) { FileListInput::DropLeave(); }
+void FileListWidget::dragLeaveEvent(QDragLeaveEvent*) { FileListInput::DropLeave(drag_); }
 
 void FileListWidget::dropEvent(QDropEvent* e) {
   std::vector<std::string> paths;

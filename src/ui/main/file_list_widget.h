@@ -7,6 +7,9 @@
 #include <QWidget>
 #include <optional>
 
+#include "project/file_list_input.h"
+#include "project/file_list_view.h"
+
 class QScrollBar;
 
 namespace tesmiro::gui {
@@ -26,6 +29,8 @@ class FileListWidget : public QWidget {
   void syncScrollBars();
   // The client width the rows use (the vertical bar stands at the right).
   int rowsWidth() const;
+  // The press, drag or drop in progress, for the list's input rules.
+  FileListInput::DragState& drag() { return drag_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -51,6 +56,11 @@ class FileListWidget : public QWidget {
   QScrollBar* horizontal_ = nullptr;
   bool pressed_ = false;
   bool syncing_ = false;
+  FileListInput::DragState drag_;
+  // Size, focus, scroll ranges and paint plan: the core plans into it while
+  // the list lives.
+  FileListModule::View view_;
+  FileListModule::ScopedView viewInstalled_;
 };
 
 class FileListHeader : public QWidget {

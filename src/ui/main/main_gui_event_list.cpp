@@ -183,12 +183,12 @@ void MainGUI::onEventListFocusIn() {
     insertActionEventAction->setEnabled(m.insertAction);
   }
   DrawEventList();
-  WheelHook::take(BasWheelMouse::kEventList);
+  wheelHook->take(BasWheelMouse::kEventList);
 }
 
 void MainGUI::onEventListFocusOut() {
   // Only the list's own hook: the file list may hold the wheel already.
-  if (BasWheelMouse::HookedControl() == BasWheelMouse::kEventList) BasWheelMouse::UnhookWheel();
+  wheelHook->release(BasWheelMouse::kEventList);
   const elm::EventEditMenu m = elm::BlurMenuState(syncWithFileListAction->isChecked());
   for (QAction* a : {undoAction, redoAction, copyEventsAction, cutEventsAction, deleteEventsAction, selectAllEventsAction,
                      pasteEventsAction, eventPropertiesAction, syncWithFileListAction, insertActionEventAction})
@@ -244,18 +244,23 @@ void MainGUI::ListEventAddAction() {
 
 // ---- tab strip -------------------------------------------------------------------------
 
+namespace {
+// The head was made an EventListHead when the area was set up.
+elm::TabStripMouse& HeldTab(QWidget* head) { return static_cast<EventListHead*>(head)->tabMouse(); }
+}  // namespace
+
 void MainGUI::onEventListHeadMouseDown(int, int, int x, int y) {
   if (buildRunning_) return;
-  elm::TabMouseDown(x, y, TabsShown());
+  elm::TabMouseDown(HeldTab(ListEventHead), x, y, TabsShown());
 }
 
 void MainGUI::onEventListHeadMouseMove(int, int, int x, int) {
-  if (elm::TabMouseMove(x)) ListEventHead->setCursor(Qt::DragMoveCursor);
+  if (elm::TabMouseMove(HeldTab(ListEventHead), x)) ListEventHead->setCursor(Qt::DragMoveCursor);
 }
 
 void MainGUI::onEventListHeadMouseUp(int button, int, int x, int y) {
   if (buildRunning_) return;
-  const elm::TabPopup popup = elm::TabMouseUp(button == elm::kRightButton, x, y, TabsShown());
+  const elm::TabPopup popup = elm::TabMouseUp(HeldTab(ListEventHead), button == elm::kRightButton, x, y, TabsShown());
   DrawTabsAndHeader();
   const QPoint at = ListEventHead->mapToGlobal(QPoint(x, y));
   if (popup == elm::TabPopup::TabMenu) {
@@ -265,7 +270,7 @@ void MainGUI::onEventListHeadMouseUp(int button, int, int x, int y) {
   }
   if (P().dispEventProperty != 1) ui::Windows().unloadEventDialog();
   ListEventHead->unsetCursor();
-  elm::TabMouseFinish();
+  elm::TabMouseFinish(HeldTab(ListEventHead));
 }
 
 void MainGUI::onEventListHeadDoubleClick() {
@@ -273,7 +278,7 @@ void MainGUI::onEventListHeadDoubleClick() {
 }
 
 void MainGUI::closeSpriteTab() {
-  elm::CloseHeldTab();
+  elm::CloseHeldTab(HeldTab(ListEventHead));
   DrawTabsAndHeader();
 }
 

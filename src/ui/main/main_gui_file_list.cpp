@@ -45,6 +45,9 @@ MaterialPropertyExchange* gMaterialProperties = nullptr;
 
 constexpr int kDeleteKey = 46;
 
+// The list was made a FileListWidget when the area was set up.
+FileListInput::DragState& Drag(QWidget* list) { return static_cast<FileListWidget*>(list)->drag(); }
+
 FileListInput::Options InputOptions() {
   const auto& prefs = Prefs::Current();
   return {prefs.filelistMultiSelect == 1, prefs.doubleClickProperty == 1};
@@ -130,11 +133,11 @@ void MainGUI::setupFileListArea() {
 // ---- the list's events ----------------------------------------------------
 
 void MainGUI::onFileListMouseDown(int, int shift, int x, int y) {
-  FileListInput::MouseDown(shift, x, y, InputOptions());
+  FileListInput::MouseDown(Drag(PictFileList), shift, x, y, InputOptions());
 }
 
 void MainGUI::onFileListMouseMove(int, int shift, int x, int y) {
-  switch (FileListInput::MouseMove(shift, x, y)) {
+  switch (FileListInput::MouseMove(Drag(PictFileList), shift, x, y)) {
     case FileListInput::Cursor::Drag:
       PictFileList->setCursor(Qt::DragMoveCursor);
       break;
@@ -147,7 +150,7 @@ void MainGUI::onFileListMouseMove(int, int shift, int x, int y) {
 }
 
 void MainGUI::onFileListMouseUp(int button, int shift, int x, int y) {
-  const auto result = FileListInput::MouseUp(button, shift, x, y);
+  const auto result = FileListInput::MouseUp(Drag(PictFileList), button, shift, x, y);
   PictFileList->unsetCursor();
   refreshStoreEditItems();
   if (!result.popup) return;
@@ -172,7 +175,7 @@ void MainGUI::onFileListClicked() { followFileListCursor(); }
 void MainGUI::followFileListCursor() { ShowItemInfo(FL::GetJpegListID(FL::Current().cursorRow)); }
 
 void MainGUI::onFileListDoubleClick(bool fromMouse) {
-  switch (FileListInput::DblClick(InputOptions(), fromMouse)) {
+  switch (FileListInput::DblClick(Drag(PictFileList), InputOptions(), fromMouse)) {
     case FileListInput::DoubleClickAction::Property:
       editItemProperties();
       break;
@@ -189,7 +192,7 @@ void MainGUI::onFileListKeyDown(int keyCode, int shift) {
 }
 
 void MainGUI::onFileListKeyUp(int keyCode, int shift) {
-  if (FileListInput::KeyUp(keyCode, shift).cancelledDrag) PictFileList->unsetCursor();
+  if (FileListInput::KeyUp(Drag(PictFileList), keyCode, shift).cancelledDrag) PictFileList->unsetCursor();
   if (keyCode == kDeleteKey) followFileListCursor();
   // Keys the window handles itself (comma, period, Ctrl+I...) change the
   // store before their release arrives here.
@@ -200,7 +203,7 @@ void MainGUI::onFileListFocusIn() {
   undoAction->setEnabled(GUICore::CanStoreUndo());
   redoAction->setEnabled(GUICore::CanStoreRedo());
   FL::SetFocused(true);
-  WheelHook::take(BasWheelMouse::kFileList);
+  wheelHook->take(BasWheelMouse::kFileList);
 }
 
 void MainGUI::refreshStoreEditItems() {
@@ -213,13 +216,13 @@ void MainGUI::onFileListFocusOut() {
   undoAction->setEnabled(false);
   redoAction->setEnabled(false);
   FL::SetFocused(false);
-  if (BasWheelMouse::HookedControl() == BasWheelMouse::kFileList) BasWheelMouse::UnhookWheel();
+  wheelHook->release(BasWheelMouse::kFileList);
 }
 
-void MainGUI::onFileListDragOver(int y) { FileListInput::DropOver(y); }
+void MainGUI::onFileListDragOver(int y) { FileListInput::DropOver(Drag(PictFileList), y); }
 
 void MainGUI::onFileListDrop(int y, const std::vector<std::string>& paths) {
-  const auto result = FileListInput::Drop(y, paths);
+  const auto result = FileListInput::Drop(Drag(PictFileList), y, paths);
   if (result.kind == FileListInput::DropResult::Kind::Added) followFileListCursor();
   refreshStoreEditItems();
   if (result.kind != FileListInput::DropResult::Kind::OpenProject) return;

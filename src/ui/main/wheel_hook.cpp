@@ -5,7 +5,6 @@
 #include <QWidget>
 #include <algorithm>
 
-#include "project/event_list_input.h"
 #include "project/preferences.h"
 
 namespace tesmiro::gui {
@@ -21,8 +20,12 @@ void WheelHook::addList(const std::string& name, QWidget* widget, std::function<
 void WheelHook::take(const std::string& name) {
   // Focus can pass from one list to the other while the window is inactive;
   // the first one then hears of no loss, and its hook would stay.
-  if (BasWheelMouse::HookedControl() != name) BasWheelMouse::UnhookWheel();
-  BasWheelMouse::HookWheel(name);
+  if (wheel_.hooked != name) BasWheelMouse::UnhookWheel(wheel_);
+  BasWheelMouse::HookWheel(wheel_, name);
+}
+
+void WheelHook::release(const std::string& name) {
+  if (wheel_.hooked == name) BasWheelMouse::UnhookWheel(wheel_);
 }
 
 bool WheelHook::eventFilter(QObject* watched, QEvent* event) {
@@ -35,12 +38,12 @@ bool WheelHook::eventFilter(QObject* watched, QEvent* event) {
   if (!overList) return false;
   // The lists' own scroll bars would scroll by themselves: the wheel is the
   // hooked list's alone.
-  const std::string& hooked = BasWheelMouse::HookedControl();
+  const std::string hooked = wheel_.hooked;
   const auto list = std::find_if(lists_.begin(), lists_.end(), [&hooked](const List& l) { return l.name == hooked; });
   if (list == lists_.end() || !list->widget) return true;
   const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
   const int perNotch = std::clamp(Prefs::Current().mouseWheelScroll, 1, 16);
-  const int rows = BasWheelMouse::WheelRows(hooked, delta, perNotch);
+  const int rows = BasWheelMouse::WheelRows(wheel_, hooked, delta, perNotch);
   if (rows != 0 && list->scroll) list->scroll(rows);
   return true;
 }

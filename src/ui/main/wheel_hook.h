@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "project/event_list_input.h"
+
 class QWidget;
 
 namespace tesmiro::gui {
@@ -25,7 +27,12 @@ class WheelHook : public QObject {
   void addList(const std::string& name, QWidget* widget, std::function<void(int)> scroll);
   // Gives the wheel to the named list (the one that just got the focus),
   // taking it from the other list if that one still holds it.
-  static void take(const std::string& name);
+  void take(const std::string& name);
+  // The named list lost the focus: it lets the wheel go if it holds it
+  // (the other list may have taken it already).
+  void release(const std::string& name);
+  // The hook and the notches summed so far.
+  BasWheelMouse::WheelState& state() { return wheel_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -37,6 +44,7 @@ class WheelHook : public QObject {
     std::function<void(int)> scroll;
   };
   std::vector<List> lists_;
+  BasWheelMouse::WheelState wheel_;
 };
 
 }  // namespace tesmiro::gui

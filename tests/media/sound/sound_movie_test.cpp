@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "media/media_state.h"
 #include "media/sound/id3.h"
 #include "media/sound/sound_writer.h"
 #include "media/video/flv_video.h"
@@ -53,14 +54,8 @@ process.exit(ok ? 0 : 1);
 
 class SoundMovieTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetState();
-    ClearMP3StreamState();
-  }
-  void TearDown() override {
-    ResetState();
-    ClearMP3StreamState();
-  }
+  void SetUp() override { ResetMediaState(); }
+  void TearDown() override { ResetMediaState(); }
   std::string Save(const std::string& name, const Bytes& bytes) {
     const auto path = dir / name;
     EXPECT_TRUE(fileio::WriteAtomic(path, bytes, nullptr));

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "media/media_state.h"
 #include "media/text/text_definitions.h"
 #include "support/swf_tags.h"
 #include "swf/swf_writer.h"
@@ -199,8 +200,7 @@ class TextWriterTest : public ::testing::Test {
   void SetUp() override { Fresh(); }
   void TearDown() override { Fresh(); }
   static void Fresh() {
-    SWFMakeCore::ResetState();
-    SWFMakeCore::FontCache() = {};
+    SWFMakeCore::ResetMediaState();
     SWFMakeCore::SetTextCollector(nullptr);
   }
   void StartMovie(int version) {

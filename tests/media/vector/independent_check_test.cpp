@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "kvg_text.h"
+#include "media/media_state.h"
 #include "media/vector/kvg.h"
 #include "media/vector/vector_shape.h"
 #include "support/checkers.h"
@@ -125,8 +126,7 @@ void Place(int32_t id, int32_t depth, int32_t clipDepth = kNoClipDepth, float ra
 
 // A one-frame movie of 200 x 200 pixels on white around what `body` writes.
 std::filesystem::path Movie(const testing::TempDir& dir, const std::string& name, const std::function<void()>& body) {
-  ResetState();
-  ResetVectorElements();
+  ResetMediaState();
   WriteSWFHeader(6, 200, 200, 12.0f);
   WriteSetBackgroundColor(255, 255, 255);
   body();

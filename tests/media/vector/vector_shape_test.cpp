@@ -4,6 +4,7 @@
 #include <set>
 
 #include "kvg_text.h"
+#include "media/media_state.h"
 #include "media/vector/kvg.h"
 #include "media/vector/vector_shape.h"
 #include "shape_tag_reader.h"
@@ -64,10 +65,7 @@ ReadShape ParseMorphTag(const SwfTag& tag) {
 
 class VectorShapeTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetState();
-    ResetVectorElements();
-  }
+  void SetUp() override { ResetMediaState(); }
   void TearDown() override { OutputBuffer().clear(); }
 };
 

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "media/media_state.h"
 #include "media/sound/sound_writer.h"
 #include "media/video/flv_video.h"
 #include "platform/file_io.h"
@@ -97,14 +98,8 @@ std::string RunPlayer(const testing::TempDir& dir, const std::string& body) {
 
 class VideoRenderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetState();
-    ClearMP3StreamState();
-  }
-  void TearDown() override {
-    ResetState();
-    ClearMP3StreamState();
-  }
+  void SetUp() override { ResetMediaState(); }
+  void TearDown() override { ResetMediaState(); }
   testing::TempDir dir;
   testing::RecordingUi ui;
 };

@@ -18,6 +18,7 @@
 #include "project/timelines.h"
 #include "support/main_gui_fixture.h"
 #include "ui/common/qt_text.h"
+#include "ui/main/wheel_hook.h"
 
 namespace tesmiro::testing {
 namespace {
@@ -187,8 +188,9 @@ TEST_F(EventListTest, WheelScrollsOnlyTheFocusedList) {
   ASSERT_GE(elm::Current().vBar.max, 10);
   // The file list still holds the wheel (its loss of focus went unheard
   // while the window was inactive); the list that gets the focus takes it.
-  BasWheelMouse::UnhookWheel();
-  BasWheelMouse::HookWheel(BasWheelMouse::kFileList);
+  BasWheelMouse::WheelState& wheel = w.findChild<gui::WheelHook*>()->state();
+  BasWheelMouse::UnhookWheel(wheel);
+  BasWheelMouse::HookWheel(wheel, BasWheelMouse::kFileList);
   w.onEventListFocusIn();
   SendWheel(list, -120);
   EXPECT_EQ(elm::ScrollValue(), 4);
