@@ -270,8 +270,8 @@ bool MainGUI::shutDown() {
   windows.unloadEventDialog();
   windows.unloadScriptEditor();
   windows.unloadPreviewWindow();
-  std::string error;
-  if (!SavePreference(&error)) {
+  if (const Result<void> saved = SavePreference(); !saved) {
+    std::string error = saved.message();
     std::replace(error.begin(), error.end(), '\n', ' ');
     std::replace(error.begin(), error.end(), '\r', ' ');
     std::fprintf(stderr, "tesmiro: 設定を保存できませんでした: %s\n", error.c_str());
@@ -386,12 +386,9 @@ void MainGUI::storeWindowPreferences() {
   p.filelistHistoryMax = GUICore::State().filelistHistoryMax;
 }
 
-bool MainGUI::SavePreference(std::string* error) {
+Result<void> MainGUI::SavePreference() {
   storeWindowPreferences();
-  std::string why;
-  const bool ok = Prefs::SaveFile(GUICore::State().paths.config / Prefs::kPreferenceFile, P(), &why);
-  if (!ok && error) *error = why;
-  return ok;
+  return Prefs::SaveFile(GUICore::State().paths.config / Prefs::kPreferenceFile, P());
 }
 
 void MainGUI::EnumTrueTypeFont() { fontList_ = text::EnumTrueTypeFont(P().useVerticalFont == 1); }

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
 #include "project/window_services.h"
 
 class QAction;
@@ -70,8 +71,8 @@ class MainGUI : public QMainWindow {
   // cancel = 1 when the user chose Cancel, or when Yes did not save.
   void ConfirmSaveProject(int& cancel);
   void LoadPreference();
-  // False (with the reason) when the settings file could not be written.
-  bool SavePreference(std::string* error = nullptr);
+  // Why not, when the settings file could not be written.
+  Result<void> SavePreference();
   void EnumTrueTypeFont();
   // The installed outline fonts (0-based), for the material dialog.
   const std::vector<std::string>& fontList() const { return fontList_; }

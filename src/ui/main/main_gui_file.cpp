@@ -102,7 +102,7 @@ bool MainGUI::save() {
   if (buildRunning_) return false;
   const std::string path = GUICore::State().projectPath;
   if (path.empty()) return saveAs();
-  return GUICore::SaveProject(path);
+  return GUICore::SaveProject(path).ok();
 }
 
 bool MainGUI::saveAs() {
