@@ -76,7 +76,7 @@ void MainGUI::openProject() {
   r.filter.assign(kProjectFilter, kProjectFilterSize);
   r.defaultExt = "tsm";
   r.initialDir = ProjectFolderOrHome();
-  if (DialogModule::OpenFileDialog(r) != 0 && !r.file.empty()) GUICore::OpenProject(r.file);
+  if (DialogModule::OpenFileDialog(r) && !r.file.empty()) GUICore::OpenProject(r.file);
   if (GUICore::State().settings.option(2) == 'D') Prefs::Current().doubleClickProperty = 1;
 }
 
@@ -112,7 +112,7 @@ bool MainGUI::saveAs() {
   r.defaultExt = "tsm";
   r.initialDir = ProjectFolderOrHome();
   r.file = GUICore::State().projectPath;
-  if (DialogModule::SaveFileDialog(r) == 0 || r.file.empty()) return false;
+  if (!DialogModule::SaveFileDialog(r) || r.file.empty()) return false;
   // The project takes the new name only once it is really there.
   if (!GUICore::SaveProject(r.file)) return false;
   GUICore::State().projectPath = r.file;
@@ -133,7 +133,7 @@ void MainGUI::makeSwf() {
   } else {
     r.initialDir = HomeFolder();
   }
-  if (DialogModule::SaveFileDialog(r) == 0 || r.file.empty()) return;
+  if (!DialogModule::SaveFileDialog(r) || r.file.empty()) return;
   const std::filesystem::path out(r.file);
 
   GUICore::ShowTimeline(0, false);
