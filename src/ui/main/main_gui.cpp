@@ -245,27 +245,22 @@ void MainGUI::startUp(const QString& commandLine) {
 
 // ---- shut-down --------------------------------------------------------------
 
-void MainGUI::ConfirmSaveProject(int& cancel) {
-  cancel = 0;
-  if (!GUICore::HasUnsavedChanges()) return;
+bool MainGUI::ConfirmSaveProject() {
+  if (!GUICore::HasUnsavedChanges()) return true;
   const ui::Answer a = ui::Current().messages->message(
       "Tesmiro", "プロジェクトは変更されています。上書き保存しますか？", ui::Icon::Exclamation,
       ui::Buttons::YesNoCancel);
-  if (a == ui::Answer::Cancel) {
-    cancel = 1;
-  } else if (a == ui::Answer::Yes) {
-    // A save that did not happen (Save As cancelled, write failed) must not
-    // let the caller throw the changes away.
-    if (!save()) cancel = 1;
-  }
+  if (a == ui::Answer::Cancel) return false;
+  // A save that did not happen (Save As cancelled, write failed) must not
+  // let the caller throw the changes away.
+  if (a == ui::Answer::Yes) return save();
+  return true;
 }
 
 bool MainGUI::shutDown() {
   if (unloaded_) return true;
   Desktop().sound->stop();
-  int cancel = 0;
-  ConfirmSaveProject(cancel);
-  if (cancel == 1) return false;
+  if (!ConfirmSaveProject()) return false;
   auto& windows = ui::Windows();
   windows.unloadEventDialog();
   windows.unloadScriptEditor();

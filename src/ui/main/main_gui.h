@@ -68,8 +68,8 @@ class MainGUI : public QMainWindow {
   // Keys seen before the focused control; true when the key was used.
   bool onKeyDown(int keyCode, int shift);
   bool onKeyUp(int keyCode, int shift);
-  // cancel = 1 when the user chose Cancel, or when Yes did not save.
-  void ConfirmSaveProject(int& cancel);
+  // False when the user chose Cancel, or when Yes did not save.
+  bool ConfirmSaveProject();
   void LoadPreference();
   // Why not, when the settings file could not be written.
   Result<void> SavePreference();

@@ -60,18 +60,14 @@ void MainGUI::connectFileMenu() {
 
 void MainGUI::newProject() {
   if (buildRunning_) return;
-  int cancel = 0;
-  ConfirmSaveProject(cancel);
-  if (cancel == 1) return;
+  if (!ConfirmSaveProject()) return;
   GUICore::NewProject();
   GUICore::State().projectPath.clear();
 }
 
 void MainGUI::openProject() {
   if (buildRunning_) return;
-  int cancel = 0;
-  ConfirmSaveProject(cancel);
-  if (cancel == 1) return;
+  if (!ConfirmSaveProject()) return;
   DialogModule::FileDialogRecord r;
   r.filter.assign(kProjectFilter, kProjectFilterSize);
   r.defaultExt = "tsm";
@@ -84,17 +80,13 @@ void MainGUI::openRecentProject(int k) {
   if (buildRunning_ || k < 0 || k >= static_cast<int>(recentProjectActions.size())) return;
   const std::string path = FromQ(recentProjectActions[static_cast<size_t>(k)]->data().toString());
   if (path.empty()) return;
-  int cancel = 0;
-  ConfirmSaveProject(cancel);
-  if (cancel == 1) return;
+  if (!ConfirmSaveProject()) return;
   GUICore::OpenProject(path);
 }
 
 bool MainGUI::openProjectFile(const std::string& path) {
   if (buildRunning_) return false;
-  int cancel = 0;
-  ConfirmSaveProject(cancel);
-  if (cancel == 1) return false;
+  if (!ConfirmSaveProject()) return false;
   return GUICore::OpenProject(path);
 }
 
