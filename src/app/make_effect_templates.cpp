@@ -124,7 +124,7 @@ bool Write(const Template& t, const std::filesystem::path& root) {
   for (const EventRecord& e : t.motion) events.push_back(e);
   const std::filesystem::path folder = root / "effect" / t.half;
   std::filesystem::create_directories(folder);
-  return GUICore::SaveProject((folder / (t.name + ".tsm")).string());
+  return GUICore::SaveProject((folder / (t.name + ".tsm")).string()).ok();
 }
 
 }  // namespace

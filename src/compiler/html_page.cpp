@@ -61,7 +61,7 @@ std::string LoadHTMLTemplate() {
   const std::filesystem::path file = State().paths.config / kHtmlTemplateFile;
   if (auto bytes = fileio::ReadAll(file, 16u << 20)) return std::string(bytes->begin(), bytes->end());
   const std::string page = BuiltInPage();
-  if (!fileio::Exists(file)) fileio::WriteAtomic(file, Bytes(page + "\r\n"), nullptr);
+  if (!fileio::Exists(file)) fileio::WriteAtomic(file, Bytes(page + "\r\n"));
   return page;
 }
 
@@ -73,7 +73,7 @@ std::string FillHTMLTemplate(const std::string& page, int32_t width, int32_t hei
   return out;
 }
 
-bool WriteHTMLPage(const std::filesystem::path& moviePath, int32_t width, int32_t height) {
+Result<void> WriteHTMLPage(const std::filesystem::path& moviePath, int32_t width, int32_t height) {
   std::filesystem::path page = moviePath;
   page.replace_extension(".html");
   // A movie that is itself named ".html" keeps its bytes: the page goes
@@ -81,10 +81,9 @@ bool WriteHTMLPage(const std::filesystem::path& moviePath, int32_t width, int32_
   if (page == moviePath) page += ".html";
   const std::string text =
       FillHTMLTemplate(LoadHTMLTemplate(), width, height, moviePath.filename().string()) + "\r\n";
-  std::string error;
-  if (fileio::WriteAtomic(page, Bytes(text), &error)) return true;
-  ui::Current().messages->message("エラー", error, ui::Icon::Critical);
-  return false;
+  Result<void> written = fileio::WriteAtomic(page, Bytes(text));
+  if (!written) ui::Current().messages->message("エラー", written.message(), ui::Icon::Critical);
+  return written;
 }
 
 }  // namespace tesmiro::GUICore

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/result.h"
+
 namespace tesmiro::GUICore {
 
 inline constexpr const char* kHtmlTemplateFile = "template.txt";
@@ -17,7 +19,7 @@ std::string LoadHTMLTemplate();
 std::string FillHTMLTemplate(const std::string& page, int32_t width, int32_t height, const std::string& fileName);
 
 // Writes the page for the movie at moviePath beside it (extension "html").
-// False, with the user told, when it cannot be written.
-bool WriteHTMLPage(const std::filesystem::path& moviePath, int32_t width, int32_t height);
+// The user is told, and the message comes back, when it cannot be written.
+Result<void> WriteHTMLPage(const std::filesystem::path& moviePath, int32_t width, int32_t height);
 
 }  // namespace tesmiro::GUICore

@@ -236,7 +236,7 @@ bool EmitPreloader(const fs::path& outPath, std::vector<uint8_t>& usage, bool& c
 // Reads the movie from `in` in pieces and writes it to `out` compressed: the
 // header with "C" for "F", then the zlib stream of everything after it, so
 // that memory stays the same whatever the movie's size.
-bool DeflateMovie(int in, fileio::ReplacementFile& out, std::string& why) {
+Result<void> DeflateMovie(int in, fileio::ReplacementFile& out) {
   constexpr size_t kPiece = 256 * 1024;
   std::vector<uint8_t> input(kPiece), output(kPiece);
   auto readAt = [&](off_t at, size_t n) -> ssize_t {
@@ -245,17 +245,13 @@ bool DeflateMovie(int in, fileio::ReplacementFile& out, std::string& why) {
       if (got >= 0 || errno != EINTR) return got;
     }
   };
-  if (readAt(0, 8) != 8 || input[0] != 'F' || input[1] != 'W' || input[2] != 'S') {
-    why = "SWFファイルではありません";
-    return false;
-  }
+  if (readAt(0, 8) != 8 || input[0] != 'F' || input[1] != 'W' || input[2] != 'S')
+    return Failure{"SWFファイルではありません"};
   input[0] = 'C';
-  if (!out.write(std::span(input.data(), 8))) return false;
+  if (!out.write(std::span(input.data(), 8))) return Failure{out.error()};
   z_stream z{};
-  if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK) {
-    why = "zlib の圧縮に失敗しました";
-    return false;
-  }
+  if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK) return Failure{"zlib の圧縮に失敗しました"};
+  std::string why;
   off_t at = 8;
   int flush = Z_NO_FLUSH;
   int status = Z_OK;
@@ -278,8 +274,9 @@ bool DeflateMovie(int in, fileio::ReplacementFile& out, std::string& why) {
     if (!out.write(std::span(output.data(), output.size() - z.avail_out))) break;
   }
   deflateEnd(&z);
-  if (status != Z_STREAM_END && why.empty() && out.ok()) why = "zlib の圧縮に失敗しました";
-  return status == Z_STREAM_END && out.ok();
+  if (status == Z_STREAM_END && out.ok()) return {};
+  if (why.empty()) why = out.ok() ? "zlib の圧縮に失敗しました" : out.error();
+  return Failure{why};
 }
 
 void ReportFailure(const std::vector<W::Diagnostic>& diagnostics) {
@@ -523,16 +520,16 @@ bool SpriteContainsItem(int32_t itemId, int32_t timelineIndex, bool includeWorki
   return false;
 }
 
-bool CompressSWF(const fs::path& path) {
+Result<void> CompressSWF(const fs::path& path) {
   fileio::ReplacementFile out(path);
   const int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  std::string why = in < 0 ? std::string("読み込めません") : std::string();
-  const bool ok = why.empty() && DeflateMovie(in, out, why) && out.commit();
+  Result<void> packed = in < 0 ? Result<void>(Failure{"読み込めません"}) : DeflateMovie(in, out);
+  if (packed && !out.commit()) packed = Failure{out.error()};
   if (in >= 0) ::close(in);
-  if (ok) return true;
-  if (why.empty()) why = out.error();
-  Ui().messages->message("エラー", "ファイル [" + path.string() + "] を圧縮できません：" + why, ui::Icon::Critical);
-  return false;
+  if (packed) return {};
+  const std::string message = "ファイル [" + path.string() + "] を圧縮できません：" + packed.message();
+  Ui().messages->message("エラー", message, ui::Icon::Critical);
+  return Failure{message};
 }
 
 }  // namespace tesmiro::GUICore
@@ -556,10 +553,8 @@ BuildResult MakeMovieFile(const std::filesystem::path& outPath, bool saveHtml) {
       Ui().messages->message("警告", "SWF4ではファイルを圧縮することは出来ません。\r\n圧縮は実施されませんでした。", ui::Icon::Exclamation);
     } else {
       auto packed = std::make_unique<fileio::ReplacementFile>(outPath);
-      std::string why;
-      if (!DeflateMovie(movie->fd(), *packed, why)) {
-        if (why.empty()) why = packed->error();
-        Ui().messages->message("エラー", "ファイル [" + outPath.string() + "] を圧縮できません：" + why,
+      if (const Result<void> deflated = DeflateMovie(movie->fd(), *packed); !deflated) {
+        Ui().messages->message("エラー", "ファイル [" + outPath.string() + "] を圧縮できません：" + deflated.message(),
                                ui::Icon::Critical);
         return BuildResult::Failed;
       }

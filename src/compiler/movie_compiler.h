@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "compiler/event_compiler.h"
+#include "platform/result.h"
 #include "project/records.h"
 
 namespace tesmiro::GUICore {
@@ -18,9 +19,10 @@ enum class BuildResult { Done, Cancelled, Failed };
 // user; a cancelled build leaves no file behind.
 BuildResult MakeSWF(const std::filesystem::path& outPath, bool attachUnusedSprites);
 
-// Compresses a finished movie in place (signature "CWS"). False, with the
-// movie untouched and the user told, when it cannot.
-bool CompressSWF(const std::filesystem::path& path);
+// Compresses a finished movie in place (signature "CWS"). When it cannot,
+// the movie stays untouched and the user is told, with the same message
+// given back.
+Result<void> CompressSWF(const std::filesystem::path& path);
 
 // Writes one store item's definition and appends it to the file; nothing
 // for an item already defined in this build (Mark -1).

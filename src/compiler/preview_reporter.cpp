@@ -219,7 +219,7 @@ bool AddFrameReporter(const std::filesystem::path& path, ReporterSubject subject
   out.insert(out.end(), movie.begin() + static_cast<std::ptrdiff_t>(at), movie.end());
   const auto length = static_cast<uint32_t>(out.size());
   for (int i = 0; i < 4; ++i) out[4 + static_cast<size_t>(i)] = static_cast<uint8_t>(length >> (8 * i));
-  return fileio::WriteAtomic(path, out, nullptr);
+  return fileio::WriteAtomic(path, out).ok();
 }
 
 }  // namespace tesmiro::GUICore

@@ -186,9 +186,9 @@ BuildResult RunPreview(PreviewMode mode, const std::string& name) {
   const fs::path folder = GetPreviewFolder();
   const ProjectSettings& s = State().settings;
   const std::string page = FillHTMLTemplate(LoadHTMLTemplate(), s.width, s.height, name) + "\r\n";
-  std::string error;
-  if (!fileio::WriteAtomic(folder / kPreviewPage, std::vector<uint8_t>(page.begin(), page.end()), &error)) {
-    ui::Current().messages->message("エラー", error, ui::Icon::Critical);
+  const Result<void> written = fileio::WriteAtomic(folder / kPreviewPage, std::vector<uint8_t>(page.begin(), page.end()));
+  if (!written) {
+    ui::Current().messages->message("エラー", written.message(), ui::Icon::Critical);
     return BuildResult::Failed;
   }
   if (State().shownTimeline > 0) {

@@ -273,11 +273,10 @@ bool ReplacementFile::commit() {
   return true;
 }
 
-bool WriteAtomic(const fs::path& path, std::span<const uint8_t> data, std::string* error) {
+Result<void> WriteAtomic(const fs::path& path, std::span<const uint8_t> data) {
   ReplacementFile file(path);
-  if (file.write(data) && file.commit()) return true;
-  if (error) *error = file.error();
-  return false;
+  if (file.write(data) && file.commit()) return {};
+  return Failure{file.error()};
 }
 
 ScopedNamedTemporaries::ScopedNamedTemporaries() : previous_(gUnnamedTemporaries) { gUnnamedTemporaries = false; }

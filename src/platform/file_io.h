@@ -75,8 +75,8 @@ class ReplacementFile {
 // Writes a temporary file beside `path`, flushes it and renames it over the
 // old one (through a symbolic link, to the file it names, keeping its
 // permission bits). On failure the old file is untouched, the temporary
-// removed, and the message (in Japanese, for the user) returned in `error`.
-bool WriteAtomic(const std::filesystem::path& path, std::span<const uint8_t> data, std::string* error);
+// removed, and the message (in Japanese, for the user) comes back.
+Result<void> WriteAtomic(const std::filesystem::path& path, std::span<const uint8_t> data);
 
 // For tests of the named temporaries that file systems without unnamed ones
 // get: while an instance lives, replacements are made under a name.

@@ -149,7 +149,7 @@ bool StoreDefaultProject(const ProjectDialogFields& fields, int32_t doubleClickP
   bool written = false;
   {
     SettingsSwap swap(edited);
-    written = WriteEmptyProject(folder / kDefaultSettingsFile);
+    written = WriteEmptyProject(folder / kDefaultSettingsFile).ok();
   }
   if (written) ui::Current().messages->message("Tesmiro", kDefaultStoredText, ui::Icon::Information);
   return written;

@@ -30,7 +30,7 @@ std::vector<std::string> SplitOn(std::string_view s, char sep) {
 void InstallFileDialogs(FileDialogService* service) { g_service = service; }
 FileDialogService* CurrentFileDialogs() { return g_service; }
 
-int32_t SaveFileDialog(FileDialogRecord& record) {
+std::optional<std::string> SaveFileDialog(FileDialogRecord& record) {
   auto& windows = ui::Windows();
   windows.unloadEventDialog();
   windows.unloadScriptEditor();
@@ -38,18 +38,20 @@ int32_t SaveFileDialog(FileDialogRecord& record) {
   std::string suggested = WithoutTrailingNuls(record.file);
   // A NUL inside the suggestion ends it, as it ends a C string buffer.
   suggested = suggested.substr(0, suggested.find('\0'));
-  std::string chosen;
-  if (!g_service || !g_service->saveFile(record.title, ParseFilter(record.filter), record.initialDir, suggested, chosen)) {
+  std::optional<std::string> chosen =
+      g_service ? g_service->saveFile(record.title, ParseFilter(record.filter), record.initialDir, suggested)
+                : std::nullopt;
+  if (!chosen) {
     record.file = suggested;
-    return 0;
+    return std::nullopt;
   }
-  if (!chosen.empty() && !record.defaultExt.empty() && GUICore::GetExtensionPart(chosen).empty())
-    chosen += "." + record.defaultExt;
-  record.file = chosen;
-  return 1;
+  if (!chosen->empty() && !record.defaultExt.empty() && GUICore::GetExtensionPart(*chosen).empty())
+    *chosen += "." + record.defaultExt;
+  record.file = *chosen;
+  return chosen;
 }
 
-int32_t OpenFileDialog(FileDialogRecord& record) {
+std::optional<std::string> OpenFileDialog(FileDialogRecord& record) {
   auto& windows = ui::Windows();
   windows.unloadEventDialog();
   windows.unloadScriptEditor();
@@ -57,26 +59,26 @@ int32_t OpenFileDialog(FileDialogRecord& record) {
   record.flags |= kExplorer | kHideReadOnly;
   const bool multi = (record.flags & kAllowMultiSelect) != 0;
   std::string suggested = WithoutTrailingNuls(record.file);
-  std::vector<std::string> chosen;
-  if (!g_service || !g_service->openFile(record.title, ParseFilter(record.filter), record.initialDir, suggested,
-                                         multi, chosen) ||
-      chosen.empty()) {
+  const std::optional<std::vector<std::string>> chosen =
+      g_service ? g_service->openFile(record.title, ParseFilter(record.filter), record.initialDir, suggested, multi)
+                : std::nullopt;
+  if (!chosen || chosen->empty()) {
     record.file = suggested;
-    return 0;
+    return std::nullopt;
   }
-  if (chosen.size() == 1) {
-    record.file = chosen[0];
-    return 1;
+  if (chosen->size() == 1) {
+    record.file = chosen->front();
+    return record.file;
   }
   // Several files: the folder of the first, then each name.
-  std::string folder = GUICore::GetFolderPart(chosen[0]);
+  std::string folder = GUICore::GetFolderPart(chosen->front());
   std::string out = folder;
-  for (const std::string& path : chosen) {
+  for (const std::string& path : *chosen) {
     out += '\0';
     out += GUICore::GetFolderPart(path) == folder ? GUICore::GetFileNamePart(path) : path;
   }
   record.file = out;
-  return 1;
+  return out;
 }
 
 std::vector<FilterEntry> ParseFilter(std::string_view filter) {

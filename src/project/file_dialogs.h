@@ -5,6 +5,7 @@
 // NUL pattern NUL pairs, a suggested name, flags) and gets the chosen name
 // back in the record's file string.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,17 +35,18 @@ struct FilterEntry {
   std::vector<std::string> patterns;  // "*.jpg", "*.jpeg"
 };
 
-// The native dialogs. Each returns false when cancelled.
+// The native dialogs. Each gives nothing (nullopt) when cancelled.
 class FileDialogService {
  public:
   virtual ~FileDialogService() = default;
-  // Full paths of the chosen files (one unless multiSelect).
-  virtual bool openFile(const std::string& title, const std::vector<FilterEntry>& filters,
-                        const std::string& initialDir, const std::string& suggested, bool multiSelect,
-                        std::vector<std::string>& chosen) = 0;
+  // Full paths of the chosen files (one unless multiSelect, never none).
+  virtual std::optional<std::vector<std::string>> openFile(const std::string& title,
+                                                           const std::vector<FilterEntry>& filters,
+                                                           const std::string& initialDir, const std::string& suggested,
+                                                           bool multiSelect) = 0;
   // The chosen path; the service asks before an existing file is replaced.
-  virtual bool saveFile(const std::string& title, const std::vector<FilterEntry>& filters,
-                        const std::string& initialDir, const std::string& suggested, std::string& chosen) = 0;
+  virtual std::optional<std::string> saveFile(const std::string& title, const std::vector<FilterEntry>& filters,
+                                              const std::string& initialDir, const std::string& suggested) = 0;
 };
 
 // Installed by the window layer (null: every dialog is cancelled).
@@ -67,14 +69,16 @@ class ScopedFileDialogs {
 
 // Closes the event property dialog and the script editor, shows the save
 // dialog (overwrite prompt), appends the default extension to a name
-// without one, and stores the result in `record.file`. Nonzero when the
-// user chose a name.
-int32_t SaveFileDialog(FileDialogRecord& record);
+// without one, and gives back the chosen name, or nothing when cancelled.
+// `record.file` is left holding what the dialog gave back (the suggestion
+// when cancelled).
+std::optional<std::string> SaveFileDialog(FileDialogRecord& record);
 
 // Closes the event property dialog, the script editor and the preview
 // window and shows the open dialog; the caller's kAllowMultiSelect flag is
-// kept. Nonzero when the user chose a file.
-int32_t OpenFileDialog(FileDialogRecord& record);
+// kept. The chosen file string (see SelectedFiles), also left in
+// `record.file`, or nothing when cancelled.
+std::optional<std::string> OpenFileDialog(FileDialogRecord& record);
 
 std::vector<FilterEntry> ParseFilter(std::string_view filter);
 

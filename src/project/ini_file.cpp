@@ -212,9 +212,9 @@ std::string IniFile::encode() const {
   return out;
 }
 
-bool IniFile::save(const std::filesystem::path& path, std::string* error) const {
+Result<void> IniFile::save(const std::filesystem::path& path) const {
   std::string bytes = encode();
-  return fileio::WriteAtomic(path, std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), error);
+  return fileio::WriteAtomic(path, std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
 }
 
 }  // namespace tesmiro
@@ -232,7 +232,7 @@ bool WriteIniString(std::string_view section, std::string_view key, std::string_
   auto f = IniFile::Read(iniPath);
   if (!f || !f->set(section, key, value)) return false;
   // A value that is already there leaves the file as it is.
-  return !f->changed() || f->save(iniPath, nullptr);
+  return !f->changed() || f->save(iniPath).ok();
 }
 
 double GetIniValue(std::string_view section, std::string_view key, double defaultValue,

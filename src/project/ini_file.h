@@ -41,8 +41,8 @@ class IniFile {
 
   // The file as bytes in its encoding.
   std::string encode() const;
-  // Replaces the file atomically; false with a message for the user.
-  bool save(const std::filesystem::path& path, std::string* error) const;
+  // Replaces the file atomically, or says why not (for the user).
+  Result<void> save(const std::filesystem::path& path) const;
 
   bool isCp932() const { return cp932_; }
   // Whether a set() has changed anything since the file was read.

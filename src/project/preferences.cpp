@@ -202,19 +202,19 @@ void Save(IniFile& ini, const Preferences& p) {
 
 void LoadFile(const std::filesystem::path& path, Preferences& p) { Load(IniFile::Load(path), p); }
 
-bool SaveFile(const std::filesystem::path& path, const Preferences& p, std::string* error) {
+Result<void> SaveFile(const std::filesystem::path& path, const Preferences& p) {
   // A file that cannot be read (or is too large to be settings) is kept, as
   // a write would lose what it holds.
   Result<IniFile> ini = IniFile::Read(path);
   std::string why = ini ? std::string() : "設定ファイルを読み込めないため、設定を保存できませんでした。\n" + ini.message();
   if (ini) {
     Save(*ini, p);
-    if (ini->save(path, &why)) return true;
-    why = "設定を保存できませんでした。\n" + why;
+    const Result<void> saved = ini->save(path);
+    if (saved) return {};
+    why = "設定を保存できませんでした。\n" + saved.message();
   }
   ui::Current().messages->message("エラー", why, ui::Icon::Critical);
-  if (error) *error = why;
-  return false;
+  return Failure{why};
 }
 
 int32_t BackupIntervalMs(double minutes) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/result.h"
 #include "project/event_colors.h"
 
 namespace tesmiro {
@@ -76,9 +77,9 @@ void Save(IniFile& ini, const Preferences& p);
 // The settings file of the config folder: missing or unreadable gives the
 // values as they are. Save keeps every other line of the file; when it
 // cannot be written (the old file stays) the user is told why, and the
-// message is also put in `error`.
+// message also comes back.
 void LoadFile(const std::filesystem::path& path, Preferences& p);
-bool SaveFile(const std::filesystem::path& path, const Preferences& p, std::string* error);
+Result<void> SaveFile(const std::filesystem::path& path, const Preferences& p);
 
 // The backup timer's interval in milliseconds for an interval in minutes:
 // 0 (off) for 0, negative or not a number; at most 24 hours.

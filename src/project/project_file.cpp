@@ -331,13 +331,10 @@ bool ValidateProject(ProjectData& data, std::string& message) {
 
 // ---- Writing -------------------------------------------------------------
 
-bool WriteProjectBody(ByteWriter& w, const ProjectSettings& settings, const OneBased<StoreItem>& store,
-                      const std::vector<Timeline>& timelines, const std::string* relativeTo, std::string& message) {
+Result<void> WriteProjectBody(ByteWriter& w, const ProjectSettings& settings, const OneBased<StoreItem>& store,
+                              const std::vector<Timeline>& timelines, const std::string* relativeTo) {
   std::string err;
-  if (!WriteProjectSettings(w, settings, err)) {
-    message = "プロジェクトの設定：" + err;
-    return false;
-  }
+  if (!WriteProjectSettings(w, settings, err)) return Failure{"プロジェクトの設定：" + err};
   const bool relative = relativeTo != nullptr && settings.option(4) == 'R';
   const std::string folder = relative ? GUICore::GetFolderPart(*relativeTo) : std::string();
   w.i32(store.count());
@@ -352,11 +349,8 @@ bool WriteProjectBody(ByteWriter& w, const ProjectSettings& settings, const OneB
     } else {
       ok = WriteStoreItem(w, it, err);
     }
-    if (!ok) {
-      message = "素材 (ID " + std::to_string(it.id) + ")：" + err;
-      return false;
-    }
-    if (!w.drain()) return false;
+    if (!ok) return Failure{"素材 (ID " + std::to_string(it.id) + ")：" + err};
+    if (!w.drain()) return Failure{};
   }
   w.i32(static_cast<int32_t>(timelines.size()) - 1);
   for (size_t t = 0; t < timelines.size(); ++t) {
@@ -367,31 +361,29 @@ bool WriteProjectBody(ByteWriter& w, const ProjectSettings& settings, const OneB
       ++j;
       if (!WriteEventRecord(w, e, err)) {
         std::string where = t == 0 ? std::string("メイン") : "スプライト (ID " + std::to_string(timelines[t].owner) + ")";
-        message = where + "のイベント " + std::to_string(j) + "：" + err;
-        return false;
+        return Failure{where + "のイベント " + std::to_string(j) + "：" + err};
       }
-      if (!w.drain()) return false;
+      if (!w.drain()) return Failure{};
     }
   }
-  return w.drain(true);
+  // A sink that failed has its own message; the caller asks it.
+  if (!w.drain(true)) return Failure{};
+  return {};
 }
 
-std::optional<std::vector<uint8_t>> EmptyProjectBytes(const ProjectSettings& settings, std::string& message) {
+Result<std::vector<uint8_t>> EmptyProjectBytes(const ProjectSettings& settings) {
   ByteWriter w;
   TESMIRO_GCC12_COPY_WARNINGS_OFF
   w.bytes(kMagic);
   TESMIRO_GCC12_COPY_WARNINGS_ON
   w.bytes(kCurrentVersion);
   std::string err;
-  if (!WriteProjectSettings(w, settings, err)) {
-    message = "プロジェクトの設定：" + err;
-    return std::nullopt;
-  }
+  if (!WriteProjectSettings(w, settings, err)) return Failure{"プロジェクトの設定：" + err};
   for (int i = 0; i < 4; ++i) w.i32(0);
   return std::move(w.data());
 }
 
-std::optional<std::vector<uint8_t>> ProjectFileBytes(const std::string& path, std::string& message) {
+Result<std::vector<uint8_t>> ProjectFileBytes(const std::string& path) {
   const GUICore::Model& m = GUICore::State();
   ByteWriter w;
   // Room for the fixed parts up front: the writer appends byte by byte.
@@ -402,7 +394,7 @@ std::optional<std::vector<uint8_t>> ProjectFileBytes(const std::string& path, st
   w.bytes(kMagic);
   TESMIRO_GCC12_COPY_WARNINGS_ON
   w.bytes(kCurrentVersion);
-  if (!WriteProjectBody(w, m.settings, m.store, m.timelines, &path, message)) return std::nullopt;
+  if (Result<void> body = WriteProjectBody(w, m.settings, m.store, m.timelines, &path); !body) return Failure{body.message()};
   return std::move(w.data());
 }
 
@@ -461,10 +453,9 @@ bool LoadProjectHeader(const std::filesystem::path& path) {
   return true;
 }
 
-bool SaveProject(const std::string& path) {
+Result<void> SaveProject(const std::string& path) {
   Model& m = State();
   SelectTimelineData(m.shownTimeline, false);
-  std::string message;
   // The bytes go to the file as they are made, a chunk at a time, so a large
   // project is never held twice.
   fileio::ReplacementFile file(path);
@@ -474,26 +465,25 @@ bool SaveProject(const std::string& path) {
   w.bytes(TSMModule::kMagic);
   TESMIRO_GCC12_COPY_WARNINGS_ON
   w.bytes(TSMModule::kCurrentVersion);
-  const bool encoded = TSMModule::WriteProjectBody(w, m.settings, m.store, m.timelines, &path, message);
+  const Result<void> encoded = TSMModule::WriteProjectBody(w, m.settings, m.store, m.timelines, &path);
   if (encoded && file.commit()) {
     ui::Current().messages->status("プロジェクトを保存しました：" + GetFileNamePart(path));
     SetModified(false);
     WriteAutoBackup(AutoBackupPath(), true);
-    return true;
+    return {};
   }
   // A failed write leaves the old file, the unsaved mark and the backup.
-  if (!file.ok()) message = file.error();
-  else message = "プロジェクトを保存できませんでした。\n" + message;
+  const std::string message =
+      !file.ok() ? file.error() : "プロジェクトを保存できませんでした。\n" + encoded.message();
   ui::Current().messages->message("エラー", message, ui::Icon::Critical);
-  return false;
+  return Failure{message};
 }
 
-bool WriteEmptyProject(const std::filesystem::path& path) {
-  std::string message;
-  auto bytes = TSMModule::EmptyProjectBytes(State().settings, message);
-  if (bytes && fileio::WriteAtomic(path, *bytes, &message)) return true;
-  ui::Current().messages->message("エラー", message, ui::Icon::Critical);
-  return false;
+Result<void> WriteEmptyProject(const std::filesystem::path& path) {
+  const Result<std::vector<uint8_t>> bytes = TSMModule::EmptyProjectBytes(State().settings);
+  Result<void> written = bytes ? fileio::WriteAtomic(path, *bytes) : Result<void>(Failure{bytes.message()});
+  if (!written) ui::Current().messages->message("エラー", written.message(), ui::Icon::Critical);
+  return written;
 }
 
 }  // namespace tesmiro::GUICore

@@ -67,18 +67,18 @@ EventRecord ReadEvent(ByteReader& r, EventLayout layout);
 
 // Writes settings, store items and timelines (events in "0A3" form). With
 // `relativeTo` set (the project file, which must exist), file paths are
-// written relative to it where they can be. False with a message naming the
+// written relative to it where they can be. Fails with a message naming the
 // item or event whose text cannot be stored (no CP932 form, or longer than
-// 65,535 bytes).
-bool WriteProjectBody(ByteWriter& w, const ProjectSettings& settings, const OneBased<StoreItem>& store,
-                      const std::vector<Timeline>& timelines, const std::string* relativeTo, std::string& message);
+// 65,535 bytes), or with none when the writer's sink failed.
+Result<void> WriteProjectBody(ByteWriter& w, const ProjectSettings& settings, const OneBased<StoreItem>& store,
+                              const std::vector<Timeline>& timelines, const std::string* relativeTo);
 
 // The file bytes of the open project (its timelines as they stand; the
 // caller commits the working event list first).
-std::optional<std::vector<uint8_t>> ProjectFileBytes(const std::string& path, std::string& message);
+Result<std::vector<uint8_t>> ProjectFileBytes(const std::string& path);
 
 // The bytes of an empty project carrying the settings.
-std::optional<std::vector<uint8_t>> EmptyProjectBytes(const ProjectSettings& settings, std::string& message);
+Result<std::vector<uint8_t>> EmptyProjectBytes(const ProjectSettings& settings);
 
 // Checks and repairs what records of a project refer to; false with a
 // message when the project cannot be used (see project_file.cpp).
@@ -106,11 +106,11 @@ void InstallProject(TSMModule::ProjectData&& data);
 // Writes the whole project to the path (atomically). On success the status
 // line shows the saved message, the project is unmodified and the automatic
 // backup is removed; on failure an "エラー" box tells why and nothing else
-// changes. Result: success.
-bool SaveProject(const std::string& path);
+// changes, and the box's message comes back.
+Result<void> SaveProject(const std::string& path);
 
-// Writes an empty project file carrying the current settings; false (after
-// an "エラー" box) when it cannot be written.
-bool WriteEmptyProject(const std::filesystem::path& path);
+// Writes an empty project file carrying the current settings; fails (after
+// an "エラー" box with its message) when it cannot be written.
+Result<void> WriteEmptyProject(const std::filesystem::path& path);
 
 }  // namespace tesmiro::GUICore

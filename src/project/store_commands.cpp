@@ -212,7 +212,7 @@ bool AddFilesFromDialog() {
   record.flags = DialogModule::kAllowMultiSelect;
   const std::string& project = State().projectPath;
   record.initialDir = project.empty() ? HomeFolder() : GUICore::GetFolderPart(project);
-  if (DialogModule::OpenFileDialog(record) == 0 || record.file.empty()) return false;
+  if (!DialogModule::OpenFileDialog(record) || record.file.empty()) return false;
   return AddFilesAtInsertPosition(DialogModule::SelectedFiles(record.file));
 }
 

@@ -146,11 +146,10 @@ Bytes FloatToBytes(float value) {
 
 bool SaveOutput(const std::filesystem::path& path) {
   if (gState.output.size() >= 8) PatchU32(4, static_cast<int32_t>(gState.output.size()));
-  std::string error;
-  const bool ok = fileio::WriteAtomic(path, gState.output, &error);
-  if (!ok) gState.diagnostics.push_back(error);
+  const Result<void> written = fileio::WriteAtomic(path, gState.output);
+  if (!written) gState.diagnostics.push_back(written.message());
   gState.output.clear();
-  return ok;
+  return written.ok();
 }
 
 Bytes MakeRect16(int32_t xmin, int32_t xmax, int32_t ymin, int32_t ymax) {

@@ -17,13 +17,13 @@ namespace {
 
 class NoDialogs final : public DialogModule::FileDialogService {
  public:
-  bool openFile(const std::string&, const std::vector<DialogModule::FilterEntry>&, const std::string&,
-                const std::string&, bool, std::vector<std::string>&) override {
-    return false;
+  std::optional<std::vector<std::string>> openFile(const std::string&, const std::vector<DialogModule::FilterEntry>&,
+                                                   const std::string&, const std::string&, bool) override {
+    return std::nullopt;
   }
-  bool saveFile(const std::string&, const std::vector<DialogModule::FilterEntry>&, const std::string&,
-                const std::string&, std::string&) override {
-    return false;
+  std::optional<std::string> saveFile(const std::string&, const std::vector<DialogModule::FilterEntry>&,
+                                      const std::string&, const std::string&) override {
+    return std::nullopt;
   }
 };
 

@@ -62,7 +62,7 @@ class HostileProjectTest : public CompilerTest {
 };
 
 TEST_F(HostileProjectTest, ButtonStatesOutsideTheStoreLeaveTheUpLook) {
-  ASSERT_TRUE(fileio::WriteAtomic(dir / "red.bmp", TinyBmp(), nullptr));
+  ASSERT_TRUE(fileio::WriteAtomic(dir / "red.bmp", TinyBmp()));
   AddImage(1, "red.bmp");
   AddImage(2, "gone.bmp");
   EventRecord button = Place(1, 1);
@@ -86,7 +86,7 @@ TEST_F(HostileProjectTest, ButtonStatesOutsideTheStoreLeaveTheUpLook) {
 }
 
 TEST_F(HostileProjectTest, EventsOfALeftOutMaterialPlaceNothing) {
-  ASSERT_TRUE(fileio::WriteAtomic(dir / "red.bmp", TinyBmp(), nullptr));
+  ASSERT_TRUE(fileio::WriteAtomic(dir / "red.bmp", TinyBmp()));
   AddImage(1, "red.bmp");
   AddImage(2, "gone.bmp");
   StoreItem video = NewStoreItem(StoreItemKind::Video);
@@ -108,7 +108,7 @@ TEST_F(HostileProjectTest, ALeftOutVideoKeepsItsFrames) {
   GUICore::State().settings.options = "  4";  // SWF 4, which holds no video
   std::vector<sound::FlvTag> tags;
   for (int i = 0; i < 3; ++i) tags.push_back({9, static_cast<uint32_t>(i * 100), sound::H263Packet(i == 0, 5, 1)});
-  ASSERT_TRUE(fileio::WriteAtomic(dir / "clip.flv", sound::Flv(1, tags), nullptr));
+  ASSERT_TRUE(fileio::WriteAtomic(dir / "clip.flv", sound::Flv(1, tags)));
   StoreItem video = NewStoreItem(StoreItemKind::Video);
   video.id = 1;
   video.name = (dir / "clip.flv").string();
@@ -242,7 +242,7 @@ std::vector<uint8_t> ExtremeProject(const std::string& version, int32_t v, int16
 
 TEST_F(HostileProjectTest, ProjectsOfEveryLayoutWithExtremeNumbersBuild) {
   ActionCompiler::InstallBinding();
-  ASSERT_TRUE(fileio::WriteAtomic(dir / "red.bmp", TinyBmp(), nullptr));
+  ASSERT_TRUE(fileio::WriteAtomic(dir / "red.bmp", TinyBmp()));
   for (const std::string version : {"0A3", "0A1", "091"}) {
     struct Ends {
       int32_t i32;
@@ -253,7 +253,7 @@ TEST_F(HostileProjectTest, ProjectsOfEveryLayoutWithExtremeNumbersBuild) {
                           Ends{INT32_MIN, INT16_MIN, -std::numeric_limits<float>::infinity()},
                           Ends{-1, -1, std::nanf("")}}) {
       SCOPED_TRACE(version + " " + std::to_string(e.i32));
-      ASSERT_TRUE(fileio::WriteAtomic(dir / "p.tsm", ExtremeProject(version, e.i32, e.i16, e.f32), nullptr));
+      ASSERT_TRUE(fileio::WriteAtomic(dir / "p.tsm", ExtremeProject(version, e.i32, e.i16, e.f32)));
       ASSERT_TRUE(GUICore::OpenProject((dir / "p.tsm").string()));
       const BuildResult result = GUICore::MakeMovieFile(dir / "out.swf", true);
       EXPECT_EQ(result, BuildResult::Done) << Warnings();
@@ -264,7 +264,7 @@ TEST_F(HostileProjectTest, ProjectsOfEveryLayoutWithExtremeNumbersBuild) {
 
 TEST_F(HostileProjectTest, MakeSWFKeepsTheOldMovieUntilEveryStepSucceeded) {
   const std::vector<uint8_t> old = {'o', 'l', 'd'};
-  ASSERT_TRUE(fileio::WriteAtomic(dir / "out.swf", old, nullptr));
+  ASSERT_TRUE(fileio::WriteAtomic(dir / "out.swf", old));
   fs::create_directory(dir / "out.html");  // the page cannot be written
   GUICore::State().settings.options = "C 8 ";
   GUICore::State().events.push_back(Action(ActionKind::Stop));
@@ -280,7 +280,7 @@ TEST_F(HostileProjectTest, MakeSWFKeepsTheOldMovieUntilEveryStepSucceeded) {
 }
 
 TEST_F(HostileProjectTest, AProjectOpenedByARelativePathFindsItsMaterials) {
-  ASSERT_TRUE(fileio::WriteAtomic(dir / "red.bmp", TinyBmp(), nullptr));
+  ASSERT_TRUE(fileio::WriteAtomic(dir / "red.bmp", TinyBmp()));
   TsmBuilder b;
   b.header().settings().i32(1).item(1, 1, ".\\red.bmp").i32(0);
   b.i32(0).i32(1).event("0A3", 1);

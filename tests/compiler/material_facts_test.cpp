@@ -20,7 +20,7 @@ class MaterialFactsTest : public ::testing::Test {
   void TearDown() override { GUICore::ResetState(); }
   std::string Save(const std::string& name, const snd::Bytes& bytes) {
     const auto path = dir.path() / name;
-    EXPECT_TRUE(fileio::WriteAtomic(path, bytes, nullptr));
+    EXPECT_TRUE(fileio::WriteAtomic(path, bytes));
     return path.string();
   }
   static StoreItem Item(StoreItemKind kind, const std::string& name) {

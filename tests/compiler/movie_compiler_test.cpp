@@ -195,7 +195,7 @@ TEST_F(CompilerTest, HtmlTemplateIsWrittenOnceAndFilled) {
   const auto stored = fileio::ReadAll(dir / "template.txt");
   ASSERT_TRUE(stored);
   EXPECT_EQ(std::string(stored->begin(), stored->end()), page + "\r\n");
-  ASSERT_TRUE(fileio::WriteAtomic(dir / "template.txt", std::vector<uint8_t>{'<', '<', 'W', 'I', 'D', 'T', 'H', '>', '>'}, nullptr));
+  ASSERT_TRUE(fileio::WriteAtomic(dir / "template.txt", std::vector<uint8_t>{'<', '<', 'W', 'I', 'D', 'T', 'H', '>', '>'}));
   EXPECT_EQ(GUICore::LoadHTMLTemplate(), "<<WIDTH>>");
   EXPECT_EQ(GUICore::FillHTMLTemplate("<<WIDTH>>x<<HEIGHT>> <<FILENAME>><<WIDTH>>", 320, 240, "a.swf"),
             "320x240 a.swf320");
@@ -206,7 +206,7 @@ TEST_F(CompilerTest, HtmlTemplateIsWrittenOnceAndFilled) {
 
 TEST_F(CompilerTest, TheHtmlPageNeverReplacesTheMovieItself) {
   const std::vector<uint8_t> movie = {'F', 'W', 'S', 8};
-  ASSERT_TRUE(fileio::WriteAtomic(dir / "p.html", movie, nullptr));
+  ASSERT_TRUE(fileio::WriteAtomic(dir / "p.html", movie));
   ASSERT_TRUE(GUICore::WriteHTMLPage(dir / "p.html", 1, 2));
   EXPECT_EQ(fileio::ReadAll(dir / "p.html").value(), movie);
   const auto page = fileio::ReadAll(dir / "p.html.html");
@@ -233,7 +233,7 @@ std::vector<uint8_t> TinyBmp() {
 }
 
 TEST_F(CompilerTest, RasterImagesAreDefinedWithTheirShapeAndMissingFilesLeftOut) {
-  ASSERT_TRUE(fileio::WriteAtomic(dir / "red.bmp", TinyBmp(), nullptr));
+  ASSERT_TRUE(fileio::WriteAtomic(dir / "red.bmp", TinyBmp()));
   auto& m = GUICore::State();
   StoreItem image = NewStoreItem(StoreItemKind::RasterImage);
   image.id = 1;

@@ -131,12 +131,12 @@ TEST_F(PreviewTest, TheReporterCompilesForEveryVersionAndKeepsTheFileWhole) {
   }
   // A compressed or foreign file is left alone.
   const std::vector<uint8_t> cws = {'C', 'W', 'S', 6, 30, 0, 0, 0, 0x78, 0x9C};
-  ASSERT_TRUE(fileio::WriteAtomic(dir / "c.swf", cws, nullptr));
+  ASSERT_TRUE(fileio::WriteAtomic(dir / "c.swf", cws));
   EXPECT_FALSE(GUICore::AddFrameReporter(dir / "c.swf"));
   EXPECT_EQ(Movie("c.swf"), cws);
   // A DoAction whose length runs past the end of the file.
   const std::vector<uint8_t> cut = {'F', 'W', 'S', 6, 22, 0, 0, 0, 0x00, 0, 12, 1, 0, 0x3F, 0x03, 0xFF, 0xFF, 0, 0, 1, 2, 3};
-  ASSERT_TRUE(fileio::WriteAtomic(dir / "cut.swf", cut, nullptr));
+  ASSERT_TRUE(fileio::WriteAtomic(dir / "cut.swf", cut));
   EXPECT_FALSE(GUICore::AddFrameReporter(dir / "cut.swf"));
 }
 

@@ -22,16 +22,16 @@ size_t Entries(const fs::path& folder) {
 
 TEST(AtomicWriteTest, AFolderThatCannotHoldFilesIsAFailureThatNamesTheFileAndWhyInJapanese) {
   TempDir dir;
-  ASSERT_TRUE(fileio::WriteAtomic(dir / "plain", Bytes{1}, nullptr));
+  ASSERT_TRUE(fileio::WriteAtomic(dir / "plain", Bytes{1}));
   // Not even root can create files under a regular file or in a missing
   // folder (/proc takes no new files either).
   for (const auto& [path, reason] : std::vector<std::pair<fs::path, std::string>>{
            {dir / "plain" / "m.swf", "フォルダではありません"},
            {dir / "missing" / "m.swf", "フォルダがありません"},
            {"/proc/tesmiro-test.swf", "フォルダがありません"}}) {
-    std::string error;
-    EXPECT_FALSE(fileio::WriteAtomic(path, Bytes{1, 2}, &error)) << path;
-    EXPECT_EQ(error, "ファイル [" + path.string() + "] を書き込めません：" + reason);
+    const Result<void> written = fileio::WriteAtomic(path, Bytes{1, 2});
+    EXPECT_FALSE(written) << path;
+    EXPECT_EQ(written.message(), "ファイル [" + path.string() + "] を書き込めません：" + reason);
     EXPECT_FALSE(fs::exists(path));
   }
   EXPECT_EQ(*fileio::ReadAll(dir / "plain"), Bytes{1});
@@ -41,17 +41,18 @@ TEST(AtomicWriteTest, AFolderThatCannotHoldFilesIsAFailureThatNamesTheFileAndWhy
 TEST(AtomicWriteTest, AFullDiskKeepsTheOldFile) {
   TempDir dir;
   const fs::path path = dir / "project.tsm";
-  ASSERT_TRUE(fileio::WriteAtomic(path, Bytes{1, 2, 3}, nullptr));
-  std::string error;
+  ASSERT_TRUE(fileio::WriteAtomic(path, Bytes{1, 2, 3}));
+  Result<void> written;
   {
     testing::ScopedFileSizeLimit diskFull(4096);
-    EXPECT_FALSE(fileio::WriteAtomic(path, Bytes(100000, 7), &error));
+    written = fileio::WriteAtomic(path, Bytes(100000, 7));
+    EXPECT_FALSE(written);
   }
-  EXPECT_EQ(error, "ファイル [" + path.string() + "] を書き込めません：ファイルが大きすぎます");
+  EXPECT_EQ(written.message(), "ファイル [" + path.string() + "] を書き込めません：ファイルが大きすぎます");
   EXPECT_EQ(*fileio::ReadAll(path), (Bytes{1, 2, 3}));
   EXPECT_EQ(Entries(dir.path()), 1u);
   // With room again the same write goes through.
-  EXPECT_TRUE(fileio::WriteAtomic(path, Bytes(100000, 7), nullptr));
+  EXPECT_TRUE(fileio::WriteAtomic(path, Bytes(100000, 7)));
   EXPECT_EQ(fileio::ReadAll(path)->size(), 100000u);
 }
 
@@ -61,9 +62,9 @@ TEST(AtomicWriteTest, AFailedRenameLeavesWhatWasThere) {
   const fs::path path = dir / "movie.swf";
   fs::create_directory(path);
   std::ofstream(path / "keep") << "k";
-  std::string error;
-  EXPECT_FALSE(fileio::WriteAtomic(path, Bytes(10, 1), &error));
-  EXPECT_NE(error.find(path.string()), std::string::npos) << error;
+  const Result<void> written = fileio::WriteAtomic(path, Bytes(10, 1));
+  EXPECT_FALSE(written);
+  EXPECT_NE(written.message().find(path.string()), std::string::npos) << written.message();
   EXPECT_TRUE(fs::is_directory(path));
   EXPECT_EQ(*fileio::ReadAll(path / "keep"), Bytes{'k'});
   EXPECT_EQ(Entries(dir.path()), 1u);

@@ -51,7 +51,7 @@ void KillWriterMidway(const fs::path& path) {
 TEST(ReplacementFileTest, AKilledWritersTemporaryGoesWithItOrWithTheNextWriteOfTheFile) {
   testing::TempDir dir;
   const fs::path path = dir / "p.tsm";
-  ASSERT_TRUE(fileio::WriteAtomic(path, Bytes{1}, nullptr));
+  ASSERT_TRUE(fileio::WriteAtomic(path, Bytes{1}));
   KillWriterMidway(path);
   if (const int unnamed = ::open(dir.path().c_str(), O_TMPFILE | O_RDWR, 0600); unnamed >= 0) {
     ::close(unnamed);
@@ -71,7 +71,7 @@ TEST(ReplacementFileTest, AKilledWritersTemporaryGoesWithItOrWithTheNextWriteOfT
   }
   fileio::ReplacementFile running(path);
   ASSERT_TRUE(running.write(Bytes{9})) << running.error();
-  ASSERT_TRUE(fileio::WriteAtomic(path, Bytes{2}, nullptr));
+  ASSERT_TRUE(fileio::WriteAtomic(path, Bytes{2}));
   ASSERT_TRUE(running.commit()) << running.error();
   EXPECT_EQ(Names(dir.path()), kept);
   EXPECT_EQ(*fileio::ReadAll(path), Bytes{9});
@@ -92,9 +92,9 @@ TEST(ReplacementFileTest, ALinkPlantedInASharedFolderIsNotWrittenThrough) {
     ASSERT_EQ(::chown(shared.c_str(), folderOwner, folderOwner), 0);
     ASSERT_EQ(::chmod(shared.c_str(), static_cast<mode_t>(mode)), 0);
     ASSERT_EQ(::lchown(link.c_str(), linkOwner, linkOwner), 0);
-    std::string error;
-    EXPECT_EQ(fileio::WriteAtomic(link, Bytes{++n}, &error), follow) << +n;
-    EXPECT_EQ(error, follow ? "" : fileio::WriteFailureText(link, "共有フォルダにある他のユーザーのシンボリックリンクです"));
+    const Result<void> written = fileio::WriteAtomic(link, Bytes{++n});
+    EXPECT_EQ(written.ok(), follow) << +n;
+    EXPECT_EQ(written.message(), follow ? "" : fileio::WriteFailureText(link, "共有フォルダにある他のユーザーのシンボリックリンクです"));
     EXPECT_EQ(fileio::ReadAll(victim).value_or(Bytes{}) == Bytes{n}, follow) << +n;
     EXPECT_EQ(Names(shared), std::set<std::string>{"out.swf"});
   }

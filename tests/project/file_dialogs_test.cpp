@@ -12,22 +12,22 @@ using namespace std::string_literals;
 
 class FakeDialogs final : public FileDialogService {
  public:
-  bool openFile(const std::string& title, const std::vector<FilterEntry>& f, const std::string& dir,
-                const std::string& name, bool multi, std::vector<std::string>& chosen) override {
+  std::optional<std::vector<std::string>> openFile(const std::string& title, const std::vector<FilterEntry>& f,
+                                                   const std::string& dir, const std::string& name,
+                                                   bool multi) override {
     filters = f;
     initialDir = dir;
     suggested = name;
     multiSelect = multi;
-    chosen = answer;
-    return !answer.empty();
+    if (answer.empty()) return std::nullopt;
+    return answer;
   }
-  bool saveFile(const std::string& title, const std::vector<FilterEntry>& f, const std::string& dir,
-                const std::string& name, std::string& chosen) override {
+  std::optional<std::string> saveFile(const std::string& title, const std::vector<FilterEntry>& f,
+                                      const std::string& dir, const std::string& name) override {
     filters = f;
     suggested = name;
-    if (answer.empty()) return false;
-    chosen = answer[0];
-    return true;
+    if (answer.empty()) return std::nullopt;
+    return answer[0];
   }
   std::vector<std::string> answer;
   std::vector<FilterEntry> filters;
@@ -50,7 +50,7 @@ TEST_F(FileDialogsTest, SaveAppendsTheDefaultExtensionAndClosesWindows) {
   r.file = "/home/u/作品" + std::string(250, '\0');
   r.flags = kAllowMultiSelect;
   fake.answer = {"/home/u/作品"};
-  EXPECT_EQ(SaveFileDialog(r), 1);
+  EXPECT_EQ(SaveFileDialog(r), "/home/u/作品.tsm");
   EXPECT_EQ(r.file, "/home/u/作品.tsm");
   EXPECT_EQ(r.flags, kExplorer | kOverwritePrompt);
   EXPECT_EQ(fake.suggested, "/home/u/作品");
@@ -59,12 +59,12 @@ TEST_F(FileDialogsTest, SaveAppendsTheDefaultExtensionAndClosesWindows) {
   EXPECT_EQ(ui.calls, (std::vector<std::string>{"unloadEventDialog", "unloadScriptEditor"}));
 
   fake.answer = {"/x/movie.swf"};
-  EXPECT_EQ(SaveFileDialog(r), 1);
+  EXPECT_EQ(SaveFileDialog(r), "/x/movie.swf");
   EXPECT_EQ(r.file, "/x/movie.swf");
 
   fake.answer.clear();
   r.file = std::string(257, '\0');
-  EXPECT_EQ(SaveFileDialog(r), 0);
+  EXPECT_EQ(SaveFileDialog(r), std::nullopt);
   EXPECT_EQ(r.file, "");
 }
 
@@ -75,7 +75,7 @@ TEST_F(FileDialogsTest, OpenKeepsMultiSelectionAsAFolderAndNames) {
   r.flags = kAllowMultiSelect;
   r.initialDir = "/home/u";
   fake.answer = {"/home/u/a.jpg", "/home/u/表.bmp"};
-  EXPECT_EQ(OpenFileDialog(r), 1);
+  EXPECT_EQ(OpenFileDialog(r), "/home/u\0a.jpg\0表.bmp"s);
   EXPECT_TRUE(fake.multiSelect);
   EXPECT_EQ(fake.initialDir, "/home/u");
   EXPECT_EQ(r.flags, kAllowMultiSelect | kExplorer | kHideReadOnly);
@@ -88,13 +88,13 @@ TEST_F(FileDialogsTest, OpenKeepsMultiSelectionAsAFolderAndNames) {
 
   fake.answer = {"/only/one.tsm"};
   r.flags = 0;
-  EXPECT_EQ(OpenFileDialog(r), 1);
+  EXPECT_EQ(OpenFileDialog(r), "/only/one.tsm");
   EXPECT_FALSE(fake.multiSelect);
   EXPECT_EQ(r.file, "/only/one.tsm");
   EXPECT_EQ(SelectedFiles(r.file), (std::vector<std::string>{"/only/one.tsm"}));
 
   fake.answer.clear();
-  EXPECT_EQ(OpenFileDialog(r), 0);
+  EXPECT_EQ(OpenFileDialog(r), std::nullopt);
   EXPECT_TRUE(SelectedFiles("").empty());
   EXPECT_EQ(SelectedFiles("/\0root.tsm\0\0"s), (std::vector<std::string>{"/root.tsm"}));
 }

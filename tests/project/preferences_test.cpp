@@ -107,8 +107,8 @@ TEST_F(PreferencesTest, ANewFileListsEveryKeyInWriteOrder) {
   p.autoBackUpInterval = 2.5f;
   p.dispScriptEditor = 1;
   GUICore::AddRecentFile("/p/a.tsm");
-  std::string error;
-  ASSERT_TRUE(Prefs::SaveFile(path, p, &error)) << error;
+  const Result<void> saved = Prefs::SaveFile(path, p);
+  ASSERT_TRUE(saved) << saved.message();
   std::ifstream in(path);
   std::vector<std::string> keys;
   std::string line, text;
@@ -155,18 +155,18 @@ TEST_F(PreferencesTest, ANewFileListsEveryKeyInWriteOrder) {
 TEST_F(PreferencesTest, AnUnwritableOrOversizedFileIsReportedToTheUserAndTheOldOneStays) {
   testing::TempDir dir;
   testing::RecordingUi ui;
-  std::string error;
   const fs::path missing = dir / "no-such-folder" / "tesmiro.ini";
-  EXPECT_FALSE(Prefs::SaveFile(missing, Preferences{}, &error));
+  const Result<void> saved = Prefs::SaveFile(missing, Preferences{});
+  EXPECT_FALSE(saved);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].text, "設定を保存できませんでした。\nファイル [" + missing.string() +
                                      "] を書き込めません：フォルダがありません");
-  EXPECT_EQ(error, ui.messages[0].text);
+  EXPECT_EQ(saved.message(), ui.messages[0].text);
   // A file too large to be settings is not read, so not replaced either.
   const fs::path large = dir / "tesmiro.ini";
   std::ofstream(large) << "[Tesmiro]\n";
   fs::resize_file(large, (16u << 20) + 1);
-  EXPECT_FALSE(Prefs::SaveFile(large, Preferences{}, nullptr));
+  EXPECT_FALSE(Prefs::SaveFile(large, Preferences{}));
   ASSERT_EQ(ui.messages.size(), 2u);
   EXPECT_NE(ui.messages[1].text.find("が大きすぎます"), std::string::npos) << ui.messages[1].text;
 }

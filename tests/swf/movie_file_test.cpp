@@ -174,7 +174,7 @@ TEST_F(MovieFileTest, AnUnwritableFileIsAFailureAndLeavesNothing) {
 TEST_F(MovieFileTest, AFailedFinishKeepsTheOldMovie) {
   const auto path = dir / "m.swf";
   const std::vector<uint8_t> old = {1, 2, 3};
-  ASSERT_TRUE(fileio::WriteAtomic(path, old, nullptr));
+  ASSERT_TRUE(fileio::WriteAtomic(path, old));
   WriteSWFHeader(6, 10, 10, 12.0f);
   ASSERT_TRUE(WriteMovieFile(path, MovieStage::Open));
   {
@@ -192,7 +192,7 @@ TEST_F(MovieFileTest, ALinkPlantedBesideTheTargetIsNeverWrittenThrough) {
   // Whoever can write to the folder may plant a link under the name a
   // build once used for its temporary file.
   const auto victim = dir / "victim.txt";
-  ASSERT_TRUE(fileio::WriteAtomic(victim, std::vector<uint8_t>{'k', 'e', 'e', 'p'}, nullptr));
+  ASSERT_TRUE(fileio::WriteAtomic(victim, std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
   std::filesystem::create_symlink(victim, dir / ".m.swf.part");
   const auto path = dir / "m.swf";
   WriteSWFHeader(6, 10, 10, 12.0f);
@@ -214,7 +214,7 @@ TEST_F(MovieFileTest, CancelledBuildLeavesNoPartialFile) {
 
 TEST_F(MovieFileTest, SaveOutputReplacesTheFile) {
   const auto path = dir / "v.swf";
-  ASSERT_TRUE(fileio::WriteAtomic(path, std::vector<uint8_t>(100, 9), nullptr));
+  ASSERT_TRUE(fileio::WriteAtomic(path, std::vector<uint8_t>(100, 9)));
   WriteSWFHeader(6, 10, 10, 12.0f);
   WriteEnd();
   ASSERT_TRUE(SaveOutput(path));

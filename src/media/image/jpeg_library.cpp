@@ -117,8 +117,7 @@ JpegStatus SaveJPG(const cDIBSection& dib, const std::filesystem::path& path, in
 
   struct stat old {};
   bool replacing = ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
-  std::string message;
-  if (!fileio::WriteAtomic(path, encoded.data, &message)) return {SaveError(message)};
+  if (Result<void> written = fileio::WriteAtomic(path, encoded.data); !written) return {SaveError(written.message())};
   if (replacing) {
     // The creation time has no counterpart that can be set here.
     ::chmod(path.c_str(), old.st_mode & 07777);

@@ -74,7 +74,9 @@ bool SavePNG(std::span<const uint8_t> bytes, int32_t width, int32_t height, cons
   image::Bytes encoded;
   std::vector<png_bytep> rowPointers;
   if (!EncodePNG(bytes, static_cast<uint32_t>(width), static_cast<uint32_t>(rows), encoded, rowPointers)) return false;
-  return fileio::WriteAtomic(path, encoded, error);
+  const Result<void> written = fileio::WriteAtomic(path, encoded);
+  if (!written && error) *error = written.message();
+  return written.ok();
 }
 
 Result<DIBPicture> LoadPictureDIB(const std::filesystem::path& path) {

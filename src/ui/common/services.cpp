@@ -44,13 +44,14 @@ QString StartPath(const std::string& initialDir, const std::string& suggested) {
 
 class QtFileDialogs final : public DialogModule::FileDialogService {
  public:
-  bool openFile(const std::string& title, const std::vector<DialogModule::FilterEntry>& filters,
-                const std::string& initialDir, const std::string& suggested, bool multiSelect,
-                std::vector<std::string>& chosen) override {
+  std::optional<std::vector<std::string>> openFile(const std::string& title,
+                                                   const std::vector<DialogModule::FilterEntry>& filters,
+                                                   const std::string& initialDir, const std::string& suggested,
+                                                   bool multiSelect) override {
     QWidget* parent = QApplication::activeWindow();
     const QString caption = ToQ(title);
     const QString start = StartPath(initialDir, suggested);
-    chosen.clear();
+    std::vector<std::string> chosen;
     if (multiSelect) {
       for (const QString& f : QFileDialog::getOpenFileNames(parent, caption, start, NameFilters(filters)))
         chosen.push_back(FromQ(f));
@@ -58,14 +59,15 @@ class QtFileDialogs final : public DialogModule::FileDialogService {
       const QString f = QFileDialog::getOpenFileName(parent, caption, start, NameFilters(filters));
       if (!f.isEmpty()) chosen.push_back(FromQ(f));
     }
-    return !chosen.empty();
+    if (chosen.empty()) return std::nullopt;
+    return chosen;
   }
-  bool saveFile(const std::string& title, const std::vector<DialogModule::FilterEntry>& filters,
-                const std::string& initialDir, const std::string& suggested, std::string& chosen) override {
+  std::optional<std::string> saveFile(const std::string& title, const std::vector<DialogModule::FilterEntry>& filters,
+                                      const std::string& initialDir, const std::string& suggested) override {
     const QString f = QFileDialog::getSaveFileName(QApplication::activeWindow(), ToQ(title),
                                                    StartPath(initialDir, suggested), NameFilters(filters));
-    chosen = FromQ(f);
-    return !f.isEmpty();
+    if (f.isEmpty()) return std::nullopt;
+    return FromQ(f);
   }
 };
 

@@ -220,7 +220,7 @@ void EventColorDialog::loadIcons() {
   DialogModule::FileDialogRecord record;
   record.filter = std::string(GC::kIconFileFilter) + '\0' + GC::kIconFilePattern + '\0';
   record.initialDir = FromQ(QCoreApplication::applicationDirPath());
-  if (DialogModule::OpenFileDialog(record) == 0) return;
+  if (!DialogModule::OpenFileDialog(record)) return;
   const std::string path = record.file;
   if (path.empty() || !editor_.loadIconStrip(path)) return;
   iconStrip_ = LoadIconStrip(path);

@@ -159,7 +159,7 @@ void ImportDialog::browse() {
   record.filter = std::string("Tesmiro ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ (*.tsm)") + '\0' + "*.tsm" + '\0';
   const std::string& project = GUICore::State().projectPath;
   record.initialDir = project.empty() ? GUICore::State().paths.config.string() : GUICore::GetFolderPart(project);
-  if (DialogModule::OpenFileDialog(record) == 0 || record.file.empty()) return;
+  if (!DialogModule::OpenFileDialog(record) || record.file.empty()) return;
   projectFileBox->setText(ToQ(record.file));
   importButton->setFocus();
 }

@@ -128,7 +128,7 @@ void PreviewOptionDialog::browse() {
   r.filter.assign(kFilter, sizeof kFilter - 1);
   const std::string current = FromQ(playerProgramBox->text());
   r.initialDir = current.empty() ? FromQ(QDir::homePath()) : GUICore::GetFolderPart(current);
-  if (DialogModule::OpenFileDialog(r) == 0) return;
+  if (!DialogModule::OpenFileDialog(r)) return;
   const std::vector<std::string> chosen = DialogModule::SelectedFiles(r.file);
   if (!chosen.empty() && !chosen.front().empty()) playerProgramBox->setText(ToQ(chosen.front()));
 }

@@ -317,7 +317,7 @@ void PreviewWindow::takeSnapshot() {
   } else {
     r.initialDir = FromQ(QDir::homePath());
   }
-  if (DialogModule::SaveFileDialog(r) == 0 || r.file.empty()) return;
+  if (!DialogModule::SaveFileDialog(r) || r.file.empty()) return;
   QCoreApplication::processEvents();
   snapshot(ToQ(r.file));
 }

@@ -428,7 +428,7 @@ void StoreDialog::browse() {
   } else {
     record.initialDir = path.empty() ? projectFolder : GUICore::GetFolderPart(path);
   }
-  if (DialogModule::OpenFileDialog(record) != 0 && !record.file.empty()) pathBox->setText(ToQ(record.file));
+  if (DialogModule::OpenFileDialog(record) && !record.file.empty()) pathBox->setText(ToQ(record.file));
 }
 
 void StoreDialog::previousKeyFrame() {

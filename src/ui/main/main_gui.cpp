@@ -209,33 +209,28 @@ void MainGUI::startUp(const QString& commandLine) {
 
 // ---- shut-down --------------------------------------------------------------
 
-void MainGUI::ConfirmSaveProject(int& cancel) {
-  cancel = 0;
-  if (!GUICore::HasUnsavedChanges()) return;
+bool MainGUI::ConfirmSaveProject() {
+  if (!GUICore::HasUnsavedChanges()) return true;
   const ui::Answer a = ui::Current().messages->message(
       "Tesmiro", "プロジェクトは変更されています。上書き保存しますか？", ui::Icon::Exclamation,
       ui::Buttons::YesNoCancel);
-  if (a == ui::Answer::Cancel) {
-    cancel = 1;
-  } else if (a == ui::Answer::Yes) {
-    // A save that did not happen (Save As cancelled, write failed) must not
-    // let the caller throw the changes away.
-    if (!save()) cancel = 1;
-  }
+  if (a == ui::Answer::Cancel) return false;
+  // A save that did not happen (Save As cancelled, write failed) must not
+  // let the caller throw the changes away.
+  if (a == ui::Answer::Yes) return save();
+  return true;
 }
 
 bool MainGUI::shutDown() {
   if (unloaded_) return true;
   Desktop().sound->stop();
-  int cancel = 0;
-  ConfirmSaveProject(cancel);
-  if (cancel == 1) return false;
+  if (!ConfirmSaveProject()) return false;
   auto& windows = ui::Windows();
   windows.unloadEventDialog();
   windows.unloadScriptEditor();
   windows.unloadPreviewWindow();
-  std::string error;
-  if (!SavePreference(&error)) {
+  if (const Result<void> saved = SavePreference(); !saved) {
+    std::string error = saved.message();
     std::replace(error.begin(), error.end(), '\n', ' ');
     std::replace(error.begin(), error.end(), '\r', ' ');
     std::fprintf(stderr, "tesmiro: 設定を保存できませんでした: %s\n", error.c_str());
@@ -350,12 +345,9 @@ void MainGUI::storeWindowPreferences() {
   p.filelistHistoryMax = GUICore::State().filelistHistoryMax;
 }
 
-bool MainGUI::SavePreference(std::string* error) {
+Result<void> MainGUI::SavePreference() {
   storeWindowPreferences();
-  std::string why;
-  const bool ok = Prefs::SaveFile(GUICore::State().paths.config / Prefs::kPreferenceFile, P(), &why);
-  if (!ok && error) *error = why;
-  return ok;
+  return Prefs::SaveFile(GUICore::State().paths.config / Prefs::kPreferenceFile, P());
 }
 
 void MainGUI::EnumTrueTypeFont() { fontList_ = text::EnumTrueTypeFont(P().useVerticalFont == 1); }

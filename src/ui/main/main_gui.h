@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
 #include "project/window_services.h"
 #include "ui/dialogs/dialog_owner.h"
 
@@ -74,11 +75,11 @@ class MainGUI : public QMainWindow, public DialogOwner {
   // Keys seen before the focused control; true when the key was used.
   bool onKeyDown(int keyCode, int shift);
   bool onKeyUp(int keyCode, int shift);
-  // cancel = 1 when the user chose Cancel, or when Yes did not save.
-  void ConfirmSaveProject(int& cancel);
+  // False when the user chose Cancel, or when Yes did not save.
+  bool ConfirmSaveProject();
   void LoadPreference();
-  // False (with the reason) when the settings file could not be written.
-  bool SavePreference(std::string* error = nullptr);
+  // Why not, when the settings file could not be written.
+  Result<void> SavePreference();
   void EnumTrueTypeFont();
   // The installed outline fonts (0-based), for the material dialog.
   const std::vector<std::string>& fontList() const { return fontList_; }

@@ -60,23 +60,19 @@ void MainGUI::connectFileMenu() {
 
 void MainGUI::newProject() {
   if (buildRunning_) return;
-  int cancel = 0;
-  ConfirmSaveProject(cancel);
-  if (cancel == 1) return;
+  if (!ConfirmSaveProject()) return;
   GUICore::NewProject();
   GUICore::State().projectPath.clear();
 }
 
 void MainGUI::openProject() {
   if (buildRunning_) return;
-  int cancel = 0;
-  ConfirmSaveProject(cancel);
-  if (cancel == 1) return;
+  if (!ConfirmSaveProject()) return;
   DialogModule::FileDialogRecord r;
   r.filter.assign(kProjectFilter, kProjectFilterSize);
   r.defaultExt = "tsm";
   r.initialDir = ProjectFolderOrHome();
-  if (DialogModule::OpenFileDialog(r) != 0 && !r.file.empty()) GUICore::OpenProject(r.file);
+  if (DialogModule::OpenFileDialog(r) && !r.file.empty()) GUICore::OpenProject(r.file);
   if (GUICore::State().settings.option(2) == 'D') Prefs::Current().doubleClickProperty = 1;
 }
 
@@ -84,17 +80,13 @@ void MainGUI::openRecentProject(int k) {
   if (buildRunning_ || k < 0 || k >= static_cast<int>(recentProjectActions.size())) return;
   const std::string path = FromQ(recentProjectActions[static_cast<size_t>(k)]->data().toString());
   if (path.empty()) return;
-  int cancel = 0;
-  ConfirmSaveProject(cancel);
-  if (cancel == 1) return;
+  if (!ConfirmSaveProject()) return;
   GUICore::OpenProject(path);
 }
 
 bool MainGUI::openProjectFile(const std::string& path) {
   if (buildRunning_) return false;
-  int cancel = 0;
-  ConfirmSaveProject(cancel);
-  if (cancel == 1) return false;
+  if (!ConfirmSaveProject()) return false;
   return GUICore::OpenProject(path);
 }
 
@@ -102,7 +94,7 @@ bool MainGUI::save() {
   if (buildRunning_) return false;
   const std::string path = GUICore::State().projectPath;
   if (path.empty()) return saveAs();
-  return GUICore::SaveProject(path);
+  return GUICore::SaveProject(path).ok();
 }
 
 bool MainGUI::saveAs() {
@@ -112,7 +104,7 @@ bool MainGUI::saveAs() {
   r.defaultExt = "tsm";
   r.initialDir = ProjectFolderOrHome();
   r.file = GUICore::State().projectPath;
-  if (DialogModule::SaveFileDialog(r) == 0 || r.file.empty()) return false;
+  if (!DialogModule::SaveFileDialog(r) || r.file.empty()) return false;
   // The project takes the new name only once it is really there.
   if (!GUICore::SaveProject(r.file)) return false;
   GUICore::State().projectPath = r.file;
@@ -133,7 +125,7 @@ void MainGUI::makeSwf() {
   } else {
     r.initialDir = HomeFolder();
   }
-  if (DialogModule::SaveFileDialog(r) == 0 || r.file.empty()) return;
+  if (!DialogModule::SaveFileDialog(r) || r.file.empty()) return;
   const std::filesystem::path out(r.file);
 
   GUICore::ShowTimeline(0, false);

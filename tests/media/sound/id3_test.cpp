@@ -208,12 +208,12 @@ TEST(ID3Tags, LoadSoundFileFromDisk) {
   testing::TempDir dir;
   EXPECT_FALSE(LoadSoundFile(dir / "missing.mp3"));
   const auto empty = dir / "empty.mp3";
-  ASSERT_TRUE(fileio::WriteAtomic(empty, Bytes{}, nullptr));
+  ASSERT_TRUE(fileio::WriteAtomic(empty, Bytes{}));
   auto sound = LoadSoundFile(empty);
   ASSERT_TRUE(sound);
   EXPECT_TRUE(sound->audio.empty());
   const auto full = dir / "song.mp3";
-  ASSERT_TRUE(fileio::WriteAtomic(full, Join({MpegFrames({}, 3), ID3v1("Song", "", "", "", "", 2, 0)}), nullptr));
+  ASSERT_TRUE(fileio::WriteAtomic(full, Join({MpegFrames({}, 3), ID3v1("Song", "", "", "", "", 2, 0)})));
   sound = LoadSoundFile(full);
   ASSERT_TRUE(sound);
   EXPECT_EQ(sound->audio, MpegFrames({}, 3));
@@ -225,8 +225,7 @@ TEST(ID3Tags, SoundFilesAreBoundedAndCutInPlace) {
   testing::TempDir dir;
   const auto both = dir / "both.mp3";
   ASSERT_TRUE(fileio::WriteAtomic(
-      both, Join({ID3v2(3, {{"TIT2", Latin("Front")}}, 7), MpegFrames({}, 2), ID3v1("Back", "", "", "", "", 0, 0)}),
-      nullptr));
+      both, Join({ID3v2(3, {{"TIT2", Latin("Front")}}, 7), MpegFrames({}, 2), ID3v1("Back", "", "", "", "", 0, 0)})));
   auto sound = LoadSoundFile(both);
   ASSERT_TRUE(sound);
   EXPECT_EQ(sound->audio, MpegFrames({}, 2));
@@ -234,7 +233,7 @@ TEST(ID3Tags, SoundFilesAreBoundedAndCutInPlace) {
   // Far beyond any sound a movie holds: refused before it is read (sparse,
   // so the file itself takes no disk).
   const auto huge = dir / "huge.mp3";
-  ASSERT_TRUE(fileio::WriteAtomic(huge, MpegFrames({}, 2), nullptr));
+  ASSERT_TRUE(fileio::WriteAtomic(huge, MpegFrames({}, 2)));
   std::filesystem::resize_file(huge, kMaxSoundFileBytes + 1);
   struct rusage before {}, after {};
   ::getrusage(RUSAGE_SELF, &before);

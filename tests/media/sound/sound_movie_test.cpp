@@ -58,7 +58,7 @@ class SoundMovieTest : public ::testing::Test {
   void TearDown() override { ResetMediaState(); }
   std::string Save(const std::string& name, const Bytes& bytes) {
     const auto path = dir / name;
-    EXPECT_TRUE(fileio::WriteAtomic(path, bytes, nullptr));
+    EXPECT_TRUE(fileio::WriteAtomic(path, bytes));
     return path.string();
   }
   testing::TempDir dir;

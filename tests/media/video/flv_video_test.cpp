@@ -30,7 +30,7 @@ class FlvVideoTest : public testing::WriterTest {
   }
   std::string Save(const std::string& name, const Bytes& bytes) {
     const auto path = dir / name;
-    EXPECT_TRUE(fileio::WriteAtomic(path, bytes, nullptr));
+    EXPECT_TRUE(fileio::WriteAtomic(path, bytes));
     return path.string();
   }
   // The VideoFrame tags of frames 0..n-1, each in its own buffer.

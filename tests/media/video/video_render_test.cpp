@@ -110,7 +110,7 @@ TEST_F(VideoRenderTest, EachFrameShowsItsPacket) {
   for (int i = 0; i < 4; ++i)
     tags.push_back({9, static_cast<uint32_t>(i * 83), ScreenVideoFrame(kColours[i][0], kColours[i][1], kColours[i][2])});
   const auto flv = dir / "colours.flv";
-  ASSERT_TRUE(fileio::WriteAtomic(flv, Flv(1, tags), nullptr));
+  ASSERT_TRUE(fileio::WriteAtomic(flv, Flv(1, tags)));
   std::string body;
   for (int stopAt : {1, 3}) {
     const auto movie = VideoMovie(dir, flv.string(), stopAt);
@@ -138,7 +138,7 @@ TEST_F(VideoRenderTest, EachFrameShowsItsPacket) {
 TEST_F(VideoRenderTest, StreamedMovieReachesItsLastFrame) {
   REQUIRE_CHECKER(testing::MissingRuffle());
   const auto mp3 = dir / "song.mp3";
-  ASSERT_TRUE(fileio::WriteAtomic(mp3, MpegFrames({3, 9, 0, false, false}, 40), nullptr));
+  ASSERT_TRUE(fileio::WriteAtomic(mp3, MpegFrames({3, 9, 0, false, false}, 40)));
   const auto movie = dir / "stream.swf";
   WriteSWFHeader(6, kSize, kSize, 12.0f);
   WriteMovieFile(movie, MovieStage::Open);

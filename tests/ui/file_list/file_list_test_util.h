@@ -22,7 +22,7 @@ namespace tesmiro::testing {
 using gui::MainGUI;
 
 inline void SaveBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-  ASSERT_TRUE(fileio::WriteAtomic(path, bytes, nullptr));
+  ASSERT_TRUE(fileio::WriteAtomic(path, bytes));
 }
 
 // A PNG of one colour.

@@ -63,9 +63,8 @@ TEST(QtJapaneseTextsTest, QtsOwnTextsAreJapanese) {
   TempDir temp;
   SeenDialog seen;
   CancelFileDialogWhenShown(seen);
-  std::string chosen;
   EXPECT_FALSE(gui::QtDesktopServices().fileDialogs->saveFile(
-      "SWFファイルの生成", {{"Shockwave Flash オブジェクト (*.swf)", {"*.swf"}}}, temp.path().string(), "", chosen));
+      "SWFファイルの生成", {{"Shockwave Flash オブジェクト (*.swf)", {"*.swf"}}}, temp.path().string(), ""));
   EXPECT_EQ(seen.lookIn, QStringLiteral("アドレス:"));
   EXPECT_EQ(seen.fileName, QStringLiteral("ファイル名(&N):"));
   EXPECT_EQ(seen.accept, QStringLiteral("保存(&S)"));

@@ -4,30 +4,26 @@
 
 namespace tesmiro::testing {
 
-bool RecordingFileDialogs::openFile(const std::string& title, const std::vector<DialogModule::FilterEntry>& filters,
-                                    const std::string& initialDir, const std::string& suggested, bool multiSelect,
-                                    std::vector<std::string>& chosen) {
+std::optional<std::vector<std::string>> RecordingFileDialogs::openFile(
+    const std::string& title, const std::vector<DialogModule::FilterEntry>& filters, const std::string& initialDir,
+    const std::string& suggested, bool multiSelect) {
   calls.push_back({false, title, filters, initialDir, suggested, multiSelect});
-  chosen.clear();
-  if (answers.empty()) return false;
+  if (answers.empty()) return std::nullopt;
   auto a = answers.front();
   answers.pop_front();
-  if (!a) return false;
-  chosen = *a;
-  return !chosen.empty();
+  if (!a || a->empty()) return std::nullopt;
+  return a;
 }
 
-bool RecordingFileDialogs::saveFile(const std::string& title, const std::vector<DialogModule::FilterEntry>& filters,
-                                    const std::string& initialDir, const std::string& suggested,
-                                    std::string& chosen) {
+std::optional<std::string> RecordingFileDialogs::saveFile(const std::string& title,
+                                                          const std::vector<DialogModule::FilterEntry>& filters,
+                                                          const std::string& initialDir, const std::string& suggested) {
   calls.push_back({true, title, filters, initialDir, suggested, false});
-  chosen.clear();
-  if (answers.empty()) return false;
+  if (answers.empty()) return std::nullopt;
   auto a = answers.front();
   answers.pop_front();
-  if (!a || a->empty()) return false;
-  chosen = a->front();
-  return true;
+  if (!a || a->empty()) return std::nullopt;
+  return a->front();
 }
 
 QAction* RecordingPopups::exec(QMenu* menu, const QPoint&, QAction* defaultAction) {

@@ -26,11 +26,12 @@ struct FileDialogCall {
 // queue) is a cancelled dialog.
 class RecordingFileDialogs final : public DialogModule::FileDialogService {
  public:
-  bool openFile(const std::string& title, const std::vector<DialogModule::FilterEntry>& filters,
-                const std::string& initialDir, const std::string& suggested, bool multiSelect,
-                std::vector<std::string>& chosen) override;
-  bool saveFile(const std::string& title, const std::vector<DialogModule::FilterEntry>& filters,
-                const std::string& initialDir, const std::string& suggested, std::string& chosen) override;
+  std::optional<std::vector<std::string>> openFile(const std::string& title,
+                                                   const std::vector<DialogModule::FilterEntry>& filters,
+                                                   const std::string& initialDir, const std::string& suggested,
+                                                   bool multiSelect) override;
+  std::optional<std::string> saveFile(const std::string& title, const std::vector<DialogModule::FilterEntry>& filters,
+                                      const std::string& initialDir, const std::string& suggested) override;
 
   std::deque<std::optional<std::vector<std::string>>> answers;
   std::vector<FileDialogCall> calls;
