@@ -26,7 +26,6 @@
 #include "project/model.h"
 #include "project/store.h"
 #include "project/timelines.h"
-#include "project/window_services.h"
 #include "swf/swf_writer.h"
 
 namespace tesmiro::GUICore {
@@ -102,7 +101,7 @@ std::string FourDigits(int32_t id) {
 }
 
 // Everything a build changes outside the writer comes back on every path:
-// cancel button, the dialog's filling flag, the shown timeline, the file.
+// the shown timeline, the file.
 class BuildSession {
  public:
   BuildSession() : shown_(State().shownTimeline) {
@@ -115,8 +114,6 @@ class BuildSession {
     SWFMakeCore::SetTextCollector(CollectTextsForFont);
     // The list shown at the end is this build's alone.
     W::ClearDiagnostics();
-    Ui().progress->showCancel(true);
-    ui::Windows().setEventDialogFilling(true);
     gBuild.cancelBuild = 0;
     gUsage = UsageTable{};
     gUsage.active = true;
@@ -125,8 +122,6 @@ class BuildSession {
     gUsage = UsageTable{};
     W::AbandonMovieFile();
     if (State().shownTimeline != shown_ && ValidTimeline(shown_)) SelectTimelineData(shown_, false);
-    ui::Windows().setEventDialogFilling(false);
-    Ui().progress->showCancel(false);
   }
   BuildSession(const BuildSession&) = delete;
   BuildSession& operator=(const BuildSession&) = delete;
@@ -309,6 +304,10 @@ BuildState& Build() { return gBuild; }
 BuildResult MakeSWF(const fs::path& outPath, bool attachUnusedSprites) {
   BuildLock lock;
   if (!lock.acquired()) return BuildResult::Failed;
+  return MakeSWF(outPath, attachUnusedSprites, lock);
+}
+
+BuildResult MakeSWF(const fs::path& outPath, bool attachUnusedSprites, const BuildLock&) {
   std::string why;
   if (!StageFits(State().settings, why)) {
     Ui().messages->message("エラー", why, ui::Icon::Critical);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "compiler/event_compiler.h"
+#include "project/build_lock.h"
 #include "project/records.h"
 
 namespace tesmiro::GUICore {
@@ -17,6 +18,9 @@ enum class BuildResult { Done, Cancelled, Failed };
 // defined and exported, placed or not. A failure has been reported to the
 // user; a cancelled build leaves no file behind.
 BuildResult MakeSWF(const std::filesystem::path& outPath, bool attachUnusedSprites);
+// The same for a caller that already holds the build lock over more than the
+// build (a preview).
+BuildResult MakeSWF(const std::filesystem::path& outPath, bool attachUnusedSprites, const BuildLock& held);
 
 // Compresses a finished movie in place (signature "CWS"). False, with the
 // movie untouched and the user told, when it cannot.

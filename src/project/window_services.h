@@ -26,8 +26,9 @@ class WindowServices {
   virtual void unloadScriptEditor() {}
   virtual void unloadEventDialog() {}
   virtual void unloadPreviewWindow() {}
-  // The event property dialog stays idle while a build or preview runs.
-  virtual void setEventDialogFilling(bool filling) {}
+  // A build or preview started (true) or ended: the build lock tells, and
+  // the windows turn their commands off meanwhile.
+  virtual void buildRunningChanged(bool running) {}
   // A finished preview movie (or page) to show.
   virtual void showPreview(const std::string& path, PreviewTarget target, int32_t width, int32_t height) {}
   // The script editor window hides (it shows an event of the working list).

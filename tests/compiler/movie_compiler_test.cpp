@@ -23,8 +23,8 @@ TEST_F(CompilerTest, EmptyProjectIsHeaderBackgroundAndEnd) {
   EXPECT_EQ(tags[0].code, 9);
   EXPECT_EQ(tags[1].code, 0);
   EXPECT_EQ(ui.statusLines.back(), "完了 (0KB)");
-  EXPECT_EQ(ui.calls.front(), "showCancel");
-  EXPECT_EQ(ui.calls.back(), "hideCancel");
+  EXPECT_EQ(ui.calls.front(), "buildRunning");
+  EXPECT_EQ(ui.calls.back(), "buildEnded");
 }
 
 TEST_F(CompilerTest, SpritesAreDefinedExportedAndPlacedFrameByFrame) {
@@ -138,8 +138,8 @@ TEST_F(CompilerTest, CancelLeavesNoFileAndTheProjectAsItWas) {
   EXPECT_EQ(ui.statusLines.back(), "SWF生成キャンセル");
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
   EXPECT_EQ(m.events.items().size(), before);
-  EXPECT_EQ(ui.calls.back(), "hideCancel");
-  EXPECT_NE(std::find(ui.calls.begin(), ui.calls.end(), "filling off"), ui.calls.end());
+  EXPECT_EQ(ui.calls.back(), "buildEnded");
+  EXPECT_NE(std::find(ui.calls.begin(), ui.calls.end(), "buildEnded"), ui.calls.end());
   EXPECT_FALSE(GUICore::BuildInProgress());
 }
 

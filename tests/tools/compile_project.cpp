@@ -28,7 +28,6 @@ class ConsoleUi final : public tesmiro::ui::Messages, public tesmiro::ui::BuildP
     std::fprintf(stderr, "progress: %s\n", line.c_str());
     return cancelAt > 0 && steps_ >= cancelAt;
   }
-  void showCancel(bool) override {}
 
  private:
   int steps_ = 0;

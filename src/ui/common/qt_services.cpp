@@ -5,7 +5,6 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "project/event_property_exchange.h"
 #include "project/script_editor.h"
 #include "ui/common/qt_text.h"
 #include "ui/dialogs/event_dialog.h"
@@ -81,10 +80,6 @@ bool QtBuildProgress::step(const std::string& line) {
   return w ? w->buildStep(line) : false;
 }
 
-void QtBuildProgress::showCancel(bool visible) {
-  if (MainGUI* w = MainGUI::instance()) w->setBuildRunning(visible);
-}
-
 void QtWindowServices::setCaption(const std::string& caption) {
   if (MainGUI* w = MainGUI::instance()) w->setWindowTitle(ToQ(caption));
 }
@@ -125,7 +120,9 @@ void QtWindowServices::showItemInfo(int32_t itemId) {
 
 void QtWindowServices::unloadEventDialog() { EventDialog::UnloadInstance(); }
 
-void QtWindowServices::setEventDialogFilling(bool filling) { EventProperty::Current().filling = filling; }
+void QtWindowServices::buildRunningChanged(bool running) {
+  if (MainGUI* w = MainGUI::instance()) w->onBuildRunningChanged(running);
+}
 
 void QtWindowServices::unloadPreviewWindow() { PreviewWindow::unload(); }
 

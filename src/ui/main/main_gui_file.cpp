@@ -59,7 +59,7 @@ void MainGUI::connectFileMenu() {
 }
 
 void MainGUI::newProject() {
-  if (buildRunning_) return;
+  if (buildRunning()) return;
   int cancel = 0;
   ConfirmSaveProject(cancel);
   if (cancel == 1) return;
@@ -68,7 +68,7 @@ void MainGUI::newProject() {
 }
 
 void MainGUI::openProject() {
-  if (buildRunning_) return;
+  if (buildRunning()) return;
   int cancel = 0;
   ConfirmSaveProject(cancel);
   if (cancel == 1) return;
@@ -81,7 +81,7 @@ void MainGUI::openProject() {
 }
 
 void MainGUI::openRecentProject(int k) {
-  if (buildRunning_ || k < 0 || k >= static_cast<int>(recentProjectActions.size())) return;
+  if (buildRunning() || k < 0 || k >= static_cast<int>(recentProjectActions.size())) return;
   const std::string path = FromQ(recentProjectActions[static_cast<size_t>(k)]->data().toString());
   if (path.empty()) return;
   int cancel = 0;
@@ -91,7 +91,7 @@ void MainGUI::openRecentProject(int k) {
 }
 
 bool MainGUI::openProjectFile(const std::string& path) {
-  if (buildRunning_) return false;
+  if (buildRunning()) return false;
   int cancel = 0;
   ConfirmSaveProject(cancel);
   if (cancel == 1) return false;
@@ -99,14 +99,14 @@ bool MainGUI::openProjectFile(const std::string& path) {
 }
 
 bool MainGUI::save() {
-  if (buildRunning_) return false;
+  if (buildRunning()) return false;
   const std::string path = GUICore::State().projectPath;
   if (path.empty()) return saveAs();
   return GUICore::SaveProject(path);
 }
 
 bool MainGUI::saveAs() {
-  if (buildRunning_) return false;
+  if (buildRunning()) return false;
   DialogModule::FileDialogRecord r;
   r.filter.assign(kProjectFilter, kProjectFilterSize);
   r.defaultExt = "tsm";
@@ -121,7 +121,7 @@ bool MainGUI::saveAs() {
 }
 
 void MainGUI::makeSwf() {
-  if (buildRunning_ || GUICore::BuildInProgress()) return;
+  if (buildRunning()) return;
   DialogModule::FileDialogRecord r;
   r.filter.assign(kMovieFilter, kMovieFilterSize);
   r.defaultExt = "swf";
