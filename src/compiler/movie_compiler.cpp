@@ -538,18 +538,27 @@ bool CompressSWF(const fs::path& path) {
 
 namespace tesmiro::GUICore {
 
-BuildResult MakeMovieFile(const std::filesystem::path& outPath, bool saveHtml) {
-  if (BuildInProgress()) return BuildResult::Failed;
+std::string MovieFileResult::compressedLine() const {
+  return "圧縮 (" + std::to_string(compressedBytes.value_or(0) / 1024) + "KB)";
+}
+
+MovieFileResult MakeMovieFile(const std::filesystem::path& outPath, bool saveHtml) {
+  MovieFileResult made;
+  if (BuildInProgress()) return made;
   ShowTimeline(0, false);
   // The old movie stays until the new one is compressed and its page
   // written: a failure on the way leaves it as it was.
   W::KeepFinishedMovie(true);
-  const BuildResult result = MakeSWF(outPath, true);
+  const BuildResult built = MakeSWF(outPath, true);
   W::KeepFinishedMovie(false);
   std::unique_ptr<fileio::ReplacementFile> movie = W::TakeFinishedMovie();
-  if (result != BuildResult::Done) return result;
-  if (!movie) return BuildResult::Failed;
+  if (built != BuildResult::Done) {
+    made.result = built;
+    return made;
+  }
+  if (!movie) return made;
   const ProjectSettings& s = State().settings;
+  std::optional<uintmax_t> compressed;
   if (s.option(1) == 'C') {
     if (GetSWFVersion() == 4) {
       Ui().messages->message("警告", "SWF4ではファイルを圧縮することは出来ません。\r\n圧縮は実施されませんでした。", ui::Icon::Exclamation);
@@ -560,21 +569,20 @@ BuildResult MakeMovieFile(const std::filesystem::path& outPath, bool saveHtml) {
         if (why.empty()) why = packed->error();
         Ui().messages->message("エラー", "ファイル [" + outPath.string() + "] を圧縮できません：" + why,
                                ui::Icon::Critical);
-        return BuildResult::Failed;
+        return made;
       }
       movie = std::move(packed);
       struct stat st {};
-      const auto size = ::fstat(movie->fd(), &st) == 0 ? st.st_size : 0;
-      Ui().messages->status("圧縮 (" + std::to_string(size / 1024) + "KB)");
+      compressed = ::fstat(movie->fd(), &st) == 0 ? static_cast<uintmax_t>(st.st_size) : 0;
     }
   }
-  if (saveHtml && !WriteHTMLPage(outPath, s.width, s.height)) return BuildResult::Failed;
+  if (saveHtml && !WriteHTMLPage(outPath, s.width, s.height)) return made;
   if (!movie->commit()) {
     Ui().messages->message("エラー", movie->error(), ui::Icon::Critical);
     Ui().messages->status("SWF生成エラー");
-    return BuildResult::Failed;
+    return made;
   }
-  return BuildResult::Done;
+  return {BuildResult::Done, compressed};
 }
 
 }  // namespace tesmiro::GUICore

@@ -2,6 +2,7 @@
 // The movie compiler: the whole project becomes one SWF file.
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,10 +51,19 @@ BuildState& Build();
 
 namespace tesmiro::GUICore {
 
+struct MovieFileResult {
+  BuildResult result = BuildResult::Failed;
+  // The finished file's size when the "C" option compressed it.
+  std::optional<uintmax_t> compressedBytes;
+  // The line that reports it ("圧縮 (12KB)"); the window shows it below the
+  // build's own result line.
+  std::string compressedLine() const;
+};
+
 // File > Make SWF after the path was chosen: shows the main timeline, builds,
 // then compresses when the "C" option is set (for SWF 4 a warning instead)
 // and writes the HTML page when asked. Neither happens after a cancelled or
 // failed build.
-BuildResult MakeMovieFile(const std::filesystem::path& outPath, bool saveHtml);
+MovieFileResult MakeMovieFile(const std::filesystem::path& outPath, bool saveHtml);
 
 }  // namespace tesmiro::GUICore
