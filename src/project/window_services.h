@@ -22,7 +22,6 @@ class WindowServices {
   virtual void timelineShown(int32_t timelineIndex) {}
   virtual void showItemInfo(int32_t itemId) {}
   // Windows that hold parts of the model and are closed when it is replaced.
-  virtual void clearScriptPane() {}
   virtual void unloadScriptEditor() {}
   virtual void unloadEventDialog() {}
   virtual void unloadPreviewWindow() {}

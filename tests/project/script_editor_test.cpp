@@ -53,6 +53,7 @@ class ScriptEditorTest : public testing::ModelTest {
  protected:
   void SetUp() override {
     ModelTest::SetUp();
+    view.calls.clear();  // the new project's clearing of the panel
     SE::ResetState();
     ActionCompiler::ResetState();
   }
@@ -212,12 +213,12 @@ TEST_F(ScriptEditorTest, AStaleTargetWritesNothing) {
   GUICore::EventUndo();
   EXPECT_EQ(SE::ApplyScript("lost"), SE::ApplyResult::Stale);
 
-  // A new project.
+  // A new project clears the panel and drops its target.
   Select(0);
   SE::RenewScriptTarget();
   GUICore::NewProject();
   Append(FrameScript("new"));
-  EXPECT_EQ(SE::ApplyScript("x"), SE::ApplyResult::Stale);
+  EXPECT_EQ(SE::ApplyScript("x"), SE::ApplyResult::NoTarget);
   EXPECT_EQ(GUICore::GetEvent(1).text2, "new");
 }
 

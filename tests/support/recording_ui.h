@@ -39,7 +39,6 @@ class RecordingUi final : public ui::Messages, public ui::BuildProgress, public 
   void eventsChanged() override { calls.push_back("eventsChanged"); }
   void timelineShown(int32_t i) override { calls.push_back("timelineShown " + std::to_string(i)); }
   void showItemInfo(int32_t id) override { calls.push_back("showItemInfo " + std::to_string(id)); }
-  void clearScriptPane() override { calls.push_back("clearScriptPane"); }
   void unloadScriptEditor() override { calls.push_back("unloadScriptEditor"); }
   void unloadEventDialog() override { calls.push_back("unloadEventDialog"); }
   void unloadPreviewWindow() override { calls.push_back("unloadPreviewWindow"); }

@@ -5,7 +5,6 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "project/script_editor.h"
 #include "ui/common/qt_text.h"
 #include "ui/dialogs/event_dialog.h"
 #include "ui/dialogs/preview_window.h"
@@ -101,8 +100,6 @@ void QtWindowServices::eventListClicked() {
 }
 
 void QtWindowServices::setTimelineHeader(const std::string&, uint32_t) { drawTabsAndHeader(); }
-
-void QtWindowServices::clearScriptPane() { ScriptEditorModule::ClearScriptPane(); }
 
 void QtWindowServices::unloadScriptEditor() { ScriptEditorWindow::unload(); }
 

@@ -31,7 +31,6 @@ class QtWindowServices : public ui::WindowServices {
   void eventListClicked() override;
   void setTimelineHeader(const std::string& text, uint32_t color) override;
   void focusFileList() override;
-  void clearScriptPane() override;
   void unloadScriptEditor() override;
   void hideScriptEditor() override;
   void showItemInfo(int32_t itemId) override;

@@ -259,8 +259,9 @@ class MainGUI : public QMainWindow {
   void ListJpegStoreAddEvent();
   // The material property exchange; changed = 1 when an item changed.
   void ListJpegStoreProperty(int& changed);
-  // The information panel for a store item (0: none), and the sound
-  // preview of the panel's sound: 0 play, 1 stop.
+  // Paints the information panel for a store item (0: none); the core's
+  // ShowItemInfo records which item it is. The sound preview of the panel's
+  // sound: 0 play, 1 stop.
   void ShowItemInfo(int32_t id);
   void SoundPreview(int mode);
   void playSound();
