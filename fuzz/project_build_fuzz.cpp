@@ -88,6 +88,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const fs::path out = gScratch / "fuzz.swf";
   std::error_code ec;
   fs::remove(out, ec);
-  if (GUICore::MakeMovieFile(out, true) == GUICore::BuildResult::Done) CheckMovie(out);
+  if (GUICore::MakeMovieFile(out, true).result == GUICore::BuildResult::Done) CheckMovie(out);
   return 0;
 }

@@ -26,7 +26,6 @@
 #include "project/model.h"
 #include "project/store.h"
 #include "project/timelines.h"
-#include "project/window_services.h"
 #include "swf/swf_writer.h"
 
 namespace tesmiro::GUICore {
@@ -102,7 +101,7 @@ std::string FourDigits(int32_t id) {
 }
 
 // Everything a build changes outside the writer comes back on every path:
-// cancel button, the dialog's filling flag, the shown timeline, the file.
+// the shown timeline, the file.
 class BuildSession {
  public:
   BuildSession() : shown_(State().shownTimeline) {
@@ -115,8 +114,6 @@ class BuildSession {
     SWFMakeCore::SetTextCollector(CollectTextsForFont);
     // The list shown at the end is this build's alone.
     W::ClearDiagnostics();
-    Ui().progress->showCancel(true);
-    ui::Windows().setEventDialogFilling(true);
     gBuild.cancelBuild = 0;
     gUsage = UsageTable{};
     gUsage.active = true;
@@ -125,8 +122,6 @@ class BuildSession {
     gUsage = UsageTable{};
     W::AbandonMovieFile();
     if (State().shownTimeline != shown_ && ValidTimeline(shown_)) SelectTimelineData(shown_, false);
-    ui::Windows().setEventDialogFilling(false);
-    Ui().progress->showCancel(false);
   }
   BuildSession(const BuildSession&) = delete;
   BuildSession& operator=(const BuildSession&) = delete;
@@ -306,6 +301,10 @@ BuildState& Build() { return gBuild; }
 BuildResult MakeSWF(const fs::path& outPath, bool attachUnusedSprites) {
   BuildLock lock;
   if (!lock.acquired()) return BuildResult::Failed;
+  return MakeSWF(outPath, attachUnusedSprites, lock);
+}
+
+BuildResult MakeSWF(const fs::path& outPath, bool attachUnusedSprites, const BuildLock&) {
   std::string why;
   if (!StageFits(State().settings, why)) {
     Ui().messages->message("エラー", why, ui::Icon::Critical);
@@ -536,18 +535,27 @@ Result<void> CompressSWF(const fs::path& path) {
 
 namespace tesmiro::GUICore {
 
-BuildResult MakeMovieFile(const std::filesystem::path& outPath, bool saveHtml) {
-  if (BuildInProgress()) return BuildResult::Failed;
+std::string MovieFileResult::compressedLine() const {
+  return "圧縮 (" + std::to_string(compressedBytes.value_or(0) / 1024) + "KB)";
+}
+
+MovieFileResult MakeMovieFile(const std::filesystem::path& outPath, bool saveHtml) {
+  MovieFileResult made;
+  if (BuildInProgress()) return made;
   ShowTimeline(0, false);
   // The old movie stays until the new one is compressed and its page
   // written: a failure on the way leaves it as it was.
   W::KeepFinishedMovie(true);
-  const BuildResult result = MakeSWF(outPath, true);
+  const BuildResult built = MakeSWF(outPath, true);
   W::KeepFinishedMovie(false);
   std::unique_ptr<fileio::ReplacementFile> movie = W::TakeFinishedMovie();
-  if (result != BuildResult::Done) return result;
-  if (!movie) return BuildResult::Failed;
+  if (built != BuildResult::Done) {
+    made.result = built;
+    return made;
+  }
+  if (!movie) return made;
   const ProjectSettings& s = State().settings;
+  std::optional<uintmax_t> compressed;
   if (s.option(1) == 'C') {
     if (GetSWFVersion() == 4) {
       Ui().messages->message("警告", "SWF4ではファイルを圧縮することは出来ません。\r\n圧縮は実施されませんでした。", ui::Icon::Exclamation);
@@ -556,21 +564,20 @@ BuildResult MakeMovieFile(const std::filesystem::path& outPath, bool saveHtml) {
       if (const Result<void> deflated = DeflateMovie(movie->fd(), *packed); !deflated) {
         Ui().messages->message("エラー", "ファイル [" + outPath.string() + "] を圧縮できません：" + deflated.message(),
                                ui::Icon::Critical);
-        return BuildResult::Failed;
+        return made;
       }
       movie = std::move(packed);
       struct stat st {};
-      const auto size = ::fstat(movie->fd(), &st) == 0 ? st.st_size : 0;
-      Ui().messages->status("圧縮 (" + std::to_string(size / 1024) + "KB)");
+      compressed = ::fstat(movie->fd(), &st) == 0 ? static_cast<uintmax_t>(st.st_size) : 0;
     }
   }
-  if (saveHtml && !WriteHTMLPage(outPath, s.width, s.height)) return BuildResult::Failed;
+  if (saveHtml && !WriteHTMLPage(outPath, s.width, s.height)) return made;
   if (!movie->commit()) {
     Ui().messages->message("エラー", movie->error(), ui::Icon::Critical);
     Ui().messages->status("SWF生成エラー");
-    return BuildResult::Failed;
+    return made;
   }
-  return BuildResult::Done;
+  return {BuildResult::Done, compressed};
 }
 
 }  // namespace tesmiro::GUICore

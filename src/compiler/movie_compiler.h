@@ -2,11 +2,13 @@
 // The movie compiler: the whole project becomes one SWF file.
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "compiler/event_compiler.h"
 #include "platform/result.h"
+#include "project/build_lock.h"
 #include "project/records.h"
 
 namespace tesmiro::GUICore {
@@ -18,6 +20,9 @@ enum class BuildResult { Done, Cancelled, Failed };
 // defined and exported, placed or not. A failure has been reported to the
 // user; a cancelled build leaves no file behind.
 BuildResult MakeSWF(const std::filesystem::path& outPath, bool attachUnusedSprites);
+// The same for a caller that already holds the build lock over more than the
+// build (a preview).
+BuildResult MakeSWF(const std::filesystem::path& outPath, bool attachUnusedSprites, const BuildLock& held);
 
 // Compresses a finished movie in place (signature "CWS"). When it cannot,
 // the movie stays untouched and the user is told, with the same message
@@ -48,10 +53,19 @@ BuildState& Build();
 
 namespace tesmiro::GUICore {
 
+struct MovieFileResult {
+  BuildResult result = BuildResult::Failed;
+  // The finished file's size when the "C" option compressed it.
+  std::optional<uintmax_t> compressedBytes;
+  // The line that reports it ("圧縮 (12KB)"); the window shows it below the
+  // build's own result line.
+  std::string compressedLine() const;
+};
+
 // File > Make SWF after the path was chosen: shows the main timeline, builds,
 // then compresses when the "C" option is set (for SWF 4 a warning instead)
 // and writes the HTML page when asked. Neither happens after a cancelled or
 // failed build.
-BuildResult MakeMovieFile(const std::filesystem::path& outPath, bool saveHtml);
+MovieFileResult MakeMovieFile(const std::filesystem::path& outPath, bool saveHtml);
 
 }  // namespace tesmiro::GUICore

@@ -29,16 +29,13 @@ PreviewOptions gPreviews;
 // build; this puts them back on every path.
 class PreviewGuard {
  public:
-  PreviewGuard() : settings_(State().settings), shown_(State().shownTimeline) {
-    ui::Windows().setEventDialogFilling(true);
-  }
+  PreviewGuard() : settings_(State().settings), shown_(State().shownTimeline) {}
   ~PreviewGuard() {
     if (filtered_) {
       State().events = std::move(kept_);
       SelectTimelineData(shown_, false);
     }
     State().settings = settings_;
-    ui::Windows().setEventDialogFilling(false);
   }
   PreviewGuard(const PreviewGuard&) = delete;
   PreviewGuard& operator=(const PreviewGuard&) = delete;
@@ -182,6 +179,10 @@ BuildResult RunPreview(PreviewMode mode, const std::string& name) {
   const auto number = static_cast<int32_t>(mode);
   if (BuildInProgress() || number < 1 || number > 6) return BuildResult::Failed;
   ui::Windows().unloadPreviewWindow();
+  // Held until the preview is shown: the build lets the window run between
+  // its steps, and no second preview starts inside this one.
+  BuildLock lock;
+  if (!lock.acquired()) return BuildResult::Failed;
   PreviewGuard guard;
   const fs::path folder = GetPreviewFolder();
   const ProjectSettings& s = State().settings;
@@ -200,11 +201,11 @@ BuildResult RunPreview(PreviewMode mode, const std::string& name) {
   BuildResult result;
   const bool selectedOnly = number >= static_cast<int32_t>(PreviewMode::SelectedInWindow);
   if (!selectedOnly) {
-    result = MakeSWF(folder / name, true);
+    result = MakeSWF(folder / name, true, lock);
   } else {
     guard.filter(SelectedEventsWithStreams());
     State().settings.preloader = 0;
-    result = MakeSWF(folder / name, gPreviews.previewAttachSprite == 1);
+    result = MakeSWF(folder / name, gPreviews.previewAttachSprite == 1, lock);
   }
   if (result != BuildResult::Done) return result;
   const auto target = static_cast<PreviewTarget>((number - 1) % 3 + 1);

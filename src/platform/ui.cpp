@@ -20,7 +20,6 @@ class SilentMessages final : public Messages {
 class SilentProgress final : public BuildProgress {
  public:
   bool step(const std::string&) override { return false; }
-  void showCancel(bool) override {}
 };
 
 SilentMessages gSilentMessages;

@@ -25,7 +25,6 @@ class BuildProgress {
  public:
   virtual ~BuildProgress() = default;
   virtual bool step(const std::string& line) = 0;
-  virtual void showCancel(bool visible) = 0;
 };
 
 // The program's windows (project/window_services.h): the core reaches them

@@ -1,5 +1,7 @@
 #include "project/build_lock.h"
 
+#include "project/window_services.h"
+
 namespace tesmiro::GUICore {
 namespace {
 bool gBuilding = false;
@@ -7,10 +9,16 @@ bool gBuilding = false;
 
 bool BuildInProgress() { return gBuilding; }
 
-BuildLock::BuildLock() : acquired_(!gBuilding) { gBuilding = true; }
+BuildLock::BuildLock() : acquired_(!gBuilding) {
+  if (!acquired_) return;
+  gBuilding = true;
+  ui::Windows().buildRunningChanged(true);
+}
 
 BuildLock::~BuildLock() {
-  if (acquired_) gBuilding = false;
+  if (!acquired_) return;
+  gBuilding = false;
+  ui::Windows().buildRunningChanged(false);
 }
 
 }  // namespace tesmiro::GUICore

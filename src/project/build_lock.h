@@ -1,12 +1,15 @@
 #pragma once
 // Whether a movie build or preview is running. While it is, commands that
 // change the model are refused and the automatic backup skips its turn: the
-// build reads the model between its progress lines.
+// build reads the model between its progress lines. The lock is the one
+// owner of that state; the windows hear of it through the window services
+// (buildRunningChanged) and keep no copy.
 namespace tesmiro::GUICore {
 
 bool BuildInProgress();
 
-// Held for the length of a build; a second build cannot start meanwhile.
+// Held for the length of a build or preview; a second one cannot start
+// meanwhile.
 class BuildLock {
  public:
   BuildLock();

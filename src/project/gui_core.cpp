@@ -7,6 +7,7 @@
 #include "project/events.h"
 #include "project/list_models.h"
 #include "project/project_file.h"
+#include "project/script_editor.h"
 #include "project/store_undo.h"
 #include "project/timelines.h"
 #include "project/window_services.h"
@@ -26,8 +27,8 @@ void NewProject() {
   // A running build reads the model between its progress lines.
   if (BuildInProgress()) return;
   Model& m = State();
+  ScriptEditorModule::ClearScriptPane();
   auto& windows = ui::Windows();
-  windows.clearScriptPane();
   windows.unloadScriptEditor();
   windows.unloadEventDialog();
 

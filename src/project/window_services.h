@@ -22,12 +22,12 @@ class WindowServices {
   virtual void timelineShown(int32_t timelineIndex) {}
   virtual void showItemInfo(int32_t itemId) {}
   // Windows that hold parts of the model and are closed when it is replaced.
-  virtual void clearScriptPane() {}
   virtual void unloadScriptEditor() {}
   virtual void unloadEventDialog() {}
   virtual void unloadPreviewWindow() {}
-  // The event property dialog stays idle while a build or preview runs.
-  virtual void setEventDialogFilling(bool filling) {}
+  // A build or preview started (true) or ended: the build lock tells, and
+  // the windows turn their commands off meanwhile.
+  virtual void buildRunningChanged(bool running) {}
   // A finished preview movie (or page) to show.
   virtual void showPreview(const std::string& path, PreviewTarget target, int32_t width, int32_t height) {}
   // The script editor window hides (it shows an event of the working list).

@@ -73,6 +73,7 @@ TEST_F(EventPreviewTest, AFailedBuildRestoresTheSettingsAndSaysSo) {
 TEST_F(EventPreviewTest, PreviewBuildersWaitForARunningBuild) {
   AddSprite(2, "s");
   GUICore::BuildLock build;
+  ui.calls.clear();  // the lock's own notification
   EXPECT_EQ(GUICore::RunEventPreview(Place(2, 3)), EventPreviewResult::Busy);
   EXPECT_TRUE(ui.calls.empty());
   EXPECT_FALSE(GUICore::BuildSingleEventPreviewSWF(Place(2, 3), "one.swf"));

@@ -255,7 +255,7 @@ TEST_F(HostileProjectTest, ProjectsOfEveryLayoutWithExtremeNumbersBuild) {
       SCOPED_TRACE(version + " " + std::to_string(e.i32));
       ASSERT_TRUE(fileio::WriteAtomic(dir / "p.tsm", ExtremeProject(version, e.i32, e.i16, e.f32)));
       ASSERT_TRUE(GUICore::OpenProject((dir / "p.tsm").string()));
-      const BuildResult result = GUICore::MakeMovieFile(dir / "out.swf", true);
+      const BuildResult result = GUICore::MakeMovieFile(dir / "out.swf", true).result;
       EXPECT_EQ(result, BuildResult::Done) << Warnings();
       EXPECT_EQ(Movie()[0], 'C');
     }
@@ -268,14 +268,14 @@ TEST_F(HostileProjectTest, MakeSWFKeepsTheOldMovieUntilEveryStepSucceeded) {
   fs::create_directory(dir / "out.html");  // the page cannot be written
   GUICore::State().settings.options = "C 8 ";
   GUICore::State().events.push_back(Action(ActionKind::Stop));
-  EXPECT_EQ(GUICore::MakeMovieFile(dir / "out.swf", true), BuildResult::Failed);
+  EXPECT_EQ(GUICore::MakeMovieFile(dir / "out.swf", true).result, BuildResult::Failed);
   EXPECT_EQ(Movie(), old);
   ASSERT_FALSE(ui.messages.empty());
   EXPECT_EQ(ui.messages.back().title, "エラー");
   for (const auto& entry : fs::directory_iterator(dir.path()))
     EXPECT_EQ(entry.path().extension() == ".tmp", false) << entry.path();
   fs::remove(dir / "out.html");
-  ASSERT_EQ(GUICore::MakeMovieFile(dir / "out.swf", true), BuildResult::Done);
+  ASSERT_EQ(GUICore::MakeMovieFile(dir / "out.swf", true).result, BuildResult::Done);
   EXPECT_EQ(Movie()[0], 'C');
 }
 

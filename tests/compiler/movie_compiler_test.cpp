@@ -23,8 +23,8 @@ TEST_F(CompilerTest, EmptyProjectIsHeaderBackgroundAndEnd) {
   EXPECT_EQ(tags[0].code, 9);
   EXPECT_EQ(tags[1].code, 0);
   EXPECT_EQ(ui.statusLines.back(), "完了 (0KB)");
-  EXPECT_EQ(ui.calls.front(), "showCancel");
-  EXPECT_EQ(ui.calls.back(), "hideCancel");
+  EXPECT_EQ(ui.calls.front(), "buildRunning");
+  EXPECT_EQ(ui.calls.back(), "buildEnded");
 }
 
 TEST_F(CompilerTest, SpritesAreDefinedExportedAndPlacedFrameByFrame) {
@@ -138,8 +138,8 @@ TEST_F(CompilerTest, CancelLeavesNoFileAndTheProjectAsItWas) {
   EXPECT_EQ(ui.statusLines.back(), "SWF生成キャンセル");
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
   EXPECT_EQ(m.events.items().size(), before);
-  EXPECT_EQ(ui.calls.back(), "hideCancel");
-  EXPECT_NE(std::find(ui.calls.begin(), ui.calls.end(), "filling off"), ui.calls.end());
+  EXPECT_EQ(ui.calls.back(), "buildEnded");
+  EXPECT_NE(std::find(ui.calls.begin(), ui.calls.end(), "buildEnded"), ui.calls.end());
   EXPECT_FALSE(GUICore::BuildInProgress());
 }
 
@@ -186,6 +186,49 @@ TEST_F(CompilerTest, CompressedMovieInflatesToTheOriginalBody) {
   // A file that is not a plain SWF is refused and left as it was.
   EXPECT_FALSE(GUICore::CompressSWF(dir / "out.swf"));
   EXPECT_EQ(Movie(), packed);
+}
+
+// What File > Make SWF does after the build: compression only with the "C"
+// option and never for SWF 4, the page only when asked, neither after a
+// cancel; the compressed size comes back for the window to show.
+TEST_F(CompilerTest, MakeMovieFileCompressesAndWritesThePageOnlyWhenItShould) {
+  GUICore::State().events.push_back(Action(ActionKind::Stop));
+  const std::filesystem::path page = dir / "out.html";
+  GUICore::State().settings.options = "  8 ";
+  GUICore::MovieFileResult made = GUICore::MakeMovieFile(dir / "out.swf", false);
+  ASSERT_EQ(made.result, BuildResult::Done);
+  EXPECT_EQ(Movie()[0], 'F');
+  EXPECT_FALSE(made.compressedBytes);
+  EXPECT_FALSE(std::filesystem::exists(page));
+
+  GUICore::State().settings.options = "C 8 ";
+  made = GUICore::MakeMovieFile(dir / "out.swf", true);
+  ASSERT_EQ(made.result, BuildResult::Done);
+  EXPECT_EQ(Movie()[0], 'C');
+  ASSERT_TRUE(made.compressedBytes);
+  EXPECT_EQ(*made.compressedBytes, Movie().size());
+  const GUICore::MovieFileResult sized{BuildResult::Done, 5 * 1024 + 1023};
+  EXPECT_EQ(sized.compressedLine(), "圧縮 (5KB)");
+  EXPECT_EQ(ui.statusLines.back().rfind("完了 (", 0), 0u);  // the build's line stays the last
+  EXPECT_TRUE(std::filesystem::exists(page));
+  EXPECT_TRUE(ui.messages.empty());
+
+  std::filesystem::remove(page);
+  GUICore::State().settings.options = "C 4 ";
+  made = GUICore::MakeMovieFile(dir / "out.swf", false);
+  ASSERT_EQ(made.result, BuildResult::Done);
+  EXPECT_EQ(Movie()[0], 'F');
+  EXPECT_FALSE(made.compressedBytes);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "SWF4ではファイルを圧縮することは出来ません。\r\n圧縮は実施されませんでした。");
+
+  GUICore::State().settings.options = "C 8 ";
+  ui.cancelAtStep = 1;
+  made = GUICore::MakeMovieFile(dir / "out.swf", true);
+  EXPECT_EQ(made.result, BuildResult::Cancelled);
+  EXPECT_FALSE(made.compressedBytes);
+  EXPECT_FALSE(std::filesystem::exists(page));
+  EXPECT_EQ(Movie()[0], 'F');  // the last finished movie stays
 }
 
 TEST_F(CompilerTest, HtmlTemplateIsWrittenOnceAndFilled) {

@@ -36,7 +36,7 @@ TEST_F(PreviewTest, WholeMoviePreviewWritesPageAndMovieAndShowsThem) {
   const auto page = fileio::ReadAll(dir / "_preview.html");
   ASSERT_TRUE(page);
   EXPECT_NE(std::string(page->begin(), page->end()).find("width=\"320\""), std::string::npos);
-  EXPECT_EQ(ui.calls.back(), "filling off");
+  EXPECT_EQ(ui.calls.back(), "buildEnded");
   EXPECT_NE(std::find(ui.calls.begin(), ui.calls.end(), "showPreview " + (dir / "_preview.swf").string() + " 1 320x320"),
             ui.calls.end());
 }

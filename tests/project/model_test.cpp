@@ -6,6 +6,7 @@
 #include "project/gui_core.h"
 #include "project/list_models.h"
 #include "project/record_bytes.h"
+#include "project/script_editor.h"
 #include "project/store.h"
 #include "project/timelines.h"
 #include "project/model_fixture.h"
@@ -41,6 +42,13 @@ TEST_F(ModelTest, NewProjectStartsFromTheBuiltInDefaults) {
 }
 
 TEST_F(ModelTest, NewProjectDropsTheOldProjectAndItsWindows) {
+  // The script panel's clearing, in order among the window calls.
+  struct ScriptPanel : ScriptEditorModule::View {
+    explicit ScriptPanel(std::vector<std::string>& into) : calls(into) {}
+    void clearPanel() override { calls.push_back("clearScriptPane"); }
+    std::vector<std::string>& calls;
+  } panel{ui.calls};
+  ScriptEditorModule::ScopedView scoped{panel};
   std::string text;
   int32_t row = 1, mode = 0;
   GUICore::AddStoreItem(text, "sprite", row, mode);

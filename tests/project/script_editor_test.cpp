@@ -51,6 +51,10 @@ struct RecordingView : SE::View {
 
 class ScriptEditorTest : public testing::ModelTest {
  protected:
+  void SetUp() override {
+    ModelTest::SetUp();
+    view.calls.clear();  // the new project's clearing of the panel
+  }
   void TearDown() override { GUICore::ResetProjectState(); }
 
   static EventRecord Placed(int32_t id, const std::string& name = "", const std::string& script = "") {
@@ -207,12 +211,12 @@ TEST_F(ScriptEditorTest, AStaleTargetWritesNothing) {
   GUICore::EventUndo();
   EXPECT_EQ(SE::ApplyScript("lost"), SE::ApplyResult::Stale);
 
-  // A new project.
+  // A new project clears the panel and drops its target.
   Select(0);
   SE::RenewScriptTarget();
   GUICore::NewProject();
   Append(FrameScript("new"));
-  EXPECT_EQ(SE::ApplyScript("x"), SE::ApplyResult::Stale);
+  EXPECT_EQ(SE::ApplyScript("x"), SE::ApplyResult::NoTarget);
   EXPECT_EQ(GUICore::GetEvent(1).text2, "new");
 }
 

@@ -33,18 +33,16 @@ class RecordingUi final : public ui::Messages, public ui::BuildProgress, public 
   void status(const std::string& line) override { statusLines.push_back(line); }
   // Progress: cancel is reported from the step numbered cancelAtStep on (1-based; 0 never).
   bool step(const std::string& line) override;
-  void showCancel(bool visible) override { calls.push_back(visible ? "showCancel" : "hideCancel"); }
   // Windows
   void setCaption(const std::string& c) override { caption = c; }
   void storeChanged() override { calls.push_back("storeChanged"); }
   void eventsChanged() override { calls.push_back("eventsChanged"); }
   void timelineShown(int32_t i) override { calls.push_back("timelineShown " + std::to_string(i)); }
   void showItemInfo(int32_t id) override { calls.push_back("showItemInfo " + std::to_string(id)); }
-  void clearScriptPane() override { calls.push_back("clearScriptPane"); }
   void unloadScriptEditor() override { calls.push_back("unloadScriptEditor"); }
   void unloadEventDialog() override { calls.push_back("unloadEventDialog"); }
   void unloadPreviewWindow() override { calls.push_back("unloadPreviewWindow"); }
-  void setEventDialogFilling(bool f) override { calls.push_back(f ? "filling on" : "filling off"); }
+  void buildRunningChanged(bool running) override { calls.push_back(running ? "buildRunning" : "buildEnded"); }
   void showPreview(const std::string& path, ui::PreviewTarget target, int32_t w, int32_t h) override;
   void hideScriptEditor() override { calls.push_back("hideScriptEditor"); }
   void eventListClicked() override { calls.push_back("eventListClicked"); }

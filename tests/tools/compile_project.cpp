@@ -28,7 +28,6 @@ class ConsoleUi final : public tesmiro::ui::Messages, public tesmiro::ui::BuildP
     std::fprintf(stderr, "progress: %s\n", line.c_str());
     return cancelAt > 0 && steps_ >= cancelAt;
   }
-  void showCancel(bool) override {}
 
  private:
   int steps_ = 0;
@@ -54,7 +53,9 @@ int main(int argc, char** argv) {
                            {&console, &console, nullptr}, nullptr});
   GUICore::NewProject();
   if (!GUICore::OpenProject(argv[1])) return 1;
-  switch (GUICore::MakeMovieFile(argv[2], html)) {
+  const GUICore::MovieFileResult made = GUICore::MakeMovieFile(argv[2], html);
+  if (made.compressedBytes) console.status(made.compressedLine());
+  switch (made.result) {
     case GUICore::BuildResult::Done: return 0;
     case GUICore::BuildResult::Cancelled: return 3;
     case GUICore::BuildResult::Failed: return 1;

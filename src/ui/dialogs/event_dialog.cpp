@@ -199,8 +199,9 @@ void EventDialog::focusFirstField() {
 
 int32_t EventDialog::SelectedFileKind() const { return ep::Current().selectedFileKind; }
 void EventDialog::setSelectedFileKind(int32_t kind) { ep::Current().selectedFileKind = kind; }
-bool EventDialog::IsFilling() const { return ep::Current().filling; }
-void EventDialog::setIsFilling(bool filling) { ep::Current().filling = filling; }
+// A running build or preview reads the model: the dialog stays idle as while
+// it fills.
+bool EventDialog::IsFilling() const { return ep::Current().filling || GUICore::BuildInProgress(); }
 
 void EventDialog::applyVisibility(const rules::Visibility& v) {
   for (const auto& [c, shown] : v) widget(c)->setVisible(shown);

@@ -74,7 +74,6 @@ class EventDialog : public QDialog {
   int32_t SelectedFileKind() const;
   void setSelectedFileKind(int32_t kind);
   bool IsFilling() const;
-  void setIsFilling(bool filling);
   void ActivateSub();
   void LoadingSub();
   void EventDialogInitialize();

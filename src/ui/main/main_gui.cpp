@@ -242,7 +242,7 @@ bool MainGUI::shutDown() {
 }
 
 void MainGUI::closeEvent(QCloseEvent* event) {
-  if (buildRunning_) {
+  if (buildRunning()) {
     // The build yields to this loop; it ends at its next step, then the
     // window closes.
     closeAfterBuild_ = true;
@@ -474,7 +474,7 @@ bool MainGUI::routeKey(QObject* watched, QKeyEvent* event) {
   if (!w || w->window() != this || QApplication::activeWindow() != this) return false;
   // Typing into a text box never switches tabs or steps values, and
   // nothing but the cancel button acts while a build runs.
-  if (buildRunning_ || loading_ || isTextInput(QApplication::focusWidget())) return false;
+  if (buildRunning() || loading_ || isTextInput(QApplication::focusWidget())) return false;
   const KeyCode k = MapKey(*event);
   if (k.code == 0) return false;
   if (event->type() == QEvent::KeyPress) return onKeyDown(k.code, k.shift);
@@ -483,7 +483,7 @@ bool MainGUI::routeKey(QObject* watched, QKeyEvent* event) {
 }
 
 bool MainGUI::onKeyDown(int keyCode, int shift) {
-  if (buildRunning_) return false;
+  if (buildRunning()) return false;
   if ((shift & kCtrlMask) && PictFileList->isEnabled()) {
     QAction* add = keyCode == 84 ? addTextAction
                    : keyCode == 82 ? addSpriteAction
@@ -525,7 +525,7 @@ bool MainGUI::onKeyDown(int keyCode, int shift) {
 }
 
 bool MainGUI::onKeyUp(int keyCode, int) {
-  if (buildRunning_ || !editMenu->menuAction()->isEnabled()) return false;
+  if (buildRunning() || !editMenu->menuAction()->isEnabled()) return false;
   if (keyCode < 49 || keyCode > 57) return false;
   const int k = keyCode - 48;
   const auto& tabs = GUICore::State().tabs;
@@ -571,9 +571,9 @@ bool MainGUI::buildStep(const std::string& line) {
   return cancelPressed_;
 }
 
-void MainGUI::setBuildRunning(bool running) {
-  if (running == buildRunning_) return;
-  buildRunning_ = running;
+bool MainGUI::buildRunning() const { return GUICore::BuildInProgress(); }
+
+void MainGUI::onBuildRunningChanged(bool running) {
   stepClock_.invalidate();
   if (running) {
     cancelPressed_ = false;

@@ -99,10 +99,11 @@ class MainGUI : public QMainWindow, public DialogOwner {
   // Build progress: prints the line, lets the window run once; true when
   // cancel was pressed since the build started.
   bool buildStep(const std::string& line);
-  // The build starts (true) or ends: the cancel button shows, and every
-  // command that would change the model or start another build is off.
-  void setBuildRunning(bool running);
-  bool buildRunning() const { return buildRunning_; }
+  // The build lock was taken (true) or released: the cancel button shows,
+  // and every command that would change the model or start another build is
+  // off.
+  void onBuildRunningChanged(bool running);
+  bool buildRunning() const;
   // Clears the status line and prints one line.
   void printStatus(const QString& line);
   // The focus goes to the file list.
@@ -149,7 +150,6 @@ class MainGUI : public QMainWindow, public DialogOwner {
   // Builds and shows one preview (modes 1 to 6) with the Preview menu off
   // until it is done.
   void runPreview(int mode);
-  bool previewRunning() const { return previewRunning_; }
   // A finished preview: 1 the preview window, 2 the browser, 3 the
   // stand-alone player.
   void showPreview(const QString& path, ui::PreviewTarget target, int width, int height);
@@ -251,8 +251,9 @@ class MainGUI : public QMainWindow, public DialogOwner {
   void ListJpegStoreAddEvent();
   // The material property exchange; changed = 1 when an item changed.
   void ListJpegStoreProperty(int& changed);
-  // The information panel for a store item (0: none), and the sound
-  // preview of the panel's sound: 0 play, 1 stop.
+  // Paints the information panel for a store item (0: none); the core's
+  // ShowItemInfo records which item it is. The sound preview of the panel's
+  // sound: 0 play, 1 stop.
   void ShowItemInfo(int32_t id);
   void SoundPreview(int mode);
   void playSound();
@@ -319,8 +320,6 @@ class MainGUI : public QMainWindow, public DialogOwner {
   int splitterGap_ = 3;
   bool unloaded_ = false;
   bool loading_ = false;
-  bool buildRunning_ = false;
-  bool previewRunning_ = false;
   std::unique_ptr<player::ScopedUrlOpener> movieLinks_;
   bool cancelPressed_ = false;
   QElapsedTimer stepClock_;  // since the build last let the window run

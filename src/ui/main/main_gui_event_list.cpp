@@ -119,36 +119,36 @@ void MainGUI::onEventListHScroll(int value) { elm::SetHorizontalScroll(value); }
 // ---- mouse ----------------------------------------------------------------------
 
 void MainGUI::onEventListMouseDown(int button, int shift, int, int y) {
-  if (buildRunning_) return;
+  if (buildRunning()) return;
   elm::MouseDown(button, shift, y);
 }
 
 void MainGUI::onEventListMouseMove(int button, int shift, int x, int y) {
-  if (buildRunning_) return;
+  if (buildRunning()) return;
   elm::MouseMove(button, shift, x, y);
 }
 
 void MainGUI::onEventListMouseUp(int button, int shift, int x, int y) {
-  if (buildRunning_) return;
+  if (buildRunning()) return;
   const bool menu = elm::MouseUp(button, shift, x, y);
   onEventListFocusIn();
   if (menu) Desktop().popups->exec(editMenu, PictEventList->mapToGlobal(QPoint(x, y)), nullptr);
 }
 
 void MainGUI::onEventListDoubleClick() {
-  if (buildRunning_ || eventPropertyVisible()) return;
+  if (buildRunning() || eventPropertyVisible()) return;
   ListEventProperty();
 }
 
 // ---- keys -------------------------------------------------------------------------
 
 bool MainGUI::onEventListKeyDown(int keyCode, int shift) {
-  if (buildRunning_) return false;
+  if (buildRunning()) return false;
   return elm::KeyDown(keyCode, shift);
 }
 
 void MainGUI::onEventListKeyUp(int keyCode, int) {
-  if (!buildRunning_ && elm::IsNavigationKey(keyCode) && elm::RowCount() > 0) onEventListClicked();
+  if (!buildRunning() && elm::IsNavigationKey(keyCode) && elm::RowCount() > 0) onEventListClicked();
 }
 
 void MainGUI::onEventListKeyPress(int ascii) {
@@ -167,7 +167,7 @@ void MainGUI::onEventListClicked() {
 }
 
 void MainGUI::onEventListFocusIn() {
-  if (!buildRunning_) {
+  if (!buildRunning()) {
     const elm::EventEditMenu m = elm::FocusMenuState(P().alwaysEventSync == 1, syncWithFileListAction->isChecked(),
                                                      insertActionEventAction->isEnabled(), PictEventList->isEnabled());
     undoAction->setEnabled(m.undo);
@@ -200,43 +200,43 @@ void MainGUI::onEventListFocusOut() {
 // ---- commands ------------------------------------------------------------------------
 
 void MainGUI::ListEventStepValue(int step) {
-  if (buildRunning_ || !EventCommands::StepValue(step)) return;
+  if (buildRunning() || !EventCommands::StepValue(step)) return;
   FollowCommand(*this);
   EventsChangedUnderDialog(*this);
 }
 
 void MainGUI::ListEventStepTargets(int step) {
-  if (buildRunning_ || !EventCommands::StepTargets(step)) return;
+  if (buildRunning() || !EventCommands::StepTargets(step)) return;
   FollowCommand(*this);
   EventsChangedUnderDialog(*this);
 }
 
 void MainGUI::ListEventCopy() {
-  if (buildRunning_) return;
+  if (buildRunning()) return;
   Desktop().clipboard->setText(ToQ(EventCommands::Copy()));
   FollowCommand(*this);
 }
 
 void MainGUI::ListEventCut() {
-  if (buildRunning_) return;
+  if (buildRunning()) return;
   Desktop().clipboard->setText(ToQ(EventCommands::Cut()));
   onEventListClicked();
 }
 
 void MainGUI::ListEventDelete() {
-  if (buildRunning_) return;
+  if (buildRunning()) return;
   EventCommands::Delete();
   onEventListClicked();
 }
 
 void MainGUI::ListEventPaste() {
-  if (buildRunning_ || !EventCommands::Paste()) return;
+  if (buildRunning() || !EventCommands::Paste()) return;
   FollowCommand(*this);
   EventsChangedUnderDialog(*this);
 }
 
 void MainGUI::ListEventAddAction() {
-  if (buildRunning_ || !EventCommands::AddAction()) return;
+  if (buildRunning() || !EventCommands::AddAction()) return;
   FollowCommand(*this);
   ListEventPropertyLoad();
   ListEventProperty();
@@ -250,7 +250,7 @@ elm::TabStripMouse& HeldTab(QWidget* head) { return static_cast<EventListHead*>(
 }  // namespace
 
 void MainGUI::onEventListHeadMouseDown(int, int, int x, int y) {
-  if (buildRunning_) return;
+  if (buildRunning()) return;
   elm::TabMouseDown(HeldTab(ListEventHead), x, y, TabsShown());
 }
 
@@ -259,7 +259,7 @@ void MainGUI::onEventListHeadMouseMove(int, int, int x, int) {
 }
 
 void MainGUI::onEventListHeadMouseUp(int button, int, int x, int y) {
-  if (buildRunning_) return;
+  if (buildRunning()) return;
   const elm::TabPopup popup = elm::TabMouseUp(HeldTab(ListEventHead), button == elm::kRightButton, x, y, TabsShown());
   DrawTabsAndHeader();
   const QPoint at = ListEventHead->mapToGlobal(QPoint(x, y));
@@ -274,7 +274,7 @@ void MainGUI::onEventListHeadMouseUp(int button, int, int x, int y) {
 }
 
 void MainGUI::onEventListHeadDoubleClick() {
-  if (!buildRunning_) elm::TabDoubleClick(TabsShown());
+  if (!buildRunning()) elm::TabDoubleClick(TabsShown());
 }
 
 void MainGUI::closeSpriteTab() {
@@ -305,7 +305,7 @@ QAction* MainGUI::BuildSpriteMenu() {
 }
 
 void MainGUI::showTimeline(int k) {
-  if (buildRunning_ || k < 0 || static_cast<size_t>(k) >= timelineActions.size()) return;
+  if (buildRunning() || k < 0 || static_cast<size_t>(k) >= timelineActions.size()) return;
   GUICore::ShowTimeline(timelineActions[static_cast<size_t>(k)]->data().toInt(), false);
 }
 

@@ -6,9 +6,7 @@
 #include <cctype>
 #include <filesystem>
 
-#include "compiler/html_page.h"
 #include "compiler/movie_compiler.h"
-#include "platform/ui.h"
 #include "project/build_lock.h"
 #include "project/file_dialogs.h"
 #include "project/gui_core.h"
@@ -16,7 +14,6 @@
 #include "project/paths.h"
 #include "project/preferences.h"
 #include "project/project_file.h"
-#include "project/timelines.h"
 #include "ui/common/qt_text.h"
 #include "ui/main/main_gui.h"
 #include "ui/main/print_canvas.h"
@@ -59,14 +56,14 @@ void MainGUI::connectFileMenu() {
 }
 
 void MainGUI::newProject() {
-  if (buildRunning_) return;
+  if (buildRunning()) return;
   if (!ConfirmSaveProject()) return;
   GUICore::NewProject();
   GUICore::State().projectPath.clear();
 }
 
 void MainGUI::openProject() {
-  if (buildRunning_) return;
+  if (buildRunning()) return;
   if (!ConfirmSaveProject()) return;
   DialogModule::FileDialogRecord r;
   r.filter.assign(kProjectFilter, kProjectFilterSize);
@@ -77,7 +74,7 @@ void MainGUI::openProject() {
 }
 
 void MainGUI::openRecentProject(int k) {
-  if (buildRunning_ || k < 0 || k >= static_cast<int>(recentProjectActions.size())) return;
+  if (buildRunning() || k < 0 || k >= static_cast<int>(recentProjectActions.size())) return;
   const std::string path = FromQ(recentProjectActions[static_cast<size_t>(k)]->data().toString());
   if (path.empty()) return;
   if (!ConfirmSaveProject()) return;
@@ -85,20 +82,20 @@ void MainGUI::openRecentProject(int k) {
 }
 
 bool MainGUI::openProjectFile(const std::string& path) {
-  if (buildRunning_) return false;
+  if (buildRunning()) return false;
   if (!ConfirmSaveProject()) return false;
   return GUICore::OpenProject(path);
 }
 
 bool MainGUI::save() {
-  if (buildRunning_) return false;
+  if (buildRunning()) return false;
   const std::string path = GUICore::State().projectPath;
   if (path.empty()) return saveAs();
   return GUICore::SaveProject(path).ok();
 }
 
 bool MainGUI::saveAs() {
-  if (buildRunning_) return false;
+  if (buildRunning()) return false;
   DialogModule::FileDialogRecord r;
   r.filter.assign(kProjectFilter, kProjectFilterSize);
   r.defaultExt = "tsm";
@@ -113,7 +110,7 @@ bool MainGUI::saveAs() {
 }
 
 void MainGUI::makeSwf() {
-  if (buildRunning_ || GUICore::BuildInProgress()) return;
+  if (buildRunning()) return;
   DialogModule::FileDialogRecord r;
   r.filter.assign(kMovieFilter, kMovieFilterSize);
   r.defaultExt = "swf";
@@ -126,30 +123,13 @@ void MainGUI::makeSwf() {
     r.initialDir = HomeFolder();
   }
   if (!DialogModule::SaveFileDialog(r) || r.file.empty()) return;
-  const std::filesystem::path out(r.file);
-
-  GUICore::ShowTimeline(0, false);
-  if (GUICore::MakeSWF(out, true) != GUICore::BuildResult::Done) return;
-
-  const ProjectSettings& s = GUICore::State().settings;
-  if (s.option(1) == 'C') {
-    if (GUICore::GetSWFVersion() == 4) {
-      ui::Current().messages->message("警告",
-                                      "SWF4ではファイルを圧縮することは出来ません。\r\n"
-                                      "圧縮は実施されませんでした。",
-                                      ui::Icon::Exclamation);
-    } else if (GUICore::CompressSWF(out)) {
-      std::error_code ec;
-      const auto size = std::filesystem::file_size(out, ec);
-      // Below the build's own result line.
-      infoPanel->setCurrentX(0);
-      infoPanel->setCurrentY(14);
-      infoPanel->Print(QStringLiteral("圧縮 (%1KB)").arg(ec ? 0 : size / 1024));
-    } else {
-      return;
-    }
-  }
-  if (Prefs::Current().saveHTML == 1) GUICore::WriteHTMLPage(out, s.width, s.height);
+  const GUICore::MovieFileResult made =
+      GUICore::MakeMovieFile(std::filesystem::path(r.file), Prefs::Current().saveHTML == 1);
+  if (!made.compressedBytes) return;
+  // Below the build's own result line.
+  infoPanel->setCurrentX(0);
+  infoPanel->setCurrentY(14);
+  infoPanel->Print(ToQ(made.compressedLine()));
 }
 
 void MainGUI::quit() { close(); }

@@ -172,7 +172,7 @@ void MainGUI::onFileListClicked() { followFileListCursor(); }
 
 // After a command the panel shows the cursor row, which may now hold
 // another item, or none, than the one shown before.
-void MainGUI::followFileListCursor() { ShowItemInfo(FL::GetJpegListID(FL::Current().cursorRow)); }
+void MainGUI::followFileListCursor() { GUICore::ShowItemInfo(FL::GetJpegListID(FL::Current().cursorRow)); }
 
 void MainGUI::onFileListDoubleClick(bool fromMouse) {
   switch (FileListInput::DblClick(Drag(PictFileList), InputOptions(), fromMouse)) {
@@ -353,7 +353,6 @@ void MainGUI::ListJpegStoreProperty(int& changed) {
 
 void MainGUI::ShowItemInfo(int32_t id) {
   SoundPreview(1);
-  GUICore::State().infoItemId = id;
   const StoreItem item = GUICore::GetStoreItemByID(id);
   playSoundButton->hide();
   stopSoundButton->hide();

@@ -188,7 +188,7 @@ void MainGUI::BuildRecentFilesMenu() {
     }
     a->setText(ToQ(entries[k].caption));
     a->setData(ToQ(entries[k].path));
-    a->setEnabled(!buildRunning_);
+    a->setEnabled(!buildRunning());
     after = a;
   }
 }
@@ -196,7 +196,7 @@ void MainGUI::BuildRecentFilesMenu() {
 // Undo and redo go to the list that has the focus; elsewhere (the script
 // text, no focus) they do nothing.
 void MainGUI::undo() {
-  if (buildRunning_) return;
+  if (buildRunning()) return;
   QWidget* f = focusedControl();
   if (f == PictEventList) {
     GUICore::EventUndo();
@@ -207,7 +207,7 @@ void MainGUI::undo() {
 }
 
 void MainGUI::redo() {
-  if (buildRunning_) return;
+  if (buildRunning()) return;
   QWidget* f = focusedControl();
   if (f == PictEventList) {
     GUICore::EventRedo();
@@ -238,7 +238,7 @@ void MainGUI::selectAllEvents() {
 // click handler follows.
 void MainGUI::syncWithFileList() {
   // A lasting check has toggled itself already.
-  if (buildRunning_ || syncWithFileListAction->isCheckable()) return;
+  if (buildRunning() || syncWithFileListAction->isCheckable()) return;
   GUICore::SelectStoreItemByID(EventListModule::Current().currentRow + 1, false);
 }
 

@@ -84,15 +84,10 @@ void MainGUI::previewInBrowser() { runPreview(2); }
 void MainGUI::previewInPlayer() { runPreview(3); }
 
 void MainGUI::runPreview(int mode) {
-  // The build yields to the window: the menu and its keys stay off until
-  // the preview is shown, so that no second preview starts inside it.
-  if (previewRunning_ || buildRunning_) return;
-  previewRunning_ = true;
-  const QList<QAction*> items = previewMenu->actions();
-  for (QAction* a : items) a->setEnabled(false);
+  // The preview holds the build lock until it is shown: the menu and its
+  // keys stay off meanwhile, so that no second preview starts inside it.
+  if (buildRunning()) return;
   GUICore::RunPreview(static_cast<GUICore::PreviewMode>(mode), GUICore::kPreviewMovie);
-  for (QAction* a : items) a->setEnabled(true);
-  previewRunning_ = false;
 }
 
 void MainGUI::showPreview(const QString& path, ui::PreviewTarget target, int width, int height) {

@@ -5,8 +5,6 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "project/event_property_exchange.h"
-#include "project/script_editor.h"
 #include "ui/common/qt_text.h"
 #include "ui/dialogs/event_dialog.h"
 #include "ui/dialogs/preview_window.h"
@@ -81,10 +79,6 @@ bool QtBuildProgress::step(const std::string& line) {
   return w ? w->buildStep(line) : false;
 }
 
-void QtBuildProgress::showCancel(bool visible) {
-  if (MainGUI* w = MainGUI::instance()) w->setBuildRunning(visible);
-}
-
 void QtWindowServices::setCaption(const std::string& caption) {
   if (MainGUI* w = MainGUI::instance()) w->setWindowTitle(ToQ(caption));
 }
@@ -107,8 +101,6 @@ void QtWindowServices::eventListClicked() {
 
 void QtWindowServices::setTimelineHeader(const std::string&, uint32_t) { drawTabsAndHeader(); }
 
-void QtWindowServices::clearScriptPane() { ScriptEditorModule::ClearScriptPane(); }
-
 void QtWindowServices::unloadScriptEditor() { ScriptEditorWindow::unload(); }
 
 void QtWindowServices::hideScriptEditor() {
@@ -125,7 +117,9 @@ void QtWindowServices::showItemInfo(int32_t itemId) {
 
 void QtWindowServices::unloadEventDialog() { EventDialog::UnloadInstance(); }
 
-void QtWindowServices::setEventDialogFilling(bool filling) { EventProperty::Current().filling = filling; }
+void QtWindowServices::buildRunningChanged(bool running) {
+  if (MainGUI* w = MainGUI::instance()) w->onBuildRunningChanged(running);
+}
 
 void QtWindowServices::unloadPreviewWindow() { PreviewWindow::unload(); }
 

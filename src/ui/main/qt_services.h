@@ -20,7 +20,6 @@ class QtMessages final : public ui::Messages {
 class QtBuildProgress final : public ui::BuildProgress {
  public:
   bool step(const std::string& line) override;
-  void showCancel(bool visible) override;
 };
 
 class QtWindowServices : public ui::WindowServices {
@@ -32,12 +31,11 @@ class QtWindowServices : public ui::WindowServices {
   void eventListClicked() override;
   void setTimelineHeader(const std::string& text, uint32_t color) override;
   void focusFileList() override;
-  void clearScriptPane() override;
   void unloadScriptEditor() override;
   void hideScriptEditor() override;
   void showItemInfo(int32_t itemId) override;
   void unloadEventDialog() override;
-  void setEventDialogFilling(bool filling) override;
+  void buildRunningChanged(bool running) override;
   void unloadPreviewWindow() override;
   void showPreview(const std::string& path, ui::PreviewTarget target, int32_t width, int32_t height) override;
 };

@@ -218,7 +218,6 @@ TEST_F(EventDialogTest, ApplyWhileABuildRunsKeepsTheDialogAndItsFields) {
   {
     // What Make SWF does while it runs.
     GUICore::BuildLock build;
-    windows.setEventDialogFilling(true);
     window().ListEventPropertyLoad();  // the list follows its selection meanwhile
     Type(Control<QLineEdit>(d, "depthBox"), "9");
     EXPECT_FALSE(Control<QPushButton>(d, "applyButton")->isEnabled());
@@ -226,7 +225,6 @@ TEST_F(EventDialogTest, ApplyWhileABuildRunsKeepsTheDialogAndItsFields) {
     EXPECT_EQ(EventDialog::instance(), &d);
     EXPECT_EQ(Control<QLineEdit>(d, "depthBox")->text(), "9");
     EXPECT_EQ(GUICore::GetEvent(1).depth, 3);
-    windows.setEventDialogFilling(false);
   }
   Type(Control<QLineEdit>(d, "depthBox"), "8");
   QTest::mouseClick(Control<QPushButton>(d, "applyButton"), Qt::LeftButton);

@@ -40,7 +40,7 @@ TEST_F(InfoPanelWindowTest, APictureIsScaledIntoTheAreaBelowTheBand) {
   MainGUI& w = start();
   const int32_t id = Add(SolidPng(temp / "wide.png", 400, 100, QColor(255, 0, 0)), "png");
   Control<gui::PrintCanvas>(w, "infoPanel")->resize(200, 114);  // a 200 x 100 picture area
-  w.ShowItemInfo(id);
+  GUICore::ShowItemInfo(id);
   const QImage panel = Control<gui::PrintCanvas>(w, "infoPanel")->grab().toImage();
   const QColor back = Control<gui::PrintCanvas>(w, "infoPanel")->backColor();
   // 200 x 50 from y 39 to 88.
@@ -55,7 +55,7 @@ TEST_F(InfoPanelWindowTest, APictureIsScaledIntoTheAreaBelowTheBand) {
 
   // A panel with no room below the band draws no picture and does not fail.
   Control<gui::PrintCanvas>(w, "infoPanel")->resize(200, 14);
-  w.ShowItemInfo(id);
+  GUICore::ShowItemInfo(id);
   EXPECT_TRUE(Control<gui::PrintCanvas>(w, "infoPanel")->printedLines().first().startsWith(" ( 400 x 100 )"));
 }
 
@@ -64,7 +64,7 @@ TEST_F(InfoPanelWindowTest, AVectorMaterialIsDrawnFromItsFile) {
   // A blue square on the right half of a 100 x 50 image.
   const int32_t id = Add(SolidKvg(temp / "half.kvg", 100, 50, 50, 0, 100, 50, KvgColor(0, 0, 255)), "kvg");
   Control<gui::PrintCanvas>(w, "infoPanel")->resize(200, 114);
-  w.ShowItemInfo(id);
+  GUICore::ShowItemInfo(id);
   const QImage panel = Control<gui::PrintCanvas>(w, "infoPanel")->grab().toImage();
   // Scaled to 200 x 100 at y 14: the square covers x 100..199.
   EXPECT_TRUE(Near(panel.pixelColor(150, 64), Qt::blue));
@@ -79,7 +79,7 @@ TEST_F(InfoPanelWindowTest, SoundFactsAndPlayAndStopThroughTheSoundPlayer) {
   const int32_t id = Add(wav, "wav");
   const int32_t folder = Add({}, "folder");
   desktop.sound.calls.clear();
-  w.ShowItemInfo(id);
+  GUICore::ShowItemInfo(id);
   const QStringList lines = Control<gui::PrintCanvas>(w, "infoPanel")->printedLines();
   ASSERT_GE(lines.size(), 6);
   EXPECT_EQ(lines[0], "サウンド : voice.wav");
@@ -101,7 +101,7 @@ TEST_F(InfoPanelWindowTest, SoundFactsAndPlayAndStopThroughTheSoundPlayer) {
   // Showing another item while the sound plays stops it.
   QTest::mouseClick(Control<QPushButton>(w, "playSoundButton"), Qt::LeftButton);
   ASSERT_TRUE(desktop.sound.playing);
-  w.ShowItemInfo(folder);
+  GUICore::ShowItemInfo(folder);
   EXPECT_FALSE(desktop.sound.playing);
   EXPECT_TRUE(Control<QPushButton>(w, "playSoundButton")->isHidden());
   EXPECT_TRUE(Control<QPushButton>(w, "playSoundButton")->isEnabled());
@@ -116,7 +116,7 @@ TEST_F(InfoPanelWindowTest, TheSpriteButtonOpensTheSpritesTimeline) {
   ASSERT_FALSE(Control<QPushButton>(w, "editSpriteButton")->isHidden());
   QTest::mouseClick(Control<QPushButton>(w, "editSpriteButton"), Qt::LeftButton);
   EXPECT_EQ(GUICore::State().shownTimeline, GUICore::FindTimelineOfSprite(sprite));
-  w.ShowItemInfo(0);
+  GUICore::ShowItemInfo(0);
   EXPECT_EQ(Control<gui::PrintCanvas>(w, "infoPanel")->printedLines()[0], "No File");
 }
 
@@ -143,7 +143,7 @@ TEST_F(InfoPanelWindowTest, ThePanelFollowsTheCursorRowAfterEveryCommand) {
   // The panel shows what a click on the highlighted row would show.
   auto showsCursorRow = [&w] {
     const QStringList shown = Control<gui::PrintCanvas>(w, "infoPanel")->printedLines();
-    w.ShowItemInfo(FileListModule::GetJpegListID(FileListModule::Current().cursorRow));
+    GUICore::ShowItemInfo(FileListModule::GetJpegListID(FileListModule::Current().cursorRow));
     return shown == Control<gui::PrintCanvas>(w, "infoPanel")->printedLines() ? ::testing::AssertionSuccess()
                                                 : ::testing::AssertionFailure() << shown.value(0).toStdString();
   };
@@ -159,23 +159,23 @@ TEST_F(InfoPanelWindowTest, ThePanelFollowsTheCursorRowAfterEveryCommand) {
   w.undo();  // Ctrl+Z
   ASSERT_NE(GUICore::GetStoreItemByID(folder).id, 0);
   EXPECT_TRUE(showsCursorRow()) << "undo";
-  w.ShowItemInfo(0);
+  GUICore::ShowItemInfo(0);
   w.redo();
   ASSERT_EQ(GUICore::GetStoreItemByID(folder).id, 0);
   EXPECT_TRUE(showsCursorRow()) << "redo";
 
   // The first row moved down, then the list sorted.
   QTest::mouseClick(list, Qt::LeftButton, Qt::NoModifier, RowPoint(1));
-  w.ShowItemInfo(0);
+  GUICore::ShowItemInfo(0);
   QTest::keyClick(list, Qt::Key_Period);
   ASSERT_EQ(FileListModule::GetJpegListID(2), red);
   EXPECT_TRUE(showsCursorRow()) << "move";
-  w.ShowItemInfo(0);
+  GUICore::ShowItemInfo(0);
   Control<QAction>(w, "sortUpAction")->setData(2);  // by ID, descending
   w.sortUp();
   EXPECT_TRUE(showsCursorRow()) << "sort";
   QTest::mouseClick(list, Qt::LeftButton, Qt::NoModifier, RowPoint(2));
-  w.ShowItemInfo(0);
+  GUICore::ShowItemInfo(0);
   w.duplicateItem();
   EXPECT_EQ(GUICore::StoreItemCount(), 3);
   EXPECT_TRUE(showsCursorRow()) << "duplicate";

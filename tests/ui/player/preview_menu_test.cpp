@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "compiler/previews.h"
+#include "project/build_lock.h"
 #include "project/model.h"
 #include "project/preferences.h"
 #include "support/fake_flash_host.h"
@@ -80,12 +81,13 @@ TEST_F(PreviewMenuTest, TheSelectedEventsGoToThePlayerChosenInTheOptions) {
 TEST_F(PreviewMenuTest, ThePreviewCommandsAndTheirKeysAreOffWhileABuildRuns) {
   gui::MainGUI& main = start();
   main.show();
-  main.setBuildRunning(true);
-  QTest::keyClick(&main, Qt::Key_F5);
-  QTest::keyClick(&main, Qt::Key_F6);
-  EXPECT_FALSE(PreviewWindow::isLoaded());
-  EXPECT_TRUE(desktop.opener.calls.empty());
-  main.setBuildRunning(false);
+  {
+    GUICore::BuildLock build;
+    QTest::keyClick(&main, Qt::Key_F5);
+    QTest::keyClick(&main, Qt::Key_F6);
+    EXPECT_FALSE(PreviewWindow::isLoaded());
+    EXPECT_TRUE(desktop.opener.calls.empty());
+  }
 
   // While the preview itself builds (it lets the window run between its
   // steps), the menu and F5 are off.
