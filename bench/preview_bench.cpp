@@ -32,7 +32,7 @@
 #include "project/gui_core.h"
 #include "project/model.h"
 #include "project/project_file.h"
-#include "ui/common/qt_services.h"
+#include "ui/main/qt_services.h"
 #include "ui/common/services.h"
 #include "ui/dialogs/preview_window.h"
 #include "ui/main/main_gui.h"

@@ -26,7 +26,7 @@
 #include "project/gui_core.h"
 #include "project/model.h"
 #include "project/project_file.h"
-#include "ui/common/qt_services.h"
+#include "ui/main/qt_services.h"
 #include "ui/common/qt_translations.h"
 #include "ui/main/main_gui.h"
 #include "child_process.h"

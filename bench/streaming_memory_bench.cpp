@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
   fs::path file;
   const auto timed = [](auto&& run) {
     const auto start = std::chrono::steady_clock::now();
-    const bool ok = run();
+    const bool ok = run().ok();
     return std::pair{ok, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()};
   };
   bool ok = false;

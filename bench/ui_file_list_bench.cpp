@@ -17,6 +17,7 @@
 #include "project/gui_core.h"
 #include "project/list_models.h"
 #include "project/model.h"
+#include "project/project_state.h"
 #include "project/store.h"
 #include "project/store_undo.h"
 #include "ui/main/file_list_widget.h"
@@ -31,10 +32,7 @@ const std::filesystem::path& Folder() {
 }
 
 void FreshProject() {
-  GUICore::ResetState();
-  FileListModule::ResetState();
-  EventListModule::ResetState();
-  FileListInput::ResetState();
+  GUICore::ResetProjectState();
   GUICore::State().paths = AppPaths::InFolder(Folder());
   GUICore::NewProject();
   FileListModule::SetViewSize(400, 800, 16);
@@ -135,7 +133,8 @@ void DropInto(benchmark::State& state, int32_t existing) {
     if (existing > 0) FillStore(existing);
     before = GUICore::StoreItemCount();
     state.ResumeTiming();
-    auto result = FileListInput::Drop(8, paths);
+    FileListInput::DragState drag;
+    auto result = FileListInput::Drop(drag, 8, paths);
     benchmark::DoNotOptimize(result);
   }
   state.counters["items_before"] = before;

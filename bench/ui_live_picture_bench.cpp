@@ -27,7 +27,7 @@
 #include "project/events.h"
 #include "project/gui_core.h"
 #include "project/model.h"
-#include "ui/common/qt_services.h"
+#include "ui/main/qt_services.h"
 #include "ui/common/services.h"
 #include "ui/dialogs/event_dialog.h"
 #include "ui/dialogs/live_picture_pane.h"
