@@ -164,7 +164,7 @@ TEST_F(RuffleLivePicture, TheFrameReadoutIsTheMovieUnderneathsOwnFrame) {
     Settled();
     ASSERT_TRUE(WaitUntil([&] { return HeldAt(shown); }))
         << "the movie reports frame " << host->frameNum() + 1 << ", the readout " << shown;
-    ASSERT_TRUE(WaitForPlayerTime(*host, 300)) << "the player never ran on";
+    QTest::qWait(300);  // a stopped movie shows nothing to wait for: time must pass
     EXPECT_EQ(host->frameNum() + 1, shown) << "it holds there";
     EXPECT_EQ(frameSlider->value(), shown);
 
