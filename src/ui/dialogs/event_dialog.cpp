@@ -36,6 +36,7 @@
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
+#include "ui/common/slider_with_box.h"
 #include "ui/dialogs/dialog_owner.h"
 #include "ui/dialogs/filter_dialog.h"
 
@@ -250,11 +251,8 @@ void EventDialog::EventDialogInitialize() {
 }
 
 void EventDialog::UpdateScrolls() {
-  onStateSliderChanged(1);
-  onStateSliderChanged(2);
-  onStateSliderChanged(4);
-  onStateSliderChanged(3);
-  onEasingChanged();
+  for (int k : {0, 1, 3, 2}) statePairs[k]->showValue();
+  easingPair->showValue();
 }
 
 void EventDialog::setOwner(QWidget* owner) {
@@ -397,12 +395,7 @@ void EventDialog::onDepthChanged() {
 
 void EventDialog::onVolumeChanged(Side side) {
   UpdateApplyButton();
-  if (const auto bar = rules::VolumeBarValue(Text(volumeBoxes[side]))) volumeSliders[side]->setValue(*bar);
   if (!separateVolumesCheck->isChecked()) volumeBoxes[side == Left ? Right : Left]->setText(volumeBoxes[side]->text());
-}
-
-void EventDialog::onVolumeSliderChanged(Side side) {
-  volumeBoxes[side]->setText(ToQ(rules::VolumeText(volumeSliders[side]->value())));
 }
 
 void EventDialog::onFrameCountSpin() {
@@ -421,25 +414,13 @@ void EventDialog::onDepthSpin() {
   depthSpin->setValue(0);
 }
 
-void EventDialog::onStateSliderChanged(int n) {
+void EventDialog::onStateSliderMoved(int image) {
   UpdateApplyButton();
-  QScrollBar* bars[5] = {nullptr, drawBrightnessSlider, drawOpacitySlider, moveOpacitySlider, moveBrightnessSlider};
-  QLineEdit* boxes[5] = {nullptr, drawBrightnessBox, drawOpacityBox, moveOpacityBox, moveBrightnessBox};
-  boxes[n]->setText(QString::number(bars[n]->value()) + QStringLiteral("%"));
-  operatedImage_ = n <= 2 ? 0 : 1;
+  operatedImage_ = image;
   MakePictPreview(true, false);
 }
 
-void EventDialog::onPercentBoxChanged(int n) {
-  QScrollBar* bars[6] = {nullptr, drawBrightnessSlider, drawOpacitySlider, moveOpacitySlider, moveBrightnessSlider,
-                         easingSlider};
-  QLineEdit* boxes[6] = {nullptr, drawBrightnessBox, drawOpacityBox, moveOpacityBox, moveBrightnessBox, easingBox};
-  QScrollBar* bar = bars[n];
-  if (const auto v = rules::SliderValueFromBox(Text(boxes[n]), bar->minimum(), bar->maximum())) bar->setValue(*v);
-}
-
 void EventDialog::onEasingChanged() {
-  easingBox->setText(QString::number(easingSlider->value()));
   easingCurve->setLines(rules::EasingLines(rules::EasingFrameCount(Text(frameCountBox)), easingSlider->value(),
                                            easingCurve->drawingWidth()));
   UpdateApplyButton();

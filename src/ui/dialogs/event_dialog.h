@@ -35,6 +35,7 @@ namespace tesmiro::gui {
 
 class GreyCheckBox;
 class EventDialogFieldsAdaptor;
+class SliderWithBox;
 
 // The easing curve: one vertical line per frame.
 class EasingCurve : public QWidget {
@@ -110,12 +111,11 @@ class EventDialog : public QDialog {
   void onCentreChanged();
   void onDepthChanged();
   void onVolumeChanged(Side side);
-  void onVolumeSliderChanged(Side side);
   void onFrameCountSpin();
   void onDepthSpin();
-  void onStateSliderChanged(int slider);  // 1 to 4: brightness and opacity
-  void onPercentBoxChanged(int slider);  // the box beside slider 1 to 4, 5: the easing box
+  void onStateSliderMoved(int image);  // a brightness or opacity bar of image 0 (draw) or 1 (move)
   void onEasingChanged();
+  void joinSlidersToBoxes();
   void onButtonToggled();
   void onButtonStateToggled(ButtonState state);
   void onMaskToggled();
@@ -253,6 +253,7 @@ class EventDialog : public QDialog {
   std::array<QLineEdit*, 2> volumeBoxes{};
   std::array<QScrollBar*, 2> volumeSliders{};
   std::array<QLabel*, 2> volumeLabels{};
+  std::array<SliderWithBox*, 2> volumePairs{};
   QGroupBox* centreGroup = nullptr;  // centre
   QLabel* centreXLabel = nullptr;
   QLineEdit* centreXBox = nullptr;
@@ -295,6 +296,9 @@ class EventDialog : public QDialog {
   QGroupBox* easingGroup = nullptr;  // easing
   QScrollBar* easingSlider = nullptr;
   QLineEdit* easingBox = nullptr;
+  SliderWithBox* easingPair = nullptr;
+  // Draw brightness, draw opacity, move opacity, move brightness.
+  std::array<SliderWithBox*, 4> statePairs{};
   EasingCurve* easingCurve = nullptr;
   QPushButton* eventPreviewButton = nullptr;  // event preview
   QPushButton* applyButton = nullptr;  // Apply

@@ -13,6 +13,8 @@
 
 #include "project/gui_core.h"
 #include "ui/common/dialog_support.h"
+#include "ui/common/qt_text.h"
+#include "ui/common/slider_with_box.h"
 #include "ui/dialogs/event_dialog.h"
 
 namespace tesmiro::gui {
@@ -222,6 +224,30 @@ void EventDialog::createControls() {
   designSize_ = QSize(kDesignWidth, kDesignHeight);
 }
 
+void EventDialog::joinSlidersToBoxes() {
+  SliderWithBox::Options volume;
+  volume.text = [](int v) { return ToQ(rules::VolumeText(v)); };
+  volume.value = [](const std::string& text, int, int) { return rules::VolumeBarValue(text); };
+  for (Side side : {Left, Right}) {
+    volumePairs[side] = new SliderWithBox(volumeSliders[side], volumeBoxes[side], volume, this);
+    volumePairs[side]->onEdited([this, side] { onVolumeChanged(side); });
+  }
+  SliderWithBox::Options number;
+  number.value = [](const std::string& text, int min, int max) { return rules::SliderValueFromBox(text, min, max); };
+  SliderWithBox::Options percent = number;
+  percent.text = [](int v) { return QString::number(v) + QStringLiteral("%"); };
+  const std::array<std::pair<QScrollBar*, QLineEdit*>, 4> states{{{drawBrightnessSlider, drawBrightnessBox},
+                                                                  {drawOpacitySlider, drawOpacityBox},
+                                                                  {moveOpacitySlider, moveOpacityBox},
+                                                                  {moveBrightnessSlider, moveBrightnessBox}}};
+  for (int k = 0; k < 4; ++k) {
+    statePairs[k] = new SliderWithBox(states[k].first, states[k].second, percent, this);
+    statePairs[k]->onMoved([this, k] { onStateSliderMoved(k < 2 ? 0 : 1); });
+  }
+  easingPair = new SliderWithBox(easingSlider, easingBox, number, this);
+  easingPair->onMoved([this] { onEasingChanged(); });
+}
+
 void EventDialog::placeActionFrame(bool top) { actionGroup->move(kLeftColumn, top ? 8 : kActionFrameTop); }
 
 void EventDialog::connectHandlers() {
@@ -237,22 +263,9 @@ void EventDialog::connectHandlers() {
                         buttonStateBoxes[Hit], clipScriptBox, instanceNameBox, maskToBox})
     onText(b, [this] { UpdateApplyButton(); });
   onText(depthBox, [this] { onDepthChanged(); });
-  for (Side side : {Left, Right}) {
-    onText(volumeBoxes[side], [this, side] { onVolumeChanged(side); });
-    connect(volumeSliders[side], &QScrollBar::valueChanged, this, [this, side] { onVolumeSliderChanged(side); });
-  }
+  joinSlidersToBoxes();
   connect(frameCountSpin, &QScrollBar::valueChanged, this, [this] { onFrameCountSpin(); });
   connect(depthSpin, &QScrollBar::valueChanged, this, [this] { onDepthSpin(); });
-  connect(drawBrightnessSlider, &QScrollBar::valueChanged, this, [this] { onStateSliderChanged(1); });
-  connect(drawOpacitySlider, &QScrollBar::valueChanged, this, [this] { onStateSliderChanged(2); });
-  connect(moveOpacitySlider, &QScrollBar::valueChanged, this, [this] { onStateSliderChanged(3); });
-  connect(moveBrightnessSlider, &QScrollBar::valueChanged, this, [this] { onStateSliderChanged(4); });
-  connect(easingSlider, &QScrollBar::valueChanged, this, [this] { onEasingChanged(); });
-  onText(drawBrightnessBox, [this] { onPercentBoxChanged(1); });
-  onText(drawOpacityBox, [this] { onPercentBoxChanged(2); });
-  onText(moveOpacityBox, [this] { onPercentBoxChanged(3); });
-  onText(moveBrightnessBox, [this] { onPercentBoxChanged(4); });
-  onText(easingBox, [this] { onPercentBoxChanged(5); });
   connect(buttonCheck, &QCheckBox::stateChanged, this, [this] { onButtonToggled(); });
   for (ButtonState s : {Down, Over, Hit}) {
     connect(buttonStateChecks[s], &QCheckBox::stateChanged, this, [this, s] { onButtonStateToggled(s); });

@@ -18,6 +18,7 @@
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
+#include "ui/common/slider_with_box.h"
 #include "ui/dialogs/colour_picker.h"
 
 namespace tesmiro::gui {
@@ -109,9 +110,17 @@ ProjectDialog::ProjectDialog(QWidget* owner) : QDialog(owner) {
   jpegQualitySlider->setPageStep(10);
   okButton->setDefault(true);
 
+  SliderWithBox::Options channel;
+  // A value outside the bar is left alone, not clamped.
+  channel.value = [](const std::string& text, int min, int max) -> std::optional<int> {
+    const double v = num::Val(text);
+    if (v >= min && v <= max) return num::RoundToInt32(v);
+    return std::nullopt;
+  };
+  channel.muteOwnWrite = true;
   for (Channel c : {Red, Green, Blue}) {
-    connect(backgroundSliders[c], &QScrollBar::valueChanged, this, [this, c] { onBackgroundSliderChanged(c); });
-    connect(backgroundBoxes[c], &QLineEdit::textChanged, this, [this, c] { onBackgroundBoxChanged(c); });
+    backgroundPairs[c] = new SliderWithBox(backgroundSliders[c], backgroundBoxes[c], channel, this);
+    backgroundPairs[c]->onMoved([this] { paintBackground(); });
   }
   // Only the user's tick asks; filling the box from the project does not.
   connect(soundSyncCheck, &QCheckBox::clicked, this, [this] { onSoundSyncClicked(); });
@@ -138,7 +147,7 @@ void ProjectDialog::fill(const GUICore::ProjectDialogFields& f) {
   frameRateBox->setText(ToQ(f.frameRate));
   for (Channel c : {Red, Green, Blue}) {
     backgroundSliders[c]->setValue(f.background[c]);
-    onBackgroundSliderChanged(c);  // also when the value did not move
+    backgroundPairs[c]->showValue();  // also when the value did not move
   }
   soundSyncCheck->setChecked(f.soundSync == 1);
   loadingScreenCheck->setChecked(f.preloader == 1);
@@ -167,23 +176,11 @@ GUICore::ProjectDialogFields ProjectDialog::fields() const {
   return f;
 }
 
-void ProjectDialog::onBackgroundSliderChanged(Channel c) {
-  updatingBars_ = true;
-  backgroundBoxes[c]->setText(QString::number(backgroundSliders[c]->value()));
-  updatingBars_ = false;
+void ProjectDialog::paintBackground() {
   QPalette p = backgroundSwatch->palette();
   p.setColor(QPalette::Window, QColor(backgroundSliders[Red]->value(), backgroundSliders[Green]->value(),
                                       backgroundSliders[Blue]->value()));
   backgroundSwatch->setPalette(p);
-}
-
-void ProjectDialog::onBackgroundBoxChanged(Channel c) {
-  if (updatingBars_) return;
-  const double v = num::Val(FromQ(backgroundBoxes[c]->text()));
-  // A value outside the bar is left alone, not clamped.
-  if (v >= backgroundSliders[c]->minimum() && v <= backgroundSliders[c]->maximum()) {
-    backgroundSliders[c]->setValue(num::RoundToInt32(v));
-  }
 }
 
 void ProjectDialog::onJpegQualityChanged() { jpegQualityLabel->setText(QString::number(jpegQualitySlider->value())); }

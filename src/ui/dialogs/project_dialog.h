@@ -19,6 +19,8 @@ class QScrollBar;
 
 namespace tesmiro::gui {
 
+class SliderWithBox;
+
 class ProjectDialog : public QDialog {
   Q_OBJECT
 
@@ -44,8 +46,7 @@ class ProjectDialog : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void onBackgroundSliderChanged(Channel channel);
-  void onBackgroundBoxChanged(Channel channel);
+  void paintBackground();
   void onJpegQualityChanged();
   void onSwfVersionChanged();
   void onSoundSyncClicked();
@@ -63,6 +64,7 @@ class ProjectDialog : public QDialog {
   QGroupBox* backgroundGroup = nullptr;
   std::array<QScrollBar*, 3> backgroundSliders{};
   std::array<QLineEdit*, 3> backgroundBoxes{};
+  std::array<SliderWithBox*, 3> backgroundPairs{};
   QLabel* backgroundSwatch = nullptr;
   QCheckBox* soundSyncCheck = nullptr;  // pseudo-streaming sound sync
   QCheckBox* loadingScreenCheck = nullptr;
@@ -79,7 +81,6 @@ class ProjectDialog : public QDialog {
   QPushButton* storeDefaultsButton = nullptr;
   QPushButton* okButton = nullptr;
   QPushButton* cancelButton = nullptr;
-  bool updatingBars_ = false;
 };
 
 }  // namespace tesmiro::gui

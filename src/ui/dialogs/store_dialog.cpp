@@ -29,6 +29,7 @@
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
+#include "ui/common/slider_with_box.h"
 #include "ui/dialogs/colour_picker.h"
 #include "ui/dialogs/text_effect_editor.h"
 
@@ -87,9 +88,13 @@ StoreDialog::StoreDialog(QWidget* parent) : QDialog(parent) {
 
   okButton->setDefault(true);
 
+  SliderWithBox::Options colour;
+  colour.value = [](const std::string& text, int, int) { return ColourRules::ChannelValue(text); };
+  colour.keepTypedText = true;
+  colour.paused = &loading_;
   for (SP::ColourChannel c : kColourChannels) {
-    connect(colourSliders[c], &QScrollBar::valueChanged, this, [this, c] { onColourSliderChanged(c); });
-    connect(colourBoxes[c], &QLineEdit::textChanged, this, [this, c] { onColourBoxChanged(c); });
+    auto* pair = new SliderWithBox(colourSliders[c], colourBoxes[c], colour, this);
+    pair->onMoved([this] { paintSwatches(); });
   }
   connect(okButton, &QPushButton::clicked, this, [this] { onOk(); });
   connect(cancelButton, &QPushButton::clicked, this, [this] { onCancel(); });
@@ -334,25 +339,12 @@ bool StoreDialog::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- colours --------------------------------------------------------------------
 
-void StoreDialog::onColourSliderChanged(ColourChannel channel) {
-  // The box keeps what the user is typing while it says the same value.
-  const int value = colourSliders[channel]->value();
-  if (!loading_ && ColourRules::ChannelValue(Text(colourBoxes[channel])) != value)
-    colourBoxes[channel]->setText(QString::number(value));
-  paintSwatches();
-}
-
 void StoreDialog::paintSwatches() {
   const auto colour = [this](ColourChannel red) {
     return QColor(colourSliders[red]->value(), colourSliders[red + 1]->value(), colourSliders[red + 2]->value());
   };
   SetBackground(keyColourSwatch, colour(SP::KeyRed));
   SetBackground(textColourSwatch, colour(SP::TextRed));
-}
-
-void StoreDialog::onColourBoxChanged(ColourChannel channel) {
-  if (loading_) return;
-  if (auto v = ColourRules::ChannelValue(Text(colourBoxes[channel]))) colourSliders[channel]->setValue(*v);
 }
 
 void StoreDialog::pickKeyColour() { pickColour(SP::KeyRed); }

@@ -62,8 +62,6 @@ class StoreDialog : public QDialog {
   void onOk();
   void onCancel();
   void onKeyColourToggled();
-  void onColourSliderChanged(ColourChannel channel);
-  void onColourBoxChanged(ColourChannel channel);
   void pickKeyColour();
   void pickTextColour();
   void takeTopLeftColour();
