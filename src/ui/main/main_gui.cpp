@@ -46,6 +46,7 @@
 #include "ui/dialogs/text_effect_editor.h"
 #include "ui/main/print_canvas.h"
 #include "ui/main/area_geometry.h"
+#include "ui/main/file_list_area.h"
 #include "ui/main/script_panel.h"
 #include "ui/main/splitter_handle.h"
 #include "ui/player/flash_host.h"
@@ -55,7 +56,6 @@ namespace {
 
 MainGUI* gInstance = nullptr;
 
-constexpr int kFileHeadHeight = 17;
 constexpr int kMinColumn = 100;
 constexpr int kMinRow = 66;
 
@@ -82,7 +82,10 @@ MainGUI::MainGUI(QWidget* parent) : QMainWindow(parent) {
   createMenus();
   connectFileMenu();
   setupEventListArea();
-  setupFileListArea();
+  fileList_->setUp({fileListMenu, addToEventsAction, storeUndoAction, storeRedoAction, openFileMenu, openWithAppAction,
+                    showInFolderAction, selectAllItemsAction, deleteItemsAction, addFileAction, addTextAction,
+                    addSpriteAction, addFolderAction, duplicateItemAction, itemPropertiesAction, sortMenu, sortUpAction,
+                    sortDownAction, undoAction, redoAction});
   setupScriptArea();
   setupPreviewArea();
   setupDialogArea();
@@ -106,29 +109,8 @@ void MainGUI::createControls() {
   setCentralWidget(central);
   central->installEventFilter(this);
 
-  infoPanel = Named(new PrintCanvas(central), "infoPanel");
-  infoPanel->setFont(PanelFont(9, true));
-  infoPanel->setBackColor(palette().color(QPalette::Window));
-  playSoundButton = Named(new QPushButton(QStringLiteral("再生"), infoPanel), "playSoundButton");
-  stopSoundButton = Named(new QPushButton(QStringLiteral("停止"), infoPanel), "stopSoundButton");
-  editSpriteButton = Named(new QPushButton(QStringLiteral("ｽﾌﾟﾗｲﾄを編集(&S)"), infoPanel), "editSpriteButton");
-  playSoundButton->setGeometry(2, 14, 60, 20);
-  stopSoundButton->setGeometry(64, 14, 60, 20);
-  editSpriteButton->setGeometry(2, 34, 120, 22);
-  for (QPushButton* b : {playSoundButton, stopSoundButton, editSpriteButton}) b->hide();
-  cancelBuildButton = Named(new QPushButton(QStringLiteral("キャンセル"), infoPanel), "cancelBuildButton");
-  cancelBuildButton->setGeometry(2, 32, 90, 24);
-  cancelBuildButton->hide();
-  connect(cancelBuildButton, &QPushButton::clicked, this, [this] { cancelBuild(); });
-
-  ListJpegStoreHead = Named(new QWidget(central), "ListJpegStoreHead");
-  ListJpegStoreHead->setAutoFillBackground(true);
-  PictFileList = Named(new QWidget(central), "PictFileList");
-  PictFileList->setFocusPolicy(Qt::StrongFocus);
-  PictFileList->setAutoFillBackground(true);
-  PictFileList->setBackgroundRole(QPalette::Base);
-  fileListVScrollBar = Named(new QScrollBar(Qt::Vertical, PictFileList), "fileListVScrollBar");
-  fileListHScrollBar = Named(new QScrollBar(Qt::Horizontal, PictFileList), "fileListHScrollBar");
+  fileList_ = new FileListArea(this, central);
+  connect(fileList_->cancelButton(), &QPushButton::clicked, this, [this] { cancelBuild(); });
 
   ListEventHead = Named(new QWidget(central), "ListEventHead");
   ListEventHead->setAutoFillBackground(true);
@@ -177,7 +159,7 @@ void MainGUI::startUp(const QString& commandLine) {
 
   SWFMakeCore::InitBitTable();
   PictEventList->setEnabled(false);
-  PictFileList->setEnabled(false);
+  fileList_->list()->setEnabled(false);
   show();
   EventListModule::ResetDisplayColors();
   LoadPreference();
@@ -200,7 +182,7 @@ void MainGUI::startUp(const QString& commandLine) {
     GUICore::OpenProject(onDisk.empty() ? given : onDisk);
   }
 
-  PictFileList->setEnabled(true);
+  fileList_->list()->setEnabled(true);
   PictEventList->setEnabled(true);
   if (splash_) splash_->close();
   delete splash_.data();
@@ -385,13 +367,9 @@ void MainGUI::SizeControls(double& x, double& y2, double& y3) {
 
   y2 = std::min<double>(std::max<double>(y2, kMinRow), H - kMinRow);
   const int iy2 = static_cast<int>(y2);
-  Place(infoPanel, 0, 0, ix, iy2);
-  Place(ListJpegStoreHead, 0, iy2 + gap, ix, kFileHeadHeight);
-  Place(PictFileList, 0, iy2 + gap + kFileHeadHeight, ix, H - (iy2 + gap) - kFileHeadHeight);
-  const int vw = fileListVScrollBar->sizeHint().width();
-  const int hh = fileListHScrollBar->sizeHint().height();
-  Place(fileListVScrollBar, PictFileList->width() - vw, 0, vw, PictFileList->height());
-  Place(fileListHScrollBar, 0, PictFileList->height() - hh, PictFileList->width() - vw, hh);
+  fileList_->place(ix, iy2, gap, H);
+  const int vw = eventListVScrollBar->sizeHint().width();
+  const int hh = eventListHScrollBar->sizeHint().height();
 
   const bool docked = scriptPanelShown();
   y3 = std::min<double>(std::max<double>(y3, kMinRow), H - kMinRow);
@@ -484,26 +462,13 @@ bool MainGUI::routeKey(QObject* watched, QKeyEvent* event) {
 
 bool MainGUI::onKeyDown(int keyCode, int shift) {
   if (buildRunning()) return false;
-  if ((shift & kCtrlMask) && PictFileList->isEnabled()) {
-    QAction* add = keyCode == 84 ? addTextAction
-                   : keyCode == 82 ? addSpriteAction
-                   : keyCode == 73 ? addFileAction
-                   : keyCode == 76 ? addFolderAction
-                                   : nullptr;
-    if (add) {
-      auto& list = FileListModule::Current();
-      list.insertRow = list.cursorRow;
-      list.insertMode = 0;
-      add->trigger();
-      return true;
-    }
-  }
+  if ((shift & kCtrlMask) && fileList_->list()->isEnabled() && fileList_->addAtCursor(keyCode)) return true;
   if (!editMenu->menuAction()->isEnabled()) return false;
   switch (keyCode) {
     case 188:
     case 190:
       GUICore::ShiftSelectedStoreItems(keyCode == 188 ? -1 : 1);
-      followFileListCursor();
+      fileList_->followFileListCursor();
       return true;
     case 186:
     case 187: {
@@ -547,18 +512,11 @@ void MainGUI::cancelBuild() {
   GUICore::Build().cancelBuild = -1;
 }
 
-void MainGUI::printStatus(const QString& line) {
-  infoPanel->Cls();
-  infoPanel->Print(line);
-}
+void MainGUI::printStatus(const QString& line) { fileList_->printStatus(line); }
 
-void MainGUI::focusFileList() { PictFileList->setFocus(); }
+void MainGUI::focusFileList() { fileList_->list()->setFocus(); }
 
-void MainGUI::refreshFileList() {
-  PictFileList->update();
-  ListJpegStoreHead->update();
-  refreshStoreEditItems();
-}
+void MainGUI::refreshFileList() { fileList_->refresh(); }
 
 bool MainGUI::buildStep(const std::string& line) {
   // A build reports a line per event; painting and yielding for each of them
@@ -586,20 +544,20 @@ void MainGUI::onBuildRunningChanged(bool running) {
       actionsBeforeBuild_.emplace_back(a, a->isEnabled());
       a->setEnabled(false);
     }
-    for (QWidget* w : {PictFileList, PictEventList, scriptPanel_->text(), scriptPanel_->bar(),
-                       ListEventHead, ListJpegStoreHead}) {
+    for (QWidget* w : {fileList_->list(), PictEventList, scriptPanel_->text(), scriptPanel_->bar(),
+                       ListEventHead, fileList_->head()}) {
       controlsBeforeBuild_.emplace_back(w, w->isEnabled());
       w->setEnabled(false);
     }
-    cancelBuildButton->show();
-    cancelBuildButton->raise();
+    fileList_->cancelButton()->show();
+    fileList_->cancelButton()->raise();
     return;
   }
   for (auto& [a, enabled] : actionsBeforeBuild_) a->setEnabled(enabled);
   for (auto& [w, enabled] : controlsBeforeBuild_) w->setEnabled(enabled);
   actionsBeforeBuild_.clear();
   controlsBeforeBuild_.clear();
-  cancelBuildButton->hide();
+  fileList_->cancelButton()->hide();
   if (closeAfterBuild_) {
     closeAfterBuild_ = false;
     QTimer::singleShot(0, this, [this] { close(); });
@@ -608,7 +566,6 @@ void MainGUI::onBuildRunningChanged(bool running) {
 
 // ---- areas ---------------------------------------------------------------------------
 
-void MainGUI::replaceFileList(QWidget* list) { replaceList(PictFileList, list, fileListVScrollBar, fileListHScrollBar); }
 void MainGUI::replaceEventList(QWidget* list) { replaceList(PictEventList, list, eventListVScrollBar, eventListHScrollBar); }
 
 void MainGUI::replaceList(QWidget*& slot, QWidget* list, QScrollBar* v, QScrollBar* h) {
@@ -631,5 +588,25 @@ QWidget* MainGUI::focusedControl() const {
   QWidget* f = QApplication::focusWidget();
   return f && f->window() == this ? f : nullptr;
 }
+
+// ---- the file list's handlers, which its widgets and tests call --------------------
+
+void MainGUI::onFileListMouseDown(int button, int shift, int x, int y) { fileList_->onMouseDown(button, shift, x, y); }
+void MainGUI::onFileListMouseMove(int button, int shift, int x, int y) { fileList_->onMouseMove(button, shift, x, y); }
+void MainGUI::onFileListMouseUp(int button, int shift, int x, int y) { fileList_->onMouseUp(button, shift, x, y); }
+void MainGUI::onFileListClicked() { fileList_->onClicked(); }
+void MainGUI::onFileListDoubleClick(bool fromMouse) { fileList_->onDoubleClick(fromMouse); }
+void MainGUI::onFileListKeyDown(int keyCode, int shift) { fileList_->onKeyDown(keyCode, shift); }
+void MainGUI::onFileListKeyUp(int keyCode, int shift) { fileList_->onKeyUp(keyCode, shift); }
+void MainGUI::onFileListFocusIn() { fileList_->onFocusIn(); }
+void MainGUI::onFileListFocusOut() { fileList_->onFocusOut(); }
+void MainGUI::onFileListDragOver(int y) { fileList_->onDragOver(y); }
+void MainGUI::onFileListDrop(int y, const std::vector<std::string>& paths) { fileList_->onDrop(y, paths); }
+void MainGUI::onFileListHeadMouseUp(int button, int shift, double x, int y) {
+  fileList_->onHeadMouseUp(button, shift, x, y);
+}
+void MainGUI::duplicateItem() { fileList_->duplicateItem(); }
+void MainGUI::sortUp() { fileList_->sortUp(); }
+void MainGUI::ShowItemInfo(int32_t id) { fileList_->ShowItemInfo(id); }
 
 }  // namespace tesmiro::gui

@@ -4,7 +4,7 @@
 // its objectName, which is the member's name.
 //
 // Each area has its own section below and its own source file
-// (main_gui_event_list.cpp, main_gui_file_list.cpp, main_gui_script.cpp,
+// (main_gui_event_list.cpp, file_list_area.cpp, main_gui_script.cpp,
 // main_gui_preview.cpp, main_gui_dialogs.cpp, main_gui_event_dialog.cpp).
 #include <QMainWindow>
 #include <QElapsedTimer>
@@ -40,8 +40,7 @@ class ScopedUrlOpener;
 namespace tesmiro::gui {
 
 class EventListView;
-class FileListHeader;
-class PrintCanvas;
+class FileListArea;
 class SplitterHandle;
 class WheelHook;
 class SplashWindow;
@@ -166,7 +165,6 @@ class MainGUI : public QMainWindow, public DialogOwner {
   void ListEventStepTargets(int step);
   // Puts an area's own widget in place of its placeholder: the list's scroll
   // bars move into it, objectName and geometry are kept.
-  void replaceFileList(QWidget* list);
   void replaceEventList(QWidget* list);
 
   // ---- event list (main_gui_event_list.cpp) -------------------------------
@@ -216,8 +214,9 @@ class MainGUI : public QMainWindow, public DialogOwner {
   // ---- dialogs no list owns (main_gui_dialogs.cpp) ------------------------
   void editEventListDisplay();
 
-  // ---- file list, its popup and the information panel --------------------
-  // (main_gui_file_list.cpp)
+  // ---- file list, its popup and the information panel (file_list_area.cpp)
+  // The list's widgets hand their input to these; tests and the window
+  // services call the rest.
   void onFileListMouseDown(int button, int shift, int x, int y);
   void onFileListMouseMove(int button, int shift, int x, int y);
   void onFileListMouseUp(int button, int shift, int x, int y);
@@ -232,36 +231,11 @@ class MainGUI : public QMainWindow, public DialogOwner {
   // Local paths dropped from the desktop at y.
   void onFileListDrop(int y, const std::vector<std::string>& paths);
   void onFileListHeadMouseUp(int button, int shift, double x, int y);
-  void addToEvents();
-  void addFiles();
-  void addText();
-  void addSprite();
-  void addFolder();
-  void deleteItems();
   void duplicateItem();
-  void selectAllItems();
-  void undoStore();
-  void redoStore();
-  void openWithApp();
-  void showInFolder();
-  void editItemProperties();
   void sortUp();
-  void sortDown();
-  // Events for the selected materials at the event list's current row.
-  void ListJpegStoreAddEvent();
-  // The material property exchange; changed = 1 when an item changed.
-  void ListJpegStoreProperty(int& changed);
   // Paints the information panel for a store item (0: none); the core's
-  // ShowItemInfo records which item it is. The sound preview of the panel's
-  // sound: 0 play, 1 stop.
+  // ShowItemInfo records which item it is.
   void ShowItemInfo(int32_t id);
-  void SoundPreview(int mode);
-  void playSound();
-  void stopSound();
-  void editSprite();
-  // While the file list has the focus, Edit > Undo and Redo follow the
-  // store's history (after every change, not only when the focus arrives).
-  void refreshStoreEditItems();
 
   // ---- event property dialog (main_gui_event_dialog.cpp) -----------------
   bool eventPropertyVisible() const;
@@ -282,21 +256,19 @@ class MainGUI : public QMainWindow, public DialogOwner {
  private:
   // What the script editor module asks of the window (main_gui_script.cpp).
   friend class ScriptPanel;
+  friend class FileListArea;
 
   void createControls();
   void createMenus();  // main_gui_menus.cpp
   void connectFileMenu();  // main_gui_file.cpp
   // Area setup, each in its area's file.
   void setupEventListArea();
-  void setupFileListArea();
   void setupScriptArea();
   void setupPreviewArea();
   void setupDialogArea();
   void setupEventDialogArea();
 
   void replaceList(QWidget*& slot, QWidget* list, QScrollBar* v, QScrollBar* h);
-  void addNewStoreItem(const char* kindKey);  // main_gui_file_list.cpp
-  void followFileListCursor();
   void applyWindowPreferences();
   void followEventSyncOption();
   void storeWindowPreferences();
@@ -309,8 +281,6 @@ class MainGUI : public QMainWindow, public DialogOwner {
   QSize pendingOuterSize_;
   void fitPendingOuterSize();
   std::vector<std::string> fontList_;
-  FileListHeader* fileListHeader_ = nullptr;
-  std::string infoSoundPath_;  // the sound of the information panel
   std::unique_ptr<GUICore::ScopedRecentFilesHook> recentFilesHook_;
   // The material dialog's text-effect button reaches the text-effect dialog
   // through this editor while the window lives.
@@ -329,19 +299,11 @@ class MainGUI : public QMainWindow, public DialogOwner {
 
   // ---- controls -----------------------------------------------------------
   ScriptPanel* scriptPanel_ = nullptr;  // the docked panel and the script editor
-  PrintCanvas* infoPanel = nullptr;  // information panel and status line
-  QWidget* ListJpegStoreHead = nullptr;
-  QWidget* PictFileList = nullptr;
-  QScrollBar* fileListVScrollBar = nullptr;
-  QScrollBar* fileListHScrollBar = nullptr;
+  FileListArea* fileList_ = nullptr;  // the file list with the information panel
   QWidget* ListEventHead = nullptr;
   QWidget* PictEventList = nullptr;
   QScrollBar* eventListVScrollBar = nullptr;
   QScrollBar* eventListHScrollBar = nullptr;
-  QPushButton* playSoundButton = nullptr;
-  QPushButton* stopSoundButton = nullptr;
-  QPushButton* editSpriteButton = nullptr;
-  QPushButton* cancelBuildButton = nullptr;
   SplitterHandle* columnSplitter = nullptr;
   SplitterHandle* infoPanelSplitter = nullptr;
   SplitterHandle* scriptPanelSplitter = nullptr;

@@ -15,6 +15,7 @@
 #include "project/preferences.h"
 #include "project/project_file.h"
 #include "ui/common/qt_text.h"
+#include "ui/main/file_list_area.h"
 #include "ui/main/main_gui.h"
 #include "ui/main/print_canvas.h"
 
@@ -127,9 +128,9 @@ void MainGUI::makeSwf() {
       GUICore::MakeMovieFile(std::filesystem::path(r.file), Prefs::Current().saveHTML == 1);
   if (!made.compressedBytes) return;
   // Below the build's own result line.
-  infoPanel->setCurrentX(0);
-  infoPanel->setCurrentY(14);
-  infoPanel->Print(ToQ(made.compressedLine()));
+  fileList_->infoPanel()->setCurrentX(0);
+  fileList_->infoPanel()->setCurrentY(14);
+  fileList_->infoPanel()->Print(ToQ(made.compressedLine()));
 }
 
 void MainGUI::quit() { close(); }

@@ -19,6 +19,7 @@
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
 #include "ui/dialogs/version_dialog.h"
+#include "ui/main/file_list_area.h"
 #include "ui/main/main_gui.h"
 
 namespace tesmiro::gui {
@@ -201,8 +202,8 @@ void MainGUI::undo() {
   if (f == PictEventList) {
     GUICore::EventUndo();
     onEventListClicked();
-  } else if (f == PictFileList) {
-    undoStore();
+  } else if (f == fileList_->list()) {
+    fileList_->undoStore();
   }
 }
 
@@ -212,8 +213,8 @@ void MainGUI::redo() {
   if (f == PictEventList) {
     GUICore::EventRedo();
     onEventListClicked();
-  } else if (f == PictFileList) {
-    redoStore();
+  } else if (f == fileList_->list()) {
+    fileList_->redoStore();
   }
 }
 
@@ -221,7 +222,7 @@ void MainGUI::refreshEditMenu() {
   QWidget* f = focusedControl();
   if (f == PictEventList) {
     onEventListFocusIn();
-  } else if (f == PictFileList) {
+  } else if (f == fileList_->list()) {
     onFileListFocusIn();
   } else {
     onEventListFocusOut();
