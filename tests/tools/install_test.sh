@@ -10,6 +10,7 @@ fail() { echo "$1"; exit 1; }
 [ -x "$prefix/bin/tesmiro" ] || fail "no program"
 # The web engine plugin in <prefix>/<libdir>/tesmiro, where the program looks.
 find "$prefix" -path "$prefix/lib*/tesmiro/tesmiro-web-engine.so" | grep -q . || fail "no web engine plugin"
+find "$prefix" -path "$prefix/lib*/tesmiro/tesmiro-sound.so" | grep -q . || fail "no sound plugin"
 [ -d "$prefix/share/tesmiro/effect/in" ] || fail "no effect templates"
 # The help page, where Help > ヘルプ (F1) looks for it, with every page and
 # style sheet it links to.

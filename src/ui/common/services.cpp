@@ -2,21 +2,21 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QAudioOutput>
 #include <QClipboard>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QMediaPlayer>
 #include <QMenu>
 #include <QProcess>
 #include <QScreen>
 #include <QWidget>
 #include <memory>
 
+#include "ui/common/plugin_loader.h"
 #include "ui/common/qt_text.h"
+#include "ui/common/sound_output.h"
 
 namespace tesmiro::gui {
 namespace {
@@ -129,32 +129,30 @@ class QtClipboard final : public Clipboard {
   void setText(const QString& text) override { QGuiApplication::clipboard()->setText(text); }
 };
 
+// Plays through the sound plugin, loaded on the first play; where it
+// cannot be loaded no sound plays, and each play looks for it again.
 class QtSoundPlayer final : public SoundPlayer {
  public:
   bool play(const QString& path) override {
-    if (!player_) {
-      // Made on first use: the media backend is slow to start.
-      output_ = std::make_unique<QAudioOutput>();
-      player_ = std::make_unique<QMediaPlayer>();
-      player_->setAudioOutput(output_.get());
+    if (!plugin_) {
+      const Plugin<SoundPlayer> loaded = LoadPluginAs<SoundPlayer>(
+          PluginCandidates("TESMIRO_SOUND_LIBRARY", QStringLiteral(TESMIRO_SOUND_FILE)),
+          QStringLiteral("the sound library"));
+      if (!loaded.object) {
+        qWarning("No sound: %s", qUtf8Printable(loaded.error));
+        return false;
+      }
+      plugin_ = loaded.object;
     }
-    player_->setSource(QUrl::fromLocalFile(path));
-    if (player_->error() != QMediaPlayer::NoError) return false;
-    player_->play();
-    return player_->error() == QMediaPlayer::NoError;
+    return plugin_->play(path);
   }
   void stop() override {
-    if (!player_) return;
-    player_->stop();
-    player_->setSource(QUrl());
+    if (plugin_) plugin_->stop();
   }
-  bool isPlaying() const override {
-    return player_ && player_->playbackState() == QMediaPlayer::PlayingState;
-  }
+  bool isPlaying() const override { return plugin_ && plugin_->isPlaying(); }
 
  private:
-  std::unique_ptr<QAudioOutput> output_;
-  std::unique_ptr<QMediaPlayer> player_;
+  SoundPlayer* plugin_ = nullptr;
 };
 
 DesktopServices& Defaults() {

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QOpenGLContext>
-#include <QPluginLoader>
 #include <QPointer>
 #include <QStringList>
 #include <QThread>
@@ -11,6 +10,7 @@
 #include <thread>
 #include <utility>
 
+#include "ui/common/plugin_loader.h"
 #include "ui/player/web_page.h"
 
 QT_BEGIN_NAMESPACE
@@ -71,34 +71,13 @@ struct Loaded {
 };
 
 QStringList Candidates() {
-  const QString file = QStringLiteral(TESMIRO_WEB_ENGINE_FILE);
-  if (qEnvironmentVariableIsSet("TESMIRO_WEB_ENGINE_LIBRARY"))
-    return {qEnvironmentVariable("TESMIRO_WEB_ENGINE_LIBRARY")};
-  return {QCoreApplication::applicationDirPath() + QStringLiteral("/../" TESMIRO_WEB_ENGINE_INSTALL_DIR "/") + file,
-          QStringLiteral(TESMIRO_WEB_ENGINE_BUILD_DIR "/") + file};
+  return gui::PluginCandidates("TESMIRO_WEB_ENGINE_LIBRARY", QStringLiteral(TESMIRO_WEB_ENGINE_FILE));
 }
 
 Loaded Load() {
-  Loaded result;
-  QStringList tried;
-  for (const QString& path : Candidates()) {
-    if (!QFileInfo(path).isFile()) {
-      tried << path;
-      continue;
-    }
-    ShareOpenGLContexts();
-    // Kept loaded for the rest of the run: its pages may live until the end.
-    QPluginLoader loader(QFileInfo(path).absoluteFilePath());
-    QObject* instance = loader.instance();
-    if (auto* engine = qobject_cast<WebEngine*>(instance)) {
-      result.engine = engine;
-      return result;
-    }
-    result.error = instance ? path + QStringLiteral(" is not the web engine library") : loader.errorString();
-    return result;
-  }
-  result.error = QStringLiteral("the web engine library was not found (looked for %1)").arg(tried.join(QStringLiteral(", ")));
-  return result;
+  const gui::Plugin<WebEngine> plugin =
+      gui::LoadPluginAs<WebEngine>(Candidates(), QStringLiteral("the web engine library"), ShareOpenGLContexts);
+  return {plugin.object, plugin.error};
 }
 
 // A library that loaded stays; one that did not is looked for again at the

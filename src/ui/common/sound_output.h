@@ -1,0 +1,11 @@
+#pragma once
+// The sound player as its plugin (sound/) gives it. Qt Multimedia, and the
+// audio system under it, cost every program that links them at start-up,
+// so they live in a library of their own, which the program loads when it
+// first plays a sound; a program without it plays none and runs on.
+#include <QtPlugin>
+
+#include "ui/common/services.h"
+
+#define TESMIRO_SOUND_IID "org.tesmiro.Sound/1"
+Q_DECLARE_INTERFACE(tesmiro::gui::SoundPlayer, TESMIRO_SOUND_IID)
