@@ -8,6 +8,9 @@ packages=(
   build-essential cmake ninja-build pkg-config
   zlib1g-dev libjpeg62-turbo-dev libpng-dev libgif-dev libfreetype-dev libfontconfig-dev
   qt6-base-dev qt6-multimedia-dev qt6-webengine-dev qt6-translations-l10n
+  # Qt Multimedia plays through GStreamer and crashes where its base
+  # elements are missing; -good decodes MP3.
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libgtest-dev libbenchmark-dev libturbojpeg0-dev
   xvfb xauth x11-utils chromium fonts-dejavu-core fonts-ipafont-gothic
   nodejs npm
