@@ -79,8 +79,7 @@ void ResetView() {
   gCurrentView->measure = std::move(measure);
 }
 
-ScopedView::ScopedView(View& view) : previous_(gCurrentView) { gCurrentView = &view; }
-ScopedView::~ScopedView() { gCurrentView = previous_; }
+ScopedView::ScopedView(View& view) : ScopedInstall(gCurrentView, view) {}
 
 void SetViewSize(int32_t width, int32_t height, int32_t hBarHeight) {
   View& view = CurrentView();

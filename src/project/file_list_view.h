@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/scoped_install.h"
+
 namespace tesmiro::FileListModule {
 
 // Geometry of a row, in pixels from the row's top and from x0 = 2 - hScroll.
@@ -109,15 +111,9 @@ View& CurrentView();
 void ResetView();
 // Installs the window's view for its lifetime; the previous one comes back
 // after.
-class ScopedView {
+class ScopedView : private ScopedInstall<View> {
  public:
   explicit ScopedView(View& view);
-  ~ScopedView();
-  ScopedView(const ScopedView&) = delete;
-  ScopedView& operator=(const ScopedView&) = delete;
-
- private:
-  View* previous_;
 };
 
 // The window's size changed: scroll ranges follow, then a repaint.

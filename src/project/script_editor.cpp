@@ -161,8 +161,7 @@ void ShowScriptErrors() {
 
 View& CurrentView() { return *gView; }
 
-ScopedView::ScopedView(View& view) : previous_(gView) { gView = &view; }
-ScopedView::~ScopedView() { gView = previous_; }
+ScopedView::ScopedView(View& view) : ScopedInstall(gView, view) {}
 
 State& ModuleState() {
   static State state;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/scoped_install.h"
 #include "project/records.h"
 
 namespace tesmiro::ScriptEditorModule {
@@ -55,15 +56,9 @@ class View {
 // The view in use (a silent one until a window layer installs its own).
 View& CurrentView();
 // Installs a view for its lifetime; the previous one comes back after.
-class ScopedView {
+class ScopedView : private ScopedInstall<View> {
  public:
   explicit ScopedView(View& view);
-  ~ScopedView();
-  ScopedView(const ScopedView&) = delete;
-  ScopedView& operator=(const ScopedView&) = delete;
-
- private:
-  View* previous_;
 };
 
 // The event whose script is edited. It names its timeline (by identity) and
