@@ -21,6 +21,7 @@
 #include "project/gui_core.h"
 #include "project/live_picture_view.h"
 #include "project/model.h"
+#include "support/checkers.h"
 #include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "support/wait_and_files.h"
@@ -40,7 +41,7 @@ class RuffleLivePicture : public MainGuiTest {
  protected:
   void SetUp() override {
     const QString reason = player::RuffleFlashView::unavailableReason();
-    if (!reason.isEmpty()) GTEST_SKIP() << "web player not available: " << reason.toStdString();
+    if (!reason.isEmpty()) REQUIRE_CHECKER("web player not available: " + reason.toStdString());
     start();
     window().show();
     ProjectSettings& s = GUICore::State().settings;
