@@ -121,7 +121,7 @@ TEST_F(RufflePreview, F5ShowsThePictureWithItsFramesAndTracesAndSeeks) {
     // Back to frame 5 with the slider, while stopped.
     frameSlider->setValue(4);
     ASSERT_TRUE(WaitUntil([&] { return host()->frameNum() == 4; }));
-    ASSERT_TRUE(WaitForPlayerTime(*host(), 300)) << "the player never ran on";
+    QTest::qWait(300);  // a stopped movie gives nothing to wait for: time must pass
     EXPECT_EQ(host()->frameNum(), 4) << "stays where the slider put it";
     EXPECT_EQ(frameLabel->text(), QStringLiteral(" 5"));
     EXPECT_EQ(frameSlider->value(), 4);
