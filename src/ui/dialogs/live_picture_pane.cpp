@@ -407,6 +407,10 @@ void LivePicturePane::togglePlayback() {
   if (!playing()) {
     playButton->setProperty("tag", QString::fromLatin1(kPlaying));
     playButton->setText(ToQ(kStopCaption));
+    // A picture that is the same playing or stopped (a SWF 4 one carries no
+    // frame of its own) is not loaded again: the movie underneath, held at
+    // the readout's frame, is told to go on from there.
+    if (flashHost && movieUnderneathCheck->isChecked()) flashHost->play();
   } else {
     playButton->setProperty("tag", QString::fromLatin1(kStopped));
     playButton->setText(ToQ(kPlayCaption));

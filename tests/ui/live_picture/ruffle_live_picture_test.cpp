@@ -95,6 +95,15 @@ class RuffleLivePicture : public MainGuiTest {
     const player::FlashHost* host = Control<player::FlashHost>(dialog, "flashHost");
     return host->frameNum() + 1 == frame && !host->isPlaying();
   }
+  // What a failed wait leaves to look at.
+  std::string State() const {
+    const player::FlashHost* host = Control<player::FlashHost>(dialog, "flashHost");
+    const player::FlashCapabilities caps = host->capabilities();
+    return "pictures written " + std::to_string(pane->picturesWritten()) + ", loaded " +
+           std::to_string(pane->picturesLoaded()) + ", pending " + (pane->rebuildPending() ? "yes" : "no") +
+           ", frame reports " + (caps.testFlag(player::FlashCapability::FrameReports) ? "yes" : "no") +
+           ", playing " + (host->isPlaying() ? "yes" : "no") + ", movie " + host->moviePath().toStdString();
+  }
   void Settled() {
     ASSERT_TRUE(WaitUntil([&] { return !pane->rebuildPending(); })) << "the picture never caught up";
   }
@@ -151,12 +160,16 @@ TEST_F(RuffleLivePicture, TheFrameReadoutIsTheMovieUnderneathsOwnFrame) {
     underneath->click();
     EXPECT_TRUE(Control<QWidget>(dialog, "playbackBar")->isVisible());
     Settled();
+    // Stopped, the movie underneath waits at the readout's frame.
+    ASSERT_TRUE(WaitUntil([&] { return HeldAt(frameSlider->value()); }))
+        << "the movie reports frame " << host->frameNum() + 1 << ", the readout " << frameSlider->value() << "; "
+        << State();
 
-    playButton->click();  // play
+    playButton->click();  // play: it goes on from there
     ASSERT_TRUE(WaitUntil([&] { return frameSlider->maximum() == 30 && frameSlider->value() > 3; }))
         << "the readout never followed the movie: total " << host->totalFrames() << " frame "
         << host->frameNum() << " playing " << host->isPlaying() << " timer "
-        << pane->timerInterval() << " " << pane->timerRunning();
+        << pane->timerInterval() << " " << pane->timerRunning() << "; " << State();
     EXPECT_TRUE(pane->timerRunning());
     EXPECT_EQ(frameLabel->text(), QString::number(frameSlider->value()));
 
@@ -164,7 +177,7 @@ TEST_F(RuffleLivePicture, TheFrameReadoutIsTheMovieUnderneathsOwnFrame) {
     const int shown = frameSlider->value();
     Settled();
     ASSERT_TRUE(WaitUntil([&] { return HeldAt(shown); }))
-        << "the movie reports frame " << host->frameNum() + 1 << ", the readout " << shown;
+        << "the movie reports frame " << host->frameNum() + 1 << ", the readout " << shown << "; " << State();
     QTest::qWait(300);  // a stopped movie shows nothing to wait for: time must pass
     EXPECT_EQ(host->frameNum() + 1, shown) << "it holds there";
     EXPECT_EQ(frameSlider->value(), shown);
