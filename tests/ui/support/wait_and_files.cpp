@@ -2,16 +2,24 @@
 
 #include <QElapsedTimer>
 #include <QTest>
-#include <QVariant>
 #include <cstdint>
 #include <fstream>
-#include <memory>
-
-#include "ui/player/ruffle_flash_view.h"
 
 namespace tesmiro::testing {
 
-bool WaitUntil(const std::function<bool()>& done, int ms) { return QTest::qWaitFor(done, ms); }
+// The event loop keeps running between the checks, as the program's own
+// does: the web engine's messages and the player's requests to the
+// program's own server are served at once. (QTest::qWaitFor sleeps between
+// its checks, which under load held back the player's loads and commands.)
+bool WaitUntil(const std::function<bool()>& done, int ms) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > ms) return false;
+    QTest::qWait(10);
+  }
+  return true;
+}
 
 void WriteRedSquareKvg(const std::filesystem::path& path) {
   std::ofstream f(path, std::ios::binary);
