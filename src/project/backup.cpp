@@ -65,8 +65,7 @@ void WriteAutoBackup(const std::filesystem::path& backupPath, bool skip) {
   TESMIRO_GCC12_COPY_WARNINGS_OFF
   w.bytes(TSMModule::kBackupMagic);
   TESMIRO_GCC12_COPY_WARNINGS_ON
-  std::string message;
-  if (WriteStoreItem(w, info, message) && TSMModule::WriteProjectBody(w, m.settings, m.store, m.timelines, nullptr))
+  if (WriteStoreItem(w, info) && TSMModule::WriteProjectBody(w, m.settings, m.store, m.timelines, nullptr))
     file.commit();
   SetCaption(caption);
 }

@@ -227,12 +227,16 @@ std::string GetIniString(std::string_view section, std::string_view key, std::st
   return v ? *v : std::string(defaultText);
 }
 
-bool WriteIniString(std::string_view section, std::string_view key, std::string_view value,
-                    const std::filesystem::path& iniPath) {
+Result<void> WriteIniString(std::string_view section, std::string_view key, std::string_view value,
+                            const std::filesystem::path& iniPath) {
   auto f = IniFile::Read(iniPath);
-  if (!f || !f->set(section, key, value)) return false;
+  if (!f) return Failure{f.message()};
+  if (!f->set(section, key, value))
+    return Failure{fileio::WriteFailureText(
+        iniPath, "「" + std::string(value) + "」にShift-JISで保存できない文字が含まれています")};
   // A value that is already there leaves the file as it is.
-  return !f->changed() || f->save(iniPath).ok();
+  if (!f->changed()) return {};
+  return f->save(iniPath);
 }
 
 double GetIniValue(std::string_view section, std::string_view key, double defaultValue,
@@ -240,8 +244,8 @@ double GetIniValue(std::string_view section, std::string_view key, double defaul
   return num::Val(GetIniString(section, key, PlainNumber(defaultValue), iniPath));
 }
 
-bool WriteIniValue(std::string_view section, std::string_view key, double value,
-                   const std::filesystem::path& iniPath) {
+Result<void> WriteIniValue(std::string_view section, std::string_view key, double value,
+                           const std::filesystem::path& iniPath) {
   return WriteIniString(section, key, PlainNumber(value), iniPath);
 }
 

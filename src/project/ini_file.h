@@ -72,14 +72,14 @@ namespace tesmiro::IniFileModule {
 // The value, or `defaultText` when the key (or the file) is missing.
 std::string GetIniString(std::string_view section, std::string_view key, std::string_view defaultText,
                          const std::filesystem::path& iniPath);
-// Writes one key; false when the file cannot be written.
-bool WriteIniString(std::string_view section, std::string_view key, std::string_view value,
-                    const std::filesystem::path& iniPath);
+// Writes one key, or says why the file cannot take it (for the user).
+Result<void> WriteIniString(std::string_view section, std::string_view key, std::string_view value,
+                            const std::filesystem::path& iniPath);
 // The value's leading number ("12px" gives 12, "abc" gives 0).
 double GetIniValue(std::string_view section, std::string_view key, double defaultValue,
                    const std::filesystem::path& iniPath);
 // Writes the number as plain decimal text.
-bool WriteIniValue(std::string_view section, std::string_view key, double value,
-                   const std::filesystem::path& iniPath);
+Result<void> WriteIniValue(std::string_view section, std::string_view key, double value,
+                           const std::filesystem::path& iniPath);
 
 }  // namespace tesmiro::IniFileModule

@@ -333,23 +333,23 @@ bool ValidateProject(ProjectData& data, std::string& message) {
 
 Result<void> WriteProjectBody(ByteWriter& w, const ProjectSettings& settings, const OneBased<StoreItem>& store,
                               const std::vector<Timeline>& timelines, const std::string* relativeTo) {
-  std::string err;
-  if (!WriteProjectSettings(w, settings, err)) return Failure{"プロジェクトの設定：" + err};
+  if (auto written = WriteProjectSettings(w, settings); !written)
+    return Failure{"プロジェクトの設定：" + written.message()};
   const bool relative = relativeTo != nullptr && settings.option(4) == 'R';
   const std::string folder = relative ? GUICore::GetFolderPart(*relativeTo) : std::string();
   w.i32(store.count());
   for (const StoreItem& it : store) {
     // Relative to the folder rather than the file: the file is only created
     // when the whole project has been written.
-    bool ok;
+    Result<void> written;
     if (relative && IsFileKind(it.kind)) {
       StoreItem stored = it;
       stored.name = PathModule::MakeRelativePath(folder, it.name);
-      ok = WriteStoreItem(w, stored, err);
+      written = WriteStoreItem(w, stored);
     } else {
-      ok = WriteStoreItem(w, it, err);
+      written = WriteStoreItem(w, it);
     }
-    if (!ok) return Failure{"素材 (ID " + std::to_string(it.id) + ")：" + err};
+    if (!written) return Failure{"素材 (ID " + std::to_string(it.id) + ")：" + written.message()};
     if (!w.drain()) return Failure{};
   }
   w.i32(static_cast<int32_t>(timelines.size()) - 1);
@@ -359,9 +359,9 @@ Result<void> WriteProjectBody(ByteWriter& w, const ProjectSettings& settings, co
     int32_t j = 0;
     for (const EventRecord& e : timelines[t].events) {
       ++j;
-      if (!WriteEventRecord(w, e, err)) {
+      if (auto written = WriteEventRecord(w, e); !written) {
         std::string where = t == 0 ? std::string("メイン") : "スプライト (ID " + std::to_string(timelines[t].owner) + ")";
-        return Failure{where + "のイベント " + std::to_string(j) + "：" + err};
+        return Failure{where + "のイベント " + std::to_string(j) + "：" + written.message()};
       }
       if (!w.drain()) return Failure{};
     }
@@ -377,8 +377,8 @@ Result<std::vector<uint8_t>> EmptyProjectBytes(const ProjectSettings& settings) 
   w.bytes(kMagic);
   TESMIRO_GCC12_COPY_WARNINGS_ON
   w.bytes(kCurrentVersion);
-  std::string err;
-  if (!WriteProjectSettings(w, settings, err)) return Failure{"プロジェクトの設定：" + err};
+  if (auto written = WriteProjectSettings(w, settings); !written)
+    return Failure{"プロジェクトの設定：" + written.message()};
   for (int i = 0; i < 4; ++i) w.i32(0);
   return std::move(w.data());
 }

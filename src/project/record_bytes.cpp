@@ -11,9 +11,13 @@ enum class Coding { Cp932, Utf8 };
 // one of these through its string members.
 class StringSink {
  public:
-  StringSink(ByteWriter& w, Coding coding, std::string* error) : w_(w), coding_(coding), error_(error) {}
+  StringSink(ByteWriter& w, Coding coding) : w_(w), coding_(coding) {}
 
-  bool ok() const { return ok_; }
+  // The first string that could not be written, if any.
+  Result<void> result() const {
+    if (ok_) return {};
+    return Failure{error_};
+  }
 
   void str(const std::string& text) {
     if (!ok_) return;
@@ -43,12 +47,12 @@ class StringSink {
   }
   void fail(std::string message) {
     ok_ = false;
-    if (error_) *error_ = std::move(message);
+    error_ = std::move(message);
   }
 
   ByteWriter& w_;
   Coding coding_;
-  std::string* error_;
+  std::string error_;
   bool ok_ = true;
 };
 
@@ -129,29 +133,29 @@ void Event(ByteWriter& w, StringSink& s, const EventRecord& e) {
 template <typename Record, typename Body>
 std::vector<uint8_t> Lossless(const Record& r, Body body) {
   ByteWriter w;
-  StringSink s(w, Coding::Utf8, nullptr);
+  StringSink s(w, Coding::Utf8);
   body(w, s, r);
   return std::move(w.data());
 }
 
 }  // namespace
 
-bool WriteProjectSettings(ByteWriter& w, const ProjectSettings& p, std::string& error) {
-  StringSink s(w, Coding::Cp932, &error);
+Result<void> WriteProjectSettings(ByteWriter& w, const ProjectSettings& p) {
+  StringSink s(w, Coding::Cp932);
   Settings(w, s, p);
-  return s.ok();
+  return s.result();
 }
 
-bool WriteStoreItem(ByteWriter& w, const StoreItem& item, std::string& error) {
-  StringSink s(w, Coding::Cp932, &error);
+Result<void> WriteStoreItem(ByteWriter& w, const StoreItem& item) {
+  StringSink s(w, Coding::Cp932);
   Item(w, s, item);
-  return s.ok();
+  return s.result();
 }
 
-bool WriteEventRecord(ByteWriter& w, const EventRecord& e, std::string& error) {
-  StringSink s(w, Coding::Cp932, &error);
+Result<void> WriteEventRecord(ByteWriter& w, const EventRecord& e) {
+  StringSink s(w, Coding::Cp932);
   Event(w, s, e);
-  return s.ok();
+  return s.result();
 }
 
 void WriteFilterParams(ByteWriter& w, const FilterParams& p) {

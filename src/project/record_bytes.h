@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/byte_reader.h"
+#include "platform/result.h"
 #include "project/records.h"
 
 namespace tesmiro {
@@ -16,9 +17,9 @@ namespace tesmiro {
 // Each writer appends one record. It fails, naming the text that could not be
 // written, when a string has a character that CP932 cannot hold or is longer
 // than 65535 bytes in CP932; the writer's content is then incomplete.
-[[nodiscard]] bool WriteProjectSettings(ByteWriter& w, const ProjectSettings& s, std::string& error);
-[[nodiscard]] bool WriteStoreItem(ByteWriter& w, const StoreItem& item, std::string& error);
-[[nodiscard]] bool WriteEventRecord(ByteWriter& w, const EventRecord& e, std::string& error);
+[[nodiscard]] Result<void> WriteProjectSettings(ByteWriter& w, const ProjectSettings& s);
+[[nodiscard]] Result<void> WriteStoreItem(ByteWriter& w, const StoreItem& item);
+[[nodiscard]] Result<void> WriteEventRecord(ByteWriter& w, const EventRecord& e);
 void WriteFilterState(ByteWriter& w, const FilterState& f);
 void WriteFilterParams(ByteWriter& w, const FilterParams& p);
 

@@ -86,8 +86,24 @@ TEST(IniFileModule, ReadsAndWritesFiles) {
   EXPECT_EQ(IniFileModule::GetIniValue("Tesmiro", "Ratio", 0, ini), 0.25);
   EXPECT_EQ(IniFileModule::GetIniValue("Tesmiro", "Text", 7, ini), 0);
   EXPECT_EQ(IniFileModule::GetIniValue("Tesmiro", "Px", 7, ini), 12);
-  // A folder that cannot hold the file: the write reports failure.
-  EXPECT_FALSE(IniFileModule::WriteIniString("S", "K", "v", ini / "sub.ini"));
+  // A folder that cannot hold the file: the write reports failure, saying where.
+  const auto unwritable = IniFileModule::WriteIniString("S", "K", "v", ini / "sub.ini");
+  EXPECT_FALSE(unwritable);
+  EXPECT_NE(unwritable.message().find("sub.ini"), std::string::npos) << unwritable.message();
+}
+
+TEST(IniFileModule, AValueTheFileCannotHoldIsRefusedWithItsText) {
+  testing::TempDir dir;
+  const auto ini = dir / "tesmiro.ini";
+  const std::string file = "[Tesmiro]\r\nOdd=\xA0\x81\r\n";  // stray bytes keep it in CP932
+  {
+    std::ofstream out(ini, std::ios::binary);
+    out << file;
+  }
+  const auto refused = IniFileModule::WriteIniString("Tesmiro", "Snow", "☃", ini);
+  EXPECT_FALSE(refused);
+  EXPECT_NE(refused.message().find("「☃」"), std::string::npos) << refused.message();
+  EXPECT_EQ(FileText(ini), file);
 }
 
 }  // namespace

@@ -177,8 +177,7 @@ std::vector<uint8_t> Bytes(std::initializer_list<int> values) {
 
 TEST(RecordBytesTest, DefaultSettingsAreThirtyOneBytes) {
   ByteWriter w;
-  std::string error;
-  ASSERT_TRUE(WriteProjectSettings(w, ProjectSettings{}, error));
+  ASSERT_TRUE(WriteProjectSettings(w, ProjectSettings{}));
   EXPECT_EQ(w.data(), Bytes({0x40, 0x01, 0, 0, 0x40, 0x01, 0, 0, 0, 0, 0x40, 0x41, 0xFF, 0xFF, 0xFF, 4, 0, 0x20, 0x20,
                              0x20, 0x20, 0, 0, 0, 0, 0, 0, 0x5A, 0, 0, 0}));
 }
@@ -190,8 +189,7 @@ TEST(RecordBytesTest, StoreItemIsFortyFourBytesPlusItsStrings) {
   item.option = "ab";
   item.mark = -1;
   ByteWriter w;
-  std::string error;
-  ASSERT_TRUE(WriteStoreItem(w, item, error));
+  ASSERT_TRUE(WriteStoreItem(w, item));
   ASSERT_EQ(w.size(), 44u + 2 + 9 + 2);  // "_ゴシック" is 9 bytes in CP932
   const auto& d = w.data();
   EXPECT_EQ(Bytes({d[0], d[1], d[2], d[3], d[4], d[5]}), Bytes({7, 0, 0, 0, 3, 0}));
@@ -206,8 +204,7 @@ TEST(RecordBytesTest, EventIsSixHundredEightySixBytesPlusStringsAndAnchors) {
   e.anchors = {{20, 40}, {-20, 0}};
   e.startFilters.dropShadowParams.mode = 2;
   ByteWriter w;
-  std::string error;
-  ASSERT_TRUE(WriteEventRecord(w, e, error));
+  ASSERT_TRUE(WriteEventRecord(w, e));
   ASSERT_EQ(w.size(), 686u + 3 + 16);
   ByteReader r(std::span<const uint8_t>(w.data()));
   const size_t b = 64 + 3;
@@ -231,13 +228,13 @@ TEST(RecordBytesTest, TextsThatShiftJisCannotHoldAreReportedNotReplaced) {
   EventRecord e;
   e.text2 = "emoji \xF0\x9F\x98\x80";
   ByteWriter w;
-  std::string error;
-  EXPECT_FALSE(WriteEventRecord(w, e, error));
-  EXPECT_NE(error.find("emoji"), std::string::npos);
+  const Result<void> unwritable = WriteEventRecord(w, e);
+  EXPECT_FALSE(unwritable);
+  EXPECT_NE(unwritable.message().find("emoji"), std::string::npos);
   StoreItem long_text;
   long_text.name.assign(70000, 'a');
   ByteWriter w2;
-  EXPECT_FALSE(WriteStoreItem(w2, long_text, error));
+  EXPECT_FALSE(WriteStoreItem(w2, long_text));
 }
 
 TEST(RecordBytesTest, EqualityIsByteEqualityOfTheWholeRecord) {

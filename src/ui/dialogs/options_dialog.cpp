@@ -18,11 +18,7 @@
 namespace tesmiro::gui {
 namespace {
 
-template <typename W>
-W* Named(W* w, const QString& name) {
-  w->setObjectName(name);
-  return w;
-}
+QString U(const char* text) { return QString::fromUtf8(text); }
 
 int Checked(const QCheckBox* box) { return box->isChecked() ? 1 : 0; }
 
@@ -37,84 +33,62 @@ OptionDialog::OptionDialog(QWidget* owner) : QDialog(owner) {
   windows.unloadScriptEditor();
   windows.unloadPreviewWindow();
 
-  int y = 8;
-  auto tick = [&](const char* name, const char* text) {
-    auto* box = Named(new QCheckBox(QString::fromUtf8(text), this), QString::fromLatin1(name));
-    box->setGeometry(12, y, 380, 20);
-    y += 22;
-    return box;
+  const QString keepOnTop = "keepOnTopGroup", html = "htmlGroup";
+  QLabel* undoDepthLabel = nullptr;
+  QLabel* wheelRowsLabel = nullptr;
+  std::vector<ControlRow> rows = {
+      Row(propertyOnDoubleClickCheck, "propertyOnDoubleClickCheck", {}, {12, 8, 380, 20},
+          U("ファイルのプロパティをダブルクリックで開く")),
+      Row(eventPropertyAlwaysShownCheck, "eventPropertyAlwaysShownCheck", {}, {12, 30, 380, 20},
+          U("イベントのプロパティを常時表示する")),
+      Row(eventDialogPositionCheck, "eventDialogPositionCheck", {}, {12, 52, 380, 20},
+          U("ダイアログボックスの位置を記憶")),
+      Row(propertyDialogPositionCheck, "propertyDialogPositionCheck", {}, {12, 74, 380, 20},
+          U("ファイルプロパティのダイアログボックス位置を記憶")),
+      Row(syncToggleCheck, "syncToggleCheck", {}, {12, 96, 380, 20}, U("「ファイルリストと同期」をトグルで切り替える")),
+      Row(dragMultiSelectCheck, "dragMultiSelectCheck", {}, {12, 118, 380, 20},
+          U("ファイルリストをドラッグで複数選択可能にする")),
+      Row(verticalFontCheck, "verticalFontCheck", {}, {12, 140, 380, 20},
+          U("テキストで縦書きフォントを使用する(再起動後有効)")),
+      Row(saveHtmlCheck, "saveHtmlCheck", {}, {12, 162, 380, 20}, U("SWF生成時にHTMLも保存する")),
+      Row(undoDepthLabel, "undoDepthLabel", {}, {12, 188, 250, 20}, U("ファイルリストの最大アンドゥ回数")),
+      Row(undoDepthBox, "undoDepthBox", {}, {268, 187, 60, 22}),
+      Row(wheelRowsLabel, "wheelRowsLabel", {}, {12, 214, 250, 20}, U("マウスホイールのスクロール量")),
+      Row(wheelRowsBox, "wheelRowsBox", {}, {268, 213, 60, 22}),
+      Row(keepOnTopGroup, keepOnTop, {}, {8, 244, 392, 50}, U("「前面」ボタンを有効にする")),
+      // Widths follow the captions, below.
+      Row(keepOnTopChecks[EventDialogTop], "keepOnTopChecks_0", keepOnTop, {}, U("イベントのプロパティ")),
+      Row(keepOnTopChecks[ScriptEditorTop], "keepOnTopChecks_1", keepOnTop, {}, U("スクリプトエディタ")),
+      Row(keepOnTopChecks[PreviewWindowTop], "keepOnTopChecks_2", keepOnTop, {}, U("プレビューウインドウ")),
+      Row(htmlGroup, html, {}, {8, 302, 392, 86}),
+      Row(editHtmlButton, "editHtmlButton", html, {10, 16, 100, 26}, U("HTMLを編集")),
+      Row(htmlPlaceholdersLabel, "htmlPlaceholdersLabel", html, {120, 12, 260, 68},
+          U("[ ﾌﾟﾚﾋﾞｭｰ用のHTMLと共用 ]\n幅・・・<<WIDTH>>\n高さ・・・<<HEIGHT>>\nﾌｧｲﾙ名・・・<<FILENAME>>")),
+      Row(okButton, "okButton", {}, {232, 396, 80, 26}, "&OK"),
+      Row(cancelButton, "cancelButton", {}, {320, 396, 80, 26}, U("キャンセル(&C)")),
   };
-  propertyOnDoubleClickCheck = tick("propertyOnDoubleClickCheck", "ファイルのプロパティをダブルクリックで開く");
-  eventPropertyAlwaysShownCheck = tick("eventPropertyAlwaysShownCheck", "イベントのプロパティを常時表示する");
-  eventDialogPositionCheck = tick("eventDialogPositionCheck", "ダイアログボックスの位置を記憶");
-  propertyDialogPositionCheck =
-      tick("propertyDialogPositionCheck", "ファイルプロパティのダイアログボックス位置を記憶");
-  syncToggleCheck = tick("syncToggleCheck", "「ファイルリストと同期」をトグルで切り替える");
-  dragMultiSelectCheck = tick("dragMultiSelectCheck", "ファイルリストをドラッグで複数選択可能にする");
-  verticalFontCheck = tick("verticalFontCheck", "テキストで縦書きフォントを使用する(再起動後有効)");
-  saveHtmlCheck = tick("saveHtmlCheck", "SWF生成時にHTMLも保存する");
-  connect(eventPropertyAlwaysShownCheck, &QCheckBox::toggled, this, [this] { onAlwaysShownToggled(); });
-  connect(saveHtmlCheck, &QCheckBox::toggled, this, [this] { onSaveHtmlToggled(); });
+  PlaceControls(this, rows);
+  setFixedSize(408, 430);
 
-  y += 4;
-  auto* undoDepthLabel =
-      Named(new QLabel(QStringLiteral("ファイルリストの最大アンドゥ回数"), this), QStringLiteral("undoDepthLabel"));
-  undoDepthLabel->setGeometry(12, y, 250, 20);
-  undoDepthBox = Named(new QLineEdit(this), QStringLiteral("undoDepthBox"));
-  undoDepthBox->setGeometry(268, y - 1, 60, 22);
-  y += 26;
-  auto* wheelRowsLabel =
-      Named(new QLabel(QStringLiteral("マウスホイールのスクロール量"), this), QStringLiteral("wheelRowsLabel"));
-  wheelRowsLabel->setGeometry(12, y, 250, 20);
-  wheelRowsBox = Named(new QLineEdit(this), QStringLiteral("wheelRowsBox"));
-  wheelRowsBox->setGeometry(268, y - 1, 60, 22);
-  y += 30;
-
-  keepOnTopGroup =
-      Named(new QGroupBox(QStringLiteral("「前面」ボタンを有効にする"), this), QStringLiteral("keepOnTopGroup"));
-  keepOnTopGroup->setGeometry(8, y, 392, 50);
-  const QString windowsNames[] = {QStringLiteral("イベントのプロパティ"), QStringLiteral("スクリプトエディタ"),
-                                  QStringLiteral("プレビューウインドウ")};
-  constexpr TopWindow kTopWindows[] = {EventDialogTop, ScriptEditorTop, PreviewWindowTop};
   // Each box as wide as its caption, the room left spread between them.
   int captions = 0;
-  for (TopWindow t : kTopWindows) {
-    keepOnTopChecks[t] = Named(new QCheckBox(windowsNames[t], keepOnTopGroup),
-                               QStringLiteral("keepOnTopChecks_%1").arg(static_cast<int>(t)));
-    captions += keepOnTopChecks[t]->sizeHint().width();
-  }
+  for (QCheckBox* box : keepOnTopChecks) captions += box->sizeHint().width();
   const int gap = std::max(0, (keepOnTopGroup->width() - 16 - captions) / 2);
   int x = 8;
-  for (TopWindow t : kTopWindows) {
-    const int width = keepOnTopChecks[t]->sizeHint().width();
-    keepOnTopChecks[t]->setGeometry(x, 22, width, 20);
+  for (QCheckBox* box : keepOnTopChecks) {
+    const int width = box->sizeHint().width();
+    box->setGeometry(x, 22, width, 20);
     x += width + gap;
   }
-  y += 58;
-
-  htmlGroup = Named(new QGroupBox(this), QStringLiteral("htmlGroup"));
-  htmlGroup->setGeometry(8, y, 392, 86);
-  editHtmlButton = Named(new QPushButton(QStringLiteral("HTMLを編集"), htmlGroup), QStringLiteral("editHtmlButton"));
-  editHtmlButton->setGeometry(10, 16, 100, 26);
-  htmlPlaceholdersLabel =
-      Named(new QLabel(QStringLiteral("[ ﾌﾟﾚﾋﾞｭｰ用のHTMLと共用 ]\n幅・・・<<WIDTH>>\n高さ・・・<<HEIGHT>>\n"
-                                      "ﾌｧｲﾙ名・・・<<FILENAME>>"),
-                       htmlGroup),
-            QStringLiteral("htmlPlaceholdersLabel"));
   htmlPlaceholdersLabel->setTextFormat(Qt::PlainText);
-  htmlPlaceholdersLabel->setGeometry(120, 12, 260, 68);
-  connect(editHtmlButton, &QPushButton::clicked, this, [this] { editHtmlTemplate(); });
-  y += 94;
-
-  okButton = Named(new QPushButton(QStringLiteral("&OK"), this), QStringLiteral("okButton"));
-  cancelButton = Named(new QPushButton(QStringLiteral("キャンセル(&C)"), this), QStringLiteral("cancelButton"));
-  okButton->setGeometry(232, y, 80, 26);
-  cancelButton->setGeometry(320, y, 80, 26);
   okButton->setDefault(true);
+
+  connect(eventPropertyAlwaysShownCheck, &QCheckBox::toggled, this, [this] { onAlwaysShownToggled(); });
+  connect(saveHtmlCheck, &QCheckBox::toggled, this, [this] { onSaveHtmlToggled(); });
+  connect(editHtmlButton, &QPushButton::clicked, this, [this] { editHtmlTemplate(); });
   connect(okButton, &QPushButton::clicked, this, [this] { onOk(); });
   connect(cancelButton, &QPushButton::clicked, this, [this] { onCancel(); });
   RouteEscapeTo(this, cancelButton);
-  setFixedSize(408, y + 34);
 
   if (owner) move(owner->frameGeometry().topLeft());
   fill(GUICore::OptionFieldsFrom(GUICore::OptionValuesFrom(Prefs::Current())));

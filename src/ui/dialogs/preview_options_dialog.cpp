@@ -22,19 +22,7 @@
 namespace tesmiro::gui {
 namespace {
 
-QCheckBox* Box(QWidget* parent, const char* name, const char* caption, int x, int y, int w) {
-  auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
-  box->setObjectName(QLatin1String(name));
-  box->setGeometry(x, y, w, 20);
-  return box;
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const char* caption, QRect at) {
-  auto* b = new QPushButton(QString::fromUtf8(caption), parent);
-  b->setObjectName(QLatin1String(name));
-  b->setGeometry(at);
-  return b;
-}
+QString U(const char* text) { return QString::fromUtf8(text); }
 
 }  // namespace
 
@@ -43,45 +31,34 @@ PreviewOptionDialog::PreviewOptionDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("プレビューの設定"));
   setFont(PanelFont(9));
 
-  browserGroup = new QGroupBox(QStringLiteral("ブラウザの設定"), this);
-  browserGroup->setObjectName(QStringLiteral("browserGroup"));
-  browserGroup->setGeometry(8, 8, 344, 100);
-  useIeCheck = Box(browserGroup, "useIeCheck", "インターネットエクスプローラを使用する", 12, 22, 320);
-  editHtmlButton = Button(browserGroup, "editHtmlButton", "HTMLを編集", QRect(12, 48, 96, 25));
-  htmlPlaceholdersLabel =
-      new QLabel(QStringLiteral("幅・・・<<WIDTH>>\r\n高さ・・・<<HEIGHT>>\r\nﾌｧｲﾙ名・・・<<FILENAME>>"), browserGroup);
-  htmlPlaceholdersLabel->setObjectName(QStringLiteral("htmlPlaceholdersLabel"));
-  htmlPlaceholdersLabel->setGeometry(120, 44, 216, 50);
-
-  standalonePlayerGroup = new QGroupBox(QStringLiteral("スタンドアロンプレイヤーの設定"), this);
-  standalonePlayerGroup->setObjectName(QStringLiteral("standalonePlayerGroup"));
-  standalonePlayerGroup->setGeometry(8, 114, 344, 78);
-  playerProgramCheck =
-      Box(standalonePlayerGroup, "playerProgramCheck", "プレイヤーの実行ファイルを指定する", 12, 22, 320);
-  playerProgramBox = new QLineEdit(standalonePlayerGroup);
-  playerProgramBox->setObjectName(QStringLiteral("playerProgramBox"));
-  playerProgramBox->setGeometry(12, 46, 288, 22);
-  browseButton = Button(standalonePlayerGroup, "browseButton", "･･･", QRect(304, 45, 28, 24));
-
-  previewInProjectFolderCheck =
-      Box(this, "previewInProjectFolderCheck", "プレビューファイルをプロジェクトのフォルダに作成", 16, 198, 336);
-  streamFromMiddleCheck = Box(this, "streamFromMiddleCheck", "ストリーミング音声を途中から再生", 16, 220, 336);
-  attachAllSpritesCheck = Box(this, "attachAllSpritesCheck", "配置されていないスプライトも全て書き出す", 16, 242, 336);
-
-  selectedPreviewGroup = new QGroupBox(QStringLiteral("選択プレビューの設定"), this);
-  selectedPreviewGroup->setObjectName(QStringLiteral("selectedPreviewGroup"));
-  selectedPreviewGroup->setGeometry(8, 268, 344, 56);
-  selectedPlayerLabel = new QLabel(QStringLiteral("使用するプレイヤー"), selectedPreviewGroup);
-  selectedPlayerLabel->setObjectName(QStringLiteral("selectedPlayerLabel"));
-  selectedPlayerLabel->setGeometry(12, 22, 120, 22);
-  selectedPlayerList = new QComboBox(selectedPreviewGroup);
-  selectedPlayerList->setObjectName(QStringLiteral("selectedPlayerList"));
+  const QString browser = "browserGroup", standalone = "standalonePlayerGroup", selected = "selectedPreviewGroup";
+  PlaceControls(
+      this,
+      {
+          Row(browserGroup, browser, {}, {8, 8, 344, 100}, U("ブラウザの設定")),
+          Row(useIeCheck, "useIeCheck", browser, {12, 22, 320, 20}, U("インターネットエクスプローラを使用する")),
+          Row(editHtmlButton, "editHtmlButton", browser, {12, 48, 96, 25}, U("HTMLを編集")),
+          Row(htmlPlaceholdersLabel, "htmlPlaceholdersLabel", browser, {120, 44, 216, 50},
+              U("幅・・・<<WIDTH>>\r\n高さ・・・<<HEIGHT>>\r\nﾌｧｲﾙ名・・・<<FILENAME>>")),
+          Row(standalonePlayerGroup, standalone, {}, {8, 114, 344, 78}, U("スタンドアロンプレイヤーの設定")),
+          Row(playerProgramCheck, "playerProgramCheck", standalone, {12, 22, 320, 20},
+              U("プレイヤーの実行ファイルを指定する")),
+          Row(playerProgramBox, "playerProgramBox", standalone, {12, 46, 288, 22}),
+          Row(browseButton, "browseButton", standalone, {304, 45, 28, 24}, U("･･･")),
+          Row(previewInProjectFolderCheck, "previewInProjectFolderCheck", {}, {16, 198, 336, 20},
+              U("プレビューファイルをプロジェクトのフォルダに作成")),
+          Row(streamFromMiddleCheck, "streamFromMiddleCheck", {}, {16, 220, 336, 20},
+              U("ストリーミング音声を途中から再生")),
+          Row(attachAllSpritesCheck, "attachAllSpritesCheck", {}, {16, 242, 336, 20},
+              U("配置されていないスプライトも全て書き出す")),
+          Row(selectedPreviewGroup, selected, {}, {8, 268, 344, 56}, U("選択プレビューの設定")),
+          Row(selectedPlayerLabel, "selectedPlayerLabel", selected, {12, 22, 120, 22}, U("使用するプレイヤー")),
+          Row(selectedPlayerList, "selectedPlayerList", selected, {140, 22, 190, 22}),
+          Row(okButton, "okButton", {}, {176, 334, 84, 25}, "&OK"),
+          Row(cancelButton, "cancelButton", {}, {268, 334, 84, 25}, U("キャンセル(&C)")),
+      });
   selectedPlayerList->addItems(
       {QStringLiteral("内蔵プレイヤー"), QStringLiteral("ブラウザ"), QStringLiteral("スタンドアロン")});
-  selectedPlayerList->setGeometry(140, 22, 190, 22);
-
-  okButton = Button(this, "okButton", "&OK", QRect(176, 334, 84, 25));
-  cancelButton = Button(this, "cancelButton", "キャンセル(&C)", QRect(268, 334, 84, 25));
   okButton->setDefault(true);
   setFixedSize(360, 368);
 
