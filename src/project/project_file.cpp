@@ -103,7 +103,7 @@ Result<ProjectData> LoadProjectFile(const std::filesystem::path& path) {
   ByteReader r(*head);
   if (const Result<EventLayout> layout = ReadHeader(r); !layout) return Failure{layout.message()};
   // A file that cannot be read whole is not a usable project either.
-  auto bytes = fileio::ReadAll(path, kMaxProjectFileBytes);
+  auto bytes = fileio::ReadAllBytes(path, kMaxProjectFileBytes);
   if (!bytes) return Failure{kInvalidFileText};
   return ParseProjectFile(*bytes, GUICore::GetFolderPart(path.string()));
 }
