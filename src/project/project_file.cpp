@@ -447,8 +447,11 @@ void InstallProject(TSMModule::ProjectData&& data) {
   m.timelines = std::move(data.timelines);
   for (Timeline& t : m.timelines) t.key = NewTimelineKey();
   m.shownTimeline = 0;
-  m.events = m.timelines[0].events;
   RefreshFileList();
+  // The shown timeline's events are the working list, moved rather than
+  // copied: ShowTimeline moves them back into the timeline and out again.
+  m.events = std::move(m.timelines[0].events);
+  m.timelines[0].events.clear();
   ShowTimeline(0, false);
   EventListModule::LoadRows();
 }
