@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <utility>
 
 namespace tesmiro::fileio {
 namespace {
@@ -46,9 +48,11 @@ Result<int> OpenRegular(const fs::path& path) {
   return fd;
 }
 
-// Up to `n` bytes from the start of `fd`; fewer only at the end of the file.
-Result<std::vector<uint8_t>> ReadUpTo(int fd, const fs::path& path, size_t n) {
-  std::vector<uint8_t> data(n);
+// Up to `n` bytes from the start of `fd` into a buffer of `n` bytes; fewer
+// only at the end of the file.
+template <class Buffer>
+Result<Buffer> ReadUpTo(int fd, const fs::path& path, size_t n) {
+  Buffer data(n);
   size_t done = 0;
   while (done < n) {
     const ssize_t got = ::read(fd, data.data() + done, n - done);
@@ -60,6 +64,27 @@ Result<std::vector<uint8_t>> ReadUpTo(int fd, const fs::path& path, size_t n) {
   data.resize(done);
   return data;
 }
+
+template <class Buffer>
+Result<Buffer> ReadWhole(const fs::path& path, uint64_t maxBytes) {
+  const Result<int> fd = OpenRegular(path);
+  if (!fd) return Failure{fd.message()};
+  struct stat st {};
+  const bool sized = ::fstat(*fd, &st) == 0;
+  Result<Buffer> data = Failure{Named(path) + "を読み込めません"};
+  if (sized && static_cast<uint64_t>(st.st_size) > maxBytes)
+    data = Failure{Named(path) + "が大きすぎます"};
+  else if (sized)
+    data = ReadUpTo<Buffer>(*fd, path, static_cast<size_t>(st.st_size));
+  ::close(*fd);
+  // A file that shrank meanwhile is not whole.
+  if (data && data->size() != static_cast<size_t>(st.st_size)) return Failure{Named(path) + "を読み込めません"};
+  return data;
+}
+
+constexpr size_t kHugePageBytes = size_t{2} << 20;
+
+size_t RoundUp(size_t n, size_t unit) { return (n + unit - 1) / unit * unit; }
 
 std::string TempPrefix(const std::string& target) { return "." + target + "."; }
 
@@ -132,27 +157,72 @@ int CreateNamed(const fs::path& dir, const std::string& target, fs::path& name) 
 }  // namespace
 
 Result<std::vector<uint8_t>> ReadAll(const fs::path& path, uint64_t maxBytes) {
-  const Result<int> fd = OpenRegular(path);
-  if (!fd) return Failure{fd.message()};
-  struct stat st {};
-  const bool sized = ::fstat(*fd, &st) == 0;
-  Result<std::vector<uint8_t>> data = Failure{Named(path) + "を読み込めません"};
-  if (sized && static_cast<uint64_t>(st.st_size) > maxBytes)
-    data = Failure{Named(path) + "が大きすぎます"};
-  else if (sized)
-    data = ReadUpTo(*fd, path, static_cast<size_t>(st.st_size));
-  ::close(*fd);
-  // A file that shrank meanwhile is not whole.
-  if (data && data->size() != static_cast<size_t>(st.st_size)) return Failure{Named(path) + "を読み込めません"};
-  return data;
+  return ReadWhole<std::vector<uint8_t>>(path, maxBytes);
 }
+
+Result<FileBytes> ReadAllBytes(const fs::path& path, uint64_t maxBytes) { return ReadWhole<FileBytes>(path, maxBytes); }
 
 Result<std::vector<uint8_t>> ReadHead(const fs::path& path, size_t n) {
   const Result<int> fd = OpenRegular(path);
   if (!fd) return Failure{fd.message()};
-  Result<std::vector<uint8_t>> data = ReadUpTo(*fd, path, n);
+  Result<std::vector<uint8_t>> data = ReadUpTo<std::vector<uint8_t>>(*fd, path, n);
   ::close(*fd);
   return data;
+}
+
+FileBytes::FileBytes(size_t capacity) : size_(capacity) {
+  if (capacity >= kHugePageBytes) {
+    // Longer by one huge page, so that the bytes can start on a boundary of
+    // one; what lies outside is given back at once.
+    const size_t length = RoundUp(capacity, kHugePageBytes);
+    void* mapped = ::mmap(nullptr, length + kHugePageBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped != MAP_FAILED) {
+      auto* first = static_cast<uint8_t*>(mapped);
+      auto* start = reinterpret_cast<uint8_t*>(RoundUp(reinterpret_cast<uintptr_t>(first), kHugePageBytes));
+      if (start != first) ::munmap(first, static_cast<size_t>(start - first));
+      const size_t tail = kHugePageBytes - static_cast<size_t>(start - first);
+      if (tail != 0) ::munmap(start + length, tail);
+      PreferHugePages(start, length);
+      data_ = start;
+      mapped_ = length;
+      return;
+    }
+  }
+  data_ = new uint8_t[capacity];
+}
+
+void PreferHugePages(void* data, size_t bytes) {
+  const auto begin = reinterpret_cast<uintptr_t>(data);
+  const uintptr_t first = RoundUp(begin, kHugePageBytes);
+  const uintptr_t last = (begin + bytes) / kHugePageBytes * kHugePageBytes;
+  if (bytes != 0 && first < last) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+}
+
+FileBytes::~FileBytes() { release(); }
+
+FileBytes::FileBytes(FileBytes&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)),
+      size_(std::exchange(other.size_, 0)),
+      mapped_(std::exchange(other.mapped_, 0)) {}
+
+FileBytes& FileBytes::operator=(FileBytes&& other) noexcept {
+  if (this != &other) {
+    release();
+    data_ = std::exchange(other.data_, nullptr);
+    size_ = std::exchange(other.size_, 0);
+    mapped_ = std::exchange(other.mapped_, 0);
+  }
+  return *this;
+}
+
+void FileBytes::release() {
+  if (mapped_ != 0)
+    ::munmap(data_, mapped_);
+  else
+    delete[] data_;
+  data_ = nullptr;
+  size_ = 0;
+  mapped_ = 0;
 }
 
 std::string ReasonText(int errnum) {

@@ -1,5 +1,6 @@
 #pragma once
 // Whole-file reading and atomic replacement.
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -15,6 +16,49 @@ namespace tesmiro::fileio {
 // larger than `maxBytes`). Anything but a regular file (a folder, a FIFO, a
 // device) is refused at once, never waited on.
 Result<std::vector<uint8_t>> ReadAll(const std::filesystem::path& path, uint64_t maxBytes = 1ull << 31);
+
+// Bytes read from a file, in memory that is not zero-filled first and that,
+// for a large file, lies in huge pages where the system lends them: a
+// freshly started program pays a page fault for every 4 KB it touches, which
+// made reading a large project cost more than parsing it. The file is read,
+// never mapped: a mapped file that another user truncates kills the reader.
+class FileBytes {
+ public:
+  FileBytes() = default;
+  // Room for `capacity` bytes, of undefined value, all of them in size().
+  explicit FileBytes(size_t capacity);
+  ~FileBytes();
+  FileBytes(FileBytes&& other) noexcept;
+  FileBytes& operator=(FileBytes&& other) noexcept;
+  FileBytes(const FileBytes&) = delete;
+  FileBytes& operator=(const FileBytes&) = delete;
+
+  uint8_t* data() { return data_; }
+  const uint8_t* data() const { return data_; }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  const uint8_t* begin() const { return data_; }
+  const uint8_t* end() const { return data_ + size_; }
+  operator std::span<const uint8_t>() const { return {data_, size_}; }
+  // Keeps the first `n` bytes; never grows.
+  void resize(size_t n) { size_ = std::min(n, size_); }
+
+ private:
+  void release();
+
+  uint8_t* data_ = nullptr;
+  size_t size_ = 0;
+  size_t mapped_ = 0;  // the length of the mapping that holds the bytes; 0 when allocated with new[]
+};
+
+// As ReadAll, into FileBytes: for the large files read while the user waits.
+Result<FileBytes> ReadAllBytes(const std::filesystem::path& path, uint64_t maxBytes = 1ull << 31);
+
+// Asks for huge pages for the memory from `data` on, `bytes` long, that a
+// reader is about to fill for the first time (the records parsed from a
+// large file), as FileBytes has them. Only advice: where the system refuses,
+// or the memory holds no whole huge page, nothing changes.
+void PreferHugePages(void* data, size_t bytes);
 // The first `n` bytes of a regular file (fewer when it is shorter), refused
 // as ReadAll refuses.
 Result<std::vector<uint8_t>> ReadHead(const std::filesystem::path& path, size_t n);

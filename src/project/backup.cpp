@@ -72,7 +72,7 @@ void WriteAutoBackup(const std::filesystem::path& backupPath, bool skip) {
 
 bool RestoreAutoBackup(const std::filesystem::path& backupPath) {
   if (!FileExists(backupPath.string())) return false;
-  auto bytes = fileio::ReadAll(backupPath);
+  auto bytes = fileio::ReadAllBytes(backupPath);
   if (!bytes) return RestoreFailed();
   ByteReader r(*bytes);
   if (r.str(TSMModule::kBackupMagic.size()) != TSMModule::kBackupMagic) return RestoreFailed();

@@ -69,6 +69,14 @@ FilterState ZeroFilterState() {
   return f;
 }
 
+// Room for the records of a large project is memory fresh from the system,
+// each of whose small pages would cost a fault on first touch.
+template <class T>
+void ReserveRecords(std::vector<T>& records, size_t n) {
+  records.reserve(n);
+  fileio::PreferHugePages(records.data(), records.capacity() * sizeof(T));
+}
+
 size_t MinEventBytes(EventLayout layout) {
   switch (layout) {
     case EventLayout::V0A3: return kMinEventBytes0A3;
@@ -103,7 +111,7 @@ Result<ProjectData> LoadProjectFile(const std::filesystem::path& path) {
   ByteReader r(*head);
   if (const Result<EventLayout> layout = ReadHeader(r); !layout) return Failure{layout.message()};
   // A file that cannot be read whole is not a usable project either.
-  auto bytes = fileio::ReadAll(path, kMaxProjectFileBytes);
+  auto bytes = fileio::ReadAllBytes(path, kMaxProjectFileBytes);
   if (!bytes) return Failure{kInvalidFileText};
   return ParseProjectFile(*bytes, GUICore::GetFolderPart(path.string()));
 }
@@ -123,7 +131,7 @@ Result<ProjectData> ReadProjectBody(ByteReader& r, EventLayout layout, std::stri
   int32_t n = r.i32();
   if (!r.ok() || n < 0 || n > kMaxStoreItems) return invalid;
   if (static_cast<uint64_t>(n) * kMinStoreItemBytes > r.remaining()) return invalid;
-  data.store.items().reserve(static_cast<size_t>(n));
+  ReserveRecords(data.store.items(), static_cast<size_t>(n));
   for (int32_t i = 1; i <= n; ++i) {
     StoreItem item = ReadStoreItem(r);
     if (!r.ok()) return invalid;
@@ -142,7 +150,7 @@ Result<ProjectData> ReadProjectBody(ByteReader& r, EventLayout layout, std::stri
     t.owner = r.i32();
     int32_t count = r.i32();
     if (!r.ok() || count < 0 || static_cast<uint64_t>(count) * minEvent > r.remaining()) return invalid;
-    t.events.items().reserve(static_cast<size_t>(count));
+    ReserveRecords(t.events.items(), static_cast<size_t>(count));
     for (int32_t j = 1; j <= count; ++j) {
       EventRecord e = ReadEvent(r, layout);
       if (!r.ok()) return invalid;
@@ -439,8 +447,11 @@ void InstallProject(TSMModule::ProjectData&& data) {
   m.timelines = std::move(data.timelines);
   for (Timeline& t : m.timelines) t.key = NewTimelineKey();
   m.shownTimeline = 0;
-  m.events = m.timelines[0].events;
   RefreshFileList();
+  // The shown timeline's events are the working list, moved rather than
+  // copied: ShowTimeline moves them back into the timeline and out again.
+  m.events = std::move(m.timelines[0].events);
+  m.timelines[0].events.clear();
   ShowTimeline(0, false);
   EventListModule::LoadRows();
 }

@@ -36,24 +36,51 @@ TEST(FileIo, ReplacingThroughALinkKeepsTheLinkAndTheFilesMode) {
   EXPECT_EQ(*fileio::ReadAll(dir / "new.tsm"), Bytes{3});
 }
 
-TEST(FileIo, ReadAllSaysWhyThereAreNoBytes) {
+Bytes AsVector(const fileio::FileBytes& bytes) { return Bytes(bytes.begin(), bytes.end()); }
+Bytes AsVector(const Bytes& bytes) { return bytes; }
+
+// ReadAll and ReadAllBytes answer alike; only where the bytes live differs.
+template <class Read>
+void ExpectWhyThereAreNoBytes(Read read) {
   TempDir dir;
   const fs::path file = dir / "three.bin";
   ASSERT_TRUE(fileio::WriteAtomic(file, Bytes{1, 2, 3}));
-  EXPECT_EQ(*fileio::ReadAll(file, 3), (Bytes{1, 2, 3}));
-  const auto large = fileio::ReadAll(file, 2);
+  EXPECT_EQ(AsVector(*read(file, 3)), (Bytes{1, 2, 3}));
+  const auto large = read(file, 2);
   ASSERT_FALSE(large);
   EXPECT_EQ(large.message(), "ファイル [" + file.string() + "] が大きすぎます");
   for (const fs::path& none : {dir / "missing.bin", dir.path()}) {
-    const auto read = fileio::ReadAll(none);
-    ASSERT_FALSE(read);
-    EXPECT_EQ(read.message(), "ファイル [" + none.string() + "] がありません");
+    const auto missing = read(none, 100);
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.message(), "ファイル [" + none.string() + "] がありません");
   }
   ASSERT_TRUE(fileio::WriteAtomic(dir / "empty.bin", Bytes{}));
-  const auto empty = fileio::ReadAll(dir / "empty.bin");
+  const auto empty = read(dir / "empty.bin", 100);
   ASSERT_TRUE(empty);
   EXPECT_TRUE(empty->empty());
   EXPECT_EQ(empty.message(), "");
+}
+
+TEST(FileIo, ReadAllSaysWhyThereAreNoBytes) {
+  ExpectWhyThereAreNoBytes([](const fs::path& p, uint64_t max) { return fileio::ReadAll(p, max); });
+  ExpectWhyThereAreNoBytes([](const fs::path& p, uint64_t max) { return fileio::ReadAllBytes(p, max); });
+}
+
+// A file of several huge pages, ending just short of the last, comes back
+// whole, and stays whole when its bytes are handed on.
+TEST(FileIo, ReadAllBytesReadsALargeFileWhole) {
+  TempDir dir;
+  Bytes content((size_t{6} << 20) - 100);
+  for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<uint8_t>(i * 7 + i / 4096);
+  ASSERT_TRUE(fileio::WriteAtomic(dir / "large.bin", content));
+  auto read = fileio::ReadAllBytes(dir / "large.bin");
+  ASSERT_TRUE(read);
+  EXPECT_TRUE(AsVector(*read) == content);
+  fileio::FileBytes kept = std::move(*read);
+  EXPECT_TRUE(read->empty());
+  EXPECT_TRUE(AsVector(kept) == content);
+  kept = fileio::FileBytes(3);
+  EXPECT_EQ(kept.size(), 3u);
 }
 
 // A string value and a message are told apart by how they were made.
