@@ -31,6 +31,7 @@
 #include "project/window_services.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
+#include "ui/main/event_list_area.h"
 #include "ui/main/file_list_widget.h"
 #include "ui/main/kvg_painter.h"
 #include "ui/main/area_geometry.h"
@@ -336,7 +337,7 @@ void FileListArea::ListJpegStoreAddEvent() {
   // would otherwise go on editing the event that now sits at their old row.
   ScriptEditorModule::ShowEventScript(ScriptEditorModule::kNoScript, "");
   if (w_->eventPropertyVisible()) w_->ListEventPropertyLoad();
-  w_->PictEventList->setFocus();
+  w_->eventList_->list()->setFocus();
 }
 
 void FileListArea::addFiles() {
