@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QScrollBar>
 
+#include "project/current_event.h"
 #include "project/event_commands.h"
 #include "project/event_list_input.h"
 #include "project/event_list_tabs.h"
@@ -179,12 +180,18 @@ void EventListArea::followCommand() {
 }
 
 void EventListArea::onClicked() {
+  // Whatever moved the current event before, the views now load it.
+  elm::TakeCurrentEventMoved();
   if (elm::RowCount() == 0) return;
   const bool follow = elm::SelectionChanged(menus_.syncWithFileList->isChecked());
   followCommand();
   if (!follow) return;
   ScriptEditorModule::ShowEventScript(0, "");
   if (w_->eventPropertyVisible()) w_->ListEventPropertyLoad();
+}
+
+void EventListArea::followCurrentEvent() {
+  if (elm::TakeCurrentEventMoved()) onClicked();
 }
 
 void EventListArea::onFocusIn() {
@@ -273,6 +280,7 @@ elm::TabStripMouse& HeldTab(QWidget* head) { return static_cast<EventListHead*>(
 void EventListArea::onHeadMouseDown(int, int, int x, int y) {
   if (w_->buildRunning()) return;
   elm::TabMouseDown(HeldTab(head_), x, y, TabsShown());
+  followCurrentEvent();
 }
 
 void EventListArea::onHeadMouseMove(int, int, int x, int) {
@@ -295,7 +303,9 @@ void EventListArea::onHeadMouseUp(int button, int, int x, int y) {
 }
 
 void EventListArea::onHeadDoubleClick() {
-  if (!w_->buildRunning()) elm::TabDoubleClick(TabsShown());
+  if (w_->buildRunning()) return;
+  elm::TabDoubleClick(TabsShown());
+  followCurrentEvent();
 }
 
 void EventListArea::closeSpriteTab() {
@@ -328,6 +338,7 @@ QAction* EventListArea::BuildSpriteMenu() {
 void EventListArea::showTimeline(int k) {
   if (w_->buildRunning() || k < 0 || static_cast<size_t>(k) >= timelineActions.size()) return;
   GUICore::ShowTimeline(timelineActions[static_cast<size_t>(k)]->data().toInt(), false);
+  followCurrentEvent();
 }
 
 }  // namespace tesmiro::gui

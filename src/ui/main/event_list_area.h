@@ -61,6 +61,9 @@ class EventListArea final : public QObject {
   void stepTargets(int step);
   void copy();
   void paste();
+  // After a command that may have moved the current event
+  // (project/current_event.h): the click's loading, once.
+  void followCurrentEvent();
 
  private:
   EventListView* view() const;

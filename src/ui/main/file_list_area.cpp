@@ -254,7 +254,9 @@ void FileListArea::onDoubleClick(bool fromMouse) {
 }
 
 void FileListArea::onKeyDown(int keyCode, int shift) {
-  if (FileListInput::KeyDown(keyCode, shift).doubleClick) onDoubleClick(false);
+  const bool doubleClick = FileListInput::KeyDown(keyCode, shift).doubleClick;
+  w_->followCurrentEvent();  // Delete takes a shown sprite's timeline with it
+  if (doubleClick) onDoubleClick(false);
 }
 
 void FileListArea::onKeyUp(int keyCode, int shift) {
@@ -363,6 +365,7 @@ void FileListArea::addNewStoreItem(const char* kindKey) {
 
 void FileListArea::deleteItems() {
   StoreCommands::DeleteSelected();
+  w_->followCurrentEvent();
   followFileListCursor();
   refreshStoreEditItems();
 }
@@ -377,6 +380,7 @@ void FileListArea::selectAllItems() { StoreCommands::SelectAllStore(); }
 
 void FileListArea::undoStore() {
   GUICore::StoreUndo();
+  w_->followCurrentEvent();
   followFileListCursor();
   list_->setFocus();
   refreshStoreEditItems();
@@ -384,6 +388,7 @@ void FileListArea::undoStore() {
 
 void FileListArea::redoStore() {
   GUICore::StoreRedo();
+  w_->followCurrentEvent();
   followFileListCursor();
   list_->setFocus();
   refreshStoreEditItems();
@@ -473,6 +478,7 @@ void FileListArea::stopSound() { SoundPreview(1); }
 
 void FileListArea::editSprite() {
   GUICore::ShowTimeline(GUICore::State().infoItemId, true);
+  w_->followCurrentEvent();
   if (Prefs::Current().dispEventProperty != 1) ui::Windows().unloadEventDialog();
 }
 

@@ -179,6 +179,7 @@ void MainGUI::startUp(const QString& commandLine) {
     // names the file; the caption stays that of a new project.
     GUICore::OpenProject(onDisk.empty() ? given : onDisk);
   }
+  followCurrentEvent();
 
   fileList_->list()->setEnabled(true);
   eventList_->list()->setEnabled(true);
@@ -490,6 +491,7 @@ bool MainGUI::onKeyUp(int keyCode, int) {
   } else {
     GUICore::ShowTimeline(GUICore::FindTimelineOfSprite(tabs[static_cast<size_t>(k - 1)].spriteId), false);
   }
+  followCurrentEvent();
   return true;
 }
 
@@ -607,6 +609,7 @@ void MainGUI::ListEventStepValue(int step) { eventList_->stepValue(step); }
 void MainGUI::ListEventStepTargets(int step) { eventList_->stepTargets(step); }
 void MainGUI::ListEventCopy() { eventList_->copy(); }
 void MainGUI::ListEventPaste() { eventList_->paste(); }
+void MainGUI::followCurrentEvent() { eventList_->followCurrentEvent(); }
 void MainGUI::DrawEventList() { eventList_->draw(); }
 void MainGUI::DrawTabsAndHeader() { eventList_->drawTabsAndHeader(); }
 

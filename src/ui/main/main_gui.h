@@ -165,6 +165,9 @@ class MainGUI : public QMainWindow, public DialogOwner {
   void ListEventStepTargets(int step);
   void ListEventCopy();
   void ListEventPaste();
+  // Every command that can show another timeline or find an event calls
+  // this once it is done: the views that follow the current event load it.
+  void followCurrentEvent();
   // Repaint requests of the core: the rows, the tab strip with the heads.
   void DrawEventList();
   void DrawTabsAndHeader();
