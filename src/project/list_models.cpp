@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <utility>
 
 #include "platform/encoding.h"
+#include "project/current_event.h"
 #include "project/event_list_input.h"
 #include "project/event_list_tabs.h"
 #include "project/file_list_view.h"
@@ -166,6 +168,7 @@ namespace EventListModule {
 namespace {
 State gState;
 int gBatchDepth = 0;
+bool gCurrentEventMoved = false;
 
 void RenumberUnlessBatched() {
   if (gBatchDepth == 0) RenumberFrames();
@@ -211,7 +214,11 @@ void FillRow(EventListRow& row, const EventRecord& event, bool selected) {
 State& Current() { return gState; }
 void ResetState() {
   gState = State{};
+  gCurrentEventMoved = false;
 }
+
+void NoteCurrentEventMoved() { gCurrentEventMoved = true; }
+bool TakeCurrentEventMoved() { return std::exchange(gCurrentEventMoved, false); }
 
 int32_t RowCount() { return static_cast<int32_t>(gState.rows.size()); }
 

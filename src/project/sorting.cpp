@@ -4,12 +4,12 @@
 
 #include "platform/numeric.h"
 #include "platform/ui.h"
+#include "project/current_event.h"
 #include "project/gui_core.h"
 #include "project/list_models.h"
 #include "project/model.h"
 #include "project/store.h"
 #include "project/store_undo.h"
-#include "project/window_services.h"
 
 namespace tesmiro::GUICore {
 namespace {
@@ -293,7 +293,7 @@ bool SearchEventList(const std::string& text, bool byText) {
   rows.anchorRow = rows.currentRow = found - 1;
   rows.rows[static_cast<size_t>(found - 1)].selected = -1;
   if (!EventListModule::EnsureCurrentVisible()) EventListModule::DrawEventList();
-  ui::Windows().eventListClicked();
+  EventListModule::NoteCurrentEventMoved();
   return true;
 }
 

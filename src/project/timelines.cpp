@@ -4,6 +4,7 @@
 
 #include "platform/gcc_quirks.h"
 #include "platform/numeric.h"
+#include "project/current_event.h"
 #include "project/events.h"
 #include "project/gui_core.h"
 #include "project/list_models.h"
@@ -174,7 +175,7 @@ void ShowTimeline(int32_t target, bool byId) {
     // The rows were painted before the tab's scroll position came back.
     EventListModule::DrawEventList();
   }
-  windows.eventListClicked();
+  EventListModule::NoteCurrentEventMoved();
 }
 
 std::string TimelineHeaderText() {

@@ -32,8 +32,6 @@ class WindowServices {
   virtual void showPreview(const std::string& path, PreviewTarget target, int32_t width, int32_t height) {}
   // The script editor window hides (it shows an event of the working list).
   virtual void hideScriptEditor() {}
-  // The event list's click handler: views that follow the current event.
-  virtual void eventListClicked() {}
   // The head line over the event list (text and 0x00BBGGRR background);
   // the tab strip and column heads are redrawn with it.
   virtual void setTimelineHeader(const std::string& text, uint32_t color) {}

@@ -45,7 +45,6 @@ class RecordingUi final : public ui::Messages, public ui::BuildProgress, public 
   void buildRunningChanged(bool running) override { calls.push_back(running ? "buildRunning" : "buildEnded"); }
   void showPreview(const std::string& path, ui::PreviewTarget target, int32_t w, int32_t h) override;
   void hideScriptEditor() override { calls.push_back("hideScriptEditor"); }
-  void eventListClicked() override { calls.push_back("eventListClicked"); }
   void setTimelineHeader(const std::string& text, uint32_t color) override {
     timelineHeader = text;
     timelineHeaderColor = color;

@@ -1,7 +1,7 @@
 #pragma once
 // The box over the event list (ListEventHead): the strip of timeline tabs
 // (when shown) and the column heads, scrolled with the list. Mouse events go
-// to the main window's handlers; it holds no model state, only the tab held
+// to the event list area's handlers; it holds no model state, only the tab held
 // by the mouse between a press and its release.
 #include <QWidget>
 #include <functional>

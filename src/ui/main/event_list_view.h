@@ -1,7 +1,7 @@
 #pragma once
 // The owner-drawn event list (PictEventList): paints the rows of the core's
-// event-list model and turns mouse, key and focus events into the main
-// window's handlers, in the order press, release, click, double-click,
+// event-list model and turns mouse, key and focus events into the event
+// list area's handlers, in the order press, release, click, double-click,
 // release. It holds no model state.
 #include <QWidget>
 #include <functional>

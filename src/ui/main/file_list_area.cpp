@@ -31,6 +31,7 @@
 #include "project/window_services.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
+#include "ui/main/event_list_area.h"
 #include "ui/main/file_list_widget.h"
 #include "ui/main/kvg_painter.h"
 #include "ui/main/area_geometry.h"
@@ -253,7 +254,9 @@ void FileListArea::onDoubleClick(bool fromMouse) {
 }
 
 void FileListArea::onKeyDown(int keyCode, int shift) {
-  if (FileListInput::KeyDown(keyCode, shift).doubleClick) onDoubleClick(false);
+  const bool doubleClick = FileListInput::KeyDown(keyCode, shift).doubleClick;
+  w_->followCurrentEvent();  // Delete takes a shown sprite's timeline with it
+  if (doubleClick) onDoubleClick(false);
 }
 
 void FileListArea::onKeyUp(int keyCode, int shift) {
@@ -336,7 +339,7 @@ void FileListArea::ListJpegStoreAddEvent() {
   // would otherwise go on editing the event that now sits at their old row.
   ScriptEditorModule::ShowEventScript(ScriptEditorModule::kNoScript, "");
   if (w_->eventPropertyVisible()) w_->ListEventPropertyLoad();
-  w_->PictEventList->setFocus();
+  w_->eventList_->list()->setFocus();
 }
 
 void FileListArea::addFiles() {
@@ -362,6 +365,7 @@ void FileListArea::addNewStoreItem(const char* kindKey) {
 
 void FileListArea::deleteItems() {
   StoreCommands::DeleteSelected();
+  w_->followCurrentEvent();
   followFileListCursor();
   refreshStoreEditItems();
 }
@@ -376,6 +380,7 @@ void FileListArea::selectAllItems() { StoreCommands::SelectAllStore(); }
 
 void FileListArea::undoStore() {
   GUICore::StoreUndo();
+  w_->followCurrentEvent();
   followFileListCursor();
   list_->setFocus();
   refreshStoreEditItems();
@@ -383,6 +388,7 @@ void FileListArea::undoStore() {
 
 void FileListArea::redoStore() {
   GUICore::StoreRedo();
+  w_->followCurrentEvent();
   followFileListCursor();
   list_->setFocus();
   refreshStoreEditItems();
@@ -472,6 +478,7 @@ void FileListArea::stopSound() { SoundPreview(1); }
 
 void FileListArea::editSprite() {
   GUICore::ShowTimeline(GUICore::State().infoItemId, true);
+  w_->followCurrentEvent();
   if (Prefs::Current().dispEventProperty != 1) ui::Windows().unloadEventDialog();
 }
 

@@ -46,9 +46,11 @@
 #include "ui/dialogs/text_effect_editor.h"
 #include "ui/main/print_canvas.h"
 #include "ui/main/area_geometry.h"
+#include "ui/main/event_list_area.h"
 #include "ui/main/file_list_area.h"
 #include "ui/main/script_panel.h"
 #include "ui/main/splitter_handle.h"
+#include "ui/main/wheel_hook.h"
 #include "ui/player/flash_host.h"
 
 namespace tesmiro::gui {
@@ -81,7 +83,10 @@ MainGUI::MainGUI(QWidget* parent) : QMainWindow(parent) {
   createControls();
   createMenus();
   connectFileMenu();
-  setupEventListArea();
+  wheelHook = new WheelHook(this);
+  eventList_->setUp({editMenu, undoAction, redoAction, copyEventsAction, cutEventsAction, pasteEventsAction,
+                     deleteEventsAction, selectAllEventsAction, eventPropertiesAction, syncWithFileListAction,
+                     insertActionEventAction, timelineMenu, mainTimelineAction, spriteTabMenu, closeSpriteTabAction});
   fileList_->setUp({fileListMenu, addToEventsAction, storeUndoAction, storeRedoAction, openFileMenu, openWithAppAction,
                     showInFolderAction, selectAllItemsAction, deleteItemsAction, addFileAction, addTextAction,
                     addSpriteAction, addFolderAction, duplicateItemAction, itemPropertiesAction, sortMenu, sortUpAction,
@@ -112,14 +117,7 @@ void MainGUI::createControls() {
   fileList_ = new FileListArea(this, central);
   connect(fileList_->cancelButton(), &QPushButton::clicked, this, [this] { cancelBuild(); });
 
-  ListEventHead = Named(new QWidget(central), "ListEventHead");
-  ListEventHead->setAutoFillBackground(true);
-  PictEventList = Named(new QWidget(central), "PictEventList");
-  PictEventList->setFocusPolicy(Qt::StrongFocus);
-  PictEventList->setAutoFillBackground(true);
-  PictEventList->setBackgroundRole(QPalette::Base);
-  eventListVScrollBar = Named(new QScrollBar(Qt::Vertical, PictEventList), "eventListVScrollBar");
-  eventListHScrollBar = Named(new QScrollBar(Qt::Horizontal, PictEventList), "eventListHScrollBar");
+  eventList_ = new EventListArea(this, central);
 
   scriptPanel_ = new ScriptPanel(this, central);
 
@@ -158,7 +156,7 @@ void MainGUI::startUp(const QString& commandLine) {
   QCoreApplication::processEvents();
 
   SWFMakeCore::InitBitTable();
-  PictEventList->setEnabled(false);
+  eventList_->list()->setEnabled(false);
   fileList_->list()->setEnabled(false);
   show();
   EventListModule::ResetDisplayColors();
@@ -166,7 +164,7 @@ void MainGUI::startUp(const QString& commandLine) {
   layoutControls();
   EnumTrueTypeFont();
   newProject();
-  ListEventHead->setPalette(QPalette(ToQColor(0xE0E0E0)));
+  eventList_->head()->setPalette(QPalette(ToQColor(0xE0E0E0)));
   ui::Windows().drawTabsAndHeader();
 
   QString text = commandLine;
@@ -181,9 +179,10 @@ void MainGUI::startUp(const QString& commandLine) {
     // names the file; the caption stays that of a new project.
     GUICore::OpenProject(onDisk.empty() ? given : onDisk);
   }
+  followCurrentEvent();
 
   fileList_->list()->setEnabled(true);
-  PictEventList->setEnabled(true);
+  eventList_->list()->setEnabled(true);
   if (splash_) splash_->close();
   delete splash_.data();
   loading_ = false;
@@ -338,8 +337,6 @@ void MainGUI::EnumTrueTypeFont() { fontList_ = text::EnumTrueTypeFont(P().useVer
 
 bool MainGUI::scriptPanelShown() const { return P().dockScriptEditor == 1 && scriptEditorAction->isChecked(); }
 
-int MainGUI::listEventHeadHeight() const { return P().dispSpriteTab == 1 ? 41 : 17; }
-
 void MainGUI::layoutControls() {
   if (isMinimized()) {
     auto& windows = ui::Windows();
@@ -368,18 +365,12 @@ void MainGUI::SizeControls(double& x, double& y2, double& y3) {
   y2 = std::min<double>(std::max<double>(y2, kMinRow), H - kMinRow);
   const int iy2 = static_cast<int>(y2);
   fileList_->place(ix, iy2, gap, H);
-  const int vw = eventListVScrollBar->sizeHint().width();
-  const int hh = eventListHScrollBar->sizeHint().height();
 
   const bool docked = scriptPanelShown();
   y3 = std::min<double>(std::max<double>(y3, kMinRow), H - kMinRow);
   if (!docked) y3 = H;
   const int iy3 = static_cast<int>(y3);
-  const int headH = listEventHeadHeight();
-  Place(ListEventHead, right, 0, W - right, headH);
-  Place(PictEventList, right, headH, W - right, iy3 - headH);
-  Place(eventListVScrollBar, PictEventList->width() - vw, 0, vw, PictEventList->height());
-  Place(eventListHScrollBar, 0, PictEventList->height() - hh, PictEventList->width() - vw, hh);
+  eventList_->place(right, W - right, iy3);
 
   scriptPanel_->place(docked, right, iy3 + gap, W - right, H - (iy3 + gap));
   scriptPanelSplitter->setVisible(docked);
@@ -500,6 +491,7 @@ bool MainGUI::onKeyUp(int keyCode, int) {
   } else {
     GUICore::ShowTimeline(GUICore::FindTimelineOfSprite(tabs[static_cast<size_t>(k - 1)].spriteId), false);
   }
+  followCurrentEvent();
   return true;
 }
 
@@ -544,8 +536,8 @@ void MainGUI::onBuildRunningChanged(bool running) {
       actionsBeforeBuild_.emplace_back(a, a->isEnabled());
       a->setEnabled(false);
     }
-    for (QWidget* w : {fileList_->list(), PictEventList, scriptPanel_->text(), scriptPanel_->bar(),
-                       ListEventHead, fileList_->head()}) {
+    for (QWidget* w : {fileList_->list(), eventList_->list(), scriptPanel_->text(), scriptPanel_->bar(),
+                       eventList_->head(), fileList_->head()}) {
       controlsBeforeBuild_.emplace_back(w, w->isEnabled());
       w->setEnabled(false);
     }
@@ -565,8 +557,6 @@ void MainGUI::onBuildRunningChanged(bool running) {
 }
 
 // ---- areas ---------------------------------------------------------------------------
-
-void MainGUI::replaceEventList(QWidget* list) { replaceList(PictEventList, list, eventListVScrollBar, eventListHScrollBar); }
 
 void MainGUI::replaceList(QWidget*& slot, QWidget* list, QScrollBar* v, QScrollBar* h) {
   QWidget* old = slot;
@@ -608,5 +598,19 @@ void MainGUI::onFileListHeadMouseUp(int button, int shift, double x, int y) {
 void MainGUI::duplicateItem() { fileList_->duplicateItem(); }
 void MainGUI::sortUp() { fileList_->sortUp(); }
 void MainGUI::ShowItemInfo(int32_t id) { fileList_->ShowItemInfo(id); }
+
+
+// ---- the event list's commands, which the keys, menus, services and tests call ------
+
+void MainGUI::onEventListClicked() { eventList_->onClicked(); }
+void MainGUI::onEventListFocusIn() { eventList_->onFocusIn(); }
+void MainGUI::onEventListFocusOut() { eventList_->onFocusOut(); }
+void MainGUI::ListEventStepValue(int step) { eventList_->stepValue(step); }
+void MainGUI::ListEventStepTargets(int step) { eventList_->stepTargets(step); }
+void MainGUI::ListEventCopy() { eventList_->copy(); }
+void MainGUI::ListEventPaste() { eventList_->paste(); }
+void MainGUI::followCurrentEvent() { eventList_->followCurrentEvent(); }
+void MainGUI::DrawEventList() { eventList_->draw(); }
+void MainGUI::DrawTabsAndHeader() { eventList_->drawTabsAndHeader(); }
 
 }  // namespace tesmiro::gui

@@ -4,7 +4,7 @@
 // its objectName, which is the member's name.
 //
 // Each area has its own section below and its own source file
-// (main_gui_event_list.cpp, file_list_area.cpp, main_gui_script.cpp,
+// (event_list_area.cpp, file_list_area.cpp, main_gui_script.cpp,
 // main_gui_preview.cpp, main_gui_dialogs.cpp, main_gui_event_dialog.cpp).
 #include <QMainWindow>
 #include <QElapsedTimer>
@@ -39,7 +39,7 @@ class ScopedUrlOpener;
 
 namespace tesmiro::gui {
 
-class EventListView;
+class EventListArea;
 class FileListArea;
 class SplitterHandle;
 class WheelHook;
@@ -90,7 +90,6 @@ class MainGUI : public QMainWindow, public DialogOwner {
   void onSplitterMoved();
   // Whether the docked script panel takes its place below the event list.
   bool scriptPanelShown() const;
-  int listEventHeadHeight() const;
 
   // ---- backup timer, cancel button, status line ---------------------------
   void writeAutoBackup();
@@ -157,48 +156,22 @@ class MainGUI : public QMainWindow, public DialogOwner {
   // quick as later ones (the program asks for it; tests mostly do not).
   void warmUpPlayerWhenIdle(int afterPaintMs = 200);
 
-  // ---- handlers the start-up and the keys call (event list) -------------
+  // ---- event list with its tab strip (event_list_area.cpp) ---------------
+  // The keys, the menus, the window services and tests call these.
   void onEventListClicked();
   void onEventListFocusIn();
   void onEventListFocusOut();
   void ListEventStepValue(int step);
   void ListEventStepTargets(int step);
-  // Puts an area's own widget in place of its placeholder: the list's scroll
-  // bars move into it, objectName and geometry are kept.
-  void replaceEventList(QWidget* list);
-
-  // ---- event list (main_gui_event_list.cpp) -------------------------------
-  // The list's widget (PictEventList) once it replaced the placeholder.
-  EventListView* eventListView() const;
+  void ListEventCopy();
+  void ListEventPaste();
+  // Every command that can show another timeline or find an event calls
+  // this once it is done: the views that follow the current event load it.
+  void followCurrentEvent();
   // Repaint requests of the core: the rows, the tab strip with the heads.
   void DrawEventList();
   void DrawTabsAndHeader();
-  void onEventListMouseDown(int button, int shift, int x, int y);
-  void onEventListMouseMove(int button, int shift, int x, int y);
-  void onEventListMouseUp(int button, int shift, int x, int y);
-  void onEventListDoubleClick();
-  // True when the key was a navigation key of the list.
-  bool onEventListKeyDown(int keyCode, int shift);
-  void onEventListKeyUp(int keyCode, int shift);
-  void onEventListKeyPress(int ascii);
-  void onEventListResized();
-  void onEventListVScroll(int value);
-  void onEventListHScroll(int value);
-  void onEventListHeadMouseDown(int button, int shift, int x, int y);
-  void onEventListHeadMouseMove(int button, int shift, int x, int y);
-  void onEventListHeadMouseUp(int button, int shift, int x, int y);
-  void onEventListHeadDoubleClick();
-  void closeSpriteTab();
-  void showTimeline(int k);
-  void ListEventAddAction();
-  void ListEventCopy();
-  void ListEventCut();
-  void ListEventPaste();
-  void ListEventDelete();
-  // Fills timelineMenu with the sprites; the entry of the shown
-  // timeline, or null when the project has no sprite timeline.
-  QAction* BuildSpriteMenu();
-  // The wheel goes to the list that has the focus; the file list joins it.
+  // The wheel goes to the list that has the focus; both lists join it.
   WheelHook* wheelHook = nullptr;
 
   // ---- menu entries of the script area's windows (main_gui_script.cpp) ----
@@ -257,12 +230,12 @@ class MainGUI : public QMainWindow, public DialogOwner {
   // What the script editor module asks of the window (main_gui_script.cpp).
   friend class ScriptPanel;
   friend class FileListArea;
+  friend class EventListArea;
 
   void createControls();
   void createMenus();  // main_gui_menus.cpp
   void connectFileMenu();  // main_gui_file.cpp
   // Area setup, each in its area's file.
-  void setupEventListArea();
   void setupScriptArea();
   void setupPreviewArea();
   void setupDialogArea();
@@ -300,10 +273,7 @@ class MainGUI : public QMainWindow, public DialogOwner {
   // ---- controls -----------------------------------------------------------
   ScriptPanel* scriptPanel_ = nullptr;  // the docked panel and the script editor
   FileListArea* fileList_ = nullptr;  // the file list with the information panel
-  QWidget* ListEventHead = nullptr;
-  QWidget* PictEventList = nullptr;
-  QScrollBar* eventListVScrollBar = nullptr;
-  QScrollBar* eventListHScrollBar = nullptr;
+  EventListArea* eventList_ = nullptr;  // the event list with its tab strip
   SplitterHandle* columnSplitter = nullptr;
   SplitterHandle* infoPanelSplitter = nullptr;
   SplitterHandle* scriptPanelSplitter = nullptr;
@@ -374,7 +344,7 @@ class MainGUI : public QMainWindow, public DialogOwner {
   QAction* duplicateItemAction = nullptr;
   QAction* itemPropertiesAction = nullptr;
   QMenu* timelineMenu = nullptr;
-  std::vector<QAction*> timelineActions;  // element 0 "&0    (メイン)"
+  QAction* mainTimelineAction = nullptr;  // "&0    (メイン)", before the sprites' entries
   QMenu* spriteTabMenu = nullptr;
   QAction* closeSpriteTabAction = nullptr;
   QMenu* sortMenu = nullptr;

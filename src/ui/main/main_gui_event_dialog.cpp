@@ -10,6 +10,7 @@
 #include "project/preferences.h"
 #include "ui/common/dialog_support.h"
 #include "ui/common/services.h"
+#include "ui/main/event_list_area.h"
 #include "ui/main/main_gui.h"
 #include "ui/main/on_demand_window.h"
 
@@ -59,7 +60,7 @@ void MainGUI::ListEventPropertyLoad() { EventProperty::Load(kEventDialog.load(th
 
 void MainGUI::ListEventPropertyApply() {
   if (EventDialog* d = kEventDialog.loaded()) EventProperty::Apply(d->fields());
-  PictEventList->setFocus();
+  eventList_->list()->setFocus();
   onEventListClicked();
 }
 

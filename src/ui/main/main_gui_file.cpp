@@ -61,6 +61,7 @@ void MainGUI::newProject() {
   if (!ConfirmSaveProject()) return;
   GUICore::NewProject();
   GUICore::State().projectPath.clear();
+  followCurrentEvent();
 }
 
 void MainGUI::openProject() {
@@ -71,6 +72,7 @@ void MainGUI::openProject() {
   r.defaultExt = "tsm";
   r.initialDir = ProjectFolderOrHome();
   if (DialogModule::OpenFileDialog(r) && !r.file.empty()) GUICore::OpenProject(r.file);
+  followCurrentEvent();
   if (GUICore::State().settings.option(2) == 'D') Prefs::Current().doubleClickProperty = 1;
 }
 
@@ -80,12 +82,15 @@ void MainGUI::openRecentProject(int k) {
   if (path.empty()) return;
   if (!ConfirmSaveProject()) return;
   GUICore::OpenProject(path);
+  followCurrentEvent();
 }
 
 bool MainGUI::openProjectFile(const std::string& path) {
   if (buildRunning()) return false;
   if (!ConfirmSaveProject()) return false;
-  return GUICore::OpenProject(path);
+  const bool opened = GUICore::OpenProject(path);
+  followCurrentEvent();
+  return opened;
 }
 
 bool MainGUI::save() {
@@ -126,6 +131,7 @@ void MainGUI::makeSwf() {
   if (!DialogModule::SaveFileDialog(r) || r.file.empty()) return;
   const GUICore::MovieFileResult made =
       GUICore::MakeMovieFile(std::filesystem::path(r.file), Prefs::Current().saveHTML == 1);
+  followCurrentEvent();
   if (!made.compressedBytes) return;
   // Below the build's own result line.
   fileList_->infoPanel()->setCurrentX(0);

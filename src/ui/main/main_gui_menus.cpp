@@ -19,6 +19,7 @@
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
 #include "ui/dialogs/version_dialog.h"
+#include "ui/main/event_list_area.h"
 #include "ui/main/file_list_area.h"
 #include "ui/main/main_gui.h"
 
@@ -145,7 +146,7 @@ void MainGUI::createMenus() {
   for (QAction* a : addItemMenu->actions()) a->setShortcutContext(Qt::WidgetShortcut);
 
   timelineMenu = Menu(this, "timelineMenu", "イベントリスト選択");
-  timelineActions.push_back(Item(timelineMenu, "timelineActions_0", "&0    (メイン)"));
+  mainTimelineAction = Item(timelineMenu, "timelineActions_0", "&0    (メイン)");
   spriteTabMenu = Menu(this, "spriteTabMenu", "タブ操作");
   closeSpriteTabAction = Item(spriteTabMenu, "closeSpriteTabAction", "このタブを閉じる(&C)");
   sortMenu = Menu(this, "sortMenu", "ソート");
@@ -199,7 +200,7 @@ void MainGUI::BuildRecentFilesMenu() {
 void MainGUI::undo() {
   if (buildRunning()) return;
   QWidget* f = focusedControl();
-  if (f == PictEventList) {
+  if (f == eventList_->list()) {
     GUICore::EventUndo();
     onEventListClicked();
   } else if (f == fileList_->list()) {
@@ -210,7 +211,7 @@ void MainGUI::undo() {
 void MainGUI::redo() {
   if (buildRunning()) return;
   QWidget* f = focusedControl();
-  if (f == PictEventList) {
+  if (f == eventList_->list()) {
     GUICore::EventRedo();
     onEventListClicked();
   } else if (f == fileList_->list()) {
@@ -220,7 +221,7 @@ void MainGUI::redo() {
 
 void MainGUI::refreshEditMenu() {
   QWidget* f = focusedControl();
-  if (f == PictEventList) {
+  if (f == eventList_->list()) {
     onEventListFocusIn();
   } else if (f == fileList_->list()) {
     onFileListFocusIn();

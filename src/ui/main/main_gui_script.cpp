@@ -1,6 +1,7 @@
 // The menu entries of the windows that belong with the script area: the
 // project properties, options, import and search.
 #include <QAction>
+#include <QPushButton>
 
 #include "project/gui_core.h"
 #include "project/list_models.h"
@@ -39,15 +40,22 @@ void MainGUI::importProject() {
   ImportDialog::run(this);
   GUICore::RefreshFileList();
   GUICore::ShowTimeline(0, false);
+  followCurrentEvent();
 }
 
 void MainGUI::openSearch() {
-  kSearchDialog.present(this, true);
+  const bool made = !kSearchDialog.loaded();
+  SearchDialog* dialog = kSearchDialog.present(this, true);
+  // The dialog's own search runs first (it connected first); what it found
+  // is followed once it has returned.
+  if (auto* search = made ? dialog->findChild<QPushButton*>(QStringLiteral("searchButton")) : nullptr)
+    connect(search, &QPushButton::clicked, this, [this] { followCurrentEvent(); });
 }
 
 void MainGUI::findNext() {
   // Before the dialog was ever shown there is nothing to repeat.
   if (SearchDialog* dialog = kSearchDialog.loaded()) dialog->SearchItem();
+  followCurrentEvent();
 }
 
 }  // namespace tesmiro::gui

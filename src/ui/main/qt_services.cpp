@@ -95,10 +95,6 @@ void QtWindowServices::drawTabsAndHeader() {
   if (MainGUI* w = MainGUI::instance()) w->DrawTabsAndHeader();
 }
 
-void QtWindowServices::eventListClicked() {
-  if (MainGUI* w = MainGUI::instance()) w->onEventListClicked();
-}
-
 void QtWindowServices::setTimelineHeader(const std::string&, uint32_t) { drawTabsAndHeader(); }
 
 void QtWindowServices::unloadScriptEditor() { ScriptEditorWindow::unload(); }

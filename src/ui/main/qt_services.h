@@ -28,7 +28,6 @@ class QtWindowServices : public ui::WindowServices {
   void storeChanged() override;
   void eventsChanged() override;
   void drawTabsAndHeader() override;
-  void eventListClicked() override;
   void setTimelineHeader(const std::string& text, uint32_t color) override;
   void focusFileList() override;
   void unloadScriptEditor() override;

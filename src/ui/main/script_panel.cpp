@@ -14,6 +14,7 @@
 #include "ui/common/qt_text.h"
 #include "ui/common/script_text.h"
 #include "ui/main/area_geometry.h"
+#include "ui/main/event_list_area.h"
 #include "ui/main/file_list_area.h"
 #include "ui/main/main_gui.h"
 #include "ui/main/on_demand_window.h"
@@ -134,7 +135,7 @@ void ScriptPanel::focusEditor() {
 }
 
 void ScriptPanel::focusEventList() {
-  if (w_->PictEventList->isEnabled()) w_->PictEventList->setFocus();
+  if (w_->eventList_->list()->isEnabled()) w_->eventList_->list()->setFocus();
 }
 
 void ScriptPanel::setEventDialogScript(int32_t kind, const std::string& text) {
@@ -163,12 +164,12 @@ void ScriptPanel::onScriptFocusIn() {
   // The Edit menu's shortcuts (copy, paste, undo, select all) belong to the
   // text while it has the focus; the lists leave the tab order.
   w_->editMenu->menuAction()->setEnabled(false);
-  for (QWidget* list : {w_->PictEventList, w_->fileList_->list()}) SetTabStop(list, false);
+  for (QWidget* list : {w_->eventList_->list(), w_->fileList_->list()}) SetTabStop(list, false);
 }
 
 void ScriptPanel::onScriptFocusOut() {
   w_->editMenu->menuAction()->setEnabled(true);
-  for (QWidget* list : {w_->PictEventList, w_->fileList_->list()}) SetTabStop(list, true);
+  for (QWidget* list : {w_->eventList_->list(), w_->fileList_->list()}) SetTabStop(list, true);
 }
 
 void ScriptPanel::onFindTextChanged() { findButton->setEnabled(!findTextList->currentText().isEmpty()); }

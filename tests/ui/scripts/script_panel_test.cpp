@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 #include "project/events.h"
@@ -23,6 +24,7 @@
 #include "support/find_control.h"
 #include "support/main_gui_fixture.h"
 #include "ui/dialogs/script_editor_window.h"
+#include "ui/dialogs/search_dialog.h"
 
 namespace tesmiro::testing {
 namespace {
@@ -260,6 +262,28 @@ TEST_F(ScriptPanelTest, TypingAfterTheListChangedWritesNothingAndShowsTheListAsI
   EXPECT_EQ(Control<QLabel>(w, "scriptTargetLabel")->text(), QStringLiteral("（複数選択）"));
   EXPECT_TRUE(ScriptEdit(w)->toPlainText().isEmpty());
   EXPECT_FALSE(ScriptEdit(w)->isEnabled());
+}
+
+// A search or a timeline switch moves the current event inside the core; the
+// window loads the panel once the command has returned, from every path.
+TEST_F(ScriptPanelTest, ThePanelFollowsTheEventASearchOrATimelineKeyMovedTo) {
+  gui::MainGUI& w = StartWith(FrameScript("first();"));
+  Append(FrameScript("second();"));
+  Select(0);
+  ASSERT_EQ(ScriptEdit(w)->toPlainText(), QStringLiteral("first();"));
+
+  Control<QAction>(w, "findAction")->trigger();
+  gui::SearchDialog* search = gui::SearchDialog::instance();
+  Control<QRadioButton>(search, "eventListOption")->setChecked(true);
+  Control<QLineEdit>(search, "searchTextBox")->setText(QStringLiteral("();"));
+  Control<QPushButton>(search, "searchButton")->click();
+  EXPECT_EQ(ScriptEdit(w)->toPlainText(), QStringLiteral("second();"));
+  Control<QAction>(w, "findNextAction")->trigger();  // wraps round to the first
+  EXPECT_EQ(ScriptEdit(w)->toPlainText(), QStringLiteral("first();"));
+
+  Select(1);  // with nobody telling the panel
+  EXPECT_TRUE(w.onKeyUp(49, 0));  // 1: the main timeline again, at the row it was left on
+  EXPECT_EQ(ScriptEdit(w)->toPlainText(), QStringLiteral("second();"));
 }
 
 }  // namespace
