@@ -68,6 +68,7 @@ void SearchDialog::onSearch() {
   if (searchTextBox->text().isEmpty()) return;
   SearchItem();
   hide();
+  emit searched();
 }
 
 void SearchDialog::onCancel() { hide(); }

@@ -28,6 +28,11 @@ class SearchDialog : public QDialog {
   void SearchItem();
   GUICore::SearchSettings settings() const;
 
+ signals:
+  // A search from the dialog's own button has run (the window follows
+  // where it went).
+  void searched();
+
  private:
   void onSearch();
   void onCancel();

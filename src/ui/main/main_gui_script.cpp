@@ -1,7 +1,6 @@
 // The menu entries of the windows that belong with the script area: the
 // project properties, options, import and search.
 #include <QAction>
-#include <QPushButton>
 
 #include "project/gui_core.h"
 #include "project/list_models.h"
@@ -46,10 +45,7 @@ void MainGUI::importProject() {
 void MainGUI::openSearch() {
   const bool made = !kSearchDialog.loaded();
   SearchDialog* dialog = kSearchDialog.present(this, true);
-  // The dialog's own search runs first (it connected first); what it found
-  // is followed once it has returned.
-  if (auto* search = made ? dialog->findChild<QPushButton*>(QStringLiteral("searchButton")) : nullptr)
-    connect(search, &QPushButton::clicked, this, [this] { followCurrentEvent(); });
+  if (made) connect(dialog, &SearchDialog::searched, this, [this] { followCurrentEvent(); });
 }
 
 void MainGUI::findNext() {
