@@ -6,24 +6,42 @@
 # plugin by then (it starts the player ahead of the first preview), with
 # "absent" it must not have (the plugin is missing).
 #   smoke_test.sh TESMIRO GRAB_WINDOW MAKE_PROJECT OUT_DIR
+# The program gets a display of its own: the one a test run shares is busy
+# with the web players of other tests, and a client that connects while it
+# is may be turned away.
 set -eu
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" sh "$0" "$@"
-fi
 tesmiro=$1 grab=$2 make_project=$3 out=$4
 
 work=$(mktemp -d)
 pid=
+xvfb=
 cleanup() {
   status=$?
   if [ -n "$pid" ]; then
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   fi
+  if [ -n "$xvfb" ]; then
+    kill "$xvfb" 2>/dev/null || true
+    wait "$xvfb" 2>/dev/null || true
+  fi
   rm -rf "$work"
   exit "$status"
 }
 trap cleanup EXIT
+# The server picks a free display number itself and writes it once it
+# listens, so that two of these started together never pick the same one.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb=$!
+for _ in $(seq 1 100); do
+  [ -s "$work/display" ] && break
+  kill -0 "$xvfb" 2>/dev/null || break
+  sleep 0.1
+done
+[ -s "$work/display" ] || { echo "no display could be started:"; cat "$work/xvfb.log"; exit 1; }
+DISPLAY=":$(tr -d '\n' <"$work/display")"
+export DISPLAY
+unset XAUTHORITY
 # A first start: no settings, no backup, and a TMPDIR that names no folder.
 export XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" XDG_DATA_HOME="$work/data" TMPDIR="$work/gone"
 export QT_QPA_PLATFORM=xcb
