@@ -178,7 +178,8 @@ TEST_F(RuffleLivePicture, TheFrameReadoutIsTheMovieUnderneathsOwnFrame) {
     Settled();
     ASSERT_TRUE(WaitUntil([&] { return HeldAt(shown); }))
         << "the movie reports frame " << host->frameNum() + 1 << ", the readout " << shown << "; " << State();
-    QTest::qWait(300);  // a stopped movie shows nothing to wait for: time must pass
+    // A stopped movie shows nothing to wait for: the page's frames pass.
+    ASSERT_TRUE(WaitForPageFrames(host, 20)) << State();
     EXPECT_EQ(host->frameNum() + 1, shown) << "it holds there";
     EXPECT_EQ(frameSlider->value(), shown);
 

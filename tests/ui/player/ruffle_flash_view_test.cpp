@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
+#include <memory>
 
 #include "media/image/mod_png.h"
 #include "support/checkers.h"
@@ -55,6 +56,13 @@ class RufflePlayer : public ::testing::Test {
     QSignalSpy loaded(&v, &player::FlashHost::loaded);
     v.loadMovie(path);
     ASSERT_TRUE(WaitUntil([&] { return loaded.count() > 0; })) << "the movie never loaded";
+  }
+
+  // The movie's first frame is on the stage and the page has painted it.
+  void framePainted(RuffleFlashView& v) {
+    auto painted = std::make_shared<bool>(false);
+    v.whenFramePainted([painted] { *painted = true; });
+    EXPECT_TRUE(WaitUntil([&] { return *painted; })) << "the first frame was never painted";
   }
 
   QList<QImage> grab(RuffleFlashView& v, const QList<uint32_t>& backgrounds) {
@@ -114,6 +122,11 @@ TEST_F(RufflePlayer, TraceCommandsArriveInJapaneseFromSwf6AndSwf4) {
   }
 }
 
+// A stopped movie gives nothing to wait for: the page's own frames pass
+// instead (the player ticks on them), about a third of a second's worth.
+constexpr int kHoldFrames = 20;
+constexpr int kSecondOfPageFrames = 60;
+
 // Each frame tells its number; the movie plays on its own.
 TestMovie CountingMovie(int version, int frames) {
   TestMovie m;
@@ -125,13 +138,14 @@ TestMovie CountingMovie(int version, int frames) {
 }
 
 // The frame the player holds: the same, and the one the movie last told,
-// over a second; -1 when it still moves after 30 seconds.
+// over a second of the page's frames; -1 when it still moves after 30
+// seconds.
 int SettledFrame(RuffleFlashView& v, const QString& lastFrame) {
   QElapsedTimer clock;
   clock.start();
   int before = v.frameNum();
   while (clock.elapsed() < 30000) {
-    QTest::qWait(1000);
+    if (!WaitForPageFrames(&v, kSecondOfPageFrames)) return -1;
     const int now = v.frameNum();
     if (now == before && lastFrame.toInt() == now + 1) return now;
     before = now;
@@ -158,7 +172,7 @@ TEST_F(RufflePlayer, StopGotoAndTheFrameReadoutAgreeWithTheMovie) {
     // reports already sent still come in for a while.
     const int held = SettledFrame(v, lastFrame);
     ASSERT_GE(held, 0) << "the movie never stopped, or the readout is not the movie's own frame";
-    QTest::qWait(300);
+    ASSERT_TRUE(WaitForPageFrames(&v, kHoldFrames));
     EXPECT_EQ(v.frameNum(), held) << "stopped";
     EXPECT_FALSE(v.isPlaying());
 
@@ -180,7 +194,7 @@ TEST_F(RufflePlayer, AMovieThatStopsItselfIsReportedStopped) {
   m.frames[3] += "stop();";
   load(v, movie(m, "stops.swf"));
   ASSERT_TRUE(WaitUntil([&] { return v.frameNum() == 3 && !v.isPlaying(); }));
-  QTest::qWait(300);
+  ASSERT_TRUE(WaitForPageFrames(&v, kHoldFrames));
   EXPECT_EQ(v.frameNum(), 3);
   EXPECT_FALSE(v.isPlaying());
 }
@@ -200,7 +214,8 @@ TEST_F(RufflePlayer, AMovieCannotRunScriptInThePageOrNavigateIt) {
   QSignalSpy commands(&v, &player::FlashHost::fsCommand);
   load(v, movie(m, "hostile.swf"));
   ASSERT_TRUE(WaitUntil([&] { return commands.count() > 0; }));
-  QTest::qWait(300);
+  // What the earlier frames asked of the page would have arrived by now.
+  ASSERT_TRUE(WaitForPageFrames(&v, kHoldFrames));
   QString title, owned;
   bool answered = false;
   v.runScript(QStringLiteral("[document.title, String(document.body.getAttribute('data-owned'))].join('|')"),
@@ -224,7 +239,7 @@ TEST_F(RufflePlayer, PicturesOverWhiteAndBlackGiveTheAlphaOfTheStage) {
   m.frames = {"stop();"};
   RuffleFlashView& v = view();
   load(v, movie(m, "alpha.swf"));
-  QTest::qWait(200);
+  framePainted(v);
   const QList<QImage> shots = grab(v, {0xFFFFFF, 0x000000});
   ASSERT_EQ(shots.size(), 2);
   EXPECT_EQ(PixelAt(shots[0], 100, 70), 0xFFFFFFu);
@@ -256,7 +271,7 @@ TEST_F(RufflePlayer, DeviceTextIsDrawnWithTheJapaneseFontsWhichOnlyTextMoviesLoa
   load(v, movie(text, "text.swf"));
   const int fonts = fontSources();
   REQUIRE_CHECKER(fonts > 0 ? "" : "no Japanese font on this machine (fonts-ipafont-gothic)");
-  QTest::qWait(200);
+  framePainted(v);
   const QList<QImage> shot = grab(v, {player::kShownBackground});
   ASSERT_EQ(shot.size(), 1);
   QRect ink;
@@ -278,9 +293,10 @@ TEST_F(RufflePlayer, AMovieWithoutTheReporterStillStopsAndPlays) {
   ASSERT_TRUE(WaitUntil([&] { return lastFrame.toInt() >= 2; }));
   EXPECT_FALSE(v.capabilities().testFlag(player::FlashCapability::FrameReports));
   v.stop();
-  QTest::qWait(300);
+  // Reports already on their way still come in for a while.
+  ASSERT_TRUE(WaitForPageFrames(&v, kHoldFrames));
   const QString held = lastFrame;
-  QTest::qWait(400);
+  ASSERT_TRUE(WaitForPageFrames(&v, kHoldFrames + kHoldFrames / 3));
   EXPECT_EQ(lastFrame, held) << "the whole player is held";
   v.play();
   ASSERT_TRUE(WaitUntil([&] { return lastFrame != held; }));

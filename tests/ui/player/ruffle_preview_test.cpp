@@ -121,7 +121,8 @@ TEST_F(RufflePreview, F5ShowsThePictureWithItsFramesAndTracesAndSeeks) {
     // Back to frame 5 with the slider, while stopped.
     frameSlider->setValue(4);
     ASSERT_TRUE(WaitUntil([&] { return host()->frameNum() == 4; }));
-    QTest::qWait(300);  // a stopped movie gives nothing to wait for: time must pass
+    // A stopped movie gives nothing to wait for: the page's frames pass.
+    ASSERT_TRUE(WaitForPageFrames(host(), 20));
     EXPECT_EQ(host()->frameNum(), 4) << "stays where the slider put it";
     EXPECT_EQ(frameLabel->text(), QStringLiteral(" 5"));
     EXPECT_EQ(frameSlider->value(), 4);

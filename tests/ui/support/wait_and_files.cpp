@@ -4,6 +4,9 @@
 #include <QTest>
 #include <cstdint>
 #include <fstream>
+#include <memory>
+
+#include "ui/player/ruffle_flash_view.h"
 
 namespace tesmiro::testing {
 
@@ -19,6 +22,35 @@ bool WaitUntil(const std::function<bool()>& done, int ms) {
     QTest::qWait(10);
   }
   return true;
+}
+
+bool WaitForPageFrames(player::FlashHost* host, int frames, int ms) {
+  auto* view = qobject_cast<player::RuffleFlashView*>(host);
+  if (!view) return false;
+  // The page counts its own frames; one question is out at a time, so the
+  // asking never crowds the page's work.
+  view->runScript(QStringLiteral("(() => { const w = window; w.testFramesLeft = %1;"
+                                 " const tick = () => { if (--w.testFramesLeft > 0) requestAnimationFrame(tick); };"
+                                 " requestAnimationFrame(tick); return true; })()")
+                      .arg(frames));
+  // An answer may come after a timeout: it must find its state alive.
+  struct Asking {
+    bool out = false;
+    int left;
+  };
+  auto state = std::make_shared<Asking>(Asking{false, frames});
+  return WaitUntil(
+      [&] {
+        if (!state->out) {
+          state->out = true;
+          view->runScript(QStringLiteral("window.testFramesLeft"), [state](const QVariant& v) {
+            if (v.isValid()) state->left = v.toInt();
+            state->out = false;
+          });
+        }
+        return state->left <= 0;
+      },
+      ms);
 }
 
 void WriteRedSquareKvg(const std::filesystem::path& path) {
