@@ -48,16 +48,23 @@ class Reader {
   const IniFile& ini_;
 };
 
+// Remembers each key the file could not take, so that the save can say so.
 class Writer {
  public:
   explicit Writer(IniFile& ini) : ini_(ini) {}
-  void put(const char* key, int32_t v) { ini_.set(kMain, key, std::to_string(v)); }
-  void put(const char* key, int16_t v) { ini_.set(kMain, key, std::to_string(v)); }
-  void put(const char* key, float v) { ini_.set(kMain, key, num::CStr(v)); }
-  void put(const char* key, const std::string& v) { ini_.set(kMain, key, v); }
+  void put(const char* key, int32_t v) { put(kMain, key, std::to_string(v)); }
+  void put(const char* key, int16_t v) { put(kMain, key, std::to_string(v)); }
+  void put(const char* key, float v) { put(kMain, key, num::CStr(v)); }
+  void put(const char* key, const std::string& v) { put(kMain, key, v); }
+  void put(const char* section, const std::string& key, const std::string& v) {
+    if (!ini_.set(section, key, v)) refused_.push_back(key);
+  }
+  std::vector<std::string> refused() { return std::move(refused_); }
+  void refused(std::vector<std::string> more) { refused_.insert(refused_.end(), more.begin(), more.end()); }
 
  private:
   IniFile& ini_;
+  std::vector<std::string> refused_;
 };
 
 std::string ColorSetKey(int i) {
@@ -141,7 +148,7 @@ void Load(const IniFile& ini, Preferences& p) {
   if (auto t = r.text(kEventList, "EventListIcon")) p.eventListIcon = num::RoundToInt32(num::Val(*t));
 }
 
-void Save(IniFile& ini, const Preferences& p) {
+std::vector<std::string> Save(IniFile& ini, const Preferences& p) {
   Writer w(ini);
   w.put("WindowState", p.windowState);
   w.put("Left", p.left);
@@ -191,13 +198,14 @@ void Save(IniFile& ini, const Preferences& p) {
   w.put("PreviewStreamSound", p.previewStreamSound);
   w.put("PreviewAttachSprite", p.previewAttachSprite);
   w.put("PreviewSelectedPlayer", p.previewSelectedPlayer);
-  GUICore::SaveRecentFiles(ini);
+  w.refused(GUICore::SaveRecentFiles(ini));
 
   const auto& colors = EventListModule::EventColors();
   for (int i = 0; i < kEventColorCount; ++i)
-    ini.set(kEventList, ColorSetKey(i), EventListModule::FormatColorSet(colors[static_cast<size_t>(i)]));
-  ini.set(kEventList, "IconFilePath", p.iconFilePath);
-  ini.set(kEventList, "EventListIcon", std::to_string(p.eventListIcon));
+    w.put(kEventList, ColorSetKey(i), EventListModule::FormatColorSet(colors[static_cast<size_t>(i)]));
+  w.put(kEventList, "IconFilePath", p.iconFilePath);
+  w.put(kEventList, "EventListIcon", std::to_string(p.eventListIcon));
+  return w.refused();
 }
 
 void LoadFile(const std::filesystem::path& path, Preferences& p) { Load(IniFile::Load(path), p); }
@@ -208,10 +216,16 @@ Result<void> SaveFile(const std::filesystem::path& path, const Preferences& p) {
   Result<IniFile> ini = IniFile::Read(path);
   std::string why = ini ? std::string() : "設定ファイルを読み込めないため、設定を保存できませんでした。\n" + ini.message();
   if (ini) {
-    Save(*ini, p);
+    const std::vector<std::string> refused = Save(*ini, p);
     const Result<void> saved = ini->save(path);
-    if (saved) return {};
-    why = "設定を保存できませんでした。\n" + saved.message();
+    if (saved && refused.empty()) return {};
+    if (saved) {
+      // The rest is written; these keep the values the file had.
+      why = "次の設定は設定ファイルの文字コードで表せないため、保存できませんでした。";
+      for (const std::string& key : refused) why += "\n" + key;
+    } else {
+      why = "設定を保存できませんでした。\n" + saved.message();
+    }
   }
   ui::Current().messages->message("エラー", why, ui::Icon::Critical);
   return Failure{why};

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/result.h"
 #include "project/event_colors.h"
@@ -71,13 +72,15 @@ void ResetState();
 // GUICore::RecentFiles() and the colour sets into the event colour table.
 // Left, Top, Width and Height are read only for a normal window state.
 void Load(const IniFile& ini, Preferences& p);
-// Writes every key in the program's order (a new file lists them so).
-void Save(IniFile& ini, const Preferences& p);
+// Writes every key in the program's order (a new file lists them so); the
+// keys whose values the file's encoding cannot hold are left as they were
+// and come back.
+std::vector<std::string> Save(IniFile& ini, const Preferences& p);
 
 // The settings file of the config folder: missing or unreadable gives the
 // values as they are. Save keeps every other line of the file; when it
-// cannot be written (the old file stays) the user is told why, and the
-// message also comes back.
+// cannot be written (the old file stays), or some value could not be
+// written into it, the user is told why, and the message also comes back.
 void LoadFile(const std::filesystem::path& path, Preferences& p);
 Result<void> SaveFile(const std::filesystem::path& path, const Preferences& p);
 

@@ -53,9 +53,13 @@ void LoadRecentFiles(const IniFile& ini) {
   if (g_state.changed) g_state.changed();
 }
 
-void SaveRecentFiles(IniFile& ini) {
-  for (int i = 1; i <= kRecentFileCount; ++i)
-    ini.set(kSection, kKeyPrefix + std::to_string(i), g_state.entries[static_cast<size_t>(i - 1)]);
+std::vector<std::string> SaveRecentFiles(IniFile& ini) {
+  std::vector<std::string> refused;
+  for (int i = 1; i <= kRecentFileCount; ++i) {
+    const std::string key = kKeyPrefix + std::to_string(i);
+    if (!ini.set(kSection, key, g_state.entries[static_cast<size_t>(i - 1)])) refused.push_back(key);
+  }
+  return refused;
 }
 
 }  // namespace tesmiro::GUICore

@@ -54,6 +54,7 @@ struct RecentMenuEntry {
 std::vector<RecentMenuEntry> BuildRecentFilesMenu();
 
 void LoadRecentFiles(const IniFile& ini);
-void SaveRecentFiles(IniFile& ini);
+// The keys the file's encoding could not take come back.
+std::vector<std::string> SaveRecentFiles(IniFile& ini);
 
 }  // namespace tesmiro::GUICore

@@ -171,6 +171,31 @@ TEST_F(PreferencesTest, AnUnwritableOrOversizedFileIsReportedToTheUserAndTheOldO
   EXPECT_NE(ui.messages[1].text.find("が大きすぎます"), std::string::npos) << ui.messages[1].text;
 }
 
+// A CP932 file with a stray byte cannot move to UTF-8, so a path with a
+// character CP932 lacks cannot go into it: the rest is saved, the user hears
+// which settings were not, and the save does not call itself done.
+TEST_F(PreferencesTest, AValueTheFilesEncodingCannotHoldIsReportedAndTheRestIsSaved) {
+  testing::TempDir dir;
+  testing::RecordingUi ui;
+  const fs::path path = dir / "tesmiro.ini";
+  std::ofstream(path, std::ios::binary) << "[Tesmiro]\r\nOdd=\xA0\x81\r\nMouseWheelScroll=1\r\n";
+  Preferences p;
+  p.mouseWheelScroll = 5;
+  p.saPlayerFileName = "/home/a/☃/player";
+  GUICore::AddRecentFile("/home/a/☃.tsm");
+  const Result<void> saved = Prefs::SaveFile(path, p);
+  EXPECT_FALSE(saved);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text,
+            "次の設定は設定ファイルの文字コードで表せないため、保存できませんでした。\n"
+            "SAPlayerFileName\nMostRecentUsedFiles1");
+  EXPECT_EQ(saved.message(), ui.messages[0].text);
+  Preferences back;
+  Prefs::LoadFile(path, back);
+  EXPECT_EQ(back.mouseWheelScroll, 5) << "the other settings were written";
+  EXPECT_EQ(back.saPlayerFileName, "");
+}
+
 TEST_F(PreferencesTest, BackupIntervalIsClampedToWhatATimerCanDo) {
   EXPECT_EQ(Prefs::BackupIntervalMs(1), 60000);
   EXPECT_EQ(Prefs::BackupIntervalMs(0.5), 30000);
