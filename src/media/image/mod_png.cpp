@@ -65,18 +65,18 @@ Result<image::Picture> LoadPNGPicture(const std::filesystem::path& path, image::
   return std::move(decoded->picture);
 }
 
-bool SavePNG(std::span<const uint8_t> bytes, int32_t width, int32_t height, const std::filesystem::path& path,
-             std::string* error) {
-  if (path.empty() || width <= 0 || height == 0) return false;
-  uint64_t rows = height < 0 ? -static_cast<int64_t>(height) : height;
-  if (!image::PictureSizeAllowed(static_cast<uint64_t>(width), rows)) return false;
-  if (bytes.size() < static_cast<uint64_t>(width) * rows * 4) return false;
+Result<void> SavePNG(std::span<const uint8_t> bytes, int32_t width, int32_t height,
+                     const std::filesystem::path& path) {
+  if (path.empty()) return Failure{"保存するファイル名がありません。"};
+  const uint64_t rows = height < 0 ? -static_cast<int64_t>(height) : height;
+  if (width <= 0 || rows == 0 || !image::PictureSizeAllowed(static_cast<uint64_t>(width), rows) ||
+      bytes.size() < static_cast<uint64_t>(width) * rows * 4)
+    return Failure{"画像の大きさが扱えません。"};
   image::Bytes encoded;
   std::vector<png_bytep> rowPointers;
-  if (!EncodePNG(bytes, static_cast<uint32_t>(width), static_cast<uint32_t>(rows), encoded, rowPointers)) return false;
-  const Result<void> written = fileio::WriteAtomic(path, encoded);
-  if (!written && error) *error = written.message();
-  return written.ok();
+  if (!EncodePNG(bytes, static_cast<uint32_t>(width), static_cast<uint32_t>(rows), encoded, rowPointers))
+    return Failure{"PNG 画像を作れませんでした。"};
+  return fileio::WriteAtomic(path, encoded);
 }
 
 Result<DIBPicture> LoadPictureDIB(const std::filesystem::path& path) {

@@ -29,10 +29,10 @@ Result<image::Picture> LoadPNGPicture(const std::filesystem::path& path, image::
 
 // Writes 32-bit pixels (blue, green, red, alpha; top row first) as a PNG,
 // replacing any old file atomically. A negative height counts by its size.
-// False for an empty path, a size the bytes do not cover, or a failed write
-// (then `error` holds the message for the user).
-bool SavePNG(std::span<const uint8_t> bytes, int32_t width, int32_t height, const std::filesystem::path& path,
-             std::string* error = nullptr);
+// Why not (for the user) for an empty path, a size the bytes do not cover,
+// or a failed write.
+Result<void> SavePNG(std::span<const uint8_t> bytes, int32_t width, int32_t height,
+                     const std::filesystem::path& path);
 
 // The picture of a file as 32-bit top-down entries (blue, green, red, fourth
 // byte), plus the header that says its size; a PNG with transparency fills

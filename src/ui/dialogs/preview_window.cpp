@@ -336,9 +336,8 @@ void PreviewWindow::snapshot(const QString& path) {
       const image::Picture white = ToPicture(shots[0]);
       const image::Picture black = ToPicture(shots[1]);
       const image::Bytes pixels = ModPNG::SnapshotPixels(white, black);
-      std::string error;
-      if (pixels.empty() || !ModPNG::SavePNG(pixels, white.width, white.height, FromQ(path), &error))
-        self->reportWriteError(path + QStringLiteral("：") + ToQ(error));
+      const Result<void> saved = ModPNG::SavePNG(pixels, white.width, white.height, FromQ(path));
+      if (!saved) self->reportWriteError(path + QStringLiteral("：") + ToQ(saved.message()));
     });
     return;
   }

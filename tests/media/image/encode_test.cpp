@@ -171,9 +171,9 @@ TEST(PngWriter, WritesTopRowFirstWithAlpha) {
     EXPECT_EQ(rgba.height, 2u);
     EXPECT_EQ(rgba.pixels, (Bytes{255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0, 30, 20, 10, 40}));
   }
-  std::string error;
-  EXPECT_FALSE(ModPNG::SavePNG(pixels, 2, 2, dir / "missing" / "x.png", &error));
-  EXPECT_FALSE(error.empty());
+  const Result<void> saved = ModPNG::SavePNG(pixels, 2, 2, dir / "missing" / "x.png");
+  EXPECT_FALSE(saved);
+  EXPECT_FALSE(saved.message().empty());
 }
 
 TEST(PixelArrays, PictureToDibBytesLayouts) {
