@@ -36,6 +36,7 @@
 #include "ui/common/services.h"
 #include "ui/dialogs/preview_window.h"
 #include "ui/main/main_gui.h"
+#include "ui/main/main_menus.h"
 #include "ui/player/ruffle_flash_view.h"
 #include "child_process.h"
 
@@ -122,7 +123,7 @@ double PressF5() {
   gui::MainGUI* main = gui::MainGUI::instance();
   bool painted = false;
   const auto start = std::chrono::steady_clock::now();
-  main->previewInWindow();
+  main->findChild<QAction*>(QStringLiteral("previewWindowAction"))->trigger();
   if (!gui::PreviewWindow::instance()) return -1;
   auto* view = dynamic_cast<player::RuffleFlashView*>(gui::PreviewWindow::instance()->flash());
   if (!view) return -1;
@@ -191,7 +192,7 @@ int Child(bool warm) {
   if (!GUICore::SaveProject(project.string())) return 1;
   GUICore::NewProject();
   gui::MainGUI window;
-  if (warm) window.warmUpPlayerWhenIdle();
+  if (warm) window.menus().warmUpPlayerWhenIdle();
   const auto start = std::chrono::steady_clock::now();
   window.startUp(QString::fromStdString(project.string()));
   bool ready = false;

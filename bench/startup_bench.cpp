@@ -29,6 +29,7 @@
 #include "ui/main/qt_services.h"
 #include "ui/common/qt_translations.h"
 #include "ui/main/main_gui.h"
+#include "ui/main/main_menus.h"
 #include "child_process.h"
 
 namespace {
@@ -93,7 +94,7 @@ int Child(int argc, char** argv, const char* project) {
   gui::QtPorts ports;
   core::Installation install({AppPaths::InFolder(folder), ports.services(), nullptr});
   gui::MainGUI window;
-  window.warmUpPlayerWhenIdle();
+  window.menus().warmUpPlayerWhenIdle();
   FirstPaint watch;
   window.installEventFilter(&watch);
   window.startUp(QString::fromUtf8(project));

@@ -16,6 +16,7 @@
 #include "ui/common/qt_translations.h"
 #include "ui/common/services.h"
 #include "ui/main/main_gui.h"
+#include "ui/main/main_menus.h"
 #include "ui/main/material_property.h"
 #include "ui/main/store_property_command.h"
 #include "ui/player/loopback_server.h"
@@ -48,7 +49,7 @@ int main(int argc, char** argv) {
   QStringList args = QApplication::arguments();
   args.removeFirst();
   gui::MainGUI window;
-  window.warmUpPlayerWhenIdle();
+  window.menus().warmUpPlayerWhenIdle();
   window.startUp(args.join(' '));
   const int status = app.exec();
   // The private scratch folder of this run; in portable mode scratch files

@@ -36,6 +36,7 @@
 #include "ui/main/kvg_painter.h"
 #include "ui/main/area_geometry.h"
 #include "ui/main/main_gui.h"
+#include "ui/main/main_menus.h"
 #include "ui/main/material_property.h"
 #include "ui/main/print_canvas.h"
 #include "ui/main/wheel_hook.h"
@@ -297,7 +298,7 @@ void FileListArea::onDrop(int y, const std::vector<std::string>& paths) {
   // The question waits until the drop is over: the file manager that
   // started the drag is not kept waiting for the user.
   const std::string project = result.project;
-  QTimer::singleShot(0, this, [this, project] { w_->openProjectFile(project); });
+  QTimer::singleShot(0, this, [this, project] { w_->menus().openProjectFile(project); });
 }
 
 // ---- header and sort popup ------------------------------------------------

@@ -9,7 +9,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -34,7 +33,6 @@
 #include "project/paths.h"
 #include "project/preferences.h"
 #include "project/project_file.h"
-#include "project/recent_files.h"
 #include "project/sorting.h"
 #include "project/timelines.h"
 #include "project/window_services.h"
@@ -48,6 +46,7 @@
 #include "ui/main/area_geometry.h"
 #include "ui/main/event_list_area.h"
 #include "ui/main/file_list_area.h"
+#include "ui/main/main_menus.h"
 #include "ui/main/script_panel.h"
 #include "ui/main/splitter_handle.h"
 #include "ui/main/wheel_hook.h"
@@ -74,6 +73,10 @@ Preferences& P() { return Prefs::Current(); }
 
 MainGUI* MainGUI::instance() { return gInstance; }
 
+void MainGUI::traceWindowUnloaded() { menus_->setTraceWindowChecked(false); }
+
+void MainGUI::showDockedScriptEditor() { menus_->setScriptEditorChecked(true); }
+
 MainGUI::MainGUI(QWidget* parent) : QMainWindow(parent) {
   gInstance = this;
   setObjectName(QStringLiteral("MainGUI"));
@@ -81,29 +84,17 @@ MainGUI::MainGUI(QWidget* parent) : QMainWindow(parent) {
   // 200 twips, the smallest outer size the window keeps.
   setMinimumSize(TwipsToPixels(200) + 1, TwipsToPixels(200) + 1);
   createControls();
-  createMenus();
-  connectFileMenu();
+  menus_ = new MainMenus(this);
   wheelHook = new WheelHook(this);
-  eventList_->setUp({editMenu, undoAction, redoAction, copyEventsAction, cutEventsAction, pasteEventsAction,
-                     deleteEventsAction, selectAllEventsAction, eventPropertiesAction, syncWithFileListAction,
-                     insertActionEventAction, timelineMenu, mainTimelineAction, spriteTabMenu, closeSpriteTabAction});
-  fileList_->setUp({fileListMenu, addToEventsAction, storeUndoAction, storeRedoAction, openFileMenu, openWithAppAction,
-                    showInFolderAction, selectAllItemsAction, deleteItemsAction, addFileAction, addTextAction,
-                    addSpriteAction, addFolderAction, duplicateItemAction, itemPropertiesAction, sortMenu, sortUpAction,
-                    sortDownAction, undoAction, redoAction});
-  setupScriptArea();
-  setupPreviewArea();
+  menus_->setUp();
   setupDialogArea();
   setupEventDialogArea();
   resize(kDesignWidth, kDesignHeight + menuBar()->sizeHint().height());
-  // Opening a project puts it at the top of the recent projects.
-  recentFilesHook_ = std::make_unique<GUICore::ScopedRecentFilesHook>([this] { BuildRecentFilesMenu(); });
   qApp->installEventFilter(this);
 }
 
 MainGUI::~MainGUI() {
   qApp->removeEventFilter(this);
-  recentFilesHook_.reset();
   if (splash_) delete splash_.data();
   if (gInstance == this) gInstance = nullptr;
 }
@@ -163,7 +154,7 @@ void MainGUI::startUp(const QString& commandLine) {
   LoadPreference();
   layoutControls();
   EnumTrueTypeFont();
-  newProject();
+  menus_->newProject();
   eventList_->head()->setPalette(QPalette(ToQColor(0xE0E0E0)));
   ui::Windows().drawTabsAndHeader();
 
@@ -190,22 +181,10 @@ void MainGUI::startUp(const QString& commandLine) {
 
 // ---- shut-down --------------------------------------------------------------
 
-bool MainGUI::ConfirmSaveProject() {
-  if (!GUICore::HasUnsavedChanges()) return true;
-  const ui::Answer a = ui::Current().messages->message(
-      "Tesmiro", "プロジェクトは変更されています。上書き保存しますか？", ui::Icon::Exclamation,
-      ui::Buttons::YesNoCancel);
-  if (a == ui::Answer::Cancel) return false;
-  // A save that did not happen (Save As cancelled, write failed) must not
-  // let the caller throw the changes away.
-  if (a == ui::Answer::Yes) return save();
-  return true;
-}
-
 bool MainGUI::shutDown() {
   if (unloaded_) return true;
   Desktop().sound->stop();
-  if (!ConfirmSaveProject()) return false;
+  if (!menus_->ConfirmSaveProject()) return false;
   auto& windows = ui::Windows();
   windows.unloadEventDialog();
   windows.unloadScriptEditor();
@@ -283,9 +262,6 @@ void MainGUI::applyWindowPreferences() {
   columnSplitterBar->move(position(p.columnSplit), columnSplitterBar->y());
   infoPanelSplitterBar->move(infoPanelSplitterBar->x(), position(p.infoPanelSplit));
   scriptPanelSplitterBar->move(scriptPanelSplitterBar->x(), position(p.scriptPanelSplit));
-  scriptEditorAction->setChecked(p.dispScriptEditor != 0);
-  spriteTabsAction->setChecked(p.dispSpriteTab == 1);
-  followEventSyncOption();
   GUICore::State().filelistHistoryMax = p.filelistHistoryMax;
   auto& preview = GUICore::Previews();
   preview.previewFilePath = p.previewFilePath;
@@ -298,15 +274,7 @@ void MainGUI::applyWindowPreferences() {
   } else {
     backupTimer->stop();
   }
-  BuildRecentFilesMenu();
-}
-
-// With AlwaysEventSync the sync item is a lasting check that a click toggles;
-// without it a click syncs once and the item never shows a check.
-void MainGUI::followEventSyncOption() {
-  const bool lasting = P().alwaysEventSync == 1;
-  if (!lasting) syncWithFileListAction->setChecked(false);
-  syncWithFileListAction->setCheckable(lasting);
+  menus_->followPreferences();
 }
 
 void MainGUI::storeWindowPreferences() {
@@ -322,7 +290,7 @@ void MainGUI::storeWindowPreferences() {
   p.columnSplit = static_cast<float>(columnSplitterBar->x());
   p.infoPanelSplit = static_cast<float>(infoPanelSplitterBar->y());
   p.scriptPanelSplit = static_cast<float>(scriptPanelSplitterBar->y());
-  p.dispScriptEditor = static_cast<int16_t>(scriptEditorAction->isChecked() ? -1 : 0);
+  p.dispScriptEditor = static_cast<int16_t>(menus_->scriptEditorChecked() ? -1 : 0);
   p.filelistHistoryMax = GUICore::State().filelistHistoryMax;
 }
 
@@ -335,7 +303,7 @@ void MainGUI::EnumTrueTypeFont() { fontList_ = text::EnumTrueTypeFont(P().useVer
 
 // ---- layout -------------------------------------------------------------------
 
-bool MainGUI::scriptPanelShown() const { return P().dockScriptEditor == 1 && scriptEditorAction->isChecked(); }
+bool MainGUI::scriptPanelShown() const { return P().dockScriptEditor == 1 && menus_->scriptEditorChecked(); }
 
 void MainGUI::layoutControls() {
   if (isMinimized()) {
@@ -454,7 +422,7 @@ bool MainGUI::routeKey(QObject* watched, QKeyEvent* event) {
 bool MainGUI::onKeyDown(int keyCode, int shift) {
   if (buildRunning()) return false;
   if ((shift & kCtrlMask) && fileList_->list()->isEnabled() && fileList_->addAtCursor(keyCode)) return true;
-  if (!editMenu->menuAction()->isEnabled()) return false;
+  if (!menus_->editMenuEnabled()) return false;
   switch (keyCode) {
     case 188:
     case 190:
@@ -481,7 +449,7 @@ bool MainGUI::onKeyDown(int keyCode, int shift) {
 }
 
 bool MainGUI::onKeyUp(int keyCode, int) {
-  if (buildRunning() || !editMenu->menuAction()->isEnabled()) return false;
+  if (buildRunning() || !menus_->editMenuEnabled()) return false;
   if (keyCode < 49 || keyCode > 57) return false;
   const int k = keyCode - 48;
   const auto& tabs = GUICore::State().tabs;
@@ -527,15 +495,11 @@ void MainGUI::onBuildRunningChanged(bool running) {
   stepClock_.invalidate();
   if (running) {
     cancelPressed_ = false;
-    actionsBeforeBuild_.clear();
     controlsBeforeBuild_.clear();
     // Every command of the menus is off; the lists and the script panel
     // take no input. Only the cancel button and closing (which cancels)
     // remain.
-    for (QAction* a : findChildren<QAction*>()) {
-      actionsBeforeBuild_.emplace_back(a, a->isEnabled());
-      a->setEnabled(false);
-    }
+    menus_->setBuildRunning(true);
     for (QWidget* w : {fileList_->list(), eventList_->list(), scriptPanel_->text(), scriptPanel_->bar(),
                        eventList_->head(), fileList_->head()}) {
       controlsBeforeBuild_.emplace_back(w, w->isEnabled());
@@ -545,9 +509,8 @@ void MainGUI::onBuildRunningChanged(bool running) {
     fileList_->cancelButton()->raise();
     return;
   }
-  for (auto& [a, enabled] : actionsBeforeBuild_) a->setEnabled(enabled);
+  menus_->setBuildRunning(false);
   for (auto& [w, enabled] : controlsBeforeBuild_) w->setEnabled(enabled);
-  actionsBeforeBuild_.clear();
   controlsBeforeBuild_.clear();
   fileList_->cancelButton()->hide();
   if (closeAfterBuild_) {

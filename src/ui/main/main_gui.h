@@ -1,11 +1,11 @@
 #pragma once
-// The main window. Its controls and menu items are its own: other windows
-// reach it through the commands and accessors below, tests find a control by
-// its objectName, which is the member's name.
-//
-// Each area has its own section below and its own source file
-// (event_list_area.cpp, file_list_area.cpp, main_gui_script.cpp,
-// main_gui_preview.cpp, main_gui_dialogs.cpp, main_gui_event_dialog.cpp).
+// The main window: a frame that owns one object per area (the file list with
+// its information panel, the event list with its tabs, the script panel, the
+// menus with their commands) and keeps the start-up and shut-down, the
+// layout with its splitters, the window's keys, the build's cancel button and
+// status line, and the backup timer. Other windows reach it through the
+// accessors below; tests find a control by its objectName, which is the
+// member's name.
 #include <QMainWindow>
 #include <QElapsedTimer>
 #include <QPointer>
@@ -20,27 +20,15 @@
 #include "project/window_services.h"
 #include "ui/dialogs/dialog_owner.h"
 
-class QAction;
-class QComboBox;
 class QFrame;
-class QLabel;
-class QMenu;
-class QPlainTextEdit;
-class QPushButton;
 class QScrollBar;
 class QTimer;
-
-namespace tesmiro::GUICore {
-class ScopedRecentFilesHook;
-}
-namespace tesmiro::player {
-class ScopedUrlOpener;
-}
 
 namespace tesmiro::gui {
 
 class EventListArea;
 class FileListArea;
+class MainMenus;
 class SplitterHandle;
 class WheelHook;
 class SplashWindow;
@@ -59,9 +47,12 @@ class MainGUI : public QMainWindow, public DialogOwner {
 
   // What the windows made on demand ask of the window they belong to.
   QWidget* ownerWindow() override { return this; }
-  void traceWindowUnloaded() override { setTraceWindowChecked(false); }
+  void traceWindowUnloaded() override;
   void applyEventDialog() override { ListEventPropertyApply(); }
-  void showDockedScriptEditor() override { setScriptEditorChecked(true); }
+  void showDockedScriptEditor() override;
+
+  // The menu bar, the hidden popups and the commands that belong to no list.
+  MainMenus& menus() { return *menus_; }
 
   // ---- start-up and shut-down (main_gui.cpp) ------------------------------
   // The whole start-up; `commandLine` is the argument text (one pair of
@@ -74,8 +65,6 @@ class MainGUI : public QMainWindow, public DialogOwner {
   // Keys seen before the focused control; true when the key was used.
   bool onKeyDown(int keyCode, int shift);
   bool onKeyUp(int keyCode, int shift);
-  // False when the user chose Cancel, or when Yes did not save.
-  bool ConfirmSaveProject();
   void LoadPreference();
   // Why not, when the settings file could not be written.
   Result<void> SavePreference();
@@ -109,55 +98,9 @@ class MainGUI : public QMainWindow, public DialogOwner {
   // The store changed: the file list and its header repaint, Undo and Redo
   // follow.
   void refreshFileList();
-  // Checks View > Script editor without running its command.
-  void setScriptEditorChecked(bool checked);
-
-  // ---- menus (main_gui_menus.cpp) -----------------------------------------
-  void BuildRecentFilesMenu();
-  void undo();
-  void redo();
-  void refreshEditMenu();
-  void selectAllEvents();
-  void syncWithFileList();
-  void toggleScriptEditor();
-  void toggleSpriteTabs();
-  void openHelp();
-  void showVersion();
-
-  // ---- File commands (main_gui_file.cpp) ----------------------------------
-  void newProject();
-  void openProject();
-  void openRecentProject(int k);
-  // True when the project was written.
-  bool save();
-  bool saveAs();
-  void makeSwf();
-  void quit();
-  // Opens a project as the command line and drops do (after the question).
-  bool openProjectFile(const std::string& path);
-
-  // ---- Preview menu (main_gui_preview.cpp) --------------------------------
-  void previewInWindow();
-  void previewSelected();
-  void previewInBrowser();
-  void previewInPlayer();
-  void toggleTraceWindow();
-  void editPreviewOptions();
-  // Checks Preview > Trace window without running its command.
-  void setTraceWindowChecked(bool checked);
-  // Builds and shows one preview (modes 1 to 6) with the Preview menu off
-  // until it is done.
-  void runPreview(int mode);
-  // A finished preview: 1 the preview window, 2 the browser, 3 the
-  // stand-alone player.
-  void showPreview(const QString& path, ui::PreviewTarget target, int width, int height);
-  // From now on, starts the web player hidden `afterPaintMs` after the
-  // window has painted with a project open, so that the first preview is as
-  // quick as later ones (the program asks for it; tests mostly do not).
-  void warmUpPlayerWhenIdle(int afterPaintMs = 200);
 
   // ---- event list with its tab strip (event_list_area.cpp) ---------------
-  // The keys, the menus, the window services and tests call these.
+  // The keys, the window services and tests call these.
   void onEventListClicked();
   void onEventListFocusIn();
   void onEventListFocusOut();
@@ -174,18 +117,9 @@ class MainGUI : public QMainWindow, public DialogOwner {
   // The wheel goes to the list that has the focus; both lists join it.
   WheelHook* wheelHook = nullptr;
 
-  // ---- menu entries of the script area's windows (main_gui_script.cpp) ----
-  void editProjectProperties();
-  void editOptions();
-  void importProject();
-  void openSearch();
-  void findNext();
   // Set by the event property dialog while it is shown: the script box of
   // the kind takes every edit of the script editors.
   std::function<void(int32_t kind, const std::string& text)> eventDialogScript;
-
-  // ---- dialogs no list owns (main_gui_dialogs.cpp) ------------------------
-  void editEventListDisplay();
 
   // ---- file list, its popup and the information panel (file_list_area.cpp)
   // The list's widgets hand their input to these; tests and the window
@@ -227,23 +161,19 @@ class MainGUI : public QMainWindow, public DialogOwner {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // What the script editor module asks of the window (main_gui_script.cpp).
+  // The areas reach each other's controls through the window.
   friend class ScriptPanel;
   friend class FileListArea;
   friend class EventListArea;
+  friend class MainMenus;
 
   void createControls();
-  void createMenus();  // main_gui_menus.cpp
-  void connectFileMenu();  // main_gui_file.cpp
-  // Area setup, each in its area's file.
-  void setupScriptArea();
-  void setupPreviewArea();
+  // Set-up of what no area owns, each in its own file.
   void setupDialogArea();
   void setupEventDialogArea();
 
   void replaceList(QWidget*& slot, QWidget* list, QScrollBar* v, QScrollBar* h);
   void applyWindowPreferences();
-  void followEventSyncOption();
   void storeWindowPreferences();
   bool isTextInput(const QWidget* w) const;
   bool routeKey(QObject* watched, QKeyEvent* event);
@@ -254,7 +184,6 @@ class MainGUI : public QMainWindow, public DialogOwner {
   QSize pendingOuterSize_;
   void fitPendingOuterSize();
   std::vector<std::string> fontList_;
-  std::unique_ptr<GUICore::ScopedRecentFilesHook> recentFilesHook_;
   // The material dialog's text-effect button reaches the text-effect dialog
   // through this editor while the window lives.
   std::unique_ptr<TextEffectEditor> textEffectEditor_;
@@ -263,17 +192,16 @@ class MainGUI : public QMainWindow, public DialogOwner {
   int splitterGap_ = 3;
   bool unloaded_ = false;
   bool loading_ = false;
-  std::unique_ptr<player::ScopedUrlOpener> movieLinks_;
   bool cancelPressed_ = false;
   QElapsedTimer stepClock_;  // since the build last let the window run
   bool closeAfterBuild_ = false;
-  std::vector<std::pair<QAction*, bool>> actionsBeforeBuild_;
   std::vector<std::pair<QWidget*, bool>> controlsBeforeBuild_;
 
   // ---- controls -----------------------------------------------------------
   ScriptPanel* scriptPanel_ = nullptr;  // the docked panel and the script editor
   FileListArea* fileList_ = nullptr;  // the file list with the information panel
   EventListArea* eventList_ = nullptr;  // the event list with its tab strip
+  MainMenus* menus_ = nullptr;  // the menus and the commands that belong to no list
   SplitterHandle* columnSplitter = nullptr;
   SplitterHandle* infoPanelSplitter = nullptr;
   SplitterHandle* scriptPanelSplitter = nullptr;
@@ -281,75 +209,6 @@ class MainGUI : public QMainWindow, public DialogOwner {
   QFrame* infoPanelSplitterBar = nullptr;
   QFrame* scriptPanelSplitterBar = nullptr;
   QTimer* backupTimer = nullptr;
-
-  // ---- menu items ---------------------------------------------------------
-  QMenu* fileMenu = nullptr;
-  QAction* newProjectAction = nullptr;
-  QAction* openProjectAction = nullptr;
-  QAction* saveAction = nullptr;
-  QAction* saveAsAction = nullptr;
-  QAction* importProjectAction = nullptr;
-  QAction* makeSwfAction = nullptr;
-  QAction* projectPropertiesAction = nullptr;
-  QAction* optionsAction = nullptr;
-  std::vector<QAction*> recentProjectActions;  // element 0 always exists
-  QAction* quitAction = nullptr;
-
-  QMenu* editMenu = nullptr;
-  QAction* undoAction = nullptr;
-  QAction* redoAction = nullptr;
-  QAction* copyEventsAction = nullptr;
-  QAction* cutEventsAction = nullptr;
-  QAction* pasteEventsAction = nullptr;
-  QAction* selectAllEventsAction = nullptr;
-  QAction* findAction = nullptr;
-  QAction* findNextAction = nullptr;
-  QAction* syncWithFileListAction = nullptr;
-  QAction* insertActionEventAction = nullptr;
-  QAction* deleteEventsAction = nullptr;
-  QAction* eventPropertiesAction = nullptr;
-
-  QMenu* viewMenu = nullptr;
-  QAction* scriptEditorAction = nullptr;
-  QAction* eventListDisplayAction = nullptr;
-  QAction* spriteTabsAction = nullptr;
-
-  QMenu* previewMenu = nullptr;
-  QAction* previewWindowAction = nullptr;
-  QAction* previewSelectedAction = nullptr;
-  QAction* previewInBrowserAction = nullptr;
-  QAction* previewInPlayerAction = nullptr;
-  QAction* traceWindowAction = nullptr;
-  QAction* previewOptionsAction = nullptr;
-
-  QMenu* helpMenu = nullptr;
-  QAction* openHelpAction = nullptr;
-  QAction* versionAction = nullptr;
-
-  // Hidden popups.
-  QMenu* fileListMenu = nullptr;
-  QAction* addToEventsAction = nullptr;
-  QAction* storeUndoAction = nullptr;
-  QAction* storeRedoAction = nullptr;
-  QMenu* openFileMenu = nullptr;
-  QAction* openWithAppAction = nullptr;
-  QAction* showInFolderAction = nullptr;
-  QAction* selectAllItemsAction = nullptr;
-  QAction* deleteItemsAction = nullptr;
-  QMenu* addItemMenu = nullptr;
-  QAction* addFileAction = nullptr;
-  QAction* addTextAction = nullptr;
-  QAction* addSpriteAction = nullptr;
-  QAction* addFolderAction = nullptr;
-  QAction* duplicateItemAction = nullptr;
-  QAction* itemPropertiesAction = nullptr;
-  QMenu* timelineMenu = nullptr;
-  QAction* mainTimelineAction = nullptr;  // "&0    (メイン)", before the sprites' entries
-  QMenu* spriteTabMenu = nullptr;
-  QAction* closeSpriteTabAction = nullptr;
-  QMenu* sortMenu = nullptr;
-  QAction* sortUpAction = nullptr;
-  QAction* sortDownAction = nullptr;
 };
 
 }  // namespace tesmiro::gui

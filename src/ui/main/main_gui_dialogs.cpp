@@ -1,9 +1,5 @@
-// The dialogs the main window opens from its menus that no list owns (the
-// event-list display settings of the View menu), and the text-effect
-// dialog, which the material dialog reaches through its editor.
-#include <QAction>
-
-#include "ui/dialogs/event_list_display_dialog.h"
+// The text-effect dialog, which the material dialog reaches through the
+// editor the main window installs for its lifetime.
 #include "ui/dialogs/text_effect_dialog.h"
 #include "ui/dialogs/text_effect_editor.h"
 #include "ui/main/main_gui.h"
@@ -23,9 +19,6 @@ class TextEffectDialogEditor final : public TextEffectEditor {
 void MainGUI::setupDialogArea() {
   textEffectEditor_ = std::make_unique<TextEffectDialogEditor>();
   textEffectScope_ = std::make_unique<ScopedTextEffectEditor>(textEffectEditor_.get());
-  connect(eventListDisplayAction, &QAction::triggered, this, [this] { editEventListDisplay(); });
 }
-
-void MainGUI::editEventListDisplay() { EventColorDialog::run(this); }
 
 }  // namespace tesmiro::gui

@@ -1,6 +1,5 @@
 // The event property dialog from the main window: opening it for the
 // selected events, filling it and applying it.
-#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 
@@ -19,7 +18,6 @@ namespace tesmiro::gui {
 namespace rules = EventDialogRules;
 
 void MainGUI::setupEventDialogArea() {
-  connect(eventPropertiesAction, &QAction::triggered, this, [this] { ListEventProperty(); });
   // Scripts edited in the script editors land in the shown dialog's boxes,
   // so that its Apply does not write the old script back.
   eventDialogScript = [](int32_t kind, const std::string& text) {

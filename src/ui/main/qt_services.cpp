@@ -10,6 +10,7 @@
 #include "ui/dialogs/preview_window.h"
 #include "ui/dialogs/script_editor_window.h"
 #include "ui/main/main_gui.h"
+#include "ui/main/main_menus.h"
 #include "ui/main/print_canvas.h"
 
 namespace tesmiro::gui {
@@ -120,7 +121,7 @@ void QtWindowServices::buildRunningChanged(bool running) {
 void QtWindowServices::unloadPreviewWindow() { PreviewWindow::unload(); }
 
 void QtWindowServices::showPreview(const std::string& path, ui::PreviewTarget target, int32_t width, int32_t height) {
-  if (MainGUI* w = MainGUI::instance()) w->showPreview(ToQ(path), target, width, height);
+  if (MainGUI* w = MainGUI::instance()) w->menus().showPreview(ToQ(path), target, width, height);
 }
 
 }  // namespace tesmiro::gui

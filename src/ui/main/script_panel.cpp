@@ -17,6 +17,7 @@
 #include "ui/main/event_list_area.h"
 #include "ui/main/file_list_area.h"
 #include "ui/main/main_gui.h"
+#include "ui/main/main_menus.h"
 #include "ui/main/on_demand_window.h"
 
 namespace tesmiro::gui {
@@ -93,7 +94,7 @@ QWidget* ScriptPanel::text() const { return scriptEdit; }
 
 // ---- what the script editor module asks of the windows ---------------------
 
-bool ScriptPanel::editorOn() const { return w_->scriptEditorAction->isChecked(); }
+bool ScriptPanel::editorOn() const { return w_->menus().scriptEditorChecked(); }
 bool ScriptPanel::docked() const { return Prefs::Current().dockScriptEditor != 0; }
 
 void ScriptPanel::fillPanel(const std::string& caption, const std::string& text, bool enabled) {
@@ -163,12 +164,12 @@ void ScriptPanel::onScriptChanged() { RenewLater(SE::ApplyScript(SE::ModelText(E
 void ScriptPanel::onScriptFocusIn() {
   // The Edit menu's shortcuts (copy, paste, undo, select all) belong to the
   // text while it has the focus; the lists leave the tab order.
-  w_->editMenu->menuAction()->setEnabled(false);
+  w_->menus().setEditMenuEnabled(false);
   for (QWidget* list : {w_->eventList_->list(), w_->fileList_->list()}) SetTabStop(list, false);
 }
 
 void ScriptPanel::onScriptFocusOut() {
-  w_->editMenu->menuAction()->setEnabled(true);
+  w_->menus().setEditMenuEnabled(true);
   for (QWidget* list : {w_->eventList_->list(), w_->fileList_->list()}) SetTabStop(list, true);
 }
 

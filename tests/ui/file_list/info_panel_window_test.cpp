@@ -156,11 +156,11 @@ TEST_F(InfoPanelWindowTest, ThePanelFollowsTheCursorRowAfterEveryCommand) {
   EXPECT_TRUE(showsCursorRow()) << "delete";
   EXPECT_FALSE(Control<gui::PrintCanvas>(w, "infoPanel")->printedLines().value(0).startsWith(QStringLiteral("フォルダ")));
 
-  w.undo();  // Ctrl+Z
+  w.menus().undo();  // Ctrl+Z
   ASSERT_NE(GUICore::GetStoreItemByID(folder).id, 0);
   EXPECT_TRUE(showsCursorRow()) << "undo";
   GUICore::ShowItemInfo(0);
-  w.redo();
+  w.menus().redo();
   ASSERT_EQ(GUICore::GetStoreItemByID(folder).id, 0);
   EXPECT_TRUE(showsCursorRow()) << "redo";
 

@@ -201,7 +201,7 @@ TEST_F(FileCommandTest, YesThatSavesQuitsAndRemovesTheBackup) {
 TEST_F(FileCommandTest, SaveAsTakesTheNewNameOnlyWhenTheSaveSucceeded) {
   const fs::path project = StartWithProject("i.tsm", "  8 ");
   desktop.fileDialogs.answer((temp / "gone" / "j.tsm").string());
-  EXPECT_FALSE(window().saveAs());
+  EXPECT_FALSE(window().menus().saveAs());
   EXPECT_EQ(GUICore::State().projectPath, project.string());
   EXPECT_EQ(window().windowTitle(), QStringLiteral("[ i.tsm ] - Tesmiro"));
 

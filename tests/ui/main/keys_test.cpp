@@ -143,9 +143,9 @@ TEST_F(KeysTest, DuringABuildOnlyCancelActsAndClosingCancelsFirst) {
     EXPECT_FALSE(Control<QAction>(w, "previewWindowAction")->isEnabled());
     EXPECT_FALSE(Control<QWidget>(w, "PictFileList")->isEnabled());
     // Commands reached some other way are refused too.
-    w.newProject();
+    w.menus().newProject();
     EXPECT_EQ(GUICore::EventCount(), 5);
-    EXPECT_FALSE(w.save());
+    EXPECT_FALSE(w.menus().save());
     EXPECT_FALSE(w.onKeyUp(49, 0));
     // Closing cancels the build; the window closes when it has ended.
     EXPECT_FALSE(w.close());

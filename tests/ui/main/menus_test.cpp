@@ -1,5 +1,6 @@
 // Commands of the menus that belong to no list: undo and redo routed to the
-// focused list, select all, sync, help, and what minimising closes.
+// focused list, select all, sync, the entries during a build, the recent
+// projects, help, and what minimising closes.
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -10,11 +11,13 @@
 #include <fstream>
 
 #include "platform/ui.h"
+#include "project/build_lock.h"
 #include "project/events.h"
 #include "project/gui_core.h"
 #include "project/list_models.h"
 #include "project/model.h"
 #include "project/preferences.h"
+#include "project/project_file.h"
 #include "project/store.h"
 #include "project/store_undo.h"
 #include "project/undo_scopes.h"
@@ -73,12 +76,12 @@ TEST_F(MenusTest, UndoAndRedoGoToTheFocusedList) {
   // Leaving the event list turned its items off; opening the Edit menu
   // sets them for the list that has the focus now.
   Control<QWidget>(w, "PictFileList")->setFocus();
-  w.refreshEditMenu();
+  w.menus().refreshEditMenu();
   Control<QAction>(w, "undoAction")->trigger();
   EXPECT_EQ(GUICore::State().store.count(), 0);
   EXPECT_EQ(GUICore::EventCount(), 1);
   EXPECT_EQ(QApplication::focusWidget(), Control<QWidget>(w, "PictFileList"));
-  w.refreshEditMenu();
+  w.menus().refreshEditMenu();
   Control<QAction>(w, "redoAction")->trigger();
   EXPECT_EQ(GUICore::State().store.count(), 1);
 }
@@ -109,7 +112,7 @@ TEST_F(MenusTest, SyncSelectsTheMaterialOfTheCurrentEvent) {
   GUICore::InsertEvent(e, 0);
   EventListModule::LoadRows();
   EventListModule::Current().currentRow = 0;
-  w.refreshEditMenu();  // opening the Edit menu sets its items for the current event
+  w.menus().refreshEditMenu();  // opening the Edit menu sets its items for the current event
   Control<QAction>(w, "syncWithFileListAction")->trigger();
   EXPECT_EQ(FileListModule::GetJpegListID(FileListModule::Current().cursorRow), b);
   EXPECT_FALSE(Control<QAction>(w, "syncWithFileListAction")->isChecked());
@@ -145,7 +148,7 @@ TEST_F(MenusTest, TheSyncItemFollowsTheOptionAsSoonAsTheOptionsDialogCloses) {
     // The user opens the Edit menu with the event list focused.
     QApplication::setActiveWindow(&w);
     Control<QWidget>(w, "PictEventList")->setFocus();
-    w.refreshEditMenu();
+    w.menus().refreshEditMenu();
   };
 
   setOption(true);
@@ -164,6 +167,35 @@ TEST_F(MenusTest, TheSyncItemFollowsTheOptionAsSoonAsTheOptionsDialogCloses) {
   Control<QAction>(w, "syncWithFileListAction")->trigger();
   EXPECT_FALSE(Control<QAction>(w, "syncWithFileListAction")->isChecked());
   EXPECT_EQ(FileListModule::GetJpegListID(FileListModule::Current().cursorRow), a);
+}
+
+TEST_F(MenusTest, ABuildTurnsEveryEntryOffAndEachComesBackAsItWas) {
+  gui::MainGUI& w = startActive();
+  // With the event list focused some entries are on and some off (nothing
+  // to paste, no recent project).
+  std::vector<std::pair<QAction*, bool>> before;
+  for (QAction* a : w.findChildren<QAction*>()) before.emplace_back(a, a->isEnabled());
+  ASSERT_TRUE(Control<QAction>(w, "makeSwfAction")->isEnabled());
+  ASSERT_FALSE(Control<QAction>(w, "pasteEventsAction")->isEnabled());
+  ASSERT_FALSE(Control<QAction>(w, "recentProjectActions_0")->isEnabled());
+  {
+    GUICore::BuildLock build;
+    for (const auto& [a, enabled] : before) EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+  }
+  for (const auto& [a, enabled] : before) EXPECT_EQ(a->isEnabled(), enabled) << a->objectName().toStdString();
+}
+
+TEST_F(MenusTest, TheRecentProjectsFollowOpeningOnlyWhileTheWindowLives) {
+  const fs::path project = temp / "r.tsm";
+  GUICore::NewProject();
+  ASSERT_TRUE(GUICore::SaveProject(project.string()));
+  gui::MainGUI& w = start();
+  ASSERT_TRUE(GUICore::OpenProject(project.string()));
+  EXPECT_TRUE(Control<QAction>(w, "recentProjectActions_0")->text().endsWith(QStringLiteral("r.tsm")));
+  EXPECT_TRUE(Control<QAction>(w, "recentProjectActions_0")->isEnabled());
+  // Gone with the window: opening a project touches no menu of it.
+  destroyWindow();
+  EXPECT_TRUE(GUICore::OpenProject(project.string()));
 }
 
 TEST_F(MenusTest, HelpOpensTheShippedPagesOnlyWhenThereAreAny) {

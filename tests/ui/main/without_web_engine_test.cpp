@@ -51,7 +51,7 @@ TEST_F(WithoutWebEngineTest, TheWindowOpensEditsAndMakesTheMovieWhileThePreviewS
   ASSERT_TRUE(GUICore::SaveProject(project.string()));
   GUICore::NewProject();
   gui::MainGUI& main = start(gui::ToQ(project.string()));
-  main.warmUpPlayerWhenIdle(0);
+  main.menus().warmUpPlayerWhenIdle(0);
   main.repaint();
   Settle();
   EXPECT_EQ(player::KeptFlashHost(), nullptr) << "nothing to warm up";

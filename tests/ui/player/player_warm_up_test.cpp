@@ -38,7 +38,7 @@ TEST_F(PlayerWarmUpTest, AnOpenedProjectStartsOneHiddenHostThatTheFirstF5Takes) 
 
   gui::MainGUI& main = start();
   QApplication::setActiveWindow(&main);
-  main.warmUpPlayerWhenIdle(0);
+  main.menus().warmUpPlayerWhenIdle(0);
   main.repaint();
   Settle();
   EXPECT_EQ(hosts.made(), 0) << "a program with nothing to look at starts nothing";

@@ -159,7 +159,7 @@ TEST_F(RufflePreview, TheWarmUpStartsThePlayerHiddenAndTheFirstF5UsesIt) {
   gui::MainGUI& main = start(QString::fromStdString(makeProject(6).string()));
   QApplication::setActiveWindow(&main);
   QWidget* const active = QApplication::activeWindow();
-  main.warmUpPlayerWhenIdle(0);
+  main.menus().warmUpPlayerWhenIdle(0);
   main.repaint();
   ASSERT_TRUE(WaitUntil([] { return player::KeptFlashHost() != nullptr; }));
   auto* warm = qobject_cast<player::RuffleFlashView*>(player::KeptFlashHost());

@@ -17,6 +17,7 @@
 #include "support/temp_dir.h"
 #include "ui/main/qt_services.h"
 #include "ui/main/main_gui.h"
+#include "ui/main/main_menus.h"
 #include "ui/main/print_canvas.h"
 #include "ui/main/splitter_handle.h"
 

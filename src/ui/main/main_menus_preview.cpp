@@ -16,6 +16,7 @@
 #include "ui/dialogs/browser_preview_window.h"
 #include "ui/dialogs/preview_options_dialog.h"
 #include "ui/main/main_gui.h"
+#include "ui/main/main_menus.h"
 #include "ui/main/on_demand_window.h"
 #include "ui/player/flash_host.h"
 #include "ui/player/player_routes.h"
@@ -60,9 +61,9 @@ class PlayerWarmUp : public QObject {
 
 }  // namespace
 
-void MainGUI::warmUpPlayerWhenIdle(int afterPaintMs) { new PlayerWarmUp(this, afterPaintMs); }
+void MainMenus::warmUpPlayerWhenIdle(int afterPaintMs) { new PlayerWarmUp(w_, afterPaintMs); }
 
-void MainGUI::setupPreviewArea() {
+void MainMenus::connectPreviewMenu() {
   connect(previewWindowAction, &QAction::triggered, this, [this] { previewInWindow(); });
   connect(previewSelectedAction, &QAction::triggered, this, [this] { previewSelected(); });
   connect(previewInBrowserAction, &QAction::triggered, this, [this] { previewInBrowser(); });
@@ -73,24 +74,24 @@ void MainGUI::setupPreviewArea() {
   movieLinks_ = std::make_unique<player::ScopedUrlOpener>([](const QUrl& url) { Desktop().opener->openUrl(url); });
 }
 
-void MainGUI::previewInWindow() { runPreview(1); }
+void MainMenus::previewInWindow() { runPreview(1); }
 
-void MainGUI::previewSelected() {
+void MainMenus::previewSelected() {
   runPreview(std::clamp(Prefs::Current().previewSelectedPlayer, 0, 2) + 4);
 }
 
-void MainGUI::previewInBrowser() { runPreview(2); }
+void MainMenus::previewInBrowser() { runPreview(2); }
 
-void MainGUI::previewInPlayer() { runPreview(3); }
+void MainMenus::previewInPlayer() { runPreview(3); }
 
-void MainGUI::runPreview(int mode) {
+void MainMenus::runPreview(int mode) {
   // The preview holds the build lock until it is shown: the menu and its
   // keys stay off meanwhile, so that no second preview starts inside it.
-  if (buildRunning()) return;
+  if (w_->buildRunning()) return;
   GUICore::RunPreview(static_cast<GUICore::PreviewMode>(mode), GUICore::kPreviewMovie);
 }
 
-void MainGUI::showPreview(const QString& path, ui::PreviewTarget target, int width, int height) {
+void MainMenus::showPreview(const QString& path, ui::PreviewTarget target, int width, int height) {
   const Preferences& p = Prefs::Current();
   if (target == ui::PreviewTarget::Window) {
     if (const QString reason = player::FlashHostUnavailableReason(); !reason.isEmpty()) {
@@ -100,7 +101,7 @@ void MainGUI::showPreview(const QString& path, ui::PreviewTarget target, int wid
                                       ui::Icon::Exclamation);
       return;
     }
-    PreviewWindow* w = kPreviewWindow.load(this);
+    PreviewWindow* w = kPreviewWindow.load(w_);
     w->setStageSize(width, height);
     w->showMovie(path);
     w->showModeless();
@@ -116,7 +117,7 @@ void MainGUI::showPreview(const QString& path, ui::PreviewTarget target, int wid
       shown = Desktop().opener->openFile(path);
     } else if (const QUrl url = player::PublishBrowserPreview(path); !url.isEmpty()) {
       // Without the web engine library the desktop's browser shows it.
-      if (p.previewUseIE == 1 && BrowserPreviewWindow::open(this, url, width, height)) {
+      if (p.previewUseIE == 1 && BrowserPreviewWindow::open(w_, url, width, height)) {
         shown = true;
       } else {
         const QString forwarding = player::WriteForwardingPage(url);
@@ -134,13 +135,13 @@ void MainGUI::showPreview(const QString& path, ui::PreviewTarget target, int wid
   }
 }
 
-void MainGUI::toggleTraceWindow() {
+void MainMenus::toggleTraceWindow() {
   // The item's check has already turned (it is a checkable action).
   if (!traceWindowAction->isChecked()) {
     kTraceWindow.unload();
     return;
   }
-  TraceWindow* w = kTraceWindow.present(this);
+  TraceWindow* w = kTraceWindow.present(w_);
   const Preferences& p = Prefs::Current();
   if (p.twWidth >= 1 && p.twHeight >= 1) {
     // The stored rectangle is the outer one.
@@ -150,10 +151,10 @@ void MainGUI::toggleTraceWindow() {
   }
 }
 
-void MainGUI::setTraceWindowChecked(bool checked) { traceWindowAction->setChecked(checked); }
+void MainMenus::setTraceWindowChecked(bool checked) { traceWindowAction->setChecked(checked); }
 
-void MainGUI::editPreviewOptions() {
-  PreviewOptionDialog dialog(this);
+void MainMenus::editPreviewOptions() {
+  PreviewOptionDialog dialog(w_);
   dialog.exec();
 }
 

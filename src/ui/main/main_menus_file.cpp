@@ -1,5 +1,5 @@
 // The File menu: new, open, recent projects, save, save as, Make SWF and
-// quit.
+// quit, and the question before a project is closed.
 #include <QAction>
 #include <QDir>
 #include <QMenu>
@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "compiler/movie_compiler.h"
+#include "platform/ui.h"
 #include "project/build_lock.h"
 #include "project/file_dialogs.h"
 #include "project/gui_core.h"
@@ -15,8 +16,10 @@
 #include "project/preferences.h"
 #include "project/project_file.h"
 #include "ui/common/qt_text.h"
+#include "ui/main/event_list_area.h"
 #include "ui/main/file_list_area.h"
 #include "ui/main/main_gui.h"
+#include "ui/main/main_menus.h"
 #include "ui/main/print_canvas.h"
 
 namespace tesmiro::gui {
@@ -46,7 +49,7 @@ bool EndsWithNoCase(const std::string& s, const std::string& tail) {
 
 }  // namespace
 
-void MainGUI::connectFileMenu() {
+void MainMenus::connectFileMenu() {
   connect(newProjectAction, &QAction::triggered, this, [this] { newProject(); });
   connect(openProjectAction, &QAction::triggered, this, [this] { openProject(); });
   connect(saveAction, &QAction::triggered, this, [this] { save(); });
@@ -56,52 +59,64 @@ void MainGUI::connectFileMenu() {
   connect(recentProjectActions.front(), &QAction::triggered, this, [this] { openRecentProject(0); });
 }
 
-void MainGUI::newProject() {
-  if (buildRunning()) return;
+bool MainMenus::ConfirmSaveProject() {
+  if (!GUICore::HasUnsavedChanges()) return true;
+  const ui::Answer a = ui::Current().messages->message(
+      "Tesmiro", "プロジェクトは変更されています。上書き保存しますか？", ui::Icon::Exclamation,
+      ui::Buttons::YesNoCancel);
+  if (a == ui::Answer::Cancel) return false;
+  // A save that did not happen (Save As cancelled, write failed) must not
+  // let the caller throw the changes away.
+  if (a == ui::Answer::Yes) return save();
+  return true;
+}
+
+void MainMenus::newProject() {
+  if (w_->buildRunning()) return;
   if (!ConfirmSaveProject()) return;
   GUICore::NewProject();
   GUICore::State().projectPath.clear();
-  followCurrentEvent();
+  w_->eventList_->followCurrentEvent();
 }
 
-void MainGUI::openProject() {
-  if (buildRunning()) return;
+void MainMenus::openProject() {
+  if (w_->buildRunning()) return;
   if (!ConfirmSaveProject()) return;
   DialogModule::FileDialogRecord r;
   r.filter.assign(kProjectFilter, kProjectFilterSize);
   r.defaultExt = "tsm";
   r.initialDir = ProjectFolderOrHome();
   if (DialogModule::OpenFileDialog(r) && !r.file.empty()) GUICore::OpenProject(r.file);
-  followCurrentEvent();
+  w_->eventList_->followCurrentEvent();
   if (GUICore::State().settings.option(2) == 'D') Prefs::Current().doubleClickProperty = 1;
 }
 
-void MainGUI::openRecentProject(int k) {
-  if (buildRunning() || k < 0 || k >= static_cast<int>(recentProjectActions.size())) return;
+void MainMenus::openRecentProject(int k) {
+  if (w_->buildRunning() || k < 0 || k >= static_cast<int>(recentProjectActions.size())) return;
   const std::string path = FromQ(recentProjectActions[static_cast<size_t>(k)]->data().toString());
   if (path.empty()) return;
   if (!ConfirmSaveProject()) return;
   GUICore::OpenProject(path);
-  followCurrentEvent();
+  w_->eventList_->followCurrentEvent();
 }
 
-bool MainGUI::openProjectFile(const std::string& path) {
-  if (buildRunning()) return false;
+bool MainMenus::openProjectFile(const std::string& path) {
+  if (w_->buildRunning()) return false;
   if (!ConfirmSaveProject()) return false;
   const bool opened = GUICore::OpenProject(path);
-  followCurrentEvent();
+  w_->eventList_->followCurrentEvent();
   return opened;
 }
 
-bool MainGUI::save() {
-  if (buildRunning()) return false;
+bool MainMenus::save() {
+  if (w_->buildRunning()) return false;
   const std::string path = GUICore::State().projectPath;
   if (path.empty()) return saveAs();
   return GUICore::SaveProject(path).ok();
 }
 
-bool MainGUI::saveAs() {
-  if (buildRunning()) return false;
+bool MainMenus::saveAs() {
+  if (w_->buildRunning()) return false;
   DialogModule::FileDialogRecord r;
   r.filter.assign(kProjectFilter, kProjectFilterSize);
   r.defaultExt = "tsm";
@@ -115,8 +130,8 @@ bool MainGUI::saveAs() {
   return true;
 }
 
-void MainGUI::makeSwf() {
-  if (buildRunning()) return;
+void MainMenus::makeSwf() {
+  if (w_->buildRunning()) return;
   DialogModule::FileDialogRecord r;
   r.filter.assign(kMovieFilter, kMovieFilterSize);
   r.defaultExt = "swf";
@@ -131,14 +146,14 @@ void MainGUI::makeSwf() {
   if (!DialogModule::SaveFileDialog(r) || r.file.empty()) return;
   const GUICore::MovieFileResult made =
       GUICore::MakeMovieFile(std::filesystem::path(r.file), Prefs::Current().saveHTML == 1);
-  followCurrentEvent();
+  w_->eventList_->followCurrentEvent();
   if (!made.compressedBytes) return;
   // Below the build's own result line.
-  fileList_->infoPanel()->setCurrentX(0);
-  fileList_->infoPanel()->setCurrentY(14);
-  fileList_->infoPanel()->Print(ToQ(made.compressedLine()));
+  w_->fileList_->infoPanel()->setCurrentX(0);
+  w_->fileList_->infoPanel()->setCurrentY(14);
+  w_->fileList_->infoPanel()->Print(ToQ(made.compressedLine()));
 }
 
-void MainGUI::quit() { close(); }
+void MainMenus::quit() { w_->close(); }
 
 }  // namespace tesmiro::gui

@@ -1,6 +1,10 @@
-// The menu tree: captions, shortcuts and initial states, and the commands
-// that belong to no list: undo and redo routed to the focused list, the
-// Edit menu's opening, select all, the View toggles and the Help menu.
+// The menu tree: captions, shortcuts and initial states; the hand-over of
+// the popups' entries to the lists; and the commands that belong to no
+// list: undo and redo routed to the focused list, the Edit menu's opening,
+// select all, search, the View toggles, the windows of the File menu and
+// the Help menu.
+#include "ui/main/main_menus.h"
+
 #include <QApplication>
 #include <QFileInfo>
 #include <QMenu>
@@ -9,19 +13,28 @@
 
 #include "project/event_commands.h"
 #include "project/events.h"
+#include "project/gui_core.h"
 #include "project/list_models.h"
 #include "project/model.h"
 #include "project/preferences.h"
 #include "project/recent_files.h"
 #include "project/script_editor.h"
 #include "project/sorting.h"
+#include "project/store.h"
 #include "project/store_undo.h"
+#include "project/timelines.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
+#include "ui/dialogs/event_list_display_dialog.h"
+#include "ui/dialogs/import_dialog.h"
+#include "ui/dialogs/options_dialog.h"
+#include "ui/dialogs/project_dialog.h"
 #include "ui/dialogs/version_dialog.h"
 #include "ui/main/event_list_area.h"
 #include "ui/main/file_list_area.h"
 #include "ui/main/main_gui.h"
+#include "ui/main/on_demand_window.h"
+#include "ui/player/flash_host.h"
 
 namespace tesmiro::gui {
 namespace {
@@ -48,10 +61,70 @@ constexpr bool kOff = false;
 
 }  // namespace
 
-void MainGUI::createMenus() {
-  QMenuBar* bar = menuBar();
+MainMenus::MainMenus(MainGUI* w) : QObject(w), w_(w) {
+  createMenus();
+  connectFileMenu();
+}
 
-  fileMenu = Menu(this, "fileMenu", "ファイル(&F)");
+MainMenus::~MainMenus() = default;
+
+void MainMenus::setUp() {
+  w_->eventList_->setUp({editMenu, undoAction, redoAction, copyEventsAction, cutEventsAction, pasteEventsAction,
+                         deleteEventsAction, selectAllEventsAction, eventPropertiesAction, syncWithFileListAction,
+                         insertActionEventAction, timelineMenu, mainTimelineAction, spriteTabMenu,
+                         closeSpriteTabAction});
+  w_->fileList_->setUp({fileListMenu, addToEventsAction, storeUndoAction, storeRedoAction, openFileMenu,
+                        openWithAppAction, showInFolderAction, selectAllItemsAction, deleteItemsAction, addFileAction,
+                        addTextAction, addSpriteAction, addFolderAction, duplicateItemAction, itemPropertiesAction,
+                        sortMenu, sortUpAction, sortDownAction, undoAction, redoAction});
+  connect(projectPropertiesAction, &QAction::triggered, this, [this] { editProjectProperties(); });
+  connect(optionsAction, &QAction::triggered, this, [this] { editOptions(); });
+  connect(importProjectAction, &QAction::triggered, this, [this] { importProject(); });
+  connect(findAction, &QAction::triggered, this, [this] { openSearch(); });
+  connect(findNextAction, &QAction::triggered, this, [this] { findNext(); });
+  connectPreviewMenu();
+  connect(eventListDisplayAction, &QAction::triggered, this, [this] { editEventListDisplay(); });
+  connect(eventPropertiesAction, &QAction::triggered, this, [this] { w_->ListEventProperty(); });
+  // Opening a project puts it at the top of the recent projects.
+  recentFilesHook_ = std::make_unique<GUICore::ScopedRecentFilesHook>([this] { BuildRecentFilesMenu(); });
+}
+
+void MainMenus::followPreferences() {
+  const Preferences& p = Prefs::Current();
+  scriptEditorAction->setChecked(p.dispScriptEditor != 0);
+  spriteTabsAction->setChecked(p.dispSpriteTab == 1);
+  followEventSyncOption();
+  BuildRecentFilesMenu();
+}
+
+void MainMenus::setBuildRunning(bool running) {
+  if (running) {
+    // Every entry of the window's menus and popups is off, whoever made it.
+    actionsBeforeBuild_.clear();
+    for (QAction* a : w_->findChildren<QAction*>()) {
+      actionsBeforeBuild_.emplace_back(a, a->isEnabled());
+      a->setEnabled(false);
+    }
+    return;
+  }
+  for (auto& [a, enabled] : actionsBeforeBuild_) a->setEnabled(enabled);
+  actionsBeforeBuild_.clear();
+}
+
+bool MainMenus::scriptEditorChecked() const { return scriptEditorAction->isChecked(); }
+
+void MainMenus::setScriptEditorChecked(bool checked) { scriptEditorAction->setChecked(checked); }
+
+bool MainMenus::editMenuEnabled() const { return editMenu->menuAction()->isEnabled(); }
+
+void MainMenus::setEditMenuEnabled(bool enabled) { editMenu->menuAction()->setEnabled(enabled); }
+
+// ---- the menu tree ------------------------------------------------------------
+
+void MainMenus::createMenus() {
+  QMenuBar* bar = w_->menuBar();
+
+  fileMenu = Menu(w_, "fileMenu", "ファイル(&F)");
   newProjectAction = Item(fileMenu, "newProjectAction", "新規作成(&N)", QKeySequence(Qt::CTRL | Qt::Key_N));
   openProjectAction = Item(fileMenu, "openProjectAction", "プロジェクトを開く(&O)...", QKeySequence(Qt::CTRL | Qt::Key_O));
   saveAction = Item(fileMenu, "saveAction", "上書き保存(&S)", QKeySequence(Qt::CTRL | Qt::Key_S));
@@ -67,7 +140,7 @@ void MainGUI::createMenus() {
   quitAction = Item(fileMenu, "quitAction", "終了(&Q)");
   bar->addMenu(fileMenu);
 
-  editMenu = Menu(this, "editMenu", "編集(&E)");
+  editMenu = Menu(w_, "editMenu", "編集(&E)");
   undoAction = Item(editMenu, "undoAction", "元に戻す(&U)", QKeySequence(Qt::CTRL | Qt::Key_Z));
   redoAction = Item(editMenu, "redoAction", "やりなおす(&Y)", QKeySequence(Qt::CTRL | Qt::Key_Y));
   Separator(editMenu, "afterRedoSeparator");
@@ -88,7 +161,7 @@ void MainGUI::createMenus() {
       Item(editMenu, "eventPropertiesAction", "プロパティ(&P)", QKeySequence(Qt::CTRL | Qt::Key_P), kOff);
   bar->addMenu(editMenu);
 
-  viewMenu = Menu(this, "viewMenu", "表示(&D)");
+  viewMenu = Menu(w_, "viewMenu", "表示(&D)");
   scriptEditorAction =
       Item(viewMenu, "scriptEditorAction", "スクリプトエディタ(&E)", QKeySequence(Qt::CTRL | Qt::Key_E));
   scriptEditorAction->setCheckable(true);
@@ -97,7 +170,7 @@ void MainGUI::createMenus() {
   spriteTabsAction->setCheckable(true);
   bar->addMenu(viewMenu);
 
-  previewMenu = Menu(this, "previewMenu", "プレビュー(&P)");
+  previewMenu = Menu(w_, "previewMenu", "プレビュー(&P)");
   previewWindowAction =
       Item(previewMenu, "previewWindowAction", "プレビューウインドウ(&P)", QKeySequence(Qt::Key_F5));
   previewSelectedAction =
@@ -112,14 +185,14 @@ void MainGUI::createMenus() {
   previewOptionsAction = Item(previewMenu, "previewOptionsAction", "プレビューの設定(&O)...");
   bar->addMenu(previewMenu);
 
-  helpMenu = Menu(this, "helpMenu", "ヘルプ(&H)");
+  helpMenu = Menu(w_, "helpMenu", "ヘルプ(&H)");
   openHelpAction = Item(helpMenu, "openHelpAction", "ヘルプ(&H)...", QKeySequence(Qt::Key_F1));
   versionAction = Item(helpMenu, "versionAction", "バージョン情報(&V)");
   bar->addMenu(helpMenu);
 
   // Hidden popups: never in the menu bar, so their shortcuts only show; the
   // form-level keys run the Add commands.
-  fileListMenu = Menu(this, "fileListMenu", "ファイルリスト");
+  fileListMenu = Menu(w_, "fileListMenu", "ファイルリスト");
   addToEventsAction = Item(fileListMenu, "addToEventsAction", "イベントに追加(&E)");
   Separator(fileListMenu, "afterAddToEventsSeparator");
   storeUndoAction = Item(fileListMenu, "storeUndoAction", "元に戻す(&U)");
@@ -145,11 +218,11 @@ void MainGUI::createMenus() {
   // and also from the menu's own window.
   for (QAction* a : addItemMenu->actions()) a->setShortcutContext(Qt::WidgetShortcut);
 
-  timelineMenu = Menu(this, "timelineMenu", "イベントリスト選択");
+  timelineMenu = Menu(w_, "timelineMenu", "イベントリスト選択");
   mainTimelineAction = Item(timelineMenu, "timelineActions_0", "&0    (メイン)");
-  spriteTabMenu = Menu(this, "spriteTabMenu", "タブ操作");
+  spriteTabMenu = Menu(w_, "spriteTabMenu", "タブ操作");
   closeSpriteTabAction = Item(spriteTabMenu, "closeSpriteTabAction", "このタブを閉じる(&C)");
-  sortMenu = Menu(this, "sortMenu", "ソート");
+  sortMenu = Menu(w_, "sortMenu", "ソート");
   sortUpAction = Item(sortMenu, "sortUpAction", "上");
   sortDownAction = Item(sortMenu, "sortDownAction", "下");
 
@@ -164,7 +237,9 @@ void MainGUI::createMenus() {
   connect(versionAction, &QAction::triggered, this, [this] { showVersion(); });
 }
 
-void MainGUI::BuildRecentFilesMenu() {
+// ---- File menu: the recent projects and the windows it opens -------------------
+
+void MainMenus::BuildRecentFilesMenu() {
   // Element 0 stays; the others are made again from the list.
   while (recentProjectActions.size() > 1) {
     delete recentProjectActions.back();
@@ -190,82 +265,128 @@ void MainGUI::BuildRecentFilesMenu() {
     }
     a->setText(ToQ(entries[k].caption));
     a->setData(ToQ(entries[k].path));
-    a->setEnabled(!buildRunning());
+    a->setEnabled(!w_->buildRunning());
     after = a;
   }
 }
 
+void MainMenus::importProject() {
+  GUICore::ShowTimeline(0, false);
+  ImportDialog::run(w_);
+  GUICore::RefreshFileList();
+  GUICore::ShowTimeline(0, false);
+  w_->eventList_->followCurrentEvent();
+}
+
+void MainMenus::editProjectProperties() {
+  ProjectDialog::run(w_);
+  // The loading screen moves the first frame; the header shows size and rate.
+  EventListModule::RenumberFrames();
+  EventListModule::DrawEventList();
+  GUICore::UpdateTimelineHeader();
+}
+
+void MainMenus::editOptions() {
+  if (OptionDialog::run(w_)) followEventSyncOption();
+}
+
+// With AlwaysEventSync the sync item is a lasting check that a click toggles;
+// without it a click syncs once and the item never shows a check.
+void MainMenus::followEventSyncOption() {
+  const bool lasting = Prefs::Current().alwaysEventSync == 1;
+  if (!lasting) syncWithFileListAction->setChecked(false);
+  syncWithFileListAction->setCheckable(lasting);
+}
+
+// ---- Edit menu --------------------------------------------------------------------
+
 // Undo and redo go to the list that has the focus; elsewhere (the script
 // text, no focus) they do nothing.
-void MainGUI::undo() {
-  if (buildRunning()) return;
-  QWidget* f = focusedControl();
-  if (f == eventList_->list()) {
+void MainMenus::undo() {
+  if (w_->buildRunning()) return;
+  QWidget* f = w_->focusedControl();
+  if (f == w_->eventList_->list()) {
     GUICore::EventUndo();
-    onEventListClicked();
-  } else if (f == fileList_->list()) {
-    fileList_->undoStore();
+    w_->eventList_->onClicked();
+  } else if (f == w_->fileList_->list()) {
+    w_->fileList_->undoStore();
   }
 }
 
-void MainGUI::redo() {
-  if (buildRunning()) return;
-  QWidget* f = focusedControl();
-  if (f == eventList_->list()) {
+void MainMenus::redo() {
+  if (w_->buildRunning()) return;
+  QWidget* f = w_->focusedControl();
+  if (f == w_->eventList_->list()) {
     GUICore::EventRedo();
-    onEventListClicked();
-  } else if (f == fileList_->list()) {
-    fileList_->redoStore();
+    w_->eventList_->onClicked();
+  } else if (f == w_->fileList_->list()) {
+    w_->fileList_->redoStore();
   }
 }
 
-void MainGUI::refreshEditMenu() {
-  QWidget* f = focusedControl();
-  if (f == eventList_->list()) {
-    onEventListFocusIn();
-  } else if (f == fileList_->list()) {
-    onFileListFocusIn();
+void MainMenus::refreshEditMenu() {
+  QWidget* f = w_->focusedControl();
+  if (f == w_->eventList_->list()) {
+    w_->eventList_->onFocusIn();
+  } else if (f == w_->fileList_->list()) {
+    w_->fileList_->onFocusIn();
   } else {
-    onEventListFocusOut();
+    w_->eventList_->onFocusOut();
   }
 }
 
-void MainGUI::selectAllEvents() {
+void MainMenus::selectAllEvents() {
   EventCommands::SelectAll();
   // The shown property dialog would apply the one event's fields to all.
-  if (eventPropertyVisible()) ListEventPropertyLoad();
+  if (w_->eventPropertyVisible()) w_->ListEventPropertyLoad();
 }
 
 // Once, or (with AlwaysEventSync) a lasting check that the event list's
 // click handler follows.
-void MainGUI::syncWithFileList() {
+void MainMenus::syncWithFileList() {
   // A lasting check has toggled itself already.
-  if (buildRunning() || syncWithFileListAction->isCheckable()) return;
+  if (w_->buildRunning() || syncWithFileListAction->isCheckable()) return;
   GUICore::SelectStoreItemByID(EventListModule::Current().currentRow + 1, false);
 }
 
-void MainGUI::setScriptEditorChecked(bool checked) { scriptEditorAction->setChecked(checked); }
+void MainMenus::openSearch() {
+  const bool made = !kSearchDialog.loaded();
+  SearchDialog* dialog = kSearchDialog.present(w_, true);
+  if (made) connect(dialog, &SearchDialog::searched, this, [this] { w_->eventList_->followCurrentEvent(); });
+}
 
-void MainGUI::toggleScriptEditor() {
+void MainMenus::findNext() {
+  // Before the dialog was ever shown there is nothing to repeat.
+  if (SearchDialog* dialog = kSearchDialog.loaded()) dialog->SearchItem();
+  w_->eventList_->followCurrentEvent();
+}
+
+// ---- View menu --------------------------------------------------------------------
+
+void MainMenus::toggleScriptEditor() {
   // The check toggles by itself (checkable); the selection's script is
   // shown, or the editor hidden, for the new state.
   ScriptEditorModule::ShowEventScript(0, "");
 }
 
-void MainGUI::toggleSpriteTabs() {
+void MainMenus::editEventListDisplay() { EventColorDialog::run(w_); }
+
+void MainMenus::toggleSpriteTabs() {
   Preferences& p = Prefs::Current();
   p.dispSpriteTab = 1 - p.dispSpriteTab;
   spriteTabsAction->setChecked(p.dispSpriteTab == 1);
-  SizeControlsCall();
+  w_->SizeControlsCall();
 }
 
-void MainGUI::openHelp() {
+// ---- Help menu --------------------------------------------------------------------
+
+void MainMenus::openHelp() {
   const auto help = GUICore::State().paths.resources / "help" / "index.html";
   if (QFileInfo::exists(ToQ(help.string()))) Desktop().opener->openFile(ToQ(help.string()));
 }
 
-void MainGUI::showVersion() {
-  VersionInfo dialog(this);
+void MainMenus::showVersion() {
+  VersionInfo dialog(w_);
   dialog.exec();
 }
 
