@@ -16,7 +16,10 @@
 //       { frames: 2 },           // frames at the movie's frame rate
 //     ],
 //     screenshotPath: "out.png", // default: <tmp>/tesmiro-screenshots/<movie name>.png
-//     timeoutMs: 60000,          // the whole run; the browser and server always close
+//     timeoutMs: 180000,         // the whole run, a guard against a hung player (a busy
+//                                // machine with its software renderer needs a minute for
+//                                // what takes twenty seconds alone); the browser and
+//                                // server always close
 //     fonts: [{ path: "/usr/share/fonts/x.ttf", url: "/fonts/x.ttf" }],  // optional: font files
 //                                // served at `url` and handed to Ruffle as font sources
 //     defaultFonts: { japaneseGothic: ["IPAGothic"] },  // optional: Ruffle's defaultFonts; a
@@ -68,7 +71,7 @@ const require = createRequire(import.meta.url);
 const RUFFLE_DIR = dirname(require.resolve("@ruffle-rs/ruffle/package.json"));
 
 export async function renderSwf(path, options = {}) {
-  const timeoutMs = options.timeoutMs ?? 60000;
+  const timeoutMs = options.timeoutMs ?? 180000;
   const renderer = await openRenderer({ timeoutMs });
   try {
     return await renderer.render(path, options);
@@ -77,7 +80,7 @@ export async function renderSwf(path, options = {}) {
   }
 }
 
-export async function openRenderer({ timeoutMs = 60000 } = {}) {
+export async function openRenderer({ timeoutMs = 180000 } = {}) {
   const server = await startServer();
   const profileDir = mkdtempSync(join(tmpdir(), "tesmiro-chromium-"));
   let context = null;

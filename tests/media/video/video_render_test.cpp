@@ -152,7 +152,7 @@ TEST_F(VideoRenderTest, StreamedMovieReachesItsLastFrame) {
   ASSERT_TRUE(WriteMovieFile(movie, MovieStage::Finish));
   const std::string out = RunPlayer(
       dir, "const r = await renderer.render(\"" + movie.string() +
-               "\", { frames: 2, untilTrace: \"last\", untilMs: 20000 });\nconsole.log(JSON.stringify(r.traces));");
+               "\", { frames: 2, untilTrace: \"last\", untilMs: 90000 });\nconsole.log(JSON.stringify(r.traces));");
   EXPECT_NE(out.find("[\"last\"]"), std::string::npos) << out;
 }
 
