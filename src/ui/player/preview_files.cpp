@@ -1,10 +1,12 @@
 #include "ui/player/preview_files.h"
 
+#include <sys/stat.h>
 #include <zlib.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QUrl>
 #include <algorithm>
@@ -33,6 +35,7 @@ enum Tag : int {
   kDoInitAction = 59,
   kPlaceObject3 = 70,
 };
+constexpr uint8_t kHasClipActions = 0x80;  // of a placement's first flags
 
 QByteArray Inflate(const QByteArray& in, qint64 expected) {
   QByteArray out(static_cast<qsizetype>(std::min(expected, kMaxScannedBytes)), Qt::Uninitialized);
@@ -80,9 +83,13 @@ void WalkTags(ByteReader& r, bool inSprite, QList<QByteArray>& out) {
           WalkTags(inner, true, out);
         }
         break;
-      case kDoAction: case kDoInitAction: case kDefineButton: case kDefineButton2: case kPlaceObject2:
-      case kPlaceObject3:
+      case kDoAction: case kDoInitAction: case kDefineButton: case kDefineButton2:
         CollectStrings(body, out);
+        break;
+      case kPlaceObject2: case kPlaceObject3:
+        // Only a placement with clip actions holds script; the others are
+        // numbers, and a large movie has a million of them.
+        if (!body.empty() && (body[0] & kHasClipActions)) CollectStrings(body, out);
         break;
       default:
         break;
@@ -146,6 +153,39 @@ QList<QByteArray> MovieScriptStrings(const QByteArray& movie) {
   return out;
 }
 
+namespace {
+
+// What a movie names, kept while its file stays the same: a view loads its
+// pictures over the same large movie underneath again and again.
+struct KnownMovie {
+  struct stat file {};
+  QList<QByteArray> names;
+};
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+QList<QByteArray> MovieNames(QFile& f) {
+  static QHash<QString, KnownMovie> known;
+  struct stat now {};
+  const QString path = QFileInfo(f).canonicalFilePath();
+  const bool stated = ::fstat(f.handle(), &now) == 0;
+  if (stated) {
+    const auto it = known.constFind(path);
+    if (it != known.constEnd() && SameFile(it->file, now)) return it->names;
+  }
+  QList<QByteArray> names = MovieScriptStrings(f.readAll());
+  if (stated) {
+    if (known.size() >= 8) known.clear();
+    known.insert(path, KnownMovie{now, names});
+  }
+  return names;
+}
+
+}  // namespace
+
 QSet<QString> PreviewPageFiles(const QString& pagePath) {
   const QFileInfo page(pagePath);
   const QString root = QFileInfo(page.absolutePath()).canonicalFilePath();
@@ -161,7 +201,7 @@ QSet<QString> PreviewPageFiles(const QString& pagePath) {
     if (suffix == QLatin1String("html") || suffix == QLatin1String("htm")) names = PageReferences(f.readAll());
     // A movie is known by its signature, not its name: a view's own
     // pictures are movies under another extension.
-    else if (const QByteArray sig = f.peek(3); sig == "FWS" || sig == "CWS") names = MovieScriptStrings(f.readAll());
+    else if (const QByteArray sig = f.peek(3); sig == "FWS" || sig == "CWS") names = MovieNames(f);
     // A name is read from the file's own folder and from the page's: the
     // player resolves a movie's names against either, as it is told.
     QString base = QFileInfo(current).path();

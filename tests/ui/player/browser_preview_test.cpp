@@ -102,6 +102,18 @@ TEST(BrowserPreviewPage, APlayerViewServesItsMovieAndOnlyTheFilesTheMovieNames) 
   std::filesystem::copy_file(folder.dir / "_preview.swf", folder.dir / "_picture.tmp");
   player::RouteMovie(server, QStringLiteral("view7/movie"), Q(folder.dir / "_picture.tmp"));
   EXPECT_EQ(status("clips/b.swf"), 200);
+  server.unroute(QStringLiteral("view7/movie"));
+
+  // The movie rebuilt with other names: what it names now counts, not what
+  // it named when it was last looked into.
+  TestMovie rebuilt;
+  rebuilt.frames = {"loadVariables(\"data/new.txt\", \"_root\");"};
+  std::string error;
+  ASSERT_TRUE(WriteTestMovie(rebuilt, folder.dir / "_preview.swf", &error)) << error;
+  Write(folder.dir / "data/new.txt", "new");
+  player::RouteMovie(server, QStringLiteral("view7/movie"), Q(folder.dir / "_preview.swf"));
+  EXPECT_EQ(status("data/new.txt"), 200);
+  EXPECT_EQ(status("clips/b.swf"), 404);
 }
 
 TEST(BrowserPreviewPage, ThePreviewIsServedOnlyToTheBrowserThatTookItsTicket) {
