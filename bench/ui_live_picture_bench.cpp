@@ -125,13 +125,18 @@ void DragFor(benchmark::State& state, bool movieUnderneath) {
   gui::MainGUI::instance()->ListEventProperty();
   gui::EventDialog* dialog = gui::EventDialog::instance();
   gui::LivePicturePane* pane = dialog->picturePane();
-  // The dialog's controls, by their names.
-  dialog->findChild<QCheckBox*>(QStringLiteral("expandPaneCheck"))->click();
+  // The dialog's controls, by their names. The dialog remembers whether
+  // its pane was expanded, and the checks run their commands when clicked.
+  const auto check = [&](const char* name) {
+    auto* box = dialog->findChild<QCheckBox*>(QString::fromLatin1(name));
+    if (!box->isChecked()) box->click();
+  };
+  check("expandPaneCheck");
   dialog->findChild<QComboBox*>(QStringLiteral("zoomList"))->setEditText(QStringLiteral("100%"));
   pane->applyZoom();
   dialog->findChild<QCheckBox*>(QStringLiteral("realTimeCheck"))->setChecked(true);
   if (movieUnderneath) {
-    dialog->findChild<QCheckBox*>(QStringLiteral("movieUnderneathCheck"))->click();
+    check("movieUnderneathCheck");
     // Every placement of the project is on the stage at frame 50.
     auto* frameSlider = dialog->findChild<QScrollBar*>(QStringLiteral("frameSlider"));
     frameSlider->setMaximum(100);
