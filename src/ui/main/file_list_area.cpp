@@ -128,13 +128,13 @@ FileListArea::FileListArea(MainGUI* w, QWidget* central) : QObject(w), w_(w) {
 
 void FileListArea::setUp(const Menus& menus) {
   menus_ = menus;
-  auto* list = new FileListWidget(w_);
+  auto* list = new FileListWidget(this);
   w_->replaceList(list_, list, fileListVScrollBar, fileListHScrollBar);
   list->attachScrollBars(fileListVScrollBar, fileListHScrollBar);
   // The wheel scrolls whichever list has the focus.
   w_->wheelHook->addList(BasWheelMouse::kFileList, list, [](int rows) { FL::ScrollFileListBy(rows); });
 
-  auto* header = new FileListHeader(w_, head_->parentWidget());
+  auto* header = new FileListHeader(this, head_->parentWidget());
   header->setGeometry(head_->geometry());
   header->show();
   delete head_;
@@ -256,7 +256,7 @@ void FileListArea::onDoubleClick(bool fromMouse) {
 
 void FileListArea::onKeyDown(int keyCode, int shift) {
   const bool doubleClick = FileListInput::KeyDown(keyCode, shift).doubleClick;
-  w_->followCurrentEvent();  // Delete takes a shown sprite's timeline with it
+  w_->eventList().followCurrentEvent();  // Delete takes a shown sprite's timeline with it
   if (doubleClick) onDoubleClick(false);
 }
 
@@ -340,7 +340,7 @@ void FileListArea::ListJpegStoreAddEvent() {
   // would otherwise go on editing the event that now sits at their old row.
   ScriptEditorModule::ShowEventScript(ScriptEditorModule::kNoScript, "");
   if (w_->eventPropertyVisible()) w_->ListEventPropertyLoad();
-  w_->eventList_->list()->setFocus();
+  w_->eventList().list()->setFocus();
 }
 
 void FileListArea::addFiles() {
@@ -366,7 +366,7 @@ void FileListArea::addNewStoreItem(const char* kindKey) {
 
 void FileListArea::deleteItems() {
   StoreCommands::DeleteSelected();
-  w_->followCurrentEvent();
+  w_->eventList().followCurrentEvent();
   followFileListCursor();
   refreshStoreEditItems();
 }
@@ -381,7 +381,7 @@ void FileListArea::selectAllItems() { StoreCommands::SelectAllStore(); }
 
 void FileListArea::undoStore() {
   GUICore::StoreUndo();
-  w_->followCurrentEvent();
+  w_->eventList().followCurrentEvent();
   followFileListCursor();
   list_->setFocus();
   refreshStoreEditItems();
@@ -389,7 +389,7 @@ void FileListArea::undoStore() {
 
 void FileListArea::redoStore() {
   GUICore::StoreRedo();
-  w_->followCurrentEvent();
+  w_->eventList().followCurrentEvent();
   followFileListCursor();
   list_->setFocus();
   refreshStoreEditItems();
@@ -479,7 +479,7 @@ void FileListArea::stopSound() { SoundPreview(1); }
 
 void FileListArea::editSprite() {
   GUICore::ShowTimeline(GUICore::State().infoItemId, true);
-  w_->followCurrentEvent();
+  w_->eventList().followCurrentEvent();
   if (Prefs::Current().dispEventProperty != 1) ui::Windows().unloadEventDialog();
 }
 

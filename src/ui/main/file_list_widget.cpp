@@ -15,7 +15,7 @@
 #include "project/preferences.h"
 #include "ui/common/icon_strip.h"
 #include "ui/common/qt_text.h"
-#include "ui/main/main_gui.h"
+#include "ui/main/file_list_area.h"
 
 namespace tesmiro::gui {
 namespace {
@@ -51,7 +51,7 @@ void Text(QPainter& p, const QFontMetrics& fm, int x, int top, const std::string
 }  // namespace
 
 // The list takes over the view as the core left it before the window.
-FileListWidget::FileListWidget(MainGUI* owner, QWidget* parent)
+FileListWidget::FileListWidget(FileListArea* owner, QWidget* parent)
     : QWidget(parent), owner_(owner), view_(FL::CurrentView()), viewInstalled_(view_) {
   setObjectName("PictFileList");
   setFocusPolicy(Qt::StrongFocus);
@@ -167,26 +167,26 @@ void FileListWidget::resizeEvent(QResizeEvent*) { updateViewSize(); }
 void FileListWidget::mousePressEvent(QMouseEvent* e) {
   pressed_ = true;
   const QPoint p = Pos(e);
-  owner_->onFileListMouseDown(Buttons(e->button()), Shift(e->modifiers()), p.x(), p.y());
+  owner_->onMouseDown(Buttons(e->button()), Shift(e->modifiers()), p.x(), p.y());
 }
 
 void FileListWidget::mouseMoveEvent(QMouseEvent* e) {
   const QPoint p = Pos(e);
-  owner_->onFileListMouseMove(Buttons(e->buttons()), Shift(e->modifiers()), p.x(), p.y());
+  owner_->onMouseMove(Buttons(e->buttons()), Shift(e->modifiers()), p.x(), p.y());
 }
 
 void FileListWidget::mouseReleaseEvent(QMouseEvent* e) {
   const QPoint p = Pos(e);
-  owner_->onFileListMouseUp(Buttons(e->button()), Shift(e->modifiers()), p.x(), p.y());
+  owner_->onMouseUp(Buttons(e->button()), Shift(e->modifiers()), p.x(), p.y());
   // The release that completes a double click makes no click of its own.
-  if (pressed_) owner_->onFileListClicked();
+  if (pressed_) owner_->onClicked();
   pressed_ = false;
 }
 
 void FileListWidget::mouseDoubleClickEvent(QMouseEvent* e) {
   pressed_ = false;
   if (e->button() == Qt::LeftButton) {
-    owner_->onFileListDoubleClick(true);
+    owner_->onDoubleClick(true);
   } else {
     mousePressEvent(e);
   }
@@ -195,22 +195,22 @@ void FileListWidget::mouseDoubleClickEvent(QMouseEvent* e) {
 void FileListWidget::keyPressEvent(QKeyEvent* e) {
   const KeyCode k = MapKey(*e);
   if (k.code == 0) return QWidget::keyPressEvent(e);
-  owner_->onFileListKeyDown(k.code, k.shift);
+  owner_->onKeyDown(k.code, k.shift);
 }
 
 void FileListWidget::keyReleaseEvent(QKeyEvent* e) {
   const KeyCode k = MapKey(*e);
   if (k.code == 0 || e->isAutoRepeat()) return QWidget::keyReleaseEvent(e);
-  owner_->onFileListKeyUp(k.code, k.shift);
+  owner_->onKeyUp(k.code, k.shift);
 }
 
-void FileListWidget::focusInEvent(QFocusEvent*) { owner_->onFileListFocusIn(); }
+void FileListWidget::focusInEvent(QFocusEvent*) { owner_->onFocusIn(); }
 
 void FileListWidget::focusOutEvent(QFocusEvent* e) {
   // Opening a menu or another window is no loss of focus.
   const Qt::FocusReason r = e->reason();
   if (r == Qt::PopupFocusReason || r == Qt::MenuBarFocusReason || r == Qt::ActiveWindowFocusReason) return;
-  owner_->onFileListFocusOut();
+  owner_->onFocusOut();
 }
 
 void FileListWidget::dragEnterEvent(QDragEnterEvent* e) {
@@ -219,7 +219,7 @@ void FileListWidget::dragEnterEvent(QDragEnterEvent* e) {
 
 void FileListWidget::dragMoveEvent(QDragMoveEvent* e) {
   if (!e->mimeData()->hasUrls()) return;
-  owner_->onFileListDragOver(e->position().toPoint().y());
+  owner_->onDragOver(e->position().toPoint().y());
   e->acceptProposedAction();
 }
 
@@ -232,12 +232,12 @@ void FileListWidget::dropEvent(QDropEvent* e) {
     if (url.isLocalFile() && !url.toLocalFile().isEmpty()) paths.push_back(FromQ(url.toLocalFile()));
   }
   e->acceptProposedAction();
-  owner_->onFileListDrop(e->position().toPoint().y(), paths);
+  owner_->onDrop(e->position().toPoint().y(), paths);
 }
 
 // ---------------------------------------------------------------------------
 
-FileListHeader::FileListHeader(MainGUI* owner, QWidget* parent) : QWidget(parent), owner_(owner) {
+FileListHeader::FileListHeader(FileListArea* owner, QWidget* parent) : QWidget(parent), owner_(owner) {
   setObjectName("ListJpegStoreHead");
   setFont(ListFont(kPointSize));
   setAutoFillBackground(true);
@@ -264,8 +264,8 @@ void FileListHeader::paintEvent(QPaintEvent*) {
 }
 
 void FileListHeader::mouseReleaseEvent(QMouseEvent* e) {
-  owner_->onFileListHeadMouseUp(Buttons(e->button()), Shift(e->modifiers()), e->position().x(),
-                                    static_cast<int>(e->position().y()));
+  owner_->onHeadMouseUp(Buttons(e->button()), Shift(e->modifiers()), e->position().x(),
+                        static_cast<int>(e->position().y()));
 }
 
 }  // namespace tesmiro::gui

@@ -1,7 +1,7 @@
 #pragma once
 // The file list (PictFileList) and its column header (ListJpegStoreHead).
 // Both paint what the core planned (FileListModule) and hand their input to
-// the main window's handlers, in the order the handlers expect: press,
+// the file list area's handlers, in the order the handlers expect: press,
 // release, click, double click, release.
 #include <QRect>
 #include <QWidget>
@@ -14,13 +14,13 @@ class QScrollBar;
 
 namespace tesmiro::gui {
 
-class MainGUI;
+class FileListArea;
 
 class FileListWidget : public QWidget {
   Q_OBJECT
 
  public:
-  explicit FileListWidget(MainGUI* owner, QWidget* parent = nullptr);
+  explicit FileListWidget(FileListArea* owner, QWidget* parent = nullptr);
   ~FileListWidget() override;
 
   // The list's scroll bars (fileListVScrollBar, fileListHScrollBar), which live inside it.
@@ -51,7 +51,7 @@ class FileListWidget : public QWidget {
  private:
   void updateViewSize();
 
-  MainGUI* owner_;
+  FileListArea* owner_;
   QScrollBar* vertical_ = nullptr;
   QScrollBar* horizontal_ = nullptr;
   bool pressed_ = false;
@@ -67,7 +67,7 @@ class FileListHeader : public QWidget {
   Q_OBJECT
 
  public:
-  explicit FileListHeader(MainGUI* owner, QWidget* parent = nullptr);
+  explicit FileListHeader(FileListArea* owner, QWidget* parent = nullptr);
   // The frame round the column whose sort menu is open (none: nullopt).
   void setSortFrame(std::optional<QRect> frame);
 
@@ -76,7 +76,7 @@ class FileListHeader : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
-  MainGUI* owner_;
+  FileListArea* owner_;
   std::optional<QRect> frame_;
 };
 

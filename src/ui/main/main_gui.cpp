@@ -170,7 +170,7 @@ void MainGUI::startUp(const QString& commandLine) {
     // names the file; the caption stays that of a new project.
     GUICore::OpenProject(onDisk.empty() ? given : onDisk);
   }
-  followCurrentEvent();
+  eventList_->followCurrentEvent();
 
   fileList_->list()->setEnabled(true);
   eventList_->list()->setEnabled(true);
@@ -433,11 +433,11 @@ bool MainGUI::onKeyDown(int keyCode, int shift) {
     case 187: {
       const int sign = keyCode == 186 ? 1 : -1;
       if (shift == 0) {
-        ListEventStepTargets(sign);
+        eventList_->stepTargets(sign);
       } else if (shift == kShiftMask) {
-        ListEventStepValue(sign);
+        eventList_->stepValue(sign);
       } else if (shift == (kShiftMask | kCtrlMask)) {
-        ListEventStepValue(10 * sign);
+        eventList_->stepValue(10 * sign);
       } else {
         return false;
       }
@@ -459,7 +459,7 @@ bool MainGUI::onKeyUp(int keyCode, int) {
   } else {
     GUICore::ShowTimeline(GUICore::FindTimelineOfSprite(tabs[static_cast<size_t>(k - 1)].spriteId), false);
   }
-  followCurrentEvent();
+  eventList_->followCurrentEvent();
   return true;
 }
 
@@ -472,18 +472,12 @@ void MainGUI::cancelBuild() {
   GUICore::Build().cancelBuild = -1;
 }
 
-void MainGUI::printStatus(const QString& line) { fileList_->printStatus(line); }
-
-void MainGUI::focusFileList() { fileList_->list()->setFocus(); }
-
-void MainGUI::refreshFileList() { fileList_->refresh(); }
-
 bool MainGUI::buildStep(const std::string& line) {
   // A build reports a line per event; painting and yielding for each of them
   // costs more than the build itself. The window runs at most every 30 ms,
   // which keeps the line readable and the cancel button as quick as before.
   if (stepClock_.isValid() && stepClock_.elapsed() < 30) return cancelPressed_;
-  printStatus(ToQ(line));
+  fileList_->printStatus(ToQ(line));
   QCoreApplication::processEvents();
   stepClock_.start();
   return cancelPressed_;
@@ -541,39 +535,5 @@ QWidget* MainGUI::focusedControl() const {
   QWidget* f = QApplication::focusWidget();
   return f && f->window() == this ? f : nullptr;
 }
-
-// ---- the file list's handlers, which its widgets and tests call --------------------
-
-void MainGUI::onFileListMouseDown(int button, int shift, int x, int y) { fileList_->onMouseDown(button, shift, x, y); }
-void MainGUI::onFileListMouseMove(int button, int shift, int x, int y) { fileList_->onMouseMove(button, shift, x, y); }
-void MainGUI::onFileListMouseUp(int button, int shift, int x, int y) { fileList_->onMouseUp(button, shift, x, y); }
-void MainGUI::onFileListClicked() { fileList_->onClicked(); }
-void MainGUI::onFileListDoubleClick(bool fromMouse) { fileList_->onDoubleClick(fromMouse); }
-void MainGUI::onFileListKeyDown(int keyCode, int shift) { fileList_->onKeyDown(keyCode, shift); }
-void MainGUI::onFileListKeyUp(int keyCode, int shift) { fileList_->onKeyUp(keyCode, shift); }
-void MainGUI::onFileListFocusIn() { fileList_->onFocusIn(); }
-void MainGUI::onFileListFocusOut() { fileList_->onFocusOut(); }
-void MainGUI::onFileListDragOver(int y) { fileList_->onDragOver(y); }
-void MainGUI::onFileListDrop(int y, const std::vector<std::string>& paths) { fileList_->onDrop(y, paths); }
-void MainGUI::onFileListHeadMouseUp(int button, int shift, double x, int y) {
-  fileList_->onHeadMouseUp(button, shift, x, y);
-}
-void MainGUI::duplicateItem() { fileList_->duplicateItem(); }
-void MainGUI::sortUp() { fileList_->sortUp(); }
-void MainGUI::ShowItemInfo(int32_t id) { fileList_->ShowItemInfo(id); }
-
-
-// ---- the event list's commands, which the keys, menus, services and tests call ------
-
-void MainGUI::onEventListClicked() { eventList_->onClicked(); }
-void MainGUI::onEventListFocusIn() { eventList_->onFocusIn(); }
-void MainGUI::onEventListFocusOut() { eventList_->onFocusOut(); }
-void MainGUI::ListEventStepValue(int step) { eventList_->stepValue(step); }
-void MainGUI::ListEventStepTargets(int step) { eventList_->stepTargets(step); }
-void MainGUI::ListEventCopy() { eventList_->copy(); }
-void MainGUI::ListEventPaste() { eventList_->paste(); }
-void MainGUI::followCurrentEvent() { eventList_->followCurrentEvent(); }
-void MainGUI::DrawEventList() { eventList_->draw(); }
-void MainGUI::DrawTabsAndHeader() { eventList_->drawTabsAndHeader(); }
 
 }  // namespace tesmiro::gui

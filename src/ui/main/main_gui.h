@@ -53,6 +53,11 @@ class MainGUI : public QMainWindow, public DialogOwner {
 
   // The menu bar, the hidden popups and the commands that belong to no list.
   MainMenus& menus() { return *menus_; }
+  // The file list with its header, popups and the information panel, which
+  // is also the status line.
+  FileListArea& fileList() { return *fileList_; }
+  // The event list with its tab strip and the Edit menu's event commands.
+  EventListArea& eventList() { return *eventList_; }
 
   // ---- start-up and shut-down (main_gui.cpp) ------------------------------
   // The whole start-up; `commandLine` is the argument text (one pair of
@@ -91,58 +96,13 @@ class MainGUI : public QMainWindow, public DialogOwner {
   // off.
   void onBuildRunningChanged(bool running);
   bool buildRunning() const;
-  // Clears the status line and prints one line.
-  void printStatus(const QString& line);
-  // The focus goes to the file list.
-  void focusFileList();
-  // The store changed: the file list and its header repaint, Undo and Redo
-  // follow.
-  void refreshFileList();
 
-  // ---- event list with its tab strip (event_list_area.cpp) ---------------
-  // The keys, the window services and tests call these.
-  void onEventListClicked();
-  void onEventListFocusIn();
-  void onEventListFocusOut();
-  void ListEventStepValue(int step);
-  void ListEventStepTargets(int step);
-  void ListEventCopy();
-  void ListEventPaste();
-  // Every command that can show another timeline or find an event calls
-  // this once it is done: the views that follow the current event load it.
-  void followCurrentEvent();
-  // Repaint requests of the core: the rows, the tab strip with the heads.
-  void DrawEventList();
-  void DrawTabsAndHeader();
   // The wheel goes to the list that has the focus; both lists join it.
   WheelHook* wheelHook = nullptr;
 
   // Set by the event property dialog while it is shown: the script box of
   // the kind takes every edit of the script editors.
   std::function<void(int32_t kind, const std::string& text)> eventDialogScript;
-
-  // ---- file list, its popup and the information panel (file_list_area.cpp)
-  // The list's widgets hand their input to these; tests and the window
-  // services call the rest.
-  void onFileListMouseDown(int button, int shift, int x, int y);
-  void onFileListMouseMove(int button, int shift, int x, int y);
-  void onFileListMouseUp(int button, int shift, int x, int y);
-  void onFileListClicked();
-  // fromMouse: a double click of the mouse (its release is no click).
-  void onFileListDoubleClick(bool fromMouse = false);
-  void onFileListKeyDown(int keyCode, int shift);
-  void onFileListKeyUp(int keyCode, int shift);
-  void onFileListFocusIn();
-  void onFileListFocusOut();
-  void onFileListDragOver(int y);
-  // Local paths dropped from the desktop at y.
-  void onFileListDrop(int y, const std::vector<std::string>& paths);
-  void onFileListHeadMouseUp(int button, int shift, double x, int y);
-  void duplicateItem();
-  void sortUp();
-  // Paints the information panel for a store item (0: none); the core's
-  // ShowItemInfo records which item it is.
-  void ShowItemInfo(int32_t id);
 
   // ---- event property dialog (main_gui_event_dialog.cpp) -----------------
   bool eventPropertyVisible() const;

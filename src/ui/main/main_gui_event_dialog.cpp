@@ -59,7 +59,7 @@ void MainGUI::ListEventPropertyLoad() { EventProperty::Load(kEventDialog.load(th
 void MainGUI::ListEventPropertyApply() {
   if (EventDialog* d = kEventDialog.loaded()) EventProperty::Apply(d->fields());
   eventList_->list()->setFocus();
-  onEventListClicked();
+  eventList_->onClicked();
 }
 
 }  // namespace tesmiro::gui

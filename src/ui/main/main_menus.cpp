@@ -69,11 +69,11 @@ MainMenus::MainMenus(MainGUI* w) : QObject(w), w_(w) {
 MainMenus::~MainMenus() = default;
 
 void MainMenus::setUp() {
-  w_->eventList_->setUp({editMenu, undoAction, redoAction, copyEventsAction, cutEventsAction, pasteEventsAction,
+  w_->eventList().setUp({editMenu, undoAction, redoAction, copyEventsAction, cutEventsAction, pasteEventsAction,
                          deleteEventsAction, selectAllEventsAction, eventPropertiesAction, syncWithFileListAction,
                          insertActionEventAction, timelineMenu, mainTimelineAction, spriteTabMenu,
                          closeSpriteTabAction});
-  w_->fileList_->setUp({fileListMenu, addToEventsAction, storeUndoAction, storeRedoAction, openFileMenu,
+  w_->fileList().setUp({fileListMenu, addToEventsAction, storeUndoAction, storeRedoAction, openFileMenu,
                         openWithAppAction, showInFolderAction, selectAllItemsAction, deleteItemsAction, addFileAction,
                         addTextAction, addSpriteAction, addFolderAction, duplicateItemAction, itemPropertiesAction,
                         sortMenu, sortUpAction, sortDownAction, undoAction, redoAction});
@@ -275,7 +275,7 @@ void MainMenus::importProject() {
   ImportDialog::run(w_);
   GUICore::RefreshFileList();
   GUICore::ShowTimeline(0, false);
-  w_->eventList_->followCurrentEvent();
+  w_->eventList().followCurrentEvent();
 }
 
 void MainMenus::editProjectProperties() {
@@ -305,33 +305,33 @@ void MainMenus::followEventSyncOption() {
 void MainMenus::undo() {
   if (w_->buildRunning()) return;
   QWidget* f = w_->focusedControl();
-  if (f == w_->eventList_->list()) {
+  if (f == w_->eventList().list()) {
     GUICore::EventUndo();
-    w_->eventList_->onClicked();
-  } else if (f == w_->fileList_->list()) {
-    w_->fileList_->undoStore();
+    w_->eventList().onClicked();
+  } else if (f == w_->fileList().list()) {
+    w_->fileList().undoStore();
   }
 }
 
 void MainMenus::redo() {
   if (w_->buildRunning()) return;
   QWidget* f = w_->focusedControl();
-  if (f == w_->eventList_->list()) {
+  if (f == w_->eventList().list()) {
     GUICore::EventRedo();
-    w_->eventList_->onClicked();
-  } else if (f == w_->fileList_->list()) {
-    w_->fileList_->redoStore();
+    w_->eventList().onClicked();
+  } else if (f == w_->fileList().list()) {
+    w_->fileList().redoStore();
   }
 }
 
 void MainMenus::refreshEditMenu() {
   QWidget* f = w_->focusedControl();
-  if (f == w_->eventList_->list()) {
-    w_->eventList_->onFocusIn();
-  } else if (f == w_->fileList_->list()) {
-    w_->fileList_->onFocusIn();
+  if (f == w_->eventList().list()) {
+    w_->eventList().onFocusIn();
+  } else if (f == w_->fileList().list()) {
+    w_->fileList().onFocusIn();
   } else {
-    w_->eventList_->onFocusOut();
+    w_->eventList().onFocusOut();
   }
 }
 
@@ -352,13 +352,13 @@ void MainMenus::syncWithFileList() {
 void MainMenus::openSearch() {
   const bool made = !kSearchDialog.loaded();
   SearchDialog* dialog = kSearchDialog.present(w_, true);
-  if (made) connect(dialog, &SearchDialog::searched, this, [this] { w_->eventList_->followCurrentEvent(); });
+  if (made) connect(dialog, &SearchDialog::searched, this, [this] { w_->eventList().followCurrentEvent(); });
 }
 
 void MainMenus::findNext() {
   // Before the dialog was ever shown there is nothing to repeat.
   if (SearchDialog* dialog = kSearchDialog.loaded()) dialog->SearchItem();
-  w_->eventList_->followCurrentEvent();
+  w_->eventList().followCurrentEvent();
 }
 
 // ---- View menu --------------------------------------------------------------------

@@ -76,7 +76,7 @@ void MainMenus::newProject() {
   if (!ConfirmSaveProject()) return;
   GUICore::NewProject();
   GUICore::State().projectPath.clear();
-  w_->eventList_->followCurrentEvent();
+  w_->eventList().followCurrentEvent();
 }
 
 void MainMenus::openProject() {
@@ -87,7 +87,7 @@ void MainMenus::openProject() {
   r.defaultExt = "tsm";
   r.initialDir = ProjectFolderOrHome();
   if (DialogModule::OpenFileDialog(r) && !r.file.empty()) GUICore::OpenProject(r.file);
-  w_->eventList_->followCurrentEvent();
+  w_->eventList().followCurrentEvent();
   if (GUICore::State().settings.option(2) == 'D') Prefs::Current().doubleClickProperty = 1;
 }
 
@@ -97,14 +97,14 @@ void MainMenus::openRecentProject(int k) {
   if (path.empty()) return;
   if (!ConfirmSaveProject()) return;
   GUICore::OpenProject(path);
-  w_->eventList_->followCurrentEvent();
+  w_->eventList().followCurrentEvent();
 }
 
 bool MainMenus::openProjectFile(const std::string& path) {
   if (w_->buildRunning()) return false;
   if (!ConfirmSaveProject()) return false;
   const bool opened = GUICore::OpenProject(path);
-  w_->eventList_->followCurrentEvent();
+  w_->eventList().followCurrentEvent();
   return opened;
 }
 
@@ -146,12 +146,12 @@ void MainMenus::makeSwf() {
   if (!DialogModule::SaveFileDialog(r) || r.file.empty()) return;
   const GUICore::MovieFileResult made =
       GUICore::MakeMovieFile(std::filesystem::path(r.file), Prefs::Current().saveHTML == 1);
-  w_->eventList_->followCurrentEvent();
+  w_->eventList().followCurrentEvent();
   if (!made.compressedBytes) return;
   // Below the build's own result line.
-  w_->fileList_->infoPanel()->setCurrentX(0);
-  w_->fileList_->infoPanel()->setCurrentY(14);
-  w_->fileList_->infoPanel()->Print(ToQ(made.compressedLine()));
+  w_->fileList().infoPanel()->setCurrentX(0);
+  w_->fileList().infoPanel()->setCurrentY(14);
+  w_->fileList().infoPanel()->Print(ToQ(made.compressedLine()));
 }
 
 void MainMenus::quit() { w_->close(); }

@@ -9,6 +9,8 @@
 #include "ui/dialogs/event_dialog.h"
 #include "ui/dialogs/preview_window.h"
 #include "ui/dialogs/script_editor_window.h"
+#include "ui/main/event_list_area.h"
+#include "ui/main/file_list_area.h"
 #include "ui/main/main_gui.h"
 #include "ui/main/main_menus.h"
 #include "ui/main/print_canvas.h"
@@ -72,7 +74,7 @@ ui::Answer QtMessages::message(const std::string& title, const std::string& text
 }
 
 void QtMessages::status(const std::string& line) {
-  if (MainGUI* w = MainGUI::instance()) w->printStatus(ToQ(line));
+  if (MainGUI* w = MainGUI::instance()) w->fileList().printStatus(ToQ(line));
 }
 
 bool QtBuildProgress::step(const std::string& line) {
@@ -85,15 +87,15 @@ void QtWindowServices::setCaption(const std::string& caption) {
 }
 
 void QtWindowServices::storeChanged() {
-  if (MainGUI* w = MainGUI::instance()) w->refreshFileList();
+  if (MainGUI* w = MainGUI::instance()) w->fileList().refresh();
 }
 
 void QtWindowServices::eventsChanged() {
-  if (MainGUI* w = MainGUI::instance()) w->DrawEventList();
+  if (MainGUI* w = MainGUI::instance()) w->eventList().draw();
 }
 
 void QtWindowServices::drawTabsAndHeader() {
-  if (MainGUI* w = MainGUI::instance()) w->DrawTabsAndHeader();
+  if (MainGUI* w = MainGUI::instance()) w->eventList().drawTabsAndHeader();
 }
 
 void QtWindowServices::setTimelineHeader(const std::string&, uint32_t) { drawTabsAndHeader(); }
@@ -105,11 +107,11 @@ void QtWindowServices::hideScriptEditor() {
 }
 
 void QtWindowServices::focusFileList() {
-  if (MainGUI* w = MainGUI::instance()) w->focusFileList();
+  if (MainGUI* w = MainGUI::instance()) w->fileList().list()->setFocus();
 }
 
 void QtWindowServices::showItemInfo(int32_t itemId) {
-  if (MainGUI* w = MainGUI::instance()) w->ShowItemInfo(itemId);
+  if (MainGUI* w = MainGUI::instance()) w->fileList().ShowItemInfo(itemId);
 }
 
 void QtWindowServices::unloadEventDialog() { EventDialog::UnloadInstance(); }

@@ -136,7 +136,7 @@ void ScriptPanel::focusEditor() {
 }
 
 void ScriptPanel::focusEventList() {
-  if (w_->eventList_->list()->isEnabled()) w_->eventList_->list()->setFocus();
+  if (w_->eventList().list()->isEnabled()) w_->eventList().list()->setFocus();
 }
 
 void ScriptPanel::setEventDialogScript(int32_t kind, const std::string& text) {
@@ -165,12 +165,12 @@ void ScriptPanel::onScriptFocusIn() {
   // The Edit menu's shortcuts (copy, paste, undo, select all) belong to the
   // text while it has the focus; the lists leave the tab order.
   w_->menus().setEditMenuEnabled(false);
-  for (QWidget* list : {w_->eventList_->list(), w_->fileList_->list()}) SetTabStop(list, false);
+  for (QWidget* list : {w_->eventList().list(), w_->fileList().list()}) SetTabStop(list, false);
 }
 
 void ScriptPanel::onScriptFocusOut() {
   w_->menus().setEditMenuEnabled(true);
-  for (QWidget* list : {w_->eventList_->list(), w_->fileList_->list()}) SetTabStop(list, true);
+  for (QWidget* list : {w_->eventList().list(), w_->fileList().list()}) SetTabStop(list, true);
 }
 
 void ScriptPanel::onFindTextChanged() { findButton->setEnabled(!findTextList->currentText().isEmpty()); }

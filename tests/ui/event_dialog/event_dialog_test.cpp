@@ -184,9 +184,9 @@ TEST_F(EventDialogTest, CommandsThatChangeTheSelectedEventsReloadTheShownDialog)
   Prefs::Current().dispEventProperty = 1;
   EventDialog& d = OpenImage();
   FocusList();
-  window().ListEventStepValue(1);
+  window().eventList().stepValue(1);
   EXPECT_EQ(Control<QLineEdit>(d, "frameCountBox")->text(), "11");
-  window().ListEventStepTargets(-1);
+  window().eventList().stepTargets(-1);
   EXPECT_EQ(Control<QLineEdit>(d, "depthBox")->text(), "2");
   Type(Control<QLineEdit>(d, "drawXBox"), "7");
   QTest::mouseClick(Control<QPushButton>(d, "applyButton"), Qt::LeftButton);
@@ -204,9 +204,9 @@ TEST_F(EventDialogTest, CommandsThatChangeTheSelectedEventsReloadTheShownDialog)
 
   // A paste selects the new events: the dialog shows them.
   Select({1});
-  window().ListEventCopy();
+  window().eventList().copy();
   Select({0});
-  window().ListEventPaste();
+  window().eventList().paste();
   EXPECT_EQ(GUICore::GetEvent(1).itemId, 2);
   EXPECT_EQ(Control<QLineEdit>(d, "itemIdBox")->text(), "2");
   EXPECT_TRUE(Control<QGroupBox>(d, "soundGroup")->isVisibleTo(&d));

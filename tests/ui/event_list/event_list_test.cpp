@@ -191,7 +191,7 @@ TEST_F(EventListTest, WheelScrollsOnlyTheFocusedList) {
   BasWheelMouse::WheelState& wheel = w.findChild<gui::WheelHook*>()->state();
   BasWheelMouse::UnhookWheel(wheel);
   BasWheelMouse::HookWheel(wheel, BasWheelMouse::kFileList);
-  w.onEventListFocusIn();
+  w.eventList().onFocusIn();
   SendWheel(list, -120);
   EXPECT_EQ(elm::ScrollValue(), 4);
   SendWheel(list, -40);  // a touchpad: whole notches only
@@ -249,7 +249,7 @@ TEST_F(EventListTest, TabStripSwitchesAndClosesThroughItsPopups) {
     sprites.push_back(GUICore::AddStoreItem(name, "sprite", row, mode));
     GUICore::ShowTimeline(sprites.back(), true);
   }
-  w.DrawTabsAndHeader();
+  w.eventList().drawTabsAndHeader();
   const auto& tabs = GUICore::State().tabs;
   ASSERT_EQ(tabs.size(), 3u);
   QWidget* head = Control<QWidget>(w, "ListEventHead");

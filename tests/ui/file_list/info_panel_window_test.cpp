@@ -112,7 +112,7 @@ TEST_F(InfoPanelWindowTest, TheSpriteButtonOpensTheSpritesTimeline) {
   MainGUI& w = start();
   const int32_t sprite = Add({}, "sprite");
   FileListModule::Current().cursorRow = 1;
-  w.onFileListClicked();
+  w.fileList().onClicked();
   ASSERT_FALSE(Control<QPushButton>(w, "editSpriteButton")->isHidden());
   QTest::mouseClick(Control<QPushButton>(w, "editSpriteButton"), Qt::LeftButton);
   EXPECT_EQ(GUICore::State().shownTimeline, GUICore::FindTimelineOfSprite(sprite));
@@ -172,11 +172,11 @@ TEST_F(InfoPanelWindowTest, ThePanelFollowsTheCursorRowAfterEveryCommand) {
   EXPECT_TRUE(showsCursorRow()) << "move";
   GUICore::ShowItemInfo(0);
   Control<QAction>(w, "sortUpAction")->setData(2);  // by ID, descending
-  w.sortUp();
+  w.fileList().sortUp();
   EXPECT_TRUE(showsCursorRow()) << "sort";
   QTest::mouseClick(list, Qt::LeftButton, Qt::NoModifier, RowPoint(2));
   GUICore::ShowItemInfo(0);
-  w.duplicateItem();
+  w.fileList().duplicateItem();
   EXPECT_EQ(GUICore::StoreItemCount(), 3);
   EXPECT_TRUE(showsCursorRow()) << "duplicate";
 

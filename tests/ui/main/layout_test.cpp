@@ -166,9 +166,9 @@ TEST_F(LayoutTest, ATimerTickWritesTheBackupOnlyWithUnsavedChanges) {
 
 TEST_F(LayoutTest, TheStatusLineShowsOneLine) {
   gui::MainGUI& w = start();
-  w.printStatus(QStringLiteral("完了 (3KB)"));
+  w.fileList().printStatus(QStringLiteral("完了 (3KB)"));
   EXPECT_EQ(Control<gui::PrintCanvas>(w, "infoPanel")->printedLines(), QStringList{QStringLiteral("完了 (3KB)")});
-  w.printStatus(QStringLiteral("SWF生成キャンセル"));
+  w.fileList().printStatus(QStringLiteral("SWF生成キャンセル"));
   EXPECT_EQ(Control<gui::PrintCanvas>(w, "infoPanel")->printedLines(), QStringList{QStringLiteral("SWF生成キャンセル")});
   // Text was drawn into the picture near its left edge, and nothing right
   // of it.

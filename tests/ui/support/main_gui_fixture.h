@@ -15,6 +15,8 @@
 #include "support/recording_desktop.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
+#include "ui/main/event_list_area.h"
+#include "ui/main/file_list_area.h"
 #include "ui/main/qt_services.h"
 #include "ui/main/main_gui.h"
 #include "ui/main/main_menus.h"
