@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QUrl>
+#include <functional>
 
 #include "project/event_commands.h"
 #include "project/events.h"
@@ -61,10 +62,7 @@ constexpr bool kOff = false;
 
 }  // namespace
 
-MainMenus::MainMenus(MainGUI* w) : QObject(w), w_(w) {
-  createMenus();
-  connectFileMenu();
-}
+MainMenus::MainMenus(MainGUI* w) : QObject(w), w_(w) { createMenus(); }
 
 MainMenus::~MainMenus() = default;
 
@@ -77,14 +75,39 @@ void MainMenus::setUp() {
                         openWithAppAction, showInFolderAction, selectAllItemsAction, deleteItemsAction, addFileAction,
                         addTextAction, addSpriteAction, addFolderAction, duplicateItemAction, itemPropertiesAction,
                         sortMenu, sortUpAction, sortDownAction, undoAction, redoAction});
-  connect(projectPropertiesAction, &QAction::triggered, this, [this] { editProjectProperties(); });
-  connect(optionsAction, &QAction::triggered, this, [this] { editOptions(); });
-  connect(importProjectAction, &QAction::triggered, this, [this] { importProject(); });
-  connect(findAction, &QAction::triggered, this, [this] { openSearch(); });
-  connect(findNextAction, &QAction::triggered, this, [this] { findNext(); });
-  connectPreviewMenu();
-  connect(eventListDisplayAction, &QAction::triggered, this, [this] { editEventListDisplay(); });
-  connect(eventPropertiesAction, &QAction::triggered, this, [this] { w_->ListEventProperty(); });
+  // The entries' commands; the lists' own entries were connected by their areas.
+  const std::pair<QAction*, std::function<void()>> commands[] = {
+      {newProjectAction, [this] { newProject(); }},
+      {openProjectAction, [this] { openProject(); }},
+      {saveAction, [this] { save(); }},
+      {saveAsAction, [this] { saveAs(); }},
+      {importProjectAction, [this] { importProject(); }},
+      {makeSwfAction, [this] { makeSwf(); }},
+      {projectPropertiesAction, [this] { editProjectProperties(); }},
+      {optionsAction, [this] { editOptions(); }},
+      {recentProjectActions.front(), [this] { openRecentProject(0); }},
+      {quitAction, [this] { quit(); }},
+      {undoAction, [this] { undo(); }},
+      {redoAction, [this] { redo(); }},
+      {selectAllEventsAction, [this] { selectAllEvents(); }},
+      {findAction, [this] { openSearch(); }},
+      {findNextAction, [this] { findNext(); }},
+      {syncWithFileListAction, [this] { syncWithFileList(); }},
+      {eventPropertiesAction, [this] { w_->ListEventProperty(); }},
+      {scriptEditorAction, [this] { toggleScriptEditor(); }},
+      {eventListDisplayAction, [this] { editEventListDisplay(); }},
+      {spriteTabsAction, [this] { toggleSpriteTabs(); }},
+      {previewWindowAction, [this] { previewInWindow(); }},
+      {previewSelectedAction, [this] { previewSelected(); }},
+      {previewInBrowserAction, [this] { previewInBrowser(); }},
+      {previewInPlayerAction, [this] { previewInPlayer(); }},
+      {traceWindowAction, [this] { toggleTraceWindow(); }},
+      {previewOptionsAction, [this] { editPreviewOptions(); }},
+      {openHelpAction, [this] { openHelp(); }},
+      {versionAction, [this] { showVersion(); }},
+  };
+  for (const auto& [action, command] : commands) connect(action, &QAction::triggered, this, command);
+  connect(editMenu, &QMenu::aboutToShow, this, [this] { refreshEditMenu(); });
   // Opening a project puts it at the top of the recent projects.
   recentFilesHook_ = std::make_unique<GUICore::ScopedRecentFilesHook>([this] { BuildRecentFilesMenu(); });
 }
@@ -225,16 +248,6 @@ void MainMenus::createMenus() {
   sortMenu = Menu(w_, "sortMenu", "ソート");
   sortUpAction = Item(sortMenu, "sortUpAction", "上");
   sortDownAction = Item(sortMenu, "sortDownAction", "下");
-
-  connect(undoAction, &QAction::triggered, this, [this] { undo(); });
-  connect(redoAction, &QAction::triggered, this, [this] { redo(); });
-  connect(editMenu, &QMenu::aboutToShow, this, [this] { refreshEditMenu(); });
-  connect(selectAllEventsAction, &QAction::triggered, this, [this] { selectAllEvents(); });
-  connect(syncWithFileListAction, &QAction::triggered, this, [this] { syncWithFileList(); });
-  connect(scriptEditorAction, &QAction::triggered, this, [this] { toggleScriptEditor(); });
-  connect(spriteTabsAction, &QAction::triggered, this, [this] { toggleSpriteTabs(); });
-  connect(openHelpAction, &QAction::triggered, this, [this] { openHelp(); });
-  connect(versionAction, &QAction::triggered, this, [this] { showVersion(); });
 }
 
 // ---- File menu: the recent projects and the windows it opens -------------------
@@ -302,25 +315,18 @@ void MainMenus::followEventSyncOption() {
 
 // Undo and redo go to the list that has the focus; elsewhere (the script
 // text, no focus) they do nothing.
-void MainMenus::undo() {
-  if (w_->buildRunning()) return;
-  QWidget* f = w_->focusedControl();
-  if (f == w_->eventList().list()) {
-    GUICore::EventUndo();
-    w_->eventList().onClicked();
-  } else if (f == w_->fileList().list()) {
-    w_->fileList().undoStore();
-  }
-}
+void MainMenus::undo() { stepHistory(false); }
 
-void MainMenus::redo() {
+void MainMenus::redo() { stepHistory(true); }
+
+void MainMenus::stepHistory(bool forward) {
   if (w_->buildRunning()) return;
   QWidget* f = w_->focusedControl();
   if (f == w_->eventList().list()) {
-    GUICore::EventRedo();
+    forward ? GUICore::EventRedo() : GUICore::EventUndo();
     w_->eventList().onClicked();
   } else if (f == w_->fileList().list()) {
-    w_->fileList().redoStore();
+    forward ? w_->fileList().redoStore() : w_->fileList().undoStore();
   }
 }
 

@@ -81,9 +81,9 @@ class MainMenus final : public QObject {
 
  private:
   void createMenus();
-  void connectFileMenu();  // main_menus_file.cpp
-  void connectPreviewMenu();  // main_menus_preview.cpp
   void BuildRecentFilesMenu();
+  // Undo (false) or redo (true) in the focused list's history.
+  void stepHistory(bool forward);
   // With AlwaysEventSync the sync entry is a lasting check.
   void followEventSyncOption();
 

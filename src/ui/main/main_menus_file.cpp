@@ -49,16 +49,6 @@ bool EndsWithNoCase(const std::string& s, const std::string& tail) {
 
 }  // namespace
 
-void MainMenus::connectFileMenu() {
-  connect(newProjectAction, &QAction::triggered, this, [this] { newProject(); });
-  connect(openProjectAction, &QAction::triggered, this, [this] { openProject(); });
-  connect(saveAction, &QAction::triggered, this, [this] { save(); });
-  connect(saveAsAction, &QAction::triggered, this, [this] { saveAs(); });
-  connect(makeSwfAction, &QAction::triggered, this, [this] { makeSwf(); });
-  connect(quitAction, &QAction::triggered, this, [this] { quit(); });
-  connect(recentProjectActions.front(), &QAction::triggered, this, [this] { openRecentProject(0); });
-}
-
 bool MainMenus::ConfirmSaveProject() {
   if (!GUICore::HasUnsavedChanges()) return true;
   const ui::Answer a = ui::Current().messages->message(

@@ -63,17 +63,6 @@ class PlayerWarmUp : public QObject {
 
 void MainMenus::warmUpPlayerWhenIdle(int afterPaintMs) { new PlayerWarmUp(w_, afterPaintMs); }
 
-void MainMenus::connectPreviewMenu() {
-  connect(previewWindowAction, &QAction::triggered, this, [this] { previewInWindow(); });
-  connect(previewSelectedAction, &QAction::triggered, this, [this] { previewSelected(); });
-  connect(previewInBrowserAction, &QAction::triggered, this, [this] { previewInBrowser(); });
-  connect(previewInPlayerAction, &QAction::triggered, this, [this] { previewInPlayer(); });
-  connect(traceWindowAction, &QAction::triggered, this, [this] { toggleTraceWindow(); });
-  connect(previewOptionsAction, &QAction::triggered, this, [this] { editPreviewOptions(); });
-  // Links a previewed movie opens go where the desktop's other links go.
-  movieLinks_ = std::make_unique<player::ScopedUrlOpener>([](const QUrl& url) { Desktop().opener->openUrl(url); });
-}
-
 void MainMenus::previewInWindow() { runPreview(1); }
 
 void MainMenus::previewSelected() {
