@@ -50,14 +50,12 @@ void EventsChangedUnderDialog(MainGUI& w) {
 // ---- set-up ---------------------------------------------------------------
 
 EventListArea::EventListArea(MainGUI* w, QWidget* central) : QObject(w), w_(w) {
-  head_ = Named(new QWidget(central), "ListEventHead");
-  head_->setAutoFillBackground(true);
-  list_ = Named(new QWidget(central), "PictEventList");
-  list_->setFocusPolicy(Qt::StrongFocus);
-  list_->setAutoFillBackground(true);
-  list_->setBackgroundRole(QPalette::Base);
-  eventListVScrollBar = Named(new QScrollBar(Qt::Vertical, list_), "eventListVScrollBar");
-  eventListHScrollBar = Named(new QScrollBar(Qt::Horizontal, list_), "eventListHScrollBar");
+  const ListControls c =
+      MakeListControls(central, "ListEventHead", "PictEventList", "eventListVScrollBar", "eventListHScrollBar");
+  head_ = c.head;
+  list_ = c.list;
+  eventListVScrollBar = c.vertical;
+  eventListHScrollBar = c.horizontal;
 }
 
 void EventListArea::setUp(const Menus& menus) {

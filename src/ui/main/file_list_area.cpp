@@ -116,14 +116,12 @@ FileListArea::FileListArea(MainGUI* w, QWidget* central) : QObject(w), w_(w) {
   cancelBuildButton->setGeometry(2, 32, 90, 24);
   cancelBuildButton->hide();
 
-  head_ = Named(new QWidget(central), "ListJpegStoreHead");
-  head_->setAutoFillBackground(true);
-  list_ = Named(new QWidget(central), "PictFileList");
-  list_->setFocusPolicy(Qt::StrongFocus);
-  list_->setAutoFillBackground(true);
-  list_->setBackgroundRole(QPalette::Base);
-  fileListVScrollBar = Named(new QScrollBar(Qt::Vertical, list_), "fileListVScrollBar");
-  fileListHScrollBar = Named(new QScrollBar(Qt::Horizontal, list_), "fileListHScrollBar");
+  const ListControls c =
+      MakeListControls(central, "ListJpegStoreHead", "PictFileList", "fileListVScrollBar", "fileListHScrollBar");
+  head_ = c.head;
+  list_ = c.list;
+  fileListVScrollBar = c.vertical;
+  fileListHScrollBar = c.horizontal;
 }
 
 void FileListArea::setUp(const Menus& menus) {
