@@ -23,26 +23,24 @@ inline void Place(QWidget* w, int x, int y, int width, int height) {
 
 // A list's header and body, stand-ins made in the window's stacking order
 // until the list's own widgets take their places, and the scroll bars the
-// list takes over.
-struct ListControls {
-  QWidget* head;
-  QWidget* list;
-  QScrollBar* vertical;
-  QScrollBar* horizontal;
+// list takes over; the names are those of the four, in that order.
+struct ListControlNames {
+  const char* head;
+  const char* list;
+  const char* vertical;
+  const char* horizontal;
 };
 
-inline ListControls MakeListControls(QWidget* central, const char* headName, const char* listName,
-                                     const char* verticalName, const char* horizontalName) {
-  ListControls c{};
-  c.head = Named(new QWidget(central), headName);
-  c.head->setAutoFillBackground(true);
-  c.list = Named(new QWidget(central), listName);
-  c.list->setFocusPolicy(Qt::StrongFocus);
-  c.list->setAutoFillBackground(true);
-  c.list->setBackgroundRole(QPalette::Base);
-  c.vertical = Named(new QScrollBar(Qt::Vertical, c.list), verticalName);
-  c.horizontal = Named(new QScrollBar(Qt::Horizontal, c.list), horizontalName);
-  return c;
+inline void MakeListControls(QWidget* central, const ListControlNames& names, QWidget*& head, QWidget*& list,
+                             QScrollBar*& vertical, QScrollBar*& horizontal) {
+  head = Named(new QWidget(central), names.head);
+  head->setAutoFillBackground(true);
+  list = Named(new QWidget(central), names.list);
+  list->setFocusPolicy(Qt::StrongFocus);
+  list->setAutoFillBackground(true);
+  list->setBackgroundRole(QPalette::Base);
+  vertical = Named(new QScrollBar(Qt::Vertical, list), names.vertical);
+  horizontal = Named(new QScrollBar(Qt::Horizontal, list), names.horizontal);
 }
 
 }  // namespace tesmiro::gui

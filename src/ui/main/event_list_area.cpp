@@ -50,12 +50,8 @@ void EventsChangedUnderDialog(MainGUI& w) {
 // ---- set-up ---------------------------------------------------------------
 
 EventListArea::EventListArea(MainGUI* w, QWidget* central) : QObject(w), w_(w) {
-  const ListControls c =
-      MakeListControls(central, "ListEventHead", "PictEventList", "eventListVScrollBar", "eventListHScrollBar");
-  head_ = c.head;
-  list_ = c.list;
-  eventListVScrollBar = c.vertical;
-  eventListHScrollBar = c.horizontal;
+  MakeListControls(central, {"ListEventHead", "PictEventList", "eventListVScrollBar", "eventListHScrollBar"}, head_,
+                   list_, eventListVScrollBar, eventListHScrollBar);
 }
 
 void EventListArea::setUp(const Menus& menus) {

@@ -116,12 +116,8 @@ FileListArea::FileListArea(MainGUI* w, QWidget* central) : QObject(w), w_(w) {
   cancelBuildButton->setGeometry(2, 32, 90, 24);
   cancelBuildButton->hide();
 
-  const ListControls c =
-      MakeListControls(central, "ListJpegStoreHead", "PictFileList", "fileListVScrollBar", "fileListHScrollBar");
-  head_ = c.head;
-  list_ = c.list;
-  fileListVScrollBar = c.vertical;
-  fileListHScrollBar = c.horizontal;
+  MakeListControls(central, {"ListJpegStoreHead", "PictFileList", "fileListVScrollBar", "fileListHScrollBar"},
+                   head_, list_, fileListVScrollBar, fileListHScrollBar);
 }
 
 void FileListArea::setUp(const Menus& menus) {
