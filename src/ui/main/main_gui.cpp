@@ -496,6 +496,7 @@ void MainGUI::onBuildRunningChanged(bool running) {
     menus_->setBuildRunning(true);
     for (QWidget* w : {fileList_->list(), eventList_->list(), scriptPanel_->text(), scriptPanel_->bar(),
                        eventList_->head(), fileList_->head()}) {
+      if (!w) continue;  // a script panel never shown
       controlsBeforeBuild_.emplace_back(w, w->isEnabled());
       w->setEnabled(false);
     }

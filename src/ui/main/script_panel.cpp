@@ -43,7 +43,15 @@ void RenewLater(SE::ApplyResult r) {
 
 }  // namespace
 
-ScriptPanel::ScriptPanel(MainGUI* w, QWidget* central) : QObject(w), w_(w), scoped_(*this) {
+ScriptPanel::ScriptPanel(MainGUI* w, QWidget* central) : QObject(w), w_(w), central_(central), scoped_(*this) {}
+
+// Most sessions never dock the script editor, and its text and find box are
+// a good part of the window's controls: they are made when the panel is
+// first shown or filled. They go under the window's other controls, where
+// they would have been made with them (the splitter bars stay on top).
+void ScriptPanel::make() {
+  if (scriptEdit) return;
+  QWidget* const central = central_;
   scriptBar = Named(new QWidget(central), "scriptBar");
   undockButton = Named(new QPushButton(QStringLiteral(">>"), scriptBar), "undockButton");
   findTextList = Named(new QComboBox(scriptBar), "findTextList");
@@ -75,11 +83,15 @@ ScriptPanel::ScriptPanel(MainGUI* w, QWidget* central) : QObject(w), w_(w), scop
   connect(findButton, &QPushButton::clicked, this, [this] { findText(); });
   connect(syntaxCheckButton, &QPushButton::clicked, this, [this] { checkSyntax(); });
   connect(undockButton, &QPushButton::clicked, this, [this] { undock(); });
+  scriptEdit->lower();
+  scriptBar->lower();
 }
 
 ScriptPanel::~ScriptPanel() { delete kScriptEditor.loaded(); }
 
 void ScriptPanel::place(bool docked, int x, int y, int width, int height) {
+  if (!docked && !scriptEdit) return;
+  make();
   scriptBar->setVisible(docked);
   scriptEdit->setVisible(docked);
   if (!docked) return;
@@ -98,6 +110,7 @@ bool ScriptPanel::editorOn() const { return w_->menus().scriptEditorChecked(); }
 bool ScriptPanel::docked() const { return Prefs::Current().dockScriptEditor != 0; }
 
 void ScriptPanel::fillPanel(const std::string& caption, const std::string& text, bool enabled) {
+  make();
   scriptTargetLabel->setText(ToQ(caption));
   const QString shown = QString::fromStdU16String(SE::EditorText(text));
   if (scriptEdit->toPlainText() != shown) scriptEdit->setPlainText(shown);
@@ -120,6 +133,7 @@ void ScriptPanel::hideEditor() {
 }
 
 void ScriptPanel::clearPanel() {
+  if (!scriptEdit) return;
   scriptEdit->clear();
   scriptEdit->setEnabled(false);
   lineLabel->clear();
@@ -128,6 +142,7 @@ void ScriptPanel::clearPanel() {
 
 void ScriptPanel::focusEditor() {
   if (docked()) {
+    make();
     scriptEdit->setFocus();
   } else if (ScriptEditorWindow* editor = kScriptEditor.loaded()) {
     editor->activateWindow();

@@ -21,14 +21,15 @@ class MainGUI;
 
 class ScriptPanel final : public QObject, public ScriptEditorModule::View {
  public:
-  // The controls are made in `central`, hidden until laid out.
+  // The controls will be made in `central` when first needed.
   ScriptPanel(MainGUI* w, QWidget* central);
   // A free-standing editor window would outlive the main window otherwise.
   ~ScriptPanel() override;
 
   // The docked panel takes the rectangle, or hides.
   void place(bool docked, int x, int y, int width, int height);
-  // The controls a running build turns off.
+  // The controls a running build turns off; null until the panel was first
+  // shown or filled.
   QWidget* bar() const;
   QWidget* text() const;
 
@@ -55,8 +56,10 @@ class ScriptPanel final : public QObject, public ScriptEditorModule::View {
   // The panel becomes the script editor window.
   void undock();
   void UpdateScriptLineLabel();
+  void make();
 
   MainGUI* w_;
+  QWidget* central_;
   ScriptEditorModule::ScopedView scoped_;
   QWidget* scriptBar = nullptr;
   QLabel* lineLabel = nullptr;  // "Line：" n

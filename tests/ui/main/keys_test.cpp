@@ -55,13 +55,13 @@ TEST_F(KeysTest, DigitsSwitchTabsButNotWhileTypingInTheScriptText) {
   EXPECT_EQ(GUICore::State().shownTimeline, second);
 
   // The same key typed into the script text is text.
-  Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit")->setEnabled(true);
-  Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit")->show();
-  Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit")->setFocus();
-  ASSERT_EQ(QApplication::focusWidget(), Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit"));
-  SendKey(Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit"), Qt::Key_1, Qt::NoModifier, "1");
+  QPlainTextEdit* const script = showDockedScriptPanel();
+  script->setEnabled(true);
+  script->setFocus();
+  ASSERT_EQ(QApplication::focusWidget(), script);
+  SendKey(script, Qt::Key_1, Qt::NoModifier, "1");
   EXPECT_EQ(GUICore::State().shownTimeline, second);
-  EXPECT_EQ(Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit")->toPlainText(), QStringLiteral("1"));
+  EXPECT_EQ(script->toPlainText(), QStringLiteral("1"));
 }
 
 TEST_F(KeysTest, PunctuationKeysAreToldByTheirCharacter) {
@@ -109,7 +109,7 @@ TEST_F(KeysTest, CommaMovesSelectedItemsButNotFromTheSearchBox) {
   for (int32_t r = 1; r <= rows.count(); ++r) rows.at(r).selected = rows.at(r).id == idB ? -1 : 0;
   ASSERT_EQ(GUICore::State().store.at(2).id, idB);
 
-  Control<QWidget>(w, "scriptBar")->show();
+  showDockedScriptPanel();
   Control<QComboBox>(w.centralWidget(), "findTextList")->setFocus();
   SendKey(Control<QComboBox>(w.centralWidget(), "findTextList"), Qt::Key_Comma, Qt::NoModifier, ",");
   EXPECT_EQ(GUICore::State().store.at(2).id, idB);

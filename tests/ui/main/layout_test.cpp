@@ -78,12 +78,24 @@ TEST_F(LayoutTest, TheHorizontalSplittersStaySixtySixPixelsInside) {
 
 TEST_F(LayoutTest, WithoutTheDockedPanelTheEventListReachesTheBottom) {
   gui::MainGUI& w = StartSized(800, 600, "[Tesmiro]\nDockScriptEditor=1\nDispScriptEditor=0\nSplitter3=300\n");
-  EXPECT_FALSE(ScriptEdit(w)->isVisible());
+  // Never shown yet, the panel's controls are not even made.
+  EXPECT_EQ(w.centralWidget()->findChild<QWidget*>("scriptEdit"), nullptr);
+  EXPECT_EQ(w.centralWidget()->findChild<QWidget*>("scriptBar"), nullptr);
   EXPECT_EQ(Control<QWidget>(w, "PictEventList")->y() + Control<QWidget>(w, "PictEventList")->height(), ClientHeight());
-  // Switched on, the stored position comes back.
+  // Switched on, the stored position comes back, and the splitter bar a
+  // drag shows stays above the panel made now.
   Control<QAction>(w, "scriptEditorAction")->trigger();
   EXPECT_TRUE(ScriptEdit(w)->isVisible());
+  EXPECT_TRUE(Control<QWidget>(w, "scriptBar")->isVisible());
   EXPECT_EQ(Splitter(w, "scriptPanelSplitter")->y(), 300);
+  EXPECT_EQ(ScriptEdit(w)->y() + ScriptEdit(w)->height(), ClientHeight());
+  const QObjectList& stack = w.centralWidget()->children();
+  EXPECT_GT(stack.indexOf(Control<QFrame>(w, "scriptPanelSplitterBar")), stack.indexOf(ScriptEdit(w)));
+  EXPECT_GT(stack.indexOf(Control<QFrame>(w, "scriptPanelSplitterBar")), stack.indexOf(Control<QWidget>(w, "scriptBar")));
+  // Switched off again, it hides and the event list reaches the bottom.
+  Control<QAction>(w, "scriptEditorAction")->trigger();
+  EXPECT_FALSE(ScriptEdit(w)->isVisible());
+  EXPECT_EQ(Control<QWidget>(w, "PictEventList")->y() + Control<QWidget>(w, "PictEventList")->height(), ClientHeight());
 }
 
 TEST_F(LayoutTest, TheTabStripMovesTheEventListDownWithTheSameBottom) {

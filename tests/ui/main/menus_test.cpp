@@ -59,9 +59,9 @@ TEST_F(MenusTest, UndoAndRedoGoToTheFocusedList) {
   ASSERT_EQ(GUICore::State().store.count(), 1);
 
   // Neither list has the focus: nothing happens.
-  Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit")->setEnabled(true);
-  Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit")->show();
-  Control<QPlainTextEdit>(w.centralWidget(), "scriptEdit")->setFocus();
+  QPlainTextEdit* const script = showDockedScriptPanel();
+  script->setEnabled(true);
+  script->setFocus();
   Control<QAction>(w, "undoAction")->trigger();
   EXPECT_EQ(GUICore::EventCount(), 1);
   EXPECT_EQ(GUICore::State().store.count(), 1);

@@ -1,11 +1,14 @@
 #include "support/main_gui_fixture.h"
 
+#include <QAction>
 #include <QCoreApplication>
+#include <QPlainTextEdit>
 #include <cctype>
 #include <cstdio>
 #include <QWidget>
 
 #include "project/list_models.h"
+#include "project/preferences.h"
 #include "project/store.h"
 
 namespace tesmiro::testing {
@@ -72,6 +75,13 @@ gui::MainGUI& MainGuiTest::startActive(const QString& commandLine) {
   gui::MainGUI& w = start(commandLine);
   ActivateWindow(w);
   return w;
+}
+
+QPlainTextEdit* MainGuiTest::showDockedScriptPanel() {
+  Prefs::Current().dockScriptEditor = 1;
+  auto* const editorOn = Control<QAction>(*window_, "scriptEditorAction");
+  if (!editorOn->isChecked()) editorOn->trigger();
+  return Control<QPlainTextEdit>(window_->centralWidget(), "scriptEdit");
 }
 
 void MainGuiTest::destroyWindow() {

@@ -23,6 +23,7 @@
 #include "ui/main/print_canvas.h"
 #include "ui/main/splitter_handle.h"
 
+class QPlainTextEdit;
 class QWidget;
 
 namespace tesmiro::testing {
@@ -51,6 +52,9 @@ class MainGuiTest : public ::testing::Test {
   // start(), then the window made the active one (keys go to it).
   gui::MainGUI& startActive(const QString& commandLine = QString());
   gui::MainGUI& window() { return *window_; }
+  // Docks the script editor and switches it on, as the user does (its
+  // controls are made then); returns the panel's text.
+  QPlainTextEdit* showDockedScriptPanel();
   // Destroys the main window (its destructor is part of some tests).
   void destroyWindow();
 
