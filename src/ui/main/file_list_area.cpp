@@ -186,6 +186,9 @@ void FileListArea::printStatus(const QString& line) {
 }
 
 void FileListArea::refresh() {
+  // The bars follow the list now, not when it paints: set while painting,
+  // they would be painted a second time.
+  if (auto* list = qobject_cast<FileListWidget*>(list_)) list->syncScrollBars();
   list_->update();
   head_->update();
   refreshStoreEditItems();

@@ -7,6 +7,7 @@
 
 #include "file_list_test_util.h"
 #include "project/events.h"
+#include "project/file_list_view.h"
 #include "project/gui_core.h"
 #include "project/model.h"
 #include "project/preferences.h"
@@ -171,6 +172,21 @@ TEST_F(FileListCommandsTest, TheMaterialsFileOpensOnlyWhenItExists) {
   QTest::mouseClick(Control<QWidget>(w, "PictFileList"), Qt::LeftButton, Qt::NoModifier, RowPoint(2));
   Control<QAction>(w, "openWithAppAction")->trigger();
   EXPECT_EQ(desktop.opener.calls.size(), 2u);
+}
+
+// The scroll bars follow the list as soon as it changes, before it paints
+// (a paint that changed them had them painted twice).
+TEST_F(FileListCommandsTest, TheScrollBarsFollowTheListBeforeItPaints) {
+  MainGUI& w = start();
+  Settle();
+  auto* const bar = Control<QScrollBar>(w, "fileListVScrollBar");
+  EXPECT_FALSE(bar->isEnabled());
+  for (int i = 0; i < 40; ++i) Add(temp / ("p" + std::to_string(i) + ".png"), "png");
+  EXPECT_TRUE(bar->isEnabled());
+  EXPECT_GT(bar->maximum(), 1);
+  EXPECT_EQ(bar->maximum(), FileListModule::CurrentView().bars.vMax);
+  FileListModule::SetScrollTop(5);
+  EXPECT_EQ(bar->value(), 5);
 }
 
 TEST_F(FileListCommandsTest, TheWheelScrollsWholeNotchesOfTheConfiguredRows) {
