@@ -59,8 +59,9 @@ class Writer {
   void put(const char* section, const std::string& key, const std::string& v) {
     if (!ini_.set(section, key, v)) refused_.push_back(key);
   }
-  std::vector<std::string> refused() { return std::move(refused_); }
-  void refused(std::vector<std::string> more) { refused_.insert(refused_.end(), more.begin(), more.end()); }
+  // Keys refused by a writer of its own (the recent projects).
+  void addRefused(const std::vector<std::string>& more) { refused_.insert(refused_.end(), more.begin(), more.end()); }
+  std::vector<std::string> takeRefused() { return std::move(refused_); }
 
  private:
   IniFile& ini_;
@@ -198,14 +199,14 @@ std::vector<std::string> Save(IniFile& ini, const Preferences& p) {
   w.put("PreviewStreamSound", p.previewStreamSound);
   w.put("PreviewAttachSprite", p.previewAttachSprite);
   w.put("PreviewSelectedPlayer", p.previewSelectedPlayer);
-  w.refused(GUICore::SaveRecentFiles(ini));
+  w.addRefused(GUICore::SaveRecentFiles(ini));
 
   const auto& colors = EventListModule::EventColors();
   for (int i = 0; i < kEventColorCount; ++i)
     w.put(kEventList, ColorSetKey(i), EventListModule::FormatColorSet(colors[static_cast<size_t>(i)]));
   w.put(kEventList, "IconFilePath", p.iconFilePath);
   w.put(kEventList, "EventListIcon", std::to_string(p.eventListIcon));
-  return w.refused();
+  return w.takeRefused();
 }
 
 void LoadFile(const std::filesystem::path& path, Preferences& p) { Load(IniFile::Load(path), p); }
