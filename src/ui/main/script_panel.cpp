@@ -51,8 +51,7 @@ ScriptPanel::ScriptPanel(MainGUI* w, QWidget* central) : QObject(w), w_(w), cent
 // they would have been made with them (the splitter bars stay on top).
 void ScriptPanel::make() {
   if (scriptEdit) return;
-  QWidget* const central = central_;
-  scriptBar = Named(new QWidget(central), "scriptBar");
+  scriptBar = Named(new QWidget(central_), "scriptBar");
   undockButton = Named(new QPushButton(QStringLiteral(">>"), scriptBar), "undockButton");
   findTextList = Named(new QComboBox(scriptBar), "findTextList");
   findTextList->setEditable(true);
@@ -68,7 +67,7 @@ void ScriptPanel::make() {
   scriptTargetLabel->move(300, 0);
   lineLabel->resize(80, kScriptBarHeight);
   scriptTargetLabel->resize(10, kScriptBarHeight);
-  scriptEdit = Named(new QPlainTextEdit(central), "scriptEdit");
+  scriptEdit = Named(new QPlainTextEdit(central_), "scriptEdit");
   scriptEdit->setEnabled(false);
   scriptEdit->setFont(ListFont(10));
   scriptEdit->installEventFilter(this);
