@@ -57,7 +57,8 @@ id=
 for _ in $(seq 1 60); do
   sleep 0.5
   if ! kill -0 "$pid" 2>/dev/null; then
-    echo "tesmiro ended early:"; cat "$work/tesmiro.log"; exit 1
+    echo "tesmiro ended early on $DISPLAY:"; cat "$work/tesmiro.log"
+    echo "the display server said:"; cat "$work/xvfb.log"; exit 1
   fi
   id=$(xwininfo -root -tree | grep -F "$title" | awk '{print $1}' | head -n 1)
   [ -n "$id" ] && break
