@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <thread>
+#include <vector>
+
 #include "platform/encoding.h"
 
 namespace tesmiro::enc {
@@ -24,6 +28,24 @@ TEST(EncodingTest, BrokenCp932StillDecodes) {
   const std::string s = Cp932ToUtf8("A\x81");  // lead byte without its trail
   EXPECT_EQ(s.substr(0, 1), "A");
   EXPECT_TRUE(IsValidUtf8(s));
+}
+
+// The converters are kept between calls, one per thread: text converted
+// on several threads at once comes out whole on each.
+TEST(EncodingTest, ThreadsConvertAtOnce) {
+  std::vector<std::thread> threads;
+  std::vector<int> wrong(4, 0);
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([t, &wrong] {
+      const std::string text = t % 2 ? "日本" : "表ソ";
+      for (int i = 0; i < 2000; ++i) {
+        const auto cp932 = Utf8ToCp932(text);
+        if (!cp932 || Cp932ToUtf8(*cp932) != text) ++wrong[t];
+      }
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(wrong, std::vector<int>(4, 0));
 }
 
 TEST(EncodingTest, TextFilesAreUtf8OrCp932) {
