@@ -15,14 +15,12 @@
 
 #include <QApplication>
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "compiler/core_setup.h"
@@ -93,16 +91,8 @@ struct Start {
   double cpu = 0;      // user and system seconds of the process
 };
 
-// One start of the program `args[0]`, on a settled machine. For some tens
-// of milliseconds after a program with a window has ended, the display
-// server and the system are still releasing what it held, and a start
-// that follows at once takes up to half again as long (a bare window here:
-// 110-125 ms right after another start, 65-70 ms after a pause of 0.1 s,
-// and about half the delay when the two use different servers). A
-// user's start seldom follows another so closely, and each start of the
-// pair would otherwise pay for the one before it.
+// One start of the program `args[0]`.
 Start StartOnce(std::vector<std::string> args) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
   const bench::ChildRun run = bench::RunChildProcess(std::move(args));
   long long idle = 0, shown = 0;
   if (!run.ran || !(std::istringstream(run.out) >> idle >> shown)) return {};
