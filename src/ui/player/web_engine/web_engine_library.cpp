@@ -85,9 +85,9 @@ class WebEngineLibrary : public QObject, public WebEngine {
 
  private:
   // One profile for every page, off the record: nothing of it is written
-  // to disk. (This web engine keeps no compiled wasm between runs, and the
-  // player's files have new addresses in every run, so a disk cache would
-  // only fill up.)
+  // to disk. (The player's files have new addresses in every run, with the
+  // server's new port and token, and what a cache keeps, compiled code
+  // included, it keeps by address: a disk cache would only fill up.)
   QWebEngineProfile* profile() {
     if (!profile_) {
       profile_ = new QWebEngineProfile(QCoreApplication::instance());
