@@ -74,7 +74,10 @@ class RuffleLivePicture : public MainGuiTest {
     Control<QCheckBox>(dialog, "expandPaneCheck")->click();
     Control<QComboBox>(dialog, "zoomList")->setEditText(QStringLiteral("100%"));
     pane->applyZoom();
-    ASSERT_TRUE(WaitUntil([&] { return pane->picturesLoaded() > 0 && !pane->rebuildPending(); }))
+    // The first picture starts the web engine and compiles the player: on a
+    // machine busy with other tests that takes as long as the other first
+    // loads of the real player are given.
+    ASSERT_TRUE(WaitUntil([&] { return pane->picturesLoaded() > 0 && !pane->rebuildPending(); }, 90000))
         << "the first picture never loaded";
   }
   void TearDown() override {
