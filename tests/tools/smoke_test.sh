@@ -42,6 +42,13 @@ done
 DISPLAY=":$(tr -d '\n' <"$work/display")"
 export DISPLAY
 unset XAUTHORITY
+# It writes its number once it listens; twice a program started then
+# could not connect. Wait until the server answers a client too.
+for _ in $(seq 1 100); do
+  xwininfo -root >/dev/null 2>&1 && break
+  sleep 0.1
+done
+xwininfo -root >/dev/null 2>&1 || { echo "the display server on $DISPLAY does not answer:"; cat "$work/xvfb.log"; exit 1; }
 # A first start: no settings, no backup, and a TMPDIR that names no folder.
 export XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" XDG_DATA_HOME="$work/data" TMPDIR="$work/gone"
 export QT_QPA_PLATFORM=xcb
