@@ -52,6 +52,13 @@ QByteArray Inflate(const QByteArray& in, qint64 expected) {
   return out;
 }
 
+// What the scripts of a movie hold: every string, and the addresses they
+// load when these are written out.
+struct ScriptText {
+  QList<QByteArray> strings;
+  QList<QByteArray> loads;
+};
+
 // Strings end with a zero byte; what comes before one, back to the first
 // byte that is not text, is a string.
 void CollectStrings(std::span<const uint8_t> body, QList<QByteArray>& out) {
@@ -68,7 +75,165 @@ void CollectStrings(std::span<const uint8_t> body, QList<QByteArray>& out) {
   }
 }
 
-void WalkTags(ByteReader& r, bool inSprite, QList<QByteArray>& out) {
+enum Action : uint8_t {
+  kAdd = 0x0A, kGetVariable = 0x1C, kStringAdd = 0x21, kCallFunction = 0x3D, kAdd2 = 0x47, kGetMember = 0x4E,
+  kCallMethod = 0x52, kGetUrl = 0x83, kConstantPool = 0x88, kPush = 0x96, kGetUrl2 = 0x9A,
+};
+
+// A value the script has pushed: the text of a string, nothing for any
+// other value or one that is not known.
+using Pushed = std::optional<std::string_view>;
+
+// A zero-ended string; the reader fails when the bytes end first.
+std::optional<std::string_view> ReadText(ByteReader& r) {
+  const std::span<const uint8_t> rest = r.rest();
+  const auto end = std::find(rest.begin(), rest.end(), uint8_t{0});
+  if (end == rest.end()) {
+    r.fail();
+    return std::nullopt;
+  }
+  const std::string_view text(reinterpret_cast<const char*>(rest.data()), static_cast<size_t>(end - rest.begin()));
+  r.skip(text.size() + 1);
+  return text;
+}
+
+// False, with `stack` as it was, for bytes whose items do not fill them.
+bool ReadPush(std::span<const uint8_t> payload, const std::vector<std::string_view>& pool, std::vector<Pushed>& stack) {
+  // Bytes of each kind of item after its kind; -1 for the zero-ended string.
+  constexpr int kItemBytes[] = {-1, 4, 0, 0, 1, 1, 8, 4, 1, 2};
+  const size_t depth = stack.size();
+  ByteReader r(payload);
+  while (r.ok() && !r.atEnd()) {
+    const uint8_t kind = r.u8();
+    if (kind >= std::size(kItemBytes)) {
+      r.fail();
+    } else if (kItemBytes[kind] < 0) {
+      stack.push_back(ReadText(r));
+    } else if (kind == 8 || kind == 9) {
+      const uint16_t index = kind == 8 ? r.u8() : r.u16();
+      stack.push_back(index < pool.size() ? Pushed(pool[index]) : std::nullopt);
+    } else {
+      r.skip(static_cast<size_t>(kItemBytes[kind]));
+      stack.push_back(std::nullopt);
+    }
+  }
+  if (r.ok()) return true;
+  stack.resize(depth);
+  return false;
+}
+
+bool ReadPool(std::span<const uint8_t> payload, std::vector<std::string_view>& pool) {
+  ByteReader r(payload);
+  const uint16_t count = r.u16();
+  // Each string has at least its zero byte.
+  if (count > r.remaining()) return false;
+  std::vector<std::string_view> strings;
+  strings.reserve(count);
+  while (r.ok() && strings.size() < count) strings.push_back(ReadText(r).value_or(std::string_view()));
+  if (!r.ok() || !r.atEnd()) return false;
+  pool = std::move(strings);
+  return true;
+}
+
+// An action that takes `count` values and leaves one that is not known.
+bool Reduce(std::vector<Pushed>& stack, size_t count) {
+  if (stack.size() < count) return false;
+  stack.resize(stack.size() - count);
+  stack.push_back(std::nullopt);
+  return true;
+}
+
+// The methods and functions whose first argument is an address they load.
+bool IsLoader(const Pushed& name) {
+  static const std::string_view kLoaders[] = {"load", "loadClip", "loadMovie", "loadSound", "loadVariables",
+                                              "sendAndLoad"};
+  return name && std::find(std::begin(kLoaders), std::end(kLoaders), *name) != std::end(kLoaders);
+}
+
+void AddLoad(const Pushed& address, QList<QByteArray>& loads) {
+  if (address && !address->empty())
+    loads.push_back(QByteArray(address->data(), static_cast<qsizetype>(address->size())));
+}
+
+// The addresses a script loads where it writes them out: getURL's own, the
+// one beneath the target when getURL, loadMovie and loadVariables take
+// theirs from the stack, and the first argument of a loading method. Where
+// a script starts is not always known (a button's and a placement's come
+// after records of their own), so a record is taken only where its contents
+// fill it exactly, and every other byte is stepped over: bytes of other
+// records are seldom read as one, and then mostly cost a lookup. An action
+// not followed here forgets what was pushed.
+void CollectLoads(std::span<const uint8_t> body, QList<QByteArray>& loads) {
+  std::vector<std::string_view> pool;
+  std::vector<Pushed> stack;
+  size_t at = 0;
+  while (at < body.size()) {
+    const uint8_t code = body[at];
+    std::span<const uint8_t> payload;
+    size_t length = 1;
+    if (code >= 0x80) {
+      const size_t declared = at + 3 <= body.size() ? size_t{body[at + 1]} | size_t{body[at + 2]} << 8 : 0;
+      if (at + 3 + declared > body.size()) {
+        stack.clear();
+        ++at;
+        continue;
+      }
+      payload = body.subspan(at + 3, declared);
+      length = 3 + declared;
+    }
+    bool taken = true;
+    switch (code) {
+      case kPush: taken = ReadPush(payload, pool, stack); break;
+      case kConstantPool: taken = ReadPool(payload, pool); break;
+      case kGetUrl: {
+        ByteReader r(payload);
+        const std::optional<std::string_view> address = ReadText(r);
+        ReadText(r);  // the target
+        taken = r.ok() && r.atEnd();
+        if (taken) AddLoad(address, loads);
+        stack.clear();
+        break;
+      }
+      case kGetUrl2:
+        taken = payload.size() == 1;
+        if (taken && stack.size() >= 2) AddLoad(stack[stack.size() - 2], loads);
+        stack.clear();
+        break;
+      case kCallMethod: case kCallFunction: {
+        // The name on top; a method's object, then the count of arguments,
+        // beneath it.
+        const size_t first = code == kCallMethod ? 4 : 3;
+        if (stack.size() >= first && IsLoader(stack.back())) AddLoad(stack[stack.size() - first], loads);
+        taken = false;
+        break;
+      }
+      case kGetVariable: taken = Reduce(stack, 1); break;
+      case kGetMember: case kAdd: case kAdd2: case kStringAdd: taken = Reduce(stack, 2); break;
+      default: taken = false; break;
+    }
+    if (!taken) stack.clear();
+    at += taken ? length : 1;
+  }
+}
+
+void CollectScript(std::span<const uint8_t> body, ScriptText& out) {
+  CollectStrings(body, out.strings);
+  CollectLoads(body, out.loads);
+}
+
+// Of a movie, picture, sound, text or page: what a movie can load.
+bool HasFileExtension(const QByteArray& name) {
+  static const QSet<QByteArray> kExtensions{"swf", "flv", "png", "jpg", "jpeg", "gif", "bmp",
+                                            "mp3", "wav", "txt", "xml", "htm", "html"};
+  std::string_view path(name.constData(), static_cast<size_t>(name.size()));
+  path = path.substr(0, path.find_first_of("?#"));
+  const size_t dot = path.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  const std::string_view ending = path.substr(dot + 1);
+  return kExtensions.contains(QByteArray(ending.data(), static_cast<qsizetype>(ending.size())).toLower());
+}
+
+void WalkTags(ByteReader& r, bool inSprite, ScriptText& out) {
   while (r.has(2)) {
     const uint16_t head = r.u16();
     uint32_t length = head & 63;
@@ -84,12 +249,12 @@ void WalkTags(ByteReader& r, bool inSprite, QList<QByteArray>& out) {
         }
         break;
       case kDoAction: case kDoInitAction: case kDefineButton: case kDefineButton2:
-        CollectStrings(body, out);
+        CollectScript(body, out);
         break;
       case kPlaceObject2: case kPlaceObject3:
         // Only a placement with clip actions holds script; the others are
         // numbers, and a large movie has a million of them.
-        if (!body.empty() && (body[0] & kHasClipActions)) CollectStrings(body, out);
+        if (!body.empty() && (body[0] & kHasClipActions)) CollectScript(body, out);
         break;
       default:
         break;
@@ -133,9 +298,8 @@ std::optional<QString> Resolve(const QString& root, const QString& base, const Q
 
 }  // namespace
 
-QList<QByteArray> MovieScriptStrings(const QByteArray& movie) {
-  QList<QByteArray> out;
-  if (movie.size() < 9 || movie.mid(1, 2) != "WS") return out;
+QList<QByteArray> MovieFileNames(const QByteArray& movie) {
+  if (movie.size() < 9 || movie.mid(1, 2) != "WS") return {};
   QByteArray body;
   if (movie[0] == 'F') {
     body = movie.mid(8);
@@ -143,14 +307,26 @@ QList<QByteArray> MovieScriptStrings(const QByteArray& movie) {
     ByteReader header(std::string_view(movie.constData() + 4, 4));
     body = Inflate(movie.mid(8), qint64{header.u32()} - 8);
   } else {
-    return out;
+    return {};
   }
   ByteReader r(std::string_view(body.constData(), static_cast<size_t>(body.size())));
   // The stage rectangle, then frame rate and count.
-  if (!r.has(1)) return out;
+  if (!r.has(1)) return {};
   r.skip(static_cast<size_t>((5 + 4 * (r.peek() >> 3) + 7) / 8) + 4);
-  WalkTags(r, false, out);
-  return out;
+  ScriptText script;
+  WalkTags(r, false, script);
+  QList<QByteArray> names;
+  QSet<QByteArray> seen;
+  const auto add = [&](const QByteArray& name) {
+    const qsizetype before = seen.size();
+    seen.insert(name);
+    if (seen.size() != before) names.push_back(name);
+  };
+  for (const QByteArray& name : script.loads) add(name);
+  for (const QByteArray& name : script.strings) {
+    if (HasFileExtension(name)) add(name);
+  }
+  return names;
 }
 
 namespace {
@@ -176,7 +352,7 @@ QList<QByteArray> MovieNames(QFile& f) {
     const auto it = known.constFind(path);
     if (it != known.constEnd() && SameFile(it->file, now)) return it->names;
   }
-  QList<QByteArray> names = MovieScriptStrings(f.readAll());
+  QList<QByteArray> names = MovieFileNames(f.readAll());
   if (stated) {
     if (known.size() >= 8) known.clear();
     known.insert(path, KnownMovie{now, names});

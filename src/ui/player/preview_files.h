@@ -1,10 +1,10 @@
 #pragma once
 // The files of a browser preview's folder that its page needs: the page,
 // what its tags name (the movie, pictures, linked pages), and what its
-// movies name in their scripts (loadMovie, loadVariables, getURL with a
-// fixed name), followed through every page and movie so found. Only these
-// are served, never the folder: it may be the project's own. A name that a
-// script puts together while it runs cannot be known, and is not served.
+// movies name in their scripts (see MovieFileNames), followed through every
+// page and movie so found. Only these are served, never the folder: it may
+// be the project's own. A name that a script puts together while it runs
+// cannot be known, and is not served.
 #include <QByteArray>
 #include <QList>
 #include <QSet>
@@ -16,8 +16,12 @@ namespace tesmiro::player {
 // among them. Empty when the page's folder does not exist.
 QSet<QString> PreviewPageFiles(const QString& pagePath);
 
-// Every string in the scripts of a movie, plain or zlib-compressed; none
-// for anything else.
-QList<QByteArray> MovieScriptStrings(const QByteArray& movie);
+// The strings in the scripts of a movie, plain or zlib-compressed, that
+// can name a file: those that end in an extension of a movie, picture,
+// sound, text or page, and those the scripts load as they are written
+// (getURL, loadMovie, loadVariables, a loading method's first argument).
+// Only these are looked for in the folder: a large script holds a hundred
+// thousand other strings. None for anything that is not a movie.
+QList<QByteArray> MovieFileNames(const QByteArray& movie);
 
 }  // namespace tesmiro::player

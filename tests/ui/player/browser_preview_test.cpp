@@ -79,7 +79,97 @@ TEST(BrowserPreviewPage, OnlyTheFilesThePagesAndMoviesNameAreServed) {
   // A compressed movie is looked into as well.
   const QByteArray plain = ReadAll(Q(folder.dir / "_preview.swf"));
   const QByteArray compressed = "CWS" + plain.mid(3, 5) + qCompress(plain.mid(8)).mid(4);
-  EXPECT_TRUE(player::MovieScriptStrings(compressed).contains("clips/b.swf"));
+  EXPECT_TRUE(player::MovieFileNames(compressed).contains("clips/b.swf"));
+}
+
+// One name a line, in order, for a difference that can be read.
+std::string Listed(const QSet<QString>& names) {
+  QStringList list(names.begin(), names.end());
+  list.sort();
+  return list.join(QLatin1Char('\n')).toStdString();
+}
+
+// Actions and a movie of one frame that runs them, byte by byte, as
+// another tool would write them.
+struct RawActions {
+  RawActions& op(uint8_t code) {
+    bytes += static_cast<char>(code);
+    return *this;
+  }
+  RawActions& record(uint8_t code, const std::string& payload) {
+    op(code);
+    bytes += {static_cast<char>(payload.size() & 0xFF), static_cast<char>(payload.size() >> 8)};
+    bytes += payload;
+    return *this;
+  }
+  RawActions& push(std::initializer_list<std::string> strings) {
+    std::string items;
+    for (const std::string& s : strings) items += '\0' + s + '\0';
+    return record(0x96, items);
+  }
+  std::string bytes;
+};
+
+void WriteRawMovie(const std::filesystem::path& path, const std::string& actions) {
+  const auto u32 = [](size_t v) {
+    return std::string{static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+                       static_cast<char>(v >> 24)};
+  };
+  // An empty stage, 12 frames a second, one frame; DoAction, ShowFrame, End.
+  const std::string tags = std::string("\x3F\x03", 2) + u32(actions.size() + 1) + actions + '\0' +
+                           std::string("\x40\x00\x00\x00", 4);
+  const std::string head = std::string("\x00\x00\x0C\x01\x00", 5);
+  std::ofstream(path, std::ios::binary) << "FWS\x06" << u32(8 + head.size() + tags.size()) << head << tags;
+}
+
+TEST(BrowserPreviewPage, OfAHundredThousandStringsOnlyThoseThatCanNameFilesAreLookedFor) {
+  TempDir dir;
+  QSet<QString> served{"names.swf"};
+  RawActions script;
+  script.record(0x88, std::string("\x02\x00", 2) + "clips/c" + '\0' + "_level1" + '\0');
+  for (int i = 0; i < 100000; ++i) {
+    const std::string number = std::to_string(1000000 + i).substr(1);
+    const bool picture = i % 1000 == 500;
+    const std::string word = picture ? "pics/p" + number + ".png" : "word" + number;
+    script.push({word}).op(0x17);  // and drop it
+    if (picture) {
+      Write(dir / word, word);
+      served.insert(QString::fromStdString(word));
+    }
+  }
+  // Loads written without an extension: getURL; loadMovieNum from the
+  // constant pool; loadVariables into a target put together; a loading
+  // method.
+  script.record(0x83, std::string("notes\0\0", 7));
+  script.record(0x96, std::string("\x08\x00\x08\x01", 4)).record(0x9A, std::string(1, '\x00'));
+  script.push({"data/feed", "_level", "n"}).op(0x1C).op(0x21).record(0x9A, std::string(1, '\xC0'));
+  script.push({"counter"}).record(0x96, std::string("\x07\x01\x00\x00\x00", 5));
+  script.push({"lv"}).op(0x1C).push({"load"}).op(0x52).op(0x17);
+  for (const char* name : {"notes", "clips/c", "data/feed", "counter"}) {
+    Write(dir / name, name);
+    served.insert(name);
+  }
+  // Strings of the script that are files too, but nothing loads them.
+  for (const char* name : {"word000042", "word099999", "lv"}) Write(dir / name, name);
+  WriteRawMovie(dir / "names.swf", script.bytes);
+
+  EXPECT_EQ(Listed(player::PreviewPageFiles(Q(dir / "names.swf"))), Listed(served));
+  EXPECT_EQ(player::MovieFileNames(ReadAll(Q(dir / "names.swf"))).size(), 100 + 4)
+      << "the other strings are not looked for";
+
+  // The same loads as the program's compiler writes them, in SWF 4 and 6.
+  for (const int version : {4, 6}) {
+    TestMovie m;
+    m.version = version;
+    m.frames = {"getURL(\"notes\"); loadMovieNum(\"clips/c\", n); loadVariables(\"data/feed\", \"_level\" + n);" +
+                std::string(version >= 6 ? "var lv = new LoadVars(); lv.load(\"counter\");" : "") +
+                "trace(\"word000042\");"};
+    std::string error;
+    ASSERT_TRUE(WriteTestMovie(m, dir / "compiled.swf", &error)) << error;
+    QSet<QString> named{"compiled.swf", "notes", "clips/c", "data/feed"};
+    if (version >= 6) named.insert("counter");
+    EXPECT_EQ(Listed(player::PreviewPageFiles(Q(dir / "compiled.swf"))), Listed(named)) << "SWF " << version;
+  }
 }
 
 TEST(BrowserPreviewPage, APlayerViewServesItsMovieAndOnlyTheFilesTheMovieNames) {
