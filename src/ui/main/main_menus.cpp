@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <functional>
 
+#include "platform/ui.h"
 #include "project/event_commands.h"
 #include "project/events.h"
 #include "project/gui_core.h"
@@ -387,8 +388,11 @@ void MainMenus::toggleSpriteTabs() {
 // ---- Help menu --------------------------------------------------------------------
 
 void MainMenus::openHelp() {
-  const auto help = GUICore::State().paths.resources / "help" / "index.html";
-  if (QFileInfo::exists(ToQ(help.string()))) Desktop().opener->openFile(ToQ(help.string()));
+  const std::string help = (GUICore::State().paths.resources / "help" / "index.html").string();
+  // Where no page or no opener is found the user is told where the page
+  // belongs, so that it can be opened by hand.
+  if (!QFileInfo::exists(ToQ(help)) || !Desktop().opener->openFile(ToQ(help)))
+    ui::Current().messages->message("エラー", "ヘルプを開けませんでした。\r\n" + help, ui::Icon::Critical);
 }
 
 void MainMenus::showVersion() {

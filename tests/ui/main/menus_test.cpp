@@ -198,16 +198,31 @@ TEST_F(MenusTest, TheRecentProjectsFollowOpeningOnlyWhileTheWindowLives) {
   EXPECT_TRUE(GUICore::OpenProject(project.string()));
 }
 
-TEST_F(MenusTest, HelpOpensTheShippedPagesOnlyWhenThereAreAny) {
+// Where the page is missing or the desktop has no program that opens it,
+// the user is told where it belongs.
+TEST_F(MenusTest, HelpOpensTheShippedPageOrSaysWhereItIs) {
   gui::MainGUI& w = startActive();
   GUICore::State().paths.resources = temp.path();
+  const std::string page = (temp / "help" / "index.html").string();
   Control<QAction>(w, "openHelpAction")->trigger();
   EXPECT_TRUE(desktop.opener.calls.empty());
+  ASSERT_EQ(ui.messages.size(), 1u) << "a missing page says so";
+  EXPECT_EQ(ui.messages[0].title, "エラー");
+  EXPECT_EQ(ui.messages[0].text, "ヘルプを開けませんでした。\r\n" + page);
+  EXPECT_EQ(ui.messages[0].icon, ui::Icon::Critical);
+
   fs::create_directories(temp / "help");
   std::ofstream(temp / "help" / "index.html") << "<html></html>";
   Control<QAction>(w, "openHelpAction")->trigger();
   ASSERT_EQ(desktop.opener.calls.size(), 1u);
   EXPECT_TRUE(desktop.opener.calls[0].endsWith("help/index.html"));
+  EXPECT_EQ(ui.messages.size(), 1u);
+
+  desktop.opener.result = false;
+  Control<QAction>(w, "openHelpAction")->trigger();
+  EXPECT_EQ(desktop.opener.calls.size(), 2u);
+  ASSERT_EQ(ui.messages.size(), 2u) << "a page that did not open says so";
+  EXPECT_EQ(ui.messages[1].text, "ヘルプを開けませんでした。\r\n" + page);
 }
 
 TEST_F(MenusTest, MinimisingClosesTheScriptEditorAndTheEventDialog) {
