@@ -25,6 +25,7 @@
 #include "project/store.h"
 #include "project/store_undo.h"
 #include "project/timelines.h"
+#include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
 #include "ui/dialogs/event_list_display_dialog.h"
@@ -397,7 +398,7 @@ void MainMenus::openHelp() {
 
 void MainMenus::showVersion() {
   VersionInfo dialog(w_);
-  dialog.exec();
+  ExecModal(dialog);
 }
 
 }  // namespace tesmiro::gui

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -23,6 +24,7 @@
 #include "project/undo_scopes.h"
 #include "support/find_control.h"
 #include "support/main_gui_fixture.h"
+#include "ui/common/dialog_support.h"
 #include "ui/dialogs/options_dialog.h"
 
 namespace tesmiro::testing {
@@ -196,6 +198,32 @@ TEST_F(MenusTest, TheRecentProjectsFollowOpeningOnlyWhileTheWindowLives) {
   // Gone with the window: opening a project touches no menu of it.
   destroyWindow();
   EXPECT_TRUE(GUICore::OpenProject(project.string()));
+}
+
+// Every modal dialog of the menus runs through the shared runner, which
+// tests answer without entering a dialog's own event loop.
+TEST_F(MenusTest, TheMenusModalDialogsRunThroughTheSharedRunner) {
+  gui::MainGUI& w = start();
+  QStringList answered;
+  gui::ScopedModalRunner runner([&answered](QDialog& dialog) {
+    answered << dialog.objectName();
+    return static_cast<int>(QDialog::Rejected);
+  });
+  for (const char* entry :
+       {"projectPropertiesAction", "optionsAction", "importProjectAction", "eventListDisplayAction", "versionAction"}) {
+    // A dialog that entered its own loop is closed, so that the test goes on.
+    QString ownLoop;
+    QTimer::singleShot(0, [&ownLoop] {
+      if (QWidget* modal = QApplication::activeModalWidget()) {
+        ownLoop = modal->objectName();
+        modal->close();
+      }
+    });
+    Control<QAction>(w, entry)->trigger();
+    Settle();
+    EXPECT_TRUE(ownLoop.isEmpty()) << entry << " ran " << ownLoop.toStdString() << " in its own loop";
+  }
+  EXPECT_EQ(answered.join(' ').toStdString(), "ProjectDialog OptionDialog ImportDialog EventColorDialog VersionInfo");
 }
 
 // Where the page is missing or the desktop has no program that opens it,
