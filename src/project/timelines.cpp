@@ -193,7 +193,7 @@ std::string TimelineHeaderText() {
 uint32_t TimelineHeaderColor() { return State().shownTimeline != 0 ? kSpriteHeaderColor : kMainHeaderColor; }
 
 void UpdateTimelineHeader() {
-  ui::Windows().setTimelineHeader(TimelineHeaderText(), TimelineHeaderColor());
+  ui::Windows().setTimelineHeader();
   MarkActiveTab();
 }
 

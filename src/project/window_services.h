@@ -19,7 +19,6 @@ class WindowServices {
   // Model-changed notifications: the lists repaint from their models.
   virtual void storeChanged() {}
   virtual void eventsChanged() {}
-  virtual void timelineShown(int32_t timelineIndex) {}
   virtual void showItemInfo(int32_t itemId) {}
   // Windows that hold parts of the model and are closed when it is replaced.
   virtual void unloadScriptEditor() {}
@@ -32,9 +31,10 @@ class WindowServices {
   virtual void showPreview(const std::string& path, PreviewTarget target, int32_t width, int32_t height) {}
   // The script editor window hides (it shows an event of the working list).
   virtual void hideScriptEditor() {}
-  // The head line over the event list (text and 0x00BBGGRR background);
-  // the tab strip and column heads are redrawn with it.
-  virtual void setTimelineHeader(const std::string& text, uint32_t color) {}
+  // The head line over the event list changed; the window draws it from
+  // GUICore::TimelineHeaderText and TimelineHeaderColor, and redraws the tab
+  // strip and column heads with it.
+  virtual void setTimelineHeader() {}
   // Repaint the sprite-tab strip and the column heads.
   virtual void drawTabsAndHeader() {}
   // Give the keyboard focus to the file list.

@@ -2,6 +2,8 @@
 // switching timelines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "project/events.h"
 #include "project/model_fixture.h"
 #include "project/store_undo.h"
@@ -237,7 +239,8 @@ TEST_F(EventsTest, TabsAreAddedUpToEightSprites) {
   auto& m = GUICore::State();
   EXPECT_EQ(m.tabs.size(), 9u);
   EXPECT_EQ(m.shownTimeline, 9);  // shown without a tab
-  EXPECT_EQ(ui.timelineHeader, "[スプライト(9)] (ID:9)");
+  EXPECT_EQ(std::count(ui.calls.begin(), ui.calls.end(), "setTimelineHeader"), 9);
+  EXPECT_EQ(GUICore::TimelineHeaderText(), "[スプライト(9)] (ID:9)");
   for (const auto& tab : m.tabs) EXPECT_EQ(tab.active, 0);
   GUICore::ShowTimeline(777, true);  // no such item: the main timeline
   EXPECT_EQ(m.shownTimeline, 0);
@@ -265,8 +268,9 @@ TEST_F(EventsTest, HeaderOfTheMainTimeline) {
   s.frameRate = 24.0f;
   s.options = "  8 ";
   GUICore::UpdateTimelineHeader();
-  EXPECT_EQ(ui.timelineHeader, "(メイン)  550×400  24fps  SWF8");
-  EXPECT_EQ(ui.timelineHeaderColor, 0xE0E0E0u);
+  EXPECT_EQ(std::count(ui.calls.begin(), ui.calls.end(), "setTimelineHeader"), 1);
+  EXPECT_EQ(GUICore::TimelineHeaderText(), "(メイン)  550×400  24fps  SWF8");
+  EXPECT_EQ(GUICore::TimelineHeaderColor(), 0xE0E0E0u);
   s.frameRate = 12.5f;
   EXPECT_EQ(GUICore::TimelineHeaderText(), "(メイン)  550×400  12.5fps  SWF8");
 }

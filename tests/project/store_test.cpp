@@ -2,6 +2,8 @@
 // moving and copying, and the 9999 limit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "project/events.h"
 #include "project/model_fixture.h"
 #include "project/store_undo.h"
@@ -179,11 +181,13 @@ TEST_F(StoreTest, IdChangeTakesTheNextFreeIdAndRewritesReferences) {
 TEST_F(StoreTest, SpriteIdChangeMovesItsTimelineAndTab) {
   int32_t sprite = AddItem("sprite");
   GUICore::ShowTimeline(sprite, true);
+  ui.calls.clear();
   int32_t newId = GUICore::ChangeStoreItemID(sprite, 20);
   EXPECT_EQ(newId, 20);
   EXPECT_EQ(GUICore::State().timelines[1].owner, 20);
   EXPECT_EQ(GUICore::State().tabs[1].spriteId, 20);
-  EXPECT_EQ(ui.timelineHeader, "[スプライト(1)] (ID:20)");
+  EXPECT_EQ(std::count(ui.calls.begin(), ui.calls.end(), "setTimelineHeader"), 1);
+  EXPECT_EQ(GUICore::TimelineHeaderText(), "[スプライト(1)] (ID:20)");
 }
 
 TEST_F(StoreTest, DeletingAFolderRemovesItsWholeSubtree) {

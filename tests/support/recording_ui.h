@@ -37,7 +37,6 @@ class RecordingUi final : public ui::Messages, public ui::BuildProgress, public 
   void setCaption(const std::string& c) override { caption = c; }
   void storeChanged() override { calls.push_back("storeChanged"); }
   void eventsChanged() override { calls.push_back("eventsChanged"); }
-  void timelineShown(int32_t i) override { calls.push_back("timelineShown " + std::to_string(i)); }
   void showItemInfo(int32_t id) override { calls.push_back("showItemInfo " + std::to_string(id)); }
   void unloadScriptEditor() override { calls.push_back("unloadScriptEditor"); }
   void unloadEventDialog() override { calls.push_back("unloadEventDialog"); }
@@ -45,10 +44,7 @@ class RecordingUi final : public ui::Messages, public ui::BuildProgress, public 
   void buildRunningChanged(bool running) override { calls.push_back(running ? "buildRunning" : "buildEnded"); }
   void showPreview(const std::string& path, ui::PreviewTarget target, int32_t w, int32_t h) override;
   void hideScriptEditor() override { calls.push_back("hideScriptEditor"); }
-  void setTimelineHeader(const std::string& text, uint32_t color) override {
-    timelineHeader = text;
-    timelineHeaderColor = color;
-  }
+  void setTimelineHeader() override { calls.push_back("setTimelineHeader"); }
   void drawTabsAndHeader() override { calls.push_back("drawTabsAndHeader"); }
   void focusFileList() override { calls.push_back("focusFileList"); }
 
@@ -58,8 +54,6 @@ class RecordingUi final : public ui::Messages, public ui::BuildProgress, public 
   std::vector<std::string> progressLines;
   std::vector<std::string> calls;
   std::string caption;
-  std::string timelineHeader;
-  uint32_t timelineHeaderColor = 0;
   int cancelAtStep = 0;
 
  private:

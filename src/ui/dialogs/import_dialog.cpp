@@ -95,7 +95,7 @@ ImportDialog::ImportDialog(QWidget* owner) : QDialog(owner) {
 
 bool ImportDialog::run(QWidget* owner) {
   ImportDialog dialog(owner);
-  return dialog.exec() == QDialog::Accepted;
+  return gui::Accepted(ExecModal(dialog));
 }
 
 void ImportDialog::fill(const GUICore::ImportDialogFields& f) {

@@ -97,7 +97,7 @@ OptionDialog::OptionDialog(QWidget* owner) : QDialog(owner) {
 
 bool OptionDialog::run(QWidget* owner) {
   OptionDialog dialog(owner);
-  return dialog.exec() == QDialog::Accepted;
+  return gui::Accepted(ExecModal(dialog));
 }
 
 void OptionDialog::fill(const GUICore::OptionDialogFields& f) {

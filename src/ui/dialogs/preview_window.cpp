@@ -42,6 +42,10 @@ constexpr uint32_t kTopmostTicked = 32;  // WindowTopward: the box is ticked
 const QString kPlayingTag = QStringLiteral("□");
 const QString kStoppedTag = QStringLiteral("＞");
 
+// The keep-on-top box is as wide as its caption needs, and never narrower
+// than designed.
+int CheckWidth(const QCheckBox* box) { return std::max(kCheckWidth, box->sizeHint().width()); }
+
 // The two button pictures: a square while the movie plays (pressing stops
 // it), a triangle while it is stopped.
 QIcon ButtonPicture(bool playing) {
@@ -112,6 +116,8 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   instance_ = this;
   setObjectName(QStringLiteral("PreviewWindow"));
   setWindowTitle(QStringLiteral("プレビュー"));
+  // The row's controls have fixed sizes: a larger desktop font would cut them.
+  setFont(PanelFont(9));
   playButton = new QToolButton(this);
   playButton->setObjectName(QStringLiteral("playButton"));
   playButton->setAutoRaise(false);
@@ -157,7 +163,7 @@ void PreviewWindow::setStageSize(int width, int height) {
   // A stage the writer refused still gets a window that shows its controls.
   stageWidth_ = std::clamp(width, 1, 8192);
   stageHeight_ = std::clamp(height, 1, 8192);
-  const int minWidth = kSliderLeft + kMinSlider + kButton + kCheckWidth;
+  const int minWidth = kSliderLeft + kMinSlider + kButton + CheckWidth(keepOnTopCheck);
   setFixedSize(std::max(stageWidth_, minWidth), stageHeight_ + kRowHeight);
   layoutControls();
 }
@@ -209,11 +215,12 @@ void PreviewWindow::layoutControls() {
   const bool offered = (Prefs::Current().windowTopward & kOfferTopmost) != 0;
   playButton->setGeometry(0, 0, kButton, kButton);
   frameLabel->setGeometry(kButton, 0, kSliderLeft - kButton - 2, kButton);
-  const int slider = std::max(w - kSliderLeft - (offered ? kCheckWidth : 0) - kButton, 0);
+  const int check = CheckWidth(keepOnTopCheck);
+  const int slider = std::max(w - kSliderLeft - (offered ? check : 0) - kButton, 0);
   const int barHeight = std::min(frameSlider->sizeHint().height(), kButton);
   frameSlider->setGeometry(kSliderLeft, (kButton - barHeight) / 2, slider, barHeight);
   snapshotButton->setGeometry(kSliderLeft + slider, 0, kButton, kButton);
-  keepOnTopCheck->setGeometry(w - kCheckWidth, 0, kCheckWidth, kButton);
+  keepOnTopCheck->setGeometry(w - check, 0, check, kButton);
   flashHost->setGeometry(0, kRowHeight, stageWidth_, stageHeight_);
   // The last frame is the slider's end: it counts from 0.
   const int total = flashHost->totalFrames();

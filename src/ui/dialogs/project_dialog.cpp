@@ -138,7 +138,7 @@ ProjectDialog::ProjectDialog(QWidget* owner) : QDialog(owner) {
 bool ProjectDialog::run(QWidget* owner) {
   ProjectDialog dialog(owner);
   dialog.fill(GUICore::ProjectFieldsFrom(GUICore::State().settings));
-  return dialog.exec() == QDialog::Accepted;
+  return gui::Accepted(ExecModal(dialog));
 }
 
 void ProjectDialog::fill(const GUICore::ProjectDialogFields& f) {

@@ -100,8 +100,9 @@ class MainGUI : public QMainWindow, public DialogOwner {
   // The wheel goes to the list that has the focus; both lists join it.
   WheelHook* wheelHook = nullptr;
 
-  // Set by the event property dialog while it is shown: the script box of
-  // the kind takes every edit of the script editors.
+  // Set by the main window when it is made: while the event property dialog
+  // is shown, its script box of the kind takes every edit of the script
+  // editors.
   std::function<void(int32_t kind, const std::string& text)> eventDialogScript;
 
   // ---- event property dialog (main_gui_event_dialog.cpp) -----------------

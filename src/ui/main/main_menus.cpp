@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <functional>
 
+#include "platform/ui.h"
 #include "project/event_commands.h"
 #include "project/events.h"
 #include "project/gui_core.h"
@@ -24,6 +25,7 @@
 #include "project/store.h"
 #include "project/store_undo.h"
 #include "project/timelines.h"
+#include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
 #include "ui/dialogs/event_list_display_dialog.h"
@@ -387,13 +389,16 @@ void MainMenus::toggleSpriteTabs() {
 // ---- Help menu --------------------------------------------------------------------
 
 void MainMenus::openHelp() {
-  const auto help = GUICore::State().paths.resources / "help" / "index.html";
-  if (QFileInfo::exists(ToQ(help.string()))) Desktop().opener->openFile(ToQ(help.string()));
+  const std::string help = (GUICore::State().paths.resources / "help" / "index.html").string();
+  // Where no page or no opener is found the user is told where the page
+  // belongs, so that it can be opened by hand.
+  if (!QFileInfo::exists(ToQ(help)) || !Desktop().opener->openFile(ToQ(help)))
+    ui::Current().messages->message("エラー", "ヘルプを開けませんでした。\r\n" + help, ui::Icon::Critical);
 }
 
 void MainMenus::showVersion() {
   VersionInfo dialog(w_);
-  dialog.exec();
+  ExecModal(dialog);
 }
 
 }  // namespace tesmiro::gui

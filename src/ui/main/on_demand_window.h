@@ -3,8 +3,9 @@
 // use. Each is reached through one entry: `load` makes it when missing,
 // while `loaded`, `isLoaded` and `isShownNow` never make it, so that a
 // caller that only asks does not bring a window into being. The search
-// dialog is never closed, only hidden.
+// dialog is never closed, only hidden: its entry has no `unload`.
 #include <QWidget>
+#include <type_traits>
 
 #include "ui/dialogs/event_dialog.h"
 #include "ui/dialogs/preview_window.h"
@@ -14,19 +15,19 @@
 
 namespace tesmiro::gui {
 
-template <class W>
+// `Drop` closes the window its own way (it stores what it keeps); a window
+// that is never closed has none, and its entry no `unload`.
+template <class W, auto Drop = nullptr>
 class OnDemandWindow {
  public:
   using Make = W* (*)(QWidget* owner);
   using Find = W* (*)();
-  using Drop = void (*)();
-  constexpr OnDemandWindow(Make make, Find find, Drop drop = nullptr) : make_(make), find_(find), drop_(drop) {}
+  constexpr OnDemandWindow(Make make, Find find) : make_(make), find_(find) {}
 
   // `owner` owns a window made now; one that exists keeps its owner.
   W* load(QWidget* owner) const { return make_(owner); }
   W* loaded() const { return find_(); }
-  // Closes it the window's own way (it stores what it keeps) when it exists.
-  void unload() const { drop_(); }
+  void unload() const requires(!std::is_null_pointer_v<decltype(Drop)>) { Drop(); }
   bool isLoaded() const { return find_() != nullptr; }
   bool isShownNow() const {
     const W* w = find_();
@@ -45,17 +46,16 @@ class OnDemandWindow {
  private:
   Make make_;
   Find find_;
-  Drop drop_;
 };
 
-inline constexpr OnDemandWindow<TraceWindow> kTraceWindow{[](QWidget*) { return TraceWindow::load(); },
-                                                         &TraceWindow::instance, &TraceWindow::unload};
-inline constexpr OnDemandWindow<PreviewWindow> kPreviewWindow{[](QWidget*) { return PreviewWindow::load(); },
-                                                             &PreviewWindow::instance, &PreviewWindow::unload};
-inline constexpr OnDemandWindow<EventDialog> kEventDialog{[](QWidget*) { return EventDialog::load(); },
-                                                         &EventDialog::instance, &EventDialog::UnloadInstance};
-inline constexpr OnDemandWindow<ScriptEditorWindow> kScriptEditor{&ScriptEditorWindow::instance,
-                                                                 &ScriptEditorWindow::loaded, &ScriptEditorWindow::unload};
+inline constexpr OnDemandWindow<TraceWindow, &TraceWindow::unload> kTraceWindow{
+    [](QWidget*) { return TraceWindow::load(); }, &TraceWindow::instance};
+inline constexpr OnDemandWindow<PreviewWindow, &PreviewWindow::unload> kPreviewWindow{
+    [](QWidget*) { return PreviewWindow::load(); }, &PreviewWindow::instance};
+inline constexpr OnDemandWindow<EventDialog, &EventDialog::UnloadInstance> kEventDialog{
+    [](QWidget*) { return EventDialog::load(); }, &EventDialog::instance};
+inline constexpr OnDemandWindow<ScriptEditorWindow, &ScriptEditorWindow::unload> kScriptEditor{
+    &ScriptEditorWindow::instance, &ScriptEditorWindow::loaded};
 inline constexpr OnDemandWindow<SearchDialog> kSearchDialog{
     &SearchDialog::instance, [] { return SearchDialog::isLoaded() ? SearchDialog::instance() : nullptr; }};
 

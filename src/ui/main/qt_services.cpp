@@ -98,7 +98,7 @@ void QtWindowServices::drawTabsAndHeader() {
   if (MainGUI* w = MainGUI::instance()) w->eventList().drawTabsAndHeader();
 }
 
-void QtWindowServices::setTimelineHeader(const std::string&, uint32_t) { drawTabsAndHeader(); }
+void QtWindowServices::setTimelineHeader() { drawTabsAndHeader(); }
 
 void QtWindowServices::unloadScriptEditor() { ScriptEditorWindow::unload(); }
 

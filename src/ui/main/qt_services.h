@@ -28,7 +28,7 @@ class QtWindowServices : public ui::WindowServices {
   void storeChanged() override;
   void eventsChanged() override;
   void drawTabsAndHeader() override;
-  void setTimelineHeader(const std::string& text, uint32_t color) override;
+  void setTimelineHeader() override;
   void focusFileList() override;
   void unloadScriptEditor() override;
   void hideScriptEditor() override;

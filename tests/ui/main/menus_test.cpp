@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -23,6 +24,7 @@
 #include "project/undo_scopes.h"
 #include "support/find_control.h"
 #include "support/main_gui_fixture.h"
+#include "ui/common/dialog_support.h"
 #include "ui/dialogs/options_dialog.h"
 
 namespace tesmiro::testing {
@@ -198,16 +200,57 @@ TEST_F(MenusTest, TheRecentProjectsFollowOpeningOnlyWhileTheWindowLives) {
   EXPECT_TRUE(GUICore::OpenProject(project.string()));
 }
 
-TEST_F(MenusTest, HelpOpensTheShippedPagesOnlyWhenThereAreAny) {
+// Every modal dialog of the menus runs through the shared runner, which
+// tests answer without entering a dialog's own event loop.
+TEST_F(MenusTest, TheMenusModalDialogsRunThroughTheSharedRunner) {
+  gui::MainGUI& w = start();
+  QStringList answered;
+  gui::ScopedModalRunner runner([&answered](QDialog& dialog) {
+    answered << dialog.objectName();
+    return static_cast<int>(QDialog::Rejected);
+  });
+  for (const char* entry :
+       {"projectPropertiesAction", "optionsAction", "importProjectAction", "eventListDisplayAction", "versionAction"}) {
+    // A dialog that entered its own loop is closed, so that the test goes on.
+    QString ownLoop;
+    QTimer::singleShot(0, [&ownLoop] {
+      if (QWidget* modal = QApplication::activeModalWidget()) {
+        ownLoop = modal->objectName();
+        modal->close();
+      }
+    });
+    Control<QAction>(w, entry)->trigger();
+    Settle();
+    EXPECT_TRUE(ownLoop.isEmpty()) << entry << " ran " << ownLoop.toStdString() << " in its own loop";
+  }
+  EXPECT_EQ(answered.join(' ').toStdString(), "ProjectDialog OptionDialog ImportDialog EventColorDialog VersionInfo");
+}
+
+// Where the page is missing or the desktop has no program that opens it,
+// the user is told where it belongs.
+TEST_F(MenusTest, HelpOpensTheShippedPageOrSaysWhereItIs) {
   gui::MainGUI& w = startActive();
   GUICore::State().paths.resources = temp.path();
+  const std::string page = (temp / "help" / "index.html").string();
   Control<QAction>(w, "openHelpAction")->trigger();
   EXPECT_TRUE(desktop.opener.calls.empty());
+  ASSERT_EQ(ui.messages.size(), 1u) << "a missing page says so";
+  EXPECT_EQ(ui.messages[0].title, "エラー");
+  EXPECT_EQ(ui.messages[0].text, "ヘルプを開けませんでした。\r\n" + page);
+  EXPECT_EQ(ui.messages[0].icon, ui::Icon::Critical);
+
   fs::create_directories(temp / "help");
   std::ofstream(temp / "help" / "index.html") << "<html></html>";
   Control<QAction>(w, "openHelpAction")->trigger();
   ASSERT_EQ(desktop.opener.calls.size(), 1u);
   EXPECT_TRUE(desktop.opener.calls[0].endsWith("help/index.html"));
+  EXPECT_EQ(ui.messages.size(), 1u);
+
+  desktop.opener.result = false;
+  Control<QAction>(w, "openHelpAction")->trigger();
+  EXPECT_EQ(desktop.opener.calls.size(), 2u);
+  ASSERT_EQ(ui.messages.size(), 2u) << "a page that did not open says so";
+  EXPECT_EQ(ui.messages[1].text, "ヘルプを開けませんでした。\r\n" + page);
 }
 
 TEST_F(MenusTest, MinimisingClosesTheScriptEditorAndTheEventDialog) {

@@ -1,22 +1,29 @@
 // Texts the user reads that the program does not write itself: Qt's own
-// (buttons, the file dialog, the text boxes' menu), in Japanese whatever the
-// machine's locale, and the help page that Help > ヘルプ (F1) opens.
+// (buttons, the file dialog with its folder types, sizes and dates, the text
+// boxes' menu), in Japanese whatever the machine's locale while numbers stay
+// as they were, and the help page that Help > ヘルプ (F1) opens.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <vector>
 
+#include "platform/numeric.h"
 #include "support/main_gui_fixture.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/qt_translations.h"
@@ -69,6 +76,92 @@ TEST(QtJapaneseTextsTest, QtsOwnTextsAreJapanese) {
   EXPECT_EQ(seen.fileName, QStringLiteral("ファイル名(&N):"));
   EXPECT_EQ(seen.accept, QStringLiteral("保存(&S)"));
   EXPECT_EQ(seen.cancel, QStringLiteral("キャンセル"));
+}
+
+struct SeenFiles {
+  QString folderType, fileSize, fileDate;
+};
+
+// Reads the detail list of the open-file dialog once it lists the folder's
+// two entries, then opens the file.
+void ReadFileListWhenListed(SeenFiles& seen, int triesLeft = 500) {
+  QTimer::singleShot(10, [&seen, triesLeft] {
+    auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    const auto* view = d ? d->findChild<QTreeView*>(QStringLiteral("treeView")) : nullptr;
+    const QAbstractItemModel* model = view ? view->model() : nullptr;
+    if (!model || model->rowCount(view->rootIndex()) < 2) {
+      if (triesLeft > 0) return ReadFileListWhenListed(seen, triesLeft - 1);
+      if (d) d->reject();
+      return;
+    }
+    for (int row = 0; row < 2; ++row) {
+      auto cell = [&](int column) { return model->index(row, column, view->rootIndex()).data().toString(); };
+      if (cell(0) == QStringLiteral("素材")) {
+        seen.folderType = cell(2);
+      } else {
+        seen.fileSize = cell(1);
+        seen.fileDate = cell(3);
+      }
+    }
+    d->selectFile(QStringLiteral("a.swf"));
+    d->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Open)->click();
+  });
+}
+
+// Qt's file model names folders with a text its catalogue lacks and writes
+// sizes and dates in the system's locale, which is C where none is set.
+TEST(QtJapaneseTextsTest, TheFileDialogListsFolderTypesSizesAndDatesInJapanese) {
+  const gui::QtJapaneseTexts texts;
+  ASSERT_TRUE(texts.loaded()) << "Qt's translations are not installed";
+  TempDir temp;
+  fs::create_directory(temp / "素材");
+  const QString file = gui::ToQ((temp / "a.swf").string());
+  std::ofstream(temp / "a.swf") << "FWS\x08\x1a";
+  const QDateTime modified(QDate(2024, 3, 5), QTime(9, 7));
+  {
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.setFileTime(modified, QFileDevice::FileModificationTime));
+  }
+  SeenFiles seen;
+  ReadFileListWhenListed(seen);
+  const auto chosen = gui::QtDesktopServices().fileDialogs->openFile(
+      "開く", {{"Shockwave Flash オブジェクト (*.swf)", {"*.swf"}}}, temp.path().string(), "", false);
+  const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+  EXPECT_EQ(seen.folderType.toStdString(), "フォルダ");
+  EXPECT_EQ(seen.fileSize, japanese.formattedDataSize(5)) << seen.fileSize.toStdString();
+  EXPECT_EQ(seen.fileDate, japanese.toString(modified, QLocale::ShortFormat)) << seen.fileDate.toStdString();
+  const QRegularExpression latin(QStringLiteral("[A-Za-z]"));
+  EXPECT_FALSE(seen.fileSize.contains(latin)) << seen.fileSize.toStdString();
+  EXPECT_FALSE(seen.fileDate.contains(latin)) << seen.fileDate.toStdString();
+  // The dialog still hands back what was chosen in it.
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(*chosen, std::vector<std::string>{gui::FromQ(file)});
+}
+
+// Japanese writes numbers as C does, and the program's conversions follow
+// no locale: numbers read and written stay as they were.
+TEST(QtJapaneseTextsTest, NumbersAreReadAndWrittenAsBefore) {
+  const gui::QtJapaneseTexts texts;
+  ASSERT_EQ(QLocale().language(), QLocale::Japanese);
+  EXPECT_EQ(QString::number(1234.25), QStringLiteral("1234.25"));
+  EXPECT_EQ(QString::number(-1234567), QStringLiteral("-1234567"));
+  EXPECT_EQ(QStringLiteral("%1").arg(1234.5), QStringLiteral("1234.5"));
+  EXPECT_DOUBLE_EQ(QStringLiteral("1234567.25").toDouble(), 1234567.25);
+  EXPECT_EQ(num::CStr(1234.5), "1234.5");
+  EXPECT_DOUBLE_EQ(num::Val("1234.5px"), 1234.5);
+
+  QDoubleSpinBox spin;
+  spin.setRange(-1e7, 1e7);
+  spin.setValue(1234567.25);
+  EXPECT_EQ(spin.text(), QStringLiteral("1234567.25")) << "no group separators";
+  QString typed = QStringLiteral("7654321.5");
+  int at = 0;
+  EXPECT_EQ(spin.validate(typed, at), QValidator::Acceptable);
+  EXPECT_DOUBLE_EQ(spin.valueFromText(typed), 7654321.5);
+  QSpinBox whole;
+  whole.setRange(-10000000, 10000000);
+  whole.setValue(-1234567);
+  EXPECT_EQ(whole.text(), QStringLiteral("-1234567"));
 }
 
 std::string ReadAll(const fs::path& path) {

@@ -75,7 +75,7 @@ struct OnceWindow : QWidget {
 };
 
 TEST(OnDemandWindowTest, AskingNeverMakesTheWindowAndPresentingMakesItOnce) {
-  constexpr gui::OnDemandWindow<OnceWindow> entry{&OnceWindow::load, &OnceWindow::find, &OnceWindow::drop};
+  constexpr gui::OnDemandWindow<OnceWindow, &OnceWindow::drop> entry{&OnceWindow::load, &OnceWindow::find};
   EXPECT_FALSE(entry.isLoaded());
   EXPECT_FALSE(entry.isShownNow());
   EXPECT_EQ(entry.loaded(), nullptr);
@@ -91,6 +91,14 @@ TEST(OnDemandWindowTest, AskingNeverMakesTheWindowAndPresentingMakesItOnce) {
   entry.unload();
   EXPECT_FALSE(entry.isLoaded());
 }
+
+// Only a window that has a way to close can be unloaded: the search dialog,
+// which is only ever hidden, offers no unload to call.
+template <class Entry>
+concept Unloadable = requires(const Entry& entry) { entry.unload(); };
+static_assert(Unloadable<decltype(gui::kTraceWindow)> && Unloadable<decltype(gui::kPreviewWindow)> &&
+              Unloadable<decltype(gui::kEventDialog)> && Unloadable<decltype(gui::kScriptEditor)>);
+static_assert(!Unloadable<decltype(gui::kSearchDialog)>);
 
 }  // namespace
 }  // namespace tesmiro::testing

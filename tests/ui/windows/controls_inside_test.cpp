@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTimer>
 #include <QToolButton>
 #include <cstdlib>
 #include <fstream>
@@ -119,6 +120,16 @@ std::vector<std::string> Clipped(QWidget* window) {
     }
   }
   return found;
+}
+
+// Runs `check` on the preview window once it is shown, for as long as
+// `context` lives (a modal preview returns once the window is closed).
+void WhenPreviewShown(QObject* context, std::function<void(gui::PreviewWindow*)> check, int triesLeft = 500) {
+  QTimer::singleShot(10, context, [context, check = std::move(check), triesLeft]() mutable {
+    gui::PreviewWindow* preview = gui::PreviewWindow::instance();
+    if (preview && preview->isVisible()) return check(preview);
+    if (triesLeft > 0) WhenPreviewShown(context, std::move(check), triesLeft - 1);
+  });
 }
 
 class ControlsInsideTest : public MainGuiTest {
@@ -259,6 +270,61 @@ TEST_F(ControlsInsideTest, TheToolWindows) {
   gui::TraceWindow::unload();
   gui::ScriptEditorWindow::unload();
   Settle();
+}
+
+// The windows that take their size from a movie, as their callers show
+// them: the text-effect preview (modal) and the event preview, at the
+// project's stage and at the smallest one, also on a desktop set to large
+// text.
+TEST_F(ControlsInsideTest, TheWindowsSizedToAMovie) {
+  struct DesktopFont {
+    QFont font = QApplication::font();
+    ~DesktopFont() { QApplication::setFont(font); }
+  } const desktopFont;
+  QFont largeText = desktopFont.font;
+  largeText.setPointSize(14);
+  const int32_t picture = AddMaterial("png");
+  StoreItem text = NewStoreItem(StoreItemKind::Text);
+  text.name = "AB";
+  text.font = "DejaVu Sans";
+  text.size = 18;
+  for (const QFont& font : {desktopFont.font, largeText}) {
+    QApplication::setFont(font);
+    for (const QSize stage : {QSize(320, 320), QSize(1, 1)}) {
+      GUICore::State().settings.width = stage.width();
+      GUICore::State().settings.height = stage.height();
+      const std::string layout = std::to_string(stage.width()) + " x " + std::to_string(stage.height()) + ", " +
+                                 std::to_string(font.pointSize()) + " pt";
+
+      gui::TextEffectDialog effect(&window());
+      effect.SetPvJpeg(text);
+      bool checked = false;
+      WhenPreviewShown(&effect, [&](gui::PreviewWindow* preview) {
+        expectInside(preview, "text effect " + layout);
+        checked = true;
+        preview->close();
+      });
+      Control<QPushButton>(effect, "previewButton")->click();
+      EXPECT_TRUE(checked) << layout;
+
+      EventRecord image = NewEventFor(StoreItemKind::RasterImage);
+      image.itemId = picture;
+      GUICore::State().events.clear();
+      GUICore::State().events.push_back(image);
+      EventListModule::LoadRows();
+      EventListModule::Current().rows[0].selected = -1;
+      EventListModule::Current().currentRow = 0;
+      window().ListEventProperty();
+      Settle();
+      ASSERT_NE(gui::EventDialog::instance(), nullptr);
+      Control<QPushButton>(gui::EventDialog::instance(), "eventPreviewButton")->click();
+      ASSERT_TRUE(gui::PreviewWindow::isShownNow()) << layout;
+      expectInside(gui::PreviewWindow::instance(), "event " + layout);
+      gui::PreviewWindow::unload();
+      gui::EventDialog::UnloadInstance();
+      Settle();
+    }
+  }
 }
 
 }  // namespace
