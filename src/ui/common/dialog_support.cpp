@@ -1,11 +1,12 @@
 #include "ui/common/dialog_support.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QKeyEvent>
-#include <QShortcut>
+#include <QPointer>
 #include <QWidget>
 #include <algorithm>
 
@@ -33,6 +34,30 @@ void FitWindow(QWidget* window, const QPoint& at, const QRect& area) {
     window->resize(inner);
   }
 }
+
+// Escape that reached the dialog: the focused control had no use for it,
+// and no list, menu or completer was open on top (those take the key and
+// close themselves). Not a window-wide shortcut: Qt matches that against
+// the dialog even while one of its popups has the keyboard, and Escape
+// meant for an open list would close the whole dialog.
+class EscapeToButton : public QObject {
+ public:
+  EscapeToButton(QWidget* dialog, QAbstractButton* button) : QObject(dialog), button_(button) {}
+
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Escape || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+    if (QApplication::activePopupWidget()) return false;
+    // Taken even when the button is disabled, so that the dialog's own
+    // Escape handling does not close it behind the button's back.
+    if (button_ && button_->isEnabled()) button_->click();
+    return true;
+  }
+
+ private:
+  QPointer<QAbstractButton> button_;
+};
 
 }  // namespace
 
@@ -67,11 +92,7 @@ void StoreTwips(const QWidget* window, int32_t& leftTwips, int32_t& topTwips) {
 }
 
 void RouteEscapeTo(QWidget* dialog, QAbstractButton* button) {
-  auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), dialog);
-  esc->setContext(Qt::WindowShortcut);
-  QObject::connect(esc, &QShortcut::activated, button, [button] {
-    if (button->isEnabled()) button->click();
-  });
+  dialog->installEventFilter(new EscapeToButton(dialog, button));
 }
 
 int ExecModal(QDialog& dialog) {

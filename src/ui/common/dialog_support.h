@@ -33,7 +33,8 @@ void KeepInsideWorkArea(QWidget* window);
 void StoreTwips(const QWidget* window, int32_t& leftTwips, int32_t& topTwips);
 
 // Escape in the dialog clicks this button (its Cancel or Close), so that
-// closing with Escape runs the same handler as the button.
+// closing with Escape runs the same handler as the button. An open list,
+// menu or completer in the dialog takes Escape first and closes alone.
 void RouteEscapeTo(QWidget* dialog, QAbstractButton* button);
 
 // Runs a modal dialog and returns its result code. Every modal dialog of
