@@ -79,8 +79,7 @@ std::vector<std::string> AppPaths::ensure() const {
     problems.push_back(std::string(role.name) + " [" + role.folder->string() + "] を作成できません：" + reason +
                        role.consequence);
   }
-  if (scratch == kNoScratch)
-    problems.emplace_back("一時ファイル用のフォルダを作成できません（TMPDIR と /tmp）。\nプレビューは表示できません。");
+  if (scratch == kNoScratch) problems.emplace_back(kNoScratchText);
   return problems;
 }
 

@@ -28,6 +28,9 @@ struct AppPaths {
   // TMPDIR nor under /tmp): nothing can be created below it, so a preview
   // fails with a message instead of landing in the working folder.
   static inline const std::filesystem::path kNoScratch{"/dev/null/tesmiro"};
+  // What the user is told then, at start-up and at each preview.
+  static constexpr const char* kNoScratchText =
+      "一時ファイル用のフォルダを作成できません（TMPDIR と /tmp）。\nプレビューは表示できません。";
 
   // Creates the writable folders. What could not be made, as messages for
   // the user (empty when all is well); the program goes on without them.
