@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
   const gui::QtJapaneseTexts qtTexts;
   if (!qtTexts.loaded()) std::fprintf(stderr, "tesmiro: Qt の日本語訳が見つかりません (qt6-translations-l10n)\n");
 
+  AppPaths::RemoveLeftScratch();
   const AppPaths paths = AppPaths::ForExecutable(std::filesystem::path(gui::FromQ(QApplication::applicationFilePath())));
   // The program runs without what cannot be made, once the user was told.
   for (const std::string& problem : paths.ensure())
@@ -53,7 +54,8 @@ int main(int argc, char** argv) {
   window.startUp(args.join(' '));
   const int status = app.exec();
   // The private scratch folder of this run; in portable mode scratch files
-  // share the program's folder, which stays.
+  // share the program's folder, which stays. The folder of a run that ends
+  // otherwise is removed by the next start.
   if (paths.scratch != paths.config) {
     std::error_code ec;
     std::filesystem::remove_all(paths.scratch, ec);
