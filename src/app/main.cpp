@@ -5,12 +5,15 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QSocketNotifier>
 #include <QStringList>
 #include <filesystem>
 
 #include "compiler/core_setup.h"
 #include "platform/app_paths.h"
+#include "platform/end_signals.h"
 #include "project/event_colors.h"
+#include "project/window_services.h"
 #include "ui/main/qt_services.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/qt_translations.h"
@@ -26,13 +29,30 @@ int main(int argc, char** argv) {
   // As root (containers, CI) the web engine of the previews cannot start its
   // sandbox, and without it would show nothing.
   if (::geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+  // From here on a logout, `kill` or Ctrl+C ends the program in order.
+  EndSignals endSignals;
   player::LoopbackServer::raiseDescriptorLimit();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tesmiro"));
   QApplication::setDesktopFileName(QStringLiteral("tesmiro"));
+  // Asked to end, the program cancels a running build, closes the preview
+  // window and leaves every event loop, a modal dialog's too (the dialog
+  // answers as if cancelled); what the user has not saved then goes into
+  // the automatic backup, without a question.
+  int endedBy = 0;
+  QSocketNotifier ending(endSignals.fd(), QSocketNotifier::Read);
+  ending.setEnabled(endSignals.fd() >= 0);
+  QObject::connect(&ending, &QSocketNotifier::activated, &app, [&] {
+    ending.setEnabled(false);
+    endedBy = endSignals.received();
+    if (gui::MainGUI* window = gui::MainGUI::instance(); window && window->buildRunning()) window->cancelBuild();
+    ui::Windows().unloadPreviewWindow();
+    QCoreApplication::exit(128 + endedBy);
+  });
   const gui::QtJapaneseTexts qtTexts;
   if (!qtTexts.loaded()) std::fprintf(stderr, "tesmiro: Qt の日本語訳が見つかりません (qt6-translations-l10n)\n");
 
+  AppPaths::RemoveLeftScratch();
   const AppPaths paths = AppPaths::ForExecutable(std::filesystem::path(gui::FromQ(QApplication::applicationFilePath())));
   // The program runs without what cannot be made, once the user was told.
   for (const std::string& problem : paths.ensure())
@@ -51,9 +71,13 @@ int main(int argc, char** argv) {
   gui::MainGUI window;
   window.menus().warmUpPlayerWhenIdle();
   window.startUp(args.join(' '));
-  const int status = app.exec();
+  // A signal during the start-up ended the loops it ran (the warnings and
+  // questions answer at once from then on); the main loop would not see it.
+  const int status = endedBy != 0 ? 128 + endedBy : app.exec();
+  if (endedBy != 0) window.shutDown(false);
   // The private scratch folder of this run; in portable mode scratch files
-  // share the program's folder, which stays.
+  // share the program's folder, which stays. The folder of a run that ends
+  // otherwise is removed by the next start.
   if (paths.scratch != paths.config) {
     std::error_code ec;
     std::filesystem::remove_all(paths.scratch, ec);

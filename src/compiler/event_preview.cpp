@@ -42,6 +42,7 @@ EventPreviewResult RunEventPreview(const EventRecord& event) {
   if (BuildInProgress()) return EventPreviewResult::Busy;
   ui::WindowServices& windows = ui::Windows();
   windows.unloadPreviewWindow();
+  if (PreviewFolderMissing(State().paths.scratch)) return EventPreviewResult::Failed;
   StageSettingsSwap swap;
   if (!BuildSingleEventPreviewSWF(event, kEventPreviewMovie)) {
     SWFMakeCore::AbandonMovieFile();

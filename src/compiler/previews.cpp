@@ -6,6 +6,7 @@
 #include "compiler/html_page.h"
 #include "compiler/preview_reporter.h"
 #include "compiler/text_effects.h"
+#include "platform/app_paths.h"
 #include "platform/file_io.h"
 #include "platform/ui.h"
 #include "project/build_lock.h"
@@ -175,16 +176,23 @@ fs::path GetPreviewFolder() {
   return State().paths.scratch;
 }
 
+bool PreviewFolderMissing(const fs::path& folder) {
+  if (folder != AppPaths::kNoScratch) return false;
+  ui::Current().messages->message("エラー", AppPaths::kNoScratchText, ui::Icon::Critical);
+  return true;
+}
+
 BuildResult RunPreview(PreviewMode mode, const std::string& name) {
   const auto number = static_cast<int32_t>(mode);
   if (BuildInProgress() || number < 1 || number > 6) return BuildResult::Failed;
   ui::Windows().unloadPreviewWindow();
+  const fs::path folder = GetPreviewFolder();
+  if (PreviewFolderMissing(folder)) return BuildResult::Failed;
   // Held until the preview is shown: the build lets the window run between
   // its steps, and no second preview starts inside this one.
   BuildLock lock;
   if (!lock.acquired()) return BuildResult::Failed;
   PreviewGuard guard;
-  const fs::path folder = GetPreviewFolder();
   const ProjectSettings& s = State().settings;
   const std::string page = FillHTMLTemplate(LoadHTMLTemplate(), s.width, s.height, name) + "\r\n";
   const Result<void> written = fileio::WriteAtomic(folder / kPreviewPage, std::vector<uint8_t>(page.begin(), page.end()));

@@ -30,6 +30,10 @@ inline constexpr int32_t kPreviewSpriteCharacter = 50000;
 // still there, else the program's scratch folder.
 std::filesystem::path GetPreviewFolder();
 
+// True, once the user was told, when `folder` is the stand-in for a
+// scratch folder that could not be made: previews have nowhere to go.
+bool PreviewFolderMissing(const std::filesystem::path& folder);
+
 // Where a preview is shown: the window services' own.
 using ui::PreviewTarget;
 

@@ -1,7 +1,12 @@
 #include "platform/app_paths.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <string>
@@ -11,7 +16,79 @@
 namespace tesmiro {
 namespace fs = std::filesystem;
 
+// The lock file of a scratch folder, open and locked for the life of the
+// run that made the folder. Closing it (as the system does when the run
+// dies) releases the lock.
+struct ScratchLock {
+  int fd = -1;
+  ~ScratchLock() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
 namespace {
+
+constexpr const char* kScratchPrefix = "tesmiro-";
+constexpr const char* kScratchLockFile = ".running";
+
+// The folders that scratch folders are made in, in the order tried.
+std::vector<fs::path> ScratchBases() {
+  std::vector<fs::path> bases;
+  if (const char* t = std::getenv("TMPDIR"); t && *t) bases.emplace_back(t);
+  bases.emplace_back("/tmp");
+  return bases;
+}
+
+bool IsScratchName(std::string_view name) {
+  // mkdtemp replaces the six X by letters and digits.
+  if (name.size() != std::string_view(kScratchPrefix).size() + 6 || !name.starts_with(kScratchPrefix)) return false;
+  return std::all_of(name.end() - 6, name.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+  });
+}
+
+// The lock is taken before the file gets its content, so a lock that can
+// be taken on a file with content was let go by a run that has ended; an
+// empty one belongs to a run that is still starting.
+std::shared_ptr<ScratchLock> LockScratch(const fs::path& folder) {
+  auto lock = std::make_shared<ScratchLock>();
+  lock->fd = ::open((folder / kScratchLockFile).c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (lock->fd < 0) return nullptr;
+  if (::flock(lock->fd, LOCK_EX) != 0) {
+    ::unlink((folder / kScratchLockFile).c_str());
+    return nullptr;
+  }
+  // Should this fail, the file stays empty and the folder is never taken
+  // for a left one.
+  const std::string pid = std::to_string(::getpid()) + "\n";
+  [[maybe_unused]] const ssize_t written = ::write(lock->fd, pid.data(), pid.size());
+  return lock;
+}
+
+// Whether the folder `name` in `base` is a scratch folder of the user's
+// whose run has ended. Then `heldLock` keeps its lock taken until the
+// folder is gone, so that no other start removing left folders at the same
+// time is in the way.
+bool LeftBehind(int base, const char* name, int& heldLock) {
+  struct stat seen {};
+  if (::fstatat(base, name, &seen, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(seen.st_mode) || seen.st_uid != ::geteuid())
+    return false;
+  const int folder = ::openat(base, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (folder < 0) return false;
+  struct stat opened {};
+  const bool same = ::fstat(folder, &opened) == 0 && opened.st_dev == seen.st_dev && opened.st_ino == seen.st_ino;
+  const int lock = same ? ::openat(folder, kScratchLockFile, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC) : -1;
+  ::close(folder);
+  if (lock < 0) return false;
+  struct stat file {};
+  if (::flock(lock, LOCK_EX | LOCK_NB) == 0 && ::fstat(lock, &file) == 0 && S_ISREG(file.st_mode) &&
+      file.st_uid == ::geteuid() && file.st_size > 0) {
+    heldLock = lock;
+    return true;
+  }
+  ::close(lock);
+  return false;
+}
 
 fs::path EnvOr(const char* var, const fs::path& fallback) {
   const char* v = std::getenv(var);
@@ -25,22 +102,40 @@ fs::path Home() {
 }
 
 // A private folder under TMPDIR, or under /tmp when TMPDIR names no usable
-// folder.
-fs::path MakeScratch() {
-  std::vector<fs::path> bases;
-  if (const char* t = std::getenv("TMPDIR"); t && *t) bases.emplace_back(t);
-  bases.emplace_back("/tmp");
-  for (const fs::path& base : bases) {
-    std::string tmpl = (base / "tesmiro-XXXXXX").string();
-    if (char* made = ::mkdtemp(tmpl.data())) return fs::path(made);
+// folder, locked for this run.
+void MakeScratch(AppPaths& paths) {
+  for (const fs::path& base : ScratchBases()) {
+    std::string tmpl = (base / (std::string(kScratchPrefix) + "XXXXXX")).string();
+    if (char* made = ::mkdtemp(tmpl.data())) {
+      paths.scratch = fs::path(made);
+      // Without its lock the folder is used all the same; only a later run
+      // will not remove it should this one be killed.
+      paths.scratchLock = LockScratch(paths.scratch);
+      return;
+    }
   }
-  return AppPaths::kNoScratch;
+  paths.scratch = AppPaths::kNoScratch;
 }
 
 }  // namespace
 
 AppPaths AppPaths::InFolder(const fs::path& folder) {
-  return AppPaths{folder, folder, folder, folder, folder};
+  return AppPaths{folder, folder, folder, folder, folder, nullptr};
+}
+
+void AppPaths::RemoveLeftScratch() {
+  for (const fs::path& base : ScratchBases()) {
+    DIR* listing = ::opendir(base.c_str());
+    if (!listing) continue;
+    while (const dirent* entry = ::readdir(listing)) {
+      int lock = -1;
+      if (!IsScratchName(entry->d_name) || !LeftBehind(::dirfd(listing), entry->d_name, lock)) continue;
+      std::error_code ec;
+      fs::remove_all(base / entry->d_name, ec);
+      ::close(lock);
+    }
+    ::closedir(listing);
+  }
 }
 
 AppPaths AppPaths::ForExecutable(const fs::path& exe) {
@@ -57,7 +152,7 @@ AppPaths AppPaths::ForExecutable(const fs::path& exe) {
   p.config = EnvOr("XDG_CONFIG_HOME", Home() / ".config") / "tesmiro";
   p.userData = EnvOr("XDG_DATA_HOME", Home() / ".local" / "share") / "tesmiro";
   p.state = EnvOr("XDG_STATE_HOME", Home() / ".local" / "state") / "tesmiro";
-  p.scratch = MakeScratch();
+  MakeScratch(p);
   return p;
 }
 
@@ -79,8 +174,7 @@ std::vector<std::string> AppPaths::ensure() const {
     problems.push_back(std::string(role.name) + " [" + role.folder->string() + "] を作成できません：" + reason +
                        role.consequence);
   }
-  if (scratch == kNoScratch)
-    problems.emplace_back("一時ファイル用のフォルダを作成できません（TMPDIR と /tmp）。\nプレビューは表示できません。");
+  if (scratch == kNoScratch) problems.emplace_back(kNoScratchText);
   return problems;
 }
 

@@ -2,10 +2,13 @@
 // Where the program's files live. Made once at start-up and handed down;
 // tests point every role into a temporary folder.
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace tesmiro {
+
+struct ScratchLock;
 
 struct AppPaths {
   std::filesystem::path resources;  // shipped templates, splash picture, help (read-only)
@@ -13,6 +16,9 @@ struct AppPaths {
   std::filesystem::path userData;   // the user's own effect templates
   std::filesystem::path state;      // _autobackup.tmp
   std::filesystem::path scratch;    // previews and temporary files of this run
+  // Held while any copy of these paths lives, so that no other run takes
+  // the scratch folder for one that a killed run left.
+  std::shared_ptr<ScratchLock> scratchLock;
 
   // The usual locations for an executable at `exe`: portable mode when a
   // writable tesmiro.ini stands beside it, else the XDG folders.
@@ -28,6 +34,15 @@ struct AppPaths {
   // TMPDIR nor under /tmp): nothing can be created below it, so a preview
   // fails with a message instead of landing in the working folder.
   static inline const std::filesystem::path kNoScratch{"/dev/null/tesmiro"};
+  // What the user is told then, at start-up and at each preview.
+  static constexpr const char* kNoScratchText =
+      "一時ファイル用のフォルダを作成できません（TMPDIR と /tmp）。\nプレビューは表示できません。";
+
+  // Removes the scratch folders under TMPDIR and /tmp that runs of the
+  // user's which are gone left behind (killed, or stopped by a crash).
+  // Only our own folders by name and owner, no link, whose lock the run
+  // that made them took and no longer holds: never a running program's.
+  static void RemoveLeftScratch();
 
   // Creates the writable folders. What could not be made, as messages for
   // the user (empty when all is well); the program goes on without them.

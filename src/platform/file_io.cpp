@@ -244,21 +244,53 @@ std::string WriteFailureText(const fs::path& path, const std::string& reason) {
 }
 
 Result<fs::path> WriteTarget(const fs::path& path) {
-  fs::path p = path;
-  for (int i = 0; i < kMaxLinks; ++i) {
+  // Walked element by element, as the kernel walks it: a link anywhere in
+  // the path, a folder's as much as the file's, is checked before it is
+  // followed, and its target's elements are walked in its place.
+  std::vector<fs::path> ahead;  // the elements still to walk, the next one last
+  for (const fs::path& element : path.relative_path()) ahead.push_back(element);
+  std::reverse(ahead.begin(), ahead.end());
+  fs::path walked = path.root_path();  // real folders only, so ".." takes the kernel's parent
+  int links = 0;
+  while (!ahead.empty()) {
+    const fs::path element = std::move(ahead.back());
+    ahead.pop_back();
+    if (element.empty() || element == ".") continue;
+    if (element == "..") {
+      if (walked.has_relative_path() && walked.filename() != "..")
+        walked = walked.parent_path();
+      else if (!walked.has_root_directory())
+        walked /= element;
+      continue;
+    }
+    const fs::path next = walked / element;
     struct stat link {};
-    if (::lstat(p.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return p;
+    if (::lstat(next.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) {
+      walked = next;
+      // Below what is no folder the write fails, for the reason the
+      // kernel gives it.
+      if (!ahead.empty() && !S_ISDIR(link.st_mode)) {
+        for (auto it = ahead.rbegin(); it != ahead.rend(); ++it) walked /= *it;
+        break;
+      }
+      continue;
+    }
+    if (++links > kMaxLinks) return Failure{WriteFailureText(path, ReasonText(ELOOP))};
     struct stat folder {};
-    const bool shared = ::stat(FolderOf(p).c_str(), &folder) == 0 &&
+    const bool shared = ::stat(FolderOf(next).c_str(), &folder) == 0 &&
                         (folder.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH);
     if (shared && link.st_uid != ::geteuid() && link.st_uid != folder.st_uid)
       return Failure{WriteFailureText(path, "共有フォルダにある他のユーザーのシンボリックリンクです")};
     std::error_code ec;
-    const fs::path next = fs::read_symlink(p, ec);
-    if (ec) return p;
-    p = next.is_absolute() ? next : p.parent_path() / next;
+    const fs::path target = fs::read_symlink(next, ec);
+    if (ec) return Failure{WriteFailureText(path, ReasonText(ec.value()))};
+    for (auto it = target.end(); it != target.begin();) ahead.push_back(*--it);
+    if (target.has_root_directory()) {
+      ahead.pop_back();
+      walked = target.root_path();
+    }
   }
-  return p;
+  return walked;
 }
 
 ReplacementFile::ReplacementFile(const fs::path& path) : shown_(path) {

@@ -69,12 +69,13 @@ std::string ReasonText(int errnum);
 // "ファイル [path] を書き込めません：reason", the message of every failed write.
 std::string WriteFailureText(const std::filesystem::path& path, const std::string& reason);
 
-// The file a write to `path` replaces: a symbolic link is followed (link by
-// link, relative links against their own folder) to the file it names,
-// which need not exist yet. Paths that are no link come back unchanged. In
-// a sticky folder that everyone may write to (/tmp), a link is followed
-// only when it belongs to the user or to the folder's owner, as the kernel
-// does when it opens a path: anyone could have planted it.
+// The file a write to `path` replaces, with no link left in its path:
+// every symbolic link in it, a folder's as well as the file's, is followed
+// (relative links against their own folder) to what it names; the file
+// need not exist yet. In a sticky folder that everyone may write to
+// (/tmp), a link is followed only when it belongs to the user or to the
+// folder's owner, as the kernel does when it opens a path: anyone could
+// have planted it.
 Result<std::filesystem::path> WriteTarget(const std::filesystem::path& path);
 
 // A new file that replaces another when it is complete. It is made in the

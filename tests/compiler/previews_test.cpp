@@ -1,6 +1,9 @@
+#include "compiler/event_preview.h"
 #include "compiler/preview_reporter.h"
 #include "compiler/previews.h"
 #include "compiler_test_util.h"
+#include "platform/app_paths.h"
+#include "project/build_lock.h"
 #include "project/gui_core.h"
 #include "project/list_models.h"
 #include "project/timelines.h"
@@ -138,6 +141,35 @@ TEST_F(PreviewTest, TheReporterCompilesForEveryVersionAndKeepsTheFileWhole) {
   const std::vector<uint8_t> cut = {'F', 'W', 'S', 6, 22, 0, 0, 0, 0x00, 0, 12, 1, 0, 0x3F, 0x03, 0xFF, 0xFF, 0, 0, 1, 2, 3};
   ASSERT_TRUE(fileio::WriteAtomic(dir / "cut.swf", cut));
   EXPECT_FALSE(GUICore::AddFrameReporter(dir / "cut.swf"));
+}
+
+// With no scratch folder the previews say why, as the start did, and not
+// that a file under the stand-in folder cannot be written; one beside the
+// saved project still works.
+TEST_F(PreviewTest, WithoutAScratchFolderPreviewsSayTheyHaveNone) {
+  AddSprite(2, "s");
+  GUICore::State().events.push_back(Place(2, 1));
+  GUICore::State().paths.scratch = AppPaths::kNoScratch;
+  for (int mode : {1, 2, 3, 4}) {
+    SCOPED_TRACE(mode);
+    ui.messages.clear();
+    EXPECT_EQ(GUICore::RunPreview(static_cast<GUICore::PreviewMode>(mode), "p.swf"), BuildResult::Failed);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, AppPaths::kNoScratchText);
+  }
+  ui.messages.clear();
+  EXPECT_EQ(GUICore::RunEventPreview(Place(2, 1)), GUICore::EventPreviewResult::Failed);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, AppPaths::kNoScratchText);
+  EXPECT_FALSE(
+      std::any_of(ui.calls.begin(), ui.calls.end(), [](const std::string& c) { return c.starts_with("show"); }));
+  EXPECT_FALSE(GUICore::BuildInProgress());
+
+  std::filesystem::create_directory(dir / "proj");
+  GUICore::State().projectPath = (dir / "proj" / "p.tsm").string();
+  GUICore::Previews().previewFilePath = 1;
+  ASSERT_EQ(GUICore::RunPreview(GUICore::PreviewMode::Browser, "p.swf"), BuildResult::Done);
+  EXPECT_TRUE(fileio::Exists(dir / "proj" / "_preview.html"));
 }
 
 TEST_F(PreviewTest, PreviewFolderFallsBackToScratch) {

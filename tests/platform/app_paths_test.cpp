@@ -3,7 +3,10 @@
 #include "platform/app_paths.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <map>
@@ -138,6 +141,85 @@ TEST_F(AppPathsTest, AMissingTemporaryFolderFallsBackToTmpAndNoneAtAllIsReported
   p.scratch = AppPaths::kNoScratch;
   EXPECT_EQ(p.ensure(), std::vector<std::string>{"一時ファイル用のフォルダを作成できません（TMPDIR と /tmp）。\n"
                                                  "プレビューは表示できません。"});
+}
+
+// A run of the program, in a child process: it makes its scratch folder
+// as the program does, says which, and runs until it is killed.
+struct OtherRun {
+  pid_t pid = -1;
+  fs::path scratch;
+
+  explicit OtherRun(const fs::path& exe) {
+    int said[2];
+    if (::pipe(said) != 0) return;
+    pid = ::fork();
+    if (pid == 0) {
+      const AppPaths paths = AppPaths::ForExecutable(exe);
+      const std::string folder = paths.scratch.string();
+      if (::write(said[1], folder.data(), folder.size()) == static_cast<ssize_t>(folder.size())) {
+        ::close(said[1]);
+        ::pause();
+      }
+      ::_exit(1);
+    }
+    ::close(said[1]);
+    char buf[256];
+    for (ssize_t n; (n = ::read(said[0], buf, sizeof buf)) > 0;) scratch += std::string(buf, static_cast<size_t>(n));
+    ::close(said[0]);
+  }
+  void kill() {
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+  }
+};
+
+TEST_F(AppPathsTest, AStartRemovesTheScratchFoldersOfEndedRunsAndNothingElse) {
+  env.set("TMPDIR", (dir / "tmp").string());
+  fs::create_directory(dir / "tmp");
+  const fs::path exe = dir / "bin" / "tesmiro";
+  OtherRun killed(exe), running(exe);
+  ASSERT_EQ(killed.scratch.parent_path(), dir / "tmp");
+  ASSERT_EQ(running.scratch.parent_path(), dir / "tmp");
+  std::ofstream(killed.scratch / "_preview.swf") << "movie";
+  killed.kill();
+  const AppPaths mine = ForProgram();
+
+  // Left as a killed run leaves its folder: a lock file with content that
+  // nobody holds.
+  auto left = [&](const std::string& name) {
+    fs::create_directory(dir / "tmp" / name);
+    std::ofstream(dir / "tmp" / name / ".running") << "1\n";
+    return dir / "tmp" / name;
+  };
+  const fs::path earlier = left("tesmiro-Ab1234");
+  std::vector<fs::path> kept = {left("tesmiro-long123"), left("other-Ab1234"), dir / "tmp" / "tesmiro-nolock",
+                                dir / "tmp" / "tesmiro-empty1", dir / "tmp" / "tesmiro-linked"};
+  fs::create_directory(kept[2]);  // no lock: an older program's, or made by hand
+  fs::create_directory(kept[3]);
+  std::ofstream(kept[3] / ".running");  // a run still starting
+  fs::create_directory_symlink(left("target"), kept[4]);
+  kept.push_back(dir / "tmp" / "target");
+  kept.push_back(left("tesmiro-lnkout"));
+  fs::remove(kept.back() / ".running");
+  fs::create_symlink(kept[0] / ".running", kept.back() / ".running");
+  if (::geteuid() == 0) {  // another user's, where one can be made
+    kept.push_back(left("tesmiro-theirs"));
+    ASSERT_EQ(::chown(kept.back().c_str(), 4242, 4242), 0);
+    ASSERT_EQ(::chown((kept.back() / ".running").c_str(), 4242, 4242), 0);
+  }
+
+  AppPaths::RemoveLeftScratch();
+  EXPECT_FALSE(fs::exists(killed.scratch));
+  EXPECT_FALSE(fs::exists(earlier));
+  EXPECT_TRUE(fs::exists(running.scratch / ".running"));
+  EXPECT_TRUE(fs::exists(mine.scratch / ".running"));
+  for (const fs::path& folder : kept) EXPECT_TRUE(fs::exists(folder)) << folder;
+  EXPECT_TRUE(fs::is_symlink(kept[4]));
+
+  running.kill();
+  AppPaths::RemoveLeftScratch();
+  EXPECT_FALSE(fs::exists(running.scratch));
+  EXPECT_TRUE(fs::exists(mine.scratch / ".running"));
 }
 
 }  // namespace

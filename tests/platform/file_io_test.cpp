@@ -34,6 +34,12 @@ TEST(FileIo, ReplacingThroughALinkKeepsTheLinkAndTheFilesMode) {
   fs::create_symlink("new.tsm", dir / "dangling.tsm");
   ASSERT_TRUE(fileio::WriteAtomic(dir / "dangling.tsm", Bytes{3}));
   EXPECT_EQ(*fileio::ReadAll(dir / "new.tsm"), Bytes{3});
+  // A loop of links leads to no file: the write fails and the links stay.
+  fs::create_symlink("loop-b.tsm", dir / "loop-a.tsm");
+  fs::create_symlink("loop-a.tsm", dir / "loop-b.tsm");
+  EXPECT_FALSE(fileio::WriteAtomic(dir / "loop-a.tsm", Bytes{4}));
+  EXPECT_TRUE(fs::is_symlink(dir / "loop-a.tsm"));
+  EXPECT_TRUE(fs::is_symlink(dir / "loop-b.tsm"));
 }
 
 Bytes AsVector(const fileio::FileBytes& bytes) { return Bytes(bytes.begin(), bytes.end()); }

@@ -1,6 +1,7 @@
 // What writes leave and follow: a killed writer's temporary does not
 // outlive the next write of the same file, nobody else's is touched, and a
-// link planted in a shared folder is not written through.
+// link planted in a shared folder is not written through, wherever it
+// stands in the path.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -77,27 +78,65 @@ TEST(ReplacementFileTest, AKilledWritersTemporaryGoesWithItOrWithTheNextWriteOfT
   EXPECT_EQ(*fileio::ReadAll(path), Bytes{9});
 }
 
-TEST(ReplacementFileTest, ALinkPlantedInASharedFolderIsNotWrittenThrough) {
-  if (::geteuid() != 0) GTEST_SKIP() << "a link owned by another user can only be made by root";
-  testing::TempDir dir;
-  const fs::path shared = dir / "shared", victim = dir / "victim.tsm", link = shared / "out.swf";
-  fs::create_directory(shared);
-  fs::create_symlink(victim, link);
-  // In a sticky folder anyone may write to, only the user's links and the
-  // folder owner's are followed.
-  uint8_t n = 0;
+// In a sticky folder anyone may write to, only the user's links and the
+// folder owner's are followed: `check` runs for each case of owners and
+// modes of `shared` and its `link`, told whether the link is followed.
+template <class Check>
+void ForEachOwnership(const fs::path& shared, const fs::path& link, Check check) {
   for (const auto& [folderOwner, linkOwner, mode, follow] :
        {std::tuple{0u, kOtherUser, 01777, false}, std::tuple{kOtherUser, kOtherUser, 01777, true},
         std::tuple{kOtherUser, 0u, 01777, true}, std::tuple{0u, kOtherUser, 0777, true}}) {
     ASSERT_EQ(::chown(shared.c_str(), folderOwner, folderOwner), 0);
     ASSERT_EQ(::chmod(shared.c_str(), static_cast<mode_t>(mode)), 0);
     ASSERT_EQ(::lchown(link.c_str(), linkOwner, linkOwner), 0);
+    check(follow);
+  }
+}
+
+std::string Refused(const fs::path& path) {
+  return fileio::WriteFailureText(path, "共有フォルダにある他のユーザーのシンボリックリンクです");
+}
+
+TEST(ReplacementFileTest, ALinkPlantedInASharedFolderIsNotWrittenThrough) {
+  if (::geteuid() != 0) GTEST_SKIP() << "a link owned by another user can only be made by root";
+  testing::TempDir dir;
+  const fs::path shared = dir / "shared", victim = dir / "victim.tsm", link = shared / "out.swf";
+  fs::create_directory(shared);
+  fs::create_symlink(victim, link);
+  uint8_t n = 0;
+  ForEachOwnership(shared, link, [&](bool follow) {
     const Result<void> written = fileio::WriteAtomic(link, Bytes{++n});
     EXPECT_EQ(written.ok(), follow) << +n;
-    EXPECT_EQ(written.message(), follow ? "" : fileio::WriteFailureText(link, "共有フォルダにある他のユーザーのシンボリックリンクです"));
+    EXPECT_EQ(written.message(), follow ? "" : Refused(link));
     EXPECT_EQ(fileio::ReadAll(victim).value_or(Bytes{}) == Bytes{n}, follow) << +n;
     EXPECT_EQ(Names(shared), std::set<std::string>{"out.swf"});
-  }
+  });
+}
+
+TEST(ReplacementFileTest, AFolderLinkPlantedInASharedFolderIsNotWrittenThroughAnywhereInThePath) {
+  if (::geteuid() != 0) GTEST_SKIP() << "a link owned by another user can only be made by root";
+  testing::TempDir dir;
+  const fs::path shared = dir / "shared", victim = dir / "victim", link = shared / "sub";
+  fs::create_directory(shared);
+  fs::create_directory(victim);
+  ASSERT_TRUE(fileio::WriteAtomic(victim / "out.swf", Bytes{0}));
+  fs::create_symlink(victim, link);
+  // A link of the user's own, in a folder nobody else writes to, that leads
+  // through the shared one.
+  fs::create_symlink("shared/sub", dir / "mine");
+  uint8_t n = 0;
+  ForEachOwnership(shared, link, [&](bool follow) {
+    for (const fs::path& path :
+         {link / "out.swf", dir / "mine" / "." / "out.swf", shared / "sub" / ".." / "victim" / "out.swf"}) {
+      const Bytes before = *fileio::ReadAll(victim / "out.swf");
+      const Result<void> written = fileio::WriteAtomic(path, Bytes{++n});
+      EXPECT_EQ(written.ok(), follow) << path << " " << +n;
+      EXPECT_EQ(written.message(), follow ? "" : Refused(path));
+      EXPECT_EQ(*fileio::ReadAll(victim / "out.swf"), follow ? Bytes{n} : before) << path;
+      EXPECT_EQ(Names(victim), std::set<std::string>{"out.swf"});
+      EXPECT_EQ(Names(shared), std::set<std::string>{"sub"});
+    }
+  });
 }
 
 }  // namespace

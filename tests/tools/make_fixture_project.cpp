@@ -1,8 +1,10 @@
 // Writes the end-to-end fixture project that tests/js/movie_compiler.test.mjs
 // compiles and plays:
-//   make_fixture_project OUT.tsm VERSION [C]
+//   make_fixture_project OUT.tsm VERSION [C] [--backup BACKUP]
 // VERSION is 4, 6, 7 or 8; "C" sets the compression option. The materials
 // (KVG squares, a short WAV, a small BMP) are written beside the project by this tool.
+// With --backup the project is also left in BACKUP as the automatic backup
+// of its unsaved changes, for the program to offer at its next start.
 //
 // Main timeline, frames counted from 1 (the loading screen comes before them,
 // so movie frame = main frame + 1):
@@ -25,6 +27,8 @@
 #include <vector>
 
 #include "platform/app_paths.h"
+#include "platform/file_io.h"
+#include "project/backup.h"
 #include "project/gui_core.h"
 #include "project/model.h"
 #include "project/project_file.h"
@@ -145,12 +149,17 @@ enum : int32_t { kRed = 1, kGreen = 2, kBlue = 3, kMask = 4, kBeep = 5, kLabel =
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: %s OUT.tsm VERSION [C]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s OUT.tsm VERSION [C] [--backup BACKUP]\n", argv[0]);
     return 2;
   }
   const fs::path out = fs::absolute(argv[1]);
   const std::string version = argv[2];
-  const bool compress = argc > 3 && std::string(argv[3]) == "C";
+  bool compress = false;
+  fs::path backup;
+  for (int i = 3; i < argc; ++i) {
+    if (std::string(argv[i]) == "C") compress = true;
+    if (std::string(argv[i]) == "--backup" && i + 1 < argc) backup = fs::absolute(argv[++i]);
+  }
   const fs::path dir = out.parent_path();
   WriteKvgRect(dir / "red.kvg", 800, 800, Kvg(255, 0, 0));
   WriteKvgRect(dir / "green.kvg", 800, 800, Kvg(0, 255, 0));
@@ -345,5 +354,9 @@ int main(int argc, char** argv) {
 
   m.timelines[0].events = m.events;
   if (!GUICore::SaveProject(out.string())) return 1;
-  return 0;
+  if (backup.empty()) return 0;
+  m.projectPath = out.string();
+  GUICore::SetModified(true);
+  GUICore::WriteAutoBackup(backup, false);
+  return fileio::Exists(backup) ? 0 : 1;
 }

@@ -181,10 +181,10 @@ void MainGUI::startUp(const QString& commandLine) {
 
 // ---- shut-down --------------------------------------------------------------
 
-bool MainGUI::shutDown() {
+bool MainGUI::shutDown(bool ask) {
   if (unloaded_) return true;
   Desktop().sound->stop();
-  if (!menus_->ConfirmSaveProject()) return false;
+  if (ask && !menus_->ConfirmSaveProject()) return false;
   auto& windows = ui::Windows();
   windows.unloadEventDialog();
   windows.unloadScriptEditor();
@@ -195,7 +195,12 @@ bool MainGUI::shutDown() {
     std::replace(error.begin(), error.end(), '\r', ' ');
     std::fprintf(stderr, "tesmiro: 設定を保存できませんでした: %s\n", error.c_str());
   }
-  GUICore::WriteAutoBackup(GUICore::AutoBackupPath(), true);
+  // Ended without questions and with nothing unsaved, an older backup
+  // stays: it may be the one the start was offering when the end came.
+  if (ask)
+    GUICore::WriteAutoBackup(GUICore::AutoBackupPath(), true);
+  else if (GUICore::HasUnsavedChanges())
+    GUICore::WriteAutoBackup(GUICore::AutoBackupPath(), false);
   backupTimer->stop();
   unloaded_ = true;
   return true;

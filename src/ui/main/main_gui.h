@@ -64,8 +64,10 @@ class MainGUI : public QMainWindow, public DialogOwner {
   // enclosing double quotes is removed).
   void startUp(const QString& commandLine);
   // The shut-down; false when the user cancelled at the save question (the
-  // window stays). Runs once: later calls answer true.
-  bool shutDown();
+  // window stays). Runs once: later calls answer true. Without `ask` (the
+  // system asked the program to end) nobody is asked, and unsaved changes
+  // are kept in the automatic backup for the next start to offer.
+  bool shutDown(bool ask = true);
   void layoutControls();
   // Keys seen before the focused control; true when the key was used.
   bool onKeyDown(int keyCode, int shift);
