@@ -1,18 +1,22 @@
 #include "ui/player/loopback_server.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHostAddress>
 #include <QPointer>
 #include <QRandomGenerator>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QUrlQuery>
 #include <algorithm>
+#include <cerrno>
 #include <deque>
+#include <utility>
 
 namespace tesmiro::player {
 namespace {
@@ -25,6 +29,9 @@ constexpr qint64 kMaxWholeFileBytes = qint64{64} << 20;
 constexpr qint64 kWriteChunk = 64 * 1024;
 // After an accept failed (no descriptor left), the next try waits this long.
 constexpr int kAcceptRetryMs = 250;
+// Connections taken from the system's queue before the held ones are served
+// again.
+constexpr int kAcceptBatch = 32;
 // More descriptors than this buy nothing, and programs started from here
 // inherit the limit.
 constexpr rlim_t kDescriptorsWanted = 65536;
@@ -102,7 +109,12 @@ bool HoldsCookie(const QByteArray& header, const QByteArray& secret) {
 // One client connection: the answer it is being sent, one at a time.
 struct LoopbackServer::Connection {
   QTcpSocket* socket = nullptr;
-  QElapsedTimer lastActive;
+  quint64 arrival = 0;
+  bool proven = false;     // a request of it showed the token or a cookie
+  bool answering = false;  // until the answer has left the socket
+  // Since the head could begin (connected, or the answer before it out);
+  // while answering, since the answer last moved on.
+  QElapsedTimer since;
   std::deque<QByteArray> parts;  // the head and an in-memory body
   qsizetype partPos = 0;
   std::shared_ptr<QFile> file;  // then this much of the file
@@ -112,15 +124,18 @@ struct LoopbackServer::Connection {
   bool unsent() const { return !parts.empty() || fileLeft > 0; }
 };
 
-LoopbackServer::LoopbackServer(QObject* parent) : QObject(parent), server_(std::make_unique<QTcpServer>()) {
-  connect(server_.get(), &QTcpServer::newConnection, this, &LoopbackServer::onNewConnection);
-  connect(server_.get(), &QTcpServer::acceptError, this, &LoopbackServer::onAcceptError);
+LoopbackServer::LoopbackServer(QObject* parent) : QObject(parent) {
+  acceptRetry_.setSingleShot(true);
+  acceptRetry_.setInterval(kAcceptRetryMs);
+  connect(&acceptRetry_, &QTimer::timeout, this, [this] { acceptNotifier_.setEnabled(true); });
+  connect(&acceptNotifier_, &QSocketNotifier::activated, this, &LoopbackServer::onAcceptable);
   connect(&idleTimer_, &QTimer::timeout, this, &LoopbackServer::closeIdle);
 }
 
 LoopbackServer::~LoopbackServer() {
   const QList<QTcpSocket*> sockets = connections_.keys();
   for (QTcpSocket* s : sockets) drop(s, true);
+  closeListener();
 }
 
 LoopbackServer* LoopbackServer::shared() {
@@ -145,14 +160,33 @@ void LoopbackServer::raiseDescriptorLimit() {
 }
 
 bool LoopbackServer::listen() {
-  if (server_->isListening()) server_->close();
+  closeListener();
   token_ = NewToken();
-  return server_->listen(QHostAddress::LocalHost, 0);
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0 || ::listen(fd, SOMAXCONN) != 0 ||
+      ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    ::close(fd);
+    return false;
+  }
+  listener_ = fd;
+  port_ = ntohs(address.sin_port);
+  acceptNotifier_.setSocket(fd);
+  acceptNotifier_.setEnabled(true);
+  return true;
 }
 
-bool LoopbackServer::isListening() const { return server_->isListening(); }
-
-quint16 LoopbackServer::port() const { return server_->serverPort(); }
+void LoopbackServer::closeListener() {
+  acceptRetry_.stop();
+  acceptNotifier_.setSocket(-1);
+  if (listener_ >= 0) ::close(listener_);
+  listener_ = -1;
+  port_ = 0;
+}
 
 QString LoopbackServer::origin() const { return QStringLiteral("http://127.0.0.1:%1").arg(port()); }
 
@@ -220,7 +254,10 @@ HttpResponse LoopbackServer::respond(const QByteArray& method, const QByteArray&
   return respond(HttpRequest{method, target, "127.0.0.1:" + QByteArray::number(port()), {}});
 }
 
-HttpResponse LoopbackServer::respond(const HttpRequest& request) {
+HttpResponse LoopbackServer::respond(const HttpRequest& request, bool* proven) {
+  bool unused = false;
+  bool& shown = proven ? *proven : unused;
+  shown = false;
   // A page of another site whose name was made to point here (DNS
   // rebinding) sends its own name; it does not get as far as the token.
   if (!hostIsOurs(request.host)) return Status(421);
@@ -239,15 +276,17 @@ HttpResponse LoopbackServer::respond(const HttpRequest& request) {
   const bool inToken = !token_.isEmpty() && first == token_;
   const auto scope = inToken ? scopes_.end() : scopes_.find(first);
   if (!inToken && scope == scopes_.end()) return Status(404);
+  shown = inToken;
   if (!SafeSegments(segments)) return Status(403);
   const QString rest = segments.join(QLatin1Char('/'));
-  return inToken ? respondInToken(rest) : respondInScope(first, *scope, rest, query, request.cookie);
+  return inToken ? respondInToken(rest) : respondInScope(first, *scope, rest, query, request.cookie, shown);
 }
 
 HttpResponse LoopbackServer::respondInScope(const QString& id, Scope& scope, const QString& rest,
-                                            const QByteArray& query, const QByteArray& cookie) {
+                                            const QByteArray& query, const QByteArray& cookie, bool& proven) {
   const QByteArray ticket = QUrlQuery(QString::fromLatin1(query)).queryItemValue(QStringLiteral("ticket")).toLatin1();
   if (SameSecret(ticket, scope.ticket)) {
+    proven = true;
     // The cookie, and on to the page: a redirect would not do, as a browser
     // sends no strict cookie along a chain of redirects that another place
     // (the file that sent it here) began.
@@ -264,6 +303,7 @@ HttpResponse LoopbackServer::respondInScope(const QString& id, Scope& scope, con
     return r;
   }
   if (!HoldsCookie(cookie, scope.cookie)) return Status(403);
+  proven = true;
   return scope.handler(rest);
 }
 
@@ -327,52 +367,116 @@ HttpResponse LoopbackServer::serveFile(const QString& folder, const QString& res
   return r;
 }
 
-void LoopbackServer::onNewConnection() {
-  while (QTcpSocket* socket = server_->nextPendingConnection()) {
-    // Only this machine's own programs reach a loopback listener; still,
-    // answer nothing that did not come over loopback.
-    if (!socket->peerAddress().isLoopback()) {
-      socket->abort();
-      socket->deleteLater();
+void LoopbackServer::onAcceptable() {
+  for (int i = 0; i < kAcceptBatch; ++i) {
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    const int fd = ::accept4(listener_, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd >= 0) {
+      // Only this machine's own programs reach a loopback listener; still,
+      // answer nothing that did not come over loopback.
+      if (peer.sin_family == AF_INET && ntohl(peer.sin_addr.s_addr) >> 24 == IN_LOOPBACKNET)
+        admit(fd);
+      else
+        ::close(fd);
       continue;
     }
-    // Full: the connection quiet longest makes room. A browser opens
-    // another when it needs one; a flood only pushes out its own.
-    if (connections_.size() >= std::max(1, limits_.connections)) {
-      const auto oldest = std::max_element(connections_.constBegin(), connections_.constEnd(),
-                                           [](const auto& a, const auto& b) {
-                                             return a->lastActive.elapsed() < b->lastActive.elapsed();
-                                           });
-      drop(oldest.key(), true);
+    if (errno == EINTR || errno == ECONNABORTED) continue;
+    if (errno != EAGAIN && errno != EWOULDBLOCK) {
+      // No descriptor left, most likely. The waiting connections stay
+      // queued in the system; the socket keeps signalling them, so it is
+      // not listened to until the next try.
+      acceptNotifier_.setEnabled(false);
+      acceptRetry_.start();
     }
-    // The socket reads no more than one request head ahead; the rest
-    // waits in the system's buffers, which hold the sender back.
-    socket->setReadBufferSize(kMaxHeadBytes);
-    auto c = std::make_shared<Connection>();
-    c->socket = socket;
-    c->lastActive.start();
-    connections_.insert(socket, c);
-    connect(socket, &QTcpSocket::readyRead, this, [this, socket] { serve(socket); });
-    connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { serve(socket); });
-    connect(socket, &QTcpSocket::disconnected, this, [this, socket] { drop(socket, false); });
-    if (!idleTimer_.isActive()) idleTimer_.start(std::max(50, limits_.idleMs / 4));
+    return;
   }
 }
 
-void LoopbackServer::onAcceptError() {
-  // The server has stopped accepting (no descriptor left, most likely);
-  // the waiting connections stay queued in the system until it tries again.
-  QTimer::singleShot(kAcceptRetryMs, this, [this] {
-    if (server_->isListening()) server_->resumeAccepting();
-  });
+void LoopbackServer::admit(int descriptor) {
+  // A connection its client has closed again already (a flood that opens
+  // and closes) is let go before it takes a place.
+  char probe = 0;
+  const ssize_t waiting = ::recv(descriptor, &probe, 1, MSG_PEEK);
+  if (waiting == 0 || (waiting < 0 && errno != EAGAIN && errno != EWOULDBLOCK) || !makeRoomForUnproven()) {
+    ::close(descriptor);
+    return;
+  }
+  auto* socket = new QTcpSocket(this);
+  if (!socket->setSocketDescriptor(descriptor)) {
+    ::close(descriptor);
+    delete socket;
+    return;
+  }
+  // The socket reads no more than one request head ahead; the rest
+  // waits in the system's buffers, which hold the sender back.
+  socket->setReadBufferSize(kMaxHeadBytes);
+  auto c = std::make_shared<Connection>();
+  c->socket = socket;
+  c->arrival = ++arrivals_;
+  c->since.start();
+  connections_.insert(socket, c);
+  connect(socket, &QTcpSocket::readyRead, this, [this, socket] { serve(socket, false); });
+  connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { serve(socket, true); });
+  connect(socket, &QTcpSocket::disconnected, this, [this, socket] { drop(socket, false); });
+  if (!idleTimer_.isActive()) idleTimer_.start(std::max(50, std::min(limits_.idleMs, limits_.unprovenHeadMs) / 4));
+  readWaiting(*c);
 }
 
-void LoopbackServer::serve(QTcpSocket* socket) {
+void LoopbackServer::readWaiting(Connection& c) {
+  // A browser asks as soon as it has connected: what it sent is read now,
+  // before the connections queued behind it could push it out unread.
+  char probe = 0;
+  if (c.socket->bytesAvailable() == 0 && ::recv(c.socket->socketDescriptor(), &probe, 1, MSG_PEEK | MSG_DONTWAIT) > 0)
+    c.socket->waitForReadyRead(0);
+}
+
+bool LoopbackServer::makeRoomForUnproven() {
+  const int allowance = std::clamp(limits_.unproven, 1, std::max(1, limits_.connections));
+  QList<std::shared_ptr<Connection>> unproven;
+  for (const auto& c : std::as_const(connections_)) {
+    if (!c->proven) unproven.push_back(c);
+  }
+  std::sort(unproven.begin(), unproven.end(), [](const auto& a, const auto& b) { return a->arrival < b->arrival; });
+  qsizetype count = unproven.size();
+  for (const auto& c : std::as_const(unproven)) {
+    if (count < allowance) return true;
+    readWaiting(*c);
+    if (!connections_.contains(c->socket) || c->proven) {
+      --count;
+    } else if (!c->answering) {
+      drop(c->socket, true);
+      return true;
+    }
+  }
+  // Those left are being sent their (short) answers: the newcomer is the
+  // one turned away.
+  return count < allowance;
+}
+
+void LoopbackServer::makeRoomForProven(const Connection& newcomer) {
+  // The player's own connections: one that waits for its next request
+  // goes first (the browser opens another when it needs one), else the one
+  // whose answer has been stuck longest.
+  int count = 0;
+  const Connection* quietest = nullptr;
+  const auto rank = [](const Connection& c) { return std::pair(!c.answering, c.since.elapsed()); };
+  for (const auto& c : std::as_const(connections_)) {
+    if (!c->proven || c.get() == &newcomer) continue;
+    ++count;
+    if (!quietest || rank(*c) > rank(*quietest)) quietest = c.get();
+  }
+  if (count >= std::max(1, limits_.connections)) drop(quietest->socket, true);
+}
+
+void LoopbackServer::serve(QTcpSocket* socket, bool progressed) {
   const auto found = connections_.constFind(socket);
   if (found == connections_.constEnd()) return;
   const std::shared_ptr<Connection> keep = *found;
   Connection& c = *keep;
-  c.lastActive.restart();
+  // Only what leaves for the client counts as progress: a client that
+  // trickles bytes in gains no time by it.
+  if (progressed && c.answering) c.since.restart();
   const qint64 room = std::max(limits_.unsentBytes, kWriteChunk);
   for (;;) {
     if (socket->state() != QAbstractSocket::ConnectedState) return;
@@ -404,6 +508,10 @@ void LoopbackServer::serve(QTcpSocket* socket) {
     if (c.closeAfter) {
       socket->disconnectFromHost();
       return;
+    }
+    if (c.answering && socket->bytesToWrite() == 0) {
+      c.answering = false;
+      c.since.restart();
     }
     if (!takeRequest(c)) return;
   }
@@ -453,7 +561,12 @@ bool LoopbackServer::takeRequest(Connection& c) {
     } else {
       request.method = requestLine[0];
       request.target = requestLine[1];
-      response = respond(request);
+      bool proven = false;
+      response = respond(request, &proven);
+      if (proven && !c.proven) {
+        c.proven = true;
+        makeRoomForProven(c);
+      }
       headOnly = request.method == "HEAD";
       if (response.status == 421) keepAlive = false;
     }
@@ -466,6 +579,8 @@ bool LoopbackServer::takeRequest(Connection& c) {
     c.parts.push_back(response.body);
   }
   c.closeAfter = !keepAlive;
+  c.answering = true;
+  c.since.restart();
   return true;
 }
 
@@ -481,9 +596,13 @@ void LoopbackServer::closeIdle() {
   QList<QTcpSocket*> idle;
   for (auto it = connections_.constBegin(); it != connections_.constEnd(); ++it) {
     // A busy page may leave a fetch unread for a while; a connection that
-    // asked for nothing is let go sooner.
-    const int limit = (*it)->unsent() ? std::max(limits_.idleMs, limits_.stalledMs) : limits_.idleMs;
-    if ((*it)->lastActive.elapsed() >= limit) idle.push_back(it.key());
+    // asks for nothing is let go sooner, and one that has shown nothing yet
+    // sooner still.
+    const Connection& c = **it;
+    const int limit = c.answering ? std::max(limits_.idleMs, limits_.stalledMs)
+                      : c.proven  ? limits_.idleMs
+                                  : std::min(limits_.idleMs, limits_.unprovenHeadMs);
+    if (c.since.elapsed() >= limit) idle.push_back(it.key());
   }
   for (QTcpSocket* s : idle) drop(s, true);
 }

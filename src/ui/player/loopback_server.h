@@ -7,16 +7,20 @@
 // files it names, and a few answers made in memory.
 //
 // Any program on the machine can connect, so the server holds little for
-// anyone: a few connections, each closed when idle, each with a small
-// buffer (a file is read as the socket drains, and the next request waits
-// while the answers before it are still unsent), and only requests made for
-// this port's own address.
+// anyone: a few connections, each with a small buffer (a file is read as the
+// socket drains, and the next request waits while the answers before it are
+// still unsent), each given a fixed time for a request head, and only
+// requests made for this port's own address. Connections that have not yet
+// shown the token or a scope's cookie share a small allowance of their own:
+// however many of them come and go, they never push out a connection of the
+// player's, nor one that is being sent an answer.
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPair>
+#include <QSocketNotifier>
 #include <QString>
 #include <QTimer>
 #include <QUrl>
@@ -24,7 +28,6 @@
 #include <memory>
 
 class QFile;
-class QTcpServer;
 class QTcpSocket;
 
 namespace tesmiro::player {
@@ -54,10 +57,15 @@ class LoopbackServer : public QObject {
   using Handler = std::function<HttpResponse(const QString& path)>;
 
   struct Limits {
-    int connections = 24;  // a page fetches over a handful at a time
-    int idleMs = 5000;     // with no request
+    int connections = 24;  // that have shown the token or a cookie
+    int idleMs = 5000;     // for a request head, from when it could begin
     int stalledMs = 30000;  // with an answer the client stopped reading
     qint64 unsentBytes = 256 * 1024;  // per connection
+    // Connections that have shown nothing yet (no more than `connections`),
+    // and the time they have for their first head. A page fetches over a
+    // handful of connections at a time and asks at once on each.
+    int unproven = 8;
+    int unprovenHeadMs = 2000;
   };
 
   explicit LoopbackServer(QObject* parent = nullptr);
@@ -74,8 +82,8 @@ class LoopbackServer : public QObject {
 
   // Listens on 127.0.0.1 on a port the system chooses, under a new token.
   bool listen();
-  bool isListening() const;
-  quint16 port() const;
+  bool isListening() const { return listener_ >= 0; }
+  quint16 port() const { return port_; }
   QString token() const { return token_; }
   // http://127.0.0.1:<port>/<token>/<path> (path unencoded, "/"-separated).
   QUrl url(const QString& path) const { return scopeUrl(token_, path); }
@@ -120,7 +128,9 @@ class LoopbackServer : public QObject {
 
   // What a request is answered with; the socket side only frames it.
   // Public for the tests; the short form is a request as the player makes it.
-  HttpResponse respond(const HttpRequest& request);
+  // `proven` tells whether the request showed the token or a scope's
+  // cookie or ticket.
+  HttpResponse respond(const HttpRequest& request, bool* proven = nullptr);
   HttpResponse respond(const QByteArray& method, const QByteArray& target);
 
  private:
@@ -141,16 +151,27 @@ class LoopbackServer : public QObject {
   struct Connection;
   HttpResponse respondInToken(const QString& rest);
   HttpResponse respondInScope(const QString& id, Scope& scope, const QString& rest, const QByteArray& query,
-                              const QByteArray& cookie);
+                              const QByteArray& cookie, bool& proven);
   bool hostIsOurs(const QByteArray& host) const;
-  void onNewConnection();
-  void onAcceptError();
-  void serve(QTcpSocket* socket);
+  void closeListener();
+  void onAcceptable();
+  void admit(int descriptor);
+  void readWaiting(Connection& c);
+  bool makeRoomForUnproven();
+  void makeRoomForProven(const Connection& newcomer);
+  void serve(QTcpSocket* socket, bool progressed);
   bool takeRequest(Connection& c);
   void drop(QTcpSocket* socket, bool abort);
   void closeIdle();
 
-  std::unique_ptr<QTcpServer> server_;
+  // The listening socket is the server's own: QTcpServer (Qt 6.4) takes a
+  // failed accept for a passing one once any accept has come back empty,
+  // and then polls the socket without pause while no descriptor is left.
+  int listener_ = -1;
+  quint16 port_ = 0;
+  QSocketNotifier acceptNotifier_{QSocketNotifier::Read};
+  QTimer acceptRetry_;
+  quint64 arrivals_ = 0;
   QString token_;
   Limits limits_;
   QHash<QString, Mount> mounts_;

@@ -123,9 +123,9 @@ HttpResponse BrowserConfig(const LoopbackServer& server, const QString& scope) {
   return r;
 }
 
-QByteArray InjectIntoPages(const QString& file, const QByteArray& body) {
+bool IsPage(const QString& file) {
   const QString suffix = QFileInfo(file).suffix().toLower();
-  return suffix == QLatin1String("html") || suffix == QLatin1String("htm") ? InjectPlayer(body) : body;
+  return suffix == QLatin1String("html") || suffix == QLatin1String("htm");
 }
 
 // What one browser preview serves, below /<id>/.
@@ -143,9 +143,14 @@ HttpResponse BrowserScopeAnswer(LoopbackServer& server, const BrowserScope& scop
   if (path == QLatin1String("browser-config.js")) return BrowserConfig(server, scope.id);
   if (path.startsWith(ruffle)) return server.serveFile(scope.ruffle, path.mid(ruffle.size()), true);
   if (path.startsWith(fonts)) return DeviceFontAnswer(path.mid(fonts.size()));
-  if (path.startsWith(browser) && scope.files.contains(path.mid(browser.size())))
-    return server.serveFile(scope.folder, path.mid(browser.size()), false, InjectIntoPages);
-  return NotFound();
+  const QString file = path.mid(browser.size());
+  if (!path.startsWith(browser) || !scope.files.contains(file)) return NotFound();
+  // Only a page is read whole, to put the player in; every other file goes
+  // out as the browser reads it, however large.
+  if (!IsPage(file)) return server.serveFile(scope.folder, file);
+  return server.serveFile(scope.folder, file, false, [](const QString&, const QByteArray& page) {
+    return InjectPlayer(page);
+  });
 }
 
 }  // namespace

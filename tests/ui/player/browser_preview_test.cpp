@@ -214,15 +214,22 @@ TEST(BrowserPreviewPage, ThePreviewIsServedOnlyToTheBrowserThatTookItsTicket) {
   LoopbackServer* server = LoopbackServer::shared();
   EXPECT_FALSE(ticket.toString().contains(server->token())) << "the run's token stays in the program";
   const QByteArray scope = ticket.path(QUrl::FullyEncoded).section(QLatin1Char('/'), 0, 1).toUtf8() + "/";
-  const auto get = [&](const QByteArray& path, const QByteArray& cookie) {
+  const auto answer = [&](const QByteArray& path, const QByteArray& cookie) {
     const QByteArray host = "127.0.0.1:" + QByteArray::number(server->port());
-    HttpResponse r = server->respond(HttpRequest{"GET", path, host, cookie});
+    return server->respond(HttpRequest{"GET", path, host, cookie});
+  };
+  const auto get = [&](const QByteArray& path, const QByteArray& cookie) {
+    HttpResponse r = answer(path, cookie);
     return r.file ? r.file->readAll() : r.status == 200 ? r.body : QByteArray::number(r.status);
   };
   const HttpResponse handed = server->respond("GET", ticket.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority));
   const QByteArray cookie = handed.headers.value(0).second.split(';').value(0);
   EXPECT_TRUE(get(scope + "browser/more.html", cookie).contains("ruffle/ruffle.js"));
   EXPECT_EQ(get(scope + "browser/clips/b.swf", cookie), "clips/b.swf") << "the movie loads it";
+  // Only a page is held whole, to put the player in; a movie, however
+  // large, goes out as the browser reads it.
+  const HttpResponse movie = answer(scope + "browser/clips/b.swf", cookie);
+  EXPECT_TRUE(movie.file && movie.body.isEmpty());
   EXPECT_EQ(get(scope + "browser/pics/unnamed.png", cookie), "404");
   EXPECT_EQ(get(scope + "browser/project.tsm", cookie), "404");
   const QByteArray config = get(scope + "browser-config.js", cookie);

@@ -1,17 +1,27 @@
 // The loopback server serves what was mounted or routed, under its token,
 // and nothing else; whatever another program does to its port, it holds
-// few connections and little memory, and keeps answering.
+// few connections and little memory, and keeps answering the player.
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTcpSocket>
 #include <QTest>
+#include <atomic>
+#include <chrono>
+#include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <future>
 #include <memory>
+#include <thread>
 
 #include "support/temp_dir.h"
 #include "support/wait_and_files.h"
@@ -33,6 +43,59 @@ QByteArray Body(const HttpResponse& r) {
   if (!r.file) return r.body;
   r.file->seek(0);
   return r.file->read(r.fileSize);
+}
+
+QByteArray Pattern(qsizetype size) {
+  QByteArray bytes(size, '\0');
+  for (qsizetype i = 0; i < size; ++i) bytes[i] = static_cast<char>('a' + i % 23);
+  return bytes;
+}
+
+// A blocking client on a thread of its own, as another program is.
+int Dial(quint16 port, timeval wait = {10, 0}) {  // against a hang, not a measure
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+  ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(port);
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+  return fd;
+}
+
+// Whether a connection that asks for one file after another, as a
+// browser's does, gets every answer whole (ending in its body).
+bool FetchInTurn(quint16 port, const QList<QByteArray>& requests, const QList<QByteArray>& bodies) {
+  const int fd = Dial(port);
+  bool whole = true;
+  for (qsizetype i = 0; whole && i < requests.size(); ++i) {
+    QByteArray in;
+    char buffer[64 * 1024];
+    ssize_t n = ::send(fd, requests[i].constData(), requests[i].size(), MSG_NOSIGNAL);
+    while (n > 0 && !in.endsWith(bodies[i])) {
+      if ((n = ::recv(fd, buffer, sizeof buffer, 0)) > 0) in.append(buffer, n);
+    }
+    whole = in.endsWith(bodies[i]);
+  }
+  ::close(fd);
+  return whole;
+}
+
+// Runs `meanwhile` with no descriptor left to the process.
+void WithNoDescriptorLeft(const std::function<void()>& meanwhile) {
+  rlimit saved{};
+  ::getrlimit(RLIMIT_NOFILE, &saved);
+  rlimit low = saved;
+  low.rlim_cur = 64;
+  for (const auto& e : std::filesystem::directory_iterator("/proc/self/fd"))
+    low.rlim_cur = std::max<rlim_t>(low.rlim_cur, std::stoul(e.path().filename().string()) + 64);
+  ::setrlimit(RLIMIT_NOFILE, &low);
+  std::vector<int> held;
+  for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) held.push_back(fd);
+  meanwhile();
+  for (int fd : held) ::close(fd);
+  ::setrlimit(RLIMIT_NOFILE, &saved);
 }
 
 class LoopbackServerTest : public ::testing::Test {
@@ -227,8 +290,7 @@ TEST_F(LoopbackServerTest, AnIdleConnectionIsClosed) {
 
 TEST_F(LoopbackServerTest, AnUnreadPipelineKeepsLittleAndALargeFileStillComesWhole) {
   constexpr int kRequests = 120;
-  QByteArray movie(256 * 1024, '\0');
-  for (qsizetype i = 0; i < movie.size(); ++i) movie[i] = static_cast<char>('a' + i % 23);
+  const QByteArray movie = Pattern(256 * 1024);
   WriteFile(dir / "movies" / "big.swf", movie.toStdString());
   server.setLimits({8, 60000, 60000, 256 * 1024});
   auto socket = connectClient();
@@ -267,21 +329,132 @@ TEST_F(LoopbackServerTest, NoDescriptorLeftForAConnectionOnlyDelaysIt) {
   // runs meanwhile: the sanitizers need descriptors to look at a new type.)
   auto socket = connectClient();
   socket->write(request("view1/movie/a.swf"));
-  rlimit saved{};
-  ::getrlimit(RLIMIT_NOFILE, &saved);
-  rlimit low = saved;
-  low.rlim_cur = 64;
-  for (const auto& e : std::filesystem::directory_iterator("/proc/self/fd"))
-    low.rlim_cur = std::max<rlim_t>(low.rlim_cur, std::stoul(e.path().filename().string()) + 64);
-  ::setrlimit(RLIMIT_NOFILE, &low);
-  std::vector<int> held;
-  for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) held.push_back(fd);
-  for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
-  const int heldMeanwhile = server.connectionCount();
-  for (int fd : held) ::close(fd);
-  ::setrlimit(RLIMIT_NOFILE, &saved);
+  int heldMeanwhile = -1;
+  WithNoDescriptorLeft([&] {
+    for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
+    heldMeanwhile = server.connectionCount();
+  });
   EXPECT_EQ(heldMeanwhile, 0) << "the accept failed";
   EXPECT_TRUE(Answers(*socket).contains("FWS-movie")) << "taken in once descriptors are free again";
+}
+
+TEST_F(LoopbackServerTest, WithNoDescriptorLeftItWaitsRatherThanAsksAgainAndAgain) {
+  auto first = connectClient();  // one taken in and answered as usual first
+  first->write(request("view1/movie/a.swf"));
+  ASSERT_TRUE(Answers(*first).contains("FWS-movie"));
+  auto waiting = connectClient();
+  waiting->write(request("view1/movie/a.swf"));
+  int turns = 0;
+  int heldMeanwhile = -1;
+  WithNoDescriptorLeft([&] {
+    QElapsedTimer clock;
+    clock.start();
+    for (; clock.elapsed() < 1000; ++turns) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    heldMeanwhile = server.connectionCount();
+  });
+  EXPECT_LT(turns, 100) << "a few retries and idle checks, not one turn after another";
+  EXPECT_EQ(heldMeanwhile, 1);
+  EXPECT_TRUE(Answers(*waiting).contains("FWS-movie")) << "taken in once descriptors are free again";
+}
+
+TEST_F(LoopbackServerTest, AHeadTrickledInGetsNoMoreTimeThanAWholeOne) {
+  server.setLimits({8, 400, 60000, 256 * 1024});
+  auto known = connectClient();
+  known->write(request("view1/movie/a.swf"));
+  ASSERT_TRUE(Answers(*known).contains("FWS-movie"));
+  auto stranger = connectClient();
+  // A byte of a head every quarter of the time for one, after an answer
+  // and on a new connection.
+  const QByteArray head = request("view1/movie/a.swf");
+  qsizetype sent = 0;
+  EXPECT_TRUE(WaitUntil([&] {
+    for (QTcpSocket* s : {known.get(), stranger.get()}) s->write(head.mid(sent, 1));
+    QTest::qWait(100);
+    return ++sent == head.size() || (known->state() != QAbstractSocket::ConnectedState &&
+                                     stranger->state() != QAbstractSocket::ConnectedState);
+  }, 20000));
+  EXPECT_LT(sent, head.size()) << "both closed before the heads were whole";
+  EXPECT_FALSE(known->readAll().contains("HTTP/1.1") || stranger->readAll().contains("HTTP/1.1"));
+}
+
+TEST_F(LoopbackServerTest, AFloodOfConnectionsPushesOutNoneOfThePlayers) {
+  const QByteArray movie = Pattern(8 << 20);
+  WriteFile(dir / "movies" / "big.swf", movie.toStdString());
+  server.setLimits({8, 60000, 60000, 256 * 1024});
+  auto idle = connectClient();
+  idle->write(request("view1/movie/a.swf"));
+  ASSERT_TRUE(Answers(*idle).contains("FWS-movie"));
+  auto busy = connectClient();
+  busy->setReadBufferSize(1024);  // stops reading in the middle of the answer
+  busy->write(request("view1/movie/big.swf"));
+  QTest::qWait(200);
+  ASSERT_GT(server.bufferedBytes(), 0) << "the answer is under way";
+  std::vector<std::unique_ptr<QTcpSocket>> flood(100);
+  for (auto& s : flood) {
+    s = std::make_unique<QTcpSocket>();
+    s->connectToHost(QStringLiteral("127.0.0.1"), server.port());
+    QCoreApplication::processEvents();
+  }
+  EXPECT_TRUE(WaitUntil([&] {
+    return std::count_if(flood.begin(), flood.end(), [](const auto& s) {
+             return s->state() == QAbstractSocket::UnconnectedState;
+           }) >= 92;
+  }, 20000)) << "the flood pushed out its own";
+  idle->write(request("view1/movie/a.swf"));
+  EXPECT_TRUE(Answers(*idle).contains("FWS-movie")) << "the idle connection is still there";
+  // When the player's own are all taken, an idle one makes room first.
+  server.setLimits({2, 60000, 60000, 256 * 1024});
+  auto third = connectClient();
+  third->write(request("view1/movie/a.swf"));
+  EXPECT_TRUE(Answers(*third).contains("FWS-movie"));
+  EXPECT_TRUE(WaitUntil([&] { return idle->state() == QAbstractSocket::UnconnectedState; }, 10000));
+  busy->setReadBufferSize(0);
+  QByteArray received;
+  EXPECT_TRUE(WaitUntil([&] { return (received += busy->readAll()).endsWith(movie); }, 60000)) << received.size();
+}
+
+TEST_F(LoopbackServerTest, ConnectionsOpenedAndClosedAsFastAsPossibleLeaveAPageLoadingWhole) {
+  const QByteArray movie = Pattern(4 << 20);
+  WriteFile(dir / "movies" / "big.swf", movie.toStdString());
+  const QByteArray a = request("view1/movie/a.swf");
+  const QByteArray b = request("view1/movie/sub/b.wasm");
+  const QByteArray big = request("view1/movie/big.swf");
+  const QList<QPair<QList<QByteArray>, QList<QByteArray>>> connections = {
+      {{a, b, a}, {"FWS-movie", "wasm", "FWS-movie"}},
+      {{big, a}, {movie, "FWS-movie"}},
+      {{b, a, b}, {"wasm", "FWS-movie", "wasm"}},
+      {{a, big}, {"FWS-movie", movie}}};
+  // Another user's program, a few connections open at a time.
+  std::atomic<bool> stop = false;
+  std::atomic<int> churned = 0;
+  std::thread churn([&, port = server.port()] {
+    std::deque<int> open;
+    for (; !stop; ++churned) {
+      open.push_back(Dial(port, {0, 200 * 1000}));
+      if (open.size() > 32) {
+        ::close(open.front());
+        open.pop_front();
+      }
+    }
+    for (int fd : open) ::close(fd);
+  });
+  EXPECT_TRUE(WaitUntil([&] { return churned > 100; }, 10000));
+  // Like a browser: a few connections at a time, each asking in turn, and
+  // new ones for the next part of the page.
+  for (int round = 0; round < 6; ++round) {
+    std::vector<std::future<bool>> fetches;
+    for (const auto& [requests, bodies] : connections)
+      fetches.push_back(std::async(std::launch::async, FetchInTurn, server.port(), requests, bodies));
+    EXPECT_TRUE(WaitUntil([&] {
+      return std::all_of(fetches.begin(), fetches.end(), [](const auto& f) {
+        return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+      });
+    }, 60000));
+    for (qsizetype i = 0; i < connections.size(); ++i)
+      EXPECT_TRUE(fetches[i].get()) << "round " << round << ", connection " << i;
+  }
+  stop = true;
+  churn.join();
 }
 
 TEST(LoopbackServerToken, EveryServerHasItsOwnLongToken) {
