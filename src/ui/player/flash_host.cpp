@@ -115,6 +115,10 @@ bool KeepFlashHost(FlashHost* host, QObject* lifetime) {
 
 FlashHost* TakeOrCreateFlashHost(QWidget* parent) {
   FlashHost* host = TakeKept();
+  if (host && !host->worthKeeping()) {
+    delete host;
+    host = nullptr;
+  }
   if (!host) return CreateFlashHost(parent);
   host->setParent(parent);
   host->show();

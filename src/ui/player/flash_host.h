@@ -72,7 +72,8 @@ class FlashHost : public QWidget {
   virtual FlashCapabilities capabilities() const = 0;
 
   // A host whose start costs (the web player starts its engine and compiles
-  // its code) is kept between previews, and may be started ahead of them.
+  // its code) is kept between previews, and may be started ahead of them;
+  // once its start has failed it is not, as it would fail every movie after.
   virtual bool worthKeeping() const { return false; }
   // Starts what the first movie would start, with nothing shown.
   virtual void warmUp() {}
@@ -102,7 +103,8 @@ QString FlashHostUnavailableReason();
 // that shows a movie, for as long as `lifetime` lives; it replaces the one
 // kept before. False (and nothing done) for a host not worth keeping.
 bool KeepFlashHost(FlashHost* host, QObject* lifetime);
-// The kept host, taken out of keeping and given to `parent`; else a new one.
+// The kept host, taken out of keeping and given to `parent`; else (or when
+// it is no longer worth keeping) a new one.
 FlashHost* TakeOrCreateFlashHost(QWidget* parent);
 // Does ahead, without holding the GUI thread, what the first host would
 // wait for, then calls `ready` on the GUI thread unless `receiver` is gone.

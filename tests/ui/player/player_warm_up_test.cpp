@@ -1,10 +1,12 @@
 // The player started ahead of the first preview, with fakes that are kept
 // as the web player is: nothing while no project is open, then one hidden
-// host that the first F5 takes; the focus stays where it was.
+// host that the first F5 takes, unless its player failed to start; the
+// focus stays where it was.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
+#include <QPointer>
 #include <filesystem>
 
 #include "project/events.h"
@@ -65,6 +67,38 @@ TEST_F(PlayerWarmUpTest, AnOpenedProjectStartsOneHiddenHostThatTheFirstF5Takes) 
   EXPECT_EQ(player::KeptFlashHost(), warm);
   destroyWindow();
   EXPECT_TRUE(WaitUntil([&] { return hosts.last() == nullptr; })) << "the kept host goes with the main window";
+}
+
+// A player that failed to start fails every movie after it: the first F5
+// does not take it, a window whose player failed does not leave it for the
+// next, and the F5 after that starts a new one.
+TEST_F(PlayerWarmUpTest, APlayerThatFailedToStartIsNeverUsedAgain) {
+  const std::filesystem::path project = temp / "f.tsm";
+  GUICore::NewProject();
+  ASSERT_TRUE(GUICore::SaveProject(project.string()));
+  gui::MainGUI& main = start(QString::fromStdString(project.string()));
+  main.menus().warmUpPlayerWhenIdle(0);
+  main.repaint();
+  ASSERT_TRUE(WaitUntil([&] { return hosts.made() == 1; }));
+  const QPointer<FakeFlashHost> warm = hosts.last();
+  warm->startFailed = true;
+  auto* const previewAction = Control<QAction>(main, "previewWindowAction");
+
+  previewAction->trigger();
+  ASSERT_TRUE(PreviewWindow::isShownNow());
+  ASSERT_EQ(hosts.made(), 2) << "the first F5 starts a player of its own";
+  EXPECT_EQ(PreviewWindow::instance()->flash(), hosts.last());
+  EXPECT_TRUE(warm.isNull()) << "the failed warm-up is let go";
+
+  hosts.last()->startFailed = true;
+  PreviewWindow::unload();
+  EXPECT_EQ(player::KeptFlashHost(), nullptr) << "kept although its player failed";
+  previewAction->trigger();
+  ASSERT_EQ(hosts.made(), 3);
+  FakeFlashHost* const working = hosts.last();
+  EXPECT_EQ(PreviewWindow::instance()->flash(), working);
+  PreviewWindow::unload();
+  EXPECT_EQ(player::KeptFlashHost(), working) << "a player that works is kept";
 }
 
 }  // namespace
