@@ -13,6 +13,7 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libgtest-dev libbenchmark-dev libturbojpeg0-dev
   xvfb xauth x11-utils chromium fonts-dejavu-core fonts-ipafont-gothic
+  xdotool  # keys typed through the X server in the player's GUI tests
   nodejs npm
   imagemagick  # reads the test pictures independently of our decoders
 )

@@ -108,7 +108,17 @@ bool KeepFlashHost(FlashHost* host, QObject* lifetime);
 FlashHost* TakeOrCreateFlashHost(QWidget* parent);
 // Does ahead, without holding the GUI thread, what the first host would
 // wait for, then calls `ready` on the GUI thread unless `receiver` is gone.
+// It starts, and calls `ready`, only while the user is idle (see
+// WhenUserIsIdle), as the host that `ready` starts holds the GUI thread.
 void PrepareFlashHosts(QObject* receiver, std::function<void()> ready);
+// Runs `step` once the user is idle: no menu or other popup open, and no
+// key or mouse button for a moment; not when `context` is gone by then.
+// For work that holds the GUI thread for a good while (the web player's
+// start, a few hundred milliseconds at a time): the window system delivers
+// what is typed meanwhile as things stood when it was typed, so the keys
+// after the one that closes an open menu still go to that menu, and are
+// lost; and showing a window, even unseen, closes the open menu.
+void WhenUserIsIdle(QObject* context, std::function<void()> step);
 // Makes the host the next window will take and starts it, hidden, unless
 // one is kept already.
 void WarmUpFlashHost(QObject* lifetime);

@@ -322,7 +322,7 @@ void RuffleFlashView::onHostMessage(const QString& kind, const QJsonValue& value
     playerStarted_ = true;
     if (warming_) {
       release();
-      drawOnceUnseen();
+      WhenUserIsIdle(this, [this] { drawOnceUnseen(); });
       return;
     }
     movieLoaded_ = true;

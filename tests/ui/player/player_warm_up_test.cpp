@@ -1,22 +1,29 @@
 // The player started ahead of the first preview, with fakes that are kept
 // as the web player is: nothing while no project is open, then one hidden
 // host that the first F5 takes, unless its player failed to start; the
-// focus stays where it was.
+// focus stays where it was. With the real player, keys typed meanwhile
+// reach the menus.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QPointer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
 #include <filesystem>
 
 #include "project/events.h"
 #include "project/gui_core.h"
 #include "project/model.h"
 #include "project/project_file.h"
+#include "support/checkers.h"
 #include "support/fake_flash_host.h"
 #include "support/main_gui_fixture.h"
 #include "support/wait_and_files.h"
 #include "ui/dialogs/preview_window.h"
+#include "ui/player/ruffle_flash_view.h"
 
 namespace tesmiro::testing {
 namespace {
@@ -99,6 +106,55 @@ TEST_F(PlayerWarmUpTest, APlayerThatFailedToStartIsNeverUsedAgain) {
   EXPECT_EQ(PreviewWindow::instance()->flash(), working);
   PreviewWindow::unload();
   EXPECT_EQ(player::KeptFlashHost(), working) << "a player that works is kept";
+}
+
+class RuffleWarmUp : public MainGuiTest {
+ protected:
+  void SetUp() override {
+    const QString reason = player::RuffleFlashView::unavailableReason();
+    REQUIRE_CHECKER(reason.isEmpty() ? "" : "web player not available: " + reason.toStdString());
+    REQUIRE_CHECKER(QGuiApplication::platformName() == QLatin1String("xcb") ? "" : "no X server (xvfb-run)");
+    REQUIRE_CHECKER(QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty() ? "xdotool" : "");
+  }
+  ~RuffleWarmUp() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+};
+
+// Alt+F then M, over and over from the moment the warm-up is asked for,
+// typed as the X server delivers typed keys (XTEST): each pair opens the
+// File menu and chooses its entry. The menu is open most of the time, as
+// while the user looks for an entry, so the steps of the player's start
+// that hold the GUI thread would fall into it.
+TEST_F(RuffleWarmUp, KeysTypedWhileThePlayerStartsAllReachTheMenu) {
+  const std::filesystem::path project = temp / "k.tsm";
+  GUICore::NewProject();
+  ASSERT_TRUE(GUICore::SaveProject(project.string()));
+  gui::MainGUI& main = start(QString::fromStdString(project.string()));
+  main.show();
+  main.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&main, 30000));
+  int menusOpened = 0;
+  QObject::connect(Control<QMenu>(main, "fileMenu"), &QMenu::aboutToShow, &main, [&] { ++menusOpened; });
+
+  main.menus().warmUpPlayerWhenIdle(0);
+  main.repaint();
+  constexpr int kPairs = 20;
+  QProcess typist;
+  typist.start(QStringLiteral("sh"),
+               {QStringLiteral("-c"), QStringLiteral("for i in $(seq %1); do xdotool key alt+f; sleep 0.15;"
+                                                     " xdotool key m; sleep 0.01; done")
+                                          .arg(kPairs)});
+  ASSERT_TRUE(WaitUntil([&] { return typist.state() == QProcess::NotRunning; }, 60000));
+  EXPECT_EQ(typist.exitCode(), 0) << typist.readAllStandardError().toStdString();
+  ASSERT_TRUE(WaitUntil([] {
+    auto* warm = qobject_cast<player::RuffleFlashView*>(player::KeptFlashHost());
+    return warm && warm->playerStarted();
+  })) << "the hidden page never started the player";
+  // The last keys may still be on their way.
+  WaitUntil([&] { return desktop.fileDialogs.calls.size() >= kPairs; }, 3000);
+  EXPECT_EQ(menusOpened, kPairs) << "Alt+F was lost";
+  EXPECT_EQ(static_cast<int>(desktop.fileDialogs.calls.size()), kPairs) << "M was lost";
+  for (const FileDialogCall& call : desktop.fileDialogs.calls) EXPECT_EQ(call.title, "SWFファイルの生成");
+  EXPECT_EQ(QApplication::activeWindow(), &main);
 }
 
 }  // namespace
