@@ -12,7 +12,8 @@ packages=(
   # elements are missing; -good decodes MP3.
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libgtest-dev libbenchmark-dev libturbojpeg0-dev
-  xvfb xauth x11-utils xdotool chromium fonts-dejavu-core fonts-ipafont-gothic
+  xvfb xauth x11-utils chromium fonts-dejavu-core fonts-ipafont-gothic
+  xdotool  # keys typed through the X server in the GUI tests
   nodejs npm
   imagemagick  # reads the test pictures independently of our decoders
 )

@@ -1,8 +1,11 @@
 #include "ui/player/flash_host.h"
 
+#include <QApplication>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QPainter>
 #include <QPointer>
+#include <QTimer>
 #include <QUrl>
 
 #include "ui/player/ruffle_flash_view.h"
@@ -77,6 +80,46 @@ class Keeper : public QObject {
   QPointer<FlashHost> host_;
 };
 
+// When the user last pressed or let go of a key or a mouse button.
+class InputClock : public QObject {
+ public:
+  static InputClock& instance() {
+    static QPointer<InputClock> clock;
+    if (!clock) clock = new InputClock(QCoreApplication::instance());
+    return *clock;
+  }
+  qint64 sinceInput() const { return sinceInput_.elapsed(); }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::Wheel:
+        sinceInput_.restart();
+        break;
+      default:
+        break;
+    }
+    return false;
+  }
+
+ private:
+  explicit InputClock(QObject* app) : QObject(app) {
+    app->installEventFilter(this);
+    sinceInput_.start();
+  }
+  QElapsedTimer sinceInput_;
+};
+
+// Long enough for what a key or click started (a menu, a window) to have
+// reached the window system.
+constexpr int kIdleMs = 250;
+constexpr int kIdlePollMs = 50;
+
 QPointer<Keeper>& CurrentKeeper() {
   static QPointer<Keeper> keeper;
   return keeper;
@@ -115,6 +158,10 @@ bool KeepFlashHost(FlashHost* host, QObject* lifetime) {
 
 FlashHost* TakeOrCreateFlashHost(QWidget* parent) {
   FlashHost* host = TakeKept();
+  if (host && !host->worthKeeping()) {
+    delete host;
+    host = nullptr;
+  }
   if (!host) return CreateFlashHost(parent);
   host->setParent(parent);
   host->show();
@@ -122,12 +169,23 @@ FlashHost* TakeOrCreateFlashHost(QWidget* parent) {
 }
 
 void PrepareFlashHosts(QObject* receiver, std::function<void()> ready) {
-  if (!Factory()) {
-    PrepareWebEngine(receiver, std::move(ready));
+  WhenUserIsIdle(receiver, [receiver, ready = std::move(ready)] {
+    auto whenIdle = [receiver, ready] { WhenUserIsIdle(receiver, ready); };
+    if (!Factory()) {
+      PrepareWebEngine(receiver, whenIdle);
+      return;
+    }
+    // A test's hosts need no web engine.
+    QMetaObject::invokeMethod(receiver, whenIdle, Qt::QueuedConnection);
+  });
+}
+
+void WhenUserIsIdle(QObject* context, std::function<void()> step) {
+  if (!QApplication::activePopupWidget() && InputClock::instance().sinceInput() >= kIdleMs) {
+    step();
     return;
   }
-  // A test's hosts need no web engine.
-  QMetaObject::invokeMethod(receiver, std::move(ready), Qt::QueuedConnection);
+  QTimer::singleShot(kIdlePollMs, context, [context, step = std::move(step)] { WhenUserIsIdle(context, step); });
 }
 
 void WarmUpFlashHost(QObject* lifetime) {

@@ -72,7 +72,8 @@ class FlashHost : public QWidget {
   virtual FlashCapabilities capabilities() const = 0;
 
   // A host whose start costs (the web player starts its engine and compiles
-  // its code) is kept between previews, and may be started ahead of them.
+  // its code) is kept between previews, and may be started ahead of them;
+  // once its start has failed it is not, as it would fail every movie after.
   virtual bool worthKeeping() const { return false; }
   // Starts what the first movie would start, with nothing shown.
   virtual void warmUp() {}
@@ -102,11 +103,22 @@ QString FlashHostUnavailableReason();
 // that shows a movie, for as long as `lifetime` lives; it replaces the one
 // kept before. False (and nothing done) for a host not worth keeping.
 bool KeepFlashHost(FlashHost* host, QObject* lifetime);
-// The kept host, taken out of keeping and given to `parent`; else a new one.
+// The kept host, taken out of keeping and given to `parent`; else (or when
+// it is no longer worth keeping) a new one.
 FlashHost* TakeOrCreateFlashHost(QWidget* parent);
 // Does ahead, without holding the GUI thread, what the first host would
 // wait for, then calls `ready` on the GUI thread unless `receiver` is gone.
+// It starts, and calls `ready`, only while the user is idle (see
+// WhenUserIsIdle), as the host that `ready` starts holds the GUI thread.
 void PrepareFlashHosts(QObject* receiver, std::function<void()> ready);
+// Runs `step` once the user is idle: no menu or other popup open, and no
+// key or mouse button for a moment; not when `context` is gone by then.
+// For work that holds the GUI thread for a good while (the web player's
+// start, a few hundred milliseconds at a time): the window system delivers
+// what is typed meanwhile as things stood when it was typed, so the keys
+// after the one that closes an open menu still go to that menu, and are
+// lost; and showing a window, even unseen, closes the open menu.
+void WhenUserIsIdle(QObject* context, std::function<void()> step);
 // Makes the host the next window will take and starts it, hidden, unless
 // one is kept already.
 void WarmUpFlashHost(QObject* lifetime);

@@ -141,6 +141,9 @@ RuffleFlashView::RuffleFlashView(QWidget* parent) : FlashHost(parent), viewId_(N
     if (self) self->onConsole(text, source);
   };
   hooks.openLink = [](const QUrl& url) { OpenExternalUrl(url); };
+  hooks.loadFinished = [self](bool) {
+    if (self) self->checkPageLoaded();
+  };
   hooks.ownServer = server_->url(QString()).adjusted(QUrl::RemovePath);
   page_ = engine->createPage(this, WebPageKind::Player, std::move(hooks));
   EnsurePlayerRoutes(*server_);
@@ -207,6 +210,23 @@ void RuffleFlashView::onConsole(const QString& text, const QString& source) {
     return;
   }
   emit consoleMessage(text);
+}
+
+// A page whose script or player's code did not arrive says nothing, so
+// once it has loaded it is asked whether they are there.
+void RuffleFlashView::checkPageLoaded() {
+  const QPointer<RuffleFlashView> self(this);
+  runScript(QStringLiteral("typeof window.tesmiro === 'object' && typeof window.RufflePlayer.newest === 'function'"),
+            [self](const QVariant& there) {
+              if (self && !there.toBool()) self->failStart(QStringLiteral("the player's page could not be loaded"));
+            });
+}
+
+void RuffleFlashView::failStart(const QString& reason) {
+  startFailed_ = true;
+  if (moviePath_.isEmpty() || movieLoaded_) return;
+  markFrameShown();
+  emit loadFailed(reason);
 }
 
 void RuffleFlashView::loadMovie(const QString& path) {
@@ -302,7 +322,7 @@ void RuffleFlashView::onHostMessage(const QString& kind, const QJsonValue& value
     playerStarted_ = true;
     if (warming_) {
       release();
-      drawOnceUnseen();
+      WhenUserIsIdle(this, [this] { drawOnceUnseen(); });
       return;
     }
     movieLoaded_ = true;
@@ -316,15 +336,12 @@ void RuffleFlashView::onHostMessage(const QString& kind, const QJsonValue& value
     firstFrameTimer_.start(rate > 0 ? std::clamp(static_cast<int>(2000 / rate), 100, 2000) : 100);
     emit loaded(total_);
   } else if (kind == QLatin1String("error")) {
+    // Only the player's own start fails a load (a movie that cannot be read
+    // gets the player's message on the stage instead).
     const QJsonObject m = value.toObject();
     if (m.value(QStringLiteral("generation")).toInt() != generation_) return;
-    playerStarted_ = true;
-    if (warming_) {
-      release();
-      return;
-    }
-    markFrameShown();
-    emit loadFailed(m.value(QStringLiteral("text")).toString());
+    if (warming_) release();
+    failStart(m.value(QStringLiteral("text")).toString());
   } else if (kind == QLatin1String("fscommand")) {
     const QJsonArray a = value.toArray();
     QString command = a.at(0).toString();

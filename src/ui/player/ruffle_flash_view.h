@@ -47,7 +47,7 @@ class RuffleFlashView : public FlashHost {
   std::optional<QString> variable(const QString& name) const override;
   void grabPictures(const QList<uint32_t>& backgrounds, std::function<void(QList<QImage>)> done) override;
   FlashCapabilities capabilities() const override;
-  bool worthKeeping() const override { return true; }
+  bool worthKeeping() const override { return !startFailed_; }
   void warmUp() override;
 
   // The player's log level for the next load ("error" unless changed; the
@@ -55,7 +55,7 @@ class RuffleFlashView : public FlashHost {
   void setLogLevel(const QString& level) { logLevel_ = level; }
   bool isPageReady() const { return pageReady_; }
   // The page has the player's code: a movie, or the warm-up's, has loaded
-  // (or failed to) in it.
+  // in it.
   bool playerStarted() const { return playerStarted_; }
   QUrl pageUrl() const;
   // Null when the web engine library could not be loaded.
@@ -93,6 +93,8 @@ class RuffleFlashView : public FlashHost {
 
   void onConsole(const QString& text, const QString& source);
   void onHostMessage(const QString& kind, const QJsonValue& value);
+  void checkPageLoaded();
+  void failStart(const QString& reason);
   void startLoad();
   // Runs script in the page once it is there.
   void run(const QString& script);
@@ -120,6 +122,9 @@ class RuffleFlashView : public FlashHost {
   QString moviePath_;
   bool warming_ = false;  // the load is the warm-up's, not a movie's
   bool playerStarted_ = false;
+  // The page, its script or the player's code could not be loaded: the
+  // player keeps its first failure, so no movie will play in this page.
+  bool startFailed_ = false;
   int generation_ = 0;
   int swfVersion_ = 0;
   bool movieNeedsFonts_ = true;

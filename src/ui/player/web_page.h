@@ -21,6 +21,9 @@ struct WebPageHooks {
   // Console lines of the page's scripts: the text and the script's address.
   std::function<void(const QString& text, const QString& source)> console;
   std::function<void(const QString& title)> titleChanged;
+  // The page has loaded, or failed to (`ok` false); its own scripts have
+  // run by then, or never will.
+  std::function<void(bool ok)> loadFinished;
   // Links the page wanted to follow (a movie's getURL, window.open); the
   // page itself never navigates. At most one a second arrives.
   std::function<void(const QUrl& url)> openLink;

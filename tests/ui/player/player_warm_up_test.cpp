@@ -1,20 +1,29 @@
 // The player started ahead of the first preview, with fakes that are kept
 // as the web player is: nothing while no project is open, then one hidden
-// host that the first F5 takes; the focus stays where it was.
+// host that the first F5 takes, unless its player failed to start; the
+// focus stays where it was. With the real player, keys typed meanwhile
+// reach the menus.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
+#include <QMenu>
+#include <QPointer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
 #include <filesystem>
 
 #include "project/events.h"
 #include "project/gui_core.h"
 #include "project/model.h"
 #include "project/project_file.h"
+#include "support/checkers.h"
 #include "support/fake_flash_host.h"
 #include "support/main_gui_fixture.h"
 #include "support/wait_and_files.h"
 #include "ui/dialogs/preview_window.h"
+#include "ui/player/ruffle_flash_view.h"
 
 namespace tesmiro::testing {
 namespace {
@@ -65,6 +74,87 @@ TEST_F(PlayerWarmUpTest, AnOpenedProjectStartsOneHiddenHostThatTheFirstF5Takes) 
   EXPECT_EQ(player::KeptFlashHost(), warm);
   destroyWindow();
   EXPECT_TRUE(WaitUntil([&] { return hosts.last() == nullptr; })) << "the kept host goes with the main window";
+}
+
+// A player that failed to start fails every movie after it: the first F5
+// does not take it, a window whose player failed does not leave it for the
+// next, and the F5 after that starts a new one.
+TEST_F(PlayerWarmUpTest, APlayerThatFailedToStartIsNeverUsedAgain) {
+  const std::filesystem::path project = temp / "f.tsm";
+  GUICore::NewProject();
+  ASSERT_TRUE(GUICore::SaveProject(project.string()));
+  gui::MainGUI& main = start(QString::fromStdString(project.string()));
+  main.menus().warmUpPlayerWhenIdle(0);
+  main.repaint();
+  ASSERT_TRUE(WaitUntil([&] { return hosts.made() == 1; }));
+  const QPointer<FakeFlashHost> warm = hosts.last();
+  warm->startFailed = true;
+  auto* const previewAction = Control<QAction>(main, "previewWindowAction");
+
+  previewAction->trigger();
+  ASSERT_TRUE(PreviewWindow::isShownNow());
+  ASSERT_EQ(hosts.made(), 2) << "the first F5 starts a player of its own";
+  EXPECT_EQ(PreviewWindow::instance()->flash(), hosts.last());
+  EXPECT_TRUE(warm.isNull()) << "the failed warm-up is let go";
+
+  hosts.last()->startFailed = true;
+  PreviewWindow::unload();
+  EXPECT_EQ(player::KeptFlashHost(), nullptr) << "kept although its player failed";
+  previewAction->trigger();
+  ASSERT_EQ(hosts.made(), 3);
+  FakeFlashHost* const working = hosts.last();
+  EXPECT_EQ(PreviewWindow::instance()->flash(), working);
+  PreviewWindow::unload();
+  EXPECT_EQ(player::KeptFlashHost(), working) << "a player that works is kept";
+}
+
+class RuffleWarmUp : public MainGuiTest {
+ protected:
+  void SetUp() override {
+    const QString reason = player::RuffleFlashView::unavailableReason();
+    REQUIRE_CHECKER(reason.isEmpty() ? "" : "web player not available: " + reason.toStdString());
+    REQUIRE_CHECKER(QGuiApplication::platformName() == QLatin1String("xcb") ? "" : "no X server (xvfb-run)");
+    REQUIRE_CHECKER(QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty() ? "xdotool" : "");
+  }
+  ~RuffleWarmUp() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+};
+
+// Alt+F then M, over and over from the moment the warm-up is asked for,
+// typed as the X server delivers typed keys (XTEST): each pair opens the
+// File menu and chooses its entry. The menu is open most of the time, as
+// while the user looks for an entry, so the steps of the player's start
+// that hold the GUI thread would fall into it.
+TEST_F(RuffleWarmUp, KeysTypedWhileThePlayerStartsAllReachTheMenu) {
+  const std::filesystem::path project = temp / "k.tsm";
+  GUICore::NewProject();
+  ASSERT_TRUE(GUICore::SaveProject(project.string()));
+  gui::MainGUI& main = start(QString::fromStdString(project.string()));
+  main.show();
+  main.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&main, 30000));
+  int menusOpened = 0;
+  QObject::connect(Control<QMenu>(main, "fileMenu"), &QMenu::aboutToShow, &main, [&] { ++menusOpened; });
+
+  main.menus().warmUpPlayerWhenIdle(0);
+  main.repaint();
+  constexpr int kPairs = 20;
+  QProcess typist;
+  typist.start(QStringLiteral("sh"),
+               {QStringLiteral("-c"), QStringLiteral("for i in $(seq %1); do xdotool key alt+f; sleep 0.15;"
+                                                     " xdotool key m; sleep 0.01; done")
+                                          .arg(kPairs)});
+  ASSERT_TRUE(WaitUntil([&] { return typist.state() == QProcess::NotRunning; }, 60000));
+  EXPECT_EQ(typist.exitCode(), 0) << typist.readAllStandardError().toStdString();
+  ASSERT_TRUE(WaitUntil([] {
+    auto* warm = qobject_cast<player::RuffleFlashView*>(player::KeptFlashHost());
+    return warm && warm->playerStarted();
+  })) << "the hidden page never started the player";
+  // The last keys may still be on their way.
+  WaitUntil([&] { return desktop.fileDialogs.calls.size() >= kPairs; }, 3000);
+  EXPECT_EQ(menusOpened, kPairs) << "Alt+F was lost";
+  EXPECT_EQ(static_cast<int>(desktop.fileDialogs.calls.size()), kPairs) << "M was lost";
+  for (const FileDialogCall& call : desktop.fileDialogs.calls) EXPECT_EQ(call.title, "SWFファイルの生成");
+  EXPECT_EQ(QApplication::activeWindow(), &main);
 }
 
 }  // namespace

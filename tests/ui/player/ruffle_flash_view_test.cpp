@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTest>
@@ -281,6 +282,31 @@ TEST_F(RufflePlayer, DeviceTextIsDrawnWithTheJapaneseFontsWhichOnlyTextMoviesLoa
   EXPECT_TRUE(QRect(10, 10, 100, 40).contains(ink)) << "ink only in the box";
   EXPECT_GT(ink.width(), 60) << "six characters of 24 pixels";
   EXPECT_GT(ink.height(), 12);
+}
+
+// A movie the player cannot read gets the player's own message on the
+// stage; the player is still good for the next movie, and worth keeping.
+TEST_F(RufflePlayer, AMovieThatCannotBeReadLeavesThePlayerForTheNext) {
+  RuffleFlashView& v = view();
+  const QString bad = QString::fromStdString((dir / "bad.swf").string());
+  QFile file(bad);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("not a movie at all");
+  file.close();
+  v.loadMovie(bad);
+  const auto messageShown = [&] {
+    auto shown = std::make_shared<int>(-1);
+    v.runScript(QStringLiteral("!!document.getElementById('player')?.shadowRoot?.getElementById('panic')"),
+                [shown](const QVariant& r) { *shown = r.toBool() ? 1 : 0; });
+    WaitUntil([&] { return *shown >= 0; }, 10000);
+    return *shown == 1;
+  };
+  ASSERT_TRUE(WaitUntil(messageShown)) << "the player never said that it cannot read the movie";
+  EXPECT_TRUE(v.worthKeeping()) << "a movie that cannot be read threw the player away";
+  TestMovie good;
+  good.frames = {"stop();"};
+  load(v, movie(good, "good.swf"));
+  EXPECT_TRUE(v.worthKeeping());
 }
 
 TEST_F(RufflePlayer, AMovieWithoutTheReporterStillStopsAndPlays) {

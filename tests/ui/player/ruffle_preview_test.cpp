@@ -7,10 +7,12 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 #include <fstream>
 #include <memory>
+#include <optional>
 
 #include "compiler/text_effects.h"
 #include "project/gui_core.h"
@@ -23,6 +25,7 @@
 #include "ui/dialogs/browser_preview_window.h"
 #include "ui/dialogs/preview_window.h"
 #include "ui/dialogs/trace_window.h"
+#include "ui/player/loopback_server.h"
 #include "ui/player/ruffle_flash_view.h"
 #include "ui/player/web_page.h"
 
@@ -187,6 +190,78 @@ TEST_F(RufflePreview, TheWarmUpStartsThePlayerHiddenAndTheFirstF5UsesIt) {
   ASSERT_TRUE(PreviewWindow::isShownNow());
   EXPECT_EQ(host(), warm);
   EXPECT_TRUE(WaitUntil([&] { return host()->totalFrames() >= kFrames; })) << "the movie never loaded";
+}
+
+// Refuses the player's own files on the program's server (all of them, or
+// the wasm only) for as long as it lives, as a server that other programs
+// keep busy may, and counts what it refused.
+class PlayerFilesRefused {
+ public:
+  PlayerFilesRefused() {
+    player::LoopbackServer* server = player::LoopbackServer::shared();
+    server->route(
+        QStringLiteral("ruffle"),
+        [state = state_, server](const QString& rest) {
+          if (state->wasmOnly && !rest.endsWith(QLatin1String(".wasm")))
+            return server->serveFile(player::RuffleFlashView::ruffleFolder(), rest, true);
+          ++state->refused;
+          player::HttpResponse refused;
+          refused.status = 404;
+          return refused;
+        },
+        true);
+  }
+  ~PlayerFilesRefused() { player::LoopbackServer::shared()->unroute(QStringLiteral("ruffle")); }
+  void refuseWasmOnly() { state_->wasmOnly = true; }
+  int refused() const { return state_->refused; }
+
+ private:
+  struct State {
+    bool wasmOnly = false;
+    int refused = 0;
+  };
+  std::shared_ptr<State> state_ = std::make_shared<State>();
+};
+
+// A player whose page lacks its code, or whose code could not start,
+// fails every movie after: the warm-up that failed is not used, a window
+// whose player failed does not leave it for the next, and once the files
+// come again the next F5 shows the movie.
+TEST_F(RufflePreview, APlayerThatFailedToStartIsReplacedAtTheNextF5) {
+  gui::MainGUI& main = start(QString::fromStdString(makeProject(6).string()));
+  auto* const previewAction = Control<QAction>(main, "previewWindowAction");
+  std::optional<PlayerFilesRefused> trouble(std::in_place);
+  main.menus().warmUpPlayerWhenIdle(0);
+  main.repaint();
+  ASSERT_TRUE(WaitUntil([] { return player::KeptFlashHost() != nullptr; }));
+  const QPointer<player::FlashHost> warm = player::KeptFlashHost();
+  ASSERT_TRUE(WaitUntil([&] { return !warm->worthKeeping(); })) << "the page without the player's code was not seen";
+  // The files of the run are cached once fetched: only a run whose first
+  // player is this one can refuse them (ctest runs each test by itself).
+  ASSERT_GT(trouble->refused(), 0) << "the player's files came from the cache";
+
+  trouble->refuseWasmOnly();
+  const int refusedBefore = trouble->refused();
+  previewAction->trigger();
+  ASSERT_TRUE(PreviewWindow::isShownNow());
+  EXPECT_TRUE(warm.isNull()) << "the failed warm-up was used";
+  const QPointer<player::FlashHost> failing = host();
+  QSignalSpy failed(failing.data(), &player::FlashHost::loadFailed);
+  ASSERT_TRUE(WaitUntil([&] { return failed.count() > 0; })) << "the player without its wasm loaded the movie";
+  EXPECT_GT(trouble->refused(), refusedBefore);
+  EXPECT_FALSE(failing->worthKeeping());
+  PreviewWindow::unload();
+  EXPECT_EQ(player::KeptFlashHost(), nullptr) << "kept although its player failed";
+
+  trouble.reset();
+  previewAction->trigger();
+  ASSERT_TRUE(PreviewWindow::isShownNow());
+  const QPointer<player::FlashHost> working = host();
+  EXPECT_NE(working.data(), failing.data());
+  EXPECT_TRUE(WaitUntil([&] { return working->totalFrames() >= kFrames && working->frameNum() >= 0; }))
+      << "the movie never showed once the files came again";
+  PreviewWindow::unload();
+  EXPECT_EQ(player::KeptFlashHost(), working.data()) << "the player that works is kept";
 }
 
 TEST_F(RufflePreview, TheBrowserBoxShowsThePageInABareWindowSizedToTheStage) {

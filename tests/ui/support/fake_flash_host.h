@@ -33,6 +33,9 @@ class FakeFlashHost : public player::FlashHost {
   bool grabFails = false;
   // Kept between previews and started ahead, as the web player is.
   bool keepable = false;
+  // Its player could not start (the web player's page or code did not
+  // load): no longer worth keeping.
+  bool startFailed = false;
 
   // The test as the movie.
   void finishLoad();
@@ -56,7 +59,7 @@ class FakeFlashHost : public player::FlashHost {
   std::optional<QString> variable(const QString& name) const override;
   void grabPictures(const QList<uint32_t>& backgrounds, std::function<void(QList<QImage>)> done) override;
   player::FlashCapabilities capabilities() const override { return caps; }
-  bool worthKeeping() const override { return keepable; }
+  bool worthKeeping() const override { return keepable && !startFailed; }
   void warmUp() override { calls << QStringLiteral("warm up"); }
 
   // The movie drawn over `rgb` (0x00RRGGBB) at the host's size.

@@ -52,6 +52,7 @@ class PageView : public QWebEngineView, public WebPage {
     }
     setPage(page_);
     if (hooks.titleChanged) connect(this, &QWebEngineView::titleChanged, this, hooks.titleChanged);
+    if (hooks.loadFinished) connect(page_, &QWebEnginePage::loadFinished, this, hooks.loadFinished);
   }
 
   QWidget* widget() override { return this; }
