@@ -11,6 +11,7 @@
 #include "project/model.h"
 #include "project/preferences.h"
 #include "project/window_services.h"
+#include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/services.h"
 #include "ui/dialogs/browser_preview_window.h"
@@ -144,7 +145,7 @@ void MainMenus::setTraceWindowChecked(bool checked) { traceWindowAction->setChec
 
 void MainMenus::editPreviewOptions() {
   PreviewOptionDialog dialog(w_);
-  dialog.exec();
+  ExecModal(dialog);
 }
 
 }  // namespace tesmiro::gui

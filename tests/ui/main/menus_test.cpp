@@ -210,7 +210,8 @@ TEST_F(MenusTest, TheMenusModalDialogsRunThroughTheSharedRunner) {
     return static_cast<int>(QDialog::Rejected);
   });
   for (const char* entry :
-       {"projectPropertiesAction", "optionsAction", "importProjectAction", "eventListDisplayAction", "versionAction"}) {
+       {"projectPropertiesAction", "optionsAction", "importProjectAction", "eventListDisplayAction", "previewOptionsAction",
+        "versionAction"}) {
     // A dialog that entered its own loop is closed, so that the test goes on.
     QString ownLoop;
     QTimer::singleShot(0, [&ownLoop] {
@@ -223,7 +224,7 @@ TEST_F(MenusTest, TheMenusModalDialogsRunThroughTheSharedRunner) {
     Settle();
     EXPECT_TRUE(ownLoop.isEmpty()) << entry << " ran " << ownLoop.toStdString() << " in its own loop";
   }
-  EXPECT_EQ(answered.join(' ').toStdString(), "ProjectDialog OptionDialog ImportDialog EventColorDialog VersionInfo");
+  EXPECT_EQ(answered.join(' ').toStdString(), "ProjectDialog OptionDialog ImportDialog EventColorDialog PreviewOptionDialog VersionInfo");
 }
 
 // Where the page is missing or the desktop has no program that opens it,
