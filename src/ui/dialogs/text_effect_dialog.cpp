@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 
+#include "compiler/previews.h"
 #include "project/event_colors.h"
 #include "project/gui_core.h"
 #include "project/model.h"
@@ -321,6 +322,7 @@ void TextEffectDialog::previewEffect() {
   const GC::TextEffectSettings s = state_.readControls();
   for (const Phase row : {In, Out, Hold}) frameCountBoxes[row]->setText(ToQ(state_.fields().frames[row]));
   for (const Phase h : {In, Out}) intervalBoxes[h]->setText(ToQ(state_.fields().intervals[h]));
+  if (GC::PreviewFolderMissing(GC::State().paths.scratch)) return;
   if (!GC::BuildTextEffectPreview(previewItem_, s, path)) return;
   const ProjectSettings& stage = GC::State().settings;
   if (showPreview) showPreview(ToQ(path.string()), stage.width, stage.height);

@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "compiler/text_effects.h"
+#include "platform/app_paths.h"
 #include "project/gui_core.h"
 #include "project/list_models.h"
 #include "project/model.h"
@@ -204,6 +205,22 @@ TEST_F(TextEffectDialogTest, ThePreviewLeavesTheStoreAndTheSettingsAsTheyWere) {
   EXPECT_EQ(GUICore::State().settings.preloader, 1);
   EXPECT_EQ(Frames(d, 2)->text(), QStringLiteral("0"));  // read as 0 for the preview too
   EXPECT_EQ(d.result(), "");                            // a preview is no OK
+}
+
+// Without a folder for temporary files the preview says so, as F5 does,
+// rather than naming a file it could not write.
+TEST_F(TextEffectDialogTest, WithoutAScratchFolderThePreviewSaysItHasNone) {
+  GUICore::State().paths.scratch = AppPaths::kNoScratch;
+  TextEffectDialog d;
+  StoreItem shown = NewStoreItem(StoreItemKind::Text);
+  shown.name = "AB";
+  d.SetPvJpeg(shown);
+  d.SetParam("@fly;6;1;0;なし;3;0;0;-2");
+  FakeFlashHosts hosts;
+  Click(d, "previewButton");
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, AppPaths::kNoScratchText);
+  EXPECT_FALSE(gui::PreviewWindow::isLoaded());
 }
 
 TEST_F(TextEffectDialogTest, TheMaterialDialogsButtonOpensIt) {
