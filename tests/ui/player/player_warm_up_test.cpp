@@ -108,7 +108,9 @@ TEST_F(PlayerWarmUpTest, APlayerThatFailedToStartIsNeverUsedAgain) {
   EXPECT_EQ(player::KeptFlashHost(), working) << "a player that works is kept";
 }
 
-class RuffleWarmUp : public MainGuiTest {
+// Runs on an X server of its own (tests/ui/CMakeLists.txt): it types
+// through the server, and other tests' windows would take its keys.
+class RuffleOwnDisplay : public MainGuiTest {
  protected:
   void SetUp() override {
     const QString reason = player::RuffleFlashView::unavailableReason();
@@ -116,7 +118,7 @@ class RuffleWarmUp : public MainGuiTest {
     REQUIRE_CHECKER(QGuiApplication::platformName() == QLatin1String("xcb") ? "" : "no X server (xvfb-run)");
     REQUIRE_CHECKER(QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty() ? "xdotool" : "");
   }
-  ~RuffleWarmUp() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+  ~RuffleOwnDisplay() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 };
 
 // Alt+F then M, over and over from the moment the warm-up is asked for,
@@ -124,7 +126,7 @@ class RuffleWarmUp : public MainGuiTest {
 // File menu and chooses its entry. The menu is open most of the time, as
 // while the user looks for an entry, so the steps of the player's start
 // that hold the GUI thread would fall into it.
-TEST_F(RuffleWarmUp, KeysTypedWhileThePlayerStartsAllReachTheMenu) {
+TEST_F(RuffleOwnDisplay, KeysTypedWhileThePlayerStartsAllReachTheMenu) {
   const std::filesystem::path project = temp / "k.tsm";
   GUICore::NewProject();
   ASSERT_TRUE(GUICore::SaveProject(project.string()));
