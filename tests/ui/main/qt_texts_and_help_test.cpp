@@ -80,20 +80,41 @@ TEST(QtJapaneseTextsTest, QtsOwnTextsAreJapanese) {
 
 struct SeenFiles {
   QString folderType, fileSize, fileDate;
+  bool listed = false;        // the folder's two entries came
+  bool openRefused = false;   // Open left the dialog up
 };
 
+// Presses Open once the dialog lets it be pressed: the dialog checks the
+// chosen name against its file model, which fills on a thread of its own.
+void OpenWhenItCan(QFileDialog* d, SeenFiles& seen, int triesLeft = 3000) {
+  QPushButton* open = d->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Open);
+  if (!open->isEnabled() && triesLeft > 0) {
+    QTimer::singleShot(10, d, [d, &seen, triesLeft] { OpenWhenItCan(d, seen, triesLeft - 1); });
+    return;
+  }
+  open->click();
+  if (d->isVisible()) {
+    seen.openRefused = true;
+    d->reject();
+  }
+}
+
 // Reads the detail list of the open-file dialog once it lists the folder's
-// two entries, then opens the file.
-void ReadFileListWhenListed(SeenFiles& seen, int triesLeft = 500) {
+// two entries, then opens the file. A dialog that does not list them in
+// time, or stays up after Open, is cancelled, so that the test fails
+// instead of waiting for good.
+void ReadFileListWhenListed(SeenFiles& seen, int triesLeft = 3000) {
   QTimer::singleShot(10, [&seen, triesLeft] {
     auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    const auto* view = d ? d->findChild<QTreeView*>(QStringLiteral("treeView")) : nullptr;
+    if (!d) return ReadFileListWhenListed(seen, triesLeft);
+    const auto* view = d->findChild<QTreeView*>(QStringLiteral("treeView"));
     const QAbstractItemModel* model = view ? view->model() : nullptr;
     if (!model || model->rowCount(view->rootIndex()) < 2) {
       if (triesLeft > 0) return ReadFileListWhenListed(seen, triesLeft - 1);
-      if (d) d->reject();
+      d->reject();
       return;
     }
+    seen.listed = true;
     for (int row = 0; row < 2; ++row) {
       auto cell = [&](int column) { return model->index(row, column, view->rootIndex()).data().toString(); };
       if (cell(0) == QStringLiteral("素材")) {
@@ -103,8 +124,9 @@ void ReadFileListWhenListed(SeenFiles& seen, int triesLeft = 500) {
         seen.fileDate = cell(3);
       }
     }
-    d->selectFile(QStringLiteral("a.swf"));
-    d->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Open)->click();
+    // Typed, as selectFile() leaves a name box that has the focus alone.
+    d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("a.swf"));
+    OpenWhenItCan(d, seen);
   });
 }
 
@@ -126,6 +148,8 @@ TEST(QtJapaneseTextsTest, TheFileDialogListsFolderTypesSizesAndDatesInJapanese) 
   ReadFileListWhenListed(seen);
   const auto chosen = gui::QtDesktopServices().fileDialogs->openFile(
       "開く", {{"Shockwave Flash オブジェクト (*.swf)", {"*.swf"}}}, temp.path().string(), "", false);
+  ASSERT_TRUE(seen.listed) << "the dialog never listed the folder";
+  EXPECT_FALSE(seen.openRefused) << "Open did not take the chosen file";
   const QLocale japanese(QLocale::Japanese, QLocale::Japan);
   EXPECT_EQ(seen.folderType.toStdString(), "フォルダ");
   EXPECT_EQ(seen.fileSize, japanese.formattedDataSize(5)) << seen.fileSize.toStdString();
