@@ -86,13 +86,15 @@ std::string MorphCheckVerdict(int32_t id, int32_t targetId) {
   const std::string toPath = verdict.empty() ? materials::ResolveMaterialPath(to) : "";
   if (verdict.empty() && (fromPath.empty() || toPath.empty())) verdict = "ファイルが存在しない";
   if (verdict.empty()) {
-    const ShapeModule::KvgImage a = ShapeModule::LoadKVG(fromPath).value_or(ShapeModule::KvgImage{});
-    const ShapeModule::KvgImage b = ShapeModule::LoadKVG(toPath).value_or(ShapeModule::KvgImage{});
-    if (a.count == 0 || a.count != b.count) {
+    const Result<ShapeModule::KvgImage> a = ShapeModule::LoadKVG(fromPath);
+    const Result<ShapeModule::KvgImage> b = ShapeModule::LoadKVG(toPath);
+    if (!a || !b) {
+      verdict = "ファイルを読み込めない";
+    } else if (a->count == 0 || a->count != b->count) {
       verdict = "パスの数が違う";
     } else {
-      for (int32_t i = 1; i <= a.count; ++i) {
-        if (a.shape(i).points.size() != b.shape(i).points.size()) {
+      for (int32_t i = 1; i <= a->count; ++i) {
+        if (a->shape(i).points.size() != b->shape(i).points.size()) {
           verdict = "アンカーの数が違う";
           break;
         }

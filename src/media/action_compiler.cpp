@@ -36,6 +36,8 @@ void RecordError(std::string text);
 // with its own.
 void PassErrorsToWriter();
 script::CompileResult RunCompiler(std::string_view source, script::Target target);
+// What the user is told of a script that does not compile, before "：Line n".
+const char* CompileErrorText(script::ErrorKind kind);
 std::optional<std::filesystem::path> ResolveInFolder(const std::filesystem::path& folder,
                                                      std::string_view relative);
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
@@ -64,7 +66,7 @@ int32_t CompileScript(const std::string& script, std::vector<uint8_t>& bytes, in
   if (result.error) {
     const int64_t line = static_cast<int64_t>(result.error->line) + lineBase;
     const int32_t clamped = line > INT32_MAX ? INT32_MAX : line < INT32_MIN ? INT32_MIN : static_cast<int32_t>(line);
-    RecordError("文法に誤りがあります：Line " + std::to_string(clamped));
+    RecordError(std::string(CompileErrorText(result.error->kind)) + "：Line " + std::to_string(clamped));
     state.errorLine = clamped;
     return 0;
   }
@@ -117,14 +119,19 @@ std::string ExpandFileInclude(const std::string& script) {
   }
   if (!found && !settings.programFolder.empty()) found = ResolveInFolder(settings.programFolder, relative);
 
-  if (found) {
-    if (const auto content = fileio::ReadAll(*found, script::kMaxSourceBytes)) {
-      const std::string_view raw(reinterpret_cast<const char*>(content->data()), content->size());
-      return NormalizeLineBreaks(enc::DecodeTextFile(raw));
-    }
+  if (!found) {
+    RecordError("ファイルがありません：" + written);
+    return "";
   }
-  RecordError("ファイルがありません：" + written);
-  return "";
+  const auto content = fileio::ReadAll(*found, script::kMaxSourceBytes);
+  if (!content) {
+    // It is there, so "missing" would send the user looking in vain: the
+    // reader says why it could not be read.
+    RecordError(content.message());
+    return "";
+  }
+  const std::string_view raw(reinterpret_cast<const char*>(content->data()), content->size());
+  return NormalizeLineBreaks(enc::DecodeTextFile(raw));
 }
 
 std::string CutHandlerBlock(std::string& script) { return CutBlock(script).block; }
@@ -404,6 +411,22 @@ void PassErrorsToWriter() {
 script::CompileResult RunCompiler(std::string_view source, script::Target target) {
   const CompileFunction& compile = ModuleState().compile;
   return compile ? compile(source, target) : script::Compile(source, target);
+}
+
+const char* CompileErrorText(script::ErrorKind kind) {
+  using script::ErrorKind;
+  switch (kind) {
+    case ErrorKind::Syntax: break;
+    case ErrorKind::ActionTooLong: return "アクションの長さが上限の65,535バイトを超えています";
+    case ErrorKind::JumpTooFar: return "分岐で飛び越すコードが上限の32,767バイトを超えています";
+    case ErrorKind::SourceTooLarge: return "スクリプトが上限の16メガバイトを超えています";
+    case ErrorKind::InvalidUtf8: return "スクリプトに文字として読めないバイトがあります";
+    case ErrorKind::TooDeep: return "式や文が複雑すぎます（入れ子の深さが上限を超えています）";
+    case ErrorKind::TooManyActions: return "フレームの読み込みを待つブロックのアクションが上限の255個を超えています";
+    case ErrorKind::NotShiftJis: return "SWF 4 のムービーでは使えない文字があります";
+    case ErrorKind::OutOfMemory: return "スクリプトをコンパイルするためのメモリが足りません";
+  }
+  return "文法に誤りがあります";
 }
 
 // `relative` (".\a\b.as", "..\x.as"; "\" or "/" separate) below `folder`,

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <random>
 #include <utility>
 
@@ -235,7 +234,15 @@ std::string ReasonText(int errnum) {
     case EDQUOT: return "ディスクの空き容量が足りません";
     case EROFS: return "読み取り専用のファイルシステムです";
     case EFBIG: return "ファイルが大きすぎます";
-    default: return std::strerror(errnum);
+    case EISDIR: return "ファイルではなくフォルダです";
+    case ELOOP: return "シンボリックリンクが循環しています";
+    case ENAMETOOLONG: return "ファイル名かパスが長すぎます";
+    case EIO: return "入出力エラーが発生しました";
+    case EMFILE:
+    case ENFILE: return "開いているファイルが多すぎます";
+    // The system's own words are English: the number at least lets the
+    // cause be looked up.
+    default: return "エラーが発生しました（エラー番号 " + std::to_string(errnum) + "）";
   }
 }
 

@@ -63,8 +63,8 @@ void PreferHugePages(void* data, size_t bytes);
 // as ReadAll refuses.
 Result<std::vector<uint8_t>> ReadHead(const std::filesystem::path& path, size_t n);
 
-// Why a file operation failed, for the user: the common reasons in
-// Japanese, the rest as the system words them.
+// Why a file operation failed, for the user, in Japanese: the common
+// reasons in words, the rest by the error's number.
 std::string ReasonText(int errnum);
 // "ファイル [path] を書き込めません：reason", the message of every failed write.
 std::string WriteFailureText(const std::filesystem::path& path, const std::string& reason);

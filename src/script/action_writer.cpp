@@ -3,12 +3,16 @@
 namespace tesmiro::script {
 namespace {
 constexpr std::size_t kMaxRecord = 0xFFFF;
+
+[[noreturn]] void TooLong(const char* message, SourcePos pos) {
+  throw ScriptError{message, pos, ErrorKind::ActionTooLong};
 }
+}  // namespace
 
 void ActionWriter::pushText(std::string_view text, SourcePos pos) {
   if (dry_) return;
   std::size_t size = text.size() + 2;
-  if (size > kMaxRecord) throw ScriptError{"string too long for one action", pos};
+  if (size > kMaxRecord) TooLong("string too long for one action", pos);
   if (pending_.size() + size > kMaxRecord) flushPush();
   if (pending_.empty()) pendingPos_ = pos;
   pending_.push_back(0);
@@ -18,7 +22,7 @@ void ActionWriter::pushText(std::string_view text, SourcePos pos) {
 
 void ActionWriter::pushItem(std::span<const uint8_t> item, SourcePos pos) {
   if (dry_) return;
-  if (item.size() > kMaxRecord) throw ScriptError{"string too long for one action", pos};
+  if (item.size() > kMaxRecord) TooLong("string too long for one action", pos);
   if (pending_.size() + item.size() > kMaxRecord) flushPush();
   if (pending_.empty()) pendingPos_ = pos;
   pending_.insert(pending_.end(), item.begin(), item.end());
@@ -42,7 +46,7 @@ void ActionWriter::action(uint8_t code) {
 
 std::size_t ActionWriter::action(uint8_t code, std::span<const uint8_t> payload, SourcePos pos) {
   if (dry_) return 0;
-  if (payload.size() > kMaxRecord) throw ScriptError{"action too long (more than 65535 bytes)", pos};
+  if (payload.size() > kMaxRecord) TooLong("action too long (more than 65535 bytes)", pos);
   flushPush();
   out_.push_back(code);
   append16(static_cast<uint32_t>(payload.size()));
@@ -112,7 +116,7 @@ void ActionWriter::resolve(std::size_t field, SourcePos pos, std::size_t target)
 
 std::size_t ActionWriter::openBlock(uint8_t code, std::span<const uint8_t> payloadBeforeSize, SourcePos pos) {
   if (dry_) return 0;
-  if (payloadBeforeSize.size() + 2 > kMaxRecord) throw ScriptError{"action too long (more than 65535 bytes)", pos};
+  if (payloadBeforeSize.size() + 2 > kMaxRecord) TooLong("action too long (more than 65535 bytes)", pos);
   flushPush();
   out_.push_back(code);
   append16(static_cast<uint32_t>(payloadBeforeSize.size() + 2));
@@ -127,7 +131,7 @@ void ActionWriter::closeBlock(std::size_t handle, SourcePos pos) {
   if (dry_) return;
   flushPush();
   std::size_t length = out_.size() - (handle + 2);
-  if (length > kMaxRecord) throw ScriptError{"block too long: its code exceeds 65535 bytes", pos};
+  if (length > kMaxRecord) TooLong("block too long: its code exceeds 65535 bytes", pos);
   put16(handle, static_cast<uint32_t>(length));
 }
 
@@ -138,7 +142,8 @@ std::size_t ActionWriter::actionCount() {
 
 std::vector<uint8_t> ActionWriter::finish() {
   flushPush();
-  if (farJumpField_ != SIZE_MAX) throw ScriptError{"jump too far: more than 32767 bytes of code to skip", farJumpPos_};
+  if (farJumpField_ != SIZE_MAX)
+    throw ScriptError{"jump too far: more than 32767 bytes of code to skip", farJumpPos_, ErrorKind::JumpTooFar};
   return std::move(out_);
 }
 

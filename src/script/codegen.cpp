@@ -180,7 +180,9 @@ class Generator {
   using Bytes = std::vector<uint8_t>;
   bool swf4() const { return target_ == Target::Swf4; }
 
-  [[noreturn]] void fail(const std::string& message, SourcePos pos) { throw ScriptError{message, pos}; }
+  [[noreturn]] void fail(const std::string& message, SourcePos pos, ErrorKind kind = ErrorKind::Syntax) {
+    throw ScriptError{message, pos, kind};
+  }
   void needSwf6(const Node* e, const char* what) {
     if (swf4()) fail(std::string(what) + " is not available in SWF 4", e->pos);
   }
@@ -193,7 +195,8 @@ class Generator {
     auto it = cp932Cache_.find(std::string(utf8));
     if (it != cp932Cache_.end()) return it->second;
     std::optional<std::string> sjis = enc::Utf8ToCp932(utf8);
-    if (!sjis) fail("a character in \"" + std::string(utf8) + "\" cannot be written in Shift-JIS (SWF 4)", pos);
+    if (!sjis) fail("a character in \"" + std::string(utf8) + "\" cannot be written in Shift-JIS (SWF 4)", pos,
+                     ErrorKind::NotShiftJis);
     return cp932Cache_.emplace(std::string(utf8), std::move(*sjis)).first->second;
   }
   static bool IsAscii(std::string_view s) {
@@ -551,7 +554,8 @@ class Generator {
     scopes_.pop_back();
     std::size_t count = w_.actionCount() - before;
     // The skip count is in actions, and one byte holds it.
-    if (count > 255) fail("the body of ifFrameLoaded is too long (more than 255 actions)", s->pos);
+    if (count > 255)
+      fail("the body of ifFrameLoaded is too long (more than 255 actions)", s->pos, ErrorKind::TooManyActions);
     w_.patch8(skipAt, static_cast<uint8_t>(count));
   }
 

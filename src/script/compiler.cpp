@@ -10,7 +10,7 @@ namespace tesmiro::script {
 CompileResult Compile(std::string_view utf8Source, Target target) {
   CompileResult result;
   if (utf8Source.size() > kMaxSourceBytes) {
-    result.error = CompileError{"script too large (more than 16 MB)", 1, 1};
+    result.error = CompileError{"script too large (more than 16 MB)", 1, 1, ErrorKind::SourceTooLarge};
     return result;
   }
   try {
@@ -18,10 +18,10 @@ CompileResult Compile(std::string_view utf8Source, Target target) {
   } catch (const ScriptError& e) {
     result.actions.clear();
     LineColumn at = Locate(utf8Source, e.pos);
-    result.error = CompileError{e.message, at.line, at.column};
+    result.error = CompileError{e.message, at.line, at.column, e.kind};
   } catch (const std::bad_alloc&) {
     result.actions.clear();
-    result.error = CompileError{"out of memory while compiling the script", 1, 1};
+    result.error = CompileError{"out of memory while compiling the script", 1, 1, ErrorKind::OutOfMemory};
   }
   return result;
 }

@@ -13,10 +13,26 @@ namespace tesmiro::script {
 // serves SWF 6, 7 and 8 movies (typed pushes, functions, objects; UTF-8).
 enum class Target { Swf4 = 4, Swf6 = 6 };
 
+// Why a script does not compile. Syntax covers every mistake in the script
+// itself; the others are limits of the movie's format or of the compiler
+// that a correct script can meet, and the user must be told which.
+enum class ErrorKind : uint8_t {
+  Syntax,
+  ActionTooLong,   // a record, or a block's code, over 65,535 bytes
+  JumpTooFar,      // a branch over more than 32,767 bytes of code
+  SourceTooLarge,  // over kMaxSourceBytes
+  InvalidUtf8,     // bytes that are no UTF-8 character
+  TooDeep,         // nested deeper than the compiler goes
+  TooManyActions,  // an ifFrameLoaded body over 255 actions
+  NotShiftJis,     // a string SWF 4 cannot hold
+  OutOfMemory,
+};
+
 struct CompileError {
-  std::string message;
-  int line = 0;    // 1-based, within the given source
-  int column = 0;  // 1-based, in characters
+  std::string message;  // for developers; users are told by kind
+  int line = 0;         // 1-based, within the given source
+  int column = 0;       // 1-based, in characters
+  ErrorKind kind = ErrorKind::Syntax;
 };
 
 struct CompileResult {

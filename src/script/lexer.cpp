@@ -189,7 +189,7 @@ std::size_t Lexer::stepChar(std::size_t at) const {
   if (c == '\r' && at + 1 < src_.size() && src_[at + 1] == '\n') return at + 2;
   if (c < 0x80) return at + 1;
   std::size_t n = utf8Length(at);
-  if (n == 0) throw ScriptError{"invalid UTF-8 byte in the script", static_cast<SourcePos>(at)};
+  if (n == 0) throw ScriptError{"invalid UTF-8 byte in the script", static_cast<SourcePos>(at), ErrorKind::InvalidUtf8};
   return at + n;
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "script/compiler.h"
+
 namespace tesmiro::script {
 
 // A byte offset into the source. Tokens and nodes carry only this; the line
@@ -24,6 +26,7 @@ LineColumn Locate(std::string_view source, SourcePos pos);
 struct ScriptError {
   std::string message;
   SourcePos pos = 0;
+  ErrorKind kind = ErrorKind::Syntax;
 };
 
 enum class Tok : uint8_t { End, Ident, Number, String, Punct };

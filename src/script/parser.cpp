@@ -55,7 +55,7 @@ class Parser::Impl {
 
   Node* topStatement() {
     Node* s = statement();
-    if (s->depth + 1 > kMaxTreeDepth) fail("expression or statement too complex", s->pos);
+    if (s->depth + 1 > kMaxTreeDepth) fail("expression or statement too complex", s->pos, ErrorKind::TooDeep);
     return s;
   }
 
@@ -84,7 +84,9 @@ class Parser::Impl {
   void expect(uint32_t p) {
     if (!accept(p)) fail(Quoted(PunctText(p), " expected"), cur_.pos);
   }
-  [[noreturn]] void fail(const std::string& message, SourcePos pos) { throw ScriptError{message, pos}; }
+  [[noreturn]] void fail(const std::string& message, SourcePos pos, ErrorKind kind = ErrorKind::Syntax) {
+    throw ScriptError{message, pos, kind};
+  }
   [[noreturn]] void unexpected() {
     if (cur_.kind == Tok::End) fail("unexpected end of script", cur_.pos);
     std::string_view near = cur_.kind == Tok::String ? std::string_view("string") : cur_.text;
@@ -101,7 +103,7 @@ class Parser::Impl {
 
   struct Nest {
     explicit Nest(Impl& p) : parser(p) {
-      if (++parser.nesting_ > kMaxNesting) parser.fail("script nested too deeply", parser.cur_.pos);
+      if (++parser.nesting_ > kMaxNesting) parser.fail("script nested too deeply", parser.cur_.pos, ErrorKind::TooDeep);
     }
     ~Nest() { --parser.nesting_; }
     Impl& parser;
@@ -126,7 +128,7 @@ class Parser::Impl {
   void add(Node* parent, Node* kid) {
     pending_.push_back(kid);
     if (kid && kid->depth + 1 > parent->depth) {
-      if (kid->depth + 1 > kMaxTreeDepth) fail("expression or statement too complex", kid->pos);
+      if (kid->depth + 1 > kMaxTreeDepth) fail("expression or statement too complex", kid->pos, ErrorKind::TooDeep);
       parent->depth = static_cast<uint16_t>(kid->depth + 1);
     }
   }

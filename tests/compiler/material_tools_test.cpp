@@ -11,6 +11,7 @@
 #include "media/text/text_definitions.h"
 #include "media/vector/kvg_text.h"
 #include "project/build_lock.h"
+#include "support/user_text.h"
 #include "swf/font_cache.h"
 
 namespace tesmiro::testing {
@@ -120,6 +121,8 @@ TEST_F(CompilerTest, MorphCheckComparesPathsAndAnchors) {
   add(5, StoreItemKind::VectorImage, write("e.kvg", {}));
   add(6, StoreItemKind::RasterImage, (dir / "a.kvg").string());
   add(7, StoreItemKind::VectorImage, (dir / "gone.kvg").string());
+  std::ofstream(dir / "text.kvg") << "not a vector image";
+  add(8, StoreItemKind::VectorImage, (dir / "text.kvg").string());
   EXPECT_EQ(MorphCheckVerdict(1, 2), "モーフィング可能");
   EXPECT_EQ(MorphCheckVerdict(1, 1), "モーフィング可能");
   EXPECT_EQ(MorphCheckVerdict(1, 3), "Error:アンカーの数が違う");
@@ -128,6 +131,11 @@ TEST_F(CompilerTest, MorphCheckComparesPathsAndAnchors) {
   EXPECT_EQ(MorphCheckVerdict(1, 6), "Error:ベクタ画像ではない");
   EXPECT_EQ(MorphCheckVerdict(1, 7), "Error:ファイルが存在しない");
   EXPECT_EQ(MorphCheckVerdict(0, 1), "Error:ベクタ画像ではない");
+  // A file there is but cannot be read as a vector image is told so, on
+  // either side; "Error:" heads every verdict.
+  EXPECT_EQ(MorphCheckVerdict(1, 8), "Error:ファイルを読み込めない");
+  EXPECT_EQ(MorphCheckVerdict(8, 1), "Error:ファイルを読み込めない");
+  EXPECT_JAPANESE(MorphCheckVerdict(8, 8), {}, {"Error"});
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
+#include "support/user_text.h"
 #include "swf/swf_writer.h"
 
 namespace tesmiro::ActionCompiler {
@@ -234,6 +235,20 @@ TEST_F(ActionCompilerTest, MissingIncludeIsReportedAndCompilesNothing) {
   EXPECT_EQ(GetScriptErrorLine(), 0);
 }
 
+// An include that is there but cannot be read is not called missing.
+TEST_F(ActionCompilerTest, AnIncludeThatCannotBeReadSaysWhy) {
+  TempDir dir;
+  ModuleState().settings.projectPath = (dir / "movie.tsm").string();
+  write(dir / "big.as", "");
+  std::filesystem::resize_file(dir / "big.as", script::kMaxSourceBytes + 1);
+  const std::string big = (dir / "big.as").string();
+
+  EXPECT_EQ(CompileScript("#file \"big.as\"", bytes, 0, 6), 0);
+  ASSERT_EQ(messageTexts().size(), 1u);
+  EXPECT_EQ(messageTexts()[0], "ファイル [" + big + "] が大きすぎます");
+  EXPECT_JAPANESE(messageTexts()[0], {big});
+}
+
 TEST_F(ActionCompilerTest, TokensMatchAsPrefixesAfterBlanks) {
   std::string text = "  \r\n LoaDer";
   EXPECT_EQ(NextToken(text), "load");
@@ -288,6 +303,47 @@ TEST_F(ActionCompilerTest, RealCompilerErrorsNameTheLineOfTheWholeScript) {
   EXPECT_EQ(CompileButtonHandler(script, bytes, condition, line, 6), 0);
   EXPECT_EQ(GetScriptErrorLine(), 23);
   EXPECT_EQ(messageTexts(), std::vector<std::string>{"文法に誤りがあります：Line 23"});
+}
+
+// A script can be free of syntax errors and still not compile: one past a
+// limit of the movie's format or of the compiler is told which limit, so
+// that the user does not look for a mistake that is not there.
+TEST_F(ActionCompilerTest, ALimitIsNamedNotCalledASyntaxError) {
+  ModuleState().compile = nullptr;
+  auto repeat = [](const std::string& part, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += part;
+    return out;
+  };
+  struct Case {
+    std::string script;
+    int swfVersion;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"x = 1;\r\ny = (1 + ;", 6, "文法に誤りがあります：Line 12"},
+      {"x = \"" + std::string(70000, 'a') + "\";", 6, "アクションの長さが上限の65,535バイトを超えています：Line 11"},
+      {"\r\nfunction f() {" + repeat("trace(1);", 9000) + "}", 6,
+       "アクションの長さが上限の65,535バイトを超えています：Line 12"},
+      {"if (x) {\r\n" + repeat("trace(1);\r\n", 5000) + "}", 6,
+       "分岐で飛び越すコードが上限の32,767バイトを超えています：Line 11"},
+      {std::string(script::kMaxSourceBytes + 1, ' '), 6, "スクリプトが上限の16メガバイトを超えています：Line 11"},
+      {"x = 1;\r\ns = \"\xFF\";", 6, "スクリプトに文字として読めないバイトがあります：Line 12"},
+      {"x = " + std::string(5000, '(') + "1" + std::string(5000, ')') + ";", 6,
+       "式や文が複雑すぎます（入れ子の深さが上限を超えています）：Line 11"},
+      {"ifFrameLoaded (2) {" + repeat(" play();", 300) + " }", 6,
+       "フレームの読み込みを待つブロックのアクションが上限の255個を超えています：Line 11"},
+      {"s = \"\xF0\x9F\x98\x80\";", 4, "SWF 4 のムービーでは使えない文字があります：Line 11"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    ModuleState().errors.clear();
+    EXPECT_EQ(CompileScript(c.script, bytes, 10, c.swfVersion), 0);
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_EQ(messageTexts(), std::vector<std::string>{c.message});
+    EXPECT_JAPANESE(c.message);
+    EXPECT_GT(GetScriptErrorLine(), 10);
+  }
 }
 
 }  // namespace

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+
 #include "support/temp_dir.h"
+#include "support/user_text.h"
 
 namespace tesmiro {
 namespace {
@@ -40,6 +43,30 @@ TEST(FileIo, ReplacingThroughALinkKeepsTheLinkAndTheFilesMode) {
   EXPECT_FALSE(fileio::WriteAtomic(dir / "loop-a.tsm", Bytes{4}));
   EXPECT_TRUE(fs::is_symlink(dir / "loop-a.tsm"));
   EXPECT_TRUE(fs::is_symlink(dir / "loop-b.tsm"));
+}
+
+// The reasons the system words only in English get Japanese ones; any
+// other is told by its number.
+TEST(FileIo, EveryWriteFailureIsToldInJapanese) {
+  TempDir dir;
+  fs::create_symlink("loop-b.tsm", dir / "loop-a.tsm");
+  fs::create_symlink("loop-a.tsm", dir / "loop-b.tsm");
+  fs::create_directory(dir / "folder.tsm");
+  const std::string longName(300, 'n');
+  for (const auto& [path, reason] : std::vector<std::pair<fs::path, std::string>>{
+           {dir / "loop-a.tsm", "シンボリックリンクが循環しています"},
+           {dir / (longName + ".tsm"), "ファイル名かパスが長すぎます"},
+           {dir / "folder.tsm", "ファイルではなくフォルダです"}}) {
+    const Result<void> written = fileio::WriteAtomic(path, Bytes{1});
+    ASSERT_FALSE(written) << path;
+    EXPECT_EQ(written.message(), "ファイル [" + path.string() + "] を書き込めません：" + reason);
+    EXPECT_JAPANESE(written.message(), {path.string()});
+  }
+  EXPECT_EQ(fileio::ReasonText(EIO), "入出力エラーが発生しました");
+  EXPECT_EQ(fileio::ReasonText(EMFILE), "開いているファイルが多すぎます");
+  EXPECT_EQ(fileio::ReasonText(ENFILE), fileio::ReasonText(EMFILE));
+  EXPECT_EQ(fileio::ReasonText(EPROTO), "エラーが発生しました（エラー番号 " + std::to_string(EPROTO) + "）");
+  for (int errnum = 1; errnum < 134; ++errnum) EXPECT_JAPANESE(fileio::ReasonText(errnum));
 }
 
 Bytes AsVector(const fileio::FileBytes& bytes) { return Bytes(bytes.begin(), bytes.end()); }

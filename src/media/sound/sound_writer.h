@@ -6,8 +6,9 @@
 
 namespace tesmiro::SWFMakeCore {
 
-// One DefineSound for the sound file, or the unusable-sound warning and
-// nothing. True when the tag was written.
+// One DefineSound for the sound file, or a warning and nothing: why the file
+// could not be read, or the unusable-sound warning for one that is no sound.
+// True when the tag was written.
 bool WriteDefineSound(int32_t id, const std::string& path);
 
 constexpr int16_t kStreamLoadFile = 0;
