@@ -15,8 +15,11 @@
 #include <QUrlQuery>
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <deque>
 #include <utility>
+
+#include "platform/loopback_peer.h"
 
 namespace tesmiro::player {
 namespace {
@@ -102,6 +105,23 @@ bool HoldsCookie(const QByteArray& header, const QByteArray& secret) {
     if (eq > 0 && p.left(eq) == kCookieName && SameSecret(p.mid(eq + 1), secret)) found = true;
   }
   return found;
+}
+
+// Whether the client is a program of this program's own user: no other
+// user's program has anything to ask here, nor may it hold a place that the
+// player's connections need. Where the system does not tell, every
+// connection is taken in, and the allowances alone stand between other
+// users and the player.
+bool OfOurUser(int descriptor) {
+  const LoopbackPeer peer = LoopbackPeerOf(descriptor);
+  if (peer.state != LoopbackPeer::State::kUnknown)
+    return peer.state == LoopbackPeer::State::kOpen && peer.uid == ::geteuid();
+  static bool told = false;
+  if (!told)
+    std::fprintf(stderr, "tesmiro: プレビュー用の接続がどのユーザーのものか確かめられないため、"
+                         "他のユーザーの接続も受け付けます\n");
+  told = true;
+  return true;
 }
 
 }  // namespace
@@ -394,8 +414,12 @@ void LoopbackServer::onAcceptable() {
 }
 
 void LoopbackServer::admit(int descriptor) {
-  // A connection its client has closed again already (a flood that opens
-  // and closes) is let go before it takes a place.
+  // Other users' connections, and one its client has closed again already
+  // (a flood that opens and closes), are let go before they take a place.
+  if (!OfOurUser(descriptor)) {
+    ::close(descriptor);
+    return;
+  }
   char probe = 0;
   const ssize_t waiting = ::recv(descriptor, &probe, 1, MSG_PEEK);
   if (waiting == 0 || (waiting < 0 && errno != EAGAIN && errno != EWOULDBLOCK) || !makeRoomForUnproven()) {

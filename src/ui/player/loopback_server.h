@@ -6,14 +6,17 @@
 // routed is served: the player's resources, a movie being shown with the
 // files it names, and a few answers made in memory.
 //
-// Any program on the machine can connect, so the server holds little for
-// anyone: a few connections, each with a small buffer (a file is read as the
-// socket drains, and the next request waits while the answers before it are
-// still unsent), each given a fixed time for a request head, and only
-// requests made for this port's own address. Connections that have not yet
-// shown the token or a scope's cookie share a small allowance of their own:
-// however many of them come and go, they never push out a connection of the
-// player's, nor one that is being sent an answer.
+// Any program on the machine can connect. Another user's is closed as it
+// is taken in, before it is read or holds a place: the system tells whose
+// the client's socket is. For the user's own programs other than the
+// player the server still holds little: a few connections, each with a
+// small buffer (a file is read as the socket drains, and the next request
+// waits while the answers before it are still unsent), each given a fixed
+// time for a request head, and only requests made for this port's own
+// address. Connections that have not yet shown the token or a scope's
+// cookie share a small allowance of their own: however many of them come
+// and go, they never push out a connection of the player's, nor one that is
+// being sent an answer.
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QHash>

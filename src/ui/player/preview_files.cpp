@@ -1,5 +1,6 @@
 #include "ui/player/preview_files.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <zlib.h>
 
@@ -10,6 +11,7 @@
 #include <QRegularExpression>
 #include <QUrl>
 #include <algorithm>
+#include <bitset>
 #include <optional>
 #include <span>
 #include <string>
@@ -51,13 +53,6 @@ QByteArray Inflate(const QByteArray& in, qint64 expected) {
   inflateEnd(&z);
   return out;
 }
-
-// What the scripts of a movie hold: every string, and the addresses they
-// load when these are written out.
-struct ScriptText {
-  QList<QByteArray> strings;
-  QList<QByteArray> loads;
-};
 
 // Strings end with a zero byte; what comes before one, back to the first
 // byte that is not text, is a string.
@@ -216,24 +211,14 @@ void CollectLoads(std::span<const uint8_t> body, QList<QByteArray>& loads) {
   }
 }
 
-void CollectScript(std::span<const uint8_t> body, ScriptText& out) {
-  CollectStrings(body, out.strings);
-  CollectLoads(body, out.loads);
+// What a script holds that can name a file: the addresses it loads where
+// they are written out, then every string.
+void CollectScript(std::span<const uint8_t> body, QList<QByteArray>& out) {
+  CollectLoads(body, out);
+  CollectStrings(body, out);
 }
 
-// Of a movie, picture, sound, text or page: what a movie can load.
-bool HasFileExtension(const QByteArray& name) {
-  static const QSet<QByteArray> kExtensions{"swf", "flv", "png", "jpg", "jpeg", "gif", "bmp",
-                                            "mp3", "wav", "txt", "xml", "htm", "html"};
-  std::string_view path(name.constData(), static_cast<size_t>(name.size()));
-  path = path.substr(0, path.find_first_of("?#"));
-  const size_t dot = path.rfind('.');
-  if (dot == std::string_view::npos) return false;
-  const std::string_view ending = path.substr(dot + 1);
-  return kExtensions.contains(QByteArray(ending.data(), static_cast<qsizetype>(ending.size())).toLower());
-}
-
-void WalkTags(ByteReader& r, bool inSprite, ScriptText& out) {
+void WalkTags(ByteReader& r, bool inSprite, QList<QByteArray>& out) {
   while (r.has(2)) {
     const uint16_t head = r.u16();
     uint32_t length = head & 63;
@@ -278,9 +263,28 @@ QList<QByteArray> PageReferences(const QByteArray& html) {
   return out;
 }
 
-// The file below `root` that `name` names from the folder `base` (relative
-// to root, "" for root itself), as a path relative to root.
-std::optional<QString> Resolve(const QString& root, const QString& base, const QByteArray& name) {
+// Whether a name needs more than joining to its folder: a byte to decode,
+// an address of another place, a query, "." or ".." or an empty segment.
+bool NeedsReading(const QByteArray& name) {
+  if (name.isEmpty() || name.startsWith('/')) return true;
+  qsizetype segmentStart = 0;
+  for (qsizetype i = 0; i <= name.size(); ++i) {
+    const char c = i < name.size() ? name[i] : '/';
+    if (c < 0x20 || c > 0x7E || c == '%' || c == '\\' || c == ':' || c == '?' || c == '#') return true;
+    if (c != '/') continue;
+    const qsizetype length = i - segmentStart;
+    if (length == 0) return true;
+    if (length <= 2 && name[segmentStart] == '.' && (length == 1 || name[segmentStart + 1] == '.')) return true;
+    segmentStart = i + 1;
+  }
+  return false;
+}
+
+// The path below the root, "/"-separated, that `name` names from the folder
+// `base` (relative to the root, "" for the root itself); nothing for an
+// address of another place or above the root.
+std::optional<QByteArray> Named(const QByteArray& base, const QByteArray& name) {
+  if (!NeedsReading(name)) return base.isEmpty() ? name : base + '/' + name;
   const std::string_view bytes(name.constData(), static_cast<size_t>(name.size()));
   QString text = enc::IsValidUtf8(bytes) ? QString::fromUtf8(name) : QString::fromStdString(enc::Cp932ToUtf8(bytes));
   const qsizetype cut = text.indexOf(QRegularExpression(QStringLiteral("[?#]")));
@@ -288,13 +292,71 @@ std::optional<QString> Resolve(const QString& root, const QString& base, const Q
   text = QUrl::fromPercentEncoding(text.toUtf8()).replace(QLatin1Char('\\'), QLatin1Char('/'));
   // Addresses of other places (a scheme, a drive, the server's root).
   if (text.isEmpty() || text.startsWith(QLatin1Char('/')) || text.contains(QLatin1Char(':'))) return std::nullopt;
-  const QString relative = QDir::cleanPath(base.isEmpty() ? text : base + QLatin1Char('/') + text);
+  const QString relative =
+      QDir::cleanPath(base.isEmpty() ? text : QString::fromUtf8(base) + QLatin1Char('/') + text);
   if (relative == QLatin1String("..") || relative.startsWith(QLatin1String("../"))) return std::nullopt;
-  const QFileInfo info(QDir(root).filePath(relative));
-  const QString real = info.canonicalFilePath();
-  if (real.isEmpty() || !real.startsWith(root + QLatin1Char('/')) || !QFileInfo(real).isFile()) return std::nullopt;
-  return relative;
+  return relative.toUtf8();
 }
+
+// Whether `relative` is a file below `root`; a link is followed only as far
+// as it stays inside.
+bool IsFileBelow(const QString& root, const QString& relative) {
+  const QString real = QFileInfo(QDir(root).filePath(relative)).canonicalFilePath();
+  return !real.isEmpty() && real.startsWith(root + QLatin1Char('/')) && QFileInfo(real).isFile();
+}
+
+// What the folders below the root hold, each read once for a preview, so
+// that the hundred thousand strings of a large script are looked for in
+// memory. Sub-folders are left out; links are kept, wherever they lead.
+class FolderNames {
+ public:
+  explicit FolderNames(const QString& root) : root_(QFile::encodeName(root)) {}
+
+  // Whether `relative` ("/"-separated, as Named gives it) is listed.
+  bool lists(const QByteArray& relative) {
+    const qsizetype slash = relative.lastIndexOf('/');
+    if (slash < 0) return in(QByteArray()).holds(relative);
+    return in(relative.left(slash)).holds(relative.mid(slash + 1));
+  }
+
+ private:
+  struct Listing {
+    QSet<QByteArray> names;
+    // Of the names, the longest together: most strings are turned away
+    // by their length alone.
+    std::bitset<256> lengths;
+    bool holds(const QByteArray& name) const {
+      return lengths[static_cast<size_t>(std::min<qsizetype>(name.size(), 255))] && names.contains(name);
+    }
+  };
+
+  const Listing& in(const QByteArray& folder) {
+    static const Listing kUnread;
+    auto listing = std::as_const(folders_).find(folder);
+    if (listing == folders_.cend()) {
+      if (folders_.size() >= kMaxFiles) return kUnread;
+      listing = folders_.insert(folder, read(folder));
+    }
+    return *listing;
+  }
+
+  Listing read(const QByteArray& folder) const {
+    Listing listing;
+    DIR* dir = ::opendir((folder.isEmpty() ? root_ : root_ + '/' + folder).constData());
+    if (!dir) return listing;
+    while (const dirent* entry = ::readdir(dir)) {
+      if (entry->d_type == DT_DIR) continue;
+      const QByteArray name(entry->d_name);
+      listing.names.insert(name);
+      listing.lengths.set(static_cast<size_t>(std::min<qsizetype>(name.size(), 255)));
+    }
+    ::closedir(dir);
+    return listing;
+  }
+
+  QByteArray root_;
+  QHash<QByteArray, Listing> folders_;
+};
 
 }  // namespace
 
@@ -313,19 +375,8 @@ QList<QByteArray> MovieFileNames(const QByteArray& movie) {
   // The stage rectangle, then frame rate and count.
   if (!r.has(1)) return {};
   r.skip(static_cast<size_t>((5 + 4 * (r.peek() >> 3) + 7) / 8) + 4);
-  ScriptText script;
-  WalkTags(r, false, script);
   QList<QByteArray> names;
-  QSet<QByteArray> seen;
-  const auto add = [&](const QByteArray& name) {
-    const qsizetype before = seen.size();
-    seen.insert(name);
-    if (seen.size() != before) names.push_back(name);
-  };
-  for (const QByteArray& name : script.loads) add(name);
-  for (const QByteArray& name : script.strings) {
-    if (HasFileExtension(name)) add(name);
-  }
+  WalkTags(r, false, names);
   return names;
 }
 
@@ -366,7 +417,9 @@ QSet<QString> PreviewPageFiles(const QString& pagePath) {
   const QFileInfo page(pagePath);
   const QString root = QFileInfo(page.absolutePath()).canonicalFilePath();
   if (root.isEmpty()) return {};
+  FolderNames listed(root);
   QSet<QString> files{page.fileName()};
+  QSet<QString> refused;  // listed, but not a file inside the folder
   QList<QString> queue{page.fileName()};
   while (!queue.isEmpty() && files.size() < kMaxFiles) {
     const QString current = queue.takeFirst();
@@ -382,17 +435,24 @@ QSet<QString> PreviewPageFiles(const QString& pagePath) {
     // player resolves a movie's names against either, as it is told.
     QString base = QFileInfo(current).path();
     if (base == QLatin1String(".")) base.clear();
-    QSet<QByteArray> tried;
+    const QByteArray bases[] = {base.toUtf8(), QByteArray()};
+    const std::span<const QByteArray> from(bases, base.isEmpty() ? 1 : 2);
     for (const QByteArray& name : names) {
-      if (tried.contains(name)) continue;
-      tried.insert(name);
-      for (const QString& from : {base, QString()}) {
-        const std::optional<QString> found = Resolve(root, from, name);
-        if (found && !files.contains(*found) && files.size() < kMaxFiles) {
-          files.insert(*found);
-          queue.push_back(*found);
+      for (const QByteArray& folder : from) {
+        // Most strings of a script are plain words, looked for as they are.
+        const bool asItIs = folder.isEmpty() && !NeedsReading(name);
+        const std::optional<QByteArray> read = asItIs ? std::nullopt : Named(folder, name);
+        if (!asItIs && !read) continue;
+        const QByteArray& relative = asItIs ? name : *read;
+        if (!listed.lists(relative)) continue;
+        const QString path = QString::fromUtf8(relative);
+        if (files.contains(path) || refused.contains(path) || files.size() >= kMaxFiles) continue;
+        if (IsFileBelow(root, path)) {
+          files.insert(path);
+          queue.push_back(path);
+        } else {
+          refused.insert(path);
         }
-        if (base.isEmpty()) break;
       }
     }
   }

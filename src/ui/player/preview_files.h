@@ -13,15 +13,16 @@
 namespace tesmiro::player {
 
 // Paths relative to the page's folder, "/"-separated, the page's own name
-// among them. Empty when the page's folder does not exist.
+// among them. Empty when the page's folder does not exist. Each folder a
+// name points into is read once, and the names are looked for in memory.
 QSet<QString> PreviewPageFiles(const QString& pagePath);
 
-// The strings in the scripts of a movie, plain or zlib-compressed, that
-// can name a file: those that end in an extension of a movie, picture,
-// sound, text or page, and those the scripts load as they are written
-// (getURL, loadMovie, loadVariables, a loading method's first argument).
-// Only these are looked for in the folder: a large script holds a hundred
-// thousand other strings. None for anything that is not a movie.
+// Every string in the scripts of a movie, plain or zlib-compressed: any of
+// them can name a file, whatever its extension. Before a script's strings
+// come the addresses it loads as they are written (getURL, loadMovie,
+// loadVariables, a loading method's first argument), read from its
+// actions, as the bytes before them can hide them from the plain reading.
+// None for anything that is not a movie.
 QList<QByteArray> MovieFileNames(const QByteArray& movie);
 
 }  // namespace tesmiro::player

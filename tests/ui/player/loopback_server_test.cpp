@@ -1,10 +1,12 @@
 // The loopback server serves what was mounted or routed, under its token,
-// and nothing else; whatever another program does to its port, it holds
-// few connections and little memory, and keeps answering the player.
+// and nothing else; another user's connections are closed as they come,
+// and whatever another program does to its port, it holds few connections
+// and little memory, and keeps answering the player.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -15,7 +17,7 @@
 #include <QTest>
 #include <atomic>
 #include <chrono>
-#include <deque>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -23,6 +25,7 @@
 #include <memory>
 #include <thread>
 
+#include "support/other_user.h"
 #include "support/temp_dir.h"
 #include "support/wait_and_files.h"
 #include "ui/player/loopback_server.h"
@@ -66,8 +69,7 @@ int Dial(quint16 port, timeval wait = {10, 0}) {  // against a hang, not a measu
 
 // Whether a connection that asks for one file after another, as a
 // browser's does, gets every answer whole (ending in its body).
-bool FetchInTurn(quint16 port, const QList<QByteArray>& requests, const QList<QByteArray>& bodies) {
-  const int fd = Dial(port);
+bool FetchOn(int fd, const QList<QByteArray>& requests, const QList<QByteArray>& bodies) {
   bool whole = true;
   for (qsizetype i = 0; whole && i < requests.size(); ++i) {
     QByteArray in;
@@ -78,8 +80,39 @@ bool FetchInTurn(quint16 port, const QList<QByteArray>& requests, const QList<QB
     }
     whole = in.endsWith(bodies[i]);
   }
+  return whole;
+}
+
+// The same on a new connection.
+bool FetchInTurn(quint16 port, const QList<QByteArray>& requests, const QList<QByteArray>& bodies) {
+  const int fd = Dial(port);
+  const bool whole = FetchOn(fd, requests, bodies);
   ::close(fd);
   return whole;
+}
+
+bool Ready(const std::future<bool>& f) { return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }
+
+// Opens connections as fast as it can, a few open at a time, and sends
+// nothing, until stopped. Allocates nothing: it also runs as another user's
+// program (see OtherUser).
+struct Churner {
+  quint16 port = 0;
+  std::atomic<bool> stop = false;
+  std::atomic<int> churned = 0;
+};
+
+void Churn(Churner& churner) {
+  constexpr size_t kHeld = 32;
+  int open[kHeld] = {};
+  size_t next = 0, held = 0;
+  for (; !churner.stop; ++churner.churned) {
+    if (held == kHeld) ::close(open[next]);  // the oldest
+    else ++held;
+    open[next] = Dial(churner.port, {0, 200 * 1000});
+    next = (next + 1) % kHeld;
+  }
+  for (size_t i = 0; i < held; ++i) ::close(open[i]);
 }
 
 // Runs `meanwhile` with no descriptor left to the process.
@@ -129,6 +162,37 @@ class LoopbackServerTest : public ::testing::Test {
       return answer.count("HTTP/1.1 ") >= count || socket.state() != QAbstractSocket::ConnectedState;
     }, 10000);
     return answer + socket.readAll();
+  }
+  // Runs a blocking client on a thread of its own while the server answers.
+  static bool WhileServing(const std::function<bool()>& client) {
+    std::future<bool> done = std::async(std::launch::async, client);
+    EXPECT_TRUE(WaitUntil([&] { return Ready(done); }, 60000));
+    return done.get();
+  }
+  // A page as a browser loads it, six times over: four connections at a
+  // time, each asking for its parts in turn (one of them 4 MB), through
+  // `fetch` on the connection `i` of the round. Every answer comes whole.
+  using Fetch = std::function<bool(size_t i, const QList<QByteArray>& requests, const QList<QByteArray>& bodies)>;
+  void loadPageSixTimes(const Fetch& fetch) {
+    const QByteArray movie = Pattern(4 << 20);
+    WriteFile(dir / "movies" / "big.swf", movie.toStdString());
+    const QByteArray a = request("view1/movie/a.swf");
+    const QByteArray b = request("view1/movie/sub/b.wasm");
+    const QByteArray big = request("view1/movie/big.swf");
+    const QList<QPair<QList<QByteArray>, QList<QByteArray>>> connections = {
+        {{a, b, a}, {"FWS-movie", "wasm", "FWS-movie"}},
+        {{big, a}, {movie, "FWS-movie"}},
+        {{b, a, b}, {"wasm", "FWS-movie", "wasm"}},
+        {{a, big}, {"FWS-movie", movie}}};
+    for (int round = 0; round < 6; ++round) {
+      std::vector<std::future<bool>> fetches;
+      for (qsizetype i = 0; i < connections.size(); ++i)
+        fetches.push_back(std::async(std::launch::async, fetch, static_cast<size_t>(i), connections[i].first,
+                                     connections[i].second));
+      EXPECT_TRUE(WaitUntil([&] { return std::all_of(fetches.begin(), fetches.end(), Ready); }, 60000));
+      for (size_t i = 0; i < fetches.size(); ++i)
+        EXPECT_TRUE(fetches[i].get()) << "round " << round << ", connection " << i;
+    }
   }
   TempDir dir;
   LoopbackServer server;
@@ -413,48 +477,132 @@ TEST_F(LoopbackServerTest, AFloodOfConnectionsPushesOutNoneOfThePlayers) {
   EXPECT_TRUE(WaitUntil([&] { return (received += busy->readAll()).endsWith(movie); }, 60000)) << received.size();
 }
 
-TEST_F(LoopbackServerTest, ConnectionsOpenedAndClosedAsFastAsPossibleLeaveAPageLoadingWhole) {
-  const QByteArray movie = Pattern(4 << 20);
-  WriteFile(dir / "movies" / "big.swf", movie.toStdString());
-  const QByteArray a = request("view1/movie/a.swf");
-  const QByteArray b = request("view1/movie/sub/b.wasm");
-  const QByteArray big = request("view1/movie/big.swf");
-  const QList<QPair<QList<QByteArray>, QList<QByteArray>>> connections = {
-      {{a, b, a}, {"FWS-movie", "wasm", "FWS-movie"}},
-      {{big, a}, {movie, "FWS-movie"}},
-      {{b, a, b}, {"wasm", "FWS-movie", "wasm"}},
-      {{a, big}, {"FWS-movie", movie}}};
-  // Another user's program, a few connections open at a time.
-  std::atomic<bool> stop = false;
-  std::atomic<int> churned = 0;
-  std::thread churn([&, port = server.port()] {
-    std::deque<int> open;
-    for (; !stop; ++churned) {
-      open.push_back(Dial(port, {0, 200 * 1000}));
-      if (open.size() > 32) {
-        ::close(open.front());
-        open.pop_front();
-      }
-    }
-    for (int fd : open) ::close(fd);
+TEST_F(LoopbackServerTest, AnotherUsersConnectionsOpenedAndClosedAsFastAsPossibleLeaveAPageLoadingWhole) {
+  REQUIRE_OTHER_USER();
+  // Times no load can reach: only the churn could cut a fetch short.
+  server.setLimits({24, 60000, 60000, 256 * 1024, 8, 60000});
+  OtherUser<Churner> other;
+  other.state().port = server.port();
+  ASSERT_TRUE(other.start(Churn));
+  EXPECT_TRUE(WaitUntil([&] { return other.state().churned > 100 || !other.running(); }, 10000));
+  ASSERT_TRUE(other.running()) << "the other user's program ended";
+  // New connections for every part, each asking as soon as it is open.
+  loadPageSixTimes([port = server.port()](size_t, const QList<QByteArray>& requests, const QList<QByteArray>& bodies) {
+    return FetchInTurn(port, requests, bodies);
   });
-  EXPECT_TRUE(WaitUntil([&] { return churned > 100; }, 10000));
-  // Like a browser: a few connections at a time, each asking in turn, and
-  // new ones for the next part of the page.
-  for (int round = 0; round < 6; ++round) {
-    std::vector<std::future<bool>> fetches;
-    for (const auto& [requests, bodies] : connections)
-      fetches.push_back(std::async(std::launch::async, FetchInTurn, server.port(), requests, bodies));
-    EXPECT_TRUE(WaitUntil([&] {
-      return std::all_of(fetches.begin(), fetches.end(), [](const auto& f) {
-        return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-      });
-    }, 60000));
-    for (qsizetype i = 0; i < connections.size(); ++i)
-      EXPECT_TRUE(fetches[i].get()) << "round " << round << ", connection " << i;
+}
+
+TEST_F(LoopbackServerTest, ChurnOfTheUsersOwnProgramsNeverCutsAConnectionThatShowedTheToken) {
+  // The user's own programs are told from the player by the token alone:
+  // a connection that has shown it stays, however many others come and go.
+  server.setLimits({24, 60000, 60000, 256 * 1024});
+  std::vector<int> page(4);
+  for (int& fd : page) {
+    fd = Dial(server.port());
+    ASSERT_TRUE(WhileServing([&] { return FetchOn(fd, {request("view1/movie/a.swf")}, {"FWS-movie"}); }));
   }
-  stop = true;
+  Churner churner;
+  churner.port = server.port();
+  std::thread churn(Churn, std::ref(churner));
+  EXPECT_TRUE(WaitUntil([&] { return churner.churned > 100; }, 10000));
+  loadPageSixTimes([&page](size_t i, const QList<QByteArray>& requests, const QList<QByteArray>& bodies) {
+    return FetchOn(page[i], requests, bodies);
+  });
+  churner.stop = true;
   churn.join();
+  for (int fd : page) ::close(fd);
+}
+
+// Eight connections with the right host and no token, each with requests
+// sent after each other as long as the server reads them, and nothing read
+// back. Tells how many were closed and what came on them.
+struct Pipeliner {
+  quint16 port = 0;
+  char requests[16 * 1024] = {};
+  size_t size = 0;
+  std::atomic<int> closed = 0;
+  std::atomic<long> received = 0;
+};
+
+void Pipeline(Pipeliner& p) {
+  constexpr int kConnections = 8;
+  pollfd connections[kConnections];
+  for (pollfd& c : connections) {
+    c.fd = Dial(p.port);
+    ::fcntl(c.fd, F_SETFL, O_NONBLOCK);
+    c.events = POLLOUT | POLLRDHUP;
+  }
+  for (int open = kConnections; open > 0;) {
+    ::poll(connections, kConnections, 100);
+    for (pollfd& c : connections) {
+      if (c.fd < 0) continue;
+      bool ended = c.revents & (POLLRDHUP | POLLHUP | POLLERR);
+      while (!ended && ::send(c.fd, p.requests, p.size, MSG_NOSIGNAL) > 0) {}
+      if (!ended && errno != EAGAIN && errno != EWOULDBLOCK) ended = true;
+      if (!ended) continue;
+      char buffer[4096];
+      for (ssize_t n; (n = ::recv(c.fd, buffer, sizeof buffer, 0)) > 0;) p.received += n;
+      ::close(c.fd);
+      c.fd = -1;
+      --open;
+      ++p.closed;
+    }
+  }
+  for (;;) ::pause();
+}
+
+TEST_F(LoopbackServerTest, AnotherUsersPipelinesThatAreNeverReadAreClosedAndThePlayerIsServed) {
+  REQUIRE_OTHER_USER();
+  server.setLimits({24, 60000, 60000, 256 * 1024, 8, 60000});
+  OtherUser<Pipeliner> other;
+  Pipeliner& p = other.state();
+  p.port = server.port();
+  const QByteArray stranger = "GET /view1/movie/a.swf HTTP/1.1\r\nHost: " + host() + "\r\n\r\n";
+  for (; p.size + stranger.size() <= sizeof p.requests; p.size += stranger.size())
+    std::memcpy(p.requests + p.size, stranger.constData(), stranger.size());
+  ASSERT_TRUE(other.start(Pipeline));
+  // Until all eight are closed, or held in answers that no one reads.
+  qint64 last = -1;
+  int steady = 0;
+  EXPECT_TRUE(WaitUntil([&] {
+    const qint64 now = server.bufferedBytes();
+    steady = now == last && server.connectionCount() == 8 ? steady + 1 : 0;
+    last = now;
+    return p.closed == 8 || steady >= 50 || !other.running();
+  }, 30000));
+  EXPECT_EQ(p.closed.load(), 8) << "another user's connections are held";
+  EXPECT_EQ(p.received.load(), 0) << "another user's requests were answered";
+  EXPECT_TRUE(WhileServing([&] { return FetchInTurn(server.port(), {request("view1/movie/a.swf")}, {"FWS-movie"}); }))
+      << "the player's connection was refused";
+}
+
+struct SilentFlood {
+  quint16 port = 0;
+  std::atomic<int> made = 0;
+};
+
+TEST_F(LoopbackServerTest, AnotherUsersSilentFloodPushesOutNoConnectionThatHasNotAskedYet) {
+  REQUIRE_OTHER_USER();
+  server.setLimits({24, 60000, 60000, 256 * 1024, 8, 60000});
+  // In the system's queue: the player's connection, its request not sent
+  // yet; behind it more silent connections of another user than the
+  // strangers' allowance; behind them a request, answered once the server
+  // has taken in all before it. (No event is handled meanwhile.)
+  const int player = Dial(server.port());
+  OtherUser<SilentFlood> other;
+  other.state().port = server.port();
+  ASSERT_TRUE(other.start([](SilentFlood& flood) {
+    for (; flood.made < 32; ++flood.made) Dial(flood.port);
+    for (;;) ::pause();
+  }));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);  // against a hang
+  while (other.state().made < 32 && other.running() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_EQ(other.state().made.load(), 32);
+  EXPECT_TRUE(WhileServing([&] { return FetchInTurn(server.port(), {request("view1/movie/a.swf")}, {"FWS-movie"}); }));
+  EXPECT_TRUE(WhileServing([&] { return FetchOn(player, {request("view1/movie/a.swf")}, {"FWS-movie"}); }))
+      << "the player's connection was pushed out";
+  ::close(player);
 }
 
 TEST(LoopbackServerToken, EveryServerHasItsOwnLongToken) {

@@ -1,0 +1,29 @@
+#pragma once
+// Who holds the other end of a TCP connection made on this machine. The
+// client's port names its socket, and the kernel tells whose that socket is:
+// through its socket diagnostics (netlink), else through /proc/net/tcp and
+// tcp6. A server on 127.0.0.1 can so tell the connections of its own user's
+// programs from those of every other user, before it reads a byte.
+#include <sys/types.h>
+
+namespace tesmiro {
+
+struct LoopbackPeer {
+  enum class State {
+    kOpen,     // `uid` holds the client's socket
+    kClosed,   // its program has closed it already: no one reads an answer
+    kUnknown,  // the system does not tell
+  };
+  State state = State::kUnknown;
+  uid_t uid = 0;
+};
+
+// The client end of `connected`, a TCP socket that accept() gave (IPv4 or
+// IPv6). Asks the socket diagnostics, and /proc where they do not answer.
+LoopbackPeer LoopbackPeerOf(int connected);
+
+// Each way alone, for the tests.
+LoopbackPeer LoopbackPeerFromDiagnostics(int connected);
+LoopbackPeer LoopbackPeerFromProc(int connected);
+
+}  // namespace tesmiro

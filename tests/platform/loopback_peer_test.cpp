@@ -1,0 +1,140 @@
+// The client end of a connection made on this machine is known by whose it
+// is, both through the socket diagnostics and through /proc, so that a
+// server can tell its own user's programs from every other user's.
+#include "platform/loopback_peer.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "support/other_user.h"
+
+namespace tesmiro::testing {
+namespace {
+
+// A loopback address of the family, with `port`; IPv4 mapped into IPv6
+// when `mapped`.
+sockaddr_storage Loopback(int family, uint16_t port, bool mapped = false) {
+  sockaddr_storage s{};
+  if (family == AF_INET) {
+    auto& a = reinterpret_cast<sockaddr_in&>(s);
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  } else {
+    auto& a = reinterpret_cast<sockaddr_in6&>(s);
+    a.sin6_family = AF_INET6;
+    a.sin6_port = htons(port);
+    ::inet_pton(AF_INET6, mapped ? "::ffff:127.0.0.1" : "::1", &a.sin6_addr);
+  }
+  return s;
+}
+
+int Listen(int family, uint16_t& port) {
+  const int fd = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_storage s = Loopback(family, 0);
+  socklen_t length = sizeof s;
+  if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&s), length) != 0 || ::listen(fd, 8) != 0 ||
+      ::getsockname(fd, reinterpret_cast<sockaddr*>(&s), &length) != 0)
+    return -1;
+  port = ntohs(family == AF_INET ? reinterpret_cast<sockaddr_in&>(s).sin_port
+                                 : reinterpret_cast<sockaddr_in6&>(s).sin6_port);
+  return fd;
+}
+
+int Dial(int family, uint16_t port, bool mapped = false) {
+  const int fd = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const sockaddr_storage to = Loopback(family, port, mapped);
+  if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+using Way = LoopbackPeer (*)(int);
+constexpr std::pair<const char*, Way> kWays[] = {
+    {"socket diagnostics", LoopbackPeerFromDiagnostics},
+    {"/proc", LoopbackPeerFromProc},
+    {"either", LoopbackPeerOf},
+};
+
+void ExpectEveryWay(int accepted, LoopbackPeer::State state, uid_t uid, const std::string& what) {
+  for (const auto& [name, way] : kWays) {
+    const LoopbackPeer peer = way(accepted);
+    EXPECT_EQ(peer.state, state) << what << ", " << name;
+    if (state == LoopbackPeer::State::kOpen) {
+      EXPECT_EQ(peer.uid, uid) << what << ", " << name;
+    }
+  }
+}
+
+TEST(LoopbackPeerTest, AClientOfThisUserIsOursUntilItClosesOrResets) {
+  struct Case {
+    const char* what;
+    int listenerFamily;
+    int clientFamily;
+    bool mapped;
+  };
+  for (const Case& c : {Case{"IPv4", AF_INET, AF_INET, false}, Case{"IPv6 to IPv4", AF_INET, AF_INET6, true},
+                        Case{"IPv6", AF_INET6, AF_INET6, false}}) {
+    uint16_t port = 0;
+    const int listener = Listen(c.listenerFamily, port);
+    ASSERT_GE(listener, 0) << c.what;
+    const int open = Dial(c.clientFamily, port, c.mapped);
+    const int closed = Dial(c.clientFamily, port, c.mapped);
+    const int reset = Dial(c.clientFamily, port, c.mapped);
+    ASSERT_TRUE(open >= 0 && closed >= 0 && reset >= 0) << c.what;
+    ::close(closed);
+    const linger abort{1, 0};
+    ::setsockopt(reset, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    ::close(reset);
+    // The system's queue gives them in the order they came.
+    const int accepted[] = {::accept(listener, nullptr, nullptr), ::accept(listener, nullptr, nullptr),
+                            ::accept(listener, nullptr, nullptr)};
+    ExpectEveryWay(accepted[0], LoopbackPeer::State::kOpen, ::geteuid(), std::string(c.what) + ", open");
+    ExpectEveryWay(accepted[1], LoopbackPeer::State::kClosed, 0, std::string(c.what) + ", closed");
+    ExpectEveryWay(accepted[2], LoopbackPeer::State::kClosed, 0, std::string(c.what) + ", reset");
+    for (int fd : accepted) ::close(fd);
+    ::close(open);
+    ::close(listener);
+  }
+}
+
+struct Client {
+  uint16_t port = 0;
+  std::atomic<bool> connected = false;
+};
+
+TEST(LoopbackPeerTest, AClientOfAnotherUserIsTheirs) {
+  REQUIRE_OTHER_USER();
+  uint16_t port = 0;
+  const int listener = Listen(AF_INET, port);
+  ASSERT_GE(listener, 0);
+  OtherUser<Client> other;
+  other.state().port = port;
+  ASSERT_TRUE(other.start([](Client& client) {
+    if (Dial(AF_INET, client.port) < 0) return;
+    client.connected = true;
+    for (;;) ::pause();  // holds the connection until killed
+  }));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);  // against a hang
+  while (!other.state().connected && other.running() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(other.state().connected) << "the other user's program could not connect";
+  const int accepted = ::accept(listener, nullptr, nullptr);
+  ExpectEveryWay(accepted, LoopbackPeer::State::kOpen, kOtherUid, "another user's");
+  ::close(accepted);
+  ::close(listener);
+}
+
+}  // namespace
+}  // namespace tesmiro::testing
