@@ -392,14 +392,20 @@ void FileListArea::redoStore() {
   refreshStoreEditItems();
 }
 
-void FileListArea::openWithApp() {
-  const std::string path = StoreCommands::CursorMaterialFile();
-  if (!path.empty()) Desktop().opener->openFile(ToQ(path));
-}
+void FileListArea::openWithApp() { openMaterialFile("ファイル", false); }
 
-void FileListArea::showInFolder() {
-  const std::string path = StoreCommands::CursorMaterialFile();
-  if (!path.empty()) Desktop().opener->showInFolder(ToQ(path));
+void FileListArea::showInFolder() { openMaterialFile("ファイルの場所", true); }
+
+void FileListArea::openMaterialFile(const std::string& what, bool inFolder) {
+  const StoreCommands::MaterialFile file = StoreCommands::CursorMaterialFile();
+  if (file.path.empty()) return;
+  if (!file.found) {
+    TellNotOpened(what, file.path);
+  } else if (inFolder) {
+    ShowInFolderOrTell(what, file.path);
+  } else {
+    OpenFileOrTell(what, file.path);
+  }
 }
 
 void FileListArea::editItemProperties() {

@@ -6,7 +6,6 @@
 #include "ui/main/main_menus.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QUrl>
@@ -389,11 +388,9 @@ void MainMenus::toggleSpriteTabs() {
 // ---- Help menu --------------------------------------------------------------------
 
 void MainMenus::openHelp() {
-  const std::string help = (GUICore::State().paths.resources / "help" / "index.html").string();
   // Where no page or no opener is found the user is told where the page
   // belongs, so that it can be opened by hand.
-  if (!QFileInfo::exists(ToQ(help)) || !Desktop().opener->openFile(ToQ(help)))
-    ui::Current().messages->message("エラー", "ヘルプを開けませんでした。\r\n" + help, ui::Icon::Critical);
+  OpenFileOrTell("ヘルプ", (GUICore::State().paths.resources / "help" / "index.html").string());
 }
 
 void MainMenus::showVersion() {

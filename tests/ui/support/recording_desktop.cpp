@@ -1,6 +1,7 @@
 #include "support/recording_desktop.h"
 
 #include <QWidget>
+#include <utility>
 
 namespace tesmiro::testing {
 
@@ -49,17 +50,24 @@ bool RecordingOpener::openUrl(const QUrl& url) {
   calls.push_back("url " + url.toString());
   return result;
 }
-bool RecordingOpener::openFile(const QString& path) {
+bool RecordingOpener::openFile(const QString& path, Failed failedLater) {
   calls.push_back("file " + path);
+  if (result) started_.push_back(std::move(failedLater));
   return result;
 }
-bool RecordingOpener::showInFolder(const QString& path) {
+bool RecordingOpener::showInFolder(const QString& path, Failed failedLater) {
   calls.push_back("folder " + path);
+  if (result) started_.push_back(std::move(failedLater));
   return result;
 }
 bool RecordingOpener::runProgram(const QString& program, const QStringList& arguments) {
   calls.push_back("run " + program + " " + arguments.join(' '));
   return result;
+}
+
+void RecordingOpener::failLater() {
+  for (const Failed& failed : std::exchange(started_, {}))
+    if (failed) failed();
 }
 
 bool RecordingSound::play(const QString& path) {

@@ -69,11 +69,17 @@ class FixedClock final : public gui::Clock {
 class RecordingOpener final : public gui::Opener {
  public:
   bool openUrl(const QUrl& url) override;
-  bool openFile(const QString& path) override;
-  bool showInFolder(const QString& path) override;
+  bool openFile(const QString& path, Failed failedLater) override;
+  bool showInFolder(const QString& path, Failed failedLater) override;
   bool runProgram(const QString& program, const QStringList& arguments) override;
+  // As the desktop's opener exiting with a failure afterwards: every
+  // opening that started is told, once.
+  void failLater();
   std::vector<QString> calls;
   bool result = true;
+
+ private:
+  std::vector<Failed> started_;
 };
 
 class MemoryClipboard final : public gui::Clipboard {
