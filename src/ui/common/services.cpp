@@ -15,6 +15,7 @@
 #include <QStandardPaths>
 #include <QWidget>
 #include <memory>
+#include <utility>
 
 #include "platform/ui.h"
 #include "ui/common/plugin_loader.h"
@@ -161,7 +162,7 @@ class QtClipboard final : public Clipboard {
 // cannot be loaded no sound plays, and each play looks for it again.
 class QtSoundPlayer final : public SoundPlayer {
  public:
-  bool play(const QString& path) override {
+  bool play(const QString& path, Failed failedLater) override {
     if (!plugin_) {
       const Plugin<SoundPlayer> loaded = LoadPluginAs<SoundPlayer>(
           PluginCandidates("TESMIRO_SOUND_LIBRARY", QStringLiteral(TESMIRO_SOUND_FILE)),
@@ -172,7 +173,7 @@ class QtSoundPlayer final : public SoundPlayer {
       }
       plugin_ = loaded.object;
     }
-    return plugin_->play(path);
+    return plugin_->play(path, std::move(failedLater));
   }
   void stop() override {
     if (plugin_) plugin_->stop();

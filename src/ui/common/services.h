@@ -65,9 +65,12 @@ class Clipboard {
 
 class SoundPlayer {
  public:
+  // Runs on the GUI thread when a sound that began to play fails (the
+  // media backend cannot play it after all).
+  using Failed = std::function<void()>;
   virtual ~SoundPlayer() = default;
   // False when the file cannot be played here.
-  virtual bool play(const QString& path) = 0;
+  virtual bool play(const QString& path, Failed failedLater) = 0;
   virtual void stop() = 0;
   virtual bool isPlaying() const = 0;
 };

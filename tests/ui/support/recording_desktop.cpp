@@ -70,15 +70,22 @@ void RecordingOpener::failLater() {
     if (failed) failed();
 }
 
-bool RecordingSound::play(const QString& path) {
+bool RecordingSound::play(const QString& path, Failed failedLater) {
   calls.push_back("play " + path);
   playing = playable;
+  failed_ = playable ? std::move(failedLater) : nullptr;
   return playable;
 }
 
 void RecordingSound::stop() {
   calls.push_back("stop");
   playing = false;
+  failed_ = nullptr;
+}
+
+void RecordingSound::failLater() {
+  playing = false;
+  if (Failed failed = std::exchange(failed_, nullptr)) failed();
 }
 
 RecordingDesktop::RecordingDesktop()

@@ -91,12 +91,17 @@ class MemoryClipboard final : public gui::Clipboard {
 
 class RecordingSound final : public gui::SoundPlayer {
  public:
-  bool play(const QString& path) override;
+  bool play(const QString& path, Failed failedLater) override;
   void stop() override;
   bool isPlaying() const override { return playing; }
+  // As the media backend failing on the playing sound.
+  void failLater();
   std::vector<QString> calls;
   bool playable = true;
   bool playing = false;
+
+ private:
+  Failed failed_;
 };
 
 // All of them, installed for the lifetime of the object.
