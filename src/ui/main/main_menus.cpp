@@ -363,8 +363,14 @@ void MainMenus::openSearch() {
 }
 
 void MainMenus::findNext() {
-  // Before the dialog was ever shown there is nothing to repeat.
-  if (SearchDialog* dialog = kSearchDialog.loaded()) dialog->SearchItem();
+  // Before anything was searched for there is nothing to repeat: the status
+  // line says where to begin.
+  SearchDialog* dialog = kSearchDialog.loaded();
+  if (dialog && !dialog->settings().text.empty()) {
+    dialog->SearchItem();
+  } else {
+    ui::Current().messages->status("検索する文字列がありません。「検索」で指定してください。");
+  }
   w_->eventList().followCurrentEvent();
 }
 
