@@ -86,4 +86,12 @@ Result<void> WriteHTMLPage(const std::filesystem::path& moviePath, int32_t width
   return written;
 }
 
+Result<std::filesystem::path> MakeHTMLTemplateForEditing() {
+  const std::filesystem::path file = State().paths.config / kHtmlTemplateFile;
+  if (fileio::Exists(file)) return file;
+  if (Result<void> written = fileio::WriteAtomic(file, Bytes(BuiltInPage() + "\r\n")); !written)
+    return Failure{written.message()};
+  return file;
+}
+
 }  // namespace tesmiro::GUICore

@@ -22,4 +22,9 @@ std::string FillHTMLTemplate(const std::string& page, int32_t width, int32_t hei
 // The user is told, and the message comes back, when it cannot be written.
 Result<void> WriteHTMLPage(const std::filesystem::path& moviePath, int32_t width, int32_t height);
 
+// "template.txt" of the config folder, for the user to edit: written from
+// the built-in page first when there is none. The failure says why it could
+// not be written.
+Result<std::filesystem::path> MakeHTMLTemplateForEditing();
+
 }  // namespace tesmiro::GUICore

@@ -66,12 +66,18 @@ std::optional<StoreProperty::TextBox> MeasureStaticText(const StoreItem& item) {
   return box;
 }
 
-std::optional<uint32_t> TopLeftColour(const std::string& path) {
+Result<uint32_t> TopLeftColour(const std::string& path) {
   const std::string file = LocatedPath(path);
-  if (file.empty()) return std::nullopt;
+  if (file.empty()) return Failure{"ファイル [" + path + "] がありません"};
   image::AlphaPlane alpha;
   auto picture = GetImage::LoadImagePicture(file, alpha);
-  if (!picture || picture->width < 1 || picture->height < 1 || picture->bgra.size() < 4) return std::nullopt;
+  if (!picture) {
+    // The decoders' reasons do not name the file.
+    if (picture.message().rfind("ファイル [", 0) == 0) return Failure{picture.message()};
+    return Failure{"ファイル [" + file + "] を読み込めません：" + picture.message()};
+  }
+  if (picture->width < 1 || picture->height < 1 || picture->bgra.size() < 4)
+    return Failure{"ファイル [" + file + "] は画像ファイルではありません"};
   return picture->colourAt(0, 0);
 }
 

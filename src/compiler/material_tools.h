@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/result.h"
 #include "project/records.h"
 #include "project/store_property_exchange.h"
 
@@ -19,8 +20,9 @@ namespace tesmiro::GUICore {
 std::optional<StoreProperty::TextBox> MeasureStaticText(const StoreItem& item);
 
 // The colour (0x00BBGGRR) of the top-left pixel of the picture a path (as
-// the dialog's file box holds it) names; nullopt when it cannot be loaded.
-std::optional<uint32_t> TopLeftColour(const std::string& path);
+// the dialog's file box holds it) names; the failure names the file and
+// says why it cannot be loaded.
+Result<uint32_t> TopLeftColour(const std::string& path);
 
 // "モーフィング可能", or "Error:" and why the vector item `id` cannot morph
 // into the vector item `targetId`.

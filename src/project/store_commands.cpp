@@ -313,13 +313,14 @@ bool SelectAllStore() {
   return true;
 }
 
-std::string CursorMaterialFile() {
+MaterialFile CursorMaterialFile() {
   const auto& fl = FileListModule::Current();
-  if (!fl.rows.valid(fl.cursorRow)) return "";
+  if (!fl.rows.valid(fl.cursorRow)) return {};
   const StoreItem* item = ItemOfRow(fl.rows.at(fl.cursorRow));
-  if (!item || !IsFileKind(item->kind)) return "";
+  if (!item || !IsFileKind(item->kind)) return {};
   auto found = PathModule::LocateFile(item->name, GUICore::GetFolderPart(State().projectPath));
-  return found && GUICore::FileExists(*found) ? *found : "";
+  if (found && GUICore::FileExists(*found)) return {*found, true};
+  return {item->name, false};
 }
 
 }  // namespace tesmiro::StoreCommands

@@ -70,8 +70,13 @@ int32_t ListJpegStoreAddEvent(const MaterialFrames& frames);
 
 // Selects every row; false when there is none.
 bool SelectAllStore();
-// The file of the cursor row's material when it exists; empty otherwise
-// (for opening it or showing it in its folder).
-std::string CursorMaterialFile();
+// The file of the cursor row's material, for opening it or showing it in
+// its folder: where it was found, else as the project names it (`found`
+// false). The path is empty when the row holds no file.
+struct MaterialFile {
+  std::string path;
+  bool found = false;
+};
+MaterialFile CursorMaterialFile();
 
 }  // namespace tesmiro::StoreCommands

@@ -341,9 +341,11 @@ TEST_F(StoreCommandsTest, SelectAllAndTheCursorsFile) {
   EXPECT_TRUE(StoreCommands::SelectAllStore());
   EXPECT_EQ(SelectedRows(), (std::vector<int32_t>{1, 2}));
   FileListModule::Current().cursorRow = 1;
-  EXPECT_EQ(StoreCommands::CursorMaterialFile(), real);
+  EXPECT_EQ(StoreCommands::CursorMaterialFile().path, real);
+  EXPECT_TRUE(StoreCommands::CursorMaterialFile().found);
   FileListModule::Current().cursorRow = 2;
-  EXPECT_EQ(StoreCommands::CursorMaterialFile(), "");
+  EXPECT_EQ(StoreCommands::CursorMaterialFile().path, "/m/missing.png");
+  EXPECT_FALSE(StoreCommands::CursorMaterialFile().found);
 }
 
 }  // namespace

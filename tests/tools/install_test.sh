@@ -12,6 +12,9 @@ fail() { echo "$1"; exit 1; }
 find "$prefix" -path "$prefix/lib*/tesmiro/tesmiro-web-engine.so" | grep -q . || fail "no web engine plugin"
 find "$prefix" -path "$prefix/lib*/tesmiro/tesmiro-sound.so" | grep -q . || fail "no sound plugin"
 [ -d "$prefix/share/tesmiro/effect/in" ] || fail "no effect templates"
+# The notes the version dialog opens: the file itself, not the source tree's link.
+notes="$prefix/share/tesmiro/README.md"
+[ -f "$notes" ] && [ ! -L "$notes" ] || fail "no notes"
 # The help page, where Help > ヘルプ (F1) looks for it, with every page and
 # style sheet it links to.
 help="$prefix/share/tesmiro/help"

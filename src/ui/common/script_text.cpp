@@ -5,7 +5,9 @@
 #include <QTextCursor>
 #include <vector>
 
+#include "platform/ui.h"
 #include "project/script_editor.h"
+#include "project/sorting.h"
 #include "ui/common/qt_text.h"
 
 namespace tesmiro::gui {
@@ -29,6 +31,8 @@ bool FindNextAndRemember(QPlainTextEdit* text, QComboBox* terms) {
   if (found >= 0) {
     Select(text, found, static_cast<int>(term.size()));
     text->setFocus();
+  } else {
+    ui::Current().messages->status(GUICore::kNoSearchResultText);
   }
   std::vector<std::string> history;
   for (int i = 0; i < terms->count(); ++i) history.push_back(FromQ(terms->itemText(i)));

@@ -11,8 +11,9 @@ namespace tesmiro::gui {
 std::u16string EditorString(const QPlainTextEdit* text);
 void Select(QPlainTextEdit* text, int start, int length);
 
-// Finds the box's term after the selection and selects it, then keeps the
-// term in the box's history. An empty term does nothing and answers false.
+// Finds the box's term after the selection and selects it (the status line
+// says when it is not there), then keeps the term in the box's history. An
+// empty term does nothing and answers false.
 bool FindNextAndRemember(QPlainTextEdit* text, QComboBox* terms);
 
 }  // namespace tesmiro::gui

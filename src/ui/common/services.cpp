@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -11,9 +12,12 @@
 #include <QMenu>
 #include <QProcess>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QWidget>
 #include <memory>
+#include <utility>
 
+#include "platform/ui.h"
 #include "ui/common/plugin_loader.h"
 #include "ui/common/qt_text.h"
 #include "ui/common/sound_output.h"
@@ -101,11 +105,36 @@ class QtClock final : public Clock {
   QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
 
+// The desktop's opener runs as a process of ours where there is one, so
+// that its exit status is seen: QDesktopServices only reports that it
+// started. On a desktop without its own opener it waits for the program it
+// started, so a failure may come late; one still waiting when the program
+// ends is stopped, and what it started stays open.
+bool OpenOnDesktop(const QString& path, const Opener::Failed& failedLater) {
+  const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+  if (xdgOpen.isEmpty()) return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+  auto* opener = new QProcess(QCoreApplication::instance());
+  opener->setStandardInputFile(QProcess::nullDevice());
+  opener->setProcessChannelMode(QProcess::ForwardedChannels);
+  QObject::connect(opener, &QProcess::finished, opener,
+                   [opener, failedLater](int code, QProcess::ExitStatus status) {
+                     opener->deleteLater();
+                     // Stopped as the program ends, nobody is left to tell.
+                     if (QCoreApplication::closingDown()) return;
+                     if ((status != QProcess::NormalExit || code != 0) && failedLater) failedLater();
+                   });
+  // Absolute, so that no name is taken for one of its options.
+  opener->start(xdgOpen, {QFileInfo(path).absoluteFilePath()});
+  if (opener->waitForStarted()) return true;
+  delete opener;
+  return false;
+}
+
 class QtOpener final : public Opener {
  public:
   bool openUrl(const QUrl& url) override { return QDesktopServices::openUrl(url); }
-  bool openFile(const QString& path) override { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
-  bool showInFolder(const QString& path) override {
+  bool openFile(const QString& path, Failed failedLater) override { return OpenOnDesktop(path, failedLater); }
+  bool showInFolder(const QString& path, Failed failedLater) override {
     const QString uri = QUrl::fromLocalFile(path).toString();
     // The freedesktop file-manager interface selects the file; without one
     // the folder opens.
@@ -116,7 +145,7 @@ class QtOpener final : public Opener {
                            QStringLiteral("org.freedesktop.FileManager1.ShowItems"), "array:string:" + uri,
                            QStringLiteral("string:")}) == 0)
       return true;
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+    return OpenOnDesktop(QFileInfo(path).absolutePath(), failedLater);
   }
   bool runProgram(const QString& program, const QStringList& arguments) override {
     return QProcess::startDetached(program, arguments);
@@ -133,7 +162,7 @@ class QtClipboard final : public Clipboard {
 // cannot be loaded no sound plays, and each play looks for it again.
 class QtSoundPlayer final : public SoundPlayer {
  public:
-  bool play(const QString& path) override {
+  bool play(const QString& path, Failed failedLater) override {
     if (!plugin_) {
       const Plugin<SoundPlayer> loaded = LoadPluginAs<SoundPlayer>(
           PluginCandidates("TESMIRO_SOUND_LIBRARY", QStringLiteral(TESMIRO_SOUND_FILE)),
@@ -144,7 +173,7 @@ class QtSoundPlayer final : public SoundPlayer {
       }
       plugin_ = loaded.object;
     }
-    return plugin_->play(path);
+    return plugin_->play(path, std::move(failedLater));
   }
   void stop() override {
     if (plugin_) plugin_->stop();
@@ -172,6 +201,16 @@ DesktopServices& Live() {
   return live;
 }
 
+bool OpenOrTell(const std::string& what, const std::string& path, bool inFolder) {
+  const QString file = ToQ(path);
+  Opener& opener = *Desktop().opener;
+  const Opener::Failed tell = [what, path] { TellNotOpened(what, path); };
+  if (QFileInfo::exists(file) && (inFolder ? opener.showInFolder(file, tell) : opener.openFile(file, tell)))
+    return true;
+  TellNotOpened(what, path);
+  return false;
+}
+
 template <class T>
 void Take(T*& into, T* from) {
   if (from) into = from;
@@ -180,6 +219,14 @@ void Take(T*& into, T* from) {
 }  // namespace
 
 const DesktopServices& Desktop() { return Live(); }
+
+bool OpenFileOrTell(const std::string& what, const std::string& path) { return OpenOrTell(what, path, false); }
+
+bool ShowInFolderOrTell(const std::string& what, const std::string& path) { return OpenOrTell(what, path, true); }
+
+void TellNotOpened(const std::string& what, const std::string& path) {
+  ui::Current().messages->message("エラー", what + "を開けませんでした。\r\n" + path, ui::Icon::Critical);
+}
 
 DesktopServices QtDesktopServices() { return Defaults(); }
 

@@ -8,6 +8,8 @@
 #include <QRect>
 #include <QString>
 #include <QUrl>
+#include <functional>
+#include <string>
 
 #include "project/file_dialogs.h"
 
@@ -40,13 +42,18 @@ class Clock {
   virtual QDateTime now() const = 0;
 };
 
+// Each answers false when the opening could not start.
 class Opener {
  public:
+  // Runs on the GUI thread when the desktop's opener, once started, exits
+  // with a failure (no program for the file, or the one found did not run).
+  using Failed = std::function<void()>;
   virtual ~Opener() = default;
-  virtual bool openUrl(const QUrl& url) = 0;          // web pages, mail
-  virtual bool openFile(const QString& path) = 0;     // with its associated program
-  virtual bool showInFolder(const QString& path) = 0; // the file manager, the file selected
+  virtual bool openUrl(const QUrl& url) = 0;                              // web pages, mail
+  virtual bool openFile(const QString& path, Failed failedLater) = 0;     // with its associated program
+  virtual bool showInFolder(const QString& path, Failed failedLater) = 0; // the file manager, the file selected
   virtual bool runProgram(const QString& program, const QStringList& arguments) = 0;
+  bool openFile(const QString& path) { return openFile(path, {}); }
 };
 
 class Clipboard {
@@ -58,9 +65,12 @@ class Clipboard {
 
 class SoundPlayer {
  public:
+  // Runs on the GUI thread when a sound that began to play fails (the
+  // media backend cannot play it after all).
+  using Failed = std::function<void()>;
   virtual ~SoundPlayer() = default;
   // False when the file cannot be played here.
-  virtual bool play(const QString& path) = 0;
+  virtual bool play(const QString& path, Failed failedLater) = 0;
   virtual void stop() = 0;
   virtual bool isPlaying() const = 0;
 };
@@ -97,5 +107,14 @@ class ScopedDesktop {
 // The Qt implementations (for the composition root and for tests that
 // wrap them).
 DesktopServices QtDesktopServices();
+
+// Opening a file for the user, or saying why not: where the file is missing
+// or the desktop does not open it (at once, or when its opener exits with a
+// failure), an "エラー" box says "<what>を開けませんでした。" and names the
+// file on the next line. Both answer whether the opening started.
+bool OpenFileOrTell(const std::string& what, const std::string& path);
+bool ShowInFolderOrTell(const std::string& what, const std::string& path);
+// That box, for a failure found by other means.
+void TellNotOpened(const std::string& what, const std::string& path);
 
 }  // namespace tesmiro::gui

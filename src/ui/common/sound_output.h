@@ -7,5 +7,7 @@
 
 #include "ui/common/services.h"
 
-#define TESMIRO_SOUND_IID "org.tesmiro.Sound/1"
+// The version changes with the interface: a library left from an older
+// build is refused, not called wrongly.
+#define TESMIRO_SOUND_IID "org.tesmiro.Sound/2"
 Q_DECLARE_INTERFACE(tesmiro::gui::SoundPlayer, TESMIRO_SOUND_IID)

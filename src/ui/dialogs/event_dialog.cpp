@@ -128,7 +128,14 @@ class EventDialogFieldsAdaptor final : public ep::EventDialogFields {
   int scroll(ep::Slider s) const override { return d_.slider(s)->value(); }
   void setScroll(ep::Slider s, int v) override { d_.slider(s)->setValue(v); }
   void setShown(ep::Part p, bool shown) override { d_.part(p)->setVisible(shown); }
-  void setEnabled(ep::Part p, bool enabled) override { d_.part(p)->setEnabled(enabled); }
+  void setEnabled(ep::Part p, bool enabled) override {
+    // A fill while a build runs decides what the preview becomes after it.
+    if (p == ep::Part::EventPreviewButton && GUICore::BuildInProgress()) {
+      d_.previewAfterBuild_ = enabled;
+      return;
+    }
+    d_.part(p)->setEnabled(enabled);
+  }
   void setCaption(const std::string& caption) override { d_.setWindowTitle(ToQ(caption)); }
   void initialize() override { d_.EventDialogInitialize(); }
   void updateScrolls() override { d_.UpdateScrolls(); }
@@ -210,7 +217,23 @@ void EventDialog::applyVisibility(const rules::Visibility& v) {
 
 // ---- members the main window uses --------------------------------------------------------
 
-void EventDialog::UpdateApplyButton() { applyButton->setEnabled(!IsFilling()); }
+void EventDialog::UpdateApplyButton() {
+  // While a build runs an edit turns Apply on for afterwards, a fill off.
+  if (GUICore::BuildInProgress()) applyAfterBuild_ = !ep::Current().filling;
+  applyButton->setEnabled(!IsFilling());
+}
+
+void EventDialog::onBuildRunningChanged(bool running) {
+  if (running) {
+    applyAfterBuild_ = applyButton->isEnabled();
+    previewAfterBuild_ = eventPreviewButton->isEnabled();
+    applyButton->setEnabled(false);
+    eventPreviewButton->setEnabled(false);
+    return;
+  }
+  applyButton->setEnabled(applyAfterBuild_);
+  eventPreviewButton->setEnabled(previewAfterBuild_);
+}
 
 void EventDialog::ActivateSub() {
   operatedImage_ = 0;

@@ -92,6 +92,10 @@ class EventDialog : public QDialog {
   void takeScript(int32_t kind, const std::string& text);
   void Unload();
 
+  // While a build runs, Apply and the event preview are off; an edit made
+  // meanwhile enables Apply once it has finished.
+  void onBuildRunningChanged(bool running);
+
   // The fields as the core's exchange reads and writes them.
   EventProperty::EventDialogFields& fields();
   // The keys go to the first field shown: the ID box, else the action list.
@@ -207,6 +211,9 @@ class EventDialog : public QDialog {
   QSize designSize_;
   std::string previewTempPath_;
   std::unique_ptr<EventDialogFieldsAdaptor> fields_;
+  // What Apply and the event preview become when the running build ends.
+  bool applyAfterBuild_ = false;
+  bool previewAfterBuild_ = false;
 
   // ---- controls (objectName: the member's name; array elements name_<index>) ---
   QLabel* itemIdLabel = nullptr;

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "compiler/html_page.h"
+#include "platform/ui.h"
 #include "project/model.h"
 #include "project/preferences.h"
 #include "project/window_services.h"
@@ -85,7 +86,7 @@ OptionDialog::OptionDialog(QWidget* owner) : QDialog(owner) {
 
   connect(eventPropertyAlwaysShownCheck, &QCheckBox::toggled, this, [this] { onAlwaysShownToggled(); });
   connect(saveHtmlCheck, &QCheckBox::toggled, this, [this] { onSaveHtmlToggled(); });
-  connect(editHtmlButton, &QPushButton::clicked, this, [this] { editHtmlTemplate(); });
+  connect(editHtmlButton, &QPushButton::clicked, this, [] { editHtmlTemplate(); });
   connect(okButton, &QPushButton::clicked, this, [this] { onOk(); });
   connect(cancelButton, &QPushButton::clicked, this, [this] { onCancel(); });
   RouteEscapeTo(this, cancelButton);
@@ -145,9 +146,13 @@ void OptionDialog::onAlwaysShownToggled() {
 void OptionDialog::onSaveHtmlToggled() { htmlGroup->setEnabled(saveHtmlCheck->isChecked()); }
 
 void OptionDialog::editHtmlTemplate() {
-  GUICore::LoadHTMLTemplate();  // writes the built-in page when there is none
-  const auto path = GUICore::State().paths.config / GUICore::kHtmlTemplateFile;
-  Desktop().opener->openFile(ToQ(path.string()));
+  const Result<std::filesystem::path> file = GUICore::MakeHTMLTemplateForEditing();
+  if (!file) {
+    ui::Current().messages->message("エラー", "HTMLテンプレートを作成できませんでした。\r\n" + file.message(),
+                                    ui::Icon::Critical);
+    return;
+  }
+  OpenFileOrTell("HTMLテンプレート", file->string());
 }
 
 void OptionDialog::onOk() {

@@ -29,10 +29,13 @@ class OptionDialog : public QDialog {
   // The windows whose "前面" button the options offer (the order of the boxes).
   enum TopWindow { EventDialogTop, ScriptEditorTop, PreviewWindowTop };
 
+  // "HTMLを編集", here and in the preview options: opens the page template,
+  // made first when there is none, or says why it cannot.
+  static void editHtmlTemplate();
+
  private:
   void onAlwaysShownToggled();
   void onSaveHtmlToggled();
-  void editHtmlTemplate();
   void onOk();  // into the preferences
   void onCancel();
 

@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "compiler/html_page.h"
 #include "compiler/previews.h"
 #include "project/file_dialogs.h"
 #include "project/model.h"
@@ -16,7 +15,7 @@
 #include "project/preferences.h"
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
-#include "ui/common/services.h"
+#include "ui/dialogs/options_dialog.h"
 #include "ui/dialogs/preview_window.h"
 
 namespace tesmiro::gui {
@@ -63,7 +62,7 @@ PreviewOptionDialog::PreviewOptionDialog(QWidget* parent) : QDialog(parent) {
   setFixedSize(360, 368);
 
   connect(playerProgramCheck, &QCheckBox::stateChanged, this, [this] { onPlayerProgramToggled(); });
-  connect(editHtmlButton, &QPushButton::clicked, this, [this] { editHtmlTemplate(); });
+  connect(editHtmlButton, &QPushButton::clicked, this, [] { OptionDialog::editHtmlTemplate(); });
   connect(browseButton, &QPushButton::clicked, this, [this] { browse(); });
   connect(okButton, &QPushButton::clicked, this, [this] { onOk(); });
   connect(cancelButton, &QPushButton::clicked, this, [this] { onCancel(); });
@@ -89,13 +88,6 @@ void PreviewOptionDialog::onPlayerProgramToggled() {
   const bool on = playerProgramCheck->isChecked();
   playerProgramBox->setVisible(on);
   browseButton->setVisible(on);
-}
-
-void PreviewOptionDialog::editHtmlTemplate() {
-  // The template is made first when it is missing, so there is a file to open.
-  GUICore::LoadHTMLTemplate();
-  const auto path = GUICore::State().paths.config / GUICore::kHtmlTemplateFile;
-  Desktop().opener->openFile(ToQ(path.string()));
 }
 
 void PreviewOptionDialog::browse() {

@@ -23,7 +23,6 @@ class PreviewOptionDialog : public QDialog {
  private:
   void loadSettings();
   void onPlayerProgramToggled();
-  void editHtmlTemplate();
   void browse();
   void onOk();
   void onCancel();

@@ -365,8 +365,12 @@ void StoreDialog::pickColour(ColourChannel red) {
 
 void StoreDialog::takeTopLeftColour() {
   // A file that cannot be read as a picture leaves the key colour alone.
-  auto colour = GUICore::TopLeftColour(Text(pathBox));
-  if (!colour) return;
+  const Result<uint32_t> colour = GUICore::TopLeftColour(Text(pathBox));
+  if (!colour) {
+    ui::Current().messages->message("エラー", "左上のドットの色を取得できませんでした。\r\n" + colour.message(),
+                                    ui::Icon::Critical);
+    return;
+  }
   for (int k = 0; k < 3; ++k) {
     const int value = static_cast<int>((*colour >> (8 * k)) & 255);
     colourSliders[SP::KeyRed + k]->setValue(value);

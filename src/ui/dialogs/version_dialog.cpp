@@ -61,8 +61,7 @@ void VersionInfo::setLinkColor(const QColor& c) {
 void VersionInfo::openAboutNotes() {
   setLinkColor(QColor(255, 0, 0));
   // The notes shipped with the program.
-  const auto notes = GUICore::State().paths.resources / "README.md";
-  Desktop().opener->openUrl(QUrl::fromLocalFile(ToQ(notes.string())));
+  OpenFileOrTell("「Tesmiro について」", (GUICore::State().paths.resources / "README.md").string());
   setLinkColor(QColor(0, 0, 255));
 }
 

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -13,6 +14,7 @@
 #include "compiler/material_facts.h"
 #include "media/image/get_image.h"
 #include "media/vector/kvg.h"
+#include "platform/ui.h"
 #include "project/build_lock.h"
 #include "project/event_list_input.h"
 #include "project/file_list_input.h"
@@ -50,6 +52,10 @@ MaterialPropertyExchange* gMaterialProperties = nullptr;
 
 constexpr int kDeleteKey = 46;
 constexpr int kFileHeadHeight = 17;
+
+void TellSoundNotPlayed(const std::string& path) {
+  ui::Current().messages->message("エラー", "サウンドを再生できませんでした。\r\n" + path, ui::Icon::Critical);
+}
 
 // The list was made a FileListWidget when the area was set up.
 FileListInput::DragState& Drag(QWidget* list) { return static_cast<FileListWidget*>(list)->drag(); }
@@ -392,14 +398,20 @@ void FileListArea::redoStore() {
   refreshStoreEditItems();
 }
 
-void FileListArea::openWithApp() {
-  const std::string path = StoreCommands::CursorMaterialFile();
-  if (!path.empty()) Desktop().opener->openFile(ToQ(path));
-}
+void FileListArea::openWithApp() { openMaterialFile("ファイル", false); }
 
-void FileListArea::showInFolder() {
-  const std::string path = StoreCommands::CursorMaterialFile();
-  if (!path.empty()) Desktop().opener->showInFolder(ToQ(path));
+void FileListArea::showInFolder() { openMaterialFile("ファイルの場所", true); }
+
+void FileListArea::openMaterialFile(const std::string& what, bool inFolder) {
+  const StoreCommands::MaterialFile file = StoreCommands::CursorMaterialFile();
+  if (file.path.empty()) return;
+  if (!file.found) {
+    TellNotOpened(what, file.path);
+  } else if (inFolder) {
+    ShowInFolderOrTell(what, file.path);
+  } else {
+    OpenFileOrTell(what, file.path);
+  }
 }
 
 void FileListArea::editItemProperties() {
@@ -461,7 +473,19 @@ void FileListArea::ShowItemInfo(int32_t id) {
 void FileListArea::SoundPreview(int mode) {
   SoundPlayer* sound = Desktop().sound;
   if (mode == 0) {
-    if (!infoSoundPath_.empty()) sound->play(ToQ(infoSoundPath_));
+    if (!infoSoundPath_.empty()) {
+      const std::string path = infoSoundPath_;
+      // A sound that stops with an error gives the buttons back as stop does.
+      QPointer<FileListArea> self(this);
+      auto failed = [self, path] {
+        if (self) self->SoundPreview(1);
+        TellSoundNotPlayed(path);
+      };
+      if (!sound->play(ToQ(path), failed)) {
+        TellSoundNotPlayed(path);
+        return;
+      }
+    }
     playSoundButton->setEnabled(false);
     stopSoundButton->setEnabled(true);
   } else {

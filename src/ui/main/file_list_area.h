@@ -105,6 +105,8 @@ class FileListArea final : public QObject {
   void selectAllItems();
   void openWithApp();
   void showInFolder();
+  // The cursor row's material file, or a message naming `what` could not be opened.
+  void openMaterialFile(const std::string& what, bool inFolder);
   void editItemProperties();
   void sortDown();
   // Events for the selected materials at the event list's current row.

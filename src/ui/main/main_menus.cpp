@@ -6,7 +6,6 @@
 #include "ui/main/main_menus.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QUrl>
@@ -364,8 +363,14 @@ void MainMenus::openSearch() {
 }
 
 void MainMenus::findNext() {
-  // Before the dialog was ever shown there is nothing to repeat.
-  if (SearchDialog* dialog = kSearchDialog.loaded()) dialog->SearchItem();
+  // Before anything was searched for there is nothing to repeat: the status
+  // line says where to begin.
+  SearchDialog* dialog = kSearchDialog.loaded();
+  if (dialog && !dialog->settings().text.empty()) {
+    dialog->SearchItem();
+  } else {
+    ui::Current().messages->status("検索する文字列がありません。「検索」で指定してください。");
+  }
   w_->eventList().followCurrentEvent();
 }
 
@@ -389,11 +394,9 @@ void MainMenus::toggleSpriteTabs() {
 // ---- Help menu --------------------------------------------------------------------
 
 void MainMenus::openHelp() {
-  const std::string help = (GUICore::State().paths.resources / "help" / "index.html").string();
   // Where no page or no opener is found the user is told where the page
   // belongs, so that it can be opened by hand.
-  if (!QFileInfo::exists(ToQ(help)) || !Desktop().opener->openFile(ToQ(help)))
-    ui::Current().messages->message("エラー", "ヘルプを開けませんでした。\r\n" + help, ui::Icon::Critical);
+  OpenFileOrTell("ヘルプ", (GUICore::State().paths.resources / "help" / "index.html").string());
 }
 
 void MainMenus::showVersion() {

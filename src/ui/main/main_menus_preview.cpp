@@ -118,10 +118,13 @@ void MainMenus::showPreview(const QString& path, ui::PreviewTarget target, int w
       ui::Current().messages->message("エラー", "ブラウザでプレビューを開けませんでした。", ui::Icon::Critical);
     return;
   }
+  // The message names the program set in the preview options, else the
+  // movie that the desktop found no program for.
+  const std::string what = "スタンドアロンプレイヤーでプレビュー";
   if (p.previewSAPlayer == 1 && !p.saPlayerFileName.empty()) {
-    Desktop().opener->runProgram(ToQ(p.saPlayerFileName), {path});
+    if (!Desktop().opener->runProgram(ToQ(p.saPlayerFileName), {path})) TellNotOpened(what, p.saPlayerFileName);
   } else {
-    Desktop().opener->openFile(path);
+    OpenFileOrTell(what, FromQ(path));
   }
 }
 

@@ -118,6 +118,7 @@ void QtWindowServices::unloadEventDialog() { EventDialog::UnloadInstance(); }
 
 void QtWindowServices::buildRunningChanged(bool running) {
   if (MainGUI* w = MainGUI::instance()) w->onBuildRunningChanged(running);
+  if (EventDialog* d = EventDialog::instance()) d->onBuildRunningChanged(running);
 }
 
 void QtWindowServices::unloadPreviewWindow() { PreviewWindow::unload(); }

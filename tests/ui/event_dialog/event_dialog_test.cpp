@@ -231,6 +231,28 @@ TEST_F(EventDialogTest, ApplyWhileABuildRunsKeepsTheDialogAndItsFields) {
   EXPECT_EQ(GUICore::GetEvent(1).depth, 8);
 }
 
+// As the main window's own controls: while a build runs, Apply and the
+// event preview are off and come back as they were, or with an edit made
+// meanwhile, once it has finished.
+TEST_F(EventDialogTest, ApplyAndTheEventPreviewAreOffWhileABuildRuns) {
+  EventDialog& d = OpenImage();
+  auto* apply = Control<QPushButton>(d, "applyButton");
+  auto* preview = Control<QPushButton>(d, "eventPreviewButton");
+  ASSERT_TRUE(preview->isEnabled());
+  {
+    GUICore::BuildLock build;
+    EXPECT_FALSE(apply->isEnabled());
+    EXPECT_FALSE(preview->isEnabled());
+    window().ListEventPropertyLoad();  // the fill keeps the preview off
+    EXPECT_FALSE(preview->isEnabled());
+    Type(Control<QLineEdit>(d, "depthBox"), "8");
+  }
+  EXPECT_TRUE(apply->isEnabled());
+  EXPECT_TRUE(preview->isEnabled());
+  QTest::mouseClick(apply, Qt::LeftButton);
+  EXPECT_EQ(GUICore::GetEvent(1).depth, 8);
+}
+
 TEST_F(EventDialogTest, SeveralEventsShowGreyBoxesAndKeepWhatIsNotTyped) {
   Item(1, StoreItemKind::RasterImage);
   EventRecord b = Image(1);

@@ -11,6 +11,7 @@
 #include "project/store.h"
 #include "project/store_undo.h"
 #include "project/timelines.h"
+#include "support/user_text.h"
 #include "swf/sound_test_files.h"
 #include "ui/main/kvg_painter.h"
 #include "ui/main/material_property.h"
@@ -106,6 +107,32 @@ TEST_F(InfoPanelWindowTest, SoundFactsAndPlayAndStopThroughTheSoundPlayer) {
   EXPECT_TRUE(Control<QPushButton>(w, "playSoundButton")->isHidden());
   EXPECT_TRUE(Control<QPushButton>(w, "playSoundButton")->isEnabled());
   EXPECT_EQ(Control<gui::PrintCanvas>(w, "infoPanel")->printedLines()[0], "フォルダ : [フォルダ1]");
+}
+
+// Without the sound library, its media backend, or with a file they cannot
+// play, the panel says so and its buttons stay ready to play.
+TEST_F(InfoPanelWindowTest, ASoundThatCannotBePlayedSaysSoAndLeavesTheButtons) {
+  MainGUI& w = start();
+  const fs::path wav = temp / "voice.wav";
+  SaveBytes(wav, sound::Wave(1, 22050, 16, sound::Bytes(400, 0)));
+  GUICore::ShowItemInfo(Add(wav, "wav"));
+  auto* play = Control<QPushButton>(w, "playSoundButton");
+  auto readyToPlay = [&] { return play->isEnabled() && !Control<QPushButton>(w, "stopSoundButton")->isEnabled(); };
+  desktop.sound.playable = false;
+  QTest::mouseClick(play, Qt::LeftButton);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].title, "エラー");
+  EXPECT_EQ(ui.messages[0].text, "サウンドを再生できませんでした。\r\n" + wav.string());
+  EXPECT_JAPANESE(ui.messages[0].text, {wav.string()});
+  EXPECT_TRUE(readyToPlay());
+  // The backend gives up after the sound began.
+  desktop.sound.playable = true;
+  QTest::mouseClick(play, Qt::LeftButton);
+  ASSERT_FALSE(play->isEnabled());
+  desktop.sound.failLater();
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_EQ(ui.messages[1].text, ui.messages[0].text);
+  EXPECT_TRUE(readyToPlay());
 }
 
 TEST_F(InfoPanelWindowTest, TheSpriteButtonOpensTheSpritesTimeline) {

@@ -22,6 +22,7 @@
 #include "project/store_undo.h"
 #include "support/find_control.h"
 #include "support/main_gui_fixture.h"
+#include "support/user_text.h"
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
 #include "ui/dialogs/colour_picker.h"
@@ -165,10 +166,21 @@ TEST_F(StoreDialogTest, KeyColourComesFromThePictureOrStaysWhenItCannotBeRead) {
   green->setValue(2);
   blue->setValue(3);
   std::ofstream(temp / "broken.bmp") << "BM but nothing else";
-  path->setText(ToQ((temp / "broken.bmp").string()));
-  topLeft->click();
-  EXPECT_EQ(red->value(), 1);
-  EXPECT_EQ(blue->value(), 3);
+  // Each says why: the file broken, then gone.
+  const std::string broken = (temp / "broken.bmp").string(), gone = (temp / "gone.png").string();
+  for (const std::string& file : {broken, gone}) {
+    ui.messages.clear();
+    path->setText(ToQ(file));
+    topLeft->click();
+    EXPECT_EQ(red->value(), 1);
+    EXPECT_EQ(blue->value(), 3);
+    ASSERT_EQ(ui.messages.size(), 1u) << file;
+    EXPECT_EQ(ui.messages[0].title, "エラー");
+    EXPECT_EQ(ui.messages[0].text.rfind("左上のドットの色を取得できませんでした。\r\nファイル [" + file + "] ", 0), 0u)
+        << ui.messages[0].text;
+    EXPECT_JAPANESE(ui.messages[0].text, {file});
+  }
+  ui.messages.clear();
 
   QImage picture(4, 4, QImage::Format_RGB32);
   picture.fill(QColor(40, 50, 60));
@@ -178,6 +190,7 @@ TEST_F(StoreDialogTest, KeyColourComesFromThePictureOrStaysWhenItCannotBeRead) {
   EXPECT_EQ(red->value(), 40);
   EXPECT_EQ(green->value(), 50);
   EXPECT_EQ(blue->value(), 60);
+  EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(StoreDialogTest, BrowseOffersTheKindsFilesAndKeepsThePathWhenCancelled) {

@@ -23,6 +23,7 @@
 #include "project/timelines.h"
 #include "support/find_control.h"
 #include "support/main_gui_fixture.h"
+#include "support/user_text.h"
 #include "ui/dialogs/script_editor_window.h"
 #include "ui/dialogs/search_dialog.h"
 
@@ -142,6 +143,28 @@ TEST_F(ScriptPanelTest, FindWrapsAndKeepsOneHistoryEntry) {
   EXPECT_EQ(Control<QComboBox>(w.centralWidget(), "findTextList")->count(), 1);
   EXPECT_EQ(ScriptEdit(w)->textCursor().selectionStart(), 0);
   EXPECT_EQ(Selected(ScriptEdit(w)), QStringLiteral("Stop"));
+}
+
+// Nothing to find is said on the status line: F3 before anything was
+// searched for, and a term the script does not hold.
+TEST_F(ScriptPanelTest, NothingFoundOrNothingToRepeatSaysSo) {
+  gui::MainGUI& w = StartWith(FrameScript("stop();"));
+  const std::string nothingToRepeat = "検索する文字列がありません。「検索」で指定してください。";
+  ui.statusLines.clear();
+  Control<QAction>(w, "findNextAction")->trigger();
+  // The dialog shown and closed with nothing typed is no search either.
+  Control<QAction>(w, "findAction")->trigger();
+  Control<QPushButton>(gui::SearchDialog::instance(), "cancelButton")->click();
+  Control<QAction>(w, "findNextAction")->trigger();
+  EXPECT_EQ(ui.statusLines, (std::vector<std::string>{nothingToRepeat, nothingToRepeat}));
+  EXPECT_JAPANESE(nothingToRepeat);
+  EXPECT_TRUE(ui.messages.empty());
+  Control<QComboBox>(w.centralWidget(), "findTextList")->setEditText(QStringLiteral("nowhere"));
+  Control<QPushButton>(w.centralWidget(), "findButton")->click();
+  ASSERT_EQ(ui.statusLines.size(), 3u);
+  EXPECT_EQ(ui.statusLines.back(), "検索結果がありません");
+  EXPECT_JAPANESE(ui.statusLines.back());
+  EXPECT_EQ(Selected(ScriptEdit(w)), QString());
 }
 
 TEST_F(ScriptPanelTest, SyntaxCheckSelectsTheErrorLine) {

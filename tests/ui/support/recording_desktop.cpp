@@ -1,6 +1,7 @@
 #include "support/recording_desktop.h"
 
 #include <QWidget>
+#include <utility>
 
 namespace tesmiro::testing {
 
@@ -49,12 +50,14 @@ bool RecordingOpener::openUrl(const QUrl& url) {
   calls.push_back("url " + url.toString());
   return result;
 }
-bool RecordingOpener::openFile(const QString& path) {
+bool RecordingOpener::openFile(const QString& path, Failed failedLater) {
   calls.push_back("file " + path);
+  if (result) started_.push_back(std::move(failedLater));
   return result;
 }
-bool RecordingOpener::showInFolder(const QString& path) {
+bool RecordingOpener::showInFolder(const QString& path, Failed failedLater) {
   calls.push_back("folder " + path);
+  if (result) started_.push_back(std::move(failedLater));
   return result;
 }
 bool RecordingOpener::runProgram(const QString& program, const QStringList& arguments) {
@@ -62,15 +65,27 @@ bool RecordingOpener::runProgram(const QString& program, const QStringList& argu
   return result;
 }
 
-bool RecordingSound::play(const QString& path) {
+void RecordingOpener::failLater() {
+  for (const Failed& failed : std::exchange(started_, {}))
+    if (failed) failed();
+}
+
+bool RecordingSound::play(const QString& path, Failed failedLater) {
   calls.push_back("play " + path);
   playing = playable;
+  failed_ = playable ? std::move(failedLater) : nullptr;
   return playable;
 }
 
 void RecordingSound::stop() {
   calls.push_back("stop");
   playing = false;
+  failed_ = nullptr;
+}
+
+void RecordingSound::failLater() {
+  playing = false;
+  if (Failed failed = std::exchange(failed_, nullptr)) failed();
 }
 
 RecordingDesktop::RecordingDesktop()

@@ -69,11 +69,17 @@ class FixedClock final : public gui::Clock {
 class RecordingOpener final : public gui::Opener {
  public:
   bool openUrl(const QUrl& url) override;
-  bool openFile(const QString& path) override;
-  bool showInFolder(const QString& path) override;
+  bool openFile(const QString& path, Failed failedLater) override;
+  bool showInFolder(const QString& path, Failed failedLater) override;
   bool runProgram(const QString& program, const QStringList& arguments) override;
+  // As the desktop's opener exiting with a failure afterwards: every
+  // opening that started is told, once.
+  void failLater();
   std::vector<QString> calls;
   bool result = true;
+
+ private:
+  std::vector<Failed> started_;
 };
 
 class MemoryClipboard final : public gui::Clipboard {
@@ -85,12 +91,17 @@ class MemoryClipboard final : public gui::Clipboard {
 
 class RecordingSound final : public gui::SoundPlayer {
  public:
-  bool play(const QString& path) override;
+  bool play(const QString& path, Failed failedLater) override;
   void stop() override;
   bool isPlaying() const override { return playing; }
+  // As the media backend failing on the playing sound.
+  void failLater();
   std::vector<QString> calls;
   bool playable = true;
   bool playing = false;
+
+ private:
+  Failed failed_;
 };
 
 // All of them, installed for the lifetime of the object.

@@ -1,11 +1,16 @@
 // The sound player comes from its plugin, loaded on the first play: a
 // plugin that is missing or is not one leaves play() false and the player
-// idle, and the one built beside the program is found.
+// idle, the one built beside the program is found, and a file it cannot
+// play never passes for playing.
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
 
+#include "support/wait_and_files.h"
 #include "ui/common/plugin_loader.h"
 #include "ui/common/services.h"
 #include "ui/common/sound_output.h"
@@ -25,7 +30,7 @@ TEST_F(SoundPluginTest, PlayFailsWithoutTheLibraryOrWithAWrongOne) {
   const QString wav = dir.filePath(QStringLiteral("tone.wav"));
 
   qputenv("TESMIRO_SOUND_LIBRARY", dir.filePath(QStringLiteral("gone/tesmiro-sound.so")).toUtf8());
-  EXPECT_FALSE(sound->play(wav));
+  EXPECT_FALSE(sound->play(wav, {}));
   EXPECT_FALSE(sound->isPlaying());
   sound->stop();
 
@@ -35,7 +40,7 @@ TEST_F(SoundPluginTest, PlayFailsWithoutTheLibraryOrWithAWrongOne) {
   file.write("not a library");
   file.close();
   qputenv("TESMIRO_SOUND_LIBRARY", notALibrary.toUtf8());
-  EXPECT_FALSE(sound->play(wav));
+  EXPECT_FALSE(sound->play(wav, {}));
   EXPECT_FALSE(sound->isPlaying());
 }
 
@@ -56,6 +61,32 @@ TEST_F(SoundPluginTest, TheBuiltLibraryIsFoundWithoutBeingNamed) {
   ASSERT_NE(loaded.object, nullptr) << loaded.error.toStdString();
   EXPECT_TRUE(loaded.error.isEmpty());
   EXPECT_FALSE(loaded.object->isPlaying());
+}
+
+// The media backend reads the file after play() has returned: what it
+// cannot play is either refused at once or reported then.
+TEST_F(SoundPluginTest, AFileThatIsNoSoundIsRefusedOrReportedLater) {
+#if defined(__SANITIZE_ADDRESS__)
+  // The audio system's client keeps its connection for the process's life.
+  __lsan::ScopedDisabler audioSystemKeepsItsConnection;
+#endif
+  ASSERT_TRUE(dir.isValid());
+  const QString noise = dir.filePath(QStringLiteral("noise.mp3"));
+  QFile file(noise);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(QByteArray(4096, '\x5a'));
+  file.close();
+  // The library itself: the program's player keeps the first it finds.
+  gui::SoundPlayer* sound = gui::LoadPluginAs<gui::SoundPlayer>(
+      gui::PluginCandidates("TESMIRO_SOUND_LIBRARY", QStringLiteral("tesmiro-sound.so")),
+      QStringLiteral("the sound library")).object;
+  ASSERT_NE(sound, nullptr);
+  bool failed = false;
+  if (sound->play(noise, [&failed] { failed = true; })) {
+    EXPECT_TRUE(WaitUntil([&failed] { return failed; })) << "played, and nothing said otherwise";
+  }
+  EXPECT_FALSE(sound->isPlaying());
+  sound->stop();
 }
 
 }  // namespace
