@@ -1,6 +1,14 @@
 #include "project/backup.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <ctime>
+#include <utility>
+#include <vector>
 
 #include "platform/byte_reader.h"
 #include "platform/file_io.h"
@@ -17,7 +25,149 @@
 namespace tesmiro::GUICore {
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr const char* kRestoreFailedText = "プロジェクトの復元に失敗しました";
+// More programs than this at once are not expected; the next one goes
+// without a lock.
+constexpr int kMaxBackups = 99;
+
+// A lock file open with its lock taken; closing it lets the lock go.
+class HeldLock {
+ public:
+  HeldLock() = default;
+  explicit HeldLock(int fd) : fd_(fd) {}
+  HeldLock(HeldLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  HeldLock& operator=(HeldLock&& other) noexcept {
+    std::swap(fd_, other.fd_);
+    return *this;
+  }
+  ~HeldLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int fd() const { return fd_; }
+
+ private:
+  int fd_ = -1;
+};
+
+enum class Taken { Held, Busy, Impossible };
+
+// Lock files are never removed, so that two programs locking one name
+// always lock the same file.
+Taken TakeLock(const fs::path& path, HeldLock& lock) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return Taken::Impossible;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return Taken::Busy;
+  }
+  lock = HeldLock(fd);
+  return Taken::Held;
+}
+
+std::string Numbered(int number, const char* extension) {
+  return number == 1 ? std::string("_autobackup") + extension
+                     : "_autobackup-" + std::to_string(number) + extension;
+}
+fs::path BackupFile(const fs::path& folder, int number) { return folder / Numbered(number, ".tmp"); }
+fs::path LockFile(const fs::path& folder, int number) { return folder / Numbered(number, ".lock"); }
+
+// The number of a backup's file name; 0 for any other file.
+int NumberOf(const std::string& name) {
+  if (name == kAutoBackupFile) return 1;
+  const std::string prefix = "_autobackup-", suffix = ".tmp";
+  if (name.size() <= prefix.size() + suffix.size() || !name.starts_with(prefix) || !name.ends_with(suffix)) return 0;
+  const std::string digits = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+  if (digits.size() > 2 || digits[0] == '0' ||
+      !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return 0;
+  const int number = std::stoi(digits);
+  return number >= 2 && number <= kMaxBackups ? number : 0;
+}
+
+struct Backup {
+  int number = 0;  // 0: none
+  HeldLock lock;
+};
+
+// The backups of the state folder this program answers for.
+struct Backups {
+  fs::path folder;
+  Backup own;
+  // Offered at the start though another program left them: they go when
+  // this program's own backup is written or removed.
+  std::vector<Backup> adopted;
+  bool offering = false;
+  bool failing = false;  // the last write failed, and the user was told
+};
+
+Backups& Current() {
+  static Backups backups;
+  return backups;
+}
+
+// Whether the lock is still on the file under the lock's name: when the
+// state folder was removed while the program ran, another program could
+// take the name anew.
+bool StillLocked(const Backups& b) {
+  struct stat held {}, named {};
+  return ::fstat(b.own.lock.fd(), &held) == 0 && ::stat(LockFile(b.folder, b.own.number).c_str(), &named) == 0 &&
+         held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+Backups& BackupsOf(const fs::path& folder) {
+  Backups& b = Current();
+  if (b.offering) return b;
+  if (b.folder != folder) {
+    b = Backups{};
+    b.folder = folder;
+  } else if (b.own.number > 0 && !StillLocked(b)) {
+    b.own = Backup{};
+    b.adopted.clear();
+  }
+  return b;
+}
+
+// While the start offers backups, ticks leave them be.
+class Offering {
+ public:
+  explicit Offering(Backups& b) : b_(b) { b_.offering = true; }
+  ~Offering() { b_.offering = false; }
+  Offering(const Offering&) = delete;
+  Offering& operator=(const Offering&) = delete;
+
+ private:
+  Backups& b_;
+};
+
+// The lowest number no running program holds; with `leaveLeft`, also none
+// whose backup a program that ended left.
+void TakeOwn(Backups& b, bool leaveLeft) {
+  if (b.own.number > 0 || b.folder.empty()) return;
+  for (int number = 1; number <= kMaxBackups; ++number) {
+    HeldLock lock;
+    const Taken taken = TakeLock(LockFile(b.folder, number), lock);
+    if (taken == Taken::Impossible) return;
+    if (taken == Taken::Busy || (leaveLeft && fileio::Exists(BackupFile(b.folder, number)))) continue;
+    b.own = Backup{number, std::move(lock)};
+    return;
+  }
+}
+
+void RemoveAdopted(Backups& b) {
+  for (const Backup& left : b.adopted) {
+    std::error_code ec;
+    fs::remove(BackupFile(b.folder, left.number), ec);
+  }
+  b.adopted.clear();
+}
+
+void TellWrite(Backups& b, const std::string& failure) {
+  if (failure.empty() && b.failing) ui::Current().messages->status("自動バックアップを保存しました");
+  if (!failure.empty() && !b.failing) ui::Current().messages->status("自動バックアップを保存できません。" + failure);
+  b.failing = !failure.empty();
+}
 
 std::string NowText() {
   std::time_t now = std::time(nullptr);
@@ -28,21 +178,69 @@ std::string NowText() {
   return buf;
 }
 
-bool RestoreFailed() {
+enum class Offered { Missing, Restored, Declined, Failed };
+
+void NewProjectWithoutPath() {
   State().projectPath.clear();
   NewProject();
+}
+
+Offered Unreadable(const std::string& reason) {
+  ui::Current().messages->message("エラー", "自動バックアップを読み込めません。\n" + reason, ui::Icon::Critical);
+  NewProjectWithoutPath();
   ui::Current().messages->status(kRestoreFailedText);
-  return false;
+  return Offered::Failed;
+}
+
+std::string Damaged(const fs::path& backupPath) { return "ファイル [" + backupPath.string() + "] は壊れています。"; }
+
+Offered Offer(const fs::path& backupPath) {
+  if (!FileExists(backupPath.string())) return Offered::Missing;
+  auto bytes = fileio::ReadAllBytes(backupPath);
+  if (!bytes) return Unreadable(bytes.message());
+  ByteReader r(*bytes);
+  if (r.str(TSMModule::kBackupMagic.size()) != TSMModule::kBackupMagic) return Unreadable(Damaged(backupPath));
+  StoreItem info = TSMModule::ReadStoreItem(r);
+  if (!r.ok()) return Unreadable(Damaged(backupPath));
+
+  std::string name = info.name.empty() ? std::string("(新規)") : GetFileNamePart(info.name);
+  ui::Answer answer = ui::Current().messages->message(
+      "Tesmiro", "前回終了時に編集中だったプロジェクト\n [ " + name + " ] (" + info.font + ")\nを復元しますか？",
+      ui::Icon::Question, ui::Buttons::YesNo);
+  if (answer != ui::Answer::Yes) {
+    NewProjectWithoutPath();
+    return Offered::Declined;
+  }
+
+  Result<TSMModule::ProjectData> data =
+      TSMModule::ReadProjectBody(r, TSMModule::EventLayout::V0A3, GetFolderPart(backupPath.string()));
+  if (!data) return Unreadable(Damaged(backupPath));
+
+  NewProject();
+  State().projectPath = info.name;
+  SetCaption(info.name.empty() ? std::string(kNewProjectCaption) : "[ " + name + " ] - Tesmiro");
+  InstallProject(std::move(*data));
+  SetModified(true);
+  ui::Current().messages->status("プロジェクトを復元しました：" + GetFileNamePart(info.name));
+  return Offered::Restored;
 }
 
 }  // namespace
 
-std::filesystem::path AutoBackupPath() { return State().paths.state / kAutoBackupFile; }
+std::filesystem::path AutoBackupPath() {
+  Backups& b = BackupsOf(State().paths.state);
+  TakeOwn(b, true);
+  return BackupFile(b.folder, std::max(b.own.number, 1));
+}
 
 void WriteAutoBackup(const std::filesystem::path& backupPath, bool skip) {
+  Backups& b = BackupsOf(State().paths.state);
+  // What the start is offering stays until the user has answered.
+  if (b.offering) return;
   std::error_code ec;
   if (skip || !HasUnsavedChanges()) {
     std::filesystem::remove(backupPath, ec);
+    RemoveAdopted(b);
     return;
   }
   // The build reads the model between its progress lines, and a dialog may
@@ -65,37 +263,46 @@ void WriteAutoBackup(const std::filesystem::path& backupPath, bool skip) {
   TESMIRO_GCC12_COPY_WARNINGS_OFF
   w.bytes(TSMModule::kBackupMagic);
   TESMIRO_GCC12_COPY_WARNINGS_ON
-  if (WriteStoreItem(w, info) && TSMModule::WriteProjectBody(w, m.settings, m.store, m.timelines, nullptr))
-    file.commit();
+  Result<void> encoded = WriteStoreItem(w, info);
+  if (encoded) encoded = TSMModule::WriteProjectBody(w, m.settings, m.store, m.timelines, nullptr);
+  const bool written = encoded && file.commit();
   SetCaption(caption);
+  if (written) RemoveAdopted(b);
+  TellWrite(b, written ? std::string() : !file.ok() ? file.error() : encoded.message());
+}
+
+bool RestoreAutoBackups() {
+  Backups& b = BackupsOf(State().paths.state);
+  TakeOwn(b, false);
+  if (b.folder.empty()) return false;
+  // Held while offered, so that no other start offers them too or takes
+  // their names. A lock file that cannot be made (a read-only folder) is
+  // held by nobody either.
+  std::vector<Backup> ownerless;
+  std::error_code ec;
+  for (fs::directory_iterator it(b.folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const int number = NumberOf(it->path().filename().string());
+    if (number == 0) continue;
+    HeldLock lock;
+    const Taken taken = number == b.own.number ? Taken::Held : TakeLock(LockFile(b.folder, number), lock);
+    std::error_code absent;
+    if (taken == Taken::Held || (taken == Taken::Impossible && !fs::exists(LockFile(b.folder, number), absent)))
+      ownerless.push_back(Backup{number, std::move(lock)});
+  }
+  std::sort(ownerless.begin(), ownerless.end(), [](const Backup& x, const Backup& y) { return x.number < y.number; });
+
+  const Offering offering(b);
+  for (Backup& left : ownerless) {
+    const Offered offered = Offer(BackupFile(b.folder, left.number));
+    if (left.number != b.own.number) b.adopted.push_back(std::move(left));
+    if (offered == Offered::Restored) return true;
+  }
+  return false;
 }
 
 bool RestoreAutoBackup(const std::filesystem::path& backupPath) {
-  if (!FileExists(backupPath.string())) return false;
-  auto bytes = fileio::ReadAllBytes(backupPath);
-  if (!bytes) return RestoreFailed();
-  ByteReader r(*bytes);
-  if (r.str(TSMModule::kBackupMagic.size()) != TSMModule::kBackupMagic) return RestoreFailed();
-  StoreItem info = TSMModule::ReadStoreItem(r);
-  if (!r.ok()) return RestoreFailed();
-
-  std::string name = info.name.empty() ? std::string("(新規)") : GetFileNamePart(info.name);
-  ui::Answer answer = ui::Current().messages->message(
-      "Tesmiro", "前回終了時に編集中だったプロジェクト\n [ " + name + " ] (" + info.font + ")\nを復元しますか？",
-      ui::Icon::Question, ui::Buttons::YesNo);
-  if (answer != ui::Answer::Yes) return RestoreFailed();
-
-  Result<TSMModule::ProjectData> data =
-      TSMModule::ReadProjectBody(r, TSMModule::EventLayout::V0A3, GetFolderPart(backupPath.string()));
-  if (!data) return RestoreFailed();
-
-  NewProject();
-  State().projectPath = info.name;
-  SetCaption(info.name.empty() ? std::string(kNewProjectCaption) : "[ " + name + " ] - Tesmiro");
-  InstallProject(std::move(*data));
-  SetModified(true);
-  ui::Current().messages->status("プロジェクトを復元しました：" + GetFileNamePart(info.name));
-  return true;
+  const Offering offering(BackupsOf(State().paths.state));
+  return Offer(backupPath) == Offered::Restored;
 }
 
 }  // namespace tesmiro::GUICore

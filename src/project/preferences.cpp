@@ -19,6 +19,9 @@ constexpr const char* kEventList = "EventList";
 constexpr size_t kMaxValueChars = 254;
 
 Preferences gPrefs;
+// The settings file that was there at the start but could not be read: the
+// user was told then that the settings would not be saved into it.
+std::filesystem::path gUnreadFile;
 
 class Reader {
  public:
@@ -77,7 +80,10 @@ std::string ColorSetKey(int i) {
 }  // namespace
 
 Preferences& Current() { return gPrefs; }
-void ResetState() { gPrefs = Preferences{}; }
+void ResetState() {
+  gPrefs = Preferences{};
+  gUnreadFile.clear();
+}
 
 void Load(const IniFile& ini, Preferences& p) {
   const Reader r(ini);
@@ -209,11 +215,23 @@ std::vector<std::string> Save(IniFile& ini, const Preferences& p) {
   return w.takeRefused();
 }
 
-void LoadFile(const std::filesystem::path& path, Preferences& p) { Load(IniFile::Load(path), p); }
+void LoadFile(const std::filesystem::path& path, Preferences& p) {
+  const Result<IniFile> ini = IniFile::Read(path);
+  if (!ini) {
+    gUnreadFile = path;
+    ui::Current().messages->message(
+        "警告", "設定ファイルを読み込めません。\n" + ini.message() + "\n既定の設定で続けます。設定は保存されません。",
+        ui::Icon::Exclamation);
+  }
+  Load(ini ? *ini : IniFile{}, p);
+}
 
 Result<void> SaveFile(const std::filesystem::path& path, const Preferences& p) {
   // A file that cannot be read (or is too large to be settings) is kept, as
-  // a write would lose what it holds.
+  // a write would lose what it holds. One that could not be read at the
+  // start stays as promised then, without a second message.
+  if (!gUnreadFile.empty() && path == gUnreadFile)
+    return Failure{"設定ファイルを読み込めなかったため、設定は保存されません。"};
   Result<IniFile> ini = IniFile::Read(path);
   std::string why = ini ? std::string() : "設定ファイルを読み込めないため、設定を保存できませんでした。\n" + ini.message();
   if (ini) {

@@ -77,10 +77,13 @@ void Load(const IniFile& ini, Preferences& p);
 // and come back.
 std::vector<std::string> Save(IniFile& ini, const Preferences& p);
 
-// The settings file of the config folder: missing or unreadable gives the
-// values as they are. Save keeps every other line of the file; when it
-// cannot be written (the old file stays), or some value could not be
-// written into it, the user is told why, and the message also comes back.
+// The settings file of the config folder: missing gives the values as they
+// are; one that is there but cannot be read too, and the user is told at
+// once why, and that the settings will not be saved: SaveFile then leaves
+// that file alone without a second message. Save keeps every other line of
+// the file; when it cannot be written (the old file stays), or some value
+// could not be written into it, the user is told why, and the message also
+// comes back.
 void LoadFile(const std::filesystem::path& path, Preferences& p);
 Result<void> SaveFile(const std::filesystem::path& path, const Preferences& p);
 

@@ -1,12 +1,16 @@
 #include "project/backup.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include "model_fixture.h"
 #include "project/build_lock.h"
 #include "project/project_file.h"
 #include "project/store_item_swap.h"
 #include "project/timelines.h"
+#include "support/user_text.h"
 #include "tsm_builder.h"
 
 namespace tesmiro {
@@ -31,6 +35,51 @@ class BackupTest : public testing::ModelTest {
     m.events.push_back(e);
     GUICore::SetModified(true);
   }
+
+  // The backup another program left at `name` for the project `project`.
+  void LeaveBackup(const std::string& name, const std::string& project) {
+    MakeSmallProject();
+    GUICore::State().projectPath = (dir / project).string();
+    GUICore::WriteAutoBackup(dir / name, false);
+    GUICore::NewProject();
+  }
+};
+
+// Another running program's hold on a lock file.
+class OtherProgram {
+ public:
+  explicit OtherProgram(const fs::path& lockFile) : fd_(::open(lockFile.c_str(), O_RDONLY | O_CREAT, 0600)) {
+    EXPECT_EQ(::flock(fd_, LOCK_EX | LOCK_NB), 0) << lockFile;
+  }
+  ~OtherProgram() { ::close(fd_); }
+  OtherProgram(const OtherProgram&) = delete;
+  OtherProgram& operator=(const OtherProgram&) = delete;
+  // Whether a program that ended left the lock free.
+  static bool Ended(const fs::path& lockFile) {
+    const int fd = ::open(lockFile.c_str(), O_RDONLY);
+    const bool free = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (fd >= 0) ::close(fd);
+    return free;
+  }
+
+ private:
+  int fd_;
+};
+
+// Messages whose every box lets the backup timer tick, as a modal box's
+// event loop does.
+class TickingMessages : public ui::Messages {
+ public:
+  explicit TickingMessages(testing::RecordingUi& ui) : ui_(ui), scope_({this, &ui, &ui}) {}
+  ui::Answer message(const std::string& title, const std::string& text, ui::Icon icon, ui::Buttons buttons) override {
+    GUICore::WriteAutoBackup(GUICore::AutoBackupPath(), false);
+    return ui_.message(title, text, icon, buttons);
+  }
+  void status(const std::string& line) override { ui_.status(line); }
+
+ private:
+  testing::RecordingUi& ui_;
+  ui::ScopedServices scope_;
 };
 
 TEST_F(BackupTest, NeverKeepsAStoreItemADialogStandsInFor) {
@@ -120,20 +169,30 @@ TEST_F(BackupTest, DeclinedOrDamagedBackupsLeaveANewProject) {
   GUICore::WriteAutoBackup(backup(), false);
   auto good = ReadBytes(backup());
 
+  // Declining is no failure: nothing but the question, nothing on the status line.
   ui.answers.push_back(ui::Answer::No);
   EXPECT_FALSE(GUICore::RestoreAutoBackup(backup()));
-  EXPECT_EQ(ui.statusLines.back(), "プロジェクトの復元に失敗しました");
+  EXPECT_EQ(ui.messages.size(), 1u);
+  EXPECT_TRUE(ui.statusLines.empty());
   EXPECT_EQ(GUICore::Caption(), "(新規) - Tesmiro");
   EXPECT_EQ(GUICore::State().store.count(), 0);
 
+  // Cut in the head (no question), and in the body (after Yes).
   for (size_t cut : {size_t{3}, size_t{20}, good.size() - 1}) {
     TsmBuilder b;
     b.bytes.assign(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut));
     b.save(backup());
     GUICore::State().projectPath = "/somewhere.tsm";
+    ui.messages.clear();
     ui.statusLines.clear();
     EXPECT_FALSE(GUICore::RestoreAutoBackup(backup())) << cut;
-    EXPECT_EQ(ui.statusLines.back(), "プロジェクトの復元に失敗しました");
+    ASSERT_FALSE(ui.messages.empty()) << cut;
+    const testing::RecordedMessage& told = ui.messages.back();
+    EXPECT_EQ(told.title, "エラー");
+    EXPECT_EQ(told.icon, ui::Icon::Critical);
+    EXPECT_EQ(told.text, "自動バックアップを読み込めません。\nファイル [" + backup().string() + "] は壊れています。");
+    EXPECT_JAPANESE(told.text, {backup().string()});
+    EXPECT_EQ(ui.statusLines, std::vector<std::string>{"プロジェクトの復元に失敗しました"}) << cut;
     EXPECT_TRUE(GUICore::State().projectPath.empty());  // a later save asks for a name
     EXPECT_EQ(GUICore::State().store.count(), 0);
   }
@@ -141,11 +200,90 @@ TEST_F(BackupTest, DeclinedOrDamagedBackupsLeaveANewProject) {
   wrong.raw("TSM0A3").bytes.insert(wrong.bytes.end(), good.begin() + 6, good.end());
   wrong.save(backup());
   EXPECT_FALSE(GUICore::RestoreAutoBackup(backup()));
+  EXPECT_EQ(ui.statusLines.back(), "プロジェクトの復元に失敗しました");
 
   fs::remove(backup());
+  ui.messages.clear();
   ui.statusLines.clear();
   EXPECT_FALSE(GUICore::RestoreAutoBackup(backup()));
+  EXPECT_TRUE(ui.messages.empty());
   EXPECT_TRUE(ui.statusLines.empty());
+}
+
+// A modal box runs the backup timer: while the question or the message of a
+// damaged backup is up, the backup stays; once answered, the next tick
+// removes the declined or damaged one as before.
+TEST_F(BackupTest, TicksWhileTheStartAsksOrTellsLeaveTheBackup) {
+  MakeSmallProject();
+  GUICore::WriteAutoBackup(backup(), false);
+  GUICore::NewProject();
+  const auto good = ReadBytes(backup());
+  TickingMessages ticking(ui);
+  for (const bool damaged : {false, true}) {
+    TsmBuilder b;
+    b.bytes.assign(good.begin(), good.begin() + (damaged ? 20 : static_cast<std::ptrdiff_t>(good.size())));
+    b.save(backup());
+    ui.messages.clear();
+    ui.answers = {ui::Answer::No};
+    EXPECT_FALSE(GUICore::RestoreAutoBackup(backup()));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].title, damaged ? "エラー" : "Tesmiro");
+    EXPECT_TRUE(fs::exists(backup())) << damaged;
+    GUICore::WriteAutoBackup(GUICore::AutoBackupPath(), false);
+    EXPECT_FALSE(fs::exists(backup())) << damaged;
+  }
+}
+
+// The backups of ended programs are asked about one by one, this program's
+// own name first, until one is restored; the running program's is skipped.
+// The restored and declined ones go once this program's own is written; the
+// one not asked about stays, free for the next start.
+TEST_F(BackupTest, TheStartOffersTheBackupsOfEndedProgramsUntilOneIsRestored) {
+  LeaveBackup("_autobackup.tmp", "a.tsm");
+  LeaveBackup("_autobackup-3.tmp", "c.tsm");
+  LeaveBackup("_autobackup-4.tmp", "d.tsm");
+  const OtherProgram running(dir / "_autobackup-2.lock");
+  LeaveBackup("_autobackup-2.tmp", "b.tsm");
+
+  ui.answers = {ui::Answer::No, ui::Answer::Yes};
+  EXPECT_TRUE(GUICore::RestoreAutoBackups());
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_NE(ui.messages[0].text.find(" [ a.tsm ] ("), std::string::npos) << ui.messages[0].text;
+  EXPECT_NE(ui.messages[1].text.find(" [ c.tsm ] ("), std::string::npos) << ui.messages[1].text;
+  EXPECT_EQ(ui.statusLines, std::vector<std::string>{"プロジェクトを復元しました：c.tsm"});
+  EXPECT_EQ(GUICore::Caption(), "[ c.tsm ] - Tesmiro *");
+
+  ASSERT_EQ(backup(), dir / "_autobackup.tmp");
+  GUICore::WriteAutoBackup(backup(), false);
+  const auto bytes = ReadBytes(backup());
+  EXPECT_NE(std::string(bytes.begin(), bytes.end()).find((dir / "c.tsm").string()), std::string::npos);
+  EXPECT_FALSE(fs::exists(dir / "_autobackup-3.tmp"));
+  EXPECT_TRUE(OtherProgram::Ended(dir / "_autobackup-3.lock"));
+  EXPECT_TRUE(fs::exists(dir / "_autobackup-2.tmp"));
+  EXPECT_TRUE(fs::exists(dir / "_autobackup-4.tmp"));
+  EXPECT_TRUE(OtherProgram::Ended(dir / "_autobackup-4.lock"));
+}
+
+TEST_F(BackupTest, AFailedWriteIsToldOnceAndSoIsTheFirstOneThatWorksAgain) {
+  const fs::path state = dir / "state";
+  fs::create_directories(state);
+  GUICore::State().paths.state = state;
+  MakeSmallProject();
+  const std::string caption = GUICore::Caption();
+  const fs::path path = GUICore::AutoBackupPath();
+  fs::remove_all(state);
+  for (int tick = 0; tick < 3; ++tick) GUICore::WriteAutoBackup(GUICore::AutoBackupPath(), false);
+  ASSERT_EQ(ui.statusLines.size(), 1u);
+  EXPECT_EQ(ui.statusLines[0],
+            "自動バックアップを保存できません。ファイル [" + path.string() + "] を書き込めません：フォルダがありません");
+  EXPECT_JAPANESE(ui.statusLines[0], {path.string()});
+  EXPECT_EQ(GUICore::Caption(), caption);
+
+  fs::create_directories(state);
+  for (int tick = 0; tick < 2; ++tick) GUICore::WriteAutoBackup(GUICore::AutoBackupPath(), false);
+  EXPECT_EQ(ui.statusLines, (std::vector<std::string>{ui.statusLines[0], "自動バックアップを保存しました"}));
+  EXPECT_EQ(GUICore::AutoBackupPath(), path);
+  EXPECT_TRUE(fs::exists(path));
 }
 
 }  // namespace

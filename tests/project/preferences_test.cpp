@@ -11,6 +11,7 @@
 #include "project/recent_files.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
+#include "support/user_text.h"
 
 namespace tesmiro {
 namespace {
@@ -169,6 +170,27 @@ TEST_F(PreferencesTest, AnUnwritableOrOversizedFileIsReportedToTheUserAndTheOldO
   EXPECT_FALSE(Prefs::SaveFile(large, Preferences{}));
   ASSERT_EQ(ui.messages.size(), 2u);
   EXPECT_NE(ui.messages[1].text.find("が大きすぎます"), std::string::npos) << ui.messages[1].text;
+}
+
+// Told at the start, with the reason and that nothing will be saved; the
+// exit then keeps that promise without a second message.
+TEST_F(PreferencesTest, AFileThatCannotBeReadIsToldAtTheStartAndLeftAlone) {
+  testing::TempDir dir;
+  testing::RecordingUi ui;
+  const fs::path path = dir / "tesmiro.ini";
+  std::ofstream(path) << "[Tesmiro]\n";
+  fs::resize_file(path, (16u << 20) + 1);
+  Preferences p;
+  Prefs::LoadFile(path, p);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].title, "警告");
+  EXPECT_EQ(ui.messages[0].text, "設定ファイルを読み込めません。\nファイル [" + path.string() +
+                                     "] が大きすぎます\n既定の設定で続けます。設定は保存されません。");
+  EXPECT_JAPANESE(ui.messages[0].text, {path.string()});
+
+  EXPECT_FALSE(Prefs::SaveFile(path, p));
+  EXPECT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(fs::file_size(path), (16u << 20) + 1);
 }
 
 // A CP932 file with a stray byte cannot move to UTF-8, so a path with a

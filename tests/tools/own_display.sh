@@ -10,6 +10,14 @@
 #                       its temporary files in TMP, the X display, no D-Bus
 #   end_test            the clean-up at exit: ends the programs, stops the
 #                       display server, removes $work; the status stays
+#   start ARGS...       starts $tesmiro with ARGS in the background, its
+#                       output into $work/tesmiro.log; $pid is its id
+#   fail TEXT           says TEXT and what the programs wrote, and exits 1
+#   titled TITLE        whether a window titled TITLE is there
+#   press_until WINDOW KEY CONDITION
+#                       presses KEY (WINDOW focused first, unless empty)
+#                       until the shell CONDITION holds, else fails
+#                       (xdotool)
 xvfb=
 pids=
 
@@ -69,4 +77,26 @@ window_of() {
   done
   echo "no window titled \"$1\"; windows:" >&2; xwininfo -root -tree | grep '"' | head -n 20 >&2
   cat "$work/tesmiro.log" >&2; return 1
+}
+
+start() {
+  "$tesmiro" "$@" >>"$work/tesmiro.log" 2>&1 &
+  pid=$!
+  pids="$pids $pid"
+}
+
+fail() { echo "$*"; cat "$work/tesmiro.log"; exit 1; }
+
+titled() { xwininfo -root -tree | grep -qF "\"$1\""; }
+
+press_until() {
+  for _ in $(seq 1 10); do
+    [ -z "$1" ] || { xdotool windowfocus "$1" 2>/dev/null || true; sleep 0.2; }
+    xdotool key "$2"
+    for _ in $(seq 1 25); do
+      eval "$3" && return 0
+      sleep 0.2
+    done
+  done
+  fail "pressing $2 did not bring: $3"
 }

@@ -161,7 +161,7 @@ void MainGUI::startUp(const QString& commandLine) {
   QString text = commandLine;
   if (text.size() >= 2 && text.startsWith('"') && text.endsWith('"')) text = text.mid(1, text.size() - 2);
   if (text.isEmpty()) {
-    GUICore::RestoreAutoBackup(GUICore::AutoBackupPath());
+    GUICore::RestoreAutoBackups();
   } else {
     GUICore::NewProject();
     const std::string given = FromQ(text);
