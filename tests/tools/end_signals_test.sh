@@ -36,7 +36,7 @@ start() {
 scratch_of() {
   for _ in $(seq 1 100); do
     for lock in "$work"/tmp/tesmiro-*/.running; do
-      [ "$(cat "$lock" 2>/dev/null)" = "$1" ] && { dirname "$lock"; return 0; }
+      [ "$(head -n 1 "$lock" 2>/dev/null)" = "$1" ] && { dirname "$lock"; return 0; }
     done
     sleep 0.2
   done
