@@ -82,5 +82,8 @@ int main(int argc, char** argv) {
     std::error_code ec;
     std::filesystem::remove_all(paths.scratch, ec);
   }
+  // Nothing is left to keep: from here a signal ends the program at once,
+  // one that came during the end too.
+  endSignals.ended();
   return status;
 }
