@@ -8,6 +8,7 @@
 #include <QSocketNotifier>
 #include <QStringList>
 #include <filesystem>
+#include <functional>
 
 #include "compiler/core_setup.h"
 #include "platform/app_paths.h"
@@ -40,12 +41,14 @@ int main(int argc, char** argv) {
   // answers as if cancelled); what the user has not saved then goes into
   // the automatic backup, without a question.
   int endedBy = 0;
+  // What the handler asks of the main window, once it is made.
+  std::function<void()> cancelBuild;
   QSocketNotifier ending(endSignals.fd(), QSocketNotifier::Read);
   ending.setEnabled(endSignals.fd() >= 0);
   QObject::connect(&ending, &QSocketNotifier::activated, &app, [&] {
     ending.setEnabled(false);
     endedBy = endSignals.received();
-    if (gui::MainGUI* window = gui::MainGUI::instance(); window && window->buildRunning()) window->cancelBuild();
+    if (cancelBuild) cancelBuild();
     ui::Windows().unloadPreviewWindow();
     QCoreApplication::exit(128 + endedBy);
   });
@@ -69,6 +72,9 @@ int main(int argc, char** argv) {
   QStringList args = QApplication::arguments();
   args.removeFirst();
   gui::MainGUI window;
+  cancelBuild = [&window] {
+    if (window.buildRunning()) window.cancelBuild();
+  };
   window.menus().warmUpPlayerWhenIdle();
   window.startUp(args.join(' '));
   // A signal during the start-up ended the loops it ran (the warnings and
@@ -82,5 +88,8 @@ int main(int argc, char** argv) {
     std::error_code ec;
     std::filesystem::remove_all(paths.scratch, ec);
   }
+  // Nothing is left to keep: from here a signal ends the program at once,
+  // one that came during the end too.
+  endSignals.ended();
   return status;
 }

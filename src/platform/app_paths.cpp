@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "platform/file_io.h"
 
@@ -47,6 +48,21 @@ bool IsScratchName(std::string_view name) {
   });
 }
 
+// The host name and boot id, one line each, that a lock file holds after
+// the pid. Where several machines share the temporary folder and each keeps
+// its locks to itself (NFS with nolock or local_lock), another machine's
+// lock looks free: only the system that made a folder can tell from its
+// lock whether the run has ended. The boot id tells it from a machine of
+// the same name; the folders of its own earlier boots stay too.
+std::string ThisSystem() {
+  char host[256] = {};
+  if (::gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
+  std::string boot;
+  if (const auto id = fileio::ReadHead("/proc/sys/kernel/random/boot_id", 64)) boot.assign(id->begin(), id->end());
+  while (!boot.empty() && boot.back() == '\n') boot.pop_back();
+  return std::string(host) + "\n" + boot + "\n";
+}
+
 // The lock is taken before the file gets its content, so a lock that can
 // be taken on a file with content was let go by a run that has ended; an
 // empty one belongs to a run that is still starting.
@@ -60,16 +76,27 @@ std::shared_ptr<ScratchLock> LockScratch(const fs::path& folder) {
   }
   // Should this fail, the file stays empty and the folder is never taken
   // for a left one.
-  const std::string pid = std::to_string(::getpid()) + "\n";
-  [[maybe_unused]] const ssize_t written = ::write(lock->fd, pid.data(), pid.size());
+  const std::string owner = std::to_string(::getpid()) + "\n" + ThisSystem();
+  [[maybe_unused]] const ssize_t written = ::write(lock->fd, owner.data(), owner.size());
   return lock;
 }
 
-// Whether the folder `name` in `base` is a scratch folder of the user's
-// whose run has ended. Then `heldLock` keeps its lock taken until the
-// folder is gone, so that no other start removing left folders at the same
-// time is in the way.
-bool LeftBehind(int base, const char* name, int& heldLock) {
+// Whether the lock file `lock`, taken, names `system` after its pid. One
+// without (an earlier version's) may be another machine's.
+bool MadeBy(int lock, const std::string& system) {
+  char content[512];
+  const ssize_t n = ::pread(lock, content, sizeof content, 0);
+  if (n <= 0) return false;
+  const std::string_view text(content, static_cast<size_t>(n));
+  const size_t pidEnd = text.find('\n');
+  return pidEnd != std::string_view::npos && text.substr(pidEnd + 1) == system;
+}
+
+// Whether the folder `name` in `base` is a scratch folder of the user's,
+// made on `system`, whose run has ended. Then `heldLock` keeps its lock
+// taken until the folder is gone, so that no other start removing left
+// folders at the same time is in the way.
+bool LeftBehind(int base, const char* name, const std::string& system, int& heldLock) {
   struct stat seen {};
   if (::fstatat(base, name, &seen, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(seen.st_mode) || seen.st_uid != ::geteuid())
     return false;
@@ -82,7 +109,7 @@ bool LeftBehind(int base, const char* name, int& heldLock) {
   if (lock < 0) return false;
   struct stat file {};
   if (::flock(lock, LOCK_EX | LOCK_NB) == 0 && ::fstat(lock, &file) == 0 && S_ISREG(file.st_mode) &&
-      file.st_uid == ::geteuid() && file.st_size > 0) {
+      file.st_uid == ::geteuid() && MadeBy(lock, system)) {
     heldLock = lock;
     return true;
   }
@@ -124,12 +151,13 @@ AppPaths AppPaths::InFolder(const fs::path& folder) {
 }
 
 void AppPaths::RemoveLeftScratch() {
+  const std::string system = ThisSystem();
   for (const fs::path& base : ScratchBases()) {
     DIR* listing = ::opendir(base.c_str());
     if (!listing) continue;
     while (const dirent* entry = ::readdir(listing)) {
       int lock = -1;
-      if (!IsScratchName(entry->d_name) || !LeftBehind(::dirfd(listing), entry->d_name, lock)) continue;
+      if (!IsScratchName(entry->d_name) || !LeftBehind(::dirfd(listing), entry->d_name, system, lock)) continue;
       std::error_code ec;
       fs::remove_all(base / entry->d_name, ec);
       ::close(lock);

@@ -40,8 +40,10 @@ struct AppPaths {
 
   // Removes the scratch folders under TMPDIR and /tmp that runs of the
   // user's which are gone left behind (killed, or stopped by a crash).
-  // Only our own folders by name and owner, no link, whose lock the run
-  // that made them took and no longer holds: never a running program's.
+  // Only our own folders by name and owner, no link, made on this machine
+  // since it started (its host name and boot id in the lock file), whose
+  // lock the run that made them took and no longer holds: never a running
+  // program's, on this machine or another that shares the folder.
   static void RemoveLeftScratch();
 
   // Creates the writable folders. What could not be made, as messages for

@@ -1,5 +1,7 @@
 // The signals that ask the program to end are written down for its main
-// loop; a second one ends it at once, and one that was ignored stays so.
+// loop; those that follow wait until the end is done (or its grace period
+// is over), a second Ctrl+C ends it at once, and one that was ignored
+// stays so.
 #include "platform/end_signals.h"
 
 #include <gtest/gtest.h>
@@ -7,33 +9,101 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
+
 namespace tesmiro {
 namespace {
 
+using namespace std::chrono_literals;
+
 void Counted(int) {}
 
-TEST(EndSignalsTest, TheFirstSignalIsWrittenDownAndTheSecondEndsTheProgram) {
-  // In a child, which the second signal ends; its exit code says where it
-  // went wrong otherwise.
+struct Ended {
+  bool survived = false;  // the child got as far as saying so
+  int status = 0;
+};
+
+// Runs `steps` in a child, which a signal is to end; it calls `survive()`
+// where it has to be alive still. An exit code says where it went wrong.
+Ended InChild(const std::function<void(const std::function<void()>& survive)>& steps) {
+  int said[2];
+  EXPECT_EQ(::pipe(said), 0);
   const pid_t child = ::fork();
   if (child == 0) {
-    ::signal(SIGHUP, SIG_IGN);  // as nohup starts a program
-    EndSignals signals;
-    ::raise(SIGHUP);
-    if (signals.received() != 0) ::_exit(10);
-    ::raise(SIGTERM);
-    pollfd ready{signals.fd(), POLLIN, 0};
-    if (::poll(&ready, 1, 0) != 1) ::_exit(11);
-    if (signals.received() != SIGTERM) ::_exit(12);
-    ::raise(SIGHUP);
-    ::raise(SIGINT);
-    ::_exit(13);
+    ::close(said[0]);
+    steps([&] { (void)!::write(said[1], "a", 1); });
+    ::_exit(20);
   }
-  ASSERT_GT(child, 0);
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFSIGNALED(status)) << "exit code " << WEXITSTATUS(status);
-  EXPECT_EQ(WTERMSIG(status), SIGINT);
+  ::close(said[1]);
+  Ended ended;
+  char c = 0;
+  ended.survived = ::read(said[0], &c, 1) == 1;
+  ::close(said[0]);
+  EXPECT_EQ(::waitpid(child, &ended.status, 0), child);
+  return ended;
+}
+
+void ExpectEndedBy(const Ended& ended, int signal) {
+  EXPECT_TRUE(ended.survived);
+  ASSERT_TRUE(WIFSIGNALED(ended.status)) << "exit code " << WEXITSTATUS(ended.status);
+  EXPECT_EQ(WTERMSIG(ended.status), signal);
+}
+
+TEST(EndSignalsTest, TheFirstSignalIsWrittenDownAndThoseThatFollowEndTheProgramOnceTheEndIsDone) {
+  ExpectEndedBy(InChild([](const auto& survive) {
+                  ::signal(SIGHUP, SIG_IGN);  // as nohup starts a program
+                  EndSignals signals;
+                  ::raise(SIGHUP);
+                  if (signals.received() != 0) ::_exit(10);
+                  ::raise(SIGTERM);
+                  pollfd ready{signals.fd(), POLLIN, 0};
+                  if (::poll(&ready, 1, 0) != 1) ::_exit(11);
+                  if (signals.received() != SIGTERM) ::_exit(12);
+                  // A Ctrl+C and a second SIGTERM during the end.
+                  ::raise(SIGINT);
+                  ::raise(SIGTERM);
+                  ::raise(SIGHUP);
+                  if (signals.received() != SIGTERM) ::_exit(13);
+                  survive();
+                  signals.ended();
+                  ::_exit(14);
+                }),
+                SIGINT);
+  // Once the end is done, the first signal ends the program at once.
+  ExpectEndedBy(InChild([](const auto& survive) {
+                  EndSignals signals;
+                  survive();
+                  signals.ended();
+                  ::raise(SIGHUP);
+                  ::_exit(15);
+                }),
+                SIGHUP);
+}
+
+TEST(EndSignalsTest, ASecondCtrlCEndsTheProgramAtOnce) {
+  ExpectEndedBy(InChild([](const auto& survive) {
+                  EndSignals signals;
+                  ::raise(SIGTERM);
+                  ::raise(SIGINT);
+                  ::raise(SIGHUP);
+                  survive();
+                  ::raise(SIGINT);
+                  ::_exit(10);
+                }),
+                SIGINT);
+}
+
+TEST(EndSignalsTest, AnEndThatHangsIsEndedByTheSignalThatWaitsOnceTheGracePeriodIsOver) {
+  ExpectEndedBy(InChild([](const auto& survive) {
+                  EndSignals signals(100ms);
+                  ::raise(SIGTERM);
+                  ::raise(SIGHUP);
+                  survive();
+                  // Hangs far beyond the grace period; only the watchdog ends it.
+                  for (int i = 0; i < 600; ++i) ::usleep(100'000);
+                  ::_exit(10);
+                }),
+                SIGHUP);
 }
 
 TEST(EndSignalsTest, TheHandlersThatWereThereComeBack) {
