@@ -324,15 +324,20 @@ void DropLeave(DragState& drag) {
   FileListModule::DrawFileList();
 }
 
-DropResult Drop(DragState& drag, int32_t y, const std::vector<std::string>& paths) {
+DropResult Drop(DragState& drag, int32_t y, const std::vector<std::string>& paths,
+                const std::vector<std::string>& links) {
   DropResult result;
   drag.lastDropRow = drag.lastDropMode = -1;
+  std::string ext = paths.empty() ? "" : GUICore::GetExtensionPart(paths[0]);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  if (ext != "tsm") {
+    for (const auto& link : links) result.leftOut.push_back(StoreCommands::LinkLeftOut(link));
+  }
   if (paths.empty()) {
     FileListModule::DrawFileList();
+    if (!links.empty()) result.kind = DropResult::Kind::NothingAdded;
     return result;
   }
-  std::string ext = GUICore::GetExtensionPart(paths[0]);
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
   if (ext == "tsm") {
     // The other paths are ignored; the window asks its questions once the
     // drop is over.
@@ -345,7 +350,7 @@ DropResult Drop(DragState& drag, int32_t y, const std::vector<std::string>& path
   int32_t mode = 1;
   list.insertRow = FileListModule::HitTestRow(y, mode);
   list.insertMode = 1 - mode;
-  const bool added = StoreCommands::AddFilesAtInsertPosition(paths);
+  const bool added = StoreCommands::AddFilesAtInsertPosition(paths, &result.leftOut);
   if (!added) FileListModule::DrawFileList();
   result.kind = added ? DropResult::Kind::Added : DropResult::Kind::NothingAdded;
   return result;

@@ -85,10 +85,16 @@ struct DropResult {
   enum class Kind { Ignored, Added, NothingAdded, OpenProject };
   Kind kind = Kind::Ignored;
   std::string project;  // OpenProject: the project file to open once the drop is over
+  // What was not added, for the warning once the drop is over
+  // (StoreCommands::ReportLeftOut).
+  std::vector<std::string> leftOut;
 };
 // Local paths dropped at y: a project file first in the list is to be
 // opened (after the drop, by the window); anything else is added at the
-// drop position as one undo step. An empty list is ignored.
-DropResult Drop(DragState& drag, int32_t y, const std::vector<std::string>& paths);
+// drop position as one undo step. `links` are the dropped addresses that
+// name no file of this machine, left out like the files the add does not
+// take. A drop of neither is ignored.
+DropResult Drop(DragState& drag, int32_t y, const std::vector<std::string>& paths,
+                const std::vector<std::string>& links = {});
 
 }  // namespace tesmiro::FileListInput

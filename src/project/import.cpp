@@ -10,6 +10,7 @@
 #include "project/paths.h"
 #include "project/project_file.h"
 #include "project/store.h"
+#include "project/store_commands.h"
 #include "project/store_undo.h"
 
 namespace tesmiro::GUICore {
@@ -23,6 +24,7 @@ struct ImportPlan {
   std::vector<int32_t> oldIds;   // ID each had in the imported file
   std::vector<bool> replaces;    // the item takes the place of a store item with its ID
   int32_t spriteId = 0;          // the sprite made of the main timeline, 0 for none
+  std::vector<std::string> missing;  // stored paths of files found nowhere
 };
 
 // Runs the renumbering on the IDs alone; false with a message when an ID
@@ -39,7 +41,11 @@ bool Plan(TSMModule::ProjectData& data, const std::string& importFolder, int32_t
     const int32_t oldId = item.id;
     bool duplicate = false;
     if (IsFileKind(item.kind)) {
-      if (auto found = PathModule::LocateFile(item.name, importFolder)) item.name = *found;
+      if (auto found = PathModule::LocateFile(item.name, importFolder)) {
+        item.name = *found;
+      } else {
+        plan.missing.push_back(item.name);
+      }
       if ((options & kImportReuseDuplicates) != 0) {
         for (const StoreItem& s : store) {
           if (s.name != item.name) continue;
@@ -179,6 +185,12 @@ Result<void> ImportProject(const std::string& path, int32_t idOffset, int32_t id
     }
   }
   SetModified(true);
+  // Imported all the same: the files may still turn up beside this project.
+  std::vector<std::string> lines;
+  for (const std::string& name : plan.missing) lines.push_back("[" + name + "]");
+  StoreCommands::WarnWithList("インポートした素材の次のファイルが、記録された場所にもインポートしたプロジェクトの"
+                              "フォルダにもありません。",
+                              lines);
   return {};
 }
 

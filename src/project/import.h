@@ -24,7 +24,9 @@ inline constexpr int32_t kImportReuseDuplicates = 4;
 // anything changes: when one would exceed 9999, or the store would
 // overflow, nothing is imported and the result is a message saying so.
 // A failure carries the reader's text (the caller puts "ファイル [" name
-// "] " in front) or that message.
+// "] " in front) or that message. After an import, one "警告" names the
+// materials whose files are neither at their stored path nor beside the
+// imported project.
 Result<void> ImportProject(const std::string& path, int32_t idOffset, int32_t idLimit, int32_t options,
                           const std::string& spriteName, int32_t spriteId);
 

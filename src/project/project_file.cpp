@@ -100,19 +100,35 @@ Result<EventLayout> ReadHeader(ByteReader& r) {
   return Failure{"はこのバージョンのTesmiroでは開けません。(Ver" + ver + ")"};
 }
 
+// The reader's reason without the file's name, which the caller puts in
+// front as it names the file itself.
+template <class T>
+Failure ReaderReason(const Result<T>& read, const std::filesystem::path& path) {
+  const std::string named = "ファイル [" + path.string() + "] ";
+  const std::string& message = read.message();
+  return Failure{message.starts_with(named) ? message.substr(named.size()) : message};
+}
+
 }  // namespace
+
+Result<void> CheckProjectFile(const std::filesystem::path& path) {
+  if (const auto opened = fileio::ReadHead(path, 0); !opened) return ReaderReason(opened, path);
+  std::error_code ec;
+  if (std::filesystem::file_size(path, ec) > kMaxProjectFileBytes && !ec) return Failure{"が大きすぎます"};
+  return {};
+}
 
 Result<ProjectData> LoadProjectFile(const std::filesystem::path& path) {
   // The header decides before the file is read: a file of another kind or
   // version, however large, costs six bytes. Anything but a regular file
   // (a FIFO would wait for a writer for good) is refused at once.
   const auto head = fileio::ReadHead(path, 6);
-  if (!head || head->size() < 6) return Failure{kInvalidFileText};
+  if (!head) return ReaderReason(head, path);
+  if (head->size() < 6) return Failure{kInvalidFileText};
   ByteReader r(*head);
   if (const Result<EventLayout> layout = ReadHeader(r); !layout) return Failure{layout.message()};
-  // A file that cannot be read whole is not a usable project either.
   auto bytes = fileio::ReadAllBytes(path, kMaxProjectFileBytes);
-  if (!bytes) return Failure{kInvalidFileText};
+  if (!bytes) return ReaderReason(bytes, path);
   return ParseProjectFile(*bytes, GUICore::GetFolderPart(path.string()));
 }
 
@@ -415,6 +431,15 @@ constexpr size_t kSaveChunkBytes = size_t{1} << 20;
 
 }  // namespace
 
+bool CanOpenProjectFile(const std::string& path) {
+  const Result<void> readable = TSMModule::CheckProjectFile(path);
+  if (!readable) {
+    ui::Current().messages->message("ファイルオープンエラー", "ファイル [" + GetFileNamePart(path) + "] " + readable.message(),
+                                    ui::Icon::Critical);
+  }
+  return readable.ok();
+}
+
 bool OpenProject(const std::string& givenPath) {
   if (BuildInProgress()) return false;  // the build reads the model meanwhile
   // Materials and script includes are found relative to the project's
@@ -422,6 +447,8 @@ bool OpenProject(const std::string& givenPath) {
   std::error_code ec;
   const std::filesystem::path absolute = std::filesystem::absolute(givenPath, ec);
   const std::string path = ec ? givenPath : absolute.lexically_normal().string();
+  // A file that cannot be read at all leaves the open project as it is.
+  if (!CanOpenProjectFile(path)) return false;
   NewProject();
   Model& m = State();
   m.projectPath = path;

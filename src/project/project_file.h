@@ -48,8 +48,12 @@ struct ProjectData {
 };
 
 // Reads the project file at `path`, or the reason it cannot be used (shown
-// after "ファイル [" name "] ").
+// after "ファイル [" name "] "): the reader's when the file cannot be read,
+// kInvalidFileText when what was read is no project.
 Result<ProjectData> LoadProjectFile(const std::filesystem::path& path);
+// Whether the file is there, can be read and is not too large to be a
+// project, or the reason as LoadProjectFile gives it; reads nothing of it.
+Result<void> CheckProjectFile(const std::filesystem::path& path);
 // The same over bytes; relative material paths are resolved against
 // `projectFolder`.
 Result<ProjectData> ParseProjectFile(std::span<const uint8_t> bytes, std::string_view projectFolder);
@@ -93,9 +97,15 @@ namespace tesmiro::GUICore {
 // and returns false. Used with "_default.tsm" by NewProject.
 bool LoadProjectHeader(const std::filesystem::path& path);
 
-// Replaces the current project by the file's content. On failure an
-// "ファイルオープンエラー" box names the reason and an empty new project is
-// left. Result: success.
+// False, after an "ファイルオープンエラー" box with the reason, when the file
+// cannot be opened at all (missing, unreadable, too large): asked before
+// anything is closed or any question is put.
+bool CanOpenProjectFile(const std::string& path);
+
+// Replaces the current project by the file's content. A file that cannot be
+// opened at all (CanOpenProjectFile) leaves the open project; any other
+// failure an "ファイルオープンエラー" box naming the reason and an empty new
+// project. Result: success.
 bool OpenProject(const std::string& path);
 
 // Moves a parsed project into the model (settings, store, timelines, the

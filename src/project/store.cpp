@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <system_error>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -26,6 +28,7 @@ struct KindKey {
 constexpr KindKey kKindKeys[] = {
     {"folder", StoreItemKind::Folder}, {"clone", StoreItemKind::Clone},   {"jpg", StoreItemKind::RasterImage},
     {"jpeg", StoreItemKind::RasterImage}, {"bmp", StoreItemKind::RasterImage}, {"png", StoreItemKind::RasterImage},
+    {"gif", StoreItemKind::RasterImage},
     {"mp3", StoreItemKind::Sound},     {"mid", StoreItemKind::Sound},     {"mld", StoreItemKind::Sound},
     {"mmf", StoreItemKind::Sound},     {"wav", StoreItemKind::Sound},     {"txt", StoreItemKind::Text},
     {"sprite", StoreItemKind::Sprite}, {"kvg", StoreItemKind::VectorImage}, {"flv", StoreItemKind::Video},
@@ -194,11 +197,19 @@ int32_t StoreItemBatch::add(std::string& pathOrText, const std::string& kindKey)
   Model& m = State();
   Pending& p = pending_;
   StoreItemKind kind;
+  refusal_.clear();
   if (!KindFromKey(kindKey, kind)) return 0;
 
   if (kind == StoreItemKind::Text && !pathOrText.empty()) {
-    if (auto bytes = fileio::ReadAll(std::filesystem::path(pathOrText))) {
+    const std::filesystem::path path(pathOrText);
+    if (auto bytes = fileio::ReadAll(path)) {
       pathOrText = enc::DecodeTextFile(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    } else if (std::error_code ec; std::filesystem::exists(std::filesystem::symlink_status(path, ec)) ||
+                                   ec == std::errc::permission_denied) {
+      // Only a string that names nothing is the text itself: a file that is
+      // there but cannot be read would otherwise become a text of its path.
+      refusal_ = bytes.message();
+      return 0;
     }
   }
   if (IsFileKind(kind)) {

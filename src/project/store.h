@@ -21,7 +21,8 @@ inline constexpr const char* kStoreFullText = "素材の数が上限 (9999) に�
 
 // Adds one item; result its ID, 0 when the key names no kind or the store is
 // full (the user is told), or the position of an existing item with the same
-// file. A text key with a path reads the file and hands its text back.
+// file. A text key with a path reads the file and hands its text back; a
+// file there that cannot be read adds nothing (0).
 int32_t AddStoreItem(std::string& pathOrText, const std::string& kindKey, int32_t& row, int32_t& mode);
 void DeleteStoreItem(int32_t id);
 
@@ -43,6 +44,9 @@ class StoreItemBatch {
   int32_t count() const;
   // Puts the items added so far into the store; a later add starts afresh.
   void end();
+  // Why the last add took nothing from its file ("ファイル [path] " and the
+  // reader's reason); "" when it took the file or refused it for another cause.
+  const std::string& refusal() const { return refusal_; }
 
  private:
   int32_t positionOfName(const std::string& name);
@@ -64,6 +68,7 @@ class StoreItemBatch {
   int32_t& row_;
   int32_t& mode_;
   Pending pending_;
+  std::string refusal_;
 };
 
 StoreItem GetStoreItemByID(int32_t id);

@@ -6,6 +6,9 @@
 #include <system_error>
 #include <unordered_map>
 
+#include "platform/file_io.h"
+#include "platform/result.h"
+#include "platform/ui.h"
 #include "project/build_lock.h"
 #include "project/events.h"
 #include "project/gui_core.h"
@@ -42,8 +45,12 @@ void ShowCursorItem() {
   GUICore::ShowItemInfo(FileListModule::GetJpegListID(FileListModule::Current().cursorRow));
 }
 
-// The plain files of a folder in name order: no subfolders, no hidden files.
-std::vector<std::string> PlainFiles(const fs::path& folder) {
+// A warning lists this many of the lines it has, and how many more there are.
+constexpr size_t kListedLines = 20;
+
+// The plain files of a folder in name order: no subfolders, no hidden
+// files; or, for a folder that cannot be listed, the line that says why.
+Result<std::vector<std::string>> PlainFiles(const fs::path& folder) {
   std::vector<std::string> names;
   std::error_code ec;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
@@ -52,19 +59,36 @@ std::vector<std::string> PlainFiles(const fs::path& folder) {
     if (name.empty() || name[0] == '.' || !it->is_regular_file(typeError)) continue;
     names.push_back(name);
   }
+  if (ec) return Failure{"フォルダ [" + folder.string() + "] の中を読み込めません：" + fileio::ReasonText(ec.value())};
   std::sort(names.begin(), names.end());
   return names;
 }
 
+bool IsFolder(const std::string& path) {
+  std::error_code ec;
+  return fs::is_directory(fs::path(path), ec);
+}
+
+// "ファイル [path] " or, for a folder, "フォルダ [path] ".
+std::string Named(const std::string& path) { return (IsFolder(path) ? "フォルダ [" : "ファイル [") + path + "] "; }
+
 // Adds one path; false once the store is full, so that the caller stops
-// (the user has been told once).
-bool AddOne(GUICore::StoreItemBatch& batch, std::string path, bool& full) {
+// (the user has been told once). A file the store does not take goes to
+// `leftOut` with the reason.
+bool AddOne(GUICore::StoreItemBatch& batch, const std::string& path, bool& full, LeftOut& leftOut) {
   if (full) return false;
   const int32_t count = batch.count();
-  const int32_t id = batch.add(path, GUICore::GetExtensionPart(path));
+  std::string pathOrText = path;
+  const int32_t id = batch.add(pathOrText, GUICore::GetExtensionPart(path));
   if (batch.count() == count) {
     full = id == 0 && count >= kMaxStoreItems;
-    return !full;
+    if (full) return false;
+    // Neither taken nor there already: its kind is none the store holds,
+    // or its text could not be read.
+    if (id == 0) {
+      leftOut.push_back(batch.refusal().empty() ? "ファイル [" + path + "] は素材にできない種類のファイルです"
+                                                : batch.refusal());
+    }
   }
   return true;
 }
@@ -76,15 +100,21 @@ std::string HomeFolder() {
 
 }  // namespace
 
-bool ListJpegStoreAddFiles(const std::vector<std::string>& paths, int32_t& row, int32_t& mode) {
+bool ListJpegStoreAddFiles(const std::vector<std::string>& paths, int32_t& row, int32_t& mode, LeftOut* leftOut) {
   if (paths.empty()) return false;
+  LeftOut unreported;
+  LeftOut& notAdded = leftOut ? *leftOut : unreported;
   const int32_t before = GUICore::StoreItemCount();
   bool full = false;
-  std::vector<std::string> folderFiles;
-  const std::vector<std::string>* files = &paths;
-  std::error_code ec;
-  if (fs::is_directory(fs::path(paths[0]), ec)) {
-    fs::path folder = fs::path(paths[0]);
+  std::vector<std::string> files;
+  const bool fromFolder = IsFolder(paths[0]);
+  if (fromFolder) {
+    const fs::path folder = fs::path(paths[0]);
+    const Result<std::vector<std::string>> listed = PlainFiles(folder);
+    if (!listed) notAdded.push_back(listed.message());
+    // Only the first folder's files are taken, never the paths beside it.
+    for (size_t i = 1; i < paths.size(); ++i) notAdded.push_back(Named(paths[i]) + "はフォルダと一緒には追加できません");
+    if (!listed) return false;
     std::string name = folder.filename().string();
     if (name.empty() || name == ".") name = folder.parent_path().filename().string();
     if (mode == 0) {
@@ -102,12 +132,19 @@ bool ListJpegStoreAddFiles(const std::vector<std::string>& paths, int32_t& row, 
         mode = 1;
       }
     }
-    for (const auto& file : PlainFiles(folder)) folderFiles.push_back((folder / file).string());
-    files = &folderFiles;
+    for (const auto& file : *listed) files.push_back((folder / file).string());
+  } else {
+    files = paths;
   }
   GUICore::StoreItemBatch batch(row, mode);
-  for (const auto& file : *files) {
-    if (!AddOne(batch, file, full)) break;
+  for (const auto& file : files) {
+    // The listing holds plain files only; among the paths, a folder after a
+    // file is not added.
+    if (!fromFolder && IsFolder(file)) {
+      notAdded.push_back("フォルダ [" + file + "] はファイルと一緒には追加できません");
+      continue;
+    }
+    if (!AddOne(batch, file, full, notAdded)) break;
   }
   batch.end();
   const bool grew = GUICore::StoreItemCount() != before;
@@ -151,21 +188,40 @@ bool ListJpegStoreDelete() {
   return true;
 }
 
-bool AddFilesAtInsertPosition(const std::vector<std::string>& paths) {
+bool AddFilesAtInsertPosition(const std::vector<std::string>& paths, LeftOut* leftOut) {
   if (paths.empty()) return false;
-  GUICore::StoreUndoScope undo;
-  if (!undo) return false;
-  auto& fl = FileListModule::Current();
-  const int32_t timelines = GUICore::TimelineCount();
-  bool grew = ListJpegStoreAddFiles(paths, fl.insertRow, fl.insertMode);
-  // Each sprite file made a sprite with a timeline of its own, which the
-  // store's snapshot cannot take back: left behind, it would stay shown and
-  // saved, and a sprite given its ID later could be relinked to it.
-  for (int32_t t = timelines; t < GUICore::TimelineCount(); ++t) {
-    undo.record(GUICore::kStoreUndoTimelineCopied, t, 0);
+  LeftOut notAdded;
+  bool grew = false;
+  {
+    GUICore::StoreUndoScope undo;
+    if (!undo) return false;
+    auto& fl = FileListModule::Current();
+    const int32_t timelines = GUICore::TimelineCount();
+    grew = ListJpegStoreAddFiles(paths, fl.insertRow, fl.insertMode, leftOut ? leftOut : &notAdded);
+    // Each sprite file made a sprite with a timeline of its own, which the
+    // store's snapshot cannot take back: left behind, it would stay shown and
+    // saved, and a sprite given its ID later could be relinked to it.
+    for (int32_t t = timelines; t < GUICore::TimelineCount(); ++t) {
+      undo.record(GUICore::kStoreUndoTimelineCopied, t, 0);
+    }
+    if (!grew) undo.dismiss();
   }
-  if (!grew) undo.dismiss();
+  // Once the step is recorded and the list shows what was added.
+  ReportLeftOut(notAdded);
   return grew;
+}
+
+std::string LinkLeftOut(const std::string& link) { return "[" + link + "] はこのコンピュータのファイルではありません"; }
+
+void ReportLeftOut(const LeftOut& leftOut) { WarnWithList("次のファイルは追加されませんでした。", leftOut); }
+
+void WarnWithList(const std::string& header, const std::vector<std::string>& lines) {
+  if (lines.empty()) return;
+  std::string text = header;
+  const size_t shown = std::min(lines.size(), kListedLines);
+  for (size_t i = 0; i < shown; ++i) text += "\n" + lines[i];
+  if (lines.size() > shown) text += "\n…ほか " + std::to_string(lines.size() - shown) + " 件";
+  ui::Current().messages->message("警告", text, ui::Icon::Exclamation);
 }
 
 bool DeleteSelected() {
@@ -187,13 +243,13 @@ std::string AddFileFilter(int16_t swfVersion) {
     f += '\0';
   };
   if (phone) {
-    add("追加可能なファイル (*.jpg;*.bmp;*.png;*.kvg;*.mp3;*.wav;*.mld;*.mid;*.mmf;*.flv;*.txt)",
-        "*.jpg;*.jpeg;*.bmp;*.png;*.kvg;*.mp3;*.wav;*.mld;*.mid;*.mmf;*.flv;*.txt");
+    add("追加可能なファイル (*.jpg;*.bmp;*.png;*.gif;*.kvg;*.mp3;*.wav;*.mld;*.mid;*.mmf;*.flv;*.txt)",
+        "*.jpg;*.jpeg;*.bmp;*.png;*.gif;*.kvg;*.mp3;*.wav;*.mld;*.mid;*.mmf;*.flv;*.txt");
   } else {
-    add("追加可能なファイル (*.jpg;*.bmp;*.png;*.kvg;*.mp3;*.wav;*.flv;*.txt)",
-        "*.jpg;*.jpeg;*.bmp;*.png;*.kvg;*.mp3;*.wav;*.flv;*.txt");
+    add("追加可能なファイル (*.jpg;*.bmp;*.png;*.gif;*.kvg;*.mp3;*.wav;*.flv;*.txt)",
+        "*.jpg;*.jpeg;*.bmp;*.png;*.gif;*.kvg;*.mp3;*.wav;*.flv;*.txt");
   }
-  add("画像ファイル (*.jpg;*.bmp;*.png;*.kvg)", "*.jpg;*.jpeg;*.bmp;*.png;*.kvg");
+  add("画像ファイル (*.jpg;*.bmp;*.png;*.gif;*.kvg)", "*.jpg;*.jpeg;*.bmp;*.png;*.gif;*.kvg");
   if (phone) {
     add("サウンドファイル (*.mp3;*.wav;*.mld;*.mid;*.mmf)", "*.mp3;*.wav;*.mld;*.mid;*.mmf");
   } else {

@@ -14,14 +14,20 @@
 
 namespace tesmiro::StoreCommands {
 
+// What an add of files left out: one line per path, naming it and why.
+using LeftOut = std::vector<std::string>;
+
 // Adds the paths at the insert position (row, mode), which moves on past
 // every added item. When the first path is a folder, only that folder's
 // plain files are added (sorted by name, hidden files and subfolders left
 // out), into a new open folder named after it (mode 0) or into the folder
-// on the insert row (mode 1). Then the rows are rebuilt, the rows of the
-// paths (added or already there) end selected with the cursor on the last,
-// and the cursor's item is shown. True when the store grew. No undo step.
-bool ListJpegStoreAddFiles(const std::vector<std::string>& paths, int32_t& row, int32_t& mode);
+// on the insert row (mode 1); a folder that cannot be listed adds nothing.
+// Then the rows are rebuilt, the rows of the paths (added or already there)
+// end selected with the cursor on the last, and the cursor's item is shown.
+// True when the store grew. No undo step. What was not added, but for a full
+// store (told at once), goes to `leftOut`.
+bool ListJpegStoreAddFiles(const std::vector<std::string>& paths, int32_t& row, int32_t& mode,
+                           LeftOut* leftOut = nullptr);
 
 // Deletes the items of the selected rows (a folder with its subtree, a
 // sprite with its timeline); the cursor row, clamped to the shorter list,
@@ -29,9 +35,18 @@ bool ListJpegStoreAddFiles(const std::vector<std::string>& paths, int32_t& row, 
 bool ListJpegStoreDelete();
 
 // The commands as the menus and keys run them, each one undo step. The add
-// commands use the list's insert position (FileListModule::Current()).
-bool AddFilesAtInsertPosition(const std::vector<std::string>& paths);
+// commands use the list's insert position (FileListModule::Current()). What
+// an add leaves out goes to `leftOut`; without one, a "警告" names it at once.
+bool AddFilesAtInsertPosition(const std::vector<std::string>& paths, LeftOut* leftOut = nullptr);
 bool DeleteSelected();
+
+// The line of a dropped link that names no file of this machine.
+std::string LinkLeftOut(const std::string& link);
+// The "警告" that names what an add left out; nothing when it left out nothing.
+void ReportLeftOut(const LeftOut& leftOut);
+// A "警告" of the header and the lines (the first 20 and how many more);
+// nothing without lines.
+void WarnWithList(const std::string& header, const std::vector<std::string>& lines);
 
 // Filters of the add-file dialog for the SWF version (phone sound formats
 // for SWF 4 only).

@@ -501,20 +501,20 @@ TEST_F(ProjectFileTest, AProjectPathThatIsNoRegularFileIsRefusedAtOnce) {
   EXPECT_EQ(load.wait_for(std::chrono::seconds(20)), std::future_status::ready) << "a FIFO was waited on";
   while (load.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready)
     ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
-  EXPECT_EQ(load.get(), TSMModule::kInvalidFileText);
-  EXPECT_EQ(TSMModule::LoadProjectFile(dir.path()).message(), TSMModule::kInvalidFileText);
+  EXPECT_EQ(load.get(), "がありません");
+  EXPECT_EQ(TSMModule::LoadProjectFile(dir.path()).message(), "がありません");
 }
 
 TEST_F(ProjectFileTest, AFileFarLargerThanAnyProjectIsRefusedUnread) {
   // Sparse files: they take no disk, but reading them would take memory.
   const int64_t before = PeakRss();
-  for (const char* head : {"NOTTSM", "TSM0A3"}) {
+  for (const auto& [head, reason] : {std::pair{"NOTTSM", TSMModule::kInvalidFileText}, {"TSM0A3", "が大きすぎます"}}) {
     const fs::path path = dir / "huge.tsm";
     WriteFile(path, head);
     fs::resize_file(path, uint64_t{1} << 30);
     const auto data = TSMModule::LoadProjectFile(path);
     EXPECT_FALSE(data) << head;
-    EXPECT_EQ(data.message(), TSMModule::kInvalidFileText);
+    EXPECT_EQ(data.message(), reason);
   }
   EXPECT_LT(PeakRss() - before, int64_t{64} << 20);
   // An unknown version is told from its six bytes.

@@ -11,6 +11,8 @@
 #include "project/project_file.h"
 #include "project/store_commands.h"
 #include "project/timelines.h"
+#include "support/unreadable.h"
+#include "support/user_text.h"
 
 namespace tesmiro {
 namespace {
@@ -146,10 +148,72 @@ TEST_F(StoreCommandsTest, DroppedFilesIntoAFolderFillIdGapsAndSkipDuplicates) {
   EXPECT_EQ(std::pair(fl.insertRow, fl.insertMode), std::pair(2, 1));
   EXPECT_EQ(SelectedRows(), (std::vector<int32_t>{3, 5, 6, 7, 10}));
   EXPECT_EQ(fl.cursorRow, 10);
-  EXPECT_TRUE(ui.messages.empty());
+  // Only the file of no kind the store holds is named, after the add.
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text,
+            "次のファイルは追加されませんでした。\nファイル [" + paths[4] + "] は素材にできない種類のファイルです");
   GUICore::StoreUndo();
   EXPECT_EQ(Ids(), (std::vector<int32_t>{1, -1, 3, 4, -3, 7}));
   EXPECT_FALSE(GUICore::CanStoreUndo());
+}
+
+// Files the store does not take, and a text that cannot be read, are named
+// once after the add, each with its reason; what it takes is added as before.
+TEST_F(StoreCommandsTest, WhatAnAddLeavesOutIsNamedInOneWarningWithTheReason) {
+  const auto folder = dir.path() / "sub";
+  std::filesystem::create_directories(folder);
+  const std::vector<std::string> paths = {File("a.png"), File("b.jpe"),      File("c.webp"),  File("d.svg"),
+                                          File("e.ogg"), File("f.gif", "GIF"), File("g.txt", "hi"), folder.string()};
+  bool added = false;
+  {
+    testing::ScopedUnreadable locked(paths[6]);
+    added = StoreCommands::AddFilesAtInsertPosition(paths);
+  }
+  EXPECT_TRUE(added);
+  const auto& store = GUICore::State().store;
+  ASSERT_EQ(store.count(), 2);
+  EXPECT_EQ(store.at(2).name, paths[5]);  // the writer converts GIF pictures
+  EXPECT_EQ(store.at(2).kind, StoreItemKind::RasterImage);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].title, "警告");
+  EXPECT_EQ(ui.messages[0].icon, ui::Icon::Exclamation);
+  const std::string& text = ui.messages[0].text;
+  std::string expected = "次のファイルは追加されませんでした。";
+  for (int i : {1, 2, 3, 4}) expected += "\nファイル [" + paths[i] + "] は素材にできない種類のファイルです";
+  expected += "\nファイル [" + paths[6] + "] を読み込めません：";
+  EXPECT_EQ(text.rfind(expected, 0), 0u) << text;
+  EXPECT_NE(text.find("\nフォルダ [" + paths[7] + "] はファイルと一緒には追加できません"), std::string::npos) << text;
+  EXPECT_JAPANESE(text, paths);
+  GUICore::StoreUndo();
+  EXPECT_EQ(store.count(), 0);
+
+  // A drop of only such files adds nothing, records no step, and says so.
+  ui.messages.clear();
+  EXPECT_FALSE(StoreCommands::AddFilesAtInsertPosition({paths[2]}));
+  EXPECT_FALSE(GUICore::CanStoreUndo());
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_NE(ui.messages[0].text.find(paths[2]), std::string::npos);
+}
+
+TEST_F(StoreCommandsTest, AFolderThatCannotBeListedAddsNothingAndSaysWhy) {
+  const auto folder = dir.path() / "Locked";
+  std::filesystem::create_directories(folder);
+  WriteFile(folder / "a.png", "x");
+  const std::string beside = File("beside.png");
+  bool added = true;
+  {
+    testing::ScopedUnreadable locked(folder);
+    added = StoreCommands::AddFilesAtInsertPosition({folder.string(), beside});
+  }
+  EXPECT_FALSE(added);
+  EXPECT_EQ(GUICore::StoreItemCount(), 0) << "no empty folder stands for it";
+  EXPECT_FALSE(GUICore::CanStoreUndo());
+  ASSERT_EQ(ui.messages.size(), 1u);
+  const std::string& text = ui.messages[0].text;
+  EXPECT_EQ(text.rfind("次のファイルは追加されませんでした。\nフォルダ [" + folder.string() + "] の中を読み込めません：", 0), 0u)
+      << text;
+  EXPECT_NE(text.find("\nファイル [" + beside + "] はフォルダと一緒には追加できません"), std::string::npos) << text;
+  EXPECT_JAPANESE(text, {folder.string(), beside});
 }
 
 TEST_F(StoreCommandsTest, ADropThatFillsTheStoreStopsThereWithOneMessage) {

@@ -63,7 +63,7 @@ TEST_F(StoreTest, IdsAreTheFirstFreeAndFreedOnesAreReused) {
 }
 
 TEST_F(StoreTest, UnknownKeyAndDuplicateFileAddNothing) {
-  EXPECT_EQ(AddItem("gif", "/a.gif"), 0);
+  EXPECT_EQ(AddItem("webp", "/a.webp"), 0);
   AddItem("jpg", "/x.jpg");
   AddItem("wav", "/a.wav");
   EXPECT_EQ(AddItem("jpg", "/a.wav"), 2);  // the position of the existing item

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QScreen>
@@ -46,6 +47,39 @@ QString StartPath(const std::string& initialDir, const std::string& suggested) {
   return initialDir.empty() ? s.filePath() : ToQ(initialDir) + '/' + s.filePath();
 }
 
+// Qt's dialog matches the names typed into its name box against its file
+// list key by key, and the lone quote that starts "a.txt" "b.kvg" selects
+// the folder itself, which takes the quote out of the box again: Open then
+// went into the folder or took one name. Names typed between quotes that
+// all name files of the folder are taken as they were typed.
+class OpenFilesDialog final : public QFileDialog {
+ public:
+  using QFileDialog::QFileDialog;
+
+  QStringList chosen() const { return typed_.isEmpty() ? selectedFiles() : typed_; }
+
+  void accept() override {
+    const auto* nameBox = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    const QString text = nameBox ? nameBox->text() : QString();
+    if (!text.contains(u'"')) return QFileDialog::accept();
+    QStringList paths;
+    // The blanks between the quotes part the names.
+    for (const QString& name : text.split(u'"')) {
+      if (name.trimmed().isEmpty()) continue;
+      const QFileInfo file(directory(), name);
+      // Anything else (a folder, a missing file) gets Qt's own answer.
+      if (!file.isFile()) return QFileDialog::accept();
+      paths << file.absoluteFilePath();
+    }
+    if (paths.isEmpty()) return QFileDialog::accept();
+    typed_ = paths;
+    QDialog::accept();
+  }
+
+ private:
+  QStringList typed_;
+};
+
 class QtFileDialogs final : public DialogModule::FileDialogService {
  public:
   std::optional<std::vector<std::string>> openFile(const std::string& title,
@@ -57,8 +91,11 @@ class QtFileDialogs final : public DialogModule::FileDialogService {
     const QString start = StartPath(initialDir, suggested);
     std::vector<std::string> chosen;
     if (multiSelect) {
-      for (const QString& f : QFileDialog::getOpenFileNames(parent, caption, start, NameFilters(filters)))
-        chosen.push_back(FromQ(f));
+      OpenFilesDialog dialog(parent, caption, start, NameFilters(filters));
+      dialog.setFileMode(QFileDialog::ExistingFiles);
+      if (dialog.exec() == QDialog::Accepted) {
+        for (const QString& f : dialog.chosen()) chosen.push_back(FromQ(f));
+      }
     } else {
       const QString f = QFileDialog::getOpenFileName(parent, caption, start, NameFilters(filters));
       if (!f.isEmpty()) chosen.push_back(FromQ(f));

@@ -166,7 +166,8 @@ void ImportDialog::browse() {
 
 bool ImportDialog::importProject() {
   const GUICore::ImportDialogFields f = fields();
-  if (f.path.empty() || !GUICore::FileExists(f.path)) return false;
+  // A path that names no file is told like the import's other failures.
+  if (f.path.empty()) return false;
   const GUICore::ImportRequest r = GUICore::MakeImportRequest(f);
   const Result<void> imported =
       GUICore::ImportProject(r.path, r.idBase, r.rangeStart, r.flags, r.spriteName, r.spriteId);

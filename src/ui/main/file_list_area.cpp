@@ -293,13 +293,16 @@ void FileListArea::onFocusOut() {
 
 void FileListArea::onDragOver(int y) { FileListInput::DropOver(Drag(list_), y); }
 
-void FileListArea::onDrop(int y, const std::vector<std::string>& paths) {
-  const auto result = FileListInput::Drop(Drag(list_), y, paths);
+void FileListArea::onDrop(int y, const std::vector<std::string>& paths, const std::vector<std::string>& links) {
+  const auto result = FileListInput::Drop(Drag(list_), y, paths, links);
   if (result.kind == FileListInput::DropResult::Kind::Added) followFileListCursor();
   refreshStoreEditItems();
+  // The warning and the question wait until the drop is over: the file
+  // manager that started the drag is not kept waiting for the user.
+  if (!result.leftOut.empty()) {
+    QTimer::singleShot(0, this, [leftOut = result.leftOut] { StoreCommands::ReportLeftOut(leftOut); });
+  }
   if (result.kind != FileListInput::DropResult::Kind::OpenProject) return;
-  // The question waits until the drop is over: the file manager that
-  // started the drag is not kept waiting for the user.
   const std::string project = result.project;
   QTimer::singleShot(0, this, [this, project] { w_->menus().openProjectFile(project); });
 }

@@ -80,7 +80,7 @@ class FileListArea final : public QObject {
   void onFocusIn();
   void onFocusOut();
   void onDragOver(int y);
-  void onDrop(int y, const std::vector<std::string>& paths);
+  void onDrop(int y, const std::vector<std::string>& paths, const std::vector<std::string>& links);
   void onHeadMouseUp(int button, int shift, double x, int y);
 
   // The commands tests, the keys and the Edit menu run.

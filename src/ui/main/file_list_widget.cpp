@@ -226,13 +226,18 @@ void FileListWidget::dragMoveEvent(QDragMoveEvent* e) {
 void FileListWidget::dragLeaveEvent(QDragLeaveEvent*) { FileListInput::DropLeave(drag_); }
 
 void FileListWidget::dropEvent(QDropEvent* e) {
-  std::vector<std::string> paths;
+  std::vector<std::string> paths, links;
   for (const QUrl& url : e->mimeData()->urls()) {
-    // Only files of this machine can become materials.
-    if (url.isLocalFile() && !url.toLocalFile().isEmpty()) paths.push_back(FromQ(url.toLocalFile()));
+    // Only files of this machine can become materials; the rest (a link
+    // from a browser) is named in the warning.
+    if (url.isLocalFile() && !url.toLocalFile().isEmpty()) {
+      paths.push_back(FromQ(url.toLocalFile()));
+    } else if (!url.isEmpty()) {
+      links.push_back(FromQ(url.toDisplayString()));
+    }
   }
   e->acceptProposedAction();
-  owner_->onDrop(e->position().toPoint().y(), paths);
+  owner_->onDrop(e->position().toPoint().y(), paths, links);
 }
 
 // ---------------------------------------------------------------------------

@@ -85,14 +85,15 @@ void MainMenus::openRecentProject(int k) {
   if (w_->buildRunning() || k < 0 || k >= static_cast<int>(recentProjectActions.size())) return;
   const std::string path = FromQ(recentProjectActions[static_cast<size_t>(k)]->data().toString());
   if (path.empty()) return;
-  if (!ConfirmSaveProject()) return;
+  // A project moved away is told before the question and closes nothing.
+  if (!GUICore::CanOpenProjectFile(path) || !ConfirmSaveProject()) return;
   GUICore::OpenProject(path);
   w_->eventList().followCurrentEvent();
 }
 
 bool MainMenus::openProjectFile(const std::string& path) {
   if (w_->buildRunning()) return false;
-  if (!ConfirmSaveProject()) return false;
+  if (!GUICore::CanOpenProjectFile(path) || !ConfirmSaveProject()) return false;
   const bool opened = GUICore::OpenProject(path);
   w_->eventList().followCurrentEvent();
   return opened;

@@ -56,7 +56,7 @@ TEST_F(FileListCommandsTest, CtrlIAddsTheChosenFilesBeforeTheCursorRow) {
   ASSERT_EQ(desktop.fileDialogs.calls.size(), 1u);
   EXPECT_TRUE(desktop.fileDialogs.calls[0].multiSelect);
   EXPECT_EQ(desktop.fileDialogs.calls[0].filters.front().description,
-            "追加可能なファイル (*.jpg;*.bmp;*.png;*.kvg;*.mp3;*.wav;*.flv;*.txt)");
+            "追加可能なファイル (*.jpg;*.bmp;*.png;*.gif;*.kvg;*.mp3;*.wav;*.flv;*.txt)");
   const auto& store = GUICore::State().store;
   ASSERT_EQ(store.count(), 3);
   EXPECT_EQ(store.at(1).name, (temp / "b.mp3").string());

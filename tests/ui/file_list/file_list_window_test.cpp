@@ -1,5 +1,5 @@
 // The file list in the main window: mouse drags into folders, the header's
-// sort popup, keys and popups of an empty list, drops that are ignored or
+// sort popup, keys and popups of an empty list, drops of links that add nothing or
 // ask for the project, and a list too low for one row.
 #include <QAction>
 #include <QMenu>
@@ -12,6 +12,7 @@
 #include "project/project_file.h"
 #include "project/store.h"
 #include "project/store_undo.h"
+#include "support/user_text.h"
 #include "ui/common/qt_text.h"
 #include "ui/main/file_list_widget.h"
 
@@ -148,12 +149,28 @@ TEST_F(FileListWindowTest, KeysAndPopupEntriesOfAnEmptyListDoNothing) {
   EXPECT_TRUE(GUICore::CanStoreUndo());
 }
 
-TEST_F(FileListWindowTest, DropsOfNothingLocalAreIgnoredAndAProjectIsAskedForAfterTheDrop) {
+TEST_F(FileListWindowTest, ALinkDropAddsNothingAndSaysSoAndAProjectIsAskedForAfterTheDrop) {
   MainGUI& w = StartWith(2);
   DropFiles(Control<QWidget>(w, "PictFileList"), 5, {}, {QUrl("https://example.com/a.png")});
+  EXPECT_TRUE(ui.messages.empty()) << "the warning waits until the drop is over";
   Settle();
   EXPECT_EQ(GUICore::StoreItemCount(), 2);
   EXPECT_FALSE(GUICore::CanStoreUndo());
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].title, "警告");
+  EXPECT_EQ(ui.messages[0].text,
+            "次のファイルは追加されませんでした。\n[https://example.com/a.png] はこのコンピュータのファイルではありません");
+  EXPECT_JAPANESE(ui.messages[0].text, {"https://example.com/a.png"});
+  ui.messages.clear();
+
+  // Beside files that are taken, the link is named after they are added.
+  DropFiles(Control<QWidget>(w, "PictFileList"), 5, {SolidPng(temp / "p8.png", 2, 2, Qt::red)},
+            {QUrl("https://example.com/b.png")});
+  Settle();
+  EXPECT_EQ(GUICore::StoreItemCount(), 3);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_NE(ui.messages[0].text.find("[https://example.com/b.png] "), std::string::npos);
+  ui.messages.clear();
 
   // A project dropped first: nothing is added, and the question comes once
   // the drop has returned.

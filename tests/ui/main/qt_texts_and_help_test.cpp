@@ -1,7 +1,8 @@
 // Texts the user reads that the program does not write itself: Qt's own
-// (buttons, the file dialog with its folder types, sizes and dates, the text
-// boxes' menu), in Japanese whatever the machine's locale while numbers stay
-// as they were, and the help page that Help > ヘルプ (F1) opens.
+// (buttons, the file dialog with its folder types, sizes and dates and the
+// names typed into it, the text boxes' menu), in Japanese whatever the
+// machine's locale while numbers stay as they were, and the help page that
+// Help > ヘルプ (F1) opens.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -100,17 +101,17 @@ void OpenWhenItCan(QFileDialog* d, SeenFiles& seen, int triesLeft = 3000) {
 }
 
 // Reads the detail list of the open-file dialog once it lists the folder's
-// two entries, then opens the file. A dialog that does not list them in
-// time, or stays up after Open, is cancelled, so that the test fails
-// instead of waiting for good.
-void ReadFileListWhenListed(SeenFiles& seen, int triesLeft = 3000) {
-  QTimer::singleShot(10, [&seen, triesLeft] {
+// two entries, then types the name, key by key as the user does, and opens
+// it. A dialog that does not list them in time, or stays up after Open, is
+// cancelled, so that the test fails instead of waiting for good.
+void ReadFileListWhenListed(SeenFiles& seen, const QString& typed, int triesLeft = 3000) {
+  QTimer::singleShot(10, [&seen, typed, triesLeft] {
     auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    if (!d) return ReadFileListWhenListed(seen, triesLeft);
+    if (!d) return ReadFileListWhenListed(seen, typed, triesLeft);
     const auto* view = d->findChild<QTreeView*>(QStringLiteral("treeView"));
     const QAbstractItemModel* model = view ? view->model() : nullptr;
     if (!model || model->rowCount(view->rootIndex()) < 2) {
-      if (triesLeft > 0) return ReadFileListWhenListed(seen, triesLeft - 1);
+      if (triesLeft > 0) return ReadFileListWhenListed(seen, typed, triesLeft - 1);
       d->reject();
       return;
     }
@@ -125,7 +126,9 @@ void ReadFileListWhenListed(SeenFiles& seen, int triesLeft = 3000) {
       }
     }
     // Typed, as selectFile() leaves a name box that has the focus alone.
-    d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("a.swf"));
+    auto* nameBox = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    nameBox->setFocus();
+    QTest::keyClicks(nameBox, typed);
     OpenWhenItCan(d, seen);
   });
 }
@@ -145,7 +148,7 @@ TEST(QtJapaneseTextsTest, TheFileDialogListsFolderTypesSizesAndDatesInJapanese) 
     ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.setFileTime(modified, QFileDevice::FileModificationTime));
   }
   SeenFiles seen;
-  ReadFileListWhenListed(seen);
+  ReadFileListWhenListed(seen, QStringLiteral("a.swf"));
   const auto chosen = gui::QtDesktopServices().fileDialogs->openFile(
       "開く", {{"Shockwave Flash オブジェクト (*.swf)", {"*.swf"}}}, temp.path().string(), "", false);
   ASSERT_TRUE(seen.listed) << "the dialog never listed the folder";
@@ -160,6 +163,23 @@ TEST(QtJapaneseTextsTest, TheFileDialogListsFolderTypesSizesAndDatesInJapanese) 
   // The dialog still hands back what was chosen in it.
   ASSERT_TRUE(chosen.has_value());
   EXPECT_EQ(*chosen, std::vector<std::string>{gui::FromQ(file)});
+}
+
+// Several names typed into the name box of the add-file dialog, quoted as
+// Qt's dialog takes them, all come back, as a selection of several does.
+TEST(QtJapaneseTextsTest, SeveralNamesTypedIntoTheNameBoxAreAllChosen) {
+  const gui::QtJapaneseTexts texts;
+  TempDir temp;
+  std::ofstream(temp / "a.txt") << "a";
+  std::ofstream(temp / "b.kvg") << "KVG";
+  SeenFiles seen;
+  ReadFileListWhenListed(seen, QStringLiteral("\"a.txt\" \"b.kvg\""));
+  const auto chosen = gui::QtDesktopServices().fileDialogs->openFile(
+      "", {{"追加可能なファイル", {"*.txt", "*.kvg"}}}, temp.path().string(), "", true);
+  ASSERT_TRUE(seen.listed) << "the dialog never listed the folder";
+  EXPECT_FALSE(seen.openRefused) << "Open did not take the typed names";
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(*chosen, (std::vector<std::string>{(temp / "a.txt").string(), (temp / "b.kvg").string()}));
 }
 
 // Japanese writes numbers as C does, and the program's conversions follow

@@ -1,0 +1,143 @@
+// A project that was moved away (or cannot be read, or is far too large) as
+// a user meets it: from the recent list, dropped on the file list, named on
+// the command line, imported. Each says why before anything is closed, and
+// an import names the materials whose files it found nowhere.
+#include <QAction>
+#include <QLineEdit>
+#include <filesystem>
+#include <fstream>
+
+#include "file_list/file_list_test_util.h"
+#include "project/gui_core.h"
+#include "project/model.h"
+#include "project/project_file.h"
+#include "project/store.h"
+#include "support/main_gui_fixture.h"
+#include "support/unreadable.h"
+#include "support/user_text.h"
+#include "ui/common/qt_text.h"
+#include "ui/dialogs/import_dialog.h"
+
+namespace tesmiro::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class MovedProjectTest : public MainGuiTest {
+ protected:
+  // A saved project with one material of the given path.
+  fs::path Save(const fs::path& path, const std::string& material) {
+    fs::create_directories(path.parent_path());
+    GUICore::NewProject();
+    AddMaterialAtEnd("png", material);
+    EXPECT_TRUE(GUICore::SaveProject(path.string()));
+    return path;
+  }
+
+  // Open with unsaved changes: what must not be closed by a failed open.
+  void ExpectTheOpenProjectKept(const fs::path& open) {
+    EXPECT_EQ(GUICore::State().projectPath, open.string());
+    EXPECT_TRUE(GUICore::HasUnsavedChanges());
+    EXPECT_EQ(GUICore::StoreItemCount(), 1);
+    EXPECT_EQ(window().windowTitle(), QStringLiteral("[ a.tsm ] - Tesmiro *"));
+  }
+
+  // The one box of a failed open: its text.
+  std::string OpenError() {
+    EXPECT_EQ(ui.messages.size(), 1u);
+    if (ui.messages.empty()) return "";
+    EXPECT_EQ(ui.messages[0].title, "ファイルオープンエラー");
+    EXPECT_JAPANESE(ui.messages[0].text, {"b.tsm", "gone.tsm"});
+    const std::string text = ui.messages[0].text;
+    ui.messages.clear();
+    return text;
+  }
+
+  // Two projects opened, b then a; a is open with unsaved changes.
+  void StartWithTwoRecentProjects() {
+    start();
+    Save(temp / "b.tsm", (temp / "b.png").string());
+    ASSERT_TRUE(GUICore::OpenProject((temp / "b.tsm").string()));
+    Save(temp / "a.tsm", (temp / "a.png").string());
+    ASSERT_TRUE(GUICore::OpenProject((temp / "a.tsm").string()));
+    GUICore::SetModified(true);
+    ui.messages.clear();
+  }
+};
+
+TEST_F(MovedProjectTest, ARecentProjectThatCannotBeOpenedIsToldBeforeTheQuestion) {
+  StartWithTwoRecentProjects();
+  QAction* b = Control<QAction>(window(), "recentProjectActions_1");
+  ASSERT_TRUE(b->text().endsWith(QStringLiteral("b.tsm")));
+
+  fs::create_directories(temp / "elsewhere");
+  fs::rename(temp / "b.tsm", temp / "elsewhere" / "b.tsm");
+  b->trigger();
+  EXPECT_EQ(OpenError(), "ファイル [b.tsm] がありません");
+  ExpectTheOpenProjectKept(temp / "a.tsm");
+
+  fs::rename(temp / "elsewhere" / "b.tsm", temp / "b.tsm");
+  {
+    ScopedUnreadable locked(temp / "b.tsm");
+    b->trigger();
+  }
+  const std::string unreadable = OpenError();
+  EXPECT_EQ(unreadable.rfind("ファイル [b.tsm] を読み込めません：", 0), 0u) << unreadable;
+  ExpectTheOpenProjectKept(temp / "a.tsm");
+
+  // Sparse: no disk taken, and nothing of it is read.
+  fs::resize_file(temp / "b.tsm", TSMModule::kMaxProjectFileBytes + 1);
+  b->trigger();
+  EXPECT_EQ(OpenError(), "ファイル [b.tsm] が大きすぎます");
+  ExpectTheOpenProjectKept(temp / "a.tsm");
+}
+
+TEST_F(MovedProjectTest, ADroppedProjectThatIsGoneIsToldAfterTheDropAndClosesNothing) {
+  StartWithTwoRecentProjects();
+  DropFiles(Control<QWidget>(window(), "PictFileList"), 5, {temp / "gone.tsm"});
+  EXPECT_TRUE(ui.messages.empty());
+  Settle();
+  EXPECT_EQ(OpenError(), "ファイル [gone.tsm] がありません");
+  ExpectTheOpenProjectKept(temp / "a.tsm");
+}
+
+TEST_F(MovedProjectTest, AProjectOnTheCommandLineThatIsGoneIsNamedSo) {
+  gui::MainGUI& w = start(gui::ToQ((temp / "gone.tsm").string()));
+  EXPECT_EQ(OpenError(), "ファイル [gone.tsm] がありません");
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("(新規) - Tesmiro"));
+}
+
+TEST_F(MovedProjectTest, AnImportSaysThatItsProjectIsGoneAndNamesMaterialsFoundNowhere) {
+  start();
+  gui::ImportDialog missing(&window());
+  Control<QLineEdit>(missing, "projectFileBox")->setText(gui::ToQ((temp / "gone.tsm").string()));
+  EXPECT_FALSE(missing.importProject());
+  EXPECT_EQ(OpenError(), "ファイル [gone.tsm] がありません");
+  EXPECT_NE(missing.result(), QDialog::Accepted);
+
+  // Moved with its project, a material is found beside it; one whose file
+  // is gone is found nowhere and named.
+  const fs::path found = temp / "old" / "found.png", lost = temp / "gone" / "lost.png";
+  fs::create_directories(temp / "old");
+  std::ofstream(found) << "x";
+  Save(temp / "old" / "c.tsm", found.string());
+  AddMaterialAtEnd("png", lost.string());
+  ASSERT_TRUE(GUICore::SaveProject((temp / "old" / "c.tsm").string()));
+  fs::rename(temp / "old", temp / "new");
+  GUICore::NewProject();
+  ui.messages.clear();
+
+  gui::ImportDialog importing(&window());
+  Control<QLineEdit>(importing, "projectFileBox")->setText(gui::ToQ((temp / "new" / "c.tsm").string()));
+  EXPECT_TRUE(importing.importProject());
+  EXPECT_EQ(GUICore::StoreItemCount(), 2);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].title, "警告");
+  const std::string& text = ui.messages[0].text;
+  EXPECT_NE(text.find("\n[" + lost.string() + "]"), std::string::npos) << text;
+  EXPECT_EQ(text.find("found.png"), std::string::npos) << text;
+  EXPECT_JAPANESE(text, {lost.string()});
+}
+
+}  // namespace
+}  // namespace tesmiro::testing
