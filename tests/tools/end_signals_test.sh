@@ -31,12 +31,6 @@ printf '[Tesmiro]\nAutoBackUpInterval=0\n' >"$work/config/tesmiro/tesmiro.ini"
 "$make_project" "$work/p.tsm" 8 --backup "$backup" >/dev/null
 cp "$backup" "$work/offered.tmp"
 
-fail() { echo "$*"; cat "$work/tesmiro.log"; exit 1; }
-start() {
-  "$tesmiro" "$@" >>"$work/tesmiro.log" 2>&1 &
-  pid=$!
-  pids="$pids $pid"
-}
 # The scratch folder of the program `$1`, once it has made it.
 scratch_of() {
   for _ in $(seq 1 100); do
@@ -58,19 +52,6 @@ end_with() {
   kill "$guard" 2>/dev/null || true
   [ "$code" -eq $((128 + $1)) ] || fail "program $2 ended with status $code after signal $1"
 }
-# Presses `$2` until `$3` holds, the window `$1` focused first.
-press_until() {
-  for _ in $(seq 1 10); do
-    [ -z "$1" ] || { xdotool windowfocus "$1" 2>/dev/null || true; sleep 0.2; }
-    xdotool key "$2"
-    for _ in $(seq 1 25); do
-      eval "$3" && return 0
-      sleep 0.2
-    done
-  done
-  fail "pressing $2 did not bring: $3"
-}
-titled() { xwininfo -root -tree | grep -qF "\"$1\""; }
 # Waits up to 30 s until `$1` holds.
 wait_for() {
   for _ in $(seq 1 600); do
