@@ -3,7 +3,8 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QElapsedTimer>
-#include <QPainter>
+#include <QLabel>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
@@ -24,16 +25,18 @@ UrlOpener& Opener() {
   return opener;
 }
 
-// Stands in for the player when the web engine library cannot be loaded:
-// the windows work on around it, and it says that there is no preview.
+// Stands in for the player when it cannot run here: the windows work on
+// around it, and it says why there is no preview.
 class MissingPlayerHost : public FlashHost {
  public:
-  using FlashHost::FlashHost;
+  MissingPlayerHost(QWidget* parent, const QString& reason) : FlashHost(parent), reason_(reason) {
+    showFailure(reason_);
+  }
 
   void loadMovie(const QString& path) override {
     if (path.isEmpty()) return;
     QMetaObject::invokeMethod(
-        this, [this] { emit loadFailed(WebEngineLoadError()); }, Qt::QueuedConnection);
+        this, [this] { emit loadFailed(reason_); }, Qt::QueuedConnection);
   }
   void release() override {}
   QString moviePath() const override { return {}; }
@@ -46,21 +49,14 @@ class MissingPlayerHost : public FlashHost {
   uint32_t backgroundColor() const override { return background_; }
   void setBackgroundColor(uint32_t rgb) override {
     background_ = rgb & 0xFFFFFF;
-    update();
+    showFailure(reason_);
   }
   std::optional<QString> variable(const QString&) const override { return std::nullopt; }
   void grabPictures(const QList<uint32_t>&, std::function<void(QList<QImage>)> done) override { done({}); }
   FlashCapabilities capabilities() const override { return {}; }
 
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    p.fillRect(rect(), QColor::fromRgb(background_));
-    p.setPen(qGray(background_) < 128 ? Qt::white : Qt::black);
-    p.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, QString::fromUtf8(kPlayerMissingText));
-  }
-
  private:
+  QString reason_;
   uint32_t background_ = 0xFFFFFF;
 };
 
@@ -135,9 +131,48 @@ FlashHost* TakeKept() {
 
 }  // namespace
 
+void FlashHost::showFailure(const QString& reason) {
+  if (reason.isEmpty()) {
+    delete failureLabel_;
+    failureLabel_ = nullptr;
+    return;
+  }
+  if (!failureLabel_) {
+    failureLabel_ = new QLabel(this);
+    failureLabel_->setObjectName(QStringLiteral("failureLabel"));
+    failureLabel_->setAlignment(Qt::AlignCenter);
+    failureLabel_->setWordWrap(true);
+    failureLabel_->setMargin(4);
+    failureLabel_->setAutoFillBackground(true);
+    failureLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
+  }
+  const uint32_t rgb = backgroundColor();
+  QPalette palette = failureLabel_->palette();
+  palette.setColor(QPalette::Window, QColor::fromRgb(rgb));
+  palette.setColor(QPalette::WindowText, qGray(rgb) < 128 ? Qt::white : Qt::black);
+  failureLabel_->setPalette(palette);
+  failureLabel_->setProperty("reason", reason);
+  failureLabel_->setText(QString::fromUtf8(kPlayerMissingText) + QLatin1Char('\n') + reason);
+  // A stage too small for the text still tells it.
+  failureLabel_->setToolTip(failureLabel_->text());
+  failureLabel_->setGeometry(rect());
+  failureLabel_->raise();
+  failureLabel_->show();
+}
+
+QString FlashHost::shownFailure() const {
+  return failureLabel_ ? failureLabel_->property("reason").toString() : QString();
+}
+
+void FlashHost::resizeEvent(QResizeEvent* event) {
+  if (failureLabel_) failureLabel_->setGeometry(rect());
+  QWidget::resizeEvent(event);
+}
+
 FlashHost* CreateFlashHost(QWidget* parent) {
   if (Factory()) return Factory()(parent);
-  if (!LoadedWebEngine()) return new MissingPlayerHost(parent);
+  if (const QString reason = RuffleFlashView::unavailableReason(); !reason.isEmpty())
+    return new MissingPlayerHost(parent, reason);
   return new RuffleFlashView(parent);
 }
 

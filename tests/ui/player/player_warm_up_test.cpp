@@ -88,7 +88,7 @@ TEST_F(PlayerWarmUpTest, APlayerThatFailedToStartIsNeverUsedAgain) {
   main.repaint();
   ASSERT_TRUE(WaitUntil([&] { return hosts.made() == 1; }));
   const QPointer<FakeFlashHost> warm = hosts.last();
-  warm->startFailed = true;
+  warm->failedToStart = true;
   auto* const previewAction = Control<QAction>(main, "previewWindowAction");
 
   previewAction->trigger();
@@ -97,7 +97,7 @@ TEST_F(PlayerWarmUpTest, APlayerThatFailedToStartIsNeverUsedAgain) {
   EXPECT_EQ(PreviewWindow::instance()->flash(), hosts.last());
   EXPECT_TRUE(warm.isNull()) << "the failed warm-up is let go";
 
-  hosts.last()->startFailed = true;
+  hosts.last()->failedToStart = true;
   PreviewWindow::unload();
   EXPECT_EQ(player::KeptFlashHost(), nullptr) << "kept although its player failed";
   previewAction->trigger();

@@ -15,6 +15,7 @@
 #include "media/image/mod_png.h"
 #include "support/checkers.h"
 #include "support/temp_dir.h"
+#include "support/user_text.h"
 #include "support/wait_and_files.h"
 #include "test_movies.h"
 #include "ui/player/ruffle_flash_view.h"
@@ -303,29 +304,24 @@ TEST_F(RufflePlayer, AMovieThatCannotBeReadLeavesThePlayerForTheNext) {
   };
   ASSERT_TRUE(WaitUntil(messageShown)) << "the player never said that it cannot read the movie";
   EXPECT_TRUE(v.worthKeeping()) << "a movie that cannot be read threw the player away";
+  // Its words are the player's own: the stage says the program's, over them.
+  ASSERT_TRUE(WaitUntil([&] { return !v.shownFailure().isEmpty(); })) << "the player's own message was left alone";
+  EXPECT_TRUE(v.shownFailure().startsWith("ファイル [" + bad + "] ")) << v.shownFailure().toStdString();
+  EXPECT_JAPANESE(v.shownFailure().toStdString(), {bad.toStdString()});
   TestMovie good;
   good.frames = {"stop();"};
   load(v, movie(good, "good.swf"));
   EXPECT_TRUE(v.worthKeeping());
-}
+  EXPECT_TRUE(v.shownFailure().isEmpty()) << "the message outlived its movie";
 
-TEST_F(RufflePlayer, AMovieWithoutTheReporterStillStopsAndPlays) {
-  TestMovie m = CountingMovie(6, 30);
-  m.reporter = false;
-  RuffleFlashView& v = view();
-  QString lastFrame;
-  QObject::connect(&v, &player::FlashHost::fsCommand, &v, [&](const QString&, const QString& a) { lastFrame = a; });
-  load(v, movie(m, "bare.swf"));
-  ASSERT_TRUE(WaitUntil([&] { return lastFrame.toInt() >= 2; }));
-  EXPECT_FALSE(v.capabilities().testFlag(player::FlashCapability::FrameReports));
-  v.stop();
-  // Reports already on their way still come in for a while.
-  ASSERT_TRUE(WaitForPageFrames(&v, kHoldFrames));
-  const QString held = lastFrame;
-  ASSERT_TRUE(WaitForPageFrames(&v, kHoldFrames + kHoldFrames / 3));
-  EXPECT_EQ(lastFrame, held) << "the whole player is held";
-  v.play();
-  ASSERT_TRUE(WaitUntil([&] { return lastFrame != held; }));
+  // A movie that is not there is said at once; the player waits for the next.
+  const QString gone = QString::fromStdString((dir / "gone.swf").string());
+  QSignalSpy failed(&v, &player::FlashHost::loadFailed);
+  v.loadMovie(gone);
+  ASSERT_TRUE(WaitUntil([&] { return failed.count() == 1; }));
+  EXPECT_EQ(failed.first().at(0).toString(), "ファイル [" + gone + "] が見つかりません。");
+  EXPECT_EQ(v.shownFailure(), failed.first().at(0).toString());
+  EXPECT_TRUE(v.worthKeeping());
 }
 
 }  // namespace
