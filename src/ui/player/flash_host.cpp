@@ -76,7 +76,8 @@ class Keeper : public QObject {
   QPointer<FlashHost> host_;
 };
 
-// When the user last pressed or let go of a key or a mouse button.
+// When the user last pressed or let go of a key or a mouse button, and
+// whether a button is held now.
 class InputClock : public QObject {
  public:
   static InputClock& instance() {
@@ -85,15 +86,23 @@ class InputClock : public QObject {
     return *clock;
   }
   qint64 sinceInput() const { return sinceInput_.elapsed(); }
+  bool buttonHeld() const { return held_ != Qt::NoButton; }
 
  protected:
   bool eventFilter(QObject*, QEvent* event) override {
     switch (event->type()) {
-      case QEvent::KeyPress:
-      case QEvent::KeyRelease:
       case QEvent::MouseButtonPress:
       case QEvent::MouseButtonRelease:
       case QEvent::MouseButtonDblClick:
+        held_ = static_cast<QMouseEvent*>(event)->buttons();
+        sinceInput_.restart();
+        break;
+      case QEvent::MouseMove:
+        // A press whose release went elsewhere ends with the next move.
+        held_ = static_cast<QMouseEvent*>(event)->buttons();
+        break;
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
       case QEvent::Wheel:
         sinceInput_.restart();
         break;
@@ -109,6 +118,7 @@ class InputClock : public QObject {
     sinceInput_.start();
   }
   QElapsedTimer sinceInput_;
+  Qt::MouseButtons held_;
 };
 
 // Long enough for what a key or click started (a menu, a window) to have
@@ -216,7 +226,8 @@ void PrepareFlashHosts(QObject* receiver, std::function<void()> ready) {
 }
 
 void WhenUserIsIdle(QObject* context, std::function<void()> step) {
-  if (!QApplication::activePopupWidget() && InputClock::instance().sinceInput() >= kIdleMs) {
+  const InputClock& clock = InputClock::instance();
+  if (!QApplication::activePopupWidget() && !clock.buttonHeld() && clock.sinceInput() >= kIdleMs) {
     step();
     return;
   }

@@ -131,8 +131,9 @@ FlashHost* TakeOrCreateFlashHost(QWidget* parent);
 // It starts, and calls `ready`, only while the user is idle (see
 // WhenUserIsIdle), as the host that `ready` starts holds the GUI thread.
 void PrepareFlashHosts(QObject* receiver, std::function<void()> ready);
-// Runs `step` once the user is idle: no menu or other popup open, and no
-// key or mouse button for a moment; not when `context` is gone by then.
+// Runs `step` once the user is idle: no menu or other popup open, no mouse
+// button held (a splitter or handle being dragged), and no key or mouse
+// button for a moment; not when `context` is gone by then.
 // For work that holds the GUI thread for a good while (the web player's
 // start, a few hundred milliseconds at a time): the window system delivers
 // what is typed meanwhile as things stood when it was typed, so the keys
