@@ -54,6 +54,13 @@ void ShareOpenGLContexts() {
     context = new QOpenGLContext;
     context->create();
   }
+  // No OpenGL here (a display without GLX, a driver that fails): the web
+  // views, composed through a context that is not there, would bring the
+  // program down the first time one is shown. Qt Quick draws them in
+  // software instead. (The web engine still asks the context it was handed
+  // what it is, so it gets the one that failed.)
+  if (!context->isValid() && !qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
+    qputenv("QT_QUICK_BACKEND", "software");
   qt_gl_set_global_share_context(context);
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   OwnShareContext() = context;

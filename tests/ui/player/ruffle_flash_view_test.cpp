@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QOpenGLContext>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
@@ -322,6 +323,45 @@ TEST_F(RufflePlayer, AMovieThatCannotBeReadLeavesThePlayerForTheNext) {
   EXPECT_EQ(failed.first().at(0).toString(), "ファイル [" + gone + "] が見つかりません。");
   EXPECT_EQ(v.shownFailure(), failed.first().at(0).toString());
   EXPECT_TRUE(v.worthKeeping());
+}
+
+// On a display that offers no OpenGL (a remote X server without GLX; main()
+// takes it away for tests of this name) the player draws in software: the
+// shared context the web engine wanted could not be made, and the first
+// showing of a view brought the program down.
+class RuffleWithoutOpenGL : public RufflePlayer {};
+
+TEST_F(RuffleWithoutOpenGL, ThePlayerDrawsTheMovieInSoftware) {
+  QOpenGLContext probe;
+  ASSERT_FALSE(probe.create()) << "this run has OpenGL";
+  TestMovie m;
+  m.square = 0xFF0000;
+  m.frames = {"stop();"};
+  RuffleFlashView& v = view();
+  load(v, movie(m, "soft.swf"));
+  framePainted(v);
+  const QList<QImage> shot = grab(v, {player::kShownBackground});
+  ASSERT_EQ(shot.size(), 1);
+  EXPECT_EQ(PixelAt(shot[0], 40, 40), 0xFF0000u) << "the square";
+}
+
+TEST_F(RufflePlayer, AMovieWithoutTheReporterStillStopsAndPlays) {
+  TestMovie m = CountingMovie(6, 30);
+  m.reporter = false;
+  RuffleFlashView& v = view();
+  QString lastFrame;
+  QObject::connect(&v, &player::FlashHost::fsCommand, &v, [&](const QString&, const QString& a) { lastFrame = a; });
+  load(v, movie(m, "bare.swf"));
+  ASSERT_TRUE(WaitUntil([&] { return lastFrame.toInt() >= 2; }));
+  EXPECT_FALSE(v.capabilities().testFlag(player::FlashCapability::FrameReports));
+  v.stop();
+  // Reports already on their way still come in for a while.
+  ASSERT_TRUE(WaitForPageFrames(&v, kHoldFrames));
+  const QString held = lastFrame;
+  ASSERT_TRUE(WaitForPageFrames(&v, kHoldFrames + kHoldFrames / 3));
+  EXPECT_EQ(lastFrame, held) << "the whole player is held";
+  v.play();
+  ASSERT_TRUE(WaitUntil([&] { return lastFrame != held; }));
 }
 
 }  // namespace
