@@ -11,6 +11,8 @@
 #include <QSignalBlocker>
 
 #include "compiler/previews.h"
+#include "platform/ui.h"
+#include "project/build_lock.h"
 #include "project/event_colors.h"
 #include "project/gui_core.h"
 #include "project/model.h"
@@ -323,7 +325,12 @@ void TextEffectDialog::previewEffect() {
   for (const Phase row : {In, Out, Hold}) frameCountBoxes[row]->setText(ToQ(state_.fields().frames[row]));
   for (const Phase h : {In, Out}) intervalBoxes[h]->setText(ToQ(state_.fields().intervals[h]));
   if (GC::PreviewFolderMissing(GC::State().paths.scratch)) return;
-  if (!GC::BuildTextEffectPreview(previewItem_, s, path)) return;
+  if (!GC::BuildTextEffectPreview(previewItem_, s, path)) {
+    // A running build holds the writer and says so itself.
+    if (!GC::BuildInProgress())
+      ui::Current().messages->message("エラー", GC::PreviewWriteFailureText(), ui::Icon::Critical);
+    return;
+  }
   const ProjectSettings& stage = GC::State().settings;
   if (showPreview) showPreview(ToQ(path.string()), stage.width, stage.height);
 }

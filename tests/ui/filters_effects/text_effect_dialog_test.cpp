@@ -21,6 +21,7 @@
 #include "support/fake_flash_host.h"
 #include "support/find_control.h"
 #include "support/main_gui_fixture.h"
+#include "support/user_text.h"
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
 #include "ui/dialogs/preview_window.h"
@@ -207,20 +208,33 @@ TEST_F(TextEffectDialogTest, ThePreviewLeavesTheStoreAndTheSettingsAsTheyWere) {
   EXPECT_EQ(d.result(), "");                            // a preview is no OK
 }
 
-// Without a folder for temporary files the preview says so, as F5 does,
+// A preview that cannot be written says why, in one box, and shows
+// nothing; without a folder for temporary files it says so, as F5 does,
 // rather than naming a file it could not write.
-TEST_F(TextEffectDialogTest, WithoutAScratchFolderThePreviewSaysItHasNone) {
-  GUICore::State().paths.scratch = AppPaths::kNoScratch;
-  TextEffectDialog d;
-  StoreItem shown = NewStoreItem(StoreItemKind::Text);
-  shown.name = "AB";
-  d.SetPvJpeg(shown);
-  d.SetParam("@fly;6;1;0;なし;3;0;0;-2");
-  FakeFlashHosts hosts;
-  Click(d, "previewButton");
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, AppPaths::kNoScratchText);
-  EXPECT_FALSE(gui::PreviewWindow::isLoaded());
+TEST_F(TextEffectDialogTest, APreviewThatCannotBeWrittenSaysWhy) {
+  const fs::path gone = temp.path() / "gone" / "folder";
+  const std::string movie = (gone / "_texteffect.swf").string();
+  for (const fs::path& scratch : {gone, AppPaths::kNoScratch}) {
+    SCOPED_TRACE(scratch.string());
+    ui.messages.clear();
+    GUICore::State().paths.scratch = scratch;
+    TextEffectDialog d;
+    StoreItem shown = NewStoreItem(StoreItemKind::Text);
+    shown.name = "AB";
+    d.SetPvJpeg(shown);
+    d.SetParam("@fly;6;1;0;なし;3;0;0;-2");
+    FakeFlashHosts hosts;
+    Click(d, "previewButton");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].title, "エラー");
+    if (scratch == AppPaths::kNoScratch) {
+      EXPECT_EQ(ui.messages[0].text, AppPaths::kNoScratchText);
+    } else {
+      EXPECT_EQ(ui.messages[0].text.rfind("ファイル [" + movie + "] ", 0), 0u) << ui.messages[0].text;
+      EXPECT_JAPANESE(ui.messages[0].text, {movie});
+    }
+    EXPECT_FALSE(gui::PreviewWindow::isLoaded());
+  }
 }
 
 TEST_F(TextEffectDialogTest, TheMaterialDialogsButtonOpensIt) {
