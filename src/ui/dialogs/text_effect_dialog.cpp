@@ -42,6 +42,12 @@ QString Indexed(const char* name, int i) { return QStringLiteral("%1_%2").arg(QL
 
 QString U(const char* text) { return QString::fromUtf8(text); }
 
+// The chosen template's name: a missing one's entry carries it as its data.
+std::string ChosenTemplate(const QComboBox* list) {
+  const QVariant stored = list->currentData();
+  return FromQ(stored.isValid() ? stored.toString() : list->currentText());
+}
+
 }  // namespace
 
 TextEffectDialog::TextEffectDialog(QWidget* owner) : QDialog(owner) {
@@ -192,7 +198,13 @@ void TextEffectDialog::fillControls() {
   const GC::TextEffectDialogFields& f = state_.fields();
   for (const Phase row : {In, Out, Hold}) frameCountBoxes[row]->setText(ToQ(f.frames[row]));
   for (const Phase half : {In, Out}) {
-    templateLists[half]->setCurrentIndex(std::max(0, templateLists[half]->findText(ToQ(f.names[half]))));
+    QComboBox* list = templateLists[half];
+    for (int i = list->count() - 1; i >= 0; --i)
+      if (list->itemData(i).isValid()) list->removeItem(i);
+    if (const std::string& missing = state_.missingTemplate(half); !missing.empty())
+      list->addItem(ToQ(GC::MissingTemplateEntry(missing)), ToQ(missing));
+    const int shown = state_.missingTemplate(half).empty() ? list->findText(ToQ(f.names[half])) : list->count() - 1;
+    list->setCurrentIndex(std::max(0, shown));
     intervalBoxes[half]->setText(ToQ(f.intervals[half]));
     orderLists[half]->setCurrentIndex(f.orders[half]);
   }
@@ -229,7 +241,7 @@ void TextEffectDialog::readFields() {
   GC::TextEffectDialogFields& f = state_.fields();
   for (const Phase row : {In, Out, Hold}) f.frames[row] = FromQ(frameCountBoxes[row]->text());
   for (const Phase h : {In, Out}) {
-    f.names[h] = FromQ(templateLists[h]->currentText());
+    f.names[h] = ChosenTemplate(templateLists[h]);
     f.intervals[h] = FromQ(intervalBoxes[h]->text());
     f.orders[h] = orderLists[h]->currentIndex();
   }
@@ -237,7 +249,7 @@ void TextEffectDialog::readFields() {
 
 void TextEffectDialog::onTemplateChosen(Phase half) {
   if (filling_) return;
-  state_.chooseTemplate(half, FromQ(templateLists[half]->currentText()));
+  state_.chooseTemplate(half, ChosenTemplate(templateLists[half]));
   showTemplateControls(half);
 }
 
