@@ -25,15 +25,6 @@ class StageSettingsSwap {
   ProjectSettings kept_;
 };
 
-void ReportWriteFailure() {
-  std::string text;
-  for (const SWFMakeCore::Diagnostic& d : SWFMakeCore::WriterState().diagnostics) {
-    if (d.text.rfind("ファイル [", 0) == 0) text += d.text + "\r\n";
-  }
-  if (text.empty()) text = "SWFファイルを書き込めませんでした。";
-  ui::Current().messages->message("エラー", text, ui::Icon::Critical);
-}
-
 }  // namespace
 
 EventPreviewResult RunEventPreview(const EventRecord& event) {
@@ -46,7 +37,7 @@ EventPreviewResult RunEventPreview(const EventRecord& event) {
   StageSettingsSwap swap;
   if (!BuildSingleEventPreviewSWF(event, kEventPreviewMovie)) {
     SWFMakeCore::AbandonMovieFile();
-    ReportWriteFailure();
+    ui::Current().messages->message("エラー", PreviewWriteFailureText(), ui::Icon::Critical);
     return EventPreviewResult::Failed;
   }
   const ProjectSettings& stage = State().settings;

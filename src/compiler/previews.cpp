@@ -257,6 +257,16 @@ bool BuildSingleEventPreviewSWF(const EventRecord& event, const std::string& nam
   return FinishMovie(path);
 }
 
+std::string PreviewWriteFailureText() {
+  std::string text;
+  for (const W::Diagnostic& d : W::WriterState().diagnostics) {
+    if (d.text.rfind("ファイル [", 0) != 0) continue;
+    if (!text.empty()) text += "\r\n";
+    text += d.text;
+  }
+  return text.empty() ? "SWFファイルを書き込めませんでした。" : text;
+}
+
 }  // namespace tesmiro::GUICore
 
 namespace tesmiro::GUICore {

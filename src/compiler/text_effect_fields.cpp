@@ -117,7 +117,9 @@ void TextEffectDialogState::setParam(const std::string& option, const std::vecto
     const auto i = static_cast<size_t>(half);
     fields_.frames[i] = num::CStr(frames[i]);
     std::string name = Listed(*lists[i], *names[i]);
-    chooseTemplate(half, name.empty() ? std::string(kNoTemplate) : name);
+    missing_[i] = name.empty() && !names[i]->empty() ? Missing{*names[i], *params[i]} : Missing{};
+    if (name.empty()) name = names[i]->empty() ? std::string(kNoTemplate) : *names[i];
+    chooseTemplate(half, name);
     CarryParams(templates_[i], *params[i]);
     fields_.intervals[i] = num::CStr(intervals[i]);
     fields_.orders[i] = OrderListIndex(orders[i]);
@@ -128,7 +130,7 @@ void TextEffectDialogState::setParam(const std::string& option, const std::vecto
 void TextEffectDialogState::chooseTemplate(int half, const std::string& name) {
   const auto i = static_cast<size_t>(half);
   fields_.names[i] = name;
-  templates_[i] = ReadEffectTemplate(name, half);
+  templates_[i] = isMissing(i) ? EffectTemplateInfo{} : ReadEffectTemplate(name, half);
 }
 
 std::string TextEffectDialogState::paramText(int half, int32_t k) const {
@@ -159,8 +161,8 @@ TextEffectSettings TextEffectDialogState::readControls() {
   s.outInterval = NotNegative(fields_.intervals[1]);
   s.inOrder = std::max(0, fields_.orders[0]);
   s.outOrder = std::max(0, fields_.orders[1]);
-  s.inParams = TemplateParams(templates_[0]);
-  s.outParams = TemplateParams(templates_[1]);
+  s.inParams = isMissing(0) ? missing_[0].params : TemplateParams(templates_[0]);
+  s.outParams = isMissing(1) ? missing_[1].params : TemplateParams(templates_[1]);
   // The display count has no sign check of its own in the form; a negative
   // one would shorten the effect's total behind the user's back.
   s.holdFrames = NotNegative(fields_.frames[2]);
@@ -193,6 +195,8 @@ std::string SpinText(const std::string& text, int32_t arrow) {
   if (arrow == -1) return num::CStr(std::min<int64_t>(n + 1, std::numeric_limits<int32_t>::max()));
   return text;
 }
+
+std::string MissingTemplateEntry(const std::string& name) { return name + "（見つかりません）"; }
 
 std::string TemplateKindLine(int half) { return std::string("種別：") + (half == 0 ? "ﾌﾚｰﾑｲﾝ" : "ﾌﾚｰﾑｱｳﾄ"); }
 

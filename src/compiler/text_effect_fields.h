@@ -45,17 +45,22 @@ int32_t OrderListIndex(int32_t order);
 // parameter values the user edits.
 class TextEffectDialogState {
  public:
-  // SetParam: fills from a settings string. A template name not in the
-  // list shows "なし"; stored parameter values carry over to the template's
-  // parameters of the same name (others are dropped).
+  // SetParam: fills from a settings string. Stored parameter values carry
+  // over to the template's parameters of the same name (others are
+  // dropped). A template name not in the list is kept with its stored
+  // parameters as they are, so that the string comes back unchanged; the
+  // list shows it as missing (MissingTemplateEntry).
   void setParam(const std::string& option, const std::vector<std::string>& inList,
                 const std::vector<std::string>& outList);
+  // The half's stored template name that the list lacks; empty when none.
+  const std::string& missingTemplate(int half) const { return missing_[static_cast<size_t>(half)].name; }
 
   TextEffectDialogFields& fields() { return fields_; }
   const TextEffectDialogFields& fields() const { return fields_; }
   const EffectTemplateInfo& templateInfo(int half) const { return templates_[static_cast<size_t>(half)]; }
 
-  // A template was chosen for the half: its parameters at their defaults.
+  // A template was chosen for the half: its parameters at their defaults
+  // (the missing one's: as they were stored).
   void chooseTemplate(int half, const std::string& name);
   // The value text of parameter k (1-based) and its description; empty for
   // no parameter.
@@ -69,9 +74,21 @@ class TextEffectDialogState {
   TextEffectSettings readControls();
 
  private:
+  struct Missing {
+    std::string name;
+    std::vector<EffectParam> params;
+  };
+  bool isMissing(size_t half) const {
+    return !missing_[half].name.empty() && fields_.names[half] == missing_[half].name;
+  }
+
   TextEffectDialogFields fields_;
   std::array<EffectTemplateInfo, 2> templates_;
+  std::array<Missing, 2> missing_;
 };
+
+// The list entry of a stored template that is not in the folders.
+std::string MissingTemplateEntry(const std::string& name);
 
 // Carries stored values over to a template's parameters of the same name.
 void CarryParams(EffectTemplateInfo& info, const std::vector<EffectParam>& stored);

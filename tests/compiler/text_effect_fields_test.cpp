@@ -125,7 +125,7 @@ TEST_F(TextEffectFieldsTest, BadStringsNamesOrdersAndCountsAreCorrected) {
   EXPECT_EQ(FrameTotalText(d.fields().frames), "0");
 
   d.setParam("@gone;1;1;5;GONE;1;1;7;0", {"なし"}, {"なし"});
-  EXPECT_EQ(d.fields().names, (std::array<std::string, 2>{"なし", "なし"}));
+  EXPECT_EQ(d.fields().names, (std::array<std::string, 2>{"gone", "GONE"})) << "kept, though not found";
   EXPECT_EQ(d.fields().orders, (std::array<int32_t, 2>{0, 0}));
   EXPECT_EQ(OrderListIndex(4), 4);
   EXPECT_EQ(OrderListIndex(-1), 0);
@@ -147,6 +147,31 @@ TEST_F(TextEffectFieldsTest, BadStringsNamesOrdersAndCountsAreCorrected) {
   EXPECT_EQ(SpinText("2.7", -1), "3");
   EXPECT_EQ(SpinText("2147483647", -1), "2147483647");
   EXPECT_EQ(TemplateKindLine(1), "種別：ﾌﾚｰﾑｱｳﾄ");
+}
+
+// A template the folders no longer hold keeps its name and its stored
+// values: the string comes back as it was, so that OK without a change
+// changes nothing. Chosen away and back, it has them still.
+TEST_F(TextEffectFieldsTest, AMissingTemplateKeepsItsNameAndValues) {
+  SaveTemplate(In("user", "fly.tsm"), "__speed=3;");
+  const auto inList = ListEffectTemplates(0), outList = ListEffectTemplates(1);
+  const std::string stored = "@lost;4;1;2;gone;3;0;1;2;0:size=2.5;0:a=1;1:alpha=7";
+  TextEffectDialogState d;
+  d.setParam(stored, inList, outList);
+  EXPECT_EQ(d.fields().names, (std::array<std::string, 2>{"lost", "gone"}));
+  EXPECT_EQ(d.missingTemplate(0), "lost");
+  EXPECT_EQ(d.templateInfo(0).count, 0) << "nothing to edit";
+  EXPECT_EQ(BuildTextEffectOption(d.readControls()), stored);
+
+  d.chooseTemplate(0, "fly");
+  EXPECT_EQ(BuildTextEffectOption(d.readControls()), "@fly;4;1;2;gone;3;0;1;2;0:speed=3;1:alpha=7");
+  d.chooseTemplate(0, "lost");
+  EXPECT_EQ(BuildTextEffectOption(d.readControls()), stored);
+
+  d.setParam("@fly;1;0;0;なし;0;0;0;0", inList, outList);
+  EXPECT_EQ(d.missingTemplate(0), "");
+  EXPECT_EQ(d.missingTemplate(1), "");
+  EXPECT_EQ(MissingTemplateEntry("lost"), "lost（見つかりません）");
 }
 
 TEST_F(TextEffectFieldsTest, TheStoreAndTheSettingsComeBackAfterThePreview) {

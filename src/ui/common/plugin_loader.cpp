@@ -25,10 +25,15 @@ LoadedPlugin LoadPlugin(const QStringList& candidates, const QString& what, cons
     // Never unloaded: what it made may live until the end.
     QPluginLoader loader(QFileInfo(path).absoluteFilePath());
     result.instance = loader.instance();
-    if (!result.instance) result.error = loader.errorString();
+    if (!result.instance) {
+      result.error = loader.errorString();
+      result.failure = PluginFailure::Unloadable;
+    }
     return result;
   }
   result.error = QStringLiteral("%1 was not found (looked for %2)").arg(what, tried.join(QStringLiteral(", ")));
+  result.path = tried.value(0);
+  result.failure = PluginFailure::Missing;
   return result;
 }
 

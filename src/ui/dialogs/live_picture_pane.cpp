@@ -19,6 +19,7 @@
 
 #include "compiler/live_picture_build.h"
 #include "compiler/previews.h"
+#include "platform/app_paths.h"
 #include "project/filter_work_area.h"
 #include "swf/swf_writer.h"
 #include "ui/common/qt_text.h"
@@ -67,6 +68,10 @@ LivePicture::ScrollRange RangeOf(const QScrollBar* bar) {
 }
 
 QPoint Q(LivePicture::PanePoint p) { return {p.x, p.y}; }
+
+uint32_t StageColour(const ProjectSettings& stage) {
+  return (uint32_t{stage.backgroundRed} << 16) | (uint32_t{stage.backgroundGreen} << 8) | stage.backgroundBlue;
+}
 
 }  // namespace
 
@@ -186,6 +191,15 @@ player::FlashHost* LivePicturePane::ensureHost() {
   return flashHost;
 }
 
+void LivePicturePane::replaceFailedHost() {
+  // A player whose start failed fails every picture after it; a new one
+  // may start (the window's files may have come meanwhile).
+  delete flashHost;
+  flashHost = nullptr;
+  ensureHost()->setBackgroundColor(StageColour(dialog_.stageInfo()));
+  DrawPreview(1);
+}
+
 // ---- rebuilding ----------------------------------------------------------------
 
 void LivePicturePane::MakePictPreview(bool useCache, bool keepHandles) {
@@ -200,8 +214,7 @@ void LivePicturePane::MakePictPreview(bool useCache, bool keepHandles) {
   editor_.operated = LivePicture::OperatedRecord(records, op);
   if (!keepHandles) ComputeHandles();
   const ProjectSettings stage = dialog_.stageInfo();
-  ensureHost()->setBackgroundColor((uint32_t{stage.backgroundRed} << 16) |
-                                      (uint32_t{stage.backgroundGreen} << 8) | stage.backgroundBlue);
+  ensureHost()->setBackgroundColor(StageColour(stage));
   timerInterval_ = LivePicture::TimerInterval(
       LivePicture::PictureMoves(editor_.operated, movieUnderneathCheck->isChecked()), stage.frameRate);
   setTimerEnabled(timerEnabled_);
@@ -219,7 +232,7 @@ void LivePicturePane::writePicture() {
   if (!pending_) return;
   pending_ = false;
   if (!paneVisible() || dialog_.isFilling()) return;  // the next rebuild writes it
-  ensureHost();
+  if (ensureHost()->startFailed()) replaceFailedHost();
   const GUICore::FilterWorkArea& area = GUICore::WorkArea();
   LivePicture::BuildRequest r;
   r.fields = dialog_.pictureFields();
@@ -242,7 +255,13 @@ void LivePicturePane::writePicture() {
       busyRetry_.start(kBusyRetryMs);
       return;
     case LivePicture::BuildStatus::Failed:
-      return;  // the last picture stays
+      // The last picture would look current: the stage says why there is
+      // none until one is written again.
+      flashHost->release();
+      flashHost->showFailure(GUICore::GetPreviewFolder() == AppPaths::kNoScratch
+                                 ? ToQ(AppPaths::kNoScratchText)
+                                 : ToQ(GUICore::PreviewWriteFailureText()));
+      return;
     case LivePicture::BuildStatus::Unchanged:
       if (QFileInfo(flashHost->moviePath()) == QFileInfo(QString::fromStdString(previewTempPath_))) return;
       break;

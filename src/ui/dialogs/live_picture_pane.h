@@ -151,6 +151,7 @@ class LivePicturePane : public QObject {
   QAction* clearAnchorsAction = nullptr;
 
   player::FlashHost* ensureHost();
+  void replaceFailedHost();
   void writePicture();
   void holdUnderneath();
   void pictureArrived();

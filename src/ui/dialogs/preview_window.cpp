@@ -1,6 +1,7 @@
 #include "ui/dialogs/preview_window.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
@@ -10,7 +11,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QToolButton>
 #include <algorithm>
@@ -19,6 +19,7 @@
 #include "media/image/dib_section.h"
 #include "media/image/jpeg_library.h"
 #include "media/image/mod_png.h"
+#include "platform/file_io.h"
 #include "platform/ui.h"
 #include "project/file_dialogs.h"
 #include "project/model.h"
@@ -330,52 +331,78 @@ void PreviewWindow::takeSnapshot() {
 }
 
 void PreviewWindow::snapshot(const QString& path) {
-  const QString ending = path.right(3).toLower();
+  // The format follows the name's ending; ".jpeg" is JPEG as ".jpg" is.
+  const bool jpeg = path.endsWith(QLatin1String(".jpeg"), Qt::CaseInsensitive);
+  const QString ending = jpeg ? QStringLiteral("jpg") : path.right(3).toLower();
   QPointer<PreviewWindow> self(this);
   if (ending == QLatin1String("png")) {
     // Alpha from two drawings, over white and over black.
     flashHost->grabPictures({0xFFFFFF, 0x000000}, [self, path](QList<QImage> shots) {
       if (!self) return;
       if (shots.size() != 2) {
-        self->reportWriteError(path);
+        self->reportNoPicture(path);
         return;
       }
       const image::Picture white = ToPicture(shots[0]);
       const image::Picture black = ToPicture(shots[1]);
       const image::Bytes pixels = ModPNG::SnapshotPixels(white, black);
       const Result<void> saved = ModPNG::SavePNG(pixels, white.width, white.height, FromQ(path));
-      if (!saved) self->reportWriteError(path + QStringLiteral("：") + ToQ(saved.message()));
+      if (!saved) self->reportSaveError(path, saved.message());
     });
     return;
   }
-  if (ending != QLatin1String("bmp") && ending != QLatin1String("jpg")) return;
+  if (ending != QLatin1String("bmp") && ending != QLatin1String("jpg")) {
+    ui::Current().messages->message("エラー",
+                                    "ファイル [" + FromQ(path) +
+                                        "] は保存できません。保存できるのは ﾋﾞｯﾄﾏｯﾌﾟ画像 (.bmp)、"
+                                        "JPEG画像 (.jpg、.jpeg)、PNG画像 (.png) です。",
+                                    ui::Icon::Critical);
+    return;
+  }
   flashHost->grabPictures({player::kShownBackground}, [self, path, ending](QList<QImage> shots) {
     if (!self) return;
     if (shots.size() != 1) {
-      self->reportWriteError(path);
+      self->reportNoPicture(path);
       return;
     }
+    image::Bytes encoded;
     if (ending == QLatin1String("bmp")) {
-      QSaveFile file(path);
-      QImageWriter writer(&file, "BMP");
-      if (!file.open(QIODevice::WriteOnly) ||
-          !writer.write(shots[0].convertToFormat(QImage::Format_RGB888)) || !file.commit())
-        self->reportWriteError(path);
-      return;
+      QBuffer buffer;
+      buffer.open(QIODevice::WriteOnly);
+      if (!QImageWriter(&buffer, "BMP").write(shots[0].convertToFormat(QImage::Format_RGB888))) {
+        self->reportSaveError(path, "ﾋﾞｯﾄﾏｯﾌﾟ画像を作れませんでした。");
+        return;
+      }
+      encoded.assign(buffer.data().begin(), buffer.data().end());
+    } else {
+      cDIBSection dib;
+      if (!dib.CreateFromPicture(ToPicture(shots[0]))) {
+        self->reportSaveError(path, "画像の大きさが扱えません。");
+        return;
+      }
+      mIntelJPEGLibrary::EncodedJPEG jpg = mIntelJPEGLibrary::EncodeJPEG(dib, 100);
+      if (!jpg.ok()) {
+        self->reportSaveError(path, jpg.error->description);
+        return;
+      }
+      encoded = std::move(jpg.data);
     }
-    cDIBSection dib;
-    if (!dib.CreateFromPicture(ToPicture(shots[0]))) {
-      self->reportWriteError(path);
-      return;
-    }
-    const mIntelJPEGLibrary::JpegStatus status = mIntelJPEGLibrary::SaveJPG(dib, FromQ(path), 100);
-    if (!status.ok()) self->reportWriteError(path + QStringLiteral("：") + ToQ(status.error->description));
+    if (const Result<void> written = fileio::WriteAtomic(FromQ(path), encoded); !written)
+      self->reportSaveError(path, written.message());
   });
 }
 
-void PreviewWindow::reportWriteError(const QString& text) {
-  ui::Current().messages->message("エラー", "ファイル [" + FromQ(text) + "] を保存できませんでした。",
-                                  ui::Icon::Critical);
+void PreviewWindow::reportSaveError(const QString& path, const std::string& reason) {
+  // The file's own write failure names it already.
+  const std::string named = "ファイル [" + FromQ(path) + "] ";
+  const std::string text = reason.starts_with(named) ? reason : named + "を保存できませんでした：" + reason;
+  ui::Current().messages->message("エラー", text, ui::Icon::Critical);
+}
+
+void PreviewWindow::reportNoPicture(const QString& path) {
+  ui::Current().messages->message(
+      "エラー", "プレビューの画面を取り込めなかったため、ファイル [" + FromQ(path) + "] は保存していません。",
+      ui::Icon::Critical);
 }
 
 // ---- events -------------------------------------------------------------------------

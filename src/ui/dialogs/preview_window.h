@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <string>
 
 #include "ui/common/keep_on_top.h"
 
@@ -80,7 +81,10 @@ class PreviewWindow : public QWidget {
   void UpdateFrameLabel();
   void setButtonPlaying(bool playing);
   void snapshot(const QString& path);
-  void reportWriteError(const QString& text);
+  // The file, then why it could not be saved.
+  void reportSaveError(const QString& path, const std::string& reason);
+  // The player gave no picture: nothing was saved.
+  void reportNoPicture(const QString& path);
 
   QToolButton* playButton = nullptr;
   QLabel* frameLabel = nullptr;

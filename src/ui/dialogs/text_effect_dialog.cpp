@@ -11,6 +11,8 @@
 #include <QSignalBlocker>
 
 #include "compiler/previews.h"
+#include "platform/ui.h"
+#include "project/build_lock.h"
 #include "project/event_colors.h"
 #include "project/gui_core.h"
 #include "project/model.h"
@@ -39,6 +41,12 @@ W* Named(W* w, const QString& name) {
 QString Indexed(const char* name, int i) { return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i); }
 
 QString U(const char* text) { return QString::fromUtf8(text); }
+
+// The chosen template's name: a missing one's entry carries it as its data.
+std::string ChosenTemplate(const QComboBox* list) {
+  const QVariant stored = list->currentData();
+  return FromQ(stored.isValid() ? stored.toString() : list->currentText());
+}
 
 }  // namespace
 
@@ -190,7 +198,13 @@ void TextEffectDialog::fillControls() {
   const GC::TextEffectDialogFields& f = state_.fields();
   for (const Phase row : {In, Out, Hold}) frameCountBoxes[row]->setText(ToQ(f.frames[row]));
   for (const Phase half : {In, Out}) {
-    templateLists[half]->setCurrentIndex(std::max(0, templateLists[half]->findText(ToQ(f.names[half]))));
+    QComboBox* list = templateLists[half];
+    for (int i = list->count() - 1; i >= 0; --i)
+      if (list->itemData(i).isValid()) list->removeItem(i);
+    if (const std::string& missing = state_.missingTemplate(half); !missing.empty())
+      list->addItem(ToQ(GC::MissingTemplateEntry(missing)), ToQ(missing));
+    const int shown = state_.missingTemplate(half).empty() ? list->findText(ToQ(f.names[half])) : list->count() - 1;
+    list->setCurrentIndex(std::max(0, shown));
     intervalBoxes[half]->setText(ToQ(f.intervals[half]));
     orderLists[half]->setCurrentIndex(f.orders[half]);
   }
@@ -227,7 +241,7 @@ void TextEffectDialog::readFields() {
   GC::TextEffectDialogFields& f = state_.fields();
   for (const Phase row : {In, Out, Hold}) f.frames[row] = FromQ(frameCountBoxes[row]->text());
   for (const Phase h : {In, Out}) {
-    f.names[h] = FromQ(templateLists[h]->currentText());
+    f.names[h] = ChosenTemplate(templateLists[h]);
     f.intervals[h] = FromQ(intervalBoxes[h]->text());
     f.orders[h] = orderLists[h]->currentIndex();
   }
@@ -235,7 +249,7 @@ void TextEffectDialog::readFields() {
 
 void TextEffectDialog::onTemplateChosen(Phase half) {
   if (filling_) return;
-  state_.chooseTemplate(half, FromQ(templateLists[half]->currentText()));
+  state_.chooseTemplate(half, ChosenTemplate(templateLists[half]));
   showTemplateControls(half);
 }
 
@@ -323,7 +337,12 @@ void TextEffectDialog::previewEffect() {
   for (const Phase row : {In, Out, Hold}) frameCountBoxes[row]->setText(ToQ(state_.fields().frames[row]));
   for (const Phase h : {In, Out}) intervalBoxes[h]->setText(ToQ(state_.fields().intervals[h]));
   if (GC::PreviewFolderMissing(GC::State().paths.scratch)) return;
-  if (!GC::BuildTextEffectPreview(previewItem_, s, path)) return;
+  if (!GC::BuildTextEffectPreview(previewItem_, s, path)) {
+    // A running build holds the writer and says so itself.
+    if (!GC::BuildInProgress())
+      ui::Current().messages->message("エラー", GC::PreviewWriteFailureText(), ui::Icon::Critical);
+    return;
+  }
   const ProjectSettings& stage = GC::State().settings;
   if (showPreview) showPreview(ToQ(path.string()), stage.width, stage.height);
 }

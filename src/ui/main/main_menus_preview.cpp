@@ -21,6 +21,7 @@
 #include "ui/main/on_demand_window.h"
 #include "ui/player/flash_host.h"
 #include "ui/player/player_routes.h"
+#include "ui/player/ruffle_flash_view.h"
 
 namespace tesmiro::gui {
 namespace {
@@ -102,9 +103,13 @@ void MainMenus::showPreview(const QString& path, ui::PreviewTarget target, int w
     // with it; without the player's files the page opens as it is. The
     // desktop's browser is handed a private file that leads it on, never the
     // page's address: every user can read the opener's command line.
+    const std::string unavailable = FromQ(player::RuffleFlashView::servingUnavailableReason());
     bool shown = false;
     if (!player::HasBrowserPlayer()) {
       shown = Desktop().opener->openFile(path);
+      if (shown)
+        ui::Current().messages->message("プレビュー", "ブラウザでは動画が再生されません。\r\n" + unavailable,
+                                        ui::Icon::Exclamation);
     } else if (const QUrl url = player::PublishBrowserPreview(path); !url.isEmpty()) {
       // Without the web engine library the desktop's browser shows it.
       if (p.previewUseIE == 1 && BrowserPreviewWindow::open(w_, url, width, height)) {
@@ -115,7 +120,9 @@ void MainMenus::showPreview(const QString& path, ui::PreviewTarget target, int w
       }
     }
     if (!shown)
-      ui::Current().messages->message("エラー", "ブラウザでプレビューを開けませんでした。", ui::Icon::Critical);
+      ui::Current().messages->message(
+          "エラー", "ブラウザでプレビューを開けませんでした。" + (unavailable.empty() ? "" : "\r\n" + unavailable),
+          ui::Icon::Critical);
     return;
   }
   // The message names the program set in the preview options, else the

@@ -3,7 +3,8 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QElapsedTimer>
-#include <QPainter>
+#include <QLabel>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
@@ -24,16 +25,18 @@ UrlOpener& Opener() {
   return opener;
 }
 
-// Stands in for the player when the web engine library cannot be loaded:
-// the windows work on around it, and it says that there is no preview.
+// Stands in for the player when it cannot run here: the windows work on
+// around it, and it says why there is no preview.
 class MissingPlayerHost : public FlashHost {
  public:
-  using FlashHost::FlashHost;
+  MissingPlayerHost(QWidget* parent, const QString& reason) : FlashHost(parent), reason_(reason) {
+    showFailure(reason_);
+  }
 
   void loadMovie(const QString& path) override {
     if (path.isEmpty()) return;
     QMetaObject::invokeMethod(
-        this, [this] { emit loadFailed(WebEngineLoadError()); }, Qt::QueuedConnection);
+        this, [this] { emit loadFailed(reason_); }, Qt::QueuedConnection);
   }
   void release() override {}
   QString moviePath() const override { return {}; }
@@ -46,21 +49,14 @@ class MissingPlayerHost : public FlashHost {
   uint32_t backgroundColor() const override { return background_; }
   void setBackgroundColor(uint32_t rgb) override {
     background_ = rgb & 0xFFFFFF;
-    update();
+    showFailure(reason_);
   }
   std::optional<QString> variable(const QString&) const override { return std::nullopt; }
   void grabPictures(const QList<uint32_t>&, std::function<void(QList<QImage>)> done) override { done({}); }
   FlashCapabilities capabilities() const override { return {}; }
 
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    p.fillRect(rect(), QColor::fromRgb(background_));
-    p.setPen(qGray(background_) < 128 ? Qt::white : Qt::black);
-    p.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, QString::fromUtf8(kPlayerMissingText));
-  }
-
  private:
+  QString reason_;
   uint32_t background_ = 0xFFFFFF;
 };
 
@@ -80,7 +76,8 @@ class Keeper : public QObject {
   QPointer<FlashHost> host_;
 };
 
-// When the user last pressed or let go of a key or a mouse button.
+// When the user last pressed or let go of a key or a mouse button, and
+// whether a button is held now.
 class InputClock : public QObject {
  public:
   static InputClock& instance() {
@@ -89,15 +86,23 @@ class InputClock : public QObject {
     return *clock;
   }
   qint64 sinceInput() const { return sinceInput_.elapsed(); }
+  bool buttonHeld() const { return held_ != Qt::NoButton; }
 
  protected:
   bool eventFilter(QObject*, QEvent* event) override {
     switch (event->type()) {
-      case QEvent::KeyPress:
-      case QEvent::KeyRelease:
       case QEvent::MouseButtonPress:
       case QEvent::MouseButtonRelease:
       case QEvent::MouseButtonDblClick:
+        held_ = static_cast<QMouseEvent*>(event)->buttons();
+        sinceInput_.restart();
+        break;
+      case QEvent::MouseMove:
+        // A press whose release went elsewhere ends with the next move.
+        held_ = static_cast<QMouseEvent*>(event)->buttons();
+        break;
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
       case QEvent::Wheel:
         sinceInput_.restart();
         break;
@@ -113,6 +118,7 @@ class InputClock : public QObject {
     sinceInput_.start();
   }
   QElapsedTimer sinceInput_;
+  Qt::MouseButtons held_;
 };
 
 // Long enough for what a key or click started (a menu, a window) to have
@@ -135,9 +141,48 @@ FlashHost* TakeKept() {
 
 }  // namespace
 
+void FlashHost::showFailure(const QString& reason) {
+  if (reason.isEmpty()) {
+    delete failureLabel_;
+    failureLabel_ = nullptr;
+    return;
+  }
+  if (!failureLabel_) {
+    failureLabel_ = new QLabel(this);
+    failureLabel_->setObjectName(QStringLiteral("failureLabel"));
+    failureLabel_->setAlignment(Qt::AlignCenter);
+    failureLabel_->setWordWrap(true);
+    failureLabel_->setMargin(4);
+    failureLabel_->setAutoFillBackground(true);
+    failureLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
+  }
+  const uint32_t rgb = backgroundColor();
+  QPalette palette = failureLabel_->palette();
+  palette.setColor(QPalette::Window, QColor::fromRgb(rgb));
+  palette.setColor(QPalette::WindowText, qGray(rgb) < 128 ? Qt::white : Qt::black);
+  failureLabel_->setPalette(palette);
+  failureLabel_->setProperty("reason", reason);
+  failureLabel_->setText(QString::fromUtf8(kPlayerMissingText) + QLatin1Char('\n') + reason);
+  // A stage too small for the text still tells it.
+  failureLabel_->setToolTip(failureLabel_->text());
+  failureLabel_->setGeometry(rect());
+  failureLabel_->raise();
+  failureLabel_->show();
+}
+
+QString FlashHost::shownFailure() const {
+  return failureLabel_ ? failureLabel_->property("reason").toString() : QString();
+}
+
+void FlashHost::resizeEvent(QResizeEvent* event) {
+  if (failureLabel_) failureLabel_->setGeometry(rect());
+  QWidget::resizeEvent(event);
+}
+
 FlashHost* CreateFlashHost(QWidget* parent) {
   if (Factory()) return Factory()(parent);
-  if (!LoadedWebEngine()) return new MissingPlayerHost(parent);
+  if (const QString reason = RuffleFlashView::unavailableReason(); !reason.isEmpty())
+    return new MissingPlayerHost(parent, reason);
   return new RuffleFlashView(parent);
 }
 
@@ -181,7 +226,8 @@ void PrepareFlashHosts(QObject* receiver, std::function<void()> ready) {
 }
 
 void WhenUserIsIdle(QObject* context, std::function<void()> step) {
-  if (!QApplication::activePopupWidget() && InputClock::instance().sinceInput() >= kIdleMs) {
+  const InputClock& clock = InputClock::instance();
+  if (!QApplication::activePopupWidget() && !clock.buttonHeld() && clock.sinceInput() >= kIdleMs) {
     step();
     return;
   }

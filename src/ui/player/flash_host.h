@@ -17,6 +17,8 @@
 #include <memory>
 #include <optional>
 
+class QLabel;
+
 namespace tesmiro::player {
 
 // What a host can do for the loaded movie, so that windows degrade instead
@@ -71,12 +73,26 @@ class FlashHost : public QWidget {
 
   virtual FlashCapabilities capabilities() const = 0;
 
+  // The host's player could not start: every movie after fails at once, so
+  // a window that wants to show one makes a new host.
+  virtual bool startFailed() const { return false; }
   // A host whose start costs (the web player starts its engine and compiles
   // its code) is kept between previews, and may be started ahead of them;
   // once its start has failed it is not, as it would fail every movie after.
   virtual bool worthKeeping() const { return false; }
   // Starts what the first movie would start, with nothing shown.
   virtual void warmUp() {}
+
+  // Shows kPlayerMissingText and `reason` on the stage, over whatever the
+  // player drew (its own message, in its own words), until the next call;
+  // an empty reason takes it away. The hosts show their own failures so;
+  // a window shows its own (a movie it could not write) the same way.
+  void showFailure(const QString& reason);
+  // The reason on the stage; empty while none is.
+  QString shownFailure() const;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
 
  signals:
   // The movie is known: its frame count (0 when unknown).
@@ -86,17 +102,21 @@ class FlashHost : public QWidget {
   void frameReported(int frame, bool playing);
   // FSCommands of the movie, decoded; the host's own reports never appear.
   void fsCommand(const QString& command, const QString& args);
+
+ private:
+  QLabel* failureLabel_ = nullptr;
 };
 
 // Makes the hosts the windows use. The program makes RuffleFlashView, or,
-// when the web engine library cannot be loaded, a host that shows
-// kPlayerMissingText and loads nothing; tests install a factory of fakes for
-// as long as the returned handle lives.
+// when the web player cannot run here, a host that shows kPlayerMissingText
+// and why, and loads nothing; tests install a factory of fakes for as long
+// as the returned handle lives.
 using FlashHostFactory = std::function<FlashHost*(QWidget* parent)>;
 FlashHost* CreateFlashHost(QWidget* parent);
 inline constexpr const char* kPlayerMissingText = "プレビューできません";
-// Why the hosts CreateFlashHost makes cannot show movies here, in one line
-// for a log; empty when they can (always while a test's factory is in).
+// Why the hosts CreateFlashHost makes cannot show movies here, for the user:
+// what is missing and what to do, in Japanese; empty when they can (always
+// while a test's factory is in).
 QString FlashHostUnavailableReason();
 
 // A host worth keeping waits hidden, with no movie, for the next window
@@ -111,8 +131,9 @@ FlashHost* TakeOrCreateFlashHost(QWidget* parent);
 // It starts, and calls `ready`, only while the user is idle (see
 // WhenUserIsIdle), as the host that `ready` starts holds the GUI thread.
 void PrepareFlashHosts(QObject* receiver, std::function<void()> ready);
-// Runs `step` once the user is idle: no menu or other popup open, and no
-// key or mouse button for a moment; not when `context` is gone by then.
+// Runs `step` once the user is idle: no menu or other popup open, no mouse
+// button held (a splitter or handle being dragged), and no key or mouse
+// button for a moment; not when `context` is gone by then.
 // For work that holds the GUI thread for a good while (the web player's
 // start, a few hundred milliseconds at a time): the window system delivers
 // what is typed meanwhile as things stood when it was typed, so the keys

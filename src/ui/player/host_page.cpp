@@ -93,6 +93,16 @@ QByteArray HostPageScript() {
       if (mine === generation) send("fscommand", [String(command), String(args)]);
       return true;
     });
+    // The player's own message on the stage (a movie it cannot read, a
+    // start that failed) is in its own words: the program says its own.
+    if (p.shadowRoot) {
+      const watch = new MutationObserver(() => {
+        if (mine !== generation || !p.shadowRoot.getElementById("panic")) return;
+        watch.disconnect();
+        send("panic", { generation: options.generation });
+      });
+      watch.observe(p.shadowRoot, { childList: true, subtree: true });
+    }
     p.addEventListener("loadedmetadata", () => {
       if (mine !== generation) return;
       // With a software renderer the player offers a notice about hardware

@@ -35,6 +35,26 @@ int NextViewId() {
 
 QString Css(uint32_t rgb) { return QStringLiteral("#%1").arg(rgb & 0xFFFFFF, 6, 16, QLatin1Char('0')); }
 
+// What the user is told when the player cannot show a movie.
+constexpr const char* kFilesMissing =
+    "プレビュー用のプレイヤーのファイル（ruffle.js と .wasm）が見つかりません。"
+    "Tesmiro をインストールし直してください。";
+constexpr const char* kNoServer =
+    "プレイヤーとのやりとりに使う接続（127.0.0.1）を開けません。"
+    "ほかのプログラムを終了するか、コンピュータを再起動してからもう一度プレビューしてください。";
+constexpr const char* kPageNotLoaded =
+    "プレビュー用のプレイヤーのファイルを読み込めませんでした。もう一度プレビューしてください。"
+    "直らないときは Tesmiro をインストールし直してください。";
+constexpr const char* kPlayerDidNotStart =
+    "プレビュー用のプレイヤーが起動しませんでした。もう一度プレビューしてください。"
+    "直らないときは Tesmiro をインストールし直してください。";
+
+QString MovieMissing(const QString& path) { return QStringLiteral("ファイル [%1] が見つかりません。").arg(path); }
+
+QString MovieUnplayable(const QString& path) {
+  return QStringLiteral("ファイル [%1] を再生できません（壊れているか、プレイヤーが扱えない内容です）。").arg(path);
+}
+
 bool HasRuffle(const QString& folder) {
   if (folder.isEmpty() || !QFileInfo::exists(folder + QStringLiteral("/ruffle.js"))) return false;
   return !QDir(folder).entryList({QStringLiteral("*.wasm")}, QDir::Files).isEmpty();
@@ -90,7 +110,7 @@ MovieFacts ReadMovieFacts(const QString& path) {
 QString RuffleFlashView::ruffleFolder() {
   QStringList candidates;
   const QString env = qEnvironmentVariable("TESMIRO_RUFFLE_DIR");
-  if (!env.isEmpty()) candidates << env;
+  if (!env.isEmpty()) return HasRuffle(env) ? QFileInfo(env).canonicalFilePath() : QString();
   const auto& resources = GUICore::State().paths.resources;
   if (!resources.empty()) candidates << QString::fromStdString((resources / "ruffle").string());
   const QString exeDir = QCoreApplication::applicationDirPath();
@@ -104,12 +124,15 @@ QString RuffleFlashView::ruffleFolder() {
   return {};
 }
 
+QString RuffleFlashView::servingUnavailableReason() {
+  if (ruffleFolder().isEmpty()) return QString::fromUtf8(kFilesMissing);
+  if (!LoopbackServer::shared()) return QString::fromUtf8(kNoServer);
+  return {};
+}
+
 QString RuffleFlashView::unavailableReason() {
-  if (ruffleFolder().isEmpty())
-    return QStringLiteral(
-        "the web player's files (ruffle.js and its wasm, from the npm package @ruffle-rs/ruffle) were not found");
-  if (!LoadedWebEngine()) return QStringLiteral("the web engine library cannot be loaded: ") + WebEngineLoadError();
-  if (!LoopbackServer::shared()) return QStringLiteral("the loopback server cannot listen on 127.0.0.1");
+  if (QString reason = servingUnavailableReason(); !reason.isEmpty()) return reason;
+  if (!LoadedWebEngine()) return WebEngineLoadError();
   return {};
 }
 
@@ -218,13 +241,19 @@ void RuffleFlashView::checkPageLoaded() {
   const QPointer<RuffleFlashView> self(this);
   runScript(QStringLiteral("typeof window.tesmiro === 'object' && typeof window.RufflePlayer.newest === 'function'"),
             [self](const QVariant& there) {
-              if (self && !there.toBool()) self->failStart(QStringLiteral("the player's page could not be loaded"));
+              if (self && !there.toBool()) self->failStart(QString::fromUtf8(kPageNotLoaded));
             });
 }
 
 void RuffleFlashView::failStart(const QString& reason) {
   startFailed_ = true;
+  startFailure_ = reason;
   if (moviePath_.isEmpty() || movieLoaded_) return;
+  failMovie(reason);
+}
+
+void RuffleFlashView::failMovie(const QString& reason) {
+  showFailure(reason);
   markFrameShown();
   emit loadFailed(reason);
 }
@@ -241,8 +270,19 @@ void RuffleFlashView::loadMovie(const QString& path) {
   heldByHost_ = false;
   pending_.reset();
   warming_ = false;
-  if (path.isEmpty() || !QFileInfo(path).isFile() || !server_ || !page_) {
+  showFailure({});
+  const bool missing = !path.isEmpty() && !QFileInfo(path).isFile();
+  if (path.isEmpty() || missing || startFailed_ || !server_ || !page_) {
     release();
+    // Said at once: the player would never answer.
+    if (missing || startFailed_) {
+      const QString reason = missing ? MovieMissing(path) : startFailure_;
+      QMetaObject::invokeMethod(
+          this, [this, generation = generation_, reason] {
+            if (generation == generation_) failMovie(reason);
+          },
+          Qt::QueuedConnection);
+    }
     return;
   }
   moviePath_ = QFileInfo(path).absoluteFilePath();
@@ -336,12 +376,17 @@ void RuffleFlashView::onHostMessage(const QString& kind, const QJsonValue& value
     firstFrameTimer_.start(rate > 0 ? std::clamp(static_cast<int>(2000 / rate), 100, 2000) : 100);
     emit loaded(total_);
   } else if (kind == QLatin1String("error")) {
-    // Only the player's own start fails a load (a movie that cannot be read
-    // gets the player's message on the stage instead).
+    // The player's own start failed; its words go to the log.
     const QJsonObject m = value.toObject();
     if (m.value(QStringLiteral("generation")).toInt() != generation_) return;
+    emit consoleMessage(m.value(QStringLiteral("text")).toString());
     if (warming_) release();
-    failStart(m.value(QStringLiteral("text")).toString());
+    failStart(QString::fromUtf8(kPlayerDidNotStart));
+  } else if (kind == QLatin1String("panic")) {
+    // The player put its own message on the stage: a movie it cannot read,
+    // or its start failing (which the error after it tells).
+    if (value.toObject().value(QStringLiteral("generation")).toInt() != generation_ || warming_ || startFailed_) return;
+    failMovie(MovieUnplayable(moviePath_));
   } else if (kind == QLatin1String("fscommand")) {
     const QJsonArray a = value.toArray();
     QString command = a.at(0).toString();

@@ -26,11 +26,17 @@ class RuffleFlashView : public FlashHost {
   explicit RuffleFlashView(QWidget* parent = nullptr);
   ~RuffleFlashView() override;
 
-  // Why the web player cannot run here, in one line for a log; empty when
-  // it can. The first call loads the web engine library.
+  // Why the web player cannot run here, for the user: what is missing and
+  // what to do, in Japanese; empty when it can. The first call loads the
+  // web engine library.
   static QString unavailableReason();
-  // The folder holding ruffle.js and its wasm: TESMIRO_RUFFLE_DIR, then the
-  // installed resources, then the build tree's copy. Empty when none has it.
+  // The part of it that a page of the program's server would meet in any
+  // browser (the player's files, the server); loads no library.
+  static QString servingUnavailableReason();
+  // The folder holding ruffle.js and its wasm: TESMIRO_RUFFLE_DIR when it is
+  // set (a folder without them leaves the program without the player), else
+  // the installed resources, then the build tree's copy. Empty when none
+  // has it.
   static QString ruffleFolder();
 
   void loadMovie(const QString& path) override;
@@ -47,6 +53,7 @@ class RuffleFlashView : public FlashHost {
   std::optional<QString> variable(const QString& name) const override;
   void grabPictures(const QList<uint32_t>& backgrounds, std::function<void(QList<QImage>)> done) override;
   FlashCapabilities capabilities() const override;
+  bool startFailed() const override { return startFailed_; }
   bool worthKeeping() const override { return !startFailed_; }
   void warmUp() override;
 
@@ -95,6 +102,8 @@ class RuffleFlashView : public FlashHost {
   void onHostMessage(const QString& kind, const QJsonValue& value);
   void checkPageLoaded();
   void failStart(const QString& reason);
+  // The movie of this generation failed: said on the stage and to the window.
+  void failMovie(const QString& reason);
   void startLoad();
   // Runs script in the page once it is there.
   void run(const QString& script);
@@ -125,6 +134,7 @@ class RuffleFlashView : public FlashHost {
   // The page, its script or the player's code could not be loaded: the
   // player keeps its first failure, so no movie will play in this page.
   bool startFailed_ = false;
+  QString startFailure_;  // why, for the user
   int generation_ = 0;
   int swfVersion_ = 0;
   bool movieNeedsFonts_ = true;

@@ -54,6 +54,13 @@ void ShareOpenGLContexts() {
     context = new QOpenGLContext;
     context->create();
   }
+  // No OpenGL here (a display without GLX, a driver that fails): the web
+  // views, composed through a context that is not there, would bring the
+  // program down the first time one is shown. Qt Quick draws them in
+  // software instead. (The web engine still asks the context it was handed
+  // what it is, so it gets the one that failed.)
+  if (!context->isValid() && !qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
+    qputenv("QT_QUICK_BACKEND", "software");
   qt_gl_set_global_share_context(context);
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   OwnShareContext() = context;
@@ -67,17 +74,38 @@ void ShareOpenGLContexts() {
 
 struct Loaded {
   WebEngine* engine = nullptr;
-  QString error;
+  QString reason;  // for the user
 };
 
 QStringList Candidates() {
   return gui::PluginCandidates("TESMIRO_WEB_ENGINE_LIBRARY", QStringLiteral(TESMIRO_WEB_ENGINE_FILE));
 }
 
+// What the user is told when the library is not there or will not load.
+QString FailureReason(const gui::Plugin<WebEngine>& plugin) {
+  QString why;
+  switch (plugin.failure) {
+    case gui::PluginFailure::None:
+      return {};
+    case gui::PluginFailure::Missing:
+      why = QStringLiteral("が見つかりません。");
+      break;
+    case gui::PluginFailure::Unloadable:
+      why = QStringLiteral("を読み込めません（壊れているか、それが使うライブラリが入っていません）。");
+      break;
+    case gui::PluginFailure::NotThePlugin:
+      why = QStringLiteral("はプレビュー用のライブラリではありません。");
+      break;
+  }
+  return QStringLiteral("ファイル [%1] ").arg(plugin.path) + why + QStringLiteral("Tesmiro をインストールし直してください。");
+}
+
 Loaded Load() {
   const gui::Plugin<WebEngine> plugin =
       gui::LoadPluginAs<WebEngine>(Candidates(), QStringLiteral("the web engine library"), ShareOpenGLContexts);
-  return {plugin.object, plugin.error};
+  // The library's own words (a missing dependency's name) are for the log.
+  if (!plugin.object) qWarning("tesmiro: no previews: %s", qUtf8Printable(plugin.error));
+  return {plugin.object, FailureReason(plugin)};
 }
 
 // A library that loaded stays; one that did not is looked for again at the
@@ -92,7 +120,7 @@ const Loaded& Library() {
 
 WebEngine* LoadedWebEngine() { return Library().engine; }
 
-QString WebEngineLoadError() { return Library().error; }
+QString WebEngineLoadError() { return Library().reason; }
 
 void PrepareWebEngine(QObject* receiver, std::function<void()> ready) {
   QPointer<QObject> target(receiver);

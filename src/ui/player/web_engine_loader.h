@@ -15,7 +15,8 @@ class WebEngine;
 
 // Loads the library; null when it cannot be loaded.
 WebEngine* LoadedWebEngine();
-// Why LoadedWebEngine() is null, in one line for a log; empty when it is not.
+// Why LoadedWebEngine() is null, for the user: the library's file, what is
+// wrong with it and what to do, in Japanese; empty when it is not null.
 QString WebEngineLoadError();
 // Starts, on a worker thread, the part of loading that does not need the
 // GUI thread, and calls `ready` on the GUI thread when it is done, unless

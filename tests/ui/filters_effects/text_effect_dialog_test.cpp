@@ -21,6 +21,7 @@
 #include "support/fake_flash_host.h"
 #include "support/find_control.h"
 #include "support/main_gui_fixture.h"
+#include "support/user_text.h"
 #include "ui/common/dialog_support.h"
 #include "ui/common/qt_text.h"
 #include "ui/dialogs/preview_window.h"
@@ -119,13 +120,31 @@ TEST_F(TextEffectDialogTest, StoredParametersCarryOverAndOkGivesTheString) {
   EXPECT_EQ(d.result(), "@fly;30;2;1;fade;10;1;2;5;0:height=99;0:speed=7.5");
 
   // Another template starts from its own defaults; one not in the folders
-  // shows "なし".
+  // is kept and shown as not found.
   TextEffectDialog other;
   other.SetParam("@fly;1;0;0;lost;1;0;0;0;0:height=99");
   Templates(other, 0)->setCurrentIndex(1);  // Drop
   Parameters(other, 0)->setCurrentIndex(0);
   EXPECT_EQ(Value(other, 0)->text(), QStringLiteral("5"));
-  EXPECT_EQ(Templates(other, 1)->currentText(), QStringLiteral("なし"));
+  EXPECT_EQ(Templates(other, 1)->currentText(), QStringLiteral("lost（見つかりません）"));
+  EXPECT_EQ(Items(Templates(other, 1)), (QStringList{"なし", "fade", "lost（見つかりません）"}));
+}
+
+// OK without a change gives back the string it was given, a template the
+// folders do not hold and its values included; chosen away and back, the
+// missing one still has them. Filled again, the dialog shows one entry.
+TEST_F(TextEffectDialogTest, AMissingTemplateIsKeptThroughOk) {
+  const std::string stored = "@gone;6;1;2;fade;3;0;1;2;0:size=2.5;0:a=1";
+  TextEffectDialog d;
+  d.SetParam(stored);
+  EXPECT_EQ(Templates(d, 0)->currentText(), QStringLiteral("gone（見つかりません）"));
+  EXPECT_TRUE(Parameters(d, 0)->isHidden()) << "nothing of it to edit";
+  Templates(d, 0)->setCurrentIndex(1);
+  Templates(d, 0)->setCurrentIndex(Templates(d, 0)->count() - 1);
+  d.SetParam(stored);
+  EXPECT_EQ(Items(Templates(d, 0)), (QStringList{"なし", "Drop", "fly", "gone（見つかりません）"}));
+  Click(d, "okButton");
+  EXPECT_EQ(d.result(), stored);
 }
 
 TEST_F(TextEffectDialogTest, CountsAreNeverNegativeAndSpinsStopAtZero) {
@@ -207,20 +226,33 @@ TEST_F(TextEffectDialogTest, ThePreviewLeavesTheStoreAndTheSettingsAsTheyWere) {
   EXPECT_EQ(d.result(), "");                            // a preview is no OK
 }
 
-// Without a folder for temporary files the preview says so, as F5 does,
+// A preview that cannot be written says why, in one box, and shows
+// nothing; without a folder for temporary files it says so, as F5 does,
 // rather than naming a file it could not write.
-TEST_F(TextEffectDialogTest, WithoutAScratchFolderThePreviewSaysItHasNone) {
-  GUICore::State().paths.scratch = AppPaths::kNoScratch;
-  TextEffectDialog d;
-  StoreItem shown = NewStoreItem(StoreItemKind::Text);
-  shown.name = "AB";
-  d.SetPvJpeg(shown);
-  d.SetParam("@fly;6;1;0;なし;3;0;0;-2");
-  FakeFlashHosts hosts;
-  Click(d, "previewButton");
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, AppPaths::kNoScratchText);
-  EXPECT_FALSE(gui::PreviewWindow::isLoaded());
+TEST_F(TextEffectDialogTest, APreviewThatCannotBeWrittenSaysWhy) {
+  const fs::path gone = temp.path() / "gone" / "folder";
+  const std::string movie = (gone / "_texteffect.swf").string();
+  for (const fs::path& scratch : {gone, AppPaths::kNoScratch}) {
+    SCOPED_TRACE(scratch.string());
+    ui.messages.clear();
+    GUICore::State().paths.scratch = scratch;
+    TextEffectDialog d;
+    StoreItem shown = NewStoreItem(StoreItemKind::Text);
+    shown.name = "AB";
+    d.SetPvJpeg(shown);
+    d.SetParam("@fly;6;1;0;なし;3;0;0;-2");
+    FakeFlashHosts hosts;
+    Click(d, "previewButton");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].title, "エラー");
+    if (scratch == AppPaths::kNoScratch) {
+      EXPECT_EQ(ui.messages[0].text, AppPaths::kNoScratchText);
+    } else {
+      EXPECT_EQ(ui.messages[0].text.rfind("ファイル [" + movie + "] ", 0), 0u) << ui.messages[0].text;
+      EXPECT_JAPANESE(ui.messages[0].text, {movie});
+    }
+    EXPECT_FALSE(gui::PreviewWindow::isLoaded());
+  }
 }
 
 TEST_F(TextEffectDialogTest, TheMaterialDialogsButtonOpensIt) {

@@ -18,10 +18,13 @@
 #include "project/gui_core.h"
 #include "project/live_picture_view.h"
 #include "project/model.h"
+#include "platform/app_paths.h"
 #include "project/preferences.h"
 #include "support/fake_flash_host.h"
 #include "support/find_control.h"
 #include "support/main_gui_fixture.h"
+#include "support/user_text.h"
+#include "ui/common/qt_text.h"
 #include "ui/dialogs/event_dialog.h"
 #include "ui/dialogs/live_picture_pane.h"
 
@@ -408,6 +411,47 @@ TEST_F(LivePicturePaneTest, GuideAnchorsFromTheMouseAndTheGuideMenu) {
   EXPECT_EQ(desktop.popups.opened, (std::vector<QString>{QStringLiteral("guideMenu"), QStringLiteral("guideMenu")}));
   // The move target's boxes are where they were.
   EXPECT_EQ(Control<QLineEdit>(dialog, "moveXBox")->text(), QStringLiteral("200"));
+}
+
+// A picture that cannot be written leaves no picture that looks current:
+// the stage says why (once, not a box for every rebuild) until one is
+// written again. A player whose start failed is replaced at the next
+// picture, in its place.
+TEST_F(LivePicturePaneTest, NoFailedPictureOrPlayerIsLeftStanding) {
+  auto& where = GUICore::State().paths;
+  const std::filesystem::path scratch = where.scratch;
+  where.scratch = temp.path() / "gone" / "folder";
+  pane->onPictureDoubleClick();
+  Settle();
+  EXPECT_EQ(host->calls.last(), QStringLiteral("release"));
+  const std::string movie = (where.scratch / "_picttemp.tmp").string();
+  const QString reason = host->shownFailure();
+  EXPECT_TRUE(reason.startsWith(gui::ToQ("ファイル [" + movie + "] "))) << reason.toStdString();
+  EXPECT_JAPANESE(gui::FromQ(reason), {movie});
+  EXPECT_TRUE(Control<QLabel>(host, "failureLabel")->isVisible());
+  where.scratch = AppPaths::kNoScratch;
+  pane->onPictureDoubleClick();
+  Settle();
+  EXPECT_EQ(host->shownFailure(), gui::ToQ(AppPaths::kNoScratchText)) << "the placeholder is not named";
+  EXPECT_TRUE(ui.messages.empty());
+
+  where.scratch = scratch;
+  pane->onPictureDoubleClick();
+  Settle();
+  EXPECT_TRUE(host->shownFailure().isEmpty());
+  EXPECT_EQ(host->calls.last(), gui::ToQ("load " + (scratch / "_picttemp.tmp").string()));
+
+  const QRect place = host->geometry();
+  host->failedToStart = true;
+  const int made = hosts.made();
+  pane->onPictureDoubleClick();
+  Settle();
+  ASSERT_EQ(hosts.made(), made + 1) << "the failed player was kept";
+  FakeFlashHost* fresh = hosts.last();
+  EXPECT_EQ(Control<player::FlashHost>(dialog, "flashHost"), fresh);
+  EXPECT_EQ(fresh->calls.filter(QStringLiteral("load ")).size(), 1);
+  EXPECT_EQ(fresh->geometry(), place);
+  EXPECT_EQ(fresh->backgroundColor(), 0x0000FFu);
 }
 
 }  // namespace

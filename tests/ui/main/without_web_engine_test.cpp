@@ -15,6 +15,7 @@
 #include "project/project_file.h"
 #include "support/find_control.h"
 #include "support/main_gui_fixture.h"
+#include "support/user_text.h"
 #include "support/wait_and_files.h"
 #include "ui/common/qt_text.h"
 #include "ui/dialogs/preview_window.h"
@@ -40,7 +41,9 @@ class WithoutWebEngineTest : public MainGuiTest {
 
 TEST_F(WithoutWebEngineTest, TheWindowOpensEditsAndMakesTheMovieWhileThePreviewSaysItIsMissing) {
   ASSERT_EQ(player::LoadedWebEngine(), nullptr) << "the library was loaded earlier in this process";
-  EXPECT_TRUE(player::WebEngineLoadError().contains(QStringLiteral("web-engine.so")));
+  const std::string library = (temp / "gone" / "web-engine.so").string();
+  EXPECT_TRUE(player::WebEngineLoadError().startsWith(gui::ToQ("ファイル [" + library + "] が見つかりません。")))
+      << player::WebEngineLoadError().toStdString();
 
   const fs::path project = temp / "p.tsm";
   GUICore::NewProject();
@@ -84,6 +87,7 @@ TEST_F(WithoutWebEngineTest, TheWindowOpensEditsAndMakesTheMovieWhileThePreviewS
   EXPECT_EQ(ui.messages[0].title, "プレビュー");
   EXPECT_EQ(ui.messages[0].text.rfind("プレビュー用のプレイヤーを読み込めないため、プレビューできません。\r\n", 0), 0u)
       << ui.messages[0].text;
+  EXPECT_JAPANESE(ui.messages[0].text, {library});
   EXPECT_FALSE(gui::PreviewWindow::isLoaded());
   EXPECT_TRUE(Control<QAction>(main, "previewWindowAction")->isEnabled()) << "the menu is back after the message";
 
@@ -98,14 +102,18 @@ TEST_F(WithoutWebEngineTest, TheWindowOpensEditsAndMakesTheMovieWhileThePreviewS
 }
 
 // The windows that hold a player of their own (the event dialog's live
-// picture, the text-effect preview) get one that loads nothing and says so.
+// picture, the text-effect preview) get one that loads nothing and says
+// why, on its stage too, as F5 does.
 TEST_F(WithoutWebEngineTest, TheStandInHostFailsEveryLoadAndIsNotKept) {
   ASSERT_EQ(player::LoadedWebEngine(), nullptr) << "the library was loaded earlier in this process";
   const std::unique_ptr<player::FlashHost> host(player::CreateFlashHost(nullptr));
+  const QString reason = player::FlashHostUnavailableReason();
+  EXPECT_EQ(host->shownFailure(), reason);
   QSignalSpy failed(host.get(), &player::FlashHost::loadFailed);
   host->loadMovie(gui::ToQ((temp / "any.swf").string()));
   EXPECT_TRUE(WaitUntil([&] { return failed.count() == 1; }));
-  EXPECT_TRUE(failed.value(0).value(0).toString().contains(QStringLiteral("web-engine.so")));
+  EXPECT_EQ(failed.value(0).value(0).toString(), reason);
+  EXPECT_TRUE(reason.contains(QStringLiteral("web-engine.so")));
   EXPECT_TRUE(host->capabilities() == player::FlashCapabilities());
   bool answered = false;
   host->grabPictures({player::kShownBackground}, [&](QList<QImage> pictures) {
@@ -114,6 +122,15 @@ TEST_F(WithoutWebEngineTest, TheStandInHostFailsEveryLoadAndIsNotKept) {
   EXPECT_TRUE(answered) << "no picture, at once";
   gui::MainGUI& main = start();
   EXPECT_FALSE(player::KeepFlashHost(host.get(), &main));
+
+  // A file there that is no library: it is named, with what to do.
+  const std::string junk = (temp / "web-engine.so").string();
+  ASSERT_TRUE(fileio::WriteAtomic(junk, std::vector<uint8_t>{'n', 'o'}));
+  qputenv("TESMIRO_WEB_ENGINE_LIBRARY", QByteArray::fromStdString(junk));
+  const std::unique_ptr<player::FlashHost> broken(player::CreateFlashHost(nullptr));
+  const QString unloadable = broken->shownFailure();
+  EXPECT_TRUE(unloadable.startsWith(gui::ToQ("ファイル [" + junk + "] を読み込めません"))) << unloadable.toStdString();
+  EXPECT_JAPANESE(gui::FromQ(unloadable), {junk});
 }
 
 }  // namespace

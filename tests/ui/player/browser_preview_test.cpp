@@ -12,6 +12,7 @@
 #include "support/checkers.h"
 #include "support/main_gui_fixture.h"
 #include "support/temp_dir.h"
+#include "support/user_text.h"
 #include "support/wait_and_files.h"
 #include "test_movies.h"
 #include "ui/player/loopback_server.h"
@@ -286,6 +287,31 @@ TEST_F(BrowserPreviewMenuTest, TheDesktopsBrowserIsHandedAPrivateFileNotTheAddre
   inBrowser->trigger();
   ASSERT_EQ(ui.messages.size(), 1u) << "a preview that did not open says so";
   EXPECT_EQ(ui.messages[0].text, "ブラウザでプレビューを開けませんでした。");
+}
+
+// Without the player's files the browser gets the page as it is, and the
+// user is told that the movie will not play there and why; F5 says why it
+// shows nothing.
+TEST_F(BrowserPreviewMenuTest, WithoutThePlayersFilesF6SaysTheMovieWillNotPlay) {
+  struct NoPlayerFiles {
+    explicit NoPlayerFiles(const QString& folder) { qputenv("TESMIRO_RUFFLE_DIR", folder.toUtf8()); }
+    ~NoPlayerFiles() { qunsetenv("TESMIRO_RUFFLE_DIR"); }
+  } noPlayer(Q(temp.path()));
+  ASSERT_FALSE(player::HasBrowserPlayer());
+  gui::MainGUI& main = start();
+  Control<QAction>(main, "previewInBrowserAction")->trigger();
+  ASSERT_EQ(desktop.opener.calls.size(), 1u);
+  EXPECT_EQ(desktop.opener.calls[0], "file " + Q(GUICore::State().paths.scratch / "_preview.html"));
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text.rfind("ブラウザでは動画が再生されません。\r\n", 0), 0u) << ui.messages[0].text;
+  EXPECT_NE(ui.messages[0].text.find("ruffle.js"), std::string::npos) << "what is missing";
+  EXPECT_JAPANESE(ui.messages[0].text, {"ruffle.js"});
+
+  ui.messages.clear();
+  Control<QAction>(main, "previewWindowAction")->trigger();
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_NE(ui.messages[0].text.find("ruffle.js"), std::string::npos) << ui.messages[0].text;
+  EXPECT_JAPANESE(ui.messages[0].text, {"ruffle.js"});
 }
 
 TEST(RuffleBrowserPreview, TheTemplatesEmbedBecomesAPlayingMovie) {

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QPointer>
 #include <QProcess>
@@ -88,7 +89,7 @@ TEST_F(PlayerWarmUpTest, APlayerThatFailedToStartIsNeverUsedAgain) {
   main.repaint();
   ASSERT_TRUE(WaitUntil([&] { return hosts.made() == 1; }));
   const QPointer<FakeFlashHost> warm = hosts.last();
-  warm->startFailed = true;
+  warm->failedToStart = true;
   auto* const previewAction = Control<QAction>(main, "previewWindowAction");
 
   previewAction->trigger();
@@ -97,7 +98,7 @@ TEST_F(PlayerWarmUpTest, APlayerThatFailedToStartIsNeverUsedAgain) {
   EXPECT_EQ(PreviewWindow::instance()->flash(), hosts.last());
   EXPECT_TRUE(warm.isNull()) << "the failed warm-up is let go";
 
-  hosts.last()->startFailed = true;
+  hosts.last()->failedToStart = true;
   PreviewWindow::unload();
   EXPECT_EQ(player::KeptFlashHost(), nullptr) << "kept although its player failed";
   previewAction->trigger();
@@ -106,6 +107,27 @@ TEST_F(PlayerWarmUpTest, APlayerThatFailedToStartIsNeverUsedAgain) {
   EXPECT_EQ(PreviewWindow::instance()->flash(), working);
   PreviewWindow::unload();
   EXPECT_EQ(player::KeptFlashHost(), working) << "a player that works is kept";
+}
+
+// The steps that hold the GUI thread wait while a button is held (a
+// splitter or a handle being dragged), however long it is held, and run
+// once it is let go.
+TEST_F(PlayerWarmUpTest, AHeldButtonIsNotIdle) {
+  QWidget area;
+  area.resize(60, 60);
+  player::WhenUserIsIdle(&area, [] {});  // the clock listens from here on
+  MousePress(&area, {10, 10});
+  bool ran = false;
+  player::WhenUserIsIdle(&area, [&] { ran = true; });
+  QElapsedTimer held;
+  held.start();
+  for (int x = 10; held.elapsed() < 1000; x = 10 + (x + 1) % 40) {
+    MouseMove(&area, {x, 10}, Qt::LeftButton);
+    QTest::qWait(50);
+  }
+  EXPECT_FALSE(ran) << "a drag counted as idle";
+  MouseRelease(&area, {10, 10});
+  EXPECT_TRUE(WaitUntil([&] { return ran; }));
 }
 
 // Runs on an X server of its own (tests/ui/CMakeLists.txt): it types

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -17,6 +18,7 @@
 #include "support/fake_flash_host.h"
 #include "support/find_control.h"
 #include "support/main_gui_fixture.h"
+#include "support/user_text.h"
 #include "ui/dialogs/preview_window.h"
 #include "ui/dialogs/trace_window.h"
 
@@ -195,21 +197,55 @@ TEST_F(PreviewWindowTest, BitmapAndJpegSnapshotsAndTheirFailures) {
   EXPECT_FALSE(QImage(QString::fromStdString((temp / "shot.jpg").string())).isNull());
   EXPECT_TRUE(ui.messages.empty());
 
-  desktop.fileDialogs.answer((temp / "no folder" / "shot.jpg").string());
+  desktop.fileDialogs.answer((temp / "shot.JPEG").string());
   snapshotButton(w)->click();
-  ASSERT_EQ(ui.messages.size(), 1u) << "a JPEG that cannot be written is reported";
-  EXPECT_EQ(ui.messages[0].title, "エラー");
+  EXPECT_EQ(QImageReader(QString::fromStdString((temp / "shot.JPEG").string())).format(), "jpeg")
+      << "\".jpeg\" is JPEG too";
+  EXPECT_TRUE(ui.messages.empty());
+
+  // A file that cannot be written: its name once, then the reason.
+  for (const char* name : {"shot.jpg", "shot.bmp", "shot.png"}) {
+    SCOPED_TRACE(name);
+    ui.messages.clear();
+    const std::string path = (temp / "no folder" / name).string();
+    desktop.fileDialogs.answer(path);
+    snapshotButton(w)->click();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    const std::string& text = ui.messages[0].text;
+    EXPECT_EQ(ui.messages[0].title, "エラー");
+    EXPECT_EQ(text.rfind("ファイル [" + path + "] ", 0), 0u) << text;
+    EXPECT_EQ(text.find(path, text.find(path) + 1), std::string::npos) << "named twice: " << text;
+    EXPECT_NE(text.find("フォルダがありません"), std::string::npos) << text;
+    EXPECT_JAPANESE(text, {path});
+  }
   EXPECT_TRUE(PreviewWindow::isLoaded()) << "and the program goes on";
 
+  // A picture the player could not give is not a file that failed.
+  ui.messages.clear();
   host().grabFails = true;
   desktop.fileDialogs.answer((temp / "again.png").string());
   snapshotButton(w)->click();
-  EXPECT_EQ(ui.messages.size(), 2u) << "a picture the player could not give";
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_NE(ui.messages[0].text.find("取り込めなかった"), std::string::npos) << ui.messages[0].text;
+  EXPECT_JAPANESE(ui.messages[0].text, {(temp / "again.png").string()});
+  EXPECT_FALSE(std::filesystem::exists(temp / "again.png"));
 
+  // Another ending writes nothing and says which can be saved.
+  ui.messages.clear();
   host().grabFails = false;
-  desktop.fileDialogs.answer((temp / "shot.gif").string());
-  snapshotButton(w)->click();
-  EXPECT_FALSE(std::filesystem::exists(temp / "shot.gif")) << "another ending writes nothing";
+  for (const char* name : {"shot.gif", "shot.tiff"}) {
+    SCOPED_TRACE(name);
+    const std::string path = (temp / name).string();
+    desktop.fileDialogs.answer(path);
+    snapshotButton(w)->click();
+    EXPECT_FALSE(std::filesystem::exists(path));
+    ASSERT_FALSE(ui.messages.empty());
+    const std::string& text = ui.messages.back().text;
+    EXPECT_EQ(text.rfind("ファイル [" + path + "] ", 0), 0u) << text;
+    for (const char* ending : {".bmp", ".jpg", ".jpeg", ".png"})
+      EXPECT_NE(text.find(ending), std::string::npos) << text;
+    EXPECT_JAPANESE(text, {path});
+  }
   desktop.fileDialogs.cancel();
   const auto grabs = host().calls.filter(QStringLiteral("grab")).size();
   snapshotButton(w)->click();

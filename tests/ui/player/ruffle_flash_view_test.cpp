@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QOpenGLContext>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
@@ -15,6 +16,7 @@
 #include "media/image/mod_png.h"
 #include "support/checkers.h"
 #include "support/temp_dir.h"
+#include "support/user_text.h"
 #include "support/wait_and_files.h"
 #include "test_movies.h"
 #include "ui/player/ruffle_flash_view.h"
@@ -303,10 +305,44 @@ TEST_F(RufflePlayer, AMovieThatCannotBeReadLeavesThePlayerForTheNext) {
   };
   ASSERT_TRUE(WaitUntil(messageShown)) << "the player never said that it cannot read the movie";
   EXPECT_TRUE(v.worthKeeping()) << "a movie that cannot be read threw the player away";
+  // Its words are the player's own: the stage says the program's, over them.
+  ASSERT_TRUE(WaitUntil([&] { return !v.shownFailure().isEmpty(); })) << "the player's own message was left alone";
+  EXPECT_TRUE(v.shownFailure().startsWith("ファイル [" + bad + "] ")) << v.shownFailure().toStdString();
+  EXPECT_JAPANESE(v.shownFailure().toStdString(), {bad.toStdString()});
   TestMovie good;
   good.frames = {"stop();"};
   load(v, movie(good, "good.swf"));
   EXPECT_TRUE(v.worthKeeping());
+  EXPECT_TRUE(v.shownFailure().isEmpty()) << "the message outlived its movie";
+
+  // A movie that is not there is said at once; the player waits for the next.
+  const QString gone = QString::fromStdString((dir / "gone.swf").string());
+  QSignalSpy failed(&v, &player::FlashHost::loadFailed);
+  v.loadMovie(gone);
+  ASSERT_TRUE(WaitUntil([&] { return failed.count() == 1; }));
+  EXPECT_EQ(failed.first().at(0).toString(), "ファイル [" + gone + "] が見つかりません。");
+  EXPECT_EQ(v.shownFailure(), failed.first().at(0).toString());
+  EXPECT_TRUE(v.worthKeeping());
+}
+
+// On a display that offers no OpenGL (a remote X server without GLX; main()
+// takes it away for tests of this name) the player draws in software: the
+// shared context the web engine wanted could not be made, and the first
+// showing of a view brought the program down.
+class RuffleWithoutOpenGL : public RufflePlayer {};
+
+TEST_F(RuffleWithoutOpenGL, ThePlayerDrawsTheMovieInSoftware) {
+  QOpenGLContext probe;
+  ASSERT_FALSE(probe.create()) << "this run has OpenGL";
+  TestMovie m;
+  m.square = 0xFF0000;
+  m.frames = {"stop();"};
+  RuffleFlashView& v = view();
+  load(v, movie(m, "soft.swf"));
+  framePainted(v);
+  const QList<QImage> shot = grab(v, {player::kShownBackground});
+  ASSERT_EQ(shot.size(), 1);
+  EXPECT_EQ(PixelAt(shot[0], 40, 40), 0xFF0000u) << "the square";
 }
 
 TEST_F(RufflePlayer, AMovieWithoutTheReporterStillStopsAndPlays) {

@@ -14,12 +14,14 @@
 #include <memory>
 #include <optional>
 
+#include "compiler/previews.h"
 #include "compiler/text_effects.h"
 #include "project/gui_core.h"
 #include "project/model.h"
 #include "project/project_file.h"
 #include "support/checkers.h"
 #include "support/main_gui_fixture.h"
+#include "support/user_text.h"
 #include "support/wait_and_files.h"
 #include "project/preferences.h"
 #include "ui/dialogs/browser_preview_window.h"
@@ -236,6 +238,15 @@ TEST_F(RufflePreview, APlayerThatFailedToStartIsReplacedAtTheNextF5) {
   ASSERT_TRUE(WaitUntil([] { return player::KeptFlashHost() != nullptr; }));
   const QPointer<player::FlashHost> warm = player::KeptFlashHost();
   ASSERT_TRUE(WaitUntil([&] { return !warm->worthKeeping(); })) << "the page without the player's code was not seen";
+  EXPECT_TRUE(warm->startFailed());
+  // A movie given to it fails at once, and says why.
+  const fs::path any = temp / "any.swf";
+  std::ofstream(any) << "FWS";
+  QSignalSpy warmFailed(warm.data(), &player::FlashHost::loadFailed);
+  warm->loadMovie(QString::fromStdString(any.string()));
+  ASSERT_TRUE(WaitUntil([&] { return warmFailed.count() > 0; })) << "a failed player waits out every movie after";
+  EXPECT_EQ(warm->shownFailure(), warmFailed.first().at(0).toString());
+  EXPECT_JAPANESE(warm->shownFailure().toStdString());
   // The files of the run are cached once fetched: only a run whose first
   // player is this one can refuse them (ctest runs each test by itself).
   ASSERT_GT(trouble->refused(), 0) << "the player's files came from the cache";
@@ -250,6 +261,11 @@ TEST_F(RufflePreview, APlayerThatFailedToStartIsReplacedAtTheNextF5) {
   ASSERT_TRUE(WaitUntil([&] { return failed.count() > 0; })) << "the player without its wasm loaded the movie";
   EXPECT_GT(trouble->refused(), refusedBefore);
   EXPECT_FALSE(failing->worthKeeping());
+  // The stage tells why, over the player's own message, in Japanese.
+  const QString reason = failed.last().at(0).toString();
+  EXPECT_JAPANESE(reason.toStdString());
+  EXPECT_EQ(failing->shownFailure(), reason);
+  EXPECT_TRUE(Control<QLabel>(failing.data(), "failureLabel")->isVisible());
   PreviewWindow::unload();
   EXPECT_EQ(player::KeptFlashHost(), nullptr) << "kept although its player failed";
 

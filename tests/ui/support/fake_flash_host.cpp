@@ -9,6 +9,7 @@ FakeFlashHost::FakeFlashHost(QWidget* parent) : FlashHost(parent) {}
 
 void FakeFlashHost::loadMovie(const QString& path) {
   calls << QStringLiteral("load ") + path;
+  showFailure({});
   if (path.isEmpty() || !QFileInfo(path).isFile()) {
     release();
     return;

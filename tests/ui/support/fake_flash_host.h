@@ -35,7 +35,7 @@ class FakeFlashHost : public player::FlashHost {
   bool keepable = false;
   // Its player could not start (the web player's page or code did not
   // load): no longer worth keeping.
-  bool startFailed = false;
+  bool failedToStart = false;
 
   // The test as the movie.
   void finishLoad();
@@ -59,7 +59,8 @@ class FakeFlashHost : public player::FlashHost {
   std::optional<QString> variable(const QString& name) const override;
   void grabPictures(const QList<uint32_t>& backgrounds, std::function<void(QList<QImage>)> done) override;
   player::FlashCapabilities capabilities() const override { return caps; }
-  bool worthKeeping() const override { return keepable && !startFailed; }
+  bool startFailed() const override { return failedToStart; }
+  bool worthKeeping() const override { return keepable && !failedToStart; }
   void warmUp() override { calls << QStringLiteral("warm up"); }
 
   // The movie drawn over `rgb` (0x00RRGGBB) at the host's size.

@@ -32,6 +32,9 @@ int main(int argc, char** argv) {
   const char* display = std::getenv("DISPLAY");
   const bool onX = FilterStartsWith(argc, argv, "OnX");
   if ((onX || FilterStartsWith(argc, argv, "Ruffle")) && display && *display) setenv("QT_QPA_PLATFORM", "xcb", 0);
+  // The real player on a display that offers no OpenGL (a remote X server
+  // without GLX).
+  if (FilterStartsWith(argc, argv, "RuffleWithoutOpenGL")) setenv("QT_XCB_GL_INTEGRATION", "none", 1);
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   // Offscreen tests have no use for a display, and the web engine, which
   // every window program links, would otherwise open it and keep a block
