@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "compiler/event_compiler.h"
 #include "compiler/previews.h"
 #include "platform/ui.h"
 #include "project/build_lock.h"
@@ -25,14 +26,6 @@ class StageSettingsSwap {
   ProjectSettings kept_;
 };
 
-void ReportWriteFailure() {
-  std::string text;
-  for (const SWFMakeCore::Diagnostic& d : SWFMakeCore::WriterState().diagnostics) {
-    if (d.text.rfind("ファイル [", 0) == 0) text += d.text + "\r\n";
-  }
-  if (text.empty()) text = "SWFファイルを書き込めませんでした。";
-  ui::Current().messages->message("エラー", text, ui::Icon::Critical);
-}
 
 }  // namespace
 
@@ -46,7 +39,8 @@ EventPreviewResult RunEventPreview(const EventRecord& event) {
   StageSettingsSwap swap;
   if (!BuildSingleEventPreviewSWF(event, kEventPreviewMovie)) {
     SWFMakeCore::AbandonMovieFile();
-    ReportWriteFailure();
+    ui::Current().messages->message("エラー", MovieFailureText(State().paths.scratch / kEventPreviewMovie),
+                                    ui::Icon::Critical);
     return EventPreviewResult::Failed;
   }
   const ProjectSettings& stage = State().settings;
