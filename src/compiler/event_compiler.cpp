@@ -8,6 +8,7 @@
 
 #include "compiler/materials.h"
 #include "media/action_compiler.h"
+#include "platform/file_io.h"
 #include "platform/numeric.h"
 #include "platform/ui.h"
 #include "project/geometry.h"
@@ -243,6 +244,25 @@ void ShowWriterMessages() {
       ui::Current().messages->message("警告", d.text, ui::Icon::Exclamation);
     }
   }
+}
+
+std::string MovieFailureText(const std::filesystem::path& path) {
+  const W::State& writer = W::WriterState();
+  std::vector<std::string> reasons;
+  for (size_t i = 0; i < writer.diagnostics.size(); ++i) {
+    const std::string& text = writer.diagnostics[i].text;
+    std::string reason;
+    if (text.rfind("ファイル [", 0) == 0) reason = text;
+    // What the caller has not looked through came while the movie was
+    // being finished.
+    else if (i >= writer.diagnosticsSeen) reason = fileio::WriteFailureText(path, text);
+    if (!reason.empty() && std::find(reasons.begin(), reasons.end(), reason) == reasons.end())
+      reasons.push_back(reason);
+  }
+  if (reasons.empty()) return "SWFファイルを書き込めませんでした。";
+  std::string out;
+  for (const std::string& reason : reasons) out += reason + "\r\n";
+  return out;
 }
 
 void CompileEvent(const std::filesystem::path& outPath, const EventRecord& event, EmitMode mode, int32_t index) {

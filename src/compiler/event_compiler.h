@@ -27,6 +27,11 @@ void CompileEvent(const std::filesystem::path& outPath, const EventRecord& event
 // off its list; the listed diagnostics stay for the end of the build.
 void ShowWriterMessages();
 
+// Why the writer could not write the movie at `path`, for the user: its file
+// errors as they are, and what it refused when it finished the movie (past
+// the last frame, too large), each after the file's name.
+std::string MovieFailureText(const std::filesystem::path& path);
+
 float EaseRatio(int32_t easing, int32_t frame, int32_t total);
 
 // Position on the event's path at ratio r, in twips.

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "compiler/event_compiler.h"
 #include "compiler/previews.h"
 #include "platform/ui.h"
 #include "project/build_lock.h"
@@ -37,7 +38,8 @@ EventPreviewResult RunEventPreview(const EventRecord& event) {
   StageSettingsSwap swap;
   if (!BuildSingleEventPreviewSWF(event, kEventPreviewMovie)) {
     SWFMakeCore::AbandonMovieFile();
-    ui::Current().messages->message("エラー", PreviewWriteFailureText(), ui::Icon::Critical);
+    ui::Current().messages->message("エラー", PreviewWriteFailureText(State().paths.scratch / kEventPreviewMovie),
+                                    ui::Icon::Critical);
     return EventPreviewResult::Failed;
   }
   const ProjectSettings& stage = State().settings;

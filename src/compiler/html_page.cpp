@@ -57,11 +57,13 @@ std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s
 
 }  // namespace
 
-std::string LoadHTMLTemplate() {
+std::string LoadHTMLTemplate(std::string* unreadable) {
   const std::filesystem::path file = State().paths.config / kHtmlTemplateFile;
-  if (auto bytes = fileio::ReadAll(file, 16u << 20)) return std::string(bytes->begin(), bytes->end());
+  auto bytes = fileio::ReadAll(file, 16u << 20);
+  if (bytes) return std::string(bytes->begin(), bytes->end());
   const std::string page = BuiltInPage();
   if (!fileio::Exists(file)) fileio::WriteAtomic(file, Bytes(page + "\r\n"));
+  else if (unreadable) *unreadable = bytes.message();
   return page;
 }
 
@@ -79,10 +81,14 @@ Result<void> WriteHTMLPage(const std::filesystem::path& moviePath, int32_t width
   // A movie that is itself named ".html" keeps its bytes: the page goes
   // beside it under the full name.
   if (page == moviePath) page += ".html";
+  std::string unreadable;
   const std::string text =
-      FillHTMLTemplate(LoadHTMLTemplate(), width, height, moviePath.filename().string()) + "\r\n";
+      FillHTMLTemplate(LoadHTMLTemplate(&unreadable), width, height, moviePath.filename().string()) + "\r\n";
   Result<void> written = fileio::WriteAtomic(page, Bytes(text));
   if (!written) ui::Current().messages->message("エラー", written.message(), ui::Icon::Critical);
+  else if (!unreadable.empty())
+    ui::Current().messages->message("警告", unreadable + "\r\nHTMLファイルは組み込みのページで書き出しました。",
+                                    ui::Icon::Exclamation);
   return written;
 }
 

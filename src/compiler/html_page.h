@@ -12,14 +12,17 @@ namespace tesmiro::GUICore {
 inline constexpr const char* kHtmlTemplateFile = "template.txt";
 
 // The template text: "template.txt" of the config folder as it stands, or
-// the built-in page, which is then written to that file.
-std::string LoadHTMLTemplate();
+// the built-in page, which is then written to that file. A template that is
+// there but cannot be read is replaced by the built-in page too, and left
+// as it is; `unreadable` then says why.
+std::string LoadHTMLTemplate(std::string* unreadable = nullptr);
 
 // The template with "<<WIDTH>>", "<<HEIGHT>>" and "<<FILENAME>>" filled in.
 std::string FillHTMLTemplate(const std::string& page, int32_t width, int32_t height, const std::string& fileName);
 
 // Writes the page for the movie at moviePath beside it (extension "html").
-// The user is told, and the message comes back, when it cannot be written.
+// The user is told, and the message comes back, when it cannot be written,
+// and told when the page had to be the built-in one.
 Result<void> WriteHTMLPage(const std::filesystem::path& moviePath, int32_t width, int32_t height);
 
 // "template.txt" of the config folder, for the user to edit: written from

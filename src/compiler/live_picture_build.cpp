@@ -1,5 +1,6 @@
 #include "compiler/live_picture_build.h"
 
+#include "compiler/left_out.h"
 #include "compiler/previews.h"
 #include "platform/file_io.h"
 #include "project/build_lock.h"
@@ -61,6 +62,7 @@ BuildOutcome BuildLivePicture(const BuildRequest& r) {
     out.status = BuildStatus::Failed;
     return out;
   }
+  out.leftOut = GUICore::LeftOutLine();
   const auto after = fileio::ReadAll(r.path);
   out.status = before && after && *before == *after ? BuildStatus::Unchanged : BuildStatus::Changed;
   return out;

@@ -5,6 +5,7 @@
 // folder. The caller reloads the picture only when the bytes changed.
 #include <cstdint>
 #include <filesystem>
+#include <string>
 
 #include "project/live_picture_records.h"
 #include "project/records.h"
@@ -41,6 +42,8 @@ struct BuildOutcome {
   EventRecord operated;  // the record the handles act on
   uint32_t background = 0xFFFFFF;  // 0x00RRGGBB, of the stage
   int32_t timerInterval = 0;  // the playback tick, 0 = off
+  // What the picture left out, in one line; empty when nothing.
+  std::string leftOut;
 };
 
 // The project's settings are the same afterwards on every path.

@@ -3,6 +3,7 @@
 // unusable file would be.
 #include "compiler/materials.h"
 
+#include "compiler/left_out.h"
 #include "compiler/movie_compiler.h"
 #include "compiler/text_effects.h"
 #include "media/image/bitmap_tags.h"
@@ -25,6 +26,25 @@ namespace tesmiro::GUICore::materials {
 
 namespace W = SWFMakeCore;
 
+namespace {
+
+// A font that is not installed here, or letters it lacks: the text is
+// written all the same, in the font fontconfig found instead, the letters
+// blank.
+void NoteFontShortfall(const text::FontSurface& surface, const std::string& text) {
+  // Once per font, whichever of its styles the texts use.
+  text::ResolvedFont font;
+  if (!text::ResolveFont(text::FontSurface{surface.name, surface.size, false, false}, font)) {
+    NoteLeftOut("フォント [" + surface.name + "] が見つかりません");
+    return;
+  }
+  if (!font.familyInstalled)
+    NoteLeftOut("フォント [" + surface.name + "] はインストールされていません（代わりに " + font.family + " を使いました）");
+  NoteMissingCharacters(surface.name, W::MissingCharacters(surface, text));
+}
+
+}  // namespace
+
 std::string ResolveMaterialPath(const StoreItem& item) {
   return PathModule::LocateFile(item.name, GetFolderPart(State().projectPath)).value_or("");
 }
@@ -38,7 +58,10 @@ bool DefineRasterImage(const StoreItem& item, std::string& warning) {
               "\r\nこの画像は使われません。";
     return false;
   }
-  if (!result.written) return false;
+  if (!result.written) {
+    if (!result.problem.empty()) NoteLeftOut(result.problem);
+    return false;
+  }
   const GetImage::ImageInfo info = GetImage::GetImageInfo(item.name, GetImage::kByContent);
   W::WriteBitmapShape(2 * item.id, 2 * item.id - 1, info.width, info.height);
   if (!item.option.empty()) W::WriteExportName(2 * item.id - 1, item.option);
@@ -71,6 +94,7 @@ bool DefineText(const std::filesystem::path& outPath, const StoreItem& item, Emi
   std::string key;
   const bool edit = (item.flags & kEditText) != 0;
   W::BuildGlyphTable(surface, item.name, edit ? W::kOriginBaseline : W::kOriginCellTop, fontId, key);
+  NoteFontShortfall(surface, item.name);
   if (edit) {
     if (fontId == 2 * item.id - 1)
       W::WriteDefineFont2(fontId, key, static_cast<int16_t>((item.flags & 3) + 128), spacing);
@@ -96,11 +120,17 @@ bool DefineVector(const StoreItem& item, EmitMode mode, std::string&) {
   if (item.flags == 1) {
     const StoreItem target = GetStoreItemByID(item.param);
     if (target.kind == StoreItemKind::VectorImage) v.morphTarget = ResolveMaterialPath(target);
+    // Without its target the item is written as a still shape.
+    if (target.kind == StoreItemKind::VectorImage && v.morphTarget.empty())
+      NoteLeftOut("ファイル [" + item.name + "] はモーフィングできません：変形先の" + MissingFileLine(target.name));
   }
   v.usage = GetStoreItemUsage(item);
   v.mode = static_cast<int16_t>(mode);
   v.exportName = item.option;
-  return ShapeModule::EmitVectorItem(v);
+  std::string problem;
+  const bool defined = ShapeModule::EmitVectorItem(v, &problem);
+  if (!problem.empty()) NoteLeftOut(problem);
+  return defined;
 }
 
 void StartSound(const StoreItem& item, int16_t soundMode, const std::string& volumeText) {
@@ -111,7 +141,8 @@ void StartSound(const StoreItem& item, int16_t soundMode, const std::string& vol
 
 void StartStream(const StoreItem& item, float frameRate) {
   const std::string path = ResolveMaterialPath(item);
-  if (!path.empty()) W::WriteMP3StreamHead(frameRate, path, W::kStreamLoadFile);
+  if (path.empty()) NoteLeftOut(MissingFileLine(item.name));
+  else W::WriteMP3StreamHead(frameRate, path, W::kStreamLoadFile);
 }
 
 void SkipStream(float frameRate, int32_t frames) { W::SkipMP3Stream(frameRate, frames); }
@@ -120,7 +151,11 @@ void SilentStreamBlock(float frameRate) { W::WriteSilentStreamBlock(frameRate); 
 
 bool DefineVideoStream(const StoreItem& item, int32_t frames, bool withSound) {
   const std::string path = ResolveMaterialPath(item);
-  return !path.empty() && W::WriteDefineVideoStream(2 * item.id, frames, path, item.param, withSound);
+  std::string problem = path.empty() ? MissingFileLine(item.name) : "";
+  if (!path.empty() && W::WriteDefineVideoStream(2 * item.id, frames, path, item.param, withSound, &problem))
+    return true;
+  if (!problem.empty()) NoteLeftOut(problem);
+  return false;
 }
 
 void VideoFrame(const StoreItem& item, int32_t frame) {

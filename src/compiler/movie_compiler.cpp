@@ -15,6 +15,7 @@
 
 #include "compiler/event_compiler.h"
 #include "compiler/html_page.h"
+#include "compiler/left_out.h"
 #include "compiler/materials.h"
 #include "media/action_compiler.h"
 #include "media/text/text_definitions.h"
@@ -112,8 +113,9 @@ class BuildSession {
     // The first font written for a key carries the letters of every text
     // that shares it.
     SWFMakeCore::SetTextCollector(CollectTextsForFont);
-    // The list shown at the end is this build's alone.
+    // The lists shown at the end are this build's alone.
     W::ClearDiagnostics();
+    ClearLeftOut();
     gBuild.cancelBuild = 0;
     gUsage = UsageTable{};
     gUsage.active = true;
@@ -274,24 +276,25 @@ Result<void> DeflateMovie(int in, fileio::ReplacementFile& out) {
   return Failure{why};
 }
 
-void ReportFailure(const std::vector<W::Diagnostic>& diagnostics) {
-  std::string text;
-  for (const W::Diagnostic& d : diagnostics) {
-    if (d.text.find("ファイル [") == 0) text += d.text + "\r\n";
-  }
-  if (text.empty()) text = "SWFファイルを書き込めませんでした。";
-  Ui().messages->message("エラー", text, ui::Icon::Critical);
+void ReportFailure(const fs::path& outPath) {
+  Ui().messages->message("エラー", MovieFailureText(outPath), ui::Icon::Critical);
   Ui().messages->status("SWF生成エラー");
 }
 
 // Problems the writer met but the movie survived (values out of range).
 void ReportWarnings(const std::vector<W::Diagnostic>& diagnostics) {
   if (diagnostics.empty()) return;
-  std::string text;
-  const size_t shown = std::min<size_t>(diagnostics.size(), 20);
-  for (size_t i = 0; i < shown; ++i) text += diagnostics[i].text + "\r\n";
-  if (diagnostics.size() > shown) text += "…ほか " + std::to_string(diagnostics.size() - shown) + " 件";
-  Ui().messages->message("警告", text, ui::Icon::Exclamation);
+  std::vector<std::string> lines;
+  for (const W::Diagnostic& d : diagnostics) lines.push_back(d.text);
+  Ui().messages->message("警告", ListedLines(lines), ui::Icon::Exclamation);
+}
+
+// "ファイル [path] を圧縮できません：why", the file named once however the
+// reason came.
+std::string CompressionFailureText(const fs::path& path, const std::string& why) {
+  const std::string written = fileio::WriteFailureText(path, "");
+  const std::string reason = why.rfind(written, 0) == 0 ? why.substr(written.size()) : why;
+  return "ファイル [" + path.string() + "] を圧縮できません：" + reason;
 }
 
 }  // namespace
@@ -354,7 +357,7 @@ BuildResult MakeSWF(const fs::path& outPath, bool attachUnusedSprites, const Bui
   W::WriteEnd();
   W::WriteMovieFile(outPath, preloaderWritten ? W::MovieStage::FinishAfterLoader : W::MovieStage::Finish);
   if (W::MovieFileFailed()) {
-    ReportFailure(W::WriterState().diagnostics);
+    ReportFailure(outPath);
     return BuildResult::Failed;
   }
   ReportWarnings(W::WriterState().diagnostics);
@@ -368,10 +371,12 @@ void EmitStoreItem(const fs::path& outPath, const StoreItem& item, EmitMode mode
   bool ok = true;
   std::string warning;
   // File materials go to their writers with the path resolved; a missing
-  // file is left out without a word.
+  // file is left out, and listed once the build has ended.
   StoreItem resolved = item;
   if (IsFileKind(item.kind)) resolved.name = materials::ResolveMaterialPath(item);
   const bool exists = !resolved.name.empty();
+  // (A video is defined by each event that shows it.)
+  if (!exists && IsFileKind(item.kind) && item.kind != StoreItemKind::Video) NoteLeftOut(MissingFileLine(item.name));
   switch (item.kind) {
     case StoreItemKind::RasterImage:
       ok = exists && materials::DefineRasterImage(resolved, warning);
@@ -526,7 +531,7 @@ Result<void> CompressSWF(const fs::path& path) {
   if (packed && !out.commit()) packed = Failure{out.error()};
   if (in >= 0) ::close(in);
   if (packed) return {};
-  const std::string message = "ファイル [" + path.string() + "] を圧縮できません：" + packed.message();
+  const std::string message = CompressionFailureText(path, packed.message());
   Ui().messages->message("エラー", message, ui::Icon::Critical);
   return Failure{message};
 }
@@ -543,8 +548,8 @@ MovieFileResult MakeMovieFile(const std::filesystem::path& outPath, bool saveHtm
   MovieFileResult made;
   if (BuildInProgress()) return made;
   ShowTimeline(0, false);
-  // The old movie stays until the new one is compressed and its page
-  // written: a failure on the way leaves it as it was.
+  // The old movie stays until the new one is compressed: a failure on the
+  // way leaves it as it was.
   W::KeepFinishedMovie(true);
   const BuildResult built = MakeSWF(outPath, true);
   W::KeepFinishedMovie(false);
@@ -562,8 +567,11 @@ MovieFileResult MakeMovieFile(const std::filesystem::path& outPath, bool saveHtm
     } else {
       auto packed = std::make_unique<fileio::ReplacementFile>(outPath);
       if (const Result<void> deflated = DeflateMovie(movie->fd(), *packed); !deflated) {
-        Ui().messages->message("エラー", "ファイル [" + outPath.string() + "] を圧縮できません：" + deflated.message(),
+        Ui().messages->message("エラー",
+                               CompressionFailureText(outPath, deflated.message()) +
+                                   "\r\nSWFファイルは保存されませんでした。",
                                ui::Icon::Critical);
+        Ui().messages->status("SWF生成エラー");
         return made;
       }
       movie = std::move(packed);
@@ -571,12 +579,14 @@ MovieFileResult MakeMovieFile(const std::filesystem::path& outPath, bool saveHtm
       compressed = ::fstat(movie->fd(), &st) == 0 ? static_cast<uintmax_t>(st.st_size) : 0;
     }
   }
-  if (saveHtml && !WriteHTMLPage(outPath, s.width, s.height)) return made;
   if (!movie->commit()) {
     Ui().messages->message("エラー", movie->error(), ui::Icon::Critical);
     Ui().messages->status("SWF生成エラー");
     return made;
   }
+  // The movie is there whatever becomes of its page, which says so itself.
+  if (saveHtml && !WriteHTMLPage(outPath, s.width, s.height)) Ui().messages->status("HTML生成エラー");
+  ReportLeftOut();
   return {BuildResult::Done, compressed};
 }
 

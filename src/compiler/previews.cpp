@@ -4,6 +4,7 @@
 
 #include "compiler/event_compiler.h"
 #include "compiler/html_page.h"
+#include "compiler/left_out.h"
 #include "compiler/preview_reporter.h"
 #include "compiler/text_effects.h"
 #include "platform/app_paths.h"
@@ -25,6 +26,8 @@ namespace W = SWFMakeCore;
 namespace fs = std::filesystem;
 
 PreviewOptions gPreviews;
+// What the definitions kept in the writer's movie cache left out.
+LeftOutList gCachedLeftOut;
 
 // A preview changes the settings and the shown timeline's events for one
 // build; this puts them back on every path.
@@ -119,6 +122,7 @@ void DefineForPreview(const fs::path& path, int32_t itemId) {
 // definitions left out).
 void StartMovie(const fs::path& path) {
   CompilerState().leftOut.clear();
+  ClearLeftOut();
   const ProjectSettings& s = State().settings;
   W::WriteSWFHeader(GetSWFVersion(), s.width, s.height, s.frameRate);
   W::WriteSetBackgroundColor(s.backgroundRed, s.backgroundGreen, s.backgroundBlue);
@@ -218,6 +222,8 @@ BuildResult RunPreview(PreviewMode mode, const std::string& name) {
   if (result != BuildResult::Done) return result;
   const auto target = static_cast<PreviewTarget>((number - 1) % 3 + 1);
   if (target == PreviewTarget::Window) AddFrameReporter(folder / name);
+  // The preview window has a line for it; the browser and the player have not.
+  else ReportLeftOut();
   ui::Windows().showPreview((folder / (target == PreviewTarget::Browser ? kPreviewPage : name)).string(), target,
                             State().settings.width, State().settings.height);
   return result;
@@ -229,6 +235,7 @@ bool BuildEventPreviewSWF(const EventRecord& a, const EventRecord& b, const fs::
   ClearMarks();
   W::ClearDiagnostics();
   if (useCache && W::RestoreMovieCache(true)) {
+    RestoreLeftOut(gCachedLeftOut);
     W::WriteMovieFile(path, W::MovieStage::Open);
   } else {
     StartMovie(path);
@@ -236,6 +243,7 @@ bool BuildEventPreviewSWF(const EventRecord& a, const EventRecord& b, const fs::
     if (b.itemId > 0 && b.itemId != a.itemId) DefineForPreview(path, b.itemId);
     W::WriteMovieFile(path, W::MovieStage::WriteBuffer);
     W::WriteMovieFile(path, W::MovieStage::CacheMovie);
+    gCachedLeftOut = SavedLeftOut();
   }
   if (a.itemId > 0) CompileEvent(path, a, EmitMode::LivePreview, 0);
   if (b.itemId > 0) CompileEvent(path, b, EmitMode::LivePreview, 0);
@@ -257,14 +265,10 @@ bool BuildSingleEventPreviewSWF(const EventRecord& event, const std::string& nam
   return FinishMovie(path);
 }
 
-std::string PreviewWriteFailureText() {
-  std::string text;
-  for (const W::Diagnostic& d : W::WriterState().diagnostics) {
-    if (d.text.rfind("ファイル [", 0) != 0) continue;
-    if (!text.empty()) text += "\r\n";
-    text += d.text;
-  }
-  return text.empty() ? "SWFファイルを書き込めませんでした。" : text;
+std::string PreviewWriteFailureText(const fs::path& path) {
+  std::string text = MovieFailureText(path);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
 }
 
 }  // namespace tesmiro::GUICore
@@ -276,6 +280,7 @@ bool BuildTextEffectPreviewSWF(const StoreItem& item, int32_t frames, const fs::
   ClearMarks();
   W::ClearDiagnostics();
   CompilerState().leftOut.clear();
+  ClearLeftOut();
   const ProjectSettings& s = State().settings;
   W::WriteSWFHeader(GetSWFVersion(), s.width, s.height, s.frameRate);
   W::WriteSetBackgroundColor(255, 255, 255);

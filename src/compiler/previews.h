@@ -70,9 +70,9 @@ bool BuildTextEffectPreviewSWF(const StoreItem& item, int32_t frames, const std:
 // One event, each of its frames advancing, in the scratch folder.
 bool BuildSingleEventPreviewSWF(const EventRecord& event, const std::string& name);
 
-// Why the last of these builders could not write its movie: the writer's
-// messages about the file ("ファイル [...] を書き込めません：..."), one a
-// line, else a line that says it could not.
-std::string PreviewWriteFailureText();
+// Why the last of these builders could not write its movie at `path`: the
+// writer's messages about the file ("ファイル [...] を書き込めません：..."),
+// one a line, else a line that says it could not.
+std::string PreviewWriteFailureText(const std::filesystem::path& path);
 
 }  // namespace tesmiro::GUICore

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "compiler/event_compiler.h"
+#include "compiler/left_out.h"
 #include "media/text/glyph_outline.h"
 #include "media/text/text_definitions.h"
 #include "platform/numeric.h"
@@ -49,12 +50,21 @@ void ReplaceAll(std::string& text, const std::string& what, const std::string& w
     text.replace(at, what.size(), with);
 }
 
-// The main-timeline events of a template, or nothing when it cannot be used.
-std::vector<EventRecord> TemplateEvents(const std::string& name, int half) {
+// The main-timeline events of a template, or nothing when it cannot be
+// used; then `problem`, when asked for, says why.
+std::vector<EventRecord> TemplateEvents(const std::string& name, int half, std::string* problem = nullptr) {
+  const std::string named = "テキスト効果のテンプレート [" + name + "] ";
   const auto path = EffectTemplatePath(name, half);
-  if (!path) return {};
+  if (!path) {
+    if (problem) *problem = named + "がインストールされていません";
+    return {};
+  }
   const Result<TSMModule::ProjectData> data = TSMModule::LoadProjectFile(*path);
-  if (!data || data->timelines.empty()) return {};
+  if (!data) {
+    if (problem) *problem = named + "を読み込めません：" + data.message();
+    return {};
+  }
+  if (data->timelines.empty()) return {};
   return data->timelines[0].events.items();
 }
 
@@ -257,7 +267,13 @@ EffectTemplateInfo ReadEffectTemplate(const std::string& name, int half) {
 void ApplyEffectTemplate(const std::string& name, int half, int32_t frames, int32_t sprite, int32_t x, int32_t y,
                          int32_t depth, int32_t letters, const std::vector<EffectParam>& params,
                          std::vector<EventRecord>& list) {
-  std::vector<EventRecord> events = name == kNoTemplate ? std::vector<EventRecord>{} : TemplateEvents(name, half);
+  std::vector<EventRecord> events;
+  if (!name.empty() && name != kNoTemplate) {
+    std::string problem;
+    events = TemplateEvents(name, half, &problem);
+    // The letters stand still where the template would have moved them.
+    if (!problem.empty()) NoteLeftOut(problem);
+  }
   if (events.empty()) {
     EventRecord show = InitEventRecord();
     show.itemId = 1;

@@ -262,23 +262,6 @@ TEST_F(HostileProjectTest, ProjectsOfEveryLayoutWithExtremeNumbersBuild) {
   }
 }
 
-TEST_F(HostileProjectTest, MakeSWFKeepsTheOldMovieUntilEveryStepSucceeded) {
-  const std::vector<uint8_t> old = {'o', 'l', 'd'};
-  ASSERT_TRUE(fileio::WriteAtomic(dir / "out.swf", old));
-  fs::create_directory(dir / "out.html");  // the page cannot be written
-  GUICore::State().settings.options = "C 8 ";
-  GUICore::State().events.push_back(Action(ActionKind::Stop));
-  EXPECT_EQ(GUICore::MakeMovieFile(dir / "out.swf", true).result, BuildResult::Failed);
-  EXPECT_EQ(Movie(), old);
-  ASSERT_FALSE(ui.messages.empty());
-  EXPECT_EQ(ui.messages.back().title, "エラー");
-  for (const auto& entry : fs::directory_iterator(dir.path()))
-    EXPECT_EQ(entry.path().extension() == ".tmp", false) << entry.path();
-  fs::remove(dir / "out.html");
-  ASSERT_EQ(GUICore::MakeMovieFile(dir / "out.swf", true).result, BuildResult::Done);
-  EXPECT_EQ(Movie()[0], 'C');
-}
-
 TEST_F(HostileProjectTest, AProjectOpenedByARelativePathFindsItsMaterials) {
   ASSERT_TRUE(fileio::WriteAtomic(dir / "red.bmp", TinyBmp()));
   TsmBuilder b;

@@ -45,10 +45,29 @@ void WriteAxisEdges(BitWriter& w, int64_t delta, bool vertical) {
   } while (delta != 0);
 }
 
+// Why a file gives no picture, naming it once.
+std::string Unusable(const std::filesystem::path& path, const std::string& why) {
+  if (why.rfind("ファイル [", 0) == 0) return why;
+  return "ファイル [" + path.string() + "] を読み込めません：" + why;
+}
+
+// Why the key colour's plane could not be made: the picture did not load.
+std::string NoKeyColourPlane(const std::filesystem::path& path) {
+  image::AlphaPlane unused;
+  return Unusable(path, GetImage::LoadImagePicture(path, unused).message());
+}
+
+std::string NotCompressed(const std::filesystem::path& path) {
+  return "ファイル [" + path.string() + "] の画像を圧縮できません";
+}
+
 bool LosslessPixels(const std::filesystem::path& path, int16_t flags, int32_t keyColour, int32_t softening,
-                    image::Bytes& pixels, int32_t& width, int32_t& height) {
+                    image::Bytes& pixels, int32_t& width, int32_t& height, std::string& problem) {
   Result<ModPNG::DIBPicture> dib = ModPNG::LoadPictureDIB(path);
-  if (!dib) return false;
+  if (!dib) {
+    problem = Unusable(path, dib.message());
+    return false;
+  }
   pixels = std::move(dib->pixels);
   image::AlphaPlane& alpha = dib->alpha;
   // The size of the pixels actually decoded, never the probe's, so that the
@@ -60,11 +79,17 @@ bool LosslessPixels(const std::filesystem::path& path, int16_t flags, int32_t ke
   bool premultiply = !image::HasAlpha(alpha);
   if (flags & kBitmapKeyColour) {
     int32_t pixelCount = 0;
-    if (!GetPixelBytes(path, keyColour, alpha, pixelCount, SofteningMode(flags), softening)) return false;
+    if (!GetPixelBytes(path, keyColour, alpha, pixelCount, SofteningMode(flags), softening)) {
+      problem = NoKeyColourPlane(path);
+      return false;
+    }
     premultiply = true;
   }
   if (!image::HasAlpha(alpha)) alpha.assign(count, 255);
-  if (alpha.size() != count || pixels.size() < count * 4) return false;
+  if (alpha.size() != count || pixels.size() < count * 4) {
+    problem = Unusable(path, "画像の大きさが扱えません");
+    return false;
+  }
 
   for (size_t i = 0; i < count; ++i) {
     uint8_t* p = &pixels[i * 4];
@@ -83,9 +108,13 @@ BitmapResult WriteDefineBitsLossless(int32_t id, const std::filesystem::path& pa
                                      int32_t softening) {
   image::Bytes pixels;
   int32_t width = 0, height = 0;
-  if (!LosslessPixels(path, flags, keyColour, softening, pixels, width, height)) return {};
+  BitmapResult none;
+  if (!LosslessPixels(path, flags, keyColour, softening, pixels, width, height, none.problem)) return none;
   image::Bytes compressed = std::move(pixels);
-  if (zlibModule::ZCompress(compressed, static_cast<int32_t>(compressed.size())) < 0) return {};
+  if (zlibModule::ZCompress(compressed, static_cast<int32_t>(compressed.size())) < 0) {
+    none.problem = NotCompressed(path);
+    return none;
+  }
   ByteWriter body;
   body.u16(static_cast<uint16_t>(id));
   body.u8(5);  // 32-bit ARGB
@@ -93,7 +122,7 @@ BitmapResult WriteDefineBitsLossless(int32_t id, const std::filesystem::path& pa
   body.u16(static_cast<uint16_t>(height));
   body.bytes(compressed);
   AppendLongTag(TagCode::DefineBitsLossless2, body.data());
-  return {true, std::nullopt};
+  return {true, std::nullopt, {}};
 }
 
 }  // namespace
@@ -113,7 +142,8 @@ BitmapResult WriteDefineBitsJPEG(int32_t id, const std::filesystem::path& path, 
   image::AlphaPlane alpha;
   image::Bytes jpeg;
   std::optional<mIntelJPEGLibrary::JpegError> error;
-  if (!GetJPEGBytes(path, jpeg, jpegQuality, forceRecompress, alpha, error)) return {false, error};
+  std::string problem;
+  if (!GetJPEGBytes(path, jpeg, jpegQuality, forceRecompress, alpha, error, problem)) return {false, error, problem};
 
   // The JPEG part of both tags starts with an empty image (FF D9 FF D8).
   static constexpr uint8_t kMarkers[] = {0xFF, 0xD9, 0xFF, 0xD8};
@@ -125,30 +155,39 @@ BitmapResult WriteDefineBitsJPEG(int32_t id, const std::filesystem::path& path, 
     TESMIRO_GCC12_COPY_WARNINGS_ON
     body.bytes(jpeg);
     AppendLongTag(TagCode::DefineBitsJPEG2, body.data());
-    return {true, std::nullopt};
+    return {true, std::nullopt, {}};
   }
   if (flags & kBitmapKeyColour) {
     int32_t pixelCount = 0;
-    if (!GetPixelBytes(path, keyColour, alpha, pixelCount, SofteningMode(flags), softening)) return {};
+    if (!GetPixelBytes(path, keyColour, alpha, pixelCount, SofteningMode(flags), softening))
+      return {false, std::nullopt, NoKeyColourPlane(path)};
   }
   image::Bytes compressedAlpha = alpha;
-  if (zlibModule::ZCompress(compressedAlpha, static_cast<int32_t>(compressedAlpha.size())) < 0) return {};
+  if (zlibModule::ZCompress(compressedAlpha, static_cast<int32_t>(compressedAlpha.size())) < 0)
+    return {false, std::nullopt, NotCompressed(path)};
   body.u32(static_cast<uint32_t>(jpeg.size() + 4));
   body.bytes(kMarkers);
   body.bytes(jpeg);
   body.bytes(compressedAlpha);
   AppendLongTag(TagCode::DefineBitsJPEG3, body.data());
-  return {true, std::nullopt};
+  return {true, std::nullopt, {}};
 }
 
 bool GetJPEGBytes(const std::filesystem::path& path, image::Bytes& jpeg, int32_t jpegQuality, int16_t forceRecompress,
-                  image::AlphaPlane& alpha, std::optional<mIntelJPEGLibrary::JpegError>& error) {
+                  image::AlphaPlane& alpha, std::optional<mIntelJPEGLibrary::JpegError>& error,
+                  std::string& problem) {
   int32_t kind = GetImage::GetImageInfo(path, GetImage::kByContent).kind;
   if (forceRecompress == 1 || kind == GetImage::kBMP || kind == GetImage::kGIF || kind == GetImage::kPNG) {
     auto picture = GetImage::LoadImagePicture(path, alpha);
-    if (!picture) return false;
+    if (!picture) {
+      problem = Unusable(path, picture.message());
+      return false;
+    }
     cDIBSection dib;
-    if (!dib.CreateFromPicture(*picture)) return false;
+    if (!dib.CreateFromPicture(*picture)) {
+      problem = Unusable(path, "画像の大きさが扱えません");
+      return false;
+    }
     mIntelJPEGLibrary::EncodedJPEG encoded = mIntelJPEGLibrary::EncodeJPEG(dib, jpegQuality);
     if (!encoded.ok()) {
       error = encoded.error;
@@ -157,11 +196,17 @@ bool GetJPEGBytes(const std::filesystem::path& path, image::Bytes& jpeg, int32_t
     jpeg = std::move(encoded.data);
     return true;
   }
-  if (kind != GetImage::kJPEG) return false;
+  if (kind != GetImage::kJPEG) {
+    problem = "ファイル [" + path.string() + "] は画像ファイルではありません";
+    return false;
+  }
   // Passed through unchanged, so it must at least be a JPEG whose frame
   // header can be found; anything less would only break the movie.
   auto file = fileio::ReadAll(path, image::kMaxImageFileBytes);
-  if (!file || GetImage::ProbeJPEG(*file).kind != GetImage::kJPEG) return false;
+  if (!file || GetImage::ProbeJPEG(*file).kind != GetImage::kJPEG) {
+    problem = Unusable(path, file ? "不正なJPEGファイルです" : file.message());
+    return false;
+  }
   jpeg = std::move(*file);
   return true;
 }

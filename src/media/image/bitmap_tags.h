@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 
 #include "media/image/jpeg_library.h"
 #include "media/image/picture.h"
@@ -24,6 +25,8 @@ struct BitmapResult {
   bool written = false;  // a bitmap tag was appended
   // The JPEG encoder failed: the caller warns and leaves the material out.
   std::optional<mIntelJPEGLibrary::JpegError> jpegError;
+  // Otherwise, when nothing was written: why, naming the file.
+  std::string problem;
 };
 
 // One bitmap tag for the file under character `id`, or nothing when the file
@@ -38,9 +41,11 @@ BitmapResult WriteDefineBitsJPEG(int32_t id, const std::filesystem::path& path, 
 
 // The file as JPEG data: JPEG files unchanged, other pictures (and JPEG files
 // when forced) re-encoded. A PNG with transparency fills `alpha`. False when
-// nothing usable came out; `error` is set when the encoder failed.
+// nothing usable came out; `error` is set when the encoder failed, else
+// `problem` says why, naming the file.
 bool GetJPEGBytes(const std::filesystem::path& path, image::Bytes& jpeg, int32_t jpegQuality, int16_t forceRecompress,
-                  image::AlphaPlane& alpha, std::optional<mIntelJPEGLibrary::JpegError>& error);
+                  image::AlphaPlane& alpha, std::optional<mIntelJPEGLibrary::JpegError>& error,
+                  std::string& problem);
 
 // The key-colour alpha plane of the file's picture, softened by `mode`.
 // False (plane untouched) when the picture cannot be loaded.

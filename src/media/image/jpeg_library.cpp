@@ -9,6 +9,7 @@
 #include <cstdio>
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "platform/file_io.h"
 
@@ -17,8 +18,28 @@ namespace {
 
 const char* const kErrorSource = "Tesmiro.mIntelJPEGLibrary";
 
-JpegError SaveError(const std::string& what) {
-  return {kJpegErrorNumber, kErrorSource, "Failed to save to JPG " + what};
+JpegError SaveError(const std::string& why) { return {kJpegErrorNumber, kErrorSource, why}; }
+
+// The encoder's failure in words: the ones a picture can cause by name, the
+// rest by the library's number.
+std::string EncoderReason(int code) {
+  switch (code) {
+    case JERR_IMAGE_TOO_BIG:
+    case JERR_WIDTH_OVERFLOW:
+      return "画像が大きすぎます（JPEGは一辺 " + std::to_string(JPEG_MAX_DIMENSION) + " ピクセルまで）";
+    case JERR_EMPTY_IMAGE:
+      return "画像が空です";
+    case JERR_OUT_OF_MEMORY:
+      return "メモリが足りません";
+    default:
+      return "JPEGの圧縮でエラーが起きました（エラー番号 " + std::to_string(code) + "）";
+  }
+}
+
+// The reason of a failed write, without the file: the caller names it.
+std::string WriteReason(const std::filesystem::path& path, const std::string& message) {
+  const std::string named = fileio::WriteFailureText(path, "");
+  return message.rfind(named, 0) == 0 ? message.substr(named.size()) : message;
 }
 
 struct ErrorManager {
@@ -106,7 +127,7 @@ EncodedJPEG EncodeJPEG(const cDIBSection& dib, int32_t quality) {
   int code = 0;
   if (!Encode(dib, std::clamp(quality, 1, 100), result.data, code)) {
     result.data.clear();
-    result.error = SaveError(std::to_string(code));
+    result.error = SaveError(EncoderReason(code));
   }
   return result;
 }
@@ -117,7 +138,8 @@ JpegStatus SaveJPG(const cDIBSection& dib, const std::filesystem::path& path, in
 
   struct stat old {};
   bool replacing = ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
-  if (Result<void> written = fileio::WriteAtomic(path, encoded.data); !written) return {SaveError(written.message())};
+  if (Result<void> written = fileio::WriteAtomic(path, encoded.data); !written)
+    return {SaveError(WriteReason(path, written.message()))};
   if (replacing) {
     // The creation time has no counterpart that can be set here.
     ::chmod(path.c_str(), old.st_mode & 07777);

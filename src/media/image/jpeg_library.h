@@ -15,7 +15,7 @@ constexpr int32_t kJpegErrorNumber = 26001;
 struct JpegError {
   int32_t number = kJpegErrorNumber;
   std::string source;       // "Tesmiro.mIntelJPEGLibrary"
-  std::string description;  // "Failed to save to JPG " and the library's code or the file error
+  std::string description;  // why, for the user; the caller names the file
 };
 
 struct EncodedJPEG {

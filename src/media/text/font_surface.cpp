@@ -119,6 +119,34 @@ bool IsAscii(std::string_view s) {
   return true;
 }
 
+// The generic families the player's device fonts map to: whatever
+// fontconfig picks for them is what was asked for.
+bool IsGenericFamily(std::string_view family) {
+  return family.empty() || family == "sans-serif" || family == "serif" || family == "monospace";
+}
+
+// Family names compare as fontconfig compares them: without regard to the
+// case of ASCII letters or to blanks.
+std::string FamilyKey(std::string_view name) {
+  std::string key;
+  for (char c : name) {
+    if (c == ' ') continue;
+    key += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  return key;
+}
+
+// A match carries its family under every name it has (IPAGothic is also
+// "IPAゴシック").
+bool HasFamily(FcPattern* match, const std::string& family) {
+  const std::string wanted = FamilyKey(family);
+  FcChar8* name = nullptr;
+  for (int n = 0; FcPatternGetString(match, FC_FAMILY, n, &name) == FcResultMatch; ++n) {
+    if (name && FamilyKey(reinterpret_cast<const char*>(name)) == wanted) return true;
+  }
+  return false;
+}
+
 std::optional<ResolvedFont> Match(const FontSurface& surface) {
   bool japanese = false;
   std::string family = FamilyForName(surface.name, japanese);
@@ -157,6 +185,7 @@ std::optional<ResolvedFont> Match(const FontSurface& surface) {
     FcChar8* matchedFamily = nullptr;
     if (FcPatternGetString(match, FC_FAMILY, 0, &matchedFamily) == FcResultMatch && matchedFamily)
       font->family = reinterpret_cast<const char*>(matchedFamily);
+    font->familyInstalled = IsGenericFamily(family) || HasFamily(match, family);
     font->index = index;
     font->syntheticBold = surface.bold && (embolden || weight < FC_WEIGHT_DEMIBOLD);
     font->syntheticItalic = surface.italic && (sheared || slant == FC_SLANT_ROMAN);
@@ -374,6 +403,11 @@ bool GetTextMetrics(const FontSurface& surface, TextMetrics& metrics) {
   metrics.descent = num::RoundToInt32(descent * scale);
   metrics.height = metrics.ascent + metrics.descent;
   return true;
+}
+
+bool HasGlyph(const FontSurface& surface, uint32_t codePoint) {
+  FT_Face face = SizedFace(surface, nullptr);
+  return face && FT_Get_Char_Index(face, codePoint) != 0;
 }
 
 int32_t GetGlyphOutlineNative(const FontSurface& surface, uint32_t codePoint, GlyphMetrics& metrics,

@@ -63,8 +63,16 @@ struct ResolvedFont {
   std::string family;
   bool syntheticBold = false;
   bool syntheticItalic = false;
+  // The font is the family asked for (or the one a name maps to on
+  // purpose), not the nearest that fontconfig found in its place.
+  bool familyInstalled = true;
 };
 bool ResolveFont(const FontSurface& surface, ResolvedFont& font);
+
+// True when the surface's font draws the character (a Unicode code point);
+// false for one it lacks, which is written as a blank, and when no usable
+// font was found.
+bool HasGlyph(const FontSurface& surface, uint32_t codePoint);
 
 // The family asked of fontconfig for a name that projects carry: Windows
 // Japanese fonts and the player's device fonts map to installed equivalents,

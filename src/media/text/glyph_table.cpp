@@ -84,6 +84,19 @@ void BuildGlyphTable(const text::FontSurface& surface, const std::string& text, 
   state.cache.push_back(FontCacheEntry{fontKey, fontID, table});
 }
 
+std::vector<std::string> MissingCharacters(const text::FontSurface& surface, std::string_view text) {
+  std::vector<std::string> missing;
+  while (!text.empty()) {
+    size_t length = 0;
+    const uint32_t code = FOutLine::FirstCodePoint(text, length);
+    const std::string character(text.substr(0, length));
+    text.remove_prefix(length);
+    if (code < 32 || code > 0xFFFF || text::HasGlyph(surface, code)) continue;
+    if (std::find(missing.begin(), missing.end(), character) == missing.end()) missing.push_back(character);
+  }
+  return missing;
+}
+
 int32_t FindGlyph(int32_t code) {
   const auto& glyphs = FontCache().table.glyphs;
   auto after = std::upper_bound(glyphs.begin(), glyphs.end(), code,

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "media/text/font_surface.h"
 #include "media/text/glyph_outline.h"
@@ -54,6 +55,9 @@ class ScopedTextCollector {
 // cached under the `fontID` passed in.
 void BuildGlyphTable(const text::FontSurface& surface, const std::string& text, int32_t originFlag,
                      int32_t& fontID, std::string& fontKey);
+// The characters of `text` that BuildGlyphTable gives a glyph but the
+// surface's font cannot draw (they come out blank), each once, in order.
+std::vector<std::string> MissingCharacters(const text::FontSurface& surface, std::string_view text);
 // 1-based index of the glyph with this code, 0 when absent.
 int32_t FindGlyph(int32_t code);
 // Installs a table built earlier (sorted by code, as BuildGlyphTable makes it).

@@ -118,7 +118,9 @@ std::filesystem::path MakeKVGPreviewSWF(const std::filesystem::path& path, const
 // for the movie compiler. `morphTarget` is the target item's file when the
 // item morphs into an existing vector item, else empty. `usage` has bit 1 for
 // a normal use and bit 2 for a use as mask; `mode` 2 is the event dialog's
-// live preview. False when nothing could be defined.
+// live preview. False when nothing could be defined. A file that cannot be
+// read is defined as an empty shape all the same; `problem` then says why,
+// as it says why a morph could not be defined.
 struct VectorItem {
   int32_t id = 0;
   std::filesystem::path path;
@@ -127,6 +129,6 @@ struct VectorItem {
   int32_t mode = 0;
   std::string exportName;
 };
-bool EmitVectorItem(const VectorItem& item);
+bool EmitVectorItem(const VectorItem& item, std::string* problem = nullptr);
 
 }  // namespace tesmiro::ShapeModule

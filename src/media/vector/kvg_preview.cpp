@@ -16,6 +16,12 @@ namespace {
 
 std::filesystem::path ReservePreviewPath(const std::filesystem::path& folder);
 
+// "ファイル [path] を読み込めません：why", the file named once.
+std::string Unreadable(const std::filesystem::path& path, const std::string& why) {
+  const std::string head = "ファイル [" + path.string() + "] を読み込めません";
+  return why.find(path.string()) != std::string::npos ? head : head + "：" + why;
+}
+
 }  // namespace
 
 std::filesystem::path MakeKVGPreviewSWF(const std::filesystem::path& path, const AppPaths& paths) {
@@ -49,17 +55,30 @@ std::filesystem::path MakeKVGPreviewSWF(const std::filesystem::path& path, const
   return out;
 }
 
-bool EmitVectorItem(const VectorItem& item) {
+bool EmitVectorItem(const VectorItem& item, std::string* problem) {
+  std::string why;
+  const std::string file = "ファイル [" + item.path.string() + "] ";
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(item.path, ec)) return false;
-  KvgImage image = LoadKVG(item.path).value_or(KvgImage{});
+  if (!std::filesystem::is_regular_file(item.path, ec)) {
+    if (problem) *problem = file + "がありません";
+    return false;
+  }
+  Result<KvgImage> loaded = LoadKVG(item.path);
+  if (!loaded) why = Unreadable(item.path, loaded.message());
+  KvgImage image = std::move(loaded).value_or(KvgImage{});
   const KvgBounds bounds = GetKVGBounds(image);
 
   if (!item.morphTarget.empty()) {
-    const KvgImage target = LoadKVG(item.morphTarget).value_or(KvgImage{});
-    return SWFMakeCore::WriteDefineMorphShape(2 * item.id, image, target, bounds, GetKVGBounds(target)) ==
-           SWFMakeCore::MorphResult::Written;
+    Result<KvgImage> end = LoadKVG(item.morphTarget);
+    if (!end && why.empty()) why = file + "はモーフィングできません：変形先の" + Unreadable(item.morphTarget, end.message());
+    const KvgImage target = std::move(end).value_or(KvgImage{});
+    const SWFMakeCore::MorphResult made =
+        SWFMakeCore::WriteDefineMorphShape(2 * item.id, image, target, bounds, GetKVGBounds(target));
+    if (made == SWFMakeCore::MorphResult::Empty && why.empty()) why = file + "はモーフィングできません：図形がありません";
+    if (problem && made != SWFMakeCore::MorphResult::Written) *problem = why;
+    return made == SWFMakeCore::MorphResult::Written;
   }
+  if (problem) *problem = why;
   const bool asMask = (item.usage & 2) != 0;
   const bool asObject = (item.usage & 1) != 0 || item.usage == 0;
   if (item.mode != 2 && asMask) {

@@ -58,17 +58,21 @@ void StopVideo() {
 FLVReadState& FLVRead() { return gFLV; }
 
 bool WriteDefineVideoStream(int32_t id, int32_t frameCount, const std::string& path, int32_t startFrame,
-                            bool soundWanted) {
+                            bool soundWanted, std::string* problem) {
   gFLV = FLVReadState{};
   if (GetSWFVersion() == 4) {
     Warn("SWF4ではFLVビデオは使用できません。");
     return false;
   }
+  const auto notVideo = [&] {
+    if (problem) *problem = "ファイル [" + path + "] はFLVビデオではありません";
+    return false;
+  };
   const GetImage::ImageInfo info = GetImage::GetImageInfo(path, GetImage::kByContent);
-  if (info.kind != GetImage::kFLV) return false;
+  if (info.kind != GetImage::kFLV) return notVideo();
   image::FileSource file(path);
   const auto header = file.read(0, 9);
-  if (!file.ok() || header.size() < 9) return false;
+  if (!file.ok() || header.size() < 9) return notVideo();
 
   gFLV.codec = info.bits;
   // 0 no audio wanted or usable, 1 wanted, 2 MP3 gathered.

@@ -18,9 +18,10 @@ FLVReadState& FLVRead();
 
 // DefineVideoStream for the video, and the stream head of its MP3 audio when
 // `soundWanted` and the file has some. `startFrame` counts the file's video
-// packets from 1. True when the stream was defined.
+// packets from 1. True when the stream was defined; otherwise `problem`
+// names the file and why, unless the writer has told the user already.
 bool WriteDefineVideoStream(int32_t id, int32_t frameCount, const std::string& path, int32_t startFrame,
-                            bool soundWanted);
+                            bool soundWanted, std::string* problem = nullptr);
 // The VideoFrame of movie frame `frameNumber` (from 0) of the video, when a
 // packet is left.
 void WriteVideoFrame(int32_t id, int32_t frameNumber, const std::string& path);

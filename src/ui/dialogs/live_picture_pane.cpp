@@ -105,6 +105,11 @@ LivePicturePane::LivePicturePane(PictureDialog& dialog, QWidget* parent, QWidget
   frameLabel->setGeometry(150, 0, 44, 20);
   playbackBar->resize(196, 20);
   playbackBar->hide();
+  leftOutLabel = new QLabel(PictPreview);
+  leftOutLabel->setObjectName(QStringLiteral("leftOutLabel"));
+  leftOutLabel->setAutoFillBackground(true);
+  leftOutLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+  leftOutLabel->hide();
 
   HScrollPict = new QScrollBar(Qt::Horizontal, parent);
   HScrollPict->setObjectName(QStringLiteral("HScrollPict"));
@@ -248,6 +253,12 @@ void LivePicturePane::writePicture() {
   r.path = previewTempPath_;
   pendingUseCache_ = true;
   const LivePicture::BuildOutcome out = LivePicture::BuildLivePicture(r);
+  if (out.status == LivePicture::BuildStatus::Changed || out.status == LivePicture::BuildStatus::Unchanged) {
+    leftOutLabel->setToolTip(ToQ(out.leftOut));  // whole; the label shows what fits
+    fitLeftOutLine();
+    leftOutLabel->setVisible(!out.leftOut.empty());
+    leftOutLabel->raise();
+  }
   switch (out.status) {
     case LivePicture::BuildStatus::Busy:
       pending_ = true;
@@ -260,7 +271,7 @@ void LivePicturePane::writePicture() {
       flashHost->release();
       flashHost->showFailure(GUICore::GetPreviewFolder() == AppPaths::kNoScratch
                                  ? ToQ(AppPaths::kNoScratchText)
-                                 : ToQ(GUICore::PreviewWriteFailureText()));
+                                 : ToQ(GUICore::PreviewWriteFailureText(previewTempPath_)));
       return;
     case LivePicture::BuildStatus::Unchanged:
       if (QFileInfo(flashHost->moviePath()) == QFileInfo(QString::fromStdString(previewTempPath_))) return;
@@ -375,8 +386,15 @@ void LivePicturePane::layoutIn(const QRect& area) {
   VScrollPict->setGeometry(area.x() + w, area.y(), sb, h);
   movieUnderneathCheck->setGeometry(area.x() + w, area.y() + h, sb, sb);
   playbackBar->move(std::max(0, w - playbackBar->width()), std::max(0, h - playbackBar->height()));
+  leftOutLabel->setGeometry(0, 0, w, 18);
+  fitLeftOutLine();
   HScrollPict->setPageStep(std::max(1, w));
   VScrollPict->setPageStep(std::max(1, h));
+}
+
+void LivePicturePane::fitLeftOutLine() {
+  leftOutLabel->setText(
+      leftOutLabel->fontMetrics().elidedText(leftOutLabel->toolTip(), Qt::ElideRight, leftOutLabel->width()));
 }
 
 void LivePicturePane::setPaneVisible(bool visible) {

@@ -141,6 +141,7 @@ class LivePicturePane : public QObject {
   QPushButton* playButton = nullptr;
   QScrollBar* frameSlider = nullptr;
   QLabel* frameLabel = nullptr;
+  QLabel* leftOutLabel = nullptr;  // over the picture, while its movie lacks something
   QComboBox* zoomList = nullptr;
   QPushButton* actualSizeButton = nullptr;  // "原寸"
   QPushButton* fitButton = nullptr;  // "全体"
@@ -155,6 +156,8 @@ class LivePicturePane : public QObject {
   void writePicture();
   void holdUnderneath();
   void pictureArrived();
+  // The left-out line cut to the label's width (its tool tip is whole).
+  void fitLeftOutLine();
   void applyFieldWrites(const LivePicture::FieldWrites& writes);
   LivePicture::MaterialSizeFn sizes() const;
 

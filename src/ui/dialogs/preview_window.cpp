@@ -135,6 +135,9 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   keepOnTopCheck = new QCheckBox(QStringLiteral("前"), this);
   keepOnTopCheck->setObjectName(QStringLiteral("keepOnTopCheck"));
   keepOnTopCheck->setFocusPolicy(Qt::TabFocus);
+  leftOutLabel = new QLabel(this);
+  leftOutLabel->setObjectName(QStringLiteral("leftOutLabel"));
+  leftOutLabel->hide();
   flashHost = player::TakeOrCreateFlashHost(this);
   flashHost->setObjectName(QStringLiteral("flashHost"));
 
@@ -165,11 +168,19 @@ void PreviewWindow::setStageSize(int width, int height) {
   stageWidth_ = std::clamp(width, 1, 8192);
   stageHeight_ = std::clamp(height, 1, 8192);
   const int minWidth = kSliderLeft + kMinSlider + kButton + CheckWidth(keepOnTopCheck);
-  setFixedSize(std::max(stageWidth_, minWidth), stageHeight_ + kRowHeight);
+  const int note = leftOutLabel->isHidden() ? 0 : kRowHeight;
+  setFixedSize(std::max(stageWidth_, minWidth), stageHeight_ + kRowHeight + note);
   layoutControls();
 }
 
+void PreviewWindow::showLeftOut(const QString& line) {
+  leftOutLabel->setToolTip(line);  // whole; the label shows what fits
+  leftOutLabel->setVisible(!line.isEmpty());
+  setStageSize(stageWidth_, stageHeight_);
+}
+
 void PreviewWindow::showMovie(const QString& path) {
+  showLeftOut(QString());  // a new movie's own line, if any, follows it
   flashHost->loadMovie(path);
   flashHost->play();
   setButtonPlaying(true);
@@ -223,6 +234,8 @@ void PreviewWindow::layoutControls() {
   snapshotButton->setGeometry(kSliderLeft + slider, 0, kButton, kButton);
   keepOnTopCheck->setGeometry(w - check, 0, check, kButton);
   flashHost->setGeometry(0, kRowHeight, stageWidth_, stageHeight_);
+  leftOutLabel->setGeometry(2, kRowHeight + stageHeight_, w - 4, kRowHeight);
+  leftOutLabel->setText(leftOutLabel->fontMetrics().elidedText(leftOutLabel->toolTip(), Qt::ElideRight, w - 4));
   // The last frame is the slider's end: it counts from 0.
   const int total = flashHost->totalFrames();
   settingSlider_ = true;

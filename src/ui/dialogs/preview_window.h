@@ -41,6 +41,9 @@ class PreviewWindow : public QWidget {
   // movie, which starts playing.
   void setStageSize(int width, int height);
   void showMovie(const QString& path);
+  // After showMovie: the line under the stage that says what the build
+  // left out of the movie; none when `line` is empty.
+  void showLeftOut(const QString& line);
   // Modeless: without an owner when the keep-on-top box is offered (it may
   // then stay above every window), else owned by the main window.
   void showModeless();
@@ -91,6 +94,7 @@ class PreviewWindow : public QWidget {
   QScrollBar* frameSlider = nullptr;
   QPushButton* snapshotButton = nullptr;  // "撮"
   QCheckBox* keepOnTopCheck = nullptr;  // "前"
+  QLabel* leftOutLabel = nullptr;  // under the stage, while the movie lacks something
   player::FlashHost* flashHost = nullptr;
   static inline PreviewWindow* instance_ = nullptr;
   int stageWidth_ = 320;

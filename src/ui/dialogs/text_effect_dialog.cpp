@@ -340,7 +340,7 @@ void TextEffectDialog::previewEffect() {
   if (!GC::BuildTextEffectPreview(previewItem_, s, path)) {
     // A running build holds the writer and says so itself.
     if (!GC::BuildInProgress())
-      ui::Current().messages->message("エラー", GC::PreviewWriteFailureText(), ui::Icon::Critical);
+      ui::Current().messages->message("エラー", GC::PreviewWriteFailureText(path), ui::Icon::Critical);
     return;
   }
   const ProjectSettings& stage = GC::State().settings;

@@ -191,6 +191,12 @@ void FileListArea::printStatus(const QString& line) {
   infoPanel_->Print(line);
 }
 
+void FileListArea::keepingPanel(const std::function<void()>& follow) {
+  panelKept_ = true;
+  follow();
+  panelKept_ = false;
+}
+
 void FileListArea::refresh() {
   // The bars follow the list now, not when it paints: set while painting,
   // they would be painted a second time.
@@ -436,6 +442,7 @@ void FileListArea::ListJpegStoreProperty(int& changed) {
 // ---- information panel and sound preview ----------------------------------
 
 void FileListArea::ShowItemInfo(int32_t id) {
+  if (panelKept_) return;
   SoundPreview(1);
   const StoreItem item = GUICore::GetStoreItemByID(id);
   playSoundButton->hide();

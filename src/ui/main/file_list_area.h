@@ -6,6 +6,7 @@
 // being found by their names from the window.
 #include <QObject>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,9 @@ class FileListArea final : public QObject {
   bool addAtCursor(int keyCode);
   // The status line: cleared, then one line.
   void printStatus(const QString& line);
+  // Runs `follow` with the information panel left as it is: what a build
+  // printed in it stays until the user picks an item.
+  void keepingPanel(const std::function<void()>& follow);
   // The store changed: the list and its header repaint, Undo and Redo follow.
   void refresh();
 
@@ -125,6 +129,7 @@ class FileListArea final : public QObject {
   MainGUI* w_;
   Menus menus_{};
   std::string infoSoundPath_;  // the sound of the information panel
+  bool panelKept_ = false;
   FileListHeader* fileListHeader_ = nullptr;
   PrintCanvas* infoPanel_ = nullptr;  // information panel and status line
   QPushButton* playSoundButton = nullptr;

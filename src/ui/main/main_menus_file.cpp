@@ -137,7 +137,9 @@ void MainMenus::makeSwf() {
   if (!DialogModule::SaveFileDialog(r) || r.file.empty()) return;
   const GUICore::MovieFileResult made =
       GUICore::MakeMovieFile(std::filesystem::path(r.file), Prefs::Current().saveHTML == 1);
-  w_->eventList().followCurrentEvent();
+  // The views follow the main timeline the build showed; the panel keeps
+  // the build's result.
+  w_->fileList().keepingPanel([this] { w_->eventList().followCurrentEvent(); });
   if (!made.compressedBytes) return;
   // Below the build's own result line.
   w_->fileList().infoPanel()->setCurrentX(0);

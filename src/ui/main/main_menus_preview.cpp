@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "compiler/left_out.h"
 #include "compiler/previews.h"
 #include "platform/ui.h"
 #include "project/model.h"
@@ -95,6 +96,7 @@ void MainMenus::showPreview(const QString& path, ui::PreviewTarget target, int w
     PreviewWindow* w = kPreviewWindow.load(w_);
     w->setStageSize(width, height);
     w->showMovie(path);
+    w->showLeftOut(ToQ(GUICore::LeftOutLine()));
     w->showModeless();
     return;
   }

@@ -113,13 +113,20 @@ TEST(JpegEncoder, FailureIsTheTypedError26001) {
   EXPECT_TRUE(result.data.empty());
   EXPECT_EQ(result.error->number, 26001);
   EXPECT_EQ(result.error->source, "Tesmiro.mIntelJPEGLibrary");
-  EXPECT_EQ(result.error->description.rfind("Failed to save to JPG ", 0), 0u) << result.error->description;
+  // The user reads the reason after the file's name: Japanese, no file.
+  EXPECT_EQ(result.error->description, "画像が空です");
 
   testing::TempDir dir;
   auto status = mIntelJPEGLibrary::SaveJPG(empty, dir / "x.jpg", 80);
   ASSERT_FALSE(status.ok());
   EXPECT_EQ(status.error->number, 26001);
   EXPECT_FALSE(std::filesystem::exists(dir / "x.jpg"));
+  // A file that cannot be written gives the write's reason alone.
+  cDIBSection dib;
+  ASSERT_TRUE(dib.CreateFromPicture(PictureOf(8, 8, Smooth)));
+  status = mIntelJPEGLibrary::SaveJPG(dib, dir / "no-such-folder" / "x.jpg", 80);
+  ASSERT_FALSE(status.ok());
+  EXPECT_EQ(status.error->description, "フォルダがありません");
 }
 
 TEST(JpegEncoder, SaveJpgReplacesAtomicallyKeepingModeAndTimes) {

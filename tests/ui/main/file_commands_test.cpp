@@ -17,6 +17,7 @@
 #include "project/recent_files.h"
 #include "support/checkers.h"
 #include "support/main_gui_fixture.h"
+#include "support/user_text.h"
 #include "ui/common/qt_text.h"
 #include "ui/main/print_canvas.h"
 
@@ -137,6 +138,81 @@ TEST_F(FileCommandTest, ACancelledDialogWritesNothingAndAMovieNamedHtmlKeepsItsB
   Control<QAction>(window(), "makeSwfAction")->trigger();
   EXPECT_EQ(Head(movie, 3), "FWS");
   EXPECT_NE(Text(temp / "p.html.html").find("p.html"), std::string::npos);
+}
+
+// The messages go to the recording double, the status lines into the
+// window's panel as well, as the program prints them.
+class StatusIntoPanel final : public ui::Messages {
+ public:
+  explicit StatusIntoPanel(RecordingUi& ui) : ui_(ui) {}
+  ui::Answer message(const std::string& title, const std::string& text, ui::Icon icon, ui::Buttons buttons) override {
+    return ui_.message(title, text, icon, buttons);
+  }
+  void status(const std::string& line) override {
+    ui_.status(line);
+    panel_.status(line);
+  }
+
+ private:
+  RecordingUi& ui_;
+  gui::QtMessages panel_;
+};
+
+// A project moved from another machine: its movie is made without the
+// picture that stayed behind, one box says so once the build has ended, and
+// the build's result stays in the panel until the user picks an item.
+TEST_F(FileCommandTest, AMovedProjectIsToldAfterItsMovieAndTheResultStaysInThePanel) {
+  GUICore::NewProject();
+  auto& m = GUICore::State();
+  m.settings.options = "C 8 ";
+  StoreItem photo = NewStoreItem(StoreItemKind::RasterImage);
+  photo.id = 1;
+  photo.name = "D:\\sozai\\photo.png";
+  m.store.push_back(photo);
+  StoreItem text = NewStoreItem(StoreItemKind::Text);
+  text.id = 2;
+  text.name = "ABC";
+  m.store.push_back(text);
+  for (int32_t id : {1, 2}) {
+    EventRecord e{};
+    e.itemId = id;
+    e.frameCount = 1;
+    GUICore::InsertEvent(e, id - 1);
+  }
+  EventRecord stop{};
+  stop.kind = 4;  // the current event places nothing
+  GUICore::InsertEvent(stop, 2);
+  ASSERT_TRUE(GUICore::SaveProject((temp / "moved.tsm").string()));
+  GUICore::NewProject();
+  start(gui::ToQ((temp / "moved.tsm").string()));
+  ui.messages.clear();
+  StatusIntoPanel messages(ui);
+  ui::ScopedServices services({&messages, &progress, &windows});
+  SelectOnlyItem(2);
+  GUICore::ShowItemInfo(2);
+
+  const fs::path movie = temp / "moved.swf";
+  desktop.fileDialogs.answer(movie.string());
+  Control<QAction>(window(), "makeSwfAction")->trigger();
+  Settle();
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].title, "警告");
+  EXPECT_EQ(ui.messages[0].text, "次のものはムービーに含まれていません。\r\nファイル [D:\\sozai\\photo.png] がありません\r\n");
+  EXPECT_JAPANESE(ui.messages[0].text, {"D:\\sozai\\photo.png"});
+  auto* panel = Control<gui::PrintCanvas>(window(), "infoPanel");
+  ASSERT_EQ(panel->printedLines().size(), 2) << panel->printedLines().join("|").toStdString();
+  EXPECT_TRUE(panel->printedLines()[0].startsWith("完了 (")) << panel->printedLines().join("|").toStdString();
+  EXPECT_TRUE(panel->printedLines()[1].startsWith("圧縮 ("));
+  EXPECT_EQ(Head(movie, 3), "CWS");
+
+  // The user's click in the file list draws the item again.
+  QWidget* list = Control<QWidget>(window(), "PictFileList");
+  Click(list, QPoint(30, 5));
+  Settle();
+  ASSERT_FALSE(panel->printedLines().isEmpty());
+  EXPECT_FALSE(panel->printedLines()[0].startsWith("完了"));
+  REQUIRE_CHECKER(MissingSwfParser());
+  EXPECT_TRUE(ParserAccepts(movie));
 }
 
 TEST_F(FileCommandTest, CloseWithChangesCancelKeepsWindowAndBackup) {
