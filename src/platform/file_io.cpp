@@ -37,7 +37,13 @@ fs::path FolderOf(const fs::path& path) {
 // when it takes the file's place in between).
 Result<int> OpenRegular(const fs::path& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return Failure{Named(path) + "がありません"};
+  if (::stat(path.c_str(), &st) != 0) {
+    // Only a name that leads nowhere is missing; a folder that may not be
+    // searched, a loop of links or a name too long is there to be mended.
+    if (errno == ENOENT || errno == ENOTDIR) return Failure{Named(path) + "がありません"};
+    return Failure{Named(path) + "を読み込めません：" + ReasonText(errno)};
+  }
+  if (!S_ISREG(st.st_mode)) return Failure{Named(path) + "がありません"};
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return Failure{Named(path) + "を読み込めません：" + ReasonText(errno)};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
