@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -121,8 +122,13 @@ Answer AskDiagnostics(const End& self, const End& other, Entry& entry) {
   if (::sendto(fd, &request, sizeof request, 0, reinterpret_cast<const sockaddr*>(&kernel), sizeof kernel) ==
       static_cast<ssize_t>(sizeof request)) {
     const ssize_t got = ::recv(fd, reply, sizeof reply, 0);
-    int left = got > 0 ? static_cast<int>(got) : 0;
-    for (auto* h = reinterpret_cast<const nlmsghdr*>(reply); NLMSG_OK(h, left); h = NLMSG_NEXT(h, left)) {
+    const std::size_t size = got > 0 ? static_cast<std::size_t>(got) : 0;
+    // The header's walking macros mix signed and unsigned lengths; the same
+    // walk with sizes only.
+    for (std::size_t at = 0; at <= size && size - at >= sizeof(nlmsghdr);) {
+      const auto* h = reinterpret_cast<const nlmsghdr*>(reply + at);
+      if (h->nlmsg_len < sizeof(nlmsghdr) || h->nlmsg_len > size - at) break;
+      at += NLMSG_ALIGN(h->nlmsg_len);
       if (h->nlmsg_type == NLMSG_ERROR && h->nlmsg_len >= NLMSG_LENGTH(sizeof(nlmsgerr))) {
         // Nothing with those ends; any other refusal tells nothing.
         if (static_cast<const nlmsgerr*>(NLMSG_DATA(h))->error == -ENOENT) answer = Answer::kMissing;
