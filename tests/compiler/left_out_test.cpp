@@ -1,13 +1,10 @@
-// What a build could not put in its movie or beside it, told once it has
-// ended. A project opened on another machine than the one it was made on:
-// its pictures, sounds, vector images and videos missing or broken, its
-// effect templates and fonts not installed; the movie leaves them out as it
-// always did, and the user is told in one box after Make SWF and the browser
-// and player previews, in a line for the others. And Make SWF's page or
-// compressed movie in a folder that takes no more, a template that cannot be
-// read, a movie the writer refuses to finish, a picture JPEG cannot hold:
-// nothing of it may look as if it worked, and every box says which file and
-// why.
+// What a build could not put in its movie or beside it. A project opened on
+// another machine: its materials missing or broken, its effect templates and
+// fonts not installed; the movie leaves them out as it always did, and the
+// user is told once the build has ended, in one box after Make SWF and the
+// browser and player previews, in a line for the others. Make SWF's page,
+// compressed movie, template or frames that fail: nothing of it may look as
+// if it worked, and every box says which file and why.
 #include <zlib.h>
 
 #include <cstdio>
@@ -243,8 +240,7 @@ TEST_F(LeftOutTest, PreviewsTellTheListWithoutABoxWhereTheyHaveALine) {
 // The movie does not wait for its page: a page that cannot be written is
 // told as such, and the movie is the new one all the same.
 TEST_F(FailedOutputTest, APageThatCannotBeWrittenLeavesTheNewMovieAndSaysSo) {
-  const std::vector<uint8_t> old = {'o', 'l', 'd'};
-  ASSERT_TRUE(fileio::WriteAtomic(dir / "out.swf", old));
+  File("out.swf", "old");
   fs::create_symlink(dir / "gone" / "out.html", dir / "out.html");  // into a folder that is not there
   GUICore::State().settings.options = "C 8 ";
   GUICore::State().events.push_back(Action(ActionKind::Stop));
