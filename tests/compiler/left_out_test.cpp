@@ -1,13 +1,16 @@
-// A project opened on another machine than the one it was made on: its
-// pictures, sounds, vector images and videos missing or broken, its effect
-// templates and fonts not installed. The movie leaves them out as it always
-// did; the user is told once the build has ended, in one box after Make SWF
-// and the browser and player previews, in a line for the others.
+// What a build could not put in its movie or beside it. A project opened on
+// another machine: its materials missing or broken, its effect templates and
+// fonts not installed; the movie leaves them out as it always did, and the
+// user is told once the build has ended, in one box after Make SWF and the
+// browser and player previews, in a line for the others. Make SWF's page,
+// compressed movie, template or frames that fail: nothing of it may look as
+// if it worked, and every box says which file and why.
 #include <zlib.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <random>
 
 #include "compiler/event_preview.h"
 #include "compiler/left_out.h"
@@ -18,10 +21,14 @@
 #include "media/text/font_surface.h"
 #include "project/store.h"
 #include "support/checkers.h"
+#include "support/file_size_limit.h"
 #include "support/user_text.h"
 
 namespace tesmiro::testing {
 namespace {
+
+namespace fs = std::filesystem;
+using GUICore::BuildResult;
 
 std::string Crc(const std::vector<uint8_t>& bytes) {
   char text[32];
@@ -65,9 +72,10 @@ class LeftOutTest : public CompilerTest {
     GUICore::State().store.at(id).font = font;
     return id;
   }
+  std::string In(const std::string& name) const { return (dir / name).string(); }
   std::string File(const std::string& name, const std::string& bytes) {
     std::ofstream(dir / name, std::ios::binary) << bytes;
-    return (dir / name).string();
+    return In(name);
   }
   void Show(int32_t id) { GUICore::State().events.push_back(Place(id, 1, GUICore::State().events.count())); }
   void Sound(int32_t id, SoundMode mode) {
@@ -75,7 +83,6 @@ class LeftOutTest : public CompilerTest {
     e.kind = static_cast<int16_t>(mode);
     GUICore::State().events.push_back(e);
   }
-  std::string In(const std::string& name) const { return (dir / name).string(); }
 
   // Every way a moved project's materials fail, each placed once; fonts
   // that are there, so that the movie is the same on every machine.
@@ -97,44 +104,42 @@ class LeftOutTest : public CompilerTest {
     Show(effect);
     Show(AddText("あ한", "IPAGothic"));
   }
-  std::vector<std::string> MovedProjectLines() const {
-    return {
-        "ファイル [" + kAway + "photo.png] がありません",
-        "ファイル [" + kAway + "bgm.wav] がありません",
-        "ファイル [" + kAway + "logo.kvg] がありません",
-        "ファイル [" + In("cut.png") + "] を読み込めません：不正なPNGファイルです",
-        "ファイル [" + In("huge.bmp") + "] を読み込めません：BMP画像の大きさが扱える範囲にありません",
-        "ファイル [" + In("broken.kvg") + "] を読み込めません：KVGファイルの整数が数値ではありません: abc",
-        "ファイル [" + In("morph.kvg") + "] はモーフィングできません：変形先のファイル [" + In("target.kvg") +
-            "] を読み込めません：KVGファイルの見出しが途中で切れています",
-        "テキスト効果のテンプレート [NoSuchEffect] がインストールされていません",
-        "フォント [IPAGothic] にない文字は表示されません：한",
-        "ファイル [" + kAway + "clip.flv] がありません",
-        "ファイル [" + kAway + "talk.mp3] がありません",
-        "ファイル [" + In("notes.flv") + "] はFLVビデオではありません",
-    };
+  void ExpectOneBox(const std::string& title, const std::string& text, const std::string& file) {
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].title, title);
+    EXPECT_EQ(ui.messages[0].text, text);
+    EXPECT_JAPANESE(ui.messages[0].text, {file});
   }
-  std::vector<std::string> Paths() const {
-    std::vector<std::string> paths;
-    for (const StoreItem& item : GUICore::State().store) paths.push_back(item.name);
-    return paths;
-  }
-
   const std::string kAway = "C:\\Users\\kaori\\sozai\\";
 };
+using FailedOutputTest = LeftOutTest;  // Make SWF's own outputs
 
 TEST_F(LeftOutTest, AMovedProjectIsToldInOneBoxAfterTheBuildAndItsMovieIsAsBefore) {
   AddMovedProject();
-  ASSERT_EQ(GUICore::MakeMovieFile(dir / "out.swf", false).result, GUICore::BuildResult::Done);
+  ASSERT_EQ(GUICore::MakeMovieFile(dir / "out.swf", false).result, BuildResult::Done);
   EXPECT_EQ(Crc(Movie()), "b80ceb9c/1150");  // the movie as it was before the list was told
   EXPECT_EQ(ui.statusLines.back(), "完了 (1KB)");
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].title, "警告");
   EXPECT_EQ(ui.messages[0].icon, ui::Icon::Exclamation);
-  std::string expected = "次のものはムービーに含まれていません。\r\n";
-  for (const std::string& line : MovedProjectLines()) expected += line + "\r\n";
-  EXPECT_EQ(ui.messages[0].text, expected);
-  EXPECT_JAPANESE(ui.messages[0].text, Paths(), {"IPAGothic", "NoSuchEffect", "abc"});
+  EXPECT_EQ(ui.messages[0].text,
+            "次のものはムービーに含まれていません。\r\n"
+            "ファイル [" + kAway + "photo.png] がありません\r\n"
+            "ファイル [" + kAway + "bgm.wav] がありません\r\n"
+            "ファイル [" + kAway + "logo.kvg] がありません\r\n"
+            "ファイル [" + In("cut.png") + "] を読み込めません：不正なPNGファイルです\r\n"
+            "ファイル [" + In("huge.bmp") + "] を読み込めません：BMP画像の大きさが扱える範囲にありません\r\n"
+            "ファイル [" + In("broken.kvg") + "] を読み込めません：KVGファイルの整数が数値ではありません: abc\r\n"
+            "ファイル [" + In("morph.kvg") + "] はモーフィングできません：変形先のファイル [" + In("target.kvg") +
+                "] を読み込めません：KVGファイルの見出しが途中で切れています\r\n"
+            "テキスト効果のテンプレート [NoSuchEffect] がインストールされていません\r\n"
+            "フォント [IPAGothic] にない文字は表示されません：한\r\n"
+            "ファイル [" + kAway + "clip.flv] がありません\r\n"
+            "ファイル [" + kAway + "talk.mp3] がありません\r\n"
+            "ファイル [" + In("notes.flv") + "] はFLVビデオではありません\r\n");
+  std::vector<std::string> paths;
+  for (const StoreItem& item : GUICore::State().store) paths.push_back(item.name);
+  EXPECT_JAPANESE(ui.messages[0].text, paths, {"IPAGothic", "NoSuchEffect", "abc"});
 
   // Each event's own previews are what they were too.
   const char* const kPreviews[][2] = {
@@ -168,14 +173,14 @@ TEST_F(LeftOutTest, AProjectWhoseMaterialsAreAllThereShowsNoBox) {
   const int32_t effect = AddText("效", "IPAGothic", 0x2000);
   GUICore::State().store.at(effect).option = "@なし;10;0;0;なし;0;0;0;0";
   Show(effect);
-  ASSERT_EQ(GUICore::MakeMovieFile(dir / "out.swf", false).result, GUICore::BuildResult::Done);
+  ASSERT_EQ(GUICore::MakeMovieFile(dir / "out.swf", false).result, BuildResult::Done);
   EXPECT_TRUE(ui.messages.empty()) << ui.messages[0].text;
   EXPECT_TRUE(GUICore::LeftOutLines().empty());
 }
 
 TEST_F(LeftOutTest, PastTwentyLinesTheBoxCountsTheRest) {
   for (int i = 1; i <= 23; ++i) Show(Add(StoreItemKind::RasterImage, kAway + std::to_string(i) + ".png"));
-  ASSERT_EQ(GUICore::MakeMovieFile(dir / "out.swf", false).result, GUICore::BuildResult::Done);
+  ASSERT_EQ(GUICore::MakeMovieFile(dir / "out.swf", false).result, BuildResult::Done);
   ASSERT_EQ(ui.messages.size(), 1u);
   const std::string& text = ui.messages[0].text;
   EXPECT_NE(text.find("[" + kAway + "20.png] がありません\r\n…ほか 3 件"), std::string::npos) << text;
@@ -190,7 +195,7 @@ TEST_F(LeftOutTest, FontsAreNamedOnceWithTheLettersTheyLack) {
   Show(AddText("def", absent, 1));  // bold: a font of its own in the movie, the same name
   Show(AddText("한", "IPAGothic"));
   Show(AddText("글한あ", "IPAGothic", 0x1000));  // an edit text
-  ASSERT_EQ(GUICore::MakeMovieFile(dir / "out.swf", false).result, GUICore::BuildResult::Done);
+  ASSERT_EQ(GUICore::MakeMovieFile(dir / "out.swf", false).result, BuildResult::Done);
   text::ResolvedFont used;
   ASSERT_TRUE(text::ResolveFont(text::FontSurface{absent, 64, false, false}, used));
   const std::vector<std::string> lines = GUICore::LeftOutLines();
@@ -207,11 +212,9 @@ TEST_F(LeftOutTest, PreviewsTellTheListWithoutABoxWhereTheyHaveALine) {
   const int32_t photo = Add(StoreItemKind::RasterImage, kAway + "photo.png");
   Show(photo);
   const std::string line = "ムービーに含まれていないもの 1 件：ファイル [" + kAway + "photo.png] がありません";
-  ASSERT_EQ(GUICore::RunPreview(GUICore::PreviewMode::Window, GUICore::kPreviewMovie), GUICore::BuildResult::Done);
-  EXPECT_TRUE(ui.messages.empty());
+  ASSERT_EQ(GUICore::RunPreview(GUICore::PreviewMode::Window, GUICore::kPreviewMovie), BuildResult::Done);
   EXPECT_EQ(GUICore::LeftOutLine(), line);
   ASSERT_EQ(GUICore::RunEventPreview(GUICore::State().events.at(1)), GUICore::EventPreviewResult::Shown);
-  EXPECT_TRUE(ui.messages.empty());
   EXPECT_EQ(GUICore::LeftOutLine(), line);
 
   LivePicture::BuildRequest request;
@@ -223,15 +226,113 @@ TEST_F(LeftOutTest, PreviewsTellTheListWithoutABoxWhereTheyHaveALine) {
   EXPECT_EQ(LivePicture::BuildLivePicture(request).leftOut, line);
   request.fields.drawX = "5";  // from the definitions kept of the last picture
   EXPECT_EQ(LivePicture::BuildLivePicture(request).leftOut, line);
-  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_TRUE(ui.messages.empty());  // none of the four has a box
 
   for (auto mode : {GUICore::PreviewMode::Browser, GUICore::PreviewMode::Player}) {
     ui.messages.clear();
-    ASSERT_EQ(GUICore::RunPreview(mode, GUICore::kPreviewMovie), GUICore::BuildResult::Done);
+    ASSERT_EQ(GUICore::RunPreview(mode, GUICore::kPreviewMovie), BuildResult::Done);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].title, "警告");
     EXPECT_NE(ui.messages[0].text.find("photo.png] がありません"), std::string::npos);
   }
+}
+
+// The movie does not wait for its page: a page that cannot be written is
+// told as such, and the movie is the new one all the same.
+TEST_F(FailedOutputTest, APageThatCannotBeWrittenLeavesTheNewMovieAndSaysSo) {
+  File("out.swf", "old");
+  fs::create_symlink(dir / "gone" / "out.html", dir / "out.html");  // into a folder that is not there
+  GUICore::State().settings.options = "C 8 ";
+  GUICore::State().events.push_back(Action(ActionKind::Stop));
+  EXPECT_EQ(GUICore::MakeMovieFile(dir / "out.swf", true).result, BuildResult::Done);
+  EXPECT_EQ(Movie()[0], 'C');
+  ExpectOneBox("エラー", "ファイル [" + In("out.html") + "] を書き込めません：フォルダがありません", In("out.html"));
+  EXPECT_EQ(ui.statusLines.back(), "HTML生成エラー");
+  for (const auto& entry : fs::directory_iterator(dir.path()))
+    EXPECT_EQ(entry.path().extension() == ".tmp", false) << entry.path();
+  fs::remove(dir / "out.html");
+  ASSERT_EQ(GUICore::MakeMovieFile(dir / "out.swf", true).result, BuildResult::Done);
+  EXPECT_EQ(Movie()[0], 'C');
+}
+
+// A movie of random bytes grows when it is compressed; a disk that holds
+// the plain movie but not the compressed one keeps the movie that was there.
+TEST_F(FailedOutputTest, ACompressedMovieTheDiskCannotHoldIsNotSavedAndSaysSo) {
+  std::vector<uint8_t> jpeg = {0xFF, 0xD8, 0xFF, 0xC0, 0, 17, 8, 0, 16, 0, 16, 3, 1, 0x11, 0, 2, 0x11, 0, 3, 0x11, 0};
+  std::mt19937 noise(7);
+  for (int i = 0; i < 64 * 1024; ++i) jpeg.push_back(static_cast<uint8_t>(noise() % 255));
+  jpeg.insert(jpeg.end(), {0xFF, 0xD9});
+  Show(Add(StoreItemKind::RasterImage, File("noise.jpg", std::string(jpeg.begin(), jpeg.end()))));
+  GUICore::State().settings.options = "  8 ";
+  ASSERT_EQ(GUICore::MakeMovieFile(dir / "out.swf", false).result, BuildResult::Done);
+  const std::vector<uint8_t> plain = Movie();
+  ui.statusLines.clear();
+
+  GUICore::State().settings.options = "C 8 ";
+  {
+    ScopedFileSizeLimit full(plain.size() + 1);
+    EXPECT_EQ(GUICore::MakeMovieFile(dir / "out.swf", false).result, BuildResult::Failed);
+  }
+  EXPECT_EQ(Movie(), plain);
+  ExpectOneBox("エラー",
+               "ファイル [" + In("out.swf") + "] を圧縮できません：ファイルが大きすぎます\r\nSWFファイルは保存されませんでした。",
+               In("out.swf"));
+  EXPECT_EQ(ui.statusLines.back(), "SWF生成エラー");
+}
+
+TEST_F(FailedOutputTest, ATemplateThatCannotBeReadIsReplacedByTheBuiltInPageAndSaysSo) {
+  const fs::path page = dir / "template.txt";
+  ASSERT_TRUE(fileio::WriteAtomic(page, std::vector<uint8_t>{'x'}));
+  fs::resize_file(page, 17u << 20);  // larger than a template may be
+  GUICore::State().events.push_back(Action(ActionKind::Stop));
+  ASSERT_EQ(GUICore::MakeMovieFile(dir / "out.swf", true).result, BuildResult::Done);
+  EXPECT_EQ(fs::file_size(page), 17u << 20);  // left as it was
+  const auto written = fileio::ReadAll(dir / "out.html");
+  ASSERT_TRUE(written);
+  EXPECT_EQ(std::string(written->begin(), written->begin() + 12), "<html><body>");
+  ExpectOneBox("警告", "ファイル [" + page.string() + "] が大きすぎます\r\nHTMLファイルは組み込みのページで書き出しました。",
+               page.string());
+  EXPECT_EQ(ui.statusLines.back().rfind("完了 (", 0), 0u);
+}
+
+// The compiler never takes the writer past its last frame by itself: it is
+// pushed there between two events.
+TEST_F(FailedOutputTest, AMovieTheWriterRefusesToFinishSaysWhy) {
+  class PastTheLimit final : public ui::BuildProgress {
+   public:
+    bool step(const std::string& line) override {
+      if (line.rfind("イベント処理中:", 0) == 0) {
+        SWFMakeCore::State& w = SWFMakeCore::WriterState();
+        w.highestFrame = SWFMakeCore::kMaxFrames + 1;
+        w.frames.resize(static_cast<size_t>(w.highestFrame) + 1);
+      }
+      return false;
+    }
+  } progress;
+  ui::ScopedServices services({&ui, &progress, &ui});
+  GUICore::State().events.push_back(Action(ActionKind::Stop));
+  EXPECT_EQ(GUICore::MakeMovieFile(dir / "out.swf", false).result, BuildResult::Failed);
+  EXPECT_FALSE(fs::exists(dir / "out.swf"));
+  ExpectOneBox("エラー", "ファイル [" + In("out.swf") + "] を書き込めません：フレーム数が 65535 を超えています\r\n", In("out.swf"));
+  for (const std::string& line : ui.statusLines) EXPECT_EQ(line.find("完了"), std::string::npos) << line;
+}
+
+// A picture wider than JPEG allows is left out with the build's own warning.
+TEST_F(FailedOutputTest, APictureJpegCannotHoldIsToldInJapanese) {
+  constexpr uint32_t kWidth = 65501, kRow = (kWidth * 3 + 3) / 4 * 4;
+  std::string bmp = "BM";
+  auto u32 = [&](uint32_t v) {
+    for (int i = 0; i < 4; ++i) bmp += static_cast<char>(v >> (8 * i));
+  };
+  // Size, reserved, data offset; header size, width, height, one plane of 24 bits, then zeros.
+  for (uint32_t v : {54 + kRow, 0u, 54u, 40u, kWidth, 1u, 1u | 24u << 16, 0u, 0u, 0u, 0u, 0u, 0u}) u32(v);
+  bmp.append(kRow, '\x80');
+  Show(Add(StoreItemKind::RasterImage, File("wide.bmp", bmp)));
+  ASSERT_EQ(GUICore::MakeMovieFile(dir / "out.swf", false).result, BuildResult::Done);
+  ExpectOneBox("警告",
+               "ファイル [" + In("wide.bmp") +
+                   "] をJPEGに変換できません：画像が大きすぎます（JPEGは一辺 65500 ピクセルまで）\r\nこの画像は使われません。",
+               In("wide.bmp"));
 }
 
 }  // namespace

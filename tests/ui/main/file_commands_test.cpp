@@ -140,18 +140,15 @@ TEST_F(FileCommandTest, ACancelledDialogWritesNothingAndAMovieNamedHtmlKeepsItsB
   EXPECT_NE(Text(temp / "p.html.html").find("p.html"), std::string::npos);
 }
 
-// The messages go to the recording double, the status lines into the
-// window's panel as well, as the program prints them.
+// The boxes go to the recording double, the status lines into the window's
+// panel, as the program prints them.
 class StatusIntoPanel final : public ui::Messages {
  public:
   explicit StatusIntoPanel(RecordingUi& ui) : ui_(ui) {}
   ui::Answer message(const std::string& title, const std::string& text, ui::Icon icon, ui::Buttons buttons) override {
     return ui_.message(title, text, icon, buttons);
   }
-  void status(const std::string& line) override {
-    ui_.status(line);
-    panel_.status(line);
-  }
+  void status(const std::string& line) override { panel_.status(line); }
 
  private:
   RecordingUi& ui_;
@@ -165,19 +162,15 @@ TEST_F(FileCommandTest, AMovedProjectIsToldAfterItsMovieAndTheResultStaysInThePa
   GUICore::NewProject();
   auto& m = GUICore::State();
   m.settings.options = "C 8 ";
-  StoreItem photo = NewStoreItem(StoreItemKind::RasterImage);
-  photo.id = 1;
-  photo.name = "D:\\sozai\\photo.png";
-  m.store.push_back(photo);
-  StoreItem text = NewStoreItem(StoreItemKind::Text);
-  text.id = 2;
-  text.name = "ABC";
-  m.store.push_back(text);
-  for (int32_t id : {1, 2}) {
+  for (auto [kind, name] : {std::pair{StoreItemKind::RasterImage, "D:\\sozai\\photo.png"}, {StoreItemKind::Text, "ABC"}}) {
+    StoreItem item = NewStoreItem(kind);
+    item.id = m.store.count() + 1;
+    item.name = name;
+    m.store.push_back(item);
     EventRecord e{};
-    e.itemId = id;
+    e.itemId = item.id;
     e.frameCount = 1;
-    GUICore::InsertEvent(e, id - 1);
+    GUICore::InsertEvent(e, item.id - 1);
   }
   EventRecord stop{};
   stop.kind = 4;  // the current event places nothing
@@ -206,8 +199,7 @@ TEST_F(FileCommandTest, AMovedProjectIsToldAfterItsMovieAndTheResultStaysInThePa
   EXPECT_EQ(Head(movie, 3), "CWS");
 
   // The user's click in the file list draws the item again.
-  QWidget* list = Control<QWidget>(window(), "PictFileList");
-  Click(list, QPoint(30, 5));
+  Click(Control<QWidget>(window(), "PictFileList"), QPoint(30, 5));
   Settle();
   ASSERT_FALSE(panel->printedLines().isEmpty());
   EXPECT_FALSE(panel->printedLines()[0].startsWith("完了"));
