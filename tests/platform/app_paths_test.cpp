@@ -143,21 +143,6 @@ TEST_F(AppPathsTest, AMissingTemporaryFolderFallsBackToTmpAndNoneAtAllIsReported
                                                  "プレビューは表示できません。"});
 }
 
-// What a lock file holds after the pid: the host name and the boot id.
-std::string ThisSystem() {
-  char host[256] = {};
-  EXPECT_EQ(::gethostname(host, sizeof host - 1), 0);
-  std::string boot;
-  std::getline(std::ifstream("/proc/sys/kernel/random/boot_id"), boot);
-  EXPECT_EQ(boot.size(), 36u) << boot;
-  return std::string(host) + "\n" + boot + "\n";
-}
-
-std::string ContentOf(const fs::path& file) {
-  std::ifstream in(file);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // A run of the program, in a child process: it makes its scratch folder
 // as the program does, says which, and runs until it is killed.
 struct OtherRun {
@@ -199,14 +184,21 @@ TEST_F(AppPathsTest, AStartRemovesTheScratchFoldersOfEndedRunsAndNothingElse) {
   killed.kill();
   const AppPaths mine = ForProgram();
 
-  const std::string system = ThisSystem();
-  EXPECT_EQ(ContentOf(mine.scratch / ".running"), std::to_string(::getpid()) + "\n" + system);
+  // A lock file holds the pid, the host name and the boot id.
+  char host[256] = {};
+  EXPECT_EQ(::gethostname(host, sizeof host - 1), 0);
+  std::string boot;
+  std::getline(std::ifstream("/proc/sys/kernel/random/boot_id"), boot);
+  EXPECT_EQ(boot.size(), 36u) << boot;
+  const std::string system = std::string(host) + "\n" + boot + "\n";
+  std::ifstream lock(mine.scratch / ".running");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(lock), {}), std::to_string(::getpid()) + "\n" + system);
 
   // Left as a killed run leaves its folder: a lock file with content that
   // nobody holds, here or (as far as this machine can tell) anywhere.
-  auto left = [&](const std::string& name, const std::string& owner = "1\n" + ThisSystem()) {
+  auto left = [&](const std::string& name, const std::optional<std::string>& owner = std::nullopt) {
     fs::create_directory(dir / "tmp" / name);
-    std::ofstream(dir / "tmp" / name / ".running") << owner;
+    std::ofstream(dir / "tmp" / name / ".running") << owner.value_or("1\n" + system);
     return dir / "tmp" / name;
   };
   const fs::path earlier = left("tesmiro-Ab1234");
@@ -215,10 +207,8 @@ TEST_F(AppPathsTest, AStartRemovesTheScratchFoldersOfEndedRunsAndNothingElse) {
   // Another machine's, on a shared folder whose locks it keeps to itself:
   // its host name, or the same name since another boot, or a lock of an
   // earlier version that names no machine.
-  const std::string boot = system.substr(system.find('\n') + 1);
-  kept.push_back(left("tesmiro-host01", "1\nanother-host\n" + boot));
-  kept.push_back(left("tesmiro-boot01", "1\n" + system.substr(0, system.find('\n') + 1) +
-                                            "00000000-0000-0000-0000-000000000000\n"));
+  kept.push_back(left("tesmiro-host01", "1\nanother-host\n" + boot + "\n"));
+  kept.push_back(left("tesmiro-boot01", "1\n" + std::string(host) + "\n00000000-0000-0000-0000-000000000000\n"));
   kept.push_back(left("tesmiro-pid001", "1\n"));
   kept.push_back(left("tesmiro-longer", "1\n" + system + "more\n"));
   fs::create_directory(kept[2]);  // no lock: an older program's, or made by hand

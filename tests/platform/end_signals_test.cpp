@@ -18,16 +18,11 @@ using namespace std::chrono_literals;
 
 void Counted(int) {}
 
-struct Ended {
-  bool survived = false;  // the child got as far as saying so
-  int status = 0;
-};
-
-// Runs `steps` in a child, which a signal is to end; it calls `survive()`
+// Runs `steps` in a child, which `signal` is to end; it calls `survive()`
 // where it has to be alive still. An exit code says where it went wrong.
-Ended InChild(const std::function<void(const std::function<void()>& survive)>& steps) {
+void ExpectEndedBy(int signal, const std::function<void(const std::function<void()>& survive)>& steps) {
   int said[2];
-  EXPECT_EQ(::pipe(said), 0);
+  ASSERT_EQ(::pipe(said), 0);
   const pid_t child = ::fork();
   if (child == 0) {
     ::close(said[0]);
@@ -35,75 +30,66 @@ Ended InChild(const std::function<void(const std::function<void()>& survive)>& s
     ::_exit(20);
   }
   ::close(said[1]);
-  Ended ended;
   char c = 0;
-  ended.survived = ::read(said[0], &c, 1) == 1;
+  EXPECT_EQ(::read(said[0], &c, 1), 1) << "ended too early";
   ::close(said[0]);
-  EXPECT_EQ(::waitpid(child, &ended.status, 0), child);
-  return ended;
-}
-
-void ExpectEndedBy(const Ended& ended, int signal) {
-  EXPECT_TRUE(ended.survived);
-  ASSERT_TRUE(WIFSIGNALED(ended.status)) << "exit code " << WEXITSTATUS(ended.status);
-  EXPECT_EQ(WTERMSIG(ended.status), signal);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "exit code " << WEXITSTATUS(status);
+  EXPECT_EQ(WTERMSIG(status), signal);
 }
 
 TEST(EndSignalsTest, TheFirstSignalIsWrittenDownAndThoseThatFollowEndTheProgramOnceTheEndIsDone) {
-  ExpectEndedBy(InChild([](const auto& survive) {
-                  ::signal(SIGHUP, SIG_IGN);  // as nohup starts a program
-                  EndSignals signals;
-                  ::raise(SIGHUP);
-                  if (signals.received() != 0) ::_exit(10);
-                  ::raise(SIGTERM);
-                  pollfd ready{signals.fd(), POLLIN, 0};
-                  if (::poll(&ready, 1, 0) != 1) ::_exit(11);
-                  if (signals.received() != SIGTERM) ::_exit(12);
-                  // A Ctrl+C and a second SIGTERM during the end.
-                  ::raise(SIGINT);
-                  ::raise(SIGTERM);
-                  ::raise(SIGHUP);
-                  if (signals.received() != SIGTERM) ::_exit(13);
-                  survive();
-                  signals.ended();
-                  ::_exit(14);
-                }),
-                SIGINT);
+  ExpectEndedBy(SIGINT, [](const auto& survive) {
+    ::signal(SIGHUP, SIG_IGN);  // as nohup starts a program
+    EndSignals signals;
+    ::raise(SIGHUP);
+    if (signals.received() != 0) ::_exit(10);
+    ::raise(SIGTERM);
+    pollfd ready{signals.fd(), POLLIN, 0};
+    if (::poll(&ready, 1, 0) != 1) ::_exit(11);
+    if (signals.received() != SIGTERM) ::_exit(12);
+    // A Ctrl+C and a second SIGTERM during the end.
+    ::raise(SIGINT);
+    ::raise(SIGTERM);
+    ::raise(SIGHUP);
+    if (signals.received() != SIGTERM) ::_exit(13);
+    survive();
+    signals.ended();
+    ::_exit(14);
+  });
   // Once the end is done, the first signal ends the program at once.
-  ExpectEndedBy(InChild([](const auto& survive) {
-                  EndSignals signals;
-                  survive();
-                  signals.ended();
-                  ::raise(SIGHUP);
-                  ::_exit(15);
-                }),
-                SIGHUP);
+  ExpectEndedBy(SIGHUP, [](const auto& survive) {
+    EndSignals signals;
+    survive();
+    signals.ended();
+    ::raise(SIGHUP);
+    ::_exit(15);
+  });
 }
 
 TEST(EndSignalsTest, ASecondCtrlCEndsTheProgramAtOnce) {
-  ExpectEndedBy(InChild([](const auto& survive) {
-                  EndSignals signals;
-                  ::raise(SIGTERM);
-                  ::raise(SIGINT);
-                  ::raise(SIGHUP);
-                  survive();
-                  ::raise(SIGINT);
-                  ::_exit(10);
-                }),
-                SIGINT);
+  ExpectEndedBy(SIGINT, [](const auto& survive) {
+    EndSignals signals;
+    ::raise(SIGTERM);
+    ::raise(SIGINT);
+    ::raise(SIGHUP);
+    survive();
+    ::raise(SIGINT);
+    ::_exit(10);
+  });
 }
 
 TEST(EndSignalsTest, AnEndThatHangsIsEndedByTheSignalThatWaitsOnceTheGracePeriodIsOver) {
-  ExpectEndedBy(InChild([](const auto& survive) {
-                  EndSignals signals(100ms);
-                  ::raise(SIGTERM);
-                  ::raise(SIGHUP);
-                  survive();
-                  // Hangs far beyond the grace period; only the watchdog ends it.
-                  for (int i = 0; i < 600; ++i) ::usleep(100'000);
-                  ::_exit(10);
-                }),
-                SIGHUP);
+  ExpectEndedBy(SIGHUP, [](const auto& survive) {
+    EndSignals signals(100ms);
+    ::raise(SIGTERM);
+    ::raise(SIGHUP);
+    survive();
+    // Hangs far beyond the grace period; only the watchdog ends it.
+    for (int i = 0; i < 600; ++i) ::usleep(100'000);
+    ::_exit(10);
+  });
 }
 
 TEST(EndSignalsTest, TheHandlersThatWereThereComeBack) {

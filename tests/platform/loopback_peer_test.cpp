@@ -6,14 +6,12 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <chrono>
-#include <cstring>
 #include <string>
-#include <thread>
+#include <tuple>
 
 #include "support/other_user.h"
 
@@ -53,11 +51,7 @@ int Listen(int family, uint16_t& port) {
 int Dial(int family, uint16_t port, bool mapped = false) {
   const int fd = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
   const sockaddr_storage to = Loopback(family, port, mapped);
-  if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
+  return ::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 ? fd : -1;
 }
 
 using Way = LoopbackPeer (*)(int);
@@ -78,21 +72,16 @@ void ExpectEveryWay(int accepted, LoopbackPeer::State state, uid_t uid, const st
 }
 
 TEST(LoopbackPeerTest, AClientOfThisUserIsOursUntilItClosesOrResets) {
-  struct Case {
-    const char* what;
-    int listenerFamily;
-    int clientFamily;
-    bool mapped;
-  };
-  for (const Case& c : {Case{"IPv4", AF_INET, AF_INET, false}, Case{"IPv6 to IPv4", AF_INET, AF_INET6, true},
-                        Case{"IPv6", AF_INET6, AF_INET6, false}}) {
+  for (const auto& [what, listenerFamily, clientFamily, mapped] :
+       {std::tuple{"IPv4", AF_INET, AF_INET, false}, std::tuple{"IPv6 to IPv4", AF_INET, AF_INET6, true},
+        std::tuple{"IPv6", AF_INET6, AF_INET6, false}}) {
     uint16_t port = 0;
-    const int listener = Listen(c.listenerFamily, port);
-    ASSERT_GE(listener, 0) << c.what;
-    const int open = Dial(c.clientFamily, port, c.mapped);
-    const int closed = Dial(c.clientFamily, port, c.mapped);
-    const int reset = Dial(c.clientFamily, port, c.mapped);
-    ASSERT_TRUE(open >= 0 && closed >= 0 && reset >= 0) << c.what;
+    const int listener = Listen(listenerFamily, port);
+    ASSERT_GE(listener, 0) << what;
+    const int open = Dial(clientFamily, port, mapped);
+    const int closed = Dial(clientFamily, port, mapped);
+    const int reset = Dial(clientFamily, port, mapped);
+    ASSERT_TRUE(open >= 0 && closed >= 0 && reset >= 0) << what;
     ::close(closed);
     const linger abort{1, 0};
     ::setsockopt(reset, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
@@ -100,36 +89,27 @@ TEST(LoopbackPeerTest, AClientOfThisUserIsOursUntilItClosesOrResets) {
     // The system's queue gives them in the order they came.
     const int accepted[] = {::accept(listener, nullptr, nullptr), ::accept(listener, nullptr, nullptr),
                             ::accept(listener, nullptr, nullptr)};
-    ExpectEveryWay(accepted[0], LoopbackPeer::State::kOpen, ::geteuid(), std::string(c.what) + ", open");
-    ExpectEveryWay(accepted[1], LoopbackPeer::State::kClosed, 0, std::string(c.what) + ", closed");
-    ExpectEveryWay(accepted[2], LoopbackPeer::State::kClosed, 0, std::string(c.what) + ", reset");
+    ExpectEveryWay(accepted[0], LoopbackPeer::State::kOpen, ::geteuid(), std::string(what) + ", open");
+    ExpectEveryWay(accepted[1], LoopbackPeer::State::kClosed, 0, std::string(what) + ", closed");
+    ExpectEveryWay(accepted[2], LoopbackPeer::State::kClosed, 0, std::string(what) + ", reset");
     for (int fd : accepted) ::close(fd);
     ::close(open);
     ::close(listener);
   }
 }
 
-struct Client {
-  uint16_t port = 0;
-  std::atomic<bool> connected = false;
-};
-
 TEST(LoopbackPeerTest, AClientOfAnotherUserIsTheirs) {
   REQUIRE_OTHER_USER();
   uint16_t port = 0;
   const int listener = Listen(AF_INET, port);
   ASSERT_GE(listener, 0);
-  OtherUser<Client> other;
-  other.state().port = port;
-  ASSERT_TRUE(other.start([](Client& client) {
-    if (Dial(AF_INET, client.port) < 0) return;
-    client.connected = true;
-    for (;;) ::pause();  // holds the connection until killed
+  OtherUser<uint16_t> other;
+  other.state() = port;
+  ASSERT_TRUE(other.start([](uint16_t& server) {
+    if (Dial(AF_INET, server) >= 0) for (;;) ::pause();  // holds the connection until killed
   }));
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);  // against a hang
-  while (!other.state().connected && other.running() && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  ASSERT_TRUE(other.state().connected) << "the other user's program could not connect";
+  pollfd waiting{listener, POLLIN, 0};
+  ASSERT_EQ(::poll(&waiting, 1, 10000), 1) << "the other user's program could not connect";  // against a hang
   const int accepted = ::accept(listener, nullptr, nullptr);
   ExpectEveryWay(accepted, LoopbackPeer::State::kOpen, kOtherUid, "another user's");
   ::close(accepted);

@@ -45,26 +45,13 @@ class BackupTest : public testing::ModelTest {
   }
 };
 
-// Another running program's hold on a lock file.
-class OtherProgram {
- public:
-  explicit OtherProgram(const fs::path& lockFile) : fd_(::open(lockFile.c_str(), O_RDONLY | O_CREAT, 0600)) {
-    EXPECT_EQ(::flock(fd_, LOCK_EX | LOCK_NB), 0) << lockFile;
-  }
-  ~OtherProgram() { ::close(fd_); }
-  OtherProgram(const OtherProgram&) = delete;
-  OtherProgram& operator=(const OtherProgram&) = delete;
-  // Whether a program that ended left the lock free.
-  static bool Ended(const fs::path& lockFile) {
-    const int fd = ::open(lockFile.c_str(), O_RDONLY);
-    const bool free = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-    if (fd >= 0) ::close(fd);
-    return free;
-  }
-
- private:
-  int fd_;
-};
+// Whether the lock file is there and free, as a program that ended leaves it.
+bool Free(const fs::path& lockFile) {
+  const int fd = ::open(lockFile.c_str(), O_RDONLY);
+  const bool free = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+  ::close(fd);
+  return free;
+}
 
 // Messages whose every box lets the backup timer tick, as a modal box's
 // event loop does.
@@ -242,7 +229,8 @@ TEST_F(BackupTest, TheStartOffersTheBackupsOfEndedProgramsUntilOneIsRestored) {
   LeaveBackup("_autobackup.tmp", "a.tsm");
   LeaveBackup("_autobackup-3.tmp", "c.tsm");
   LeaveBackup("_autobackup-4.tmp", "d.tsm");
-  const OtherProgram running(dir / "_autobackup-2.lock");
+  const int running = ::open((dir / "_autobackup-2.lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_EQ(::flock(running, LOCK_EX | LOCK_NB), 0);  // another running program's
   LeaveBackup("_autobackup-2.tmp", "b.tsm");
 
   ui.answers = {ui::Answer::No, ui::Answer::Yes};
@@ -258,10 +246,11 @@ TEST_F(BackupTest, TheStartOffersTheBackupsOfEndedProgramsUntilOneIsRestored) {
   const auto bytes = ReadBytes(backup());
   EXPECT_NE(std::string(bytes.begin(), bytes.end()).find((dir / "c.tsm").string()), std::string::npos);
   EXPECT_FALSE(fs::exists(dir / "_autobackup-3.tmp"));
-  EXPECT_TRUE(OtherProgram::Ended(dir / "_autobackup-3.lock"));
+  EXPECT_TRUE(Free(dir / "_autobackup-3.lock"));
   EXPECT_TRUE(fs::exists(dir / "_autobackup-2.tmp"));
   EXPECT_TRUE(fs::exists(dir / "_autobackup-4.tmp"));
-  EXPECT_TRUE(OtherProgram::Ended(dir / "_autobackup-4.lock"));
+  EXPECT_TRUE(Free(dir / "_autobackup-4.lock"));
+  ::close(running);
 }
 
 TEST_F(BackupTest, AFailedWriteIsToldOnceAndSoIsTheFirstOneThatWorksAgain) {

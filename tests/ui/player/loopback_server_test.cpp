@@ -93,20 +93,20 @@ bool FetchInTurn(quint16 port, const QList<QByteArray>& requests, const QList<QB
 
 bool Ready(const std::future<bool>& f) { return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }
 
-// Opens connections as fast as it can, a few open at a time, and sends
-// nothing, until stopped. Allocates nothing: it also runs as another user's
-// program (see OtherUser).
-struct Churner {
+// A program that opens connections and sends nothing. Allocates nothing:
+// it also runs as another user's program (see OtherUser).
+struct Dialer {
   quint16 port = 0;
   std::atomic<bool> stop = false;
-  std::atomic<int> churned = 0;
+  std::atomic<int> dialed = 0;
 };
 
-void Churn(Churner& churner) {
+// As fast as it can, a few open at a time, until stopped.
+void Churn(Dialer& churner) {
   constexpr size_t kHeld = 32;
   int open[kHeld] = {};
   size_t next = 0, held = 0;
-  for (; !churner.stop; ++churner.churned) {
+  for (; !churner.stop; ++churner.dialed) {
     if (held == kHeld) ::close(open[next]);  // the oldest
     else ++held;
     open[next] = Dial(churner.port, {0, 200 * 1000});
@@ -481,10 +481,10 @@ TEST_F(LoopbackServerTest, AnotherUsersConnectionsOpenedAndClosedAsFastAsPossibl
   REQUIRE_OTHER_USER();
   // Times no load can reach: only the churn could cut a fetch short.
   server.setLimits({24, 60000, 60000, 256 * 1024, 8, 60000});
-  OtherUser<Churner> other;
+  OtherUser<Dialer> other;
   other.state().port = server.port();
   ASSERT_TRUE(other.start(Churn));
-  EXPECT_TRUE(WaitUntil([&] { return other.state().churned > 100 || !other.running(); }, 10000));
+  EXPECT_TRUE(WaitUntil([&] { return other.state().dialed > 100 || !other.running(); }, 10000));
   ASSERT_TRUE(other.running()) << "the other user's program ended";
   // New connections for every part, each asking as soon as it is open.
   loadPageSixTimes([port = server.port()](size_t, const QList<QByteArray>& requests, const QList<QByteArray>& bodies) {
@@ -501,10 +501,10 @@ TEST_F(LoopbackServerTest, ChurnOfTheUsersOwnProgramsNeverCutsAConnectionThatSho
     fd = Dial(server.port());
     ASSERT_TRUE(WhileServing([&] { return FetchOn(fd, {request("view1/movie/a.swf")}, {"FWS-movie"}); }));
   }
-  Churner churner;
+  Dialer churner;
   churner.port = server.port();
   std::thread churn(Churn, std::ref(churner));
-  EXPECT_TRUE(WaitUntil([&] { return churner.churned > 100; }, 10000));
+  EXPECT_TRUE(WaitUntil([&] { return churner.dialed > 100; }, 10000));
   loadPageSixTimes([&page](size_t i, const QList<QByteArray>& requests, const QList<QByteArray>& bodies) {
     return FetchOn(page[i], requests, bodies);
   });
@@ -576,11 +576,6 @@ TEST_F(LoopbackServerTest, AnotherUsersPipelinesThatAreNeverReadAreClosedAndTheP
       << "the player's connection was refused";
 }
 
-struct SilentFlood {
-  quint16 port = 0;
-  std::atomic<int> made = 0;
-};
-
 TEST_F(LoopbackServerTest, AnotherUsersSilentFloodPushesOutNoConnectionThatHasNotAskedYet) {
   REQUIRE_OTHER_USER();
   server.setLimits({24, 60000, 60000, 256 * 1024, 8, 60000});
@@ -589,16 +584,16 @@ TEST_F(LoopbackServerTest, AnotherUsersSilentFloodPushesOutNoConnectionThatHasNo
   // strangers' allowance; behind them a request, answered once the server
   // has taken in all before it. (No event is handled meanwhile.)
   const int player = Dial(server.port());
-  OtherUser<SilentFlood> other;
+  OtherUser<Dialer> other;
   other.state().port = server.port();
-  ASSERT_TRUE(other.start([](SilentFlood& flood) {
-    for (; flood.made < 32; ++flood.made) Dial(flood.port);
+  ASSERT_TRUE(other.start([](Dialer& flood) {
+    for (; flood.dialed < 32; ++flood.dialed) Dial(flood.port);
     for (;;) ::pause();
   }));
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);  // against a hang
-  while (other.state().made < 32 && other.running() && std::chrono::steady_clock::now() < deadline)
+  while (other.state().dialed < 32 && other.running() && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  ASSERT_EQ(other.state().made.load(), 32);
+  ASSERT_EQ(other.state().dialed.load(), 32);
   EXPECT_TRUE(WhileServing([&] { return FetchInTurn(server.port(), {request("view1/movie/a.swf")}, {"FWS-movie"}); }));
   EXPECT_TRUE(WhileServing([&] { return FetchOn(player, {request("view1/movie/a.swf")}, {"FWS-movie"}); }))
       << "the player's connection was pushed out";
