@@ -6,7 +6,6 @@
 
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
-#include "support/user_text.h"
 #include "swf/swf_writer.h"
 
 namespace tesmiro::ActionCompiler {
@@ -239,14 +238,11 @@ TEST_F(ActionCompilerTest, MissingIncludeIsReportedAndCompilesNothing) {
 TEST_F(ActionCompilerTest, AnIncludeThatCannotBeReadSaysWhy) {
   TempDir dir;
   ModuleState().settings.projectPath = (dir / "movie.tsm").string();
-  write(dir / "big.as", "");
-  std::filesystem::resize_file(dir / "big.as", script::kMaxSourceBytes + 1);
   const std::string big = (dir / "big.as").string();
-
+  write(big, "");
+  std::filesystem::resize_file(big, script::kMaxSourceBytes + 1);
   EXPECT_EQ(CompileScript("#file \"big.as\"", bytes, 0, 6), 0);
-  ASSERT_EQ(messageTexts().size(), 1u);
-  EXPECT_EQ(messageTexts()[0], "ファイル [" + big + "] が大きすぎます");
-  EXPECT_JAPANESE(messageTexts()[0], {big});
+  EXPECT_EQ(messageTexts(), std::vector<std::string>{"ファイル [" + big + "] が大きすぎます"});
 }
 
 TEST_F(ActionCompilerTest, TokensMatchAsPrefixesAfterBlanks) {
@@ -305,9 +301,8 @@ TEST_F(ActionCompilerTest, RealCompilerErrorsNameTheLineOfTheWholeScript) {
   EXPECT_EQ(messageTexts(), std::vector<std::string>{"文法に誤りがあります：Line 23"});
 }
 
-// A script can be free of syntax errors and still not compile: one past a
-// limit of the movie's format or of the compiler is told which limit, so
-// that the user does not look for a mistake that is not there.
+// A script free of syntax errors that still does not compile names the
+// limit it passed, so that the user does not look for a mistake.
 TEST_F(ActionCompilerTest, ALimitIsNamedNotCalledASyntaxError) {
   ModuleState().compile = nullptr;
   auto repeat = [](const std::string& part, int times) {
@@ -315,11 +310,7 @@ TEST_F(ActionCompilerTest, ALimitIsNamedNotCalledASyntaxError) {
     for (int i = 0; i < times; ++i) out += part;
     return out;
   };
-  struct Case {
-    std::string script;
-    int swfVersion;
-    std::string message;
-  };
+  struct Case { std::string script; int swfVersion; std::string message; };
   const Case cases[] = {
       {"x = 1;\r\ny = (1 + ;", 6, "文法に誤りがあります：Line 12"},
       {"x = \"" + std::string(70000, 'a') + "\";", 6, "アクションの長さが上限の65,535バイトを超えています：Line 11"},
@@ -341,7 +332,6 @@ TEST_F(ActionCompilerTest, ALimitIsNamedNotCalledASyntaxError) {
     EXPECT_EQ(CompileScript(c.script, bytes, 10, c.swfVersion), 0);
     EXPECT_TRUE(bytes.empty());
     EXPECT_EQ(messageTexts(), std::vector<std::string>{c.message});
-    EXPECT_JAPANESE(c.message);
     EXPECT_GT(GetScriptErrorLine(), 10);
   }
 }

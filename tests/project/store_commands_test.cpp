@@ -157,19 +157,19 @@ TEST_F(StoreCommandsTest, DroppedFilesIntoAFolderFillIdGapsAndSkipDuplicates) {
   EXPECT_FALSE(GUICore::CanStoreUndo());
 }
 
-// Files the store does not take, and a text that cannot be read, are named
-// once after the add, each with its reason; what it takes is added as before.
+// Files the store does not take, a text that cannot be read and a folder
+// that cannot be listed are named once after the add, each with its reason;
+// what it takes is added as before.
 TEST_F(StoreCommandsTest, WhatAnAddLeavesOutIsNamedInOneWarningWithTheReason) {
   const auto folder = dir.path() / "sub";
   std::filesystem::create_directories(folder);
   const std::vector<std::string> paths = {File("a.png"), File("b.jpe"),      File("c.webp"),  File("d.svg"),
                                           File("e.ogg"), File("f.gif", "GIF"), File("g.txt", "hi"), folder.string()};
-  bool added = false;
-  {
-    testing::ScopedUnreadable locked(paths[6]);
-    added = StoreCommands::AddFilesAtInsertPosition(paths);
-  }
-  EXPECT_TRUE(added);
+  auto addWhileUnreadable = [](const std::filesystem::path& locked, const std::vector<std::string>& files) {
+    testing::ScopedUnreadable guard(locked);
+    return StoreCommands::AddFilesAtInsertPosition(files);
+  };
+  EXPECT_TRUE(addWhileUnreadable(paths[6], paths));
   const auto& store = GUICore::State().store;
   ASSERT_EQ(store.count(), 2);
   EXPECT_EQ(store.at(2).name, paths[5]);  // the writer converts GIF pictures
@@ -193,27 +193,19 @@ TEST_F(StoreCommandsTest, WhatAnAddLeavesOutIsNamedInOneWarningWithTheReason) {
   EXPECT_FALSE(GUICore::CanStoreUndo());
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_NE(ui.messages[0].text.find(paths[2]), std::string::npos);
-}
 
-TEST_F(StoreCommandsTest, AFolderThatCannotBeListedAddsNothingAndSaysWhy) {
-  const auto folder = dir.path() / "Locked";
-  std::filesystem::create_directories(folder);
+  // Nor does a folder that cannot be listed: no empty folder stands for it.
+  ui.messages.clear();
   WriteFile(folder / "a.png", "x");
-  const std::string beside = File("beside.png");
-  bool added = true;
-  {
-    testing::ScopedUnreadable locked(folder);
-    added = StoreCommands::AddFilesAtInsertPosition({folder.string(), beside});
-  }
-  EXPECT_FALSE(added);
-  EXPECT_EQ(GUICore::StoreItemCount(), 0) << "no empty folder stands for it";
+  EXPECT_FALSE(addWhileUnreadable(folder, {folder.string(), paths[0]}));
+  EXPECT_EQ(GUICore::StoreItemCount(), 0);
   EXPECT_FALSE(GUICore::CanStoreUndo());
   ASSERT_EQ(ui.messages.size(), 1u);
-  const std::string& text = ui.messages[0].text;
-  EXPECT_EQ(text.rfind("次のファイルは追加されませんでした。\nフォルダ [" + folder.string() + "] の中を読み込めません：", 0), 0u)
-      << text;
-  EXPECT_NE(text.find("\nファイル [" + beside + "] はフォルダと一緒には追加できません"), std::string::npos) << text;
-  EXPECT_JAPANESE(text, {folder.string(), beside});
+  const std::string& unlisted = ui.messages[0].text;
+  EXPECT_EQ(unlisted.rfind("次のファイルは追加されませんでした。\nフォルダ [" + paths[7] + "] の中を読み込めません：", 0), 0u)
+      << unlisted;
+  EXPECT_NE(unlisted.find("\nファイル [" + paths[0] + "] はフォルダと一緒には追加できません"), std::string::npos) << unlisted;
+  EXPECT_JAPANESE(unlisted, paths);
 }
 
 TEST_F(StoreCommandsTest, ADropThatFillsTheStoreStopsThereWithOneMessage) {

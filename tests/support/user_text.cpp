@@ -32,12 +32,8 @@ std::vector<std::string> ForeignWords(std::string_view text, const std::vector<s
   if (rest.find("No File") != std::string::npos) rest.replace(rest.find("No File"), 7, " ");
 
   std::vector<std::string> found;
-  for (std::size_t i = 0; i < rest.size();) {
-    if (!IsLatin(rest[i])) {
-      ++i;
-      continue;
-    }
-    std::size_t end = i;
+  for (std::size_t i = 0, end = 1; i < rest.size(); i = end, end = i + 1) {
+    if (!IsLatin(rest[i])) continue;
     while (end < rest.size() && IsLatin(rest[end])) ++end;
     const std::string word = rest.substr(i, end - i);
     const bool extension = i > 0 && rest[i - 1] == '.';
@@ -45,7 +41,6 @@ std::vector<std::string> ForeignWords(std::string_view text, const std::vector<s
                        std::find(allowed.begin(), allowed.end(), word) != allowed.end();
     // One letter (a drive, a key, "N") reads as a symbol, not a word.
     if (word.size() > 1 && !extension && !known) found.push_back(word);
-    i = end;
   }
   return found;
 }

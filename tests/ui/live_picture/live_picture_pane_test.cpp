@@ -420,9 +420,9 @@ TEST_F(LivePicturePaneTest, GuideAnchorsFromTheMouseAndTheGuideMenu) {
 TEST_F(LivePicturePaneTest, NoFailedPictureOrPlayerIsLeftStanding) {
   auto& where = GUICore::State().paths;
   const std::filesystem::path scratch = where.scratch;
+  auto rebuild = [this] { pane->onPictureDoubleClick(); Settle(); };
   where.scratch = temp.path() / "gone" / "folder";
-  pane->onPictureDoubleClick();
-  Settle();
+  rebuild();
   EXPECT_EQ(host->calls.last(), QStringLiteral("release"));
   const std::string movie = (where.scratch / "_picttemp.tmp").string();
   const QString reason = host->shownFailure();
@@ -430,22 +430,19 @@ TEST_F(LivePicturePaneTest, NoFailedPictureOrPlayerIsLeftStanding) {
   EXPECT_JAPANESE(gui::FromQ(reason), {movie});
   EXPECT_TRUE(Control<QLabel>(host, "failureLabel")->isVisible());
   where.scratch = AppPaths::kNoScratch;
-  pane->onPictureDoubleClick();
-  Settle();
+  rebuild();
   EXPECT_EQ(host->shownFailure(), gui::ToQ(AppPaths::kNoScratchText)) << "the placeholder is not named";
   EXPECT_TRUE(ui.messages.empty());
 
   where.scratch = scratch;
-  pane->onPictureDoubleClick();
-  Settle();
+  rebuild();
   EXPECT_TRUE(host->shownFailure().isEmpty());
   EXPECT_EQ(host->calls.last(), gui::ToQ("load " + (scratch / "_picttemp.tmp").string()));
 
   const QRect place = host->geometry();
   host->failedToStart = true;
   const int made = hosts.made();
-  pane->onPictureDoubleClick();
-  Settle();
+  rebuild();
   ASSERT_EQ(hosts.made(), made + 1) << "the failed player was kept";
   FakeFlashHost* fresh = hosts.last();
   EXPECT_EQ(Control<player::FlashHost>(dialog, "flashHost"), fresh);

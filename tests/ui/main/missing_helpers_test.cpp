@@ -31,14 +31,13 @@ namespace fs = std::filesystem;
 
 class MissingHelpersTest : public MainGuiTest {
  protected:
-  // The one message since the last look: an "エラー" box in Japanese that
-  // says what was not opened and names the file.
+  // The one message since the last look: an "エラー" box that says what
+  // was not opened and names the file.
   void ExpectToldOnce(const std::string& what, const std::string& path) {
     ASSERT_EQ(ui.messages.size(), 1u) << what;
     EXPECT_EQ(ui.messages[0].title, "エラー");
     EXPECT_EQ(ui.messages[0].icon, ui::Icon::Critical);
     EXPECT_EQ(ui.messages[0].text, what + "を開けませんでした。\r\n" + path);
-    EXPECT_JAPANESE(ui.messages[0].text, {path});
     ui.messages.clear();
   }
 };
@@ -124,7 +123,7 @@ TEST_F(MissingHelpersTest, TheDesktopOpenersExitStatusIsHeard) {
   const QByteArray path = qgetenv("PATH");
   qputenv("PATH", QByteArray::fromStdString(bin.string()));
   gui::Opener& opener = *gui::QtDesktopServices().opener;
-  int failures[3] = {0, 0, 0};
+  std::vector<int> failures(3);
   EXPECT_TRUE(opener.openFile("/m/movie.swf", [&failures] { ++failures[0]; }));
   EXPECT_TRUE(opener.openFile("/m/no-program.swf", [&failures] { ++failures[1]; }));
   // Without the file manager's interface the folder opens.
@@ -133,7 +132,7 @@ TEST_F(MissingHelpersTest, TheDesktopOpenersExitStatusIsHeard) {
   ASSERT_TRUE(WaitUntil([] {
     return QCoreApplication::instance()->findChildren<QProcess*>(Qt::FindDirectChildrenOnly).isEmpty();
   }));
-  EXPECT_EQ((std::vector<int>{failures[0], failures[1], failures[2]}), (std::vector<int>{0, 1, 1}));
+  EXPECT_EQ(failures, (std::vector<int>{0, 1, 1}));
   std::ifstream log(bin / "opened");
   const std::string opened((std::istreambuf_iterator<char>(log)), {});
   for (const char* name : {"/m/movie.swf\n", "/m/no-program.swf\n", "/m/no-program\n"})

@@ -25,18 +25,17 @@ namespace fs = std::filesystem;
 
 class MovedProjectTest : public MainGuiTest {
  protected:
-  // A saved project with one material of the given path.
-  fs::path Save(const fs::path& path, const std::string& material) {
+  // A saved project with materials of the given paths.
+  static void Save(const fs::path& path, const std::vector<fs::path>& materials) {
     fs::create_directories(path.parent_path());
     GUICore::NewProject();
-    AddMaterialAtEnd("png", material);
+    for (const fs::path& material : materials) AddMaterialAtEnd("png", material.string());
     EXPECT_TRUE(GUICore::SaveProject(path.string()));
-    return path;
   }
 
-  // Open with unsaved changes: what must not be closed by a failed open.
-  void ExpectTheOpenProjectKept(const fs::path& open) {
-    EXPECT_EQ(GUICore::State().projectPath, open.string());
+  // a, open with unsaved changes: what a failed open must not close.
+  void ExpectAKept() {
+    EXPECT_EQ(GUICore::State().projectPath, (temp / "a.tsm").string());
     EXPECT_TRUE(GUICore::HasUnsavedChanges());
     EXPECT_EQ(GUICore::StoreItemCount(), 1);
     EXPECT_EQ(window().windowTitle(), QStringLiteral("[ a.tsm ] - Tesmiro *"));
@@ -44,29 +43,23 @@ class MovedProjectTest : public MainGuiTest {
 
   // The one box of a failed open: its text.
   std::string OpenError() {
-    EXPECT_EQ(ui.messages.size(), 1u);
-    if (ui.messages.empty()) return "";
+    if (ui.messages.size() != 1u) return "(" + std::to_string(ui.messages.size()) + " boxes)";
     EXPECT_EQ(ui.messages[0].title, "ファイルオープンエラー");
     EXPECT_JAPANESE(ui.messages[0].text, {"b.tsm", "gone.tsm"});
     const std::string text = ui.messages[0].text;
     ui.messages.clear();
     return text;
   }
-
-  // Two projects opened, b then a; a is open with unsaved changes.
-  void StartWithTwoRecentProjects() {
-    start();
-    Save(temp / "b.tsm", (temp / "b.png").string());
-    ASSERT_TRUE(GUICore::OpenProject((temp / "b.tsm").string()));
-    Save(temp / "a.tsm", (temp / "a.png").string());
-    ASSERT_TRUE(GUICore::OpenProject((temp / "a.tsm").string()));
-    GUICore::SetModified(true);
-    ui.messages.clear();
-  }
 };
 
-TEST_F(MovedProjectTest, ARecentProjectThatCannotBeOpenedIsToldBeforeTheQuestion) {
-  StartWithTwoRecentProjects();
+TEST_F(MovedProjectTest, ARecentOrDroppedProjectThatCannotBeOpenedIsToldBeforeTheQuestion) {
+  start();  // b opened, then a, which has unsaved changes
+  Save(temp / "b.tsm", {temp / "b.png"});
+  ASSERT_TRUE(GUICore::OpenProject((temp / "b.tsm").string()));
+  Save(temp / "a.tsm", {temp / "a.png"});
+  ASSERT_TRUE(GUICore::OpenProject((temp / "a.tsm").string()));
+  GUICore::SetModified(true);
+  ui.messages.clear();
   QAction* b = Control<QAction>(window(), "recentProjectActions_1");
   ASSERT_TRUE(b->text().endsWith(QStringLiteral("b.tsm")));
 
@@ -74,7 +67,7 @@ TEST_F(MovedProjectTest, ARecentProjectThatCannotBeOpenedIsToldBeforeTheQuestion
   fs::rename(temp / "b.tsm", temp / "elsewhere" / "b.tsm");
   b->trigger();
   EXPECT_EQ(OpenError(), "ファイル [b.tsm] がありません");
-  ExpectTheOpenProjectKept(temp / "a.tsm");
+  ExpectAKept();
 
   fs::rename(temp / "elsewhere" / "b.tsm", temp / "b.tsm");
   {
@@ -83,22 +76,20 @@ TEST_F(MovedProjectTest, ARecentProjectThatCannotBeOpenedIsToldBeforeTheQuestion
   }
   const std::string unreadable = OpenError();
   EXPECT_EQ(unreadable.rfind("ファイル [b.tsm] を読み込めません：", 0), 0u) << unreadable;
-  ExpectTheOpenProjectKept(temp / "a.tsm");
+  ExpectAKept();
 
   // Sparse: no disk taken, and nothing of it is read.
   fs::resize_file(temp / "b.tsm", TSMModule::kMaxProjectFileBytes + 1);
   b->trigger();
   EXPECT_EQ(OpenError(), "ファイル [b.tsm] が大きすぎます");
-  ExpectTheOpenProjectKept(temp / "a.tsm");
-}
+  ExpectAKept();
 
-TEST_F(MovedProjectTest, ADroppedProjectThatIsGoneIsToldAfterTheDropAndClosesNothing) {
-  StartWithTwoRecentProjects();
+  // Dropped on the file list, it is told after the drop.
   DropFiles(Control<QWidget>(window(), "PictFileList"), 5, {temp / "gone.tsm"});
   EXPECT_TRUE(ui.messages.empty());
   Settle();
   EXPECT_EQ(OpenError(), "ファイル [gone.tsm] がありません");
-  ExpectTheOpenProjectKept(temp / "a.tsm");
+  ExpectAKept();
 }
 
 TEST_F(MovedProjectTest, AProjectOnTheCommandLineThatIsGoneIsNamedSo) {
@@ -120,9 +111,7 @@ TEST_F(MovedProjectTest, AnImportSaysThatItsProjectIsGoneAndNamesMaterialsFoundN
   const fs::path found = temp / "old" / "found.png", lost = temp / "gone" / "lost.png";
   fs::create_directories(temp / "old");
   std::ofstream(found) << "x";
-  Save(temp / "old" / "c.tsm", found.string());
-  AddMaterialAtEnd("png", lost.string());
-  ASSERT_TRUE(GUICore::SaveProject((temp / "old" / "c.tsm").string()));
+  Save(temp / "old" / "c.tsm", {found, lost});
   fs::rename(temp / "old", temp / "new");
   GUICore::NewProject();
   ui.messages.clear();

@@ -289,9 +289,8 @@ TEST_F(BrowserPreviewMenuTest, TheDesktopsBrowserIsHandedAPrivateFileNotTheAddre
   EXPECT_EQ(ui.messages[0].text, "ブラウザでプレビューを開けませんでした。");
 }
 
-// Without the player's files the browser gets the page as it is, and the
-// user is told that the movie will not play there and why; F5 says why it
-// shows nothing.
+// Without the player's files the browser still gets the page, and F6 and
+// F5 say why the movie will not play.
 TEST_F(BrowserPreviewMenuTest, WithoutThePlayersFilesF6SaysTheMovieWillNotPlay) {
   struct NoPlayerFiles {
     explicit NoPlayerFiles(const QString& folder) { qputenv("TESMIRO_RUFFLE_DIR", folder.toUtf8()); }

@@ -325,10 +325,9 @@ TEST_F(RufflePlayer, AMovieThatCannotBeReadLeavesThePlayerForTheNext) {
   EXPECT_TRUE(v.worthKeeping());
 }
 
-// On a display that offers no OpenGL (a remote X server without GLX; main()
-// takes it away for tests of this name) the player draws in software: the
-// shared context the web engine wanted could not be made, and the first
-// showing of a view brought the program down.
+// Without OpenGL (a remote X server without GLX; main() takes it away for
+// tests of this name) the player draws in software instead of bringing the
+// program down at the first showing of a view.
 class RuffleWithoutOpenGL : public RufflePlayer {};
 
 TEST_F(RuffleWithoutOpenGL, ThePlayerDrawsTheMovieInSoftware) {
