@@ -51,7 +51,11 @@ int Listen(int family, uint16_t& port) {
 int Dial(int family, uint16_t port, bool mapped = false) {
   const int fd = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
   const sockaddr_storage to = Loopback(family, port, mapped);
-  return ::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 ? fd : -1;
+  if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
 }
 
 using Way = LoopbackPeer (*)(int);
