@@ -115,20 +115,21 @@ void Churn(Dialer& churner) {
   for (size_t i = 0; i < held; ++i) ::close(open[i]);
 }
 
-// Runs `meanwhile` with no descriptor left to the process.
+// Runs `meanwhile` with no descriptor left to the process. A limit of
+// none refuses every new descriptor, also in place of one that another
+// thread closes meanwhile (filling the free ones would leave that gap).
 void WithNoDescriptorLeft(const std::function<void()>& meanwhile) {
   rlimit saved{};
   ::getrlimit(RLIMIT_NOFILE, &saved);
-  rlimit low = saved;
-  low.rlim_cur = 64;
-  for (const auto& e : std::filesystem::directory_iterator("/proc/self/fd"))
-    low.rlim_cur = std::max<rlim_t>(low.rlim_cur, std::stoul(e.path().filename().string()) + 64);
-  ::setrlimit(RLIMIT_NOFILE, &low);
-  std::vector<int> held;
-  for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) held.push_back(fd);
-  meanwhile();
-  for (int fd : held) ::close(fd);
+  rlimit none = saved;
+  none.rlim_cur = 0;
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &none), 0);
+  const int probe = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+  const bool refused = probe < 0 && errno == EMFILE;
+  if (probe >= 0) ::close(probe);
+  if (refused) meanwhile();
   ::setrlimit(RLIMIT_NOFILE, &saved);
+  ASSERT_TRUE(refused) << "a new descriptor was still given";
 }
 
 class LoopbackServerTest : public ::testing::Test {
