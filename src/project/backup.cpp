@@ -1,5 +1,6 @@
 #include "project/backup.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -51,16 +52,25 @@ class HeldLock {
   int fd_ = -1;
 };
 
-enum class Taken { Held, Busy, Impossible };
+LockCall lockCall = ::flock;
+
+// Unlockable: the folder's file system takes no locks (a network one
+// without a lock service), so nothing tells whose a backup is.
+enum class Taken { Held, Busy, Unlockable, Impossible };
 
 // Lock files are never removed, so that two programs locking one name
-// always lock the same file.
+// always lock the same file. A network file system carries the lock out
+// as a write lock, which needs the file open for writing; on a read-only
+// mount only reading is allowed, and local locks work with that.
 Taken TakeLock(const fs::path& path, HeldLock& lock) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0 && (errno == EROFS || errno == EACCES))
+    fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return Taken::Impossible;
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  if (lockCall(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
     ::close(fd);
-    return Taken::Busy;
+    return error == EWOULDBLOCK ? Taken::Busy : Taken::Unlockable;
   }
   lock = HeldLock(fd);
   return Taken::Held;
@@ -100,6 +110,9 @@ struct Backups {
   std::vector<Backup> adopted;
   bool offering = false;
   bool failing = false;  // the last write failed, and the user was told
+  // No lock works in the folder, learnt from the first that failed: no
+  // more are tried, and every backup counts as an ended program's.
+  bool unlockable = false;
 };
 
 Backups& Current() {
@@ -122,7 +135,7 @@ Backups& BackupsOf(const fs::path& folder) {
   if (b.folder != folder) {
     b = Backups{};
     b.folder = folder;
-  } else if (b.own.number > 0 && !StillLocked(b)) {
+  } else if (b.own.lock.fd() >= 0 && !StillLocked(b)) {  // without a lock the number stays
     b.own = Backup{};
     b.adopted.clear();
   }
@@ -141,15 +154,32 @@ class Offering {
   Backups& b_;
 };
 
+// A lock that failed otherwise than by being held: told once.
+Taken Learnt(Backups& b, Taken taken) {
+  if (taken == Taken::Unlockable && !b.unlockable) {
+    b.unlockable = true;
+    ui::Current().messages->status("フォルダ [" + b.folder.string() +
+                                   "] ではファイルをロックできないため、複数のウィンドウの自動バックアップを区別できません");
+  }
+  return taken;
+}
+
+Taken Lock(Backups& b, int number, HeldLock& lock) {
+  return b.unlockable ? Taken::Unlockable : Learnt(b, TakeLock(LockFile(b.folder, number), lock));
+}
+
 // The lowest number no running program holds; with `leaveLeft`, also none
-// whose backup a program that ended left.
+// whose backup a program that ended left. Without locks every backup may
+// be one that is left, so none is taken over.
 void TakeOwn(Backups& b, bool leaveLeft) {
   if (b.own.number > 0 || b.folder.empty()) return;
   for (int number = 1; number <= kMaxBackups; ++number) {
     HeldLock lock;
-    const Taken taken = TakeLock(LockFile(b.folder, number), lock);
+    const Taken taken = Lock(b, number, lock);
     if (taken == Taken::Impossible) return;
-    if (taken == Taken::Busy || (leaveLeft && fileio::Exists(BackupFile(b.folder, number)))) continue;
+    if (taken == Taken::Busy ||
+        ((leaveLeft || taken == Taken::Unlockable) && fileio::Exists(BackupFile(b.folder, number))))
+      continue;
     b.own = Backup{number, std::move(lock)};
     return;
   }
@@ -277,16 +307,17 @@ bool RestoreAutoBackups() {
   if (b.folder.empty()) return false;
   // Held while offered, so that no other start offers them too or takes
   // their names. A lock file that cannot be made (a read-only folder) is
-  // held by nobody either.
+  // held by nobody either, nor is any where locks do not work.
   std::vector<Backup> ownerless;
   std::error_code ec;
   for (fs::directory_iterator it(b.folder, ec), end; !ec && it != end; it.increment(ec)) {
     const int number = NumberOf(it->path().filename().string());
     if (number == 0) continue;
     HeldLock lock;
-    const Taken taken = number == b.own.number ? Taken::Held : TakeLock(LockFile(b.folder, number), lock);
+    const Taken taken = number == b.own.number ? Taken::Held : Lock(b, number, lock);
     std::error_code absent;
-    if (taken == Taken::Held || (taken == Taken::Impossible && !fs::exists(LockFile(b.folder, number), absent)))
+    if (taken == Taken::Held || taken == Taken::Unlockable ||
+        (taken == Taken::Impossible && !fs::exists(LockFile(b.folder, number), absent)))
       ownerless.push_back(Backup{number, std::move(lock)});
   }
   std::sort(ownerless.begin(), ownerless.end(), [](const Backup& x, const Backup& y) { return x.number < y.number; });
@@ -304,5 +335,8 @@ bool RestoreAutoBackup(const std::filesystem::path& backupPath) {
   const Offering offering(BackupsOf(State().paths.state));
   return Offer(backupPath) == Offered::Restored;
 }
+
+ScopedLockCall::ScopedLockCall(LockCall call) : previous_(std::exchange(lockCall, call)) {}
+ScopedLockCall::~ScopedLockCall() { lockCall = previous_; }
 
 }  // namespace tesmiro::GUICore

@@ -10,6 +10,12 @@
 // file beside it ("_autobackup.lock", "_autobackup-2.lock", ...), locked for
 // the program's life, tells whose it is; the system lets the lock go when a
 // program dies, so that the backup it left is offered by the next start.
+//
+// Where the folder's file system takes no locks (a network one without a
+// lock service), whose backup is whose cannot be told, which the status
+// line says once: a program then owns the lowest number with no backup,
+// the start offers every backup, and none goes that the user was not asked
+// about.
 #include <filesystem>
 #include <string>
 
@@ -47,5 +53,19 @@ bool RestoreAutoBackups();
 // box and leaves a new project and the status "プロジェクトの復元に失敗しました".
 // A missing file does nothing. Result: whether a project was restored.
 bool RestoreAutoBackup(const std::filesystem::path& backupPath);
+
+// For tests: `call` stands in for flock(2) on the lock files while the
+// handle lives, so that a lock can fail as on a network file system.
+using LockCall = int (*)(int fd, int operation);
+class ScopedLockCall {
+ public:
+  explicit ScopedLockCall(LockCall call);
+  ~ScopedLockCall();
+  ScopedLockCall(const ScopedLockCall&) = delete;
+  ScopedLockCall& operator=(const ScopedLockCall&) = delete;
+
+ private:
+  LockCall previous_;
+};
 
 }  // namespace tesmiro::GUICore

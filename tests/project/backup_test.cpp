@@ -1,9 +1,12 @@
 #include "project/backup.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include "model_fixture.h"
 #include "project/build_lock.h"
@@ -251,6 +254,68 @@ TEST_F(BackupTest, TheStartOffersTheBackupsOfEndedProgramsUntilOneIsRestored) {
   EXPECT_TRUE(fs::exists(dir / "_autobackup-4.tmp"));
   EXPECT_TRUE(Free(dir / "_autobackup-4.lock"));
   ::close(running);
+}
+
+// The lock step as a network file system's client carries it out: a write
+// lock, refused on a file open only for reading (EBADF), or refused on any
+// where no lock service answers (ENOLCK).
+int lockFailure = 0;
+int NetworkLock(int fd, int operation) {
+  if (lockFailure == EBADF && (::fcntl(fd, F_GETFL) & O_ACCMODE) != O_RDONLY) return ::flock(fd, operation);
+  errno = lockFailure;
+  return -1;
+}
+
+// On such a file system, whether or not the locks work, no backup a crash
+// left goes unasked: a start with a project named keeps it through its
+// ticks, and a start that offers asks about every backup and keeps each
+// until answered. Where no lock works that is said once, and the ticks
+// make no lock file per number.
+TEST_F(BackupTest, OnANetworkFileSystemNoBackupGoesUnasked) {
+  for (const int error : {EBADF, ENOLCK}) {
+    lockFailure = error;
+    const bool locks = error == EBADF;
+    const GUICore::ScopedLockCall network(NetworkLock);
+    for (const bool offering : {false, true}) {
+      const std::string folder = std::to_string(error) + (offering ? "offering" : "given");
+      const fs::path state = dir / folder;
+      fs::create_directories(state);
+      GUICore::State().paths.state = state;
+      LeaveBackup(folder + "/_autobackup.tmp", "a.tsm");
+      LeaveBackup(folder + "/_autobackup-3.tmp", "c.tsm");
+      ui.messages.clear();
+      ui.statusLines.clear();
+      const auto tick = [] { GUICore::WriteAutoBackup(GUICore::AutoBackupPath(), false); };
+      if (offering) {
+        TickingMessages ticking(ui);
+        ui.answers = {ui::Answer::No, ui::Answer::No};
+        EXPECT_FALSE(GUICore::RestoreAutoBackups());
+        ASSERT_EQ(ui.messages.size(), 2u) << error;
+        EXPECT_NE(ui.messages[0].text.find(" [ a.tsm ] ("), std::string::npos) << ui.messages[0].text;
+        EXPECT_NE(ui.messages[1].text.find(" [ c.tsm ] ("), std::string::npos) << ui.messages[1].text;
+      }
+      EXPECT_TRUE(fs::exists(state / "_autobackup.tmp")) << folder;
+      EXPECT_TRUE(fs::exists(state / "_autobackup-3.tmp")) << folder;
+      for (int ticks = 0; ticks < 3; ++ticks) tick();
+      // Those answered go with the own backup; the others stay.
+      EXPECT_EQ(fs::exists(state / "_autobackup.tmp"), !offering) << folder;
+      EXPECT_EQ(fs::exists(state / "_autobackup-3.tmp"), !offering) << folder;
+      MakeSmallProject();
+      tick();
+      EXPECT_EQ(backup(), state / (offering && locks ? "_autobackup.tmp" : "_autobackup-2.tmp")) << folder;
+      EXPECT_TRUE(fs::exists(backup()));
+
+      const std::string note = "フォルダ [" + state.string() +
+                               "] ではファイルをロックできないため、複数のウィンドウの自動バックアップを区別できません";
+      EXPECT_EQ(ui.statusLines, locks ? std::vector<std::string>{} : std::vector<std::string>{note}) << folder;
+      EXPECT_JAPANESE(note, {state.string()});
+      fs::directory_iterator listing(state);
+      EXPECT_LE(std::count_if(begin(listing), end(listing),
+                              [](const fs::directory_entry& e) { return e.path().extension() == ".lock"; }),
+                2);
+      GUICore::NewProject();
+    }
+  }
 }
 
 TEST_F(BackupTest, AFailedWriteIsToldOnceAndSoIsTheFirstOneThatWorksAgain) {
