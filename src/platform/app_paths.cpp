@@ -4,13 +4,16 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/file_io.h"
 
@@ -48,19 +51,71 @@ bool IsScratchName(std::string_view name) {
   });
 }
 
-// The host name and boot id, one line each, that a lock file holds after
-// the pid. Where several machines share the temporary folder and each keeps
-// its locks to itself (NFS with nolock or local_lock), another machine's
-// lock looks free: only the system that made a folder can tell from its
-// lock whether the run has ended. The boot id tells it from a machine of
-// the same name; the folders of its own earlier boots stay too.
-std::string ThisSystem() {
+const MachineFacts* gFacts = nullptr;
+
+const MachineFacts& Facts() {
+  static const MachineFacts kReal;
+  return gFacts ? *gFacts : kReal;
+}
+
+// File systems on this machine's own disks or memory, whose locks no other
+// machine keeps to itself (statfs's f_type).
+constexpr uint32_t kLocalFileSystems[] = {
+    0xEF53,      // ext2, ext3, ext4
+    0x58465342,  // xfs
+    0x9123683E,  // btrfs
+    0x01021994,  // tmpfs
+    0x858458F6,  // ramfs
+    0x794C7630,  // overlayfs
+    0xF2F52010,  // f2fs
+    0x2FC12FC1,  // zfs
+    0xCA451A4E,  // bcachefs
+    0x52654973,  // reiserfs
+    0x3153464A,  // jfs
+    0x4D44,      // vfat
+    0x2011BAB0,  // exfat
+};
+
+bool OnLocalFileSystem(int fd) {
+  uint32_t kind = 0;
+  if (Facts().fileSystemKind) {
+    kind = Facts().fileSystemKind(fd);
+  } else if (struct statfs st {}; ::fstatfs(fd, &st) == 0) {
+    kind = static_cast<uint32_t>(st.f_type);
+  }
+  return std::find(std::begin(kLocalFileSystems), std::end(kLocalFileSystems), kind) != std::end(kLocalFileSystems);
+}
+
+std::string FirstLine(const fs::path& file) {
+  std::string line;
+  if (const auto head = fileio::ReadHead(file, 64)) line.assign(head->begin(), head->end());
+  return line.substr(0, line.find('\n'));
+}
+
+bool IsMachineId(std::string_view id) {
+  return id.size() == 32 && std::all_of(id.begin(), id.end(), [](char c) {
+           return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+         });
+}
+
+// What a lock file holds after the pid, one line each. Where several
+// machines share the temporary folder and each keeps its locks to itself
+// (NFS with nolock or local_lock), another machine's lock looks free: only
+// the machine that made a folder can tell from its lock whether the run has
+// ended. Host names can repeat and boot ids change at each boot; the machine
+// id (empty where there is none, or it is not yet made) stays for good.
+struct System {
+  std::string host;
+  std::string boot;
+  std::string machine;
+};
+
+System ThisSystem() {
   char host[256] = {};
   if (::gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
-  std::string boot;
-  if (const auto id = fileio::ReadHead("/proc/sys/kernel/random/boot_id", 64)) boot.assign(id->begin(), id->end());
-  while (!boot.empty() && boot.back() == '\n') boot.pop_back();
-  return std::string(host) + "\n" + boot + "\n";
+  System self{host, FirstLine(Facts().bootIdFile), FirstLine(Facts().machineIdFile)};
+  if (!IsMachineId(self.machine)) self.machine.clear();
+  return self;
 }
 
 // The lock is taken before the file gets its content, so a lock that can
@@ -76,27 +131,43 @@ std::shared_ptr<ScratchLock> LockScratch(const fs::path& folder) {
   }
   // Should this fail, the file stays empty and the folder is never taken
   // for a left one.
-  const std::string owner = std::to_string(::getpid()) + "\n" + ThisSystem();
+  const System self = ThisSystem();
+  const std::string owner = std::to_string(::getpid()) + "\n" + self.host + "\n" + self.boot + "\n" + self.machine + "\n";
   [[maybe_unused]] const ssize_t written = ::write(lock->fd, owner.data(), owner.size());
   return lock;
 }
 
-// Whether the lock file `lock`, taken, names `system` after its pid. One
-// without (an earlier version's) may be another machine's.
-bool MadeBy(int lock, const std::string& system) {
-  char content[512];
-  const ssize_t n = ::pread(lock, content, sizeof content, 0);
-  if (n <= 0) return false;
-  const std::string_view text(content, static_cast<size_t>(n));
-  const size_t pidEnd = text.find('\n');
-  return pidEnd != std::string_view::npos && text.substr(pidEnd + 1) == system;
+// Whether a lock file that nobody holds, with `text`, was let go by a run
+// on this machine, `self`. An earlier version wrote the pid alone, and
+// before the machine id the host name and boot id; without machine ids to
+// compare, the lock of a host of this name since another boot, like one of
+// a pid alone, counts as this machine's only on a file system of its own
+// (`local`), as two machines may share a name.
+bool EndedHere(std::string_view text, const System& self, bool local) {
+  std::vector<std::string_view> lines;
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    if (end == std::string_view::npos) return false;  // not written whole: not ours
+    lines.push_back(text.substr(0, end));
+    text.remove_prefix(end + 1);
+  }
+  if (lines.empty() || lines[0].empty() ||
+      !std::all_of(lines[0].begin(), lines[0].end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return false;
+  if (lines.size() == 1) return local;
+  if ((lines.size() != 3 && lines.size() != 4) || lines[1] != self.host) return false;
+  const std::string_view machine = lines.size() == 4 ? lines[3] : std::string_view();
+  const bool machinesKnown = !machine.empty() && !self.machine.empty();
+  if (machinesKnown && machine != self.machine) return false;
+  if (!self.boot.empty() && lines[2] == self.boot) return true;
+  return machinesKnown || local;
 }
 
 // Whether the folder `name` in `base` is a scratch folder of the user's,
-// made on `system`, whose run has ended. Then `heldLock` keeps its lock
+// made on `self`, whose run has ended. Then `heldLock` keeps its lock
 // taken until the folder is gone, so that no other start removing left
 // folders at the same time is in the way.
-bool LeftBehind(int base, const char* name, const std::string& system, int& heldLock) {
+bool LeftBehind(int base, const char* name, const System& self, int& heldLock) {
   struct stat seen {};
   if (::fstatat(base, name, &seen, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(seen.st_mode) || seen.st_uid != ::geteuid())
     return false;
@@ -108,8 +179,11 @@ bool LeftBehind(int base, const char* name, const std::string& system, int& held
   ::close(folder);
   if (lock < 0) return false;
   struct stat file {};
+  char text[512];
+  ssize_t n = 0;
   if (::flock(lock, LOCK_EX | LOCK_NB) == 0 && ::fstat(lock, &file) == 0 && S_ISREG(file.st_mode) &&
-      file.st_uid == ::geteuid() && MadeBy(lock, system)) {
+      file.st_uid == ::geteuid() && (n = ::pread(lock, text, sizeof text, 0)) > 0 &&
+      EndedHere(std::string_view(text, static_cast<size_t>(n)), self, OnLocalFileSystem(lock))) {
     heldLock = lock;
     return true;
   }
@@ -150,14 +224,19 @@ AppPaths AppPaths::InFolder(const fs::path& folder) {
   return AppPaths{folder, folder, folder, folder, folder, nullptr};
 }
 
+ScopedMachineFacts::ScopedMachineFacts(MachineFacts facts) : facts_(std::move(facts)), previous_(gFacts) {
+  gFacts = &facts_;
+}
+ScopedMachineFacts::~ScopedMachineFacts() { gFacts = previous_; }
+
 void AppPaths::RemoveLeftScratch() {
-  const std::string system = ThisSystem();
+  const System self = ThisSystem();
   for (const fs::path& base : ScratchBases()) {
     DIR* listing = ::opendir(base.c_str());
     if (!listing) continue;
     while (const dirent* entry = ::readdir(listing)) {
       int lock = -1;
-      if (!IsScratchName(entry->d_name) || !LeftBehind(::dirfd(listing), entry->d_name, system, lock)) continue;
+      if (!IsScratchName(entry->d_name) || !LeftBehind(::dirfd(listing), entry->d_name, self, lock)) continue;
       std::error_code ec;
       fs::remove_all(base / entry->d_name, ec);
       ::close(lock);

@@ -1,7 +1,9 @@
 #pragma once
 // Where the program's files live. Made once at start-up and handed down;
 // tests point every role into a temporary folder.
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,16 +41,43 @@ struct AppPaths {
       "一時ファイル用のフォルダを作成できません（TMPDIR と /tmp）。\nプレビューは表示できません。";
 
   // Removes the scratch folders under TMPDIR and /tmp that runs of the
-  // user's which are gone left behind (killed, or stopped by a crash).
-  // Only our own folders by name and owner, no link, made on this machine
-  // since it started (its host name and boot id in the lock file), whose
-  // lock the run that made them took and no longer holds: never a running
-  // program's, on this machine or another that shares the folder.
+  // user's which are gone left behind (killed, or stopped by a crash or a
+  // power loss). Only our own folders by name and owner, no link, whose
+  // lock the run that made them took and no longer holds, and only where
+  // that run was on this machine (the lock file names its host, boot and
+  // machine id): never a running program's, on this machine or another
+  // that shares the folder. A lock of an earlier boot counts as this
+  // machine's when its machine id says so, or, where there is none to
+  // compare, when the folder lies on a file system of this machine's own;
+  // so does one of an earlier version, which holds the pid alone.
   static void RemoveLeftScratch();
 
   // Creates the writable folders. What could not be made, as messages for
   // the user (empty when all is well); the program goes on without them.
   std::vector<std::string> ensure() const;
+};
+
+// What tells this machine, its boot and its file systems apart, for the
+// locks of scratch folders; tests stand in their own with
+// ScopedMachineFacts.
+struct MachineFacts {
+  std::filesystem::path bootIdFile{"/proc/sys/kernel/random/boot_id"};
+  std::filesystem::path machineIdFile{"/etc/machine-id"};
+  // The kind of the file system that holds the open file (statfs's
+  // f_type), 0 when it cannot be told; unset, the system is asked.
+  std::function<uint32_t(int fd)> fileSystemKind;
+};
+
+class ScopedMachineFacts {
+ public:
+  explicit ScopedMachineFacts(MachineFacts facts);
+  ~ScopedMachineFacts();
+  ScopedMachineFacts(const ScopedMachineFacts&) = delete;
+  ScopedMachineFacts& operator=(const ScopedMachineFacts&) = delete;
+
+ private:
+  MachineFacts facts_;
+  const MachineFacts* previous_;
 };
 
 }  // namespace tesmiro

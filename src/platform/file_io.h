@@ -12,10 +12,13 @@
 
 namespace tesmiro::fileio {
 
+// The largest file the whole-file readers take unless told otherwise.
+inline constexpr uint64_t kMaxReadBytes = uint64_t{1} << 31;
+
 // The whole file, or why not (missing, no regular file, unreadable, or
 // larger than `maxBytes`). Anything but a regular file (a folder, a FIFO, a
 // device) is refused at once, never waited on.
-Result<std::vector<uint8_t>> ReadAll(const std::filesystem::path& path, uint64_t maxBytes = 1ull << 31);
+Result<std::vector<uint8_t>> ReadAll(const std::filesystem::path& path, uint64_t maxBytes = kMaxReadBytes);
 
 // Bytes read from a file, in memory that is not zero-filled first and that,
 // for a large file, lies in huge pages where the system lends them: a
@@ -52,7 +55,7 @@ class FileBytes {
 };
 
 // As ReadAll, into FileBytes: for the large files read while the user waits.
-Result<FileBytes> ReadAllBytes(const std::filesystem::path& path, uint64_t maxBytes = 1ull << 31);
+Result<FileBytes> ReadAllBytes(const std::filesystem::path& path, uint64_t maxBytes = kMaxReadBytes);
 
 // Asks for huge pages for the memory from `data` on, `bytes` long, that a
 // reader is about to fill for the first time (the records parsed from a

@@ -289,7 +289,7 @@ void WriteAutoBackup(const std::filesystem::path& backupPath, bool skip) {
   // encoded keeps the previous backup, which is older but still loads.
   fileio::ReplacementFile file(backupPath);
   ByteWriter w;
-  w.setSink([&file](std::span<const uint8_t> bytes) { return file.write(bytes); }, size_t{1} << 20);
+  w.setSink(TSMModule::ProjectFileSink(file), size_t{1} << 20);
   TESMIRO_GCC12_COPY_WARNINGS_OFF
   w.bytes(TSMModule::kBackupMagic);
   TESMIRO_GCC12_COPY_WARNINGS_ON

@@ -1,6 +1,7 @@
 #include "project/project_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <map>
 #include <set>
 
@@ -25,6 +26,8 @@ namespace {
 // Depths outside this range have no slot in the movie's depth table.
 constexpr int32_t kMinDepth = -256;
 constexpr int32_t kMaxDepth = 256;
+
+uint64_t gProjectFileLimit = kMaxProjectFileBytes;
 
 std::string Detail(const std::string& what) { return std::string(kInvalidFileText) + "(" + what + ")"; }
 
@@ -111,10 +114,17 @@ Failure ReaderReason(const Result<T>& read, const std::filesystem::path& path) {
 
 }  // namespace
 
+uint64_t ProjectFileLimit() { return gProjectFileLimit; }
+
+ScopedProjectFileLimit::ScopedProjectFileLimit(uint64_t bytes) : previous_(gProjectFileLimit) {
+  gProjectFileLimit = bytes;
+}
+ScopedProjectFileLimit::~ScopedProjectFileLimit() { gProjectFileLimit = previous_; }
+
 Result<void> CheckProjectFile(const std::filesystem::path& path) {
   if (const auto opened = fileio::ReadHead(path, 0); !opened) return ReaderReason(opened, path);
   std::error_code ec;
-  if (std::filesystem::file_size(path, ec) > kMaxProjectFileBytes && !ec) return Failure{"が大きすぎます"};
+  if (std::filesystem::file_size(path, ec) > ProjectFileLimit() && !ec) return Failure{"が大きすぎます"};
   return {};
 }
 
@@ -127,7 +137,7 @@ Result<ProjectData> LoadProjectFile(const std::filesystem::path& path) {
   if (head->size() < 6) return Failure{kInvalidFileText};
   ByteReader r(*head);
   if (const Result<EventLayout> layout = ReadHeader(r); !layout) return Failure{layout.message()};
-  auto bytes = fileio::ReadAllBytes(path, kMaxProjectFileBytes);
+  auto bytes = fileio::ReadAllBytes(path, ProjectFileLimit());
   if (!bytes) return ReaderReason(bytes, path);
   return ParseProjectFile(*bytes, GUICore::GetFolderPart(path.string()));
 }
@@ -395,6 +405,19 @@ Result<void> WriteProjectBody(ByteWriter& w, const ProjectSettings& settings, co
   return {};
 }
 
+ByteWriter::Sink ProjectFileSink(fileio::ReplacementFile& file) {
+  return [&file, written = uint64_t{0}](std::span<const uint8_t> bytes) mutable {
+    // Counted as written, so a project too large to open is refused as soon
+    // as it passes the limit rather than encoded whole first.
+    if (written + bytes.size() > ProjectFileLimit()) {
+      file.fail(EFBIG);
+      return false;
+    }
+    written += bytes.size();
+    return file.write(bytes);
+  };
+}
+
 Result<std::vector<uint8_t>> EmptyProjectBytes(const ProjectSettings& settings) {
   ByteWriter w;
   TESMIRO_GCC12_COPY_WARNINGS_OFF
@@ -498,7 +521,7 @@ Result<void> SaveProject(const std::string& path) {
   // project is never held twice.
   fileio::ReplacementFile file(path);
   ByteWriter w;
-  w.setSink([&file](std::span<const uint8_t> bytes) { return file.write(bytes); }, kSaveChunkBytes);
+  w.setSink(TSMModule::ProjectFileSink(file), kSaveChunkBytes);
   TESMIRO_GCC12_COPY_WARNINGS_OFF
   w.bytes(TSMModule::kMagic);
   TESMIRO_GCC12_COPY_WARNINGS_ON

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/byte_reader.h"
+#include "platform/file_io.h"
 #include "platform/result.h"
 #include "project/one_based.h"
 #include "project/records.h"
@@ -36,9 +37,29 @@ inline constexpr size_t kMinEventBytes0A3 = 686;
 inline constexpr size_t kMinEventBytes0A1 = 674;
 inline constexpr size_t kMinEventBytes091 = 98;
 inline constexpr size_t kMinStoreItemBytes = 44;
-// Larger files are refused unread: a project of 9,999 items and 200,000
-// events with their texts takes about 150 MB.
-inline constexpr uint64_t kMaxProjectFileBytes = uint64_t{512} << 20;
+// Larger files are refused unread, and neither a project nor its backup is
+// written larger: one limit for what is written and what is read, the one
+// the backup is read with, so that whatever Save or the backup writes opens
+// again. A project of 9,999 items and 200,000 events with their texts takes
+// about 150 MB; a long text material or event list can take far more.
+inline constexpr uint64_t kMaxProjectFileBytes = fileio::kMaxReadBytes;
+
+// The limit in force: kMaxProjectFileBytes, but while a test holds a
+// ScopedProjectFileLimit.
+uint64_t ProjectFileLimit();
+
+// For tests of the limit without files of gigabytes: while an instance
+// lives, the readers and writers of project files go by `bytes`.
+class ScopedProjectFileLimit {
+ public:
+  explicit ScopedProjectFileLimit(uint64_t bytes);
+  ~ScopedProjectFileLimit();
+  ScopedProjectFileLimit(const ScopedProjectFileLimit&) = delete;
+  ScopedProjectFileLimit& operator=(const ScopedProjectFileLimit&) = delete;
+
+ private:
+  uint64_t previous_;
+};
 
 // A whole project apart from the model.
 struct ProjectData {
@@ -77,6 +98,12 @@ EventRecord ReadEvent(ByteReader& r, EventLayout layout);
 Result<void> WriteProjectBody(ByteWriter& w, const ProjectSettings& settings, const OneBased<StoreItem>& store,
                               const std::vector<Timeline>& timelines, const std::string* relativeTo);
 
+// The sink of a writer of a project file or a backup: the bytes go to
+// `file` as they come, and what would make it longer than the limit fails
+// it as too large ("ファイル [...] を書き込めません：ファイルが大きすぎます")
+// before it is written, so the file it replaces stays.
+ByteWriter::Sink ProjectFileSink(fileio::ReplacementFile& file);
+
 // The file bytes of the open project (its timelines as they stand; the
 // caller commits the working event list first).
 Result<std::vector<uint8_t>> ProjectFileBytes(const std::string& path);
@@ -113,7 +140,8 @@ bool OpenProject(const std::string& path);
 // NewProject and sets path, caption and modified state.
 void InstallProject(TSMModule::ProjectData&& data);
 
-// Writes the whole project to the path (atomically). On success the status
+// Writes the whole project to the path (atomically), or refuses it once it
+// would be larger than a project file may be to open. On success the status
 // line shows the saved message, the project is unmodified and the automatic
 // backup is removed; on failure an "エラー" box tells why and nothing else
 // changes, and the box's message comes back.

@@ -176,6 +176,13 @@ struct OtherRun {
 TEST_F(AppPathsTest, AStartRemovesTheScratchFoldersOfEndedRunsAndNothingElse) {
   env.set("TMPDIR", (dir / "tmp").string());
   fs::create_directory(dir / "tmp");
+  // This machine as the test has it: its boot, its machine id and the kind
+  // of the temporary folder's file system, first a shared one (NFS).
+  const std::string boot = "0b0e1d00-1111-4222-8333-444455556666", machine = "0123456789abcdef0123456789abcdef";
+  std::ofstream(dir / "boot_id") << boot << "\n";
+  std::ofstream(dir / "machine-id") << machine << "\n";
+  uint32_t kind = 0x6969;
+  const ScopedMachineFacts facts({dir / "boot_id", dir / "machine-id", [&kind](int) { return kind; }});
   const fs::path exe = dir / "bin" / "tesmiro";
   OtherRun killed(exe), running(exe);
   ASSERT_EQ(killed.scratch.parent_path(), dir / "tmp");
@@ -184,13 +191,11 @@ TEST_F(AppPathsTest, AStartRemovesTheScratchFoldersOfEndedRunsAndNothingElse) {
   killed.kill();
   const AppPaths mine = ForProgram();
 
-  // A lock file holds the pid, the host name and the boot id.
-  char host[256] = {};
-  EXPECT_EQ(::gethostname(host, sizeof host - 1), 0);
-  std::string boot;
-  std::getline(std::ifstream("/proc/sys/kernel/random/boot_id"), boot);
-  EXPECT_EQ(boot.size(), 36u) << boot;
-  const std::string system = std::string(host) + "\n" + boot + "\n";
+  // A lock file holds the pid, the host name, the boot id and the machine id.
+  char hostName[256] = {};
+  EXPECT_EQ(::gethostname(hostName, sizeof hostName - 1), 0);
+  const std::string host = hostName;
+  const std::string system = host + "\n" + boot + "\n" + machine + "\n";
   std::ifstream lock(mine.scratch / ".running");
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(lock), {}), std::to_string(::getpid()) + "\n" + system);
 
@@ -201,15 +206,16 @@ TEST_F(AppPathsTest, AStartRemovesTheScratchFoldersOfEndedRunsAndNothingElse) {
     std::ofstream(dir / "tmp" / name / ".running") << owner.value_or("1\n" + system);
     return dir / "tmp" / name;
   };
-  const fs::path earlier = left("tesmiro-Ab1234");
+  const std::string earlierBoot = "00000000-0000-0000-0000-000000000000";
+  const std::vector<fs::path> gone = {left("tesmiro-Ab1234"),
+                                      left("tesmiro-reboot", "1\n" + host + "\n" + earlierBoot + "\n" + machine + "\n"),
+                                      left("tesmiro-3lines", "1\n" + host + "\n" + boot + "\n")};
   std::vector<fs::path> kept = {left("tesmiro-long123"), left("other-Ab1234"), dir / "tmp" / "tesmiro-nolock",
                                 dir / "tmp" / "tesmiro-empty1", dir / "tmp" / "tesmiro-linked"};
   // Another machine's, on a shared folder whose locks it keeps to itself:
-  // its host name, or the same name since another boot, or a lock of an
-  // earlier version that names no machine.
-  kept.push_back(left("tesmiro-host01", "1\nanother-host\n" + boot + "\n"));
-  kept.push_back(left("tesmiro-boot01", "1\n" + std::string(host) + "\n00000000-0000-0000-0000-000000000000\n"));
-  kept.push_back(left("tesmiro-pid001", "1\n"));
+  // its host name, or the same name and another machine id.
+  kept.push_back(left("tesmiro-host01", "1\nanother-host\n" + boot + "\n" + machine + "\n"));
+  kept.push_back(left("tesmiro-mach01", "1\n" + host + "\n" + earlierBoot + "\nfedcba9876543210fedcba9876543210\n"));
   kept.push_back(left("tesmiro-longer", "1\n" + system + "more\n"));
   fs::create_directory(kept[2]);  // no lock: an older program's, or made by hand
   fs::create_directory(kept[3]);
@@ -224,14 +230,26 @@ TEST_F(AppPathsTest, AStartRemovesTheScratchFoldersOfEndedRunsAndNothingElse) {
     ASSERT_EQ(::chown(kept.back().c_str(), 4242, 4242), 0);
     ASSERT_EQ(::chown((kept.back() / ".running").c_str(), 4242, 4242), 0);
   }
+  // Locks that name no machine id, of an earlier boot of this host name or
+  // of an earlier version (a pid alone): on a shared folder another
+  // machine's for all this one can tell, on a disk of its own its own.
+  const std::vector<fs::path> unnamed = {left("tesmiro-boot01", "1\n" + host + "\n" + earlierBoot + "\n"),
+                                         left("tesmiro-pid001", "1\n")};
 
   AppPaths::RemoveLeftScratch();
   EXPECT_FALSE(fs::exists(killed.scratch));
-  EXPECT_FALSE(fs::exists(earlier));
+  for (const fs::path& folder : gone) EXPECT_FALSE(fs::exists(folder)) << folder;
   EXPECT_TRUE(fs::exists(running.scratch / ".running"));
   EXPECT_TRUE(fs::exists(mine.scratch / ".running"));
   for (const fs::path& folder : kept) EXPECT_TRUE(fs::exists(folder)) << folder;
+  for (const fs::path& folder : unnamed) EXPECT_TRUE(fs::exists(folder)) << folder;
   EXPECT_TRUE(fs::is_symlink(kept[4]));
+
+  kind = 0xEF53;  // ext4
+  AppPaths::RemoveLeftScratch();
+  for (const fs::path& folder : unnamed) EXPECT_FALSE(fs::exists(folder)) << folder;
+  for (const fs::path& folder : kept) EXPECT_TRUE(fs::exists(folder)) << folder;
+  EXPECT_TRUE(fs::exists(running.scratch / ".running"));
 
   running.kill();
   AppPaths::RemoveLeftScratch();

@@ -418,6 +418,37 @@ TEST_F(ProjectFileTest, FailedSaveKeepsEverything) {
   EXPECT_FALSE(fs::exists(GUICore::AutoBackupPath()));
 }
 
+TEST_F(ProjectFileTest, SaveAndTheBackupWriteNothingOpenRefuses) {
+  BuildRichProject();
+  const fs::path path = dir / "p.tsm";
+  ASSERT_TRUE(GUICore::SaveProject(path.string()));
+  const std::vector<uint8_t> saved = ReadBytes(path);
+  // The limit at this very length: the project saves and opens as it is,
+  // and a byte more is refused by the writers and the reader alike.
+  TSMModule::ScopedProjectFileLimit limit(saved.size());
+  ASSERT_TRUE(GUICore::SaveProject(path.string()));
+  ASSERT_TRUE(GUICore::OpenProject(path.string()));
+  GUICore::State().events.at(3).text1 += "x";
+  GUICore::SetModified(true);
+  ui.messages.clear();
+  ui.statusLines.clear();
+  EXPECT_FALSE(GUICore::SaveProject(path.string()));
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "ファイル [" + path.string() + "] を書き込めません：ファイルが大きすぎます");
+  EXPECT_TRUE(ui.statusLines.empty());
+  EXPECT_EQ(ReadBytes(path), saved);
+  EXPECT_TRUE(GUICore::HasUnsavedChanges());
+  WriteFile(dir / "longer.tsm", std::string(saved.begin(), saved.end()) + "x");
+  EXPECT_EQ(TSMModule::LoadProjectFile(dir / "longer.tsm").message(), "が大きすぎます");
+
+  // The backup holds more than the file (its path, its time, absolute paths).
+  GUICore::WriteAutoBackup(GUICore::AutoBackupPath(), false);
+  EXPECT_FALSE(fs::exists(GUICore::AutoBackupPath()));
+  ASSERT_EQ(ui.statusLines.size(), 1u);
+  EXPECT_EQ(ui.statusLines[0], "自動バックアップを保存できません。ファイル [" + GUICore::AutoBackupPath().string() +
+                                   "] を書き込めません：ファイルが大きすぎます");
+}
+
 TEST_F(ProjectFileTest, OpenFailureLeavesANewProject) {
   BuildRichProject();
   auto path = dir / "broken.tsm";
@@ -511,7 +542,7 @@ TEST_F(ProjectFileTest, AFileFarLargerThanAnyProjectIsRefusedUnread) {
   for (const auto& [head, reason] : {std::pair{"NOTTSM", TSMModule::kInvalidFileText}, {"TSM0A3", "が大きすぎます"}}) {
     const fs::path path = dir / "huge.tsm";
     WriteFile(path, head);
-    fs::resize_file(path, uint64_t{1} << 30);
+    fs::resize_file(path, TSMModule::kMaxProjectFileBytes + 1);
     const auto data = TSMModule::LoadProjectFile(path);
     EXPECT_FALSE(data) << head;
     EXPECT_EQ(data.message(), reason);
