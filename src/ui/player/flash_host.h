@@ -73,8 +73,8 @@ class FlashHost : public QWidget {
 
   virtual FlashCapabilities capabilities() const = 0;
 
-  // The host's player could not start: every movie after fails at once, so
-  // a window that wants to show one makes a new host.
+  // The host's player could not start, or has stopped: every movie after
+  // fails at once, so a window that wants to show one makes a new host.
   virtual bool startFailed() const { return false; }
   // A host whose start costs (the web player starts its engine and compiles
   // its code) is kept between previews, and may be started ahead of them;

@@ -48,6 +48,7 @@ constexpr const char* kPageNotLoaded =
 constexpr const char* kPlayerDidNotStart =
     "プレビュー用のプレイヤーが起動しませんでした。もう一度プレビューしてください。"
     "直らないときは Tesmiro をインストールし直してください。";
+constexpr const char* kPlayerStopped = "プレビュー用のプレイヤーが停止しました。次のプレビューで起動し直します。";
 
 QString MovieMissing(const QString& path) { return QStringLiteral("ファイル [%1] が見つかりません。").arg(path); }
 
@@ -167,6 +168,9 @@ RuffleFlashView::RuffleFlashView(QWidget* parent) : FlashHost(parent), viewId_(N
   hooks.loadFinished = [self](bool) {
     if (self) self->checkPageLoaded();
   };
+  hooks.processEnded = [self] {
+    if (self) self->onProcessEnded();
+  };
   hooks.ownServer = server_->url(QString()).adjusted(QUrl::RemovePath);
   page_ = engine->createPage(this, WebPageKind::Player, std::move(hooks));
   EnsurePlayerRoutes(*server_);
@@ -250,6 +254,16 @@ void RuffleFlashView::failStart(const QString& reason) {
   startFailure_ = reason;
   if (moviePath_.isEmpty() || movieLoaded_) return;
   failMovie(reason);
+}
+
+// The page went with its process, and the movie shown in it: the stage
+// says so, and the next preview makes a new player, as this one would show
+// nothing from now on.
+void RuffleFlashView::onProcessEnded() {
+  pageReady_ = false;
+  movieLoaded_ = false;
+  if (grab_) finishGrab(false);
+  failStart(QString::fromUtf8(kPlayerStopped));
 }
 
 void RuffleFlashView::failMovie(const QString& reason) {

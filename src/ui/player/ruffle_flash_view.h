@@ -102,6 +102,7 @@ class RuffleFlashView : public FlashHost {
   void onHostMessage(const QString& kind, const QJsonValue& value);
   void checkPageLoaded();
   void failStart(const QString& reason);
+  void onProcessEnded();
   // The movie of this generation failed: said on the stage and to the window.
   void failMovie(const QString& reason);
   void startLoad();
@@ -131,8 +132,8 @@ class RuffleFlashView : public FlashHost {
   QString moviePath_;
   bool warming_ = false;  // the load is the warm-up's, not a movie's
   bool playerStarted_ = false;
-  // The page, its script or the player's code could not be loaded: the
-  // player keeps its first failure, so no movie will play in this page.
+  // The page, its script or the player's code could not be loaded, or the
+  // page's process ended: no movie will play in this page.
   bool startFailed_ = false;
   QString startFailure_;  // why, for the user
   int generation_ = 0;

@@ -27,6 +27,10 @@ struct WebPageHooks {
   // Links the page wanted to follow (a movie's getURL, window.open); the
   // page itself never navigates. At most one a second arrives.
   std::function<void(const QUrl& url)> openLink;
+  // The process that ran the page has ended (the system ended it, out of
+  // memory, or it crashed): the page shows nothing and runs no script from
+  // then on. Not heard while the page itself is being destroyed.
+  std::function<void()> processEnded;
   // Links to this server (scheme, host and port) are the program's own and
   // go nowhere.
   QUrl ownServer;
@@ -64,5 +68,5 @@ class WebEngine {
 
 }  // namespace tesmiro::player
 
-#define TESMIRO_WEB_ENGINE_IID "org.tesmiro.WebEngine/1"
+#define TESMIRO_WEB_ENGINE_IID "org.tesmiro.WebEngine/2"
 Q_DECLARE_INTERFACE(tesmiro::player::WebEngine, TESMIRO_WEB_ENGINE_IID)

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -24,6 +25,7 @@
 #include "support/checkers.h"
 #include "support/find_control.h"
 #include "support/main_gui_fixture.h"
+#include "support/user_text.h"
 #include "support/wait_and_files.h"
 #include "swf/swf_writer.h"
 #include "ui/dialogs/event_dialog.h"
@@ -141,6 +143,20 @@ TEST_F(RuffleLivePicture, ADraggedHandleMovesTheBoxesAtOnceAndThePictureFollows)
   EXPECT_GT(pane->picturesWritten(), written);
   ASSERT_TRUE(WaitUntil([&] { return StagePixel(72, 152) == 0xFF0000; })) << "the picture never showed the new size";
   EXPECT_EQ(StagePixel(85, 165), 0xFFFFFFu);
+}
+
+// The player's process may end under the picture: the stage says so, and
+// the next picture comes in a new player.
+TEST_F(RuffleLivePicture, ThePictureAfterThePlayerStoppedComesInANewPlayer) {
+  const QPointer<player::FlashHost> ended = Control<player::FlashHost>(dialog, "flashHost");
+  ASSERT_TRUE(WaitUntil([&] { return StagePixel(40, 120) == 0xFF0000; })) << "the square never showed";
+  ASSERT_TRUE(EndPageProcess(ended));
+  ASSERT_TRUE(WaitUntil([&] { return !ended->shownFailure().isEmpty(); })) << "the stage never said the player stopped";
+  EXPECT_JAPANESE(ended->shownFailure().toStdString());
+  pane->MakePictPreview(true, false);
+  Settled();
+  EXPECT_TRUE(ended.isNull()) << "the stopped player was kept";
+  EXPECT_TRUE(WaitUntil([&] { return StagePixel(40, 120) == 0xFF0000; })) << State();
 }
 
 TEST_F(RuffleLivePicture, TheFrameReadoutIsTheMovieUnderneathsOwnFrame) {

@@ -280,6 +280,40 @@ TEST_F(RufflePreview, APlayerThatFailedToStartIsReplacedAtTheNextF5) {
   EXPECT_EQ(player::KeptFlashHost(), working.data()) << "the player that works is kept";
 }
 
+// The system may end the process of the player's page (out of memory on a
+// large movie, a crash of the engine): the window showing it says so, and
+// the next F5 starts a new player that shows the movie, whether the process
+// ended under the window or while the player was kept between previews.
+TEST_F(RufflePreview, APlayerWhoseProcessEndedIsReplacedAtTheNextF5) {
+  gui::MainGUI& main = start(QString::fromStdString(makeProject(6).string()));
+  auto* const previewAction = Control<QAction>(main, "previewWindowAction");
+  const auto movieShown = [&] { return host()->totalFrames() >= kFrames && host()->frameNum() >= 0; };
+  previewAction->trigger();
+  ASSERT_TRUE(PreviewWindow::isShownNow());
+  ASSERT_TRUE(WaitUntil(movieShown)) << "the movie never showed";
+  const QPointer<player::FlashHost> ended = host();
+  ASSERT_TRUE(EndPageProcess(ended));
+  ASSERT_TRUE(WaitUntil([&] { return !ended->shownFailure().isEmpty(); })) << "the stage never said the player stopped";
+  EXPECT_JAPANESE(ended->shownFailure().toStdString());
+  EXPECT_TRUE(Control<QLabel>(ended.data(), "failureLabel")->isVisible());
+
+  previewAction->trigger();
+  ASSERT_TRUE(PreviewWindow::isShownNow());
+  EXPECT_NE(host(), ended.data()) << "the stopped player was kept";
+  ASSERT_TRUE(WaitUntil(movieShown)) << "the movie never showed after the player stopped";
+
+  PreviewWindow::unload();
+  const QPointer<player::FlashHost> kept = player::KeptFlashHost();
+  ASSERT_NE(kept, nullptr);
+  ASSERT_TRUE(EndPageProcess(kept));
+  ASSERT_TRUE(WaitUntil([&] { return !kept->worthKeeping(); })) << "the kept player's end was not heard";
+  previewAction->trigger();
+  ASSERT_TRUE(PreviewWindow::isShownNow());
+  EXPECT_NE(host(), kept.data()) << "the stopped player was used";
+  EXPECT_TRUE(WaitUntil(movieShown)) << "the movie never showed after the kept player stopped";
+  EXPECT_TRUE(host()->shownFailure().isEmpty());
+}
+
 TEST_F(RufflePreview, TheBrowserBoxShowsThePageInABareWindowSizedToTheStage) {
   gui::MainGUI& main = start(QString::fromStdString(makeProject(6).string()));
   Prefs::Current().previewUseIE = 1;

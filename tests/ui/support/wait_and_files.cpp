@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <fstream>
 #include <memory>
+#include <signal.h>
 
 #include "ui/player/ruffle_flash_view.h"
+#include "ui/player/web_page.h"
 
 namespace tesmiro::testing {
 
@@ -51,6 +53,18 @@ bool WaitForPageFrames(player::FlashHost* host, int frames, int ms) {
         return state->left <= 0;
       },
       ms);
+}
+
+bool EndPageProcess(player::FlashHost* host) {
+  auto* view = qobject_cast<player::RuffleFlashView*>(host);
+  if (!view || !view->webPage()) return false;
+  // The web engine's page is a child of its view and tells its process's
+  // id as a property: the tests do not link the web engine.
+  for (const QObject* o : view->webPage()->widget()->findChildren<QObject*>(Qt::FindDirectChildrenOnly)) {
+    const qint64 pid = o->property("renderProcessPid").toLongLong();
+    if (pid > 0) return ::kill(static_cast<pid_t>(pid), SIGKILL) == 0;
+  }
+  return false;
 }
 
 void WriteRedSquareKvg(const std::filesystem::path& path) {

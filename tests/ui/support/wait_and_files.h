@@ -18,6 +18,11 @@ bool WaitUntil(const std::function<bool()>& done, int ms = 30000);
 // the web player.
 bool WaitForPageFrames(player::FlashHost* host, int frames, int ms = 30000);
 
+// Ends the process that runs the web player's page of `host` at once, as
+// the system ends one that runs out of memory. False when `host` is not the
+// web player or its page has no process.
+bool EndPageProcess(player::FlashHost* host);
+
 // A red 40-pixel square in a vector file of the program's own format.
 void WriteRedSquareKvg(const std::filesystem::path& path);
 

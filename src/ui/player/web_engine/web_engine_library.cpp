@@ -53,7 +53,12 @@ class PageView : public QWebEngineView, public WebPage {
     setPage(page_);
     if (hooks.titleChanged) connect(this, &QWebEngineView::titleChanged, this, hooks.titleChanged);
     if (hooks.loadFinished) connect(page_, &QWebEnginePage::loadFinished, this, hooks.loadFinished);
+    if (hooks.processEnded)
+      connect(page_, &QWebEnginePage::renderProcessTerminated, this, [ended = hooks.processEnded] { ended(); });
   }
+  // The page's process ends with the page: that is no news for its owner,
+  // who is destroying it.
+  ~PageView() override { disconnect(page_, &QWebEnginePage::renderProcessTerminated, this, nullptr); }
 
   QWidget* widget() override { return this; }
   void load(const QUrl& url) override {
