@@ -4,6 +4,7 @@
 #include <linux/inet_diag.h>
 #include <linux/netlink.h>
 #include <linux/sock_diag.h>
+#include <net/if.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -88,6 +89,15 @@ LoopbackPeer PeerOf(const Entry& e) {
 
 enum class Answer { kFound, kMissing, kNoAnswer };
 
+// A lookup by ends alone matches only sockets bound to no device; a client
+// may have bound its own to the loopback device, through which every
+// connection on this machine runs, and asked with that device the lookup
+// finds both.
+unsigned LoopbackIndex() {
+  static const unsigned index = ::if_nametoindex("lo");
+  return index;
+}
+
 // The socket whose own end is `self` and whose peer is `other`, asked of the
 // socket diagnostics by its ends alone (no dump of every socket).
 Answer AskDiagnostics(const End& self, const End& other, Entry& entry) {
@@ -114,6 +124,7 @@ Answer AskDiagnostics(const End& self, const End& other, Entry& entry) {
   id.idiag_dport = htons(other.port);
   std::memcpy(id.idiag_src, v4 ? self.address + 12 : self.address, v4 ? 4 : 16);
   std::memcpy(id.idiag_dst, v4 ? other.address + 12 : other.address, v4 ? 4 : 16);
+  id.idiag_if = LoopbackIndex();
   id.idiag_cookie[0] = id.idiag_cookie[1] = INET_DIAG_NOCOOKIE;
   sockaddr_nl kernel{};
   kernel.nl_family = AF_NETLINK;

@@ -102,6 +102,26 @@ TEST(LoopbackPeerTest, AClientOfThisUserIsOursUntilItClosesOrResets) {
   }
 }
 
+TEST(LoopbackPeerTest, AClientBoundToTheLoopbackDeviceIsOurs) {
+  uint16_t port = 0;
+  const int listener = Listen(AF_INET, port);
+  ASSERT_GE(listener, 0);
+  const int client = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const bool bound = ::setsockopt(client, SOL_SOCKET, SO_BINDTODEVICE, "lo", 3) == 0;
+  if (!bound) {
+    ::close(client);
+    ::close(listener);
+  }
+  REQUIRE_CHECKER(bound ? "" : "a socket can be bound to the loopback device only by root (run the tests as root)");
+  const sockaddr_storage to = Loopback(AF_INET, port);
+  ASSERT_EQ(::connect(client, reinterpret_cast<const sockaddr*>(&to), sizeof to), 0);
+  const int accepted = ::accept(listener, nullptr, nullptr);
+  ExpectEveryWay(accepted, LoopbackPeer::State::kOpen, ::geteuid(), "bound to the loopback device");
+  ::close(accepted);
+  ::close(client);
+  ::close(listener);
+}
+
 TEST(LoopbackPeerTest, AClientOfAnotherUserIsTheirs) {
   REQUIRE_OTHER_USER();
   uint16_t port = 0;
