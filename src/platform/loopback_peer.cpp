@@ -4,6 +4,7 @@
 #include <linux/inet_diag.h>
 #include <linux/netlink.h>
 #include <linux/sock_diag.h>
+#include <net/if.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -16,6 +17,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace tesmiro {
 namespace {
@@ -88,6 +90,20 @@ LoopbackPeer PeerOf(const Entry& e) {
 
 enum class Answer { kFound, kMissing, kNoAnswer };
 
+LoopbackPeerSources& Sources() {
+  static LoopbackPeerSources sources;
+  return sources;
+}
+
+// A lookup by ends alone matches only sockets bound to no device; a client
+// may have bound its own to the loopback device, through which every
+// connection on this machine runs, and asked with that device the lookup
+// finds both.
+unsigned LoopbackIndex() {
+  static const unsigned index = ::if_nametoindex("lo");
+  return index;
+}
+
 // The socket whose own end is `self` and whose peer is `other`, asked of the
 // socket diagnostics by its ends alone (no dump of every socket).
 Answer AskDiagnostics(const End& self, const End& other, Entry& entry) {
@@ -114,6 +130,7 @@ Answer AskDiagnostics(const End& self, const End& other, Entry& entry) {
   id.idiag_dport = htons(other.port);
   std::memcpy(id.idiag_src, v4 ? self.address + 12 : self.address, v4 ? 4 : 16);
   std::memcpy(id.idiag_dst, v4 ? other.address + 12 : other.address, v4 ? 4 : 16);
+  id.idiag_if = LoopbackIndex();
   id.idiag_cookie[0] = id.idiag_cookie[1] = INET_DIAG_NOCOOKIE;
   sockaddr_nl kernel{};
   kernel.nl_family = AF_NETLINK;
@@ -152,38 +169,82 @@ Answer AskDiagnostics(const End& self, const End& other, Entry& entry) {
   return answer;
 }
 
-// Reads one of /proc/net/tcp and tcp6 for the sockets with the ends of
-// `ends`: the client's (its own end is our remote one) and ours.
-void ReadProcTable(const char* path, const Ends& ends, std::optional<Entry>& peer, bool& ownSeen) {
-  std::ifstream table(path);
-  std::string line;
-  std::getline(table, line);  // the column names
-  while (std::getline(table, line)) {
-    char localHex[33] = {}, remoteHex[33] = {};
-    unsigned localPort = 0, remotePort = 0;
-    unsigned long uid = 0, inode = 0;
-    if (std::sscanf(line.c_str(), " %*u: %32[0-9A-Fa-f]:%x %32[0-9A-Fa-f]:%x %*x %*x:%*x %*x:%*x %*x %lu %*d %lu",
-                    localHex, &localPort, remoteHex, &remotePort, &uid, &inode) != 6)
-      continue;
-    // Each word of an address as the kernel holds it in memory, printed as
-    // a number.
-    const auto parse = [](const char* hex, unsigned port) -> std::optional<End> {
-      const size_t digits = std::strlen(hex);
-      if (digits != 8 && digits != 32) return std::nullopt;
-      End end;
-      if (digits == 8) end.address[10] = end.address[11] = 0xFF;
-      for (size_t w = 0; w < digits / 8; ++w) {
-        const auto word = static_cast<uint32_t>(std::stoul(std::string(hex + 8 * w, 8), nullptr, 16));
-        std::memcpy(end.address + (digits == 8 ? 12 : 4 * w), &word, 4);
+// A connection looked for in /proc's tables: its client's socket (whose own
+// end is our remote one), and whether its own was seen.
+struct ProcLookup {
+  Ends ends;
+  std::optional<Entry> peer;
+  bool ownSeen = false;
+};
+
+// Reads /proc/net/tcp, then tcp6, each once, and stops once every client's
+// socket is found: the kernel writes a table as it is read, walking all
+// its sockets. A client's socket of either family can reach an IPv4
+// address.
+void ReadProcTables(std::span<ProcLookup> lookups) {
+  size_t missing = lookups.size();
+  for (const char* path : {"/proc/net/tcp", "/proc/net/tcp6"}) {
+    if (missing == 0) return;
+    const std::unique_ptr<std::istream> table =
+        Sources().openTable ? Sources().openTable(path) : std::make_unique<std::ifstream>(path);
+    if (!table) continue;
+    std::string line;
+    std::getline(*table, line);  // the column names
+    while (missing > 0 && std::getline(*table, line)) {
+      char localHex[33] = {}, remoteHex[33] = {};
+      unsigned localPort = 0, remotePort = 0;
+      unsigned long uid = 0, inode = 0;
+      if (std::sscanf(line.c_str(), " %*u: %32[0-9A-Fa-f]:%x %32[0-9A-Fa-f]:%x %*x %*x:%*x %*x:%*x %*x %lu %*d %lu",
+                      localHex, &localPort, remoteHex, &remotePort, &uid, &inode) != 6)
+        continue;
+      // Each word of an address as the kernel holds it in memory, printed
+      // as a number.
+      const auto parse = [](const char* hex, unsigned port) -> std::optional<End> {
+        const size_t digits = std::strlen(hex);
+        if (digits != 8 && digits != 32) return std::nullopt;
+        End end;
+        if (digits == 8) end.address[10] = end.address[11] = 0xFF;
+        for (size_t w = 0; w < digits / 8; ++w) {
+          const auto word = static_cast<uint32_t>(std::stoul(std::string(hex + 8 * w, 8), nullptr, 16));
+          std::memcpy(end.address + (digits == 8 ? 12 : 4 * w), &word, 4);
+        }
+        end.port = static_cast<uint16_t>(port);
+        return end;
+      };
+      const std::optional<End> local = parse(localHex, localPort), remote = parse(remoteHex, remotePort);
+      if (!local || !remote) continue;
+      for (ProcLookup& l : lookups) {
+        if (!l.peer && *local == l.ends.remote && *remote == l.ends.local) {
+          l.peer = Entry{static_cast<uid_t>(uid), inode};
+          --missing;
+        }
+        if (*local == l.ends.local && *remote == l.ends.remote) l.ownSeen = true;
       }
-      end.port = static_cast<uint16_t>(port);
-      return end;
-    };
-    const std::optional<End> local = parse(localHex, localPort), remote = parse(remoteHex, remotePort);
-    if (!local || !remote) continue;
-    if (*local == ends.remote && *remote == ends.local) peer = Entry{static_cast<uid_t>(uid), inode};
-    if (*local == ends.local && *remote == ends.remote) ownSeen = true;
+    }
   }
+}
+
+std::vector<LoopbackPeer> PeersFromProc(std::span<const int> connected) {
+  std::vector<LoopbackPeer> peers(connected.size());
+  std::vector<ProcLookup> lookups;
+  std::vector<size_t> of;  // the connection each lookup is for
+  for (size_t i = 0; i < connected.size(); ++i) {
+    const std::optional<Ends> ends = EndsOf(connected[i]);
+    if (ends) {
+      lookups.push_back({*ends, std::nullopt, false});
+      of.push_back(i);
+    } else if (WasReset(connected[i])) {
+      peers[i] = {LoopbackPeer::State::kClosed, 0};
+    }
+  }
+  if (!lookups.empty()) ReadProcTables(lookups);
+  for (size_t k = 0; k < lookups.size(); ++k) {
+    if (lookups[k].peer)
+      peers[of[k]] = PeerOf(*lookups[k].peer);
+    else if (lookups[k].ownSeen || WasReset(connected[of[k]]))
+      peers[of[k]] = {LoopbackPeer::State::kClosed, 0};
+  }
+  return peers;
 }
 
 }  // namespace
@@ -211,28 +272,37 @@ LoopbackPeer LoopbackPeerFromDiagnostics(int connected) {
 }
 
 LoopbackPeer LoopbackPeerFromProc(int connected) {
-  const std::optional<Ends> ends = EndsOf(connected);
-  if (!ends) return WasReset(connected) ? LoopbackPeer{LoopbackPeer::State::kClosed, 0} : LoopbackPeer{};
-  // A client's socket of either family can reach an IPv4 address.
-  std::optional<Entry> peer;
-  bool ownSeen = false;
-  for (const char* path : {"/proc/net/tcp", "/proc/net/tcp6"}) ReadProcTable(path, *ends, peer, ownSeen);
-  if (peer) return PeerOf(*peer);
-  if (ownSeen || WasReset(connected)) return {LoopbackPeer::State::kClosed, 0};
-  return {};
+  const int one[] = {connected};
+  return PeersFromProc(one)[0];
 }
 
-LoopbackPeer LoopbackPeerOf(int connected) {
+std::vector<LoopbackPeer> LoopbackPeersOf(std::span<const int> connected) {
   // Where the diagnostics said nothing and /proc told, /proc is asked from
   // then on.
   static std::atomic<bool> procOnly = false;
-  if (!procOnly) {
-    const LoopbackPeer peer = LoopbackPeerFromDiagnostics(connected);
-    if (peer.state != LoopbackPeer::State::kUnknown) return peer;
+  const bool askDiagnostics = Sources().diagnostics && !procOnly;
+  std::vector<LoopbackPeer> peers(connected.size());
+  std::vector<int> untold;
+  for (size_t i = 0; i < connected.size(); ++i) {
+    if (askDiagnostics) peers[i] = LoopbackPeerFromDiagnostics(connected[i]);
+    if (peers[i].state == LoopbackPeer::State::kUnknown) untold.push_back(connected[i]);
   }
-  const LoopbackPeer peer = LoopbackPeerFromProc(connected);
-  if (peer.state != LoopbackPeer::State::kUnknown) procOnly = true;
-  return peer;
+  if (untold.empty()) return peers;
+  const std::vector<LoopbackPeer> fromProc = PeersFromProc(untold);
+  auto told = fromProc.begin();
+  for (LoopbackPeer& peer : peers) {
+    if (peer.state != LoopbackPeer::State::kUnknown) continue;
+    peer = *told++;
+    if (askDiagnostics && peer.state != LoopbackPeer::State::kUnknown) procOnly = true;
+  }
+  return peers;
 }
+
+LoopbackPeer LoopbackPeerOf(int connected) {
+  const int one[] = {connected};
+  return LoopbackPeersOf(one)[0];
+}
+
+void SetLoopbackPeerSources(LoopbackPeerSources sources) { Sources() = std::move(sources); }
 
 }  // namespace tesmiro

@@ -6,6 +6,12 @@
 // programs from those of every other user, before it reads a byte.
 #include <sys/types.h>
 
+#include <functional>
+#include <istream>
+#include <memory>
+#include <span>
+#include <vector>
+
 namespace tesmiro {
 
 struct LoopbackPeer {
@@ -22,8 +28,23 @@ struct LoopbackPeer {
 // IPv6). Asks the socket diagnostics, and /proc where they do not answer.
 LoopbackPeer LoopbackPeerOf(int connected);
 
+// The same for connections taken in together, in their order. Where /proc
+// has to tell, each of its tables is read once for all of them, and only
+// as far as it takes to find them: a table of thousands of sockets takes
+// tens of milliseconds to read.
+std::vector<LoopbackPeer> LoopbackPeersOf(std::span<const int> connected);
+
 // Each way alone, for the tests.
 LoopbackPeer LoopbackPeerFromDiagnostics(int connected);
 LoopbackPeer LoopbackPeerFromProc(int connected);
+
+// What the lookups ask, for the tests: without the diagnostics they ask
+// /proc alone, as on a system whose diagnostics do not answer; `openTable`
+// opens one of /proc's tables (by its path) in place of the file itself.
+struct LoopbackPeerSources {
+  bool diagnostics = true;
+  std::function<std::unique_ptr<std::istream>(const char* path)> openTable;
+};
+void SetLoopbackPeerSources(LoopbackPeerSources sources);
 
 }  // namespace tesmiro

@@ -10,8 +10,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <fstream>
+#include <map>
+#include <memory>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "support/other_user.h"
 
@@ -65,6 +69,21 @@ constexpr std::pair<const char*, Way> kWays[] = {
     {"either", LoopbackPeerOf},
 };
 
+// While it lives, the lookups ask /proc alone, as where the socket
+// diagnostics do not answer, and count how often each table is opened.
+struct ProcAlone {
+  ProcAlone() {
+    SetLoopbackPeerSources({false, [this](const char* path) -> std::unique_ptr<std::istream> {
+                              ++opened[path];
+                              return std::make_unique<std::ifstream>(path);
+                            }});
+  }
+  ~ProcAlone() { SetLoopbackPeerSources({}); }
+  ProcAlone(const ProcAlone&) = delete;
+  ProcAlone& operator=(const ProcAlone&) = delete;
+  std::map<std::string, int> opened;
+};
+
 void ExpectEveryWay(int accepted, LoopbackPeer::State state, uid_t uid, const std::string& what) {
   for (const auto& [name, way] : kWays) {
     const LoopbackPeer peer = way(accepted);
@@ -96,10 +115,43 @@ TEST(LoopbackPeerTest, AClientOfThisUserIsOursUntilItClosesOrResets) {
     ExpectEveryWay(accepted[0], LoopbackPeer::State::kOpen, ::geteuid(), std::string(what) + ", open");
     ExpectEveryWay(accepted[1], LoopbackPeer::State::kClosed, 0, std::string(what) + ", closed");
     ExpectEveryWay(accepted[2], LoopbackPeer::State::kClosed, 0, std::string(what) + ", reset");
+    {
+      // The three at once, from /proc: each table is read once for all,
+      // and the second not at all when the first had them.
+      ProcAlone proc;
+      const std::vector<LoopbackPeer> together = LoopbackPeersOf(accepted);
+      ASSERT_EQ(together.size(), 3U);
+      EXPECT_EQ(together[0].state, LoopbackPeer::State::kOpen) << what;
+      EXPECT_EQ(together[0].uid, ::geteuid()) << what;
+      EXPECT_EQ(together[1].state, LoopbackPeer::State::kClosed) << what;
+      EXPECT_EQ(together[2].state, LoopbackPeer::State::kClosed) << what;
+      EXPECT_FALSE(proc.opened.empty()) << what;
+      for (const auto& [path, times] : proc.opened) EXPECT_EQ(times, 1) << what << ", " << path;
+    }
     for (int fd : accepted) ::close(fd);
     ::close(open);
     ::close(listener);
   }
+}
+
+TEST(LoopbackPeerTest, AClientBoundToTheLoopbackDeviceIsOurs) {
+  uint16_t port = 0;
+  const int listener = Listen(AF_INET, port);
+  ASSERT_GE(listener, 0);
+  const int client = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const bool bound = ::setsockopt(client, SOL_SOCKET, SO_BINDTODEVICE, "lo", 3) == 0;
+  if (!bound) {
+    ::close(client);
+    ::close(listener);
+  }
+  REQUIRE_CHECKER(bound ? "" : "a socket can be bound to the loopback device only by root (run the tests as root)");
+  const sockaddr_storage to = Loopback(AF_INET, port);
+  ASSERT_EQ(::connect(client, reinterpret_cast<const sockaddr*>(&to), sizeof to), 0);
+  const int accepted = ::accept(listener, nullptr, nullptr);
+  ExpectEveryWay(accepted, LoopbackPeer::State::kOpen, ::geteuid(), "bound to the loopback device");
+  ::close(accepted);
+  ::close(client);
+  ::close(listener);
 }
 
 TEST(LoopbackPeerTest, AClientOfAnotherUserIsTheirs) {

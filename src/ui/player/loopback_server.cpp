@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <deque>
 #include <utility>
+#include <vector>
 
 #include "platform/loopback_peer.h"
 
@@ -112,8 +113,7 @@ bool HoldsCookie(const QByteArray& header, const QByteArray& secret) {
 // player's connections need. Where the system does not tell, every
 // connection is taken in, and the allowances alone stand between other
 // users and the player.
-bool OfOurUser(int descriptor) {
-  const LoopbackPeer peer = LoopbackPeerOf(descriptor);
+bool OfOurUser(const LoopbackPeer& peer) {
   if (peer.state != LoopbackPeer::State::kUnknown)
     return peer.state == LoopbackPeer::State::kOpen && peer.uid == ::geteuid();
   static bool told = false;
@@ -388,6 +388,11 @@ HttpResponse LoopbackServer::serveFile(const QString& folder, const QString& res
 }
 
 void LoopbackServer::onAcceptable() {
+  // Whose the connections are is asked for all of a round at once: where
+  // only /proc tells, its tables are then read once a round, not once a
+  // connection.
+  std::vector<int> taken;
+  bool outOfDescriptors = false;
   for (int i = 0; i < kAcceptBatch; ++i) {
     sockaddr_in peer{};
     socklen_t length = sizeof peer;
@@ -396,27 +401,30 @@ void LoopbackServer::onAcceptable() {
       // Only this machine's own programs reach a loopback listener; still,
       // answer nothing that did not come over loopback.
       if (peer.sin_family == AF_INET && ntohl(peer.sin_addr.s_addr) >> 24 == IN_LOOPBACKNET)
-        admit(fd);
+        taken.push_back(fd);
       else
         ::close(fd);
       continue;
     }
     if (errno == EINTR || errno == ECONNABORTED) continue;
-    if (errno != EAGAIN && errno != EWOULDBLOCK) {
-      // No descriptor left, most likely. The waiting connections stay
-      // queued in the system; the socket keeps signalling them, so it is
-      // not listened to until the next try.
-      acceptNotifier_.setEnabled(false);
-      acceptRetry_.start();
-    }
-    return;
+    // Else no descriptor left, most likely.
+    outOfDescriptors = errno != EAGAIN && errno != EWOULDBLOCK;
+    break;
+  }
+  const std::vector<LoopbackPeer> peers = LoopbackPeersOf(taken);
+  for (size_t i = 0; i < taken.size(); ++i) admit(taken[i], peers[i]);
+  if (outOfDescriptors) {
+    // The waiting connections stay queued in the system; the socket keeps
+    // signalling them, so it is not listened to until the next try.
+    acceptNotifier_.setEnabled(false);
+    acceptRetry_.start();
   }
 }
 
-void LoopbackServer::admit(int descriptor) {
+void LoopbackServer::admit(int descriptor, const LoopbackPeer& peer) {
   // Other users' connections, and one its client has closed again already
   // (a flood that opens and closes), are let go before they take a place.
-  if (!OfOurUser(descriptor)) {
+  if (!OfOurUser(peer)) {
     ::close(descriptor);
     return;
   }

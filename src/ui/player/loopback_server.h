@@ -33,6 +33,10 @@
 class QFile;
 class QTcpSocket;
 
+namespace tesmiro {
+struct LoopbackPeer;
+}
+
 namespace tesmiro::player {
 
 struct HttpRequest {
@@ -158,7 +162,7 @@ class LoopbackServer : public QObject {
   bool hostIsOurs(const QByteArray& host) const;
   void closeListener();
   void onAcceptable();
-  void admit(int descriptor);
+  void admit(int descriptor, const LoopbackPeer& peer);
   void readWaiting(Connection& c);
   bool makeRoomForUnproven();
   void makeRoomForProven(const Connection& newcomer);

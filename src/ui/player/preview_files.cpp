@@ -325,28 +325,48 @@ class FolderNames {
     // Of the names, the longest together: most strings are turned away
     // by their length alone.
     std::bitset<256> lengths;
+    // What may be a folder: folders, links and entries of no known type.
+    QSet<QByteArray> folders;
     bool holds(const QByteArray& name) const {
       return lengths[static_cast<size_t>(std::min<qsizetype>(name.size(), 255))] && names.contains(name);
     }
   };
 
+  // A folder is looked for in the listing of the one above it, from the
+  // root down: strings that merely hold a slash cost no look into the file
+  // system, and only folders that exist count toward the bound, so that
+  // they do not use it up before a name of a real one comes.
   const Listing& in(const QByteArray& folder) {
     static const Listing kUnread;
-    auto listing = std::as_const(folders_).find(folder);
-    if (listing == folders_.cend()) {
-      if (folders_.size() >= kMaxFiles) return kUnread;
-      listing = folders_.insert(folder, read(folder));
+    const Listing* listing = find(QByteArray());
+    for (qsizetype start = 0; listing && start < folder.size();) {
+      qsizetype slash = folder.indexOf('/', start);
+      if (slash < 0) slash = folder.size();
+      if (!listing->folders.contains(folder.mid(start, slash - start))) return kUnread;
+      listing = find(folder.left(slash));
+      start = slash + 1;
     }
-    return *listing;
+    return listing ? *listing : kUnread;
   }
 
-  Listing read(const QByteArray& folder) const {
+  // The listing of a folder its parent lists, read the first time; none
+  // once as many folders have been read as a preview serves files.
+  const Listing* find(const QByteArray& folder) {
+    const auto listing = std::as_const(folders_).find(folder);
+    if (listing != folders_.cend()) return &*listing;
+    if (read_ >= kMaxFiles) return nullptr;
+    return &*folders_.insert(folder, read(folder));
+  }
+
+  Listing read(const QByteArray& folder) {
     Listing listing;
     DIR* dir = ::opendir((folder.isEmpty() ? root_ : root_ + '/' + folder).constData());
     if (!dir) return listing;
+    ++read_;
     while (const dirent* entry = ::readdir(dir)) {
-      if (entry->d_type == DT_DIR) continue;
       const QByteArray name(entry->d_name);
+      if (entry->d_type != DT_REG && name != "." && name != "..") listing.folders.insert(name);
+      if (entry->d_type == DT_DIR) continue;
       listing.names.insert(name);
       listing.lengths.set(static_cast<size_t>(std::min<qsizetype>(name.size(), 255)));
     }
@@ -355,7 +375,8 @@ class FolderNames {
   }
 
   QByteArray root_;
-  QHash<QByteArray, Listing> folders_;
+  QHash<QByteArray, Listing> folders_;  // also those that could not be read
+  qsizetype read_ = 0;
 };
 
 }  // namespace

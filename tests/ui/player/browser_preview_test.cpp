@@ -150,6 +150,9 @@ TEST(BrowserPreviewPage, OfAHundredThousandStringsEveryOneThatNamesAFileIsServed
   QSet<QString> served{"names.swf"};
   RawActions script;
   script.record(0x88, std::string("\x02\x00", 2) + "clips/c" + '\0' + "_level1" + '\0');
+  // Strings with a slash that lead into no folder come first: more of them
+  // than the folders a preview reads.
+  for (int i = 0; i < 300; ++i) script.push({"yes" + std::to_string(i) + "/no"}).op(0x17);
   for (int i = 0; i < 100000; ++i) {
     const std::string number = std::to_string(1000000 + i).substr(1);
     const bool picture = i % 1000 == 500;
