@@ -220,10 +220,12 @@ BuildResult RunPreview(PreviewMode mode, const std::string& name) {
     result = MakeSWF(folder / name, gPreviews.previewAttachSprite == 1, lock);
   }
   if (result != BuildResult::Done) return result;
+  // Told from the build's own list, as after Make SWF.
+  const LeftOutList leftOut = SavedLeftOut();
   const auto target = static_cast<PreviewTarget>((number - 1) % 3 + 1);
   if (target == PreviewTarget::Window) AddFrameReporter(folder / name);
   // The preview window has a line for it; the browser and the player have not.
-  else ReportLeftOut();
+  else ReportLeftOut(leftOut);
   ui::Windows().showPreview((folder / (target == PreviewTarget::Browser ? kPreviewPage : name)).string(), target,
                             State().settings.width, State().settings.height);
   return result;
