@@ -295,9 +295,24 @@ TEST_F(FailedOutputTest, ATemplateThatCannotBeReadIsReplacedByTheBuiltInPageAndS
   const auto written = fileio::ReadAll(dir / "out.html");
   ASSERT_TRUE(written);
   EXPECT_EQ(std::string(written->begin(), written->begin() + 12), "<html><body>");
-  ExpectOneBox("警告", "ファイル [" + page.string() + "] が大きすぎます\r\nHTMLファイルは組み込みのページで書き出しました。",
-               page.string());
+  const std::string told = "ファイル [" + page.string() + "] が大きすぎます\r\nHTMLファイルは組み込みのページで書き出しました。";
+  ExpectOneBox("警告", told, page.string());
   EXPECT_EQ(ui.statusLines.back().rfind("完了 (", 0), 0u);
+
+  // The browser shows the preview's page, and says so the same way, once;
+  // the other previews show no page.
+  for (auto mode : {GUICore::PreviewMode::Browser, GUICore::PreviewMode::SelectedInBrowser,
+                    GUICore::PreviewMode::Window, GUICore::PreviewMode::Player}) {
+    SCOPED_TRACE(static_cast<int>(mode));
+    ui.messages.clear();
+    ASSERT_EQ(GUICore::RunPreview(mode, GUICore::kPreviewMovie), BuildResult::Done);
+    const bool browser = mode == GUICore::PreviewMode::Browser || mode == GUICore::PreviewMode::SelectedInBrowser;
+    if (browser) ExpectOneBox("警告", told, page.string());
+    else EXPECT_TRUE(ui.messages.empty());
+  }
+  const auto preview = fileio::ReadAll(dir / GUICore::kPreviewPage);
+  ASSERT_TRUE(preview);
+  EXPECT_EQ(std::string(preview->begin(), preview->begin() + 12), "<html><body>");
 }
 
 // The boxes after the build let the window run, and an edit in the open
