@@ -85,8 +85,11 @@ Result<void> WriteHTMLPage(const std::filesystem::path& moviePath, int32_t width
   const std::string text =
       FillHTMLTemplate(LoadHTMLTemplate(&unreadable), width, height, moviePath.filename().string()) + "\r\n";
   Result<void> written = fileio::WriteAtomic(page, Bytes(text));
-  if (!written) ui::Current().messages->message("エラー", written.message(), ui::Icon::Critical);
-  else TellBuiltInPage(unreadable);
+  if (!written)
+    ui::Current().messages->message("エラー", written.message() + "\r\nSWFファイルは保存されました。",
+                                    ui::Icon::Critical);
+  else
+    TellBuiltInPage(unreadable);
   return written;
 }
 

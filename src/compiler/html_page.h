@@ -20,8 +20,9 @@ std::string LoadHTMLTemplate(std::string* unreadable = nullptr);
 // The template with "<<WIDTH>>", "<<HEIGHT>>" and "<<FILENAME>>" filled in.
 std::string FillHTMLTemplate(const std::string& page, int32_t width, int32_t height, const std::string& fileName);
 
-// Writes the page for the movie at moviePath beside it (extension "html").
-// The user is told, and the message comes back, when it cannot be written,
+// Writes the page for the movie at moviePath, just saved, beside it
+// (extension "html"). The user is told, and the message comes back, when it
+// cannot be written (the box says that the movie was saved all the same),
 // and told when the page had to be the built-in one.
 Result<void> WriteHTMLPage(const std::filesystem::path& moviePath, int32_t width, int32_t height);
 

@@ -51,8 +51,10 @@ void RestoreLeftOut(const LeftOutList& list) { gList = list; }
 
 void ReportLeftOut(const LeftOutList& list) {
   if (list.entries.empty()) return;
-  ui::Current().messages->message("警告", "次のものはムービーに含まれていません。\r\n" + ListedLines(LinesOf(list)),
-                                  ui::Icon::Exclamation);
+  // A font stood in for or a morph written as a still shape is in the
+  // movie, in another form.
+  const std::string header = "次のものはムービーに含まれていないか、別の形で含まれています。\r\n";
+  ui::Current().messages->message("警告", header + ListedLines(LinesOf(list)), ui::Icon::Exclamation);
 }
 
 std::string LeftOutLine() {

@@ -133,7 +133,7 @@ TEST_F(LeftOutTest, AMovedProjectIsToldInOneBoxAfterTheBuildAndItsMovieIsAsBefor
   EXPECT_EQ(ui.messages[0].title, "警告");
   EXPECT_EQ(ui.messages[0].icon, ui::Icon::Exclamation);
   EXPECT_EQ(ui.messages[0].text,
-            "次のものはムービーに含まれていません。\r\n"
+            "次のものはムービーに含まれていないか、別の形で含まれています。\r\n"
             "ファイル [" + kAway + "photo.png] がありません\r\n"
             "ファイル [" + kAway + "bgm.wav] がありません\r\n"
             "ファイル [" + kAway + "logo.kvg] がありません\r\n"
@@ -251,13 +251,23 @@ TEST_F(FailedOutputTest, APageThatCannotBeWrittenLeavesTheNewMovieAndSaysSo) {
   GUICore::State().events.push_back(Action(ActionKind::Stop));
   EXPECT_EQ(GUICore::MakeMovieFile(dir / "out.swf", true).result, BuildResult::Done);
   EXPECT_EQ(Movie()[0], 'C');
-  ExpectOneBox("エラー", "ファイル [" + In("out.html") + "] を書き込めません：フォルダがありません", In("out.html"));
+  ExpectOneBox("エラー",
+               "ファイル [" + In("out.html") + "] を書き込めません：フォルダがありません\r\nSWFファイルは保存されました。",
+               In("out.html"));
   EXPECT_EQ(ui.statusLines.back(), "HTML生成エラー");
   for (const auto& entry : fs::directory_iterator(dir.path()))
     EXPECT_EQ(entry.path().extension() == ".tmp", false) << entry.path();
   fs::remove(dir / "out.html");
   ASSERT_EQ(GUICore::MakeMovieFile(dir / "out.swf", true).result, BuildResult::Done);
   EXPECT_EQ(Movie()[0], 'C');
+
+  // A preview's page comes before its movie, which is then not built.
+  ui.messages.clear();
+  fs::create_symlink(dir / "gone" / "p.html", dir / GUICore::kPreviewPage);
+  EXPECT_EQ(GUICore::RunPreview(GUICore::PreviewMode::Browser, GUICore::kPreviewMovie), BuildResult::Failed);
+  ExpectOneBox("エラー", "ファイル [" + In(GUICore::kPreviewPage) + "] を書き込めません：フォルダがありません",
+               In(GUICore::kPreviewPage));
+  EXPECT_FALSE(fs::exists(dir / GUICore::kPreviewMovie));
 }
 
 // A movie of random bytes grows when it is compressed; a disk that holds
@@ -347,7 +357,7 @@ TEST_F(FailedOutputTest, TheListToldIsTheBuildsWhateverRunsInsideTheBoxesBefore)
   ASSERT_EQ(ui.messages.size(), 3u);
   EXPECT_EQ(messages.rebuilt, 3);  // inside every box, the build's lock no longer held
   EXPECT_EQ(ui.messages[2].text,
-            "次のものはムービーに含まれていません。\r\nファイル [" + kAway + "photo.png] がありません\r\n");
+            "次のものはムービーに含まれていないか、別の形で含まれています。\r\nファイル [" + kAway + "photo.png] がありません\r\n");
 }
 
 // The compiler never takes the writer past its last frame by itself: it is
