@@ -85,11 +85,18 @@ Result<void> WriteHTMLPage(const std::filesystem::path& moviePath, int32_t width
   const std::string text =
       FillHTMLTemplate(LoadHTMLTemplate(&unreadable), width, height, moviePath.filename().string()) + "\r\n";
   Result<void> written = fileio::WriteAtomic(page, Bytes(text));
-  if (!written) ui::Current().messages->message("エラー", written.message(), ui::Icon::Critical);
-  else if (!unreadable.empty())
-    ui::Current().messages->message("警告", unreadable + "\r\nHTMLファイルは組み込みのページで書き出しました。",
-                                    ui::Icon::Exclamation);
+  if (!written)
+    ui::Current().messages->message("エラー", written.message() + "\r\nSWFファイルは保存されました。",
+                                    ui::Icon::Critical);
+  else
+    TellBuiltInPage(unreadable);
   return written;
+}
+
+void TellBuiltInPage(const std::string& unreadable) {
+  if (unreadable.empty()) return;
+  ui::Current().messages->message("警告", unreadable + "\r\nHTMLファイルは組み込みのページで書き出しました。",
+                                  ui::Icon::Exclamation);
 }
 
 Result<std::filesystem::path> MakeHTMLTemplateForEditing() {

@@ -18,6 +18,12 @@ std::string LineOf(const LeftOutList::Entry& entry) {
   return "フォント [" + entry.font + "] にない文字は表示されません：" + characters;
 }
 
+std::vector<std::string> LinesOf(const LeftOutList& list) {
+  std::vector<std::string> lines;
+  for (const LeftOutList::Entry& e : list.entries) lines.push_back(LineOf(e));
+  return lines;
+}
+
 }  // namespace
 
 void ClearLeftOut() { gList = {}; }
@@ -38,19 +44,17 @@ void NoteMissingCharacters(const std::string& font, const std::vector<std::strin
       entry->characters.push_back(c);
 }
 
-std::vector<std::string> LeftOutLines() {
-  std::vector<std::string> lines;
-  for (const LeftOutList::Entry& e : gList.entries) lines.push_back(LineOf(e));
-  return lines;
-}
+std::vector<std::string> LeftOutLines() { return LinesOf(gList); }
 
 LeftOutList SavedLeftOut() { return gList; }
 void RestoreLeftOut(const LeftOutList& list) { gList = list; }
 
-void ReportLeftOut() {
-  if (gList.entries.empty()) return;
-  ui::Current().messages->message("警告", "次のものはムービーに含まれていません。\r\n" + ListedLines(LeftOutLines()),
-                                  ui::Icon::Exclamation);
+void ReportLeftOut(const LeftOutList& list) {
+  if (list.entries.empty()) return;
+  // A font stood in for or a morph written as a still shape is in the
+  // movie, in another form.
+  const std::string header = "次のものはムービーに含まれていないか、別の形で含まれています。\r\n";
+  ui::Current().messages->message("警告", header + ListedLines(LinesOf(list)), ui::Icon::Exclamation);
 }
 
 std::string LeftOutLine() {

@@ -33,8 +33,10 @@ LeftOutList SavedLeftOut();
 void RestoreLeftOut(const LeftOutList& list);
 
 // After Make SWF and the previews in the browser or the player: one "警告"
-// box with the list; none when nothing was left out.
-void ReportLeftOut();
+// box with the build's list, taken when the build ended (a build that runs
+// inside a box shown meanwhile starts a list of its own); none when nothing
+// was left out.
+void ReportLeftOut(const LeftOutList& list);
 // The list in one line, for the preview window and the live picture, which
 // show it without a box; empty when nothing was left out.
 std::string LeftOutLine();

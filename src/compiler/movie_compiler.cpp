@@ -552,6 +552,9 @@ MovieFileResult MakeMovieFile(const std::filesystem::path& outPath, bool saveHtm
   // way leaves it as it was.
   W::KeepFinishedMovie(true);
   const BuildResult built = MakeSWF(outPath, true);
+  // The boxes below let the window run without the build lock: a live
+  // picture built inside one starts a list of its own.
+  const LeftOutList leftOut = SavedLeftOut();
   W::KeepFinishedMovie(false);
   std::unique_ptr<fileio::ReplacementFile> movie = W::TakeFinishedMovie();
   if (built != BuildResult::Done) {
@@ -586,7 +589,7 @@ MovieFileResult MakeMovieFile(const std::filesystem::path& outPath, bool saveHtm
   }
   // The movie is there whatever becomes of its page, which says so itself.
   if (saveHtml && !WriteHTMLPage(outPath, s.width, s.height)) Ui().messages->status("HTML生成エラー");
-  ReportLeftOut();
+  ReportLeftOut(leftOut);
   return {BuildResult::Done, compressed};
 }
 

@@ -198,7 +198,8 @@ BuildResult RunPreview(PreviewMode mode, const std::string& name) {
   if (!lock.acquired()) return BuildResult::Failed;
   PreviewGuard guard;
   const ProjectSettings& s = State().settings;
-  const std::string page = FillHTMLTemplate(LoadHTMLTemplate(), s.width, s.height, name) + "\r\n";
+  std::string unreadable;
+  const std::string page = FillHTMLTemplate(LoadHTMLTemplate(&unreadable), s.width, s.height, name) + "\r\n";
   const Result<void> written = fileio::WriteAtomic(folder / kPreviewPage, std::vector<uint8_t>(page.begin(), page.end()));
   if (!written) {
     ui::Current().messages->message("エラー", written.message(), ui::Icon::Critical);
@@ -220,10 +221,14 @@ BuildResult RunPreview(PreviewMode mode, const std::string& name) {
     result = MakeSWF(folder / name, gPreviews.previewAttachSprite == 1, lock);
   }
   if (result != BuildResult::Done) return result;
+  // Told from the build's own list, as after Make SWF.
+  const LeftOutList leftOut = SavedLeftOut();
   const auto target = static_cast<PreviewTarget>((number - 1) % 3 + 1);
+  // Only the browser shows the page.
+  if (target == PreviewTarget::Browser) TellBuiltInPage(unreadable);
   if (target == PreviewTarget::Window) AddFrameReporter(folder / name);
   // The preview window has a line for it; the browser and the player have not.
-  else ReportLeftOut();
+  else ReportLeftOut(leftOut);
   ui::Windows().showPreview((folder / (target == PreviewTarget::Browser ? kPreviewPage : name)).string(), target,
                             State().settings.width, State().settings.height);
   return result;

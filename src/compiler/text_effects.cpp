@@ -61,7 +61,8 @@ std::vector<EventRecord> TemplateEvents(const std::string& name, int half, std::
   }
   const Result<TSMModule::ProjectData> data = TSMModule::LoadProjectFile(*path);
   if (!data) {
-    if (problem) *problem = named + "を読み込めません：" + data.message();
+    // The reader's reason goes after a name: the template's takes the file's place.
+    if (problem) *problem = named + data.message();
     return {};
   }
   if (data->timelines.empty()) return {};

@@ -78,6 +78,16 @@ class LeftOutTest : public CompilerTest {
     return In(name);
   }
   void Show(int32_t id) { GUICore::State().events.push_back(Place(id, 1, GUICore::State().events.count())); }
+  // The event dialog's live picture of one item placed for a frame.
+  LivePicture::BuildRequest PictureOf(int32_t id) const {
+    LivePicture::BuildRequest request;
+    request.fields.itemId = std::to_string(id);
+    request.fields.frameCount = "1";
+    request.fields.drawSize = request.fields.moveSize = "1";
+    request.stage = GUICore::State().settings;
+    request.path = dir / LivePicture::kPictureFile;
+    return request;
+  }
   void Sound(int32_t id, SoundMode mode) {
     EventRecord e = Place(id, 0);
     e.kind = static_cast<int16_t>(mode);
@@ -123,7 +133,7 @@ TEST_F(LeftOutTest, AMovedProjectIsToldInOneBoxAfterTheBuildAndItsMovieIsAsBefor
   EXPECT_EQ(ui.messages[0].title, "警告");
   EXPECT_EQ(ui.messages[0].icon, ui::Icon::Exclamation);
   EXPECT_EQ(ui.messages[0].text,
-            "次のものはムービーに含まれていません。\r\n"
+            "次のものはムービーに含まれていないか、別の形で含まれています。\r\n"
             "ファイル [" + kAway + "photo.png] がありません\r\n"
             "ファイル [" + kAway + "bgm.wav] がありません\r\n"
             "ファイル [" + kAway + "logo.kvg] がありません\r\n"
@@ -217,12 +227,7 @@ TEST_F(LeftOutTest, PreviewsTellTheListWithoutABoxWhereTheyHaveALine) {
   ASSERT_EQ(GUICore::RunEventPreview(GUICore::State().events.at(1)), GUICore::EventPreviewResult::Shown);
   EXPECT_EQ(GUICore::LeftOutLine(), line);
 
-  LivePicture::BuildRequest request;
-  request.fields.itemId = std::to_string(photo);
-  request.fields.frameCount = "1";
-  request.fields.drawSize = request.fields.moveSize = "1";
-  request.stage = GUICore::State().settings;
-  request.path = dir / LivePicture::kPictureFile;
+  LivePicture::BuildRequest request = PictureOf(photo);
   EXPECT_EQ(LivePicture::BuildLivePicture(request).leftOut, line);
   request.fields.drawX = "5";  // from the definitions kept of the last picture
   EXPECT_EQ(LivePicture::BuildLivePicture(request).leftOut, line);
@@ -246,13 +251,23 @@ TEST_F(FailedOutputTest, APageThatCannotBeWrittenLeavesTheNewMovieAndSaysSo) {
   GUICore::State().events.push_back(Action(ActionKind::Stop));
   EXPECT_EQ(GUICore::MakeMovieFile(dir / "out.swf", true).result, BuildResult::Done);
   EXPECT_EQ(Movie()[0], 'C');
-  ExpectOneBox("エラー", "ファイル [" + In("out.html") + "] を書き込めません：フォルダがありません", In("out.html"));
+  ExpectOneBox("エラー",
+               "ファイル [" + In("out.html") + "] を書き込めません：フォルダがありません\r\nSWFファイルは保存されました。",
+               In("out.html"));
   EXPECT_EQ(ui.statusLines.back(), "HTML生成エラー");
   for (const auto& entry : fs::directory_iterator(dir.path()))
     EXPECT_EQ(entry.path().extension() == ".tmp", false) << entry.path();
   fs::remove(dir / "out.html");
   ASSERT_EQ(GUICore::MakeMovieFile(dir / "out.swf", true).result, BuildResult::Done);
   EXPECT_EQ(Movie()[0], 'C');
+
+  // A preview's page comes before its movie, which is then not built.
+  ui.messages.clear();
+  fs::create_symlink(dir / "gone" / "p.html", dir / GUICore::kPreviewPage);
+  EXPECT_EQ(GUICore::RunPreview(GUICore::PreviewMode::Browser, GUICore::kPreviewMovie), BuildResult::Failed);
+  ExpectOneBox("エラー", "ファイル [" + In(GUICore::kPreviewPage) + "] を書き込めません：フォルダがありません",
+               In(GUICore::kPreviewPage));
+  EXPECT_FALSE(fs::exists(dir / GUICore::kPreviewMovie));
 }
 
 // A movie of random bytes grows when it is compressed; a disk that holds
@@ -290,9 +305,59 @@ TEST_F(FailedOutputTest, ATemplateThatCannotBeReadIsReplacedByTheBuiltInPageAndS
   const auto written = fileio::ReadAll(dir / "out.html");
   ASSERT_TRUE(written);
   EXPECT_EQ(std::string(written->begin(), written->begin() + 12), "<html><body>");
-  ExpectOneBox("警告", "ファイル [" + page.string() + "] が大きすぎます\r\nHTMLファイルは組み込みのページで書き出しました。",
-               page.string());
+  const std::string told = "ファイル [" + page.string() + "] が大きすぎます\r\nHTMLファイルは組み込みのページで書き出しました。";
+  ExpectOneBox("警告", told, page.string());
   EXPECT_EQ(ui.statusLines.back().rfind("完了 (", 0), 0u);
+
+  // The browser shows the preview's page, and says so the same way, once;
+  // the other previews show no page.
+  for (auto mode : {GUICore::PreviewMode::Browser, GUICore::PreviewMode::SelectedInBrowser,
+                    GUICore::PreviewMode::Window, GUICore::PreviewMode::Player}) {
+    SCOPED_TRACE(static_cast<int>(mode));
+    ui.messages.clear();
+    ASSERT_EQ(GUICore::RunPreview(mode, GUICore::kPreviewMovie), BuildResult::Done);
+    const bool browser = mode == GUICore::PreviewMode::Browser || mode == GUICore::PreviewMode::SelectedInBrowser;
+    if (browser) ExpectOneBox("警告", told, page.string());
+    else EXPECT_TRUE(ui.messages.empty());
+  }
+  const auto preview = fileio::ReadAll(dir / GUICore::kPreviewPage);
+  ASSERT_TRUE(preview);
+  EXPECT_EQ(std::string(preview->begin(), preview->begin() + 12), "<html><body>");
+}
+
+// The boxes after the build let the window run, and an edit in the open
+// event dialog rebuilds its live picture there: the box that follows still
+// lists what the Make SWF build left out.
+TEST_F(FailedOutputTest, TheListToldIsTheBuildsWhateverRunsInsideTheBoxesBefore) {
+  Show(Add(StoreItemKind::RasterImage, kAway + "photo.png"));
+  const int32_t other = Add(StoreItemKind::RasterImage, kAway + "other.png");
+  const fs::path page = dir / "template.txt";
+  ASSERT_TRUE(fileio::WriteAtomic(page, std::vector<uint8_t>{'x'}));
+  fs::resize_file(page, 17u << 20);  // larger than a template may be: the page's box
+  GUICore::State().settings.options = "C 4 ";  // SWF 4 is not compressed: the compression's box
+  class RebuildingMessages final : public ui::Messages {
+   public:
+    RebuildingMessages(RecordingUi& ui, LivePicture::BuildRequest request)
+        : ui_(ui), request_(std::move(request)), scope_({this, &ui, &ui}) {}
+    ui::Answer message(const std::string& title, const std::string& text, ui::Icon icon, ui::Buttons buttons) override {
+      // Counted when the picture was built, with a list of its own.
+      if (LivePicture::BuildLivePicture(request_).leftOut.find("other.png") != std::string::npos) ++rebuilt;
+      return ui_.message(title, text, icon, buttons);
+    }
+    void status(const std::string& line) override { ui_.status(line); }
+    int rebuilt = 0;
+
+   private:
+    RecordingUi& ui_;
+    LivePicture::BuildRequest request_;
+    ui::ScopedServices scope_;
+  };
+  RebuildingMessages messages(ui, PictureOf(other));
+  ASSERT_EQ(GUICore::MakeMovieFile(dir / "out.swf", true).result, BuildResult::Done);
+  ASSERT_EQ(ui.messages.size(), 3u);
+  EXPECT_EQ(messages.rebuilt, 3);  // inside every box, the build's lock no longer held
+  EXPECT_EQ(ui.messages[2].text,
+            "次のものはムービーに含まれていないか、別の形で含まれています。\r\nファイル [" + kAway + "photo.png] がありません\r\n");
 }
 
 // The compiler never takes the writer past its last frame by itself: it is

@@ -1,8 +1,13 @@
+#include <fstream>
+
+#include "compiler/left_out.h"
 #include "compiler/movie_compiler.h"
 #include "compiler/text_effects.h"
 #include "compiler_test_util.h"
 #include "project/gui_core.h"
 #include "project/project_file.h"
+#include "support/unreadable.h"
+#include "support/user_text.h"
 
 namespace tesmiro::testing {
 namespace {
@@ -116,6 +121,27 @@ TEST_F(TextEffectTest, RetimingAddsUpExactlyAndOnlyLetterEventsSurvive) {
   EXPECT_EQ(list[0].itemId, 30000);
   EXPECT_EQ(list[0].endX, 50);  // the in-template ends on the letter's place
   EXPECT_EQ(list[1].text2, "x = 7 * 6 + 9;");
+}
+
+// The letters stand still, and the list names the template with the reason.
+TEST_F(TextEffectTest, ATemplateThatCannotBeReadIsNamedWithItsReason) {
+  std::filesystem::create_directories(dir / "effect" / "in");
+  std::ofstream(dir / "effect" / "in" / "壊れた効果.tsm", std::ios::binary) << "TSM0A3 cut short";
+  SaveTemplate("in", "読めない効果", {Letter(4, 0, 100)});
+  ClearLeftOut();
+  std::vector<EventRecord> list;
+  ApplyEffectTemplate("壊れた効果", 0, 5, 30000, 0, 0, -256, 1, {}, list);
+  {
+    ScopedUnreadable unreadable(dir / "effect" / "in" / "読めない効果.tsm");
+    ApplyEffectTemplate("読めない効果", 0, 5, 30000, 0, 0, -255, 1, {}, list);
+  }
+  const std::vector<std::string> lines = LeftOutLines();
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "テキスト効果のテンプレート [壊れた効果] は不正なTesmiroプロジェクトファイルです。",
+                       "テキスト効果のテンプレート [読めない効果] を読み込めません：アクセスが拒否されました",
+                   }));
+  for (const std::string& line : lines) EXPECT_JAPANESE(line);
+  EXPECT_EQ(list.size(), 6u);  // each letter shown, held and left in place
 }
 
 TEST_F(TextEffectTest, TemplateNamesCannotLeaveTheirFolder) {

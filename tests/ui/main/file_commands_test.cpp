@@ -190,7 +190,7 @@ TEST_F(FileCommandTest, AMovedProjectIsToldAfterItsMovieAndTheResultStaysInThePa
   Settle();
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].title, "警告");
-  EXPECT_EQ(ui.messages[0].text, "次のものはムービーに含まれていません。\r\nファイル [D:\\sozai\\photo.png] がありません\r\n");
+  EXPECT_EQ(ui.messages[0].text, "次のものはムービーに含まれていないか、別の形で含まれています。\r\nファイル [D:\\sozai\\photo.png] がありません\r\n");
   EXPECT_JAPANESE(ui.messages[0].text, {"D:\\sozai\\photo.png"});
   auto* panel = Control<gui::PrintCanvas>(window(), "infoPanel");
   ASSERT_EQ(panel->printedLines().size(), 2) << panel->printedLines().join("|").toStdString();

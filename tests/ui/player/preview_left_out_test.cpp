@@ -80,7 +80,7 @@ TEST_F(PreviewLeftOutTest, ThePreviewWindowHasALineAndThePlayerABox) {
   Control<QAction>(main, "previewInPlayerAction")->trigger();
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].title, "警告");
-  EXPECT_EQ(ui.messages[0].text, "次のものはムービーに含まれていません。\r\nファイル [" + kPhoto + "] がありません\r\n");
+  EXPECT_EQ(ui.messages[0].text, "次のものはムービーに含まれていないか、別の形で含まれています。\r\nファイル [" + kPhoto + "] がありません\r\n");
   EXPECT_FALSE(desktop.opener.calls.empty());
 }
 
