@@ -83,7 +83,7 @@ TEST_F(MissingHelpersTest, TheVersionDialogsLinkSaysWhenTheNotesAreNotThere) {
   gui::VersionInfo dialog;
   QTest::mouseClick(Control<QLabel>(dialog, "aboutLinkLabel"), Qt::LeftButton);
   EXPECT_TRUE(desktop.opener.calls.empty());
-  ExpectToldOnce("「Tesmiro について」", (temp / "README.md").string());
+  ExpectToldOnce("「Tesmiro について」", (temp / "help" / "index.html").string());
 }
 
 TEST_F(MissingHelpersTest, AMaterialsFileOrItsProgramMissingIsNamed) {
