@@ -415,7 +415,7 @@ void FileListArea::openMaterialFile(const std::string& what, bool inFolder) {
   const StoreCommands::MaterialFile file = StoreCommands::CursorMaterialFile();
   if (file.path.empty()) return;
   if (!file.found) {
-    TellNotOpened(what, file.path);
+    TellNotOpened(what, file.path, "ファイルがありません。");
   } else if (inFolder) {
     ShowInFolderOrTell(what, file.path);
   } else {
