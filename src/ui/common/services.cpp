@@ -224,6 +224,27 @@ class QtClipboard final : public Clipboard {
   void setText(const QString& text) override { QGuiApplication::clipboard()->setText(text); }
 };
 
+// What the user is told when the sound library is not there or will not
+// load; the library's own words (a missing dependency's name) are for the log.
+QString SoundLibraryFailure(const Plugin<SoundPlayer>& plugin) {
+  QString why;
+  switch (plugin.failure) {
+    case PluginFailure::None:
+      return {};
+    case PluginFailure::Missing:
+      why = QStringLiteral("が見つかりません。");
+      break;
+    case PluginFailure::Unloadable:
+      why = QStringLiteral("を読み込めません（壊れているか、それが使うライブラリが入っていません）。");
+      break;
+    case PluginFailure::NotThePlugin:
+      why = QStringLiteral("はサウンド再生用のライブラリではありません。");
+      break;
+  }
+  return QStringLiteral("サウンド再生用のファイル [%1] ").arg(plugin.path) + why +
+         QStringLiteral("Tesmiro をインストールし直してください。");
+}
+
 // Plays through the sound plugin, loaded on the first play; where it
 // cannot be loaded no sound plays, and each play looks for it again.
 class QtSoundPlayer final : public SoundPlayer {
@@ -235,6 +256,7 @@ class QtSoundPlayer final : public SoundPlayer {
           QStringLiteral("the sound library"));
       if (!loaded.object) {
         qWarning("No sound: %s", qUtf8Printable(loaded.error));
+        loadFailure_ = SoundLibraryFailure(loaded);
         return false;
       }
       plugin_ = loaded.object;
@@ -245,9 +267,11 @@ class QtSoundPlayer final : public SoundPlayer {
     if (plugin_) plugin_->stop();
   }
   bool isPlaying() const override { return plugin_ && plugin_->isPlaying(); }
+  QString whyNoSound() const override { return plugin_ ? plugin_->whyNoSound() : loadFailure_; }
 
  private:
   SoundPlayer* plugin_ = nullptr;
+  QString loadFailure_;
 };
 
 DesktopServices& Defaults() {

@@ -79,6 +79,10 @@ class SoundPlayer {
   virtual ~SoundPlayer() = default;
   // False when the file cannot be played here.
   virtual bool play(const QString& path, Failed failedLater) = 0;
+  // After a play() that answered false: why no sound plays here at all
+  // (the sound library or its media backend is missing), for the user, in
+  // Japanese; empty when it was the file.
+  virtual QString whyNoSound() const = 0;
   virtual void stop() = 0;
   virtual bool isPlaying() const = 0;
 };

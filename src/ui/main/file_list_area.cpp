@@ -53,8 +53,11 @@ MaterialPropertyExchange* gMaterialProperties = nullptr;
 constexpr int kDeleteKey = 46;
 constexpr int kFileHeadHeight = 17;
 
-void TellSoundNotPlayed(const std::string& path) {
-  ui::Current().messages->message("エラー", "サウンドを再生できませんでした。\r\n" + path, ui::Icon::Critical);
+// `reason`, when there is one, is why no sound plays here at all.
+void TellSoundNotPlayed(const std::string& path, const QString& reason = {}) {
+  ui::Current().messages->message(
+      "エラー", "サウンドを再生できませんでした。\r\n" + path + (reason.isEmpty() ? "" : "\r\n" + FromQ(reason)),
+      ui::Icon::Critical);
 }
 
 // The list was made a FileListWidget when the area was set up.
@@ -492,7 +495,7 @@ void FileListArea::SoundPreview(int mode) {
         TellSoundNotPlayed(path);
       };
       if (!sound->play(ToQ(path), failed)) {
-        TellSoundNotPlayed(path);
+        TellSoundNotPlayed(path, sound->whyNoSound());
         return;
       }
     }

@@ -101,11 +101,13 @@ class RecordingSound final : public gui::SoundPlayer {
   bool play(const QString& path, Failed failedLater) override;
   void stop() override;
   bool isPlaying() const override { return playing; }
+  QString whyNoSound() const override { return noSound; }
   // As the media backend failing on the playing sound.
   void failLater();
   std::vector<QString> calls;
   bool playable = true;
   bool playing = false;
+  QString noSound;  // answered after a refused play
 
  private:
   Failed failed_;
