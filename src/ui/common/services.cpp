@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 #include <utility>
@@ -147,30 +148,58 @@ class QtClock final : public Clock {
 // started. On a desktop without its own opener it waits for the program it
 // started, so a failure may come late; one still waiting when the program
 // ends is stopped, and what it started stays open.
-bool OpenOnDesktop(const QString& path, const Opener::Failed& failedLater) {
+//
+// An opener that finds no program gives up within a second or two, even on
+// a busy machine; one still running after kTakenAfterMs has started the
+// program and waits for it, and the file is taken.
+constexpr int kTakenAfterMs = 5000;
+
+bool OpenOnDesktop(const QString& path, const QString& section, const Opener::Failed& failedLater,
+                   const Opener::Opened& openedLater) {
+  // Absolute, so that no name is taken for one of its options.
+  const QString file = QFileInfo(path).absoluteFilePath();
+  QUrl url = QUrl::fromLocalFile(file);
+  if (!section.isEmpty()) url.setFragment(section);
   const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-  if (xdgOpen.isEmpty()) return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+  if (xdgOpen.isEmpty()) {
+    if (!QDesktopServices::openUrl(url)) return false;
+    // Nothing more is heard of it.
+    if (openedLater) QTimer::singleShot(0, QCoreApplication::instance(), openedLater);
+    return true;
+  }
   auto* opener = new QProcess(QCoreApplication::instance());
   opener->setStandardInputFile(QProcess::nullDevice());
   opener->setProcessChannelMode(QProcess::ForwardedChannels);
+  auto opened = std::make_shared<Opener::Opened>(openedLater);
+  const auto taken = [opened] {
+    if (const Opener::Opened tell = std::exchange(*opened, nullptr)) tell();
+  };
   QObject::connect(opener, &QProcess::finished, opener,
-                   [opener, failedLater](int code, QProcess::ExitStatus status) {
+                   [opener, failedLater, opened, taken](int code, QProcess::ExitStatus status) {
                      opener->deleteLater();
                      // Stopped as the program ends, nobody is left to tell.
                      if (QCoreApplication::closingDown()) return;
-                     if ((status != QProcess::NormalExit || code != 0) && failedLater) failedLater();
+                     if (status == QProcess::NormalExit && code == 0) return taken();
+                     *opened = nullptr;
+                     if (failedLater) failedLater();
                    });
-  // Absolute, so that no name is taken for one of its options.
-  opener->start(xdgOpen, {QFileInfo(path).absoluteFilePath()});
-  if (opener->waitForStarted()) return true;
-  delete opener;
-  return false;
+  // A section goes as the page's address, which a browser scrolls to.
+  opener->start(xdgOpen, {section.isEmpty() ? file : url.toString(QUrl::FullyEncoded)});
+  if (!opener->waitForStarted()) {
+    delete opener;
+    return false;
+  }
+  if (openedLater) QTimer::singleShot(kTakenAfterMs, opener, taken);
+  return true;
 }
 
 class QtOpener final : public Opener {
  public:
   bool openUrl(const QUrl& url) override { return QDesktopServices::openUrl(url); }
-  bool openFile(const QString& path, Failed failedLater) override { return OpenOnDesktop(path, failedLater); }
+  bool openFile(const QString& path, Failed failedLater) override { return OpenOnDesktop(path, {}, failedLater, {}); }
+  bool openPage(const QString& path, const QString& section, Failed failedLater, Opened openedLater) override {
+    return OpenOnDesktop(path, section, failedLater, openedLater);
+  }
   bool showInFolder(const QString& path, Failed failedLater) override {
     const QString uri = QUrl::fromLocalFile(path).toString();
     // The freedesktop file-manager interface selects the file; without one
@@ -182,7 +211,7 @@ class QtOpener final : public Opener {
                            QStringLiteral("org.freedesktop.FileManager1.ShowItems"), "array:string:" + uri,
                            QStringLiteral("string:")}) == 0)
       return true;
-    return OpenOnDesktop(QFileInfo(path).absolutePath(), failedLater);
+    return OpenOnDesktop(QFileInfo(path).absolutePath(), {}, failedLater, {});
   }
   bool runProgram(const QString& program, const QStringList& arguments) override {
     return QProcess::startDetached(program, arguments);
@@ -195,6 +224,27 @@ class QtClipboard final : public Clipboard {
   void setText(const QString& text) override { QGuiApplication::clipboard()->setText(text); }
 };
 
+// What the user is told when the sound library is not there or will not
+// load; the library's own words (a missing dependency's name) are for the log.
+QString SoundLibraryFailure(const Plugin<SoundPlayer>& plugin) {
+  QString why;
+  switch (plugin.failure) {
+    case PluginFailure::None:
+      return {};
+    case PluginFailure::Missing:
+      why = QStringLiteral("が見つかりません。");
+      break;
+    case PluginFailure::Unloadable:
+      why = QStringLiteral("を読み込めません（壊れているか、それが使うライブラリが入っていません）。");
+      break;
+    case PluginFailure::NotThePlugin:
+      why = QStringLiteral("はサウンド再生用のライブラリではありません。");
+      break;
+  }
+  return QStringLiteral("サウンド再生用のファイル [%1] ").arg(plugin.path) + why +
+         QStringLiteral("Tesmiro をインストールし直してください。");
+}
+
 // Plays through the sound plugin, loaded on the first play; where it
 // cannot be loaded no sound plays, and each play looks for it again.
 class QtSoundPlayer final : public SoundPlayer {
@@ -206,6 +256,7 @@ class QtSoundPlayer final : public SoundPlayer {
           QStringLiteral("the sound library"));
       if (!loaded.object) {
         qWarning("No sound: %s", qUtf8Printable(loaded.error));
+        loadFailure_ = SoundLibraryFailure(loaded);
         return false;
       }
       plugin_ = loaded.object;
@@ -216,9 +267,11 @@ class QtSoundPlayer final : public SoundPlayer {
     if (plugin_) plugin_->stop();
   }
   bool isPlaying() const override { return plugin_ && plugin_->isPlaying(); }
+  QString whyNoSound() const override { return plugin_ ? plugin_->whyNoSound() : loadFailure_; }
 
  private:
   SoundPlayer* plugin_ = nullptr;
+  QString loadFailure_;
 };
 
 DesktopServices& Defaults() {
@@ -238,12 +291,12 @@ DesktopServices& Live() {
   return live;
 }
 
-bool OpenOrTell(const std::string& what, const std::string& path, bool inFolder) {
+// `open` starts the opening with the failure it is to report later.
+bool OpenOrTell(const std::string& what, const std::string& path,
+                const std::function<bool(const QString&, const Opener::Failed&)>& open) {
   const QString file = ToQ(path);
-  Opener& opener = *Desktop().opener;
   const Opener::Failed tell = [what, path] { TellNotOpened(what, path); };
-  if (QFileInfo::exists(file) && (inFolder ? opener.showInFolder(file, tell) : opener.openFile(file, tell)))
-    return true;
+  if (QFileInfo::exists(file) && open(file, tell)) return true;
   TellNotOpened(what, path);
   return false;
 }
@@ -257,12 +310,28 @@ void Take(T*& into, T* from) {
 
 const DesktopServices& Desktop() { return Live(); }
 
-bool OpenFileOrTell(const std::string& what, const std::string& path) { return OpenOrTell(what, path, false); }
+bool OpenFileOrTell(const std::string& what, const std::string& path) {
+  return OpenOrTell(what, path, [](const QString& file, const Opener::Failed& tell) {
+    return Desktop().opener->openFile(file, tell);
+  });
+}
 
-bool ShowInFolderOrTell(const std::string& what, const std::string& path) { return OpenOrTell(what, path, true); }
+bool ShowInFolderOrTell(const std::string& what, const std::string& path) {
+  return OpenOrTell(what, path, [](const QString& file, const Opener::Failed& tell) {
+    return Desktop().opener->showInFolder(file, tell);
+  });
+}
 
-void TellNotOpened(const std::string& what, const std::string& path) {
-  ui::Current().messages->message("エラー", what + "を開けませんでした。\r\n" + path, ui::Icon::Critical);
+bool OpenPageOrTell(const std::string& what, const std::string& path, const std::string& section,
+                    Opener::Opened opened) {
+  return OpenOrTell(what, path, [&section, &opened](const QString& file, const Opener::Failed& tell) {
+    return Desktop().opener->openPage(file, ToQ(section), tell, std::move(opened));
+  });
+}
+
+void TellNotOpened(const std::string& what, const std::string& path, const std::string& reason) {
+  ui::Current().messages->message("エラー", what + "を開けませんでした。\r\n" + path + (reason.empty() ? "" : "\r\n" + reason),
+                                  ui::Icon::Critical);
 }
 
 DesktopServices QtDesktopServices() { return Defaults(); }

@@ -48,9 +48,17 @@ class Opener {
   // Runs on the GUI thread when the desktop's opener, once started, exits
   // with a failure (no program for the file, or the one found did not run).
   using Failed = std::function<void()>;
+  // Runs on the GUI thread, once, when the file is known to be taken: the
+  // desktop's opener exited well, or still runs a while after it started
+  // (it then waits for the program it found, which has the file). Never
+  // after a failure; a failure may still come after it.
+  using Opened = std::function<void()>;
   virtual ~Opener() = default;
   virtual bool openUrl(const QUrl& url) = 0;                              // web pages, mail
   virtual bool openFile(const QString& path, Failed failedLater) = 0;     // with its associated program
+  // An HTML page in the desktop's browser, at `section` (one of its
+  // anchors; empty for its top).
+  virtual bool openPage(const QString& path, const QString& section, Failed failedLater, Opened openedLater) = 0;
   virtual bool showInFolder(const QString& path, Failed failedLater) = 0; // the file manager, the file selected
   virtual bool runProgram(const QString& program, const QStringList& arguments) = 0;
   bool openFile(const QString& path) { return openFile(path, {}); }
@@ -71,6 +79,10 @@ class SoundPlayer {
   virtual ~SoundPlayer() = default;
   // False when the file cannot be played here.
   virtual bool play(const QString& path, Failed failedLater) = 0;
+  // After a play() that answered false: why no sound plays here at all
+  // (the sound library or its media backend is missing), for the user, in
+  // Japanese; empty when it was the file.
+  virtual QString whyNoSound() const = 0;
   virtual void stop() = 0;
   virtual bool isPlaying() const = 0;
 };
@@ -114,7 +126,12 @@ DesktopServices QtDesktopServices();
 // file on the next line. Both answer whether the opening started.
 bool OpenFileOrTell(const std::string& what, const std::string& path);
 bool ShowInFolderOrTell(const std::string& what, const std::string& path);
-// That box, for a failure found by other means.
-void TellNotOpened(const std::string& what, const std::string& path);
+// The same for an HTML page, at its `section` (empty for its top);
+// `opened` runs once the page is taken (see Opener::Opened).
+bool OpenPageOrTell(const std::string& what, const std::string& path, const std::string& section,
+                    Opener::Opened opened = {});
+// That box, for a failure found by other means; `reason`, when there is
+// one, follows the file on a line of its own.
+void TellNotOpened(const std::string& what, const std::string& path, const std::string& reason = {});
 
 }  // namespace tesmiro::gui

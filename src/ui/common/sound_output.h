@@ -9,5 +9,5 @@
 
 // The version changes with the interface: a library left from an older
 // build is refused, not called wrongly.
-#define TESMIRO_SOUND_IID "org.tesmiro.Sound/2"
+#define TESMIRO_SOUND_IID "org.tesmiro.Sound/3"
 Q_DECLARE_INTERFACE(tesmiro::gui::SoundPlayer, TESMIRO_SOUND_IID)

@@ -60,8 +60,8 @@ void VersionInfo::setLinkColor(const QColor& c) {
 
 void VersionInfo::openAboutNotes() {
   setLinkColor(QColor(255, 0, 0));
-  // The notes shipped with the program.
-  OpenFileOrTell("「Tesmiro について」", (GUICore::State().paths.resources / "README.md").string());
+  // The help's own section about the program, in the page F1 opens.
+  OpenPageOrTell("「Tesmiro について」", (GUICore::State().paths.resources / "help" / "index.html").string(), "about");
   setLinkColor(QColor(0, 0, 255));
 }
 

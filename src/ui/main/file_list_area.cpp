@@ -53,8 +53,11 @@ MaterialPropertyExchange* gMaterialProperties = nullptr;
 constexpr int kDeleteKey = 46;
 constexpr int kFileHeadHeight = 17;
 
-void TellSoundNotPlayed(const std::string& path) {
-  ui::Current().messages->message("エラー", "サウンドを再生できませんでした。\r\n" + path, ui::Icon::Critical);
+// `reason`, when there is one, is why no sound plays here at all.
+void TellSoundNotPlayed(const std::string& path, const QString& reason = {}) {
+  ui::Current().messages->message(
+      "エラー", "サウンドを再生できませんでした。\r\n" + path + (reason.isEmpty() ? "" : "\r\n" + FromQ(reason)),
+      ui::Icon::Critical);
 }
 
 // The list was made a FileListWidget when the area was set up.
@@ -415,7 +418,7 @@ void FileListArea::openMaterialFile(const std::string& what, bool inFolder) {
   const StoreCommands::MaterialFile file = StoreCommands::CursorMaterialFile();
   if (file.path.empty()) return;
   if (!file.found) {
-    TellNotOpened(what, file.path);
+    TellNotOpened(what, file.path, "ファイルがありません。");
   } else if (inFolder) {
     ShowInFolderOrTell(what, file.path);
   } else {
@@ -492,7 +495,7 @@ void FileListArea::SoundPreview(int mode) {
         TellSoundNotPlayed(path);
       };
       if (!sound->play(ToQ(path), failed)) {
-        TellSoundNotPlayed(path);
+        TellSoundNotPlayed(path, sound->whyNoSound());
         return;
       }
     }

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QEvent>
 #include <QMenu>
+#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 
@@ -23,6 +24,7 @@
 #include "ui/player/flash_host.h"
 #include "ui/player/player_routes.h"
 #include "ui/player/ruffle_flash_view.h"
+#include "ui/player/web_engine_loader.h"
 
 namespace tesmiro::gui {
 namespace {
@@ -61,6 +63,50 @@ class PlayerWarmUp : public QObject {
   int afterPaintMs_;
   bool painted_ = false;
 };
+
+// Said once in a run (the program has one main window), not at every
+// preview: the preference stays, each preview looks for the library again
+// and goes to the desktop's browser meanwhile.
+void TellNoBrowserWindowOnce(QObject* mainWindow) {
+  static QPointer<QObject> told;
+  if (told == mainWindow) return;
+  told = mainWindow;
+  ui::Current().messages->message("プレビュー",
+                                  "プレビュー用のブラウザウインドウを開けないため、既定のブラウザで表示します。\r\n" +
+                                      FromQ(player::WebEngineLoadError()),
+                                  ui::Icon::Exclamation);
+}
+
+// The page's plug-in tags become the web player when the page is served
+// with it; without the player's files the page opens as it is. The
+// desktop's browser is handed a private file that leads it on, never the
+// page's address: every user can read the opener's command line. A failure
+// names the preview's page, the one the user knows of.
+void ShowInBrowser(QWidget* mainWindow, const QString& path, int width, int height) {
+  const std::string what = "ブラウザでプレビュー";
+  const std::string page = FromQ(path);
+  if (!player::HasBrowserPlayer()) {
+    // Only a page that was taken has a movie that does not play in it.
+    const std::string warning =
+        "ブラウザではムービーが再生されません。\r\n" + FromQ(player::RuffleFlashView::servingUnavailableReason());
+    OpenPageOrTell(what, page, {}, [warning] {
+      ui::Current().messages->message("プレビュー", warning, ui::Icon::Exclamation);
+    });
+    return;
+  }
+  const QUrl url = player::PublishBrowserPreview(path);
+  if (url.isEmpty()) {
+    TellNotOpened(what, page, FromQ(player::RuffleFlashView::servingUnavailableReason()));
+    return;
+  }
+  if (Prefs::Current().previewUseIE == 1) {
+    if (BrowserPreviewWindow::open(mainWindow, url, width, height)) return;
+    TellNoBrowserWindowOnce(mainWindow);
+  }
+  const Opener::Failed failed = [what, page] { TellNotOpened(what, page); };
+  const QString forwarding = player::WriteForwardingPage(url);
+  if (forwarding.isEmpty() || !Desktop().opener->openFile(forwarding, failed)) failed();
+}
 
 }  // namespace
 
@@ -101,30 +147,7 @@ void MainMenus::showPreview(const QString& path, ui::PreviewTarget target, int w
     return;
   }
   if (target == ui::PreviewTarget::Browser) {
-    // The page's plug-in tags become the web player when the page is served
-    // with it; without the player's files the page opens as it is. The
-    // desktop's browser is handed a private file that leads it on, never the
-    // page's address: every user can read the opener's command line.
-    const std::string unavailable = FromQ(player::RuffleFlashView::servingUnavailableReason());
-    bool shown = false;
-    if (!player::HasBrowserPlayer()) {
-      shown = Desktop().opener->openFile(path);
-      if (shown)
-        ui::Current().messages->message("プレビュー", "ブラウザでは動画が再生されません。\r\n" + unavailable,
-                                        ui::Icon::Exclamation);
-    } else if (const QUrl url = player::PublishBrowserPreview(path); !url.isEmpty()) {
-      // Without the web engine library the desktop's browser shows it.
-      if (p.previewUseIE == 1 && BrowserPreviewWindow::open(w_, url, width, height)) {
-        shown = true;
-      } else {
-        const QString forwarding = player::WriteForwardingPage(url);
-        shown = !forwarding.isEmpty() && Desktop().opener->openFile(forwarding);
-      }
-    }
-    if (!shown)
-      ui::Current().messages->message(
-          "エラー", "ブラウザでプレビューを開けませんでした。" + (unavailable.empty() ? "" : "\r\n" + unavailable),
-          ui::Icon::Critical);
+    ShowInBrowser(w_, path, width, height);
     return;
   }
   // The message names the program set in the preview options, else the

@@ -133,6 +133,13 @@ TEST_F(InfoPanelWindowTest, ASoundThatCannotBePlayedSaysSoAndLeavesTheButtons) {
   ASSERT_EQ(ui.messages.size(), 2u);
   EXPECT_EQ(ui.messages[1].text, ui.messages[0].text);
   EXPECT_TRUE(readyToPlay());
+  // Where no sound plays at all, the player's reason follows the file.
+  desktop.sound.playable = false;
+  desktop.sound.noSound = QStringLiteral("サウンドの再生に使うメディア部品が見つかりません。");
+  QTest::mouseClick(play, Qt::LeftButton);
+  ASSERT_EQ(ui.messages.size(), 3u);
+  EXPECT_EQ(ui.messages[2].text, ui.messages[0].text + "\r\n" + desktop.sound.noSound.toStdString());
+  EXPECT_TRUE(readyToPlay());
 }
 
 TEST_F(InfoPanelWindowTest, TheSpriteButtonOpensTheSpritesTimeline) {

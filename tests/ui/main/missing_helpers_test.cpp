@@ -33,11 +33,12 @@ class MissingHelpersTest : public MainGuiTest {
  protected:
   // The one message since the last look: an "エラー" box that says what
   // was not opened and names the file.
-  void ExpectToldOnce(const std::string& what, const std::string& path) {
+  void ExpectToldOnce(const std::string& what, const std::string& path, const std::string& reason = {}) {
     ASSERT_EQ(ui.messages.size(), 1u) << what;
     EXPECT_EQ(ui.messages[0].title, "エラー");
     EXPECT_EQ(ui.messages[0].icon, ui::Icon::Critical);
-    EXPECT_EQ(ui.messages[0].text, what + "を開けませんでした。\r\n" + path);
+    EXPECT_EQ(ui.messages[0].text, what + "を開けませんでした。\r\n" + path + (reason.empty() ? "" : "\r\n" + reason));
+    EXPECT_JAPANESE(ui.messages[0].text, {path});
     ui.messages.clear();
   }
 };
@@ -83,7 +84,7 @@ TEST_F(MissingHelpersTest, TheVersionDialogsLinkSaysWhenTheNotesAreNotThere) {
   gui::VersionInfo dialog;
   QTest::mouseClick(Control<QLabel>(dialog, "aboutLinkLabel"), Qt::LeftButton);
   EXPECT_TRUE(desktop.opener.calls.empty());
-  ExpectToldOnce("「Tesmiro について」", (temp / "README.md").string());
+  ExpectToldOnce("「Tesmiro について」", (temp / "help" / "index.html").string());
 }
 
 TEST_F(MissingHelpersTest, AMaterialsFileOrItsProgramMissingIsNamed) {
@@ -92,9 +93,9 @@ TEST_F(MissingHelpersTest, AMaterialsFileOrItsProgramMissingIsNamed) {
   QAction* inFolder = Control<QAction>(w, "showInFolderAction");
   SelectOnlyItem(AddMaterialAtEnd("png", "/moved/away/gone.png"));  // a project moved away from it
   open->trigger();
-  ExpectToldOnce("ファイル", "/moved/away/gone.png");
+  ExpectToldOnce("ファイル", "/moved/away/gone.png", "ファイルがありません。");
   inFolder->trigger();
-  ExpectToldOnce("ファイルの場所", "/moved/away/gone.png");
+  ExpectToldOnce("ファイルの場所", "/moved/away/gone.png", "ファイルがありません。");
   EXPECT_TRUE(desktop.opener.calls.empty());
 
   // The file is there; the desktop's opener starts and then fails.

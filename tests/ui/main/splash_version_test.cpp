@@ -6,6 +6,8 @@
 #include <QTest>
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "platform/ui.h"
 #include "support/find_control.h"
@@ -54,9 +56,12 @@ TEST_F(SplashTest, TheVersionDialogClosesOtherWindowsAndItsLinkOpens) {
   EXPECT_NE(std::find(ui.calls.begin(), ui.calls.end(), "unloadPreviewWindow"), ui.calls.end());
   auto* aboutLinkLabel = Control<QLabel>(dialog, "aboutLinkLabel");
   QTest::mouseClick(aboutLinkLabel, Qt::LeftButton);
-  // The notes are there in the source tree (the build tree's resources lead to it).
+  // The help's own section about the program, which its page has.
+  const std::filesystem::path help = paths.resources / "help" / "index.html";
   ASSERT_EQ(desktop.opener.calls.size(), 1u);
-  EXPECT_EQ(desktop.opener.calls[0], "file " + QString::fromStdString((paths.resources / "README.md").string()));
+  EXPECT_EQ(desktop.opener.calls[0], "file " + QString::fromStdString(help.string()) + "#about");
+  std::ifstream page(help);
+  EXPECT_NE(std::string(std::istreambuf_iterator<char>(page), {}).find("id=\"about\""), std::string::npos);
   EXPECT_TRUE(ui.messages.empty());
   EXPECT_EQ(aboutLinkLabel->palette().color(QPalette::WindowText), QColor(0, 0, 255));
   dialog.show();

@@ -98,7 +98,16 @@ TEST_F(WithoutWebEngineTest, TheWindowOpensEditsAndMakesTheMovieWhileThePreviewS
   // The desktop's browser, led on by the private file as when it is chosen.
   const QString forwarding = "file " + gui::ToQ(GUICore::State().paths.scratch.string()) + "/browser-";
   EXPECT_TRUE(desktop.opener.calls[0].startsWith(forwarding)) << desktop.opener.calls[0].toStdString();
-  EXPECT_TRUE(ui.messages.empty());
+  // Why it is not the program's own window is said, once in the run.
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].title, "プレビュー");
+  EXPECT_EQ(ui.messages[0].text.rfind("プレビュー用のブラウザウインドウを開けないため、既定のブラウザで表示します。\r\n"
+                                      "ファイル [" + library + "] が見つかりません。", 0), 0u)
+      << ui.messages[0].text;
+  EXPECT_JAPANESE(ui.messages[0].text, {library});
+  Control<QAction>(main, "previewInBrowserAction")->trigger();
+  EXPECT_EQ(desktop.opener.calls.size(), 2u);
+  EXPECT_EQ(ui.messages.size(), 1u) << "told once";
 }
 
 // The windows that hold a player of their own (the event dialog's live

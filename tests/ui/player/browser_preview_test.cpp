@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -15,6 +17,7 @@
 #include "support/user_text.h"
 #include "support/wait_and_files.h"
 #include "test_movies.h"
+#include "ui/common/services.h"
 #include "ui/player/loopback_server.h"
 #include "ui/player/player_routes.h"
 #include "ui/player/preview_files.h"
@@ -264,6 +267,47 @@ TEST(BrowserPreviewPage, ThePreviewIsServedOnlyToTheBrowserThatTookItsTicket) {
   EXPECT_EQ(get(scope + "browser/clips/b.swf", cookie), "404");
 }
 
+// The desktop's opener has the page when it exits well, or when it still
+// runs a while after it started (it then waits for the browser it started);
+// one that fails never had it. A page's section goes as its address.
+TEST(BrowserPreviewOpener, ThePageIsTakenWhenTheOpenerExitsWellOrKeepsRunning) {
+  TempDir dir;
+  const std::filesystem::path bin = dir / "bin";
+  Write(bin / "xdg-open", "#!/bin/sh\nexport PATH=/usr/bin:/bin\necho \"$1\" >> '" + (dir / "opened").string() +
+                              "'\ncase \"$1\" in *no-program*) exit 3;;\n"
+                              "*waits*) while [ ! -e '" + (dir / "closed").string() + "' ]; do sleep 0.1; done;;\n"
+                              "esac\n");
+  ASSERT_EQ(::chmod((bin / "xdg-open").c_str(), 0755), 0);
+  const QByteArray path = qgetenv("PATH");
+  qputenv("PATH", QByteArray::fromStdString(bin.string()));
+  gui::Opener& opener = *gui::QtDesktopServices().opener;
+  struct Heard {
+    int failed = 0;
+    int opened = 0;
+  };
+  std::vector<Heard> heard(3);
+  const auto openPage = [&](const std::string& name, const QString& section, Heard& h) {
+    return opener.openPage(Q(dir / name), section, [&h] { ++h.failed; }, [&h] { ++h.opened; });
+  };
+  EXPECT_TRUE(openPage("page.html", QStringLiteral("about"), heard[0]));
+  EXPECT_TRUE(openPage("no-program.html", {}, heard[1]));
+  EXPECT_TRUE(openPage("waits.html", {}, heard[2]));
+  qputenv("PATH", path);
+  EXPECT_TRUE(WaitUntil([&] { return heard[2].opened == 1; }, 20000)) << "the browser had it while it ran";
+  std::ofstream(dir / "closed") << "";
+  ASSERT_TRUE(WaitUntil([] {
+    return QCoreApplication::instance()->findChildren<QProcess*>(Qt::FindDirectChildrenOnly).isEmpty();
+  }));
+  EXPECT_EQ(heard[0].opened, 1);
+  EXPECT_EQ(heard[0].failed, 0);
+  EXPECT_EQ(heard[1].opened, 0);
+  EXPECT_EQ(heard[1].failed, 1);
+  EXPECT_EQ(heard[2].opened, 1) << "once";
+  EXPECT_EQ(heard[2].failed, 0);
+  const QByteArray opened = ReadAll(Q(dir / "opened"));
+  EXPECT_TRUE(opened.contains("file://" + (dir / "page.html").string() + "#about\n")) << opened.toStdString();
+}
+
 class BrowserPreviewMenuTest : public MainGuiTest {};
 
 TEST_F(BrowserPreviewMenuTest, TheDesktopsBrowserIsHandedAPrivateFileNotTheAddress) {
@@ -289,7 +333,10 @@ TEST_F(BrowserPreviewMenuTest, TheDesktopsBrowserIsHandedAPrivateFileNotTheAddre
   desktop.opener.result = false;
   inBrowser->trigger();
   ASSERT_EQ(ui.messages.size(), 1u) << "a preview that did not open says so";
-  EXPECT_EQ(ui.messages[0].text, "ブラウザでプレビューを開けませんでした。");
+  // The page the user knows of, not the file that leads to it.
+  const std::string page = (GUICore::State().paths.scratch / "_preview.html").string();
+  EXPECT_EQ(ui.messages[0].text, "ブラウザでプレビューを開けませんでした。\r\n" + page);
+  EXPECT_JAPANESE(ui.messages[0].text, {page});
 }
 
 // Without the player's files the browser still gets the page, and F6 and
@@ -301,11 +348,21 @@ TEST_F(BrowserPreviewMenuTest, WithoutThePlayersFilesF6SaysTheMovieWillNotPlay) 
   } noPlayer(Q(temp.path()));
   ASSERT_FALSE(player::HasBrowserPlayer());
   gui::MainGUI& main = start();
-  Control<QAction>(main, "previewInBrowserAction")->trigger();
+  QAction* inBrowser = Control<QAction>(main, "previewInBrowserAction");
+  inBrowser->trigger();
   ASSERT_EQ(desktop.opener.calls.size(), 1u);
-  EXPECT_EQ(desktop.opener.calls[0], "file " + Q(GUICore::State().paths.scratch / "_preview.html"));
+  const std::string page = (GUICore::State().paths.scratch / "_preview.html").string();
+  EXPECT_EQ(desktop.opener.calls[0], "file " + Q(page));
+  // Said once the browser has the page: one that fails has no movie to miss.
+  EXPECT_TRUE(ui.messages.empty()) << "before the desktop's opener is heard from";
+  desktop.opener.failLater();
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text.rfind("ブラウザでは動画が再生されません。\r\n", 0), 0u) << ui.messages[0].text;
+  EXPECT_EQ(ui.messages[0].text, "ブラウザでプレビューを開けませんでした。\r\n" + page);
+  ui.messages.clear();
+  inBrowser->trigger();
+  desktop.opener.succeedLater();
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text.rfind("ブラウザではムービーが再生されません。\r\n", 0), 0u) << ui.messages[0].text;
   EXPECT_NE(ui.messages[0].text.find("ruffle.js"), std::string::npos) << "what is missing";
   EXPECT_JAPANESE(ui.messages[0].text, {"ruffle.js"});
 

@@ -17,6 +17,7 @@
 #include "support/fake_flash_host.h"
 #include "support/find_control.h"
 #include "support/main_gui_fixture.h"
+#include "support/user_text.h"
 #include "ui/dialogs/preview_options_dialog.h"
 #include "ui/dialogs/preview_window.h"
 
@@ -57,6 +58,14 @@ TEST_F(PreviewMenuTest, TheBrowserAndThePlayerOpenOutside) {
   // The page's address goes through a private file (see browser_preview_test).
   EXPECT_TRUE(desktop.opener.calls[0].startsWith(QStringLiteral("file ") + scratch("browser-")));
   EXPECT_TRUE(desktop.opener.calls[0].endsWith(QStringLiteral(".html")));
+  // A browser that fails once started is told of, with the page it had.
+  EXPECT_TRUE(ui.messages.empty());
+  desktop.opener.failLater();
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].title, "エラー");
+  const std::string page = scratch("_preview.html").toStdString();
+  EXPECT_EQ(ui.messages[0].text, "ブラウザでプレビューを開けませんでした。\r\n" + page);
+  EXPECT_JAPANESE(ui.messages[0].text, {page});
 
   QAction* inPlayer = Control<QAction>(main, "previewInPlayerAction");
   inPlayer->trigger();

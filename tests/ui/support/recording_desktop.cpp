@@ -52,12 +52,17 @@ bool RecordingOpener::openUrl(const QUrl& url) {
 }
 bool RecordingOpener::openFile(const QString& path, Failed failedLater) {
   calls.push_back("file " + path);
-  if (result) started_.push_back(std::move(failedLater));
+  if (result) started_.push_back({std::move(failedLater), {}});
+  return result;
+}
+bool RecordingOpener::openPage(const QString& path, const QString& section, Failed failedLater, Opened openedLater) {
+  calls.push_back("file " + path + (section.isEmpty() ? QString() : '#' + section));
+  if (result) started_.push_back({std::move(failedLater), std::move(openedLater)});
   return result;
 }
 bool RecordingOpener::showInFolder(const QString& path, Failed failedLater) {
   calls.push_back("folder " + path);
-  if (result) started_.push_back(std::move(failedLater));
+  if (result) started_.push_back({std::move(failedLater), {}});
   return result;
 }
 bool RecordingOpener::runProgram(const QString& program, const QStringList& arguments) {
@@ -66,8 +71,13 @@ bool RecordingOpener::runProgram(const QString& program, const QStringList& argu
 }
 
 void RecordingOpener::failLater() {
-  for (const Failed& failed : std::exchange(started_, {}))
-    if (failed) failed();
+  for (const Started& s : std::exchange(started_, {}))
+    if (s.failed) s.failed();
+}
+
+void RecordingOpener::succeedLater() {
+  for (const Started& s : std::exchange(started_, {}))
+    if (s.opened) s.opened();
 }
 
 bool RecordingSound::play(const QString& path, Failed failedLater) {

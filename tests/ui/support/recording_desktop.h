@@ -70,16 +70,23 @@ class RecordingOpener final : public gui::Opener {
  public:
   bool openUrl(const QUrl& url) override;
   bool openFile(const QString& path, Failed failedLater) override;
+  // Recorded as a file, with "#section" when it has one.
+  bool openPage(const QString& path, const QString& section, Failed failedLater, Opened openedLater) override;
   bool showInFolder(const QString& path, Failed failedLater) override;
   bool runProgram(const QString& program, const QStringList& arguments) override;
-  // As the desktop's opener exiting with a failure afterwards: every
-  // opening that started is told, once.
+  // As the desktop's opener exiting afterwards, with a failure or without:
+  // every opening that started and is not yet told is told, once.
   void failLater();
+  void succeedLater();
   std::vector<QString> calls;
   bool result = true;
 
  private:
-  std::vector<Failed> started_;
+  struct Started {
+    Failed failed;
+    Opened opened;
+  };
+  std::vector<Started> started_;
 };
 
 class MemoryClipboard final : public gui::Clipboard {
@@ -94,11 +101,13 @@ class RecordingSound final : public gui::SoundPlayer {
   bool play(const QString& path, Failed failedLater) override;
   void stop() override;
   bool isPlaying() const override { return playing; }
+  QString whyNoSound() const override { return noSound; }
   // As the media backend failing on the playing sound.
   void failLater();
   std::vector<QString> calls;
   bool playable = true;
   bool playing = false;
+  QString noSound;  // answered after a refused play
 
  private:
   Failed failed_;
