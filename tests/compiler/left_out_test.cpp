@@ -18,11 +18,14 @@
 #include "compiler/movie_compiler.h"
 #include "compiler/previews.h"
 #include "compiler_test_util.h"
+#include "media/image/mod_png.h"
 #include "media/text/font_surface.h"
 #include "project/store.h"
 #include "support/checkers.h"
 #include "support/file_size_limit.h"
+#include "support/unreadable.h"
 #include "support/user_text.h"
+#include "swf/sound_test_files.h"
 
 namespace tesmiro::testing {
 namespace {
@@ -50,6 +53,20 @@ std::string CutPng() {
 std::string HugeBmp() {
   return std::string("BM") + std::string(12, '\0') +
          std::string("\x28\0\0\0\x70\x11\x01\0\x70\x11\x01\0\x01\0\x18\0", 16) + std::string(24, '\0');
+}
+
+std::string ByteString(std::initializer_list<int> values) {
+  std::string bytes;
+  for (int v : values) bytes += static_cast<char>(v);
+  return bytes;
+}
+
+// A JPEG's frame and scan headers of side x side pixels, without its tables
+// and data.
+std::string JpegHeaders(int side) {
+  return ByteString({0xFF, 0xD8, 0xFF, 0xC0, 0, 17, 8, side >> 8, side & 255, side >> 8, side & 255, 3, 1, 0x11, 0,
+                     2, 0x11, 0, 3, 0x11, 0}) +
+         ByteString({0xFF, 0xDA, 0, 12, 3, 1, 0, 2, 0, 3, 0, 0, 63, 0, 0xFF, 0xD9});
 }
 
 const char kSquare[] =
@@ -234,6 +251,38 @@ TEST_F(LeftOutTest, PreviewsTellTheListWithoutABoxWhereTheyHaveALine) {
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].title, "警告");
     EXPECT_NE(ui.messages[0].text.find("photo.png] がありません"), std::string::npos);
+  }
+}
+
+// A material that is there but may not be read is told with the reader's
+// reason, as a sound is, never as a file of another kind.
+TEST_F(LeftOutTest, AMaterialThatCannotBeReadIsToldWithTheReadersReason) {
+  // The build writes its movie as the user the guard lends the thread.
+  const fs::path out = dir / "shared";
+  fs::create_directory(out);
+  fs::permissions(out, fs::perms::all);
+  const std::vector<uint8_t> pixel = {0, 0, 255, 255};
+  ASSERT_TRUE(ModPNG::SavePNG(pixel, 1, 1, dir / "logo.png"));
+  const sound::Bytes flv = sound::Flv(1, {{9, 0, sound::H263Packet(true, 5, 1)}});
+  const std::string files[] = {
+      File("photo.jpg", JpegHeaders(16)), In("logo.png"),
+      File("clip.flv", std::string(flv.begin(), flv.end())), File("shape.kvg", kSquare)};
+  Show(Add(StoreItemKind::RasterImage, files[0]));
+  Show(Add(StoreItemKind::RasterImage, files[1]));
+  Show(Add(StoreItemKind::Video, files[2]));
+  Show(Add(StoreItemKind::VectorImage, files[3]));
+  ASSERT_EQ(GUICore::MakeMovieFile(out / "out.swf", false).result, BuildResult::Done);
+  ASSERT_TRUE(ui.messages.empty()) << ui.messages[0].text;  // each of them is usable
+
+  for (const std::string& file : files) {
+    ui.messages.clear();
+    {
+      ScopedUnreadable locked(file);
+      ASSERT_EQ(GUICore::MakeMovieFile(out / "out.swf", false).result, BuildResult::Done) << file;
+    }
+    ExpectOneBox("警告",
+                 "次のものはムービーに含まれていません。\r\nファイル [" + file + "] を読み込めません：アクセスが拒否されました\r\n",
+                 file);
   }
 }
 

@@ -138,6 +138,12 @@ ImageInfo GetImageInfo(const std::filesystem::path& path, int32_t mode) {
   }
 }
 
+std::string NotOfKindReason(const std::filesystem::path& path, std::string_view notOfKind) {
+  const Result<std::vector<uint8_t>> head = fileio::ReadHead(path, 1);
+  if (!head) return head.message();
+  return "ファイル [" + path.string() + "] " + std::string(notOfKind);
+}
+
 ImageInfo ReadBMPInfo(const std::filesystem::path& path) {
   return FileExists(path) ? ProbeBMP(ReadHead(path, 54)) : ImageInfo{};
 }
@@ -240,7 +246,7 @@ ImageInfo ProbeKVG(std::span<const uint8_t> head) {
 
 Result<image::Picture> LoadImagePicture(const std::filesystem::path& path, image::AlphaPlane& alpha) {
   if (ReadPNGInfo(path).kind == kPNG) return ModPNG::LoadPNGPicture(path, alpha);
-  if (!FileExists(path)) return Failure{"ファイル [" + path.string() + "] は画像ファイルではありません"};
+  if (!FileExists(path)) return Failure{NotOfKindReason(path, "は画像ファイルではありません")};
   auto file = fileio::ReadAll(path, image::kMaxImageFileBytes);
   if (!file) return Failure{file.message()};
   switch (KindByContent(*file)) {
