@@ -144,6 +144,18 @@ std::string NotOfKindReason(const std::filesystem::path& path, std::string_view 
   return "ファイル [" + path.string() + "] " + std::string(notOfKind);
 }
 
+std::string PictureSizeProblem(const ImageInfo& info) {
+  const char* format = info.kind == kBMP    ? "BMP"
+                       : info.kind == kGIF  ? "GIF"
+                       : info.kind == kJPEG ? "JPEG"
+                       : info.kind == kPNG  ? "PNG"
+                                            : nullptr;
+  if (format == nullptr || info.width <= 0 || info.height <= 0 ||
+      image::PictureSizeAllowed(static_cast<uint64_t>(info.width), static_cast<uint64_t>(info.height)))
+    return {};
+  return image::SizeOutOfRange(format);
+}
+
 ImageInfo ReadBMPInfo(const std::filesystem::path& path) {
   return FileExists(path) ? ProbeBMP(ReadHead(path, 54)) : ImageInfo{};
 }

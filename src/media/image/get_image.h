@@ -38,6 +38,11 @@ ImageInfo GetImageInfo(const std::filesystem::path& path, int32_t mode);
 // ("は画像ファイルではありません"), which only a file that was read deserves.
 std::string NotOfKindReason(const std::filesystem::path& path, std::string_view notOfKind);
 
+// Why a raster picture of this size cannot be loaded, in the decoders' own
+// words; empty when its size is allowed, unknown (a side of 0) or the probe
+// is of no raster picture.
+std::string PictureSizeProblem(const ImageInfo& info);
+
 // The per-format readers; each tests its own signature again.
 ImageInfo ReadBMPInfo(const std::filesystem::path& path);
 ImageInfo ReadGIFInfo(const std::filesystem::path& path);
