@@ -57,6 +57,7 @@ InfoPanel::MaterialFacts ProbeMaterial(const StoreItem& item) {
       GetImage::ImageInfo info = GetImage::GetImageInfo(facts.path, GetImage::kByContent);
       facts.image.width = info.width;
       facts.image.height = info.height;
+      facts.image.sizeProblem = GetImage::PictureSizeProblem(info);
       break;
     }
   }

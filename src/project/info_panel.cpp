@@ -46,6 +46,9 @@ void PictureLayout(const StoreItem& item, const MaterialFacts& facts, int32_t pw
   const int32_t w = facts.image.width, h = facts.image.height;
   if (item.kind == StoreItemKind::Video) {
     l.lines = VideoLines(facts.video, item);
+  } else if (item.kind == StoreItemKind::RasterImage && !facts.image.sizeProblem.empty()) {
+    // No picture of this size can be loaded: the panel says why in its place.
+    l.lines = {facts.image.sizeProblem};
   } else {
     int32_t dw = 0, dh = 0;
     // A picture or a panel without area is not drawn (nothing to scale by).

@@ -25,6 +25,8 @@ inline constexpr uint32_t kBandColour = 0xFFFFFF;
 struct ImageFacts {
   int32_t width = 0;
   int32_t height = 0;
+  // Why a raster picture of this size cannot be drawn; empty when it may be.
+  std::string sizeProblem = {};
 };
 struct VideoFacts {
   bool ok = false;  // an FLV file

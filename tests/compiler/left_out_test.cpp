@@ -15,14 +15,18 @@
 #include "compiler/event_preview.h"
 #include "compiler/left_out.h"
 #include "compiler/live_picture_build.h"
+#include "compiler/material_facts.h"
 #include "compiler/movie_compiler.h"
 #include "compiler/previews.h"
 #include "compiler_test_util.h"
+#include "media/image/mod_png.h"
 #include "media/text/font_surface.h"
 #include "project/store.h"
 #include "support/checkers.h"
 #include "support/file_size_limit.h"
+#include "support/unreadable.h"
 #include "support/user_text.h"
+#include "swf/sound_test_files.h"
 
 namespace tesmiro::testing {
 namespace {
@@ -38,8 +42,9 @@ std::string Crc(const std::vector<uint8_t>& bytes) {
 }
 
 // A PNG whose header is whole and whose image data never comes.
-std::string CutPng() {
-  const std::string header("IHDR\0\0\0\x10\0\0\0\x10\x08\x02\0\0\0", 17);
+std::string CutPng(uint32_t side = 16) {
+  std::string header("IHDR\0\0\0\x10\0\0\0\x10\x08\x02\0\0\0", 17);
+  for (int i = 0; i < 4; ++i) header[4 + i] = header[8 + i] = static_cast<char>(side >> (24 - 8 * i));
   const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(header.data()), static_cast<uInt>(header.size()));
   std::string png = std::string("\x89PNG\r\n\x1a\n\0\0\0\x0d", 12) + header;
   for (int shift : {24, 16, 8, 0}) png += static_cast<char>((crc >> shift) & 0xFF);
@@ -50,6 +55,27 @@ std::string CutPng() {
 std::string HugeBmp() {
   return std::string("BM") + std::string(12, '\0') +
          std::string("\x28\0\0\0\x70\x11\x01\0\x70\x11\x01\0\x01\0\x18\0", 16) + std::string(24, '\0');
+}
+
+std::string ByteString(std::initializer_list<int> values) {
+  std::string bytes;
+  for (int v : values) bytes += static_cast<char>(v);
+  return bytes;
+}
+
+// A GIF of one pixel on a screen of 10000 x 10000, as far as its first
+// image's code size.
+std::string HugeGif() {
+  return "GIF89a" + ByteString({0x10, 0x27, 0x10, 0x27, 0x80, 0, 0, 0, 0, 0, 255, 255, 255}) +
+         ByteString({',', 0, 0, 0, 0, 1, 0, 1, 0, 0, 2});
+}
+
+// A JPEG's frame and scan headers of side x side pixels, without its tables
+// and data.
+std::string JpegHeaders(int side) {
+  return ByteString({0xFF, 0xD8, 0xFF, 0xC0, 0, 17, 8, side >> 8, side & 255, side >> 8, side & 255, 3, 1, 0x11, 0,
+                     2, 0x11, 0, 3, 0x11, 0}) +
+         ByteString({0xFF, 0xDA, 0, 12, 3, 1, 0, 2, 0, 3, 0, 0, 63, 0, 0xFF, 0xD9});
 }
 
 const char kSquare[] =
@@ -240,6 +266,65 @@ TEST_F(LeftOutTest, PreviewsTellTheListWithoutABoxWhereTheyHaveALine) {
     EXPECT_EQ(ui.messages[0].title, "警告");
     EXPECT_NE(ui.messages[0].text.find("photo.png] がありません"), std::string::npos);
   }
+}
+
+// A material that is there but may not be read is told with the reader's
+// reason, as a sound is, never as a file of another kind.
+TEST_F(LeftOutTest, AMaterialThatCannotBeReadIsToldWithTheReadersReason) {
+  // The build writes its movie as the user the guard lends the thread.
+  const fs::path out = dir / "shared";
+  fs::create_directory(out);
+  fs::permissions(out, fs::perms::all);
+  const std::vector<uint8_t> pixel = {0, 0, 255, 255};
+  ASSERT_TRUE(ModPNG::SavePNG(pixel, 1, 1, dir / "logo.png"));
+  const sound::Bytes flv = sound::Flv(1, {{9, 0, sound::H263Packet(true, 5, 1)}});
+  const std::string files[] = {
+      File("photo.jpg", JpegHeaders(16)), In("logo.png"),
+      File("clip.flv", std::string(flv.begin(), flv.end())), File("shape.kvg", kSquare)};
+  Show(Add(StoreItemKind::RasterImage, files[0]));
+  Show(Add(StoreItemKind::RasterImage, files[1]));
+  Show(Add(StoreItemKind::Video, files[2]));
+  Show(Add(StoreItemKind::VectorImage, files[3]));
+  ASSERT_EQ(GUICore::MakeMovieFile(out / "out.swf", false).result, BuildResult::Done);
+  ASSERT_TRUE(ui.messages.empty()) << ui.messages[0].text;  // each of them is usable
+
+  for (const std::string& file : files) {
+    ui.messages.clear();
+    {
+      ScopedUnreadable locked(file);
+      ASSERT_EQ(GUICore::MakeMovieFile(out / "out.swf", false).result, BuildResult::Done) << file;
+    }
+    ExpectOneBox("警告",
+                 "次のものはムービーに含まれていません。\r\nファイル [" + file + "] を読み込めません：アクセスが拒否されました\r\n",
+                 file);
+  }
+}
+
+// A picture larger than pictures may be is told by its size, whatever its
+// format, in the list and in the information panel alike.
+TEST_F(LeftOutTest, APictureTooLargeIsToldByItsSize) {
+  const std::string gif = File("huge.gif", HugeGif());
+  const std::string jpeg = File("huge.jpg", JpegHeaders(10000));
+  const std::string png = File("huge.png", CutPng(10000));
+  Show(Add(StoreItemKind::RasterImage, gif));
+  Show(Add(StoreItemKind::RasterImage, jpeg, 1));  // a key colour: a JPEG is decoded only for it
+  const int32_t pngId = Add(StoreItemKind::RasterImage, png);
+  Show(pngId);
+  ASSERT_EQ(GUICore::MakeMovieFile(dir / "out.swf", false).result, BuildResult::Done);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text,
+            "次のものはムービーに含まれていません。\r\n"
+            "ファイル [" + gif + "] を読み込めません：GIF画像の大きさが扱える範囲にありません\r\n"
+            "ファイル [" + jpeg + "] を読み込めません：JPEG画像の大きさが扱える範囲にありません\r\n"
+            "ファイル [" + png + "] を読み込めません：PNG画像の大きさが扱える範囲にありません\r\n");
+  EXPECT_JAPANESE(ui.messages[0].text, {gif, jpeg, png});
+
+  const StoreItem item = GUICore::GetStoreItemByID(pngId);
+  const InfoPanel::Layout panel = InfoPanel::LayoutItemInfo(item, GUICore::ProbeMaterial(item), 200, 114, 6);
+  EXPECT_EQ(panel.title, " ( 10000 x 10000 ) : huge.png");
+  EXPECT_EQ(panel.picture, InfoPanel::Picture::None);
+  ASSERT_EQ(panel.lines, std::vector<std::string>{"PNG画像の大きさが扱える範囲にありません"});
+  EXPECT_JAPANESE(panel.lines[0]);
 }
 
 // The movie does not wait for its page: a page that cannot be written is

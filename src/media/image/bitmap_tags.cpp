@@ -197,7 +197,7 @@ bool GetJPEGBytes(const std::filesystem::path& path, image::Bytes& jpeg, int32_t
     return true;
   }
   if (kind != GetImage::kJPEG) {
-    problem = "ファイル [" + path.string() + "] は画像ファイルではありません";
+    problem = GetImage::NotOfKindReason(path, "は画像ファイルではありません");
     return false;
   }
   // Passed through unchanged, so it must at least be a JPEG whose frame

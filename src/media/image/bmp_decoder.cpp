@@ -44,7 +44,6 @@ struct Channel {
 };
 
 constexpr char kBroken[] = "不正なBMPファイルです";
-constexpr char kBadSize[] = "BMP画像の大きさが扱える範囲にありません";
 
 std::optional<BmpHeader> ReadHeader(ByteReader& r) {
   BmpHeader h;
@@ -241,7 +240,7 @@ Result<Picture> DecodeBMP(std::span<const uint8_t> file) {
   const BmpHeader& h = *header;
   int64_t rows = h.height < 0 ? -h.height : h.height;
   if (!PictureSizeAllowed(static_cast<uint64_t>(h.width < 0 ? 0 : h.width), static_cast<uint64_t>(rows)))
-    return Failure{kBadSize};
+    return Failure{SizeOutOfRange("BMP")};
 
   auto palette = ReadPalette(r, h);
   if (!palette) return Failure{kBroken};

@@ -213,7 +213,7 @@ Result<FLVDetails> GetFLVDetails(const std::filesystem::path& path) {
     image::FileSource source(path);
     if (source.ok() && DetailsFromSource(source, details)) return details;
   }
-  return Failure{"ファイル [" + path.string() + "] はFLVビデオではありません"};
+  return Failure{NotOfKindReason(path, "はFLVビデオではありません")};
 }
 
 Result<FLVDetails> GetFLVDetails(std::span<const uint8_t> file) {

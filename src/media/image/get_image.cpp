@@ -138,6 +138,24 @@ ImageInfo GetImageInfo(const std::filesystem::path& path, int32_t mode) {
   }
 }
 
+std::string NotOfKindReason(const std::filesystem::path& path, std::string_view notOfKind) {
+  const Result<std::vector<uint8_t>> head = fileio::ReadHead(path, 1);
+  if (!head) return head.message();
+  return "ファイル [" + path.string() + "] " + std::string(notOfKind);
+}
+
+std::string PictureSizeProblem(const ImageInfo& info) {
+  const char* format = info.kind == kBMP    ? "BMP"
+                       : info.kind == kGIF  ? "GIF"
+                       : info.kind == kJPEG ? "JPEG"
+                       : info.kind == kPNG  ? "PNG"
+                                            : nullptr;
+  if (format == nullptr || info.width <= 0 || info.height <= 0 ||
+      image::PictureSizeAllowed(static_cast<uint64_t>(info.width), static_cast<uint64_t>(info.height)))
+    return {};
+  return image::SizeOutOfRange(format);
+}
+
 ImageInfo ReadBMPInfo(const std::filesystem::path& path) {
   return FileExists(path) ? ProbeBMP(ReadHead(path, 54)) : ImageInfo{};
 }
@@ -240,7 +258,7 @@ ImageInfo ProbeKVG(std::span<const uint8_t> head) {
 
 Result<image::Picture> LoadImagePicture(const std::filesystem::path& path, image::AlphaPlane& alpha) {
   if (ReadPNGInfo(path).kind == kPNG) return ModPNG::LoadPNGPicture(path, alpha);
-  if (!FileExists(path)) return Failure{"ファイル [" + path.string() + "] は画像ファイルではありません"};
+  if (!FileExists(path)) return Failure{NotOfKindReason(path, "は画像ファイルではありません")};
   auto file = fileio::ReadAll(path, image::kMaxImageFileBytes);
   if (!file) return Failure{file.message()};
   switch (KindByContent(*file)) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "media/image/picture.h"
 #include "platform/result.h"
@@ -31,6 +32,16 @@ struct ImageInfo {
 bool FileExists(const std::filesystem::path& path);
 
 ImageInfo GetImageInfo(const std::filesystem::path& path, int32_t mode);
+
+// Why a file gives nothing of the kind asked for: the reader's reason when
+// it cannot be read (or is not there), else "ファイル [path] " and `notOfKind`
+// ("は画像ファイルではありません"), which only a file that was read deserves.
+std::string NotOfKindReason(const std::filesystem::path& path, std::string_view notOfKind);
+
+// Why a raster picture of this size cannot be loaded, in the decoders' own
+// words; empty when its size is allowed, unknown (a side of 0) or the probe
+// is of no raster picture.
+std::string PictureSizeProblem(const ImageInfo& info);
 
 // The per-format readers; each tests its own signature again.
 ImageInfo ReadBMPInfo(const std::filesystem::path& path);

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <optional>
 
 #include "media/image/decoders.h"
 #include "platform/byte_reader.h"
@@ -57,15 +56,16 @@ std::vector<int> RowOrder(int height, bool interlaced) {
 
 constexpr char kBroken[] = "不正なGIFファイルです";
 
-std::optional<Picture> DecodeFirstImage(GifFileType* gif) {
-  if (DGifGetImageDesc(gif) != GIF_OK) return std::nullopt;
+Result<Picture> DecodeFirstImage(GifFileType* gif) {
+  if (DGifGetImageDesc(gif) != GIF_OK) return Failure{kBroken};
   const GifImageDesc& desc = gif->Image;
   const ColorMapObject* map = desc.ColorMap != nullptr ? desc.ColorMap : gif->SColorMap;
-  if (map == nullptr || map->Colors == nullptr || desc.Width <= 0 || desc.Height <= 0) return std::nullopt;
+  if (map == nullptr || map->Colors == nullptr || desc.Width <= 0 || desc.Height <= 0) return Failure{kBroken};
 
   int canvasWidth = gif->SWidth > 0 ? gif->SWidth : desc.Width;
   int canvasHeight = gif->SHeight > 0 ? gif->SHeight : desc.Height;
-  if (!PictureSizeAllowed(static_cast<uint64_t>(canvasWidth), static_cast<uint64_t>(canvasHeight))) return std::nullopt;
+  if (!PictureSizeAllowed(static_cast<uint64_t>(canvasWidth), static_cast<uint64_t>(canvasHeight)))
+    return Failure{SizeOutOfRange("GIF")};
 
   Picture picture = MakeOpaquePicture(canvasWidth, canvasHeight);
   const ColorMapObject* screenMap = gif->SColorMap;
@@ -81,7 +81,7 @@ std::optional<Picture> DecodeFirstImage(GifFileType* gif) {
 
   std::vector<GifPixelType> line(static_cast<size_t>(desc.Width));
   for (int row : RowOrder(desc.Height, desc.Interlace)) {
-    if (DGifGetLine(gif, line.data(), desc.Width) != GIF_OK) return std::nullopt;
+    if (DGifGetLine(gif, line.data(), desc.Width) != GIF_OK) return Failure{kBroken};
     int64_t y = int64_t{desc.Top} + row;
     if (y < 0 || y >= canvasHeight) continue;
     for (int i = 0; i < desc.Width; ++i) {
@@ -113,8 +113,7 @@ Result<Picture> DecodeGIF(std::span<const uint8_t> file) {
     if (DGifGetRecordType(gif.get(), &type) != GIF_OK) return Failure{kBroken};
     switch (type) {
       case IMAGE_DESC_RECORD_TYPE:
-        if (std::optional<Picture> picture = DecodeFirstImage(gif.get())) return std::move(*picture);
-        return Failure{kBroken};
+        return DecodeFirstImage(gif.get());
       case EXTENSION_RECORD_TYPE:
         if (!SkipExtension(gif.get())) return Failure{kBroken};
         break;

@@ -31,9 +31,11 @@ void CmykToBgra(Picture& picture, bool inverted) {
   }
 }
 
+enum class Outcome { Decoded, Broken, TooLarge };
+
 // Everything with a destructor lives outside the part that libjpeg may
 // leave by longjmp.
-bool Decode(std::span<const uint8_t> file, Picture& picture) {
+Outcome Decode(std::span<const uint8_t> file, Picture& picture) {
   jpeg_decompress_struct info{};
   ErrorManager errors{};
   info.err = jpeg_std_error(&errors.base);
@@ -41,21 +43,21 @@ bool Decode(std::span<const uint8_t> file, Picture& picture) {
   errors.base.emit_message = OnMessage;
   if (setjmp(errors.jump)) {
     jpeg_destroy_decompress(&info);
-    return false;
+    return Outcome::Broken;
   }
   jpeg_create_decompress(&info);
   jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
   jpeg_read_header(&info, TRUE);
   if (!PictureSizeAllowed(info.image_width, info.image_height)) {
     jpeg_destroy_decompress(&info);
-    return false;
+    return Outcome::TooLarge;
   }
   const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
   info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
   jpeg_start_decompress(&info);
   if (info.output_components != 4 || info.output_width != info.image_width || info.output_height != info.image_height) {
     jpeg_destroy_decompress(&info);
-    return false;
+    return Outcome::Broken;
   }
   picture.width = static_cast<int32_t>(info.output_width);
   picture.height = static_cast<int32_t>(info.output_height);
@@ -69,7 +71,7 @@ bool Decode(std::span<const uint8_t> file, Picture& picture) {
   jpeg_finish_decompress(&info);
   jpeg_destroy_decompress(&info);
   if (cmyk) CmykToBgra(picture, inverted);
-  return true;
+  return Outcome::Decoded;
 }
 
 }  // namespace
@@ -78,8 +80,15 @@ Result<Picture> DecodeJPEG(std::span<const uint8_t> file) {
   constexpr char kBroken[] = "不正なJPEGファイルです";
   if (file.size() < 4) return Failure{kBroken};
   Picture picture;
-  if (!Decode(file, picture)) return Failure{kBroken};
-  return picture;
+  switch (Decode(file, picture)) {
+    case Outcome::Decoded:
+      return picture;
+    case Outcome::TooLarge:
+      return Failure{SizeOutOfRange("JPEG")};
+    case Outcome::Broken:
+      break;
+  }
+  return Failure{kBroken};
 }
 
 }  // namespace tesmiro::image

@@ -2,6 +2,8 @@
 // A decoded raster picture and the alpha plane that travels beside it.
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace tesmiro::image {
@@ -43,6 +45,12 @@ constexpr uint64_t kMaxImageFileBytes = uint64_t{1} << 28;
 inline bool PictureSizeAllowed(uint64_t width, uint64_t height) {
   return width >= 1 && height >= 1 && width <= static_cast<uint64_t>(kMaxPictureSide) &&
          height <= static_cast<uint64_t>(kMaxPictureSide) && width * height <= kMaxPicturePixels;
+}
+
+// Why a picture of that format ("BMP", "PNG", ...) is refused for its size,
+// in the same words for every format: a picture too large is not a broken file.
+inline std::string SizeOutOfRange(std::string_view format) {
+  return std::string(format) + "画像の大きさが扱える範囲にありません";
 }
 
 // An opaque picture of the given size, every pixel black (fourth byte 255).

@@ -3,8 +3,11 @@
 
 #include <csetjmp>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "media/image/decoders.h"
+#include "media/image/get_image.h"
 #include "platform/byte_reader.h"
 
 namespace tesmiro::image {
@@ -68,6 +71,10 @@ bool Decode(ByteReader& reader, DecodedPNG& out, std::vector<png_bytep>& rows) {
 }  // namespace
 
 Result<DecodedPNG> DecodePNG(std::span<const uint8_t> file) {
+  // libpng refuses such a header as it refuses a broken one; the size is
+  // told by its name, as the other formats tell it.
+  if (std::string tooLarge = GetImage::PictureSizeProblem(GetImage::ProbePNG(file)); !tooLarge.empty())
+    return Failure{std::move(tooLarge)};
   ByteReader reader(file);
   DecodedPNG out;
   std::vector<png_bytep> rows;

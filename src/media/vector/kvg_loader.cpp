@@ -42,7 +42,7 @@ std::string VersionOf(std::string_view firstLine) {
 
 Result<KvgImage> LoadKVG(const std::filesystem::path& path) {
   auto bytes = fileio::ReadAll(path, kMaxFileBytes);
-  if (!bytes) return BadFile("ファイルを読み込めません: " + path.string());
+  if (!bytes) return BadFile(bytes.message());
   return LoadKVGFromBytes(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
 }
 

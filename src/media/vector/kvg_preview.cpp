@@ -16,10 +16,11 @@ namespace {
 
 std::filesystem::path ReservePreviewPath(const std::filesystem::path& folder);
 
-// "ファイル [path] を読み込めません：why", the file named once.
+// "ファイル [path] を読み込めません：why", the file named once: the reader's
+// own message, which names it, stays as it is.
 std::string Unreadable(const std::filesystem::path& path, const std::string& why) {
-  const std::string head = "ファイル [" + path.string() + "] を読み込めません";
-  return why.find(path.string()) != std::string::npos ? head : head + "：" + why;
+  const std::string named = "ファイル [" + path.string() + "] ";
+  return why.rfind(named, 0) == 0 ? why : named + "を読み込めません：" + why;
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ bool WriteDefineVideoStream(int32_t id, int32_t frameCount, const std::string& p
     return false;
   }
   const auto notVideo = [&] {
-    if (problem) *problem = "ファイル [" + path + "] はFLVビデオではありません";
+    if (problem) *problem = GetImage::NotOfKindReason(path, "はFLVビデオではありません");
     return false;
   };
   const GetImage::ImageInfo info = GetImage::GetImageInfo(path, GetImage::kByContent);
