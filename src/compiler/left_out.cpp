@@ -61,7 +61,7 @@ std::string LeftOutLine() {
   std::string line;
   for (const std::string& l : LeftOutLines()) line += (line.empty() ? "" : "　") + l;
   if (line.empty()) return line;
-  return "ムービーに含まれていないもの " + std::to_string(gList.entries.size()) + " 件：" + line;
+  return "ムービーに含まれていないか別の形で含まれるもの " + std::to_string(gList.entries.size()) + " 件：" + line;
 }
 
 std::string ListedLines(const std::vector<std::string>& lines) {

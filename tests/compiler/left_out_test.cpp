@@ -247,7 +247,7 @@ TEST_F(LeftOutTest, FontsAreNamedOnceWithTheLettersTheyLack) {
 TEST_F(LeftOutTest, PreviewsTellTheListWithoutABoxWhereTheyHaveALine) {
   const int32_t photo = Add(StoreItemKind::RasterImage, kAway + "photo.png");
   Show(photo);
-  const std::string line = "ムービーに含まれていないもの 1 件：ファイル [" + kAway + "photo.png] がありません";
+  const std::string line = "ムービーに含まれていないか別の形で含まれるもの 1 件：ファイル [" + kAway + "photo.png] がありません";
   ASSERT_EQ(GUICore::RunPreview(GUICore::PreviewMode::Window, GUICore::kPreviewMovie), BuildResult::Done);
   EXPECT_EQ(GUICore::LeftOutLine(), line);
   ASSERT_EQ(GUICore::RunEventPreview(GUICore::State().events.at(1)), GUICore::EventPreviewResult::Shown);

@@ -45,7 +45,7 @@ class PreviewLeftOutTest : public MainGuiTest {
   QLabel* ExpectLeftOutLine(QWidget* window) {
     QLabel* line = Control<QLabel>(window, "leftOutLabel");
     EXPECT_TRUE(line->isVisibleTo(window));
-    const QString whole = QString::fromStdString("ムービーに含まれていないもの 1 件：ファイル [" + kPhoto + "] がありません");
+    const QString whole = QString::fromStdString("ムービーに含まれていないか別の形で含まれるもの 1 件：ファイル [" + kPhoto + "] がありません");
     EXPECT_EQ(line->toolTip(), whole);
     EXPECT_GT(line->width(), 0);
     EXPECT_TRUE(line->text() == whole || (line->text().endsWith(QChar(0x2026)) && whole.startsWith(line->text().chopped(1))))
