@@ -147,6 +147,7 @@ class LeftOutTest : public CompilerTest {
     EXPECT_JAPANESE(ui.messages[0].text, {file});
   }
   const std::string kAway = "C:\\Users\\kaori\\sozai\\";
+  const std::string kHeader = "次のものはムービーに含まれていないか、別の形で含まれています。\r\n";
 };
 using FailedOutputTest = LeftOutTest;  // Make SWF's own outputs
 
@@ -159,8 +160,7 @@ TEST_F(LeftOutTest, AMovedProjectIsToldInOneBoxAfterTheBuildAndItsMovieIsAsBefor
   EXPECT_EQ(ui.messages[0].title, "警告");
   EXPECT_EQ(ui.messages[0].icon, ui::Icon::Exclamation);
   EXPECT_EQ(ui.messages[0].text,
-            "次のものはムービーに含まれていないか、別の形で含まれています。\r\n"
-            "ファイル [" + kAway + "photo.png] がありません\r\n"
+            kHeader + "ファイル [" + kAway + "photo.png] がありません\r\n"
             "ファイル [" + kAway + "bgm.wav] がありません\r\n"
             "ファイル [" + kAway + "logo.kvg] がありません\r\n"
             "ファイル [" + In("cut.png") + "] を読み込めません：不正なPNGファイルです\r\n"
@@ -295,7 +295,7 @@ TEST_F(LeftOutTest, AMaterialThatCannotBeReadIsToldWithTheReadersReason) {
       ASSERT_EQ(GUICore::MakeMovieFile(out / "out.swf", false).result, BuildResult::Done) << file;
     }
     ExpectOneBox("警告",
-                 "次のものはムービーに含まれていません。\r\nファイル [" + file + "] を読み込めません：アクセスが拒否されました\r\n",
+                 kHeader + "ファイル [" + file + "] を読み込めません：アクセスが拒否されました\r\n",
                  file);
   }
 }
@@ -313,8 +313,7 @@ TEST_F(LeftOutTest, APictureTooLargeIsToldByItsSize) {
   ASSERT_EQ(GUICore::MakeMovieFile(dir / "out.swf", false).result, BuildResult::Done);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].text,
-            "次のものはムービーに含まれていません。\r\n"
-            "ファイル [" + gif + "] を読み込めません：GIF画像の大きさが扱える範囲にありません\r\n"
+            kHeader + "ファイル [" + gif + "] を読み込めません：GIF画像の大きさが扱える範囲にありません\r\n"
             "ファイル [" + jpeg + "] を読み込めません：JPEG画像の大きさが扱える範囲にありません\r\n"
             "ファイル [" + png + "] を読み込めません：PNG画像の大きさが扱える範囲にありません\r\n");
   EXPECT_JAPANESE(ui.messages[0].text, {gif, jpeg, png});
@@ -442,7 +441,7 @@ TEST_F(FailedOutputTest, TheListToldIsTheBuildsWhateverRunsInsideTheBoxesBefore)
   ASSERT_EQ(ui.messages.size(), 3u);
   EXPECT_EQ(messages.rebuilt, 3);  // inside every box, the build's lock no longer held
   EXPECT_EQ(ui.messages[2].text,
-            "次のものはムービーに含まれていないか、別の形で含まれています。\r\nファイル [" + kAway + "photo.png] がありません\r\n");
+            kHeader + "ファイル [" + kAway + "photo.png] がありません\r\n");
 }
 
 // The compiler never takes the writer past its last frame by itself: it is
