@@ -51,11 +51,9 @@ bool IsScratchName(std::string_view name) {
   });
 }
 
-const MachineFacts* gFacts = nullptr;
-
-const MachineFacts& Facts() {
-  static const MachineFacts kReal;
-  return gFacts ? *gFacts : kReal;
+MachineFacts& Facts() {
+  static MachineFacts facts;
+  return facts;
 }
 
 // File systems on this machine's own disks or memory, whose locks no other
@@ -224,10 +222,7 @@ AppPaths AppPaths::InFolder(const fs::path& folder) {
   return AppPaths{folder, folder, folder, folder, folder, nullptr};
 }
 
-ScopedMachineFacts::ScopedMachineFacts(MachineFacts facts) : facts_(std::move(facts)), previous_(gFacts) {
-  gFacts = &facts_;
-}
-ScopedMachineFacts::~ScopedMachineFacts() { gFacts = previous_; }
+ScopedMachineFacts::ScopedMachineFacts(MachineFacts facts) : ScopedValue(Facts(), std::move(facts)) {}
 
 void AppPaths::RemoveLeftScratch() {
   const System self = ThisSystem();

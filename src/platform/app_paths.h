@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/scoped_install.h"
+
 namespace tesmiro {
 
 struct ScratchLock;
@@ -68,16 +70,9 @@ struct MachineFacts {
   std::function<uint32_t(int fd)> fileSystemKind;
 };
 
-class ScopedMachineFacts {
+class ScopedMachineFacts : private ScopedValue<MachineFacts> {
  public:
   explicit ScopedMachineFacts(MachineFacts facts);
-  ~ScopedMachineFacts();
-  ScopedMachineFacts(const ScopedMachineFacts&) = delete;
-  ScopedMachineFacts& operator=(const ScopedMachineFacts&) = delete;
-
- private:
-  MachineFacts facts_;
-  const MachineFacts* previous_;
 };
 
 }  // namespace tesmiro

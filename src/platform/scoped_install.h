@@ -1,4 +1,5 @@
 #pragma once
+#include <utility>
 
 namespace tesmiro {
 
@@ -16,6 +17,21 @@ class ScopedInstall {
  private:
   T*& slot_;
   T* previous_;
+};
+
+// Gives a module's setting another value for the holder's lifetime (tests
+// that make a call fail or a limit small); the previous value comes back.
+template <class T>
+class ScopedValue {
+ public:
+  ScopedValue(T& slot, T value) : slot_(slot), previous_(std::exchange(slot, std::move(value))) {}
+  ~ScopedValue() { slot_ = std::move(previous_); }
+  ScopedValue(const ScopedValue&) = delete;
+  ScopedValue& operator=(const ScopedValue&) = delete;
+
+ private:
+  T& slot_;
+  T previous_;
 };
 
 }  // namespace tesmiro

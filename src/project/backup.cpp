@@ -336,7 +336,6 @@ bool RestoreAutoBackup(const std::filesystem::path& backupPath) {
   return Offer(backupPath) == Offered::Restored;
 }
 
-ScopedLockCall::ScopedLockCall(LockCall call) : previous_(std::exchange(lockCall, call)) {}
-ScopedLockCall::~ScopedLockCall() { lockCall = previous_; }
+ScopedLockCall::ScopedLockCall(LockCall call) : ScopedValue(lockCall, call) {}
 
 }  // namespace tesmiro::GUICore

@@ -19,6 +19,8 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/scoped_install.h"
+
 namespace tesmiro::GUICore {
 
 inline constexpr const char* kAutoBackupFile = "_autobackup.tmp";
@@ -57,15 +59,9 @@ bool RestoreAutoBackup(const std::filesystem::path& backupPath);
 // For tests: `call` stands in for flock(2) on the lock files while the
 // handle lives, so that a lock can fail as on a network file system.
 using LockCall = int (*)(int fd, int operation);
-class ScopedLockCall {
+class ScopedLockCall : private ScopedValue<LockCall> {
  public:
   explicit ScopedLockCall(LockCall call);
-  ~ScopedLockCall();
-  ScopedLockCall(const ScopedLockCall&) = delete;
-  ScopedLockCall& operator=(const ScopedLockCall&) = delete;
-
- private:
-  LockCall previous_;
 };
 
 }  // namespace tesmiro::GUICore

@@ -116,10 +116,7 @@ Failure ReaderReason(const Result<T>& read, const std::filesystem::path& path) {
 
 uint64_t ProjectFileLimit() { return gProjectFileLimit; }
 
-ScopedProjectFileLimit::ScopedProjectFileLimit(uint64_t bytes) : previous_(gProjectFileLimit) {
-  gProjectFileLimit = bytes;
-}
-ScopedProjectFileLimit::~ScopedProjectFileLimit() { gProjectFileLimit = previous_; }
+ScopedProjectFileLimit::ScopedProjectFileLimit(uint64_t bytes) : ScopedValue(gProjectFileLimit, bytes) {}
 
 Result<void> CheckProjectFile(const std::filesystem::path& path) {
   if (const auto opened = fileio::ReadHead(path, 0); !opened) return ReaderReason(opened, path);

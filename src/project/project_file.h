@@ -19,6 +19,7 @@
 #include "platform/byte_reader.h"
 #include "platform/file_io.h"
 #include "platform/result.h"
+#include "platform/scoped_install.h"
 #include "project/one_based.h"
 #include "project/records.h"
 
@@ -50,15 +51,9 @@ uint64_t ProjectFileLimit();
 
 // For tests of the limit without files of gigabytes: while an instance
 // lives, the readers and writers of project files go by `bytes`.
-class ScopedProjectFileLimit {
+class ScopedProjectFileLimit : private ScopedValue<uint64_t> {
  public:
   explicit ScopedProjectFileLimit(uint64_t bytes);
-  ~ScopedProjectFileLimit();
-  ScopedProjectFileLimit(const ScopedProjectFileLimit&) = delete;
-  ScopedProjectFileLimit& operator=(const ScopedProjectFileLimit&) = delete;
-
- private:
-  uint64_t previous_;
 };
 
 // A whole project apart from the model.
