@@ -10,9 +10,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <map>
-#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -67,21 +64,6 @@ constexpr std::pair<const char*, Way> kWays[] = {
     {"socket diagnostics", LoopbackPeerFromDiagnostics},
     {"/proc", LoopbackPeerFromProc},
     {"either", LoopbackPeerOf},
-};
-
-// While it lives, the lookups ask /proc alone, as where the socket
-// diagnostics do not answer, and count how often each table is opened.
-struct ProcAlone {
-  ProcAlone() {
-    SetLoopbackPeerSources({false, [this](const char* path) -> std::unique_ptr<std::istream> {
-                              ++opened[path];
-                              return std::make_unique<std::ifstream>(path);
-                            }});
-  }
-  ~ProcAlone() { SetLoopbackPeerSources({}); }
-  ProcAlone(const ProcAlone&) = delete;
-  ProcAlone& operator=(const ProcAlone&) = delete;
-  std::map<std::string, int> opened;
 };
 
 void ExpectEveryWay(int accepted, LoopbackPeer::State state, uid_t uid, const std::string& what) {

@@ -11,9 +11,13 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <fstream>
+#include <map>
+#include <memory>
 #include <new>
 #include <string>
 
+#include "platform/loopback_peer.h"
 #include "support/checkers.h"
 
 namespace tesmiro::testing {
@@ -25,6 +29,21 @@ inline std::string MissingOtherUser() {
 }
 
 #define REQUIRE_OTHER_USER() REQUIRE_CHECKER(::tesmiro::testing::MissingOtherUser())
+
+// While it lives, the lookups ask /proc alone, as where the socket
+// diagnostics do not answer, and count how often each table is opened.
+struct ProcAlone {
+  ProcAlone() {
+    SetLoopbackPeerSources({false, [this](const char* path) -> std::unique_ptr<std::istream> {
+                              ++opened[path];
+                              return std::make_unique<std::ifstream>(path);
+                            }});
+  }
+  ~ProcAlone() { SetLoopbackPeerSources({}); }
+  ProcAlone(const ProcAlone&) = delete;
+  ProcAlone& operator=(const ProcAlone&) = delete;
+  std::map<std::string, int> opened;
+};
 
 // `State` lives in memory that both processes see: plain values that the
 // test sets before start(), and std::atomic ones that the two pass on.

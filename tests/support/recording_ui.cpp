@@ -8,6 +8,7 @@ RecordingUi::~RecordingUi() { ui::Install(previous_); }
 
 ui::Answer RecordingUi::message(const std::string& title, const std::string& text, ui::Icon icon,
                                 ui::Buttons buttons) {
+  if (whileShown) whileShown();
   messages.push_back({title, text, icon, buttons});
   if (!answers.empty()) {
     ui::Answer a = answers.front();

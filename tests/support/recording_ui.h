@@ -3,6 +3,7 @@
 // line, progress line and window call, and answers questions from a queue.
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,9 @@ class RecordingUi final : public ui::Messages, public ui::BuildProgress, public 
   void focusFileList() override { calls.push_back("focusFileList"); }
 
   std::deque<ui::Answer> answers;  // consumed by questions; Ok/Yes when empty
+  // Runs as each box comes up, as a modal box's event loop runs the
+  // window's timers and whatever the user does meanwhile.
+  std::function<void()> whileShown;
   std::vector<RecordedMessage> messages;
   std::vector<std::string> statusLines;
   std::vector<std::string> progressLines;

@@ -22,11 +22,9 @@
 #include <fstream>
 #include <functional>
 #include <future>
-#include <map>
 #include <memory>
 #include <thread>
 
-#include "platform/loopback_peer.h"
 #include "support/other_user.h"
 #include "support/temp_dir.h"
 #include "support/wait_and_files.h"
@@ -481,21 +479,14 @@ TEST_F(LoopbackServerTest, AFloodOfConnectionsPushesOutNoneOfThePlayers) {
 }
 
 TEST_F(LoopbackServerTest, WhereOnlyProcTellsWhoseAConnectionIsARoundReadsEachTableOnce) {
-  // As where the socket diagnostics do not answer: a table of thousands of
-  // sockets takes tens of milliseconds to read.
-  std::map<std::string, int> opened;
-  SetLoopbackPeerSources({false, [&opened](const char* path) -> std::unique_ptr<std::istream> {
-                            ++opened[path];
-                            return std::make_unique<std::ifstream>(path);
-                          }});
+  // A table of thousands of sockets takes tens of milliseconds to read.
+  ProcAlone proc;
   // Eight in the system's queue, taken in one round.
   std::vector<int> clients(8);
   for (int& fd : clients) fd = Dial(server.port());
-  const bool taken = WaitUntil([&] { return server.connectionCount() == 8; }, 10000);
-  SetLoopbackPeerSources({});
-  EXPECT_TRUE(taken) << "the user's own connections were refused";
-  EXPECT_LE(opened["/proc/net/tcp"], 1);
-  EXPECT_LE(opened["/proc/net/tcp6"], 1);
+  EXPECT_TRUE(WaitUntil([&] { return server.connectionCount() == 8; }, 10000)) << "the user's own connections were refused";
+  EXPECT_LE(proc.opened["/proc/net/tcp"], 1);
+  EXPECT_LE(proc.opened["/proc/net/tcp6"], 1);
   for (int fd : clients) ::close(fd);
 }
 
