@@ -12,13 +12,12 @@ fail() { echo "$1"; exit 1; }
 find "$prefix" -path "$prefix/lib*/tesmiro/tesmiro-web-engine.so" | grep -q . || fail "no web engine plugin"
 find "$prefix" -path "$prefix/lib*/tesmiro/tesmiro-sound.so" | grep -q . || fail "no sound plugin"
 [ -d "$prefix/share/tesmiro/effect/in" ] || fail "no effect templates"
-# The notes the version dialog opens: the file itself, not the source tree's link.
-notes="$prefix/share/tesmiro/README.md"
-[ -f "$notes" ] && [ ! -L "$notes" ] || fail "no notes"
-# The help page, where Help > ヘルプ (F1) looks for it, with every page and
-# style sheet it links to.
+# The help page, where Help > ヘルプ (F1) and the version dialog's link look
+# for it, with the section that link opens and every page and style sheet
+# it links to.
 help="$prefix/share/tesmiro/help"
-[ -f "$help/index.html" ] || fail "no help page"
+[ -f "$help/index.html" ] && [ ! -L "$help/index.html" ] || fail "no help page"
+grep -q 'id="about"' "$help/index.html" || fail "the help page has no section about the program"
 for link in $(grep -o 'href="[^"#:]*"' "$help/index.html" | sed 's/^href="//; s/"$//'); do
   [ -f "$help/$link" ] || fail "the help page links to $link, which is not installed"
 done
